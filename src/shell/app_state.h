@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include "storage/session.h"
+
+namespace balvix::shell {
+
+class frmMain;
+class WindowProvider;
+
+// The state that all windows share, in one visible place. The application owns the
+// one instance and hands it to every window it creates.
+struct AppState {
+  storage::Session* db = nullptr;           // Db
+  storage::Recordset sharedRecordset;       // SharedRecordset
+
+  QString currentObjectType;                // CurrentObjectType
+  QString currentObjectName;                // CurrentObjectName
+  QString currentElementName;               // CurrentElementName
+  QString selectedConfigNode;               // SelectedConfigNode: text of the node last clicked
+  bool objectNodeSelected = false;          // ObjectNodeSelected
+  bool formDesignMode = false;              // FormDesignMode
+  QString pendingControlType;               // PendingControlType
+  QString contextItemName;                  // ContextItemName
+  QString contextFormKind;                  // ContextFormKind
+  bool moduleEditorOpen = false;            // ModuleEditorOpen
+  QStringList selectedJournalItem;          // SelectedJournalItem: the row's column texts
+  QString pickedDocumentDate;               // PickedDocumentDate
+  QString pickedDocumentTime;               // PickedDocumentTime
+  QString documentSaveTime;                 // DocumentSaveTime
+  QPointer<QObject> globalFunctionsObject;  // GlobalFunctionsObject
+
+  QPointer<QWidget> documentWindow;         // DocumentWindow
+  QPointer<QWidget> choiceWindow;           // ChoiceWindow
+  QPointer<QWidget> journalWindow;          // JournalWindow
+  QPointer<QWidget> reportWindow;           // ReportWindow
+
+  frmMain* mainWindow = nullptr;
+  WindowProvider* windows = nullptr;
+};
+
+// Places a window in the middle of the main window's client area (negative positions
+// are kept when the window is larger).
+void CenterForm(AppState& state, QWidget* window);
+
+}  // namespace balvix::shell

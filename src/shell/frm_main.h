@@ -1,0 +1,137 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <vector>
+
+#include "shell/app_state.h"
+
+class QAction;
+class QMenu;
+class QMdiArea;
+class QMdiSubWindow;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QToolBar;
+class QStatusBar;
+class QLabel;
+class QFrame;
+class QWidget;
+class QPlainTextEdit;
+class QToolButton;
+class QAbstractButton;
+
+namespace balvix::shell {
+
+class ConfigTree;
+class HelpTree;
+class WindowBar;
+class UserMenus;
+
+// The main window: menus, toolbar, status bar, the structure and language panels, the
+// window bar, and the multiple-document area the runtime windows open in.
+class frmMain : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit frmMain(AppState& state, QWidget* parent = nullptr);
+  ~frmMain() override;
+
+  AppState& state() { return m_state; }
+
+  // Rebuild the configuration tree and the help tree from the database.
+  void BuildConfigTree();
+  void BuildHelpList();
+  // Rebuild the four user menus from form_items.
+  void BuildMenus();
+  // Keeps the window bar in step with the runtime windows: action is "load",
+  // "unload", "active" or "inactive".
+  void WindowRegistry(const QString& caption, const QString& action);
+
+  // The palette frame's enabled state is the configuration mode flag.
+  bool configurationMode() const;
+  void setConfigurationMode(bool on);
+
+  // Toolbar button 4 (store module code) follows the module editor.
+  void setModuleButtonEnabled(bool on);
+  // Hook for toolbar button 4: returns the module editor's current text.
+  void setModuleTextSource(std::function<QString()> source) { m_moduleTextSource = std::move(source); }
+
+  // First panel of the status bar.
+  void setStatusText(const QString& text);
+  QString statusText() const;
+
+  QMdiArea* mdiArea() const { return m_mdi; }
+  // Adds a runtime window as a child of the multiple-document area and shows it.
+  QMdiSubWindow* addChildWindow(QWidget* window);
+  // Size of the client area, in twips, as CenterForm uses it.
+  QSize clientSizeTwips() const;
+
+  // Settings keys and defaults: exposed for tests.
+  static constexpr double kDesignWidth = 10455;
+  static constexpr double kDesignHeight = 7185;
+
+  // Menu-click handlers of the user menus (index into the array); public for tests.
+  void spravkaClicked(int index);
+  void documentClicked(int index);
+  void journalClicked(int index);
+  void reportClicked(int index);
+
+  // Program commands that start external tools; public for tests.
+  bool startTextEditor(const QString& file = QString());
+  bool startCalculator();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void createMenus();
+  void createToolbars();
+  void createStatusBar();
+  void createPanels();
+  void restoreSettings();
+  void saveSettings();
+  void toggleStructurePanel();
+  void toggleLanguagePanel();
+  void openFile();
+  void storeModuleCode();
+  void showShared(const QString& className);
+  void configNodeClicked(QTreeWidgetItem* item, bool rightButton);
+  void configNodeDoubleClicked();
+  void openSelectedObject();
+  void helpNodeClicked(QTreeWidgetItem* item);
+  void layoutPanels();
+
+  AppState& m_state;
+  std::function<QString()> m_moduleTextSource;
+
+  QMdiArea* m_mdi = nullptr;
+  QToolBar* m_toolbar = nullptr;     // Toolbar1
+  QToolBar* m_palette = nullptr;     // Toolbar2
+  QFrame* m_paletteFrame = nullptr;  // Frame1
+  QWidget* m_structurePanel = nullptr;  // Picture3
+  QWidget* m_languagePanel = nullptr;   // Picture2
+  QTreeWidget* m_configTree = nullptr;  // TreeView1
+  QTreeWidget* m_helpTree = nullptr;    // Tree1
+  QPlainTextEdit* m_helpText = nullptr; // Label1
+  WindowBar* m_windowBar = nullptr;     // Picture1 with Check1
+  QLabel* m_statusPanels[4] = {};
+
+  QMenu* m_mnuDo = nullptr;
+  QAction* m_mnuOpen = nullptr;
+  QAction* m_mnuDel = nullptr;
+  QAction* m_mnuConfig = nullptr;
+  QAction* m_mnuLanguage = nullptr;
+  QMenu* m_userMenus[4] = {};             // mnuSpravki, mnuDocs, mnuZurnaly, mnuReports
+  std::vector<QAction*> m_userItems[4];   // mnuSIndex, mnuDIndex, mnuZIndex, itemReports
+  QMenu* m_mnuOperators = nullptr;
+  QMenu* m_mnuCont = nullptr;
+  QAction* m_moduleButton = nullptr;      // toolbar button 4
+  bool m_rightButtonDown = false;
+};
+
+}  // namespace balvix::shell

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+namespace balvix::storage {
+
+// Error numbers the rest of the program tests for. They follow the numbering the
+// stored configurations and their modules were written against.
+namespace ErrorCode {
+constexpr int TableNotFound = 3371;      // "no such table", whatever the statement
+constexpr int TableExists = 3010;        // CREATE TABLE of an existing table
+constexpr int ColumnNotFound = 3061;     // unknown column
+constexpr int SyntaxError = 3134;        // the statement cannot be parsed
+constexpr int DuplicateKey = 3022;       // a unique key would be violated
+constexpr int FileNotFound = 3024;       // the database file does not exist
+constexpr int NotADatabase = 3049;       // the file is not a database or is damaged
+constexpr int Locked = 3260;             // the file is locked by another program
+constexpr int ItemNotFound = 3265;       // field name not in the recordset
+constexpr int NoCurrentRecord = 3021;    // reading past EOF
+constexpr int Other = 3000;              // any other failure of the engine
+}  // namespace ErrorCode
+
+// A failure of the database layer: the number the program tests and a Russian
+// description that is shown to the user as it is.
+class DbError : public std::runtime_error {
+ public:
+  DbError(int number, const QString& description)
+      : std::runtime_error(description.toStdString()), m_number(number), m_description(description) {}
+  int number() const { return m_number; }
+  const QString& description() const { return m_description; }
+
+ private:
+  int m_number;
+  QString m_description;
+};
+
+}  // namespace balvix::storage

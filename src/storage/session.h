@@ -1,0 +1,144 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+#include "storage/db_error.h"
+
+struct sqlite3;
+
+namespace balvix::storage {
+
+class SchemaCache;
+
+// The result of a SELECT, read forward only. Rows are fetched when the statement is
+// opened, so a recordset never holds a lock on the tables it read: the program keeps
+// one recordset around between events and may drop or re-create its tables meanwhile.
+// Copies share the same rows and cursor.
+class Recordset {
+ public:
+  Recordset();  // a closed, empty recordset (EOF is true)
+
+  bool eof() const;
+  void moveNext();  // past the last row: no effect
+  void close();     // drops the rows; EOF becomes true
+  bool isOpen() const;
+
+  int fieldCount() const;
+  QString fieldName(int index) const;  // the stored spelling of the column
+  // Index of a column by name, letter case ignored for every alphabet; -1 when absent.
+  int fieldIndex(const QString& name) const;
+
+  // Value of the current row: an invalid QVariant is Null (distinct from the empty
+  // text). Throws DbError ItemNotFound for an unknown name or an index out of range,
+  // NoCurrentRecord at EOF.
+  QVariant value(int index) const;
+  QVariant value(const QString& name) const;
+  // The value as text: Null gives the empty text.
+  QString text(int index) const { return value(index).toString(); }
+  QString text(const QString& name) const { return value(name).toString(); }
+  bool isNull(const QString& name) const { return value(name).isNull(); }
+
+  int rowCount() const;  // rows fetched in all (not part of the forward-only interface)
+
+ private:
+  friend class Session;
+  struct Data;
+  std::shared_ptr<Data> d;
+};
+
+// Table list entry: attributes are 0 for the program's own tables and non-zero for
+// the engine's system tables.
+struct TableDef {
+  QString name;
+  int attributes = 0;
+};
+
+// The one session over a database file. Every statement goes through here: identifiers
+// are resolved to their stored spelling (letter case ignored for every alphabet) before
+// the engine sees them, and failures come back as DbError with a number and a Russian
+// description.
+class Session {
+ public:
+  // Opens an existing file. Throws DbError FileNotFound when it is missing (nothing is
+  // created) and NotADatabase when it is not a database.
+  static std::unique_ptr<Session> open(const QString& path);
+  // Creates a new file with the fixed tables and their initial content. Throws DbError
+  // when the file already exists or cannot be written.
+  static std::unique_ptr<Session> createNew(const QString& path);
+
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  const QString& path() const { return m_path; }
+
+  // Runs a data-definition or data-manipulation statement.
+  void execute(const QString& sql);
+  // Runs a SELECT and returns all of its rows.
+  Recordset openRecordset(const QString& sql);
+
+  // Statements that must stand or fall together. Nested calls are counted; only the
+  // outermost commit writes. rollback() undoes everything since the outermost begin.
+  void beginTransaction();
+  void commit();
+  void rollback();
+  bool inTransaction() const { return m_transactionDepth > 0; }
+
+  // Table list, as the engine last reported it; refreshTables() reads it anew.
+  void refreshTables();
+  int tableCount() const { return static_cast<int>(m_tables.size()); }
+  const TableDef& table(int index) const { return m_tables.at(static_cast<std::size_t>(index)); }
+  bool tableExists(const QString& name);  // letter case ignored, always current
+
+  // Column names of a table in column order, stored spelling; empty when no such table.
+  QStringList columns(const QString& table);
+
+  // Rewrites the identifiers of a statement to their stored spelling; exposed for tests.
+  QString resolveIdentifiers(const QString& sql);
+
+  // Rows changed by the last INSERT, UPDATE or DELETE.
+  int changes() const;
+
+  sqlite3* handle() const { return m_db; }
+
+ private:
+  Session(sqlite3* db, QString path);
+  void throwError(int rc, const QString& sql) const;
+  void invalidateSchema();
+
+  sqlite3* m_db = nullptr;
+  QString m_path;
+  std::vector<TableDef> m_tables;
+  std::unique_ptr<SchemaCache> m_schema;
+  int m_transactionDepth = 0;
+};
+
+// Commits on commit(), rolls back when destroyed without it (an exception passing by).
+class Transaction {
+ public:
+  explicit Transaction(Session& session) : m_session(session) { m_session.beginTransaction(); }
+  ~Transaction() {
+    if (!m_done) {
+      try {
+        m_session.rollback();
+      } catch (...) {
+      }
+    }
+  }
+  void commit() {
+    m_session.commit();
+    m_done = true;
+  }
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+
+ private:
+  Session& m_session;
+  bool m_done = false;
+};
+
+}  // namespace balvix::storage

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace balvix::storage {
+
+// A text value written into a statement: between single quotes, each ' doubled, so
+// that no value can end its literal early or change what the statement does.
+QString quote(const QString& value);
+
+// Names that become table or column names: letters of any alphabet, digits and "_",
+// not starting with a digit, not empty.
+bool isValidIdentifier(const QString& name);
+
+// The Russian explanation of why a name is not a valid identifier (empty when it is),
+// for example «Имя "2 шт" недопустимо: ...». `what` names the thing ("Имя реквизита").
+QString identifierProblem(const QString& name, const QString& what);
+
+}  // namespace balvix::storage

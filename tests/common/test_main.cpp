@@ -1,0 +1,14 @@
+#include <QApplication>
+#include <gtest/gtest.h>
+
+// Every test executable gets a QApplication so that window tests can create widgets;
+// the platform is chosen by QT_QPA_PLATFORM (offscreen under CTest).
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName(QStringLiteral("BalvixTests"));
+  QApplication::setApplicationName(QStringLiteral("Balvix"));
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
