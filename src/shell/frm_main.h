@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "shell/app_state.h"
+#include "shell/frm_splash.h"
 
 class QAction;
 class QMenu;
@@ -25,10 +26,10 @@ class QAbstractButton;
 
 namespace balvix::shell {
 
-class ConfigTree;
-class HelpTree;
 class WindowBar;
-class UserMenus;
+class frmSplash;
+class frmCalendar;
+class frmSetting;
 
 // The main window: menus, toolbar, status bar, the structure and language panels, the
 // window bar, and the multiple-document area the runtime windows open in.
@@ -40,6 +41,11 @@ class frmMain : public QMainWindow {
   ~frmMain() override;
 
   AppState& state() { return m_state; }
+
+  // The rest of start-up once the menus are built: restore the saved size and state,
+  // close the splash window and show the main window.
+  void load();
+  void setSplash(frmSplash* splash) { m_splash = splash; }
 
   // Rebuild the configuration tree and the help tree from the database.
   void BuildConfigTree();
@@ -69,6 +75,28 @@ class frmMain : public QMainWindow {
   // Size of the client area, in twips, as CenterForm uses it.
   QSize clientSizeTwips() const;
 
+  // Inspection for tests and for the windows that cooperate with the main window.
+  QTreeWidget* configTree() const { return m_configTree; }
+  QTreeWidget* helpTree() const { return m_helpTree; }
+  QString helpDescription() const;
+  QMenu* actionsMenu() const { return m_mnuDo; }
+  QAction* openAction() const { return m_mnuOpen; }
+  QAction* deleteAction() const { return m_mnuDel; }
+  QAction* structurePanelAction() const { return m_mnuConfig; }
+  QAction* languagePanelAction() const { return m_mnuLanguage; }
+  QAction* moduleButton() const { return m_moduleButton; }
+  QToolBar* palette() const { return m_palette; }
+  WindowBar* windowBar() const { return m_windowBar; }
+  const std::vector<QAction*>& userMenuItems(int kind) const { return m_userItems[kind]; }
+  // Tree events as the user makes them (by mouse or keyboard).
+  void configNodeClicked(QTreeWidgetItem* item, bool rightButton);
+  void configNodeDoubleClicked();
+  void openSelectedObject();
+  void helpNodeClicked(QTreeWidgetItem* item);
+  void toggleStructurePanel();
+  void toggleLanguagePanel();
+  void storeModuleCode();
+
   // Settings keys and defaults: exposed for tests.
   static constexpr double kDesignWidth = 10455;
   static constexpr double kDesignHeight = 7185;
@@ -85,7 +113,6 @@ class frmMain : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -95,16 +122,13 @@ class frmMain : public QMainWindow {
   void createPanels();
   void restoreSettings();
   void saveSettings();
-  void toggleStructurePanel();
-  void toggleLanguagePanel();
   void openFile();
-  void storeModuleCode();
   void showShared(const QString& className);
-  void configNodeClicked(QTreeWidgetItem* item, bool rightButton);
-  void configNodeDoubleClicked();
-  void openSelectedObject();
-  void helpNodeClicked(QTreeWidgetItem* item);
-  void layoutPanels();
+  void showDesigner(const QString& type, const QString& name, bool fromOpenMenu);
+  void activateWindowByCaption(const QString& caption);
+  bool windowWithCaptionExists(const QString& caption) const;
+  QWidget* openRuntimeWindow(const QString& className, const QString& caption);
+  void buildUserMenu(int kind, const QString& type);
 
   AppState& m_state;
   std::function<QString()> m_moduleTextSource;
@@ -112,7 +136,7 @@ class frmMain : public QMainWindow {
   QMdiArea* m_mdi = nullptr;
   QToolBar* m_toolbar = nullptr;     // Toolbar1
   QToolBar* m_palette = nullptr;     // Toolbar2
-  QFrame* m_paletteFrame = nullptr;  // Frame1
+  QWidget* m_paletteFrame = nullptr;  // Frame1
   QWidget* m_structurePanel = nullptr;  // Picture3
   QWidget* m_languagePanel = nullptr;   // Picture2
   QTreeWidget* m_configTree = nullptr;  // TreeView1
@@ -131,6 +155,9 @@ class frmMain : public QMainWindow {
   QMenu* m_mnuOperators = nullptr;
   QMenu* m_mnuCont = nullptr;
   QAction* m_moduleButton = nullptr;      // toolbar button 4
+  QPointer<frmSplash> m_splash;
+  frmCalendar* m_calendar = nullptr;
+  frmSetting* m_setting = nullptr;
   bool m_rightButtonDown = false;
 };
 

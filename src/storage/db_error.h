@@ -19,6 +19,16 @@ constexpr int Locked = 3260;             // the file is locked by another progra
 constexpr int ItemNotFound = 3265;       // field name not in the recordset
 constexpr int NoCurrentRecord = 3021;    // reading past EOF
 constexpr int Other = 3000;              // any other failure of the engine
+constexpr int FileExists = 3204;         // a new database would overwrite an existing file
+constexpr int CannotOpen = 3051;         // the file exists but cannot be opened or created
+constexpr int ReadOnly = 3027;           // the database or its folder is read-only
+constexpr int NoTransaction = 3034;      // commit or rollback without a transaction
+constexpr int ValueCountMismatch = 3346; // INSERT with more or fewer values than columns
+constexpr int UndefinedFunction = 3085;  // unknown function in an expression
+constexpr int DuplicateField = 3191;     // a column defined twice in CREATE TABLE
+constexpr int NullNotAllowed = 3314;     // Null written to a column that refuses it
+constexpr int TrailingText = 3142;       // text after the end of the statement (a second statement)
+constexpr int ObjectClosed = 3420;       // use of a closed recordset
 }  // namespace ErrorCode
 
 // A failure of the database layer: the number the program tests and a Russian

@@ -4,15 +4,18 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "storage/db_error.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace balvix::storage {
 
 class SchemaCache;
+class StatementCache;
 
 // The result of a SELECT, read forward only. Rows are fetched when the statement is
 // opened, so a recordset never holds a lock on the tables it read: the program keeps
@@ -53,6 +56,10 @@ class Recordset {
 // Table list entry: attributes are 0 for the program's own tables and non-zero for
 // the engine's system tables.
 struct TableDef {
+  // The attributes of the engine's own tables (a system object, as the program's table
+  // walks expect: anything but 0).
+  static constexpr int SystemObject = static_cast<int>(0x80000002u);
+
   QString name;
   int attributes = 0;
 };
@@ -105,16 +112,33 @@ class Session {
 
   sqlite3* handle() const { return m_db; }
 
+  // How long a statement waits for a lock held by another program before it fails with
+  // Locked (2 seconds unless changed).
+  void setBusyTimeout(int milliseconds);
+
  private:
+  struct Prepared {
+    sqlite3_stmt* statement = nullptr;
+    bool cached = false;
+    bool definition = false;
+  };
+
   Session(sqlite3* db, QString path);
-  void throwError(int rc, const QString& sql) const;
+  static sqlite3* openHandle(const QString& path, int flags);
+  void configure();
+  [[noreturn]] void throwError(int rc, const QString& sql) const;
   void invalidateSchema();
+  Prepared prepare(const QString& sql);
+  void release(const Prepared& prepared);
+  void runInternal(const char* sql);
 
   sqlite3* m_db = nullptr;
   QString m_path;
   std::vector<TableDef> m_tables;
   std::unique_ptr<SchemaCache> m_schema;
   int m_transactionDepth = 0;
+  std::unique_ptr<StatementCache> m_statements;
+  std::string m_resolvedText;  // reused buffer of the statement being prepared
 };
 
 // Commits on commit(), rolls back when destroyed without it (an exception passing by).

@@ -16,4 +16,10 @@ bool isValidIdentifier(const QString& name);
 // for example «Имя "2 шт" недопустимо: ...». `what` names the thing ("Имя реквизита").
 QString identifierProblem(const QString& name, const QString& what);
 
+// The form in which two names are compared: letter case folded for every alphabet.
+QString foldName(const QString& name);
+
+// True when the two names are the same once letter case is ignored.
+bool sameName(const QString& a, const QString& b);
+
 }  // namespace balvix::storage

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include "script/translator.h"
+#include "shell/app_state.h"
+
+class QComboBox;
+class QPlainTextEdit;
+
+namespace balvix::configurator {
+
+class ModuleHighlighter;
+
+// The module editor: shows the stored code of an object (or the global module) with
+// the built-in language's keywords, lists its procedures, and on closing offers to
+// store the edited text back in the host form.
+class frmEdit : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit frmEdit(shell::AppState& state, QWidget* parent = nullptr);
+  ~frmEdit() override;
+
+  static inline const QString kGlobalModule = QStringLiteral("Глобальный модуль");
+
+  bool isLoaded() const { return m_loaded; }
+  // The module being edited, as it was when the editor opened.
+  const QString& moduleType() const { return m_type; }
+  const QString& moduleName() const { return m_name; }
+  bool hasUnsavedChanges() const { return m_dirty; }
+
+  void load();
+  // The edited text in the stored (host) form, ending with CR LF.
+  QString currentHostText() const;
+  // Stores the text; on failure shows why and returns false (the text stays).
+  bool saveModule();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void markChanged();
+  void setCaption(const QString& caption);
+  void buildProcedureList();
+  void procedureChosen(int index);
+  void insertionChosen(int index);
+  void restoreGeometry();
+  void storeGeometry();
+  void connectMainWindow(bool open);
+
+  shell::AppState& m_state;
+  script::ERRE m_translator;
+  bool m_loaded = false;
+  bool m_dirty = false;
+  bool m_insertAllowed = false;
+  bool m_settingCaption = false;
+  QString m_type;
+  QString m_name;
+  QString m_caption;  // without the unsaved-changes marker
+
+  QPlainTextEdit* m_rich = nullptr;
+  QComboBox* m_combo1 = nullptr;
+  QComboBox* m_combo2 = nullptr;
+  ModuleHighlighter* m_highlighter = nullptr;
+};
+
+}  // namespace balvix::configurator

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include "shell/app_state.h"
+
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTabWidget;
+
+namespace balvix::configurator {
+
+// The small non-modal dialog every designer uses to edit one row of its requisite list
+// (or one enumeration value, or the name of a form element). The caption is the mode;
+// Apply writes straight into the caller's list and closes the dialog.
+class frmItem : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit frmItem(shell::AppState& state, QWidget* parent = nullptr);
+
+  // The caption the dialog has before any caller sets one; also the element-rename mode.
+  static inline const QString kElementMode = QStringLiteral(" Элемент");
+
+  // Loads the dialog when it is not open, sets the mode (caption), the name and, when
+  // given, the type text and the type box's enabled state, and shows it non-modally.
+  void open(const QString& mode, const QString& name, const QString& type = QString(),
+            bool typeEnabled = true);
+
+  bool isLoaded() const { return m_loaded; }
+  void load();
+  void apply();   // "&Применить"
+  void cancel();  // "&Отмена"
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void resetToDesignState();
+  void typeChosen(int index);
+  void applyToList(const QString& designer, const QString& listName, bool change, bool typed);
+  void renameElement();
+
+  shell::AppState& m_state;
+  bool m_loaded = false;
+
+  QTabWidget* m_tabs = nullptr;     // SSTab1
+  QLineEdit* m_text1 = nullptr;     // name
+  QComboBox* m_combo1 = nullptr;    // type
+  QLineEdit* m_text3 = nullptr;     // length
+  QLineEdit* m_text2 = nullptr;     // description
+  QPushButton* m_command2 = nullptr;  // "&Применить"
+  QPushButton* m_command1 = nullptr;  // "&Отмена"
+};
+
+// Helpers for the requisite lists of the designers: row text = name, row tag
+// (Qt::UserRole) = type text.
+void addRequisiteRow(QListWidget* list, const QString& name, const QString& type = QString());
+QStringList requisiteNames(const QListWidget* list);
+// Every row's tag followed by ";", in list order.
+QString requisiteTypeList(const QListWidget* list);
+// Fills a list from a table's requisite columns and a stored type list: each column is
+// added and takes the next ";"-ended entry as its tag; when the entries run out, the
+// column just added stays without a type and the remaining columns are not listed.
+void fillRequisiteList(QListWidget* list, const QStringList& columns, QString typeList);
+
+}  // namespace balvix::configurator

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "script/builtins.h"
+#include "script/host.h"
+#include "script/host_object.h"
+#include "script/script_error.h"
+#include "script/value.h"
+
+namespace balvix::script {
+
+class Program;
+class Runtime;
+
+// The interpreter of the module language. One engine holds one loaded module (the
+// form's module followed by the global module) with its module-level variables.
+//
+//   Engine engine(host);
+//   engine.setGlobalObject(createGlobalFunctions(host, session));
+//   engine.load(moduleText);          // top-level statements, then MAIN / ПриОткрытии
+//   engine.runThis("ПриСохранении");  // later; nothing happens when not defined
+//
+// Errors come out of load(), runThis() and call() as ScriptError carrying the line.
+// After a run-time error the engine stays usable.
+class Engine {
+ public:
+  explicit Engine(Host& host);
+  ~Engine();
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  Host& host() { return m_host; }
+  // Built-ins are registered by the constructor; more may be added before load().
+  BuiltinTable& builtins() { return m_builtins; }
+
+  // The object whose members are callable without a qualifier (Сообщить, Состояние, …).
+  // Set it before load(): names are resolved when the module is compiled.
+  void setGlobalObject(std::shared_ptr<HostObject> object);
+  // A further object reachable by name (`Форма.Поле`), before load().
+  void addObject(const QString& name, std::shared_ptr<HostObject> object);
+
+  // Compiles the text and runs it: top-level statements in order, then the opening
+  // procedure MAIN (ПриОткрытии) when there is one. A previously loaded module is
+  // discarded. Throws ScriptError (syntax errors before anything runs).
+  void load(const QString& text);
+  // Only compiles (no statement runs); throws ScriptError for a syntax error.
+  void compile(const QString& text);
+
+  bool hasProcedure(const QString& name) const;
+  // Runs a procedure of the loaded module without arguments; a name the module does
+  // not define does nothing.
+  void runThis(const QString& name);
+  // Calls a procedure or function with arguments (by value) and returns its result.
+  // Throws ScriptError 35 when there is no such procedure.
+  Value call(const QString& name, std::vector<Value> args = {});
+
+  // A module-level variable by name (Empty when there is none); for hosts and tests.
+  Value variable(const QString& name) const;
+
+  // Limit of nested procedure calls before «Недостаточно места в стеке».
+  static constexpr int kMaxCallDepth = 3000;
+
+ private:
+  Host& m_host;
+  BuiltinTable m_builtins;
+  std::shared_ptr<HostObject> m_globalObject;
+  std::vector<std::pair<QString, std::shared_ptr<HostObject>>> m_objects;
+  std::unique_ptr<Program> m_program;
+  std::unique_ptr<Runtime> m_runtime;
+};
+
+}  // namespace balvix::script

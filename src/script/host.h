@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <atomic>
+
+namespace balvix::script {
+
+// Answers and button sets of MsgBox, numbered as the language numbers them.
+namespace MsgBoxCode {
+constexpr int OkOnly = 0;
+constexpr int OkCancel = 1;
+constexpr int YesNoCancel = 3;
+constexpr int YesNo = 4;
+constexpr int AnswerOk = 1;
+constexpr int AnswerCancel = 2;
+constexpr int AnswerYes = 6;
+constexpr int AnswerNo = 7;
+}  // namespace MsgBoxCode
+
+// What a running module needs from the program around it. The windows implement it
+// with real dialogs, the headless runner on stdout/stderr, tests with a recorder.
+class Host {
+ public:
+  virtual ~Host() = default;
+
+  // A modal message. `buttons` is the MsgBox button code (0 = OK only, 1 = OK/Cancel,
+  // 3 = Yes/No/Cancel, 4 = Yes/No; icon bits above 15 may be set); the answer is a
+  // MsgBox answer code (1 = OK, 2 = Cancel, 6 = Yes, 7 = No). An empty title means the
+  // program's default title.
+  virtual int showMessage(const QString& text, int buttons, const QString& title) = 0;
+
+  // The text of the status line ("Состояние: " is already prepended by the caller when
+  // the caller wants it).
+  virtual void setStatus(const QString& text) = 0;
+
+  // Lets pending window events run (so the status line repaints during long work).
+  virtual void processEvents() {}
+
+  // Starts a program with a normal, focused window and returns at once. Throws
+  // ScriptError when it cannot be started.
+  virtual void startProgram(const QString& commandLine) = 0;
+
+  // Asks a running module to stop: the interpreter checks the flag in every loop pass
+  // and call and ends the module with the error "Выполнение прервано" (not catchable by
+  // On Error Resume Next). Safe to call from another thread or a timer.
+  void requestInterrupt() { m_interrupt.store(true, std::memory_order_relaxed); }
+  void clearInterrupt() { m_interrupt.store(false, std::memory_order_relaxed); }
+  bool interruptRequested() const { return m_interrupt.load(std::memory_order_relaxed); }
+  const std::atomic<bool>& interruptFlag() const { return m_interrupt; }
+
+ private:
+  std::atomic<bool> m_interrupt{false};
+};
+
+}  // namespace balvix::script

@@ -1,0 +1,227 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <utility>
+#include <vector>
+
+namespace balvix::script {
+
+class HostObject;
+struct ArrayData;
+
+// A value of the module language. Numbers, dates and booleans live inside the value
+// (no allocation); text is a QString (implicitly shared, appended in place when it has
+// one owner); objects and arrays are shared references. 32 bytes.
+class Value {
+ public:
+  // The order matters: everything before String is a plain bit copy.
+  enum class Type : std::uint8_t {
+    Empty,
+    Null,
+    Boolean,
+    Byte,
+    Integer,  // 16-bit
+    Long,     // 32-bit
+    Double,
+    Date,     // days since 30.12.1899, fraction = time of day
+    Missing,  // an optional argument that was left out
+    Ref,      // interpreter-internal: a by-reference parameter slot
+    String,
+    Object,   // a null object reference is Nothing
+    Array,
+  };
+
+  Value() : m_type(Type::Empty), m_raw(0) {}
+  Value(const QString& s) : m_type(Type::String) { new (&m_str) QString(s); }
+  Value(QString&& s) : m_type(Type::String) { new (&m_str) QString(std::move(s)); }
+  Value(const char16_t* s) : Value(QString::fromUtf16(s)) {}
+  Value(std::shared_ptr<HostObject> o) : m_type(Type::Object) {
+    new (&m_obj) std::shared_ptr<HostObject>(std::move(o));
+  }
+  Value(std::shared_ptr<ArrayData> a) : m_type(Type::Array) {
+    new (&m_arr) std::shared_ptr<ArrayData>(std::move(a));
+  }
+
+  static Value null() { return Value(Type::Null); }
+  static Value missing() { return Value(Type::Missing); }
+  static Value nothing() { return Value(std::shared_ptr<HostObject>()); }
+  static Value boolean(bool b) {
+    Value v(Type::Boolean);
+    v.m_bool = b;
+    return v;
+  }
+  static Value byte(std::uint8_t b) {
+    Value v(Type::Byte);
+    v.m_int = b;
+    return v;
+  }
+  static Value integer(std::int16_t i) {
+    Value v(Type::Integer);
+    v.m_int = i;
+    return v;
+  }
+  static Value longValue(std::int32_t i) {
+    Value v(Type::Long);
+    v.m_int = i;
+    return v;
+  }
+  static Value real(double d) {
+    Value v(Type::Double);
+    v.m_double = d;
+    return v;
+  }
+  static Value date(double d) {
+    Value v(Type::Date);
+    v.m_double = d;
+    return v;
+  }
+  // The narrowest of Integer, Long, Double that holds n (the promotion rule of arithmetic).
+  static Value number(std::int64_t n) {
+    if (n >= -32768 && n <= 32767) return integer(static_cast<std::int16_t>(n));
+    if (n >= INT32_MIN && n <= INT32_MAX) return longValue(static_cast<std::int32_t>(n));
+    return real(static_cast<double>(n));
+  }
+  static Value ref(Value* target) {
+    Value v(Type::Ref);
+    v.m_ref = target;
+    return v;
+  }
+
+  Value(const Value& o) : m_type(o.m_type) {
+    if (o.m_type < Type::String)
+      m_raw = o.m_raw;
+    else
+      copyHeavy(o);
+  }
+  Value(Value&& o) noexcept : m_type(o.m_type) {
+    if (o.m_type < Type::String) {
+      m_raw = o.m_raw;
+    } else {
+      moveHeavy(std::move(o));
+    }
+  }
+  Value& operator=(const Value& o) {
+    if (this != &o) {
+      if (m_type < Type::String && o.m_type < Type::String) {
+        m_type = o.m_type;
+        m_raw = o.m_raw;
+      } else {
+        Value tmp(o);
+        destroy();
+        new (this) Value(std::move(tmp));
+      }
+    }
+    return *this;
+  }
+  Value& operator=(Value&& o) noexcept {
+    if (this != &o) {
+      destroy();
+      new (this) Value(std::move(o));
+    }
+    return *this;
+  }
+  ~Value() {
+    if (m_type >= Type::String) destroyHeavy();
+  }
+
+  Type type() const { return m_type; }
+  bool isEmpty() const { return m_type == Type::Empty; }
+  bool isNull() const { return m_type == Type::Null; }
+  bool isMissing() const { return m_type == Type::Missing; }
+  bool isString() const { return m_type == Type::String; }
+  bool isObject() const { return m_type == Type::Object; }
+  bool isNothing() const { return m_type == Type::Object && !m_obj; }
+  bool isArray() const { return m_type == Type::Array; }
+  bool isRef() const { return m_type == Type::Ref; }
+  // Byte, Integer or Long.
+  bool isWhole() const {
+    return m_type == Type::Integer || m_type == Type::Long || m_type == Type::Byte;
+  }
+  // Any of the numeric subtypes (Boolean and Date excluded).
+  bool isNumber() const { return isWhole() || m_type == Type::Double; }
+
+  // Raw accessors: valid only for the matching type.
+  bool asBool() const { return m_bool; }
+  std::int32_t asInt() const { return m_int; }  // Byte, Integer, Long
+  double asDouble() const { return m_double; }  // Double, Date
+  const QString& asString() const { return m_str; }
+  QString& asString() { return m_str; }
+  const std::shared_ptr<HostObject>& asObject() const { return m_obj; }
+  const std::shared_ptr<ArrayData>& asArray() const { return m_arr; }
+  std::shared_ptr<ArrayData>& asArray() { return m_arr; }
+  Value* asRef() const { return m_ref; }
+
+  // The value itself, or the variable a by-reference slot points to.
+  Value& deref() { return m_type == Type::Ref ? *m_ref : *this; }
+  const Value& deref() const { return m_type == Type::Ref ? *m_ref : *this; }
+
+ private:
+  explicit Value(Type t) : m_type(t), m_raw(0) {}
+  void copyHeavy(const Value& o);
+  void moveHeavy(Value&& o) noexcept;
+  void destroyHeavy() noexcept;
+  void destroy() noexcept {
+    if (m_type >= Type::String) destroyHeavy();
+    m_type = Type::Empty;
+  }
+
+  Type m_type;
+  union {
+    bool m_bool;
+    std::int32_t m_int;
+    double m_double;
+    Value* m_ref;
+    QString m_str;
+    std::shared_ptr<HostObject> m_obj;
+    std::shared_ptr<ArrayData> m_arr;
+    std::uint64_t m_raw;
+  };
+};
+
+// Arrays have value semantics in the language (assignment copies); the interpreter
+// shares the data and copies on the first write. Lower bounds are always 0.
+struct ArrayData {
+  std::vector<Value> items;
+  std::vector<int> upper;  // upper bound per dimension; items.size() == product(upper+1)
+  bool fixedSize = false;  // declared with a size by Dim: ReDim is refused
+
+  static std::shared_ptr<ArrayData> make(std::vector<Value> items) {
+    auto a = std::make_shared<ArrayData>();
+    a->upper.push_back(static_cast<int>(items.size()) - 1);
+    a->items = std::move(items);
+    return a;
+  }
+};
+
+// An argument list as a built-in function or a host object receives it. Arguments the
+// caller left out (`InStr(, a, b)`) are Missing. A host object whose parameter is
+// by-reference stores the new value with setByRef(); the interpreter then writes it back
+// into the caller's variable when the argument was a variable.
+class Args {
+ public:
+  Args(Value* values, int count) : m_values(values), m_count(count) {}
+  int size() const { return m_count; }
+  bool has(int i) const { return i < m_count && !m_values[i].isMissing(); }
+  const Value& operator[](int i) const { return m_values[i]; }
+  // Argument i or Empty when it was not given.
+  const Value& at(int i) const {
+    static const Value empty;
+    return i < m_count ? m_values[i] : empty;
+  }
+  void setByRef(int i, Value v) {
+    m_values[i] = std::move(v);
+    m_written |= (1u << i);
+  }
+  bool written(int i) const { return (m_written >> i) & 1u; }
+  Value* data() const { return m_values; }
+
+ private:
+  Value* m_values;
+  int m_count;
+  std::uint32_t m_written = 0;
+};
+
+}  // namespace balvix::script

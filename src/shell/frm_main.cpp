@@ -1,0 +1,526 @@
+#include "shell/frm_main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "shell/external_tools.h"
+#include "shell/frm_splash.h"
+#include "shell/message_box.h"
+#include "shell/service_windows.h"
+#include "shell/twips.h"
+#include "shell/window_bar.h"
+#include "shell/window_provider.h"
+#include "storage/sql_text.h"
+
+namespace balvix::shell {
+
+namespace {
+
+QAction* addItem(QMenu* menu, const QString& caption, const QString& name) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(name);
+  return action;
+}
+
+QSettings mainSettings() { return QSettings(QStringLiteral("Balvix"), QStringLiteral("Balvix")); }
+
+}  // namespace
+
+frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), m_state(state) {
+  setObjectName(QStringLiteral("frmMain"));
+  setWindowTitle(QStringLiteral("Balvix — материальный и финансовый учет"));
+  m_state.mainWindow = this;
+
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  m_mdi = new QMdiArea(central);
+  m_mdi->setObjectName(QStringLiteral("mdiArea"));
+  m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  m_windowBar = new WindowBar(central);
+  layout->addWidget(m_mdi, 1);
+  layout->addWidget(m_windowBar);
+  setCentralWidget(central);
+  connect(m_windowBar, &WindowBar::windowRequested, this, &frmMain::activateWindowByCaption);
+
+  createMenus();
+  createToolbars();
+  createStatusBar();
+  createPanels();
+
+  // The design size is the client area; the frame is added by the window system.
+  resize(twipsToPixels(kDesignWidth, kDesignHeight));
+}
+
+frmMain::~frmMain() {
+  if (m_state.mainWindow == this) m_state.mainWindow = nullptr;
+}
+
+void frmMain::createMenus() {
+  QMenu* operations = menuBar()->addMenu(QStringLiteral("&Операции"));
+  operations->setObjectName(QStringLiteral("mnuOperations"));
+  QAction* newDocument = addItem(operations, QStringLiteral("Новый документ"), QStringLiteral("mnuNew"));
+  QAction* openFileAction = addItem(operations, QStringLiteral("Открыть файл..."), QStringLiteral("mnuOpenFile"));
+  openFileAction->setShortcut(QKeySequence::Open);
+  QAction* plan = addItem(operations, QStringLiteral("План счетов учета"), QStringLiteral("mnuPlan"));
+  QMenu* setting = operations->addMenu(QStringLiteral("Настройка конфигурации"));
+  setting->setObjectName(QStringLiteral("mnuSetting"));
+  m_mnuConfig = addItem(setting, QStringLiteral("Описание модулей конфигурации"), QStringLiteral("mnuConfig"));
+  m_mnuConfig->setCheckable(true);
+  m_mnuConfig->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+  m_mnuLanguage = addItem(setting, QStringLiteral("Описание встроенного языка"), QStringLiteral("mnuLanguage"));
+  m_mnuLanguage->setCheckable(true);
+  m_mnuLanguage->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+  m_mnuDo = operations->addMenu(QStringLiteral("Действия"));
+  m_mnuDo->setObjectName(QStringLiteral("mnuDo"));
+  m_mnuDo->setEnabled(false);
+  m_mnuOpen = addItem(m_mnuDo, QStringLiteral("Открыть"), QStringLiteral("mnuOpen"));
+  m_mnuDel = addItem(m_mnuDo, QStringLiteral("Удалить"), QStringLiteral("mnuDel"));
+  operations->addSeparator()->setObjectName(QStringLiteral("sep"));
+  QAction* closeAction = addItem(operations, QStringLiteral("Закрыть"), QStringLiteral("mnuClose"));
+  closeAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+
+  const char* menuNames[4][3] = {{"&Справочники", "mnuSpravki", "mnuSIndex"},
+                                 {"&Документы", "mnuDocs", "mnuDIndex"},
+                                 {"&Журналы", "mnuZurnaly", "mnuZIndex"},
+                                 {"О&тчеты", "mnuReports", "itemReports"}};
+  for (int kind = 0; kind < 4; ++kind) {
+    m_userMenus[kind] = menuBar()->addMenu(QString::fromUtf8(menuNames[kind][0]));
+    m_userMenus[kind]->setObjectName(QString::fromUtf8(menuNames[kind][1]));
+    // Item 0 is the template: it always exists, with an empty caption and tag.
+    QAction* item0 = m_userMenus[kind]->addAction(QString());
+    item0->setObjectName(QString::fromUtf8(menuNames[kind][2]));
+    item0->setProperty("index", 0);
+    m_userItems[kind].push_back(item0);
+  }
+
+  QMenu* services = menuBar()->addMenu(QStringLiteral("С&ервис"));
+  services->setObjectName(QStringLiteral("mnuServices"));
+  QAction* calculator = addItem(services, QStringLiteral("Калькулятор"), QStringLiteral("mnuCalculator"));
+  QAction* notepad = addItem(services, QStringLiteral("Текстовый редактор"), QStringLiteral("mnuBloknot"));
+  QAction* calendar = addItem(services, QStringLiteral("Календарь"), QStringLiteral("mnuCalendar"));
+  services->addSeparator()->setObjectName(QStringLiteral("ss"));
+  QAction* settingsAction = addItem(services, QStringLiteral("Настройка программы..."), QStringLiteral("mnuSettings"));
+
+  QMenu* windows = menuBar()->addMenu(QStringLiteral("&Окна"));
+  windows->setObjectName(QStringLiteral("mnuWindow"));
+  connect(windows, &QMenu::aboutToShow, this, [this, windows] {
+    windows->clear();
+    windows->addAction(QStringLiteral("Каскадом"), m_mdi, &QMdiArea::cascadeSubWindows);
+    windows->addAction(QStringLiteral("Мозаикой"), m_mdi, &QMdiArea::tileSubWindows);
+    windows->addSeparator();
+    int n = 1;
+    for (QMdiSubWindow* sub : m_mdi->subWindowList()) {
+      QAction* a = windows->addAction(QStringLiteral("&%1 %2").arg(n++).arg(sub->windowTitle()));
+      a->setCheckable(true);
+      a->setChecked(sub == m_mdi->activeSubWindow());
+      connect(a, &QAction::triggered, this, [this, sub] { m_mdi->setActiveSubWindow(sub); });
+    }
+  });
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Помощь"));
+  help->setObjectName(QStringLiteral("mnuHelp"));
+
+  // Pop-up menus that are never in the menu bar.
+  m_mnuOperators = new QMenu(QStringLiteral("Operators"), this);
+  m_mnuOperators->setObjectName(QStringLiteral("mnuOperators"));
+  addItem(m_mnuOperators, QStringLiteral("Сделать не проведенным"), QStringLiteral("mnuKillProvodka"));
+  m_mnuCont = new QMenu(QStringLiteral("Cont"), this);
+  m_mnuCont->setObjectName(QStringLiteral("mnuCont"));
+  addItem(m_mnuCont, QStringLiteral("Удалить"), QStringLiteral("mnuDelItem"));
+  addItem(m_mnuCont, QStringLiteral("Новое имя"), QStringLiteral("mnuNewNameItem"));
+
+  connect(newDocument, &QAction::triggered, this, [this] { startTextEditor(); });
+  connect(notepad, &QAction::triggered, this, [this] { startTextEditor(); });
+  connect(calculator, &QAction::triggered, this, [this] { startCalculator(); });
+  connect(openFileAction, &QAction::triggered, this, &frmMain::openFile);
+  connect(plan, &QAction::triggered, this, [this] { showShared(QStringLiteral("frmPlan")); });
+  connect(m_mnuConfig, &QAction::triggered, this, &frmMain::toggleStructurePanel);
+  connect(m_mnuLanguage, &QAction::triggered, this, &frmMain::toggleLanguagePanel);
+  connect(m_mnuOpen, &QAction::triggered, this, &frmMain::openSelectedObject);
+  connect(m_mnuDel, &QAction::triggered, this, [] {
+    MessageBoxes::show(QStringLiteral("Удаление объектов конфигурации пока недоступно."));
+  });
+  connect(closeAction, &QAction::triggered, this, &QWidget::close);
+  connect(calendar, &QAction::triggered, this, [this] {
+    if (!m_calendar) m_calendar = new frmCalendar(this);
+    m_calendar->show();
+    m_calendar->raise();
+  });
+  connect(settingsAction, &QAction::triggered, this, [this] {
+    if (!m_setting) m_setting = new frmSetting(this);
+    m_setting->show();
+    m_setting->raise();
+  });
+}
+
+void frmMain::createToolbars() {
+  m_toolbar = addToolBar(QStringLiteral("Стандартная"));
+  m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+  m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  QStyle* s = style();
+  const struct {
+    QStyle::StandardPixmap icon;
+    const char* tip;
+  } buttons[5] = {{QStyle::SP_FileIcon, "Балвикс"},
+                  {QStyle::SP_FileDialogNewFolder, "Новый документ"},
+                  {QStyle::SP_DialogOpenButton, "Открыть файл"},
+                  {QStyle::SP_DialogSaveButton, "Сохранить модуль"},
+                  {QStyle::SP_MessageBoxQuestion, "Справка"}};
+  for (int i = 0; i < 5; ++i) {
+    QAction* a = m_toolbar->addAction(s->standardIcon(buttons[i].icon), QString::fromUtf8(buttons[i].tip));
+    a->setObjectName(QStringLiteral("Toolbar1_%1").arg(i + 1));
+    if (i == 1) connect(a, &QAction::triggered, this, [this] { startTextEditor(); });
+    if (i == 2) connect(a, &QAction::triggered, this, &frmMain::openFile);
+    if (i == 3) {
+      m_moduleButton = a;
+      a->setEnabled(false);
+      connect(a, &QAction::triggered, this, &frmMain::storeModuleCode);
+    }
+  }
+}
+
+void frmMain::createStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName(QStringLiteral("Status"));
+  const QString texts[4] = {QStringLiteral("Для получения подсказки нажмите F1"),
+                            QStringLiteral("Рабочая дата:"), QStringLiteral("CAPS"), QStringLiteral("NUM")};
+  for (int i = 0; i < 4; ++i) {
+    m_statusPanels[i] = new QLabel(texts[i], bar);
+    m_statusPanels[i]->setObjectName(QStringLiteral("Status_%1").arg(i + 1));
+    m_statusPanels[i]->setFrameShape(QFrame::Panel);
+    m_statusPanels[i]->setFrameShadow(QFrame::Sunken);
+    if (i == 0) {
+      m_statusPanels[i]->setToolTip(texts[i]);
+      bar->addWidget(m_statusPanels[i], 1);
+    } else {
+      bar->addPermanentWidget(m_statusPanels[i]);
+    }
+  }
+}
+
+void frmMain::createPanels() {
+  // The structure panel: configuration tree, close button and the control palette.
+  auto* structureDock = new QDockWidget(this);
+  structureDock->setObjectName(QStringLiteral("Picture3"));
+  structureDock->setFeatures(QDockWidget::DockWidgetMovable);
+  structureDock->setTitleBarWidget(new QWidget(structureDock));
+  auto* structureTabs = new QTabWidget(structureDock);
+  structureTabs->setObjectName(QStringLiteral("SSTab2"));
+  auto* structurePage = new QWidget(structureTabs);
+  auto* structureLayout = new QVBoxLayout(structurePage);
+  structureLayout->setContentsMargins(4, 4, 4, 4);
+  auto* closeRow = new QHBoxLayout;
+  auto* close1 = new QPushButton(QStringLiteral("x"), structurePage);
+  close1->setObjectName(QStringLiteral("Command1"));
+  close1->setAccessibleName(QStringLiteral("Закрыть панель структуры"));
+  close1->setFixedWidth(24);
+  closeRow->addStretch();
+  closeRow->addWidget(close1);
+  m_configTree = new QTreeWidget(structurePage);
+  m_configTree->setObjectName(QStringLiteral("TreeView1"));
+  m_configTree->setHeaderHidden(true);
+  m_configTree->setAccessibleName(QStringLiteral("Структура объектов"));
+  m_configTree->viewport()->installEventFilter(this);
+  m_configTree->installEventFilter(this);
+  m_paletteFrame = new QGroupBox(QStringLiteral("Элементы управления:"), structurePage);
+  m_paletteFrame->setObjectName(QStringLiteral("Frame1"));
+  m_paletteFrame->setEnabled(false);
+  m_paletteFrame->setFixedHeight(twipsToPixels(1000));
+  auto* paletteLayout = new QVBoxLayout(m_paletteFrame);
+  m_palette = new QToolBar(m_paletteFrame);
+  m_palette->setObjectName(QStringLiteral("Toolbar2"));
+  const struct {
+    QStyle::StandardPixmap icon;
+    const char* tip;
+    const char* type;
+  } controls[9] = {{QStyle::SP_ArrowUp, "Указатель", ""},
+                   {QStyle::SP_FileDialogDetailedView, "Надпись", "Надпись"},
+                   {QStyle::SP_FileDialogContentsView, "Текст", "Текст"},
+                   {QStyle::SP_DialogOkButton, "Кнопка", "Кнопка"},
+                   {QStyle::SP_DialogApplyButton, "Флажок", "Флажок"},
+                   {QStyle::SP_FileDialogListView, "Выбор", "Выбор"},
+                   {QStyle::SP_DirIcon, "Рамка", ""},
+                   {QStyle::SP_DriveHDIcon, "Таблица", ""},
+                   {QStyle::SP_ComputerIcon, "Рисунок", ""}};
+  for (const auto& control : controls) {
+    QAction* a = m_palette->addAction(style()->standardIcon(control.icon), QString::fromUtf8(control.tip));
+    const QString type = QString::fromUtf8(control.type);
+    connect(a, &QAction::triggered, this, [this, type] { m_state.pendingControlType = type; });
+  }
+  paletteLayout->addWidget(m_palette);
+  structureLayout->addLayout(closeRow);
+  structureLayout->addWidget(m_configTree, 1);
+  structureLayout->addWidget(m_paletteFrame);
+  structureTabs->addTab(structurePage, QStringLiteral("Структура объектов:"));
+  structureDock->setWidget(structureTabs);
+  structureDock->setMinimumWidth(220);
+  addDockWidget(Qt::LeftDockWidgetArea, structureDock);
+  structureDock->hide();
+  m_structurePanel = structureDock;
+
+  // The language panel: help tree and the description of the selected entry.
+  auto* languageDock = new QDockWidget(this);
+  languageDock->setObjectName(QStringLiteral("Picture2"));
+  languageDock->setFeatures(QDockWidget::DockWidgetMovable);
+  languageDock->setTitleBarWidget(new QWidget(languageDock));
+  auto* languageTabs = new QTabWidget(languageDock);
+  languageTabs->setObjectName(QStringLiteral("SSTab1"));
+  auto* languagePage = new QWidget(languageTabs);
+  auto* languageLayout = new QVBoxLayout(languagePage);
+  languageLayout->setContentsMargins(4, 4, 4, 4);
+  auto* closeRow2 = new QHBoxLayout;
+  auto* close2 = new QPushButton(QStringLiteral("x"), languagePage);
+  close2->setObjectName(QStringLiteral("Command2"));
+  close2->setAccessibleName(QStringLiteral("Закрыть панель встроенного языка"));
+  close2->setFixedWidth(24);
+  closeRow2->addStretch();
+  closeRow2->addWidget(close2);
+  m_helpTree = new QTreeWidget(languagePage);
+  m_helpTree->setObjectName(QStringLiteral("Tree1"));
+  m_helpTree->setHeaderHidden(true);
+  m_helpTree->setAccessibleName(QStringLiteral("Встроенный язык"));
+  m_helpText = new QPlainTextEdit(languagePage);
+  m_helpText->setObjectName(QStringLiteral("Label1"));
+  m_helpText->setReadOnly(true);
+  m_helpText->setAccessibleName(QStringLiteral("Описание"));
+  m_helpText->setFixedHeight(twipsToPixels(2000));
+  languageLayout->addLayout(closeRow2);
+  languageLayout->addWidget(m_helpTree, 1);
+  languageLayout->addWidget(m_helpText);
+  languageTabs->addTab(languagePage, QStringLiteral("Встроенный язык:"));
+  languageDock->setWidget(languageTabs);
+  languageDock->setMinimumWidth(220);
+  addDockWidget(Qt::RightDockWidgetArea, languageDock);
+  languageDock->hide();
+  m_languagePanel = languageDock;
+
+  connect(close1, &QPushButton::clicked, this, &frmMain::toggleStructurePanel);
+  connect(close2, &QPushButton::clicked, this, &frmMain::toggleLanguagePanel);
+  connect(m_configTree, &QTreeWidget::currentItemChanged, this,
+          [this](QTreeWidgetItem* item) { configNodeClicked(item, false); });
+  connect(m_configTree, &QTreeWidget::itemClicked, this,
+          [this](QTreeWidgetItem* item) { configNodeClicked(item, false); });
+  connect(m_configTree, &QTreeWidget::itemDoubleClicked, this, [this] { configNodeDoubleClicked(); });
+  connect(m_helpTree, &QTreeWidget::currentItemChanged, this,
+          [this](QTreeWidgetItem* item) { helpNodeClicked(item); });
+}
+
+void frmMain::load() {
+  restoreSettings();
+  if (m_splash) m_splash->close();
+  show();
+}
+
+void frmMain::restoreSettings() {
+  QSettings settings = mainSettings();
+  settings.beginGroup(QStringLiteral("Setting"));
+  bool okWidth = false;
+  bool okHeight = false;
+  bool okState = false;
+  const float width = settings.value(QStringLiteral("FormMainWidth")).toString().toFloat(&okWidth);
+  const float height = settings.value(QStringLiteral("FormMainHeight")).toString().toFloat(&okHeight);
+  const short state = settings.value(QStringLiteral("FormMainState")).toString().toShort(&okState);
+  // A stored value that is not a number falls back to the default, as an absent one does.
+  const double w = okWidth && width > 0 ? width : pixelsToTwips(this->width());
+  const double h = okHeight && height > 0 ? height : pixelsToTwips(this->height());
+  resize(twipsToPixels(w, h));
+  const short windowState = okState ? state : 0;
+  if (windowState == 2)
+    setWindowState(Qt::WindowMaximized);
+  else if (windowState == 1)
+    setWindowState(Qt::WindowMinimized);
+}
+
+void frmMain::saveSettings() {
+  QSettings settings = mainSettings();
+  settings.beginGroup(QStringLiteral("Setting"));
+  const short state = isMaximized() ? 2 : isMinimized() ? 1 : 0;
+  settings.setValue(QStringLiteral("FormMainWidth"), QString::number(static_cast<float>(pixelsToTwips(width()))));
+  settings.setValue(QStringLiteral("FormMainHeight"), QString::number(static_cast<float>(pixelsToTwips(height()))));
+  settings.setValue(QStringLiteral("FormMainState"), QString::number(state));
+  settings.sync();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  saveSettings();
+  m_state.sharedRecordset.close();
+  m_state.documentWindow = nullptr;
+  m_state.choiceWindow = nullptr;
+  m_state.journalWindow = nullptr;
+  event->accept();
+  // Closing the main window ends the program; other windows are not asked.
+  QCoreApplication::quit();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_configTree->viewport() && event->type() == QEvent::MouseButtonPress) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    m_rightButtonDown = mouse->button() == Qt::RightButton;
+    if (m_rightButtonDown) {
+      QTreeWidgetItem* item = m_configTree->itemAt(mouse->position().toPoint());
+      if (item) {
+        m_configTree->setCurrentItem(item);
+        configNodeClicked(item, true);
+      }
+      m_rightButtonDown = false;
+      return true;
+    }
+  }
+  if (watched == m_configTree && event->type() == QEvent::KeyPress) {
+    // Keyboard equivalents of the mouse: Enter opens like a double click, the menu key
+    // shows the context menu like a right click.
+    auto* key = static_cast<QKeyEvent*>(event);
+    QTreeWidgetItem* item = m_configTree->currentItem();
+    if (item && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+      configNodeClicked(item, false);
+      configNodeDoubleClicked();
+      return true;
+    }
+    if (item && key->key() == Qt::Key_Menu) {
+      configNodeClicked(item, false);
+      if (m_state.objectNodeSelected)
+        m_mnuDo->popup(m_configTree->viewport()->mapToGlobal(m_configTree->visualItemRect(item).center()));
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+bool frmMain::configurationMode() const { return m_paletteFrame->isEnabled(); }
+
+void frmMain::setConfigurationMode(bool on) { m_paletteFrame->setEnabled(on); }
+
+void frmMain::setModuleButtonEnabled(bool on) { m_moduleButton->setEnabled(on); }
+
+void frmMain::setStatusText(const QString& text) { m_statusPanels[0]->setText(text); }
+
+QString frmMain::statusText() const { return m_statusPanels[0]->text(); }
+
+QString frmMain::helpDescription() const { return m_helpText->toPlainText(); }
+
+QMdiSubWindow* frmMain::addChildWindow(QWidget* window) {
+  QMdiSubWindow* sub = m_mdi->addSubWindow(window);
+  sub->setAttribute(Qt::WA_DeleteOnClose);
+  window->show();
+  return sub;
+}
+
+QSize frmMain::clientSizeTwips() const {
+  return QSize(static_cast<int>(pixelsToTwips(m_mdi->width())),
+               static_cast<int>(pixelsToTwips(m_mdi->height())));
+}
+
+void frmMain::toggleStructurePanel() {
+  if (m_structurePanel->isHidden()) {
+    m_structurePanel->show();
+    m_mnuConfig->setChecked(true);
+    QCoreApplication::processEvents();
+    BuildConfigTree();
+  } else {
+    m_structurePanel->hide();
+    m_mnuConfig->setChecked(false);
+  }
+}
+
+void frmMain::toggleLanguagePanel() {
+  if (m_languagePanel->isHidden()) {
+    m_languagePanel->show();
+    m_mnuLanguage->setChecked(true);
+    QCoreApplication::processEvents();
+    BuildHelpList();
+  } else {
+    m_languagePanel->hide();
+    m_mnuLanguage->setChecked(false);
+  }
+}
+
+bool frmMain::startTextEditor(const QString& file) {
+  const QString command = editorCommand();
+  if (!command.isEmpty() && startDetached(command, file.isEmpty() ? QStringList() : QStringList{file}))
+    return true;
+  if (file.isEmpty()) MessageBoxes::show(QStringLiteral("Объект не обнаружен."));
+  return false;
+}
+
+bool frmMain::startCalculator() {
+  if (startDetached(calculatorCommand())) return true;
+  MessageBoxes::show(QStringLiteral("Объект не обнаружен."));
+  return false;
+}
+
+void frmMain::openFile() {
+  QFileDialog dialog(this, QStringLiteral("Открыть файл..."));
+  dialog.setObjectName(QStringLiteral("CommonDialog1"));
+  dialog.setNameFilter(QStringLiteral("Текстовые (*.txt *.code *.form)"));
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  // Silent on failure: the user sees that no editor opened.
+  startTextEditor(dialog.selectedFiles().constFirst());
+}
+
+void frmMain::storeModuleCode() {
+  if (!m_state.moduleEditorOpen || !m_moduleTextSource || !m_state.db) return;
+  const QString code = m_moduleTextSource();
+  if (code.trimmed().isEmpty()) {
+    MessageBoxes::show(QStringLiteral("Текст модуля пуст: сохраненный модуль оставлен без изменений."));
+    return;
+  }
+  try {
+    if (m_state.currentObjectType == QLatin1String("Глобальный модуль")) {
+      m_state.db->execute(QStringLiteral("UPDATE ГлобальныйМодуль SET код=") + storage::quote(code));
+    } else {
+      if (m_state.currentObjectName.isEmpty() || m_state.currentObjectName == QLatin1String("Новый")) return;
+      m_state.db->execute(QStringLiteral("UPDATE form_items SET code=") + storage::quote(code) +
+                          QStringLiteral(" WHERE type=") + storage::quote(m_state.currentObjectType) +
+                          QStringLiteral(" AND name=") + storage::quote(m_state.currentObjectName));
+    }
+    setStatusText(QStringLiteral("Модуль сохранен."));
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(e.description());
+  }
+}
+
+void frmMain::showShared(const QString& className) {
+  QWidget* window = m_state.windows ? m_state.windows->sharedWindow(className) : nullptr;
+  if (!window) return;
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
+void frmMain::activateWindowByCaption(const QString& caption) {
+  for (QMdiSubWindow* sub : m_mdi->subWindowList()) {
+    if (sub->windowTitle() == caption || (sub->widget() && sub->widget()->windowTitle() == caption)) {
+      m_mdi->setActiveSubWindow(sub);
+      if (sub->widget()) sub->widget()->setFocus();
+    }
+  }
+}
+
+void frmMain::WindowRegistry(const QString& caption, const QString& action) {
+  m_windowBar->registerWindow(caption, action);
+}
+
+}  // namespace balvix::shell

@@ -1,0 +1,95 @@
+#include "shell/service_windows.h"
+
+#include <QCalendarWidget>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace balvix::shell {
+
+frmCalendar::frmCalendar(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window), m_mainWindow(mainWindow) {
+  setObjectName(QStringLiteral("frmCalendar"));
+  setWindowTitle(QStringLiteral(" Календарь"));
+  auto* layout = new QVBoxLayout(this);
+  m_monthView = new QCalendarWidget(this);
+  m_monthView->setObjectName(QStringLiteral("MonthView1"));
+  m_monthView->setAccessibleName(QStringLiteral("Календарь"));
+  m_monthView->setGridVisible(true);
+  layout->addWidget(m_monthView);
+  adjustSize();
+}
+
+void frmCalendar::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!m_mainWindow) return;
+  // Centred on the main window's outer frame, not on its client area.
+  const QRect outer = m_mainWindow->frameGeometry();
+  move(outer.left() + (outer.width() - width()) / 2, outer.top() + (outer.height() - height()) / 2);
+}
+
+frmSetting::frmSetting(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setObjectName(QStringLiteral("frmSetting"));
+  setWindowTitle(QStringLiteral(" Настройки программы:"));
+  auto* layout = new QVBoxLayout(this);
+  auto* tabs = new QTabWidget(this);
+  tabs->setObjectName(QStringLiteral("SSTab1"));
+  auto* page = new QWidget(tabs);
+  auto* pageLayout = new QVBoxLayout(page);
+  auto* frame = new QGroupBox(QStringLiteral("Настройки:"), page);
+  frame->setObjectName(QStringLiteral("Frame1"));
+  auto* form = new QFormLayout(frame);
+  m_editor = new QLineEdit(frame);
+  m_editor->setObjectName(QStringLiteral("Text1"));
+  m_editor->setPlaceholderText(QStringLiteral("найти на компьютере"));
+  m_calculator = new QLineEdit(frame);
+  m_calculator->setObjectName(QStringLiteral("Text2"));
+  m_calculator->setPlaceholderText(QStringLiteral("найти на компьютере"));
+  auto* editorLabel = new QLabel(QStringLiteral("&Текстовый редактор:"), frame);
+  editorLabel->setBuddy(m_editor);
+  auto* calculatorLabel = new QLabel(QStringLiteral("&Калькулятор:"), frame);
+  calculatorLabel->setBuddy(m_calculator);
+  form->addRow(editorLabel, m_editor);
+  form->addRow(calculatorLabel, m_calculator);
+  pageLayout->addWidget(frame);
+  pageLayout->addStretch();
+  tabs->addTab(page, QStringLiteral("Программы"));
+  layout->addWidget(tabs);
+  auto* buttons = new QHBoxLayout;
+  auto* ok = new QPushButton(QStringLiteral("&Сохранить"), this);
+  ok->setObjectName(QStringLiteral("cmdOK"));
+  ok->setDefault(true);
+  auto* cancel = new QPushButton(QStringLiteral("&Отмена"), this);
+  cancel->setObjectName(QStringLiteral("cmdCancel"));
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  layout->addLayout(buttons);
+  connect(ok, &QPushButton::clicked, this, [this] {
+    save();
+    close();
+  });
+  connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+  resize(460, 220);
+}
+
+void frmSetting::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  QSettings settings(QStringLiteral("Balvix"), QStringLiteral("Balvix"));
+  settings.beginGroup(QStringLiteral("Setting"));
+  m_editor->setText(settings.value(QStringLiteral("EditorCommand")).toString());
+  m_calculator->setText(settings.value(QStringLiteral("CalculatorCommand")).toString());
+}
+
+void frmSetting::save() {
+  QSettings settings(QStringLiteral("Balvix"), QStringLiteral("Balvix"));
+  settings.beginGroup(QStringLiteral("Setting"));
+  settings.setValue(QStringLiteral("EditorCommand"), m_editor->text().trimmed());
+  settings.setValue(QStringLiteral("CalculatorCommand"), m_calculator->text().trimmed());
+}
+
+}  // namespace balvix::shell

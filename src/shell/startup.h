@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "storage/session.h"
+
+namespace balvix::shell {
+
+class frmSplash;
+
+// The database file the program opens: basa.mdb in the executable's folder.
+QString defaultDatabasePath();
+
+// Opens the database while the splash window shows the progress, then keeps the
+// splash up for the rest of its second. On failure returns nullptr and fills `error`
+// with a message naming the file; nothing is created.
+std::unique_ptr<storage::Session> openDatabaseAtStartup(frmSplash* splash, const QString& path,
+                                                        QString* error);
+
+// A start-up failure: always a line on stderr, and a message box when there is a
+// display to show it on.
+void reportStartupFailure(const QString& message);
+
+// Loads Qt's own Russian translations, so standard buttons read «Да», «Нет», «Отмена».
+void installRussianTranslations();
+
+}  // namespace balvix::shell

@@ -1,0 +1,175 @@
+// The four user menus built from the configuration, and their click handlers.
+#include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+
+#include "shell/frm_main.h"
+#include "shell/frm_splash.h"
+#include "shell/message_box.h"
+#include "shell/window_provider.h"
+#include "storage/sql_text.h"
+
+namespace balvix::shell {
+
+namespace {
+
+constexpr const char* kKindTypes[4] = {"Справочник", "Документ", "Журнал", "Отчет"};
+
+}  // namespace
+
+void frmMain::BuildMenus() {
+  if (m_splash) {
+    m_splash->setStatus(QStringLiteral("Построение списка меню..."));
+    QCoreApplication::processEvents();
+  }
+  for (int kind = 0; kind < 4; ++kind) buildUserMenu(kind, QString::fromUtf8(kKindTypes[kind]));
+  // Later scans of the table list must see what the designers created or dropped.
+  if (m_state.db) {
+    try {
+      m_state.db->refreshTables();
+    } catch (const storage::DbError&) {
+    }
+  }
+}
+
+void frmMain::buildUserMenu(int kind, const QString& type) {
+  auto& items = m_userItems[kind];
+  // Only the template item 0 survives a rebuild.
+  while (items.size() > 1) {
+    delete items.back();
+    items.pop_back();
+  }
+  QAction* item0 = items.front();
+  item0->setText(QString());
+  item0->setData(QString());
+  if (!m_state.db) return;
+  // A missing or damaged form_items leaves the template items and start-up goes on.
+  try {
+    m_state.sharedRecordset =
+        m_state.db->openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type=") + storage::quote(type));
+    auto& rs = m_state.sharedRecordset;
+    int k = 0;
+    for (; !rs.eof(); rs.moveNext()) {
+      QAction* item = item0;
+      if (k > 0) {
+        item = m_userMenus[kind]->addAction(QString());
+        item->setObjectName(item0->objectName());
+        item->setProperty("index", k);
+        items.push_back(item);
+      }
+      // A "&" in a caption is shown as it is, not taken as an accelerator.
+      QString caption = rs.text(QStringLiteral("descript"));
+      item->setText(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
+      item->setData(rs.text(QStringLiteral("name")));
+      ++k;
+    }
+    rs.close();
+  } catch (const storage::DbError&) {
+  }
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    QAction* item = items[i];
+    disconnect(item, &QAction::triggered, this, nullptr);
+    const int index = static_cast<int>(i);
+    switch (kind) {
+      case 0: connect(item, &QAction::triggered, this, [this, index] { spravkaClicked(index); }); break;
+      case 1: connect(item, &QAction::triggered, this, [this, index] { documentClicked(index); }); break;
+      case 2: connect(item, &QAction::triggered, this, [this, index] { journalClicked(index); }); break;
+      default: connect(item, &QAction::triggered, this, [this, index] { reportClicked(index); }); break;
+    }
+  }
+}
+
+bool frmMain::windowWithCaptionExists(const QString& caption) const {
+  for (QMdiSubWindow* sub : m_mdi->subWindowList()) {
+    if (sub->windowTitle() == caption || (sub->widget() && sub->widget()->windowTitle() == caption))
+      return true;
+  }
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->isVisible() && w->windowTitle() == caption) return true;
+  }
+  return false;
+}
+
+QWidget* frmMain::openRuntimeWindow(const QString& className, const QString& caption) {
+  QWidget* window = m_state.windows ? m_state.windows->newWindow(className) : nullptr;
+  if (!window) {
+    MessageBoxes::show(QStringLiteral("Окно \"") + caption +
+                       QStringLiteral("\" откроется в рабочем режиме следующей версии программы."));
+    return nullptr;
+  }
+  if (!caption.isEmpty()) window->setWindowTitle(caption);
+  addChildWindow(window);
+  return window;
+}
+
+namespace {
+
+// The common start of the four handlers: configuration mode refuses, an empty tag
+// does nothing.
+QString tagOf(const std::vector<QAction*>& items, int index) {
+  if (index < 0 || index >= static_cast<int>(items.size())) return QString();
+  return items[static_cast<std::size_t>(index)]->data().toString();
+}
+
+}  // namespace
+
+void frmMain::spravkaClicked(int index) {
+  if (configurationMode()) {
+    MessageBoxes::show(QStringLiteral("Режим конфигурирования"));
+    return;
+  }
+  const QString tag = tagOf(m_userItems[0], index);
+  if (tag.isEmpty() || windowWithCaptionExists(QStringLiteral("Справочник.") + tag)) return;
+  m_state.contextFormKind = QStringLiteral("spr");
+  m_state.currentObjectName = tag;
+  m_state.currentElementName.clear();
+  // The catalog list gives itself its caption.
+  m_state.choiceWindow = openRuntimeWindow(QStringLiteral("frmSprList"), QString());
+}
+
+void frmMain::documentClicked(int index) {
+  if (configurationMode()) {
+    MessageBoxes::show(QStringLiteral("Режим конфигурирования"));
+    return;
+  }
+  const QString tag = tagOf(m_userItems[1], index);
+  if (tag.isEmpty() || windowWithCaptionExists(QStringLiteral("Документ.") + tag + QStringLiteral(".Новый")))
+    return;
+  m_state.currentObjectName = tag;
+  m_state.currentElementName.clear();
+  m_state.currentObjectType = QStringLiteral("Документ");
+  m_state.documentWindow = openRuntimeWindow(
+      QStringLiteral("frmUniDoc"), QStringLiteral("Документ.") + m_state.currentObjectName + QStringLiteral(".Новый"));
+}
+
+void frmMain::journalClicked(int index) {
+  if (configurationMode()) {
+    MessageBoxes::show(QStringLiteral("Режим конфигурирования"));
+    return;
+  }
+  const QString tag = tagOf(m_userItems[2], index);
+  if (tag.isEmpty() || windowWithCaptionExists(QStringLiteral("Журнал.") + tag)) return;
+  m_state.contextFormKind = QStringLiteral("zur");
+  m_state.currentObjectType = QStringLiteral("Журнал");
+  m_state.currentObjectName = tag;
+  m_state.currentElementName.clear();
+  m_state.journalWindow = openRuntimeWindow(QStringLiteral("frmZurnal"),
+                                            m_state.currentObjectType + QLatin1Char('.') + m_state.currentObjectName);
+}
+
+void frmMain::reportClicked(int index) {
+  if (configurationMode()) {
+    MessageBoxes::show(QStringLiteral("Режим конфигурирования"));
+    return;
+  }
+  const QString tag = tagOf(m_userItems[3], index);
+  if (tag.isEmpty() || windowWithCaptionExists(QStringLiteral("Отчет.") + tag)) return;
+  m_state.currentObjectType = QStringLiteral("Отчет");
+  m_state.currentObjectName = tag;
+  m_state.reportWindow = openRuntimeWindow(QStringLiteral("frmReport"),
+                                           m_state.currentObjectType + QLatin1Char('.') + m_state.currentObjectName);
+}
+
+}  // namespace balvix::shell

@@ -1,0 +1,325 @@
+#include "storage/session.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+#include "storage/engine_error.h"
+#include "storage/initial_content.h"
+#include "storage/recordset_data.h"
+#include "storage/schema_cache.h"
+#include "storage/sql_scanner.h"
+#include "storage/statement_cache.h"
+
+namespace balvix::storage {
+
+namespace {
+
+constexpr int kStatementCacheSize = 64;
+constexpr int kDefaultBusyTimeoutMs = 2000;
+
+QVariant columnValue(sqlite3_stmt* stmt, int column) {
+  switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_NULL:
+      return {};
+    case SQLITE_INTEGER:
+      return QVariant(static_cast<qlonglong>(sqlite3_column_int64(stmt, column)));
+    case SQLITE_FLOAT:
+      return QVariant(sqlite3_column_double(stmt, column));
+    case SQLITE_BLOB: {
+      const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, column));
+      return QVariant(QByteArray(data, sqlite3_column_bytes(stmt, column)));
+    }
+    default: {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+      QString value = QString::fromUtf8(text, sqlite3_column_bytes(stmt, column));
+      if (value.isNull())
+        value = QLatin1String("");  // the empty text, as opposed to Null
+      return QVariant(value);
+    }
+  }
+}
+
+void removeDatabaseFiles(const QString& path) {
+  QFile::remove(path);
+  QFile::remove(path + QStringLiteral("-wal"));
+  QFile::remove(path + QStringLiteral("-shm"));
+  QFile::remove(path + QStringLiteral("-journal"));
+}
+
+}  // namespace
+
+Session::Session(sqlite3* db, QString path)
+    : m_db(db),
+      m_path(std::move(path)),
+      m_schema(std::make_unique<SchemaCache>(db)),
+      m_statements(std::make_unique<StatementCache>(kStatementCacheSize)) {}
+
+Session::~Session() {
+  m_statements.reset();
+  m_schema.reset();
+  sqlite3_close_v2(m_db);
+}
+
+sqlite3* Session::openHandle(const QString& path, int flags) {
+  sqlite3* db = nullptr;
+  const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
+  if (rc != SQLITE_OK) {
+    const DbError error = engineError(db, rc, path);
+    sqlite3_close_v2(db);
+    throw error;
+  }
+  sqlite3_extended_result_codes(db, 1);
+  sqlite3_busy_timeout(db, kDefaultBusyTimeoutMs);
+  return db;
+}
+
+std::unique_ptr<Session> Session::open(const QString& path) {
+  const QFileInfo info(path);
+  const QString file = info.absoluteFilePath();
+  if (!info.exists())
+    throw DbError(ErrorCode::FileNotFound, fileNotFoundText(file));
+  if (info.isDir())
+    throw DbError(ErrorCode::CannotOpen,
+                  QStringLiteral("«%1» — это папка, а не файл базы данных.")
+                      .arg(QDir::toNativeSeparators(file)));
+  // The engine would take an empty file for an empty database and start writing to it.
+  if (info.size() == 0)
+    throw DbError(ErrorCode::NotADatabase, notADatabaseText(file));
+
+  std::unique_ptr<Session> session(new Session(openHandle(file, SQLITE_OPEN_READWRITE), file));
+  // The engine opens files lazily: this first read is what finds a file that is not a
+  // database, and a database of another program is refused before anything is written to it.
+  sqlite3_stmt* probe = nullptr;
+  int rc = sqlite3_prepare_v2(session->m_db,
+                              "SELECT count(*) FROM sqlite_master WHERE type='table' AND "
+                              "name='form_items'",
+                              -1, &probe, nullptr);
+  bool ours = false;
+  if (rc == SQLITE_OK) {
+    rc = sqlite3_step(probe);
+    ours = rc == SQLITE_ROW && sqlite3_column_int(probe, 0) > 0;
+  }
+  const DbError failure = engineError(session->m_db, rc, file);
+  sqlite3_finalize(probe);
+  if (failure.number() == ErrorCode::Locked)
+    throw failure;
+  if (!ours)
+    throw DbError(ErrorCode::NotADatabase, notADatabaseText(file));
+  session->configure();
+  session->refreshTables();
+  return session;
+}
+
+std::unique_ptr<Session> Session::createNew(const QString& path) {
+  const QString file = QFileInfo(path).absoluteFilePath();
+  if (QFileInfo::exists(file))
+    throw DbError(ErrorCode::FileExists,
+                  QStringLiteral("Файл «%1» уже существует; новая база данных не создана, чтобы "
+                                 "не затереть его.")
+                      .arg(QDir::toNativeSeparators(file)));
+  sqlite3* db = nullptr;
+  try {
+    db = openHandle(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+  } catch (const DbError&) {
+    throw DbError(ErrorCode::CannotOpen,
+                  QStringLiteral("Не удается создать файл базы данных «%1»: папка не существует "
+                                 "или недоступна для записи.")
+                      .arg(QDir::toNativeSeparators(file)));
+  }
+  std::unique_ptr<Session> session(new Session(db, file));
+  try {
+    session->configure();
+    Transaction transaction(*session);
+    createFixedTables(*session);
+    transaction.commit();
+    session->refreshTables();
+  } catch (...) {
+    session.reset();
+    removeDatabaseFiles(file);
+    throw;
+  }
+  return session;
+}
+
+void Session::configure() {
+  // WAL lets a reader and the writer work side by side and makes commits cheap; with it,
+  // NORMAL synchronisation still keeps the database consistent after a crash.
+  if (sqlite3_db_readonly(m_db, "main") != 1)
+    runInternal("PRAGMA journal_mode=WAL");
+  runInternal("PRAGMA synchronous=NORMAL");
+  runInternal("PRAGMA foreign_keys=ON");
+}
+
+void Session::setBusyTimeout(int milliseconds) { sqlite3_busy_timeout(m_db, milliseconds); }
+
+void Session::throwError(int rc, [[maybe_unused]] const QString& sql) const {
+  throw engineError(m_db, rc, m_path);
+}
+
+void Session::runInternal(const char* sql) {
+  const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK)
+    throwError(rc, QString::fromUtf8(sql));
+}
+
+void Session::invalidateSchema() {
+  m_statements->clear();
+  m_schema->invalidate();
+}
+
+Session::Prepared Session::prepare(const QString& sql) {
+  if (sqlite3_stmt* cached = m_statements->find(sql))
+    return {cached, true, false};
+
+  const QByteArray utf8 = sql.toUtf8();
+  std::string_view text(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+  StatementKind kind = StatementKind::Data;
+  if (m_schema->resolve(text, m_resolvedText, kind))
+    text = m_resolvedText;
+
+  sqlite3_stmt* statement = nullptr;
+  const char* tail = nullptr;
+  const int rc = sqlite3_prepare_v2(m_db, text.data(), static_cast<int>(text.size()), &statement, &tail);
+  if (rc != SQLITE_OK)
+    throwError(rc, sql);
+  if (!statement)
+    throw DbError(ErrorCode::SyntaxError, QStringLiteral("Инструкция SQL пуста."));
+  // One call runs one statement: a second one glued on (by a value written unquoted, say)
+  // is refused rather than ignored or run.
+  if (skipStatementGap(text, static_cast<std::size_t>(tail - text.data())) != text.size()) {
+    sqlite3_finalize(statement);
+    throw DbError(ErrorCode::TrailingText,
+                  QStringLiteral("После конца инструкции SQL есть лишний текст: за один раз "
+                                 "выполняется только одна инструкция."));
+  }
+  if (kind == StatementKind::Definition)
+    return {statement, false, true};
+  m_statements->insert(sql, statement);
+  return {statement, true, false};
+}
+
+void Session::release(const Prepared& prepared) {
+  if (prepared.cached)
+    sqlite3_reset(prepared.statement);
+  else
+    sqlite3_finalize(prepared.statement);
+}
+
+void Session::execute(const QString& sql) {
+  const Prepared prepared = prepare(sql);
+  int rc;
+  while ((rc = sqlite3_step(prepared.statement)) == SQLITE_ROW) {
+  }
+  if (rc != SQLITE_DONE) {
+    const DbError error = engineError(m_db, rc, m_path);
+    release(prepared);
+    throw error;
+  }
+  release(prepared);
+  if (prepared.definition)
+    refreshTables();
+}
+
+Recordset Session::openRecordset(const QString& sql) {
+  const Prepared prepared = prepare(sql);
+  sqlite3_stmt* stmt = prepared.statement;
+  Recordset recordset;
+  Recordset::Data& data = *recordset.d;
+  data.columns = sqlite3_column_count(stmt);
+  for (int c = 0; c < data.columns; ++c)
+    data.names << QString::fromUtf8(sqlite3_column_name(stmt, c));
+  int rc;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    for (int c = 0; c < data.columns; ++c)
+      data.values.push_back(columnValue(stmt, c));
+    ++data.rows;
+  }
+  if (rc != SQLITE_DONE) {
+    const DbError error = engineError(m_db, rc, m_path);
+    release(prepared);
+    throw error;
+  }
+  release(prepared);
+  if (prepared.definition)
+    refreshTables();
+  data.open = true;
+  return recordset;
+}
+
+void Session::beginTransaction() {
+  if (m_transactionDepth == 0)
+    runInternal("BEGIN");
+  ++m_transactionDepth;
+}
+
+void Session::commit() {
+  if (m_transactionDepth == 0)
+    throw DbError(ErrorCode::NoTransaction,
+                  QStringLiteral("Нет начатой транзакции: подтверждать нечего."));
+  if (m_transactionDepth > 1) {
+    --m_transactionDepth;
+    return;
+  }
+  if (sqlite3_get_autocommit(m_db)) {
+    // The engine has already rolled the transaction back after a failure of its own.
+    m_transactionDepth = 0;
+    refreshTables();
+    throw DbError(ErrorCode::Other,
+                  QStringLiteral("Транзакция была отменена из-за ошибки базы данных; изменения "
+                                 "не сохранены."));
+  }
+  runInternal("COMMIT");
+  m_transactionDepth = 0;
+}
+
+void Session::rollback() {
+  if (m_transactionDepth == 0)
+    throw DbError(ErrorCode::NoTransaction,
+                  QStringLiteral("Нет начатой транзакции: отменять нечего."));
+  m_transactionDepth = 0;
+  if (!sqlite3_get_autocommit(m_db)) {
+    // Statements still stepping would make the rollback fail; none of ours is kept active.
+    runInternal("ROLLBACK");
+  }
+  // A rolled-back CREATE or DROP leaves the schema as it was before.
+  refreshTables();
+}
+
+void Session::refreshTables() {
+  invalidateSchema();
+  m_tables.clear();
+  sqlite3_stmt* stmt = nullptr;
+  const int rc = sqlite3_prepare_v2(m_db, "SELECT name FROM sqlite_master WHERE type='table'", -1,
+                                    &stmt, nullptr);
+  if (rc != SQLITE_OK)
+    throwError(rc, QString());
+  while (sqlite3_step(stmt) == SQLITE_ROW) {
+    TableDef def;
+    def.name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    def.attributes = def.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive)
+                         ? TableDef::SystemObject
+                         : 0;
+    m_tables.push_back(def);
+  }
+  sqlite3_finalize(stmt);
+}
+
+bool Session::tableExists(const QString& name) { return !m_schema->tableName(name).isEmpty(); }
+
+QStringList Session::columns(const QString& table) { return m_schema->columns(table); }
+
+QString Session::resolveIdentifiers(const QString& sql) {
+  const QByteArray utf8 = sql.toUtf8();
+  StatementKind kind = StatementKind::Data;
+  std::string out;
+  if (!m_schema->resolve(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())),
+                         out, kind))
+    return sql;
+  return QString::fromStdString(out);
+}
+
+int Session::changes() const { return sqlite3_changes(m_db); }
+
+}  // namespace balvix::storage

@@ -1,0 +1,19 @@
+#include "storage/statement_cache.h"
+
+#include <sqlite3.h>
+
+namespace balvix::storage {
+
+void StatementCache::insert(const QString& sql, sqlite3_stmt* statement) {
+  if (m_statements.size() >= m_capacity)
+    clear();
+  m_statements.insert(sql, statement);
+}
+
+void StatementCache::clear() {
+  for (sqlite3_stmt* statement : std::as_const(m_statements))
+    sqlite3_finalize(statement);
+  m_statements.clear();
+}
+
+}  // namespace balvix::storage

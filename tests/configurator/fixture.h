@@ -1,0 +1,80 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <memory>
+
+#include "configurator/designer_set.h"
+#include "shell/app_state.h"
+#include "shell/frm_main.h"
+#include "shell/message_box.h"
+#include "storage/session.h"
+
+namespace balvix::configurator::testing {
+
+// A fresh configuration for one test: a new database in a temporary folder, the shared
+// state pointing at it, the designer windows, and a recorder that answers every message
+// (so no test ever waits on a real dialog). The main window is created only on request,
+// because most designer behaviour does not need it.
+class ConfiguratorTest : public ::testing::Test {
+ protected:
+  ConfiguratorTest() {
+    EXPECT_TRUE(m_dir.isValid());
+    m_db = storage::Session::createNew(m_dir.filePath(QStringLiteral("basa.mdb")));
+    state.db = m_db.get();
+    m_designers = std::make_unique<DesignerSet>(state, nullptr);
+    state.windows = m_designers.get();
+  }
+
+  ~ConfiguratorTest() override {
+    // Windows go before the main window that may parent them, and both before the
+    // database their unload logic might still read.
+    m_designers.reset();
+    m_main.reset();
+    state.windows = nullptr;
+    state.mainWindow = nullptr;
+  }
+
+  storage::Session& db() { return *m_db; }
+  QString dbPath() const { return m_dir.filePath(QStringLiteral("basa.mdb")); }
+
+  // The shared instance of a designer window, cast to its class.
+  template <class T>
+  T* window(const QString& className) {
+    return qobject_cast<T*>(m_designers->sharedWindow(className));
+  }
+
+  // Creates the main window on first use, makes it the state's main window and parents
+  // the designers to it. Call it before the first window is taken: windows taken
+  // earlier are discarded.
+  shell::frmMain* mainWindow() {
+    if (!m_main) {
+      auto* main = new shell::frmMain(state);
+      m_main.reset(main);
+      state.mainWindow = main;
+      m_designers = std::make_unique<DesignerSet>(state, main);
+      state.windows = m_designers.get();
+    }
+    return state.mainWindow;
+  }
+
+  DesignerSet& designers() { return *m_designers; }
+
+  // Lets queued events (deferred loads, deleteLater) run.
+  static void processEvents() { QApplication::processEvents(); }
+
+  shell::AppState state;
+  shell::MessageRecorder messages;
+
+ private:
+  QTemporaryDir m_dir;
+  std::unique_ptr<storage::Session> m_db;
+  std::unique_ptr<QMainWindow> m_main;
+  std::unique_ptr<DesignerSet> m_designers;
+};
+
+}  // namespace balvix::configurator::testing
