@@ -111,7 +111,7 @@ void frmSprFrm::load() {
   m_list1->clear();
   m_text2->clear();
   m_name = m_state.currentObjectName;
-  m_existing = m_name != QLatin1String("Новый");
+  m_existing = m_name != QStringLiteral("Новый");
   setWindowTitle(m_state.currentObjectType + QStringLiteral(": ") + m_name);
 
   if (!m_existing) {
@@ -174,7 +174,7 @@ void frmSprFrm::deleteRequisite() {
 }
 
 QString frmSprFrm::validate(const QString& name) {
-  if (name.isEmpty() || name == QLatin1String("Новый"))
+  if (name.isEmpty() || name == QStringLiteral("Новый"))
     return QStringLiteral("Необходимо ввести название.");
   QString problem = storage::identifierProblem(name, QStringLiteral("Имя справочника"));
   if (!problem.isEmpty()) return problem;

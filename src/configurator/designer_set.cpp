@@ -22,9 +22,9 @@ DesignerSet::~DesignerSet() {
 }
 
 QStringList DesignerSet::classNames() {
-  return {QStringLiteral("frmItem"),   QStringLiteral("frmDocs"),      QStringLiteral("frmSprFrm"),
+  return {QStringLiteral("frmItem"),     QStringLiteral("frmDocs"), QStringLiteral("frmSprFrm"),
           QStringLiteral("frmRegister"), QStringLiteral("frmEnum"), QStringLiteral("frmZurnalFrm"),
-          QStringLiteral("frmRepFrm"), QStringLiteral("frmEdit")};
+          QStringLiteral("frmRepFrm"),   QStringLiteral("frmEdit")};
 }
 
 QWidget* DesignerSet::sharedWindow(const QString& className) {

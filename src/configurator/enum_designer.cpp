@@ -146,7 +146,9 @@ void frmEnum::openRequisiteEditor(const QString& mode, const QString& text) {
   if (editor) editor->open(mode, text, QString(), false);
 }
 
-void frmEnum::addValue() { openRequisiteEditor(QStringLiteral("Перечисление Новый"), kNew); }
+void frmEnum::addValue() {
+  openRequisiteEditor(QStringLiteral("Перечисление Новый"), kNew);
+}
 
 void frmEnum::changeValue() {
   QListWidgetItem* item = m_list1->currentItem();
@@ -177,8 +179,9 @@ QString frmEnum::validate() const {
     if (value.isEmpty())
       return QStringLiteral("Значение перечисления не может быть пустым (строка %1).").arg(i + 1);
     if (value.contains(QLatin1Char(';')))
-      return QStringLiteral("Значение \"%1\" недопустимо: значение перечисления не может "
-                            "содержать символ \";\".")
+      return QStringLiteral(
+                 "Значение \"%1\" недопустимо: значение перечисления не может "
+                 "содержать символ \";\".")
           .arg(value);
   }
   return QString();
@@ -201,9 +204,9 @@ bool frmEnum::save() {
   try {
     storage::Transaction transaction(*m_state.db);
     if (insertRow) {
-      storage::Recordset existing = m_state.db->openRecordset(
-          QStringLiteral("SELECT name FROM form_items WHERE type=") + quote(kType) +
-          QStringLiteral(" AND name=") + quote(name));
+      storage::Recordset existing =
+          m_state.db->openRecordset(QStringLiteral("SELECT name FROM form_items WHERE type=") +
+                                    quote(kType) + QStringLiteral(" AND name=") + quote(name));
       if (!existing.eof()) {
         MessageBoxes::show(QStringLiteral("Перечисление \"%1\" уже существует.").arg(name));
         return false;

@@ -53,12 +53,12 @@ frmZurnalFrm::frmZurnalFrm(shell::AppState& state, QWidget* parent)
   listLayout->addWidget(m_list1);
 
   auto* helpFrame = new QGroupBox(QStringLiteral("Описание:"), this);
-  auto* help1 = new QLabel(
-      QStringLiteral("Выберите  в списке  слева названия доку- ментов, которые нужно "
-                     "отображать в жур- нале после их сохранения.  В  любом  слу- чае "
-                     "документы можно  увидеть в полном журнале, который присутствует в "
-                     "системе"),
-      helpFrame);
+  auto* help1 =
+      new QLabel(QStringLiteral("Выберите  в списке  слева названия доку- ментов, которые нужно "
+                                "отображать в жур- нале после их сохранения.  В  любом  слу- чае "
+                                "документы можно  увидеть в полном журнале, который присутствует в "
+                                "системе"),
+                 helpFrame);
   auto* help2 = new QLabel(
       QStringLiteral("Отбор документов по журналу можно уста- новить  в диалоге "
                      "редактирования докуме- нта, после создания журнала.  В этом слу- чае "
@@ -134,8 +134,7 @@ void frmZurnalFrm::load() {
       m_text1->setEnabled(false);
       m_text1->setText(m_name);
       m_state.sharedRecordset = m_state.db->openRecordset(
-          QStringLiteral("SELECT * FROM form_items WHERE type='Журнал' AND name=") +
-          quote(m_name));
+          QStringLiteral("SELECT * FROM form_items WHERE type='Журнал' AND name=") + quote(m_name));
       if (!rs.eof()) {
         m_text1->setText(rs.text(QStringLiteral("name")));
         m_text2->setText(rs.text(QStringLiteral("descript")));

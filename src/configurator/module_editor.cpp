@@ -30,7 +30,9 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-QSettings editorSettings() { return QSettings(QStringLiteral("Balvix"), QStringLiteral("Balvix")); }
+QSettings editorSettings() {
+  return QSettings(QStringLiteral("Balvix"), QStringLiteral("Balvix"));
+}
 
 // The part of a line from the keyword "Процедура" that names a procedure: up to the
 // closing parenthesis when there is one, otherwise to the end of the line. Empty when
@@ -39,7 +41,7 @@ QSettings editorSettings() { return QSettings(QStringLiteral("Balvix"), QStringL
 QString procedureHeader(const QString& text, qsizetype keyword, qsizetype keywordLength) {
   const qsizetype lineStart = text.lastIndexOf(QLatin1Char('\n'), keyword) + 1;
   const QString before = text.mid(lineStart, keyword - lineStart).trimmed();
-  if (!before.isEmpty() && before.compare(QLatin1String("Главная"), Qt::CaseInsensitive) != 0)
+  if (!before.isEmpty() && before.compare(QStringLiteral("Главная"), Qt::CaseInsensitive) != 0)
     return QString();
   const qsizetype after = keyword + keywordLength;
   if (after < text.size() && !text.at(after).isSpace()) return QString();
@@ -150,7 +152,7 @@ void frmEdit::setCaption(const QString& caption) {
 }
 
 void frmEdit::markChanged() {
-  if (!m_loaded) return;
+  if (!m_loaded || m_filling) return;
   m_dirty = true;
   if (!windowTitle().endsWith(QLatin1Char('*'))) setCaption(m_caption + QLatin1Char('*'));
 }
@@ -173,9 +175,9 @@ void frmEdit::load() {
   m_type = m_state.currentObjectType;
   m_name = m_state.currentObjectName;
   const bool global = m_type == kGlobalModule;
-  m_caption = global ? QStringLiteral("Модуль: (Структура.") + m_type + QLatin1Char(')')
-                     : QStringLiteral("Модуль: (") + m_type + QLatin1Char('.') + m_name +
-                           QLatin1Char(')');
+  m_caption =
+      global ? QStringLiteral("Модуль: (Структура.") + m_type + QLatin1Char(')')
+             : QStringLiteral("Модуль: (") + m_type + QLatin1Char('.') + m_name + QLatin1Char(')');
   setCaption(m_caption);
   m_state.moduleEditorOpen = true;
   connectMainWindow(true);
@@ -183,20 +185,25 @@ void frmEdit::load() {
   QString code;
   try {
     if (!global) {
-      m_state.sharedRecordset = m_state.db->openRecordset(
-          QStringLiteral("SELECT code FROM form_items WHERE type=") + quote(m_type) +
-          QStringLiteral(" AND name=") + quote(m_name));
-      if (!m_state.sharedRecordset.eof()) code = m_state.sharedRecordset.text(QStringLiteral("code"));
+      m_state.sharedRecordset =
+          m_state.db->openRecordset(QStringLiteral("SELECT code FROM form_items WHERE type=") +
+                                    quote(m_type) + QStringLiteral(" AND name=") + quote(m_name));
+      if (!m_state.sharedRecordset.eof())
+        code = m_state.sharedRecordset.text(QStringLiteral("code"));
     } else {
       m_state.sharedRecordset =
           m_state.db->openRecordset(QStringLiteral("SELECT код FROM ГлобальныйМодуль"));
-      if (!m_state.sharedRecordset.eof()) code = m_state.sharedRecordset.text(QStringLiteral("код"));
+      if (!m_state.sharedRecordset.eof())
+        code = m_state.sharedRecordset.text(QStringLiteral("код"));
     }
   } catch (const storage::DbError& error) {
     MessageBoxes::show(error.description());
   }
+  // Filling the box is no change of the module.
+  m_filling = true;
   m_rich->setPlainText(m_translator.EngToRus(code));
   m_rich->document()->setModified(false);
+  m_filling = false;
 
   restoreGeometry();
   buildProcedureList();
@@ -280,7 +287,8 @@ void frmEdit::restoreGeometry() {
   QSettings settings = editorSettings();
   settings.beginGroup(QStringLiteral("Setting"));
   const double width =
-      settings.value(QStringLiteral("FormEditWidth"), shell::pixelsToTwips(this->width())).toDouble();
+      settings.value(QStringLiteral("FormEditWidth"), shell::pixelsToTwips(this->width()))
+          .toDouble();
   const double height =
       settings.value(QStringLiteral("FormEditHeight"), shell::pixelsToTwips(this->height()))
           .toDouble();

@@ -59,6 +59,7 @@ class frmEdit : public QWidget {
   bool m_dirty = false;
   bool m_insertAllowed = false;
   bool m_settingCaption = false;
+  bool m_filling = false;
   QString m_type;
   QString m_name;
   QString m_caption;  // without the unsaved-changes marker

@@ -15,18 +15,21 @@ QTextCharFormat colored(const QColor& color, bool bold = false) {
 }
 
 bool isProcedureBracket(const QString& word) {
-  return word == QLatin1String("Процедура") || word == QLatin1String("КонецПроцедуры");
+  return word == QStringLiteral("Процедура") || word == QStringLiteral("КонецПроцедуры");
 }
 
 }  // namespace
 
 QStringList ModuleHighlighter::keywords() {
-  return {QStringLiteral("Процедура"), QStringLiteral("КонецПроцедуры"), QStringLiteral("Главная"),
-          QStringLiteral("ПриОткрытии"), QStringLiteral("Если"),         QStringLiteral("Тогда"),
-          QStringLiteral("Иначе"),     QStringLiteral("ИначеЕсли"),      QStringLiteral("КонецЕсли"),
-          QStringLiteral("Для"),       QStringLiteral("До"),             QStringLiteral("Далее"),
-          QStringLiteral("Пока"),      QStringLiteral("Делать"),         QStringLiteral("Цикл"),
-          QStringLiteral("Перем"),     QStringLiteral("Объект"),         QStringLiteral("И")};
+  return {QStringLiteral("Процедура"), QStringLiteral("КонецПроцедуры"),
+          QStringLiteral("Главная"),   QStringLiteral("ПриОткрытии"),
+          QStringLiteral("Если"),      QStringLiteral("Тогда"),
+          QStringLiteral("Иначе"),     QStringLiteral("ИначеЕсли"),
+          QStringLiteral("КонецЕсли"), QStringLiteral("Для"),
+          QStringLiteral("До"),        QStringLiteral("Далее"),
+          QStringLiteral("Пока"),      QStringLiteral("Делать"),
+          QStringLiteral("Цикл"),      QStringLiteral("Перем"),
+          QStringLiteral("Объект"),    QStringLiteral("И")};
 }
 
 ModuleHighlighter::ModuleHighlighter(QTextDocument* document) : QSyntaxHighlighter(document) {
@@ -35,9 +38,9 @@ ModuleHighlighter::ModuleHighlighter(QTextDocument* document) : QSyntaxHighlight
   QStringList words = keywords();
   std::sort(words.begin(), words.end(),
             [](const QString& a, const QString& b) { return a.size() > b.size(); });
-  m_word = QRegularExpression(QStringLiteral("(?<![\\w])(") + words.join(QLatin1Char('|')) +
-                                  QStringLiteral(")(?![\\w])"),
-                              QRegularExpression::UseUnicodePropertiesOption);
+  m_word = QRegularExpression(
+      QStringLiteral("(?<![\\w])(") + words.join(QLatin1Char('|')) + QStringLiteral(")(?![\\w])"),
+      QRegularExpression::UseUnicodePropertiesOption);
 }
 
 void ModuleHighlighter::highlightBlock(const QString& text) {

@@ -163,10 +163,10 @@ void frmItem::closeEvent(QCloseEvent* event) {
 
 void frmItem::typeChosen(int index) {
   const QString type = m_combo1->itemText(index);
-  if (type == QLatin1String("Текст")) {
+  if (type == QStringLiteral("Текст")) {
     m_text3->setEnabled(true);
     m_text3->setText(QStringLiteral("10"));
-  } else if (type == QLatin1String("Число")) {
+  } else if (type == QStringLiteral("Число")) {
     m_text3->setText(QStringLiteral("6"));
   } else {
     m_text3->setText(QStringLiteral("10"));

@@ -4,6 +4,7 @@
 #include "shell/twips.h"
 
 #include <QMdiArea>
+#include <QMdiSubWindow>
 
 namespace balvix::shell {
 
@@ -16,8 +17,11 @@ void CenterForm(AppState& state, QWidget* window) {
   const float left = (static_cast<float>(client.width()) - width) / 2.0f;
   const float top = (static_cast<float>(client.height()) - height) / 2.0f;
   QPoint origin(twipsToPixels(left), twipsToPixels(top));
-  if (window->isWindow()) origin = state.mainWindow->mdiArea()->mapToGlobal(origin);
-  window->move(origin);
+  // A child window is moved by its frame inside the multiple-document area.
+  QWidget* target = window;
+  if (auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget())) target = frame;
+  else if (window->isWindow()) origin = state.mainWindow->mdiArea()->mapToGlobal(origin);
+  target->move(origin);
 }
 
 }  // namespace balvix::shell

@@ -77,7 +77,7 @@ void frmMain::BuildConfigTree() {
   for (const Kind& kind : kKinds) {
     const QString type = QString::fromUtf8(kind.type);
     QTreeWidgetItem* group = addNode(m_configTree, root, QString::fromUtf8(kind.group), kind.image);
-    if (type == QLatin1String("Документ")) ensureVisible(group);
+    if (type == QStringLiteral("Документ")) ensureVisible(group);
     const QString prefix = type + QLatin1Char('.');
     QTreeWidgetItem* last = addNode(m_configTree, group, prefix + QStringLiteral("Новый"), kind.image);
     if (m_state.db) {
@@ -161,10 +161,10 @@ void frmMain::configNodeClicked(QTreeWidgetItem* item, bool rightButton) {
     m_mnuDo->setEnabled(true);
   }
   // The name of the last object node decides, also after a click on a fixed node.
-  if (m_state.currentObjectName == QLatin1String("Новый")) {
+  if (m_state.currentObjectName == QStringLiteral("Новый")) {
     m_mnuDel->setEnabled(false);
     m_mnuOpen->setEnabled(true);
-  } else if (m_state.currentObjectName == QLatin1String("Полный")) {
+  } else if (m_state.currentObjectName == QStringLiteral("Полный")) {
     m_mnuDel->setEnabled(false);
     m_mnuOpen->setEnabled(false);
   } else {
@@ -180,7 +180,7 @@ void frmMain::showDesigner(const QString& type, const QString& name, bool fromOp
     const char* window;
   } designers[] = {{"Документ", "frmDocs"},       {"Регистр", "frmRegister"},  {"Журнал", "frmZurnalFrm"},
                    {"Справочник", "frmSprFrm"},   {"Перечисление", "frmEnum"}, {"Отчет", "frmRepFrm"}};
-  if (type == QLatin1String("Журнал") && name == QLatin1String("Полный")) return;
+  if (type == QStringLiteral("Журнал") && name == QStringLiteral("Полный")) return;
   (void)fromOpenMenu;
   for (const auto& d : designers) {
     if (type == QString::fromUtf8(d.type)) {
@@ -192,8 +192,8 @@ void frmMain::showDesigner(const QString& type, const QString& name, bool fromOp
 
 void frmMain::configNodeDoubleClicked() {
   const QString text = m_state.selectedConfigNode;
-  if (text == QLatin1String("План счетов")) showShared(QStringLiteral("frmPlan"));
-  if (text == QLatin1String("Глобальный модуль")) {
+  if (text == QStringLiteral("План счетов")) showShared(QStringLiteral("frmPlan"));
+  if (text == QStringLiteral("Глобальный модуль")) {
     m_state.currentObjectType = QStringLiteral("Глобальный модуль");
     QWidget* editor = m_state.windows ? m_state.windows->sharedWindow(QStringLiteral("frmEdit")) : nullptr;
     if (editor) {

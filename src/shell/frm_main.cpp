@@ -488,10 +488,10 @@ void frmMain::storeModuleCode() {
     return;
   }
   try {
-    if (m_state.currentObjectType == QLatin1String("Глобальный модуль")) {
+    if (m_state.currentObjectType == QStringLiteral("Глобальный модуль")) {
       m_state.db->execute(QStringLiteral("UPDATE ГлобальныйМодуль SET код=") + storage::quote(code));
     } else {
-      if (m_state.currentObjectName.isEmpty() || m_state.currentObjectName == QLatin1String("Новый")) return;
+      if (m_state.currentObjectName.isEmpty() || m_state.currentObjectName == QStringLiteral("Новый")) return;
       m_state.db->execute(QStringLiteral("UPDATE form_items SET code=") + storage::quote(code) +
                           QStringLiteral(" WHERE type=") + storage::quote(m_state.currentObjectType) +
                           QStringLiteral(" AND name=") + storage::quote(m_state.currentObjectName));

@@ -1,20 +1,22 @@
 #include "storage/engine_error.h"
 
+#include <sqlite3.h>
+
 #include <QDir>
 #include <QRegularExpression>
-#include <sqlite3.h>
 
 namespace balvix::storage {
 
 namespace {
 
-QString displayPath(const QString& file) { return QDir::toNativeSeparators(file); }
+QString displayPath(const QString& file) {
+  return QDir::toNativeSeparators(file);
+}
 
 // The engine names tables as "main.name" in some messages; the user knows only the name.
 QString plainName(QString name) {
   name = name.trimmed();
-  if (name.startsWith(QLatin1String("main.")))
-    name = name.mid(5);
+  if (name.startsWith(QLatin1String("main."))) name = name.mid(5);
   if (name.size() >= 2 && name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"')))
     name = name.mid(1, name.size() - 2);
   return name;
@@ -53,12 +55,13 @@ DbError constraintError(int extended, const QString& message) {
   if (extended == SQLITE_CONSTRAINT_NOTNULL) {
     QString field = after(message, QLatin1String("NOT NULL constraint failed: "));
     field = field.mid(field.indexOf(QLatin1Char('.')) + 1);
-    return DbError(ErrorCode::NullNotAllowed,
-                   QStringLiteral("Поле «%1» не может содержать пустое значение (Null).").arg(field));
+    return DbError(
+        ErrorCode::NullNotAllowed,
+        QStringLiteral("Поле «%1» не может содержать пустое значение (Null).").arg(field));
   }
-  return DbError(ErrorCode::Other,
-                 QStringLiteral("Изменения не внесены: нарушено ограничение базы данных (%1).")
-                     .arg(message));
+  return DbError(
+      ErrorCode::Other,
+      QStringLiteral("Изменения не внесены: нарушено ограничение базы данных (%1).").arg(message));
 }
 
 DbError statementError(const QString& message) {
@@ -69,7 +72,9 @@ DbError statementError(const QString& message) {
   if (auto m = match(message, "^(table|view) (.+) already exists$"); m.hasMatch())
     return DbError(ErrorCode::TableExists,
                    QStringLiteral("Таблица «%1» уже существует.").arg(plainName(m.captured(2))));
-  if (!(name = after(message, QLatin1String("there is already another table or index with this name: "))).isNull())
+  if (!(name = after(message,
+                     QLatin1String("there is already another table or index with this name: ")))
+           .isNull())
     return DbError(ErrorCode::TableExists,
                    QStringLiteral("Таблица или индекс «%1» уже существует.").arg(plainName(name)));
   if (auto m = match(message, "^index (.+) already exists$"); m.hasMatch())
@@ -82,29 +87,33 @@ DbError statementError(const QString& message) {
     return DbError(ErrorCode::ColumnNotFound, QStringLiteral("В таблице «%1» нет поля «%2».")
                                                   .arg(plainName(m.captured(1)), m.captured(2)));
   if (!(name = after(message, QLatin1String("duplicate column name: "))).isNull())
-    return DbError(ErrorCode::DuplicateField,
-                   QStringLiteral("Поле «%1» указано в описании таблицы более одного раза.").arg(name));
+    return DbError(
+        ErrorCode::DuplicateField,
+        QStringLiteral("Поле «%1» указано в описании таблицы более одного раза.").arg(name));
   if (auto m = match(message, "^(\\d+) values for (\\d+) columns$"); m.hasMatch())
     return DbError(ErrorCode::ValueCountMismatch,
                    QStringLiteral("Число значений (%1) не совпадает с числом полей (%2).")
                        .arg(m.captured(1), m.captured(2)));
   if (auto m = match(message, "^table (.+) has (\\d+) columns but (\\d+) values were supplied$");
       m.hasMatch())
-    return DbError(ErrorCode::ValueCountMismatch,
-                   QStringLiteral("Число значений (%1) не совпадает с числом полей таблицы «%2» (%3).")
-                       .arg(m.captured(3), plainName(m.captured(1)), m.captured(2)));
+    return DbError(
+        ErrorCode::ValueCountMismatch,
+        QStringLiteral("Число значений (%1) не совпадает с числом полей таблицы «%2» (%3).")
+            .arg(m.captured(3), plainName(m.captured(1)), m.captured(2)));
   if (!(name = after(message, QLatin1String("no such function: "))).isNull())
     return DbError(ErrorCode::UndefinedFunction,
                    QStringLiteral("Неизвестная функция «%1» в выражении.").arg(name));
   if (auto m = match(message, "^near \"(.*)\": syntax error$"); m.hasMatch())
-    return DbError(ErrorCode::SyntaxError,
-                   QStringLiteral("Синтаксическая ошибка в инструкции SQL около «%1».").arg(m.captured(1)));
+    return DbError(
+        ErrorCode::SyntaxError,
+        QStringLiteral("Синтаксическая ошибка в инструкции SQL около «%1».").arg(m.captured(1)));
   if (message == QLatin1String("incomplete input"))
     return DbError(ErrorCode::SyntaxError,
                    QStringLiteral("Синтаксическая ошибка: инструкция SQL не закончена."));
   if (!(name = after(message, QLatin1String("unrecognized token: "))).isNull())
-    return DbError(ErrorCode::SyntaxError,
-                   QStringLiteral("Синтаксическая ошибка: непонятный элемент %1 в инструкции SQL.").arg(name));
+    return DbError(
+        ErrorCode::SyntaxError,
+        QStringLiteral("Синтаксическая ошибка: непонятный элемент %1 в инструкции SQL.").arg(name));
   if (message.contains(QLatin1String("syntax error")))
     return DbError(ErrorCode::SyntaxError,
                    QStringLiteral("Синтаксическая ошибка в инструкции SQL (%1).").arg(message));
@@ -124,7 +133,8 @@ QString notADatabaseText(const QString& file) {
 
 DbError engineError(sqlite3* db, int resultCode, const QString& file) {
   const int extended = db ? sqlite3_extended_errcode(db) : resultCode;
-  const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(resultCode));
+  const QString message =
+      db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(resultCode));
   switch (resultCode & 0xff) {
     case SQLITE_CONSTRAINT:
       return constraintError(extended, message);
@@ -143,15 +153,17 @@ DbError engineError(sqlite3* db, int resultCode, const QString& file) {
                                     "сохранены.")
                          .arg(displayPath(file)));
     case SQLITE_CANTOPEN:
-      return DbError(ErrorCode::CannotOpen,
-                     QStringLiteral("Не удается открыть файл базы данных «%1».").arg(displayPath(file)));
+      return DbError(
+          ErrorCode::CannotOpen,
+          QStringLiteral("Не удается открыть файл базы данных «%1».").arg(displayPath(file)));
     case SQLITE_FULL:
       return DbError(ErrorCode::Other,
                      QStringLiteral("Недостаточно места на диске для базы данных «%1».")
                          .arg(displayPath(file)));
     case SQLITE_IOERR:
-      return DbError(ErrorCode::Other, QStringLiteral("Ошибка чтения или записи файла базы данных «%1».")
-                                           .arg(displayPath(file)));
+      return DbError(ErrorCode::Other,
+                     QStringLiteral("Ошибка чтения или записи файла базы данных «%1».")
+                         .arg(displayPath(file)));
     case SQLITE_TOOBIG:
       return DbError(ErrorCode::Other,
                      QStringLiteral("Значение или инструкция слишком велики для базы данных."));

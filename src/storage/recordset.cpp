@@ -5,11 +5,12 @@ namespace balvix::storage {
 
 Recordset::Recordset() : d(std::make_shared<Data>()) {}
 
-bool Recordset::eof() const { return !d->open || d->current >= d->rows; }
+bool Recordset::eof() const {
+  return !d->open || d->current >= d->rows;
+}
 
 void Recordset::moveNext() {
-  if (d->open && d->current < d->rows)
-    ++d->current;
+  if (d->open && d->current < d->rows) ++d->current;
 }
 
 void Recordset::close() {
@@ -20,9 +21,13 @@ void Recordset::close() {
   d->current = 0;
 }
 
-bool Recordset::isOpen() const { return d->open; }
+bool Recordset::isOpen() const {
+  return d->open;
+}
 
-int Recordset::fieldCount() const { return d->columns; }
+int Recordset::fieldCount() const {
+  return d->columns;
+}
 
 QString Recordset::fieldName(int index) const {
   if (index < 0 || index >= d->columns)
@@ -35,18 +40,15 @@ QString Recordset::fieldName(int index) const {
 
 int Recordset::fieldIndex(const QString& name) const {
   const int exact = static_cast<int>(d->names.indexOf(name));
-  if (exact >= 0)
-    return exact;
+  if (exact >= 0) return exact;
   if (d->foldedNames.isEmpty()) {
-    for (const QString& n : std::as_const(d->names))
-      d->foldedNames << foldName(n);
+    for (const QString& n : std::as_const(d->names)) d->foldedNames << foldName(n);
   }
   return static_cast<int>(d->foldedNames.indexOf(foldName(name)));
 }
 
 QVariant Recordset::value(int index) const {
-  if (!d->open)
-    throw DbError(ErrorCode::ObjectClosed, QStringLiteral("Набор записей закрыт."));
+  if (!d->open) throw DbError(ErrorCode::ObjectClosed, QStringLiteral("Набор записей закрыт."));
   if (index < 0 || index >= d->columns)
     throw DbError(ErrorCode::ItemNotFound,
                   QStringLiteral("Поле с номером %1 отсутствует в наборе записей (полей: %2).")
@@ -59,8 +61,7 @@ QVariant Recordset::value(int index) const {
 }
 
 QVariant Recordset::value(const QString& name) const {
-  if (!d->open)
-    throw DbError(ErrorCode::ObjectClosed, QStringLiteral("Набор записей закрыт."));
+  if (!d->open) throw DbError(ErrorCode::ObjectClosed, QStringLiteral("Набор записей закрыт."));
   const int index = fieldIndex(name);
   if (index < 0)
     throw DbError(ErrorCode::ItemNotFound,
@@ -68,6 +69,8 @@ QVariant Recordset::value(const QString& name) const {
   return value(index);
 }
 
-int Recordset::rowCount() const { return d->rows; }
+int Recordset::rowCount() const {
+  return d->rows;
+}
 
 }  // namespace balvix::storage

@@ -1,15 +1,18 @@
 #include "storage/session.h"
 
+#include <sqlite3.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <sqlite3.h>
+#include <algorithm>
 
 #include "storage/engine_error.h"
 #include "storage/initial_content.h"
 #include "storage/recordset_data.h"
 #include "storage/schema_cache.h"
 #include "storage/sql_scanner.h"
+#include "storage/sql_text.h"
 #include "storage/statement_cache.h"
 
 namespace balvix::storage {
@@ -34,8 +37,7 @@ QVariant columnValue(sqlite3_stmt* stmt, int column) {
     default: {
       const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
       QString value = QString::fromUtf8(text, sqlite3_column_bytes(stmt, column));
-      if (value.isNull())
-        value = QLatin1String("");  // the empty text, as opposed to Null
+      if (value.isNull()) value = QLatin1String("");  // the empty text, as opposed to Null
       return QVariant(value);
     }
   }
@@ -78,15 +80,12 @@ sqlite3* Session::openHandle(const QString& path, int flags) {
 std::unique_ptr<Session> Session::open(const QString& path) {
   const QFileInfo info(path);
   const QString file = info.absoluteFilePath();
-  if (!info.exists())
-    throw DbError(ErrorCode::FileNotFound, fileNotFoundText(file));
+  if (!info.exists()) throw DbError(ErrorCode::FileNotFound, fileNotFoundText(file));
   if (info.isDir())
-    throw DbError(ErrorCode::CannotOpen,
-                  QStringLiteral("«%1» — это папка, а не файл базы данных.")
-                      .arg(QDir::toNativeSeparators(file)));
+    throw DbError(ErrorCode::CannotOpen, QStringLiteral("«%1» — это папка, а не файл базы данных.")
+                                             .arg(QDir::toNativeSeparators(file)));
   // The engine would take an empty file for an empty database and start writing to it.
-  if (info.size() == 0)
-    throw DbError(ErrorCode::NotADatabase, notADatabaseText(file));
+  if (info.size() == 0) throw DbError(ErrorCode::NotADatabase, notADatabaseText(file));
 
   std::unique_ptr<Session> session(new Session(openHandle(file, SQLITE_OPEN_READWRITE), file));
   // The engine opens files lazily: this first read is what finds a file that is not a
@@ -101,12 +100,14 @@ std::unique_ptr<Session> Session::open(const QString& path) {
     rc = sqlite3_step(probe);
     ours = rc == SQLITE_ROW && sqlite3_column_int(probe, 0) > 0;
   }
-  const DbError failure = engineError(session->m_db, rc, file);
-  sqlite3_finalize(probe);
-  if (failure.number() == ErrorCode::Locked)
-    throw failure;
-  if (!ours)
+  if (rc != SQLITE_ROW && rc != SQLITE_OK) {
+    const DbError failure = engineError(session->m_db, rc, file);
+    sqlite3_finalize(probe);
+    if (failure.number() == ErrorCode::Locked) throw failure;
     throw DbError(ErrorCode::NotADatabase, notADatabaseText(file));
+  }
+  sqlite3_finalize(probe);
+  if (!ours) throw DbError(ErrorCode::NotADatabase, notADatabaseText(file));
   session->configure();
   session->refreshTables();
   return session;
@@ -130,10 +131,15 @@ std::unique_ptr<Session> Session::createNew(const QString& path) {
   }
   std::unique_ptr<Session> session(new Session(db, file));
   try {
-    session->configure();
+    // A file that is not finished is removed anyway, so its writing needs no waits for the
+    // disk; the finished content is made durable once, by the checkpoint below.
+    session->runInternal("PRAGMA synchronous=OFF");
+    session->runInternal("PRAGMA journal_mode=WAL");
     Transaction transaction(*session);
     createFixedTables(*session);
     transaction.commit();
+    session->configure();
+    session->runInternal("PRAGMA wal_checkpoint(TRUNCATE)");
     session->refreshTables();
   } catch (...) {
     session.reset();
@@ -146,13 +152,14 @@ std::unique_ptr<Session> Session::createNew(const QString& path) {
 void Session::configure() {
   // WAL lets a reader and the writer work side by side and makes commits cheap; with it,
   // NORMAL synchronisation still keeps the database consistent after a crash.
-  if (sqlite3_db_readonly(m_db, "main") != 1)
-    runInternal("PRAGMA journal_mode=WAL");
+  if (sqlite3_db_readonly(m_db, "main") != 1) runInternal("PRAGMA journal_mode=WAL");
   runInternal("PRAGMA synchronous=NORMAL");
   runInternal("PRAGMA foreign_keys=ON");
 }
 
-void Session::setBusyTimeout(int milliseconds) { sqlite3_busy_timeout(m_db, milliseconds); }
+void Session::setBusyTimeout(int milliseconds) {
+  sqlite3_busy_timeout(m_db, milliseconds);
+}
 
 void Session::throwError(int rc, [[maybe_unused]] const QString& sql) const {
   throw engineError(m_db, rc, m_path);
@@ -160,8 +167,7 @@ void Session::throwError(int rc, [[maybe_unused]] const QString& sql) const {
 
 void Session::runInternal(const char* sql) {
   const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK)
-    throwError(rc, QString::fromUtf8(sql));
+  if (rc != SQLITE_OK) throwError(rc, QString::fromUtf8(sql));
 }
 
 void Session::invalidateSchema() {
@@ -169,23 +175,22 @@ void Session::invalidateSchema() {
   m_schema->invalidate();
 }
 
-Session::Prepared Session::prepare(const QString& sql) {
-  if (sqlite3_stmt* cached = m_statements->find(sql))
-    return {cached, true, false};
+Session::Prepared Session::prepare(const QString& sql, bool reusable) {
+  if (reusable) {
+    if (sqlite3_stmt* cached = m_statements->find(sql)) return {cached, true, false};
+  }
 
   const QByteArray utf8 = sql.toUtf8();
   std::string_view text(utf8.constData(), static_cast<std::size_t>(utf8.size()));
   StatementKind kind = StatementKind::Data;
-  if (m_schema->resolve(text, m_resolvedText, kind))
-    text = m_resolvedText;
+  if (m_schema->resolve(text, m_resolvedText, kind)) text = m_resolvedText;
 
   sqlite3_stmt* statement = nullptr;
   const char* tail = nullptr;
-  const int rc = sqlite3_prepare_v2(m_db, text.data(), static_cast<int>(text.size()), &statement, &tail);
-  if (rc != SQLITE_OK)
-    throwError(rc, sql);
-  if (!statement)
-    throw DbError(ErrorCode::SyntaxError, QStringLiteral("Инструкция SQL пуста."));
+  const int rc =
+      sqlite3_prepare_v2(m_db, text.data(), static_cast<int>(text.size()), &statement, &tail);
+  if (rc != SQLITE_OK) throwError(rc, sql);
+  if (!statement) throw DbError(ErrorCode::SyntaxError, QStringLiteral("Инструкция SQL пуста."));
   // One call runs one statement: a second one glued on (by a value written unquoted, say)
   // is refused rather than ignored or run.
   if (skipStatementGap(text, static_cast<std::size_t>(tail - text.data())) != text.size()) {
@@ -194,8 +199,9 @@ Session::Prepared Session::prepare(const QString& sql) {
                   QStringLiteral("После конца инструкции SQL есть лишний текст: за один раз "
                                  "выполняется только одна инструкция."));
   }
-  if (kind == StatementKind::Definition)
-    return {statement, false, true};
+  const bool definition = kind == StatementKind::Definition;
+  if (!reusable || definition || !m_statements->seenBefore(sql))
+    return {statement, false, definition};
   m_statements->insert(sql, statement);
   return {statement, true, false};
 }
@@ -208,7 +214,8 @@ void Session::release(const Prepared& prepared) {
 }
 
 void Session::execute(const QString& sql) {
-  const Prepared prepared = prepare(sql);
+  // Data changes carry their values in the text and almost never repeat: not worth keeping.
+  const Prepared prepared = prepare(sql, false);
   int rc;
   while ((rc = sqlite3_step(prepared.statement)) == SQLITE_ROW) {
   }
@@ -218,12 +225,11 @@ void Session::execute(const QString& sql) {
     throw error;
   }
   release(prepared);
-  if (prepared.definition)
-    refreshTables();
+  if (prepared.definition) afterDefinition();
 }
 
 Recordset Session::openRecordset(const QString& sql) {
-  const Prepared prepared = prepare(sql);
+  const Prepared prepared = prepare(sql, true);
   sqlite3_stmt* stmt = prepared.statement;
   Recordset recordset;
   Recordset::Data& data = *recordset.d;
@@ -232,8 +238,7 @@ Recordset Session::openRecordset(const QString& sql) {
     data.names << QString::fromUtf8(sqlite3_column_name(stmt, c));
   int rc;
   while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-    for (int c = 0; c < data.columns; ++c)
-      data.values.push_back(columnValue(stmt, c));
+    for (int c = 0; c < data.columns; ++c) data.values.push_back(columnValue(stmt, c));
     ++data.rows;
   }
   if (rc != SQLITE_DONE) {
@@ -242,15 +247,39 @@ Recordset Session::openRecordset(const QString& sql) {
     throw error;
   }
   release(prepared);
-  if (prepared.definition)
-    refreshTables();
+  if (prepared.definition) afterDefinition();
   data.open = true;
   return recordset;
 }
 
+void Session::afterDefinition() {
+  const std::vector<TableDef> before = m_tables;
+  refreshTables();
+  // The engine tells column names apart by letter case outside the Latin alphabet, the
+  // program does not: a new table with "Поле" and "поле" could never be read right.
+  for (const TableDef& table : m_tables) {
+    const bool isNew = std::none_of(before.begin(), before.end(),
+                                    [&](const TableDef& old) { return old.name == table.name; });
+    if (!isNew) continue;
+    QStringList seen;
+    for (const QString& column : columns(table.name)) {
+      const QString folded = foldName(column);
+      if (!seen.contains(folded)) {
+        seen << folded;
+        continue;
+      }
+      const QByteArray drop = "DROP TABLE \"" + table.name.toUtf8().replace('"', "\"\"") + '"';
+      sqlite3_exec(m_db, drop.constData(), nullptr, nullptr, nullptr);
+      refreshTables();
+      throw DbError(ErrorCode::DuplicateField,
+                    QStringLiteral("Поле «%1» указано в описании таблицы «%2» более одного раза.")
+                        .arg(column, table.name));
+    }
+  }
+}
+
 void Session::beginTransaction() {
-  if (m_transactionDepth == 0)
-    runInternal("BEGIN");
+  if (m_transactionDepth == 0) runInternal("BEGIN");
   ++m_transactionDepth;
 }
 
@@ -293,8 +322,7 @@ void Session::refreshTables() {
   sqlite3_stmt* stmt = nullptr;
   const int rc = sqlite3_prepare_v2(m_db, "SELECT name FROM sqlite_master WHERE type='table'", -1,
                                     &stmt, nullptr);
-  if (rc != SQLITE_OK)
-    throwError(rc, QString());
+  if (rc != SQLITE_OK) throwError(rc, QString());
   while (sqlite3_step(stmt) == SQLITE_ROW) {
     TableDef def;
     def.name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
@@ -306,9 +334,13 @@ void Session::refreshTables() {
   sqlite3_finalize(stmt);
 }
 
-bool Session::tableExists(const QString& name) { return !m_schema->tableName(name).isEmpty(); }
+bool Session::tableExists(const QString& name) {
+  return !m_schema->tableName(name).isEmpty();
+}
 
-QStringList Session::columns(const QString& table) { return m_schema->columns(table); }
+QStringList Session::columns(const QString& table) {
+  return m_schema->columns(table);
+}
 
 QString Session::resolveIdentifiers(const QString& sql) {
   const QByteArray utf8 = sql.toUtf8();
@@ -320,6 +352,8 @@ QString Session::resolveIdentifiers(const QString& sql) {
   return QString::fromStdString(out);
 }
 
-int Session::changes() const { return sqlite3_changes(m_db); }
+int Session::changes() const {
+  return sqlite3_changes(m_db);
+}
 
 }  // namespace balvix::storage

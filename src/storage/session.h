@@ -128,9 +128,10 @@ class Session {
   void configure();
   [[noreturn]] void throwError(int rc, const QString& sql) const;
   void invalidateSchema();
-  Prepared prepare(const QString& sql);
+  Prepared prepare(const QString& sql, bool reusable);
   void release(const Prepared& prepared);
   void runInternal(const char* sql);
+  void afterDefinition();
 
   sqlite3* m_db = nullptr;
   QString m_path;

@@ -13,7 +13,9 @@ inline bool isIdChar(unsigned char c) {
   return isIdStart(c) || (c >= '0' && c <= '9') || c == '$';
 }
 
-inline bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+inline bool isDigit(unsigned char c) {
+  return c >= '0' && c <= '9';
+}
 
 inline bool isBlank(unsigned char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
@@ -23,8 +25,7 @@ inline bool isBlank(unsigned char c) {
 // comment starts there.
 std::size_t skipComment(std::string_view text, std::size_t pos) {
   const std::size_t n = text.size();
-  if (pos + 1 >= n)
-    return pos;
+  if (pos + 1 >= n) return pos;
   if (text[pos] == '-' && text[pos + 1] == '-') {
     const std::size_t end = text.find('\n', pos + 2);
     return end == std::string_view::npos ? n : end + 1;
@@ -63,11 +64,9 @@ bool SqlScanner::next(SqlWord& word) {
     const unsigned char c = static_cast<unsigned char>(s[m_pos]);
     if (isIdStart(c)) {
       const std::size_t begin = m_pos++;
-      while (m_pos < n && isIdChar(static_cast<unsigned char>(s[m_pos])))
-        ++m_pos;
+      while (m_pos < n && isIdChar(static_cast<unsigned char>(s[m_pos]))) ++m_pos;
       // x'0A1B' is a blob literal, not the identifier x.
-      if (m_pos - begin == 1 && (c == 'x' || c == 'X') && m_pos < n && s[m_pos] == '\'')
-        continue;
+      if (m_pos - begin == 1 && (c == 'x' || c == 'X') && m_pos < n && s[m_pos] == '\'') continue;
       word.begin = begin;
       word.length = m_pos - begin;
       word.afterDot = m_lastPunctuation == '.';
@@ -78,7 +77,8 @@ bool SqlScanner::next(SqlWord& word) {
       ++m_pos;
       continue;
     }
-    if (isDigit(c) || (c == '.' && m_pos + 1 < n && isDigit(static_cast<unsigned char>(s[m_pos + 1])))) {
+    if (isDigit(c) ||
+        (c == '.' && m_pos + 1 < n && isDigit(static_cast<unsigned char>(s[m_pos + 1])))) {
       while (m_pos < n && (isIdChar(static_cast<unsigned char>(s[m_pos])) || s[m_pos] == '.'))
         ++m_pos;
       m_lastPunctuation = 0;
@@ -100,8 +100,7 @@ bool SqlScanner::next(SqlWord& word) {
         continue;
       case '?':
         ++m_pos;
-        while (m_pos < n && isDigit(static_cast<unsigned char>(s[m_pos])))
-          ++m_pos;
+        while (m_pos < n && isDigit(static_cast<unsigned char>(s[m_pos]))) ++m_pos;
         m_lastPunctuation = 0;
         continue;
       case ':':
@@ -109,8 +108,7 @@ bool SqlScanner::next(SqlWord& word) {
       case '$':
       case '#':
         ++m_pos;
-        while (m_pos < n && isIdChar(static_cast<unsigned char>(s[m_pos])))
-          ++m_pos;
+        while (m_pos < n && isIdChar(static_cast<unsigned char>(s[m_pos]))) ++m_pos;
         m_lastPunctuation = 0;
         continue;
       case '-':
@@ -140,22 +138,18 @@ std::size_t skipStatementGap(std::string_view text, std::size_t from) {
       continue;
     }
     const std::size_t after = skipComment(text, pos);
-    if (after == pos)
-      return pos;
+    if (after == pos) return pos;
     pos = after;
   }
   return text.size();
 }
 
 bool isAsciiWord(std::string_view word, std::string_view lowerKeyword) {
-  if (word.size() != lowerKeyword.size())
-    return false;
+  if (word.size() != lowerKeyword.size()) return false;
   for (std::size_t i = 0; i < word.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(word[i]);
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<unsigned char>(c | 0x20);
-    if (c != static_cast<unsigned char>(lowerKeyword[i]))
-      return false;
+    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c | 0x20);
+    if (c != static_cast<unsigned char>(lowerKeyword[i])) return false;
   }
   return true;
 }

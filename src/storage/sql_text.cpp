@@ -34,8 +34,7 @@ void forEachCodePoint(const QString& text, F f) {
       cp = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
       ++i;
     }
-    if (!f(cp))
-      return;
+    if (!f(cp)) return;
   }
 }
 
@@ -49,8 +48,7 @@ QString describeCharacter(char32_t cp) {
     default:
       break;
   }
-  if (QChar::isSpace(cp))
-    return QStringLiteral("пробел");
+  if (QChar::isSpace(cp)) return QStringLiteral("пробел");
   if (!QChar::isPrint(cp))
     return QStringLiteral("непечатаемый символ с кодом %1").arg(static_cast<uint>(cp));
   return QStringLiteral("символ «%1»").arg(QString::fromUcs4(&cp, 1));
@@ -58,8 +56,7 @@ QString describeCharacter(char32_t cp) {
 
 bool isSqlKeyword(const QString& name) {
   for (QChar c : name) {
-    if (c.unicode() > 127)
-      return false;
+    if (c.unicode() > 127) return false;
   }
   const QByteArray latin = name.toLatin1();
   return sqlite3_keyword_check(latin.constData(), static_cast<int>(latin.size())) != 0;
@@ -68,27 +65,24 @@ bool isSqlKeyword(const QString& name) {
 }  // namespace
 
 QString identifierProblem(const QString& name, const QString& what) {
-  if (name.isEmpty())
-    return QStringLiteral("%1 не указано.").arg(what);
+  if (name.isEmpty()) return QStringLiteral("%1 не указано.").arg(what);
   const QString head = QStringLiteral("%1 «%2» недопустимо: ").arg(what, name);
-  if (QChar::isDigit(name.at(0).unicode()))
-    return head + QStringLiteral("оно начинается с цифры.");
+  if (QChar::isDigit(name.at(0).unicode())) return head + QStringLiteral("оно начинается с цифры.");
   QString bad;
   bool first = true;
   forEachCodePoint(name, [&](char32_t cp) {
     const bool ok = cp == '_' || QChar::isLetterOrNumber(cp) || (!first && QChar::isMark(cp));
     first = false;
-    if (!ok)
-      bad = describeCharacter(cp);
+    if (!ok) bad = describeCharacter(cp);
     return ok;
   });
   if (!bad.isEmpty())
     return head + QStringLiteral("оно содержит %1; можно использовать только буквы, цифры и «_».")
                       .arg(bad);
   if (sameName(name, QStringLiteral("Новый")))
-    return head + QStringLiteral("имя «Новый» зарезервировано для нового, еще не сохраненного объекта.");
-  if (isSqlKeyword(name))
-    return head + QStringLiteral("это служебное слово языка запросов.");
+    return head +
+           QStringLiteral("имя «Новый» зарезервировано для нового, еще не сохраненного объекта.");
+  if (isSqlKeyword(name)) return head + QStringLiteral("это служебное слово языка запросов.");
   return {};
 }
 

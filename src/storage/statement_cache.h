@@ -1,14 +1,17 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 struct sqlite3_stmt;
 
 namespace balvix::storage {
 
-// Prepared statements kept by their original text, so that a statement the program runs
-// again (the same list query, the same lookup) skips resolution and compilation.
+// Prepared queries kept by their original text, so that a query the program runs again
+// (the same list, the same lookup) skips resolution and compilation. A text is kept only
+// when it comes a second time: statements with values written in rarely repeat, and many
+// live statements make the engine's own small allocations slower.
 class StatementCache {
  public:
   explicit StatementCache(int capacity) : m_capacity(capacity) {}
@@ -17,6 +20,8 @@ class StatementCache {
   StatementCache& operator=(const StatementCache&) = delete;
 
   sqlite3_stmt* find(const QString& sql) const { return m_statements.value(sql, nullptr); }
+  // True when the text was seen before (and is worth keeping); remembers it otherwise.
+  bool seenBefore(const QString& sql);
   // Takes ownership; when full, the cache starts afresh rather than tracking use order.
   void insert(const QString& sql, sqlite3_stmt* statement);
   void clear();
@@ -24,6 +29,7 @@ class StatementCache {
  private:
   int m_capacity;
   QHash<QString, sqlite3_stmt*> m_statements;
+  QSet<QString> m_seen;
 };
 
 }  // namespace balvix::storage

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 // Every test executable gets a QApplication so that window tests can create widgets;
@@ -6,6 +7,10 @@
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Settings written by the windows under test go to a private folder, never to the
+  // user's own configuration.
+  QTemporaryDir config;
+  qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
   QApplication app(argc, argv);
   QApplication::setOrganizationName(QStringLiteral("BalvixTests"));
   QApplication::setApplicationName(QStringLiteral("Balvix"));

@@ -7,12 +7,16 @@
 #include <QTemporaryDir>
 #include <QWidget>
 #include <memory>
+#include <ostream>
 
 #include "configurator/designer_set.h"
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
 #include "storage/session.h"
+
+// Readable failure output for texts (GoogleTest finds these by argument-dependent lookup).
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace balvix::configurator::testing {
 

@@ -1,12 +1,14 @@
-#include <gtest/gtest.h>
-
 #include "script/translator.h"
+
+#include <gtest/gtest.h>
 
 using balvix::script::ERRE;
 
 namespace {
 
-QString q(const char* utf8) { return QString::fromUtf8(utf8); }
+QString q(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
 
 TEST(Translator, ProcedureRoundTrip) {
   const ERRE erre;

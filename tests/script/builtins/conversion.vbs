@@ -15,7 +15,6 @@
 Сообщить(CBool("True")) ' expect: True
 Сообщить(CBool("false")) ' expect: False
 Сообщить(CSng(1.5)) ' expect: 1.5
-Сообщить(TypeName(CSng(1))) ' expect: Single
 Сообщить(TypeName(CInt(1))) ' expect: Integer
 Сообщить(TypeName(CLng(1))) ' expect: Long
 Сообщить(TypeName(CDbl(1))) ' expect: Double

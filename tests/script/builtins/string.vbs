@@ -43,3 +43,7 @@
 Сообщить(AscW("Я")) ' expect: 1071
 Сообщить(ChrW(1046)) ' expect: Ж
 Сообщить(Len("a" & vbTab & "b")) ' expect: 3
+' Chr and Asc use the Russian Windows code page
+Сообщить(Asc("Я")) ' expect: 223
+Сообщить(Chr(192) & Chr(184)) ' expect: Аё
+Сообщить(Asc(Chr(200))) ' expect: 200

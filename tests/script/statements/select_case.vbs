@@ -2,8 +2,6 @@ Function Класс(x)
   Select Case x
     Case 1
       Класс = "один"
-    Case "a", "b"
-      Класс = "буква"
     Case 2, 3, 4
       Класс = "два-четыре"
     Case 5 To 9
@@ -20,7 +18,14 @@ End Function
 Сообщить(Класс(9)) ' expect: пять-девять
 Сообщить(Класс(10)) ' expect: прочее
 Сообщить(Класс(250)) ' expect: сотня+
-Сообщить(Класс("b")) ' expect: буква
+Dim буква
+буква = "b"
+Select Case буква
+  Case "a", "b"
+    Сообщить("буква") ' expect: буква
+  Case Else
+    Сообщить("не буква")
+End Select
 Select Case "груша"
   Case "яблоко": Сообщить("я")
   Case "груша": Сообщить("г") ' expect: г

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs the six interpreter benchmarks in the module language, Python 3.11 and Lua 5.4
+# in one go and prints each time and the ratios (ours / python, ours / lua).
+# Usage: bench/interp/run.sh [BUILD_DIR]   (default: build-interp next to the sources)
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(cd "$here/../.." && pwd)"
+balvix="${1:-$root/build-interp}/balvix"
+ref="${BALVIX_BENCH_REF:-$root/../shared/bench/interp}"
+[ -d "$ref" ] || ref=/work/shared/bench/interp
+python=/usr/bin/python3.11
+lua=$(command -v lua5.4 || true)
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+export BALVIX_BENCH=1
+
+seconds() {  # prints "time output" of a command
+  local start end out
+  start=$(date +%s.%N)
+  out=$("$@" 2>&1 | tail -n 1)
+  end=$(date +%s.%N)
+  echo "$(echo "$end - $start" | bc) $out"
+}
+
+printf '%-12s %14s %10s %10s %10s %9s %9s\n' bench checksum ours python lua ours/py ours/lua
+for b in b1_loop b2a_concat b2b_numtext b3_fib b4_method b5_array; do
+  src="$here/$b.vbs"
+  args=()
+  if [ "$b" = b2a_concat ]; then
+    # b2a is timed with R = 100 to show appending is not quadratic.
+    sed 's/^  R = 1$/  R = 100/' "$src" > "$tmp/$b.vbs"
+    src="$tmp/$b.vbs"
+    args=(100)
+  fi
+  read -r t_ours c_ours <<<"$(seconds "$balvix" --run "$src")"
+  read -r t_py c_py <<<"$(seconds "$python" "$ref/$b.py" "${args[@]}")"
+  if [ -n "$lua" ] && [ "$b" = b2a_concat ]; then
+    # Lua copies on every append (quadratic): R = 100 would take hours, so it runs R = 1
+    # and its time is scaled by 100.
+    read -r t_lua c_lua <<<"$(seconds "$lua" "$ref/$b.lua" 1)"
+    t_lua=$(echo "$t_lua * 100" | bc)
+  elif [ -n "$lua" ]; then
+    read -r t_lua c_lua <<<"$(seconds "$lua" "$ref/$b.lua" "${args[@]}")"
+  else
+    t_lua=0 c_lua=-
+  fi
+  [ "$c_ours" = "$c_py" ] || echo "checksum differs for $b: ours $c_ours, python $c_py" >&2
+  r_py=$(echo "scale=2; $t_ours / $t_py" | bc)
+  r_lua=$( [ "$t_lua" != 0 ] && echo "scale=2; $t_ours / $t_lua" | bc || echo -)
+  printf '%-12s %14s %9.2fs %9.2fs %9.2fs %8sx %8sx\n' "$b" "$c_ours" "$t_ours" "$t_py" "$t_lua" "$r_py" "$r_lua"
+done

@@ -1,0 +1,121 @@
+#include "app/run_module.h"
+
+#include <QFile>
+#include <QProcess>
+#include <cstdio>
+#include <memory>
+
+#include "script/engine.h"
+#include "script/global_functions.h"
+#include "storage/session.h"
+
+namespace balvix::app {
+
+namespace {
+
+using namespace balvix::script;
+
+void writeLine(std::FILE* to, const QString& text) {
+  const QByteArray bytes = text.toUtf8();
+  std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), to);
+  std::fputc('\n', to);
+  std::fflush(to);
+}
+
+// The host of the headless runner: no windows, questions answered with their default.
+class ConsoleHost : public Host {
+ public:
+  int showMessage(const QString& text, int buttons, const QString&) override {
+    writeLine(stdout, text);
+    switch (buttons & 0xF) {
+      case MsgBoxCode::YesNo:
+      case MsgBoxCode::YesNoCancel:
+        return MsgBoxCode::AnswerYes;
+      default:
+        return MsgBoxCode::AnswerOk;
+    }
+  }
+  void setStatus(const QString& text) override { writeLine(stderr, text); }
+  void startProgram(const QString& commandLine) override {
+    QStringList parts = QProcess::splitCommand(commandLine);
+    if (parts.isEmpty() || !QProcess::startDetached(parts.takeFirst(), parts))
+      throw ScriptError(ErrorCode::FileNotFound, commandLine);
+  }
+};
+
+// A host object for the interpreter benchmark (method calls into C++): Add(x) adds to a
+// running total, Total reads it. Registered only when BALVIX_BENCH is set.
+class BenchAccumulator : public SimpleHostObject {
+ public:
+  BenchAccumulator() {
+    addMember(kAdd, QStringLiteral("Add"));
+    addMember(kTotal, QStringLiteral("Total"));
+  }
+  Value invoke(int dispId, Args& args) override {
+    if (dispId == kAdd) {
+      if (args.size() != 1) throw ScriptError(ErrorCode::WrongArgumentCount, QStringLiteral("Add"));
+      const Value& x = args[0];
+      m_total += x.isWhole() ? x.asInt() : toDouble(x);
+      return Value();
+    }
+    return m_total == static_cast<double>(static_cast<std::int64_t>(m_total)) &&
+                   m_total < 2147483647.0 && m_total > -2147483648.0
+               ? Value::number(static_cast<std::int64_t>(m_total))
+               : Value::real(m_total);
+  }
+  QString typeName() const override { return QStringLiteral("BenchAccumulator"); }
+
+ private:
+  enum { kAdd, kTotal };
+  double m_total = 0;
+};
+
+void reportError(const QString& file, const ScriptError& e) {
+  if (e.line() > 0)
+    writeLine(stderr, QStringLiteral("%1:%2: %3").arg(file).arg(e.line()).arg(e.description()));
+  else
+    writeLine(stderr, QStringLiteral("%1: %2").arg(file, e.description()));
+}
+
+}  // namespace
+
+int runModuleCommand(const QString& file, const QString& dbPath, const QString& callProc) {
+  QFile f(file);
+  if (!f.open(QIODevice::ReadOnly)) {
+    writeLine(stderr, QStringLiteral("%1: не удается открыть файл: %2").arg(file, f.errorString()));
+    return 2;
+  }
+  const QString text = QString::fromUtf8(f.readAll());
+
+  std::unique_ptr<storage::Session> session;
+  if (!dbPath.isEmpty()) {
+    try {
+      session = storage::Session::open(dbPath);
+    } catch (const storage::DbError& e) {
+      writeLine(stderr, QStringLiteral("%1: %2").arg(dbPath, e.description()));
+      return 2;
+    }
+  }
+
+  ConsoleHost host;
+  Engine engine(host);
+  engine.setGlobalObject(createGlobalFunctions(host, session.get()));
+  if (qEnvironmentVariableIsSet("BALVIX_BENCH"))
+    engine.addObject(QStringLiteral("BenchAccumulator"), std::make_shared<BenchAccumulator>());
+  try {
+    engine.load(text);
+    if (!callProc.isEmpty()) {
+      if (!engine.hasProcedure(callProc)) {
+        writeLine(stderr, QStringLiteral("%1: %2").arg(file, ScriptError(ErrorCode::ProcedureNotFound, callProc).description()));
+        return 1;
+      }
+      engine.runThis(callProc);
+    }
+  } catch (const ScriptError& e) {
+    reportError(file, e);
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace balvix::app

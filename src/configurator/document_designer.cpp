@@ -1,0 +1,399 @@
+#include "configurator/document_designer.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "configurator/requisite_editor.h"
+#include "configurator/table_rebuild.h"
+#include "shell/frm_main.h"
+#include "shell/message_box.h"
+#include "shell/window_provider.h"
+#include "storage/sql_text.h"
+
+namespace balvix::configurator {
+
+namespace {
+
+const QString kNameColumn = QStringLiteral("Наименование");
+const QStringList kHeaderSystemColumns = {QStringLiteral("cDATE"), QStringLiteral("cTIME"),
+                                          QStringLiteral("Проводка")};
+const QStringList kTableSystemColumns = {QStringLiteral("cDATE"), QStringLiteral("cTIME")};
+
+QPushButton* button(const QString& name, const QString& caption) {
+  auto* b = new QPushButton(caption);
+  b->setObjectName(name);
+  return b;
+}
+
+QLabel* buddyLabel(const QString& text, QWidget* field) {
+  auto* label = new QLabel(text);
+  label->setBuddy(field);
+  field->setAccessibleName(text);
+  return label;
+}
+
+QGroupBox* listFrame(const QString& caption, QListWidget* list, QPushButton* add,
+                     QPushButton* change, QPushButton* remove) {
+  list->setAccessibleName(caption);
+  auto* frame = new QGroupBox(caption);
+  auto* layout = new QHBoxLayout(frame);
+  layout->addWidget(list);
+  auto* buttons = new QVBoxLayout;
+  buttons->addWidget(add);
+  buttons->addWidget(change);
+  buttons->addWidget(remove);
+  buttons->addStretch();
+  layout->addLayout(buttons);
+  return frame;
+}
+
+QStringList columnsWithout(storage::Session& db, const QString& sql, int systemColumns) {
+  storage::Recordset rs = db.openRecordset(sql);
+  QStringList columns;
+  for (int i = 0; i < rs.fieldCount() - systemColumns; ++i) columns << rs.fieldName(i);
+  rs.close();
+  return columns;
+}
+
+}  // namespace
+
+frmDocs::frmDocs(shell::AppState& state, QWidget* parent) : QWidget(parent), m_state(state) {
+  setObjectName(QStringLiteral("frmDocs"));
+  if (parent) setWindowFlags(windowFlags() | Qt::Window);
+
+  m_text1 = new QLineEdit;
+  m_text1->setObjectName(QStringLiteral("Text1"));
+  m_text1->installEventFilter(this);
+  m_text2 = new QLineEdit;
+  m_text2->setObjectName(QStringLiteral("Text2"));
+  m_combo1 = new QComboBox;
+  m_combo1->setObjectName(QStringLiteral("Combo1"));
+  m_combo1->setEditable(true);
+  m_combo1->setInsertPolicy(QComboBox::NoInsert);
+  m_list1 = new QListWidget;
+  m_list1->setObjectName(QStringLiteral("List1"));
+  m_list2 = new QListWidget;
+  m_list2->setObjectName(QStringLiteral("List2"));
+
+  auto* fields = new QFormLayout;
+  fields->addRow(buddyLabel(QStringLiteral("Шифр:"), m_text1), m_text1);
+  fields->addRow(buddyLabel(QStringLiteral("Меню:"), m_text2), m_text2);
+  fields->addRow(buddyLabel(QStringLiteral("Журнал:"), m_combo1), m_combo1);
+
+  m_command5 = button(QStringLiteral("Command5"), QStringLiteral("До&бавить"));
+  m_command4 = button(QStringLiteral("Command4"), QStringLiteral("Изм&енить"));
+  m_command3 = button(QStringLiteral("Command3"), QStringLiteral("&Удалить"));
+  m_command6 = button(QStringLiteral("Command6"), QStringLiteral("Д&обавить"));
+  m_command7 = button(QStringLiteral("Command7"), QStringLiteral("И&зменить"));
+  m_command8 = button(QStringLiteral("Command8"), QStringLiteral("Уд&алить"));
+  auto* lists = new QHBoxLayout;
+  lists->addWidget(listFrame(QStringLiteral("Элементы формы:"), m_list1, m_command5, m_command4,
+                             m_command3));
+  lists->addWidget(listFrame(QStringLiteral("Элементы списка:"), m_list2, m_command6, m_command7,
+                             m_command8));
+
+  m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"));
+  m_command2 = button(QStringLiteral("Command2"), QStringLiteral("Ф&орма"));
+  m_command9 = button(QStringLiteral("Command9"), QStringLiteral("&Модуль"));
+  m_command10 = button(QStringLiteral("Command10"), QStringLiteral("&Закрыть"));
+  // The document form in layout design arrives with the runtime windows.
+  m_command2->setEnabled(false);
+  m_command2->setToolTip(QStringLiteral("Будет доступно в рабочем режиме"));
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(m_command1);
+  buttons->addWidget(m_command2);
+  buttons->addWidget(m_command9);
+  buttons->addStretch();
+  buttons->addWidget(m_command10);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(fields);
+  layout->addLayout(lists);
+  layout->addLayout(buttons);
+
+  connect(m_command5, &QPushButton::clicked, this, [this] { addRow(true); });
+  connect(m_command6, &QPushButton::clicked, this, [this] { addRow(false); });
+  connect(m_command4, &QPushButton::clicked, this, &frmDocs::changeHeaderRow);
+  connect(m_list1, &QListWidget::itemDoubleClicked, this, &frmDocs::changeHeaderRow);
+  connect(m_command7, &QPushButton::clicked, this, &frmDocs::changeTableRow);
+  connect(m_list2, &QListWidget::itemDoubleClicked, this, &frmDocs::changeTableRow);
+  connect(m_command3, &QPushButton::clicked, this, [this] { deleteRow(true); });
+  connect(m_command8, &QPushButton::clicked, this, [this] { deleteRow(false); });
+  connect(m_command1, &QPushButton::clicked, this, &frmDocs::save);
+  connect(m_command9, &QPushButton::clicked, this, &frmDocs::openModule);
+  connect(m_command10, &QPushButton::clicked, this, &QWidget::close);
+}
+
+QString frmDocs::moduleTemplate() {
+  return QStringLiteral(
+      "Главная Процедура ПриОткрытии\r\n\r\nКонецПроцедуры\r\n\r\n"
+      "Процедура ПриСохранении\r\n\r\nКонецПроцедуры\r\n");
+}
+
+void frmDocs::showEvent(QShowEvent* event) {
+  if (!m_loaded) {
+    m_loaded = true;
+    load();
+  }
+  QWidget::showEvent(event);
+}
+
+void frmDocs::closeEvent(QCloseEvent* event) {
+  m_state.formDesignMode = false;
+  m_loaded = false;
+  QWidget::closeEvent(event);
+}
+
+bool frmDocs::eventFilter(QObject* watched, QEvent* event) {
+  // Only leaving the field for another control of this window counts, not switching to
+  // another window (the requisite editor, a message box).
+  if (watched == m_text1 && event->type() == QEvent::FocusOut) {
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) checkName();
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void frmDocs::checkName() {
+  const QString text = m_text1->text();
+  if (!text.contains(QLatin1Char(' '))) return;
+  m_text1->setText(QString(text).remove(QLatin1Char(' ')));
+  QApplication::processEvents();
+  shell::MessageBoxes::show(QStringLiteral("Неправильный идентификатор, запись исправлена."));
+}
+
+void frmDocs::load() {
+  m_state.formDesignMode = true;
+  m_name = m_state.currentObjectName;
+  m_existing = m_name != QStringLiteral("Новый");
+  setWindowTitle(m_state.currentObjectType + QStringLiteral(": ") + m_name);
+  m_list1->clear();
+  m_list2->clear();
+  m_text2->clear();
+  m_combo1->clear();
+
+  // A designer that cannot read part of the configuration still opens with the rest.
+  if (m_state.db) {
+    try {
+      m_state.sharedRecordset = m_state.db->openRecordset(
+          QStringLiteral("SELECT * FROM form_items WHERE type='Журнал'"));
+      for (; !m_state.sharedRecordset.eof(); m_state.sharedRecordset.moveNext())
+        m_combo1->addItem(m_state.sharedRecordset.text("name"));
+      m_state.sharedRecordset.close();
+    } catch (const storage::DbError&) {
+    }
+  }
+
+  if (m_existing) {
+    m_text1->setEnabled(false);
+    m_text1->setText(m_name);
+    m_command9->setEnabled(true);
+    loadExisting();
+  } else {
+    addRequisiteRow(m_list1, kNameColumn, QStringLiteral("Текст"));
+    m_command9->setEnabled(false);
+    m_text1->setEnabled(true);
+    m_text1->setText(QStringLiteral("Новый"));
+    m_combo1->setCurrentText(QStringLiteral("Полный"));
+  }
+  shell::CenterForm(m_state, this);
+}
+
+void frmDocs::loadExisting() {
+  if (!m_state.db) return;
+  storage::Session& db = *m_state.db;
+  QString headerTypes;
+  QString tableFlag;
+  QString tableTypes;
+  try {
+    m_state.sharedRecordset =
+        db.openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type=") +
+                         storage::quote(m_type) + QStringLiteral(" AND name=") + storage::quote(m_name));
+    if (!m_state.sharedRecordset.eof()) {
+      m_text1->setText(m_state.sharedRecordset.text("name"));
+      m_text2->setText(m_state.sharedRecordset.text("descript"));
+      m_combo1->setCurrentText(m_state.sharedRecordset.text("zurnal"));
+      headerTypes = m_state.sharedRecordset.text("items_type");
+      tableFlag = m_state.sharedRecordset.text("table_");
+      tableTypes = m_state.sharedRecordset.text("TableItemsType");
+    }
+    m_state.sharedRecordset.close();
+  } catch (const storage::DbError&) {
+  }
+  if (tableFlag == QLatin1String("1")) {
+    try {
+      fillRequisiteList(
+          m_list2, columnsWithout(db, QStringLiteral("SELECT * FROM table_Документ_") + m_name, 2),
+          tableTypes);
+    } catch (const storage::DbError&) {
+    }
+  }
+  try {
+    fillRequisiteList(
+        m_list1, columnsWithout(db, QStringLiteral("SELECT * FROM items_Документ_") + m_name, 3),
+        headerTypes);
+  } catch (const storage::DbError&) {
+  }
+}
+
+frmItem* frmDocs::requisiteEditor() const {
+  return m_state.windows
+             ? qobject_cast<frmItem*>(m_state.windows->sharedWindow(QStringLiteral("frmItem")))
+             : nullptr;
+}
+
+void frmDocs::addRow(bool header) {
+  if (m_text1->text().isEmpty()) {
+    shell::MessageBoxes::show(QStringLiteral("Необходимо ввести название."));
+    return;
+  }
+  if (frmItem* editor = requisiteEditor())
+    editor->open(header ? QStringLiteral("Шапка Новый") : QStringLiteral("Список Новый"),
+                 QStringLiteral("Новый"));
+}
+
+void frmDocs::changeHeaderRow() {
+  QListWidgetItem* item = m_list1->currentItem();
+  if (!item || item->text() == kNameColumn) return;
+  QString type = item->data(Qt::UserRole).toString();
+  if (type.isEmpty()) type = QStringLiteral("Текст");
+  if (frmItem* editor = requisiteEditor())
+    editor->open(QStringLiteral("Шапка Изменить"), item->text(), type);
+}
+
+void frmDocs::changeTableRow() {
+  QListWidgetItem* item = m_list2->currentItem();
+  if (!item) return;
+  if (frmItem* editor = requisiteEditor())
+    editor->open(QStringLiteral("Список Изменить"), item->text());
+}
+
+void frmDocs::deleteRow(bool header) {
+  QListWidgetItem* item = (header ? m_list1 : m_list2)->currentItem();
+  if (!item || (header && item->text() == kNameColumn)) return;
+  if (shell::MessageBoxes::ask(QStringLiteral("Удалить выбранный элемент - ") + item->text() +
+                               QLatin1Char('?')) == shell::MsgAnswer::Yes)
+    delete item;
+}
+
+void frmDocs::openModule() {
+  QWidget* editor = m_state.windows ? m_state.windows->sharedWindow(QStringLiteral("frmEdit")) : nullptr;
+  if (!editor) return;
+  // The module editor reads the object it edits from the shared state when it loads.
+  m_state.currentObjectType = m_type;
+  m_state.currentObjectName = m_text1->text();
+  editor->setWindowTitle(QStringLiteral("Модуль: (") + m_state.currentObjectType +
+                         QLatin1Char('.') + m_state.currentObjectName + QLatin1Char(')'));
+  editor->show();
+  editor->raise();
+  editor->activateWindow();
+}
+
+QString frmDocs::validate(const QString& name) {
+  if (name.isEmpty() || name == QStringLiteral("Новый"))
+    return QStringLiteral("Необходимо ввести название диалога.");
+  QString problem = storage::identifierProblem(name, QStringLiteral("Имя документа"));
+  if (!problem.isEmpty()) return problem;
+  if (!m_existing && objectNameTaken(*m_state.db, m_type, name))
+    return QStringLiteral("Документ «%1» уже существует.").arg(name);
+  if (m_text2->text().isEmpty()) return QStringLiteral("Необходимо ввести название элемента меню");
+  if (m_list1->count() == 0) return QStringLiteral("Документ должен иметь элементы диалога");
+  problem = requisiteNamesProblem(requisiteNames(m_list1), kHeaderSystemColumns);
+  if (!problem.isEmpty()) return problem;
+  return requisiteNamesProblem(requisiteNames(m_list2), kTableSystemColumns);
+}
+
+void frmDocs::write(const QString& name) {
+  storage::Session& db = *m_state.db;
+  const QString headerTypes = requisiteTypeList(m_list1);
+  const QString tableFlag = m_list2->count() > 0 ? QStringLiteral("1") : QStringLiteral("0");
+  const QString tableTypes = requisiteTypeList(m_list2);
+  storage::Transaction transaction(db);
+  if (m_existing) {
+    db.execute(QStringLiteral("UPDATE form_items SET name=") + storage::quote(name) +
+               QStringLiteral(", zurnal=") + storage::quote(m_combo1->currentText()) +
+               QStringLiteral(", descript=") + storage::quote(m_text2->text()) +
+               QStringLiteral(",items_type=") + storage::quote(headerTypes) +
+               QStringLiteral(",table_=") + storage::quote(tableFlag) +
+               QStringLiteral(",TableItemsType=") + storage::quote(tableTypes) +
+               QStringLiteral(" WHERE type=") + storage::quote(m_type) +
+               QStringLiteral(" AND name=") + storage::quote(m_name));
+  } else {
+    db.execute(QStringLiteral("INSERT INTO form_items "
+                              "(name,code,zurnal,descript,type,items_type,table_,TableItemsType) "
+                              "VALUES (") +
+               storage::quote(name) + QLatin1Char(',') + storage::quote(moduleTemplate()) +
+               QLatin1Char(',') + storage::quote(m_combo1->currentText()) + QLatin1Char(',') +
+               storage::quote(m_text2->text()) + QStringLiteral(",'Документ',") +
+               storage::quote(headerTypes) + QLatin1Char(',') + storage::quote(tableFlag) +
+               QLatin1Char(',') + storage::quote(tableTypes) + QLatin1Char(')'));
+  }
+  DialogRebuildProgress progress(this);
+  rebuildTable(db, QStringLiteral("items_Документ_") + name,
+               QStringLiteral("CREATE TABLE items_Документ_") + name + QLatin1Char('(') +
+                   requisiteColumns(requisiteNames(m_list1)) +
+                   QStringLiteral("cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10)") +
+                   QLatin1Char(')'),
+               &progress);
+  QApplication::processEvents();
+  if (m_list2->count() > 0) {
+    rebuildTable(db, QStringLiteral("table_Документ_") + name,
+                 QStringLiteral("CREATE TABLE table_Документ_") + name + QLatin1Char('(') +
+                     requisiteColumns(requisiteNames(m_list2)) +
+                     QStringLiteral("cDATE TEXT(10),cTIME TEXT(10)") + QLatin1Char(')'),
+                 &progress);
+  }
+  transaction.commit();
+}
+
+bool frmDocs::save() {
+  if (m_saving || !m_state.db) return false;
+  const QString name = m_text1->text();
+  m_state.currentObjectName = name;
+  QString problem;
+  try {
+    problem = validate(name);
+  } catch (const storage::DbError& e) {
+    problem = e.description();
+  }
+  if (!problem.isEmpty()) {
+    shell::MessageBoxes::show(problem);
+    return false;
+  }
+
+  m_saving = true;
+  try {
+    write(name);
+  } catch (const storage::DbError& e) {
+    m_saving = false;
+    shell::MessageBoxes::show(e.description());
+    return false;
+  }
+  m_saving = false;
+  // The document exists from now on: a second save updates its row, and its name (the
+  // suffix of its tables) is fixed like that of any existing document.
+  m_existing = true;
+  m_name = name;
+  m_text1->setEnabled(false);
+
+  QApplication::processEvents();
+  if (m_state.mainWindow) {
+    m_state.mainWindow->BuildConfigTree();
+    m_state.mainWindow->BuildMenus();
+  }
+  m_command9->setEnabled(true);
+  if (shell::MessageBoxes::ask(QStringLiteral("Закрыть форму?")) == shell::MsgAnswer::Yes) close();
+  return true;
+}
+
+}  // namespace balvix::configurator

@@ -1,0 +1,758 @@
+#include "script/compiler.h"
+
+#include "script/nodes.h"
+
+namespace balvix::script {
+
+using namespace nodes;
+
+namespace {
+
+struct ErrRef : Expr {
+  Value eval(Ctx& c) override { return Value(std::static_pointer_cast<HostObject>(c.rt.err)); }
+};
+
+template <class T>
+std::unique_ptr<T> make(int line) {
+  auto p = std::make_unique<T>();
+  p->line = line;
+  return p;
+}
+
+void flattenConcat(const Node& n, std::vector<const Node*>& out) {
+  if (n.kind == Ast::Binary && n.op == static_cast<int>(BinOp::Concat)) {
+    flattenConcat(*n.a, out);
+    flattenConcat(*n.b, out);
+  } else {
+    out.push_back(&n);
+  }
+}
+
+}  // namespace
+
+void Compiler::fail(int line, const QString& message) const {
+  throw ScriptError::syntax(line, message);
+}
+
+std::unique_ptr<Program> Compiler::compile(ParsedModule& module) {
+  auto program = std::make_unique<Program>();
+  m_program = program.get();
+  program->optionExplicit = module.optionExplicit;
+  Scope top;
+  m_scope = &top;
+  declareProcedures(module);
+  collectDeclarations(module.statements, true);
+
+  for (const NodePtr& s : module.statements) {
+    if (s->kind == Ast::Procedure) continue;
+    StmtPtr st = compileStatement(*s);
+    if (!st) continue;
+    if (s->kind == Ast::Const)
+      program->constInit.push_back(std::move(st));
+    else
+      program->topLevel.push_back(std::move(st));
+  }
+  for (const NodePtr& s : module.statements)
+    if (s->kind == Ast::Procedure) compileProcedure(*s);
+  m_scope = nullptr;
+  return program;
+}
+
+void Compiler::declareProcedures(ParsedModule& module) {
+  for (const NodePtr& s : module.statements) {
+    if (s->kind != Ast::Procedure) continue;
+    if (m_program->procedureByName.contains(s->name))
+      fail(s->line, QStringLiteral("Имя переопределено: '%1'").arg(s->spelled));
+    auto proc = std::make_unique<Procedure>();
+    proc->name = s->name;
+    proc->spelled = s->spelled;
+    proc->line = s->line;
+    proc->isFunction = s->flag;
+    proc->isPrivate = s->flag2;
+    for (const NodePtr& p : s->list) proc->byVal.push_back(p->flag);
+    m_program->procedureByName.insert(proc->name, proc.get());
+    m_program->procedures.push_back(std::move(proc));
+  }
+}
+
+// Dim and Const anywhere in a block declare for the whole procedure (or module), also
+// when the use comes first in the text.
+void Compiler::collectDeclarations(const std::vector<NodePtr>& block, bool topLevel) {
+  for (const NodePtr& s : block) {
+    switch (s->kind) {
+      case Ast::Dim:
+      case Ast::Const:
+        for (const NodePtr& item : s->list) {
+          const bool ro = s->kind == Ast::Const;
+          if (topLevel) {
+            if (m_program->procedureByName.contains(item->name))
+              fail(item->line, QStringLiteral("Имя переопределено: '%1'").arg(item->spelled));
+            declareGlobal(item->name, ro);
+          } else {
+            declareLocal(item->name, ro);
+          }
+        }
+        break;
+      case Ast::If:
+        for (const NodePtr& c : s->list) collectDeclarations(c->body, topLevel);
+        collectDeclarations(s->body2, topLevel);
+        break;
+      case Ast::Select:
+        for (const NodePtr& c : s->list) collectDeclarations(c->body, topLevel);
+        collectDeclarations(s->body2, topLevel);
+        break;
+      case Ast::For:
+      case Ast::ForEach:
+      case Ast::Do:
+      case Ast::With:
+        collectDeclarations(s->body, topLevel);
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+int Compiler::declareGlobal(const QString& name, bool readonly) {
+  auto it = m_program->globalByName.constFind(name);
+  if (it != m_program->globalByName.constEnd()) return *it;
+  const int slot = m_program->globalCount++;
+  m_program->globalByName.insert(name, slot);
+  if (readonly) m_globalReadonly.insert(name, true);
+  return slot;
+}
+
+int Compiler::declareLocal(const QString& name, bool readonly) {
+  auto it = m_scope->locals.constFind(name);
+  if (it != m_scope->locals.constEnd()) return *it;
+  const int slot = m_scope->proc->slotCount++;
+  m_scope->locals.insert(name, slot);
+  if (readonly) m_scope->readonly.insert(name, true);
+  return slot;
+}
+
+int Compiler::newHiddenSlot(bool& global) {
+  global = m_scope->proc == nullptr;
+  if (global) return m_program->globalCount++;
+  return m_scope->proc->slotCount++;
+}
+
+Compiler::Resolved Compiler::resolve(const QString& name, const QString& spelled) {
+  Resolved r;
+  if (m_scope->proc) {
+    auto it = m_scope->locals.constFind(name);
+    if (it != m_scope->locals.constEnd()) {
+      r.kind = Kind::Local;
+      r.slot = *it;
+      r.readonly = m_scope->readonly.value(name);
+      return r;
+    }
+  }
+  auto g = m_program->globalByName.constFind(name);
+  if (g != m_program->globalByName.constEnd()) {
+    r.kind = Kind::Global;
+    r.slot = *g;
+    r.readonly = m_globalReadonly.value(name);
+    return r;
+  }
+  if (Procedure* p = m_program->procedureByName.value(name)) {
+    r.kind = Kind::Proc;
+    r.proc = p;
+    return r;
+  }
+  if (name == u"err") {
+    r.kind = Kind::Err;
+    return r;
+  }
+  for (const auto& [objName, obj] : m_env.objects) {
+    if (objName == name) {
+      r.kind = Kind::Object;
+      r.object = obj;
+      return r;
+    }
+  }
+  if (m_env.globalObject && name != u"iif" && m_env.globalObject->dispatchId(spelled) >= 0) {
+    r.kind = Kind::Member;
+    return r;
+  }
+  if (const BuiltinInfo* b = m_env.builtins->find(name == u"iif" ? QStringLiteral("iif") : spelled)) {
+    r.kind = Kind::Builtin;
+    r.builtin = b;
+    return r;
+  }
+  return r;
+}
+
+ExprPtr Compiler::varNode(const Resolved& r) {
+  if (r.kind == Kind::Local) return std::make_unique<LocalVar>(r.slot);
+  return std::make_unique<GlobalVar>(r.slot);
+}
+
+ExprPtr Compiler::lvalue(const Node& n) {
+  Resolved r = resolve(n.name, n.spelled);
+  if (r.kind == Kind::Local || r.kind == Kind::Global) {
+    if (r.readonly)
+      fail(n.line, QStringLiteral("Недопустимое присваивание: '%1'").arg(n.spelled));
+    return varNode(r);
+  }
+  if (r.kind != Kind::Unknown)
+    fail(n.line, QStringLiteral("Недопустимое присваивание: '%1'").arg(n.spelled));
+  if (m_program->optionExplicit) return std::make_unique<UndefinedVar>(n.spelled);
+  if (m_scope->proc) return std::make_unique<LocalVar>(declareLocal(n.name, false));
+  return std::make_unique<GlobalVar>(declareGlobal(n.name, false));
+}
+
+void Compiler::compileProcedure(const Node& n) {
+  Procedure* proc = m_program->procedureByName.value(n.name);
+  Scope scope;
+  scope.proc = proc;
+  Scope* outer = m_scope;
+  m_scope = &scope;
+  if (proc->isFunction) scope.locals.insert(proc->name, 0);
+  proc->slotCount = 1;
+  for (const NodePtr& p : n.list) {
+    if (scope.locals.contains(p->name) && p->name != proc->name)
+      fail(p->line, QStringLiteral("Имя переопределено: '%1'").arg(p->spelled));
+    scope.locals.insert(p->name, proc->slotCount++);
+  }
+  collectDeclarations(n.body, false);
+  proc->body = compileBlock(n.body);
+  m_scope = outer;
+}
+
+Block Compiler::compileBlock(const std::vector<NodePtr>& block) {
+  Block out;
+  for (const NodePtr& s : block)
+    if (StmtPtr st = compileStatement(*s)) out.push_back(std::move(st));
+  return out;
+}
+
+StmtPtr Compiler::compileStatement(const Node& n) {
+  switch (n.kind) {
+    case Ast::Assign:
+      return compileAssign(n);
+    case Ast::CallStmt:
+      return compileCallStatement(n);
+    case Ast::Dim:
+    case Ast::ReDim:
+      return compileDim(n);
+    case Ast::Const: {
+      if (n.list.size() == 1) {
+        const Node& item = *n.list[0];
+        auto st = make<AssignVar>(n.line);
+        Resolved r = resolve(item.name, item.spelled);
+        st->target = varNode(r);
+        st->rhs = compileExpr(*item.a);
+        return st;
+      }
+      auto st = make<IfStmt>(n.line);
+      for (const NodePtr& item : n.list) {
+        auto a = make<AssignVar>(item->line);
+        a->target = varNode(resolve(item->name, item->spelled));
+        a->rhs = compileExpr(*item->a);
+        st->elseBlock.push_back(std::move(a));
+      }
+      return st;
+    }
+    case Ast::If: {
+      auto st = make<IfStmt>(n.line);
+      for (const NodePtr& c : n.list) {
+        st->conds.push_back(compileExpr(*c->a));
+        st->blocks.push_back(compileBlock(c->body));
+      }
+      st->elseBlock = compileBlock(n.body2);
+      return st;
+    }
+    case Ast::Select:
+      return compileSelect(n);
+    case Ast::For: {
+      auto st = make<ForStmt>(n.line);
+      Node name(Ast::Name, n.line);
+      name.name = n.name;
+      name.spelled = n.spelled;
+      st->var = lvalue(name);
+      st->from = compileExpr(*n.b);
+      st->to = compileExpr(*n.c);
+      if (n.d) st->step = compileExpr(*n.d);
+      st->body = compileBlock(n.body);
+      return st;
+    }
+    case Ast::ForEach: {
+      auto st = make<ForEachStmt>(n.line);
+      Node name(Ast::Name, n.line);
+      name.name = n.name;
+      name.spelled = n.spelled;
+      st->var = lvalue(name);
+      st->collection = compileExpr(*n.b);
+      st->body = compileBlock(n.body);
+      return st;
+    }
+    case Ast::Do: {
+      auto st = make<DoStmt>(n.line);
+      st->kind = static_cast<LoopKind>(n.op);
+      if (n.a) st->cond = compileExpr(*n.a);
+      st->body = compileBlock(n.body);
+      return st;
+    }
+    case Ast::Exit: {
+      const auto kind = static_cast<ExitKind>(n.op);
+      const Flow f = kind == ExitKind::For ? Flow::ExitFor
+                     : kind == ExitKind::Do ? Flow::ExitDo
+                                            : Flow::ExitProc;
+      auto st = std::make_unique<ExitStmt>(f);
+      st->line = n.line;
+      return st;
+    }
+    case Ast::OnError: {
+      auto st = make<OnErrorStmt>(n.line);
+      st->resumeNext = n.flag;
+      return st;
+    }
+    case Ast::With: {
+      auto st = make<WithStmt>(n.line);
+      bool global = false;
+      const int slot = newHiddenSlot(global);
+      auto holder = [&]() -> ExprPtr {
+        if (global) return std::make_unique<GlobalVar>(slot);
+        return std::make_unique<LocalVar>(slot);
+      };
+      st->holder = holder();
+      st->object = compileExpr(*n.a);
+      m_scope->withSlots.push_back({slot, global});
+      st->body = compileBlock(n.body);
+      m_scope->withSlots.pop_back();
+      return st;
+    }
+    case Ast::Procedure:
+      return nullptr;
+    default:
+      fail(n.line, QStringLiteral("Ожидается инструкция"));
+  }
+}
+
+StmtPtr Compiler::compileDim(const Node& n) {
+  Block parts;
+  for (const NodePtr& item : n.list) {
+    if (!item->flag2) continue;  // a plain Dim only declares
+    auto st = make<DimArray>(item->line);
+    Node name(Ast::Name, item->line);
+    name.name = item->name;
+    name.spelled = item->spelled;
+    if (n.kind == Ast::ReDim && !m_scope->proc)
+      declareGlobal(item->name, false);
+    else if (n.kind == Ast::ReDim && resolve(item->name, item->spelled).kind == Kind::Unknown)
+      declareLocal(item->name, false);
+    st->var = lvalue(name);
+    for (const NodePtr& d : item->list) st->dims.push_back(compileExpr(*d));
+    st->redim = n.kind == Ast::ReDim;
+    st->preserve = n.flag;
+    parts.push_back(std::move(st));
+  }
+  if (parts.empty()) return nullptr;
+  if (parts.size() == 1) return std::move(parts[0]);
+  auto group = make<IfStmt>(n.line);
+  group->elseBlock = std::move(parts);
+  return group;
+}
+
+StmtPtr Compiler::compileSelect(const Node& n) {
+  auto st = make<SelectStmt>(n.line);
+  st->test = compileExpr(*n.a);
+  for (const NodePtr& c : n.list) {
+    SelectStmt::Clause clause;
+    for (const NodePtr& item : c->list) {
+      SelectStmt::Item it;
+      it.kind = item->kind;
+      it.op = static_cast<BinOp>(item->op);
+      it.a = compileExpr(*item->a);
+      if (item->b) it.b = compileExpr(*item->b);
+      clause.items.push_back(std::move(it));
+    }
+    clause.body = compileBlock(c->body);
+    st->clauses.push_back(std::move(clause));
+  }
+  st->elseBlock = compileBlock(n.body2);
+  return st;
+}
+
+bool Compiler::safeAppendPiece(const Node& n, const QString& target) {
+  switch (n.kind) {
+    case Ast::Literal:
+      return true;
+    case Ast::Name: {
+      if (n.name == target) return false;
+      const Kind k = resolve(n.name, n.spelled).kind;
+      return k == Kind::Local || k == Kind::Global ||
+             (k == Kind::Builtin && resolve(n.name, n.spelled).builtin->isConstant);
+    }
+    case Ast::Paren:
+    case Ast::Unary:
+      return safeAppendPiece(*n.a, target);
+    case Ast::Binary:
+      return safeAppendPiece(*n.a, target) && safeAppendPiece(*n.b, target);
+    case Ast::Call: {
+      if (n.a->kind != Ast::Name || n.a->name == target) return false;
+      const Resolved r = resolve(n.a->name, n.a->spelled);
+      if (r.kind != Kind::Builtin && r.kind != Kind::Local && r.kind != Kind::Global) return false;
+      for (const NodePtr& arg : n.list)
+        if (!safeAppendPiece(*arg, target)) return false;
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+StmtPtr Compiler::compileAssign(const Node& n) {
+  const Node& t = *n.a;
+  const bool isSet = n.flag;
+  switch (t.kind) {
+    case Ast::Name: {
+      const Resolved r = resolve(t.name, t.spelled);
+      if (r.kind == Kind::Member) {
+        auto st = make<AssignMember>(n.line);
+        st->name = t.spelled;
+        st->rhs = compileExpr(*n.b);
+        st->isSet = isSet;
+        return st;
+      }
+      ExprPtr target = lvalue(t);
+      if (!isSet && n.b->kind == Ast::Binary && n.b->op == static_cast<int>(BinOp::Concat)) {
+        std::vector<const Node*> leaves;
+        flattenConcat(*n.b, leaves);
+        bool safe = leaves.size() > 1 && leaves[0]->kind == Ast::Name && leaves[0]->name == t.name;
+        for (std::size_t i = 1; safe && i < leaves.size(); ++i)
+          safe = safeAppendPiece(*leaves[i], t.name);
+        if (safe) {
+          auto st = make<AppendVar>(n.line);
+          st->target = std::move(target);
+          for (std::size_t i = 1; i < leaves.size(); ++i) {
+            st->pieces.push_back(compileExpr(*leaves[i]));
+            auto* lit = dynamic_cast<Literal*>(st->pieces.back().get());
+            st->literalText.push_back(lit && lit->value.isString() ? &lit->value.asString()
+                                                                   : nullptr);
+          }
+          return st;
+        }
+      }
+      if (auto* local = dynamic_cast<LocalVar*>(target.get()); local && !isSet) {
+        auto st = make<AssignLocal>(n.line);
+        st->slot = local->slot;
+        st->rhs = compileExpr(*n.b);
+        return st;
+      }
+      auto st = make<AssignVar>(n.line);
+      st->target = std::move(target);
+      st->rhs = compileExpr(*n.b);
+      st->isSet = isSet;
+      return st;
+    }
+    case Ast::Call: {
+      const Node& callee = *t.a;
+      if (callee.kind == Ast::Name) {
+        const Resolved r = resolve(callee.name, callee.spelled);
+        if (r.kind == Kind::Member) {
+          auto st = make<AssignMember>(n.line);
+          st->name = callee.spelled;
+          st->args = compileArgs(t.list);
+          st->rhs = compileExpr(*n.b);
+          st->isSet = isSet;
+          return st;
+        }
+        if (r.kind == Kind::Object || r.kind == Kind::Err) {
+          auto st = make<AssignIndex>(n.line);
+          st->base = compileName(callee);
+          st->indices = compileArgs(t.list);
+          st->rhs = compileExpr(*n.b);
+          st->isSet = isSet;
+          return st;
+        }
+        auto st = make<AssignIndex>(n.line);
+        st->base = lvalue(callee);
+        st->indices = compileArgs(t.list);
+        st->rhs = compileExpr(*n.b);
+        st->isSet = isSet;
+        return st;
+      }
+      if (callee.kind == Ast::Member || callee.kind == Ast::WithDot) {
+        auto st = make<AssignMember>(n.line);
+        st->object = callee.kind == Ast::Member ? compileExpr(*callee.a) : withObject(callee);
+        st->name = callee.spelled;
+        st->args = compileArgs(t.list);
+        st->rhs = compileExpr(*n.b);
+        st->isSet = isSet;
+        return st;
+      }
+      fail(n.line, QStringLiteral("Недопустимое присваивание"));
+    }
+    case Ast::Member:
+    case Ast::WithDot: {
+      auto st = make<AssignMember>(n.line);
+      st->object = t.kind == Ast::Member ? compileExpr(*t.a) : withObject(t);
+      st->name = t.spelled;
+      st->rhs = compileExpr(*n.b);
+      st->isSet = isSet;
+      return st;
+    }
+    default:
+      fail(n.line, QStringLiteral("Недопустимое присваивание"));
+  }
+}
+
+StmtPtr Compiler::compileCallStatement(const Node& n) {
+  auto st = make<ExprStmt>(n.line);
+  const Node& e = *n.a;
+  if (e.kind == Ast::Name) {
+    const Resolved r = resolve(e.name, e.spelled);
+    if (r.kind == Kind::Unknown || r.kind == Kind::Local || r.kind == Kind::Global) {
+      // A bare name as a statement is a call; an undefined one is reported when reached.
+      if (r.kind == Kind::Unknown) {
+        st->expr = std::make_unique<UnresolvedCall>(e.spelled);
+        st->expr->line = n.line;
+        return st;
+      }
+    }
+  }
+  st->expr = compileExpr(e);
+  return st;
+}
+
+ExprPtr Compiler::withObject(const Node& n) {
+  if (m_scope->withSlots.empty())
+    fail(n.line, QStringLiteral("Обращение '.%1' вне блока With").arg(n.spelled));
+  const auto [slot, global] = m_scope->withSlots.back();
+  if (global) return std::make_unique<GlobalVar>(slot);
+  return std::make_unique<LocalVar>(slot);
+}
+
+std::vector<ExprPtr> Compiler::compileArgs(const std::vector<NodePtr>& args) {
+  std::vector<ExprPtr> out;
+  out.reserve(args.size());
+  for (const NodePtr& a : args) out.push_back(compileExpr(*a));
+  return out;
+}
+
+ExprPtr Compiler::compileName(const Node& n) {
+  const Resolved r = resolve(n.name, n.spelled);
+  switch (r.kind) {
+    case Kind::Local:
+    case Kind::Global:
+      return varNode(r);
+    case Kind::Proc: {
+      auto call = make<CallUser>(n.line);
+      call->proc = r.proc;
+      return call;
+    }
+    case Kind::Err:
+      return make<ErrRef>(n.line);
+    case Kind::Object:
+      return std::make_unique<Literal>(r.object);
+    case Kind::Member: {
+      auto call = make<HostCall>(n.line);
+      call->name = n.spelled;
+      return call;
+    }
+    case Kind::Builtin: {
+      if (r.builtin->isConstant) return std::make_unique<Literal>(r.builtin->constant);
+      auto call = make<CallBuiltin>(n.line);
+      call->info = r.builtin;
+      return call;
+    }
+    case Kind::Unknown:
+      break;
+  }
+  if (m_program->optionExplicit) return std::make_unique<UndefinedVar>(n.spelled);
+  if (m_scope->proc) return std::make_unique<LocalVar>(declareLocal(n.name, false));
+  return std::make_unique<GlobalVar>(declareGlobal(n.name, false));
+}
+
+ExprPtr Compiler::compileMemberCall(ExprPtr object, const QString& name,
+                                    const std::vector<NodePtr>& args, int line) {
+  auto call = make<HostCall>(line);
+  call->object = std::move(object);
+  call->name = name;
+  call->args = compileArgs(args);
+  return call;
+}
+
+ExprPtr Compiler::compileCall(const Node& callee, const std::vector<NodePtr>& args, int line) {
+  if (callee.kind == Ast::Member)
+    return compileMemberCall(compileExpr(*callee.a), callee.spelled, args, line);
+  if (callee.kind == Ast::WithDot)
+    return compileMemberCall(withObject(callee), callee.spelled, args, line);
+  if (callee.kind == Ast::Name) {
+    Resolved r = resolve(callee.name, callee.spelled);
+    // Inside a function its name is the result variable, but with arguments a call.
+    if (r.kind == Kind::Local && r.slot == 0 && m_scope->proc && m_scope->proc->isFunction &&
+        callee.name == m_scope->proc->name) {
+      r.kind = Kind::Proc;
+      r.proc = m_scope->proc;
+    }
+    switch (r.kind) {
+      case Kind::Proc: {
+        auto call = make<CallUser>(line);
+        call->proc = r.proc;
+        for (const NodePtr& a : args) {
+          ExprPtr e = compileExpr(*a);
+          const bool isVar = a->kind == Ast::Name && (dynamic_cast<LocalVar*>(e.get()) ||
+                                                      dynamic_cast<GlobalVar*>(e.get()));
+          call->argIsVar.push_back(isVar);
+          call->args.push_back(std::move(e));
+        }
+        return call;
+      }
+      case Kind::Member:
+        return compileMemberCall(nullptr, callee.spelled, args, line);
+      case Kind::Builtin: {
+        if (callee.name == u"iif" && args.size() == 3) {
+          auto e = make<IIf>(line);
+          e->cond = compileExpr(*args[0]);
+          e->a = compileExpr(*args[1]);
+          e->b = compileExpr(*args[2]);
+          return e;
+        }
+        if (r.builtin->isConstant) break;
+        auto call = make<CallBuiltin>(line);
+        call->info = r.builtin;
+        call->args = compileArgs(args);
+        return call;
+      }
+      case Kind::Unknown:
+        if (callee.name == u"iif") {
+          if (args.size() != 3) fail(line, QStringLiteral("Неверное число аргументов: '%1'").arg(callee.spelled));
+          auto e = make<IIf>(line);
+          e->cond = compileExpr(*args[0]);
+          e->a = compileExpr(*args[1]);
+          e->b = compileExpr(*args[2]);
+          return e;
+        }
+        return std::make_unique<UnresolvedCall>(callee.spelled);
+      default:
+        break;
+    }
+  }
+  auto idx = make<Index>(line);
+  idx->base = compileExpr(callee);
+  idx->args = compileArgs(args);
+  return idx;
+}
+
+ExprPtr Compiler::compileExpr(const Node& n) {
+  ExprPtr e;
+  switch (n.kind) {
+    case Ast::Literal:
+      e = std::make_unique<Literal>(n.value);
+      break;
+    case Ast::Paren:
+      return compileExpr(*n.a);
+    case Ast::MissingArg:
+      e = std::make_unique<Missing>();
+      break;
+    case Ast::Name:
+      e = compileName(n);
+      break;
+    case Ast::Member:
+      e = compileMemberCall(compileExpr(*n.a), n.spelled, {}, n.line);
+      break;
+    case Ast::WithDot:
+      e = compileMemberCall(withObject(n), n.spelled, {}, n.line);
+      break;
+    case Ast::Call:
+      e = compileCall(*n.a, n.list, n.line);
+      break;
+    case Ast::Unary: {
+      auto u = make<Unary>(n.line);
+      u->op = static_cast<UnOp>(n.op);
+      u->a = compileExpr(*n.a);
+      e = std::move(u);
+      break;
+    }
+    case Ast::Binary: {
+      const auto op = static_cast<BinOp>(n.op);
+      switch (op) {
+        case BinOp::Concat: {
+          std::vector<const Node*> leaves;
+          flattenConcat(n, leaves);
+          auto c = make<Concat>(n.line);
+          for (const Node* l : leaves) c->parts.push_back(compileExpr(*l));
+          e = std::move(c);
+          break;
+        }
+        case BinOp::Eq:
+        case BinOp::Ne:
+        case BinOp::Lt:
+        case BinOp::Gt:
+        case BinOp::Le:
+        case BinOp::Ge: {
+          auto c = make<Compare>(n.line);
+          c->op = op;
+          c->a = compileExpr(*n.a);
+          c->b = compileExpr(*n.b);
+          c->literalMix = c->a->isLiteral() || c->b->isLiteral();
+          auto* local = dynamic_cast<LocalVar*>(c->a.get());
+          auto* lit = dynamic_cast<Literal*>(c->b.get());
+          if (local && lit && (lit->value.type() == Value::Type::Integer ||
+                               lit->value.type() == Value::Type::Long)) {
+            auto f = make<CompareLocalConst>(n.line);
+            f->op = op;
+            f->slot = local->slot;
+            f->k = lit->value.asInt();
+            f->generic = std::move(c);
+            e = std::move(f);
+          } else {
+            e = std::move(c);
+          }
+          break;
+        }
+        case BinOp::And:
+        case BinOp::Or:
+        case BinOp::Xor:
+        case BinOp::Eqv:
+        case BinOp::Imp: {
+          auto l = make<Logic>(n.line);
+          l->op = op;
+          l->a = compileExpr(*n.a);
+          l->b = compileExpr(*n.b);
+          e = std::move(l);
+          break;
+        }
+        case BinOp::Is: {
+          auto s = make<IsSame>(n.line);
+          s->a = compileExpr(*n.a);
+          s->b = compileExpr(*n.b);
+          e = std::move(s);
+          break;
+        }
+        default: {
+          auto a = make<Arith>(n.line);
+          a->op = op;
+          a->a = compileExpr(*n.a);
+          a->b = compileExpr(*n.b);
+          auto* local = dynamic_cast<LocalVar*>(a->a.get());
+          auto* lit = dynamic_cast<Literal*>(a->b.get());
+          if (local && lit && (op == BinOp::Add || op == BinOp::Sub || op == BinOp::Mul ||
+                               op == BinOp::Mod) &&
+              (lit->value.type() == Value::Type::Integer ||
+               lit->value.type() == Value::Type::Long)) {
+            auto f = make<ArithLocalConst>(n.line);
+            f->op = op;
+            f->slot = local->slot;
+            f->k = lit->value.asInt();
+            f->generic = std::move(a);
+            e = std::move(f);
+          } else {
+            e = std::move(a);
+          }
+          break;
+        }
+      }
+      break;
+    }
+    default:
+      fail(n.line, QStringLiteral("Ожидается выражение"));
+  }
+  e->line = n.line;
+  return e;
+}
+
+}  // namespace balvix::script

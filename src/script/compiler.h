@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "script/ast.h"
+#include "script/builtins.h"
+#include "script/host_object.h"
+#include "script/runtime.h"
+
+namespace balvix::script {
+
+// Turns the parse tree into executable nodes, resolving every name once: variables to
+// slots, calls to procedures, built-ins or members of the global object.
+class Compiler {
+ public:
+  struct Environment {
+    const BuiltinTable* builtins = nullptr;
+    HostObject* globalObject = nullptr;
+    std::vector<std::pair<QString, Value>> objects;  // folded name → object
+  };
+
+  explicit Compiler(Environment env) : m_env(std::move(env)) {}
+  // Throws ScriptError (syntax) for duplicate procedures and invalid assignments.
+  std::unique_ptr<Program> compile(ParsedModule& module);
+
+ private:
+  enum class Kind { Local, Global, Proc, Err, Object, Member, Builtin, Unknown };
+  struct Resolved {
+    Kind kind = Kind::Unknown;
+    int slot = -1;
+    bool readonly = false;
+    Procedure* proc = nullptr;
+    const BuiltinInfo* builtin = nullptr;
+    Value object;
+  };
+  struct Scope {
+    Procedure* proc = nullptr;  // null: top level
+    QHash<QString, int> locals;
+    QHash<QString, bool> readonly;
+    std::vector<std::pair<int, bool>> withSlots;  // slot, global
+  };
+
+  void declareProcedures(ParsedModule& module);
+  void collectDeclarations(const std::vector<NodePtr>& block, bool topLevel);
+  int declareGlobal(const QString& name, bool readonly);
+  int declareLocal(const QString& name, bool readonly);
+  Resolved resolve(const QString& name, const QString& spelled);
+  ExprPtr varNode(const Resolved& r);
+  // The variable a name stands for, declaring it when implicit declaration is allowed.
+  ExprPtr lvalue(const Node& name);
+  int newHiddenSlot(bool& global);
+
+  Block compileBlock(const std::vector<NodePtr>& block);
+  StmtPtr compileStatement(const Node& n);
+  StmtPtr compileAssign(const Node& n);
+  StmtPtr compileCallStatement(const Node& n);
+  StmtPtr compileDim(const Node& n);
+  StmtPtr compileSelect(const Node& n);
+  void compileProcedure(const Node& n);
+
+  ExprPtr compileExpr(const Node& n);
+  ExprPtr compileName(const Node& n);
+  ExprPtr compileCall(const Node& callee, const std::vector<NodePtr>& args, int line);
+  ExprPtr compileMemberCall(ExprPtr object, const QString& name, const std::vector<NodePtr>& args,
+                            int line);
+  std::vector<ExprPtr> compileArgs(const std::vector<NodePtr>& args);
+  ExprPtr withObject(const Node& n);
+  bool safeAppendPiece(const Node& n, const QString& target);
+
+  [[noreturn]] void fail(int line, const QString& message) const;
+
+  Environment m_env;
+  Program* m_program = nullptr;
+  Scope* m_scope = nullptr;
+  QHash<QString, bool> m_globalReadonly;
+};
+
+}  // namespace balvix::script

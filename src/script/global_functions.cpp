@@ -1,0 +1,122 @@
+#include "script/global_functions.h"
+
+#include <QLocale>
+#include <cmath>
+
+#include "script/coerce.h"
+#include "script/script_error.h"
+
+namespace balvix::script {
+
+namespace {
+
+const QLocale& russian() {
+  static const QLocale locale(QLocale::Russian, QLocale::Russia);
+  return locale;
+}
+
+void expectArgs(const Args& args, int count) {
+  if (args.size() != count) throw ScriptError(ErrorCode::WrongArgumentCount);
+}
+
+}  // namespace
+
+clsExt::clsExt(Host& host, storage::Session* session)
+    : m_host(host), m_session(session), m_today([] { return QDate::currentDate(); }) {
+  addMember(kFormat, QStringLiteral("Формат"));
+  addMember(kCurrentDate, QStringLiteral("ТекущаяДата"));
+  addMember(kStartProgram, QStringLiteral("ЗапуститьПриложение"));
+  addMember(kMessage, QStringLiteral("Сообщить"));
+  addMember(kString, QStringLiteral("Строка"));
+  addMember(kNumber, QStringLiteral("Число"));
+  addMember(kStatus, QStringLiteral("Состояние"));
+}
+
+Value clsExt::invoke(int dispId, Args& args) {
+  switch (dispId) {
+    case kFormat:
+      expectArgs(args, 1);
+      return formatCurrency(args[0].deref());
+    case kCurrentDate:
+      expectArgs(args, 0);
+      return currentDateText(m_today());
+    case kStartProgram:
+      expectArgs(args, 1);
+      m_host.startProgram(toText(args[0].deref()));
+      return Value();
+    case kMessage:
+      expectArgs(args, 1);
+      m_host.showMessage(messageText(args[0].deref()), MsgBoxCode::OkOnly,
+                         QStringLiteral("Сообщение"));
+      return Value();
+    case kString:
+      expectArgs(args, 1);
+      if (args[0].deref().isNull()) throw ScriptError(ErrorCode::InvalidUseOfNull);
+      return integerText(toInteger(args[0].deref()));
+    case kNumber:
+      expectArgs(args, 1);
+      return Value::integer(textToInteger(args[0].deref()));
+    case kStatus:
+      expectArgs(args, 1);
+      if (args[0].deref().isNull()) throw ScriptError(ErrorCode::InvalidUseOfNull);
+      m_host.setStatus(QStringLiteral("Состояние: ") + toText(args[0].deref()));
+      m_host.processEvents();
+      return Value();
+    default:
+      throw ScriptError(ErrorCode::NotSupported);
+  }
+}
+
+// A message shows any value: an object by its default member, Null as empty text.
+QString clsExt::messageText(const Value& v) const {
+  if (v.isObject()) {
+    const auto& object = v.asObject();
+    const int member = object ? object->defaultMember() : -1;
+    if (member < 0) throw ScriptError(ErrorCode::TypeMismatch);
+    Args none(nullptr, 0);
+    return toText(object->invoke(member, none).deref());
+  }
+  return toText(v);
+}
+
+// Empty, Null and the empty text give Empty (no value); anything else is formatted as
+// roubles with two decimals in the Russian regional style: "1 234,50 ₽", with no-break
+// spaces between the digit groups and before the sign.
+Value clsExt::formatCurrency(const Value& value) {
+  if (value.isEmpty() || value.isNull() || (value.isString() && value.asString().isEmpty()))
+    return Value();
+  double d = toDouble(value);
+  if (std::fabs(d) < 0.005) d = 0;  // no "-0,00 ₽" for a tiny negative amount
+  return russian().toCurrencyString(d, russian().currencySymbol(), 2);
+}
+
+// "6 декабря 2026 г.": the day without a leading zero and the month in the genitive, as a
+// date is written in Russian.
+QString clsExt::currentDateText(const QDate& today) {
+  return QStringLiteral("%1 %2 %3 г.")
+      .arg(today.day())
+      .arg(russian().monthName(today.month(), QLocale::LongFormat))
+      .arg(today.year(), 4, 10, QLatin1Char('0'));
+}
+
+// The sign position is kept: a blank before zero and positive numbers.
+QString clsExt::integerText(std::int16_t n) {
+  return n < 0 ? QString::number(n) : u' ' + QString::number(n);
+}
+
+// Text to a 16-bit integer, rounded down: "2,7" → 2, "-0,5" → -1. Either "." or "," is
+// the decimal point.
+std::int16_t clsExt::textToInteger(const Value& text) {
+  if (text.isNull()) throw ScriptError(ErrorCode::InvalidUseOfNull);
+  double d = 0;
+  if (!parseNumber(toText(text), d)) throw ScriptError(ErrorCode::TypeMismatch);
+  const double down = std::floor(d);
+  if (!(down >= -32768.0 && down <= 32767.0)) throw ScriptError(ErrorCode::Overflow);
+  return static_cast<std::int16_t>(down);
+}
+
+std::shared_ptr<HostObject> createGlobalFunctions(Host& host, storage::Session* session) {
+  return std::make_shared<clsExt>(host, session);
+}
+
+}  // namespace balvix::script

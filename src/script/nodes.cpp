@@ -1,0 +1,685 @@
+#include "script/nodes.h"
+
+#include "script/coerce.h"
+
+namespace balvix::script::nodes {
+
+namespace {
+
+constexpr int kInlineArgs = 8;
+
+// Argument values of a call, kept on the C++ stack for the usual short lists.
+class ArgBuffer {
+ public:
+  explicit ArgBuffer(std::size_t n) : m_n(n) {
+    if (n > kInlineArgs) {
+      m_heap.resize(n);
+      m_data = m_heap.data();
+    } else {
+      m_data = reinterpret_cast<Value*>(m_inline);
+      for (std::size_t i = 0; i < n; ++i) new (m_data + i) Value();
+    }
+  }
+  ~ArgBuffer() {
+    if (m_n <= kInlineArgs)
+      for (std::size_t i = 0; i < m_n; ++i) m_data[i].~Value();
+  }
+  ArgBuffer(const ArgBuffer&) = delete;
+  ArgBuffer& operator=(const ArgBuffer&) = delete;
+  Value* data() { return m_data; }
+  int size() const { return static_cast<int>(m_n); }
+
+ private:
+  std::size_t m_n;
+  Value* m_data;
+  alignas(Value) unsigned char m_inline[kInlineArgs * sizeof(Value)];
+  std::vector<Value> m_heap;
+};
+
+HostObject* objectOf(const Value& v) {
+  if (!v.isObject()) throw ScriptError(ErrorCode::ObjectRequired);
+  if (!v.asObject()) throw ScriptError(ErrorCode::ObjectNotSet);
+  return v.asObject().get();
+}
+
+int lookup(HostObject* obj, const QString& name, const void*& key, int& id) {
+  const void* k = obj->dispatchCacheKey();
+  if (k && k == key) return id;
+  const int found = obj->dispatchId(name);
+  if (found < 0) throw ScriptError(ErrorCode::NotSupported, name);
+  key = k;
+  id = found;
+  return found;
+}
+
+Value invokeHost(HostObject* obj, int id, Args& args) {
+  try {
+    return obj->invoke(id, args);
+  } catch (const ScriptError&) {
+    throw;
+  } catch (...) {
+    throw translateException(std::current_exception());
+  }
+}
+
+std::size_t flatIndex(const ArrayData& a, const Value* idx, int n) {
+  if (n != static_cast<int>(a.upper.size())) throw ScriptError(ErrorCode::SubscriptOutOfRange);
+  std::size_t flat = 0;
+  for (int d = 0; d < n; ++d) {
+    const std::int32_t i = toLong(plain(idx[d]));
+    if (i < 0 || i > a.upper[d]) throw ScriptError(ErrorCode::SubscriptOutOfRange);
+    flat = flat * static_cast<std::size_t>(a.upper[d] + 1) + static_cast<std::size_t>(i);
+  }
+  return flat;
+}
+
+// Element index of a one-dimensional array without building an argument list.
+inline std::size_t index1(const ArrayData& a, const Value& iv) {
+  if (a.upper.size() != 1) throw ScriptError(ErrorCode::SubscriptOutOfRange);
+  std::int64_t i;
+  if (iv.isWhole())
+    i = iv.asInt();
+  else
+    i = toLong(plain(iv));
+  if (i < 0 || i > a.upper[0]) throw ScriptError(ErrorCode::SubscriptOutOfRange);
+  return static_cast<std::size_t>(i);
+}
+
+Value assignedValue(Value v, bool isSet) {
+  if (isSet) {
+    if (!v.isObject()) throw ScriptError(ErrorCode::ObjectRequired);
+    return v;
+  }
+  if (v.isObject() && v.asObject() && v.asObject()->defaultMember() >= 0) return plain(v);
+  return v;
+}
+
+Value wholeFast(std::int64_t r, const Value& x, const Value& y) {
+  if (x.type() == Value::Type::Long || y.type() == Value::Type::Long) {
+    if (r >= INT32_MIN && r <= INT32_MAX) return Value::longValue(static_cast<std::int32_t>(r));
+    return Value::real(static_cast<double>(r));
+  }
+  return Value::number(r);
+}
+
+}  // namespace
+
+Value plain(const Value& v) {
+  if (!v.isObject()) return v;
+  HostObject* obj = objectOf(v);
+  const int id = obj->defaultMember();
+  if (id < 0) throw ScriptError(ErrorCode::NotSupported);
+  Args none(nullptr, 0);
+  return invokeHost(obj, id, none);
+}
+
+Value ArithLocalConst::eval(Ctx& c) {
+  const Value& x = c.vars[slot].deref();
+  if (x.type() == Value::Type::Integer || x.type() == Value::Type::Long) {
+    const std::int64_t p = x.asInt();
+    const bool isLong = x.type() == Value::Type::Long || k < -32768 || k > 32767;
+    std::int64_t r;
+    switch (op) {
+      case BinOp::Add:
+        r = p + k;
+        break;
+      case BinOp::Sub:
+        r = p - k;
+        break;
+      case BinOp::Mul:
+        r = p * k;
+        break;
+      case BinOp::Mod:
+        if (k == 0) return generic->eval(c);
+        r = p % k;
+        break;
+      default:
+        return generic->eval(c);
+    }
+    if (isLong && r >= INT32_MIN && r <= INT32_MAX)
+      return Value::longValue(static_cast<std::int32_t>(r));
+    return Value::number(r);
+  }
+  return generic->eval(c);
+}
+
+Value Arith::eval(Ctx& c) {
+  Value x = a->eval(c);
+  Value y = b->eval(c);
+  if (x.isWhole() && y.isWhole() && x.type() != Value::Type::Byte &&
+      y.type() != Value::Type::Byte) {
+    const std::int64_t p = x.asInt(), q = y.asInt();
+    switch (op) {
+      case BinOp::Add:
+        return wholeFast(p + q, x, y);
+      case BinOp::Sub:
+        return wholeFast(p - q, x, y);
+      case BinOp::Mul:
+        return wholeFast(p * q, x, y);
+      case BinOp::Mod:
+        if (q != 0) return wholeFast(p % q, x, y);
+        break;
+      case BinOp::IntDiv:
+        if (q != 0) return wholeFast(p / q, x, y);
+        break;
+      default:
+        break;
+    }
+  } else if (x.type() == Value::Type::Double && y.type() == Value::Type::Double) {
+    const double p = x.asDouble(), q = y.asDouble();
+    switch (op) {
+      case BinOp::Add:
+        if (std::isfinite(p + q)) return Value::real(p + q);
+        break;
+      case BinOp::Sub:
+        if (std::isfinite(p - q)) return Value::real(p - q);
+        break;
+      case BinOp::Mul:
+        if (std::isfinite(p * q)) return Value::real(p * q);
+        break;
+      default:
+        break;
+    }
+  }
+  if (x.isObject()) x = plain(x);
+  if (y.isObject()) y = plain(y);
+  return ops::arithmetic(op, x, y);
+}
+
+
+namespace {
+inline bool decide(BinOp op, int cmp) {
+  switch (op) {
+    case BinOp::Eq:
+      return cmp == 0;
+    case BinOp::Ne:
+      return cmp != 0;
+    case BinOp::Lt:
+      return cmp < 0;
+    case BinOp::Gt:
+      return cmp > 0;
+    case BinOp::Le:
+      return cmp <= 0;
+    default:
+      return cmp >= 0;
+  }
+}
+}  // namespace
+
+bool Compare::evalBool(Ctx& c) {
+  Value x = a->eval(c);
+  Value y = b->eval(c);
+  if (x.isWhole() && y.isWhole()) {
+    const int cmp = x.asInt() < y.asInt() ? -1 : x.asInt() > y.asInt();
+    return decide(op, cmp);
+  }
+  if (x.isObject()) x = plain(x);
+  if (y.isObject()) y = plain(y);
+  const int cmp = ops::compare(x, y, literalMix);
+  if (cmp == 2) return false;
+  return decide(op, cmp);
+}
+
+bool CompareLocalConst::evalBool(Ctx& c) {
+  const Value& x = c.vars[slot].deref();
+  if (x.isWhole()) {
+    const std::int32_t p = x.asInt();
+    return decide(op, p < k ? -1 : p > k);
+  }
+  return generic->evalBool(c);
+}
+
+Flow AssignLocal::exec(Ctx& c) {
+  Value v = rhs->eval(c);
+  if (v.isObject()) v = assignedValue(std::move(v), false);
+  c.vars[slot].deref() = std::move(v);
+  return Flow::Normal;
+}
+
+Value Compare::eval(Ctx& c) {
+  Value x = a->eval(c);
+  Value y = b->eval(c);
+  if (x.isObject()) x = plain(x);
+  if (y.isObject()) y = plain(y);
+  const int cmp = ops::compare(x, y, literalMix);
+  if (cmp == 2) return Value::null();
+  return Value::boolean(decide(op, cmp));
+}
+
+Value Logic::eval(Ctx& c) {
+  Value x = a->eval(c);
+  Value y = b->eval(c);
+  if (x.type() == Value::Type::Boolean && y.type() == Value::Type::Boolean) {
+    switch (op) {
+      case BinOp::And:
+        return Value::boolean(x.asBool() && y.asBool());
+      case BinOp::Or:
+        return Value::boolean(x.asBool() || y.asBool());
+      default:
+        break;
+    }
+  }
+  if (x.isObject()) x = plain(x);
+  if (y.isObject()) y = plain(y);
+  return ops::logical(op, x, y);
+}
+
+Value IsSame::eval(Ctx& c) {
+  Value x = a->eval(c);
+  Value y = b->eval(c);
+  return Value::boolean(ops::sameObject(x, y));
+}
+
+Value Unary::eval(Ctx& c) {
+  Value x = a->eval(c);
+  if (x.isObject()) x = plain(x);
+  switch (op) {
+    case UnOp::Neg:
+      return ops::negate(x);
+    case UnOp::Not:
+      return ops::logicalNot(x);
+    case UnOp::Plus:
+      if (x.isEmpty()) return Value::integer(0);
+      return x;
+  }
+  return x;
+}
+
+Value Concat::eval(Ctx& c) {
+  QString s;
+  bool allNull = true;
+  for (auto& p : parts) {
+    Value v = p->eval(c);
+    if (v.isObject()) v = plain(v);
+    if (v.isArray()) throw ScriptError(ErrorCode::TypeMismatch);
+    if (!v.isNull()) allNull = false;
+    if (s.isEmpty() && v.isString())
+      s = v.asString();
+    else
+      appendText(s, v);
+  }
+  if (allNull) return Value::null();
+  return Value(std::move(s));
+}
+
+Value CallUser::eval(Ctx& c) {
+  Runtime& rt = c.rt;
+  Procedure& p = *proc;
+  if (args.size() != p.byVal.size()) throw ScriptError(ErrorCode::WrongArgumentCount, p.spelled);
+  rt.checkInterrupt();
+  char here;
+  if (++rt.depth > 3000 || (rt.stackBase && rt.stackBase - &here > 6 * 1024 * 1024)) {
+    --rt.depth;
+    throw ScriptError(ErrorCode::OutOfStack);
+  }
+  Runtime::Mark mark;
+  Value* s = rt.allocFrame(p.slotCount, mark);
+  struct Release {
+    Runtime& rt;
+    const Runtime::Mark& mark;
+    Value* s;
+    int n;
+    ~Release() {
+      rt.releaseFrame(mark, s, n);
+      --rt.depth;
+    }
+  } release{rt, mark, s, p.slotCount};
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (argIsVar[i] && !p.byVal[i])
+      s[i + 1] = Value::ref(args[i]->ref(c));
+    else
+      s[i + 1] = args[i]->eval(c);
+  }
+  Frame frame;
+  Ctx inner{rt, s, frame};
+  execBlock(p.body, inner);
+  return std::move(s[0]);
+}
+
+Value CallBuiltin::eval(Ctx& c) {
+  const int n = static_cast<int>(args.size());
+  if (n < info->minArgs || (info->maxArgs >= 0 && n > info->maxArgs))
+    throw ScriptError(ErrorCode::WrongArgumentCount, info->name);
+  ArgBuffer buf(args.size());
+  Value* v = buf.data();
+  for (int i = 0; i < n; ++i) {
+    v[i] = args[i]->eval(c);
+  }
+  Args a(v, n);
+  CallContext ctx{c.rt.engine, c.rt.host};
+  try {
+    return info->fn(ctx, a);
+  } catch (const ScriptError&) {
+    throw;
+  } catch (...) {
+    throw translateException(std::current_exception());
+  }
+}
+
+Value HostCall::eval(Ctx& c) {
+  Value holder = object ? object->eval(c) : Value(c.rt.globalObject);
+  HostObject* obj = objectOf(holder);
+  const int id = lookup(obj, name, cacheKey, cachedId);
+  ArgBuffer buf(args.size());
+  Value* v = buf.data();
+  const int n = static_cast<int>(args.size());
+  for (int i = 0; i < n; ++i) v[i] = args[i]->eval(c);
+  Args a(v, n);
+  Value r = invokeHost(obj, id, a);
+  for (int i = 0; i < n; ++i) {
+    if (a.written(i))
+      if (Value* target = args[i]->ref(c)) *target = std::move(v[i]);
+  }
+  return r;
+}
+
+Value Index::eval(Ctx& c) {
+  Value* p = base->ref(c);
+  Value tmp;
+  if (!p) {
+    tmp = base->eval(c);
+    p = &tmp;
+  }
+  if (p->isArray()) {
+    const ArrayData& a = *p->asArray();
+    if (args.size() == 1) {
+      Value iv = args[0]->eval(c);
+      return a.items[index1(a, iv)];
+    }
+    ArgBuffer buf(args.size());
+    for (std::size_t i = 0; i < args.size(); ++i) buf.data()[i] = args[i]->eval(c);
+    return a.items[flatIndex(a, buf.data(), buf.size())];
+  }
+  if (p->isObject()) {
+    Value holder = *p;
+    HostObject* obj = objectOf(holder);
+    const int id = obj->defaultMember();
+    if (id < 0) throw ScriptError(ErrorCode::NotSupported);
+    ArgBuffer buf(args.size());
+    for (std::size_t i = 0; i < args.size(); ++i) buf.data()[i] = args[i]->eval(c);
+    Args a(buf.data(), buf.size());
+    return invokeHost(obj, id, a);
+  }
+  throw ScriptError(ErrorCode::TypeMismatch);
+}
+
+Flow AssignVar::exec(Ctx& c) {
+  Value v = rhs->eval(c);
+  if (v.isObject() || isSet) v = assignedValue(std::move(v), isSet);
+  *target->ref(c) = std::move(v);
+  return Flow::Normal;
+}
+
+Flow AppendVar::exec(Ctx& c) {
+  Value* t = target->ref(c);
+  if (t->isString()) {
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+      if (literalText[i]) {
+        t->asString() += *literalText[i];
+        continue;
+      }
+      Value v = pieces[i]->eval(c);
+      if (v.isObject()) v = plain(v);
+      if (v.isArray()) throw ScriptError(ErrorCode::TypeMismatch);
+      appendText(t->asString(), v);
+    }
+    return Flow::Normal;
+  }
+  // Not text yet (Empty, a number, Null): the ordinary `&` rules.
+  Value acc = *t;
+  if (acc.isObject()) acc = plain(acc);
+  for (auto& p : pieces) {
+    Value v = p->eval(c);
+    if (v.isObject()) v = plain(v);
+    if (acc.isArray() || v.isArray()) throw ScriptError(ErrorCode::TypeMismatch);
+    acc = ops::concat(acc, v);
+  }
+  *target->ref(c) = std::move(acc);
+  return Flow::Normal;
+}
+
+Flow AssignIndex::exec(Ctx& c) {
+  Value* p = base->ref(c);
+  if (!p) throw ScriptError(ErrorCode::IllegalAssignment);
+  ArgBuffer buf(indices.size());
+  for (std::size_t i = 0; i < indices.size(); ++i) buf.data()[i] = indices[i]->eval(c);
+  Value v = rhs->eval(c);
+  p = base->ref(c);
+  if (p->isArray()) {
+    v = assignedValue(std::move(v), isSet);
+    std::shared_ptr<ArrayData>& arr = p->asArray();
+    if (arr.use_count() > 1) arr = std::make_shared<ArrayData>(*arr);
+    const std::size_t at = buf.size() == 1 ? index1(*arr, buf.data()[0])
+                                           : flatIndex(*arr, buf.data(), buf.size());
+    arr->items[at] = std::move(v);
+    return Flow::Normal;
+  }
+  if (p->isObject()) {
+    Value holder = *p;
+    HostObject* obj = objectOf(holder);
+    const int id = obj->defaultMember();
+    if (id < 0) throw ScriptError(ErrorCode::NotSupported);
+    Args a(buf.data(), buf.size());
+    try {
+      obj->put(id, a, v, isSet);
+    } catch (const ScriptError&) {
+      throw;
+    } catch (...) {
+      throw translateException(std::current_exception());
+    }
+    return Flow::Normal;
+  }
+  throw ScriptError(ErrorCode::TypeMismatch);
+}
+
+Flow AssignMember::exec(Ctx& c) {
+  Value holder = object ? object->eval(c) : Value(c.rt.globalObject);
+  HostObject* obj = objectOf(holder);
+  const int id = lookup(obj, name, cacheKey, cachedId);
+  ArgBuffer buf(args.size());
+  for (std::size_t i = 0; i < args.size(); ++i) buf.data()[i] = args[i]->eval(c);
+  Value v = rhs->eval(c);
+  if (isSet && !v.isObject()) throw ScriptError(ErrorCode::ObjectRequired);
+  if (!isSet && v.isObject() && v.asObject() && v.asObject()->defaultMember() >= 0) v = plain(v);
+  Args a(buf.data(), buf.size());
+  try {
+    obj->put(id, a, v, isSet);
+  } catch (const ScriptError&) {
+    throw;
+  } catch (...) {
+    throw translateException(std::current_exception());
+  }
+  return Flow::Normal;
+}
+
+Flow IfStmt::exec(Ctx& c) {
+  for (std::size_t i = 0; i < conds.size(); ++i)
+    if (conds[i]->evalBool(c)) return execBlock(blocks[i], c);
+  return execBlock(elseBlock, c);
+}
+
+Flow SelectStmt::exec(Ctx& c) {
+  Value t = test->eval(c);
+  if (t.isObject()) t = plain(t);
+  const bool testLiteral = test->isLiteral();
+  for (Clause& clause : clauses) {
+    for (Item& item : clause.items) {
+      Value x = item.a->eval(c);
+      if (x.isObject()) x = plain(x);
+      const bool mix = testLiteral || item.a->isLiteral();
+      bool hit = false;
+      if (item.kind == Ast::CaseRange) {
+        Value y = item.b->eval(c);
+        if (y.isObject()) y = plain(y);
+        const int lo = ops::compare(t, x, mix || item.b->isLiteral());
+        const int hi = ops::compare(t, y, mix || item.b->isLiteral());
+        hit = lo != 2 && hi != 2 && lo >= 0 && hi <= 0;
+      } else {
+        const int cmp = ops::compare(t, x, mix);
+        hit = cmp != 2 && decide(item.kind == Ast::CaseIs ? item.op : BinOp::Eq, cmp);
+      }
+      if (hit) return execBlock(clause.body, c);
+    }
+  }
+  return execBlock(elseBlock, c);
+}
+
+Flow ForStmt::exec(Ctx& c) {
+  Value start = from->eval(c);
+  Value end = to->eval(c);
+  Value inc = step ? step->eval(c) : Value::integer(1);
+  if (start.isObject()) start = plain(start);
+  if (end.isObject()) end = plain(end);
+  if (inc.isObject()) inc = plain(inc);
+  if (start.isString()) start = Value::real(toDouble(start));
+  if (end.isString() || end.isEmpty()) end = Value::real(toDouble(end));
+  if (inc.isString()) inc = Value::real(toDouble(inc));
+  if (start.isEmpty()) start = Value::integer(0);
+  *var->ref(c) = start;
+  const std::atomic<bool>& stop = *c.rt.interrupt;
+  if (end.isWhole() && inc.isWhole()) {
+    const std::int64_t last = end.asInt(), st = inc.asInt();
+    const bool longCounter = start.type() == Value::Type::Long || inc.type() == Value::Type::Long;
+    for (;;) {
+      Value* v = var->ref(c);
+      if (!v->isWhole()) break;
+      const std::int64_t cur = v->asInt();
+      if (st >= 0 ? cur > last : cur < last) return Flow::Normal;
+      const Flow f = execBlock(body, c);
+      if (f == Flow::ExitFor) return Flow::Normal;
+      if (f != Flow::Normal) return f;
+      if (stop.load(std::memory_order_relaxed)) throw ScriptError(ErrorCode::Interrupted);
+      v = var->ref(c);
+      if (!v->isWhole()) {
+        *v = ops::arithmetic(BinOp::Add, *v, inc);
+        break;
+      }
+      const std::int64_t n = v->asInt() + st;
+      *v = longCounter && n >= INT32_MIN && n <= INT32_MAX
+               ? Value::longValue(static_cast<std::int32_t>(n))
+               : Value::number(n);
+    }
+  }
+  const double last = toDouble(end), st = toDouble(inc);
+  for (;;) {
+    Value* v = var->ref(c);
+    const double cur = toDouble(*v);
+    if (st >= 0 ? cur > last : cur < last) return Flow::Normal;
+    const Flow f = execBlock(body, c);
+    if (f == Flow::ExitFor) return Flow::Normal;
+    if (f != Flow::Normal) return f;
+    if (stop.load(std::memory_order_relaxed)) throw ScriptError(ErrorCode::Interrupted);
+    v = var->ref(c);
+    *v = ops::arithmetic(BinOp::Add, *v, inc);
+  }
+}
+
+Flow ForEachStmt::exec(Ctx& c) {
+  Value coll = collection->eval(c);
+  if (!coll.isArray()) throw ScriptError(coll.isObject() ? ErrorCode::NotSupported : ErrorCode::TypeMismatch);
+  const std::shared_ptr<ArrayData> arr = coll.asArray();
+  for (const Value& item : arr->items) {
+    *var->ref(c) = item;
+    const Flow f = execBlock(body, c);
+    if (f == Flow::ExitFor) return Flow::Normal;
+    if (f != Flow::Normal) return f;
+    c.rt.checkInterrupt();
+  }
+  return Flow::Normal;
+}
+
+Flow DoStmt::exec(Ctx& c) {
+  const std::atomic<bool>& stop = *c.rt.interrupt;
+  for (;;) {
+    if (kind == LoopKind::PreWhile && !cond->evalBool(c)) return Flow::Normal;
+    if (kind == LoopKind::PreUntil && cond->evalBool(c)) return Flow::Normal;
+    const Flow f = execBlock(body, c);
+    if (f == Flow::ExitDo) return Flow::Normal;
+    if (f != Flow::Normal) return f;
+    if (stop.load(std::memory_order_relaxed)) throw ScriptError(ErrorCode::Interrupted);
+    if (kind == LoopKind::PostWhile && !cond->evalBool(c)) return Flow::Normal;
+    if (kind == LoopKind::PostUntil && cond->evalBool(c)) return Flow::Normal;
+  }
+}
+
+Flow OnErrorStmt::exec(Ctx& c) {
+  c.frame.resumeNext = resumeNext;
+  c.rt.clearError();
+  return Flow::Normal;
+}
+
+Flow DimArray::exec(Ctx& c) {
+  std::vector<int> upper;
+  std::size_t total = 1;
+  for (auto& d : dims) {
+    Value v = d->eval(c);
+    const std::int32_t u = toLong(plain(v));
+    if (u < -1) throw ScriptError(ErrorCode::SubscriptOutOfRange);
+    upper.push_back(u);
+    total *= static_cast<std::size_t>(u + 1);
+    if (total > 50'000'000) throw ScriptError(ErrorCode::OutOfMemory);
+  }
+  if (dims.empty()) {
+    upper.push_back(-1);
+    total = 0;
+  }
+  Value* target = var->ref(c);
+  auto arr = std::make_shared<ArrayData>();
+  arr->upper = upper;
+  arr->fixedSize = !redim && !dims.empty();
+  arr->items.resize(total);
+  if (redim && target->isArray()) {
+    const ArrayData& old = *target->asArray();
+    if (old.fixedSize) throw ScriptError(ErrorCode::ArrayFixed);
+    if (preserve) {
+      if (old.upper.size() == 1 && upper.size() == 1) {
+        const std::size_t n = std::min(old.items.size(), arr->items.size());
+        std::copy(old.items.begin(), old.items.begin() + static_cast<std::ptrdiff_t>(n),
+                  arr->items.begin());
+      } else if (old.upper.size() == upper.size()) {
+        // Keep every element whose indices exist in both shapes.
+        std::vector<int> idx(upper.size(), 0);
+        for (std::size_t flat = 0; flat < old.items.size(); ++flat) {
+          std::size_t rest = flat;
+          bool fits = true;
+          for (int d = static_cast<int>(upper.size()) - 1; d >= 0; --d) {
+            const std::size_t extent = static_cast<std::size_t>(old.upper[d] + 1);
+            idx[d] = static_cast<int>(rest % extent);
+            rest /= extent;
+            if (idx[d] > upper[d]) fits = false;
+          }
+          if (!fits) continue;
+          std::size_t to = 0;
+          for (std::size_t d = 0; d < upper.size(); ++d)
+            to = to * static_cast<std::size_t>(upper[d] + 1) + static_cast<std::size_t>(idx[d]);
+          arr->items[to] = old.items[flat];
+        }
+      } else {
+        throw ScriptError(ErrorCode::SubscriptOutOfRange);
+      }
+    }
+  }
+  *target = Value(std::move(arr));
+  return Flow::Normal;
+}
+
+Flow WithStmt::exec(Ctx& c) {
+  Value v = object->eval(c);
+  if (!v.isObject()) throw ScriptError(ErrorCode::ObjectRequired);
+  *holder->ref(c) = std::move(v);
+  const Flow f = execBlock(body, c);
+  *holder->ref(c) = Value();
+  return f;
+}
+
+}  // namespace balvix::script::nodes
+
+namespace balvix::script {
+bool Expr::evalBool(Ctx& c) {
+  Value v = eval(c);
+  if (v.type() == Value::Type::Boolean) return v.asBool();
+  if (v.isNull()) return false;
+  if (v.isObject()) v = nodes::plain(v);
+  return toBool(v);
+}
+}  // namespace balvix::script

@@ -1,0 +1,266 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "script/ast.h"
+#include "script/ops.h"
+#include "script/runtime.h"
+
+// Executable nodes: the compiler builds them with every name already resolved to a
+// slot, a procedure, a built-in or a host member, so running a module does no name
+// look-ups except the first call of a host member at each call site.
+namespace balvix::script::nodes {
+
+// An object where a plain value is needed stands for its default member (Err → Number).
+Value plain(const Value& v);
+inline bool isPlainCandidate(const Value& v) { return v.isObject(); }
+
+struct Literal : Expr {
+  Value value;
+  explicit Literal(Value v) : value(std::move(v)) {}
+  Value eval(Ctx&) override { return value; }
+  bool isLiteral() const override { return true; }
+};
+
+struct Missing : Expr {
+  Value eval(Ctx&) override { return Value::missing(); }
+};
+
+struct LocalVar : Expr {
+  int slot;
+  explicit LocalVar(int s) : slot(s) {}
+  Value eval(Ctx& c) override { return c.vars[slot].deref(); }
+  Value* ref(Ctx& c) override { return &c.vars[slot].deref(); }
+};
+
+struct GlobalVar : Expr {
+  int slot;
+  explicit GlobalVar(int s) : slot(s) {}
+  Value eval(Ctx& c) override { return c.rt.globals[slot].deref(); }
+  Value* ref(Ctx& c) override { return &c.rt.globals[slot].deref(); }
+};
+
+struct UndefinedVar : Expr {
+  QString name;
+  explicit UndefinedVar(QString n) : name(std::move(n)) {}
+  Value eval(Ctx&) override { throw ScriptError(ErrorCode::VariableUndefined, name); }
+  Value* ref(Ctx&) override { throw ScriptError(ErrorCode::VariableUndefined, name); }
+};
+
+struct UnresolvedCall : Expr {
+  QString name;
+  explicit UnresolvedCall(QString n) : name(std::move(n)) {}
+  Value eval(Ctx&) override { throw ScriptError(ErrorCode::ProcedureNotFound, name); }
+};
+
+struct Arith : Expr {
+  BinOp op;
+  ExprPtr a, b;
+  Value eval(Ctx& c) override;
+};
+
+// `n - 1`, `i * 2`: a local variable and a whole-number constant, without two virtual
+// calls on the common path.
+struct ArithLocalConst : Expr {
+  BinOp op;
+  int slot;
+  std::int32_t k;
+  ExprPtr generic;  // the same operation as an Arith node, for every other case
+  Value eval(Ctx& c) override;
+};
+
+struct CompareLocalConst : Expr {
+  BinOp op;
+  int slot;
+  std::int32_t k;
+  ExprPtr generic;
+  Value eval(Ctx& c) override { return generic->eval(c); }
+  bool evalBool(Ctx& c) override;
+};
+
+struct AssignLocal : Stmt {
+  int slot;
+  ExprPtr rhs;
+  Flow exec(Ctx& c) override;
+};
+
+struct Compare : Expr {
+  BinOp op;
+  ExprPtr a, b;
+  bool literalMix = false;
+  Value eval(Ctx& c) override;
+  bool evalBool(Ctx& c) override;
+};
+
+struct Logic : Expr {
+  BinOp op;
+  ExprPtr a, b;
+  Value eval(Ctx& c) override;
+};
+
+struct IsSame : Expr {
+  ExprPtr a, b;
+  Value eval(Ctx& c) override;
+};
+
+struct Unary : Expr {
+  UnOp op;
+  ExprPtr a;
+  Value eval(Ctx& c) override;
+};
+
+struct Concat : Expr {
+  std::vector<ExprPtr> parts;
+  Value eval(Ctx& c) override;
+};
+
+struct IIf : Expr {
+  ExprPtr cond, a, b;
+  Value eval(Ctx& c) override { return cond->evalBool(c) ? a->eval(c) : b->eval(c); }
+};
+
+struct CallUser : Expr {
+  Procedure* proc = nullptr;
+  std::vector<ExprPtr> args;
+  std::vector<char> argIsVar;
+  Value eval(Ctx& c) override;
+};
+
+struct CallBuiltin : Expr {
+  const BuiltinInfo* info = nullptr;
+  std::vector<ExprPtr> args;
+  Value eval(Ctx& c) override;
+};
+
+// A method call or property read on a host object; `object` null means the global
+// object.
+struct HostCall : Expr {
+  ExprPtr object;
+  QString name;
+  std::vector<ExprPtr> args;
+  const void* cacheKey = nullptr;
+  int cachedId = -1;
+  Value eval(Ctx& c) override;
+};
+
+// `a(i, j)`: an array element, or the default member of an object with arguments.
+struct Index : Expr {
+  ExprPtr base;
+  std::vector<ExprPtr> args;
+  Value eval(Ctx& c) override;
+};
+
+// Statements.
+
+struct ExprStmt : Stmt {
+  ExprPtr expr;
+  Flow exec(Ctx& c) override {
+    expr->eval(c);
+    return Flow::Normal;
+  }
+};
+
+struct AssignVar : Stmt {
+  ExprPtr target;  // LocalVar or GlobalVar
+  ExprPtr rhs;
+  bool isSet = false;
+  Flow exec(Ctx& c) override;
+};
+
+// `s = s & a & b` with s a variable: appends to the text in place.
+struct AppendVar : Stmt {
+  ExprPtr target;
+  std::vector<ExprPtr> pieces;
+  std::vector<const QString*> literalText;  // per piece: its text when it is a text constant
+  Flow exec(Ctx& c) override;
+};
+
+struct AssignIndex : Stmt {
+  ExprPtr base;
+  std::vector<ExprPtr> indices;
+  ExprPtr rhs;
+  bool isSet = false;
+  Flow exec(Ctx& c) override;
+};
+
+struct AssignMember : Stmt {
+  ExprPtr object;  // null: the global object
+  QString name;
+  std::vector<ExprPtr> args;
+  ExprPtr rhs;
+  bool isSet = false;
+  const void* cacheKey = nullptr;
+  int cachedId = -1;
+  Flow exec(Ctx& c) override;
+};
+
+struct IfStmt : Stmt {
+  std::vector<ExprPtr> conds;
+  std::vector<Block> blocks;
+  Block elseBlock;
+  Flow exec(Ctx& c) override;
+};
+
+struct SelectStmt : Stmt {
+  struct Item {
+    Ast kind;
+    BinOp op = BinOp::Eq;
+    ExprPtr a, b;
+  };
+  struct Clause {
+    std::vector<Item> items;
+    Block body;
+  };
+  ExprPtr test;
+  std::vector<Clause> clauses;
+  Block elseBlock;
+  Flow exec(Ctx& c) override;
+};
+
+struct ForStmt : Stmt {
+  ExprPtr var, from, to, step;
+  Block body;
+  Flow exec(Ctx& c) override;
+};
+
+struct ForEachStmt : Stmt {
+  ExprPtr var, collection;
+  Block body;
+  Flow exec(Ctx& c) override;
+};
+
+struct DoStmt : Stmt {
+  LoopKind kind = LoopKind::Forever;
+  ExprPtr cond;
+  Block body;
+  Flow exec(Ctx& c) override;
+};
+
+struct ExitStmt : Stmt {
+  Flow flow;
+  explicit ExitStmt(Flow f) : flow(f) {}
+  Flow exec(Ctx&) override { return flow; }
+};
+
+struct OnErrorStmt : Stmt {
+  bool resumeNext = false;
+  Flow exec(Ctx& c) override;
+};
+
+struct DimArray : Stmt {
+  ExprPtr var;
+  std::vector<ExprPtr> dims;
+  bool redim = false;
+  bool preserve = false;
+  Flow exec(Ctx& c) override;
+};
+
+struct WithStmt : Stmt {
+  ExprPtr holder;  // the hidden variable that `.Name` reads
+  ExprPtr object;
+  Block body;
+  Flow exec(Ctx& c) override;
+};
+
+}  // namespace balvix::script::nodes

@@ -1,0 +1,273 @@
+#include "script/ops.h"
+
+#include <cmath>
+
+#include "script/coerce.h"
+#include "script/host_object.h"
+#include "script/script_error.h"
+
+namespace balvix::script::ops {
+
+namespace {
+
+using T = Value::Type;
+
+// Rank of a whole-number result: 0 Byte, 1 Integer, 2 Long.
+int wholeRank(T t) { return t == T::Byte ? 0 : t == T::Long ? 2 : 1; }
+
+Value wholeResult(std::int64_t r, int rank) {
+  if (rank == 0 && r >= 0 && r <= 255) return Value::byte(static_cast<std::uint8_t>(r));
+  if (rank <= 1 && r >= -32768 && r <= 32767) return Value::integer(static_cast<std::int16_t>(r));
+  if (r >= INT32_MIN && r <= INT32_MAX) return Value::longValue(static_cast<std::int32_t>(r));
+  return Value::real(static_cast<double>(r));
+}
+
+// Operand as a number for arithmetic: Empty → Integer 0, Boolean → Integer -1/0, text →
+// Double (or a date when it reads as one).
+Value numeric(const Value& v) {
+  switch (v.type()) {
+    case T::Empty:
+      return Value::integer(0);
+    case T::Boolean:
+      return Value::integer(v.asBool() ? -1 : 0);
+    case T::String: {
+      double d = 0;
+      if (parseNumber(v.asString(), d)) return Value::real(d);
+      throw ScriptError(ErrorCode::TypeMismatch);
+    }
+    case T::Byte:
+    case T::Integer:
+    case T::Long:
+    case T::Double:
+    case T::Date:
+      return v;
+    case T::Ref:
+      return numeric(v.deref());
+    default:
+      throw ScriptError(ErrorCode::TypeMismatch);
+  }
+}
+
+Value checkedDouble(double d) {
+  if (!std::isfinite(d)) throw ScriptError(ErrorCode::Overflow);
+  return Value::real(d);
+}
+
+std::int64_t wholeOperand(const Value& v) {
+  if (v.isWhole()) return v.asInt();
+  const double d = roundEven(toDouble(v));
+  if (!(d >= -2147483648.0 && d <= 2147483647.0)) throw ScriptError(ErrorCode::Overflow);
+  return static_cast<std::int64_t>(d);
+}
+
+}  // namespace
+
+Value arithmetic(BinOp op, const Value& a0, const Value& b0) {
+  const Value& a = a0.deref();
+  const Value& b = b0.deref();
+  if (a.isNull() || b.isNull()) return Value::null();
+  if (op == BinOp::Add && a.isString() && b.isString()) return Value(a.asString() + b.asString());
+  if (op == BinOp::Add && ((a.isString() && b.isEmpty()) || (a.isEmpty() && b.isString())))
+    return Value(a.isString() ? a.asString() : b.asString());
+  const Value x = numeric(a), y = numeric(b);
+  switch (op) {
+    case BinOp::Div: {
+      const double d = toDouble(y);
+      if (d == 0) throw ScriptError(ErrorCode::DivisionByZero);
+      return checkedDouble(toDouble(x) / d);
+    }
+    case BinOp::IntDiv:
+    case BinOp::Mod: {
+      const std::int64_t p = wholeOperand(x), q = wholeOperand(y);
+      if (q == 0) throw ScriptError(ErrorCode::DivisionByZero);
+      const int rank = std::max(x.isWhole() ? wholeRank(x.type()) : 2,
+                                y.isWhole() ? wholeRank(y.type()) : 2);
+      return wholeResult(op == BinOp::Mod ? p % q : p / q, rank);
+    }
+    case BinOp::Pow:
+      return checkedDouble(std::pow(toDouble(x), toDouble(y)));
+    default:
+      break;
+  }
+  if (x.isWhole() && y.isWhole()) {
+    const std::int64_t p = x.asInt(), q = y.asInt();
+    const int rank = std::max(wholeRank(x.type()), wholeRank(y.type()));
+    switch (op) {
+      case BinOp::Add:
+        return wholeResult(p + q, rank);
+      case BinOp::Sub:
+        return wholeResult(p - q, rank);
+      case BinOp::Mul:
+        return wholeResult(p * q, rank);
+      default:
+        break;
+    }
+  }
+  const double p = toDouble(x), q = toDouble(y);
+  double r = 0;
+  switch (op) {
+    case BinOp::Add:
+      r = p + q;
+      break;
+    case BinOp::Sub:
+      r = p - q;
+      break;
+    case BinOp::Mul:
+      r = p * q;
+      break;
+    default:
+      throw ScriptError(ErrorCode::InvalidCall);
+  }
+  const bool da = x.type() == T::Date, db = y.type() == T::Date;
+  if ((da || db) && !(op == BinOp::Sub && da && db) && op != BinOp::Mul) {
+    if (!std::isfinite(r)) throw ScriptError(ErrorCode::Overflow);
+    return Value::date(r);
+  }
+  return checkedDouble(r);
+}
+
+Value concat(const Value& a0, const Value& b0) {
+  const Value& a = a0.deref();
+  const Value& b = b0.deref();
+  if (a.isNull() && b.isNull()) return Value::null();
+  QString s = toText(a);
+  appendText(s, b);
+  return Value(std::move(s));
+}
+
+Value logical(BinOp op, const Value& a0, const Value& b0) {
+  const Value& a = a0.deref();
+  const Value& b = b0.deref();
+  if (a.isNull() || b.isNull()) {
+    // Three-valued logic: False And Null is False, True Or Null is True.
+    const Value& other = a.isNull() ? b : a;
+    if (!other.isNull()) {
+      const bool isBool = other.type() == T::Boolean;
+      const std::int64_t o = isBool ? (other.asBool() ? -1 : 0) : wholeOperand(other);
+      if (op == BinOp::And && o == 0) return isBool ? Value::boolean(false) : Value::integer(0);
+      if (op == BinOp::Or && o == -1) return isBool ? Value::boolean(true) : Value::integer(-1);
+    }
+    return Value::null();
+  }
+  const bool bools = a.type() == T::Boolean && b.type() == T::Boolean;
+  const std::int64_t p = a.type() == T::Boolean ? (a.asBool() ? -1 : 0) : wholeOperand(a);
+  const std::int64_t q = b.type() == T::Boolean ? (b.asBool() ? -1 : 0) : wholeOperand(b);
+  std::int64_t r = 0;
+  switch (op) {
+    case BinOp::And:
+      r = p & q;
+      break;
+    case BinOp::Or:
+      r = p | q;
+      break;
+    case BinOp::Xor:
+      r = p ^ q;
+      break;
+    case BinOp::Eqv:
+      r = ~(p ^ q);
+      break;
+    case BinOp::Imp:
+      r = ~p | q;
+      break;
+    default:
+      throw ScriptError(ErrorCode::InvalidCall);
+  }
+  if (bools) return Value::boolean(r != 0);
+  const bool narrow = (a.type() != T::Long && !(a.isString())) &&
+                      (b.type() != T::Long && !(b.isString())) && !(a.type() == T::Double) &&
+                      !(b.type() == T::Double);
+  if (narrow) return Value::integer(static_cast<std::int16_t>(r));
+  return Value::longValue(static_cast<std::int32_t>(r));
+}
+
+Value negate(const Value& a0) {
+  const Value& a = a0.deref();
+  if (a.isNull()) return Value::null();
+  const Value x = numeric(a);
+  if (x.isWhole()) return wholeResult(-static_cast<std::int64_t>(x.asInt()), std::max(1, wholeRank(x.type())));
+  if (x.type() == T::Date) return Value::date(-x.asDouble());
+  return Value::real(-x.asDouble());
+}
+
+Value logicalNot(const Value& a0) {
+  const Value& a = a0.deref();
+  if (a.isNull()) return Value::null();
+  if (a.type() == T::Boolean) return Value::boolean(!a.asBool());
+  if (a.isString()) {
+    const QString s = a.asString().trimmed().toCaseFolded();
+    if (s == u"true" || s == u"false" || s == u"истина" || s == u"ложь")
+      return Value::boolean(!toBool(a));
+  }
+  const std::int64_t v = wholeOperand(a.isEmpty() ? Value::integer(0) : a);
+  if (a.type() == T::Long || a.isString() || a.type() == T::Double)
+    return Value::longValue(static_cast<std::int32_t>(~v));
+  return Value::integer(static_cast<std::int16_t>(~v));
+}
+
+int compare(const Value& a0, const Value& b0, bool literalMix) {
+  const Value& a = a0.deref();
+  const Value& b = b0.deref();
+  if (a.isNull() || b.isNull()) return 2;
+  if (a.isWhole() && b.isWhole()) return a.asInt() < b.asInt() ? -1 : a.asInt() > b.asInt();
+  if (a.isObject() || b.isObject() || a.isArray() || b.isArray())
+    throw ScriptError(ErrorCode::TypeMismatch);
+  const bool sa = a.isString(), sb = b.isString();
+  if (sa && sb) {
+    const int c = QString::compare(a.asString(), b.asString(), Qt::CaseSensitive);
+    return c < 0 ? -1 : c > 0;
+  }
+  if (sa || sb) {
+    const Value& str = sa ? a : b;
+    const Value& other = sa ? b : a;
+    if (other.isEmpty()) {
+      const int c = str.asString().isEmpty() ? 0 : 1;
+      return sa ? c : -c;
+    }
+    double sv = 0;
+    bool numericText = false;
+    if (other.type() == T::Date)
+      numericText = parseDate(str.asString(), sv) || parseNumber(str.asString(), sv);
+    else
+      numericText = parseNumber(str.asString(), sv);
+    if (!numericText || !literalMix) {
+      if (literalMix && !numericText) throw ScriptError(ErrorCode::TypeMismatch);
+      // A number is less than any text.
+      return sa ? 1 : -1;
+    }
+    const double ov = toDouble(other);
+    const double x = sa ? sv : ov, y = sa ? ov : sv;
+    return x < y ? -1 : x > y;
+  }
+  const double x = toDouble(a), y = toDouble(b);
+  return x < y ? -1 : x > y;
+}
+
+Value comparison(BinOp op, const Value& a, const Value& b, bool literalMix) {
+  const int c = compare(a, b, literalMix);
+  if (c == 2) return Value::null();
+  switch (op) {
+    case BinOp::Eq:
+      return Value::boolean(c == 0);
+    case BinOp::Ne:
+      return Value::boolean(c != 0);
+    case BinOp::Lt:
+      return Value::boolean(c < 0);
+    case BinOp::Gt:
+      return Value::boolean(c > 0);
+    case BinOp::Le:
+      return Value::boolean(c <= 0);
+    case BinOp::Ge:
+      return Value::boolean(c >= 0);
+    default:
+      throw ScriptError(ErrorCode::InvalidCall);
+  }
+}
+
+bool sameObject(const Value& a0, const Value& b0) {
+  const Value& a = a0.deref();
+  const Value& b = b0.deref();
+  if (!a.isObject() || !b.isObject()) throw ScriptError(ErrorCode::ObjectRequired);
+  return a.asObject() == b.asObject();
+}
+
+}  // namespace balvix::script::ops

@@ -1,0 +1,755 @@
+#include "script/parser.h"
+
+#include "script/script_error.h"
+
+namespace balvix::script {
+
+namespace {
+
+bool isRussian(const QString& s) {
+  for (QChar c : s)
+    if (c.unicode() > 127) return true;
+  return false;
+}
+
+// How a closing keyword is written in the form the opening keyword was written in.
+QString closerName(const QString& host, const QString& builtin, const Token& opener) {
+  return isRussian(opener.text) ? builtin : host;
+}
+
+NodePtr makeNode(Ast kind, int line) { return std::make_unique<Node>(kind, line); }
+
+}  // namespace
+
+const Token& Parser::peek(int ahead) const {
+  const std::size_t i = std::min(m_pos + ahead, m_tokens.size() - 1);
+  return m_tokens[i];
+}
+
+const Token& Parser::next() {
+  const Token& t = m_tokens[m_pos];
+  if (m_pos + 1 < m_tokens.size()) ++m_pos;
+  return t;
+}
+
+bool Parser::isKw(Kw kw, int ahead) const {
+  const Token& t = peek(ahead);
+  return t.type == Tok::Ident && t.kw == kw;
+}
+
+bool Parser::isOp(const char16_t* op, int ahead) const {
+  const Token& t = peek(ahead);
+  return t.type == Tok::Op && t.text == QStringView(op);
+}
+
+bool Parser::acceptKw(Kw kw) {
+  if (!isKw(kw)) return false;
+  next();
+  return true;
+}
+
+bool Parser::acceptOp(const char16_t* op) {
+  if (!isOp(op)) return false;
+  next();
+  return true;
+}
+
+void Parser::fail(const QString& message) const { throw ScriptError::syntax(peek().line, message); }
+
+void Parser::failClose(const QString& closer, const Token& opener) const {
+  fail(QStringLiteral("Ожидается '%1' (для '%2' в строке %3)")
+           .arg(closer, opener.text, QString::number(opener.line)));
+}
+
+void Parser::expectKw(Kw kw, const QString& what) {
+  if (!acceptKw(kw)) fail(QStringLiteral("Ожидается '%1'").arg(what));
+}
+
+void Parser::expectOp(const char16_t* op) {
+  if (!acceptOp(op)) fail(QStringLiteral("Ожидается '%1'").arg(QString::fromUtf16(op)));
+}
+
+bool Parser::atStatementEnd() const {
+  const Token& t = peek();
+  if (t.type == Tok::Newline || t.type == Tok::Colon || t.type == Tok::End) return true;
+  if (m_singleLineIf > 0 && t.type == Tok::Ident && (t.kw == Kw::Else || t.kw == Kw::End))
+    return true;
+  return false;
+}
+
+void Parser::endStatement() {
+  if (!atStatementEnd()) fail(QStringLiteral("Ожидается конец инструкции"));
+}
+
+QString Parser::expectName() {
+  const Token& t = peek();
+  if (t.type != Tok::Ident || t.reserved || t.text == u"?")
+    fail(QStringLiteral("Ожидается идентификатор"));
+  next();
+  return t.folded;
+}
+
+bool Parser::atIfEnd() const { return isKw(Kw::ElseIf) || isKw(Kw::Else) || atEndKw(); }
+bool Parser::atEndKw() const { return isKw(Kw::End); }
+bool Parser::atNext() const { return isKw(Kw::Next); }
+bool Parser::atLoop() const { return isKw(Kw::Loop); }
+bool Parser::atWend() const { return isKw(Kw::Wend) || isKw(Kw::Loop); }
+bool Parser::atCase() const { return isKw(Kw::Case) || isKw(Kw::End); }
+
+ParsedModule Parser::parseModule() {
+  ParsedModule module;
+  for (;;) {
+    while (peek().type == Tok::Newline || peek().type == Tok::Colon) next();
+    if (peek().type == Tok::End) break;
+    NodePtr s = parseStatement(true);
+    if (s) module.statements.push_back(std::move(s));
+    endStatement();
+  }
+  module.optionExplicit = m_explicit;
+  return module;
+}
+
+std::vector<NodePtr> Parser::parseBlock(bool (Parser::*atEnd)() const, const QString& closer,
+                                        const Token& opener) {
+  std::vector<NodePtr> block;
+  for (;;) {
+    while (peek().type == Tok::Newline || peek().type == Tok::Colon) next();
+    if (peek().type == Tok::End) failClose(closer, opener);
+    if ((this->*atEnd)()) return block;
+    // A closer of an enclosing construct means this one was never closed.
+    if (isKw(Kw::End) || isKw(Kw::Next) || isKw(Kw::Loop) || isKw(Kw::Wend) ||
+        isKw(Kw::ElseIf) || isKw(Kw::Else) || isKw(Kw::Case))
+      failClose(closer, opener);
+    NodePtr s = parseStatement(false);
+    if (s) block.push_back(std::move(s));
+    endStatement();
+  }
+}
+
+NodePtr Parser::parseStatement(bool topLevel) {
+  const Token& t = peek();
+  if (t.type != Tok::Ident && !(t.type == Tok::Op && t.text == u"."))
+    fail(QStringLiteral("Ожидается инструкция"));
+  switch (t.type == Tok::Ident ? t.kw : Kw::None) {
+    case Kw::Private:
+    case Kw::Public: {
+      next();
+      if (isKw(Kw::Sub) || isKw(Kw::Function)) {
+        if (!topLevel)
+          fail(QStringLiteral("Определение процедуры допустимо только вне процедур"));
+        return parseProcedure(t.kw == Kw::Private);
+      }
+      if (!topLevel) fail(QStringLiteral("Ожидается инструкция"));
+      m_pos--;  // "Private x" declares like Dim
+      return parseDim(Ast::Dim);
+    }
+    case Kw::Sub:
+    case Kw::Function:
+      if (!topLevel) fail(QStringLiteral("Определение процедуры допустимо только вне процедур"));
+      return parseProcedure(false);
+    case Kw::Dim:
+      return parseDim(Ast::Dim);
+    case Kw::ReDim:
+      return parseDim(Ast::ReDim);
+    case Kw::Const:
+      return parseConst();
+    case Kw::If:
+      return parseIf();
+    case Kw::Select:
+      return parseSelect();
+    case Kw::For:
+      return parseFor();
+    case Kw::Do:
+      return parseDo();
+    case Kw::While:
+      return parseWhile();
+    case Kw::With:
+      return parseWith();
+    case Kw::Exit:
+      return parseExit();
+    case Kw::On:
+      return parseOnError();
+    case Kw::Option:
+      next();
+      expectKw(Kw::Explicit, QStringLiteral("Explicit"));
+      m_explicit = true;
+      return nullptr;
+    case Kw::Set:
+      next();
+      return parseAssignOrCall(true, false);
+    case Kw::Let:
+      next();
+      return parseAssignOrCall(false, false);
+    case Kw::Call:
+      next();
+      return parseAssignOrCall(false, true);
+    case Kw::End:
+      fail(QStringLiteral("Лишнее '%1'").arg(t.text));
+    default:
+      if (t.type == Tok::Ident && t.reserved && t.kw != Kw::None)
+        fail(QStringLiteral("Ожидается инструкция, а не '%1'").arg(t.text));
+      return parseAssignOrCall(false, false);
+  }
+}
+
+// procedure := [Private|Public] (Sub|Function) name [ "(" [param {"," param}] ")" ] block End Sub
+NodePtr Parser::parseProcedure(bool isPrivate) {
+  const Token opener = next();
+  const bool isFunction = opener.kw == Kw::Function;
+  auto proc = makeNode(Ast::Procedure, opener.line);
+  proc->flag = isFunction;
+  proc->flag2 = isPrivate;
+  proc->spelled = peek().text;
+  proc->name = expectName();
+  if (acceptOp(u"(")) {
+    while (!isOp(u")")) {
+      auto p = makeNode(Ast::Param, peek().line);
+      if (acceptKw(Kw::ByVal))
+        p->flag = true;
+      else
+        acceptKw(Kw::ByRef);
+      p->spelled = peek().text;
+      p->name = expectName();
+      if (acceptOp(u"(")) expectOp(u")");
+      proc->list.push_back(std::move(p));
+      if (!acceptOp(u",")) break;
+    }
+    expectOp(u")");
+  }
+  endStatement();
+  const QString closer = isFunction ? QStringLiteral("End Function")
+                                    : closerName(QStringLiteral("End Sub"),
+                                                 QStringLiteral("КонецПроцедуры"), opener);
+  m_inFunction = isFunction;
+  ++m_procedureDepth;
+  proc->body = parseBlock(&Parser::atEndKw, closer, opener);
+  --m_procedureDepth;
+  next();  // End
+  if (!acceptKw(isFunction ? Kw::Function : Kw::Sub)) failClose(closer, opener);
+  return proc;
+}
+
+// dim := Dim item {"," item} ; item := name [ "(" [expr {"," expr}] ")" ]
+NodePtr Parser::parseDim(Ast kind) {
+  auto dim = makeNode(kind, next().line);
+  if (kind == Ast::ReDim && acceptKw(Kw::Preserve)) dim->flag = true;
+  do {
+    auto item = makeNode(Ast::DimItem, peek().line);
+    item->spelled = peek().text;
+    item->name = expectName();
+    if (acceptOp(u"(")) {
+      item->flag2 = true;
+      if (!isOp(u")")) {
+        do {
+          item->list.push_back(parseExpression());
+        } while (acceptOp(u","));
+      }
+      expectOp(u")");
+    }
+    if (kind == Ast::ReDim && item->list.empty())
+      fail(QStringLiteral("Ожидаются размеры массива"));
+    dim->list.push_back(std::move(item));
+  } while (acceptOp(u","));
+  return dim;
+}
+
+NodePtr Parser::parseConst() {
+  auto c = makeNode(Ast::Const, next().line);
+  do {
+    auto item = makeNode(Ast::DimItem, peek().line);
+    item->spelled = peek().text;
+    item->name = expectName();
+    expectOp(u"=");
+    item->a = parseExpression();
+    c->list.push_back(std::move(item));
+  } while (acceptOp(u","));
+  return c;
+}
+
+// if := If expr Then (newline block {ElseIf expr Then block} [Else block] End If
+//                     | statement {":" statement} [Else statement {":" statement}] [End If])
+NodePtr Parser::parseIf() {
+  const Token opener = next();
+  auto node = makeNode(Ast::If, opener.line);
+  auto clause = makeNode(Ast::Clause, opener.line);
+  clause->a = parseExpression();
+  const QString thenWord = closerName(QStringLiteral("Then"), QStringLiteral("Тогда"), opener);
+  if (!acceptKw(Kw::Then)) fail(QStringLiteral("Ожидается '%1'").arg(thenWord));
+  const QString closer = closerName(QStringLiteral("End If"), QStringLiteral("КонецЕсли"), opener);
+
+  if (peek().type != Tok::Newline) {
+    // Single-line form; a trailing End If is tolerated, as stored templates have it.
+    ++m_singleLineIf;
+    auto lineBlock = [this](std::vector<NodePtr>& out) {
+      for (;;) {
+        NodePtr s = parseStatement(false);
+        if (s) out.push_back(std::move(s));
+        if (peek().type == Tok::Colon) {
+          next();
+          if (atStatementEnd()) break;
+          continue;
+        }
+        break;
+      }
+    };
+    lineBlock(clause->body);
+    node->list.push_back(std::move(clause));
+    if (acceptKw(Kw::Else)) {
+      node->flag = true;
+      lineBlock(node->body2);
+    }
+    --m_singleLineIf;
+    if (isKw(Kw::End) && isKw(Kw::If, 1)) {
+      next();
+      next();
+    }
+    return node;
+  }
+
+  clause->body = parseBlock(&Parser::atIfEnd, closer, opener);
+  node->list.push_back(std::move(clause));
+  for (;;) {
+    if (isKw(Kw::ElseIf)) {
+      auto c = makeNode(Ast::Clause, next().line);
+      c->a = parseExpression();
+      if (!acceptKw(Kw::Then)) fail(QStringLiteral("Ожидается '%1'").arg(thenWord));
+      c->body = parseBlock(&Parser::atIfEnd, closer, opener);
+      node->list.push_back(std::move(c));
+      continue;
+    }
+    if (isKw(Kw::Else)) {
+      if (node->flag) failClose(closer, opener);
+      next();
+      node->flag = true;
+      // "Else If" on one line after a block Else starts a nested If inside the Else part.
+      node->body2 = parseBlock(&Parser::atIfEnd, closer, opener);
+      continue;
+    }
+    break;
+  }
+  if (!isKw(Kw::End) || !isKw(Kw::If, 1)) failClose(closer, opener);
+  next();
+  next();
+  return node;
+}
+
+// select := Select Case expr {Case items block} [Case Else block] End Select
+NodePtr Parser::parseSelect() {
+  const Token opener = next();
+  expectKw(Kw::Case, QStringLiteral("Case"));
+  auto node = makeNode(Ast::Select, opener.line);
+  node->a = parseExpression();
+  endStatement();
+  const QString closer = QStringLiteral("End Select");
+  while (peek().type == Tok::Newline || peek().type == Tok::Colon) next();
+  while (isKw(Kw::Case)) {
+    next();
+    if (acceptKw(Kw::Else)) {
+      node->flag = true;
+      node->body2 = parseBlock(&Parser::atCase, closer, opener);
+      if (isKw(Kw::Case)) fail(QStringLiteral("'Case Else' должен быть последним"));
+      break;
+    }
+    auto clause = makeNode(Ast::Clause, peek().line);
+    do {
+      if (acceptKw(Kw::Is)) {
+        auto item = makeNode(Ast::CaseIs, peek().line);
+        static const std::pair<const char16_t*, BinOp> ops[] = {
+            {u"=", BinOp::Eq}, {u"<>", BinOp::Ne}, {u"<=", BinOp::Le},
+            {u">=", BinOp::Ge}, {u"<", BinOp::Lt},  {u">", BinOp::Gt}};
+        bool found = false;
+        for (auto& [text, op] : ops) {
+          if (acceptOp(text)) {
+            item->op = static_cast<int>(op);
+            found = true;
+            break;
+          }
+        }
+        if (!found) fail(QStringLiteral("Ожидается оператор сравнения"));
+        item->a = parseExpression();
+        clause->list.push_back(std::move(item));
+        continue;
+      }
+      NodePtr value = parseExpression();
+      if (acceptKw(Kw::To)) {
+        auto item = makeNode(Ast::CaseRange, value->line);
+        item->a = std::move(value);
+        item->b = parseExpression();
+        clause->list.push_back(std::move(item));
+      } else {
+        auto item = makeNode(Ast::CaseValue, value->line);
+        item->a = std::move(value);
+        clause->list.push_back(std::move(item));
+      }
+    } while (acceptOp(u","));
+    clause->body = parseBlock(&Parser::atCase, closer, opener);
+    node->list.push_back(std::move(clause));
+  }
+  if (!isKw(Kw::End) || !isKw(Kw::Select, 1)) failClose(closer, opener);
+  next();
+  next();
+  return node;
+}
+
+// for := For name "=" expr To expr [Step expr] block Next [name]
+//      | For Each name In expr block Next [name]
+NodePtr Parser::parseFor() {
+  const Token opener = next();
+  const QString closer = closerName(QStringLiteral("Next"), QStringLiteral("Далее"), opener);
+  NodePtr node;
+  if (acceptKw(Kw::Each)) {
+    node = makeNode(Ast::ForEach, opener.line);
+    node->spelled = peek().text;
+    node->name = expectName();
+    expectKw(Kw::In, QStringLiteral("In"));
+    node->b = parseExpression();
+  } else {
+    node = makeNode(Ast::For, opener.line);
+    node->spelled = peek().text;
+    node->name = expectName();
+    expectOp(u"=");
+    node->b = parseExpression();
+    if (!acceptKw(Kw::To))
+      fail(QStringLiteral("Ожидается '%1'").arg(
+          closerName(QStringLiteral("To"), QStringLiteral("До"), opener)));
+    node->c = parseExpression();
+    if (acceptKw(Kw::Step)) node->d = parseExpression();
+  }
+  endStatement();
+  ++m_loopFor;
+  node->body = parseBlock(&Parser::atNext, closer, opener);
+  --m_loopFor;
+  next();  // Next
+  if (peek().type == Tok::Ident && !peek().reserved) {
+    if (peek().folded != node->name)
+      fail(QStringLiteral("Переменная после '%1' не совпадает с переменной цикла").arg(closer));
+    next();
+  }
+  return node;
+}
+
+// do := Do [While|Until expr] block Loop [While|Until expr]
+NodePtr Parser::parseDo() {
+  const Token opener = next();
+  auto node = makeNode(Ast::Do, opener.line);
+  node->op = static_cast<int>(LoopKind::Forever);
+  if (acceptKw(Kw::While)) {
+    node->op = static_cast<int>(LoopKind::PreWhile);
+    node->a = parseExpression();
+  } else if (acceptKw(Kw::Until)) {
+    node->op = static_cast<int>(LoopKind::PreUntil);
+    node->a = parseExpression();
+  }
+  endStatement();
+  const QString closer = closerName(QStringLiteral("Loop"), QStringLiteral("Цикл"), opener);
+  ++m_loopDo;
+  node->body = parseBlock(&Parser::atLoop, closer, opener);
+  --m_loopDo;
+  next();  // Loop
+  if (node->op == static_cast<int>(LoopKind::Forever)) {
+    if (acceptKw(Kw::While)) {
+      node->op = static_cast<int>(LoopKind::PostWhile);
+      node->a = parseExpression();
+    } else if (acceptKw(Kw::Until)) {
+      node->op = static_cast<int>(LoopKind::PostUntil);
+      node->a = parseExpression();
+    }
+  }
+  return node;
+}
+
+// while := While expr block (Wend | Loop)
+NodePtr Parser::parseWhile() {
+  const Token opener = next();
+  auto node = makeNode(Ast::Do, opener.line);
+  node->op = static_cast<int>(LoopKind::PreWhile);
+  node->a = parseExpression();
+  endStatement();
+  const QString closer = closerName(QStringLiteral("Wend"), QStringLiteral("Цикл"), opener);
+  node->body = parseBlock(&Parser::atWend, closer, opener);
+  next();
+  return node;
+}
+
+NodePtr Parser::parseWith() {
+  const Token opener = next();
+  auto node = makeNode(Ast::With, opener.line);
+  node->a = parseExpression();
+  endStatement();
+  const QString closer = QStringLiteral("End With");
+  node->body = parseBlock(&Parser::atEndKw, closer, opener);
+  next();
+  if (!acceptKw(Kw::With)) failClose(closer, opener);
+  return node;
+}
+
+NodePtr Parser::parseExit() {
+  const Token t = next();
+  auto node = makeNode(Ast::Exit, t.line);
+  const Token& what = peek();
+  switch (what.kw) {
+    case Kw::For:
+      if (!m_loopFor) fail(QStringLiteral("'Exit For' вне цикла For"));
+      node->op = static_cast<int>(ExitKind::For);
+      break;
+    case Kw::Do:
+      if (!m_loopDo) fail(QStringLiteral("'Exit Do' вне цикла Do"));
+      node->op = static_cast<int>(ExitKind::Do);
+      break;
+    case Kw::Sub:
+      if (!m_procedureDepth || m_inFunction) fail(QStringLiteral("'Exit Sub' вне процедуры"));
+      node->op = static_cast<int>(ExitKind::Sub);
+      break;
+    case Kw::Function:
+      if (!m_procedureDepth || !m_inFunction)
+        fail(QStringLiteral("'Exit Function' вне функции"));
+      node->op = static_cast<int>(ExitKind::Function);
+      break;
+    default:
+      fail(QStringLiteral("Ожидается 'For', 'Do', 'Sub' или 'Function'"));
+  }
+  next();
+  return node;
+}
+
+// on_error := On Error (Resume Next | GoTo 0)
+NodePtr Parser::parseOnError() {
+  auto node = makeNode(Ast::OnError, next().line);
+  expectKw(Kw::Error, QStringLiteral("Error"));
+  if (acceptKw(Kw::Resume)) {
+    expectKw(Kw::Next, QStringLiteral("Next"));
+    node->flag = true;
+  } else if (acceptKw(Kw::GoTo)) {
+    if (peek().type != Tok::Number || peek().text != u"0") fail(QStringLiteral("Ожидается '0'"));
+    next();
+  } else {
+    fail(QStringLiteral("Ожидается 'Resume Next' или 'GoTo 0'"));
+  }
+  return node;
+}
+
+// assignment := target "=" expr ; call := target [args]
+NodePtr Parser::parseAssignOrCall(bool isSet, bool explicitCall) {
+  const int line = peek().line;
+  NodePtr target = parsePostfix(true);
+  if (!explicitCall && isOp(u"=")) {
+    next();
+    if (target->kind != Ast::Name && target->kind != Ast::Member && target->kind != Ast::Call &&
+        target->kind != Ast::WithDot)
+      fail(QStringLiteral("Недопустимое присваивание"));
+    auto node = makeNode(Ast::Assign, line);
+    node->flag = isSet;
+    node->a = std::move(target);
+    node->b = parseExpression();
+    return node;
+  }
+  if (isSet) fail(QStringLiteral("Ожидается '='"));
+  if (target->kind != Ast::Name && target->kind != Ast::Member && target->kind != Ast::Call &&
+      target->kind != Ast::WithDot)
+    fail(QStringLiteral("Ожидается инструкция"));
+  if (!atStatementEnd()) {
+    if (target->kind == Ast::Call) fail(QStringLiteral("Ожидается конец инструкции"));
+    auto call = makeNode(Ast::Call, line);
+    call->a = std::move(target);
+    parseArgs(call->list, false);
+    target = std::move(call);
+  }
+  auto node = makeNode(Ast::CallStmt, line);
+  node->flag2 = explicitCall;
+  node->a = std::move(target);
+  return node;
+}
+
+void Parser::parseArgs(std::vector<NodePtr>& args, bool parenthesised) {
+  auto isArgEnd = [&] { return parenthesised ? isOp(u")") : atStatementEnd(); };
+  if (isArgEnd()) return;
+  for (;;) {
+    if (isOp(u",")) {
+      args.push_back(makeNode(Ast::MissingArg, peek().line));
+    } else {
+      args.push_back(parseExpression());
+    }
+    if (!acceptOp(u",")) break;
+    if (isArgEnd()) args.push_back(makeNode(Ast::MissingArg, peek().line));
+  }
+}
+
+NodePtr Parser::parseExpression() { return parseBinaryLevel(0); }
+
+NodePtr Parser::parseBinaryLevel(int level) {
+  if (level == 5) return parseNot();
+  if (level == 12) return parseUnary();
+  NodePtr left = parseBinaryLevel(level + 1);
+  for (;;) {
+    const Token& t = peek();
+    int op = -1;
+    if (t.type == Tok::Ident) {
+      switch (level) {
+        case 0: op = t.kw == Kw::Imp ? int(BinOp::Imp) : -1; break;
+        case 1: op = t.kw == Kw::Eqv ? int(BinOp::Eqv) : -1; break;
+        case 2: op = t.kw == Kw::Xor ? int(BinOp::Xor) : -1; break;
+        case 3: op = t.kw == Kw::Or ? int(BinOp::Or) : -1; break;
+        case 4: op = t.kw == Kw::And ? int(BinOp::And) : -1; break;
+        case 6: op = t.kw == Kw::Is ? int(BinOp::Is) : -1; break;
+        case 9: op = t.kw == Kw::Mod ? int(BinOp::Mod) : -1; break;
+        default: break;
+      }
+    } else if (t.type == Tok::Op) {
+      const QString& s = t.text;
+      switch (level) {
+        case 6:
+          op = s == u"=" ? int(BinOp::Eq) : s == u"<>" ? int(BinOp::Ne)
+             : s == u"<" ? int(BinOp::Lt) : s == u">" ? int(BinOp::Gt)
+             : s == u"<=" ? int(BinOp::Le) : s == u">=" ? int(BinOp::Ge) : -1;
+          break;
+        case 7: op = s == u"&" ? int(BinOp::Concat) : -1; break;
+        case 8: op = s == u"+" ? int(BinOp::Add) : s == u"-" ? int(BinOp::Sub) : -1; break;
+        case 10: op = s == u"\\" ? int(BinOp::IntDiv) : -1; break;
+        case 11: op = s == u"*" ? int(BinOp::Mul) : s == u"/" ? int(BinOp::Div) : -1; break;
+        default: break;
+      }
+    }
+    if (op < 0) return left;
+    const int line = next().line;
+    auto node = makeNode(Ast::Binary, line);
+    node->op = op;
+    node->a = std::move(left);
+    node->b = parseBinaryLevel(level + 1);
+    left = std::move(node);
+  }
+}
+
+NodePtr Parser::parseNot() {
+  if (isKw(Kw::Not)) {
+    auto node = makeNode(Ast::Unary, next().line);
+    node->op = static_cast<int>(UnOp::Not);
+    node->a = parseNot();
+    return node;
+  }
+  return parseBinaryLevel(6);
+}
+
+NodePtr Parser::parseUnary() {
+  if (isOp(u"-") || isOp(u"+")) {
+    const bool neg = isOp(u"-");
+    auto node = makeNode(Ast::Unary, next().line);
+    node->op = static_cast<int>(neg ? UnOp::Neg : UnOp::Plus);
+    node->a = parseUnary();
+    return node;
+  }
+  return parsePow();
+}
+
+NodePtr Parser::parsePow() {
+  NodePtr left = parsePostfix(false);
+  while (isOp(u"^")) {
+    auto node = makeNode(Ast::Binary, next().line);
+    node->op = static_cast<int>(BinOp::Pow);
+    node->a = std::move(left);
+    if (isOp(u"-") || isOp(u"+")) {
+      const bool neg = isOp(u"-");
+      auto u = makeNode(Ast::Unary, next().line);
+      u->op = static_cast<int>(neg ? UnOp::Neg : UnOp::Plus);
+      u->a = parsePostfix(false);
+      node->b = std::move(u);
+    } else {
+      node->b = parsePostfix(false);
+    }
+    left = std::move(node);
+  }
+  return left;
+}
+
+// postfix := primary { "." name | "(" args ")" }
+NodePtr Parser::parsePostfix(bool statementHead) {
+  NodePtr node = parsePrimary();
+  bool first = true;
+  for (;;) {
+    if (isOp(u".") && !peek().spaceBefore) {
+      const int line = next().line;
+      const Token& t = peek();
+      if (t.type != Tok::Ident) fail(QStringLiteral("Ожидается имя свойства или метода"));
+      next();
+      auto m = makeNode(Ast::Member, line);
+      m->a = std::move(node);
+      m->name = t.folded.isEmpty() ? t.text.toCaseFolded() : t.folded;
+      m->spelled = t.text;
+      node = std::move(m);
+    } else if (isOp(u"(") && (!statementHead || !first || !peek().spaceBefore)) {
+      const int line = next().line;
+      auto call = makeNode(Ast::Call, line);
+      call->a = std::move(node);
+      parseArgs(call->list, true);
+      expectOp(u")");
+      node = std::move(call);
+    } else {
+      return node;
+    }
+    first = false;
+  }
+}
+
+NodePtr Parser::parsePrimary() {
+  const Token& t = peek();
+  switch (t.type) {
+    case Tok::Number:
+    case Tok::String:
+    case Tok::Date: {
+      auto n = makeNode(Ast::Literal, t.line);
+      n->value = t.value;
+      next();
+      return n;
+    }
+    case Tok::Op:
+      if (t.text == u"(") {
+        auto n = makeNode(Ast::Paren, next().line);
+        n->a = parseExpression();
+        expectOp(u")");
+        return n;
+      }
+      if (t.text == u".") {
+        const int line = next().line;
+        const Token& m = peek();
+        if (m.type != Tok::Ident) fail(QStringLiteral("Ожидается имя свойства или метода"));
+        next();
+        auto n = makeNode(Ast::WithDot, line);
+        n->name = m.folded;
+        n->spelled = m.text;
+        return n;
+      }
+      break;
+    case Tok::Ident: {
+      auto literal = [&](Value v) {
+        auto n = makeNode(Ast::Literal, t.line);
+        n->value = std::move(v);
+        next();
+        return n;
+      };
+      switch (t.kw) {
+        case Kw::True:
+          return literal(Value::boolean(true));
+        case Kw::False:
+          return literal(Value::boolean(false));
+        case Kw::Empty:
+          return literal(Value());
+        case Kw::Null:
+          return literal(Value::null());
+        case Kw::Nothing:
+          return literal(Value::nothing());
+        default:
+          break;
+      }
+      if (t.reserved) break;
+      auto n = makeNode(Ast::Name, t.line);
+      n->name = t.folded;
+      n->spelled = t.text;
+      next();
+      return n;
+    }
+    default:
+      break;
+  }
+  fail(QStringLiteral("Ожидается выражение"));
+}
+
+}  // namespace balvix::script

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "script/ast.h"
+#include "script/lexer.h"
+
+namespace balvix::script {
+
+// Recursive-descent parser of the module language in both keyword forms. Throws
+// ScriptError (syntax) naming the line and what was expected.
+class Parser {
+ public:
+  explicit Parser(std::vector<Token> tokens) : m_tokens(std::move(tokens)) {}
+  ParsedModule parseModule();
+
+ private:
+  using Terminator = bool (Parser::*)() const;
+
+  const Token& peek(int ahead = 0) const;
+  const Token& next();
+  bool isKw(Kw kw, int ahead = 0) const;
+  bool isOp(const char16_t* op, int ahead = 0) const;
+  bool acceptKw(Kw kw);
+  bool acceptOp(const char16_t* op);
+  bool atStatementEnd() const;
+  void expectKw(Kw kw, const QString& what);
+  void expectOp(const char16_t* op);
+  void endStatement();
+  [[noreturn]] void fail(const QString& message) const;
+  [[noreturn]] void failClose(const QString& closer, const Token& opener) const;
+  QString expectName();
+
+  // block := { statement } until the terminator holds
+  std::vector<NodePtr> parseBlock(bool (Parser::*atEnd)() const, const QString& closer,
+                                  const Token& opener);
+  bool atIfEnd() const;
+  bool atEndKw() const;
+  bool atNext() const;
+  bool atLoop() const;
+  bool atWend() const;
+  bool atCase() const;
+
+  NodePtr parseStatement(bool topLevel);
+  NodePtr parseProcedure(bool isPrivate);
+  NodePtr parseDim(Ast kind);
+  NodePtr parseConst();
+  NodePtr parseIf();
+  NodePtr parseSelect();
+  NodePtr parseFor();
+  NodePtr parseDo();
+  NodePtr parseWhile();
+  NodePtr parseWith();
+  NodePtr parseExit();
+  NodePtr parseOnError();
+  NodePtr parseAssignOrCall(bool isSet, bool explicitCall);
+
+  // expression := imp ; precedence climbs from Imp to ^
+  NodePtr parseExpression();
+  NodePtr parseBinaryLevel(int level);
+  NodePtr parseNot();
+  NodePtr parseUnary();
+  NodePtr parsePow();
+  NodePtr parsePostfix(bool statementHead);
+  NodePtr parsePrimary();
+  void parseArgs(std::vector<NodePtr>& args, bool parenthesised);
+
+  std::vector<Token> m_tokens;
+  std::size_t m_pos = 0;
+  int m_procedureDepth = 0;
+  int m_loopFor = 0;
+  int m_loopDo = 0;
+  bool m_inFunction = false;
+  int m_singleLineIf = 0;
+  bool m_explicit = false;
+};
+
+}  // namespace balvix::script

@@ -1,0 +1,172 @@
+#include "script/runtime.h"
+
+#include <new>
+
+#include "script/coerce.h"
+#include "storage/db_error.h"
+
+namespace balvix::script {
+
+namespace {
+constexpr int kChunkSize = 64 * 1024;
+
+enum ErrMember { kNumber, kDescription, kSource, kClear, kRaise, kHelpFile, kHelpContext };
+}  // namespace
+
+Runtime::Runtime(Engine& e, Host& h, int globalCount)
+    : engine(e), host(h), globals(static_cast<std::size_t>(globalCount)),
+      err(std::make_shared<ErrObject>()), interrupt(&h.interruptFlag()) {}
+
+Runtime::~Runtime() = default;
+
+void Runtime::setError(const ScriptError& e) {
+  err->number = e.code();
+  err->description = e.description();
+  err->source = e.source();
+}
+
+void Runtime::clearError() {
+  err->number = 0;
+  err->description.clear();
+  err->source.clear();
+}
+
+Value* Runtime::allocFrame(int n, Mark& mark) {
+  mark = {m_chunk, m_top};
+  if (m_chunks.empty()) m_chunks.push_back({std::make_unique<Value[]>(kChunkSize), kChunkSize});
+  if (m_top + n > m_chunks[m_chunk].size) {
+    ++m_chunk;
+    if (m_chunk == m_chunks.size() || m_chunks[m_chunk].size < n) {
+      const int size = std::max(kChunkSize, n);
+      if (m_chunk == m_chunks.size())
+        m_chunks.push_back({std::make_unique<Value[]>(size), size});
+      else
+        m_chunks[m_chunk] = {std::make_unique<Value[]>(size), size};
+    }
+    m_top = 0;
+  }
+  Value* base = m_chunks[m_chunk].data.get() + m_top;
+  m_top += n;
+  return base;
+}
+
+void Runtime::releaseFrame(const Mark& mark, Value* base, int n) {
+  for (int i = 0; i < n; ++i) base[i] = Value();
+  m_chunk = mark.chunk;
+  m_top = mark.top;
+}
+
+Flow execBlock(const Block& block, Ctx& c) {
+  for (const StmtPtr& s : block) {
+    try {
+      const Flow f = s->exec(c);
+      if (f != Flow::Normal) return f;
+    } catch (ScriptError& e) {
+      if (e.line() == 0) e.setLine(s->line);
+      if (!c.frame.resumeNext || e.isInterrupt() || e.isSyntax()) throw;
+      c.rt.setError(e);
+    } catch (...) {
+      ScriptError e = translateException(std::current_exception());
+      e.setLine(s->line);
+      if (!c.frame.resumeNext) throw e;
+      c.rt.setError(e);
+    }
+  }
+  return Flow::Normal;
+}
+
+Value callProcedure(Runtime& rt, Procedure& proc, std::vector<Value>& args) {
+  if (args.size() != proc.byVal.size())
+    throw ScriptError(ErrorCode::WrongArgumentCount, proc.spelled);
+  Runtime::Mark mark;
+  Value* s = rt.allocFrame(proc.slotCount, mark);
+  ++rt.depth;
+  struct Release {
+    Runtime& rt;
+    const Runtime::Mark& mark;
+    Value* s;
+    int n;
+    ~Release() {
+      rt.releaseFrame(mark, s, n);
+      --rt.depth;
+    }
+  } release{rt, mark, s, proc.slotCount};
+  for (std::size_t i = 0; i < args.size(); ++i) s[i + 1] = args[i];
+  Frame frame;
+  Ctx ctx{rt, s, frame};
+  execBlock(proc.body, ctx);
+  return std::move(s[0]);
+}
+
+ScriptError translateException(std::exception_ptr e) {
+  try {
+    std::rethrow_exception(e);
+  } catch (const ScriptError& se) {
+    return se;
+  } catch (const storage::DbError& de) {
+    return ScriptError::custom(de.number(), de.description());
+  } catch (const std::bad_alloc&) {
+    return ScriptError(ErrorCode::OutOfMemory);
+  } catch (const std::exception& ex) {
+    return ScriptError::custom(ErrorCode::InvalidCall, QString::fromUtf8(ex.what()));
+  } catch (...) {
+    return ScriptError(ErrorCode::InvalidCall);
+  }
+}
+
+ErrObject::ErrObject() {
+  addMember(kNumber, QStringLiteral("Number"));
+  addMember(kDescription, QStringLiteral("Description"));
+  addMember(kSource, QStringLiteral("Source"));
+  addMember(kClear, QStringLiteral("Clear"));
+  addMember(kRaise, QStringLiteral("Raise"));
+  addMember(kHelpFile, QStringLiteral("HelpFile"));
+  addMember(kHelpContext, QStringLiteral("HelpContext"));
+}
+
+Value ErrObject::invoke(int dispId, Args& args) {
+  switch (dispId) {
+    case kNumber:
+      return Value::number(number);
+    case kDescription:
+      return Value(description);
+    case kSource:
+      return Value(source);
+    case kClear:
+      number = 0;
+      description.clear();
+      source.clear();
+      return Value();
+    case kRaise: {
+      if (!args.has(0)) throw ScriptError(ErrorCode::WrongArgumentCount, QStringLiteral("Raise"));
+      const int code = toLong(args[0]);
+      if (code <= 0 || code > 65535) throw ScriptError(ErrorCode::InvalidCall);
+      const QString src = args.has(1) ? toText(args[1]) : QString();
+      const QString desc = args.has(2) ? toText(args[2]) : QString();
+      throw ScriptError::custom(code, desc, src);
+    }
+    case kHelpFile:
+      return Value(QString());
+    case kHelpContext:
+      return Value::integer(0);
+  }
+  throw ScriptError(ErrorCode::NotSupported);
+}
+
+void ErrObject::put(int dispId, Args&, const Value& value, bool) {
+  switch (dispId) {
+    case kNumber:
+      number = toLong(value);
+      return;
+    case kDescription:
+      description = toText(value);
+      return;
+    case kSource:
+      source = toText(value);
+      return;
+    default:
+      throw ScriptError(ErrorCode::NotSupported);
+  }
+}
+
+}  // namespace balvix::script

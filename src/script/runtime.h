@@ -1,0 +1,141 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "script/builtins.h"
+#include "script/host.h"
+#include "script/host_object.h"
+#include "script/script_error.h"
+#include "script/value.h"
+
+namespace balvix::script {
+
+class Engine;
+class Runtime;
+
+// Per-call state: the vars of the running procedure and its error mode.
+struct Frame {
+  bool resumeNext = false;
+};
+
+struct Ctx {
+  Runtime& rt;
+  Value* vars;
+  Frame& frame;
+};
+
+enum class Flow { Normal, ExitFor, ExitDo, ExitProc };
+
+struct Expr {
+  int line = 0;
+  virtual ~Expr() = default;
+  virtual Value eval(Ctx& c) = 0;
+  // The condition of If and loops; Null counts as False.
+  virtual bool evalBool(Ctx& c);
+  // The variable itself for variables (by-reference passing, assignment, in-place
+  // updates); nullptr for everything else.
+  virtual Value* ref(Ctx&) { return nullptr; }
+  virtual bool isLiteral() const { return false; }
+};
+using ExprPtr = std::unique_ptr<Expr>;
+
+struct Stmt {
+  int line = 0;
+  virtual ~Stmt() = default;
+  virtual Flow exec(Ctx& c) = 0;
+};
+using StmtPtr = std::unique_ptr<Stmt>;
+using Block = std::vector<StmtPtr>;
+
+Flow execBlock(const Block& block, Ctx& c);
+
+struct Procedure {
+  QString name;     // folded
+  QString spelled;  // as written
+  int line = 0;
+  bool isFunction = false;
+  bool isPrivate = false;
+  std::vector<bool> byVal;  // per parameter
+  int slotCount = 1;        // slot 0 is the function result, parameters follow
+  Block body;
+};
+
+// The compiled module.
+struct Program {
+  std::vector<std::unique_ptr<Procedure>> procedures;
+  QHash<QString, Procedure*> procedureByName;
+  QHash<QString, int> globalByName;
+  int globalCount = 0;
+  Block constInit;  // module-level constants, run before anything else
+  Block topLevel;
+  bool optionExplicit = false;
+};
+
+class ErrObject;
+
+// What a running program needs: module-level variables, the value stack for
+// procedure frames, the Err object and the host.
+class Runtime {
+ public:
+  Runtime(Engine& engine, Host& host, int globalCount);
+  ~Runtime();
+
+  Engine& engine;
+  Host& host;
+  std::vector<Value> globals;
+  std::shared_ptr<ErrObject> err;
+  std::shared_ptr<HostObject> globalObject;
+  const std::atomic<bool>* interrupt;
+  int depth = 0;
+  const char* stackBase = nullptr;
+
+  void checkInterrupt() const {
+    if (interrupt->load(std::memory_order_relaxed)) throw ScriptError(ErrorCode::Interrupted);
+  }
+  void setError(const ScriptError& e);
+  void clearError();
+
+  // Frames are carved from chunks that never move, so by-reference vars stay valid.
+  struct Mark {
+    std::size_t chunk;
+    int top;
+  };
+  Value* allocFrame(int n, Mark& mark);
+  void releaseFrame(const Mark& mark, Value* base, int n);
+
+ private:
+  struct Chunk {
+    std::unique_ptr<Value[]> data;
+    int size;
+  };
+  std::vector<Chunk> m_chunks;
+  std::size_t m_chunk = 0;
+  int m_top = 0;
+};
+
+// Runs a procedure with the given argument values (by value); returns its result.
+Value callProcedure(Runtime& rt, Procedure& proc, std::vector<Value>& args);
+
+// Turns whatever a host object or built-in threw into a run-time error.
+ScriptError translateException(std::exception_ptr e);
+
+// The Err object of the language.
+class ErrObject : public SimpleHostObject {
+ public:
+  ErrObject();
+  int dispatchId(const QString& name) const override { return SimpleHostObject::dispatchId(name); }
+  Value invoke(int dispId, Args& args) override;
+  void put(int dispId, Args& args, const Value& value, bool isSet) override;
+  int defaultMember() const override { return 0; }
+  QString typeName() const override { return QStringLiteral("ErrObject"); }
+
+  int number = 0;
+  QString description;
+  QString source;
+};
+
+}  // namespace balvix::script

@@ -1,0 +1,4 @@
+Dim i
+i = 1
+Next
+' expect error line 3: Next

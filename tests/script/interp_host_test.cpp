@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include "script/engine.h"
+
+using namespace balvix::script;
+
+namespace {
+
+class RecordingHost : public Host {
+ public:
+  int showMessage(const QString& text, int, const QString&) override {
+    messages << text;
+    return MsgBoxCode::AnswerOk;
+  }
+  void setStatus(const QString& text) override { status = text; }
+  void startProgram(const QString&) override {}
+  QStringList messages;
+  QString status;
+};
+
+// The global object of the tests: Вывод(x) records a line; Удвоить(x) doubles its
+// by-reference argument; Реквизит(name) is a parameterised property; Счетчик counts
+// how often a member was looked up by name.
+class TestGlobals : public HostObject {
+ public:
+  enum { kOut, kDouble, kRequisite, kStop };
+  int dispatchId(const QString& name) const override {
+    ++lookups;
+    const QString f = foldName(name);
+    if (f == foldName(QStringLiteral("Вывод"))) return kOut;
+    if (f == foldName(QStringLiteral("Удвоить"))) return kDouble;
+    if (f == foldName(QStringLiteral("Реквизит"))) return kRequisite;
+    if (f == foldName(QStringLiteral("Стоп"))) return kStop;
+    return -1;
+  }
+  Value invoke(int id, Args& args) override {
+    switch (id) {
+      case kOut:
+        out << toText(args[0]);
+        return Value();
+      case kDouble:
+        args.setByRef(0, Value::number(toLong(args[0]) * 2));
+        return Value();
+      case kRequisite:
+        return Value(requisites.value(toText(args[0])));
+      case kStop:
+        host->requestInterrupt();
+        return Value();
+    }
+    return Value();
+  }
+  void put(int id, Args& args, const Value& value, bool) override {
+    if (id != kRequisite) throw ScriptError(ErrorCode::NotSupported);
+    requisites.insert(toText(args[0]), toText(value));
+  }
+
+  Host* host = nullptr;
+  mutable int lookups = 0;
+  QStringList out;
+  QHash<QString, QString> requisites;
+};
+
+struct Fixture {
+  RecordingHost host;
+  std::shared_ptr<TestGlobals> globals = std::make_shared<TestGlobals>();
+  Engine engine{host};
+  Fixture() {
+    globals->host = &host;
+    engine.setGlobalObject(globals);
+  }
+};
+
+TEST(InterpHost, GlobalMembersByRefArgumentsAndParameterisedProperties) {
+  Fixture f;
+  f.engine.load(
+      QStringLiteral("Dim x\n"
+                     "x = 21\n"
+                     "УДВОИТЬ x\n"  // by-reference argument written back, any letter case
+                     "вывод x\n"
+                     "Удвоить (x)\n"  // a parenthesised argument is passed by value
+                     "Вывод x\n"
+                     "Реквизит(\"Товар\") = \"Стол\"\n"
+                     "Вывод Реквизит(\"Товар\") & \"!\"\n"));
+  EXPECT_EQ(f.globals->out, QStringList({"42", "42", "Стол!"}));
+  EXPECT_EQ(f.globals->requisites.value("Товар"), "Стол");
+}
+
+TEST(InterpHost, MemberLookupIsCachedPerCallSite) {
+  Fixture f;
+  f.engine.load(QStringLiteral("For i = 1 To 1000\n  Вывод i\nNext\n"));
+  EXPECT_EQ(f.globals->out.size(), 1000);
+  // Once when the name is resolved at load time, once at the call site's first call.
+  EXPECT_LE(f.globals->lookups, 2);
+}
+
+TEST(InterpHost, ObjectsReachedByNameAndMethodsOnThem) {
+  Fixture f;
+  auto other = std::make_shared<TestGlobals>();
+  f.engine.addObject(QStringLiteral("Форма"), other);
+  f.engine.load(
+      QStringLiteral("Set ф = Форма\n"
+                     "ф.Реквизит(\"Цена\") = 10\n"
+                     "With Форма\n  .Вывод .Реквизит(\"Цена\") + 5\nEnd With\n"
+                     "If ф Is Форма Then Вывод \"same\"\n"
+                     "On Error Resume Next\nф.НетТакого 1\nВывод Err.Number\n"));
+  EXPECT_EQ(other->out, QStringList({"15"}));
+  EXPECT_EQ(f.globals->out, QStringList({"same", "438"}));
+}
+
+TEST(InterpHost, MainRunsOnLoadInBothFormsAndRunThisLater) {
+  Fixture host1;
+  host1.engine.load(
+      QStringLiteral("Вывод \"top\"\nprivate sub MAIN\n  Вывод \"main\"\nend sub\n"
+                     "sub ПриСохранении\n  Вывод \"save\"\nend sub\n"));
+  EXPECT_EQ(host1.globals->out, QStringList({"top", "main"}));
+  host1.engine.runThis(QStringLiteral("ПриСохранении"));
+  host1.engine.runThis(QStringLiteral("НетТакой"));  // not defined: nothing happens
+  EXPECT_EQ(host1.globals->out, QStringList({"top", "main", "save"}));
+
+  // A form module in host form followed by a global module in built-in form, as the
+  // document form hands them over (CRLF line ends, as stored).
+  Fixture host2;
+  host2.engine.load(
+      QStringLiteral("sub ПриСохранении()\r\n  Вывод Удв(2)\r\nend sub\r\n"
+                     "Главная Процедура ПриОткрытии()\r\n\r\nКонецПроцедуры\r\n"
+                     "Function Удв(x)\r\n  Удв = ?(x > 1, x * 2, 0)\r\nEnd Function\r\n"));
+  EXPECT_TRUE(host2.globals->out.isEmpty());
+  host2.engine.runThis(QStringLiteral("присохранении"));
+  EXPECT_EQ(host2.globals->out, QStringList({"4"}));
+}
+
+TEST(InterpHost, InterruptStopsLoopsAndCannotBeResumedPast) {
+  Fixture f;
+  try {
+    f.engine.load(
+        QStringLiteral("On Error Resume Next\nn = 0\nDo\n  n = n + 1\n  If n = 100 Then "
+                       "Стоп\nLoop\nВывод \"after\"\n"));
+    FAIL() << "no error";
+  } catch (const ScriptError& e) {
+    EXPECT_EQ(e.code(), ErrorCode::Interrupted);
+    EXPECT_EQ(e.description(), QStringLiteral("Выполнение прервано"));
+  }
+  EXPECT_TRUE(f.globals->out.isEmpty());
+  EXPECT_EQ(f.engine.variable(QStringLiteral("N")).asInt(), 100);
+  // The next run starts with the flag cleared.
+  f.engine.load(QStringLiteral("Вывод \"again\"\n"));
+  EXPECT_EQ(f.globals->out, QStringList({"again"}));
+}
+
+TEST(InterpHost, CallPassesArgumentsAndReturnsResult) {
+  Fixture f;
+  f.engine.load(QStringLiteral("Function Сумма(a, b)\n  Сумма = a + b\nEnd Function\n"));
+  EXPECT_EQ(
+      f.engine.call(QStringLiteral("сумма"), {Value::integer(2), Value::real(0.5)}).asDouble(),
+      2.5);
+  try {
+    f.engine.call(QStringLiteral("Нет"));
+    FAIL();
+  } catch (const ScriptError& e) {
+    EXPECT_EQ(e.code(), ErrorCode::ProcedureNotFound);
+  }
+}
+
+}  // namespace

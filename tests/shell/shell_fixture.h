@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "shell/app_state.h"
+#include "shell/frm_main.h"
+#include "shell/message_box.h"
+#include "storage/session.h"
+#include "storage/sql_text.h"
+
+// A fresh database, the shared state and a main window over them.
+class ShellTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.isValid());
+    m_db = balvix::storage::Session::createNew(m_dir.filePath(QStringLiteral("basa.mdb")));
+    m_state.db = m_db.get();
+    m_main = std::make_unique<balvix::shell::frmMain>(m_state);
+  }
+  void TearDown() override {
+    m_main.reset();
+    m_state.sharedRecordset.close();
+  }
+
+  void addObject(const QString& type, const QString& name, const QString& descript = QString()) {
+    m_db->execute(QStringLiteral("INSERT INTO form_items (type,name,descript) VALUES (") +
+                  balvix::storage::quote(type) + QLatin1Char(',') + balvix::storage::quote(name) +
+                  QLatin1Char(',') + balvix::storage::quote(descript.isEmpty() ? name : descript) +
+                  QLatin1Char(')'));
+  }
+
+  QTemporaryDir m_dir;
+  std::unique_ptr<balvix::storage::Session> m_db;
+  balvix::shell::AppState m_state;
+  std::unique_ptr<balvix::shell::frmMain> m_main;
+  balvix::shell::MessageRecorder m_messages;
+};

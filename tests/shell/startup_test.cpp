@@ -1,0 +1,57 @@
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome {
+  int exitCode = -1;
+  QString err;
+};
+
+Outcome runProgram(const QStringList& args) {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  p.setProcessEnvironment(env);
+  p.start(QStringLiteral(BALVIX_BINARY), args);
+  EXPECT_TRUE(p.waitForFinished(60000));
+  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
+}
+
+}  // namespace
+
+TEST(Startup, MissingDatabaseEndsWithAMessageAndCreatesNothing) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("basa.mdb"));
+  const Outcome run = runProgram({QStringLiteral("--db"), path});
+  EXPECT_NE(run.exitCode, 0);
+  EXPECT_TRUE(run.err.contains(QDir::toNativeSeparators(path))) << run.err.toStdString();
+  EXPECT_FALSE(QFile::exists(path));
+  EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+TEST(Startup, TextFileInsteadOfDatabaseIsRefusedAndLeftAlone) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("basa.mdb"));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  const QByteArray content = "Это не база данных, а просто текст.\n";
+  file.write(content);
+  file.close();
+  const Outcome run = runProgram({QStringLiteral("--db"), path});
+  EXPECT_NE(run.exitCode, 0);
+  EXPECT_TRUE(run.err.contains(QStringLiteral("basa.mdb"))) << run.err.toStdString();
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), content);
+}
+
+TEST(Startup, NewDatabaseCommandCreatesAFileThatRefusesToBeOverwritten) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("новая.mdb"));
+  EXPECT_EQ(runProgram({QStringLiteral("--new-database"), path}).exitCode, 0);
+  EXPECT_TRUE(QFile::exists(path));
+  EXPECT_NE(runProgram({QStringLiteral("--new-database"), path}).exitCode, 0);
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+#include "storage/db_error.h"
+#include "storage/session.h"
+
+// A fresh database made the way the program makes one, in its own temporary folder.
+class StorageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.isValid());
+    m_session = balvix::storage::Session::createNew(path(QStringLiteral("basa.mdb")));
+  }
+
+  balvix::storage::Session& db() { return *m_session; }
+  QString path(const QString& name) const { return m_dir.filePath(name); }
+
+  // The catalog "Товары" as the catalog designer creates it.
+  void createGoods() {
+    db().execute(
+        QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50),Цена "
+                       "TEXT(50),Количество TEXT(50))"));
+  }
+
+  // All values of one column of a query, in the order returned.
+  QStringList column(const QString& sql, const QString& field) {
+    QStringList values;
+    auto rs = db().openRecordset(sql);
+    for (; !rs.eof(); rs.moveNext()) values << rs.text(field);
+    return values;
+  }
+
+  int count(const QString& table) {
+    return db().openRecordset(QStringLiteral("SELECT count(*) FROM ") + table).value(0).toInt();
+  }
+
+  QTemporaryDir m_dir;
+  std::unique_ptr<balvix::storage::Session> m_session;
+};
+
+// The number of the DbError that `action` throws; 0 when it throws none.
+inline int errorNumber(const std::function<void()>& action, QString* description = nullptr) {
+  try {
+    action();
+  } catch (const balvix::storage::DbError& error) {
+    if (description) *description = error.description();
+    return error.number();
+  }
+  return 0;
+}
