@@ -38,11 +38,13 @@ int main(int argc, char** argv) {
       QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50),Цена TEXT(50),"
                      "Артикул TEXT(50),Поставщик TEXT(50),Вес TEXT(50))"));
   const qint64 ms = timer.elapsed();
-  const int after = db->openRecordset(QStringLiteral("SELECT COUNT(*) FROM items_Справочник_Товары"))
-                        .value(0)
-                        .toInt();
-  std::printf("re-save of a catalog with %d elements and one added column: %lld ms "
-              "(%lld rows copied, %d rows after)\n",
-              elements, static_cast<long long>(ms), static_cast<long long>(result.rowsCopied), after);
+  const int after =
+      db->openRecordset(QStringLiteral("SELECT COUNT(*) FROM items_Справочник_Товары"))
+          .value(0)
+          .toInt();
+  std::printf(
+      "re-save of a catalog with %d elements and one added column: %lld ms "
+      "(%lld rows copied, %d rows after)\n",
+      elements, static_cast<long long>(ms), static_cast<long long>(result.rowsCopied), after);
   return after == elements ? 0 : 1;
 }

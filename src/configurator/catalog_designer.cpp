@@ -196,16 +196,17 @@ void frmSprFrm::write(const QString& name) {
                QStringLiteral(" WHERE type=") + storage::quote(kType) +
                QStringLiteral(" AND name=") + storage::quote(m_name));
   } else {
-    db.execute(QStringLiteral("INSERT INTO form_items (name,descript,code,type,items_type) VALUES (") +
-               storage::quote(name) + QLatin1Char(',') + storage::quote(m_text2->text()) +
-               QStringLiteral(",'_','Справочник',") + storage::quote(types) + QLatin1Char(')'));
+    db.execute(
+        QStringLiteral("INSERT INTO form_items (name,descript,code,type,items_type) VALUES (") +
+        storage::quote(name) + QLatin1Char(',') + storage::quote(m_text2->text()) +
+        QStringLiteral(",'_','Справочник',") + storage::quote(types) + QLatin1Char(')'));
   }
   QString columns = requisiteColumns(requisiteNames(m_list1));
   columns.chop(1);
   DialogRebuildProgress progress(this);
   rebuildTable(db, QStringLiteral("items_Справочник_") + name,
-               QStringLiteral("CREATE TABLE items_Справочник_") + name + QLatin1Char('(') + columns +
-                   QLatin1Char(')'),
+               QStringLiteral("CREATE TABLE items_Справочник_") + name + QLatin1Char('(') +
+                   columns + QLatin1Char(')'),
                &progress);
   transaction.commit();
 }

@@ -97,10 +97,10 @@ frmDocs::frmDocs(shell::AppState& state, QWidget* parent) : QWidget(parent), m_s
   m_command7 = button(QStringLiteral("Command7"), QStringLiteral("И&зменить"));
   m_command8 = button(QStringLiteral("Command8"), QStringLiteral("Уд&алить"));
   auto* lists = new QHBoxLayout;
-  lists->addWidget(listFrame(QStringLiteral("Элементы формы:"), m_list1, m_command5, m_command4,
-                             m_command3));
-  lists->addWidget(listFrame(QStringLiteral("Элементы списка:"), m_list2, m_command6, m_command7,
-                             m_command8));
+  lists->addWidget(
+      listFrame(QStringLiteral("Элементы формы:"), m_list1, m_command5, m_command4, m_command3));
+  lists->addWidget(
+      listFrame(QStringLiteral("Элементы списка:"), m_list2, m_command6, m_command7, m_command8));
 
   m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"));
   m_command2 = button(QStringLiteral("Command2"), QStringLiteral("Ф&орма"));
@@ -185,8 +185,8 @@ void frmDocs::load() {
   // A designer that cannot read part of the configuration still opens with the rest.
   if (m_state.db) {
     try {
-      m_state.sharedRecordset = m_state.db->openRecordset(
-          QStringLiteral("SELECT * FROM form_items WHERE type='Журнал'"));
+      m_state.sharedRecordset =
+          m_state.db->openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type='Журнал'"));
       for (; !m_state.sharedRecordset.eof(); m_state.sharedRecordset.moveNext())
         m_combo1->addItem(m_state.sharedRecordset.text("name"));
       m_state.sharedRecordset.close();
@@ -216,9 +216,9 @@ void frmDocs::loadExisting() {
   QString tableFlag;
   QString tableTypes;
   try {
-    m_state.sharedRecordset =
-        db.openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type=") +
-                         storage::quote(m_type) + QStringLiteral(" AND name=") + storage::quote(m_name));
+    m_state.sharedRecordset = db.openRecordset(
+        QStringLiteral("SELECT * FROM form_items WHERE type=") + storage::quote(m_type) +
+        QStringLiteral(" AND name=") + storage::quote(m_name));
     if (!m_state.sharedRecordset.eof()) {
       m_text1->setText(m_state.sharedRecordset.text("name"));
       m_text2->setText(m_state.sharedRecordset.text("descript"));
@@ -287,7 +287,8 @@ void frmDocs::deleteRow(bool header) {
 }
 
 void frmDocs::openModule() {
-  QWidget* editor = m_state.windows ? m_state.windows->sharedWindow(QStringLiteral("frmEdit")) : nullptr;
+  QWidget* editor =
+      m_state.windows ? m_state.windows->sharedWindow(QStringLiteral("frmEdit")) : nullptr;
   if (!editor) return;
   // The module editor reads the object it edits from the shared state when it loads.
   m_state.currentObjectType = m_type;

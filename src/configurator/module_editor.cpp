@@ -164,8 +164,10 @@ void frmEdit::connectMainWindow(bool open) {
   if (open) {
     QPointer<frmEdit> self(this);
     main->setModuleTextSource([self] { return self ? self->currentHostText() : QString(); });
+    main->setModuleSaver([self] { return self && self->saveModule(); });
   } else {
     main->setModuleTextSource({});
+    main->setModuleSaver({});
   }
 }
 

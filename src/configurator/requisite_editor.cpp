@@ -132,9 +132,9 @@ void frmItem::load() {
                                                          {"Перечисление", "Перечисление."}};
     for (const auto& [type, prefix] : kinds) {
       try {
-        m_state.sharedRecordset = m_state.db->openRecordset(
-            QStringLiteral("SELECT * FROM form_items WHERE type=") +
-            storage::quote(QString::fromUtf8(type)));
+        m_state.sharedRecordset =
+            m_state.db->openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type=") +
+                                      storage::quote(QString::fromUtf8(type)));
         for (; !m_state.sharedRecordset.eof(); m_state.sharedRecordset.moveNext())
           m_combo1->addItem(QString::fromUtf8(prefix) + m_state.sharedRecordset.text("name"));
         m_state.sharedRecordset.close();
@@ -208,7 +208,9 @@ void frmItem::apply() {
   close();
 }
 
-void frmItem::cancel() { close(); }
+void frmItem::cancel() {
+  close();
+}
 
 void frmItem::applyToList(const QString& designer, const QString& listName, bool change,
                           bool typed) {

@@ -49,11 +49,11 @@ class frmItem : public QWidget {
   shell::AppState& m_state;
   bool m_loaded = false;
 
-  QTabWidget* m_tabs = nullptr;     // SSTab1
-  QLineEdit* m_text1 = nullptr;     // name
-  QComboBox* m_combo1 = nullptr;    // type
-  QLineEdit* m_text3 = nullptr;     // length
-  QLineEdit* m_text2 = nullptr;     // description
+  QTabWidget* m_tabs = nullptr;       // SSTab1
+  QLineEdit* m_text1 = nullptr;       // name
+  QComboBox* m_combo1 = nullptr;      // type
+  QLineEdit* m_text3 = nullptr;       // length
+  QLineEdit* m_text2 = nullptr;       // description
   QPushButton* m_command2 = nullptr;  // "&Применить"
   QPushButton* m_command1 = nullptr;  // "&Отмена"
 };

@@ -1,9 +1,8 @@
 #include "configurator/table_rebuild.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QProgressDialog>
-#include <QSet>
+#include <algorithm>
 
 #include "storage/sql_text.h"
 
@@ -73,14 +72,15 @@ RebuildResult rebuildTable(storage::Session& db, const QString& table, const QSt
     range.close();
     if (total > 0) {
       if (progress) progress->start(table, total);
-      const QString copy = QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM %4 WHERE rowid BETWEEN ")
-                               .arg(quotedName(table), to.join(QLatin1Char(',')),
-                                    from.join(QLatin1Char(',')), quotedName(old));
+      const QString copy =
+          QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM %4 WHERE rowid BETWEEN ")
+              .arg(quotedName(table), to.join(QLatin1Char(',')), from.join(QLatin1Char(',')),
+                   quotedName(old));
       const qint64 step = std::max(1, chunkRows);
       for (qint64 low = first; low <= last; low += step) {
         const qint64 high = std::min(last, low + step - 1);
-        db.execute(copy + QString::number(low) + QStringLiteral(" AND ") +
-                   QString::number(high) + QStringLiteral(" ORDER BY rowid"));
+        db.execute(copy + QString::number(low) + QStringLiteral(" AND ") + QString::number(high) +
+                   QStringLiteral(" ORDER BY rowid"));
         result.rowsCopied += db.changes();
         if (progress) progress->advance(result.rowsCopied);
       }
@@ -116,7 +116,9 @@ void DialogRebuildProgress::advance(qint64 copiedRows) {
   QApplication::processEvents();
 }
 
-void DialogRebuildProgress::finish() { m_dialog.reset(); }
+void DialogRebuildProgress::finish() {
+  m_dialog.reset();
+}
 
 QString requisiteNamesProblem(const QStringList& names, const QStringList& systemColumns) {
   for (qsizetype i = 0; i < names.size(); ++i) {
@@ -130,8 +132,9 @@ QString requisiteNamesProblem(const QStringList& names, const QStringList& syste
           .arg(name);
     for (const QString& system : systemColumns) {
       if (name.compare(system, Qt::CaseInsensitive) == 0)
-        return QStringLiteral("Имя реквизита «%1» недопустимо: так называется служебная колонка "
-                              "таблицы.")
+        return QStringLiteral(
+                   "Имя реквизита «%1» недопустимо: так называется служебная колонка "
+                   "таблицы.")
             .arg(name);
     }
     for (qsizetype j = 0; j < i; ++j) {
@@ -149,8 +152,8 @@ QString requisiteColumns(const QStringList& names) {
 }
 
 bool objectNameTaken(storage::Session& db, const QString& type, const QString& name) {
-  storage::Recordset rs =
-      db.openRecordset(QStringLiteral("SELECT name FROM form_items WHERE type=") + storage::quote(type));
+  storage::Recordset rs = db.openRecordset(
+      QStringLiteral("SELECT name FROM form_items WHERE type=") + storage::quote(type));
   for (; !rs.eof(); rs.moveNext()) {
     if (rs.text(0).compare(name, Qt::CaseInsensitive) == 0) return true;
   }

@@ -22,10 +22,10 @@ class RebuildProgress {
 };
 
 struct RebuildResult {
-  bool hadTable = false;      // the table existed before and its rows were carried over
+  bool hadTable = false;  // the table existed before and its rows were carried over
   qint64 rowsCopied = 0;
-  QStringList keptColumns;    // stored spelling in the new table
-  QStringList droppedColumns; // old columns with no namesake in the new table
+  QStringList keptColumns;     // stored spelling in the new table
+  QStringList droppedColumns;  // old columns with no namesake in the new table
 };
 
 // Re-creates a generated table from its CREATE TABLE text while keeping its rows: the

@@ -131,7 +131,8 @@ QString formatRussian(double d, const NumberStyle& style, const QString& suffix)
   QString text = ru.toString(std::fabs(d), 'f', style.digits);
   if (!style.leadingZero && text.startsWith(QLatin1String("0,"))) text.remove(0, 1);
   text += suffix;
-  const bool negative = d < 0 && text.contains(QRegularExpression(QStringLiteral("[1-9]")));
+  static const QRegularExpression nonZeroDigit(QStringLiteral("[1-9]"));
+  const bool negative = d < 0 && text.contains(nonZeroDigit);
   if (!negative) return text;
   return style.parentheses ? u'(' + text + u')' : u'-' + text;
 }

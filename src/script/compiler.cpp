@@ -571,7 +571,12 @@ ExprPtr Compiler::compileMemberCall(ExprPtr object, const QString& name,
   auto call = make<HostCall>(line);
   call->object = std::move(object);
   call->name = name;
-  call->args = compileArgs(args);
+  for (const NodePtr& a : args) {
+    ExprPtr e = compileExpr(*a);
+    call->argIsVar.push_back(a->kind == Ast::Name && (dynamic_cast<LocalVar*>(e.get()) ||
+                                                      dynamic_cast<GlobalVar*>(e.get())));
+    call->args.push_back(std::move(e));
+  }
   return call;
 }
 
@@ -596,7 +601,12 @@ ExprPtr Compiler::compileCall(const Node& callee, const std::vector<NodePtr>& ar
           ExprPtr e = compileExpr(*a);
           const bool isVar = a->kind == Ast::Name && (dynamic_cast<LocalVar*>(e.get()) ||
                                                       dynamic_cast<GlobalVar*>(e.get()));
-          call->argIsVar.push_back(isVar);
+          auto* idx = dynamic_cast<Index*>(e.get());
+          const bool isElement = a->kind == Ast::Call && idx &&
+                                 (dynamic_cast<LocalVar*>(idx->base.get()) ||
+                                  dynamic_cast<GlobalVar*>(idx->base.get()));
+          call->argIsVar.push_back(isVar ? 1 : isElement ? 2 : 0);
+          if (isElement) call->hasElementArgs = true;
           call->args.push_back(std::move(e));
         }
         return call;

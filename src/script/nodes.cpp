@@ -324,15 +324,45 @@ Value CallUser::eval(Ctx& c) {
       --rt.depth;
     }
   } release{rt, mark, s, p.slotCount};
+  struct ElementArg {
+    std::size_t arg;
+    std::vector<Value> indices;
+    Value value;
+  };
+  std::vector<ElementArg> elements;
+  if (hasElementArgs) elements.reserve(args.size());
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (argIsVar[i] && !p.byVal[i])
+    if (argIsVar[i] == 1 && !p.byVal[i]) {
       s[i + 1] = Value::ref(args[i]->ref(c));
-    else
+    } else if (argIsVar[i] == 2 && !p.byVal[i]) {
+      auto* idx = static_cast<Index*>(args[i].get());
+      Value* arr = idx->base->ref(c);
+      if (arr && arr->isArray()) {
+        ElementArg e{i, {}, Value()};
+        for (auto& a : idx->args) e.indices.push_back(a->eval(c));
+        const ArrayData& data = *arr->asArray();
+        e.value = data.items[flatIndex(data, e.indices.data(), static_cast<int>(e.indices.size()))];
+        elements.push_back(std::move(e));
+        s[i + 1] = Value::ref(&elements.back().value);
+      } else {
+        s[i + 1] = args[i]->eval(c);
+      }
+    } else {
       s[i + 1] = args[i]->eval(c);
+    }
   }
   Frame frame;
   Ctx inner{rt, s, frame};
   execBlock(p.body, inner);
+  for (ElementArg& e : elements) {
+    auto* idx = static_cast<Index*>(args[e.arg].get());
+    Value* arr = idx->base->ref(c);
+    if (!arr || !arr->isArray()) continue;
+    std::shared_ptr<ArrayData>& data = arr->asArray();
+    if (data.use_count() > 1) data = std::make_shared<ArrayData>(*data);
+    const std::size_t at = flatIndex(*data, e.indices.data(), static_cast<int>(e.indices.size()));
+    data->items[at] = std::move(e.value);
+  }
   return std::move(s[0]);
 }
 
@@ -367,7 +397,7 @@ Value HostCall::eval(Ctx& c) {
   Args a(v, n);
   Value r = invokeHost(obj, id, a);
   for (int i = 0; i < n; ++i) {
-    if (a.written(i))
+    if (a.written(i) && argIsVar[static_cast<std::size_t>(i)])
       if (Value* target = args[i]->ref(c)) *target = std::move(v[i]);
   }
   return r;

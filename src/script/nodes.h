@@ -124,6 +124,7 @@ struct CallUser : Expr {
   Procedure* proc = nullptr;
   std::vector<ExprPtr> args;
   std::vector<char> argIsVar;
+  bool hasElementArgs = false;  // array elements are passed by reference by copy-in/copy-out
   Value eval(Ctx& c) override;
 };
 
@@ -139,6 +140,7 @@ struct HostCall : Expr {
   ExprPtr object;
   QString name;
   std::vector<ExprPtr> args;
+  std::vector<char> argIsVar;  // written back when the object changes a by-reference argument
   const void* cacheKey = nullptr;
   int cachedId = -1;
   Value eval(Ctx& c) override;

@@ -93,7 +93,7 @@ bool Parser::atIfEnd() const { return isKw(Kw::ElseIf) || isKw(Kw::Else) || atEn
 bool Parser::atEndKw() const { return isKw(Kw::End); }
 bool Parser::atNext() const { return isKw(Kw::Next); }
 bool Parser::atLoop() const { return isKw(Kw::Loop); }
-bool Parser::atWend() const { return isKw(Kw::Wend) || isKw(Kw::Loop); }
+bool Parser::atWend() const { return isKw(Kw::Wend); }
 bool Parser::atCase() const { return isKw(Kw::Case) || isKw(Kw::End); }
 
 ParsedModule Parser::parseModule() {
@@ -118,8 +118,12 @@ std::vector<NodePtr> Parser::parseBlock(bool (Parser::*atEnd)() const, const QSt
     if ((this->*atEnd)()) return block;
     // A closer of an enclosing construct means this one was never closed.
     if (isKw(Kw::End) || isKw(Kw::Next) || isKw(Kw::Loop) || isKw(Kw::Wend) ||
-        isKw(Kw::ElseIf) || isKw(Kw::Else) || isKw(Kw::Case))
-      failClose(closer, opener);
+        isKw(Kw::ElseIf) || isKw(Kw::Else) || isKw(Kw::Case) || isKw(Kw::Sub) ||
+        isKw(Kw::Function) || ((isKw(Kw::Private) || isKw(Kw::Public)) &&
+                               (isKw(Kw::Sub, 1) || isKw(Kw::Function, 1)))) {
+      fail(QStringLiteral("Ожидается '%1' (для '%2' в строке %3), а не '%4'")
+               .arg(closer, opener.text, QString::number(opener.line), peek().text));
+    }
     NodePtr s = parseStatement(false);
     if (s) block.push_back(std::move(s));
     endStatement();
@@ -458,14 +462,14 @@ NodePtr Parser::parseDo() {
   return node;
 }
 
-// while := While expr block (Wend | Loop)
+// while := While expr block Wend
 NodePtr Parser::parseWhile() {
   const Token opener = next();
   auto node = makeNode(Ast::Do, opener.line);
   node->op = static_cast<int>(LoopKind::PreWhile);
   node->a = parseExpression();
   endStatement();
-  const QString closer = closerName(QStringLiteral("Wend"), QStringLiteral("Цикл"), opener);
+  const QString closer = QStringLiteral("Wend");
   node->body = parseBlock(&Parser::atWend, closer, opener);
   next();
   return node;

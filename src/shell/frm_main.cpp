@@ -251,6 +251,7 @@ void frmMain::createPanels() {
   auto* paletteLayout = new QVBoxLayout(m_paletteFrame);
   m_palette = new QToolBar(m_paletteFrame);
   m_palette->setObjectName(QStringLiteral("Toolbar2"));
+  m_palette->setIconSize(QSize(16, 16));
   const struct {
     QStyle::StandardPixmap icon;
     const char* tip;
@@ -485,6 +486,10 @@ void frmMain::storeModuleCode() {
   const QString code = m_moduleTextSource();
   if (code.trimmed().isEmpty()) {
     MessageBoxes::show(QStringLiteral("Текст модуля пуст: сохраненный модуль оставлен без изменений."));
+    return;
+  }
+  if (m_moduleSaver) {
+    if (m_moduleSaver()) setStatusText(QStringLiteral("Модуль сохранен."));
     return;
   }
   try {

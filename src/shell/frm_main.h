@@ -64,6 +64,9 @@ class frmMain : public QMainWindow {
   void setModuleButtonEnabled(bool on);
   // Hook for toolbar button 4: returns the module editor's current text.
   void setModuleTextSource(std::function<QString()> source) { m_moduleTextSource = std::move(source); }
+  // When the editor offers its own save (it knows which module it holds and clears its
+  // unsaved marker), button 4 uses it instead of writing the text itself.
+  void setModuleSaver(std::function<bool()> saver) { m_moduleSaver = std::move(saver); }
 
   // First panel of the status bar.
   void setStatusText(const QString& text);
@@ -132,6 +135,7 @@ class frmMain : public QMainWindow {
 
   AppState& m_state;
   std::function<QString()> m_moduleTextSource;
+  std::function<bool()> m_moduleSaver;
 
   QMdiArea* m_mdi = nullptr;
   QToolBar* m_toolbar = nullptr;     // Toolbar1

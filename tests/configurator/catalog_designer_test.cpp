@@ -57,8 +57,9 @@ class CatalogDesignerTest : public ConfiguratorTest {
   }
   int metadataRows(const QString& name) {
     return db()
-        .openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type='Справочник' AND name=") +
-                       storage::quote(name))
+        .openRecordset(
+            QStringLiteral("SELECT * FROM form_items WHERE type='Справочник' AND name=") +
+            storage::quote(name))
         .rowCount();
   }
   void fillElements(const QString& catalog, int count) {
@@ -82,7 +83,7 @@ TEST_F(CatalogDesignerTest, NewCatalogWithOnlyTheNameRequisite) {
   EXPECT_EQ(rowTexts(list(d)), QStringList{"Наименование"});
 
   child<QLineEdit>(d, "Text1")->setText(QStringLiteral("Товары"));
-  child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Товары и услуги"));
+  child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Товары 'и' услуги"));
   messages.reply(MsgAnswer::No);
   child(d, "Command1")->click();
   EXPECT_EQ(messages.texts(), QStringList{"Закрыть форму?"});
@@ -95,7 +96,7 @@ TEST_F(CatalogDesignerTest, NewCatalogWithOnlyTheNameRequisite) {
   ASSERT_EQ(rs.rowCount(), 1);
   EXPECT_EQ(rs.text("name"), QStringLiteral("Товары"));
   EXPECT_EQ(rs.text("type"), QStringLiteral("Справочник"));
-  EXPECT_EQ(rs.text("descript"), QStringLiteral("Товары и услуги"));
+  EXPECT_EQ(rs.text("descript"), QStringLiteral("Товары 'и' услуги"));
   EXPECT_EQ(rs.text("code"), QStringLiteral("_"));
   EXPECT_EQ(rs.text("items_type"), QStringLiteral("Текст;"));
   for (const char* column : {"zurnal", "table_", "TableItemsType", "item", "size"})
@@ -108,9 +109,10 @@ TEST_F(CatalogDesignerTest, NewCatalogWithOnlyTheNameRequisite) {
   child(d, "Command1")->click();
   EXPECT_FALSE(d->isVisible());
   EXPECT_EQ(metadataRows(QStringLiteral("Товары")), 1);
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT descript FROM form_items WHERE name='Товары'"))
-                .text(0),
-            QStringLiteral("Номенклатура"));
+  EXPECT_EQ(
+      db().openRecordset(QStringLiteral("SELECT descript FROM form_items WHERE name='Товары'"))
+          .text(0),
+      QStringLiteral("Номенклатура"));
 
   frmSprFrm* again = open(QStringLiteral("Товары"));
   EXPECT_EQ(again->windowTitle(), QStringLiteral("Справочник: Товары"));
@@ -120,9 +122,10 @@ TEST_F(CatalogDesignerTest, NewCatalogWithOnlyTheNameRequisite) {
 }
 
 TEST_F(CatalogDesignerTest, ReopeningRestoresRequisitesWithTheirTypes) {
-  createCatalog(QStringLiteral("Товары"), {{QStringLiteral("Цена"), QStringLiteral("Число")},
-                                           {QStringLiteral("Поставщик"), QStringLiteral("Справочник.Клиенты")},
-                                           {QStringLiteral("Поступил"), QStringLiteral("Дата")}});
+  createCatalog(QStringLiteral("Товары"),
+                {{QStringLiteral("Цена"), QStringLiteral("Число")},
+                 {QStringLiteral("Поставщик"), QStringLiteral("Справочник.Клиенты")},
+                 {QStringLiteral("Поступил"), QStringLiteral("Дата")}});
   EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")),
             (QStringList{"Наименование", "Цена", "Поставщик", "Поступил"}));
   frmSprFrm* d = open(QStringLiteral("Товары"));
@@ -133,7 +136,8 @@ TEST_F(CatalogDesignerTest, ReopeningRestoresRequisitesWithTheirTypes) {
   // With fewer type entries than columns the first column without an entry is listed
   // without a type and the rest are not listed.
   d->close();
-  db().execute(QStringLiteral("UPDATE form_items SET items_type='Текст;Число;' WHERE name='Товары'"));
+  db().execute(
+      QStringLiteral("UPDATE form_items SET items_type='Текст;Число;' WHERE name='Товары'"));
   d = open(QStringLiteral("Товары"));
   EXPECT_EQ(rowTexts(list(d)), (QStringList{"Наименование", "Цена", "Поставщик"}));
   EXPECT_FALSE(list(d)->item(2)->data(Qt::UserRole).isValid());
@@ -223,9 +227,10 @@ TEST_F(CatalogDesignerTest, ResaveKeepsEveryElement) {
   ASSERT_FALSE(rs.eof());
   EXPECT_EQ(rs.text("Цена"), QStringLiteral("999"));
   EXPECT_TRUE(rs.isNull("Вес"));
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT items_type FROM form_items WHERE name='Товары'"))
-                .text(0),
-            QStringLiteral("Текст;Число;Число;"));
+  EXPECT_EQ(
+      db().openRecordset(QStringLiteral("SELECT items_type FROM form_items WHERE name='Товары'"))
+          .text(0),
+      QStringLiteral("Текст;Число;Число;"));
 }
 
 TEST_F(CatalogDesignerTest, FailedResaveShowsTheErrorAndChangesNothing) {
@@ -247,7 +252,8 @@ TEST_F(CatalogDesignerTest, FailedResaveShowsTheErrorAndChangesNothing) {
 
   EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")),
             (QStringList{"Наименование", "Цена", "Артикул"}));
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT * FROM items_Справочник_Товары")).rowCount(), 50);
+  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT * FROM items_Справочник_Товары")).rowCount(),
+            50);
   storage::Recordset meta =
       db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE name='Товары'"));
   EXPECT_EQ(meta.text("descript"), QStringLiteral("Товары (меню)"));
@@ -261,9 +267,9 @@ TEST_F(CatalogDesignerTest, SaveRebuildsTheTreeAndMenusAndCloseEndsDesignMode) {
   createCatalog(QStringLiteral("Товары"), {});
   auto* tree = main->findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
   ASSERT_NE(tree, nullptr);
-  EXPECT_FALSE(tree->findItems(QStringLiteral("Справочник.Товары"),
-                               Qt::MatchExactly | Qt::MatchRecursive)
-                   .isEmpty());
+  EXPECT_FALSE(
+      tree->findItems(QStringLiteral("Справочник.Товары"), Qt::MatchExactly | Qt::MatchRecursive)
+          .isEmpty());
 
   frmSprFrm* d = open(QStringLiteral("Товары"));
   EXPECT_FALSE(state.formDesignMode);

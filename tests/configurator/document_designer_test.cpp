@@ -63,8 +63,9 @@ class DocumentDesignerTest : public ConfiguratorTest {
   void storeDocuments(int documents) {
     storage::Transaction t(db());
     for (int i = 0; i < documents; ++i) {
-      const QString key = storage::quote(QStringLiteral("01.02.2024")) + QLatin1Char(',') +
-                          storage::quote(QStringLiteral("10:00:%1").arg(i, 2, 10, QLatin1Char('0')));
+      const QString key =
+          storage::quote(QStringLiteral("01.02.2024")) + QLatin1Char(',') +
+          storage::quote(QStringLiteral("10:00:%1").arg(i, 2, 10, QLatin1Char('0')));
       db().execute(QStringLiteral("INSERT INTO items_Документ_Приход VALUES (%1,%2,%3,'1')")
                        .arg(storage::quote(QStringLiteral("Док %1").arg(i)),
                             storage::quote(QString::number(i * 100)), key));
@@ -106,8 +107,9 @@ TEST_F(DocumentDesignerTest, NewDocumentRowAndTables) {
   ASSERT_EQ(rs.rowCount(), 1);
   EXPECT_EQ(rs.text("name"), QStringLiteral("Приход"));
   EXPECT_EQ(rs.text("type"), QStringLiteral("Документ"));
-  EXPECT_EQ(rs.text("code"), QStringLiteral("Главная Процедура ПриОткрытии\r\n\r\nКонецПроцедуры\r\n\r\n"
-                                            "Процедура ПриСохранении\r\n\r\nКонецПроцедуры\r\n"));
+  EXPECT_EQ(rs.text("code"),
+            QStringLiteral("Главная Процедура ПриОткрытии\r\n\r\nКонецПроцедуры\r\n\r\n"
+                           "Процедура ПриСохранении\r\n\r\nКонецПроцедуры\r\n"));
   EXPECT_EQ(rs.text("zurnal"), QStringLiteral("Склад"));
   EXPECT_EQ(rs.text("descript"), QStringLiteral("Приходная накладная"));
   EXPECT_EQ(rs.text("items_type"), QStringLiteral("Текст;Число;"));
@@ -125,7 +127,9 @@ TEST_F(DocumentDesignerTest, NewDocumentRowAndTables) {
   child(d, "Command1")->click();
   EXPECT_FALSE(d->isVisible());
   EXPECT_FALSE(state.formDesignMode);
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE name='Приход'")).rowCount(), 1);
+  EXPECT_EQ(
+      db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE name='Приход'")).rowCount(),
+      1);
 
   d = open(QStringLiteral("Приход"));
   EXPECT_FALSE(child<QLineEdit>(d, "Text1")->isEnabled());
@@ -139,8 +143,8 @@ TEST_F(DocumentDesignerTest, NewDocumentRowAndTables) {
 
 TEST_F(DocumentDesignerTest, WithoutTablePart) {
   createDocument(QStringLiteral("Приход"), false);
-  storage::Recordset rs =
-      db().openRecordset(QStringLiteral("SELECT table_, TableItemsType FROM form_items WHERE name='Приход'"));
+  storage::Recordset rs = db().openRecordset(
+      QStringLiteral("SELECT table_, TableItemsType FROM form_items WHERE name='Приход'"));
   EXPECT_EQ(rs.text(0), QStringLiteral("0"));
   EXPECT_EQ(rs.text(1), QString());
   EXPECT_FALSE(db().tableExists(QStringLiteral("table_Документ_Приход")));
@@ -150,7 +154,8 @@ TEST_F(DocumentDesignerTest, WithoutTablePart) {
   addRow(d, false, QStringLiteral("Товар"), QStringLiteral("Текст"));
   messages.reply(MsgAnswer::No);
   ASSERT_TRUE(d->save());
-  db().execute(QStringLiteral("INSERT INTO table_Документ_Приход VALUES ('Гвозди','01.02.2024','10:00:00')"));
+  db().execute(QStringLiteral(
+      "INSERT INTO table_Документ_Приход VALUES ('Гвозди','01.02.2024','10:00:00')"));
   auto* list2 = child<QListWidget>(d, "List2");
   list2->setCurrentRow(0);
   messages.reply(MsgAnswer::Yes);
@@ -159,7 +164,8 @@ TEST_F(DocumentDesignerTest, WithoutTablePart) {
   EXPECT_EQ(list2->count(), 0);
   messages.reply(MsgAnswer::Yes);
   ASSERT_TRUE(d->save());
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT table_ FROM form_items WHERE name='Приход'")).text(0),
+  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT table_ FROM form_items WHERE name='Приход'"))
+                .text(0),
             QStringLiteral("0"));
   EXPECT_EQ(count(QStringLiteral("table_Документ_Приход")), 1);
 }
@@ -181,7 +187,8 @@ TEST_F(DocumentDesignerTest, ListEditingAndRefusals) {
   text1->clear();
   child(d, "Command5")->click();
   child(d, "Command6")->click();
-  EXPECT_EQ(messages.texts(), (QStringList{"Необходимо ввести название.", "Необходимо ввести название."}));
+  EXPECT_EQ(messages.texts(),
+            (QStringList{"Необходимо ввести название.", "Необходимо ввести название."}));
   EXPECT_FALSE(editor->isVisible());
 
   auto refusal = [&]() {
@@ -205,26 +212,24 @@ TEST_F(DocumentDesignerTest, ListEditingAndRefusals) {
   list1->clear();
   EXPECT_EQ(refusal(), QStringLiteral("Документ должен иметь элементы диалога"));
   EXPECT_FALSE(db().tableExists(QStringLiteral("items_Документ_Приход")));
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE name='Приход'")).rowCount(), 0);
+  EXPECT_EQ(
+      db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE name='Приход'")).rowCount(),
+      0);
 }
 
 TEST_F(DocumentDesignerTest, BlanksLeaveTheNameWithOneMessage) {
   frmDocs* d = open(QStringLiteral("Новый"));
-  QApplication::setActiveWindow(d);
+  d->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(d));
   auto* text1 = child<QLineEdit>(d, "Text1");
   text1->setFocus();
   text1->setText(QStringLiteral("Приходная накладная  2"));
   child<QLineEdit>(d, "Text2")->setFocus();
-  QApplication::processEvents();
-  if (!messages.texts().isEmpty() || text1->text().contains(' ')) {
-    // The platform delivered the focus change: the field corrected itself.
-    EXPECT_EQ(text1->text(), QStringLiteral("Приходнаянакладная2"));
-  } else {
-    d->checkName();
-  }
   EXPECT_EQ(text1->text(), QStringLiteral("Приходнаянакладная2"));
   EXPECT_EQ(messages.texts(), QStringList{"Неправильный идентификатор, запись исправлена."});
-  d->checkName();
+  // Leaving the corrected field again says nothing more.
+  text1->setFocus();
+  child<QLineEdit>(d, "Text2")->setFocus();
   EXPECT_EQ(messages.texts().size(), 1);
 }
 
@@ -265,7 +270,8 @@ TEST_F(DocumentDesignerTest, ResaveKeepsDocumentsAndLines) {
   EXPECT_EQ(doc.text("Сумма"), QStringLiteral("700"));
   EXPECT_EQ(doc.text("Проводка"), QStringLiteral("1"));
   EXPECT_TRUE(doc.isNull("Склад"));
-  EXPECT_EQ(count(QStringLiteral("table_Документ_Приход WHERE cTIME='10:00:07' AND Количество='3'")), 1);
+  EXPECT_EQ(
+      count(QStringLiteral("table_Документ_Приход WHERE cTIME='10:00:07' AND Количество='3'")), 1);
 }
 
 TEST_F(DocumentDesignerTest, FailedResaveChangesNothing) {
@@ -276,7 +282,8 @@ TEST_F(DocumentDesignerTest, FailedResaveChangesNothing) {
   addRow(d, true, QStringLiteral("Склад"), QStringLiteral("Текст"));
   // The header is rebuilt first; the table part then fails with too many columns.
   auto* list2 = child<QListWidget>(d, "List2");
-  for (int i = 0; i < 2100; ++i) addRequisiteRow(list2, QStringLiteral("К%1").arg(i), QStringLiteral("Число"));
+  for (int i = 0; i < 2100; ++i)
+    addRequisiteRow(list2, QStringLiteral("К%1").arg(i), QStringLiteral("Число"));
   EXPECT_FALSE(d->save());
   ASSERT_EQ(messages.texts().size(), 1);
   EXPECT_NE(messages.last(), QStringLiteral("Закрыть форму?"));
@@ -288,8 +295,10 @@ TEST_F(DocumentDesignerTest, FailedResaveChangesNothing) {
             (QStringList{"Товар", "Количество", "cDATE", "cTIME"}));
   EXPECT_EQ(count(QStringLiteral("items_Документ_Приход")), 5);
   EXPECT_EQ(count(QStringLiteral("table_Документ_Приход")), 15);
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT descript FROM form_items WHERE name='Приход'")).text(0),
-            QStringLiteral("Приходная накладная"));
+  EXPECT_EQ(
+      db().openRecordset(QStringLiteral("SELECT descript FROM form_items WHERE name='Приход'"))
+          .text(0),
+      QStringLiteral("Приходная накладная"));
 }
 
 }  // namespace

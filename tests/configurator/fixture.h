@@ -16,7 +16,9 @@
 #include "storage/session.h"
 
 // Readable failure output for texts (GoogleTest finds these by argument-dependent lookup).
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
 
 namespace balvix::configurator::testing {
 

@@ -80,7 +80,8 @@ TEST_F(RegisterDesignerTest, TwoRequisitesGiveSixColumnsAndTheSaveCloses) {
   EXPECT_EQ(rs.text("name"), QStringLiteral("Склад"));
   EXPECT_EQ(rs.text("type"), QStringLiteral("Регистр"));
   EXPECT_EQ(rs.text("descript"), QStringLiteral("Остатки товаров"));
-  for (const char* column : {"code", "zurnal", "items_type", "table_", "TableItemsType", "item", "size"})
+  for (const char* column :
+       {"code", "zurnal", "items_type", "table_", "TableItemsType", "item", "size"})
     EXPECT_TRUE(rs.isNull(QLatin1String(column))) << column;
 
   d = open(QStringLiteral("Склад"));
@@ -97,14 +98,18 @@ TEST_F(RegisterDesignerTest, ResaveStoresTheDescriptionAndKeepsMovements) {
   child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Товары на складах"));
   list(d)->setCurrentRow(1);
   child(d, "Command4")->click();
-  child<QLineEdit>(window<frmItem>(QStringLiteral("frmItem")), "Text1")->setText(QStringLiteral("Место"));
+  child<QLineEdit>(window<frmItem>(QStringLiteral("frmItem")), "Text1")
+      ->setText(QStringLiteral("Место"));
   child(window<frmItem>(QStringLiteral("frmItem")), "Command2")->click();
   addRequisite(d, QStringLiteral("Количество"));
   EXPECT_EQ(requisiteNames(list(d)), (QStringList{"Товар", "Место", "Количество"}));
   ASSERT_TRUE(d->save());
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT descript FROM form_items WHERE name='Склад'")).text(0),
+  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT descript FROM form_items WHERE name='Склад'"))
+                .text(0),
             QStringLiteral("Товары на складах"));
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE name='Склад'")).rowCount(), 1);
+  EXPECT_EQ(
+      db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE name='Склад'")).rowCount(),
+      1);
   EXPECT_EQ(db().columns(QStringLiteral("items_Регистр_Склад")),
             (QStringList{"Товар", "Место", "Количество", "cDATE", "cTIME", "Документ", "Флаг"}));
   EXPECT_EQ(count(QStringLiteral("items_Регистр_Склад")), 500);
@@ -145,6 +150,7 @@ TEST_F(RegisterDesignerTest, RefusalsAndFailuresLeaveTheDesignerOpen) {
   d->close();
 
   d = open(QStringLiteral("Склад"));
+  messages.clear();
   for (int i = 0; i < 2100; ++i) list(d)->addItem(QStringLiteral("Р%1").arg(i));
   EXPECT_FALSE(d->save());
   ASSERT_EQ(messages.texts().size(), 1);

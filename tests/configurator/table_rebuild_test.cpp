@@ -31,8 +31,9 @@ class TableRebuildTest : public ::testing::Test {
   // A catalog table with `rows` elements; every third element is deleted again so that
   // the row ids have gaps.
   void makeCatalog(int rows) {
-    db->execute(QStringLiteral(
-        "CREATE TABLE items_Справочник_Товары(Наименование TEXT(50),Цена TEXT(50),Старое TEXT(50))"));
+    db->execute(
+        QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50),Цена "
+                       "TEXT(50),Старое TEXT(50))"));
     storage::Transaction t(*db);
     for (int i = 0; i < rows * 3 / 2; ++i) {
       db->execute(QStringLiteral("INSERT INTO items_Справочник_Товары VALUES (%1,%2,'x')")
@@ -95,7 +96,8 @@ TEST_F(TableRebuildTest, KeepsEveryRowForTheColumnsThatSurvive) {
   // Nothing of the copy is left behind.
   db->refreshTables();
   for (int i = 0; i < db->tableCount(); ++i)
-    EXPECT_FALSE(db->table(i).name.startsWith(QStringLiteral("old_"))) << db->table(i).name.toStdString();
+    EXPECT_FALSE(db->table(i).name.startsWith(QStringLiteral("old_")))
+        << db->table(i).name.toStdString();
 }
 
 TEST_F(TableRebuildTest, AFailingRebuildLeavesTheTableAndItsRowsAsTheyWere) {
@@ -125,7 +127,8 @@ TEST_F(TableRebuildTest, RollsBackWithTheCallersTransaction) {
   makeCatalog(10);
   {
     storage::Transaction outer(*db);
-    db->execute(QStringLiteral("INSERT INTO form_items (name,type) VALUES ('Товары','Справочник')"));
+    db->execute(
+        QStringLiteral("INSERT INTO form_items (name,type) VALUES ('Товары','Справочник')"));
     rebuildTable(*db, QStringLiteral("items_Справочник_Товары"),
                  QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50))"));
     EXPECT_EQ(db->columns(QStringLiteral("items_Справочник_Товары")), QStringList{"Наименование"});
@@ -134,7 +137,9 @@ TEST_F(TableRebuildTest, RollsBackWithTheCallersTransaction) {
   EXPECT_EQ(db->columns(QStringLiteral("items_Справочник_Товары")),
             (QStringList{"Наименование", "Цена", "Старое"}));
   EXPECT_EQ(count(QStringLiteral("items_Справочник_Товары")), 10);
-  EXPECT_EQ(db->openRecordset(QStringLiteral("SELECT * FROM form_items WHERE name='Товары'")).rowCount(), 0);
+  EXPECT_EQ(
+      db->openRecordset(QStringLiteral("SELECT * FROM form_items WHERE name='Товары'")).rowCount(),
+      0);
 }
 
 TEST_F(TableRebuildTest, EmptyTableAndTableWithoutSurvivingColumns) {
