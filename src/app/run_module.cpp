@@ -106,7 +106,9 @@ int runModuleCommand(const QString& file, const QString& dbPath, const QString& 
     engine.load(text);
     if (!callProc.isEmpty()) {
       if (!engine.hasProcedure(callProc)) {
-        writeLine(stderr, QStringLiteral("%1: %2").arg(file, ScriptError(ErrorCode::ProcedureNotFound, callProc).description()));
+        writeLine(stderr,
+                  QStringLiteral("%1: %2").arg(
+                      file, ScriptError(ErrorCode::ProcedureNotFound, callProc).description()));
         return 1;
       }
       engine.runThis(callProc);

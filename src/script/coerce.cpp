@@ -13,14 +13,22 @@ namespace {
 
 const QDate kEpoch(1899, 12, 30);
 
-[[noreturn]] void mismatch() { throw ScriptError(ErrorCode::TypeMismatch); }
-[[noreturn]] void nullUse() { throw ScriptError(ErrorCode::InvalidUseOfNull); }
+[[noreturn]] void mismatch() {
+  throw ScriptError(ErrorCode::TypeMismatch);
+}
+[[noreturn]] void nullUse() {
+  throw ScriptError(ErrorCode::InvalidUseOfNull);
+}
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+bool isBlank(QChar c) {
+  return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
 
 }  // namespace
 
-double roundEven(double d) { return std::nearbyint(d); }
+double roundEven(double d) {
+  return std::nearbyint(d);
+}
 
 bool parseNumber(QStringView text, double& out) {
   qsizetype b = 0, e = text.size();
@@ -77,7 +85,9 @@ bool parseNumber(QStringView text, double& out) {
   return true;
 }
 
-double toSerial(const QDate& d) { return static_cast<double>(kEpoch.daysTo(d)); }
+double toSerial(const QDate& d) {
+  return static_cast<double>(kEpoch.daysTo(d));
+}
 
 double toSerial(const QDateTime& dt) {
   const QTime t = dt.time();
@@ -100,8 +110,7 @@ bool parseDate(QStringView text, double& out) {
       R"(^\s*(\d{1,2})[./-](\d{1,2})[./-](\d{2,4})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?)?\s*$)"));
   static const QRegularExpression ymd(QStringLiteral(
       R"(^\s*(\d{4})-(\d{1,2})-(\d{1,2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2}))?)?\s*$)"));
-  static const QRegularExpression hms(
-      QStringLiteral(R"(^\s*(\d{1,2}):(\d{2})(?::(\d{2}))?\s*$)"));
+  static const QRegularExpression hms(QStringLiteral(R"(^\s*(\d{1,2}):(\d{2})(?::(\d{2}))?\s*$)"));
   const QString s = text.toString();
   auto timePart = [](const QRegularExpressionMatch& m, int first, double& frac) {
     if (!m.capturedLength(first)) {
@@ -349,6 +358,8 @@ QString typeName(const Value& v) {
   return QString();
 }
 
-bool isObjectRef(const Value& v) { return v.isObject() && v.asObject(); }
+bool isObjectRef(const Value& v) {
+  return v.isObject() && v.asObject();
+}
 
 }  // namespace balvix::script

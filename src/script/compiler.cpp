@@ -175,7 +175,8 @@ Compiler::Resolved Compiler::resolve(const QString& name, const QString& spelled
     r.kind = Kind::Member;
     return r;
   }
-  if (const BuiltinInfo* b = m_env.builtins->find(name == u"iif" ? QStringLiteral("iif") : spelled)) {
+  if (const BuiltinInfo* b =
+          m_env.builtins->find(name == u"iif" ? QStringLiteral("iif") : spelled)) {
     r.kind = Kind::Builtin;
     r.builtin = b;
     return r;
@@ -191,8 +192,7 @@ ExprPtr Compiler::varNode(const Resolved& r) {
 ExprPtr Compiler::lvalue(const Node& n) {
   Resolved r = resolve(n.name, n.spelled);
   if (r.kind == Kind::Local || r.kind == Kind::Global) {
-    if (r.readonly)
-      fail(n.line, QStringLiteral("Недопустимое присваивание: '%1'").arg(n.spelled));
+    if (r.readonly) fail(n.line, QStringLiteral("Недопустимое присваивание: '%1'").arg(n.spelled));
     return varNode(r);
   }
   if (r.kind != Kind::Unknown)
@@ -296,7 +296,7 @@ StmtPtr Compiler::compileStatement(const Node& n) {
     }
     case Ast::Exit: {
       const auto kind = static_cast<ExitKind>(n.op);
-      const Flow f = kind == ExitKind::For ? Flow::ExitFor
+      const Flow f = kind == ExitKind::For  ? Flow::ExitFor
                      : kind == ExitKind::Do ? Flow::ExitDo
                                             : Flow::ExitProc;
       auto st = std::make_unique<ExitStmt>(f);
@@ -629,7 +629,8 @@ ExprPtr Compiler::compileCall(const Node& callee, const std::vector<NodePtr>& ar
       }
       case Kind::Unknown:
         if (callee.name == u"iif") {
-          if (args.size() != 3) fail(line, QStringLiteral("Неверное число аргументов: '%1'").arg(callee.spelled));
+          if (args.size() != 3)
+            fail(line, QStringLiteral("Неверное число аргументов: '%1'").arg(callee.spelled));
           auto e = make<IIf>(line);
           e->cond = compileExpr(*args[0]);
           e->a = compileExpr(*args[1]);
@@ -701,8 +702,9 @@ ExprPtr Compiler::compileExpr(const Node& n) {
           c->literalMix = c->a->isLiteral() || c->b->isLiteral();
           auto* local = dynamic_cast<LocalVar*>(c->a.get());
           auto* lit = dynamic_cast<Literal*>(c->b.get());
-          if (local && lit && (lit->value.type() == Value::Type::Integer ||
-                               lit->value.type() == Value::Type::Long)) {
+          if (local && lit &&
+              (lit->value.type() == Value::Type::Integer ||
+               lit->value.type() == Value::Type::Long)) {
             auto f = make<CompareLocalConst>(n.line);
             f->op = op;
             f->slot = local->slot;
@@ -740,8 +742,8 @@ ExprPtr Compiler::compileExpr(const Node& n) {
           a->b = compileExpr(*n.b);
           auto* local = dynamic_cast<LocalVar*>(a->a.get());
           auto* lit = dynamic_cast<Literal*>(a->b.get());
-          if (local && lit && (op == BinOp::Add || op == BinOp::Sub || op == BinOp::Mul ||
-                               op == BinOp::Mod) &&
+          if (local && lit &&
+              (op == BinOp::Add || op == BinOp::Sub || op == BinOp::Mul || op == BinOp::Mod) &&
               (lit->value.type() == Value::Type::Integer ||
                lit->value.type() == Value::Type::Long)) {
             auto f = make<ArithLocalConst>(n.line);

@@ -31,7 +31,9 @@ class EntryGuard {
 
 }  // namespace
 
-Engine::Engine(Host& host) : m_host(host) { registerBuiltins(m_builtins); }
+Engine::Engine(Host& host) : m_host(host) {
+  registerBuiltins(m_builtins);
+}
 
 Engine::~Engine() = default;
 
@@ -51,7 +53,8 @@ void Engine::compile(const QString& text) {
   Compiler::Environment env;
   env.builtins = &m_builtins;
   env.globalObject = m_globalObject.get();
-  for (const auto& [name, obj] : m_objects) env.objects.emplace_back(foldIdentifier(name), Value(obj));
+  for (const auto& [name, obj] : m_objects)
+    env.objects.emplace_back(foldIdentifier(name), Value(obj));
   m_program = Compiler(std::move(env)).compile(module);
   m_runtime = std::make_unique<Runtime>(*this, m_host, m_program->globalCount);
   m_runtime->globalObject = m_globalObject;

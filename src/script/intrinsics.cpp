@@ -19,13 +19,27 @@ int dimensionArg(Args& a, const ArrayData& arr) {
   return dim;
 }
 
-Value fnIsObject(CallContext&, Args& a) { return Value::boolean(a[0].isObject()); }
-Value fnIsArray(CallContext&, Args& a) { return Value::boolean(a[0].isArray()); }
-Value fnIsEmpty(CallContext&, Args& a) { return Value::boolean(a[0].isEmpty()); }
-Value fnIsNull(CallContext&, Args& a) { return Value::boolean(a[0].isNull()); }
-Value fnIsMissing(CallContext&, Args& a) { return Value::boolean(a[0].isMissing()); }
-Value fnTypeName(CallContext&, Args& a) { return Value(typeName(a[0])); }
-Value fnVarType(CallContext&, Args& a) { return Value::integer(static_cast<std::int16_t>(varType(a[0]))); }
+Value fnIsObject(CallContext&, Args& a) {
+  return Value::boolean(a[0].isObject());
+}
+Value fnIsArray(CallContext&, Args& a) {
+  return Value::boolean(a[0].isArray());
+}
+Value fnIsEmpty(CallContext&, Args& a) {
+  return Value::boolean(a[0].isEmpty());
+}
+Value fnIsNull(CallContext&, Args& a) {
+  return Value::boolean(a[0].isNull());
+}
+Value fnIsMissing(CallContext&, Args& a) {
+  return Value::boolean(a[0].isMissing());
+}
+Value fnTypeName(CallContext&, Args& a) {
+  return Value(typeName(a[0]));
+}
+Value fnVarType(CallContext&, Args& a) {
+  return Value::integer(static_cast<std::int16_t>(varType(a[0])));
+}
 
 Value fnArray(CallContext&, Args& a) {
   std::vector<Value> items;
@@ -53,7 +67,8 @@ Value fnJoin(CallContext&, Args& a) {
   QString out;
   for (std::size_t i = 0; i < arr.items.size(); ++i) {
     if (i) out += sep;
-    if (arr.items[i].isObject() || arr.items[i].isArray()) throw ScriptError(ErrorCode::TypeMismatch);
+    if (arr.items[i].isObject() || arr.items[i].isArray())
+      throw ScriptError(ErrorCode::TypeMismatch);
     appendText(out, arr.items[i]);
   }
   return Value(out);

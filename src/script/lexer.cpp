@@ -95,8 +95,12 @@ const QHash<QString, KwInfo>& keywordTable() {
   return table;
 }
 
-bool isIdentStart(QChar c) { return c.isLetter() || c == u'_'; }
-bool isIdentChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
+bool isIdentStart(QChar c) {
+  return c.isLetter() || c == u'_';
+}
+bool isIdentChar(QChar c) {
+  return c.isLetterOrNumber() || c == u'_';
+}
 
 }  // namespace
 
@@ -222,8 +226,8 @@ std::vector<Token> tokenize(const QString& src) {
         t.value = Value::real(d);
       continue;
     }
-    if (c == u'&' && i + 1 < n && (src[i + 1] == u'H' || src[i + 1] == u'h' ||
-                                   src[i + 1] == u'O' || src[i + 1] == u'o')) {
+    if (c == u'&' && i + 1 < n &&
+        (src[i + 1] == u'H' || src[i + 1] == u'h' || src[i + 1] == u'O' || src[i + 1] == u'o')) {
       const bool hex = src[i + 1] == u'H' || src[i + 1] == u'h';
       qsizetype j = i + 2;
       while (j < n && (hex ? isxdigit(src[j].toLatin1()) && src[j].unicode() < 128

@@ -186,7 +186,6 @@ Value Arith::eval(Ctx& c) {
   return ops::arithmetic(op, x, y);
 }
 
-
 namespace {
 inline bool decide(BinOp op, int cmp) {
   switch (op) {
@@ -479,8 +478,8 @@ Flow AssignIndex::exec(Ctx& c) {
     v = assignedValue(std::move(v), isSet);
     std::shared_ptr<ArrayData>& arr = p->asArray();
     if (arr.use_count() > 1) arr = std::make_shared<ArrayData>(*arr);
-    const std::size_t at = buf.size() == 1 ? index1(*arr, buf.data()[0])
-                                           : flatIndex(*arr, buf.data(), buf.size());
+    const std::size_t at =
+        buf.size() == 1 ? index1(*arr, buf.data()[0]) : flatIndex(*arr, buf.data(), buf.size());
     arr->items[at] = std::move(v);
     return Flow::Normal;
   }
@@ -606,7 +605,8 @@ Flow ForStmt::exec(Ctx& c) {
 
 Flow ForEachStmt::exec(Ctx& c) {
   Value coll = collection->eval(c);
-  if (!coll.isArray()) throw ScriptError(coll.isObject() ? ErrorCode::NotSupported : ErrorCode::TypeMismatch);
+  if (!coll.isArray())
+    throw ScriptError(coll.isObject() ? ErrorCode::NotSupported : ErrorCode::TypeMismatch);
   const std::shared_ptr<ArrayData> arr = coll.asArray();
   for (const Value& item : arr->items) {
     *var->ref(c) = item;

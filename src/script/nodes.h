@@ -14,7 +14,9 @@ namespace balvix::script::nodes {
 
 // An object where a plain value is needed stands for its default member (Err → Number).
 Value plain(const Value& v);
-inline bool isPlainCandidate(const Value& v) { return v.isObject(); }
+inline bool isPlainCandidate(const Value& v) {
+  return v.isObject();
+}
 
 struct Literal : Expr {
   Value value;

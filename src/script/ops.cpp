@@ -13,7 +13,9 @@ namespace {
 using T = Value::Type;
 
 // Rank of a whole-number result: 0 Byte, 1 Integer, 2 Long.
-int wholeRank(T t) { return t == T::Byte ? 0 : t == T::Long ? 2 : 1; }
+int wholeRank(T t) {
+  return t == T::Byte ? 0 : t == T::Long ? 2 : 1;
+}
 
 Value wholeResult(std::int64_t r, int rank) {
   if (rank == 0 && r >= 0 && r <= 255) return Value::byte(static_cast<std::uint8_t>(r));
@@ -80,8 +82,8 @@ Value arithmetic(BinOp op, const Value& a0, const Value& b0) {
     case BinOp::Mod: {
       const std::int64_t p = wholeOperand(x), q = wholeOperand(y);
       if (q == 0) throw ScriptError(ErrorCode::DivisionByZero);
-      const int rank = std::max(x.isWhole() ? wholeRank(x.type()) : 2,
-                                y.isWhole() ? wholeRank(y.type()) : 2);
+      const int rank =
+          std::max(x.isWhole() ? wholeRank(x.type()) : 2, y.isWhole() ? wholeRank(y.type()) : 2);
       return wholeResult(op == BinOp::Mod ? p % q : p / q, rank);
     }
     case BinOp::Pow:
@@ -184,7 +186,8 @@ Value negate(const Value& a0) {
   const Value& a = a0.deref();
   if (a.isNull()) return Value::null();
   const Value x = numeric(a);
-  if (x.isWhole()) return wholeResult(-static_cast<std::int64_t>(x.asInt()), std::max(1, wholeRank(x.type())));
+  if (x.isWhole())
+    return wholeResult(-static_cast<std::int64_t>(x.asInt()), std::max(1, wholeRank(x.type())));
   if (x.type() == T::Date) return Value::date(-x.asDouble());
   return Value::real(-x.asDouble());
 }

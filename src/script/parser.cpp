@@ -17,7 +17,9 @@ QString closerName(const QString& host, const QString& builtin, const Token& ope
   return isRussian(opener.text) ? builtin : host;
 }
 
-NodePtr makeNode(Ast kind, int line) { return std::make_unique<Node>(kind, line); }
+NodePtr makeNode(Ast kind, int line) {
+  return std::make_unique<Node>(kind, line);
+}
 
 }  // namespace
 
@@ -54,7 +56,9 @@ bool Parser::acceptOp(const char16_t* op) {
   return true;
 }
 
-void Parser::fail(const QString& message) const { throw ScriptError::syntax(peek().line, message); }
+void Parser::fail(const QString& message) const {
+  throw ScriptError::syntax(peek().line, message);
+}
 
 void Parser::failClose(const QString& closer, const Token& opener) const {
   fail(QStringLiteral("Ожидается '%1' (для '%2' в строке %3)")
@@ -89,12 +93,24 @@ QString Parser::expectName() {
   return t.folded;
 }
 
-bool Parser::atIfEnd() const { return isKw(Kw::ElseIf) || isKw(Kw::Else) || atEndKw(); }
-bool Parser::atEndKw() const { return isKw(Kw::End); }
-bool Parser::atNext() const { return isKw(Kw::Next); }
-bool Parser::atLoop() const { return isKw(Kw::Loop); }
-bool Parser::atWend() const { return isKw(Kw::Wend); }
-bool Parser::atCase() const { return isKw(Kw::Case) || isKw(Kw::End); }
+bool Parser::atIfEnd() const {
+  return isKw(Kw::ElseIf) || isKw(Kw::Else) || atEndKw();
+}
+bool Parser::atEndKw() const {
+  return isKw(Kw::End);
+}
+bool Parser::atNext() const {
+  return isKw(Kw::Next);
+}
+bool Parser::atLoop() const {
+  return isKw(Kw::Loop);
+}
+bool Parser::atWend() const {
+  return isKw(Kw::Wend);
+}
+bool Parser::atCase() const {
+  return isKw(Kw::Case) || isKw(Kw::End);
+}
 
 ParsedModule Parser::parseModule() {
   ParsedModule module;
@@ -117,10 +133,9 @@ std::vector<NodePtr> Parser::parseBlock(bool (Parser::*atEnd)() const, const QSt
     if (peek().type == Tok::End) failClose(closer, opener);
     if ((this->*atEnd)()) return block;
     // A closer of an enclosing construct means this one was never closed.
-    if (isKw(Kw::End) || isKw(Kw::Next) || isKw(Kw::Loop) || isKw(Kw::Wend) ||
-        isKw(Kw::ElseIf) || isKw(Kw::Else) || isKw(Kw::Case) || isKw(Kw::Sub) ||
-        isKw(Kw::Function) || ((isKw(Kw::Private) || isKw(Kw::Public)) &&
-                               (isKw(Kw::Sub, 1) || isKw(Kw::Function, 1)))) {
+    if (isKw(Kw::End) || isKw(Kw::Next) || isKw(Kw::Loop) || isKw(Kw::Wend) || isKw(Kw::ElseIf) ||
+        isKw(Kw::Else) || isKw(Kw::Case) || isKw(Kw::Sub) || isKw(Kw::Function) ||
+        ((isKw(Kw::Private) || isKw(Kw::Public)) && (isKw(Kw::Sub, 1) || isKw(Kw::Function, 1)))) {
       fail(QStringLiteral("Ожидается '%1' (для '%2' в строке %3), а не '%4'")
                .arg(closer, opener.text, QString::number(opener.line), peek().text));
     }
@@ -139,8 +154,7 @@ NodePtr Parser::parseStatement(bool topLevel) {
     case Kw::Public: {
       next();
       if (isKw(Kw::Sub) || isKw(Kw::Function)) {
-        if (!topLevel)
-          fail(QStringLiteral("Определение процедуры допустимо только вне процедур"));
+        if (!topLevel) fail(QStringLiteral("Определение процедуры допустимо только вне процедур"));
         return parseProcedure(t.kw == Kw::Private);
       }
       if (!topLevel) fail(QStringLiteral("Ожидается инструкция"));
@@ -221,9 +235,9 @@ NodePtr Parser::parseProcedure(bool isPrivate) {
     expectOp(u")");
   }
   endStatement();
-  const QString closer = isFunction ? QStringLiteral("End Function")
-                                    : closerName(QStringLiteral("End Sub"),
-                                                 QStringLiteral("КонецПроцедуры"), opener);
+  const QString closer =
+      isFunction ? QStringLiteral("End Function")
+                 : closerName(QStringLiteral("End Sub"), QStringLiteral("КонецПроцедуры"), opener);
   m_inFunction = isFunction;
   ++m_procedureDepth;
   proc->body = parseBlock(&Parser::atEndKw, closer, opener);
@@ -250,8 +264,7 @@ NodePtr Parser::parseDim(Ast kind) {
       }
       expectOp(u")");
     }
-    if (kind == Ast::ReDim && item->list.empty())
-      fail(QStringLiteral("Ожидаются размеры массива"));
+    if (kind == Ast::ReDim && item->list.empty()) fail(QStringLiteral("Ожидаются размеры массива"));
     dim->list.push_back(std::move(item));
   } while (acceptOp(u","));
   return dim;
@@ -359,7 +372,7 @@ NodePtr Parser::parseSelect() {
       if (acceptKw(Kw::Is)) {
         auto item = makeNode(Ast::CaseIs, peek().line);
         static const std::pair<const char16_t*, BinOp> ops[] = {
-            {u"=", BinOp::Eq}, {u"<>", BinOp::Ne}, {u"<=", BinOp::Le},
+            {u"=", BinOp::Eq},  {u"<>", BinOp::Ne}, {u"<=", BinOp::Le},
             {u">=", BinOp::Ge}, {u"<", BinOp::Lt},  {u">", BinOp::Gt}};
         bool found = false;
         for (auto& [text, op] : ops) {
@@ -414,8 +427,8 @@ NodePtr Parser::parseFor() {
     expectOp(u"=");
     node->b = parseExpression();
     if (!acceptKw(Kw::To))
-      fail(QStringLiteral("Ожидается '%1'").arg(
-          closerName(QStringLiteral("To"), QStringLiteral("До"), opener)));
+      fail(QStringLiteral("Ожидается '%1'")
+               .arg(closerName(QStringLiteral("To"), QStringLiteral("До"), opener)));
     node->c = parseExpression();
     if (acceptKw(Kw::Step)) node->d = parseExpression();
   }
@@ -505,8 +518,7 @@ NodePtr Parser::parseExit() {
       node->op = static_cast<int>(ExitKind::Sub);
       break;
     case Kw::Function:
-      if (!m_procedureDepth || !m_inFunction)
-        fail(QStringLiteral("'Exit Function' вне функции"));
+      if (!m_procedureDepth || !m_inFunction) fail(QStringLiteral("'Exit Function' вне функции"));
       node->op = static_cast<int>(ExitKind::Function);
       break;
     default:
@@ -578,7 +590,9 @@ void Parser::parseArgs(std::vector<NodePtr>& args, bool parenthesised) {
   }
 }
 
-NodePtr Parser::parseExpression() { return parseBinaryLevel(0); }
+NodePtr Parser::parseExpression() {
+  return parseBinaryLevel(0);
+}
 
 NodePtr Parser::parseBinaryLevel(int level) {
   if (level == 5) return parseNot();
@@ -589,28 +603,56 @@ NodePtr Parser::parseBinaryLevel(int level) {
     int op = -1;
     if (t.type == Tok::Ident) {
       switch (level) {
-        case 0: op = t.kw == Kw::Imp ? int(BinOp::Imp) : -1; break;
-        case 1: op = t.kw == Kw::Eqv ? int(BinOp::Eqv) : -1; break;
-        case 2: op = t.kw == Kw::Xor ? int(BinOp::Xor) : -1; break;
-        case 3: op = t.kw == Kw::Or ? int(BinOp::Or) : -1; break;
-        case 4: op = t.kw == Kw::And ? int(BinOp::And) : -1; break;
-        case 6: op = t.kw == Kw::Is ? int(BinOp::Is) : -1; break;
-        case 9: op = t.kw == Kw::Mod ? int(BinOp::Mod) : -1; break;
-        default: break;
+        case 0:
+          op = t.kw == Kw::Imp ? int(BinOp::Imp) : -1;
+          break;
+        case 1:
+          op = t.kw == Kw::Eqv ? int(BinOp::Eqv) : -1;
+          break;
+        case 2:
+          op = t.kw == Kw::Xor ? int(BinOp::Xor) : -1;
+          break;
+        case 3:
+          op = t.kw == Kw::Or ? int(BinOp::Or) : -1;
+          break;
+        case 4:
+          op = t.kw == Kw::And ? int(BinOp::And) : -1;
+          break;
+        case 6:
+          op = t.kw == Kw::Is ? int(BinOp::Is) : -1;
+          break;
+        case 9:
+          op = t.kw == Kw::Mod ? int(BinOp::Mod) : -1;
+          break;
+        default:
+          break;
       }
     } else if (t.type == Tok::Op) {
       const QString& s = t.text;
       switch (level) {
         case 6:
-          op = s == u"=" ? int(BinOp::Eq) : s == u"<>" ? int(BinOp::Ne)
-             : s == u"<" ? int(BinOp::Lt) : s == u">" ? int(BinOp::Gt)
-             : s == u"<=" ? int(BinOp::Le) : s == u">=" ? int(BinOp::Ge) : -1;
+          op = s == u"="    ? int(BinOp::Eq)
+               : s == u"<>" ? int(BinOp::Ne)
+               : s == u"<"  ? int(BinOp::Lt)
+               : s == u">"  ? int(BinOp::Gt)
+               : s == u"<=" ? int(BinOp::Le)
+               : s == u">=" ? int(BinOp::Ge)
+                            : -1;
           break;
-        case 7: op = s == u"&" ? int(BinOp::Concat) : -1; break;
-        case 8: op = s == u"+" ? int(BinOp::Add) : s == u"-" ? int(BinOp::Sub) : -1; break;
-        case 10: op = s == u"\\" ? int(BinOp::IntDiv) : -1; break;
-        case 11: op = s == u"*" ? int(BinOp::Mul) : s == u"/" ? int(BinOp::Div) : -1; break;
-        default: break;
+        case 7:
+          op = s == u"&" ? int(BinOp::Concat) : -1;
+          break;
+        case 8:
+          op = s == u"+" ? int(BinOp::Add) : s == u"-" ? int(BinOp::Sub) : -1;
+          break;
+        case 10:
+          op = s == u"\\" ? int(BinOp::IntDiv) : -1;
+          break;
+        case 11:
+          op = s == u"*" ? int(BinOp::Mul) : s == u"/" ? int(BinOp::Div) : -1;
+          break;
+        default:
+          break;
       }
     }
     if (op < 0) return left;

@@ -14,8 +14,11 @@ enum ErrMember { kNumber, kDescription, kSource, kClear, kRaise, kHelpFile, kHel
 }  // namespace
 
 Runtime::Runtime(Engine& e, Host& h, int globalCount)
-    : engine(e), host(h), globals(static_cast<std::size_t>(globalCount)),
-      err(std::make_shared<ErrObject>()), interrupt(&h.interruptFlag()) {}
+    : engine(e),
+      host(h),
+      globals(static_cast<std::size_t>(globalCount)),
+      err(std::make_shared<ErrObject>()),
+      interrupt(&h.interruptFlag()) {}
 
 Runtime::~Runtime() = default;
 

@@ -7,7 +7,7 @@ namespace balvix::script {
 
 // Error numbers of the module language; modules test them through Err.Number.
 namespace ErrorCode {
-constexpr int InvalidCall = 5;           // invalid procedure call or argument
+constexpr int InvalidCall = 5;  // invalid procedure call or argument
 constexpr int Overflow = 6;
 constexpr int OutOfMemory = 7;
 constexpr int SubscriptOutOfRange = 9;
@@ -24,7 +24,7 @@ constexpr int ObjectNotSet = 91;
 constexpr int InvalidUseOfNull = 94;
 constexpr int ObjectRequired = 424;
 constexpr int CannotCreateObject = 429;
-constexpr int NotSupported = 438;         // object does not support this property or method
+constexpr int NotSupported = 438;  // object does not support this property or method
 constexpr int WrongArgumentCount = 450;
 constexpr int VariableUndefined = 500;
 constexpr int IllegalAssignment = 501;

@@ -30,7 +30,7 @@ class Value {
     Missing,  // an optional argument that was left out
     Ref,      // interpreter-internal: a by-reference parameter slot
     String,
-    Object,   // a null object reference is Nothing
+    Object,  // a null object reference is Nothing
     Array,
   };
 

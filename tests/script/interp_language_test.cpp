@@ -40,12 +40,12 @@ TEST(InterpSyntax, UnclosedBlocksNameTheOpenerAndItsLine) {
   ScriptError e = errorOf(QStringLiteral("x = 1\nIf x Then\n  y = 2\nSub A\nEnd Sub\n"));
   EXPECT_TRUE(e.isSyntax());
   EXPECT_EQ(e.line(), 4);
-  EXPECT_EQ(e.description(), QStringLiteral("Ожидается 'End If' (для 'If' в строке 2), а не 'Sub'"));
+  EXPECT_EQ(e.description(),
+            QStringLiteral("Ожидается 'End If' (для 'If' в строке 2), а не 'Sub'"));
 
   e = errorOf(QStringLiteral("Процедура А()\n  Если 1 Тогда\n    б = 1\nКонецПроцедуры\n"));
   EXPECT_EQ(e.line(), 4);
-  EXPECT_EQ(e.description(),
-            QStringLiteral("Ожидается 'КонецЕсли' (для 'Если' в строке 2), а не 'КонецПроцедуры'"));
+  EXPECT_EQ(e.description(), QStringLiteral("Ожидается 'КонецЕсли' (для 'Если' в строке 2)"));
 
   e = errorOf(QStringLiteral("For i = 1 To 3\n  x = i\n"));
   EXPECT_EQ(e.description(), QStringLiteral("Ожидается 'Next' (для 'For' в строке 1)"));
