@@ -26,6 +26,7 @@
 #include "shell/external_tools.h"
 #include "shell/frm_splash.h"
 #include "shell/message_box.h"
+#include "shell/object_deletion.h"
 #include "shell/service_windows.h"
 #include "shell/twips.h"
 #include "shell/window_bar.h"
@@ -159,8 +160,9 @@ void frmMain::createMenus() {
   connect(m_mnuConfig, &QAction::triggered, this, &frmMain::toggleStructurePanel);
   connect(m_mnuLanguage, &QAction::triggered, this, &frmMain::toggleLanguagePanel);
   connect(m_mnuOpen, &QAction::triggered, this, &frmMain::openSelectedObject);
-  connect(m_mnuDel, &QAction::triggered, this, [] {
-    MessageBoxes::show(QStringLiteral("Удаление объектов конфигурации пока недоступно."));
+  connect(m_mnuDel, &QAction::triggered, this, [this] {
+    if (m_state.objectNodeSelected)
+      deleteConfigurationObject(m_state, m_state.currentObjectType, m_state.currentObjectName);
   });
   connect(closeAction, &QAction::triggered, this, &QWidget::close);
   connect(calendar, &QAction::triggered, this, [this] {

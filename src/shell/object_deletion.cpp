@@ -1,0 +1,74 @@
+#include "shell/object_deletion.h"
+
+#include "shell/app_state.h"
+#include "shell/frm_main.h"
+#include "shell/message_box.h"
+#include "storage/sql_text.h"
+
+namespace balvix::shell {
+
+namespace {
+
+using storage::quote;
+
+// A table that is already gone is what the deletion wants; anything else is an error.
+void dropIfPresent(storage::Session& db, const QString& table) {
+  try {
+    db.execute(QStringLiteral("DROP TABLE ") + table);
+  } catch (const storage::DbError& e) {
+    if (e.number() != storage::ErrorCode::TableNotFound) throw;
+  }
+}
+
+bool hasPostedDocuments(AppState& state, const QString& name) {
+  try {
+    state.sharedRecordset = state.db->openRecordset(QStringLiteral("SELECT * FROM items_Документ_") + name);
+  } catch (const storage::DbError& e) {
+    if (e.number() == storage::ErrorCode::TableNotFound) return false;
+    throw;
+  }
+  bool posted = false;
+  for (auto& rs = state.sharedRecordset; !rs.eof() && !posted; rs.moveNext())
+    posted = rs.text(QStringLiteral("Проводка")) == QStringLiteral("1");
+  state.sharedRecordset.close();
+  return posted;
+}
+
+}  // namespace
+
+bool deleteConfigurationObject(AppState& state, const QString& type, const QString& name) {
+  if (!state.db || name.isEmpty() || name == QStringLiteral("Новый")) return false;
+  if (MessageBoxes::ask(QStringLiteral(
+          "Удаление объекта приведет к удалению движений связанных с ним, продолжить?")) != MsgAnswer::Yes)
+    return false;
+  const bool ownsTables = type == QStringLiteral("Справочник") || type == QStringLiteral("Документ") ||
+                          type == QStringLiteral("Регистр");
+  // Names come from form_items; one that is not an identifier cannot name a table of ours.
+  const bool tableName = storage::isValidIdentifier(name);
+  try {
+    if (type == QStringLiteral("Документ") && tableName && hasPostedDocuments(state, name)) {
+      MessageBoxes::show(QStringLiteral("Удаляемый объект имеет движения, удаление невозможно!"));
+      return false;
+    }
+    // All or nothing: a half-deleted object would leave a metadata row without its tables.
+    storage::Transaction transaction(*state.db);
+    if (ownsTables && tableName) {
+      dropIfPresent(*state.db, QStringLiteral("items_") + type + QLatin1Char('_') + name);
+      if (type == QStringLiteral("Документ")) dropIfPresent(*state.db, QStringLiteral("table_Документ_") + name);
+    }
+    state.db->execute(QStringLiteral("DELETE FROM form_items WHERE type=") + quote(type) +
+                      QStringLiteral(" AND name=") + quote(name));
+    transaction.commit();
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(e.description());
+    return false;
+  }
+  if (state.mainWindow) {
+    state.mainWindow->BuildMenus();
+    state.mainWindow->BuildConfigTree();
+  }
+  MessageBoxes::show(QStringLiteral("Все успешно удалено."), MsgButtons::Ok, QStringLiteral("Удаление объекта"));
+  return true;
+}
+
+}  // namespace balvix::shell
