@@ -13,13 +13,8 @@ namespace balvix::script {
 
 namespace {
 
-const Value& arg(Args& args, int i) {
-  return args.at(i).deref();
-}
-
-[[noreturn]] void invalidCall() {
-  throw ScriptError(ErrorCode::InvalidCall);
-}
+using builtin_args::arg;
+using builtin_args::invalidCall;
 
 const Value& notNull(Args& args, int i) {
   const Value& v = arg(args, i);

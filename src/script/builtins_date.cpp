@@ -11,13 +11,8 @@ namespace balvix::script {
 
 namespace {
 
-const Value& arg(Args& args, int i) {
-  return args.at(i).deref();
-}
-
-[[noreturn]] void invalidCall() {
-  throw ScriptError(ErrorCode::InvalidCall);
-}
+using builtin_args::arg;
+using builtin_args::invalidCall;
 
 constexpr std::array<const char16_t*, 12> kMonths = {
     u"Январь", u"Февраль", u"Март",     u"Апрель",  u"Май",    u"Июнь",

@@ -12,13 +12,8 @@ namespace balvix::script {
 
 namespace {
 
-const Value& arg(Args& args, int i) {
-  return args.at(i).deref();
-}
-
-[[noreturn]] void invalidCall() {
-  throw ScriptError(ErrorCode::InvalidCall);
-}
+using builtin_args::arg;
+using builtin_args::invalidCall;
 
 // A result of the same kind as the argument: whole numbers stay whole (widened when
 // they no longer fit), dates stay dates, everything else becomes Double.

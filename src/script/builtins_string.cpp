@@ -10,13 +10,8 @@ namespace balvix::script {
 
 namespace {
 
-const Value& arg(Args& args, int i) {
-  return args.at(i).deref();
-}
-
-[[noreturn]] void invalidCall() {
-  throw ScriptError(ErrorCode::InvalidCall);
-}
+using builtin_args::arg;
+using builtin_args::invalidCall;
 
 int wholeArg(Args& args, int i) {
   return toLong(arg(args, i));

@@ -132,6 +132,8 @@ class frmMain : public QMainWindow {
   bool windowWithCaptionExists(const QString& caption) const;
   QWidget* openRuntimeWindow(const QString& className, const QString& caption);
   void buildUserMenu(int kind, const QString& type);
+  QString userMenuTarget(int kind, int index, const QString& captionPrefix,
+                         const QString& captionSuffix = QString());
 
   AppState& m_state;
   std::function<QString()> m_moduleTextSource;

@@ -106,8 +106,6 @@ QWidget* frmMain::openRuntimeWindow(const QString& className, const QString& cap
 
 namespace {
 
-// The common start of the four handlers: configuration mode refuses, an empty tag
-// does nothing.
 QString tagOf(const std::vector<QAction*>& items, int index) {
   if (index < 0 || index >= static_cast<int>(items.size())) return QString();
   return items[static_cast<std::size_t>(index)]->data().toString();
@@ -115,13 +113,21 @@ QString tagOf(const std::vector<QAction*>& items, int index) {
 
 }  // namespace
 
-void frmMain::spravkaClicked(int index) {
+QString frmMain::userMenuTarget(int kind, int index, const QString& captionPrefix,
+                                const QString& captionSuffix) {
   if (configurationMode()) {
     MessageBoxes::show(QStringLiteral("Режим конфигурирования"));
-    return;
+    return QString();
   }
-  const QString tag = tagOf(m_userItems[0], index);
-  if (tag.isEmpty() || windowWithCaptionExists(QStringLiteral("Справочник.") + tag)) return;
+  const QString tag = tagOf(m_userItems[kind], index);
+  // The window already open is not brought forward: nothing happens.
+  if (tag.isEmpty() || windowWithCaptionExists(captionPrefix + tag + captionSuffix)) return QString();
+  return tag;
+}
+
+void frmMain::spravkaClicked(int index) {
+  const QString tag = userMenuTarget(0, index, QStringLiteral("Справочник."));
+  if (tag.isEmpty()) return;
   m_state.contextFormKind = QStringLiteral("spr");
   m_state.currentObjectName = tag;
   m_state.currentElementName.clear();
@@ -130,13 +136,8 @@ void frmMain::spravkaClicked(int index) {
 }
 
 void frmMain::documentClicked(int index) {
-  if (configurationMode()) {
-    MessageBoxes::show(QStringLiteral("Режим конфигурирования"));
-    return;
-  }
-  const QString tag = tagOf(m_userItems[1], index);
-  if (tag.isEmpty() || windowWithCaptionExists(QStringLiteral("Документ.") + tag + QStringLiteral(".Новый")))
-    return;
+  const QString tag = userMenuTarget(1, index, QStringLiteral("Документ."), QStringLiteral(".Новый"));
+  if (tag.isEmpty()) return;
   m_state.currentObjectName = tag;
   m_state.currentElementName.clear();
   m_state.currentObjectType = QStringLiteral("Документ");
@@ -145,12 +146,8 @@ void frmMain::documentClicked(int index) {
 }
 
 void frmMain::journalClicked(int index) {
-  if (configurationMode()) {
-    MessageBoxes::show(QStringLiteral("Режим конфигурирования"));
-    return;
-  }
-  const QString tag = tagOf(m_userItems[2], index);
-  if (tag.isEmpty() || windowWithCaptionExists(QStringLiteral("Журнал.") + tag)) return;
+  const QString tag = userMenuTarget(2, index, QStringLiteral("Журнал."));
+  if (tag.isEmpty()) return;
   m_state.contextFormKind = QStringLiteral("zur");
   m_state.currentObjectType = QStringLiteral("Журнал");
   m_state.currentObjectName = tag;
@@ -160,12 +157,8 @@ void frmMain::journalClicked(int index) {
 }
 
 void frmMain::reportClicked(int index) {
-  if (configurationMode()) {
-    MessageBoxes::show(QStringLiteral("Режим конфигурирования"));
-    return;
-  }
-  const QString tag = tagOf(m_userItems[3], index);
-  if (tag.isEmpty() || windowWithCaptionExists(QStringLiteral("Отчет.") + tag)) return;
+  const QString tag = userMenuTarget(3, index, QStringLiteral("Отчет."));
+  if (tag.isEmpty()) return;
   m_state.currentObjectType = QStringLiteral("Отчет");
   m_state.currentObjectName = tag;
   m_state.reportWindow = openRuntimeWindow(QStringLiteral("frmReport"),
