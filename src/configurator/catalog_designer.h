@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QWidget>
-
-#include "shell/app_state.h"
+#include "configurator/designer_window.h"
 
 class QLineEdit;
 class QListWidget;
@@ -10,44 +8,22 @@ class QPushButton;
 
 namespace balvix::configurator {
 
-class frmItem;
-
 // Catalog designer: the catalog's name, its menu caption and its requisites with their
 // types. Saving writes the form_items row and re-creates the element table, keeping
 // the elements already stored.
-class frmSprFrm : public QWidget {
+class frmSprFrm : public DesignerWindow {
   Q_OBJECT
 
  public:
   explicit frmSprFrm(shell::AppState& state, QWidget* parent = nullptr);
 
-  bool isLoaded() const { return m_loaded; }
-  // The catalog has a form_items row: opened for an existing one, or saved once.
-  bool isExisting() const { return m_existing; }
-
-  void load();
-  // "&Сохранить"; true when everything was written.
-  bool save();
-
  protected:
-  void showEvent(QShowEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
+  void load() override;
+  QString validate(const QString& name) override;
+  void write(const QString& name) override;
+  void afterSave() override;
 
  private:
-  void addRequisite();
-  void changeRequisite();
-  void deleteRequisite();
-  QString validate(const QString& name);
-  void write(const QString& name);
-  frmItem* requisiteEditor() const;
-
-  shell::AppState& m_state;
-  bool m_loaded = false;
-  bool m_existing = false;
-  bool m_saving = false;
-  QString m_name;  // the name the form_items row is stored under
-
-  QLineEdit* m_text1 = nullptr;
   QLineEdit* m_text2 = nullptr;
   QListWidget* m_list1 = nullptr;
   QPushButton* m_command5 = nullptr;

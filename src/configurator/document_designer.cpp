@@ -1,7 +1,6 @@
 #include "configurator/document_designer.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QFormLayout>
@@ -15,47 +14,16 @@
 
 #include "configurator/requisite_editor.h"
 #include "configurator/table_rebuild.h"
-#include "shell/frm_main.h"
 #include "shell/message_box.h"
-#include "shell/window_provider.h"
 #include "storage/sql_text.h"
 
 namespace balvix::configurator {
 
 namespace {
 
-const QString kNameColumn = QStringLiteral("Наименование");
 const QStringList kHeaderSystemColumns = {QStringLiteral("cDATE"), QStringLiteral("cTIME"),
                                           QStringLiteral("Проводка")};
 const QStringList kTableSystemColumns = {QStringLiteral("cDATE"), QStringLiteral("cTIME")};
-
-QPushButton* button(const QString& name, const QString& caption) {
-  auto* b = new QPushButton(caption);
-  b->setObjectName(name);
-  return b;
-}
-
-QLabel* buddyLabel(const QString& text, QWidget* field) {
-  auto* label = new QLabel(text);
-  label->setBuddy(field);
-  field->setAccessibleName(text);
-  return label;
-}
-
-QGroupBox* listFrame(const QString& caption, QListWidget* list, QPushButton* add,
-                     QPushButton* change, QPushButton* remove) {
-  list->setAccessibleName(caption);
-  auto* frame = new QGroupBox(caption);
-  auto* layout = new QHBoxLayout(frame);
-  layout->addWidget(list);
-  auto* buttons = new QVBoxLayout;
-  buttons->addWidget(add);
-  buttons->addWidget(change);
-  buttons->addWidget(remove);
-  buttons->addStretch();
-  layout->addLayout(buttons);
-  return frame;
-}
 
 QStringList columnsWithout(storage::Session& db, const QString& sql, int systemColumns) {
   storage::Recordset rs = db.openRecordset(sql);
@@ -67,23 +35,17 @@ QStringList columnsWithout(storage::Session& db, const QString& sql, int systemC
 
 }  // namespace
 
-frmDocs::frmDocs(shell::AppState& state, QWidget* parent) : QWidget(parent), m_state(state) {
-  setObjectName(QStringLiteral("frmDocs"));
-  if (parent) setWindowFlags(windowFlags() | Qt::Window);
-
-  m_text1 = new QLineEdit;
-  m_text1->setObjectName(QStringLiteral("Text1"));
+frmDocs::frmDocs(shell::AppState& state, QWidget* parent)
+    : DesignerWindow(state, QStringLiteral("frmDocs"), QStringLiteral("Документ"), parent) {
+  m_endsFormDesign = true;
+  m_text1 = named<QLineEdit>(QStringLiteral("Text1"));
   m_text1->installEventFilter(this);
-  m_text2 = new QLineEdit;
-  m_text2->setObjectName(QStringLiteral("Text2"));
-  m_combo1 = new QComboBox;
-  m_combo1->setObjectName(QStringLiteral("Combo1"));
+  m_text2 = named<QLineEdit>(QStringLiteral("Text2"));
+  m_combo1 = named<QComboBox>(QStringLiteral("Combo1"));
   m_combo1->setEditable(true);
   m_combo1->setInsertPolicy(QComboBox::NoInsert);
-  m_list1 = new QListWidget;
-  m_list1->setObjectName(QStringLiteral("List1"));
-  m_list2 = new QListWidget;
-  m_list2->setObjectName(QStringLiteral("List2"));
+  m_list1 = named<QListWidget>(QStringLiteral("List1"));
+  m_list2 = named<QListWidget>(QStringLiteral("List2"));
 
   auto* fields = new QFormLayout;
   fields->addRow(buddyLabel(QStringLiteral("Шифр:"), m_text1), m_text1);
@@ -97,18 +59,17 @@ frmDocs::frmDocs(shell::AppState& state, QWidget* parent) : QWidget(parent), m_s
   m_command7 = button(QStringLiteral("Command7"), QStringLiteral("И&зменить"));
   m_command8 = button(QStringLiteral("Command8"), QStringLiteral("Уд&алить"));
   auto* lists = new QHBoxLayout;
-  lists->addWidget(
-      listFrame(QStringLiteral("Элементы формы:"), m_list1, m_command5, m_command4, m_command3));
-  lists->addWidget(
-      listFrame(QStringLiteral("Элементы списка:"), m_list2, m_command6, m_command7, m_command8));
+  lists->addWidget(requisiteFrame(QStringLiteral("Элементы формы:"), m_list1, m_command5,
+                                  m_command4, m_command3));
+  lists->addWidget(requisiteFrame(QStringLiteral("Элементы списка:"), m_list2, m_command6,
+                                  m_command7, m_command8));
 
   m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"));
   m_command2 = button(QStringLiteral("Command2"), QStringLiteral("Ф&орма"));
   m_command9 = button(QStringLiteral("Command9"), QStringLiteral("&Модуль"));
   m_command10 = button(QStringLiteral("Command10"), QStringLiteral("&Закрыть"));
   // The document form in layout design arrives with the runtime windows.
-  m_command2->setEnabled(false);
-  m_command2->setToolTip(QStringLiteral("Будет доступно в рабочем режиме"));
+  disableUntilWorkingMode(m_command2);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(m_command1);
   buttons->addWidget(m_command2);
@@ -125,12 +86,18 @@ frmDocs::frmDocs(shell::AppState& state, QWidget* parent) : QWidget(parent), m_s
   connect(m_command6, &QPushButton::clicked, this, [this] { addRow(false); });
   connect(m_command4, &QPushButton::clicked, this, &frmDocs::changeHeaderRow);
   connect(m_list1, &QListWidget::itemDoubleClicked, this, &frmDocs::changeHeaderRow);
-  connect(m_command7, &QPushButton::clicked, this, &frmDocs::changeTableRow);
-  connect(m_list2, &QListWidget::itemDoubleClicked, this, &frmDocs::changeTableRow);
-  connect(m_command3, &QPushButton::clicked, this, [this] { deleteRow(true); });
-  connect(m_command8, &QPushButton::clicked, this, [this] { deleteRow(false); });
+  // A table-part row opens with its own type, as a header row does; otherwise renaming a
+  // column would silently turn its type into whatever the editor happened to show.
+  auto changeTableRow = [this] {
+    if (QListWidgetItem* item = editableRow(m_list2, false))
+      openRequisiteEditor(QStringLiteral("Список Изменить"), item->text(), requisiteType(item));
+  };
+  connect(m_command7, &QPushButton::clicked, this, changeTableRow);
+  connect(m_list2, &QListWidget::itemDoubleClicked, this, changeTableRow);
+  connect(m_command3, &QPushButton::clicked, this, [this] { deleteRequisite(m_list1, true); });
+  connect(m_command8, &QPushButton::clicked, this, [this] { deleteRequisite(m_list2, false); });
   connect(m_command1, &QPushButton::clicked, this, &frmDocs::save);
-  connect(m_command9, &QPushButton::clicked, this, &frmDocs::openModule);
+  connect(m_command9, &QPushButton::clicked, this, [this] { openModuleEditor(m_text1->text()); });
   connect(m_command10, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -138,20 +105,6 @@ QString frmDocs::moduleTemplate() {
   return QStringLiteral(
       "Главная Процедура ПриОткрытии\r\n\r\nКонецПроцедуры\r\n\r\n"
       "Процедура ПриСохранении\r\n\r\nКонецПроцедуры\r\n");
-}
-
-void frmDocs::showEvent(QShowEvent* event) {
-  if (!m_loaded) {
-    m_loaded = true;
-    load();
-  }
-  QWidget::showEvent(event);
-}
-
-void frmDocs::closeEvent(QCloseEvent* event) {
-  m_state.formDesignMode = false;
-  m_loaded = false;
-  QWidget::closeEvent(event);
 }
 
 bool frmDocs::eventFilter(QObject* watched, QEvent* event) {
@@ -174,9 +127,7 @@ void frmDocs::checkName() {
 
 void frmDocs::load() {
   m_state.formDesignMode = true;
-  m_name = m_state.currentObjectName;
-  m_existing = m_name != QStringLiteral("Новый");
-  setWindowTitle(m_state.currentObjectType + QStringLiteral(": ") + m_name);
+  captureObject();
   m_list1->clear();
   m_list2->clear();
   m_text2->clear();
@@ -194,16 +145,11 @@ void frmDocs::load() {
     }
   }
 
+  m_command9->setEnabled(m_existing);
   if (m_existing) {
-    m_text1->setEnabled(false);
-    m_text1->setText(m_name);
-    m_command9->setEnabled(true);
     loadExisting();
   } else {
-    addRequisiteRow(m_list1, kNameColumn, QStringLiteral("Текст"));
-    m_command9->setEnabled(false);
-    m_text1->setEnabled(true);
-    m_text1->setText(QStringLiteral("Новый"));
+    addRequisiteRow(m_list1, kNameRequisite, QStringLiteral("Текст"));
     m_combo1->setCurrentText(QStringLiteral("Полный"));
   }
   shell::CenterForm(m_state, this);
@@ -246,67 +192,27 @@ void frmDocs::loadExisting() {
   }
 }
 
-frmItem* frmDocs::requisiteEditor() const {
-  return m_state.windows
-             ? qobject_cast<frmItem*>(m_state.windows->sharedWindow(QStringLiteral("frmItem")))
-             : nullptr;
-}
-
 void frmDocs::addRow(bool header) {
   if (m_text1->text().isEmpty()) {
     shell::MessageBoxes::show(QStringLiteral("Необходимо ввести название."));
     return;
   }
-  if (frmItem* editor = requisiteEditor())
-    editor->open(header ? QStringLiteral("Шапка Новый") : QStringLiteral("Список Новый"),
-                 QStringLiteral("Новый"));
+  openRequisiteEditor(header ? QStringLiteral("Шапка Новый") : QStringLiteral("Список Новый"),
+                      kNew);
 }
 
 void frmDocs::changeHeaderRow() {
-  QListWidgetItem* item = m_list1->currentItem();
-  if (!item || item->text() == kNameColumn) return;
-  QString type = item->data(Qt::UserRole).toString();
-  if (type.isEmpty()) type = QStringLiteral("Текст");
-  if (frmItem* editor = requisiteEditor())
-    editor->open(QStringLiteral("Шапка Изменить"), item->text(), type);
-}
-
-void frmDocs::changeTableRow() {
-  QListWidgetItem* item = m_list2->currentItem();
-  if (!item) return;
-  if (frmItem* editor = requisiteEditor())
-    editor->open(QStringLiteral("Список Изменить"), item->text());
-}
-
-void frmDocs::deleteRow(bool header) {
-  QListWidgetItem* item = (header ? m_list1 : m_list2)->currentItem();
-  if (!item || (header && item->text() == kNameColumn)) return;
-  if (shell::MessageBoxes::ask(QStringLiteral("Удалить выбранный элемент - ") + item->text() +
-                               QLatin1Char('?')) == shell::MsgAnswer::Yes)
-    delete item;
-}
-
-void frmDocs::openModule() {
-  QWidget* editor =
-      m_state.windows ? m_state.windows->sharedWindow(QStringLiteral("frmEdit")) : nullptr;
-  if (!editor) return;
-  // The module editor reads the object it edits from the shared state when it loads.
-  m_state.currentObjectType = m_type;
-  m_state.currentObjectName = m_text1->text();
-  editor->setWindowTitle(QStringLiteral("Модуль: (") + m_state.currentObjectType +
-                         QLatin1Char('.') + m_state.currentObjectName + QLatin1Char(')'));
-  editor->show();
-  editor->raise();
-  editor->activateWindow();
+  if (QListWidgetItem* item = editableRow(m_list1, true))
+    openRequisiteEditor(QStringLiteral("Шапка Изменить"), item->text(), requisiteType(item));
 }
 
 QString frmDocs::validate(const QString& name) {
-  if (name.isEmpty() || name == QStringLiteral("Новый"))
-    return QStringLiteral("Необходимо ввести название диалога.");
-  QString problem = storage::identifierProblem(name, QStringLiteral("Имя документа"));
+  // The shared state names the document being saved, whether or not the save succeeds.
+  m_state.currentObjectName = name;
+  if (name.isEmpty() || name == kNew) return QStringLiteral("Необходимо ввести название диалога.");
+  QString problem = nameProblem(name, QStringLiteral("Имя документа"),
+                                QStringLiteral("Документ «%1» уже существует."));
   if (!problem.isEmpty()) return problem;
-  if (!m_existing && objectNameTaken(*m_state.db, m_type, name))
-    return QStringLiteral("Документ «%1» уже существует.").arg(name);
   if (m_text2->text().isEmpty()) return QStringLiteral("Необходимо ввести название элемента меню");
   if (m_list1->count() == 0) return QStringLiteral("Документ должен иметь элементы диалога");
   problem = requisiteNamesProblem(requisiteNames(m_list1), kHeaderSystemColumns);
@@ -357,44 +263,11 @@ void frmDocs::write(const QString& name) {
   transaction.commit();
 }
 
-bool frmDocs::save() {
-  if (m_saving || !m_state.db) return false;
-  const QString name = m_text1->text();
-  m_state.currentObjectName = name;
-  QString problem;
-  try {
-    problem = validate(name);
-  } catch (const storage::DbError& e) {
-    problem = e.description();
-  }
-  if (!problem.isEmpty()) {
-    shell::MessageBoxes::show(problem);
-    return false;
-  }
-
-  m_saving = true;
-  try {
-    write(name);
-  } catch (const storage::DbError& e) {
-    m_saving = false;
-    shell::MessageBoxes::show(e.description());
-    return false;
-  }
-  m_saving = false;
-  // The document exists from now on: a second save updates its row, and its name (the
-  // suffix of its tables) is fixed like that of any existing document.
-  m_existing = true;
-  m_name = name;
-  m_text1->setEnabled(false);
-
+void frmDocs::afterSave() {
   QApplication::processEvents();
-  if (m_state.mainWindow) {
-    m_state.mainWindow->BuildConfigTree();
-    m_state.mainWindow->BuildMenus();
-  }
+  rebuildMainWindow(true);
   m_command9->setEnabled(true);
-  if (shell::MessageBoxes::ask(QStringLiteral("Закрыть форму?")) == shell::MsgAnswer::Yes) close();
-  return true;
+  askClose();
 }
 
 }  // namespace balvix::configurator

@@ -1,33 +1,20 @@
 #include "configurator/enum_designer.h"
 
-#include <QCloseEvent>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "configurator/requisite_editor.h"
-#include "shell/frm_main.h"
 #include "shell/message_box.h"
-#include "shell/window_provider.h"
 #include "storage/sql_text.h"
 
 namespace balvix::configurator {
 
 using shell::MessageBoxes;
-using shell::MsgAnswer;
-using shell::MsgButtons;
 using storage::quote;
-
-namespace {
-const QString kType = QStringLiteral("Перечисление");
-const QString kNew = QStringLiteral("Новый");
-}  // namespace
 
 QStringList splitValueList(const QString& code) {
   QStringList values;
@@ -40,35 +27,25 @@ QStringList splitValueList(const QString& code) {
   return values;
 }
 
-frmEnum::frmEnum(shell::AppState& state, QWidget* parent) : QWidget(parent), m_state(state) {
-  setWindowFlag(Qt::Window);
-  setObjectName(QStringLiteral("frmEnum"));
+frmEnum::frmEnum(shell::AppState& state, QWidget* parent)
+    : DesignerWindow(state, QStringLiteral("frmEnum"), QStringLiteral("Перечисление"), parent) {
   setWindowTitle(QStringLiteral("Перечисление"));
   resize(420, 330);
 
-  auto* label1 = new QLabel(QStringLiteral("Шифр:"), this);
-  m_text1 = new QLineEdit(this);
-  m_text1->setObjectName(QStringLiteral("Text1"));
-  label1->setBuddy(m_text1);
-  m_text1->setAccessibleName(QStringLiteral("Шифр"));
+  m_text1 = named<QLineEdit>(QStringLiteral("Text1"), this);
+  QLabel* label1 = buddyLabel(QStringLiteral("Шифр:"), m_text1, this, QStringLiteral("Шифр"));
 
   auto* frame = new QGroupBox(QStringLiteral("Элементы:"), this);
-  m_list1 = new QListWidget(frame);
-  m_list1->setObjectName(QStringLiteral("List1"));
+  m_list1 = named<QListWidget>(QStringLiteral("List1"), frame);
   m_list1->setAccessibleName(QStringLiteral("Элементы"));
   auto* frameLayout = new QVBoxLayout(frame);
   frameLayout->addWidget(m_list1);
 
-  auto makeButton = [this](const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, this);
-    button->setObjectName(QLatin1String(name));
-    return button;
-  };
-  m_command5 = makeButton("Command5", QStringLiteral("До&бавить"));
-  m_command4 = makeButton("Command4", QStringLiteral("Изм&енить"));
-  m_command3 = makeButton("Command3", QStringLiteral("&Удалить"));
-  m_command2 = makeButton("Command2", QStringLiteral("&Сохранить"));
-  m_command1 = makeButton("Command1", QStringLiteral("&Закрыть"));
+  m_command5 = button(QStringLiteral("Command5"), QStringLiteral("До&бавить"), this);
+  m_command4 = button(QStringLiteral("Command4"), QStringLiteral("Изм&енить"), this);
+  m_command3 = button(QStringLiteral("Command3"), QStringLiteral("&Удалить"), this);
+  m_command2 = button(QStringLiteral("Command2"), QStringLiteral("&Сохранить"), this);
+  m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Закрыть"), this);
 
   auto* nameRow = new QHBoxLayout;
   nameRow->addWidget(label1);
@@ -94,33 +71,21 @@ frmEnum::frmEnum(shell::AppState& state, QWidget* parent) : QWidget(parent), m_s
   layout->addLayout(middle, 1);
   layout->addLayout(bottom);
 
-  connect(m_command5, &QPushButton::clicked, this, &frmEnum::addValue);
+  // Values have no type: the editor's type box stays disabled.
+  connect(m_command5, &QPushButton::clicked, this, [this] {
+    openRequisiteEditor(QStringLiteral("Перечисление Новый"), kNew, QString(), false);
+  });
   connect(m_command4, &QPushButton::clicked, this, &frmEnum::changeValue);
-  connect(m_command3, &QPushButton::clicked, this, &frmEnum::deleteValue);
+  connect(m_command3, &QPushButton::clicked, this, [this] { deleteRequisite(m_list1, false); });
   connect(m_command2, &QPushButton::clicked, this, [this] { save(); });
   connect(m_command1, &QPushButton::clicked, this, &QWidget::close);
   connect(m_list1, &QListWidget::itemDoubleClicked, this, [this] { changeValue(); });
 }
 
-void frmEnum::showEvent(QShowEvent* event) {
-  if (!m_loaded) load();
-  QWidget::showEvent(event);
-}
-
-void frmEnum::closeEvent(QCloseEvent* event) {
-  m_loaded = false;
-  QWidget::closeEvent(event);
-}
-
 void frmEnum::load() {
-  m_loaded = true;
   m_list1->clear();
-  setWindowTitle(m_state.currentObjectType + QStringLiteral(": ") + m_state.currentObjectName);
-  m_isNew = m_state.currentObjectName == kNew;
-  m_name = m_isNew ? QString() : m_state.currentObjectName;
-  if (!m_isNew) {
-    m_text1->setEnabled(false);
-    m_text1->setText(m_name);
+  captureObject();
+  if (m_existing) {
     try {
       storage::Recordset rs = m_state.db->openRecordset(
           QStringLiteral("SELECT type,name,code FROM form_items WHERE type=") +
@@ -133,43 +98,20 @@ void frmEnum::load() {
     } catch (const storage::DbError& error) {
       MessageBoxes::show(error.description());
     }
-  } else {
-    m_text1->setEnabled(true);
-    m_text1->setText(kNew);
   }
   shell::CenterForm(m_state, this);
 }
 
-void frmEnum::openRequisiteEditor(const QString& mode, const QString& text) {
-  if (!m_state.windows) return;
-  auto* editor = qobject_cast<frmItem*>(m_state.windows->sharedWindow(QStringLiteral("frmItem")));
-  if (editor) editor->open(mode, text, QString(), false);
-}
-
-void frmEnum::addValue() {
-  openRequisiteEditor(QStringLiteral("Перечисление Новый"), kNew);
-}
-
 void frmEnum::changeValue() {
-  QListWidgetItem* item = m_list1->currentItem();
-  if (!item) return;
-  openRequisiteEditor(QStringLiteral("Перечисление Изменить"), item->text());
-}
-
-void frmEnum::deleteValue() {
-  QListWidgetItem* item = m_list1->currentItem();
-  if (!item) return;
-  if (MessageBoxes::ask(QStringLiteral("Удалить выбранный элемент - ") + item->text() +
-                        QStringLiteral("?")) == MsgAnswer::Yes)
-    delete item;
+  if (QListWidgetItem* item = editableRow(m_list1, false))
+    openRequisiteEditor(QStringLiteral("Перечисление Изменить"), item->text(), QString(), false);
 }
 
 // Names become part of type texts ("Перечисление." + name) that other lists split on
 // ";" and "."; values are kept in a ";"-separated list.
-QString frmEnum::validate() const {
-  const QString name = m_text1->text();
+QString frmEnum::validate(const QString& name) {
   if (name.isEmpty() || name == kNew) return QStringLiteral("Необходимо ввести название.");
-  if (m_isNew) {
+  if (!m_existing) {
     const QString problem = storage::identifierProblem(name, QStringLiteral("Имя перечисления"));
     if (!problem.isEmpty()) return problem;
   }
@@ -184,62 +126,41 @@ QString frmEnum::validate() const {
                  "содержать символ \";\".")
           .arg(value);
   }
+  if (!m_existing) {
+    storage::Recordset existing =
+        m_state.db->openRecordset(QStringLiteral("SELECT name FROM form_items WHERE type=") +
+                                  quote(m_type) + QStringLiteral(" AND name=") + quote(name));
+    if (!existing.eof()) return QStringLiteral("Перечисление \"%1\" уже существует.").arg(name);
+  }
   return QString();
 }
 
-bool frmEnum::save() {
-  const QString problem = validate();
-  if (!problem.isEmpty()) {
-    MessageBoxes::show(problem);
-    return false;
-  }
-  const QString name = m_text1->text();
+// Whether the row is new follows the designer's own record, not the tree selection:
+// after its first save an enumeration counts as existing even though the tree may
+// still have "Перечисление.Новый" selected.
+void frmEnum::write(const QString& name) {
   QString values;
   for (int i = 0; i < m_list1->count(); ++i) values += m_list1->item(i)->text() + QLatin1Char(';');
-
-  // Whether the row is new follows the designer's own record, not the tree selection:
-  // after its first save an enumeration counts as existing even though the tree may
-  // still have "Перечисление.Новый" selected.
-  const bool insertRow = m_isNew;
-  try {
-    storage::Transaction transaction(*m_state.db);
-    if (insertRow) {
-      storage::Recordset existing =
-          m_state.db->openRecordset(QStringLiteral("SELECT name FROM form_items WHERE type=") +
-                                    quote(kType) + QStringLiteral(" AND name=") + quote(name));
-      if (!existing.eof()) {
-        MessageBoxes::show(QStringLiteral("Перечисление \"%1\" уже существует.").arg(name));
-        return false;
-      }
-      m_state.db->execute(QStringLiteral("INSERT INTO form_items (type,name,code) VALUES (") +
-                          quote(kType) + QLatin1Char(',') + quote(name) + QLatin1Char(',') +
-                          quote(values) + QLatin1Char(')'));
-    } else {
-      m_state.db->execute(QStringLiteral("UPDATE form_items SET code=") + quote(values) +
-                          QStringLiteral(" WHERE type=") + quote(kType) +
-                          QStringLiteral(" AND name=") + quote(m_name));
-      if (m_state.db->changes() == 0) {
-        MessageBoxes::show(
-            QStringLiteral("Перечисление \"%1\" не найдено в базе данных: изменения не сохранены.")
-                .arg(m_name));
-        return false;
-      }
-    }
-    transaction.commit();
-  } catch (const storage::DbError& error) {
-    MessageBoxes::show(error.description());
-    return false;
+  storage::Transaction transaction(*m_state.db);
+  if (!m_existing) {
+    m_state.db->execute(QStringLiteral("INSERT INTO form_items (type,name,code) VALUES (") +
+                        quote(m_type) + QLatin1Char(',') + quote(name) + QLatin1Char(',') +
+                        quote(values) + QLatin1Char(')'));
+  } else {
+    m_state.db->execute(QStringLiteral("UPDATE form_items SET code=") + quote(values) +
+                        QStringLiteral(" WHERE type=") + quote(m_type) +
+                        QStringLiteral(" AND name=") + quote(m_name));
+    requireRowUpdated(
+        QStringLiteral("Перечисление \"%1\" не найдено в базе данных: изменения не сохранены.")
+            .arg(m_name));
   }
+  transaction.commit();
+}
 
-  if (insertRow) {
-    m_isNew = false;
-    m_name = name;
-    m_text1->setEnabled(false);
-    setWindowTitle(kType + QStringLiteral(": ") + name);
-  }
-  if (m_state.mainWindow) m_state.mainWindow->BuildConfigTree();
-  if (MessageBoxes::ask(QStringLiteral("Закрыть форму?")) == MsgAnswer::Yes) close();
-  return true;
+void frmEnum::afterSave() {
+  setWindowTitle(m_type + QStringLiteral(": ") + m_name);
+  rebuildMainWindow(false);
+  askClose();
 }
 
 }  // namespace balvix::configurator

@@ -1,6 +1,5 @@
 #include "configurator/journal_designer.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -8,10 +7,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "shell/frm_main.h"
 #include "shell/message_box.h"
 #include "storage/sql_text.h"
 
@@ -21,32 +18,22 @@ using shell::MessageBoxes;
 using storage::quote;
 
 namespace {
-const QString kNew = QStringLiteral("Новый");
 const QString kFull = QStringLiteral("Полный");
 }  // namespace
 
 frmZurnalFrm::frmZurnalFrm(shell::AppState& state, QWidget* parent)
-    : QWidget(parent), m_state(state) {
-  setWindowFlag(Qt::Window);
-  setObjectName(QStringLiteral("frmZurnalFrm"));
+    : DesignerWindow(state, QStringLiteral("frmZurnalFrm"), QStringLiteral("Журнал"), parent) {
+  m_endsFormDesign = true;
   setWindowTitle(QStringLiteral("Журнал"));
   resize(560, 360);
 
-  auto* label1 = new QLabel(QStringLiteral("Шифр:"), this);
-  m_text1 = new QLineEdit(this);
-  m_text1->setObjectName(QStringLiteral("Text1"));
-  label1->setBuddy(m_text1);
-  m_text1->setAccessibleName(QStringLiteral("Шифр"));
-
-  auto* label2 = new QLabel(QStringLiteral("Меню:"), this);
-  m_text2 = new QLineEdit(this);
-  m_text2->setObjectName(QStringLiteral("Text2"));
-  label2->setBuddy(m_text2);
-  m_text2->setAccessibleName(QStringLiteral("Меню"));
+  m_text1 = named<QLineEdit>(QStringLiteral("Text1"), this);
+  QLabel* label1 = buddyLabel(QStringLiteral("Шифр:"), m_text1, this, QStringLiteral("Шифр"));
+  m_text2 = named<QLineEdit>(QStringLiteral("Text2"), this);
+  QLabel* label2 = buddyLabel(QStringLiteral("Меню:"), m_text2, this, QStringLiteral("Меню"));
 
   auto* listFrame = new QGroupBox(QStringLiteral("Графы отбора:"), this);
-  m_list1 = new QListWidget(listFrame);
-  m_list1->setObjectName(QStringLiteral("List1"));
+  m_list1 = named<QListWidget>(QStringLiteral("List1"), listFrame);
   m_list1->setSelectionMode(QAbstractItemView::MultiSelection);
   m_list1->setAccessibleName(QStringLiteral("Графы отбора"));
   auto* listLayout = new QVBoxLayout(listFrame);
@@ -71,10 +58,8 @@ frmZurnalFrm::frmZurnalFrm(shell::AppState& state, QWidget* parent)
   helpLayout->addWidget(help2);
   helpLayout->addStretch(1);
 
-  m_command1 = new QPushButton(QStringLiteral("&Сохранить"), this);
-  m_command1->setObjectName(QStringLiteral("Command1"));
-  m_command6 = new QPushButton(QStringLiteral("&Закрыть"), this);
-  m_command6->setObjectName(QStringLiteral("Command6"));
+  m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"), this);
+  m_command6 = button(QStringLiteral("Command6"), QStringLiteral("&Закрыть"), this);
 
   auto* fields = new QGridLayout;
   fields->addWidget(label1, 0, 0);
@@ -100,39 +85,20 @@ frmZurnalFrm::frmZurnalFrm(shell::AppState& state, QWidget* parent)
   connect(m_command6, &QPushButton::clicked, this, &QWidget::close);
 }
 
-void frmZurnalFrm::showEvent(QShowEvent* event) {
-  if (!m_loaded) load();
-  QWidget::showEvent(event);
-}
-
-void frmZurnalFrm::closeEvent(QCloseEvent* event) {
-  m_state.formDesignMode = false;
-  m_loaded = false;
-  QWidget::closeEvent(event);
-}
-
 void frmZurnalFrm::load() {
-  m_loaded = true;
   m_state.formDesignMode = true;
-  setWindowTitle(m_state.currentObjectType + QStringLiteral(": ") + m_state.currentObjectName);
+  captureObject();
   m_list1->clear();
   m_text2->clear();
-  m_isNew = m_state.currentObjectName == kNew;
-  m_name = m_isNew ? QString() : m_state.currentObjectName;
   try {
     m_state.sharedRecordset =
         m_state.db->openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type='Документ'"));
     storage::Recordset& rs = m_state.sharedRecordset;
     for (; !rs.eof(); rs.moveNext()) {
       auto* item = new QListWidgetItem(rs.text(QStringLiteral("name")), m_list1);
-      if (!m_isNew && rs.text(QStringLiteral("zurnal")) == m_name) item->setSelected(true);
+      if (m_existing && rs.text(QStringLiteral("zurnal")) == m_name) item->setSelected(true);
     }
-    if (m_isNew) {
-      m_text1->setEnabled(true);
-      m_text1->setText(kNew);
-    } else {
-      m_text1->setEnabled(false);
-      m_text1->setText(m_name);
+    if (m_existing) {
       m_state.sharedRecordset = m_state.db->openRecordset(
           QStringLiteral("SELECT * FROM form_items WHERE type='Журнал' AND name=") + quote(m_name));
       if (!rs.eof()) {
@@ -147,11 +113,10 @@ void frmZurnalFrm::load() {
   shell::CenterForm(m_state, this);
 }
 
-QString frmZurnalFrm::validate() {
-  const QString name = m_text1->text();
+QString frmZurnalFrm::validate(const QString& name) {
   if (name == kNew || name.isEmpty()) return QStringLiteral("Необходимо ввести название диалога.");
   if (m_text2->text().isEmpty()) return QStringLiteral("Необходимо ввести название элемента меню");
-  if (!m_isNew) return QString();
+  if (m_existing) return QString();
   QString problem = storage::identifierProblem(name, QStringLiteral("Имя журнала"));
   if (!problem.isEmpty()) return problem;
   if (name.compare(kFull, Qt::CaseInsensitive) == 0)
@@ -162,63 +127,44 @@ QString frmZurnalFrm::validate() {
   return QString();
 }
 
-bool frmZurnalFrm::save() {
-  try {
-    const QString problem = validate();
-    if (!problem.isEmpty()) {
-      MessageBoxes::show(problem);
-      return false;
-    }
-    const QString name = m_text1->text();
-    const QString menu = m_text2->text();
-    // All bindings and the journal's row stand or fall together: a failure halfway
-    // must not leave documents bound to a journal that was never written.
-    storage::Transaction transaction(*m_state.db);
-    for (int i = 0; i < m_list1->count(); ++i) {
-      QListWidgetItem* item = m_list1->item(i);
-      const QString where =
-          QStringLiteral(" WHERE type='Документ' AND name=") + quote(item->text());
-      if (item->isSelected()) {
-        m_state.db->execute(QStringLiteral("UPDATE form_items SET zurnal=") + quote(name) + where);
-      } else {
-        m_state.sharedRecordset =
-            m_state.db->openRecordset(QStringLiteral("SELECT zurnal FROM form_items") + where);
-        if (!m_state.sharedRecordset.eof() &&
-            m_state.sharedRecordset.text(QStringLiteral("zurnal")) == name)
-          m_state.db->execute(QStringLiteral("UPDATE form_items SET zurnal='Полный'") + where);
-        m_state.sharedRecordset.close();
-      }
-    }
-    if (!m_isNew) {
-      m_state.db->execute(QStringLiteral("UPDATE form_items SET name=") + quote(name) +
-                          QStringLiteral(",descript=") + quote(menu) +
-                          QStringLiteral(" WHERE type='Журнал' AND name=") + quote(m_name));
-      if (m_state.db->changes() == 0) {
-        MessageBoxes::show(
-            QStringLiteral("Журнал \"%1\" не найден в базе данных: изменения не сохранены.")
-                .arg(m_name));
-        return false;
-      }
+void frmZurnalFrm::write(const QString& name) {
+  const QString menu = m_text2->text();
+  // All bindings and the journal's row stand or fall together: a failure halfway
+  // must not leave documents bound to a journal that was never written.
+  storage::Transaction transaction(*m_state.db);
+  for (int i = 0; i < m_list1->count(); ++i) {
+    QListWidgetItem* item = m_list1->item(i);
+    const QString where = QStringLiteral(" WHERE type='Документ' AND name=") + quote(item->text());
+    if (item->isSelected()) {
+      m_state.db->execute(QStringLiteral("UPDATE form_items SET zurnal=") + quote(name) + where);
     } else {
-      m_state.db->execute(QStringLiteral("INSERT INTO form_items (name,descript,type) VALUES (") +
-                          quote(name) + QLatin1Char(',') + quote(menu) +
-                          QStringLiteral(",'Журнал')"));
+      m_state.sharedRecordset =
+          m_state.db->openRecordset(QStringLiteral("SELECT zurnal FROM form_items") + where);
+      if (!m_state.sharedRecordset.eof() &&
+          m_state.sharedRecordset.text(QStringLiteral("zurnal")) == name)
+        m_state.db->execute(QStringLiteral("UPDATE form_items SET zurnal='Полный'") + where);
+      m_state.sharedRecordset.close();
     }
-    transaction.commit();
-    m_isNew = false;
-    m_name = name;
-  } catch (const storage::DbError& error) {
-    MessageBoxes::show(error.description());
-    return false;
   }
+  if (m_existing) {
+    m_state.db->execute(QStringLiteral("UPDATE form_items SET name=") + quote(name) +
+                        QStringLiteral(",descript=") + quote(menu) +
+                        QStringLiteral(" WHERE type='Журнал' AND name=") + quote(m_name));
+    requireRowUpdated(
+        QStringLiteral("Журнал \"%1\" не найден в базе данных: изменения не сохранены.")
+            .arg(m_name));
+  } else {
+    m_state.db->execute(QStringLiteral("INSERT INTO form_items (name,descript,type) VALUES (") +
+                        quote(name) + QLatin1Char(',') + quote(menu) +
+                        QStringLiteral(",'Журнал')"));
+  }
+  transaction.commit();
+}
 
+void frmZurnalFrm::afterSave() {
   MessageBoxes::show(QStringLiteral("Реорганизация документов завершена"));
-  if (m_state.mainWindow) {
-    m_state.mainWindow->BuildConfigTree();
-    m_state.mainWindow->BuildMenus();
-  }
+  rebuildMainWindow(true);
   close();
-  return true;
 }
 
 }  // namespace balvix::configurator

@@ -1,14 +1,11 @@
 #include "configurator/module_editor.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QSettings>
-#include <QShowEvent>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -55,22 +52,18 @@ QString procedureHeader(const QString& text, qsizetype keyword, qsizetype keywor
 
 }  // namespace
 
-frmEdit::frmEdit(shell::AppState& state, QWidget* parent) : QWidget(parent), m_state(state) {
-  setWindowFlag(Qt::Window);
-  setObjectName(QStringLiteral("frmEdit"));
+frmEdit::frmEdit(shell::AppState& state, QWidget* parent)
+    : ConfiguratorWindow(state, QStringLiteral("frmEdit"), parent) {
   setWindowTitle(QStringLiteral("Редактирование модуля"));
   resize(640, 480);
 
-  m_combo1 = new QComboBox(this);
-  m_combo1->setObjectName(QStringLiteral("Combo1"));
+  m_combo1 = named<QComboBox>(QStringLiteral("Combo1"), this);
   m_combo1->setAccessibleName(QStringLiteral("Процедуры модуля"));
-  m_combo2 = new QComboBox(this);
-  m_combo2->setObjectName(QStringLiteral("Combo2"));
+  m_combo2 = named<QComboBox>(QStringLiteral("Combo2"), this);
   m_combo2->setAccessibleName(QStringLiteral("Вставка ключевого слова"));
   m_combo2->addItems(ModuleHighlighter::keywords());
 
-  m_rich = new QPlainTextEdit(this);
-  m_rich->setObjectName(QStringLiteral("Rich"));
+  m_rich = named<QPlainTextEdit>(QStringLiteral("Rich"), this);
   m_rich->setAccessibleName(QStringLiteral("Текст модуля"));
   m_rich->setLineWrapMode(QPlainTextEdit::NoWrap);
   QFont font(QStringLiteral("Times New Roman"), 12);
@@ -101,37 +94,27 @@ frmEdit::frmEdit(shell::AppState& state, QWidget* parent) : QWidget(parent), m_s
 
 frmEdit::~frmEdit() = default;
 
-void frmEdit::showEvent(QShowEvent* event) {
-  if (!m_loaded) load();
-  QWidget::showEvent(event);
-}
-
-void frmEdit::closeEvent(QCloseEvent* event) {
-  if (!m_loaded) {
-    QWidget::closeEvent(event);
-    return;
-  }
+bool frmEdit::unload() {
+  if (!isLoaded()) return true;
   if (m_dirty &&
       MessageBoxes::show(QStringLiteral("Сохранить изменения ?"), MsgButtons::YesNo,
                          QStringLiteral("Сохранение")) == MsgAnswer::Yes &&
       !saveModule()) {
     // The text could not be stored: keep it on screen rather than lose it.
-    event->ignore();
-    return;
+    return false;
   }
   m_state.moduleEditorOpen = false;
   connectMainWindow(false);
   storeGeometry();
-  m_loaded = false;
   m_dirty = false;
-  QWidget::closeEvent(event);
+  return true;
 }
 
 void frmEdit::changeEvent(QEvent* event) {
   // An opener that sets the caption of the already open editor only brings it forward:
   // the editor keeps its own module, so it keeps the caption naming it, and the marker
   // of unsaved changes with it.
-  if (event->type() == QEvent::WindowTitleChange && m_loaded && !m_settingCaption) {
+  if (event->type() == QEvent::WindowTitleChange && isLoaded() && !m_settingCaption) {
     const QString expected = m_dirty ? m_caption + QLatin1Char('*') : m_caption;
     if (windowTitle() != expected) setCaption(expected);
   }
@@ -152,7 +135,7 @@ void frmEdit::setCaption(const QString& caption) {
 }
 
 void frmEdit::markChanged() {
-  if (!m_loaded || m_filling) return;
+  if (!isLoaded() || m_filling) return;
   m_dirty = true;
   if (!windowTitle().endsWith(QLatin1Char('*'))) setCaption(m_caption + QLatin1Char('*'));
 }
@@ -172,7 +155,6 @@ void frmEdit::connectMainWindow(bool open) {
 }
 
 void frmEdit::load() {
-  m_loaded = true;
   m_dirty = false;
   m_type = m_state.currentObjectType;
   m_name = m_state.currentObjectName;

@@ -1,10 +1,9 @@
 #pragma once
 
 #include <QString>
-#include <QWidget>
 
+#include "configurator/configurator_window.h"
 #include "script/translator.h"
-#include "shell/app_state.h"
 
 class QComboBox;
 class QPlainTextEdit;
@@ -16,7 +15,7 @@ class ModuleHighlighter;
 // The module editor: shows the stored code of an object (or the global module) with
 // the built-in language's keywords, lists its procedures, and on closing offers to
 // store the edited text back in the host form.
-class frmEdit : public QWidget {
+class frmEdit : public ConfiguratorWindow {
   Q_OBJECT
 
  public:
@@ -25,21 +24,17 @@ class frmEdit : public QWidget {
 
   static inline const QString kGlobalModule = QStringLiteral("Глобальный модуль");
 
-  bool isLoaded() const { return m_loaded; }
-  // The module being edited, as it was when the editor opened.
-  const QString& moduleType() const { return m_type; }
-  const QString& moduleName() const { return m_name; }
   bool hasUnsavedChanges() const { return m_dirty; }
 
-  void load();
   // The edited text in the stored (host) form, ending with CR LF.
   QString currentHostText() const;
   // Stores the text; on failure shows why and returns false (the text stays).
   bool saveModule();
 
  protected:
-  void showEvent(QShowEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
+  void load() override;
+  // Offers to store unsaved changes; a text that could not be stored keeps the editor open.
+  bool unload() override;
   void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -53,14 +48,12 @@ class frmEdit : public QWidget {
   void storeGeometry();
   void connectMainWindow(bool open);
 
-  shell::AppState& m_state;
   script::ERRE m_translator;
-  bool m_loaded = false;
   bool m_dirty = false;
   bool m_insertAllowed = false;
   bool m_settingCaption = false;
   bool m_filling = false;
-  QString m_type;
+  QString m_type;  // the module being edited, as it was when the editor opened
   QString m_name;
   QString m_caption;  // without the unsaved-changes marker
 

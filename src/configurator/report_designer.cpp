@@ -1,6 +1,5 @@
 #include "configurator/report_designer.h"
 
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -9,55 +8,35 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "shell/frm_main.h"
 #include "shell/message_box.h"
-#include "shell/window_provider.h"
 #include "storage/sql_text.h"
 
 namespace balvix::configurator {
 
 using shell::MessageBoxes;
-using shell::MsgAnswer;
 using storage::quote;
-
-namespace {
-const QString kType = QStringLiteral("Отчет");
-const QString kNew = QStringLiteral("Новый");
-const QString kNotYet = QStringLiteral("Будет доступно в рабочем режиме");
-}  // namespace
 
 QString frmRepFrm::moduleTemplate() {
   return QStringLiteral("Главная Процедура ПриОткрытии\r\n\r\nКонецПроцедуры");
 }
 
-frmRepFrm::frmRepFrm(shell::AppState& state, QWidget* parent) : QWidget(parent), m_state(state) {
-  setWindowFlag(Qt::Window);
-  setObjectName(QStringLiteral("frmRepFrm"));
+frmRepFrm::frmRepFrm(shell::AppState& state, QWidget* parent)
+    : DesignerWindow(state, QStringLiteral("frmRepFrm"), QStringLiteral("Отчет"), parent) {
+  m_endsFormDesign = true;
   setWindowTitle(QStringLiteral("Отчет..."));
   resize(480, 360);
 
-  auto* label1 = new QLabel(QStringLiteral("Шифр:"), this);
-  m_text1 = new QLineEdit(this);
-  m_text1->setObjectName(QStringLiteral("Text1"));
-  label1->setBuddy(m_text1);
-  m_text1->setAccessibleName(QStringLiteral("Шифр"));
-
-  auto* label2 = new QLabel(QStringLiteral("Меню:"), this);
-  m_text2 = new QLineEdit(this);
-  m_text2->setObjectName(QStringLiteral("Text2"));
-  label2->setBuddy(m_text2);
-  m_text2->setAccessibleName(QStringLiteral("Меню"));
-
-  auto* label3 = new QLabel(QStringLiteral("Описание:"), this);
-  m_text3 = new QPlainTextEdit(this);
-  m_text3->setObjectName(QStringLiteral("Text3"));
+  m_text1 = named<QLineEdit>(QStringLiteral("Text1"), this);
+  QLabel* label1 = buddyLabel(QStringLiteral("Шифр:"), m_text1, this, QStringLiteral("Шифр"));
+  m_text2 = named<QLineEdit>(QStringLiteral("Text2"), this);
+  QLabel* label2 = buddyLabel(QStringLiteral("Меню:"), m_text2, this, QStringLiteral("Меню"));
+  m_text3 = named<QPlainTextEdit>(QStringLiteral("Text3"), this);
   m_text3->setPlainText(QStringLiteral("Перед построением отчета постройте диалоговую форму!"));
   m_text3->setTabChangesFocus(true);
-  label3->setBuddy(m_text3);
-  m_text3->setAccessibleName(QStringLiteral("Описание"));
+  QLabel* label3 =
+      buddyLabel(QStringLiteral("Описание:"), m_text3, this, QStringLiteral("Описание"));
 
   auto* frame2 = new QGroupBox(QStringLiteral("Предупреждение:"), this);
   frame2->setObjectName(QStringLiteral("Frame2"));
@@ -71,21 +50,14 @@ frmRepFrm::frmRepFrm(shell::AppState& state, QWidget* parent) : QWidget(parent),
   auto* frameLayout = new QVBoxLayout(frame2);
   frameLayout->addWidget(label3Warning);
 
-  auto makeButton = [this](const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption, this);
-    button->setObjectName(QLatin1String(name));
-    return button;
-  };
-  m_command1 = makeButton("Command1", QStringLiteral("&Сохранить"));
-  m_command4 = makeButton("Command4", QStringLiteral("Д&иалог"));
-  m_command2 = makeButton("Command2", QStringLiteral("&Отчет"));
-  m_command3 = makeButton("Command3", QStringLiteral("&Модуль"));
+  m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"), this);
+  m_command4 = button(QStringLiteral("Command4"), QStringLiteral("Д&иалог"), this);
+  m_command2 = button(QStringLiteral("Command2"), QStringLiteral("&Отчет"), this);
+  m_command3 = button(QStringLiteral("Command3"), QStringLiteral("&Модуль"), this);
   // The report's dialog and layout windows belong to working mode, which this build
   // does not have yet.
-  for (QPushButton* button : {m_command4, m_command2}) {
-    button->setEnabled(false);
-    button->setToolTip(kNotYet);
-  }
+  disableUntilWorkingMode(m_command4);
+  disableUntilWorkingMode(m_command2);
 
   auto* fields = new QGridLayout;
   fields->addWidget(label1, 0, 0);
@@ -110,28 +82,12 @@ frmRepFrm::frmRepFrm(shell::AppState& state, QWidget* parent) : QWidget(parent),
   connect(m_command3, &QPushButton::clicked, this, &frmRepFrm::openModule);
 }
 
-void frmRepFrm::showEvent(QShowEvent* event) {
-  if (!m_loaded) load();
-  QWidget::showEvent(event);
-}
-
-void frmRepFrm::closeEvent(QCloseEvent* event) {
-  m_state.formDesignMode = false;
-  m_loaded = false;
-  QWidget::closeEvent(event);
-}
-
 void frmRepFrm::load() {
-  m_loaded = true;
   m_state.formDesignMode = true;
-  setWindowTitle(m_state.currentObjectType + QStringLiteral(": ") + m_state.currentObjectName);
-  m_isNew = m_state.currentObjectName == kNew;
-  m_name = m_isNew ? QString() : m_state.currentObjectName;
+  captureObject();
   m_text2->clear();
-  if (!m_isNew) {
-    m_text1->setEnabled(false);
-    m_text1->setText(m_name);
-    m_command3->setEnabled(true);
+  m_command3->setEnabled(m_existing);
+  if (m_existing) {
     try {
       m_state.sharedRecordset = m_state.db->openRecordset(
           QStringLiteral("SELECT * FROM form_items WHERE type=") +
@@ -143,19 +99,14 @@ void frmRepFrm::load() {
     } catch (const storage::DbError& error) {
       MessageBoxes::show(error.description());
     }
-  } else {
-    m_command3->setEnabled(false);
-    m_text1->setEnabled(true);
-    m_text1->setText(kNew);
   }
   shell::CenterForm(m_state, this);
 }
 
-QString frmRepFrm::validate() {
-  const QString name = m_text1->text();
+QString frmRepFrm::validate(const QString& name) {
   if (name.isEmpty() || name == kNew) return QStringLiteral("Необходимо ввести название.");
   if (m_text2->text().isEmpty()) return QStringLiteral("Необходимо ввести название элемента меню");
-  if (!m_isNew) return QString();
+  if (m_existing) return QString();
   const QString problem = storage::identifierProblem(name, QStringLiteral("Имя отчета"));
   if (!problem.isEmpty()) return problem;
   storage::Recordset existing = m_state.db->openRecordset(
@@ -164,66 +115,37 @@ QString frmRepFrm::validate() {
   return QString();
 }
 
-bool frmRepFrm::save() {
-  try {
-    const QString problem = validate();
-    if (!problem.isEmpty()) {
-      MessageBoxes::show(problem);
-      return false;
-    }
-    const QString name = m_text1->text();
-    const QString menu = m_text2->text();
-    storage::Transaction transaction(*m_state.db);
-    if (m_isNew) {
-      m_state.db->execute(
-          QStringLiteral("INSERT INTO form_items (type,name,descript,code) VALUES ('Отчет',") +
-          quote(name) + QLatin1Char(',') + quote(menu) + QLatin1Char(',') +
-          quote(moduleTemplate()) + QLatin1Char(')'));
-    } else {
-      m_state.db->execute(QStringLiteral("UPDATE form_items SET name=") + quote(name) +
-                          QStringLiteral(",descript=") + quote(menu) +
-                          QStringLiteral(" WHERE type='Отчет' AND name=") + quote(m_name));
-      if (m_state.db->changes() == 0) {
-        MessageBoxes::show(
-            QStringLiteral("Отчет \"%1\" не найден в базе данных: изменения не сохранены.")
-                .arg(m_name));
-        return false;
-      }
-    }
-    transaction.commit();
-    // From now on the report has its row: a second save updates it.
-    m_isNew = false;
-    m_name = name;
-    m_state.currentObjectName = name;
-  } catch (const storage::DbError& error) {
-    MessageBoxes::show(error.description());
-    return false;
+void frmRepFrm::write(const QString& name) {
+  const QString menu = m_text2->text();
+  storage::Transaction transaction(*m_state.db);
+  if (!m_existing) {
+    m_state.db->execute(
+        QStringLiteral("INSERT INTO form_items (type,name,descript,code) VALUES ('Отчет',") +
+        quote(name) + QLatin1Char(',') + quote(menu) + QLatin1Char(',') + quote(moduleTemplate()) +
+        QLatin1Char(')'));
+  } else {
+    m_state.db->execute(QStringLiteral("UPDATE form_items SET name=") + quote(name) +
+                        QStringLiteral(",descript=") + quote(menu) +
+                        QStringLiteral(" WHERE type='Отчет' AND name=") + quote(m_name));
+    requireRowUpdated(
+        QStringLiteral("Отчет \"%1\" не найден в базе данных: изменения не сохранены.")
+            .arg(m_name));
   }
+  transaction.commit();
+}
 
-  m_text1->setEnabled(false);
+void frmRepFrm::afterSave() {
+  m_state.currentObjectName = m_name;
   m_command3->setEnabled(true);
   QCoreApplication::processEvents();
-  if (m_state.mainWindow) {
-    m_state.mainWindow->BuildConfigTree();
-    m_state.mainWindow->BuildMenus();
-  }
-  if (MessageBoxes::ask(QStringLiteral("Закрыть форму?")) == MsgAnswer::Yes) close();
-  return true;
+  rebuildMainWindow(true);
+  askClose();
 }
 
 void frmRepFrm::openModule() {
-  if (m_isNew || !m_state.windows) return;
-  QWidget* editor = m_state.windows->sharedWindow(QStringLiteral("frmEdit"));
-  if (!editor) return;
-  // The tree may have moved on to another object since this designer was opened; the
-  // editor reads which module to load from the shared state.
-  m_state.currentObjectType = kType;
-  m_state.currentObjectName = m_name;
-  editor->setWindowTitle(QStringLiteral("Модуль: (") + kType + QLatin1Char('.') + m_name +
-                         QLatin1Char(')'));
-  editor->show();
-  editor->raise();
-  editor->activateWindow();
+  // The tree may have moved on to another object since this designer was opened: the
+  // module is that of the report shown here.
+  if (m_existing) openModuleEditor(m_name);
 }
 
 }  // namespace balvix::configurator

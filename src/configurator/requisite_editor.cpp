@@ -1,6 +1,5 @@
 #include "configurator/requisite_editor.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -8,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMetaMethod>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
@@ -20,31 +18,14 @@
 
 namespace balvix::configurator {
 
-namespace {
-
-QLabel* buddyLabel(const QString& text, QWidget* field) {
-  auto* label = new QLabel(text);
-  label->setBuddy(field);
-  field->setAccessibleName(text);
-  return label;
-}
-
-}  // namespace
-
-frmItem::frmItem(shell::AppState& state, QWidget* parent) : QWidget(parent), m_state(state) {
-  setObjectName(QStringLiteral("frmItem"));
-  if (parent) setWindowFlags(windowFlags() | Qt::Window);
-
-  m_text1 = new QLineEdit;
-  m_text1->setObjectName(QStringLiteral("Text1"));
-  m_combo1 = new QComboBox;
-  m_combo1->setObjectName(QStringLiteral("Combo1"));
+frmItem::frmItem(shell::AppState& state, QWidget* parent)
+    : ConfiguratorWindow(state, QStringLiteral("frmItem"), parent) {
+  m_text1 = named<QLineEdit>(QStringLiteral("Text1"));
+  m_combo1 = named<QComboBox>(QStringLiteral("Combo1"));
   m_combo1->setEditable(true);
   m_combo1->setInsertPolicy(QComboBox::NoInsert);
-  m_text3 = new QLineEdit;
-  m_text3->setObjectName(QStringLiteral("Text3"));
-  m_text2 = new QLineEdit;
-  m_text2->setObjectName(QStringLiteral("Text2"));
+  m_text3 = named<QLineEdit>(QStringLiteral("Text3"));
+  m_text2 = named<QLineEdit>(QStringLiteral("Text2"));
 
   auto* parameters = new QWidget;
   auto* parametersLayout = new QVBoxLayout(parameters);
@@ -62,15 +43,12 @@ frmItem::frmItem(shell::AppState& state, QWidget* parent) : QWidget(parent), m_s
   auto* extraLayout = new QFormLayout(extra);
   extraLayout->addRow(buddyLabel(QStringLiteral("Описание элемента:"), m_text2), m_text2);
 
-  m_tabs = new QTabWidget;
-  m_tabs->setObjectName(QStringLiteral("SSTab1"));
+  m_tabs = named<QTabWidget>(QStringLiteral("SSTab1"));
   m_tabs->addTab(parameters, QStringLiteral("Параметры"));
   m_tabs->addTab(extra, QStringLiteral("Дополнительно"));
 
-  m_command2 = new QPushButton(QStringLiteral("&Применить"));
-  m_command2->setObjectName(QStringLiteral("Command2"));
-  m_command1 = new QPushButton(QStringLiteral("&Отмена"));
-  m_command1->setObjectName(QStringLiteral("Command1"));
+  m_command2 = button(QStringLiteral("Command2"), QStringLiteral("&Применить"));
+  m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Отмена"));
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(m_command2);
@@ -106,10 +84,7 @@ void frmItem::resetToDesignState() {
 
 void frmItem::open(const QString& mode, const QString& name, const QString& type,
                    bool typeEnabled) {
-  if (!m_loaded) {
-    m_loaded = true;
-    load();
-  }
+  ensureLoaded();
   setWindowTitle(mode);
   m_text1->setText(name);
   if (!type.isNull()) m_combo1->setCurrentText(type);
@@ -147,18 +122,9 @@ void frmItem::load() {
   shell::CenterForm(m_state, this);
 }
 
-void frmItem::showEvent(QShowEvent* event) {
-  if (!m_loaded) {
-    m_loaded = true;
-    load();
-  }
-  QWidget::showEvent(event);
-}
-
-void frmItem::closeEvent(QCloseEvent* event) {
-  m_loaded = false;
+bool frmItem::unload() {
   resetToDesignState();
-  QWidget::closeEvent(event);
+  return true;
 }
 
 void frmItem::typeChosen(int index) {

@@ -2,9 +2,8 @@
 
 #include <QString>
 #include <QStringList>
-#include <QWidget>
 
-#include "shell/app_state.h"
+#include "configurator/configurator_window.h"
 
 class QComboBox;
 class QLineEdit;
@@ -17,7 +16,7 @@ namespace balvix::configurator {
 // The small non-modal dialog every designer uses to edit one row of its requisite list
 // (or one enumeration value, or the name of a form element). The caption is the mode;
 // Apply writes straight into the caller's list and closes the dialog.
-class frmItem : public QWidget {
+class frmItem : public ConfiguratorWindow {
   Q_OBJECT
 
  public:
@@ -31,23 +30,18 @@ class frmItem : public QWidget {
   void open(const QString& mode, const QString& name, const QString& type = QString(),
             bool typeEnabled = true);
 
-  bool isLoaded() const { return m_loaded; }
-  void load();
   void apply();   // "&Применить"
   void cancel();  // "&Отмена"
 
  protected:
-  void showEvent(QShowEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
+  void load() override;
+  bool unload() override;
 
  private:
   void resetToDesignState();
   void typeChosen(int index);
   void applyToList(const QString& designer, const QString& listName, bool change, bool typed);
   void renameElement();
-
-  shell::AppState& m_state;
-  bool m_loaded = false;
 
   QTabWidget* m_tabs = nullptr;       // SSTab1
   QLineEdit* m_text1 = nullptr;       // name

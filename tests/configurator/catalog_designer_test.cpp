@@ -18,16 +18,7 @@ using shell::MsgAnswer;
 class CatalogDesignerTest : public ConfiguratorTest {
  protected:
   frmSprFrm* open(const QString& name) {
-    state.currentObjectType = QStringLiteral("Справочник");
-    state.currentObjectName = name;
-    state.selectedConfigNode = QStringLiteral("Справочник.") + name;
-    auto* designer = window<frmSprFrm>(QStringLiteral("frmSprFrm"));
-    designer->show();
-    return designer;
-  }
-  template <class T = QPushButton>
-  T* child(QWidget* w, const char* name) {
-    return w->findChild<T*>(QLatin1String(name));
+    return openDesigner<frmSprFrm>(QStringLiteral("frmSprFrm"), QStringLiteral("Справочник"), name);
   }
   QListWidget* list(frmSprFrm* d) { return child<QListWidget>(d, "List1"); }
   // "До&бавить", then the requisite editor, the way the user does it.

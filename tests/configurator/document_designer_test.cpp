@@ -19,16 +19,7 @@ using shell::MsgAnswer;
 class DocumentDesignerTest : public ConfiguratorTest {
  protected:
   frmDocs* open(const QString& name) {
-    state.currentObjectType = QStringLiteral("Документ");
-    state.currentObjectName = name;
-    state.selectedConfigNode = QStringLiteral("Документ.") + name;
-    auto* designer = window<frmDocs>(QStringLiteral("frmDocs"));
-    designer->show();
-    return designer;
-  }
-  template <class T = QPushButton>
-  T* child(QWidget* w, const char* name) {
-    return w->findChild<T*>(QLatin1String(name));
+    return openDesigner<frmDocs>(QStringLiteral("frmDocs"), QStringLiteral("Документ"), name);
   }
   // The header's or the table part's "add" button, then the requisite editor.
   void addRow(frmDocs* d, bool header, const QString& name, const QString& type) {

@@ -25,18 +25,11 @@ QStringList texts(const QListWidget* list) {
 class EnumDesignerTest : public ConfiguratorTest {
  protected:
   frmEnum* open(const QString& name) {
-    state.currentObjectType = QStringLiteral("Перечисление");
-    state.currentObjectName = name;
-    state.selectedConfigNode = QStringLiteral("Перечисление.") + name;
-    auto* designer = window<frmEnum>(QStringLiteral("frmEnum"));
-    designer->show();
-    return designer;
+    return openDesigner<frmEnum>(QStringLiteral("frmEnum"), QStringLiteral("Перечисление"), name);
   }
   QLineEdit* text1(frmEnum* d) { return d->findChild<QLineEdit*>(QStringLiteral("Text1")); }
   QListWidget* list1(frmEnum* d) { return d->findChild<QListWidget*>(QStringLiteral("List1")); }
-  QPushButton* button(QWidget* w, const char* name) {
-    return w->findChild<QPushButton*>(QLatin1String(name));
-  }
+  QPushButton* button(QWidget* w, const char* name) { return child<QPushButton>(w, name); }
   // Adds a value the way the user does: "До&бавить", then the requisite editor.
   void addThroughEditor(frmEnum* d, const QString& value) {
     button(d, "Command5")->click();

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMainWindow>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <memory>
@@ -66,6 +67,24 @@ class ConfiguratorTest : public ::testing::Test {
       state.windows = m_designers.get();
     }
     return state.mainWindow;
+  }
+
+  // Opens a designer the way the configuration tree does: the shared state names the
+  // object, then the shared window is shown (and loads).
+  template <class T>
+  T* openDesigner(const QString& className, const QString& type, const QString& name) {
+    state.currentObjectType = type;
+    state.currentObjectName = name;
+    state.selectedConfigNode = type + QLatin1Char('.') + name;
+    auto* designer = window<T>(className);
+    designer->show();
+    return designer;
+  }
+
+  // A control of a window by its object name.
+  template <class T = QPushButton>
+  static T* child(QWidget* w, const char* name) {
+    return w->findChild<T*>(QLatin1String(name));
   }
 
   DesignerSet& designers() { return *m_designers; }

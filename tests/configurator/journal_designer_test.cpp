@@ -34,16 +34,10 @@ class JournalDesignerTest : public ConfiguratorTest {
     return rs.eof() ? QStringLiteral("<нет>") : rs.text("zurnal");
   }
   frmZurnalFrm* open(const QString& name) {
-    state.currentObjectType = QStringLiteral("Журнал");
-    state.currentObjectName = name;
-    state.selectedConfigNode = QStringLiteral("Журнал.") + name;
-    auto* designer = window<frmZurnalFrm>(QStringLiteral("frmZurnalFrm"));
-    designer->show();
-    return designer;
+    return openDesigner<frmZurnalFrm>(QStringLiteral("frmZurnalFrm"), QStringLiteral("Журнал"),
+                                      name);
   }
-  QLineEdit* edit(QWidget* d, const char* name) {
-    return d->findChild<QLineEdit*>(QLatin1String(name));
-  }
+  QLineEdit* edit(QWidget* d, const char* name) { return child<QLineEdit>(d, name); }
   QListWidget* list1(QWidget* d) { return d->findChild<QListWidget*>(QStringLiteral("List1")); }
   QListWidgetItem* entry(QWidget* d, const QString& text) {
     const auto found = list1(d)->findItems(text, Qt::MatchExactly);

@@ -58,9 +58,7 @@ class ModuleEditorTest : public ConfiguratorTest {
   static QPlainTextEdit* rich(frmEdit* e) {
     return e->findChild<QPlainTextEdit*>(QStringLiteral("Rich"));
   }
-  static QComboBox* combo(frmEdit* e, const char* name) {
-    return e->findChild<QComboBox*>(QLatin1String(name));
-  }
+  static QComboBox* combo(frmEdit* e, const char* name) { return child<QComboBox>(e, name); }
   static void type(frmEdit* e, const QString& text) {
     QTextCursor cursor = rich(e)->textCursor();
     cursor.movePosition(QTextCursor::End);

@@ -17,16 +17,8 @@ using shell::MsgAnswer;
 class RegisterDesignerTest : public ConfiguratorTest {
  protected:
   frmRegister* open(const QString& name) {
-    state.currentObjectType = QStringLiteral("Регистр");
-    state.currentObjectName = name;
-    state.selectedConfigNode = QStringLiteral("Регистр.") + name;
-    auto* designer = window<frmRegister>(QStringLiteral("frmRegister"));
-    designer->show();
-    return designer;
-  }
-  template <class T = QPushButton>
-  T* child(QWidget* w, const char* name) {
-    return w->findChild<T*>(QLatin1String(name));
+    return openDesigner<frmRegister>(QStringLiteral("frmRegister"), QStringLiteral("Регистр"),
+                                     name);
   }
   QListWidget* list(frmRegister* d) { return child<QListWidget>(d, "List1"); }
   void addRequisite(frmRegister* d, const QString& name) {

@@ -17,19 +17,10 @@ using shell::MsgAnswer;
 class ReportDesignerTest : public ConfiguratorTest {
  protected:
   frmRepFrm* open(const QString& name) {
-    state.currentObjectType = QStringLiteral("Отчет");
-    state.currentObjectName = name;
-    state.selectedConfigNode = QStringLiteral("Отчет.") + name;
-    auto* designer = window<frmRepFrm>(QStringLiteral("frmRepFrm"));
-    designer->show();
-    return designer;
+    return openDesigner<frmRepFrm>(QStringLiteral("frmRepFrm"), QStringLiteral("Отчет"), name);
   }
-  QLineEdit* edit(QWidget* d, const char* name) {
-    return d->findChild<QLineEdit*>(QLatin1String(name));
-  }
-  QPushButton* button(QWidget* d, const char* name) {
-    return d->findChild<QPushButton*>(QLatin1String(name));
-  }
+  QLineEdit* edit(QWidget* d, const char* name) { return child<QLineEdit>(d, name); }
+  QPushButton* button(QWidget* d, const char* name) { return child<QPushButton>(d, name); }
   int reportRows() {
     return db()
         .openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type='Отчет'"))

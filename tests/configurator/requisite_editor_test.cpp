@@ -18,10 +18,6 @@ namespace {
 class RequisiteEditorTest : public ConfiguratorTest {
  protected:
   frmItem* editor() { return window<frmItem>(QStringLiteral("frmItem")); }
-  template <class T = QWidget>
-  T* child(QWidget* w, const char* name) {
-    return w->findChild<T*>(QLatin1String(name));
-  }
   QStringList comboItems() {
     QStringList items;
     auto* combo = child<QComboBox>(editor(), "Combo1");
@@ -40,11 +36,8 @@ class RequisiteEditorTest : public ConfiguratorTest {
                      .arg(storage::quote(type), storage::quote(name)));
   }
   frmSprFrm* openNewCatalog() {
-    state.currentObjectType = QStringLiteral("Справочник");
-    state.currentObjectName = QStringLiteral("Новый");
-    auto* designer = window<frmSprFrm>(QStringLiteral("frmSprFrm"));
-    designer->show();
-    return designer;
+    return openDesigner<frmSprFrm>(QStringLiteral("frmSprFrm"), QStringLiteral("Справочник"),
+                                   QStringLiteral("Новый"));
   }
   void apply() { child<QPushButton>(editor(), "Command2")->click(); }
 };
@@ -166,14 +159,14 @@ TEST_F(RequisiteEditorTest, DocumentAndRegisterModes) {
   auto* list2 = child<QListWidget>(docs, "List2");
   addRequisiteRow(list2, QStringLiteral("Товар"), QStringLiteral("Справочник.Товары"));
   list2->setCurrentRow(0);
-  // A table-part change shows the loaded type, not the row's, and writes what it shows.
+  // A table-part change shows the row's own type, so renaming keeps it.
   child<QPushButton>(docs, "Command7")->click();
   EXPECT_EQ(editor()->windowTitle(), QStringLiteral("Список Изменить"));
-  EXPECT_EQ(child<QComboBox>(editor(), "Combo1")->currentText(), QStringLiteral("Текст"));
+  EXPECT_EQ(child<QComboBox>(editor(), "Combo1")->currentText(), QStringLiteral("Справочник.Товары"));
   child<QLineEdit>(editor(), "Text1")->setText(QStringLiteral("Номенклатура"));
   apply();
   EXPECT_EQ(list2->item(0)->text(), QStringLiteral("Номенклатура"));
-  EXPECT_EQ(list2->item(0)->data(Qt::UserRole).toString(), QStringLiteral("Текст"));
+  EXPECT_EQ(list2->item(0)->data(Qt::UserRole).toString(), QStringLiteral("Справочник.Товары"));
 
   docs->close();
   state.currentObjectType = QStringLiteral("Регистр");

@@ -1,0 +1,146 @@
+#include "configurator/designer_window.h"
+
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "configurator/requisite_editor.h"
+#include "configurator/table_rebuild.h"
+#include "shell/frm_main.h"
+#include "shell/message_box.h"
+#include "shell/window_provider.h"
+#include "storage/sql_text.h"
+
+namespace balvix::configurator {
+
+DesignerWindow::DesignerWindow(shell::AppState& state, const QString& name, const QString& type,
+                               QWidget* parent)
+    : ConfiguratorWindow(state, name, parent), m_type(type) {}
+
+bool DesignerWindow::save() {
+  if (m_saving || !m_state.db) return false;
+  const QString name = m_text1->text();
+  QString problem;
+  try {
+    problem = validate(name);
+  } catch (const storage::DbError& e) {
+    problem = e.description();
+  }
+  if (!problem.isEmpty()) {
+    shell::MessageBoxes::show(problem);
+    return false;
+  }
+
+  m_saving = true;
+  try {
+    write(name);
+  } catch (const storage::DbError& e) {
+    m_saving = false;
+    shell::MessageBoxes::show(e.description());
+    return false;
+  }
+  m_saving = false;
+  // From now on the object exists: a second save updates its row instead of adding one,
+  // and its name (the suffix of its tables) is fixed like that of any existing object.
+  m_existing = true;
+  m_name = name;
+  m_text1->setEnabled(false);
+  afterSave();
+  return true;
+}
+
+bool DesignerWindow::unload() {
+  if (m_endsFormDesign) m_state.formDesignMode = false;
+  return true;
+}
+
+void DesignerWindow::captureObject() {
+  m_name = m_state.currentObjectName;
+  m_existing = m_name != kNew;
+  setWindowTitle(m_state.currentObjectType + QStringLiteral(": ") + m_name);
+  m_text1->setEnabled(!m_existing);
+  m_text1->setText(m_name);
+}
+
+void DesignerWindow::requireRowUpdated(const QString& message) const {
+  if (m_state.db->changes() == 0) throw storage::DbError(storage::ErrorCode::Other, message);
+}
+
+QString DesignerWindow::nameProblem(const QString& name, const QString& what,
+                                    const QString& taken) const {
+  const QString problem = storage::identifierProblem(name, what);
+  if (problem.isEmpty() && !m_existing && objectNameTaken(*m_state.db, m_type, name))
+    return taken.arg(name);
+  return problem;
+}
+
+void DesignerWindow::rebuildMainWindow(bool withMenus) {
+  if (!m_state.mainWindow) return;
+  m_state.mainWindow->BuildConfigTree();
+  if (withMenus) m_state.mainWindow->BuildMenus();
+}
+
+void DesignerWindow::askClose() {
+  if (shell::MessageBoxes::ask(QStringLiteral("Закрыть форму?")) == shell::MsgAnswer::Yes) close();
+}
+
+void DesignerWindow::openModuleEditor(const QString& name) {
+  QWidget* editor =
+      m_state.windows ? m_state.windows->sharedWindow(QStringLiteral("frmEdit")) : nullptr;
+  if (!editor) return;
+  // The module editor reads the object it edits from the shared state when it loads.
+  m_state.currentObjectType = m_type;
+  m_state.currentObjectName = name;
+  editor->setWindowTitle(QStringLiteral("Модуль: (") + m_type + QLatin1Char('.') + name +
+                         QLatin1Char(')'));
+  editor->show();
+  editor->raise();
+  editor->activateWindow();
+}
+
+QGroupBox* DesignerWindow::requisiteFrame(const QString& caption, QListWidget* list,
+                                          QPushButton* add, QPushButton* change,
+                                          QPushButton* remove) {
+  list->setAccessibleName(caption);
+  auto* frame = new QGroupBox(caption);
+  auto* layout = new QHBoxLayout(frame);
+  layout->addWidget(list);
+  auto* buttons = new QVBoxLayout;
+  buttons->addWidget(add);
+  buttons->addWidget(change);
+  buttons->addWidget(remove);
+  buttons->addStretch();
+  layout->addLayout(buttons);
+  return frame;
+}
+
+void DesignerWindow::openRequisiteEditor(const QString& mode, const QString& name,
+                                         const QString& type, bool typeEnabled) {
+  if (!m_state.windows) return;
+  auto* editor = qobject_cast<frmItem*>(m_state.windows->sharedWindow(QStringLiteral("frmItem")));
+  if (editor) editor->open(mode, name, type, typeEnabled);
+}
+
+QListWidgetItem* DesignerWindow::editableRow(QListWidget* list, bool keepNameRow) {
+  QListWidgetItem* item = list->currentItem();
+  if (!item || (keepNameRow && item->text() == kNameRequisite)) return nullptr;
+  return item;
+}
+
+QString DesignerWindow::requisiteType(const QListWidgetItem* item) {
+  const QString type = item->data(Qt::UserRole).toString();
+  return type.isEmpty() ? QStringLiteral("Текст") : type;
+}
+
+void DesignerWindow::deleteRequisite(QListWidget* list, bool keepNameRow) {
+  QListWidgetItem* item = editableRow(list, keepNameRow);
+  if (!item) return;
+  if (shell::MessageBoxes::ask(QStringLiteral("Удалить выбранный элемент - ") + item->text() +
+                               QLatin1Char('?')) == shell::MsgAnswer::Yes)
+    delete item;
+}
+
+}  // namespace balvix::configurator

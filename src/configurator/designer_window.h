@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QString>
+
+#include "configurator/configurator_window.h"
+
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+
+namespace balvix::configurator {
+
+// A designer of one configuration object (catalog, document, register, enumeration,
+// journal, report): the object's name in Text1, whether it has its form_items row yet,
+// and the save sequence they all share.
+class DesignerWindow : public ConfiguratorWindow {
+  Q_OBJECT
+
+ public:
+  // The object has its form_items row: opened for an existing one, or saved once.
+  bool isExisting() const { return m_existing; }
+
+  // "&Сохранить": checks the object, writes it, then does what the designer does after
+  // a save. True when everything was written.
+  bool save();
+
+ protected:
+  DesignerWindow(shell::AppState& state, const QString& name, const QString& type, QWidget* parent);
+
+  // Why the object cannot be saved under this name; empty when it can.
+  virtual QString validate(const QString& name) = 0;
+  // Writes the object in one transaction; a DbError leaves nothing written.
+  virtual void write(const QString& name) = 0;
+  // Runs after a successful write, once the object counts as existing under its name.
+  virtual void afterSave() = 0;
+  bool unload() override;
+
+  // Takes the object to design from the shared state: its name, whether it is new, the
+  // caption, and Text1 (editable only for a new object).
+  void captureObject();
+  // Throws a DbError with the message when the last UPDATE changed no row: the object's
+  // row has gone, and nothing of the save may stay.
+  void requireRowUpdated(const QString& message) const;
+  // Why a name cannot be given to the object: it is not an identifier (what names it in
+  // the message), or the object is new and the name is taken (the taken message, with
+  // the name for %1).
+  QString nameProblem(const QString& name, const QString& what, const QString& taken) const;
+  void rebuildMainWindow(bool withMenus);
+  void askClose();
+  void openModuleEditor(const QString& name);
+
+  // The requisite list in its frame, with its add, change and delete buttons beside it.
+  static QGroupBox* requisiteFrame(const QString& caption, QListWidget* list, QPushButton* add,
+                                   QPushButton* change, QPushButton* remove);
+  void openRequisiteEditor(const QString& mode, const QString& name,
+                           const QString& type = QString(), bool typeEnabled = true);
+  // The list's current row, unless there is none or it is the "Наименование" row that a
+  // list of typed requisites always keeps.
+  static QListWidgetItem* editableRow(QListWidget* list, bool keepNameRow);
+  // A row's type, "Текст" when it has none.
+  static QString requisiteType(const QListWidgetItem* item);
+  void deleteRequisite(QListWidget* list, bool keepNameRow);
+
+  static inline const QString kNew = QStringLiteral("Новый");
+  static inline const QString kNameRequisite = QStringLiteral("Наименование");
+
+  const QString m_type;
+  // Closing the designer ends form design mode (for the designers of objects with forms).
+  bool m_endsFormDesign = false;
+  QLineEdit* m_text1 = nullptr;  // the object's name, created by each designer
+  bool m_existing = false;
+  QString m_name;  // the name the form_items row is stored under
+
+ private:
+  bool m_saving = false;
+};
+
+}  // namespace balvix::configurator
