@@ -98,7 +98,7 @@ DialogRebuildProgress::DialogRebuildProgress(QWidget* window) : m_window(window)
 DialogRebuildProgress::~DialogRebuildProgress() = default;
 
 void DialogRebuildProgress::start(const QString& table, qint64 totalRows) {
-  // The dialog counts in int; very large tables are shown in thousands of rows.
+  // The dialog counts in int; beyond that the bar simply stays full.
   m_dialog = std::make_unique<QProgressDialog>(
       QStringLiteral("Перенос записей таблицы %1...").arg(table), QString(), 0,
       static_cast<int>(std::min<qint64>(totalRows, 1'000'000'000)), m_window);
