@@ -307,22 +307,10 @@ Value CallUser::eval(Ctx& c) {
   if (args.size() != p.byVal.size()) throw ScriptError(ErrorCode::WrongArgumentCount, p.spelled);
   rt.checkInterrupt();
   char here;
-  if (++rt.depth > 3000 || (rt.stackBase && rt.stackBase - &here > 6 * 1024 * 1024)) {
-    --rt.depth;
+  if (rt.depth >= 3000 || (rt.stackBase && rt.stackBase - &here > 6 * 1024 * 1024))
     throw ScriptError(ErrorCode::OutOfStack);
-  }
-  Runtime::Mark mark;
-  Value* s = rt.allocFrame(p.slotCount, mark);
-  struct Release {
-    Runtime& rt;
-    const Runtime::Mark& mark;
-    Value* s;
-    int n;
-    ~Release() {
-      rt.releaseFrame(mark, s, n);
-      --rt.depth;
-    }
-  } release{rt, mark, s, p.slotCount};
+  Runtime::CallFrame callFrame(rt, p.slotCount);
+  Value* s = callFrame.base();
   struct ElementArg {
     std::size_t arg;
     std::vector<Value> indices;

@@ -81,19 +81,8 @@ Flow execBlock(const Block& block, Ctx& c) {
 Value callProcedure(Runtime& rt, Procedure& proc, std::vector<Value>& args) {
   if (args.size() != proc.byVal.size())
     throw ScriptError(ErrorCode::WrongArgumentCount, proc.spelled);
-  Runtime::Mark mark;
-  Value* s = rt.allocFrame(proc.slotCount, mark);
-  ++rt.depth;
-  struct Release {
-    Runtime& rt;
-    const Runtime::Mark& mark;
-    Value* s;
-    int n;
-    ~Release() {
-      rt.releaseFrame(mark, s, n);
-      --rt.depth;
-    }
-  } release{rt, mark, s, proc.slotCount};
+  Runtime::CallFrame callFrame(rt, proc.slotCount);
+  Value* s = callFrame.base();
   for (std::size_t i = 0; i < args.size(); ++i) s[i + 1] = args[i];
   Frame frame;
   Ctx ctx{rt, s, frame};

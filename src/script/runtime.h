@@ -107,6 +107,29 @@ class Runtime {
   Value* allocFrame(int n, Mark& mark);
   void releaseFrame(const Mark& mark, Value* base, int n);
 
+  // The frame of one procedure call: allocated on construction, released (and the call
+  // depth counted down) when the call ends, however it ends.
+  class CallFrame {
+   public:
+    CallFrame(Runtime& rt, int count) : m_rt(rt), m_slots(count) {
+      m_base = rt.allocFrame(count, m_mark);
+      ++rt.depth;
+    }
+    ~CallFrame() {
+      m_rt.releaseFrame(m_mark, m_base, m_slots);
+      --m_rt.depth;
+    }
+    CallFrame(const CallFrame&) = delete;
+    CallFrame& operator=(const CallFrame&) = delete;
+    Value* base() const { return m_base; }
+
+   private:
+    Runtime& m_rt;
+    Mark m_mark{};
+    Value* m_base = nullptr;
+    int m_slots;
+  };
+
  private:
   struct Chunk {
     std::unique_ptr<Value[]> data;
