@@ -5,37 +5,17 @@
 #include <memory>
 
 #include "storage/session.h"
+#include "storage/table_rebuild.h"
 
 class QProgressDialog;
 class QWidget;
 
 namespace balvix::configurator {
 
-// Told how far a long row copy has got. The copy calls it between chunks, so an
-// implementation may also keep the user interface responsive there.
-class RebuildProgress {
- public:
-  virtual ~RebuildProgress() = default;
-  virtual void start(const QString& table, qint64 totalRows) = 0;
-  virtual void advance(qint64 copiedRows) = 0;
-  virtual void finish() = 0;
-};
-
-struct RebuildResult {
-  bool hadTable = false;  // the table existed before and its rows were carried over
-  qint64 rowsCopied = 0;
-  QStringList keptColumns;     // stored spelling in the new table
-  QStringList droppedColumns;  // old columns with no namesake in the new table
-};
-
-// Re-creates a generated table from its CREATE TABLE text while keeping its rows: the
-// old table is renamed aside, the new one created, the rows copied for every column
-// whose name survives (letter case ignored), and the old table dropped. Everything runs
-// in one transaction (nested in the caller's when there is one), so on any failure the
-// DbError reaches the caller and the old table stays with all its rows. A table that
-// does not exist yet is simply created.
-RebuildResult rebuildTable(storage::Session& db, const QString& table, const QString& createSql,
-                           RebuildProgress* progress = nullptr, int chunkRows = 20000);
+// The rebuild itself lives with the storage layer; designers use it under these names.
+using RebuildProgress = storage::RebuildProgress;
+using RebuildResult = storage::RebuildResult;
+using storage::rebuildTable;
 
 // Progress for a designer window: a window-modal progress dialog that appears only when
 // the copy takes longer than about 300 ms; events are processed between chunks.
