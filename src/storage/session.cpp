@@ -2,11 +2,13 @@
 
 #include <sqlite3.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
+#include "storage/database_file.h"
 #include "storage/engine_error.h"
 #include "storage/initial_content.h"
 #include "storage/recordset_data.h"
@@ -86,6 +88,10 @@ std::unique_ptr<Session> Session::open(const QString& path) {
                                              .arg(QDir::toNativeSeparators(file)));
   // The engine would take an empty file for an empty database and start writing to it.
   if (info.size() == 0) throw DbError(ErrorCode::NotADatabase, notADatabaseText(file));
+  // Nothing may write the file before it is known to be ours: the engine would roll back
+  // another program's unfinished transaction or fold its change log into the file.
+  verifyOwnDatabase(file);
+  verifyWritable(file);
 
   std::unique_ptr<Session> session(new Session(openHandle(file, SQLITE_OPEN_READWRITE), file));
   // The engine opens files lazily: this first read is what finds a file that is not a
@@ -108,6 +114,11 @@ std::unique_ptr<Session> Session::open(const QString& path) {
   }
   sqlite3_finalize(probe);
   if (!ours) throw DbError(ErrorCode::NotADatabase, notADatabaseText(file));
+  if (sqlite3_db_readonly(session->m_db, "main") == 1)
+    throw DbError(ErrorCode::ReadOnly,
+                  QStringLiteral("База данных «%1» доступна только для чтения; программа не "
+                                 "может работать с ней.")
+                      .arg(QDir::toNativeSeparators(file)));
   session->configure();
   session->refreshTables();
   return session;
@@ -120,16 +131,22 @@ std::unique_ptr<Session> Session::createNew(const QString& path) {
                   QStringLiteral("Файл «%1» уже существует; новая база данных не создана, чтобы "
                                  "не затереть его.")
                       .arg(QDir::toNativeSeparators(file)));
+  // The database is built under a temporary name and takes its own only when complete: an
+  // interrupted creation leaves no file that would be refused or could not be replaced.
+  const QString temp =
+      file + QStringLiteral(".creating-") + QString::number(QCoreApplication::applicationPid());
+  removeDatabaseFiles(temp);
   sqlite3* db = nullptr;
   try {
-    db = openHandle(file, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    db = openHandle(temp, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
   } catch (const DbError&) {
+    removeDatabaseFiles(temp);
     throw DbError(ErrorCode::CannotOpen,
                   QStringLiteral("Не удается создать файл базы данных «%1»: папка не существует "
                                  "или недоступна для записи.")
                       .arg(QDir::toNativeSeparators(file)));
   }
-  std::unique_ptr<Session> session(new Session(db, file));
+  std::unique_ptr<Session> session(new Session(db, temp));
   try {
     // A file that is not finished is removed anyway, so its writing needs no waits for the
     // disk; the finished content is made durable once, by the checkpoint below.
@@ -140,13 +157,22 @@ std::unique_ptr<Session> Session::createNew(const QString& path) {
     transaction.commit();
     session->configure();
     session->runInternal("PRAGMA wal_checkpoint(TRUNCATE)");
-    session->refreshTables();
+    session.reset();
   } catch (...) {
     session.reset();
-    removeDatabaseFiles(file);
+    removeDatabaseFiles(temp);
     throw;
   }
-  return session;
+  QFile::remove(temp + QStringLiteral("-wal"));
+  QFile::remove(temp + QStringLiteral("-shm"));
+  if (!QFile::rename(temp, file)) {
+    removeDatabaseFiles(temp);
+    throw DbError(ErrorCode::FileExists,
+                  QStringLiteral("Файл «%1» появился, пока создавалась новая база данных; он не "
+                                 "затерт.")
+                      .arg(QDir::toNativeSeparators(file)));
+  }
+  return open(file);
 }
 
 void Session::configure() {
