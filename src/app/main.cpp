@@ -11,6 +11,7 @@
 #include "shell/frm_main.h"
 #include "shell/frm_splash.h"
 #include "shell/startup.h"
+#include "storage/database_file.h"
 #include "storage/session.h"
 
 namespace {
@@ -20,6 +21,7 @@ void printUsage() {
       "Использование:\n"
       "  balvix [--db ФАЙЛ]                          запуск программы (по умолчанию basa.mdb рядом с программой)\n"
       "  balvix --new-database ФАЙЛ                  создать новую базу данных\n"
+      "  balvix --backup БАЗА ФАЙЛ                   записать резервную копию базы в файл\n"
       "  balvix --run МОДУЛЬ [--db ФАЙЛ] [--call ПРОЦЕДУРА]  выполнить модуль без окон\n",
       stdout);
 }
@@ -37,6 +39,18 @@ int createDatabase(const QString& path) {
     return 1;
   }
   std::printf("Создана база данных %s\n", path.toUtf8().constData());
+  return 0;
+}
+
+int backupCommand(const QString& database, const QString& file) {
+  try {
+    balvix::storage::backupDatabaseFile(database, file);
+  } catch (const balvix::storage::DbError& e) {
+    std::fprintf(stderr, "balvix: %s\n", e.description().toUtf8().constData());
+    return 1;
+  }
+  std::printf("Резервная копия базы данных %s записана в %s\n", database.toUtf8().constData(),
+              file.toUtf8().constData());
   return 0;
 }
 
@@ -87,6 +101,15 @@ int main(int argc, char** argv) {
       return 1;
     }
     return createDatabase(path);
+  }
+  if (args.contains(QStringLiteral("--backup"))) {
+    QCoreApplication app(argc, argv);
+    const qsizetype i = args.indexOf(QStringLiteral("--backup"));
+    if (i + 2 >= args.size()) {
+      printUsage();
+      return 1;
+    }
+    return backupCommand(args.at(i + 1), args.at(i + 2));
   }
   if (args.contains(QStringLiteral("--run"))) {
     QCoreApplication app(argc, argv);

@@ -1,5 +1,7 @@
 #include "shell/frm_main.h"
 
+#include "shell/database_service.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -23,6 +25,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "shell/database_service.h"
 #include "shell/external_tools.h"
 #include "shell/frm_splash.h"
 #include "shell/message_box.h"
@@ -124,6 +127,7 @@ void frmMain::createMenus() {
   QAction* calendar = addItem(services, QStringLiteral("Календарь"), QStringLiteral("mnuCalendar"));
   services->addSeparator()->setObjectName(QStringLiteral("ss"));
   QAction* settingsAction = addItem(services, QStringLiteral("Настройка программы..."), QStringLiteral("mnuSettings"));
+  (new DatabaseService(m_state, this))->addTo(services);
 
   QMenu* windows = menuBar()->addMenu(QStringLiteral("&Окна"));
   windows->setObjectName(QStringLiteral("mnuWindow"));

@@ -12,11 +12,27 @@
 
 #include "shell/frm_splash.h"
 #include "shell/message_box.h"
+#include "storage/database_file.h"
 
 namespace balvix::shell {
 
 QString defaultDatabasePath() {
   return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("basa.mdb"));
+}
+
+void checkDatabaseAtStartup(storage::Session& db) {
+  // The check counts as part of opening: the splash keeps saying so meanwhile.
+  storage::IntegrityReport report;
+  try {
+    report = storage::checkIntegrity(db, false, kStartupCheckMs, [](qint64, qint64) {
+      QCoreApplication::processEvents();
+      return true;
+    });
+  } catch (const storage::DbError&) {
+    // A check that cannot run finds no damage; the work itself will report what fails.
+    return;
+  }
+  if (report.damaged()) reportStartupWarning(report.description(db.path()));
 }
 
 std::unique_ptr<storage::Session> openDatabaseAtStartup(frmSplash* splash, const QString& path,
@@ -34,6 +50,7 @@ std::unique_ptr<storage::Session> openDatabaseAtStartup(frmSplash* splash, const
                    .arg(QDir::toNativeSeparators(path), e.description());
     return nullptr;
   }
+  checkDatabaseAtStartup(*db);
   QCoreApplication::processEvents();
   // The splash stays up a second; events keep being served meanwhile.
   if (splash) {
@@ -44,14 +61,25 @@ std::unique_ptr<storage::Session> openDatabaseAtStartup(frmSplash* splash, const
   return db;
 }
 
-void reportStartupFailure(const QString& message) {
+namespace {
+
+void reportAtStartup(const QString& message, MsgIcon icon) {
   std::fprintf(stderr, "balvix: %s\n", message.toUtf8().constData());
   std::fflush(stderr);
   const QString platform = QGuiApplication::platformName();
   const bool hasDisplay = qobject_cast<QApplication*>(QCoreApplication::instance()) &&
                           platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
-  if (hasDisplay || MessageBoxes::hasResponder())
-    MessageBoxes::show(message, MsgButtons::Ok, QString(), MsgIcon::Critical);
+  if (hasDisplay || MessageBoxes::hasResponder()) MessageBoxes::show(message, MsgButtons::Ok, QString(), icon);
+}
+
+}  // namespace
+
+void reportStartupFailure(const QString& message) {
+  reportAtStartup(message, MsgIcon::Critical);
+}
+
+void reportStartupWarning(const QString& message) {
+  reportAtStartup(message, MsgIcon::Warning);
 }
 
 void installRussianTranslations() {

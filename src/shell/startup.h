@@ -18,9 +18,19 @@ QString defaultDatabasePath();
 std::unique_ptr<storage::Session> openDatabaseAtStartup(frmSplash* splash, const QString& path,
                                                         QString* error);
 
+// How long start-up looks for damaged pages. A larger file is checked as far as that
+// time allows, the rest is left to "Сервис → Проверка базы данных…".
+constexpr int kStartupCheckMs = 3000;
+
+// Looks for damage in the database just opened (within kStartupCheckMs) and reports
+// damage as a warning: the program still starts, so that a copy can be restored.
+void checkDatabaseAtStartup(storage::Session& db);
+
 // A start-up failure: always a line on stderr, and a message box when there is a
 // display to show it on.
 void reportStartupFailure(const QString& message);
+// The same for a problem that does not stop start-up.
+void reportStartupWarning(const QString& message);
 
 // Loads Qt's own Russian translations, so standard buttons read «Да», «Нет», «Отмена».
 void installRussianTranslations();

@@ -154,10 +154,10 @@ IntegrityReport boundedCheck(sqlite3* reader, const QString& file, bool thorough
 void copyPages(sqlite3* from, sqlite3* to, const QString& toFile, const WorkProgress& progress) {
   sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
   if (!backup) throw engineError(to, sqlite3_errcode(to), toFile);
-  int rc;
+  int rc = SQLITE_OK;
   int waits = 0;
-  bool cancelled = false;
-  for (;;) {
+  bool cancelled = progress && !progress(0, 0);
+  while (!cancelled) {
     rc = sqlite3_backup_step(backup, progress ? kPagesPerStep : -1);
     const int primary = rc & 0xff;
     if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
@@ -170,10 +170,8 @@ void copyPages(sqlite3* from, sqlite3* to, const QString& toFile, const WorkProg
     }
     if (progress) {
       const qint64 total = sqlite3_backup_pagecount(backup);
-      if (!progress(total - sqlite3_backup_remaining(backup), total)) {
-        cancelled = true;
-        break;
-      }
+      // Once everything is copied there is nothing left to stop.
+      cancelled = !progress(total - sqlite3_backup_remaining(backup), total) && rc != SQLITE_DONE;
     }
     if (rc == SQLITE_DONE) break;
   }

@@ -55,3 +55,26 @@ TEST(Startup, NewDatabaseCommandCreatesAFileThatRefusesToBeOverwritten) {
   EXPECT_TRUE(QFile::exists(path));
   EXPECT_NE(runProgram({QStringLiteral("--new-database"), path}).exitCode, 0);
 }
+
+TEST(Startup, BackupCommandWritesACopyAndRefusesWhatIsNotADatabase) {
+  QTemporaryDir dir;
+  const QString db = dir.filePath(QStringLiteral("basa.mdb"));
+  const QString copy = dir.filePath(QStringLiteral("копия basa.mdb"));
+  ASSERT_EQ(runProgram({QStringLiteral("--new-database"), db}).exitCode, 0);
+  EXPECT_EQ(runProgram({QStringLiteral("--backup"), db, copy}).exitCode, 0);
+  QFile file(copy);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(file.read(16).startsWith("SQLite format 3"));
+  file.close();
+
+  const QString text = dir.filePath(QStringLiteral("текст.mdb"));
+  QFile t(text);
+  ASSERT_TRUE(t.open(QIODevice::WriteOnly));
+  t.write("не база");
+  t.close();
+  const Outcome refused = runProgram({QStringLiteral("--backup"), text, dir.filePath(QStringLiteral("2.mdb"))});
+  EXPECT_NE(refused.exitCode, 0);
+  EXPECT_TRUE(refused.err.contains(QStringLiteral("текст.mdb"))) << refused.err.toStdString();
+  EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("2.mdb"))));
+  EXPECT_NE(runProgram({QStringLiteral("--backup"), db}).exitCode, 0);
+}

@@ -1,0 +1,166 @@
+#include "shell/database_service.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMenu>
+#include <QProgressDialog>
+
+#include "shell/app_state.h"
+#include "shell/frm_main.h"
+#include "shell/message_box.h"
+#include "storage/database_file.h"
+
+namespace balvix::shell {
+
+namespace {
+
+const QString kFilter = QStringLiteral("Базы данных (*.mdb);;Все файлы (*)");
+
+QString display(const QString& file) {
+  return QDir::toNativeSeparators(file);
+}
+
+// A window-modal progress dialog that appears only when the work takes longer than about
+// 300 ms, and serves the window's events between steps of the work.
+class Progress {
+ public:
+  Progress(QWidget* window, const QString& label, bool cancellable)
+      : m_dialog(label, cancellable ? QStringLiteral("Отмена") : QString(), 0, 0, window) {
+    m_dialog.setWindowTitle(QStringLiteral("Сервис"));
+    m_dialog.setWindowModality(Qt::WindowModal);
+    m_dialog.setMinimumDuration(300);
+    m_dialog.setAutoClose(false);
+    m_dialog.setAutoReset(false);
+    if (!cancellable) m_dialog.setCancelButton(nullptr);
+  }
+
+  storage::WorkProgress callback() {
+    return [this](qint64 done, qint64 total) {
+      if (total > 0) {
+        // The dialog counts in int: the page counts are scaled to thousandths.
+        m_dialog.setMaximum(1000);
+        m_dialog.setValue(static_cast<int>(done * 1000 / total));
+      }
+      QApplication::processEvents();
+      return !m_dialog.wasCanceled();
+    };
+  }
+
+ private:
+  QProgressDialog m_dialog;
+};
+
+}  // namespace
+
+DatabaseService::DatabaseService(AppState& state, QWidget* window)
+    : QObject(window), m_state(state), m_window(window) {}
+
+void DatabaseService::addTo(QMenu* menu) {
+  menu->addSeparator()->setObjectName(QStringLiteral("sepDatabase"));
+  auto add = [&](const QString& caption, const QString& name, void (DatabaseService::*slot)()) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, slot);
+  };
+  add(QStringLiteral("Проверка базы данных…"), QStringLiteral("mnuCheckDatabase"),
+      &DatabaseService::checkDatabase);
+  add(QStringLiteral("Резервная копия…"), QStringLiteral("mnuBackup"), &DatabaseService::backup);
+  add(QStringLiteral("Восстановить из копии…"), QStringLiteral("mnuRestore"),
+      &DatabaseService::restore);
+}
+
+void DatabaseService::checkDatabase() {
+  if (!m_state.db) return;
+  const QString file = m_state.db->path();
+  storage::IntegrityReport report;
+  try {
+    Progress progress(m_window, QStringLiteral("Проверка базы данных..."), true);
+    report = storage::checkIntegrity(*m_state.db, true, 0, progress.callback());
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(e.description(), MsgButtons::Ok, QString(), MsgIcon::Critical);
+    return;
+  }
+  if (!report.complete)
+    MessageBoxes::show(QStringLiteral("Проверка базы данных прервана."));
+  else if (report.damaged())
+    MessageBoxes::show(report.description(file), MsgButtons::Ok, QString(), MsgIcon::Critical);
+  else
+    MessageBoxes::show(
+        QStringLiteral("Проверка базы данных «%1» закончена: повреждений не найдено.")
+            .arg(display(file)),
+        MsgButtons::Ok, QString(), MsgIcon::Information);
+}
+
+void DatabaseService::backup() {
+  if (!m_state.db) return;
+  const QFileInfo db(m_state.db->path());
+  const QString proposed = db.dir().filePath(
+      db.completeBaseName() + QLatin1Char(' ') +
+      QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH-mm")) +
+      QStringLiteral(".mdb"));
+  const QString file =
+      QFileDialog::getSaveFileName(m_window, QStringLiteral("Резервная копия"), proposed, kFilter);
+  if (!file.isEmpty()) backupTo(file);
+}
+
+bool DatabaseService::backupTo(const QString& file) {
+  if (!m_state.db) return false;
+  try {
+    Progress progress(m_window, QStringLiteral("Резервное копирование базы данных..."), true);
+    storage::backupDatabase(*m_state.db, file, progress.callback());
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(e.description(), MsgButtons::Ok, QString(), MsgIcon::Critical);
+    return false;
+  }
+  MessageBoxes::show(
+      QStringLiteral("Резервная копия базы данных записана в файл «%1».").arg(display(file)),
+      MsgButtons::Ok, QString(), MsgIcon::Information);
+  return true;
+}
+
+void DatabaseService::restore() {
+  if (!m_state.db) return;
+  const QString file = QFileDialog::getOpenFileName(
+      m_window, QStringLiteral("Восстановить из копии"), QFileInfo(m_state.db->path()).path(),
+      kFilter);
+  if (!file.isEmpty()) restoreFrom(file);
+}
+
+bool DatabaseService::restoreFrom(const QString& file) {
+  if (!m_state.db) return false;
+  const QString aside = storage::asideFileName(m_state.db->path(), QDateTime::currentDateTime());
+  if (MessageBoxes::show(QStringLiteral("Содержимое базы данных будет заменено копией «%1». "
+                                        "Нынешнее содержимое сохранится в файле «%2», открытые "
+                                        "окна будут закрыты.\nПродолжить?")
+                             .arg(display(file), display(aside)),
+                         MsgButtons::YesNo, QString(), MsgIcon::Question) != MsgAnswer::Yes)
+    return false;
+  m_state.sharedRecordset.close();
+  try {
+    Progress progress(m_window, QStringLiteral("Восстановление базы данных..."), false);
+    storage::restoreDatabase(*m_state.db, file, aside, progress.callback());
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(e.description(), MsgButtons::Ok, QString(), MsgIcon::Critical);
+    return false;
+  }
+  reopen();
+  MessageBoxes::show(QStringLiteral("База данных восстановлена из копии «%1». Прежнее содержимое "
+                                    "сохранено в файле «%2».")
+                         .arg(display(file), display(aside)),
+                     MsgButtons::Ok, QString(), MsgIcon::Information);
+  return true;
+}
+
+void DatabaseService::reopen() {
+  frmMain* main = m_state.mainWindow;
+  if (!main) return;
+  main->mdiArea()->closeAllSubWindows();
+  main->BuildMenus();
+  main->BuildConfigTree();
+}
+
+}  // namespace balvix::shell

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QMenu;
+class QWidget;
+
+namespace balvix::shell {
+
+struct AppState;
+
+// The "Сервис" commands that look after the database file: the check for damage, the
+// backup copy taken while the program runs, and the restore from such a copy. Every
+// outcome is told through the message facade.
+class DatabaseService : public QObject {
+  Q_OBJECT
+
+ public:
+  DatabaseService(AppState& state, QWidget* window);
+
+  // Adds the commands, after a separator, to the menu.
+  void addTo(QMenu* menu);
+
+  // "Проверка базы данных…": a full check, with progress and a way to stop it.
+  void checkDatabase();
+  // "Резервная копия…" and "Восстановить из копии…": ask for the file, then go on below.
+  void backup();
+  void restore();
+  // The work of the two commands once the file is known; true when it was done.
+  bool backupTo(const QString& file);
+  bool restoreFrom(const QString& file);
+
+ private:
+  // Closes the windows that show the old content and rebuilds what lists the objects.
+  void reopen();
+
+  AppState& m_state;
+  QWidget* m_window;
+};
+
+}  // namespace balvix::shell
