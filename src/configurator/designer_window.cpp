@@ -36,7 +36,20 @@ bool DesignerWindow::save() {
 
   m_saving = true;
   try {
+    storage::Transaction transaction(*m_state.db);
+    if (m_existing) {
+      const QString changes =
+          tableChanges(m_tablesAtOpen, objectTables(*m_state.db, m_type, m_name));
+      if (!changes.isEmpty())
+        throw storage::DbError(
+            storage::ErrorCode::Other,
+            QStringLiteral("%1 «%2» изменен после того, как конструктор был открыт (вероятно, "
+                           "в другой копии программы): %3. Сохранение отменено, чтобы эти "
+                           "изменения не пропали. Закройте конструктор и откройте его снова.")
+                .arg(m_type, m_name, changes));
+    }
     write(name);
+    transaction.commit();
   } catch (const storage::DbError& e) {
     m_saving = false;
     shell::MessageBoxes::show(e.description());
@@ -47,6 +60,7 @@ bool DesignerWindow::save() {
   // and its name (the suffix of its tables) is fixed like that of any existing object.
   m_existing = true;
   m_name = name;
+  m_tablesAtOpen = objectTables(*m_state.db, m_type, m_name);
   m_text1->setEnabled(false);
   afterSave();
   return true;
@@ -63,6 +77,14 @@ void DesignerWindow::captureObject() {
   setWindowTitle(m_state.currentObjectType + QStringLiteral(": ") + m_name);
   m_text1->setEnabled(!m_existing);
   m_text1->setText(m_name);
+  m_tablesAtOpen.clear();
+  if (m_existing && m_state.db) {
+    try {
+      m_tablesAtOpen = objectTables(*m_state.db, m_type, m_name);
+    } catch (const storage::DbError&) {
+      // Unreadable now: the designer's own load reports it.
+    }
+  }
 }
 
 void DesignerWindow::requireRowUpdated(const QString& message) const {

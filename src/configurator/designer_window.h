@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "configurator/configurator_window.h"
+#include "configurator/table_rebuild.h"
 
 class QGroupBox;
 class QLineEdit;
@@ -71,6 +72,9 @@ class DesignerWindow : public ConfiguratorWindow {
   QLineEdit* m_text1 = nullptr;  // the object's name, created by each designer
   bool m_existing = false;
   QString m_name;  // the name the form_items row is stored under
+  // The object's tables as this designer read them: a save over tables changed since
+  // (by another copy of the program) would lose those changes, and is refused.
+  TableColumns m_tablesAtOpen;
 
  private:
   bool m_saving = false;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <map>
 #include <memory>
 
 #include "storage/session.h"
@@ -39,6 +40,15 @@ QString requisiteNamesProblem(const QStringList& names, const QStringList& syste
 
 // The requisite column list of a CREATE TABLE: every name followed by " TEXT(50),".
 QString requisiteColumns(const QStringList& names);
+
+// The columns of the generated tables of one object (items_ and table_ with its type and
+// name), as read at one moment; a table that does not exist has no entry.
+using TableColumns = std::map<QString, QStringList>;
+TableColumns objectTables(storage::Session& db, const QString& type, const QString& name);
+
+// What changed between two readings of an object's tables, in Russian ("в таблице «…»
+// добавлена колонка «Цвет»"); empty when nothing did.
+QString tableChanges(const TableColumns& before, const TableColumns& now);
 
 // True when a configuration object of this type already has a form_items row with this
 // name (letter case ignored, as for the table names derived from it).

@@ -1,0 +1,107 @@
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include "configurator/catalog_designer.h"
+#include "configurator/requisite_editor.h"
+#include "configurator/table_rebuild.h"
+#include "fixture.h"
+#include "shell/window_provider.h"
+
+namespace balvix::configurator::testing {
+namespace {
+
+using shell::MsgAnswer;
+
+// A second copy of the program on the same database file: its own session, shared state
+// and designers.
+struct SecondInstance {
+  explicit SecondInstance(const QString& file) : db(storage::Session::open(file)) {
+    state.db = db.get();
+    designers = std::make_unique<DesignerSet>(state, nullptr);
+    state.windows = designers.get();
+  }
+  std::unique_ptr<storage::Session> db;
+  shell::AppState state;
+  std::unique_ptr<DesignerSet> designers;
+};
+
+class ConcurrentDesignersTest : public ConfiguratorTest {
+ protected:
+  frmSprFrm* open(shell::WindowProvider& windows, shell::AppState& s, const QString& name) {
+    s.currentObjectType = QStringLiteral("Справочник");
+    s.currentObjectName = name;
+    auto* d = qobject_cast<frmSprFrm*>(windows.sharedWindow(QStringLiteral("frmSprFrm")));
+    d->show();
+    return d;
+  }
+  void addRequisite(shell::WindowProvider& windows, frmSprFrm* d, const QString& name) {
+    child(d, "Command5")->click();
+    auto* editor = qobject_cast<frmItem*>(windows.sharedWindow(QStringLiteral("frmItem")));
+    child<QLineEdit>(editor, "Text1")->setText(name);
+    child<QComboBox>(editor, "Combo1")->setCurrentText(QStringLiteral("Текст"));
+    child(editor, "Command2")->click();
+  }
+};
+
+TEST_F(ConcurrentDesignersTest, ASaveOverATableChangedByAnotherCopyIsRefusedAndLosesNothing) {
+  frmSprFrm* first = open(designers(), state, QStringLiteral("Новый"));
+  child<QLineEdit>(first, "Text1")->setText(QStringLiteral("Товары"));
+  child<QLineEdit>(first, "Text2")->setText(QStringLiteral("Товары"));
+  messages.reply(MsgAnswer::No);
+  ASSERT_TRUE(first->save());
+  first->close();
+
+  SecondInstance other(dbPath());
+  // Both copies open the catalog's designer.
+  first = open(designers(), state, QStringLiteral("Товары"));
+  frmSprFrm* second = open(*other.designers, other.state, QStringLiteral("Товары"));
+
+  // The first adds "Цвет", saves, and fills it in.
+  addRequisite(designers(), first, QStringLiteral("Цвет"));
+  messages.reply(MsgAnswer::No);
+  ASSERT_TRUE(first->save());
+  db().execute(QStringLiteral("INSERT INTO items_Справочник_Товары VALUES ('Стол','красный')"));
+
+  // The second, unaware, adds "Цена": its save would drop "Цвет" and its data.
+  addRequisite(*other.designers, second, QStringLiteral("Цена"));
+  messages.clear();
+  EXPECT_FALSE(second->save());
+  ASSERT_EQ(messages.texts().size(), 1);
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("«Цвет»"))) << messages.last().toStdString();
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("Сохранение отменено")));
+  EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")),
+            (QStringList{"Наименование", "Цвет"}));
+  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT Цвет FROM items_Справочник_Товары"))
+                .text(0),
+            QStringLiteral("красный"));
+
+  // Opened anew, the second copy sees the change and may save on top of it.
+  second->close();
+  second = open(*other.designers, other.state, QStringLiteral("Товары"));
+  addRequisite(*other.designers, second, QStringLiteral("Цена"));
+  messages.reply(MsgAnswer::No);
+  EXPECT_TRUE(second->save());
+  EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")),
+            (QStringList{"Наименование", "Цвет", "Цена"}));
+  // A designer that saved may save again: what it wrote is what it knows.
+  messages.reply(MsgAnswer::No);
+  EXPECT_TRUE(second->save());
+  second->close();
+  first->close();
+}
+
+TEST(TableChanges, NameWhatChanged) {
+  const TableColumns before{{"items_Д_А", {"Наименование", "Цена"}}, {"table_Д_А", {"Товар"}}};
+  EXPECT_EQ(tableChanges(before, before), QString());
+  EXPECT_EQ(tableChanges(before, {{"items_Д_А", {"наименование", "Цена"}}, {"table_Д_А", {"Товар"}}}),
+            QStringLiteral("колонки таблицы «items_Д_А» переименованы или переставлены"));
+  EXPECT_EQ(tableChanges(before, {{"items_Д_А", {"Наименование", "Вес"}}}),
+            QStringLiteral("в таблицу «items_Д_А» добавлены колонки «Вес»; из таблицы «items_Д_А» "
+                           "удалены колонки «Цена»; таблица «table_Д_А» удалена"));
+  EXPECT_EQ(tableChanges({}, {{"items_Д_Б", {"Наименование"}}}),
+            QStringLiteral("создана таблица «items_Д_Б»"));
+}
+
+}  // namespace
+}  // namespace balvix::configurator::testing
