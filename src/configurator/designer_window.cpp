@@ -52,10 +52,12 @@ bool DesignerWindow::save() {
     transaction.commit();
   } catch (const storage::DbError& e) {
     m_saving = false;
+    takeRebuildNotices(this);
     shell::MessageBoxes::show(e.description());
     return false;
   }
   m_saving = false;
+  for (const QString& notice : takeRebuildNotices(this)) shell::MessageBoxes::show(notice);
   // From now on the object exists: a second save updates its row instead of adding one,
   // and its name (the suffix of its tables) is fixed like that of any existing object.
   m_existing = true;

@@ -35,6 +35,21 @@ void DialogRebuildProgress::finish() {
   m_dialog.reset();
 }
 
+namespace {
+const char* const kNotices = "balvixRebuildNotices";
+}
+
+void DialogRebuildProgress::notice(const QString& text) {
+  if (!m_window) return;
+  m_window->setProperty(kNotices, m_window->property(kNotices).toStringList() << text);
+}
+
+QStringList takeRebuildNotices(QWidget* window) {
+  const QStringList notices = window->property(kNotices).toStringList();
+  window->setProperty(kNotices, QVariant());
+  return notices;
+}
+
 QString requisiteNamesProblem(const QStringList& names, const QStringList& systemColumns) {
   for (qsizetype i = 0; i < names.size(); ++i) {
     const QString& name = names.at(i);

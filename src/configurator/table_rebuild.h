@@ -27,11 +27,17 @@ class DialogRebuildProgress : public RebuildProgress {
   void start(const QString& table, qint64 totalRows) override;
   void advance(qint64 copiedRows) override;
   void finish() override;
+  // Kept with the window until the save that caused it is over (takeRebuildNotices).
+  void notice(const QString& text) override;
 
  private:
   QWidget* m_window;
   std::unique_ptr<QProgressDialog> m_dialog;
 };
+
+// The notices of the rebuilds a window's save ran (what could not be carried over), taken
+// once the save is over, so that no message waits on the user inside the transaction.
+QStringList takeRebuildNotices(QWidget* window);
 
 // Why a list of requisite names cannot become the columns of a table (empty when it
 // can): names that are not identifiers, the reserved name "Новый", a name given twice

@@ -430,6 +430,9 @@ RebuildResult rebuildTable(Session& db, const QString& table, const QString& cre
 
   db.refreshTables();
   transaction.commit();
+  const QString loss = result.lossSummary();
+  if (progress && !loss.isEmpty())
+    progress->notice(QStringLiteral("Таблица «%1»: %2").arg(created, loss));
   return result;
 }
 

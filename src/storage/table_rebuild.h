@@ -15,6 +15,8 @@ class RebuildProgress {
   virtual void start(const QString& table, qint64 totalRows) = 0;
   virtual void advance(qint64 copiedRows) = 0;
   virtual void finish() = 0;
+  // What the rebuild could not carry over (RebuildResult::lossSummary), told once at its end.
+  virtual void notice(const QString& text) { (void)text; }
 };
 
 struct RebuildResult {

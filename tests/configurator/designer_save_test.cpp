@@ -91,6 +91,37 @@ TEST_F(ConcurrentDesignersTest, ASaveOverATableChangedByAnotherCopyIsRefusedAndL
   first->close();
 }
 
+TEST_F(ConcurrentDesignersTest, ARequisiteRemovedTakesItsIndexAlongAndTheUserIsTold) {
+  frmSprFrm* d = open(designers(), state, QStringLiteral("Новый"));
+  child<QLineEdit>(d, "Text1")->setText(QStringLiteral("Товары"));
+  child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Товары"));
+  addRequisite(designers(), d, QStringLiteral("Артикул"));
+  messages.reply(MsgAnswer::No);
+  ASSERT_TRUE(d->save());
+  d->close();
+  db().execute(QStringLiteral("CREATE INDEX по_артикулу ON items_Справочник_Товары(Артикул)"));
+  db().execute(QStringLiteral("CREATE INDEX по_имени ON items_Справочник_Товары(Наименование)"));
+
+  d = open(designers(), state, QStringLiteral("Товары"));
+  auto* list = child<QListWidget>(d, "List1");
+  list->setCurrentRow(1);
+  messages.reply(MsgAnswer::Yes);  // delete the row
+  child(d, "Command3")->click();
+  messages.clear();
+  messages.reply(MsgAnswer::No);  // keep the designer open
+  ASSERT_TRUE(d->save());
+  ASSERT_EQ(messages.texts().size(), 2);
+  EXPECT_TRUE(messages.texts().at(0).contains(QStringLiteral("по_артикулу")))
+      << messages.texts().at(0).toStdString();
+  EXPECT_FALSE(messages.texts().at(0).contains(QStringLiteral("по_имени")));
+  EXPECT_EQ(messages.texts().at(1), QStringLiteral("Закрыть форму?"));
+  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' "
+                                              "AND tbl_name='items_Справочник_Товары'"))
+                .text(0),
+            QStringLiteral("по_имени"));
+  d->close();
+}
+
 TEST(TableChanges, NameWhatChanged) {
   const TableColumns before{{"items_Д_А", {"Наименование", "Цена"}}, {"table_Д_А", {"Товар"}}};
   EXPECT_EQ(tableChanges(before, before), QString());
