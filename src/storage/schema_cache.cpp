@@ -46,12 +46,6 @@ int SchemaCache::schemaVersion() {
   return version;
 }
 
-bool SchemaCache::checkCurrent() {
-  if (!m_loaded || schemaVersion() == m_version) return false;
-  invalidate();
-  return true;
-}
-
 int SchemaCache::foldId(const QString& folded) {
   const auto it = m_foldIds.constFind(folded);
   if (it != m_foldIds.constEnd()) return it.value();
@@ -62,7 +56,6 @@ int SchemaCache::foldId(const QString& folded) {
 
 void SchemaCache::load() {
   invalidate();
-  m_version = schemaVersion();
   sqlite3_stmt* list = nullptr;
   sqlite3_stmt* info = nullptr;
   sqlite3_prepare_v2(m_db,
@@ -128,14 +121,12 @@ const std::string* SchemaCache::anyColumn(int fold) const {
 }
 
 QString SchemaCache::tableName(const QString& name) {
-  checkCurrent();
   ensureLoaded();
   const auto it = m_tableByFold.find(m_foldIds.value(foldName(name), -1));
   return it == m_tableByFold.end() ? QString() : m_tables[static_cast<std::size_t>(it->second)].name;
 }
 
 QStringList SchemaCache::columns(const QString& table) {
-  checkCurrent();
   ensureLoaded();
   const QByteArray utf8 = table.toUtf8();
   const WordInfo& word = info(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));

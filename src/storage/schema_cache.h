@@ -23,7 +23,7 @@ enum class StatementKind {
 
 // The tables and columns of the database with their stored spelling, each name also known by
 // a number for its folded form (letter case ignored for every alphabet). Loaded on first use,
-// dropped whenever the schema may have changed, also by another program.
+// dropped whenever the schema may have changed.
 class SchemaCache {
  public:
   struct Column {
@@ -49,10 +49,8 @@ class SchemaCache {
   SchemaCache(const SchemaCache&) = delete;
   SchemaCache& operator=(const SchemaCache&) = delete;
 
+  // The session drops the cache whenever the schema version moves, also by another program.
   void invalidate();
-  // Drops the cache when the database reports a schema other than the one loaded (another
-  // connection or program changed it); true when it did.
-  bool checkCurrent();
   // The schema version the engine reports now.
   int schemaVersion();
 
@@ -85,7 +83,6 @@ class SchemaCache {
   sqlite3* m_db;
   sqlite3_stmt* m_versionStatement = nullptr;
   bool m_loaded = false;
-  int m_version = -1;
   std::vector<Table> m_tables;
   QHash<QString, int> m_foldIds;
   std::unordered_map<int, int> m_tableByFold;

@@ -185,7 +185,7 @@ void Session::noticeOtherChanges() {
   const bool inEngineTransaction = !sqlite3_get_autocommit(m_db);
   if (inEngineTransaction && m_schemaChecked) return;
   m_schemaChecked = inEngineTransaction;
-  if (m_schema->checkCurrent()) refreshTables();
+  if (m_schema->schemaVersion() != m_tablesVersion) refreshTables();
 }
 
 Session::Prepared Session::prepare(const QString& sql, bool reusable) {
@@ -353,6 +353,7 @@ void Session::rollback() {
 
 void Session::refreshTables() {
   invalidateSchema();
+  m_tablesVersion = m_schema->schemaVersion();
   m_tables.clear();
   sqlite3_stmt* stmt = nullptr;
   const int rc = sqlite3_prepare_v2(m_db, "SELECT name FROM sqlite_master WHERE type='table'", -1,
@@ -370,14 +371,17 @@ void Session::refreshTables() {
 }
 
 bool Session::tableExists(const QString& name) {
+  noticeOtherChanges();
   return !m_schema->tableName(name).isEmpty();
 }
 
 QStringList Session::columns(const QString& table) {
+  noticeOtherChanges();
   return m_schema->columns(table);
 }
 
 QString Session::resolveIdentifiers(const QString& sql) {
+  noticeOtherChanges();
   const QByteArray utf8 = sql.toUtf8();
   StatementKind kind = StatementKind::Data;
   std::string out;

@@ -158,6 +158,7 @@ class Session {
   std::vector<TableDef> m_tables;
   std::unique_ptr<SchemaCache> m_schema;
   int m_transactionDepth = 0;
+  int m_tablesVersion = -1;      // schema version the table list and the cache were read at
   bool m_schemaChecked = false;  // the schema version was checked in the engine's transaction
   std::unique_ptr<StatementCache> m_statements;
   std::string m_resolvedText;  // reused buffer of the statement being prepared
