@@ -3,86 +3,97 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
-
-#include "storage/sql_scanner.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace balvix::storage {
 
+class StatementResolver;
+
 enum class StatementKind {
   Data,        // queries and data changes
   Definition,  // CREATE, DROP, ALTER: the schema changes
 };
 
-// The tables and columns of the database with their stored spelling, and the resolution of
-// the identifiers of a statement to that spelling. Loaded on first use, dropped whenever
-// the schema may have changed.
+// The tables and columns of the database with their stored spelling, each name also known by
+// a number for its folded form (letter case ignored for every alphabet). Loaded on first use,
+// dropped whenever the schema may have changed.
 class SchemaCache {
  public:
+  struct Column {
+    int fold = -1;
+    std::string spelling;
+  };
+  struct Table {
+    QString name;
+    std::string spelling;
+    int fold = -1;
+    QStringList columnNames;
+    std::vector<Column> columns;
+  };
+  // What a spelling met in a statement stands for; kept per spelling.
+  struct WordInfo {
+    int fold = -1;
+    int table = -1;        // the table of that name, -1 when none
+    bool keyword = false;  // the spelling is a keyword of the query language
+  };
+
   explicit SchemaCache(sqlite3* db);
   ~SchemaCache();
   SchemaCache(const SchemaCache&) = delete;
   SchemaCache& operator=(const SchemaCache&) = delete;
 
+  // The session drops the cache whenever the schema version moves, also by another program.
   void invalidate();
-  // Drops the cache when the database reports a schema other than the one loaded.
-  void checkCurrent();
+  // The schema version the engine reports now.
+  int schemaVersion();
 
   // Stored name of a table or view (letter case ignored); empty when there is none.
   QString tableName(const QString& name);
   QStringList columns(const QString& table);
 
   // Writes the statement with its identifiers in stored spelling into `out`; returns false
-  // (and leaves `out` alone) when nothing had to change.
+  // (and leaves `out` alone) when nothing had to change. Throws DbError for a column that
+  // several tables of one query offer in different spellings.
   bool resolve(std::string_view sql, std::string& out, StatementKind& kind);
 
- private:
-  struct ColumnRef {
-    int table = -1;
-    std::string spelling;
-  };
-  struct WordInfo {
-    int table = -1;
-    const std::vector<ColumnRef>* columns = nullptr;
-  };
-  struct TableInfo {
-    QString name;
-    std::string spelling;
-    QStringList columns;
-  };
-  struct Word {
-    SqlWord word;
-    const WordInfo* info = nullptr;
-  };
-  struct TextHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-  };
-  enum class Mode { Everything, TableNameOnly, StatementColumnsOnly };
+  // For the resolver.
+  void ensureLoaded() {
+    if (!m_loaded) load();
+  }
+  const WordInfo& info(std::string_view spelling);
+  const Table& table(int index) const { return m_tables[static_cast<std::size_t>(index)]; }
+  // The stored spelling of a column of one table, the exact spelling preferred; null when the
+  // table has no such column.
+  const std::string* columnOf(int table, int fold, std::string_view written) const;
+  // The spelling of a column of that fold in any table, for statements whose tables are not
+  // known; null when no table has one.
+  const std::string* anyColumn(int fold) const;
 
+ private:
   void load();
-  int schemaVersion();
-  const WordInfo& info(std::string_view word);
-  std::string_view replacement(const Word& w, Mode mode) const;
+  int foldId(const QString& folded);
 
   sqlite3* m_db;
   sqlite3_stmt* m_versionStatement = nullptr;
   bool m_loaded = false;
-  int m_version = -1;
-  std::vector<TableInfo> m_tables;
-  QHash<QString, int> m_tableByFold;
-  QHash<QString, std::vector<ColumnRef>> m_columnsByFold;
-  // Resolution of each identifier spelling met so far; node-based, so the pointers held in
-  // m_words stay valid while it grows.
+  std::vector<Table> m_tables;
+  QHash<QString, int> m_foldIds;
+  std::unordered_map<int, int> m_tableByFold;
+  std::unordered_map<int, const std::string*> m_anyColumn;
+  struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  // Node-based, so references handed out stay valid while it grows.
   std::unordered_map<std::string, WordInfo, TextHash, std::equal_to<>> m_wordInfo;
-  std::vector<Word> m_words;
-  std::vector<int> m_statementTables;
+  std::unique_ptr<StatementResolver> m_resolver;
 };
 
 }  // namespace balvix::storage

@@ -76,6 +76,10 @@ sqlite3* Session::openHandle(const QString& path, int flags) {
   }
   sqlite3_extended_result_codes(db, 1);
   sqlite3_busy_timeout(db, kDefaultBusyTimeoutMs);
+  // A double-quoted name that names nothing would otherwise be read as a text value, and a
+  // mistyped column compare with its own name instead of failing.
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
   return db;
 }
 
@@ -201,7 +205,17 @@ void Session::invalidateSchema() {
   m_schema->invalidate();
 }
 
+void Session::noticeOtherChanges() {
+  // Inside a transaction the engine reads one snapshot, so one look at its start is enough;
+  // that keeps long runs of statements in a transaction free of the extra read.
+  const bool inEngineTransaction = !sqlite3_get_autocommit(m_db);
+  if (inEngineTransaction && m_schemaChecked) return;
+  m_schemaChecked = inEngineTransaction;
+  if (m_schema->schemaVersion() != m_tablesVersion) refreshTables();
+}
+
 Session::Prepared Session::prepare(const QString& sql, bool reusable) {
+  noticeOtherChanges();
   if (reusable) {
     if (sqlite3_stmt* cached = m_statements->find(sql)) return {cached, true, false};
   }
@@ -226,10 +240,12 @@ Session::Prepared Session::prepare(const QString& sql, bool reusable) {
                                  "выполняется только одна инструкция."));
   }
   const bool definition = kind == StatementKind::Definition;
+  const bool created =
+      definition && text.size() >= 6 && isAsciiWord(text.substr(0, 6), "create");
   if (!reusable || definition || !m_statements->seenBefore(sql))
-    return {statement, false, definition};
+    return {statement, false, definition, created};
   m_statements->insert(sql, statement);
-  return {statement, true, false};
+  return {statement, true, false, false};
 }
 
 void Session::release(const Prepared& prepared) {
@@ -251,7 +267,7 @@ void Session::execute(const QString& sql) {
     throw error;
   }
   release(prepared);
-  if (prepared.definition) afterDefinition();
+  if (prepared.definition) afterDefinition(prepared.created);
 }
 
 Recordset Session::openRecordset(const QString& sql) {
@@ -273,39 +289,58 @@ Recordset Session::openRecordset(const QString& sql) {
     throw error;
   }
   release(prepared);
-  if (prepared.definition) afterDefinition();
+  if (prepared.definition) afterDefinition(prepared.created);
   data.open = true;
   return recordset;
 }
 
-void Session::afterDefinition() {
-  const std::vector<TableDef> before = m_tables;
+Recordset Session::openColumns(const QString& sql) {
+  const Prepared prepared = prepare(sql, true);
+  Recordset recordset;
+  Recordset::Data& data = *recordset.d;
+  data.columns = sqlite3_column_count(prepared.statement);
+  for (int c = 0; c < data.columns; ++c)
+    data.names << QString::fromUtf8(sqlite3_column_name(prepared.statement, c));
+  release(prepared);
+  data.open = true;
+  return recordset;
+}
+
+void Session::afterDefinition(bool created) {
+  std::vector<TableDef> before = std::move(m_tables);
   refreshTables();
+  if (!created) return;
   // The engine tells column names apart by letter case outside the Latin alphabet, the
   // program does not: a new table with "Поле" and "поле" could never be read right.
+  QStringList added;
   for (const TableDef& table : m_tables) {
     const bool isNew = std::none_of(before.begin(), before.end(),
                                     [&](const TableDef& old) { return old.name == table.name; });
-    if (!isNew) continue;
+    if (isNew) added << table.name;
+  }
+  for (const QString& table : std::as_const(added)) {
     QStringList seen;
-    for (const QString& column : columns(table.name)) {
+    for (const QString& column : columns(table)) {
       const QString folded = foldName(column);
       if (!seen.contains(folded)) {
         seen << folded;
         continue;
       }
-      const QByteArray drop = "DROP TABLE \"" + table.name.toUtf8().replace('"', "\"\"") + '"';
+      const QByteArray drop = "DROP TABLE \"" + table.toUtf8().replace('"', "\"\"") + '"';
       sqlite3_exec(m_db, drop.constData(), nullptr, nullptr, nullptr);
       refreshTables();
       throw DbError(ErrorCode::DuplicateField,
                     QStringLiteral("Поле «%1» указано в описании таблицы «%2» более одного раза.")
-                        .arg(column, table.name));
+                        .arg(column, table));
     }
   }
 }
 
 void Session::beginTransaction() {
-  if (m_transactionDepth == 0) runInternal("BEGIN");
+  if (m_transactionDepth == 0) {
+    runInternal("BEGIN");
+    m_schemaChecked = false;
+  }
   ++m_transactionDepth;
 }
 
@@ -344,6 +379,7 @@ void Session::rollback() {
 
 void Session::refreshTables() {
   invalidateSchema();
+  m_tablesVersion = m_schema->schemaVersion();
   m_tables.clear();
   sqlite3_stmt* stmt = nullptr;
   const int rc = sqlite3_prepare_v2(m_db, "SELECT name FROM sqlite_master WHERE type='table'", -1,
@@ -361,14 +397,17 @@ void Session::refreshTables() {
 }
 
 bool Session::tableExists(const QString& name) {
+  noticeOtherChanges();
   return !m_schema->tableName(name).isEmpty();
 }
 
 QStringList Session::columns(const QString& table) {
+  noticeOtherChanges();
   return m_schema->columns(table);
 }
 
 QString Session::resolveIdentifiers(const QString& sql) {
+  noticeOtherChanges();
   const QByteArray utf8 = sql.toUtf8();
   StatementKind kind = StatementKind::Data;
   std::string out;
@@ -376,6 +415,60 @@ QString Session::resolveIdentifiers(const QString& sql) {
                          out, kind))
     return sql;
   return QString::fromStdString(out);
+}
+
+Session::TableVersion Session::tableVersion(const QString& table) {
+  TableVersion version;
+  version.table = table;
+  noticeOtherChanges();
+  const QString stored = m_schema->tableName(table);
+  if (stored.isEmpty()) return version;
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(m_db, "SELECT sql FROM sqlite_master WHERE name=?1", -1, &stmt,
+                         nullptr) != SQLITE_OK)
+    throwError(sqlite3_errcode(m_db), QString());
+  const QByteArray name = stored.toUtf8();
+  sqlite3_bind_text(stmt, 1, name.constData(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+  if (sqlite3_step(stmt) == SQLITE_ROW) {
+    version.exists = true;
+    version.definition = QString::fromUtf8(
+        reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), sqlite3_column_bytes(stmt, 0));
+  }
+  sqlite3_finalize(stmt);
+  version.columns = m_schema->columns(table);
+  return version;
+}
+
+QString Session::tableChangedSince(const TableVersion& before) {
+  const TableVersion now = tableVersion(before.table);
+  if (now.exists == before.exists && now.definition == before.definition) return {};
+  if (!now.exists)
+    return QStringLiteral("таблица «%1» удалена другим пользователем или программой")
+        .arg(before.table);
+  if (!before.exists)
+    return QStringLiteral("таблица «%1» создана другим пользователем или программой")
+        .arg(before.table);
+  QStringList added;
+  QStringList removed;
+  for (const QString& column : now.columns) {
+    if (!std::any_of(before.columns.begin(), before.columns.end(),
+                     [&](const QString& c) { return c == column; }))
+      added << QStringLiteral("«%1»").arg(column);
+  }
+  for (const QString& column : before.columns) {
+    if (!now.columns.contains(column)) removed << QStringLiteral("«%1»").arg(column);
+  }
+  QStringList parts;
+  if (!added.isEmpty())
+    parts << QStringLiteral("добавлены поля %1").arg(added.join(QStringLiteral(", ")));
+  if (!removed.isEmpty())
+    parts << QStringLiteral("удалены поля %1").arg(removed.join(QStringLiteral(", ")));
+  if (parts.isEmpty()) parts << QStringLiteral("изменено описание таблицы");
+  return QStringLiteral("в таблице «%1» %2").arg(before.table, parts.join(QStringLiteral("; ")));
+}
+
+int Session::schemaVersion() {
+  return m_schema->schemaVersion();
 }
 
 int Session::changes() const {

@@ -87,6 +87,9 @@ class Session {
   void execute(const QString& sql);
   // Runs a SELECT and returns all of its rows.
   Recordset openRecordset(const QString& sql);
+  // The columns a SELECT would give, without reading a single row: an open recordset at EOF
+  // with its field names (for a designer that learns a table's columns).
+  Recordset openColumns(const QString& sql);
 
   // Statements that must stand or fall together. Nested calls are counted; only the
   // outermost commit writes. rollback() undoes everything since the outermost begin.
@@ -103,6 +106,21 @@ class Session {
 
   // Column names of a table in column order, stored spelling; empty when no such table.
   QStringList columns(const QString& table);
+
+  // What a table looked like at one moment, to learn later whether it was changed meanwhile,
+  // by this program or another one working on the same file.
+  struct TableVersion {
+    QString table;       // the name asked for
+    bool exists = false;
+    QString definition;  // the engine's stored CREATE text
+    QStringList columns;
+  };
+  TableVersion tableVersion(const QString& table);
+  // Empty when the table is as it was in `before`; otherwise a Russian sentence naming the
+  // change ("в таблице «…» появилось поле «Цвет»", "таблица «…» удалена", …).
+  QString tableChangedSince(const TableVersion& before);
+  // The engine's counter of schema changes of the database, including other programs'.
+  int schemaVersion();
 
   // Rewrites the identifiers of a statement to their stored spelling; exposed for tests.
   QString resolveIdentifiers(const QString& sql);
@@ -121,6 +139,7 @@ class Session {
     sqlite3_stmt* statement = nullptr;
     bool cached = false;
     bool definition = false;
+    bool created = false;  // a CREATE statement
   };
 
   Session(sqlite3* db, QString path);
@@ -131,13 +150,16 @@ class Session {
   Prepared prepare(const QString& sql, bool reusable);
   void release(const Prepared& prepared);
   void runInternal(const char* sql);
-  void afterDefinition();
+  void afterDefinition(bool created);
+  void noticeOtherChanges();
 
   sqlite3* m_db = nullptr;
   QString m_path;
   std::vector<TableDef> m_tables;
   std::unique_ptr<SchemaCache> m_schema;
   int m_transactionDepth = 0;
+  int m_tablesVersion = -1;      // schema version the table list and the cache were read at
+  bool m_schemaChecked = false;  // the schema version was checked in the engine's transaction
   std::unique_ptr<StatementCache> m_statements;
   std::string m_resolvedText;  // reused buffer of the statement being prepared
 };

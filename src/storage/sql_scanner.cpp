@@ -57,20 +57,24 @@ void SqlScanner::skipQuoted(char close, bool doubledEscapes) {
   }
 }
 
-bool SqlScanner::next(SqlWord& word) {
+bool SqlScanner::next(SqlToken& token) {
   const std::size_t n = m_text.size();
   const char* s = m_text.data();
   while (m_pos < n) {
     const unsigned char c = static_cast<unsigned char>(s[m_pos]);
+    const std::size_t begin = m_pos;
+    token.begin = begin;
+    token.punct = 0;
     if (isIdStart(c)) {
-      const std::size_t begin = m_pos++;
+      ++m_pos;
       while (m_pos < n && isIdChar(static_cast<unsigned char>(s[m_pos]))) ++m_pos;
+      token.kind = SqlToken::Word;
       // x'0A1B' is a blob literal, not the identifier x.
-      if (m_pos - begin == 1 && (c == 'x' || c == 'X') && m_pos < n && s[m_pos] == '\'') continue;
-      word.begin = begin;
-      word.length = m_pos - begin;
-      word.afterDot = m_lastPunctuation == '.';
-      m_lastPunctuation = 0;
+      if (m_pos - begin == 1 && (c == 'x' || c == 'X') && m_pos < n && s[m_pos] == '\'') {
+        skipQuoted('\'', true);
+        token.kind = SqlToken::Literal;
+      }
+      token.length = m_pos - begin;
       return true;
     }
     if (isBlank(c)) {
@@ -79,38 +83,50 @@ bool SqlScanner::next(SqlWord& word) {
     }
     if (isDigit(c) ||
         (c == '.' && m_pos + 1 < n && isDigit(static_cast<unsigned char>(s[m_pos + 1])))) {
-      while (m_pos < n && (isIdChar(static_cast<unsigned char>(s[m_pos])) || s[m_pos] == '.'))
+      while (m_pos < n) {
+        const unsigned char d = static_cast<unsigned char>(s[m_pos]);
+        // An exponent may carry a sign: 1e-5.
+        if ((d == '-' || d == '+') && (s[m_pos - 1] | 0x20) == 'e') {
+          ++m_pos;
+          continue;
+        }
+        if (!isIdChar(d) && d != '.') break;
         ++m_pos;
-      m_lastPunctuation = 0;
-      continue;
+      }
+      token.kind = SqlToken::Literal;
+      token.length = m_pos - begin;
+      return true;
     }
+    token.kind = SqlToken::Literal;
     switch (c) {
       case '\'':
         skipQuoted('\'', true);
-        m_lastPunctuation = 0;
-        continue;
+        token.length = m_pos - begin;
+        return true;
       case '"':
       case '`':
         skipQuoted(static_cast<char>(c), true);
-        m_lastPunctuation = 0;
-        continue;
+        token.kind = SqlToken::Quoted;
+        token.length = m_pos - begin;
+        return true;
       case '[':
         skipQuoted(']', false);
-        m_lastPunctuation = 0;
-        continue;
+        token.kind = SqlToken::Quoted;
+        token.length = m_pos - begin;
+        return true;
       case '?':
         ++m_pos;
         while (m_pos < n && isDigit(static_cast<unsigned char>(s[m_pos]))) ++m_pos;
-        m_lastPunctuation = 0;
-        continue;
+        token.length = m_pos - begin;
+        return true;
       case ':':
       case '@':
       case '$':
       case '#':
         ++m_pos;
         while (m_pos < n && isIdChar(static_cast<unsigned char>(s[m_pos]))) ++m_pos;
-        m_lastPunctuation = 0;
-        continue;
+        token.length = m_pos - begin;
+        return true;
       case '-':
       case '/': {
         const std::size_t after = skipComment(m_text, m_pos);
@@ -123,10 +139,43 @@ bool SqlScanner::next(SqlWord& word) {
       default:
         break;
     }
-    m_lastPunctuation = static_cast<char>(c);
     ++m_pos;
+    token.kind = SqlToken::Punct;
+    token.punct = static_cast<char>(c);
+    token.length = 1;
+    return true;
   }
   return false;
+}
+
+std::string unquotedName(std::string_view quoted) {
+  if (quoted.size() < 2) return std::string(quoted);
+  const char open = quoted.front();
+  const char close = open == '[' ? ']' : open;
+  std::string_view inner = quoted.substr(1);
+  if (!inner.empty() && inner.back() == close) inner.remove_suffix(1);
+  std::string name;
+  name.reserve(inner.size());
+  for (std::size_t i = 0; i < inner.size(); ++i) {
+    name += inner[i];
+    if (open != '[' && inner[i] == close && i + 1 < inner.size() && inner[i + 1] == close) ++i;
+  }
+  return name;
+}
+
+std::string quotedLike(std::string_view like, std::string_view name) {
+  char open = like.empty() ? '"' : like.front();
+  if (open == '[' && name.find(']') != std::string_view::npos) open = '"';
+  const char close = open == '[' ? ']' : open;
+  std::string out;
+  out.reserve(name.size() + 2);
+  out += open;
+  for (char c : name) {
+    out += c;
+    if (c == close && open != '[') out += c;
+  }
+  out += close;
+  return out;
 }
 
 std::size_t skipStatementGap(std::string_view text, std::size_t from) {

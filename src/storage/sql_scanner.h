@@ -1,32 +1,44 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace balvix::storage {
 
-// A bare identifier of a statement: position and length in the UTF-8 text.
-struct SqlWord {
+// One token of a statement, by position and length in the UTF-8 text.
+struct SqlToken {
+  enum Kind : unsigned char {
+    Word,     // a bare identifier or keyword
+    Quoted,   // an identifier in "…", `…` or […]
+    Literal,  // a string, number, blob or parameter
+    Punct,    // any other character: ( ) , . = * and the operators
+  };
   std::size_t begin = 0;
   std::size_t length = 0;
-  bool afterDot = false;  // written as the second half of "table.column"
+  Kind kind = Word;
+  char punct = 0;  // the character of a Punct token
 };
 
-// Finds the bare identifiers of a statement, skipping string literals, quoted identifiers,
-// numbers, parameters and comments. Works on UTF-8 bytes: every byte above 127 belongs to
-// an identifier, as the engine's own tokenizer treats it.
+// Splits a statement into tokens, skipping blanks and comments. Works on UTF-8 bytes: every
+// byte above 127 belongs to an identifier, as the engine's own tokenizer treats it.
 class SqlScanner {
  public:
   explicit SqlScanner(std::string_view text) : m_text(text) {}
-  bool next(SqlWord& word);
+  bool next(SqlToken& token);
 
  private:
   void skipQuoted(char close, bool doubledEscapes);
 
   std::string_view m_text;
   std::size_t m_pos = 0;
-  char m_lastPunctuation = 0;
 };
+
+// The name inside a quoted identifier token, its doubled quotes made single.
+std::string unquotedName(std::string_view quoted);
+
+// A name written as a quoted identifier in the same quotes as `like` ("…", `…` or […]).
+std::string quotedLike(std::string_view like, std::string_view name);
 
 // Position of the first character at or after `from` that is not a blank, a comment or ";";
 // the size of the text when only such characters follow.

@@ -1,3 +1,5 @@
+#include <sqlite3.h>
+
 #include "storage_fixture.h"
 
 using namespace balvix::storage;
@@ -86,19 +88,60 @@ TEST_F(IdentifierResolution, SameNameWithOtherSpellingInAnotherTable) {
             QStringList{QStringLiteral("100")});
 }
 
-TEST_F(IdentifierResolution, LiteralsQuotedNamesAndCommentsAreLeftAlone) {
+TEST_F(IdentifierResolution, LiteralsAndCommentsAreLeftAloneQuotedNamesResolved) {
   const QString sql = QStringLiteral(
       "SELECT наименование, 'наименование', \"наименование\", [цена] FROM items_справочник_товары "
       "/* наименование */ WHERE x'00'=?1 -- наименование");
   EXPECT_EQ(
       db().resolveIdentifiers(sql),
-      QStringLiteral("SELECT Наименование, 'наименование', \"наименование\", [цена] FROM "
+      QStringLiteral("SELECT Наименование, 'наименование', \"Наименование\", [Цена] FROM "
                      "items_Справочник_Товары /* наименование */ WHERE x'00'=?1 -- наименование"));
   // Unknown words and keywords stay as written.
   EXPECT_EQ(db().resolveIdentifiers(QStringLiteral("select неизвестное from plan")),
             QStringLiteral("select неизвестное from plan"));
   EXPECT_EQ(db().resolveIdentifiers(QStringLiteral("SELECT 'it''s код' AS к FROM plan")),
             QStringLiteral("SELECT 'it''s код' AS к FROM plan"));
+}
+
+TEST_F(IdentifierResolution, KeywordsAreNeverRewritten) {
+  // Names that fold to keywords (a long s, the Kelvin sign) come only from older databases;
+  // they must not take the keywords' place.
+  db().execute(QStringLiteral(
+      "CREATE TABLE items_Справочник_Старый(\"ſelect\" TEXT(50),\"ſet\" TEXT(50),\"\u212A\" "
+      "TEXT(50),Наименование TEXT(50))"));
+  db().execute(QStringLiteral("INSERT INTO items_Справочник_Старый (Наименование) VALUES ('а')"));
+  EXPECT_EQ(column(QStringLiteral("SELECT наименование FROM items_справочник_старый"),
+                   QStringLiteral("Наименование")),
+            QStringList{QStringLiteral("а")});
+  db().execute(QStringLiteral("UPDATE items_справочник_старый SET наименование='б'"));
+  EXPECT_EQ(db().changes(), 1);
+  EXPECT_EQ(db().resolveIdentifiers(QStringLiteral("select k from items_справочник_товары")),
+            QStringLiteral("select k from items_Справочник_Товары"));
+  EXPECT_EQ(column(QStringLiteral("SELECT Наименование FROM items_Справочник_Товары"),
+                   QStringLiteral("наименование")),
+            QStringList{});
+}
+
+TEST_F(IdentifierResolution, TablesDifferingOnlyInLetterCase) {
+  // A quoted name is resolved like a bare one: no second table in another letter case.
+  EXPECT_EQ(errorNumber([&] {
+              db().execute(QStringLiteral("CREATE TABLE \"items_справочник_товары\"(Поле TEXT(50))"));
+            }),
+            ErrorCode::TableExists);
+  // An older database may hold two; the exact spelling then names its own table.
+  ASSERT_EQ(sqlite3_exec(db().handle(),
+                         "CREATE TABLE items_справочник_товары(Другое TEXT(50));"
+                         "INSERT INTO items_справочник_товары VALUES ('нижний')",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  db().refreshTables();
+  db().execute(QStringLiteral("INSERT INTO items_Справочник_Товары (Наименование) VALUES ('верх')"));
+  EXPECT_EQ(column(QStringLiteral("SELECT Наименование FROM items_Справочник_Товары"),
+                   QStringLiteral("Наименование")),
+            QStringList{QStringLiteral("верх")});
+  EXPECT_EQ(column(QStringLiteral("SELECT другое FROM items_справочник_товары"),
+                   QStringLiteral("Другое")),
+            QStringList{QStringLiteral("нижний")});
 }
 
 TEST_F(IdentifierResolution, NewTablesKeepTheDesignersSpelling) {

@@ -1,0 +1,101 @@
+#include <sqlite3.h>
+
+#include "storage_fixture.h"
+
+using namespace balvix::storage;
+
+namespace {
+
+using SchemaChanges = StorageTest;
+
+TEST_F(SchemaChanges, RenameKeepsATableWithColumnsDifferingInLetterCase) {
+  // Only an older database can hold such a table; a rename must not take it for a new one.
+  ASSERT_EQ(sqlite3_exec(db().handle(),
+                         "CREATE TABLE items_Справочник_Старый(Поле TEXT(50),поле TEXT(50));"
+                         "INSERT INTO items_Справочник_Старый VALUES ('1','2')",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  db().refreshTables();
+  db().execute(QStringLiteral("ALTER TABLE items_справочник_старый RENAME TO items_Справочник_Новый"));
+  EXPECT_EQ(count(QStringLiteral("items_Справочник_Новый")), 1);
+
+  // A new table with such columns is refused with a readable message naming it.
+  QString description;
+  EXPECT_EQ(errorNumber(
+                [&] {
+                  db().execute(
+                      QStringLiteral("CREATE TABLE items_Справочник_Дубль(Цвет TEXT(50),ЦВЕТ "
+                                     "TEXT(50))"));
+                },
+                &description),
+            ErrorCode::DuplicateField);
+  EXPECT_EQ(description, QStringLiteral("Поле «ЦВЕТ» указано в описании таблицы "
+                                        "«items_Справочник_Дубль» более одного раза."));
+  EXPECT_FALSE(db().tableExists(QStringLiteral("items_Справочник_Дубль")));
+  EXPECT_TRUE(db().tableExists(QStringLiteral("items_Справочник_Новый")));
+}
+
+TEST_F(SchemaChanges, AnotherProgramsTablesAreFoundInAnyLetterCase) {
+  createGoods();
+  EXPECT_EQ(count(QStringLiteral("items_справочник_товары")), 0);
+  auto other = Session::open(path(QStringLiteral("basa.mdb")));
+  other->execute(QStringLiteral("CREATE TABLE items_Справочник_Склады(Наименование TEXT(50))"));
+  other->execute(QStringLiteral("INSERT INTO items_Справочник_Склады VALUES ('Главный')"));
+  other->execute(QStringLiteral("ALTER TABLE items_Справочник_Товары ADD COLUMN Цвет TEXT(50)"));
+
+  EXPECT_TRUE(db().tableExists(QStringLiteral("ITEMS_СПРАВОЧНИК_СКЛАДЫ")));
+  EXPECT_EQ(column(QStringLiteral("SELECT наименование FROM items_справочник_склады"),
+                   QStringLiteral("Наименование")),
+            QStringList{QStringLiteral("Главный")});
+  db().execute(QStringLiteral("INSERT INTO items_справочник_товары (наименование,цвет) VALUES "
+                              "('Гвозди','серый')"));
+  EXPECT_EQ(column(QStringLiteral("SELECT цвет FROM items_справочник_товары"),
+                   QStringLiteral("Цвет")),
+            QStringList{QStringLiteral("серый")});
+  // The table list follows too.
+  bool listed = false;
+  for (int i = 0; i < db().tableCount(); ++i)
+    listed = listed || db().table(i).name == QStringLiteral("items_Справочник_Склады");
+  EXPECT_TRUE(listed);
+}
+
+TEST_F(SchemaChanges, TableVersionNamesTheChange) {
+  createGoods();
+  const Session::TableVersion goods = db().tableVersion(QStringLiteral("items_справочник_товары"));
+  const Session::TableVersion absent = db().tableVersion(QStringLiteral("items_Справочник_Склады"));
+  EXPECT_TRUE(goods.exists);
+  EXPECT_FALSE(absent.exists);
+  EXPECT_EQ(db().tableChangedSince(goods), QString());
+  EXPECT_EQ(db().tableChangedSince(absent), QString());
+  const int version = db().schemaVersion();
+
+  auto other = Session::open(path(QStringLiteral("basa.mdb")));
+  other->execute(QStringLiteral("ALTER TABLE items_Справочник_Товары ADD COLUMN Цвет TEXT(50)"));
+  other->execute(QStringLiteral("CREATE TABLE items_Справочник_Склады(Наименование TEXT(50))"));
+
+  EXPECT_GT(db().schemaVersion(), version);
+  EXPECT_EQ(db().tableChangedSince(goods),
+            QStringLiteral("в таблице «items_справочник_товары» добавлены поля «Цвет»"));
+  EXPECT_EQ(db().tableChangedSince(absent),
+            QStringLiteral("таблица «items_Справочник_Склады» создана другим пользователем или "
+                           "программой"));
+  other->execute(QStringLiteral("DROP TABLE items_Справочник_Склады"));
+  const Session::TableVersion created = db().tableVersion(QStringLiteral("items_Справочник_Склады"));
+  EXPECT_FALSE(created.exists);
+}
+
+TEST_F(SchemaChanges, ColumnsAreLearnedWithoutReadingRows) {
+  createGoods();
+  for (int i = 0; i < 50; ++i)
+    db().execute(QStringLiteral("INSERT INTO items_Справочник_Товары (Наименование) VALUES ('а')"));
+  Recordset rs = db().openColumns(QStringLiteral("SELECT * FROM items_справочник_товары"));
+  EXPECT_TRUE(rs.isOpen());
+  EXPECT_TRUE(rs.eof());
+  EXPECT_EQ(rs.rowCount(), 0);
+  ASSERT_EQ(rs.fieldCount(), 3);
+  EXPECT_EQ(rs.fieldName(1), QStringLiteral("Цена"));
+  EXPECT_EQ(errorNumber([&] { db().openColumns(QStringLiteral("SELECT * FROM items_Справочник_Нет")); }),
+            ErrorCode::TableNotFound);
+}
+
+}  // namespace
