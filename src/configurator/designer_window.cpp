@@ -38,8 +38,7 @@ bool DesignerWindow::save() {
   try {
     storage::Transaction transaction(*m_state.db);
     if (m_existing) {
-      const QString changes =
-          tableChanges(m_tablesAtOpen, objectTables(*m_state.db, m_type, m_name));
+      const QString changes = tableChanges(*m_state.db, m_tablesAtOpen);
       if (!changes.isEmpty())
         throw storage::DbError(
             storage::ErrorCode::Other,

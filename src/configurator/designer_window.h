@@ -74,7 +74,7 @@ class DesignerWindow : public ConfiguratorWindow {
   QString m_name;  // the name the form_items row is stored under
   // The object's tables as this designer read them: a save over tables changed since
   // (by another copy of the program) would lose those changes, and is refused.
-  TableColumns m_tablesAtOpen;
+  TableVersions m_tablesAtOpen;
 
  private:
   bool m_saving = false;

@@ -81,43 +81,18 @@ QString requisiteColumns(const QStringList& names) {
   return columns;
 }
 
-TableColumns objectTables(storage::Session& db, const QString& type, const QString& name) {
-  TableColumns tables;
-  // Another program may have changed the schema since the session last read it.
-  db.refreshTables();
-  for (const char* prefix : {"items_", "table_"}) {
-    const QString table = QLatin1String(prefix) + type + QLatin1Char('_') + name;
-    if (db.tableExists(table)) tables[table] = db.columns(table);
-  }
+TableVersions objectTables(storage::Session& db, const QString& type, const QString& name) {
+  TableVersions tables;
+  for (const char* prefix : {"items_", "table_"})
+    tables.push_back(db.tableVersion(QLatin1String(prefix) + type + QLatin1Char('_') + name));
   return tables;
 }
 
-QString tableChanges(const TableColumns& before, const TableColumns& now) {
-  auto missing = [](const QStringList& from, const QStringList& in) {
-    QStringList names;
-    for (const QString& column : from) {
-      if (!in.contains(column, Qt::CaseInsensitive)) names << QStringLiteral("«%1»").arg(column);
-    }
-    return names.join(QStringLiteral(", "));
-  };
+QString tableChanges(storage::Session& db, const TableVersions& before) {
   QStringList changes;
-  for (const auto& [table, columns] : before) {
-    const auto current = now.find(table);
-    if (current == now.end()) {
-      changes << QStringLiteral("таблица «%1» удалена").arg(table);
-      continue;
-    }
-    const QString added = missing(current->second, columns);
-    const QString removed = missing(columns, current->second);
-    if (!added.isEmpty())
-      changes << QStringLiteral("в таблицу «%1» добавлены колонки %2").arg(table, added);
-    if (!removed.isEmpty())
-      changes << QStringLiteral("из таблицы «%1» удалены колонки %2").arg(table, removed);
-    if (added.isEmpty() && removed.isEmpty() && current->second != columns)
-      changes << QStringLiteral("колонки таблицы «%1» переименованы или переставлены").arg(table);
-  }
-  for (const auto& [table, columns] : now) {
-    if (!before.count(table)) changes << QStringLiteral("создана таблица «%1»").arg(table);
+  for (const storage::Session::TableVersion& version : before) {
+    const QString change = db.tableChangedSince(version);
+    if (!change.isEmpty()) changes << change;
   }
   return changes.join(QStringLiteral("; "));
 }

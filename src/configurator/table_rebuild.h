@@ -2,8 +2,8 @@
 
 #include <QString>
 #include <QStringList>
-#include <map>
 #include <memory>
+#include <vector>
 
 #include "storage/session.h"
 #include "storage/table_rebuild.h"
@@ -47,14 +47,14 @@ QString requisiteNamesProblem(const QStringList& names, const QStringList& syste
 // The requisite column list of a CREATE TABLE: every name followed by " TEXT(50),".
 QString requisiteColumns(const QStringList& names);
 
-// The columns of the generated tables of one object (items_ and table_ with its type and
-// name), as read at one moment; a table that does not exist has no entry.
-using TableColumns = std::map<QString, QStringList>;
-TableColumns objectTables(storage::Session& db, const QString& type, const QString& name);
+// The generated tables of one object (items_ and table_ with its type and name) as they
+// are at one moment, those that do not exist included.
+using TableVersions = std::vector<storage::Session::TableVersion>;
+TableVersions objectTables(storage::Session& db, const QString& type, const QString& name);
 
-// What changed between two readings of an object's tables, in Russian ("в таблице «…»
-// добавлена колонка «Цвет»"); empty when nothing did.
-QString tableChanges(const TableColumns& before, const TableColumns& now);
+// What changed in those tables since, in Russian ("в таблице «…» добавлены поля «Цвет»"),
+// by this program or another one; empty when nothing did.
+QString tableChanges(storage::Session& db, const TableVersions& before);
 
 // True when a configuration object of this type already has a form_items row with this
 // name (letter case ignored, as for the table names derived from it).

@@ -122,17 +122,5 @@ TEST_F(ConcurrentDesignersTest, ARequisiteRemovedTakesItsIndexAlongAndTheUserIsT
   d->close();
 }
 
-TEST(TableChanges, NameWhatChanged) {
-  const TableColumns before{{"items_Д_А", {"Наименование", "Цена"}}, {"table_Д_А", {"Товар"}}};
-  EXPECT_EQ(tableChanges(before, before), QString());
-  EXPECT_EQ(tableChanges(before, {{"items_Д_А", {"наименование", "Цена"}}, {"table_Д_А", {"Товар"}}}),
-            QStringLiteral("колонки таблицы «items_Д_А» переименованы или переставлены"));
-  EXPECT_EQ(tableChanges(before, {{"items_Д_А", {"Наименование", "Вес"}}}),
-            QStringLiteral("в таблицу «items_Д_А» добавлены колонки «Вес»; из таблицы «items_Д_А» "
-                           "удалены колонки «Цена»; таблица «table_Д_А» удалена"));
-  EXPECT_EQ(tableChanges({}, {{"items_Д_Б", {"Наименование"}}}),
-            QStringLiteral("создана таблица «items_Д_Б»"));
-}
-
 }  // namespace
 }  // namespace balvix::configurator::testing
