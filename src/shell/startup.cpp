@@ -8,6 +8,7 @@
 #include <QLibraryInfo>
 #include <QTimer>
 #include <QTranslator>
+#include <algorithm>
 #include <cstdio>
 
 #include "shell/frm_splash.h"
@@ -50,12 +51,14 @@ std::unique_ptr<storage::Session> openDatabaseAtStartup(frmSplash* splash, const
                    .arg(QDir::toNativeSeparators(path), e.description());
     return nullptr;
   }
+  QElapsedTimer checking;
+  checking.start();
   checkDatabaseAtStartup(*db);
   QCoreApplication::processEvents();
-  // The splash stays up a second; events keep being served meanwhile.
+  // The splash stays up a second, the check counted in; events keep being served meanwhile.
   if (splash) {
     QEventLoop loop;
-    QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+    QTimer::singleShot(std::max<qint64>(0, 1000 - checking.elapsed()), &loop, &QEventLoop::quit);
     loop.exec();
   }
   return db;

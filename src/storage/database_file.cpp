@@ -8,6 +8,9 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QUrl>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -34,6 +37,16 @@ QString display(const QString& file) {
 bool hasContent(const QString& file) {
   const QFileInfo info(file);
   return info.exists() && info.size() > 0;
+}
+
+// Whether this process may write the file or create files in the folder, as the system
+// decides it (a read-only medium refuses even the superuser).
+bool writable(const QString& path) {
+#ifdef Q_OS_UNIX
+  return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+#else
+  return QFileInfo(path).isWritable();
+#endif
 }
 
 // A handle that is closed however the function using it ends.
@@ -271,23 +284,26 @@ void verifyOwnDatabase(const QString& file) {
 
 void verifyWritable(const QString& file) {
   const QFileInfo info(file);
-  if (!info.isWritable())
-    throw DbError(ErrorCode::ReadOnly,
-                  QStringLiteral("Файл базы данных «%1» доступен только для чтения (защищен от "
-                                 "записи). Программа записывает в базу каждое изменение и не "
-                                 "может работать с ней. Снимите с файла защиту от записи или "
-                                 "скопируйте его в папку, доступную для записи.")
-                      .arg(display(file)));
   const QFileInfo folder(info.absolutePath());
   const QFileInfo wal(file + QStringLiteral("-wal"));
   const QFileInfo shm(file + QStringLiteral("-shm"));
-  const bool logsReady = wal.exists() && wal.isWritable() && shm.exists() && shm.isWritable();
-  if (!folder.isWritable() && !logsReady)
+  const bool logsReady = wal.exists() && writable(wal.filePath()) && shm.exists() &&
+                         writable(shm.filePath());
+  // The folder first: on a read-only medium the file is read-only too, and the folder (or
+  // the medium) is what the user has to change.
+  if (!writable(folder.filePath()) && !logsReady)
     throw DbError(ErrorCode::ReadOnly,
                   QStringLiteral("База данных «%1» находится в папке или на носителе, доступных "
                                  "только для чтения. Программа ведет рядом с базой журнал "
                                  "изменений и не может работать с ней там. Скопируйте базу в "
                                  "папку, доступную для записи.")
+                      .arg(display(file)));
+  if (!writable(file))
+    throw DbError(ErrorCode::ReadOnly,
+                  QStringLiteral("Файл базы данных «%1» доступен только для чтения (защищен от "
+                                 "записи). Программа записывает в базу каждое изменение и не "
+                                 "может работать с ней. Снимите с файла защиту от записи или "
+                                 "скопируйте его в папку, доступную для записи.")
                       .arg(display(file)));
 }
 
@@ -316,7 +332,7 @@ void backupDatabaseFile(const QString& source, const QString& target,
   if (!QFileInfo::exists(file)) throw DbError(ErrorCode::FileNotFound, fileNotFoundText(file));
   verifyOwnDatabase(file);
   // Where nobody can write beside the file, no change log can be there either.
-  const bool immutable = !QFileInfo(QFileInfo(file).absolutePath()).isWritable() &&
+  const bool immutable = !writable(QFileInfo(file).absolutePath()) &&
                          !hasContent(file + QStringLiteral("-wal"));
   Handle db(openForReading(file, immutable));
   writeCopy(db.get(), file, QFileInfo(target).absoluteFilePath(), progress);

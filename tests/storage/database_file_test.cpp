@@ -330,7 +330,7 @@ TEST_F(DatabaseFileTest, ReadOnlyFileAndReadOnlyFolderAreNamedAsSuch) {
   const QByteArray dir = QFile::encodeName(m_dir.path());
   const QByteArray db = QFile::encodeName(file);
 
-  chmod(dir.constData(), 0755);
+  chmod(dir.constData(), root ? 0777 : 0755);
   chmod(db.constData(), 0444);
   QString why;
   EXPECT_EQ(openAsUser(&why), ErrorCode::ReadOnly);
