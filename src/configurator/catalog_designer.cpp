@@ -85,7 +85,7 @@ void frmSprFrm::load() {
     }
     m_state.sharedRecordset.close();
     storage::Recordset table =
-        m_state.db->openRecordset(QStringLiteral("SELECT * FROM items_Справочник_") + m_name);
+        m_state.db->openColumns(QStringLiteral("SELECT * FROM items_Справочник_") + m_name);
     QStringList columns;
     for (int i = 0; i < table.fieldCount(); ++i) columns << table.fieldName(i);
     table.close();
@@ -102,7 +102,8 @@ QString frmSprFrm::validate(const QString& name) {
   if (!problem.isEmpty()) return problem;
   if (m_text2->text().isEmpty()) return QStringLiteral("Необходимо ввести название элемента меню");
   if (m_list1->count() == 0) return QStringLiteral("Справочник должен иметь элементы диалога");
-  return requisiteNamesProblem(requisiteNames(m_list1));
+  return requisiteNamesProblem(requisiteNames(m_list1), {}, *m_state.db,
+                               {QStringLiteral("items_Справочник_") + name});
 }
 
 void frmSprFrm::write(const QString& name) {

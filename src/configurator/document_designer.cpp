@@ -26,7 +26,7 @@ const QStringList kHeaderSystemColumns = {QStringLiteral("cDATE"), QStringLitera
 const QStringList kTableSystemColumns = {QStringLiteral("cDATE"), QStringLiteral("cTIME")};
 
 QStringList columnsWithout(storage::Session& db, const QString& sql, int systemColumns) {
-  storage::Recordset rs = db.openRecordset(sql);
+  storage::Recordset rs = db.openColumns(sql);
   QStringList columns;
   for (int i = 0; i < rs.fieldCount() - systemColumns; ++i) columns << rs.fieldName(i);
   rs.close();
@@ -215,9 +215,11 @@ QString frmDocs::validate(const QString& name) {
   if (!problem.isEmpty()) return problem;
   if (m_text2->text().isEmpty()) return QStringLiteral("Необходимо ввести название элемента меню");
   if (m_list1->count() == 0) return QStringLiteral("Документ должен иметь элементы диалога");
-  problem = requisiteNamesProblem(requisiteNames(m_list1), kHeaderSystemColumns);
+  const QStringList own = {QStringLiteral("items_Документ_") + name,
+                           QStringLiteral("table_Документ_") + name};
+  problem = requisiteNamesProblem(requisiteNames(m_list1), kHeaderSystemColumns, *m_state.db, own);
   if (!problem.isEmpty()) return problem;
-  return requisiteNamesProblem(requisiteNames(m_list2), kTableSystemColumns);
+  return requisiteNamesProblem(requisiteNames(m_list2), kTableSystemColumns, *m_state.db, own);
 }
 
 void frmDocs::write(const QString& name) {

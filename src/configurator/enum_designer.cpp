@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "configurator/table_rebuild.h"
 #include "shell/message_box.h"
 #include "storage/sql_text.h"
 
@@ -127,10 +128,7 @@ QString frmEnum::validate(const QString& name) {
           .arg(value);
   }
   if (!m_existing) {
-    storage::Recordset existing =
-        m_state.db->openRecordset(QStringLiteral("SELECT name FROM form_items WHERE type=") +
-                                  quote(m_type) + QStringLiteral(" AND name=") + quote(name));
-    if (!existing.eof()) return QStringLiteral("Перечисление \"%1\" уже существует.").arg(name);
+    if (objectNameTaken(*m_state.db, m_type, name)) return QStringLiteral("Перечисление \"%1\" уже существует.").arg(name);
   }
   return QString();
 }

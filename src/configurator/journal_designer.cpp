@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "configurator/table_rebuild.h"
 #include "shell/message_box.h"
 #include "storage/sql_text.h"
 
@@ -121,9 +122,7 @@ QString frmZurnalFrm::validate(const QString& name) {
   if (!problem.isEmpty()) return problem;
   if (name.compare(kFull, Qt::CaseInsensitive) == 0)
     return QStringLiteral("Имя журнала \"%1\" зарезервировано за полным журналом.").arg(name);
-  storage::Recordset existing = m_state.db->openRecordset(
-      QStringLiteral("SELECT name FROM form_items WHERE type='Журнал' AND name=") + quote(name));
-  if (!existing.eof()) return QStringLiteral("Журнал \"%1\" уже существует.").arg(name);
+  if (objectNameTaken(*m_state.db, QStringLiteral("Журнал"), name)) return QStringLiteral("Журнал \"%1\" уже существует.").arg(name);
   return QString();
 }
 

@@ -81,7 +81,7 @@ void frmRegister::load() {
       }
       m_state.sharedRecordset.close();
       storage::Recordset table =
-          m_state.db->openRecordset(QStringLiteral("SELECT * FROM items_Регистр_") + m_name);
+          m_state.db->openColumns(QStringLiteral("SELECT * FROM items_Регистр_") + m_name);
       for (int i = 0; i < table.fieldCount() - kSystemColumns.size(); ++i)
         m_list1->addItem(table.fieldName(i));
       table.close();
@@ -100,7 +100,8 @@ QString frmRegister::validate(const QString& name) {
                                       QStringLiteral("Регистр «%1» уже существует."));
   if (!problem.isEmpty()) return problem;
   if (m_list1->count() == 0) return QStringLiteral("Регистр должен иметь реквизиты");
-  return requisiteNamesProblem(requisiteNames(m_list1), kSystemColumns);
+  return requisiteNamesProblem(requisiteNames(m_list1), kSystemColumns, *m_state.db,
+                               {QStringLiteral("items_Регистр_") + name});
 }
 
 void frmRegister::write(const QString& name) {

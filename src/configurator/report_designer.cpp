@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "configurator/table_rebuild.h"
 #include "shell/message_box.h"
 #include "storage/sql_text.h"
 
@@ -109,9 +110,7 @@ QString frmRepFrm::validate(const QString& name) {
   if (m_existing) return QString();
   const QString problem = storage::identifierProblem(name, QStringLiteral("Имя отчета"));
   if (!problem.isEmpty()) return problem;
-  storage::Recordset existing = m_state.db->openRecordset(
-      QStringLiteral("SELECT name FROM form_items WHERE type='Отчет' AND name=") + quote(name));
-  if (!existing.eof()) return QStringLiteral("Отчет \"%1\" уже существует.").arg(name);
+  if (objectNameTaken(*m_state.db, QStringLiteral("Отчет"), name)) return QStringLiteral("Отчет \"%1\" уже существует.").arg(name);
   return QString();
 }
 

@@ -75,6 +75,14 @@ QString requisiteNamesProblem(const QStringList& names, const QStringList& syste
   return QString();
 }
 
+QString requisiteNamesProblem(const QStringList& names, const QStringList& systemColumns,
+                              storage::Session& db, const QStringList& ownTables) {
+  QString problem = requisiteNamesProblem(names, systemColumns);
+  for (qsizetype i = 0; problem.isEmpty() && i < names.size(); ++i)
+    problem = db.nameConflict(names.at(i), QStringLiteral("Имя реквизита"), ownTables);
+  return problem;
+}
+
 QString requisiteColumns(const QStringList& names) {
   QString columns;
   for (const QString& name : names) columns += name + QStringLiteral(" TEXT(50),");

@@ -467,6 +467,28 @@ QString Session::tableChangedSince(const TableVersion& before) {
   return QStringLiteral("в таблице «%1» %2").arg(before.table, parts.join(QStringLiteral("; ")));
 }
 
+QString Session::nameConflict(const QString& name, const QString& what,
+                              const QStringList& ownTables) {
+  noticeOtherChanges();
+  const QString folded = foldName(name);
+  auto own = [&](const QString& table) {
+    return std::any_of(ownTables.begin(), ownTables.end(),
+                       [&](const QString& t) { return foldName(t) == foldName(table); });
+  };
+  for (const TableDef& table : m_tables) {
+    if (table.attributes != 0 || own(table.name)) continue;
+    QStringList names = columns(table.name);
+    names.prepend(table.name);
+    for (const QString& existing : std::as_const(names)) {
+      if (existing != name && foldName(existing) == folded)
+        return QStringLiteral("%1 «%2» недопустимо: в базе данных уже есть имя «%3», которое "
+                              "отличается только регистром букв; используйте написание «%3».")
+            .arg(what, name, existing);
+    }
+  }
+  return {};
+}
+
 int Session::schemaVersion() {
   return m_schema->schemaVersion();
 }

@@ -122,6 +122,14 @@ class Session {
   // The engine's counter of schema changes of the database, including other programs'.
   int schemaVersion();
 
+  // Why `name` cannot become a new table or column name beside the names the database has
+  // (empty when it can): a name the database already spells otherwise, letter case aside, is
+  // refused, so that each name is written one way throughout the database. The tables in
+  // `ownTables` (the object's own, about to be re-created) do not count. `what` begins the
+  // message ("Имя реквизита").
+  QString nameConflict(const QString& name, const QString& what,
+                       const QStringList& ownTables = {});
+
   // Rewrites the identifiers of a statement to their stored spelling; exposed for tests.
   QString resolveIdentifiers(const QString& sql);
 

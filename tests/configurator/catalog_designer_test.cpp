@@ -196,6 +196,43 @@ TEST_F(CatalogDesignerTest, RefusesIncompleteOrUnsafeInput) {
   EXPECT_EQ(metadataRows(QStringLiteral("Товары")), 1);
 }
 
+TEST_F(CatalogDesignerTest, RequisiteNamesThatWouldConfuseTheDatabaseAreRefused) {
+  createCatalog(QStringLiteral("Товары"), {{QStringLiteral("Цена"), QStringLiteral("Число")}});
+  frmSprFrm* d = open(QStringLiteral("Новый"));
+  child<QLineEdit>(d, "Text1")->setText(QStringLiteral("Услуги"));
+  child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Услуги"));
+  addRequisite(d, QStringLiteral("Новый"), QStringLiteral("Текст"));
+  auto refusal = [&](const QString& requisite) {
+    list(d)->item(1)->setText(requisite);
+    messages.clear();
+    EXPECT_FALSE(d->save()) << requisite.toStdString();
+    return messages.texts().join('|');
+  };
+  // Another table spells it "Цена": one name is written one way throughout the database.
+  EXPECT_EQ(refusal(QStringLiteral("ЦЕНА")),
+            QStringLiteral("Имя реквизита «ЦЕНА» недопустимо: в базе данных уже есть имя «Цена», "
+                           "которое отличается только регистром букв; используйте написание "
+                           "«Цена»."));
+  EXPECT_TRUE(refusal(QStringLiteral("rowid")).contains(QStringLiteral("номер записи")));
+  EXPECT_TRUE(refusal(QStringLiteral("_ROWID_")).contains(QStringLiteral("номер записи")));
+  EXPECT_TRUE(refusal(QStringLiteral("\u017Felect")).contains(QStringLiteral("выглядит как")));
+  EXPECT_TRUE(refusal(QStringLiteral("Ценa")).contains(QStringLiteral("кириллица и латиница")));
+  EXPECT_TRUE(refusal(QStringLiteral("Цена\uFE0F")).contains(QStringLiteral("невидимый знак")));
+  EXPECT_TRUE(refusal(QStringLiteral("ГЛОБАЛЬНЫЙМОДУЛЬ")).contains(QStringLiteral("служебная")));
+  EXPECT_FALSE(db().tableExists(QStringLiteral("items_Справочник_Услуги")));
+
+  // The stored spelling is accepted, and a catalog may change the letter case of its own.
+  list(d)->item(1)->setText(QStringLiteral("Цена"));
+  messages.reply(MsgAnswer::Yes);
+  EXPECT_TRUE(d->save()) << messages.texts().join('|').toStdString();
+  d = open(QStringLiteral("Товары"));
+  list(d)->item(1)->setText(QStringLiteral("ЦЕНА"));
+  messages.clear();
+  messages.reply(MsgAnswer::Yes);
+  EXPECT_FALSE(d->save());
+  EXPECT_TRUE(messages.texts().join('|').contains(QStringLiteral("«Цена»")));
+}
+
 TEST_F(CatalogDesignerTest, ResaveKeepsEveryElement) {
   createCatalog(QStringLiteral("Товары"), {{QStringLiteral("Цена"), QStringLiteral("Число")},
                                            {QStringLiteral("Артикул"), QStringLiteral("Текст")}});

@@ -145,6 +145,9 @@ TEST_F(EnumDesignerTest, RefusesBadNamesAndValuesWithoutWriting) {
   EXPECT_TRUE(attempt(QStringLiteral("Ответ"), {"Да", ""}).contains(QStringLiteral("пуст")));
   EXPECT_EQ(attempt(QStringLiteral("Есть"), {"Да"}),
             QStringLiteral("Перечисление \"Есть\" уже существует."));
+  EXPECT_EQ(attempt(QStringLiteral("ЕСТЬ"), {"Да"}),
+            QStringLiteral("Перечисление \"ЕСТЬ\" уже существует."));
+  EXPECT_TRUE(attempt(QStringLiteral("Цвeта"), {"Да"}).contains(QStringLiteral("латиница")));
   EXPECT_EQ(rowCount(QStringLiteral("type='Перечисление'")), 1);
   EXPECT_TRUE(d->isVisible());
 

@@ -135,6 +135,8 @@ TEST_F(JournalDesignerTest, RefusalsWriteNothing) {
   EXPECT_TRUE(attempt(QStringLiteral("Полный"), QStringLiteral("М")).contains("Полный"));
   EXPECT_EQ(attempt(QStringLiteral("Склад"), QStringLiteral("М")),
             QStringLiteral("Журнал \"Склад\" уже существует."));
+  EXPECT_EQ(attempt(QStringLiteral("СКЛАД"), QStringLiteral("М")),
+            QStringLiteral("Журнал \"СКЛАД\" уже существует."));
   EXPECT_TRUE(attempt(QStringLiteral("Журнал 'продаж'"), QStringLiteral("М")).contains("продаж"));
   EXPECT_TRUE(d->isVisible());
   EXPECT_TRUE(state.formDesignMode);

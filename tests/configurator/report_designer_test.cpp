@@ -86,6 +86,8 @@ TEST_F(ReportDesignerTest, RefusesNamesWithoutWriting) {
             QStringLiteral("Необходимо ввести название элемента меню"));
   EXPECT_EQ(attempt(QStringLiteral("Остатки"), QStringLiteral("М")),
             QStringLiteral("Отчет \"Остатки\" уже существует."));
+  EXPECT_EQ(attempt(QStringLiteral("остатки"), QStringLiteral("М")),
+            QStringLiteral("Отчет \"остатки\" уже существует."));
   EXPECT_TRUE(attempt(QStringLiteral("1Итоги"), QStringLiteral("М")).contains("1Итоги"));
   EXPECT_EQ(reportRows(), 1);
   EXPECT_FALSE(button(d, "Command3")->isEnabled());

@@ -84,6 +84,21 @@ TEST(Identifiers, ProblemsAreNamed) {
       {"Новый", "зарезервировано"},
       {"новый", "зарезервировано"},
       {"Select", "служебное слово"},
+      {"\u017Felect", "«\u017F», который выглядит как «s»"},
+      {"\u017Fet", "«\u017F»"},
+      {"\u212Aод", "«\u212A», который выглядит как «K»"},
+      {"Ｃена", "выглядит как «C»"},
+      {"Цен\u0430\u0306", "отдельными знаками"},
+      {"Цена\uFE0F", "невидимый знак с кодом U+FE0F"},
+      {"Цена\u3164", "невидимый знак с кодом U+3164"},
+      {"Ценa", "кириллица и латиница"},
+      {"Pricе", "латиница и кириллица"},
+      {"rowid", "номер записи"},
+      {"ROWID", "номер записи"},
+      {"Oid", "номер записи"},
+      {"_RowId_", "номер записи"},
+      {"ГЛОБАЛЬНЫЙМОДУЛЬ", "служебная таблица базы данных «ГлобальныйМодуль»"},
+      {"Itogi", "служебная таблица"},
   };
   for (const Case& c : cases) {
     const QString name = QString::fromUtf8(c.name);
@@ -92,7 +107,8 @@ TEST(Identifiers, ProblemsAreNamed) {
     EXPECT_TRUE(problem.startsWith(what)) << problem.toStdString();
     EXPECT_TRUE(problem.contains(QString::fromUtf8(c.expected))) << problem.toStdString();
   }
-  EXPECT_EQ(identifierProblem(QStringLiteral("Цена"), what), QString());
+  for (const char* name : {"Цена", "НДС_VAT", "Цена2", "rowid2", "Ёмкость", "Итоги"})
+    EXPECT_EQ(identifierProblem(QString::fromUtf8(name), what), QString()) << name;
 }
 
 TEST_F(Values, ValidNamesMakeWorkingTables) {
