@@ -35,6 +35,8 @@ class ConsoleHost : public Host {
         return MsgBoxCode::AnswerOk;
     }
   }
+  // The program's own boxes ("Объект не существует!") are not output of the module.
+  void showProgramMessage(const QString& text) override { writeLine(stderr, text); }
   void setStatus(const QString& text) override { writeLine(stderr, text); }
   void startProgram(const QString& commandLine) override {
     QStringList parts = QProcess::splitCommand(commandLine);
@@ -98,8 +100,10 @@ int runModuleCommand(const QString& file, const QString& dbPath, const QString& 
   }
 
   ConsoleHost host;
+  SharedContext context;
+  context.db = session.get();
   Engine engine(host);
-  engine.setGlobalObject(createGlobalFunctions(host, session.get()));
+  engine.setGlobalObject(createGlobalFunctions(host, context));
   if (qEnvironmentVariableIsSet("BALVIX_BENCH"))
     engine.addObject(QStringLiteral("BenchAccumulator"), std::make_shared<BenchAccumulator>());
   try {
