@@ -121,6 +121,18 @@ TEST_F(RegisterObjectTest, RegisterWithoutAQuantityFailsOnFetch) {
       << error.toStdString();
 }
 
+TEST_F(RegisterObjectTest, RegisterOfOnlyAQuantityHasOneTotalGroup) {
+  addRegister(QStringLiteral("Касса"), {QStringLiteral("Количество")});
+  const QString module = QStringLiteral(
+      "Объект Рег = СоздатьОбъект(\"Регистр\")\nРег.Вид = \"Касса\"\nРег.ВыбратьОстатки()\n"
+      "Делать Пока Рег.Получить() = 1\n  Сообщить(Рег.Реквизит(\"Количество\"))\nЦикл\n"
+      "Сообщить(\"конец\")\n");
+  EXPECT_EQ(run(module), QStringList{QStringLiteral("конец")});
+  exec(QStringLiteral("INSERT INTO items_Регистр_Касса VALUES ('7','01.01.2026','','Д','+'),"
+                      "('2','01.01.2026','','Д','-')"));
+  EXPECT_EQ(run(module), (QStringList{QStringLiteral("5"), QStringLiteral("конец")}));
+}
+
 TEST_F(RegisterObjectTest, MovementWithoutADocumentBeingPostedIsAnErrorNamingTheOperation) {
   host.windowDate.reset();
   const QString error = runError(header + move("Стол", "Главный", "5", "+"));
