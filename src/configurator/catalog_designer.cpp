@@ -18,7 +18,7 @@
 namespace balvix::configurator {
 
 frmSprFrm::frmSprFrm(shell::AppState& state, QWidget* parent)
-    : DesignerWindow(state, QStringLiteral("frmSprFrm"), QStringLiteral("Справочник"), parent) {
+    : DesignerWindow(state, kWindowName, config::ObjectKind::Catalog, parent) {
   m_endsFormDesign = true;
   m_text1 = named<QLineEdit>(QStringLiteral("Text1"));
   m_text2 = named<QLineEdit>(QStringLiteral("Text2"));
@@ -37,8 +37,8 @@ frmSprFrm::frmSprFrm(shell::AppState& state, QWidget* parent)
   m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"));
   m_command2 = button(QStringLiteral("Command2"), QStringLiteral("Ф&орма"));
   m_command6 = button(QStringLiteral("Command6"), QStringLiteral("&Закрыть"));
-  // The catalog element form in layout design arrives with the runtime windows.
-  disableUntilWorkingMode(m_command2);
+  // The catalog element form, in layout design, once the runtime windows are registered.
+  bindWorkingModeButton(m_command2, shell::window_names::kCatalogElementForm, true);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(m_command1);
   buttons->addWidget(m_command2);
