@@ -70,15 +70,16 @@ double moduleWalk(storage::Session& session, long& total, long& count) {
   script::Engine engine(host);
   engine.setGlobalObject(script::createGlobalFunctions(host, context));
   const auto start = Clock::now();
-  engine.load(QStringLiteral("Объект Спр = СоздатьОбъект(\"Справочник\")\n"
-                             "Спр.Вид = \"Товары\"\n"
-                             "Итог = 0\nЭлементов = 0\n"
-                             "Спр.Выбрать()\n"
-                             "Делать Пока Спр.Получить() = 1\n"
-                             "  Итог = Итог + Len(Спр.Значение(\"Наименование\")) + "
-                             "Len(Спр.Значение(\"Цена\"))\n"
-                             "  Элементов = Элементов + 1\n"
-                             "Цикл\n"));
+  engine.load(
+      QStringLiteral("Объект Спр = СоздатьОбъект(\"Справочник\")\n"
+                     "Спр.Вид = \"Товары\"\n"
+                     "Итог = 0\nЭлементов = 0\n"
+                     "Спр.Выбрать()\n"
+                     "Делать Пока Спр.Получить() = 1\n"
+                     "  Итог = Итог + Len(Спр.Значение(\"Наименование\")) + "
+                     "Len(Спр.Значение(\"Цена\"))\n"
+                     "  Элементов = Элементов + 1\n"
+                     "Цикл\n"));
   const double seconds = secondsSince(start);
   total = script::toLong(engine.variable(QStringLiteral("Итог")));
   count = script::toLong(engine.variable(QStringLiteral("Элементов")));

@@ -86,14 +86,15 @@ double moduleWalk(storage::Session& session, double& total, int& rows) {
   script::Engine engine(host);
   engine.setGlobalObject(script::createGlobalFunctions(host, context));
   const auto start = Clock::now();
-  engine.load(QStringLiteral("Объект Рег = СоздатьОбъект(\"Регистр\")\n"
-                             "Рег.Вид = \"Остатки\"\n"
-                             "Итог = 0\nГрупп = 0\n"
-                             "Рег.ВыбратьОстатки()\n"
-                             "Делать Пока Рег.Получить() = 1\n"
-                             "  Итог = Итог + CDbl(Рег.Реквизит(\"Количество\"))\n"
-                             "  Групп = Групп + 1\n"
-                             "Цикл\n"));
+  engine.load(
+      QStringLiteral("Объект Рег = СоздатьОбъект(\"Регистр\")\n"
+                     "Рег.Вид = \"Остатки\"\n"
+                     "Итог = 0\nГрупп = 0\n"
+                     "Рег.ВыбратьОстатки()\n"
+                     "Делать Пока Рег.Получить() = 1\n"
+                     "  Итог = Итог + CDbl(Рег.Реквизит(\"Количество\"))\n"
+                     "  Групп = Групп + 1\n"
+                     "Цикл\n"));
   const double seconds = secondsSince(start);
   total = script::toDouble(engine.variable(QStringLiteral("Итог")));
   rows = script::toLong(engine.variable(QStringLiteral("Групп")));

@@ -3,9 +3,9 @@
 #include <QFile>
 #include <QProcess>
 #include <QTime>
-#include <optional>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "script/engine.h"
 #include "script/global_functions.h"

@@ -95,10 +95,14 @@ Value clsExt::invoke(int dispId, Args& args) {
 
 // The kinds compare exactly, letter case included: "справочник" is no object.
 Value clsExt::createObject(const QString& kind) {
-  if (kind == QStringLiteral("Справочник")) return Value(std::make_shared<clsСправочник>(m_context, m_host));
-  if (kind == QStringLiteral("Документ")) return Value(std::make_shared<clsДокумент>(m_context, m_host));
-  if (kind == QStringLiteral("Журнал")) return Value(std::make_shared<clsЖурнал>(m_context, m_host));
-  if (kind == QStringLiteral("Регистр")) return Value(std::make_shared<clsРегистр>(m_context, m_host));
+  if (kind == QStringLiteral("Справочник"))
+    return Value(std::make_shared<clsСправочник>(m_context, m_host));
+  if (kind == QStringLiteral("Документ"))
+    return Value(std::make_shared<clsДокумент>(m_context, m_host));
+  if (kind == QStringLiteral("Журнал"))
+    return Value(std::make_shared<clsЖурнал>(m_context, m_host));
+  if (kind == QStringLiteral("Регистр"))
+    return Value(std::make_shared<clsРегистр>(m_context, m_host));
   if (kind == QStringLiteral("Счет")) return Value(std::make_shared<clsСчет>(m_context, m_host));
   if (kind == QStringLiteral("ФС")) return Value(std::make_shared<clsФС>(m_context, m_host));
   if (kind == QStringLiteral("ТекущийДокумент"))
@@ -179,7 +183,8 @@ std::shared_ptr<HostObject> createGlobalFunctions(Host& host, storage::Session* 
 
 std::shared_ptr<HostObject> createGlobalFunctions(Host& host, SharedContext& context) {
   // The program owns its shared state; the objects only refer to it.
-  return std::make_shared<clsExt>(host, std::shared_ptr<SharedContext>(&context, [](SharedContext*) {}));
+  return std::make_shared<clsExt>(host,
+                                  std::shared_ptr<SharedContext>(&context, [](SharedContext*) {}));
 }
 
 }  // namespace balvix::script

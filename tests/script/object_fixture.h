@@ -7,13 +7,12 @@
 #include <QTemporaryDir>
 #include <memory>
 #include <optional>
+#include <ostream>
 
 #include "script/engine.h"
 #include "script/global_functions.h"
 #include "script/objects/shared_context.h"
 #include "storage/session.h"
-
-#include <ostream>
 
 // Readable texts in the failure messages of the tests.
 inline void PrintTo(const QString& text, std::ostream* os) {

@@ -21,19 +21,23 @@ class AccountObjectTest : public ObjectTest {
 };
 
 TEST_F(AccountObjectTest, PostingsWrittenByTheModuleGiveTheAccountsTotals) {
-  run(header + QStringLiteral("Сч.Вид = \"41\"\nСч.ПриходВыполнить(100)\nСч.ПриходВыполнить(\"50\")\n"
-                              "Сч.РасходВыполнить(30)\n"));
-  EXPECT_EQ(column(QStringLiteral("SELECT Код||'/'||coalesce(Дебет,'-')||'/'||coalesce(Кредит,'-')||'/'||"
-                                  "cDATE||'/'||cTIME||'/'||Документ FROM itogi")),
-            (QStringList{QStringLiteral("41/100/-/03.02.2026/10:15:00/Приход"),
-                         QStringLiteral("41/50/-/03.02.2026/10:15:00/Приход"),
-                         QStringLiteral("41/-/30/03.02.2026/10:15:00/Приход")}));
+  run(header +
+      QStringLiteral("Сч.Вид = \"41\"\nСч.ПриходВыполнить(100)\nСч.ПриходВыполнить(\"50\")\n"
+                     "Сч.РасходВыполнить(30)\n"));
+  EXPECT_EQ(
+      column(QStringLiteral("SELECT Код||'/'||coalesce(Дебет,'-')||'/'||coalesce(Кредит,'-')||'/'||"
+                            "cDATE||'/'||cTIME||'/'||Документ FROM itogi")),
+      (QStringList{QStringLiteral("41/100/-/03.02.2026/10:15:00/Приход"),
+                   QStringLiteral("41/50/-/03.02.2026/10:15:00/Приход"),
+                   QStringLiteral("41/-/30/03.02.2026/10:15:00/Приход")}));
   EXPECT_EQ(host.eventPumps, 3);
-  const QStringList out = run(header + QStringLiteral(
-      "Сч.Вид = \"41\"\nСч.ВыбратьСчета()\nСч.Получить()\n"
-      "Сообщить(Сч.Код & \" \" & Сч.Наименование & \" \" & Сч.СКД & \" \" & Сч.СКК & \" \" & Сч.СНД & "
-      "\" \" & Сч.СНК & \" \" & TypeName(Сч.СКД))\n"
-      "Сообщить(Сч.Итог(\"СКД\") & \" \" & Сч.Итог(\"Кредит\") & \" \" & TypeName(Сч.Итог(\"СНК\")))\n"));
+  const QStringList out =
+      run(header + QStringLiteral("Сч.Вид = \"41\"\nСч.ВыбратьСчета()\nСч.Получить()\n"
+                                  "Сообщить(Сч.Код & \" \" & Сч.Наименование & \" \" & Сч.СКД & \" "
+                                  "\" & Сч.СКК & \" \" & Сч.СНД & "
+                                  "\" \" & Сч.СНК & \" \" & TypeName(Сч.СКД))\n"
+                                  "Сообщить(Сч.Итог(\"СКД\") & \" \" & Сч.Итог(\"Кредит\") & \" \" "
+                                  "& TypeName(Сч.Итог(\"СНК\")))\n"));
   EXPECT_EQ(out, (QStringList{QStringLiteral("41 Товары 150 30 0 0 Double"),
                               QStringLiteral("150 30 String")}));
 }
@@ -42,18 +46,22 @@ TEST_F(AccountObjectTest, TotalsOverAllAccountsAndOfAnAccountWithoutPostings) {
   post(QStringLiteral("41"), QStringLiteral("100"), QString(), QStringLiteral("01.01.2026"));
   post(QStringLiteral("50"), QStringLiteral("2,5"), QString(), QStringLiteral("01.01.2026"));
   post(QStringLiteral("50"), QString(), QStringLiteral(""), QStringLiteral("01.01.2026"));
-  const QStringList out = run(header + QStringLiteral(
-      "Сообщить(Сч.Итог(\"СНД\"))\nСч.Вид = \"51\"\nСообщить(\"[\" & Сч.Итог(\"СКД\") & \"]\")\n"
-      "Сч.Вид = \"\"\nСч.ВыбратьИтоги()\n"
-      "Делать Пока Сч.Получить() = 1\n  Сообщить(Сч.Код & \":\" & Сч.СКД)\nЦикл\n"));
+  const QStringList out = run(
+      header +
+      QStringLiteral("Сообщить(Сч.Итог(\"СНД\"))\nСч.Вид = \"51\"\nСообщить(\"[\" & "
+                     "Сч.Итог(\"СКД\") & \"]\")\n"
+                     "Сч.Вид = \"\"\nСч.ВыбратьИтоги()\n"
+                     "Делать Пока Сч.Получить() = 1\n  Сообщить(Сч.Код & \":\" & Сч.СКД)\nЦикл\n"));
   EXPECT_EQ(out, (QStringList{QStringLiteral("102.5"), QStringLiteral("[]"),
                               QStringLiteral("41:100"), QStringLiteral("50:2.5")}));
 }
 
 TEST_F(AccountObjectTest, NameAfterSelectingTotalsIsAnError) {
   post(QStringLiteral("41"), QStringLiteral("1"), QString(), QStringLiteral("01.01.2026"));
-  const QString error = runError(header + QStringLiteral(
-      "Сч.ВыбратьИтоги()\nСч.Получить()\nСообщить(Сч.Код)\nСообщить(Сч.Наименование)\n"));
+  const QString error = runError(
+      header +
+      QStringLiteral(
+          "Сч.ВыбратьИтоги()\nСч.Получить()\nСообщить(Сч.Код)\nСообщить(Сч.Наименование)\n"));
   EXPECT_EQ(host.messages, QStringList{QStringLiteral("41")});
   EXPECT_TRUE(error.startsWith(QStringLiteral("5: "))) << error.toStdString();
 }
@@ -95,7 +103,8 @@ TEST_F(AccountObjectTest, PeriodGivesNetOpeningBalancesTurnoversAndBoundedClosin
   post(QStringLiteral("50"), QStringLiteral("5"), QString(), QStringLiteral("01.03.2026"));
   const QString print = QStringLiteral(
       "Сч.Вид = \"50\"\nСч.ВыбратьСчета()\nСч.Получить()\n"
-      "Сообщить(Сч.СНД & \" \" & Сч.СНК & \" \" & Сч.ОборотД & \" \" & Сч.ОборотК & \" \" & Сч.СКД & "
+      "Сообщить(Сч.СНД & \" \" & Сч.СНК & \" \" & Сч.ОборотД & \" \" & Сч.ОборотК & \" \" & Сч.СКД "
+      "& "
       "\" \" & Сч.СКК)\n");
   EXPECT_EQ(run(header + print), QStringList{QStringLiteral("0 0 145 180 145 180")});
   EXPECT_EQ(run(header + QStringLiteral("Сч.Период(\"01.01.2026\", \"31.01.2026\")\n") + print),

@@ -35,27 +35,27 @@ TEST_F(CatalogObjectTest, WalksTheElementsInTurnAndReadsFieldsAsText) {
 }
 
 TEST_F(CatalogObjectTest, FirstFetchFlagIsNeverClearedSoASecondWalkStartsAtTheSecondElement) {
-  const QStringList out = run(QStringLiteral(
-      "Объект Спр = СоздатьОбъект(\"Справочник\")\n"
-      "Спр.Вид = \"Товары\"\n"
-      "Спр.Выбрать()\n"
-      "Делать Пока Спр.Получить() = 1\n"
-      "Цикл\n"
-      "Спр.Выбрать()\n"
-      "Делать Пока Спр.Получить() = 1\n"
-      "  Сообщить(Спр.Значение(\"Наименование\"))\n"
-      "Цикл\n"));
+  const QStringList out =
+      run(QStringLiteral("Объект Спр = СоздатьОбъект(\"Справочник\")\n"
+                         "Спр.Вид = \"Товары\"\n"
+                         "Спр.Выбрать()\n"
+                         "Делать Пока Спр.Получить() = 1\n"
+                         "Цикл\n"
+                         "Спр.Выбрать()\n"
+                         "Делать Пока Спр.Получить() = 1\n"
+                         "  Сообщить(Спр.Значение(\"Наименование\"))\n"
+                         "Цикл\n"));
   EXPECT_EQ(out, (QStringList{QStringLiteral("Стул"), QStringLiteral("Шкаф")}));
 }
 
 TEST_F(CatalogObjectTest, EmptyCatalogGivesZeroAndAFetchPastTheEndIsAnError) {
   addCatalog(QStringLiteral("Пусто"), {QStringLiteral("Наименование")});
-  const QString error = runError(QStringLiteral(
-      "Объект Спр = СоздатьОбъект(\"Справочник\")\n"
-      "Спр.Вид = \"Пусто\"\n"
-      "Спр.Выбрать()\n"
-      "Сообщить(Спр.Получить())\n"
-      "Сообщить(Спр.Получить())\n"));
+  const QString error =
+      runError(QStringLiteral("Объект Спр = СоздатьОбъект(\"Справочник\")\n"
+                              "Спр.Вид = \"Пусто\"\n"
+                              "Спр.Выбрать()\n"
+                              "Сообщить(Спр.Получить())\n"
+                              "Сообщить(Спр.Получить())\n"));
   EXPECT_EQ(host.messages, QStringList{QStringLiteral("0")});
   EXPECT_TRUE(error.startsWith(QStringLiteral("5: Нет текущей записи"))) << error.toStdString();
 }
@@ -64,13 +64,13 @@ TEST_F(CatalogObjectTest, EmptyKindWalksEveryCatalogSkippingThoseWithoutElements
   addCatalog(QStringLiteral("Пусто"), {QStringLiteral("Наименование")});
   addCatalog(QStringLiteral("Склады"), {QStringLiteral("Наименование")},
              {{QStringLiteral("Главный")}});
-  const QStringList out = run(QStringLiteral(
-      "Объект Спр = СоздатьОбъект(\"Справочник\")\n"
-      "Спр.Выбрать()\n"
-      "Делать Пока Спр.Получить() = 1\n"
-      "  Сообщить(Спр.Вид & \":\" & Спр.Значение(\"Наименование\"))\n"
-      "Цикл\n"
-      "Сообщить(\"конец \" & Спр.Вид)\n"));
+  const QStringList out =
+      run(QStringLiteral("Объект Спр = СоздатьОбъект(\"Справочник\")\n"
+                         "Спр.Выбрать()\n"
+                         "Делать Пока Спр.Получить() = 1\n"
+                         "  Сообщить(Спр.Вид & \":\" & Спр.Значение(\"Наименование\"))\n"
+                         "Цикл\n"
+                         "Сообщить(\"конец \" & Спр.Вид)\n"));
   // In the order of the list of kinds (by name).
   EXPECT_EQ(out, (QStringList{QStringLiteral("Склады:Главный"), QStringLiteral("Товары:Стол"),
                               QStringLiteral("Товары:Стул"), QStringLiteral("Товары:Шкаф"),
@@ -79,29 +79,30 @@ TEST_F(CatalogObjectTest, EmptyKindWalksEveryCatalogSkippingThoseWithoutElements
 
 TEST_F(CatalogObjectTest, WalkOverNoCatalogsDoesNotReadWhatWasQueriedBefore) {
   exec(QStringLiteral("DELETE FROM form_items WHERE type='Справочник'"));
-  const QStringList out = run(QStringLiteral(
-      "Объект Сч = СоздатьОбъект(\"Счет\")\n"
-      "Сч.ВыбратьСчета()\n"
-      "Объект Спр = СоздатьОбъект(\"Справочник\")\n"
-      "Спр.Выбрать()\n"
-      "Сообщить(Спр.Получить())\n"));
+  const QStringList out =
+      run(QStringLiteral("Объект Сч = СоздатьОбъект(\"Счет\")\n"
+                         "Сч.ВыбратьСчета()\n"
+                         "Объект Спр = СоздатьОбъект(\"Справочник\")\n"
+                         "Спр.Выбрать()\n"
+                         "Сообщить(Спр.Получить())\n"));
   EXPECT_EQ(out, QStringList{QStringLiteral("0")});
 }
 
 TEST_F(CatalogObjectTest, LoopInterruptedByARegisterQueryContinuesOnTheRegistersGroups) {
   addRegister(QStringLiteral("Остатки"), {QStringLiteral("Товар"), QStringLiteral("Количество")});
-  exec(QStringLiteral("INSERT INTO items_Регистр_Остатки VALUES ('А','1','01.01.2026','10:00:00','Д','+'),"
-                      "('Б','2','01.01.2026','10:00:00','Д','+'),('В','3','01.01.2026','10:00:00','Д','+')"));
-  const QStringList out = run(QStringLiteral(
-      "Объект Спр = СоздатьОбъект(\"Справочник\")\n"
-      "Объект Рег = СоздатьОбъект(\"Регистр\")\n"
-      "Рег.Вид = \"Остатки\"\n"
-      "Спр.Вид = \"Товары\"\n"
-      "Спр.Выбрать()\n"
-      "Делать Пока Спр.Получить() = 1\n"
-      "  Сообщить(Спр.Значение(\"Наименование\") & Спр.Значение(\"Товар\"))\n"
-      "  Если Спр.Значение(\"Наименование\") = \"Стол\" Тогда Рег.ВыбратьОстатки()\n"
-      "Цикл\n"));
+  exec(QStringLiteral(
+      "INSERT INTO items_Регистр_Остатки VALUES ('А','1','01.01.2026','10:00:00','Д','+'),"
+      "('Б','2','01.01.2026','10:00:00','Д','+'),('В','3','01.01.2026','10:00:00','Д','+')"));
+  const QStringList out = run(
+      QStringLiteral("Объект Спр = СоздатьОбъект(\"Справочник\")\n"
+                     "Объект Рег = СоздатьОбъект(\"Регистр\")\n"
+                     "Рег.Вид = \"Остатки\"\n"
+                     "Спр.Вид = \"Товары\"\n"
+                     "Спр.Выбрать()\n"
+                     "Делать Пока Спр.Получить() = 1\n"
+                     "  Сообщить(Спр.Значение(\"Наименование\") & Спр.Значение(\"Товар\"))\n"
+                     "  Если Спр.Значение(\"Наименование\") = \"Стол\" Тогда Рег.ВыбратьОстатки()\n"
+                     "Цикл\n"));
   EXPECT_EQ(out, (QStringList{QStringLiteral("Стол"), QStringLiteral("Б"), QStringLiteral("В")}));
 }
 
@@ -109,9 +110,9 @@ TEST_F(CatalogObjectTest, KindsThatAreNoTablesAreRunTimeErrors) {
   EXPECT_TRUE(runError(QStringLiteral("Объект Спр = СоздатьОбъект(\"Справочник\")\n"
                                       "Спр.Вид = \"Нет\"\nСпр.Выбрать()\n"))
                   .startsWith(QStringLiteral("3: ")));
-  const QString injected = runError(QStringLiteral(
-      "Объект Спр = СоздатьОбъект(\"Справочник\")\n"
-      "Спр.Вид = \"Товары WHERE 1=0\"\nСпр.Выбрать()\n"));
+  const QString injected =
+      runError(QStringLiteral("Объект Спр = СоздатьОбъект(\"Справочник\")\n"
+                              "Спр.Вид = \"Товары WHERE 1=0\"\nСпр.Выбрать()\n"));
   EXPECT_TRUE(injected.contains(QStringLiteral("не может быть именем"))) << injected.toStdString();
 }
 
@@ -122,8 +123,9 @@ class DocumentObjectTest : public ObjectTest {
     const QStringList header = {QStringLiteral("Наименование"), QStringLiteral("Сумма"),
                                 QStringLiteral("cDATE"), QStringLiteral("cTIME"),
                                 QStringLiteral("Проводка")};
-    exec(QStringLiteral("INSERT INTO form_items (name,type) VALUES ('Приход','Документ'),"
-                        "('Пустой','Документ'),('Расход','Документ')"));
+    exec(
+        QStringLiteral("INSERT INTO form_items (name,type) VALUES ('Приход','Документ'),"
+                       "('Пустой','Документ'),('Расход','Документ')"));
     addTable(QStringLiteral("items_Документ_Приход"), header,
              {{QStringLiteral("П1"), QStringLiteral("100"), QStringLiteral("01.02.2026"),
                QStringLiteral("10:00:00"), QStringLiteral("1")},
@@ -155,10 +157,10 @@ TEST_F(DocumentObjectTest, WalksHeadersAndTheCurrentDocumentViewReadsThem) {
 }
 
 TEST_F(DocumentObjectTest, CurrentDocumentWithoutACurrentRecordRaisesWhileGetValueIsEmpty) {
-  const QString error = runError(QStringLiteral(
-      "Объект Тек = СоздатьОбъект(\"ТекущийДокумент\")\n"
-      "Сообщить(\"[\" & Тек.ПолучитьЗначение(\"Наименование\") & \"]\")\n"
-      "Сообщить(Тек.Наименование)\n"));
+  const QString error =
+      runError(QStringLiteral("Объект Тек = СоздатьОбъект(\"ТекущийДокумент\")\n"
+                              "Сообщить(\"[\" & Тек.ПолучитьЗначение(\"Наименование\") & \"]\")\n"
+                              "Сообщить(Тек.Наименование)\n"));
   EXPECT_EQ(host.messages, QStringList{QStringLiteral("[]")});
   EXPECT_TRUE(error.startsWith(QStringLiteral("3: "))) << error.toStdString();
 }
@@ -175,24 +177,25 @@ TEST_F(DocumentObjectTest, EmptyKindWalksEveryDocumentKindNamingEach) {
 }
 
 TEST_F(DocumentObjectTest, FindsKindsByTheirExactName) {
-  const QStringList out = run(QStringLiteral(
-      "Объект Док = СоздатьОбъект(\"Документ\")\n"
-      "Сообщить(Док.НайтиДокумент(\"Приход\") & Док.НайтиДокумент(\"приход\") & "
-      "Док.НайтиДокумент(\"Нет\"))\n"));
+  const QStringList out =
+      run(QStringLiteral("Объект Док = СоздатьОбъект(\"Документ\")\n"
+                         "Сообщить(Док.НайтиДокумент(\"Приход\") & Док.НайтиДокумент(\"приход\") & "
+                         "Док.НайтиДокумент(\"Нет\"))\n"));
   EXPECT_EQ(out, QStringList{QStringLiteral("100")});
 }
 
 TEST_F(DocumentObjectTest, RowsOfEveryDocumentOfTheKindInASelectionOfTheirOwn) {
-  const QStringList out = run(QStringLiteral(
-      "Объект Док = СоздатьОбъект(\"Документ\")\n"
-      "Док.Вид = \"Приход\"\n"
-      "Сообщить(\"[\" & Док.Колонка(\"Товар\") & \"]\")\n"
-      "Док.ВыбратьДокументы()\n"
-      "Док.ПолучитьДокумент()\n"
-      "Док.ВыбратьСтроки()\n"
-      "Делать Пока Док.ПолучитьСтроку() = 1\n"
-      "  Сообщить(Док.Колонка(\"товар\") & \" \" & СоздатьОбъект(\"ТекущийДокумент\").Наименование)\n"
-      "Цикл\n"));
+  const QStringList out =
+      run(QStringLiteral("Объект Док = СоздатьОбъект(\"Документ\")\n"
+                         "Док.Вид = \"Приход\"\n"
+                         "Сообщить(\"[\" & Док.Колонка(\"Товар\") & \"]\")\n"
+                         "Док.ВыбратьДокументы()\n"
+                         "Док.ПолучитьДокумент()\n"
+                         "Док.ВыбратьСтроки()\n"
+                         "Делать Пока Док.ПолучитьСтроку() = 1\n"
+                         "  Сообщить(Док.Колонка(\"товар\") & \" \" & "
+                         "СоздатьОбъект(\"ТекущийДокумент\").Наименование)\n"
+                         "Цикл\n"));
   EXPECT_EQ(out, (QStringList{QStringLiteral("[]"), QStringLiteral("Стол П1"),
                               QStringLiteral("Стул П1")}));
 }

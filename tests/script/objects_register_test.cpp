@@ -31,7 +31,8 @@ class RegisterObjectTest : public ObjectTest {
                "Рег.Реквизит(\"Количество\") = \"%3\"\nРег.ДвижениеВыполнить(\"%4\")\n")
         .arg(goods, store, quantity, flag);
   }
-  const QString header = QStringLiteral("Объект Рег = СоздатьОбъект(\"Регистр\")\nРег.Вид = \"Остатки\"\n");
+  const QString header =
+      QStringLiteral("Объект Рег = СоздатьОбъект(\"Регистр\")\nРег.Вид = \"Остатки\"\n");
 };
 
 TEST_F(RegisterObjectTest, MovementsAddUpToOneBalanceGroup) {
@@ -52,11 +53,13 @@ TEST_F(RegisterObjectTest, FilterThatMatchesNothingGivesNoGroupAndIsGoneAfterAFe
   EXPECT_EQ(run(header + QStringLiteral("Рег.Реквизит(\"Склад\") = \"Нет\"\nРег.ВыбратьОстатки()\n"
                                         "Сообщить(Рег.Получить())\n")),
             QStringList{QStringLiteral("0")});
-  EXPECT_EQ(run(header + QStringLiteral("Рег.Реквизит(\"склад\") = \"Малый\"\nРег.ВыбратьОстатки()\n"
-                                        "Сообщить(Рег.Реквизит(\"Склад\"))\n") +
-                kPrintBalances + QStringLiteral("Сообщить(\"[\" & Рег.Реквизит(\"Склад\") & \"]\")\n")),
-            (QStringList{QStringLiteral("Малый"), QStringLiteral("Стул|Малый|1|Приход"),
-                         QStringLiteral("[Малый]")}));
+  EXPECT_EQ(
+      run(header +
+          QStringLiteral("Рег.Реквизит(\"склад\") = \"Малый\"\nРег.ВыбратьОстатки()\n"
+                         "Сообщить(Рег.Реквизит(\"Склад\"))\n") +
+          kPrintBalances + QStringLiteral("Сообщить(\"[\" & Рег.Реквизит(\"Склад\") & \"]\")\n")),
+      (QStringList{QStringLiteral("Малый"), QStringLiteral("Стул|Малый|1|Приход"),
+                   QStringLiteral("[Малый]")}));
 }
 
 TEST_F(RegisterObjectTest, AnyFlagButPlusIsAnIssueAndTheFirstMovementNamesTheDocument) {
@@ -68,10 +71,11 @@ TEST_F(RegisterObjectTest, AnyFlagButPlusIsAnIssueAndTheFirstMovementNamesTheDoc
 }
 
 TEST_F(RegisterObjectTest, EmptyFlagOnlyShowsTheMessageAndKeepsTheRequisites) {
-  const QStringList out = run(header + move("Стол", "Главный", "5", "") +
-                              QStringLiteral("Сообщить(Рег.Реквизит(\"Товар\"))\n"
-                                             "Рег.ДвижениеВыполнить(\"+\")\n"
-                                             "Сообщить(\"[\" & Рег.Реквизит(\"Товар\") & \"]\")\n"));
+  const QStringList out =
+      run(header + move("Стол", "Главный", "5", "") +
+          QStringLiteral("Сообщить(Рег.Реквизит(\"Товар\"))\n"
+                         "Рег.ДвижениеВыполнить(\"+\")\n"
+                         "Сообщить(\"[\" & Рег.Реквизит(\"Товар\") & \"]\")\n"));
   EXPECT_EQ(host.programMessages,
             QStringList{QStringLiteral(
                 "Не указан признак движения: (+ ПРИХОД, - РАСХОД). Движение не выполнено.")});
@@ -81,32 +85,38 @@ TEST_F(RegisterObjectTest, EmptyFlagOnlyShowsTheMessageAndKeepsTheRequisites) {
 }
 
 TEST_F(RegisterObjectTest, RequisiteNeverSetIsWrittenAsEmptyText) {
-  run(header + QStringLiteral("Рег.Реквизит(\"Товар\") = \"Стол\"\nРег.ДвижениеВыполнить(\"+\")\n"));
+  run(header +
+      QStringLiteral("Рег.Реквизит(\"Товар\") = \"Стол\"\nРег.ДвижениеВыполнить(\"+\")\n"));
   EXPECT_EQ(column(QStringLiteral("SELECT '['||Склад||']' FROM items_Регистр_Остатки")),
             QStringList{QStringLiteral("[]")});
 }
 
 TEST_F(RegisterObjectTest, ValueWithAQuoteRoundTripsThroughAMovementAndAFilter) {
-  run(header + move("Стул \"\"Ам'ур\"\"", "Склад 'Б'", "4", "+") + move("Стол", "Склад 'Б'", "1", "+"));
+  run(header + move("Стул \"\"Ам'ур\"\"", "Склад 'Б'", "4", "+") +
+      move("Стол", "Склад 'Б'", "1", "+"));
   EXPECT_EQ(column(QStringLiteral("SELECT Товар FROM items_Регистр_Остатки")),
             (QStringList{QStringLiteral("Стул \"Ам'ур\""), QStringLiteral("Стол")}));
-  EXPECT_EQ(run(header + QStringLiteral("Рег.Реквизит(\"Товар\") = \"Стул \"\"Ам'ур\"\"\"\n"
-                                        "Рег.ВыбратьОстатки()\n") +
+  EXPECT_EQ(run(header +
+                QStringLiteral("Рег.Реквизит(\"Товар\") = \"Стул \"\"Ам'ур\"\"\"\n"
+                               "Рег.ВыбратьОстатки()\n") +
                 kPrintBalances),
             QStringList{QStringLiteral("Стул \"Ам'ур\"|Склад 'Б'|4|Приход")});
 }
 
 TEST_F(RegisterObjectTest, NullGroupValueBelongsToTheGroupOfTheEmptyText) {
-  exec(QStringLiteral("INSERT INTO items_Регистр_Остатки VALUES ('Стол',NULL,'2','01.01.2026','','Д1','+'),"
-                      "('Стол','','3','01.01.2026','','Д2','+'),('Стол','А','1','01.01.2026','','Д3','+')"));
+  exec(QStringLiteral(
+      "INSERT INTO items_Регистр_Остатки VALUES ('Стол',NULL,'2','01.01.2026','','Д1','+'),"
+      "('Стол','','3','01.01.2026','','Д2','+'),('Стол','А','1','01.01.2026','','Д3','+')"));
   EXPECT_EQ(run(header + QStringLiteral("Рег.ВыбратьОстатки()\n") + kPrintBalances),
             (QStringList{QStringLiteral("Стол||5|Д1"), QStringLiteral("Стол|А|1|Д3")}));
 }
 
 TEST_F(RegisterObjectTest, NonNumericQuantityFailsAtItsOwnGroup) {
-  exec(QStringLiteral("INSERT INTO items_Регистр_Остатки VALUES ('А','','2','01.01.2026','','Д','+'),"
-                      "('Б','','много','01.01.2026','','Д','+')"));
-  const QString error = runError(header + QStringLiteral("Рег.ВыбратьОстатки()\n") + kPrintBalances);
+  exec(QStringLiteral(
+      "INSERT INTO items_Регистр_Остатки VALUES ('А','','2','01.01.2026','','Д','+'),"
+      "('Б','','много','01.01.2026','','Д','+')"));
+  const QString error =
+      runError(header + QStringLiteral("Рег.ВыбратьОстатки()\n") + kPrintBalances);
   EXPECT_EQ(host.messages, QStringList{QStringLiteral("А||2|Д")});
   EXPECT_TRUE(error.contains(QStringLiteral("«много»"))) << error.toStdString();
 }
@@ -117,7 +127,8 @@ TEST_F(RegisterObjectTest, RegisterWithoutAQuantityFailsOnFetch) {
   const QString error = runError(QStringLiteral(
       "Объект Рег = СоздатьОбъект(\"Регистр\")\nРег.Вид = \"Учет\"\nРег.ВыбратьОстатки()\n"
       "Рег.Получить()\n"));
-  EXPECT_TRUE(error.startsWith(QStringLiteral("4: ")) && error.contains(QStringLiteral("Количество")))
+  EXPECT_TRUE(error.startsWith(QStringLiteral("4: ")) &&
+              error.contains(QStringLiteral("Количество")))
       << error.toStdString();
 }
 
@@ -128,8 +139,9 @@ TEST_F(RegisterObjectTest, RegisterOfOnlyAQuantityHasOneTotalGroup) {
       "Делать Пока Рег.Получить() = 1\n  Сообщить(Рег.Реквизит(\"Количество\"))\nЦикл\n"
       "Сообщить(\"конец\")\n");
   EXPECT_EQ(run(module), QStringList{QStringLiteral("конец")});
-  exec(QStringLiteral("INSERT INTO items_Регистр_Касса VALUES ('7','01.01.2026','','Д','+'),"
-                      "('2','01.01.2026','','Д','-')"));
+  exec(
+      QStringLiteral("INSERT INTO items_Регистр_Касса VALUES ('7','01.01.2026','','Д','+'),"
+                     "('2','01.01.2026','','Д','-')"));
   EXPECT_EQ(run(module), (QStringList{QStringLiteral("5"), QStringLiteral("конец")}));
 }
 
@@ -150,7 +162,8 @@ TEST_F(RegisterObjectTest, MovementWithoutADocumentBeingPostedIsAnErrorNamingThe
 // query for the groups, then one query per group over its movements in table order.
 QStringList referenceBalances(balvix::storage::Session& db, const QString& store) {
   QStringList lines;
-  const QString filter = store.isEmpty() ? QString() : QStringLiteral(" WHERE Склад=") + balvix::storage::quote(store);
+  const QString filter =
+      store.isEmpty() ? QString() : QStringLiteral(" WHERE Склад=") + balvix::storage::quote(store);
   balvix::storage::Recordset groups = db.openRecordset(
       QStringLiteral("SELECT coalesce(Товар,''),coalesce(Склад,'') FROM items_Регистр_Остатки") +
       filter + QStringLiteral(" GROUP BY 1,2 ORDER BY 1,2"));
@@ -175,23 +188,31 @@ QStringList referenceBalances(balvix::storage::Session& db, const QString& store
 
 TEST_F(RegisterObjectTest, OnePassBalancesEqualThePerGroupAlgorithmOnRandomMovements) {
   QRandomGenerator random(20261206);
-  const QStringList goods = {QStringLiteral("<null>"), QString(), QStringLiteral("Стол"),
-                             QStringLiteral("стол"), QStringLiteral("Стул"), QStringLiteral("Шкаф"),
-                             QStringLiteral("Ящик 'М'"), QStringLiteral("A"), QStringLiteral("b")};
+  const QStringList goods = {QStringLiteral("<null>"),   QString(),
+                             QStringLiteral("Стол"),     QStringLiteral("стол"),
+                             QStringLiteral("Стул"),     QStringLiteral("Шкаф"),
+                             QStringLiteral("Ящик 'М'"), QStringLiteral("A"),
+                             QStringLiteral("b")};
   const QStringList stores = {QStringLiteral("<null>"), QString(), QStringLiteral("Главный"),
                               QStringLiteral("Малый"), QStringLiteral("Дальний")};
-  const QStringList flags = {QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("x"),
-                             QString(), QStringLiteral("<null>"), QStringLiteral("+ ")};
-  const QStringList quantities = {QString(), QStringLiteral("<null>"), QStringLiteral("1"),
-                                  QStringLiteral("2,5"), QStringLiteral("0.1"), QStringLiteral("-3"),
-                                  QStringLiteral("1000000"), QStringLiteral(" 7 ")};
+  const QStringList flags = {QStringLiteral("+"), QStringLiteral("-"),      QStringLiteral("x"),
+                             QString(),           QStringLiteral("<null>"), QStringLiteral("+ ")};
+  const QStringList quantities = {QString(),
+                                  QStringLiteral("<null>"),
+                                  QStringLiteral("1"),
+                                  QStringLiteral("2,5"),
+                                  QStringLiteral("0.1"),
+                                  QStringLiteral("-3"),
+                                  QStringLiteral("1000000"),
+                                  QStringLiteral(" 7 ")};
   auto value = [](const QString& v) {
     return v == QStringLiteral("<null>") ? QStringLiteral("NULL") : balvix::storage::quote(v);
   };
   session->beginTransaction();
   for (int i = 0; i < 4000; ++i) {
     exec(QStringLiteral("INSERT INTO items_Регистр_Остатки VALUES (%1,%2,%3,'01.01.2026','',%4,%5)")
-             .arg(value(goods[random.bounded(goods.size())]), value(stores[random.bounded(stores.size())]),
+             .arg(value(goods[random.bounded(goods.size())]),
+                  value(stores[random.bounded(stores.size())]),
                   value(quantities[random.bounded(quantities.size())]),
                   value(QStringLiteral("Д%1").arg(i)), value(flags[random.bounded(flags.size())])));
   }
@@ -202,9 +223,10 @@ TEST_F(RegisterObjectTest, OnePassBalancesEqualThePerGroupAlgorithmOnRandomMovem
   EXPECT_EQ(run(header + QStringLiteral("Рег.ВыбратьОстатки()\n") + kPrintBalances), all);
   const QStringList filtered = referenceBalances(*session, QStringLiteral("Малый"));
   EXPECT_GT(filtered.size(), 5);
-  EXPECT_EQ(run(header + QStringLiteral("Рег.Реквизит(\"Склад\") = \"Малый\"\nРег.ВыбратьОстатки()\n") +
-                kPrintBalances),
-            filtered);
+  EXPECT_EQ(
+      run(header + QStringLiteral("Рег.Реквизит(\"Склад\") = \"Малый\"\nРег.ВыбратьОстатки()\n") +
+          kPrintBalances),
+      filtered);
 }
 
 TEST_F(RegisterObjectTest, PeriodGivesOpeningReceiptsAndIssuesOverThreeMonths) {
@@ -222,12 +244,17 @@ TEST_F(RegisterObjectTest, PeriodGivesOpeningReceiptsAndIssuesOverThreeMonths) {
       "Рег.Реквизит(\"Количество\"))\n"
       "Цикл\n");
   // February: the text order of the dates would put 01.02 before 15.01.
-  EXPECT_EQ(run(header + QStringLiteral("Рег.Период(\"01.02.2026\", \"28.02.2026\")\n"
-                                        "Рег.ВыбратьОстатки()\n") + print),
+  EXPECT_EQ(run(header +
+                QStringLiteral("Рег.Период(\"01.02.2026\", \"28.02.2026\")\n"
+                               "Рег.ВыбратьОстатки()\n") +
+                print),
             QStringList{QStringLiteral("Стол 6 +7 -1 = 12")});
-  EXPECT_EQ(run(header + QStringLiteral("Рег.Период(\"01.01.2026\", \"31.03.2026\")\n"
-                                        "Рег.ВыбратьОстатки()\n") + print),
-            (QStringList{QStringLiteral("Стол 0 +24 -5 = 19"), QStringLiteral("Стул 0 +9 -0 = 9")}));
+  EXPECT_EQ(
+      run(header +
+          QStringLiteral("Рег.Период(\"01.01.2026\", \"31.03.2026\")\n"
+                         "Рег.ВыбратьОстатки()\n") +
+          print),
+      (QStringList{QStringLiteral("Стол 0 +24 -5 = 19"), QStringLiteral("Стул 0 +9 -0 = 9")}));
   // Without a period nothing else is stored, and every movement counts.
   EXPECT_EQ(run(header + QStringLiteral("Рег.ВыбратьОстатки()\n") + print),
             (QStringList{QStringLiteral("Стол  + - = 16"), QStringLiteral("Стул  + - = 9")}));

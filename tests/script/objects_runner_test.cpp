@@ -44,7 +44,8 @@ TEST_F(RunnerObjectsTest, PostsAsTheDocumentNamedOnTheCommandLine) {
   const Result result = runner(movement, {QStringLiteral("--post"), QStringLiteral("Приход"),
                                           QStringLiteral("--date"), QStringLiteral("03.02.2026")});
   EXPECT_EQ(result.code, 0) << result.err.toStdString();
-  EXPECT_EQ(column(QStringLiteral("SELECT Товар||Количество||cDATE||Документ||Флаг FROM items_Регистр_Остатки")),
+  EXPECT_EQ(column(QStringLiteral(
+                "SELECT Товар||Количество||cDATE||Документ||Флаг FROM items_Регистр_Остатки")),
             QStringList{QStringLiteral("Стол503.02.2026Приход+")});
   EXPECT_EQ(column(QStringLiteral("SELECT Код||Дебет||cDATE||Документ FROM itogi")),
             QStringList{QStringLiteral("41503.02.2026Приход")});
@@ -55,21 +56,25 @@ TEST_F(RunnerObjectsTest, FailedPostingWritesNothing) {
   const Result result = runner(movement + QStringLiteral("Сч.ПриходВыполнить(\"много\")\n"),
                                {QStringLiteral("--post"), QStringLiteral("Приход")});
   EXPECT_EQ(result.code, 1);
-  EXPECT_TRUE(result.err.contains(QStringLiteral(":9: ПриходВыполнить: сумма «много»"))) << result.err.toStdString();
+  EXPECT_TRUE(result.err.contains(QStringLiteral(":9: ПриходВыполнить: сумма «много»")))
+      << result.err.toStdString();
   EXPECT_TRUE(column(QStringLiteral("SELECT Товар FROM items_Регистр_Остатки")).isEmpty());
   EXPECT_TRUE(column(QStringLiteral("SELECT Код FROM itogi")).isEmpty());
 }
 
 TEST_F(RunnerObjectsTest, WithoutADocumentPostingsAreRefusedAndProgramMessagesGoToStderr) {
   addRegister(QStringLiteral("Остатки"), {QStringLiteral("Товар"), QStringLiteral("Количество")});
-  const Result result = runner(QStringLiteral("Объект Сч = СоздатьОбъект(\"Счет\")\nСч.Вид = \"41\"\n"
-                                              "Сч.ПриходВыполнить(5)\nСообщить(\"дальше\")\n") +
-                               movement);
+  const Result result =
+      runner(QStringLiteral("Объект Сч = СоздатьОбъект(\"Счет\")\nСч.Вид = \"41\"\n"
+                            "Сч.ПриходВыполнить(5)\nСообщить(\"дальше\")\n") +
+             movement);
   EXPECT_EQ(result.code, 1);
   EXPECT_EQ(result.out, QStringLiteral("дальше\n"));
-  EXPECT_TRUE(result.err.startsWith(QStringLiteral("Приход может выполняться только движением документа!\n")))
+  EXPECT_TRUE(result.err.startsWith(
+      QStringLiteral("Приход может выполняться только движением документа!\n")))
       << result.err.toStdString();
-  EXPECT_TRUE(result.err.contains(QStringLiteral(":9: ДвижениеВыполнить: нет проводимого документа")))
+  EXPECT_TRUE(
+      result.err.contains(QStringLiteral(":9: ДвижениеВыполнить: нет проводимого документа")))
       << result.err.toStdString();
 }
 

@@ -63,7 +63,8 @@ clsСчет::clsСчет(std::shared_ptr<SharedContext> context, Host& host)
 Value clsСчет::invoke(int dispId, Args& args) {
   SharedContext& ctx = context();
   const bool hasPeriod = m_periodStart || m_periodEnd;
-  const Range upToEnd{std::nullopt, m_periodEnd ? std::optional(dateKey(*m_periodEnd)) : std::nullopt};
+  const Range upToEnd{std::nullopt,
+                      m_periodEnd ? std::optional(dateKey(*m_periodEnd)) : std::nullopt};
   const Range within{m_periodStart ? std::optional(dateKey(*m_periodStart)) : std::nullopt,
                      upToEnd.to};
   switch (dispId) {
@@ -72,9 +73,10 @@ Value clsСчет::invoke(int dispId, Args& args) {
       return Value(m_kind);
     case kSelectAccounts:
       object_args::expectCount(args, 0);
-      ctx.sharedRecordset = db().openRecordset(
-          m_kind.isEmpty() ? QStringLiteral("SELECT * FROM plan")
-                           : QStringLiteral("SELECT * FROM plan WHERE код=") + storage::quote(m_kind));
+      ctx.sharedRecordset =
+          db().openRecordset(m_kind.isEmpty() ? QStringLiteral("SELECT * FROM plan")
+                                              : QStringLiteral("SELECT * FROM plan WHERE код=") +
+                                                    storage::quote(m_kind));
       return Value();
     case kFetch:
       object_args::expectCount(args, 0);
@@ -192,11 +194,13 @@ QString clsСчет::total(const QString& name) {
 }
 
 void clsСчет::post(const Value& amount, bool debit) {
-  const QString operation = debit ? QStringLiteral("ПриходВыполнить") : QStringLiteral("РасходВыполнить");
+  const QString operation =
+      debit ? QStringLiteral("ПриходВыполнить") : QStringLiteral("РасходВыполнить");
   SharedContext& ctx = context();
   if (ctx.currentObjectType != config::typeWord(config::ObjectKind::Document)) {
-    host().showProgramMessage(debit ? QStringLiteral("Приход может выполняться только движением документа!")
-                                    : QStringLiteral("Расход может выполняться только движением документа!"));
+    host().showProgramMessage(
+        debit ? QStringLiteral("Приход может выполняться только движением документа!")
+              : QStringLiteral("Расход может выполняться только движением документа!"));
     return;
   }
   std::optional<QDate> date = ctx.documentDate;
@@ -212,11 +216,13 @@ void clsСчет::post(const Value& amount, bool debit) {
   if (!text.trimmed().isEmpty() && !parseStoredNumber(text, check))
     throw ScriptError::custom(
         ErrorCode::TypeMismatch,
-        QStringLiteral("%1: сумма «%2» не является числом; проводка не записана.").arg(operation, text));
-  db().execute(QStringLiteral("INSERT INTO itogi (Код,%1,cDATE,cTIME,Документ) VALUES (%2,%3,%4,%5,%6)")
-                   .arg(debit ? debitColumn() : creditColumn(), storage::quote(m_kind),
-                        storage::quote(text), storage::quote(dateText(*date)),
-                        storage::quote(ctx.documentSaveTime), storage::quote(ctx.currentObjectName)));
+        QStringLiteral("%1: сумма «%2» не является числом; проводка не записана.")
+            .arg(operation, text));
+  db().execute(
+      QStringLiteral("INSERT INTO itogi (Код,%1,cDATE,cTIME,Документ) VALUES (%2,%3,%4,%5,%6)")
+          .arg(debit ? debitColumn() : creditColumn(), storage::quote(m_kind), storage::quote(text),
+               storage::quote(dateText(*date)), storage::quote(ctx.documentSaveTime),
+               storage::quote(ctx.currentObjectName)));
   host().processEvents();
 }
 

@@ -62,8 +62,8 @@ void clsДокумент::put(int dispId, Args& args, const Value& value, bool i
 
 void clsДокумент::selectDocuments() {
   if (!m_kind.isEmpty()) {
-    context().sharedRecordset = db().openRecordset(QStringLiteral("SELECT * FROM ") +
-                                                   config::documentHeaderTable(checkedKind(m_kind)));
+    context().sharedRecordset = db().openRecordset(
+        QStringLiteral("SELECT * FROM ") + config::documentHeaderTable(checkedKind(m_kind)));
     return;
   }
   m_walk.start(db(), config::typeWord(config::ObjectKind::Document));
@@ -73,8 +73,8 @@ void clsДокумент::selectDocuments() {
 
 void clsДокумент::getView() {
   m_allKinds = m_walk.step(context(), m_kind, [this] {
-    context().sharedRecordset = db().openRecordset(QStringLiteral("SELECT * FROM ") +
-                                                   config::documentHeaderTable(checkedKind(m_kind)));
+    context().sharedRecordset = db().openRecordset(
+        QStringLiteral("SELECT * FROM ") + config::documentHeaderTable(checkedKind(m_kind)));
   });
 }
 

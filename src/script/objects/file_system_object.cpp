@@ -66,19 +66,21 @@ void clsФС::put(int dispId, Args& args, const Value& value, bool isSet) {
 }
 
 QString clsФС::programFile(const QString& name) const {
-  const QString folder = context().db ? QFileInfo(context().db->path()).absolutePath()
-                                      : QDir::currentPath();
+  const QString folder =
+      context().db ? QFileInfo(context().db->path()).absolutePath() : QDir::currentPath();
   return QDir(folder).filePath(name);
 }
 
 void clsФС::makeFolder(const QString& path) {
   const QFileInfo info(path);
   if (info.exists())
-    throw ScriptError::custom(kPathFileAccessError,
-                              QStringLiteral("Папка или файл «%1» уже существует.").arg(shown(path)));
+    throw ScriptError::custom(
+        kPathFileAccessError,
+        QStringLiteral("Папка или файл «%1» уже существует.").arg(shown(path)));
   if (!info.absoluteDir().exists())
-    throw ScriptError::custom(ErrorCode::PathNotFound,
-                              QStringLiteral("Путь не найден: «%1».").arg(shown(info.absolutePath())));
+    throw ScriptError::custom(
+        ErrorCode::PathNotFound,
+        QStringLiteral("Путь не найден: «%1».").arg(shown(info.absolutePath())));
   if (!QDir().mkdir(path))
     throw ScriptError::custom(ErrorCode::PermissionDenied,
                               QStringLiteral("Не удается создать папку «%1».").arg(shown(path)));
@@ -89,12 +91,14 @@ void clsФС::createFile(const QString& name, const QString& text) {
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
     throw ScriptError::custom(
-        QFileInfo(path).absoluteDir().exists() ? ErrorCode::PermissionDenied : ErrorCode::PathNotFound,
+        QFileInfo(path).absoluteDir().exists() ? ErrorCode::PermissionDenied
+                                               : ErrorCode::PathNotFound,
         QStringLiteral("Не удается записать файл «%1»: %2").arg(shown(path), file.errorString()));
   const QByteArray bytes = (text + u'\n').toUtf8();
   if (file.write(bytes) != bytes.size() || !file.flush())
-    throw ScriptError::custom(ErrorCode::PermissionDenied,
-                              QStringLiteral("Не удается записать файл «%1»: %2").arg(shown(path), file.errorString()));
+    throw ScriptError::custom(
+        ErrorCode::PermissionDenied,
+        QStringLiteral("Не удается записать файл «%1»: %2").arg(shown(path), file.errorString()));
 }
 
 QString clsФС::openFile(const QString& name) {
@@ -104,8 +108,9 @@ QString clsФС::openFile(const QString& name) {
     throw ScriptError::custom(ErrorCode::FileNotFound,
                               QStringLiteral("Файл не найден: «%1».").arg(shown(path)));
   if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-    throw ScriptError::custom(ErrorCode::PermissionDenied,
-                              QStringLiteral("Не удается прочитать файл «%1»: %2").arg(shown(path), file.errorString()));
+    throw ScriptError::custom(
+        ErrorCode::PermissionDenied,
+        QStringLiteral("Не удается прочитать файл «%1»: %2").arg(shown(path), file.errorString()));
   const QString text = QString::fromUtf8(file.readAll());
   if (text.isEmpty())
     throw ScriptError::custom(kInputPastEnd,
@@ -135,9 +140,9 @@ void clsФС::removeFolder(const QString& path) {
     throw ScriptError::custom(ErrorCode::PathNotFound,
                               QStringLiteral("Путь не найден: «%1».").arg(shown(path)));
   if (!QDir(path).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
-    throw ScriptError::custom(kPathFileAccessError,
-                              QStringLiteral("Папка «%1» не пуста; удаляется только пустая папка.")
-                                  .arg(shown(path)));
+    throw ScriptError::custom(
+        kPathFileAccessError,
+        QStringLiteral("Папка «%1» не пуста; удаляется только пустая папка.").arg(shown(path)));
   if (!QDir().rmdir(path))
     throw ScriptError::custom(ErrorCode::PermissionDenied,
                               QStringLiteral("Не удается удалить папку «%1».").arg(shown(path)));
@@ -154,7 +159,8 @@ void clsФС::deleteFiles(const QString& path) {
     if (!folder.exists())
       throw ScriptError::custom(ErrorCode::PathNotFound,
                                 QStringLiteral("Путь не найден: «%1».").arg(shown(folder.path())));
-    for (const QString& name : folder.entryList({pattern}, QDir::Files | QDir::Hidden | QDir::System))
+    for (const QString& name :
+         folder.entryList({pattern}, QDir::Files | QDir::Hidden | QDir::System))
       targets << folder.filePath(name);
   } else if (info.isFile()) {
     targets << info.absoluteFilePath();

@@ -99,9 +99,9 @@ QDate parseDateArgument(const QString& text, const QString& what) {
   if (exact.isValid()) return exact;
   double serial = 0;
   if (parseDate(text, serial)) return fromSerial(serial).date();
-  throw ScriptError::custom(ErrorCode::TypeMismatch,
-                            QStringLiteral("%1: «%2» не является датой (ожидается ДД.ММ.ГГГГ).")
-                                .arg(what, text));
+  throw ScriptError::custom(
+      ErrorCode::TypeMismatch,
+      QStringLiteral("%1: «%2» не является датой (ожидается ДД.ММ.ГГГГ).").arg(what, text));
 }
 
 }  // namespace balvix::script

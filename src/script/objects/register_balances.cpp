@@ -43,7 +43,8 @@ bool readQuantity(std::string_view text, double& out) {
   if (i < text.size() && text.size() - i <= 15) {
     std::int64_t whole = 0;
     std::size_t j = i;
-    for (; j < text.size() && text[j] >= '0' && text[j] <= '9'; ++j) whole = whole * 10 + (text[j] - '0');
+    for (; j < text.size() && text[j] >= '0' && text[j] <= '9'; ++j)
+      whole = whole * 10 + (text[j] - '0');
     if (j == text.size()) {
       out = negative ? -static_cast<double>(whole) : static_cast<double>(whole);
       return true;
@@ -101,12 +102,13 @@ BalanceSet BalanceSet::compute(storage::Session& db, const BalanceQuery& query) 
   const int dateAt = hasPeriod ? static_cast<int>(selected.size()) : -1;
   if (hasPeriod) selected << QStringLiteral("cDATE");
 
-  QString sql = QStringLiteral("SELECT ") + selected.join(u',') + QStringLiteral(" FROM ") +
-                query.table;
+  QString sql =
+      QStringLiteral("SELECT ") + selected.join(u',') + QStringLiteral(" FROM ") + query.table;
   QStringList conditions;
   for (const auto& [column, value] : query.filter)
     conditions << column + u'=' + storage::quote(value);
-  if (!conditions.isEmpty()) sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+  if (!conditions.isEmpty())
+    sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
 
   const int startKey = query.periodStart ? dateKey(*query.periodStart) : 0;
   const int endKey = query.periodEnd ? dateKey(*query.periodEnd) : 99999999;
@@ -158,9 +160,8 @@ BalanceSet BalanceSet::compute(storage::Session& db, const BalanceQuery& query) 
 
   std::vector<std::size_t> order(groups.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    return groups[a].values < groups[b].values;
-  });
+  std::sort(order.begin(), order.end(),
+            [&](std::size_t a, std::size_t b) { return groups[a].values < groups[b].values; });
 
   BalanceSet set;
   set.m_columns = query.groupColumns;

@@ -15,23 +15,23 @@ namespace balvix::script {
 // What a balance query of a register asks for.
 struct BalanceQuery {
   QString table;
-  QStringList groupColumns;                             // all requisites but the quantity
-  std::vector<std::pair<QString, QString>> filter;      // column = value, all must hold
-  QString quantityColumn;                               // empty when the register has none
-  std::optional<QDate> periodStart;                     // with a period: movements dated
-  std::optional<QDate> periodEnd;                       //   up to the end only
+  QStringList groupColumns;                         // all requisites but the quantity
+  std::vector<std::pair<QString, QString>> filter;  // column = value, all must hold
+  QString quantityColumn;                           // empty when the register has none
+  std::optional<QDate> periodStart;                 // with a period: movements dated
+  std::optional<QDate> periodEnd;                   //   up to the end only
 };
 
 // One balance group: a distinct combination of requisite values (Null read as the empty
 // text) with what its movements add up to.
 struct BalanceGroup {
   QStringList values;
-  QString document;       // Документ of the group's first movement in table order
-  double quantity = 0;    // receipts minus issues (up to the period's end)
-  double opening = 0;     // before the period's start
-  double receipts = 0;    // within the period
-  double issues = 0;      // within the period, as a positive number
-  QString badQuantity;    // the first quantity that is not a number, if any
+  QString document;     // Документ of the group's first movement in table order
+  double quantity = 0;  // receipts minus issues (up to the period's end)
+  double opening = 0;   // before the period's start
+  double receipts = 0;  // within the period
+  double issues = 0;    // within the period, as a positive number
+  QString badQuantity;  // the first quantity that is not a number, if any
   bool hasBadQuantity = false;
 };
 

@@ -1,8 +1,8 @@
 #include "script/objects/register_object.h"
 
-#include "script/coerce.h"
 #include "config/object_kind.h"
 #include "config/table_names.h"
+#include "script/coerce.h"
 #include "script/script_error.h"
 #include "storage/sql_text.h"
 
@@ -84,9 +84,9 @@ void clsРегистр::setRequisite(const QString& name, const QString& value) 
 // every register operation does, without reading its movements.
 QStringList clsРегистр::tableColumns() {
   SharedContext& ctx = context();
-  ctx.sharedRecordset = db().openRecordset(QStringLiteral("SELECT * FROM ") +
-                                           config::registerTable(checkedKind(m_kind)) +
-                                           QStringLiteral(" WHERE 1=0"));
+  ctx.sharedRecordset =
+      db().openRecordset(QStringLiteral("SELECT * FROM ") +
+                         config::registerTable(checkedKind(m_kind)) + QStringLiteral(" WHERE 1=0"));
   QStringList columns;
   for (int i = 0; i < ctx.sharedRecordset.fieldCount(); ++i)
     columns << ctx.sharedRecordset.fieldName(i);
@@ -193,12 +193,14 @@ void clsРегистр::fetchOneGroup() {
     conditions << names.last() + u'=' + storage::quote(values.last());
   }
   QString sql = QStringLiteral("SELECT * FROM ") + config::registerTable(checkedKind(m_kind));
-  if (!conditions.isEmpty()) sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+  if (!conditions.isEmpty())
+    sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
   storage::Recordset movements = db().openRecordset(sql);
   m_values.clear();
   for (qsizetype i = 0; i < names.size(); ++i) setRequisite(names[i], values[i]);
-  setRequisite(QStringLiteral("Документ"),
-               movements.eof() ? QString() : variantText(movements.value(QStringLiteral("Документ"))));
+  setRequisite(
+      QStringLiteral("Документ"),
+      movements.eof() ? QString() : variantText(movements.value(QStringLiteral("Документ"))));
   double sum = 0;
   for (; !movements.eof(); movements.moveNext()) {
     const QString flag = variantText(movements.value(QStringLiteral("флаг")));
