@@ -51,6 +51,8 @@ class Recordset {
   bool isNull(const QString& name) const { return value(name).isNull(); }
 
   int rowCount() const;  // rows fetched in all (not part of the forward-only interface)
+  // True when both are copies of one result (the same rows and cursor).
+  bool isSameResult(const Recordset& other) const { return d == other.d; }
 
  private:
   friend class Session;
@@ -110,7 +112,8 @@ class Session {
 
   // Runs a SELECT and hands its rows to `visit` one at a time without keeping them: for
   // walks over more rows than are worth holding in a Recordset. The column names come
-  // first into `columns` when it is given. An exception from `visit` ends the walk.
+  // first into `columns` when it is given. An exception from `visit` ends the walk; `visit`
+  // must not run statements on this session.
   void forEachRow(const QString& sql, const std::function<void(const RowView&)>& visit,
                   QStringList* columns = nullptr);
 

@@ -145,6 +145,25 @@ TEST_F(RegisterObjectTest, RegisterOfOnlyAQuantityHasOneTotalGroup) {
   EXPECT_EQ(run(module), (QStringList{QStringLiteral("5"), QStringLiteral("конец")}));
 }
 
+TEST_F(RegisterObjectTest, FetchOnAnotherRegistersGroupsSumsItsOwnMovementsForThem) {
+  addRegister(QStringLiteral("Резерв"),
+              {QStringLiteral("Товар"), QStringLiteral("Склад"), QStringLiteral("Количество")});
+  exec(QStringLiteral(
+      "INSERT INTO items_Регистр_Остатки VALUES ('Стол','Г','5','01.01.2026','','Д1','+')"));
+  exec(QStringLiteral(
+      "INSERT INTO items_Регистр_Резерв VALUES ('Стол','Г','1','01.01.2026','','Р1','+'),"
+      "('Стул','Г','2','01.01.2026','','Р2','+')"));
+  const QStringList out = run(
+      header + QStringLiteral("Объект Рез = СоздатьОбъект(\"Регистр\")\nРез.Вид = \"Резерв\"\n"
+                              "Рег.ВыбратьОстатки()\nРез.ВыбратьОстатки()\n"
+                              "Рег.Получить()\nРез.Получить()\n"
+                              "Сообщить(Рег.Реквизит(\"Товар\") & Рег.Реквизит(\"Количество\") & "
+                              "Рег.Реквизит(\"Документ\"))\n"
+                              "Сообщить(Рез.Реквизит(\"Товар\") & Рез.Реквизит(\"Количество\") & "
+                              "Рез.Реквизит(\"Документ\"))\n"));
+  EXPECT_EQ(out, (QStringList{QStringLiteral("Стол5Д1"), QStringLiteral("Стул2Р2")}));
+}
+
 TEST_F(RegisterObjectTest, MovementWithoutADocumentBeingPostedIsAnErrorNamingTheOperation) {
   host.windowDate.reset();
   const QString error = runError(header + move("Стол", "Главный", "5", "+"));

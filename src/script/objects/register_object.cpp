@@ -138,7 +138,8 @@ void clsРегистр::selectBalances() {
   query.periodEnd = m_periodEnd;
   m_hasQuantity = !query.quantityColumn.isEmpty();
   m_balances = BalanceSet::compute(db(), query);
-  context().sharedRecordset = m_balances->groupRows();
+  m_groupRows = m_balances->groupRows();
+  context().sharedRecordset = m_groupRows;
 }
 
 // Reads the group current in the shared recordset into the requisite values, then steps.
@@ -151,8 +152,10 @@ bool clsРегистр::fetch() {
     names << rs.fieldName(i);
     values << variantText(rs.value(i));
   }
+  // Groups this object computed carry their sums; any other row (the shared recordset was
+  // replaced meanwhile) is summed from its movements.
   const BalanceGroup* group =
-      m_balances && m_balances->columns() == names ? m_balances->find(values) : nullptr;
+      m_balances && rs.isSameResult(m_groupRows) ? m_balances->find(values) : nullptr;
   if (!group) {
     fetchOneGroup();
     rs.moveNext();

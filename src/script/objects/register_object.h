@@ -39,6 +39,7 @@ class clsРегистр : public ScriptObject {
   };
   QHash<QString, Entry> m_values;
   std::optional<BalanceSet> m_balances;
+  storage::Recordset m_groupRows;  // the groups as handed to the shared recordset
   bool m_hasQuantity = false;
   std::optional<QDate> m_periodStart;
   std::optional<QDate> m_periodEnd;
