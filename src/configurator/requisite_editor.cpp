@@ -223,6 +223,15 @@ QString requisiteTypeList(const QListWidget* list) {
   return types;
 }
 
+QList<config::Requisite> requisitesOf(const QListWidget* list) {
+  QList<config::Requisite> requisites;
+  for (int i = 0; i < list->count(); ++i)
+    requisites << config::Requisite{
+        list->item(i)->text(),
+        config::RequisiteType::parse(list->item(i)->data(Qt::UserRole).toString())};
+  return requisites;
+}
+
 void fillRequisiteList(QListWidget* list, const QStringList& columns, QString typeList) {
   for (const QString& column : columns) {
     auto* item = new QListWidgetItem(column, list);

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "config/object_definition.h"
 #include "configurator/configurator_window.h"
 #include "shell/window_names.h"
 
@@ -66,6 +67,8 @@ void addRequisiteRow(QListWidget* list, const QString& name, const QString& type
 QStringList requisiteNames(const QListWidget* list);
 // Every row's tag followed by ";", in list order.
 QString requisiteTypeList(const QListWidget* list);
+// The list's rows as requisites: name and parsed type.
+QList<config::Requisite> requisitesOf(const QListWidget* list);
 // Fills a list from a table's requisite columns and a stored type list: each column is
 // added and takes the next ";"-ended entry as its tag; when the entries run out, the
 // column just added stays without a type and the remaining columns are not listed.
