@@ -8,6 +8,10 @@
 #include "script/objects/shared_context.h"
 #include "storage/session.h"
 
+namespace balvix::script {
+class Host;
+}
+
 namespace balvix::shell {
 
 class frmMain;
@@ -37,7 +41,8 @@ struct AppState : script::SharedContext {
   QPointer<QWidget> reportWindow;           // ReportWindow
 
   frmMain* mainWindow = nullptr;
-  WindowProvider* windows = nullptr;
+  WindowProvider* windows = nullptr;  // the window factory
+  script::Host* host = nullptr;       // the program's script host, handed to every engine
 };
 
 // Places a window in the middle of the main window's client area (negative positions
