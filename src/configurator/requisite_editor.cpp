@@ -125,6 +125,9 @@ void frmItem::load() {
     }
   }
   m_combo1->setCurrentText(config::RequisiteType::ofKind(config::RequisiteType::Kind::Text).text());
+  // Shown as designed (the main window's "Новое имя"), the dialog renames a form element,
+  // which has no type.
+  if (windowTitle() == kElementMode) m_combo1->setEnabled(false);
   shell::CenterForm(m_state, this);
 }
 
