@@ -219,13 +219,6 @@ QStringList requisiteNames(const QListWidget* list) {
   return names;
 }
 
-QString requisiteTypeList(const QListWidget* list) {
-  QString types;
-  for (int i = 0; i < list->count(); ++i)
-    types += list->item(i)->data(Qt::UserRole).toString() + QLatin1Char(';');
-  return types;
-}
-
 QList<config::Requisite> requisitesOf(const QListWidget* list) {
   QList<config::Requisite> requisites;
   for (int i = 0; i < list->count(); ++i)
