@@ -30,6 +30,7 @@
 #include "shell/service_windows.h"
 #include "shell/twips.h"
 #include "shell/window_bar.h"
+#include "shell/window_names.h"
 #include "shell/window_provider.h"
 #include "storage/sql_text.h"
 
@@ -149,14 +150,18 @@ void frmMain::createMenus() {
   addItem(m_mnuOperators, QStringLiteral("Сделать не проведенным"), QStringLiteral("mnuKillProvodka"));
   m_mnuCont = new QMenu(QStringLiteral("Cont"), this);
   m_mnuCont->setObjectName(QStringLiteral("mnuCont"));
-  addItem(m_mnuCont, QStringLiteral("Удалить"), QStringLiteral("mnuDelItem"));
-  addItem(m_mnuCont, QStringLiteral("Новое имя"), QStringLiteral("mnuNewNameItem"));
+  QAction* removeElement = addItem(m_mnuCont, QStringLiteral("Удалить"), QStringLiteral("mnuDelItem"));
+  QAction* renameElement =
+      addItem(m_mnuCont, QStringLiteral("Новое имя"), QStringLiteral("mnuNewNameItem"));
+  connect(removeElement, &QAction::triggered, this, [this] { removeFormElement(m_state); });
+  // The requisite editor opened as it is designed is in its element mode, type box off.
+  connect(renameElement, &QAction::triggered, this, [this] { showShared(window_names::kRequisiteEditor); });
 
   connect(newDocument, &QAction::triggered, this, [this] { startTextEditor(); });
   connect(notepad, &QAction::triggered, this, [this] { startTextEditor(); });
   connect(calculator, &QAction::triggered, this, [this] { startCalculator(); });
   connect(openFileAction, &QAction::triggered, this, &frmMain::openFile);
-  connect(plan, &QAction::triggered, this, [this] { showShared(QStringLiteral("frmPlan")); });
+  connect(plan, &QAction::triggered, this, [this] { showShared(window_names::kChartOfAccounts); });
   connect(m_mnuConfig, &QAction::triggered, this, &frmMain::toggleStructurePanel);
   connect(m_mnuLanguage, &QAction::triggered, this, &frmMain::toggleLanguagePanel);
   connect(m_mnuOpen, &QAction::triggered, this, &frmMain::openSelectedObject);
