@@ -10,6 +10,7 @@
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
 #include "shell/frm_splash.h"
+#include "shell/gui_host.h"
 #include "shell/startup.h"
 #include "storage/database_file.h"
 #include "storage/session.h"
@@ -22,7 +23,8 @@ void printUsage() {
       "  balvix [--db ФАЙЛ]                          запуск программы (по умолчанию basa.mdb рядом с программой)\n"
       "  balvix --new-database ФАЙЛ                  создать новую базу данных\n"
       "  balvix --backup БАЗА ФАЙЛ                   записать резервную копию базы в файл\n"
-      "  balvix --run МОДУЛЬ [--db ФАЙЛ] [--call ПРОЦЕДУРА]  выполнить модуль без окон\n",
+      "  balvix --run МОДУЛЬ [--db ФАЙЛ] [--call ПРОЦЕДУРА]  выполнить модуль без окон\n"
+      "        [--post ВИД [--date ДД.ММ.ГГГГ]]      как проведение документа этого вида\n",
       stdout);
 }
 
@@ -73,6 +75,8 @@ int runProgram(QApplication& app, const QString& dbPath) {
   shell::AppState state;
   state.db = db.get();
   shell::frmMain mainWindow(state);
+  shell::GuiHost host(state);
+  state.host = &host;
   configurator::DesignerSet designers(state, &mainWindow);
   state.windows = &designers;
   mainWindow.setSplash(splash);
@@ -121,7 +125,9 @@ int main(int argc, char** argv) {
       return 1;
     }
     return balvix::app::runModuleCommand(file, optionValue(args, QStringLiteral("--db")),
-                                         optionValue(args, QStringLiteral("--call")));
+                                         optionValue(args, QStringLiteral("--call")),
+                                         optionValue(args, QStringLiteral("--post")),
+                                         optionValue(args, QStringLiteral("--date")));
   }
 
   QApplication app(argc, argv);

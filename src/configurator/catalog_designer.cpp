@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "config/object_definition.h"
+#include "config/table_names.h"
 #include "configurator/requisite_editor.h"
 #include "configurator/table_rebuild.h"
 #include "shell/message_box.h"
@@ -18,7 +20,7 @@
 namespace balvix::configurator {
 
 frmSprFrm::frmSprFrm(shell::AppState& state, QWidget* parent)
-    : DesignerWindow(state, QStringLiteral("frmSprFrm"), QStringLiteral("Справочник"), parent) {
+    : DesignerWindow(state, kWindowName, config::ObjectKind::Catalog, parent) {
   m_endsFormDesign = true;
   m_text1 = named<QLineEdit>(QStringLiteral("Text1"));
   m_text2 = named<QLineEdit>(QStringLiteral("Text2"));
@@ -28,22 +30,22 @@ frmSprFrm::frmSprFrm(shell::AppState& state, QWidget* parent)
   fields->addRow(buddyLabel(QStringLiteral("Шифр:"), m_text1), m_text1);
   fields->addRow(buddyLabel(QStringLiteral("Меню:"), m_text2), m_text2);
 
-  m_command5 = button(QStringLiteral("Command5"), QStringLiteral("До&бавить"));
-  m_command4 = button(QStringLiteral("Command4"), QStringLiteral("Изм&енить"));
-  m_command3 = button(QStringLiteral("Command3"), QStringLiteral("&Удалить"));
-  QGroupBox* frame = requisiteFrame(QStringLiteral("Элементы формы:"), m_list1, m_command5,
-                                    m_command4, m_command3);
+  m_addButton = button(QStringLiteral("Command5"), QStringLiteral("До&бавить"));
+  m_changeButton = button(QStringLiteral("Command4"), QStringLiteral("Изм&енить"));
+  m_deleteButton = button(QStringLiteral("Command3"), QStringLiteral("&Удалить"));
+  QGroupBox* frame = requisiteFrame(QStringLiteral("Элементы формы:"), m_list1, m_addButton,
+                                    m_changeButton, m_deleteButton);
 
-  m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"));
-  m_command2 = button(QStringLiteral("Command2"), QStringLiteral("Ф&орма"));
-  m_command6 = button(QStringLiteral("Command6"), QStringLiteral("&Закрыть"));
-  // The catalog element form in layout design arrives with the runtime windows.
-  disableUntilWorkingMode(m_command2);
+  m_saveButton = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"));
+  m_formButton = button(QStringLiteral("Command2"), QStringLiteral("Ф&орма"));
+  m_closeButton = button(QStringLiteral("Command6"), QStringLiteral("&Закрыть"));
+  // The catalog element form, in layout design, once the runtime windows are registered.
+  bindWorkingModeButton(m_formButton, shell::window_names::kCatalogElementForm, true);
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(m_command1);
-  buttons->addWidget(m_command2);
+  buttons->addWidget(m_saveButton);
+  buttons->addWidget(m_formButton);
   buttons->addStretch();
-  buttons->addWidget(m_command6);
+  buttons->addWidget(m_closeButton);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fields);
@@ -54,13 +56,13 @@ frmSprFrm::frmSprFrm(shell::AppState& state, QWidget* parent)
     if (QListWidgetItem* item = editableRow(m_list1, true))
       openRequisiteEditor(QStringLiteral("Справочник Изменить"), item->text(), requisiteType(item));
   };
-  connect(m_command5, &QPushButton::clicked, this,
+  connect(m_addButton, &QPushButton::clicked, this,
           [this] { openRequisiteEditor(QStringLiteral("Справочник Новый"), kNew); });
-  connect(m_command4, &QPushButton::clicked, this, change);
-  connect(m_command3, &QPushButton::clicked, this, [this] { deleteRequisite(m_list1, true); });
+  connect(m_changeButton, &QPushButton::clicked, this, change);
+  connect(m_deleteButton, &QPushButton::clicked, this, [this] { deleteRequisite(m_list1, true); });
   connect(m_list1, &QListWidget::itemDoubleClicked, this, change);
-  connect(m_command1, &QPushButton::clicked, this, &frmSprFrm::save);
-  connect(m_command6, &QPushButton::clicked, this, &QWidget::close);
+  connect(m_saveButton, &QPushButton::clicked, this, &frmSprFrm::save);
+  connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void frmSprFrm::load() {
@@ -74,18 +76,14 @@ void frmSprFrm::load() {
   }
   if (!m_state.db) return;
   try {
-    m_state.sharedRecordset = m_state.db->openRecordset(
-        QStringLiteral("SELECT * FROM form_items WHERE type=") + storage::quote(m_type) +
-        QStringLiteral(" AND name=") + storage::quote(m_name));
     QString types;
-    if (!m_state.sharedRecordset.eof()) {
-      m_text1->setText(m_state.sharedRecordset.text("name"));
-      m_text2->setText(m_state.sharedRecordset.text("descript"));
-      types = m_state.sharedRecordset.text("items_type");
+    if (const auto row = config::readFormItemRow(*m_state.db, m_kind, m_name)) {
+      m_text1->setText(row->name.value_or(QString()));
+      m_text2->setText(row->descript.value_or(QString()));
+      types = row->itemsType.value_or(QString());
     }
-    m_state.sharedRecordset.close();
     storage::Recordset table =
-        m_state.db->openColumns(QStringLiteral("SELECT * FROM items_Справочник_") + m_name);
+        m_state.db->openColumns(QStringLiteral("SELECT * FROM ") + config::catalogTable(m_name));
     QStringList columns;
     for (int i = 0; i < table.fieldCount(); ++i) columns << table.fieldName(i);
     table.close();
@@ -108,26 +106,21 @@ QString frmSprFrm::validate(const QString& name) {
 
 void frmSprFrm::write(const QString& name) {
   storage::Session& db = *m_state.db;
-  const QString types = requisiteTypeList(m_list1);
+  config::ObjectDefinition catalog;
+  catalog.kind = m_kind;
+  catalog.name = name;
+  catalog.description = m_text2->text();
+  catalog.module = QStringLiteral("_");  // the placeholder module of a new catalog
+  catalog.requisites = requisitesOf(m_list1);
   storage::Transaction transaction(db);
-  if (m_existing) {
-    db.execute(QStringLiteral("UPDATE form_items SET name=") + storage::quote(name) +
-               QStringLiteral(", descript=") + storage::quote(m_text2->text()) +
-               QStringLiteral(", items_type=") + storage::quote(types) +
-               QStringLiteral(" WHERE type=") + storage::quote(m_type) +
-               QStringLiteral(" AND name=") + storage::quote(m_name));
-  } else {
-    db.execute(
-        QStringLiteral("INSERT INTO form_items (name,descript,code,type,items_type) VALUES (") +
-        storage::quote(name) + QLatin1Char(',') + storage::quote(m_text2->text()) +
-        QStringLiteral(",'_','Справочник',") + storage::quote(types) + QLatin1Char(')'));
-  }
-  QString columns = requisiteColumns(requisiteNames(m_list1));
-  columns.chop(1);
+  if (m_existing)
+    config::updateDesignedColumns(db, m_name, catalog);
+  else
+    config::insertDefinition(db, catalog);
   DialogRebuildProgress progress(this);
-  rebuildTable(db, QStringLiteral("items_Справочник_") + name,
-               QStringLiteral("CREATE TABLE items_Справочник_") + name + QLatin1Char('(') +
-                   columns + QLatin1Char(')'),
+  rebuildTable(db, config::catalogTable(name),
+               config::createTableStatement(config::TableRole::Elements, name,
+                                            catalog.requisiteNames()),
                &progress);
   transaction.commit();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "configurator/designer_window.h"
+#include "shell/window_names.h"
 
 class QLineEdit;
 class QListWidget;
@@ -15,10 +16,15 @@ class frmSprFrm : public DesignerWindow {
   Q_OBJECT
 
  public:
+  static inline const QString& kWindowName = shell::window_names::kCatalogDesigner;
+
   explicit frmSprFrm(shell::AppState& state, QWidget* parent = nullptr);
 
  protected:
   void load() override;
+  QListWidget* requisiteList(RequisiteList list) override {
+    return list == RequisiteList::Main ? m_list1 : nullptr;
+  }
   QString validate(const QString& name) override;
   void write(const QString& name) override;
   void afterSave() override;
@@ -26,12 +32,12 @@ class frmSprFrm : public DesignerWindow {
  private:
   QLineEdit* m_text2 = nullptr;
   QListWidget* m_list1 = nullptr;
-  QPushButton* m_command5 = nullptr;
-  QPushButton* m_command4 = nullptr;
-  QPushButton* m_command3 = nullptr;
-  QPushButton* m_command1 = nullptr;
-  QPushButton* m_command2 = nullptr;
-  QPushButton* m_command6 = nullptr;
+  QPushButton* m_addButton = nullptr;  // Command5
+  QPushButton* m_changeButton = nullptr;  // Command4
+  QPushButton* m_deleteButton = nullptr;  // Command3
+  QPushButton* m_saveButton = nullptr;  // Command1
+  QPushButton* m_formButton = nullptr;  // Command2
+  QPushButton* m_closeButton = nullptr;  // Command6
 };
 
 }  // namespace balvix::configurator

@@ -11,14 +11,15 @@
 #include "configurator/table_rebuild.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
+#include "shell/window_names.h"
 #include "shell/window_provider.h"
 #include "storage/sql_text.h"
 
 namespace balvix::configurator {
 
-DesignerWindow::DesignerWindow(shell::AppState& state, const QString& name, const QString& type,
-                               QWidget* parent)
-    : ConfiguratorWindow(state, name, parent), m_type(type) {}
+DesignerWindow::DesignerWindow(shell::AppState& state, const QString& name,
+                               config::ObjectKind kind, QWidget* parent)
+    : ConfiguratorWindow(state, name, parent), m_kind(kind), m_type(config::typeWord(kind)) {}
 
 bool DesignerWindow::save() {
   if (m_saving || !m_state.db) return false;
@@ -63,6 +64,7 @@ bool DesignerWindow::save() {
   m_name = name;
   m_tablesAtOpen = objectTables(*m_state.db, m_type, m_name);
   m_text1->setEnabled(false);
+  updateWorkingModeButtons();
   afterSave();
   return true;
 }
@@ -86,6 +88,7 @@ void DesignerWindow::captureObject() {
       // Unreadable now: the designer's own load reports it.
     }
   }
+  updateWorkingModeButtons();
 }
 
 void DesignerWindow::requireRowUpdated(const QString& message) const {
@@ -106,13 +109,48 @@ void DesignerWindow::rebuildMainWindow(bool withMenus) {
   if (withMenus) m_state.mainWindow->BuildMenus();
 }
 
+void DesignerWindow::bindWorkingModeButton(QPushButton* button, const QString& windowName,
+                                           bool needsSavedObject) {
+  m_workingModeButtons.push_back({button, windowName, needsSavedObject});
+  connect(button, &QPushButton::clicked, this, [this, windowName] { openLayoutDesign(windowName); });
+  updateWorkingModeButtons();
+}
+
+void DesignerWindow::updateWorkingModeButtons() {
+  for (const WorkingModeButton& b : m_workingModeButtons) {
+    const bool registered = m_state.windows && m_state.windows->hasWindow(b.windowName);
+    if (!registered) {
+      disableUntilWorkingMode(b.button);
+      continue;
+    }
+    b.button->setToolTip(QString());
+    b.button->setEnabled(!b.needsSavedObject || m_existing);
+  }
+}
+
+void DesignerWindow::openLayoutDesign(const QString& windowName) {
+  if (!m_state.windows) return;
+  m_state.formDesignMode = true;
+  m_state.currentObjectName = m_text1->text();
+  shell::WindowArguments arguments;
+  arguments.kind = m_kind;
+  arguments.objectName = m_text1->text();
+  arguments.designMode = true;
+  QWidget* window = m_state.windows->sharedWindowWith(windowName, arguments);
+  if (!window) return;
+  if (m_state.mainWindow)
+    m_state.mainWindow->showRuntimeWindow(window);
+  else
+    window->show();
+}
+
 void DesignerWindow::askClose() {
   if (shell::MessageBoxes::ask(QStringLiteral("Закрыть форму?")) == shell::MsgAnswer::Yes) close();
 }
 
 void DesignerWindow::openModuleEditor(const QString& name) {
   QWidget* editor =
-      m_state.windows ? m_state.windows->sharedWindow(QStringLiteral("frmEdit")) : nullptr;
+      m_state.windows ? m_state.windows->sharedWindow(shell::window_names::kModuleEditor) : nullptr;
   if (!editor) return;
   // The module editor reads the object it edits from the shared state when it loads.
   m_state.currentObjectType = m_type;
@@ -143,8 +181,20 @@ QGroupBox* DesignerWindow::requisiteFrame(const QString& caption, QListWidget* l
 void DesignerWindow::openRequisiteEditor(const QString& mode, const QString& name,
                                          const QString& type, bool typeEnabled) {
   if (!m_state.windows) return;
-  auto* editor = qobject_cast<frmItem*>(m_state.windows->sharedWindow(QStringLiteral("frmItem")));
-  if (editor) editor->open(mode, name, type, typeEnabled);
+  auto* editor = qobject_cast<frmItem*>(m_state.windows->sharedWindow(frmItem::kWindowName));
+  if (editor) editor->open(mode, name, type, typeEnabled, this);
+}
+
+void DesignerWindow::applyRequisite(RequisiteList list, bool change, const QString& name,
+                                    const std::optional<QString>& type) {
+  // A designer closed while the editor was open gets nothing: writing into a hidden
+  // window would only show up as a stray row the next time it is loaded.
+  QListWidget* target = requisiteList(list);
+  if (!target || !isVisible()) return;
+  QListWidgetItem* item = change ? target->currentItem() : new QListWidgetItem(target);
+  if (!item) return;
+  item->setText(name);
+  if (type) item->setData(Qt::UserRole, *type);
 }
 
 QListWidgetItem* DesignerWindow::editableRow(QListWidget* list, bool keepNameRow) {

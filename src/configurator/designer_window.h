@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <optional>
+#include <vector>
 
+#include "config/object_kind.h"
 #include "configurator/configurator_window.h"
 #include "configurator/table_rebuild.h"
 
@@ -12,6 +15,10 @@ class QListWidgetItem;
 
 namespace balvix::configurator {
 
+// The requisite lists a designer may have: its main list (catalog requisites, document
+// header, register requisites, enumeration values) and a document's table part.
+enum class RequisiteList { Main, TablePart };
+
 // A designer of one configuration object (catalog, document, register, enumeration,
 // journal, report): the object's name in Text1, whether it has its form_items row yet,
 // and the save sequence they all share.
@@ -21,14 +28,24 @@ class DesignerWindow : public ConfiguratorWindow {
  public:
   // The object has its form_items row: opened for an existing one, or saved once.
   bool isExisting() const { return m_existing; }
+  config::ObjectKind kind() const { return m_kind; }
+
+  // Where the requisite editor's Apply lands: a row appended to the list, or the list's
+  // selected row changed (nothing when none is selected); `type` becomes the row's type
+  // for the typed lists. A designer that is not open takes nothing.
+  void applyRequisite(RequisiteList list, bool change, const QString& name,
+                      const std::optional<QString>& type);
 
   // "&Сохранить": checks the object, writes it, then does what the designer does after
   // a save. True when everything was written.
   bool save();
 
  protected:
-  DesignerWindow(shell::AppState& state, const QString& name, const QString& type, QWidget* parent);
+  DesignerWindow(shell::AppState& state, const QString& name, config::ObjectKind kind,
+                 QWidget* parent);
 
+  // The designer's list of that role; nullptr when it has none.
+  virtual QListWidget* requisiteList(RequisiteList list) = 0;
   // Why the object cannot be saved under this name; empty when it can.
   virtual QString validate(const QString& name) = 0;
   // Writes the object in one transaction; a DbError leaves nothing written.
@@ -48,6 +65,16 @@ class DesignerWindow : public ConfiguratorWindow {
   // the name for %1).
   QString nameProblem(const QString& name, const QString& what, const QString& taken) const;
   void rebuildMainWindow(bool withMenus);
+
+  // A button that opens a window of working mode ("Ф&орма", "Д&иалог", "&Отчет"): usable
+  // only while the window factory has that window, and, when `needsSavedObject`, once
+  // the object has its row.
+  void bindWorkingModeButton(QPushButton* button, const QString& windowName,
+                             bool needsSavedObject);
+  void updateWorkingModeButtons();
+  // Opens the shared instance of a runtime window in layout design for the object
+  // named in Text1; the window reads FormDesignMode and CurrentObjectName when it loads.
+  void openLayoutDesign(const QString& windowName);
   void askClose();
   void openModuleEditor(const QString& name);
 
@@ -66,7 +93,8 @@ class DesignerWindow : public ConfiguratorWindow {
   static inline const QString kNew = QStringLiteral("Новый");
   static inline const QString kNameRequisite = QStringLiteral("Наименование");
 
-  const QString m_type;
+  const config::ObjectKind m_kind;
+  const QString m_type;  // the kind's type word, as form_items.type holds it
   // Closing the designer ends form design mode (for the designers of objects with forms).
   bool m_endsFormDesign = false;
   QLineEdit* m_text1 = nullptr;  // the object's name, created by each designer
@@ -77,7 +105,14 @@ class DesignerWindow : public ConfiguratorWindow {
   TableVersions m_tablesAtOpen;
 
  private:
+  struct WorkingModeButton {
+    QPushButton* button;
+    QString windowName;
+    bool needsSavedObject;
+  };
+
   bool m_saving = false;
+  std::vector<WorkingModeButton> m_workingModeButtons;
 };
 
 }  // namespace balvix::configurator

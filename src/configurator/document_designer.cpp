@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "config/object_definition.h"
+#include "config/table_names.h"
 #include "configurator/requisite_editor.h"
 #include "configurator/table_rebuild.h"
 #include "shell/message_box.h"
@@ -21,22 +23,19 @@ namespace balvix::configurator {
 
 namespace {
 
-const QStringList kHeaderSystemColumns = {QStringLiteral("cDATE"), QStringLiteral("cTIME"),
-                                          QStringLiteral("Проводка")};
-const QStringList kTableSystemColumns = {QStringLiteral("cDATE"), QStringLiteral("cTIME")};
-
-QStringList columnsWithout(storage::Session& db, const QString& sql, int systemColumns) {
-  storage::Recordset rs = db.openColumns(sql);
+QStringList columnsWithout(storage::Session& db, config::TableRole role, const QString& name) {
+  storage::Recordset rs =
+      db.openColumns(QStringLiteral("SELECT * FROM ") + config::tableName(role, name));
   QStringList columns;
-  for (int i = 0; i < rs.fieldCount() - systemColumns; ++i) columns << rs.fieldName(i);
+  for (int i = 0; i < rs.fieldCount(); ++i) columns << rs.fieldName(i);
   rs.close();
-  return columns;
+  return config::requisiteColumns(role, columns);
 }
 
 }  // namespace
 
 frmDocs::frmDocs(shell::AppState& state, QWidget* parent)
-    : DesignerWindow(state, QStringLiteral("frmDocs"), QStringLiteral("Документ"), parent) {
+    : DesignerWindow(state, kWindowName, config::ObjectKind::Document, parent) {
   m_endsFormDesign = true;
   m_text1 = named<QLineEdit>(QStringLiteral("Text1"));
   m_text1->installEventFilter(this);
@@ -52,39 +51,39 @@ frmDocs::frmDocs(shell::AppState& state, QWidget* parent)
   fields->addRow(buddyLabel(QStringLiteral("Меню:"), m_text2), m_text2);
   fields->addRow(buddyLabel(QStringLiteral("Журнал:"), m_combo1), m_combo1);
 
-  m_command5 = button(QStringLiteral("Command5"), QStringLiteral("До&бавить"));
-  m_command4 = button(QStringLiteral("Command4"), QStringLiteral("Изм&енить"));
-  m_command3 = button(QStringLiteral("Command3"), QStringLiteral("&Удалить"));
-  m_command6 = button(QStringLiteral("Command6"), QStringLiteral("Д&обавить"));
-  m_command7 = button(QStringLiteral("Command7"), QStringLiteral("И&зменить"));
-  m_command8 = button(QStringLiteral("Command8"), QStringLiteral("Уд&алить"));
+  m_addHeaderButton = button(QStringLiteral("Command5"), QStringLiteral("До&бавить"));
+  m_changeHeaderButton = button(QStringLiteral("Command4"), QStringLiteral("Изм&енить"));
+  m_deleteHeaderButton = button(QStringLiteral("Command3"), QStringLiteral("&Удалить"));
+  m_addColumnButton = button(QStringLiteral("Command6"), QStringLiteral("Д&обавить"));
+  m_changeColumnButton = button(QStringLiteral("Command7"), QStringLiteral("И&зменить"));
+  m_deleteColumnButton = button(QStringLiteral("Command8"), QStringLiteral("Уд&алить"));
   auto* lists = new QHBoxLayout;
-  lists->addWidget(requisiteFrame(QStringLiteral("Элементы формы:"), m_list1, m_command5,
-                                  m_command4, m_command3));
-  lists->addWidget(requisiteFrame(QStringLiteral("Элементы списка:"), m_list2, m_command6,
-                                  m_command7, m_command8));
+  lists->addWidget(requisiteFrame(QStringLiteral("Элементы формы:"), m_list1, m_addHeaderButton,
+                                  m_changeHeaderButton, m_deleteHeaderButton));
+  lists->addWidget(requisiteFrame(QStringLiteral("Элементы списка:"), m_list2, m_addColumnButton,
+                                  m_changeColumnButton, m_deleteColumnButton));
 
-  m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"));
-  m_command2 = button(QStringLiteral("Command2"), QStringLiteral("Ф&орма"));
-  m_command9 = button(QStringLiteral("Command9"), QStringLiteral("&Модуль"));
-  m_command10 = button(QStringLiteral("Command10"), QStringLiteral("&Закрыть"));
-  // The document form in layout design arrives with the runtime windows.
-  disableUntilWorkingMode(m_command2);
+  m_saveButton = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"));
+  m_formButton = button(QStringLiteral("Command2"), QStringLiteral("Ф&орма"));
+  m_moduleButton = button(QStringLiteral("Command9"), QStringLiteral("&Модуль"));
+  m_closeButton = button(QStringLiteral("Command10"), QStringLiteral("&Закрыть"));
+  // The document form, in layout design, once the runtime windows are registered.
+  bindWorkingModeButton(m_formButton, shell::window_names::kDocumentForm, true);
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(m_command1);
-  buttons->addWidget(m_command2);
-  buttons->addWidget(m_command9);
+  buttons->addWidget(m_saveButton);
+  buttons->addWidget(m_formButton);
+  buttons->addWidget(m_moduleButton);
   buttons->addStretch();
-  buttons->addWidget(m_command10);
+  buttons->addWidget(m_closeButton);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fields);
   layout->addLayout(lists);
   layout->addLayout(buttons);
 
-  connect(m_command5, &QPushButton::clicked, this, [this] { addRow(true); });
-  connect(m_command6, &QPushButton::clicked, this, [this] { addRow(false); });
-  connect(m_command4, &QPushButton::clicked, this, &frmDocs::changeHeaderRow);
+  connect(m_addHeaderButton, &QPushButton::clicked, this, [this] { addRow(true); });
+  connect(m_addColumnButton, &QPushButton::clicked, this, [this] { addRow(false); });
+  connect(m_changeHeaderButton, &QPushButton::clicked, this, &frmDocs::changeHeaderRow);
   connect(m_list1, &QListWidget::itemDoubleClicked, this, &frmDocs::changeHeaderRow);
   // A table-part row opens with its own type, as a header row does; otherwise renaming a
   // column would silently turn its type into whatever the editor happened to show.
@@ -92,13 +91,13 @@ frmDocs::frmDocs(shell::AppState& state, QWidget* parent)
     if (QListWidgetItem* item = editableRow(m_list2, false))
       openRequisiteEditor(QStringLiteral("Список Изменить"), item->text(), requisiteType(item));
   };
-  connect(m_command7, &QPushButton::clicked, this, changeTableRow);
+  connect(m_changeColumnButton, &QPushButton::clicked, this, changeTableRow);
   connect(m_list2, &QListWidget::itemDoubleClicked, this, changeTableRow);
-  connect(m_command3, &QPushButton::clicked, this, [this] { deleteRequisite(m_list1, true); });
-  connect(m_command8, &QPushButton::clicked, this, [this] { deleteRequisite(m_list2, false); });
-  connect(m_command1, &QPushButton::clicked, this, &frmDocs::save);
-  connect(m_command9, &QPushButton::clicked, this, [this] { openModuleEditor(m_text1->text()); });
-  connect(m_command10, &QPushButton::clicked, this, &QWidget::close);
+  connect(m_deleteHeaderButton, &QPushButton::clicked, this, [this] { deleteRequisite(m_list1, true); });
+  connect(m_deleteColumnButton, &QPushButton::clicked, this, [this] { deleteRequisite(m_list2, false); });
+  connect(m_saveButton, &QPushButton::clicked, this, &frmDocs::save);
+  connect(m_moduleButton, &QPushButton::clicked, this, [this] { openModuleEditor(m_text1->text()); });
+  connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
 QString frmDocs::moduleTemplate() {
@@ -137,7 +136,8 @@ void frmDocs::load() {
   if (m_state.db) {
     try {
       m_state.sharedRecordset =
-          m_state.db->openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type='Журнал'"));
+          m_state.db->openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type=") +
+                                    storage::quote(config::typeWord(config::ObjectKind::Journal)));
       for (; !m_state.sharedRecordset.eof(); m_state.sharedRecordset.moveNext())
         m_combo1->addItem(m_state.sharedRecordset.text("name"));
       m_state.sharedRecordset.close();
@@ -145,12 +145,12 @@ void frmDocs::load() {
     }
   }
 
-  m_command9->setEnabled(m_existing);
+  m_moduleButton->setEnabled(m_existing);
   if (m_existing) {
     loadExisting();
   } else {
     addRequisiteRow(m_list1, kNameRequisite, QStringLiteral("Текст"));
-    m_combo1->setCurrentText(QStringLiteral("Полный"));
+    m_combo1->setCurrentText(config::kFullJournalName);
   }
   shell::CenterForm(m_state, this);
 }
@@ -162,32 +162,25 @@ void frmDocs::loadExisting() {
   QString tableFlag;
   QString tableTypes;
   try {
-    m_state.sharedRecordset = db.openRecordset(
-        QStringLiteral("SELECT * FROM form_items WHERE type=") + storage::quote(m_type) +
-        QStringLiteral(" AND name=") + storage::quote(m_name));
-    if (!m_state.sharedRecordset.eof()) {
-      m_text1->setText(m_state.sharedRecordset.text("name"));
-      m_text2->setText(m_state.sharedRecordset.text("descript"));
-      m_combo1->setCurrentText(m_state.sharedRecordset.text("zurnal"));
-      headerTypes = m_state.sharedRecordset.text("items_type");
-      tableFlag = m_state.sharedRecordset.text("table_");
-      tableTypes = m_state.sharedRecordset.text("TableItemsType");
+    if (const auto row = config::readFormItemRow(db, m_kind, m_name)) {
+      m_text1->setText(row->name.value_or(QString()));
+      m_text2->setText(row->descript.value_or(QString()));
+      m_combo1->setCurrentText(row->zurnal.value_or(QString()));
+      headerTypes = row->itemsType.value_or(QString());
+      tableFlag = row->tablePart.value_or(QString());
+      tableTypes = row->tableItemsType.value_or(QString());
     }
-    m_state.sharedRecordset.close();
   } catch (const storage::DbError&) {
   }
   if (tableFlag == QLatin1String("1")) {
     try {
-      fillRequisiteList(
-          m_list2, columnsWithout(db, QStringLiteral("SELECT * FROM table_Документ_") + m_name, 2),
-          tableTypes);
+      fillRequisiteList(m_list2, columnsWithout(db, config::TableRole::TablePart, m_name),
+                        tableTypes);
     } catch (const storage::DbError&) {
     }
   }
   try {
-    fillRequisiteList(
-        m_list1, columnsWithout(db, QStringLiteral("SELECT * FROM items_Документ_") + m_name, 3),
-        headerTypes);
+    fillRequisiteList(m_list1, columnsWithout(db, config::TableRole::Header, m_name), headerTypes);
   } catch (const storage::DbError&) {
   }
 }
@@ -215,51 +208,41 @@ QString frmDocs::validate(const QString& name) {
   if (!problem.isEmpty()) return problem;
   if (m_text2->text().isEmpty()) return QStringLiteral("Необходимо ввести название элемента меню");
   if (m_list1->count() == 0) return QStringLiteral("Документ должен иметь элементы диалога");
-  const QStringList own = {QStringLiteral("items_Документ_") + name,
-                           QStringLiteral("table_Документ_") + name};
-  problem = requisiteNamesProblem(requisiteNames(m_list1), kHeaderSystemColumns, *m_state.db, own);
+  const QStringList own = {config::tableName(config::TableRole::Header, name),
+                           config::tableName(config::TableRole::TablePart, name)};
+  problem = requisiteNamesProblem(requisiteNames(m_list1),
+                                  config::systemColumns(config::TableRole::Header), *m_state.db, own);
   if (!problem.isEmpty()) return problem;
-  return requisiteNamesProblem(requisiteNames(m_list2), kTableSystemColumns, *m_state.db, own);
+  return requisiteNamesProblem(requisiteNames(m_list2),
+                               config::systemColumns(config::TableRole::TablePart), *m_state.db, own);
 }
 
 void frmDocs::write(const QString& name) {
   storage::Session& db = *m_state.db;
-  const QString headerTypes = requisiteTypeList(m_list1);
-  const QString tableFlag = m_list2->count() > 0 ? QStringLiteral("1") : QStringLiteral("0");
-  const QString tableTypes = requisiteTypeList(m_list2);
+  config::ObjectDefinition document;
+  document.kind = m_kind;
+  document.name = name;
+  document.description = m_text2->text();
+  document.module = moduleTemplate();  // stored for a new document only
+  document.journal = m_combo1->currentText();
+  document.requisites = requisitesOf(m_list1);
+  document.hasTablePart = m_list2->count() > 0;
+  document.tableRequisites = requisitesOf(m_list2);
   storage::Transaction transaction(db);
-  if (m_existing) {
-    db.execute(QStringLiteral("UPDATE form_items SET name=") + storage::quote(name) +
-               QStringLiteral(", zurnal=") + storage::quote(m_combo1->currentText()) +
-               QStringLiteral(", descript=") + storage::quote(m_text2->text()) +
-               QStringLiteral(",items_type=") + storage::quote(headerTypes) +
-               QStringLiteral(",table_=") + storage::quote(tableFlag) +
-               QStringLiteral(",TableItemsType=") + storage::quote(tableTypes) +
-               QStringLiteral(" WHERE type=") + storage::quote(m_type) +
-               QStringLiteral(" AND name=") + storage::quote(m_name));
-  } else {
-    db.execute(QStringLiteral("INSERT INTO form_items "
-                              "(name,code,zurnal,descript,type,items_type,table_,TableItemsType) "
-                              "VALUES (") +
-               storage::quote(name) + QLatin1Char(',') + storage::quote(moduleTemplate()) +
-               QLatin1Char(',') + storage::quote(m_combo1->currentText()) + QLatin1Char(',') +
-               storage::quote(m_text2->text()) + QStringLiteral(",'Документ',") +
-               storage::quote(headerTypes) + QLatin1Char(',') + storage::quote(tableFlag) +
-               QLatin1Char(',') + storage::quote(tableTypes) + QLatin1Char(')'));
-  }
+  if (m_existing)
+    config::updateDesignedColumns(db, m_name, document);
+  else
+    config::insertDefinition(db, document);
   DialogRebuildProgress progress(this);
-  rebuildTable(db, QStringLiteral("items_Документ_") + name,
-               QStringLiteral("CREATE TABLE items_Документ_") + name + QLatin1Char('(') +
-                   requisiteColumns(requisiteNames(m_list1)) +
-                   QStringLiteral("cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10)") +
-                   QLatin1Char(')'),
+  rebuildTable(db, config::documentHeaderTable(name),
+               config::createTableStatement(config::TableRole::Header, name,
+                                            document.requisiteNames()),
                &progress);
   QApplication::processEvents();
-  if (m_list2->count() > 0) {
-    rebuildTable(db, QStringLiteral("table_Документ_") + name,
-                 QStringLiteral("CREATE TABLE table_Документ_") + name + QLatin1Char('(') +
-                     requisiteColumns(requisiteNames(m_list2)) +
-                     QStringLiteral("cDATE TEXT(10),cTIME TEXT(10)") + QLatin1Char(')'),
+  if (document.hasTablePart) {
+    rebuildTable(db, config::documentTablePartTable(name),
+                 config::createTableStatement(config::TableRole::TablePart, name,
+                                              document.tableRequisiteNames()),
                  &progress);
   }
   transaction.commit();
@@ -268,7 +251,7 @@ void frmDocs::write(const QString& name) {
 void frmDocs::afterSave() {
   QApplication::processEvents();
   rebuildMainWindow(true);
-  m_command9->setEnabled(true);
+  m_moduleButton->setEnabled(true);
   askClose();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "configurator/designer_window.h"
+#include "shell/window_names.h"
 
 class QComboBox;
 class QLineEdit;
@@ -16,6 +17,8 @@ class frmDocs : public DesignerWindow {
   Q_OBJECT
 
  public:
+  static inline const QString& kWindowName = shell::window_names::kDocumentDesigner;
+
   explicit frmDocs(shell::AppState& state, QWidget* parent = nullptr);
 
   // Removes the blanks from the name when it has any, with the correction message.
@@ -25,6 +28,9 @@ class frmDocs : public DesignerWindow {
 
  protected:
   void load() override;
+  QListWidget* requisiteList(RequisiteList list) override {
+    return list == RequisiteList::Main ? m_list1 : m_list2;
+  }
   QString validate(const QString& name) override;
   void write(const QString& name) override;
   void afterSave() override;
@@ -39,16 +45,16 @@ class frmDocs : public DesignerWindow {
   QComboBox* m_combo1 = nullptr;
   QListWidget* m_list1 = nullptr;
   QListWidget* m_list2 = nullptr;
-  QPushButton* m_command5 = nullptr;
-  QPushButton* m_command4 = nullptr;
-  QPushButton* m_command3 = nullptr;
-  QPushButton* m_command6 = nullptr;
-  QPushButton* m_command7 = nullptr;
-  QPushButton* m_command8 = nullptr;
-  QPushButton* m_command1 = nullptr;
-  QPushButton* m_command2 = nullptr;
-  QPushButton* m_command9 = nullptr;
-  QPushButton* m_command10 = nullptr;
+  QPushButton* m_addHeaderButton = nullptr;  // Command5
+  QPushButton* m_changeHeaderButton = nullptr;  // Command4
+  QPushButton* m_deleteHeaderButton = nullptr;  // Command3
+  QPushButton* m_addColumnButton = nullptr;  // Command6
+  QPushButton* m_changeColumnButton = nullptr;  // Command7
+  QPushButton* m_deleteColumnButton = nullptr;  // Command8
+  QPushButton* m_saveButton = nullptr;  // Command1
+  QPushButton* m_formButton = nullptr;  // Command2
+  QPushButton* m_moduleButton = nullptr;  // Command9
+  QPushButton* m_closeButton = nullptr;  // Command10
 };
 
 }  // namespace balvix::configurator

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "config/object_definition.h"
 #include "configurator/table_rebuild.h"
 #include "shell/message_box.h"
 #include "storage/sql_text.h"
@@ -17,20 +18,11 @@ namespace balvix::configurator {
 using shell::MessageBoxes;
 using storage::quote;
 
-QStringList splitValueList(const QString& code) {
-  QStringList values;
-  qsizetype start = 0;
-  for (qsizetype end = code.indexOf(QLatin1Char(';')); end >= 0;
-       end = code.indexOf(QLatin1Char(';'), start)) {
-    values << code.mid(start, end - start);
-    start = end + 1;
-  }
-  return values;
-}
+QStringList splitValueList(const QString& code) { return config::parseValueList(code); }
 
 frmEnum::frmEnum(shell::AppState& state, QWidget* parent)
-    : DesignerWindow(state, QStringLiteral("frmEnum"), QStringLiteral("Перечисление"), parent) {
-  setWindowTitle(QStringLiteral("Перечисление"));
+    : DesignerWindow(state, kWindowName, config::ObjectKind::Enumeration, parent) {
+  setWindowTitle(config::typeWord(config::ObjectKind::Enumeration));
   resize(420, 330);
 
   m_text1 = named<QLineEdit>(QStringLiteral("Text1"), this);
@@ -42,20 +34,20 @@ frmEnum::frmEnum(shell::AppState& state, QWidget* parent)
   auto* frameLayout = new QVBoxLayout(frame);
   frameLayout->addWidget(m_list1);
 
-  m_command5 = button(QStringLiteral("Command5"), QStringLiteral("До&бавить"), this);
-  m_command4 = button(QStringLiteral("Command4"), QStringLiteral("Изм&енить"), this);
-  m_command3 = button(QStringLiteral("Command3"), QStringLiteral("&Удалить"), this);
-  m_command2 = button(QStringLiteral("Command2"), QStringLiteral("&Сохранить"), this);
-  m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Закрыть"), this);
+  m_addButton = button(QStringLiteral("Command5"), QStringLiteral("До&бавить"), this);
+  m_changeButton = button(QStringLiteral("Command4"), QStringLiteral("Изм&енить"), this);
+  m_deleteButton = button(QStringLiteral("Command3"), QStringLiteral("&Удалить"), this);
+  m_saveButton = button(QStringLiteral("Command2"), QStringLiteral("&Сохранить"), this);
+  m_closeButton = button(QStringLiteral("Command1"), QStringLiteral("&Закрыть"), this);
 
   auto* nameRow = new QHBoxLayout;
   nameRow->addWidget(label1);
   nameRow->addWidget(m_text1, 1);
 
   auto* listButtons = new QVBoxLayout;
-  listButtons->addWidget(m_command5);
-  listButtons->addWidget(m_command4);
-  listButtons->addWidget(m_command3);
+  listButtons->addWidget(m_addButton);
+  listButtons->addWidget(m_changeButton);
+  listButtons->addWidget(m_deleteButton);
   listButtons->addStretch(1);
 
   auto* middle = new QHBoxLayout;
@@ -64,8 +56,8 @@ frmEnum::frmEnum(shell::AppState& state, QWidget* parent)
 
   auto* bottom = new QHBoxLayout;
   bottom->addStretch(1);
-  bottom->addWidget(m_command2);
-  bottom->addWidget(m_command1);
+  bottom->addWidget(m_saveButton);
+  bottom->addWidget(m_closeButton);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(nameRow);
@@ -73,13 +65,13 @@ frmEnum::frmEnum(shell::AppState& state, QWidget* parent)
   layout->addLayout(bottom);
 
   // Values have no type: the editor's type box stays disabled.
-  connect(m_command5, &QPushButton::clicked, this, [this] {
+  connect(m_addButton, &QPushButton::clicked, this, [this] {
     openRequisiteEditor(QStringLiteral("Перечисление Новый"), kNew, QString(), false);
   });
-  connect(m_command4, &QPushButton::clicked, this, &frmEnum::changeValue);
-  connect(m_command3, &QPushButton::clicked, this, [this] { deleteRequisite(m_list1, false); });
-  connect(m_command2, &QPushButton::clicked, this, [this] { save(); });
-  connect(m_command1, &QPushButton::clicked, this, &QWidget::close);
+  connect(m_changeButton, &QPushButton::clicked, this, &frmEnum::changeValue);
+  connect(m_deleteButton, &QPushButton::clicked, this, [this] { deleteRequisite(m_list1, false); });
+  connect(m_saveButton, &QPushButton::clicked, this, [this] { save(); });
+  connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
   connect(m_list1, &QListWidget::itemDoubleClicked, this, [this] { changeValue(); });
 }
 
@@ -94,7 +86,7 @@ void frmEnum::load() {
           quote(m_state.currentObjectName));
       if (!rs.eof()) {
         m_text1->setText(rs.text(QStringLiteral("name")));
-        m_list1->addItems(splitValueList(rs.text(QStringLiteral("code"))));
+        m_list1->addItems(config::parseValueList(rs.text(QStringLiteral("code"))));
       }
     } catch (const storage::DbError& error) {
       MessageBoxes::show(error.description());
@@ -137,17 +129,17 @@ QString frmEnum::validate(const QString& name) {
 // after its first save an enumeration counts as existing even though the tree may
 // still have "Перечисление.Новый" selected.
 void frmEnum::write(const QString& name) {
-  QString values;
-  for (int i = 0; i < m_list1->count(); ++i) values += m_list1->item(i)->text() + QLatin1Char(';');
+  config::ObjectDefinition enumeration;
+  enumeration.kind = m_kind;
+  enumeration.name = name;
+  QStringList values;
+  for (int i = 0; i < m_list1->count(); ++i) values << m_list1->item(i)->text();
+  enumeration.setEnumerationValues(values);
   storage::Transaction transaction(*m_state.db);
   if (!m_existing) {
-    m_state.db->execute(QStringLiteral("INSERT INTO form_items (type,name,code) VALUES (") +
-                        quote(m_type) + QLatin1Char(',') + quote(name) + QLatin1Char(',') +
-                        quote(values) + QLatin1Char(')'));
+    config::insertDefinition(*m_state.db, enumeration);
   } else {
-    m_state.db->execute(QStringLiteral("UPDATE form_items SET code=") + quote(values) +
-                        QStringLiteral(" WHERE type=") + quote(m_type) +
-                        QStringLiteral(" AND name=") + quote(m_name));
+    config::updateDesignedColumns(*m_state.db, m_name, enumeration);
     requireRowUpdated(
         QStringLiteral("Перечисление \"%1\" не найдено в базе данных: изменения не сохранены.")
             .arg(m_name));

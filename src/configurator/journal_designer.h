@@ -1,6 +1,7 @@
 #pragma once
 
 #include "configurator/designer_window.h"
+#include "shell/window_names.h"
 
 class QLineEdit;
 class QListWidget;
@@ -15,10 +16,13 @@ class frmZurnalFrm : public DesignerWindow {
   Q_OBJECT
 
  public:
+  static inline const QString& kWindowName = shell::window_names::kJournalDesigner;
+
   explicit frmZurnalFrm(shell::AppState& state, QWidget* parent = nullptr);
 
  protected:
   void load() override;
+  QListWidget* requisiteList(RequisiteList) override { return nullptr; }
   QString validate(const QString& name) override;
   void write(const QString& name) override;
   void afterSave() override;
@@ -26,8 +30,8 @@ class frmZurnalFrm : public DesignerWindow {
  private:
   QLineEdit* m_text2 = nullptr;
   QListWidget* m_list1 = nullptr;
-  QPushButton* m_command1 = nullptr;
-  QPushButton* m_command6 = nullptr;
+  QPushButton* m_saveButton = nullptr;  // Command1
+  QPushButton* m_closeButton = nullptr;  // Command6
 };
 
 }  // namespace balvix::configurator

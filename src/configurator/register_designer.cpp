@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "config/object_definition.h"
+#include "config/table_names.h"
 #include "configurator/requisite_editor.h"
 #include "configurator/table_rebuild.h"
 #include "shell/message_box.h"
@@ -16,15 +18,8 @@
 
 namespace balvix::configurator {
 
-namespace {
-
-const QStringList kSystemColumns = {QStringLiteral("cDATE"), QStringLiteral("cTIME"),
-                                    QStringLiteral("Документ"), QStringLiteral("Флаг")};
-
-}  // namespace
-
 frmRegister::frmRegister(shell::AppState& state, QWidget* parent)
-    : DesignerWindow(state, QStringLiteral("frmRegister"), QStringLiteral("Регистр"), parent) {
+    : DesignerWindow(state, kWindowName, config::ObjectKind::Register, parent) {
   m_text1 = named<QLineEdit>(QStringLiteral("Text1"));
   m_text2 = named<QLineEdit>(QStringLiteral("Text2"));
   m_list1 = named<QListWidget>(QStringLiteral("List1"));
@@ -33,18 +28,18 @@ frmRegister::frmRegister(shell::AppState& state, QWidget* parent)
   fields->addRow(buddyLabel(QStringLiteral("Шифр:"), m_text1), m_text1);
   fields->addRow(buddyLabel(QStringLiteral("Описание:"), m_text2), m_text2);
 
-  m_command5 = button(QStringLiteral("Command5"), QStringLiteral("До&бавить"));
-  m_command4 = button(QStringLiteral("Command4"), QStringLiteral("Изм&енить"));
-  m_command3 = button(QStringLiteral("Command3"), QStringLiteral("&Удалить"));
-  QGroupBox* frame = requisiteFrame(QStringLiteral("Реквизиты регистра:"), m_list1, m_command5,
-                                    m_command4, m_command3);
+  m_addButton = button(QStringLiteral("Command5"), QStringLiteral("До&бавить"));
+  m_changeButton = button(QStringLiteral("Command4"), QStringLiteral("Изм&енить"));
+  m_deleteButton = button(QStringLiteral("Command3"), QStringLiteral("&Удалить"));
+  QGroupBox* frame = requisiteFrame(QStringLiteral("Реквизиты регистра:"), m_list1, m_addButton,
+                                    m_changeButton, m_deleteButton);
 
-  m_command2 = button(QStringLiteral("Command2"), QStringLiteral("&Сохранить"));
-  m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Закрыть"));
+  m_saveButton = button(QStringLiteral("Command2"), QStringLiteral("&Сохранить"));
+  m_closeButton = button(QStringLiteral("Command1"), QStringLiteral("&Закрыть"));
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(m_command2);
+  buttons->addWidget(m_saveButton);
   buttons->addStretch();
-  buttons->addWidget(m_command1);
+  buttons->addWidget(m_closeButton);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fields);
@@ -56,13 +51,13 @@ frmRegister::frmRegister(shell::AppState& state, QWidget* parent)
     if (QListWidgetItem* item = editableRow(m_list1, false))
       openRequisiteEditor(QStringLiteral("Регистр Изменить"), item->text(), QString(), false);
   };
-  connect(m_command5, &QPushButton::clicked, this,
+  connect(m_addButton, &QPushButton::clicked, this,
           [this] { openRequisiteEditor(QStringLiteral("Регистр Новый"), kNew, QString(), false); });
-  connect(m_command4, &QPushButton::clicked, this, change);
+  connect(m_changeButton, &QPushButton::clicked, this, change);
   connect(m_list1, &QListWidget::itemDoubleClicked, this, change);
-  connect(m_command3, &QPushButton::clicked, this, [this] { deleteRequisite(m_list1, false); });
-  connect(m_command2, &QPushButton::clicked, this, &frmRegister::save);
-  connect(m_command1, &QPushButton::clicked, this, &QWidget::close);
+  connect(m_deleteButton, &QPushButton::clicked, this, [this] { deleteRequisite(m_list1, false); });
+  connect(m_saveButton, &QPushButton::clicked, this, &frmRegister::save);
+  connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void frmRegister::load() {
@@ -72,19 +67,16 @@ void frmRegister::load() {
 
   if (m_existing && m_state.db) {
     try {
-      m_state.sharedRecordset = m_state.db->openRecordset(
-          QStringLiteral("SELECT * FROM form_items WHERE type='Регистр' AND name=") +
-          storage::quote(m_name));
-      if (!m_state.sharedRecordset.eof()) {
-        m_text1->setText(m_state.sharedRecordset.text("name"));
-        m_text2->setText(m_state.sharedRecordset.text("descript"));
+      if (const auto row = config::readFormItemRow(*m_state.db, m_kind, m_name)) {
+        m_text1->setText(row->name.value_or(QString()));
+        m_text2->setText(row->descript.value_or(QString()));
       }
-      m_state.sharedRecordset.close();
       storage::Recordset table =
-          m_state.db->openColumns(QStringLiteral("SELECT * FROM items_Регистр_") + m_name);
-      for (int i = 0; i < table.fieldCount() - kSystemColumns.size(); ++i)
-        m_list1->addItem(table.fieldName(i));
+          m_state.db->openColumns(QStringLiteral("SELECT * FROM ") + config::registerTable(m_name));
+      QStringList columns;
+      for (int i = 0; i < table.fieldCount(); ++i) columns << table.fieldName(i);
       table.close();
+      m_list1->addItems(config::requisiteColumns(config::TableRole::Movements, columns));
     } catch (const storage::DbError& e) {
       shell::MessageBoxes::show(e.description());
     }
@@ -100,29 +92,28 @@ QString frmRegister::validate(const QString& name) {
                                       QStringLiteral("Регистр «%1» уже существует."));
   if (!problem.isEmpty()) return problem;
   if (m_list1->count() == 0) return QStringLiteral("Регистр должен иметь реквизиты");
-  return requisiteNamesProblem(requisiteNames(m_list1), kSystemColumns, *m_state.db,
-                               {QStringLiteral("items_Регистр_") + name});
+  return requisiteNamesProblem(requisiteNames(m_list1),
+                               config::systemColumns(config::TableRole::Movements), *m_state.db,
+                               {config::registerTable(name)});
 }
 
 void frmRegister::write(const QString& name) {
   storage::Session& db = *m_state.db;
+  config::ObjectDefinition movements;
+  movements.kind = m_kind;
+  movements.name = name;
+  // The description is stored too: the designer shows it and lets the user change it.
+  movements.description = m_text2->text();
+  movements.requisites = requisitesOf(m_list1);
   storage::Transaction transaction(db);
-  if (m_existing) {
-    // The description is stored too: the designer shows it and lets the user change it.
-    db.execute(QStringLiteral("UPDATE form_items SET name=") + storage::quote(name) +
-               QStringLiteral(", descript=") + storage::quote(m_text2->text()) +
-               QStringLiteral(" WHERE type='Регистр' AND name=") + storage::quote(m_name));
-  } else {
-    db.execute(QStringLiteral("INSERT INTO form_items (name,type,descript) VALUES (") +
-               storage::quote(name) + QStringLiteral(",'Регистр',") +
-               storage::quote(m_text2->text()) + QLatin1Char(')'));
-  }
+  if (m_existing)
+    config::updateDesignedColumns(db, m_name, movements);
+  else
+    config::insertDefinition(db, movements);
   DialogRebuildProgress progress(this);
-  rebuildTable(db, QStringLiteral("items_Регистр_") + name,
-               QStringLiteral("CREATE TABLE items_Регистр_") + name + QLatin1Char('(') +
-                   requisiteColumns(requisiteNames(m_list1)) +
-                   QStringLiteral("cDATE TEXT(10),cTIME TEXT(10),Документ TEXT(50),Флаг TEXT(5)") +
-                   QLatin1Char(')'),
+  rebuildTable(db, config::registerTable(name),
+               config::createTableStatement(config::TableRole::Movements, name,
+                                            movements.requisiteNames()),
                &progress);
   transaction.commit();
 }

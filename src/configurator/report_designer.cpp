@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "config/object_definition.h"
 #include "configurator/table_rebuild.h"
 #include "shell/message_box.h"
 #include "storage/sql_text.h"
@@ -24,7 +25,7 @@ QString frmRepFrm::moduleTemplate() {
 }
 
 frmRepFrm::frmRepFrm(shell::AppState& state, QWidget* parent)
-    : DesignerWindow(state, QStringLiteral("frmRepFrm"), QStringLiteral("Отчет"), parent) {
+    : DesignerWindow(state, kWindowName, config::ObjectKind::Report, parent) {
   m_endsFormDesign = true;
   setWindowTitle(QStringLiteral("Отчет..."));
   resize(480, 360);
@@ -51,14 +52,13 @@ frmRepFrm::frmRepFrm(shell::AppState& state, QWidget* parent)
   auto* frameLayout = new QVBoxLayout(frame2);
   frameLayout->addWidget(label3Warning);
 
-  m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"), this);
-  m_command4 = button(QStringLiteral("Command4"), QStringLiteral("Д&иалог"), this);
-  m_command2 = button(QStringLiteral("Command2"), QStringLiteral("&Отчет"), this);
-  m_command3 = button(QStringLiteral("Command3"), QStringLiteral("&Модуль"), this);
-  // The report's dialog and layout windows belong to working mode, which this build
-  // does not have yet.
-  disableUntilWorkingMode(m_command4);
-  disableUntilWorkingMode(m_command2);
+  m_saveButton = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"), this);
+  m_dialogButton = button(QStringLiteral("Command4"), QStringLiteral("Д&иалог"), this);
+  m_layoutButton = button(QStringLiteral("Command2"), QStringLiteral("&Отчет"), this);
+  m_moduleButton = button(QStringLiteral("Command3"), QStringLiteral("&Модуль"), this);
+  // The report's parameter dialog and its layout, once the runtime windows are registered.
+  bindWorkingModeButton(m_dialogButton, shell::window_names::kReportDialog, false);
+  bindWorkingModeButton(m_layoutButton, shell::window_names::kReport, true);
 
   auto* fields = new QGridLayout;
   fields->addWidget(label1, 0, 0);
@@ -69,25 +69,25 @@ frmRepFrm::frmRepFrm(shell::AppState& state, QWidget* parent)
   fields->addWidget(m_text3, 2, 1);
 
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(m_command1);
-  buttons->addWidget(m_command4);
-  buttons->addWidget(m_command2);
-  buttons->addWidget(m_command3);
+  buttons->addWidget(m_saveButton);
+  buttons->addWidget(m_dialogButton);
+  buttons->addWidget(m_layoutButton);
+  buttons->addWidget(m_moduleButton);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fields, 1);
   layout->addWidget(frame2);
   layout->addLayout(buttons);
 
-  connect(m_command1, &QPushButton::clicked, this, [this] { save(); });
-  connect(m_command3, &QPushButton::clicked, this, &frmRepFrm::openModule);
+  connect(m_saveButton, &QPushButton::clicked, this, [this] { save(); });
+  connect(m_moduleButton, &QPushButton::clicked, this, &frmRepFrm::openModule);
 }
 
 void frmRepFrm::load() {
   m_state.formDesignMode = true;
   captureObject();
   m_text2->clear();
-  m_command3->setEnabled(m_existing);
+  m_moduleButton->setEnabled(m_existing);
   if (m_existing) {
     try {
       m_state.sharedRecordset = m_state.db->openRecordset(
@@ -110,22 +110,23 @@ QString frmRepFrm::validate(const QString& name) {
   if (m_existing) return QString();
   const QString problem = storage::identifierProblem(name, QStringLiteral("Имя отчета"));
   if (!problem.isEmpty()) return problem;
-  if (objectNameTaken(*m_state.db, QStringLiteral("Отчет"), name)) return QStringLiteral("Отчет \"%1\" уже существует.").arg(name);
+  if (objectNameTaken(*m_state.db, m_type, name))
+    return QStringLiteral("Отчет \"%1\" уже существует.").arg(name);
   return QString();
 }
 
 void frmRepFrm::write(const QString& name) {
   const QString menu = m_text2->text();
   storage::Transaction transaction(*m_state.db);
+  config::ObjectDefinition report;
+  report.kind = m_kind;
+  report.name = name;
+  report.description = menu;
+  report.module = moduleTemplate();  // stored for a new report only
   if (!m_existing) {
-    m_state.db->execute(
-        QStringLiteral("INSERT INTO form_items (type,name,descript,code) VALUES ('Отчет',") +
-        quote(name) + QLatin1Char(',') + quote(menu) + QLatin1Char(',') + quote(moduleTemplate()) +
-        QLatin1Char(')'));
+    config::insertDefinition(*m_state.db, report);
   } else {
-    m_state.db->execute(QStringLiteral("UPDATE form_items SET name=") + quote(name) +
-                        QStringLiteral(",descript=") + quote(menu) +
-                        QStringLiteral(" WHERE type='Отчет' AND name=") + quote(m_name));
+    config::updateDesignedColumns(*m_state.db, m_name, report);
     requireRowUpdated(
         QStringLiteral("Отчет \"%1\" не найден в базе данных: изменения не сохранены.")
             .arg(m_name));
@@ -135,7 +136,7 @@ void frmRepFrm::write(const QString& name) {
 
 void frmRepFrm::afterSave() {
   m_state.currentObjectName = m_name;
-  m_command3->setEnabled(true);
+  m_moduleButton->setEnabled(true);
   QCoreApplication::processEvents();
   rebuildMainWindow(true);
   askClose();

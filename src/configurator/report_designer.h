@@ -1,6 +1,7 @@
 #pragma once
 
 #include "configurator/designer_window.h"
+#include "shell/window_names.h"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -14,6 +15,8 @@ class frmRepFrm : public DesignerWindow {
   Q_OBJECT
 
  public:
+  static inline const QString& kWindowName = shell::window_names::kReportDesigner;
+
   explicit frmRepFrm(shell::AppState& state, QWidget* parent = nullptr);
 
   void openModule();
@@ -23,6 +26,7 @@ class frmRepFrm : public DesignerWindow {
 
  protected:
   void load() override;
+  QListWidget* requisiteList(RequisiteList) override { return nullptr; }
   QString validate(const QString& name) override;
   void write(const QString& name) override;
   void afterSave() override;
@@ -30,10 +34,10 @@ class frmRepFrm : public DesignerWindow {
  private:
   QLineEdit* m_text2 = nullptr;
   QPlainTextEdit* m_text3 = nullptr;
-  QPushButton* m_command1 = nullptr;
-  QPushButton* m_command4 = nullptr;
-  QPushButton* m_command2 = nullptr;
-  QPushButton* m_command3 = nullptr;
+  QPushButton* m_saveButton = nullptr;  // Command1
+  QPushButton* m_dialogButton = nullptr;  // Command4
+  QPushButton* m_layoutButton = nullptr;  // Command2
+  QPushButton* m_moduleButton = nullptr;  // Command3
 };
 
 }  // namespace balvix::configurator

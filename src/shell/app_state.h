@@ -5,7 +5,12 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "script/objects/shared_context.h"
 #include "storage/session.h"
+
+namespace balvix::script {
+class Host;
+}
 
 namespace balvix::shell {
 
@@ -13,13 +18,10 @@ class frmMain;
 class WindowProvider;
 
 // The state that all windows share, in one visible place. The application owns the
-// one instance and hands it to every window it creates.
-struct AppState {
-  storage::Session* db = nullptr;           // Db
-  storage::Recordset sharedRecordset;       // SharedRecordset
-
-  QString currentObjectType;                // CurrentObjectType
-  QString currentObjectName;                // CurrentObjectName
+// one instance and hands it to every window it creates. Its base holds what the script
+// objects share with the windows (Db, SharedRecordset, CurrentObjectType,
+// CurrentObjectName, DocumentSaveTime), so modules and windows see the same instances.
+struct AppState : script::SharedContext {
   QString currentElementName;               // CurrentElementName
   QString selectedConfigNode;               // SelectedConfigNode: text of the node last clicked
   bool objectNodeSelected = false;          // ObjectNodeSelected
@@ -31,7 +33,6 @@ struct AppState {
   QStringList selectedJournalItem;          // SelectedJournalItem: the row's column texts
   QString pickedDocumentDate;               // PickedDocumentDate
   QString pickedDocumentTime;               // PickedDocumentTime
-  QString documentSaveTime;                 // DocumentSaveTime
   QPointer<QObject> globalFunctionsObject;  // GlobalFunctionsObject
 
   QPointer<QWidget> documentWindow;         // DocumentWindow
@@ -40,7 +41,8 @@ struct AppState {
   QPointer<QWidget> reportWindow;           // ReportWindow
 
   frmMain* mainWindow = nullptr;
-  WindowProvider* windows = nullptr;
+  WindowProvider* windows = nullptr;  // the window factory
+  script::Host* host = nullptr;       // the program's script host, handed to every engine
 };
 
 // Places a window in the middle of the main window's client area (negative positions

@@ -33,6 +33,7 @@
 #include "shell/service_windows.h"
 #include "shell/twips.h"
 #include "shell/window_bar.h"
+#include "shell/window_names.h"
 #include "shell/window_provider.h"
 #include "storage/sql_text.h"
 
@@ -153,14 +154,18 @@ void frmMain::createMenus() {
   addItem(m_mnuOperators, QStringLiteral("Сделать не проведенным"), QStringLiteral("mnuKillProvodka"));
   m_mnuCont = new QMenu(QStringLiteral("Cont"), this);
   m_mnuCont->setObjectName(QStringLiteral("mnuCont"));
-  addItem(m_mnuCont, QStringLiteral("Удалить"), QStringLiteral("mnuDelItem"));
-  addItem(m_mnuCont, QStringLiteral("Новое имя"), QStringLiteral("mnuNewNameItem"));
+  QAction* removeElement = addItem(m_mnuCont, QStringLiteral("Удалить"), QStringLiteral("mnuDelItem"));
+  QAction* renameElement =
+      addItem(m_mnuCont, QStringLiteral("Новое имя"), QStringLiteral("mnuNewNameItem"));
+  connect(removeElement, &QAction::triggered, this, [this] { removeFormElement(m_state); });
+  // The requisite editor opened as it is designed is in its element mode, type box off.
+  connect(renameElement, &QAction::triggered, this, [this] { showShared(window_names::kRequisiteEditor); });
 
   connect(newDocument, &QAction::triggered, this, [this] { startTextEditor(); });
   connect(notepad, &QAction::triggered, this, [this] { startTextEditor(); });
   connect(calculator, &QAction::triggered, this, [this] { startCalculator(); });
   connect(openFileAction, &QAction::triggered, this, &frmMain::openFile);
-  connect(plan, &QAction::triggered, this, [this] { showShared(QStringLiteral("frmPlan")); });
+  connect(plan, &QAction::triggered, this, [this] { showShared(window_names::kChartOfAccounts); });
   connect(m_mnuConfig, &QAction::triggered, this, &frmMain::toggleStructurePanel);
   connect(m_mnuLanguage, &QAction::triggered, this, &frmMain::toggleLanguagePanel);
   connect(m_mnuOpen, &QAction::triggered, this, &frmMain::openSelectedObject);
@@ -434,6 +439,23 @@ QMdiSubWindow* frmMain::addChildWindow(QWidget* window) {
   return sub;
 }
 
+void frmMain::showRuntimeWindow(QWidget* window) {
+  if (!window) return;
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget())) {
+    window->show();
+    sub->show();
+    m_mdi->setActiveSubWindow(sub);
+    return;
+  }
+  if (window->isWindow() && window->parentWidget()) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return;
+  }
+  addChildWindow(window);
+}
+
 QSize frmMain::clientSizeTwips() const {
   return QSize(static_cast<int>(pixelsToTwips(m_mdi->width())),
                static_cast<int>(pixelsToTwips(m_mdi->height())));
@@ -515,10 +537,7 @@ void frmMain::storeModuleCode() {
 
 void frmMain::showShared(const QString& className) {
   QWidget* window = m_state.windows ? m_state.windows->sharedWindow(className) : nullptr;
-  if (!window) return;
-  window->show();
-  window->raise();
-  window->activateWindow();
+  showRuntimeWindow(window);
 }
 
 void frmMain::activateWindowByCaption(const QString& caption) {
