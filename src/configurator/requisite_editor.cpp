@@ -100,6 +100,10 @@ void frmItem::open(const QString& mode, const QString& name, const QString& type
   m_text1->selectAll();
 }
 
+void frmItem::openForElement() {
+  open(kElementMode, QStringLiteral("Новый"), QString(), false);
+}
+
 void frmItem::load() {
   m_combo1->clear();
   m_combo1->addItems(config::fixedTypeTexts());
