@@ -154,12 +154,10 @@ void frmMain::createMenus() {
   addItem(m_mnuOperators, QStringLiteral("Сделать не проведенным"), QStringLiteral("mnuKillProvodka"));
   m_mnuCont = new QMenu(QStringLiteral("Cont"), this);
   m_mnuCont->setObjectName(QStringLiteral("mnuCont"));
-  QAction* removeElement = addItem(m_mnuCont, QStringLiteral("Удалить"), QStringLiteral("mnuDelItem"));
-  QAction* renameElement =
-      addItem(m_mnuCont, QStringLiteral("Новое имя"), QStringLiteral("mnuNewNameItem"));
-  connect(removeElement, &QAction::triggered, this, [this] { removeFormElement(m_state); });
-  // The requisite editor opened as it is designed is in its element mode, type box off.
-  connect(renameElement, &QAction::triggered, this, [this] { showShared(window_names::kRequisiteEditor); });
+  QAction* delItem = addItem(m_mnuCont, QStringLiteral("Удалить"), QStringLiteral("mnuDelItem"));
+  QAction* newNameItem = addItem(m_mnuCont, QStringLiteral("Новое имя"), QStringLiteral("mnuNewNameItem"));
+  connect(delItem, &QAction::triggered, this, &frmMain::removeContextElement);
+  connect(newNameItem, &QAction::triggered, this, &frmMain::renameContextElement);
 
   connect(newDocument, &QAction::triggered, this, [this] { startTextEditor(); });
   connect(notepad, &QAction::triggered, this, [this] { startTextEditor(); });
