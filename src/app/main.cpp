@@ -7,6 +7,7 @@
 
 #include "app/run_module.h"
 #include "configurator/designer_set.h"
+#include "runtime/runtime_windows.h"
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
 #include "shell/frm_splash.h"
@@ -60,7 +61,8 @@ int runProgram(QApplication& app, const QString& dbPath) {
   state.db = db.get();
   shell::frmMain mainWindow(state);
   configurator::DesignerSet designers(state, &mainWindow);
-  state.windows = &designers;
+  runtime::RuntimeWindows windows(state, &designers);
+  state.windows = &windows;
   mainWindow.setSplash(splash);
   mainWindow.BuildMenus();
   mainWindow.load();

@@ -149,8 +149,10 @@ void frmMain::createMenus() {
   addItem(m_mnuOperators, QStringLiteral("Сделать не проведенным"), QStringLiteral("mnuKillProvodka"));
   m_mnuCont = new QMenu(QStringLiteral("Cont"), this);
   m_mnuCont->setObjectName(QStringLiteral("mnuCont"));
-  addItem(m_mnuCont, QStringLiteral("Удалить"), QStringLiteral("mnuDelItem"));
-  addItem(m_mnuCont, QStringLiteral("Новое имя"), QStringLiteral("mnuNewNameItem"));
+  QAction* delItem = addItem(m_mnuCont, QStringLiteral("Удалить"), QStringLiteral("mnuDelItem"));
+  QAction* newNameItem = addItem(m_mnuCont, QStringLiteral("Новое имя"), QStringLiteral("mnuNewNameItem"));
+  connect(delItem, &QAction::triggered, this, &frmMain::removeContextElement);
+  connect(newNameItem, &QAction::triggered, this, &frmMain::renameContextElement);
 
   connect(newDocument, &QAction::triggered, this, [this] { startTextEditor(); });
   connect(notepad, &QAction::triggered, this, [this] { startTextEditor(); });

@@ -89,6 +89,12 @@ class frmMain : public QMainWindow {
   QAction* languagePanelAction() const { return m_mnuLanguage; }
   QAction* moduleButton() const { return m_moduleButton; }
   QToolBar* palette() const { return m_palette; }
+  // The element menu of forms in layout design (mnuCont).
+  QMenu* elementMenu() const { return m_mnuCont; }
+  // "Удалить" and "Новое имя" of the element menu: act on ContextItemName of the form
+  // that ContextFormKind names.
+  void removeContextElement();
+  void renameContextElement();
   WindowBar* windowBar() const { return m_windowBar; }
   const std::vector<QAction*>& userMenuItems(int kind) const { return m_userItems[kind]; }
   // Tree events as the user makes them (by mouse or keyboard).
