@@ -61,8 +61,8 @@ int runProgram(QApplication& app, const QString& dbPath) {
   state.db = db.get();
   shell::frmMain mainWindow(state);
   configurator::DesignerSet designers(state, &mainWindow);
-  runtime::RuntimeWindows windows(state, &designers);
-  state.windows = &windows;
+  state.windows = &designers;
+  runtime::registerRuntimeWindows(designers, state);
   mainWindow.setSplash(splash);
   mainWindow.BuildMenus();
   mainWindow.load();

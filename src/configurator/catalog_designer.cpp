@@ -13,13 +13,12 @@
 #include "configurator/requisite_editor.h"
 #include "configurator/table_rebuild.h"
 #include "shell/message_box.h"
-#include "shell/window_provider.h"
 #include "storage/sql_text.h"
 
 namespace balvix::configurator {
 
 frmSprFrm::frmSprFrm(shell::AppState& state, QWidget* parent)
-    : DesignerWindow(state, QStringLiteral("frmSprFrm"), QStringLiteral("Справочник"), parent) {
+    : DesignerWindow(state, kWindowName, config::ObjectKind::Catalog, parent) {
   m_endsFormDesign = true;
   m_text1 = named<QLineEdit>(QStringLiteral("Text1"));
   m_text2 = named<QLineEdit>(QStringLiteral("Text2"));
@@ -38,7 +37,8 @@ frmSprFrm::frmSprFrm(shell::AppState& state, QWidget* parent)
   m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"));
   m_command2 = button(QStringLiteral("Command2"), QStringLiteral("Ф&орма"));
   m_command6 = button(QStringLiteral("Command6"), QStringLiteral("&Закрыть"));
-  m_command2->setEnabled(false);
+  // The catalog element form, in layout design, once the runtime windows are registered.
+  bindWorkingModeButton(m_command2, shell::window_names::kCatalogElementForm, true);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(m_command1);
   buttons->addWidget(m_command2);
@@ -61,20 +61,6 @@ frmSprFrm::frmSprFrm(shell::AppState& state, QWidget* parent)
   connect(m_list1, &QListWidget::itemDoubleClicked, this, change);
   connect(m_command1, &QPushButton::clicked, this, &frmSprFrm::save);
   connect(m_command6, &QPushButton::clicked, this, &QWidget::close);
-  connect(m_command2, &QPushButton::clicked, this, &frmSprFrm::openForm);
-}
-
-void frmSprFrm::openForm() {
-  if (!m_existing || !m_state.windows) return;
-  m_state.formDesignMode = true;
-  m_state.currentObjectName = m_text1->text();
-  QWidget* form = m_state.windows->sharedWindow(QStringLiteral("frmUniSpr"));
-  if (!form) {
-    shell::MessageBoxes::show(QStringLiteral("Форма справочника недоступна в этой сборке программы."));
-    return;
-  }
-  form->show();
-  form->raise();
 }
 
 void frmSprFrm::load() {
@@ -82,7 +68,6 @@ void frmSprFrm::load() {
   m_text2->clear();
   captureObject();
 
-  m_command2->setEnabled(m_existing);
   if (!m_existing) {
     addRequisiteRow(m_list1, kNameRequisite, QStringLiteral("Текст"));
     return;
@@ -147,7 +132,6 @@ void frmSprFrm::write(const QString& name) {
 }
 
 void frmSprFrm::afterSave() {
-  m_command2->setEnabled(true);
   QApplication::processEvents();
   rebuildMainWindow(true);
   askClose();

@@ -11,41 +11,49 @@
 
 namespace balvix::configurator {
 
+namespace {
+
+template <class T>
+void addShared(shell::WindowFactory& factory, shell::AppState& state) {
+  factory.registerSharedWindow(T::kWindowName,
+                               [&state](const shell::WindowArguments&, QWidget* parent) {
+                                 return new T(state, parent);
+                               });
+}
+
+template <class T>
+void addDesigner(shell::WindowFactory& factory, shell::AppState& state,
+                      config::ObjectKind kind) {
+  addShared<T>(factory, state);
+  factory.registerDesigner(kind, T::kWindowName);
+}
+
+}  // namespace
+
 DesignerSet::DesignerSet(shell::AppState& state, QWidget* parentWindow)
-    : m_state(state), m_parent(parentWindow) {}
+    : shell::WindowFactory(parentWindow), m_state(state) {
+  addShared<frmItem>(*this, state);
+  addShared<frmEdit>(*this, state);
+  addDesigner<frmDocs>(*this, state, config::ObjectKind::Document);
+  addDesigner<frmSprFrm>(*this, state, config::ObjectKind::Catalog);
+  addDesigner<frmRegister>(*this, state, config::ObjectKind::Register);
+  addDesigner<frmEnum>(*this, state, config::ObjectKind::Enumeration);
+  addDesigner<frmZurnalFrm>(*this, state, config::ObjectKind::Journal);
+  addDesigner<frmRepFrm>(*this, state, config::ObjectKind::Report);
+}
 
 DesignerSet::~DesignerSet() {
-  // Windows parented to a main window that is already gone were deleted with it; the
-  // guarded pointers of those are null by now.
-  for (auto it = m_windows.begin(); it != m_windows.end(); ++it) delete it.value().data();
   if (m_state.windows == this) m_state.windows = nullptr;
 }
 
 QStringList DesignerSet::classNames() {
-  return {QStringLiteral("frmItem"),     QStringLiteral("frmDocs"), QStringLiteral("frmSprFrm"),
-          QStringLiteral("frmRegister"), QStringLiteral("frmEnum"), QStringLiteral("frmZurnalFrm"),
-          QStringLiteral("frmRepFrm"),   QStringLiteral("frmEdit")};
+  return {frmItem::kWindowName,     frmDocs::kWindowName, frmSprFrm::kWindowName,
+          frmRegister::kWindowName, frmEnum::kWindowName, frmZurnalFrm::kWindowName,
+          frmRepFrm::kWindowName,   frmEdit::kWindowName};
 }
 
-QWidget* DesignerSet::sharedWindow(const QString& className) {
-  auto it = m_windows.find(className);
-  if (it != m_windows.end() && !it.value().isNull()) return it.value().data();
-  QWidget* window = create(className);
-  if (window) m_windows.insert(className, window);
-  return window;
-}
-
-QWidget* DesignerSet::create(const QString& className) {
-  QWidget* parent = m_parent.data();
-  if (className == QLatin1String("frmItem")) return new frmItem(m_state, parent);
-  if (className == QLatin1String("frmDocs")) return new frmDocs(m_state, parent);
-  if (className == QLatin1String("frmSprFrm")) return new frmSprFrm(m_state, parent);
-  if (className == QLatin1String("frmRegister")) return new frmRegister(m_state, parent);
-  if (className == QLatin1String("frmEnum")) return new frmEnum(m_state, parent);
-  if (className == QLatin1String("frmZurnalFrm")) return new frmZurnalFrm(m_state, parent);
-  if (className == QLatin1String("frmRepFrm")) return new frmRepFrm(m_state, parent);
-  if (className == QLatin1String("frmEdit")) return new frmEdit(m_state, parent);
-  return nullptr;
+DesignerWindow* DesignerSet::designerOf(config::ObjectKind kind) {
+  return qobject_cast<DesignerWindow*>(designer(kind));
 }
 
 }  // namespace balvix::configurator

@@ -16,9 +16,9 @@
 
 namespace balvix::configurator {
 
-DesignerWindow::DesignerWindow(shell::AppState& state, const QString& name, const QString& type,
-                               QWidget* parent)
-    : ConfiguratorWindow(state, name, parent), m_type(type) {}
+DesignerWindow::DesignerWindow(shell::AppState& state, const QString& name,
+                               config::ObjectKind kind, QWidget* parent)
+    : ConfiguratorWindow(state, name, parent), m_kind(kind), m_type(config::typeWord(kind)) {}
 
 bool DesignerWindow::save() {
   if (m_saving || !m_state.db) return false;
@@ -48,6 +48,7 @@ bool DesignerWindow::save() {
   m_existing = true;
   m_name = name;
   m_text1->setEnabled(false);
+  updateWorkingModeButtons();
   afterSave();
   return true;
 }
@@ -63,6 +64,7 @@ void DesignerWindow::captureObject() {
   setWindowTitle(m_state.currentObjectType + QStringLiteral(": ") + m_name);
   m_text1->setEnabled(!m_existing);
   m_text1->setText(m_name);
+  updateWorkingModeButtons();
 }
 
 void DesignerWindow::requireRowUpdated(const QString& message) const {
@@ -81,6 +83,41 @@ void DesignerWindow::rebuildMainWindow(bool withMenus) {
   if (!m_state.mainWindow) return;
   m_state.mainWindow->BuildConfigTree();
   if (withMenus) m_state.mainWindow->BuildMenus();
+}
+
+void DesignerWindow::bindWorkingModeButton(QPushButton* button, const QString& windowName,
+                                           bool needsSavedObject) {
+  m_workingModeButtons.push_back({button, windowName, needsSavedObject});
+  connect(button, &QPushButton::clicked, this, [this, windowName] { openLayoutDesign(windowName); });
+  updateWorkingModeButtons();
+}
+
+void DesignerWindow::updateWorkingModeButtons() {
+  for (const WorkingModeButton& b : m_workingModeButtons) {
+    const bool registered = m_state.windows && m_state.windows->hasWindow(b.windowName);
+    if (!registered) {
+      disableUntilWorkingMode(b.button);
+      continue;
+    }
+    b.button->setToolTip(QString());
+    b.button->setEnabled(!b.needsSavedObject || m_existing);
+  }
+}
+
+void DesignerWindow::openLayoutDesign(const QString& windowName) {
+  if (!m_state.windows) return;
+  m_state.formDesignMode = true;
+  m_state.currentObjectName = m_text1->text();
+  shell::WindowArguments arguments;
+  arguments.kind = m_kind;
+  arguments.objectName = m_text1->text();
+  arguments.designMode = true;
+  QWidget* window = m_state.windows->sharedWindowWith(windowName, arguments);
+  if (!window) return;
+  if (m_state.mainWindow)
+    m_state.mainWindow->showRuntimeWindow(window);
+  else
+    window->show();
 }
 
 void DesignerWindow::askClose() {

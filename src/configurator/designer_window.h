@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
+#include "config/object_kind.h"
 #include "configurator/configurator_window.h"
 
 class QGroupBox;
@@ -26,7 +28,8 @@ class DesignerWindow : public ConfiguratorWindow {
   bool save();
 
  protected:
-  DesignerWindow(shell::AppState& state, const QString& name, const QString& type, QWidget* parent);
+  DesignerWindow(shell::AppState& state, const QString& name, config::ObjectKind kind,
+                 QWidget* parent);
 
   // Why the object cannot be saved under this name; empty when it can.
   virtual QString validate(const QString& name) = 0;
@@ -47,6 +50,16 @@ class DesignerWindow : public ConfiguratorWindow {
   // the name for %1).
   QString nameProblem(const QString& name, const QString& what, const QString& taken) const;
   void rebuildMainWindow(bool withMenus);
+
+  // A button that opens a window of working mode ("Ф&орма", "Д&иалог", "&Отчет"): usable
+  // only while the window factory has that window, and, when `needsSavedObject`, once
+  // the object has its row.
+  void bindWorkingModeButton(QPushButton* button, const QString& windowName,
+                             bool needsSavedObject);
+  void updateWorkingModeButtons();
+  // Opens the shared instance of a runtime window in layout design for the object
+  // named in Text1; the window reads FormDesignMode and CurrentObjectName when it loads.
+  void openLayoutDesign(const QString& windowName);
   void askClose();
   void openModuleEditor(const QString& name);
 
@@ -65,7 +78,8 @@ class DesignerWindow : public ConfiguratorWindow {
   static inline const QString kNew = QStringLiteral("Новый");
   static inline const QString kNameRequisite = QStringLiteral("Наименование");
 
-  const QString m_type;
+  const config::ObjectKind m_kind;
+  const QString m_type;  // the kind's type word, as form_items.type holds it
   // Closing the designer ends form design mode (for the designers of objects with forms).
   bool m_endsFormDesign = false;
   QLineEdit* m_text1 = nullptr;  // the object's name, created by each designer
@@ -73,7 +87,14 @@ class DesignerWindow : public ConfiguratorWindow {
   QString m_name;  // the name the form_items row is stored under
 
  private:
+  struct WorkingModeButton {
+    QPushButton* button;
+    QString windowName;
+    bool needsSavedObject;
+  };
+
   bool m_saving = false;
+  std::vector<WorkingModeButton> m_workingModeButtons;
 };
 
 }  // namespace balvix::configurator

@@ -36,7 +36,7 @@ QStringList columnsWithout(storage::Session& db, const QString& sql, int systemC
 }  // namespace
 
 frmDocs::frmDocs(shell::AppState& state, QWidget* parent)
-    : DesignerWindow(state, QStringLiteral("frmDocs"), QStringLiteral("Документ"), parent) {
+    : DesignerWindow(state, kWindowName, config::ObjectKind::Document, parent) {
   m_endsFormDesign = true;
   m_text1 = named<QLineEdit>(QStringLiteral("Text1"));
   m_text1->installEventFilter(this);
@@ -68,8 +68,8 @@ frmDocs::frmDocs(shell::AppState& state, QWidget* parent)
   m_command2 = button(QStringLiteral("Command2"), QStringLiteral("Ф&орма"));
   m_command9 = button(QStringLiteral("Command9"), QStringLiteral("&Модуль"));
   m_command10 = button(QStringLiteral("Command10"), QStringLiteral("&Закрыть"));
-  // The document form in layout design arrives with the runtime windows.
-  disableUntilWorkingMode(m_command2);
+  // The document form, in layout design, once the runtime windows are registered.
+  bindWorkingModeButton(m_command2, shell::window_names::kDocumentForm, true);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(m_command1);
   buttons->addWidget(m_command2);

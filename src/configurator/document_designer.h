@@ -1,6 +1,7 @@
 #pragma once
 
 #include "configurator/designer_window.h"
+#include "shell/window_names.h"
 
 class QComboBox;
 class QLineEdit;
@@ -16,6 +17,8 @@ class frmDocs : public DesignerWindow {
   Q_OBJECT
 
  public:
+  static inline const QString& kWindowName = shell::window_names::kDocumentDesigner;
+
   explicit frmDocs(shell::AppState& state, QWidget* parent = nullptr);
 
   // Removes the blanks from the name when it has any, with the correction message.

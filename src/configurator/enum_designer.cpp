@@ -28,7 +28,7 @@ QStringList splitValueList(const QString& code) {
 }
 
 frmEnum::frmEnum(shell::AppState& state, QWidget* parent)
-    : DesignerWindow(state, QStringLiteral("frmEnum"), QStringLiteral("Перечисление"), parent) {
+    : DesignerWindow(state, kWindowName, config::ObjectKind::Enumeration, parent) {
   setWindowTitle(QStringLiteral("Перечисление"));
   resize(420, 330);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "configurator/designer_window.h"
+#include "shell/window_names.h"
 
 class QListWidget;
 class QPushButton;
@@ -13,6 +14,8 @@ class frmEnum : public DesignerWindow {
   Q_OBJECT
 
  public:
+  static inline const QString& kWindowName = shell::window_names::kEnumerationDesigner;
+
   explicit frmEnum(shell::AppState& state, QWidget* parent = nullptr);
 
  protected:

@@ -22,7 +22,7 @@ const QString kFull = QStringLiteral("Полный");
 }  // namespace
 
 frmZurnalFrm::frmZurnalFrm(shell::AppState& state, QWidget* parent)
-    : DesignerWindow(state, QStringLiteral("frmZurnalFrm"), QStringLiteral("Журнал"), parent) {
+    : DesignerWindow(state, kWindowName, config::ObjectKind::Journal, parent) {
   m_endsFormDesign = true;
   setWindowTitle(QStringLiteral("Журнал"));
   resize(560, 360);

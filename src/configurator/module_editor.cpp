@@ -53,7 +53,7 @@ QString procedureHeader(const QString& text, qsizetype keyword, qsizetype keywor
 }  // namespace
 
 frmEdit::frmEdit(shell::AppState& state, QWidget* parent)
-    : ConfiguratorWindow(state, QStringLiteral("frmEdit"), parent) {
+    : ConfiguratorWindow(state, kWindowName, parent) {
   setWindowTitle(QStringLiteral("Редактирование модуля"));
   resize(640, 480);
 

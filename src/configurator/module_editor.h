@@ -4,6 +4,7 @@
 
 #include "configurator/configurator_window.h"
 #include "script/translator.h"
+#include "shell/window_names.h"
 
 class QComboBox;
 class QPlainTextEdit;
@@ -19,6 +20,8 @@ class frmEdit : public ConfiguratorWindow {
   Q_OBJECT
 
  public:
+  static inline const QString& kWindowName = shell::window_names::kModuleEditor;
+
   explicit frmEdit(shell::AppState& state, QWidget* parent = nullptr);
   ~frmEdit() override;
 

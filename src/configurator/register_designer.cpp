@@ -24,7 +24,7 @@ const QStringList kSystemColumns = {QStringLiteral("cDATE"), QStringLiteral("cTI
 }  // namespace
 
 frmRegister::frmRegister(shell::AppState& state, QWidget* parent)
-    : DesignerWindow(state, QStringLiteral("frmRegister"), QStringLiteral("Регистр"), parent) {
+    : DesignerWindow(state, kWindowName, config::ObjectKind::Register, parent) {
   m_text1 = named<QLineEdit>(QStringLiteral("Text1"));
   m_text2 = named<QLineEdit>(QStringLiteral("Text2"));
   m_list1 = named<QListWidget>(QStringLiteral("List1"));

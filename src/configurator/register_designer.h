@@ -1,6 +1,7 @@
 #pragma once
 
 #include "configurator/designer_window.h"
+#include "shell/window_names.h"
 
 class QLineEdit;
 class QListWidget;
@@ -15,6 +16,8 @@ class frmRegister : public DesignerWindow {
   Q_OBJECT
 
  public:
+  static inline const QString& kWindowName = shell::window_names::kRegisterDesigner;
+
   explicit frmRegister(shell::AppState& state, QWidget* parent = nullptr);
 
  protected:

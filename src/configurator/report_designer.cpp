@@ -23,7 +23,7 @@ QString frmRepFrm::moduleTemplate() {
 }
 
 frmRepFrm::frmRepFrm(shell::AppState& state, QWidget* parent)
-    : DesignerWindow(state, QStringLiteral("frmRepFrm"), QStringLiteral("Отчет"), parent) {
+    : DesignerWindow(state, kWindowName, config::ObjectKind::Report, parent) {
   m_endsFormDesign = true;
   setWindowTitle(QStringLiteral("Отчет..."));
   resize(480, 360);
@@ -54,10 +54,9 @@ frmRepFrm::frmRepFrm(shell::AppState& state, QWidget* parent)
   m_command4 = button(QStringLiteral("Command4"), QStringLiteral("Д&иалог"), this);
   m_command2 = button(QStringLiteral("Command2"), QStringLiteral("&Отчет"), this);
   m_command3 = button(QStringLiteral("Command3"), QStringLiteral("&Модуль"), this);
-  // The report's dialog and layout windows belong to working mode, which this build
-  // does not have yet.
-  disableUntilWorkingMode(m_command4);
-  disableUntilWorkingMode(m_command2);
+  // The report's parameter dialog and its layout, once the runtime windows are registered.
+  bindWorkingModeButton(m_command4, shell::window_names::kReportDialog, false);
+  bindWorkingModeButton(m_command2, shell::window_names::kReport, true);
 
   auto* fields = new QGridLayout;
   fields->addWidget(label1, 0, 0);

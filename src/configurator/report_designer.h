@@ -1,6 +1,7 @@
 #pragma once
 
 #include "configurator/designer_window.h"
+#include "shell/window_names.h"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -14,6 +15,8 @@ class frmRepFrm : public DesignerWindow {
   Q_OBJECT
 
  public:
+  static inline const QString& kWindowName = shell::window_names::kReportDesigner;
+
   explicit frmRepFrm(shell::AppState& state, QWidget* parent = nullptr);
 
   void openModule();

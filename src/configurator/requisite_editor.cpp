@@ -19,7 +19,7 @@
 namespace balvix::configurator {
 
 frmItem::frmItem(shell::AppState& state, QWidget* parent)
-    : ConfiguratorWindow(state, QStringLiteral("frmItem"), parent) {
+    : ConfiguratorWindow(state, kWindowName, parent) {
   m_text1 = named<QLineEdit>(QStringLiteral("Text1"));
   m_combo1 = named<QComboBox>(QStringLiteral("Combo1"));
   m_combo1->setEditable(true);

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "configurator/configurator_window.h"
+#include "shell/window_names.h"
 
 class QComboBox;
 class QLineEdit;
@@ -20,6 +21,8 @@ class frmItem : public ConfiguratorWindow {
   Q_OBJECT
 
  public:
+  static inline const QString& kWindowName = shell::window_names::kRequisiteEditor;
+
   explicit frmItem(shell::AppState& state, QWidget* parent = nullptr);
 
   // The caption the dialog has before any caller sets one; also the element-rename mode.

@@ -13,8 +13,12 @@
 #include "runtime/form_control.h"
 #include "runtime/form_host.h"
 #include "runtime/runtime_windows.h"
+#include "config/form_layout.h"
+#include "config/table_names.h"
 #include "script/global_functions.h"
 #include "shell/frm_main.h"
+#include "shell/window_names.h"
+#include "shell/window_provider.h"
 #include "shell/message_box.h"
 #include "shell/twips.h"
 #include "storage/sql_text.h"
@@ -69,7 +73,7 @@ frmUniSpr::~frmUniSpr() {
   if (m_state.choiceWindow == this) m_state.choiceWindow = nullptr;
 }
 
-QString frmUniSpr::table() const { return QStringLiteral("items_Справочник_") + m_catalog; }
+QString frmUniSpr::table() const { return config::catalogTable(m_catalog); }
 
 void frmUniSpr::setOpener(frmSprList* list, int row) {
   m_list = list;
@@ -77,16 +81,9 @@ void frmUniSpr::setOpener(frmSprList* list, int row) {
 }
 
 QString frmUniSpr::composeLayout(const QStringList& names, const QStringList& types) {
-  QString layout;
-  int top = 200;
-  for (int i = 0; i < names.size(); ++i) {
-    top += 500;
-    layout += QStringLiteral("name=txt;index=%1;top=%2;left=250;caption=%3;type=%4;\r\n")
-                  .arg(i + 1)
-                  .arg(top)
-                  .arg(names[i], types.value(i));
-  }
-  return layout;
+  QList<config::Requisite> requisites;
+  for (int i = 0; i < names.size(); ++i) requisites.append({names[i], config::RequisiteType::parse(types.value(i))});
+  return config::composeDefaultLayout(requisites).text();
 }
 
 void frmUniSpr::load() {
@@ -112,19 +109,14 @@ void frmUniSpr::load() {
     const QStringList columns = db->columns(table());
     if (definition.isNull(QStringLiteral("item"))) {
       QStringList types;
-      QString list = definition.text("items_type");
-      for (qsizetype end; (end = list.indexOf(QLatin1Char(';'))) >= 0; list.remove(0, end + 1))
-        types << list.left(end);
+      for (const config::RequisiteType& type : config::parseTypeList(definition.text("items_type")))
+        types << type.text();
       setSizeTwips(kDefaultWidth, kDefaultHeight);
       m_frm->LoadLayout(composeLayout(columns, types));
     } else {
-      const QString size = definition.text("size");
-      const qsizetype dash = size.indexOf(QLatin1Char('-'));
-      bool okW = false, okH = false;
-      const double w = size.left(dash).toDouble(&okW);
-      const double h = size.mid(dash + 1).toDouble(&okH);
-      if (dash > 0 && okW && okH && w > 0 && h > 0)
-        setSizeTwips(w, h);
+      const std::optional<config::FormSize> size = config::FormSize::parse(definition.text("size"));
+      if (size && size->width > 0 && size->height > 0)
+        setSizeTwips(size->width, size->height);
       else
         setSizeTwips(kDefaultWidth, kDefaultHeight);
       m_frm->LoadLayout(definition.text("item"));
@@ -239,13 +231,13 @@ void frmUniSpr::chooseValue(const QString& type, const QString& field) {
   const QString kind = point < 0 ? type : type.left(point);
   const QString object = point < 0 ? QString() : type.mid(point + 1);
   if (kind == QStringLiteral("Счет")) {
-    auto* plan = qobject_cast<frmPlan*>(m_state.windows ? m_state.windows->sharedWindow(QStringLiteral("frmPlan")) : nullptr);
+    auto* plan = qobject_cast<frmPlan*>(m_state.windows ? m_state.windows->sharedWindow(shell::window_names::kChartOfAccounts) : nullptr);
     if (!plan) return;
     plan->setChoiceTarget(m_frm, windowTitle(), field);
     showChild(m_state, plan);
   } else if (kind == QStringLiteral("Справочник")) {
     m_state.currentObjectName = object;
-    auto* list = qobject_cast<frmSprList*>(m_state.windows ? m_state.windows->newWindow(QStringLiteral("frmSprList")) : nullptr);
+    auto* list = qobject_cast<frmSprList*>(m_state.windows ? m_state.windows->newWindow(shell::window_names::kCatalogList) : nullptr);
     if (!list) return;
     m_state.choiceWindow = list;
     list->setChoiceTarget(m_frm, windowTitle(), field);
@@ -255,9 +247,7 @@ void frmUniSpr::chooseValue(const QString& type, const QString& field) {
     try {
       storage::Recordset rs = m_state.db->openRecordset(
           QStringLiteral("SELECT code FROM form_items WHERE type='Перечисление' AND name=") + quote(object));
-      QString values = rs.eof() ? QString() : rs.text(0);
-      for (qsizetype end; (end = values.indexOf(QLatin1Char(';'))) >= 0; values.remove(0, end + 1))
-        m_frm->AddChoice(values.left(end));
+      for (const QString& value : config::parseValueList(rs.eof() ? QString() : rs.text(0))) m_frm->AddChoice(value);
       m_frm->ShowChoices();
     } catch (const storage::DbError& e) {
       MessageBoxes::show(e.description());
@@ -282,9 +272,8 @@ bool frmUniSpr::unload() {
       MessageBoxes::ask(QStringLiteral("Сохранить элементы на форме?")) == shell::MsgAnswer::Yes) {
     const QSize size = sizeTwips();
     try {
-      m_state.db->execute(QStringLiteral("UPDATE form_items SET item=") + quote(m_frm->GetLayout()) +
-                          QStringLiteral(",size=") + quote(QStringLiteral("%1-%2").arg(size.width()).arg(size.height())) +
-                          QStringLiteral(" WHERE type='Справочник' AND name=") + quote(m_catalog));
+      config::writeFormLayout(*m_state.db, config::ObjectKind::Catalog, m_catalog, m_frm->GetLayout(),
+                              config::FormSize{static_cast<double>(size.width()), static_cast<double>(size.height())}.text());
     } catch (const storage::DbError& e) {
       MessageBoxes::show(QStringLiteral("Макет формы не сохранен: ") + e.description());
       return false;

@@ -14,7 +14,10 @@
 #include "runtime/form_control.h"
 #include "runtime/runtime_windows.h"
 #include "runtime/toolbar_control.h"
+#include "config/table_names.h"
 #include "shell/message_box.h"
+#include "shell/window_names.h"
+#include "shell/window_provider.h"
 #include "storage/sql_text.h"
 
 namespace balvix::runtime {
@@ -151,7 +154,7 @@ void frmSprList::loadList() {
     try {
       // Only the names are shown: reading them alone keeps a large catalog quick.
       storage::Recordset rs =
-          m_state.db->openRecordset(QStringLiteral("SELECT Наименование FROM items_Справочник_") + m_catalog);
+          m_state.db->openRecordset(QStringLiteral("SELECT Наименование FROM ") + config::catalogTable(m_catalog));
       names.reserve(rs.rowCount());
       for (; !rs.eof(); rs.moveNext()) names << rs.text(0);
     } catch (const storage::DbError& e) {
@@ -205,7 +208,7 @@ void frmSprList::openElement(int row) {
   m_state.currentElementName = row >= 0 ? m_model->names().value(row) : QString();
   m_state.currentObjectType = QStringLiteral("Справочник");
   m_state.currentObjectName = m_catalog;
-  auto* form = qobject_cast<frmUniSpr*>(m_state.windows->newWindow(QStringLiteral("frmUniSpr")));
+  auto* form = qobject_cast<frmUniSpr*>(m_state.windows->newWindow(shell::window_names::kCatalogElementForm));
   if (!form) return;
   m_state.choiceWindow = form;
   form->setOpener(this, row);
@@ -226,7 +229,7 @@ void frmSprList::buttonClicked(int number) {
           shell::MsgAnswer::Yes)
         return;
       try {
-        m_state.db->execute(QStringLiteral("DELETE FROM items_Справочник_") + m_catalog +
+        m_state.db->execute(QStringLiteral("DELETE FROM ") + config::catalogTable(m_catalog) +
                             QStringLiteral(" WHERE наименование=") + quote(name));
       } catch (const storage::DbError& e) {
         MessageBoxes::show(e.description());

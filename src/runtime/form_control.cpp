@@ -1,6 +1,7 @@
 #include "runtime/form_control.h"
 
 #include <QEvent>
+#include <QHash>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -44,10 +45,8 @@ QString kindOfWord(const QString& word) {
   return QString();
 }
 
-int number(const LayoutLine& line, const char* key, int fallback) {
-  bool ok = false;
-  const double v = line.value(QString::fromLatin1(key)).trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-  return ok ? static_cast<int>(v) : fallback;
+int number(const config::LayoutElement& line, const char* key, int fallback) {
+  return line.number(QString::fromLatin1(key), fallback);
 }
 
 int snap(int twips) {
@@ -121,31 +120,43 @@ void FormControl::clearElements() {
 
 void FormControl::LoadLayout(const QString& text) {
   clearElements();
-  int skipped = 0;
-  QString firstSkipped;
-  for (const QString& lineText : layoutLines(text)) {
+  config::LayoutParseResult parsed = config::parseLayout(text);
+  // Malformed lines are not shown but keep their place, so nothing the user stored is
+  // lost when the layout is written back.
+  QHash<int, QString> malformed;
+  for (const config::LayoutProblem& problem : std::as_const(parsed.problems)) malformed.insert(problem.line, problem.text);
+  QString normalized = text;
+  normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  const QStringList lines = normalized.split(QLatin1Char('\n'));
+  qsizetype next = 0;
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    if (lines[i].trimmed().isEmpty()) continue;
     auto e = std::make_unique<Element>();
-    if (!e->line.parse(lineText)) {
+    if (malformed.contains(static_cast<int>(i + 1))) {
       e->malformed = true;
-      e->raw = lineText;
-      if (skipped++ == 0) firstSkipped = lineText;
-      m_elements.push_back(std::move(e));
+      e->raw = lines[i];
+    } else if (next < parsed.layout.elements.size()) {
+      e->line = parsed.layout.elements[next++];
+      build(*e);
+    } else {
       continue;
     }
-    build(*e);
     m_elements.push_back(std::move(e));
   }
   updateCanvasSize();
   updateTabOrder();
-  if (skipped > 0)
-    host().setStatus(QStringLiteral("Макет формы: пропущено строк с ошибкой: %1 (первая: «%2»)")
-                         .arg(skipped)
-                         .arg(firstSkipped.left(60)));
+  if (!parsed.problems.isEmpty()) {
+    QString status = parsed.problems.first().message();
+    if (parsed.problems.size() > 1)
+      status += QStringLiteral(" Всего пропущено строк: %1.").arg(parsed.problems.size());
+    host().setStatus(status);
+  }
 }
 
 QString FormControl::GetLayout() const {
   QString out;
-  for (const auto& e : m_elements) out += (e->malformed ? e->raw : e->line.text()) + QStringLiteral("\r\n");
+  for (const auto& e : m_elements) out += (e->malformed ? e->raw : e->line.line()) + QStringLiteral("\r\n");
   return out;
 }
 
@@ -253,15 +264,15 @@ QString FormControl::PlaceControl(const QString& typeWord, const QString& text) 
   const QString caption = text.isEmpty() ? uniqueCaption(typeWord.trimmed()) : text;
   const QSize size = defaultSize(kind);
   auto e = std::make_unique<Element>();
-  e->line.set(QStringLiteral("name"), kind);
-  e->line.set(QStringLiteral("index"), QString::number(index + 1));
-  e->line.set(QStringLiteral("top"), QString::number(snap(static_cast<int>(pixelsToTwips(m_placePoint.y())))));
-  e->line.set(QStringLiteral("left"), QString::number(snap(static_cast<int>(pixelsToTwips(m_placePoint.x())))));
-  e->line.set(QStringLiteral("width"), QString::number(size.width()));
-  e->line.set(QStringLiteral("height"), QString::number(size.height()));
-  e->line.set(QStringLiteral("caption"), caption);
-  if (kind == QLatin1String("txt")) e->line.set(QStringLiteral("type"), QStringLiteral("Текст"));
-  if (kind == QLatin1String("btn")) e->line.set(QStringLiteral("proc"), QString());
+  e->line = config::LayoutElement(config::LayoutElement::kindOf(kind));
+  e->line.setValue(QStringLiteral("index"), QString::number(index + 1));
+  e->line.setValue(QStringLiteral("top"), QString::number(snap(static_cast<int>(pixelsToTwips(m_placePoint.y())))));
+  e->line.setValue(QStringLiteral("left"), QString::number(snap(static_cast<int>(pixelsToTwips(m_placePoint.x())))));
+  e->line.setValue(QStringLiteral("width"), QString::number(size.width()));
+  e->line.setValue(QStringLiteral("height"), QString::number(size.height()));
+  e->line.setValue(QStringLiteral("caption"), caption);
+  if (kind == QLatin1String("txt")) e->line.setValue(QStringLiteral("type"), QStringLiteral("Текст"));
+  if (kind == QLatin1String("btn")) e->line.setValue(QStringLiteral("proc"), QString());
   build(*e);
   m_elements.push_back(std::move(e));
   m_selected = static_cast<int>(m_elements.size()) - 1;
@@ -301,7 +312,7 @@ bool FormControl::RenameElement(const QString& name, const QString& newName) {
     shell::MessageBoxes::show(QStringLiteral("Элемент с именем «%1» уже есть на форме.").arg(caption));
     return false;
   }
-  e->line.set(QStringLiteral("caption"), caption);
+  e->line.setValue(QStringLiteral("caption"), caption);
   build(*e);
   updateTabOrder();
   emit layoutChanged();
@@ -448,12 +459,12 @@ void FormControl::moveElementTwips(Element& e, const QRect& wanted) {
   QRect twips(qMax(0, wanted.left()), qMax(0, wanted.top()), qMax(kMinWidthTwips, wanted.width()),
               qMax(kMinHeightTwips, wanted.height()));
   if (twips.topLeft() != before.topLeft()) {
-    e.line.set(QStringLiteral("top"), QString::number(twips.top()));
-    e.line.set(QStringLiteral("left"), QString::number(twips.left()));
+    e.line.setValue(QStringLiteral("top"), QString::number(twips.top()));
+    e.line.setValue(QStringLiteral("left"), QString::number(twips.left()));
   }
   if (twips.size() != before.size()) {
-    e.line.set(QStringLiteral("width"), QString::number(twips.width()));
-    e.line.set(QStringLiteral("height"), QString::number(twips.height()));
+    e.line.setValue(QStringLiteral("width"), QString::number(twips.width()));
+    e.line.setValue(QStringLiteral("height"), QString::number(twips.height()));
   }
   e.rect = twips;
   if (e.label && e.field)

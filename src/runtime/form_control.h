@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "runtime/form_layout.h"
+#include "config/form_layout.h"
 #include "script/host_object.h"
 
 class QLabel;
@@ -113,7 +113,7 @@ class FormControl : public QWidget {
  private:
   friend class DesignOverlay;
   struct Element {
-    LayoutLine line;
+    config::LayoutElement line;
     QString raw;  // a line that could not be read: kept as it is, not shown
     bool malformed = false;
     QString kind;

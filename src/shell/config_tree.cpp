@@ -7,8 +7,10 @@
 #include <QStyle>
 #include <QTreeWidget>
 
+#include "config/object_kind.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
+#include "shell/window_names.h"
 #include "shell/window_provider.h"
 #include "storage/sql_text.h"
 
@@ -18,15 +20,18 @@ namespace {
 
 constexpr int kImageRole = Qt::UserRole;
 
-// Kinds in the order the tree lists them, with the image of their nodes.
-struct Kind {
-  const char* type;
-  const char* group;
-  int image;
-};
-constexpr Kind kKinds[] = {{"Документ", "Документы", 2},         {"Справочник", "Справочники", 5},
-                           {"Журнал", "Журналы", 6},             {"Перечисление", "Перечисления", 11},
-                           {"Регистр", "Регистры", 10},          {"Отчет", "Отчеты", 9}};
+// The image of the nodes of a kind.
+int kindImage(config::ObjectKind kind) {
+  switch (kind) {
+    case config::ObjectKind::Document: return 2;
+    case config::ObjectKind::Catalog: return 5;
+    case config::ObjectKind::Journal: return 6;
+    case config::ObjectKind::Enumeration: return 11;
+    case config::ObjectKind::Register: return 10;
+    case config::ObjectKind::Report: return 9;
+  }
+  return 0;
+}
 
 QIcon imageIcon(const QStyle* style, int image) {
   switch (image) {
@@ -74,19 +79,20 @@ void frmMain::BuildConfigTree() {
   addNode(m_configTree, root, QStringLiteral("Константы"), 8);
   addNode(m_configTree, root, QStringLiteral("План счетов"), 3);
 
-  for (const Kind& kind : kKinds) {
-    const QString type = QString::fromUtf8(kind.type);
-    QTreeWidgetItem* group = addNode(m_configTree, root, QString::fromUtf8(kind.group), kind.image);
-    if (type == QStringLiteral("Документ")) ensureVisible(group);
+  for (const config::ObjectKind kind : config::kAllKinds) {
+    const QString type = config::typeWord(kind);
+    const int image = kindImage(kind);
+    QTreeWidgetItem* group = addNode(m_configTree, root, config::pluralWord(kind), image);
+    if (kind == config::ObjectKind::Document) ensureVisible(group);
     const QString prefix = type + QLatin1Char('.');
-    QTreeWidgetItem* last = addNode(m_configTree, group, prefix + QStringLiteral("Новый"), kind.image);
+    QTreeWidgetItem* last = addNode(m_configTree, group, config::objectPath(kind, config::kNewObjectName), image);
     if (m_state.db) {
       try {
         m_state.sharedRecordset = m_state.db->openRecordset(
             QStringLiteral("SELECT * FROM form_items WHERE type=") + storage::quote(type));
         for (; !m_state.sharedRecordset.eof(); m_state.sharedRecordset.moveNext())
           last = addNode(m_configTree, group, prefix + m_state.sharedRecordset.text(QStringLiteral("name")),
-                         kind.image);
+                         image);
         m_state.sharedRecordset.close();
       } catch (const storage::DbError& e) {
         setStatusText(e.description());
@@ -161,10 +167,10 @@ void frmMain::configNodeClicked(QTreeWidgetItem* item, bool rightButton) {
     m_mnuDo->setEnabled(true);
   }
   // The name of the last object node decides, also after a click on a fixed node.
-  if (m_state.currentObjectName == QStringLiteral("Новый")) {
+  if (m_state.currentObjectName == config::kNewObjectName) {
     m_mnuDel->setEnabled(false);
     m_mnuOpen->setEnabled(true);
-  } else if (m_state.currentObjectName == QStringLiteral("Полный")) {
+  } else if (m_state.currentObjectName == config::kFullJournalName) {
     m_mnuDel->setEnabled(false);
     m_mnuOpen->setEnabled(false);
   } else {
@@ -175,27 +181,19 @@ void frmMain::configNodeClicked(QTreeWidgetItem* item, bool rightButton) {
 }
 
 void frmMain::showDesigner(const QString& type, const QString& name, bool fromOpenMenu) {
-  static const struct {
-    const char* type;
-    const char* window;
-  } designers[] = {{"Документ", "frmDocs"},       {"Регистр", "frmRegister"},  {"Журнал", "frmZurnalFrm"},
-                   {"Справочник", "frmSprFrm"},   {"Перечисление", "frmEnum"}, {"Отчет", "frmRepFrm"}};
-  if (type == QStringLiteral("Журнал") && name == QStringLiteral("Полный")) return;
   (void)fromOpenMenu;
-  for (const auto& d : designers) {
-    if (type == QString::fromUtf8(d.type)) {
-      showShared(QString::fromUtf8(d.window));
-      return;
-    }
-  }
+  const std::optional<config::ObjectKind> kind = config::kindFromWord(type);
+  if (!kind || !m_state.windows) return;
+  if (*kind == config::ObjectKind::Journal && name == config::kFullJournalName) return;
+  showRuntimeWindow(m_state.windows->designer(*kind));
 }
 
 void frmMain::configNodeDoubleClicked() {
   const QString text = m_state.selectedConfigNode;
-  if (text == QStringLiteral("План счетов")) showShared(QStringLiteral("frmPlan"));
+  if (text == QStringLiteral("План счетов")) showShared(window_names::kChartOfAccounts);
   if (text == QStringLiteral("Глобальный модуль")) {
     m_state.currentObjectType = QStringLiteral("Глобальный модуль");
-    QWidget* editor = m_state.windows ? m_state.windows->sharedWindow(QStringLiteral("frmEdit")) : nullptr;
+    QWidget* editor = m_state.windows ? m_state.windows->sharedWindow(window_names::kModuleEditor) : nullptr;
     if (editor) {
       editor->setWindowTitle(QStringLiteral("Модуль: (Структура.") + m_state.currentObjectType +
                              QLatin1Char(')'));

@@ -4,7 +4,8 @@
 #include <QMetaObject>
 
 #include "shell/frm_main.h"
-#include "shell/window_provider.h"
+#include "shell/window_factory.h"
+#include "shell/window_names.h"
 
 namespace balvix::shell {
 
@@ -13,9 +14,11 @@ namespace {
 // The form control of the shared form that the designers open for layout design.
 QObject* contextFormControl(AppState& state) {
   if (!state.windows) return nullptr;
-  const QString formClass =
-      state.contextFormKind == QLatin1String("spr") ? QStringLiteral("frmUniSpr") : QStringLiteral("frmUniDoc");
-  QWidget* form = state.windows->sharedWindow(formClass);
+  const QString formClass = state.contextFormKind == QLatin1String("spr") ? window_names::kCatalogElementForm
+                                                                          : window_names::kDocumentForm;
+  // Only a form already open for layout design has elements to act on.
+  auto* factory = dynamic_cast<WindowFactory*>(state.windows);
+  QWidget* form = factory ? factory->existingSharedWindow(formClass) : state.windows->sharedWindow(formClass);
   return form ? form->findChild<QObject*>(QStringLiteral("frm")) : nullptr;
 }
 
@@ -29,7 +32,7 @@ void frmMain::removeContextElement() {
 }
 
 void frmMain::renameContextElement() {
-  QWidget* editor = m_state.windows ? m_state.windows->sharedWindow(QStringLiteral("frmItem")) : nullptr;
+  QWidget* editor = m_state.windows ? m_state.windows->sharedWindow(window_names::kRequisiteEditor) : nullptr;
   if (!editor) return;
   editor->show();
   // The editor's element mode: the caption it has by design, the name box at "Новый",

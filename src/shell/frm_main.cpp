@@ -432,6 +432,23 @@ QMdiSubWindow* frmMain::addChildWindow(QWidget* window) {
   return sub;
 }
 
+void frmMain::showRuntimeWindow(QWidget* window) {
+  if (!window) return;
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget())) {
+    window->show();
+    sub->show();
+    m_mdi->setActiveSubWindow(sub);
+    return;
+  }
+  if (window->isWindow() && window->parentWidget()) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return;
+  }
+  addChildWindow(window);
+}
+
 QSize frmMain::clientSizeTwips() const {
   return QSize(static_cast<int>(pixelsToTwips(m_mdi->width())),
                static_cast<int>(pixelsToTwips(m_mdi->height())));
@@ -513,10 +530,7 @@ void frmMain::storeModuleCode() {
 
 void frmMain::showShared(const QString& className) {
   QWidget* window = m_state.windows ? m_state.windows->sharedWindow(className) : nullptr;
-  if (!window) return;
-  window->show();
-  window->raise();
-  window->activateWindow();
+  showRuntimeWindow(window);
 }
 
 void frmMain::activateWindowByCaption(const QString& caption) {

@@ -75,6 +75,9 @@ class frmMain : public QMainWindow {
   QMdiArea* mdiArea() const { return m_mdi; }
   // Adds a runtime window as a child of the multiple-document area and shows it.
   QMdiSubWindow* addChildWindow(QWidget* window);
+  // Shows a window the factory made and brings it forward: a window of its own (a
+  // designer) as it is, any other in the multiple-document area.
+  void showRuntimeWindow(QWidget* window);
   // Size of the client area, in twips, as CenterForm uses it.
   QSize clientSizeTwips() const;
 

@@ -1,5 +1,7 @@
 #include "shell/object_deletion.h"
 
+#include "config/object_kind.h"
+#include "config/table_names.h"
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
@@ -22,7 +24,8 @@ void dropIfPresent(storage::Session& db, const QString& table) {
 
 bool hasPostedDocuments(AppState& state, const QString& name) {
   try {
-    state.sharedRecordset = state.db->openRecordset(QStringLiteral("SELECT * FROM items_Документ_") + name);
+    state.sharedRecordset =
+        state.db->openRecordset(QStringLiteral("SELECT * FROM ") + config::documentHeaderTable(name));
   } catch (const storage::DbError& e) {
     if (e.number() == storage::ErrorCode::TableNotFound) return false;
     throw;
@@ -37,24 +40,24 @@ bool hasPostedDocuments(AppState& state, const QString& name) {
 }  // namespace
 
 bool deleteConfigurationObject(AppState& state, const QString& type, const QString& name) {
-  if (!state.db || name.isEmpty() || name == QStringLiteral("Новый")) return false;
+  if (!state.db || name.isEmpty() || name == config::kNewObjectName) return false;
   if (MessageBoxes::ask(QStringLiteral(
           "Удаление объекта приведет к удалению движений связанных с ним, продолжить?")) != MsgAnswer::Yes)
     return false;
-  const bool ownsTables = type == QStringLiteral("Справочник") || type == QStringLiteral("Документ") ||
-                          type == QStringLiteral("Регистр");
+  const std::optional<config::ObjectKind> kind = config::kindFromWord(type);
+  const bool ownsTables = kind && config::ownsTables(*kind);
+  const bool isDocument = kind == config::ObjectKind::Document;
   // Names come from form_items; one that is not an identifier cannot name a table of ours.
   const bool tableName = storage::isValidIdentifier(name);
   try {
-    if (type == QStringLiteral("Документ") && tableName && hasPostedDocuments(state, name)) {
+    if (isDocument && tableName && hasPostedDocuments(state, name)) {
       MessageBoxes::show(QStringLiteral("Удаляемый объект имеет движения, удаление невозможно!"));
       return false;
     }
     // All or nothing: a half-deleted object would leave a metadata row without its tables.
     storage::Transaction transaction(*state.db);
     if (ownsTables && tableName) {
-      dropIfPresent(*state.db, QStringLiteral("items_") + type + QLatin1Char('_') + name);
-      if (type == QStringLiteral("Документ")) dropIfPresent(*state.db, QStringLiteral("table_Документ_") + name);
+      for (const QString& table : config::ownTables(*kind, name)) dropIfPresent(*state.db, table);
     }
     state.db->execute(QStringLiteral("DELETE FROM form_items WHERE type=") + quote(type) +
                       QStringLiteral(" AND name=") + quote(name));

@@ -5,9 +5,11 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 
+#include "config/object_kind.h"
 #include "shell/frm_main.h"
 #include "shell/frm_splash.h"
 #include "shell/message_box.h"
+#include "shell/window_names.h"
 #include "shell/window_provider.h"
 #include "storage/sql_text.h"
 
@@ -15,7 +17,9 @@ namespace balvix::shell {
 
 namespace {
 
-constexpr const char* kKindTypes[4] = {"Справочник", "Документ", "Журнал", "Отчет"};
+// The kinds of the four user menus, in menu order.
+constexpr config::ObjectKind kMenuKinds[4] = {config::ObjectKind::Catalog, config::ObjectKind::Document,
+                                              config::ObjectKind::Journal, config::ObjectKind::Report};
 
 }  // namespace
 
@@ -24,7 +28,7 @@ void frmMain::BuildMenus() {
     m_splash->setStatus(QStringLiteral("Построение списка меню..."));
     QCoreApplication::processEvents();
   }
-  for (int kind = 0; kind < 4; ++kind) buildUserMenu(kind, QString::fromUtf8(kKindTypes[kind]));
+  for (int kind = 0; kind < 4; ++kind) buildUserMenu(kind, config::typeWord(kMenuKinds[kind]));
   // Later scans of the table list must see what the designers created or dropped.
   if (m_state.db) {
     try {
@@ -93,7 +97,11 @@ bool frmMain::windowWithCaptionExists(const QString& caption) const {
 }
 
 QWidget* frmMain::openRuntimeWindow(const QString& className, const QString& caption) {
-  QWidget* window = m_state.windows ? m_state.windows->newWindow(className) : nullptr;
+  WindowArguments arguments;
+  arguments.kind = config::kindFromWord(m_state.currentObjectType);
+  arguments.objectName = m_state.currentObjectName;
+  arguments.elementName = m_state.currentElementName;
+  QWidget* window = m_state.windows ? m_state.windows->newWindowWith(className, arguments) : nullptr;
   if (!window) {
     MessageBoxes::show(QStringLiteral("Окно \"") + caption +
                        QStringLiteral("\" откроется в рабочем режиме следующей версии программы."));
@@ -126,42 +134,46 @@ QString frmMain::userMenuTarget(int kind, int index, const QString& captionPrefi
 }
 
 void frmMain::spravkaClicked(int index) {
-  const QString tag = userMenuTarget(0, index, QStringLiteral("Справочник."));
+  const QString tag = userMenuTarget(0, index, config::typeWord(config::ObjectKind::Catalog) + QLatin1Char('.'));
   if (tag.isEmpty()) return;
   m_state.contextFormKind = QStringLiteral("spr");
   m_state.currentObjectName = tag;
   m_state.currentElementName.clear();
   // The catalog list gives itself its caption.
-  m_state.choiceWindow = openRuntimeWindow(QStringLiteral("frmSprList"), QString());
+  m_state.choiceWindow = openRuntimeWindow(window_names::kCatalogList, QString());
 }
 
 void frmMain::documentClicked(int index) {
-  const QString tag = userMenuTarget(1, index, QStringLiteral("Документ."), QStringLiteral(".Новый"));
+  const QString type = config::typeWord(config::ObjectKind::Document);
+  const QString tag =
+      userMenuTarget(1, index, type + QLatin1Char('.'), QLatin1Char('.') + config::kNewObjectName);
   if (tag.isEmpty()) return;
   m_state.currentObjectName = tag;
   m_state.currentElementName.clear();
-  m_state.currentObjectType = QStringLiteral("Документ");
-  m_state.documentWindow = openRuntimeWindow(
-      QStringLiteral("frmUniDoc"), QStringLiteral("Документ.") + m_state.currentObjectName + QStringLiteral(".Новый"));
+  m_state.currentObjectType = type;
+  m_state.documentWindow =
+      openRuntimeWindow(window_names::kDocumentForm,
+                        config::objectPath(config::ObjectKind::Document, m_state.currentObjectName) +
+                            QLatin1Char('.') + config::kNewObjectName);
 }
 
 void frmMain::journalClicked(int index) {
-  const QString tag = userMenuTarget(2, index, QStringLiteral("Журнал."));
+  const QString tag = userMenuTarget(2, index, config::typeWord(config::ObjectKind::Journal) + QLatin1Char('.'));
   if (tag.isEmpty()) return;
   m_state.contextFormKind = QStringLiteral("zur");
-  m_state.currentObjectType = QStringLiteral("Журнал");
+  m_state.currentObjectType = config::typeWord(config::ObjectKind::Journal);
   m_state.currentObjectName = tag;
   m_state.currentElementName.clear();
-  m_state.journalWindow = openRuntimeWindow(QStringLiteral("frmZurnal"),
+  m_state.journalWindow = openRuntimeWindow(window_names::kJournal,
                                             m_state.currentObjectType + QLatin1Char('.') + m_state.currentObjectName);
 }
 
 void frmMain::reportClicked(int index) {
-  const QString tag = userMenuTarget(3, index, QStringLiteral("Отчет."));
+  const QString tag = userMenuTarget(3, index, config::typeWord(config::ObjectKind::Report) + QLatin1Char('.'));
   if (tag.isEmpty()) return;
-  m_state.currentObjectType = QStringLiteral("Отчет");
+  m_state.currentObjectType = config::typeWord(config::ObjectKind::Report);
   m_state.currentObjectName = tag;
-  m_state.reportWindow = openRuntimeWindow(QStringLiteral("frmReport"),
+  m_state.reportWindow = openRuntimeWindow(window_names::kReport,
                                            m_state.currentObjectType + QLatin1Char('.') + m_state.currentObjectName);
 }
 

@@ -33,18 +33,17 @@ class RuntimeTest : public ::testing::Test {
     m_main->resize(1200, 900);
     m_main->show();
     m_designers = std::make_unique<configurator::DesignerSet>(state, m_main.get());
-    m_windows = std::make_unique<RuntimeWindows>(state, m_designers.get());
-    state.windows = m_windows.get();
+    state.windows = m_designers.get();
+    registerRuntimeWindows(*m_designers, state);
   }
   ~RuntimeTest() override {
-    m_windows.reset();
     m_designers.reset();
     m_main.reset();
   }
 
   storage::Session& db() { return *m_db; }
   shell::frmMain* main() { return m_main.get(); }
-  RuntimeWindows& windows() { return *m_windows; }
+  configurator::DesignerSet& windows() { return *m_designers; }
 
   // A catalog with these requisites (name, type), as the designer stores it.
   void createCatalog(const QString& name, const QList<std::pair<QString, QString>>& requisites,
@@ -92,7 +91,6 @@ class RuntimeTest : public ::testing::Test {
   std::unique_ptr<storage::Session> m_db;
   std::unique_ptr<shell::frmMain> m_main;
   std::unique_ptr<configurator::DesignerSet> m_designers;
-  std::unique_ptr<RuntimeWindows> m_windows;
 };
 
 }  // namespace balvix::runtime::testing

@@ -1,0 +1,255 @@
+#include "config/object_definition.h"
+
+#include "config/table_names.h"
+#include "storage/session.h"
+#include "storage/sql_text.h"
+
+namespace balvix::config {
+
+namespace {
+
+using storage::quote;
+
+// The columns in the order a row lists them, with their member.
+struct Column {
+  const char* name;
+  std::optional<QString> FormItemRow::* member;
+};
+constexpr Column kColumns[] = {{"name", &FormItemRow::name},
+                               {"type", &FormItemRow::type},
+                               {"descript", &FormItemRow::descript},
+                               {"code", &FormItemRow::code},
+                               {"zurnal", &FormItemRow::zurnal},
+                               {"items_type", &FormItemRow::itemsType},
+                               {"table_", &FormItemRow::tablePart},
+                               {"TableItemsType", &FormItemRow::tableItemsType},
+                               {"item", &FormItemRow::item},
+                               {"size", &FormItemRow::size}};
+
+std::optional<QString> orNull(const QString& text) {
+  if (text.isNull()) return std::nullopt;
+  return text;
+}
+
+QString valueOrNull(const std::optional<QString>& column) { return column.value_or(QString()); }
+
+QList<Requisite> typedRequisites(const std::optional<QString>& typeList) {
+  QList<Requisite> requisites;
+  for (const RequisiteType& type : parseTypeList(valueOrNull(typeList)))
+    requisites << Requisite{QString(), type};
+  return requisites;
+}
+
+QString typeListOf(const QList<Requisite>& requisites) {
+  QList<RequisiteType> types;
+  for (const Requisite& requisite : requisites) types << requisite.type;
+  // A list without entries is the empty text, never Null.
+  const QString list = typeListText(types);
+  return list.isNull() ? QStringLiteral("") : list;
+}
+
+QStringList namesOf(const QList<Requisite>& requisites) {
+  QStringList names;
+  for (const Requisite& requisite : requisites) names << requisite.name;
+  return names;
+}
+
+// Gives the requisites the names of the table's requisite columns, by position; columns
+// beyond the type list get no type. A missing table names nothing.
+void nameFromTable(storage::Session& db, TableRole role, const QString& objectName,
+                   QList<Requisite>& requisites) {
+  const QStringList columns = requisiteColumns(role, db.columns(tableName(role, objectName)));
+  for (qsizetype i = 0; i < columns.size(); ++i) {
+    if (i < requisites.size())
+      requisites[i].name = columns.at(i);
+    else
+      requisites << Requisite{columns.at(i), RequisiteType()};
+  }
+}
+
+QString whereObject(ObjectKind kind, const QString& name) {
+  return QStringLiteral(" WHERE type=") + quote(typeWord(kind)) + QStringLiteral(" AND name=") +
+         quote(name);
+}
+
+}  // namespace
+
+FormItemRow FormItemRow::fromRecordset(const storage::Recordset& rs) {
+  FormItemRow row;
+  for (const Column& column : kColumns) {
+    const int index = rs.fieldIndex(QString::fromUtf8(column.name));
+    if (index < 0) continue;
+    const QVariant value = rs.value(index);
+    if (!value.isNull()) row.*column.member = value.toString();
+  }
+  return row;
+}
+
+std::optional<FormItemRow> readFormItemRow(storage::Session& db, ObjectKind kind,
+                                           const QString& name) {
+  storage::Recordset rs =
+      db.openRecordset(QStringLiteral("SELECT * FROM form_items") + whereObject(kind, name));
+  if (rs.eof()) return std::nullopt;
+  return FormItemRow::fromRecordset(rs);
+}
+
+QList<FormItemRow> readFormItemRows(storage::Session& db, ObjectKind kind) {
+  QList<FormItemRow> rows;
+  storage::Recordset rs = db.openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type=") +
+                                           quote(typeWord(kind)));
+  for (; !rs.eof(); rs.moveNext()) rows << FormItemRow::fromRecordset(rs);
+  return rows;
+}
+
+void insertFormItemRow(storage::Session& db, const FormItemRow& row) {
+  QStringList names;
+  QStringList values;
+  for (const Column& column : kColumns) {
+    const std::optional<QString>& value = row.*column.member;
+    if (!value) continue;
+    names << QString::fromUtf8(column.name);
+    values << quote(*value);
+  }
+  db.execute(QStringLiteral("INSERT INTO form_items (") + names.join(QLatin1Char(',')) +
+             QStringLiteral(") VALUES (") + values.join(QLatin1Char(',')) + QLatin1Char(')'));
+}
+
+std::optional<ObjectDefinition> ObjectDefinition::fromRow(const FormItemRow& row) {
+  const std::optional<ObjectKind> kind = kindFromWord(valueOrNull(row.type));
+  if (!kind) return std::nullopt;
+  ObjectDefinition d;
+  d.kind = *kind;
+  d.name = valueOrNull(row.name);
+  switch (d.kind) {
+    case ObjectKind::Catalog:
+      d.description = valueOrNull(row.descript);
+      d.module = valueOrNull(row.code);
+      d.requisites = typedRequisites(row.itemsType);
+      d.layout = row.item;
+      d.size = row.size;
+      break;
+    case ObjectKind::Document:
+      d.description = valueOrNull(row.descript);
+      d.module = valueOrNull(row.code);
+      d.journal = valueOrNull(row.zurnal);
+      d.requisites = typedRequisites(row.itemsType);
+      d.hasTablePart = row.tablePart == QStringLiteral("1");
+      d.tableRequisites = typedRequisites(row.tableItemsType);
+      d.layout = row.item;
+      d.size = row.size;
+      break;
+    case ObjectKind::Journal:
+    case ObjectKind::Register: d.description = valueOrNull(row.descript); break;
+    case ObjectKind::Enumeration: d.module = valueOrNull(row.code); break;
+    case ObjectKind::Report:
+      d.description = valueOrNull(row.descript);
+      d.module = valueOrNull(row.code);
+      d.layout = row.item;
+      break;
+  }
+  return d;
+}
+
+FormItemRow ObjectDefinition::toRow() const {
+  FormItemRow row;
+  row.name = name;
+  row.type = typeWord(kind);
+  switch (kind) {
+    case ObjectKind::Catalog:
+      row.descript = orNull(description);
+      row.code = orNull(module);
+      row.itemsType = typeListOf(requisites);
+      row.item = layout;
+      row.size = size;
+      break;
+    case ObjectKind::Document:
+      row.descript = orNull(description);
+      row.code = orNull(module);
+      row.zurnal = orNull(journal);
+      row.itemsType = typeListOf(requisites);
+      row.tablePart = hasTablePart ? QStringLiteral("1") : QStringLiteral("0");
+      row.tableItemsType = typeListOf(tableRequisites);
+      row.item = layout;
+      row.size = size;
+      break;
+    case ObjectKind::Journal:
+    case ObjectKind::Register: row.descript = orNull(description); break;
+    case ObjectKind::Enumeration: row.code = orNull(module); break;
+    case ObjectKind::Report:
+      row.descript = orNull(description);
+      row.code = orNull(module);
+      row.item = layout;
+      break;
+  }
+  return row;
+}
+
+QStringList ObjectDefinition::requisiteNames() const { return namesOf(requisites); }
+
+QStringList ObjectDefinition::tableRequisiteNames() const { return namesOf(tableRequisites); }
+
+std::optional<ObjectDefinition> readDefinition(storage::Session& db, ObjectKind kind,
+                                               const QString& name) {
+  const std::optional<FormItemRow> row = readFormItemRow(db, kind, name);
+  if (!row) return std::nullopt;
+  std::optional<ObjectDefinition> d = ObjectDefinition::fromRow(*row);
+  if (!d) return std::nullopt;
+  switch (kind) {
+    case ObjectKind::Catalog: nameFromTable(db, TableRole::Elements, name, d->requisites); break;
+    case ObjectKind::Document:
+      nameFromTable(db, TableRole::Header, name, d->requisites);
+      if (d->hasTablePart) nameFromTable(db, TableRole::TablePart, name, d->tableRequisites);
+      break;
+    case ObjectKind::Register: nameFromTable(db, TableRole::Movements, name, d->requisites); break;
+    default: break;
+  }
+  return d;
+}
+
+void insertDefinition(storage::Session& db, const ObjectDefinition& definition) {
+  insertFormItemRow(db, definition.toRow());
+}
+
+int updateDesignedColumns(storage::Session& db, const QString& storedName,
+                          const ObjectDefinition& definition) {
+  const FormItemRow row = definition.toRow();
+  QStringList assignments;
+  auto assign = [&assignments](const char* column, const std::optional<QString>& value) {
+    assignments << QString::fromUtf8(column) + QLatin1Char('=') +
+                       (value ? quote(*value) : QStringLiteral("NULL"));
+  };
+  switch (definition.kind) {
+    case ObjectKind::Catalog:
+      assign("name", row.name);
+      assign("descript", row.descript);
+      assign("items_type", row.itemsType);
+      break;
+    case ObjectKind::Document:
+      assign("name", row.name);
+      assign("zurnal", row.zurnal);
+      assign("descript", row.descript);
+      assign("items_type", row.itemsType);
+      assign("table_", row.tablePart);
+      assign("TableItemsType", row.tableItemsType);
+      break;
+    case ObjectKind::Journal:
+    case ObjectKind::Register:
+    case ObjectKind::Report:
+      assign("name", row.name);
+      assign("descript", row.descript);
+      break;
+    case ObjectKind::Enumeration: assign("code", row.code); break;
+  }
+  db.execute(QStringLiteral("UPDATE form_items SET ") + assignments.join(QLatin1Char(',')) +
+             whereObject(definition.kind, storedName));
+  return db.changes();
+}
+
+int writeFormLayout(storage::Session& db, ObjectKind kind, const QString& name,
+                    const QString& layout, const QString& size) {
+  db.execute(QStringLiteral("UPDATE form_items SET item=") + quote(layout) +
+             QStringLiteral(",size=") + quote(size) + whereObject(kind, name));
+  return db.changes();
+}
+
+}  // namespace balvix::config

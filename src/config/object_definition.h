@@ -1,0 +1,112 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+#include "config/object_kind.h"
+#include "config/requisite_type.h"
+
+namespace balvix::storage {
+class Session;
+class Recordset;
+}  // namespace balvix::storage
+
+namespace balvix::config {
+
+// One row of form_items exactly as stored: std::nullopt is Null. Every column is text.
+struct FormItemRow {
+  std::optional<QString> name;
+  std::optional<QString> type;
+  std::optional<QString> descript;
+  std::optional<QString> code;
+  std::optional<QString> zurnal;
+  std::optional<QString> itemsType;       // items_type
+  std::optional<QString> tablePart;       // table_
+  std::optional<QString> tableItemsType;  // TableItemsType
+  std::optional<QString> item;
+  std::optional<QString> size;
+
+  bool operator==(const FormItemRow& other) const = default;
+
+  // The current row of a recordset over form_items (columns found by name, letter case
+  // ignored; a column the recordset lacks reads as Null).
+  static FormItemRow fromRecordset(const storage::Recordset& rs);
+};
+
+// The first form_items row of this kind and name; nullopt when there is none. Throws
+// storage::DbError when the query fails.
+std::optional<FormItemRow> readFormItemRow(storage::Session& db, ObjectKind kind,
+                                           const QString& name);
+// Every row of a kind, in the order the database returns them.
+QList<FormItemRow> readFormItemRows(storage::Session& db, ObjectKind kind);
+// Adds a row with its non-Null columns.
+void insertFormItemRow(storage::Session& db, const FormItemRow& row);
+
+// A requisite: a column of the object's table and its type text.
+struct Requisite {
+  QString name;
+  RequisiteType type;
+
+  bool operator==(const Requisite& other) const = default;
+};
+
+// What a configuration object is, taken from its form_items row (and, for the requisite
+// names, from its generated tables). Text fields hold a null QString where the column is
+// Null; the columns a kind never uses are not kept.
+struct ObjectDefinition {
+  ObjectKind kind = ObjectKind::Catalog;
+  QString name;
+  // descript: the caption of the user-menu entry (catalog, document, journal, report), a
+  // free description (register).
+  QString description;
+  // code: the module text (catalog, document, report) or the value list (enumeration).
+  QString module;
+  // zurnal: the journal a document belongs to, or "Полный".
+  QString journal;
+  // Catalog requisites, document header requisites (items_type) or register requisites
+  // (the register keeps no types). Names are empty when read from the row alone.
+  QList<Requisite> requisites;
+  // table_ = "1": the document has a table part; its columns (TableItemsType).
+  bool hasTablePart = false;
+  QList<Requisite> tableRequisites;
+  // item: the layout text of the runtime form (the report layout for a report); size:
+  // the size text of the runtime form. nullopt while the object has none.
+  std::optional<QString> layout;
+  std::optional<QString> size;
+
+  bool operator==(const ObjectDefinition& other) const = default;
+
+  // nullopt when the row's type is not one of the six type words.
+  static std::optional<ObjectDefinition> fromRow(const FormItemRow& row);
+  // The row as the program stores it: the columns the kind uses, Null elsewhere.
+  FormItemRow toRow() const;
+
+  QString path() const { return objectPath(kind, name); }
+  QStringList requisiteNames() const;
+  QStringList tableRequisiteNames() const;
+  // The values of an enumeration (its module column holds the value list).
+  QStringList enumerationValues() const { return parseValueList(module); }
+  void setEnumerationValues(const QStringList& values) { module = valueListText(values); }
+};
+
+// The definition of an object with the requisite names taken from its tables' columns
+// (without the system columns); nullopt when it has no row. Requisites are paired with
+// the type list by position; a missing table leaves the names empty.
+std::optional<ObjectDefinition> readDefinition(storage::Session& db, ObjectKind kind,
+                                               const QString& name);
+
+// A new object's row: every column its kind uses (layout and size only when set).
+void insertDefinition(storage::Session& db, const ObjectDefinition& definition);
+// Rewrites the columns the object's designer owns (name and description, the type lists,
+// the journal and the table-part flag of a document, the value list of an enumeration) of
+// the row stored under `storedName`; the module, layout and size stay as they are.
+// Returns the number of rows changed (0 when the row has gone).
+int updateDesignedColumns(storage::Session& db, const QString& storedName,
+                          const ObjectDefinition& definition);
+// Stores the layout and size text of an object's runtime form. Returns rows changed.
+int writeFormLayout(storage::Session& db, ObjectKind kind, const QString& name,
+                    const QString& layout, const QString& size);
+
+}  // namespace balvix::config

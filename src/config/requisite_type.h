@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace balvix::config {
+
+// What a requisite holds, as its type text says: "Текст", "Число", "Дата",
+// "Счет.ПланСчетов" (or "Счет"), "Справочник." + catalog name, "Перечисление." +
+// enumeration name. An empty text is a requisite without a type; any other text the user
+// typed is kept as it is (Other), so printing a parsed type always gives its text back.
+struct RequisiteType {
+  enum class Kind { None, Text, Number, Date, Account, Catalog, Enumeration, Other };
+
+  Kind kind = Kind::None;
+  // The catalog or enumeration name; the chart of accounts' name for an account ("ПланСчетов",
+  // null for the bare "Счет"); the whole text for Other.
+  QString object;
+
+  static RequisiteType parse(const QString& text);
+  QString text() const;
+
+  // A type without an object name (Text, Number, Date, the bare "Счет").
+  static RequisiteType ofKind(Kind kind) { return {kind, QString()}; }
+  static RequisiteType account() { return {Kind::Account, QStringLiteral("ПланСчетов")}; }
+  static RequisiteType catalog(const QString& name) { return {Kind::Catalog, name}; }
+  static RequisiteType enumeration(const QString& name) { return {Kind::Enumeration, name}; }
+
+  // The kind word of the text: its part before the first "." ("Справочник" for
+  // "Справочник.Товары"); what a form uses to decide how a value is chosen.
+  QString kindWord() const;
+  // A value of this type is chosen from a list (catalog, enumeration, chart of accounts).
+  bool isChosen() const {
+    return kind == Kind::Account || kind == Kind::Catalog || kind == Kind::Enumeration;
+  }
+
+  bool operator==(const RequisiteType& other) const = default;
+};
+
+// The fixed type texts the requisite editor offers before the catalogs and enumerations.
+QStringList fixedTypeTexts();
+
+// A type list (form_items.items_type, TableItemsType): every entry followed by ";".
+// Parsing takes the ";"-ended entries in order; a text after the last ";" is not an entry.
+QList<RequisiteType> parseTypeList(const QString& list);
+QString typeListText(const QList<RequisiteType>& types);
+
+// A value list (the code of an enumeration): every value followed by ";"; a text after
+// the last ";" is not a value.
+QStringList parseValueList(const QString& list);
+QString valueListText(const QStringList& values);
+
+}  // namespace balvix::config

@@ -1,0 +1,98 @@
+#include "config/table_names.h"
+
+namespace balvix::config {
+
+namespace {
+
+struct SystemColumn {
+  const char* name;
+  const char* definition;
+};
+
+QList<SystemColumn> systemColumnDefinitions(TableRole role) {
+  switch (role) {
+    case TableRole::Elements: return {};
+    case TableRole::Header:
+      return {{"cDATE", "TEXT(10)"}, {"cTIME", "TEXT(10)"}, {"Проводка", "TEXT(10)"}};
+    case TableRole::TablePart: return {{"cDATE", "TEXT(10)"}, {"cTIME", "TEXT(10)"}};
+    case TableRole::Movements:
+      return {{"cDATE", "TEXT(10)"},
+              {"cTIME", "TEXT(10)"},
+              {"Документ", "TEXT(50)"},
+              {"Флаг", "TEXT(5)"}};
+  }
+  return {};
+}
+
+}  // namespace
+
+QString tableName(TableRole role, const QString& objectName) {
+  switch (role) {
+    case TableRole::Elements: return QStringLiteral("items_Справочник_") + objectName;
+    case TableRole::Header: return QStringLiteral("items_Документ_") + objectName;
+    case TableRole::TablePart: return QStringLiteral("table_Документ_") + objectName;
+    case TableRole::Movements: return QStringLiteral("items_Регистр_") + objectName;
+  }
+  return QString();
+}
+
+QString catalogTable(const QString& catalogName) {
+  return tableName(TableRole::Elements, catalogName);
+}
+
+QString documentHeaderTable(const QString& documentName) {
+  return tableName(TableRole::Header, documentName);
+}
+
+QString documentTablePartTable(const QString& documentName) {
+  return tableName(TableRole::TablePart, documentName);
+}
+
+QString registerTable(const QString& registerName) {
+  return tableName(TableRole::Movements, registerName);
+}
+
+QString itemsTable(ObjectKind kind, const QString& objectName) {
+  switch (kind) {
+    case ObjectKind::Catalog: return catalogTable(objectName);
+    case ObjectKind::Document: return documentHeaderTable(objectName);
+    case ObjectKind::Register: return registerTable(objectName);
+    default: return QString();
+  }
+}
+
+QStringList ownTables(ObjectKind kind, const QString& objectName) {
+  if (kind == ObjectKind::Document)
+    return {documentHeaderTable(objectName), documentTablePartTable(objectName)};
+  const QString table = itemsTable(kind, objectName);
+  return table.isEmpty() ? QStringList() : QStringList{table};
+}
+
+QStringList systemColumns(TableRole role) {
+  QStringList names;
+  for (const SystemColumn& column : systemColumnDefinitions(role))
+    names << QString::fromUtf8(column.name);
+  return names;
+}
+
+int systemColumnCount(TableRole role) {
+  return static_cast<int>(systemColumnDefinitions(role).size());
+}
+
+QString createTableStatement(TableRole role, const QString& objectName,
+                             const QStringList& requisiteNames) {
+  QStringList columns;
+  for (const QString& name : requisiteNames) columns << name + QStringLiteral(" TEXT(50)");
+  for (const SystemColumn& column : systemColumnDefinitions(role))
+    columns << QString::fromUtf8(column.name) + QLatin1Char(' ') +
+                   QString::fromUtf8(column.definition);
+  return QStringLiteral("CREATE TABLE ") + tableName(role, objectName) + QLatin1Char('(') +
+         columns.join(QLatin1Char(',')) + QLatin1Char(')');
+}
+
+QStringList requisiteColumns(TableRole role, const QStringList& tableColumns) {
+  const qsizetype count = tableColumns.size() - systemColumnCount(role);
+  return count > 0 ? tableColumns.first(count) : QStringList();
+}
+
+}  // namespace balvix::config

@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <memory>
+
+#include "config/form_layout.h"
+#include "config/object_definition.h"
+#include "config/table_names.h"
+#include "storage/session.h"
+#include "storage/sql_text.h"
+
+using namespace balvix;
+using namespace balvix::config;
+
+namespace {
+
+class ObjectDefinitionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.isValid());
+    m_db = storage::Session::createNew(m_dir.filePath(QStringLiteral("basa.mdb")));
+  }
+
+  storage::Session& db() { return *m_db; }
+
+  FormItemRow row(ObjectKind kind, const QString& name) {
+    std::optional<FormItemRow> r = readFormItemRow(db(), kind, name);
+    EXPECT_TRUE(r.has_value());
+    return r.value_or(FormItemRow());
+  }
+
+  // Read, interpret, write under the same name after deleting the original, read again.
+  void expectRoundTrip(ObjectKind kind, const QString& name) {
+    const FormItemRow stored = row(kind, name);
+    const std::optional<ObjectDefinition> definition = ObjectDefinition::fromRow(stored);
+    ASSERT_TRUE(definition.has_value());
+    EXPECT_EQ(definition->toRow(), stored) << name.toStdString();
+    db().execute(QStringLiteral("DELETE FROM form_items WHERE name=") + storage::quote(name));
+    insertDefinition(db(), *definition);
+    EXPECT_EQ(row(kind, name), stored) << name.toStdString();
+  }
+
+  QTemporaryDir m_dir;
+  std::unique_ptr<storage::Session> m_db;
+};
+
+// Rows as the designers, the module editor and the forms leave them.
+const char* const kRows[] = {
+    "INSERT INTO form_items (name,descript,code,type,items_type) VALUES "
+    "('Товары','Товары','_','Справочник','Текст;Число;Справочник.Склады;;')",
+    "INSERT INTO form_items (name,descript,code,type,items_type,item,size) VALUES "
+    "('Склады','Склады','_','Справочник','Текст;',"
+    "'name=txt;index=1;top=700;left=250;caption=Наименование;type=Текст;\r\n','7905-4875')",
+    "INSERT INTO form_items (name,code,zurnal,descript,type,items_type,table_,TableItemsType) "
+    "VALUES ('Приход','Главная Процедура ПриОткрытии\r\n\r\nКонецПроцедуры\r\n','Полный',"
+    "'Приходная накладная','Документ','Текст;Дата;Перечисление.Виды;','1',"
+    "'Справочник.Товары;Число;Счет.ПланСчетов;')",
+    "INSERT INTO form_items (name,code,zurnal,descript,type,items_type,table_,TableItemsType) "
+    "VALUES ('Акт','','Акты','Акт','Документ','Текст;','0','')",
+    "INSERT INTO form_items (name,descript,type) VALUES ('Акты','Журнал актов','Журнал')",
+    "INSERT INTO form_items (type,name,code) VALUES ('Перечисление','Виды','Да;Нет;')",
+    "INSERT INTO form_items (name,type,descript) VALUES ('Остатки','Регистр','Остатки товаров')",
+    "INSERT INTO form_items (type,name,descript,code,item) VALUES "
+    "('Отчет','Продажи','Продажи за период','Главная Процедура ПриОткрытии\r\n\r\nКонецПроцедуры',"
+    "'A1=Итого')",
+};
+
+}  // namespace
+
+TEST_F(ObjectDefinitionTest, EveryKindsRowRoundTrips) {
+  for (const char* sql : kRows) db().execute(QString::fromUtf8(sql));
+  expectRoundTrip(ObjectKind::Catalog, QStringLiteral("Товары"));
+  expectRoundTrip(ObjectKind::Catalog, QStringLiteral("Склады"));
+  expectRoundTrip(ObjectKind::Document, QStringLiteral("Приход"));
+  expectRoundTrip(ObjectKind::Document, QStringLiteral("Акт"));
+  expectRoundTrip(ObjectKind::Journal, QStringLiteral("Акты"));
+  expectRoundTrip(ObjectKind::Journal, QStringLiteral("Полный"));  // from the new database
+  expectRoundTrip(ObjectKind::Enumeration, QStringLiteral("Виды"));
+  expectRoundTrip(ObjectKind::Register, QStringLiteral("Остатки"));
+  expectRoundTrip(ObjectKind::Report, QStringLiteral("Продажи"));
+}
+
+TEST_F(ObjectDefinitionTest, RowIsInterpretedByKind) {
+  for (const char* sql : kRows) db().execute(QString::fromUtf8(sql));
+  const ObjectDefinition document =
+      *ObjectDefinition::fromRow(row(ObjectKind::Document, QStringLiteral("Приход")));
+  EXPECT_EQ(document.kind, ObjectKind::Document);
+  EXPECT_EQ(document.journal, QStringLiteral("Полный"));
+  EXPECT_EQ(document.description, QStringLiteral("Приходная накладная"));
+  EXPECT_TRUE(document.hasTablePart);
+  ASSERT_EQ(document.requisites.size(), 3);
+  EXPECT_EQ(document.requisites[2].type, RequisiteType::enumeration(QStringLiteral("Виды")));
+  ASSERT_EQ(document.tableRequisites.size(), 3);
+  EXPECT_EQ(document.tableRequisites[2].type.kind, RequisiteType::Kind::Account);
+  EXPECT_FALSE(document.layout.has_value());
+  EXPECT_EQ(document.path(), QStringLiteral("Документ.Приход"));
+
+  const ObjectDefinition values =
+      *ObjectDefinition::fromRow(row(ObjectKind::Enumeration, QStringLiteral("Виды")));
+  EXPECT_EQ(values.enumerationValues(), (QStringList{QStringLiteral("Да"), QStringLiteral("Нет")}));
+
+  const ObjectDefinition catalog =
+      *ObjectDefinition::fromRow(row(ObjectKind::Catalog, QStringLiteral("Склады")));
+  ASSERT_TRUE(catalog.layout.has_value());
+  EXPECT_EQ(parseLayout(*catalog.layout).layout.elements.size(), 1);
+
+  FormItemRow unknown;
+  unknown.type = QStringLiteral("Константа");
+  EXPECT_FALSE(ObjectDefinition::fromRow(unknown).has_value());
+  EXPECT_FALSE(readFormItemRow(db(), ObjectKind::Catalog, QStringLiteral("Нет")).has_value());
+  EXPECT_EQ(readFormItemRows(db(), ObjectKind::Catalog).size(), 2);
+}
+
+TEST_F(ObjectDefinitionTest, RequisiteNamesComeFromTheTables) {
+  for (const char* sql : kRows) db().execute(QString::fromUtf8(sql));
+  db().execute(createTableStatement(TableRole::Header, QStringLiteral("Приход"),
+                                    {QStringLiteral("Наименование"), QStringLiteral("Дата"),
+                                     QStringLiteral("Вид")}));
+  db().execute(createTableStatement(TableRole::TablePart, QStringLiteral("Приход"),
+                                    {QStringLiteral("Товар"), QStringLiteral("Цена"),
+                                     QStringLiteral("Счет")}));
+  db().execute(createTableStatement(TableRole::Movements, QStringLiteral("Остатки"),
+                                    {QStringLiteral("Товар"), QStringLiteral("Количество")}));
+
+  const ObjectDefinition document =
+      *readDefinition(db(), ObjectKind::Document, QStringLiteral("Приход"));
+  EXPECT_EQ(document.requisiteNames(), (QStringList{QStringLiteral("Наименование"),
+                                                    QStringLiteral("Дата"), QStringLiteral("Вид")}));
+  EXPECT_EQ(document.requisites[1].type.kind, RequisiteType::Kind::Date);
+  EXPECT_EQ(document.tableRequisiteNames(),
+            (QStringList{QStringLiteral("Товар"), QStringLiteral("Цена"), QStringLiteral("Счет")}));
+
+  const ObjectDefinition movements =
+      *readDefinition(db(), ObjectKind::Register, QStringLiteral("Остатки"));
+  EXPECT_EQ(movements.requisiteNames(),
+            (QStringList{QStringLiteral("Товар"), QStringLiteral("Количество")}));
+  EXPECT_EQ(movements.requisites[0].type.kind, RequisiteType::Kind::None);
+
+  // A catalog whose table is missing still has its typed requisites, without names.
+  const ObjectDefinition goods = *readDefinition(db(), ObjectKind::Catalog, QStringLiteral("Товары"));
+  ASSERT_EQ(goods.requisites.size(), 4);
+  EXPECT_TRUE(goods.requisites[0].name.isEmpty());
+  EXPECT_FALSE(readDefinition(db(), ObjectKind::Report, QStringLiteral("Нет")).has_value());
+}
+
+TEST_F(ObjectDefinitionTest, DesignerUpdateLeavesModuleAndLayoutAlone) {
+  for (const char* sql : kRows) db().execute(QString::fromUtf8(sql));
+  ObjectDefinition catalog = *readDefinition(db(), ObjectKind::Catalog, QStringLiteral("Склады"));
+  catalog.name = QStringLiteral("Места");
+  catalog.description = QStringLiteral("Места хранения");
+  catalog.requisites.append({QStringLiteral("Адрес"), RequisiteType::ofKind(RequisiteType::Kind::Text)});
+  catalog.module = QStringLiteral("не сохраняется");
+  catalog.layout = QStringLiteral("не сохраняется");
+  EXPECT_EQ(updateDesignedColumns(db(), QStringLiteral("Склады"), catalog), 1);
+  const FormItemRow stored = row(ObjectKind::Catalog, QStringLiteral("Места"));
+  EXPECT_EQ(stored.descript, QStringLiteral("Места хранения"));
+  EXPECT_EQ(stored.itemsType, QStringLiteral("Текст;Текст;"));
+  EXPECT_EQ(stored.code, QStringLiteral("_"));
+  EXPECT_TRUE(stored.item->startsWith(QStringLiteral("name=txt;")));
+  EXPECT_EQ(updateDesignedColumns(db(), QStringLiteral("Склады"), catalog), 0);
+
+  ObjectDefinition values = *readDefinition(db(), ObjectKind::Enumeration, QStringLiteral("Виды"));
+  values.setEnumerationValues({QStringLiteral("Приход"), QStringLiteral("Расход")});
+  EXPECT_EQ(updateDesignedColumns(db(), QStringLiteral("Виды"), values), 1);
+  EXPECT_EQ(row(ObjectKind::Enumeration, QStringLiteral("Виды")).code,
+            QStringLiteral("Приход;Расход;"));
+
+  EXPECT_EQ(writeFormLayout(db(), ObjectKind::Document, QStringLiteral("Приход"),
+                            QStringLiteral("name=txt;caption=O'Brien;\r\n"), QStringLiteral("8000-5000")),
+            1);
+  const FormItemRow document = row(ObjectKind::Document, QStringLiteral("Приход"));
+  EXPECT_EQ(document.item, QStringLiteral("name=txt;caption=O'Brien;\r\n"));
+  EXPECT_EQ(document.size, QStringLiteral("8000-5000"));
+}

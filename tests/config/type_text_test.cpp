@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include "config/object_kind.h"
+#include "config/requisite_type.h"
+#include "config/table_names.h"
+
+using namespace balvix::config;
+using Kind = RequisiteType::Kind;
+
+TEST(ObjectKinds, TypeWordsConvertBothWays) {
+  const std::pair<ObjectKind, QString> words[] = {
+      {ObjectKind::Catalog, QStringLiteral("Справочник")},
+      {ObjectKind::Document, QStringLiteral("Документ")},
+      {ObjectKind::Journal, QStringLiteral("Журнал")},
+      {ObjectKind::Enumeration, QStringLiteral("Перечисление")},
+      {ObjectKind::Register, QStringLiteral("Регистр")},
+      {ObjectKind::Report, QStringLiteral("Отчет")}};
+  for (const auto& [kind, word] : words) {
+    EXPECT_EQ(typeWord(kind), word);
+    EXPECT_EQ(kindFromWord(word), kind);
+  }
+  EXPECT_EQ(kindFromWord(QStringLiteral("справочник")), std::nullopt);
+  EXPECT_EQ(kindFromWord(QStringLiteral("Глобальный модуль")), std::nullopt);
+  EXPECT_EQ(kindFromWord(QString()), std::nullopt);
+  EXPECT_EQ(objectPath(ObjectKind::Catalog, QStringLiteral("Товары")),
+            QStringLiteral("Справочник.Товары"));
+}
+
+TEST(TypeTexts, ParseIntoKindAndObject) {
+  const struct {
+    QString text;
+    Kind kind;
+    QString object;
+  } cases[] = {
+      {QStringLiteral("Текст"), Kind::Text, QString()},
+      {QStringLiteral("Число"), Kind::Number, QString()},
+      {QStringLiteral("Дата"), Kind::Date, QString()},
+      {QStringLiteral("Счет.ПланСчетов"), Kind::Account, QStringLiteral("ПланСчетов")},
+      {QStringLiteral("Счет"), Kind::Account, QString()},
+      {QStringLiteral("Справочник.Товары"), Kind::Catalog, QStringLiteral("Товары")},
+      {QStringLiteral("Перечисление.Да.Нет"), Kind::Enumeration, QStringLiteral("Да.Нет")},
+      {QString(), Kind::None, QString()},
+      {QStringLiteral("Справочник."), Kind::Other, QStringLiteral("Справочник.")},
+      {QStringLiteral("текст"), Kind::Other, QStringLiteral("текст")},
+      {QStringLiteral("Строка(20)"), Kind::Other, QStringLiteral("Строка(20)")},
+  };
+  for (const auto& c : cases) {
+    const RequisiteType type = RequisiteType::parse(c.text);
+    EXPECT_EQ(type.kind, c.kind) << c.text.toStdString();
+    EXPECT_EQ(type.object, c.object) << c.text.toStdString();
+    // Printing gives back exactly what was parsed, whatever the user typed.
+    EXPECT_EQ(type.text(), c.text) << c.text.toStdString();
+  }
+}
+
+TEST(TypeTexts, PrintFromParts) {
+  EXPECT_EQ(RequisiteType::ofKind(Kind::Number).text(), QStringLiteral("Число"));
+  EXPECT_EQ(RequisiteType::account().text(), QStringLiteral("Счет.ПланСчетов"));
+  EXPECT_EQ(RequisiteType::catalog(QStringLiteral("Склады")).text(),
+            QStringLiteral("Справочник.Склады"));
+  EXPECT_EQ(RequisiteType::enumeration(QStringLiteral("Виды")).text(),
+            QStringLiteral("Перечисление.Виды"));
+  EXPECT_EQ(RequisiteType::catalog(QStringLiteral("Склады")).kindWord(),
+            QStringLiteral("Справочник"));
+  EXPECT_TRUE(RequisiteType::account().isChosen());
+  EXPECT_FALSE(RequisiteType::ofKind(Kind::Date).isChosen());
+  EXPECT_EQ(fixedTypeTexts(), (QStringList{QStringLiteral("Текст"), QStringLiteral("Число"),
+                                           QStringLiteral("Дата"),
+                                           QStringLiteral("Счет.ПланСчетов")}));
+}
+
+TEST(TypeTexts, TypeAndValueListsEndEveryEntryWithSemicolon) {
+  const QString list = QStringLiteral("Текст;;Справочник.Товары;Число;");
+  const QList<RequisiteType> types = parseTypeList(list);
+  ASSERT_EQ(types.size(), 4);
+  EXPECT_EQ(types[1].kind, Kind::None);
+  EXPECT_EQ(types[2], RequisiteType::catalog(QStringLiteral("Товары")));
+  EXPECT_EQ(typeListText(types), list);
+  EXPECT_TRUE(parseTypeList(QString()).isEmpty());
+  // A text after the last ";" is not an entry.
+  EXPECT_EQ(parseTypeList(QStringLiteral("Текст;Число")).size(), 1);
+
+  EXPECT_EQ(parseValueList(QStringLiteral("Да;Нет;")),
+            (QStringList{QStringLiteral("Да"), QStringLiteral("Нет")}));
+  EXPECT_EQ(parseValueList(QStringLiteral("Да;Нет")), QStringList{QStringLiteral("Да")});
+  EXPECT_EQ(valueListText({QStringLiteral("Да"), QStringLiteral("Нет")}),
+            QStringLiteral("Да;Нет;"));
+}
+
+TEST(TableNames, EveryGeneratedTableAndItsStatement) {
+  const QString name = QStringLiteral("Приход");
+  EXPECT_EQ(catalogTable(name), QStringLiteral("items_Справочник_Приход"));
+  EXPECT_EQ(documentHeaderTable(name), QStringLiteral("items_Документ_Приход"));
+  EXPECT_EQ(documentTablePartTable(name), QStringLiteral("table_Документ_Приход"));
+  EXPECT_EQ(registerTable(name), QStringLiteral("items_Регистр_Приход"));
+  EXPECT_EQ(itemsTable(ObjectKind::Journal, name), QString());
+  EXPECT_EQ(ownTables(ObjectKind::Document, name),
+            (QStringList{documentHeaderTable(name), documentTablePartTable(name)}));
+  EXPECT_TRUE(ownTables(ObjectKind::Report, name).isEmpty());
+
+  const QStringList requisites{QStringLiteral("Наименование"), QStringLiteral("Сумма")};
+  EXPECT_EQ(createTableStatement(TableRole::Elements, QStringLiteral("Товары"), requisites),
+            QStringLiteral(
+                "CREATE TABLE items_Справочник_Товары(Наименование TEXT(50),Сумма TEXT(50))"));
+  EXPECT_EQ(createTableStatement(TableRole::Header, name, requisites),
+            QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),Сумма "
+                           "TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10))"));
+  EXPECT_EQ(createTableStatement(TableRole::TablePart, name, {QStringLiteral("Товар")}),
+            QStringLiteral("CREATE TABLE table_Документ_Приход(Товар TEXT(50),cDATE "
+                           "TEXT(10),cTIME TEXT(10))"));
+  EXPECT_EQ(createTableStatement(TableRole::Movements, QStringLiteral("Остатки"),
+                                 {QStringLiteral("Количество")}),
+            QStringLiteral("CREATE TABLE items_Регистр_Остатки(Количество TEXT(50),cDATE "
+                           "TEXT(10),cTIME TEXT(10),Документ TEXT(50),Флаг TEXT(5))"));
+
+  EXPECT_EQ(systemColumnCount(TableRole::Movements), 4);
+  EXPECT_EQ(requisiteColumns(TableRole::Header,
+                             {QStringLiteral("Сумма"), QStringLiteral("cDATE"),
+                              QStringLiteral("cTIME"), QStringLiteral("Проводка")}),
+            QStringList{QStringLiteral("Сумма")});
+  EXPECT_TRUE(requisiteColumns(TableRole::TablePart, {QStringLiteral("cDATE")}).isEmpty());
+}
