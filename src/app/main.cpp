@@ -11,6 +11,7 @@
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
 #include "shell/frm_splash.h"
+#include "shell/gui_host.h"
 #include "shell/startup.h"
 #include "storage/session.h"
 
@@ -60,6 +61,8 @@ int runProgram(QApplication& app, const QString& dbPath) {
   shell::AppState state;
   state.db = db.get();
   shell::frmMain mainWindow(state);
+  shell::GuiHost host(state);
+  state.host = &host;
   configurator::DesignerSet designers(state, &mainWindow);
   state.windows = &designers;
   runtime::registerRuntimeWindows(designers, state);

@@ -36,6 +36,11 @@ class Host {
   // Lets pending window events run (so the status line repaints during long work).
   virtual void processEvents() {}
 
+  // Called by the interpreter every few thousand loop passes and procedure calls of a
+  // running module: a host with windows lets them repaint and notices the keys that
+  // interrupt a module. It must not start another module.
+  virtual void keepResponsive() {}
+
   // Starts a program with a normal, focused window and returns at once. Throws
   // ScriptError when it cannot be started.
   virtual void startProgram(const QString& commandLine) = 0;

@@ -553,7 +553,6 @@ Flow ForStmt::exec(Ctx& c) {
   if (inc.isString()) inc = Value::real(toDouble(inc));
   if (start.isEmpty()) start = Value::integer(0);
   *var->ref(c) = start;
-  const std::atomic<bool>& stop = *c.rt.interrupt;
   if (end.isWhole() && inc.isWhole()) {
     const std::int64_t last = end.asInt(), st = inc.asInt();
     const bool longCounter = start.type() == Value::Type::Long || inc.type() == Value::Type::Long;
@@ -565,7 +564,7 @@ Flow ForStmt::exec(Ctx& c) {
       const Flow f = execBlock(body, c);
       if (f == Flow::ExitFor) return Flow::Normal;
       if (f != Flow::Normal) return f;
-      if (stop.load(std::memory_order_relaxed)) throw ScriptError(ErrorCode::Interrupted);
+      c.rt.checkInterrupt();
       v = var->ref(c);
       if (!v->isWhole()) {
         *v = ops::arithmetic(BinOp::Add, *v, inc);
@@ -585,7 +584,7 @@ Flow ForStmt::exec(Ctx& c) {
     const Flow f = execBlock(body, c);
     if (f == Flow::ExitFor) return Flow::Normal;
     if (f != Flow::Normal) return f;
-    if (stop.load(std::memory_order_relaxed)) throw ScriptError(ErrorCode::Interrupted);
+    c.rt.checkInterrupt();
     v = var->ref(c);
     *v = ops::arithmetic(BinOp::Add, *v, inc);
   }
@@ -607,14 +606,13 @@ Flow ForEachStmt::exec(Ctx& c) {
 }
 
 Flow DoStmt::exec(Ctx& c) {
-  const std::atomic<bool>& stop = *c.rt.interrupt;
   for (;;) {
     if (kind == LoopKind::PreWhile && !cond->evalBool(c)) return Flow::Normal;
     if (kind == LoopKind::PreUntil && cond->evalBool(c)) return Flow::Normal;
     const Flow f = execBlock(body, c);
     if (f == Flow::ExitDo) return Flow::Normal;
     if (f != Flow::Normal) return f;
-    if (stop.load(std::memory_order_relaxed)) throw ScriptError(ErrorCode::Interrupted);
+    c.rt.checkInterrupt();
     if (kind == LoopKind::PostWhile && !cond->evalBool(c)) return Flow::Normal;
     if (kind == LoopKind::PostUntil && cond->evalBool(c)) return Flow::Normal;
   }

@@ -93,7 +93,15 @@ class Runtime {
   int depth = 0;
   const char* stackBase = nullptr;
 
-  void checkInterrupt() const {
+  // Every loop pass and call checks the interrupt flag; every kPollPasses of them the host
+  // may let the windows repaint and notice the interrupt keys.
+  static constexpr int kPollPasses = 4096;
+  int pollCountdown = kPollPasses;
+  void checkInterrupt() {
+    if (--pollCountdown <= 0) {
+      pollCountdown = kPollPasses;
+      host.keepResponsive();
+    }
     if (interrupt->load(std::memory_order_relaxed)) throw ScriptError(ErrorCode::Interrupted);
   }
   void setError(const ScriptError& e);

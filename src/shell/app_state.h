@@ -7,6 +7,10 @@
 
 #include "storage/session.h"
 
+namespace balvix::script {
+class Host;
+}
+
 namespace balvix::shell {
 
 class frmMain;
@@ -40,7 +44,8 @@ struct AppState {
   QPointer<QWidget> reportWindow;           // ReportWindow
 
   frmMain* mainWindow = nullptr;
-  WindowProvider* windows = nullptr;
+  WindowProvider* windows = nullptr;  // the window factory
+  script::Host* host = nullptr;       // the program's script host, handed to every engine
 };
 
 // Places a window in the middle of the main window's client area (negative positions
