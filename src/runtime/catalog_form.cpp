@@ -41,7 +41,7 @@ frmUniSpr::frmUniSpr(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
     if (m_state.mainWindow) m_state.mainWindow->setStatusText(text);
   });
   m_frm = new FormControl(this);
-  m_frm->setHost(m_host.get());
+  m_frm->setHost(state.host ? state.host : m_host.get());
   m_cmdSave = new QPushButton(QStringLiteral("&Записать"), this);
   m_cmdSave->setObjectName(QStringLiteral("cmdSave"));
   m_cmdSave->setAccessibleName(QStringLiteral("Записать"));
@@ -149,7 +149,7 @@ void frmUniSpr::load() {
         QString global;
         storage::Recordset g = db->openRecordset(QStringLiteral("SELECT * FROM ГлобальныйМодуль"));
         if (!g.eof()) global = g.text(0);
-        auto ext = script::createGlobalFunctions(*m_host, db);
+        auto ext = script::createGlobalFunctions(m_frm->host(), db);
         m_frm->LoadModule(definition.text("code") + global, ext);
       }
     }

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "runtime/design_overlay.h"
 #include "runtime/form_host.h"
@@ -87,7 +88,7 @@ FormControl::~FormControl() {
   m_engine.reset();
 }
 
-void FormControl::setHost(FormHost* host) { m_host = host; }
+void FormControl::setHost(script::Host* host) { m_host = host; }
 
 bool FormControl::eventFilter(QObject* watched, QEvent* event) {
   // The design overlay always covers the whole canvas.
@@ -95,7 +96,7 @@ bool FormControl::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-FormHost& FormControl::host() {
+script::Host& FormControl::host() {
   if (m_host) return *m_host;
   if (!m_ownHost) m_ownHost = std::make_unique<FormHost>();
   return *m_ownHost;
@@ -370,7 +371,10 @@ void FormControl::ShowChoices() {
 
 template <class F>
 bool FormControl::runGuarded(F&& body) {
-  FormHost::RunScope scope(host());
+  // The form's own host watches the keys that stop a module; the program's host does
+  // that itself.
+  std::optional<FormHost::RunScope> scope;
+  if (auto* own = dynamic_cast<FormHost*>(&host())) scope.emplace(*own);
   try {
     body();
     return true;

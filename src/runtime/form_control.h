@@ -18,6 +18,7 @@ class QScrollArea;
 
 namespace balvix::script {
 class Engine;
+class Host;
 class ScriptError;
 }  // namespace balvix::script
 
@@ -42,10 +43,10 @@ class FormControl : public QWidget {
   explicit FormControl(QWidget* parent = nullptr);
   ~FormControl() override;
 
-  // The host modules run with and messages of the control go to; the control makes its
-  // own when none is given. Not owned.
-  void setHost(FormHost* host);
-  FormHost& host();
+  // The host modules run with and the status line goes to (the program's host); the
+  // control makes its own when none is given. Not owned.
+  void setHost(script::Host* host);
+  script::Host& host();
 
   // Set first: true allows placing, moving and resizing elements and the element menu.
   void setDesignMode(bool on);
@@ -156,7 +157,7 @@ class FormControl : public QWidget {
   QString m_choiceField;
   QPoint m_placePoint{17, 47};
   int m_selected = -1;
-  FormHost* m_host = nullptr;
+  script::Host* m_host = nullptr;
   std::unique_ptr<FormHost> m_ownHost;
   std::unique_ptr<script::Engine> m_engine;
   QString m_moduleName;

@@ -13,6 +13,7 @@
 #include "runtime/runtime_windows.h"
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
+#include "shell/gui_host.h"
 #include "shell/message_box.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
@@ -30,6 +31,8 @@ class RuntimeTest : public ::testing::Test {
     m_db = storage::Session::createNew(m_dir.filePath(QStringLiteral("basa.mdb")));
     state.db = m_db.get();
     m_main = std::make_unique<shell::frmMain>(state);
+    m_host = std::make_unique<shell::GuiHost>(state);
+    state.host = m_host.get();
     m_main->resize(1200, 900);
     m_main->show();
     m_designers = std::make_unique<configurator::DesignerSet>(state, m_main.get());
@@ -39,6 +42,8 @@ class RuntimeTest : public ::testing::Test {
   ~RuntimeTest() override {
     m_designers.reset();
     m_main.reset();
+    state.host = nullptr;
+    m_host.reset();
   }
 
   storage::Session& db() { return *m_db; }
@@ -90,6 +95,7 @@ class RuntimeTest : public ::testing::Test {
   QTemporaryDir m_dir;
   std::unique_ptr<storage::Session> m_db;
   std::unique_ptr<shell::frmMain> m_main;
+  std::unique_ptr<shell::GuiHost> m_host;
   std::unique_ptr<configurator::DesignerSet> m_designers;
 };
 
