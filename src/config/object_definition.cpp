@@ -26,9 +26,9 @@ constexpr Column kColumns[] = {{"name", &FormItemRow::name},
                                {"item", &FormItemRow::item},
                                {"size", &FormItemRow::size}};
 
-std::optional<QString> orNull(const QString& text) {
-  if (text.isNull()) return std::nullopt;
-  return text;
+// A column the kind uses is always written, as the empty text when the field is empty.
+std::optional<QString> text(const QString& field) {
+  return field.isNull() ? QStringLiteral("") : field;
 }
 
 QString valueOrNull(const std::optional<QString>& column) { return column.value_or(QString()); }
@@ -156,16 +156,16 @@ FormItemRow ObjectDefinition::toRow() const {
   row.type = typeWord(kind);
   switch (kind) {
     case ObjectKind::Catalog:
-      row.descript = orNull(description);
-      row.code = orNull(module);
+      row.descript = text(description);
+      row.code = text(module);
       row.itemsType = typeListOf(requisites);
       row.item = layout;
       row.size = size;
       break;
     case ObjectKind::Document:
-      row.descript = orNull(description);
-      row.code = orNull(module);
-      row.zurnal = orNull(journal);
+      row.descript = text(description);
+      row.code = text(module);
+      row.zurnal = text(journal);
       row.itemsType = typeListOf(requisites);
       row.tablePart = hasTablePart ? QStringLiteral("1") : QStringLiteral("0");
       row.tableItemsType = typeListOf(tableRequisites);
@@ -173,11 +173,11 @@ FormItemRow ObjectDefinition::toRow() const {
       row.size = size;
       break;
     case ObjectKind::Journal:
-    case ObjectKind::Register: row.descript = orNull(description); break;
-    case ObjectKind::Enumeration: row.code = orNull(module); break;
+    case ObjectKind::Register: row.descript = text(description); break;
+    case ObjectKind::Enumeration: row.code = text(module); break;
     case ObjectKind::Report:
-      row.descript = orNull(description);
-      row.code = orNull(module);
+      row.descript = text(description);
+      row.code = text(module);
       row.item = layout;
       break;
   }
@@ -214,31 +214,35 @@ int updateDesignedColumns(storage::Session& db, const QString& storedName,
                           const ObjectDefinition& definition) {
   const FormItemRow row = definition.toRow();
   QStringList assignments;
-  auto assign = [&assignments](const char* column, const std::optional<QString>& value) {
-    assignments << QString::fromUtf8(column) + QLatin1Char('=') +
-                       (value ? quote(*value) : QStringLiteral("NULL"));
+  auto assign = [&assignments, &row](std::optional<QString> FormItemRow::* member) {
+    for (const Column& column : kColumns) {
+      if (column.member != member) continue;
+      const std::optional<QString>& value = row.*member;
+      assignments << QString::fromUtf8(column.name) + QLatin1Char('=') +
+                         (value ? quote(*value) : QStringLiteral("NULL"));
+    }
   };
   switch (definition.kind) {
     case ObjectKind::Catalog:
-      assign("name", row.name);
-      assign("descript", row.descript);
-      assign("items_type", row.itemsType);
+      assign(&FormItemRow::name);
+      assign(&FormItemRow::descript);
+      assign(&FormItemRow::itemsType);
       break;
     case ObjectKind::Document:
-      assign("name", row.name);
-      assign("zurnal", row.zurnal);
-      assign("descript", row.descript);
-      assign("items_type", row.itemsType);
-      assign("table_", row.tablePart);
-      assign("TableItemsType", row.tableItemsType);
+      assign(&FormItemRow::name);
+      assign(&FormItemRow::zurnal);
+      assign(&FormItemRow::descript);
+      assign(&FormItemRow::itemsType);
+      assign(&FormItemRow::tablePart);
+      assign(&FormItemRow::tableItemsType);
       break;
     case ObjectKind::Journal:
     case ObjectKind::Register:
     case ObjectKind::Report:
-      assign("name", row.name);
-      assign("descript", row.descript);
+      assign(&FormItemRow::name);
+      assign(&FormItemRow::descript);
       break;
-    case ObjectKind::Enumeration: assign("code", row.code); break;
+    case ObjectKind::Enumeration: assign(&FormItemRow::code); break;
   }
   db.execute(QStringLiteral("UPDATE form_items SET ") + assignments.join(QLatin1Char(',')) +
              whereObject(definition.kind, storedName));

@@ -53,8 +53,9 @@ struct Requisite {
 };
 
 // What a configuration object is, taken from its form_items row (and, for the requisite
-// names, from its generated tables). Text fields hold a null QString where the column is
-// Null; the columns a kind never uses are not kept.
+// names, from its generated tables). The columns a kind never uses are not kept and are
+// written as Null; the text columns it uses are always written (a Null one reads as the
+// empty text), layout and size only when the object has them.
 struct ObjectDefinition {
   ObjectKind kind = ObjectKind::Catalog;
   QString name;

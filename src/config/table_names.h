@@ -9,7 +9,7 @@ namespace balvix::config {
 
 // Every rule that turns an object into the names of its generated tables lives here, so
 // the designers, the deletion command, the script objects and the runtime forms agree.
-// Names are formed as "items_" or "table_", the type word, "_" and the object name.
+// Names are formed as items_ or table_, the type word, an underscore and the object name.
 
 // The tables a configuration object owns.
 enum class TableRole {

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "config/object_definition.h"
+#include "config/table_names.h"
 #include "configurator/requisite_editor.h"
 #include "configurator/table_rebuild.h"
 #include "shell/message_box.h"
@@ -74,18 +76,14 @@ void frmSprFrm::load() {
   }
   if (!m_state.db) return;
   try {
-    m_state.sharedRecordset = m_state.db->openRecordset(
-        QStringLiteral("SELECT * FROM form_items WHERE type=") + storage::quote(m_type) +
-        QStringLiteral(" AND name=") + storage::quote(m_name));
     QString types;
-    if (!m_state.sharedRecordset.eof()) {
-      m_text1->setText(m_state.sharedRecordset.text("name"));
-      m_text2->setText(m_state.sharedRecordset.text("descript"));
-      types = m_state.sharedRecordset.text("items_type");
+    if (const auto row = config::readFormItemRow(*m_state.db, m_kind, m_name)) {
+      m_text1->setText(row->name.value_or(QString()));
+      m_text2->setText(row->descript.value_or(QString()));
+      types = row->itemsType.value_or(QString());
     }
-    m_state.sharedRecordset.close();
     storage::Recordset table =
-        m_state.db->openRecordset(QStringLiteral("SELECT * FROM items_Справочник_") + m_name);
+        m_state.db->openRecordset(QStringLiteral("SELECT * FROM ") + config::catalogTable(m_name));
     QStringList columns;
     for (int i = 0; i < table.fieldCount(); ++i) columns << table.fieldName(i);
     table.close();
@@ -107,26 +105,21 @@ QString frmSprFrm::validate(const QString& name) {
 
 void frmSprFrm::write(const QString& name) {
   storage::Session& db = *m_state.db;
-  const QString types = requisiteTypeList(m_list1);
+  config::ObjectDefinition catalog;
+  catalog.kind = m_kind;
+  catalog.name = name;
+  catalog.description = m_text2->text();
+  catalog.module = QStringLiteral("_");  // the placeholder module of a new catalog
+  catalog.requisites = requisitesOf(m_list1);
   storage::Transaction transaction(db);
-  if (m_existing) {
-    db.execute(QStringLiteral("UPDATE form_items SET name=") + storage::quote(name) +
-               QStringLiteral(", descript=") + storage::quote(m_text2->text()) +
-               QStringLiteral(", items_type=") + storage::quote(types) +
-               QStringLiteral(" WHERE type=") + storage::quote(m_type) +
-               QStringLiteral(" AND name=") + storage::quote(m_name));
-  } else {
-    db.execute(
-        QStringLiteral("INSERT INTO form_items (name,descript,code,type,items_type) VALUES (") +
-        storage::quote(name) + QLatin1Char(',') + storage::quote(m_text2->text()) +
-        QStringLiteral(",'_','Справочник',") + storage::quote(types) + QLatin1Char(')'));
-  }
-  QString columns = requisiteColumns(requisiteNames(m_list1));
-  columns.chop(1);
+  if (m_existing)
+    config::updateDesignedColumns(db, m_name, catalog);
+  else
+    config::insertDefinition(db, catalog);
   DialogRebuildProgress progress(this);
-  rebuildTable(db, QStringLiteral("items_Справочник_") + name,
-               QStringLiteral("CREATE TABLE items_Справочник_") + name + QLatin1Char('(') +
-                   columns + QLatin1Char(')'),
+  rebuildTable(db, config::catalogTable(name),
+               config::createTableStatement(config::TableRole::Elements, name,
+                                            catalog.requisiteNames()),
                &progress);
   transaction.commit();
 }

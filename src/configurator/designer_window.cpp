@@ -11,6 +11,7 @@
 #include "configurator/table_rebuild.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
+#include "shell/window_names.h"
 #include "shell/window_provider.h"
 #include "storage/sql_text.h"
 
@@ -126,7 +127,7 @@ void DesignerWindow::askClose() {
 
 void DesignerWindow::openModuleEditor(const QString& name) {
   QWidget* editor =
-      m_state.windows ? m_state.windows->sharedWindow(QStringLiteral("frmEdit")) : nullptr;
+      m_state.windows ? m_state.windows->sharedWindow(shell::window_names::kModuleEditor) : nullptr;
   if (!editor) return;
   // The module editor reads the object it edits from the shared state when it loads.
   m_state.currentObjectType = m_type;
@@ -157,8 +158,20 @@ QGroupBox* DesignerWindow::requisiteFrame(const QString& caption, QListWidget* l
 void DesignerWindow::openRequisiteEditor(const QString& mode, const QString& name,
                                          const QString& type, bool typeEnabled) {
   if (!m_state.windows) return;
-  auto* editor = qobject_cast<frmItem*>(m_state.windows->sharedWindow(QStringLiteral("frmItem")));
-  if (editor) editor->open(mode, name, type, typeEnabled);
+  auto* editor = qobject_cast<frmItem*>(m_state.windows->sharedWindow(frmItem::kWindowName));
+  if (editor) editor->open(mode, name, type, typeEnabled, this);
+}
+
+void DesignerWindow::applyRequisite(RequisiteList list, bool change, const QString& name,
+                                    const std::optional<QString>& type) {
+  // A designer closed while the editor was open gets nothing: writing into a hidden
+  // window would only show up as a stray row the next time it is loaded.
+  QListWidget* target = requisiteList(list);
+  if (!target || !isVisible()) return;
+  QListWidgetItem* item = change ? target->currentItem() : new QListWidgetItem(target);
+  if (!item) return;
+  item->setText(name);
+  if (type) item->setData(Qt::UserRole, *type);
 }
 
 QListWidgetItem* DesignerWindow::editableRow(QListWidget* list, bool keepNameRow) {

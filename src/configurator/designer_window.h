@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 #include "config/object_kind.h"
@@ -13,6 +14,10 @@ class QListWidgetItem;
 
 namespace balvix::configurator {
 
+// The requisite lists a designer may have: its main list (catalog requisites, document
+// header, register requisites, enumeration values) and a document's table part.
+enum class RequisiteList { Main, TablePart };
+
 // A designer of one configuration object (catalog, document, register, enumeration,
 // journal, report): the object's name in Text1, whether it has its form_items row yet,
 // and the save sequence they all share.
@@ -22,6 +27,13 @@ class DesignerWindow : public ConfiguratorWindow {
  public:
   // The object has its form_items row: opened for an existing one, or saved once.
   bool isExisting() const { return m_existing; }
+  config::ObjectKind kind() const { return m_kind; }
+
+  // Where the requisite editor's Apply lands: a row appended to the list, or the list's
+  // selected row changed (nothing when none is selected); `type` becomes the row's type
+  // for the typed lists. A designer that is not open takes nothing.
+  void applyRequisite(RequisiteList list, bool change, const QString& name,
+                      const std::optional<QString>& type);
 
   // "&Сохранить": checks the object, writes it, then does what the designer does after
   // a save. True when everything was written.
@@ -31,6 +43,8 @@ class DesignerWindow : public ConfiguratorWindow {
   DesignerWindow(shell::AppState& state, const QString& name, config::ObjectKind kind,
                  QWidget* parent);
 
+  // The designer's list of that role; nullptr when it has none.
+  virtual QListWidget* requisiteList(RequisiteList list) = 0;
   // Why the object cannot be saved under this name; empty when it can.
   virtual QString validate(const QString& name) = 0;
   // Writes the object in one transaction; a DbError leaves nothing written.

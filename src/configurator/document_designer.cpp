@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "config/object_definition.h"
+#include "config/table_names.h"
 #include "configurator/requisite_editor.h"
 #include "configurator/table_rebuild.h"
 #include "shell/message_box.h"
@@ -21,16 +23,13 @@ namespace balvix::configurator {
 
 namespace {
 
-const QStringList kHeaderSystemColumns = {QStringLiteral("cDATE"), QStringLiteral("cTIME"),
-                                          QStringLiteral("Проводка")};
-const QStringList kTableSystemColumns = {QStringLiteral("cDATE"), QStringLiteral("cTIME")};
-
-QStringList columnsWithout(storage::Session& db, const QString& sql, int systemColumns) {
-  storage::Recordset rs = db.openRecordset(sql);
+QStringList columnsWithout(storage::Session& db, config::TableRole role, const QString& name) {
+  storage::Recordset rs =
+      db.openRecordset(QStringLiteral("SELECT * FROM ") + config::tableName(role, name));
   QStringList columns;
-  for (int i = 0; i < rs.fieldCount() - systemColumns; ++i) columns << rs.fieldName(i);
+  for (int i = 0; i < rs.fieldCount(); ++i) columns << rs.fieldName(i);
   rs.close();
-  return columns;
+  return config::requisiteColumns(role, columns);
 }
 
 }  // namespace
@@ -137,7 +136,8 @@ void frmDocs::load() {
   if (m_state.db) {
     try {
       m_state.sharedRecordset =
-          m_state.db->openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type='Журнал'"));
+          m_state.db->openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type=") +
+                                    storage::quote(config::typeWord(config::ObjectKind::Journal)));
       for (; !m_state.sharedRecordset.eof(); m_state.sharedRecordset.moveNext())
         m_combo1->addItem(m_state.sharedRecordset.text("name"));
       m_state.sharedRecordset.close();
@@ -150,7 +150,7 @@ void frmDocs::load() {
     loadExisting();
   } else {
     addRequisiteRow(m_list1, kNameRequisite, QStringLiteral("Текст"));
-    m_combo1->setCurrentText(QStringLiteral("Полный"));
+    m_combo1->setCurrentText(config::kFullJournalName);
   }
   shell::CenterForm(m_state, this);
 }
@@ -162,32 +162,25 @@ void frmDocs::loadExisting() {
   QString tableFlag;
   QString tableTypes;
   try {
-    m_state.sharedRecordset = db.openRecordset(
-        QStringLiteral("SELECT * FROM form_items WHERE type=") + storage::quote(m_type) +
-        QStringLiteral(" AND name=") + storage::quote(m_name));
-    if (!m_state.sharedRecordset.eof()) {
-      m_text1->setText(m_state.sharedRecordset.text("name"));
-      m_text2->setText(m_state.sharedRecordset.text("descript"));
-      m_combo1->setCurrentText(m_state.sharedRecordset.text("zurnal"));
-      headerTypes = m_state.sharedRecordset.text("items_type");
-      tableFlag = m_state.sharedRecordset.text("table_");
-      tableTypes = m_state.sharedRecordset.text("TableItemsType");
+    if (const auto row = config::readFormItemRow(db, m_kind, m_name)) {
+      m_text1->setText(row->name.value_or(QString()));
+      m_text2->setText(row->descript.value_or(QString()));
+      m_combo1->setCurrentText(row->zurnal.value_or(QString()));
+      headerTypes = row->itemsType.value_or(QString());
+      tableFlag = row->tablePart.value_or(QString());
+      tableTypes = row->tableItemsType.value_or(QString());
     }
-    m_state.sharedRecordset.close();
   } catch (const storage::DbError&) {
   }
   if (tableFlag == QLatin1String("1")) {
     try {
-      fillRequisiteList(
-          m_list2, columnsWithout(db, QStringLiteral("SELECT * FROM table_Документ_") + m_name, 2),
-          tableTypes);
+      fillRequisiteList(m_list2, columnsWithout(db, config::TableRole::TablePart, m_name),
+                        tableTypes);
     } catch (const storage::DbError&) {
     }
   }
   try {
-    fillRequisiteList(
-        m_list1, columnsWithout(db, QStringLiteral("SELECT * FROM items_Документ_") + m_name, 3),
-        headerTypes);
+    fillRequisiteList(m_list1, columnsWithout(db, config::TableRole::Header, m_name), headerTypes);
   } catch (const storage::DbError&) {
   }
 }
@@ -215,49 +208,39 @@ QString frmDocs::validate(const QString& name) {
   if (!problem.isEmpty()) return problem;
   if (m_text2->text().isEmpty()) return QStringLiteral("Необходимо ввести название элемента меню");
   if (m_list1->count() == 0) return QStringLiteral("Документ должен иметь элементы диалога");
-  problem = requisiteNamesProblem(requisiteNames(m_list1), kHeaderSystemColumns);
+  problem = requisiteNamesProblem(requisiteNames(m_list1),
+                                  config::systemColumns(config::TableRole::Header));
   if (!problem.isEmpty()) return problem;
-  return requisiteNamesProblem(requisiteNames(m_list2), kTableSystemColumns);
+  return requisiteNamesProblem(requisiteNames(m_list2),
+                               config::systemColumns(config::TableRole::TablePart));
 }
 
 void frmDocs::write(const QString& name) {
   storage::Session& db = *m_state.db;
-  const QString headerTypes = requisiteTypeList(m_list1);
-  const QString tableFlag = m_list2->count() > 0 ? QStringLiteral("1") : QStringLiteral("0");
-  const QString tableTypes = requisiteTypeList(m_list2);
+  config::ObjectDefinition document;
+  document.kind = m_kind;
+  document.name = name;
+  document.description = m_text2->text();
+  document.module = moduleTemplate();  // stored for a new document only
+  document.journal = m_combo1->currentText();
+  document.requisites = requisitesOf(m_list1);
+  document.hasTablePart = m_list2->count() > 0;
+  document.tableRequisites = requisitesOf(m_list2);
   storage::Transaction transaction(db);
-  if (m_existing) {
-    db.execute(QStringLiteral("UPDATE form_items SET name=") + storage::quote(name) +
-               QStringLiteral(", zurnal=") + storage::quote(m_combo1->currentText()) +
-               QStringLiteral(", descript=") + storage::quote(m_text2->text()) +
-               QStringLiteral(",items_type=") + storage::quote(headerTypes) +
-               QStringLiteral(",table_=") + storage::quote(tableFlag) +
-               QStringLiteral(",TableItemsType=") + storage::quote(tableTypes) +
-               QStringLiteral(" WHERE type=") + storage::quote(m_type) +
-               QStringLiteral(" AND name=") + storage::quote(m_name));
-  } else {
-    db.execute(QStringLiteral("INSERT INTO form_items "
-                              "(name,code,zurnal,descript,type,items_type,table_,TableItemsType) "
-                              "VALUES (") +
-               storage::quote(name) + QLatin1Char(',') + storage::quote(moduleTemplate()) +
-               QLatin1Char(',') + storage::quote(m_combo1->currentText()) + QLatin1Char(',') +
-               storage::quote(m_text2->text()) + QStringLiteral(",'Документ',") +
-               storage::quote(headerTypes) + QLatin1Char(',') + storage::quote(tableFlag) +
-               QLatin1Char(',') + storage::quote(tableTypes) + QLatin1Char(')'));
-  }
+  if (m_existing)
+    config::updateDesignedColumns(db, m_name, document);
+  else
+    config::insertDefinition(db, document);
   DialogRebuildProgress progress(this);
-  rebuildTable(db, QStringLiteral("items_Документ_") + name,
-               QStringLiteral("CREATE TABLE items_Документ_") + name + QLatin1Char('(') +
-                   requisiteColumns(requisiteNames(m_list1)) +
-                   QStringLiteral("cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10)") +
-                   QLatin1Char(')'),
+  rebuildTable(db, config::documentHeaderTable(name),
+               config::createTableStatement(config::TableRole::Header, name,
+                                            document.requisiteNames()),
                &progress);
   QApplication::processEvents();
-  if (m_list2->count() > 0) {
-    rebuildTable(db, QStringLiteral("table_Документ_") + name,
-                 QStringLiteral("CREATE TABLE table_Документ_") + name + QLatin1Char('(') +
-                     requisiteColumns(requisiteNames(m_list2)) +
-                     QStringLiteral("cDATE TEXT(10),cTIME TEXT(10)") + QLatin1Char(')'),
+  if (document.hasTablePart) {
+    rebuildTable(db, config::documentTablePartTable(name),
+                 config::createTableStatement(config::TableRole::TablePart, name,
+                                              document.tableRequisiteNames()),
                  &progress);
   }
   transaction.commit();

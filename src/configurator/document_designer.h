@@ -28,6 +28,9 @@ class frmDocs : public DesignerWindow {
 
  protected:
   void load() override;
+  QListWidget* requisiteList(RequisiteList list) override {
+    return list == RequisiteList::Main ? m_list1 : m_list2;
+  }
   QString validate(const QString& name) override;
   void write(const QString& name) override;
   void afterSave() override;

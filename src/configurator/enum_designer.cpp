@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "config/object_definition.h"
 #include "shell/message_box.h"
 #include "storage/sql_text.h"
 
@@ -16,20 +17,11 @@ namespace balvix::configurator {
 using shell::MessageBoxes;
 using storage::quote;
 
-QStringList splitValueList(const QString& code) {
-  QStringList values;
-  qsizetype start = 0;
-  for (qsizetype end = code.indexOf(QLatin1Char(';')); end >= 0;
-       end = code.indexOf(QLatin1Char(';'), start)) {
-    values << code.mid(start, end - start);
-    start = end + 1;
-  }
-  return values;
-}
+QStringList splitValueList(const QString& code) { return config::parseValueList(code); }
 
 frmEnum::frmEnum(shell::AppState& state, QWidget* parent)
     : DesignerWindow(state, kWindowName, config::ObjectKind::Enumeration, parent) {
-  setWindowTitle(QStringLiteral("Перечисление"));
+  setWindowTitle(config::typeWord(config::ObjectKind::Enumeration));
   resize(420, 330);
 
   m_text1 = named<QLineEdit>(QStringLiteral("Text1"), this);
@@ -93,7 +85,7 @@ void frmEnum::load() {
           quote(m_state.currentObjectName));
       if (!rs.eof()) {
         m_text1->setText(rs.text(QStringLiteral("name")));
-        m_list1->addItems(splitValueList(rs.text(QStringLiteral("code"))));
+        m_list1->addItems(config::parseValueList(rs.text(QStringLiteral("code"))));
       }
     } catch (const storage::DbError& error) {
       MessageBoxes::show(error.description());
@@ -139,17 +131,17 @@ QString frmEnum::validate(const QString& name) {
 // after its first save an enumeration counts as existing even though the tree may
 // still have "Перечисление.Новый" selected.
 void frmEnum::write(const QString& name) {
-  QString values;
-  for (int i = 0; i < m_list1->count(); ++i) values += m_list1->item(i)->text() + QLatin1Char(';');
+  config::ObjectDefinition enumeration;
+  enumeration.kind = m_kind;
+  enumeration.name = name;
+  QStringList values;
+  for (int i = 0; i < m_list1->count(); ++i) values << m_list1->item(i)->text();
+  enumeration.setEnumerationValues(values);
   storage::Transaction transaction(*m_state.db);
   if (!m_existing) {
-    m_state.db->execute(QStringLiteral("INSERT INTO form_items (type,name,code) VALUES (") +
-                        quote(m_type) + QLatin1Char(',') + quote(name) + QLatin1Char(',') +
-                        quote(values) + QLatin1Char(')'));
+    config::insertDefinition(*m_state.db, enumeration);
   } else {
-    m_state.db->execute(QStringLiteral("UPDATE form_items SET code=") + quote(values) +
-                        QStringLiteral(" WHERE type=") + quote(m_type) +
-                        QStringLiteral(" AND name=") + quote(m_name));
+    config::updateDesignedColumns(*m_state.db, m_name, enumeration);
     requireRowUpdated(
         QStringLiteral("Перечисление \"%1\" не найдено в базе данных: изменения не сохранены.")
             .arg(m_name));

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "config/object_definition.h"
 #include "shell/message_box.h"
 #include "storage/sql_text.h"
 
@@ -17,14 +18,10 @@ namespace balvix::configurator {
 using shell::MessageBoxes;
 using storage::quote;
 
-namespace {
-const QString kFull = QStringLiteral("Полный");
-}  // namespace
-
 frmZurnalFrm::frmZurnalFrm(shell::AppState& state, QWidget* parent)
     : DesignerWindow(state, kWindowName, config::ObjectKind::Journal, parent) {
   m_endsFormDesign = true;
-  setWindowTitle(QStringLiteral("Журнал"));
+  setWindowTitle(config::typeWord(config::ObjectKind::Journal));
   resize(560, 360);
 
   m_text1 = named<QLineEdit>(QStringLiteral("Text1"), this);
@@ -92,7 +89,8 @@ void frmZurnalFrm::load() {
   m_text2->clear();
   try {
     m_state.sharedRecordset =
-        m_state.db->openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type='Документ'"));
+        m_state.db->openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type=") +
+                                  quote(config::typeWord(config::ObjectKind::Document)));
     storage::Recordset& rs = m_state.sharedRecordset;
     for (; !rs.eof(); rs.moveNext()) {
       auto* item = new QListWidgetItem(rs.text(QStringLiteral("name")), m_list1);
@@ -100,7 +98,8 @@ void frmZurnalFrm::load() {
     }
     if (m_existing) {
       m_state.sharedRecordset = m_state.db->openRecordset(
-          QStringLiteral("SELECT * FROM form_items WHERE type='Журнал' AND name=") + quote(m_name));
+          QStringLiteral("SELECT * FROM form_items WHERE type=") + quote(m_type) +
+          QStringLiteral(" AND name=") + quote(m_name));
       if (!rs.eof()) {
         m_text1->setText(rs.text(QStringLiteral("name")));
         m_text2->setText(rs.text(QStringLiteral("descript")));
@@ -119,10 +118,11 @@ QString frmZurnalFrm::validate(const QString& name) {
   if (m_existing) return QString();
   QString problem = storage::identifierProblem(name, QStringLiteral("Имя журнала"));
   if (!problem.isEmpty()) return problem;
-  if (name.compare(kFull, Qt::CaseInsensitive) == 0)
+  if (name.compare(config::kFullJournalName, Qt::CaseInsensitive) == 0)
     return QStringLiteral("Имя журнала \"%1\" зарезервировано за полным журналом.").arg(name);
   storage::Recordset existing = m_state.db->openRecordset(
-      QStringLiteral("SELECT name FROM form_items WHERE type='Журнал' AND name=") + quote(name));
+      QStringLiteral("SELECT name FROM form_items WHERE type=") + quote(m_type) +
+      QStringLiteral(" AND name=") + quote(name));
   if (!existing.eof()) return QStringLiteral("Журнал \"%1\" уже существует.").arg(name);
   return QString();
 }
@@ -134,7 +134,9 @@ void frmZurnalFrm::write(const QString& name) {
   storage::Transaction transaction(*m_state.db);
   for (int i = 0; i < m_list1->count(); ++i) {
     QListWidgetItem* item = m_list1->item(i);
-    const QString where = QStringLiteral(" WHERE type='Документ' AND name=") + quote(item->text());
+    const QString where = QStringLiteral(" WHERE type=") +
+                          quote(config::typeWord(config::ObjectKind::Document)) +
+                          QStringLiteral(" AND name=") + quote(item->text());
     if (item->isSelected()) {
       m_state.db->execute(QStringLiteral("UPDATE form_items SET zurnal=") + quote(name) + where);
     } else {
@@ -142,21 +144,22 @@ void frmZurnalFrm::write(const QString& name) {
           m_state.db->openRecordset(QStringLiteral("SELECT zurnal FROM form_items") + where);
       if (!m_state.sharedRecordset.eof() &&
           m_state.sharedRecordset.text(QStringLiteral("zurnal")) == name)
-        m_state.db->execute(QStringLiteral("UPDATE form_items SET zurnal='Полный'") + where);
+        m_state.db->execute(QStringLiteral("UPDATE form_items SET zurnal=") +
+                            quote(config::kFullJournalName) + where);
       m_state.sharedRecordset.close();
     }
   }
+  config::ObjectDefinition journal;
+  journal.kind = m_kind;
+  journal.name = name;
+  journal.description = menu;
   if (m_existing) {
-    m_state.db->execute(QStringLiteral("UPDATE form_items SET name=") + quote(name) +
-                        QStringLiteral(",descript=") + quote(menu) +
-                        QStringLiteral(" WHERE type='Журнал' AND name=") + quote(m_name));
+    config::updateDesignedColumns(*m_state.db, m_name, journal);
     requireRowUpdated(
         QStringLiteral("Журнал \"%1\" не найден в базе данных: изменения не сохранены.")
             .arg(m_name));
   } else {
-    m_state.db->execute(QStringLiteral("INSERT INTO form_items (name,descript,type) VALUES (") +
-                        quote(name) + QLatin1Char(',') + quote(menu) +
-                        QStringLiteral(",'Журнал')"));
+    config::insertDefinition(*m_state.db, journal);
   }
   transaction.commit();
 }

@@ -22,6 +22,7 @@ class frmZurnalFrm : public DesignerWindow {
 
  protected:
   void load() override;
+  QListWidget* requisiteList(RequisiteList) override { return nullptr; }
   QString validate(const QString& name) override;
   void write(const QString& name) override;
   void afterSave() override;

@@ -9,19 +9,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "config/object_definition.h"
+#include "config/table_names.h"
 #include "configurator/requisite_editor.h"
 #include "configurator/table_rebuild.h"
 #include "shell/message_box.h"
 #include "storage/sql_text.h"
 
 namespace balvix::configurator {
-
-namespace {
-
-const QStringList kSystemColumns = {QStringLiteral("cDATE"), QStringLiteral("cTIME"),
-                                    QStringLiteral("Документ"), QStringLiteral("Флаг")};
-
-}  // namespace
 
 frmRegister::frmRegister(shell::AppState& state, QWidget* parent)
     : DesignerWindow(state, kWindowName, config::ObjectKind::Register, parent) {
@@ -72,19 +67,16 @@ void frmRegister::load() {
 
   if (m_existing && m_state.db) {
     try {
-      m_state.sharedRecordset = m_state.db->openRecordset(
-          QStringLiteral("SELECT * FROM form_items WHERE type='Регистр' AND name=") +
-          storage::quote(m_name));
-      if (!m_state.sharedRecordset.eof()) {
-        m_text1->setText(m_state.sharedRecordset.text("name"));
-        m_text2->setText(m_state.sharedRecordset.text("descript"));
+      if (const auto row = config::readFormItemRow(*m_state.db, m_kind, m_name)) {
+        m_text1->setText(row->name.value_or(QString()));
+        m_text2->setText(row->descript.value_or(QString()));
       }
-      m_state.sharedRecordset.close();
-      storage::Recordset table =
-          m_state.db->openRecordset(QStringLiteral("SELECT * FROM items_Регистр_") + m_name);
-      for (int i = 0; i < table.fieldCount() - kSystemColumns.size(); ++i)
-        m_list1->addItem(table.fieldName(i));
+      storage::Recordset table = m_state.db->openRecordset(QStringLiteral("SELECT * FROM ") +
+                                                           config::registerTable(m_name));
+      QStringList columns;
+      for (int i = 0; i < table.fieldCount(); ++i) columns << table.fieldName(i);
       table.close();
+      m_list1->addItems(config::requisiteColumns(config::TableRole::Movements, columns));
     } catch (const storage::DbError& e) {
       shell::MessageBoxes::show(e.description());
     }
@@ -100,28 +92,27 @@ QString frmRegister::validate(const QString& name) {
                                       QStringLiteral("Регистр «%1» уже существует."));
   if (!problem.isEmpty()) return problem;
   if (m_list1->count() == 0) return QStringLiteral("Регистр должен иметь реквизиты");
-  return requisiteNamesProblem(requisiteNames(m_list1), kSystemColumns);
+  return requisiteNamesProblem(requisiteNames(m_list1),
+                               config::systemColumns(config::TableRole::Movements));
 }
 
 void frmRegister::write(const QString& name) {
   storage::Session& db = *m_state.db;
+  config::ObjectDefinition movements;
+  movements.kind = m_kind;
+  movements.name = name;
+  // The description is stored too: the designer shows it and lets the user change it.
+  movements.description = m_text2->text();
+  movements.requisites = requisitesOf(m_list1);
   storage::Transaction transaction(db);
-  if (m_existing) {
-    // The description is stored too: the designer shows it and lets the user change it.
-    db.execute(QStringLiteral("UPDATE form_items SET name=") + storage::quote(name) +
-               QStringLiteral(", descript=") + storage::quote(m_text2->text()) +
-               QStringLiteral(" WHERE type='Регистр' AND name=") + storage::quote(m_name));
-  } else {
-    db.execute(QStringLiteral("INSERT INTO form_items (name,type,descript) VALUES (") +
-               storage::quote(name) + QStringLiteral(",'Регистр',") +
-               storage::quote(m_text2->text()) + QLatin1Char(')'));
-  }
+  if (m_existing)
+    config::updateDesignedColumns(db, m_name, movements);
+  else
+    config::insertDefinition(db, movements);
   DialogRebuildProgress progress(this);
-  rebuildTable(db, QStringLiteral("items_Регистр_") + name,
-               QStringLiteral("CREATE TABLE items_Регистр_") + name + QLatin1Char('(') +
-                   requisiteColumns(requisiteNames(m_list1)) +
-                   QStringLiteral("cDATE TEXT(10),cTIME TEXT(10),Документ TEXT(50),Флаг TEXT(5)") +
-                   QLatin1Char(')'),
+  rebuildTable(db, config::registerTable(name),
+               config::createTableStatement(config::TableRole::Movements, name,
+                                            movements.requisiteNames()),
                &progress);
   transaction.commit();
 }

@@ -22,6 +22,9 @@ class frmRegister : public DesignerWindow {
 
  protected:
   void load() override;
+  QListWidget* requisiteList(RequisiteList list) override {
+    return list == RequisiteList::Main ? m_list1 : nullptr;
+  }
   QString validate(const QString& name) override;
   void write(const QString& name) override;
   void afterSave() override;

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "config/object_definition.h"
 #include "shell/message_box.h"
 #include "storage/sql_text.h"
 
@@ -109,7 +110,8 @@ QString frmRepFrm::validate(const QString& name) {
   const QString problem = storage::identifierProblem(name, QStringLiteral("Имя отчета"));
   if (!problem.isEmpty()) return problem;
   storage::Recordset existing = m_state.db->openRecordset(
-      QStringLiteral("SELECT name FROM form_items WHERE type='Отчет' AND name=") + quote(name));
+      QStringLiteral("SELECT name FROM form_items WHERE type=") + quote(m_type) +
+      QStringLiteral(" AND name=") + quote(name));
   if (!existing.eof()) return QStringLiteral("Отчет \"%1\" уже существует.").arg(name);
   return QString();
 }
@@ -117,15 +119,15 @@ QString frmRepFrm::validate(const QString& name) {
 void frmRepFrm::write(const QString& name) {
   const QString menu = m_text2->text();
   storage::Transaction transaction(*m_state.db);
+  config::ObjectDefinition report;
+  report.kind = m_kind;
+  report.name = name;
+  report.description = menu;
+  report.module = moduleTemplate();  // stored for a new report only
   if (!m_existing) {
-    m_state.db->execute(
-        QStringLiteral("INSERT INTO form_items (type,name,descript,code) VALUES ('Отчет',") +
-        quote(name) + QLatin1Char(',') + quote(menu) + QLatin1Char(',') + quote(moduleTemplate()) +
-        QLatin1Char(')'));
+    config::insertDefinition(*m_state.db, report);
   } else {
-    m_state.db->execute(QStringLiteral("UPDATE form_items SET name=") + quote(name) +
-                        QStringLiteral(",descript=") + quote(menu) +
-                        QStringLiteral(" WHERE type='Отчет' AND name=") + quote(m_name));
+    config::updateDesignedColumns(*m_state.db, m_name, report);
     requireRowUpdated(
         QStringLiteral("Отчет \"%1\" не найден в базе данных: изменения не сохранены.")
             .arg(m_name));

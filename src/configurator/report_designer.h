@@ -26,6 +26,7 @@ class frmRepFrm : public DesignerWindow {
 
  protected:
   void load() override;
+  QListWidget* requisiteList(RequisiteList) override { return nullptr; }
   QString validate(const QString& name) override;
   void write(const QString& name) override;
   void afterSave() override;

@@ -12,6 +12,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "config/requisite_type.h"
+#include "configurator/designer_window.h"
+#include "shell/layout_design.h"
 #include "shell/message_box.h"
 #include "shell/window_provider.h"
 #include "storage/sql_text.h"
@@ -47,19 +50,19 @@ frmItem::frmItem(shell::AppState& state, QWidget* parent)
   m_tabs->addTab(parameters, QStringLiteral("Параметры"));
   m_tabs->addTab(extra, QStringLiteral("Дополнительно"));
 
-  m_command2 = button(QStringLiteral("Command2"), QStringLiteral("&Применить"));
-  m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Отмена"));
+  m_applyButton = button(QStringLiteral("Command2"), QStringLiteral("&Применить"));
+  m_cancelButton = button(QStringLiteral("Command1"), QStringLiteral("&Отмена"));
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  buttons->addWidget(m_command2);
-  buttons->addWidget(m_command1);
+  buttons->addWidget(m_applyButton);
+  buttons->addWidget(m_cancelButton);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_tabs);
   layout->addLayout(buttons);
 
-  connect(m_command2, &QPushButton::clicked, this, &frmItem::apply);
-  connect(m_command1, &QPushButton::clicked, this, &frmItem::cancel);
+  connect(m_applyButton, &QPushButton::clicked, this, &frmItem::apply);
+  connect(m_cancelButton, &QPushButton::clicked, this, &frmItem::cancel);
   connect(m_combo1, &QComboBox::activated, this, &frmItem::typeChosen);
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, &frmItem::cancel);
@@ -83,8 +86,9 @@ void frmItem::resetToDesignState() {
 }
 
 void frmItem::open(const QString& mode, const QString& name, const QString& type,
-                   bool typeEnabled) {
+                   bool typeEnabled, DesignerWindow* target) {
   ensureLoaded();
+  m_target = target;
   setWindowTitle(mode);
   m_text1->setText(name);
   if (!type.isNull()) m_combo1->setCurrentText(type);
@@ -98,27 +102,29 @@ void frmItem::open(const QString& mode, const QString& name, const QString& type
 
 void frmItem::load() {
   m_combo1->clear();
-  m_combo1->addItems({QStringLiteral("Текст"), QStringLiteral("Число"), QStringLiteral("Дата"),
-                      QStringLiteral("Счет.ПланСчетов")});
+  m_combo1->addItems(config::fixedTypeTexts());
   if (m_state.db) {
     // The type list follows the configuration as it is now: catalogs and enumerations
     // saved since the last opening are offered too.
-    const std::pair<const char*, const char*> kinds[] = {{"Справочник", "Справочник."},
-                                                         {"Перечисление", "Перечисление."}};
-    for (const auto& [type, prefix] : kinds) {
+    for (const config::ObjectKind kind :
+         {config::ObjectKind::Catalog, config::ObjectKind::Enumeration}) {
       try {
         m_state.sharedRecordset =
             m_state.db->openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type=") +
-                                      storage::quote(QString::fromUtf8(type)));
-        for (; !m_state.sharedRecordset.eof(); m_state.sharedRecordset.moveNext())
-          m_combo1->addItem(QString::fromUtf8(prefix) + m_state.sharedRecordset.text("name"));
+                                      storage::quote(config::typeWord(kind)));
+        for (; !m_state.sharedRecordset.eof(); m_state.sharedRecordset.moveNext()) {
+          const QString name = m_state.sharedRecordset.text("name");
+          m_combo1->addItem(kind == config::ObjectKind::Catalog
+                                ? config::RequisiteType::catalog(name).text()
+                                : config::RequisiteType::enumeration(name).text());
+        }
         m_state.sharedRecordset.close();
       } catch (const storage::DbError& e) {
         shell::MessageBoxes::show(e.description());
       }
     }
   }
-  m_combo1->setCurrentText(QStringLiteral("Текст"));
+  m_combo1->setCurrentText(config::RequisiteType::ofKind(config::RequisiteType::Kind::Text).text());
   shell::CenterForm(m_state, this);
 }
 
@@ -144,31 +150,39 @@ void frmItem::apply() {
   const QString mode = windowTitle();
   struct Target {
     const char* mode;
-    const char* designer;
-    const char* list;
+    config::ObjectKind kind;
+    RequisiteList list;
     bool change;
     bool typed;
   };
+  using config::ObjectKind;
   static const Target targets[] = {
-      {"Шапка Изменить", "frmDocs", "List1", true, true},
-      {"Шапка Новый", "frmDocs", "List1", false, true},
-      {"Список Изменить", "frmDocs", "List2", true, true},
-      {"Список Новый", "frmDocs", "List2", false, true},
-      {"Регистр Изменить", "frmRegister", "List1", true, false},
-      {"Регистр Новый", "frmRegister", "List1", false, false},
-      {"Справочник Изменить", "frmSprFrm", "List1", true, true},
-      {"Справочник Новый", "frmSprFrm", "List1", false, true},
-      {"Перечисление Изменить", "frmEnum", "List1", true, false},
-      {"Перечисление Новый", "frmEnum", "List1", false, false},
+      {"Шапка Изменить", ObjectKind::Document, RequisiteList::Main, true, true},
+      {"Шапка Новый", ObjectKind::Document, RequisiteList::Main, false, true},
+      {"Список Изменить", ObjectKind::Document, RequisiteList::TablePart, true, true},
+      {"Список Новый", ObjectKind::Document, RequisiteList::TablePart, false, true},
+      {"Регистр Изменить", ObjectKind::Register, RequisiteList::Main, true, false},
+      {"Регистр Новый", ObjectKind::Register, RequisiteList::Main, false, false},
+      {"Справочник Изменить", ObjectKind::Catalog, RequisiteList::Main, true, true},
+      {"Справочник Новый", ObjectKind::Catalog, RequisiteList::Main, false, true},
+      {"Перечисление Изменить", ObjectKind::Enumeration, RequisiteList::Main, true, false},
+      {"Перечисление Новый", ObjectKind::Enumeration, RequisiteList::Main, false, false},
   };
   bool matched = false;
   for (const Target& target : targets) {
-    if (mode == QString::fromUtf8(target.mode)) {
-      applyToList(QString::fromUtf8(target.designer), QString::fromUtf8(target.list), target.change,
-                  target.typed);
-      matched = true;
-      break;
+    if (mode != QString::fromUtf8(target.mode)) continue;
+    DesignerWindow* designer = m_target;
+    if (!designer || designer->kind() != target.kind)
+      designer = m_state.windows
+                     ? qobject_cast<DesignerWindow*>(m_state.windows->designer(target.kind))
+                     : nullptr;
+    if (designer) {
+      designer->applyRequisite(target.list, target.change, m_text1->text(),
+                               target.typed ? std::optional<QString>(m_combo1->currentText())
+                                            : std::nullopt);
     }
+    matched = true;
+    break;
   }
   if (!matched && mode == kElementMode) renameElement();
   close();
@@ -178,40 +192,17 @@ void frmItem::cancel() {
   close();
 }
 
-void frmItem::applyToList(const QString& designer, const QString& listName, bool change,
-                          bool typed) {
-  // A designer closed while this dialog was open gets nothing: writing into a hidden
-  // window would only show up as a stray row the next time it is loaded.
-  QWidget* window = m_state.windows ? m_state.windows->sharedWindow(designer) : nullptr;
-  if (!window || !window->isVisible()) return;
-  auto* list = window->findChild<QListWidget*>(listName);
-  if (!list) return;
-  if (change) {
-    QListWidgetItem* item = list->currentItem();
-    if (!item) return;
-    item->setText(m_text1->text());
-    if (typed) item->setData(Qt::UserRole, m_combo1->currentText());
-  } else {
-    list->addItem(m_text1->text());
-    if (typed) list->item(list->count() - 1)->setData(Qt::UserRole, m_combo1->currentText());
-  }
-}
-
 void frmItem::renameElement() {
   // The element belongs to the runtime form that the designers open for layout design;
-  // its form control takes the right-clicked element's name and the new one.
-  QString formClass;
+  // it takes the right-clicked element's name and the new one.
+  QString formName;
   if (m_state.contextFormKind == QLatin1String("spr"))
-    formClass = QStringLiteral("frmUniSpr");
+    formName = shell::window_names::kCatalogElementForm;
   else if (m_state.contextFormKind == QLatin1String("doc"))
-    formClass = QStringLiteral("frmUniDoc");
-  if (formClass.isEmpty() || !m_state.windows) return;
-  QWidget* form = m_state.windows->sharedWindow(formClass);
-  QObject* control = form ? form->findChild<QObject*>(QStringLiteral("frm")) : nullptr;
-  if (!control) return;
-  if (control->metaObject()->indexOfMethod("RenameElement(QString,QString)") < 0) return;
-  QMetaObject::invokeMethod(control, "RenameElement", Q_ARG(QString, m_state.contextItemName),
-                            Q_ARG(QString, m_text1->text()));
+    formName = shell::window_names::kDocumentForm;
+  if (formName.isEmpty() || !m_state.windows) return;
+  auto* form = dynamic_cast<shell::LayoutDesignTarget*>(m_state.windows->existingSharedWindow(formName));
+  if (form) form->renameElement(m_state.contextItemName, m_text1->text());
 }
 
 void addRequisiteRow(QListWidget* list, const QString& name, const QString& type) {
@@ -230,6 +221,15 @@ QString requisiteTypeList(const QListWidget* list) {
   for (int i = 0; i < list->count(); ++i)
     types += list->item(i)->data(Qt::UserRole).toString() + QLatin1Char(';');
   return types;
+}
+
+QList<config::Requisite> requisitesOf(const QListWidget* list) {
+  QList<config::Requisite> requisites;
+  for (int i = 0; i < list->count(); ++i)
+    requisites << config::Requisite{
+        list->item(i)->text(),
+        config::RequisiteType::parse(list->item(i)->data(Qt::UserRole).toString())};
+  return requisites;
 }
 
 void fillRequisiteList(QListWidget* list, const QStringList& columns, QString typeList) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
+#include "config/object_definition.h"
 #include "configurator/configurator_window.h"
 #include "shell/window_names.h"
 
@@ -13,6 +15,8 @@ class QPushButton;
 class QTabWidget;
 
 namespace balvix::configurator {
+
+class DesignerWindow;
 
 // The small non-modal dialog every designer uses to edit one row of its requisite list
 // (or one enumeration value, or the name of a form element). The caption is the mode;
@@ -30,8 +34,10 @@ class frmItem : public ConfiguratorWindow {
 
   // Loads the dialog when it is not open, sets the mode (caption), the name and, when
   // given, the type text and the type box's enabled state, and shows it non-modally.
+  // `target` is the designer whose list Apply writes into; without one, Apply writes into
+  // the designer of the kind the mode names.
   void open(const QString& mode, const QString& name, const QString& type = QString(),
-            bool typeEnabled = true);
+            bool typeEnabled = true, DesignerWindow* target = nullptr);
 
   void apply();   // "&Применить"
   void cancel();  // "&Отмена"
@@ -43,7 +49,6 @@ class frmItem : public ConfiguratorWindow {
  private:
   void resetToDesignState();
   void typeChosen(int index);
-  void applyToList(const QString& designer, const QString& listName, bool change, bool typed);
   void renameElement();
 
   QTabWidget* m_tabs = nullptr;       // SSTab1
@@ -51,8 +56,9 @@ class frmItem : public ConfiguratorWindow {
   QComboBox* m_combo1 = nullptr;      // type
   QLineEdit* m_text3 = nullptr;       // length
   QLineEdit* m_text2 = nullptr;       // description
-  QPushButton* m_command2 = nullptr;  // "&Применить"
-  QPushButton* m_command1 = nullptr;  // "&Отмена"
+  QPushButton* m_applyButton = nullptr;   // Command2 "&Применить"
+  QPushButton* m_cancelButton = nullptr;  // Command1 "&Отмена"
+  QPointer<DesignerWindow> m_target;
 };
 
 // Helpers for the requisite lists of the designers: row text = name, row tag
@@ -61,6 +67,8 @@ void addRequisiteRow(QListWidget* list, const QString& name, const QString& type
 QStringList requisiteNames(const QListWidget* list);
 // Every row's tag followed by ";", in list order.
 QString requisiteTypeList(const QListWidget* list);
+// The list's rows as requisites: name and parsed type.
+QList<config::Requisite> requisitesOf(const QListWidget* list);
 // Fills a list from a table's requisite columns and a stored type list: each column is
 // added and takes the next ";"-ended entry as its tag; when the entries run out, the
 // column just added stays without a type and the remaining columns are not listed.

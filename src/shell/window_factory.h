@@ -51,8 +51,7 @@ class WindowFactory : public WindowProvider {
   QWidget* newWindow(const QString& name) override;
   QWidget* newWindowWith(const QString& name, const WindowArguments& arguments) override;
   QWidget* designer(config::ObjectKind kind) override;
-  // The shared instance if it has been made and still exists; never makes one.
-  QWidget* existingSharedWindow(const QString& name) const;
+  QWidget* existingSharedWindow(const QString& name) const override;
 
  private:
   struct Entry {

@@ -40,6 +40,11 @@ class WindowProvider {
     (void)arguments;
     return sharedWindow(className);
   }
+  // The shared instance if it has been made and still exists; never makes one.
+  virtual QWidget* existingSharedWindow(const QString& className) const {
+    (void)className;
+    return nullptr;
+  }
   // True when a window of that name can be made.
   virtual bool hasWindow(const QString& className) const { (void)className; return false; }
   // The designer of a kind of configuration object; nullptr when there is none.

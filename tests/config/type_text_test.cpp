@@ -37,6 +37,7 @@ TEST(TypeTexts, ParseIntoKindAndObject) {
       {QStringLiteral("Дата"), Kind::Date, QString()},
       {QStringLiteral("Счет.ПланСчетов"), Kind::Account, QStringLiteral("ПланСчетов")},
       {QStringLiteral("Счет"), Kind::Account, QString()},
+      {QStringLiteral("Счет."), Kind::Account, QStringLiteral("")},
       {QStringLiteral("Справочник.Товары"), Kind::Catalog, QStringLiteral("Товары")},
       {QStringLiteral("Перечисление.Да.Нет"), Kind::Enumeration, QStringLiteral("Да.Нет")},
       {QString(), Kind::None, QString()},
