@@ -255,6 +255,12 @@ void frmUniSpr::chooseValue(const QString& type, const QString& field) {
   }
 }
 
+bool frmUniSpr::renameElement(const QString& element, const QString& newName) {
+  return m_frm->RenameElement(element, newName);
+}
+
+bool frmUniSpr::removeElement(const QString& element) { return m_frm->RemoveElement(element); }
+
 void frmUniSpr::showElementMenu(const QString& name) {
   m_state.contextItemName = name;
   m_state.contextFormKind = QStringLiteral("spr");

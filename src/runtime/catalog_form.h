@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "runtime/runtime_window.h"
+#include "shell/layout_design.h"
 
 class QPushButton;
 
@@ -17,7 +18,7 @@ class frmSprList;
 // The catalog element form: one element of a catalog in a form built from the catalog's
 // layout; saves it back with INSERT or UPDATE. Opened in layout design by the catalog
 // designer, it arranges the catalog's fields and stores the layout when it closes.
-class frmUniSpr : public RuntimeWindow {
+class frmUniSpr : public RuntimeWindow, public shell::LayoutDesignTarget {
   Q_OBJECT
 
  public:
@@ -33,6 +34,10 @@ class frmUniSpr : public RuntimeWindow {
   void setOpener(frmSprList* list, int row);
   // False when the element to open no longer exists: the window then closes itself.
   bool loaded() const { return m_loaded; }
+
+  // The element menu and the requisite editor's element mode act on the layout.
+  bool renameElement(const QString& element, const QString& newName) override;
+  bool removeElement(const QString& element) override;
 
   // "&Записать": true when the element was written (the window then closes).
   bool save();

@@ -1,34 +1,22 @@
 // The element menu of runtime forms in layout design.
 #include <QComboBox>
 #include <QLineEdit>
-#include <QMetaObject>
 
 #include "shell/frm_main.h"
-#include "shell/window_factory.h"
+#include "shell/layout_design.h"
 #include "shell/window_names.h"
+#include "shell/window_provider.h"
 
 namespace balvix::shell {
 
-namespace {
-
-// The form control of the shared form that the designers open for layout design.
-QObject* contextFormControl(AppState& state) {
-  if (!state.windows) return nullptr;
-  const QString formClass = state.contextFormKind == QLatin1String("spr") ? window_names::kCatalogElementForm
-                                                                          : window_names::kDocumentForm;
-  // Only a form already open for layout design has elements to act on.
-  auto* factory = dynamic_cast<WindowFactory*>(state.windows);
-  QWidget* form = factory ? factory->existingSharedWindow(formClass) : state.windows->sharedWindow(formClass);
-  return form ? form->findChild<QObject*>(QStringLiteral("frm")) : nullptr;
-}
-
-}  // namespace
-
 void frmMain::removeContextElement() {
   if (m_state.contextFormKind != QLatin1String("spr")) m_state.contextFormKind = QStringLiteral("doc");
-  QObject* control = contextFormControl(m_state);
-  if (control && control->metaObject()->indexOfMethod("RemoveElement(QString)") >= 0)
-    QMetaObject::invokeMethod(control, "RemoveElement", Q_ARG(QString, m_state.contextItemName));
+  if (!m_state.windows) return;
+  const QString formName = m_state.contextFormKind == QLatin1String("spr") ? window_names::kCatalogElementForm
+                                                                           : window_names::kDocumentForm;
+  // Only a form already open for layout design has elements to act on.
+  if (auto* form = dynamic_cast<LayoutDesignTarget*>(m_state.windows->existingSharedWindow(formName)))
+    form->removeElement(m_state.contextItemName);
 }
 
 void frmMain::renameContextElement() {
