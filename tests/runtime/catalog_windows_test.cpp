@@ -69,6 +69,18 @@ TEST_F(CatalogWindowsTest, MenuOpensOneListOfTheCatalog) {
   EXPECT_FALSE(list->toolbar()->isButtonEnabled(3));
 }
 
+TEST_F(CatalogWindowsTest, ChildWindowsNeverOpenLargerThanTheAreaThatShowsThem) {
+  main()->resize(500, 380);
+  processEvents();
+  frmSprList* list = openList();
+  ASSERT_TRUE(list);
+  const QSize room = main()->mdiArea()->viewport()->size();
+  EXPECT_LE(list->frame()->width(), room.width());
+  EXPECT_LE(list->frame()->height(), room.height());
+  EXPECT_GE(list->frame()->x(), 0);
+  EXPECT_GE(list->frame()->y(), 0);
+}
+
 TEST_F(CatalogWindowsTest, NewElementWithQuotesIsSavedAndReopensUnchanged) {
   frmSprList* list = openList();
   ASSERT_TRUE(list);
