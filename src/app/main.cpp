@@ -22,7 +22,8 @@ void printUsage() {
       "Использование:\n"
       "  balvix [--db ФАЙЛ]                          запуск программы (по умолчанию basa.mdb рядом с программой)\n"
       "  balvix --new-database ФАЙЛ                  создать новую базу данных\n"
-      "  balvix --run МОДУЛЬ [--db ФАЙЛ] [--call ПРОЦЕДУРА]  выполнить модуль без окон\n",
+      "  balvix --run МОДУЛЬ [--db ФАЙЛ] [--call ПРОЦЕДУРА]  выполнить модуль без окон\n"
+      "        [--post ВИД [--date ДД.ММ.ГГГГ]]      как проведение документа этого вида\n",
       stdout);
 }
 
@@ -103,7 +104,9 @@ int main(int argc, char** argv) {
       return 1;
     }
     return balvix::app::runModuleCommand(file, optionValue(args, QStringLiteral("--db")),
-                                         optionValue(args, QStringLiteral("--call")));
+                                         optionValue(args, QStringLiteral("--call")),
+                                         optionValue(args, QStringLiteral("--post")),
+                                         optionValue(args, QStringLiteral("--date")));
   }
 
   QApplication app(argc, argv);

@@ -2,8 +2,10 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QTime>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "script/engine.h"
 #include "script/global_functions.h"
@@ -35,6 +37,8 @@ class ConsoleHost : public Host {
         return MsgBoxCode::AnswerOk;
     }
   }
+  // The program's own boxes ("Объект не существует!") are not output of the module.
+  void showProgramMessage(const QString& text) override { writeLine(stderr, text); }
   void setStatus(const QString& text) override { writeLine(stderr, text); }
   void startProgram(const QString& commandLine) override {
     QStringList parts = QProcess::splitCommand(commandLine);
@@ -79,7 +83,8 @@ void reportError(const QString& file, const ScriptError& e) {
 
 }  // namespace
 
-int runModuleCommand(const QString& file, const QString& dbPath, const QString& callProc) {
+int runModuleCommand(const QString& file, const QString& dbPath, const QString& callProc,
+                     const QString& postKind, const QString& postDate) {
   QFile f(file);
   if (!f.open(QIODevice::ReadOnly)) {
     writeLine(stderr, QStringLiteral("%1: не удается открыть файл: %2").arg(file, f.errorString()));
@@ -98,8 +103,29 @@ int runModuleCommand(const QString& file, const QString& dbPath, const QString& 
   }
 
   ConsoleHost host;
+  SharedContext context;
+  context.db = session.get();
+  std::optional<storage::Transaction> posting;
+  if (!postKind.isEmpty()) {
+    const QDate date = postDate.isEmpty()
+                           ? QDate::currentDate()
+                           : QDate::fromString(postDate, QStringLiteral("dd.MM.yyyy"));
+    if (!date.isValid()) {
+      writeLine(stderr, QStringLiteral("--date: «%1» не является датой ДД.ММ.ГГГГ").arg(postDate));
+      return 2;
+    }
+    if (!session) {
+      writeLine(stderr, QStringLiteral("--post: документ проводится только в базе данных (--db)"));
+      return 2;
+    }
+    context.currentObjectType = QStringLiteral("Документ");
+    context.currentObjectName = postKind;
+    context.documentSaveTime = QTime::currentTime().toString(QStringLiteral("hh:mm:ss"));
+    context.documentDate = date;
+    posting.emplace(*session);
+  }
   Engine engine(host);
-  engine.setGlobalObject(createGlobalFunctions(host, session.get()));
+  engine.setGlobalObject(createGlobalFunctions(host, context));
   if (qEnvironmentVariableIsSet("BALVIX_BENCH"))
     engine.addObject(QStringLiteral("BenchAccumulator"), std::make_shared<BenchAccumulator>());
   try {
@@ -113,8 +139,12 @@ int runModuleCommand(const QString& file, const QString& dbPath, const QString& 
       }
       engine.runThis(callProc);
     }
+    if (posting) posting->commit();
   } catch (const ScriptError& e) {
     reportError(file, e);
+    return 1;
+  } catch (const storage::DbError& e) {
+    writeLine(stderr, QStringLiteral("%1: %2").arg(dbPath, e.description()));
     return 1;
   }
   return 0;

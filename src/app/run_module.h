@@ -9,6 +9,12 @@ namespace balvix::app {
 // stdout one per line, the status line to stderr; a syntax or run-time error prints
 // "FILE:LINE: message" to stderr. Returns the process exit code: 0 on success, 1 for a
 // module error, 2 when the file or the database cannot be opened.
-int runModuleCommand(const QString& file, const QString& dbPath, const QString& callProc);
+//
+// With `postKind` the module runs as the posting of a document of that kind dated
+// `postDate` (dd.MM.yyyy, today when empty), stamped with the time of the run: register
+// movements and account postings are written, all in one transaction that a module error
+// rolls back.
+int runModuleCommand(const QString& file, const QString& dbPath, const QString& callProc,
+                     const QString& postKind = QString(), const QString& postDate = QString());
 
 }  // namespace balvix::app

@@ -4,6 +4,11 @@
 #include <cmath>
 
 #include "script/coerce.h"
+#include "script/objects/account_object.h"
+#include "script/objects/catalog_object.h"
+#include "script/objects/document_object.h"
+#include "script/objects/file_system_object.h"
+#include "script/objects/register_object.h"
 #include "script/script_error.h"
 
 namespace balvix::script {
@@ -19,10 +24,22 @@ void expectArgs(const Args& args, int count) {
   if (args.size() != count) throw ScriptError(ErrorCode::WrongArgumentCount);
 }
 
+QString objectArgText(const Value& arg) {
+  const Value& v = arg.deref();
+  if (v.isNull()) throw ScriptError(ErrorCode::InvalidUseOfNull);
+  if (v.isObject() || v.isArray()) throw ScriptError(ErrorCode::TypeMismatch);
+  return toText(v);
+}
+
 }  // namespace
 
 clsExt::clsExt(Host& host, storage::Session* session)
-    : m_host(host), m_session(session), m_today([] { return QDate::currentDate(); }) {
+    : clsExt(host, std::make_shared<SharedContext>()) {
+  m_context->db = session;
+}
+
+clsExt::clsExt(Host& host, std::shared_ptr<SharedContext> context)
+    : m_host(host), m_context(std::move(context)), m_today([] { return QDate::currentDate(); }) {
   addMember(kFormat, QStringLiteral("Формат"));
   addMember(kCurrentDate, QStringLiteral("ТекущаяДата"));
   addMember(kStartProgram, QStringLiteral("ЗапуститьПриложение"));
@@ -30,6 +47,8 @@ clsExt::clsExt(Host& host, storage::Session* session)
   addMember(kString, QStringLiteral("Строка"));
   addMember(kNumber, QStringLiteral("Число"));
   addMember(kStatus, QStringLiteral("Состояние"));
+  addMember(kCreateObject, QStringLiteral("СоздатьОбъект"));
+  addMember(kOpenForm, QStringLiteral("ОткрытьФорму"));
 }
 
 Value clsExt::invoke(int dispId, Args& args) {
@@ -62,9 +81,52 @@ Value clsExt::invoke(int dispId, Args& args) {
       m_host.setStatus(QStringLiteral("Состояние: ") + toText(args[0].deref()));
       m_host.processEvents();
       return Value();
+    case kCreateObject:
+      expectArgs(args, 1);
+      return createObject(objectArgText(args[0]));
+    case kOpenForm:
+      expectArgs(args, 1);
+      openForm(objectArgText(args[0]));
+      return Value();
     default:
       throw ScriptError(ErrorCode::NotSupported);
   }
+}
+
+// The kinds compare exactly, letter case included: "справочник" is no object.
+Value clsExt::createObject(const QString& kind) {
+  if (kind == QStringLiteral("Справочник"))
+    return Value(std::make_shared<clsСправочник>(m_context, m_host));
+  if (kind == QStringLiteral("Документ"))
+    return Value(std::make_shared<clsДокумент>(m_context, m_host));
+  if (kind == QStringLiteral("Журнал"))
+    return Value(std::make_shared<clsЖурнал>(m_context, m_host));
+  if (kind == QStringLiteral("Регистр"))
+    return Value(std::make_shared<clsРегистр>(m_context, m_host));
+  if (kind == QStringLiteral("Счет")) return Value(std::make_shared<clsСчет>(m_context, m_host));
+  if (kind == QStringLiteral("ФС")) return Value(std::make_shared<clsФС>(m_context, m_host));
+  if (kind == QStringLiteral("ТекущийДокумент"))
+    return Value(std::make_shared<ТекущийДокумент>(m_context, m_host));
+  m_host.showProgramMessage(QStringLiteral("Объект не существует!"));
+  return Value::nothing();
+}
+
+// "Справочник.Товары": the name is kept in CurrentObjectName for the window that opens;
+// catalogs and the chart of accounts open as choice lists of the document window.
+void clsExt::openForm(const QString& path) {
+  if (path.isEmpty()) return;
+  const qsizetype point = path.indexOf(u'.');
+  if (point <= 0)
+    throw ScriptError::custom(
+        ErrorCode::InvalidCall,
+        QStringLiteral("ОткрытьФорму: путь «%1» должен иметь вид Вид.Имя, например "
+                       "«Справочник.Товары».")
+            .arg(path));
+  const QString kind = path.left(point);
+  const QString name = path.mid(point + 1);
+  m_context->currentObjectName = name;
+  if (kind == QStringLiteral("Справочник") || kind == QStringLiteral("Счет"))
+    m_host.openChoiceWindow(kind, name);
 }
 
 // A message shows any value: an object by its default member, Null as empty text.
@@ -117,6 +179,12 @@ std::int16_t clsExt::textToInteger(const Value& text) {
 
 std::shared_ptr<HostObject> createGlobalFunctions(Host& host, storage::Session* session) {
   return std::make_shared<clsExt>(host, session);
+}
+
+std::shared_ptr<HostObject> createGlobalFunctions(Host& host, SharedContext& context) {
+  // The program owns its shared state; the objects only refer to it.
+  return std::make_shared<clsExt>(host,
+                                  std::shared_ptr<SharedContext>(&context, [](SharedContext*) {}));
 }
 
 }  // namespace balvix::script

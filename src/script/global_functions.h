@@ -7,6 +7,7 @@
 
 #include "script/host.h"
 #include "script/host_object.h"
+#include "script/objects/shared_context.h"
 
 namespace balvix::storage {
 class Session;
@@ -28,8 +29,13 @@ class clsExt : public SimpleHostObject {
     kString,        // Строка
     kNumber,        // Число
     kStatus,        // Состояние
+    kCreateObject,  // СоздатьОбъект
+    kOpenForm,      // ОткрытьФорму
   };
 
+  // Shares the program's state (the shell's, the runner's) with the objects it creates.
+  clsExt(Host& host, std::shared_ptr<SharedContext> context);
+  // With a state of its own over the session (which may be null).
   clsExt(Host& host, storage::Session* session);
 
   Value invoke(int dispId, Args& args) override;
@@ -46,13 +52,17 @@ class clsExt : public SimpleHostObject {
 
  private:
   QString messageText(const Value& v) const;
+  Value createObject(const QString& kind);
+  void openForm(const QString& path);
 
   Host& m_host;
-  storage::Session* m_session;
+  std::shared_ptr<SharedContext> m_context;
   std::function<QDate()> m_today;
 };
 
 // The global-functions object the engine is given with Engine::setGlobalObject().
 std::shared_ptr<HostObject> createGlobalFunctions(Host& host, storage::Session* session);
+// The same over the program's shared state, which must outlive the engine.
+std::shared_ptr<HostObject> createGlobalFunctions(Host& host, SharedContext& context);
 
 }  // namespace balvix::script

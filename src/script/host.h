@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <atomic>
+#include <optional>
+
+#include "script/script_error.h"
 
 namespace balvix::script {
 
@@ -44,6 +48,28 @@ class Host {
   // Starts a program with a normal, focused window and returns at once. Throws
   // ScriptError when it cannot be started.
   virtual void startProgram(const QString& commandLine) = 0;
+
+  // A message of the program itself rather than one the module composed ("Объект не
+  // существует!", a refused movement): OK only, the program's default title. The headless
+  // runner writes these to stderr, apart from the module's own output.
+  virtual void showProgramMessage(const QString& text) {
+    showMessage(text, MsgBoxCode::OkOnly, QString());
+  }
+
+  // The date of the document window that postings and register movements are stamped
+  // with; nullopt when no document window is open.
+  virtual std::optional<QDate> documentWindowDate() { return std::nullopt; }
+
+  // Opens the catalog list (kind "Справочник", `name` the catalog) or the chart of
+  // accounts (kind "Счет") as a choice list that feeds the document window. Throws
+  // ScriptError when there is no document window or the window cannot be opened here.
+  virtual void openChoiceWindow(const QString& kind, const QString& name) {
+    throw ScriptError::custom(
+        ErrorCode::CannotCreateObject,
+        QStringLiteral("Форма «%1.%2» для выбора здесь не открывается: в этом окружении нет "
+                       "окон программы.")
+            .arg(kind, name));
+  }
 
   // Asks a running module to stop: the interpreter checks the flag in every loop pass
   // and call and ends the module with the error "Выполнение прервано" (not catchable by

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "script/objects/shared_context.h"
 #include "storage/session.h"
 
 namespace balvix::script {
@@ -17,13 +18,10 @@ class frmMain;
 class WindowProvider;
 
 // The state that all windows share, in one visible place. The application owns the
-// one instance and hands it to every window it creates.
-struct AppState {
-  storage::Session* db = nullptr;           // Db
-  storage::Recordset sharedRecordset;       // SharedRecordset
-
-  QString currentObjectType;                // CurrentObjectType
-  QString currentObjectName;                // CurrentObjectName
+// one instance and hands it to every window it creates. Its base holds what the script
+// objects share with the windows (Db, SharedRecordset, CurrentObjectType,
+// CurrentObjectName, DocumentSaveTime), so modules and windows see the same instances.
+struct AppState : script::SharedContext {
   QString currentElementName;               // CurrentElementName
   QString selectedConfigNode;               // SelectedConfigNode: text of the node last clicked
   bool objectNodeSelected = false;          // ObjectNodeSelected
@@ -35,7 +33,6 @@ struct AppState {
   QStringList selectedJournalItem;          // SelectedJournalItem: the row's column texts
   QString pickedDocumentDate;               // PickedDocumentDate
   QString pickedDocumentTime;               // PickedDocumentTime
-  QString documentSaveTime;                 // DocumentSaveTime
   QPointer<QObject> globalFunctionsObject;  // GlobalFunctionsObject
 
   QPointer<QWidget> documentWindow;         // DocumentWindow

@@ -5,6 +5,17 @@ namespace balvix::storage {
 
 Recordset::Recordset() : d(std::make_shared<Data>()) {}
 
+Recordset Recordset::fromRows(const QStringList& names, std::vector<QVariant> values, int rows) {
+  Recordset recordset;
+  Data& data = *recordset.d;
+  data.names = names;
+  data.columns = static_cast<int>(names.size());
+  data.values = std::move(values);
+  data.rows = rows;
+  data.open = true;
+  return recordset;
+}
+
 bool Recordset::eof() const {
   return !d->open || d->current >= d->rows;
 }

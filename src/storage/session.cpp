@@ -252,6 +252,36 @@ Recordset Session::openRecordset(const QString& sql) {
   return recordset;
 }
 
+bool RowView::isNull(int column) const {
+  return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
+}
+
+std::string_view RowView::text(int column) const {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+  if (!text) return {};
+  return {text, static_cast<std::size_t>(sqlite3_column_bytes(m_statement, column))};
+}
+
+void Session::forEachRow(const QString& sql, const std::function<void(const RowView&)>& visit,
+                         QStringList* columns) {
+  const Prepared prepared = prepare(sql, true);
+  struct Release {
+    Session& session;
+    const Prepared& prepared;
+    ~Release() { session.release(prepared); }
+  } release{*this, prepared};
+  sqlite3_stmt* stmt = prepared.statement;
+  const int count = sqlite3_column_count(stmt);
+  if (columns) {
+    columns->clear();
+    for (int c = 0; c < count; ++c) *columns << QString::fromUtf8(sqlite3_column_name(stmt, c));
+  }
+  const RowView row(stmt, count);
+  int rc;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) visit(row);
+  if (rc != SQLITE_DONE) throw engineError(m_db, rc, m_path);
+}
+
 void Session::afterDefinition() {
   const std::vector<TableDef> before = m_tables;
   refreshTables();

@@ -3,8 +3,10 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "storage/db_error.h"
@@ -24,6 +26,9 @@ class StatementCache;
 class Recordset {
  public:
   Recordset();  // a closed, empty recordset (EOF is true)
+  // An open recordset over rows computed by the program rather than read by a query
+  // (balances summed in one pass); `values` holds `rows` rows of `names.size()` values.
+  static Recordset fromRows(const QStringList& names, std::vector<QVariant> values, int rows);
 
   bool eof() const;
   void moveNext();  // past the last row: no effect
@@ -46,11 +51,28 @@ class Recordset {
   bool isNull(const QString& name) const { return value(name).isNull(); }
 
   int rowCount() const;  // rows fetched in all (not part of the forward-only interface)
+  // True when both are copies of one result (the same rows and cursor).
+  bool isSameResult(const Recordset& other) const { return d == other.d; }
 
  private:
   friend class Session;
   struct Data;
   std::shared_ptr<Data> d;
+};
+
+// One row of a query read by Session::forEachRow: valid only while the callback runs.
+class RowView {
+ public:
+  int columnCount() const { return m_columns; }
+  bool isNull(int column) const;
+  // The value as UTF-8 text; empty for Null (tell the two apart with isNull).
+  std::string_view text(int column) const;
+
+ private:
+  friend class Session;
+  RowView(sqlite3_stmt* statement, int columns) : m_statement(statement), m_columns(columns) {}
+  sqlite3_stmt* m_statement;
+  int m_columns;
 };
 
 // Table list entry: attributes are 0 for the program's own tables and non-zero for
@@ -87,6 +109,13 @@ class Session {
   void execute(const QString& sql);
   // Runs a SELECT and returns all of its rows.
   Recordset openRecordset(const QString& sql);
+
+  // Runs a SELECT and hands its rows to `visit` one at a time without keeping them: for
+  // walks over more rows than are worth holding in a Recordset. The column names come
+  // first into `columns` when it is given. An exception from `visit` ends the walk; `visit`
+  // must not run statements on this session.
+  void forEachRow(const QString& sql, const std::function<void(const RowView&)>& visit,
+                  QStringList* columns = nullptr);
 
   // Statements that must stand or fall together. Nested calls are counted; only the
   // outermost commit writes. rollback() undoes everything since the outermost begin.

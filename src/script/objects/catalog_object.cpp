@@ -1,0 +1,84 @@
+#include "script/objects/catalog_object.h"
+
+#include "config/object_kind.h"
+#include "config/table_names.h"
+#include "script/script_error.h"
+#include "storage/sql_text.h"
+
+namespace balvix::script {
+
+void KindWalk::start(storage::Session& db, const QString& typeWord) {
+  m_kinds = db.openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type=") +
+                             storage::quote(typeWord));
+}
+
+clsСправочник::clsСправочник(std::shared_ptr<SharedContext> context, Host& host)
+    : ScriptObject(std::move(context), host) {
+  addMember(kKind, QStringLiteral("Вид"));
+  addMember(kSelect, QStringLiteral("Выбрать"));
+  addMember(kFetch, QStringLiteral("Получить"));
+  addMember(kValue, QStringLiteral("Значение"));
+  addMember(kGetView, QStringLiteral("GetView"));
+}
+
+Value clsСправочник::invoke(int dispId, Args& args) {
+  switch (dispId) {
+    case kKind:
+      object_args::expectCount(args, 0);
+      return Value(m_kind);
+    case kSelect:
+      object_args::expectCount(args, 0);
+      select();
+      return Value();
+    case kFetch:
+      object_args::expectCount(args, 0);
+      return flagResult(fetch());
+    case kValue:
+      object_args::expectCount(args, 1);
+      return Value(columnTextOrEmpty(context().sharedRecordset, object_args::text(args, 0)));
+    case kGetView:
+      object_args::expectCount(args, 0);
+      getView();
+      return Value();
+  }
+  throw ScriptError(ErrorCode::NotSupported);
+}
+
+void clsСправочник::put(int dispId, Args& args, const Value& value, bool isSet) {
+  if (dispId != kKind || args.size() != 0 || isSet) {
+    ScriptObject::put(dispId, args, value, isSet);
+    return;
+  }
+  m_kind = object_args::text(value);
+}
+
+void clsСправочник::select() {
+  if (!m_kind.isEmpty()) {
+    context().sharedRecordset = db().openRecordset(QStringLiteral("SELECT * FROM ") +
+                                                   config::catalogTable(checkedKind(m_kind)));
+    return;
+  }
+  m_walk.start(db(), config::typeWord(config::ObjectKind::Catalog));
+  if (m_walk.isEmpty()) context().sharedRecordset = m_walk.list();
+  getView();
+}
+
+void clsСправочник::getView() {
+  m_allKinds = m_walk.step(context(), m_kind, [this] {
+    context().sharedRecordset = db().openRecordset(QStringLiteral("SELECT * FROM ") +
+                                                   config::catalogTable(checkedKind(m_kind)));
+  });
+}
+
+bool clsСправочник::fetch() {
+  if (fetchRecord(context().sharedRecordset, m_fetched)) return true;
+  if (!m_allKinds) return false;
+  getView();
+  return m_allKinds;
+}
+
+Value clsЖурнал::invoke(int, Args&) {
+  throw ScriptError(ErrorCode::NotSupported);
+}
+
+}  // namespace balvix::script

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "script/objects/object_support.h"
+
+namespace balvix::script {
+
+// The walk over the kinds of one object type (every catalog, every document kind), in the
+// order form_items lists them. Kinds without rows are skipped, so a walk never stops on
+// a kind with no current record.
+class KindWalk {
+ public:
+  // Opens the list of kinds of the type word ("Справочник", "Документ").
+  void start(storage::Session& db, const QString& typeWord);
+  // Steps to the next kind that has rows: `open(kind)` selects the kind's rows into the
+  // shared recordset and `kind` receives its name. Returns false when the list is done;
+  // `kind` then keeps the last name.
+  template <typename OpenFn>
+  bool step(SharedContext& context, QString& kind, OpenFn open) {
+    while (!m_kinds.eof()) {
+      kind = m_kinds.text(QStringLiteral("name"));
+      m_kinds.moveNext();
+      open();
+      if (!context.sharedRecordset.eof()) return true;
+    }
+    return false;
+  }
+  // A walk over no kinds at all leaves an empty selection rather than the recordset of
+  // whatever was queried before.
+  bool isEmpty() const { return m_kinds.rowCount() == 0; }
+  const storage::Recordset& list() const { return m_kinds; }
+
+ private:
+  storage::Recordset m_kinds;
+};
+
+// A catalog as a module reads it: set Вид, Выбрать, then Получить in a loop and Значение
+// inside. With Вид empty, Выбрать walks every catalog and Вид names the catalog of the
+// current element. The selection lives in the shared recordset.
+class clsСправочник : public ScriptObject {
+ public:
+  clsСправочник(std::shared_ptr<SharedContext> context, Host& host);
+
+  Value invoke(int dispId, Args& args) override;
+  void put(int dispId, Args& args, const Value& value, bool isSet) override;
+  QString typeName() const override { return QStringLiteral("clsСправочник"); }
+
+ private:
+  enum Member { kKind = 1, kSelect, kFetch, kValue, kGetView };
+  void select();
+  void getView();
+  bool fetch();
+
+  QString m_kind;
+  std::int16_t m_fetched = 0;
+  KindWalk m_walk;
+  bool m_allKinds = false;
+};
+
+// The journal object: modules can create it, it has no operations.
+class clsЖурнал : public ScriptObject {
+ public:
+  using ScriptObject::ScriptObject;
+  Value invoke(int dispId, Args& args) override;
+  QString typeName() const override { return QStringLiteral("clsЖурнал"); }
+};
+
+}  // namespace balvix::script

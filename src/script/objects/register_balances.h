@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDate>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "storage/session.h"
+
+namespace balvix::script {
+
+// What a balance query of a register asks for.
+struct BalanceQuery {
+  QString table;
+  QStringList groupColumns;                         // all requisites but the quantity
+  std::vector<std::pair<QString, QString>> filter;  // column = value, all must hold
+  QString quantityColumn;                           // empty when the register has none
+  std::optional<QDate> periodStart;                 // with a period: movements dated
+  std::optional<QDate> periodEnd;                   //   up to the end only
+};
+
+// One balance group: a distinct combination of requisite values (Null read as the empty
+// text) with what its movements add up to.
+struct BalanceGroup {
+  QStringList values;
+  QString document;     // Документ of the group's first movement in table order
+  double quantity = 0;  // receipts minus issues (up to the period's end)
+  double opening = 0;   // before the period's start
+  double receipts = 0;  // within the period
+  double issues = 0;    // within the period, as a positive number
+  QString badQuantity;  // the first quantity that is not a number, if any
+  bool hasBadQuantity = false;
+};
+
+// The balances of every group, summed in one pass over the movements instead of one
+// query per group. Groups come in the order of their values, column by column, as the
+// grouping query orders them.
+class BalanceSet {
+ public:
+  static BalanceSet compute(storage::Session& db, const BalanceQuery& query);
+
+  // The groups as rows of their requisite columns: what the shared recordset holds.
+  storage::Recordset groupRows() const;
+  // The group whose values these are; nullptr when there is none.
+  const BalanceGroup* find(const QStringList& values) const;
+  const QStringList& columns() const { return m_columns; }
+  const std::vector<BalanceGroup>& groups() const { return m_groups; }
+
+ private:
+  QStringList m_columns;
+  std::vector<BalanceGroup> m_groups;
+  QHash<QStringList, int> m_index;
+};
+
+}  // namespace balvix::script

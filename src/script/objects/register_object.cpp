@@ -1,0 +1,227 @@
+#include "script/objects/register_object.h"
+
+#include "config/object_kind.h"
+#include "config/table_names.h"
+#include "script/coerce.h"
+#include "script/script_error.h"
+#include "storage/sql_text.h"
+
+namespace balvix::script {
+
+namespace {
+
+const int kSystemColumns = config::systemColumnCount(config::TableRole::Movements);
+
+const QString& quantityName() {
+  static const QString name = QStringLiteral("Количество");
+  return name;
+}
+
+}  // namespace
+
+clsРегистр::clsРегистр(std::shared_ptr<SharedContext> context, Host& host)
+    : ScriptObject(std::move(context), host) {
+  addMember(kKind, QStringLiteral("Вид"));
+  addMember(kRequisite, QStringLiteral("Реквизит"));
+  addMember(kMove, QStringLiteral("ДвижениеВыполнить"));
+  addMember(kFetch, QStringLiteral("Получить"));
+  addMember(kSelectBalances, QStringLiteral("ВыбратьОстатки"));
+  addMember(kPeriod, QStringLiteral("Период"));
+}
+
+Value clsРегистр::invoke(int dispId, Args& args) {
+  switch (dispId) {
+    case kKind:
+      object_args::expectCount(args, 0);
+      return Value(m_kind);
+    case kRequisite:
+      object_args::expectCount(args, 1);
+      return Value(requisite(object_args::text(args, 0)));
+    case kMove:
+      object_args::expectCount(args, 1);
+      move(object_args::text(args, 0));
+      return Value();
+    case kFetch:
+      object_args::expectCount(args, 0);
+      return flagResult(fetch());
+    case kSelectBalances:
+      object_args::expectCount(args, 0);
+      selectBalances();
+      return Value();
+    case kPeriod:
+      object_args::expectCount(args, 2);
+      setPeriod(object_args::text(args, 0), object_args::text(args, 1));
+      return Value();
+  }
+  throw ScriptError(ErrorCode::NotSupported);
+}
+
+void clsРегистр::put(int dispId, Args& args, const Value& value, bool isSet) {
+  if (isSet) {
+    ScriptObject::put(dispId, args, value, isSet);
+    return;
+  }
+  if (dispId == kKind && args.size() == 0) {
+    m_kind = object_args::text(value);
+    return;
+  }
+  if (dispId == kRequisite && args.size() == 1) {
+    setRequisite(object_args::text(args, 0), object_args::text(value));
+    return;
+  }
+  ScriptObject::put(dispId, args, value, isSet);
+}
+
+QString clsРегистр::requisite(const QString& name) const {
+  return m_values.value(storage::foldName(name)).value;
+}
+
+void clsРегистр::setRequisite(const QString& name, const QString& value) {
+  m_values.insert(storage::foldName(name), {name, value});
+}
+
+// The register's columns; the shared recordset is replaced by a query on the register, as
+// every register operation does, without reading its movements.
+QStringList clsРегистр::tableColumns() {
+  SharedContext& ctx = context();
+  ctx.sharedRecordset =
+      db().openRecordset(QStringLiteral("SELECT * FROM ") +
+                         config::registerTable(checkedKind(m_kind)) + QStringLiteral(" WHERE 1=0"));
+  QStringList columns;
+  for (int i = 0; i < ctx.sharedRecordset.fieldCount(); ++i)
+    columns << ctx.sharedRecordset.fieldName(i);
+  return columns;
+}
+
+void clsРегистр::move(const QString& flag) {
+  if (flag.isEmpty()) {
+    host().showProgramMessage(
+        QStringLiteral("Не указан признак движения: (+ ПРИХОД, - РАСХОД). Движение не выполнено."));
+    return;
+  }
+  const QStringList columns = tableColumns();
+  SharedContext& ctx = context();
+  std::optional<QDate> date = ctx.documentDate;
+  if (!date) date = host().documentWindowDate();
+  if (!date)
+    throw ScriptError::custom(
+        ErrorCode::InvalidCall,
+        QStringLiteral("ДвижениеВыполнить: нет проводимого документа. Движения регистра "
+                       "записываются только при проведении документа."));
+
+  QStringList names, values;
+  for (qsizetype i = 0; i < columns.size() - kSystemColumns; ++i) {
+    names << columns[i];
+    values << storage::quote(requisite(columns[i]));
+  }
+  names << QStringLiteral("cDATE") << QStringLiteral("cTime") << QStringLiteral("Документ")
+        << QStringLiteral("Флаг");
+  values << storage::quote(dateText(*date)) << storage::quote(ctx.documentSaveTime)
+         << storage::quote(ctx.currentObjectName) << storage::quote(flag);
+  db().execute(QStringLiteral("INSERT INTO ") + config::registerTable(m_kind) + u'(' +
+               names.join(u',') + QStringLiteral(") VALUES (") + values.join(u',') + u')');
+  m_values.clear();
+}
+
+void clsРегистр::selectBalances() {
+  const QStringList columns = tableColumns();
+  BalanceQuery query;
+  query.table = config::registerTable(m_kind);
+  for (qsizetype i = 0; i < columns.size() - kSystemColumns - 1; ++i) {
+    query.groupColumns << columns[i];
+    const QString value = requisite(columns[i]);
+    if (!value.isEmpty()) query.filter.emplace_back(columns[i], value);
+  }
+  for (const QString& column : columns)
+    if (storage::sameName(column, quantityName())) query.quantityColumn = column;
+  query.periodStart = m_periodStart;
+  query.periodEnd = m_periodEnd;
+  m_hasQuantity = !query.quantityColumn.isEmpty();
+  m_balances = BalanceSet::compute(db(), query);
+  m_groupRows = m_balances->groupRows();
+  context().sharedRecordset = m_groupRows;
+}
+
+// Reads the group current in the shared recordset into the requisite values, then steps.
+bool clsРегистр::fetch() {
+  storage::Recordset& rs = context().sharedRecordset;
+  if (rs.eof()) return false;
+  QStringList values;
+  QStringList names;
+  for (int i = 0; i < rs.fieldCount(); ++i) {
+    names << rs.fieldName(i);
+    values << variantText(rs.value(i));
+  }
+  // Groups this object computed carry their sums; any other row (the shared recordset was
+  // replaced meanwhile) is summed from its movements.
+  const BalanceGroup* group =
+      m_balances && rs.isSameResult(m_groupRows) ? m_balances->find(values) : nullptr;
+  if (!group) {
+    fetchOneGroup();
+    rs.moveNext();
+    return true;
+  }
+  if (group->hasBadQuantity)
+    throw ScriptError::custom(
+        ErrorCode::TypeMismatch,
+        QStringLiteral("Несоответствие типа: количество «%1» в регистре «%2» не является числом.")
+            .arg(group->badQuantity, m_kind));
+  if (!m_hasQuantity)
+    throw storage::DbError(
+        storage::ErrorCode::ItemNotFound,
+        QStringLiteral("В регистре «%1» нет реквизита «Количество»: остаток считать не из чего.")
+            .arg(m_kind));
+  m_values.clear();
+  for (qsizetype i = 0; i < names.size(); ++i) setRequisite(names[i], values[i]);
+  setRequisite(QStringLiteral("Документ"), group->document);
+  setRequisite(quantityName(), formatDouble(group->quantity));
+  if (m_periodStart || m_periodEnd) {
+    setRequisite(QStringLiteral("НачальныйОстаток"), formatDouble(group->opening));
+    setRequisite(QStringLiteral("Приход"), formatDouble(group->receipts));
+    setRequisite(QStringLiteral("Расход"), formatDouble(group->issues));
+  }
+  rs.moveNext();
+  return true;
+}
+
+// A group row this object did not compute (another register's groups, say): its balance
+// is read the long way, by a query on its movements.
+void clsРегистр::fetchOneGroup() {
+  const storage::Recordset& rs = context().sharedRecordset;
+  QStringList conditions;
+  QStringList names, values;
+  for (int i = 0; i < rs.fieldCount(); ++i) {
+    names << rs.fieldName(i);
+    values << variantText(rs.value(i));
+    conditions << names.last() + u'=' + storage::quote(values.last());
+  }
+  QString sql = QStringLiteral("SELECT * FROM ") + config::registerTable(checkedKind(m_kind));
+  if (!conditions.isEmpty())
+    sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+  storage::Recordset movements = db().openRecordset(sql);
+  m_values.clear();
+  for (qsizetype i = 0; i < names.size(); ++i) setRequisite(names[i], values[i]);
+  setRequisite(
+      QStringLiteral("Документ"),
+      movements.eof() ? QString() : variantText(movements.value(QStringLiteral("Документ"))));
+  double sum = 0;
+  for (; !movements.eof(); movements.moveNext()) {
+    const QString flag = variantText(movements.value(QStringLiteral("флаг")));
+    const QString text = variantText(movements.value(QStringLiteral("количество")));
+    double amount = 0;
+    if (!text.isEmpty() && !parseStoredNumber(text, amount))
+      throw ScriptError::custom(
+          ErrorCode::TypeMismatch,
+          QStringLiteral("Несоответствие типа: количество «%1» в регистре «%2» не является числом.")
+              .arg(text, m_kind));
+    sum += flag == QStringLiteral("+") ? amount : -amount;
+  }
+  setRequisite(quantityName(), formatDouble(sum));
+}
+
+void clsРегистр::setPeriod(const QString& start, const QString& end) {
+  m_periodStart = parseDateArgument(start, QStringLiteral("Период"));
+  m_periodEnd = parseDateArgument(end, QStringLiteral("Период"));
+}
+
+}  // namespace balvix::script

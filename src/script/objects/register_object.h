@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QHash>
+#include <optional>
+
+#include "script/objects/object_support.h"
+#include "script/objects/register_balances.h"
+
+namespace balvix::script {
+
+// A register as a module uses it: Реквизит values, then ДвижениеВыполнить to write a
+// movement of the document being posted; or ВыбратьОстатки and Получить in a loop to read
+// the balance of every group. The groups live in the shared recordset.
+class clsРегистр : public ScriptObject {
+ public:
+  clsРегистр(std::shared_ptr<SharedContext> context, Host& host);
+
+  Value invoke(int dispId, Args& args) override;
+  void put(int dispId, Args& args, const Value& value, bool isSet) override;
+  QString typeName() const override { return QStringLiteral("clsРегистр"); }
+
+ private:
+  enum Member { kKind = 1, kRequisite, kMove, kFetch, kSelectBalances, kPeriod };
+
+  QString requisite(const QString& name) const;
+  void setRequisite(const QString& name, const QString& value);
+  void move(const QString& flag);
+  void selectBalances();
+  bool fetch();
+  void fetchOneGroup();
+  void setPeriod(const QString& start, const QString& end);
+  QStringList tableColumns();
+
+  QString m_kind;
+  // The requisite values (the property bag), by name with letter case ignored.
+  struct Entry {
+    QString name;
+    QString value;
+  };
+  QHash<QString, Entry> m_values;
+  std::optional<BalanceSet> m_balances;
+  storage::Recordset m_groupRows;  // the groups as handed to the shared recordset
+  bool m_hasQuantity = false;
+  std::optional<QDate> m_periodStart;
+  std::optional<QDate> m_periodEnd;
+};
+
+}  // namespace balvix::script
