@@ -149,7 +149,7 @@ void frmUniSpr::load() {
         QString global;
         storage::Recordset g = db->openRecordset(QStringLiteral("SELECT * FROM ГлобальныйМодуль"));
         if (!g.eof()) global = g.text(0);
-        auto ext = script::createGlobalFunctions(m_frm->host(), db);
+        auto ext = script::createGlobalFunctions(m_frm->host(), m_state);
         m_frm->LoadModule(definition.text("code") + global, ext);
       }
     }

@@ -13,7 +13,10 @@
 #include "runtime/chart_of_accounts.h"
 #include "runtime/design_overlay.h"
 #include "runtime/form_control.h"
+#include "runtime/catalog_list.h"
+#include "runtime/form_table.h"
 #include "runtime/value_field.h"
+#include "script/global_functions.h"
 #include "runtime_fixture.h"
 
 namespace balvix::runtime::testing {
@@ -180,6 +183,66 @@ TEST_F(LayoutDesignTest, DesignerFormButtonArrangesAndStoresTheLayout) {
   EXPECT_EQ(working->form()->GetLayout(), layout);
   EXPECT_FALSE(working->form()->designMode());
   delete working;
+}
+
+}  // namespace
+}  // namespace balvix::runtime::testing
+
+namespace balvix::runtime::testing {
+namespace {
+
+// ОткрытьФорму of a module running in a document window: the list or the chart feeds
+// the current cell of that window's table part.
+class OpenFormTest : public RuntimeTest {
+ protected:
+  OpenFormTest() {
+    createCatalog(QStringLiteral("Товары"), {{QStringLiteral("Наименование"), QStringLiteral("Текст")}});
+    addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
+    document = new QWidget;
+    document->setWindowTitle(QStringLiteral("Документ.Приход.Новый"));
+    form = new FormControl(document);
+    form->setHost(state.host);
+    form->table()->addColumn(QStringLiteral("Товар"));
+    form->table()->addColumn(QStringLiteral("Счет"));
+    form->setTablePart(true);
+    form->table()->newRow();
+    showChild(state, document);
+    state.documentWindow = document;
+  }
+  bool run(const QString& module) {
+    return form->LoadModule(module, script::createGlobalFunctions(*state.host, state));
+  }
+  QWidget* document = nullptr;
+  FormControl* form = nullptr;
+};
+
+TEST_F(OpenFormTest, CatalogAndAccountChoicesGoToTheCurrentCell) {
+  form->tableView()->setCurrentIndex(form->table()->index(0, 0));
+  ASSERT_TRUE(run(QStringLiteral("ОткрытьФорму \"Справочник.Товары\"\r\n")));
+  processEvents();
+  auto* list = qobject_cast<frmSprList*>(state.choiceWindow.data());
+  ASSERT_TRUE(list);
+  EXPECT_EQ(list->tag(), QStringLiteral("Документ.Приход.Новый;table"));
+  EXPECT_EQ(state.currentObjectName, QStringLiteral("Товары"));
+  list->rowDoubleClicked(0);
+  EXPECT_EQ(form->table()->cell(0, 0), QStringLiteral("Стол"));
+
+  form->tableView()->setCurrentIndex(form->table()->index(0, 1));
+  ASSERT_TRUE(run(QStringLiteral("ОткрытьФорму \"Счет.ПланСчетов\"\r\n")));
+  processEvents();
+  auto* plan = qobject_cast<frmPlan*>(windows().existingSharedWindow(QStringLiteral("frmPlan")));
+  ASSERT_TRUE(plan);
+  plan->expanded()->click();
+  for (int r = 0; r < plan->model()->rowCount(); ++r)
+    if (plan->model()->account(r)->code == QStringLiteral("41.1")) plan->rowDoubleClicked(r);
+  EXPECT_EQ(form->table()->cell(0, 1), QStringLiteral("41.1"));
+}
+
+TEST_F(OpenFormTest, WithoutADocumentWindowTheModuleGetsAnError) {
+  state.documentWindow = nullptr;
+  EXPECT_FALSE(run(QStringLiteral("Dim x\r\nx = 1\r\nОткрытьФорму \"Справочник.Товары\"\r\n")));
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 3"))) << messages.last().toStdString();
+  EXPECT_TRUE(openWindows<frmSprList>().isEmpty());
 }
 
 }  // namespace

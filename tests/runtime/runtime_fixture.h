@@ -13,7 +13,7 @@
 #include "runtime/runtime_windows.h"
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
-#include "shell/gui_host.h"
+#include "runtime/runtime_host.h"
 #include "shell/message_box.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
@@ -31,7 +31,7 @@ class RuntimeTest : public ::testing::Test {
     m_db = storage::Session::createNew(m_dir.filePath(QStringLiteral("basa.mdb")));
     state.db = m_db.get();
     m_main = std::make_unique<shell::frmMain>(state);
-    m_host = std::make_unique<shell::GuiHost>(state);
+    m_host = std::make_unique<RuntimeHost>(state);
     state.host = m_host.get();
     m_main->resize(1200, 900);
     m_main->show();
@@ -95,7 +95,7 @@ class RuntimeTest : public ::testing::Test {
   QTemporaryDir m_dir;
   std::unique_ptr<storage::Session> m_db;
   std::unique_ptr<shell::frmMain> m_main;
-  std::unique_ptr<shell::GuiHost> m_host;
+  std::unique_ptr<RuntimeHost> m_host;
   std::unique_ptr<configurator::DesignerSet> m_designers;
 };
 
