@@ -1,5 +1,6 @@
 #include "runtime/catalog_list.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -103,10 +104,10 @@ frmSprList::frmSprList(shell::AppState& state, QWidget* parent) : RuntimeWindow(
   m_list->verticalHeader()->hide();
   m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
   m_list->setWordWrap(false);
-  // Design widths 882 : 5292 : 5292.
+  // The number column narrow, the name taking the room; no sideways scrolling.
   m_list->horizontalHeader()->resizeSection(0, 59);
-  m_list->horizontalHeader()->resizeSection(1, 353);
-  m_list->horizontalHeader()->setStretchLastSection(true);
+  m_list->horizontalHeader()->resizeSection(2, 120);
+  m_list->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
   m_cmdCancel = new QPushButton(QStringLiteral("&Закрыть"), picture);
   m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
   m_cmdCancel->setAccessibleName(QStringLiteral("Закрыть"));
@@ -128,6 +129,18 @@ frmSprList::frmSprList(shell::AppState& state, QWidget* parent) : RuntimeWindow(
   layout->addWidget(m_usrMenu1);
   layout->addWidget(picture, 1);
 
+  // The toolbar's commands from the keyboard: Insert creates, Delete deletes; Enter
+  // opens (or chooses) the current row.
+  auto* insert = new QAction(this);
+  insert->setShortcut(Qt::Key_Insert);
+  insert->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  m_list->addAction(insert);
+  connect(insert, &QAction::triggered, this, [this] { m_usrMenu1->click(1); });
+  auto* remove = new QAction(this);
+  remove->setShortcut(Qt::Key_Delete);
+  remove->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  m_list->addAction(remove);
+  connect(remove, &QAction::triggered, this, [this] { m_usrMenu1->click(4); });
   connect(m_usrMenu1, &ToolBarControl::ButtonClick, this, &frmSprList::buttonClicked);
   connect(m_cmdCancel, &QPushButton::clicked, this, &QWidget::close);
   connect(m_list, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) { rowClicked(i.row()); });

@@ -142,6 +142,21 @@ TEST_F(CatalogWindowsTest, EmptyAndDuplicateNamesAreRefusedAndTheInputStays) {
   EXPECT_TRUE(form->save());
 }
 
+TEST_F(CatalogWindowsTest, AFailedSaveShowsTheDatabaseErrorAndKeepsTheInput) {
+  frmSprList* list = openList();
+  list->toolbar()->click(1);
+  frmUniSpr* form = lastForm();
+  type(form->form(), QStringLiteral("Наименование"), QStringLiteral("Стол"));
+  db().execute(QStringLiteral("DROP TABLE items_Справочник_Товары"));
+  db().execute(QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50) CHECK (Наименование <> 'Стол'), Цена TEXT(50))"));
+  EXPECT_FALSE(form->save());
+  EXPECT_TRUE(messages.last().startsWith(QStringLiteral("Элемент не записан: "))) << messages.last().toStdString();
+  processEvents();
+  ASSERT_EQ(openWindows<frmUniSpr>().size(), 1);
+  EXPECT_EQ(form->form()->value(QStringLiteral("Наименование")), QStringLiteral("Стол"));
+  EXPECT_TRUE(listRows(list).isEmpty());
+}
+
 TEST_F(CatalogWindowsTest, RenameUpdatesOnlyThatElementAndItsListRow) {
   addElement(QStringLiteral("Товары"), QStringLiteral("Стол"), QStringLiteral("10"));
   addElement(QStringLiteral("Товары"), QStringLiteral("Шкаф"), QStringLiteral("20"));
