@@ -18,7 +18,8 @@ void RuntimeHost::openChoiceWindow(const QString& kind, const QString& name) {
   if (!target)
     throw script::ScriptError::custom(
         script::ErrorCode::InvalidCall,
-        QStringLiteral("ОткрытьФорму: нет открытого окна документа, в которое выбирать «%1.%2».").arg(kind, name));
+        QStringLiteral("ОткрытьФорму: нет открытого окна документа, в которое выбирать «%1.%2».")
+            .arg(kind, name));
   if (!s.windows) return;
   // The choice goes to the current cell of the document's table part.
   const QString caption = document->windowTitle();
@@ -30,7 +31,8 @@ void RuntimeHost::openChoiceWindow(const QString& kind, const QString& name) {
     list->setChoiceTarget(target, caption, QStringLiteral("table"));
     showChild(s, list);
   } else if (kind == QStringLiteral("Счет")) {
-    auto* plan = qobject_cast<frmPlan*>(s.windows->sharedWindow(shell::window_names::kChartOfAccounts));
+    auto* plan =
+        qobject_cast<frmPlan*>(s.windows->sharedWindow(shell::window_names::kChartOfAccounts));
     if (!plan) return;
     plan->setChoiceTarget(target, caption, QStringLiteral("table"));
     showChild(s, plan);

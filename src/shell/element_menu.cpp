@@ -10,17 +10,21 @@
 namespace balvix::shell {
 
 void frmMain::removeContextElement() {
-  if (m_state.contextFormKind != QLatin1String("spr")) m_state.contextFormKind = QStringLiteral("doc");
+  if (m_state.contextFormKind != QLatin1String("spr"))
+    m_state.contextFormKind = QStringLiteral("doc");
   if (!m_state.windows) return;
-  const QString formName = m_state.contextFormKind == QLatin1String("spr") ? window_names::kCatalogElementForm
-                                                                           : window_names::kDocumentForm;
+  const QString formName = m_state.contextFormKind == QLatin1String("spr")
+                               ? window_names::kCatalogElementForm
+                               : window_names::kDocumentForm;
   // Only a form already open for layout design has elements to act on.
-  if (auto* form = dynamic_cast<LayoutDesignTarget*>(m_state.windows->existingSharedWindow(formName)))
+  if (auto* form =
+          dynamic_cast<LayoutDesignTarget*>(m_state.windows->existingSharedWindow(formName)))
     form->removeElement(m_state.contextItemName);
 }
 
 void frmMain::renameContextElement() {
-  QWidget* editor = m_state.windows ? m_state.windows->sharedWindow(window_names::kRequisiteEditor) : nullptr;
+  QWidget* editor =
+      m_state.windows ? m_state.windows->sharedWindow(window_names::kRequisiteEditor) : nullptr;
   if (!editor) return;
   editor->show();
   // The editor's element mode: the caption it has by design, the name box at "Новый",

@@ -10,14 +10,14 @@
 #include "configurator/catalog_designer.h"
 #include "configurator/requisite_editor.h"
 #include "runtime/catalog_form.h"
+#include "runtime/catalog_list.h"
 #include "runtime/chart_of_accounts.h"
 #include "runtime/design_overlay.h"
 #include "runtime/form_control.h"
-#include "runtime/catalog_list.h"
 #include "runtime/form_table.h"
 #include "runtime/value_field.h"
-#include "script/global_functions.h"
 #include "runtime_fixture.h"
+#include "script/global_functions.h"
 
 namespace balvix::runtime::testing {
 namespace {
@@ -56,8 +56,9 @@ TEST_F(ChartTest, TopLevelAccountsUntilExpanded) {
 }
 
 TEST_F(ChartTest, OnlyAccountsThatTakePostingsAreChosenIntoTheAskingForm) {
-  createCatalog(QStringLiteral("Статьи"), {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
-                                           {QStringLiteral("Счет"), QStringLiteral("Счет.ПланСчетов")}});
+  createCatalog(QStringLiteral("Статьи"),
+                {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
+                 {QStringLiteral("Счет"), QStringLiteral("Счет.ПланСчетов")}});
   state.currentObjectName = QStringLiteral("Статьи");
   auto* form = qobject_cast<frmUniSpr*>(windows().newWindow(QStringLiteral("frmUniSpr")));
   ASSERT_TRUE(form);
@@ -102,13 +103,15 @@ class LayoutDesignTest : public RuntimeTest {
  protected:
   LayoutDesignTest() {
     createCatalog(QStringLiteral("Товары"),
-                  {{QStringLiteral("Наименование"), QStringLiteral("Текст")}, {QStringLiteral("Цена"), QStringLiteral("Число")}});
+                  {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
+                   {QStringLiteral("Цена"), QStringLiteral("Число")}});
   }
   frmUniSpr* openDesign() {
     state.currentObjectType = QStringLiteral("Справочник");
     state.currentObjectName = QStringLiteral("Товары");
     state.selectedConfigNode = QStringLiteral("Справочник.Товары");
-    auto* designer = qobject_cast<configurator::frmSprFrm*>(windows().sharedWindow(QStringLiteral("frmSprFrm")));
+    auto* designer =
+        qobject_cast<configurator::frmSprFrm*>(windows().sharedWindow(QStringLiteral("frmSprFrm")));
     designer->show();
     processEvents();
     auto* button = designer->findChild<QPushButton*>(QStringLiteral("Command2"));
@@ -137,15 +140,18 @@ TEST_F(LayoutDesignTest, DesignerFormButtonArrangesAndStoresTheLayout) {
   EXPECT_EQ(frm->elementNames().size(), 3);
 
   // Right click: the element menu for that element; "Новое имя" through the editor.
-  QTest::mouseClick(overlay, Qt::RightButton, {}, frm->elementWidget(QStringLiteral("Надпись1"))->geometry().center());
+  QTest::mouseClick(overlay, Qt::RightButton, {},
+                    frm->elementWidget(QStringLiteral("Надпись1"))->geometry().center());
   EXPECT_EQ(state.contextItemName, QStringLiteral("Надпись1"));
   EXPECT_EQ(state.contextFormKind, QStringLiteral("spr"));
   main()->findChild<QAction*>(QStringLiteral("mnuNewNameItem"))->trigger();
-  auto* editor = qobject_cast<configurator::frmItem*>(windows().sharedWindow(QStringLiteral("frmItem")));
+  auto* editor =
+      qobject_cast<configurator::frmItem*>(windows().sharedWindow(QStringLiteral("frmItem")));
   ASSERT_TRUE(editor && editor->isVisible());
   EXPECT_EQ(editor->windowTitle(), QStringLiteral(" Элемент"));
   EXPECT_FALSE(editor->findChild<QComboBox*>(QStringLiteral("Combo1"))->isEnabled());
-  EXPECT_EQ(editor->findChild<QLineEdit*>(QStringLiteral("Text1"))->text(), QStringLiteral("Новый"));
+  EXPECT_EQ(editor->findChild<QLineEdit*>(QStringLiteral("Text1"))->text(),
+            QStringLiteral("Новый"));
   editor->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("Цена"));
   editor->apply();
   EXPECT_TRUE(messages.last().contains(QStringLiteral("уже есть")));
@@ -156,7 +162,8 @@ TEST_F(LayoutDesignTest, DesignerFormButtonArrangesAndStoresTheLayout) {
   EXPECT_EQ(frm->elementNames(), (QStringList{"Наименование", "Цена", "Подсказка"}));
 
   // "Удалить" of the element menu removes the right-clicked element.
-  QTest::mouseClick(overlay, Qt::RightButton, {}, frm->elementWidget(QStringLiteral("Цена"))->geometry().center());
+  QTest::mouseClick(overlay, Qt::RightButton, {},
+                    frm->elementWidget(QStringLiteral("Цена"))->geometry().center());
   main()->findChild<QAction*>(QStringLiteral("mnuDelItem"))->trigger();
   EXPECT_EQ(frm->elementNames(), (QStringList{"Наименование", "Подсказка"}));
 
@@ -171,7 +178,8 @@ TEST_F(LayoutDesignTest, DesignerFormButtonArrangesAndStoresTheLayout) {
   form->close();
   processEvents();
   EXPECT_EQ(messages.texts(), QStringList{"Сохранить элементы на форме?"});
-  storage::Recordset rs = db().openRecordset(QStringLiteral("SELECT item, size FROM form_items WHERE name='Товары'"));
+  storage::Recordset rs =
+      db().openRecordset(QStringLiteral("SELECT item, size FROM form_items WHERE name='Товары'"));
   EXPECT_EQ(rs.text(0), layout);
   EXPECT_TRUE(rs.text(1).contains(QLatin1Char('-')));
 
@@ -196,7 +204,8 @@ namespace {
 class OpenFormTest : public RuntimeTest {
  protected:
   OpenFormTest() {
-    createCatalog(QStringLiteral("Товары"), {{QStringLiteral("Наименование"), QStringLiteral("Текст")}});
+    createCatalog(QStringLiteral("Товары"),
+                  {{QStringLiteral("Наименование"), QStringLiteral("Текст")}});
     addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
     document = new QWidget;
     document->setWindowTitle(QStringLiteral("Документ.Приход.Новый"));
@@ -241,7 +250,8 @@ TEST_F(OpenFormTest, CatalogAndAccountChoicesGoToTheCurrentCell) {
 TEST_F(OpenFormTest, WithoutADocumentWindowTheModuleGetsAnError) {
   state.documentWindow = nullptr;
   EXPECT_FALSE(run(QStringLiteral("Dim x\r\nx = 1\r\nОткрытьФорму \"Справочник.Товары\"\r\n")));
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 3"))) << messages.last().toStdString();
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 3")))
+      << messages.last().toStdString();
   EXPECT_TRUE(openWindows<frmSprList>().isEmpty());
 }
 
