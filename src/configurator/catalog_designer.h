@@ -29,6 +29,10 @@ class frmSprFrm : public DesignerWindow {
   void write(const QString& name) override;
   void afterSave() override;
 
+ public:
+  // "Ф&орма": the catalog's element form in layout design.
+  void openForm();
+
  private:
   QLineEdit* m_text2 = nullptr;
   QListWidget* m_list1 = nullptr;

@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
@@ -353,9 +354,20 @@ void frmMain::restoreSettings() {
   const float height = settings.value(QStringLiteral("FormMainHeight")).toString().toFloat(&okHeight);
   const short state = settings.value(QStringLiteral("FormMainState")).toString().toShort(&okState);
   // A stored value that is not a number falls back to the default, as an absent one does.
-  const double w = okWidth && width > 0 ? width : pixelsToTwips(this->width());
-  const double h = okHeight && height > 0 ? height : pixelsToTwips(this->height());
+  // Without a stored size the window takes a good share of the screen (never less than
+  // its design size), so the runtime windows fit beside the side panels.
+  QSize first = size();
+  if (QScreen* screen = this->screen()) {
+    const QSize room = screen->availableGeometry().size();
+    first = first.expandedTo(room * 0.8).boundedTo(room);
+  }
+  const double w = okWidth && width > 0 ? width : pixelsToTwips(first.width());
+  const double h = okHeight && height > 0 ? height : pixelsToTwips(first.height());
   resize(twipsToPixels(w, h));
+  if (!(okWidth && okHeight) && screen()) {
+    const QRect room = screen()->availableGeometry();
+    move(room.center() - QPoint(this->width() / 2, this->height() / 2));
+  }
   const short windowState = okState ? state : 0;
   if (windowState == 2)
     setWindowState(Qt::WindowMaximized);

@@ -1,3 +1,4 @@
+#include <QScreen>
 #include <QAction>
 #include <QMenuBar>
 #include <QProcess>
@@ -100,16 +101,26 @@ TEST_F(ShellTest, ModuleButtonNeverStoresEmptyCodeOverExistingCode) {
   EXPECT_EQ(rs.text(0), text);
 }
 
-TEST_F(ShellTest, CenterFormPlacesWindowsInTheClientAreaEvenWhenTooLarge) {
+TEST_F(ShellTest, CenterFormKeepsWindowsTooLargeForTheAreaInView) {
   m_main->resize(800, 600);
   m_main->show();
   QWidget child;
   m_main->addChildWindow(&child);
   child.parentWidget()->resize(4000, 4000);
   shell::CenterForm(m_state, &child);
-  EXPECT_LT(child.parentWidget()->x(), 0);
-  EXPECT_LT(child.parentWidget()->y(), 0);
+  EXPECT_EQ(child.parentWidget()->pos(), QPoint(0, 0));
+  child.parentWidget()->resize(200, 100);
+  shell::CenterForm(m_state, &child);
+  EXPECT_GT(child.parentWidget()->x(), 0);
+  EXPECT_GT(child.parentWidget()->y(), 0);
   child.setParent(nullptr);
+
+  // A top-level window wider than the main window stays on the screen.
+  QWidget wide;
+  wide.resize(m_main->screen()->availableGeometry().width() + 200, 300);
+  wide.show();
+  shell::CenterForm(m_state, &wide);
+  EXPECT_GE(wide.x(), m_main->screen()->availableGeometry().left());
 }
 
 TEST_F(ShellTest, SplashShowsBothStartupTextsAndClosesWhenTheMainWindowLoads) {

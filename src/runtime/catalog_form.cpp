@@ -1,0 +1,322 @@
+#include "runtime/catalog_form.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "config/form_layout.h"
+#include "config/table_names.h"
+#include "runtime/catalog_list.h"
+#include "runtime/chart_of_accounts.h"
+#include "runtime/form_control.h"
+#include "runtime/form_host.h"
+#include "runtime/runtime_windows.h"
+#include "script/global_functions.h"
+#include "shell/frm_main.h"
+#include "shell/message_box.h"
+#include "shell/twips.h"
+#include "shell/window_names.h"
+#include "shell/window_provider.h"
+#include "storage/sql_text.h"
+
+namespace balvix::runtime {
+
+using shell::MessageBoxes;
+using storage::quote;
+
+namespace {
+
+const QString kNameColumn = QStringLiteral("Наименование");
+
+}  // namespace
+
+frmUniSpr::frmUniSpr(shell::AppState& state, QWidget* parent) : RuntimeWindow(state, parent) {
+  setObjectName(QStringLiteral("frmUniSpr"));
+  setWindowTitle(QStringLiteral("UNI-SPR"));
+  m_host = std::make_unique<FormHost>([this](const QString& text) {
+    if (m_state.mainWindow) m_state.mainWindow->setStatusText(text);
+  });
+  m_frm = new FormControl(this);
+  m_frm->setHost(state.host ? state.host : m_host.get());
+  m_cmdSave = new QPushButton(QStringLiteral("&Записать"), this);
+  m_cmdSave->setObjectName(QStringLiteral("cmdSave"));
+  m_cmdSave->setAccessibleName(QStringLiteral("Записать"));
+  m_cmdClose = new QPushButton(QStringLiteral("&Закрыть"), this);
+  m_cmdClose->setObjectName(QStringLiteral("cmdClose"));
+  m_cmdClose->setAccessibleName(QStringLiteral("Закрыть"));
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(m_cmdSave);
+  buttons->addWidget(m_cmdClose);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_frm, 1);
+  layout->addLayout(buttons);
+
+  connect(m_cmdSave, &QPushButton::clicked, this, &frmUniSpr::save);
+  connect(m_cmdClose, &QPushButton::clicked, this, [this] {
+    if (!m_designMode) close();
+  });
+  connect(m_frm, &FormControl::chooseValue, this, &frmUniSpr::chooseValue);
+  connect(m_frm, &FormControl::placeRequest, this, [this] {
+    m_frm->PlaceControl(m_state.pendingControlType);
+    m_state.pendingControlType.clear();
+  });
+  connect(m_frm, &FormControl::elementMenu, this, &frmUniSpr::showElementMenu);
+  load();
+}
+
+frmUniSpr::~frmUniSpr() {
+  if (m_state.choiceWindow == this) m_state.choiceWindow = nullptr;
+}
+
+QString frmUniSpr::table() const {
+  return config::catalogTable(m_catalog);
+}
+
+void frmUniSpr::setOpener(frmSprList* list, int row) {
+  m_list = list;
+  m_listRow = row;
+}
+
+QString frmUniSpr::composeLayout(const QStringList& names, const QStringList& types) {
+  QList<config::Requisite> requisites;
+  for (int i = 0; i < names.size(); ++i)
+    requisites.append({names[i], config::RequisiteType::parse(types.value(i))});
+  return config::composeDefaultLayout(requisites).text();
+}
+
+void frmUniSpr::load() {
+  m_designMode = m_state.formDesignMode;
+  m_frm->setDesignMode(m_designMode);
+  QString name = m_state.currentObjectName;
+  const qsizetype point = name.indexOf(QLatin1Char('.'));
+  if (point >= 0) name = name.mid(point + 1);
+  m_state.currentObjectName = name;
+  m_catalog = name;
+  storage::Session* db = m_state.db;
+  if (!db) return;
+  try {
+    storage::Recordset definition = db->openRecordset(
+        QStringLiteral("SELECT * FROM form_items WHERE type='Справочник' AND name=") + quote(name));
+    if (definition.eof()) {
+      MessageBoxes::show(QStringLiteral("Справочник «%1» не найден в конфигурации.").arg(name));
+      QTimer::singleShot(0, this, &QWidget::close);
+      return;
+    }
+    setWindowTitle(definition.text("type") + QLatin1Char('.') + definition.text("name"));
+    m_frm->setModuleName(windowTitle());
+    const QStringList columns = db->columns(table());
+    if (definition.isNull(QStringLiteral("item"))) {
+      QStringList types;
+      for (const config::RequisiteType& type : config::parseTypeList(definition.text("items_type")))
+        types << type.text();
+      setSizeTwips(kDefaultWidth, kDefaultHeight);
+      m_frm->LoadLayout(composeLayout(columns, types));
+    } else {
+      const std::optional<config::FormSize> size = config::FormSize::parse(definition.text("size"));
+      if (size && size->width > 0 && size->height > 0)
+        setSizeTwips(size->width, size->height);
+      else
+        setSizeTwips(kDefaultWidth, kDefaultHeight);
+      m_frm->LoadLayout(definition.text("item"));
+      QCoreApplication::processEvents();
+    }
+    const QString code = definition.text("code").trimmed();
+
+    if (!m_designMode) {
+      if (!m_state.currentElementName.isEmpty()) {
+        m_elementName = m_state.currentElementName;
+        storage::Recordset element =
+            db->openRecordset(QStringLiteral("SELECT * FROM ") + table() +
+                              QStringLiteral(" WHERE Наименование=") + quote(m_elementName));
+        if (element.eof()) {
+          // Deleted meanwhile: an empty form here would save a duplicate.
+          MessageBoxes::show(
+              QStringLiteral("Элемент «%1» справочника «%2» не найден: возможно, он удален.")
+                  .arg(m_elementName, name));
+          QTimer::singleShot(0, this, &QWidget::close);
+          return;
+        }
+        setWindowTitle(windowTitle() + QLatin1Char('.') + element.text(kNameColumn));
+        for (int i = 0; i < element.fieldCount(); ++i) {
+          m_values.insert(element.fieldName(i), element.text(i));
+          m_frm->setValue(element.fieldName(i), element.text(i));
+        }
+      } else {
+        setWindowTitle(QStringLiteral("Справочник.") + name + QStringLiteral(".Новый"));
+      }
+      // The catalog's module runs in the form when one was written.
+      if (!code.isEmpty() && code != QLatin1String("_")) {
+        QString global;
+        storage::Recordset g = db->openRecordset(QStringLiteral("SELECT * FROM ГлобальныйМодуль"));
+        if (!g.eof()) global = g.text(0);
+        auto ext = script::createGlobalFunctions(m_frm->host(), m_state);
+        m_frm->LoadModule(definition.text("code") + global, ext);
+      }
+    }
+    m_loaded = true;
+    m_state.sharedRecordset.close();
+    registerLoad();
+    centre();
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(e.description());
+    QTimer::singleShot(0, this, &QWidget::close);
+  }
+}
+
+bool frmUniSpr::save() {
+  if (m_designMode || !m_loaded || !m_state.db) return false;
+  storage::Session& db = *m_state.db;
+  m_state.currentObjectName = m_catalog;
+  const bool isNew = m_elementName.isEmpty();
+  try {
+    const QStringList columns = db.columns(table());
+    QStringList values;
+    for (const QString& column : columns)
+      values << (m_frm->hasField(column) ? m_frm->value(column) : m_values.value(column));
+    const qsizetype nameAt = columns.indexOf(kNameColumn);
+    const QString newName = nameAt >= 0 ? values[nameAt] : QString();
+    // Elements are found by their name: it must be there and be the only one.
+    if (newName.trimmed().isEmpty()) {
+      MessageBoxes::show(QStringLiteral("Необходимо ввести наименование элемента."));
+      return false;
+    }
+    QString duplicate = QStringLiteral("SELECT Наименование FROM ") + table() +
+                        QStringLiteral(" WHERE Наименование=") + quote(newName);
+    if (!isNew) duplicate += QStringLiteral(" AND Наименование<>") + quote(m_elementName);
+    if (!db.openRecordset(duplicate).eof()) {
+      MessageBoxes::show(
+          QStringLiteral("Элемент «%1» уже есть в справочнике «%2». Введите другое наименование.")
+              .arg(newName, m_catalog));
+      return false;
+    }
+    QString sql;
+    if (isNew) {
+      QString names, list;
+      for (int i = 0; i < columns.size(); ++i) {
+        names += columns[i] + QLatin1Char(',');
+        list += quote(values[i]) + QLatin1Char(',');
+      }
+      names.chop(1);
+      list.chop(1);
+      sql = QStringLiteral("INSERT INTO ") + table() + QStringLiteral(" (") + names +
+            QStringLiteral(") VALUES (") + list + QLatin1Char(')');
+    } else {
+      QString assignments;
+      for (int i = 0; i < columns.size(); ++i)
+        assignments += columns[i] + QLatin1Char('=') + quote(values[i]) + QLatin1Char(',');
+      assignments.chop(1);
+      sql = QStringLiteral("UPDATE ") + table() + QStringLiteral(" SET ") + assignments +
+            QStringLiteral(" WHERE Наименование=") + quote(m_elementName);
+    }
+    db.execute(sql);
+    // The list is brought up to date only once the element is written.
+    if (m_list) {
+      if (isNew)
+        m_list->addElementRow(newName);
+      else
+        m_list->setRowName(m_listRow, newName);
+      QCoreApplication::processEvents();
+    }
+    MessageBoxes::show(QStringLiteral("Элемент записан успешно."));
+    m_loaded = false;
+    close();
+    return true;
+  } catch (const storage::DbError& e) {
+    // The window stays open with what the user typed.
+    MessageBoxes::show(QStringLiteral("Элемент не записан: ") + e.description());
+    return false;
+  }
+}
+
+void frmUniSpr::chooseValue(const QString& type, const QString& field) {
+  const qsizetype point = type.indexOf(QLatin1Char('.'));
+  const QString kind = point < 0 ? type : type.left(point);
+  const QString object = point < 0 ? QString() : type.mid(point + 1);
+  if (kind == QStringLiteral("Счет")) {
+    auto* plan = qobject_cast<frmPlan*>(
+        m_state.windows ? m_state.windows->sharedWindow(shell::window_names::kChartOfAccounts)
+                        : nullptr);
+    if (!plan) return;
+    plan->setChoiceTarget(m_frm, windowTitle(), field);
+    showChild(m_state, plan);
+  } else if (kind == QStringLiteral("Справочник")) {
+    m_state.currentObjectName = object;
+    auto* list = qobject_cast<frmSprList*>(
+        m_state.windows ? m_state.windows->newWindow(shell::window_names::kCatalogList) : nullptr);
+    if (!list) return;
+    m_state.choiceWindow = list;
+    list->setChoiceTarget(m_frm, windowTitle(), field);
+    showChild(m_state, list);
+  } else if (kind == QStringLiteral("Перечисление")) {
+    if (!m_state.db) return;
+    try {
+      storage::Recordset rs = m_state.db->openRecordset(
+          QStringLiteral("SELECT code FROM form_items WHERE type='Перечисление' AND name=") +
+          quote(object));
+      for (const QString& value : config::parseValueList(rs.eof() ? QString() : rs.text(0)))
+        m_frm->AddChoice(value);
+      m_frm->ShowChoices();
+    } catch (const storage::DbError& e) {
+      MessageBoxes::show(e.description());
+    }
+  }
+}
+
+bool frmUniSpr::renameElement(const QString& element, const QString& newName) {
+  return m_frm->RenameElement(element, newName);
+}
+
+bool frmUniSpr::removeElement(const QString& element) {
+  return m_frm->RemoveElement(element);
+}
+
+void frmUniSpr::showElementMenu(const QString& name) {
+  m_state.contextItemName = name;
+  m_state.contextFormKind = QStringLiteral("spr");
+  if (m_state.mainWindow && m_state.mainWindow->elementMenu())
+    m_state.mainWindow->elementMenu()->popup(QCursor::pos());
+}
+
+void frmUniSpr::activated(bool on) {
+  RuntimeWindow::activated(on);
+  if (m_state.mainWindow) m_state.mainWindow->setConfigurationMode(on);
+}
+
+bool frmUniSpr::unload() {
+  if (m_designMode && m_state.db &&
+      MessageBoxes::ask(QStringLiteral("Сохранить элементы на форме?")) == shell::MsgAnswer::Yes) {
+    const QSize size = sizeTwips();
+    try {
+      config::writeFormLayout(
+          *m_state.db, config::ObjectKind::Catalog, m_catalog, m_frm->GetLayout(),
+          config::FormSize{static_cast<double>(size.width()), static_cast<double>(size.height())}
+              .text());
+    } catch (const storage::DbError& e) {
+      MessageBoxes::show(QStringLiteral("Макет формы не сохранен: ") + e.description());
+      return false;
+    }
+  }
+  if (m_state.mainWindow) m_state.mainWindow->setConfigurationMode(false);
+  m_state.sharedRecordset.close();
+  if (m_state.choiceWindow == this) m_state.choiceWindow = nullptr;
+  return true;
+}
+
+void frmUniSpr::resizeEvent(QResizeEvent* event) {
+  RuntimeWindow::resizeEvent(event);
+  QWidget* f = frame();
+  if (f->isMinimized()) return;
+  const QSize minimum = shell::twipsToPixels(kMinWidth, kMinHeight);
+  if (f->width() < minimum.width() || f->height() < minimum.height())
+    QTimer::singleShot(0, this, [this, minimum] {
+      QWidget* fr = frame();
+      fr->resize(fr->size().expandedTo(minimum));
+    });
+}
+
+}  // namespace balvix::runtime

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QMap>
+#include <QPointer>
+#include <QStringList>
+
+#include "runtime/runtime_window.h"
+#include "shell/layout_design.h"
+
+class QPushButton;
+
+namespace balvix::runtime {
+
+class FormControl;
+class FormHost;
+class frmSprList;
+
+// The catalog element form: one element of a catalog in a form built from the catalog's
+// layout; saves it back with INSERT or UPDATE. Opened in layout design by the catalog
+// designer, it arranges the catalog's fields and stores the layout when it closes.
+class frmUniSpr : public RuntimeWindow, public shell::LayoutDesignTarget {
+  Q_OBJECT
+
+ public:
+  // Loads at once from the shared state (CurrentObjectName, CurrentElementName,
+  // FormDesignMode).
+  explicit frmUniSpr(shell::AppState& state, QWidget* parent = nullptr);
+  ~frmUniSpr() override;
+
+  FormControl* form() const { return m_frm; }
+  const QString& catalog() const { return m_catalog; }
+  // The list that opened the window and the element's row in it (-1 for a new element):
+  // the list is brought up to date after saving.
+  void setOpener(frmSprList* list, int row);
+  // False when the element to open no longer exists: the window then closes itself.
+  bool loaded() const { return m_loaded; }
+
+  // The element menu and the requisite editor's element mode act on the layout.
+  bool renameElement(const QString& element, const QString& newName) override;
+  bool removeElement(const QString& element) override;
+
+  // "&Записать": true when the element was written (the window then closes).
+  bool save();
+
+  // Default size of a catalog form without a stored layout, and the smallest size.
+  static constexpr int kDefaultWidth = 7905;
+  static constexpr int kDefaultHeight = 4875;
+  static constexpr int kMinWidth = 6100;
+  static constexpr int kMinHeight = 4400;
+
+  // The layout composed for a catalog that has none: one text field per requisite.
+  static QString composeLayout(const QStringList& names, const QStringList& types);
+
+ protected:
+  void activated(bool on) override;
+  bool unload() override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void load();
+  void chooseValue(const QString& type, const QString& field);
+  void showElementMenu(const QString& name);
+  QString table() const;
+
+  FormControl* m_frm = nullptr;
+  QPushButton* m_cmdSave = nullptr;
+  QPushButton* m_cmdClose = nullptr;
+  std::unique_ptr<FormHost> m_host;
+  QString m_catalog;
+  QString m_elementName;  // the frm tag: the name the element had when the window opened
+  bool m_designMode = false;
+  bool m_loaded = false;
+  QMap<QString, QString> m_values;  // what was read, for columns the layout has no field for
+  QPointer<frmSprList> m_list;
+  int m_listRow = -1;
+};
+
+}  // namespace balvix::runtime

@@ -1,0 +1,155 @@
+#include "runtime/chart_of_accounts.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include "runtime/form_control.h"
+#include "shell/message_box.h"
+
+namespace balvix::runtime {
+
+void PlanModel::setAccounts(std::vector<Account> accounts) {
+  beginResetModel();
+  m_accounts = std::move(accounts);
+  endResetModel();
+}
+
+const PlanModel::Account* PlanModel::account(int row) const {
+  return row >= 0 && row < static_cast<int>(m_accounts.size())
+             ? &m_accounts[static_cast<std::size_t>(row)]
+             : nullptr;
+}
+
+int PlanModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(m_accounts.size());
+}
+
+int PlanModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : 3;
+}
+
+QVariant PlanModel::data(const QModelIndex& index, int role) const {
+  const Account* a = account(index.row());
+  if (!a) return {};
+  if (index.column() == 0) {
+    if (role == Qt::DecorationRole)
+      return QApplication::style()->standardIcon(a->icon == 2 ? QStyle::SP_FileIcon
+                                                              : QStyle::SP_DirIcon);
+    if (role == Qt::UserRole) return a->icon;
+    if (role == Qt::AccessibleTextRole)
+      return a->icon == 2 ? QStringLiteral("Проводки разрешены")
+                          : QStringLiteral("Проводки запрещены");
+    return {};
+  }
+  if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+    return index.column() == 1 ? a->code : a->name;
+  return {};
+}
+
+QVariant PlanModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  if (section == 1) return QStringLiteral("Код");
+  if (section == 2) return QStringLiteral("Наименование");
+  return QString();
+}
+
+frmPlan::frmPlan(shell::AppState& state, QWidget* parent) : RuntimeWindow(state, parent) {
+  setObjectName(QStringLiteral("frmPlan"));
+  setWindowTitle(QStringLiteral("План счетов - Основной"));
+  m_model = new PlanModel(this);
+  m_list = new QTableView(this);
+  m_list->setObjectName(QStringLiteral("List"));
+  m_list->setAccessibleName(QStringLiteral("Счета"));
+  m_list->setModel(m_model);
+  m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+  m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  m_list->verticalHeader()->hide();
+  m_list->horizontalHeader()->resizeSection(0, 24);
+  m_list->horizontalHeader()->resizeSection(1, 80);
+  m_list->horizontalHeader()->setStretchLastSection(true);
+  m_check1 = new QCheckBox(QStringLiteral("Развернутый"), this);
+  m_check1->setObjectName(QStringLiteral("Check1"));
+  m_label1 = new QLabel(this);
+  m_label1->setObjectName(QStringLiteral("Label1"));
+  m_label1->setAccessibleName(QStringLiteral("Выбранный счет"));
+  m_command1 = new QPushButton(QStringLiteral("&Закрыть"), this);
+  m_command1->setObjectName(QStringLiteral("Command1"));
+  m_command1->setAccessibleName(QStringLiteral("Закрыть"));
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(m_command1);
+  bottom->addWidget(m_label1, 1);
+  bottom->addWidget(m_check1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_list, 1);
+  layout->addLayout(bottom);
+
+  connect(m_check1, &QCheckBox::clicked, this, &frmPlan::loadPlan);
+  connect(m_command1, &QPushButton::clicked, this, &QWidget::close);
+  connect(m_list, &QAbstractItemView::clicked, this,
+          [this](const QModelIndex& i) { rowClicked(i.row()); });
+  connect(m_list, &QAbstractItemView::activated, this,
+          [this](const QModelIndex& i) { rowDoubleClicked(i.row()); });
+  connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& i) { rowClicked(i.row()); });
+  loadPlan();
+  registerLoad();
+}
+
+void frmPlan::loadPlan() {
+  std::vector<PlanModel::Account> accounts;
+  m_label1->clear();
+  m_row = -1;
+  if (m_state.db) {
+    try {
+      storage::Recordset rs = m_state.db->openRecordset(QStringLiteral("SELECT * FROM plan"));
+      for (; !rs.eof(); rs.moveNext()) {
+        const QString code = rs.text(QStringLiteral("Код"));
+        // Collapsed, only the top-level accounts (two-character codes) are listed.
+        if (!m_check1->isChecked() && code.size() != 2) continue;
+        const QVariant flag = rs.value(QStringLiteral("Признак"));
+        const QString t = flag.toString().trimmed();
+        const bool allowed = !flag.isNull() && !t.isEmpty() && t != QLatin1String("0") &&
+                             t.compare(QStringLiteral("false"), Qt::CaseInsensitive) != 0;
+        accounts.push_back({code, rs.text(QStringLiteral("Наименование")), allowed ? 2 : 1});
+      }
+    } catch (const storage::DbError& e) {
+      shell::MessageBoxes::show(e.description());
+    }
+  }
+  m_model->setAccounts(std::move(accounts));
+  if (!frame()->isMaximized()) setSizeTwips(9000, 7000);
+  centre();
+}
+
+void frmPlan::setChoiceTarget(FormControl* form, const QString& caption, const QString& field) {
+  m_target = form;
+  m_targetField = field;
+  m_tag = caption + QLatin1Char(';') + field;
+}
+
+void frmPlan::rowClicked(int row) {
+  const PlanModel::Account* a = m_model->account(row);
+  if (!a) return;
+  m_row = row;
+  m_label1->setText(a->name);
+}
+
+void frmPlan::rowDoubleClicked(int row) {
+  if (m_tag.isEmpty()) return;
+  const PlanModel::Account* a = m_model->account(row);
+  // Only an account that takes postings is chosen, and only for a form still open.
+  if (!a || a->icon != 2 || !m_target) return;
+  m_row = row;
+  m_target->setValue(m_targetField, a->code);
+  QCoreApplication::processEvents();
+  close();
+}
+
+}  // namespace balvix::runtime

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QPointer>
+#include <QTableView>
+#include <vector>
+
+#include "runtime/runtime_window.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+namespace balvix::runtime {
+
+class FormControl;
+
+// The accounts of the chart as listed: an icon (1: no postings allowed, 2: allowed),
+// the code and the name.
+class PlanModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  struct Account {
+    QString code;
+    QString name;
+    int icon = 1;
+  };
+  using QAbstractTableModel::QAbstractTableModel;
+  void setAccounts(std::vector<Account> accounts);
+  const Account* account(int row) const;
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ private:
+  std::vector<Account> m_accounts;
+};
+
+// The chart of accounts: browsing, or choosing an account for a field of a form.
+class frmPlan : public RuntimeWindow {
+  Q_OBJECT
+
+ public:
+  explicit frmPlan(shell::AppState& state, QWidget* parent = nullptr);
+
+  PlanModel* model() const { return m_model; }
+  QTableView* list() const { return m_list; }
+  QCheckBox* expanded() const { return m_check1; }
+  QLabel* label() const { return m_label1; }
+
+  // Choice mode: a double click on an account that takes postings hands its code to
+  // the field of that form and closes the chart.
+  void setChoiceTarget(FormControl* form, const QString& caption, const QString& field);
+  const QString& tag() const { return m_tag; }
+
+  void loadPlan();
+  void rowClicked(int row);
+  void rowDoubleClicked(int row);
+
+ private:
+  PlanModel* m_model = nullptr;
+  QTableView* m_list = nullptr;
+  QCheckBox* m_check1 = nullptr;
+  QLabel* m_label1 = nullptr;
+  QPushButton* m_command1 = nullptr;
+  QString m_tag;
+  QPointer<FormControl> m_target;
+  QString m_targetField;
+  int m_row = -1;
+};
+
+}  // namespace balvix::runtime

@@ -1,0 +1,179 @@
+#pragma once
+
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "config/form_layout.h"
+#include "script/host_object.h"
+
+class QLabel;
+class QMenu;
+class QPushButton;
+class QScrollArea;
+
+namespace balvix::script {
+class Engine;
+class Host;
+class ScriptError;
+}  // namespace balvix::script
+
+namespace balvix::runtime {
+
+class FormHost;
+class FormTable;
+class FormTableView;
+class ValueField;
+class DesignOverlay;
+
+// The form control ("frm"): shows a form's elements from its layout text, edits their
+// values, holds the table part and runs the form's module. The catalog element form,
+// the document form and the report dialog embed it; they feed it and read it back.
+//
+// Fields are addressed by caption (letter case ignored); the name "table" addresses the
+// current cell of the table part. Layout positions and sizes are twips.
+class FormControl : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit FormControl(QWidget* parent = nullptr);
+  ~FormControl() override;
+
+  // The host modules run with and the status line goes to (the program's host); the
+  // control makes its own when none is given. Not owned.
+  void setHost(script::Host* host);
+  script::Host& host();
+
+  // Set first: true allows placing, moving and resizing elements and the element menu.
+  void setDesignMode(bool on);
+  bool designMode() const { return m_designMode; }
+
+  void LoadLayout(const QString& text);
+  QString GetLayout() const;
+  // Adds an element of a palette type word ("Надпись", "Текст", "Кнопка", "Флажок",
+  // "Выбор") at the place last clicked; an empty or unknown word adds nothing. Returns
+  // the new element's caption.
+  QString PlaceControl(const QString& typeWord, const QString& text = QString());
+  Q_INVOKABLE bool RemoveElement(const QString& name);
+  // Refused with a message when another element already has the new caption.
+  Q_INVOKABLE bool RenameElement(const QString& name, const QString& newName);
+
+  // УстановитьЗначение / GetValue.
+  void setValue(const QString& field, const QString& text);
+  QString value(const QString& field) const;
+  bool hasField(const QString& field) const;
+
+  // AddChoice / ShowChoices: the values offered for the field that asked last.
+  void AddChoice(const QString& value);
+  void ShowChoices();
+  QMenu* choiceMenu() const { return m_choiceMenu; }
+
+  // LoadModule: compiles the text (the form's module followed by the global module),
+  // makes the global object's members callable without qualifier, runs the opening
+  // procedure. A module error is shown with its line; false then.
+  bool LoadModule(const QString& text, std::shared_ptr<script::HostObject> globalObject);
+  // Script.RunThis: runs a procedure of the loaded module; nothing when there is none.
+  bool RunThis(const QString& procedure);
+  // The name module errors are reported under ("Справочник.Товары").
+  void setModuleName(const QString& name) { m_moduleName = name; }
+  script::Engine* engine() const { return m_engine.get(); }
+
+  void setTablePart(bool on);
+  bool tablePart() const { return m_tablePart; }
+  FormTable* table() const { return m_table; }
+  FormTableView* tableView() const { return m_tableView; }
+
+  // Inspection: element captions in layout order, an element's field, its rectangle.
+  QStringList elementNames() const;
+  ValueField* field(const QString& caption) const;
+  QWidget* elementWidget(const QString& caption) const;
+  QRect elementRectTwips(const QString& caption) const;
+  QString selectedElement() const;
+  void selectElement(const QString& caption);
+  // Where the next placed element goes (the point last clicked), in pixels.
+  void setPlacePoint(const QPoint& point) { m_placePoint = point; }
+  // The caption of the window that shows this control (for Форма.Заголовок).
+  QWidget* captionWidget() const;
+
+  static constexpr int kGridTwips = 60;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ signals:
+  void chooseValue(const QString& type, const QString& field);
+  void placeRequest();
+  void elementMenu(const QString& name);
+  void openObject(const QString& text);
+  void layoutChanged();
+
+ private:
+  friend class DesignOverlay;
+  struct Element {
+    config::LayoutElement line;
+    QString raw;  // a line that could not be read: kept as it is, not shown
+    bool malformed = false;
+    QString kind;
+    QString caption;
+    QString type;
+    QRect rect;  // twips
+    QWidget* box = nullptr;
+    QLabel* label = nullptr;
+    ValueField* field = nullptr;
+    QPushButton* button = nullptr;
+  };
+
+  Element* find(const QString& caption) const;
+  int indexOf(const QString& caption) const;
+  void build(Element& e);
+  void position(Element& e);
+  void clearElements();
+  void updateTabOrder();
+  void updateCanvasSize();
+  QString uniqueCaption(const QString& base) const;
+  void moveElement(Element& e, const QRect& pixels);
+  void moveElementTwips(Element& e, const QRect& twips);
+  void reportModuleError(const script::ScriptError& e);
+  template <class F>
+  bool runGuarded(F&& body);
+  Element* elementAt(const QPoint& canvasPos) const;
+  void nudge(int dx, int dy, bool resize);
+
+  bool m_designMode = false;
+  bool m_tablePart = false;
+  std::vector<std::unique_ptr<Element>> m_elements;
+  QStringList m_malformed;
+  QScrollArea* m_scroll = nullptr;
+  QWidget* m_canvas = nullptr;
+  DesignOverlay* m_overlay = nullptr;
+  FormTable* m_table = nullptr;
+  FormTableView* m_tableView = nullptr;
+  QMenu* m_choiceMenu = nullptr;
+  QStringList m_choices;
+  QString m_choiceField;
+  QPoint m_placePoint{17, 47};
+  int m_selected = -1;
+  script::Host* m_host = nullptr;
+  std::unique_ptr<FormHost> m_ownHost;
+  std::unique_ptr<script::Engine> m_engine;
+  QString m_moduleName;
+};
+
+// The form as modules see it (`Форма`): Значение("Поле") read and assigned,
+// Заголовок, УстановитьЗначение, ПолучитьЗначение.
+class FormObject : public script::SimpleHostObject {
+ public:
+  explicit FormObject(FormControl* form);
+  script::Value invoke(int dispId, script::Args& args) override;
+  void put(int dispId, script::Args& args, const script::Value& value, bool isSet) override;
+  QString typeName() const override { return QStringLiteral("Форма"); }
+
+ private:
+  QPointer<FormControl> m_form;
+};
+
+}  // namespace balvix::runtime

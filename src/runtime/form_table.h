@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <QTableView>
+#include <vector>
+
+#include "script/host_object.h"
+
+namespace balvix::runtime {
+
+// The table part of a form: named columns with their type texts and rows of texts. The
+// document form fills it column by column and row by row; modules walk it.
+class FormTable : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  explicit FormTable(QObject* parent = nullptr);
+
+  // ДобавитьКолонку: a new text column; its type is set afterwards through Status.
+  void addColumn(const QString& name);
+  // Status := type word of the column added last; read back the same way.
+  void setStatus(const QString& type);
+  QString status() const;
+  // НоваяСтрока: appends an empty row, which becomes the newest row.
+  void newRow();
+  // ДобавитьЗначение: fills a column of the newest row (a new row is made when there is
+  // none). Returns false when there is no such column.
+  bool addValue(const QString& text, const QString& column);
+  // ОчиститьТаблицу: removes all rows (the columns stay).
+  void clearRows();
+  // ВыбратьСтроки / ПолучитьСтроку / ЗначениеКолонки: a walk over the rows.
+  void selectRows() { m_cursor = -1; }
+  bool nextRow();
+  QString columnValue(const QString& column) const;
+  bool removeRow(int row);
+
+  // Column by name (letter case ignored) or by number from 1; -1 when none.
+  int columnIndex(const QString& column) const;
+  const QStringList& columnNames() const { return m_names; }
+  QString columnType(int column) const { return m_types.value(column); }
+  QString cell(int row, int column) const;
+  void setCell(int row, int column, const QString& text);
+  int rows() const { return static_cast<int>(m_rows.size()); }
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+ private:
+  QStringList m_names;
+  QStringList m_types;
+  std::vector<QStringList> m_rows;
+  int m_cursor = -1;
+};
+
+// The table part as modules see it (`Таблица`).
+class TableObject : public script::SimpleHostObject {
+ public:
+  explicit TableObject(FormTable* table);
+  script::Value invoke(int dispId, script::Args& args) override;
+  void put(int dispId, script::Args& args, const script::Value& value, bool isSet) override;
+  QString typeName() const override { return QStringLiteral("Таблица"); }
+
+ private:
+  FormTable* m_table;
+};
+
+// The view of the table part: cells edited in place by the editor of the column's type,
+// Insert adds a row, Delete removes the current one after a question.
+class FormTableView : public QTableView {
+  Q_OBJECT
+
+ public:
+  explicit FormTableView(FormTable* table, QWidget* parent = nullptr);
+  FormTable* table() const { return m_table; }
+
+ signals:
+  // A reference cell asks for a value (the target "table" is the current cell).
+  void chooseValue(const QString& type);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  FormTable* m_table;
+};
+
+}  // namespace balvix::runtime

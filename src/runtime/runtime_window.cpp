@@ -1,0 +1,121 @@
+#include "runtime/runtime_window.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "shell/frm_main.h"
+#include "shell/twips.h"
+
+namespace balvix::runtime {
+
+RuntimeWindow::RuntimeWindow(shell::AppState& state, QWidget* parent)
+    : QWidget(parent), m_state(state) {
+  setAttribute(Qt::WA_DeleteOnClose);
+}
+
+RuntimeWindow::~RuntimeWindow() = default;
+
+QWidget* RuntimeWindow::frame() const {
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) return sub;
+  return const_cast<RuntimeWindow*>(this);
+}
+
+void RuntimeWindow::setSizeTwips(double width, double height) {
+  m_sizeTwips = QSizeF(width, height);
+  applyGeometry();
+}
+
+void RuntimeWindow::applyGeometry() {
+  if (m_sizeTwips.isEmpty()) {
+    if (m_centre) shell::CenterForm(m_state, this);
+    return;
+  }
+  QSize size = shell::twipsToPixels(m_sizeTwips.width(), m_sizeTwips.height());
+  // A child window never opens larger than the area that shows it.
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+    if (QMdiArea* area = sub->mdiArea()) {
+      const QSize room = area->viewport()->size();
+      if (room.width() > 100 && room.height() > 100) size = size.boundedTo(room);
+    }
+  }
+  frame()->resize(size);
+  if (m_centre) shell::CenterForm(m_state, this);
+}
+
+QSize RuntimeWindow::sizeTwips() const {
+  const QSize px = frame()->size();
+  return QSize(static_cast<int>(shell::pixelsToTwips(px.width())),
+               static_cast<int>(shell::pixelsToTwips(px.height())));
+}
+
+void RuntimeWindow::centre() {
+  m_centre = true;
+  shell::CenterForm(m_state, this);
+}
+
+void RuntimeWindow::registerLoad() {
+  m_registered = windowTitle();
+  if (m_state.mainWindow) m_state.mainWindow->WindowRegistry(m_registered, QStringLiteral("load"));
+}
+
+void RuntimeWindow::registerUnload() {
+  if (m_state.mainWindow && !m_registered.isNull())
+    m_state.mainWindow->WindowRegistry(m_registered, QStringLiteral("unload"));
+  m_registered.clear();
+}
+
+void RuntimeWindow::activated(bool on) {
+  if (m_state.mainWindow && !m_registered.isNull())
+    m_state.mainWindow->WindowRegistry(m_registered,
+                                       on ? QStringLiteral("active") : QStringLiteral("inactive"));
+}
+
+void RuntimeWindow::watchFrame() {
+  auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+  if (!sub || sub == m_watched) return;
+  m_watched = sub;
+  connect(sub, &QMdiSubWindow::windowStateChanged, this,
+          [this](Qt::WindowStates before, Qt::WindowStates now) {
+            const bool was = before & Qt::WindowActive;
+            const bool is = now & Qt::WindowActive;
+            if (was != is) activated(is);
+          });
+}
+
+void RuntimeWindow::showEvent(QShowEvent* event) {
+  watchFrame();
+  if (frame() != m_placedIn) {
+    m_placedIn = frame();
+    applyGeometry();
+  }
+  QWidget::showEvent(event);
+}
+
+void RuntimeWindow::changeEvent(QEvent* event) {
+  // A window outside the main window's area reports its own activation.
+  if (event->type() == QEvent::ActivationChange && isWindow()) activated(isActiveWindow());
+  if (event->type() == QEvent::WindowTitleChange && !m_registered.isNull() &&
+      m_registered != windowTitle()) {
+    // The window bar follows the caption.
+    registerUnload();
+    registerLoad();
+  }
+  QWidget::changeEvent(event);
+}
+
+void RuntimeWindow::closeEvent(QCloseEvent* event) {
+  if (!m_unloaded) {
+    if (!unload()) {
+      event->ignore();
+      return;
+    }
+    m_unloaded = true;
+    registerUnload();
+  }
+  event->accept();
+  // The frame goes with the window.
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->deleteLater();
+}
+
+}  // namespace balvix::runtime

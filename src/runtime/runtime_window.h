@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QPointer>
+#include <QSize>
+#include <QSizeF>
+#include <QString>
+#include <QWidget>
+
+#include "shell/app_state.h"
+
+class QMdiSubWindow;
+
+namespace balvix::runtime {
+
+// The common ground of the runtime windows: they report "load", "active", "inactive"
+// and "unload" to the main window's window bar, keep their size in twips and are never
+// larger than the area that shows them.
+class RuntimeWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  RuntimeWindow(shell::AppState& state, QWidget* parent = nullptr);
+  ~RuntimeWindow() override;
+
+  shell::AppState& state() { return m_state; }
+
+  // The window's outer size in twips (its frame inside the main window when it has one);
+  // applied again when the window is first shown inside its frame.
+  void setSizeTwips(double width, double height);
+  QSize sizeTwips() const;
+  // The frame that shows the window, itself when it has none.
+  QWidget* frame() const;
+  // CenterForm, now and again when first shown inside its frame.
+  void centre();
+
+ protected:
+  // Registers the window under its current caption.
+  void registerLoad();
+  void registerUnload();
+  virtual void activated(bool on);
+  // Return false to keep the window open.
+  virtual bool unload() { return true; }
+
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+  shell::AppState& m_state;
+
+ private:
+  void watchFrame();
+  void applyGeometry();
+  QString m_registered;
+  QSizeF m_sizeTwips;
+  bool m_centre = false;
+  QPointer<QWidget> m_placedIn;
+  QPointer<QMdiSubWindow> m_watched;
+  bool m_unloaded = false;
+};
+
+}  // namespace balvix::runtime

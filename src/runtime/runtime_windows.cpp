@@ -1,0 +1,36 @@
+#include "runtime/runtime_windows.h"
+
+#include "runtime/catalog_form.h"
+#include "runtime/catalog_list.h"
+#include "runtime/chart_of_accounts.h"
+#include "shell/frm_main.h"
+#include "shell/window_factory.h"
+#include "shell/window_names.h"
+
+namespace balvix::runtime {
+
+namespace names = shell::window_names;
+
+void registerRuntimeWindows(shell::WindowFactory& factory, shell::AppState& state) {
+  // The windows are children of the main window's document area, not of the factory's
+  // parent: the opener shows them there.
+  shell::AppState* s = &state;
+  factory.registerWindow(names::kCatalogElementForm, [s](const shell::WindowArguments&, QWidget*) {
+    return new frmUniSpr(*s);
+  });
+  factory.registerWindow(names::kCatalogList, [s](const shell::WindowArguments&, QWidget*) {
+    return new frmSprList(*s);
+  });
+  factory.registerSharedWindow(names::kChartOfAccounts, [s](const shell::WindowArguments&,
+                                                            QWidget*) { return new frmPlan(*s); });
+}
+
+void showChild(shell::AppState& state, QWidget* window) {
+  if (!window) return;
+  if (state.mainWindow)
+    state.mainWindow->showRuntimeWindow(window);
+  else
+    window->show();
+}
+
+}  // namespace balvix::runtime

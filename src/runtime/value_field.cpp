@@ -1,0 +1,137 @@
+#include "runtime/value_field.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QToolButton>
+
+namespace balvix::runtime {
+
+namespace {
+
+// The earliest date stands for "no date": a date field can be left empty.
+const QDate kNoDate(1900, 1, 1);
+
+}  // namespace
+
+FieldKind fieldKindOfType(const QString& type) {
+  if (type == QStringLiteral("Число")) return FieldKind::Number;
+  if (type == QStringLiteral("Дата")) return FieldKind::Date;
+  if (type.startsWith(QStringLiteral("Справочник.")) ||
+      type.startsWith(QStringLiteral("Перечисление.")) || type.startsWith(QStringLiteral("Счет")))
+    return FieldKind::Reference;
+  return FieldKind::Text;
+}
+
+ValueField::ValueField(FieldKind kind, const QString& type, const QString& accessibleName,
+                       QWidget* parent)
+    : QWidget(parent), m_kind(kind), m_type(type) {
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(1);
+  switch (kind) {
+    case FieldKind::Date:
+      m_date = new QDateEdit(this);
+      m_date->setDisplayFormat(QString::fromLatin1(kDateFormat));
+      m_date->setCalendarPopup(true);
+      m_date->setMinimumDate(kNoDate);
+      m_date->setSpecialValueText(QStringLiteral(" "));
+      m_date->setDate(kNoDate);
+      m_focus = m_date;
+      connect(m_date, &QDateEdit::dateChanged, this, &ValueField::edited);
+      break;
+    case FieldKind::Check:
+      m_check = new QCheckBox(this);
+      m_focus = m_check;
+      connect(m_check, &QCheckBox::toggled, this, &ValueField::edited);
+      break;
+    case FieldKind::Choice:
+      m_combo = new QComboBox(this);
+      m_combo->setEditable(true);
+      m_focus = m_combo;
+      connect(m_combo, &QComboBox::currentTextChanged, this, &ValueField::edited);
+      break;
+    default:
+      m_line = new QLineEdit(this);
+      m_focus = m_line;
+      if (kind == FieldKind::Number) {
+        // Either decimal separator is taken; letters are refused while typing.
+        m_line->setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("[+-]?[0-9 ]*([.,][0-9]*)?")), m_line));
+        m_line->setAlignment(Qt::AlignRight);
+      }
+      connect(m_line, &QLineEdit::textEdited, this, &ValueField::edited);
+      if (kind == FieldKind::Reference) {
+        m_choose = new QToolButton(this);
+        m_choose->setText(QStringLiteral("..."));
+        m_choose->setToolTip(QStringLiteral("Выбрать значение (F4)"));
+        m_choose->setFocusPolicy(Qt::NoFocus);
+        connect(m_choose, &QToolButton::clicked, this, &ValueField::chooseRequested);
+      }
+      m_line->installEventFilter(this);
+      break;
+  }
+  layout->addWidget(m_focus, 1);
+  if (m_choose) layout->addWidget(m_choose);
+  setFocusProxy(m_focus);
+  setAccessibleCaption(accessibleName);
+}
+
+void ValueField::setAccessibleCaption(const QString& caption) {
+  setAccessibleName(caption);
+  m_focus->setAccessibleName(caption);
+  if (m_choose) m_choose->setAccessibleName(QStringLiteral("Выбрать: ") + caption);
+}
+
+bool ValueField::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_line) {
+    if (event->type() == QEvent::KeyPress && m_kind == FieldKind::Reference &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F4) {
+      emit chooseRequested();
+      return true;
+    }
+    if (event->type() == QEvent::MouseButtonDblClick && m_kind == FieldKind::Reference) {
+      emit openRequested();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+QString ValueField::text() const {
+  if (m_date)
+    return m_date->date() == kNoDate ? QString()
+                                     : m_date->date().toString(QString::fromLatin1(kDateFormat));
+  if (m_check) return m_check->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+  if (m_combo) return m_combo->currentText();
+  return m_line->text();
+}
+
+void ValueField::setText(const QString& text) {
+  if (m_date) {
+    QDate date = QDate::fromString(text.trimmed(), QString::fromLatin1(kDateFormat));
+    if (!date.isValid()) date = QDate::fromString(text.trimmed(), QStringLiteral("d.M.yyyy"));
+    m_date->setDate(date.isValid() ? date : kNoDate);
+  } else if (m_check) {
+    const QString t = text.trimmed();
+    m_check->setChecked(
+        t == QStringLiteral("1") || t.compare(QStringLiteral("Да"), Qt::CaseInsensitive) == 0 ||
+        t.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0 ||
+        t.compare(QStringLiteral("Истина"), Qt::CaseInsensitive) == 0 || t == QStringLiteral("-1"));
+  } else if (m_combo) {
+    m_combo->setCurrentText(text);
+  } else {
+    m_line->setText(text);
+    m_line->setCursorPosition(0);
+  }
+}
+
+void ValueField::addItem(const QString& value) {
+  if (m_combo) m_combo->addItem(value);
+}
+
+}  // namespace balvix::runtime

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLineEdit;
+class QToolButton;
+
+namespace balvix::runtime {
+
+// What kind of editor a type text asks for.
+enum class FieldKind { Text, Number, Date, Reference, Check, Choice };
+
+// "Число" is a number, "Дата" a date, "Справочник."/"Перечисление."/"Счет…" a reference
+// chosen from a list; everything else (including "Текст" and the empty type) is text.
+FieldKind fieldKindOfType(const QString& type);
+
+// One editable value of a form or of a table cell, shown by the editor its type asks
+// for. The value is always text: dates as dd.MM.yyyy, check boxes as "1"/"0".
+class ValueField : public QWidget {
+  Q_OBJECT
+
+ public:
+  ValueField(FieldKind kind, const QString& type, const QString& accessibleName,
+             QWidget* parent = nullptr);
+
+  FieldKind kind() const { return m_kind; }
+  const QString& type() const { return m_type; }
+  QString text() const;
+  void setText(const QString& text);
+  void setAccessibleCaption(const QString& caption);
+  // The widget that takes the keyboard focus (for the tab order).
+  QWidget* focusWidget() const { return m_focus; }
+  // Choice lists (the "Выбор" element) are filled one value at a time.
+  void addItem(const QString& value);
+
+  static constexpr const char* kDateFormat = "dd.MM.yyyy";
+
+ signals:
+  // The choice button or F4 on a reference field.
+  void chooseRequested();
+  // Double click on a reference field.
+  void openRequested();
+  void edited();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  FieldKind m_kind;
+  QString m_type;
+  QLineEdit* m_line = nullptr;
+  QDateEdit* m_date = nullptr;
+  QCheckBox* m_check = nullptr;
+  QComboBox* m_combo = nullptr;
+  QToolButton* m_choose = nullptr;
+  QWidget* m_focus = nullptr;
+};
+
+}  // namespace balvix::runtime

@@ -1,0 +1,352 @@
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+
+#include "runtime/catalog_form.h"
+#include "runtime/catalog_list.h"
+#include "runtime/form_control.h"
+#include "runtime/toolbar_control.h"
+#include "runtime/value_field.h"
+#include "runtime_fixture.h"
+#include "shell/twips.h"
+#include "shell/window_bar.h"
+
+namespace balvix::runtime::testing {
+namespace {
+
+using shell::MsgAnswer;
+
+class CatalogWindowsTest : public RuntimeTest {
+ protected:
+  CatalogWindowsTest() {
+    createCatalog(QStringLiteral("Товары"),
+                  {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
+                   {QStringLiteral("Цена"), QStringLiteral("Число")}});
+    main()->BuildMenus();
+  }
+  // The catalog list as the "Справочники" menu opens it.
+  frmSprList* openList(const QString& catalog = QStringLiteral("Товары")) {
+    const auto& items = main()->userMenuItems(0);
+    for (std::size_t i = 0; i < items.size(); ++i)
+      if (items[i]->data().toString() == catalog) main()->spravkaClicked(static_cast<int>(i));
+    processEvents();
+    const auto lists = openWindows<frmSprList>();
+    return lists.isEmpty() ? nullptr : lists.last();
+  }
+  frmUniSpr* lastForm() {
+    processEvents();
+    const auto forms = openWindows<frmUniSpr>();
+    return forms.isEmpty() ? nullptr : forms.last();
+  }
+  static void type(FormControl* form, const QString& field, const QString& text) {
+    auto* edit = qobject_cast<QLineEdit*>(form->field(field)->focusWidget());
+    ASSERT_TRUE(edit);
+    edit->setText(text);
+  }
+  static QStringList listRows(frmSprList* list) {
+    QStringList rows;
+    for (int r = 0; r < list->model()->rowCount(); ++r)
+      rows << list->model()->index(r, 0).data().toString() + QLatin1Char(' ') +
+                  list->model()->index(r, 1).data().toString();
+    return rows;
+  }
+};
+
+TEST_F(CatalogWindowsTest, MenuOpensOneListOfTheCatalog) {
+  addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
+  frmSprList* list = openList();
+  ASSERT_TRUE(list);
+  EXPECT_EQ(list->windowTitle(), QStringLiteral("Справочник.Товары"));
+  EXPECT_EQ(listRows(list), QStringList{"1 Стол"});
+  EXPECT_TRUE(list->toolbar()->isButtonEnabled(1));
+  for (int n : {2, 3, 4}) EXPECT_FALSE(list->toolbar()->isButtonEnabled(n)) << n;
+  EXPECT_EQ(list->list()->accessibleName(), QStringLiteral("Элементы справочника"));
+  // The list has its button on the window bar until it closes.
+  const auto barTags = [this] {
+    QStringList tags;
+    for (int i : main()->windowBar()->indexes())
+      if (i > 0) tags << main()->windowBar()->tag(i);
+    return tags;
+  };
+  EXPECT_EQ(barTags(), QStringList{"Справочник.Товары"});
+  // The same catalog chosen again opens nothing more.
+  openList();
+  EXPECT_EQ(openWindows<frmSprList>().size(), 1);
+  list->rowClicked(0);
+  EXPECT_TRUE(list->toolbar()->isButtonEnabled(2));
+  EXPECT_TRUE(list->toolbar()->isButtonEnabled(4));
+  EXPECT_FALSE(list->toolbar()->isButtonEnabled(3));
+  list->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+  processEvents();
+  EXPECT_TRUE(barTags().isEmpty());
+  EXPECT_TRUE(openWindows<frmSprList>().isEmpty());
+}
+
+TEST_F(CatalogWindowsTest, ChildWindowsNeverOpenLargerThanTheAreaThatShowsThem) {
+  main()->resize(500, 380);
+  processEvents();
+  frmSprList* list = openList();
+  ASSERT_TRUE(list);
+  const QSize room = main()->mdiArea()->viewport()->size();
+  EXPECT_LE(list->frame()->width(), room.width());
+  EXPECT_LE(list->frame()->height(), room.height());
+  EXPECT_GE(list->frame()->x(), 0);
+  EXPECT_GE(list->frame()->y(), 0);
+}
+
+TEST_F(CatalogWindowsTest, NewElementWithQuotesIsSavedAndReopensUnchanged) {
+  frmSprList* list = openList();
+  ASSERT_TRUE(list);
+  list->toolbar()->click(1);
+  frmUniSpr* form = lastForm();
+  ASSERT_TRUE(form);
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Справочник.Товары.Новый"));
+  // No stored layout: the composed one, at 7905 by 4875 twips.
+  EXPECT_EQ(form->form()->GetLayout(),
+            QStringLiteral("name=txt;index=1;top=700;left=250;caption=Наименование;type=Текст;\r\n"
+                           "name=txt;index=2;top=1200;left=250;caption=Цена;type=Число;\r\n"));
+  EXPECT_NEAR(form->sizeTwips().width(), 7905, 15);
+  EXPECT_NEAR(form->sizeTwips().height(), 4875, 15);
+
+  type(form->form(), QStringLiteral("Наименование"), QStringLiteral("Стол 'дубовый'"));
+  type(form->form(), QStringLiteral("Цена"), QStringLiteral("12,5"));
+  form->findChild<QPushButton*>(QStringLiteral("cmdSave"))->click();
+  EXPECT_EQ(messages.texts(), QStringList{"Элемент записан успешно."});
+  EXPECT_EQ(elementNames(QStringLiteral("Товары")), QStringList{"Стол 'дубовый'"});
+  EXPECT_EQ(listRows(list), QStringList{"1 Стол 'дубовый'"});
+  processEvents();
+  EXPECT_TRUE(openWindows<frmUniSpr>().isEmpty());
+
+  list->rowDoubleClicked(0);
+  form = lastForm();
+  ASSERT_TRUE(form);
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Справочник.Товары.Стол 'дубовый'"));
+  EXPECT_EQ(form->form()->value(QStringLiteral("Наименование")), QStringLiteral("Стол 'дубовый'"));
+  EXPECT_EQ(form->form()->value(QStringLiteral("Цена")), QStringLiteral("12,5"));
+}
+
+TEST_F(CatalogWindowsTest, EmptyAndDuplicateNamesAreRefusedAndTheInputStays) {
+  addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
+  addElement(QStringLiteral("Товары"), QStringLiteral("Стул"));
+  frmSprList* list = openList();
+  list->toolbar()->click(1);
+  frmUniSpr* form = lastForm();
+  type(form->form(), QStringLiteral("Наименование"), QStringLiteral("  "));
+  EXPECT_FALSE(form->save());
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("наименование")));
+  type(form->form(), QStringLiteral("Наименование"), QStringLiteral("Стол"));
+  type(form->form(), QStringLiteral("Цена"), QStringLiteral("7"));
+  EXPECT_FALSE(form->save());
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("уже есть")))
+      << messages.last().toStdString();
+  processEvents();
+  ASSERT_EQ(openWindows<frmUniSpr>().size(), 1);
+  EXPECT_EQ(form->form()->value(QStringLiteral("Цена")), QStringLiteral("7"));
+  EXPECT_EQ(elementNames(QStringLiteral("Товары")), (QStringList{"Стол", "Стул"}));
+
+  // Renaming an existing element onto another's name is refused too; keeping its own
+  // name is not a duplicate.
+  form->close();
+  list->rowDoubleClicked(1);
+  form = lastForm();
+  type(form->form(), QStringLiteral("Наименование"), QStringLiteral("Стол"));
+  EXPECT_FALSE(form->save());
+  type(form->form(), QStringLiteral("Наименование"), QStringLiteral("Стул"));
+  type(form->form(), QStringLiteral("Цена"), QStringLiteral("3"));
+  EXPECT_TRUE(form->save());
+}
+
+TEST_F(CatalogWindowsTest, AFailedSaveShowsTheDatabaseErrorAndKeepsTheInput) {
+  frmSprList* list = openList();
+  list->toolbar()->click(1);
+  frmUniSpr* form = lastForm();
+  type(form->form(), QStringLiteral("Наименование"), QStringLiteral("Стол"));
+  db().execute(QStringLiteral("DROP TABLE items_Справочник_Товары"));
+  db().execute(
+      QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50) CHECK "
+                     "(Наименование <> 'Стол'), Цена TEXT(50))"));
+  EXPECT_FALSE(form->save());
+  EXPECT_TRUE(messages.last().startsWith(QStringLiteral("Элемент не записан: ")))
+      << messages.last().toStdString();
+  processEvents();
+  ASSERT_EQ(openWindows<frmUniSpr>().size(), 1);
+  EXPECT_EQ(form->form()->value(QStringLiteral("Наименование")), QStringLiteral("Стол"));
+  EXPECT_TRUE(listRows(list).isEmpty());
+}
+
+TEST_F(CatalogWindowsTest, RenameUpdatesOnlyThatElementAndItsListRow) {
+  addElement(QStringLiteral("Товары"), QStringLiteral("Стол"), QStringLiteral("10"));
+  addElement(QStringLiteral("Товары"), QStringLiteral("Шкаф"), QStringLiteral("20"));
+  frmSprList* list = openList();
+  list->rowClicked(0);
+  list->toolbar()->click(2);
+  frmUniSpr* form = lastForm();
+  ASSERT_TRUE(form);
+  type(form->form(), QStringLiteral("Наименование"), QStringLiteral("Стол письменный"));
+  ASSERT_TRUE(form->save());
+  EXPECT_EQ(listRows(list), (QStringList{"1 Стол письменный", "2 Шкаф"}));
+  storage::Recordset rs =
+      db().openRecordset(QStringLiteral("SELECT Наименование, Цена FROM items_Справочник_Товары"));
+  QStringList rows;
+  for (; !rs.eof(); rs.moveNext()) rows << rs.text(0) + QLatin1Char('=') + rs.text(1);
+  EXPECT_EQ(rows, (QStringList{"Стол письменный=10", "Шкаф=20"}));
+}
+
+TEST_F(CatalogWindowsTest, ElementDeletedMeanwhileGivesAMessageInsteadOfAnEmptyForm) {
+  addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
+  frmSprList* list = openList();
+  db().execute(QStringLiteral("DELETE FROM items_Справочник_Товары"));
+  list->rowClicked(0);
+  list->toolbar()->click(2);
+  processEvents();
+  EXPECT_TRUE(openWindows<frmUniSpr>().isEmpty());
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("не найден")))
+      << messages.last().toStdString();
+}
+
+TEST_F(CatalogWindowsTest, DeleteAsksWithTheNameAndRenumbers) {
+  for (const char* name : {"А", "Б", "В"})
+    addElement(QStringLiteral("Товары"), QString::fromUtf8(name));
+  frmSprList* list = openList();
+  list->rowClicked(1);
+  messages.reply(MsgAnswer::No);
+  list->toolbar()->click(4);
+  EXPECT_EQ(messages.last(), QStringLiteral("Удалить данный элемент справочника Б ?"));
+  EXPECT_EQ(listRows(list).size(), 3);
+  messages.reply(MsgAnswer::Yes);
+  list->toolbar()->click(4);
+  EXPECT_EQ(listRows(list), (QStringList{"1 А", "2 В"}));
+  EXPECT_EQ(elementNames(QStringLiteral("Товары")), (QStringList{"А", "В"}));
+  EXPECT_FALSE(list->toolbar()->isButtonEnabled(2));
+  EXPECT_FALSE(list->toolbar()->isButtonEnabled(4));
+}
+
+TEST_F(CatalogWindowsTest, TypingInTheListJumpsToTheElementByName) {
+  for (const char* name : {"Стол", "Стул", "Шкаф", "Табурет"})
+    addElement(QStringLiteral("Товары"), QString::fromUtf8(name));
+  frmSprList* list = openList();
+  QApplication::setKeyboardInputInterval(1);
+  list->list()->keyboardSearch(QStringLiteral("Ш"));
+  EXPECT_EQ(list->list()->currentIndex().row(), 2);
+  QTest::qWait(20);
+  list->list()->keyboardSearch(QStringLiteral("т"));
+  EXPECT_EQ(list->list()->currentIndex().row(), 3);
+}
+
+TEST_F(CatalogWindowsTest, ChoiceFromACatalogListGoesToTheWindowThatAsked) {
+  createCatalog(QStringLiteral("Заказы"),
+                {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
+                 {QStringLiteral("Товар"), QStringLiteral("Справочник.Товары")}});
+  addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
+  addElement(QStringLiteral("Товары"), QStringLiteral("Шкаф"));
+  main()->BuildMenus();
+  frmSprList* orders = openList(QStringLiteral("Заказы"));
+  ASSERT_TRUE(orders);
+  ASSERT_EQ(orders->catalog(), QStringLiteral("Заказы"));
+  orders->toolbar()->click(1);
+  frmUniSpr* first = lastForm();
+  orders->toolbar()->click(1);
+  frmUniSpr* second = lastForm();
+  ASSERT_TRUE(first && second && first != second);
+
+  for (frmUniSpr* form : {second, first}) {
+    QTest::keyClick(form->form()->field(QStringLiteral("Товар"))->focusWidget(), Qt::Key_F4);
+    processEvents();
+    frmSprList* chooser = qobject_cast<frmSprList*>(state.choiceWindow.data());
+    ASSERT_TRUE(chooser);
+    EXPECT_TRUE(chooser->choiceMode());
+    EXPECT_EQ(chooser->catalog(), QStringLiteral("Товары"));
+    chooser->rowDoubleClicked(form == second ? 1 : 0);
+    processEvents();
+  }
+  EXPECT_EQ(second->form()->value(QStringLiteral("Товар")), QStringLiteral("Шкаф"));
+  EXPECT_EQ(first->form()->value(QStringLiteral("Товар")), QStringLiteral("Стол"));
+  // Both choice lists closed after their double click.
+  EXPECT_EQ(openWindows<frmSprList>().size(), 1);
+
+  // A requester closed meanwhile gets nothing and the list still closes.
+  QTest::keyClick(first->form()->field(QStringLiteral("Товар"))->focusWidget(), Qt::Key_F4);
+  processEvents();
+  QPointer<frmSprList> chooser = qobject_cast<frmSprList*>(state.choiceWindow.data());
+  first->close();
+  processEvents();
+  ASSERT_TRUE(chooser);
+  chooser->rowDoubleClicked(0);
+  processEvents();
+  EXPECT_TRUE(chooser.isNull());
+}
+
+TEST_F(CatalogWindowsTest, EnumerationChoicesFollowTheValueList) {
+  db().execute(QStringLiteral(
+      "INSERT INTO form_items (name,type,code) VALUES ('ДаНет','Перечисление','Да;Нет;')"));
+  db().execute(QStringLiteral(
+      "INSERT INTO form_items (name,type,code) VALUES ('Обрыв','Перечисление','Да;Нет')"));
+  createCatalog(QStringLiteral("Клиенты"),
+                {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
+                 {QStringLiteral("Активен"), QStringLiteral("Перечисление.ДаНет")},
+                 {QStringLiteral("Старый"), QStringLiteral("Перечисление.Обрыв")}});
+  state.currentObjectName = QStringLiteral("Клиенты");
+  state.currentElementName.clear();
+  auto* form = qobject_cast<frmUniSpr*>(windows().newWindow(QStringLiteral("frmUniSpr")));
+  ASSERT_TRUE(form);
+  showChild(state, form);
+  QTest::keyClick(form->form()->field(QStringLiteral("Активен"))->focusWidget(), Qt::Key_F4);
+  ASSERT_TRUE(form->form()->choiceMenu());
+  QStringList offered;
+  for (QAction* a : form->form()->choiceMenu()->actions()) offered << a->text();
+  EXPECT_EQ(offered, (QStringList{"Да", "Нет"}));
+  form->form()->choiceMenu()->actions().at(1)->trigger();
+  EXPECT_EQ(form->form()->value(QStringLiteral("Активен")), QStringLiteral("Нет"));
+  QTest::keyClick(form->form()->field(QStringLiteral("Старый"))->focusWidget(), Qt::Key_F4);
+  EXPECT_EQ(form->form()->choiceMenu()->actions().size(), 1);
+}
+
+TEST_F(CatalogWindowsTest, StoredSizeAndLayoutAreUsedAndTheMinimumHolds) {
+  db().execute(QStringLiteral("UPDATE form_items SET size='8000-5000', item=") +
+               storage::quote(QStringLiteral(
+                   "name=txt;index=1;top=300;left=250;caption=Наименование;type=Текст;\r\n")) +
+               QStringLiteral(" WHERE name='Товары'"));
+  addElement(QStringLiteral("Товары"), QStringLiteral("Стол"), QStringLiteral("99"));
+  frmSprList* list = openList();
+  list->rowDoubleClicked(0);
+  frmUniSpr* form = lastForm();
+  ASSERT_TRUE(form);
+  EXPECT_NEAR(form->sizeTwips().width(), 8000, 15);
+  EXPECT_NEAR(form->sizeTwips().height(), 5000, 15);
+  EXPECT_EQ(form->form()->elementNames(), QStringList{"Наименование"});
+  form->frame()->resize(100, 100);
+  processEvents();
+  EXPECT_GE(form->sizeTwips().width(), frmUniSpr::kMinWidth - 15);
+  EXPECT_GE(form->sizeTwips().height(), frmUniSpr::kMinHeight - 15);
+  // The price has no field in this layout: saving keeps it.
+  ASSERT_TRUE(form->save());
+  storage::Recordset rs =
+      db().openRecordset(QStringLiteral("SELECT Цена FROM items_Справочник_Товары"));
+  EXPECT_EQ(rs.text(0), QStringLiteral("99"));
+}
+
+TEST_F(CatalogWindowsTest, ModuleButtonOnACatalogFormCallsСообщить) {
+  createCatalog(QStringLiteral("Услуги"),
+                {{QStringLiteral("Наименование"), QStringLiteral("Текст")}},
+                QStringLiteral("Sub Показать\r\n  Сообщить(\"Услуга: \" & "
+                               "Форма.Значение(\"Наименование\"))\r\nEnd Sub\r\n"));
+  db().execute(QStringLiteral("UPDATE form_items SET size='7905-4875', item=") +
+               storage::quote(QStringLiteral(
+                   "name=txt;index=1;top=300;left=250;caption=Наименование;type=Текст;\r\n"
+                   "name=btn;index=2;top=900;left=250;caption=Показать;proc=Показать;\r\n")) +
+               QStringLiteral(" WHERE name='Услуги'"));
+  addElement(QStringLiteral("Услуги"), QStringLiteral("Доставка"));
+  main()->BuildMenus();
+  frmSprList* list = openList(QStringLiteral("Услуги"));
+  ASSERT_TRUE(list);
+  list->rowDoubleClicked(0);
+  frmUniSpr* form = lastForm();
+  ASSERT_TRUE(form);
+  qobject_cast<QPushButton*>(form->form()->elementWidget(QStringLiteral("Показать")))->click();
+  EXPECT_EQ(messages.last(), QStringLiteral("Услуга: Доставка"));
+}
+
+}  // namespace
+}  // namespace balvix::runtime::testing

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <memory>
+#include <ostream>
+
+#include "configurator/designer_set.h"
+#include "runtime/runtime_host.h"
+#include "runtime/runtime_windows.h"
+#include "shell/app_state.h"
+#include "shell/frm_main.h"
+#include "shell/message_box.h"
+#include "storage/session.h"
+#include "storage/sql_text.h"
+
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
+
+namespace balvix::runtime::testing {
+
+// A fresh database, the main window, the configurator's and the runtime's windows, and a
+// recorder that answers every message.
+class RuntimeTest : public ::testing::Test {
+ protected:
+  RuntimeTest() {
+    EXPECT_TRUE(m_dir.isValid());
+    m_db = storage::Session::createNew(m_dir.filePath(QStringLiteral("basa.mdb")));
+    state.db = m_db.get();
+    m_main = std::make_unique<shell::frmMain>(state);
+    m_host = std::make_unique<RuntimeHost>(state);
+    state.host = m_host.get();
+    m_main->resize(1200, 900);
+    m_main->show();
+    m_designers = std::make_unique<configurator::DesignerSet>(state, m_main.get());
+    state.windows = m_designers.get();
+    registerRuntimeWindows(*m_designers, state);
+  }
+  ~RuntimeTest() override {
+    m_designers.reset();
+    m_main.reset();
+    state.host = nullptr;
+    m_host.reset();
+  }
+
+  storage::Session& db() { return *m_db; }
+  shell::frmMain* main() { return m_main.get(); }
+  configurator::DesignerSet& windows() { return *m_designers; }
+
+  // A catalog with these requisites (name, type), as the designer stores it.
+  void createCatalog(const QString& name, const QList<std::pair<QString, QString>>& requisites,
+                     const QString& code = QStringLiteral("_")) {
+    QString types, columns;
+    for (const auto& [column, type] : requisites) {
+      types += type + QLatin1Char(';');
+      columns += column + QStringLiteral(" TEXT(50),");
+    }
+    columns.chop(1);
+    db().execute(QStringLiteral("INSERT INTO form_items (name,descript,code,type,items_type) "
+                                "VALUES (%1,%2,%3,'Справочник',%4)")
+                     .arg(storage::quote(name), storage::quote(name), storage::quote(code),
+                          storage::quote(types)));
+    db().execute(QStringLiteral("CREATE TABLE items_Справочник_") + name + QLatin1Char('(') +
+                 columns + QLatin1Char(')'));
+  }
+  void addElement(const QString& catalog, const QString& name, const QString& extra = QString()) {
+    const QStringList columns = db().columns(QStringLiteral("items_Справочник_") + catalog);
+    QString values = storage::quote(name);
+    for (int i = 1; i < columns.size(); ++i)
+      values += QLatin1Char(',') + storage::quote(i == 1 ? extra : QString());
+    db().execute(QStringLiteral("INSERT INTO items_Справочник_") + catalog +
+                 QStringLiteral(" VALUES (") + values + QLatin1Char(')'));
+  }
+  QStringList elementNames(const QString& catalog) {
+    QStringList names;
+    storage::Recordset rs =
+        db().openRecordset(QStringLiteral("SELECT Наименование FROM items_Справочник_") + catalog);
+    for (; !rs.eof(); rs.moveNext()) names << rs.text(0);
+    return names;
+  }
+  // The open child windows of the main window, of one class.
+  template <class T>
+  QList<T*> openWindows() {
+    QList<T*> found;
+    for (QMdiSubWindow* sub : m_main->mdiArea()->subWindowList())
+      if (auto* w = qobject_cast<T*>(sub->widget())) found << w;
+    return found;
+  }
+  static void processEvents() {
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+  }
+
+  shell::AppState state;
+  shell::MessageRecorder messages;
+
+ private:
+  QTemporaryDir m_dir;
+  std::unique_ptr<storage::Session> m_db;
+  std::unique_ptr<shell::frmMain> m_main;
+  std::unique_ptr<RuntimeHost> m_host;
+  std::unique_ptr<configurator::DesignerSet> m_designers;
+};
+
+}  // namespace balvix::runtime::testing
