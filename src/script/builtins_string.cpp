@@ -148,6 +148,7 @@ Value fnReplace(CallContext&, Args& args) {
   while (count != 0) {
     const qsizetype hit = s.indexOf(find, pos, cs);
     if (hit < 0) break;
+    checkTextLength(out.size() + (hit - pos) + with.size());
     out += QStringView(s).mid(pos, hit - pos);
     out += with;
     pos = hit + find.size();
@@ -195,11 +196,14 @@ Value fnLCase(CallContext&, Args& args) {
 }
 
 Value fnSpace(CallContext&, Args& args) {
-  return QString(lengthArg(args, 0), QLatin1Char(' '));
+  const int n = lengthArg(args, 0);
+  checkTextLength(n);
+  return QString(n, QLatin1Char(' '));
 }
 
 Value fnString(CallContext&, Args& args) {
   const int n = lengthArg(args, 0);
+  checkTextLength(n);
   const Value& c = arg(args, 1);
   if (c.isNull()) return Value::null();
   QChar ch;
@@ -290,6 +294,9 @@ void registerStringBuiltins(BuiltinTable& table) {
   table.addConstant(QStringLiteral("vbCrLf"), QStringLiteral("\r\n"));
   table.addConstant(QStringLiteral("vbNewLine"), QStringLiteral("\r\n"));
   table.addConstant(QStringLiteral("vbTab"), QStringLiteral("\t"));
+  table.addConstant(QStringLiteral("vbFormFeed"), QStringLiteral("\f"));
+  table.addConstant(QStringLiteral("vbVerticalTab"), QStringLiteral("\v"));
+  table.addConstant(QStringLiteral("vbDatabaseCompare"), Value::integer(2));
   table.addConstant(QStringLiteral("vbNullString"), QString());
   table.addConstant(QStringLiteral("vbNullChar"), QString(QChar(0)));
   table.addConstant(QStringLiteral("vbBinaryCompare"), Value::integer(0));

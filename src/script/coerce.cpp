@@ -85,6 +85,16 @@ bool parseNumber(QStringView text, double& out) {
   return true;
 }
 
+void throwOutOfMemory() {
+  throw ScriptError(ErrorCode::OutOfMemory);
+}
+
+double checkDateRange(double serial) {
+  // 01.01.100 is -657434, 31.12.9999 23:59:59 is just below 2958466.
+  if (!(serial >= -657434.0 && serial < 2958466.0)) throw ScriptError(ErrorCode::Overflow);
+  return serial;
+}
+
 double toSerial(const QDate& d) {
   return static_cast<double>(kEpoch.daysTo(d));
 }
@@ -219,13 +229,13 @@ double toDate(const Value& v) {
       return v.asDouble();
     case Value::Type::String: {
       double d = 0;
-      if (parseDate(v.asString(), d) || parseNumber(v.asString(), d)) return d;
+      if (parseDate(v.asString(), d) || parseNumber(v.asString(), d)) return checkDateRange(d);
       mismatch();
     }
     case Value::Type::Boolean:
       mismatch();
     default:
-      return toDouble(v);
+      return checkDateRange(toDouble(v));
   }
 }
 
@@ -251,6 +261,7 @@ QString formatDate(double serial) {
 void appendText(QString& out, const Value& v) {
   switch (v.type()) {
     case Value::Type::String:
+      checkTextLength(out.size() + v.asString().size());
       out += v.asString();
       return;
     case Value::Type::Byte:
@@ -264,8 +275,11 @@ void appendText(QString& out, const Value& v) {
     case Value::Type::Empty:
     case Value::Type::Null:
       return;
-    default:
-      out += toText(v);
+    default: {
+      const QString text = toText(v);
+      checkTextLength(out.size() + text.size());
+      out += text;
+    }
   }
 }
 

@@ -43,8 +43,17 @@ std::unique_ptr<Program> Compiler::compile(ParsedModule& module) {
   declareProcedures(module);
   collectDeclarations(module.statements, true);
 
-  for (const NodePtr& s : module.statements) {
+  // Each text's Option Explicit holds for its own statements and procedures.
+  auto explicitAt = [&module](std::size_t i) {
+    bool on = module.optionExplicit;
+    for (const auto& [from, flag] : module.explicitFrom)
+      if (from <= i) on = flag;
+    return on;
+  };
+  for (std::size_t i = 0; i < module.statements.size(); ++i) {
+    const NodePtr& s = module.statements[i];
     if (s->kind == Ast::Procedure) continue;
+    program->optionExplicit = explicitAt(i);
     StmtPtr st = compileStatement(*s);
     if (!st) continue;
     if (s->kind == Ast::Const)
@@ -52,8 +61,11 @@ std::unique_ptr<Program> Compiler::compile(ParsedModule& module) {
     else
       program->topLevel.push_back(std::move(st));
   }
-  for (const NodePtr& s : module.statements)
-    if (s->kind == Ast::Procedure) compileProcedure(*s);
+  for (std::size_t i = 0; i < module.statements.size(); ++i) {
+    if (module.statements[i]->kind != Ast::Procedure) continue;
+    program->optionExplicit = explicitAt(i);
+    compileProcedure(*module.statements[i]);
+  }
   m_scope = nullptr;
   return program;
 }
@@ -61,8 +73,7 @@ std::unique_ptr<Program> Compiler::compile(ParsedModule& module) {
 void Compiler::declareProcedures(ParsedModule& module) {
   for (const NodePtr& s : module.statements) {
     if (s->kind != Ast::Procedure) continue;
-    if (m_program->procedureByName.contains(s->name))
-      fail(s->line, QStringLiteral("Имя переопределено: '%1'").arg(s->spelled));
+    // Of two definitions of one name the later one counts, as in the language.
     auto proc = std::make_unique<Procedure>();
     proc->name = s->name;
     proc->spelled = s->spelled;
@@ -71,6 +82,7 @@ void Compiler::declareProcedures(ParsedModule& module) {
     proc->isPrivate = s->flag2;
     for (const NodePtr& p : s->list) proc->byVal.push_back(p->flag);
     m_program->procedureByName.insert(proc->name, proc.get());
+    m_definition[proc.get()] = s.get();
     m_program->procedures.push_back(std::move(proc));
   }
 }
@@ -204,6 +216,7 @@ ExprPtr Compiler::lvalue(const Node& n) {
 
 void Compiler::compileProcedure(const Node& n) {
   Procedure* proc = m_program->procedureByName.value(n.name);
+  if (m_definition.value(proc) != &n) return;  // an earlier definition, replaced
   Scope scope;
   scope.proc = proc;
   Scope* outer = m_scope;
@@ -290,6 +303,7 @@ StmtPtr Compiler::compileStatement(const Node& n) {
     case Ast::Do: {
       auto st = make<DoStmt>(n.line);
       st->kind = static_cast<LoopKind>(n.op);
+      st->isWhile = n.flag;
       if (n.a) st->cond = compileExpr(*n.a);
       st->body = compileBlock(n.body);
       return st;

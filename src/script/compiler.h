@@ -76,6 +76,7 @@ class Compiler {
   Program* m_program = nullptr;
   Scope* m_scope = nullptr;
   QHash<QString, bool> m_globalReadonly;
+  QHash<const Procedure*, const Node*> m_definition;  // the definition each procedure compiles
 };
 
 }  // namespace balvix::script

@@ -46,28 +46,78 @@ void Engine::addObject(const QString& name, std::shared_ptr<HostObject> object) 
 }
 
 void Engine::compile(const QString& text) {
+  compile(std::vector<ModuleSource>{{QString(), text}});
+}
+
+void Engine::compile(const std::vector<ModuleSource>& modules) {
+  // Replacing the program while one of its procedures runs (a host object reloading
+  // the module it was called from) would free the nodes under the running code.
+  if (m_runtime && m_runtime->stackBase)
+    throw ScriptError(ErrorCode::InvalidCall, QStringLiteral("load"));
   m_runtime.reset();
   m_program.reset();
-  Parser parser(tokenize(text));
-  ParsedModule module = parser.parseModule();
-  Compiler::Environment env;
-  env.builtins = &m_builtins;
-  env.globalObject = m_globalObject.get();
-  for (const auto& [name, obj] : m_objects)
-    env.objects.emplace_back(foldIdentifier(name), Value(obj));
-  m_program = Compiler(std::move(env)).compile(module);
+  m_spans.clear();
+  qsizetype total = 0;
+  for (const ModuleSource& m : modules) total += m.text.size();
+  if (total > kMaxModuleChars) {
+    ScriptError e(ErrorCode::OutOfMemory);
+    e.setLocation(modules.size() == 1 ? modules.front().name : QString(), 0);
+    throw e;
+  }
+  ParsedModule merged;
+  int firstLine = 0;
+  try {
+    for (const ModuleSource& m : modules) {
+      m_spans.push_back({firstLine, m.name});
+      std::vector<Token> tokens = tokenize(m.text, firstLine);
+      const int lastLine = tokens.empty() ? firstLine : tokens.back().line;
+      Parser parser(std::move(tokens));
+      ParsedModule one = parser.parseModule();
+      merged.explicitFrom.push_back({merged.statements.size(), one.optionExplicit});
+      for (NodePtr& st : one.statements) merged.statements.push_back(std::move(st));
+      firstLine = lastLine + 1;
+    }
+    Compiler::Environment env;
+    env.builtins = &m_builtins;
+    env.globalObject = m_globalObject.get();
+    for (const auto& [name, obj] : m_objects)
+      env.objects.emplace_back(foldIdentifier(name), Value(obj));
+    m_program = Compiler(std::move(env)).compile(merged);
+  } catch (ScriptError& e) {
+    locate(e);
+    throw;
+  }
   m_runtime = std::make_unique<Runtime>(*this, m_host, m_program->globalCount);
   m_runtime->globalObject = m_globalObject;
 }
 
+void Engine::locate(ScriptError& e) const {
+  if (e.isLocated()) return;
+  const ModuleSpan* span = nullptr;
+  for (const ModuleSpan& s : m_spans)
+    if (e.line() > s.firstLine) span = &s;
+  if (!span) {
+    e.setLocation(m_spans.empty() ? QString() : m_spans.front().name, e.line());
+    return;
+  }
+  e.setLocation(span->name, e.line() - span->firstLine);
+}
+
 void Engine::load(const QString& text) {
-  compile(text);
-  {
+  load(std::vector<ModuleSource>{{QString(), text}});
+}
+
+void Engine::load(const std::vector<ModuleSource>& modules) {
+  compile(modules);
+  try {
     EntryGuard guard(*m_runtime, m_host);
     Frame frame;
     Ctx ctx{*m_runtime, m_runtime->globals.data(), frame};
     execBlock(m_program->constInit, ctx);
     execBlock(m_program->topLevel, ctx);
+  } catch (ScriptError& e) {
+    locate(e);
+    throw;
   }
   runThis(QStringLiteral("main"));
 }
@@ -81,15 +131,25 @@ void Engine::runThis(const QString& name) {
   Procedure* proc = m_program->procedureByName.value(foldIdentifier(name));
   if (!proc->byVal.empty()) throw ScriptError(ErrorCode::WrongArgumentCount, proc->spelled);
   std::vector<Value> none;
-  EntryGuard guard(*m_runtime, m_host);
-  callProcedure(*m_runtime, *proc, none);
+  try {
+    EntryGuard guard(*m_runtime, m_host);
+    callProcedure(*m_runtime, *proc, none);
+  } catch (ScriptError& e) {
+    locate(e);
+    throw;
+  }
 }
 
 Value Engine::call(const QString& name, std::vector<Value> args) {
   if (!hasProcedure(name)) throw ScriptError(ErrorCode::ProcedureNotFound, name);
   Procedure* proc = m_program->procedureByName.value(foldIdentifier(name));
-  EntryGuard guard(*m_runtime, m_host);
-  return callProcedure(*m_runtime, *proc, args);
+  try {
+    EntryGuard guard(*m_runtime, m_host);
+    return callProcedure(*m_runtime, *proc, args);
+  } catch (ScriptError& e) {
+    locate(e);
+    throw;
+  }
 }
 
 Value Engine::variable(const QString& name) const {

@@ -153,6 +153,7 @@ struct Index : Expr {
   ExprPtr base;
   std::vector<ExprPtr> args;
   Value eval(Ctx& c) override;
+  static Value indexValue(const Value& holder, Value* idx, int n);
 };
 
 // Statements.
@@ -236,6 +237,7 @@ struct ForEachStmt : Stmt {
 
 struct DoStmt : Stmt {
   LoopKind kind = LoopKind::Forever;
+  bool isWhile = false;  // While…Wend
   ExprPtr cond;
   Block body;
   Flow exec(Ctx& c) override;

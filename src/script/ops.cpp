@@ -68,7 +68,10 @@ Value arithmetic(BinOp op, const Value& a0, const Value& b0) {
   const Value& a = a0.deref();
   const Value& b = b0.deref();
   if (a.isNull() || b.isNull()) return Value::null();
-  if (op == BinOp::Add && a.isString() && b.isString()) return Value(a.asString() + b.asString());
+  if (op == BinOp::Add && a.isString() && b.isString()) {
+    checkTextLength(a.asString().size() + b.asString().size());
+    return Value(a.asString() + b.asString());
+  }
   if (op == BinOp::Add && ((a.isString() && b.isEmpty()) || (a.isEmpty() && b.isString())))
     return Value(a.isString() ? a.asString() : b.asString());
   const Value x = numeric(a), y = numeric(b);
@@ -122,8 +125,7 @@ Value arithmetic(BinOp op, const Value& a0, const Value& b0) {
   }
   const bool da = x.type() == T::Date, db = y.type() == T::Date;
   if ((da || db) && !(op == BinOp::Sub && da && db) && op != BinOp::Mul) {
-    if (!std::isfinite(r)) throw ScriptError(ErrorCode::Overflow);
-    return Value::date(r);
+    return dateValue(r);
   }
   return checkedDouble(r);
 }
@@ -188,7 +190,7 @@ Value negate(const Value& a0) {
   const Value x = numeric(a);
   if (x.isWhole())
     return wholeResult(-static_cast<std::int64_t>(x.asInt()), std::max(1, wholeRank(x.type())));
-  if (x.type() == T::Date) return Value::date(-x.asDouble());
+  if (x.type() == T::Date) return dateValue(-x.asDouble());
   return Value::real(-x.asDouble());
 }
 

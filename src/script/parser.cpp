@@ -21,7 +21,59 @@ NodePtr makeNode(Ast kind, int line) {
   return std::make_unique<Node>(kind, line);
 }
 
+void takeChildren(Node& n, std::vector<NodePtr>& out) {
+  for (NodePtr* p : {&n.a, &n.b, &n.c, &n.d})
+    if (*p) out.push_back(std::move(*p));
+  for (std::vector<NodePtr>* v : {&n.list, &n.body, &n.body2}) {
+    for (NodePtr& p : *v)
+      if (p) out.push_back(std::move(p));
+    v->clear();
+  }
+}
+
+// How deep constructs may nest (parentheses, calls, unary operators, blocks) and how
+// tall an expression tree may grow (a chain of 50,000 "+"), so that parsing, compiling
+// and running never exhaust the C++ stack.
+constexpr int kMaxNesting = 200;
+constexpr int kMaxHeight = 1000;
+
 }  // namespace
+
+Node::~Node() {
+  std::vector<NodePtr> pending;
+  takeChildren(*this, pending);
+  while (!pending.empty()) {
+    NodePtr n = std::move(pending.back());
+    pending.pop_back();
+    takeChildren(*n, pending);
+  }
+}
+
+// Counts one level of nesting for the life of a parse function.
+class Parser::Nest {
+ public:
+  explicit Nest(Parser& p) : m_p(p) {
+    if (++m_p.m_nesting > kMaxNesting) m_p.fail(QStringLiteral("слишком сложное выражение"));
+  }
+  ~Nest() { --m_p.m_nesting; }
+  Nest(const Nest&) = delete;
+  Nest& operator=(const Nest&) = delete;
+
+ private:
+  Parser& m_p;
+};
+
+Node* Parser::grown(Node* n) const {
+  int h = 0;
+  for (const NodePtr* p : {&n->a, &n->b})
+    if (*p) h = std::max(h, (*p)->height);
+  for (const NodePtr& p : n->list)
+    if (p) h = std::max(h, p->height);
+  n->height = h + 1;
+  if (n->height > kMaxHeight)
+    throw ScriptError::syntax(n->line, QStringLiteral("слишком сложное выражение"));
+  return n;
+}
 
 const Token& Parser::peek(int ahead) const {
   const std::size_t i = std::min(m_pos + ahead, m_tokens.size() - 1);
@@ -78,6 +130,10 @@ bool Parser::atStatementEnd() const {
   if (t.type == Tok::Newline || t.type == Tok::Colon || t.type == Tok::End) return true;
   if (m_singleLineIf > 0 && t.type == Tok::Ident && (t.kw == Kw::Else || t.kw == Kw::End))
     return true;
+  // "x = 1 End Sub": the closer of a procedure may follow a statement on its line.
+  if (m_procedureDepth > 0 && t.type == Tok::Ident && t.kw == Kw::End &&
+      (isKw(Kw::Sub, 1) || isKw(Kw::Function, 1)))
+    return true;
   return false;
 }
 
@@ -118,6 +174,8 @@ ParsedModule Parser::parseModule() {
     while (peek().type == Tok::Newline || peek().type == Tok::Colon) next();
     if (peek().type == Tok::End) break;
     NodePtr s = parseStatement(true);
+    for (NodePtr& p : m_hoisted) module.statements.push_back(std::move(p));
+    m_hoisted.clear();
     if (s) module.statements.push_back(std::move(s));
     endStatement();
   }
@@ -133,9 +191,11 @@ std::vector<NodePtr> Parser::parseBlock(bool (Parser::*atEnd)() const, const QSt
     if (peek().type == Tok::End) failClose(closer, opener);
     if ((this->*atEnd)()) return block;
     // A closer of an enclosing construct means this one was never closed.
+    const bool procedureHere =
+        isKw(Kw::Sub) || isKw(Kw::Function) ||
+        ((isKw(Kw::Private) || isKw(Kw::Public)) && (isKw(Kw::Sub, 1) || isKw(Kw::Function, 1)));
     if (isKw(Kw::End) || isKw(Kw::Next) || isKw(Kw::Loop) || isKw(Kw::Wend) || isKw(Kw::ElseIf) ||
-        isKw(Kw::Else) || isKw(Kw::Case) || isKw(Kw::Sub) || isKw(Kw::Function) ||
-        ((isKw(Kw::Private) || isKw(Kw::Public)) && (isKw(Kw::Sub, 1) || isKw(Kw::Function, 1)))) {
+        isKw(Kw::Else) || isKw(Kw::Case) || (procedureHere && m_procedureDepth > 0)) {
       fail(QStringLiteral("Ожидается '%1' (для '%2' в строке %3), а не '%4'")
                .arg(closer, opener.text, QString::number(opener.line), peek().text));
     }
@@ -146,6 +206,7 @@ std::vector<NodePtr> Parser::parseBlock(bool (Parser::*atEnd)() const, const QSt
 }
 
 NodePtr Parser::parseStatement(bool topLevel) {
+  Nest nest(*this);
   const Token& t = peek();
   if (t.type != Tok::Ident && !(t.type == Tok::Op && t.text == u"."))
     fail(QStringLiteral("Ожидается инструкция"));
@@ -153,18 +214,15 @@ NodePtr Parser::parseStatement(bool topLevel) {
     case Kw::Private:
     case Kw::Public: {
       next();
-      if (isKw(Kw::Sub) || isKw(Kw::Function)) {
-        if (!topLevel) fail(QStringLiteral("Определение процедуры допустимо только вне процедур"));
-        return parseProcedure(t.kw == Kw::Private);
-      }
+      if (isKw(Kw::Sub) || isKw(Kw::Function)) return procedureStatement(t.kw == Kw::Private);
+      if (isKw(Kw::Const)) return parseConst();
       if (!topLevel) fail(QStringLiteral("Ожидается инструкция"));
       m_pos--;  // "Private x" declares like Dim
       return parseDim(Ast::Dim);
     }
     case Kw::Sub:
     case Kw::Function:
-      if (!topLevel) fail(QStringLiteral("Определение процедуры допустимо только вне процедур"));
-      return parseProcedure(false);
+      return procedureStatement(false);
     case Kw::Dim:
       return parseDim(Ast::Dim);
     case Kw::ReDim:
@@ -204,10 +262,27 @@ NodePtr Parser::parseStatement(bool topLevel) {
     case Kw::End:
       fail(QStringLiteral("Лишнее '%1'").arg(t.text));
     default:
+      if (t.type == Tok::Ident && t.folded == u"stop" && (peek(1).type == Tok::Newline ||
+                                                          peek(1).type == Tok::Colon ||
+                                                          peek(1).type == Tok::End)) {
+        next();  // Stop: a breakpoint for a debugger; there is none, so it does nothing
+        return nullptr;
+      }
       if (t.type == Tok::Ident && t.reserved && t.kw != Kw::None)
         fail(QStringLiteral("Ожидается инструкция, а не '%1'").arg(t.text));
       return parseAssignOrCall(false, false);
   }
+}
+
+// A procedure defined inside a block of the module level (an If, a loop) is defined all
+// the same, as if it stood at the module level.
+NodePtr Parser::procedureStatement(bool isPrivate) {
+  if (m_procedureDepth > 0)
+    fail(QStringLiteral("Определение процедуры допустимо только вне процедур"));
+  NodePtr proc = parseProcedure(isPrivate);
+  if (m_nesting <= 1) return proc;
+  m_hoisted.push_back(std::move(proc));
+  return nullptr;
 }
 
 // procedure := [Private|Public] (Sub|Function) name [ "(" [param {"," param}] ")" ] block End Sub
@@ -298,6 +373,8 @@ NodePtr Parser::parseIf() {
     // Single-line form; a trailing End If is tolerated, as stored templates have it.
     ++m_singleLineIf;
     auto lineBlock = [this](std::vector<NodePtr>& out) {
+      while (peek().type == Tok::Colon) next();
+      if (atStatementEnd()) return;
       for (;;) {
         NodePtr s = parseStatement(false);
         if (s) out.push_back(std::move(s));
@@ -480,6 +557,7 @@ NodePtr Parser::parseWhile() {
   const Token opener = next();
   auto node = makeNode(Ast::Do, opener.line);
   node->op = static_cast<int>(LoopKind::PreWhile);
+  node->flag = true;  // While…Wend: Exit Do inside leaves the enclosing Do, not this loop
   node->a = parseExpression();
   endStatement();
   const QString closer = QStringLiteral("Wend");
@@ -547,18 +625,22 @@ NodePtr Parser::parseOnError() {
 // assignment := target "=" expr ; call := target [args]
 NodePtr Parser::parseAssignOrCall(bool isSet, bool explicitCall) {
   const int line = peek().line;
-  NodePtr target = parsePostfix(true);
-  if (!explicitCall && isOp(u"=")) {
-    next();
-    if (target->kind != Ast::Name && target->kind != Ast::Member && target->kind != Ast::Call &&
-        target->kind != Ast::WithDot)
-      fail(QStringLiteral("Недопустимое присваивание"));
-    auto node = makeNode(Ast::Assign, line);
-    node->flag = isSet;
-    node->a = std::move(target);
-    node->b = parseExpression();
-    return node;
+  // "a (1) = 5": with a blank before the parenthesis the statement is still an
+  // assignment to an element when "=" follows the closing parenthesis.
+  if (!explicitCall && peek().type == Tok::Ident && isOp(u"(", 1) && peek(1).spaceBefore) {
+    const std::size_t start = m_pos;
+    const int nesting = m_nesting;
+    try {
+      NodePtr target = parsePostfix(false);
+      if (isOp(u"=") && target->kind == Ast::Call) return finishAssign(std::move(target), isSet, line);
+    } catch (const ScriptError&) {
+      // Not an element assignment; parsed again below as a call.
+    }
+    m_pos = start;
+    m_nesting = nesting;
   }
+  NodePtr target = parsePostfix(!explicitCall);
+  if (!explicitCall && isOp(u"=")) return finishAssign(std::move(target), isSet, line);
   if (isSet) fail(QStringLiteral("Ожидается '='"));
   if (target->kind != Ast::Name && target->kind != Ast::Member && target->kind != Ast::Call &&
       target->kind != Ast::WithDot)
@@ -569,10 +651,29 @@ NodePtr Parser::parseAssignOrCall(bool isSet, bool explicitCall) {
     call->a = std::move(target);
     parseArgs(call->list, false);
     target = std::move(call);
+  } else if (!explicitCall && target->kind == Ast::Call && target->list.size() == 1 &&
+             target->list[0]->kind != Ast::MissingArg) {
+    // "m(y)" without Call: the parentheses belong to the argument, which is therefore
+    // passed by value.
+    auto paren = makeNode(Ast::Paren, target->list[0]->line);
+    paren->a = std::move(target->list[0]);
+    target->list[0] = std::move(paren);
   }
   auto node = makeNode(Ast::CallStmt, line);
   node->flag2 = explicitCall;
   node->a = std::move(target);
+  return node;
+}
+
+NodePtr Parser::finishAssign(NodePtr target, bool isSet, int line) {
+  next();  // =
+  if (target->kind != Ast::Name && target->kind != Ast::Member && target->kind != Ast::Call &&
+      target->kind != Ast::WithDot)
+    fail(QStringLiteral("Недопустимое присваивание"));
+  auto node = makeNode(Ast::Assign, line);
+  node->flag = isSet;
+  node->a = std::move(target);
+  node->b = parseExpression();
   return node;
 }
 
@@ -590,120 +691,117 @@ void Parser::parseArgs(std::vector<NodePtr>& args, bool parenthesised) {
   }
 }
 
-NodePtr Parser::parseExpression() {
-  return parseBinaryLevel(0);
+namespace {
+
+// Operator priorities, lowest first. Not stands between And and the comparisons; unary
+// minus binds tighter than "^" in this language (-2 ^ 2 is 4).
+enum Priority {
+  kPrioImp = 1,
+  kPrioEqv,
+  kPrioXor,
+  kPrioOr,
+  kPrioAnd,
+  kPrioNot,
+  kPrioCompare,
+  kPrioConcat,
+  kPrioAdditive,
+  kPrioMod,
+  kPrioIntDiv,
+  kPrioMultiplicative,
+  kPrioPower,
+};
+
+struct BinaryRule {
+  int priority = 0;  // 0: the token is no binary operator
+  BinOp op = BinOp::Add;
+};
+
+// The binary operator a token stands for.
+BinaryRule binaryRule(const Token& t) {
+  if (t.type == Tok::Ident) {
+    switch (t.kw) {
+      case Kw::Imp:
+        return {kPrioImp, BinOp::Imp};
+      case Kw::Eqv:
+        return {kPrioEqv, BinOp::Eqv};
+      case Kw::Xor:
+        return {kPrioXor, BinOp::Xor};
+      case Kw::Or:
+        return {kPrioOr, BinOp::Or};
+      case Kw::And:
+        return {kPrioAnd, BinOp::And};
+      case Kw::Is:
+        return {kPrioCompare, BinOp::Is};
+      case Kw::Mod:
+        return {kPrioMod, BinOp::Mod};
+      default:
+        return {};
+    }
+  }
+  if (t.type != Tok::Op) return {};
+  static const std::pair<const char16_t*, BinaryRule> table[] = {
+      {u"=", {kPrioCompare, BinOp::Eq}},
+      {u"<>", {kPrioCompare, BinOp::Ne}},
+      {u"<", {kPrioCompare, BinOp::Lt}},
+      {u">", {kPrioCompare, BinOp::Gt}},
+      {u"<=", {kPrioCompare, BinOp::Le}},
+      {u">=", {kPrioCompare, BinOp::Ge}},
+      {u"&", {kPrioConcat, BinOp::Concat}},
+      {u"+", {kPrioAdditive, BinOp::Add}},
+      {u"-", {kPrioAdditive, BinOp::Sub}},
+      {u"\\", {kPrioIntDiv, BinOp::IntDiv}},
+      {u"*", {kPrioMultiplicative, BinOp::Mul}},
+      {u"/", {kPrioMultiplicative, BinOp::Div}},
+      {u"^", {kPrioPower, BinOp::Pow}},
+  };
+  for (const auto& [text, rule] : table)
+    if (t.text == QStringView(text)) return rule;
+  return {};
 }
 
-NodePtr Parser::parseBinaryLevel(int level) {
-  if (level == 5) return parseNot();
-  if (level == 12) return parseUnary();
-  NodePtr left = parseBinaryLevel(level + 1);
+}  // namespace
+
+NodePtr Parser::parseExpression() {
+  return parseBinary(kPrioImp);
+}
+
+// Precedence climbing: operands bind to the operator of the higher priority; operators
+// of one priority group to the left (2 ^ 3 ^ 2 is 64).
+NodePtr Parser::parseBinary(int minPriority) {
+  Nest nest(*this);
+  NodePtr left = parseUnary();
   for (;;) {
-    const Token& t = peek();
-    int op = -1;
-    if (t.type == Tok::Ident) {
-      switch (level) {
-        case 0:
-          op = t.kw == Kw::Imp ? int(BinOp::Imp) : -1;
-          break;
-        case 1:
-          op = t.kw == Kw::Eqv ? int(BinOp::Eqv) : -1;
-          break;
-        case 2:
-          op = t.kw == Kw::Xor ? int(BinOp::Xor) : -1;
-          break;
-        case 3:
-          op = t.kw == Kw::Or ? int(BinOp::Or) : -1;
-          break;
-        case 4:
-          op = t.kw == Kw::And ? int(BinOp::And) : -1;
-          break;
-        case 6:
-          op = t.kw == Kw::Is ? int(BinOp::Is) : -1;
-          break;
-        case 9:
-          op = t.kw == Kw::Mod ? int(BinOp::Mod) : -1;
-          break;
-        default:
-          break;
-      }
-    } else if (t.type == Tok::Op) {
-      const QString& s = t.text;
-      switch (level) {
-        case 6:
-          op = s == u"="    ? int(BinOp::Eq)
-               : s == u"<>" ? int(BinOp::Ne)
-               : s == u"<"  ? int(BinOp::Lt)
-               : s == u">"  ? int(BinOp::Gt)
-               : s == u"<=" ? int(BinOp::Le)
-               : s == u">=" ? int(BinOp::Ge)
-                            : -1;
-          break;
-        case 7:
-          op = s == u"&" ? int(BinOp::Concat) : -1;
-          break;
-        case 8:
-          op = s == u"+" ? int(BinOp::Add) : s == u"-" ? int(BinOp::Sub) : -1;
-          break;
-        case 10:
-          op = s == u"\\" ? int(BinOp::IntDiv) : -1;
-          break;
-        case 11:
-          op = s == u"*" ? int(BinOp::Mul) : s == u"/" ? int(BinOp::Div) : -1;
-          break;
-        default:
-          break;
-      }
-    }
-    if (op < 0) return left;
+    const BinaryRule rule = binaryRule(peek());
+    if (rule.priority == 0 || rule.priority < minPriority) return left;
     const int line = next().line;
     auto node = makeNode(Ast::Binary, line);
-    node->op = op;
+    node->op = static_cast<int>(rule.op);
     node->a = std::move(left);
-    node->b = parseBinaryLevel(level + 1);
+    node->b = parseBinary(rule.priority + 1);
+    grown(node.get());
     left = std::move(node);
   }
 }
 
-NodePtr Parser::parseNot() {
-  if (isKw(Kw::Not)) {
-    auto node = makeNode(Ast::Unary, next().line);
-    node->op = static_cast<int>(UnOp::Not);
-    node->a = parseNot();
-    return node;
-  }
-  return parseBinaryLevel(6);
-}
-
+// unary := ("-" | "+") unary | Not comparison | postfix
 NodePtr Parser::parseUnary() {
+  Nest nest(*this);
   if (isOp(u"-") || isOp(u"+")) {
     const bool neg = isOp(u"-");
     auto node = makeNode(Ast::Unary, next().line);
     node->op = static_cast<int>(neg ? UnOp::Neg : UnOp::Plus);
     node->a = parseUnary();
+    grown(node.get());
     return node;
   }
-  return parsePow();
-}
-
-NodePtr Parser::parsePow() {
-  NodePtr left = parsePostfix(false);
-  while (isOp(u"^")) {
-    auto node = makeNode(Ast::Binary, next().line);
-    node->op = static_cast<int>(BinOp::Pow);
-    node->a = std::move(left);
-    if (isOp(u"-") || isOp(u"+")) {
-      const bool neg = isOp(u"-");
-      auto u = makeNode(Ast::Unary, next().line);
-      u->op = static_cast<int>(neg ? UnOp::Neg : UnOp::Plus);
-      u->a = parsePostfix(false);
-      node->b = std::move(u);
-    } else {
-      node->b = parsePostfix(false);
-    }
-    left = std::move(node);
+  if (isKw(Kw::Not)) {
+    auto node = makeNode(Ast::Unary, next().line);
+    node->op = static_cast<int>(UnOp::Not);
+    node->a = parseBinary(kPrioCompare);
+    grown(node.get());
+    return node;
   }
-  return left;
+  return parsePostfix(false);
 }
 
 // postfix := primary { "." name | "(" args ")" }
@@ -720,6 +818,7 @@ NodePtr Parser::parsePostfix(bool statementHead) {
       m->a = std::move(node);
       m->name = t.folded.isEmpty() ? t.text.toCaseFolded() : t.folded;
       m->spelled = t.text;
+      grown(m.get());
       node = std::move(m);
     } else if (isOp(u"(") && (!statementHead || !first || !peek().spaceBefore)) {
       const int line = next().line;
@@ -727,6 +826,7 @@ NodePtr Parser::parsePostfix(bool statementHead) {
       call->a = std::move(node);
       parseArgs(call->list, true);
       expectOp(u")");
+      grown(call.get());
       node = std::move(call);
     } else {
       return node;
@@ -751,6 +851,7 @@ NodePtr Parser::parsePrimary() {
         auto n = makeNode(Ast::Paren, next().line);
         n->a = parseExpression();
         expectOp(u")");
+        grown(n.get());
         return n;
       }
       if (t.text == u".") {

@@ -55,18 +55,24 @@ class Parser {
   NodePtr parseExit();
   NodePtr parseOnError();
   NodePtr parseAssignOrCall(bool isSet, bool explicitCall);
+  NodePtr finishAssign(NodePtr target, bool isSet, int line);
+  NodePtr procedureStatement(bool isPrivate);
 
-  // expression := imp ; precedence climbs from Imp to ^
+  // expression := binary operators by priority (see binaryRule) over unary operands
   NodePtr parseExpression();
-  NodePtr parseBinaryLevel(int level);
-  NodePtr parseNot();
+  NodePtr parseBinary(int minPriority);
   NodePtr parseUnary();
-  NodePtr parsePow();
   NodePtr parsePostfix(bool statementHead);
   NodePtr parsePrimary();
   void parseArgs(std::vector<NodePtr>& args, bool parenthesised);
 
+  class Nest;
+  // Sets the node's height from its children; throws past the limit.
+  Node* grown(Node* n) const;
+
   std::vector<Token> m_tokens;
+  int m_nesting = 0;
+  std::vector<NodePtr> m_hoisted;  // procedures defined inside blocks of the module level
   std::size_t m_pos = 0;
   int m_procedureDepth = 0;
   int m_loopFor = 0;

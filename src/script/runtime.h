@@ -140,6 +140,12 @@ class Runtime {
   int m_top = 0;
 };
 
+// How much of the C++ stack a running module may use below its outermost entry before
+// «Недостаточно места в стеке»; the rest is for the host code it calls.
+constexpr std::ptrdiff_t kMaxStackBytes = 5 * 1024 * 1024;
+// Throws OutOfStack past the call-depth or stack limit.
+void checkCallDepth(Runtime& rt);
+
 // Runs a procedure with the given argument values (by value); returns its result.
 Value callProcedure(Runtime& rt, Procedure& proc, std::vector<Value>& args);
 
@@ -159,6 +165,11 @@ class ErrObject : public SimpleHostObject {
   int number = 0;
   QString description;
   QString source;
+  QString helpFile;
+  int helpContext = 0;
+
+ private:
+  QString memberName(int dispId) const;
 };
 
 }  // namespace balvix::script

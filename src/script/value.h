@@ -213,15 +213,19 @@ class Args {
   }
   void setByRef(int i, Value v) {
     m_values[i] = std::move(v);
-    m_written |= (1u << i);
+    if (i < 32)
+      m_written |= (1u << i);
+    else
+      m_writtenBeyond = true;  // past the mask: every later argument counts as written
   }
-  bool written(int i) const { return (m_written >> i) & 1u; }
+  bool written(int i) const { return i < 32 ? (m_written >> i) & 1u : m_writtenBeyond; }
   Value* data() const { return m_values; }
 
  private:
   Value* m_values;
   int m_count;
   std::uint32_t m_written = 0;
+  bool m_writtenBeyond = false;
 };
 
 }  // namespace balvix::script
