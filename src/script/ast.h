@@ -26,6 +26,7 @@ enum class Ast {
   CallStmt,
   Dim,
   ReDim,
+  Erase,
   Const,
   If,
   Select,

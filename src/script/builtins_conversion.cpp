@@ -35,33 +35,34 @@ Value fnCDbl(CallContext&, Args& args) {
   return Value::real(toDouble(notNull(args, 0)));
 }
 Value fnCBool(CallContext&, Args& args) {
-  return Value::boolean(toBool(notNull(args, 0)));
+  const Value& v = notNull(args, 0);
+  // "#TRUE#" and "#FALSE#" are how the language writes Booleans to files.
+  if (v.isString()) {
+    const QString t = v.asString().trimmed().toUpper();
+    if (t == u"#TRUE#") return Value::boolean(true);
+    if (t == u"#FALSE#") return Value::boolean(false);
+  }
+  return Value::boolean(toBool(v));
 }
 Value fnCDate(CallContext&, Args& args) {
   return Value::date(toDate(notNull(args, 0)));
 }
 
-// There is no single-precision subtype: the value is rounded to single precision and
-// kept as Double.
 Value fnCSng(CallContext&, Args& args) {
-  const double d = toDouble(notNull(args, 0));
-  if (std::fabs(d) > FLT_MAX) throw ScriptError(ErrorCode::Overflow);
-  const float f = static_cast<float>(d);
-  // Back through the shortest decimal text, so that CSng(0.1) reads 0.1 and not 0.100000001.
-  return Value::real(QString::number(f, 'g', 7).toDouble());
+  return toSingle(notNull(args, 0));
 }
 
 Value fnCByte(CallContext&, Args& args) {
-  const std::int32_t n = toLong(notNull(args, 0));
+  const Value& v = notNull(args, 0);
+  if (v.type() == Value::Type::Boolean) return Value::byte(v.asBool() ? 255 : 0);  // True is all bits
+  const std::int32_t n = toLong(v);
   if (n < 0 || n > 255) throw ScriptError(ErrorCode::Overflow);
   return Value::byte(static_cast<std::uint8_t>(n));
 }
 
-// Currency keeps four decimals.
+// Currency keeps four decimals, exactly.
 Value fnCCur(CallContext&, Args& args) {
-  const double d = toDouble(notNull(args, 0));
-  if (std::fabs(d) > 922337203685477.0) throw ScriptError(ErrorCode::Overflow);
-  return Value::real(std::nearbyint(d * 10000.0) / 10000.0);
+  return toCurrency(notNull(args, 0));
 }
 
 Value fnIsNumeric(CallContext&, Args& args) {

@@ -22,6 +22,8 @@ Value sameKind(const Value& like, double d) {
   if (like.isWhole() || like.type() == Value::Type::Boolean)
     return Value::number(static_cast<std::int64_t>(d));
   if (like.type() == Value::Type::Date) return Value::date(d);
+  if (like.type() == Value::Type::Currency) return toCurrency(Value::real(d));
+  if (like.type() == Value::Type::Single) return Value::single(static_cast<float>(d));
   return Value::real(d);
 }
 

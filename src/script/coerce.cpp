@@ -175,6 +175,10 @@ double toDouble(const Value& v) {
     case Value::Type::Double:
     case Value::Type::Date:
       return v.asDouble();
+    case Value::Type::Single:
+      return v.asSingle();
+    case Value::Type::Currency:
+      return static_cast<double>(v.asCurrency()) / 10000.0;
     case Value::Type::String: {
       double d = 0;
       if (parseNumber(v.asString(), d)) return d;
@@ -249,6 +253,49 @@ QString formatDouble(double d) {
   return s;
 }
 
+QString formatSingle(float f) {
+  if (f == 0) return QStringLiteral("0");
+  char buf[64];
+  auto res = std::to_chars(buf, buf + sizeof buf, f, std::chars_format::general, 7);
+  QString s = QString::fromLatin1(buf, res.ptr - buf);
+  const qsizetype e = s.indexOf(u'e');
+  if (e >= 0) s[e] = u'E';
+  return s;
+}
+
+QString formatCurrencyValue(std::int64_t scaled) {
+  const bool negative = scaled < 0;
+  const std::uint64_t m =
+      negative ? 0 - static_cast<std::uint64_t>(scaled) : static_cast<std::uint64_t>(scaled);
+  QString s = QString::number(m / 10000);
+  std::uint64_t frac = m % 10000;
+  if (frac) {
+    QString digits = QStringLiteral("%1").arg(frac, 4, 10, QLatin1Char('0'));
+    while (digits.endsWith(u'0')) digits.chop(1);
+    s += u'.' + digits;
+  }
+  return negative ? u'-' + s : s;
+}
+
+Value toCurrency(const Value& v) {
+  if (v.type() == Value::Type::Currency) return v;
+  if (v.isWhole()) return Value::currency(static_cast<std::int64_t>(v.asInt()) * 10000);
+  // Scaled in extended precision so that whole amounts up to the limit stay exact.
+  const long double d = static_cast<long double>(toDouble(v)) * 10000.0L;
+  // The range of a 64-bit count of ten-thousandths: ±922 337 203 685 477.5807.
+  if (!(d > -9.2233720368547758e18L && d < 9.2233720368547758e18L))
+    throw ScriptError(ErrorCode::Overflow);
+  return Value::currency(static_cast<std::int64_t>(std::nearbyintl(d)));
+}
+
+Value toSingle(const Value& v) {
+  if (v.type() == Value::Type::Single) return v;
+  const double d = toDouble(v);
+  if (std::isfinite(d) && std::fabs(d) > 3.4028234663852886e38)
+    throw ScriptError(ErrorCode::Overflow);
+  return Value::single(static_cast<float>(d));
+}
+
 QString formatDate(double serial) {
   const QDateTime dt = fromSerial(serial);
   const bool hasTime = dt.time() != QTime(0, 0);
@@ -297,6 +344,10 @@ QString toText(const Value& v) {
       return QString::number(v.asInt());
     case Value::Type::Double:
       return formatDouble(v.asDouble());
+    case Value::Type::Single:
+      return formatSingle(v.asSingle());
+    case Value::Type::Currency:
+      return formatCurrencyValue(v.asCurrency());
     case Value::Type::Date:
       return formatDate(v.asDouble());
     case Value::Type::String:
@@ -318,8 +369,12 @@ int varType(const Value& v) {
       return 2;
     case Value::Type::Long:
       return 3;
+    case Value::Type::Single:
+      return 4;
     case Value::Type::Double:
       return 5;
+    case Value::Type::Currency:
+      return 6;
     case Value::Type::Date:
       return 7;
     case Value::Type::String:
@@ -352,6 +407,10 @@ QString typeName(const Value& v) {
       return QStringLiteral("Long");
     case Value::Type::Double:
       return QStringLiteral("Double");
+    case Value::Type::Single:
+      return QStringLiteral("Single");
+    case Value::Type::Currency:
+      return QStringLiteral("Currency");
     case Value::Type::Date:
       return QStringLiteral("Date");
     case Value::Type::String:

@@ -161,6 +161,10 @@ Compiler::Resolved Compiler::resolve(const QString& name, const QString& spelled
     }
   }
   auto g = m_program->globalByName.constFind(name);
+  // A name the module level only reads is no variable of the procedures: there a first
+  // assignment makes it local, as in the language.
+  if (g != m_program->globalByName.constEnd() && m_scope->proc && m_readOnlyGlobals.contains(name))
+    g = m_program->globalByName.constEnd();
   if (g != m_program->globalByName.constEnd()) {
     r.kind = Kind::Global;
     r.slot = *g;
@@ -211,6 +215,7 @@ ExprPtr Compiler::lvalue(const Node& n) {
     fail(n.line, QStringLiteral("Недопустимое присваивание: '%1'").arg(n.spelled));
   if (m_program->optionExplicit) return std::make_unique<UndefinedVar>(n.spelled);
   if (m_scope->proc) return std::make_unique<LocalVar>(declareLocal(n.name, false));
+  m_readOnlyGlobals.remove(n.name);
   return std::make_unique<GlobalVar>(declareGlobal(n.name, false));
 }
 
@@ -278,6 +283,18 @@ StmtPtr Compiler::compileStatement(const Node& n) {
     }
     case Ast::Select:
       return compileSelect(n);
+    case Ast::Erase: {
+      Block parts;
+      for (const NodePtr& item : n.list) {
+        auto st = make<EraseArray>(item->line);
+        st->var = lvalue(*item);
+        parts.push_back(std::move(st));
+      }
+      if (parts.size() == 1) return std::move(parts[0]);
+      auto group = make<IfStmt>(n.line);
+      group->elseBlock = std::move(parts);
+      return group;
+    }
     case Ast::For: {
       auto st = make<ForStmt>(n.line);
       Node name(Ast::Name, n.line);
@@ -577,6 +594,7 @@ ExprPtr Compiler::compileName(const Node& n) {
   }
   if (m_program->optionExplicit) return std::make_unique<UndefinedVar>(n.spelled);
   if (m_scope->proc) return std::make_unique<LocalVar>(declareLocal(n.name, false));
+  if (!m_program->globalByName.contains(n.name)) m_readOnlyGlobals.insert(n.name);
   return std::make_unique<GlobalVar>(declareGlobal(n.name, false));
 }
 

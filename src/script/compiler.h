@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -76,6 +77,7 @@ class Compiler {
   Program* m_program = nullptr;
   Scope* m_scope = nullptr;
   QHash<QString, bool> m_globalReadonly;
+  QSet<QString> m_readOnlyGlobals;  // implicit globals the module level reads but never assigns
   QHash<const Procedure*, const Node*> m_definition;  // the definition each procedure compiles
 };
 

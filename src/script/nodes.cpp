@@ -549,8 +549,17 @@ Flow IfStmt::exec(Ctx& c) {
 }
 
 Flow SelectStmt::exec(Ctx& c) {
-  Value t = test->eval(c);
-  if (t.isObject()) t = plain(t);
+  Value t;
+  try {
+    t = test->eval(c);
+    if (t.isObject()) t = plain(t);
+  } catch (ScriptError& e) {
+    // Under On Error Resume Next the statement after the failed test is the first
+    // Case's block.
+    if (!c.frame.resumeNext || e.isInterrupt()) throw;
+    c.rt.setError(e);
+    return execBlock(clauses.empty() ? elseBlock : clauses.front().body, c);
+  }
   const bool testLiteral = test->isLiteral();
   for (Clause& clause : clauses) {
     for (Item& item : clause.items) {
@@ -692,6 +701,7 @@ Flow DimArray::exec(Ctx& c) {
     }
   }
   auto arr = std::make_shared<ArrayData>();
+  arr->countElements(total);
   arr->upper = std::move(upper);
   arr->fixedSize = !redim && !dims.empty();
   if (preserve && old) {
@@ -706,6 +716,23 @@ Flow DimArray::exec(Ctx& c) {
   }
   arr->items.resize(total);
   old.reset();
+  *target = Value(std::move(arr));
+  return Flow::Normal;
+}
+
+Flow EraseArray::exec(Ctx& c) {
+  Value* target = var->ref(c);
+  if (!target->isArray()) throw ScriptError(ErrorCode::TypeMismatch);
+  const ArrayData& old = *target->asArray();
+  auto arr = std::make_shared<ArrayData>();
+  arr->fixedSize = old.fixedSize;
+  if (old.fixedSize) {
+    arr->countElements(old.items.size());
+    arr->upper = old.upper;
+    arr->items.resize(old.items.size());
+  } else {
+    arr->upper.push_back(-1);
+  }
   *target = Value(std::move(arr));
   return Flow::Normal;
 }

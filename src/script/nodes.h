@@ -262,6 +262,12 @@ struct DimArray : Stmt {
   Flow exec(Ctx& c) override;
 };
 
+// Erase: a fixed array keeps its size with every element Empty; a dynamic one is freed.
+struct EraseArray : Stmt {
+  ExprPtr var;
+  Flow exec(Ctx& c) override;
+};
+
 struct WithStmt : Stmt {
   ExprPtr holder;  // the hidden variable that `.Name` reads
   ExprPtr object;

@@ -262,6 +262,9 @@ NodePtr Parser::parseStatement(bool topLevel) {
     case Kw::End:
       fail(QStringLiteral("Лишнее '%1'").arg(t.text));
     default:
+      if (t.type == Tok::Ident && t.folded == u"erase" && peek(1).type == Tok::Ident &&
+          !peek(1).reserved)
+        return parseErase();
       if (t.type == Tok::Ident && t.folded == u"stop" && (peek(1).type == Tok::Newline ||
                                                           peek(1).type == Tok::Colon ||
                                                           peek(1).type == Tok::End)) {
@@ -343,6 +346,18 @@ NodePtr Parser::parseDim(Ast kind) {
     dim->list.push_back(std::move(item));
   } while (acceptOp(u","));
   return dim;
+}
+
+// erase := Erase name {"," name}
+NodePtr Parser::parseErase() {
+  auto node = makeNode(Ast::Erase, next().line);
+  do {
+    auto item = makeNode(Ast::Name, peek().line);
+    item->spelled = peek().text;
+    item->name = expectName();
+    node->list.push_back(std::move(item));
+  } while (acceptOp(u","));
+  return node;
 }
 
 NodePtr Parser::parseConst() {

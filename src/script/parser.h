@@ -46,6 +46,7 @@ class Parser {
   NodePtr parseProcedure(bool isPrivate);
   NodePtr parseDim(Ast kind);
   NodePtr parseConst();
+  NodePtr parseErase();
   NodePtr parseIf();
   NodePtr parseSelect();
   NodePtr parseFor();

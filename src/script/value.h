@@ -26,7 +26,9 @@ class Value {
     Integer,  // 16-bit
     Long,     // 32-bit
     Double,
-    Date,     // days since 30.12.1899, fraction = time of day
+    Date,      // days since 30.12.1899, fraction = time of day
+    Single,    // 32-bit floating point
+    Currency,  // 64-bit whole number of ten-thousandths: money adds up to the kopeck
     Missing,  // an optional argument that was left out
     Ref,      // interpreter-internal: a by-reference parameter slot
     String,
@@ -76,6 +78,17 @@ class Value {
   static Value date(double d) {
     Value v(Type::Date);
     v.m_double = d;
+    return v;
+  }
+  static Value single(float f) {
+    Value v(Type::Single);
+    v.m_single = f;
+    return v;
+  }
+  // Currency from its scaled value (units of 1/10000).
+  static Value currency(std::int64_t scaled) {
+    Value v(Type::Currency);
+    v.m_cur = scaled;
     return v;
   }
   // The narrowest of Integer, Long, Double that holds n (the promotion rule of arithmetic).
@@ -141,12 +154,17 @@ class Value {
     return m_type == Type::Integer || m_type == Type::Long || m_type == Type::Byte;
   }
   // Any of the numeric subtypes (Boolean and Date excluded).
-  bool isNumber() const { return isWhole() || m_type == Type::Double; }
+  bool isNumber() const {
+    return isWhole() || m_type == Type::Double || m_type == Type::Single ||
+           m_type == Type::Currency;
+  }
 
   // Raw accessors: valid only for the matching type.
   bool asBool() const { return m_bool; }
   std::int32_t asInt() const { return m_int; }  // Byte, Integer, Long
   double asDouble() const { return m_double; }  // Double, Date
+  float asSingle() const { return m_single; }
+  std::int64_t asCurrency() const { return m_cur; }  // scaled by 10000
   const QString& asString() const { return m_str; }
   QString& asString() { return m_str; }
   const std::shared_ptr<HostObject>& asObject() const { return m_obj; }
@@ -173,6 +191,8 @@ class Value {
     bool m_bool;
     std::int32_t m_int;
     double m_double;
+    float m_single;
+    std::int64_t m_cur;
     Value* m_ref;
     QString m_str;
     std::shared_ptr<HostObject> m_obj;
@@ -188,12 +208,30 @@ struct ArrayData {
   std::vector<int> upper;  // upper bound per dimension; items.size() == product(upper+1)
   bool fixedSize = false;  // declared with a size by Dim: ReDim is refused
 
+  ArrayData() = default;
+  // A copy (the first write to a shared array) counts against the budget like Dim does.
+  ArrayData(const ArrayData& o) : upper(o.upper), fixedSize(o.fixedSize) {
+    countElements(o.items.size());
+    items = o.items;
+  }
+  ArrayData& operator=(const ArrayData&) = delete;
+  ~ArrayData() { releaseElements(); }
+
+  // Elements of all arrays alive at once are bounded (the memory of many arrays that
+  // are each within the size limit); throws ScriptError «Недостаточно памяти».
+  void countElements(std::size_t n);
+  static std::int64_t liveElements();
+
   static std::shared_ptr<ArrayData> make(std::vector<Value> items) {
     auto a = std::make_shared<ArrayData>();
     a->upper.push_back(static_cast<int>(items.size()) - 1);
     a->items = std::move(items);
     return a;
   }
+
+ private:
+  void releaseElements() noexcept;
+  std::size_t m_counted = 0;
 };
 
 // An argument list as a built-in function or a host object receives it. Arguments the

@@ -30,3 +30,16 @@ u = Replace(String(1000, "a"), "a", String(100000, "b"))
 Сообщить Err.Number ' expect: 7
 ReDim ok(10, 10)
 Сообщить UBound(ok, 2) ' expect: 10
+' Many arrays each within the limit: together they are bounded too.
+On Error Resume Next
+Dim many(100)
+For i = 0 To 100
+  ReDim part(4000000)
+  many(i) = part
+  If Err.Number <> 0 Then Exit For
+Next
+Сообщить Err.Number & " " & (i < 100) ' expect: 7 True
+Erase many
+Err.Clear
+ReDim again(4000000)
+Сообщить Err.Number ' expect: 0
