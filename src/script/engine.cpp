@@ -7,6 +7,8 @@
 
 namespace balvix::script {
 
+static_assert(Engine::kMaxCallDepth == kMaxCallDepth);
+
 namespace {
 
 // Marks the outermost entry into the module: the interrupt flag is reset and the

@@ -348,6 +348,18 @@ std::vector<Token> tokenize(const QString& src, int lineBase) {
       i = j + 1;
       continue;
     }
+    if (c == u'[') {
+      // [any name]: a name that may hold blanks or be a keyword; never a keyword itself.
+      qsizetype j = i + 1;
+      while (j < n && src[j] != u']' && src[j] != u'\n' && src[j] != u'\r') ++j;
+      if (j >= n || src[j] != u']')
+        throw ScriptError::syntax(line, QStringLiteral("Ожидается ']'"));
+      const QString word = src.mid(i + 1, j - i - 1);
+      Token& t = push(Tok::Ident, word);
+      t.folded = foldIdentifier(word);
+      i = j + 1;
+      continue;
+    }
     if (c == u':') {
       push(Tok::Colon, QStringLiteral(":"));
       ++i;

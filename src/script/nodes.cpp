@@ -185,8 +185,11 @@ Value Arith::eval(Ctx& c) {
       default:
         break;
     }
-  } else if (x.type() == Value::Type::Double && y.type() == Value::Type::Double) {
-    const double p = x.asDouble(), q = y.asDouble();
+  } else if ((x.type() == Value::Type::Double || x.isWhole()) &&
+             (y.type() == Value::Type::Double || y.isWhole())) {
+    // Double with Double or a whole number (a running total past the Long range).
+    const double p = x.type() == Value::Type::Double ? x.asDouble() : x.asInt();
+    const double q = y.type() == Value::Type::Double ? y.asDouble() : y.asInt();
     switch (op) {
       case BinOp::Add:
         if (std::isfinite(p + q)) return Value::real(p + q);

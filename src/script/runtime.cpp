@@ -39,8 +39,7 @@ void Runtime::clearError() {
   err->helpContext = 0;
 }
 
-Value* Runtime::allocFrame(int n, Mark& mark) {
-  mark = {m_chunk, m_top};
+Value* Runtime::allocFrameSlow(int n) {
   if (m_chunks.empty()) m_chunks.push_back({std::make_unique<Value[]>(kChunkSize), kChunkSize});
   if (m_top + n > m_chunks[m_chunk].size) {
     ++m_chunk;
@@ -56,12 +55,6 @@ Value* Runtime::allocFrame(int n, Mark& mark) {
   Value* base = m_chunks[m_chunk].data.get() + m_top;
   m_top += n;
   return base;
-}
-
-void Runtime::releaseFrame(const Mark& mark, Value* base, int n) {
-  for (int i = 0; i < n; ++i) base[i] = Value();
-  m_chunk = mark.chunk;
-  m_top = mark.top;
 }
 
 Flow execBlock(const Block& block, Ctx& c) {
@@ -83,11 +76,8 @@ Flow execBlock(const Block& block, Ctx& c) {
   return Flow::Normal;
 }
 
-void checkCallDepth(Runtime& rt) {
-  char here;
-  if (rt.depth >= Engine::kMaxCallDepth ||
-      (rt.stackBase && rt.stackBase - &here > kMaxStackBytes))
-    throw ScriptError(ErrorCode::OutOfStack);
+void throwOutOfStack() {
+  throw ScriptError(ErrorCode::OutOfStack);
 }
 
 Value callProcedure(Runtime& rt, Procedure& proc, std::vector<Value>& args) {

@@ -104,8 +104,21 @@ class Runtime {
     std::size_t chunk;
     int top;
   };
-  Value* allocFrame(int n, Mark& mark);
-  void releaseFrame(const Mark& mark, Value* base, int n);
+  Value* allocFrame(int n, Mark& mark) {
+    mark = {m_chunk, m_top};
+    if (!m_chunks.empty() && m_top + n <= m_chunks[m_chunk].size) {
+      Value* base = m_chunks[m_chunk].data.get() + m_top;
+      m_top += n;
+      return base;
+    }
+    return allocFrameSlow(n);
+  }
+  void releaseFrame(const Mark& mark, Value* base, int n) {
+    for (int i = 0; i < n; ++i)
+      if (base[i].type() != Value::Type::Empty) base[i] = Value();
+    m_chunk = mark.chunk;
+    m_top = mark.top;
+  }
 
   // The frame of one procedure call: allocated on construction, released (and the call
   // depth counted down) when the call ends, however it ends.
@@ -135,6 +148,7 @@ class Runtime {
     std::unique_ptr<Value[]> data;
     int size;
   };
+  Value* allocFrameSlow(int n);
   std::vector<Chunk> m_chunks;
   std::size_t m_chunk = 0;
   int m_top = 0;
@@ -143,8 +157,15 @@ class Runtime {
 // How much of the C++ stack a running module may use below its outermost entry before
 // «Недостаточно места в стеке»; the rest is for the host code it calls.
 constexpr std::ptrdiff_t kMaxStackBytes = 5 * 1024 * 1024;
+// Limit of nested procedure calls (Engine::kMaxCallDepth).
+constexpr int kMaxCallDepth = 3000;
 // Throws OutOfStack past the call-depth or stack limit.
-void checkCallDepth(Runtime& rt);
+[[noreturn]] void throwOutOfStack();
+inline void checkCallDepth(Runtime& rt) {
+  char here;
+  if (rt.depth >= kMaxCallDepth || (rt.stackBase && rt.stackBase - &here > kMaxStackBytes))
+    throwOutOfStack();
+}
 
 // Runs a procedure with the given argument values (by value); returns its result.
 Value callProcedure(Runtime& rt, Procedure& proc, std::vector<Value>& args);

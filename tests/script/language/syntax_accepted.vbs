@@ -45,3 +45,7 @@ On Error Resume Next
 Set o = Nothing
 x = Nothing
 Сообщить Err.Number ' expect: 91
+On Error GoTo 0
+[сумма заказа] = 10
+[End] = 2
+Сообщить [сумма заказа] * [End] ' expect: 20
