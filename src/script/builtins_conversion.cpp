@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "script/builtins.h"
+#include "script/engine.h"
 
 // Conversion functions, the type tests IsNumeric and IsDate, number formatting and
 // MsgBox. Formatting follows the Russian regional style (comma as decimal point,
@@ -46,6 +47,16 @@ Value fnCBool(CallContext&, Args& args) {
 }
 Value fnCDate(CallContext&, Args& args) {
   return Value::date(toDate(notNull(args, 0)));
+}
+
+// Eval and Execute work at the module level of the running program (inside a
+// procedure they do not see its local variables).
+Value fnEval(CallContext& ctx, Args& args) {
+  return ctx.engine.evaluate(toText(notNull(args, 0)));
+}
+Value fnExecute(CallContext& ctx, Args& args) {
+  ctx.engine.executeGlobal(toText(notNull(args, 0)));
+  return Value();
 }
 
 Value fnCSng(CallContext&, Args& args) {
@@ -176,6 +187,9 @@ void registerConversionBuiltins(BuiltinTable& table) {
   table.add(QStringLiteral("FormatCurrency"), fnFormatCurrency, 1, 5);
   table.add(QStringLiteral("FormatPercent"), fnFormatPercent, 1, 5);
   table.add(QStringLiteral("MsgBox"), fnMsgBox, 1, 3);
+  table.add(QStringLiteral("Eval"), fnEval, 1, 1);
+  table.add(QStringLiteral("Execute"), fnExecute, 1, 1);
+  table.add(QStringLiteral("ExecuteGlobal"), fnExecute, 1, 1);
 
   struct Named {
     const char* name;

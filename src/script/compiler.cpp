@@ -70,6 +70,35 @@ std::unique_ptr<Program> Compiler::compile(ParsedModule& module) {
   return program;
 }
 
+Block Compiler::extend(Program& program, ParsedModule& module) {
+  m_program = &program;
+  const bool explicitBefore = program.optionExplicit;
+  Scope top;
+  m_scope = &top;
+  declareProcedures(module);
+  collectDeclarations(module.statements, true);
+  Block out;
+  program.optionExplicit = explicitBefore || module.optionExplicit;
+  for (const NodePtr& s : module.statements) {
+    if (s->kind == Ast::Procedure) continue;
+    if (StmtPtr st = compileStatement(*s)) out.push_back(std::move(st));
+  }
+  for (const NodePtr& s : module.statements)
+    if (s->kind == Ast::Procedure) compileProcedure(*s);
+  program.optionExplicit = explicitBefore;
+  m_scope = nullptr;
+  return out;
+}
+
+ExprPtr Compiler::expression(Program& program, const Node& expr) {
+  m_program = &program;
+  Scope top;
+  m_scope = &top;
+  ExprPtr e = compileExpr(expr);
+  m_scope = nullptr;
+  return e;
+}
+
 void Compiler::declareProcedures(ParsedModule& module) {
   for (const NodePtr& s : module.statements) {
     if (s->kind != Ast::Procedure) continue;
@@ -669,7 +698,11 @@ ExprPtr Compiler::compileCall(const Node& callee, const std::vector<NodePtr>& ar
           e->b = compileExpr(*args[2]);
           return e;
         }
-        return std::make_unique<UnresolvedCall>(callee.spelled);
+        {
+          auto call = std::make_unique<UnresolvedCall>(callee.spelled);
+          call->args = compileArgs(args);
+          return call;
+        }
       default:
         break;
     }

@@ -26,6 +26,12 @@ class Compiler {
   explicit Compiler(Environment env) : m_env(std::move(env)) {}
   // Throws ScriptError (syntax) for duplicate procedures and invalid assignments.
   std::unique_ptr<Program> compile(ParsedModule& module);
+  // Compiles more text into a program that is already running (ExecuteGlobal): its
+  // procedures and module-level variables join the program's; returns the statements
+  // to run.
+  Block extend(Program& program, ParsedModule& module);
+  // An expression (Eval) at the module level of a running program.
+  ExprPtr expression(Program& program, const Node& expr);
 
  private:
   enum class Kind { Local, Global, Proc, Err, Object, Member, Builtin, Unknown };

@@ -154,6 +154,95 @@ Value Engine::call(const QString& name, std::vector<Value> args) {
   }
 }
 
+namespace {
+Compiler::Environment environment(const BuiltinTable& builtins, HostObject* globalObject,
+                                  const std::vector<std::pair<QString, std::shared_ptr<HostObject>>>& objects) {
+  Compiler::Environment env;
+  env.builtins = &builtins;
+  env.globalObject = globalObject;
+  for (const auto& [name, obj] : objects) env.objects.emplace_back(foldIdentifier(name), Value(obj));
+  return env;
+}
+// An error in text given to Execute or Eval is a run-time error of the calling
+// statement (catchable, reported on that statement's line).
+ScriptError asRuntimeError(const ScriptError& e) {
+  return ScriptError::custom(e.code(), e.description(), e.source());
+}
+
+// Execute and Eval nest like calls ("Execute s" where s executes itself): they count
+// against the same depth and stack limits.
+class NestedRun {
+ public:
+  explicit NestedRun(Runtime& rt) : m_rt(rt) {
+    checkCallDepth(rt);
+    ++rt.depth;
+  }
+  ~NestedRun() { --m_rt.depth; }
+  NestedRun(const NestedRun&) = delete;
+  NestedRun& operator=(const NestedRun&) = delete;
+
+ private:
+  Runtime& m_rt;
+};
+}  // namespace
+
+void Engine::executeGlobal(const QString& text) {
+  if (!m_program || !m_runtime) throw ScriptError(ErrorCode::InvalidCall);
+  if (text.size() > kMaxModuleChars) throw ScriptError(ErrorCode::OutOfMemory);
+  NestedRun nested(*m_runtime);
+  try {
+    runExecuted(text);
+  } catch (const ScriptError& e) {
+    if (e.isInterrupt()) throw;
+    throw asRuntimeError(e);
+  }
+}
+
+void Engine::runExecuted(const QString& text) {
+  ParsedModule module = Parser(tokenize(text)).parseModule();
+  Program& program = *m_program;
+  Block code =
+      Compiler(environment(m_builtins, m_globalObject.get(), m_objects)).extend(program, module);
+  if (program.globalCount > static_cast<int>(m_runtime->globals.capacity()))
+    throw ScriptError(ErrorCode::OutOfMemory);
+  m_runtime->globals.resize(static_cast<std::size_t>(program.globalCount));
+  program.executed.push_back(std::move(code));
+  const Block& run = program.executed.back();
+  Frame frame;
+  Ctx ctx{*m_runtime, m_runtime->globals.data(), frame};
+  execBlock(run, ctx);
+}
+
+Value Engine::evaluate(const QString& expression) {
+  if (!m_program || !m_runtime) throw ScriptError(ErrorCode::InvalidCall);
+  if (expression.size() > kMaxModuleChars) throw ScriptError(ErrorCode::OutOfMemory);
+  NestedRun nested(*m_runtime);
+  // "x = 1" reads as a comparison, as Eval reads it in the language.
+  Program& program = *m_program;
+  ExprPtr e;
+  try {
+    Parser parser(tokenize(expression));
+    NodePtr tree = parser.parseStandaloneExpression();
+    e = Compiler(environment(m_builtins, m_globalObject.get(), m_objects))
+            .expression(program, *tree);
+  } catch (const ScriptError& err) {
+    throw asRuntimeError(err);
+  }
+  if (program.globalCount > static_cast<int>(m_runtime->globals.capacity()))
+    throw ScriptError(ErrorCode::OutOfMemory);
+  m_runtime->globals.resize(static_cast<std::size_t>(program.globalCount));
+  Expr* compiled = e.get();
+  program.evaluated.push_back(std::move(e));
+  Frame frame;
+  Ctx ctx{*m_runtime, m_runtime->globals.data(), frame};
+  try {
+    return compiled->eval(ctx);
+  } catch (ScriptError& err) {
+    err.setLine(0);  // the line of the statement that called Eval
+    throw;
+  }
+}
+
 Value Engine::variable(const QString& name) const {
   if (!m_program) return Value();
   auto it = m_program->globalByName.constFind(foldIdentifier(name));

@@ -72,6 +72,12 @@ class Engine {
   // Throws ScriptError 35 when there is no such procedure.
   Value call(const QString& name, std::vector<Value> args = {});
 
+  // ExecuteGlobal / Execute of a running module: the text's statements run at the
+  // module level, its procedures and variables join the program. Eval: the value of an
+  // expression at the module level. Both throw ScriptError.
+  void executeGlobal(const QString& text);
+  Value evaluate(const QString& expression);
+
   // A module-level variable by name (Empty when there is none); for hosts and tests.
   Value variable(const QString& name) const;
 
@@ -79,7 +85,7 @@ class Engine {
   static constexpr int kMaxCallDepth = 3000;
   // The largest module text accepted (all texts of one load together), in characters;
   // the runner reads at most kMaxModuleBytes of a file.
-  static constexpr qsizetype kMaxModuleChars = 4 * 1024 * 1024;
+  static constexpr qsizetype kMaxModuleChars = 5 * 512 * 1024;
   static constexpr qsizetype kMaxModuleBytes = 3 * kMaxModuleChars;
 
  private:
@@ -90,6 +96,7 @@ class Engine {
   };
   // Turns a program line of an error leaving the engine into the module's own line.
   void locate(ScriptError& e) const;
+  void runExecuted(const QString& text);
   std::vector<ModuleSpan> m_spans;
 
   Host& m_host;

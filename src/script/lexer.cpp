@@ -117,6 +117,8 @@ QString describeChar(QChar c) {
   return QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
 }
 
+constexpr std::size_t kMaxTokens = 1'000'000;
+
 // The value of a decimal literal (ASCII digits, optional fraction and exponent): any
 // number of digits; too large for a Double is Overflow, too small is 0.
 double decimalLiteral(const QString& text, int line) {
@@ -160,6 +162,9 @@ std::vector<Token> tokenize(const QString& src, int lineBase) {
   int line = lineBase + 1;
   bool space = false;
   auto push = [&](Tok type, const QString& text) -> Token& {
+    // Tokens and the tree built from them take some hundred bytes each: a module of
+    // millions of tiny statements ends here instead of in swap.
+    if (out.size() >= kMaxTokens) throw ScriptError(ErrorCode::OutOfMemory).withLine(line);
     Token t;
     t.type = type;
     t.line = line;

@@ -1,6 +1,7 @@
 #include "script/nodes.h"
 
 #include "script/coerce.h"
+#include "script/engine.h"
 
 namespace balvix::script::nodes {
 
@@ -381,6 +382,14 @@ Value CallUser::eval(Ctx& c) {
     data->items[at] = std::move(e.value);
   }
   return std::move(s[0]);
+}
+
+Value UnresolvedCall::eval(Ctx& c) {
+  if (!c.rt.engine.hasProcedure(name)) throw ScriptError(ErrorCode::ProcedureNotFound, name);
+  std::vector<Value> values;
+  values.reserve(args.size());
+  for (auto& a : args) values.push_back(a->eval(c));
+  return c.rt.engine.call(name, std::move(values));
 }
 
 Value CallBuiltin::eval(Ctx& c) {

@@ -50,10 +50,13 @@ struct UndefinedVar : Expr {
   Value* ref(Ctx&) override { throw ScriptError(ErrorCode::VariableUndefined, name); }
 };
 
+// A call of a name that was no procedure when the module was compiled: it may have been
+// defined since by ExecuteGlobal (arguments are then passed by value).
 struct UnresolvedCall : Expr {
   QString name;
+  std::vector<ExprPtr> args;
   explicit UnresolvedCall(QString n) : name(std::move(n)) {}
-  Value eval(Ctx&) override { throw ScriptError(ErrorCode::ProcedureNotFound, name); }
+  Value eval(Ctx& c) override;
 };
 
 struct Arith : Expr {

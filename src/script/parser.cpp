@@ -183,6 +183,14 @@ ParsedModule Parser::parseModule() {
   return module;
 }
 
+NodePtr Parser::parseStandaloneExpression() {
+  while (peek().type == Tok::Newline) next();
+  NodePtr e = parseExpression();
+  while (peek().type == Tok::Newline) next();
+  if (peek().type != Tok::End) fail(QStringLiteral("Ожидается конец инструкции"));
+  return e;
+}
+
 std::vector<NodePtr> Parser::parseBlock(bool (Parser::*atEnd)() const, const QString& closer,
                                         const Token& opener) {
   std::vector<NodePtr> block;

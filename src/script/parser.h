@@ -14,6 +14,8 @@ class Parser {
  public:
   explicit Parser(std::vector<Token> tokens) : m_tokens(std::move(tokens)) {}
   ParsedModule parseModule();
+  // One expression filling the whole text (Eval).
+  NodePtr parseStandaloneExpression();
 
  private:
   using Terminator = bool (Parser::*)() const;

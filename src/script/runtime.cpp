@@ -17,9 +17,12 @@ enum ErrMember { kNumber, kDescription, kSource, kClear, kRaise, kHelpFile, kHel
 Runtime::Runtime(Engine& e, Host& h, int globalCount)
     : engine(e),
       host(h),
-      globals(static_cast<std::size_t>(globalCount)),
+      globals(),
       err(std::make_shared<ErrObject>()),
-      interrupt(&h.interruptFlag()) {}
+      interrupt(&h.interruptFlag()) {
+  globals.reserve(static_cast<std::size_t>(globalCount) + kSpareGlobals);
+  globals.resize(static_cast<std::size_t>(globalCount));
+}
 
 Runtime::~Runtime() = default;
 

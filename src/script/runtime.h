@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <deque>
 #include <QString>
 #include <atomic>
 #include <memory>
@@ -72,6 +73,8 @@ struct Program {
   int globalCount = 0;
   Block constInit;  // module-level constants, run before anything else
   Block topLevel;
+  std::deque<Block> executed;            // code compiled by ExecuteGlobal while running
+  std::vector<ExprPtr> evaluated;        // expressions compiled by Eval
   bool optionExplicit = false;
 };
 
@@ -86,7 +89,10 @@ class Runtime {
 
   Engine& engine;
   Host& host;
+  // Module-level variables. Room is reserved so that ExecuteGlobal can add variables
+  // without moving the existing ones (by-reference arguments point into them).
   std::vector<Value> globals;
+  static constexpr int kSpareGlobals = 4096;
   std::shared_ptr<ErrObject> err;
   std::shared_ptr<HostObject> globalObject;
   const std::atomic<bool>* interrupt;
