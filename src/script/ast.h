@@ -98,6 +98,10 @@ struct Node {
   Node& operator=(const Node&) = delete;
 };
 
+inline NodePtr makeNode(Ast kind, int line) {
+  return std::make_unique<Node>(kind, line);
+}
+
 struct ParsedModule {
   std::vector<NodePtr> statements;  // top-level statements and procedures, in text order
   bool optionExplicit = false;

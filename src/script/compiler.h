@@ -13,6 +13,17 @@
 
 namespace balvix::script {
 
+namespace compile_helpers {
+template <class T>
+std::unique_ptr<T> make(int line) {
+  auto p = std::make_unique<T>();
+  p->line = line;
+  return p;
+}
+// The operands of a chain of `&`, left to right.
+void flattenConcat(const Node& n, std::vector<const Node*>& out);
+}  // namespace compile_helpers
+
 // Turns the parse tree into executable nodes, resolving every name once: variables to
 // slots, calls to procedures, built-ins or members of the global object.
 class Compiler {

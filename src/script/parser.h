@@ -12,6 +12,12 @@ namespace balvix::script {
 // ScriptError (syntax) naming the line and what was expected.
 class Parser {
  public:
+  // How deep constructs may nest (parentheses, calls, unary operators, blocks) and how
+  // tall an expression tree may grow (a chain of 50,000 "+"), so that parsing, compiling
+  // and running never exhaust the C++ stack.
+  static constexpr int kMaxNesting = 200;
+  static constexpr int kMaxHeight = 1000;
+
   explicit Parser(std::vector<Token> tokens) : m_tokens(std::move(tokens)) {}
   ParsedModule parseModule();
   // One expression filling the whole text (Eval).
@@ -69,7 +75,19 @@ class Parser {
   NodePtr parsePrimary();
   void parseArgs(std::vector<NodePtr>& args, bool parenthesised);
 
-  class Nest;
+  // Counts one level of nesting for the life of a parse function.
+  class Nest {
+   public:
+    explicit Nest(Parser& p) : m_p(p) {
+      if (++m_p.m_nesting > kMaxNesting) m_p.fail(QStringLiteral("слишком сложное выражение"));
+    }
+    ~Nest() { --m_p.m_nesting; }
+    Nest(const Nest&) = delete;
+    Nest& operator=(const Nest&) = delete;
+
+   private:
+    Parser& m_p;
+  };
   // Sets the node's height from its children; throws past the limit.
   Node* grown(Node* n) const;
 
