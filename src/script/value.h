@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
@@ -50,26 +51,14 @@ class Value {
   static Value null() { return Value(Type::Null); }
   static Value missing() { return Value(Type::Missing); }
   static Value nothing() { return Value(std::shared_ptr<HostObject>()); }
-  static Value boolean(bool b) {
-    Value v(Type::Boolean);
-    v.m_bool = b;
-    return v;
-  }
-  static Value byte(std::uint8_t b) {
-    Value v(Type::Byte);
-    v.m_int = b;
-    return v;
-  }
+  // The small payloads are written as the whole 8-byte word: a later copy reads that
+  // word at once, and a narrower store before it would stall the copy.
+  static Value boolean(bool b) { return Value(Type::Boolean, b ? 1u : 0u); }
+  static Value byte(std::uint8_t b) { return Value(Type::Byte, b); }
   static Value integer(std::int16_t i) {
-    Value v(Type::Integer);
-    v.m_int = i;
-    return v;
+    return Value(Type::Integer, static_cast<std::uint32_t>(static_cast<std::int32_t>(i)));
   }
-  static Value longValue(std::int32_t i) {
-    Value v(Type::Long);
-    v.m_int = i;
-    return v;
-  }
+  static Value longValue(std::int32_t i) { return Value(Type::Long, static_cast<std::uint32_t>(i)); }
   static Value real(double d) {
     Value v(Type::Double);
     v.m_double = d;
@@ -81,9 +70,9 @@ class Value {
     return v;
   }
   static Value single(float f) {
-    Value v(Type::Single);
-    v.m_single = f;
-    return v;
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return Value(Type::Single, bits);
   }
   // Currency from its scaled value (units of 1/10000).
   static Value currency(std::int64_t scaled) {
@@ -178,6 +167,7 @@ class Value {
 
  private:
   explicit Value(Type t) : m_type(t), m_raw(0) {}
+  Value(Type t, std::uint64_t raw) : m_type(t), m_raw(raw) {}
   void copyHeavy(const Value& o);
   void moveHeavy(Value&& o) noexcept;
   void destroyHeavy() noexcept;
