@@ -35,6 +35,14 @@ QString optionValue(const QStringList& args, const QString& name) {
   return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : QString();
 }
 
+// An option given without its value ("--call" last, or followed by another option) is a
+// mistake of the command line, not something to ignore.
+bool missingValue(const QStringList& args, const QString& name) {
+  const int i = args.indexOf(name);
+  if (i < 0) return false;
+  return i + 1 >= args.size() || args.at(i + 1).isEmpty() || args.at(i + 1).startsWith(u"--");
+}
+
 int createDatabase(const QString& path) {
   try {
     balvix::storage::Session::createNew(path);
@@ -123,9 +131,14 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("Balvix"));
     QCoreApplication::setApplicationName(QStringLiteral("Balvix"));
     const QString file = optionValue(args, QStringLiteral("--run"));
-    if (file.isEmpty()) {
-      printUsage();
-      return 1;
+    for (const QString& option :
+         {QStringLiteral("--run"), QStringLiteral("--db"), QStringLiteral("--call")}) {
+      if (missingValue(args, option)) {
+        std::fprintf(stderr, "balvix: не указано значение параметра %s\n",
+                     option.toUtf8().constData());
+        printUsage();
+        return 1;
+      }
     }
     return balvix::app::runModuleCommand(file, optionValue(args, QStringLiteral("--db")),
                                          optionValue(args, QStringLiteral("--call")),

@@ -81,8 +81,10 @@ class BenchAccumulator : public SimpleHostObject {
 };
 
 void reportError(const QString& file, const ScriptError& e) {
+  // One multi-argument arg(): a "%1" inside the file name must not be substituted again.
   if (e.line() > 0)
-    writeLine(stderr, QStringLiteral("%1:%2: %3").arg(file).arg(e.line()).arg(e.description()));
+    writeLine(stderr,
+              QStringLiteral("%1:%2: %3").arg(file, QString::number(e.line()), e.description()));
   else
     writeLine(stderr, QStringLiteral("%1: %2").arg(file, e.description()));
 }
@@ -96,7 +98,14 @@ int runModuleCommand(const QString& file, const QString& dbPath, const QString& 
     writeLine(stderr, QStringLiteral("%1: не удается открыть файл: %2").arg(file, f.errorString()));
     return 2;
   }
-  const QString text = QString::fromUtf8(f.readAll());
+  // Read no more than a module may hold: a huge file or a device such as /dev/zero ends
+  // with a message instead of filling the memory.
+  const QByteArray bytes = f.read(Engine::kMaxModuleBytes + 1);
+  if (bytes.size() > Engine::kMaxModuleBytes) {
+    reportError(file, ScriptError(ErrorCode::OutOfMemory));
+    return 1;
+  }
+  const QString text = QString::fromUtf8(bytes);
 
   std::unique_ptr<storage::Session> session;
   if (!dbPath.isEmpty()) {

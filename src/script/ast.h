@@ -26,6 +26,7 @@ enum class Ast {
   CallStmt,
   Dim,
   ReDim,
+  Erase,
   Const,
   If,
   Select,
@@ -78,6 +79,7 @@ using NodePtr = std::unique_ptr<Node>;
 struct Node {
   Ast kind;
   int line = 0;
+  int height = 1;   // of the expression tree below (the parser bounds it)
   int op = 0;       // BinOp, UnOp, ExitKind, LoopKind, comparison of Case Is
   QString name;     // folded name
   QString spelled;  // name as written
@@ -90,11 +92,22 @@ struct Node {
   std::vector<NodePtr> body2;
 
   Node(Ast k, int l) : kind(k), line(l) {}
+  // Frees the subtree without recursion: a long chain must not exhaust the stack.
+  ~Node();
+  Node(const Node&) = delete;
+  Node& operator=(const Node&) = delete;
 };
+
+inline NodePtr makeNode(Ast kind, int line) {
+  return std::make_unique<Node>(kind, line);
+}
 
 struct ParsedModule {
   std::vector<NodePtr> statements;  // top-level statements and procedures, in text order
   bool optionExplicit = false;
+  // Several texts compiled together: from which statement on each text's Option
+  // Explicit holds. Empty for one text (optionExplicit then holds for all).
+  std::vector<std::pair<std::size_t, bool>> explicitFrom;
 };
 
 }  // namespace balvix::script

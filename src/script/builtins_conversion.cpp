@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "script/builtins.h"
+#include "script/engine.h"
 
 // Conversion functions, the type tests IsNumeric and IsDate, number formatting and
 // MsgBox. Formatting follows the Russian regional style (comma as decimal point,
@@ -35,33 +36,44 @@ Value fnCDbl(CallContext&, Args& args) {
   return Value::real(toDouble(notNull(args, 0)));
 }
 Value fnCBool(CallContext&, Args& args) {
-  return Value::boolean(toBool(notNull(args, 0)));
+  const Value& v = notNull(args, 0);
+  // "#TRUE#" and "#FALSE#" are how the language writes Booleans to files.
+  if (v.isString()) {
+    const QString t = v.asString().trimmed().toUpper();
+    if (t == u"#TRUE#") return Value::boolean(true);
+    if (t == u"#FALSE#") return Value::boolean(false);
+  }
+  return Value::boolean(toBool(v));
 }
 Value fnCDate(CallContext&, Args& args) {
   return Value::date(toDate(notNull(args, 0)));
 }
 
-// There is no single-precision subtype: the value is rounded to single precision and
-// kept as Double.
+// Eval and Execute work at the module level of the running program (inside a
+// procedure they do not see its local variables).
+Value fnEval(CallContext& ctx, Args& args) {
+  return ctx.engine.evaluate(toText(notNull(args, 0)));
+}
+Value fnExecute(CallContext& ctx, Args& args) {
+  ctx.engine.executeGlobal(toText(notNull(args, 0)));
+  return Value();
+}
+
 Value fnCSng(CallContext&, Args& args) {
-  const double d = toDouble(notNull(args, 0));
-  if (std::fabs(d) > FLT_MAX) throw ScriptError(ErrorCode::Overflow);
-  const float f = static_cast<float>(d);
-  // Back through the shortest decimal text, so that CSng(0.1) reads 0.1 and not 0.100000001.
-  return Value::real(QString::number(f, 'g', 7).toDouble());
+  return toSingle(notNull(args, 0));
 }
 
 Value fnCByte(CallContext&, Args& args) {
-  const std::int32_t n = toLong(notNull(args, 0));
+  const Value& v = notNull(args, 0);
+  if (v.type() == Value::Type::Boolean) return Value::byte(v.asBool() ? 255 : 0);  // True is all bits
+  const std::int32_t n = toLong(v);
   if (n < 0 || n > 255) throw ScriptError(ErrorCode::Overflow);
   return Value::byte(static_cast<std::uint8_t>(n));
 }
 
-// Currency keeps four decimals.
+// Currency keeps four decimals, exactly.
 Value fnCCur(CallContext&, Args& args) {
-  const double d = toDouble(notNull(args, 0));
-  if (std::fabs(d) > 922337203685477.0) throw ScriptError(ErrorCode::Overflow);
-  return Value::real(std::nearbyint(d * 10000.0) / 10000.0);
+  return toCurrency(notNull(args, 0));
 }
 
 Value fnIsNumeric(CallContext&, Args& args) {
@@ -175,6 +187,9 @@ void registerConversionBuiltins(BuiltinTable& table) {
   table.add(QStringLiteral("FormatCurrency"), fnFormatCurrency, 1, 5);
   table.add(QStringLiteral("FormatPercent"), fnFormatPercent, 1, 5);
   table.add(QStringLiteral("MsgBox"), fnMsgBox, 1, 3);
+  table.add(QStringLiteral("Eval"), fnEval, 1, 1);
+  table.add(QStringLiteral("Execute"), fnExecute, 1, 1);
+  table.add(QStringLiteral("ExecuteGlobal"), fnExecute, 1, 1);
 
   struct Named {
     const char* name;
@@ -217,7 +232,30 @@ void registerConversionBuiltins(BuiltinTable& table) {
                                          {"vbBoolean", 11},
                                          {"vbVariant", 12},
                                          {"vbByte", 17},
-                                         {"vbArray", 8192}};
+                                         {"vbArray", 8192},
+                                         {"vbDataObject", 13},
+                                         {"vbDecimal", 14},
+                                         {"vbObjectError", -2147221504},
+                                         {"vbDefaultButton4", 768},
+                                         {"vbApplicationModal", 0},
+                                         {"vbSystemModal", 4096},
+                                         {"vbMsgBoxHelpButton", 16384},
+                                         {"vbMsgBoxSetForeground", 65536},
+                                         {"vbMsgBoxRight", 524288},
+                                         {"vbMsgBoxRtlReading", 1048576},
+                                         {"vbTristateTrue", -1},
+                                         {"vbTristateFalse", 0},
+                                         {"vbTristateUseDefault", -2},
+                                         {"vbFirstFourDays", 2},
+                                         {"vbFirstFullWeek", 3},
+                                         {"vbBlack", 0x000000},
+                                         {"vbRed", 0x0000FF},
+                                         {"vbGreen", 0x00FF00},
+                                         {"vbYellow", 0x00FFFF},
+                                         {"vbBlue", 0xFF0000},
+                                         {"vbMagenta", 0xFF00FF},
+                                         {"vbCyan", 0xFFFF00},
+                                         {"vbWhite", 0xFFFFFF}};
   for (const Named& c : kConstants)
     table.addConstant(QString::fromLatin1(c.name),
                       Value::number(static_cast<std::int64_t>(c.value)));

@@ -48,7 +48,8 @@ int weekdayFrom(int qtDayOfWeek, int firstDay) {
 }
 
 Value dateValue(const QDateTime& dt) {
-  return Value::date(toSerial(dt));
+  if (!dt.isValid()) throw ScriptError(ErrorCode::Overflow);
+  return script::dateValue(toSerial(dt));
 }
 
 Value fnDate(CallContext&, Args&) {
@@ -242,7 +243,8 @@ Value fnDateSerial(CallContext&, Args& args) {
   int year = toInteger(arg(args, 0));
   const int month = toInteger(arg(args, 1));
   const int day = toInteger(arg(args, 2));
-  if (year >= 0 && year < 100) year += 1900;
+  // Two-digit years: 0–29 are 2000–2029, 30–99 are 1930–1999.
+  if (year >= 0 && year < 100) year += year < 30 ? 2000 : 1900;
   // Months and days outside their range carry over into the next or previous unit.
   const QDate d = QDate(year, 1, 1).addMonths(month - 1).addDays(day - 1);
   if (!d.isValid() || d.year() < 100 || d.year() > 9999) invalidCall();

@@ -1,5 +1,6 @@
 #include <QDateTime>
 #include <QTime>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -21,6 +22,8 @@ Value sameKind(const Value& like, double d) {
   if (like.isWhole() || like.type() == Value::Type::Boolean)
     return Value::number(static_cast<std::int64_t>(d));
   if (like.type() == Value::Type::Date) return Value::date(d);
+  if (like.type() == Value::Type::Currency) return toCurrency(Value::real(d));
+  if (like.type() == Value::Type::Single) return Value::single(static_cast<float>(d));
   return Value::real(d);
 }
 
@@ -47,9 +50,38 @@ Value fnFix(CallContext&, Args& args) {
 
 Value fnSgn(CallContext&, Args& args) {
   const Value& v = arg(args, 0);
-  if (v.isNull()) return Value::null();
+  if (v.isNull()) throw ScriptError(ErrorCode::InvalidUseOfNull);
   const double d = toDouble(v);
   return Value::integer(d > 0 ? 1 : d < 0 ? -1 : 0);
+}
+
+// RGB(r, g, b): red in the low byte; each part is cut to 0–255.
+Value fnRgb(CallContext&, Args& args) {
+  std::int32_t parts[3];
+  for (int i = 0; i < 3; ++i) {
+    const Value& v = arg(args, i);
+    if (v.isNull()) throw ScriptError(ErrorCode::InvalidUseOfNull);
+    parts[i] = std::clamp(toLong(v), 0, 255);
+  }
+  return Value::longValue(parts[0] | (parts[1] << 8) | (parts[2] << 16));
+}
+
+// Seconds since midnight, with hundredths.
+Value fnTimer(CallContext&, Args&) {
+  return Value::real(QTime::currentTime().msecsSinceStartOfDay() / 10 / 100.0);
+}
+
+Value fnScriptEngine(CallContext&, Args&) {
+  return QStringLiteral("VBScript");
+}
+Value fnScriptEngineMajor(CallContext&, Args&) {
+  return Value::longValue(5);
+}
+Value fnScriptEngineMinor(CallContext&, Args&) {
+  return Value::longValue(8);
+}
+Value fnScriptEngineBuild(CallContext&, Args&) {
+  return Value::longValue(16384);
 }
 
 Value fnSqr(CallContext&, Args& args) {
@@ -179,6 +211,12 @@ Value fnRandomize(CallContext&, Args& args) {
 
 void registerMathBuiltins(BuiltinTable& table) {
   table.add(QStringLiteral("Abs"), fnAbs, 1, 1);
+  table.add(QStringLiteral("RGB"), fnRgb, 3, 3);
+  table.add(QStringLiteral("Timer"), fnTimer, 0, 0);
+  table.add(QStringLiteral("ScriptEngine"), fnScriptEngine, 0, 0);
+  table.add(QStringLiteral("ScriptEngineMajorVersion"), fnScriptEngineMajor, 0, 0);
+  table.add(QStringLiteral("ScriptEngineMinorVersion"), fnScriptEngineMinor, 0, 0);
+  table.add(QStringLiteral("ScriptEngineBuildVersion"), fnScriptEngineBuild, 0, 0);
   table.add(QStringLiteral("Int"), fnInt, 1, 1);
   table.add(QStringLiteral("Fix"), fnFix, 1, 1);
   table.add(QStringLiteral("Sgn"), fnSgn, 1, 1);

@@ -63,7 +63,7 @@ int toCodePage(char16_t c) {
 Value fnLen(CallContext&, Args& args) {
   const Value& v = arg(args, 0);
   if (v.isNull()) return Value::null();
-  return Value::number(toText(v).size());
+  return Value::longValue(static_cast<std::int32_t>(toText(v).size()));
 }
 
 Value fnLeft(CallContext&, Args& args) {
@@ -105,9 +105,10 @@ Value fnInStr(CallContext&, Args& args) {
   if (text.isNull() || part.isNull()) return Value::null();
   const QString s = toText(text);
   const QString p = toText(part);
-  if (start > s.size()) return Value::integer(0);
-  if (p.isEmpty()) return Value::number(start);
-  return Value::number(s.indexOf(p, start - 1, cs) + 1);
+  // Positions are Long, as the language returns them.
+  if (start > s.size()) return Value::longValue(0);
+  if (p.isEmpty()) return Value::longValue(start);
+  return Value::longValue(static_cast<std::int32_t>(s.indexOf(p, start - 1, cs) + 1));
 }
 
 Value fnInStrRev(CallContext&, Args& args) {
@@ -123,10 +124,10 @@ Value fnInStrRev(CallContext&, Args& args) {
   const QString s = toText(text);
   const QString p = toText(part);
   if (start == -1) start = static_cast<int>(s.size());
-  if (start > s.size()) return Value::integer(0);
-  if (p.isEmpty()) return Value::number(start);
+  if (start > s.size()) return Value::longValue(0);
+  if (p.isEmpty()) return Value::longValue(start);
   const QString head = s.left(start);
-  return Value::number(head.lastIndexOf(p, -1, cs) + 1);
+  return Value::longValue(static_cast<std::int32_t>(head.lastIndexOf(p, -1, cs) + 1));
 }
 
 Value fnReplace(CallContext&, Args& args) {
@@ -148,6 +149,7 @@ Value fnReplace(CallContext&, Args& args) {
   while (count != 0) {
     const qsizetype hit = s.indexOf(find, pos, cs);
     if (hit < 0) break;
+    checkTextLength(out.size() + (hit - pos) + with.size());
     out += QStringView(s).mid(pos, hit - pos);
     out += with;
     pos = hit + find.size();
@@ -195,11 +197,14 @@ Value fnLCase(CallContext&, Args& args) {
 }
 
 Value fnSpace(CallContext&, Args& args) {
-  return QString(lengthArg(args, 0), QLatin1Char(' '));
+  const int n = lengthArg(args, 0);
+  checkTextLength(n);
+  return QString(n, QLatin1Char(' '));
 }
 
 Value fnString(CallContext&, Args& args) {
   const int n = lengthArg(args, 0);
+  checkTextLength(n);
   const Value& c = arg(args, 1);
   if (c.isNull()) return Value::null();
   QChar ch;
@@ -290,6 +295,9 @@ void registerStringBuiltins(BuiltinTable& table) {
   table.addConstant(QStringLiteral("vbCrLf"), QStringLiteral("\r\n"));
   table.addConstant(QStringLiteral("vbNewLine"), QStringLiteral("\r\n"));
   table.addConstant(QStringLiteral("vbTab"), QStringLiteral("\t"));
+  table.addConstant(QStringLiteral("vbFormFeed"), QStringLiteral("\f"));
+  table.addConstant(QStringLiteral("vbVerticalTab"), QStringLiteral("\v"));
+  table.addConstant(QStringLiteral("vbDatabaseCompare"), Value::integer(2));
   table.addConstant(QStringLiteral("vbNullString"), QString());
   table.addConstant(QStringLiteral("vbNullChar"), QString(QChar(0)));
   table.addConstant(QStringLiteral("vbBinaryCompare"), Value::integer(0));

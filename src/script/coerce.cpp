@@ -85,6 +85,16 @@ bool parseNumber(QStringView text, double& out) {
   return true;
 }
 
+void throwOutOfMemory() {
+  throw ScriptError(ErrorCode::OutOfMemory);
+}
+
+double checkDateRange(double serial) {
+  // 01.01.100 is -657434, 31.12.9999 23:59:59 is just below 2958466.
+  if (!(serial >= -657434.0 && serial < 2958466.0)) throw ScriptError(ErrorCode::Overflow);
+  return serial;
+}
+
 double toSerial(const QDate& d) {
   return static_cast<double>(kEpoch.daysTo(d));
 }
@@ -165,6 +175,10 @@ double toDouble(const Value& v) {
     case Value::Type::Double:
     case Value::Type::Date:
       return v.asDouble();
+    case Value::Type::Single:
+      return v.asSingle();
+    case Value::Type::Currency:
+      return static_cast<double>(v.asCurrency()) / 10000.0;
     case Value::Type::String: {
       double d = 0;
       if (parseNumber(v.asString(), d)) return d;
@@ -219,13 +233,13 @@ double toDate(const Value& v) {
       return v.asDouble();
     case Value::Type::String: {
       double d = 0;
-      if (parseDate(v.asString(), d) || parseNumber(v.asString(), d)) return d;
+      if (parseDate(v.asString(), d) || parseNumber(v.asString(), d)) return checkDateRange(d);
       mismatch();
     }
     case Value::Type::Boolean:
       mismatch();
     default:
-      return toDouble(v);
+      return checkDateRange(toDouble(v));
   }
 }
 
@@ -237,6 +251,49 @@ QString formatDouble(double d) {
   const qsizetype e = s.indexOf(u'e');
   if (e >= 0) s[e] = u'E';
   return s;
+}
+
+QString formatSingle(float f) {
+  if (f == 0) return QStringLiteral("0");
+  char buf[64];
+  auto res = std::to_chars(buf, buf + sizeof buf, f, std::chars_format::general, 7);
+  QString s = QString::fromLatin1(buf, res.ptr - buf);
+  const qsizetype e = s.indexOf(u'e');
+  if (e >= 0) s[e] = u'E';
+  return s;
+}
+
+QString formatCurrencyValue(std::int64_t scaled) {
+  const bool negative = scaled < 0;
+  const std::uint64_t m =
+      negative ? 0 - static_cast<std::uint64_t>(scaled) : static_cast<std::uint64_t>(scaled);
+  QString s = QString::number(m / 10000);
+  std::uint64_t frac = m % 10000;
+  if (frac) {
+    QString digits = QStringLiteral("%1").arg(frac, 4, 10, QLatin1Char('0'));
+    while (digits.endsWith(u'0')) digits.chop(1);
+    s += u'.' + digits;
+  }
+  return negative ? u'-' + s : s;
+}
+
+Value toCurrency(const Value& v) {
+  if (v.type() == Value::Type::Currency) return v;
+  if (v.isWhole()) return Value::currency(static_cast<std::int64_t>(v.asInt()) * 10000);
+  // Scaled in extended precision so that whole amounts up to the limit stay exact.
+  const long double d = static_cast<long double>(toDouble(v)) * 10000.0L;
+  // The range of a 64-bit count of ten-thousandths: ±922 337 203 685 477.5807.
+  if (!(d > -9.2233720368547758e18L && d < 9.2233720368547758e18L))
+    throw ScriptError(ErrorCode::Overflow);
+  return Value::currency(static_cast<std::int64_t>(std::nearbyintl(d)));
+}
+
+Value toSingle(const Value& v) {
+  if (v.type() == Value::Type::Single) return v;
+  const double d = toDouble(v);
+  if (std::isfinite(d) && std::fabs(d) > 3.4028234663852886e38)
+    throw ScriptError(ErrorCode::Overflow);
+  return Value::single(static_cast<float>(d));
 }
 
 QString formatDate(double serial) {
@@ -251,6 +308,7 @@ QString formatDate(double serial) {
 void appendText(QString& out, const Value& v) {
   switch (v.type()) {
     case Value::Type::String:
+      checkTextLength(out.size() + v.asString().size());
       out += v.asString();
       return;
     case Value::Type::Byte:
@@ -264,8 +322,11 @@ void appendText(QString& out, const Value& v) {
     case Value::Type::Empty:
     case Value::Type::Null:
       return;
-    default:
-      out += toText(v);
+    default: {
+      const QString text = toText(v);
+      checkTextLength(out.size() + text.size());
+      out += text;
+    }
   }
 }
 
@@ -283,6 +344,10 @@ QString toText(const Value& v) {
       return QString::number(v.asInt());
     case Value::Type::Double:
       return formatDouble(v.asDouble());
+    case Value::Type::Single:
+      return formatSingle(v.asSingle());
+    case Value::Type::Currency:
+      return formatCurrencyValue(v.asCurrency());
     case Value::Type::Date:
       return formatDate(v.asDouble());
     case Value::Type::String:
@@ -304,8 +369,12 @@ int varType(const Value& v) {
       return 2;
     case Value::Type::Long:
       return 3;
+    case Value::Type::Single:
+      return 4;
     case Value::Type::Double:
       return 5;
+    case Value::Type::Currency:
+      return 6;
     case Value::Type::Date:
       return 7;
     case Value::Type::String:
@@ -338,6 +407,10 @@ QString typeName(const Value& v) {
       return QStringLiteral("Long");
     case Value::Type::Double:
       return QStringLiteral("Double");
+    case Value::Type::Single:
+      return QStringLiteral("Single");
+    case Value::Type::Currency:
+      return QStringLiteral("Currency");
     case Value::Type::Date:
       return QStringLiteral("Date");
     case Value::Type::String:

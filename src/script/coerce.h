@@ -34,8 +34,30 @@ bool parseNumber(QStringView text, double& out);
 // A date serial from text (see toDate); false when the text is not a date.
 bool parseDate(QStringView text, double& out);
 
+// Bounds that keep a module from taking the machine's memory: the longest text and the
+// most elements of one array. Past them the module gets «Недостаточно памяти».
+constexpr qsizetype kMaxTextLength = qsizetype(1) << 25;
+constexpr std::int32_t kMaxArrayElements = std::int32_t(1) << 22;
+[[noreturn]] void throwOutOfMemory();
+// Throws OutOfMemory when a text of `length` characters would be too long.
+inline void checkTextLength(qsizetype length) {
+  if (length > kMaxTextLength) throwOutOfMemory();
+}
+
+// The dates the language can hold: 01.01.100 to 31.12.9999. Returns the serial or throws
+// Overflow, so a date outside the calendar never reaches formatting.
+double checkDateRange(double serial);
+inline Value dateValue(double serial) {
+  return Value::date(checkDateRange(serial));
+}
+
 QString formatDouble(double d);  // 15 significant digits: "0.5", "1E+20", "-3"
 QString formatDate(double serial);
+QString formatSingle(float f);                   // 7 significant digits: "0.1", "3.402823E+38"
+QString formatCurrencyValue(std::int64_t scaled);  // up to 4 decimals: "0.3", "-12.5"
+// CCur and CSng: Overflow outside the subtype's range; Currency rounds half to even.
+Value toCurrency(const Value& v);
+Value toSingle(const Value& v);
 void appendText(QString& out, const Value& v);  // out += toText(v), without a temporary for numbers
 
 // Date serials and Qt date-times.

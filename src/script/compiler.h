@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -11,6 +12,17 @@
 #include "script/runtime.h"
 
 namespace balvix::script {
+
+namespace compile_helpers {
+template <class T>
+std::unique_ptr<T> make(int line) {
+  auto p = std::make_unique<T>();
+  p->line = line;
+  return p;
+}
+// The operands of a chain of `&`, left to right.
+void flattenConcat(const Node& n, std::vector<const Node*>& out);
+}  // namespace compile_helpers
 
 // Turns the parse tree into executable nodes, resolving every name once: variables to
 // slots, calls to procedures, built-ins or members of the global object.
@@ -25,6 +37,12 @@ class Compiler {
   explicit Compiler(Environment env) : m_env(std::move(env)) {}
   // Throws ScriptError (syntax) for duplicate procedures and invalid assignments.
   std::unique_ptr<Program> compile(ParsedModule& module);
+  // Compiles more text into a program that is already running (ExecuteGlobal): its
+  // procedures and module-level variables join the program's; returns the statements
+  // to run.
+  Block extend(Program& program, ParsedModule& module);
+  // An expression (Eval) at the module level of a running program.
+  ExprPtr expression(Program& program, const Node& expr);
 
  private:
   enum class Kind { Local, Global, Proc, Err, Object, Member, Builtin, Unknown };
@@ -76,6 +94,8 @@ class Compiler {
   Program* m_program = nullptr;
   Scope* m_scope = nullptr;
   QHash<QString, bool> m_globalReadonly;
+  QSet<QString> m_readOnlyGlobals;  // implicit globals the module level reads but never assigns
+  QHash<const Procedure*, const Node*> m_definition;  // the definition each procedure compiles
 };
 
 }  // namespace balvix::script

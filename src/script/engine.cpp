@@ -7,6 +7,8 @@
 
 namespace balvix::script {
 
+static_assert(Engine::kMaxCallDepth == kMaxCallDepth);
+
 namespace {
 
 // Marks the outermost entry into the module: the interrupt flag is reset and the
@@ -46,28 +48,78 @@ void Engine::addObject(const QString& name, std::shared_ptr<HostObject> object) 
 }
 
 void Engine::compile(const QString& text) {
+  compile(std::vector<ModuleSource>{{QString(), text}});
+}
+
+void Engine::compile(const std::vector<ModuleSource>& modules) {
+  // Replacing the program while one of its procedures runs (a host object reloading
+  // the module it was called from) would free the nodes under the running code.
+  if (m_runtime && m_runtime->stackBase)
+    throw ScriptError(ErrorCode::InvalidCall, QStringLiteral("load"));
   m_runtime.reset();
   m_program.reset();
-  Parser parser(tokenize(text));
-  ParsedModule module = parser.parseModule();
-  Compiler::Environment env;
-  env.builtins = &m_builtins;
-  env.globalObject = m_globalObject.get();
-  for (const auto& [name, obj] : m_objects)
-    env.objects.emplace_back(foldIdentifier(name), Value(obj));
-  m_program = Compiler(std::move(env)).compile(module);
+  m_spans.clear();
+  qsizetype total = 0;
+  for (const ModuleSource& m : modules) total += m.text.size();
+  if (total > kMaxModuleChars) {
+    ScriptError e(ErrorCode::OutOfMemory);
+    e.setLocation(modules.size() == 1 ? modules.front().name : QString(), 0);
+    throw e;
+  }
+  ParsedModule merged;
+  int firstLine = 0;
+  try {
+    for (const ModuleSource& m : modules) {
+      m_spans.push_back({firstLine, m.name});
+      std::vector<Token> tokens = tokenize(m.text, firstLine);
+      const int lastLine = tokens.empty() ? firstLine : tokens.back().line;
+      Parser parser(std::move(tokens));
+      ParsedModule one = parser.parseModule();
+      merged.explicitFrom.push_back({merged.statements.size(), one.optionExplicit});
+      for (NodePtr& st : one.statements) merged.statements.push_back(std::move(st));
+      firstLine = lastLine + 1;
+    }
+    Compiler::Environment env;
+    env.builtins = &m_builtins;
+    env.globalObject = m_globalObject.get();
+    for (const auto& [name, obj] : m_objects)
+      env.objects.emplace_back(foldIdentifier(name), Value(obj));
+    m_program = Compiler(std::move(env)).compile(merged);
+  } catch (ScriptError& e) {
+    locate(e);
+    throw;
+  }
   m_runtime = std::make_unique<Runtime>(*this, m_host, m_program->globalCount);
   m_runtime->globalObject = m_globalObject;
 }
 
+void Engine::locate(ScriptError& e) const {
+  if (e.isLocated()) return;
+  const ModuleSpan* span = nullptr;
+  for (const ModuleSpan& s : m_spans)
+    if (e.line() > s.firstLine) span = &s;
+  if (!span) {
+    e.setLocation(m_spans.empty() ? QString() : m_spans.front().name, e.line());
+    return;
+  }
+  e.setLocation(span->name, e.line() - span->firstLine);
+}
+
 void Engine::load(const QString& text) {
-  compile(text);
-  {
+  load(std::vector<ModuleSource>{{QString(), text}});
+}
+
+void Engine::load(const std::vector<ModuleSource>& modules) {
+  compile(modules);
+  try {
     EntryGuard guard(*m_runtime, m_host);
     Frame frame;
     Ctx ctx{*m_runtime, m_runtime->globals.data(), frame};
     execBlock(m_program->constInit, ctx);
     execBlock(m_program->topLevel, ctx);
+  } catch (ScriptError& e) {
+    locate(e);
+    throw;
   }
   runThis(QStringLiteral("main"));
 }
@@ -81,15 +133,114 @@ void Engine::runThis(const QString& name) {
   Procedure* proc = m_program->procedureByName.value(foldIdentifier(name));
   if (!proc->byVal.empty()) throw ScriptError(ErrorCode::WrongArgumentCount, proc->spelled);
   std::vector<Value> none;
-  EntryGuard guard(*m_runtime, m_host);
-  callProcedure(*m_runtime, *proc, none);
+  try {
+    EntryGuard guard(*m_runtime, m_host);
+    callProcedure(*m_runtime, *proc, none);
+  } catch (ScriptError& e) {
+    locate(e);
+    throw;
+  }
 }
 
 Value Engine::call(const QString& name, std::vector<Value> args) {
   if (!hasProcedure(name)) throw ScriptError(ErrorCode::ProcedureNotFound, name);
   Procedure* proc = m_program->procedureByName.value(foldIdentifier(name));
-  EntryGuard guard(*m_runtime, m_host);
-  return callProcedure(*m_runtime, *proc, args);
+  try {
+    EntryGuard guard(*m_runtime, m_host);
+    return callProcedure(*m_runtime, *proc, args);
+  } catch (ScriptError& e) {
+    locate(e);
+    throw;
+  }
+}
+
+namespace {
+Compiler::Environment environment(const BuiltinTable& builtins, HostObject* globalObject,
+                                  const std::vector<std::pair<QString, std::shared_ptr<HostObject>>>& objects) {
+  Compiler::Environment env;
+  env.builtins = &builtins;
+  env.globalObject = globalObject;
+  for (const auto& [name, obj] : objects) env.objects.emplace_back(foldIdentifier(name), Value(obj));
+  return env;
+}
+// An error in text given to Execute or Eval is a run-time error of the calling
+// statement (catchable, reported on that statement's line).
+ScriptError asRuntimeError(const ScriptError& e) {
+  return ScriptError::custom(e.code(), e.description(), e.source());
+}
+
+// Execute and Eval nest like calls ("Execute s" where s executes itself): they count
+// against the same depth and stack limits.
+class NestedRun {
+ public:
+  explicit NestedRun(Runtime& rt) : m_rt(rt) {
+    checkCallDepth(rt);
+    ++rt.depth;
+  }
+  ~NestedRun() { --m_rt.depth; }
+  NestedRun(const NestedRun&) = delete;
+  NestedRun& operator=(const NestedRun&) = delete;
+
+ private:
+  Runtime& m_rt;
+};
+}  // namespace
+
+void Engine::executeGlobal(const QString& text) {
+  if (!m_program || !m_runtime) throw ScriptError(ErrorCode::InvalidCall);
+  if (text.size() > kMaxModuleChars) throw ScriptError(ErrorCode::OutOfMemory);
+  NestedRun nested(*m_runtime);
+  try {
+    runExecuted(text);
+  } catch (const ScriptError& e) {
+    if (e.isInterrupt()) throw;
+    throw asRuntimeError(e);
+  }
+}
+
+void Engine::runExecuted(const QString& text) {
+  ParsedModule module = Parser(tokenize(text)).parseModule();
+  Program& program = *m_program;
+  Block code =
+      Compiler(environment(m_builtins, m_globalObject.get(), m_objects)).extend(program, module);
+  if (program.globalCount > static_cast<int>(m_runtime->globals.capacity()))
+    throw ScriptError(ErrorCode::OutOfMemory);
+  m_runtime->globals.resize(static_cast<std::size_t>(program.globalCount));
+  program.executed.push_back(std::move(code));
+  const Block& run = program.executed.back();
+  Frame frame;
+  Ctx ctx{*m_runtime, m_runtime->globals.data(), frame};
+  execBlock(run, ctx);
+}
+
+Value Engine::evaluate(const QString& expression) {
+  if (!m_program || !m_runtime) throw ScriptError(ErrorCode::InvalidCall);
+  if (expression.size() > kMaxModuleChars) throw ScriptError(ErrorCode::OutOfMemory);
+  NestedRun nested(*m_runtime);
+  // "x = 1" reads as a comparison, as Eval reads it in the language.
+  Program& program = *m_program;
+  ExprPtr e;
+  try {
+    Parser parser(tokenize(expression));
+    NodePtr tree = parser.parseStandaloneExpression();
+    e = Compiler(environment(m_builtins, m_globalObject.get(), m_objects))
+            .expression(program, *tree);
+  } catch (const ScriptError& err) {
+    throw asRuntimeError(err);
+  }
+  if (program.globalCount > static_cast<int>(m_runtime->globals.capacity()))
+    throw ScriptError(ErrorCode::OutOfMemory);
+  m_runtime->globals.resize(static_cast<std::size_t>(program.globalCount));
+  Expr* compiled = e.get();
+  program.evaluated.push_back(std::move(e));
+  Frame frame;
+  Ctx ctx{*m_runtime, m_runtime->globals.data(), frame};
+  try {
+    return compiled->eval(ctx);
+  } catch (ScriptError& err) {
+    err.setLine(0);  // the line of the statement that called Eval
+    throw;
+  }
 }
 
 Value Engine::variable(const QString& name) const {

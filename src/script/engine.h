@@ -15,6 +15,13 @@ namespace balvix::script {
 class Program;
 class Runtime;
 
+// One module text with the name its errors report: "Глобальный модуль",
+// "Документ.Приход", a file name.
+struct ModuleSource {
+  QString name;
+  QString text;
+};
+
 // The interpreter of the module language. One engine holds one loaded module (the
 // form's module followed by the global module) with its module-level variables.
 //
@@ -23,8 +30,11 @@ class Runtime;
 //   engine.load(moduleText);          // top-level statements, then MAIN / ПриОткрытии
 //   engine.runThis("ПриСохранении");  // later; nothing happens when not defined
 //
-// Errors come out of load(), runThis() and call() as ScriptError carrying the line.
-// After a run-time error the engine stays usable.
+// Errors come out of load(), runThis() and call() as ScriptError carrying the module and
+// its own line. After a run-time error the engine stays usable. A form hands its module
+// and the global module as separate texts, so each error names the right one:
+//
+//   engine.load({{"Документ.Приход", formCode}, {"Глобальный модуль", globalCode}});
 class Engine {
  public:
   explicit Engine(Host& host);
@@ -46,8 +56,13 @@ class Engine {
   // procedure MAIN (ПриОткрытии) when there is one. A previously loaded module is
   // discarded. Throws ScriptError (syntax errors before anything runs).
   void load(const QString& text);
+  // Several module texts run as one program (procedures and module-level variables are
+  // shared; of two procedures with one name the later one counts); each is parsed on its
+  // own, so a construct left open in one is reported there.
+  void load(const std::vector<ModuleSource>& modules);
   // Only compiles (no statement runs); throws ScriptError for a syntax error.
   void compile(const QString& text);
+  void compile(const std::vector<ModuleSource>& modules);
 
   bool hasProcedure(const QString& name) const;
   // Runs a procedure of the loaded module without arguments; a name the module does
@@ -57,13 +72,33 @@ class Engine {
   // Throws ScriptError 35 when there is no such procedure.
   Value call(const QString& name, std::vector<Value> args = {});
 
+  // ExecuteGlobal / Execute of a running module: the text's statements run at the
+  // module level, its procedures and variables join the program. Eval: the value of an
+  // expression at the module level. Both throw ScriptError.
+  void executeGlobal(const QString& text);
+  Value evaluate(const QString& expression);
+
   // A module-level variable by name (Empty when there is none); for hosts and tests.
   Value variable(const QString& name) const;
 
   // Limit of nested procedure calls before «Недостаточно места в стеке».
   static constexpr int kMaxCallDepth = 3000;
+  // The largest module text accepted (all texts of one load together), in characters;
+  // the runner reads at most kMaxModuleBytes of a file.
+  static constexpr qsizetype kMaxModuleChars = 5 * 512 * 1024;
+  static constexpr qsizetype kMaxModuleBytes = 3 * kMaxModuleChars;
 
  private:
+  // Where each text's lines begin in the line numbering of the compiled program.
+  struct ModuleSpan {
+    int firstLine;
+    QString name;
+  };
+  // Turns a program line of an error leaving the engine into the module's own line.
+  void locate(ScriptError& e) const;
+  void runExecuted(const QString& text);
+  std::vector<ModuleSpan> m_spans;
+
   Host& m_host;
   BuiltinTable m_builtins;
   std::shared_ptr<HostObject> m_globalObject;

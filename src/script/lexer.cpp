@@ -1,6 +1,10 @@
 #include "script/lexer.h"
 
 #include <QHash>
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <string>
 
 #include "script/coerce.h"
 #include "script/script_error.h"
@@ -101,6 +105,47 @@ bool isIdentStart(QChar c) {
 bool isIdentChar(QChar c) {
   return c.isLetterOrNumber() || c == u'_';
 }
+// Only ASCII digits make numbers: other scripts' digits (full-width "１") are not numbers.
+bool isAsciiDigit(QChar c) {
+  return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+// A character for an error message: printable ones quoted, others by their code, so a
+// control character never goes raw into the message.
+QString describeChar(QChar c) {
+  if (c.isPrint()) return QStringLiteral("'%1'").arg(c);
+  return QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
+}
+
+constexpr std::size_t kMaxTokens = 1'000'000;
+
+// The value of a decimal literal (ASCII digits, optional fraction and exponent): any
+// number of digits; too large for a Double is Overflow, too small is 0.
+double decimalLiteral(const QString& text, int line) {
+  const std::string ascii = text.toStdString();
+  const char* b = ascii.data();
+  const char* e = b + ascii.size();
+  if (!ascii.empty() && ascii.back() == '.') --e;  // "10." reads as 10
+  double d = 0;
+  const auto res = std::from_chars(b, e, d);
+  if (res.ec == std::errc()) return d;
+  // Out of range: overflow when the first significant digit stands high, 0 when it is
+  // far behind the point (1e-400).
+  const std::size_t ePos = ascii.find_first_of("eE");
+  const std::string mantissa = ascii.substr(0, ePos);
+  const long exponent = std::clamp(
+      ePos == std::string::npos ? 0L : std::strtol(ascii.c_str() + ePos + 1, nullptr, 10), -1000000L,
+      1000000L);
+  const std::size_t point = mantissa.find('.');
+  const std::size_t first = mantissa.find_first_of("123456789");
+  if (first == std::string::npos) return 0;
+  const long intDigits = static_cast<long>(point == std::string::npos ? mantissa.size() : point);
+  const long position = first < static_cast<std::size_t>(intDigits)
+                            ? intDigits - static_cast<long>(first)
+                            : -(static_cast<long>(first) - intDigits - 1);
+  if (position + exponent > 0) throw ScriptError(ErrorCode::Overflow).withLine(line);
+  return 0;
+}
 
 }  // namespace
 
@@ -110,13 +155,16 @@ QString foldIdentifier(const QString& name) {
   return f;
 }
 
-std::vector<Token> tokenize(const QString& src) {
+std::vector<Token> tokenize(const QString& src, int lineBase) {
   std::vector<Token> out;
   const qsizetype n = src.size();
   qsizetype i = 0;
-  int line = 1;
+  int line = lineBase + 1;
   bool space = false;
   auto push = [&](Tok type, const QString& text) -> Token& {
+    // Tokens and the tree built from them take some hundred bytes each: a module of
+    // millions of tiny statements ends here instead of in swap.
+    if (out.size() >= kMaxTokens) throw ScriptError(ErrorCode::OutOfMemory).withLine(line);
     Token t;
     t.type = type;
     t.line = line;
@@ -196,29 +244,34 @@ std::vector<Token> tokenize(const QString& src) {
       }
       continue;
     }
-    if (c.isDigit() || (c == u'.' && i + 1 < n && src[i + 1].isDigit() &&
-                        (out.empty() || out.back().type != Tok::Ident || space))) {
+    if (isAsciiDigit(c) || (c == u'.' && i + 1 < n && isAsciiDigit(src[i + 1]) &&
+                            (out.empty() || out.back().type != Tok::Ident || space))) {
       qsizetype j = i;
-      while (j < n && src[j].isDigit()) ++j;
+      while (j < n && isAsciiDigit(src[j])) ++j;
       bool real = false;
-      if (j < n && src[j] == u'.' && j + 1 < n && src[j + 1].isDigit()) {
-        real = true;
-        ++j;
-        while (j < n && src[j].isDigit()) ++j;
+      if (j < n && src[j] == u'.') {
+        // "10." is a number too; "1.x" is not (the dot is left for the parser to refuse).
+        if (j + 1 < n && isAsciiDigit(src[j + 1])) {
+          real = true;
+          ++j;
+          while (j < n && isAsciiDigit(src[j])) ++j;
+        } else if (j + 1 >= n || !isIdentStart(src[j + 1])) {
+          real = true;
+          ++j;
+        }
       }
       if (j < n && (src[j] == u'e' || src[j] == u'E')) {
         qsizetype k = j + 1;
         if (k < n && (src[k] == u'+' || src[k] == u'-')) ++k;
-        if (k < n && src[k].isDigit()) {
+        if (k < n && isAsciiDigit(src[k])) {
           real = true;
           j = k;
-          while (j < n && src[j].isDigit()) ++j;
+          while (j < n && isAsciiDigit(src[j])) ++j;
         }
       }
       const QString text = src.mid(i, j - i);
       i = j;
-      double d = 0;
-      parseNumber(text, d);
+      const double d = decimalLiteral(text, line);
       Token& t = push(Tok::Number, text);
       if (!real && d <= 2147483647.0)
         t.value = Value::number(static_cast<std::int64_t>(d));
@@ -229,17 +282,35 @@ std::vector<Token> tokenize(const QString& src) {
     if (c == u'&' && i + 1 < n &&
         (src[i + 1] == u'H' || src[i + 1] == u'h' || src[i + 1] == u'O' || src[i + 1] == u'o')) {
       const bool hex = src[i + 1] == u'H' || src[i + 1] == u'h';
+      const unsigned base = hex ? 16 : 8;
       qsizetype j = i + 2;
-      while (j < n && (hex ? isxdigit(src[j].toLatin1()) && src[j].unicode() < 128
-                           : (src[j] >= u'0' && src[j] <= u'7')))
-        ++j;
+      std::uint64_t v = 0;
+      bool overflow = false;
+      int significant = 0;
+      for (; j < n; ++j) {
+        const char16_t ch = src[j].unicode();
+        int digit = -1;
+        if (ch >= u'0' && ch <= u'7')
+          digit = ch - u'0';
+        else if (hex && ch >= u'8' && ch <= u'9')
+          digit = ch - u'0';
+        else if (hex && ch >= u'a' && ch <= u'f')
+          digit = ch - u'a' + 10;
+        else if (hex && ch >= u'A' && ch <= u'F')
+          digit = ch - u'A' + 10;
+        if (digit < 0) break;
+        v = v * base + static_cast<unsigned>(digit);
+        if (v > 0xFFFFFFFFull) overflow = true;
+        if (overflow) v = 0x100000000ull;  // stays out of range without wrapping
+        if (v) ++significant;
+      }
       if (j > i + 2) {
-        bool ok = false;
-        const qlonglong v = src.mid(i + 2, j - i - 2).toLongLong(&ok, hex ? 16 : 8);
-        if (j < n && src[j] == u'&') ++j;
+        if (overflow) throw ScriptError(ErrorCode::Overflow).withLine(line);
+        const bool forceLong = j < n && src[j] == u'&';
+        if (forceLong) ++j;
         Token& t = push(Tok::Number, src.mid(i, j - i));
-        // Hex literals are 16- or 32-bit two's complement, as in the language.
-        if (v <= 0xFFFF && j - i <= 6)
+        // Hex and octal literals are 16- or 32-bit two's complement, as in the language.
+        if (v <= 0xFFFF && !forceLong)
           t.value = Value::integer(static_cast<std::int16_t>(static_cast<std::uint16_t>(v)));
         else
           t.value = Value::longValue(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
@@ -269,13 +340,28 @@ std::vector<Token> tokenize(const QString& src) {
       continue;
     }
     if (c == u'#') {
-      qsizetype j = src.indexOf(u'#', i + 1);
-      const qsizetype eol = src.indexOf(u'\n', i + 1);
+      // The literal ends at the next '#' on the same line; scanning stops at a line end so
+      // a stray '#' costs one line, not the rest of the text.
+      qsizetype j = i + 1;
+      while (j < n && src[j] != u'#' && src[j] != u'\n' && src[j] != u'\r') ++j;
       double d = 0;
-      if (j < 0 || (eol >= 0 && eol < j) || !parseDate(QStringView(src).mid(i + 1, j - i - 1), d))
+      if (j >= n || src[j] != u'#' || !parseDate(QStringView(src).mid(i + 1, j - i - 1), d))
         throw ScriptError::syntax(line, QStringLiteral("Недопустимая константа даты"));
+      if (!(d >= -657434.0 && d < 2958466.0)) throw ScriptError(ErrorCode::Overflow).withLine(line);
       Token& t = push(Tok::Date, src.mid(i, j + 1 - i));
       t.value = Value::date(d);
+      i = j + 1;
+      continue;
+    }
+    if (c == u'[') {
+      // [any name]: a name that may hold blanks or be a keyword; never a keyword itself.
+      qsizetype j = i + 1;
+      while (j < n && src[j] != u']' && src[j] != u'\n' && src[j] != u'\r') ++j;
+      if (j >= n || src[j] != u']')
+        throw ScriptError::syntax(line, QStringLiteral("Ожидается ']'"));
+      const QString word = src.mid(i + 1, j - i - 1);
+      Token& t = push(Tok::Ident, word);
+      t.folded = foldIdentifier(word);
       i = j + 1;
       continue;
     }
@@ -301,15 +387,28 @@ std::vector<Token> tokenize(const QString& src) {
       i += 2;
       continue;
     }
+    // The language also reads "=>", "=<" and "><" as ">=", "<=" and "<>".
+    if ((c == u'=' || c == u'>') && i + 1 < n &&
+        (src[i + 1] == u'>' || src[i + 1] == u'<') && src[i + 1] != c &&
+        !(c == u'>' && src[i + 1] == u'>')) {
+      const QChar d = src[i + 1];
+      push(Tok::Op, c == u'>' ? QStringLiteral("<>")
+                    : d == u'>' ? QStringLiteral(">=")
+                                : QStringLiteral("<="));
+      i += 2;
+      continue;
+    }
     static const QString ops = QStringLiteral("+-*/\\^&=<>(),.");
     if (ops.contains(c)) {
       push(Tok::Op, QString(c));
       ++i;
       continue;
     }
-    throw ScriptError::syntax(line, QStringLiteral("Недопустимый знак '%1'").arg(c));
+    throw ScriptError::syntax(line, QStringLiteral("Недопустимый знак %1").arg(describeChar(c)));
   }
   if (!out.empty() && out.back().type != Tok::Newline) push(Tok::Newline, QString());
+  // The end of the text is reported on the last line that has a statement.
+  if (!out.empty()) line = out.back().line;
   push(Tok::End, QString());
   return out;
 }

@@ -80,8 +80,8 @@ struct Token {
 };
 
 // Splits module text into tokens. Throws ScriptError (syntax) for an unterminated
-// string or a character that belongs to no token.
-std::vector<Token> tokenize(const QString& text);
+// string or a character that belongs to no token. Lines are numbered from lineBase + 1.
+std::vector<Token> tokenize(const QString& text, int lineBase = 0);
 
 // The folded form under which names are compared.
 QString foldIdentifier(const QString& name);

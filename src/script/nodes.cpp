@@ -1,6 +1,7 @@
 #include "script/nodes.h"
 
 #include "script/coerce.h"
+#include "script/engine.h"
 
 namespace balvix::script::nodes {
 
@@ -62,15 +63,33 @@ Value invokeHost(HostObject* obj, int id, Args& args) {
   }
 }
 
+// Elements are stored with the first index running fastest, as the language stores
+// them: For Each walks that order and ReDim Preserve (last dimension only) keeps a prefix.
 std::size_t flatIndex(const ArrayData& a, const Value* idx, int n) {
   if (n != static_cast<int>(a.upper.size())) throw ScriptError(ErrorCode::SubscriptOutOfRange);
   std::size_t flat = 0;
-  for (int d = 0; d < n; ++d) {
+  for (int d = n - 1; d >= 0; --d) {
     const std::int32_t i = toLong(plain(idx[d]));
     if (i < 0 || i > a.upper[d]) throw ScriptError(ErrorCode::SubscriptOutOfRange);
-    flat = flat * static_cast<std::size_t>(a.upper[d] + 1) + static_cast<std::size_t>(i);
+    flat = flat * (static_cast<std::size_t>(a.upper[d]) + 1) + static_cast<std::size_t>(i);
   }
   return flat;
+}
+
+// A condition of If, ElseIf, Do While or Case: under On Error Resume Next an error in it
+// is recorded in Err and the statement goes on as if the condition held, as the language
+// resumes with the next statement, the first one of the block.
+bool condition(Expr& e, Ctx& c, bool onError = true) {
+  if (!c.frame.resumeNext) return e.evalBool(c);
+  try {
+    return e.evalBool(c);
+  } catch (ScriptError& err) {
+    if (err.isInterrupt()) throw;
+    c.rt.setError(err);
+  } catch (...) {
+    c.rt.setError(translateException(std::current_exception()));
+  }
+  return onError;
 }
 
 // Element index of a one-dimensional array without building an argument list.
@@ -90,6 +109,8 @@ Value assignedValue(Value v, bool isSet) {
     if (!v.isObject()) throw ScriptError(ErrorCode::ObjectRequired);
     return v;
   }
+  // "x = Nothing" without Set.
+  if (v.isNothing()) throw ScriptError(ErrorCode::ObjectNotSet);
   if (v.isObject() && v.asObject() && v.asObject()->defaultMember() >= 0) return plain(v);
   return v;
 }
@@ -165,8 +186,11 @@ Value Arith::eval(Ctx& c) {
       default:
         break;
     }
-  } else if (x.type() == Value::Type::Double && y.type() == Value::Type::Double) {
-    const double p = x.asDouble(), q = y.asDouble();
+  } else if ((x.type() == Value::Type::Double || x.isWhole()) &&
+             (y.type() == Value::Type::Double || y.isWhole())) {
+    // Double with Double or a whole number (a running total past the Long range).
+    const double p = x.type() == Value::Type::Double ? x.asDouble() : x.asInt();
+    const double q = y.type() == Value::Type::Double ? y.asDouble() : y.asInt();
     switch (op) {
       case BinOp::Add:
         if (std::isfinite(p + q)) return Value::real(p + q);
@@ -306,9 +330,7 @@ Value CallUser::eval(Ctx& c) {
   Procedure& p = *proc;
   if (args.size() != p.byVal.size()) throw ScriptError(ErrorCode::WrongArgumentCount, p.spelled);
   rt.checkInterrupt();
-  char here;
-  if (rt.depth >= 3000 || (rt.stackBase && rt.stackBase - &here > 6 * 1024 * 1024))
-    throw ScriptError(ErrorCode::OutOfStack);
+  checkCallDepth(rt);
   Runtime::CallFrame callFrame(rt, p.slotCount);
   Value* s = callFrame.base();
   struct ElementArg {
@@ -323,16 +345,19 @@ Value CallUser::eval(Ctx& c) {
       s[i + 1] = Value::ref(args[i]->ref(c));
     } else if (argIsVar[i] == 2 && !p.byVal[i]) {
       auto* idx = static_cast<Index*>(args[i].get());
+      // The indices run first: a function among them may replace the array itself.
+      ElementArg e{i, {}, Value()};
+      for (auto& a : idx->args) e.indices.push_back(a->eval(c));
       Value* arr = idx->base->ref(c);
       if (arr && arr->isArray()) {
-        ElementArg e{i, {}, Value()};
-        for (auto& a : idx->args) e.indices.push_back(a->eval(c));
         const ArrayData& data = *arr->asArray();
         e.value = data.items[flatIndex(data, e.indices.data(), static_cast<int>(e.indices.size()))];
         elements.push_back(std::move(e));
         s[i + 1] = Value::ref(&elements.back().value);
       } else {
-        s[i + 1] = args[i]->eval(c);
+        // No longer an array (or an object): read it once with the indices already taken.
+        const Value holder = arr ? *arr : idx->base->eval(c);
+        s[i + 1] = Index::indexValue(holder, e.indices.data(), static_cast<int>(e.indices.size()));
       }
     } else {
       s[i + 1] = args[i]->eval(c);
@@ -346,11 +371,25 @@ Value CallUser::eval(Ctx& c) {
     Value* arr = idx->base->ref(c);
     if (!arr || !arr->isArray()) continue;
     std::shared_ptr<ArrayData>& data = arr->asArray();
+    // The procedure may have resized the array: an element that is gone takes nothing.
+    std::size_t at = 0;
+    try {
+      at = flatIndex(*data, e.indices.data(), static_cast<int>(e.indices.size()));
+    } catch (const ScriptError&) {
+      continue;
+    }
     if (data.use_count() > 1) data = std::make_shared<ArrayData>(*data);
-    const std::size_t at = flatIndex(*data, e.indices.data(), static_cast<int>(e.indices.size()));
     data->items[at] = std::move(e.value);
   }
   return std::move(s[0]);
+}
+
+Value UnresolvedCall::eval(Ctx& c) {
+  if (!c.rt.engine.hasProcedure(name)) throw ScriptError(ErrorCode::ProcedureNotFound, name);
+  std::vector<Value> values;
+  values.reserve(args.size());
+  for (auto& a : args) values.push_back(a->eval(c));
+  return c.rt.engine.call(name, std::move(values));
 }
 
 Value CallBuiltin::eval(Ctx& c) {
@@ -391,30 +430,35 @@ Value HostCall::eval(Ctx& c) {
 }
 
 Value Index::eval(Ctx& c) {
-  Value* p = base->ref(c);
-  Value tmp;
-  if (!p) {
-    tmp = base->eval(c);
-    p = &tmp;
-  }
-  if (p->isArray()) {
-    const ArrayData& a = *p->asArray();
-    if (args.size() == 1) {
-      Value iv = args[0]->eval(c);
+  // The indices are evaluated before the array is looked at: a function among them may
+  // assign the variable, which frees the storage a reference taken earlier points into.
+  if (args.size() == 1) {
+    Value iv = args[0]->eval(c);
+    Value* p = base->ref(c);
+    if (p && p->isArray()) {
+      const ArrayData& a = *p->asArray();
       return a.items[index1(a, iv)];
     }
-    ArgBuffer buf(args.size());
-    for (std::size_t i = 0; i < args.size(); ++i) buf.data()[i] = args[i]->eval(c);
-    return a.items[flatIndex(a, buf.data(), buf.size())];
+    Value holder = p ? *p : base->eval(c);
+    return indexValue(holder, &iv, 1);
   }
-  if (p->isObject()) {
-    Value holder = *p;
+  ArgBuffer buf(args.size());
+  for (std::size_t i = 0; i < args.size(); ++i) buf.data()[i] = args[i]->eval(c);
+  Value* p = base->ref(c);
+  Value holder = p ? *p : base->eval(c);
+  return indexValue(holder, buf.data(), buf.size());
+}
+
+Value Index::indexValue(const Value& holder, Value* idx, int n) {
+  if (holder.isArray()) {
+    const ArrayData& a = *holder.asArray();
+    return a.items[flatIndex(a, idx, n)];
+  }
+  if (holder.isObject()) {
     HostObject* obj = objectOf(holder);
     const int id = obj->defaultMember();
     if (id < 0) throw ScriptError(ErrorCode::NotSupported);
-    ArgBuffer buf(args.size());
-    for (std::size_t i = 0; i < args.size(); ++i) buf.data()[i] = args[i]->eval(c);
-    Args a(buf.data(), buf.size());
+    Args a(idx, n);
     return invokeHost(obj, id, a);
   }
   throw ScriptError(ErrorCode::TypeMismatch);
@@ -432,6 +476,7 @@ Flow AppendVar::exec(Ctx& c) {
   if (t->isString()) {
     for (std::size_t i = 0; i < pieces.size(); ++i) {
       if (literalText[i]) {
+        checkTextLength(t->asString().size() + literalText[i]->size());
         t->asString() += *literalText[i];
         continue;
       }
@@ -511,13 +556,22 @@ Flow AssignMember::exec(Ctx& c) {
 
 Flow IfStmt::exec(Ctx& c) {
   for (std::size_t i = 0; i < conds.size(); ++i)
-    if (conds[i]->evalBool(c)) return execBlock(blocks[i], c);
+    if (condition(*conds[i], c)) return execBlock(blocks[i], c);
   return execBlock(elseBlock, c);
 }
 
 Flow SelectStmt::exec(Ctx& c) {
-  Value t = test->eval(c);
-  if (t.isObject()) t = plain(t);
+  Value t;
+  try {
+    t = test->eval(c);
+    if (t.isObject()) t = plain(t);
+  } catch (ScriptError& e) {
+    // Under On Error Resume Next the statement after the failed test is the first
+    // Case's block.
+    if (!c.frame.resumeNext || e.isInterrupt()) throw;
+    c.rt.setError(e);
+    return execBlock(clauses.empty() ? elseBlock : clauses.front().body, c);
+  }
   const bool testLiteral = test->isLiteral();
   for (Clause& clause : clauses) {
     for (Item& item : clause.items) {
@@ -607,13 +661,14 @@ Flow ForEachStmt::exec(Ctx& c) {
 
 Flow DoStmt::exec(Ctx& c) {
   for (;;) {
-    if (kind == LoopKind::PreWhile && !cond->evalBool(c)) return Flow::Normal;
-    if (kind == LoopKind::PreUntil && cond->evalBool(c)) return Flow::Normal;
+    if (kind == LoopKind::PreWhile && !condition(*cond, c)) return Flow::Normal;
+    if (kind == LoopKind::PreUntil && condition(*cond, c, false)) return Flow::Normal;
     const Flow f = execBlock(body, c);
-    if (f == Flow::ExitDo) return Flow::Normal;
+    // Exit Do inside While…Wend belongs to the Do around it.
+    if (f == Flow::ExitDo && !isWhile) return Flow::Normal;
     if (f != Flow::Normal) return f;
     c.rt.checkInterrupt();
-    if (kind == LoopKind::PostWhile && !cond->evalBool(c)) return Flow::Normal;
+    if (kind == LoopKind::PostWhile && !condition(*cond, c)) return Flow::Normal;
     if (kind == LoopKind::PostUntil && cond->evalBool(c)) return Flow::Normal;
   }
 }
@@ -631,49 +686,62 @@ Flow DimArray::exec(Ctx& c) {
     Value v = d->eval(c);
     const std::int32_t u = toLong(plain(v));
     if (u < -1) throw ScriptError(ErrorCode::SubscriptOutOfRange);
+    // Every extent is bounded on its own too: an empty dimension (-1) must not let
+    // another one reach sizes whose arithmetic overflows.
+    if (u >= kMaxArrayElements) throw ScriptError(ErrorCode::OutOfMemory);
     upper.push_back(u);
-    total *= static_cast<std::size_t>(u + 1);
-    if (total > 50'000'000) throw ScriptError(ErrorCode::OutOfMemory);
+    total *= static_cast<std::size_t>(u) + 1;
+    if (total > static_cast<std::size_t>(kMaxArrayElements))
+      throw ScriptError(ErrorCode::OutOfMemory);
   }
   if (dims.empty()) {
     upper.push_back(-1);
     total = 0;
   }
   Value* target = var->ref(c);
-  auto arr = std::make_shared<ArrayData>();
-  arr->upper = upper;
-  arr->fixedSize = !redim && !dims.empty();
-  arr->items.resize(total);
+  std::shared_ptr<ArrayData> old;
   if (redim && target->isArray()) {
-    const ArrayData& old = *target->asArray();
-    if (old.fixedSize) throw ScriptError(ErrorCode::ArrayFixed);
+    old = target->asArray();
+    if (old->fixedSize) throw ScriptError(ErrorCode::ArrayFixed);
+    // Preserve may change only the last dimension, as the language allows.
     if (preserve) {
-      if (old.upper.size() == 1 && upper.size() == 1) {
-        const std::size_t n = std::min(old.items.size(), arr->items.size());
-        std::copy(old.items.begin(), old.items.begin() + static_cast<std::ptrdiff_t>(n),
-                  arr->items.begin());
-      } else if (old.upper.size() == upper.size()) {
-        // Keep every element whose indices exist in both shapes.
-        std::vector<int> idx(upper.size(), 0);
-        for (std::size_t flat = 0; flat < old.items.size(); ++flat) {
-          std::size_t rest = flat;
-          bool fits = true;
-          for (int d = static_cast<int>(upper.size()) - 1; d >= 0; --d) {
-            const std::size_t extent = static_cast<std::size_t>(old.upper[d] + 1);
-            idx[d] = static_cast<int>(rest % extent);
-            rest /= extent;
-            if (idx[d] > upper[d]) fits = false;
-          }
-          if (!fits) continue;
-          std::size_t to = 0;
-          for (std::size_t d = 0; d < upper.size(); ++d)
-            to = to * static_cast<std::size_t>(upper[d] + 1) + static_cast<std::size_t>(idx[d]);
-          arr->items[to] = old.items[flat];
-        }
-      } else {
-        throw ScriptError(ErrorCode::SubscriptOutOfRange);
-      }
+      if (old->upper.size() != upper.size()) throw ScriptError(ErrorCode::SubscriptOutOfRange);
+      for (std::size_t d = 0; d + 1 < upper.size(); ++d)
+        if (old->upper[d] != upper[d]) throw ScriptError(ErrorCode::SubscriptOutOfRange);
     }
+  }
+  auto arr = std::make_shared<ArrayData>();
+  arr->countElements(total);
+  arr->upper = std::move(upper);
+  arr->fixedSize = !redim && !dims.empty();
+  if (preserve && old) {
+    // With the first index running fastest the kept elements are a prefix.
+    const std::size_t n = std::min(old->items.size(), total);
+    arr->items.reserve(total);
+    if (old.use_count() <= 2) {
+      for (std::size_t i = 0; i < n; ++i) arr->items.push_back(std::move(old->items[i]));
+    } else {
+      arr->items.assign(old->items.begin(), old->items.begin() + static_cast<std::ptrdiff_t>(n));
+    }
+  }
+  arr->items.resize(total);
+  old.reset();
+  *target = Value(std::move(arr));
+  return Flow::Normal;
+}
+
+Flow EraseArray::exec(Ctx& c) {
+  Value* target = var->ref(c);
+  if (!target->isArray()) throw ScriptError(ErrorCode::TypeMismatch);
+  const ArrayData& old = *target->asArray();
+  auto arr = std::make_shared<ArrayData>();
+  arr->fixedSize = old.fixedSize;
+  if (old.fixedSize) {
+    arr->countElements(old.items.size());
+    arr->upper = old.upper;
+    arr->items.resize(old.items.size());
+  } else {
+    arr->upper.push_back(-1);
   }
   *target = Value(std::move(arr));
   return Flow::Normal;

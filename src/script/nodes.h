@@ -50,10 +50,13 @@ struct UndefinedVar : Expr {
   Value* ref(Ctx&) override { throw ScriptError(ErrorCode::VariableUndefined, name); }
 };
 
+// A call of a name that was no procedure when the module was compiled: it may have been
+// defined since by ExecuteGlobal (arguments are then passed by value).
 struct UnresolvedCall : Expr {
   QString name;
+  std::vector<ExprPtr> args;
   explicit UnresolvedCall(QString n) : name(std::move(n)) {}
-  Value eval(Ctx&) override { throw ScriptError(ErrorCode::ProcedureNotFound, name); }
+  Value eval(Ctx& c) override;
 };
 
 struct Arith : Expr {
@@ -153,6 +156,7 @@ struct Index : Expr {
   ExprPtr base;
   std::vector<ExprPtr> args;
   Value eval(Ctx& c) override;
+  static Value indexValue(const Value& holder, Value* idx, int n);
 };
 
 // Statements.
@@ -236,6 +240,7 @@ struct ForEachStmt : Stmt {
 
 struct DoStmt : Stmt {
   LoopKind kind = LoopKind::Forever;
+  bool isWhile = false;  // While…Wend
   ExprPtr cond;
   Block body;
   Flow exec(Ctx& c) override;
@@ -257,6 +262,12 @@ struct DimArray : Stmt {
   std::vector<ExprPtr> dims;
   bool redim = false;
   bool preserve = false;
+  Flow exec(Ctx& c) override;
+};
+
+// Erase: a fixed array keeps its size with every element Empty; a dynamic one is freed.
+struct EraseArray : Stmt {
+  ExprPtr var;
   Flow exec(Ctx& c) override;
 };
 

@@ -42,6 +42,8 @@ Value numeric(const Value& v) {
     case T::Long:
     case T::Double:
     case T::Date:
+    case T::Single:
+    case T::Currency:
       return v;
     case T::Ref:
       return numeric(v.deref());
@@ -62,13 +64,50 @@ std::int64_t wholeOperand(const Value& v) {
   return static_cast<std::int64_t>(d);
 }
 
+// Currency in ten-thousandths; whole numbers are scaled.
+std::int64_t scaled(const Value& v) {
+  if (v.type() == T::Currency) return v.asCurrency();
+  return static_cast<std::int64_t>(v.asInt()) * 10000;
+}
+
+// +, - and * with Currency and whole numbers: exact, Overflow past the range.
+Value currencyArithmetic(BinOp op, const Value& x, const Value& y) {
+  const std::int64_t p = scaled(x), q = scaled(y);
+  std::int64_t r = 0;
+  switch (op) {
+    case BinOp::Add:
+      if (__builtin_add_overflow(p, q, &r)) throw ScriptError(ErrorCode::Overflow);
+      return Value::currency(r);
+    case BinOp::Sub:
+      if (__builtin_sub_overflow(p, q, &r)) throw ScriptError(ErrorCode::Overflow);
+      return Value::currency(r);
+    default: {
+      // The product carries eight decimals; back to four, half to even.
+      const __int128 wide = static_cast<__int128>(p) * q;
+      __int128 quot = wide / 10000;
+      const __int128 rem = wide % 10000;
+      const __int128 twice = (rem < 0 ? -rem : rem) * 2;
+      if (twice > 10000 || (twice == 10000 && (quot & 1))) quot += wide < 0 ? -1 : 1;
+      if (quot > INT64_MAX || quot < INT64_MIN) throw ScriptError(ErrorCode::Overflow);
+      return Value::currency(static_cast<std::int64_t>(quot));
+    }
+  }
+}
+
+bool isWholeOrCurrency(const Value& v) {
+  return v.isWhole() || v.type() == T::Currency;
+}
+
 }  // namespace
 
 Value arithmetic(BinOp op, const Value& a0, const Value& b0) {
   const Value& a = a0.deref();
   const Value& b = b0.deref();
   if (a.isNull() || b.isNull()) return Value::null();
-  if (op == BinOp::Add && a.isString() && b.isString()) return Value(a.asString() + b.asString());
+  if (op == BinOp::Add && a.isString() && b.isString()) {
+    checkTextLength(a.asString().size() + b.asString().size());
+    return Value(a.asString() + b.asString());
+  }
   if (op == BinOp::Add && ((a.isString() && b.isEmpty()) || (a.isEmpty() && b.isString())))
     return Value(a.isString() ? a.asString() : b.asString());
   const Value x = numeric(a), y = numeric(b);
@@ -90,6 +129,20 @@ Value arithmetic(BinOp op, const Value& a0, const Value& b0) {
       return checkedDouble(std::pow(toDouble(x), toDouble(y)));
     default:
       break;
+  }
+  // Currency with whole numbers stays Currency; with Single or Double it is Double.
+  if ((x.type() == T::Currency || y.type() == T::Currency) && isWholeOrCurrency(x) &&
+      isWholeOrCurrency(y))
+    return currencyArithmetic(op, x, y);
+  // Single with Byte or Integer stays Single; with Long or Double it is Double.
+  if (x.type() == T::Single || y.type() == T::Single) {
+    const Value& other = x.type() == T::Single ? y : x;
+    if (other.type() == T::Single || other.type() == T::Byte || other.type() == T::Integer) {
+      const double p = toDouble(x), q = toDouble(y);
+      const double r = op == BinOp::Add ? p + q : op == BinOp::Sub ? p - q : p * q;
+      if (!(std::fabs(r) <= 3.4028234663852886e38)) throw ScriptError(ErrorCode::Overflow);
+      return Value::single(static_cast<float>(r));
+    }
   }
   if (x.isWhole() && y.isWhole()) {
     const std::int64_t p = x.asInt(), q = y.asInt();
@@ -122,8 +175,7 @@ Value arithmetic(BinOp op, const Value& a0, const Value& b0) {
   }
   const bool da = x.type() == T::Date, db = y.type() == T::Date;
   if ((da || db) && !(op == BinOp::Sub && da && db) && op != BinOp::Mul) {
-    if (!std::isfinite(r)) throw ScriptError(ErrorCode::Overflow);
-    return Value::date(r);
+    return dateValue(r);
   }
   return checkedDouble(r);
 }
@@ -141,6 +193,16 @@ Value logical(BinOp op, const Value& a0, const Value& b0) {
   const Value& a = a0.deref();
   const Value& b = b0.deref();
   if (a.isNull() || b.isNull()) {
+    auto bits = [](const Value& v) {
+      return v.type() == T::Boolean ? (v.asBool() ? -1 : 0) : wholeOperand(v);
+    };
+    if (op == BinOp::Imp) {
+      // Null Imp True and False Imp Null are True; everything else with Null is Null.
+      const bool isBool = (a.isNull() ? b : a).type() == T::Boolean;
+      const bool yes = a.isNull() ? (!b.isNull() && bits(b) == -1) : bits(a) == 0;
+      if (yes) return isBool ? Value::boolean(true) : Value::integer(-1);
+      return Value::null();
+    }
     // Three-valued logic: False And Null is False, True Or Null is True.
     const Value& other = a.isNull() ? b : a;
     if (!other.isNull()) {
@@ -188,7 +250,12 @@ Value negate(const Value& a0) {
   const Value x = numeric(a);
   if (x.isWhole())
     return wholeResult(-static_cast<std::int64_t>(x.asInt()), std::max(1, wholeRank(x.type())));
-  if (x.type() == T::Date) return Value::date(-x.asDouble());
+  if (x.type() == T::Date) return dateValue(-x.asDouble());
+  if (x.type() == T::Single) return Value::single(-x.asSingle());
+  if (x.type() == T::Currency) {
+    if (x.asCurrency() == INT64_MIN) throw ScriptError(ErrorCode::Overflow);
+    return Value::currency(-x.asCurrency());
+  }
   return Value::real(-x.asDouble());
 }
 
@@ -212,6 +279,10 @@ int compare(const Value& a0, const Value& b0, bool literalMix) {
   const Value& b = b0.deref();
   if (a.isNull() || b.isNull()) return 2;
   if (a.isWhole() && b.isWhole()) return a.asInt() < b.asInt() ? -1 : a.asInt() > b.asInt();
+  if (isWholeOrCurrency(a) && isWholeOrCurrency(b)) {
+    const std::int64_t p = scaled(a), q = scaled(b);
+    return p < q ? -1 : p > q;
+  }
   if (a.isObject() || b.isObject() || a.isArray() || b.isArray())
     throw ScriptError(ErrorCode::TypeMismatch);
   const bool sa = a.isString(), sb = b.isString();
@@ -233,8 +304,8 @@ int compare(const Value& a0, const Value& b0, bool literalMix) {
     else
       numericText = parseNumber(str.asString(), sv);
     if (!numericText || !literalMix) {
-      if (literalMix && !numericText) throw ScriptError(ErrorCode::TypeMismatch);
-      // A number is less than any text.
+      // A number (or Boolean) is less than any text that is not a number: "" = True and
+      // Case 1 against "abc" compare, they raise nothing.
       return sa ? 1 : -1;
     }
     const double ov = toDouble(other);

@@ -17,11 +17,41 @@ QString closerName(const QString& host, const QString& builtin, const Token& ope
   return isRussian(opener.text) ? builtin : host;
 }
 
-NodePtr makeNode(Ast kind, int line) {
-  return std::make_unique<Node>(kind, line);
+void takeChildren(Node& n, std::vector<NodePtr>& out) {
+  for (NodePtr* p : {&n.a, &n.b, &n.c, &n.d})
+    if (*p) out.push_back(std::move(*p));
+  for (std::vector<NodePtr>* v : {&n.list, &n.body, &n.body2}) {
+    for (NodePtr& p : *v)
+      if (p) out.push_back(std::move(p));
+    v->clear();
+  }
 }
 
+
 }  // namespace
+
+Node::~Node() {
+  std::vector<NodePtr> pending;
+  takeChildren(*this, pending);
+  while (!pending.empty()) {
+    NodePtr n = std::move(pending.back());
+    pending.pop_back();
+    takeChildren(*n, pending);
+  }
+}
+
+
+Node* Parser::grown(Node* n) const {
+  int h = 0;
+  for (const NodePtr* p : {&n->a, &n->b})
+    if (*p) h = std::max(h, (*p)->height);
+  for (const NodePtr& p : n->list)
+    if (p) h = std::max(h, p->height);
+  n->height = h + 1;
+  if (n->height > kMaxHeight)
+    throw ScriptError::syntax(n->line, QStringLiteral("слишком сложное выражение"));
+  return n;
+}
 
 const Token& Parser::peek(int ahead) const {
   const std::size_t i = std::min(m_pos + ahead, m_tokens.size() - 1);
@@ -78,6 +108,10 @@ bool Parser::atStatementEnd() const {
   if (t.type == Tok::Newline || t.type == Tok::Colon || t.type == Tok::End) return true;
   if (m_singleLineIf > 0 && t.type == Tok::Ident && (t.kw == Kw::Else || t.kw == Kw::End))
     return true;
+  // "x = 1 End Sub": the closer of a procedure may follow a statement on its line.
+  if (m_procedureDepth > 0 && t.type == Tok::Ident && t.kw == Kw::End &&
+      (isKw(Kw::Sub, 1) || isKw(Kw::Function, 1)))
+    return true;
   return false;
 }
 
@@ -118,11 +152,21 @@ ParsedModule Parser::parseModule() {
     while (peek().type == Tok::Newline || peek().type == Tok::Colon) next();
     if (peek().type == Tok::End) break;
     NodePtr s = parseStatement(true);
+    for (NodePtr& p : m_hoisted) module.statements.push_back(std::move(p));
+    m_hoisted.clear();
     if (s) module.statements.push_back(std::move(s));
     endStatement();
   }
   module.optionExplicit = m_explicit;
   return module;
+}
+
+NodePtr Parser::parseStandaloneExpression() {
+  while (peek().type == Tok::Newline) next();
+  NodePtr e = parseExpression();
+  while (peek().type == Tok::Newline) next();
+  if (peek().type != Tok::End) fail(QStringLiteral("Ожидается конец инструкции"));
+  return e;
 }
 
 std::vector<NodePtr> Parser::parseBlock(bool (Parser::*atEnd)() const, const QString& closer,
@@ -133,9 +177,11 @@ std::vector<NodePtr> Parser::parseBlock(bool (Parser::*atEnd)() const, const QSt
     if (peek().type == Tok::End) failClose(closer, opener);
     if ((this->*atEnd)()) return block;
     // A closer of an enclosing construct means this one was never closed.
+    const bool procedureHere =
+        isKw(Kw::Sub) || isKw(Kw::Function) ||
+        ((isKw(Kw::Private) || isKw(Kw::Public)) && (isKw(Kw::Sub, 1) || isKw(Kw::Function, 1)));
     if (isKw(Kw::End) || isKw(Kw::Next) || isKw(Kw::Loop) || isKw(Kw::Wend) || isKw(Kw::ElseIf) ||
-        isKw(Kw::Else) || isKw(Kw::Case) || isKw(Kw::Sub) || isKw(Kw::Function) ||
-        ((isKw(Kw::Private) || isKw(Kw::Public)) && (isKw(Kw::Sub, 1) || isKw(Kw::Function, 1)))) {
+        isKw(Kw::Else) || isKw(Kw::Case) || (procedureHere && m_procedureDepth > 0)) {
       fail(QStringLiteral("Ожидается '%1' (для '%2' в строке %3), а не '%4'")
                .arg(closer, opener.text, QString::number(opener.line), peek().text));
     }
@@ -146,6 +192,7 @@ std::vector<NodePtr> Parser::parseBlock(bool (Parser::*atEnd)() const, const QSt
 }
 
 NodePtr Parser::parseStatement(bool topLevel) {
+  Nest nest(*this);
   const Token& t = peek();
   if (t.type != Tok::Ident && !(t.type == Tok::Op && t.text == u"."))
     fail(QStringLiteral("Ожидается инструкция"));
@@ -153,18 +200,15 @@ NodePtr Parser::parseStatement(bool topLevel) {
     case Kw::Private:
     case Kw::Public: {
       next();
-      if (isKw(Kw::Sub) || isKw(Kw::Function)) {
-        if (!topLevel) fail(QStringLiteral("Определение процедуры допустимо только вне процедур"));
-        return parseProcedure(t.kw == Kw::Private);
-      }
+      if (isKw(Kw::Sub) || isKw(Kw::Function)) return procedureStatement(t.kw == Kw::Private);
+      if (isKw(Kw::Const)) return parseConst();
       if (!topLevel) fail(QStringLiteral("Ожидается инструкция"));
       m_pos--;  // "Private x" declares like Dim
       return parseDim(Ast::Dim);
     }
     case Kw::Sub:
     case Kw::Function:
-      if (!topLevel) fail(QStringLiteral("Определение процедуры допустимо только вне процедур"));
-      return parseProcedure(false);
+      return procedureStatement(false);
     case Kw::Dim:
       return parseDim(Ast::Dim);
     case Kw::ReDim:
@@ -204,10 +248,30 @@ NodePtr Parser::parseStatement(bool topLevel) {
     case Kw::End:
       fail(QStringLiteral("Лишнее '%1'").arg(t.text));
     default:
+      if (t.type == Tok::Ident && t.folded == u"erase" && peek(1).type == Tok::Ident &&
+          !peek(1).reserved)
+        return parseErase();
+      if (t.type == Tok::Ident && t.folded == u"stop" && (peek(1).type == Tok::Newline ||
+                                                          peek(1).type == Tok::Colon ||
+                                                          peek(1).type == Tok::End)) {
+        next();  // Stop: a breakpoint for a debugger; there is none, so it does nothing
+        return nullptr;
+      }
       if (t.type == Tok::Ident && t.reserved && t.kw != Kw::None)
         fail(QStringLiteral("Ожидается инструкция, а не '%1'").arg(t.text));
       return parseAssignOrCall(false, false);
   }
+}
+
+// A procedure defined inside a block of the module level (an If, a loop) is defined all
+// the same, as if it stood at the module level.
+NodePtr Parser::procedureStatement(bool isPrivate) {
+  if (m_procedureDepth > 0)
+    fail(QStringLiteral("Определение процедуры допустимо только вне процедур"));
+  NodePtr proc = parseProcedure(isPrivate);
+  if (m_nesting <= 1) return proc;
+  m_hoisted.push_back(std::move(proc));
+  return nullptr;
 }
 
 // procedure := [Private|Public] (Sub|Function) name [ "(" [param {"," param}] ")" ] block End Sub
@@ -270,6 +334,18 @@ NodePtr Parser::parseDim(Ast kind) {
   return dim;
 }
 
+// erase := Erase name {"," name}
+NodePtr Parser::parseErase() {
+  auto node = makeNode(Ast::Erase, next().line);
+  do {
+    auto item = makeNode(Ast::Name, peek().line);
+    item->spelled = peek().text;
+    item->name = expectName();
+    node->list.push_back(std::move(item));
+  } while (acceptOp(u","));
+  return node;
+}
+
 NodePtr Parser::parseConst() {
   auto c = makeNode(Ast::Const, next().line);
   do {
@@ -298,6 +374,8 @@ NodePtr Parser::parseIf() {
     // Single-line form; a trailing End If is tolerated, as stored templates have it.
     ++m_singleLineIf;
     auto lineBlock = [this](std::vector<NodePtr>& out) {
+      while (peek().type == Tok::Colon) next();
+      if (atStatementEnd()) return;
       for (;;) {
         NodePtr s = parseStatement(false);
         if (s) out.push_back(std::move(s));
@@ -480,6 +558,7 @@ NodePtr Parser::parseWhile() {
   const Token opener = next();
   auto node = makeNode(Ast::Do, opener.line);
   node->op = static_cast<int>(LoopKind::PreWhile);
+  node->flag = true;  // While…Wend: Exit Do inside leaves the enclosing Do, not this loop
   node->a = parseExpression();
   endStatement();
   const QString closer = QStringLiteral("Wend");
@@ -547,18 +626,22 @@ NodePtr Parser::parseOnError() {
 // assignment := target "=" expr ; call := target [args]
 NodePtr Parser::parseAssignOrCall(bool isSet, bool explicitCall) {
   const int line = peek().line;
-  NodePtr target = parsePostfix(true);
-  if (!explicitCall && isOp(u"=")) {
-    next();
-    if (target->kind != Ast::Name && target->kind != Ast::Member && target->kind != Ast::Call &&
-        target->kind != Ast::WithDot)
-      fail(QStringLiteral("Недопустимое присваивание"));
-    auto node = makeNode(Ast::Assign, line);
-    node->flag = isSet;
-    node->a = std::move(target);
-    node->b = parseExpression();
-    return node;
+  // "a (1) = 5": with a blank before the parenthesis the statement is still an
+  // assignment to an element when "=" follows the closing parenthesis.
+  if (!explicitCall && peek().type == Tok::Ident && isOp(u"(", 1) && peek(1).spaceBefore) {
+    const std::size_t start = m_pos;
+    const int nesting = m_nesting;
+    try {
+      NodePtr target = parsePostfix(false);
+      if (isOp(u"=") && target->kind == Ast::Call) return finishAssign(std::move(target), isSet, line);
+    } catch (const ScriptError&) {
+      // Not an element assignment; parsed again below as a call.
+    }
+    m_pos = start;
+    m_nesting = nesting;
   }
+  NodePtr target = parsePostfix(!explicitCall);
+  if (!explicitCall && isOp(u"=")) return finishAssign(std::move(target), isSet, line);
   if (isSet) fail(QStringLiteral("Ожидается '='"));
   if (target->kind != Ast::Name && target->kind != Ast::Member && target->kind != Ast::Call &&
       target->kind != Ast::WithDot)
@@ -569,6 +652,13 @@ NodePtr Parser::parseAssignOrCall(bool isSet, bool explicitCall) {
     call->a = std::move(target);
     parseArgs(call->list, false);
     target = std::move(call);
+  } else if (!explicitCall && target->kind == Ast::Call && target->list.size() == 1 &&
+             target->list[0]->kind != Ast::MissingArg) {
+    // "m(y)" without Call: the parentheses belong to the argument, which is therefore
+    // passed by value.
+    auto paren = makeNode(Ast::Paren, target->list[0]->line);
+    paren->a = std::move(target->list[0]);
+    target->list[0] = std::move(paren);
   }
   auto node = makeNode(Ast::CallStmt, line);
   node->flag2 = explicitCall;
@@ -576,226 +666,16 @@ NodePtr Parser::parseAssignOrCall(bool isSet, bool explicitCall) {
   return node;
 }
 
-void Parser::parseArgs(std::vector<NodePtr>& args, bool parenthesised) {
-  auto isArgEnd = [&] { return parenthesised ? isOp(u")") : atStatementEnd(); };
-  if (isArgEnd()) return;
-  for (;;) {
-    if (isOp(u",")) {
-      args.push_back(makeNode(Ast::MissingArg, peek().line));
-    } else {
-      args.push_back(parseExpression());
-    }
-    if (!acceptOp(u",")) break;
-    if (isArgEnd()) args.push_back(makeNode(Ast::MissingArg, peek().line));
-  }
-}
-
-NodePtr Parser::parseExpression() {
-  return parseBinaryLevel(0);
-}
-
-NodePtr Parser::parseBinaryLevel(int level) {
-  if (level == 5) return parseNot();
-  if (level == 12) return parseUnary();
-  NodePtr left = parseBinaryLevel(level + 1);
-  for (;;) {
-    const Token& t = peek();
-    int op = -1;
-    if (t.type == Tok::Ident) {
-      switch (level) {
-        case 0:
-          op = t.kw == Kw::Imp ? int(BinOp::Imp) : -1;
-          break;
-        case 1:
-          op = t.kw == Kw::Eqv ? int(BinOp::Eqv) : -1;
-          break;
-        case 2:
-          op = t.kw == Kw::Xor ? int(BinOp::Xor) : -1;
-          break;
-        case 3:
-          op = t.kw == Kw::Or ? int(BinOp::Or) : -1;
-          break;
-        case 4:
-          op = t.kw == Kw::And ? int(BinOp::And) : -1;
-          break;
-        case 6:
-          op = t.kw == Kw::Is ? int(BinOp::Is) : -1;
-          break;
-        case 9:
-          op = t.kw == Kw::Mod ? int(BinOp::Mod) : -1;
-          break;
-        default:
-          break;
-      }
-    } else if (t.type == Tok::Op) {
-      const QString& s = t.text;
-      switch (level) {
-        case 6:
-          op = s == u"="    ? int(BinOp::Eq)
-               : s == u"<>" ? int(BinOp::Ne)
-               : s == u"<"  ? int(BinOp::Lt)
-               : s == u">"  ? int(BinOp::Gt)
-               : s == u"<=" ? int(BinOp::Le)
-               : s == u">=" ? int(BinOp::Ge)
-                            : -1;
-          break;
-        case 7:
-          op = s == u"&" ? int(BinOp::Concat) : -1;
-          break;
-        case 8:
-          op = s == u"+" ? int(BinOp::Add) : s == u"-" ? int(BinOp::Sub) : -1;
-          break;
-        case 10:
-          op = s == u"\\" ? int(BinOp::IntDiv) : -1;
-          break;
-        case 11:
-          op = s == u"*" ? int(BinOp::Mul) : s == u"/" ? int(BinOp::Div) : -1;
-          break;
-        default:
-          break;
-      }
-    }
-    if (op < 0) return left;
-    const int line = next().line;
-    auto node = makeNode(Ast::Binary, line);
-    node->op = op;
-    node->a = std::move(left);
-    node->b = parseBinaryLevel(level + 1);
-    left = std::move(node);
-  }
-}
-
-NodePtr Parser::parseNot() {
-  if (isKw(Kw::Not)) {
-    auto node = makeNode(Ast::Unary, next().line);
-    node->op = static_cast<int>(UnOp::Not);
-    node->a = parseNot();
-    return node;
-  }
-  return parseBinaryLevel(6);
-}
-
-NodePtr Parser::parseUnary() {
-  if (isOp(u"-") || isOp(u"+")) {
-    const bool neg = isOp(u"-");
-    auto node = makeNode(Ast::Unary, next().line);
-    node->op = static_cast<int>(neg ? UnOp::Neg : UnOp::Plus);
-    node->a = parseUnary();
-    return node;
-  }
-  return parsePow();
-}
-
-NodePtr Parser::parsePow() {
-  NodePtr left = parsePostfix(false);
-  while (isOp(u"^")) {
-    auto node = makeNode(Ast::Binary, next().line);
-    node->op = static_cast<int>(BinOp::Pow);
-    node->a = std::move(left);
-    if (isOp(u"-") || isOp(u"+")) {
-      const bool neg = isOp(u"-");
-      auto u = makeNode(Ast::Unary, next().line);
-      u->op = static_cast<int>(neg ? UnOp::Neg : UnOp::Plus);
-      u->a = parsePostfix(false);
-      node->b = std::move(u);
-    } else {
-      node->b = parsePostfix(false);
-    }
-    left = std::move(node);
-  }
-  return left;
-}
-
-// postfix := primary { "." name | "(" args ")" }
-NodePtr Parser::parsePostfix(bool statementHead) {
-  NodePtr node = parsePrimary();
-  bool first = true;
-  for (;;) {
-    if (isOp(u".") && !peek().spaceBefore) {
-      const int line = next().line;
-      const Token& t = peek();
-      if (t.type != Tok::Ident) fail(QStringLiteral("Ожидается имя свойства или метода"));
-      next();
-      auto m = makeNode(Ast::Member, line);
-      m->a = std::move(node);
-      m->name = t.folded.isEmpty() ? t.text.toCaseFolded() : t.folded;
-      m->spelled = t.text;
-      node = std::move(m);
-    } else if (isOp(u"(") && (!statementHead || !first || !peek().spaceBefore)) {
-      const int line = next().line;
-      auto call = makeNode(Ast::Call, line);
-      call->a = std::move(node);
-      parseArgs(call->list, true);
-      expectOp(u")");
-      node = std::move(call);
-    } else {
-      return node;
-    }
-    first = false;
-  }
-}
-
-NodePtr Parser::parsePrimary() {
-  const Token& t = peek();
-  switch (t.type) {
-    case Tok::Number:
-    case Tok::String:
-    case Tok::Date: {
-      auto n = makeNode(Ast::Literal, t.line);
-      n->value = t.value;
-      next();
-      return n;
-    }
-    case Tok::Op:
-      if (t.text == u"(") {
-        auto n = makeNode(Ast::Paren, next().line);
-        n->a = parseExpression();
-        expectOp(u")");
-        return n;
-      }
-      if (t.text == u".") {
-        const int line = next().line;
-        const Token& m = peek();
-        if (m.type != Tok::Ident) fail(QStringLiteral("Ожидается имя свойства или метода"));
-        next();
-        auto n = makeNode(Ast::WithDot, line);
-        n->name = m.folded;
-        n->spelled = m.text;
-        return n;
-      }
-      break;
-    case Tok::Ident: {
-      auto literal = [&](Value v) {
-        auto n = makeNode(Ast::Literal, t.line);
-        n->value = std::move(v);
-        next();
-        return n;
-      };
-      switch (t.kw) {
-        case Kw::True:
-          return literal(Value::boolean(true));
-        case Kw::False:
-          return literal(Value::boolean(false));
-        case Kw::Empty:
-          return literal(Value());
-        case Kw::Null:
-          return literal(Value::null());
-        case Kw::Nothing:
-          return literal(Value::nothing());
-        default:
-          break;
-      }
-      if (t.reserved) break;
-      auto n = makeNode(Ast::Name, t.line);
-      n->name = t.folded;
-      n->spelled = t.text;
-      next();
-      return n;
-    }
-    default:
-      break;
-  }
-  fail(QStringLiteral("Ожидается выражение"));
+NodePtr Parser::finishAssign(NodePtr target, bool isSet, int line) {
+  next();  // =
+  if (target->kind != Ast::Name && target->kind != Ast::Member && target->kind != Ast::Call &&
+      target->kind != Ast::WithDot)
+    fail(QStringLiteral("Недопустимое присваивание"));
+  auto node = makeNode(Ast::Assign, line);
+  node->flag = isSet;
+  node->a = std::move(target);
+  node->b = parseExpression();
+  return node;
 }
 
 }  // namespace balvix::script

@@ -12,8 +12,16 @@ namespace balvix::script {
 // ScriptError (syntax) naming the line and what was expected.
 class Parser {
  public:
+  // How deep constructs may nest (parentheses, calls, unary operators, blocks) and how
+  // tall an expression tree may grow (a chain of 50,000 "+"), so that parsing, compiling
+  // and running never exhaust the C++ stack.
+  static constexpr int kMaxNesting = 200;
+  static constexpr int kMaxHeight = 1000;
+
   explicit Parser(std::vector<Token> tokens) : m_tokens(std::move(tokens)) {}
   ParsedModule parseModule();
+  // One expression filling the whole text (Eval).
+  NodePtr parseStandaloneExpression();
 
  private:
   using Terminator = bool (Parser::*)() const;
@@ -46,6 +54,7 @@ class Parser {
   NodePtr parseProcedure(bool isPrivate);
   NodePtr parseDim(Ast kind);
   NodePtr parseConst();
+  NodePtr parseErase();
   NodePtr parseIf();
   NodePtr parseSelect();
   NodePtr parseFor();
@@ -55,18 +64,36 @@ class Parser {
   NodePtr parseExit();
   NodePtr parseOnError();
   NodePtr parseAssignOrCall(bool isSet, bool explicitCall);
+  NodePtr finishAssign(NodePtr target, bool isSet, int line);
+  NodePtr procedureStatement(bool isPrivate);
 
-  // expression := imp ; precedence climbs from Imp to ^
+  // expression := binary operators by priority (see binaryRule) over unary operands
   NodePtr parseExpression();
-  NodePtr parseBinaryLevel(int level);
-  NodePtr parseNot();
+  NodePtr parseBinary(int minPriority);
   NodePtr parseUnary();
-  NodePtr parsePow();
   NodePtr parsePostfix(bool statementHead);
   NodePtr parsePrimary();
   void parseArgs(std::vector<NodePtr>& args, bool parenthesised);
 
+  // Counts one level of nesting for the life of a parse function.
+  class Nest {
+   public:
+    explicit Nest(Parser& p) : m_p(p) {
+      if (++m_p.m_nesting > kMaxNesting) m_p.fail(QStringLiteral("слишком сложное выражение"));
+    }
+    ~Nest() { --m_p.m_nesting; }
+    Nest(const Nest&) = delete;
+    Nest& operator=(const Nest&) = delete;
+
+   private:
+    Parser& m_p;
+  };
+  // Sets the node's height from its children; throws past the limit.
+  Node* grown(Node* n) const;
+
   std::vector<Token> m_tokens;
+  int m_nesting = 0;
+  std::vector<NodePtr> m_hoisted;  // procedures defined inside blocks of the module level
   std::size_t m_pos = 0;
   int m_procedureDepth = 0;
   int m_loopFor = 0;

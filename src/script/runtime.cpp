@@ -3,6 +3,7 @@
 #include <new>
 
 #include "script/coerce.h"
+#include "script/engine.h"
 #include "storage/db_error.h"
 
 namespace balvix::script {
@@ -16,9 +17,12 @@ enum ErrMember { kNumber, kDescription, kSource, kClear, kRaise, kHelpFile, kHel
 Runtime::Runtime(Engine& e, Host& h, int globalCount)
     : engine(e),
       host(h),
-      globals(static_cast<std::size_t>(globalCount)),
+      globals(),
       err(std::make_shared<ErrObject>()),
-      interrupt(&h.interruptFlag()) {}
+      interrupt(&h.interruptFlag()) {
+  globals.reserve(static_cast<std::size_t>(globalCount) + kSpareGlobals);
+  globals.resize(static_cast<std::size_t>(globalCount));
+}
 
 Runtime::~Runtime() = default;
 
@@ -26,16 +30,19 @@ void Runtime::setError(const ScriptError& e) {
   err->number = e.code();
   err->description = e.description();
   err->source = e.source();
+  err->helpFile = e.helpFile();
+  err->helpContext = e.helpContext();
 }
 
 void Runtime::clearError() {
   err->number = 0;
   err->description.clear();
   err->source.clear();
+  err->helpFile.clear();
+  err->helpContext = 0;
 }
 
-Value* Runtime::allocFrame(int n, Mark& mark) {
-  mark = {m_chunk, m_top};
+Value* Runtime::allocFrameSlow(int n) {
   if (m_chunks.empty()) m_chunks.push_back({std::make_unique<Value[]>(kChunkSize), kChunkSize});
   if (m_top + n > m_chunks[m_chunk].size) {
     ++m_chunk;
@@ -51,12 +58,6 @@ Value* Runtime::allocFrame(int n, Mark& mark) {
   Value* base = m_chunks[m_chunk].data.get() + m_top;
   m_top += n;
   return base;
-}
-
-void Runtime::releaseFrame(const Mark& mark, Value* base, int n) {
-  for (int i = 0; i < n; ++i) base[i] = Value();
-  m_chunk = mark.chunk;
-  m_top = mark.top;
 }
 
 Flow execBlock(const Block& block, Ctx& c) {
@@ -78,9 +79,17 @@ Flow execBlock(const Block& block, Ctx& c) {
   return Flow::Normal;
 }
 
+void throwOutOfStack() {
+  throw ScriptError(ErrorCode::OutOfStack);
+}
+
 Value callProcedure(Runtime& rt, Procedure& proc, std::vector<Value>& args) {
   if (args.size() != proc.byVal.size())
     throw ScriptError(ErrorCode::WrongArgumentCount, proc.spelled);
+  // Entries from the host count too: a host method that calls back into the module
+  // that called it recurses through here.
+  checkCallDepth(rt);
+  rt.checkInterrupt();
   Runtime::CallFrame callFrame(rt, proc.slotCount);
   Value* s = callFrame.base();
   for (std::size_t i = 0; i < args.size(); ++i) s[i + 1] = args[i];
@@ -117,6 +126,9 @@ ErrObject::ErrObject() {
 }
 
 Value ErrObject::invoke(int dispId, Args& args) {
+  // Only Raise takes arguments (number, source, description, help file, help context).
+  if (dispId == kRaise ? args.size() > 5 : args.size() > 0)
+    throw ScriptError(ErrorCode::WrongArgumentCount, memberName(dispId));
   switch (dispId) {
     case kNumber:
       return Value::number(number);
@@ -128,27 +140,45 @@ Value ErrObject::invoke(int dispId, Args& args) {
       number = 0;
       description.clear();
       source.clear();
+      helpFile.clear();
+      helpContext = 0;
       return Value();
     case kRaise: {
       if (!args.has(0)) throw ScriptError(ErrorCode::WrongArgumentCount, QStringLiteral("Raise"));
+      // Any number but 0 is kept as given: &H8000 is -32768, vbObjectError + 1 negative.
       const int code = toLong(args[0]);
-      if (code <= 0 || code > 65535) throw ScriptError(ErrorCode::InvalidCall);
+      if (code == 0) throw ScriptError(ErrorCode::InvalidCall);
       const QString src = args.has(1) ? toText(args[1]) : QString();
       const QString desc = args.has(2) ? toText(args[2]) : QString();
-      throw ScriptError::custom(code, desc, src);
+      ScriptError e = ScriptError::custom(code, desc, src);
+      e.setHelp(args.has(3) ? toText(args[3]) : QString(), args.has(4) ? toLong(args[4]) : 0);
+      throw e;
     }
     case kHelpFile:
-      return Value(QString());
+      return Value(helpFile);
     case kHelpContext:
-      return Value::integer(0);
+      return Value::number(helpContext);
   }
   throw ScriptError(ErrorCode::NotSupported);
 }
 
-void ErrObject::put(int dispId, Args&, const Value& value, bool) {
+QString ErrObject::memberName(int dispId) const {
+  static const char16_t* const names[] = {u"Number", u"Description", u"Source", u"Clear",
+                                          u"Raise",  u"HelpFile",    u"HelpContext"};
+  return dispId >= 0 && dispId < 7 ? QString::fromUtf16(names[dispId]) : QString();
+}
+
+void ErrObject::put(int dispId, Args& args, const Value& value, bool) {
+  if (args.size() > 0) throw ScriptError(ErrorCode::WrongArgumentCount, memberName(dispId));
   switch (dispId) {
     case kNumber:
       number = toLong(value);
+      return;
+    case kHelpFile:
+      helpFile = toText(value);
+      return;
+    case kHelpContext:
+      helpContext = toLong(value);
       return;
     case kDescription:
       description = toText(value);

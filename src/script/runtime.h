@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <deque>
 #include <QString>
 #include <atomic>
 #include <memory>
@@ -72,6 +73,8 @@ struct Program {
   int globalCount = 0;
   Block constInit;  // module-level constants, run before anything else
   Block topLevel;
+  std::deque<Block> executed;            // code compiled by ExecuteGlobal while running
+  std::vector<ExprPtr> evaluated;        // expressions compiled by Eval
   bool optionExplicit = false;
 };
 
@@ -86,7 +89,10 @@ class Runtime {
 
   Engine& engine;
   Host& host;
+  // Module-level variables. Room is reserved so that ExecuteGlobal can add variables
+  // without moving the existing ones (by-reference arguments point into them).
   std::vector<Value> globals;
+  static constexpr int kSpareGlobals = 4096;
   std::shared_ptr<ErrObject> err;
   std::shared_ptr<HostObject> globalObject;
   const std::atomic<bool>* interrupt;
@@ -112,8 +118,21 @@ class Runtime {
     std::size_t chunk;
     int top;
   };
-  Value* allocFrame(int n, Mark& mark);
-  void releaseFrame(const Mark& mark, Value* base, int n);
+  Value* allocFrame(int n, Mark& mark) {
+    mark = {m_chunk, m_top};
+    if (!m_chunks.empty() && m_top + n <= m_chunks[m_chunk].size) {
+      Value* base = m_chunks[m_chunk].data.get() + m_top;
+      m_top += n;
+      return base;
+    }
+    return allocFrameSlow(n);
+  }
+  void releaseFrame(const Mark& mark, Value* base, int n) {
+    for (int i = 0; i < n; ++i)
+      if (base[i].type() != Value::Type::Empty) base[i] = Value();
+    m_chunk = mark.chunk;
+    m_top = mark.top;
+  }
 
   // The frame of one procedure call: allocated on construction, released (and the call
   // depth counted down) when the call ends, however it ends.
@@ -143,10 +162,24 @@ class Runtime {
     std::unique_ptr<Value[]> data;
     int size;
   };
+  Value* allocFrameSlow(int n);
   std::vector<Chunk> m_chunks;
   std::size_t m_chunk = 0;
   int m_top = 0;
 };
+
+// How much of the C++ stack a running module may use below its outermost entry before
+// «Недостаточно места в стеке»; the rest is for the host code it calls.
+constexpr std::ptrdiff_t kMaxStackBytes = 5 * 1024 * 1024;
+// Limit of nested procedure calls (Engine::kMaxCallDepth).
+constexpr int kMaxCallDepth = 3000;
+// Throws OutOfStack past the call-depth or stack limit.
+[[noreturn]] void throwOutOfStack();
+inline void checkCallDepth(Runtime& rt) {
+  char here;
+  if (rt.depth >= kMaxCallDepth || (rt.stackBase && rt.stackBase - &here > kMaxStackBytes))
+    throwOutOfStack();
+}
 
 // Runs a procedure with the given argument values (by value); returns its result.
 Value callProcedure(Runtime& rt, Procedure& proc, std::vector<Value>& args);
@@ -167,6 +200,11 @@ class ErrObject : public SimpleHostObject {
   int number = 0;
   QString description;
   QString source;
+  QString helpFile;
+  int helpContext = 0;
+
+ private:
+  QString memberName(int dispId) const;
 };
 
 }  // namespace balvix::script

@@ -24,6 +24,15 @@ ScriptError ScriptError::syntax(int line, const QString& description) {
   return e;
 }
 
+QString ScriptError::message() const {
+  QString where = m_module;
+  if (m_line > 0) {
+    if (!where.isEmpty()) where += QStringLiteral(", ");
+    where += QStringLiteral("строка %1").arg(m_line);
+  }
+  return where.isEmpty() ? m_description : QStringLiteral("%1: %2").arg(where, m_description);
+}
+
 const char* ScriptError::what() const noexcept {
   m_what = m_description.toUtf8();
   return m_what.constData();

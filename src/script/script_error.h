@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <exception>
+#include <utility>
 
 namespace balvix::script {
 
@@ -33,8 +34,8 @@ constexpr int NameRedefined = 1041;
 }  // namespace ErrorCode
 
 // A syntax or run-time error of a module. The interpreter fills in the line (1-based,
-// counted over the whole loaded text) where the statement that failed begins; code
-// that raises an error leaves it at 0.
+// within the module that holds it, see module()) where the statement that failed
+// begins; code that raises an error leaves it at 0.
 class ScriptError : public std::exception {
  public:
   // An error with the standard Russian text of its number, optionally naming what
@@ -50,12 +51,34 @@ class ScriptError : public std::exception {
   const QString& description() const { return m_description; }
   const QString& source() const { return m_source; }
   int line() const { return m_line; }
+  // The module the line belongs to ("Глобальный модуль", "Документ.Приход", a file);
+  // empty when the engine was given one unnamed text.
+  const QString& module() const { return m_module; }
   bool isSyntax() const { return m_syntax; }
   // An interruption by the host passes through On Error Resume Next.
   bool isInterrupt() const { return m_code == ErrorCode::Interrupted; }
 
   void setLine(int line) { m_line = line; }
+  ScriptError&& withLine(int line) && {
+    m_line = line;
+    return std::move(*this);
+  }
   void setSource(const QString& source) { m_source = source; }
+  const QString& helpFile() const { return m_helpFile; }
+  int helpContext() const { return m_helpContext; }
+  void setHelp(const QString& file, int context) {
+    m_helpFile = file;
+    m_helpContext = context;
+  }
+  // Set once by the engine when the error leaves it: the line is then the module's own.
+  void setLocation(const QString& module, int line) {
+    m_module = module;
+    m_line = line;
+    m_located = true;
+  }
+  bool isLocated() const { return m_located; }
+  // "Глобальный модуль, строка 3: Деление на ноль" (without the module when there is none).
+  QString message() const;
 
   const char* what() const noexcept override;
 
@@ -68,8 +91,12 @@ class ScriptError : public std::exception {
   int m_code = 0;
   QString m_description;
   QString m_source;
+  QString m_module;
+  QString m_helpFile;
+  int m_helpContext = 0;
   int m_line = 0;
   bool m_syntax = false;
+  bool m_located = false;
   mutable QByteArray m_what;
 };
 

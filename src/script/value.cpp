@@ -1,8 +1,35 @@
 #include "script/value.h"
 
 #include "script/host_object.h"
+#include "script/script_error.h"
+
+#include <atomic>
 
 namespace balvix::script {
+
+namespace {
+// About 500 MB of values in arrays at once.
+constexpr std::int64_t kMaxLiveElements = std::int64_t(1) << 24;
+std::atomic<std::int64_t> g_liveElements{0};
+}  // namespace
+
+void ArrayData::countElements(std::size_t n) {
+  const auto add = static_cast<std::int64_t>(n);
+  if (g_liveElements.fetch_add(add) + add > kMaxLiveElements) {
+    g_liveElements.fetch_sub(add);
+    throw ScriptError(ErrorCode::OutOfMemory);
+  }
+  m_counted += n;
+}
+
+void ArrayData::releaseElements() noexcept {
+  g_liveElements.fetch_sub(static_cast<std::int64_t>(m_counted));
+  m_counted = 0;
+}
+
+std::int64_t ArrayData::liveElements() {
+  return g_liveElements.load();
+}
 
 void Value::copyHeavy(const Value& o) {
   switch (o.m_type) {

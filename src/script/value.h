@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
@@ -26,7 +27,9 @@ class Value {
     Integer,  // 16-bit
     Long,     // 32-bit
     Double,
-    Date,     // days since 30.12.1899, fraction = time of day
+    Date,      // days since 30.12.1899, fraction = time of day
+    Single,    // 32-bit floating point
+    Currency,  // 64-bit whole number of ten-thousandths: money adds up to the kopeck
     Missing,  // an optional argument that was left out
     Ref,      // interpreter-internal: a by-reference parameter slot
     String,
@@ -48,26 +51,14 @@ class Value {
   static Value null() { return Value(Type::Null); }
   static Value missing() { return Value(Type::Missing); }
   static Value nothing() { return Value(std::shared_ptr<HostObject>()); }
-  static Value boolean(bool b) {
-    Value v(Type::Boolean);
-    v.m_bool = b;
-    return v;
-  }
-  static Value byte(std::uint8_t b) {
-    Value v(Type::Byte);
-    v.m_int = b;
-    return v;
-  }
+  // The small payloads are written as the whole 8-byte word: a later copy reads that
+  // word at once, and a narrower store before it would stall the copy.
+  static Value boolean(bool b) { return Value(Type::Boolean, b ? 1u : 0u); }
+  static Value byte(std::uint8_t b) { return Value(Type::Byte, b); }
   static Value integer(std::int16_t i) {
-    Value v(Type::Integer);
-    v.m_int = i;
-    return v;
+    return Value(Type::Integer, static_cast<std::uint32_t>(static_cast<std::int32_t>(i)));
   }
-  static Value longValue(std::int32_t i) {
-    Value v(Type::Long);
-    v.m_int = i;
-    return v;
-  }
+  static Value longValue(std::int32_t i) { return Value(Type::Long, static_cast<std::uint32_t>(i)); }
   static Value real(double d) {
     Value v(Type::Double);
     v.m_double = d;
@@ -76,6 +67,17 @@ class Value {
   static Value date(double d) {
     Value v(Type::Date);
     v.m_double = d;
+    return v;
+  }
+  static Value single(float f) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return Value(Type::Single, bits);
+  }
+  // Currency from its scaled value (units of 1/10000).
+  static Value currency(std::int64_t scaled) {
+    Value v(Type::Currency);
+    v.m_cur = scaled;
     return v;
   }
   // The narrowest of Integer, Long, Double that holds n (the promotion rule of arithmetic).
@@ -141,12 +143,17 @@ class Value {
     return m_type == Type::Integer || m_type == Type::Long || m_type == Type::Byte;
   }
   // Any of the numeric subtypes (Boolean and Date excluded).
-  bool isNumber() const { return isWhole() || m_type == Type::Double; }
+  bool isNumber() const {
+    return isWhole() || m_type == Type::Double || m_type == Type::Single ||
+           m_type == Type::Currency;
+  }
 
   // Raw accessors: valid only for the matching type.
   bool asBool() const { return m_bool; }
   std::int32_t asInt() const { return m_int; }  // Byte, Integer, Long
   double asDouble() const { return m_double; }  // Double, Date
+  float asSingle() const { return m_single; }
+  std::int64_t asCurrency() const { return m_cur; }  // scaled by 10000
   const QString& asString() const { return m_str; }
   QString& asString() { return m_str; }
   const std::shared_ptr<HostObject>& asObject() const { return m_obj; }
@@ -160,6 +167,7 @@ class Value {
 
  private:
   explicit Value(Type t) : m_type(t), m_raw(0) {}
+  Value(Type t, std::uint64_t raw) : m_type(t), m_raw(raw) {}
   void copyHeavy(const Value& o);
   void moveHeavy(Value&& o) noexcept;
   void destroyHeavy() noexcept;
@@ -173,6 +181,8 @@ class Value {
     bool m_bool;
     std::int32_t m_int;
     double m_double;
+    float m_single;
+    std::int64_t m_cur;
     Value* m_ref;
     QString m_str;
     std::shared_ptr<HostObject> m_obj;
@@ -188,12 +198,30 @@ struct ArrayData {
   std::vector<int> upper;  // upper bound per dimension; items.size() == product(upper+1)
   bool fixedSize = false;  // declared with a size by Dim: ReDim is refused
 
+  ArrayData() = default;
+  // A copy (the first write to a shared array) counts against the budget like Dim does.
+  ArrayData(const ArrayData& o) : upper(o.upper), fixedSize(o.fixedSize) {
+    countElements(o.items.size());
+    items = o.items;
+  }
+  ArrayData& operator=(const ArrayData&) = delete;
+  ~ArrayData() { releaseElements(); }
+
+  // Elements of all arrays alive at once are bounded (the memory of many arrays that
+  // are each within the size limit); throws ScriptError «Недостаточно памяти».
+  void countElements(std::size_t n);
+  static std::int64_t liveElements();
+
   static std::shared_ptr<ArrayData> make(std::vector<Value> items) {
     auto a = std::make_shared<ArrayData>();
     a->upper.push_back(static_cast<int>(items.size()) - 1);
     a->items = std::move(items);
     return a;
   }
+
+ private:
+  void releaseElements() noexcept;
+  std::size_t m_counted = 0;
 };
 
 // An argument list as a built-in function or a host object receives it. Arguments the
@@ -213,15 +241,19 @@ class Args {
   }
   void setByRef(int i, Value v) {
     m_values[i] = std::move(v);
-    m_written |= (1u << i);
+    if (i < 32)
+      m_written |= (1u << i);
+    else
+      m_writtenBeyond = true;  // past the mask: every later argument counts as written
   }
-  bool written(int i) const { return (m_written >> i) & 1u; }
+  bool written(int i) const { return i < 32 ? (m_written >> i) & 1u : m_writtenBeyond; }
   Value* data() const { return m_values; }
 
  private:
   Value* m_values;
   int m_count;
   std::uint32_t m_written = 0;
+  bool m_writtenBeyond = false;
 };
 
 }  // namespace balvix::script

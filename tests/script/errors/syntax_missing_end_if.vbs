@@ -4,4 +4,4 @@ If x = 1 Then
   Сообщить("нет")
 Sub Процедура1()
 End Sub
-' expect error line 5: End If
+' expect error line 6: End If

@@ -1,0 +1,284 @@
+#include "script/compiler.h"
+#include "script/nodes.h"
+
+// The expression half of the compiler: names resolved to variables, procedures,
+// built-ins and host members; operators to their executable nodes.
+namespace balvix::script {
+
+using namespace nodes;
+using compile_helpers::flattenConcat;
+using compile_helpers::make;
+
+namespace {
+
+struct ErrRef : Expr {
+  Value eval(Ctx& c) override { return Value(std::static_pointer_cast<HostObject>(c.rt.err)); }
+};
+
+}  // namespace
+
+void compile_helpers::flattenConcat(const Node& n, std::vector<const Node*>& out) {
+  if (n.kind == Ast::Binary && n.op == static_cast<int>(BinOp::Concat)) {
+    flattenConcat(*n.a, out);
+    flattenConcat(*n.b, out);
+  } else {
+    out.push_back(&n);
+  }
+}
+
+ExprPtr Compiler::withObject(const Node& n) {
+  if (m_scope->withSlots.empty())
+    fail(n.line, QStringLiteral("Обращение '.%1' вне блока With").arg(n.spelled));
+  const auto [slot, global] = m_scope->withSlots.back();
+  if (global) return std::make_unique<GlobalVar>(slot);
+  return std::make_unique<LocalVar>(slot);
+}
+
+std::vector<ExprPtr> Compiler::compileArgs(const std::vector<NodePtr>& args) {
+  std::vector<ExprPtr> out;
+  out.reserve(args.size());
+  for (const NodePtr& a : args) out.push_back(compileExpr(*a));
+  return out;
+}
+
+ExprPtr Compiler::compileName(const Node& n) {
+  const Resolved r = resolve(n.name, n.spelled);
+  switch (r.kind) {
+    case Kind::Local:
+    case Kind::Global:
+      return varNode(r);
+    case Kind::Proc: {
+      auto call = make<CallUser>(n.line);
+      call->proc = r.proc;
+      return call;
+    }
+    case Kind::Err:
+      return make<ErrRef>(n.line);
+    case Kind::Object:
+      return std::make_unique<Literal>(r.object);
+    case Kind::Member: {
+      auto call = make<HostCall>(n.line);
+      call->name = n.spelled;
+      return call;
+    }
+    case Kind::Builtin: {
+      if (r.builtin->isConstant) return std::make_unique<Literal>(r.builtin->constant);
+      auto call = make<CallBuiltin>(n.line);
+      call->info = r.builtin;
+      return call;
+    }
+    case Kind::Unknown:
+      break;
+  }
+  if (m_program->optionExplicit) return std::make_unique<UndefinedVar>(n.spelled);
+  if (m_scope->proc) return std::make_unique<LocalVar>(declareLocal(n.name, false));
+  if (!m_program->globalByName.contains(n.name)) m_readOnlyGlobals.insert(n.name);
+  return std::make_unique<GlobalVar>(declareGlobal(n.name, false));
+}
+
+ExprPtr Compiler::compileMemberCall(ExprPtr object, const QString& name,
+                                    const std::vector<NodePtr>& args, int line) {
+  auto call = make<HostCall>(line);
+  call->object = std::move(object);
+  call->name = name;
+  for (const NodePtr& a : args) {
+    ExprPtr e = compileExpr(*a);
+    call->argIsVar.push_back(a->kind == Ast::Name && (dynamic_cast<LocalVar*>(e.get()) ||
+                                                      dynamic_cast<GlobalVar*>(e.get())));
+    call->args.push_back(std::move(e));
+  }
+  return call;
+}
+
+ExprPtr Compiler::compileCall(const Node& callee, const std::vector<NodePtr>& args, int line) {
+  if (callee.kind == Ast::Member)
+    return compileMemberCall(compileExpr(*callee.a), callee.spelled, args, line);
+  if (callee.kind == Ast::WithDot)
+    return compileMemberCall(withObject(callee), callee.spelled, args, line);
+  if (callee.kind == Ast::Name) {
+    Resolved r = resolve(callee.name, callee.spelled);
+    // Inside a function its name is the result variable, but with arguments a call.
+    if (r.kind == Kind::Local && r.slot == 0 && m_scope->proc && m_scope->proc->isFunction &&
+        callee.name == m_scope->proc->name) {
+      r.kind = Kind::Proc;
+      r.proc = m_scope->proc;
+    }
+    switch (r.kind) {
+      case Kind::Proc: {
+        auto call = make<CallUser>(line);
+        call->proc = r.proc;
+        for (const NodePtr& a : args) {
+          ExprPtr e = compileExpr(*a);
+          const bool isVar = a->kind == Ast::Name && (dynamic_cast<LocalVar*>(e.get()) ||
+                                                      dynamic_cast<GlobalVar*>(e.get()));
+          auto* idx = dynamic_cast<Index*>(e.get());
+          const bool isElement = a->kind == Ast::Call && idx &&
+                                 (dynamic_cast<LocalVar*>(idx->base.get()) ||
+                                  dynamic_cast<GlobalVar*>(idx->base.get()));
+          call->argIsVar.push_back(isVar ? 1 : isElement ? 2 : 0);
+          if (isElement) call->hasElementArgs = true;
+          call->args.push_back(std::move(e));
+        }
+        return call;
+      }
+      case Kind::Member:
+        return compileMemberCall(nullptr, callee.spelled, args, line);
+      case Kind::Builtin: {
+        if (callee.name == u"iif" && args.size() == 3) {
+          auto e = make<IIf>(line);
+          e->cond = compileExpr(*args[0]);
+          e->a = compileExpr(*args[1]);
+          e->b = compileExpr(*args[2]);
+          return e;
+        }
+        if (r.builtin->isConstant) break;
+        auto call = make<CallBuiltin>(line);
+        call->info = r.builtin;
+        call->args = compileArgs(args);
+        return call;
+      }
+      case Kind::Unknown:
+        if (callee.name == u"iif") {
+          if (args.size() != 3)
+            fail(line, QStringLiteral("Неверное число аргументов: '%1'").arg(callee.spelled));
+          auto e = make<IIf>(line);
+          e->cond = compileExpr(*args[0]);
+          e->a = compileExpr(*args[1]);
+          e->b = compileExpr(*args[2]);
+          return e;
+        }
+        {
+          auto call = std::make_unique<UnresolvedCall>(callee.spelled);
+          call->args = compileArgs(args);
+          return call;
+        }
+      default:
+        break;
+    }
+  }
+  auto idx = make<Index>(line);
+  idx->base = compileExpr(callee);
+  idx->args = compileArgs(args);
+  return idx;
+}
+
+ExprPtr Compiler::compileExpr(const Node& n) {
+  ExprPtr e;
+  switch (n.kind) {
+    case Ast::Literal:
+      e = std::make_unique<Literal>(n.value);
+      break;
+    case Ast::Paren:
+      return compileExpr(*n.a);
+    case Ast::MissingArg:
+      e = std::make_unique<Missing>();
+      break;
+    case Ast::Name:
+      e = compileName(n);
+      break;
+    case Ast::Member:
+      e = compileMemberCall(compileExpr(*n.a), n.spelled, {}, n.line);
+      break;
+    case Ast::WithDot:
+      e = compileMemberCall(withObject(n), n.spelled, {}, n.line);
+      break;
+    case Ast::Call:
+      e = compileCall(*n.a, n.list, n.line);
+      break;
+    case Ast::Unary: {
+      auto u = make<Unary>(n.line);
+      u->op = static_cast<UnOp>(n.op);
+      u->a = compileExpr(*n.a);
+      e = std::move(u);
+      break;
+    }
+    case Ast::Binary: {
+      const auto op = static_cast<BinOp>(n.op);
+      switch (op) {
+        case BinOp::Concat: {
+          std::vector<const Node*> leaves;
+          flattenConcat(n, leaves);
+          auto c = make<Concat>(n.line);
+          for (const Node* l : leaves) c->parts.push_back(compileExpr(*l));
+          e = std::move(c);
+          break;
+        }
+        case BinOp::Eq:
+        case BinOp::Ne:
+        case BinOp::Lt:
+        case BinOp::Gt:
+        case BinOp::Le:
+        case BinOp::Ge: {
+          auto c = make<Compare>(n.line);
+          c->op = op;
+          c->a = compileExpr(*n.a);
+          c->b = compileExpr(*n.b);
+          c->literalMix = c->a->isLiteral() || c->b->isLiteral();
+          auto* local = dynamic_cast<LocalVar*>(c->a.get());
+          auto* lit = dynamic_cast<Literal*>(c->b.get());
+          if (local && lit &&
+              (lit->value.type() == Value::Type::Integer ||
+               lit->value.type() == Value::Type::Long)) {
+            auto f = make<CompareLocalConst>(n.line);
+            f->op = op;
+            f->slot = local->slot;
+            f->k = lit->value.asInt();
+            f->generic = std::move(c);
+            e = std::move(f);
+          } else {
+            e = std::move(c);
+          }
+          break;
+        }
+        case BinOp::And:
+        case BinOp::Or:
+        case BinOp::Xor:
+        case BinOp::Eqv:
+        case BinOp::Imp: {
+          auto l = make<Logic>(n.line);
+          l->op = op;
+          l->a = compileExpr(*n.a);
+          l->b = compileExpr(*n.b);
+          e = std::move(l);
+          break;
+        }
+        case BinOp::Is: {
+          auto s = make<IsSame>(n.line);
+          s->a = compileExpr(*n.a);
+          s->b = compileExpr(*n.b);
+          e = std::move(s);
+          break;
+        }
+        default: {
+          auto a = make<Arith>(n.line);
+          a->op = op;
+          a->a = compileExpr(*n.a);
+          a->b = compileExpr(*n.b);
+          auto* local = dynamic_cast<LocalVar*>(a->a.get());
+          auto* lit = dynamic_cast<Literal*>(a->b.get());
+          if (local && lit &&
+              (op == BinOp::Add || op == BinOp::Sub || op == BinOp::Mul || op == BinOp::Mod) &&
+              (lit->value.type() == Value::Type::Integer ||
+               lit->value.type() == Value::Type::Long)) {
+            auto f = make<ArithLocalConst>(n.line);
+            f->op = op;
+            f->slot = local->slot;
+            f->k = lit->value.asInt();
+            f->generic = std::move(a);
+            e = std::move(f);
+          } else {
+            e = std::move(a);
+          }
+          break;
+        }
+      }
+      break;
+    }
+    default:
+      fail(n.line, QStringLiteral("Ожидается выражение"));
+  }
+  e->line = n.line;
+  return e;
+}
+
+}  // namespace balvix::script

@@ -1,0 +1,231 @@
+#include "script/parser.h"
+
+#include "script/script_error.h"
+
+// The expression half of the parser: operators by priority over unary operands,
+// postfix member access and calls, primaries.
+namespace balvix::script {
+
+void Parser::parseArgs(std::vector<NodePtr>& args, bool parenthesised) {
+  auto isArgEnd = [&] { return parenthesised ? isOp(u")") : atStatementEnd(); };
+  if (isArgEnd()) return;
+  for (;;) {
+    if (isOp(u",")) {
+      args.push_back(makeNode(Ast::MissingArg, peek().line));
+    } else {
+      args.push_back(parseExpression());
+    }
+    if (!acceptOp(u",")) break;
+    if (isArgEnd()) args.push_back(makeNode(Ast::MissingArg, peek().line));
+  }
+}
+
+namespace {
+
+// Operator priorities, lowest first. Not stands between And and the comparisons; unary
+// minus binds tighter than "^" in this language (-2 ^ 2 is 4).
+enum Priority {
+  kPrioImp = 1,
+  kPrioEqv,
+  kPrioXor,
+  kPrioOr,
+  kPrioAnd,
+  kPrioNot,
+  kPrioCompare,
+  kPrioConcat,
+  kPrioAdditive,
+  kPrioMod,
+  kPrioIntDiv,
+  kPrioMultiplicative,
+  kPrioPower,
+};
+
+struct BinaryRule {
+  int priority = 0;  // 0: the token is no binary operator
+  BinOp op = BinOp::Add;
+};
+
+// The binary operator a token stands for.
+BinaryRule binaryRule(const Token& t) {
+  if (t.type == Tok::Ident) {
+    switch (t.kw) {
+      case Kw::Imp:
+        return {kPrioImp, BinOp::Imp};
+      case Kw::Eqv:
+        return {kPrioEqv, BinOp::Eqv};
+      case Kw::Xor:
+        return {kPrioXor, BinOp::Xor};
+      case Kw::Or:
+        return {kPrioOr, BinOp::Or};
+      case Kw::And:
+        return {kPrioAnd, BinOp::And};
+      case Kw::Is:
+        return {kPrioCompare, BinOp::Is};
+      case Kw::Mod:
+        return {kPrioMod, BinOp::Mod};
+      default:
+        return {};
+    }
+  }
+  if (t.type != Tok::Op) return {};
+  static const std::pair<const char16_t*, BinaryRule> table[] = {
+      {u"=", {kPrioCompare, BinOp::Eq}},
+      {u"<>", {kPrioCompare, BinOp::Ne}},
+      {u"<", {kPrioCompare, BinOp::Lt}},
+      {u">", {kPrioCompare, BinOp::Gt}},
+      {u"<=", {kPrioCompare, BinOp::Le}},
+      {u">=", {kPrioCompare, BinOp::Ge}},
+      {u"&", {kPrioConcat, BinOp::Concat}},
+      {u"+", {kPrioAdditive, BinOp::Add}},
+      {u"-", {kPrioAdditive, BinOp::Sub}},
+      {u"\\", {kPrioIntDiv, BinOp::IntDiv}},
+      {u"*", {kPrioMultiplicative, BinOp::Mul}},
+      {u"/", {kPrioMultiplicative, BinOp::Div}},
+      {u"^", {kPrioPower, BinOp::Pow}},
+  };
+  for (const auto& [text, rule] : table)
+    if (t.text == QStringView(text)) return rule;
+  return {};
+}
+
+}  // namespace
+
+NodePtr Parser::parseExpression() {
+  return parseBinary(kPrioImp);
+}
+
+// Precedence climbing: operands bind to the operator of the higher priority; operators
+// of one priority group to the left (2 ^ 3 ^ 2 is 64).
+NodePtr Parser::parseBinary(int minPriority) {
+  Nest nest(*this);
+  NodePtr left = parseUnary();
+  for (;;) {
+    const BinaryRule rule = binaryRule(peek());
+    if (rule.priority == 0 || rule.priority < minPriority) return left;
+    const int line = next().line;
+    auto node = makeNode(Ast::Binary, line);
+    node->op = static_cast<int>(rule.op);
+    node->a = std::move(left);
+    node->b = parseBinary(rule.priority + 1);
+    grown(node.get());
+    left = std::move(node);
+  }
+}
+
+// unary := ("-" | "+") unary | Not comparison | postfix
+NodePtr Parser::parseUnary() {
+  Nest nest(*this);
+  if (isOp(u"-") || isOp(u"+")) {
+    const bool neg = isOp(u"-");
+    auto node = makeNode(Ast::Unary, next().line);
+    node->op = static_cast<int>(neg ? UnOp::Neg : UnOp::Plus);
+    node->a = parseUnary();
+    grown(node.get());
+    return node;
+  }
+  if (isKw(Kw::Not)) {
+    auto node = makeNode(Ast::Unary, next().line);
+    node->op = static_cast<int>(UnOp::Not);
+    node->a = parseBinary(kPrioCompare);
+    grown(node.get());
+    return node;
+  }
+  return parsePostfix(false);
+}
+
+// postfix := primary { "." name | "(" args ")" }
+NodePtr Parser::parsePostfix(bool statementHead) {
+  NodePtr node = parsePrimary();
+  bool first = true;
+  for (;;) {
+    if (isOp(u".") && !peek().spaceBefore) {
+      const int line = next().line;
+      const Token& t = peek();
+      if (t.type != Tok::Ident) fail(QStringLiteral("Ожидается имя свойства или метода"));
+      next();
+      auto m = makeNode(Ast::Member, line);
+      m->a = std::move(node);
+      m->name = t.folded.isEmpty() ? t.text.toCaseFolded() : t.folded;
+      m->spelled = t.text;
+      grown(m.get());
+      node = std::move(m);
+    } else if (isOp(u"(") && (!statementHead || !first || !peek().spaceBefore)) {
+      const int line = next().line;
+      auto call = makeNode(Ast::Call, line);
+      call->a = std::move(node);
+      parseArgs(call->list, true);
+      expectOp(u")");
+      grown(call.get());
+      node = std::move(call);
+    } else {
+      return node;
+    }
+    first = false;
+  }
+}
+
+NodePtr Parser::parsePrimary() {
+  const Token& t = peek();
+  switch (t.type) {
+    case Tok::Number:
+    case Tok::String:
+    case Tok::Date: {
+      auto n = makeNode(Ast::Literal, t.line);
+      n->value = t.value;
+      next();
+      return n;
+    }
+    case Tok::Op:
+      if (t.text == u"(") {
+        auto n = makeNode(Ast::Paren, next().line);
+        n->a = parseExpression();
+        expectOp(u")");
+        grown(n.get());
+        return n;
+      }
+      if (t.text == u".") {
+        const int line = next().line;
+        const Token& m = peek();
+        if (m.type != Tok::Ident) fail(QStringLiteral("Ожидается имя свойства или метода"));
+        next();
+        auto n = makeNode(Ast::WithDot, line);
+        n->name = m.folded;
+        n->spelled = m.text;
+        return n;
+      }
+      break;
+    case Tok::Ident: {
+      auto literal = [&](Value v) {
+        auto n = makeNode(Ast::Literal, t.line);
+        n->value = std::move(v);
+        next();
+        return n;
+      };
+      switch (t.kw) {
+        case Kw::True:
+          return literal(Value::boolean(true));
+        case Kw::False:
+          return literal(Value::boolean(false));
+        case Kw::Empty:
+          return literal(Value());
+        case Kw::Null:
+          return literal(Value::null());
+        case Kw::Nothing:
+          return literal(Value::nothing());
+        default:
+          break;
+      }
+      if (t.reserved) break;
+      auto n = makeNode(Ast::Name, t.line);
+      n->name = t.folded;
+      n->spelled = t.text;
+      next();
+      return n;
+    }
+    default:
+      break;
+  }
+  fail(QStringLiteral("Ожидается выражение"));
+}
+
+}  // namespace balvix::script
