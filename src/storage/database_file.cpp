@@ -9,7 +9,10 @@
 #include <QRandomGenerator>
 #include <QUrl>
 #ifdef Q_OS_UNIX
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
 #endif
 #include <atomic>
 #include <chrono>
@@ -382,6 +385,24 @@ void restoreDatabase(Session& db, const QString& copy, const QString& aside,
     throw;
   }
   db.refreshTables();
+}
+
+void removeAbandonedCreations(const QString& file) {
+  const QFileInfo info(file);
+  const QString prefix = info.fileName() + QStringLiteral(".creating-");
+  const QDir dir = info.dir();
+  for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden)) {
+    if (!name.startsWith(prefix)) continue;
+    qsizetype end = prefix.size();
+    while (end < name.size() && name.at(end).isDigit()) ++end;
+    bool number = false;
+    const qint64 pid = name.mid(prefix.size(), end - prefix.size()).toLongLong(&number);
+    if (!number) continue;
+#ifdef Q_OS_UNIX
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM) continue;
+#endif
+    QFile::remove(dir.filePath(name));
+  }
 }
 
 QString asideFileName(const QString& file, const QDateTime& moment) {
