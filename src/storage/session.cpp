@@ -139,6 +139,7 @@ std::unique_ptr<Session> Session::createNew(const QString& path) {
   // interrupted creation leaves no file that would be refused or could not be replaced.
   const QString temp =
       file + QStringLiteral(".creating-") + QString::number(QCoreApplication::applicationPid());
+  removeAbandonedCreations(file);
   removeDatabaseFiles(temp);
   sqlite3* db = nullptr;
   try {
