@@ -125,6 +125,6 @@ int main(int argc, char** argv) {
   std::printf(
       "Session::execute:                                    %.3f s (%.2f us per statement)\n",
       bestSession, bestSession * 1e6 / count);
-  std::printf("ratio: %.2f (target <= 1.5)\n", bestSession / bestDirect);
+  std::printf("ratio: %.2f (target <= 1.3)\n", bestSession / bestDirect);
   return 0;
 }

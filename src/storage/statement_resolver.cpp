@@ -244,6 +244,8 @@ bool StatementResolver::parse() {
           f.skipNext = true;  // CAST(x AS type)
         else if (f.clause == Clause::Select || f.aliasAllowed)
           f.afterAs = true;
+      } else if (isAsciiWord(word, "cast")) {
+        functionParen = static_cast<int>(i + 1);
       } else if (isAsciiWord(word, "collate")) {
         f.skipNext = true;
       } else if (alter && m_frames.size() == 1) {

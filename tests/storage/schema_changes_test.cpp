@@ -35,6 +35,25 @@ TEST_F(SchemaChanges, RenameKeepsATableWithColumnsDifferingInLetterCase) {
   EXPECT_TRUE(db().tableExists(QStringLiteral("items_Справочник_Новый")));
 }
 
+TEST_F(SchemaChanges, AlterTableCannotAddAColumnInAnotherLetterCase) {
+  createGoods();
+  EXPECT_EQ(errorNumber([&] {
+              db().execute(QStringLiteral("ALTER TABLE items_справочник_товары ADD COLUMN ЦЕНА "
+                                          "TEXT(50)"));
+            }),
+            ErrorCode::DuplicateField);
+  EXPECT_EQ(errorNumber([&] {
+              db().execute(QStringLiteral("ALTER TABLE items_Справочник_Товары RENAME COLUMN "
+                                          "количество TO \"цена\""));
+            }),
+            ErrorCode::Other);
+  db().execute(QStringLiteral("ALTER TABLE items_Справочник_Товары RENAME COLUMN количество TO "
+                              "Остаток"));
+  EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")),
+            (QStringList{QStringLiteral("Наименование"), QStringLiteral("Цена"),
+                         QStringLiteral("Остаток")}));
+}
+
 TEST_F(SchemaChanges, AnotherProgramsTablesAreFoundInAnyLetterCase) {
   createGoods();
   EXPECT_EQ(count(QStringLiteral("items_справочник_товары")), 0);
