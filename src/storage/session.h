@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringEncoder>
 #include <QStringList>
 #include <QVariant>
 #include <memory>
@@ -170,6 +171,8 @@ class Session {
   bool m_schemaChecked = false;  // the schema version was checked in the engine's transaction
   std::unique_ptr<StatementCache> m_statements;
   std::string m_resolvedText;  // reused buffer of the statement being prepared
+  std::string m_utf8Text;      // the same for the statement as written
+  QStringEncoder m_encoder{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
 };
 
 // Commits on commit(), rolls back when destroyed without it (an exception passing by).

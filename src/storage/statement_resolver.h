@@ -90,6 +90,7 @@ class StatementResolver {
     bool skipNext = false;
   };
 
+  bool onlyStoredSpellings(std::string_view sql);
   void tokenize(std::string_view sql);
   bool parse();
   int newScope(int parent);
