@@ -10,8 +10,8 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 
 #include "storage/session.h"
 #include "storage/sql_text.h"

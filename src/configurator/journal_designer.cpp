@@ -122,7 +122,8 @@ QString frmZurnalFrm::validate(const QString& name) {
   if (!problem.isEmpty()) return problem;
   if (name.compare(kFull, Qt::CaseInsensitive) == 0)
     return QStringLiteral("Имя журнала \"%1\" зарезервировано за полным журналом.").arg(name);
-  if (objectNameTaken(*m_state.db, QStringLiteral("Журнал"), name)) return QStringLiteral("Журнал \"%1\" уже существует.").arg(name);
+  if (objectNameTaken(*m_state.db, QStringLiteral("Журнал"), name))
+    return QStringLiteral("Журнал \"%1\" уже существует.").arg(name);
   return QString();
 }
 

@@ -110,7 +110,8 @@ QString frmRepFrm::validate(const QString& name) {
   if (m_existing) return QString();
   const QString problem = storage::identifierProblem(name, QStringLiteral("Имя отчета"));
   if (!problem.isEmpty()) return problem;
-  if (objectNameTaken(*m_state.db, QStringLiteral("Отчет"), name)) return QStringLiteral("Отчет \"%1\" уже существует.").arg(name);
+  if (objectNameTaken(*m_state.db, QStringLiteral("Отчет"), name))
+    return QStringLiteral("Отчет \"%1\" уже существует.").arg(name);
   return QString();
 }
 

@@ -111,8 +111,7 @@ const SchemaCache::WordInfo& SchemaCache::info(std::string_view spelling) {
   }
   if (auto it = m_onlySpelling.find(result.fold); it != m_onlySpelling.end())
     result.canonical = it->second && *it->second == spelling;
-  result.keyword =
-      sqlite3_keyword_check(spelling.data(), static_cast<int>(spelling.size())) != 0;
+  result.keyword = sqlite3_keyword_check(spelling.data(), static_cast<int>(spelling.size())) != 0;
   if (result.keyword) result.word = sqlKeyword(spelling);
   return m_wordInfo.emplace(std::string(spelling), result).first->second;
 }
@@ -135,14 +134,17 @@ const std::string* SchemaCache::anyColumn(int fold) const {
 QString SchemaCache::tableName(const QString& name) {
   ensureLoaded();
   const auto it = m_tableByFold.find(m_foldIds.value(foldName(name), -1));
-  return it == m_tableByFold.end() ? QString() : m_tables[static_cast<std::size_t>(it->second)].name;
+  return it == m_tableByFold.end() ? QString()
+                                   : m_tables[static_cast<std::size_t>(it->second)].name;
 }
 
 QStringList SchemaCache::columns(const QString& table) {
   ensureLoaded();
   const QByteArray utf8 = table.toUtf8();
-  const WordInfo& word = info(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
-  return word.table < 0 ? QStringList() : m_tables[static_cast<std::size_t>(word.table)].columnNames;
+  const WordInfo& word =
+      info(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+  return word.table < 0 ? QStringList()
+                        : m_tables[static_cast<std::size_t>(word.table)].columnNames;
 }
 
 bool SchemaCache::resolve(std::string_view sql, std::string& out, StatementKind& kind) {

@@ -111,7 +111,7 @@ class Session {
   // What a table looked like at one moment, to learn later whether it was changed meanwhile,
   // by this program or another one working on the same file.
   struct TableVersion {
-    QString table;       // the name asked for
+    QString table;  // the name asked for
     bool exists = false;
     QString definition;  // the engine's stored CREATE text
     QStringList columns;
@@ -128,8 +128,7 @@ class Session {
   // refused, so that each name is written one way throughout the database. The tables in
   // `ownTables` (the object's own, about to be re-created) do not count. `what` begins the
   // message ("Имя реквизита").
-  QString nameConflict(const QString& name, const QString& what,
-                       const QStringList& ownTables = {});
+  QString nameConflict(const QString& name, const QString& what, const QStringList& ownTables = {});
 
   // Rewrites the identifiers of a statement to their stored spelling; exposed for tests.
   QString resolveIdentifiers(const QString& sql);

@@ -103,9 +103,9 @@ bool StatementResolver::parse() {
   const bool create = bareHead && isAsciiWord(head, "create");
   const bool alter = bareHead && isAsciiWord(head, "alter");
   const bool insert = bareHead && (isAsciiWord(head, "insert") || isAsciiWord(head, "replace"));
-  if (!bareHead || !(create || alter || insert || isAsciiWord(head, "select") ||
-                     isAsciiWord(head, "update") || isAsciiWord(head, "delete") ||
-                     isAsciiWord(head, "drop")))
+  if (!bareHead ||
+      !(create || alter || insert || isAsciiWord(head, "select") || isAsciiWord(head, "update") ||
+        isAsciiWord(head, "delete") || isAsciiWord(head, "drop")))
     return false;
   bool createIndex = false;
   bool isolatedSelectDone = false;
@@ -230,10 +230,8 @@ bool StatementResolver::parse() {
       } else if (kw == K::On || kw == K::Using) {
         if (createIndex) f.expectTable = true;
         f.aliasAllowed = false;
-      } else if (kw == K::Where || kw == K::Having ||
-                 kw == K::Group || kw == K::Limit ||
-                 kw == K::Offset || kw == K::Set ||
-                 kw == K::Values || kw == K::Returning ||
+      } else if (kw == K::Where || kw == K::Having || kw == K::Group || kw == K::Limit ||
+                 kw == K::Offset || kw == K::Set || kw == K::Values || kw == K::Returning ||
                  kw == K::Window || kw == K::Do) {
         f.clause = Clause::Expr;
         f.expectTable = false;
@@ -241,8 +239,7 @@ bool StatementResolver::parse() {
       } else if (kw == K::Order) {
         f.clause = Clause::OrderBy;
         f.aliasAllowed = false;
-      } else if (kw == K::Union || kw == K::Intersect ||
-                 kw == K::Except) {
+      } else if (kw == K::Union || kw == K::Intersect || kw == K::Except) {
         f.scope = newScope(m_scopes[static_cast<std::size_t>(f.scope)].parent);
         f.clause = Clause::None;
         f.aliasAllowed = false;
@@ -251,8 +248,7 @@ bool StatementResolver::parse() {
         f.expectTable = true;
       } else if (i == 0 && kw == K::Update) {
         f.expectTable = true;
-      } else if ((kw == K::Table || kw == K::View) && i <= 3 &&
-                 !alter && m_frames.size() == 1) {
+      } else if ((kw == K::Table || kw == K::View) && i <= 3 && !alter && m_frames.size() == 1) {
         f.expectTable = true;
         if (create) f.tableRole = Role::NewTable;
       } else if (kw == K::Table && alter && i == 1) {
@@ -260,8 +256,7 @@ bool StatementResolver::parse() {
       } else if (kw == K::Index && create && i <= 2) {
         createIndex = true;
         f.clause = Clause::IndexName;
-      } else if (create && i <= 3 &&
-                 (kw == K::Trigger || kw == K::Virtual)) {
+      } else if (create && i <= 3 && (kw == K::Trigger || kw == K::Virtual)) {
         return false;
       } else if (kw == K::As) {
         if (f.kind == FrameKind::Call)
@@ -310,8 +305,9 @@ bool StatementResolver::parse() {
       continue;
     }
     const SqlToken* next = at(i + 1);
-    const bool beforeDot = next && isPunct(*next, '.') && at(i + 2) &&
-                           (at(i + 2)->kind == SqlToken::Word || at(i + 2)->kind == SqlToken::Quoted);
+    const bool beforeDot =
+        next && isPunct(*next, '.') && at(i + 2) &&
+        (at(i + 2)->kind == SqlToken::Word || at(i + 2)->kind == SqlToken::Quoted);
     if (f.expectTable) {
       if (beforeDot) continue;  // a schema name: the table follows the dot
       t.role = f.tableRole;
@@ -488,9 +484,8 @@ void StatementResolver::resolveToken(int index) {
       break;
     case Role::Qualifier:
       if (findSource(t, t.scope, t.sourceScope, t.source)) {
-        const Source& source =
-            m_scopes[static_cast<std::size_t>(t.sourceScope)].sources[static_cast<std::size_t>(
-                t.source)];
+        const Source& source = m_scopes[static_cast<std::size_t>(t.sourceScope)]
+                                   .sources[static_cast<std::size_t>(t.source)];
         if (source.alias >= 0)
           t.spelling = nameOf(source.alias);
         else if (source.table >= 0)
@@ -505,9 +500,8 @@ void StatementResolver::resolveToken(int index) {
         resolveToken(t.qualifier);
         const Token& q = m_tokens[static_cast<std::size_t>(t.qualifier)];
         if (q.source >= 0) {
-          const Source& source =
-              m_scopes[static_cast<std::size_t>(q.sourceScope)].sources[static_cast<std::size_t>(
-                  q.source)];
+          const Source& source = m_scopes[static_cast<std::size_t>(q.sourceScope)]
+                                     .sources[static_cast<std::size_t>(q.source)];
           t.spelling = columnOfSource(source, t.info->fold, t.name, unknown);
         } else {
           unknown = true;
@@ -521,8 +515,7 @@ void StatementResolver::resolveToken(int index) {
     case Role::NewColumn: {
       const std::vector<Source>& sources = m_scopes[static_cast<std::size_t>(t.scope)].sources;
       if (!sources.empty() && sources.front().table >= 0) {
-        const std::string* column =
-            m_schema.columnOf(sources.front().table, t.info->fold, t.name);
+        const std::string* column = m_schema.columnOf(sources.front().table, t.info->fold, t.name);
         if (column) t.spelling = *column;
       }
       break;
@@ -543,8 +536,7 @@ bool StatementResolver::resolve(std::string_view sql, std::string& out, Statemen
   if (!SqlScanner(sql).next(first)) return false;
   if (first.kind == SqlToken::Word) {
     const SqlKeyword head = m_schema.info(sql.substr(first.begin, first.length)).word;
-    if (head == K::Create || head == K::Drop || head == K::Alter)
-      kind = StatementKind::Definition;
+    if (head == K::Create || head == K::Drop || head == K::Alter) kind = StatementKind::Definition;
   }
   // Most statements name everything in its only stored spelling: whatever the scopes, every
   // name would resolve to itself.
@@ -579,8 +571,8 @@ bool StatementResolver::resolve(std::string_view sql, std::string& out, Statemen
     if (bare && !needsQuotes(t.spelling))
       out.append(t.spelling);
     else
-      out.append(quotedLike(bare ? std::string_view("\"") : sql.substr(t.token.begin, 1),
-                            t.spelling));
+      out.append(
+          quotedLike(bare ? std::string_view("\"") : sql.substr(t.token.begin, 1), t.spelling));
     copied = t.token.begin + t.token.length;
   }
   if (changed) out.append(sql.substr(copied));
