@@ -4,6 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+# Style is checked, not argued about: scripts/format.sh formats in place.
+bash scripts/format.sh --check
 export QT_QPA_PLATFORM=offscreen
 (cd build && ctest --output-on-failure -j"$(nproc)" --timeout 600)
 

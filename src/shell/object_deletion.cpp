@@ -27,8 +27,8 @@ void dropIfPresent(storage::Session& db, const QString& table) {
 
 bool hasPostedDocuments(AppState& state, const QString& name) {
   try {
-    state.sharedRecordset =
-        state.db->openRecordset(QStringLiteral("SELECT * FROM ") + config::documentHeaderTable(name));
+    state.sharedRecordset = state.db->openRecordset(QStringLiteral("SELECT * FROM ") +
+                                                    config::documentHeaderTable(name));
   } catch (const storage::DbError& e) {
     if (e.number() == storage::ErrorCode::TableNotFound) return false;
     throw;
@@ -45,7 +45,8 @@ bool hasPostedDocuments(AppState& state, const QString& name) {
 bool deleteConfigurationObject(AppState& state, const QString& type, const QString& name) {
   if (!state.db || name.isEmpty() || name == config::kNewObjectName) return false;
   if (MessageBoxes::ask(QStringLiteral(
-          "Удаление объекта приведет к удалению движений связанных с ним, продолжить?")) != MsgAnswer::Yes)
+          "Удаление объекта приведет к удалению движений связанных с ним, продолжить?")) !=
+      MsgAnswer::Yes)
     return false;
   const std::optional<config::ObjectKind> kind = config::kindFromWord(type);
   const bool ownsTables = kind && config::ownsTables(*kind);
@@ -73,7 +74,8 @@ bool deleteConfigurationObject(AppState& state, const QString& type, const QStri
     state.mainWindow->BuildMenus();
     state.mainWindow->BuildConfigTree();
   }
-  MessageBoxes::show(QStringLiteral("Все успешно удалено."), MsgButtons::Ok, QStringLiteral("Удаление объекта"));
+  MessageBoxes::show(QStringLiteral("Все успешно удалено."), MsgButtons::Ok,
+                     QStringLiteral("Удаление объекта"));
   return true;
 }
 

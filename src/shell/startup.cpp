@@ -71,8 +71,10 @@ void reportAtStartup(const QString& message, MsgIcon icon) {
   std::fflush(stderr);
   const QString platform = QGuiApplication::platformName();
   const bool hasDisplay = qobject_cast<QApplication*>(QCoreApplication::instance()) &&
-                          platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
-  if (hasDisplay || MessageBoxes::hasResponder()) MessageBoxes::show(message, MsgButtons::Ok, QString(), icon);
+                          platform != QLatin1String("offscreen") &&
+                          platform != QLatin1String("minimal");
+  if (hasDisplay || MessageBoxes::hasResponder())
+    MessageBoxes::show(message, MsgButtons::Ok, QString(), icon);
 }
 
 }  // namespace
