@@ -125,6 +125,9 @@ void frmItem::load() {
     }
   }
   m_combo1->setCurrentText(config::RequisiteType::ofKind(config::RequisiteType::Kind::Text).text());
+  // Shown as designed (the main window's "Новое имя"), the dialog renames a form element,
+  // which has no type.
+  if (windowTitle() == kElementMode) m_combo1->setEnabled(false);
   shell::CenterForm(m_state, this);
 }
 
@@ -214,13 +217,6 @@ QStringList requisiteNames(const QListWidget* list) {
   QStringList names;
   for (int i = 0; i < list->count(); ++i) names << list->item(i)->text();
   return names;
-}
-
-QString requisiteTypeList(const QListWidget* list) {
-  QString types;
-  for (int i = 0; i < list->count(); ++i)
-    types += list->item(i)->data(Qt::UserRole).toString() + QLatin1Char(';');
-  return types;
 }
 
 QList<config::Requisite> requisitesOf(const QListWidget* list) {

@@ -65,8 +65,6 @@ class frmItem : public ConfiguratorWindow {
 // (Qt::UserRole) = type text.
 void addRequisiteRow(QListWidget* list, const QString& name, const QString& type = QString());
 QStringList requisiteNames(const QListWidget* list);
-// Every row's tag followed by ";", in list order.
-QString requisiteTypeList(const QListWidget* list);
 // The list's rows as requisites: name and parsed type.
 QList<config::Requisite> requisitesOf(const QListWidget* list);
 // Fills a list from a table's requisite columns and a stored type list: each column is
