@@ -3,6 +3,8 @@
 #include "runtime/catalog_form.h"
 #include "runtime/catalog_list.h"
 #include "runtime/chart_of_accounts.h"
+#include "runtime/document_form.h"
+#include "runtime/journal.h"
 #include "shell/frm_main.h"
 #include "shell/window_factory.h"
 #include "shell/window_names.h"
@@ -15,14 +17,15 @@ void registerRuntimeWindows(shell::WindowFactory& factory, shell::AppState& stat
   // The windows are children of the main window's document area, not of the factory's
   // parent: the opener shows them there.
   shell::AppState* s = &state;
-  factory.registerWindow(names::kCatalogElementForm, [s](const shell::WindowArguments&, QWidget*) {
-    return new frmUniSpr(*s);
-  });
-  factory.registerWindow(names::kCatalogList, [s](const shell::WindowArguments&, QWidget*) {
-    return new frmSprList(*s);
-  });
-  factory.registerSharedWindow(names::kChartOfAccounts, [s](const shell::WindowArguments&,
-                                                            QWidget*) { return new frmPlan(*s); });
+  factory.registerWindow(names::kCatalogElementForm,
+                         [s](const shell::WindowArguments&, QWidget*) { return new frmUniSpr(*s); });
+  factory.registerWindow(names::kCatalogList,
+                         [s](const shell::WindowArguments&, QWidget*) { return new frmSprList(*s); });
+  factory.registerWindow(names::kDocumentForm,
+                         [s](const shell::WindowArguments&, QWidget*) { return new frmUniDoc(*s); });
+  factory.registerWindow(names::kJournal, [s](const shell::WindowArguments&, QWidget*) { return new frmZurnal(*s); });
+  factory.registerSharedWindow(names::kChartOfAccounts,
+                               [s](const shell::WindowArguments&, QWidget*) { return new frmPlan(*s); });
 }
 
 void showChild(shell::AppState& state, QWidget* window) {

@@ -8,6 +8,7 @@
 #include "shell/external_tools.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
+#include "shell/window_interfaces.h"
 
 namespace balvix::shell {
 
@@ -92,6 +93,21 @@ void GuiHost::keepResponsive() {
 void GuiHost::startProgram(const QString& commandLine) {
   if (!startDetached(commandLine))
     throw script::ScriptError(script::ErrorCode::FileNotFound, commandLine);
+}
+
+std::optional<QDate> GuiHost::documentWindowDate() {
+  if (auto* window = dynamic_cast<DocumentWindowInterface*>(m_state.documentWindow.data()))
+    return window->documentDate();
+  return std::nullopt;
+}
+
+void GuiHost::openChoiceWindow(const QString& kind, const QString& name) {
+  auto* window = dynamic_cast<DocumentWindowInterface*>(m_state.documentWindow.data());
+  if (!window)
+    throw script::ScriptError::custom(
+        script::ErrorCode::ObjectNotSet,
+        QStringLiteral("ОткрытьФорму: нет открытого окна документа, для которого выбирается значение."));
+  window->openChoice(kind, name);
 }
 
 bool GuiHost::isInterruptKey(int key, Qt::KeyboardModifiers modifiers) {

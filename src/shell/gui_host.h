@@ -30,6 +30,9 @@ class GuiHost : public QObject, public script::Host {
   void processEvents() override;
   void keepResponsive() override;
   void startProgram(const QString& commandLine) override;
+  // The document window in DocumentWindow: its date, its choice lists.
+  std::optional<QDate> documentWindowDate() override;
+  void openChoiceWindow(const QString& kind, const QString& name) override;
 
   // True for the keys that interrupt a running module: Esc, Ctrl+Break (Ctrl+Pause).
   static bool isInterruptKey(int key, Qt::KeyboardModifiers modifiers);

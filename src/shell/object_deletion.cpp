@@ -4,6 +4,8 @@
 #include "config/table_names.h"
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
+#include "shell/window_interfaces.h"
+#include "script/objects/document_posting.h"
 #include "shell/layout_design.h"
 #include "shell/message_box.h"
 #include "shell/window_names.h"
@@ -86,6 +88,22 @@ bool removeFormElement(AppState& state) {
   if (!state.windows) return false;
   auto* target = dynamic_cast<LayoutDesignTarget*>(state.windows->existingSharedWindow(form));
   return target && target->removeElement(state.contextItemName);
+}
+
+bool unpostSelectedDocument(AppState& state) {
+  const QStringList& row = state.selectedJournalItem;
+  if (!state.db || row.size() < 4) return false;
+  const QString kind = row[1];
+  const script::DocumentKey key{row[2], row[3]};
+  try {
+    script::posting::unpost(*state.db, kind, key);
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(QStringLiteral("Проведение документа не отменено: ") + e.description());
+    return false;
+  }
+  if (auto* journal = dynamic_cast<JournalWindowInterface*>(state.journalWindow.data()))
+    journal->documentUnposted(kind, key.date, key.time);
+  return true;
 }
 
 }  // namespace balvix::shell
