@@ -138,19 +138,12 @@ bool ReportGrid::LoadLayout(const QString& text) {
   QString problem;
   std::optional<ReportSheet> sheet = text.trimmed().isEmpty() ? ReportSheet{} : ReportLayoutText::read(text, &problem);
   m_layout = sheet ? std::move(*sheet) : ReportSheet{};
-  ReportSheet shown;
   if (m_designMode) {
-    shown = m_layout;
-  } else if (m_layout.sections.isEmpty()) {
-    // A layout without sections is a fixed page: it is the output itself.
-    shown = m_layout;
+    m_model->setSheet(m_layout);
+    applyGeometry();
   } else {
-    shown.columns = m_layout.columns;
-    shown.columnWidths = m_layout.columnWidths;
-    shown.styles = m_layout.styles;
+    restartOutput();
   }
-  m_model->setSheet(std::move(shown));
-  applyGeometry();
   if (!sheet) shell::MessageBoxes::show(problem);
   return sheet.has_value();
 }
@@ -243,6 +236,16 @@ void ReportGrid::setCellText(int row, int column, const QString& text) {
   while (s.rowSections.size() < s.rowCount()) s.rowSections << QString();
   if (s.rowCount() == before && row - 1 < before && column - 1 < m_model->columnCount())
     emit m_model->dataChanged(m_model->index(row - 1, column - 1), m_model->index(row - 1, column - 1));
+}
+
+void ReportGrid::restartOutput() {
+  // A layout without sections is a fixed page: it is the output itself.
+  if (m_layout.sections.isEmpty()) {
+    m_model->setSheet(m_layout);
+    applyGeometry();
+  } else {
+    clearOutput();
+  }
 }
 
 void ReportGrid::clearOutput() {

@@ -65,6 +65,8 @@ class ReportGrid : public QWidget {
   QString cellText(int row, int column) const;  // from 1
   void setCellText(int row, int column, const QString& text);
   void clearOutput();
+  // The output before the module runs: empty, or the layout when it has no sections.
+  void restartOutput();
   // Shows the rows added so far.
   void publish();
 
