@@ -40,6 +40,12 @@ class ConsoleHost : public Host {
   // The program's own boxes ("Объект не существует!") are not output of the module.
   void showProgramMessage(const QString& text) override { writeLine(stderr, text); }
   void setStatus(const QString& text) override { writeLine(stderr, text); }
+  void openChoiceWindow(const QString& kind, const QString& name) override {
+    throw ScriptError::custom(
+        ErrorCode::CannotCreateObject,
+        QStringLiteral("Форма «%1.%2» для выбора не открывается: модуль выполняется без окон.")
+            .arg(kind, name));
+  }
   void startProgram(const QString& commandLine) override {
     QStringList parts = QProcess::splitCommand(commandLine);
     if (parts.isEmpty() || !QProcess::startDetached(parts.takeFirst(), parts))

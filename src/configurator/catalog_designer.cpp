@@ -30,22 +30,22 @@ frmSprFrm::frmSprFrm(shell::AppState& state, QWidget* parent)
   fields->addRow(buddyLabel(QStringLiteral("Шифр:"), m_text1), m_text1);
   fields->addRow(buddyLabel(QStringLiteral("Меню:"), m_text2), m_text2);
 
-  m_command5 = button(QStringLiteral("Command5"), QStringLiteral("До&бавить"));
-  m_command4 = button(QStringLiteral("Command4"), QStringLiteral("Изм&енить"));
-  m_command3 = button(QStringLiteral("Command3"), QStringLiteral("&Удалить"));
-  QGroupBox* frame = requisiteFrame(QStringLiteral("Элементы формы:"), m_list1, m_command5,
-                                    m_command4, m_command3);
+  m_addButton = button(QStringLiteral("Command5"), QStringLiteral("До&бавить"));
+  m_changeButton = button(QStringLiteral("Command4"), QStringLiteral("Изм&енить"));
+  m_deleteButton = button(QStringLiteral("Command3"), QStringLiteral("&Удалить"));
+  QGroupBox* frame = requisiteFrame(QStringLiteral("Элементы формы:"), m_list1, m_addButton,
+                                    m_changeButton, m_deleteButton);
 
-  m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"));
-  m_command2 = button(QStringLiteral("Command2"), QStringLiteral("Ф&орма"));
-  m_command6 = button(QStringLiteral("Command6"), QStringLiteral("&Закрыть"));
+  m_saveButton = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"));
+  m_formButton = button(QStringLiteral("Command2"), QStringLiteral("Ф&орма"));
+  m_closeButton = button(QStringLiteral("Command6"), QStringLiteral("&Закрыть"));
   // The catalog element form, in layout design, once the runtime windows are registered.
-  bindWorkingModeButton(m_command2, shell::window_names::kCatalogElementForm, true);
+  bindWorkingModeButton(m_formButton, shell::window_names::kCatalogElementForm, true);
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(m_command1);
-  buttons->addWidget(m_command2);
+  buttons->addWidget(m_saveButton);
+  buttons->addWidget(m_formButton);
   buttons->addStretch();
-  buttons->addWidget(m_command6);
+  buttons->addWidget(m_closeButton);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fields);
@@ -56,13 +56,13 @@ frmSprFrm::frmSprFrm(shell::AppState& state, QWidget* parent)
     if (QListWidgetItem* item = editableRow(m_list1, true))
       openRequisiteEditor(QStringLiteral("Справочник Изменить"), item->text(), requisiteType(item));
   };
-  connect(m_command5, &QPushButton::clicked, this,
+  connect(m_addButton, &QPushButton::clicked, this,
           [this] { openRequisiteEditor(QStringLiteral("Справочник Новый"), kNew); });
-  connect(m_command4, &QPushButton::clicked, this, change);
-  connect(m_command3, &QPushButton::clicked, this, [this] { deleteRequisite(m_list1, true); });
+  connect(m_changeButton, &QPushButton::clicked, this, change);
+  connect(m_deleteButton, &QPushButton::clicked, this, [this] { deleteRequisite(m_list1, true); });
   connect(m_list1, &QListWidget::itemDoubleClicked, this, change);
-  connect(m_command1, &QPushButton::clicked, this, &frmSprFrm::save);
-  connect(m_command6, &QPushButton::clicked, this, &QWidget::close);
+  connect(m_saveButton, &QPushButton::clicked, this, &frmSprFrm::save);
+  connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void frmSprFrm::load() {

@@ -51,39 +51,39 @@ frmDocs::frmDocs(shell::AppState& state, QWidget* parent)
   fields->addRow(buddyLabel(QStringLiteral("Меню:"), m_text2), m_text2);
   fields->addRow(buddyLabel(QStringLiteral("Журнал:"), m_combo1), m_combo1);
 
-  m_command5 = button(QStringLiteral("Command5"), QStringLiteral("До&бавить"));
-  m_command4 = button(QStringLiteral("Command4"), QStringLiteral("Изм&енить"));
-  m_command3 = button(QStringLiteral("Command3"), QStringLiteral("&Удалить"));
-  m_command6 = button(QStringLiteral("Command6"), QStringLiteral("Д&обавить"));
-  m_command7 = button(QStringLiteral("Command7"), QStringLiteral("И&зменить"));
-  m_command8 = button(QStringLiteral("Command8"), QStringLiteral("Уд&алить"));
+  m_addHeaderButton = button(QStringLiteral("Command5"), QStringLiteral("До&бавить"));
+  m_changeHeaderButton = button(QStringLiteral("Command4"), QStringLiteral("Изм&енить"));
+  m_deleteHeaderButton = button(QStringLiteral("Command3"), QStringLiteral("&Удалить"));
+  m_addColumnButton = button(QStringLiteral("Command6"), QStringLiteral("Д&обавить"));
+  m_changeColumnButton = button(QStringLiteral("Command7"), QStringLiteral("И&зменить"));
+  m_deleteColumnButton = button(QStringLiteral("Command8"), QStringLiteral("Уд&алить"));
   auto* lists = new QHBoxLayout;
-  lists->addWidget(requisiteFrame(QStringLiteral("Элементы формы:"), m_list1, m_command5,
-                                  m_command4, m_command3));
-  lists->addWidget(requisiteFrame(QStringLiteral("Элементы списка:"), m_list2, m_command6,
-                                  m_command7, m_command8));
+  lists->addWidget(requisiteFrame(QStringLiteral("Элементы формы:"), m_list1, m_addHeaderButton,
+                                  m_changeHeaderButton, m_deleteHeaderButton));
+  lists->addWidget(requisiteFrame(QStringLiteral("Элементы списка:"), m_list2, m_addColumnButton,
+                                  m_changeColumnButton, m_deleteColumnButton));
 
-  m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"));
-  m_command2 = button(QStringLiteral("Command2"), QStringLiteral("Ф&орма"));
-  m_command9 = button(QStringLiteral("Command9"), QStringLiteral("&Модуль"));
-  m_command10 = button(QStringLiteral("Command10"), QStringLiteral("&Закрыть"));
+  m_saveButton = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"));
+  m_formButton = button(QStringLiteral("Command2"), QStringLiteral("Ф&орма"));
+  m_moduleButton = button(QStringLiteral("Command9"), QStringLiteral("&Модуль"));
+  m_closeButton = button(QStringLiteral("Command10"), QStringLiteral("&Закрыть"));
   // The document form, in layout design, once the runtime windows are registered.
-  bindWorkingModeButton(m_command2, shell::window_names::kDocumentForm, true);
+  bindWorkingModeButton(m_formButton, shell::window_names::kDocumentForm, true);
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(m_command1);
-  buttons->addWidget(m_command2);
-  buttons->addWidget(m_command9);
+  buttons->addWidget(m_saveButton);
+  buttons->addWidget(m_formButton);
+  buttons->addWidget(m_moduleButton);
   buttons->addStretch();
-  buttons->addWidget(m_command10);
+  buttons->addWidget(m_closeButton);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fields);
   layout->addLayout(lists);
   layout->addLayout(buttons);
 
-  connect(m_command5, &QPushButton::clicked, this, [this] { addRow(true); });
-  connect(m_command6, &QPushButton::clicked, this, [this] { addRow(false); });
-  connect(m_command4, &QPushButton::clicked, this, &frmDocs::changeHeaderRow);
+  connect(m_addHeaderButton, &QPushButton::clicked, this, [this] { addRow(true); });
+  connect(m_addColumnButton, &QPushButton::clicked, this, [this] { addRow(false); });
+  connect(m_changeHeaderButton, &QPushButton::clicked, this, &frmDocs::changeHeaderRow);
   connect(m_list1, &QListWidget::itemDoubleClicked, this, &frmDocs::changeHeaderRow);
   // A table-part row opens with its own type, as a header row does; otherwise renaming a
   // column would silently turn its type into whatever the editor happened to show.
@@ -91,13 +91,13 @@ frmDocs::frmDocs(shell::AppState& state, QWidget* parent)
     if (QListWidgetItem* item = editableRow(m_list2, false))
       openRequisiteEditor(QStringLiteral("Список Изменить"), item->text(), requisiteType(item));
   };
-  connect(m_command7, &QPushButton::clicked, this, changeTableRow);
+  connect(m_changeColumnButton, &QPushButton::clicked, this, changeTableRow);
   connect(m_list2, &QListWidget::itemDoubleClicked, this, changeTableRow);
-  connect(m_command3, &QPushButton::clicked, this, [this] { deleteRequisite(m_list1, true); });
-  connect(m_command8, &QPushButton::clicked, this, [this] { deleteRequisite(m_list2, false); });
-  connect(m_command1, &QPushButton::clicked, this, &frmDocs::save);
-  connect(m_command9, &QPushButton::clicked, this, [this] { openModuleEditor(m_text1->text()); });
-  connect(m_command10, &QPushButton::clicked, this, &QWidget::close);
+  connect(m_deleteHeaderButton, &QPushButton::clicked, this, [this] { deleteRequisite(m_list1, true); });
+  connect(m_deleteColumnButton, &QPushButton::clicked, this, [this] { deleteRequisite(m_list2, false); });
+  connect(m_saveButton, &QPushButton::clicked, this, &frmDocs::save);
+  connect(m_moduleButton, &QPushButton::clicked, this, [this] { openModuleEditor(m_text1->text()); });
+  connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
 QString frmDocs::moduleTemplate() {
@@ -145,7 +145,7 @@ void frmDocs::load() {
     }
   }
 
-  m_command9->setEnabled(m_existing);
+  m_moduleButton->setEnabled(m_existing);
   if (m_existing) {
     loadExisting();
   } else {
@@ -249,7 +249,7 @@ void frmDocs::write(const QString& name) {
 void frmDocs::afterSave() {
   QApplication::processEvents();
   rebuildMainWindow(true);
-  m_command9->setEnabled(true);
+  m_moduleButton->setEnabled(true);
   askClose();
 }
 

@@ -33,20 +33,20 @@ frmEnum::frmEnum(shell::AppState& state, QWidget* parent)
   auto* frameLayout = new QVBoxLayout(frame);
   frameLayout->addWidget(m_list1);
 
-  m_command5 = button(QStringLiteral("Command5"), QStringLiteral("До&бавить"), this);
-  m_command4 = button(QStringLiteral("Command4"), QStringLiteral("Изм&енить"), this);
-  m_command3 = button(QStringLiteral("Command3"), QStringLiteral("&Удалить"), this);
-  m_command2 = button(QStringLiteral("Command2"), QStringLiteral("&Сохранить"), this);
-  m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Закрыть"), this);
+  m_addButton = button(QStringLiteral("Command5"), QStringLiteral("До&бавить"), this);
+  m_changeButton = button(QStringLiteral("Command4"), QStringLiteral("Изм&енить"), this);
+  m_deleteButton = button(QStringLiteral("Command3"), QStringLiteral("&Удалить"), this);
+  m_saveButton = button(QStringLiteral("Command2"), QStringLiteral("&Сохранить"), this);
+  m_closeButton = button(QStringLiteral("Command1"), QStringLiteral("&Закрыть"), this);
 
   auto* nameRow = new QHBoxLayout;
   nameRow->addWidget(label1);
   nameRow->addWidget(m_text1, 1);
 
   auto* listButtons = new QVBoxLayout;
-  listButtons->addWidget(m_command5);
-  listButtons->addWidget(m_command4);
-  listButtons->addWidget(m_command3);
+  listButtons->addWidget(m_addButton);
+  listButtons->addWidget(m_changeButton);
+  listButtons->addWidget(m_deleteButton);
   listButtons->addStretch(1);
 
   auto* middle = new QHBoxLayout;
@@ -55,8 +55,8 @@ frmEnum::frmEnum(shell::AppState& state, QWidget* parent)
 
   auto* bottom = new QHBoxLayout;
   bottom->addStretch(1);
-  bottom->addWidget(m_command2);
-  bottom->addWidget(m_command1);
+  bottom->addWidget(m_saveButton);
+  bottom->addWidget(m_closeButton);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(nameRow);
@@ -64,13 +64,13 @@ frmEnum::frmEnum(shell::AppState& state, QWidget* parent)
   layout->addLayout(bottom);
 
   // Values have no type: the editor's type box stays disabled.
-  connect(m_command5, &QPushButton::clicked, this, [this] {
+  connect(m_addButton, &QPushButton::clicked, this, [this] {
     openRequisiteEditor(QStringLiteral("Перечисление Новый"), kNew, QString(), false);
   });
-  connect(m_command4, &QPushButton::clicked, this, &frmEnum::changeValue);
-  connect(m_command3, &QPushButton::clicked, this, [this] { deleteRequisite(m_list1, false); });
-  connect(m_command2, &QPushButton::clicked, this, [this] { save(); });
-  connect(m_command1, &QPushButton::clicked, this, &QWidget::close);
+  connect(m_changeButton, &QPushButton::clicked, this, &frmEnum::changeValue);
+  connect(m_deleteButton, &QPushButton::clicked, this, [this] { deleteRequisite(m_list1, false); });
+  connect(m_saveButton, &QPushButton::clicked, this, [this] { save(); });
+  connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
   connect(m_list1, &QListWidget::itemDoubleClicked, this, [this] { changeValue(); });
 }
 

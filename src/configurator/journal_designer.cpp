@@ -55,8 +55,8 @@ frmZurnalFrm::frmZurnalFrm(shell::AppState& state, QWidget* parent)
   helpLayout->addWidget(help2);
   helpLayout->addStretch(1);
 
-  m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"), this);
-  m_command6 = button(QStringLiteral("Command6"), QStringLiteral("&Закрыть"), this);
+  m_saveButton = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"), this);
+  m_closeButton = button(QStringLiteral("Command6"), QStringLiteral("&Закрыть"), this);
 
   auto* fields = new QGridLayout;
   fields->addWidget(label1, 0, 0);
@@ -70,16 +70,16 @@ frmZurnalFrm::frmZurnalFrm(shell::AppState& state, QWidget* parent)
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  buttons->addWidget(m_command1);
-  buttons->addWidget(m_command6);
+  buttons->addWidget(m_saveButton);
+  buttons->addWidget(m_closeButton);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fields);
   layout->addLayout(middle, 1);
   layout->addLayout(buttons);
 
-  connect(m_command1, &QPushButton::clicked, this, [this] { save(); });
-  connect(m_command6, &QPushButton::clicked, this, &QWidget::close);
+  connect(m_saveButton, &QPushButton::clicked, this, [this] { save(); });
+  connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void frmZurnalFrm::load() {

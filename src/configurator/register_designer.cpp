@@ -28,18 +28,18 @@ frmRegister::frmRegister(shell::AppState& state, QWidget* parent)
   fields->addRow(buddyLabel(QStringLiteral("Шифр:"), m_text1), m_text1);
   fields->addRow(buddyLabel(QStringLiteral("Описание:"), m_text2), m_text2);
 
-  m_command5 = button(QStringLiteral("Command5"), QStringLiteral("До&бавить"));
-  m_command4 = button(QStringLiteral("Command4"), QStringLiteral("Изм&енить"));
-  m_command3 = button(QStringLiteral("Command3"), QStringLiteral("&Удалить"));
-  QGroupBox* frame = requisiteFrame(QStringLiteral("Реквизиты регистра:"), m_list1, m_command5,
-                                    m_command4, m_command3);
+  m_addButton = button(QStringLiteral("Command5"), QStringLiteral("До&бавить"));
+  m_changeButton = button(QStringLiteral("Command4"), QStringLiteral("Изм&енить"));
+  m_deleteButton = button(QStringLiteral("Command3"), QStringLiteral("&Удалить"));
+  QGroupBox* frame = requisiteFrame(QStringLiteral("Реквизиты регистра:"), m_list1, m_addButton,
+                                    m_changeButton, m_deleteButton);
 
-  m_command2 = button(QStringLiteral("Command2"), QStringLiteral("&Сохранить"));
-  m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Закрыть"));
+  m_saveButton = button(QStringLiteral("Command2"), QStringLiteral("&Сохранить"));
+  m_closeButton = button(QStringLiteral("Command1"), QStringLiteral("&Закрыть"));
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(m_command2);
+  buttons->addWidget(m_saveButton);
   buttons->addStretch();
-  buttons->addWidget(m_command1);
+  buttons->addWidget(m_closeButton);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fields);
@@ -51,13 +51,13 @@ frmRegister::frmRegister(shell::AppState& state, QWidget* parent)
     if (QListWidgetItem* item = editableRow(m_list1, false))
       openRequisiteEditor(QStringLiteral("Регистр Изменить"), item->text(), QString(), false);
   };
-  connect(m_command5, &QPushButton::clicked, this,
+  connect(m_addButton, &QPushButton::clicked, this,
           [this] { openRequisiteEditor(QStringLiteral("Регистр Новый"), kNew, QString(), false); });
-  connect(m_command4, &QPushButton::clicked, this, change);
+  connect(m_changeButton, &QPushButton::clicked, this, change);
   connect(m_list1, &QListWidget::itemDoubleClicked, this, change);
-  connect(m_command3, &QPushButton::clicked, this, [this] { deleteRequisite(m_list1, false); });
-  connect(m_command2, &QPushButton::clicked, this, &frmRegister::save);
-  connect(m_command1, &QPushButton::clicked, this, &QWidget::close);
+  connect(m_deleteButton, &QPushButton::clicked, this, [this] { deleteRequisite(m_list1, false); });
+  connect(m_saveButton, &QPushButton::clicked, this, &frmRegister::save);
+  connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void frmRegister::load() {

@@ -51,13 +51,13 @@ frmRepFrm::frmRepFrm(shell::AppState& state, QWidget* parent)
   auto* frameLayout = new QVBoxLayout(frame2);
   frameLayout->addWidget(label3Warning);
 
-  m_command1 = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"), this);
-  m_command4 = button(QStringLiteral("Command4"), QStringLiteral("Д&иалог"), this);
-  m_command2 = button(QStringLiteral("Command2"), QStringLiteral("&Отчет"), this);
-  m_command3 = button(QStringLiteral("Command3"), QStringLiteral("&Модуль"), this);
+  m_saveButton = button(QStringLiteral("Command1"), QStringLiteral("&Сохранить"), this);
+  m_dialogButton = button(QStringLiteral("Command4"), QStringLiteral("Д&иалог"), this);
+  m_layoutButton = button(QStringLiteral("Command2"), QStringLiteral("&Отчет"), this);
+  m_moduleButton = button(QStringLiteral("Command3"), QStringLiteral("&Модуль"), this);
   // The report's parameter dialog and its layout, once the runtime windows are registered.
-  bindWorkingModeButton(m_command4, shell::window_names::kReportDialog, false);
-  bindWorkingModeButton(m_command2, shell::window_names::kReport, true);
+  bindWorkingModeButton(m_dialogButton, shell::window_names::kReportDialog, false);
+  bindWorkingModeButton(m_layoutButton, shell::window_names::kReport, true);
 
   auto* fields = new QGridLayout;
   fields->addWidget(label1, 0, 0);
@@ -68,25 +68,25 @@ frmRepFrm::frmRepFrm(shell::AppState& state, QWidget* parent)
   fields->addWidget(m_text3, 2, 1);
 
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(m_command1);
-  buttons->addWidget(m_command4);
-  buttons->addWidget(m_command2);
-  buttons->addWidget(m_command3);
+  buttons->addWidget(m_saveButton);
+  buttons->addWidget(m_dialogButton);
+  buttons->addWidget(m_layoutButton);
+  buttons->addWidget(m_moduleButton);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fields, 1);
   layout->addWidget(frame2);
   layout->addLayout(buttons);
 
-  connect(m_command1, &QPushButton::clicked, this, [this] { save(); });
-  connect(m_command3, &QPushButton::clicked, this, &frmRepFrm::openModule);
+  connect(m_saveButton, &QPushButton::clicked, this, [this] { save(); });
+  connect(m_moduleButton, &QPushButton::clicked, this, &frmRepFrm::openModule);
 }
 
 void frmRepFrm::load() {
   m_state.formDesignMode = true;
   captureObject();
   m_text2->clear();
-  m_command3->setEnabled(m_existing);
+  m_moduleButton->setEnabled(m_existing);
   if (m_existing) {
     try {
       m_state.sharedRecordset = m_state.db->openRecordset(
@@ -137,7 +137,7 @@ void frmRepFrm::write(const QString& name) {
 
 void frmRepFrm::afterSave() {
   m_state.currentObjectName = m_name;
-  m_command3->setEnabled(true);
+  m_moduleButton->setEnabled(true);
   QCoreApplication::processEvents();
   rebuildMainWindow(true);
   askClose();

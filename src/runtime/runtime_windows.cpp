@@ -16,12 +16,14 @@ void registerRuntimeWindows(shell::WindowFactory& factory, shell::AppState& stat
   // The windows are children of the main window's document area, not of the factory's
   // parent: the opener shows them there.
   shell::AppState* s = &state;
-  factory.registerWindow(names::kCatalogElementForm,
-                         [s](const shell::WindowArguments&, QWidget*) { return new frmUniSpr(*s); });
-  factory.registerWindow(names::kCatalogList,
-                         [s](const shell::WindowArguments&, QWidget*) { return new frmSprList(*s); });
-  factory.registerSharedWindow(names::kChartOfAccounts,
-                               [s](const shell::WindowArguments&, QWidget*) { return new frmPlan(*s); });
+  factory.registerWindow(names::kCatalogElementForm, [s](const shell::WindowArguments&, QWidget*) {
+    return new frmUniSpr(*s);
+  });
+  factory.registerWindow(names::kCatalogList, [s](const shell::WindowArguments&, QWidget*) {
+    return new frmSprList(*s);
+  });
+  factory.registerSharedWindow(names::kChartOfAccounts, [s](const shell::WindowArguments&,
+                                                            QWidget*) { return new frmPlan(*s); });
   // Report windows from the menu are fresh; the designer and the chart's print use the
   // shared one, which loads the report it is asked for again.
   auto reportName = [s](const shell::WindowArguments& a) { return a.objectName.isEmpty() ? s->currentObjectName : a.objectName; };

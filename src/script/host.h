@@ -66,8 +66,7 @@ class Host {
   virtual void openChoiceWindow(const QString& kind, const QString& name) {
     throw ScriptError::custom(
         ErrorCode::CannotCreateObject,
-        QStringLiteral("Форма «%1.%2» для выбора здесь не открывается: в этом окружении нет "
-                       "окон программы.")
+        QStringLiteral("Форма «%1.%2» для выбора не открывается: окна выбора из списка нет.")
             .arg(kind, name));
   }
 

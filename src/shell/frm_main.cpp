@@ -31,6 +31,7 @@
 #include "shell/service_windows.h"
 #include "shell/twips.h"
 #include "shell/window_bar.h"
+#include "shell/window_names.h"
 #include "shell/window_provider.h"
 #include "storage/sql_text.h"
 
@@ -159,7 +160,7 @@ void frmMain::createMenus() {
   connect(notepad, &QAction::triggered, this, [this] { startTextEditor(); });
   connect(calculator, &QAction::triggered, this, [this] { startCalculator(); });
   connect(openFileAction, &QAction::triggered, this, &frmMain::openFile);
-  connect(plan, &QAction::triggered, this, [this] { showShared(QStringLiteral("frmPlan")); });
+  connect(plan, &QAction::triggered, this, [this] { showShared(window_names::kChartOfAccounts); });
   connect(m_mnuConfig, &QAction::triggered, this, &frmMain::toggleStructurePanel);
   connect(m_mnuLanguage, &QAction::triggered, this, &frmMain::toggleLanguagePanel);
   connect(m_mnuOpen, &QAction::triggered, this, &frmMain::openSelectedObject);

@@ -4,7 +4,10 @@
 #include "config/table_names.h"
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
+#include "shell/layout_design.h"
 #include "shell/message_box.h"
+#include "shell/window_names.h"
+#include "shell/window_provider.h"
 #include "storage/sql_text.h"
 
 namespace balvix::shell {
@@ -72,6 +75,17 @@ bool deleteConfigurationObject(AppState& state, const QString& type, const QStri
   }
   MessageBoxes::show(QStringLiteral("Все успешно удалено."), MsgButtons::Ok, QStringLiteral("Удаление объекта"));
   return true;
+}
+
+bool removeFormElement(AppState& state) {
+  QString form = window_names::kCatalogElementForm;
+  if (state.contextFormKind != QLatin1String("spr")) {
+    state.contextFormKind = QStringLiteral("doc");
+    form = window_names::kDocumentForm;
+  }
+  if (!state.windows) return false;
+  auto* target = dynamic_cast<LayoutDesignTarget*>(state.windows->existingSharedWindow(form));
+  return target && target->removeElement(state.contextItemName);
 }
 
 }  // namespace balvix::shell

@@ -10,4 +10,10 @@ struct AppState;
 // tables after asking. Returns true when the object was deleted.
 bool deleteConfigurationObject(AppState& state, const QString& type, const QString& name);
 
+// "Удалить" of the element menu of a form in layout design: the element ContextItemName
+// leaves the catalog element form (ContextFormKind "spr") or else the document form
+// (ContextFormKind becomes "doc"), the shared instance the designers opened. Returns
+// true when the form had the element.
+bool removeFormElement(AppState& state);
+
 }  // namespace balvix::shell

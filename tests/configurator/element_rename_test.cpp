@@ -1,3 +1,5 @@
+#include <QAction>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -68,6 +70,30 @@ TEST_F(ElementRenameTest, ElementModeRenamesOnTheFormTheContextNames) {
   renameTo(QStringLiteral("Ничего"));
   EXPECT_EQ(catalogForm->renames.size(), 1);
   EXPECT_EQ(designers().existingSharedWindow(names::kDocumentForm), nullptr);
+}
+
+TEST_F(ElementRenameTest, MainWindowsNewNameOpensTheEditorInElementModeWithoutType) {
+  shell::frmMain* main = mainWindow();
+  std::unique_ptr<FormInDesign> catalogForm(openForm(names::kCatalogElementForm));
+  state.contextItemName = QStringLiteral("Цена");
+  state.contextFormKind = QStringLiteral("spr");
+  // Even when the dialog is open for a requisite, "Новое имя" turns it to the element.
+  auto* editor = window<frmItem>(frmItem::kWindowName);
+  editor->open(QStringLiteral("Справочник Новый"), QStringLiteral("Цена"));
+  QAction* newName = main->findChild<QAction*>(QStringLiteral("mnuNewNameItem"));
+  ASSERT_TRUE(newName);
+  newName->trigger();
+  EXPECT_EQ(child<QLineEdit>(editor, "Text1")->text(), QStringLiteral("Новый"));
+  ASSERT_TRUE(editor->isVisible());
+  EXPECT_EQ(editor->windowTitle(), frmItem::kElementMode);
+  EXPECT_FALSE(child<QComboBox>(editor, "Combo1")->isEnabled());
+  child<QLineEdit>(editor, "Text1")->setText(QStringLiteral("Стоимость"));
+  child(editor, "Command2")->click();
+  EXPECT_EQ(catalogForm->renames, QStringList{QStringLiteral("Цена→Стоимость")});
+
+  // Opened by a designer, the same dialog has its type box back.
+  editor->open(QStringLiteral("Справочник Новый"), QStringLiteral("Новый"));
+  EXPECT_TRUE(child<QComboBox>(editor, "Combo1")->isEnabled());
 }
 
 }  // namespace
