@@ -84,6 +84,17 @@ TEST_F(ReportWindowTest, MenuOpensOneWindowThatRunsTheModule) {
   w->findChild<QAction*>(QStringLiteral("actRebuild"))->trigger();
   EXPECT_EQ(w->grid()->model()->rowCount(), 4);
   EXPECT_TRUE(messages.texts().isEmpty());
+  // The toolbar's saves write what the grid shows; a folder that does not exist is reported.
+  QTemporaryDir dir;
+  ASSERT_TRUE(w->saveAs(QStringLiteral("csv"), dir.filePath(QStringLiteral("итоги.csv"))));
+  QFile csv(dir.filePath(QStringLiteral("итоги.csv")));
+  ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QString::fromUtf8(csv.readAll()).split(QStringLiteral("\r\n")).value(3), QStringLiteral("Товар 3;30;03.02.2026"));
+  EXPECT_TRUE(w->saveAs(QStringLiteral("xlsx"), dir.filePath(QStringLiteral("итоги.xlsx"))));
+  EXPECT_TRUE(w->saveAs(QStringLiteral("pdf"), dir.filePath(QStringLiteral("итоги.pdf"))));
+  EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("итоги.pdf"))));
+  EXPECT_FALSE(w->saveAs(QStringLiteral("xlsx"), dir.filePath(QStringLiteral("нет/итоги.xlsx"))));
+  EXPECT_EQ(messages.texts().size(), 1);
 }
 
 TEST_F(ReportWindowTest, MissingReportWithoutLayoutAndTrueFalseWords) {
