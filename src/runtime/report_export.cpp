@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFont>
 #include <QHash>
+#include <QSet>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
@@ -181,11 +182,22 @@ int paint(const ReportSheet& sheet, QPagedPaintDevice& device, QPainter& painter
     if (sheet.rowCount() == 0) break;
   }
 
+  // Merged ranges by their first cell, and the cells they cover: one lookup per cell
+  // even when every output row has a merge of its own.
+  auto key = [](int r, int c) { return (static_cast<quint64>(r) << 20) | static_cast<quint64>(c); };
+  QHash<quint64, QRect> mergeStarts;
+  QSet<quint64> covered;
+  for (const QRect& m : sheet.merges) {
+    mergeStarts.insert(key(m.y(), m.x()), m);
+    for (int r = m.top(); r <= m.bottom(); ++r)
+      for (int c = m.left(); c <= m.right(); ++c)
+        if (r != m.y() || c != m.x()) covered.insert(key(r, c));
+  }
   auto paintRow = [&](int r, double y) {
     const double h = sheet.rowHeight(r) * scale;
     for (int c = 0; c < sheet.columns; ++c) {
-      const QRect m = sheet.mergeAt(r, c);
-      if (!m.isNull() && (m.x() != c || m.y() != r)) continue;
+      if (covered.contains(key(r, c))) continue;
+      const QRect m = mergeStarts.value(key(r, c));
       double w = left[static_cast<std::size_t>(c) + 1] - left[static_cast<std::size_t>(c)];
       double cellHeight = h;
       if (!m.isNull()) {

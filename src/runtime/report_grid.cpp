@@ -206,7 +206,6 @@ bool ReportGrid::output(const QString& name) {
   if (out.columnWidths.empty()) out.columnWidths = m_layout.columnWidths;
   const int at = out.rowCount();
   const int count = section->last - section->first + 1;
-  out.rows.reserve(static_cast<std::size_t>(at + count));
   for (int i = 0; i < count; ++i) {
     const int from = section->first + i;
     std::vector<ReportCell> row;
