@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 #include <cstdio>
@@ -10,8 +11,8 @@
 #include "configurator/designer_set.h"
 #include "demo/demo_database.h"
 #include "runtime/runtime_host.h"
-#include "script/script_error.h"
 #include "runtime/runtime_windows.h"
+#include "script/script_error.h"
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
 #include "shell/frm_splash.h"
@@ -25,8 +26,10 @@ namespace {
 void printUsage() {
   std::fputs(
       "Использование:\n"
-      "  balvix [--db ФАЙЛ]                          запуск программы (по умолчанию basa.mdb рядом с программой)\n"
-      "  balvix --new-database ФАЙЛ [--demo]         создать новую базу данных (с примером торговой фирмы)\n"
+      "  balvix [--db ФАЙЛ]                          запуск программы (по умолчанию basa.mdb рядом "
+      "с программой)\n"
+      "  balvix --new-database ФАЙЛ [--demo]         создать новую базу данных (с примером "
+      "торговой фирмы)\n"
       "  balvix --backup БАЗА ФАЙЛ                   записать резервную копию базы в файл\n"
       "  balvix --run МОДУЛЬ [--db ФАЙЛ] [--call ПРОЦЕДУРА]  выполнить модуль без окон\n"
       "        [--post ВИД [--date ДД.ММ.ГГГГ]]      как проведение документа этого вида\n",
@@ -61,7 +64,8 @@ int createDatabase(const QString& path, bool demo) {
               std::fprintf(stderr, "Проведено документов: %d из %d\n", done, total);
             }
           });
-      std::printf("Проведено приходных накладных: %d, расходных накладных: %d\n", summary.receipts, summary.sales);
+      std::printf("Проведено приходных накладных: %d, расходных накладных: %d\n", summary.receipts,
+                  summary.sales);
     } else {
       balvix::storage::Session::createNew(path);
     }
@@ -170,11 +174,13 @@ int main(int argc, char** argv) {
   }
 
   if (args.contains(QStringLiteral("--report"))) {
-    for (const QString& option : {QStringLiteral("--report"), QStringLiteral("--db"), QStringLiteral("--from"),
-                                  QStringLiteral("--to"), QStringLiteral("--pdf"), QStringLiteral("--csv"),
-                                  QStringLiteral("--xlsx")}) {
+    for (const QString& option :
+         {QStringLiteral("--report"), QStringLiteral("--db"), QStringLiteral("--from"),
+          QStringLiteral("--to"), QStringLiteral("--pdf"), QStringLiteral("--csv"),
+          QStringLiteral("--xlsx")}) {
       if (missingValue(args, option)) {
-        std::fprintf(stderr, "balvix: не указано значение параметра %s\n", option.toUtf8().constData());
+        std::fprintf(stderr, "balvix: не указано значение параметра %s\n",
+                     option.toUtf8().constData());
         printUsage();
         return 2;
       }
@@ -203,6 +209,22 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName(QStringLiteral("Balvix"));
   QApplication::setApplicationName(QStringLiteral("Balvix"));
   QString dbPath = optionValue(args, QStringLiteral("--db"));
-  if (dbPath.isEmpty()) dbPath = balvix::shell::defaultDatabasePath();
+  if (dbPath.isEmpty()) {
+    const balvix::shell::DefaultDatabase choice = balvix::shell::chooseDefaultDatabase(
+        QCoreApplication::applicationDirPath(), balvix::shell::userDataFolder());
+    dbPath = choice.path;
+    if (choice.createWithDemo) {
+      // First start of an installed program: the user's own database, with the demo.
+      QDir().mkpath(QFileInfo(dbPath).absolutePath());
+      try {
+        balvix::demo::createDemoDatabase(dbPath);
+      } catch (const std::exception& e) {
+        balvix::shell::reportStartupFailure(
+            QStringLiteral("Не удалось создать базу данных «%1»: %2")
+                .arg(dbPath, QString::fromUtf8(e.what())));
+        return 2;
+      }
+    }
+  }
   return runProgram(app, QFileInfo(dbPath).absoluteFilePath());
 }
