@@ -67,8 +67,14 @@ TEST_F(GuideScreenshots, EveryPictureOfTheGuideIsMade) {
   shoot(doc, QStringLiteral("04-raskhodnaya-nakladnaya"), QSize(640, 520));
   post(doc);
 
-  shoot(clickMenu<frmZurnal>(2, QStringLiteral("Склад")), QStringLiteral("05-zhurnal-sklad"),
-        QSize(820, 480));
+  frmZurnal* journal = clickMenu<frmZurnal>(2, QStringLiteral("Склад"));
+  ASSERT_TRUE(journal);
+  // The journal lists both kinds: the history and the sale just posted, over three months.
+  journal->periodStart()->setDate(QDate::currentDate().addDays(-100));
+  journal->periodEnd()->setDate(QDate::currentDate());
+  processEvents();
+  EXPECT_EQ(journal->model()->rowCount(), 201);
+  shoot(journal, QStringLiteral("05-zhurnal-sklad"), QSize(820, 480));
   clickMenu<frmRepDialog>(3, QStringLiteral("ОстаткиТоваров"));
   frmRepDialog* dialog = openWindows<frmRepDialog>().value(0);
   shoot(dialog, QStringLiteral("06-otchet-dialog"));
