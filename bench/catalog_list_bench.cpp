@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
     storage::Transaction t(*db);
     for (int i = 0; i < elements; ++i)
       db->execute(QStringLiteral("INSERT INTO items_Справочник_Товары VALUES (%1,%2,%3,%4)")
-                      .arg(storage::quote(QStringLiteral("Товар номер %1").arg(i)), storage::quote(QString::number(i % 977)),
+                      .arg(storage::quote(QStringLiteral("Товар номер %1").arg(i)),
+                           storage::quote(QString::number(i % 977)),
                            storage::quote(QStringLiteral("A-%1").arg(i)),
                            storage::quote(QStringLiteral("Поставщик %1").arg(i % 50))));
     t.commit();

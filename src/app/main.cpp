@@ -7,6 +7,7 @@
 
 #include "app/run_module.h"
 #include "configurator/designer_set.h"
+#include "runtime/runtime_host.h"
 #include "runtime/runtime_windows.h"
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
@@ -62,7 +63,7 @@ int runProgram(QApplication& app, const QString& dbPath) {
   shell::AppState state;
   state.db = db.get();
   shell::frmMain mainWindow(state);
-  shell::GuiHost host(state);
+  runtime::RuntimeHost host(state);
   state.host = &host;
   configurator::DesignerSet designers(state, &mainWindow);
   state.windows = &designers;

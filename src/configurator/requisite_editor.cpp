@@ -100,6 +100,10 @@ void frmItem::open(const QString& mode, const QString& name, const QString& type
   m_text1->selectAll();
 }
 
+void frmItem::openForElement() {
+  open(kElementMode, QStringLiteral("Новый"), QString(), false);
+}
+
 void frmItem::load() {
   m_combo1->clear();
   m_combo1->addItems(config::fixedTypeTexts());
@@ -174,6 +178,14 @@ void frmItem::apply() {
   bool matched = false;
   for (const Target& target : targets) {
     if (mode != QString::fromUtf8(target.mode)) continue;
+    // A type list ends every type with ";": one inside a type would shift the types of
+    // all the requisites after it when the list is read back.
+    if (target.typed && m_combo1->currentText().contains(QLatin1Char(';'))) {
+      shell::MessageBoxes::show(
+          QStringLiteral("Тип «%1» недопустим: тип реквизита не может содержать символ \";\".")
+              .arg(m_combo1->currentText()));
+      return;
+    }
     DesignerWindow* designer = m_target;
     if (!designer || designer->kind() != target.kind)
       designer = m_state.windows

@@ -6,6 +6,7 @@
 
 #include "config/object_definition.h"
 #include "configurator/configurator_window.h"
+#include "shell/layout_design.h"
 #include "shell/window_names.h"
 
 class QComboBox;
@@ -21,7 +22,7 @@ class DesignerWindow;
 // The small non-modal dialog every designer uses to edit one row of its requisite list
 // (or one enumeration value, or the name of a form element). The caption is the mode;
 // Apply writes straight into the caller's list and closes the dialog.
-class frmItem : public ConfiguratorWindow {
+class frmItem : public ConfiguratorWindow, public shell::ElementRenameDialog {
   Q_OBJECT
 
  public:
@@ -38,6 +39,10 @@ class frmItem : public ConfiguratorWindow {
   // the designer of the kind the mode names.
   void open(const QString& mode, const QString& name, const QString& type = QString(),
             bool typeEnabled = true, DesignerWindow* target = nullptr);
+
+  // The main window's "Новое имя": whatever the dialog was doing, it now renames the
+  // right-clicked form element.
+  void openForElement() override;
 
   void apply();   // "&Применить"
   void cancel();  // "&Отмена"

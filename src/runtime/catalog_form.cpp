@@ -8,20 +8,20 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "config/form_layout.h"
+#include "config/table_names.h"
 #include "runtime/catalog_list.h"
 #include "runtime/chart_of_accounts.h"
 #include "runtime/form_control.h"
 #include "runtime/form_host.h"
 #include "runtime/runtime_windows.h"
 #include "runtime/value_choice.h"
-#include "config/form_layout.h"
-#include "config/table_names.h"
 #include "script/global_functions.h"
 #include "shell/frm_main.h"
-#include "shell/window_names.h"
-#include "shell/window_provider.h"
 #include "shell/message_box.h"
 #include "shell/twips.h"
+#include "shell/window_names.h"
+#include "shell/window_provider.h"
 #include "storage/sql_text.h"
 
 namespace balvix::runtime {
@@ -74,7 +74,9 @@ frmUniSpr::~frmUniSpr() {
   if (m_state.choiceWindow == this) m_state.choiceWindow = nullptr;
 }
 
-QString frmUniSpr::table() const { return config::catalogTable(m_catalog); }
+QString frmUniSpr::table() const {
+  return config::catalogTable(m_catalog);
+}
 
 void frmUniSpr::setOpener(frmSprList* list, int row) {
   m_list = list;
@@ -83,7 +85,8 @@ void frmUniSpr::setOpener(frmSprList* list, int row) {
 
 QString frmUniSpr::composeLayout(const QStringList& names, const QStringList& types) {
   QList<config::Requisite> requisites;
-  for (int i = 0; i < names.size(); ++i) requisites.append({names[i], config::RequisiteType::parse(types.value(i))});
+  for (int i = 0; i < names.size(); ++i)
+    requisites.append({names[i], config::RequisiteType::parse(types.value(i))});
   return config::composeDefaultLayout(requisites).text();
 }
 
@@ -128,12 +131,14 @@ void frmUniSpr::load() {
     if (!m_designMode) {
       if (!m_state.currentElementName.isEmpty()) {
         m_elementName = m_state.currentElementName;
-        storage::Recordset element = db->openRecordset(QStringLiteral("SELECT * FROM ") + table() +
-                                                       QStringLiteral(" WHERE Наименование=") + quote(m_elementName));
+        storage::Recordset element =
+            db->openRecordset(QStringLiteral("SELECT * FROM ") + table() +
+                              QStringLiteral(" WHERE Наименование=") + quote(m_elementName));
         if (element.eof()) {
           // Deleted meanwhile: an empty form here would save a duplicate.
           MessageBoxes::show(
-              QStringLiteral("Элемент «%1» справочника «%2» не найден: возможно, он удален.").arg(m_elementName, name));
+              QStringLiteral("Элемент «%1» справочника «%2» не найден: возможно, он удален.")
+                  .arg(m_elementName, name));
           QTimer::singleShot(0, this, &QWidget::close);
           return;
         }
@@ -150,7 +155,7 @@ void frmUniSpr::load() {
         QString global;
         storage::Recordset g = db->openRecordset(QStringLiteral("SELECT * FROM ГлобальныйМодуль"));
         if (!g.eof()) global = g.text(0);
-        auto ext = script::createGlobalFunctions(m_frm->host(), db);
+        auto ext = script::createGlobalFunctions(m_frm->host(), m_state);
         m_frm->LoadModule(definition.text("code") + global, ext);
       }
     }
@@ -181,12 +186,13 @@ bool frmUniSpr::save() {
       MessageBoxes::show(QStringLiteral("Необходимо ввести наименование элемента."));
       return false;
     }
-    QString duplicate = QStringLiteral("SELECT Наименование FROM ") + table() + QStringLiteral(" WHERE Наименование=") +
-                        quote(newName);
+    QString duplicate = QStringLiteral("SELECT Наименование FROM ") + table() +
+                        QStringLiteral(" WHERE Наименование=") + quote(newName);
     if (!isNew) duplicate += QStringLiteral(" AND Наименование<>") + quote(m_elementName);
     if (!db.openRecordset(duplicate).eof()) {
       MessageBoxes::show(
-          QStringLiteral("Элемент «%1» уже есть в справочнике «%2». Введите другое наименование.").arg(newName, m_catalog));
+          QStringLiteral("Элемент «%1» уже есть в справочнике «%2». Введите другое наименование.")
+              .arg(newName, m_catalog));
       return false;
     }
     QString sql;
@@ -198,11 +204,12 @@ bool frmUniSpr::save() {
       }
       names.chop(1);
       list.chop(1);
-      sql = QStringLiteral("INSERT INTO ") + table() + QStringLiteral(" (") + names + QStringLiteral(") VALUES (") +
-            list + QLatin1Char(')');
+      sql = QStringLiteral("INSERT INTO ") + table() + QStringLiteral(" (") + names +
+            QStringLiteral(") VALUES (") + list + QLatin1Char(')');
     } else {
       QString assignments;
-      for (int i = 0; i < columns.size(); ++i) assignments += columns[i] + QLatin1Char('=') + quote(values[i]) + QLatin1Char(',');
+      for (int i = 0; i < columns.size(); ++i)
+        assignments += columns[i] + QLatin1Char('=') + quote(values[i]) + QLatin1Char(',');
       assignments.chop(1);
       sql = QStringLiteral("UPDATE ") + table() + QStringLiteral(" SET ") + assignments +
             QStringLiteral(" WHERE Наименование=") + quote(m_elementName);
@@ -235,7 +242,9 @@ bool frmUniSpr::renameElement(const QString& element, const QString& newName) {
   return m_frm->RenameElement(element, newName);
 }
 
-bool frmUniSpr::removeElement(const QString& element) { return m_frm->RemoveElement(element); }
+bool frmUniSpr::removeElement(const QString& element) {
+  return m_frm->RemoveElement(element);
+}
 
 void frmUniSpr::showElementMenu(const QString& name) {
   m_state.contextItemName = name;
@@ -254,8 +263,10 @@ bool frmUniSpr::unload() {
       MessageBoxes::ask(QStringLiteral("Сохранить элементы на форме?")) == shell::MsgAnswer::Yes) {
     const QSize size = sizeTwips();
     try {
-      config::writeFormLayout(*m_state.db, config::ObjectKind::Catalog, m_catalog, m_frm->GetLayout(),
-                              config::FormSize{static_cast<double>(size.width()), static_cast<double>(size.height())}.text());
+      config::writeFormLayout(
+          *m_state.db, config::ObjectKind::Catalog, m_catalog, m_frm->GetLayout(),
+          config::FormSize{static_cast<double>(size.width()), static_cast<double>(size.height())}
+              .text());
     } catch (const storage::DbError& e) {
       MessageBoxes::show(QStringLiteral("Макет формы не сохранен: ") + e.description());
       return false;

@@ -1,5 +1,6 @@
 #include "runtime/catalog_list.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -10,11 +11,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "config/table_names.h"
 #include "runtime/catalog_form.h"
 #include "runtime/form_control.h"
 #include "runtime/runtime_windows.h"
 #include "runtime/toolbar_control.h"
-#include "config/table_names.h"
 #include "shell/message_box.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
@@ -48,7 +49,9 @@ int CatalogListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(m_names.size());
 }
 
-int CatalogListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
+int CatalogListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : 3;
+}
 
 QVariant CatalogListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) return {};
@@ -67,7 +70,8 @@ void CatalogListView::keyboardSearch(const QString& search) {
   // Names are searched whichever column the cursor is in.
   const QModelIndex current = currentIndex();
   if (current.isValid() && current.column() != 1)
-    selectionModel()->setCurrentIndex(model()->index(current.row(), 1), QItemSelectionModel::NoUpdate);
+    selectionModel()->setCurrentIndex(model()->index(current.row(), 1),
+                                      QItemSelectionModel::NoUpdate);
   else if (!current.isValid() && model()->rowCount() > 0)
     selectionModel()->setCurrentIndex(model()->index(0, 1), QItemSelectionModel::NoUpdate);
   QTableView::keyboardSearch(search);
@@ -82,7 +86,8 @@ frmSprList::frmSprList(shell::AppState& state, QWidget* parent) : RuntimeWindow(
                         QStringLiteral("Новый элемент (Insert)"));
   m_usrMenu1->addButton(2, QStringLiteral("Открыть"), s->standardIcon(QStyle::SP_DirOpenIcon),
                         QStringLiteral("Открыть элемент (Enter)"));
-  m_usrMenu1->addButton(3, QStringLiteral("Копировать"), QIcon(), QStringLiteral("Копировать элемент"));
+  m_usrMenu1->addButton(3, QStringLiteral("Копировать"), QIcon(),
+                        QStringLiteral("Копировать элемент"));
   m_usrMenu1->addButton(4, QStringLiteral("Удалить"), s->standardIcon(QStyle::SP_TrashIcon),
                         QStringLiteral("Удалить элемент (Delete)"));
 
@@ -103,10 +108,10 @@ frmSprList::frmSprList(shell::AppState& state, QWidget* parent) : RuntimeWindow(
   m_list->verticalHeader()->hide();
   m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
   m_list->setWordWrap(false);
-  // Design widths 882 : 5292 : 5292.
+  // The number column narrow, the name taking the room; no sideways scrolling.
   m_list->horizontalHeader()->resizeSection(0, 59);
-  m_list->horizontalHeader()->resizeSection(1, 353);
-  m_list->horizontalHeader()->setStretchLastSection(true);
+  m_list->horizontalHeader()->resizeSection(2, 120);
+  m_list->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
   m_cmdCancel = new QPushButton(QStringLiteral("&Закрыть"), picture);
   m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
   m_cmdCancel->setAccessibleName(QStringLiteral("Закрыть"));
@@ -128,10 +133,24 @@ frmSprList::frmSprList(shell::AppState& state, QWidget* parent) : RuntimeWindow(
   layout->addWidget(m_usrMenu1);
   layout->addWidget(picture, 1);
 
+  // The toolbar's commands from the keyboard: Insert creates, Delete deletes; Enter
+  // opens (or chooses) the current row.
+  auto* insert = new QAction(this);
+  insert->setShortcut(Qt::Key_Insert);
+  insert->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  m_list->addAction(insert);
+  connect(insert, &QAction::triggered, this, [this] { m_usrMenu1->click(1); });
+  auto* remove = new QAction(this);
+  remove->setShortcut(Qt::Key_Delete);
+  remove->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  m_list->addAction(remove);
+  connect(remove, &QAction::triggered, this, [this] { m_usrMenu1->click(4); });
   connect(m_usrMenu1, &ToolBarControl::ButtonClick, this, &frmSprList::buttonClicked);
   connect(m_cmdCancel, &QPushButton::clicked, this, &QWidget::close);
-  connect(m_list, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) { rowClicked(i.row()); });
-  connect(m_list, &QAbstractItemView::activated, this, [this](const QModelIndex& i) { rowDoubleClicked(i.row()); });
+  connect(m_list, &QAbstractItemView::clicked, this,
+          [this](const QModelIndex& i) { rowClicked(i.row()); });
+  connect(m_list, &QAbstractItemView::activated, this,
+          [this](const QModelIndex& i) { rowDoubleClicked(i.row()); });
   connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& i) {
             if (i.isValid() && i.row() != m_row) rowClicked(i.row());
@@ -153,8 +172,8 @@ void frmSprList::loadList() {
   if (m_state.db) {
     try {
       // Only the names are shown: reading them alone keeps a large catalog quick.
-      storage::Recordset rs =
-          m_state.db->openRecordset(QStringLiteral("SELECT Наименование FROM ") + config::catalogTable(m_catalog));
+      storage::Recordset rs = m_state.db->openRecordset(
+          QStringLiteral("SELECT Наименование FROM ") + config::catalogTable(m_catalog));
       names.reserve(rs.rowCount());
       for (; !rs.eof(); rs.moveNext()) names << rs.text(0);
     } catch (const storage::DbError& e) {
@@ -176,9 +195,13 @@ void frmSprList::setChoiceTarget(FormControl* form, const QString& caption, cons
   m_tag = caption + QLatin1Char(';') + field;
 }
 
-void frmSprList::addElementRow(const QString& name) { m_model->append(name); }
+void frmSprList::addElementRow(const QString& name) {
+  m_model->append(name);
+}
 
-void frmSprList::setRowName(int row, const QString& name) { m_model->setName(row, name); }
+void frmSprList::setRowName(int row, const QString& name) {
+  m_model->setName(row, name);
+}
 
 void frmSprList::rowClicked(int row) {
   if (row < 0 || row >= m_model->rowCount()) return;
@@ -208,7 +231,8 @@ void frmSprList::openElement(int row) {
   m_state.currentElementName = row >= 0 ? m_model->names().value(row) : QString();
   m_state.currentObjectType = QStringLiteral("Справочник");
   m_state.currentObjectName = m_catalog;
-  auto* form = qobject_cast<frmUniSpr*>(m_state.windows->newWindow(shell::window_names::kCatalogElementForm));
+  auto* form = qobject_cast<frmUniSpr*>(
+      m_state.windows->newWindow(shell::window_names::kCatalogElementForm));
   if (!form) return;
   m_state.choiceWindow = form;
   form->setOpener(this, row);
@@ -217,7 +241,9 @@ void frmSprList::openElement(int row) {
 
 void frmSprList::buttonClicked(int number) {
   switch (number) {
-    case 1: openElement(-1); break;
+    case 1:
+      openElement(-1);
+      break;
     case 2:
       if (m_row >= 0) openElement(m_row);
       break;
@@ -225,8 +251,8 @@ void frmSprList::buttonClicked(int number) {
       if (m_row < 0) return;
       const QString name = m_model->names().value(m_row);
       m_state.currentElementName = name;
-      if (MessageBoxes::ask(QStringLiteral("Удалить данный элемент справочника ") + name + QStringLiteral(" ?")) !=
-          shell::MsgAnswer::Yes)
+      if (MessageBoxes::ask(QStringLiteral("Удалить данный элемент справочника ") + name +
+                            QStringLiteral(" ?")) != shell::MsgAnswer::Yes)
         return;
       try {
         m_state.db->execute(QStringLiteral("DELETE FROM ") + config::catalogTable(m_catalog) +
@@ -240,7 +266,8 @@ void frmSprList::buttonClicked(int number) {
       loadList();
       break;
     }
-    default: break;
+    default:
+      break;
   }
 }
 

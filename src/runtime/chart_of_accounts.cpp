@@ -21,27 +21,34 @@ void PlanModel::setAccounts(std::vector<Account> accounts) {
 }
 
 const PlanModel::Account* PlanModel::account(int row) const {
-  return row >= 0 && row < static_cast<int>(m_accounts.size()) ? &m_accounts[static_cast<std::size_t>(row)] : nullptr;
+  return row >= 0 && row < static_cast<int>(m_accounts.size())
+             ? &m_accounts[static_cast<std::size_t>(row)]
+             : nullptr;
 }
 
 int PlanModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(m_accounts.size());
 }
 
-int PlanModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
+int PlanModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : 3;
+}
 
 QVariant PlanModel::data(const QModelIndex& index, int role) const {
   const Account* a = account(index.row());
   if (!a) return {};
   if (index.column() == 0) {
     if (role == Qt::DecorationRole)
-      return QApplication::style()->standardIcon(a->icon == 2 ? QStyle::SP_FileIcon : QStyle::SP_DirIcon);
+      return QApplication::style()->standardIcon(a->icon == 2 ? QStyle::SP_FileIcon
+                                                              : QStyle::SP_DirIcon);
     if (role == Qt::UserRole) return a->icon;
     if (role == Qt::AccessibleTextRole)
-      return a->icon == 2 ? QStringLiteral("Проводки разрешены") : QStringLiteral("Проводки запрещены");
+      return a->icon == 2 ? QStringLiteral("Проводки разрешены")
+                          : QStringLiteral("Проводки запрещены");
     return {};
   }
-  if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) return index.column() == 1 ? a->code : a->name;
+  if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+    return index.column() == 1 ? a->code : a->name;
   return {};
 }
 
@@ -85,8 +92,10 @@ frmPlan::frmPlan(shell::AppState& state, QWidget* parent) : RuntimeWindow(state,
 
   connect(m_check1, &QCheckBox::clicked, this, &frmPlan::loadPlan);
   connect(m_command1, &QPushButton::clicked, this, &QWidget::close);
-  connect(m_list, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) { rowClicked(i.row()); });
-  connect(m_list, &QAbstractItemView::activated, this, [this](const QModelIndex& i) { rowDoubleClicked(i.row()); });
+  connect(m_list, &QAbstractItemView::clicked, this,
+          [this](const QModelIndex& i) { rowClicked(i.row()); });
+  connect(m_list, &QAbstractItemView::activated, this,
+          [this](const QModelIndex& i) { rowDoubleClicked(i.row()); });
   connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& i) { rowClicked(i.row()); });
   loadPlan();

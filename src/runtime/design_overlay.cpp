@@ -60,8 +60,9 @@ void DesignOverlay::mousePressEvent(QMouseEvent* event) {
   m_start = pos;
   m_startRect = e->box->geometry();
   const QPoint corner = m_startRect.bottomRight();
-  m_drag = (qAbs(pos.x() - corner.x()) <= kHandle && qAbs(pos.y() - corner.y()) <= kHandle) ? Drag::Resize
-                                                                                             : Drag::Move;
+  m_drag = (qAbs(pos.x() - corner.x()) <= kHandle && qAbs(pos.y() - corner.y()) <= kHandle)
+               ? Drag::Resize
+               : Drag::Move;
 }
 
 void DesignOverlay::mouseMoveEvent(QMouseEvent* event) {
@@ -72,7 +73,8 @@ void DesignOverlay::mouseMoveEvent(QMouseEvent* event) {
   if (m_drag == Drag::Move)
     box->move(m_startRect.topLeft() + delta);
   else
-    box->resize(qMax(20, m_startRect.width() + delta.x()), qMax(13, m_startRect.height() + delta.y()));
+    box->resize(qMax(20, m_startRect.width() + delta.x()),
+                qMax(13, m_startRect.height() + delta.y()));
   update();
 }
 
@@ -89,9 +91,11 @@ void DesignOverlay::mouseReleaseEvent(QMouseEvent*) {
     };
     QRect wanted = e.rect;
     if (m_drag == Drag::Move)
-      wanted.translate(twips(now.left() - m_startRect.left()), twips(now.top() - m_startRect.top()));
+      wanted.translate(twips(now.left() - m_startRect.left()),
+                       twips(now.top() - m_startRect.top()));
     else
-      wanted.setSize(wanted.size() + QSize(twips(now.width() - m_startRect.width()), twips(now.height() - m_startRect.height())));
+      wanted.setSize(wanted.size() + QSize(twips(now.width() - m_startRect.width()),
+                                           twips(now.height() - m_startRect.height())));
     m_form->moveElementTwips(e, wanted);
   }
   m_drag = Drag::None;
@@ -100,14 +104,24 @@ void DesignOverlay::mouseReleaseEvent(QMouseEvent*) {
 void DesignOverlay::keyPressEvent(QKeyEvent* event) {
   const bool resize = event->modifiers() & Qt::ShiftModifier;
   switch (event->key()) {
-    case Qt::Key_Left: m_form->nudge(-1, 0, resize); break;
-    case Qt::Key_Right: m_form->nudge(1, 0, resize); break;
-    case Qt::Key_Up: m_form->nudge(0, -1, resize); break;
-    case Qt::Key_Down: m_form->nudge(0, 1, resize); break;
+    case Qt::Key_Left:
+      m_form->nudge(-1, 0, resize);
+      break;
+    case Qt::Key_Right:
+      m_form->nudge(1, 0, resize);
+      break;
+    case Qt::Key_Up:
+      m_form->nudge(0, -1, resize);
+      break;
+    case Qt::Key_Down:
+      m_form->nudge(0, 1, resize);
+      break;
     case Qt::Key_Menu:
       if (!m_form->selectedElement().isEmpty()) emit m_form->elementMenu(m_form->selectedElement());
       break;
-    default: QWidget::keyPressEvent(event); return;
+    default:
+      QWidget::keyPressEvent(event);
+      return;
   }
 }
 

@@ -305,10 +305,6 @@ bool frmUniDoc::removeElement(const QString& element) { return m_frm->RemoveElem
 
 QDate frmUniDoc::documentDate() const { return m_dt->date(); }
 
-void frmUniDoc::openChoice(const QString& kind, const QString& name) {
-  runtime::chooseValue(m_state, m_frm, windowTitle(), kind + QLatin1Char('.') + name, QStringLiteral("table"));
-}
-
 void frmUniDoc::activated(bool on) {
   RuntimeWindow::activated(on);
   // The window the user works in is the one modules and choice lists feed.

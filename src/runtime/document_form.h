@@ -52,7 +52,6 @@ class frmUniDoc : public RuntimeWindow, public shell::LayoutDesignTarget, public
   bool renameElement(const QString& element, const QString& newName) override;
   bool removeElement(const QString& element) override;
   QDate documentDate() const override;
-  void openChoice(const QString& kind, const QString& name) override;
 
   static constexpr int kDefaultWidth = 7905;
   static constexpr int kDefaultHeight = 4875;

@@ -1,8 +1,8 @@
 #include "runtime/form_control.h"
 
 #include <QEvent>
-#include <QHash>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -55,7 +55,9 @@ int snap(int twips) {
   return (twips >= 0 ? twips + g / 2 : twips - g / 2) / g * g;
 }
 
-bool sameCaption(const QString& a, const QString& b) { return a.toCaseFolded() == b.toCaseFolded(); }
+bool sameCaption(const QString& a, const QString& b) {
+  return a.toCaseFolded() == b.toCaseFolded();
+}
 
 }  // namespace
 
@@ -88,11 +90,14 @@ FormControl::~FormControl() {
   m_engine.reset();
 }
 
-void FormControl::setHost(script::Host* host) { m_host = host; }
+void FormControl::setHost(script::Host* host) {
+  m_host = host;
+}
 
 bool FormControl::eventFilter(QObject* watched, QEvent* event) {
   // The design overlay always covers the whole canvas.
-  if (watched == m_canvas && event->type() == QEvent::Resize) m_overlay->setGeometry(m_canvas->rect());
+  if (watched == m_canvas && event->type() == QEvent::Resize)
+    m_overlay->setGeometry(m_canvas->rect());
   return QWidget::eventFilter(watched, event);
 }
 
@@ -102,13 +107,16 @@ script::Host& FormControl::host() {
   return *m_ownHost;
 }
 
-QWidget* FormControl::captionWidget() const { return parentWidget() ? parentWidget() : const_cast<FormControl*>(this); }
+QWidget* FormControl::captionWidget() const {
+  return parentWidget() ? parentWidget() : const_cast<FormControl*>(this);
+}
 
 void FormControl::setDesignMode(bool on) {
   m_designMode = on;
   m_overlay->setVisible(on);
   if (on) {
-    m_overlay->setGeometry(QRect(QPoint(0, 0), m_canvas->size().expandedTo(m_canvas->minimumSize())));
+    m_overlay->setGeometry(
+        QRect(QPoint(0, 0), m_canvas->size().expandedTo(m_canvas->minimumSize())));
     m_overlay->raise();
   }
 }
@@ -125,7 +133,8 @@ void FormControl::LoadLayout(const QString& text) {
   // Malformed lines are not shown but keep their place, so nothing the user stored is
   // lost when the layout is written back.
   QHash<int, QString> malformed;
-  for (const config::LayoutProblem& problem : std::as_const(parsed.problems)) malformed.insert(problem.line, problem.text);
+  for (const config::LayoutProblem& problem : std::as_const(parsed.problems))
+    malformed.insert(problem.line, problem.text);
   QString normalized = text;
   normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -157,7 +166,8 @@ void FormControl::LoadLayout(const QString& text) {
 
 QString FormControl::GetLayout() const {
   QString out;
-  for (const auto& e : m_elements) out += (e->malformed ? e->raw : e->line.line()) + QStringLiteral("\r\n");
+  for (const auto& e : m_elements)
+    out += (e->malformed ? e->raw : e->line.line()) + QStringLiteral("\r\n");
   return out;
 }
 
@@ -197,7 +207,8 @@ void FormControl::build(Element& e) {
     e.label = new QLabel(e.caption, e.box);
     e.field = new ValueField(kind, e.type, e.caption, e.box);
     e.label->setBuddy(e.field->focusWidget());
-    e.label->setFixedWidth(qMin(twipsToPixels(kLabelTwips), twipsToPixels(e.rect.width()) * 45 / 100));
+    e.label->setFixedWidth(
+        qMin(twipsToPixels(kLabelTwips), twipsToPixels(e.rect.width()) * 45 / 100));
     row->addWidget(e.label);
     row->addWidget(e.field, 1);
     ValueField* field = e.field;
@@ -205,7 +216,8 @@ void FormControl::build(Element& e) {
       m_choiceField = field->accessibleName();
       emit chooseValue(field->type(), field->accessibleName());
     });
-    connect(field, &ValueField::openRequested, this, [this, field] { emit openObject(field->type()); });
+    connect(field, &ValueField::openRequested, this,
+            [this, field] { emit openObject(field->type()); });
   }
   e.box->setObjectName(e.caption);
   position(e);
@@ -215,8 +227,8 @@ void FormControl::build(Element& e) {
 
 void FormControl::position(Element& e) {
   if (!e.box) return;
-  e.box->setGeometry(twipsToPixels(e.rect.left()), twipsToPixels(e.rect.top()), twipsToPixels(e.rect.width()),
-                     twipsToPixels(e.rect.height()));
+  e.box->setGeometry(twipsToPixels(e.rect.left()), twipsToPixels(e.rect.top()),
+                     twipsToPixels(e.rect.width()), twipsToPixels(e.rect.height()));
 }
 
 void FormControl::updateCanvasSize() {
@@ -245,7 +257,8 @@ FormControl::Element* FormControl::find(const QString& caption) const {
 
 int FormControl::indexOf(const QString& caption) const {
   for (std::size_t i = 0; i < m_elements.size(); ++i)
-    if (!m_elements[i]->malformed && sameCaption(m_elements[i]->caption, caption)) return static_cast<int>(i);
+    if (!m_elements[i]->malformed && sameCaption(m_elements[i]->caption, caption))
+      return static_cast<int>(i);
   return -1;
 }
 
@@ -267,12 +280,15 @@ QString FormControl::PlaceControl(const QString& typeWord, const QString& text) 
   auto e = std::make_unique<Element>();
   e->line = config::LayoutElement(config::LayoutElement::kindOf(kind));
   e->line.setValue(QStringLiteral("index"), QString::number(index + 1));
-  e->line.setValue(QStringLiteral("top"), QString::number(snap(static_cast<int>(pixelsToTwips(m_placePoint.y())))));
-  e->line.setValue(QStringLiteral("left"), QString::number(snap(static_cast<int>(pixelsToTwips(m_placePoint.x())))));
+  e->line.setValue(QStringLiteral("top"),
+                   QString::number(snap(static_cast<int>(pixelsToTwips(m_placePoint.y())))));
+  e->line.setValue(QStringLiteral("left"),
+                   QString::number(snap(static_cast<int>(pixelsToTwips(m_placePoint.x())))));
   e->line.setValue(QStringLiteral("width"), QString::number(size.width()));
   e->line.setValue(QStringLiteral("height"), QString::number(size.height()));
   e->line.setValue(QStringLiteral("caption"), caption);
-  if (kind == QLatin1String("txt")) e->line.setValue(QStringLiteral("type"), QStringLiteral("Текст"));
+  if (kind == QLatin1String("txt"))
+    e->line.setValue(QStringLiteral("type"), QStringLiteral("Текст"));
   if (kind == QLatin1String("btn")) e->line.setValue(QStringLiteral("proc"), QString());
   build(*e);
   m_elements.push_back(std::move(e));
@@ -304,13 +320,16 @@ bool FormControl::RenameElement(const QString& name, const QString& newName) {
     return false;
   }
   const QString caption = newName.trimmed();
-  if (caption.isEmpty() || caption.contains(QLatin1Char(';')) || caption.contains(QLatin1Char('='))) {
-    shell::MessageBoxes::show(QStringLiteral("Имя элемента не может быть пустым и не может содержать «;» и «=»."));
+  if (caption.isEmpty() || caption.contains(QLatin1Char(';')) ||
+      caption.contains(QLatin1Char('='))) {
+    shell::MessageBoxes::show(
+        QStringLiteral("Имя элемента не может быть пустым и не может содержать «;» и «=»."));
     return false;
   }
   const int other = indexOf(caption);
   if (other >= 0 && m_elements[static_cast<std::size_t>(other)].get() != e) {
-    shell::MessageBoxes::show(QStringLiteral("Элемент с именем «%1» уже есть на форме.").arg(caption));
+    shell::MessageBoxes::show(
+        QStringLiteral("Элемент с именем «%1» уже есть на форме.").arg(caption));
     return false;
   }
   e->line.setValue(QStringLiteral("caption"), caption);
@@ -350,7 +369,9 @@ bool FormControl::hasField(const QString& field) const {
   return e && e->field;
 }
 
-void FormControl::AddChoice(const QString& value) { m_choices << value; }
+void FormControl::AddChoice(const QString& value) {
+  m_choices << value;
+}
 
 void FormControl::ShowChoices() {
   delete m_choiceMenu;
@@ -360,11 +381,12 @@ void FormControl::ShowChoices() {
   const QString target = m_choiceField;
   for (const QString& choice : std::as_const(m_choices)) {
     QAction* action = m_choiceMenu->addAction(choice);
-    connect(action, &QAction::triggered, this, [this, target, choice] { setValue(target, choice); });
+    connect(action, &QAction::triggered, this,
+            [this, target, choice] { setValue(target, choice); });
   }
   m_choices.clear();
   QWidget* anchor = target == QLatin1String("table") ? static_cast<QWidget*>(m_tableView)
-                                                      : static_cast<QWidget*>(field(target));
+                                                     : static_cast<QWidget*>(field(target));
   if (!anchor) anchor = this;
   m_choiceMenu->popup(anchor->mapToGlobal(QPoint(0, anchor->height())));
 }
@@ -394,7 +416,8 @@ void FormControl::reportModuleError(const script::ScriptError& e) {
   shell::MessageBoxes::show(text);
 }
 
-bool FormControl::LoadModule(const QString& text, std::shared_ptr<script::HostObject> globalObject) {
+bool FormControl::LoadModule(const QString& text,
+                             std::shared_ptr<script::HostObject> globalObject) {
   m_engine = std::make_unique<script::Engine>(host());
   if (!globalObject) globalObject = script::createGlobalFunctions(host(), nullptr);
   m_engine->setGlobalObject(std::move(globalObject));
@@ -453,7 +476,8 @@ FormControl::Element* FormControl::elementAt(const QPoint& canvasPos) const {
 }
 
 void FormControl::moveElement(Element& e, const QRect& pixels) {
-  moveElementTwips(e, QRect(static_cast<int>(pixelsToTwips(pixels.left())), static_cast<int>(pixelsToTwips(pixels.top())),
+  moveElementTwips(e, QRect(static_cast<int>(pixelsToTwips(pixels.left())),
+                            static_cast<int>(pixelsToTwips(pixels.top())),
                             static_cast<int>(pixelsToTwips(pixels.width())),
                             static_cast<int>(pixelsToTwips(pixels.height()))));
 }
@@ -472,7 +496,8 @@ void FormControl::moveElementTwips(Element& e, const QRect& wanted) {
   }
   e.rect = twips;
   if (e.label && e.field)
-    e.label->setFixedWidth(qMin(twipsToPixels(kLabelTwips), twipsToPixels(twips.width()) * 45 / 100));
+    e.label->setFixedWidth(
+        qMin(twipsToPixels(kLabelTwips), twipsToPixels(twips.width()) * 45 / 100));
   position(e);
   updateCanvasSize();
   m_overlay->update();
@@ -507,15 +532,19 @@ script::Value FormObject::invoke(int dispId, script::Args& args) {
   switch (dispId) {
     case kValue:
     case kGetValue:
-      if (args.size() < 1) throw ScriptError(script::ErrorCode::WrongArgumentCount, QStringLiteral("Значение"));
+      if (args.size() < 1)
+        throw ScriptError(script::ErrorCode::WrongArgumentCount, QStringLiteral("Значение"));
       return script::Value(m_form->value(arg(0)));
-    case kCaption: return script::Value(m_form->captionWidget()->windowTitle());
+    case kCaption:
+      return script::Value(m_form->captionWidget()->windowTitle());
     case kSetValue:
       if (args.size() < 2)
-        throw ScriptError(script::ErrorCode::WrongArgumentCount, QStringLiteral("УстановитьЗначение"));
+        throw ScriptError(script::ErrorCode::WrongArgumentCount,
+                          QStringLiteral("УстановитьЗначение"));
       m_form->setValue(arg(0), arg(1));
       return script::Value();
-    default: throw ScriptError(script::ErrorCode::NotSupported);
+    default:
+      throw ScriptError(script::ErrorCode::NotSupported);
   }
 }
 

@@ -33,23 +33,36 @@ class FormHost::KeyWatch : public QObject {
 
 FormHost::FormHost(std::function<void(const QString&)> status) : m_status(std::move(status)) {}
 
-FormHost::~FormHost() { delete m_watch; }
+FormHost::~FormHost() {
+  delete m_watch;
+}
 
 int FormHost::showMessage(const QString& text, int buttons, const QString& title) {
   using shell::MsgAnswer;
   using shell::MsgButtons;
   MsgButtons set = MsgButtons::Ok;
   switch (buttons & 0xF) {
-    case script::MsgBoxCode::OkCancel: set = MsgButtons::OkCancel; break;
-    case script::MsgBoxCode::YesNoCancel: set = MsgButtons::YesNoCancel; break;
-    case script::MsgBoxCode::YesNo: set = MsgButtons::YesNo; break;
-    default: break;
+    case script::MsgBoxCode::OkCancel:
+      set = MsgButtons::OkCancel;
+      break;
+    case script::MsgBoxCode::YesNoCancel:
+      set = MsgButtons::YesNoCancel;
+      break;
+    case script::MsgBoxCode::YesNo:
+      set = MsgButtons::YesNo;
+      break;
+    default:
+      break;
   }
   switch (shell::MessageBoxes::show(text, set, title)) {
-    case MsgAnswer::Cancel: return script::MsgBoxCode::AnswerCancel;
-    case MsgAnswer::Yes: return script::MsgBoxCode::AnswerYes;
-    case MsgAnswer::No: return script::MsgBoxCode::AnswerNo;
-    default: return script::MsgBoxCode::AnswerOk;
+    case MsgAnswer::Cancel:
+      return script::MsgBoxCode::AnswerCancel;
+    case MsgAnswer::Yes:
+      return script::MsgBoxCode::AnswerYes;
+    case MsgAnswer::No:
+      return script::MsgBoxCode::AnswerNo;
+    default:
+      return script::MsgBoxCode::AnswerOk;
   }
 }
 
@@ -57,7 +70,9 @@ void FormHost::setStatus(const QString& text) {
   if (m_status) m_status(text);
 }
 
-void FormHost::processEvents() { QCoreApplication::processEvents(); }
+void FormHost::processEvents() {
+  QCoreApplication::processEvents();
+}
 
 void FormHost::startProgram(const QString& commandLine) {
   QStringList parts = QProcess::splitCommand(commandLine);

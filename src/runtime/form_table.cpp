@@ -30,7 +30,9 @@ void FormTable::setStatus(const QString& type) {
   m_types.last() = type;
 }
 
-QString FormTable::status() const { return m_types.isEmpty() ? QString() : m_types.last(); }
+QString FormTable::status() const {
+  return m_types.isEmpty() ? QString() : m_types.last();
+}
 
 void FormTable::newRow() {
   const int at = rows();
@@ -46,7 +48,8 @@ int FormTable::columnIndex(const QString& column) const {
   const int n = column.trimmed().toInt(&number);
   if (number) return n >= 1 && n <= m_names.size() ? n - 1 : -1;
   for (int i = 0; i < m_names.size(); ++i)
-    if (m_names[i].compare(column, Qt::CaseInsensitive) == 0 || m_names[i].toCaseFolded() == column.toCaseFolded())
+    if (m_names[i].compare(column, Qt::CaseInsensitive) == 0 ||
+        m_names[i].toCaseFolded() == column.toCaseFolded())
       return i;
   return -1;
 }
@@ -100,7 +103,9 @@ void FormTable::setCell(int row, int column, const QString& text) {
   emit dataChanged(index(row, column), index(row, column));
 }
 
-int FormTable::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows(); }
+int FormTable::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : rows();
+}
 
 int FormTable::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(m_names.size());
@@ -109,7 +114,8 @@ int FormTable::columnCount(const QModelIndex& parent) const {
 QVariant FormTable::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
   if (role == Qt::DisplayRole || role == Qt::EditRole) return cell(index.row(), index.column());
-  if (role == Qt::AccessibleTextRole) return m_names.value(index.column()) + QStringLiteral(": ") + cell(index.row(), index.column());
+  if (role == Qt::AccessibleTextRole)
+    return m_names.value(index.column()) + QStringLiteral(": ") + cell(index.row(), index.column());
   return {};
 }
 
@@ -143,10 +149,13 @@ enum TableMember {
   kRowCount,
 };
 
-QString textArg(const Args& args, int i) { return args.has(i) ? script::toText(args[i]) : QString(); }
+QString textArg(const Args& args, int i) {
+  return args.has(i) ? script::toText(args[i]) : QString();
+}
 
 void needArgs(const Args& args, int count, const char* name) {
-  if (args.size() < count) throw ScriptError(script::ErrorCode::WrongArgumentCount, QString::fromUtf8(name));
+  if (args.size() < count)
+    throw ScriptError(script::ErrorCode::WrongArgumentCount, QString::fromUtf8(name));
 }
 
 }  // namespace
@@ -170,22 +179,33 @@ Value TableObject::invoke(int dispId, Args& args) {
       needArgs(args, 1, "ДобавитьКолонку");
       m_table->addColumn(textArg(args, 0));
       return Value();
-    case kStatus: return Value(m_table->status());
-    case kNewRow: m_table->newRow(); return Value();
+    case kStatus:
+      return Value(m_table->status());
+    case kNewRow:
+      m_table->newRow();
+      return Value();
     case kAddValue:
       needArgs(args, 2, "ДобавитьЗначение");
       if (!m_table->addValue(textArg(args, 0), textArg(args, 1)))
-        throw ScriptError::custom(script::ErrorCode::InvalidCall,
-                                  QStringLiteral("В таблице нет колонки «%1»").arg(textArg(args, 1)));
+        throw ScriptError::custom(
+            script::ErrorCode::InvalidCall,
+            QStringLiteral("В таблице нет колонки «%1»").arg(textArg(args, 1)));
       return Value();
-    case kClear: m_table->clearRows(); return Value();
-    case kSelectRows: m_table->selectRows(); return Value();
-    case kNextRow: return Value::integer(m_table->nextRow() ? 1 : 0);
+    case kClear:
+      m_table->clearRows();
+      return Value();
+    case kSelectRows:
+      m_table->selectRows();
+      return Value();
+    case kNextRow:
+      return Value::integer(m_table->nextRow() ? 1 : 0);
     case kColumnValue:
       needArgs(args, 1, "ЗначениеКолонки");
       return Value(m_table->columnValue(textArg(args, 0)));
-    case kRowCount: return Value::integer(static_cast<std::int16_t>(qMin(m_table->rows(), 32767)));
-    default: throw ScriptError(script::ErrorCode::NotSupported);
+    case kRowCount:
+      return Value::integer(static_cast<std::int16_t>(qMin(m_table->rows(), 32767)));
+    default:
+      throw ScriptError(script::ErrorCode::NotSupported);
   }
 }
 
@@ -204,19 +224,22 @@ class CellDelegate : public QStyledItemDelegate {
  public:
   explicit CellDelegate(FormTableView* view) : QStyledItemDelegate(view), m_view(view) {}
 
-  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override {
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                        const QModelIndex& index) const override {
     const QString type = m_view->table()->columnType(index.column());
-    auto* field = new ValueField(fieldKindOfType(type), type, m_view->table()->columnNames().value(index.column()),
-                                 parent);
+    auto* field = new ValueField(fieldKindOfType(type), type,
+                                 m_view->table()->columnNames().value(index.column()), parent);
     field->setAutoFillBackground(true);
     FormTableView* view = m_view;
-    connect(field, &ValueField::chooseRequested, view, [view, type] { emit view->chooseValue(type); });
+    connect(field, &ValueField::chooseRequested, view,
+            [view, type] { emit view->chooseValue(type); });
     return field;
   }
   void setEditorData(QWidget* editor, const QModelIndex& index) const override {
     static_cast<ValueField*>(editor)->setText(index.data(Qt::EditRole).toString());
   }
-  void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+  void setModelData(QWidget* editor, QAbstractItemModel* model,
+                    const QModelIndex& index) const override {
     model->setData(index, static_cast<ValueField*>(editor)->text(), Qt::EditRole);
   }
 
@@ -226,7 +249,8 @@ class CellDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-FormTableView::FormTableView(FormTable* table, QWidget* parent) : QTableView(parent), m_table(table) {
+FormTableView::FormTableView(FormTable* table, QWidget* parent)
+    : QTableView(parent), m_table(table) {
   setObjectName(QStringLiteral("Table"));
   setAccessibleName(QStringLiteral("Таблица"));
   setModel(table);
@@ -245,7 +269,8 @@ void FormTableView::keyPressEvent(QKeyEvent* event) {
     }
     if (event->key() == Qt::Key_Delete && currentIndex().isValid()) {
       const int row = currentIndex().row();
-      if (shell::MessageBoxes::ask(QStringLiteral("Удалить строку %1 таблицы?").arg(row + 1)) == shell::MsgAnswer::Yes)
+      if (shell::MessageBoxes::ask(QStringLiteral("Удалить строку %1 таблицы?").arg(row + 1)) ==
+          shell::MsgAnswer::Yes)
         m_table->removeRow(row);
       return;
     }

@@ -9,7 +9,8 @@
 
 namespace balvix::runtime {
 
-RuntimeWindow::RuntimeWindow(shell::AppState& state, QWidget* parent) : QWidget(parent), m_state(state) {
+RuntimeWindow::RuntimeWindow(shell::AppState& state, QWidget* parent)
+    : QWidget(parent), m_state(state) {
   setAttribute(Qt::WA_DeleteOnClose);
 }
 
@@ -44,7 +45,8 @@ void RuntimeWindow::applyGeometry() {
 
 QSize RuntimeWindow::sizeTwips() const {
   const QSize px = frame()->size();
-  return QSize(static_cast<int>(shell::pixelsToTwips(px.width())), static_cast<int>(shell::pixelsToTwips(px.height())));
+  return QSize(static_cast<int>(shell::pixelsToTwips(px.width())),
+               static_cast<int>(shell::pixelsToTwips(px.height())));
 }
 
 void RuntimeWindow::centre() {
@@ -58,24 +60,27 @@ void RuntimeWindow::registerLoad() {
 }
 
 void RuntimeWindow::registerUnload() {
-  if (m_state.mainWindow && !m_registered.isNull()) m_state.mainWindow->WindowRegistry(m_registered, QStringLiteral("unload"));
+  if (m_state.mainWindow && !m_registered.isNull())
+    m_state.mainWindow->WindowRegistry(m_registered, QStringLiteral("unload"));
   m_registered.clear();
 }
 
 void RuntimeWindow::activated(bool on) {
   if (m_state.mainWindow && !m_registered.isNull())
-    m_state.mainWindow->WindowRegistry(m_registered, on ? QStringLiteral("active") : QStringLiteral("inactive"));
+    m_state.mainWindow->WindowRegistry(m_registered,
+                                       on ? QStringLiteral("active") : QStringLiteral("inactive"));
 }
 
 void RuntimeWindow::watchFrame() {
   auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
   if (!sub || sub == m_watched) return;
   m_watched = sub;
-  connect(sub, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
-    const bool was = before & Qt::WindowActive;
-    const bool is = now & Qt::WindowActive;
-    if (was != is) activated(is);
-  });
+  connect(sub, &QMdiSubWindow::windowStateChanged, this,
+          [this](Qt::WindowStates before, Qt::WindowStates now) {
+            const bool was = before & Qt::WindowActive;
+            const bool is = now & Qt::WindowActive;
+            if (was != is) activated(is);
+          });
 }
 
 void RuntimeWindow::showEvent(QShowEvent* event) {
@@ -90,7 +95,8 @@ void RuntimeWindow::showEvent(QShowEvent* event) {
 void RuntimeWindow::changeEvent(QEvent* event) {
   // A window outside the main window's area reports its own activation.
   if (event->type() == QEvent::ActivationChange && isWindow()) activated(isActiveWindow());
-  if (event->type() == QEvent::WindowTitleChange && !m_registered.isNull() && m_registered != windowTitle()) {
+  if (event->type() == QEvent::WindowTitleChange && !m_registered.isNull() &&
+      m_registered != windowTitle()) {
     // The window bar follows the caption.
     registerUnload();
     registerLoad();

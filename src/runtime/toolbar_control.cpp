@@ -10,7 +10,8 @@ ToolBarControl::ToolBarControl(QWidget* parent) : QToolBar(parent) {
   setMovable(false);
 }
 
-QAction* ToolBarControl::addButton(int number, const QString& caption, const QIcon& icon, const QString& tooltip) {
+QAction* ToolBarControl::addButton(int number, const QString& caption, const QIcon& icon,
+                                   const QString& tooltip) {
   QAction* action = addAction(icon, caption);
   action->setObjectName(QStringLiteral("Button%1").arg(number));
   action->setToolTip(tooltip.isEmpty() ? QString(caption).remove(QLatin1Char('&')) : tooltip);

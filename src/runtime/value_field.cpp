@@ -21,13 +21,14 @@ const QDate kNoDate(1900, 1, 1);
 FieldKind fieldKindOfType(const QString& type) {
   if (type == QStringLiteral("Число")) return FieldKind::Number;
   if (type == QStringLiteral("Дата")) return FieldKind::Date;
-  if (type.startsWith(QStringLiteral("Справочник.")) || type.startsWith(QStringLiteral("Перечисление.")) ||
-      type.startsWith(QStringLiteral("Счет")))
+  if (type.startsWith(QStringLiteral("Справочник.")) ||
+      type.startsWith(QStringLiteral("Перечисление.")) || type.startsWith(QStringLiteral("Счет")))
     return FieldKind::Reference;
   return FieldKind::Text;
 }
 
-ValueField::ValueField(FieldKind kind, const QString& type, const QString& accessibleName, QWidget* parent)
+ValueField::ValueField(FieldKind kind, const QString& type, const QString& accessibleName,
+                       QWidget* parent)
     : QWidget(parent), m_kind(kind), m_type(type) {
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -102,7 +103,9 @@ bool ValueField::eventFilter(QObject* watched, QEvent* event) {
 }
 
 QString ValueField::text() const {
-  if (m_date) return m_date->date() == kNoDate ? QString() : m_date->date().toString(QString::fromLatin1(kDateFormat));
+  if (m_date)
+    return m_date->date() == kNoDate ? QString()
+                                     : m_date->date().toString(QString::fromLatin1(kDateFormat));
   if (m_check) return m_check->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
   if (m_combo) return m_combo->currentText();
   return m_line->text();
@@ -115,9 +118,10 @@ void ValueField::setText(const QString& text) {
     m_date->setDate(date.isValid() ? date : kNoDate);
   } else if (m_check) {
     const QString t = text.trimmed();
-    m_check->setChecked(t == QStringLiteral("1") || t.compare(QStringLiteral("Да"), Qt::CaseInsensitive) == 0 ||
-                        t.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0 ||
-                        t.compare(QStringLiteral("Истина"), Qt::CaseInsensitive) == 0 || t == QStringLiteral("-1"));
+    m_check->setChecked(
+        t == QStringLiteral("1") || t.compare(QStringLiteral("Да"), Qt::CaseInsensitive) == 0 ||
+        t.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0 ||
+        t.compare(QStringLiteral("Истина"), Qt::CaseInsensitive) == 0 || t == QStringLiteral("-1"));
   } else if (m_combo) {
     m_combo->setCurrentText(text);
   } else {

@@ -17,4 +17,13 @@ class LayoutDesignTarget {
   virtual bool removeElement(const QString& element) = 0;
 };
 
+// The dialog that takes a form element's new name (the requisite editor in its element
+// mode); the main window's "Новое имя" opens it.
+class ElementRenameDialog {
+ public:
+  virtual ~ElementRenameDialog() = default;
+  // Shows the dialog for ContextItemName: element mode, name box at "Новый", no type.
+  virtual void openForElement() = 0;
+};
+
 }  // namespace balvix::shell

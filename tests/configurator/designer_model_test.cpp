@@ -1,5 +1,6 @@
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 
 #include "config/form_layout.h"
@@ -69,6 +70,23 @@ TEST_F(DesignerModelTest, SavedDocumentReadsBackAsItsDefinition) {
   EXPECT_EQ(again->layout, QStringLiteral("name=lbl;caption=Шапка;\r\n"));
   EXPECT_EQ(again->size, QStringLiteral("8000-5000"));
   EXPECT_EQ(again->requisites, document->requisites);
+}
+
+TEST_F(DesignerModelTest, ATypeWithASemicolonIsRefusedAndTheEditorStaysOpen) {
+  auto* d = openDesigner<frmDocs>(frmDocs::kWindowName, QStringLiteral("Документ"),
+                                  QStringLiteral("Новый"));
+  addRow(d, true, QStringLiteral("Сумма"), QStringLiteral("Число;Текст"));
+  auto* editor = window<frmItem>(frmItem::kWindowName);
+  EXPECT_TRUE(editor->isVisible());
+  ASSERT_EQ(messages.texts().size(), 1);
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("Число;Текст")));
+  auto* header = child<QListWidget>(d, "List1");
+  EXPECT_EQ(header->count(), 1);  // only Наименование
+  child<QComboBox>(editor, "Combo1")->setCurrentText(QStringLiteral("Число"));
+  child(editor, "Command2")->click();
+  EXPECT_FALSE(editor->isVisible());
+  ASSERT_EQ(header->count(), 2);
+  EXPECT_EQ(header->item(1)->data(Qt::UserRole).toString(), QStringLiteral("Число"));
 }
 
 }  // namespace

@@ -77,10 +77,13 @@ TEST_F(ElementRenameTest, MainWindowsNewNameOpensTheEditorInElementModeWithoutTy
   std::unique_ptr<FormInDesign> catalogForm(openForm(names::kCatalogElementForm));
   state.contextItemName = QStringLiteral("Цена");
   state.contextFormKind = QStringLiteral("spr");
+  // Even when the dialog is open for a requisite, "Новое имя" turns it to the element.
+  auto* editor = window<frmItem>(frmItem::kWindowName);
+  editor->open(QStringLiteral("Справочник Новый"), QStringLiteral("Цена"));
   QAction* newName = main->findChild<QAction*>(QStringLiteral("mnuNewNameItem"));
   ASSERT_TRUE(newName);
   newName->trigger();
-  auto* editor = window<frmItem>(frmItem::kWindowName);
+  EXPECT_EQ(child<QLineEdit>(editor, "Text1")->text(), QStringLiteral("Новый"));
   ASSERT_TRUE(editor->isVisible());
   EXPECT_EQ(editor->windowTitle(), frmItem::kElementMode);
   EXPECT_FALSE(child<QComboBox>(editor, "Combo1")->isEnabled());

@@ -11,6 +11,7 @@
 #include "runtime/value_field.h"
 #include "runtime_fixture.h"
 #include "shell/twips.h"
+#include "shell/window_bar.h"
 
 namespace balvix::runtime::testing {
 namespace {
@@ -21,7 +22,8 @@ class CatalogWindowsTest : public RuntimeTest {
  protected:
   CatalogWindowsTest() {
     createCatalog(QStringLiteral("Товары"),
-                  {{QStringLiteral("Наименование"), QStringLiteral("Текст")}, {QStringLiteral("Цена"), QStringLiteral("Число")}});
+                  {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
+                   {QStringLiteral("Цена"), QStringLiteral("Число")}});
     main()->BuildMenus();
   }
   // The catalog list as the "Справочники" menu opens it.
@@ -46,7 +48,8 @@ class CatalogWindowsTest : public RuntimeTest {
   static QStringList listRows(frmSprList* list) {
     QStringList rows;
     for (int r = 0; r < list->model()->rowCount(); ++r)
-      rows << list->model()->index(r, 0).data().toString() + QLatin1Char(' ') + list->model()->index(r, 1).data().toString();
+      rows << list->model()->index(r, 0).data().toString() + QLatin1Char(' ') +
+                  list->model()->index(r, 1).data().toString();
     return rows;
   }
 };
@@ -60,6 +63,14 @@ TEST_F(CatalogWindowsTest, MenuOpensOneListOfTheCatalog) {
   EXPECT_TRUE(list->toolbar()->isButtonEnabled(1));
   for (int n : {2, 3, 4}) EXPECT_FALSE(list->toolbar()->isButtonEnabled(n)) << n;
   EXPECT_EQ(list->list()->accessibleName(), QStringLiteral("Элементы справочника"));
+  // The list has its button on the window bar until it closes.
+  const auto barTags = [this] {
+    QStringList tags;
+    for (int i : main()->windowBar()->indexes())
+      if (i > 0) tags << main()->windowBar()->tag(i);
+    return tags;
+  };
+  EXPECT_EQ(barTags(), QStringList{"Справочник.Товары"});
   // The same catalog chosen again opens nothing more.
   openList();
   EXPECT_EQ(openWindows<frmSprList>().size(), 1);
@@ -67,6 +78,10 @@ TEST_F(CatalogWindowsTest, MenuOpensOneListOfTheCatalog) {
   EXPECT_TRUE(list->toolbar()->isButtonEnabled(2));
   EXPECT_TRUE(list->toolbar()->isButtonEnabled(4));
   EXPECT_FALSE(list->toolbar()->isButtonEnabled(3));
+  list->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+  processEvents();
+  EXPECT_TRUE(barTags().isEmpty());
+  EXPECT_TRUE(openWindows<frmSprList>().isEmpty());
 }
 
 TEST_F(CatalogWindowsTest, ChildWindowsNeverOpenLargerThanTheAreaThatShowsThem) {
@@ -124,7 +139,8 @@ TEST_F(CatalogWindowsTest, EmptyAndDuplicateNamesAreRefusedAndTheInputStays) {
   type(form->form(), QStringLiteral("Наименование"), QStringLiteral("Стол"));
   type(form->form(), QStringLiteral("Цена"), QStringLiteral("7"));
   EXPECT_FALSE(form->save());
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("уже есть"))) << messages.last().toStdString();
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("уже есть")))
+      << messages.last().toStdString();
   processEvents();
   ASSERT_EQ(openWindows<frmUniSpr>().size(), 1);
   EXPECT_EQ(form->form()->value(QStringLiteral("Цена")), QStringLiteral("7"));
@@ -142,6 +158,24 @@ TEST_F(CatalogWindowsTest, EmptyAndDuplicateNamesAreRefusedAndTheInputStays) {
   EXPECT_TRUE(form->save());
 }
 
+TEST_F(CatalogWindowsTest, AFailedSaveShowsTheDatabaseErrorAndKeepsTheInput) {
+  frmSprList* list = openList();
+  list->toolbar()->click(1);
+  frmUniSpr* form = lastForm();
+  type(form->form(), QStringLiteral("Наименование"), QStringLiteral("Стол"));
+  db().execute(QStringLiteral("DROP TABLE items_Справочник_Товары"));
+  db().execute(
+      QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50) CHECK "
+                     "(Наименование <> 'Стол'), Цена TEXT(50))"));
+  EXPECT_FALSE(form->save());
+  EXPECT_TRUE(messages.last().startsWith(QStringLiteral("Элемент не записан: ")))
+      << messages.last().toStdString();
+  processEvents();
+  ASSERT_EQ(openWindows<frmUniSpr>().size(), 1);
+  EXPECT_EQ(form->form()->value(QStringLiteral("Наименование")), QStringLiteral("Стол"));
+  EXPECT_TRUE(listRows(list).isEmpty());
+}
+
 TEST_F(CatalogWindowsTest, RenameUpdatesOnlyThatElementAndItsListRow) {
   addElement(QStringLiteral("Товары"), QStringLiteral("Стол"), QStringLiteral("10"));
   addElement(QStringLiteral("Товары"), QStringLiteral("Шкаф"), QStringLiteral("20"));
@@ -153,7 +187,8 @@ TEST_F(CatalogWindowsTest, RenameUpdatesOnlyThatElementAndItsListRow) {
   type(form->form(), QStringLiteral("Наименование"), QStringLiteral("Стол письменный"));
   ASSERT_TRUE(form->save());
   EXPECT_EQ(listRows(list), (QStringList{"1 Стол письменный", "2 Шкаф"}));
-  storage::Recordset rs = db().openRecordset(QStringLiteral("SELECT Наименование, Цена FROM items_Справочник_Товары"));
+  storage::Recordset rs =
+      db().openRecordset(QStringLiteral("SELECT Наименование, Цена FROM items_Справочник_Товары"));
   QStringList rows;
   for (; !rs.eof(); rs.moveNext()) rows << rs.text(0) + QLatin1Char('=') + rs.text(1);
   EXPECT_EQ(rows, (QStringList{"Стол письменный=10", "Шкаф=20"}));
@@ -167,11 +202,13 @@ TEST_F(CatalogWindowsTest, ElementDeletedMeanwhileGivesAMessageInsteadOfAnEmptyF
   list->toolbar()->click(2);
   processEvents();
   EXPECT_TRUE(openWindows<frmUniSpr>().isEmpty());
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("не найден"))) << messages.last().toStdString();
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("не найден")))
+      << messages.last().toStdString();
 }
 
 TEST_F(CatalogWindowsTest, DeleteAsksWithTheNameAndRenumbers) {
-  for (const char* name : {"А", "Б", "В"}) addElement(QStringLiteral("Товары"), QString::fromUtf8(name));
+  for (const char* name : {"А", "Б", "В"})
+    addElement(QStringLiteral("Товары"), QString::fromUtf8(name));
   frmSprList* list = openList();
   list->rowClicked(1);
   messages.reply(MsgAnswer::No);
@@ -187,7 +224,8 @@ TEST_F(CatalogWindowsTest, DeleteAsksWithTheNameAndRenumbers) {
 }
 
 TEST_F(CatalogWindowsTest, TypingInTheListJumpsToTheElementByName) {
-  for (const char* name : {"Стол", "Стул", "Шкаф", "Табурет"}) addElement(QStringLiteral("Товары"), QString::fromUtf8(name));
+  for (const char* name : {"Стол", "Стул", "Шкаф", "Табурет"})
+    addElement(QStringLiteral("Товары"), QString::fromUtf8(name));
   frmSprList* list = openList();
   QApplication::setKeyboardInputInterval(1);
   list->list()->keyboardSearch(QStringLiteral("Ш"));
@@ -198,8 +236,9 @@ TEST_F(CatalogWindowsTest, TypingInTheListJumpsToTheElementByName) {
 }
 
 TEST_F(CatalogWindowsTest, ChoiceFromACatalogListGoesToTheWindowThatAsked) {
-  createCatalog(QStringLiteral("Заказы"), {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
-                                           {QStringLiteral("Товар"), QStringLiteral("Справочник.Товары")}});
+  createCatalog(QStringLiteral("Заказы"),
+                {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
+                 {QStringLiteral("Товар"), QStringLiteral("Справочник.Товары")}});
   addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
   addElement(QStringLiteral("Товары"), QStringLiteral("Шкаф"));
   main()->BuildMenus();
@@ -240,11 +279,14 @@ TEST_F(CatalogWindowsTest, ChoiceFromACatalogListGoesToTheWindowThatAsked) {
 }
 
 TEST_F(CatalogWindowsTest, EnumerationChoicesFollowTheValueList) {
-  db().execute(QStringLiteral("INSERT INTO form_items (name,type,code) VALUES ('ДаНет','Перечисление','Да;Нет;')"));
-  db().execute(QStringLiteral("INSERT INTO form_items (name,type,code) VALUES ('Обрыв','Перечисление','Да;Нет')"));
-  createCatalog(QStringLiteral("Клиенты"), {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
-                                            {QStringLiteral("Активен"), QStringLiteral("Перечисление.ДаНет")},
-                                            {QStringLiteral("Старый"), QStringLiteral("Перечисление.Обрыв")}});
+  db().execute(QStringLiteral(
+      "INSERT INTO form_items (name,type,code) VALUES ('ДаНет','Перечисление','Да;Нет;')"));
+  db().execute(QStringLiteral(
+      "INSERT INTO form_items (name,type,code) VALUES ('Обрыв','Перечисление','Да;Нет')"));
+  createCatalog(QStringLiteral("Клиенты"),
+                {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
+                 {QStringLiteral("Активен"), QStringLiteral("Перечисление.ДаНет")},
+                 {QStringLiteral("Старый"), QStringLiteral("Перечисление.Обрыв")}});
   state.currentObjectName = QStringLiteral("Клиенты");
   state.currentElementName.clear();
   auto* form = qobject_cast<frmUniSpr*>(windows().newWindow(QStringLiteral("frmUniSpr")));
@@ -263,7 +305,8 @@ TEST_F(CatalogWindowsTest, EnumerationChoicesFollowTheValueList) {
 
 TEST_F(CatalogWindowsTest, StoredSizeAndLayoutAreUsedAndTheMinimumHolds) {
   db().execute(QStringLiteral("UPDATE form_items SET size='8000-5000', item=") +
-               storage::quote(QStringLiteral("name=txt;index=1;top=300;left=250;caption=Наименование;type=Текст;\r\n")) +
+               storage::quote(QStringLiteral(
+                   "name=txt;index=1;top=300;left=250;caption=Наименование;type=Текст;\r\n")) +
                QStringLiteral(" WHERE name='Товары'"));
   addElement(QStringLiteral("Товары"), QStringLiteral("Стол"), QStringLiteral("99"));
   frmSprList* list = openList();
@@ -279,16 +322,20 @@ TEST_F(CatalogWindowsTest, StoredSizeAndLayoutAreUsedAndTheMinimumHolds) {
   EXPECT_GE(form->sizeTwips().height(), frmUniSpr::kMinHeight - 15);
   // The price has no field in this layout: saving keeps it.
   ASSERT_TRUE(form->save());
-  storage::Recordset rs = db().openRecordset(QStringLiteral("SELECT Цена FROM items_Справочник_Товары"));
+  storage::Recordset rs =
+      db().openRecordset(QStringLiteral("SELECT Цена FROM items_Справочник_Товары"));
   EXPECT_EQ(rs.text(0), QStringLiteral("99"));
 }
 
 TEST_F(CatalogWindowsTest, ModuleButtonOnACatalogFormCallsСообщить) {
-  createCatalog(QStringLiteral("Услуги"), {{QStringLiteral("Наименование"), QStringLiteral("Текст")}},
-                QStringLiteral("Sub Показать\r\n  Сообщить(\"Услуга: \" & Форма.Значение(\"Наименование\"))\r\nEnd Sub\r\n"));
+  createCatalog(QStringLiteral("Услуги"),
+                {{QStringLiteral("Наименование"), QStringLiteral("Текст")}},
+                QStringLiteral("Sub Показать\r\n  Сообщить(\"Услуга: \" & "
+                               "Форма.Значение(\"Наименование\"))\r\nEnd Sub\r\n"));
   db().execute(QStringLiteral("UPDATE form_items SET size='7905-4875', item=") +
-               storage::quote(QStringLiteral("name=txt;index=1;top=300;left=250;caption=Наименование;type=Текст;\r\n"
-                                             "name=btn;index=2;top=900;left=250;caption=Показать;proc=Показать;\r\n")) +
+               storage::quote(QStringLiteral(
+                   "name=txt;index=1;top=300;left=250;caption=Наименование;type=Текст;\r\n"
+                   "name=btn;index=2;top=900;left=250;caption=Показать;proc=Показать;\r\n")) +
                QStringLiteral(" WHERE name='Услуги'"));
   addElement(QStringLiteral("Услуги"), QStringLiteral("Доставка"));
   main()->BuildMenus();

@@ -10,11 +10,14 @@
 #include "configurator/catalog_designer.h"
 #include "configurator/requisite_editor.h"
 #include "runtime/catalog_form.h"
+#include "runtime/catalog_list.h"
 #include "runtime/chart_of_accounts.h"
 #include "runtime/design_overlay.h"
 #include "runtime/form_control.h"
+#include "runtime/form_table.h"
 #include "runtime/value_field.h"
 #include "runtime_fixture.h"
+#include "script/global_functions.h"
 
 namespace balvix::runtime::testing {
 namespace {
@@ -53,8 +56,9 @@ TEST_F(ChartTest, TopLevelAccountsUntilExpanded) {
 }
 
 TEST_F(ChartTest, OnlyAccountsThatTakePostingsAreChosenIntoTheAskingForm) {
-  createCatalog(QStringLiteral("Статьи"), {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
-                                           {QStringLiteral("Счет"), QStringLiteral("Счет.ПланСчетов")}});
+  createCatalog(QStringLiteral("Статьи"),
+                {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
+                 {QStringLiteral("Счет"), QStringLiteral("Счет.ПланСчетов")}});
   state.currentObjectName = QStringLiteral("Статьи");
   auto* form = qobject_cast<frmUniSpr*>(windows().newWindow(QStringLiteral("frmUniSpr")));
   ASSERT_TRUE(form);
@@ -99,13 +103,15 @@ class LayoutDesignTest : public RuntimeTest {
  protected:
   LayoutDesignTest() {
     createCatalog(QStringLiteral("Товары"),
-                  {{QStringLiteral("Наименование"), QStringLiteral("Текст")}, {QStringLiteral("Цена"), QStringLiteral("Число")}});
+                  {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
+                   {QStringLiteral("Цена"), QStringLiteral("Число")}});
   }
   frmUniSpr* openDesign() {
     state.currentObjectType = QStringLiteral("Справочник");
     state.currentObjectName = QStringLiteral("Товары");
     state.selectedConfigNode = QStringLiteral("Справочник.Товары");
-    auto* designer = qobject_cast<configurator::frmSprFrm*>(windows().sharedWindow(QStringLiteral("frmSprFrm")));
+    auto* designer =
+        qobject_cast<configurator::frmSprFrm*>(windows().sharedWindow(QStringLiteral("frmSprFrm")));
     designer->show();
     processEvents();
     auto* button = designer->findChild<QPushButton*>(QStringLiteral("Command2"));
@@ -134,15 +140,18 @@ TEST_F(LayoutDesignTest, DesignerFormButtonArrangesAndStoresTheLayout) {
   EXPECT_EQ(frm->elementNames().size(), 3);
 
   // Right click: the element menu for that element; "Новое имя" through the editor.
-  QTest::mouseClick(overlay, Qt::RightButton, {}, frm->elementWidget(QStringLiteral("Надпись1"))->geometry().center());
+  QTest::mouseClick(overlay, Qt::RightButton, {},
+                    frm->elementWidget(QStringLiteral("Надпись1"))->geometry().center());
   EXPECT_EQ(state.contextItemName, QStringLiteral("Надпись1"));
   EXPECT_EQ(state.contextFormKind, QStringLiteral("spr"));
   main()->findChild<QAction*>(QStringLiteral("mnuNewNameItem"))->trigger();
-  auto* editor = qobject_cast<configurator::frmItem*>(windows().sharedWindow(QStringLiteral("frmItem")));
+  auto* editor =
+      qobject_cast<configurator::frmItem*>(windows().sharedWindow(QStringLiteral("frmItem")));
   ASSERT_TRUE(editor && editor->isVisible());
   EXPECT_EQ(editor->windowTitle(), QStringLiteral(" Элемент"));
   EXPECT_FALSE(editor->findChild<QComboBox*>(QStringLiteral("Combo1"))->isEnabled());
-  EXPECT_EQ(editor->findChild<QLineEdit*>(QStringLiteral("Text1"))->text(), QStringLiteral("Новый"));
+  EXPECT_EQ(editor->findChild<QLineEdit*>(QStringLiteral("Text1"))->text(),
+            QStringLiteral("Новый"));
   editor->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("Цена"));
   editor->apply();
   EXPECT_TRUE(messages.last().contains(QStringLiteral("уже есть")));
@@ -153,7 +162,8 @@ TEST_F(LayoutDesignTest, DesignerFormButtonArrangesAndStoresTheLayout) {
   EXPECT_EQ(frm->elementNames(), (QStringList{"Наименование", "Цена", "Подсказка"}));
 
   // "Удалить" of the element menu removes the right-clicked element.
-  QTest::mouseClick(overlay, Qt::RightButton, {}, frm->elementWidget(QStringLiteral("Цена"))->geometry().center());
+  QTest::mouseClick(overlay, Qt::RightButton, {},
+                    frm->elementWidget(QStringLiteral("Цена"))->geometry().center());
   main()->findChild<QAction*>(QStringLiteral("mnuDelItem"))->trigger();
   EXPECT_EQ(frm->elementNames(), (QStringList{"Наименование", "Подсказка"}));
 
@@ -168,7 +178,8 @@ TEST_F(LayoutDesignTest, DesignerFormButtonArrangesAndStoresTheLayout) {
   form->close();
   processEvents();
   EXPECT_EQ(messages.texts(), QStringList{"Сохранить элементы на форме?"});
-  storage::Recordset rs = db().openRecordset(QStringLiteral("SELECT item, size FROM form_items WHERE name='Товары'"));
+  storage::Recordset rs =
+      db().openRecordset(QStringLiteral("SELECT item, size FROM form_items WHERE name='Товары'"));
   EXPECT_EQ(rs.text(0), layout);
   EXPECT_TRUE(rs.text(1).contains(QLatin1Char('-')));
 
@@ -180,6 +191,68 @@ TEST_F(LayoutDesignTest, DesignerFormButtonArrangesAndStoresTheLayout) {
   EXPECT_EQ(working->form()->GetLayout(), layout);
   EXPECT_FALSE(working->form()->designMode());
   delete working;
+}
+
+}  // namespace
+}  // namespace balvix::runtime::testing
+
+namespace balvix::runtime::testing {
+namespace {
+
+// ОткрытьФорму of a module running in a document window: the list or the chart feeds
+// the current cell of that window's table part.
+class OpenFormTest : public RuntimeTest {
+ protected:
+  OpenFormTest() {
+    createCatalog(QStringLiteral("Товары"),
+                  {{QStringLiteral("Наименование"), QStringLiteral("Текст")}});
+    addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
+    document = new QWidget;
+    document->setWindowTitle(QStringLiteral("Документ.Приход.Новый"));
+    form = new FormControl(document);
+    form->setHost(state.host);
+    form->table()->addColumn(QStringLiteral("Товар"));
+    form->table()->addColumn(QStringLiteral("Счет"));
+    form->setTablePart(true);
+    form->table()->newRow();
+    showChild(state, document);
+    state.documentWindow = document;
+  }
+  bool run(const QString& module) {
+    return form->LoadModule(module, script::createGlobalFunctions(*state.host, state));
+  }
+  QWidget* document = nullptr;
+  FormControl* form = nullptr;
+};
+
+TEST_F(OpenFormTest, CatalogAndAccountChoicesGoToTheCurrentCell) {
+  form->tableView()->setCurrentIndex(form->table()->index(0, 0));
+  ASSERT_TRUE(run(QStringLiteral("ОткрытьФорму \"Справочник.Товары\"\r\n")));
+  processEvents();
+  auto* list = qobject_cast<frmSprList*>(state.choiceWindow.data());
+  ASSERT_TRUE(list);
+  EXPECT_EQ(list->tag(), QStringLiteral("Документ.Приход.Новый;table"));
+  EXPECT_EQ(state.currentObjectName, QStringLiteral("Товары"));
+  list->rowDoubleClicked(0);
+  EXPECT_EQ(form->table()->cell(0, 0), QStringLiteral("Стол"));
+
+  form->tableView()->setCurrentIndex(form->table()->index(0, 1));
+  ASSERT_TRUE(run(QStringLiteral("ОткрытьФорму \"Счет.ПланСчетов\"\r\n")));
+  processEvents();
+  auto* plan = qobject_cast<frmPlan*>(windows().existingSharedWindow(QStringLiteral("frmPlan")));
+  ASSERT_TRUE(plan);
+  plan->expanded()->click();
+  for (int r = 0; r < plan->model()->rowCount(); ++r)
+    if (plan->model()->account(r)->code == QStringLiteral("41.1")) plan->rowDoubleClicked(r);
+  EXPECT_EQ(form->table()->cell(0, 1), QStringLiteral("41.1"));
+}
+
+TEST_F(OpenFormTest, WithoutADocumentWindowTheModuleGetsAnError) {
+  state.documentWindow = nullptr;
+  EXPECT_FALSE(run(QStringLiteral("Dim x\r\nx = 1\r\nОткрытьФорму \"Справочник.Товары\"\r\n")));
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 3")))
+      << messages.last().toStdString();
+  EXPECT_TRUE(openWindows<frmSprList>().isEmpty());
 }
 
 }  // namespace

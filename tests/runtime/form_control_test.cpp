@@ -1,19 +1,21 @@
 #include "runtime/form_control.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTimer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include "runtime/design_overlay.h"
 #include "runtime/form_host.h"
 #include "runtime/form_table.h"
+#include "runtime/toolbar_control.h"
 #include "runtime/value_field.h"
 #include "runtime_fixture.h"
 #include "script/engine.h"
@@ -56,7 +58,8 @@ TEST_F(FormControlTest, ComposedLayoutLoadsAndRoundTripsByteForByte) {
 TEST_F(FormControlTest, UnknownKeysAndOddSpellingAreKeptUnchanged) {
   const QString text = QStringLiteral(
       "name=txt;index=1;top=700;left=250;caption=Поле;type=Текст;color=red;font=Arial 10;\r\n"
-      "name=lbl;index=2;top=100;left=100;width=2000;height=300;caption=Заголовок;align= center ;\r\n"
+      "name=lbl;index=2;top=100;left=100;width=2000;height=300;caption=Заголовок;align= center "
+      ";\r\n"
       "name=btn;index=3;top=1500;left=250;caption=Пересчитать;proc=Пересчет;\r\n");
   form->LoadLayout(text);
   EXPECT_EQ(form->GetLayout(), text);
@@ -68,10 +71,13 @@ TEST_F(FormControlTest, UnknownKeysAndOddSpellingAreKeptUnchanged) {
   form->setDesignMode(true);
   form->selectElement(QStringLiteral("Поле"));
   QTest::keyClick(form->findChild<DesignOverlay*>(), Qt::Key_Down);
-  EXPECT_EQ(form->GetLayout().split(QStringLiteral("\r\n")).at(0),
-            QStringLiteral("name=txt;index=1;top=760;left=250;caption=Поле;type=Текст;color=red;font=Arial 10;"));
+  EXPECT_EQ(
+      form->GetLayout().split(QStringLiteral("\r\n")).at(0),
+      QStringLiteral(
+          "name=txt;index=1;top=760;left=250;caption=Поле;type=Текст;color=red;font=Arial 10;"));
   EXPECT_EQ(form->GetLayout().split(QStringLiteral("\r\n")).at(1),
-            QStringLiteral("name=lbl;index=2;top=100;left=100;width=2000;height=300;caption=Заголовок;align= center ;"));
+            QStringLiteral("name=lbl;index=2;top=100;left=100;width=2000;height=300;caption="
+                           "Заголовок;align= center ;"));
 }
 
 TEST_F(FormControlTest, MalformedLinesAreSkippedReportedOnceAndKept) {
@@ -88,12 +94,12 @@ TEST_F(FormControlTest, MalformedLinesAreSkippedReportedOnceAndKept) {
 }
 
 TEST_F(FormControlTest, FieldsFollowTheirTypeAndCarryTheirCaption) {
-  form->LoadLayout(QStringLiteral(
-      "name=txt;index=1;top=100;left=100;caption=Наименование;type=Текст;\r\n"
-      "name=txt;index=2;top=600;left=100;caption=Цена;type=Число;\r\n"
-      "name=txt;index=3;top=1100;left=100;caption=Дата;type=Дата;\r\n"
-      "name=txt;index=4;top=1600;left=100;caption=Товар;type=Справочник.Товары;\r\n"
-      "name=chk;index=5;top=2100;left=100;caption=Оплачено;\r\n"));
+  form->LoadLayout(
+      QStringLiteral("name=txt;index=1;top=100;left=100;caption=Наименование;type=Текст;\r\n"
+                     "name=txt;index=2;top=600;left=100;caption=Цена;type=Число;\r\n"
+                     "name=txt;index=3;top=1100;left=100;caption=Дата;type=Дата;\r\n"
+                     "name=txt;index=4;top=1600;left=100;caption=Товар;type=Справочник.Товары;\r\n"
+                     "name=chk;index=5;top=2100;left=100;caption=Оплачено;\r\n"));
   ValueField* price = form->field(QStringLiteral("Цена"));
   ASSERT_TRUE(price);
   EXPECT_EQ(price->kind(), FieldKind::Number);
@@ -127,13 +133,15 @@ TEST_F(FormControlTest, FieldsFollowTheirTypeAndCarryTheirCaption) {
   QStringList order;
   QWidget* w = form->field(QStringLiteral("Наименование"))->focusWidget();
   for (int i = 0; i < 40 && order.size() < 5; ++i, w = w->nextInFocusChain())
-    if ((w->focusPolicy() & Qt::TabFocus) && !w->accessibleName().isEmpty() && !order.contains(w->accessibleName()))
+    if ((w->focusPolicy() & Qt::TabFocus) && !w->accessibleName().isEmpty() &&
+        !order.contains(w->accessibleName()))
       order << w->accessibleName();
   EXPECT_EQ(order, (QStringList{"Наименование", "Цена", "Дата", "Товар", "Оплачено"}));
 }
 
 TEST_F(FormControlTest, ReferenceFieldAsksForAChoiceWithF4AndOpensOnDoubleClick) {
-  form->LoadLayout(QStringLiteral("name=txt;index=1;top=100;left=100;caption=Товар;type=Справочник.Товары;\r\n"));
+  form->LoadLayout(QStringLiteral(
+      "name=txt;index=1;top=100;left=100;caption=Товар;type=Справочник.Товары;\r\n"));
   QSignalSpy choose(form, &FormControl::chooseValue);
   QSignalSpy open(form, &FormControl::openObject);
   auto* edit = qobject_cast<QLineEdit*>(form->field(QStringLiteral("Товар"))->focusWidget());
@@ -172,23 +180,28 @@ TEST_F(FormControlTest, DesignModePlacesMovesResizesRenamesAndRemoves) {
   EXPECT_EQ(placed.topLeft(), QPoint(3000, 3000));
 
   QTest::keyClick(overlay, Qt::Key_Right);
-  EXPECT_EQ(form->elementRectTwips(QStringLiteral("Кнопка1")).left(), 3000 + FormControl::kGridTwips);
+  EXPECT_EQ(form->elementRectTwips(QStringLiteral("Кнопка1")).left(),
+            3000 + FormControl::kGridTwips);
   QTest::keyClick(overlay, Qt::Key_Right, Qt::ShiftModifier);
-  EXPECT_EQ(form->elementRectTwips(QStringLiteral("Кнопка1")).width(), placed.width() + FormControl::kGridTwips);
+  EXPECT_EQ(form->elementRectTwips(QStringLiteral("Кнопка1")).width(),
+            placed.width() + FormControl::kGridTwips);
 
   // Dragging with the mouse moves an element by grid steps.
   const QPoint inside = form->elementWidget(QStringLiteral("Цена"))->geometry().center();
   QTest::mousePress(overlay, Qt::LeftButton, {}, inside);
   QTest::mouseMove(overlay, inside + QPoint(40, 20));
   QTest::mouseRelease(overlay, Qt::LeftButton, {}, inside + QPoint(40, 20));
-  EXPECT_EQ(form->elementRectTwips(QStringLiteral("Цена")).topLeft(), QPoint(250 + 600, 1200 + 300));
+  EXPECT_EQ(form->elementRectTwips(QStringLiteral("Цена")).topLeft(),
+            QPoint(250 + 600, 1200 + 300));
 
-  QTest::mouseClick(overlay, Qt::RightButton, {}, form->elementWidget(QStringLiteral("Наименование"))->geometry().center());
+  QTest::mouseClick(overlay, Qt::RightButton, {},
+                    form->elementWidget(QStringLiteral("Наименование"))->geometry().center());
   ASSERT_EQ(menu.size(), 1);
   EXPECT_EQ(menu[0][0].toString(), QStringLiteral("Наименование"));
 
   EXPECT_FALSE(form->RenameElement(QStringLiteral("Кнопка1"), QStringLiteral("цена")));
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("уже есть"))) << messages.last().toStdString();
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("уже есть")))
+      << messages.last().toStdString();
   EXPECT_FALSE(form->RenameElement(QStringLiteral("Кнопка1"), QStringLiteral("  ")));
   EXPECT_TRUE(form->RenameElement(QStringLiteral("Кнопка1"), QStringLiteral("Записать")));
   EXPECT_TRUE(form->RemoveElement(QStringLiteral("Наименование")));
@@ -207,8 +220,10 @@ TEST_F(FormControlTest, DesignModePlacesMovesResizesRenamesAndRemoves) {
 }
 
 TEST_F(FormControlTest, ModuleRunsOnOpeningAndFromButtonsAndSurvivesErrors) {
-  form->LoadLayout(kComposed + QStringLiteral("name=btn;index=3;top=1700;left=250;caption=Показать;proc=Показать;\r\n") +
-                   QStringLiteral("name=btn;index=4;top=2200;left=250;caption=Сломать;proc=Сломать;\r\n"));
+  form->LoadLayout(
+      kComposed +
+      QStringLiteral("name=btn;index=3;top=1700;left=250;caption=Показать;proc=Показать;\r\n") +
+      QStringLiteral("name=btn;index=4;top=2200;left=250;caption=Сломать;proc=Сломать;\r\n"));
   window.setWindowTitle(QStringLiteral("Справочник.Товары"));
   const QString module = QStringLiteral(
       "Sub ПриОткрытии\r\n"
@@ -236,7 +251,8 @@ TEST_F(FormControlTest, ModuleRunsOnOpeningAndFromButtonsAndSurvivesErrors) {
   form->setModuleName(QStringLiteral("Справочник.Товары"));
   qobject_cast<QPushButton*>(form->elementWidget(QStringLiteral("Сломать")))->click();
   ASSERT_EQ(messages.texts().size(), 1);
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 10"))) << messages.last().toStdString();
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 10")))
+      << messages.last().toStdString();
   EXPECT_TRUE(messages.last().contains(QStringLiteral("Справочник.Товары")));
 
   // The form stays usable after the error.
@@ -252,7 +268,9 @@ TEST_F(FormControlTest, ModuleRunsOnOpeningAndFromButtonsAndSurvivesErrors) {
 TEST_F(FormControlTest, EscapeInterruptsALongModule) {
   form->LoadLayout(kComposed);
   // The module asks the host to process events, during which Escape arrives.
-  QTimer::singleShot(50, [this] { QTest::keyClick(form->field(QStringLiteral("Цена"))->focusWidget(), Qt::Key_Escape); });
+  QTimer::singleShot(50, [this] {
+    QTest::keyClick(form->field(QStringLiteral("Цена"))->focusWidget(), Qt::Key_Escape);
+  });
   const bool ok = form->LoadModule(QStringLiteral("Do\r\n  Состояние(\"работа\")\r\nLoop\r\n"),
                                    script::createGlobalFunctions(host, nullptr));
   EXPECT_FALSE(ok);
@@ -278,7 +296,8 @@ TEST_F(FormControlTest, TablePartThroughTheModule) {
       "Сообщить(Таблица.КоличествоСтрок)\r\n"
       "Таблица.ВыбратьСтроки\r\n"
       "Do While Таблица.ПолучитьСтроку() = 1\r\n"
-      "  Сообщить(Таблица.ЗначениеКолонки(\"Товар\") & \"|\" & Таблица.ЗначениеКолонки(\"Количество\"))\r\n"
+      "  Сообщить(Таблица.ЗначениеКолонки(\"Товар\") & \"|\" & "
+      "Таблица.ЗначениеКолонки(\"Количество\"))\r\n"
       "Loop\r\n"
       "Таблица.ОчиститьТаблицу\r\n"
       "Сообщить(Таблица.КоличествоСтрок)\r\n"
@@ -316,6 +335,31 @@ TEST_F(FormControlTest, TableViewAddsDeletesAndChoosesInTheCurrentCell) {
   QTest::keyClick(view, Qt::Key_Delete);
   EXPECT_EQ(form->table()->rows(), 1);
   EXPECT_EQ(messages.texts().size(), 2);
+}
+
+}  // namespace
+}  // namespace balvix::runtime::testing
+
+namespace balvix::runtime::testing {
+namespace {
+
+TEST(ToolBarControlTest, NumberedButtonsReportClicksOnlyWhileAvailable) {
+  ToolBarControl bar;
+  bar.addButton(1, QStringLiteral("Новый"), QIcon(), QStringLiteral("Новый элемент"));
+  bar.addButton(4, QStringLiteral("&Удалить"));
+  QSignalSpy clicks(&bar, &ToolBarControl::ButtonClick);
+  EXPECT_EQ(bar.button(1)->toolTip(), QStringLiteral("Новый элемент"));
+  EXPECT_EQ(bar.button(4)->toolTip(), QStringLiteral("Удалить"));
+  bar.DisableButton(4);
+  bar.click(4);
+  EXPECT_EQ(clicks.size(), 0);
+  bar.EnableButton(4);
+  bar.click(4);
+  bar.click(1);
+  bar.click(7);
+  ASSERT_EQ(clicks.size(), 2);
+  EXPECT_EQ(clicks[0][0].toInt(), 4);
+  EXPECT_EQ(clicks[1][0].toInt(), 1);
 }
 
 }  // namespace

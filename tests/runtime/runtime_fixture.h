@@ -10,15 +10,17 @@
 #include <ostream>
 
 #include "configurator/designer_set.h"
+#include "runtime/runtime_host.h"
 #include "runtime/runtime_windows.h"
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
-#include "shell/gui_host.h"
 #include "shell/message_box.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
 
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
 
 namespace balvix::runtime::testing {
 
@@ -31,7 +33,7 @@ class RuntimeTest : public ::testing::Test {
     m_db = storage::Session::createNew(m_dir.filePath(QStringLiteral("basa.mdb")));
     state.db = m_db.get();
     m_main = std::make_unique<shell::frmMain>(state);
-    m_host = std::make_unique<shell::GuiHost>(state);
+    m_host = std::make_unique<RuntimeHost>(state);
     state.host = m_host.get();
     m_main->resize(1200, 900);
     m_main->show();
@@ -59,20 +61,25 @@ class RuntimeTest : public ::testing::Test {
       columns += column + QStringLiteral(" TEXT(50),");
     }
     columns.chop(1);
-    db().execute(QStringLiteral("INSERT INTO form_items (name,descript,code,type,items_type) VALUES (%1,%2,%3,'Справочник',%4)")
-                     .arg(storage::quote(name), storage::quote(name), storage::quote(code), storage::quote(types)));
-    db().execute(QStringLiteral("CREATE TABLE items_Справочник_") + name + QLatin1Char('(') + columns + QLatin1Char(')'));
+    db().execute(QStringLiteral("INSERT INTO form_items (name,descript,code,type,items_type) "
+                                "VALUES (%1,%2,%3,'Справочник',%4)")
+                     .arg(storage::quote(name), storage::quote(name), storage::quote(code),
+                          storage::quote(types)));
+    db().execute(QStringLiteral("CREATE TABLE items_Справочник_") + name + QLatin1Char('(') +
+                 columns + QLatin1Char(')'));
   }
   void addElement(const QString& catalog, const QString& name, const QString& extra = QString()) {
     const QStringList columns = db().columns(QStringLiteral("items_Справочник_") + catalog);
     QString values = storage::quote(name);
-    for (int i = 1; i < columns.size(); ++i) values += QLatin1Char(',') + storage::quote(i == 1 ? extra : QString());
-    db().execute(QStringLiteral("INSERT INTO items_Справочник_") + catalog + QStringLiteral(" VALUES (") + values +
-                 QLatin1Char(')'));
+    for (int i = 1; i < columns.size(); ++i)
+      values += QLatin1Char(',') + storage::quote(i == 1 ? extra : QString());
+    db().execute(QStringLiteral("INSERT INTO items_Справочник_") + catalog +
+                 QStringLiteral(" VALUES (") + values + QLatin1Char(')'));
   }
   QStringList elementNames(const QString& catalog) {
     QStringList names;
-    storage::Recordset rs = db().openRecordset(QStringLiteral("SELECT Наименование FROM items_Справочник_") + catalog);
+    storage::Recordset rs =
+        db().openRecordset(QStringLiteral("SELECT Наименование FROM items_Справочник_") + catalog);
     for (; !rs.eof(); rs.moveNext()) names << rs.text(0);
     return names;
   }
@@ -95,7 +102,7 @@ class RuntimeTest : public ::testing::Test {
   QTemporaryDir m_dir;
   std::unique_ptr<storage::Session> m_db;
   std::unique_ptr<shell::frmMain> m_main;
-  std::unique_ptr<shell::GuiHost> m_host;
+  std::unique_ptr<RuntimeHost> m_host;
   std::unique_ptr<configurator::DesignerSet> m_designers;
 };
 
