@@ -77,16 +77,14 @@ frmUniDoc::frmUniDoc(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   m_cmdClose->setObjectName(QStringLiteral("cmdClose"));
   m_cmdClose->setAccessibleName(QStringLiteral("Закрыть"));
 
-  auto* top = new QHBoxLayout;
-  top->addWidget(m_toolbar);
-  top->addStretch();
-  top->addWidget(frame);
+  // The date sits beside the buttons, so the table part's toolbar has the top row to itself.
   auto* buttons = new QHBoxLayout;
+  buttons->addWidget(frame);
   buttons->addStretch();
   buttons->addWidget(m_cmdOK);
   buttons->addWidget(m_cmdClose);
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top);
+  layout->addWidget(m_toolbar);
   layout->addWidget(m_frm, 1);
   layout->addLayout(buttons);
 
@@ -145,8 +143,9 @@ void frmUniDoc::load() {
     }
     setWindowTitle(definition->path());
     if (!definition->layout) {
-      // A kind whose form was never arranged shows one field per header requisite.
-      setSizeTwips(kDefaultWidth, kDefaultHeight);
+      // A kind whose form was never arranged shows one field per header requisite, and
+      // room for the table part below them.
+      setSizeTwips(kDefaultWidth, kDefaultHeight + (definition->hasTablePart ? kTablePartHeight : 0));
       m_frm->LoadLayout(config::composeDefaultLayout(definition->requisites).text());
     } else {
       const std::optional<config::FormSize> size = config::FormSize::parse(definition->size.value_or(QString()));

@@ -57,6 +57,7 @@ class frmUniDoc : public RuntimeWindow, public shell::LayoutDesignTarget, public
   static constexpr int kDefaultHeight = 4875;
   static constexpr int kMinWidth = 7000;
   static constexpr int kMinHeight = 4400;
+  static constexpr int kTablePartHeight = 2400;
 
  signals:
   // After a successful posting: the document's previous key (none when new) and its new one.

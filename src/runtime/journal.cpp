@@ -193,7 +193,7 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
   m_list->setWordWrap(false);
   m_list->setContextMenuPolicy(Qt::CustomContextMenu);
-  const int widths[] = {50, 130, 90, 80, 220, 110};
+  const int widths[] = {40, 110, 80, 70, 170, 100};
   for (int c = 0; c < JournalModel::ColumnCount; ++c) m_list->horizontalHeader()->resizeSection(c, widths[c]);
   m_list->horizontalHeader()->setStretchLastSection(true);
   m_command1 = new QPushButton(QStringLiteral("&Закрыть"), this);
