@@ -25,7 +25,9 @@ class frmZurnal;
 // table part, the document date and "Провести", which saves and posts the document in
 // one transaction. Opened empty from the "Документы" menu, with a stored document from a
 // journal, or by the document designer to arrange the kind's layout.
-class frmUniDoc : public RuntimeWindow, public shell::LayoutDesignTarget, public shell::DocumentWindowInterface {
+class frmUniDoc : public RuntimeWindow,
+                  public shell::LayoutDesignTarget,
+                  public shell::DocumentWindowInterface {
   Q_OBJECT
 
  public:
@@ -74,8 +76,8 @@ class frmUniDoc : public RuntimeWindow, public shell::LayoutDesignTarget, public
   bool loadStored(storage::Session& db);
   void closeLater();
   script::DocumentContent content() const;
-  void notifyJournals(const std::optional<script::DocumentKey>& previous, const script::DocumentKey& key,
-                      const QString& name);
+  void notifyJournals(const std::optional<script::DocumentKey>& previous,
+                      const script::DocumentKey& key, const QString& name);
 
   FormControl* m_frm = nullptr;
   QLabel* m_ndoc = nullptr;
