@@ -2,8 +2,10 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "runtime/catalog_list.h"
 #include "runtime/document_form.h"
@@ -376,6 +378,30 @@ TEST_F(DocumentWindowsTest, RepostRerunsTheCorrectedModuleAndReportsFailures) {
   EXPECT_EQ(count(QStringLiteral("items_Регистр_Остатки")), 2);
   EXPECT_EQ(column(QStringLiteral("SELECT Проводка FROM items_Документ_Приход")),
             (QStringList{"1", "1"}));
+}
+
+TEST_F(DocumentWindowsTest, RepostCanBeCancelledBetweenDocuments) {
+  for (int i = 0; i < 3; ++i)
+    db().execute(
+        QStringLiteral(
+            "INSERT INTO items_Документ_Приход VALUES ('Д%1','5','02.03.2026','10:00:0%1','1')")
+            .arg(i));
+  frmZurnal* journal = openJournal();
+  ASSERT_TRUE(journal);
+  journal->periodStart()->setDate(QDate(2026, 1, 1));
+  ASSERT_EQ(journal->model()->size(), 3);
+  // Cancel as soon as the progress dialog lets events run, after the first document.
+  QTimer::singleShot(0, journal, [journal] {
+    if (auto* progress = journal->findChild<QProgressDialog*>(QStringLiteral("RepostProgress")))
+      progress->cancel();
+  });
+  journal->toolbar()->click(5);
+  EXPECT_TRUE(messages.last().startsWith(QStringLiteral("Перепроведено документов: 1 из 3.")))
+      << messages.last().toStdString();
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("прервано")))
+      << messages.last().toStdString();
+  // Only the first document was posted again.
+  EXPECT_EQ(column(QStringLiteral("SELECT DISTINCT cTIME FROM itogi")), QStringList{"10:00:00"});
 }
 
 TEST_F(DocumentWindowsTest, LayoutDesignFromTheDesignerStoresTheArrangementOnClose) {
