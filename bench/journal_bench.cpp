@@ -32,7 +32,8 @@ double rawSqliteMs(const QString& path) {
   sqlite3_prepare_v2(db, kQuery, -1, &st, nullptr);
   std::vector<std::string> rows;
   while (sqlite3_step(st) == SQLITE_ROW)
-    for (int c = 0; c < 4; ++c) rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, c)));
+    for (int c = 0; c < 4; ++c)
+      rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, c)));
   sqlite3_finalize(st);
   sqlite3_close(db);
   return static_cast<double>(timer.nsecsElapsed()) / 1e6;
@@ -45,8 +46,9 @@ double pythonMs(const QString& path) {
                              "c=sqlite3.connect(sys.argv[1])\n"
                              "rows=list(c.execute('") +
                          QString::fromUtf8(kQuery) +
-                         QStringLiteral("'))\n"
-                                        "print((time.perf_counter()-t)*1000)\n");
+                         QStringLiteral(
+                             "'))\n"
+                             "print((time.perf_counter()-t)*1000)\n");
   QProcess p;
   p.start(QStringLiteral("/usr/bin/python3.11"), {QStringLiteral("-c"), script, path});
   if (!p.waitForFinished(60000)) return -1;
@@ -62,18 +64,24 @@ int main(int argc, char** argv) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("basa.mdb"));
   auto db = storage::Session::createNew(path);
-  db->execute(QStringLiteral("INSERT INTO form_items (name,descript,type,zurnal) VALUES ('Приход','Приход','Документ','Основной')"));
-  db->execute(QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),Сумма TEXT(50),cDATE TEXT(10),"
-                             "cTIME TEXT(10),Проводка TEXT(10))"));
+  db->execute(
+      QStringLiteral("INSERT INTO form_items (name,descript,type,zurnal) VALUES "
+                     "('Приход','Приход','Документ','Основной')"));
+  db->execute(QStringLiteral(
+      "CREATE TABLE items_Документ_Приход(Наименование TEXT(50),Сумма TEXT(50),cDATE TEXT(10),"
+      "cTIME TEXT(10),Проводка TEXT(10))"));
   const int year = QDate::currentDate().year();
   {
     storage::Transaction t(*db);
     for (int i = 0; i < documents; ++i)
-      db->execute(QStringLiteral("INSERT INTO items_Документ_Приход VALUES (%1,'100',%2,%3,%4)")
-                      .arg(storage::quote(QStringLiteral("Документ %1").arg(i)),
-                           storage::quote(QDate(year, 1, 1).addDays(i % 365).toString(QStringLiteral("dd.MM.yyyy"))),
-                           storage::quote(QTime(0, 0).addSecs(i % 86400).toString(QStringLiteral("hh:mm:ss"))),
-                           storage::quote(i % 3 ? QStringLiteral("1") : QStringLiteral("0"))));
+      db->execute(
+          QStringLiteral("INSERT INTO items_Документ_Приход VALUES (%1,'100',%2,%3,%4)")
+              .arg(storage::quote(QStringLiteral("Документ %1").arg(i)),
+                   storage::quote(
+                       QDate(year, 1, 1).addDays(i % 365).toString(QStringLiteral("dd.MM.yyyy"))),
+                   storage::quote(
+                       QTime(0, 0).addSecs(i % 86400).toString(QStringLiteral("hh:mm:ss"))),
+                   storage::quote(i % 3 ? QStringLiteral("1") : QStringLiteral("0"))));
     t.commit();
   }
 

@@ -50,7 +50,8 @@ frmUniDoc::frmUniDoc(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   const QStyle* s = style();
   m_toolbar->addButton(2, QStringLiteral("Добавить строку"), s->standardIcon(QStyle::SP_FileIcon),
                        QStringLiteral("Добавить строку в табличную часть"));
-  m_toolbar->addButton(3, QStringLiteral("Очистить таблицу"), s->standardIcon(QStyle::SP_DialogResetButton),
+  m_toolbar->addButton(3, QStringLiteral("Очистить таблицу"),
+                       s->standardIcon(QStyle::SP_DialogResetButton),
                        QStringLiteral("Удалить все строки табличной части"));
   m_frm = new FormControl(this);
   m_frm->setHost(state.host ? state.host : m_host.get());
@@ -77,16 +78,14 @@ frmUniDoc::frmUniDoc(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   m_cmdClose->setObjectName(QStringLiteral("cmdClose"));
   m_cmdClose->setAccessibleName(QStringLiteral("Закрыть"));
 
-  auto* top = new QHBoxLayout;
-  top->addWidget(m_toolbar);
-  top->addStretch();
-  top->addWidget(frame);
+  // The date sits beside the buttons, so the table part's toolbar has the top row to itself.
   auto* buttons = new QHBoxLayout;
+  buttons->addWidget(frame);
   buttons->addStretch();
   buttons->addWidget(m_cmdOK);
   buttons->addWidget(m_cmdClose);
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(top);
+  layout->addWidget(m_toolbar);
   layout->addWidget(m_frm, 1);
   layout->addLayout(buttons);
 
@@ -95,9 +94,10 @@ frmUniDoc::frmUniDoc(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
     if (!m_designMode) close();
   });
   connect(m_toolbar, &ToolBarControl::ButtonClick, this, &frmUniDoc::toolbarClicked);
-  connect(m_frm, &FormControl::chooseValue, this, [this](const QString& type, const QString& field) {
-    runtime::chooseValue(m_state, m_frm, windowTitle(), type, field);
-  });
+  connect(m_frm, &FormControl::chooseValue, this,
+          [this](const QString& type, const QString& field) {
+            runtime::chooseValue(m_state, m_frm, windowTitle(), type, field);
+          });
   connect(m_frm, &FormControl::placeRequest, this, [this] {
     m_frm->PlaceControl(m_state.pendingControlType);
     m_state.pendingControlType.clear();
@@ -105,7 +105,8 @@ frmUniDoc::frmUniDoc(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   connect(m_frm, &FormControl::elementMenu, this, [this](const QString& name) {
     m_state.contextItemName = name;
     m_state.contextFormKind = QStringLiteral("doc");
-    if (m_state.mainWindow && m_state.mainWindow->elementMenu()) m_state.mainWindow->elementMenu()->popup(QCursor::pos());
+    if (m_state.mainWindow && m_state.mainWindow->elementMenu())
+      m_state.mainWindow->elementMenu()->popup(QCursor::pos());
   });
   connect(m_frm, &FormControl::openObject, this, [this](const QString& text) {
     if (text == QStringLiteral("Текст") || !m_frm->engine()) return;
@@ -127,7 +128,9 @@ frmUniDoc::~frmUniDoc() {
   if (m_state.documentWindow == this) m_state.documentWindow = nullptr;
 }
 
-void frmUniDoc::closeLater() { QTimer::singleShot(0, this, &QWidget::close); }
+void frmUniDoc::closeLater() {
+  QTimer::singleShot(0, this, &QWidget::close);
+}
 
 void frmUniDoc::load() {
   m_designMode = m_state.formDesignMode;
@@ -145,11 +148,14 @@ void frmUniDoc::load() {
     }
     setWindowTitle(definition->path());
     if (!definition->layout) {
-      // A kind whose form was never arranged shows one field per header requisite.
-      setSizeTwips(kDefaultWidth, kDefaultHeight);
+      // A kind whose form was never arranged shows one field per header requisite, and
+      // room for the table part below them.
+      setSizeTwips(kDefaultWidth,
+                   kDefaultHeight + (definition->hasTablePart ? kTablePartHeight : 0));
       m_frm->LoadLayout(config::composeDefaultLayout(definition->requisites).text());
     } else {
-      const std::optional<config::FormSize> size = config::FormSize::parse(definition->size.value_or(QString()));
+      const std::optional<config::FormSize> size =
+          config::FormSize::parse(definition->size.value_or(QString()));
       if (size && size->width > 0 && size->height > 0)
         setSizeTwips(size->width, size->height);
       else
@@ -181,7 +187,8 @@ void frmUniDoc::load() {
         storage::Recordset g = db->openRecordset(QStringLiteral("SELECT * FROM ГлобальныйМодуль"));
         if (!g.eof()) global = g.text(0);
         m_state.documentWindow = this;
-        m_frm->LoadModule(definition->module + global, script::createGlobalFunctions(m_frm->host(), m_state));
+        m_frm->LoadModule(definition->module + global,
+                          script::createGlobalFunctions(m_frm->host(), m_state));
       }
     }
     m_loaded = true;
@@ -197,21 +204,24 @@ bool frmUniDoc::loadStored(storage::Session& db) {
   const script::DocumentKey key{m_state.pickedDocumentDate, m_state.pickedDocumentTime};
   storage::Recordset header =
       db.openRecordset(QStringLiteral("SELECT * FROM ") + config::documentHeaderTable(m_kind) +
-                       QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) + QStringLiteral(" AND cTIME=") +
-                       storage::quote(key.time));
+                       QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) +
+                       QStringLiteral(" AND cTIME=") + storage::quote(key.time));
   if (header.eof()) {
-    MessageBoxes::show(QStringLiteral("Документ «%1» от %2 %3 не найден: возможно, он удален.").arg(m_kind, key.date, key.time));
+    MessageBoxes::show(QStringLiteral("Документ «%1» от %2 %3 не найден: возможно, он удален.")
+                           .arg(m_kind, key.date, key.time));
     return false;
   }
   m_stored = key;
   setWindowTitle(windowTitle() + QLatin1Char('.') + header.text(QStringLiteral("Наименование")));
   const QDate date = QDate::fromString(key.date, kDateFormat);
   if (date.isValid()) m_dt->setDate(date);
-  for (int i = 0; i < header.fieldCount(); ++i) m_frm->setValue(header.fieldName(i), header.text(i));
+  for (int i = 0; i < header.fieldCount(); ++i)
+    m_frm->setValue(header.fieldName(i), header.text(i));
   if (m_hasTable) {
-    storage::Recordset rows = db.openRecordset(QStringLiteral("SELECT * FROM ") + config::documentTablePartTable(m_kind) +
-                                               QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) +
-                                               QStringLiteral(" AND cTIME=") + storage::quote(key.time));
+    storage::Recordset rows =
+        db.openRecordset(QStringLiteral("SELECT * FROM ") + config::documentTablePartTable(m_kind) +
+                         QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) +
+                         QStringLiteral(" AND cTIME=") + storage::quote(key.time));
     const QStringList columns = config::requisiteColumns(config::TableRole::TablePart, [&] {
       QStringList names;
       for (int i = 0; i < rows.fieldCount(); ++i) names << rows.fieldName(i);
@@ -275,15 +285,16 @@ bool frmUniDoc::post() {
   return true;
 }
 
-void frmUniDoc::notifyJournals(const std::optional<script::DocumentKey>& previous, const script::DocumentKey& key,
-                               const QString& name) {
+void frmUniDoc::notifyJournals(const std::optional<script::DocumentKey>& previous,
+                               const script::DocumentKey& key, const QString& name) {
   // Every open journal that lists the kind shows the document as it is now.
   QList<frmZurnal*> journals;
   if (m_state.mainWindow)
     for (QMdiSubWindow* sub : m_state.mainWindow->mdiArea()->subWindowList())
       if (auto* journal = qobject_cast<frmZurnal*>(sub->widget())) journals << journal;
   if (m_journal && !journals.contains(m_journal.data())) journals << m_journal.data();
-  for (frmZurnal* journal : std::as_const(journals)) journal->documentPosted(m_kind, previous, key, name);
+  for (frmZurnal* journal : std::as_const(journals))
+    journal->documentPosted(m_kind, previous, key, name);
 }
 
 void frmUniDoc::toolbarClicked(int number) {
@@ -301,12 +312,12 @@ bool frmUniDoc::renameElement(const QString& element, const QString& newName) {
   return m_frm->RenameElement(element, newName);
 }
 
-bool frmUniDoc::removeElement(const QString& element) { return m_frm->RemoveElement(element); }
+bool frmUniDoc::removeElement(const QString& element) {
+  return m_frm->RemoveElement(element);
+}
 
-QDate frmUniDoc::documentDate() const { return m_dt->date(); }
-
-void frmUniDoc::openChoice(const QString& kind, const QString& name) {
-  runtime::chooseValue(m_state, m_frm, windowTitle(), kind + QLatin1Char('.') + name, QStringLiteral("table"));
+QDate frmUniDoc::documentDate() const {
+  return m_dt->date();
 }
 
 void frmUniDoc::activated(bool on) {
@@ -321,8 +332,10 @@ bool frmUniDoc::unload() {
       MessageBoxes::ask(QStringLiteral("Сохранить элементы на форме?")) == shell::MsgAnswer::Yes) {
     const QSize size = sizeTwips();
     try {
-      config::writeFormLayout(*m_state.db, config::ObjectKind::Document, m_kind, m_frm->GetLayout(),
-                              config::FormSize{static_cast<double>(size.width()), static_cast<double>(size.height())}.text());
+      config::writeFormLayout(
+          *m_state.db, config::ObjectKind::Document, m_kind, m_frm->GetLayout(),
+          config::FormSize{static_cast<double>(size.width()), static_cast<double>(size.height())}
+              .text());
     } catch (const storage::DbError& e) {
       MessageBoxes::show(QStringLiteral("Макет формы не сохранен: ") + e.description());
       return false;

@@ -25,7 +25,9 @@ class frmZurnal;
 // table part, the document date and "Провести", which saves and posts the document in
 // one transaction. Opened empty from the "Документы" menu, with a stored document from a
 // journal, or by the document designer to arrange the kind's layout.
-class frmUniDoc : public RuntimeWindow, public shell::LayoutDesignTarget, public shell::DocumentWindowInterface {
+class frmUniDoc : public RuntimeWindow,
+                  public shell::LayoutDesignTarget,
+                  public shell::DocumentWindowInterface {
   Q_OBJECT
 
  public:
@@ -52,12 +54,12 @@ class frmUniDoc : public RuntimeWindow, public shell::LayoutDesignTarget, public
   bool renameElement(const QString& element, const QString& newName) override;
   bool removeElement(const QString& element) override;
   QDate documentDate() const override;
-  void openChoice(const QString& kind, const QString& name) override;
 
   static constexpr int kDefaultWidth = 7905;
   static constexpr int kDefaultHeight = 4875;
   static constexpr int kMinWidth = 7000;
   static constexpr int kMinHeight = 4400;
+  static constexpr int kTablePartHeight = 2400;
 
  signals:
   // After a successful posting: the document's previous key (none when new) and its new one.
@@ -74,8 +76,8 @@ class frmUniDoc : public RuntimeWindow, public shell::LayoutDesignTarget, public
   bool loadStored(storage::Session& db);
   void closeLater();
   script::DocumentContent content() const;
-  void notifyJournals(const std::optional<script::DocumentKey>& previous, const script::DocumentKey& key,
-                      const QString& name);
+  void notifyJournals(const std::optional<script::DocumentKey>& previous,
+                      const script::DocumentKey& key, const QString& name);
 
   FormControl* m_frm = nullptr;
   QLabel* m_ndoc = nullptr;

@@ -33,13 +33,16 @@ namespace {
 
 const QString kDateFormat = QStringLiteral("dd.MM.yyyy");
 
-int dateKeyOf(const QDate& date) { return date.isValid() ? date.year() * 10000 + date.month() * 100 + date.day() : 0; }
+int dateKeyOf(const QDate& date) {
+  return date.isValid() ? date.year() * 10000 + date.month() * 100 + date.day() : 0;
+}
 
 // dd.MM.yyyy read without building a QDate: the journal parses every row it reads.
 int dateKeyOf(std::string_view text) {
   if (text.size() != 10 || text[2] != '.' || text[5] != '.') {
-    return dateKeyOf(QDate::fromString(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).trimmed(),
-                                       kDateFormat));
+    return dateKeyOf(QDate::fromString(
+        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).trimmed(),
+        kDateFormat));
   }
   int value[3] = {0, 0, 0};
   const int starts[3] = {6, 3, 0};
@@ -98,9 +101,13 @@ int JournalModel::find(const QString& kind, const script::DocumentKey& key) cons
   return -1;
 }
 
-int JournalModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : size(); }
+int JournalModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : size();
+}
 
-int JournalModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int JournalModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : ColumnCount;
+}
 
 QVariant JournalModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= size()) return {};
@@ -108,33 +115,47 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
   const int number = m_numbers[static_cast<std::size_t>(index.row())];
   if (role == Qt::DecorationRole && index.column() == Posted) {
     static const QIcon posted = QApplication::style()->standardIcon(QStyle::SP_DialogApplyButton);
-    static const QIcon unposted = QApplication::style()->standardIcon(QStyle::SP_DialogCancelButton);
+    static const QIcon unposted =
+        QApplication::style()->standardIcon(QStyle::SP_DialogCancelButton);
     return r.posted ? posted : unposted;
   }
   if (role == SortRole) {
     switch (index.column()) {
-      case Number: return number;
-      case Date: return static_cast<qlonglong>(r.dateKey) * 1000000 + r.time.left(8).remove(QLatin1Char(':')).toLongLong();
-      case Posted: return r.posted ? 1 : 0;
-      default: break;
+      case Number:
+        return number;
+      case Date:
+        return static_cast<qlonglong>(r.dateKey) * 1000000 +
+               r.time.left(8).remove(QLatin1Char(':')).toLongLong();
+      case Posted:
+        return r.posted ? 1 : 0;
+      default:
+        break;
     }
     role = Qt::DisplayRole;
   }
   if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
   switch (index.column()) {
-    case Number: return QString::number(number);
-    case Kind: return r.kind;
-    case Date: return r.date;
-    case Time: return r.time;
-    case Name: return r.name;
-    case Posted: return r.posted ? QStringLiteral("Проведен") : QStringLiteral("Не проведен");
-    default: return {};
+    case Number:
+      return QString::number(number);
+    case Kind:
+      return r.kind;
+    case Date:
+      return r.date;
+    case Time:
+      return r.time;
+    case Name:
+      return r.name;
+    case Posted:
+      return r.posted ? QStringLiteral("Проведен") : QStringLiteral("Не проведен");
+    default:
+      return {};
   }
 }
 
 QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  static const char* const kHeaders[] = {"№", "Вид документа", "Дата", "Время", "Наименование", "Проведение"};
+  static const char* const kHeaders[] = {"№",     "Вид документа", "Дата",
+                                         "Время", "Наименование",  "Проведение"};
   return section >= 0 && section < ColumnCount ? QString::fromUtf8(kHeaders[section]) : QVariant();
 }
 
@@ -152,7 +173,8 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   m_usrMenu1->addButton(3, QStringLiteral("Копировать"));
   m_usrMenu1->addButton(4, QStringLiteral("Удалить"), s->standardIcon(QStyle::SP_TrashIcon),
                         QStringLiteral("Удалить документ (Delete)"));
-  m_usrMenu1->addButton(5, QStringLiteral("Перепровести"), s->standardIcon(QStyle::SP_BrowserReload),
+  m_usrMenu1->addButton(5, QStringLiteral("Перепровести"),
+                        s->standardIcon(QStyle::SP_BrowserReload),
                         QStringLiteral("Перепровести проведенные документы периода"));
 
   // The period: this year, so documents entered today are listed.
@@ -165,7 +187,8 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   m_end->setObjectName(QStringLiteral("cD_1"));
   auto* periodLayout = new QHBoxLayout(frame);
   periodLayout->setContentsMargins(0, 0, 0, 0);
-  for (auto [edit, caption] : {std::pair{m_start, "Начало периода:"}, std::pair{m_end, "Конец периода:"}}) {
+  for (auto [edit, caption] :
+       {std::pair{m_start, "Начало периода:"}, std::pair{m_end, "Конец периода:"}}) {
     edit->setCalendarPopup(true);
     edit->setDisplayFormat(kDateFormat);
     auto* label = new QLabel(QString::fromUtf8(caption), frame);
@@ -193,8 +216,9 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
   m_list->setWordWrap(false);
   m_list->setContextMenuPolicy(Qt::CustomContextMenu);
-  const int widths[] = {50, 130, 90, 80, 220, 110};
-  for (int c = 0; c < JournalModel::ColumnCount; ++c) m_list->horizontalHeader()->resizeSection(c, widths[c]);
+  const int widths[] = {40, 110, 80, 70, 170, 100};
+  for (int c = 0; c < JournalModel::ColumnCount; ++c)
+    m_list->horizontalHeader()->resizeSection(c, widths[c]);
   m_list->horizontalHeader()->setStretchLastSection(true);
   m_command1 = new QPushButton(QStringLiteral("&Закрыть"), this);
   m_command1->setObjectName(QStringLiteral("Command1"));
@@ -244,7 +268,9 @@ frmZurnal::~frmZurnal() {
   if (m_state.journalWindow == this) m_state.journalWindow = nullptr;
 }
 
-bool frmZurnal::listsKind(const QString& kind) const { return m_kinds.contains(kind); }
+bool frmZurnal::listsKind(const QString& kind) const {
+  return m_kinds.contains(kind);
+}
 
 void frmZurnal::loadList() {
   setWindowTitle(QStringLiteral("Журнал.") + m_journal);
@@ -254,21 +280,27 @@ void frmZurnal::loadList() {
   const int to = dateKeyOf(m_end->date());
   if (m_state.db) {
     try {
-      for (const config::FormItemRow& kindRow : config::readFormItemRows(*m_state.db, config::ObjectKind::Document)) {
+      for (const config::FormItemRow& kindRow :
+           config::readFormItemRows(*m_state.db, config::ObjectKind::Document)) {
         const QString kind = kindRow.name.value_or(QString());
-        if (m_journal != config::kFullJournalName && kindRow.zurnal.value_or(QString()) != m_journal) continue;
+        if (m_journal != config::kFullJournalName &&
+            kindRow.zurnal.value_or(QString()) != m_journal)
+          continue;
         m_kinds << kind;
-        if (!storage::isValidIdentifier(kind) || !m_state.db->tableExists(config::documentHeaderTable(kind))) continue;
+        if (!storage::isValidIdentifier(kind) ||
+            !m_state.db->tableExists(config::documentHeaderTable(kind)))
+          continue;
         // Only what the rows show is read, row by row: a journal may hold 100,000 documents.
-        m_state.db->forEachRow(QStringLiteral("SELECT Наименование,cDATE,cTIME,Проводка FROM ") +
-                                   config::documentHeaderTable(kind),
-                               [&](const storage::RowView& row) {
-                                 const int key = dateKeyOf(row.text(1));
-                                 if (key < from || key > to) return;
-                                 const std::string_view posted = row.text(3);
-                                 rows.push_back({kind, text(row.text(1)), text(row.text(2)), text(row.text(0)),
-                                                 posted == "1" || posted == " 1", key});
-                               });
+        m_state.db->forEachRow(
+            QStringLiteral("SELECT Наименование,cDATE,cTIME,Проводка FROM ") +
+                config::documentHeaderTable(kind),
+            [&](const storage::RowView& row) {
+              const int key = dateKeyOf(row.text(1));
+              if (key < from || key > to) return;
+              const std::string_view posted = row.text(3);
+              rows.push_back({kind, text(row.text(1)), text(row.text(2)), text(row.text(0)),
+                              posted == "1" || posted == " 1", key});
+            });
       }
     } catch (const storage::DbError& e) {
       MessageBoxes::show(e.description());
@@ -287,8 +319,9 @@ void frmZurnal::rowClicked(int row) {
   if (row < 0 || row >= m_model->size()) return;
   m_row = row;
   const JournalRow& r = m_model->at(row);
-  m_state.selectedJournalItem = QStringList{m_model->index(row, JournalModel::Number).data().toString(), r.kind,
-                                            r.date, r.time, r.name, r.posted ? QStringLiteral("1") : QStringLiteral("0")};
+  m_state.selectedJournalItem = QStringList{
+      m_model->index(row, JournalModel::Number).data().toString(), r.kind, r.date, r.time, r.name,
+      r.posted ? QStringLiteral("1") : QStringLiteral("0")};
   m_usrMenu1->EnableButton(2);
   m_usrMenu1->EnableButton(4);
 }
@@ -311,7 +344,8 @@ void frmZurnal::openDocument() {
   m_state.pickedDocumentDate = r.date;
   m_state.pickedDocumentTime = r.time;
   m_state.formDesignMode = false;
-  auto* form = qobject_cast<frmUniDoc*>(m_state.windows->newWindow(shell::window_names::kDocumentForm));
+  auto* form =
+      qobject_cast<frmUniDoc*>(m_state.windows->newWindow(shell::window_names::kDocumentForm));
   if (!form) return;
   form->setOpener(this);
   if (!form->loaded()) return;
@@ -322,7 +356,8 @@ void frmZurnal::openDocument() {
 void frmZurnal::deleteDocument() {
   if (m_row < 0 || !m_state.db) return;
   const JournalRow r = m_model->at(m_row);
-  if (MessageBoxes::ask(QStringLiteral("Вы действительно хотите удалить документ ") + r.kind + QStringLiteral(" ?"),
+  if (MessageBoxes::ask(QStringLiteral("Вы действительно хотите удалить документ ") + r.kind +
+                            QStringLiteral(" ?"),
                         QStringLiteral("Удаление...")) != shell::MsgAnswer::Yes)
     return;
   try {
@@ -338,10 +373,17 @@ void frmZurnal::deleteDocument() {
 
 void frmZurnal::buttonClicked(int number) {
   switch (number) {
-    case 2: openDocument(); break;
-    case 4: deleteDocument(); break;
-    case 5: repostPeriod(); break;
-    default: break;
+    case 2:
+      openDocument();
+      break;
+    case 4:
+      deleteDocument();
+      break;
+    case 5:
+      repostPeriod();
+      break;
+    default:
+      break;
   }
 }
 
@@ -361,7 +403,8 @@ void frmZurnal::repostPeriod() {
   items.reserve(posted.size());
   for (const JournalRow& r : posted) items.push_back({r.kind, {r.date, r.time}});
   const RepostSummary summary = repostWithProgress(m_state, items, this);
-  QString text = QStringLiteral("Перепроведено документов: %1 из %2.").arg(summary.reposted).arg(items.size());
+  QString text =
+      QStringLiteral("Перепроведено документов: %1 из %2.").arg(summary.reposted).arg(items.size());
   if (summary.cancelled) text += QStringLiteral("\nПерепроведение прервано пользователем.");
   if (!summary.failures.isEmpty()) {
     text += QStringLiteral("\nНе перепроведены (остались проведенными, как были):");
@@ -373,13 +416,15 @@ void frmZurnal::repostPeriod() {
   MessageBoxes::show(text, shell::MsgButtons::Ok, QStringLiteral("Перепровести"));
 }
 
-void frmZurnal::documentPosted(const QString& kind, const std::optional<script::DocumentKey>& previous,
+void frmZurnal::documentPosted(const QString& kind,
+                               const std::optional<script::DocumentKey>& previous,
                                const script::DocumentKey& key, const QString& name) {
   if (!listsKind(kind)) return;
   const int at = previous ? m_model->find(kind, *previous) : -1;
   const int dateKey = dateKeyOf(QDate::fromString(key.date, kDateFormat));
   const JournalRow row{kind, key.date, key.time, name, true, dateKey};
-  const bool inPeriod = dateKey >= dateKeyOf(m_start->date()) && dateKey <= dateKeyOf(m_end->date());
+  const bool inPeriod =
+      dateKey >= dateKeyOf(m_start->date()) && dateKey <= dateKeyOf(m_end->date());
   if (at >= 0)
     m_model->update(at, row);
   else if (inPeriod)

@@ -19,8 +19,8 @@ namespace {
 const QString kSaveProcedure = QStringLiteral("ПриСохранении");
 
 QString keyCondition(const script::DocumentKey& key) {
-  return QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) + QStringLiteral(" AND cTIME=") +
-         storage::quote(key.time);
+  return QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) +
+         QStringLiteral(" AND cTIME=") + storage::quote(key.time);
 }
 
 }  // namespace
@@ -42,7 +42,8 @@ Reposter::KindForm* Reposter::formOf(const QString& kind) {
   if (it != m_forms.end()) return it->second.get();
   auto entry = std::make_unique<KindForm>();
   storage::Session& db = *m_state.db;
-  const std::optional<config::ObjectDefinition> definition = config::readDefinition(db, config::ObjectKind::Document, kind);
+  const std::optional<config::ObjectDefinition> definition =
+      config::readDefinition(db, config::ObjectKind::Document, kind);
   if (!definition) {
     entry->error = QStringLiteral("вид документа не найден в конфигурации");
   } else {
@@ -50,8 +51,9 @@ Reposter::KindForm* Reposter::formOf(const QString& kind) {
     FormControl& form = *entry->form;
     if (m_state.host) form.setHost(m_state.host);
     form.setModuleName(definition->path());
-    form.LoadLayout(definition->layout ? *definition->layout
-                                       : config::composeDefaultLayout(definition->requisites).text());
+    form.LoadLayout(definition->layout
+                        ? *definition->layout
+                        : config::composeDefaultLayout(definition->requisites).text());
     for (const QString& name : form.elementNames())
       if (form.hasField(name)) entry->fields << name;
     if (definition->hasTablePart) {
@@ -67,7 +69,8 @@ Reposter::KindForm* Reposter::formOf(const QString& kind) {
       storage::Recordset g = db.openRecordset(QStringLiteral("SELECT * FROM ГлобальныйМодуль"));
       if (!g.eof()) global = g.text(0);
       m_state.sharedRecordset.close();
-      if (!form.LoadModule(definition->module + global, script::createGlobalFunctions(form.host(), m_state)))
+      if (!form.LoadModule(definition->module + global,
+                           script::createGlobalFunctions(form.host(), m_state)))
         entry->error = QStringLiteral("модуль документа не загружается");
     }
   }
@@ -84,18 +87,23 @@ QString Reposter::repost(const RepostItem& item) {
     if (!kind->error.isEmpty()) return kind->error;
     FormControl& form = *kind->form;
     storage::Transaction transaction(db);
-    storage::Recordset header = db.openRecordset(QStringLiteral("SELECT * FROM ") +
-                                                 config::documentHeaderTable(item.kind) + keyCondition(item.key));
+    storage::Recordset header =
+        db.openRecordset(QStringLiteral("SELECT * FROM ") + config::documentHeaderTable(item.kind) +
+                         keyCondition(item.key));
     // Unposted or deleted meanwhile: nothing to repost.
-    if (header.eof() || header.text(QStringLiteral("Проводка")).trimmed() != QStringLiteral("1")) return QString();
+    if (header.eof() || header.text(QStringLiteral("Проводка")).trimmed() != QStringLiteral("1"))
+      return QString();
     for (const QString& field : std::as_const(kind->fields)) form.setValue(field, QString());
-    for (int i = 0; i < header.fieldCount(); ++i) form.setValue(header.fieldName(i), header.text(i));
+    for (int i = 0; i < header.fieldCount(); ++i)
+      form.setValue(header.fieldName(i), header.text(i));
     if (form.tablePart()) {
       FormTable* table = form.table();
       table->clearRows();
-      storage::Recordset rows = db.openRecordset(QStringLiteral("SELECT * FROM ") +
-                                                 config::documentTablePartTable(item.kind) + keyCondition(item.key));
-      const int columns = rows.fieldCount() - config::systemColumnCount(config::TableRole::TablePart);
+      storage::Recordset rows =
+          db.openRecordset(QStringLiteral("SELECT * FROM ") +
+                           config::documentTablePartTable(item.kind) + keyCondition(item.key));
+      const int columns =
+          rows.fieldCount() - config::systemColumnCount(config::TableRole::TablePart);
       for (; !rows.eof(); rows.moveNext()) {
         table->newRow();
         for (int c = 0; c < columns; ++c) table->addValue(rows.text(c), rows.fieldName(c));
@@ -112,17 +120,19 @@ QString Reposter::repost(const RepostItem& item) {
     transaction.commit();
     return QString();
   } catch (const script::ScriptError& e) {
-    return e.line() > 0 ? QStringLiteral("строка %1: %2").arg(e.line()).arg(e.description()) : e.description();
+    return e.line() > 0 ? QStringLiteral("строка %1: %2").arg(e.line()).arg(e.description())
+                        : e.description();
   } catch (const storage::DbError& e) {
     return e.description();
   }
 }
 
-RepostSummary repostWithProgress(shell::AppState& state, const std::vector<RepostItem>& items, QWidget* parent) {
+RepostSummary repostWithProgress(shell::AppState& state, const std::vector<RepostItem>& items,
+                                 QWidget* parent) {
   RepostSummary summary;
   Reposter reposter(state);
-  QProgressDialog progress(QStringLiteral("Перепроведение документов..."), QStringLiteral("Отмена"), 0,
-                           static_cast<int>(items.size()), parent);
+  QProgressDialog progress(QStringLiteral("Перепроведение документов..."), QStringLiteral("Отмена"),
+                           0, static_cast<int>(items.size()), parent);
   progress.setObjectName(QStringLiteral("RepostProgress"));
   progress.setWindowTitle(QStringLiteral("Перепровести"));
   progress.setAccessibleName(QStringLiteral("Перепроведение документов"));
@@ -142,7 +152,8 @@ RepostSummary repostWithProgress(shell::AppState& state, const std::vector<Repos
     if (error.isEmpty())
       ++summary.reposted;
     else
-      summary.failures << QStringLiteral("%1 от %2 %3: %4").arg(item.kind, item.key.date, item.key.time, error);
+      summary.failures
+          << QStringLiteral("%1 от %2 %3: %4").arg(item.kind, item.key.date, item.key.time, error);
     progress.setValue(static_cast<int>(i + 1));
   }
   return summary;

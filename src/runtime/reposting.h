@@ -49,6 +49,7 @@ class Reposter {
 
 // Reposts the documents in their order with a progress dialog that can be cancelled
 // between documents.
-RepostSummary repostWithProgress(shell::AppState& state, const std::vector<RepostItem>& items, QWidget* parent);
+RepostSummary repostWithProgress(shell::AppState& state, const std::vector<RepostItem>& items,
+                                 QWidget* parent);
 
 }  // namespace balvix::runtime

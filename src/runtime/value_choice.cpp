@@ -12,15 +12,16 @@
 
 namespace balvix::runtime {
 
-void chooseValue(shell::AppState& state, FormControl* form, const QString& caption, const QString& type,
-                 const QString& field) {
+void chooseValue(shell::AppState& state, FormControl* form, const QString& caption,
+                 const QString& type, const QString& field) {
   if (!form) return;
   const qsizetype point = type.indexOf(QLatin1Char('.'));
   const QString kind = point < 0 ? type : type.left(point);
   const QString object = point < 0 ? QString() : type.mid(point + 1);
   if (kind == QStringLiteral("Счет")) {
     auto* plan = qobject_cast<frmPlan*>(
-        state.windows ? state.windows->sharedWindow(shell::window_names::kChartOfAccounts) : nullptr);
+        state.windows ? state.windows->sharedWindow(shell::window_names::kChartOfAccounts)
+                      : nullptr);
     if (!plan) return;
     plan->setChoiceTarget(form, caption, field);
     showChild(state, plan);
@@ -36,8 +37,10 @@ void chooseValue(shell::AppState& state, FormControl* form, const QString& capti
     if (!state.db) return;
     try {
       storage::Recordset rs = state.db->openRecordset(
-          QStringLiteral("SELECT code FROM form_items WHERE type='Перечисление' AND name=") + storage::quote(object));
-      for (const QString& value : config::parseValueList(rs.eof() ? QString() : rs.text(0))) form->AddChoice(value);
+          QStringLiteral("SELECT code FROM form_items WHERE type='Перечисление' AND name=") +
+          storage::quote(object));
+      for (const QString& value : config::parseValueList(rs.eof() ? QString() : rs.text(0)))
+        form->AddChoice(value);
       form->ShowChoices();
     } catch (const storage::DbError& e) {
       shell::MessageBoxes::show(e.description());

@@ -101,15 +101,6 @@ std::optional<QDate> GuiHost::documentWindowDate() {
   return std::nullopt;
 }
 
-void GuiHost::openChoiceWindow(const QString& kind, const QString& name) {
-  auto* window = dynamic_cast<DocumentWindowInterface*>(m_state.documentWindow.data());
-  if (!window)
-    throw script::ScriptError::custom(
-        script::ErrorCode::ObjectNotSet,
-        QStringLiteral("ОткрытьФорму: нет открытого окна документа, для которого выбирается значение."));
-  window->openChoice(kind, name);
-}
-
 bool GuiHost::isInterruptKey(int key, Qt::KeyboardModifiers modifiers) {
   if (key == Qt::Key_Escape) return true;
   // Ctrl+Break arrives as Pause with Ctrl on most keyboards, or as Cancel.

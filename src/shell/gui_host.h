@@ -30,9 +30,8 @@ class GuiHost : public QObject, public script::Host {
   void processEvents() override;
   void keepResponsive() override;
   void startProgram(const QString& commandLine) override;
-  // The document window in DocumentWindow: its date, its choice lists.
+  // The date of the document window in DocumentWindow.
   std::optional<QDate> documentWindowDate() override;
-  void openChoiceWindow(const QString& kind, const QString& name) override;
 
   // True for the keys that interrupt a running module: Esc, Ctrl+Break (Ctrl+Pause).
   static bool isInterruptKey(int key, Qt::KeyboardModifiers modifiers);

@@ -15,15 +15,12 @@ class JournalWindowInterface {
   virtual void documentUnposted(const QString& kind, const QString& date, const QString& time) = 0;
 };
 
-// A document window as the program's script host sees it: modules posted in it are
-// stamped with its date, and their choice lists (ОткрытьФорму) feed its table part.
+// A document window as the program's script host sees it: modules run in it are stamped
+// with its date.
 class DocumentWindowInterface {
  public:
   virtual ~DocumentWindowInterface() = default;
   virtual QDate documentDate() const = 0;
-  // Opens the catalog list ("Справочник") or the chart of accounts ("Счет") for choosing
-  // a value for the current cell of the table part.
-  virtual void openChoice(const QString& kind, const QString& name) = 0;
 };
 
 }  // namespace balvix::shell

@@ -2,8 +2,10 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "runtime/catalog_list.h"
 #include "runtime/document_form.h"
@@ -50,28 +52,36 @@ T* byName(QWidget* root, const QString& name) {
 class DocumentWindowsTest : public RuntimeTest {
  protected:
   DocumentWindowsTest() {
-    createCatalog(QStringLiteral("Товары"), {{QStringLiteral("Наименование"), QStringLiteral("Текст")}});
+    createCatalog(QStringLiteral("Товары"),
+                  {{QStringLiteral("Наименование"), QStringLiteral("Текст")}});
     addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
     addElement(QStringLiteral("Товары"), QStringLiteral("Стул"));
     db().execute(QStringLiteral("INSERT INTO form_items (name,type) VALUES ('Остатки','Регистр')"));
-    db().execute(QStringLiteral("CREATE TABLE items_Регистр_Остатки(Товар TEXT(50),Количество TEXT(50),"
-                                "cDATE TEXT(10),cTIME TEXT(10),Документ TEXT(50),Флаг TEXT(5))"));
-    db().execute(QStringLiteral("INSERT INTO form_items (name,descript,type) VALUES ('Основной','Основной','Журнал')"));
+    db().execute(
+        QStringLiteral("CREATE TABLE items_Регистр_Остатки(Товар TEXT(50),Количество TEXT(50),"
+                       "cDATE TEXT(10),cTIME TEXT(10),Документ TEXT(50),Флаг TEXT(5))"));
+    db().execute(QStringLiteral(
+        "INSERT INTO form_items (name,descript,type) VALUES ('Основной','Основной','Журнал')"));
     createDocument(QStringLiteral("Приход"), QStringLiteral("Основной"), kModule, true);
     createDocument(QStringLiteral("Заметка"), QString(), QStringLiteral("_"), false);
     main()->BuildMenus();
   }
 
-  void createDocument(const QString& name, const QString& journal, const QString& code, bool table) {
-    db().execute(QStringLiteral("INSERT INTO form_items (name,descript,code,type,zurnal,items_type,table_,TableItemsType) "
-                                "VALUES (%1,%1,%2,'Документ',%3,'Текст;Текст;',%4,'Справочник.Товары;Число;')")
+  void createDocument(const QString& name, const QString& journal, const QString& code,
+                      bool table) {
+    db().execute(QStringLiteral(
+                     "INSERT INTO form_items "
+                     "(name,descript,code,type,zurnal,items_type,table_,TableItemsType) "
+                     "VALUES (%1,%1,%2,'Документ',%3,'Текст;Текст;',%4,'Справочник.Товары;Число;')")
                      .arg(storage::quote(name), storage::quote(code), storage::quote(journal),
                           storage::quote(table ? QStringLiteral("1") : QStringLiteral("0"))));
     db().execute(QStringLiteral("CREATE TABLE items_Документ_") + name +
-                 QStringLiteral("(Наименование TEXT(50),Сумма TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10))"));
+                 QStringLiteral("(Наименование TEXT(50),Сумма TEXT(50),cDATE TEXT(10),cTIME "
+                                "TEXT(10),Проводка TEXT(10))"));
     if (table)
-      db().execute(QStringLiteral("CREATE TABLE table_Документ_") + name +
-                   QStringLiteral("(Товар TEXT(50),Количество TEXT(50),cDATE TEXT(10),cTIME TEXT(10))"));
+      db().execute(
+          QStringLiteral("CREATE TABLE table_Документ_") + name +
+          QStringLiteral("(Товар TEXT(50),Количество TEXT(50),cDATE TEXT(10),cTIME TEXT(10))"));
   }
 
   template <class T>
@@ -83,8 +93,12 @@ class DocumentWindowsTest : public RuntimeTest {
     const auto windows = openWindows<T>();
     return windows.isEmpty() ? nullptr : windows.last();
   }
-  frmUniDoc* newDocument(const QString& kind = QStringLiteral("Приход")) { return clickMenu<frmUniDoc>(1, kind); }
-  frmZurnal* openJournal(const QString& name = QStringLiteral("Основной")) { return clickMenu<frmZurnal>(2, name); }
+  frmUniDoc* newDocument(const QString& kind = QStringLiteral("Приход")) {
+    return clickMenu<frmUniDoc>(1, kind);
+  }
+  frmZurnal* openJournal(const QString& name = QStringLiteral("Основной")) {
+    return clickMenu<frmZurnal>(2, name);
+  }
 
   static void type(QWidget* window, const QString& field, const QString& text) {
     auto* edit = byName<QLineEdit>(window, field);
@@ -129,10 +143,13 @@ class DocumentWindowsTest : public RuntimeTest {
   }
   QStringList column(const QString& sql) {
     QStringList out;
-    for (storage::Recordset rs = db().openRecordset(sql); !rs.eof(); rs.moveNext()) out << rs.text(0);
+    for (storage::Recordset rs = db().openRecordset(sql); !rs.eof(); rs.moveNext())
+      out << rs.text(0);
     return out;
   }
-  int count(const QString& table) { return column(QStringLiteral("SELECT COUNT(*) FROM ") + table).value(0).toInt(); }
+  int count(const QString& table) {
+    return column(QStringLiteral("SELECT COUNT(*) FROM ") + table).value(0).toInt();
+  }
   void selectRow(frmZurnal* journal, int row) {
     journal->list()->setCurrentIndex(journal->list()->model()->index(row, 0));
     processEvents();
@@ -171,10 +188,12 @@ TEST_F(DocumentWindowsTest, ModuleErrorAfterMovementsWritesNothingAndKeepsTheWin
   addRow(doc, 0, QStringLiteral("2"));
   addRow(doc, 1, QStringLiteral("3"));
   click(doc, QStringLiteral("Провести"));
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 13"))) << messages.last().toStdString();
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 13")))
+      << messages.last().toStdString();
   EXPECT_TRUE(messages.last().contains(QStringLiteral("много"))) << messages.last().toStdString();
-  for (const QString& table : {QStringLiteral("items_Документ_Приход"), QStringLiteral("table_Документ_Приход"),
-                               QStringLiteral("items_Регистр_Остатки"), QStringLiteral("itogi")})
+  for (const QString& table :
+       {QStringLiteral("items_Документ_Приход"), QStringLiteral("table_Документ_Приход"),
+        QStringLiteral("items_Регистр_Остатки"), QStringLiteral("itogi")})
     EXPECT_EQ(count(table), 0) << table.toStdString();
   ASSERT_TRUE(openWindows<frmUniDoc>().contains(doc));
   EXPECT_EQ(doc->form()->value(QStringLiteral("Наименование")), QStringLiteral("П-1"));
@@ -224,13 +243,16 @@ TEST_F(DocumentWindowsTest, RoadOfADocumentThroughTheWindows) {
   click(doc, QStringLiteral("Провести"));
   EXPECT_FALSE(openWindows<frmUniDoc>().contains(doc));
   EXPECT_EQ(rows(journal), QStringList{"1|Приход|" + today + "|Пр'иход 1|Проведен"});
-  EXPECT_EQ(column(QStringLiteral("SELECT Товар||Количество FROM items_Регистр_Остатки")), (QStringList{"Стол2", "Стул3"}));
+  EXPECT_EQ(column(QStringLiteral("SELECT Товар||Количество FROM items_Регистр_Остатки")),
+            (QStringList{"Стол2", "Стул3"}));
   EXPECT_EQ(column(QStringLiteral("SELECT Дебет FROM itogi")), QStringList{"100"});
 
   // A kind with posted documents cannot be deleted.
   messages.reply(MsgAnswer::Yes);
-  EXPECT_FALSE(shell::deleteConfigurationObject(state, QStringLiteral("Документ"), QStringLiteral("Приход")));
-  EXPECT_EQ(messages.last(), QStringLiteral("Удаляемый объект имеет движения, удаление невозможно!"));
+  EXPECT_FALSE(shell::deleteConfigurationObject(state, QStringLiteral("Документ"),
+                                                QStringLiteral("Приход")));
+  EXPECT_EQ(messages.last(),
+            QStringLiteral("Удаляемый объект имеет движения, удаление невозможно!"));
 
   // Journal → open: the stored document, refused while posted.
   selectRow(journal, 0);
@@ -265,11 +287,13 @@ TEST_F(DocumentWindowsTest, RoadOfADocumentThroughTheWindows) {
   doc = openWindows<frmUniDoc>().value(0);
   ASSERT_TRUE(doc);
   type(doc, QStringLiteral("Сумма"), QStringLiteral("150"));
-  doc->form()->table()->setData(doc->form()->table()->index(1, 1), QStringLiteral("7"), Qt::EditRole);
+  doc->form()->table()->setData(doc->form()->table()->index(1, 1), QStringLiteral("7"),
+                                Qt::EditRole);
   click(doc, QStringLiteral("Провести"));
   EXPECT_EQ(rows(journal), QStringList{"1|Приход|" + today + "|Пр'иход 1|Проведен"});
   EXPECT_EQ(count(QStringLiteral("items_Документ_Приход")), 1);
-  EXPECT_EQ(column(QStringLiteral("SELECT Товар||Количество FROM table_Документ_Приход")), (QStringList{"Стол2", "Стул7"}));
+  EXPECT_EQ(column(QStringLiteral("SELECT Товар||Количество FROM table_Документ_Приход")),
+            (QStringList{"Стол2", "Стул7"}));
   EXPECT_EQ(column(QStringLiteral("SELECT Дебет FROM itogi")), QStringList{"150"});
 
   // Delete: the whole document goes.
@@ -278,21 +302,27 @@ TEST_F(DocumentWindowsTest, RoadOfADocumentThroughTheWindows) {
   journal->toolbar()->click(4);
   EXPECT_EQ(messages.messages().back().title, QStringLiteral("Удаление..."));
   EXPECT_TRUE(rows(journal).isEmpty());
-  for (const QString& table : {QStringLiteral("items_Документ_Приход"), QStringLiteral("table_Документ_Приход"),
-                               QStringLiteral("items_Регистр_Остатки"), QStringLiteral("itogi")})
+  for (const QString& table :
+       {QStringLiteral("items_Документ_Приход"), QStringLiteral("table_Документ_Приход"),
+        QStringLiteral("items_Регистр_Остатки"), QStringLiteral("itogi")})
     EXPECT_EQ(count(table), 0) << table.toStdString();
 }
 
 TEST_F(DocumentWindowsTest, JournalListsItsKindsWithinThePeriodBothEndsIncluded) {
-  db().execute(QStringLiteral("INSERT INTO items_Документ_Приход VALUES ('А','1','01.02.2026','10:00:00','1')"));
-  db().execute(QStringLiteral("INSERT INTO items_Документ_Приход VALUES ('Б','1','28.02.2026','10:00:00','0')"));
-  db().execute(QStringLiteral("INSERT INTO items_Документ_Приход VALUES ('В','1','01.03.2026','10:00:00','1')"));
-  db().execute(QStringLiteral("INSERT INTO items_Документ_Заметка VALUES ('Г','','15.02.2026','09:00:00','0')"));
+  db().execute(QStringLiteral(
+      "INSERT INTO items_Документ_Приход VALUES ('А','1','01.02.2026','10:00:00','1')"));
+  db().execute(QStringLiteral(
+      "INSERT INTO items_Документ_Приход VALUES ('Б','1','28.02.2026','10:00:00','0')"));
+  db().execute(QStringLiteral(
+      "INSERT INTO items_Документ_Приход VALUES ('В','1','01.03.2026','10:00:00','1')"));
+  db().execute(QStringLiteral(
+      "INSERT INTO items_Документ_Заметка VALUES ('Г','','15.02.2026','09:00:00','0')"));
   frmZurnal* journal = openJournal();
   ASSERT_TRUE(journal);
   journal->periodStart()->setDate(QDate(2026, 2, 1));
   journal->periodEnd()->setDate(QDate(2026, 2, 28));
-  EXPECT_EQ(rows(journal), (QStringList{"1|Приход|01.02.2026|А|Проведен", "2|Приход|28.02.2026|Б|Не проведен"}));
+  EXPECT_EQ(rows(journal),
+            (QStringList{"1|Приход|01.02.2026|А|Проведен", "2|Приход|28.02.2026|Б|Не проведен"}));
   EXPECT_FALSE(journal->toolbar()->isButtonEnabled(2));
   EXPECT_FALSE(journal->toolbar()->isButtonEnabled(4));
   selectRow(journal, 1);
@@ -301,12 +331,14 @@ TEST_F(DocumentWindowsTest, JournalListsItsKindsWithinThePeriodBothEndsIncluded)
 
   // Sorting by date puts the latest first when asked.
   journal->list()->sortByColumn(JournalModel::Date, Qt::DescendingOrder);
-  EXPECT_EQ(journal->list()->model()->index(0, JournalModel::Name).data().toString(), QStringLiteral("Б"));
+  EXPECT_EQ(journal->list()->model()->index(0, JournalModel::Name).data().toString(),
+            QStringLiteral("Б"));
 
   frmZurnal* full = openJournal(QStringLiteral("Полный"));
   if (!full) {
     // The full journal is listed in the menu when the database holds its row.
-    db().execute(QStringLiteral("INSERT INTO form_items (name,descript,type) VALUES ('Полный','Полный','Журнал')"));
+    db().execute(QStringLiteral(
+        "INSERT INTO form_items (name,descript,type) VALUES ('Полный','Полный','Журнал')"));
     main()->BuildMenus();
     full = openJournal(QStringLiteral("Полный"));
   }
@@ -334,13 +366,42 @@ TEST_F(DocumentWindowsTest, RepostRerunsTheCorrectedModuleAndReportsFailures) {
                     QStringLiteral("Сч.ПриходВыполнить(Форма.Значение(\"Сумма\") * 2)"));
   db().execute(QStringLiteral("UPDATE form_items SET code=") + storage::quote(corrected) +
                QStringLiteral(" WHERE name='Приход'"));
-  db().execute(QStringLiteral("UPDATE items_Документ_Приход SET Сумма='ошибка' WHERE Наименование='Д20'"));
+  db().execute(
+      QStringLiteral("UPDATE items_Документ_Приход SET Сумма='ошибка' WHERE Наименование='Д20'"));
   journal->toolbar()->click(5);
-  EXPECT_TRUE(messages.last().startsWith(QStringLiteral("Перепроведено документов: 1 из 2."))) << messages.last().toStdString();
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 13"))) << messages.last().toStdString();
-  EXPECT_EQ(column(QStringLiteral("SELECT Дебет FROM itogi ORDER BY cTIME")), (QStringList{"20", "20"}));
+  EXPECT_TRUE(messages.last().startsWith(QStringLiteral("Перепроведено документов: 1 из 2.")))
+      << messages.last().toStdString();
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 13")))
+      << messages.last().toStdString();
+  EXPECT_EQ(column(QStringLiteral("SELECT Дебет FROM itogi ORDER BY cTIME")),
+            (QStringList{"20", "20"}));
   EXPECT_EQ(count(QStringLiteral("items_Регистр_Остатки")), 2);
-  EXPECT_EQ(column(QStringLiteral("SELECT Проводка FROM items_Документ_Приход")), (QStringList{"1", "1"}));
+  EXPECT_EQ(column(QStringLiteral("SELECT Проводка FROM items_Документ_Приход")),
+            (QStringList{"1", "1"}));
+}
+
+TEST_F(DocumentWindowsTest, RepostCanBeCancelledBetweenDocuments) {
+  for (int i = 0; i < 3; ++i)
+    db().execute(
+        QStringLiteral(
+            "INSERT INTO items_Документ_Приход VALUES ('Д%1','5','02.03.2026','10:00:0%1','1')")
+            .arg(i));
+  frmZurnal* journal = openJournal();
+  ASSERT_TRUE(journal);
+  journal->periodStart()->setDate(QDate(2026, 1, 1));
+  ASSERT_EQ(journal->model()->size(), 3);
+  // Cancel as soon as the progress dialog lets events run, after the first document.
+  QTimer::singleShot(0, journal, [journal] {
+    if (auto* progress = journal->findChild<QProgressDialog*>(QStringLiteral("RepostProgress")))
+      progress->cancel();
+  });
+  journal->toolbar()->click(5);
+  EXPECT_TRUE(messages.last().startsWith(QStringLiteral("Перепроведено документов: 1 из 3.")))
+      << messages.last().toStdString();
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("прервано")))
+      << messages.last().toStdString();
+  // Only the first document was posted again.
+  EXPECT_EQ(column(QStringLiteral("SELECT DISTINCT cTIME FROM itogi")), QStringList{"10:00:00"});
 }
 
 TEST_F(DocumentWindowsTest, LayoutDesignFromTheDesignerStoresTheArrangementOnClose) {
@@ -348,7 +409,8 @@ TEST_F(DocumentWindowsTest, LayoutDesignFromTheDesignerStoresTheArrangementOnClo
   state.currentObjectName = QStringLiteral("Приход");
   shell::WindowArguments arguments;
   arguments.designMode = true;
-  auto* doc = qobject_cast<frmUniDoc*>(windows().sharedWindowWith(shell::window_names::kDocumentForm, arguments));
+  auto* doc = qobject_cast<frmUniDoc*>(
+      windows().sharedWindowWith(shell::window_names::kDocumentForm, arguments));
   ASSERT_TRUE(doc);
   showChild(state, doc);
   processEvents();
@@ -361,7 +423,8 @@ TEST_F(DocumentWindowsTest, LayoutDesignFromTheDesignerStoresTheArrangementOnClo
   processEvents();
   state.formDesignMode = false;
   EXPECT_EQ(messages.last(), QStringLiteral("Сохранить элементы на форме?"));
-  const QString layout = column(QStringLiteral("SELECT item FROM form_items WHERE name='Приход'")).value(0);
+  const QString layout =
+      column(QStringLiteral("SELECT item FROM form_items WHERE name='Приход'")).value(0);
   EXPECT_TRUE(layout.contains(QStringLiteral("Наименование")));
   EXPECT_FALSE(layout.contains(QStringLiteral("Сумма")));
 }

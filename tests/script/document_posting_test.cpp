@@ -1,5 +1,6 @@
-#include "object_fixture.h"
 #include "script/objects/document_posting.h"
+
+#include "object_fixture.h"
 #include "storage/sql_text.h"
 
 using namespace balvix::script;
@@ -15,11 +16,14 @@ class DocumentPostingTest : public ObjectTest {
     ObjectTest::SetUp();
     addRegister(QStringLiteral("Остатки"), {QStringLiteral("Товар"), QStringLiteral("Количество")});
     addRegister(QStringLiteral("Прочее"), {QStringLiteral("Товар")});
-    exec(QStringLiteral("INSERT INTO form_items (name,type,table_) VALUES ('Приход','Документ','1')"));
-    exec(QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),Сумма TEXT(50),"
-                        "cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10))"));
-    exec(QStringLiteral("CREATE TABLE table_Документ_Приход(Товар TEXT(50),Количество TEXT(50),"
-                        "cDATE TEXT(10),cTIME TEXT(10))"));
+    exec(QStringLiteral(
+        "INSERT INTO form_items (name,type,table_) VALUES ('Приход','Документ','1')"));
+    exec(
+        QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),Сумма TEXT(50),"
+                       "cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10))"));
+    exec(
+        QStringLiteral("CREATE TABLE table_Документ_Приход(Товар TEXT(50),Количество TEXT(50),"
+                       "cDATE TEXT(10),cTIME TEXT(10))"));
   }
 
   // The module of the kind: one movement per table row, a posting of the sum.
@@ -44,7 +48,8 @@ class DocumentPostingTest : public ObjectTest {
     DocumentContent doc;
     doc.kind = QStringLiteral("Приход");
     doc.date = QDate(2026, 3, 2);
-    doc.header = {{QStringLiteral("Наименование"), name}, {QStringLiteral("Сумма"), QStringLiteral("4")}};
+    doc.header = {{QStringLiteral("Наименование"), name},
+                  {QStringLiteral("Сумма"), QStringLiteral("4")}};
     doc.rowColumns = {QStringLiteral("Товар"), QStringLiteral("Количество")};
     doc.rows = rows;
     doc.hasTablePart = true;
@@ -52,12 +57,14 @@ class DocumentPostingTest : public ObjectTest {
   }
 
   PostResult post(const DocumentContent& doc, const QString& code = module(),
-                  const std::optional<DocumentKey>& stored = std::nullopt, QTime at = QTime(10, 0, 0)) {
+                  const std::optional<DocumentKey>& stored = std::nullopt,
+                  QTime at = QTime(10, 0, 0)) {
     Engine engine(host);
     engine.setGlobalObject(createGlobalFunctions(host, context));
     engine.load(code);
     return posting::saveAndPost(
-        context, doc, stored, [&] {
+        context, doc, stored,
+        [&] {
           engine.runThis(QStringLiteral("ПриСохранении"));
           return true;
         },
@@ -69,7 +76,8 @@ class DocumentPostingTest : public ObjectTest {
   }
   // The register's balance of a good, as a report sums it.
   int balance() {
-    return column(QStringLiteral("SELECT COALESCE(SUM(CASE WHEN Флаг='+' THEN Количество ELSE -Количество END),0) "
+    return column(QStringLiteral("SELECT COALESCE(SUM(CASE WHEN Флаг='+' THEN Количество ELSE "
+                                 "-Количество END),0) "
                                  "FROM items_Регистр_Остатки"))
         .value(0)
         .toInt();
@@ -80,11 +88,15 @@ TEST_F(DocumentPostingTest, NewDocumentWritesHeaderRowsMovementsAndPostingsUnder
   const PostResult result = post(content(QStringLiteral("П-1"), {{"Стол", "2"}, {"Стул", "3"}}));
   ASSERT_EQ(result.outcome, PostOutcome::Posted);
   EXPECT_EQ(result.key, (DocumentKey{QStringLiteral("02.03.2026"), QStringLiteral("10:00:00")}));
-  EXPECT_EQ(column(QStringLiteral("SELECT Наименование||Сумма||cDATE||cTIME||Проводка FROM items_Документ_Приход")),
+  EXPECT_EQ(column(QStringLiteral(
+                "SELECT Наименование||Сумма||cDATE||cTIME||Проводка FROM items_Документ_Приход")),
             QStringList{QStringLiteral("П-1402.03.202610:00:001")});
-  EXPECT_EQ(column(QStringLiteral("SELECT Товар||Количество||cDATE||cTIME FROM table_Документ_Приход")),
-            (QStringList{QStringLiteral("Стол202.03.202610:00:00"), QStringLiteral("Стул302.03.202610:00:00")}));
-  EXPECT_EQ(column(QStringLiteral("SELECT cDATE||cTIME||Документ FROM items_Регистр_Остатки")).size(), 2);
+  EXPECT_EQ(
+      column(QStringLiteral("SELECT Товар||Количество||cDATE||cTIME FROM table_Документ_Приход")),
+      (QStringList{QStringLiteral("Стол202.03.202610:00:00"),
+                   QStringLiteral("Стул302.03.202610:00:00")}));
+  EXPECT_EQ(
+      column(QStringLiteral("SELECT cDATE||cTIME||Документ FROM items_Регистр_Остатки")).size(), 2);
   EXPECT_EQ(column(QStringLiteral("SELECT Код||Дебет||cDATE||cTIME||Документ FROM itogi")),
             QStringList{QStringLiteral("41402.03.202610:00:00Приход")});
   // The posting's state does not outlive it.
@@ -95,8 +107,9 @@ TEST_F(DocumentPostingTest, ModuleErrorAfterTwoMovementsLeavesNothing) {
   EXPECT_THROW(post(content(QStringLiteral("П-1"), {{"Стол", "2"}}),
                     module(QStringLiteral("  Сч.ПриходВыполнить(\"много\")\n"))),
                ScriptError);
-  for (const QString& table : {QStringLiteral("items_Документ_Приход"), QStringLiteral("table_Документ_Приход"),
-                               QStringLiteral("items_Регистр_Остатки"), QStringLiteral("itogi")})
+  for (const QString& table :
+       {QStringLiteral("items_Документ_Приход"), QStringLiteral("table_Документ_Приход"),
+        QStringLiteral("items_Регистр_Остатки"), QStringLiteral("itogi")})
     EXPECT_EQ(count(table), 0) << table.toStdString();
   EXPECT_FALSE(session->inTransaction());
 }
@@ -105,10 +118,11 @@ TEST_F(DocumentPostingTest, SaveProcedureThatReportsFailureRollsBackToo) {
   Engine engine(host);
   engine.setGlobalObject(createGlobalFunctions(host, context));
   engine.load(module());
-  const PostResult result = posting::saveAndPost(context, content(QStringLiteral("П-1")), std::nullopt, [&] {
-    engine.runThis(QStringLiteral("ПриСохранении"));
-    return false;  // an interrupted module, reported by the window
-  });
+  const PostResult result =
+      posting::saveAndPost(context, content(QStringLiteral("П-1")), std::nullopt, [&] {
+        engine.runThis(QStringLiteral("ПриСохранении"));
+        return false;  // an interrupted module, reported by the window
+      });
   EXPECT_EQ(result.outcome, PostOutcome::Aborted);
   EXPECT_EQ(count(QStringLiteral("items_Документ_Приход")), 0);
   EXPECT_EQ(count(QStringLiteral("items_Регистр_Остатки")), 0);
@@ -123,28 +137,34 @@ TEST_F(DocumentPostingTest, TwoDocumentsInOneSecondGetTheirOwnKeysAndUnpostSepar
   EXPECT_EQ(balance(), 8);
   posting::unpost(*session, QStringLiteral("Приход"), first.key);
   EXPECT_EQ(balance(), 4);
-  EXPECT_EQ(column(QStringLiteral("SELECT Наименование||Проводка FROM items_Документ_Приход ORDER BY cTIME")),
+  EXPECT_EQ(column(QStringLiteral(
+                "SELECT Наименование||Проводка FROM items_Документ_Приход ORDER BY cTIME")),
             (QStringList{QStringLiteral("П-10"), QStringLiteral("П-21")}));
-  EXPECT_EQ(column(QStringLiteral("SELECT cTIME FROM itogi")), QStringList{QStringLiteral("10:00:01")});
+  EXPECT_EQ(column(QStringLiteral("SELECT cTIME FROM itogi")),
+            QStringList{QStringLiteral("10:00:01")});
 }
 
 TEST_F(DocumentPostingTest, PostedDocumentIsRefusedAndUnpostedOneIsRewrittenUnderANewKey) {
   const PostResult first = post(content(QStringLiteral("П-1"), {{"Стол", "1"}}));
   const PostResult other = post(content(QStringLiteral("П-2"), {{"Шкаф", "1"}}));
-  EXPECT_EQ(post(content(QStringLiteral("П-1 изм")), module(), first.key).outcome, PostOutcome::AlreadyPosted);
+  EXPECT_EQ(post(content(QStringLiteral("П-1 изм")), module(), first.key).outcome,
+            PostOutcome::AlreadyPosted);
   EXPECT_EQ(count(QStringLiteral("items_Регистр_Остатки")), 4);
 
   posting::unpost(*session, QStringLiteral("Приход"), first.key);
-  DocumentContent edited = content(QStringLiteral("Пр'иход №1"), {{"Ст'ул", "5"}, {"Табурет", "1"}});
+  DocumentContent edited =
+      content(QStringLiteral("Пр'иход №1"), {{"Ст'ул", "5"}, {"Табурет", "1"}});
   edited.date = QDate(2026, 3, 5);
   const PostResult again = post(edited, module(), first.key, QTime(11, 30, 0));
   ASSERT_EQ(again.outcome, PostOutcome::Posted);
   EXPECT_EQ(again.key, (DocumentKey{QStringLiteral("05.03.2026"), QStringLiteral("11:30:00")}));
   EXPECT_EQ(count(QStringLiteral("items_Документ_Приход")), 2);
-  EXPECT_EQ(column(QStringLiteral("SELECT Наименование FROM items_Документ_Приход WHERE cTIME='11:30:00'")),
+  EXPECT_EQ(column(QStringLiteral(
+                "SELECT Наименование FROM items_Документ_Приход WHERE cTIME='11:30:00'")),
             QStringList{QStringLiteral("Пр'иход №1")});
-  EXPECT_EQ(column(QStringLiteral("SELECT Товар FROM table_Документ_Приход WHERE cDATE='05.03.2026'")),
-            (QStringList{QStringLiteral("Ст'ул"), QStringLiteral("Табурет")}));
+  EXPECT_EQ(
+      column(QStringLiteral("SELECT Товар FROM table_Документ_Приход WHERE cDATE='05.03.2026'")),
+      (QStringList{QStringLiteral("Ст'ул"), QStringLiteral("Табурет")}));
   // The other document's rows are untouched.
   EXPECT_EQ(column(QStringLiteral("SELECT Товар FROM table_Документ_Приход WHERE cTIME=") +
                    balvix::storage::quote(other.key.time)),
@@ -155,14 +175,17 @@ TEST_F(DocumentPostingTest, UnpostClearsEveryRegisterAndDeleteRemovesTheWholeDoc
   const PostResult first = post(content(QStringLiteral("П-1"), {{"Стол", "2"}}));
   const PostResult second = post(content(QStringLiteral("П-2"), {{"Стул", "2"}}));
   // A movement of the same key in a register the module never wrote to goes as well.
-  exec(QStringLiteral("INSERT INTO items_Регистр_Прочее VALUES ('x','02.03.2026','10:00:00','Приход','+')"));
+  exec(QStringLiteral(
+      "INSERT INTO items_Регистр_Прочее VALUES ('x','02.03.2026','10:00:00','Приход','+')"));
   posting::unpost(*session, QStringLiteral("Приход"), first.key);
   EXPECT_EQ(count(QStringLiteral("items_Регистр_Прочее")), 0);
 
   posting::remove(*session, QStringLiteral("Приход"), second.key);
   EXPECT_EQ(balance(), 0);
-  EXPECT_EQ(column(QStringLiteral("SELECT Наименование FROM items_Документ_Приход")), QStringList{QStringLiteral("П-1")});
-  EXPECT_EQ(column(QStringLiteral("SELECT Товар FROM table_Документ_Приход")), QStringList{QStringLiteral("Стол")});
+  EXPECT_EQ(column(QStringLiteral("SELECT Наименование FROM items_Документ_Приход")),
+            QStringList{QStringLiteral("П-1")});
+  EXPECT_EQ(column(QStringLiteral("SELECT Товар FROM table_Документ_Приход")),
+            QStringList{QStringLiteral("Стол")});
   EXPECT_EQ(count(QStringLiteral("itogi")), 0);
 }
 

@@ -26,7 +26,8 @@ void checkKind(const QString& kind) {
 }
 
 QString keyCondition(const DocumentKey& key) {
-  return QStringLiteral(" WHERE cDATE=") + quote(key.date) + QStringLiteral(" AND cTIME=") + quote(key.time);
+  return QStringLiteral(" WHERE cDATE=") + quote(key.date) + QStringLiteral(" AND cTIME=") +
+         quote(key.time);
 }
 
 QString movementCondition(const QString& kind, const DocumentKey& key) {
@@ -40,8 +41,11 @@ bool keyTaken(storage::Session& db, const QString& header, const DocumentKey& ke
 // Restores what the posting put into the shared state, however the posting ends.
 class PostingScope {
  public:
-  explicit PostingScope(SharedContext& context) : m_context(context), m_type(context.currentObjectType),
-                                         m_name(context.currentObjectName), m_date(context.documentDate) {}
+  explicit PostingScope(SharedContext& context)
+      : m_context(context),
+        m_type(context.currentObjectType),
+        m_name(context.currentObjectName),
+        m_date(context.documentDate) {}
   ~PostingScope() {
     m_context.currentObjectType = m_type;
     m_context.currentObjectName = m_name;
@@ -71,8 +75,9 @@ DocumentKey freeKey(storage::Session& db, const QString& kind, const QDate& date
     key.time = now.addSecs(step).toString(kTimeFormat);
     if ((own && *own == key) || !keyTaken(db, header, key)) return key;
   }
-  throw storage::DbError(storage::ErrorCode::Other,
-                         QStringLiteral("Для даты %1 не осталось свободного времени документа.").arg(key.date));
+  throw storage::DbError(
+      storage::ErrorCode::Other,
+      QStringLiteral("Для даты %1 не осталось свободного времени документа.").arg(key.date));
 }
 
 bool isPosted(storage::Session& db, const QString& kind, const DocumentKey& key) {
@@ -82,8 +87,8 @@ bool isPosted(storage::Session& db, const QString& kind, const DocumentKey& key)
   return !rs.eof() && rs.text(0).trimmed() == QStringLiteral("1");
 }
 
-bool runAsPosting(SharedContext& context, const QString& kind, const QDate& date, const DocumentKey& key,
-                  const SaveProcedure& save) {
+bool runAsPosting(SharedContext& context, const QString& kind, const QDate& date,
+                  const DocumentKey& key, const SaveProcedure& save) {
   PostingScope scope(context);
   context.currentObjectType = config::typeWord(config::ObjectKind::Document);
   context.currentObjectName = kind;
@@ -93,8 +98,10 @@ bool runAsPosting(SharedContext& context, const QString& kind, const QDate& date
 }
 
 PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
-                       const std::optional<DocumentKey>& stored, const SaveProcedure& save, QTime now) {
-  if (!context.db) throw storage::DbError(storage::ErrorCode::Other, QStringLiteral("База данных не открыта."));
+                       const std::optional<DocumentKey>& stored, const SaveProcedure& save,
+                       QTime now) {
+  if (!context.db)
+    throw storage::DbError(storage::ErrorCode::Other, QStringLiteral("База данных не открыта."));
   storage::Session& db = *context.db;
   const QString& kind = document.kind;
   checkKind(kind);
@@ -106,21 +113,26 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
   const DocumentKey key = freeKey(db, kind, document.date, now, stored);
 
   QHash<QString, QString> values;
-  for (const auto& [column, value] : document.header) values.insert(storage::foldName(column), value);
-  const QStringList columns = config::requisiteColumns(config::TableRole::Header, db.columns(header));
+  for (const auto& [column, value] : document.header)
+    values.insert(storage::foldName(column), value);
+  const QStringList columns =
+      config::requisiteColumns(config::TableRole::Header, db.columns(header));
   if (stored) {
     // Columns without a field on the form keep what they hold.
     QString assignments;
     for (const QString& column : columns) {
       const auto it = values.constFind(storage::foldName(column));
-      if (it != values.cend()) assignments += column + QLatin1Char('=') + quote(*it) + QLatin1Char(',');
+      if (it != values.cend())
+        assignments += column + QLatin1Char('=') + quote(*it) + QLatin1Char(',');
     }
-    assignments += QStringLiteral("cDATE=") + quote(key.date) + QStringLiteral(",cTIME=") + quote(key.time) +
-                   QStringLiteral(",Проводка='1'");
-    db.execute(QStringLiteral("UPDATE ") + header + QStringLiteral(" SET ") + assignments + keyCondition(*stored));
+    assignments += QStringLiteral("cDATE=") + quote(key.date) + QStringLiteral(",cTIME=") +
+                   quote(key.time) + QStringLiteral(",Проводка='1'");
+    db.execute(QStringLiteral("UPDATE ") + header + QStringLiteral(" SET ") + assignments +
+               keyCondition(*stored));
     if (db.changes() == 0)
       throw storage::DbError(storage::ErrorCode::Other,
-                             QStringLiteral("Документ от %1 %2 не найден: возможно, он удален.").arg(stored->date, stored->time));
+                             QStringLiteral("Документ от %1 %2 не найден: возможно, он удален.")
+                                 .arg(stored->date, stored->time));
   } else {
     QString names, list;
     for (const QString& column : columns) {
@@ -129,14 +141,15 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
     }
     names += QStringLiteral("cDATE,cTIME,Проводка");
     list += quote(key.date) + QLatin1Char(',') + quote(key.time) + QStringLiteral(",'1'");
-    db.execute(QStringLiteral("INSERT INTO ") + header + QStringLiteral(" (") + names + QStringLiteral(") VALUES (") +
-               list + QLatin1Char(')'));
+    db.execute(QStringLiteral("INSERT INTO ") + header + QStringLiteral(" (") + names +
+               QStringLiteral(") VALUES (") + list + QLatin1Char(')'));
   }
 
   if (db.tableExists(tablePart)) {
     if (stored) db.execute(QStringLiteral("DELETE FROM ") + tablePart + keyCondition(*stored));
     if (document.hasTablePart) {
-      const QStringList tableColumns = config::requisiteColumns(config::TableRole::TablePart, db.columns(tablePart));
+      const QStringList tableColumns =
+          config::requisiteColumns(config::TableRole::TablePart, db.columns(tablePart));
       QList<int> source;
       for (const QString& column : tableColumns) {
         int at = -1;
@@ -168,7 +181,8 @@ QStringList registerTables(storage::Session& db) {
   const QString prefix = QStringLiteral("items_Регистр_");
   for (int i = 0; i < db.tableCount(); ++i) {
     const storage::TableDef& table = db.table(i);
-    if (table.attributes == 0 && table.name.startsWith(prefix, Qt::CaseInsensitive)) tables << table.name;
+    if (table.attributes == 0 && table.name.startsWith(prefix, Qt::CaseInsensitive))
+      tables << table.name;
   }
   return tables;
 }
@@ -177,13 +191,15 @@ void unpost(storage::Session& db, const QString& kind, const DocumentKey& key) {
   unpost(db, kind, key, registerTables(db));
 }
 
-void unpost(storage::Session& db, const QString& kind, const DocumentKey& key, const QStringList& registers) {
+void unpost(storage::Session& db, const QString& kind, const DocumentKey& key,
+            const QStringList& registers) {
   checkKind(kind);
   storage::Transaction transaction(db);
   db.execute(QStringLiteral("DELETE FROM itogi") + movementCondition(kind, key));
-  db.execute(QStringLiteral("UPDATE ") + config::documentHeaderTable(kind) + QStringLiteral(" SET Проводка='0'") +
-             keyCondition(key));
-  for (const QString& table : registers) db.execute(QStringLiteral("DELETE FROM ") + table + movementCondition(kind, key));
+  db.execute(QStringLiteral("UPDATE ") + config::documentHeaderTable(kind) +
+             QStringLiteral(" SET Проводка='0'") + keyCondition(key));
+  for (const QString& table : registers)
+    db.execute(QStringLiteral("DELETE FROM ") + table + movementCondition(kind, key));
   transaction.commit();
 }
 
@@ -192,10 +208,13 @@ void remove(storage::Session& db, const QString& kind, const DocumentKey& key) {
   const QStringList registers = registerTables(db);
   const QString tablePart = config::documentTablePartTable(kind);
   storage::Transaction transaction(db);
-  db.execute(QStringLiteral("DELETE FROM ") + config::documentHeaderTable(kind) + keyCondition(key));
-  if (db.tableExists(tablePart)) db.execute(QStringLiteral("DELETE FROM ") + tablePart + keyCondition(key));
+  db.execute(QStringLiteral("DELETE FROM ") + config::documentHeaderTable(kind) +
+             keyCondition(key));
+  if (db.tableExists(tablePart))
+    db.execute(QStringLiteral("DELETE FROM ") + tablePart + keyCondition(key));
   db.execute(QStringLiteral("DELETE FROM itogi") + movementCondition(kind, key));
-  for (const QString& table : registers) db.execute(QStringLiteral("DELETE FROM ") + table + movementCondition(kind, key));
+  for (const QString& table : registers)
+    db.execute(QStringLiteral("DELETE FROM ") + table + movementCondition(kind, key));
   transaction.commit();
 }
 

@@ -81,7 +81,8 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
 // transaction. Every register table is cleared of rows with the document's key.
 void unpost(storage::Session& db, const QString& kind, const DocumentKey& key);
 // The same with the register tables already known (registerTables), for many documents.
-void unpost(storage::Session& db, const QString& kind, const DocumentKey& key, const QStringList& registers);
+void unpost(storage::Session& db, const QString& kind, const DocumentKey& key,
+            const QStringList& registers);
 
 // Removes the whole document: header, table rows, postings and movements, in one
 // transaction.
