@@ -11,6 +11,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -83,6 +84,8 @@ frmReport::~frmReport() {
 QString frmReport::title() const { return windowTitle(); }
 
 void frmReport::updateActions() {
+  // Designing, the grid's own commands take the place of the report's.
+  m_bar->setVisible(!m_designMode);
   for (QAction* a : m_workingActions) a->setEnabled(!m_designMode && m_found);
   if (!m_designMode && m_found) m_workingActions[1]->setEnabled(hasDialog());
 }
@@ -262,7 +265,7 @@ frmRepDialog::frmRepDialog(shell::AppState& state, QWidget* parent) : RuntimeWin
   m_command3->setObjectName(QStringLiteral("Command3"));
   m_command3->setAccessibleName(QStringLiteral("Сформировать и закрыть"));
   m_command3->setToolTip(QStringLiteral("Сформировать и закрыть"));
-  m_command3->setFixedWidth(24);
+  m_command3->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(m_command2);
@@ -286,6 +289,7 @@ frmRepDialog::~frmRepDialog() = default;
 void frmRepDialog::load(const QString& name, bool designMode) {
   m_name = name;
   m_designMode = designMode;
+  m_found = false;
   m_frm->setDesignMode(designMode);
   QString layout;
   if (m_state.db) {
@@ -293,7 +297,11 @@ void frmRepDialog::load(const QString& name, bool designMode) {
       storage::Recordset row = m_state.db->openRecordset(QStringLiteral("SELECT ") + kLayoutColumn +
                                                          QStringLiteral(" FROM form_items WHERE type='Отчет' AND name=") +
                                                          quote(name));
-      if (!row.eof()) layout = row.text(0);
+      m_found = !row.eof();
+      if (m_found) layout = row.text(0);
+      // The dialog is kept with its report: a report not yet saved has nowhere to keep it.
+      if (!m_found && designMode)
+        MessageBoxes::show(QStringLiteral("Отчет «%1» еще не сохранен: сохраните его, чтобы сохранить и диалог.").arg(name));
     } catch (const storage::DbError& e) {
       MessageBoxes::show(e.description());
     }
@@ -331,7 +339,7 @@ void frmRepDialog::build(bool closeAfter) {
 }
 
 bool frmRepDialog::unload() {
-  if (m_designMode && m_state.db) {
+  if (m_designMode && m_found && m_state.db) {
     try {
       m_state.db->execute(QStringLiteral("UPDATE form_items SET ") + kLayoutColumn + QLatin1Char('=') +
                           quote(m_frm->GetLayout()) + QStringLiteral(" WHERE type='Отчет' AND name=") + quote(m_name));

@@ -107,6 +107,7 @@ class frmRepDialog : public RuntimeWindow {
   QPointer<frmReport> m_report;
   QString m_name;
   bool m_designMode = false;
+  bool m_found = false;
 };
 
 }  // namespace balvix::runtime

@@ -1,4 +1,5 @@
 #include <QHeaderView>
+#include <QTimer>
 #include <QToolBar>
 
 #include "runtime/report_grid.h"
@@ -172,6 +173,23 @@ TEST_F(ReportGridTest, CellClearCaptionAndErrorsKeepTheOutputSoFar) {
   messages.clear();
   EXPECT_FALSE(run(grid, QStringLiteral("Отчет.Ячейка(0, 1) = \"x\"\n")));
   EXPECT_EQ(messages.texts().size(), 1);
+}
+
+TEST_F(ReportGridTest, LongModuleIsInterruptedAndKeepsItsRows) {
+  ReportGrid grid;
+  grid.setModuleName(QStringLiteral("Отчет.Долгий"));
+  grid.LoadLayout(ReportLayoutText::write(sampleLayout()));
+  grid.show();
+  // The program's host lets events run while the module works: the timer asks it to stop.
+  QTimer::singleShot(200, [this] { state.host->requestInterrupt(); });
+  EXPECT_FALSE(run(grid, QStringLiteral("Н = 0\nДелать Пока 1 = 1\n  Н = Н + 1\n  Отчет.Параметр(\"Товар\") = Н\n"
+                                        "  Отчет.Вывести(\"Строка\")\nЦикл\n")));
+  ASSERT_EQ(messages.texts().size(), 1);
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("прервано"))) << messages.last().toStdString();
+  const int rows = grid.model()->rowCount();
+  EXPECT_GT(rows, 0);
+  EXPECT_EQ(grid.sheet().rowCount(), rows);
+  EXPECT_EQ(grid.cellText(rows, 1), QString::number(rows));
 }
 
 TEST_F(ReportGridTest, MalformedLayoutOpensEmptyWithAMessageAndWithoutSectionsIsThePage) {

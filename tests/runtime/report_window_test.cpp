@@ -212,6 +212,16 @@ TEST_F(ReportWindowTest, DialogIsDesignedFromTheDesignerAndItsValuesReachTheModu
   EXPECT_EQ(openWindows<frmRepDialog>().size(), 1);
   w->findChild<QAction*>(QStringLiteral("actRebuild"))->trigger();
   EXPECT_EQ(cell(w, 2, 1), QStringLiteral("Главный 'А'"));
+  // The dialog of a report not saved yet says so and stores nothing.
+  messages.clear();
+  auto* unsaved = qobject_cast<frmRepDialog*>(windows().sharedWindowWith(names::kReportDialog, [] {
+    shell::WindowArguments a = arguments(QStringLiteral("Новый"));
+    a.designMode = true;
+    return a;
+  }()));
+  ASSERT_TRUE(unsaved);
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("еще не сохранен")));
+  EXPECT_TRUE(unsaved->close());
 }
 
 TEST_F(ReportWindowTest, ChartOfAccountsPrintsThroughItsReport) {
