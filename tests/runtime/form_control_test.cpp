@@ -1,5 +1,6 @@
 #include "runtime/form_control.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -14,6 +15,7 @@
 #include "runtime/design_overlay.h"
 #include "runtime/form_host.h"
 #include "runtime/form_table.h"
+#include "runtime/toolbar_control.h"
 #include "runtime/value_field.h"
 #include "runtime_fixture.h"
 #include "script/engine.h"
@@ -333,6 +335,31 @@ TEST_F(FormControlTest, TableViewAddsDeletesAndChoosesInTheCurrentCell) {
   QTest::keyClick(view, Qt::Key_Delete);
   EXPECT_EQ(form->table()->rows(), 1);
   EXPECT_EQ(messages.texts().size(), 2);
+}
+
+}  // namespace
+}  // namespace balvix::runtime::testing
+
+namespace balvix::runtime::testing {
+namespace {
+
+TEST(ToolBarControlTest, NumberedButtonsReportClicksOnlyWhileAvailable) {
+  ToolBarControl bar;
+  bar.addButton(1, QStringLiteral("Новый"), QIcon(), QStringLiteral("Новый элемент"));
+  bar.addButton(4, QStringLiteral("&Удалить"));
+  QSignalSpy clicks(&bar, &ToolBarControl::ButtonClick);
+  EXPECT_EQ(bar.button(1)->toolTip(), QStringLiteral("Новый элемент"));
+  EXPECT_EQ(bar.button(4)->toolTip(), QStringLiteral("Удалить"));
+  bar.DisableButton(4);
+  bar.click(4);
+  EXPECT_EQ(clicks.size(), 0);
+  bar.EnableButton(4);
+  bar.click(4);
+  bar.click(1);
+  bar.click(7);
+  ASSERT_EQ(clicks.size(), 2);
+  EXPECT_EQ(clicks[0][0].toInt(), 4);
+  EXPECT_EQ(clicks[1][0].toInt(), 1);
 }
 
 }  // namespace
