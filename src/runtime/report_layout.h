@@ -15,10 +15,10 @@ namespace balvix::runtime {
 struct CellStyle {
   bool bold = false;
   bool italic = false;
-  int size = 0;                     // points; 0 = the grid's font
+  int size = 0;  // points; 0 = the grid's font
   Qt::Alignment align = Qt::AlignLeft;
-  QString borders;                  // any of "l", "t", "r", "b"
-  QColor background;                // invalid = none
+  QString borders;    // any of "l", "t", "r", "b"
+  QColor background;  // invalid = none
   bool operator==(const CellStyle& other) const = default;
 };
 

@@ -64,12 +64,17 @@ frmReport::frmReport(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   })->setShortcut(QKeySequence(Qt::Key_F5));
   add(QStringLiteral("Параметры"), QStringLiteral("actParameters"), [this] { showDialog(); });
   m_bar->addSeparator();
-  add(QStringLiteral("Предварительный просмотр"), QStringLiteral("actPreview"), &frmReport::printPreview);
-  add(QStringLiteral("Печать"), QStringLiteral("actPrint"), &frmReport::print)->setShortcut(QKeySequence::Print);
+  add(QStringLiteral("Предварительный просмотр"), QStringLiteral("actPreview"),
+      &frmReport::printPreview);
+  add(QStringLiteral("Печать"), QStringLiteral("actPrint"), &frmReport::print)
+      ->setShortcut(QKeySequence::Print);
   m_bar->addSeparator();
-  add(QStringLiteral("Сохранить как PDF"), QStringLiteral("actPdf"), [this] { saveAs(QStringLiteral("pdf")); });
-  add(QStringLiteral("Сохранить как CSV"), QStringLiteral("actCsv"), [this] { saveAs(QStringLiteral("csv")); });
-  add(QStringLiteral("Сохранить как XLSX"), QStringLiteral("actXlsx"), [this] { saveAs(QStringLiteral("xlsx")); });
+  add(QStringLiteral("Сохранить как PDF"), QStringLiteral("actPdf"),
+      [this] { saveAs(QStringLiteral("pdf")); });
+  add(QStringLiteral("Сохранить как CSV"), QStringLiteral("actCsv"),
+      [this] { saveAs(QStringLiteral("csv")); });
+  add(QStringLiteral("Сохранить как XLSX"), QStringLiteral("actXlsx"),
+      [this] { saveAs(QStringLiteral("xlsx")); });
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
   layout->addWidget(m_bar);
@@ -81,7 +86,9 @@ frmReport::~frmReport() {
   if (m_dialog && m_dialog->report() == this) m_dialog->setReport(nullptr);
 }
 
-QString frmReport::title() const { return windowTitle(); }
+QString frmReport::title() const {
+  return windowTitle();
+}
 
 void frmReport::updateActions() {
   // Designing, the grid's own commands take the place of the report's.
@@ -110,7 +117,8 @@ void frmReport::load(const QString& name, bool designMode) {
     m_dialogLayout = row.text(frmRepDialog::kLayoutColumn);
     m_found = true;
   } catch (const storage::DbError&) {
-    MessageBoxes::show(QStringLiteral("Отчет не найден, возможно он был удален."), shell::MsgButtons::Ok, name);
+    MessageBoxes::show(QStringLiteral("Отчет не найден, возможно он был удален."),
+                       shell::MsgButtons::Ok, name);
   }
   m_state.sharedRecordset.close();
   updateActions();
@@ -119,7 +127,8 @@ void frmReport::load(const QString& name, bool designMode) {
   if (!m_found) return;
   m_report1->setModuleName(windowTitle());
   if (layoutText.isEmpty()) return;
-  layoutText.replace(QStringLiteral("Истина"), QStringLiteral("True")).replace(QStringLiteral("Ложь"), QStringLiteral("False"));
+  layoutText.replace(QStringLiteral("Истина"), QStringLiteral("True"))
+      .replace(QStringLiteral("Ложь"), QStringLiteral("False"));
   m_report1->LoadLayout(layoutText);
   if (m_designMode) return;
   // A report with a dialog asks for its parameters first; "Сформировать" builds it.
@@ -138,7 +147,8 @@ bool frmReport::build(const ReportDialogValues* dialog) {
     storage::Recordset row = m_state.db->openRecordset(
         QStringLiteral("SELECT code FROM form_items WHERE type='Отчет' AND name=") + quote(m_name));
     if (!row.eof()) code = row.text(0);
-    storage::Recordset g = m_state.db->openRecordset(QStringLiteral("SELECT * FROM ГлобальныйМодуль"));
+    storage::Recordset g =
+        m_state.db->openRecordset(QStringLiteral("SELECT * FROM ГлобальныйМодуль"));
     if (!g.eof()) global = g.text(0);
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description());
@@ -165,7 +175,8 @@ bool frmReport::unload() {
     // The layout is quoted, so a "'" in a cell is stored as typed; a failure keeps the
     // window open with the layout.
     try {
-      m_state.db->execute(QStringLiteral("UPDATE form_items SET item=") + quote(m_report1->GetLayout()) +
+      m_state.db->execute(QStringLiteral("UPDATE form_items SET item=") +
+                          quote(m_report1->GetLayout()) +
                           QStringLiteral(" WHERE type='Отчет' AND name=") + quote(m_name));
     } catch (const storage::DbError& e) {
       MessageBoxes::show(QStringLiteral("Макет отчета не сохранен: ") + e.description());
@@ -179,10 +190,12 @@ bool frmReport::unload() {
 
 bool frmReport::saveAs(const QString& format, QString path) {
   if (path.isEmpty()) {
-    const QString filter = format == QLatin1String("pdf")   ? QStringLiteral("PDF (*.pdf)")
-                           : format == QLatin1String("csv") ? QStringLiteral("CSV (*.csv)")
-                                                            : QStringLiteral("Книга Excel (*.xlsx)");
-    path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить отчет"), m_name + QLatin1Char('.') + format, filter);
+    const QString filter = format == QLatin1String("pdf") ? QStringLiteral("PDF (*.pdf)")
+                           : format == QLatin1String("csv")
+                               ? QStringLiteral("CSV (*.csv)")
+                               : QStringLiteral("Книга Excel (*.xlsx)");
+    path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить отчет"),
+                                        m_name + QLatin1Char('.') + format, filter);
     if (path.isEmpty()) return false;
   }
   m_report1->host().setStatus(QStringLiteral("Сохранение отчета..."));
@@ -194,7 +207,8 @@ bool frmReport::saveAs(const QString& format, QString path) {
     error = report_export::writeCsv(sheet, path);
   else
     error = report_export::writeXlsx(sheet, path, m_name);
-  m_report1->host().setStatus(error.isEmpty() ? QStringLiteral("Отчет сохранен: ") + path : QString());
+  m_report1->host().setStatus(error.isEmpty() ? QStringLiteral("Отчет сохранен: ") + path
+                                              : QString());
   if (!error.isEmpty()) MessageBoxes::show(error);
   return error.isEmpty();
 }
@@ -211,7 +225,9 @@ void frmReport::paintOn(QPrinter* printer) {
 
 void frmReport::printPreview() {
   QPrinter printer(QPrinter::HighResolution);
-  printer.setPageOrientation(report_export::wantsLandscape(m_report1->sheet()) ? QPageLayout::Landscape : QPageLayout::Portrait);
+  printer.setPageOrientation(report_export::wantsLandscape(m_report1->sheet())
+                                 ? QPageLayout::Landscape
+                                 : QPageLayout::Portrait);
   QPrintPreviewDialog preview(&printer, this);
   preview.setWindowTitle(QStringLiteral("Предварительный просмотр: ") + title());
   connect(&preview, &QPrintPreviewDialog::paintRequested, this, &frmReport::paintOn);
@@ -220,7 +236,9 @@ void frmReport::printPreview() {
 
 void frmReport::print() {
   QPrinter printer(QPrinter::HighResolution);
-  printer.setPageOrientation(report_export::wantsLandscape(m_report1->sheet()) ? QPageLayout::Landscape : QPageLayout::Portrait);
+  printer.setPageOrientation(report_export::wantsLandscape(m_report1->sheet())
+                                 ? QPageLayout::Landscape
+                                 : QPageLayout::Portrait);
   QPrintDialog dialog(&printer, this);
   dialog.setWindowTitle(QStringLiteral("Печать: ") + title());
   if (dialog.exec() == QDialog::Accepted) paintOn(&printer);
@@ -294,14 +312,16 @@ void frmRepDialog::load(const QString& name, bool designMode) {
   QString layout;
   if (m_state.db) {
     try {
-      storage::Recordset row = m_state.db->openRecordset(QStringLiteral("SELECT ") + kLayoutColumn +
-                                                         QStringLiteral(" FROM form_items WHERE type='Отчет' AND name=") +
-                                                         quote(name));
+      storage::Recordset row = m_state.db->openRecordset(
+          QStringLiteral("SELECT ") + kLayoutColumn +
+          QStringLiteral(" FROM form_items WHERE type='Отчет' AND name=") + quote(name));
       m_found = !row.eof();
       if (m_found) layout = row.text(0);
       // The dialog is kept with its report: a report not yet saved has nowhere to keep it.
       if (!m_found && designMode)
-        MessageBoxes::show(QStringLiteral("Отчет «%1» еще не сохранен: сохраните его, чтобы сохранить и диалог.").arg(name));
+        MessageBoxes::show(
+            QStringLiteral("Отчет «%1» еще не сохранен: сохраните его, чтобы сохранить и диалог.")
+                .arg(name));
     } catch (const storage::DbError& e) {
       MessageBoxes::show(e.description());
     }
@@ -341,8 +361,9 @@ void frmRepDialog::build(bool closeAfter) {
 bool frmRepDialog::unload() {
   if (m_designMode && m_found && m_state.db) {
     try {
-      m_state.db->execute(QStringLiteral("UPDATE form_items SET ") + kLayoutColumn + QLatin1Char('=') +
-                          quote(m_frm->GetLayout()) + QStringLiteral(" WHERE type='Отчет' AND name=") + quote(m_name));
+      m_state.db->execute(QStringLiteral("UPDATE form_items SET ") + kLayoutColumn +
+                          QLatin1Char('=') + quote(m_frm->GetLayout()) +
+                          QStringLiteral(" WHERE type='Отчет' AND name=") + quote(m_name));
     } catch (const storage::DbError& e) {
       MessageBoxes::show(QStringLiteral("Диалог отчета не сохранен: ") + e.description());
       return false;
