@@ -98,6 +98,8 @@ void frmReport::updateActions() {
 }
 
 void frmReport::load(const QString& name, bool designMode) {
+  // The shared window asked for another report (or mode) keeps the layout being designed.
+  if (!storeLayout()) return;
   m_name = name;
   m_designMode = designMode;
   m_found = false;
@@ -170,19 +172,23 @@ frmRepDialog* frmReport::showDialog() {
   return m_dialog;
 }
 
-bool frmReport::unload() {
-  if (m_designMode && m_found && m_state.db) {
-    // The layout is quoted, so a "'" in a cell is stored as typed; a failure keeps the
-    // window open with the layout.
-    try {
-      m_state.db->execute(QStringLiteral("UPDATE form_items SET item=") +
-                          quote(m_report1->GetLayout()) +
-                          QStringLiteral(" WHERE type='Отчет' AND name=") + quote(m_name));
-    } catch (const storage::DbError& e) {
-      MessageBoxes::show(QStringLiteral("Макет отчета не сохранен: ") + e.description());
-      return false;
-    }
+bool frmReport::storeLayout() {
+  if (!m_designMode || !m_found || !m_state.db) return true;
+  // The layout is quoted, so a "'" in a cell is stored as typed; a failure keeps the
+  // window open with the layout.
+  try {
+    m_state.db->execute(QStringLiteral("UPDATE form_items SET item=") +
+                        quote(m_report1->GetLayout()) +
+                        QStringLiteral(" WHERE type='Отчет' AND name=") + quote(m_name));
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(QStringLiteral("Макет отчета не сохранен: ") + e.description());
+    return false;
   }
+  return true;
+}
+
+bool frmReport::unload() {
+  if (!storeLayout()) return false;
   m_state.sharedRecordset.close();
   if (m_state.reportWindow == this) m_state.reportWindow = nullptr;
   return true;

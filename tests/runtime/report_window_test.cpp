@@ -170,6 +170,21 @@ TEST_F(ReportWindowTest, DesignerLayoutButtonEditsWithoutRunningAndStoresQuotedO
   ASSERT_TRUE(back);
   EXPECT_EQ(back->cell(2, 0)->text, QStringLiteral("Товар 'Стол'"));
   EXPECT_EQ(back->sections.size(), 2);
+  // The shared window, still designing, asked for the chart's report stores first.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  layoutButton->click();
+  processEvents();
+  w = qobject_cast<frmReport*>(windows().existingSharedWindow(names::kReport));
+  ASSERT_TRUE(w && w->designMode());
+  w->grid()->model()->setData(w->grid()->model()->index(2, 1), QStringLiteral("Склад"),
+                              Qt::EditRole);
+  shell::WindowArguments plan = arguments(QStringLiteral("ПланСчетов"));
+  EXPECT_EQ(windows().sharedWindowWith(names::kReport, plan), w);
+  EXPECT_FALSE(w->designMode());
+  EXPECT_EQ(ReportLayoutText::read(stored(QStringLiteral("item"), QStringLiteral("Итоги")))
+                ->cell(2, 1)
+                ->text,
+            QStringLiteral("Склад"));
   designer->close();
 }
 
