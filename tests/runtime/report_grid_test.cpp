@@ -194,8 +194,13 @@ TEST_F(ReportGridTest, LongModuleIsInterruptedAndKeepsItsRows) {
   grid.setModuleName(QStringLiteral("Отчет.Долгий"));
   grid.LoadLayout(ReportLayoutText::write(sampleLayout()));
   grid.show();
-  // The program's host lets events run while the module works: the timer asks it to stop.
-  QTimer::singleShot(200, [this] { state.host->requestInterrupt(); });
+  // The program's host lets events run while the module works: the status line counts
+  // the rows, and the timer asks the module to stop.
+  QString status;
+  QTimer::singleShot(200, [&] {
+    status = main()->statusText();
+    state.host->requestInterrupt();
+  });
   EXPECT_FALSE(
       run(grid,
           QStringLiteral("Н = 0\nДелать Пока 1 = 1\n  Н = Н + 1\n  Отчет.Параметр(\"Товар\") = Н\n"
@@ -207,6 +212,8 @@ TEST_F(ReportGridTest, LongModuleIsInterruptedAndKeepsItsRows) {
   EXPECT_GT(rows, 0);
   EXPECT_EQ(grid.sheet().rowCount(), rows);
   EXPECT_EQ(grid.cellText(rows, 1), QString::number(rows));
+  EXPECT_TRUE(status.startsWith(QStringLiteral("Формируется отчет: "))) << status.toStdString();
+  EXPECT_EQ(main()->statusText(), QStringLiteral("Строк в отчете: %1").arg(rows));
 }
 
 TEST_F(ReportGridTest, MalformedLayoutOpensEmptyWithAMessageAndWithoutSectionsIsThePage) {

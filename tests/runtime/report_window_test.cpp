@@ -3,8 +3,11 @@
 #include <QAction>
 #include <QDateEdit>
 #include <QFile>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolBar>
 
 #include "configurator/report_designer.h"
@@ -104,6 +107,17 @@ TEST_F(ReportWindowTest, MenuOpensOneWindowThatRunsTheModule) {
   EXPECT_TRUE(w->saveAs(QStringLiteral("xlsx"), dir.filePath(QStringLiteral("итоги.xlsx"))));
   EXPECT_TRUE(w->saveAs(QStringLiteral("pdf"), dir.filePath(QStringLiteral("итоги.pdf"))));
   EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("итоги.pdf"))));
+  // The preview shows the pages of the output (one here) and closes without printing.
+  int previewPages = -1;
+  QTimer::singleShot(50, [&] {
+    auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+    if (!preview) return;
+    if (auto* widget = preview->findChild<QPrintPreviewWidget*>())
+      previewPages = widget->pageCount();
+    preview->reject();
+  });
+  w->findChild<QAction*>(QStringLiteral("actPreview"))->trigger();
+  EXPECT_EQ(previewPages, 1);
   EXPECT_FALSE(w->saveAs(QStringLiteral("xlsx"), dir.filePath(QStringLiteral("нет/итоги.xlsx"))));
   EXPECT_EQ(messages.texts().size(), 1);
 }
