@@ -78,6 +78,8 @@ ReportGrid::ReportGrid(QWidget* parent) : QWidget(parent) {
   add(QStringLiteral("Вправо"), QStringLiteral("actRight"),
       [this] { setAlignment(Qt::AlignRight); });
   add(QStringLiteral("Рамка"), QStringLiteral("actBorders"), &ReportGrid::toggleBorders);
+  add(QStringLiteral("Вставить строку"), QStringLiteral("actInsertRow"), &ReportGrid::insertRow);
+  add(QStringLiteral("Удалить строки"), QStringLiteral("actRemoveRows"), &ReportGrid::removeRows);
   m_bar->addSeparator();
   m_sectionName = new QLineEdit(m_bar);
   m_sectionName->setObjectName(QStringLiteral("sectionName"));
@@ -382,6 +384,24 @@ void ReportGrid::toggleBorders() {
   m_model->changeStyle(r,
                        [on](CellStyle& s) { s.borders = on ? QStringLiteral("ltrb") : QString(); });
   designChanged(r);
+}
+
+void ReportGrid::insertRow() {
+  const QRect r = selectedRange();
+  if (!m_designMode || r.isNull()) return;
+  ReportSheet s = m_model->sheet();
+  s.insertRow(r.top());
+  m_model->setSheet(std::move(s));
+  designChanged(QRect(r.left(), r.top(), 1, 1));
+}
+
+void ReportGrid::removeRows() {
+  const QRect r = selectedRange();
+  if (!m_designMode || r.isNull()) return;
+  ReportSheet s = m_model->sheet();
+  for (int row = r.bottom(); row >= r.top(); --row) s.removeRow(row);
+  m_model->setSheet(std::move(s));
+  designChanged(QRect(r.left(), r.top(), 1, 1));
 }
 
 bool ReportGrid::nameSection(const QString& name) {

@@ -76,6 +76,44 @@ const ReportSection* ReportSheet::section(const QString& name) const {
   return nullptr;
 }
 
+void ReportSheet::insertRow(int at) {
+  if (at < 0) return;
+  resize(at, 0);
+  rows.insert(rows.begin() + at, std::vector<ReportCell>{});
+  rowHeights.insert(rowHeights.begin() + at, 0);
+  if (at < rowSections.size()) rowSections.insert(at, QString());
+  for (QRect& m : merges) {
+    if (m.top() >= at)
+      m.translate(0, 1);
+    else if (m.bottom() >= at)
+      m.setBottom(m.bottom() + 1);
+  }
+  for (ReportSection& s : sections) {
+    if (s.first >= at) ++s.first;
+    if (s.last >= at) ++s.last;
+  }
+}
+
+void ReportSheet::removeRow(int at) {
+  if (at < 0 || at >= rowCount()) return;
+  rows.erase(rows.begin() + at);
+  rowHeights.erase(rowHeights.begin() + at);
+  if (at < rowSections.size()) rowSections.removeAt(at);
+  for (QRect& m : merges) {
+    if (m.top() > at)
+      m.translate(0, -1);
+    else if (m.bottom() >= at)
+      m.setBottom(m.bottom() - 1);
+  }
+  merges.removeIf(
+      [](const QRect& m) { return m.height() < 1 || (m.height() == 1 && m.width() == 1); });
+  sections.removeIf([at](const ReportSection& s) { return s.first == at && s.last == at; });
+  for (ReportSection& s : sections) {
+    if (s.first > at) --s.first;
+    if (s.last >= at) --s.last;
+  }
+}
+
 QRect ReportSheet::mergeAt(int row, int column) const {
   for (const QRect& m : merges)
     if (m.contains(column, row)) return m;

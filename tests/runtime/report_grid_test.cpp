@@ -90,6 +90,26 @@ TEST(ReportLayoutText, MalformedTextIsRefusedWithAMessage) {
   EXPECT_EQ(ok->cell(0, 0)->style, 0);
 }
 
+TEST(ReportLayoutText, InsertedAndRemovedRowsMoveMergesAndSections) {
+  ReportSheet s = sampleLayout();
+  s.merges << QRect(0, 1, 1, 2);  // rows 1-2 of the first column
+  s.insertRow(1);
+  EXPECT_EQ(s.rowCount(), 4);
+  EXPECT_EQ(s.cell(2, 0)->text, QStringLiteral("[Товар]"));
+  EXPECT_EQ(s.rowHeight(0), 40);
+  EXPECT_EQ(s.merges, (QList<QRect>{QRect(0, 0, 3, 1), QRect(0, 2, 1, 2)}));
+  EXPECT_EQ(s.section(QStringLiteral("Шапка"))->last, 0);
+  EXPECT_EQ(s.section(QStringLiteral("Строка"))->first, 2);
+  EXPECT_EQ(s.section(QStringLiteral("Итог"))->first, 3);
+  s.removeRow(1);
+  s.removeRow(1);  // the row of the section "Строка": the section goes, the merge shrinks away
+  EXPECT_EQ(s.rowCount(), 2);
+  EXPECT_EQ(s.merges, QList<QRect>{QRect(0, 0, 3, 1)});
+  EXPECT_FALSE(s.section(QStringLiteral("Строка")));
+  EXPECT_EQ(s.section(QStringLiteral("Итог"))->first, 1);
+  EXPECT_EQ(s.cell(1, 2)->text, QStringLiteral("[Итог]"));
+}
+
 class ReportGridTest : public RuntimeTest {
  protected:
   void addRegister() {
@@ -263,6 +283,13 @@ TEST_F(ReportGridTest, DesignCommandsEditTheLayoutThatGetLayoutWrites) {
   ASSERT_EQ(back->sections.size(), 2);
   EXPECT_EQ(back->section(QStringLiteral("Строка"))->first, 1);
   EXPECT_EQ(back->section(QStringLiteral("Строка"))->last, 2);
+  grid.selectRange(QRect(0, 1, 1, 1));
+  grid.insertRow();
+  EXPECT_EQ(grid.layout().cell(2, 2)->text, QStringLiteral("[Товар]"));
+  EXPECT_EQ(grid.layout().section(QStringLiteral("Строка"))->first, 2);
+  grid.selectRange(QRect(0, 1, 1, 1));
+  grid.removeRows();
+  EXPECT_EQ(grid.layout().cell(1, 2)->text, QStringLiteral("[Товар]"));
   grid.selectRange(QRect(1, 0, 1, 1));
   grid.unmergeSelection();
   EXPECT_TRUE(ReportLayoutText::read(grid.GetLayout())->merges.isEmpty());
