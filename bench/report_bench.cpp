@@ -74,7 +74,8 @@ QStringList python(int rows, const QString& csvPath) {
       "  csv.writer(f,delimiter=';').writerows(out)\n"
       "print(fill, (time.perf_counter()-t)*1000)\n");
   QProcess p;
-  p.start(QStringLiteral("/usr/bin/python3.11"), {QStringLiteral("-c"), script, QString::number(rows), csvPath});
+  p.start(QStringLiteral("/usr/bin/python3.11"),
+          {QStringLiteral("-c"), script, QString::number(rows), csvPath});
   if (!p.waitForFinished(300000)) return {};
   return QString::fromUtf8(p.readAllStandardOutput()).trimmed().split(QLatin1Char(' '));
 }
@@ -101,14 +102,15 @@ int main(int argc, char** argv) {
                   << runtime::ReportSection{QStringLiteral("Строка"), 1, 1}
                   << runtime::ReportSection{QStringLiteral("Итог"), 2, 2};
   const QString module = QStringLiteral(
-      "Отчет.Вывести(\"Шапка\")\n"
-      "Для Н = 1 До %1\n"
-      "  Отчет.Параметр(\"Товар\") = \"Товар \" & Н\n"
-      "  Отчет.Параметр(\"Склад\") = Н Mod 7\n"
-      "  Отчет.Параметр(\"Количество\") = Н * 3\n"
-      "  Отчет.Вывести(\"Строка\")\n"
-      "Далее\n"
-      "Отчет.Вывести(\"Итог\")\n").arg(rows);
+                             "Отчет.Вывести(\"Шапка\")\n"
+                             "Для Н = 1 До %1\n"
+                             "  Отчет.Параметр(\"Товар\") = \"Товар \" & Н\n"
+                             "  Отчет.Параметр(\"Склад\") = Н Mod 7\n"
+                             "  Отчет.Параметр(\"Количество\") = Н * 3\n"
+                             "  Отчет.Вывести(\"Строка\")\n"
+                             "Далее\n"
+                             "Отчет.Вывести(\"Итог\")\n")
+                             .arg(rows);
 
   runtime::ReportGrid grid;
   grid.resize(900, 600);
@@ -123,31 +125,43 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
   const double fillMs = static_cast<double>(timer.nsecsElapsed()) / 1e6;
   const long after = rssKb();
-  std::printf("report of %d rows through Вывести: %s, %d rows in the grid\n", rows, ok ? "ok" : "FAILED",
-              grid.model()->rowCount());
-  std::printf("  time to the finished grid: %.0f ms; memory: +%.1f MB (RSS)\n", fillMs, (after - before) / 1024.0);
+  std::printf("report of %d rows through Вывести: %s, %d rows in the grid\n", rows,
+              ok ? "ok" : "FAILED", grid.model()->rowCount());
+  std::printf("  time to the finished grid: %.0f ms; memory: +%.1f MB (RSS)\n", fillMs,
+              (after - before) / 1024.0);
 
   const QStringList py = python(rows, dir.filePath(QStringLiteral("py.csv")));
   const double sqliteMs = rawSqliteMs(rows);
   const double pyFill = py.value(0).toDouble();
   const double pyCsv = py.value(1).toDouble();
-  std::printf("  anchor CPython 3.11 filling the same rows: %.0f ms (ratio %.2f)\n", pyFill, fillMs / pyFill);
-  std::printf("  anchor raw SQLite inserting %d rows of three texts: %.0f ms (ratio %.2f)\n", rows, sqliteMs,
-              fillMs / sqliteMs);
+  std::printf("  anchor CPython 3.11 filling the same rows: %.0f ms (ratio %.2f)\n", pyFill,
+              fillMs / pyFill);
+  std::printf("  anchor raw SQLite inserting %d rows of three texts: %.0f ms (ratio %.2f)\n", rows,
+              sqliteMs, fillMs / sqliteMs);
 
   auto timed = [&](const char* what, auto&& write) {
     QElapsedTimer t;
     t.start();
     const QString error = write();
     const double ms = static_cast<double>(t.nsecsElapsed()) / 1e6;
-    std::printf("  export %s: %.0f ms%s\n", what, ms, error.isEmpty() ? "" : qPrintable(QStringLiteral(" — ") + error));
+    std::printf("  export %s: %.0f ms%s\n", what, ms,
+                error.isEmpty() ? "" : qPrintable(QStringLiteral(" — ") + error));
     return ms;
   };
-  const double csvMs = timed("CSV", [&] { return runtime::report_export::writeCsv(grid.sheet(), dir.filePath(QStringLiteral("r.csv"))); });
+  const double csvMs = timed("CSV", [&] {
+    return runtime::report_export::writeCsv(grid.sheet(), dir.filePath(QStringLiteral("r.csv")));
+  });
   std::printf("    anchor CPython csv module: %.0f ms (ratio %.2f)\n", pyCsv, csvMs / pyCsv);
-  timed("XLSX", [&] { return runtime::report_export::writeXlsx(grid.sheet(), dir.filePath(QStringLiteral("r.xlsx")), QStringLiteral("Отчет")); });
-  const double pdfMs = timed("PDF", [&] { return runtime::report_export::writePdf(grid.sheet(), dir.filePath(QStringLiteral("r.pdf")), QStringLiteral("Отчет")); });
-  std::printf("    PDF against CPython's CSV of the same rows: ratio %.1f; %lld bytes\n", pdfMs / pyCsv,
+  timed("XLSX", [&] {
+    return runtime::report_export::writeXlsx(grid.sheet(), dir.filePath(QStringLiteral("r.xlsx")),
+                                             QStringLiteral("Отчет"));
+  });
+  const double pdfMs = timed("PDF", [&] {
+    return runtime::report_export::writePdf(grid.sheet(), dir.filePath(QStringLiteral("r.pdf")),
+                                            QStringLiteral("Отчет"));
+  });
+  std::printf("    PDF against CPython's CSV of the same rows: ratio %.1f; %lld bytes\n",
+              pdfMs / pyCsv,
               static_cast<long long>(QFile(dir.filePath(QStringLiteral("r.pdf"))).size()));
   return ok ? 0 : 1;
 }

@@ -6,11 +6,11 @@
 #include <QFile>
 #include <QFont>
 #include <QHash>
-#include <QSet>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QSet>
 #include <algorithm>
 
 namespace balvix::runtime::report_export {
@@ -23,7 +23,8 @@ constexpr int kPadding = 3;
 QString csvField(const QString& text) {
   static const QRegularExpression special(QStringLiteral("[;\"\r\n]"));
   if (!text.contains(special)) return text;
-  return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+  return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+         QLatin1Char('"');
 }
 
 QFont cellFont(const CellStyle& s, const QFont& base) {
@@ -37,7 +38,8 @@ QFont cellFont(const CellStyle& s, const QFont& base) {
 }  // namespace
 
 QVariant cellValue(const QString& text) {
-  static const QRegularExpression number(QStringLiteral("^-?(0|[1-9]\\d{0,2}([ \\x{00A0}]\\d{3})+|[1-9]\\d*)([.,]\\d+)?$"));
+  static const QRegularExpression number(
+      QStringLiteral("^-?(0|[1-9]\\d{0,2}([ \\x{00A0}]\\d{3})+|[1-9]\\d*)([.,]\\d+)?$"));
   static const QRegularExpression date(QStringLiteral("^\\d{2}\\.\\d{2}\\.\\d{4}$"));
   const QString t = text.trimmed();
   if (t.isEmpty()) return text;
@@ -57,7 +59,8 @@ QVariant cellValue(const QString& text) {
 
 QString writeCsv(const ReportSheet& sheet, const QString& path) {
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return QStringLiteral("Не удалось создать файл «%1»: %2").arg(path, file.errorString());
+  if (!file.open(QIODevice::WriteOnly))
+    return QStringLiteral("Не удалось создать файл «%1»: %2").arg(path, file.errorString());
   QByteArray out("\xEF\xBB\xBF");
   QStringList fields;
   for (int r = 0; r < sheet.rowCount(); ++r) {
@@ -74,7 +77,8 @@ QString writeCsv(const ReportSheet& sheet, const QString& path) {
     }
   }
   file.write(out);
-  if (!file.commit()) return QStringLiteral("Не удалось записать файл «%1»: %2").arg(path, file.errorString());
+  if (!file.commit())
+    return QStringLiteral("Не удалось записать файл «%1»: %2").arg(path, file.errorString());
   return {};
 }
 
@@ -87,7 +91,8 @@ QString writeXlsx(const ReportSheet& sheet, const QString& path, const QString& 
   name.replace(forbidden, QStringLiteral("_"));
   lxw_worksheet* ws = workbook_add_worksheet(book, name.left(31).toUtf8().constData());
   // One format per style, and the same with a date number format.
-  std::vector<lxw_format*> formats(sheet.styles.size(), nullptr), dateFormats(sheet.styles.size(), nullptr);
+  std::vector<lxw_format*> formats(sheet.styles.size(), nullptr),
+      dateFormats(sheet.styles.size(), nullptr);
   for (std::size_t i = 0; i < sheet.styles.size(); ++i) {
     for (int dated = 0; dated < 2; ++dated) {
       const CellStyle& s = sheet.styles[i];
@@ -101,7 +106,8 @@ QString writeXlsx(const ReportSheet& sheet, const QString& path, const QString& 
       if (s.borders.contains(QLatin1Char('t'))) format_set_top(f, LXW_BORDER_THIN);
       if (s.borders.contains(QLatin1Char('r'))) format_set_right(f, LXW_BORDER_THIN);
       if (s.borders.contains(QLatin1Char('b'))) format_set_bottom(f, LXW_BORDER_THIN);
-      if (s.background.isValid()) format_set_bg_color(f, static_cast<lxw_color_t>(s.background.rgb() & 0xFFFFFF));
+      if (s.background.isValid())
+        format_set_bg_color(f, static_cast<lxw_color_t>(s.background.rgb() & 0xFFFFFF));
       format_set_text_wrap(f);
       if (dated) format_set_num_format(f, "dd.mm.yyyy");
       (dated ? dateFormats : formats)[i] = f;
@@ -110,7 +116,8 @@ QString writeXlsx(const ReportSheet& sheet, const QString& path, const QString& 
   auto write = [&](int r, int c, const ReportCell& cell) {
     const auto row = static_cast<lxw_row_t>(r);
     const auto col = static_cast<lxw_col_t>(c);
-    const std::size_t style = static_cast<std::size_t>(std::clamp(cell.style, 0, static_cast<int>(sheet.styles.size()) - 1));
+    const std::size_t style = static_cast<std::size_t>(
+        std::clamp(cell.style, 0, static_cast<int>(sheet.styles.size()) - 1));
     const QVariant v = cellValue(cell.text);
     if (v.typeId() == QMetaType::Double) {
       worksheet_write_number(ws, row, col, v.toDouble(), formats[style]);
@@ -123,23 +130,31 @@ QString writeXlsx(const ReportSheet& sheet, const QString& path, const QString& 
     }
   };
   for (int c = 0; c < sheet.columns; ++c)
-    worksheet_set_column(ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), sheet.columnWidth(c) / 7.0, nullptr);
+    worksheet_set_column(ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
+                         sheet.columnWidth(c) / 7.0, nullptr);
   for (int r = 0; r < static_cast<int>(sheet.rowHeights.size()); ++r)
     if (sheet.rowHeights[static_cast<std::size_t>(r)] > 0)
-      worksheet_set_row(ws, static_cast<lxw_row_t>(r), sheet.rowHeights[static_cast<std::size_t>(r)] * 0.75, nullptr);
+      worksheet_set_row(ws, static_cast<lxw_row_t>(r),
+                        sheet.rowHeights[static_cast<std::size_t>(r)] * 0.75, nullptr);
   for (const QRect& m : sheet.merges) {
     const ReportCell* first = sheet.cell(m.y(), m.x());
-    const std::size_t style = first ? static_cast<std::size_t>(std::clamp(first->style, 0, static_cast<int>(sheet.styles.size()) - 1)) : 0;
+    const std::size_t style = first
+                                  ? static_cast<std::size_t>(std::clamp(
+                                        first->style, 0, static_cast<int>(sheet.styles.size()) - 1))
+                                  : 0;
     worksheet_merge_range(ws, static_cast<lxw_row_t>(m.top()), static_cast<lxw_col_t>(m.left()),
-                          static_cast<lxw_row_t>(m.bottom()), static_cast<lxw_col_t>(m.right()), "", formats[style]);
+                          static_cast<lxw_row_t>(m.bottom()), static_cast<lxw_col_t>(m.right()), "",
+                          formats[style]);
   }
   for (int r = 0; r < sheet.rowCount(); ++r) {
     const auto& row = sheet.rows[static_cast<std::size_t>(r)];
-    for (int c = 0; c < static_cast<int>(row.size()); ++c) write(r, c, row[static_cast<std::size_t>(c)]);
+    for (int c = 0; c < static_cast<int>(row.size()); ++c)
+      write(r, c, row[static_cast<std::size_t>(c)]);
   }
   const lxw_error error = workbook_close(book);
   if (error != LXW_NO_ERROR)
-    return QStringLiteral("Не удалось записать файл «%1»: %2").arg(path, QString::fromUtf8(lxw_strerror(error)));
+    return QStringLiteral("Не удалось записать файл «%1»: %2")
+        .arg(path, QString::fromUtf8(lxw_strerror(error)));
   return {};
 }
 
@@ -150,14 +165,17 @@ bool wantsLandscape(const ReportSheet& sheet) {
   return width > 680;
 }
 
-int paint(const ReportSheet& sheet, QPagedPaintDevice& device, QPainter& painter, const QString& title) {
+int paint(const ReportSheet& sheet, QPagedPaintDevice& device, QPainter& painter,
+          const QString& title) {
   const QRectF page = device.pageLayout().paintRectPixels(device.logicalDpiX());
   const double unit = device.logicalDpiX() / 96.0;
   int total = 0;
   for (int c = 0; c < sheet.columns; ++c) total += sheet.columnWidth(c);
   const double scale = total * unit > page.width() ? page.width() / total : unit;
   std::vector<double> left(static_cast<std::size_t>(sheet.columns) + 1, 0.0);
-  for (int c = 0; c < sheet.columns; ++c) left[static_cast<std::size_t>(c) + 1] = left[static_cast<std::size_t>(c)] + sheet.columnWidth(c) * scale;
+  for (int c = 0; c < sheet.columns; ++c)
+    left[static_cast<std::size_t>(c) + 1] =
+        left[static_cast<std::size_t>(c)] + sheet.columnWidth(c) * scale;
   const QFont base(QStringLiteral("DejaVu Sans"), 9);
   const double footer = 24 * unit;
   const double usable = page.height() - footer;
@@ -177,7 +195,8 @@ int paint(const ReportSheet& sheet, QPagedPaintDevice& device, QPainter& painter
     const bool repeat = !pages.empty() && headerRows > 0;
     double y = repeat ? headerHeight : 0;
     const int first = row;
-    while (row < sheet.rowCount() && (row == first || y + sheet.rowHeight(row) * scale <= usable)) y += sheet.rowHeight(row++) * scale;
+    while (row < sheet.rowCount() && (row == first || y + sheet.rowHeight(row) * scale <= usable))
+      y += sheet.rowHeight(row++) * scale;
     pages.emplace_back(first, row);
     if (sheet.rowCount() == 0) break;
   }
@@ -201,8 +220,10 @@ int paint(const ReportSheet& sheet, QPagedPaintDevice& device, QPainter& painter
       double w = left[static_cast<std::size_t>(c) + 1] - left[static_cast<std::size_t>(c)];
       double cellHeight = h;
       if (!m.isNull()) {
-        w = left[static_cast<std::size_t>(std::min(m.right() + 1, sheet.columns))] - left[static_cast<std::size_t>(c)];
-        for (int k = r + 1; k <= m.bottom() && k < sheet.rowCount(); ++k) cellHeight += sheet.rowHeight(k) * scale;
+        w = left[static_cast<std::size_t>(std::min(m.right() + 1, sheet.columns))] -
+            left[static_cast<std::size_t>(c)];
+        for (int k = r + 1; k <= m.bottom() && k < sheet.rowCount(); ++k)
+          cellHeight += sheet.rowHeight(k) * scale;
       }
       const ReportCell* cell = sheet.cell(r, c);
       if (!cell) continue;
@@ -213,8 +234,10 @@ int paint(const ReportSheet& sheet, QPagedPaintDevice& device, QPainter& painter
         painter.setPen(QPen(Qt::black, unit));
         if (s.borders.contains(QLatin1Char('l'))) painter.drawLine(box.topLeft(), box.bottomLeft());
         if (s.borders.contains(QLatin1Char('t'))) painter.drawLine(box.topLeft(), box.topRight());
-        if (s.borders.contains(QLatin1Char('r'))) painter.drawLine(box.topRight(), box.bottomRight());
-        if (s.borders.contains(QLatin1Char('b'))) painter.drawLine(box.bottomLeft(), box.bottomRight());
+        if (s.borders.contains(QLatin1Char('r')))
+          painter.drawLine(box.topRight(), box.bottomRight());
+        if (s.borders.contains(QLatin1Char('b')))
+          painter.drawLine(box.bottomLeft(), box.bottomRight());
       }
       if (cell->text.isEmpty()) continue;
       QFont f = cellFont(s, base);
@@ -233,12 +256,15 @@ int paint(const ReportSheet& sheet, QPagedPaintDevice& device, QPainter& painter
     double y = page.top();
     if (p > 0)
       for (int r = 0; r < headerRows; ++r) y = paintRow(r, y);
-    for (int r = pages[static_cast<std::size_t>(p)].first; r < pages[static_cast<std::size_t>(p)].second; ++r) y = paintRow(r, y);
+    for (int r = pages[static_cast<std::size_t>(p)].first;
+         r < pages[static_cast<std::size_t>(p)].second; ++r)
+      y = paintRow(r, y);
     painter.setFont(base);
     painter.setPen(Qt::black);
     const QRectF foot(page.left(), page.top() + usable, page.width(), footer);
     painter.drawText(foot, Qt::AlignLeft | Qt::AlignBottom, title);
-    painter.drawText(foot, Qt::AlignRight | Qt::AlignBottom, QStringLiteral("Страница %1 из %2").arg(p + 1).arg(count));
+    painter.drawText(foot, Qt::AlignRight | Qt::AlignBottom,
+                     QStringLiteral("Страница %1 из %2").arg(p + 1).arg(count));
   }
   return count;
 }
@@ -248,9 +274,10 @@ QString writePdf(const ReportSheet& sheet, const QString& path, const QString& t
   writer.setTitle(title);
   writer.setCreator(QStringLiteral("Balvix"));
   writer.setResolution(96);
-  writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
-                                   wantsLandscape(sheet) ? QPageLayout::Landscape : QPageLayout::Portrait,
-                                   QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
+  writer.setPageLayout(
+      QPageLayout(QPageSize(QPageSize::A4),
+                  wantsLandscape(sheet) ? QPageLayout::Landscape : QPageLayout::Portrait,
+                  QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
   QPainter painter;
   if (!painter.begin(&writer)) return QStringLiteral("Не удалось создать файл «%1».").arg(path);
   paint(sheet, writer, painter, title);

@@ -32,7 +32,8 @@ bool wantsLandscape(const ReportSheet& sheet);
 // Paints the sheet page by page on a printer or PDF writer: the leading rows output from
 // the section "Шапка" repeat at the top of every page, "Страница N из M" at the bottom.
 // Columns wider than the page are scaled down to fit. Returns the number of pages.
-int paint(const ReportSheet& sheet, QPagedPaintDevice& device, QPainter& painter, const QString& title);
+int paint(const ReportSheet& sheet, QPagedPaintDevice& device, QPainter& painter,
+          const QString& title);
 
 }  // namespace report_export
 }  // namespace balvix::runtime

@@ -36,7 +36,8 @@ QString fill(const QString& text, const QHash<QString, QString>& parameters) {
     if (close < 0) break;
     out += QStringView(text).mid(from, at - from);
     // A parameter the module did not set is left empty.
-    out += parameters.value(QStringView(text).mid(at + 1, close - at - 1).toString().toCaseFolded());
+    out +=
+        parameters.value(QStringView(text).mid(at + 1, close - at - 1).toString().toCaseFolded());
     from = close + 1;
   }
   out += QStringView(text).mid(from);
@@ -67,12 +68,18 @@ ReportGrid::ReportGrid(QWidget* parent) : QWidget(parent) {
   };
   add(QStringLiteral("Объединить"), QStringLiteral("actMerge"), &ReportGrid::mergeSelection);
   add(QStringLiteral("Разъединить"), QStringLiteral("actUnmerge"), &ReportGrid::unmergeSelection);
-  add(QStringLiteral("Жирный"), QStringLiteral("actBold"), &ReportGrid::toggleBold)->setShortcut(QKeySequence::Bold);
-  add(QStringLiteral("Курсив"), QStringLiteral("actItalic"), &ReportGrid::toggleItalic)->setShortcut(QKeySequence::Italic);
+  add(QStringLiteral("Жирный"), QStringLiteral("actBold"), &ReportGrid::toggleBold)
+      ->setShortcut(QKeySequence::Bold);
+  add(QStringLiteral("Курсив"), QStringLiteral("actItalic"), &ReportGrid::toggleItalic)
+      ->setShortcut(QKeySequence::Italic);
   add(QStringLiteral("Влево"), QStringLiteral("actLeft"), [this] { setAlignment(Qt::AlignLeft); });
-  add(QStringLiteral("По центру"), QStringLiteral("actCenter"), [this] { setAlignment(Qt::AlignHCenter); });
-  add(QStringLiteral("Вправо"), QStringLiteral("actRight"), [this] { setAlignment(Qt::AlignRight); });
+  add(QStringLiteral("По центру"), QStringLiteral("actCenter"),
+      [this] { setAlignment(Qt::AlignHCenter); });
+  add(QStringLiteral("Вправо"), QStringLiteral("actRight"),
+      [this] { setAlignment(Qt::AlignRight); });
   add(QStringLiteral("Рамка"), QStringLiteral("actBorders"), &ReportGrid::toggleBorders);
+  add(QStringLiteral("Вставить строку"), QStringLiteral("actInsertRow"), &ReportGrid::insertRow);
+  add(QStringLiteral("Удалить строки"), QStringLiteral("actRemoveRows"), &ReportGrid::removeRows);
   m_bar->addSeparator();
   m_sectionName = new QLineEdit(m_bar);
   m_sectionName->setObjectName(QStringLiteral("sectionName"));
@@ -93,21 +100,24 @@ ReportGrid::ReportGrid(QWidget* parent) : QWidget(parent) {
   layout->addWidget(m_view, 1);
 
   // Widths dragged in the header (and heights) become part of the layout.
-  connect(m_view->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int size) {
-    if (!m_designMode || m_applying) return;
-    ReportSheet& s = m_model->sheet();
-    if (s.columnWidths.size() <= static_cast<std::size_t>(column)) s.columnWidths.resize(static_cast<std::size_t>(column) + 1);
-    s.columnWidths[static_cast<std::size_t>(column)] = size;
-    s.columns = std::max(s.columns, column + 1);
-    emit layoutChanged();
-  });
-  connect(m_view->verticalHeader(), &QHeaderView::sectionResized, this, [this](int row, int, int size) {
-    if (!m_designMode || m_applying) return;
-    ReportSheet& s = m_model->sheet();
-    s.resize(row + 1, 0);
-    s.rowHeights[static_cast<std::size_t>(row)] = size;
-    emit layoutChanged();
-  });
+  connect(m_view->horizontalHeader(), &QHeaderView::sectionResized, this,
+          [this](int column, int, int size) {
+            if (!m_designMode || m_applying) return;
+            ReportSheet& s = m_model->sheet();
+            if (s.columnWidths.size() <= static_cast<std::size_t>(column))
+              s.columnWidths.resize(static_cast<std::size_t>(column) + 1);
+            s.columnWidths[static_cast<std::size_t>(column)] = size;
+            s.columns = std::max(s.columns, column + 1);
+            emit layoutChanged();
+          });
+  connect(m_view->verticalHeader(), &QHeaderView::sectionResized, this,
+          [this](int row, int, int size) {
+            if (!m_designMode || m_applying) return;
+            ReportSheet& s = m_model->sheet();
+            s.resize(row + 1, 0);
+            s.rowHeights[static_cast<std::size_t>(row)] = size;
+            emit layoutChanged();
+          });
   connect(m_model, &QAbstractItemModel::dataChanged, this, [this] {
     if (m_designMode) emit layoutChanged();
   });
@@ -115,7 +125,9 @@ ReportGrid::ReportGrid(QWidget* parent) : QWidget(parent) {
 
 ReportGrid::~ReportGrid() = default;
 
-void ReportGrid::setHost(script::Host* host) { m_host = host; }
+void ReportGrid::setHost(script::Host* host) {
+  m_host = host;
+}
 
 script::Host& ReportGrid::host() {
   if (m_host) return *m_host;
@@ -128,7 +140,8 @@ void ReportGrid::setDesignMode(bool on) {
   if (!on) m_layout = m_model->sheet();
   m_designMode = on;
   m_bar->setVisible(on);
-  m_view->setEditTriggers(on ? QAbstractItemView::AllEditTriggers : QAbstractItemView::NoEditTriggers);
+  m_view->setEditTriggers(on ? QAbstractItemView::AllEditTriggers
+                             : QAbstractItemView::NoEditTriggers);
   m_model->setEditable(on);
   m_model->setSheet(on ? m_layout : ReportSheet{});
   applyGeometry();
@@ -136,7 +149,8 @@ void ReportGrid::setDesignMode(bool on) {
 
 bool ReportGrid::LoadLayout(const QString& text) {
   QString problem;
-  std::optional<ReportSheet> sheet = text.trimmed().isEmpty() ? ReportSheet{} : ReportLayoutText::read(text, &problem);
+  std::optional<ReportSheet> sheet =
+      text.trimmed().isEmpty() ? ReportSheet{} : ReportLayoutText::read(text, &problem);
   m_layout = sheet ? std::move(*sheet) : ReportSheet{};
   if (m_designMode) {
     m_model->setSheet(m_layout);
@@ -148,11 +162,17 @@ bool ReportGrid::LoadLayout(const QString& text) {
   return sheet.has_value();
 }
 
-QString ReportGrid::GetLayout() const { return ReportLayoutText::write(layout()); }
+QString ReportGrid::GetLayout() const {
+  return ReportLayoutText::write(layout());
+}
 
-const ReportSheet& ReportGrid::layout() const { return m_designMode ? m_model->sheet() : m_layout; }
+const ReportSheet& ReportGrid::layout() const {
+  return m_designMode ? m_model->sheet() : m_layout;
+}
 
-const ReportSheet& ReportGrid::sheet() const { return m_model->sheet(); }
+const ReportSheet& ReportGrid::sheet() const {
+  return m_model->sheet();
+}
 
 QWidget* ReportGrid::captionWidget() const {
   return window();
@@ -172,7 +192,8 @@ bool ReportGrid::LoadModule(const QString& text, std::shared_ptr<script::HostObj
   if (!globalObject) globalObject = script::createGlobalFunctions(host(), nullptr);
   m_engine->setGlobalObject(std::move(globalObject));
   m_engine->addObject(QStringLiteral("Отчет"), std::make_shared<ReportObject>(this));
-  m_engine->addObject(QStringLiteral("Диалог"), std::make_shared<DialogObject>(dialog ? *dialog : ReportDialogValues{}));
+  m_engine->addObject(QStringLiteral("Диалог"),
+                      std::make_shared<DialogObject>(dialog ? *dialog : ReportDialogValues{}));
   std::optional<FormHost::RunScope> scope;
   if (auto* own = dynamic_cast<FormHost*>(&host())) scope.emplace(*own);
   bool ok = false;
@@ -195,7 +216,9 @@ void ReportGrid::setParameter(const QString& name, const QString& value) {
   m_parameters.insert(name.toCaseFolded(), value);
 }
 
-QString ReportGrid::parameter(const QString& name) const { return m_parameters.value(name.toCaseFolded()); }
+QString ReportGrid::parameter(const QString& name) const {
+  return m_parameters.value(name.toCaseFolded());
+}
 
 bool ReportGrid::output(const QString& name) {
   const ReportSection* section = m_layout.section(name);
@@ -214,11 +237,14 @@ bool ReportGrid::output(const QString& name) {
       for (ReportCell& c : row) c.text = fill(c.text, m_parameters);
     }
     out.rows.push_back(std::move(row));
-    out.rowHeights.push_back(from < static_cast<int>(m_layout.rowHeights.size()) ? m_layout.rowHeights[static_cast<std::size_t>(from)] : 0);
+    out.rowHeights.push_back(from < static_cast<int>(m_layout.rowHeights.size())
+                                 ? m_layout.rowHeights[static_cast<std::size_t>(from)]
+                                 : 0);
     out.rowSections << section->name;
   }
   for (const QRect& m : m_layout.merges)
-    if (m.top() >= section->first && m.bottom() <= section->last) out.merges << m.translated(0, at - section->first);
+    if (m.top() >= section->first && m.bottom() <= section->last)
+      out.merges << m.translated(0, at - section->first);
   if (out.rowCount() / kPublishEvery != at / kPublishEvery) publish();
   return true;
 }
@@ -234,7 +260,8 @@ void ReportGrid::setCellText(int row, int column, const QString& text) {
   s.cellRef(row - 1, column - 1).text = text;
   while (s.rowSections.size() < s.rowCount()) s.rowSections << QString();
   if (s.rowCount() == before && row - 1 < before && column - 1 < m_model->columnCount())
-    emit m_model->dataChanged(m_model->index(row - 1, column - 1), m_model->index(row - 1, column - 1));
+    emit m_model->dataChanged(m_model->index(row - 1, column - 1),
+                              m_model->index(row - 1, column - 1));
 }
 
 void ReportGrid::restartOutput() {
@@ -270,7 +297,8 @@ void ReportGrid::applyGeometry() {
   QHeaderView* v = m_view->verticalHeader();
   const int rows = std::min(s.rowCount(), kMaxViewRowHeights);
   for (int r = 0; r < rows; ++r)
-    if (s.rowHeights[static_cast<std::size_t>(r)] > 0 && v->sectionSize(r) != s.rowHeight(r)) v->resizeSection(r, s.rowHeight(r));
+    if (s.rowHeights[static_cast<std::size_t>(r)] > 0 && v->sectionSize(r) != s.rowHeight(r))
+      v->resizeSection(r, s.rowHeight(r));
   m_view->clearSpans();
   int spans = 0;
   for (const QRect& m : s.merges) {
@@ -283,15 +311,17 @@ void ReportGrid::applyGeometry() {
 QRect ReportGrid::selectedRange() const {
   const QModelIndexList list = m_view->selectionModel()->selectedIndexes();
   QRect r;
-  for (const QModelIndex& i : list) r = r.isNull() ? QRect(i.column(), i.row(), 1, 1) : r.united(QRect(i.column(), i.row(), 1, 1));
-  if (r.isNull() && m_view->currentIndex().isValid()) r = QRect(m_view->currentIndex().column(), m_view->currentIndex().row(), 1, 1);
+  for (const QModelIndex& i : list)
+    r = r.isNull() ? QRect(i.column(), i.row(), 1, 1) : r.united(QRect(i.column(), i.row(), 1, 1));
+  if (r.isNull() && m_view->currentIndex().isValid())
+    r = QRect(m_view->currentIndex().column(), m_view->currentIndex().row(), 1, 1);
   return r;
 }
 
 void ReportGrid::selectRange(const QRect& range) {
-  m_view->selectionModel()->select(
-      QItemSelection(m_model->index(range.top(), range.left()), m_model->index(range.bottom(), range.right())),
-      QItemSelectionModel::ClearAndSelect);
+  m_view->selectionModel()->select(QItemSelection(m_model->index(range.top(), range.left()),
+                                                  m_model->index(range.bottom(), range.right())),
+                                   QItemSelectionModel::ClearAndSelect);
 }
 
 void ReportGrid::designChanged(const QRect& range) {
@@ -351,8 +381,27 @@ void ReportGrid::toggleBorders() {
   if (!m_designMode || r.isNull()) return;
   const ReportCell* first = sheet().cell(r.top(), r.left());
   const bool on = !(first && !sheet().style(first->style).borders.isEmpty());
-  m_model->changeStyle(r, [on](CellStyle& s) { s.borders = on ? QStringLiteral("ltrb") : QString(); });
+  m_model->changeStyle(r,
+                       [on](CellStyle& s) { s.borders = on ? QStringLiteral("ltrb") : QString(); });
   designChanged(r);
+}
+
+void ReportGrid::insertRow() {
+  const QRect r = selectedRange();
+  if (!m_designMode || r.isNull()) return;
+  ReportSheet s = m_model->sheet();
+  s.insertRow(r.top());
+  m_model->setSheet(std::move(s));
+  designChanged(QRect(r.left(), r.top(), 1, 1));
+}
+
+void ReportGrid::removeRows() {
+  const QRect r = selectedRange();
+  if (!m_designMode || r.isNull()) return;
+  ReportSheet s = m_model->sheet();
+  for (int row = r.bottom(); row >= r.top(); --row) s.removeRow(row);
+  m_model->setSheet(std::move(s));
+  designChanged(QRect(r.left(), r.top(), 1, 1));
 }
 
 bool ReportGrid::nameSection(const QString& name) {
@@ -361,7 +410,8 @@ bool ReportGrid::nameSection(const QString& name) {
   if (!m_designMode || trimmed.isEmpty() || r.isNull()) return false;
   ReportSheet& s = m_model->sheet();
   s.sections.removeIf([&](const ReportSection& x) {
-    return x.name.compare(trimmed, Qt::CaseInsensitive) == 0 || (x.first <= r.bottom() && x.last >= r.top());
+    return x.name.compare(trimmed, Qt::CaseInsensitive) == 0 ||
+           (x.first <= r.bottom() && x.last >= r.top());
   });
   s.sections << ReportSection{trimmed, r.top(), r.bottom()};
   s.resize(r.bottom() + 1, 0);
@@ -389,7 +439,8 @@ script::Value ReportObject::invoke(int dispId, script::Args& args) {
   auto number = [&](int i) {
     bool ok = false;
     const int n = arg(i).trimmed().toInt(&ok);
-    if (!ok || n < 1 || n > 1'000'000) throw ScriptError(code::InvalidCall, QStringLiteral("Ячейка"));
+    if (!ok || n < 1 || n > 1'000'000)
+      throw ScriptError(code::InvalidCall, QStringLiteral("Ячейка"));
     return n;
   };
   switch (dispId) {
@@ -399,19 +450,27 @@ script::Value ReportObject::invoke(int dispId, script::Args& args) {
     case kOutput:
       if (args.size() < 1) throw ScriptError(code::WrongArgumentCount, QStringLiteral("Вывести"));
       if (!m_grid->output(arg(0)))
-        throw ScriptError::custom(code::InvalidCall, QStringLiteral("В макете отчета нет секции «%1».").arg(arg(0)));
+        throw ScriptError::custom(code::InvalidCall,
+                                  QStringLiteral("В макете отчета нет секции «%1».").arg(arg(0)));
       if (++m_sinceStatus >= kStatusEvery) {
         m_sinceStatus = 0;
-        m_grid->host().setStatus(QStringLiteral("Формируется отчет: %1 строк").arg(m_grid->sheet().rowCount()));
+        m_grid->host().setStatus(
+            QStringLiteral("Формируется отчет: %1 строк").arg(m_grid->sheet().rowCount()));
       }
       return script::Value();
     case kCell:
       if (args.size() < 2) throw ScriptError(code::WrongArgumentCount, QStringLiteral("Ячейка"));
       return script::Value(m_grid->cellText(number(0), number(1)));
-    case kClear: m_grid->clearOutput(); return script::Value();
-    case kCaption: return script::Value(m_grid->captionWidget()->windowTitle());
-    case kRowCount: return script::Value::integer(static_cast<std::int16_t>(std::min(m_grid->sheet().rowCount(), 32767)));
-    default: throw ScriptError(code::NotSupported);
+    case kClear:
+      m_grid->clearOutput();
+      return script::Value();
+    case kCaption:
+      return script::Value(m_grid->captionWidget()->windowTitle());
+    case kRowCount:
+      return script::Value::integer(
+          static_cast<std::int16_t>(std::min(m_grid->sheet().rowCount(), 32767)));
+    default:
+      throw ScriptError(code::NotSupported);
   }
 }
 
@@ -441,14 +500,21 @@ void ReportObject::put(int dispId, script::Args& args, const script::Value& valu
 }
 
 script::Value DialogObject::invoke(int dispId, script::Args& args) {
-  auto date = [](const QDate& d) { return script::Value(d.isValid() ? d.toString(QStringLiteral("dd.MM.yyyy")) : QString()); };
+  auto date = [](const QDate& d) {
+    return script::Value(d.isValid() ? d.toString(QStringLiteral("dd.MM.yyyy")) : QString());
+  };
   switch (dispId) {
-    case 1: return date(m_values.start);
-    case 2: return date(m_values.end);
+    case 1:
+      return date(m_values.start);
+    case 2:
+      return date(m_values.end);
     case 3:
-      if (args.size() < 1) throw script::ScriptError(script::ErrorCode::WrongArgumentCount, QStringLiteral("Значение"));
+      if (args.size() < 1)
+        throw script::ScriptError(script::ErrorCode::WrongArgumentCount,
+                                  QStringLiteral("Значение"));
       return script::Value(m_values.fields.value(script::toText(args[0]).toCaseFolded()));
-    default: throw script::ScriptError(script::ErrorCode::NotSupported);
+    default:
+      throw script::ScriptError(script::ErrorCode::NotSupported);
   }
 }
 

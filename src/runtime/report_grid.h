@@ -87,6 +87,9 @@ class ReportGrid : public QWidget {
   void toggleItalic();
   void setAlignment(Qt::Alignment align);
   void toggleBorders();
+  // Inserts an empty row above the selection, or removes the selected rows.
+  void insertRow();
+  void removeRows();
   // Names the selected rows as a section (replacing a section of that name).
   bool nameSection(const QString& name);
 

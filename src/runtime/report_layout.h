@@ -15,10 +15,10 @@ namespace balvix::runtime {
 struct CellStyle {
   bool bold = false;
   bool italic = false;
-  int size = 0;                     // points; 0 = the grid's font
+  int size = 0;  // points; 0 = the grid's font
   Qt::Alignment align = Qt::AlignLeft;
-  QString borders;                  // any of "l", "t", "r", "b"
-  QColor background;                // invalid = none
+  QString borders;    // any of "l", "t", "r", "b"
+  QColor background;  // invalid = none
   bool operator==(const CellStyle& other) const = default;
 };
 
@@ -58,6 +58,10 @@ struct ReportSheet {
   int columnWidth(int column) const;
   int rowHeight(int row) const;
   const ReportSection* section(const QString& name) const;  // letter case ignored
+  // Inserts an empty row before `at` or removes row `at`; merged ranges and sections
+  // below move, those that span the place grow or shrink (and go when nothing is left).
+  void insertRow(int at);
+  void removeRow(int at);
   // The merged range that starts at or covers a cell; an empty rect when none does.
   QRect mergeAt(int row, int column) const;
 

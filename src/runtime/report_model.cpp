@@ -50,10 +50,14 @@ QVariant ReportModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-    case Qt::AccessibleTextRole: return cell ? cell->text : QString();
-    default: break;
+    case Qt::AccessibleTextRole:
+      return cell ? cell->text : QString();
+    default:
+      break;
   }
-  if (!cell || cell->style == 0) return role == Qt::TextAlignmentRole ? QVariant(int(Qt::AlignLeft | Qt::AlignVCenter)) : QVariant();
+  if (!cell || cell->style == 0)
+    return role == Qt::TextAlignmentRole ? QVariant(int(Qt::AlignLeft | Qt::AlignVCenter))
+                                         : QVariant();
   const CellStyle& s = m_sheet.style(cell->style);
   switch (role) {
     case Qt::FontRole: {
@@ -63,9 +67,12 @@ QVariant ReportModel::data(const QModelIndex& index, int role) const {
       if (s.size > 0) f.setPointSize(s.size);
       return f;
     }
-    case Qt::TextAlignmentRole: return int(s.align | Qt::AlignVCenter);
-    case Qt::BackgroundRole: return s.background.isValid() ? QVariant(s.background) : QVariant();
-    default: return {};
+    case Qt::TextAlignmentRole:
+      return int(s.align | Qt::AlignVCenter);
+    case Qt::BackgroundRole:
+      return s.background.isValid() ? QVariant(s.background) : QVariant();
+    default:
+      return {};
   }
 }
 
@@ -97,7 +104,8 @@ QVariant ReportModel::headerData(int section, Qt::Orientation orientation, int r
   if (orientation == Qt::Vertical) {
     // The section a layout row belongs to shows beside its number.
     for (const ReportSection& s : m_sheet.sections)
-      if (section >= s.first && section <= s.last) return QStringLiteral("%1 %2").arg(section + 1).arg(s.name);
+      if (section >= s.first && section <= s.last)
+        return QStringLiteral("%1 %2").arg(section + 1).arg(s.name);
     return section + 1;
   }
   // Columns are numbered as Ячейка counts them.

@@ -11,6 +11,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -63,12 +64,17 @@ frmReport::frmReport(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   })->setShortcut(QKeySequence(Qt::Key_F5));
   add(QStringLiteral("Параметры"), QStringLiteral("actParameters"), [this] { showDialog(); });
   m_bar->addSeparator();
-  add(QStringLiteral("Предварительный просмотр"), QStringLiteral("actPreview"), &frmReport::printPreview);
-  add(QStringLiteral("Печать"), QStringLiteral("actPrint"), &frmReport::print)->setShortcut(QKeySequence::Print);
+  add(QStringLiteral("Предварительный просмотр"), QStringLiteral("actPreview"),
+      &frmReport::printPreview);
+  add(QStringLiteral("Печать"), QStringLiteral("actPrint"), &frmReport::print)
+      ->setShortcut(QKeySequence::Print);
   m_bar->addSeparator();
-  add(QStringLiteral("Сохранить как PDF"), QStringLiteral("actPdf"), [this] { saveAs(QStringLiteral("pdf")); });
-  add(QStringLiteral("Сохранить как CSV"), QStringLiteral("actCsv"), [this] { saveAs(QStringLiteral("csv")); });
-  add(QStringLiteral("Сохранить как XLSX"), QStringLiteral("actXlsx"), [this] { saveAs(QStringLiteral("xlsx")); });
+  add(QStringLiteral("Сохранить как PDF"), QStringLiteral("actPdf"),
+      [this] { saveAs(QStringLiteral("pdf")); });
+  add(QStringLiteral("Сохранить как CSV"), QStringLiteral("actCsv"),
+      [this] { saveAs(QStringLiteral("csv")); });
+  add(QStringLiteral("Сохранить как XLSX"), QStringLiteral("actXlsx"),
+      [this] { saveAs(QStringLiteral("xlsx")); });
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
   layout->addWidget(m_bar);
@@ -80,14 +86,20 @@ frmReport::~frmReport() {
   if (m_dialog && m_dialog->report() == this) m_dialog->setReport(nullptr);
 }
 
-QString frmReport::title() const { return windowTitle(); }
+QString frmReport::title() const {
+  return windowTitle();
+}
 
 void frmReport::updateActions() {
+  // Designing, the grid's own commands take the place of the report's.
+  m_bar->setVisible(!m_designMode);
   for (QAction* a : m_workingActions) a->setEnabled(!m_designMode && m_found);
   if (!m_designMode && m_found) m_workingActions[1]->setEnabled(hasDialog());
 }
 
 void frmReport::load(const QString& name, bool designMode) {
+  // The shared window asked for another report (or mode) keeps the layout being designed.
+  if (!storeLayout()) return;
   m_name = name;
   m_designMode = designMode;
   m_found = false;
@@ -107,7 +119,8 @@ void frmReport::load(const QString& name, bool designMode) {
     m_dialogLayout = row.text(frmRepDialog::kLayoutColumn);
     m_found = true;
   } catch (const storage::DbError&) {
-    MessageBoxes::show(QStringLiteral("Отчет не найден, возможно он был удален."), shell::MsgButtons::Ok, name);
+    MessageBoxes::show(QStringLiteral("Отчет не найден, возможно он был удален."),
+                       shell::MsgButtons::Ok, name);
   }
   m_state.sharedRecordset.close();
   updateActions();
@@ -116,7 +129,8 @@ void frmReport::load(const QString& name, bool designMode) {
   if (!m_found) return;
   m_report1->setModuleName(windowTitle());
   if (layoutText.isEmpty()) return;
-  layoutText.replace(QStringLiteral("Истина"), QStringLiteral("True")).replace(QStringLiteral("Ложь"), QStringLiteral("False"));
+  layoutText.replace(QStringLiteral("Истина"), QStringLiteral("True"))
+      .replace(QStringLiteral("Ложь"), QStringLiteral("False"));
   m_report1->LoadLayout(layoutText);
   if (m_designMode) return;
   // A report with a dialog asks for its parameters first; "Сформировать" builds it.
@@ -135,7 +149,8 @@ bool frmReport::build(const ReportDialogValues* dialog) {
     storage::Recordset row = m_state.db->openRecordset(
         QStringLiteral("SELECT code FROM form_items WHERE type='Отчет' AND name=") + quote(m_name));
     if (!row.eof()) code = row.text(0);
-    storage::Recordset g = m_state.db->openRecordset(QStringLiteral("SELECT * FROM ГлобальныйМодуль"));
+    storage::Recordset g =
+        m_state.db->openRecordset(QStringLiteral("SELECT * FROM ГлобальныйМодуль"));
     if (!g.eof()) global = g.text(0);
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description());
@@ -157,18 +172,23 @@ frmRepDialog* frmReport::showDialog() {
   return m_dialog;
 }
 
-bool frmReport::unload() {
-  if (m_designMode && m_found && m_state.db) {
-    // The layout is quoted, so a "'" in a cell is stored as typed; a failure keeps the
-    // window open with the layout.
-    try {
-      m_state.db->execute(QStringLiteral("UPDATE form_items SET item=") + quote(m_report1->GetLayout()) +
-                          QStringLiteral(" WHERE type='Отчет' AND name=") + quote(m_name));
-    } catch (const storage::DbError& e) {
-      MessageBoxes::show(QStringLiteral("Макет отчета не сохранен: ") + e.description());
-      return false;
-    }
+bool frmReport::storeLayout() {
+  if (!m_designMode || !m_found || !m_state.db) return true;
+  // The layout is quoted, so a "'" in a cell is stored as typed; a failure keeps the
+  // window open with the layout.
+  try {
+    m_state.db->execute(QStringLiteral("UPDATE form_items SET item=") +
+                        quote(m_report1->GetLayout()) +
+                        QStringLiteral(" WHERE type='Отчет' AND name=") + quote(m_name));
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(QStringLiteral("Макет отчета не сохранен: ") + e.description());
+    return false;
   }
+  return true;
+}
+
+bool frmReport::unload() {
+  if (!storeLayout()) return false;
   m_state.sharedRecordset.close();
   if (m_state.reportWindow == this) m_state.reportWindow = nullptr;
   return true;
@@ -176,10 +196,12 @@ bool frmReport::unload() {
 
 bool frmReport::saveAs(const QString& format, QString path) {
   if (path.isEmpty()) {
-    const QString filter = format == QLatin1String("pdf")   ? QStringLiteral("PDF (*.pdf)")
-                           : format == QLatin1String("csv") ? QStringLiteral("CSV (*.csv)")
-                                                            : QStringLiteral("Книга Excel (*.xlsx)");
-    path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить отчет"), m_name + QLatin1Char('.') + format, filter);
+    const QString filter = format == QLatin1String("pdf") ? QStringLiteral("PDF (*.pdf)")
+                           : format == QLatin1String("csv")
+                               ? QStringLiteral("CSV (*.csv)")
+                               : QStringLiteral("Книга Excel (*.xlsx)");
+    path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить отчет"),
+                                        m_name + QLatin1Char('.') + format, filter);
     if (path.isEmpty()) return false;
   }
   m_report1->host().setStatus(QStringLiteral("Сохранение отчета..."));
@@ -191,7 +213,8 @@ bool frmReport::saveAs(const QString& format, QString path) {
     error = report_export::writeCsv(sheet, path);
   else
     error = report_export::writeXlsx(sheet, path, m_name);
-  m_report1->host().setStatus(error.isEmpty() ? QStringLiteral("Отчет сохранен: ") + path : QString());
+  m_report1->host().setStatus(error.isEmpty() ? QStringLiteral("Отчет сохранен: ") + path
+                                              : QString());
   if (!error.isEmpty()) MessageBoxes::show(error);
   return error.isEmpty();
 }
@@ -208,7 +231,9 @@ void frmReport::paintOn(QPrinter* printer) {
 
 void frmReport::printPreview() {
   QPrinter printer(QPrinter::HighResolution);
-  printer.setPageOrientation(report_export::wantsLandscape(m_report1->sheet()) ? QPageLayout::Landscape : QPageLayout::Portrait);
+  printer.setPageOrientation(report_export::wantsLandscape(m_report1->sheet())
+                                 ? QPageLayout::Landscape
+                                 : QPageLayout::Portrait);
   QPrintPreviewDialog preview(&printer, this);
   preview.setWindowTitle(QStringLiteral("Предварительный просмотр: ") + title());
   connect(&preview, &QPrintPreviewDialog::paintRequested, this, &frmReport::paintOn);
@@ -217,7 +242,9 @@ void frmReport::printPreview() {
 
 void frmReport::print() {
   QPrinter printer(QPrinter::HighResolution);
-  printer.setPageOrientation(report_export::wantsLandscape(m_report1->sheet()) ? QPageLayout::Landscape : QPageLayout::Portrait);
+  printer.setPageOrientation(report_export::wantsLandscape(m_report1->sheet())
+                                 ? QPageLayout::Landscape
+                                 : QPageLayout::Portrait);
   QPrintDialog dialog(&printer, this);
   dialog.setWindowTitle(QStringLiteral("Печать: ") + title());
   if (dialog.exec() == QDialog::Accepted) paintOn(&printer);
@@ -262,7 +289,7 @@ frmRepDialog::frmRepDialog(shell::AppState& state, QWidget* parent) : RuntimeWin
   m_command3->setObjectName(QStringLiteral("Command3"));
   m_command3->setAccessibleName(QStringLiteral("Сформировать и закрыть"));
   m_command3->setToolTip(QStringLiteral("Сформировать и закрыть"));
-  m_command3->setFixedWidth(24);
+  m_command3->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(m_command2);
@@ -286,14 +313,21 @@ frmRepDialog::~frmRepDialog() = default;
 void frmRepDialog::load(const QString& name, bool designMode) {
   m_name = name;
   m_designMode = designMode;
+  m_found = false;
   m_frm->setDesignMode(designMode);
   QString layout;
   if (m_state.db) {
     try {
-      storage::Recordset row = m_state.db->openRecordset(QStringLiteral("SELECT ") + kLayoutColumn +
-                                                         QStringLiteral(" FROM form_items WHERE type='Отчет' AND name=") +
-                                                         quote(name));
-      if (!row.eof()) layout = row.text(0);
+      storage::Recordset row = m_state.db->openRecordset(
+          QStringLiteral("SELECT ") + kLayoutColumn +
+          QStringLiteral(" FROM form_items WHERE type='Отчет' AND name=") + quote(name));
+      m_found = !row.eof();
+      if (m_found) layout = row.text(0);
+      // The dialog is kept with its report: a report not yet saved has nowhere to keep it.
+      if (!m_found && designMode)
+        MessageBoxes::show(
+            QStringLiteral("Отчет «%1» еще не сохранен: сохраните его, чтобы сохранить и диалог.")
+                .arg(name));
     } catch (const storage::DbError& e) {
       MessageBoxes::show(e.description());
     }
@@ -331,10 +365,11 @@ void frmRepDialog::build(bool closeAfter) {
 }
 
 bool frmRepDialog::unload() {
-  if (m_designMode && m_state.db) {
+  if (m_designMode && m_found && m_state.db) {
     try {
-      m_state.db->execute(QStringLiteral("UPDATE form_items SET ") + kLayoutColumn + QLatin1Char('=') +
-                          quote(m_frm->GetLayout()) + QStringLiteral(" WHERE type='Отчет' AND name=") + quote(m_name));
+      m_state.db->execute(QStringLiteral("UPDATE form_items SET ") + kLayoutColumn +
+                          QLatin1Char('=') + quote(m_frm->GetLayout()) +
+                          QStringLiteral(" WHERE type='Отчет' AND name=") + quote(m_name));
     } catch (const storage::DbError& e) {
       MessageBoxes::show(QStringLiteral("Диалог отчета не сохранен: ") + e.description());
       return false;

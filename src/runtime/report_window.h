@@ -54,6 +54,9 @@ class frmReport : public RuntimeWindow {
  private:
   void updateActions();
   QString title() const;
+  // In design mode, writes the layout to the report's row; false (with a message) when
+  // the database refuses.
+  bool storeLayout();
 
   ReportGrid* m_report1 = nullptr;
   QToolBar* m_bar = nullptr;
@@ -107,6 +110,7 @@ class frmRepDialog : public RuntimeWindow {
   QPointer<frmReport> m_report;
   QString m_name;
   bool m_designMode = false;
+  bool m_found = false;
 };
 
 }  // namespace balvix::runtime

@@ -1,3 +1,5 @@
+#include "runtime/report_export.h"
+
 #include <gtest/gtest.h>
 
 #include <QDate>
@@ -7,8 +9,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-
-#include "runtime/report_export.h"
 
 namespace balvix::runtime::testing {
 namespace {
@@ -40,19 +40,24 @@ ReportSheet sheet(int count) {
 QString run(const QString& program, const QStringList& arguments) {
   QProcess p;
   p.start(program, arguments);
-  if (!p.waitForFinished(30000) || p.exitCode() != 0) return QStringLiteral("<failed: %1>").arg(QString::fromUtf8(p.readAllStandardError()));
+  if (!p.waitForFinished(30000) || p.exitCode() != 0)
+    return QStringLiteral("<failed: %1>").arg(QString::fromUtf8(p.readAllStandardError()));
   return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 QString pdfPage(const QString& path, int page) {
   return run(QStringLiteral("pdftotext"),
-             {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page), path, QStringLiteral("-")});
+             {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+              QString::number(page), path, QStringLiteral("-")});
 }
 
 QString zipEntry(const QString& path, const QString& entry) {
-  return run(QStringLiteral("python3"), {QStringLiteral("-c"),
-                                         QStringLiteral("import zipfile,sys; sys.stdout.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]).decode())"),
-                                         path, entry});
+  return run(
+      QStringLiteral("python3"),
+      {QStringLiteral("-c"),
+       QStringLiteral("import zipfile,sys; "
+                      "sys.stdout.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]).decode())"),
+       path, entry});
 }
 
 TEST(ReportExport, CellValuesKeepNumbersAndDates) {
@@ -76,9 +81,10 @@ TEST(ReportExport, CsvIsUtf8WithBomSemicolonsAndQuotedFields) {
   const QByteArray bytes = f.readAll();
   ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
   const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
-  EXPECT_EQ(lines, (QStringList{QStringLiteral("Остатки товаров;;"), QStringLiteral("Номер;Товар;Дата"),
-                                QStringLiteral("10;Строка 001;05.02.2026"),
-                                QStringLiteral("20;\"Стол; \"\"дуб\"\"\nбольшой\";05.02.2026"), QString()}));
+  EXPECT_EQ(lines, (QStringList{
+                       QStringLiteral("Остатки товаров;;"), QStringLiteral("Номер;Товар;Дата"),
+                       QStringLiteral("10;Строка 001;05.02.2026"),
+                       QStringLiteral("20;\"Стол; \"\"дуб\"\"\nбольшой\";05.02.2026"), QString()}));
   EXPECT_FALSE(ex::writeCsv(s, dir.filePath(QStringLiteral("нет/такой/папки.csv"))).isEmpty());
 }
 
@@ -94,8 +100,11 @@ TEST(ReportExport, XlsxHoldsTypedCellsBoldAndMergedRanges) {
   EXPECT_TRUE(xml.contains(QStringLiteral("<mergeCell ref=\"A1:C1\"/>"))) << xml.toStdString();
   // A3 is the number 10, B3 a shared string, C3 the date 05.02.2026 (serial 46058).
   EXPECT_TRUE(xml.contains(QRegularExpression(QStringLiteral("<c r=\"A3\"[^>]*><v>10</v></c>"))));
-  EXPECT_TRUE(xml.contains(QRegularExpression(QStringLiteral("<c r=\"B3\"[^>]*t=\"s\"[^>]*><v>\\d+</v></c>"))));
-  EXPECT_TRUE(xml.contains(QRegularExpression(QStringLiteral("<c r=\"C3\" s=\"\\d+\"><v>46058</v></c>")))) << xml.toStdString();
+  EXPECT_TRUE(xml.contains(
+      QRegularExpression(QStringLiteral("<c r=\"B3\"[^>]*t=\"s\"[^>]*><v>\\d+</v></c>"))));
+  EXPECT_TRUE(
+      xml.contains(QRegularExpression(QStringLiteral("<c r=\"C3\" s=\"\\d+\"><v>46058</v></c>"))))
+      << xml.toStdString();
   EXPECT_TRUE(strings.contains(QStringLiteral("Строка 001")));
   EXPECT_TRUE(strings.contains(QStringLiteral("Остатки товаров")));
   EXPECT_TRUE(styles.contains(QStringLiteral("<b/>")));
@@ -135,8 +144,8 @@ TEST(ReportExport, PrinterGetsTheSamePages) {
   printer.setOutputFormat(QPrinter::PdfFormat);
   const QString path = dir.filePath(QStringLiteral("печать.pdf"));
   printer.setOutputFileName(path);
-  printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(15, 15, 15, 15),
-                                    QPageLayout::Millimeter));
+  printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                    QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
   QPainter painter(&printer);
   EXPECT_EQ(ex::paint(sheet(100), printer, painter, QStringLiteral("Печать")), 3);
   painter.end();
