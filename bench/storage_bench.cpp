@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 
 #include "storage/session.h"
 #include "storage/sql_text.h"
@@ -22,10 +23,22 @@ namespace {
 const char* const kCreate =
     "CREATE TABLE items_Справочник_Товары(Наименование TEXT(50),Цена TEXT(50),Количество TEXT(50))";
 
-using Clock = std::chrono::steady_clock;
+// Processor time of this process: on a machine shared with other work it varies far less than
+// the elapsed time, which is reported beside it.
+struct Clock {
+  struct time_point {
+    std::chrono::steady_clock::time_point wall;
+    std::clock_t cpu;
+  };
+  static time_point now() { return {std::chrono::steady_clock::now(), std::clock()}; }
+};
+
+double cpuSeconds = 0;
 
 double secondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
+  const Clock::time_point end = Clock::now();
+  cpuSeconds = static_cast<double>(end.cpu - start.cpu) / CLOCKS_PER_SEC;
+  return std::chrono::duration<double>(end.wall - start.wall).count();
 }
 
 QStringList makeStatements(int count) {
@@ -109,14 +122,21 @@ int main(int argc, char** argv) {
 
   double bestDirect = 1e9;
   double bestSession = 1e9;
+  double bestDirectCpu = 1e9;
+  double bestSessionCpu = 1e9;
   for (int round = 0; round < rounds; ++round) {
     const double direct = runDirect(dir.filePath(QStringLiteral("direct%1.db").arg(round)), utf8);
+    const double directCpu = cpuSeconds;
     const double session =
         runSession(dir.filePath(QStringLiteral("session%1.mdb").arg(round)), texts);
+    const double sessionCpu = cpuSeconds;
     if (direct < 0 || session < 0) return 1;
-    std::printf("round %d: direct %.3f s, session %.3f s\n", round + 1, direct, session);
+    std::printf("round %d: direct %.3f s (cpu %.3f s), session %.3f s (cpu %.3f s)\n", round + 1,
+                direct, directCpu, session, sessionCpu);
     bestDirect = std::min(bestDirect, direct);
     bestSession = std::min(bestSession, session);
+    bestDirectCpu = std::min(bestDirectCpu, directCpu);
+    bestSessionCpu = std::min(bestSessionCpu, sessionCpu);
   }
   std::printf("%d INSERT statements in one transaction (best of %d rounds)\n", count, rounds);
   std::printf(
@@ -125,6 +145,8 @@ int main(int argc, char** argv) {
   std::printf(
       "Session::execute:                                    %.3f s (%.2f us per statement)\n",
       bestSession, bestSession * 1e6 / count);
-  std::printf("ratio: %.2f (target <= 1.5)\n", bestSession / bestDirect);
+  std::printf("ratio: %.2f (target <= 1.3); processor time %.3f s vs %.3f s, ratio %.2f\n",
+              bestSession / bestDirect, bestSessionCpu, bestDirectCpu,
+              bestSessionCpu / bestDirectCpu);
   return 0;
 }

@@ -120,7 +120,8 @@ QString frmEnum::validate(const QString& name) {
           .arg(value);
   }
   if (!m_existing) {
-    if (objectNameTaken(*m_state.db, m_type, name)) return QStringLiteral("Перечисление \"%1\" уже существует.").arg(name);
+    if (objectNameTaken(*m_state.db, m_type, name))
+      return QStringLiteral("Перечисление \"%1\" уже существует.").arg(name);
   }
   return QString();
 }

@@ -98,10 +98,10 @@ void DatabaseService::checkDatabase() {
 void DatabaseService::backup() {
   if (!m_state.db) return;
   const QFileInfo db(m_state.db->path());
-  const QString proposed = db.dir().filePath(
-      db.completeBaseName() + QLatin1Char(' ') +
-      QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH-mm")) +
-      QStringLiteral(".mdb"));
+  const QString proposed =
+      db.dir().filePath(db.completeBaseName() + QLatin1Char(' ') +
+                        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH-mm")) +
+                        QStringLiteral(".mdb"));
   const QString file =
       QFileDialog::getSaveFileName(m_window, QStringLiteral("Резервная копия"), proposed, kFilter);
   if (!file.isEmpty()) backupTo(file);
@@ -124,9 +124,9 @@ bool DatabaseService::backupTo(const QString& file) {
 
 void DatabaseService::restore() {
   if (!m_state.db) return;
-  const QString file = QFileDialog::getOpenFileName(
-      m_window, QStringLiteral("Восстановить из копии"), QFileInfo(m_state.db->path()).path(),
-      kFilter);
+  const QString file =
+      QFileDialog::getOpenFileName(m_window, QStringLiteral("Восстановить из копии"),
+                                   QFileInfo(m_state.db->path()).path(), kFilter);
   if (!file.isEmpty()) restoreFrom(file);
 }
 

@@ -9,7 +9,10 @@
 #include <QRandomGenerator>
 #include <QUrl>
 #ifdef Q_OS_UNIX
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
 #endif
 #include <atomic>
 #include <chrono>
@@ -69,8 +72,8 @@ sqlite3* openForReading(const QString& file, bool immutable) {
   QByteArray uri = QUrl::fromLocalFile(file).toEncoded();
   if (immutable) uri += "?immutable=1";
   sqlite3* db = nullptr;
-  const int rc = sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
-                                 nullptr);
+  const int rc =
+      sqlite3_open_v2(uri.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
   if (rc != SQLITE_OK) {
     const DbError error = engineError(db, rc, file);
     sqlite3_close_v2(db);
@@ -91,8 +94,8 @@ sqlite3* openCopy(const QString& file) {
 int formItemsProbe(sqlite3* db) {
   sqlite3_stmt* probe = nullptr;
   int rc = sqlite3_prepare_v2(
-      db, "SELECT count(*) FROM sqlite_master WHERE type='table' AND name='form_items'", -1,
-      &probe, nullptr);
+      db, "SELECT count(*) FROM sqlite_master WHERE type='table' AND name='form_items'", -1, &probe,
+      nullptr);
   int result = -1;
   if (rc == SQLITE_OK && sqlite3_step(probe) == SQLITE_ROW)
     result = sqlite3_column_int(probe, 0) > 0 ? 1 : 0;
@@ -148,8 +151,8 @@ IntegrityReport boundedCheck(sqlite3* reader, const QString& file, bool thorough
   timer.start();
   bool stopped = false;
   while (!finished) {
-    if (!stopped && ((timeLimitMs > 0 && timer.elapsed() >= timeLimitMs) ||
-                     (progress && !progress(0, 0)))) {
+    if (!stopped &&
+        ((timeLimitMs > 0 && timer.elapsed() >= timeLimitMs) || (progress && !progress(0, 0)))) {
       sqlite3_interrupt(reader);
       stopped = true;
     }
@@ -257,8 +260,9 @@ void writeCopy(sqlite3* source, const QString& sourceFile, const QString& target
 void verifyOwnDatabase(const QString& file) {
   QFile f(file);
   if (!f.open(QIODevice::ReadOnly))
-    throw DbError(ErrorCode::CannotOpen,
-                  QStringLiteral("Файл базы данных «%1» недоступен для чтения.").arg(display(file)));
+    throw DbError(
+        ErrorCode::CannotOpen,
+        QStringLiteral("Файл базы данных «%1» недоступен для чтения.").arg(display(file)));
   if (f.read(16) != QByteArray("SQLite format 3\0", 16))
     throw DbError(ErrorCode::NotADatabase, notADatabaseText(file));
   f.close();
@@ -287,8 +291,8 @@ void verifyWritable(const QString& file) {
   const QFileInfo folder(info.absolutePath());
   const QFileInfo wal(file + QStringLiteral("-wal"));
   const QFileInfo shm(file + QStringLiteral("-shm"));
-  const bool logsReady = wal.exists() && writable(wal.filePath()) && shm.exists() &&
-                         writable(shm.filePath());
+  const bool logsReady =
+      wal.exists() && writable(wal.filePath()) && shm.exists() && writable(shm.filePath());
   // The folder first: on a read-only medium the file is read-only too, and the folder (or
   // the medium) is what the user has to change.
   if (!writable(folder.filePath()) && !logsReady)
@@ -311,8 +315,9 @@ QString IntegrityReport::description(const QString& file) const {
   QStringList shown = problems.mid(0, kShownProblems);
   if (problems.size() > kShownProblems)
     shown << QStringLiteral("... и еще %1").arg(problems.size() - kShownProblems);
-  return QStringLiteral("База данных «%1» повреждена. Проверка нашла:\n%2\nВосстановите базу из "
-                        "резервной копии (Сервис → Восстановить из копии…).")
+  return QStringLiteral(
+             "База данных «%1» повреждена. Проверка нашла:\n%2\nВосстановите базу из "
+             "резервной копии (Сервис → Восстановить из копии…).")
       .arg(display(file), shown.join(QLatin1Char('\n')));
 }
 
@@ -332,8 +337,8 @@ void backupDatabaseFile(const QString& source, const QString& target,
   if (!QFileInfo::exists(file)) throw DbError(ErrorCode::FileNotFound, fileNotFoundText(file));
   verifyOwnDatabase(file);
   // Where nobody can write beside the file, no change log can be there either.
-  const bool immutable = !writable(QFileInfo(file).absolutePath()) &&
-                         !hasContent(file + QStringLiteral("-wal"));
+  const bool immutable =
+      !writable(QFileInfo(file).absolutePath()) && !hasContent(file + QStringLiteral("-wal"));
   Handle db(openForReading(file, immutable));
   writeCopy(db.get(), file, QFileInfo(target).absoluteFilePath(), progress);
 }
@@ -354,9 +359,10 @@ void restoreDatabase(Session& db, const QString& copy, const QString& aside,
     throw DbError(ErrorCode::Other,
                   QStringLiteral("Проверка копии прервана; база данных не изменена."));
   if (check.damaged())
-    throw DbError(ErrorCode::NotADatabase,
-                  QStringLiteral("Копия «%1» повреждена; база данных не изменена.\n%2")
-                      .arg(display(file), check.problems.mid(0, kShownProblems).join(QLatin1Char('\n'))));
+    throw DbError(
+        ErrorCode::NotADatabase,
+        QStringLiteral("Копия «%1» повреждена; база данных не изменена.\n%2")
+            .arg(display(file), check.problems.mid(0, kShownProblems).join(QLatin1Char('\n'))));
   auto pageSize = [](sqlite3* handle) {
     sqlite3_stmt* stmt = nullptr;
     sqlite3_prepare_v2(handle, "PRAGMA page_size", -1, &stmt, nullptr);
@@ -379,6 +385,24 @@ void restoreDatabase(Session& db, const QString& copy, const QString& aside,
     throw;
   }
   db.refreshTables();
+}
+
+void removeAbandonedCreations(const QString& file) {
+  const QFileInfo info(file);
+  const QString prefix = info.fileName() + QStringLiteral(".creating-");
+  const QDir dir = info.dir();
+  for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden)) {
+    if (!name.startsWith(prefix)) continue;
+    qsizetype end = prefix.size();
+    while (end < name.size() && name.at(end).isDigit()) ++end;
+    bool number = false;
+    const qint64 pid = name.mid(prefix.size(), end - prefix.size()).toLongLong(&number);
+    if (!number) continue;
+#ifdef Q_OS_UNIX
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM) continue;
+#endif
+    QFile::remove(dir.filePath(name));
+  }
 }
 
 QString asideFileName(const QString& file, const QDateTime& moment) {

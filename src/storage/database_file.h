@@ -52,6 +52,10 @@ void backupDatabaseFile(const QString& source, const QString& target,
 void restoreDatabase(Session& db, const QString& copy, const QString& aside,
                      const WorkProgress& progress = {});
 
+// Removes what creations of a new database `file` left when they were killed: files named
+// "FILE.creating-PID…" whose process no longer runs.
+void removeAbandonedCreations(const QString& file);
+
 // Where the current content goes before a restore: beside the database, named with the
 // moment, e.g. "basa до восстановления 2026-12-06 15-30-00.mdb".
 QString asideFileName(const QString& file, const QDateTime& moment);

@@ -32,6 +32,7 @@ void SchemaCache::invalidate() {
   m_foldIds.clear();
   m_tableByFold.clear();
   m_anyColumn.clear();
+  m_onlySpelling.clear();
   m_wordInfo.clear();
 }
 
@@ -81,8 +82,16 @@ void SchemaCache::load() {
   }
   sqlite3_finalize(list);
   sqlite3_finalize(info);
+  auto addSpelling = [&](int fold, const std::string& spelling) {
+    const auto [it, added] = m_onlySpelling.emplace(fold, &spelling);
+    if (!added && it->second && *it->second != spelling) it->second = nullptr;
+  };
   for (const Table& table : m_tables) {
-    for (const Column& column : table.columns) m_anyColumn.emplace(column.fold, &column.spelling);
+    addSpelling(table.fold, table.spelling);
+    for (const Column& column : table.columns) {
+      m_anyColumn.emplace(column.fold, &column.spelling);
+      addSpelling(column.fold, column.spelling);
+    }
   }
   m_loaded = true;
 }
@@ -100,8 +109,10 @@ const SchemaCache::WordInfo& SchemaCache::info(std::string_view spelling) {
       if (m_tables[i].spelling == spelling) result.table = static_cast<int>(i);
     }
   }
-  result.keyword =
-      sqlite3_keyword_check(spelling.data(), static_cast<int>(spelling.size())) != 0;
+  if (auto it = m_onlySpelling.find(result.fold); it != m_onlySpelling.end())
+    result.canonical = it->second && *it->second == spelling;
+  result.keyword = sqlite3_keyword_check(spelling.data(), static_cast<int>(spelling.size())) != 0;
+  if (result.keyword) result.word = sqlKeyword(spelling);
   return m_wordInfo.emplace(std::string(spelling), result).first->second;
 }
 
@@ -123,14 +134,17 @@ const std::string* SchemaCache::anyColumn(int fold) const {
 QString SchemaCache::tableName(const QString& name) {
   ensureLoaded();
   const auto it = m_tableByFold.find(m_foldIds.value(foldName(name), -1));
-  return it == m_tableByFold.end() ? QString() : m_tables[static_cast<std::size_t>(it->second)].name;
+  return it == m_tableByFold.end() ? QString()
+                                   : m_tables[static_cast<std::size_t>(it->second)].name;
 }
 
 QStringList SchemaCache::columns(const QString& table) {
   ensureLoaded();
   const QByteArray utf8 = table.toUtf8();
-  const WordInfo& word = info(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
-  return word.table < 0 ? QStringList() : m_tables[static_cast<std::size_t>(word.table)].columnNames;
+  const WordInfo& word =
+      info(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+  return word.table < 0 ? QStringList()
+                        : m_tables[static_cast<std::size_t>(word.table)].columnNames;
 }
 
 bool SchemaCache::resolve(std::string_view sql, std::string& out, StatementKind& kind) {

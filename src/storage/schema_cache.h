@@ -3,11 +3,16 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "storage/sql_scanner.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -42,6 +47,10 @@ class SchemaCache {
     int fold = -1;
     int table = -1;        // the table of that name, -1 when none
     bool keyword = false;  // the spelling is a keyword of the query language
+    SqlKeyword word = SqlKeyword::None;
+    // Written exactly as the database spells the only name of its fold: no resolution can
+    // change it.
+    bool canonical = false;
   };
 
   explicit SchemaCache(sqlite3* db);
@@ -87,9 +96,21 @@ class SchemaCache {
   QHash<QString, int> m_foldIds;
   std::unordered_map<int, int> m_tableByFold;
   std::unordered_map<int, const std::string*> m_anyColumn;
+  // Every stored spelling of a fold; null when the fold has more than one.
+  std::unordered_map<int, const std::string*> m_onlySpelling;
+  // Every statement looks up each of its words: a hash of the length and the first and last
+  // eight bytes is enough to tell the few spellings of a database apart, and cheap.
   struct TextHash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    std::size_t operator()(std::string_view s) const {
+      std::uint64_t head = 0;
+      std::uint64_t tail = 0;
+      const std::size_t n = std::min<std::size_t>(s.size(), 8);
+      std::memcpy(&head, s.data(), n);
+      std::memcpy(&tail, s.data() + s.size() - n, n);
+      std::uint64_t h = (head ^ (tail * 0x9E3779B97F4A7C15ull) ^ s.size()) * 0xFF51AFD7ED558CCDull;
+      return static_cast<std::size_t>(h ^ (h >> 32));
+    }
   };
   // Node-based, so references handed out stay valid while it grows.
   std::unordered_map<std::string, WordInfo, TextHash, std::equal_to<>> m_wordInfo;

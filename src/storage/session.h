@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringEncoder>
 #include <QStringList>
 #include <QVariant>
 #include <functional>
@@ -139,7 +140,7 @@ class Session {
   // What a table looked like at one moment, to learn later whether it was changed meanwhile,
   // by this program or another one working on the same file.
   struct TableVersion {
-    QString table;       // the name asked for
+    QString table;  // the name asked for
     bool exists = false;
     QString definition;  // the engine's stored CREATE text
     QStringList columns;
@@ -156,8 +157,7 @@ class Session {
   // refused, so that each name is written one way throughout the database. The tables in
   // `ownTables` (the object's own, about to be re-created) do not count. `what` begins the
   // message ("Имя реквизита").
-  QString nameConflict(const QString& name, const QString& what,
-                       const QStringList& ownTables = {});
+  QString nameConflict(const QString& name, const QString& what, const QStringList& ownTables = {});
 
   // Rewrites the identifiers of a statement to their stored spelling; exposed for tests.
   QString resolveIdentifiers(const QString& sql);
@@ -199,6 +199,8 @@ class Session {
   bool m_schemaChecked = false;  // the schema version was checked in the engine's transaction
   std::unique_ptr<StatementCache> m_statements;
   std::string m_resolvedText;  // reused buffer of the statement being prepared
+  std::string m_utf8Text;      // the same for the statement as written
+  QStringEncoder m_encoder{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
 };
 
 // Commits on commit(), rolls back when destroyed without it (an exception passing by).

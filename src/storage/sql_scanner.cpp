@@ -193,6 +193,68 @@ std::size_t skipStatementGap(std::string_view text, std::size_t from) {
   return text.size();
 }
 
+SqlKeyword sqlKeyword(std::string_view word) {
+  struct Entry {
+    std::string_view text;
+    SqlKeyword keyword;
+  };
+  static constexpr Entry kKeywords[] = {{"add", SqlKeyword::Add},
+                                        {"alter", SqlKeyword::Alter},
+                                        {"as", SqlKeyword::As},
+                                        {"cast", SqlKeyword::Cast},
+                                        {"collate", SqlKeyword::Collate},
+                                        {"column", SqlKeyword::Column},
+                                        {"create", SqlKeyword::Create},
+                                        {"delete", SqlKeyword::Delete},
+                                        {"do", SqlKeyword::Do},
+                                        {"drop", SqlKeyword::Drop},
+                                        {"except", SqlKeyword::Except},
+                                        {"from", SqlKeyword::From},
+                                        {"group", SqlKeyword::Group},
+                                        {"having", SqlKeyword::Having},
+                                        {"index", SqlKeyword::Index},
+                                        {"insert", SqlKeyword::Insert},
+                                        {"intersect", SqlKeyword::Intersect},
+                                        {"into", SqlKeyword::Into},
+                                        {"join", SqlKeyword::Join},
+                                        {"limit", SqlKeyword::Limit},
+                                        {"offset", SqlKeyword::Offset},
+                                        {"on", SqlKeyword::On},
+                                        {"order", SqlKeyword::Order},
+                                        {"rename", SqlKeyword::Rename},
+                                        {"replace", SqlKeyword::Replace},
+                                        {"returning", SqlKeyword::Returning},
+                                        {"select", SqlKeyword::Select},
+                                        {"set", SqlKeyword::Set},
+                                        {"table", SqlKeyword::Table},
+                                        {"to", SqlKeyword::To},
+                                        {"trigger", SqlKeyword::Trigger},
+                                        {"union", SqlKeyword::Union},
+                                        {"update", SqlKeyword::Update},
+                                        {"using", SqlKeyword::Using},
+                                        {"values", SqlKeyword::Values},
+                                        {"view", SqlKeyword::View},
+                                        {"virtual", SqlKeyword::Virtual},
+                                        {"where", SqlKeyword::Where},
+                                        {"window", SqlKeyword::Window},
+                                        {"with", SqlKeyword::With},
+                                        {"or", SqlKeyword::Or},
+                                        {"rollback", SqlKeyword::Rollback},
+                                        {"abort", SqlKeyword::Abort},
+                                        {"fail", SqlKeyword::Fail},
+                                        {"ignore", SqlKeyword::Ignore},
+                                        {"if", SqlKeyword::If},
+                                        {"not", SqlKeyword::Not},
+                                        {"exists", SqlKeyword::Exists},
+                                        {"temp", SqlKeyword::Temp},
+                                        {"temporary", SqlKeyword::Temporary}};
+  if (word.size() < 2 || word.size() > 9) return SqlKeyword::None;
+  for (const Entry& entry : kKeywords) {
+    if (isAsciiWord(word, entry.text)) return entry.keyword;
+  }
+  return SqlKeyword::None;
+}
+
 bool isAsciiWord(std::string_view word, std::string_view lowerKeyword) {
   if (word.size() != lowerKeyword.size()) return false;
   for (std::size_t i = 0; i < word.size(); ++i) {

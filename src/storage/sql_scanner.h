@@ -44,6 +44,63 @@ std::string quotedLike(std::string_view like, std::string_view name);
 // the size of the text when only such characters follow.
 std::size_t skipStatementGap(std::string_view text, std::size_t from);
 
+// The keywords the identifier resolver acts on; None for every other word.
+enum class SqlKeyword : unsigned char {
+  None,
+  Add,
+  Alter,
+  As,
+  Cast,
+  Collate,
+  Column,
+  Create,
+  Delete,
+  Do,
+  Drop,
+  Except,
+  From,
+  Group,
+  Having,
+  Index,
+  Insert,
+  Intersect,
+  Into,
+  Join,
+  Limit,
+  Offset,
+  On,
+  Order,
+  Rename,
+  Replace,
+  Returning,
+  Select,
+  Set,
+  Table,
+  To,
+  Trigger,
+  Union,
+  Update,
+  Using,
+  Values,
+  View,
+  Virtual,
+  Where,
+  Window,
+  With,
+  Or,
+  Rollback,
+  Abort,
+  Fail,
+  Ignore,
+  If,
+  Not,
+  Exists,
+  Temp,
+  Temporary,
+};
+
+SqlKeyword sqlKeyword(std::string_view word);
+
 // Case-insensitive comparison of an ASCII word with a lower-case keyword.
 bool isAsciiWord(std::string_view word, std::string_view lowerKeyword);
 

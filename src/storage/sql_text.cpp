@@ -102,8 +102,9 @@ QString mixedScripts(const QString& name) {
     const QChar::Script script = QChar::script(cp);
     if (script == QChar::Script_Common || script == QChar::Script_Inherited) return true;
     if (run != QChar::Script_Unknown && run != script) {
-      problem = QStringLiteral("в одном слове смешаны буквы разных алфавитов (%1 и %2), такое "
-                               "имя легко спутать с другим; наберите его буквами одного алфавита.")
+      problem = QStringLiteral(
+                    "в одном слове смешаны буквы разных алфавитов (%1 и %2), такое "
+                    "имя легко спутать с другим; наберите его буквами одного алфавита.")
                     .arg(scriptName(run), scriptName(script));
       return false;
     }
@@ -122,21 +123,23 @@ QString lookAlikeCharacter(const QString& name) {
     const QString c = QString::fromUcs4(&cp, 1);
     const QString plain = c.normalized(QString::NormalizationForm_KC);
     if (plain == c) return true;
-    problem = QStringLiteral("оно содержит знак «%1», который выглядит как «%2»; наберите "
-                             "вместо него обычный знак.")
+    problem = QStringLiteral(
+                  "оно содержит знак «%1», который выглядит как «%2»; наберите "
+                  "вместо него обычный знак.")
                   .arg(c, plain);
     return false;
   });
   if (problem.isEmpty())
-    problem = QStringLiteral("буква и ее надстрочный знак записаны в нем отдельными знаками; "
-                             "наберите имя заново.");
+    problem = QStringLiteral(
+        "буква и ее надстрочный знак записаны в нем отдельными знаками; "
+        "наберите имя заново.");
   return problem;
 }
 
 const QStringList& fixedTables() {
-  static const QStringList names = {
-      QStringLiteral("form_items"), QStringLiteral("itogi"), QStringLiteral("plan"),
-      QStringLiteral("ГлобальныйМодуль"), QStringLiteral("ОписаниеЯзыка")};
+  static const QStringList names = {QStringLiteral("form_items"), QStringLiteral("itogi"),
+                                    QStringLiteral("plan"), QStringLiteral("ГлобальныйМодуль"),
+                                    QStringLiteral("ОписаниеЯзыка")};
   return names;
 }
 

@@ -8,21 +8,30 @@ namespace balvix::storage {
 
 namespace {
 
-bool isWord(const SqlToken& token, std::string_view text, std::string_view lowerKeyword) {
-  return token.kind == SqlToken::Word && isAsciiWord(text, lowerKeyword);
-}
-
 bool isPunct(const SqlToken& token, char c) {
   return token.kind == SqlToken::Punct && token.punct == c;
 }
 
+using K = SqlKeyword;
+
 // Keywords that may stand between the word that asks for a table and the table's name.
-bool skippedBeforeTable(std::string_view word) {
-  for (std::string_view keyword : {"or", "rollback", "abort", "replace", "fail", "ignore", "if",
-                                   "not", "exists", "temp", "temporary"}) {
-    if (isAsciiWord(word, keyword)) return true;
+bool skippedBeforeTable(SqlKeyword kw) {
+  switch (kw) {
+    case K::Or:
+    case K::Rollback:
+    case K::Abort:
+    case K::Replace:
+    case K::Fail:
+    case K::Ignore:
+    case K::If:
+    case K::Not:
+    case K::Exists:
+    case K::Temp:
+    case K::Temporary:
+      return true;
+    default:
+      return false;
   }
-  return false;
 }
 
 // A stored spelling written bare must still read as one identifier.
@@ -49,21 +58,35 @@ int StatementResolver::newScope(int parent) {
   return static_cast<int>(m_scopeCount++);
 }
 
+bool StatementResolver::onlyStoredSpellings(std::string_view sql) {
+  SqlScanner scanner(sql);
+  SqlToken token;
+  while (scanner.next(token)) {
+    if (token.kind == SqlToken::Word) {
+      const SchemaCache::WordInfo& info = m_schema.info(sql.substr(token.begin, token.length));
+      if (!info.canonical && !info.keyword) return false;
+    } else if (token.kind == SqlToken::Quoted) {
+      return false;
+    }
+  }
+  return true;
+}
+
 void StatementResolver::tokenize(std::string_view sql) {
   m_tokens.clear();
   m_unquoted.clear();
   SqlScanner scanner(sql);
-  Token token;
-  while (scanner.next(token.token)) {
-    token.name = sql.substr(token.token.begin, token.token.length);
-    token.info = nullptr;
-    if (token.token.kind == SqlToken::Quoted) {
-      m_unquoted.push_back(unquotedName(token.name));
-      token.name = m_unquoted.back();
+  SqlToken token;
+  while (scanner.next(token)) {
+    Token& t = m_tokens.emplace_back();
+    t.token = token;
+    t.name = sql.substr(token.begin, token.length);
+    if (token.kind == SqlToken::Quoted) {
+      m_unquoted.push_back(unquotedName(t.name));
+      t.name = m_unquoted.back();
     }
-    if (token.token.kind == SqlToken::Word || token.token.kind == SqlToken::Quoted)
-      token.info = &m_schema.info(token.name);
-    m_tokens.push_back(token);
+    if (token.kind == SqlToken::Word || token.kind == SqlToken::Quoted)
+      t.info = &m_schema.info(t.name);
   }
 }
 
@@ -80,9 +103,9 @@ bool StatementResolver::parse() {
   const bool create = bareHead && isAsciiWord(head, "create");
   const bool alter = bareHead && isAsciiWord(head, "alter");
   const bool insert = bareHead && (isAsciiWord(head, "insert") || isAsciiWord(head, "replace"));
-  if (!bareHead || !(create || alter || insert || isAsciiWord(head, "select") ||
-                     isAsciiWord(head, "update") || isAsciiWord(head, "delete") ||
-                     isAsciiWord(head, "drop")))
+  if (!bareHead ||
+      !(create || alter || insert || isAsciiWord(head, "select") || isAsciiWord(head, "update") ||
+        isAsciiWord(head, "delete") || isAsciiWord(head, "drop")))
     return false;
   bool createIndex = false;
   bool isolatedSelectDone = false;
@@ -121,8 +144,8 @@ bool StatementResolver::parse() {
             break;
           }
           if (next && next->kind == SqlToken::Word &&
-              (isAsciiWord(m_tokens[i + 1].name, "select") ||
-               isAsciiWord(m_tokens[i + 1].name, "values"))) {
+              (m_tokens[i + 1].info->word == K::Select ||
+               m_tokens[i + 1].info->word == K::Values)) {
             const bool derived = f.clause == Clause::From && f.expectTable;
             f.expectTable = false;
             const int scope = newScope(f.scope);
@@ -130,7 +153,8 @@ bool StatementResolver::parse() {
                 Frame{derived ? FrameKind::Derived : FrameKind::Subquery, scope, Clause::None});
             break;
           }
-          if (next && isWord(*next, m_tokens[i + 1].name, "with")) return false;
+          if (next && next->kind == SqlToken::Word && m_tokens[i + 1].info->word == K::With)
+            return false;
           Frame group{FrameKind::Group, f.scope, Clause::Expr};
           if (static_cast<int>(i) == functionParen) {
             group.kind = FrameKind::Call;
@@ -182,11 +206,11 @@ bool StatementResolver::parse() {
     }
     if (tok.kind == SqlToken::Literal) continue;
 
-    const std::string_view word = t.name;
+    const SqlKeyword kw = tok.kind == SqlToken::Word ? t.info->word : K::None;
     if (tok.kind == SqlToken::Word && t.info->keyword &&
-        !(f.expectTable && !skippedBeforeTable(word))) {
+        !(f.expectTable && !skippedBeforeTable(kw))) {
       if (f.clause == Clause::Skip) continue;
-      if (isAsciiWord(word, "select")) {
+      if (kw == K::Select) {
         // The SELECT of INSERT … SELECT or CREATE … AS SELECT does not see the written table.
         if ((insert || create) && m_frames.size() == 1 && !isolatedSelectDone) {
           f.scope = newScope(-1);
@@ -196,68 +220,65 @@ bool StatementResolver::parse() {
         f.expectTable = false;
         f.aliasAllowed = false;
         m_scopes[static_cast<std::size_t>(f.scope)].items.push_back(Item{});
-      } else if (isAsciiWord(word, "from")) {
+      } else if (kw == K::From) {
         f.clause = Clause::From;
         f.expectTable = true;
         f.aliasAllowed = false;
-      } else if (isAsciiWord(word, "join")) {
+      } else if (kw == K::Join) {
         f.expectTable = true;
         f.aliasAllowed = false;
-      } else if (isAsciiWord(word, "on") || isAsciiWord(word, "using")) {
+      } else if (kw == K::On || kw == K::Using) {
         if (createIndex) f.expectTable = true;
         f.aliasAllowed = false;
-      } else if (isAsciiWord(word, "where") || isAsciiWord(word, "having") ||
-                 isAsciiWord(word, "group") || isAsciiWord(word, "limit") ||
-                 isAsciiWord(word, "offset") || isAsciiWord(word, "set") ||
-                 isAsciiWord(word, "values") || isAsciiWord(word, "returning") ||
-                 isAsciiWord(word, "window") || isAsciiWord(word, "do")) {
+      } else if (kw == K::Where || kw == K::Having || kw == K::Group || kw == K::Limit ||
+                 kw == K::Offset || kw == K::Set || kw == K::Values || kw == K::Returning ||
+                 kw == K::Window || kw == K::Do) {
         f.clause = Clause::Expr;
         f.expectTable = false;
         f.aliasAllowed = false;
-      } else if (isAsciiWord(word, "order")) {
+      } else if (kw == K::Order) {
         f.clause = Clause::OrderBy;
         f.aliasAllowed = false;
-      } else if (isAsciiWord(word, "union") || isAsciiWord(word, "intersect") ||
-                 isAsciiWord(word, "except")) {
+      } else if (kw == K::Union || kw == K::Intersect || kw == K::Except) {
         f.scope = newScope(m_scopes[static_cast<std::size_t>(f.scope)].parent);
         f.clause = Clause::None;
         f.aliasAllowed = false;
-      } else if (isAsciiWord(word, "into") && insert) {
+      } else if (kw == K::Into && insert) {
         f.clause = Clause::InsertTarget;
         f.expectTable = true;
-      } else if (i == 0 && isAsciiWord(word, "update")) {
+      } else if (i == 0 && kw == K::Update) {
         f.expectTable = true;
-      } else if ((isAsciiWord(word, "table") || isAsciiWord(word, "view")) && i <= 3 &&
-                 !alter && m_frames.size() == 1) {
+      } else if ((kw == K::Table || kw == K::View) && i <= 3 && !alter && m_frames.size() == 1) {
         f.expectTable = true;
         if (create) f.tableRole = Role::NewTable;
-      } else if (isAsciiWord(word, "table") && alter && i == 1) {
+      } else if (kw == K::Table && alter && i == 1) {
         f.expectTable = true;
-      } else if (isAsciiWord(word, "index") && create && i <= 2) {
+      } else if (kw == K::Index && create && i <= 2) {
         createIndex = true;
         f.clause = Clause::IndexName;
-      } else if (create && i <= 3 &&
-                 (isAsciiWord(word, "trigger") || isAsciiWord(word, "virtual"))) {
+      } else if (create && i <= 3 && (kw == K::Trigger || kw == K::Virtual)) {
         return false;
-      } else if (isAsciiWord(word, "as")) {
+      } else if (kw == K::As) {
         if (f.kind == FrameKind::Call)
           f.skipNext = true;  // CAST(x AS type)
         else if (f.clause == Clause::Select || f.aliasAllowed)
           f.afterAs = true;
-      } else if (isAsciiWord(word, "collate")) {
+      } else if (kw == K::Cast) {
+        functionParen = static_cast<int>(i + 1);
+      } else if (kw == K::Collate) {
         f.skipNext = true;
       } else if (alter && m_frames.size() == 1) {
-        if (isAsciiWord(word, "rename")) {
+        if (kw == K::Rename) {
           f.alterStep = 1;
-        } else if (isAsciiWord(word, "column") && f.alterStep == 1) {
+        } else if (kw == K::Column && f.alterStep == 1) {
           f.alterStep = 2;
           f.pendingRole = Role::Column;
-        } else if (isAsciiWord(word, "to")) {
+        } else if (kw == K::To) {
           f.pendingRole = f.alterStep == 2 ? Role::NewColumn : Role::NewTable;
-        } else if (isAsciiWord(word, "add")) {
+        } else if (kw == K::Add) {
           f.pendingRole = Role::NewColumn;
           f.alterStep = 3;
-        } else if (isAsciiWord(word, "drop")) {
+        } else if (kw == K::Drop) {
           f.pendingRole = Role::Column;
         }
       } else if (f.clause == Clause::From) {
@@ -284,8 +305,9 @@ bool StatementResolver::parse() {
       continue;
     }
     const SqlToken* next = at(i + 1);
-    const bool beforeDot = next && isPunct(*next, '.') && at(i + 2) &&
-                           (at(i + 2)->kind == SqlToken::Word || at(i + 2)->kind == SqlToken::Quoted);
+    const bool beforeDot =
+        next && isPunct(*next, '.') && at(i + 2) &&
+        (at(i + 2)->kind == SqlToken::Word || at(i + 2)->kind == SqlToken::Quoted);
     if (f.expectTable) {
       if (beforeDot) continue;  // a schema name: the table follows the dot
       t.role = f.tableRole;
@@ -462,9 +484,8 @@ void StatementResolver::resolveToken(int index) {
       break;
     case Role::Qualifier:
       if (findSource(t, t.scope, t.sourceScope, t.source)) {
-        const Source& source =
-            m_scopes[static_cast<std::size_t>(t.sourceScope)].sources[static_cast<std::size_t>(
-                t.source)];
+        const Source& source = m_scopes[static_cast<std::size_t>(t.sourceScope)]
+                                   .sources[static_cast<std::size_t>(t.source)];
         if (source.alias >= 0)
           t.spelling = nameOf(source.alias);
         else if (source.table >= 0)
@@ -479,9 +500,8 @@ void StatementResolver::resolveToken(int index) {
         resolveToken(t.qualifier);
         const Token& q = m_tokens[static_cast<std::size_t>(t.qualifier)];
         if (q.source >= 0) {
-          const Source& source =
-              m_scopes[static_cast<std::size_t>(q.sourceScope)].sources[static_cast<std::size_t>(
-                  q.source)];
+          const Source& source = m_scopes[static_cast<std::size_t>(q.sourceScope)]
+                                     .sources[static_cast<std::size_t>(q.source)];
           t.spelling = columnOfSource(source, t.info->fold, t.name, unknown);
         } else {
           unknown = true;
@@ -495,8 +515,7 @@ void StatementResolver::resolveToken(int index) {
     case Role::NewColumn: {
       const std::vector<Source>& sources = m_scopes[static_cast<std::size_t>(t.scope)].sources;
       if (!sources.empty() && sources.front().table >= 0) {
-        const std::string* column =
-            m_schema.columnOf(sources.front().table, t.info->fold, t.name);
+        const std::string* column = m_schema.columnOf(sources.front().table, t.info->fold, t.name);
         if (column) t.spelling = *column;
       }
       break;
@@ -512,14 +531,17 @@ void StatementResolver::resolveToken(int index) {
 bool StatementResolver::resolve(std::string_view sql, std::string& out, StatementKind& kind) {
   m_sql = sql;
   m_scopeCount = 0;
-  tokenize(sql);
   kind = StatementKind::Data;
-  if (m_tokens.empty()) return false;
-  const Token& head = m_tokens.front();
-  if (head.token.kind == SqlToken::Word &&
-      (isAsciiWord(head.name, "create") || isAsciiWord(head.name, "drop") ||
-       isAsciiWord(head.name, "alter")))
-    kind = StatementKind::Definition;
+  SqlToken first;
+  if (!SqlScanner(sql).next(first)) return false;
+  if (first.kind == SqlToken::Word) {
+    const SqlKeyword head = m_schema.info(sql.substr(first.begin, first.length)).word;
+    if (head == K::Create || head == K::Drop || head == K::Alter) kind = StatementKind::Definition;
+  }
+  // Most statements name everything in its only stored spelling: whatever the scopes, every
+  // name would resolve to itself.
+  if (onlyStoredSpellings(sql)) return false;
+  tokenize(sql);
 
   if (!parse()) {
     for (Token& t : m_tokens) {
@@ -549,8 +571,8 @@ bool StatementResolver::resolve(std::string_view sql, std::string& out, Statemen
     if (bare && !needsQuotes(t.spelling))
       out.append(t.spelling);
     else
-      out.append(quotedLike(bare ? std::string_view("\"") : sql.substr(t.token.begin, 1),
-                            t.spelling));
+      out.append(
+          quotedLike(bare ? std::string_view("\"") : sql.substr(t.token.begin, 1), t.spelling));
     copied = t.token.begin + t.token.length;
   }
   if (changed) out.append(sql.substr(copied));

@@ -66,14 +66,14 @@ class StatementResolver {
 
   enum class Clause : unsigned char {
     None,
-    Select,       // the result columns
-    From,         // the tables read
-    Expr,         // WHERE, ON, SET, VALUES and the like
-    OrderBy,      // where result aliases come first
-    InsertTarget, // after INSERT INTO: the table, then its column list
-    CreateBody,   // after CREATE TABLE name: column definitions or AS SELECT
-    IndexName,    // after CREATE INDEX: the index's own name
-    Skip,         // column definitions: new names, type words
+    Select,        // the result columns
+    From,          // the tables read
+    Expr,          // WHERE, ON, SET, VALUES and the like
+    OrderBy,       // where result aliases come first
+    InsertTarget,  // after INSERT INTO: the table, then its column list
+    CreateBody,    // after CREATE TABLE name: column definitions or AS SELECT
+    IndexName,     // after CREATE INDEX: the index's own name
+    Skip,          // column definitions: new names, type words
   };
   enum class FrameKind : unsigned char { Statement, Subquery, Derived, Call, Group, Definition };
   // One level of parentheses (or the statement itself) and where the parse stands in it.
@@ -81,8 +81,8 @@ class StatementResolver {
     FrameKind kind = FrameKind::Statement;
     int scope = 0;
     Clause clause = Clause::None;
-    Role tableRole = Role::Table;    // what the next table name is
-    Role pendingRole = Role::None;   // ALTER TABLE: what the next name is
+    Role tableRole = Role::Table;   // what the next table name is
+    Role pendingRole = Role::None;  // ALTER TABLE: what the next name is
     int alterStep = 0;
     bool expectTable = false;
     bool aliasAllowed = false;
@@ -90,6 +90,7 @@ class StatementResolver {
     bool skipNext = false;
   };
 
+  bool onlyStoredSpellings(std::string_view sql);
   void tokenize(std::string_view sql);
   bool parse();
   int newScope(int parent);
@@ -99,7 +100,9 @@ class StatementResolver {
                                   bool& unknown);
   std::string_view globalSpelling(const Token& word) const;
   bool findSource(const Token& qualifier, int scope, int& foundScope, int& foundSource);
-  std::string_view nameOf(int token) const { return m_tokens[static_cast<std::size_t>(token)].name; }
+  std::string_view nameOf(int token) const {
+    return m_tokens[static_cast<std::size_t>(token)].name;
+  }
 
   SchemaCache& m_schema;
   std::string_view m_sql;

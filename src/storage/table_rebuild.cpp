@@ -55,9 +55,9 @@ class Engine {
             row.emplace_back(static_cast<qlonglong>(sqlite3_column_int64(stmt, c)));
             break;
           default:
-            row.emplace_back(QString::fromUtf8(
-                reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)),
-                sqlite3_column_bytes(stmt, c)));
+            row.emplace_back(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)),
+                                  sqlite3_column_bytes(stmt, c)));
         }
       }
       rows.push_back(std::move(row));
@@ -261,8 +261,10 @@ void copyRows(const Engine& engine, const QString& table, const QString& from, c
               const QStringList& fromColumns, const QStringList& toColumns,
               const QStringList& newColumns, RebuildProgress* progress, int chunkRows,
               RebuildResult& result) {
-  const qint64 total =
-      engine.query(QStringLiteral("SELECT COUNT(*) FROM ") + quotedName(from)).front().at(0).toLongLong();
+  const qint64 total = engine.query(QStringLiteral("SELECT COUNT(*) FROM ") + quotedName(from))
+                           .front()
+                           .at(0)
+                           .toLongLong();
   if (total == 0) return;
   if (progress) progress->start(table, total);
 
@@ -285,8 +287,8 @@ void copyRows(const Engine& engine, const QString& table, const QString& from, c
     const qint64 step = std::max(1, chunkRows);
     std::optional<qint64> last;
     for (;;) {
-      QString boundSql = QStringLiteral("SELECT ") + oldKey + QStringLiteral(" FROM ") +
-                         quotedName(from);
+      QString boundSql =
+          QStringLiteral("SELECT ") + oldKey + QStringLiteral(" FROM ") + quotedName(from);
       QVariantList params;
       if (last) {
         boundSql += QStringLiteral(" WHERE ") + oldKey + QStringLiteral(" > ?");
@@ -305,7 +307,8 @@ void copyRows(const Engine& engine, const QString& table, const QString& from, c
         params << QVariant::fromValue<qlonglong>(*high);
       }
       QString chunk = copy;
-      if (!conditions.isEmpty()) chunk += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+      if (!conditions.isEmpty())
+        chunk += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
       engine.run(chunk + QStringLiteral(" ORDER BY ") + oldKey, params);
       result.rowsCopied += engine.changes();
       if (progress) progress->advance(result.rowsCopied);
@@ -358,7 +361,8 @@ RebuildResult rebuildTable(Session& db, const QString& table, const QString& cre
     old = QStringLiteral("old_") + current + QLatin1Char('_') + QString::number(n);
   {
     LegacyRename legacy(engine);
-    engine.run(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quotedName(current), quotedName(old)));
+    engine.run(
+        QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quotedName(current), quotedName(old)));
   }
   db.refreshTables();
   db.execute(createSql);
@@ -390,8 +394,8 @@ RebuildResult rebuildTable(Session& db, const QString& table, const QString& cre
   engine.run(QStringLiteral("DROP TABLE ") + quotedName(old));
 
   for (const Dependent& dependent : dependents) {
-    const QString sql = carriedOver(dependent.sql, current, created, oldColumns, newColumns,
-                                    result.droppedColumns);
+    const QString sql =
+        carriedOver(dependent.sql, current, created, oldColumns, newColumns, result.droppedColumns);
     const bool index = dependent.type == QLatin1String("index");
     if (sql.isEmpty()) {
       (index ? result.droppedIndexes : result.droppedTriggers) << dependent.name;
@@ -410,8 +414,8 @@ RebuildResult rebuildTable(Session& db, const QString& table, const QString& cre
       continue;
     // The engine matches column names letter for letter outside the Latin alphabet, so a
     // column that changed its letter case is written anew into the view.
-    const QString rewritten = carriedOver(viewSql, current, created, oldColumns, newColumns,
-                                          result.droppedColumns);
+    const QString rewritten =
+        carriedOver(viewSql, current, created, oldColumns, newColumns, result.droppedColumns);
     if (rewritten.isEmpty() || rewritten == viewSql) {
       result.brokenViews << view;
       continue;

@@ -72,8 +72,7 @@ TEST_F(ConcurrentDesignersTest, ASaveOverATableChangedByAnotherCopyIsRefusedAndL
   EXPECT_TRUE(messages.last().contains(QStringLiteral("Сохранение отменено")));
   EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")),
             (QStringList{"Наименование", "Цвет"}));
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT Цвет FROM items_Справочник_Товары"))
-                .text(0),
+  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT Цвет FROM items_Справочник_Товары")).text(0),
             QStringLiteral("красный"));
 
   // Opened anew, the second copy sees the change and may save on top of it.

@@ -124,10 +124,11 @@ TEST_F(IdentifierResolution, KeywordsAreNeverRewritten) {
 
 TEST_F(IdentifierResolution, TablesDifferingOnlyInLetterCase) {
   // A quoted name is resolved like a bare one: no second table in another letter case.
-  EXPECT_EQ(errorNumber([&] {
-              db().execute(QStringLiteral("CREATE TABLE \"items_справочник_товары\"(Поле TEXT(50))"));
-            }),
-            ErrorCode::TableExists);
+  EXPECT_EQ(
+      errorNumber([&] {
+        db().execute(QStringLiteral("CREATE TABLE \"items_справочник_товары\"(Поле TEXT(50))"));
+      }),
+      ErrorCode::TableExists);
   // An older database may hold two; the exact spelling then names its own table.
   ASSERT_EQ(sqlite3_exec(db().handle(),
                          "CREATE TABLE items_справочник_товары(Другое TEXT(50));"
@@ -135,7 +136,8 @@ TEST_F(IdentifierResolution, TablesDifferingOnlyInLetterCase) {
                          nullptr, nullptr, nullptr),
             SQLITE_OK);
   db().refreshTables();
-  db().execute(QStringLiteral("INSERT INTO items_Справочник_Товары (Наименование) VALUES ('верх')"));
+  db().execute(
+      QStringLiteral("INSERT INTO items_Справочник_Товары (Наименование) VALUES ('верх')"));
   EXPECT_EQ(column(QStringLiteral("SELECT Наименование FROM items_Справочник_Товары"),
                    QStringLiteral("Наименование")),
             QStringList{QStringLiteral("верх")});

@@ -16,7 +16,8 @@ TEST_F(SchemaChanges, RenameKeepsATableWithColumnsDifferingInLetterCase) {
                          nullptr, nullptr, nullptr),
             SQLITE_OK);
   db().refreshTables();
-  db().execute(QStringLiteral("ALTER TABLE items_справочник_старый RENAME TO items_Справочник_Новый"));
+  db().execute(
+      QStringLiteral("ALTER TABLE items_справочник_старый RENAME TO items_Справочник_Новый"));
   EXPECT_EQ(count(QStringLiteral("items_Справочник_Новый")), 1);
 
   // A new table with such columns is refused with a readable message naming it.
@@ -35,6 +36,28 @@ TEST_F(SchemaChanges, RenameKeepsATableWithColumnsDifferingInLetterCase) {
   EXPECT_TRUE(db().tableExists(QStringLiteral("items_Справочник_Новый")));
 }
 
+TEST_F(SchemaChanges, AlterTableCannotAddAColumnInAnotherLetterCase) {
+  createGoods();
+  EXPECT_EQ(errorNumber([&] {
+              db().execute(
+                  QStringLiteral("ALTER TABLE items_справочник_товары ADD COLUMN ЦЕНА "
+                                 "TEXT(50)"));
+            }),
+            ErrorCode::DuplicateField);
+  EXPECT_EQ(errorNumber([&] {
+              db().execute(
+                  QStringLiteral("ALTER TABLE items_Справочник_Товары RENAME COLUMN "
+                                 "количество TO \"цена\""));
+            }),
+            ErrorCode::Other);
+  db().execute(
+      QStringLiteral("ALTER TABLE items_Справочник_Товары RENAME COLUMN количество TO "
+                     "Остаток"));
+  EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")),
+            (QStringList{QStringLiteral("Наименование"), QStringLiteral("Цена"),
+                         QStringLiteral("Остаток")}));
+}
+
 TEST_F(SchemaChanges, AnotherProgramsTablesAreFoundInAnyLetterCase) {
   createGoods();
   EXPECT_EQ(count(QStringLiteral("items_справочник_товары")), 0);
@@ -47,11 +70,12 @@ TEST_F(SchemaChanges, AnotherProgramsTablesAreFoundInAnyLetterCase) {
   EXPECT_EQ(column(QStringLiteral("SELECT наименование FROM items_справочник_склады"),
                    QStringLiteral("Наименование")),
             QStringList{QStringLiteral("Главный")});
-  db().execute(QStringLiteral("INSERT INTO items_справочник_товары (наименование,цвет) VALUES "
-                              "('Гвозди','серый')"));
-  EXPECT_EQ(column(QStringLiteral("SELECT цвет FROM items_справочник_товары"),
-                   QStringLiteral("Цвет")),
-            QStringList{QStringLiteral("серый")});
+  db().execute(
+      QStringLiteral("INSERT INTO items_справочник_товары (наименование,цвет) VALUES "
+                     "('Гвозди','серый')"));
+  EXPECT_EQ(
+      column(QStringLiteral("SELECT цвет FROM items_справочник_товары"), QStringLiteral("Цвет")),
+      QStringList{QStringLiteral("серый")});
   // The table list follows too.
   bool listed = false;
   for (int i = 0; i < db().tableCount(); ++i)
@@ -80,7 +104,8 @@ TEST_F(SchemaChanges, TableVersionNamesTheChange) {
             QStringLiteral("таблица «items_Справочник_Склады» создана другим пользователем или "
                            "программой"));
   other->execute(QStringLiteral("DROP TABLE items_Справочник_Склады"));
-  const Session::TableVersion created = db().tableVersion(QStringLiteral("items_Справочник_Склады"));
+  const Session::TableVersion created =
+      db().tableVersion(QStringLiteral("items_Справочник_Склады"));
   EXPECT_FALSE(created.exists);
 }
 
@@ -94,8 +119,9 @@ TEST_F(SchemaChanges, ColumnsAreLearnedWithoutReadingRows) {
   EXPECT_EQ(rs.rowCount(), 0);
   ASSERT_EQ(rs.fieldCount(), 3);
   EXPECT_EQ(rs.fieldName(1), QStringLiteral("Цена"));
-  EXPECT_EQ(errorNumber([&] { db().openColumns(QStringLiteral("SELECT * FROM items_Справочник_Нет")); }),
-            ErrorCode::TableNotFound);
+  EXPECT_EQ(
+      errorNumber([&] { db().openColumns(QStringLiteral("SELECT * FROM items_Справочник_Нет")); }),
+      ErrorCode::TableNotFound);
 }
 
 }  // namespace

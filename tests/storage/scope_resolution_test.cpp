@@ -55,8 +55,9 @@ class ScopeResolution : public StorageTest {
   }
 
   QStringList contents() {
-    return rawRows("SELECT 'Т', * FROM items_Справочник_Товары UNION ALL "
-                   "SELECT 'У', *, NULL FROM items_Справочник_Услуги ORDER BY 1, 2, 3, 4");
+    return rawRows(
+        "SELECT 'Т', * FROM items_Справочник_Товары UNION ALL "
+        "SELECT 'У', *, NULL FROM items_Справочник_Услуги ORDER BY 1, 2, 3, 4");
   }
 };
 
@@ -94,7 +95,8 @@ TEST_F(ScopeResolution, QueriesGiveTheRowsOfTheStoredSpelling) {
       {"SELECT наименование, (SELECT count(*) FROM items_справочник_услуги WHERE "
        "items_справочник_услуги.цена >= ITEMS_СПРАВОЧНИК_ТОВАРЫ.цена) FROM items_справочник_товары",
        "SELECT Наименование, (SELECT count(*) FROM items_Справочник_Услуги WHERE "
-       "items_Справочник_Услуги.ЦЕНА >= items_Справочник_Товары.Цена) FROM items_Справочник_Товары"},
+       "items_Справочник_Услуги.ЦЕНА >= items_Справочник_Товары.Цена) FROM "
+       "items_Справочник_Товары"},
       {"SELECT наименование FROM items_справочник_товары UNION "
        "SELECT наименование FROM items_справочник_услуги ORDER BY 1",
        "SELECT Наименование FROM items_Справочник_Товары UNION "
@@ -157,8 +159,9 @@ TEST_F(ScopeResolution, ChangesTouchTheRowsOfTheStoredSpelling) {
 }
 
 TEST_F(ScopeResolution, CreateTableAsSelectTakesTheStoredSpelling) {
-  db().execute(QStringLiteral("CREATE TABLE items_Справочник_Копия AS SELECT наименование, цена "
-                              "FROM items_справочник_услуги WHERE цена='40'"));
+  db().execute(
+      QStringLiteral("CREATE TABLE items_Справочник_Копия AS SELECT наименование, цена "
+                     "FROM items_справочник_услуги WHERE цена='40'"));
   EXPECT_EQ(db().columns(QStringLiteral("items_справочник_копия")),
             (QStringList{QStringLiteral("НАИМЕНОВАНИЕ"), QStringLiteral("ЦЕНА")}));
   EXPECT_EQ(sessionRows(QStringLiteral("SELECT * FROM items_справочник_копия")),
@@ -166,9 +169,10 @@ TEST_F(ScopeResolution, CreateTableAsSelectTakesTheStoredSpelling) {
 }
 
 TEST_F(ScopeResolution, UnknownQuotedNamesAreErrorsNotTexts) {
-  for (const char* sql : {"SELECT \"неизвестное\" FROM items_справочник_товары",
-                          "SELECT [нет] FROM items_Справочник_Товары",
-                          "SELECT наименование FROM items_Справочник_Товары WHERE \"ценаа\"<>'1'"}) {
+  for (const char* sql :
+       {"SELECT \"неизвестное\" FROM items_справочник_товары",
+        "SELECT [нет] FROM items_Справочник_Товары",
+        "SELECT наименование FROM items_Справочник_Товары WHERE \"ценаа\"<>'1'"}) {
     EXPECT_EQ(errorNumber([&] { db().openRecordset(QString::fromUtf8(sql)); }),
               ErrorCode::ColumnNotFound)
         << sql;

@@ -17,7 +17,8 @@ class TableRebuildStorageTest : public StorageTest {
   // of this one) could have left them.
   void raw(const QString& sql) {
     char* message = nullptr;
-    const int rc = sqlite3_exec(db().handle(), sql.toUtf8().constData(), nullptr, nullptr, &message);
+    const int rc =
+        sqlite3_exec(db().handle(), sql.toUtf8().constData(), nullptr, nullptr, &message);
     ASSERT_EQ(rc, SQLITE_OK) << (message ? message : "") << " in " << sql.toStdString();
     db().refreshTables();
   }
@@ -53,18 +54,21 @@ TEST_F(TableRebuildStorageTest, ColumnsNamedLikeTheRowIdLoseNoRow) {
     for (int i = 0; i < 90; ++i) {
       // The user columns hold the same value on every row, or nothing at all.
       QString row = QStringLiteral("('Товар %1'").arg(i);
-      for (int c = 0; c < shadow.size(); ++c) row += i % 2 ? QStringLiteral(",NULL") : QStringLiteral(",'5'");
+      for (int c = 0; c < shadow.size(); ++c)
+        row += i % 2 ? QStringLiteral(",NULL") : QStringLiteral(",'5'");
       values += (i ? QStringLiteral(",") : QString()) + row + QLatin1Char(')');
     }
     raw(QStringLiteral("INSERT INTO items_Справочник_Т VALUES ") + values);
-    raw(QStringLiteral("DELETE FROM items_Справочник_Т WHERE _rowid_ % 10 = 0 OR oid % 10 = 0 OR "
+    raw(
+        QStringLiteral("DELETE FROM items_Справочник_Т WHERE _rowid_ % 10 = 0 OR oid % 10 = 0 OR "
                        "rowid % 10 = 0"));
     const int before = count(QStringLiteral("items_Справочник_Т"));
     ASSERT_GT(before, 0);
 
     const RebuildResult r = rebuildTable(
         db(), QStringLiteral("items_Справочник_Т"),
-        QStringLiteral("CREATE TABLE items_Справочник_Т(%1,Цена TEXT(50))").arg(columns), nullptr, 7);
+        QStringLiteral("CREATE TABLE items_Справочник_Т(%1,Цена TEXT(50))").arg(columns), nullptr,
+        7);
     EXPECT_EQ(r.rowsCopied, before);
     EXPECT_EQ(count(QStringLiteral("items_Справочник_Т")), before);
     EXPECT_EQ(count(QStringLiteral("items_Справочник_Т WHERE Наименование='Товар 2'")), 1);
@@ -94,18 +98,23 @@ TEST_F(TableRebuildStorageTest, RowIdsAtTheEndsOfTheRangeAreCopiedOnceAndKept) {
 }
 
 TEST_F(TableRebuildStorageTest, IndexesTriggersAndViewsOutliveTheRebuild) {
-  raw(QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50),Цена TEXT(50),"
+  raw(
+      QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50),Цена TEXT(50),"
                      "Старое TEXT(50))"));
   raw(QStringLiteral("CREATE TABLE Журнал(Запись TEXT(50))"));
-  raw(QStringLiteral("INSERT INTO items_Справочник_Товары VALUES ('Стол','10','x'),('Стул','5','y')"));
+  raw(QStringLiteral(
+      "INSERT INTO items_Справочник_Товары VALUES ('Стол','10','x'),('Стул','5','y')"));
   raw(QStringLiteral("CREATE INDEX по_имени ON items_Справочник_Товары(Наименование)"));
   raw(QStringLiteral("CREATE UNIQUE INDEX по_цене ON \"items_Справочник_Товары\"(\"Цена\")"));
   raw(QStringLiteral("CREATE INDEX по_старому ON items_Справочник_Товары(Цена, Старое)"));
-  raw(QStringLiteral("CREATE TRIGGER учет AFTER INSERT ON items_Справочник_Товары BEGIN "
+  raw(
+      QStringLiteral("CREATE TRIGGER учет AFTER INSERT ON items_Справочник_Товары BEGIN "
                      "INSERT INTO Журнал VALUES (NEW.Наименование); END"));
-  raw(QStringLiteral("CREATE TRIGGER учет_старого AFTER UPDATE ON items_Справочник_Товары BEGIN "
+  raw(
+      QStringLiteral("CREATE TRIGGER учет_старого AFTER UPDATE ON items_Справочник_Товары BEGIN "
                      "INSERT INTO Журнал VALUES (NEW.Старое); END"));
-  raw(QStringLiteral("CREATE VIEW Прайс AS SELECT Наименование, Цена FROM items_Справочник_Товары"));
+  raw(QStringLiteral(
+      "CREATE VIEW Прайс AS SELECT Наименование, Цена FROM items_Справочник_Товары"));
   raw(QStringLiteral("CREATE VIEW Архив AS SELECT Старое FROM items_Справочник_Товары"));
 
   // The kept column changes its letter case, "Старое" goes.
@@ -125,12 +134,14 @@ TEST_F(TableRebuildStorageTest, IndexesTriggersAndViewsOutliveTheRebuild) {
 
   // The unique index still holds, the trigger fires (but did not for the copied rows), the
   // views read the new table.
-  EXPECT_EQ(errorNumber([&] {
-              db().execute(QStringLiteral("INSERT INTO items_Справочник_Товары(Цена) VALUES ('10')"));
-            }),
-            ErrorCode::DuplicateKey);
-  db().execute(QStringLiteral("INSERT INTO items_Справочник_Товары(Наименование,Цена) VALUES "
-                              "('Шкаф','20')"));
+  EXPECT_EQ(
+      errorNumber([&] {
+        db().execute(QStringLiteral("INSERT INTO items_Справочник_Товары(Цена) VALUES ('10')"));
+      }),
+      ErrorCode::DuplicateKey);
+  db().execute(
+      QStringLiteral("INSERT INTO items_Справочник_Товары(Наименование,Цена) VALUES "
+                     "('Шкаф','20')"));
   EXPECT_EQ(column(QStringLiteral("SELECT Запись FROM Журнал"), QStringLiteral("Запись")),
             QStringList{"Шкаф"});
   EXPECT_EQ(column(QStringLiteral("SELECT * FROM Прайс ORDER BY 2"), QStringLiteral("Цена")),
@@ -143,8 +154,9 @@ TEST_F(TableRebuildStorageTest, AFailedRebuildKeepsIndexesAndTriggers) {
   raw(QStringLiteral("CREATE INDEX и1 ON items_Справочник_Т(Наименование)"));
   raw(QStringLiteral("CREATE TRIGGER т1 AFTER DELETE ON items_Справочник_Т BEGIN SELECT 1; END"));
   EXPECT_NE(errorNumber([&] {
-              rebuildTable(db(), QStringLiteral("items_Справочник_Т"),
-                           QStringLiteral("CREATE TABLE items_Справочник_Т(А TEXT(50),а TEXT(50))"));
+              rebuildTable(
+                  db(), QStringLiteral("items_Справочник_Т"),
+                  QStringLiteral("CREATE TABLE items_Справочник_Т(А TEXT(50),а TEXT(50))"));
             }),
             0);
   EXPECT_EQ(schemaNames(QStringLiteral("index")), QStringList{"и1"});
