@@ -2,11 +2,11 @@
 // column through the same rebuild the catalog designer uses, and every element is
 // carried over. The anchor is the bare engine doing the same in one transaction on an
 // identical table: rename aside, create, one INSERT ... SELECT, drop.
+#include <sqlite3.h>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <sqlite3.h>
-
 #include <cstdio>
 
 #include "configurator/table_rebuild.h"
@@ -49,8 +49,9 @@ int main(int argc, char** argv) {
   db->execute(QStringLiteral(
       "CREATE TABLE items_Справочник_Копия(Наименование TEXT(50),Цена TEXT(50),Артикул TEXT(50),"
       "Поставщик TEXT(50))"));
-  db->execute(QStringLiteral("INSERT INTO items_Справочник_Копия SELECT Наименование,Цена,"
-                             "Артикул,Поставщик FROM items_Справочник_Товары"));
+  db->execute(
+      QStringLiteral("INSERT INTO items_Справочник_Копия SELECT Наименование,Цена,"
+                     "Артикул,Поставщик FROM items_Справочник_Товары"));
   timer.restart();
   sqlite3_exec(db->handle(),
                "BEGIN;"

@@ -102,33 +102,90 @@ void runModule(const QString& text) {
 // shapes that reached faults before.
 const QStringList& dictionary() {
   static const QStringList words = {
-      QStringLiteral("If "), QStringLiteral(" Then\n"), QStringLiteral("End If\n"),
-      QStringLiteral("Do\n"), QStringLiteral("Loop\n"), QStringLiteral("While "),
-      QStringLiteral("Wend\n"), QStringLiteral("For i = 1 To 3\n"), QStringLiteral("Next\n"),
-      QStringLiteral("For Each x In "), QStringLiteral("Exit Do\n"), QStringLiteral("Exit For\n"),
-      QStringLiteral("Select Case "), QStringLiteral("Case "), QStringLiteral("End Select\n"),
-      QStringLiteral("Sub S(v)\n"), QStringLiteral("End Sub\n"), QStringLiteral("Function F()\n"),
-      QStringLiteral("End Function\n"), QStringLiteral("ReDim "), QStringLiteral("ReDim Preserve "),
-      QStringLiteral("Dim a(3)\n"), QStringLiteral("Erase a\n"), QStringLiteral("a(F())"),
-      QStringLiteral("On Error Resume Next\n"), QStringLiteral("Err.Raise "),
-      QStringLiteral("Set x = Nothing\n"), QStringLiteral("With "), QStringLiteral("End With\n"),
-      QStringLiteral("("), QStringLiteral(")"), QStringLiteral(", "), QStringLiteral(" & "),
-      QStringLiteral(" + "), QStringLiteral(" - "), QStringLiteral(" * "), QStringLiteral(" / "),
-      QStringLiteral(" \\ "), QStringLiteral(" ^ "), QStringLiteral(" Mod "), QStringLiteral(" = "),
-      QStringLiteral(" <> "), QStringLiteral(" Is "), QStringLiteral(" Not "), QStringLiteral(" And "),
-      QStringLiteral("\""), QStringLiteral("#"), QStringLiteral("#01.01.2020#"),
-      QStringLiteral("&H"), QStringLiteral("&HFFFFFFFF"), QStringLiteral("1e308"),
-      QStringLiteral("-2147483648"), QStringLiteral("32767"), QStringLiteral("0.5"),
-      QStringLiteral("Null"), QStringLiteral("Empty"), QStringLiteral("Nothing"),
-      QStringLiteral("Array(1, 2)"), QStringLiteral("Split(\"a,b\", \",\")"),
-      QStringLiteral("CDate("), QStringLiteral("CLng("), QStringLiteral("Space("),
-      QStringLiteral("Mid("), QStringLiteral("Replace("), QStringLiteral("Execute "),
-      QStringLiteral("Eval("), QStringLiteral("CCur("), QStringLiteral("CSng("), QStringLiteral("FormatDateTime("),
-      QStringLiteral("DateAdd(\"d\", "), QStringLiteral("UBound("), QStringLiteral("Join("),
-      QStringLiteral("Сообщить "), QStringLiteral("Если "), QStringLiteral(" Тогда\n"),
-      QStringLiteral("КонецЕсли\n"), QStringLiteral("Процедура П()\n"),
-      QStringLiteral("КонецПроцедуры\n"), QStringLiteral(":"), QStringLiteral("\n"),
-      QStringLiteral("\r"), QStringLiteral(" _\n"), QStringLiteral("'"), QStringLiteral("."),
+      QStringLiteral("If "),
+      QStringLiteral(" Then\n"),
+      QStringLiteral("End If\n"),
+      QStringLiteral("Do\n"),
+      QStringLiteral("Loop\n"),
+      QStringLiteral("While "),
+      QStringLiteral("Wend\n"),
+      QStringLiteral("For i = 1 To 3\n"),
+      QStringLiteral("Next\n"),
+      QStringLiteral("For Each x In "),
+      QStringLiteral("Exit Do\n"),
+      QStringLiteral("Exit For\n"),
+      QStringLiteral("Select Case "),
+      QStringLiteral("Case "),
+      QStringLiteral("End Select\n"),
+      QStringLiteral("Sub S(v)\n"),
+      QStringLiteral("End Sub\n"),
+      QStringLiteral("Function F()\n"),
+      QStringLiteral("End Function\n"),
+      QStringLiteral("ReDim "),
+      QStringLiteral("ReDim Preserve "),
+      QStringLiteral("Dim a(3)\n"),
+      QStringLiteral("Erase a\n"),
+      QStringLiteral("a(F())"),
+      QStringLiteral("On Error Resume Next\n"),
+      QStringLiteral("Err.Raise "),
+      QStringLiteral("Set x = Nothing\n"),
+      QStringLiteral("With "),
+      QStringLiteral("End With\n"),
+      QStringLiteral("("),
+      QStringLiteral(")"),
+      QStringLiteral(", "),
+      QStringLiteral(" & "),
+      QStringLiteral(" + "),
+      QStringLiteral(" - "),
+      QStringLiteral(" * "),
+      QStringLiteral(" / "),
+      QStringLiteral(" \\ "),
+      QStringLiteral(" ^ "),
+      QStringLiteral(" Mod "),
+      QStringLiteral(" = "),
+      QStringLiteral(" <> "),
+      QStringLiteral(" Is "),
+      QStringLiteral(" Not "),
+      QStringLiteral(" And "),
+      QStringLiteral("\""),
+      QStringLiteral("#"),
+      QStringLiteral("#01.01.2020#"),
+      QStringLiteral("&H"),
+      QStringLiteral("&HFFFFFFFF"),
+      QStringLiteral("1e308"),
+      QStringLiteral("-2147483648"),
+      QStringLiteral("32767"),
+      QStringLiteral("0.5"),
+      QStringLiteral("Null"),
+      QStringLiteral("Empty"),
+      QStringLiteral("Nothing"),
+      QStringLiteral("Array(1, 2)"),
+      QStringLiteral("Split(\"a,b\", \",\")"),
+      QStringLiteral("CDate("),
+      QStringLiteral("CLng("),
+      QStringLiteral("Space("),
+      QStringLiteral("Mid("),
+      QStringLiteral("Replace("),
+      QStringLiteral("Execute "),
+      QStringLiteral("Eval("),
+      QStringLiteral("CCur("),
+      QStringLiteral("CSng("),
+      QStringLiteral("FormatDateTime("),
+      QStringLiteral("DateAdd(\"d\", "),
+      QStringLiteral("UBound("),
+      QStringLiteral("Join("),
+      QStringLiteral("Сообщить "),
+      QStringLiteral("Если "),
+      QStringLiteral(" Тогда\n"),
+      QStringLiteral("КонецЕсли\n"),
+      QStringLiteral("Процедура П()\n"),
+      QStringLiteral("КонецПроцедуры\n"),
+      QStringLiteral(":"),
+      QStringLiteral("\n"),
+      QStringLiteral("\r"),
+      QStringLiteral(" _\n"),
+      QStringLiteral("'"),
+      QStringLiteral("."),
   };
   return words;
 }
@@ -166,14 +223,16 @@ QString mutate(const QString& input, const std::vector<QString>& seeds, std::mt1
         if (!s.isEmpty() && at < s.size()) s[at] = QChar(static_cast<char16_t>(rng() % 0x500));
         break;
       case 6: {  // splice in a part of another seed
-        const QString& other = seeds[static_cast<std::size_t>(pick(static_cast<qsizetype>(seeds.size())))];
+        const QString& other =
+            seeds[static_cast<std::size_t>(pick(static_cast<qsizetype>(seeds.size())))];
         const qsizetype from = pick(other.size());
         s.insert(at, other.mid(from, pick(200) + 1));
         break;
       }
       default: {  // change a digit run into an extreme number
-        static const char16_t* const numbers[] = {u"0", u"-1", u"2147483647", u"1e300", u"65536",
-                                                  u"-32769", u"4000000", u"1e-300", u"99999"};
+        static const char16_t* const numbers[] = {u"0",       u"-1",     u"2147483647",
+                                                  u"1e300",   u"65536",  u"-32769",
+                                                  u"4000000", u"1e-300", u"99999"};
         s.insert(at, QString::fromUtf16(numbers[pick(9)]));
         break;
       }
@@ -232,8 +291,9 @@ int main(int argc, char** argv) {
                         value("--current", QString()));
   }
   if (args.isEmpty()) {
-    std::fputs("script_fuzz FILE... | script_fuzz --seeds DIR --seconds N [--rng S] [--current FILE]\n",
-               stderr);
+    std::fputs(
+        "script_fuzz FILE... | script_fuzz --seeds DIR --seconds N [--rng S] [--current FILE]\n",
+        stderr);
     return 2;
   }
   for (const QString& file : args) {

@@ -162,8 +162,9 @@ int runModuleCommand(const QString& file, const QString& dbPath, const QString& 
       body();
     }
     if (missingProcedure) {
-      writeLine(stderr, QStringLiteral("%1: %2").arg(
-                            file, ScriptError(ErrorCode::ProcedureNotFound, callProc).description()));
+      writeLine(stderr,
+                QStringLiteral("%1: %2").arg(
+                    file, ScriptError(ErrorCode::ProcedureNotFound, callProc).description()));
       return 1;
     }
   } catch (const ScriptError& e) {

@@ -45,7 +45,9 @@ struct LayoutParser {
   }
 };
 
-LayoutElement::LayoutElement(Kind kind) { setKind(kind); }
+LayoutElement::LayoutElement(Kind kind) {
+  setKind(kind);
+}
 
 QString LayoutElement::value(const QString& key) const {
   for (const Pair& pair : m_pairs) {
@@ -83,7 +85,9 @@ void LayoutElement::remove(const QString& key) {
   }
 }
 
-LayoutElement::Kind LayoutElement::kind() const { return kindOf(kindCode()); }
+LayoutElement::Kind LayoutElement::kind() const {
+  return kindOf(kindCode());
+}
 
 int LayoutElement::number(const QString& key, int fallback) const {
   bool ok = false;
@@ -99,18 +103,25 @@ void LayoutElement::setKind(Kind kind) {
 QString LayoutElement::line() const {
   if (!m_source.isNull()) return m_source;
   QString text;
-  for (const Pair& pair : m_pairs) text += pair.first + QLatin1Char('=') + pair.second + QLatin1Char(';');
+  for (const Pair& pair : m_pairs)
+    text += pair.first + QLatin1Char('=') + pair.second + QLatin1Char(';');
   return text;
 }
 
 QString LayoutElement::kindCode(Kind kind) {
   switch (kind) {
-    case Kind::Field: return QStringLiteral("txt");
-    case Kind::Label: return QStringLiteral("lbl");
-    case Kind::Button: return QStringLiteral("btn");
-    case Kind::CheckBox: return QStringLiteral("chk");
-    case Kind::ChoiceList: return QStringLiteral("cmb");
-    case Kind::Other: return QString();
+    case Kind::Field:
+      return QStringLiteral("txt");
+    case Kind::Label:
+      return QStringLiteral("lbl");
+    case Kind::Button:
+      return QStringLiteral("btn");
+    case Kind::CheckBox:
+      return QStringLiteral("chk");
+    case Kind::ChoiceList:
+      return QStringLiteral("cmb");
+    case Kind::Other:
+      return QString();
   }
   return QString();
 }
@@ -207,6 +218,8 @@ FormLayout composeDefaultLayout(const QList<Requisite>& requisites) {
   return layout;
 }
 
-FormSize defaultFormSize() { return FormSize{7905, 4875}; }
+FormSize defaultFormSize() {
+  return FormSize{7905, 4875};
+}
 
 }  // namespace balvix::config

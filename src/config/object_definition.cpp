@@ -13,25 +13,23 @@ using storage::quote;
 // The columns in the order a row lists them, with their member.
 struct Column {
   const char* name;
-  std::optional<QString> FormItemRow::* member;
+  std::optional<QString> FormItemRow::*member;
 };
-constexpr Column kColumns[] = {{"name", &FormItemRow::name},
-                               {"type", &FormItemRow::type},
-                               {"descript", &FormItemRow::descript},
-                               {"code", &FormItemRow::code},
-                               {"zurnal", &FormItemRow::zurnal},
-                               {"items_type", &FormItemRow::itemsType},
-                               {"table_", &FormItemRow::tablePart},
-                               {"TableItemsType", &FormItemRow::tableItemsType},
-                               {"item", &FormItemRow::item},
-                               {"size", &FormItemRow::size}};
+constexpr Column kColumns[] = {
+    {"name", &FormItemRow::name},         {"type", &FormItemRow::type},
+    {"descript", &FormItemRow::descript}, {"code", &FormItemRow::code},
+    {"zurnal", &FormItemRow::zurnal},     {"items_type", &FormItemRow::itemsType},
+    {"table_", &FormItemRow::tablePart},  {"TableItemsType", &FormItemRow::tableItemsType},
+    {"item", &FormItemRow::item},         {"size", &FormItemRow::size}};
 
 // A column the kind uses is always written, as the empty text when the field is empty.
 std::optional<QString> text(const QString& field) {
   return field.isNull() ? QStringLiteral("") : field;
 }
 
-QString valueOrNull(const std::optional<QString>& column) { return column.value_or(QString()); }
+QString valueOrNull(const std::optional<QString>& column) {
+  return column.value_or(QString());
+}
 
 QList<Requisite> typedRequisites(const std::optional<QString>& typeList) {
   QList<Requisite> requisites;
@@ -139,8 +137,12 @@ std::optional<ObjectDefinition> ObjectDefinition::fromRow(const FormItemRow& row
       d.size = row.size;
       break;
     case ObjectKind::Journal:
-    case ObjectKind::Register: d.description = valueOrNull(row.descript); break;
-    case ObjectKind::Enumeration: d.module = valueOrNull(row.code); break;
+    case ObjectKind::Register:
+      d.description = valueOrNull(row.descript);
+      break;
+    case ObjectKind::Enumeration:
+      d.module = valueOrNull(row.code);
+      break;
     case ObjectKind::Report:
       d.description = valueOrNull(row.descript);
       d.module = valueOrNull(row.code);
@@ -173,8 +175,12 @@ FormItemRow ObjectDefinition::toRow() const {
       row.size = size;
       break;
     case ObjectKind::Journal:
-    case ObjectKind::Register: row.descript = text(description); break;
-    case ObjectKind::Enumeration: row.code = text(module); break;
+    case ObjectKind::Register:
+      row.descript = text(description);
+      break;
+    case ObjectKind::Enumeration:
+      row.code = text(module);
+      break;
     case ObjectKind::Report:
       row.descript = text(description);
       row.code = text(module);
@@ -184,9 +190,13 @@ FormItemRow ObjectDefinition::toRow() const {
   return row;
 }
 
-QStringList ObjectDefinition::requisiteNames() const { return namesOf(requisites); }
+QStringList ObjectDefinition::requisiteNames() const {
+  return namesOf(requisites);
+}
 
-QStringList ObjectDefinition::tableRequisiteNames() const { return namesOf(tableRequisites); }
+QStringList ObjectDefinition::tableRequisiteNames() const {
+  return namesOf(tableRequisites);
+}
 
 std::optional<ObjectDefinition> readDefinition(storage::Session& db, ObjectKind kind,
                                                const QString& name) {
@@ -195,13 +205,18 @@ std::optional<ObjectDefinition> readDefinition(storage::Session& db, ObjectKind 
   std::optional<ObjectDefinition> d = ObjectDefinition::fromRow(*row);
   if (!d) return std::nullopt;
   switch (kind) {
-    case ObjectKind::Catalog: nameFromTable(db, TableRole::Elements, name, d->requisites); break;
+    case ObjectKind::Catalog:
+      nameFromTable(db, TableRole::Elements, name, d->requisites);
+      break;
     case ObjectKind::Document:
       nameFromTable(db, TableRole::Header, name, d->requisites);
       if (d->hasTablePart) nameFromTable(db, TableRole::TablePart, name, d->tableRequisites);
       break;
-    case ObjectKind::Register: nameFromTable(db, TableRole::Movements, name, d->requisites); break;
-    default: break;
+    case ObjectKind::Register:
+      nameFromTable(db, TableRole::Movements, name, d->requisites);
+      break;
+    default:
+      break;
   }
   return d;
 }
@@ -214,7 +229,7 @@ int updateDesignedColumns(storage::Session& db, const QString& storedName,
                           const ObjectDefinition& definition) {
   const FormItemRow row = definition.toRow();
   QStringList assignments;
-  auto assign = [&assignments, &row](std::optional<QString> FormItemRow::* member) {
+  auto assign = [&assignments, &row](std::optional<QString> FormItemRow::*member) {
     for (const Column& column : kColumns) {
       if (column.member != member) continue;
       const std::optional<QString>& value = row.*member;
@@ -242,7 +257,9 @@ int updateDesignedColumns(storage::Session& db, const QString& storedName,
       assign(&FormItemRow::name);
       assign(&FormItemRow::descript);
       break;
-    case ObjectKind::Enumeration: assign(&FormItemRow::code); break;
+    case ObjectKind::Enumeration:
+      assign(&FormItemRow::code);
+      break;
   }
   db.execute(QStringLiteral("UPDATE form_items SET ") + assignments.join(QLatin1Char(',')) +
              whereObject(definition.kind, storedName));

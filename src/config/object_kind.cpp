@@ -4,12 +4,18 @@ namespace balvix::config {
 
 QString typeWord(ObjectKind kind) {
   switch (kind) {
-    case ObjectKind::Catalog: return QStringLiteral("Справочник");
-    case ObjectKind::Document: return QStringLiteral("Документ");
-    case ObjectKind::Journal: return QStringLiteral("Журнал");
-    case ObjectKind::Enumeration: return QStringLiteral("Перечисление");
-    case ObjectKind::Register: return QStringLiteral("Регистр");
-    case ObjectKind::Report: return QStringLiteral("Отчет");
+    case ObjectKind::Catalog:
+      return QStringLiteral("Справочник");
+    case ObjectKind::Document:
+      return QStringLiteral("Документ");
+    case ObjectKind::Journal:
+      return QStringLiteral("Журнал");
+    case ObjectKind::Enumeration:
+      return QStringLiteral("Перечисление");
+    case ObjectKind::Register:
+      return QStringLiteral("Регистр");
+    case ObjectKind::Report:
+      return QStringLiteral("Отчет");
   }
   return QString();
 }
@@ -23,12 +29,18 @@ std::optional<ObjectKind> kindFromWord(const QString& word) {
 
 QString pluralWord(ObjectKind kind) {
   switch (kind) {
-    case ObjectKind::Catalog: return QStringLiteral("Справочники");
-    case ObjectKind::Document: return QStringLiteral("Документы");
-    case ObjectKind::Journal: return QStringLiteral("Журналы");
-    case ObjectKind::Enumeration: return QStringLiteral("Перечисления");
-    case ObjectKind::Register: return QStringLiteral("Регистры");
-    case ObjectKind::Report: return QStringLiteral("Отчеты");
+    case ObjectKind::Catalog:
+      return QStringLiteral("Справочники");
+    case ObjectKind::Document:
+      return QStringLiteral("Документы");
+    case ObjectKind::Journal:
+      return QStringLiteral("Журналы");
+    case ObjectKind::Enumeration:
+      return QStringLiteral("Перечисления");
+    case ObjectKind::Register:
+      return QStringLiteral("Регистры");
+    case ObjectKind::Report:
+      return QStringLiteral("Отчеты");
   }
   return QString();
 }

@@ -39,14 +39,22 @@ RequisiteType RequisiteType::parse(const QString& text) {
 
 QString RequisiteType::text() const {
   switch (kind) {
-    case Kind::None: return QString();
-    case Kind::Text: return kText;
-    case Kind::Number: return kNumber;
-    case Kind::Date: return kDate;
-    case Kind::Account: return object.isNull() ? kAccount : kAccount + QLatin1Char('.') + object;
-    case Kind::Catalog: return kCatalog + QLatin1Char('.') + object;
-    case Kind::Enumeration: return kEnumeration + QLatin1Char('.') + object;
-    case Kind::Other: return object;
+    case Kind::None:
+      return QString();
+    case Kind::Text:
+      return kText;
+    case Kind::Number:
+      return kNumber;
+    case Kind::Date:
+      return kDate;
+    case Kind::Account:
+      return object.isNull() ? kAccount : kAccount + QLatin1Char('.') + object;
+    case Kind::Catalog:
+      return kCatalog + QLatin1Char('.') + object;
+    case Kind::Enumeration:
+      return kEnumeration + QLatin1Char('.') + object;
+    case Kind::Other:
+      return object;
   }
   return QString();
 }
@@ -73,7 +81,9 @@ QString typeListText(const QList<RequisiteType>& types) {
   return list;
 }
 
-QStringList parseValueList(const QString& list) { return terminatedEntries(list); }
+QStringList parseValueList(const QString& list) {
+  return terminatedEntries(list);
+}
 
 QString valueListText(const QStringList& values) {
   QString list;

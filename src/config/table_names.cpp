@@ -11,10 +11,12 @@ struct SystemColumn {
 
 QList<SystemColumn> systemColumnDefinitions(TableRole role) {
   switch (role) {
-    case TableRole::Elements: return {};
+    case TableRole::Elements:
+      return {};
     case TableRole::Header:
       return {{"cDATE", "TEXT(10)"}, {"cTIME", "TEXT(10)"}, {"Проводка", "TEXT(10)"}};
-    case TableRole::TablePart: return {{"cDATE", "TEXT(10)"}, {"cTIME", "TEXT(10)"}};
+    case TableRole::TablePart:
+      return {{"cDATE", "TEXT(10)"}, {"cTIME", "TEXT(10)"}};
     case TableRole::Movements:
       return {{"cDATE", "TEXT(10)"},
               {"cTIME", "TEXT(10)"},
@@ -28,10 +30,14 @@ QList<SystemColumn> systemColumnDefinitions(TableRole role) {
 
 QString tableName(TableRole role, const QString& objectName) {
   switch (role) {
-    case TableRole::Elements: return QStringLiteral("items_Справочник_") + objectName;
-    case TableRole::Header: return QStringLiteral("items_Документ_") + objectName;
-    case TableRole::TablePart: return QStringLiteral("table_Документ_") + objectName;
-    case TableRole::Movements: return QStringLiteral("items_Регистр_") + objectName;
+    case TableRole::Elements:
+      return QStringLiteral("items_Справочник_") + objectName;
+    case TableRole::Header:
+      return QStringLiteral("items_Документ_") + objectName;
+    case TableRole::TablePart:
+      return QStringLiteral("table_Документ_") + objectName;
+    case TableRole::Movements:
+      return QStringLiteral("items_Регистр_") + objectName;
   }
   return QString();
 }
@@ -54,10 +60,14 @@ QString registerTable(const QString& registerName) {
 
 QString itemsTable(ObjectKind kind, const QString& objectName) {
   switch (kind) {
-    case ObjectKind::Catalog: return catalogTable(objectName);
-    case ObjectKind::Document: return documentHeaderTable(objectName);
-    case ObjectKind::Register: return registerTable(objectName);
-    default: return QString();
+    case ObjectKind::Catalog:
+      return catalogTable(objectName);
+    case ObjectKind::Document:
+      return documentHeaderTable(objectName);
+    case ObjectKind::Register:
+      return registerTable(objectName);
+    default:
+      return QString();
   }
 }
 

@@ -118,10 +118,10 @@ void frmSprFrm::write(const QString& name) {
   else
     config::insertDefinition(db, catalog);
   DialogRebuildProgress progress(this);
-  rebuildTable(db, config::catalogTable(name),
-               config::createTableStatement(config::TableRole::Elements, name,
-                                            catalog.requisiteNames()),
-               &progress);
+  rebuildTable(
+      db, config::catalogTable(name),
+      config::createTableStatement(config::TableRole::Elements, name, catalog.requisiteNames()),
+      &progress);
   transaction.commit();
 }
 

@@ -36,12 +36,12 @@ class frmSprFrm : public DesignerWindow {
  private:
   QLineEdit* m_text2 = nullptr;
   QListWidget* m_list1 = nullptr;
-  QPushButton* m_addButton = nullptr;  // Command5
+  QPushButton* m_addButton = nullptr;     // Command5
   QPushButton* m_changeButton = nullptr;  // Command4
   QPushButton* m_deleteButton = nullptr;  // Command3
-  QPushButton* m_saveButton = nullptr;  // Command1
-  QPushButton* m_formButton = nullptr;  // Command2
-  QPushButton* m_closeButton = nullptr;  // Command6
+  QPushButton* m_saveButton = nullptr;    // Command1
+  QPushButton* m_formButton = nullptr;    // Command2
+  QPushButton* m_closeButton = nullptr;   // Command6
 };
 
 }  // namespace balvix::configurator

@@ -15,15 +15,13 @@ namespace {
 
 template <class T>
 void addShared(shell::WindowFactory& factory, shell::AppState& state) {
-  factory.registerSharedWindow(T::kWindowName,
-                               [&state](const shell::WindowArguments&, QWidget* parent) {
-                                 return new T(state, parent);
-                               });
+  factory.registerSharedWindow(
+      T::kWindowName,
+      [&state](const shell::WindowArguments&, QWidget* parent) { return new T(state, parent); });
 }
 
 template <class T>
-void addDesigner(shell::WindowFactory& factory, shell::AppState& state,
-                      config::ObjectKind kind) {
+void addDesigner(shell::WindowFactory& factory, shell::AppState& state, config::ObjectKind kind) {
   addShared<T>(factory, state);
   factory.registerDesigner(kind, T::kWindowName);
 }

@@ -17,8 +17,8 @@
 
 namespace balvix::configurator {
 
-DesignerWindow::DesignerWindow(shell::AppState& state, const QString& name,
-                               config::ObjectKind kind, QWidget* parent)
+DesignerWindow::DesignerWindow(shell::AppState& state, const QString& name, config::ObjectKind kind,
+                               QWidget* parent)
     : ConfiguratorWindow(state, name, parent), m_kind(kind), m_type(config::typeWord(kind)) {}
 
 bool DesignerWindow::save() {
@@ -112,7 +112,8 @@ void DesignerWindow::rebuildMainWindow(bool withMenus) {
 void DesignerWindow::bindWorkingModeButton(QPushButton* button, const QString& windowName,
                                            bool needsSavedObject) {
   m_workingModeButtons.push_back({button, windowName, needsSavedObject});
-  connect(button, &QPushButton::clicked, this, [this, windowName] { openLayoutDesign(windowName); });
+  connect(button, &QPushButton::clicked, this,
+          [this, windowName] { openLayoutDesign(windowName); });
   updateWorkingModeButtons();
 }
 

@@ -69,8 +69,7 @@ class DesignerWindow : public ConfiguratorWindow {
   // A button that opens a window of working mode ("Ф&орма", "Д&иалог", "&Отчет"): usable
   // only while the window factory has that window, and, when `needsSavedObject`, once
   // the object has its row.
-  void bindWorkingModeButton(QPushButton* button, const QString& windowName,
-                             bool needsSavedObject);
+  void bindWorkingModeButton(QPushButton* button, const QString& windowName, bool needsSavedObject);
   void updateWorkingModeButtons();
   // Opens the shared instance of a runtime window in layout design for the object
   // named in Text1; the window reads FormDesignMode and CurrentObjectName when it loads.

@@ -93,10 +93,13 @@ frmDocs::frmDocs(shell::AppState& state, QWidget* parent)
   };
   connect(m_changeColumnButton, &QPushButton::clicked, this, changeTableRow);
   connect(m_list2, &QListWidget::itemDoubleClicked, this, changeTableRow);
-  connect(m_deleteHeaderButton, &QPushButton::clicked, this, [this] { deleteRequisite(m_list1, true); });
-  connect(m_deleteColumnButton, &QPushButton::clicked, this, [this] { deleteRequisite(m_list2, false); });
+  connect(m_deleteHeaderButton, &QPushButton::clicked, this,
+          [this] { deleteRequisite(m_list1, true); });
+  connect(m_deleteColumnButton, &QPushButton::clicked, this,
+          [this] { deleteRequisite(m_list2, false); });
   connect(m_saveButton, &QPushButton::clicked, this, &frmDocs::save);
-  connect(m_moduleButton, &QPushButton::clicked, this, [this] { openModuleEditor(m_text1->text()); });
+  connect(m_moduleButton, &QPushButton::clicked, this,
+          [this] { openModuleEditor(m_text1->text()); });
   connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -210,11 +213,12 @@ QString frmDocs::validate(const QString& name) {
   if (m_list1->count() == 0) return QStringLiteral("Документ должен иметь элементы диалога");
   const QStringList own = {config::tableName(config::TableRole::Header, name),
                            config::tableName(config::TableRole::TablePart, name)};
-  problem = requisiteNamesProblem(requisiteNames(m_list1),
-                                  config::systemColumns(config::TableRole::Header), *m_state.db, own);
+  problem = requisiteNamesProblem(
+      requisiteNames(m_list1), config::systemColumns(config::TableRole::Header), *m_state.db, own);
   if (!problem.isEmpty()) return problem;
   return requisiteNamesProblem(requisiteNames(m_list2),
-                               config::systemColumns(config::TableRole::TablePart), *m_state.db, own);
+                               config::systemColumns(config::TableRole::TablePart), *m_state.db,
+                               own);
 }
 
 void frmDocs::write(const QString& name) {
@@ -234,10 +238,10 @@ void frmDocs::write(const QString& name) {
   else
     config::insertDefinition(db, document);
   DialogRebuildProgress progress(this);
-  rebuildTable(db, config::documentHeaderTable(name),
-               config::createTableStatement(config::TableRole::Header, name,
-                                            document.requisiteNames()),
-               &progress);
+  rebuildTable(
+      db, config::documentHeaderTable(name),
+      config::createTableStatement(config::TableRole::Header, name, document.requisiteNames()),
+      &progress);
   QApplication::processEvents();
   if (document.hasTablePart) {
     rebuildTable(db, config::documentTablePartTable(name),

@@ -45,16 +45,16 @@ class frmDocs : public DesignerWindow {
   QComboBox* m_combo1 = nullptr;
   QListWidget* m_list1 = nullptr;
   QListWidget* m_list2 = nullptr;
-  QPushButton* m_addHeaderButton = nullptr;  // Command5
+  QPushButton* m_addHeaderButton = nullptr;     // Command5
   QPushButton* m_changeHeaderButton = nullptr;  // Command4
   QPushButton* m_deleteHeaderButton = nullptr;  // Command3
-  QPushButton* m_addColumnButton = nullptr;  // Command6
+  QPushButton* m_addColumnButton = nullptr;     // Command6
   QPushButton* m_changeColumnButton = nullptr;  // Command7
   QPushButton* m_deleteColumnButton = nullptr;  // Command8
-  QPushButton* m_saveButton = nullptr;  // Command1
-  QPushButton* m_formButton = nullptr;  // Command2
-  QPushButton* m_moduleButton = nullptr;  // Command9
-  QPushButton* m_closeButton = nullptr;  // Command10
+  QPushButton* m_saveButton = nullptr;          // Command1
+  QPushButton* m_formButton = nullptr;          // Command2
+  QPushButton* m_moduleButton = nullptr;        // Command9
+  QPushButton* m_closeButton = nullptr;         // Command10
 };
 
 }  // namespace balvix::configurator

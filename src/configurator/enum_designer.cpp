@@ -18,7 +18,9 @@ namespace balvix::configurator {
 using shell::MessageBoxes;
 using storage::quote;
 
-QStringList splitValueList(const QString& code) { return config::parseValueList(code); }
+QStringList splitValueList(const QString& code) {
+  return config::parseValueList(code);
+}
 
 frmEnum::frmEnum(shell::AppState& state, QWidget* parent)
     : DesignerWindow(state, kWindowName, config::ObjectKind::Enumeration, parent) {

@@ -31,11 +31,11 @@ class frmEnum : public DesignerWindow {
   void changeValue();
 
   QListWidget* m_list1 = nullptr;
-  QPushButton* m_addButton = nullptr;  // Command5
+  QPushButton* m_addButton = nullptr;     // Command5
   QPushButton* m_changeButton = nullptr;  // Command4
   QPushButton* m_deleteButton = nullptr;  // Command3
-  QPushButton* m_saveButton = nullptr;  // Command2
-  QPushButton* m_closeButton = nullptr;  // Command1
+  QPushButton* m_saveButton = nullptr;    // Command2
+  QPushButton* m_closeButton = nullptr;   // Command1
 };
 
 // Splits a stored value list: every value ends with ";"; text after the last ";" is not

@@ -98,9 +98,9 @@ void frmZurnalFrm::load() {
       if (m_existing && rs.text(QStringLiteral("zurnal")) == m_name) item->setSelected(true);
     }
     if (m_existing) {
-      m_state.sharedRecordset = m_state.db->openRecordset(
-          QStringLiteral("SELECT * FROM form_items WHERE type=") + quote(m_type) +
-          QStringLiteral(" AND name=") + quote(m_name));
+      m_state.sharedRecordset =
+          m_state.db->openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type=") +
+                                    quote(m_type) + QStringLiteral(" AND name=") + quote(m_name));
       if (!rs.eof()) {
         m_text1->setText(rs.text(QStringLiteral("name")));
         m_text2->setText(rs.text(QStringLiteral("descript")));

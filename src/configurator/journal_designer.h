@@ -30,7 +30,7 @@ class frmZurnalFrm : public DesignerWindow {
  private:
   QLineEdit* m_text2 = nullptr;
   QListWidget* m_list1 = nullptr;
-  QPushButton* m_saveButton = nullptr;  // Command1
+  QPushButton* m_saveButton = nullptr;   // Command1
   QPushButton* m_closeButton = nullptr;  // Command6
 };
 

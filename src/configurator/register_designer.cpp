@@ -111,10 +111,10 @@ void frmRegister::write(const QString& name) {
   else
     config::insertDefinition(db, movements);
   DialogRebuildProgress progress(this);
-  rebuildTable(db, config::registerTable(name),
-               config::createTableStatement(config::TableRole::Movements, name,
-                                            movements.requisiteNames()),
-               &progress);
+  rebuildTable(
+      db, config::registerTable(name),
+      config::createTableStatement(config::TableRole::Movements, name, movements.requisiteNames()),
+      &progress);
   transaction.commit();
 }
 

@@ -32,11 +32,11 @@ class frmRegister : public DesignerWindow {
  private:
   QLineEdit* m_text2 = nullptr;
   QListWidget* m_list1 = nullptr;
-  QPushButton* m_addButton = nullptr;  // Command5
+  QPushButton* m_addButton = nullptr;     // Command5
   QPushButton* m_changeButton = nullptr;  // Command4
   QPushButton* m_deleteButton = nullptr;  // Command3
-  QPushButton* m_saveButton = nullptr;  // Command2
-  QPushButton* m_closeButton = nullptr;  // Command1
+  QPushButton* m_saveButton = nullptr;    // Command2
+  QPushButton* m_closeButton = nullptr;   // Command1
 };
 
 }  // namespace balvix::configurator

@@ -34,7 +34,7 @@ class frmRepFrm : public DesignerWindow {
  private:
   QLineEdit* m_text2 = nullptr;
   QPlainTextEdit* m_text3 = nullptr;
-  QPushButton* m_saveButton = nullptr;  // Command1
+  QPushButton* m_saveButton = nullptr;    // Command1
   QPushButton* m_dialogButton = nullptr;  // Command4
   QPushButton* m_layoutButton = nullptr;  // Command2
   QPushButton* m_moduleButton = nullptr;  // Command3

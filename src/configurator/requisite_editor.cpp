@@ -85,8 +85,8 @@ void frmItem::resetToDesignState() {
   m_tabs->setCurrentIndex(0);
 }
 
-void frmItem::open(const QString& mode, const QString& name, const QString& type,
-                   bool typeEnabled, DesignerWindow* target) {
+void frmItem::open(const QString& mode, const QString& name, const QString& type, bool typeEnabled,
+                   DesignerWindow* target) {
   ensureLoaded();
   m_target = target;
   setWindowTitle(mode);
@@ -192,9 +192,9 @@ void frmItem::apply() {
                      ? qobject_cast<DesignerWindow*>(m_state.windows->designer(target.kind))
                      : nullptr;
     if (designer) {
-      designer->applyRequisite(target.list, target.change, m_text1->text(),
-                               target.typed ? std::optional<QString>(m_combo1->currentText())
-                                            : std::nullopt);
+      designer->applyRequisite(
+          target.list, target.change, m_text1->text(),
+          target.typed ? std::optional<QString>(m_combo1->currentText()) : std::nullopt);
     }
     matched = true;
     break;
@@ -216,7 +216,8 @@ void frmItem::renameElement() {
   else if (m_state.contextFormKind == QLatin1String("doc"))
     formName = shell::window_names::kDocumentForm;
   if (formName.isEmpty() || !m_state.windows) return;
-  auto* form = dynamic_cast<shell::LayoutDesignTarget*>(m_state.windows->existingSharedWindow(formName));
+  auto* form =
+      dynamic_cast<shell::LayoutDesignTarget*>(m_state.windows->existingSharedWindow(formName));
   if (form) form->renameElement(m_state.contextItemName, m_text1->text());
 }
 

@@ -56,11 +56,11 @@ class frmItem : public ConfiguratorWindow, public shell::ElementRenameDialog {
   void typeChosen(int index);
   void renameElement();
 
-  QTabWidget* m_tabs = nullptr;       // SSTab1
-  QLineEdit* m_text1 = nullptr;       // name
-  QComboBox* m_combo1 = nullptr;      // type
-  QLineEdit* m_text3 = nullptr;       // length
-  QLineEdit* m_text2 = nullptr;       // description
+  QTabWidget* m_tabs = nullptr;           // SSTab1
+  QLineEdit* m_text1 = nullptr;           // name
+  QComboBox* m_combo1 = nullptr;          // type
+  QLineEdit* m_text3 = nullptr;           // length
+  QLineEdit* m_text2 = nullptr;           // description
   QPushButton* m_applyButton = nullptr;   // Command2 "&Применить"
   QPushButton* m_cancelButton = nullptr;  // Command1 "&Отмена"
   QPointer<DesignerWindow> m_target;

@@ -11,9 +11,9 @@
 
 #include "runtime/form_control.h"
 #include "runtime/runtime_windows.h"
+#include "shell/message_box.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
-#include "shell/message_box.h"
 
 namespace balvix::runtime {
 

@@ -217,9 +217,9 @@ Value TableObject::invoke(int dispId, Args& args) {
     case kSetColumnValue:
       needArgs(args, 2, "УстановитьЗначениеКолонки");
       if (!m_table->setColumnValue(textArg(args, 0), textArg(args, 1)))
-        throw ScriptError::custom(
-            script::ErrorCode::InvalidCall,
-            QStringLiteral("В таблице нет колонки «%1» или не выбрана строка").arg(textArg(args, 0)));
+        throw ScriptError::custom(script::ErrorCode::InvalidCall,
+                                  QStringLiteral("В таблице нет колонки «%1» или не выбрана строка")
+                                      .arg(textArg(args, 0)));
       return Value();
     case kRowCount:
       return Value::integer(static_cast<std::int16_t>(qMin(m_table->rows(), 32767)));

@@ -22,7 +22,8 @@ void RuntimeHost::openChoiceWindow(const QString& kind, const QString& name) {
         QStringLiteral("ОткрытьФорму: нет открытого окна документа, в которое выбирать «%1.%2».")
             .arg(kind, name));
   // The choice goes to the current cell of the document's table part.
-  chooseValue(s, target, document->windowTitle(), kind + QLatin1Char('.') + name, QStringLiteral("table"));
+  chooseValue(s, target, document->windowTitle(), kind + QLatin1Char('.') + name,
+              QStringLiteral("table"));
 }
 
 }  // namespace balvix::runtime

@@ -18,18 +18,24 @@ void registerRuntimeWindows(shell::WindowFactory& factory, shell::AppState& stat
   // The windows are children of the main window's document area, not of the factory's
   // parent: the opener shows them there.
   shell::AppState* s = &state;
-  factory.registerWindow(names::kCatalogElementForm,
-                         [s](const shell::WindowArguments&, QWidget*) { return new frmUniSpr(*s); });
-  factory.registerWindow(names::kCatalogList,
-                         [s](const shell::WindowArguments&, QWidget*) { return new frmSprList(*s); });
-  factory.registerWindow(names::kDocumentForm,
-                         [s](const shell::WindowArguments&, QWidget*) { return new frmUniDoc(*s); });
-  factory.registerWindow(names::kJournal, [s](const shell::WindowArguments&, QWidget*) { return new frmZurnal(*s); });
-  factory.registerSharedWindow(names::kChartOfAccounts,
-                               [s](const shell::WindowArguments&, QWidget*) { return new frmPlan(*s); });
+  factory.registerWindow(names::kCatalogElementForm, [s](const shell::WindowArguments&, QWidget*) {
+    return new frmUniSpr(*s);
+  });
+  factory.registerWindow(names::kCatalogList, [s](const shell::WindowArguments&, QWidget*) {
+    return new frmSprList(*s);
+  });
+  factory.registerWindow(names::kDocumentForm, [s](const shell::WindowArguments&, QWidget*) {
+    return new frmUniDoc(*s);
+  });
+  factory.registerWindow(
+      names::kJournal, [s](const shell::WindowArguments&, QWidget*) { return new frmZurnal(*s); });
+  factory.registerSharedWindow(names::kChartOfAccounts, [s](const shell::WindowArguments&,
+                                                            QWidget*) { return new frmPlan(*s); });
   // Report windows from the menu are fresh; the designer and the chart's print use the
   // shared one, which loads the report it is asked for again.
-  auto reportName = [s](const shell::WindowArguments& a) { return a.objectName.isEmpty() ? s->currentObjectName : a.objectName; };
+  auto reportName = [s](const shell::WindowArguments& a) {
+    return a.objectName.isEmpty() ? s->currentObjectName : a.objectName;
+  };
   factory.registerWindow(
       names::kReport,
       [s, reportName](const shell::WindowArguments& a, QWidget*) {
@@ -48,7 +54,8 @@ void registerRuntimeWindows(shell::WindowFactory& factory, shell::AppState& stat
         return w;
       },
       [reportName](QWidget* w, const shell::WindowArguments& a) {
-        if (auto* dialog = qobject_cast<frmRepDialog*>(w)) dialog->load(reportName(a), a.designMode);
+        if (auto* dialog = qobject_cast<frmRepDialog*>(w))
+          dialog->load(reportName(a), a.designMode);
       });
 }
 

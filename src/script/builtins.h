@@ -70,8 +70,12 @@ class BuiltinTable {
 // Fills the table with everything below plus the interpreter's own functions.
 // Helpers the built-in functions share for reading their arguments.
 namespace builtin_args {
-inline const Value& arg(Args& args, int i) { return args.at(i).deref(); }
-[[noreturn]] inline void invalidCall() { throw ScriptError(ErrorCode::InvalidCall); }
+inline const Value& arg(Args& args, int i) {
+  return args.at(i).deref();
+}
+[[noreturn]] inline void invalidCall() {
+  throw ScriptError(ErrorCode::InvalidCall);
+}
 }  // namespace builtin_args
 
 void registerBuiltins(BuiltinTable& table);

@@ -65,7 +65,8 @@ Value fnCSng(CallContext&, Args& args) {
 
 Value fnCByte(CallContext&, Args& args) {
   const Value& v = notNull(args, 0);
-  if (v.type() == Value::Type::Boolean) return Value::byte(v.asBool() ? 255 : 0);  // True is all bits
+  if (v.type() == Value::Type::Boolean)
+    return Value::byte(v.asBool() ? 255 : 0);  // True is all bits
   const std::int32_t n = toLong(v);
   if (n < 0 || n > 255) throw ScriptError(ErrorCode::Overflow);
   return Value::byte(static_cast<std::uint8_t>(n));

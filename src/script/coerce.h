@@ -53,7 +53,7 @@ inline Value dateValue(double serial) {
 
 QString formatDouble(double d);  // 15 significant digits: "0.5", "1E+20", "-3"
 QString formatDate(double serial);
-QString formatSingle(float f);                   // 7 significant digits: "0.1", "3.402823E+38"
+QString formatSingle(float f);                     // 7 significant digits: "0.1", "3.402823E+38"
 QString formatCurrencyValue(std::int64_t scaled);  // up to 4 decimals: "0.3", "-12.5"
 // CCur and CSng: Overflow outside the subtype's range; Currency rounds half to even.
 Value toCurrency(const Value& v);

@@ -155,12 +155,14 @@ Value Engine::call(const QString& name, std::vector<Value> args) {
 }
 
 namespace {
-Compiler::Environment environment(const BuiltinTable& builtins, HostObject* globalObject,
-                                  const std::vector<std::pair<QString, std::shared_ptr<HostObject>>>& objects) {
+Compiler::Environment environment(
+    const BuiltinTable& builtins, HostObject* globalObject,
+    const std::vector<std::pair<QString, std::shared_ptr<HostObject>>>& objects) {
   Compiler::Environment env;
   env.builtins = &builtins;
   env.globalObject = globalObject;
-  for (const auto& [name, obj] : objects) env.objects.emplace_back(foldIdentifier(name), Value(obj));
+  for (const auto& [name, obj] : objects)
+    env.objects.emplace_back(foldIdentifier(name), Value(obj));
   return env;
 }
 // An error in text given to Execute or Eval is a run-time error of the calling

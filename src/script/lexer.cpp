@@ -134,8 +134,8 @@ double decimalLiteral(const QString& text, int line) {
   const std::size_t ePos = ascii.find_first_of("eE");
   const std::string mantissa = ascii.substr(0, ePos);
   const long exponent = std::clamp(
-      ePos == std::string::npos ? 0L : std::strtol(ascii.c_str() + ePos + 1, nullptr, 10), -1000000L,
-      1000000L);
+      ePos == std::string::npos ? 0L : std::strtol(ascii.c_str() + ePos + 1, nullptr, 10),
+      -1000000L, 1000000L);
   const std::size_t point = mantissa.find('.');
   const std::size_t first = mantissa.find_first_of("123456789");
   if (first == std::string::npos) return 0;
@@ -388,11 +388,10 @@ std::vector<Token> tokenize(const QString& src, int lineBase) {
       continue;
     }
     // The language also reads "=>", "=<" and "><" as ">=", "<=" and "<>".
-    if ((c == u'=' || c == u'>') && i + 1 < n &&
-        (src[i + 1] == u'>' || src[i + 1] == u'<') && src[i + 1] != c &&
-        !(c == u'>' && src[i + 1] == u'>')) {
+    if ((c == u'=' || c == u'>') && i + 1 < n && (src[i + 1] == u'>' || src[i + 1] == u'<') &&
+        src[i + 1] != c && !(c == u'>' && src[i + 1] == u'>')) {
       const QChar d = src[i + 1];
-      push(Tok::Op, c == u'>' ? QStringLiteral("<>")
+      push(Tok::Op, c == u'>'   ? QStringLiteral("<>")
                     : d == u'>' ? QStringLiteral(">=")
                                 : QStringLiteral("<="));
       i += 2;

@@ -27,7 +27,6 @@ void takeChildren(Node& n, std::vector<NodePtr>& out) {
   }
 }
 
-
 }  // namespace
 
 Node::~Node() {
@@ -39,7 +38,6 @@ Node::~Node() {
     takeChildren(*n, pending);
   }
 }
-
 
 Node* Parser::grown(Node* n) const {
   int h = 0;
@@ -251,9 +249,9 @@ NodePtr Parser::parseStatement(bool topLevel) {
       if (t.type == Tok::Ident && t.folded == u"erase" && peek(1).type == Tok::Ident &&
           !peek(1).reserved)
         return parseErase();
-      if (t.type == Tok::Ident && t.folded == u"stop" && (peek(1).type == Tok::Newline ||
-                                                          peek(1).type == Tok::Colon ||
-                                                          peek(1).type == Tok::End)) {
+      if (t.type == Tok::Ident && t.folded == u"stop" &&
+          (peek(1).type == Tok::Newline || peek(1).type == Tok::Colon ||
+           peek(1).type == Tok::End)) {
         next();  // Stop: a breakpoint for a debugger; there is none, so it does nothing
         return nullptr;
       }
@@ -633,7 +631,8 @@ NodePtr Parser::parseAssignOrCall(bool isSet, bool explicitCall) {
     const int nesting = m_nesting;
     try {
       NodePtr target = parsePostfix(false);
-      if (isOp(u"=") && target->kind == Ast::Call) return finishAssign(std::move(target), isSet, line);
+      if (isOp(u"=") && target->kind == Ast::Call)
+        return finishAssign(std::move(target), isSet, line);
     } catch (const ScriptError&) {
       // Not an element assignment; parsed again below as a call.
     }

@@ -1,5 +1,4 @@
 #include "script/parser.h"
-
 #include "script/script_error.h"
 
 // The expression half of the parser: operators by priority over unary operands,
@@ -69,18 +68,12 @@ BinaryRule binaryRule(const Token& t) {
   }
   if (t.type != Tok::Op) return {};
   static const std::pair<const char16_t*, BinaryRule> table[] = {
-      {u"=", {kPrioCompare, BinOp::Eq}},
-      {u"<>", {kPrioCompare, BinOp::Ne}},
-      {u"<", {kPrioCompare, BinOp::Lt}},
-      {u">", {kPrioCompare, BinOp::Gt}},
-      {u"<=", {kPrioCompare, BinOp::Le}},
-      {u">=", {kPrioCompare, BinOp::Ge}},
-      {u"&", {kPrioConcat, BinOp::Concat}},
-      {u"+", {kPrioAdditive, BinOp::Add}},
-      {u"-", {kPrioAdditive, BinOp::Sub}},
-      {u"\\", {kPrioIntDiv, BinOp::IntDiv}},
-      {u"*", {kPrioMultiplicative, BinOp::Mul}},
-      {u"/", {kPrioMultiplicative, BinOp::Div}},
+      {u"=", {kPrioCompare, BinOp::Eq}},         {u"<>", {kPrioCompare, BinOp::Ne}},
+      {u"<", {kPrioCompare, BinOp::Lt}},         {u">", {kPrioCompare, BinOp::Gt}},
+      {u"<=", {kPrioCompare, BinOp::Le}},        {u">=", {kPrioCompare, BinOp::Ge}},
+      {u"&", {kPrioConcat, BinOp::Concat}},      {u"+", {kPrioAdditive, BinOp::Add}},
+      {u"-", {kPrioAdditive, BinOp::Sub}},       {u"\\", {kPrioIntDiv, BinOp::IntDiv}},
+      {u"*", {kPrioMultiplicative, BinOp::Mul}}, {u"/", {kPrioMultiplicative, BinOp::Div}},
       {u"^", {kPrioPower, BinOp::Pow}},
   };
   for (const auto& [text, rule] : table)

@@ -163,7 +163,7 @@ Value ErrObject::invoke(int dispId, Args& args) {
 }
 
 QString ErrObject::memberName(int dispId) const {
-  static const char16_t* const names[] = {u"Number", u"Description", u"Source", u"Clear",
+  static const char16_t* const names[] = {u"Number", u"Description", u"Source",     u"Clear",
                                           u"Raise",  u"HelpFile",    u"HelpContext"};
   return dispId >= 0 && dispId < 7 ? QString::fromUtf16(names[dispId]) : QString();
 }

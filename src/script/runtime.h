@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QHash>
-#include <deque>
 #include <QString>
 #include <atomic>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -73,8 +73,8 @@ struct Program {
   int globalCount = 0;
   Block constInit;  // module-level constants, run before anything else
   Block topLevel;
-  std::deque<Block> executed;            // code compiled by ExecuteGlobal while running
-  std::vector<ExprPtr> evaluated;        // expressions compiled by Eval
+  std::deque<Block> executed;      // code compiled by ExecuteGlobal while running
+  std::vector<ExprPtr> evaluated;  // expressions compiled by Eval
   bool optionExplicit = false;
 };
 

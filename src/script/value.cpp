@@ -1,9 +1,9 @@
 #include "script/value.h"
 
+#include <atomic>
+
 #include "script/host_object.h"
 #include "script/script_error.h"
-
-#include <atomic>
 
 namespace balvix::script {
 

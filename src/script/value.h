@@ -30,8 +30,8 @@ class Value {
     Date,      // days since 30.12.1899, fraction = time of day
     Single,    // 32-bit floating point
     Currency,  // 64-bit whole number of ten-thousandths: money adds up to the kopeck
-    Missing,  // an optional argument that was left out
-    Ref,      // interpreter-internal: a by-reference parameter slot
+    Missing,   // an optional argument that was left out
+    Ref,       // interpreter-internal: a by-reference parameter slot
     String,
     Object,  // a null object reference is Nothing
     Array,
@@ -58,7 +58,9 @@ class Value {
   static Value integer(std::int16_t i) {
     return Value(Type::Integer, static_cast<std::uint32_t>(static_cast<std::int32_t>(i)));
   }
-  static Value longValue(std::int32_t i) { return Value(Type::Long, static_cast<std::uint32_t>(i)); }
+  static Value longValue(std::int32_t i) {
+    return Value(Type::Long, static_cast<std::uint32_t>(i));
+  }
   static Value real(double d) {
     Value v(Type::Double);
     v.m_double = d;

@@ -1,11 +1,11 @@
 #include "shell/app_state.h"
 
-#include "shell/frm_main.h"
-#include "shell/twips.h"
-
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
+
+#include "shell/frm_main.h"
+#include "shell/twips.h"
 
 namespace balvix::shell {
 

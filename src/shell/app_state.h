@@ -35,10 +35,10 @@ struct AppState : script::SharedContext {
   QString pickedDocumentTime;               // PickedDocumentTime
   QPointer<QObject> globalFunctionsObject;  // GlobalFunctionsObject
 
-  QPointer<QWidget> documentWindow;         // DocumentWindow
-  QPointer<QWidget> choiceWindow;           // ChoiceWindow
-  QPointer<QWidget> journalWindow;          // JournalWindow
-  QPointer<QWidget> reportWindow;           // ReportWindow
+  QPointer<QWidget> documentWindow;  // DocumentWindow
+  QPointer<QWidget> choiceWindow;    // ChoiceWindow
+  QPointer<QWidget> journalWindow;   // JournalWindow
+  QPointer<QWidget> reportWindow;    // ReportWindow
 
   frmMain* mainWindow = nullptr;
   WindowProvider* windows = nullptr;  // the window factory

@@ -23,33 +23,51 @@ constexpr int kImageRole = Qt::UserRole;
 // The image of the nodes of a kind.
 int kindImage(config::ObjectKind kind) {
   switch (kind) {
-    case config::ObjectKind::Document: return 2;
-    case config::ObjectKind::Catalog: return 5;
-    case config::ObjectKind::Journal: return 6;
-    case config::ObjectKind::Enumeration: return 11;
-    case config::ObjectKind::Register: return 10;
-    case config::ObjectKind::Report: return 9;
+    case config::ObjectKind::Document:
+      return 2;
+    case config::ObjectKind::Catalog:
+      return 5;
+    case config::ObjectKind::Journal:
+      return 6;
+    case config::ObjectKind::Enumeration:
+      return 11;
+    case config::ObjectKind::Register:
+      return 10;
+    case config::ObjectKind::Report:
+      return 9;
   }
   return 0;
 }
 
 QIcon imageIcon(const QStyle* style, int image) {
   switch (image) {
-    case 1: return style->standardIcon(QStyle::SP_ComputerIcon);
-    case 2: return style->standardIcon(QStyle::SP_FileIcon);
-    case 3: return style->standardIcon(QStyle::SP_FileDialogListView);
-    case 5: return style->standardIcon(QStyle::SP_FileDialogDetailedView);
-    case 6: return style->standardIcon(QStyle::SP_FileDialogContentsView);
-    case 7: return style->standardIcon(QStyle::SP_DesktopIcon);
-    case 8: return style->standardIcon(QStyle::SP_DriveHDIcon);
-    case 9: return style->standardIcon(QStyle::SP_FileDialogInfoView);
-    case 10: return style->standardIcon(QStyle::SP_DriveFDIcon);
-    case 11: return style->standardIcon(QStyle::SP_DirClosedIcon);
-    default: return style->standardIcon(QStyle::SP_DirIcon);
+    case 1:
+      return style->standardIcon(QStyle::SP_ComputerIcon);
+    case 2:
+      return style->standardIcon(QStyle::SP_FileIcon);
+    case 3:
+      return style->standardIcon(QStyle::SP_FileDialogListView);
+    case 5:
+      return style->standardIcon(QStyle::SP_FileDialogDetailedView);
+    case 6:
+      return style->standardIcon(QStyle::SP_FileDialogContentsView);
+    case 7:
+      return style->standardIcon(QStyle::SP_DesktopIcon);
+    case 8:
+      return style->standardIcon(QStyle::SP_DriveHDIcon);
+    case 9:
+      return style->standardIcon(QStyle::SP_FileDialogInfoView);
+    case 10:
+      return style->standardIcon(QStyle::SP_DriveFDIcon);
+    case 11:
+      return style->standardIcon(QStyle::SP_DirClosedIcon);
+    default:
+      return style->standardIcon(QStyle::SP_DirIcon);
   }
 }
 
-QTreeWidgetItem* addNode(QTreeWidget* tree, QTreeWidgetItem* parent, const QString& text, int image) {
+QTreeWidgetItem* addNode(QTreeWidget* tree, QTreeWidgetItem* parent, const QString& text,
+                         int image) {
   auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
   item->setText(0, text);
   item->setData(0, kImageRole, image);
@@ -85,20 +103,22 @@ void frmMain::BuildConfigTree() {
     QTreeWidgetItem* group = addNode(m_configTree, root, config::pluralWord(kind), image);
     if (kind == config::ObjectKind::Document) ensureVisible(group);
     const QString prefix = type + QLatin1Char('.');
-    QTreeWidgetItem* last = addNode(m_configTree, group, config::objectPath(kind, config::kNewObjectName), image);
+    QTreeWidgetItem* last =
+        addNode(m_configTree, group, config::objectPath(kind, config::kNewObjectName), image);
     if (m_state.db) {
       try {
         m_state.sharedRecordset = m_state.db->openRecordset(
             QStringLiteral("SELECT * FROM form_items WHERE type=") + storage::quote(type));
         for (; !m_state.sharedRecordset.eof(); m_state.sharedRecordset.moveNext())
-          last = addNode(m_configTree, group, prefix + m_state.sharedRecordset.text(QStringLiteral("name")),
-                         image);
+          last = addNode(m_configTree, group,
+                         prefix + m_state.sharedRecordset.text(QStringLiteral("name")), image);
         m_state.sharedRecordset.close();
       } catch (const storage::DbError& e) {
         setStatusText(e.description());
       }
     }
-    if (m_state.objectNodeSelected && m_state.selectedConfigNode.startsWith(prefix)) ensureVisible(last);
+    if (m_state.objectNodeSelected && m_state.selectedConfigNode.startsWith(prefix))
+      ensureVisible(last);
   }
 }
 
@@ -108,7 +128,8 @@ void frmMain::BuildHelpList() {
   QTreeWidgetItem* root = addNode(m_helpTree, nullptr, QStringLiteral("Описание объектов:"), 3);
   if (!m_state.db) return;
   try {
-    m_state.sharedRecordset = m_state.db->openRecordset(QStringLiteral("SELECT * FROM ОписаниеЯзыка"));
+    m_state.sharedRecordset =
+        m_state.db->openRecordset(QStringLiteral("SELECT * FROM ОписаниеЯзыка"));
     QTreeWidgetItem* classNode = nullptr;
     QString previous;
     bool first = true;
@@ -193,7 +214,8 @@ void frmMain::configNodeDoubleClicked() {
   if (text == QStringLiteral("План счетов")) showShared(window_names::kChartOfAccounts);
   if (text == QStringLiteral("Глобальный модуль")) {
     m_state.currentObjectType = QStringLiteral("Глобальный модуль");
-    QWidget* editor = m_state.windows ? m_state.windows->sharedWindow(window_names::kModuleEditor) : nullptr;
+    QWidget* editor =
+        m_state.windows ? m_state.windows->sharedWindow(window_names::kModuleEditor) : nullptr;
     if (editor) {
       editor->setWindowTitle(QStringLiteral("Модуль: (Структура.") + m_state.currentObjectType +
                              QLatin1Char(')'));

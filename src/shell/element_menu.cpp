@@ -7,7 +7,9 @@
 
 namespace balvix::shell {
 
-void frmMain::removeContextElement() { removeFormElement(m_state); }
+void frmMain::removeContextElement() {
+  removeFormElement(m_state);
+}
 
 void frmMain::renameContextElement() {
   QWidget* editor =

@@ -1,7 +1,5 @@
 #include "shell/frm_main.h"
 
-#include "shell/database_service.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -10,15 +8,15 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSettings>
 #include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
@@ -48,7 +46,9 @@ QAction* addItem(QMenu* menu, const QString& caption, const QString& name) {
   return action;
 }
 
-QSettings mainSettings() { return QSettings(QStringLiteral("Balvix"), QStringLiteral("Balvix")); }
+QSettings mainSettings() {
+  return QSettings(QStringLiteral("Balvix"), QStringLiteral("Balvix"));
+}
 
 }  // namespace
 
@@ -87,16 +87,21 @@ frmMain::~frmMain() {
 void frmMain::createMenus() {
   QMenu* operations = menuBar()->addMenu(QStringLiteral("&Операции"));
   operations->setObjectName(QStringLiteral("mnuOperations"));
-  QAction* newDocument = addItem(operations, QStringLiteral("Новый документ"), QStringLiteral("mnuNew"));
-  QAction* openFileAction = addItem(operations, QStringLiteral("Открыть файл..."), QStringLiteral("mnuOpenFile"));
+  QAction* newDocument =
+      addItem(operations, QStringLiteral("Новый документ"), QStringLiteral("mnuNew"));
+  QAction* openFileAction =
+      addItem(operations, QStringLiteral("Открыть файл..."), QStringLiteral("mnuOpenFile"));
   openFileAction->setShortcut(QKeySequence::Open);
-  QAction* plan = addItem(operations, QStringLiteral("План счетов учета"), QStringLiteral("mnuPlan"));
+  QAction* plan =
+      addItem(operations, QStringLiteral("План счетов учета"), QStringLiteral("mnuPlan"));
   QMenu* setting = operations->addMenu(QStringLiteral("Настройка конфигурации"));
   setting->setObjectName(QStringLiteral("mnuSetting"));
-  m_mnuConfig = addItem(setting, QStringLiteral("Описание модулей конфигурации"), QStringLiteral("mnuConfig"));
+  m_mnuConfig = addItem(setting, QStringLiteral("Описание модулей конфигурации"),
+                        QStringLiteral("mnuConfig"));
   m_mnuConfig->setCheckable(true);
   m_mnuConfig->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
-  m_mnuLanguage = addItem(setting, QStringLiteral("Описание встроенного языка"), QStringLiteral("mnuLanguage"));
+  m_mnuLanguage =
+      addItem(setting, QStringLiteral("Описание встроенного языка"), QStringLiteral("mnuLanguage"));
   m_mnuLanguage->setCheckable(true);
   m_mnuLanguage->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
   m_mnuDo = operations->addMenu(QStringLiteral("Действия"));
@@ -124,11 +129,14 @@ void frmMain::createMenus() {
 
   QMenu* services = menuBar()->addMenu(QStringLiteral("С&ервис"));
   services->setObjectName(QStringLiteral("mnuServices"));
-  QAction* calculator = addItem(services, QStringLiteral("Калькулятор"), QStringLiteral("mnuCalculator"));
-  QAction* notepad = addItem(services, QStringLiteral("Текстовый редактор"), QStringLiteral("mnuBloknot"));
+  QAction* calculator =
+      addItem(services, QStringLiteral("Калькулятор"), QStringLiteral("mnuCalculator"));
+  QAction* notepad =
+      addItem(services, QStringLiteral("Текстовый редактор"), QStringLiteral("mnuBloknot"));
   QAction* calendar = addItem(services, QStringLiteral("Календарь"), QStringLiteral("mnuCalendar"));
   services->addSeparator()->setObjectName(QStringLiteral("ss"));
-  QAction* settingsAction = addItem(services, QStringLiteral("Настройка программы..."), QStringLiteral("mnuSettings"));
+  QAction* settingsAction =
+      addItem(services, QStringLiteral("Настройка программы..."), QStringLiteral("mnuSettings"));
   (new DatabaseService(m_state, this))->addTo(services);
 
   QMenu* windows = menuBar()->addMenu(QStringLiteral("&Окна"));
@@ -152,13 +160,15 @@ void frmMain::createMenus() {
   // Pop-up menus that are never in the menu bar.
   m_mnuOperators = new QMenu(QStringLiteral("Operators"), this);
   m_mnuOperators->setObjectName(QStringLiteral("mnuOperators"));
-  m_mnuKillProvodka =
-      addItem(m_mnuOperators, QStringLiteral("Сделать не проведенным"), QStringLiteral("mnuKillProvodka"));
-  connect(m_mnuKillProvodka, &QAction::triggered, this, [this] { unpostSelectedDocument(m_state); });
+  m_mnuKillProvodka = addItem(m_mnuOperators, QStringLiteral("Сделать не проведенным"),
+                              QStringLiteral("mnuKillProvodka"));
+  connect(m_mnuKillProvodka, &QAction::triggered, this,
+          [this] { unpostSelectedDocument(m_state); });
   m_mnuCont = new QMenu(QStringLiteral("Cont"), this);
   m_mnuCont->setObjectName(QStringLiteral("mnuCont"));
   QAction* delItem = addItem(m_mnuCont, QStringLiteral("Удалить"), QStringLiteral("mnuDelItem"));
-  QAction* newNameItem = addItem(m_mnuCont, QStringLiteral("Новое имя"), QStringLiteral("mnuNewNameItem"));
+  QAction* newNameItem =
+      addItem(m_mnuCont, QStringLiteral("Новое имя"), QStringLiteral("mnuNewNameItem"));
   connect(delItem, &QAction::triggered, this, &frmMain::removeContextElement);
   connect(newNameItem, &QAction::triggered, this, &frmMain::renameContextElement);
 
@@ -201,7 +211,8 @@ void frmMain::createToolbars() {
                   {QStyle::SP_DialogSaveButton, "Сохранить модуль"},
                   {QStyle::SP_MessageBoxQuestion, "Справка"}};
   for (int i = 0; i < 5; ++i) {
-    QAction* a = m_toolbar->addAction(s->standardIcon(buttons[i].icon), QString::fromUtf8(buttons[i].tip));
+    QAction* a =
+        m_toolbar->addAction(s->standardIcon(buttons[i].icon), QString::fromUtf8(buttons[i].tip));
     a->setObjectName(QStringLiteral("Toolbar1_%1").arg(i + 1));
     if (i == 1) connect(a, &QAction::triggered, this, [this] { startTextEditor(); });
     if (i == 2) connect(a, &QAction::triggered, this, &frmMain::openFile);
@@ -217,7 +228,8 @@ void frmMain::createStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setObjectName(QStringLiteral("Status"));
   const QString texts[4] = {QStringLiteral("Для получения подсказки нажмите F1"),
-                            QStringLiteral("Рабочая дата:"), QStringLiteral("CAPS"), QStringLiteral("NUM")};
+                            QStringLiteral("Рабочая дата:"), QStringLiteral("CAPS"),
+                            QStringLiteral("NUM")};
   for (int i = 0; i < 4; ++i) {
     m_statusPanels[i] = new QLabel(texts[i], bar);
     m_statusPanels[i]->setObjectName(QStringLiteral("Status_%1").arg(i + 1));
@@ -278,7 +290,8 @@ void frmMain::createPanels() {
                    {QStyle::SP_DriveHDIcon, "Таблица", ""},
                    {QStyle::SP_ComputerIcon, "Рисунок", ""}};
   for (const auto& control : controls) {
-    QAction* a = m_palette->addAction(style()->standardIcon(control.icon), QString::fromUtf8(control.tip));
+    QAction* a =
+        m_palette->addAction(style()->standardIcon(control.icon), QString::fromUtf8(control.tip));
     const QString type = QString::fromUtf8(control.type);
     connect(a, &QAction::triggered, this, [this, type] { m_state.pendingControlType = type; });
   }
@@ -335,7 +348,8 @@ void frmMain::createPanels() {
           [this](QTreeWidgetItem* item) { configNodeClicked(item, false); });
   connect(m_configTree, &QTreeWidget::itemClicked, this,
           [this](QTreeWidgetItem* item) { configNodeClicked(item, false); });
-  connect(m_configTree, &QTreeWidget::itemDoubleClicked, this, [this] { configNodeDoubleClicked(); });
+  connect(m_configTree, &QTreeWidget::itemDoubleClicked, this,
+          [this] { configNodeDoubleClicked(); });
   connect(m_helpTree, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* item) { helpNodeClicked(item); });
 }
@@ -353,7 +367,8 @@ void frmMain::restoreSettings() {
   bool okHeight = false;
   bool okState = false;
   const float width = settings.value(QStringLiteral("FormMainWidth")).toString().toFloat(&okWidth);
-  const float height = settings.value(QStringLiteral("FormMainHeight")).toString().toFloat(&okHeight);
+  const float height =
+      settings.value(QStringLiteral("FormMainHeight")).toString().toFloat(&okHeight);
   const short state = settings.value(QStringLiteral("FormMainState")).toString().toShort(&okState);
   // A stored value that is not a number falls back to the default, as an absent one does.
   // Without a stored size the window takes a good share of the screen (never less than
@@ -381,8 +396,10 @@ void frmMain::saveSettings() {
   QSettings settings = mainSettings();
   settings.beginGroup(QStringLiteral("Setting"));
   const short state = isMaximized() ? 2 : isMinimized() ? 1 : 0;
-  settings.setValue(QStringLiteral("FormMainWidth"), QString::number(static_cast<float>(pixelsToTwips(width()))));
-  settings.setValue(QStringLiteral("FormMainHeight"), QString::number(static_cast<float>(pixelsToTwips(height()))));
+  settings.setValue(QStringLiteral("FormMainWidth"),
+                    QString::number(static_cast<float>(pixelsToTwips(width()))));
+  settings.setValue(QStringLiteral("FormMainHeight"),
+                    QString::number(static_cast<float>(pixelsToTwips(height()))));
   settings.setValue(QStringLiteral("FormMainState"), QString::number(state));
   settings.sync();
 }
@@ -425,24 +442,37 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     if (item && key->key() == Qt::Key_Menu) {
       configNodeClicked(item, false);
       if (m_state.objectNodeSelected)
-        m_mnuDo->popup(m_configTree->viewport()->mapToGlobal(m_configTree->visualItemRect(item).center()));
+        m_mnuDo->popup(
+            m_configTree->viewport()->mapToGlobal(m_configTree->visualItemRect(item).center()));
       return true;
     }
   }
   return QMainWindow::eventFilter(watched, event);
 }
 
-bool frmMain::configurationMode() const { return m_paletteFrame->isEnabled(); }
+bool frmMain::configurationMode() const {
+  return m_paletteFrame->isEnabled();
+}
 
-void frmMain::setConfigurationMode(bool on) { m_paletteFrame->setEnabled(on); }
+void frmMain::setConfigurationMode(bool on) {
+  m_paletteFrame->setEnabled(on);
+}
 
-void frmMain::setModuleButtonEnabled(bool on) { m_moduleButton->setEnabled(on); }
+void frmMain::setModuleButtonEnabled(bool on) {
+  m_moduleButton->setEnabled(on);
+}
 
-void frmMain::setStatusText(const QString& text) { m_statusPanels[0]->setText(text); }
+void frmMain::setStatusText(const QString& text) {
+  m_statusPanels[0]->setText(text);
+}
 
-QString frmMain::statusText() const { return m_statusPanels[0]->text(); }
+QString frmMain::statusText() const {
+  return m_statusPanels[0]->text();
+}
 
-QString frmMain::helpDescription() const { return m_helpText->toPlainText(); }
+QString frmMain::helpDescription() const {
+  return m_helpText->toPlainText();
+}
 
 QMdiSubWindow* frmMain::addChildWindow(QWidget* window) {
   QMdiSubWindow* sub = m_mdi->addSubWindow(window);
@@ -499,7 +529,8 @@ void frmMain::toggleLanguagePanel() {
 
 bool frmMain::startTextEditor(const QString& file) {
   const QString command = editorCommand();
-  if (!command.isEmpty() && startDetached(command, file.isEmpty() ? QStringList() : QStringList{file}))
+  if (!command.isEmpty() &&
+      startDetached(command, file.isEmpty() ? QStringList() : QStringList{file}))
     return true;
   if (file.isEmpty()) MessageBoxes::show(QStringLiteral("Объект не обнаружен."));
   return false;
@@ -525,7 +556,8 @@ void frmMain::storeModuleCode() {
   if (!m_state.moduleEditorOpen || !m_moduleTextSource || !m_state.db) return;
   const QString code = m_moduleTextSource();
   if (code.trimmed().isEmpty()) {
-    MessageBoxes::show(QStringLiteral("Текст модуля пуст: сохраненный модуль оставлен без изменений."));
+    MessageBoxes::show(
+        QStringLiteral("Текст модуля пуст: сохраненный модуль оставлен без изменений."));
     return;
   }
   if (m_moduleSaver) {
@@ -534,12 +566,16 @@ void frmMain::storeModuleCode() {
   }
   try {
     if (m_state.currentObjectType == QStringLiteral("Глобальный модуль")) {
-      m_state.db->execute(QStringLiteral("UPDATE ГлобальныйМодуль SET код=") + storage::quote(code));
+      m_state.db->execute(QStringLiteral("UPDATE ГлобальныйМодуль SET код=") +
+                          storage::quote(code));
     } else {
-      if (m_state.currentObjectName.isEmpty() || m_state.currentObjectName == QStringLiteral("Новый")) return;
+      if (m_state.currentObjectName.isEmpty() ||
+          m_state.currentObjectName == QStringLiteral("Новый"))
+        return;
       m_state.db->execute(QStringLiteral("UPDATE form_items SET code=") + storage::quote(code) +
-                          QStringLiteral(" WHERE type=") + storage::quote(m_state.currentObjectType) +
-                          QStringLiteral(" AND name=") + storage::quote(m_state.currentObjectName));
+                          QStringLiteral(" WHERE type=") +
+                          storage::quote(m_state.currentObjectType) + QStringLiteral(" AND name=") +
+                          storage::quote(m_state.currentObjectName));
     }
     setStatusText(QStringLiteral("Модуль сохранен."));
   } catch (const storage::DbError& e) {
@@ -554,7 +590,8 @@ void frmMain::showShared(const QString& className) {
 
 void frmMain::activateWindowByCaption(const QString& caption) {
   for (QMdiSubWindow* sub : m_mdi->subWindowList()) {
-    if (sub->windowTitle() == caption || (sub->widget() && sub->widget()->windowTitle() == caption)) {
+    if (sub->windowTitle() == caption ||
+        (sub->widget() && sub->widget()->windowTitle() == caption)) {
       m_mdi->setActiveSubWindow(sub);
       if (sub->widget()) sub->widget()->setFocus();
     }

@@ -63,7 +63,9 @@ class frmMain : public QMainWindow {
   // Toolbar button 4 (store module code) follows the module editor.
   void setModuleButtonEnabled(bool on);
   // Hook for toolbar button 4: returns the module editor's current text.
-  void setModuleTextSource(std::function<QString()> source) { m_moduleTextSource = std::move(source); }
+  void setModuleTextSource(std::function<QString()> source) {
+    m_moduleTextSource = std::move(source);
+  }
   // When the editor offers its own save (it knows which module it holds and clears its
   // unsaved marker), button 4 uses it instead of writing the text itself.
   void setModuleSaver(std::function<bool()> saver) { m_moduleSaver = std::move(saver); }
@@ -152,15 +154,15 @@ class frmMain : public QMainWindow {
   std::function<bool()> m_moduleSaver;
 
   QMdiArea* m_mdi = nullptr;
-  QToolBar* m_toolbar = nullptr;     // Toolbar1
-  QToolBar* m_palette = nullptr;     // Toolbar2
-  QWidget* m_paletteFrame = nullptr;  // Frame1
-  QWidget* m_structurePanel = nullptr;  // Picture3
-  QWidget* m_languagePanel = nullptr;   // Picture2
-  QTreeWidget* m_configTree = nullptr;  // TreeView1
-  QTreeWidget* m_helpTree = nullptr;    // Tree1
-  QPlainTextEdit* m_helpText = nullptr; // Label1
-  WindowBar* m_windowBar = nullptr;     // Picture1 with Check1
+  QToolBar* m_toolbar = nullptr;         // Toolbar1
+  QToolBar* m_palette = nullptr;         // Toolbar2
+  QWidget* m_paletteFrame = nullptr;     // Frame1
+  QWidget* m_structurePanel = nullptr;   // Picture3
+  QWidget* m_languagePanel = nullptr;    // Picture2
+  QTreeWidget* m_configTree = nullptr;   // TreeView1
+  QTreeWidget* m_helpTree = nullptr;     // Tree1
+  QPlainTextEdit* m_helpText = nullptr;  // Label1
+  WindowBar* m_windowBar = nullptr;      // Picture1 with Check1
   QLabel* m_statusPanels[4] = {};
 
   QMenu* m_mnuDo = nullptr;
@@ -168,12 +170,12 @@ class frmMain : public QMainWindow {
   QAction* m_mnuDel = nullptr;
   QAction* m_mnuConfig = nullptr;
   QAction* m_mnuLanguage = nullptr;
-  QMenu* m_userMenus[4] = {};             // mnuSpravki, mnuDocs, mnuZurnaly, mnuReports
-  std::vector<QAction*> m_userItems[4];   // mnuSIndex, mnuDIndex, mnuZIndex, itemReports
+  QMenu* m_userMenus[4] = {};            // mnuSpravki, mnuDocs, mnuZurnaly, mnuReports
+  std::vector<QAction*> m_userItems[4];  // mnuSIndex, mnuDIndex, mnuZIndex, itemReports
   QMenu* m_mnuOperators = nullptr;
   QAction* m_mnuKillProvodka = nullptr;
   QMenu* m_mnuCont = nullptr;
-  QAction* m_moduleButton = nullptr;      // toolbar button 4
+  QAction* m_moduleButton = nullptr;  // toolbar button 4
   QPointer<frmSplash> m_splash;
   frmCalendar* m_calendar = nullptr;
   frmSetting* m_setting = nullptr;

@@ -28,8 +28,12 @@ frmSplash::frmSplash(QWidget* parent)
   resize(420, 220);
 }
 
-void frmSplash::setStatus(const QString& text) { m_status->setText(text); }
+void frmSplash::setStatus(const QString& text) {
+  m_status->setText(text);
+}
 
-QString frmSplash::status() const { return m_status->text(); }
+QString frmSplash::status() const {
+  return m_status->text();
+}
 
 }  // namespace balvix::shell

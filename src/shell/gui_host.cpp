@@ -18,29 +18,42 @@ using namespace script::MsgBoxCode;
 
 MsgButtons buttonsOf(int code) {
   switch (code & 0xF) {
-    case OkCancel: return MsgButtons::OkCancel;
-    case YesNoCancel: return MsgButtons::YesNoCancel;
-    case YesNo: return MsgButtons::YesNo;
-    default: return MsgButtons::Ok;
+    case OkCancel:
+      return MsgButtons::OkCancel;
+    case YesNoCancel:
+      return MsgButtons::YesNoCancel;
+    case YesNo:
+      return MsgButtons::YesNo;
+    default:
+      return MsgButtons::Ok;
   }
 }
 
 MsgIcon iconOf(int code) {
   switch (code & 0x70) {
-    case 16: return MsgIcon::Critical;
-    case 32: return MsgIcon::Question;
-    case 48: return MsgIcon::Warning;
-    case 64: return MsgIcon::Information;
-    default: return MsgIcon::None;
+    case 16:
+      return MsgIcon::Critical;
+    case 32:
+      return MsgIcon::Question;
+    case 48:
+      return MsgIcon::Warning;
+    case 64:
+      return MsgIcon::Information;
+    default:
+      return MsgIcon::None;
   }
 }
 
 int answerCode(MsgAnswer answer) {
   switch (answer) {
-    case MsgAnswer::Ok: return AnswerOk;
-    case MsgAnswer::Cancel: return AnswerCancel;
-    case MsgAnswer::Yes: return AnswerYes;
-    case MsgAnswer::No: return AnswerNo;
+    case MsgAnswer::Ok:
+      return AnswerOk;
+    case MsgAnswer::Cancel:
+      return AnswerCancel;
+    case MsgAnswer::Yes:
+      return AnswerYes;
+    case MsgAnswer::No:
+      return AnswerNo;
   }
   return AnswerOk;
 }
@@ -83,7 +96,9 @@ void GuiHost::setStatus(const QString& text) {
   if (m_state.mainWindow) m_state.mainWindow->setStatusText(text);
 }
 
-void GuiHost::processEvents() { pumpEvents(); }
+void GuiHost::processEvents() {
+  pumpEvents();
+}
 
 void GuiHost::keepResponsive() {
   if (m_sincePump.elapsed() < kResponsiveIntervalMs) return;

@@ -70,9 +70,13 @@ MsgAnswer MessageBoxes::show(const QString& text, MsgButtons buttons, const QStr
   }
 }
 
-void MessageBoxes::setResponder(Responder r) { responder() = std::move(r); }
+void MessageBoxes::setResponder(Responder r) {
+  responder() = std::move(r);
+}
 
-bool MessageBoxes::hasResponder() { return static_cast<bool>(responder()); }
+bool MessageBoxes::hasResponder() {
+  return static_cast<bool>(responder());
+}
 
 MessageRecorder::MessageRecorder() {
   MessageBoxes::setResponder([this](const Message& message) {
@@ -86,7 +90,9 @@ MessageRecorder::MessageRecorder() {
   });
 }
 
-MessageRecorder::~MessageRecorder() { MessageBoxes::setResponder({}); }
+MessageRecorder::~MessageRecorder() {
+  MessageBoxes::setResponder({});
+}
 
 QStringList MessageRecorder::texts() const {
   QStringList list;

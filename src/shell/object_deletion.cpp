@@ -2,12 +2,12 @@
 
 #include "config/object_kind.h"
 #include "config/table_names.h"
+#include "script/objects/document_posting.h"
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
-#include "shell/window_interfaces.h"
-#include "script/objects/document_posting.h"
 #include "shell/layout_design.h"
 #include "shell/message_box.h"
+#include "shell/window_interfaces.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
 #include "storage/sql_text.h"
@@ -29,8 +29,8 @@ void dropIfPresent(storage::Session& db, const QString& table) {
 
 bool hasPostedDocuments(AppState& state, const QString& name) {
   try {
-    state.sharedRecordset =
-        state.db->openRecordset(QStringLiteral("SELECT * FROM ") + config::documentHeaderTable(name));
+    state.sharedRecordset = state.db->openRecordset(QStringLiteral("SELECT * FROM ") +
+                                                    config::documentHeaderTable(name));
   } catch (const storage::DbError& e) {
     if (e.number() == storage::ErrorCode::TableNotFound) return false;
     throw;
@@ -47,7 +47,8 @@ bool hasPostedDocuments(AppState& state, const QString& name) {
 bool deleteConfigurationObject(AppState& state, const QString& type, const QString& name) {
   if (!state.db || name.isEmpty() || name == config::kNewObjectName) return false;
   if (MessageBoxes::ask(QStringLiteral(
-          "Удаление объекта приведет к удалению движений связанных с ним, продолжить?")) != MsgAnswer::Yes)
+          "Удаление объекта приведет к удалению движений связанных с ним, продолжить?")) !=
+      MsgAnswer::Yes)
     return false;
   const std::optional<config::ObjectKind> kind = config::kindFromWord(type);
   const bool ownsTables = kind && config::ownsTables(*kind);
@@ -75,7 +76,8 @@ bool deleteConfigurationObject(AppState& state, const QString& type, const QStri
     state.mainWindow->BuildMenus();
     state.mainWindow->BuildConfigTree();
   }
-  MessageBoxes::show(QStringLiteral("Все успешно удалено."), MsgButtons::Ok, QStringLiteral("Удаление объекта"));
+  MessageBoxes::show(QStringLiteral("Все успешно удалено."), MsgButtons::Ok,
+                     QStringLiteral("Удаление объекта"));
   return true;
 }
 

@@ -12,7 +12,8 @@
 
 namespace balvix::shell {
 
-frmCalendar::frmCalendar(QWidget* mainWindow) : QWidget(mainWindow, Qt::Window), m_mainWindow(mainWindow) {
+frmCalendar::frmCalendar(QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Window), m_mainWindow(mainWindow) {
   setObjectName(QStringLiteral("frmCalendar"));
   setWindowTitle(QStringLiteral(" Календарь"));
   auto* layout = new QVBoxLayout(this);

@@ -18,9 +18,13 @@ double dotsPerInch() {
 
 }  // namespace
 
-int twipsToPixels(double twips) { return static_cast<int>(std::lround(twips * dotsPerInch() / 1440.0)); }
+int twipsToPixels(double twips) {
+  return static_cast<int>(std::lround(twips * dotsPerInch() / 1440.0));
+}
 
-double pixelsToTwips(int pixels) { return pixels * 1440.0 / dotsPerInch(); }
+double pixelsToTwips(int pixels) {
+  return pixels * 1440.0 / dotsPerInch();
+}
 
 QSize twipsToPixels(double width, double height) {
   return QSize(twipsToPixels(width), twipsToPixels(height));

@@ -18,8 +18,9 @@ namespace balvix::shell {
 namespace {
 
 // The kinds of the four user menus, in menu order.
-constexpr config::ObjectKind kMenuKinds[4] = {config::ObjectKind::Catalog, config::ObjectKind::Document,
-                                              config::ObjectKind::Journal, config::ObjectKind::Report};
+constexpr config::ObjectKind kMenuKinds[4] = {
+    config::ObjectKind::Catalog, config::ObjectKind::Document, config::ObjectKind::Journal,
+    config::ObjectKind::Report};
 
 }  // namespace
 
@@ -51,8 +52,8 @@ void frmMain::buildUserMenu(int kind, const QString& type) {
   if (!m_state.db) return;
   // A missing or damaged form_items leaves the template items and start-up goes on.
   try {
-    m_state.sharedRecordset =
-        m_state.db->openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type=") + storage::quote(type));
+    m_state.sharedRecordset = m_state.db->openRecordset(
+        QStringLiteral("SELECT * FROM form_items WHERE type=") + storage::quote(type));
     auto& rs = m_state.sharedRecordset;
     int k = 0;
     for (; !rs.eof(); rs.moveNext()) {
@@ -77,10 +78,18 @@ void frmMain::buildUserMenu(int kind, const QString& type) {
     disconnect(item, &QAction::triggered, this, nullptr);
     const int index = static_cast<int>(i);
     switch (kind) {
-      case 0: connect(item, &QAction::triggered, this, [this, index] { spravkaClicked(index); }); break;
-      case 1: connect(item, &QAction::triggered, this, [this, index] { documentClicked(index); }); break;
-      case 2: connect(item, &QAction::triggered, this, [this, index] { journalClicked(index); }); break;
-      default: connect(item, &QAction::triggered, this, [this, index] { reportClicked(index); }); break;
+      case 0:
+        connect(item, &QAction::triggered, this, [this, index] { spravkaClicked(index); });
+        break;
+      case 1:
+        connect(item, &QAction::triggered, this, [this, index] { documentClicked(index); });
+        break;
+      case 2:
+        connect(item, &QAction::triggered, this, [this, index] { journalClicked(index); });
+        break;
+      default:
+        connect(item, &QAction::triggered, this, [this, index] { reportClicked(index); });
+        break;
     }
   }
 }
@@ -101,7 +110,8 @@ QWidget* frmMain::openRuntimeWindow(const QString& className, const QString& cap
   arguments.kind = config::kindFromWord(m_state.currentObjectType);
   arguments.objectName = m_state.currentObjectName;
   arguments.elementName = m_state.currentElementName;
-  QWidget* window = m_state.windows ? m_state.windows->newWindowWith(className, arguments) : nullptr;
+  QWidget* window =
+      m_state.windows ? m_state.windows->newWindowWith(className, arguments) : nullptr;
   if (!window) {
     MessageBoxes::show(QStringLiteral("Окно \"") + caption +
                        QStringLiteral("\" откроется в рабочем режиме следующей версии программы."));
@@ -129,12 +139,14 @@ QString frmMain::userMenuTarget(int kind, int index, const QString& captionPrefi
   }
   const QString tag = tagOf(m_userItems[kind], index);
   // The window already open is not brought forward: nothing happens.
-  if (tag.isEmpty() || windowWithCaptionExists(captionPrefix + tag + captionSuffix)) return QString();
+  if (tag.isEmpty() || windowWithCaptionExists(captionPrefix + tag + captionSuffix))
+    return QString();
   return tag;
 }
 
 void frmMain::spravkaClicked(int index) {
-  const QString tag = userMenuTarget(0, index, config::typeWord(config::ObjectKind::Catalog) + QLatin1Char('.'));
+  const QString tag =
+      userMenuTarget(0, index, config::typeWord(config::ObjectKind::Catalog) + QLatin1Char('.'));
   if (tag.isEmpty()) return;
   m_state.contextFormKind = QStringLiteral("spr");
   m_state.currentObjectName = tag;
@@ -154,30 +166,34 @@ void frmMain::documentClicked(int index) {
   // A new document: no stored one is picked.
   m_state.pickedDocumentDate.clear();
   m_state.pickedDocumentTime.clear();
-  m_state.documentWindow =
-      openRuntimeWindow(window_names::kDocumentForm,
-                        config::objectPath(config::ObjectKind::Document, m_state.currentObjectName) +
-                            QLatin1Char('.') + config::kNewObjectName);
+  m_state.documentWindow = openRuntimeWindow(
+      window_names::kDocumentForm,
+      config::objectPath(config::ObjectKind::Document, m_state.currentObjectName) +
+          QLatin1Char('.') + config::kNewObjectName);
 }
 
 void frmMain::journalClicked(int index) {
-  const QString tag = userMenuTarget(2, index, config::typeWord(config::ObjectKind::Journal) + QLatin1Char('.'));
+  const QString tag =
+      userMenuTarget(2, index, config::typeWord(config::ObjectKind::Journal) + QLatin1Char('.'));
   if (tag.isEmpty()) return;
   m_state.contextFormKind = QStringLiteral("zur");
   m_state.currentObjectType = config::typeWord(config::ObjectKind::Journal);
   m_state.currentObjectName = tag;
   m_state.currentElementName.clear();
-  m_state.journalWindow = openRuntimeWindow(window_names::kJournal,
-                                            m_state.currentObjectType + QLatin1Char('.') + m_state.currentObjectName);
+  m_state.journalWindow =
+      openRuntimeWindow(window_names::kJournal,
+                        m_state.currentObjectType + QLatin1Char('.') + m_state.currentObjectName);
 }
 
 void frmMain::reportClicked(int index) {
-  const QString tag = userMenuTarget(3, index, config::typeWord(config::ObjectKind::Report) + QLatin1Char('.'));
+  const QString tag =
+      userMenuTarget(3, index, config::typeWord(config::ObjectKind::Report) + QLatin1Char('.'));
   if (tag.isEmpty()) return;
   m_state.currentObjectType = config::typeWord(config::ObjectKind::Report);
   m_state.currentObjectName = tag;
-  m_state.reportWindow = openRuntimeWindow(window_names::kReport,
-                                           m_state.currentObjectType + QLatin1Char('.') + m_state.currentObjectName);
+  m_state.reportWindow =
+      openRuntimeWindow(window_names::kReport,
+                        m_state.currentObjectType + QLatin1Char('.') + m_state.currentObjectName);
 }
 
 }  // namespace balvix::shell

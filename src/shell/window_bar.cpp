@@ -49,12 +49,12 @@ void WindowBar::registerWindow(const QString& caption, const QString& action) {
     place(item);
     item.button->show();
     // A press brings the window forward; the pressed state follows activation only.
-    connect(item.button, &QToolButton::pressed, this, [this, caption] {
-      emit windowRequested(caption);
-    });
+    connect(item.button, &QToolButton::pressed, this,
+            [this, caption] { emit windowRequested(caption); });
     connect(item.button, &QToolButton::clicked, this, [this, n] {
       auto it = m_items.find(n);
-      if (it != m_items.end()) it->second.button->setChecked(it->second.button->property("active").toBool());
+      if (it != m_items.end())
+        it->second.button->setChecked(it->second.button->property("active").toBool());
     });
     m_items.emplace(n, item);
   } else if (action == QLatin1String("unload")) {

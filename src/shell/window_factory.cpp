@@ -18,7 +18,9 @@ void WindowFactory::registerSharedWindow(const QString& name, Creator create, Re
   m_entries.insert(name, Entry{std::move(create), std::move(reuse), true});
 }
 
-void WindowFactory::unregisterWindow(const QString& name) { m_entries.remove(name); }
+void WindowFactory::unregisterWindow(const QString& name) {
+  m_entries.remove(name);
+}
 
 void WindowFactory::registerDesigner(config::ObjectKind kind, const QString& name) {
   m_designers[kind] = name;
@@ -30,7 +32,9 @@ QStringList WindowFactory::registeredNames() const {
   return names;
 }
 
-bool WindowFactory::hasWindow(const QString& name) const { return m_entries.contains(name); }
+bool WindowFactory::hasWindow(const QString& name) const {
+  return m_entries.contains(name);
+}
 
 QWidget* WindowFactory::sharedWindow(const QString& name) {
   return sharedWindowWith(name, WindowArguments());

@@ -14,8 +14,8 @@ namespace balvix::shell {
 // arguments give the same facts to windows that take them directly.
 struct WindowArguments {
   std::optional<config::ObjectKind> kind;
-  QString objectName;   // the catalog, document, journal or report
-  QString elementName;  // the catalog element or document; empty for a new one
+  QString objectName;       // the catalog, document, journal or report
+  QString elementName;      // the catalog element or document; empty for a new one
   bool designMode = false;  // opened from a designer to arrange its layout
 };
 
@@ -30,7 +30,10 @@ class WindowProvider {
   virtual QWidget* sharedWindow(const QString& className) = 0;
   // A fresh instance of a runtime window ("frmSprList", "frmUniDoc", "frmZurnal",
   // "frmReport"); nullptr when no such window exists.
-  virtual QWidget* newWindow(const QString& className) { (void)className; return nullptr; }
+  virtual QWidget* newWindow(const QString& className) {
+    (void)className;
+    return nullptr;
+  }
   // The same with arguments for the window being created.
   virtual QWidget* newWindowWith(const QString& className, const WindowArguments& arguments) {
     (void)arguments;
@@ -46,9 +49,15 @@ class WindowProvider {
     return nullptr;
   }
   // True when a window of that name can be made.
-  virtual bool hasWindow(const QString& className) const { (void)className; return false; }
+  virtual bool hasWindow(const QString& className) const {
+    (void)className;
+    return false;
+  }
   // The designer of a kind of configuration object; nullptr when there is none.
-  virtual QWidget* designer(config::ObjectKind kind) { (void)kind; return nullptr; }
+  virtual QWidget* designer(config::ObjectKind kind) {
+    (void)kind;
+    return nullptr;
+  }
 };
 
 }  // namespace balvix::shell

@@ -232,7 +232,8 @@ const std::vector<HelpEntry>& languageHelp() {
        "Вывести(\"Секция\") добавляет в конец отчета копию именованной секции макета с "
        "подставленными параметрами."},
       {"Отчет", "Ячейка",
-       "Ячейка(Строка, Колонка) читает или задает текст ячейки выведенного отчета; строки и колонки "
+       "Ячейка(Строка, Колонка) читает или задает текст ячейки выведенного отчета; строки и "
+       "колонки "
        "считаются от 1."},
       {"Отчет", "Очистить", "Очистить() удаляет все выведенные строки отчета."},
       {"Отчет", "Заголовок", "Свойство: заголовок окна отчета."},
@@ -331,9 +332,12 @@ void createFixedTables(Session& session) {
   session.execute(QStringLiteral("INSERT INTO ГлобальныйМодуль (код) VALUES ('')"));
 
   // The chart of accounts prints through this report ("&Печать" of the chart window).
-  session.execute(QStringLiteral("INSERT INTO form_items (name,type,descript,code,item) VALUES (%1,%2,%3,%4,%5)")
-                      .arg(quote(QStringLiteral("ПланСчетов")), quote(QStringLiteral("Отчет")),
-                           quote(QStringLiteral("План счетов")), quote(planReportModule()), quote(planReportLayout())));
+  session.execute(
+      QStringLiteral(
+          "INSERT INTO form_items (name,type,descript,code,item) VALUES (%1,%2,%3,%4,%5)")
+          .arg(quote(QStringLiteral("ПланСчетов")), quote(QStringLiteral("Отчет")),
+               quote(QStringLiteral("План счетов")), quote(planReportModule()),
+               quote(planReportLayout())));
 
   for (const Account& account : chartOfAccounts())
     session.execute(QStringLiteral("INSERT INTO plan (Код,Наименование,Признак) VALUES (%1,%2,%3)")

@@ -1,12 +1,12 @@
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 // Every test executable gets a QApplication so that window tests can create widgets;
 // the platform is chosen by QT_QPA_PLATFORM (offscreen under CTest).
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   // Settings written by the windows under test go to a private folder, never to the
   // user's own configuration.
   QTemporaryDir config;

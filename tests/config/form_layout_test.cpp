@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "config/form_layout.h"
+
+#include <gtest/gtest.h>
 
 using namespace balvix::config;
 
@@ -98,8 +98,9 @@ TEST(FormLayoutText, MalformedLinesAreReportedAndSkipped) {
   EXPECT_EQ(result.problems[3].line, 6);
   EXPECT_TRUE(result.problems[0].message().startsWith(QStringLiteral("Строка 2 макета формы")));
   // What is written back has every line ended by CR LF.
-  EXPECT_EQ(result.layout.text(),
-            QStringLiteral("name=txt;caption=А;\r\nname=lbl;caption=В;\r\nname=btn;caption=Г;\r\n"));
+  EXPECT_EQ(
+      result.layout.text(),
+      QStringLiteral("name=txt;caption=А;\r\nname=lbl;caption=В;\r\nname=btn;caption=Г;\r\n"));
 
   EXPECT_TRUE(parseLayout(QString()).layout.elements.isEmpty());
   EXPECT_TRUE(parseLayout(QStringLiteral(";;;\r\n===")).layout.elements.isEmpty());
@@ -111,10 +112,9 @@ TEST(FormLayoutText, DefaultLayoutIsComposedFromTheRequisites) {
        {QStringLiteral("Цена"), RequisiteType::parse(QStringLiteral("Число"))},
        {QStringLiteral("Склад"), RequisiteType()}});
   EXPECT_EQ(layout.text(),
-            QStringLiteral(
-                "name=txt;index=1;top=700;left=250;caption=Наименование;type=Текст;\r\n"
-                "name=txt;index=2;top=1200;left=250;caption=Цена;type=Число;\r\n"
-                "name=txt;index=3;top=1700;left=250;caption=Склад;type=;\r\n"));
+            QStringLiteral("name=txt;index=1;top=700;left=250;caption=Наименование;type=Текст;\r\n"
+                           "name=txt;index=2;top=1200;left=250;caption=Цена;type=Число;\r\n"
+                           "name=txt;index=3;top=1700;left=250;caption=Склад;type=;\r\n"));
   EXPECT_TRUE(composeDefaultLayout({}).text().isEmpty());
   EXPECT_EQ(defaultFormSize().text(), QStringLiteral("7905-4875"));
 }

@@ -1,10 +1,11 @@
+#include "config/object_definition.h"
+
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 #include <memory>
 
 #include "config/form_layout.h"
-#include "config/object_definition.h"
 #include "config/table_names.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
@@ -113,19 +114,20 @@ TEST_F(ObjectDefinitionTest, RowIsInterpretedByKind) {
 
 TEST_F(ObjectDefinitionTest, RequisiteNamesComeFromTheTables) {
   for (const char* sql : kRows) db().execute(QString::fromUtf8(sql));
-  db().execute(createTableStatement(TableRole::Header, QStringLiteral("Приход"),
-                                    {QStringLiteral("Наименование"), QStringLiteral("Дата"),
-                                     QStringLiteral("Вид")}));
-  db().execute(createTableStatement(TableRole::TablePart, QStringLiteral("Приход"),
-                                    {QStringLiteral("Товар"), QStringLiteral("Цена"),
-                                     QStringLiteral("Счет")}));
+  db().execute(createTableStatement(
+      TableRole::Header, QStringLiteral("Приход"),
+      {QStringLiteral("Наименование"), QStringLiteral("Дата"), QStringLiteral("Вид")}));
+  db().execute(createTableStatement(
+      TableRole::TablePart, QStringLiteral("Приход"),
+      {QStringLiteral("Товар"), QStringLiteral("Цена"), QStringLiteral("Счет")}));
   db().execute(createTableStatement(TableRole::Movements, QStringLiteral("Остатки"),
                                     {QStringLiteral("Товар"), QStringLiteral("Количество")}));
 
   const ObjectDefinition document =
       *readDefinition(db(), ObjectKind::Document, QStringLiteral("Приход"));
-  EXPECT_EQ(document.requisiteNames(), (QStringList{QStringLiteral("Наименование"),
-                                                    QStringLiteral("Дата"), QStringLiteral("Вид")}));
+  EXPECT_EQ(
+      document.requisiteNames(),
+      (QStringList{QStringLiteral("Наименование"), QStringLiteral("Дата"), QStringLiteral("Вид")}));
   EXPECT_EQ(document.requisites[1].type.kind, RequisiteType::Kind::Date);
   EXPECT_EQ(document.tableRequisiteNames(),
             (QStringList{QStringLiteral("Товар"), QStringLiteral("Цена"), QStringLiteral("Счет")}));
@@ -137,7 +139,8 @@ TEST_F(ObjectDefinitionTest, RequisiteNamesComeFromTheTables) {
   EXPECT_EQ(movements.requisites[0].type.kind, RequisiteType::Kind::None);
 
   // A catalog whose table is missing still has its typed requisites, without names.
-  const ObjectDefinition goods = *readDefinition(db(), ObjectKind::Catalog, QStringLiteral("Товары"));
+  const ObjectDefinition goods =
+      *readDefinition(db(), ObjectKind::Catalog, QStringLiteral("Товары"));
   ASSERT_EQ(goods.requisites.size(), 4);
   EXPECT_TRUE(goods.requisites[0].name.isEmpty());
   EXPECT_FALSE(readDefinition(db(), ObjectKind::Report, QStringLiteral("Нет")).has_value());
@@ -148,7 +151,8 @@ TEST_F(ObjectDefinitionTest, DesignerUpdateLeavesModuleAndLayoutAlone) {
   ObjectDefinition catalog = *readDefinition(db(), ObjectKind::Catalog, QStringLiteral("Склады"));
   catalog.name = QStringLiteral("Места");
   catalog.description = QStringLiteral("Места хранения");
-  catalog.requisites.append({QStringLiteral("Адрес"), RequisiteType::ofKind(RequisiteType::Kind::Text)});
+  catalog.requisites.append(
+      {QStringLiteral("Адрес"), RequisiteType::ofKind(RequisiteType::Kind::Text)});
   catalog.module = QStringLiteral("не сохраняется");
   catalog.layout = QStringLiteral("не сохраняется");
   EXPECT_EQ(updateDesignedColumns(db(), QStringLiteral("Склады"), catalog), 1);
@@ -165,9 +169,10 @@ TEST_F(ObjectDefinitionTest, DesignerUpdateLeavesModuleAndLayoutAlone) {
   EXPECT_EQ(row(ObjectKind::Enumeration, QStringLiteral("Виды")).code,
             QStringLiteral("Приход;Расход;"));
 
-  EXPECT_EQ(writeFormLayout(db(), ObjectKind::Document, QStringLiteral("Приход"),
-                            QStringLiteral("name=txt;caption=O'Brien;\r\n"), QStringLiteral("8000-5000")),
-            1);
+  EXPECT_EQ(
+      writeFormLayout(db(), ObjectKind::Document, QStringLiteral("Приход"),
+                      QStringLiteral("name=txt;caption=O'Brien;\r\n"), QStringLiteral("8000-5000")),
+      1);
   const FormItemRow document = row(ObjectKind::Document, QStringLiteral("Приход"));
   EXPECT_EQ(document.item, QStringLiteral("name=txt;caption=O'Brien;\r\n"));
   EXPECT_EQ(document.size, QStringLiteral("8000-5000"));

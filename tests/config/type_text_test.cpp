@@ -65,9 +65,9 @@ TEST(TypeTexts, PrintFromParts) {
             QStringLiteral("Справочник"));
   EXPECT_TRUE(RequisiteType::account().isChosen());
   EXPECT_FALSE(RequisiteType::ofKind(Kind::Date).isChosen());
-  EXPECT_EQ(fixedTypeTexts(), (QStringList{QStringLiteral("Текст"), QStringLiteral("Число"),
-                                           QStringLiteral("Дата"),
-                                           QStringLiteral("Счет.ПланСчетов")}));
+  EXPECT_EQ(fixedTypeTexts(),
+            (QStringList{QStringLiteral("Текст"), QStringLiteral("Число"), QStringLiteral("Дата"),
+                         QStringLiteral("Счет.ПланСчетов")}));
 }
 
 TEST(TypeTexts, TypeAndValueListsEndEveryEntryWithSemicolon) {
@@ -100,9 +100,9 @@ TEST(TableNames, EveryGeneratedTableAndItsStatement) {
   EXPECT_TRUE(ownTables(ObjectKind::Report, name).isEmpty());
 
   const QStringList requisites{QStringLiteral("Наименование"), QStringLiteral("Сумма")};
-  EXPECT_EQ(createTableStatement(TableRole::Elements, QStringLiteral("Товары"), requisites),
-            QStringLiteral(
-                "CREATE TABLE items_Справочник_Товары(Наименование TEXT(50),Сумма TEXT(50))"));
+  EXPECT_EQ(
+      createTableStatement(TableRole::Elements, QStringLiteral("Товары"), requisites),
+      QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50),Сумма TEXT(50))"));
   EXPECT_EQ(createTableStatement(TableRole::Header, name, requisites),
             QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),Сумма "
                            "TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10))"));
@@ -115,9 +115,9 @@ TEST(TableNames, EveryGeneratedTableAndItsStatement) {
                            "TEXT(10),cTIME TEXT(10),Документ TEXT(50),Флаг TEXT(5))"));
 
   EXPECT_EQ(systemColumnCount(TableRole::Movements), 4);
-  EXPECT_EQ(requisiteColumns(TableRole::Header,
-                             {QStringLiteral("Сумма"), QStringLiteral("cDATE"),
-                              QStringLiteral("cTIME"), QStringLiteral("Проводка")}),
-            QStringList{QStringLiteral("Сумма")});
+  EXPECT_EQ(
+      requisiteColumns(TableRole::Header, {QStringLiteral("Сумма"), QStringLiteral("cDATE"),
+                                           QStringLiteral("cTIME"), QStringLiteral("Проводка")}),
+      QStringList{QStringLiteral("Сумма")});
   EXPECT_TRUE(requisiteColumns(TableRole::TablePart, {QStringLiteral("cDATE")}).isEmpty());
 }

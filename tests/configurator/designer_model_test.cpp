@@ -37,8 +37,8 @@ TEST_F(DesignerModelTest, SavedDocumentReadsBackAsItsDefinition) {
   messages.reply(shell::MsgAnswer::No);
   ASSERT_TRUE(d->save());
 
-  const auto document = config::readDefinition(db(), config::ObjectKind::Document,
-                                                QStringLiteral("Приход"));
+  const auto document =
+      config::readDefinition(db(), config::ObjectKind::Document, QStringLiteral("Приход"));
   ASSERT_TRUE(document.has_value());
   EXPECT_EQ(document->description, QStringLiteral("Приходная накладная"));
   EXPECT_EQ(document->journal, QStringLiteral("Полный"));
@@ -54,18 +54,18 @@ TEST_F(DesignerModelTest, SavedDocumentReadsBackAsItsDefinition) {
 
   // The form a document without a stored layout opens with.
   EXPECT_EQ(config::composeDefaultLayout(document->requisites).text(),
-            QStringLiteral(
-                "name=txt;index=1;top=700;left=250;caption=Наименование;type=Текст;\r\n"
-                "name=txt;index=2;top=1200;left=250;caption=Поставщик;"
-                "type=Справочник.Контрагенты;\r\n"));
+            QStringLiteral("name=txt;index=1;top=700;left=250;caption=Наименование;type=Текст;\r\n"
+                           "name=txt;index=2;top=1200;left=250;caption=Поставщик;"
+                           "type=Справочник.Контрагенты;\r\n"));
 
   // A re-save keeps the layout the form stored meanwhile.
   config::writeFormLayout(db(), config::ObjectKind::Document, QStringLiteral("Приход"),
-                          QStringLiteral("name=lbl;caption=Шапка;\r\n"), QStringLiteral("8000-5000"));
+                          QStringLiteral("name=lbl;caption=Шапка;\r\n"),
+                          QStringLiteral("8000-5000"));
   messages.reply(shell::MsgAnswer::No);
   ASSERT_TRUE(d->save());
-  const auto again = config::readDefinition(db(), config::ObjectKind::Document,
-                                            QStringLiteral("Приход"));
+  const auto again =
+      config::readDefinition(db(), config::ObjectKind::Document, QStringLiteral("Приход"));
   ASSERT_TRUE(again.has_value());
   EXPECT_EQ(again->layout, QStringLiteral("name=lbl;caption=Шапка;\r\n"));
   EXPECT_EQ(again->size, QStringLiteral("8000-5000"));

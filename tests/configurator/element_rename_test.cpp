@@ -32,9 +32,8 @@ class FormInDesign : public QLabel, public shell::LayoutDesignTarget {
 class ElementRenameTest : public ConfiguratorTest {
  protected:
   FormInDesign* openForm(const QString& name) {
-    designers().registerWindow(name, [](const shell::WindowArguments&, QWidget*) {
-      return new FormInDesign;
-    });
+    designers().registerWindow(
+        name, [](const shell::WindowArguments&, QWidget*) { return new FormInDesign; });
     return static_cast<FormInDesign*>(designers().sharedWindow(name));
   }
   void renameTo(const QString& newName) {

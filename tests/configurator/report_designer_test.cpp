@@ -17,7 +17,9 @@ using shell::MsgAnswer;
 class ReportDesignerTest : public ConfiguratorTest {
  protected:
   // A new database brings the chart of accounts' report; these tests count their own.
-  ReportDesignerTest() { db().execute(QStringLiteral("DELETE FROM form_items WHERE type='Отчет'")); }
+  ReportDesignerTest() {
+    db().execute(QStringLiteral("DELETE FROM form_items WHERE type='Отчет'"));
+  }
   frmRepFrm* open(const QString& name) {
     return openDesigner<frmRepFrm>(QStringLiteral("frmRepFrm"), QStringLiteral("Отчет"), name);
   }

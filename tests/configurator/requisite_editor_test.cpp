@@ -162,7 +162,8 @@ TEST_F(RequisiteEditorTest, DocumentAndRegisterModes) {
   // A table-part change shows the row's own type, so renaming keeps it.
   child<QPushButton>(docs, "Command7")->click();
   EXPECT_EQ(editor()->windowTitle(), QStringLiteral("Список Изменить"));
-  EXPECT_EQ(child<QComboBox>(editor(), "Combo1")->currentText(), QStringLiteral("Справочник.Товары"));
+  EXPECT_EQ(child<QComboBox>(editor(), "Combo1")->currentText(),
+            QStringLiteral("Справочник.Товары"));
   child<QLineEdit>(editor(), "Text1")->setText(QStringLiteral("Номенклатура"));
   apply();
   EXPECT_EQ(list2->item(0)->text(), QStringLiteral("Номенклатура"));

@@ -32,15 +32,16 @@ class WorkingModeButtonsTest : public ConfiguratorTest {
 };
 
 TEST_F(WorkingModeButtonsTest, StayDisabledWhileTheFactoryHasNoSuchWindow) {
-  db().execute(QStringLiteral("INSERT INTO form_items (type,name,descript) VALUES "
-                              "('Справочник','Товары','Товары'),('Отчет','Итоги','Итоги')"));
+  db().execute(
+      QStringLiteral("INSERT INTO form_items (type,name,descript) VALUES "
+                     "('Справочник','Товары','Товары'),('Отчет','Итоги','Итоги')"));
   auto* catalog = openDesigner<frmSprFrm>(names::kCatalogDesigner, QStringLiteral("Справочник"),
                                           QStringLiteral("Товары"));
   EXPECT_FALSE(child(catalog, "Command2")->isEnabled());
   EXPECT_FALSE(child(catalog, "Command2")->toolTip().isEmpty());
   catalog->close();
-  auto* report =
-      openDesigner<frmRepFrm>(names::kReportDesigner, QStringLiteral("Отчет"), QStringLiteral("Итоги"));
+  auto* report = openDesigner<frmRepFrm>(names::kReportDesigner, QStringLiteral("Отчет"),
+                                         QStringLiteral("Итоги"));
   EXPECT_FALSE(child(report, "Command4")->isEnabled());
   EXPECT_FALSE(child(report, "Command2")->isEnabled());
 }
@@ -66,7 +67,8 @@ TEST_F(WorkingModeButtonsTest, FormButtonOpensTheRegisteredFormInLayoutDesign) {
   EXPECT_EQ(made, 1);
   EXPECT_TRUE(state.formDesignMode);
   EXPECT_EQ(state.currentObjectName, QStringLiteral("Товары"));
-  auto* probe = static_cast<FormProbe*>(designers().existingSharedWindow(names::kCatalogElementForm));
+  auto* probe =
+      static_cast<FormProbe*>(designers().existingSharedWindow(names::kCatalogElementForm));
   ASSERT_TRUE(probe);
   EXPECT_TRUE(probe->isVisible());
   EXPECT_EQ(probe->arguments.kind, config::ObjectKind::Catalog);
@@ -81,8 +83,8 @@ TEST_F(WorkingModeButtonsTest, FormButtonOpensTheRegisteredFormInLayoutDesign) {
 TEST_F(WorkingModeButtonsTest, ReportDialogButtonNeedsNoSavedReport) {
   registerProbe(names::kReportDialog);
   registerProbe(names::kReport);
-  auto* report =
-      openDesigner<frmRepFrm>(names::kReportDesigner, QStringLiteral("Отчет"), QStringLiteral("Новый"));
+  auto* report = openDesigner<frmRepFrm>(names::kReportDesigner, QStringLiteral("Отчет"),
+                                         QStringLiteral("Новый"));
   EXPECT_TRUE(child(report, "Command4")->isEnabled());
   EXPECT_FALSE(child(report, "Command2")->isEnabled());
   child<QLineEdit>(report, "Text1")->setText(QStringLiteral("Итоги"));

@@ -34,8 +34,9 @@ TEST(ModuleNames, RunTimeErrorsNameTheModuleAndItsOwnLine) {
   QuietHost host;
   Engine engine(host);
   const QString form = QStringLiteral("x = 1\ny = 2\nz = 3\nw = Делить(1, 0)\n");
-  const QString global = QStringLiteral("' общие процедуры\nFunction Делить(a, b)\n"
-                                        "  Делить = a / b\nEnd Function\n");
+  const QString global = QStringLiteral(
+      "' общие процедуры\nFunction Делить(a, b)\n"
+      "  Делить = a / b\nEnd Function\n");
   ScriptError e = errorOf(engine, {{kForm, form}, {kGlobal, global}});
   EXPECT_EQ(e.code(), ErrorCode::DivisionByZero);
   EXPECT_EQ(e.module(), kGlobal);
@@ -70,8 +71,8 @@ TEST(ModuleNames, SyntaxErrorsStayInTheirModule) {
   EXPECT_EQ(e.module(), kForm);
   EXPECT_EQ(e.line(), 3);
 
-  e = errorOf(engine, {{kForm, QStringLiteral("x = 1\n")},
-                       {kGlobal, QStringLiteral("y = 1\nz = (1\n")}});
+  e = errorOf(engine,
+              {{kForm, QStringLiteral("x = 1\n")}, {kGlobal, QStringLiteral("y = 1\nz = (1\n")}});
   EXPECT_EQ(e.module(), kGlobal);
   EXPECT_EQ(e.line(), 2);
 }

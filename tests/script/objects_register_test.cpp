@@ -197,7 +197,9 @@ QStringList referenceBalances(balvix::storage::Session& db, const QString& store
     for (; !movements.eof(); movements.moveNext()) {
       double q = 0;
       const QString text = movements.text(QStringLiteral("количество"));
-      if (!text.isEmpty()) EXPECT_TRUE(parseNumber(text, q));
+      if (!text.isEmpty()) {
+        EXPECT_TRUE(parseNumber(text, q));
+      }
       sum += movements.text(QStringLiteral("флаг")) == QStringLiteral("+") ? q : -q;
     }
     lines << goods + u'|' + place + u'|' + formatDouble(sum) + u'|' + document;

@@ -66,14 +66,12 @@ TEST(ScriptRobustness, DeepNestingIsASyntaxErrorWithItsLine) {
                    4);
   expectTooComplex(repeated(QStringLiteral("If True Then\n"), 10000), 199);
   expectTooComplex(QStringLiteral("x = 1") + repeated(QStringLiteral(" + 1"), 50000), 1);
-  expectTooComplex(QStringLiteral("x = ") + repeated(QStringLiteral("- "), 50000) +
-                       QStringLiteral("1"),
-                   1);
-  expectTooComplex(QStringLiteral("x = Not ") + repeated(QStringLiteral("Not "), 50000) +
-                       QStringLiteral("1"),
-                   1);
-  expectTooComplex(QStringLiteral("x = \"a\"") + repeated(QStringLiteral(" & \"a\""), 150000),
-                   1);
+  expectTooComplex(
+      QStringLiteral("x = ") + repeated(QStringLiteral("- "), 50000) + QStringLiteral("1"), 1);
+  expectTooComplex(
+      QStringLiteral("x = Not ") + repeated(QStringLiteral("Not "), 50000) + QStringLiteral("1"),
+      1);
+  expectTooComplex(QStringLiteral("x = \"a\"") + repeated(QStringLiteral(" & \"a\""), 150000), 1);
   expectTooComplex(QStringLiteral("x = a") + repeated(QStringLiteral(".b"), 100000), 1);
   // A syntax error at the end of a huge expression: the tree built so far is freed
   // without recursion.
@@ -130,8 +128,9 @@ TEST(ScriptRobustness, HostToModuleRecursionIsCountedByTheCallGuard) {
   Engine engine(host);
   engine.addObject(QStringLiteral("Host"), std::make_shared<Reentrant>(engine));
   const ScriptError e = errorOf([&] {
-    engine.load(QStringLiteral("Function P()\n  P = Host.Again()\nEnd Function\n"
-                               "Function Q()\n  Q = 5\nEnd Function\nP\n"));
+    engine.load(
+        QStringLiteral("Function P()\n  P = Host.Again()\nEnd Function\n"
+                       "Function Q()\n  Q = 5\nEnd Function\nP\n"));
   });
   EXPECT_EQ(e.code(), ErrorCode::OutOfStack);
   EXPECT_EQ(e.line(), 2);

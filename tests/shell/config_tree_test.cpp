@@ -31,8 +31,8 @@ TEST_F(ShellTest, TreeListsFixedNodesGroupsAndObjectsInOrder) {
   QTreeWidgetItem* root = tree->topLevelItem(0);
   EXPECT_EQ(root->text(0), QStringLiteral("Описание форм:"));
   EXPECT_EQ(childTexts(root),
-            (QStringList{"Глобальный модуль", "Константы", "План счетов", "Документы", "Справочники",
-                         "Журналы", "Перечисления", "Регистры", "Отчеты"}));
+            (QStringList{"Глобальный модуль", "Константы", "План счетов", "Документы",
+                         "Справочники", "Журналы", "Перечисления", "Регистры", "Отчеты"}));
   // The new-object node first, then the objects in the order the query returns them.
   QStringList catalogs = childTexts(findNode(tree, QStringLiteral("Справочники")));
   ASSERT_EQ(catalogs.size(), 3);
@@ -84,7 +84,8 @@ TEST_F(ShellTest, NodeClickSetsCurrentObjectAndMenuStates) {
 TEST_F(ShellTest, RebuildReopensTheGroupOfTheSelectedKindOnly) {
   addObject(QStringLiteral("Справочник"), QStringLiteral("Товары"));
   m_main->BuildConfigTree();
-  m_main->configNodeClicked(findNode(m_main->configTree(), QStringLiteral("Справочник.Товары")), false);
+  m_main->configNodeClicked(findNode(m_main->configTree(), QStringLiteral("Справочник.Товары")),
+                            false);
   addObject(QStringLiteral("Справочник"), QStringLiteral("Склады"));
   m_main->BuildConfigTree();
   QTreeWidget* tree = m_main->configTree();
@@ -126,13 +127,16 @@ TEST_F(ShellTest, StructurePanelRebuildsTreeEachTimeItOpens) {
 
 TEST_F(ShellTest, HelpTreeGroupsConsecutiveClassesAndShowsDescriptions) {
   m_db->execute(QStringLiteral("DELETE FROM ОписаниеЯзыка"));
-  const char* rows[][3] = {{"Альфа", "Один", "Первый."}, {"Альфа", "Два", nullptr},
-                           {"Бета", "Три", "Третий."}, {"Альфа", "Четыре", "Четвертый."}};
+  const char* rows[][3] = {{"Альфа", "Один", "Первый."},
+                           {"Альфа", "Два", nullptr},
+                           {"Бета", "Три", "Третий."},
+                           {"Альфа", "Четыре", "Четвертый."}};
   for (const auto& r : rows) {
     m_db->execute(QStringLiteral("INSERT INTO ОписаниеЯзыка (класс,значение,описание) VALUES (") +
                   storage::quote(QString::fromUtf8(r[0])) + QLatin1Char(',') +
                   storage::quote(QString::fromUtf8(r[1])) + QLatin1Char(',') +
-                  (r[2] ? storage::quote(QString::fromUtf8(r[2])) : QStringLiteral("NULL")) + QLatin1Char(')'));
+                  (r[2] ? storage::quote(QString::fromUtf8(r[2])) : QStringLiteral("NULL")) +
+                  QLatin1Char(')'));
   }
   m_main->BuildHelpList();
   QTreeWidgetItem* root = m_main->helpTree()->topLevelItem(0);
@@ -154,7 +158,8 @@ TEST_F(ShellTest, HelpTreeGroupsConsecutiveClassesAndShowsDescriptions) {
 TEST_F(ShellTest, HelpTreeOfANewDatabaseDescribesEveryKeyword) {
   m_main->BuildHelpList();
   QTreeWidget* tree = m_main->helpTree();
-  for (const char* keyword : {"Процедура", "КонецПроцедуры", "Если", "Далее", "Перем", "Сообщить"}) {
+  for (const char* keyword :
+       {"Процедура", "КонецПроцедуры", "Если", "Далее", "Перем", "Сообщить"}) {
     QTreeWidgetItem* node = findNode(tree, QString::fromUtf8(keyword));
     ASSERT_NE(node, nullptr) << keyword;
     m_main->helpNodeClicked(node);
@@ -164,8 +169,9 @@ TEST_F(ShellTest, HelpTreeOfANewDatabaseDescribesEveryKeyword) {
 }
 
 TEST_F(ShellTest, HelpQueryKeepsApostrophesInNames) {
-  m_db->execute(QStringLiteral("INSERT INTO ОписаниеЯзыка (класс,значение,описание) VALUES "
-                               "('Кл''асс','Чл''ен','Работает.')"));
+  m_db->execute(
+      QStringLiteral("INSERT INTO ОписаниеЯзыка (класс,значение,описание) VALUES "
+                     "('Кл''асс','Чл''ен','Работает.')"));
   m_main->BuildHelpList();
   QTreeWidgetItem* node = findNode(m_main->helpTree(), QStringLiteral("Чл'ен"));
   ASSERT_NE(node, nullptr);

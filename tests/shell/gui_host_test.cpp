@@ -1,3 +1,5 @@
+#include "shell/gui_host.h"
+
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -5,7 +7,6 @@
 
 #include "script/engine.h"
 #include "script/script_error.h"
-#include "shell/gui_host.h"
 #include "shell_fixture.h"
 
 using namespace balvix;
@@ -49,8 +50,9 @@ class GuiHostTest : public ShellTest {
 
 TEST_F(GuiHostTest, MessagesGoThroughTheFacadeWithButtonsIconsAndAnswers) {
   m_messages.reply(MsgAnswer::No);
-  EXPECT_EQ(m_host->showMessage(QStringLiteral("Провести?"), code::YesNo | 32, QStringLiteral("Вопрос")),
-            code::AnswerNo);
+  EXPECT_EQ(
+      m_host->showMessage(QStringLiteral("Провести?"), code::YesNo | 32, QStringLiteral("Вопрос")),
+      code::AnswerNo);
   m_messages.reply(MsgAnswer::Cancel);
   EXPECT_EQ(m_host->showMessage(QStringLiteral("Дальше?"), code::YesNoCancel | 48, QString()),
             code::AnswerCancel);
@@ -58,7 +60,8 @@ TEST_F(GuiHostTest, MessagesGoThroughTheFacadeWithButtonsIconsAndAnswers) {
   EXPECT_EQ(m_host->showMessage(QStringLiteral("Начать?"), code::OkCancel | 64, QString()),
             code::AnswerOk);
   m_messages.reply(MsgAnswer::Yes);
-  EXPECT_EQ(m_host->showMessage(QStringLiteral("Ошибка"), 16 | code::YesNo, QString()), code::AnswerYes);
+  EXPECT_EQ(m_host->showMessage(QStringLiteral("Ошибка"), 16 | code::YesNo, QString()),
+            code::AnswerYes);
 
   const auto& shown = m_messages.messages();
   ASSERT_EQ(shown.size(), 5u);
@@ -105,10 +108,12 @@ TEST_F(GuiHostTest, ClicksDuringARunAreDroppedAndKeysAfterItAreNotTaken) {
   int clicks = 0;
   QObject::connect(button, &QPushButton::clicked, [&clicks] { ++clicks; });
   const QPointF at(10, 10);
-  QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonPress, at, at, Qt::LeftButton,
-                                                      Qt::LeftButton, Qt::NoModifier));
-  QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonRelease, at, at,
-                                                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+  QCoreApplication::postEvent(
+      button, new QMouseEvent(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton,
+                              Qt::NoModifier));
+  QCoreApplication::postEvent(
+      button, new QMouseEvent(QEvent::MouseButtonRelease, at, at, Qt::LeftButton, Qt::NoButton,
+                              Qt::NoModifier));
   press(m_main.get(), Qt::Key_Escape);
   EXPECT_EQ(runLongLoop(), script::ErrorCode::Interrupted);
   QCoreApplication::processEvents();

@@ -1,15 +1,15 @@
-#include <QScreen>
 #include <QAction>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
 #include <QMenuBar>
 #include <QProcess>
+#include <QScreen>
 #include <QSettings>
 #include <QToolBar>
 
 #include "shell/startup.h"
 #include "shell/twips.h"
-#include <QCoreApplication>
-#include <QEvent>
-#include <QFile>
 #include "shell_fixture.h"
 
 using namespace balvix;
@@ -28,11 +28,12 @@ struct Settings : QSettings {
 TEST_F(ShellTest, MenuBarHasTheDocumentedMenusAndItems) {
   QStringList titles;
   for (QAction* a : m_main->menuBar()->actions()) titles << a->text().remove(QLatin1Char('&'));
-  EXPECT_EQ(titles, (QStringList{"Операции", "Справочники", "Документы", "Журналы", "Отчеты", "Сервис",
-                                 "Окна", "Помощь"}));
-  for (const char* name : {"mnuNew", "mnuOpenFile", "mnuPlan", "mnuConfig", "mnuLanguage", "mnuOpen", "mnuDel",
-                           "mnuClose", "mnuCalculator", "mnuBloknot", "mnuCalendar", "mnuSettings",
-                           "mnuKillProvodka", "mnuDelItem", "mnuNewNameItem"})
+  EXPECT_EQ(titles, (QStringList{"Операции", "Справочники", "Документы", "Журналы", "Отчеты",
+                                 "Сервис", "Окна", "Помощь"}));
+  for (const char* name :
+       {"mnuNew", "mnuOpenFile", "mnuPlan", "mnuConfig", "mnuLanguage", "mnuOpen", "mnuDel",
+        "mnuClose", "mnuCalculator", "mnuBloknot", "mnuCalendar", "mnuSettings", "mnuKillProvodka",
+        "mnuDelItem", "mnuNewNameItem"})
     EXPECT_NE(m_main->findChild<QAction*>(QString::fromUtf8(name)), nullptr) << name;
   EXPECT_EQ(m_main->findChild<QAction*>(QStringLiteral("mnuKillProvodka"))->text(),
             QStringLiteral("Сделать не проведенным"));

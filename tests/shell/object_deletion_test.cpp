@@ -1,6 +1,7 @@
+#include "shell/object_deletion.h"
+
 #include <QTreeWidget>
 
-#include "shell/object_deletion.h"
 #include "shell_fixture.h"
 
 using namespace balvix;
@@ -8,8 +9,9 @@ using namespace balvix;
 namespace {
 
 int formItemsRows(storage::Session& db, const QString& type, const QString& name) {
-  auto rs = db.openRecordset(QStringLiteral("SELECT count(*) FROM form_items WHERE type=") +
-                             storage::quote(type) + QStringLiteral(" AND name=") + storage::quote(name));
+  auto rs =
+      db.openRecordset(QStringLiteral("SELECT count(*) FROM form_items WHERE type=") +
+                       storage::quote(type) + QStringLiteral(" AND name=") + storage::quote(name));
   return rs.value(0).toInt();
 }
 
@@ -20,9 +22,13 @@ TEST_F(ShellTest, DeletingObjectsWithoutTablesRemovesOnlyTheirRow) {
     addObject(QString::fromUtf8(type), QStringLiteral("Прочее"));
   }
   m_db->execute(QStringLiteral("CREATE TABLE items_Справочник_Прочее(Наименование TEXT(50))"));
-  const int tables = [&] { m_db->refreshTables(); return m_db->tableCount(); }();
+  const int tables = [&] {
+    m_db->refreshTables();
+    return m_db->tableCount();
+  }();
   for (const char* type : {"Перечисление", "Отчет", "Журнал"}) {
-    EXPECT_TRUE(shell::deleteConfigurationObject(m_state, QString::fromUtf8(type), QStringLiteral("Прочее")));
+    EXPECT_TRUE(shell::deleteConfigurationObject(m_state, QString::fromUtf8(type),
+                                                 QStringLiteral("Прочее")));
     EXPECT_EQ(formItemsRows(*m_db, QString::fromUtf8(type), QStringLiteral("Прочее")), 0);
   }
   m_db->refreshTables();
@@ -35,39 +41,50 @@ TEST_F(ShellTest, DeletingACatalogDropsItsTableOnlyAndUpdatesTreeAndMenus) {
   addObject(QStringLiteral("Справочник"), QStringLiteral("Товары"));
   addObject(QStringLiteral("Документ"), QStringLiteral("Товары"));
   m_db->execute(QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50))"));
-  m_db->execute(QStringLiteral("CREATE TABLE table_Документ_Товары(Товар TEXT(50),cDATE TEXT(10),cTIME TEXT(10))"));
+  m_db->execute(QStringLiteral(
+      "CREATE TABLE table_Документ_Товары(Товар TEXT(50),cDATE TEXT(10),cTIME TEXT(10))"));
   m_main->BuildMenus();
   m_main->BuildConfigTree();
-  ASSERT_TRUE(shell::deleteConfigurationObject(m_state, QStringLiteral("Справочник"), QStringLiteral("Товары")));
+  ASSERT_TRUE(shell::deleteConfigurationObject(m_state, QStringLiteral("Справочник"),
+                                               QStringLiteral("Товары")));
   EXPECT_FALSE(m_db->tableExists(QStringLiteral("items_Справочник_Товары")));
   EXPECT_TRUE(m_db->tableExists(QStringLiteral("table_Документ_Товары")));
   EXPECT_EQ(formItemsRows(*m_db, QStringLiteral("Документ"), QStringLiteral("Товары")), 1);
   EXPECT_TRUE(m_main->userMenuItems(0)[0]->data().toString().isEmpty());
-  EXPECT_TRUE(m_main->configTree()
-                  ->findItems(QStringLiteral("Справочник.Товары"), Qt::MatchExactly | Qt::MatchRecursive)
-                  .isEmpty());
+  EXPECT_TRUE(
+      m_main->configTree()
+          ->findItems(QStringLiteral("Справочник.Товары"), Qt::MatchExactly | Qt::MatchRecursive)
+          .isEmpty());
 }
 
 TEST_F(ShellTest, PostedDocumentsBlockDeletionAndUnpostedOnesGoWithBothTables) {
   addObject(QStringLiteral("Документ"), QStringLiteral("Приход"));
-  m_db->execute(QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),cDATE TEXT(10),"
-                               "cTIME TEXT(10),Проводка TEXT(10))"));
-  m_db->execute(QStringLiteral("CREATE TABLE table_Документ_Приход(Товар TEXT(50),cDATE TEXT(10),cTIME TEXT(10))"));
-  m_db->execute(QStringLiteral("INSERT INTO items_Документ_Приход VALUES ('а','01.02.2026','10:00:00','0')"));
-  m_db->execute(QStringLiteral("INSERT INTO items_Документ_Приход VALUES ('б','01.02.2026','11:00:00','1')"));
+  m_db->execute(
+      QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),cDATE TEXT(10),"
+                     "cTIME TEXT(10),Проводка TEXT(10))"));
+  m_db->execute(QStringLiteral(
+      "CREATE TABLE table_Документ_Приход(Товар TEXT(50),cDATE TEXT(10),cTIME TEXT(10))"));
+  m_db->execute(
+      QStringLiteral("INSERT INTO items_Документ_Приход VALUES ('а','01.02.2026','10:00:00','0')"));
+  m_db->execute(
+      QStringLiteral("INSERT INTO items_Документ_Приход VALUES ('б','01.02.2026','11:00:00','1')"));
 
-  EXPECT_FALSE(shell::deleteConfigurationObject(m_state, QStringLiteral("Документ"), QStringLiteral("Приход")));
-  EXPECT_EQ(m_messages.last(), QStringLiteral("Удаляемый объект имеет движения, удаление невозможно!"));
+  EXPECT_FALSE(shell::deleteConfigurationObject(m_state, QStringLiteral("Документ"),
+                                                QStringLiteral("Приход")));
+  EXPECT_EQ(m_messages.last(),
+            QStringLiteral("Удаляемый объект имеет движения, удаление невозможно!"));
   EXPECT_TRUE(m_db->tableExists(QStringLiteral("items_Документ_Приход")));
   EXPECT_TRUE(m_db->tableExists(QStringLiteral("table_Документ_Приход")));
 
   m_db->execute(QStringLiteral("UPDATE items_Документ_Приход SET Проводка='0'"));
   // Answering No changes nothing.
   m_messages.reply(shell::MsgAnswer::No);
-  EXPECT_FALSE(shell::deleteConfigurationObject(m_state, QStringLiteral("Документ"), QStringLiteral("Приход")));
+  EXPECT_FALSE(shell::deleteConfigurationObject(m_state, QStringLiteral("Документ"),
+                                                QStringLiteral("Приход")));
   EXPECT_TRUE(m_db->tableExists(QStringLiteral("items_Документ_Приход")));
 
-  EXPECT_TRUE(shell::deleteConfigurationObject(m_state, QStringLiteral("Документ"), QStringLiteral("Приход")));
+  EXPECT_TRUE(shell::deleteConfigurationObject(m_state, QStringLiteral("Документ"),
+                                               QStringLiteral("Приход")));
   EXPECT_FALSE(m_db->tableExists(QStringLiteral("items_Документ_Приход")));
   EXPECT_FALSE(m_db->tableExists(QStringLiteral("table_Документ_Приход")));
   EXPECT_EQ(formItemsRows(*m_db, QStringLiteral("Документ"), QStringLiteral("Приход")), 0);
@@ -75,6 +92,7 @@ TEST_F(ShellTest, PostedDocumentsBlockDeletionAndUnpostedOnesGoWithBothTables) {
 
 TEST_F(ShellTest, AnObjectWhoseTableIsAlreadyGoneCanStillBeDeleted) {
   addObject(QStringLiteral("Регистр"), QStringLiteral("Остатки"));
-  EXPECT_TRUE(shell::deleteConfigurationObject(m_state, QStringLiteral("Регистр"), QStringLiteral("Остатки")));
+  EXPECT_TRUE(shell::deleteConfigurationObject(m_state, QStringLiteral("Регистр"),
+                                               QStringLiteral("Остатки")));
   EXPECT_EQ(formItemsRows(*m_db, QStringLiteral("Регистр"), QStringLiteral("Остатки")), 0);
 }

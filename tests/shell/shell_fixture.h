@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <QTemporaryDir>
 #include <memory>
 
 #include "shell/app_state.h"

@@ -1,8 +1,9 @@
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -18,7 +19,8 @@ Outcome runProgram(const QStringList& args) {
   p.setProcessEnvironment(env);
   p.start(QStringLiteral(BALVIX_BINARY), args);
   EXPECT_TRUE(p.waitForFinished(60000));
-  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
+  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+          QString::fromUtf8(p.readAllStandardError())};
 }
 
 }  // namespace
@@ -72,7 +74,8 @@ TEST(Startup, BackupCommandWritesACopyAndRefusesWhatIsNotADatabase) {
   ASSERT_TRUE(t.open(QIODevice::WriteOnly));
   t.write("не база");
   t.close();
-  const Outcome refused = runProgram({QStringLiteral("--backup"), text, dir.filePath(QStringLiteral("2.mdb"))});
+  const Outcome refused =
+      runProgram({QStringLiteral("--backup"), text, dir.filePath(QStringLiteral("2.mdb"))});
   EXPECT_NE(refused.exitCode, 0);
   EXPECT_TRUE(refused.err.contains(QStringLiteral("текст.mdb"))) << refused.err.toStdString();
   EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("2.mdb"))));

@@ -24,7 +24,8 @@ class FakeWindows : public shell::WindowProvider {
   QWidget* newWindow(const QString& className) override {
     created << className;
     auto* w = new QWidget;
-    if (className == QLatin1String("frmSprList")) w->setWindowTitle(QStringLiteral("Справочник.") + catalog);
+    if (className == QLatin1String("frmSprList"))
+      w->setWindowTitle(QStringLiteral("Справочник.") + catalog);
     return w;
   }
   QStringList created;
@@ -36,16 +37,19 @@ class FakeWindows : public shell::WindowProvider {
 TEST_F(ShellTest, MenusListObjectsOfEachKindWithTemplateItemFirst) {
   // Without the chart of accounts' report, which every new database has.
   m_state.db->execute(QStringLiteral("DELETE FROM form_items WHERE type='Отчет'"));
-  addObject(QStringLiteral("Справочник"), QStringLiteral("Товары"), QStringLiteral("Товары и услуги"));
+  addObject(QStringLiteral("Справочник"), QStringLiteral("Товары"),
+            QStringLiteral("Товары и услуги"));
   addObject(QStringLiteral("Справочник"), QStringLiteral("Клиенты"), QStringLiteral("Клиенты"));
-  addObject(QStringLiteral("Документ"), QStringLiteral("Приход"), QStringLiteral("Приходная накладная"));
+  addObject(QStringLiteral("Документ"), QStringLiteral("Приход"),
+            QStringLiteral("Приходная накладная"));
   m_main->BuildMenus();
   QStringList catalogs = captions(m_main->userMenuItems(0));
   catalogs.sort();
   EXPECT_EQ(catalogs, (QStringList{"Клиенты", "Товары и услуги"}));
   for (QAction* item : m_main->userMenuItems(0))
-    EXPECT_EQ(item->data().toString(), item->text() == QStringLiteral("Клиенты") ? QStringLiteral("Клиенты")
-                                                                                : QStringLiteral("Товары"));
+    EXPECT_EQ(item->data().toString(), item->text() == QStringLiteral("Клиенты")
+                                           ? QStringLiteral("Клиенты")
+                                           : QStringLiteral("Товары"));
   EXPECT_EQ(captions(m_main->userMenuItems(1)), QStringList{"Приходная накладная"});
   // The full journal comes with every database; reports: none, one empty item.
   EXPECT_EQ(m_main->userMenuItems(2).size(), 1u);
@@ -60,7 +64,8 @@ TEST_F(ShellTest, MenusListObjectsOfEachKindWithTemplateItemFirst) {
   EXPECT_TRUE(m_state.currentObjectType.isEmpty());
 
   // Deleting the last catalog and rebuilding leaves no stale items anywhere.
-  m_db->execute(QStringLiteral("DELETE FROM form_items WHERE type='Справочник' AND name='Клиенты'"));
+  m_db->execute(
+      QStringLiteral("DELETE FROM form_items WHERE type='Справочник' AND name='Клиенты'"));
   m_main->BuildMenus();
   EXPECT_EQ(captions(m_main->userMenuItems(0)), QStringList{"Товары и услуги"});
   m_db->execute(QStringLiteral("DELETE FROM form_items"));

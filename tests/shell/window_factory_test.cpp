@@ -1,3 +1,5 @@
+#include "shell/window_factory.h"
+
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -5,7 +7,6 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 
-#include "shell/window_factory.h"
 #include "shell/window_names.h"
 #include "shell_fixture.h"
 
@@ -52,7 +53,8 @@ TEST(WindowFactory, OpensRegisteredWindowsByNameWithTheirArguments) {
   arguments.kind = config::ObjectKind::Document;
   arguments.objectName = QStringLiteral("Приход");
   arguments.elementName = QStringLiteral("№1");
-  std::unique_ptr<QWidget> first(factory.newWindowWith(shell::window_names::kDocumentForm, arguments));
+  std::unique_ptr<QWidget> first(
+      factory.newWindowWith(shell::window_names::kDocumentForm, arguments));
   std::unique_ptr<QWidget> second(factory.newWindow(shell::window_names::kDocumentForm));
   ASSERT_TRUE(first && second);
   EXPECT_NE(first.get(), second.get());

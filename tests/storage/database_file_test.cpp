@@ -296,7 +296,8 @@ TEST_F(DatabaseFileTest, AnInterruptedNewDatabaseLeavesNoFileUnderItsName) {
   EXPECT_NO_THROW(Session::createNew(file));
   EXPECT_NO_THROW(Session::open(file));
   // What the killed creations left is gone with the next one.
-  EXPECT_EQ(QDir(m_dir.path()).entryList({QStringLiteral("новая.mdb.*")}, QDir::Files), QStringList());
+  EXPECT_EQ(QDir(m_dir.path()).entryList({QStringLiteral("новая.mdb.*")}, QDir::Files),
+            QStringList());
 }
 
 // What the program says of a database it cannot write, as an ordinary user sees it (the
