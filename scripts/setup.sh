@@ -4,7 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build qt6-base-dev qt6-translations-l10n libsqlite3-dev
-          libgtest-dev googletest libbenchmark-dev xvfb xauth clang-format)
+          libgtest-dev googletest libbenchmark-dev xvfb xauth libxlsxwriter-dev poppler-utils
+          pkg-config python3 dpkg-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -1,14 +1,18 @@
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 #include <cstdio>
 #include <memory>
 
 #include "app/run_module.h"
+#include "app/run_report.h"
 #include "configurator/designer_set.h"
+#include "demo/demo_database.h"
 #include "runtime/runtime_host.h"
 #include "runtime/runtime_windows.h"
+#include "script/script_error.h"
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
 #include "shell/frm_splash.h"
@@ -24,7 +28,8 @@ void printUsage() {
       "Использование:\n"
       "  balvix [--db ФАЙЛ]                          запуск программы (по умолчанию basa.mdb рядом "
       "с программой)\n"
-      "  balvix --new-database ФАЙЛ                  создать новую базу данных\n"
+      "  balvix --new-database ФАЙЛ [--demo]         создать новую базу данных (с примером "
+      "торговой фирмы)\n"
       "  balvix --backup БАЗА ФАЙЛ                   записать резервную копию базы в файл\n"
       "  balvix --run МОДУЛЬ [--db ФАЙЛ] [--call ПРОЦЕДУРА]  выполнить модуль без окон\n"
       "        [--post ВИД [--date ДД.ММ.ГГГГ]]      как проведение документа этого вида\n",
@@ -44,11 +49,32 @@ bool missingValue(const QStringList& args, const QString& name) {
   return i + 1 >= args.size() || args.at(i + 1).isEmpty() || args.at(i + 1).startsWith(u"--");
 }
 
-int createDatabase(const QString& path) {
+int createDatabase(const QString& path, bool demo) {
   try {
-    balvix::storage::Session::createNew(path);
+    if (demo) {
+      // Posting the history takes a few seconds: say so, then say how far it is.
+      std::printf("Создание демонстрационной базы %s...\n", path.toUtf8().constData());
+      std::fflush(stdout);
+      int lastShown = -1;
+      const balvix::demo::DemoSummary summary =
+          balvix::demo::createDemoDatabase(path, QDate::currentDate(), [&](int done, int total) {
+            const int percent = done * 100 / total;
+            if (percent / 25 != lastShown) {
+              lastShown = percent / 25;
+              std::fprintf(stderr, "Проведено документов: %d из %d\n", done, total);
+            }
+          });
+      std::printf("Проведено приходных накладных: %d, расходных накладных: %d\n", summary.receipts,
+                  summary.sales);
+    } else {
+      balvix::storage::Session::createNew(path);
+    }
   } catch (const balvix::storage::DbError& e) {
     std::fprintf(stderr, "balvix: %s\n", e.description().toUtf8().constData());
+    return 1;
+  } catch (const balvix::script::ScriptError& e) {
+    std::fprintf(stderr, "balvix: модуль демонстрационной базы, строка %d: %s\n", e.line(),
+                 e.description().toUtf8().constData());
     return 1;
   }
   std::printf("Создана база данных %s\n", path.toUtf8().constData());
@@ -116,7 +142,7 @@ int main(int argc, char** argv) {
       printUsage();
       return 1;
     }
-    return createDatabase(path);
+    return createDatabase(path, args.contains(QStringLiteral("--demo")));
   }
   if (args.contains(QStringLiteral("--backup"))) {
     QCoreApplication app(argc, argv);
@@ -147,10 +173,58 @@ int main(int argc, char** argv) {
                                          optionValue(args, QStringLiteral("--date")));
   }
 
+  if (args.contains(QStringLiteral("--report"))) {
+    for (const QString& option :
+         {QStringLiteral("--report"), QStringLiteral("--db"), QStringLiteral("--from"),
+          QStringLiteral("--to"), QStringLiteral("--pdf"), QStringLiteral("--csv"),
+          QStringLiteral("--xlsx")}) {
+      if (missingValue(args, option)) {
+        std::fprintf(stderr, "balvix: не указано значение параметра %s\n",
+                     option.toUtf8().constData());
+        printUsage();
+        return 2;
+      }
+    }
+    if (!args.contains(QStringLiteral("--db"))) {
+      std::fputs("balvix: --report: укажите базу данных (--db ФАЙЛ)\n", stderr);
+      return 2;
+    }
+    // The report grid and the PDF writer need a GUI application, not a screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Balvix"));
+    QApplication::setApplicationName(QStringLiteral("Balvix"));
+    balvix::app::ReportCommand command;
+    command.name = optionValue(args, QStringLiteral("--report"));
+    command.dbPath = optionValue(args, QStringLiteral("--db"));
+    command.from = optionValue(args, QStringLiteral("--from"));
+    command.to = optionValue(args, QStringLiteral("--to"));
+    command.pdf = optionValue(args, QStringLiteral("--pdf"));
+    command.csv = optionValue(args, QStringLiteral("--csv"));
+    command.xlsx = optionValue(args, QStringLiteral("--xlsx"));
+    return balvix::app::runReportCommand(command);
+  }
+
   QApplication app(argc, argv);
   QApplication::setOrganizationName(QStringLiteral("Balvix"));
   QApplication::setApplicationName(QStringLiteral("Balvix"));
   QString dbPath = optionValue(args, QStringLiteral("--db"));
-  if (dbPath.isEmpty()) dbPath = balvix::shell::defaultDatabasePath();
+  if (dbPath.isEmpty()) {
+    const balvix::shell::DefaultDatabase choice = balvix::shell::chooseDefaultDatabase(
+        QCoreApplication::applicationDirPath(), balvix::shell::userDataFolder());
+    dbPath = choice.path;
+    if (choice.createWithDemo) {
+      // First start of an installed program: the user's own database, with the demo.
+      QDir().mkpath(QFileInfo(dbPath).absolutePath());
+      try {
+        balvix::demo::createDemoDatabase(dbPath);
+      } catch (const std::exception& e) {
+        balvix::shell::reportStartupFailure(
+            QStringLiteral("Не удалось создать базу данных «%1»: %2")
+                .arg(dbPath, QString::fromUtf8(e.what())));
+        return 2;
+      }
+    }
+  }
   return runProgram(app, QFileInfo(dbPath).absoluteFilePath());
 }

@@ -9,6 +9,7 @@
 
 #include "script/engine.h"
 #include "script/global_functions.h"
+#include "script/objects/document_posting.h"
 #include "storage/session.h"
 
 namespace balvix::app {
@@ -120,11 +121,12 @@ int runModuleCommand(const QString& file, const QString& dbPath, const QString& 
   ConsoleHost host;
   SharedContext context;
   context.db = session.get();
-  std::optional<storage::Transaction> posting;
+  std::optional<storage::Transaction> transaction;
+  QDate date;
+  DocumentKey key;
   if (!postKind.isEmpty()) {
-    const QDate date = postDate.isEmpty()
-                           ? QDate::currentDate()
-                           : QDate::fromString(postDate, QStringLiteral("dd.MM.yyyy"));
+    date = postDate.isEmpty() ? QDate::currentDate()
+                              : QDate::fromString(postDate, QStringLiteral("dd.MM.yyyy"));
     if (!date.isValid()) {
       writeLine(stderr, QStringLiteral("--date: «%1» не является датой ДД.ММ.ГГГГ").arg(postDate));
       return 2;
@@ -133,28 +135,38 @@ int runModuleCommand(const QString& file, const QString& dbPath, const QString& 
       writeLine(stderr, QStringLiteral("--post: документ проводится только в базе данных (--db)"));
       return 2;
     }
-    context.currentObjectType = QStringLiteral("Документ");
-    context.currentObjectName = postKind;
-    context.documentSaveTime = QTime::currentTime().toString(QStringLiteral("hh:mm:ss"));
-    context.documentDate = date;
-    posting.emplace(*session);
   }
   Engine engine(host);
   engine.setGlobalObject(createGlobalFunctions(host, context));
   if (qEnvironmentVariableIsSet("BALVIX_BENCH"))
     engine.addObject(QStringLiteral("BenchAccumulator"), std::make_shared<BenchAccumulator>());
-  try {
+  bool missingProcedure = false;
+  const SaveProcedure body = [&] {
     engine.load(text);
     if (!callProc.isEmpty()) {
       if (!engine.hasProcedure(callProc)) {
-        writeLine(stderr,
-                  QStringLiteral("%1: %2").arg(
-                      file, ScriptError(ErrorCode::ProcedureNotFound, callProc).description()));
-        return 1;
+        missingProcedure = true;
+        return false;
       }
       engine.runThis(callProc);
     }
-    if (posting) posting->commit();
+    return true;
+  };
+  try {
+    if (!postKind.isEmpty()) {
+      // The same posting as the document form's: a key of its own, one transaction.
+      transaction.emplace(*session);
+      key = posting::freeKey(*session, postKind, date, QTime::currentTime());
+      if (posting::runAsPosting(context, postKind, date, key, body)) transaction->commit();
+    } else {
+      body();
+    }
+    if (missingProcedure) {
+      writeLine(stderr,
+                QStringLiteral("%1: %2").arg(
+                    file, ScriptError(ErrorCode::ProcedureNotFound, callProc).description()));
+      return 1;
+    }
   } catch (const ScriptError& e) {
     reportError(file, e);
     return 1;

@@ -15,6 +15,7 @@
 #include "runtime/form_control.h"
 #include "runtime/form_host.h"
 #include "runtime/runtime_windows.h"
+#include "runtime/value_choice.h"
 #include "script/global_functions.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
@@ -234,37 +235,7 @@ bool frmUniSpr::save() {
 }
 
 void frmUniSpr::chooseValue(const QString& type, const QString& field) {
-  const qsizetype point = type.indexOf(QLatin1Char('.'));
-  const QString kind = point < 0 ? type : type.left(point);
-  const QString object = point < 0 ? QString() : type.mid(point + 1);
-  if (kind == QStringLiteral("Счет")) {
-    auto* plan = qobject_cast<frmPlan*>(
-        m_state.windows ? m_state.windows->sharedWindow(shell::window_names::kChartOfAccounts)
-                        : nullptr);
-    if (!plan) return;
-    plan->setChoiceTarget(m_frm, windowTitle(), field);
-    showChild(m_state, plan);
-  } else if (kind == QStringLiteral("Справочник")) {
-    m_state.currentObjectName = object;
-    auto* list = qobject_cast<frmSprList*>(
-        m_state.windows ? m_state.windows->newWindow(shell::window_names::kCatalogList) : nullptr);
-    if (!list) return;
-    m_state.choiceWindow = list;
-    list->setChoiceTarget(m_frm, windowTitle(), field);
-    showChild(m_state, list);
-  } else if (kind == QStringLiteral("Перечисление")) {
-    if (!m_state.db) return;
-    try {
-      storage::Recordset rs = m_state.db->openRecordset(
-          QStringLiteral("SELECT code FROM form_items WHERE type='Перечисление' AND name=") +
-          quote(object));
-      for (const QString& value : config::parseValueList(rs.eof() ? QString() : rs.text(0)))
-        m_frm->AddChoice(value);
-      m_frm->ShowChoices();
-    } catch (const storage::DbError& e) {
-      MessageBoxes::show(e.description());
-    }
-  }
+  runtime::chooseValue(m_state, m_frm, windowTitle(), type, field);
 }
 
 bool frmUniSpr::renameElement(const QString& element, const QString& newName) {

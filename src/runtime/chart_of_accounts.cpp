@@ -10,7 +10,10 @@
 #include <QVBoxLayout>
 
 #include "runtime/form_control.h"
+#include "runtime/runtime_windows.h"
 #include "shell/message_box.h"
+#include "shell/window_names.h"
+#include "shell/window_provider.h"
 
 namespace balvix::runtime {
 
@@ -82,8 +85,12 @@ frmPlan::frmPlan(shell::AppState& state, QWidget* parent) : RuntimeWindow(state,
   m_command1 = new QPushButton(QStringLiteral("&Закрыть"), this);
   m_command1->setObjectName(QStringLiteral("Command1"));
   m_command1->setAccessibleName(QStringLiteral("Закрыть"));
+  m_command2 = new QPushButton(QStringLiteral("&Печать"), this);
+  m_command2->setObjectName(QStringLiteral("Command2"));
+  m_command2->setAccessibleName(QStringLiteral("Печать"));
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(m_command1);
+  bottom->addWidget(m_command2);
   bottom->addWidget(m_label1, 1);
   bottom->addWidget(m_check1);
   auto* layout = new QVBoxLayout(this);
@@ -92,6 +99,7 @@ frmPlan::frmPlan(shell::AppState& state, QWidget* parent) : RuntimeWindow(state,
 
   connect(m_check1, &QCheckBox::clicked, this, &frmPlan::loadPlan);
   connect(m_command1, &QPushButton::clicked, this, &QWidget::close);
+  connect(m_command2, &QPushButton::clicked, this, &frmPlan::printPlan);
   connect(m_list, &QAbstractItemView::clicked, this,
           [this](const QModelIndex& i) { rowClicked(i.row()); });
   connect(m_list, &QAbstractItemView::activated, this,
@@ -126,6 +134,18 @@ void frmPlan::loadPlan() {
   m_model->setAccounts(std::move(accounts));
   if (!frame()->isMaximized()) setSizeTwips(9000, 7000);
   centre();
+}
+
+QWidget* frmPlan::printPlan() {
+  // The chart is printed by the report "ПланСчетов", in the one shared report window.
+  m_state.currentObjectName = QStringLiteral("ПланСчетов");
+  if (!m_state.windows) return nullptr;
+  shell::WindowArguments arguments;
+  arguments.kind = config::ObjectKind::Report;
+  arguments.objectName = m_state.currentObjectName;
+  QWidget* report = m_state.windows->sharedWindowWith(shell::window_names::kReport, arguments);
+  showChild(m_state, report);
+  return report;
 }
 
 void frmPlan::setChoiceTarget(FormControl* form, const QString& caption, const QString& field) {

@@ -57,6 +57,9 @@ class frmPlan : public RuntimeWindow {
   const QString& tag() const { return m_tag; }
 
   void loadPlan();
+  // "&Печать": the report "ПланСчетов" in the shared report window.
+  QWidget* printPlan();
+  QPushButton* printButton() const { return m_command2; }
   void rowClicked(int row);
   void rowDoubleClicked(int row);
 
@@ -66,6 +69,7 @@ class frmPlan : public RuntimeWindow {
   QCheckBox* m_check1 = nullptr;
   QLabel* m_label1 = nullptr;
   QPushButton* m_command1 = nullptr;
+  QPushButton* m_command2 = nullptr;
   QString m_tag;
   QPointer<FormControl> m_target;
   QString m_targetField;

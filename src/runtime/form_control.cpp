@@ -79,6 +79,16 @@ FormControl::FormControl(QWidget* parent) : QWidget(parent) {
     m_choiceField = QStringLiteral("table");
     emit chooseValue(type, QStringLiteral("table"));
   });
+  // A module recomputes what depends on the table (a line's amount, say) after the user
+  // changes a cell; its writes to cells do not call it again.
+  connect(m_table, &FormTable::cellEdited, this, [this] {
+    if (m_designMode || !m_engine || m_inTableChange ||
+        !m_engine->hasProcedure(kTableChangedProcedure))
+      return;
+    m_inTableChange = true;
+    RunThis(kTableChangedProcedure);
+    m_inTableChange = false;
+  });
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(m_scroll, 1);

@@ -40,6 +40,9 @@ class FormControl : public QWidget {
   Q_OBJECT
 
  public:
+  // The module procedure run after the user changes a cell of the table part.
+  static inline const QString kTableChangedProcedure = QStringLiteral("ПриИзмененииТаблицы");
+
   explicit FormControl(QWidget* parent = nullptr);
   ~FormControl() override;
 
@@ -144,6 +147,7 @@ class FormControl : public QWidget {
   void nudge(int dx, int dy, bool resize);
 
   bool m_designMode = false;
+  bool m_inTableChange = false;
   bool m_tablePart = false;
   std::vector<std::unique_ptr<Element>> m_elements;
   QStringList m_malformed;

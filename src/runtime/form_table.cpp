@@ -84,6 +84,13 @@ QString FormTable::columnValue(const QString& column) const {
   return cell(m_cursor, c);
 }
 
+bool FormTable::setColumnValue(const QString& column, const QString& text) {
+  const int c = columnIndex(column);
+  if (c < 0 || m_cursor < 0 || m_cursor >= rows()) return false;
+  setCell(m_cursor, c, text);
+  return true;
+}
+
 bool FormTable::removeRow(int row) {
   if (row < 0 || row >= rows()) return false;
   beginRemoveRows({}, row, row);
@@ -121,7 +128,10 @@ QVariant FormTable::data(const QModelIndex& index, int role) const {
 
 bool FormTable::setData(const QModelIndex& index, const QVariant& value, int role) {
   if (!index.isValid() || role != Qt::EditRole) return false;
-  setCell(index.row(), index.column(), value.toString());
+  const QString text = value.toString();
+  if (text == cell(index.row(), index.column())) return true;
+  setCell(index.row(), index.column(), text);
+  emit cellEdited(index.row(), index.column());
   return true;
 }
 
@@ -147,6 +157,7 @@ enum TableMember {
   kNextRow,
   kColumnValue,
   kRowCount,
+  kSetColumnValue,
 };
 
 QString textArg(const Args& args, int i) {
@@ -170,6 +181,7 @@ TableObject::TableObject(FormTable* table) : m_table(table) {
   addMember(kNextRow, QStringLiteral("ПолучитьСтроку"));
   addMember(kColumnValue, QStringLiteral("ЗначениеКолонки"));
   addMember(kRowCount, QStringLiteral("КоличествоСтрок"));
+  addMember(kSetColumnValue, QStringLiteral("УстановитьЗначениеКолонки"));
 }
 
 Value TableObject::invoke(int dispId, Args& args) {
@@ -202,6 +214,13 @@ Value TableObject::invoke(int dispId, Args& args) {
     case kColumnValue:
       needArgs(args, 1, "ЗначениеКолонки");
       return Value(m_table->columnValue(textArg(args, 0)));
+    case kSetColumnValue:
+      needArgs(args, 2, "УстановитьЗначениеКолонки");
+      if (!m_table->setColumnValue(textArg(args, 0), textArg(args, 1)))
+        throw ScriptError::custom(script::ErrorCode::InvalidCall,
+                                  QStringLiteral("В таблице нет колонки «%1» или не выбрана строка")
+                                      .arg(textArg(args, 0)));
+      return Value();
     case kRowCount:
       return Value::integer(static_cast<std::int16_t>(qMin(m_table->rows(), 32767)));
     default:

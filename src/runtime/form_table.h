@@ -33,6 +33,9 @@ class FormTable : public QAbstractTableModel {
   void selectRows() { m_cursor = -1; }
   bool nextRow();
   QString columnValue(const QString& column) const;
+  // УстановитьЗначениеКолонки: the cell of the walk's current row; false when there is
+  // no such column or no current row.
+  bool setColumnValue(const QString& column, const QString& text);
   bool removeRow(int row);
 
   // Column by name (letter case ignored) or by number from 1; -1 when none.
@@ -49,6 +52,10 @@ class FormTable : public QAbstractTableModel {
   bool setData(const QModelIndex& index, const QVariant& value, int role) override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+ signals:
+  // The user changed a cell (not a module or a choice window).
+  void cellEdited(int row, int column);
 
  private:
   QStringList m_names;

@@ -4,6 +4,7 @@
 #include "runtime/chart_of_accounts.h"
 #include "runtime/form_control.h"
 #include "runtime/runtime_windows.h"
+#include "runtime/value_choice.h"
 #include "script/script_error.h"
 #include "shell/app_state.h"
 #include "shell/window_names.h"
@@ -20,23 +21,9 @@ void RuntimeHost::openChoiceWindow(const QString& kind, const QString& name) {
         script::ErrorCode::InvalidCall,
         QStringLiteral("ОткрытьФорму: нет открытого окна документа, в которое выбирать «%1.%2».")
             .arg(kind, name));
-  if (!s.windows) return;
   // The choice goes to the current cell of the document's table part.
-  const QString caption = document->windowTitle();
-  if (kind == QStringLiteral("Справочник")) {
-    s.currentObjectName = name;
-    auto* list = qobject_cast<frmSprList*>(s.windows->newWindow(shell::window_names::kCatalogList));
-    if (!list) return;
-    s.choiceWindow = list;
-    list->setChoiceTarget(target, caption, QStringLiteral("table"));
-    showChild(s, list);
-  } else if (kind == QStringLiteral("Счет")) {
-    auto* plan =
-        qobject_cast<frmPlan*>(s.windows->sharedWindow(shell::window_names::kChartOfAccounts));
-    if (!plan) return;
-    plan->setChoiceTarget(target, caption, QStringLiteral("table"));
-    showChild(s, plan);
-  }
+  chooseValue(s, target, document->windowTitle(), kind + QLatin1Char('.') + name,
+              QStringLiteral("table"));
 }
 
 }  // namespace balvix::runtime

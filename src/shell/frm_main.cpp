@@ -160,8 +160,10 @@ void frmMain::createMenus() {
   // Pop-up menus that are never in the menu bar.
   m_mnuOperators = new QMenu(QStringLiteral("Operators"), this);
   m_mnuOperators->setObjectName(QStringLiteral("mnuOperators"));
-  addItem(m_mnuOperators, QStringLiteral("Сделать не проведенным"),
-          QStringLiteral("mnuKillProvodka"));
+  m_mnuKillProvodka = addItem(m_mnuOperators, QStringLiteral("Сделать не проведенным"),
+                              QStringLiteral("mnuKillProvodka"));
+  connect(m_mnuKillProvodka, &QAction::triggered, this,
+          [this] { unpostSelectedDocument(m_state); });
   m_mnuCont = new QMenu(QStringLiteral("Cont"), this);
   m_mnuCont->setObjectName(QStringLiteral("mnuCont"));
   QAction* delItem = addItem(m_mnuCont, QStringLiteral("Удалить"), QStringLiteral("mnuDelItem"));

@@ -96,6 +96,9 @@ class frmMain : public QMainWindow {
   QToolBar* palette() const { return m_palette; }
   // The element menu of forms in layout design (mnuCont).
   QMenu* elementMenu() const { return m_mnuCont; }
+  // The journal's pop-up menu (mnuOperators) and its "Сделать не проведенным".
+  QMenu* operatorsMenu() const { return m_mnuOperators; }
+  QAction* unpostAction() const { return m_mnuKillProvodka; }
   // "Удалить" and "Новое имя" of the element menu: act on ContextItemName of the form
   // that ContextFormKind names.
   void removeContextElement();
@@ -170,6 +173,7 @@ class frmMain : public QMainWindow {
   QMenu* m_userMenus[4] = {};            // mnuSpravki, mnuDocs, mnuZurnaly, mnuReports
   std::vector<QAction*> m_userItems[4];  // mnuSIndex, mnuDIndex, mnuZIndex, itemReports
   QMenu* m_mnuOperators = nullptr;
+  QAction* m_mnuKillProvodka = nullptr;
   QMenu* m_mnuCont = nullptr;
   QAction* m_moduleButton = nullptr;  // toolbar button 4
   QPointer<frmSplash> m_splash;

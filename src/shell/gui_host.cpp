@@ -8,6 +8,7 @@
 #include "shell/external_tools.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
+#include "shell/window_interfaces.h"
 
 namespace balvix::shell {
 
@@ -107,6 +108,12 @@ void GuiHost::keepResponsive() {
 void GuiHost::startProgram(const QString& commandLine) {
   if (!startDetached(commandLine))
     throw script::ScriptError(script::ErrorCode::FileNotFound, commandLine);
+}
+
+std::optional<QDate> GuiHost::documentWindowDate() {
+  if (auto* window = dynamic_cast<DocumentWindowInterface*>(m_state.documentWindow.data()))
+    return window->documentDate();
+  return std::nullopt;
 }
 
 bool GuiHost::isInterruptKey(int key, Qt::KeyboardModifiers modifiers) {

@@ -30,6 +30,8 @@ class GuiHost : public QObject, public script::Host {
   void processEvents() override;
   void keepResponsive() override;
   void startProgram(const QString& commandLine) override;
+  // The date of the document window in DocumentWindow.
+  std::optional<QDate> documentWindowDate() override;
 
   // True for the keys that interrupt a running module: Esc, Ctrl+Break (Ctrl+Pause).
   static bool isInterruptKey(int key, Qt::KeyboardModifiers modifiers);

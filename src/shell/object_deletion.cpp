@@ -2,10 +2,12 @@
 
 #include "config/object_kind.h"
 #include "config/table_names.h"
+#include "script/objects/document_posting.h"
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
 #include "shell/layout_design.h"
 #include "shell/message_box.h"
+#include "shell/window_interfaces.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
 #include "storage/sql_text.h"
@@ -88,6 +90,22 @@ bool removeFormElement(AppState& state) {
   if (!state.windows) return false;
   auto* target = dynamic_cast<LayoutDesignTarget*>(state.windows->existingSharedWindow(form));
   return target && target->removeElement(state.contextItemName);
+}
+
+bool unpostSelectedDocument(AppState& state) {
+  const QStringList& row = state.selectedJournalItem;
+  if (!state.db || row.size() < 4) return false;
+  const QString kind = row[1];
+  const script::DocumentKey key{row[2], row[3]};
+  try {
+    script::posting::unpost(*state.db, kind, key);
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(QStringLiteral("Проведение документа не отменено: ") + e.description());
+    return false;
+  }
+  if (auto* journal = dynamic_cast<JournalWindowInterface*>(state.journalWindow.data()))
+    journal->documentUnposted(kind, key.date, key.time);
+  return true;
 }
 
 }  // namespace balvix::shell

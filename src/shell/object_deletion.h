@@ -16,4 +16,10 @@ bool deleteConfigurationObject(AppState& state, const QString& type, const QStri
 // true when the form had the element.
 bool removeFormElement(AppState& state);
 
+// "Сделать не проведенным" of the journal's menu: removes the postings and movements of
+// the document in SelectedJournalItem (number, kind, date, time, …) and marks it unposted,
+// all in one transaction; the journal window that holds the row shows it unposted. A
+// failure is reported and changes nothing. Returns true when the document was unposted.
+bool unpostSelectedDocument(AppState& state);
+
 }  // namespace balvix::shell

@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QLibraryInfo>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QTranslator>
 #include <algorithm>
@@ -19,6 +21,19 @@ namespace balvix::shell {
 
 QString defaultDatabasePath() {
   return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("basa.mdb"));
+}
+
+DefaultDatabase chooseDefaultDatabase(const QString& programDir, const QString& userDataDir) {
+  const QFileInfo folder(programDir);
+  if (folder.isDir() && folder.isWritable())
+    return {QDir(programDir).filePath(QStringLiteral("basa.mdb")), false};
+  const QString path = QDir(userDataDir).filePath(QStringLiteral("basa.mdb"));
+  return {path, !QFileInfo::exists(path)};
+}
+
+QString userDataFolder() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+         QStringLiteral("/Balvix");
 }
 
 void checkDatabaseAtStartup(storage::Session& db) {
@@ -88,10 +103,15 @@ void reportStartupWarning(const QString& message) {
 }
 
 void installRussianTranslations() {
+  // An installed program brings its own copy (share/balvix/translations); Qt's folder is
+  // the fallback.
+  const QString own = QDir(QCoreApplication::applicationDirPath())
+                          .filePath(QStringLiteral("../share/balvix/translations"));
   const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
   for (const char* name : {"qtbase_ru", "qt_ru"}) {
     auto* translator = new QTranslator(QCoreApplication::instance());
-    if (translator->load(QString::fromLatin1(name), dir))
+    if (translator->load(QString::fromLatin1(name), own) ||
+        translator->load(QString::fromLatin1(name), dir))
       QCoreApplication::installTranslator(translator);
     else
       delete translator;

@@ -12,6 +12,18 @@ class frmSplash;
 // The database file the program opens: basa.mdb in the executable's folder.
 QString defaultDatabasePath();
 
+// Where the program's database is when no --db is given. A program run from a folder it
+// may write (its build folder, say) keeps basa.mdb beside itself, and a missing file there
+// stays an error. An installed program's folder is not writable: it uses basa.mdb in the
+// user's data folder (~/.local/share/Balvix), which is created with the demo on first start.
+struct DefaultDatabase {
+  QString path;
+  bool createWithDemo = false;
+};
+DefaultDatabase chooseDefaultDatabase(const QString& programDir, const QString& userDataDir);
+// ~/.local/share/Balvix (the platform's data folder for the user).
+QString userDataFolder();
+
 // Opens the database while the splash window shows the progress, then keeps the
 // splash up for the rest of its second. On failure returns nullptr and fills `error`
 // with a message naming the file; nothing is created.

@@ -163,6 +163,9 @@ void frmMain::documentClicked(int index) {
   m_state.currentObjectName = tag;
   m_state.currentElementName.clear();
   m_state.currentObjectType = type;
+  // A new document: no stored one is picked.
+  m_state.pickedDocumentDate.clear();
+  m_state.pickedDocumentTime.clear();
   m_state.documentWindow = openRuntimeWindow(
       window_names::kDocumentForm,
       config::objectPath(config::ObjectKind::Document, m_state.currentObjectName) +

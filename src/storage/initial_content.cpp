@@ -225,6 +225,22 @@ const std::vector<HelpEntry>& languageHelp() {
        "подходящие файлы."},
       {"ФС", "ТекущийКаталог",
        "Свойство: текущая папка программы; присваивание делает текущей другую папку."},
+      {"Отчет", "Параметр",
+       "Отчет.Параметр(\"Имя\") = Значение задает значение, которое Вывести подставит в ячейки "
+       "секции на место [Имя]; чтение возвращает заданное значение."},
+      {"Отчет", "Вывести",
+       "Вывести(\"Секция\") добавляет в конец отчета копию именованной секции макета с "
+       "подставленными параметрами."},
+      {"Отчет", "Ячейка",
+       "Ячейка(Строка, Колонка) читает или задает текст ячейки выведенного отчета; строки и "
+       "колонки "
+       "считаются от 1."},
+      {"Отчет", "Очистить", "Очистить() удаляет все выведенные строки отчета."},
+      {"Отчет", "Заголовок", "Свойство: заголовок окна отчета."},
+      {"Отчет", "КоличествоСтрок", "Свойство: число выведенных строк отчета."},
+      {"Диалог", "НачалоПериода", "Свойство: начало периода из диалога отчета (ДД.ММ.ГГГГ)."},
+      {"Диалог", "КонецПериода", "Свойство: конец периода из диалога отчета (ДД.ММ.ГГГГ)."},
+      {"Диалог", "Значение", "Значение(\"Поле\") возвращает значение поля диалога отчета."},
   };
   return rows;
 }
@@ -282,6 +298,29 @@ const std::vector<Account>& chartOfAccounts() {
   return accounts;
 }
 
+static QString planReportLayout() {
+  return QStringLiteral(
+      "BalvixReport 1\r\ncolumns 2\r\nwidth 0 90\r\nwidth 1 480\r\nheight 0 32\r\nrows 3\r\n"
+      "style 1 bold=1 size=12 align=center\r\n"
+      "style 2 bold=1 align=center borders=ltrb background=#e8e8e8\r\n"
+      "style 3 borders=ltrb\r\n"
+      "cell 0 0 1 План\\sсчетов\r\ncell 1 0 2 Код\r\ncell 1 1 2 Наименование\r\n"
+      "cell 2 0 3 [Код]\r\ncell 2 1 3 [Наименование]\r\n"
+      "merge 0 0 1 2\r\nsection Шапка 0 1\r\nsection Строка 2 2\r\n");
+}
+
+static QString planReportModule() {
+  return QStringLiteral(
+      "Объект Сч = СоздатьОбъект(\"Счет\")\r\n"
+      "Отчет.Вывести(\"Шапка\")\r\n"
+      "Сч.ВыбратьСчета()\r\n"
+      "Делать Пока Сч.Получить() = 1\r\n"
+      "  Отчет.Параметр(\"Код\") = Сч.Код\r\n"
+      "  Отчет.Параметр(\"Наименование\") = Сч.Наименование\r\n"
+      "  Отчет.Вывести(\"Строка\")\r\n"
+      "Цикл\r\n");
+}
+
 void createFixedTables(Session& session) {
   for (const char* statement : kFixedTables) session.execute(text(statement));
 
@@ -291,6 +330,14 @@ void createFixedTables(Session& session) {
   // The global module is appended to every module that runs, so it starts empty: any text
   // here would have to be valid code.
   session.execute(QStringLiteral("INSERT INTO ГлобальныйМодуль (код) VALUES ('')"));
+
+  // The chart of accounts prints through this report ("&Печать" of the chart window).
+  session.execute(
+      QStringLiteral(
+          "INSERT INTO form_items (name,type,descript,code,item) VALUES (%1,%2,%3,%4,%5)")
+          .arg(quote(QStringLiteral("ПланСчетов")), quote(QStringLiteral("Отчет")),
+               quote(QStringLiteral("План счетов")), quote(planReportModule()),
+               quote(planReportLayout())));
 
   for (const Account& account : chartOfAccounts())
     session.execute(QStringLiteral("INSERT INTO plan (Код,Наименование,Признак) VALUES (%1,%2,%3)")

@@ -10,8 +10,17 @@ namespace {
 
 using InitialContent = StorageTest;
 
+TEST_F(InitialContent, ChartOfAccountsReportWithLayoutAndModule) {
+  auto rs = db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type='Отчет'"));
+  ASSERT_EQ(rs.rowCount(), 1);
+  EXPECT_EQ(rs.text(QStringLiteral("name")), QStringLiteral("ПланСчетов"));
+  EXPECT_EQ(rs.text(QStringLiteral("descript")), QStringLiteral("План счетов"));
+  EXPECT_TRUE(rs.text(QStringLiteral("item")).startsWith(QStringLiteral("BalvixReport 1")));
+  EXPECT_TRUE(rs.text(QStringLiteral("code")).contains(QStringLiteral("Сч.ВыбратьСчета()")));
+}
+
 TEST_F(InitialContent, FullJournalAndEmptyGlobalModule) {
-  auto rs = db().openRecordset(QStringLiteral("SELECT * FROM form_items"));
+  auto rs = db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type<>'Отчет'"));
   ASSERT_EQ(rs.rowCount(), 1);
   EXPECT_EQ(rs.text(QStringLiteral("type")), QStringLiteral("Журнал"));
   EXPECT_EQ(rs.text(QStringLiteral("name")), QStringLiteral("Полный"));

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Regenerates the pictures of docs/guide.md from the program itself: the guide's windows
+# are opened offscreen on a fresh demo database and grabbed into docs/images/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD=${1:-build}
+cmake --build "$BUILD" -j2 --target balvix demo_tests
+QT_QPA_PLATFORM=offscreen BALVIX_GUIDE_IMAGES="$PWD/docs/images" \
+  "$BUILD/tests/demo_tests" --gtest_filter='GuideScreenshots.*'
+ls docs/images

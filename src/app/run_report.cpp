@@ -1,0 +1,142 @@
+#include "app/run_report.h"
+
+#include <QDate>
+#include <cstdio>
+#include <memory>
+
+#include "runtime/report_export.h"
+#include "runtime/report_grid.h"
+#include "script/global_functions.h"
+#include "script/host.h"
+#include "shell/message_box.h"
+#include "storage/db_error.h"
+#include "storage/session.h"
+#include "storage/sql_text.h"
+
+namespace balvix::app {
+
+namespace {
+
+void writeLine(std::FILE* to, const QString& text) {
+  const QByteArray bytes = text.toUtf8();
+  std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), to);
+  std::fputc('\n', to);
+  std::fflush(to);
+}
+
+// The module's own messages are its output; the status line is left out.
+class ReportConsoleHost : public script::Host {
+ public:
+  int showMessage(const QString& text, int, const QString&) override {
+    writeLine(stdout, text);
+    return script::MsgBoxCode::AnswerOk;
+  }
+  void showProgramMessage(const QString& text) override { writeLine(stderr, text); }
+  void setStatus(const QString&) override {}
+  void startProgram(const QString&) override {
+    throw script::ScriptError::custom(script::ErrorCode::NotSupported,
+                                      QStringLiteral("Отчет без окон не запускает программ."));
+  }
+};
+
+std::optional<QDate> parseDate(const QString& text) {
+  const QDate date = QDate::fromString(text, QStringLiteral("dd.MM.yyyy"));
+  return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+}
+
+}  // namespace
+
+int runReportCommand(const ReportCommand& command) {
+  if (command.pdf.isEmpty() && command.csv.isEmpty() && command.xlsx.isEmpty()) {
+    writeLine(stderr, QStringLiteral("--report: укажите файл результата: --pdf, --csv или --xlsx"));
+    return 2;
+  }
+  const QDate today = QDate::currentDate();
+  runtime::ReportDialogValues dialog;
+  dialog.start = QDate(today.year(), today.month(), 1);
+  dialog.end = today;
+  for (const auto& [option, text, target] : {std::tuple{"--from", command.from, &dialog.start},
+                                             std::tuple{"--to", command.to, &dialog.end}}) {
+    if (text.isEmpty()) continue;
+    const std::optional<QDate> date = parseDate(text);
+    if (!date) {
+      writeLine(stderr, QStringLiteral("%1: «%2» не является датой ДД.ММ.ГГГГ")
+                            .arg(QString::fromUtf8(option), text));
+      return 2;
+    }
+    *target = *date;
+  }
+  if (dialog.start > dialog.end) {
+    writeLine(stderr, QStringLiteral("--from: начало периода %1 позже его конца %2")
+                          .arg(dialog.start.toString(QStringLiteral("dd.MM.yyyy")),
+                               dialog.end.toString(QStringLiteral("dd.MM.yyyy"))));
+    return 2;
+  }
+
+  std::unique_ptr<storage::Session> db;
+  try {
+    db = storage::Session::open(command.dbPath);
+  } catch (const storage::DbError& e) {
+    writeLine(stderr, QStringLiteral("%1: %2").arg(command.dbPath, e.description()));
+    return 2;
+  }
+
+  QString code, layout, global;
+  try {
+    storage::Recordset row = db->openRecordset(
+        QStringLiteral("SELECT code,item FROM form_items WHERE type='Отчет' AND name=") +
+        storage::quote(command.name));
+    if (row.eof()) {
+      writeLine(stderr, QStringLiteral("%1: в конфигурации нет отчета «%1»").arg(command.name));
+      return 1;
+    }
+    code = row.text(0);
+    layout = row.text(1);
+    storage::Recordset g = db->openRecordset(QStringLiteral("SELECT * FROM ГлобальныйМодуль"));
+    if (!g.eof()) global = g.text(0);
+  } catch (const storage::DbError& e) {
+    writeLine(stderr, QStringLiteral("%1: %2").arg(command.dbPath, e.description()));
+    return 1;
+  }
+
+  // The program's own message boxes (a module error with its line, a malformed layout)
+  // become lines on stderr, and any of them fails the run.
+  bool failed = false;
+  const QString name = command.name;
+  shell::MessageBoxes::setResponder([&failed, name](const shell::Message& m) {
+    writeLine(stderr, name + QStringLiteral(": ") + QString(m.text).replace(u'\n', u' '));
+    failed = true;
+    return shell::MsgAnswer::Ok;
+  });
+
+  ReportConsoleHost host;
+  script::SharedContext context;
+  context.db = db.get();
+  runtime::ReportGrid grid;
+  grid.setHost(&host);
+  grid.setModuleName(QStringLiteral("Отчет.") + command.name);
+  grid.LoadLayout(layout);
+  grid.restartOutput();
+  const bool built =
+      grid.LoadModule(code + global, script::createGlobalFunctions(host, context), &dialog);
+  context.sharedRecordset.close();
+  shell::MessageBoxes::setResponder({});
+  if (!built || failed) return 1;
+
+  const runtime::ReportSheet& sheet = grid.sheet();
+  int rc = 0;
+  auto report = [&](const QString& file, const QString& error) {
+    if (error.isEmpty()) return;
+    writeLine(stderr, QStringLiteral("%1: %2").arg(file, error));
+    rc = 1;
+  };
+  if (!command.csv.isEmpty())
+    report(command.csv, runtime::report_export::writeCsv(sheet, command.csv));
+  if (!command.xlsx.isEmpty())
+    report(command.xlsx, runtime::report_export::writeXlsx(sheet, command.xlsx, command.name));
+  if (!command.pdf.isEmpty())
+    report(command.pdf, runtime::report_export::writePdf(sheet, command.pdf, command.name));
+  return rc;
+}
+
+}  // namespace balvix::app

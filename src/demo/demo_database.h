@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <functional>
+
+namespace balvix::storage {
+class Session;
+}
+
+namespace balvix::demo {
+
+// What the demo puts into a database; the tests and the guide read the figures from it.
+struct DemoSummary {
+  int receipts = 0;  // posted ПриходнаяНакладная
+  int sales = 0;     // posted РасходнаяНакладная
+};
+
+// Progress of the history's posting: documents done, documents in all.
+using Progress = std::function<void(int done, int total)>;
+
+// Adds the demo of a small trading business to a new database (fixed tables only): the
+// enumeration, catalogs with their elements, the register, the two documents with their
+// modules, the journal and the reports, all through the configuration model, then about
+// 200 documents over the three months before `today`, each saved and posted by the
+// program's posting with the document's own module. One transaction per document; a
+// failure throws storage::DbError or script::ScriptError.
+DemoSummary addDemo(storage::Session& db, const QDate& today = QDate::currentDate(),
+                    const Progress& progress = {});
+
+// A new database file with the demo, built under a temporary name and renamed only when
+// complete, as `--new-database` builds an empty one. Throws storage::DbError.
+DemoSummary createDemoDatabase(const QString& path, const QDate& today = QDate::currentDate(),
+                               const Progress& progress = {});
+
+// A text of the demo's resources (module, layout, data), by file name.
+QString resourceText(const QString& name);
+
+}  // namespace balvix::demo

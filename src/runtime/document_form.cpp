@@ -1,0 +1,364 @@
+#include "runtime/document_form.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "config/form_layout.h"
+#include "config/object_definition.h"
+#include "config/table_names.h"
+#include "runtime/form_control.h"
+#include "runtime/form_host.h"
+#include "runtime/form_table.h"
+#include "runtime/journal.h"
+#include "runtime/toolbar_control.h"
+#include "runtime/value_choice.h"
+#include "script/global_functions.h"
+#include "shell/frm_main.h"
+#include "shell/message_box.h"
+#include "shell/twips.h"
+#include "storage/sql_text.h"
+
+namespace balvix::runtime {
+
+using shell::MessageBoxes;
+
+namespace {
+
+const QString kSaveProcedure = QStringLiteral("ПриСохранении");
+const QString kDateFormat = QStringLiteral("dd.MM.yyyy");
+
+}  // namespace
+
+frmUniDoc::frmUniDoc(shell::AppState& state, QWidget* parent) : RuntimeWindow(state, parent) {
+  setObjectName(QStringLiteral("frmUniDoc"));
+  setWindowTitle(QStringLiteral("UNI-DOC"));
+  m_host = std::make_unique<FormHost>([this](const QString& text) {
+    if (m_state.mainWindow) m_state.mainWindow->setStatusText(text);
+  });
+  m_toolbar = new ToolBarControl(this);
+  m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+  const QStyle* s = style();
+  m_toolbar->addButton(2, QStringLiteral("Добавить строку"), s->standardIcon(QStyle::SP_FileIcon),
+                       QStringLiteral("Добавить строку в табличную часть"));
+  m_toolbar->addButton(3, QStringLiteral("Очистить таблицу"),
+                       s->standardIcon(QStyle::SP_DialogResetButton),
+                       QStringLiteral("Удалить все строки табличной части"));
+  m_frm = new FormControl(this);
+  m_frm->setHost(state.host ? state.host : m_host.get());
+
+  auto* frame = new QWidget(this);
+  frame->setObjectName(QStringLiteral("frame"));
+  m_ndoc = new QLabel(QStringLiteral("Дата документа:"), frame);
+  m_ndoc->setObjectName(QStringLiteral("ndoc"));
+  m_dt = new QDateEdit(QDate::currentDate(), frame);
+  m_dt->setObjectName(QStringLiteral("DT"));
+  m_dt->setCalendarPopup(true);
+  m_dt->setDisplayFormat(kDateFormat);
+  m_dt->setAccessibleName(QStringLiteral("Дата документа:"));
+  m_ndoc->setBuddy(m_dt);
+  auto* frameLayout = new QHBoxLayout(frame);
+  frameLayout->setContentsMargins(0, 0, 0, 0);
+  frameLayout->addWidget(m_ndoc);
+  frameLayout->addWidget(m_dt);
+
+  m_cmdOK = new QPushButton(QStringLiteral("&Провести"), this);
+  m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
+  m_cmdOK->setAccessibleName(QStringLiteral("Провести"));
+  m_cmdClose = new QPushButton(QStringLiteral("&Закрыть"), this);
+  m_cmdClose->setObjectName(QStringLiteral("cmdClose"));
+  m_cmdClose->setAccessibleName(QStringLiteral("Закрыть"));
+
+  // The date sits beside the buttons, so the table part's toolbar has the top row to itself.
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(frame);
+  buttons->addStretch();
+  buttons->addWidget(m_cmdOK);
+  buttons->addWidget(m_cmdClose);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_toolbar);
+  layout->addWidget(m_frm, 1);
+  layout->addLayout(buttons);
+
+  connect(m_cmdOK, &QPushButton::clicked, this, &frmUniDoc::post);
+  connect(m_cmdClose, &QPushButton::clicked, this, [this] {
+    if (!m_designMode) close();
+  });
+  connect(m_toolbar, &ToolBarControl::ButtonClick, this, &frmUniDoc::toolbarClicked);
+  connect(m_frm, &FormControl::chooseValue, this,
+          [this](const QString& type, const QString& field) {
+            runtime::chooseValue(m_state, m_frm, windowTitle(), type, field);
+          });
+  connect(m_frm, &FormControl::placeRequest, this, [this] {
+    m_frm->PlaceControl(m_state.pendingControlType);
+    m_state.pendingControlType.clear();
+  });
+  connect(m_frm, &FormControl::elementMenu, this, [this](const QString& name) {
+    m_state.contextItemName = name;
+    m_state.contextFormKind = QStringLiteral("doc");
+    if (m_state.mainWindow && m_state.mainWindow->elementMenu())
+      m_state.mainWindow->elementMenu()->popup(QCursor::pos());
+  });
+  connect(m_frm, &FormControl::openObject, this, [this](const QString& text) {
+    if (text == QStringLiteral("Текст") || !m_frm->engine()) return;
+    // The module's own ОткрытьФорму, as a module would call it.
+    m_state.documentWindow = this;
+    auto ext = script::createGlobalFunctions(m_frm->host(), m_state);
+    try {
+      script::Value path(text);
+      script::Args args(&path, 1);
+      ext->invoke(script::clsExt::kOpenForm, args);
+    } catch (const script::ScriptError& e) {
+      MessageBoxes::show(e.description());
+    }
+  });
+  load();
+}
+
+frmUniDoc::~frmUniDoc() {
+  if (m_state.documentWindow == this) m_state.documentWindow = nullptr;
+}
+
+void frmUniDoc::closeLater() {
+  QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void frmUniDoc::load() {
+  m_designMode = m_state.formDesignMode;
+  m_frm->setDesignMode(m_designMode);
+  m_kind = m_state.currentObjectName;
+  storage::Session* db = m_state.db;
+  if (!db) return;
+  try {
+    const std::optional<config::ObjectDefinition> definition =
+        config::readDefinition(*db, config::ObjectKind::Document, m_kind);
+    if (!definition) {
+      MessageBoxes::show(QStringLiteral("Документ «%1» не найден в конфигурации.").arg(m_kind));
+      closeLater();
+      return;
+    }
+    setWindowTitle(definition->path());
+    if (!definition->layout) {
+      // A kind whose form was never arranged shows one field per header requisite, and
+      // room for the table part below them.
+      setSizeTwips(kDefaultWidth,
+                   kDefaultHeight + (definition->hasTablePart ? kTablePartHeight : 0));
+      m_frm->LoadLayout(config::composeDefaultLayout(definition->requisites).text());
+    } else {
+      const std::optional<config::FormSize> size =
+          config::FormSize::parse(definition->size.value_or(QString()));
+      if (size && size->width > 0 && size->height > 0)
+        setSizeTwips(size->width, size->height);
+      else
+        setSizeTwips(kDefaultWidth, kDefaultHeight);
+      m_frm->LoadLayout(*definition->layout);
+      QCoreApplication::processEvents();
+    }
+    if (definition->hasTablePart) {
+      for (const config::Requisite& column : definition->tableRequisites) {
+        m_frm->table()->addColumn(column.name);
+        m_frm->table()->setStatus(column.type.text());
+      }
+      m_frm->setTablePart(true);
+      m_hasTable = true;
+    }
+    m_state.sharedRecordset.close();
+    if (!m_designMode) {
+      if (m_state.pickedDocumentDate.isEmpty() && m_state.pickedDocumentTime.isEmpty()) {
+        setWindowTitle(definition->path() + QLatin1Char('.') + config::kNewObjectName);
+        m_dt->setDate(QDate::currentDate());
+      } else if (!loadStored(*db)) {
+        closeLater();
+        return;
+      }
+      m_frm->setModuleName(definition->path());
+      const QString code = definition->module.trimmed();
+      if (!code.isEmpty() && code != QLatin1String("_")) {
+        QString global;
+        storage::Recordset g = db->openRecordset(QStringLiteral("SELECT * FROM ГлобальныйМодуль"));
+        if (!g.eof()) global = g.text(0);
+        m_state.documentWindow = this;
+        m_frm->LoadModule(definition->module + global,
+                          script::createGlobalFunctions(m_frm->host(), m_state));
+      }
+    }
+    m_loaded = true;
+    registerLoad();
+    centre();
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(e.description());
+    closeLater();
+  }
+}
+
+bool frmUniDoc::loadStored(storage::Session& db) {
+  const script::DocumentKey key{m_state.pickedDocumentDate, m_state.pickedDocumentTime};
+  storage::Recordset header =
+      db.openRecordset(QStringLiteral("SELECT * FROM ") + config::documentHeaderTable(m_kind) +
+                       QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) +
+                       QStringLiteral(" AND cTIME=") + storage::quote(key.time));
+  if (header.eof()) {
+    MessageBoxes::show(QStringLiteral("Документ «%1» от %2 %3 не найден: возможно, он удален.")
+                           .arg(m_kind, key.date, key.time));
+    return false;
+  }
+  m_stored = key;
+  setWindowTitle(windowTitle() + QLatin1Char('.') + header.text(QStringLiteral("Наименование")));
+  const QDate date = QDate::fromString(key.date, kDateFormat);
+  if (date.isValid()) m_dt->setDate(date);
+  for (int i = 0; i < header.fieldCount(); ++i)
+    m_frm->setValue(header.fieldName(i), header.text(i));
+  if (m_hasTable) {
+    storage::Recordset rows =
+        db.openRecordset(QStringLiteral("SELECT * FROM ") + config::documentTablePartTable(m_kind) +
+                         QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) +
+                         QStringLiteral(" AND cTIME=") + storage::quote(key.time));
+    const QStringList columns = config::requisiteColumns(config::TableRole::TablePart, [&] {
+      QStringList names;
+      for (int i = 0; i < rows.fieldCount(); ++i) names << rows.fieldName(i);
+      return names;
+    }());
+    for (; !rows.eof(); rows.moveNext()) {
+      m_frm->table()->newRow();
+      for (const QString& column : columns) m_frm->table()->addValue(rows.text(column), column);
+    }
+  }
+  return true;
+}
+
+script::DocumentContent frmUniDoc::content() const {
+  script::DocumentContent doc;
+  doc.kind = m_kind;
+  doc.date = m_dt->date();
+  for (const QString& name : m_frm->elementNames())
+    if (m_frm->hasField(name)) doc.header.append({name, m_frm->value(name)});
+  doc.hasTablePart = m_hasTable;
+  if (m_hasTable) {
+    FormTable* table = m_frm->table();
+    doc.rowColumns = table->columnNames();
+    for (int r = 0; r < table->rows(); ++r) {
+      QStringList row;
+      for (int c = 0; c < doc.rowColumns.size(); ++c) row << table->cell(r, c);
+      doc.rows << row;
+    }
+  }
+  return doc;
+}
+
+bool frmUniDoc::post() {
+  if (m_designMode || !m_loaded || !m_state.db) return false;
+  // Modules posted here reach this window for its date and their choice lists.
+  m_state.documentWindow = this;
+  const script::DocumentContent doc = content();
+  const std::optional<script::DocumentKey> previous = m_stored;
+  script::PostResult result;
+  try {
+    result = script::posting::saveAndPost(m_state, doc, m_stored, [this] {
+      return !m_frm->engine() || m_frm->RunThis(kSaveProcedure);
+    });
+  } catch (const storage::DbError& e) {
+    // Nothing was written; the user's input stays in the window.
+    MessageBoxes::show(QStringLiteral("Документ не проведен: ") + e.description());
+    return false;
+  }
+  if (result.outcome == script::PostOutcome::AlreadyPosted) {
+    MessageBoxes::show(QStringLiteral("Проведенный документ изменить нельзя!"));
+    return false;
+  }
+  if (result.outcome != script::PostOutcome::Posted) return false;
+  QString name;
+  for (const auto& [column, value] : doc.header)
+    if (column.compare(QStringLiteral("Наименование"), Qt::CaseInsensitive) == 0) name = value;
+  notifyJournals(previous, result.key, name);
+  emit documentPosted(m_kind, previous, result.key, name);
+  m_loaded = false;
+  close();
+  return true;
+}
+
+void frmUniDoc::notifyJournals(const std::optional<script::DocumentKey>& previous,
+                               const script::DocumentKey& key, const QString& name) {
+  // Every open journal that lists the kind shows the document as it is now.
+  QList<frmZurnal*> journals;
+  if (m_state.mainWindow)
+    for (QMdiSubWindow* sub : m_state.mainWindow->mdiArea()->subWindowList())
+      if (auto* journal = qobject_cast<frmZurnal*>(sub->widget())) journals << journal;
+  if (m_journal && !journals.contains(m_journal.data())) journals << m_journal.data();
+  for (frmZurnal* journal : std::as_const(journals))
+    journal->documentPosted(m_kind, previous, key, name);
+}
+
+void frmUniDoc::toolbarClicked(int number) {
+  if (!m_frm->tablePart()) return;
+  if (number == 2) {
+    m_frm->table()->newRow();
+    m_frm->tableView()->setCurrentIndex(m_frm->table()->index(m_frm->table()->rows() - 1, 0));
+    m_frm->tableView()->setFocus();
+  } else if (number == 3) {
+    m_frm->table()->clearRows();
+  }
+}
+
+bool frmUniDoc::renameElement(const QString& element, const QString& newName) {
+  return m_frm->RenameElement(element, newName);
+}
+
+bool frmUniDoc::removeElement(const QString& element) {
+  return m_frm->RemoveElement(element);
+}
+
+QDate frmUniDoc::documentDate() const {
+  return m_dt->date();
+}
+
+void frmUniDoc::activated(bool on) {
+  RuntimeWindow::activated(on);
+  // The window the user works in is the one modules and choice lists feed.
+  if (on && !m_designMode) m_state.documentWindow = this;
+  if (m_designMode && m_state.mainWindow) m_state.mainWindow->setConfigurationMode(on);
+}
+
+bool frmUniDoc::unload() {
+  if (m_designMode && m_state.db &&
+      MessageBoxes::ask(QStringLiteral("Сохранить элементы на форме?")) == shell::MsgAnswer::Yes) {
+    const QSize size = sizeTwips();
+    try {
+      config::writeFormLayout(
+          *m_state.db, config::ObjectKind::Document, m_kind, m_frm->GetLayout(),
+          config::FormSize{static_cast<double>(size.width()), static_cast<double>(size.height())}
+              .text());
+    } catch (const storage::DbError& e) {
+      MessageBoxes::show(QStringLiteral("Макет формы не сохранен: ") + e.description());
+      return false;
+    }
+  }
+  m_state.pickedDocumentDate.clear();
+  m_state.pickedDocumentTime.clear();
+  if (m_state.mainWindow) m_state.mainWindow->setConfigurationMode(false);
+  m_state.sharedRecordset.close();
+  if (m_state.documentWindow == this) m_state.documentWindow = nullptr;
+  return true;
+}
+
+void frmUniDoc::resizeEvent(QResizeEvent* event) {
+  RuntimeWindow::resizeEvent(event);
+  QWidget* f = frame();
+  if (f->isMinimized()) return;
+  const QSize minimum = shell::twipsToPixels(kMinWidth, kMinHeight);
+  if (f->width() < minimum.width() || f->height() < minimum.height())
+    QTimer::singleShot(0, this, [this, minimum] {
+      QWidget* fr = frame();
+      fr->resize(fr->size().expandedTo(minimum));
+    });
+}
+
+}  // namespace balvix::runtime

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QDate>
+#include <QPointer>
+#include <QStringList>
+#include <optional>
+
+#include "runtime/runtime_window.h"
+#include "script/objects/document_posting.h"
+#include "shell/layout_design.h"
+#include "shell/window_interfaces.h"
+
+class QDateEdit;
+class QLabel;
+class QPushButton;
+
+namespace balvix::runtime {
+
+class FormControl;
+class FormHost;
+class ToolBarControl;
+class frmZurnal;
+
+// The document form: the header fields of a document kind built from its layout, the
+// table part, the document date and "Провести", which saves and posts the document in
+// one transaction. Opened empty from the "Документы" menu, with a stored document from a
+// journal, or by the document designer to arrange the kind's layout.
+class frmUniDoc : public RuntimeWindow,
+                  public shell::LayoutDesignTarget,
+                  public shell::DocumentWindowInterface {
+  Q_OBJECT
+
+ public:
+  // Loads at once from the shared state: CurrentObjectName (the kind), FormDesignMode,
+  // and for a stored document PickedDocumentDate and PickedDocumentTime.
+  explicit frmUniDoc(shell::AppState& state, QWidget* parent = nullptr);
+  ~frmUniDoc() override;
+
+  FormControl* form() const { return m_frm; }
+  QDateEdit* datePicker() const { return m_dt; }
+  ToolBarControl* toolbar() const { return m_toolbar; }
+  const QString& kind() const { return m_kind; }
+  bool loaded() const { return m_loaded; }
+  bool hasTable() const { return m_hasTable; }
+  // The key of the stored document shown; nullopt for a new one.
+  const std::optional<script::DocumentKey>& storedKey() const { return m_stored; }
+  // The journal that opened the document (its row follows the save).
+  void setOpener(frmZurnal* journal) { m_journal = journal; }
+
+  // "&Провести": true when the document was saved and posted (the window then closes).
+  bool post();
+  void toolbarClicked(int number);
+
+  bool renameElement(const QString& element, const QString& newName) override;
+  bool removeElement(const QString& element) override;
+  QDate documentDate() const override;
+
+  static constexpr int kDefaultWidth = 7905;
+  static constexpr int kDefaultHeight = 4875;
+  static constexpr int kMinWidth = 7000;
+  static constexpr int kMinHeight = 4400;
+  static constexpr int kTablePartHeight = 2400;
+
+ signals:
+  // After a successful posting: the document's previous key (none when new) and its new one.
+  void documentPosted(const QString& kind, const std::optional<script::DocumentKey>& previous,
+                      const script::DocumentKey& key, const QString& name);
+
+ protected:
+  void activated(bool on) override;
+  bool unload() override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void load();
+  bool loadStored(storage::Session& db);
+  void closeLater();
+  script::DocumentContent content() const;
+  void notifyJournals(const std::optional<script::DocumentKey>& previous,
+                      const script::DocumentKey& key, const QString& name);
+
+  FormControl* m_frm = nullptr;
+  QLabel* m_ndoc = nullptr;
+  QDateEdit* m_dt = nullptr;
+  QPushButton* m_cmdOK = nullptr;
+  QPushButton* m_cmdClose = nullptr;
+  ToolBarControl* m_toolbar = nullptr;
+  std::unique_ptr<FormHost> m_host;
+  QString m_kind;
+  bool m_designMode = false;
+  bool m_hasTable = false;
+  bool m_loaded = false;
+  std::optional<script::DocumentKey> m_stored;
+  QPointer<frmZurnal> m_journal;
+};
+
+}  // namespace balvix::runtime

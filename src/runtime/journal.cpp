@@ -1,0 +1,443 @@
+#include "runtime/journal.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDateEdit>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "config/object_definition.h"
+#include "config/table_names.h"
+#include "runtime/document_form.h"
+#include "runtime/reposting.h"
+#include "runtime/runtime_windows.h"
+#include "runtime/toolbar_control.h"
+#include "shell/frm_main.h"
+#include "shell/message_box.h"
+#include "shell/window_names.h"
+#include "shell/window_provider.h"
+#include "storage/sql_text.h"
+
+namespace balvix::runtime {
+
+using shell::MessageBoxes;
+
+namespace {
+
+const QString kDateFormat = QStringLiteral("dd.MM.yyyy");
+
+int dateKeyOf(const QDate& date) {
+  return date.isValid() ? date.year() * 10000 + date.month() * 100 + date.day() : 0;
+}
+
+// dd.MM.yyyy read without building a QDate: the journal parses every row it reads.
+int dateKeyOf(std::string_view text) {
+  if (text.size() != 10 || text[2] != '.' || text[5] != '.') {
+    return dateKeyOf(QDate::fromString(
+        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).trimmed(),
+        kDateFormat));
+  }
+  int value[3] = {0, 0, 0};
+  const int starts[3] = {6, 3, 0};
+  const int lengths[3] = {4, 2, 2};
+  for (int part = 0; part < 3; ++part)
+    for (int i = 0; i < lengths[part]; ++i) {
+      const char c = text[static_cast<std::size_t>(starts[part] + i)];
+      if (c < '0' || c > '9') return 0;
+      value[part] = value[part] * 10 + (c - '0');
+    }
+  return value[0] * 10000 + value[1] * 100 + value[2];
+}
+
+QString text(std::string_view view) {
+  return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
+}
+
+}  // namespace
+
+void JournalModel::setRows(std::vector<JournalRow> rows) {
+  beginResetModel();
+  m_rows = std::move(rows);
+  m_numbers.resize(m_rows.size());
+  for (std::size_t i = 0; i < m_numbers.size(); ++i) m_numbers[i] = static_cast<int>(i + 1);
+  m_next = static_cast<int>(m_rows.size());
+  endResetModel();
+}
+
+void JournalModel::append(const JournalRow& row) {
+  const int at = size();
+  beginInsertRows({}, at, at);
+  m_rows.push_back(row);
+  m_numbers.push_back(++m_next);
+  endInsertRows();
+}
+
+void JournalModel::update(int row, const JournalRow& value) {
+  if (row < 0 || row >= size()) return;
+  m_rows[static_cast<std::size_t>(row)] = value;
+  emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+void JournalModel::removeDocument(int row) {
+  if (row < 0 || row >= size()) return;
+  beginRemoveRows({}, row, row);
+  m_rows.erase(m_rows.begin() + row);
+  m_numbers.erase(m_numbers.begin() + row);
+  endRemoveRows();
+}
+
+int JournalModel::find(const QString& kind, const script::DocumentKey& key) const {
+  for (int i = 0; i < size(); ++i) {
+    const JournalRow& r = m_rows[static_cast<std::size_t>(i)];
+    if (r.kind == kind && r.date == key.date && r.time == key.time) return i;
+  }
+  return -1;
+}
+
+int JournalModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : size();
+}
+
+int JournalModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant JournalModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= size()) return {};
+  const JournalRow& r = m_rows[static_cast<std::size_t>(index.row())];
+  const int number = m_numbers[static_cast<std::size_t>(index.row())];
+  if (role == Qt::DecorationRole && index.column() == Posted) {
+    static const QIcon posted = QApplication::style()->standardIcon(QStyle::SP_DialogApplyButton);
+    static const QIcon unposted =
+        QApplication::style()->standardIcon(QStyle::SP_DialogCancelButton);
+    return r.posted ? posted : unposted;
+  }
+  if (role == SortRole) {
+    switch (index.column()) {
+      case Number:
+        return number;
+      case Date:
+        return static_cast<qlonglong>(r.dateKey) * 1000000 +
+               r.time.left(8).remove(QLatin1Char(':')).toLongLong();
+      case Posted:
+        return r.posted ? 1 : 0;
+      default:
+        break;
+    }
+    role = Qt::DisplayRole;
+  }
+  if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
+  switch (index.column()) {
+    case Number:
+      return QString::number(number);
+    case Kind:
+      return r.kind;
+    case Date:
+      return r.date;
+    case Time:
+      return r.time;
+    case Name:
+      return r.name;
+    case Posted:
+      return r.posted ? QStringLiteral("Проведен") : QStringLiteral("Не проведен");
+    default:
+      return {};
+  }
+}
+
+QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  static const char* const kHeaders[] = {"№",     "Вид документа", "Дата",
+                                         "Время", "Наименование",  "Проведение"};
+  return section >= 0 && section < ColumnCount ? QString::fromUtf8(kHeaders[section]) : QVariant();
+}
+
+frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(state, parent) {
+  setObjectName(QStringLiteral("frmZurnal"));
+  setWindowTitle(QStringLiteral("Журнал..."));
+  m_journal = state.currentObjectName;
+
+  m_usrMenu1 = new ToolBarControl(this);
+  m_usrMenu1->setObjectName(QStringLiteral("usrMenu1"));
+  const QStyle* s = style();
+  m_usrMenu1->addButton(1, QStringLiteral("Новый"), s->standardIcon(QStyle::SP_FileIcon));
+  m_usrMenu1->addButton(2, QStringLiteral("Открыть"), s->standardIcon(QStyle::SP_DirOpenIcon),
+                        QStringLiteral("Открыть документ (Enter)"));
+  m_usrMenu1->addButton(3, QStringLiteral("Копировать"));
+  m_usrMenu1->addButton(4, QStringLiteral("Удалить"), s->standardIcon(QStyle::SP_TrashIcon),
+                        QStringLiteral("Удалить документ (Delete)"));
+  m_usrMenu1->addButton(5, QStringLiteral("Перепровести"),
+                        s->standardIcon(QStyle::SP_BrowserReload),
+                        QStringLiteral("Перепровести проведенные документы периода"));
+
+  // The period: this year, so documents entered today are listed.
+  const QDate today = QDate::currentDate();
+  auto* frame = new QWidget(this);
+  frame->setObjectName(QStringLiteral("Frame1"));
+  m_start = new QDateEdit(QDate(today.year(), 1, 1), frame);
+  m_start->setObjectName(QStringLiteral("cD_0"));
+  m_end = new QDateEdit(QDate(today.year(), 12, 31), frame);
+  m_end->setObjectName(QStringLiteral("cD_1"));
+  auto* periodLayout = new QHBoxLayout(frame);
+  periodLayout->setContentsMargins(0, 0, 0, 0);
+  for (auto [edit, caption] :
+       {std::pair{m_start, "Начало периода:"}, std::pair{m_end, "Конец периода:"}}) {
+    edit->setCalendarPopup(true);
+    edit->setDisplayFormat(kDateFormat);
+    auto* label = new QLabel(QString::fromUtf8(caption), frame);
+    label->setBuddy(edit);
+    edit->setAccessibleName(label->text());
+    periodLayout->addWidget(label);
+    periodLayout->addWidget(edit);
+  }
+  periodLayout->addStretch();
+
+  m_model = new JournalModel(this);
+  m_proxy = new QSortFilterProxyModel(this);
+  m_proxy->setSourceModel(m_model);
+  m_proxy->setSortRole(JournalModel::SortRole);
+  m_list = new QTableView(this);
+  m_list->setObjectName(QStringLiteral("ListView1"));
+  m_list->setAccessibleName(QStringLiteral("Документы журнала"));
+  m_list->setModel(m_proxy);
+  m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+  m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  m_list->setSortingEnabled(true);
+  m_list->sortByColumn(-1, Qt::AscendingOrder);
+  m_list->verticalHeader()->hide();
+  m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
+  m_list->setWordWrap(false);
+  m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+  const int widths[] = {40, 110, 80, 70, 170, 100};
+  for (int c = 0; c < JournalModel::ColumnCount; ++c)
+    m_list->horizontalHeader()->resizeSection(c, widths[c]);
+  m_list->horizontalHeader()->setStretchLastSection(true);
+  m_command1 = new QPushButton(QStringLiteral("&Закрыть"), this);
+  m_command1->setObjectName(QStringLiteral("Command1"));
+  m_command1->setAccessibleName(QStringLiteral("Закрыть"));
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(m_command1);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->addWidget(m_usrMenu1);
+  layout->addWidget(frame);
+  layout->addWidget(m_list, 1);
+  layout->addLayout(buttons);
+
+  connect(m_usrMenu1, &ToolBarControl::ButtonClick, this, &frmZurnal::buttonClicked);
+  connect(m_command1, &QPushButton::clicked, this, &QWidget::close);
+  connect(m_start, &QDateEdit::dateChanged, this, &frmZurnal::loadList);
+  connect(m_end, &QDateEdit::dateChanged, this, &frmZurnal::loadList);
+  connect(m_list, &QAbstractItemView::activated, this, [this](const QModelIndex& i) {
+    rowClicked(modelRow(i));
+    openDocument();
+  });
+  connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& i) { rowClicked(modelRow(i)); });
+  connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    const QModelIndex i = m_list->indexAt(pos);
+    if (i.isValid()) {
+      m_list->setCurrentIndex(i);
+      rowClicked(modelRow(i));
+    }
+    showContextMenu(m_list->viewport()->mapToGlobal(pos));
+  });
+  auto* deleteKey = new QAction(this);
+  deleteKey->setShortcut(QKeySequence::Delete);
+  deleteKey->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  connect(deleteKey, &QAction::triggered, this, &frmZurnal::deleteDocument);
+  m_list->addAction(deleteKey);
+
+  loadList();
+  registerLoad();
+  setSizeTwips(9000, 6000);
+  centre();
+}
+
+frmZurnal::~frmZurnal() {
+  if (m_state.journalWindow == this) m_state.journalWindow = nullptr;
+}
+
+bool frmZurnal::listsKind(const QString& kind) const {
+  return m_kinds.contains(kind);
+}
+
+void frmZurnal::loadList() {
+  setWindowTitle(QStringLiteral("Журнал.") + m_journal);
+  m_kinds.clear();
+  std::vector<JournalRow> rows;
+  const int from = dateKeyOf(m_start->date());
+  const int to = dateKeyOf(m_end->date());
+  if (m_state.db) {
+    try {
+      for (const config::FormItemRow& kindRow :
+           config::readFormItemRows(*m_state.db, config::ObjectKind::Document)) {
+        const QString kind = kindRow.name.value_or(QString());
+        if (m_journal != config::kFullJournalName &&
+            kindRow.zurnal.value_or(QString()) != m_journal)
+          continue;
+        m_kinds << kind;
+        if (!storage::isValidIdentifier(kind) ||
+            !m_state.db->tableExists(config::documentHeaderTable(kind)))
+          continue;
+        // Only what the rows show is read, row by row: a journal may hold 100,000 documents.
+        m_state.db->forEachRow(
+            QStringLiteral("SELECT Наименование,cDATE,cTIME,Проводка FROM ") +
+                config::documentHeaderTable(kind),
+            [&](const storage::RowView& row) {
+              const int key = dateKeyOf(row.text(1));
+              if (key < from || key > to) return;
+              const std::string_view posted = row.text(3);
+              rows.push_back({kind, text(row.text(1)), text(row.text(2)), text(row.text(0)),
+                              posted == "1" || posted == " 1", key});
+            });
+      }
+    } catch (const storage::DbError& e) {
+      MessageBoxes::show(e.description());
+    }
+  }
+  m_model->setRows(std::move(rows));
+  m_row = -1;
+  for (int n : {1, 2, 3, 4}) m_usrMenu1->DisableButton(n);
+}
+
+int frmZurnal::modelRow(const QModelIndex& viewIndex) const {
+  return viewIndex.isValid() ? m_proxy->mapToSource(viewIndex).row() : -1;
+}
+
+void frmZurnal::rowClicked(int row) {
+  if (row < 0 || row >= m_model->size()) return;
+  m_row = row;
+  const JournalRow& r = m_model->at(row);
+  m_state.selectedJournalItem = QStringList{
+      m_model->index(row, JournalModel::Number).data().toString(), r.kind, r.date, r.time, r.name,
+      r.posted ? QStringLiteral("1") : QStringLiteral("0")};
+  m_usrMenu1->EnableButton(2);
+  m_usrMenu1->EnableButton(4);
+}
+
+void frmZurnal::showContextMenu(const QPoint& globalPos) {
+  shell::frmMain* main = m_state.mainWindow;
+  if (!main || !main->operatorsMenu()) return;
+  // The command acts on the row selected here, in this window.
+  m_state.journalWindow = this;
+  main->unpostAction()->setEnabled(m_row >= 0 && m_model->at(m_row).posted);
+  main->operatorsMenu()->popup(globalPos);
+}
+
+void frmZurnal::openDocument() {
+  if (m_row < 0 || !m_state.windows) return;
+  const JournalRow r = m_model->at(m_row);
+  m_state.currentElementName = r.kind;
+  m_state.currentObjectType = config::typeWord(config::ObjectKind::Document);
+  m_state.currentObjectName = r.kind;
+  m_state.pickedDocumentDate = r.date;
+  m_state.pickedDocumentTime = r.time;
+  m_state.formDesignMode = false;
+  auto* form =
+      qobject_cast<frmUniDoc*>(m_state.windows->newWindow(shell::window_names::kDocumentForm));
+  if (!form) return;
+  form->setOpener(this);
+  if (!form->loaded()) return;
+  m_state.documentWindow = form;
+  showChild(m_state, form);
+}
+
+void frmZurnal::deleteDocument() {
+  if (m_row < 0 || !m_state.db) return;
+  const JournalRow r = m_model->at(m_row);
+  if (MessageBoxes::ask(QStringLiteral("Вы действительно хотите удалить документ ") + r.kind +
+                            QStringLiteral(" ?"),
+                        QStringLiteral("Удаление...")) != shell::MsgAnswer::Yes)
+    return;
+  try {
+    script::posting::remove(*m_state.db, r.kind, {r.date, r.time});
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(QStringLiteral("Документ не удален: ") + e.description());
+    return;
+  }
+  m_model->removeDocument(m_row);
+  m_row = -1;
+  m_state.selectedJournalItem.clear();
+}
+
+void frmZurnal::buttonClicked(int number) {
+  switch (number) {
+    case 2:
+      openDocument();
+      break;
+    case 4:
+      deleteDocument();
+      break;
+    case 5:
+      repostPeriod();
+      break;
+    default:
+      break;
+  }
+}
+
+void frmZurnal::repostPeriod() {
+  if (!m_state.db) return;
+  std::vector<JournalRow> posted;
+  for (int i = 0; i < m_model->size(); ++i)
+    if (m_model->at(i).posted) posted.push_back(m_model->at(i));
+  std::stable_sort(posted.begin(), posted.end(), [](const JournalRow& a, const JournalRow& b) {
+    return a.dateKey != b.dateKey ? a.dateKey < b.dateKey : a.time < b.time;
+  });
+  if (posted.empty()) {
+    MessageBoxes::show(QStringLiteral("В периоде нет проведенных документов."));
+    return;
+  }
+  std::vector<RepostItem> items;
+  items.reserve(posted.size());
+  for (const JournalRow& r : posted) items.push_back({r.kind, {r.date, r.time}});
+  const RepostSummary summary = repostWithProgress(m_state, items, this);
+  QString text =
+      QStringLiteral("Перепроведено документов: %1 из %2.").arg(summary.reposted).arg(items.size());
+  if (summary.cancelled) text += QStringLiteral("\nПерепроведение прервано пользователем.");
+  if (!summary.failures.isEmpty()) {
+    text += QStringLiteral("\nНе перепроведены (остались проведенными, как были):");
+    const int shown = qMin<int>(20, summary.failures.size());
+    for (int i = 0; i < shown; ++i) text += QLatin1Char('\n') + summary.failures[i];
+    if (summary.failures.size() > shown)
+      text += QStringLiteral("\n… и еще %1.").arg(summary.failures.size() - shown);
+  }
+  MessageBoxes::show(text, shell::MsgButtons::Ok, QStringLiteral("Перепровести"));
+}
+
+void frmZurnal::documentPosted(const QString& kind,
+                               const std::optional<script::DocumentKey>& previous,
+                               const script::DocumentKey& key, const QString& name) {
+  if (!listsKind(kind)) return;
+  const int at = previous ? m_model->find(kind, *previous) : -1;
+  const int dateKey = dateKeyOf(QDate::fromString(key.date, kDateFormat));
+  const JournalRow row{kind, key.date, key.time, name, true, dateKey};
+  const bool inPeriod =
+      dateKey >= dateKeyOf(m_start->date()) && dateKey <= dateKeyOf(m_end->date());
+  if (at >= 0)
+    m_model->update(at, row);
+  else if (inPeriod)
+    m_model->append(row);
+}
+
+void frmZurnal::documentUnposted(const QString& kind, const QString& date, const QString& time) {
+  const int at = m_model->find(kind, {date, time});
+  if (at < 0) return;
+  JournalRow row = m_model->at(at);
+  row.posted = false;
+  m_model->update(at, row);
+  if (at == m_row) rowClicked(at);
+}
+
+}  // namespace balvix::runtime

@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QDate>
+#include <QPointer>
+#include <QSortFilterProxyModel>
+#include <QStringList>
+#include <QTableView>
+#include <optional>
+#include <vector>
+
+#include "runtime/runtime_window.h"
+#include "script/objects/document_posting.h"
+#include "shell/window_interfaces.h"
+
+class QDateEdit;
+class QPushButton;
+
+namespace balvix::runtime {
+
+class ToolBarControl;
+
+// One document as the journal lists it.
+struct JournalRow {
+  QString kind;
+  QString date;  // cDATE text
+  QString time;  // cTIME text
+  QString name;
+  bool posted = false;
+  int dateKey = 0;  // yyyymmdd, for the period and for sorting
+};
+
+// The documents of a journal: number, kind, date, time, name and the posted mark (an icon
+// and a text). Numbers run from 1 in the order the documents were read.
+class JournalModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  enum Column { Number, Kind, Date, Time, Name, Posted, ColumnCount };
+  static constexpr int SortRole = Qt::UserRole + 1;
+
+  using QAbstractTableModel::QAbstractTableModel;
+  void setRows(std::vector<JournalRow> rows);
+  void append(const JournalRow& row);
+  void update(int row, const JournalRow& value);
+  void removeDocument(int row);
+  const JournalRow& at(int row) const { return m_rows[static_cast<std::size_t>(row)]; }
+  int find(const QString& kind, const script::DocumentKey& key) const;
+  int size() const { return static_cast<int>(m_rows.size()); }
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ private:
+  std::vector<JournalRow> m_rows;
+  std::vector<int> m_numbers;  // the row number shown; kept when a row is removed
+  int m_next = 0;
+};
+
+// The journal: lists the documents of its kinds (of every kind for "Полный") dated
+// within the period, opens them in the document form, deletes them whole, unposts them
+// from the right-click menu and reposts the period.
+class frmZurnal : public RuntimeWindow, public shell::JournalWindowInterface {
+  Q_OBJECT
+
+ public:
+  // Loads at once the journal named by CurrentObjectName.
+  explicit frmZurnal(shell::AppState& state, QWidget* parent = nullptr);
+  ~frmZurnal() override;
+
+  const QString& journal() const { return m_journal; }
+  JournalModel* model() const { return m_model; }
+  QTableView* list() const { return m_list; }
+  ToolBarControl* toolbar() const { return m_usrMenu1; }
+  QDateEdit* periodStart() const { return m_start; }
+  QDateEdit* periodEnd() const { return m_end; }
+  // The document in a model row, selected as a click selects it; -1 when none.
+  int selectedRow() const { return m_row; }
+
+  void loadList();
+  void rowClicked(int modelRow);
+  void openDocument();
+  void deleteDocument();
+  // The right-click menu over the list (mnuOperators of the main window).
+  void showContextMenu(const QPoint& globalPos);
+  void buttonClicked(int number);
+  // "Перепровести": every posted document of the period, in date and time order.
+  void repostPeriod();
+
+  // A document form posted a document: its row follows (or appears when the journal
+  // lists the kind and the date falls in the period).
+  void documentPosted(const QString& kind, const std::optional<script::DocumentKey>& previous,
+                      const script::DocumentKey& key, const QString& name);
+  void documentUnposted(const QString& kind, const QString& date, const QString& time) override;
+
+  // Whether documents of the kind belong to this journal.
+  bool listsKind(const QString& kind) const;
+
+ private:
+  int modelRow(const QModelIndex& viewIndex) const;
+  void selectionChanged();
+
+  QString m_journal;
+  QStringList m_kinds;
+  JournalModel* m_model = nullptr;
+  QSortFilterProxyModel* m_proxy = nullptr;
+  QTableView* m_list = nullptr;
+  ToolBarControl* m_usrMenu1 = nullptr;
+  QDateEdit* m_start = nullptr;
+  QDateEdit* m_end = nullptr;
+  QPushButton* m_command1 = nullptr;
+  int m_row = -1;
+};
+
+}  // namespace balvix::runtime

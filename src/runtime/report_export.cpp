@@ -1,0 +1,289 @@
+#include "runtime/report_export.h"
+
+#include <xlsxwriter.h>
+
+#include <QDate>
+#include <QFile>
+#include <QFont>
+#include <QHash>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QSet>
+#include <algorithm>
+
+namespace balvix::runtime::report_export {
+
+namespace {
+
+const QString kHeaderSection = QStringLiteral("Шапка");
+constexpr int kPadding = 3;
+
+QString csvField(const QString& text) {
+  static const QRegularExpression special(QStringLiteral("[;\"\r\n]"));
+  if (!text.contains(special)) return text;
+  return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+         QLatin1Char('"');
+}
+
+QFont cellFont(const CellStyle& s, const QFont& base) {
+  QFont f = base;
+  f.setBold(s.bold);
+  f.setItalic(s.italic);
+  if (s.size > 0) f.setPointSize(s.size);
+  return f;
+}
+
+}  // namespace
+
+QVariant cellValue(const QString& text) {
+  static const QRegularExpression number(
+      QStringLiteral("^-?(0|[1-9]\\d{0,2}([ \\x{00A0}]\\d{3})+|[1-9]\\d*)([.,]\\d+)?$"));
+  static const QRegularExpression date(QStringLiteral("^\\d{2}\\.\\d{2}\\.\\d{4}$"));
+  const QString t = text.trimmed();
+  if (t.isEmpty()) return text;
+  if (number.match(t).hasMatch()) {
+    QString n = t;
+    n.remove(QLatin1Char(' ')).remove(QChar(0x00A0)).replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double v = n.toDouble(&ok);
+    if (ok) return v;
+  }
+  if (date.match(t).hasMatch()) {
+    const QDate d = QDate::fromString(t, QStringLiteral("dd.MM.yyyy"));
+    if (d.isValid()) return d;
+  }
+  return text;
+}
+
+QString writeCsv(const ReportSheet& sheet, const QString& path) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly))
+    return QStringLiteral("Не удалось создать файл «%1»: %2").arg(path, file.errorString());
+  QByteArray out("\xEF\xBB\xBF");
+  QStringList fields;
+  for (int r = 0; r < sheet.rowCount(); ++r) {
+    fields.clear();
+    for (int c = 0; c < sheet.columns; ++c) {
+      const ReportCell* cell = sheet.cell(r, c);
+      fields << (cell ? csvField(cell->text) : QString());
+    }
+    out += fields.join(QLatin1Char(';')).toUtf8();
+    out += "\r\n";
+    if (out.size() > (1 << 20)) {
+      file.write(out);
+      out.clear();
+    }
+  }
+  file.write(out);
+  if (!file.commit())
+    return QStringLiteral("Не удалось записать файл «%1»: %2").arg(path, file.errorString());
+  return {};
+}
+
+QString writeXlsx(const ReportSheet& sheet, const QString& path, const QString& title) {
+  const QByteArray file = QFile::encodeName(path);
+  lxw_workbook* book = workbook_new(file.constData());
+  if (!book) return QStringLiteral("Не удалось создать файл «%1».").arg(path);
+  QString name = title.isEmpty() ? QStringLiteral("Отчет") : title;
+  static const QRegularExpression forbidden(QStringLiteral("[\\[\\]:*?/\\\\]"));
+  name.replace(forbidden, QStringLiteral("_"));
+  lxw_worksheet* ws = workbook_add_worksheet(book, name.left(31).toUtf8().constData());
+  // One format per style, and the same with a date number format.
+  std::vector<lxw_format*> formats(sheet.styles.size(), nullptr),
+      dateFormats(sheet.styles.size(), nullptr);
+  for (std::size_t i = 0; i < sheet.styles.size(); ++i) {
+    for (int dated = 0; dated < 2; ++dated) {
+      const CellStyle& s = sheet.styles[i];
+      lxw_format* f = workbook_add_format(book);
+      if (s.bold) format_set_bold(f);
+      if (s.italic) format_set_italic(f);
+      if (s.size > 0) format_set_font_size(f, s.size);
+      if (s.align & Qt::AlignHCenter) format_set_align(f, LXW_ALIGN_CENTER);
+      if (s.align & Qt::AlignRight) format_set_align(f, LXW_ALIGN_RIGHT);
+      if (s.borders.contains(QLatin1Char('l'))) format_set_left(f, LXW_BORDER_THIN);
+      if (s.borders.contains(QLatin1Char('t'))) format_set_top(f, LXW_BORDER_THIN);
+      if (s.borders.contains(QLatin1Char('r'))) format_set_right(f, LXW_BORDER_THIN);
+      if (s.borders.contains(QLatin1Char('b'))) format_set_bottom(f, LXW_BORDER_THIN);
+      if (s.background.isValid())
+        format_set_bg_color(f, static_cast<lxw_color_t>(s.background.rgb() & 0xFFFFFF));
+      format_set_text_wrap(f);
+      if (dated) format_set_num_format(f, "dd.mm.yyyy");
+      (dated ? dateFormats : formats)[i] = f;
+    }
+  }
+  auto write = [&](int r, int c, const ReportCell& cell) {
+    const auto row = static_cast<lxw_row_t>(r);
+    const auto col = static_cast<lxw_col_t>(c);
+    const std::size_t style = static_cast<std::size_t>(
+        std::clamp(cell.style, 0, static_cast<int>(sheet.styles.size()) - 1));
+    const QVariant v = cellValue(cell.text);
+    if (v.typeId() == QMetaType::Double) {
+      worksheet_write_number(ws, row, col, v.toDouble(), formats[style]);
+    } else if (v.typeId() == QMetaType::QDate) {
+      const QDate d = v.toDate();
+      lxw_datetime dt{d.year(), d.month(), d.day(), 0, 0, 0};
+      worksheet_write_datetime(ws, row, col, &dt, dateFormats[style]);
+    } else if (!cell.text.isEmpty() || style != 0) {
+      worksheet_write_string(ws, row, col, cell.text.toUtf8().constData(), formats[style]);
+    }
+  };
+  for (int c = 0; c < sheet.columns; ++c)
+    worksheet_set_column(ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
+                         sheet.columnWidth(c) / 7.0, nullptr);
+  for (int r = 0; r < static_cast<int>(sheet.rowHeights.size()); ++r)
+    if (sheet.rowHeights[static_cast<std::size_t>(r)] > 0)
+      worksheet_set_row(ws, static_cast<lxw_row_t>(r),
+                        sheet.rowHeights[static_cast<std::size_t>(r)] * 0.75, nullptr);
+  for (const QRect& m : sheet.merges) {
+    const ReportCell* first = sheet.cell(m.y(), m.x());
+    const std::size_t style = first
+                                  ? static_cast<std::size_t>(std::clamp(
+                                        first->style, 0, static_cast<int>(sheet.styles.size()) - 1))
+                                  : 0;
+    worksheet_merge_range(ws, static_cast<lxw_row_t>(m.top()), static_cast<lxw_col_t>(m.left()),
+                          static_cast<lxw_row_t>(m.bottom()), static_cast<lxw_col_t>(m.right()), "",
+                          formats[style]);
+  }
+  for (int r = 0; r < sheet.rowCount(); ++r) {
+    const auto& row = sheet.rows[static_cast<std::size_t>(r)];
+    for (int c = 0; c < static_cast<int>(row.size()); ++c)
+      write(r, c, row[static_cast<std::size_t>(c)]);
+  }
+  const lxw_error error = workbook_close(book);
+  if (error != LXW_NO_ERROR)
+    return QStringLiteral("Не удалось записать файл «%1»: %2")
+        .arg(path, QString::fromUtf8(lxw_strerror(error)));
+  return {};
+}
+
+bool wantsLandscape(const ReportSheet& sheet) {
+  int width = 0;
+  for (int c = 0; c < sheet.columns; ++c) width += sheet.columnWidth(c);
+  // A4 portrait at 96 dpi less margins of 15 mm on each side.
+  return width > 680;
+}
+
+int paint(const ReportSheet& sheet, QPagedPaintDevice& device, QPainter& painter,
+          const QString& title) {
+  const QRectF page = device.pageLayout().paintRectPixels(device.logicalDpiX());
+  const double unit = device.logicalDpiX() / 96.0;
+  int total = 0;
+  for (int c = 0; c < sheet.columns; ++c) total += sheet.columnWidth(c);
+  const double scale = total * unit > page.width() ? page.width() / total : unit;
+  std::vector<double> left(static_cast<std::size_t>(sheet.columns) + 1, 0.0);
+  for (int c = 0; c < sheet.columns; ++c)
+    left[static_cast<std::size_t>(c) + 1] =
+        left[static_cast<std::size_t>(c)] + sheet.columnWidth(c) * scale;
+  const QFont base(QStringLiteral("DejaVu Sans"), 9);
+  const double footer = 24 * unit;
+  const double usable = page.height() - footer;
+
+  int headerRows = 0;
+  while (headerRows < std::min<int>(sheet.rowCount(), static_cast<int>(sheet.rowSections.size())) &&
+         sheet.rowSections[headerRows] == kHeaderSection)
+    ++headerRows;
+  double headerHeight = 0;
+  for (int r = 0; r < headerRows; ++r) headerHeight += sheet.rowHeight(r) * scale;
+  if (headerHeight > usable / 2) headerRows = 0, headerHeight = 0;
+
+  // Page breaks first, so that every page can say how many there are.
+  std::vector<std::pair<int, int>> pages;  // first row, end row
+  int row = 0;
+  while (row < sheet.rowCount() || pages.empty()) {
+    const bool repeat = !pages.empty() && headerRows > 0;
+    double y = repeat ? headerHeight : 0;
+    const int first = row;
+    while (row < sheet.rowCount() && (row == first || y + sheet.rowHeight(row) * scale <= usable))
+      y += sheet.rowHeight(row++) * scale;
+    pages.emplace_back(first, row);
+    if (sheet.rowCount() == 0) break;
+  }
+
+  // Merged ranges by their first cell, and the cells they cover: one lookup per cell
+  // even when every output row has a merge of its own.
+  auto key = [](int r, int c) { return (static_cast<quint64>(r) << 20) | static_cast<quint64>(c); };
+  QHash<quint64, QRect> mergeStarts;
+  QSet<quint64> covered;
+  for (const QRect& m : sheet.merges) {
+    mergeStarts.insert(key(m.y(), m.x()), m);
+    for (int r = m.top(); r <= m.bottom(); ++r)
+      for (int c = m.left(); c <= m.right(); ++c)
+        if (r != m.y() || c != m.x()) covered.insert(key(r, c));
+  }
+  auto paintRow = [&](int r, double y) {
+    const double h = sheet.rowHeight(r) * scale;
+    for (int c = 0; c < sheet.columns; ++c) {
+      if (covered.contains(key(r, c))) continue;
+      const QRect m = mergeStarts.value(key(r, c));
+      double w = left[static_cast<std::size_t>(c) + 1] - left[static_cast<std::size_t>(c)];
+      double cellHeight = h;
+      if (!m.isNull()) {
+        w = left[static_cast<std::size_t>(std::min(m.right() + 1, sheet.columns))] -
+            left[static_cast<std::size_t>(c)];
+        for (int k = r + 1; k <= m.bottom() && k < sheet.rowCount(); ++k)
+          cellHeight += sheet.rowHeight(k) * scale;
+      }
+      const ReportCell* cell = sheet.cell(r, c);
+      if (!cell) continue;
+      const CellStyle& s = sheet.style(cell->style);
+      const QRectF box(page.left() + left[static_cast<std::size_t>(c)], y, w, cellHeight);
+      if (s.background.isValid()) painter.fillRect(box, s.background);
+      if (!s.borders.isEmpty()) {
+        painter.setPen(QPen(Qt::black, unit));
+        if (s.borders.contains(QLatin1Char('l'))) painter.drawLine(box.topLeft(), box.bottomLeft());
+        if (s.borders.contains(QLatin1Char('t'))) painter.drawLine(box.topLeft(), box.topRight());
+        if (s.borders.contains(QLatin1Char('r')))
+          painter.drawLine(box.topRight(), box.bottomRight());
+        if (s.borders.contains(QLatin1Char('b')))
+          painter.drawLine(box.bottomLeft(), box.bottomRight());
+      }
+      if (cell->text.isEmpty()) continue;
+      QFont f = cellFont(s, base);
+      f.setPointSizeF(f.pointSizeF() * scale / unit);
+      painter.setFont(f);
+      painter.setPen(Qt::black);
+      painter.drawText(box.adjusted(kPadding * scale, 0, -kPadding * scale, 0),
+                       static_cast<int>(s.align | Qt::AlignVCenter) | Qt::TextWordWrap, cell->text);
+    }
+    return y + h;
+  };
+
+  const int count = static_cast<int>(pages.size());
+  for (int p = 0; p < count; ++p) {
+    if (p > 0) device.newPage();
+    double y = page.top();
+    if (p > 0)
+      for (int r = 0; r < headerRows; ++r) y = paintRow(r, y);
+    for (int r = pages[static_cast<std::size_t>(p)].first;
+         r < pages[static_cast<std::size_t>(p)].second; ++r)
+      y = paintRow(r, y);
+    painter.setFont(base);
+    painter.setPen(Qt::black);
+    const QRectF foot(page.left(), page.top() + usable, page.width(), footer);
+    painter.drawText(foot, Qt::AlignLeft | Qt::AlignBottom, title);
+    painter.drawText(foot, Qt::AlignRight | Qt::AlignBottom,
+                     QStringLiteral("Страница %1 из %2").arg(p + 1).arg(count));
+  }
+  return count;
+}
+
+QString writePdf(const ReportSheet& sheet, const QString& path, const QString& title) {
+  QPdfWriter writer(path);
+  writer.setTitle(title);
+  writer.setCreator(QStringLiteral("Balvix"));
+  writer.setResolution(96);
+  writer.setPageLayout(
+      QPageLayout(QPageSize(QPageSize::A4),
+                  wantsLandscape(sheet) ? QPageLayout::Landscape : QPageLayout::Portrait,
+                  QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
+  QPainter painter;
+  if (!painter.begin(&writer)) return QStringLiteral("Не удалось создать файл «%1».").arg(path);
+  paint(sheet, writer, painter, title);
+  if (!painter.end()) return QStringLiteral("Не удалось записать файл «%1».").arg(path);
+  if (!QFile::exists(path)) return QStringLiteral("Не удалось записать файл «%1».").arg(path);
+  return {};
+}
+
+}  // namespace balvix::runtime::report_export

@@ -1,0 +1,148 @@
+#pragma once
+
+#include <QDate>
+#include <QHash>
+#include <QPointer>
+#include <QTableView>
+#include <QWidget>
+#include <memory>
+
+#include "runtime/report_layout.h"
+#include "script/host_object.h"
+
+class QLineEdit;
+class QToolBar;
+
+namespace balvix::script {
+class Engine;
+class Host;
+class ScriptError;
+}  // namespace balvix::script
+
+namespace balvix::runtime {
+
+class FormHost;
+class ReportModel;
+
+// What the report dialog hands to a report module (Диалог): the period and the fields.
+struct ReportDialogValues {
+  QDate start;
+  QDate end;
+  QHash<QString, QString> fields;  // by folded caption
+};
+
+// The report grid ("report1"): shows a report layout for design, or runs the report's
+// module, which fills the output from the layout's named sections.
+class ReportGrid : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit ReportGrid(QWidget* parent = nullptr);
+  ~ReportGrid() override;
+
+  void setHost(script::Host* host);
+  script::Host& host();
+
+  // Set before LoadLayout: in design mode the layout itself is edited.
+  void setDesignMode(bool on);
+  bool designMode() const { return m_designMode; }
+  // Malformed text opens an empty grid with a message; false then.
+  bool LoadLayout(const QString& text);
+  QString GetLayout() const;
+  // Runs the module (the report's text followed by the global module) with the global
+  // object and `Отчет` (and `Диалог` when there are dialog values). A module error is
+  // shown with its line; the output made so far stays. False on an error.
+  bool LoadModule(const QString& text, std::shared_ptr<script::HostObject> globalObject,
+                  const ReportDialogValues* dialog = nullptr);
+  void setModuleName(const QString& name) { m_moduleName = name; }
+  script::Engine* engine() const { return m_engine.get(); }
+
+  // The module's operations on the output.
+  void setParameter(const QString& name, const QString& value);
+  QString parameter(const QString& name) const;
+  // Appends a copy of the section with its parameters filled; false when there is none.
+  bool output(const QString& section);
+  QString cellText(int row, int column) const;  // from 1
+  void setCellText(int row, int column, const QString& text);
+  void clearOutput();
+  // The output before the module runs: empty, or the layout when it has no sections.
+  void restartOutput();
+  // Shows the rows added so far.
+  void publish();
+
+  const ReportSheet& layout() const;
+  const ReportSheet& sheet() const;  // what the grid shows: the layout or the output
+  ReportModel* model() const { return m_model; }
+  QTableView* view() const { return m_view; }
+  QToolBar* designBar() const { return m_bar; }
+  // The caption of the window that shows the grid (for Отчет.Заголовок).
+  QWidget* captionWidget() const;
+
+  // Design commands on the selected cells.
+  QRect selectedRange() const;  // x = column, y = row
+  void selectRange(const QRect& range);
+  void mergeSelection();
+  void unmergeSelection();
+  void toggleBold();
+  void toggleItalic();
+  void setAlignment(Qt::Alignment align);
+  void toggleBorders();
+  // Inserts an empty row above the selection, or removes the selected rows.
+  void insertRow();
+  void removeRows();
+  // Names the selected rows as a section (replacing a section of that name).
+  bool nameSection(const QString& name);
+
+ signals:
+  void layoutChanged();
+
+ private:
+  void applyGeometry();
+  void designChanged(const QRect& range);
+  void reportModuleError(const script::ScriptError& e);
+
+  bool m_designMode = false;
+  ReportSheet m_layout;
+  ReportModel* m_model = nullptr;
+  QTableView* m_view = nullptr;
+  QToolBar* m_bar = nullptr;
+  QLineEdit* m_sectionName = nullptr;
+  QHash<QString, QString> m_parameters;  // by folded name
+  script::Host* m_host = nullptr;
+  std::unique_ptr<FormHost> m_ownHost;
+  std::unique_ptr<script::Engine> m_engine;
+  QString m_moduleName;
+  bool m_applying = false;
+};
+
+// The report as modules see it (`Отчет`): Параметр("Имя") = значение, Вывести("Секция"),
+// Ячейка(Строка, Колонка) read and assigned, Очистить(), Заголовок.
+class ReportObject : public script::SimpleHostObject {
+ public:
+  explicit ReportObject(ReportGrid* grid);
+  script::Value invoke(int dispId, script::Args& args) override;
+  void put(int dispId, script::Args& args, const script::Value& value, bool isSet) override;
+  QString typeName() const override { return QStringLiteral("Отчет"); }
+
+ private:
+  QPointer<ReportGrid> m_grid;
+  int m_sinceStatus = 0;
+};
+
+// The report dialog's values as modules see them (`Диалог`): НачалоПериода, КонецПериода
+// (dates as text dd.MM.yyyy) and Значение("Поле").
+class DialogObject : public script::SimpleHostObject {
+ public:
+  explicit DialogObject(ReportDialogValues values) : m_values(std::move(values)) {
+    addMember(1, QStringLiteral("НачалоПериода"));
+    addMember(2, QStringLiteral("КонецПериода"));
+    addMember(3, QStringLiteral("Значение"));
+  }
+  script::Value invoke(int dispId, script::Args& args) override;
+  QString typeName() const override { return QStringLiteral("Диалог"); }
+
+ private:
+  ReportDialogValues m_values;
+};
+
+}  // namespace balvix::runtime

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QColor>
+#include <QList>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace balvix::runtime {
+
+// How a report cell looks. Cells share their styles through the sheet's style table, so
+// 100,000 output rows cost one index per cell, not a copy of the font.
+struct CellStyle {
+  bool bold = false;
+  bool italic = false;
+  int size = 0;  // points; 0 = the grid's font
+  Qt::Alignment align = Qt::AlignLeft;
+  QString borders;    // any of "l", "t", "r", "b"
+  QColor background;  // invalid = none
+  bool operator==(const CellStyle& other) const = default;
+};
+
+struct ReportCell {
+  QString text;
+  int style = 0;  // index into ReportSheet::styles
+};
+
+// A range of rows with a name: what Вывести copies to the output.
+struct ReportSection {
+  QString name;
+  int first = 0;
+  int last = 0;
+};
+
+// The cells of a report, as designed (the layout) or as a module filled them (the
+// output): rows of cells, merged ranges, column widths and row heights in pixels at 96 dpi,
+// named sections, and the layout lines this program does not know, kept to be written back.
+struct ReportSheet {
+  int columns = 0;
+  std::vector<std::vector<ReportCell>> rows;
+  std::vector<int> rowHeights;  // 0 = default
+  std::vector<int> columnWidths;
+  std::vector<CellStyle> styles{CellStyle{}};
+  QList<QRect> merges;  // x = column, y = row
+  QList<ReportSection> sections;
+  // Where each output row came from (its section name); empty in a layout.
+  QStringList rowSections;
+  QStringList unknownLines;
+
+  int rowCount() const { return static_cast<int>(rows.size()); }
+  void resize(int rowCount, int columnCount);
+  const ReportCell* cell(int row, int column) const;
+  ReportCell& cellRef(int row, int column);  // grows the sheet as needed
+  const CellStyle& style(int index) const;
+  int styleIndex(const CellStyle& style);
+  int columnWidth(int column) const;
+  int rowHeight(int row) const;
+  const ReportSection* section(const QString& name) const;  // letter case ignored
+  // Inserts an empty row before `at` or removes row `at`; merged ranges and sections
+  // below move, those that span the place grow or shrink (and go when nothing is left).
+  void insertRow(int at);
+  void removeRow(int at);
+  // The merged range that starts at or covers a cell; an empty rect when none does.
+  QRect mergeAt(int row, int column) const;
+
+  static constexpr int kDefaultColumnWidth = 100;
+  static constexpr int kDefaultRowHeight = 22;
+};
+
+// The layout text: a first line "BalvixReport 1", then one line per fact, words
+// separated by blanks, values escaped (\s blank, \n line break, \\ backslash):
+//   columns 3
+//   width 0 120
+//   height 2 30
+//   style 1 bold=1 italic=1 size=12 align=center borders=ltrb background=#ffeecc
+//   cell 0 1 1 Товар          (row, column, style, text)
+//   merge 0 0 1 3             (row, column, rows, columns)
+//   section Шапка 0 1         (name, first and last row)
+// Lines with another first word are kept as they are.
+struct ReportLayoutText {
+  static QString write(const ReportSheet& sheet);
+  // nullopt and a message in Russian when the text is not a report layout.
+  static std::optional<ReportSheet> read(const QString& text, QString* problem = nullptr);
+  static QString escape(const QString& value);
+  static QString unescape(const QString& value);
+};
+
+}  // namespace balvix::runtime

@@ -1,0 +1,381 @@
+#include "runtime/report_window.h"
+
+#include <QAction>
+#include <QDateEdit>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "runtime/form_control.h"
+#include "runtime/form_host.h"
+#include "runtime/report_export.h"
+#include "runtime/runtime_windows.h"
+#include "script/global_functions.h"
+#include "shell/frm_main.h"
+#include "shell/message_box.h"
+#include "shell/window_names.h"
+#include "shell/window_provider.h"
+#include "storage/sql_text.h"
+
+namespace balvix::runtime {
+
+using shell::MessageBoxes;
+using storage::quote;
+
+namespace {
+
+const QString kReportType = QStringLiteral("Отчет");
+
+std::unique_ptr<FormHost> statusHost(shell::AppState& state) {
+  return std::make_unique<FormHost>([&state](const QString& text) {
+    if (state.mainWindow) state.mainWindow->setStatusText(text);
+  });
+}
+
+}  // namespace
+
+frmReport::frmReport(shell::AppState& state, QWidget* parent) : RuntimeWindow(state, parent) {
+  setObjectName(QStringLiteral("frmReport"));
+  setWindowTitle(QStringLiteral("Отчет"));
+  m_host = statusHost(state);
+  m_report1 = new ReportGrid(this);
+  m_report1->setHost(state.host ? state.host : m_host.get());
+  m_bar = new QToolBar(this);
+  m_bar->setObjectName(QStringLiteral("usrMenu1"));
+  auto add = [&](const QString& text, const QString& name, auto slot) {
+    QAction* a = m_bar->addAction(text, this, slot);
+    a->setObjectName(name);
+    a->setToolTip(text);
+    m_workingActions << a;
+    return a;
+  };
+  add(QStringLiteral("Сформировать"), QStringLiteral("actRebuild"), [this] {
+    build(m_lastDialog ? &*m_lastDialog : nullptr);
+  })->setShortcut(QKeySequence(Qt::Key_F5));
+  add(QStringLiteral("Параметры"), QStringLiteral("actParameters"), [this] { showDialog(); });
+  m_bar->addSeparator();
+  add(QStringLiteral("Предварительный просмотр"), QStringLiteral("actPreview"),
+      &frmReport::printPreview);
+  add(QStringLiteral("Печать"), QStringLiteral("actPrint"), &frmReport::print)
+      ->setShortcut(QKeySequence::Print);
+  m_bar->addSeparator();
+  add(QStringLiteral("Сохранить как PDF"), QStringLiteral("actPdf"),
+      [this] { saveAs(QStringLiteral("pdf")); });
+  add(QStringLiteral("Сохранить как CSV"), QStringLiteral("actCsv"),
+      [this] { saveAs(QStringLiteral("csv")); });
+  add(QStringLiteral("Сохранить как XLSX"), QStringLiteral("actXlsx"),
+      [this] { saveAs(QStringLiteral("xlsx")); });
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->addWidget(m_bar);
+  layout->addWidget(m_report1, 1);
+}
+
+frmReport::~frmReport() {
+  if (m_state.reportWindow == this) m_state.reportWindow = nullptr;
+  if (m_dialog && m_dialog->report() == this) m_dialog->setReport(nullptr);
+}
+
+QString frmReport::title() const {
+  return windowTitle();
+}
+
+void frmReport::updateActions() {
+  // Designing, the grid's own commands take the place of the report's.
+  m_bar->setVisible(!m_designMode);
+  for (QAction* a : m_workingActions) a->setEnabled(!m_designMode && m_found);
+  if (!m_designMode && m_found) m_workingActions[1]->setEnabled(hasDialog());
+}
+
+void frmReport::load(const QString& name, bool designMode) {
+  // The shared window asked for another report (or mode) keeps the layout being designed.
+  if (!storeLayout()) return;
+  m_name = name;
+  m_designMode = designMode;
+  m_found = false;
+  m_lastDialog.reset();
+  m_report1->setDesignMode(designMode);
+  m_report1->LoadLayout(QString());
+  setSizeTwips(10000, 6630);
+  QString layoutText, code;
+  try {
+    if (!m_state.db) throw storage::DbError(0, QStringLiteral("Нет базы данных"));
+    storage::Recordset row = m_state.db->openRecordset(
+        QStringLiteral("SELECT * FROM form_items WHERE type='Отчет' AND name=") + quote(name));
+    if (row.eof()) throw storage::DbError(0, QStringLiteral("Нет отчета"));
+    setWindowTitle(row.text("type") + QLatin1Char('.') + row.text("name"));
+    layoutText = row.text("item");
+    code = row.text("code");
+    m_dialogLayout = row.text(frmRepDialog::kLayoutColumn);
+    m_found = true;
+  } catch (const storage::DbError&) {
+    MessageBoxes::show(QStringLiteral("Отчет не найден, возможно он был удален."),
+                       shell::MsgButtons::Ok, name);
+  }
+  m_state.sharedRecordset.close();
+  updateActions();
+  registerLoad();
+  centre();
+  if (!m_found) return;
+  m_report1->setModuleName(windowTitle());
+  if (layoutText.isEmpty()) return;
+  layoutText.replace(QStringLiteral("Истина"), QStringLiteral("True"))
+      .replace(QStringLiteral("Ложь"), QStringLiteral("False"));
+  m_report1->LoadLayout(layoutText);
+  if (m_designMode) return;
+  // A report with a dialog asks for its parameters first; "Сформировать" builds it.
+  if (hasDialog()) {
+    showDialog();
+    return;
+  }
+  build();
+}
+
+bool frmReport::build(const ReportDialogValues* dialog) {
+  if (m_designMode || !m_found || !m_state.db) return false;
+  if (dialog) m_lastDialog = *dialog;
+  QString code, global;
+  try {
+    storage::Recordset row = m_state.db->openRecordset(
+        QStringLiteral("SELECT code FROM form_items WHERE type='Отчет' AND name=") + quote(m_name));
+    if (!row.eof()) code = row.text(0);
+    storage::Recordset g =
+        m_state.db->openRecordset(QStringLiteral("SELECT * FROM ГлобальныйМодуль"));
+    if (!g.eof()) global = g.text(0);
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(e.description());
+    return false;
+  }
+  m_report1->restartOutput();
+  auto ext = script::createGlobalFunctions(m_report1->host(), m_state);
+  return m_report1->LoadModule(code + global, ext, dialog);
+}
+
+frmRepDialog* frmReport::showDialog() {
+  if (!m_dialog) {
+    m_dialog = new frmRepDialog(m_state);
+    m_dialog->load(m_name, false);
+  }
+  m_dialog->setReport(this);
+  showChild(m_state, m_dialog);
+  m_dialog->raise();
+  return m_dialog;
+}
+
+bool frmReport::storeLayout() {
+  if (!m_designMode || !m_found || !m_state.db) return true;
+  // The layout is quoted, so a "'" in a cell is stored as typed; a failure keeps the
+  // window open with the layout.
+  try {
+    m_state.db->execute(QStringLiteral("UPDATE form_items SET item=") +
+                        quote(m_report1->GetLayout()) +
+                        QStringLiteral(" WHERE type='Отчет' AND name=") + quote(m_name));
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(QStringLiteral("Макет отчета не сохранен: ") + e.description());
+    return false;
+  }
+  return true;
+}
+
+bool frmReport::unload() {
+  if (!storeLayout()) return false;
+  m_state.sharedRecordset.close();
+  if (m_state.reportWindow == this) m_state.reportWindow = nullptr;
+  return true;
+}
+
+bool frmReport::saveAs(const QString& format, QString path) {
+  if (path.isEmpty()) {
+    const QString filter = format == QLatin1String("pdf") ? QStringLiteral("PDF (*.pdf)")
+                           : format == QLatin1String("csv")
+                               ? QStringLiteral("CSV (*.csv)")
+                               : QStringLiteral("Книга Excel (*.xlsx)");
+    path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить отчет"),
+                                        m_name + QLatin1Char('.') + format, filter);
+    if (path.isEmpty()) return false;
+  }
+  m_report1->host().setStatus(QStringLiteral("Сохранение отчета..."));
+  const ReportSheet& sheet = m_report1->sheet();
+  QString error;
+  if (format == QLatin1String("pdf"))
+    error = report_export::writePdf(sheet, path, title());
+  else if (format == QLatin1String("csv"))
+    error = report_export::writeCsv(sheet, path);
+  else
+    error = report_export::writeXlsx(sheet, path, m_name);
+  m_report1->host().setStatus(error.isEmpty() ? QStringLiteral("Отчет сохранен: ") + path
+                                              : QString());
+  if (!error.isEmpty()) MessageBoxes::show(error);
+  return error.isEmpty();
+}
+
+void frmReport::paintOn(QPrinter* printer) {
+  QPainter painter;
+  if (!painter.begin(printer)) {
+    MessageBoxes::show(QStringLiteral("Принтер недоступен."));
+    return;
+  }
+  report_export::paint(m_report1->sheet(), *printer, painter, title());
+  painter.end();
+}
+
+void frmReport::printPreview() {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPageOrientation(report_export::wantsLandscape(m_report1->sheet())
+                                 ? QPageLayout::Landscape
+                                 : QPageLayout::Portrait);
+  QPrintPreviewDialog preview(&printer, this);
+  preview.setWindowTitle(QStringLiteral("Предварительный просмотр: ") + title());
+  connect(&preview, &QPrintPreviewDialog::paintRequested, this, &frmReport::paintOn);
+  preview.exec();
+}
+
+void frmReport::print() {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPageOrientation(report_export::wantsLandscape(m_report1->sheet())
+                                 ? QPageLayout::Landscape
+                                 : QPageLayout::Portrait);
+  QPrintDialog dialog(&printer, this);
+  dialog.setWindowTitle(QStringLiteral("Печать: ") + title());
+  if (dialog.exec() == QDialog::Accepted) paintOn(&printer);
+}
+
+frmRepDialog::frmRepDialog(shell::AppState& state, QWidget* parent) : RuntimeWindow(state, parent) {
+  setObjectName(QStringLiteral("frmRepDialog"));
+  setWindowTitle(QStringLiteral(" Форма ввода..."));
+  m_host = statusHost(state);
+  auto* frame = new QGroupBox(this);
+  auto* label = new QLabel(QStringLiteral("Период отчета: с -"), frame);
+  m_start = new QDateEdit(frame);
+  m_end = new QDateEdit(frame);
+  m_start->setObjectName(QStringLiteral("DT0"));
+  m_end->setObjectName(QStringLiteral("DT1"));
+  m_start->setAccessibleName(QStringLiteral("Период отчета: с"));
+  m_end->setAccessibleName(QStringLiteral("Период отчета: по"));
+  label->setBuddy(m_start);
+  for (QDateEdit* d : {m_start, m_end}) {
+    d->setCalendarPopup(true);
+    d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+  }
+  const QDate today = QDate::currentDate();
+  m_start->setDate(QDate(today.year(), today.month(), 1));
+  m_end->setDate(today);
+  auto* period = new QHBoxLayout(frame);
+  period->addWidget(label);
+  period->addWidget(m_start);
+  period->addWidget(m_end);
+  period->addStretch();
+  m_frm = new FormControl(this);
+  m_frm->setObjectName(QStringLiteral("frm"));
+  m_frm->setHost(state.host ? state.host : m_host.get());
+  m_command2 = new QPushButton(QStringLiteral("&Сформировать"), this);
+  m_command2->setObjectName(QStringLiteral("Command2"));
+  m_command2->setAccessibleName(QStringLiteral("Сформировать"));
+  m_command2->setDefault(true);
+  m_command1 = new QPushButton(QStringLiteral("&Закрыть"), this);
+  m_command1->setObjectName(QStringLiteral("Command1"));
+  m_command1->setAccessibleName(QStringLiteral("Закрыть"));
+  m_command3 = new QPushButton(this);
+  m_command3->setObjectName(QStringLiteral("Command3"));
+  m_command3->setAccessibleName(QStringLiteral("Сформировать и закрыть"));
+  m_command3->setToolTip(QStringLiteral("Сформировать и закрыть"));
+  m_command3->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(m_command2);
+  buttons->addWidget(m_command3);
+  buttons->addWidget(m_command1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(frame);
+  layout->addWidget(m_frm, 1);
+  layout->addLayout(buttons);
+  connect(m_command2, &QPushButton::clicked, this, [this] { build(false); });
+  connect(m_command3, &QPushButton::clicked, this, [this] { build(true); });
+  connect(m_command1, &QPushButton::clicked, this, &QWidget::close);
+  connect(m_frm, &FormControl::placeRequest, this, [this] {
+    m_frm->PlaceControl(m_state.pendingControlType);
+    m_state.pendingControlType.clear();
+  });
+}
+
+frmRepDialog::~frmRepDialog() = default;
+
+void frmRepDialog::load(const QString& name, bool designMode) {
+  m_name = name;
+  m_designMode = designMode;
+  m_found = false;
+  m_frm->setDesignMode(designMode);
+  QString layout;
+  if (m_state.db) {
+    try {
+      storage::Recordset row = m_state.db->openRecordset(
+          QStringLiteral("SELECT ") + kLayoutColumn +
+          QStringLiteral(" FROM form_items WHERE type='Отчет' AND name=") + quote(name));
+      m_found = !row.eof();
+      if (m_found) layout = row.text(0);
+      // The dialog is kept with its report: a report not yet saved has nowhere to keep it.
+      if (!m_found && designMode)
+        MessageBoxes::show(
+            QStringLiteral("Отчет «%1» еще не сохранен: сохраните его, чтобы сохранить и диалог.")
+                .arg(name));
+    } catch (const storage::DbError& e) {
+      MessageBoxes::show(e.description());
+    }
+  }
+  m_frm->LoadLayout(layout);
+  m_command2->setEnabled(!designMode);
+  m_command3->setEnabled(!designMode);
+  setSizeTwips(7000, 4500);
+  registerLoad();
+  centre();
+}
+
+ReportDialogValues frmRepDialog::values() const {
+  ReportDialogValues v;
+  v.start = m_start->date();
+  v.end = m_end->date();
+  for (const QString& caption : m_frm->elementNames())
+    if (m_frm->hasField(caption)) v.fields.insert(caption.toCaseFolded(), m_frm->value(caption));
+  return v;
+}
+
+void frmRepDialog::build(bool closeAfter) {
+  if (m_designMode) return;
+  if (m_start->date() > m_end->date()) {
+    MessageBoxes::show(QStringLiteral("Начало периода позже его конца."));
+    return;
+  }
+  const ReportDialogValues v = values();
+  if (m_report) {
+    // The report window comes forward with its new output.
+    showChild(m_state, m_report);
+    m_report->build(&v);
+  }
+  if (closeAfter) close();
+}
+
+bool frmRepDialog::unload() {
+  if (m_designMode && m_found && m_state.db) {
+    try {
+      m_state.db->execute(QStringLiteral("UPDATE form_items SET ") + kLayoutColumn +
+                          QLatin1Char('=') + quote(m_frm->GetLayout()) +
+                          QStringLiteral(" WHERE type='Отчет' AND name=") + quote(m_name));
+    } catch (const storage::DbError& e) {
+      MessageBoxes::show(QStringLiteral("Диалог отчета не сохранен: ") + e.description());
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace balvix::runtime

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QPointer>
+#include <memory>
+
+#include "runtime/report_grid.h"
+#include "runtime/runtime_window.h"
+
+class QAction;
+class QDateEdit;
+class QPushButton;
+class QPrinter;
+class QToolBar;
+
+namespace balvix::runtime {
+
+class FormControl;
+class FormHost;
+class frmRepDialog;
+
+// The report window: the report's layout in the grid, filled by the report's module in
+// working mode, or edited in design mode and stored when the window closes.
+class frmReport : public RuntimeWindow {
+  Q_OBJECT
+
+ public:
+  explicit frmReport(shell::AppState& state, QWidget* parent = nullptr);
+  ~frmReport() override;
+
+  // Reads the report `name` and, in working mode, builds it (after its dialog, when it
+  // has one). Called on creation and again when the shared instance is asked for.
+  void load(const QString& name, bool designMode);
+  // Runs the module again over a fresh output, with the dialog's values if given.
+  bool build(const ReportDialogValues* dialog = nullptr);
+  // The report's dialog, shown (made when needed) and bound to this window.
+  frmRepDialog* showDialog();
+
+  ReportGrid* grid() const { return m_report1; }
+  const QString& reportName() const { return m_name; }
+  bool designMode() const { return m_designMode; }
+  bool hasDialog() const { return !m_dialogLayout.trimmed().isEmpty(); }
+  QToolBar* toolBar() const { return m_bar; }
+
+  // The toolbar's commands; the save commands ask for a file name unless given one.
+  bool saveAs(const QString& format, QString path = QString());
+  void printPreview();
+  void print();
+  // Paints the output on a printer (what preview and print use).
+  void paintOn(QPrinter* printer);
+
+ protected:
+  bool unload() override;
+
+ private:
+  void updateActions();
+  QString title() const;
+  // In design mode, writes the layout to the report's row; false (with a message) when
+  // the database refuses.
+  bool storeLayout();
+
+  ReportGrid* m_report1 = nullptr;
+  QToolBar* m_bar = nullptr;
+  QList<QAction*> m_workingActions;
+  std::unique_ptr<FormHost> m_host;
+  QString m_name;
+  QString m_dialogLayout;
+  bool m_designMode = false;
+  bool m_found = false;
+  std::optional<ReportDialogValues> m_lastDialog;
+  QPointer<frmRepDialog> m_dialog;
+};
+
+// The report's dialog: the period and the fields the developer placed on it. In working
+// mode "Сформировать" builds the report with them; in design mode the fields are arranged
+// and the layout stored with the report when the window closes.
+class frmRepDialog : public RuntimeWindow {
+  Q_OBJECT
+
+ public:
+  explicit frmRepDialog(shell::AppState& state, QWidget* parent = nullptr);
+  ~frmRepDialog() override;
+
+  void load(const QString& name, bool designMode);
+  void setReport(frmReport* report) { m_report = report; }
+  frmReport* report() const { return m_report; }
+  ReportDialogValues values() const;
+
+  FormControl* form() const { return m_frm; }
+  QDateEdit* periodStart() const { return m_start; }
+  QDateEdit* periodEnd() const { return m_end; }
+  QPushButton* buildButton() const { return m_command2; }
+  QPushButton* buildAndCloseButton() const { return m_command3; }
+
+  // Where the dialog's layout is stored: the report row's column that no report uses.
+  static inline const QString kLayoutColumn = QStringLiteral("table_");
+
+ protected:
+  bool unload() override;
+
+ private:
+  void build(bool closeAfter);
+
+  FormControl* m_frm = nullptr;
+  QDateEdit* m_start = nullptr;
+  QDateEdit* m_end = nullptr;
+  QPushButton* m_command1 = nullptr;
+  QPushButton* m_command2 = nullptr;
+  QPushButton* m_command3 = nullptr;
+  std::unique_ptr<FormHost> m_host;
+  QPointer<frmReport> m_report;
+  QString m_name;
+  bool m_designMode = false;
+  bool m_found = false;
+};
+
+}  // namespace balvix::runtime

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "script/objects/document_posting.h"
+#include "shell/app_state.h"
+
+class QWidget;
+
+namespace balvix::runtime {
+
+struct RepostItem {
+  QString kind;
+  script::DocumentKey key;
+};
+
+struct RepostSummary {
+  int reposted = 0;
+  bool cancelled = false;
+  QStringList failures;  // "Приход от 02.03.2026 10:00:00: строка 7: …"
+};
+
+// Reposts stored documents: each one is unposted and its module's "ПриСохранении" run
+// again over its stored header and table rows, in one transaction per document, so a
+// failing document stays posted as it was. The module runs in a form control of the kind
+// that is never shown, made once per kind.
+class Reposter {
+ public:
+  explicit Reposter(shell::AppState& state);
+  ~Reposter();
+  Reposter(const Reposter&) = delete;
+  Reposter& operator=(const Reposter&) = delete;
+
+  // Empty on success (or when the document is no longer posted), else what went wrong.
+  QString repost(const RepostItem& item);
+
+ private:
+  struct KindForm;
+  KindForm* formOf(const QString& kind);
+
+  shell::AppState& m_state;
+  std::map<QString, std::unique_ptr<KindForm>> m_forms;
+  QStringList m_registers;
+};
+
+// Reposts the documents in their order with a progress dialog that can be cancelled
+// between documents.
+RepostSummary repostWithProgress(shell::AppState& state, const std::vector<RepostItem>& items,
+                                 QWidget* parent);
+
+}  // namespace balvix::runtime

@@ -1,0 +1,221 @@
+#include "script/objects/document_posting.h"
+
+#include <QHash>
+
+#include "config/object_kind.h"
+#include "config/table_names.h"
+#include "script/script_error.h"
+#include "storage/session.h"
+#include "storage/sql_text.h"
+
+namespace balvix::script::posting {
+
+namespace {
+
+using storage::quote;
+
+const QString kTimeFormat = QStringLiteral("hh:mm:ss");
+const QString kDateFormat = QStringLiteral("dd.MM.yyyy");
+
+// Kinds come from form_items; one that is not an identifier cannot name a table of ours,
+// and is never pasted into a statement.
+void checkKind(const QString& kind) {
+  if (!storage::isValidIdentifier(kind))
+    throw storage::DbError(storage::ErrorCode::TableNotFound,
+                           QStringLiteral("«%1» не является именем вида документа.").arg(kind));
+}
+
+QString keyCondition(const DocumentKey& key) {
+  return QStringLiteral(" WHERE cDATE=") + quote(key.date) + QStringLiteral(" AND cTIME=") +
+         quote(key.time);
+}
+
+QString movementCondition(const QString& kind, const DocumentKey& key) {
+  return keyCondition(key) + QStringLiteral(" AND Документ=") + quote(kind);
+}
+
+bool keyTaken(storage::Session& db, const QString& header, const DocumentKey& key) {
+  return !db.openRecordset(QStringLiteral("SELECT cDATE FROM ") + header + keyCondition(key)).eof();
+}
+
+// Restores what the posting put into the shared state, however the posting ends.
+class PostingScope {
+ public:
+  explicit PostingScope(SharedContext& context)
+      : m_context(context),
+        m_type(context.currentObjectType),
+        m_name(context.currentObjectName),
+        m_date(context.documentDate) {}
+  ~PostingScope() {
+    m_context.currentObjectType = m_type;
+    m_context.currentObjectName = m_name;
+    m_context.documentDate = m_date;
+  }
+  PostingScope(const PostingScope&) = delete;
+  PostingScope& operator=(const PostingScope&) = delete;
+
+ private:
+  SharedContext& m_context;
+  QString m_type;
+  QString m_name;
+  std::optional<QDate> m_date;
+};
+
+}  // namespace
+
+DocumentKey freeKey(storage::Session& db, const QString& kind, const QDate& date, QTime now,
+                    const std::optional<DocumentKey>& own) {
+  checkKind(kind);
+  const QString header = config::documentHeaderTable(kind);
+  DocumentKey key{date.toString(kDateFormat), now.toString(kTimeFormat)};
+  if (!db.tableExists(header)) return key;
+  // Two documents saved within one second would share every movement and posting: the
+  // later one takes the next free second of the day.
+  for (int step = 0; step < 86400; ++step) {
+    key.time = now.addSecs(step).toString(kTimeFormat);
+    if ((own && *own == key) || !keyTaken(db, header, key)) return key;
+  }
+  throw storage::DbError(
+      storage::ErrorCode::Other,
+      QStringLiteral("Для даты %1 не осталось свободного времени документа.").arg(key.date));
+}
+
+bool isPosted(storage::Session& db, const QString& kind, const DocumentKey& key) {
+  checkKind(kind);
+  storage::Recordset rs = db.openRecordset(QStringLiteral("SELECT Проводка FROM ") +
+                                           config::documentHeaderTable(kind) + keyCondition(key));
+  return !rs.eof() && rs.text(0).trimmed() == QStringLiteral("1");
+}
+
+bool runAsPosting(SharedContext& context, const QString& kind, const QDate& date,
+                  const DocumentKey& key, const SaveProcedure& save) {
+  PostingScope scope(context);
+  context.currentObjectType = config::typeWord(config::ObjectKind::Document);
+  context.currentObjectName = kind;
+  context.documentSaveTime = key.time;
+  context.documentDate = date;
+  return save ? save() : true;
+}
+
+PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
+                       const std::optional<DocumentKey>& stored, const SaveProcedure& save,
+                       QTime now) {
+  if (!context.db)
+    throw storage::DbError(storage::ErrorCode::Other, QStringLiteral("База данных не открыта."));
+  storage::Session& db = *context.db;
+  const QString& kind = document.kind;
+  checkKind(kind);
+  const QString header = config::documentHeaderTable(kind);
+  const QString tablePart = config::documentTablePartTable(kind);
+  storage::Transaction transaction(db);
+
+  if (stored && isPosted(db, kind, *stored)) return {PostOutcome::AlreadyPosted, *stored};
+  const DocumentKey key = freeKey(db, kind, document.date, now, stored);
+
+  QHash<QString, QString> values;
+  for (const auto& [column, value] : document.header)
+    values.insert(storage::foldName(column), value);
+  const QStringList columns =
+      config::requisiteColumns(config::TableRole::Header, db.columns(header));
+  if (stored) {
+    // Columns without a field on the form keep what they hold.
+    QString assignments;
+    for (const QString& column : columns) {
+      const auto it = values.constFind(storage::foldName(column));
+      if (it != values.cend())
+        assignments += column + QLatin1Char('=') + quote(*it) + QLatin1Char(',');
+    }
+    assignments += QStringLiteral("cDATE=") + quote(key.date) + QStringLiteral(",cTIME=") +
+                   quote(key.time) + QStringLiteral(",Проводка='1'");
+    db.execute(QStringLiteral("UPDATE ") + header + QStringLiteral(" SET ") + assignments +
+               keyCondition(*stored));
+    if (db.changes() == 0)
+      throw storage::DbError(storage::ErrorCode::Other,
+                             QStringLiteral("Документ от %1 %2 не найден: возможно, он удален.")
+                                 .arg(stored->date, stored->time));
+  } else {
+    QString names, list;
+    for (const QString& column : columns) {
+      names += column + QLatin1Char(',');
+      list += quote(values.value(storage::foldName(column))) + QLatin1Char(',');
+    }
+    names += QStringLiteral("cDATE,cTIME,Проводка");
+    list += quote(key.date) + QLatin1Char(',') + quote(key.time) + QStringLiteral(",'1'");
+    db.execute(QStringLiteral("INSERT INTO ") + header + QStringLiteral(" (") + names +
+               QStringLiteral(") VALUES (") + list + QLatin1Char(')'));
+  }
+
+  if (db.tableExists(tablePart)) {
+    if (stored) db.execute(QStringLiteral("DELETE FROM ") + tablePart + keyCondition(*stored));
+    if (document.hasTablePart) {
+      const QStringList tableColumns =
+          config::requisiteColumns(config::TableRole::TablePart, db.columns(tablePart));
+      QList<int> source;
+      for (const QString& column : tableColumns) {
+        int at = -1;
+        for (int i = 0; i < document.rowColumns.size() && at < 0; ++i)
+          if (storage::foldName(document.rowColumns[i]) == storage::foldName(column)) at = i;
+        source << at;
+      }
+      QString names;
+      for (const QString& column : tableColumns) names += column + QLatin1Char(',');
+      names += QStringLiteral("cDATE,cTIME");
+      for (const QStringList& row : document.rows) {
+        QString list;
+        for (int at : source) list += quote(at >= 0 ? row.value(at) : QString()) + QLatin1Char(',');
+        list += quote(key.date) + QLatin1Char(',') + quote(key.time);
+        db.execute(QStringLiteral("INSERT INTO ") + tablePart + QStringLiteral(" (") + names +
+                   QStringLiteral(") VALUES (") + list + QLatin1Char(')'));
+      }
+    }
+  }
+
+  if (!runAsPosting(context, kind, document.date, key, save)) return {PostOutcome::Aborted, key};
+  transaction.commit();
+  return {PostOutcome::Posted, key};
+}
+
+QStringList registerTables(storage::Session& db) {
+  db.refreshTables();
+  QStringList tables;
+  const QString prefix = QStringLiteral("items_Регистр_");
+  for (int i = 0; i < db.tableCount(); ++i) {
+    const storage::TableDef& table = db.table(i);
+    if (table.attributes == 0 && table.name.startsWith(prefix, Qt::CaseInsensitive))
+      tables << table.name;
+  }
+  return tables;
+}
+
+void unpost(storage::Session& db, const QString& kind, const DocumentKey& key) {
+  unpost(db, kind, key, registerTables(db));
+}
+
+void unpost(storage::Session& db, const QString& kind, const DocumentKey& key,
+            const QStringList& registers) {
+  checkKind(kind);
+  storage::Transaction transaction(db);
+  db.execute(QStringLiteral("DELETE FROM itogi") + movementCondition(kind, key));
+  db.execute(QStringLiteral("UPDATE ") + config::documentHeaderTable(kind) +
+             QStringLiteral(" SET Проводка='0'") + keyCondition(key));
+  for (const QString& table : registers)
+    db.execute(QStringLiteral("DELETE FROM ") + table + movementCondition(kind, key));
+  transaction.commit();
+}
+
+void remove(storage::Session& db, const QString& kind, const DocumentKey& key) {
+  checkKind(kind);
+  const QStringList registers = registerTables(db);
+  const QString tablePart = config::documentTablePartTable(kind);
+  storage::Transaction transaction(db);
+  db.execute(QStringLiteral("DELETE FROM ") + config::documentHeaderTable(kind) +
+             keyCondition(key));
+  if (db.tableExists(tablePart))
+    db.execute(QStringLiteral("DELETE FROM ") + tablePart + keyCondition(key));
+  db.execute(QStringLiteral("DELETE FROM itogi") + movementCondition(kind, key));
+  for (const QString& table : registers)
+    db.execute(QStringLiteral("DELETE FROM ") + table + movementCondition(kind, key));
+  transaction.commit();
+}
+
+}  // namespace balvix::script::posting

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QTime>
+#include <functional>
+#include <optional>
+
+#include "script/objects/shared_context.h"
+
+namespace balvix::storage {
+class Session;
+}
+
+namespace balvix::script {
+
+// A document is identified by its date and time texts (cDATE, cTIME), shared by its
+// header row, its table-part rows, its register movements and its postings in itogi.
+struct DocumentKey {
+  QString date;  // dd.MM.yyyy
+  QString time;  // hh:mm:ss
+  bool operator==(const DocumentKey& other) const = default;
+};
+
+// What a document form holds when it is posted: the header values by column name and
+// the table-part rows by the table's column names.
+struct DocumentContent {
+  QString kind;
+  QDate date;
+  QList<QPair<QString, QString>> header;
+  QStringList rowColumns;
+  QList<QStringList> rows;
+  bool hasTablePart = false;
+};
+
+enum class PostOutcome {
+  Posted,         // written and committed
+  AlreadyPosted,  // the stored document is posted: nothing written
+  Aborted,        // the save procedure failed: everything rolled back
+};
+
+struct PostResult {
+  PostOutcome outcome = PostOutcome::Aborted;
+  DocumentKey key;
+};
+
+// Runs the save procedure. Returns false (after reporting the error itself) or throws
+// to abandon the posting; either way the transaction is rolled back.
+using SaveProcedure = std::function<bool()>;
+
+// The posting of documents without windows: the document form, the journal, the
+// headless runner and the reposting all go through here, so a document is posted the
+// same way everywhere, always in one transaction.
+namespace posting {
+
+// The first free key of the kind at `date` from `now` on: the time moves on by a second
+// while a document of the kind already has it (`own` is the document being re-saved).
+DocumentKey freeKey(storage::Session& db, const QString& kind, const QDate& date, QTime now,
+                    const std::optional<DocumentKey>& own = std::nullopt);
+
+bool isPosted(storage::Session& db, const QString& kind, const DocumentKey& key);
+
+// Runs `save` as the posting of a document of `kind` under `key`: the shared state tells
+// the register and account objects which document they write for, and is restored
+// afterwards. The transaction is the caller's.
+bool runAsPosting(SharedContext& context, const QString& kind, const QDate& date,
+                  const DocumentKey& key, const SaveProcedure& save);
+
+// Saves and posts a document in one transaction: header (INSERT for a new document,
+// UPDATE of the stored one found by `stored`), table rows, then the save procedure with
+// its movements and postings. A stored document that is posted is refused. Database
+// errors and exceptions of `save` pass through after the rollback.
+PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
+                       const std::optional<DocumentKey>& stored, const SaveProcedure& save,
+                       QTime now = QTime::currentTime());
+
+// Removes the postings and movements of a document and marks it unposted, in one
+// transaction. Every register table is cleared of rows with the document's key.
+void unpost(storage::Session& db, const QString& kind, const DocumentKey& key);
+// The same with the register tables already known (registerTables), for many documents.
+void unpost(storage::Session& db, const QString& kind, const DocumentKey& key,
+            const QStringList& registers);
+
+// Removes the whole document: header, table rows, postings and movements, in one
+// transaction.
+void remove(storage::Session& db, const QString& kind, const DocumentKey& key);
+
+// The register tables of the database (items_Регистр_…).
+QStringList registerTables(storage::Session& db);
+
+}  // namespace posting
+
+}  // namespace balvix::script

@@ -1,0 +1,280 @@
+#include "demo/demo_database.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "config/object_definition.h"
+#include "demo_figures.h"
+#include "storage/session.h"
+#include "storage/sql_text.h"
+
+namespace balvix::demo::testing {
+namespace {
+
+using config::ObjectKind;
+
+// One demo database for the suite: building it posts 200 documents.
+class DemoDatabaseTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    s_dir = new QTemporaryDir;
+    s_path = s_dir->filePath(QStringLiteral("demo.mdb"));
+    s_summary = createDemoDatabase(s_path, s_today);
+  }
+  static void TearDownTestSuite() {
+    delete s_dir;
+    s_dir = nullptr;
+  }
+  void SetUp() override { m_db = storage::Session::open(s_path); }
+
+  storage::Session& db() { return *m_db; }
+  int count(const QString& sql) {
+    storage::Recordset rs = db().openRecordset(sql);
+    return rs.eof() ? -1 : rs.text(0).toInt();
+  }
+  // Runs the program; returns its exit code, stderr in `error`.
+  static int run(const QStringList& args, QString* error = nullptr) {
+    QProcess p;
+    p.start(QStringLiteral(BALVIX_BINARY), args);
+    p.waitForFinished(120000);
+    if (error) *error = QString::fromUtf8(p.readAllStandardError());
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  }
+  QList<QStringList> report(const QString& name, const QDate& from, const QDate& to) {
+    const QString csv = s_dir->filePath(name + QStringLiteral(".csv"));
+    QString error;
+    EXPECT_EQ(run({QStringLiteral("--report"), name, QStringLiteral("--db"), s_path,
+                   QStringLiteral("--from"), from.toString(QStringLiteral("dd.MM.yyyy")),
+                   QStringLiteral("--to"), to.toString(QStringLiteral("dd.MM.yyyy")),
+                   QStringLiteral("--csv"), csv},
+                  &error),
+              0)
+        << error.toStdString();
+    return readCsv(csv);
+  }
+
+  static inline QTemporaryDir* s_dir = nullptr;
+  static inline QString s_path;
+  static inline const QDate s_today = QDate(2026, 11, 30);
+  static inline DemoSummary s_summary;
+  std::unique_ptr<storage::Session> m_db;
+};
+
+TEST_F(DemoDatabaseTest, ConfigurationIsMadeOfOrdinaryObjects) {
+  const auto units =
+      config::readDefinition(db(), ObjectKind::Enumeration, QStringLiteral("ЕдиницыИзмерения"));
+  ASSERT_TRUE(units);
+  EXPECT_EQ(units->enumerationValues(), (QStringList{QStringLiteral("шт"), QStringLiteral("кг"),
+                                                     QStringLiteral("л"), QStringLiteral("м")}));
+
+  const auto goods = config::readDefinition(db(), ObjectKind::Catalog, QStringLiteral("Товары"));
+  ASSERT_TRUE(goods);
+  EXPECT_EQ(goods->requisiteNames(),
+            (QStringList{QStringLiteral("Наименование"), QStringLiteral("Артикул"),
+                         QStringLiteral("Единица"), QStringLiteral("Цена")}));
+  EXPECT_EQ(goods->requisites[2].type.text(), QStringLiteral("Перечисление.ЕдиницыИзмерения"));
+  EXPECT_EQ(goods->requisites[3].type.text(), QStringLiteral("Число"));
+  EXPECT_TRUE(goods->layout.has_value());
+  for (const QString& catalog :
+       {QStringLiteral("Товары"), QStringLiteral("Склады"), QStringLiteral("Контрагенты")}) {
+    const int n = count(QStringLiteral("SELECT COUNT(*) FROM items_Справочник_") + catalog);
+    EXPECT_GE(n, 20) << catalog.toStdString();
+    EXPECT_LE(n, 50) << catalog.toStdString();
+  }
+  const auto parties =
+      config::readDefinition(db(), ObjectKind::Catalog, QStringLiteral("Контрагенты"));
+  ASSERT_TRUE(parties);
+  EXPECT_EQ(parties->requisiteNames(),
+            (QStringList{QStringLiteral("Наименование"), QStringLiteral("ИНН"),
+                         QStringLiteral("Телефон")}));
+
+  const auto stock =
+      config::readDefinition(db(), ObjectKind::Register, QStringLiteral("ОстаткиТоваров"));
+  ASSERT_TRUE(stock);
+  EXPECT_EQ(stock->requisiteNames(), (QStringList{QStringLiteral("Товар"), QStringLiteral("Склад"),
+                                                  QStringLiteral("Количество")}));
+
+  for (const QString& kind :
+       {QStringLiteral("ПриходнаяНакладная"), QStringLiteral("РасходнаяНакладная")}) {
+    const auto doc = config::readDefinition(db(), ObjectKind::Document, kind);
+    ASSERT_TRUE(doc) << kind.toStdString();
+    EXPECT_EQ(doc->journal, QStringLiteral("Склад"));
+    EXPECT_EQ(doc->requisiteNames(),
+              (QStringList{QStringLiteral("Наименование"), QStringLiteral("Контрагент"),
+                           QStringLiteral("Склад")}));
+    EXPECT_TRUE(doc->hasTablePart);
+    EXPECT_EQ(doc->tableRequisiteNames(),
+              (QStringList{QStringLiteral("Товар"), QStringLiteral("Количество"),
+                           QStringLiteral("Цена"), QStringLiteral("Сумма")}));
+    EXPECT_TRUE(doc->module.contains(QStringLiteral("Процедура ПриСохранении")));
+    EXPECT_TRUE(doc->module.contains(QStringLiteral("Процедура ПриИзмененииТаблицы")));
+  }
+  EXPECT_TRUE(config::readDefinition(db(), ObjectKind::Journal, QStringLiteral("Склад")));
+  for (const QString& report :
+       {QStringLiteral("ОстаткиТоваров"), QStringLiteral("ОборотноСальдоваяВедомость"),
+        QStringLiteral("ПланСчетов")})
+    EXPECT_TRUE(config::readDefinition(db(), ObjectKind::Report, report)) << report.toStdString();
+}
+
+TEST_F(DemoDatabaseTest, HistoryIsPostedThroughTheDocumentsModules) {
+  const int receipts = count(
+      QStringLiteral("SELECT COUNT(*) FROM items_Документ_ПриходнаяНакладная WHERE Проводка='1'"));
+  const int sales = count(
+      QStringLiteral("SELECT COUNT(*) FROM items_Документ_РасходнаяНакладная WHERE Проводка='1'"));
+  EXPECT_EQ(receipts, s_summary.receipts);
+  EXPECT_EQ(sales, s_summary.sales);
+  EXPECT_EQ(receipts + sales, 200);
+  EXPECT_GT(sales, 50);
+  // Every document lies within the three months before today.
+  storage::Recordset dates = db().openRecordset(
+      QStringLiteral("SELECT cDATE FROM items_Документ_ПриходнаяНакладная UNION ALL "
+                     "SELECT cDATE FROM items_Документ_РасходнаяНакладная"));
+  for (; !dates.eof(); dates.moveNext()) {
+    const QDate d = dateOf(dates.text(0));
+    EXPECT_TRUE(d >= s_today.addDays(-92) && d <= s_today) << dates.text(0).toStdString();
+  }
+  // The module's table-change procedure filled every amount.
+  double receiptSum = 0, saleSum = 0;
+  for (const QString& kind :
+       {QStringLiteral("ПриходнаяНакладная"), QStringLiteral("РасходнаяНакладная")}) {
+    storage::Recordset rows = db().openRecordset(
+        QStringLiteral("SELECT Количество,Цена,Сумма FROM table_Документ_") + kind);
+    int n = 0;
+    for (; !rows.eof(); rows.moveNext(), ++n) {
+      EXPECT_DOUBLE_EQ(rows.text(2).toDouble(), rows.text(0).toDouble() * rows.text(1).toDouble());
+      (kind.startsWith(u'П') ? receiptSum : saleSum) += rows.text(2).toDouble();
+    }
+    // One movement per table row.
+    EXPECT_EQ(
+        count(QStringLiteral("SELECT COUNT(*) FROM items_Регистр_ОстаткиТоваров WHERE Документ=") +
+              storage::quote(kind)),
+        n);
+  }
+  const QMap<QString, AccountFigures> accounts = accountsFor(db(), QDate(2000, 1, 1), s_today);
+  EXPECT_DOUBLE_EQ(accounts.value(QStringLiteral("41")).debit, receiptSum);
+  EXPECT_DOUBLE_EQ(accounts.value(QStringLiteral("60")).credit, receiptSum);
+  EXPECT_DOUBLE_EQ(accounts.value(QStringLiteral("62")).debit, saleSum);
+  EXPECT_DOUBLE_EQ(accounts.value(QStringLiteral("90.1")).credit, saleSum);
+  // No sale took any stock below zero.
+  for (int day = -91; day <= 0; day += 7)
+    for (double q : stockOn(db(), s_today.addDays(day))) EXPECT_GE(q, 0);
+}
+
+TEST_F(DemoDatabaseTest, StockReportHeadlessMatchesTheMovements) {
+  const QDate on = s_today.addDays(-20);
+  const QList<QStringList> csv = report(QStringLiteral("ОстаткиТоваров"), on.addDays(-10), on);
+  ASSERT_GE(csv.size(), 4);
+  EXPECT_EQ(csv[0].value(0),
+            QStringLiteral("Остатки товаров на ") + on.toString(QStringLiteral("dd.MM.yyyy")));
+  EXPECT_EQ(csv[1], (QStringList{QStringLiteral("Товар"), QStringLiteral("Склад"),
+                                 QStringLiteral("Количество")}));
+  QMap<QPair<QString, QString>, double> expected;
+  double total = 0;
+  for (auto [key, q] : stockOn(db(), on).asKeyValueRange())
+    if (q != 0) {
+      expected.insert(key, q);
+      total += q;
+    }
+  QMap<QPair<QString, QString>, double> shown;
+  for (qsizetype i = 2; i + 1 < csv.size(); ++i)
+    shown.insert(qMakePair(csv[i][0], csv[i][1]), cellNumber(csv[i][2]));
+  EXPECT_EQ(shown, expected);
+  EXPECT_EQ(csv.last().value(0), QStringLiteral("Итого"));
+  EXPECT_DOUBLE_EQ(cellNumber(csv.last().value(2)), total);
+}
+
+TEST_F(DemoDatabaseTest, TrialBalanceHeadlessMatchesThePostings) {
+  const QDate from = s_today.addDays(-45), to = s_today.addDays(-10);
+  const QList<QStringList> csv = report(QStringLiteral("ОборотноСальдоваяВедомость"), from, to);
+  ASSERT_GE(csv.size(), 5);
+  QMap<QString, QList<double>> expected;
+  for (auto [code, a] : accountsFor(db(), from, to).asKeyValueRange()) {
+    const double closing = a.openingNet + a.debit - a.credit;
+    if (a.openingNet == 0 && a.debit == 0 && a.credit == 0) continue;
+    expected.insert(code, {qMax(a.openingNet, 0.0), qMax(-a.openingNet, 0.0), a.debit, a.credit,
+                           qMax(closing, 0.0), qMax(-closing, 0.0)});
+  }
+  QMap<QString, QList<double>> shown;
+  QList<double> totals(6, 0.0);
+  for (qsizetype i = 3; i + 1 < csv.size(); ++i) {
+    QList<double> figures;
+    for (int c = 2; c < 8; ++c) figures << cellNumber(csv[i].value(c));
+    shown.insert(csv[i][0], figures);
+    for (int c = 0; c < 6; ++c) totals[c] += figures[c];
+  }
+  EXPECT_EQ(shown, expected);
+  EXPECT_EQ(csv[3].value(1).isEmpty(), false);  // the account's name from the chart
+  EXPECT_EQ(csv.last().value(0), QStringLiteral("Итого"));
+  for (int c = 0; c < 6; ++c) EXPECT_DOUBLE_EQ(cellNumber(csv.last().value(c + 2)), totals[c]) << c;
+  // Debits and credits agree, at the start, in the period and at the end.
+  EXPECT_DOUBLE_EQ(totals[0], totals[1]);
+  EXPECT_DOUBLE_EQ(totals[2], totals[3]);
+  EXPECT_DOUBLE_EQ(totals[4], totals[5]);
+}
+
+TEST_F(DemoDatabaseTest, ChartOfAccountsReportHeadlessListsThePlan) {
+  const QList<QStringList> csv = report(QStringLiteral("ПланСчетов"), s_today, s_today);
+  QList<QStringList> expected;
+  storage::Recordset rs = db().openRecordset(QStringLiteral("SELECT Код,Наименование FROM plan"));
+  for (; !rs.eof(); rs.moveNext()) expected << QStringList{rs.text(0), rs.text(1)};
+  ASSERT_EQ(csv.size(), expected.size() + 2);
+  EXPECT_EQ(csv.mid(2), expected);
+}
+
+TEST_F(DemoDatabaseTest, ReportCommandErrorsEndNonZeroAndSayWhy) {
+  QString error;
+  const QString out = s_dir->filePath(QStringLiteral("x.csv"));
+  EXPECT_EQ(run({QStringLiteral("--report"), QStringLiteral("Нет"), QStringLiteral("--db"), s_path,
+                 QStringLiteral("--csv"), out},
+                &error),
+            1);
+  EXPECT_TRUE(error.contains(QStringLiteral("нет отчета «Нет»"))) << error.toStdString();
+  EXPECT_EQ(
+      run({QStringLiteral("--report"), QStringLiteral("ПланСчетов"), QStringLiteral("--db"), s_path,
+           QStringLiteral("--from"), QStringLiteral("31.02.2026"), QStringLiteral("--csv"), out},
+          &error),
+      2);
+  EXPECT_TRUE(error.contains(QStringLiteral("31.02.2026"))) << error.toStdString();
+  EXPECT_EQ(run({QStringLiteral("--report"), QStringLiteral("ПланСчетов"), QStringLiteral("--db"),
+                 s_path},
+                &error),
+            2);
+  EXPECT_EQ(run({QStringLiteral("--report"), QStringLiteral("ПланСчетов"), QStringLiteral("--db"),
+                 s_dir->filePath(QStringLiteral("нет.mdb")), QStringLiteral("--csv"), out},
+                &error),
+            2);
+  EXPECT_FALSE(QFile::exists(out));
+  // A module error names the report and its line.
+  db().execute(QStringLiteral(
+      "INSERT INTO form_items (type,name,code) VALUES ('Отчет','Сломан','x = 1 / 0')"));
+  EXPECT_EQ(run({QStringLiteral("--report"), QStringLiteral("Сломан"), QStringLiteral("--db"),
+                 s_path, QStringLiteral("--csv"), out},
+                &error),
+            1);
+  EXPECT_TRUE(error.contains(QStringLiteral("строка 1"))) << error.toStdString();
+  db().execute(QStringLiteral("DELETE FROM form_items WHERE name='Сломан'"));
+}
+
+TEST_F(DemoDatabaseTest, NewDatabaseHasTheDemoOnlyWhenAskedFor) {
+  const QString plain = s_dir->filePath(QStringLiteral("plain.mdb"));
+  ASSERT_EQ(run({QStringLiteral("--new-database"), plain}), 0);
+  auto empty = storage::Session::open(plain);
+  EXPECT_FALSE(config::readDefinition(*empty, ObjectKind::Catalog, QStringLiteral("Товары")));
+  const QString demo = s_dir->filePath(QStringLiteral("with demo.mdb"));
+  QString error;
+  ASSERT_EQ(run({QStringLiteral("--new-database"), demo, QStringLiteral("--demo")}, &error), 0)
+      << error.toStdString();
+  auto full = storage::Session::open(demo);
+  storage::Recordset rs =
+      full->openRecordset(QStringLiteral("SELECT COUNT(*) FROM items_Документ_РасходнаяНакладная"));
+  EXPECT_GT(rs.text(0).toInt(), 0);
+  // An existing file is never overwritten.
+  EXPECT_EQ(run({QStringLiteral("--new-database"), demo, QStringLiteral("--demo")}, &error), 1);
+  EXPECT_TRUE(error.contains(QStringLiteral("уже существует")));
+}
+
+}  // namespace
+}  // namespace balvix::demo::testing

@@ -1,0 +1,77 @@
+#include "demo_windows_fixture.h"
+
+namespace balvix::runtime::testing {
+namespace {
+
+using demo::testing::stockOn;
+
+TEST_F(DemoWindowsTest, SaleBeyondStockIsRefusedAndOneWithinStockReducesTheBalanceReport) {
+  // The good with the most stock at one warehouse.
+  const auto stock = stockOn(db(), QDate::currentDate());
+  QPair<QString, QString> key;
+  double have = 0;
+  for (auto [k, q] : stock.asKeyValueRange())
+    if (q > have) {
+      have = q;
+      key = k;
+    }
+  ASSERT_GT(have, 2);
+  const QString haveText = QString::number(have);
+  const int headers = rowsOf(QStringLiteral("items_Документ_РасходнаяНакладная"));
+  const int movements = rowsOf(QStringLiteral("items_Регистр_ОстаткиТоваров"));
+  const int postings = rowsOf(QStringLiteral("itogi"));
+
+  frmUniDoc* doc = newSale(key.first, key.second, QString::number(have + 5), QStringLiteral("100"));
+  ASSERT_TRUE(doc);
+  // The module's table-change procedure computed the amount.
+  EXPECT_EQ(doc->form()->table()->cell(0, 3), QString::number((have + 5) * 100));
+  messages.clear();
+  post(doc);
+  ASSERT_FALSE(messages.texts().isEmpty());
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("Недостаточно товара «") + key.first +
+                                       QStringLiteral("» на складе «") + key.second +
+                                       QStringLiteral("»: остаток ") + haveText))
+      << messages.last().toStdString();
+  EXPECT_EQ(rowsOf(QStringLiteral("items_Документ_РасходнаяНакладная")), headers);
+  EXPECT_EQ(rowsOf(QStringLiteral("items_Регистр_ОстаткиТоваров")), movements);
+  EXPECT_EQ(rowsOf(QStringLiteral("itogi")), postings);
+  ASSERT_TRUE(openWindows<frmUniDoc>().contains(doc));  // the input stays for correction
+
+  doc->form()->table()->setData(doc->form()->table()->index(0, 1), QStringLiteral("2"),
+                                Qt::EditRole);
+  EXPECT_EQ(doc->form()->table()->cell(0, 3), QStringLiteral("200"));
+  messages.clear();
+  post(doc);
+  EXPECT_TRUE(messages.texts().isEmpty()) << messages.last().toStdString();
+  EXPECT_EQ(rowsOf(QStringLiteral("items_Документ_РасходнаяНакладная")), headers + 1);
+  EXPECT_EQ(rowsOf(QStringLiteral("items_Регистр_ОстаткиТоваров")), movements + 1);
+  EXPECT_EQ(rowsOf(QStringLiteral("itogi")), postings + 2);
+
+  // The balance report, through its dialog, shows the reduced balance cell by cell.
+  clickMenu<frmRepDialog>(3, QStringLiteral("ОстаткиТоваров"));
+  const auto dialogs = openWindows<frmRepDialog>();
+  ASSERT_EQ(dialogs.size(), 1);
+  dialogs.first()->periodEnd()->setDate(QDate::currentDate());
+  dialogs.first()->buildAndCloseButton()->click();
+  processEvents();
+  const auto reports = openWindows<frmReport>();
+  ASSERT_EQ(reports.size(), 1);
+  ReportGrid* grid = reports.first()->grid();
+  const auto expected = stockOn(db(), QDate::currentDate());
+  EXPECT_EQ(expected.value(key), have - 2);
+  int found = 0;
+  // Row 1 is the title, row 2 the column captions, then one row per good and warehouse.
+  for (int row = 3; row < 3 + expected.size() && !grid->cellText(row, 1).isEmpty(); ++row) {
+    if (grid->cellText(row, 1) == QStringLiteral("Итого")) break;
+    const auto k = qMakePair(grid->cellText(row, 1), grid->cellText(row, 2));
+    EXPECT_EQ(grid->cellText(row, 3), QString::number(expected.value(k))) << k.first.toStdString();
+    if (k == key) {
+      EXPECT_EQ(grid->cellText(row, 3), QString::number(have - 2));
+      ++found;
+    }
+  }
+  EXPECT_EQ(found, 1);
+}
+
+}  // namespace
+}  // namespace balvix::runtime::testing

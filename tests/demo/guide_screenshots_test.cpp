@@ -1,0 +1,111 @@
+#include <QDir>
+#include <QMdiSubWindow>
+#include <QRegularExpression>
+
+#include "demo_windows_fixture.h"
+#include "runtime/catalog_list.h"
+#include "shell/window_names.h"
+
+namespace balvix::runtime::testing {
+namespace {
+
+namespace names = shell::window_names;
+
+// The pictures of the user guide, grabbed from the program's real windows on the demo
+// database. scripts/screenshots.sh runs this with BALVIX_GUIDE_IMAGES=docs/images; under
+// CTest they go to the build folder, and the test checks that every picture the guide
+// links is made.
+class GuideScreenshots : public DemoWindowsTest {
+ protected:
+  GuideScreenshots() {
+    m_out = qEnvironmentVariable("BALVIX_GUIDE_IMAGES");
+    if (m_out.isEmpty())
+      m_out =
+          QFileInfo(QStringLiteral(BALVIX_BINARY)).absolutePath() + QStringLiteral("/guide-images");
+    QDir(m_out).removeRecursively();
+    QDir().mkpath(m_out);
+  }
+  void shoot(QWidget* w, const QString& name, QSize size = {}) {
+    ASSERT_TRUE(w) << name.toStdString();
+    w->show();
+    QWidget* frame = qobject_cast<QMdiSubWindow*>(w->parentWidget()) ? w->parentWidget() : w;
+    if (size.isValid()) frame->resize(size);
+    processEvents();
+    EXPECT_TRUE(frame->grab().save(m_out + u'/' + name + QStringLiteral(".png")))
+        << name.toStdString();
+    m_made << name + QStringLiteral(".png");
+  }
+  QWidget* designer(const QString& className, const QString& type, const QString& name) {
+    state.currentObjectType = type;
+    state.currentObjectName = name;
+    state.selectedConfigNode = type + u'.' + name;
+    return windows().sharedWindow(className);
+  }
+
+  QString m_out;
+  QStringList m_made;
+};
+
+TEST_F(GuideScreenshots, EveryPictureOfTheGuideIsMade) {
+  QWidget* catalogDesigner =
+      designer(names::kCatalogDesigner, QStringLiteral("Справочник"), QStringLiteral("Товары"));
+  shoot(catalogDesigner, QStringLiteral("01-spravochnik-konstruktor"));
+  catalogDesigner->close();
+  shoot(clickMenu<frmSprList>(0, QStringLiteral("Товары")),
+        QStringLiteral("02-spravochnik-spisok"));
+  QWidget* documentDesigner = designer(names::kDocumentDesigner, QStringLiteral("Документ"),
+                                       QStringLiteral("РасходнаяНакладная"));
+  shoot(documentDesigner, QStringLiteral("03-dokument-konstruktor"));
+  documentDesigner->close();
+
+  const auto stock = demo::testing::stockOn(db(), QDate::currentDate());
+  auto best = stock.constBegin();
+  for (auto it = stock.constBegin(); it != stock.constEnd(); ++it)
+    if (it.value() > best.value()) best = it;
+  frmUniDoc* doc =
+      newSale(best.key().first, best.key().second, QStringLiteral("3"), QStringLiteral("250"));
+  shoot(doc, QStringLiteral("04-raskhodnaya-nakladnaya"), QSize(640, 520));
+  post(doc);
+
+  frmZurnal* journal = clickMenu<frmZurnal>(2, QStringLiteral("Склад"));
+  ASSERT_TRUE(journal);
+  // The journal lists both kinds: the history and the sale just posted, over three months.
+  journal->periodStart()->setDate(QDate::currentDate().addDays(-100));
+  journal->periodEnd()->setDate(QDate::currentDate());
+  processEvents();
+  EXPECT_EQ(journal->model()->rowCount(), 201);
+  shoot(journal, QStringLiteral("05-zhurnal-sklad"), QSize(820, 480));
+  clickMenu<frmRepDialog>(3, QStringLiteral("ОстаткиТоваров"));
+  frmRepDialog* dialog = openWindows<frmRepDialog>().value(0);
+  shoot(dialog, QStringLiteral("06-otchet-dialog"));
+  ASSERT_TRUE(dialog);
+  dialog->buildAndCloseButton()->click();
+  processEvents();
+  shoot(openWindows<frmReport>().value(0), QStringLiteral("07-otchet-ostatki"), QSize(760, 480));
+  clickMenu<frmRepDialog>(3, QStringLiteral("ОборотноСальдоваяВедомость"));
+  dialog = openWindows<frmRepDialog>().value(0);
+  ASSERT_TRUE(dialog);
+  dialog->periodStart()->setDate(QDate::currentDate().addMonths(-1));
+  dialog->buildAndCloseButton()->click();
+  processEvents();
+  shoot(openWindows<frmReport>().value(openWindows<frmReport>().size() - 1),
+        QStringLiteral("08-otchet-osv"), QSize(1100, 330));
+  main()->resize(1200, 800);
+  shoot(main(), QStringLiteral("09-glavnoe-okno"));
+
+  // Every picture the guide links was made now.
+  QFile guide(QStringLiteral(BALVIX_SOURCE_DIR "/docs/guide.md"));
+  ASSERT_TRUE(guide.open(QIODevice::ReadOnly));
+  const QString text = QString::fromUtf8(guide.readAll());
+  static const QRegularExpression link(QStringLiteral(R"(\]\(images/([^)]+\.png)\))"));
+  int linked = 0;
+  for (const QRegularExpressionMatch& m : link.globalMatch(text)) {
+    ++linked;
+    EXPECT_TRUE(m_made.contains(m.captured(1))) << m.captured(1).toStdString();
+    EXPECT_GT(QFileInfo(m_out + u'/' + m.captured(1)).size(), 1000) << m.captured(1).toStdString();
+  }
+  EXPECT_GE(linked, 8);
+}
+
+}  // namespace
+}  // namespace balvix::runtime::testing

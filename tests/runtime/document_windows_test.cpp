@@ -1,0 +1,433 @@
+#include <QAction>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "runtime/catalog_list.h"
+#include "runtime/document_form.h"
+#include "runtime/form_control.h"
+#include "runtime/form_table.h"
+#include "runtime/journal.h"
+#include "runtime/toolbar_control.h"
+#include "runtime_fixture.h"
+#include "shell/object_deletion.h"
+#include "shell/window_names.h"
+
+namespace balvix::runtime::testing {
+namespace {
+
+using shell::MsgAnswer;
+
+// Goods received: one register movement per table row, a posting of the sum. A sum of
+// "ошибка" makes the module fail after its movements.
+const QString kModule = QStringLiteral(
+    "Процедура ПриСохранении()\r\n"
+    "  Объект Рег = СоздатьОбъект(\"Регистр\")\r\n"
+    "  Рег.Вид = \"Остатки\"\r\n"
+    "  Таблица.ВыбратьСтроки()\r\n"
+    "  Делать Пока Таблица.ПолучитьСтроку() = 1\r\n"
+    "    Рег.Реквизит(\"Товар\") = Таблица.ЗначениеКолонки(\"Товар\")\r\n"
+    "    Рег.Реквизит(\"Количество\") = Таблица.ЗначениеКолонки(\"Количество\")\r\n"
+    "    Рег.ДвижениеВыполнить(\"+\")\r\n"
+    "  Цикл\r\n"
+    "  Объект Сч = СоздатьОбъект(\"Счет\")\r\n"
+    "  Сч.Вид = \"41\"\r\n"
+    "  Если Форма.Значение(\"Сумма\") = \"ошибка\" Тогда\r\n"
+    "    Сч.ПриходВыполнить(\"много\")\r\n"
+    "  КонецЕсли\r\n"
+    "  Сч.ПриходВыполнить(Форма.Значение(\"Сумма\"))\r\n"
+    "КонецПроцедуры\r\n");
+
+template <class T>
+T* byName(QWidget* root, const QString& name) {
+  for (T* w : root->findChildren<T*>())
+    if (w->accessibleName() == name) return w;
+  return nullptr;
+}
+
+class DocumentWindowsTest : public RuntimeTest {
+ protected:
+  DocumentWindowsTest() {
+    createCatalog(QStringLiteral("Товары"),
+                  {{QStringLiteral("Наименование"), QStringLiteral("Текст")}});
+    addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
+    addElement(QStringLiteral("Товары"), QStringLiteral("Стул"));
+    db().execute(QStringLiteral("INSERT INTO form_items (name,type) VALUES ('Остатки','Регистр')"));
+    db().execute(
+        QStringLiteral("CREATE TABLE items_Регистр_Остатки(Товар TEXT(50),Количество TEXT(50),"
+                       "cDATE TEXT(10),cTIME TEXT(10),Документ TEXT(50),Флаг TEXT(5))"));
+    db().execute(QStringLiteral(
+        "INSERT INTO form_items (name,descript,type) VALUES ('Основной','Основной','Журнал')"));
+    createDocument(QStringLiteral("Приход"), QStringLiteral("Основной"), kModule, true);
+    createDocument(QStringLiteral("Заметка"), QString(), QStringLiteral("_"), false);
+    main()->BuildMenus();
+  }
+
+  void createDocument(const QString& name, const QString& journal, const QString& code,
+                      bool table) {
+    db().execute(QStringLiteral(
+                     "INSERT INTO form_items "
+                     "(name,descript,code,type,zurnal,items_type,table_,TableItemsType) "
+                     "VALUES (%1,%1,%2,'Документ',%3,'Текст;Текст;',%4,'Справочник.Товары;Число;')")
+                     .arg(storage::quote(name), storage::quote(code), storage::quote(journal),
+                          storage::quote(table ? QStringLiteral("1") : QStringLiteral("0"))));
+    db().execute(QStringLiteral("CREATE TABLE items_Документ_") + name +
+                 QStringLiteral("(Наименование TEXT(50),Сумма TEXT(50),cDATE TEXT(10),cTIME "
+                                "TEXT(10),Проводка TEXT(10))"));
+    if (table)
+      db().execute(
+          QStringLiteral("CREATE TABLE table_Документ_") + name +
+          QStringLiteral("(Товар TEXT(50),Количество TEXT(50),cDATE TEXT(10),cTIME TEXT(10))"));
+  }
+
+  template <class T>
+  T* clickMenu(int menu, const QString& name) {
+    const auto& items = main()->userMenuItems(menu);
+    for (std::size_t i = 0; i < items.size(); ++i)
+      if (items[i]->data().toString() == name) items[i]->trigger();
+    processEvents();
+    const auto windows = openWindows<T>();
+    return windows.isEmpty() ? nullptr : windows.last();
+  }
+  frmUniDoc* newDocument(const QString& kind = QStringLiteral("Приход")) {
+    return clickMenu<frmUniDoc>(1, kind);
+  }
+  frmZurnal* openJournal(const QString& name = QStringLiteral("Основной")) {
+    return clickMenu<frmZurnal>(2, name);
+  }
+
+  static void type(QWidget* window, const QString& field, const QString& text) {
+    auto* edit = byName<QLineEdit>(window, field);
+    ASSERT_TRUE(edit) << field.toStdString();
+    edit->setFocus();
+    edit->selectAll();
+    // Typed as the keyboard would (QTest types ASCII only).
+    edit->insert(text);
+  }
+  static void click(QWidget* window, const QString& button) {
+    auto* b = byName<QPushButton>(window, button);
+    ASSERT_TRUE(b) << button.toStdString();
+    QTest::mouseClick(b, Qt::LeftButton);
+    processEvents();
+  }
+  // A table row as the user makes it: "Добавить строку", the good chosen from the
+  // catalog list (F4), the quantity typed.
+  void addRow(frmUniDoc* doc, int goodRow, const QString& quantity) {
+    doc->toolbar()->click(2);
+    FormTableView* view = doc->form()->tableView();
+    FormTable* table = doc->form()->table();
+    const int row = table->rows() - 1;
+    view->setCurrentIndex(table->index(row, 0));
+    QTest::keyClick(view, Qt::Key_F4);
+    processEvents();
+    frmSprList* list = openWindows<frmSprList>().value(0);
+    ASSERT_TRUE(list && list->choiceMode());
+    list->rowDoubleClicked(goodRow);
+    processEvents();
+    table->setData(table->index(row, 1), quantity, Qt::EditRole);
+  }
+  QStringList rows(frmZurnal* journal) {
+    QStringList out;
+    QAbstractItemModel* m = journal->list()->model();
+    for (int r = 0; r < m->rowCount(); ++r) {
+      QStringList cells;
+      for (int c = 0; c < m->columnCount(); ++c)
+        if (c != JournalModel::Time) cells << m->index(r, c).data().toString();
+      out << cells.join(QLatin1Char('|'));
+    }
+    return out;
+  }
+  QStringList column(const QString& sql) {
+    QStringList out;
+    for (storage::Recordset rs = db().openRecordset(sql); !rs.eof(); rs.moveNext())
+      out << rs.text(0);
+    return out;
+  }
+  int count(const QString& table) {
+    return column(QStringLiteral("SELECT COUNT(*) FROM ") + table).value(0).toInt();
+  }
+  void selectRow(frmZurnal* journal, int row) {
+    journal->list()->setCurrentIndex(journal->list()->model()->index(row, 0));
+    processEvents();
+  }
+};
+
+TEST_F(DocumentWindowsTest, NewDocumentOpensWithTodayTheTablePartAndItsToolbar) {
+  frmUniDoc* doc = newDocument();
+  ASSERT_TRUE(doc);
+  EXPECT_EQ(doc->windowTitle(), QStringLiteral("Документ.Приход.Новый"));
+  EXPECT_EQ(doc->datePicker()->date(), QDate::currentDate());
+  EXPECT_EQ(doc->datePicker()->accessibleName(), QStringLiteral("Дата документа:"));
+  EXPECT_TRUE(byName<QLineEdit>(doc, QStringLiteral("Наименование")));
+  EXPECT_TRUE(byName<QPushButton>(doc, QStringLiteral("Провести")));
+  EXPECT_EQ(doc->form()->table()->columnNames(), (QStringList{"Товар", "Количество"}));
+  EXPECT_EQ(doc->form()->table()->columnType(0), QStringLiteral("Справочник.Товары"));
+  doc->toolbar()->click(2);
+  doc->toolbar()->click(2);
+  EXPECT_EQ(doc->form()->table()->rows(), 2);
+  doc->toolbar()->click(3);
+  EXPECT_EQ(doc->form()->table()->rows(), 0);
+
+  // A kind without a table part: the buttons do nothing.
+  frmUniDoc* note = newDocument(QStringLiteral("Заметка"));
+  ASSERT_TRUE(note && note != doc);
+  EXPECT_FALSE(note->hasTable());
+  note->toolbar()->click(2);
+  EXPECT_EQ(note->form()->table()->rows(), 0);
+}
+
+TEST_F(DocumentWindowsTest, ModuleErrorAfterMovementsWritesNothingAndKeepsTheWindowWithTheInput) {
+  frmUniDoc* doc = newDocument();
+  ASSERT_TRUE(doc);
+  type(doc, QStringLiteral("Наименование"), QStringLiteral("П-1"));
+  type(doc, QStringLiteral("Сумма"), QStringLiteral("ошибка"));
+  addRow(doc, 0, QStringLiteral("2"));
+  addRow(doc, 1, QStringLiteral("3"));
+  click(doc, QStringLiteral("Провести"));
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 13")))
+      << messages.last().toStdString();
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("много"))) << messages.last().toStdString();
+  for (const QString& table :
+       {QStringLiteral("items_Документ_Приход"), QStringLiteral("table_Документ_Приход"),
+        QStringLiteral("items_Регистр_Остатки"), QStringLiteral("itogi")})
+    EXPECT_EQ(count(table), 0) << table.toStdString();
+  ASSERT_TRUE(openWindows<frmUniDoc>().contains(doc));
+  EXPECT_EQ(doc->form()->value(QStringLiteral("Наименование")), QStringLiteral("П-1"));
+  EXPECT_EQ(doc->form()->table()->rows(), 2);
+  EXPECT_EQ(doc->form()->table()->cell(1, 0), QStringLiteral("Стул"));
+}
+
+TEST_F(DocumentWindowsTest, ChoiceGoesToTheWindowThatAskedAmongSeveral) {
+  frmUniDoc* first = newDocument();
+  processEvents();
+  state.currentObjectName = QStringLiteral("Приход");
+  state.pickedDocumentDate.clear();
+  state.pickedDocumentTime.clear();
+  auto* second = qobject_cast<frmUniDoc*>(windows().newWindow(shell::window_names::kDocumentForm));
+  ASSERT_TRUE(first && second);
+  showChild(state, second);
+  processEvents();
+  addRow(first, 1, QStringLiteral("1"));
+  EXPECT_EQ(first->form()->table()->cell(0, 0), QStringLiteral("Стул"));
+  EXPECT_EQ(second->form()->table()->rows(), 0);
+  // A module's ОткрытьФорму feeds the document window it runs for.
+  second->toolbar()->click(2);
+  second->form()->tableView()->setCurrentIndex(second->form()->table()->index(0, 0));
+  state.documentWindow = second;
+  ASSERT_TRUE(state.host);
+  state.host->openChoiceWindow(QStringLiteral("Справочник"), QStringLiteral("Товары"));
+  processEvents();
+  openWindows<frmSprList>().value(0)->rowDoubleClicked(0);
+  EXPECT_EQ(second->form()->table()->cell(0, 0), QStringLiteral("Стол"));
+  EXPECT_EQ(state.host->documentWindowDate(), second->datePicker()->date());
+}
+
+TEST_F(DocumentWindowsTest, RoadOfADocumentThroughTheWindows) {
+  frmZurnal* journal = openJournal();
+  ASSERT_TRUE(journal);
+  EXPECT_EQ(journal->windowTitle(), QStringLiteral("Журнал.Основной"));
+  EXPECT_TRUE(rows(journal).isEmpty());
+
+  // New → post.
+  frmUniDoc* doc = newDocument();
+  ASSERT_TRUE(doc);
+  type(doc, QStringLiteral("Наименование"), QStringLiteral("Пр'иход 1"));
+  type(doc, QStringLiteral("Сумма"), QStringLiteral("100"));
+  addRow(doc, 0, QStringLiteral("2"));
+  addRow(doc, 1, QStringLiteral("3"));
+  const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+  click(doc, QStringLiteral("Провести"));
+  EXPECT_FALSE(openWindows<frmUniDoc>().contains(doc));
+  EXPECT_EQ(rows(journal), QStringList{"1|Приход|" + today + "|Пр'иход 1|Проведен"});
+  EXPECT_EQ(column(QStringLiteral("SELECT Товар||Количество FROM items_Регистр_Остатки")),
+            (QStringList{"Стол2", "Стул3"}));
+  EXPECT_EQ(column(QStringLiteral("SELECT Дебет FROM itogi")), QStringList{"100"});
+
+  // A kind with posted documents cannot be deleted.
+  messages.reply(MsgAnswer::Yes);
+  EXPECT_FALSE(shell::deleteConfigurationObject(state, QStringLiteral("Документ"),
+                                                QStringLiteral("Приход")));
+  EXPECT_EQ(messages.last(),
+            QStringLiteral("Удаляемый объект имеет движения, удаление невозможно!"));
+
+  // Journal → open: the stored document, refused while posted.
+  selectRow(journal, 0);
+  journal->toolbar()->click(2);
+  processEvents();
+  doc = openWindows<frmUniDoc>().value(0);
+  ASSERT_TRUE(doc);
+  EXPECT_EQ(doc->windowTitle(), QStringLiteral("Документ.Приход.Пр'иход 1"));
+  EXPECT_EQ(doc->form()->value(QStringLiteral("Наименование")), QStringLiteral("Пр'иход 1"));
+  EXPECT_EQ(doc->form()->table()->rows(), 2);
+  click(doc, QStringLiteral("Провести"));
+  EXPECT_EQ(messages.last(), QStringLiteral("Проведенный документ изменить нельзя!"));
+  click(doc, QStringLiteral("Закрыть"));
+
+  // Unpost from the right-click menu.
+  selectRow(journal, 0);
+  journal->showContextMenu(QPoint(10, 10));
+  EXPECT_TRUE(main()->unpostAction()->isEnabled());
+  main()->operatorsMenu()->close();
+  main()->unpostAction()->trigger();
+  processEvents();
+  EXPECT_EQ(rows(journal), QStringList{"1|Приход|" + today + "|Пр'иход 1|Не проведен"});
+  EXPECT_EQ(count(QStringLiteral("items_Регистр_Остатки")), 0);
+  EXPECT_EQ(count(QStringLiteral("itogi")), 0);
+  journal->showContextMenu(QPoint(10, 10));
+  EXPECT_FALSE(main()->unpostAction()->isEnabled());
+  main()->operatorsMenu()->close();
+
+  // Open → edit → post again.
+  QTest::keyClick(journal->list(), Qt::Key_Return);
+  processEvents();
+  doc = openWindows<frmUniDoc>().value(0);
+  ASSERT_TRUE(doc);
+  type(doc, QStringLiteral("Сумма"), QStringLiteral("150"));
+  doc->form()->table()->setData(doc->form()->table()->index(1, 1), QStringLiteral("7"),
+                                Qt::EditRole);
+  click(doc, QStringLiteral("Провести"));
+  EXPECT_EQ(rows(journal), QStringList{"1|Приход|" + today + "|Пр'иход 1|Проведен"});
+  EXPECT_EQ(count(QStringLiteral("items_Документ_Приход")), 1);
+  EXPECT_EQ(column(QStringLiteral("SELECT Товар||Количество FROM table_Документ_Приход")),
+            (QStringList{"Стол2", "Стул7"}));
+  EXPECT_EQ(column(QStringLiteral("SELECT Дебет FROM itogi")), QStringList{"150"});
+
+  // Delete: the whole document goes.
+  selectRow(journal, 0);
+  messages.reply(MsgAnswer::Yes);
+  journal->toolbar()->click(4);
+  EXPECT_EQ(messages.messages().back().title, QStringLiteral("Удаление..."));
+  EXPECT_TRUE(rows(journal).isEmpty());
+  for (const QString& table :
+       {QStringLiteral("items_Документ_Приход"), QStringLiteral("table_Документ_Приход"),
+        QStringLiteral("items_Регистр_Остатки"), QStringLiteral("itogi")})
+    EXPECT_EQ(count(table), 0) << table.toStdString();
+}
+
+TEST_F(DocumentWindowsTest, JournalListsItsKindsWithinThePeriodBothEndsIncluded) {
+  db().execute(QStringLiteral(
+      "INSERT INTO items_Документ_Приход VALUES ('А','1','01.02.2026','10:00:00','1')"));
+  db().execute(QStringLiteral(
+      "INSERT INTO items_Документ_Приход VALUES ('Б','1','28.02.2026','10:00:00','0')"));
+  db().execute(QStringLiteral(
+      "INSERT INTO items_Документ_Приход VALUES ('В','1','01.03.2026','10:00:00','1')"));
+  db().execute(QStringLiteral(
+      "INSERT INTO items_Документ_Заметка VALUES ('Г','','15.02.2026','09:00:00','0')"));
+  frmZurnal* journal = openJournal();
+  ASSERT_TRUE(journal);
+  journal->periodStart()->setDate(QDate(2026, 2, 1));
+  journal->periodEnd()->setDate(QDate(2026, 2, 28));
+  EXPECT_EQ(rows(journal),
+            (QStringList{"1|Приход|01.02.2026|А|Проведен", "2|Приход|28.02.2026|Б|Не проведен"}));
+  EXPECT_FALSE(journal->toolbar()->isButtonEnabled(2));
+  EXPECT_FALSE(journal->toolbar()->isButtonEnabled(4));
+  selectRow(journal, 1);
+  EXPECT_TRUE(journal->toolbar()->isButtonEnabled(2));
+  EXPECT_EQ(state.selectedJournalItem.mid(1, 3), (QStringList{"Приход", "28.02.2026", "10:00:00"}));
+
+  // Sorting by date puts the latest first when asked.
+  journal->list()->sortByColumn(JournalModel::Date, Qt::DescendingOrder);
+  EXPECT_EQ(journal->list()->model()->index(0, JournalModel::Name).data().toString(),
+            QStringLiteral("Б"));
+
+  frmZurnal* full = openJournal(QStringLiteral("Полный"));
+  if (!full) {
+    // The full journal is listed in the menu when the database holds its row.
+    db().execute(QStringLiteral(
+        "INSERT INTO form_items (name,descript,type) VALUES ('Полный','Полный','Журнал')"));
+    main()->BuildMenus();
+    full = openJournal(QStringLiteral("Полный"));
+  }
+  ASSERT_TRUE(full && full != journal);
+  full->periodStart()->setDate(QDate(2026, 1, 1));
+  full->periodEnd()->setDate(QDate(2026, 12, 31));
+  EXPECT_EQ(full->model()->size(), 4);
+}
+
+TEST_F(DocumentWindowsTest, RepostRerunsTheCorrectedModuleAndReportsFailures) {
+  frmZurnal* journal = openJournal();
+  for (const QString& sum : {QStringLiteral("10"), QStringLiteral("20")}) {
+    frmUniDoc* doc = newDocument();
+    ASSERT_TRUE(doc);
+    type(doc, QStringLiteral("Наименование"), QStringLiteral("Д") + sum);
+    type(doc, QStringLiteral("Сумма"), sum);
+    addRow(doc, 0, QStringLiteral("1"));
+    click(doc, QStringLiteral("Провести"));
+  }
+  ASSERT_EQ(journal->model()->size(), 2);
+  // The module is corrected: sums are now posted twice over; the second document's
+  // stored sum makes it fail.
+  QString corrected = kModule;
+  corrected.replace(QStringLiteral("Сч.ПриходВыполнить(Форма.Значение(\"Сумма\"))"),
+                    QStringLiteral("Сч.ПриходВыполнить(Форма.Значение(\"Сумма\") * 2)"));
+  db().execute(QStringLiteral("UPDATE form_items SET code=") + storage::quote(corrected) +
+               QStringLiteral(" WHERE name='Приход'"));
+  db().execute(
+      QStringLiteral("UPDATE items_Документ_Приход SET Сумма='ошибка' WHERE Наименование='Д20'"));
+  journal->toolbar()->click(5);
+  EXPECT_TRUE(messages.last().startsWith(QStringLiteral("Перепроведено документов: 1 из 2.")))
+      << messages.last().toStdString();
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 13")))
+      << messages.last().toStdString();
+  EXPECT_EQ(column(QStringLiteral("SELECT Дебет FROM itogi ORDER BY cTIME")),
+            (QStringList{"20", "20"}));
+  EXPECT_EQ(count(QStringLiteral("items_Регистр_Остатки")), 2);
+  EXPECT_EQ(column(QStringLiteral("SELECT Проводка FROM items_Документ_Приход")),
+            (QStringList{"1", "1"}));
+}
+
+TEST_F(DocumentWindowsTest, RepostCanBeCancelledBetweenDocuments) {
+  for (int i = 0; i < 3; ++i)
+    db().execute(
+        QStringLiteral(
+            "INSERT INTO items_Документ_Приход VALUES ('Д%1','5','02.03.2026','10:00:0%1','1')")
+            .arg(i));
+  frmZurnal* journal = openJournal();
+  ASSERT_TRUE(journal);
+  journal->periodStart()->setDate(QDate(2026, 1, 1));
+  ASSERT_EQ(journal->model()->size(), 3);
+  // Cancel as soon as the progress dialog lets events run, after the first document.
+  QTimer::singleShot(0, journal, [journal] {
+    if (auto* progress = journal->findChild<QProgressDialog*>(QStringLiteral("RepostProgress")))
+      progress->cancel();
+  });
+  journal->toolbar()->click(5);
+  EXPECT_TRUE(messages.last().startsWith(QStringLiteral("Перепроведено документов: 1 из 3.")))
+      << messages.last().toStdString();
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("прервано")))
+      << messages.last().toStdString();
+  // Only the first document was posted again.
+  EXPECT_EQ(column(QStringLiteral("SELECT DISTINCT cTIME FROM itogi")), QStringList{"10:00:00"});
+}
+
+TEST_F(DocumentWindowsTest, LayoutDesignFromTheDesignerStoresTheArrangementOnClose) {
+  state.formDesignMode = true;
+  state.currentObjectName = QStringLiteral("Приход");
+  shell::WindowArguments arguments;
+  arguments.designMode = true;
+  auto* doc = qobject_cast<frmUniDoc*>(
+      windows().sharedWindowWith(shell::window_names::kDocumentForm, arguments));
+  ASSERT_TRUE(doc);
+  showChild(state, doc);
+  processEvents();
+  EXPECT_TRUE(doc->form()->designMode());
+  EXPECT_TRUE(doc->removeElement(QStringLiteral("Сумма")));
+  click(doc, QStringLiteral("Провести"));
+  EXPECT_EQ(count(QStringLiteral("items_Документ_Приход")), 0);
+  messages.reply(MsgAnswer::Yes);
+  doc->frame()->close();
+  processEvents();
+  state.formDesignMode = false;
+  EXPECT_EQ(messages.last(), QStringLiteral("Сохранить элементы на форме?"));
+  const QString layout =
+      column(QStringLiteral("SELECT item FROM form_items WHERE name='Приход'")).value(0);
+  EXPECT_TRUE(layout.contains(QStringLiteral("Наименование")));
+  EXPECT_FALSE(layout.contains(QStringLiteral("Сумма")));
+}
+
+}  // namespace
+}  // namespace balvix::runtime::testing

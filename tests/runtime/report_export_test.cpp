@@ -1,0 +1,162 @@
+#include "runtime/report_export.h"
+
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QFile>
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+namespace balvix::runtime::testing {
+namespace {
+
+namespace ex = report_export;
+
+// A header of two rows (a merged, bold title and the column names) and `count` rows.
+ReportSheet sheet(int count) {
+  ReportSheet s;
+  CellStyle bold;
+  bold.bold = true;
+  const int b = s.styleIndex(bold);
+  s.cellRef(0, 0) = {QStringLiteral("Остатки товаров"), b};
+  s.cellRef(1, 0) = {QStringLiteral("Номер"), b};
+  s.cellRef(1, 1) = {QStringLiteral("Товар"), b};
+  s.cellRef(1, 2) = {QStringLiteral("Дата"), b};
+  s.merges << QRect(0, 0, 3, 1);
+  s.rowSections << QStringLiteral("Шапка") << QStringLiteral("Шапка");
+  for (int i = 1; i <= count; ++i) {
+    const int r = s.rowCount();
+    s.cellRef(r, 0).text = QString::number(i * 10);
+    s.cellRef(r, 1).text = QStringLiteral("Строка %1").arg(i, 3, 10, QLatin1Char('0'));
+    s.cellRef(r, 2).text = QStringLiteral("05.02.2026");
+    s.rowSections << QStringLiteral("Строка");
+  }
+  return s;
+}
+
+QString run(const QString& program, const QStringList& arguments) {
+  QProcess p;
+  p.start(program, arguments);
+  if (!p.waitForFinished(30000) || p.exitCode() != 0)
+    return QStringLiteral("<failed: %1>").arg(QString::fromUtf8(p.readAllStandardError()));
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString pdfPage(const QString& path, int page) {
+  return run(QStringLiteral("pdftotext"),
+             {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+              QString::number(page), path, QStringLiteral("-")});
+}
+
+QString zipEntry(const QString& path, const QString& entry) {
+  return run(
+      QStringLiteral("python3"),
+      {QStringLiteral("-c"),
+       QStringLiteral("import zipfile,sys; "
+                      "sys.stdout.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]).decode())"),
+       path, entry});
+}
+
+TEST(ReportExport, CellValuesKeepNumbersAndDates) {
+  EXPECT_EQ(ex::cellValue(QStringLiteral("12")), QVariant(12.0));
+  EXPECT_EQ(ex::cellValue(QStringLiteral("-3,5")), QVariant(-3.5));
+  EXPECT_EQ(ex::cellValue(QStringLiteral("1 234.50")), QVariant(1234.5));
+  EXPECT_EQ(ex::cellValue(QStringLiteral("31.01.2026")), QVariant(QDate(2026, 1, 31)));
+  EXPECT_EQ(ex::cellValue(QStringLiteral("007")), QVariant(QStringLiteral("007")));
+  EXPECT_EQ(ex::cellValue(QStringLiteral("31.02.2026")), QVariant(QStringLiteral("31.02.2026")));
+  EXPECT_EQ(ex::cellValue(QStringLiteral("Стол")), QVariant(QStringLiteral("Стол")));
+}
+
+TEST(ReportExport, CsvIsUtf8WithBomSemicolonsAndQuotedFields) {
+  QTemporaryDir dir;
+  ReportSheet s = sheet(2);
+  s.cellRef(3, 1).text = QStringLiteral("Стол; \"дуб\"\nбольшой");
+  const QString path = dir.filePath(QStringLiteral("отчет.csv"));
+  ASSERT_EQ(ex::writeCsv(s, path), QString());
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QByteArray bytes = f.readAll();
+  ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+  const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
+  EXPECT_EQ(lines, (QStringList{
+                       QStringLiteral("Остатки товаров;;"), QStringLiteral("Номер;Товар;Дата"),
+                       QStringLiteral("10;Строка 001;05.02.2026"),
+                       QStringLiteral("20;\"Стол; \"\"дуб\"\"\nбольшой\";05.02.2026"), QString()}));
+  EXPECT_FALSE(ex::writeCsv(s, dir.filePath(QStringLiteral("нет/такой/папки.csv"))).isEmpty());
+}
+
+TEST(ReportExport, XlsxHoldsTypedCellsBoldAndMergedRanges) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("отчет.xlsx"));
+  ASSERT_EQ(ex::writeXlsx(sheet(2), path, QStringLiteral("Остатки")), QString());
+  const QString xml = zipEntry(path, QStringLiteral("xl/worksheets/sheet1.xml"));
+  const QString strings = zipEntry(path, QStringLiteral("xl/sharedStrings.xml"));
+  const QString styles = zipEntry(path, QStringLiteral("xl/styles.xml"));
+  const QString book = zipEntry(path, QStringLiteral("xl/workbook.xml"));
+  EXPECT_TRUE(book.contains(QStringLiteral("name=\"Остатки\"")));
+  EXPECT_TRUE(xml.contains(QStringLiteral("<mergeCell ref=\"A1:C1\"/>"))) << xml.toStdString();
+  // A3 is the number 10, B3 a shared string, C3 the date 05.02.2026 (serial 46058).
+  EXPECT_TRUE(xml.contains(QRegularExpression(QStringLiteral("<c r=\"A3\"[^>]*><v>10</v></c>"))));
+  EXPECT_TRUE(xml.contains(
+      QRegularExpression(QStringLiteral("<c r=\"B3\"[^>]*t=\"s\"[^>]*><v>\\d+</v></c>"))));
+  EXPECT_TRUE(
+      xml.contains(QRegularExpression(QStringLiteral("<c r=\"C3\" s=\"\\d+\"><v>46058</v></c>"))))
+      << xml.toStdString();
+  EXPECT_TRUE(strings.contains(QStringLiteral("Строка 001")));
+  EXPECT_TRUE(strings.contains(QStringLiteral("Остатки товаров")));
+  EXPECT_TRUE(styles.contains(QStringLiteral("<b/>")));
+  EXPECT_TRUE(styles.contains(QStringLiteral("dd.mm.yyyy")));
+}
+
+TEST(ReportExport, PdfRepeatsTheHeaderAndNumbersThePages) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("отчет.pdf"));
+  ASSERT_EQ(ex::writePdf(sheet(100), path, QStringLiteral("Отчет.Остатки")), QString());
+  // A4 portrait, 985 px for rows of 22 px: 44 rows on the first page (the header and
+  // 42 rows), the header and 42 rows on the next ones.
+  const QString first = pdfPage(path, 1);
+  const QString second = pdfPage(path, 2);
+  const QString third = pdfPage(path, 3);
+  EXPECT_TRUE(first.contains(QStringLiteral("Остатки товаров")));
+  EXPECT_TRUE(first.contains(QStringLiteral("Строка 001")));
+  EXPECT_TRUE(first.contains(QStringLiteral("Строка 042")));
+  EXPECT_FALSE(first.contains(QStringLiteral("Строка 043")));
+  EXPECT_TRUE(first.contains(QStringLiteral("Страница 1 из 3"))) << first.toStdString();
+  EXPECT_TRUE(second.contains(QStringLiteral("Номер")));
+  EXPECT_TRUE(second.contains(QStringLiteral("Строка 043")));
+  EXPECT_TRUE(second.contains(QStringLiteral("Строка 084")));
+  EXPECT_TRUE(second.contains(QStringLiteral("Страница 2 из 3")));
+  EXPECT_TRUE(third.contains(QStringLiteral("Строка 100")));
+  EXPECT_TRUE(third.contains(QStringLiteral("Отчет.Остатки")));
+  // Columns wider than a portrait page turn it.
+  ReportSheet wide = sheet(1);
+  wide.columnWidths = {300, 300, 300};
+  EXPECT_TRUE(ex::wantsLandscape(wide));
+  EXPECT_FALSE(ex::wantsLandscape(sheet(1)));
+}
+
+TEST(ReportExport, PrinterGetsTheSamePages) {
+  QTemporaryDir dir;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  const QString path = dir.filePath(QStringLiteral("печать.pdf"));
+  printer.setOutputFileName(path);
+  printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                    QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
+  QPainter painter(&printer);
+  EXPECT_EQ(ex::paint(sheet(100), printer, painter, QStringLiteral("Печать")), 3);
+  painter.end();
+  EXPECT_TRUE(pdfPage(path, 2).contains(QStringLiteral("Строка 043")));
+  // An empty report still prints one page with its number.
+  QPrinter empty(QPrinter::HighResolution);
+  empty.setOutputFormat(QPrinter::PdfFormat);
+  empty.setOutputFileName(dir.filePath(QStringLiteral("пусто.pdf")));
+  QPainter p2(&empty);
+  EXPECT_EQ(ex::paint(ReportSheet{}, empty, p2, QString()), 1);
+}
+
+}  // namespace
+}  // namespace balvix::runtime::testing

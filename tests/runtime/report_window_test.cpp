@@ -1,0 +1,305 @@
+#include "runtime/report_window.h"
+
+#include <QAction>
+#include <QDateEdit>
+#include <QFile>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolBar>
+
+#include "configurator/report_designer.h"
+#include "runtime/chart_of_accounts.h"
+#include "runtime/form_control.h"
+#include "runtime/report_model.h"
+#include "runtime_fixture.h"
+#include "shell/window_names.h"
+
+namespace balvix::runtime::testing {
+namespace {
+
+namespace names = shell::window_names;
+
+QString layoutText() {
+  ReportSheet s;
+  CellStyle bold;
+  bold.bold = true;
+  const int b = s.styleIndex(bold);
+  s.cellRef(0, 0) = {QStringLiteral("Отчет за [С] - [По]"), b};
+  s.cellRef(1, 0) = {QStringLiteral("[Товар]")};
+  s.cellRef(1, 1) = {QStringLiteral("[Количество]")};
+  s.cellRef(1, 2) = {QStringLiteral("[Дата]")};
+  s.merges << QRect(0, 0, 3, 1);
+  s.sections << ReportSection{QStringLiteral("Шапка"), 0, 0}
+             << ReportSection{QStringLiteral("Строка"), 1, 1};
+  return ReportLayoutText::write(s);
+}
+
+class ReportWindowTest : public RuntimeTest {
+ protected:
+  void addReport(const QString& name, const QString& layout, const QString& module,
+                 const QString& dialog = QString()) {
+    db().execute(QStringLiteral("INSERT INTO form_items (type,name,descript,code,item,table_) "
+                                "VALUES ('Отчет',%1,%2,%3,%4,%5)")
+                     .arg(storage::quote(name), storage::quote(name), storage::quote(module),
+                          layout.isNull() ? QStringLiteral("NULL") : storage::quote(layout),
+                          dialog.isNull() ? QStringLiteral("NULL") : storage::quote(dialog)));
+    main()->BuildMenus();
+  }
+  QString stored(const QString& column, const QString& name) {
+    storage::Recordset rs = db().openRecordset(
+        QStringLiteral("SELECT ") + column +
+        QStringLiteral(" FROM form_items WHERE type='Отчет' AND name=") + storage::quote(name));
+    return rs.eof() ? QString() : rs.text(0);
+  }
+  frmReport* openFromMenu(const QString& name) {
+    const auto& items = main()->userMenuItems(3);
+    for (std::size_t i = 0; i < items.size(); ++i)
+      if (items[i]->data().toString() == name) main()->reportClicked(static_cast<int>(i));
+    processEvents();
+    const auto reports = openWindows<frmReport>();
+    return reports.isEmpty() ? nullptr : reports.last();
+  }
+  static shell::WindowArguments arguments(const QString& name) {
+    shell::WindowArguments a;
+    a.kind = config::ObjectKind::Report;
+    a.objectName = name;
+    return a;
+  }
+  static QString cell(frmReport* w, int row, int column) {
+    return w->grid()->cellText(row, column);
+  }
+  const QString rows = QStringLiteral(
+      "Отчет.Параметр(\"С\") = \"01.01.2026\"\nОтчет.Параметр(\"По\") = "
+      "\"31.01.2026\"\nОтчет.Вывести(\"Шапка\")\n"
+      "Для Н = 1 До 3\n  Отчет.Параметр(\"Товар\") = \"Товар \" & Н\n  "
+      "Отчет.Параметр(\"Количество\") = Н * 10\n"
+      "  Отчет.Параметр(\"Дата\") = \"0\" & Н & \".02.2026\"\n  "
+      "Отчет.Вывести(\"Строка\")\nДалее\n");
+};
+
+TEST_F(ReportWindowTest, MenuOpensOneWindowThatRunsTheModule) {
+  addReport(QStringLiteral("Итоги"), layoutText(), rows);
+  frmReport* w = openFromMenu(QStringLiteral("Итоги"));
+  ASSERT_TRUE(w);
+  EXPECT_EQ(w->windowTitle(), QStringLiteral("Отчет.Итоги"));
+  EXPECT_EQ(state.reportWindow, w);
+  EXPECT_EQ(w->grid()->model()->rowCount(), 4) << messages.last().toStdString();
+  EXPECT_EQ(cell(w, 1, 1), QStringLiteral("Отчет за 01.01.2026 - 31.01.2026"));
+  EXPECT_EQ(cell(w, 4, 2), QStringLiteral("30"));
+  EXPECT_FALSE(w->findChild<QAction*>(QStringLiteral("actParameters"))->isEnabled());
+  EXPECT_TRUE(w->findChild<QAction*>(QStringLiteral("actPdf"))->isEnabled());
+  openFromMenu(QStringLiteral("Итоги"));
+  EXPECT_EQ(openWindows<frmReport>().size(), 1);
+  // Rebuilding gives the same output, not twice the rows.
+  w->findChild<QAction*>(QStringLiteral("actRebuild"))->trigger();
+  EXPECT_EQ(w->grid()->model()->rowCount(), 4);
+  EXPECT_TRUE(messages.texts().isEmpty());
+  // The toolbar's saves write what the grid shows; a folder that does not exist is reported.
+  QTemporaryDir dir;
+  ASSERT_TRUE(w->saveAs(QStringLiteral("csv"), dir.filePath(QStringLiteral("итоги.csv"))));
+  QFile csv(dir.filePath(QStringLiteral("итоги.csv")));
+  ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+  EXPECT_EQ(QString::fromUtf8(csv.readAll()).split(QStringLiteral("\r\n")).value(3),
+            QStringLiteral("Товар 3;30;03.02.2026"));
+  EXPECT_TRUE(w->saveAs(QStringLiteral("xlsx"), dir.filePath(QStringLiteral("итоги.xlsx"))));
+  EXPECT_TRUE(w->saveAs(QStringLiteral("pdf"), dir.filePath(QStringLiteral("итоги.pdf"))));
+  EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("итоги.pdf"))));
+  // The preview shows the pages of the output (one here) and closes without printing.
+  int previewPages = -1;
+  QTimer::singleShot(50, [&] {
+    auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+    if (!preview) return;
+    if (auto* widget = preview->findChild<QPrintPreviewWidget*>())
+      previewPages = widget->pageCount();
+    preview->reject();
+  });
+  w->findChild<QAction*>(QStringLiteral("actPreview"))->trigger();
+  EXPECT_EQ(previewPages, 1);
+  EXPECT_FALSE(w->saveAs(QStringLiteral("xlsx"), dir.filePath(QStringLiteral("нет/итоги.xlsx"))));
+  EXPECT_EQ(messages.texts().size(), 1);
+}
+
+TEST_F(ReportWindowTest, MissingReportWithoutLayoutAndTrueFalseWords) {
+  auto* missing = qobject_cast<frmReport*>(
+      windows().newWindowWith(names::kReport, arguments(QStringLiteral("Нет"))));
+  ASSERT_TRUE(missing);
+  ASSERT_EQ(messages.messages().size(), 1u);
+  EXPECT_EQ(messages.messages()[0].text,
+            QStringLiteral("Отчет не найден, возможно он был удален."));
+  EXPECT_EQ(messages.messages()[0].title, QStringLiteral("Нет"));
+  EXPECT_EQ(missing->grid()->model()->rowCount(), 0);
+  delete missing;
+  messages.clear();
+  // Without a layout the module does not run.
+  addReport(QStringLiteral("Пусто"), QString(), QStringLiteral("Сообщить(\"запущен\")\n"));
+  frmReport* empty = openFromMenu(QStringLiteral("Пусто"));
+  ASSERT_TRUE(empty);
+  EXPECT_TRUE(messages.texts().isEmpty());
+  ReportSheet page;
+  page.cellRef(0, 0).text = QStringLiteral("Истина или Ложь");
+  addReport(QStringLiteral("Слова"), ReportLayoutText::write(page),
+            QStringLiteral("Сообщить(\"запущен\")\n"));
+  frmReport* words = openFromMenu(QStringLiteral("Слова"));
+  ASSERT_TRUE(words);
+  EXPECT_EQ(cell(words, 1, 1), QStringLiteral("True или False"));
+  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("запущен")});
+  EXPECT_TRUE(
+      stored(QStringLiteral("item"), QStringLiteral("Слова")).contains(QStringLiteral("Истина")));
+}
+
+TEST_F(ReportWindowTest, DesignerLayoutButtonEditsWithoutRunningAndStoresQuotedOnClose) {
+  addReport(QStringLiteral("Итоги"), layoutText(), QStringLiteral("Сообщить(\"запущен\")\n"));
+  state.currentObjectType = QStringLiteral("Отчет");
+  state.currentObjectName = QStringLiteral("Итоги");
+  state.selectedConfigNode = QStringLiteral("Отчет.Итоги");
+  auto* designer =
+      qobject_cast<configurator::frmRepFrm*>(windows().sharedWindow(names::kReportDesigner));
+  ASSERT_TRUE(designer);
+  designer->show();
+  auto* layoutButton = designer->findChild<QPushButton*>(QStringLiteral("Command2"));
+  ASSERT_TRUE(layoutButton->isEnabled());
+  layoutButton->click();
+  processEvents();
+  auto* w = qobject_cast<frmReport*>(windows().existingSharedWindow(names::kReport));
+  ASSERT_TRUE(w);
+  EXPECT_TRUE(w->designMode());
+  EXPECT_TRUE(messages.texts().isEmpty());  // the module did not run
+  EXPECT_EQ(w->grid()->cellText(2, 1), QStringLiteral("[Товар]"));
+  ReportModel* m = w->grid()->model();
+  m->setData(m->index(2, 0), QStringLiteral("Товар 'Стол'"), Qt::EditRole);
+
+  // A refused update keeps the window open with its layout.
+  db().execute(
+      QStringLiteral("CREATE TRIGGER no_update BEFORE UPDATE ON form_items BEGIN SELECT "
+                     "RAISE(ABORT, 'запрещено'); END"));
+  EXPECT_FALSE(w->close());
+  ASSERT_EQ(messages.texts().size(), 1);
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("Макет отчета не сохранен")));
+  db().execute(QStringLiteral("DROP TRIGGER no_update"));
+  EXPECT_TRUE(w->close());
+  const auto back = ReportLayoutText::read(stored(QStringLiteral("item"), QStringLiteral("Итоги")));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->cell(2, 0)->text, QStringLiteral("Товар 'Стол'"));
+  EXPECT_EQ(back->sections.size(), 2);
+  // The shared window, still designing, asked for the chart's report stores first.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  layoutButton->click();
+  processEvents();
+  w = qobject_cast<frmReport*>(windows().existingSharedWindow(names::kReport));
+  ASSERT_TRUE(w && w->designMode());
+  w->grid()->model()->setData(w->grid()->model()->index(2, 1), QStringLiteral("Склад"),
+                              Qt::EditRole);
+  shell::WindowArguments plan = arguments(QStringLiteral("ПланСчетов"));
+  EXPECT_EQ(windows().sharedWindowWith(names::kReport, plan), w);
+  EXPECT_FALSE(w->designMode());
+  EXPECT_EQ(ReportLayoutText::read(stored(QStringLiteral("item"), QStringLiteral("Итоги")))
+                ->cell(2, 1)
+                ->text,
+            QStringLiteral("Склад"));
+  designer->close();
+}
+
+TEST_F(ReportWindowTest, DialogIsDesignedFromTheDesignerAndItsValuesReachTheModule) {
+  addReport(QStringLiteral("Склад"), layoutText(),
+            QStringLiteral(
+                "Отчет.Параметр(\"С\") = Диалог.НачалоПериода\nОтчет.Параметр(\"По\") = "
+                "Диалог.КонецПериода\n"
+                "Отчет.Вывести(\"Шапка\")\nОтчет.Параметр(\"Товар\") = Диалог.Значение(\"склад\")\n"
+                "Отчет.Вывести(\"Строка\")\n"));
+  // The designer's dialog button: the dialog in design mode, its layout stored on closing.
+  state.currentObjectType = QStringLiteral("Отчет");
+  state.currentObjectName = QStringLiteral("Склад");
+  state.selectedConfigNode = QStringLiteral("Отчет.Склад");
+  auto* designer =
+      qobject_cast<configurator::frmRepFrm*>(windows().sharedWindow(names::kReportDesigner));
+  designer->show();
+  designer->findChild<QPushButton*>(QStringLiteral("Command4"))->click();
+  processEvents();
+  auto* design = qobject_cast<frmRepDialog*>(windows().existingSharedWindow(names::kReportDialog));
+  ASSERT_TRUE(design);
+  EXPECT_TRUE(design->form()->designMode());
+  EXPECT_FALSE(design->buildButton()->isEnabled());
+  design->form()->setPlacePoint(QPoint(20, 20));
+  const QString caption = design->form()->PlaceControl(QStringLiteral("Текст"));
+  ASSERT_FALSE(caption.isEmpty());
+  ASSERT_TRUE(design->form()->RenameElement(caption, QStringLiteral("Склад")));
+  design->close();
+  designer->close();
+  processEvents();
+  ASSERT_TRUE(
+      stored(QStringLiteral("table_"), QStringLiteral("Склад")).contains(QStringLiteral("Склад")));
+  EXPECT_FALSE(state.formDesignMode);
+
+  // From the menu the dialog comes first; "Сформировать" builds with its values.
+  frmReport* w = openFromMenu(QStringLiteral("Склад"));
+  ASSERT_TRUE(w);
+  EXPECT_EQ(w->grid()->model()->rowCount(), 0);
+  const auto dialogs = openWindows<frmRepDialog>();
+  ASSERT_EQ(dialogs.size(), 1);
+  frmRepDialog* dialog = dialogs.first();
+  dialog->periodStart()->setDate(QDate(2026, 3, 1));
+  dialog->periodEnd()->setDate(QDate(2026, 3, 31));
+  dialog->form()->setValue(QStringLiteral("Склад"), QStringLiteral("Главный 'А'"));
+  dialog->buildButton()->click();
+  EXPECT_EQ(cell(w, 1, 1), QStringLiteral("Отчет за 01.03.2026 - 31.03.2026"));
+  EXPECT_EQ(cell(w, 2, 1), QStringLiteral("Главный 'А'"));
+  // A reversed period is refused; "Сформировать и закрыть" builds and closes.
+  dialog->periodStart()->setDate(QDate(2026, 4, 1));
+  dialog->buildButton()->click();
+  EXPECT_EQ(messages.last(), QStringLiteral("Начало периода позже его конца."));
+  dialog->periodEnd()->setDate(QDate(2026, 4, 30));
+  dialog->buildAndCloseButton()->click();
+  processEvents();
+  EXPECT_EQ(cell(w, 1, 1), QStringLiteral("Отчет за 01.04.2026 - 30.04.2026"));
+  EXPECT_TRUE(openWindows<frmRepDialog>().isEmpty());
+  // The parameters button shows the dialog again; rebuilding keeps the last values.
+  QAction* parameters = w->findChild<QAction*>(QStringLiteral("actParameters"));
+  ASSERT_TRUE(parameters->isEnabled());
+  parameters->trigger();
+  processEvents();
+  EXPECT_EQ(openWindows<frmRepDialog>().size(), 1);
+  w->findChild<QAction*>(QStringLiteral("actRebuild"))->trigger();
+  EXPECT_EQ(cell(w, 2, 1), QStringLiteral("Главный 'А'"));
+  // The dialog of a report not saved yet says so and stores nothing.
+  messages.clear();
+  auto* unsaved = qobject_cast<frmRepDialog*>(windows().sharedWindowWith(names::kReportDialog, [] {
+    shell::WindowArguments a = arguments(QStringLiteral("Новый"));
+    a.designMode = true;
+    return a;
+  }()));
+  ASSERT_TRUE(unsaved);
+  EXPECT_TRUE(messages.last().contains(QStringLiteral("еще не сохранен")));
+  EXPECT_TRUE(unsaved->close());
+}
+
+TEST_F(ReportWindowTest, ChartOfAccountsPrintsThroughItsReport) {
+  auto* plan = qobject_cast<frmPlan*>(windows().sharedWindow(names::kChartOfAccounts));
+  ASSERT_TRUE(plan);
+  plan->printButton()->click();
+  processEvents();
+  auto* w = qobject_cast<frmReport*>(windows().existingSharedWindow(names::kReport));
+  ASSERT_TRUE(w);
+  EXPECT_EQ(w->windowTitle(), QStringLiteral("Отчет.ПланСчетов"));
+  storage::Recordset rs = db().openRecordset(QStringLiteral("SELECT Код, Наименование FROM plan"));
+  QStringList expected{QStringLiteral("План счетов|"), QStringLiteral("Код|Наименование")};
+  for (; !rs.eof(); rs.moveNext()) expected << rs.text(0) + QLatin1Char('|') + rs.text(1);
+  QStringList shown;
+  for (int r = 1; r <= w->grid()->sheet().rowCount(); ++r)
+    shown << cell(w, r, 1) + QLatin1Char('|') + cell(w, r, 2);
+  EXPECT_EQ(shown, expected);
+  EXPECT_TRUE(messages.texts().isEmpty()) << messages.last().toStdString();
+  w->close();
+  processEvents();
+  // Without the report the not-found message is titled with its name.
+  db().execute(QStringLiteral("DELETE FROM form_items WHERE name='ПланСчетов'"));
+  plan->printButton()->click();
+  ASSERT_FALSE(messages.messages().empty());
+  EXPECT_EQ(messages.messages().back().title, QStringLiteral("ПланСчетов"));
+  EXPECT_EQ(messages.last(), QStringLiteral("Отчет не найден, возможно он был удален."));
+}
+
+}  // namespace
+}  // namespace balvix::runtime::testing
