@@ -36,6 +36,7 @@ const QString kNameColumn = QStringLiteral("Наименование");
 }  // namespace
 
 frmUniSpr::frmUniSpr(shell::AppState& state, QWidget* parent) : RuntimeWindow(state, parent) {
+  setMinimumTwips(kMinWidth, kMinHeight);
   setObjectName(QStringLiteral("frmUniSpr"));
   setWindowTitle(QStringLiteral("UNI-SPR"));
   m_host = std::make_unique<FormHost>([this](const QString& text) {
@@ -276,18 +277,6 @@ bool frmUniSpr::unload() {
   m_state.sharedRecordset.close();
   if (m_state.choiceWindow == this) m_state.choiceWindow = nullptr;
   return true;
-}
-
-void frmUniSpr::resizeEvent(QResizeEvent* event) {
-  RuntimeWindow::resizeEvent(event);
-  QWidget* f = frame();
-  if (f->isMinimized()) return;
-  const QSize minimum = shell::twipsToPixels(kMinWidth, kMinHeight);
-  if (f->width() < minimum.width() || f->height() < minimum.height())
-    QTimer::singleShot(0, this, [this, minimum] {
-      QWidget* fr = frame();
-      fr->resize(fr->size().expandedTo(minimum));
-    });
 }
 
 }  // namespace balvix::runtime

@@ -54,7 +54,6 @@ class frmUniSpr : public RuntimeWindow, public shell::LayoutDesignTarget {
  protected:
   void activated(bool on) override;
   bool unload() override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void load();

@@ -40,6 +40,7 @@ const QString kDateFormat = QStringLiteral("dd.MM.yyyy");
 }  // namespace
 
 frmUniDoc::frmUniDoc(shell::AppState& state, QWidget* parent) : RuntimeWindow(state, parent) {
+  setMinimumTwips(kMinWidth, kMinHeight);
   setObjectName(QStringLiteral("frmUniDoc"));
   setWindowTitle(QStringLiteral("UNI-DOC"));
   m_host = std::make_unique<FormHost>([this](const QString& text) {
@@ -347,18 +348,6 @@ bool frmUniDoc::unload() {
   m_state.sharedRecordset.close();
   if (m_state.documentWindow == this) m_state.documentWindow = nullptr;
   return true;
-}
-
-void frmUniDoc::resizeEvent(QResizeEvent* event) {
-  RuntimeWindow::resizeEvent(event);
-  QWidget* f = frame();
-  if (f->isMinimized()) return;
-  const QSize minimum = shell::twipsToPixels(kMinWidth, kMinHeight);
-  if (f->width() < minimum.width() || f->height() < minimum.height())
-    QTimer::singleShot(0, this, [this, minimum] {
-      QWidget* fr = frame();
-      fr->resize(fr->size().expandedTo(minimum));
-    });
 }
 
 }  // namespace balvix::runtime

@@ -69,7 +69,6 @@ class frmUniDoc : public RuntimeWindow,
  protected:
   void activated(bool on) override;
   bool unload() override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void load();

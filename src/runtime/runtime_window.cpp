@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTimer>
 
 #include "shell/frm_main.h"
 #include "shell/twips.h"
@@ -116,6 +117,19 @@ void RuntimeWindow::closeEvent(QCloseEvent* event) {
   event->accept();
   // The frame goes with the window.
   if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->deleteLater();
+}
+
+void RuntimeWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (m_minimumTwips.isEmpty()) return;
+  QWidget* f = frame();
+  if (f->isMinimized()) return;
+  const QSize minimum = shell::twipsToPixels(m_minimumTwips.width(), m_minimumTwips.height());
+  if (f->width() < minimum.width() || f->height() < minimum.height())
+    QTimer::singleShot(0, this, [this, minimum] {
+      QWidget* fr = frame();
+      fr->resize(fr->size().expandedTo(minimum));
+    });
 }
 
 }  // namespace balvix::runtime

@@ -32,6 +32,8 @@ class RuntimeWindow : public QWidget {
   QWidget* frame() const;
   // CenterForm, now and again when first shown inside its frame.
   void centre();
+  // The smallest outer size in twips; a frame dragged smaller springs back to it.
+  void setMinimumTwips(int width, int height) { m_minimumTwips = QSize(width, height); }
 
  protected:
   // Registers the window under its current caption.
@@ -44,6 +46,7 @@ class RuntimeWindow : public QWidget {
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
   shell::AppState& m_state;
 
@@ -52,6 +55,7 @@ class RuntimeWindow : public QWidget {
   void applyGeometry();
   QString m_registered;
   QSizeF m_sizeTwips;
+  QSize m_minimumTwips;
   bool m_centre = false;
   QPointer<QWidget> m_placedIn;
   QPointer<QMdiSubWindow> m_watched;
