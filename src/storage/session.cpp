@@ -360,7 +360,11 @@ void Session::forEachRow(const QString& sql, const std::function<void(const RowV
   }
   const RowView row(stmt, count);
   int rc;
-  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) visit(row);
+  // The visitor may hash texts between rows.
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    visit(row);
+    clearVectorUpperState();
+  }
   if (rc != SQLITE_DONE) throw engineError(m_db, rc, m_path);
 }
 
