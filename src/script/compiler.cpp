@@ -1,5 +1,6 @@
 #include "script/compiler.h"
 
+#include "script/class_object.h"
 #include "script/nodes.h"
 
 namespace balvix::script {
@@ -19,6 +20,7 @@ std::unique_ptr<Program> Compiler::compile(ParsedModule& module) {
   Scope top;
   m_scope = &top;
   declareProcedures(module);
+  declareClasses(module);
   collectDeclarations(module.statements, true);
 
   // Each text's Option Explicit holds for its own statements and procedures.
@@ -30,7 +32,7 @@ std::unique_ptr<Program> Compiler::compile(ParsedModule& module) {
   };
   for (std::size_t i = 0; i < module.statements.size(); ++i) {
     const NodePtr& s = module.statements[i];
-    if (s->kind == Ast::Procedure) continue;
+    if (s->kind == Ast::Procedure || s->kind == Ast::Class) continue;
     program->optionExplicit = explicitAt(i);
     StmtPtr st = compileStatement(*s);
     if (!st) continue;
@@ -44,6 +46,11 @@ std::unique_ptr<Program> Compiler::compile(ParsedModule& module) {
     program->optionExplicit = explicitAt(i);
     compileProcedure(*module.statements[i]);
   }
+  for (NewClass& c : m_newClasses) {
+    program->optionExplicit = explicitAt(c.statement);
+    for (auto& [proc, node] : c.procedures) compileClassProcedure(*c.def, *proc, *node);
+  }
+  m_newClasses.clear();
   m_scope = nullptr;
   return program;
 }
@@ -54,15 +61,19 @@ Block Compiler::extend(Program& program, ParsedModule& module) {
   Scope top;
   m_scope = &top;
   declareProcedures(module);
+  declareClasses(module);
   collectDeclarations(module.statements, true);
   Block out;
   program.optionExplicit = explicitBefore || module.optionExplicit;
   for (const NodePtr& s : module.statements) {
-    if (s->kind == Ast::Procedure) continue;
+    if (s->kind == Ast::Procedure || s->kind == Ast::Class) continue;
     if (StmtPtr st = compileStatement(*s)) out.push_back(std::move(st));
   }
   for (const NodePtr& s : module.statements)
     if (s->kind == Ast::Procedure) compileProcedure(*s);
+  for (NewClass& c : m_newClasses)
+    for (auto& [proc, node] : c.procedures) compileClassProcedure(*c.def, *proc, *node);
+  m_newClasses.clear();
   program.optionExplicit = explicitBefore;
   m_scope = nullptr;
   return out;
@@ -167,6 +178,15 @@ Compiler::Resolved Compiler::resolve(const QString& name, const QString& spelled
       return r;
     }
   }
+  if (m_scope->cls) {
+    const auto m = m_scope->cls->memberByName.constFind(name);
+    if (m != m_scope->cls->memberByName.constEnd()) {
+      const ClassDef::Member& member = m_scope->cls->members[static_cast<std::size_t>(*m)];
+      r.kind = member.field >= 0 ? Kind::Field : Kind::ClassMember;
+      r.slot = member.field >= 0 ? member.field : *m;
+      return r;
+    }
+  }
   auto g = m_program->globalByName.constFind(name);
   // A name the module level only reads is no variable of the procedures: there a first
   // assignment makes it local, as in the language.
@@ -209,12 +229,13 @@ Compiler::Resolved Compiler::resolve(const QString& name, const QString& spelled
 
 ExprPtr Compiler::varNode(const Resolved& r) {
   if (r.kind == Kind::Local) return std::make_unique<LocalVar>(r.slot);
+  if (r.kind == Kind::Field) return std::make_unique<FieldVar>(m_scope->meSlot, r.slot);
   return std::make_unique<GlobalVar>(r.slot);
 }
 
 ExprPtr Compiler::lvalue(const Node& n) {
   Resolved r = resolve(n.name, n.spelled);
-  if (r.kind == Kind::Local || r.kind == Kind::Global) {
+  if (r.kind == Kind::Local || r.kind == Kind::Global || r.kind == Kind::Field) {
     if (r.readonly) fail(n.line, QStringLiteral("Недопустимое присваивание: '%1'").arg(n.spelled));
     return varNode(r);
   }
@@ -420,7 +441,7 @@ bool Compiler::safeAppendPiece(const Node& n, const QString& target) {
     case Ast::Name: {
       if (n.name == target) return false;
       const Kind k = resolve(n.name, n.spelled).kind;
-      return k == Kind::Local || k == Kind::Global ||
+      return k == Kind::Local || k == Kind::Global || k == Kind::Field ||
              (k == Kind::Builtin && resolve(n.name, n.spelled).builtin->isConstant);
     }
     case Ast::Paren:
@@ -447,6 +468,16 @@ StmtPtr Compiler::compileAssign(const Node& n) {
   switch (t.kind) {
     case Ast::Name: {
       const Resolved r = resolve(t.name, t.spelled);
+      if (r.kind == Kind::ClassMember) {
+        auto st = make<AssignMember>(n.line);
+        st->object = std::make_unique<LocalVar>(m_scope->meSlot);
+        st->name = t.spelled;
+        st->cacheKey = m_scope->cls;
+        st->cachedId = r.slot;
+        st->rhs = compileExpr(*n.b);
+        st->isSet = isSet;
+        return st;
+      }
       if (r.kind == Kind::Member) {
         auto st = make<AssignMember>(n.line);
         st->name = t.spelled;
@@ -489,6 +520,17 @@ StmtPtr Compiler::compileAssign(const Node& n) {
       const Node& callee = *t.a;
       if (callee.kind == Ast::Name) {
         const Resolved r = resolve(callee.name, callee.spelled);
+        if (r.kind == Kind::ClassMember) {
+          auto st = make<AssignMember>(n.line);
+          st->object = std::make_unique<LocalVar>(m_scope->meSlot);
+          st->name = callee.spelled;
+          st->cacheKey = m_scope->cls;
+          st->cachedId = r.slot;
+          st->args = compileArgs(t.list);
+          st->rhs = compileExpr(*n.b);
+          st->isSet = isSet;
+          return st;
+        }
         if (r.kind == Kind::Member) {
           auto st = make<AssignMember>(n.line);
           st->name = callee.spelled;

@@ -22,6 +22,8 @@ std::unique_ptr<T> make(int line) {
 }
 // The operands of a chain of `&`, left to right.
 void flattenConcat(const Node& n, std::vector<const Node*>& out);
+// A variable as an argument: passed by reference.
+bool isVariable(const Expr* e);
 }  // namespace compile_helpers
 
 // Turns the parse tree into executable nodes, resolving every name once: variables to
@@ -45,7 +47,19 @@ class Compiler {
   ExprPtr expression(Program& program, const Node& expr);
 
  private:
-  enum class Kind { Local, Global, Proc, Err, Object, Member, Builtin, Unknown };
+  // Field and ClassMember: a member of the class whose procedure is being compiled.
+  enum class Kind {
+    Local,
+    Global,
+    Proc,
+    Err,
+    Object,
+    Member,
+    Builtin,
+    Field,
+    ClassMember,
+    Unknown
+  };
   struct Resolved {
     Kind kind = Kind::Unknown;
     int slot = -1;
@@ -59,9 +73,24 @@ class Compiler {
     QHash<QString, int> locals;
     QHash<QString, bool> readonly;
     std::vector<std::pair<int, bool>> withSlots;  // slot, global
+    const ClassDef* cls = nullptr;                // inside a member of this class
+    int meSlot = -1;
+  };
+  // A class declared by the text being compiled, with the definition of each procedure.
+  struct NewClass {
+    ClassDef* def;
+    const Node* node;
+    std::vector<std::pair<Procedure*, const Node*>> procedures;
+    std::size_t statement;  // index among the module's statements (for Option Explicit)
   };
 
   void declareProcedures(ParsedModule& module);
+  void declareClasses(ParsedModule& module);
+  void declareClassMembers(ClassDef& def, const Node& n, NewClass& out);
+  void compileClassProcedure(ClassDef& def, Procedure& proc, const Node& n);
+  // A call or property read of a member of the class being compiled, through Me.
+  ExprPtr classMemberCall(int member, const QString& spelled, const std::vector<NodePtr>& args,
+                          int line);
   void collectDeclarations(const std::vector<NodePtr>& block, bool topLevel);
   int declareGlobal(const QString& name, bool readonly);
   int declareLocal(const QString& name, bool readonly);
@@ -96,6 +125,7 @@ class Compiler {
   QHash<QString, bool> m_globalReadonly;
   QSet<QString> m_readOnlyGlobals;  // implicit globals the module level reads but never assigns
   QHash<const Procedure*, const Node*> m_definition;  // the definition each procedure compiles
+  std::vector<NewClass> m_newClasses;
 };
 
 }  // namespace balvix::script

@@ -1,3 +1,4 @@
+#include "script/class_object.h"
 #include "script/compiler.h"
 #include "script/nodes.h"
 
@@ -7,6 +8,7 @@ namespace balvix::script {
 
 using namespace nodes;
 using compile_helpers::flattenConcat;
+using compile_helpers::isVariable;
 using compile_helpers::make;
 
 namespace {
@@ -46,7 +48,10 @@ ExprPtr Compiler::compileName(const Node& n) {
   switch (r.kind) {
     case Kind::Local:
     case Kind::Global:
+    case Kind::Field:
       return varNode(r);
+    case Kind::ClassMember:
+      return classMemberCall(r.slot, n.spelled, {}, n.line);
     case Kind::Proc: {
       auto call = make<CallUser>(n.line);
       call->proc = r.proc;
@@ -83,8 +88,7 @@ ExprPtr Compiler::compileMemberCall(ExprPtr object, const QString& name,
   call->name = name;
   for (const NodePtr& a : args) {
     ExprPtr e = compileExpr(*a);
-    call->argIsVar.push_back(a->kind == Ast::Name && (dynamic_cast<LocalVar*>(e.get()) ||
-                                                      dynamic_cast<GlobalVar*>(e.get())));
+    call->argIsVar.push_back(a->kind == Ast::Name && isVariable(e.get()));
     call->args.push_back(std::move(e));
   }
   return call;
@@ -102,19 +106,23 @@ ExprPtr Compiler::compileCall(const Node& callee, const std::vector<NodePtr>& ar
         callee.name == m_scope->proc->name) {
       r.kind = Kind::Proc;
       r.proc = m_scope->proc;
+      // A member of a class calls itself through Me.
+      if (m_scope->cls) {
+        r.kind = Kind::ClassMember;
+        r.slot = m_scope->cls->memberByName.value(callee.name);
+      }
     }
     switch (r.kind) {
+      case Kind::ClassMember:
+        return classMemberCall(r.slot, callee.spelled, args, line);
       case Kind::Proc: {
         auto call = make<CallUser>(line);
         call->proc = r.proc;
         for (const NodePtr& a : args) {
           ExprPtr e = compileExpr(*a);
-          const bool isVar = a->kind == Ast::Name && (dynamic_cast<LocalVar*>(e.get()) ||
-                                                      dynamic_cast<GlobalVar*>(e.get()));
+          const bool isVar = a->kind == Ast::Name && isVariable(e.get());
           auto* idx = dynamic_cast<Index*>(e.get());
-          const bool isElement = a->kind == Ast::Call && idx &&
-                                 (dynamic_cast<LocalVar*>(idx->base.get()) ||
-                                  dynamic_cast<GlobalVar*>(idx->base.get()));
+          const bool isElement = a->kind == Ast::Call && idx && isVariable(idx->base.get());
           call->argIsVar.push_back(isVar ? 1 : isElement ? 2 : 0);
           if (isElement) call->hasElementArgs = true;
           call->args.push_back(std::move(e));
@@ -173,6 +181,14 @@ ExprPtr Compiler::compileExpr(const Node& n) {
     case Ast::MissingArg:
       e = std::make_unique<Missing>();
       break;
+    case Ast::New: {
+      auto obj = make<NewObject>(n.line);
+      obj->name = n.name;
+      obj->spelled = n.spelled;
+      obj->classes = &m_program->classByName;
+      e = std::move(obj);
+      break;
+    }
     case Ast::Name:
       e = compileName(n);
       break;

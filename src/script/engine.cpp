@@ -121,6 +121,7 @@ void Engine::load(const std::vector<ModuleSource>& modules) {
     locate(e);
     throw;
   }
+  settle();
   runThis(QStringLiteral("main"));
 }
 
@@ -138,20 +139,32 @@ void Engine::runThis(const QString& name) {
     callProcedure(*m_runtime, *proc, none);
   } catch (ScriptError& e) {
     locate(e);
+    settle();
     throw;
   }
+  settle();
 }
 
 Value Engine::call(const QString& name, std::vector<Value> args) {
   if (!hasProcedure(name)) throw ScriptError(ErrorCode::ProcedureNotFound, name);
   Procedure* proc = m_program->procedureByName.value(foldIdentifier(name));
+  Value result;
   try {
     EntryGuard guard(*m_runtime, m_host);
-    return callProcedure(*m_runtime, *proc, args);
+    result = callProcedure(*m_runtime, *proc, args);
   } catch (ScriptError& e) {
     locate(e);
+    settle();
     throw;
   }
+  settle();
+  return result;
+}
+
+void Engine::settle() {
+  if (!m_runtime || !m_runtime->terminatePending || m_runtime->stackBase) return;
+  EntryGuard guard(*m_runtime, m_host);
+  m_runtime->runTerminates();
 }
 
 namespace {
@@ -242,6 +255,17 @@ Value Engine::evaluate(const QString& expression) {
   } catch (ScriptError& err) {
     err.setLine(0);  // the line of the statement that called Eval
     throw;
+  }
+}
+
+void Engine::unload() {
+  if (!m_runtime || m_runtime->stackBase) return;
+  EntryGuard guard(*m_runtime, m_host);
+  for (Value& v : m_runtime->globals) {
+    Value released = std::move(v);
+    v = Value();
+    released = Value();
+    if (m_runtime->terminatePending) m_runtime->runTerminates();
   }
 }
 

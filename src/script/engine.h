@@ -78,6 +78,11 @@ class Engine {
   void executeGlobal(const QString& text);
   Value evaluate(const QString& expression);
 
+  // Ends the module's run: its module-level variables are released in order, so the
+  // Class_Terminate of the instances they held runs while the program is still there.
+  // The engine stays loaded. Does nothing while a procedure of the module runs.
+  void unload();
+
   // A module-level variable by name (Empty when there is none); for hosts and tests.
   Value variable(const QString& name) const;
 
@@ -97,6 +102,8 @@ class Engine {
   // Turns a program line of an error leaving the engine into the module's own line.
   void locate(ScriptError& e) const;
   void runExecuted(const QString& text);
+  // Runs the Class_Terminate of instances released by the entry that just ended.
+  void settle();
   std::vector<ModuleSpan> m_spans;
 
   Host& m_host;
