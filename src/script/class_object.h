@@ -24,11 +24,11 @@ struct ClassDef {
   struct Member {
     QString spelled;
     bool isPrivate = false;
-    int field = -1;                // a field: its index among the instance's fields
-    Procedure* method = nullptr;   // Sub or Function
-    Procedure* get = nullptr;      // Property Get
-    Procedure* let = nullptr;      // Property Let
-    Procedure* set = nullptr;      // Property Set
+    int field = -1;               // a field: its index among the instance's fields
+    Procedure* method = nullptr;  // Sub or Function
+    Procedure* get = nullptr;     // Property Get
+    Procedure* let = nullptr;     // Property Let
+    Procedure* set = nullptr;     // Property Set
   };
   std::vector<Member> members;
   QHash<QString, int> memberByName;  // folded name → index into members (the dispatch id)

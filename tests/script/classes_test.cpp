@@ -78,8 +78,9 @@ TEST(ClassInstances, AnInstanceThatOutlivesItsEngineRaisesInsteadOfRunning) {
   {
     Engine engine(host);
     engine.setGlobalObject(std::make_shared<Globals>(host));
-    engine.load(QStringLiteral("Class Т\n Public X\n Function F() : F = 1 : End Function\n"
-                               "End Class\nSet o = New Т : o.X = 5"));
+    engine.load(
+        QStringLiteral("Class Т\n Public X\n Function F() : F = 1 : End Function\n"
+                       "End Class\nSet o = New Т : o.X = 5"));
     kept = engine.variable(QStringLiteral("o"));
   }
   ASSERT_TRUE(kept.isObject());
@@ -98,13 +99,14 @@ TEST(ClassInstances, ALongChainIsFreedWithoutRecursion) {
   Recorder host;
   Engine engine(host);
   engine.setGlobalObject(std::make_shared<Globals>(host));
-  engine.load(QStringLiteral("Class Звено\n Public Next_\nEnd Class\n"
-                             "Set head = Nothing\n"
-                             "For i = 1 To 100000\n"
-                             "  Set n = New Звено : Set n.Next_ = head : Set head = n\n"
-                             "Next\n"
-                             "Set n = Nothing : Set head = Nothing\n"
-                             "Сообщить \"готово\"\n"));
+  engine.load(
+      QStringLiteral("Class Звено\n Public Next_\nEnd Class\n"
+                     "Set head = Nothing\n"
+                     "For i = 1 To 100000\n"
+                     "  Set n = New Звено : Set n.Next_ = head : Set head = n\n"
+                     "Next\n"
+                     "Set n = Nothing : Set head = Nothing\n"
+                     "Сообщить \"готово\"\n"));
   EXPECT_EQ(host.messages, QStringList{QStringLiteral("готово")});
 }
 
@@ -112,15 +114,16 @@ TEST(ClassInstances, TerminateMayCreateAndReleaseInstancesAndItsErrorsAreSwallow
   Recorder host;
   Engine engine(host);
   engine.setGlobalObject(std::make_shared<Globals>(host));
-  engine.load(QStringLiteral("Class Т\n Public N\n"
-                             " Private Sub Class_Terminate\n"
-                             "  Сообщить \"конец \" & N\n"
-                             "  If N < 3 Then Set t = New Т : t.N = N + 1\n"
-                             "  x = 1 / 0\n"
-                             " End Sub\n"
-                             "End Class\n"
-                             "Set o = New Т : o.N = 1 : Set o = Nothing\n"
-                             "Сообщить \"дальше\"\n"));
+  engine.load(
+      QStringLiteral("Class Т\n Public N\n"
+                     " Private Sub Class_Terminate\n"
+                     "  Сообщить \"конец \" & N\n"
+                     "  If N < 3 Then Set t = New Т : t.N = N + 1\n"
+                     "  x = 1 / 0\n"
+                     " End Sub\n"
+                     "End Class\n"
+                     "Set o = New Т : o.N = 1 : Set o = Nothing\n"
+                     "Сообщить \"дальше\"\n"));
   EXPECT_EQ(host.messages, (QStringList{QStringLiteral("конец 1"), QStringLiteral("конец 2"),
                                         QStringLiteral("конец 3"), QStringLiteral("дальше")}));
 }
