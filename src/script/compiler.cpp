@@ -55,10 +55,10 @@ std::unique_ptr<Program> Compiler::compile(ParsedModule& module) {
   return program;
 }
 
-Block Compiler::extend(Program& program, ParsedModule& module) {
+Block Compiler::extend(Program& program, ParsedModule& module, const LocalNames* local) {
   m_program = &program;
   const bool explicitBefore = program.optionExplicit;
-  Scope top;
+  Scope top = localScope(local);
   m_scope = &top;
   declareProcedures(module);
   declareClasses(module);
@@ -79,13 +79,35 @@ Block Compiler::extend(Program& program, ParsedModule& module) {
   return out;
 }
 
-ExprPtr Compiler::expression(Program& program, const Node& expr) {
+ExprPtr Compiler::expression(Program& program, const Node& expr, const LocalNames* local) {
   m_program = &program;
-  Scope top;
+  Scope top = localScope(local);
   m_scope = &top;
   ExprPtr e = compileExpr(expr);
   m_scope = nullptr;
   return e;
+}
+
+Compiler::Scope Compiler::localScope(const LocalNames* local) const {
+  Scope scope;
+  if (!local) return scope;
+  scope.proc = local->proc;
+  scope.locals = local->locals;
+  scope.readonly = local->readonly;
+  scope.cls = local->cls;
+  scope.meSlot = local->meSlot;
+  scope.frozen = true;
+  return scope;
+}
+
+void Compiler::finishScope(Scope& scope) {
+  for (const std::shared_ptr<LocalNames>& names : scope.executes) {
+    names->proc = scope.proc;
+    names->locals = scope.locals;
+    names->readonly = scope.readonly;
+    names->cls = scope.cls;
+    names->meSlot = scope.meSlot;
+  }
 }
 
 void Compiler::declareProcedures(ParsedModule& module) {
@@ -162,7 +184,7 @@ int Compiler::declareLocal(const QString& name, bool readonly) {
 }
 
 int Compiler::newHiddenSlot(bool& global) {
-  global = m_scope->proc == nullptr;
+  global = !canDeclareLocal();
   if (global) return m_program->globalCount++;
   return m_scope->proc->slotCount++;
 }
@@ -242,7 +264,7 @@ ExprPtr Compiler::lvalue(const Node& n) {
   if (r.kind != Kind::Unknown)
     fail(n.line, QStringLiteral("Недопустимое присваивание: '%1'").arg(n.spelled));
   if (m_program->optionExplicit) return std::make_unique<UndefinedVar>(n.spelled);
-  if (m_scope->proc) return std::make_unique<LocalVar>(declareLocal(n.name, false));
+  if (canDeclareLocal()) return std::make_unique<LocalVar>(declareLocal(n.name, false));
   m_readOnlyGlobals.remove(n.name);
   return std::make_unique<GlobalVar>(declareGlobal(n.name, false));
 }
@@ -263,6 +285,7 @@ void Compiler::compileProcedure(const Node& n) {
   }
   collectDeclarations(n.body, false);
   proc->body = compileBlock(n.body);
+  finishScope(scope);
   m_scope = outer;
 }
 
@@ -397,7 +420,7 @@ StmtPtr Compiler::compileDim(const Node& n) {
     Node name(Ast::Name, item->line);
     name.name = item->name;
     name.spelled = item->spelled;
-    if (n.kind == Ast::ReDim && !m_scope->proc)
+    if (n.kind == Ast::ReDim && !canDeclareLocal())
       declareGlobal(item->name, false);
     else if (n.kind == Ast::ReDim && resolve(item->name, item->spelled).kind == Kind::Unknown)
       declareLocal(item->name, false);

@@ -8,6 +8,7 @@
 
 #include "script/ast.h"
 #include "script/builtins.h"
+#include "script/execute_local.h"
 #include "script/host_object.h"
 #include "script/runtime.h"
 
@@ -42,9 +43,11 @@ class Compiler {
   // Compiles more text into a program that is already running (ExecuteGlobal): its
   // procedures and module-level variables join the program's; returns the statements
   // to run.
-  Block extend(Program& program, ParsedModule& module);
-  // An expression (Eval) at the module level of a running program.
-  ExprPtr expression(Program& program, const Node& expr);
+  // With `local`, the text runs inside a procedure and sees its frame; names it does not
+  // know become module-level variables (the frame cannot grow).
+  Block extend(Program& program, ParsedModule& module, const LocalNames* local = nullptr);
+  // An expression (Eval) at the module level of a running program, or inside a procedure.
+  ExprPtr expression(Program& program, const Node& expr, const LocalNames* local = nullptr);
 
  private:
   // Field and ClassMember: a member of the class whose procedure is being compiled.
@@ -75,7 +78,13 @@ class Compiler {
     std::vector<std::pair<int, bool>> withSlots;  // slot, global
     const ClassDef* cls = nullptr;                // inside a member of this class
     int meSlot = -1;
+    bool frozen = false;  // the frame of a running procedure: no local can be added
+    // Execute and Eval of this procedure, told its names when its compilation ends.
+    std::vector<std::shared_ptr<LocalNames>> executes;
   };
+  Scope localScope(const LocalNames* local) const;
+  void finishScope(Scope& scope);
+  bool canDeclareLocal() const { return m_scope->proc && !m_scope->frozen; }
   // A class declared by the text being compiled, with the definition of each procedure.
   struct NewClass {
     ClassDef* def;

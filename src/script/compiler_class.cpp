@@ -151,6 +151,7 @@ void Compiler::compileClassProcedure(ClassDef& def, Procedure& proc, const Node&
   scope.meSlot = proc.meSlot;
   collectDeclarations(n.body, false);
   proc.body = compileBlock(n.body);
+  finishScope(scope);
   m_scope = outer;
 }
 

@@ -76,7 +76,7 @@ ExprPtr Compiler::compileName(const Node& n) {
       break;
   }
   if (m_program->optionExplicit) return std::make_unique<UndefinedVar>(n.spelled);
-  if (m_scope->proc) return std::make_unique<LocalVar>(declareLocal(n.name, false));
+  if (canDeclareLocal()) return std::make_unique<LocalVar>(declareLocal(n.name, false));
   if (!m_program->globalByName.contains(n.name)) m_readOnlyGlobals.insert(n.name);
   return std::make_unique<GlobalVar>(declareGlobal(n.name, false));
 }
@@ -140,6 +140,20 @@ ExprPtr Compiler::compileCall(const Node& callee, const std::vector<NodePtr>& ar
           return e;
         }
         if (r.builtin->isConstant) break;
+        if (m_scope->proc && args.size() == 1 &&
+            (callee.name == u"execute" || callee.name == u"eval")) {
+          auto run = make<ExecuteLocal>(line);
+          run->isEval = callee.name == u"eval";
+          run->text = compileExpr(*args[0]);
+          run->names = std::make_shared<LocalNames>();
+          if (m_scope->frozen) {
+            *run->names = LocalNames{m_scope->proc, m_scope->locals, m_scope->readonly,
+                                     m_scope->cls, m_scope->meSlot};
+          } else {
+            m_scope->executes.push_back(run->names);
+          }
+          return run;
+        }
         auto call = make<CallBuiltin>(line);
         call->info = r.builtin;
         call->args = compileArgs(args);

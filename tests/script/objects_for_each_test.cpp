@@ -34,15 +34,16 @@ TEST_F(ForEachObjectTest, CatalogIsWalkedWholeEveryTimeAndExitForStops) {
 
 TEST_F(ForEachObjectTest, RegisterYieldsItsBalanceGroups) {
   addRegister(QStringLiteral("Остатки"), {QStringLiteral("Товар"), QStringLiteral("Количество")});
-  exec(QStringLiteral("INSERT INTO items_Регистр_Остатки VALUES "
-                      "('Стол','5','01.01.2026','','Д1','+'),('Стол','2','01.01.2026','','Д2','-'),"
-                      "('Стул','1','01.01.2026','','Д3','+')"));
-  const QStringList out = run(QStringLiteral(
-      "Объект Рег = СоздатьОбъект(\"Регистр\")\n"
-      "Рег.Вид = \"Остатки\"\n"
-      "For Each г In Рег\n"
-      "  Сообщить(г.Реквизит(\"Товар\") & \"=\" & г.Реквизит(\"Количество\"))\n"
-      "Next\n"));
+  exec(
+      QStringLiteral("INSERT INTO items_Регистр_Остатки VALUES "
+                     "('Стол','5','01.01.2026','','Д1','+'),('Стол','2','01.01.2026','','Д2','-'),"
+                     "('Стул','1','01.01.2026','','Д3','+')"));
+  const QStringList out =
+      run(QStringLiteral("Объект Рег = СоздатьОбъект(\"Регистр\")\n"
+                         "Рег.Вид = \"Остатки\"\n"
+                         "For Each г In Рег\n"
+                         "  Сообщить(г.Реквизит(\"Товар\") & \"=\" & г.Реквизит(\"Количество\"))\n"
+                         "Next\n"));
   EXPECT_EQ(out, (QStringList{QStringLiteral("Стол=3"), QStringLiteral("Стул=1")}));
 }
 
