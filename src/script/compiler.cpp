@@ -602,9 +602,40 @@ StmtPtr Compiler::compileAssign(const Node& n) {
   }
 }
 
+namespace {
+
+// A conversion function called as a statement: its result has no variable to go to, and
+// the language refuses it (error 458) once the arguments are evaluated.
+struct UnsupportedCall : Expr {
+  QString name;
+  std::vector<ExprPtr> args;
+  Value eval(Ctx& c) override {
+    for (auto& a : args) a->eval(c);
+    throw ScriptError(ErrorCode::UnsupportedType, name);
+  }
+};
+
+bool isConversion(const QString& folded) {
+  static const char16_t* const names[] = {u"cbool", u"cbyte", u"ccur", u"cdate", u"cdbl",
+                                          u"cint",  u"clng",  u"csng", u"cstr"};
+  for (const char16_t* n : names)
+    if (folded == QStringView(n)) return true;
+  return false;
+}
+
+}  // namespace
+
 StmtPtr Compiler::compileCallStatement(const Node& n) {
   auto st = make<ExprStmt>(n.line);
   const Node& e = *n.a;
+  if (e.kind == Ast::Call && e.a->kind == Ast::Name && isConversion(e.a->name) &&
+      resolve(e.a->name, e.a->spelled).kind == Kind::Builtin) {
+    auto call = make<UnsupportedCall>(n.line);
+    call->name = e.a->spelled;
+    call->args = compileArgs(e.list);
+    st->expr = std::move(call);
+    return st;
+  }
   if (e.kind == Ast::Name) {
     const Resolved r = resolve(e.name, e.spelled);
     if (r.kind == Kind::Unknown || r.kind == Kind::Local || r.kind == Kind::Global) {
