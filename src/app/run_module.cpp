@@ -150,6 +150,7 @@ int runModuleCommand(const QString& file, const QString& dbPath, const QString& 
       }
       engine.runThis(callProc);
     }
+    engine.unload();
     return true;
   };
   try {

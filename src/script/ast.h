@@ -21,6 +21,7 @@ enum class Ast {
   Binary,
   Paren,
   MissingArg,
+  New,
   // statements
   Assign,
   CallStmt,
@@ -37,6 +38,7 @@ enum class Ast {
   OnError,
   With,
   Procedure,
+  Class,
   // parts
   Clause,
   DimItem,
@@ -69,7 +71,10 @@ enum class BinOp {
   Imp,
 };
 enum class UnOp { Neg, Not, Plus };
-enum class ExitKind { For, Do, Sub, Function };
+enum class ExitKind { For, Do, Sub, Function, Property };
+// What a procedure node defines (Node::op); a class's default member adds kProcDefault.
+enum class ProcKind { Sub, Function, PropertyGet, PropertyLet, PropertySet };
+constexpr int kProcDefault = 8;
 // Do loops: where the condition stands and whether it is While or Until.
 enum class LoopKind { Forever, PreWhile, PreUntil, PostWhile, PostUntil };
 

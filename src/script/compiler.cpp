@@ -1,5 +1,6 @@
 #include "script/compiler.h"
 
+#include "script/class_object.h"
 #include "script/nodes.h"
 
 namespace balvix::script {
@@ -19,6 +20,7 @@ std::unique_ptr<Program> Compiler::compile(ParsedModule& module) {
   Scope top;
   m_scope = &top;
   declareProcedures(module);
+  declareClasses(module);
   collectDeclarations(module.statements, true);
 
   // Each text's Option Explicit holds for its own statements and procedures.
@@ -30,7 +32,7 @@ std::unique_ptr<Program> Compiler::compile(ParsedModule& module) {
   };
   for (std::size_t i = 0; i < module.statements.size(); ++i) {
     const NodePtr& s = module.statements[i];
-    if (s->kind == Ast::Procedure) continue;
+    if (s->kind == Ast::Procedure || s->kind == Ast::Class) continue;
     program->optionExplicit = explicitAt(i);
     StmtPtr st = compileStatement(*s);
     if (!st) continue;
@@ -44,37 +46,68 @@ std::unique_ptr<Program> Compiler::compile(ParsedModule& module) {
     program->optionExplicit = explicitAt(i);
     compileProcedure(*module.statements[i]);
   }
+  for (NewClass& c : m_newClasses) {
+    program->optionExplicit = explicitAt(c.statement);
+    for (auto& [proc, node] : c.procedures) compileClassProcedure(*c.def, *proc, *node);
+  }
+  m_newClasses.clear();
   m_scope = nullptr;
   return program;
 }
 
-Block Compiler::extend(Program& program, ParsedModule& module) {
+Block Compiler::extend(Program& program, ParsedModule& module, const LocalNames* local) {
   m_program = &program;
   const bool explicitBefore = program.optionExplicit;
-  Scope top;
+  Scope top = localScope(local);
   m_scope = &top;
   declareProcedures(module);
+  declareClasses(module);
   collectDeclarations(module.statements, true);
   Block out;
   program.optionExplicit = explicitBefore || module.optionExplicit;
   for (const NodePtr& s : module.statements) {
-    if (s->kind == Ast::Procedure) continue;
+    if (s->kind == Ast::Procedure || s->kind == Ast::Class) continue;
     if (StmtPtr st = compileStatement(*s)) out.push_back(std::move(st));
   }
   for (const NodePtr& s : module.statements)
     if (s->kind == Ast::Procedure) compileProcedure(*s);
+  for (NewClass& c : m_newClasses)
+    for (auto& [proc, node] : c.procedures) compileClassProcedure(*c.def, *proc, *node);
+  m_newClasses.clear();
   program.optionExplicit = explicitBefore;
   m_scope = nullptr;
   return out;
 }
 
-ExprPtr Compiler::expression(Program& program, const Node& expr) {
+ExprPtr Compiler::expression(Program& program, const Node& expr, const LocalNames* local) {
   m_program = &program;
-  Scope top;
+  Scope top = localScope(local);
   m_scope = &top;
   ExprPtr e = compileExpr(expr);
   m_scope = nullptr;
   return e;
+}
+
+Compiler::Scope Compiler::localScope(const LocalNames* local) const {
+  Scope scope;
+  if (!local) return scope;
+  scope.proc = local->proc;
+  scope.locals = local->locals;
+  scope.readonly = local->readonly;
+  scope.cls = local->cls;
+  scope.meSlot = local->meSlot;
+  scope.frozen = true;
+  return scope;
+}
+
+void Compiler::finishScope(Scope& scope) {
+  for (const std::shared_ptr<LocalNames>& names : scope.executes) {
+    names->proc = scope.proc;
+    names->locals = scope.locals;
+    names->readonly = scope.readonly;
+    names->cls = scope.cls;
+    names->meSlot = scope.meSlot;
+  }
 }
 
 void Compiler::declareProcedures(ParsedModule& module) {
@@ -151,7 +184,7 @@ int Compiler::declareLocal(const QString& name, bool readonly) {
 }
 
 int Compiler::newHiddenSlot(bool& global) {
-  global = m_scope->proc == nullptr;
+  global = !canDeclareLocal();
   if (global) return m_program->globalCount++;
   return m_scope->proc->slotCount++;
 }
@@ -164,6 +197,15 @@ Compiler::Resolved Compiler::resolve(const QString& name, const QString& spelled
       r.kind = Kind::Local;
       r.slot = *it;
       r.readonly = m_scope->readonly.value(name);
+      return r;
+    }
+  }
+  if (m_scope->cls) {
+    const auto m = m_scope->cls->memberByName.constFind(name);
+    if (m != m_scope->cls->memberByName.constEnd()) {
+      const ClassDef::Member& member = m_scope->cls->members[static_cast<std::size_t>(*m)];
+      r.kind = member.field >= 0 ? Kind::Field : Kind::ClassMember;
+      r.slot = member.field >= 0 ? member.field : *m;
       return r;
     }
   }
@@ -209,19 +251,20 @@ Compiler::Resolved Compiler::resolve(const QString& name, const QString& spelled
 
 ExprPtr Compiler::varNode(const Resolved& r) {
   if (r.kind == Kind::Local) return std::make_unique<LocalVar>(r.slot);
+  if (r.kind == Kind::Field) return std::make_unique<FieldVar>(m_scope->meSlot, r.slot);
   return std::make_unique<GlobalVar>(r.slot);
 }
 
 ExprPtr Compiler::lvalue(const Node& n) {
   Resolved r = resolve(n.name, n.spelled);
-  if (r.kind == Kind::Local || r.kind == Kind::Global) {
+  if (r.kind == Kind::Local || r.kind == Kind::Global || r.kind == Kind::Field) {
     if (r.readonly) fail(n.line, QStringLiteral("Недопустимое присваивание: '%1'").arg(n.spelled));
     return varNode(r);
   }
   if (r.kind != Kind::Unknown)
     fail(n.line, QStringLiteral("Недопустимое присваивание: '%1'").arg(n.spelled));
   if (m_program->optionExplicit) return std::make_unique<UndefinedVar>(n.spelled);
-  if (m_scope->proc) return std::make_unique<LocalVar>(declareLocal(n.name, false));
+  if (canDeclareLocal()) return std::make_unique<LocalVar>(declareLocal(n.name, false));
   m_readOnlyGlobals.remove(n.name);
   return std::make_unique<GlobalVar>(declareGlobal(n.name, false));
 }
@@ -242,6 +285,7 @@ void Compiler::compileProcedure(const Node& n) {
   }
   collectDeclarations(n.body, false);
   proc->body = compileBlock(n.body);
+  finishScope(scope);
   m_scope = outer;
 }
 
@@ -376,7 +420,7 @@ StmtPtr Compiler::compileDim(const Node& n) {
     Node name(Ast::Name, item->line);
     name.name = item->name;
     name.spelled = item->spelled;
-    if (n.kind == Ast::ReDim && !m_scope->proc)
+    if (n.kind == Ast::ReDim && !canDeclareLocal())
       declareGlobal(item->name, false);
     else if (n.kind == Ast::ReDim && resolve(item->name, item->spelled).kind == Kind::Unknown)
       declareLocal(item->name, false);
@@ -420,7 +464,7 @@ bool Compiler::safeAppendPiece(const Node& n, const QString& target) {
     case Ast::Name: {
       if (n.name == target) return false;
       const Kind k = resolve(n.name, n.spelled).kind;
-      return k == Kind::Local || k == Kind::Global ||
+      return k == Kind::Local || k == Kind::Global || k == Kind::Field ||
              (k == Kind::Builtin && resolve(n.name, n.spelled).builtin->isConstant);
     }
     case Ast::Paren:
@@ -447,6 +491,16 @@ StmtPtr Compiler::compileAssign(const Node& n) {
   switch (t.kind) {
     case Ast::Name: {
       const Resolved r = resolve(t.name, t.spelled);
+      if (r.kind == Kind::ClassMember) {
+        auto st = make<AssignMember>(n.line);
+        st->object = std::make_unique<LocalVar>(m_scope->meSlot);
+        st->name = t.spelled;
+        st->cacheKey = m_scope->cls;
+        st->cachedId = r.slot;
+        st->rhs = compileExpr(*n.b);
+        st->isSet = isSet;
+        return st;
+      }
       if (r.kind == Kind::Member) {
         auto st = make<AssignMember>(n.line);
         st->name = t.spelled;
@@ -489,6 +543,17 @@ StmtPtr Compiler::compileAssign(const Node& n) {
       const Node& callee = *t.a;
       if (callee.kind == Ast::Name) {
         const Resolved r = resolve(callee.name, callee.spelled);
+        if (r.kind == Kind::ClassMember) {
+          auto st = make<AssignMember>(n.line);
+          st->object = std::make_unique<LocalVar>(m_scope->meSlot);
+          st->name = callee.spelled;
+          st->cacheKey = m_scope->cls;
+          st->cachedId = r.slot;
+          st->args = compileArgs(t.list);
+          st->rhs = compileExpr(*n.b);
+          st->isSet = isSet;
+          return st;
+        }
         if (r.kind == Kind::Member) {
           auto st = make<AssignMember>(n.line);
           st->name = callee.spelled;
@@ -537,9 +602,40 @@ StmtPtr Compiler::compileAssign(const Node& n) {
   }
 }
 
+namespace {
+
+// A conversion function called as a statement: its result has no variable to go to, and
+// the language refuses it (error 458) once the arguments are evaluated.
+struct UnsupportedCall : Expr {
+  QString name;
+  std::vector<ExprPtr> args;
+  Value eval(Ctx& c) override {
+    for (auto& a : args) a->eval(c);
+    throw ScriptError(ErrorCode::UnsupportedType, name);
+  }
+};
+
+bool isConversion(const QString& folded) {
+  static const char16_t* const names[] = {u"cbool", u"cbyte", u"ccur", u"cdate", u"cdbl",
+                                          u"cint",  u"clng",  u"csng", u"cstr"};
+  for (const char16_t* n : names)
+    if (folded == QStringView(n)) return true;
+  return false;
+}
+
+}  // namespace
+
 StmtPtr Compiler::compileCallStatement(const Node& n) {
   auto st = make<ExprStmt>(n.line);
   const Node& e = *n.a;
+  if (e.kind == Ast::Call && e.a->kind == Ast::Name && isConversion(e.a->name) &&
+      resolve(e.a->name, e.a->spelled).kind == Kind::Builtin) {
+    auto call = make<UnsupportedCall>(n.line);
+    call->name = e.a->spelled;
+    call->args = compileArgs(e.list);
+    st->expr = std::move(call);
+    return st;
+  }
   if (e.kind == Ast::Name) {
     const Resolved r = resolve(e.name, e.spelled);
     if (r.kind == Kind::Unknown || r.kind == Kind::Local || r.kind == Kind::Global) {

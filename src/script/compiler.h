@@ -8,6 +8,7 @@
 
 #include "script/ast.h"
 #include "script/builtins.h"
+#include "script/execute_local.h"
 #include "script/host_object.h"
 #include "script/runtime.h"
 
@@ -22,6 +23,8 @@ std::unique_ptr<T> make(int line) {
 }
 // The operands of a chain of `&`, left to right.
 void flattenConcat(const Node& n, std::vector<const Node*>& out);
+// A variable as an argument: passed by reference.
+bool isVariable(const Expr* e);
 }  // namespace compile_helpers
 
 // Turns the parse tree into executable nodes, resolving every name once: variables to
@@ -40,12 +43,26 @@ class Compiler {
   // Compiles more text into a program that is already running (ExecuteGlobal): its
   // procedures and module-level variables join the program's; returns the statements
   // to run.
-  Block extend(Program& program, ParsedModule& module);
-  // An expression (Eval) at the module level of a running program.
-  ExprPtr expression(Program& program, const Node& expr);
+  // With `local`, the text runs inside a procedure and sees its frame; names it does not
+  // know become module-level variables (the frame cannot grow).
+  Block extend(Program& program, ParsedModule& module, const LocalNames* local = nullptr);
+  // An expression (Eval) at the module level of a running program, or inside a procedure.
+  ExprPtr expression(Program& program, const Node& expr, const LocalNames* local = nullptr);
 
  private:
-  enum class Kind { Local, Global, Proc, Err, Object, Member, Builtin, Unknown };
+  // Field and ClassMember: a member of the class whose procedure is being compiled.
+  enum class Kind {
+    Local,
+    Global,
+    Proc,
+    Err,
+    Object,
+    Member,
+    Builtin,
+    Field,
+    ClassMember,
+    Unknown
+  };
   struct Resolved {
     Kind kind = Kind::Unknown;
     int slot = -1;
@@ -59,9 +76,30 @@ class Compiler {
     QHash<QString, int> locals;
     QHash<QString, bool> readonly;
     std::vector<std::pair<int, bool>> withSlots;  // slot, global
+    const ClassDef* cls = nullptr;                // inside a member of this class
+    int meSlot = -1;
+    bool frozen = false;  // the frame of a running procedure: no local can be added
+    // Execute and Eval of this procedure, told its names when its compilation ends.
+    std::vector<std::shared_ptr<LocalNames>> executes;
+  };
+  Scope localScope(const LocalNames* local) const;
+  void finishScope(Scope& scope);
+  bool canDeclareLocal() const { return m_scope->proc && !m_scope->frozen; }
+  // A class declared by the text being compiled, with the definition of each procedure.
+  struct NewClass {
+    ClassDef* def;
+    const Node* node;
+    std::vector<std::pair<Procedure*, const Node*>> procedures;
+    std::size_t statement;  // index among the module's statements (for Option Explicit)
   };
 
   void declareProcedures(ParsedModule& module);
+  void declareClasses(ParsedModule& module);
+  void declareClassMembers(ClassDef& def, const Node& n, NewClass& out);
+  void compileClassProcedure(ClassDef& def, Procedure& proc, const Node& n);
+  // A call or property read of a member of the class being compiled, through Me.
+  ExprPtr classMemberCall(int member, const QString& spelled, const std::vector<NodePtr>& args,
+                          int line);
   void collectDeclarations(const std::vector<NodePtr>& block, bool topLevel);
   int declareGlobal(const QString& name, bool readonly);
   int declareLocal(const QString& name, bool readonly);
@@ -96,6 +134,7 @@ class Compiler {
   QHash<QString, bool> m_globalReadonly;
   QSet<QString> m_readOnlyGlobals;  // implicit globals the module level reads but never assigns
   QHash<const Procedure*, const Node*> m_definition;  // the definition each procedure compiles
+  std::vector<NewClass> m_newClasses;
 };
 
 }  // namespace balvix::script

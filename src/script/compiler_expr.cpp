@@ -1,3 +1,4 @@
+#include "script/class_object.h"
 #include "script/compiler.h"
 #include "script/nodes.h"
 
@@ -7,6 +8,7 @@ namespace balvix::script {
 
 using namespace nodes;
 using compile_helpers::flattenConcat;
+using compile_helpers::isVariable;
 using compile_helpers::make;
 
 namespace {
@@ -46,7 +48,10 @@ ExprPtr Compiler::compileName(const Node& n) {
   switch (r.kind) {
     case Kind::Local:
     case Kind::Global:
+    case Kind::Field:
       return varNode(r);
+    case Kind::ClassMember:
+      return classMemberCall(r.slot, n.spelled, {}, n.line);
     case Kind::Proc: {
       auto call = make<CallUser>(n.line);
       call->proc = r.proc;
@@ -71,7 +76,7 @@ ExprPtr Compiler::compileName(const Node& n) {
       break;
   }
   if (m_program->optionExplicit) return std::make_unique<UndefinedVar>(n.spelled);
-  if (m_scope->proc) return std::make_unique<LocalVar>(declareLocal(n.name, false));
+  if (canDeclareLocal()) return std::make_unique<LocalVar>(declareLocal(n.name, false));
   if (!m_program->globalByName.contains(n.name)) m_readOnlyGlobals.insert(n.name);
   return std::make_unique<GlobalVar>(declareGlobal(n.name, false));
 }
@@ -83,8 +88,7 @@ ExprPtr Compiler::compileMemberCall(ExprPtr object, const QString& name,
   call->name = name;
   for (const NodePtr& a : args) {
     ExprPtr e = compileExpr(*a);
-    call->argIsVar.push_back(a->kind == Ast::Name && (dynamic_cast<LocalVar*>(e.get()) ||
-                                                      dynamic_cast<GlobalVar*>(e.get())));
+    call->argIsVar.push_back(a->kind == Ast::Name && isVariable(e.get()));
     call->args.push_back(std::move(e));
   }
   return call;
@@ -102,19 +106,23 @@ ExprPtr Compiler::compileCall(const Node& callee, const std::vector<NodePtr>& ar
         callee.name == m_scope->proc->name) {
       r.kind = Kind::Proc;
       r.proc = m_scope->proc;
+      // A member of a class calls itself through Me.
+      if (m_scope->cls) {
+        r.kind = Kind::ClassMember;
+        r.slot = m_scope->cls->memberByName.value(callee.name);
+      }
     }
     switch (r.kind) {
+      case Kind::ClassMember:
+        return classMemberCall(r.slot, callee.spelled, args, line);
       case Kind::Proc: {
         auto call = make<CallUser>(line);
         call->proc = r.proc;
         for (const NodePtr& a : args) {
           ExprPtr e = compileExpr(*a);
-          const bool isVar = a->kind == Ast::Name && (dynamic_cast<LocalVar*>(e.get()) ||
-                                                      dynamic_cast<GlobalVar*>(e.get()));
+          const bool isVar = a->kind == Ast::Name && isVariable(e.get());
           auto* idx = dynamic_cast<Index*>(e.get());
-          const bool isElement = a->kind == Ast::Call && idx &&
-                                 (dynamic_cast<LocalVar*>(idx->base.get()) ||
-                                  dynamic_cast<GlobalVar*>(idx->base.get()));
+          const bool isElement = a->kind == Ast::Call && idx && isVariable(idx->base.get());
           call->argIsVar.push_back(isVar ? 1 : isElement ? 2 : 0);
           if (isElement) call->hasElementArgs = true;
           call->args.push_back(std::move(e));
@@ -132,6 +140,20 @@ ExprPtr Compiler::compileCall(const Node& callee, const std::vector<NodePtr>& ar
           return e;
         }
         if (r.builtin->isConstant) break;
+        if (m_scope->proc && args.size() == 1 &&
+            (callee.name == u"execute" || callee.name == u"eval")) {
+          auto run = make<ExecuteLocal>(line);
+          run->isEval = callee.name == u"eval";
+          run->text = compileExpr(*args[0]);
+          run->names = std::make_shared<LocalNames>();
+          if (m_scope->frozen) {
+            *run->names = LocalNames{m_scope->proc, m_scope->locals, m_scope->readonly,
+                                     m_scope->cls, m_scope->meSlot};
+          } else {
+            m_scope->executes.push_back(run->names);
+          }
+          return run;
+        }
         auto call = make<CallBuiltin>(line);
         call->info = r.builtin;
         call->args = compileArgs(args);
@@ -173,6 +195,14 @@ ExprPtr Compiler::compileExpr(const Node& n) {
     case Ast::MissingArg:
       e = std::make_unique<Missing>();
       break;
+    case Ast::New: {
+      auto obj = make<NewObject>(n.line);
+      obj->name = n.name;
+      obj->spelled = n.spelled;
+      obj->classes = &m_program->classByName;
+      e = std::move(obj);
+      break;
+    }
     case Ast::Name:
       e = compileName(n);
       break;

@@ -121,6 +121,7 @@ void Engine::load(const std::vector<ModuleSource>& modules) {
     locate(e);
     throw;
   }
+  settle();
   runThis(QStringLiteral("main"));
 }
 
@@ -138,20 +139,32 @@ void Engine::runThis(const QString& name) {
     callProcedure(*m_runtime, *proc, none);
   } catch (ScriptError& e) {
     locate(e);
+    settle();
     throw;
   }
+  settle();
 }
 
 Value Engine::call(const QString& name, std::vector<Value> args) {
   if (!hasProcedure(name)) throw ScriptError(ErrorCode::ProcedureNotFound, name);
   Procedure* proc = m_program->procedureByName.value(foldIdentifier(name));
+  Value result;
   try {
     EntryGuard guard(*m_runtime, m_host);
-    return callProcedure(*m_runtime, *proc, args);
+    result = callProcedure(*m_runtime, *proc, args);
   } catch (ScriptError& e) {
     locate(e);
+    settle();
     throw;
   }
+  settle();
+  return result;
+}
+
+void Engine::settle() {
+  if (!m_runtime || !m_runtime->terminatePending || m_runtime->stackBase) return;
+  EntryGuard guard(*m_runtime, m_host);
+  m_runtime->runTerminates();
 }
 
 namespace {
@@ -189,33 +202,41 @@ class NestedRun {
 }  // namespace
 
 void Engine::executeGlobal(const QString& text) {
+  executeGlobal(text, nullptr, nullptr);
+}
+
+Value Engine::evaluate(const QString& expression) {
+  return evaluate(expression, nullptr, nullptr);
+}
+
+void Engine::executeGlobal(const QString& text, const LocalNames* names, Value* vars) {
   if (!m_program || !m_runtime) throw ScriptError(ErrorCode::InvalidCall);
   if (text.size() > kMaxModuleChars) throw ScriptError(ErrorCode::OutOfMemory);
   NestedRun nested(*m_runtime);
   try {
-    runExecuted(text);
+    runExecuted(text, names, vars);
   } catch (const ScriptError& e) {
     if (e.isInterrupt()) throw;
     throw asRuntimeError(e);
   }
 }
 
-void Engine::runExecuted(const QString& text) {
+void Engine::runExecuted(const QString& text, const LocalNames* names, Value* vars) {
   ParsedModule module = Parser(tokenize(text)).parseModule();
   Program& program = *m_program;
-  Block code =
-      Compiler(environment(m_builtins, m_globalObject.get(), m_objects)).extend(program, module);
+  Block code = Compiler(environment(m_builtins, m_globalObject.get(), m_objects))
+                   .extend(program, module, names);
   if (program.globalCount > static_cast<int>(m_runtime->globals.capacity()))
     throw ScriptError(ErrorCode::OutOfMemory);
   m_runtime->globals.resize(static_cast<std::size_t>(program.globalCount));
   program.executed.push_back(std::move(code));
   const Block& run = program.executed.back();
   Frame frame;
-  Ctx ctx{*m_runtime, m_runtime->globals.data(), frame};
+  Ctx ctx{*m_runtime, names ? vars : m_runtime->globals.data(), frame};
   execBlock(run, ctx);
 }
 
-Value Engine::evaluate(const QString& expression) {
+Value Engine::evaluate(const QString& expression, const LocalNames* names, Value* vars) {
   if (!m_program || !m_runtime) throw ScriptError(ErrorCode::InvalidCall);
   if (expression.size() > kMaxModuleChars) throw ScriptError(ErrorCode::OutOfMemory);
   NestedRun nested(*m_runtime);
@@ -226,7 +247,7 @@ Value Engine::evaluate(const QString& expression) {
     Parser parser(tokenize(expression));
     NodePtr tree = parser.parseStandaloneExpression();
     e = Compiler(environment(m_builtins, m_globalObject.get(), m_objects))
-            .expression(program, *tree);
+            .expression(program, *tree, names);
   } catch (const ScriptError& err) {
     throw asRuntimeError(err);
   }
@@ -236,12 +257,23 @@ Value Engine::evaluate(const QString& expression) {
   Expr* compiled = e.get();
   program.evaluated.push_back(std::move(e));
   Frame frame;
-  Ctx ctx{*m_runtime, m_runtime->globals.data(), frame};
+  Ctx ctx{*m_runtime, names ? vars : m_runtime->globals.data(), frame};
   try {
     return compiled->eval(ctx);
   } catch (ScriptError& err) {
     err.setLine(0);  // the line of the statement that called Eval
     throw;
+  }
+}
+
+void Engine::unload() {
+  if (!m_runtime || m_runtime->stackBase) return;
+  EntryGuard guard(*m_runtime, m_host);
+  for (Value& v : m_runtime->globals) {
+    Value released = std::move(v);
+    v = Value();
+    released = Value();
+    if (m_runtime->terminatePending) m_runtime->runTerminates();
   }
 }
 

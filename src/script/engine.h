@@ -14,6 +14,7 @@ namespace balvix::script {
 
 class Program;
 class Runtime;
+struct LocalNames;
 
 // One module text with the name its errors report: "Глобальный модуль",
 // "Документ.Приход", a file name.
@@ -77,6 +78,14 @@ class Engine {
   // expression at the module level. Both throw ScriptError.
   void executeGlobal(const QString& text);
   Value evaluate(const QString& expression);
+  // The same inside a running procedure: `vars` is its frame, `names` its local names.
+  void executeGlobal(const QString& text, const LocalNames* names, Value* vars);
+  Value evaluate(const QString& expression, const LocalNames* names, Value* vars);
+
+  // Ends the module's run: its module-level variables are released in order, so the
+  // Class_Terminate of the instances they held runs while the program is still there.
+  // The engine stays loaded. Does nothing while a procedure of the module runs.
+  void unload();
 
   // A module-level variable by name (Empty when there is none); for hosts and tests.
   Value variable(const QString& name) const;
@@ -96,7 +105,9 @@ class Engine {
   };
   // Turns a program line of an error leaving the engine into the module's own line.
   void locate(ScriptError& e) const;
-  void runExecuted(const QString& text);
+  void runExecuted(const QString& text, const LocalNames* names, Value* vars);
+  // Runs the Class_Terminate of instances released by the entry that just ended.
+  void settle();
   std::vector<ModuleSpan> m_spans;
 
   Host& m_host;

@@ -8,6 +8,10 @@ void HostObject::put(int, Args&, const Value&, bool) {
   throw ScriptError(ErrorCode::NotSupported);
 }
 
+std::unique_ptr<Enumerator> HostObject::enumerate(const std::shared_ptr<HostObject>&) {
+  return nullptr;
+}
+
 int SimpleHostObject::dispatchId(const QString& name) const {
   const QString folded = foldName(name);
   for (const Entry& e : m_members)

@@ -27,6 +27,14 @@ namespace balvix::script {
 // Errors: throw ScriptError (ScriptError(ErrorCode::InvalidCall) or
 // ScriptError::custom(number, russianText)); storage::DbError and other
 // std::exceptions are turned into run-time errors of the calling module as well.
+// The walk of For Each over an object: next() gives the elements one by one and returns
+// false after the last.
+class Enumerator {
+ public:
+  virtual ~Enumerator() = default;
+  virtual bool next(Value& element) = 0;
+};
+
 class HostObject {
  public:
   virtual ~HostObject() = default;
@@ -45,6 +53,10 @@ class HostObject {
   // The member used when the object stands where a plain value is needed (Err stands for
   // Err.Number); -1 when there is none.
   virtual int defaultMember() const { return -1; }
+
+  // For Each over the object: an enumerator of its elements, or nullptr when the object is
+  // no collection (error 451). `self` is the reference the module holds to this object.
+  virtual std::unique_ptr<Enumerator> enumerate(const std::shared_ptr<HostObject>& self);
 
   // What TypeName() answers for the object.
   virtual QString typeName() const { return QStringLiteral("Object"); }

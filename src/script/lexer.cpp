@@ -76,6 +76,10 @@ const QHash<QString, KwInfo>& keywordTable() {
     r(u"empty", Kw::Empty);
     r(u"null", Kw::Null);
     r(u"nothing", Kw::Nothing);
+    r(u"class", Kw::Class);
+    r(u"new", Kw::New);
+    r(u"property", Kw::Property, false);
+    r(u"default", Kw::Default, false);
     // The built-in form of the language.
     r(u"Процедура", Kw::Sub);
     r(u"Если", Kw::If);

@@ -66,6 +66,10 @@ enum class Kw {
   Empty,
   Null,
   Nothing,
+  Class,
+  New,
+  Property,
+  Default,
 };
 
 struct Token {

@@ -644,10 +644,39 @@ Flow ForStmt::exec(Ctx& c) {
   }
 }
 
+Flow ForEachStmt::eachElement(Ctx& c, const Value& coll) {
+  objectOf(coll);
+  const std::shared_ptr<HostObject>& obj = coll.asObject();
+  std::unique_ptr<Enumerator> walk;
+  try {
+    walk = obj->enumerate(obj);
+  } catch (const ScriptError&) {
+    throw;
+  } catch (...) {
+    throw translateException(std::current_exception());
+  }
+  if (!walk) throw ScriptError(ErrorCode::NotCollection);
+  for (;;) {
+    Value item;
+    try {
+      if (!walk->next(item)) return Flow::Normal;
+    } catch (const ScriptError&) {
+      throw;
+    } catch (...) {
+      throw translateException(std::current_exception());
+    }
+    *var->ref(c) = std::move(item);
+    const Flow f = execBlock(body, c);
+    if (f == Flow::ExitFor) return Flow::Normal;
+    if (f != Flow::Normal) return f;
+    c.rt.checkInterrupt();
+  }
+}
+
 Flow ForEachStmt::exec(Ctx& c) {
   Value coll = collection->eval(c);
-  if (!coll.isArray())
-    throw ScriptError(coll.isObject() ? ErrorCode::NotSupported : ErrorCode::TypeMismatch);
+  if (coll.isObject()) return eachElement(c, coll);
+  if (!coll.isArray()) throw ScriptError(ErrorCode::TypeMismatch);
   const std::shared_ptr<ArrayData> arr = coll.asArray();
   for (const Value& item : arr->items) {
     *var->ref(c) = item;

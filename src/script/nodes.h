@@ -236,6 +236,8 @@ struct ForEachStmt : Stmt {
   ExprPtr var, collection;
   Block body;
   Flow exec(Ctx& c) override;
+  // Over a host object that enumerates its elements.
+  Flow eachElement(Ctx& c, const Value& coll);
 };
 
 struct DoStmt : Stmt {

@@ -207,6 +207,8 @@ NodePtr Parser::parseStatement(bool topLevel) {
     case Kw::Sub:
     case Kw::Function:
       return procedureStatement(false);
+    case Kw::Class:
+      return parseClass(topLevel);
     case Kw::Dim:
       return parseDim(Ast::Dim);
     case Kw::ReDim:
@@ -272,13 +274,28 @@ NodePtr Parser::procedureStatement(bool isPrivate) {
   return nullptr;
 }
 
-// procedure := [Private|Public] (Sub|Function) name [ "(" [param {"," param}] ")" ] block End Sub
+// procedure := [Private|Public] (Sub|Function|Property (Get|Let|Set)) name
+//              [ "(" [param {"," param}] ")" ] block End (Sub|Function|Property)
 NodePtr Parser::parseProcedure(bool isPrivate) {
   const Token opener = next();
-  const bool isFunction = opener.kw == Kw::Function;
+  ProcKind kind = opener.kw == Kw::Function ? ProcKind::Function : ProcKind::Sub;
+  if (opener.kw == Kw::Property) {
+    if (acceptKw(Kw::Let))
+      kind = ProcKind::PropertyLet;
+    else if (acceptKw(Kw::Set))
+      kind = ProcKind::PropertySet;
+    else if (peek().type == Tok::Ident && peek().folded == u"get")
+      kind = ProcKind::PropertyGet;
+    else
+      fail(QStringLiteral("Ожидается 'Get', 'Let' или 'Set'"));
+    if (kind == ProcKind::PropertyGet) next();
+  }
+  const bool isProperty = opener.kw == Kw::Property;
+  const bool isFunction = kind == ProcKind::Function || kind == ProcKind::PropertyGet;
   auto proc = makeNode(Ast::Procedure, opener.line);
   proc->flag = isFunction;
   proc->flag2 = isPrivate;
+  proc->op = static_cast<int>(kind);
   proc->spelled = peek().text;
   proc->name = expectName();
   if (acceptOp(u"(")) {
@@ -296,17 +313,77 @@ NodePtr Parser::parseProcedure(bool isPrivate) {
     }
     expectOp(u")");
   }
+  // Property Let and Set receive the assigned value as their last parameter.
+  if ((kind == ProcKind::PropertyLet || kind == ProcKind::PropertySet) && proc->list.empty())
+    fail(QStringLiteral("Ожидается параметр со значением свойства"));
   endStatement();
-  const QString closer =
-      isFunction ? QStringLiteral("End Function")
-                 : closerName(QStringLiteral("End Sub"), QStringLiteral("КонецПроцедуры"), opener);
-  m_inFunction = isFunction;
+  const QString closer = isProperty   ? QStringLiteral("End Property")
+                         : isFunction ? QStringLiteral("End Function")
+                                      : closerName(QStringLiteral("End Sub"),
+                                                   QStringLiteral("КонецПроцедуры"), opener);
+  m_inFunction = isFunction && !isProperty;
+  m_inProperty = isProperty;
   ++m_procedureDepth;
   proc->body = parseBlock(&Parser::atEndKw, closer, opener);
   --m_procedureDepth;
+  m_inProperty = false;
   next();  // End
-  if (!acceptKw(isFunction ? Kw::Function : Kw::Sub)) failClose(closer, opener);
+  const Kw closing = isProperty ? Kw::Property : isFunction ? Kw::Function : Kw::Sub;
+  if (!acceptKw(closing)) failClose(closer, opener);
   return proc;
+}
+
+// class := Class name { member } End Class
+// member := [Public | Private] (Dim | name) field {"," field}
+//         | [Public [Default] | Private] procedure
+NodePtr Parser::parseClass(bool topLevel) {
+  if (!topLevel || m_procedureDepth > 0)
+    fail(QStringLiteral("Определение класса допустимо только на уровне модуля"));
+  const Token opener = next();
+  const QString closer = QStringLiteral("End Class");
+  auto cls = makeNode(Ast::Class, opener.line);
+  cls->spelled = peek().text;
+  cls->name = expectName();
+  endStatement();
+  for (;;) {
+    while (peek().type == Tok::Newline || peek().type == Tok::Colon) next();
+    if (peek().type == Tok::End) failClose(closer, opener);
+    if (isKw(Kw::End)) {
+      if (!isKw(Kw::Class, 1)) failClose(closer, opener);
+      next();
+      next();
+      return cls;
+    }
+    bool isPrivate = false;
+    bool isPublic = false;
+    bool isDefault = false;
+    if (acceptKw(Kw::Private)) {
+      isPrivate = true;
+    } else if (acceptKw(Kw::Public)) {
+      isPublic = true;
+      isDefault = acceptKw(Kw::Default);
+    }
+    if (isKw(Kw::Sub) || isKw(Kw::Function) || isKw(Kw::Property)) {
+      NodePtr proc = parseProcedure(isPrivate);
+      if (isDefault) {
+        const auto kind = static_cast<ProcKind>(proc->op);
+        if (kind == ProcKind::PropertyLet || kind == ProcKind::PropertySet)
+          throw ScriptError::syntax(proc->line,
+                                    QStringLiteral("Default допустимо только для Property Get, "
+                                                   "Function или Sub"));
+        proc->op |= kProcDefault;
+      }
+      cls->list.push_back(std::move(proc));
+    } else if (!isDefault && (isPrivate || isPublic || isKw(Kw::Dim))) {
+      if (isPrivate || isPublic) m_pos--;  // the word stands where Dim would
+      NodePtr fields = parseDim(Ast::Dim);
+      fields->flag2 = isPrivate;
+      cls->list.push_back(std::move(fields));
+    } else {
+      fail(QStringLiteral("Ожидается 'End Class' или определение члена класса"));
+    }
+    endStatement();
+  }
 }
 
 // dim := Dim item {"," item} ; item := name [ "(" [expr {"," expr}] ")" ]
@@ -591,15 +668,20 @@ NodePtr Parser::parseExit() {
       node->op = static_cast<int>(ExitKind::Do);
       break;
     case Kw::Sub:
-      if (!m_procedureDepth || m_inFunction) fail(QStringLiteral("'Exit Sub' вне процедуры"));
+      if (!m_procedureDepth || m_inFunction || m_inProperty)
+        fail(QStringLiteral("'Exit Sub' вне процедуры"));
       node->op = static_cast<int>(ExitKind::Sub);
       break;
     case Kw::Function:
       if (!m_procedureDepth || !m_inFunction) fail(QStringLiteral("'Exit Function' вне функции"));
       node->op = static_cast<int>(ExitKind::Function);
       break;
+    case Kw::Property:
+      if (!m_inProperty) fail(QStringLiteral("'Exit Property' вне свойства"));
+      node->op = static_cast<int>(ExitKind::Property);
+      break;
     default:
-      fail(QStringLiteral("Ожидается 'For', 'Do', 'Sub' или 'Function'"));
+      fail(QStringLiteral("Ожидается 'For', 'Do', 'Sub', 'Function' или 'Property'"));
   }
   next();
   return node;

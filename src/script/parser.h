@@ -52,6 +52,7 @@ class Parser {
 
   NodePtr parseStatement(bool topLevel);
   NodePtr parseProcedure(bool isPrivate);
+  NodePtr parseClass(bool topLevel);
   NodePtr parseDim(Ast kind);
   NodePtr parseConst();
   NodePtr parseErase();
@@ -99,6 +100,7 @@ class Parser {
   int m_loopFor = 0;
   int m_loopDo = 0;
   bool m_inFunction = false;
+  bool m_inProperty = false;
   int m_singleLineIf = 0;
   bool m_explicit = false;
 };

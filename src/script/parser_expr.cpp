@@ -205,6 +205,12 @@ NodePtr Parser::parsePrimary() {
           return literal(Value::null());
         case Kw::Nothing:
           return literal(Value::nothing());
+        case Kw::New: {
+          auto n = makeNode(Ast::New, next().line);
+          n->spelled = peek().text;
+          n->name = expectName();
+          return n;
+        }
         default:
           break;
       }

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "script/class_object.h"
 #include "script/coerce.h"
 #include "script/engine.h"
 #include "storage/db_error.h"
@@ -24,7 +25,11 @@ Runtime::Runtime(Engine& e, Host& h, int globalCount)
   globals.resize(static_cast<std::size_t>(globalCount));
 }
 
-Runtime::~Runtime() = default;
+Runtime::~Runtime() {
+  // Before the module-level variables go: cycles between instances are broken and no
+  // Class_Terminate runs without its program.
+  classes.reset();
+}
 
 void Runtime::setError(const ScriptError& e) {
   err->number = e.code();
@@ -64,6 +69,8 @@ Flow execBlock(const Block& block, Ctx& c) {
   for (const StmtPtr& s : block) {
     try {
       const Flow f = s->exec(c);
+      if (c.rt.terminatePending) [[unlikely]]
+        c.rt.runTerminates();
       if (f != Flow::Normal) return f;
     } catch (ScriptError& e) {
       if (e.line() == 0) e.setLine(s->line);

@@ -17,6 +17,8 @@ namespace balvix::script {
 
 class Engine;
 class Runtime;
+class ClassSupport;
+struct ClassDef;
 
 // Per-call state: the vars of the running procedure and its error mode.
 struct Frame {
@@ -62,6 +64,7 @@ struct Procedure {
   bool isPrivate = false;
   std::vector<bool> byVal;  // per parameter
   int slotCount = 1;        // slot 0 is the function result, parameters follow
+  int meSlot = -1;          // a member of a class: the slot that holds Me
   Block body;
 };
 
@@ -75,6 +78,7 @@ struct Program {
   Block topLevel;
   std::deque<Block> executed;      // code compiled by ExecuteGlobal while running
   std::vector<ExprPtr> evaluated;  // expressions compiled by Eval
+  QHash<QString, std::shared_ptr<ClassDef>> classByName;  // Class … End Class, by folded name
   bool optionExplicit = false;
 };
 
@@ -112,6 +116,12 @@ class Runtime {
   }
   void setError(const ScriptError& e);
   void clearError();
+
+  // Instances of the module's classes (made on the first New) and whether some wait for
+  // their Class_Terminate, which runs between statements, never inside one.
+  std::unique_ptr<ClassSupport> classes;
+  bool terminatePending = false;
+  void runTerminates();
 
   // Frames are carved from chunks that never move, so by-reference vars stay valid.
   struct Mark {

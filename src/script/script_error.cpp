@@ -78,6 +78,12 @@ QString ScriptError::standardDescription(int code) {
       return QStringLiteral("Объект не поддерживает это свойство или метод");
     case ErrorCode::WrongArgumentCount:
       return QStringLiteral("Неверное число аргументов");
+    case ErrorCode::NotCollection:
+      return QStringLiteral("Объект не является коллекцией");
+    case ErrorCode::UnsupportedType:
+      return QStringLiteral("Переменная имеет тип, не поддерживаемый языком");
+    case ErrorCode::ClassNotDefined:
+      return QStringLiteral("Класс не определен");
     case ErrorCode::VariableUndefined:
       return QStringLiteral("Переменная не определена");
     case ErrorCode::IllegalAssignment:

@@ -27,8 +27,11 @@ constexpr int ObjectRequired = 424;
 constexpr int CannotCreateObject = 429;
 constexpr int NotSupported = 438;  // object does not support this property or method
 constexpr int WrongArgumentCount = 450;
+constexpr int NotCollection = 451;  // For Each over an object that is no collection
+constexpr int UnsupportedType = 458;
 constexpr int VariableUndefined = 500;
 constexpr int IllegalAssignment = 501;
+constexpr int ClassNotDefined = 506;
 constexpr int SyntaxError = 1002;
 constexpr int NameRedefined = 1041;
 }  // namespace ErrorCode

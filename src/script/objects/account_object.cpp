@@ -226,4 +226,11 @@ void clsСчет::post(const Value& amount, bool debit) {
   host().processEvents();
 }
 
+std::unique_ptr<Enumerator> clsСчет::enumerate(const std::shared_ptr<HostObject>& self) {
+  Args none(nullptr, 0);
+  invoke(kSelectAccounts, none);
+  m_fetched = 0;
+  return fetchEnumerator(self, kFetch);
+}
+
 }  // namespace balvix::script

@@ -18,6 +18,8 @@ class clsСчет : public ScriptObject {
   Value invoke(int dispId, Args& args) override;
   void put(int dispId, Args& args, const Value& value, bool isSet) override;
   QString typeName() const override { return QStringLiteral("clsСчет"); }
+  // For Each makes the selection itself and walks it from its first record.
+  std::unique_ptr<Enumerator> enumerate(const std::shared_ptr<HostObject>& self) override;
 
  private:
   enum Member {

@@ -81,4 +81,10 @@ Value clsЖурнал::invoke(int, Args&) {
   throw ScriptError(ErrorCode::NotSupported);
 }
 
+std::unique_ptr<Enumerator> clsСправочник::enumerate(const std::shared_ptr<HostObject>& self) {
+  select();
+  m_fetched = 0;
+  return fetchEnumerator(self, kFetch);
+}
+
 }  // namespace balvix::script

@@ -43,6 +43,8 @@ class clsСправочник : public ScriptObject {
   Value invoke(int dispId, Args& args) override;
   void put(int dispId, Args& args, const Value& value, bool isSet) override;
   QString typeName() const override { return QStringLiteral("clsСправочник"); }
+  // For Each makes the selection itself and walks it from its first record.
+  std::unique_ptr<Enumerator> enumerate(const std::shared_ptr<HostObject>& self) override;
 
  private:
   enum Member { kKind = 1, kSelect, kFetch, kValue, kGetView };

@@ -124,4 +124,10 @@ Value ТекущийДокумент::invoke(int dispId, Args& args) {
   throw ScriptError(ErrorCode::NotSupported);
 }
 
+std::unique_ptr<Enumerator> clsДокумент::enumerate(const std::shared_ptr<HostObject>& self) {
+  selectDocuments();
+  m_documentFetched = 0;
+  return fetchEnumerator(self, kFetchDocument);
+}
+
 }  // namespace balvix::script

@@ -56,6 +56,29 @@ void moveNextChecked(storage::Recordset& rs) {
   rs.moveNext();
 }
 
+namespace {
+class FetchEnumerator : public Enumerator {
+ public:
+  FetchEnumerator(std::shared_ptr<HostObject> self, int fetchId)
+      : m_self(std::move(self)), m_fetchId(fetchId) {}
+  bool next(Value& element) override {
+    Args none(nullptr, 0);
+    const Value more = m_self->invoke(m_fetchId, none);
+    if (!more.isWhole() || more.asInt() == 0) return false;
+    element = Value(m_self);
+    return true;
+  }
+
+ private:
+  std::shared_ptr<HostObject> m_self;
+  int m_fetchId;
+};
+}  // namespace
+
+std::unique_ptr<Enumerator> fetchEnumerator(const std::shared_ptr<HostObject>& self, int fetchId) {
+  return std::make_unique<FetchEnumerator>(self, fetchId);
+}
+
 bool fetchRecord(storage::Recordset& rs, std::int16_t& fetchedFlag) {
   if (fetchedFlag == 1)
     moveNextChecked(rs);

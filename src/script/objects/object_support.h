@@ -33,6 +33,11 @@ class ScriptObject : public SimpleHostObject {
   Host& m_host;
 };
 
+// For Each over an object that walks a selection with a fetch operation (Получить): each
+// pass fetches the next record of the selection the module made and yields the object
+// itself, positioned on that record.
+std::unique_ptr<Enumerator> fetchEnumerator(const std::shared_ptr<HostObject>& self, int fetchId);
+
 namespace object_args {
 void expectCount(const Args& args, int count);
 // Argument i as text: numbers and dates as the language prints them, Null refused.

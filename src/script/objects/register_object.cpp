@@ -224,4 +224,10 @@ void clsРегистр::setPeriod(const QString& start, const QString& end) {
   m_periodEnd = parseDateArgument(end, QStringLiteral("Период"));
 }
 
+std::unique_ptr<Enumerator> clsРегистр::enumerate(const std::shared_ptr<HostObject>& self) {
+  Args none(nullptr, 0);
+  invoke(kSelectBalances, none);
+  return fetchEnumerator(self, kFetch);
+}
+
 }  // namespace balvix::script

@@ -1,0 +1,6 @@
+Class Точка
+  Public X
+  Sub X
+  End Sub
+End Class
+' expect error line 3: Имя переопределено: 'X'
