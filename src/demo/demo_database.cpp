@@ -76,12 +76,16 @@ void define(storage::Session& db, ObjectDefinition definition) {
     case ObjectKind::Register:
       db.execute(
           config::createTableStatement(config::TableRole::Movements, definition.name, names));
+      config::ensureKeyIndex(db, config::TableRole::Movements, definition.name);
       break;
     case ObjectKind::Document:
       db.execute(config::createTableStatement(config::TableRole::Header, definition.name, names));
-      if (definition.hasTablePart)
+      config::ensureKeyIndex(db, config::TableRole::Header, definition.name);
+      if (definition.hasTablePart) {
         db.execute(config::createTableStatement(config::TableRole::TablePart, definition.name,
                                                 definition.tableRequisiteNames()));
+        config::ensureKeyIndex(db, config::TableRole::TablePart, definition.name);
+      }
       break;
     default:
       break;
