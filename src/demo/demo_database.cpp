@@ -281,8 +281,11 @@ DemoSummary addDemo(storage::Session& db, const QDate& today, const Progress& pr
   const int total = 200;
   const QStringList columns = {QStringLiteral("Товар"), QStringLiteral("Количество"),
                                QStringLiteral("Цена"), QStringLiteral("Сумма")};
+  // The history covers the last three months, which a journal shows when it opens.
+  const QDate first = today.addMonths(-3);
+  const qint64 span = first.daysTo(today);
   for (int i = 0; i < total; ++i) {
-    const QDate date = today.addDays(-90 + (i * 90) / total);
+    const QDate date = first.addDays((i * span) / total);
     const QTime time = QTime(9, 0).addSecs(60 * (i % 400));
     const QString store = busy[random.bounded(busy.size())];
     // Receipts first fill the warehouses; afterwards two documents in three are sales.

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "runtime/form_host.h"
+#include "runtime/module_error.h"
 #include "runtime/report_model.h"
 #include "script/coerce.h"
 #include "script/engine.h"
@@ -179,11 +180,7 @@ QWidget* ReportGrid::captionWidget() const {
 }
 
 void ReportGrid::reportModuleError(const script::ScriptError& e) {
-  QString text = m_moduleName.isEmpty() ? QStringLiteral("Ошибка в модуле")
-                                        : QStringLiteral("Ошибка в модуле «%1»").arg(m_moduleName);
-  if (e.line() > 0) text += QStringLiteral(", строка %1").arg(e.line());
-  text += QStringLiteral(":\n") + e.description();
-  shell::MessageBoxes::show(text);
+  showModuleError(m_moduleName, e);
 }
 
 bool ReportGrid::LoadModule(const QString& text, std::shared_ptr<script::HostObject> globalObject,

@@ -33,8 +33,8 @@ QString storedTableName(Session& db, const QString& table) {
        column0(db, "SELECT name FROM sqlite_master WHERE type='table' AND name LIKE ?1", table))
     if (sameName(name, table)) return name;
   // LIKE folds only Latin letters: look through every table for another spelling.
-  for (const QString& name : column0(db, "SELECT name FROM sqlite_master WHERE type=?1",
-                                     QStringLiteral("table")))
+  for (const QString& name :
+       column0(db, "SELECT name FROM sqlite_master WHERE type=?1", QStringLiteral("table")))
     if (sameName(name, table)) return name;
   return QString();
 }
@@ -69,8 +69,8 @@ bool ensureIndex(Session& db, const QString& table, const QStringList& columns,
   const QString stored = storedTableName(db, table);
   if (stored.isEmpty() || leadsWith(db, stored, columns)) return false;
   QString free = name;
-  for (int n = 2; !column0(db, "SELECT name FROM sqlite_master WHERE name=?1 COLLATE NOCASE", free)
-                       .isEmpty();
+  for (int n = 2;
+       !column0(db, "SELECT name FROM sqlite_master WHERE name=?1 COLLATE NOCASE", free).isEmpty();
        ++n)
     free = name + QLatin1Char('_') + QString::number(n);
   QStringList quoted;

@@ -24,7 +24,8 @@ class KeyIndexTest : public ::testing::Test {
   }
   bool keyed(const QString& table) { return storage::hasIndexOn(*m_db, table, kKey); }
   int indexCount() {
-    return m_db->openRecordset(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='index'"))
+    return m_db
+        ->openRecordset(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='index'"))
         .value(0)
         .toInt();
   }
@@ -61,15 +62,13 @@ TEST_F(KeyIndexTest, AnOlderDatabaseGetsTheMissingIndexesOnceAndHandMadeTablesAr
   create(TableRole::TablePart, QStringLiteral("Приход"));
   create(TableRole::Movements, QStringLiteral("Остатки"));
   // The index name of one table already belongs to something else: another name is taken.
-  m_db->execute(
-      QStringLiteral("CREATE TABLE Прочее(а TEXT)"));
+  m_db->execute(QStringLiteral("CREATE TABLE Прочее(а TEXT)"));
   m_db->execute(QStringLiteral("CREATE INDEX idx_items_Регистр_Остатки ON Прочее(а)"));
   // A table whose name follows the rules but which has no key columns.
   m_db->execute(QStringLiteral("CREATE TABLE items_Документ_Чужой(а TEXT)"));
   // One already indexed by its owner on the key (with a third column) keeps its index only.
   create(TableRole::Header, QStringLiteral("Расход"));
-  m_db->execute(QStringLiteral(
-      "CREATE INDEX свой ON items_Документ_Расход(cDATE,cTIME,Проводка)"));
+  m_db->execute(QStringLiteral("CREATE INDEX свой ON items_Документ_Расход(cDATE,cTIME,Проводка)"));
 
   EXPECT_EQ(ensureKeyIndexes(*m_db), 4);
   for (const char* table : {"itogi", "items_Документ_Приход", "table_Документ_Приход",
