@@ -12,10 +12,10 @@
 #include "config/form_layout.h"
 #include "config/object_definition.h"
 #include "config/table_names.h"
-#include "demo/document_objects.h"
 #include "script/engine.h"
 #include "script/global_functions.h"
 #include "script/host.h"
+#include "script/objects/document_content_objects.h"
 #include "script/objects/document_posting.h"
 #include "storage/db_error.h"
 #include "storage/session.h"
@@ -219,8 +219,10 @@ void postDocument(storage::Session& db, const QString& module, script::DocumentC
   context.db = &db;
   script::Engine engine(host);
   engine.setGlobalObject(script::createGlobalFunctions(host, context));
-  engine.addObject(QStringLiteral("Форма"), std::make_shared<ContentForm>(content));
-  engine.addObject(QStringLiteral("Таблица"), std::make_shared<ContentTable>(content));
+  engine.addObject(QStringLiteral("Форма"),
+                   std::make_shared<script::ContentForm>(
+                       content, QStringLiteral("Документ.%1.Новый").arg(content.kind)));
+  engine.addObject(QStringLiteral("Таблица"), std::make_shared<script::ContentTable>(content));
   engine.load(module);
   engine.runThis(QStringLiteral("ПриИзмененииТаблицы"));
   const script::PostResult result = script::posting::saveAndPost(
