@@ -29,8 +29,9 @@ class DocumentContentTest : public ObjectTest {
     host.messages.clear();
     Engine engine(host);
     engine.setGlobalObject(createGlobalFunctions(host, context));
-    engine.addObject(QStringLiteral("Форма"),
-                     std::make_shared<ContentForm>(content, QStringLiteral("Документ.Приход.Новый")));
+    engine.addObject(
+        QStringLiteral("Форма"),
+        std::make_shared<ContentForm>(content, QStringLiteral("Документ.Приход.Новый")));
     engine.addObject(QStringLiteral("Таблица"), std::make_shared<ContentTable>(content));
     try {
       engine.load(module);
