@@ -1,10 +1,20 @@
 #pragma once
 
+#include <sqlite3.h>
+
+#include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <chrono>
 #include <cstdio>
+#include <string>
+#include <vector>
 
+#include "script/engine.h"
+#include "script/global_functions.h"
 #include "script/host.h"
+#include "script/objects/shared_context.h"
+#include "storage/session.h"
 
 namespace balvix::bench {
 
@@ -12,6 +22,18 @@ using Clock = std::chrono::steady_clock;
 
 inline double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+inline double millisecondsSince(Clock::time_point start) {
+  return secondsSince(start) * 1000.0;
+}
+
+// The smallest of `runs` results of `measure`: the run least disturbed by other work.
+template <typename Measure>
+double bestOf(int runs, Measure measure) {
+  double best = 1e300;
+  for (int run = 0; run < runs; ++run) best = std::min(best, static_cast<double>(measure()));
+  return best;
 }
 
 // A host without windows whose messages go to stdout.
@@ -24,5 +46,61 @@ class QuietHost : public script::Host {
   void setStatus(const QString&) override {}
   void startProgram(const QString&) override {}
 };
+
+// The module engine as the program sets it up, with its global functions on `session`.
+struct ModuleEngine {
+  QuietHost host;
+  script::SharedContext context;
+  script::Engine engine{host};
+
+  explicit ModuleEngine(storage::Session& session) {
+    context.db = &session;
+    engine.setGlobalObject(script::createGlobalFunctions(host, context));
+  }
+};
+
+// Anchor: every column of every row of `sql` read as text through the raw C API, from opening
+// the file to closing it; milliseconds.
+inline double rawReadAllMs(const QString& path, const char* sql) {
+  const auto start = Clock::now();
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db, sql, -1, &st, nullptr);
+  std::vector<std::string> values;
+  const int columns = sqlite3_column_count(st);
+  while (sqlite3_step(st) == SQLITE_ROW)
+    for (int c = 0; c < columns; ++c)
+      values.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, c)));
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  return millisecondsSince(start);
+}
+
+// Runs a script with CPython 3.11 (the benchmarks' second anchor) and returns what it
+// printed; empty with the error on stderr when it failed.
+inline QString runPython(const QString& script, const QStringList& args, int timeoutMs = 600000) {
+  QProcess python;
+  python.start(QStringLiteral("/usr/bin/python3.11"),
+               QStringList{QStringLiteral("-c"), script} + args);
+  if (!python.waitForFinished(timeoutMs) || python.exitCode() != 0) {
+    std::fprintf(stderr, "python: %s\n", python.readAllStandardError().constData());
+    return {};
+  }
+  return QString::fromUtf8(python.readAllStandardOutput()).trimmed();
+}
+
+// Anchor: the rows of `sql` read into a list by CPython's sqlite3, connection included;
+// milliseconds as Python measured them, -1 on failure.
+inline double pythonReadAllMs(const QString& path, const char* sql) {
+  const QString script = QStringLiteral(
+      "import sqlite3,sys,time\n"
+      "t=time.perf_counter()\n"
+      "c=sqlite3.connect(sys.argv[1])\n"
+      "rows=list(c.execute(sys.argv[2]))\n"
+      "print((time.perf_counter()-t)*1000)\n");
+  const QString out = runPython(script, {path, QString::fromUtf8(sql)}, 60000);
+  return out.isEmpty() ? -1 : out.toDouble();
+}
 
 }  // namespace balvix::bench

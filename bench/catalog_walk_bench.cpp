@@ -4,15 +4,12 @@
 #include <sqlite3.h>
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdlib>
 
 #include "bench_support.h"
 #include "script/engine.h"
-#include "script/global_functions.h"
-#include "script/objects/shared_context.h"
 #include "storage/session.h"
 
 using namespace balvix;
@@ -64,11 +61,8 @@ bool fill(const QString& file, int elements) {
 }
 
 double moduleWalk(storage::Session& session, long& total, long& count) {
-  bench::QuietHost host;
-  script::SharedContext context;
-  context.db = &session;
-  script::Engine engine(host);
-  engine.setGlobalObject(script::createGlobalFunctions(host, context));
+  bench::ModuleEngine module(session);
+  script::Engine& engine = module.engine;
   const auto start = Clock::now();
   engine.load(
       QStringLiteral("Объект Спр = СоздатьОбъект(\"Справочник\")\n"
@@ -87,14 +81,7 @@ double moduleWalk(storage::Session& session, long& total, long& count) {
 }
 
 double pythonWalk(const QString& file, long& total, long& count) {
-  QProcess python;
-  python.start(QStringLiteral("/usr/bin/python3.11"),
-               {QStringLiteral("-c"), QString::fromUtf8(kPython), file});
-  if (!python.waitForFinished(600000) || python.exitCode() != 0) {
-    std::fprintf(stderr, "python: %s\n", python.readAllStandardError().constData());
-    return -1;
-  }
-  const QList<QByteArray> parts = python.readAllStandardOutput().trimmed().split(' ');
+  const QStringList parts = bench::runPython(QString::fromUtf8(kPython), {file}).split(u' ');
   if (parts.size() != 3) return -1;
   total = parts[1].toLong();
   count = parts[2].toLong();

@@ -1,17 +1,12 @@
 // Times the opening of a journal of many documents until its first rows are painted,
 // against its anchors in the same run: the same columns read with the raw SQLite C API,
 // and with CPython's sqlite3 (/usr/bin/python3.11).
-#include <sqlite3.h>
-
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QProcess>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <string>
-#include <vector>
 
+#include "bench_support.h"
 #include "runtime/journal.h"
 #include "shell/app_state.h"
 #include "storage/session.h"
@@ -22,38 +17,6 @@ using namespace balvix;
 namespace {
 
 const char* kQuery = "SELECT Наименование,cDATE,cTIME,Проводка FROM items_Документ_Приход";
-
-double rawSqliteMs(const QString& path) {
-  QElapsedTimer timer;
-  timer.start();
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* st = nullptr;
-  sqlite3_prepare_v2(db, kQuery, -1, &st, nullptr);
-  std::vector<std::string> rows;
-  while (sqlite3_step(st) == SQLITE_ROW)
-    for (int c = 0; c < 4; ++c)
-      rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, c)));
-  sqlite3_finalize(st);
-  sqlite3_close(db);
-  return static_cast<double>(timer.nsecsElapsed()) / 1e6;
-}
-
-double pythonMs(const QString& path) {
-  const QString script = QStringLiteral(
-                             "import sqlite3,sys,time\n"
-                             "t=time.perf_counter()\n"
-                             "c=sqlite3.connect(sys.argv[1])\n"
-                             "rows=list(c.execute('") +
-                         QString::fromUtf8(kQuery) +
-                         QStringLiteral(
-                             "'))\n"
-                             "print((time.perf_counter()-t)*1000)\n");
-  QProcess p;
-  p.start(QStringLiteral("/usr/bin/python3.11"), {QStringLiteral("-c"), script, path});
-  if (!p.waitForFinished(60000)) return -1;
-  return QString::fromUtf8(p.readAllStandardOutput()).trimmed().toDouble();
-}
 
 }  // namespace
 
@@ -88,24 +51,20 @@ int main(int argc, char** argv) {
   shell::AppState state;
   state.db = db.get();
   state.currentObjectName = QStringLiteral("Основной");
-  double best = 1e9;
   int rows = 0;
-  for (int run = 0; run < 3; ++run) {
-    QElapsedTimer timer;
-    timer.start();
+  const double best = bench::bestOf(3, [&] {
+    const auto start = bench::Clock::now();
     auto* journal = new runtime::frmZurnal(state);
     journal->show();
     // The first rows are on screen once the list's viewport has painted.
     journal->list()->viewport()->grab();
-    best = std::min(best, static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    const double ms = bench::millisecondsSince(start);
     rows = journal->model()->rowCount();
     delete journal;
-  }
-  double raw = 1e9, py = 1e9;
-  for (int run = 0; run < 3; ++run) {
-    raw = std::min(raw, rawSqliteMs(path));
-    py = std::min(py, pythonMs(path));
-  }
+    return ms;
+  });
+  const double raw = bench::bestOf(3, [&] { return bench::rawReadAllMs(path, kQuery); });
+  const double py = bench::bestOf(3, [&] { return bench::pythonReadAllMs(path, kQuery); });
   std::printf("journal of %d documents, first rows painted: %.1f ms (best of 3)\n", rows, best);
   std::printf("anchor raw SQLite, same columns read: %.1f ms; ratio %.2f\n", raw, best / raw);
   std::printf("anchor CPython sqlite3, same columns read: %.1f ms; ratio %.2f\n", py, best / py);

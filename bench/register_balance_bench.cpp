@@ -10,8 +10,6 @@
 
 #include "bench_support.h"
 #include "script/engine.h"
-#include "script/global_functions.h"
-#include "script/objects/shared_context.h"
 #include "storage/session.h"
 
 using namespace balvix;
@@ -80,11 +78,8 @@ double rawQuery(const QString& file, double& total, int& rows) {
 }
 
 double moduleWalk(storage::Session& session, double& total, int& rows) {
-  bench::QuietHost host;
-  script::SharedContext context;
-  context.db = &session;
-  script::Engine engine(host);
-  engine.setGlobalObject(script::createGlobalFunctions(host, context));
+  bench::ModuleEngine module(session);
+  script::Engine& engine = module.engine;
   const auto start = Clock::now();
   engine.load(
       QStringLiteral("Объект Рег = СоздатьОбъект(\"Регистр\")\n"

@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -73,11 +72,7 @@ QStringList python(int rows, const QString& csvPath) {
       "with open(sys.argv[2],'w',encoding='utf-8-sig',newline='') as f:\n"
       "  csv.writer(f,delimiter=';').writerows(out)\n"
       "print(fill, (time.perf_counter()-t)*1000)\n");
-  QProcess p;
-  p.start(QStringLiteral("/usr/bin/python3.11"),
-          {QStringLiteral("-c"), script, QString::number(rows), csvPath});
-  if (!p.waitForFinished(300000)) return {};
-  return QString::fromUtf8(p.readAllStandardOutput()).trimmed().split(QLatin1Char(' '));
+  return bench::runPython(script, {QString::number(rows), csvPath}, 300000).split(u' ');
 }
 
 }  // namespace

@@ -12,6 +12,7 @@ namespace {
 // Identifier spellings are few, but a program that builds names from user input could
 // grow the map without bound; past this size it starts afresh.
 constexpr std::size_t kMaxWordInfo = 20000;
+constexpr std::size_t kMaxPlainPrefixes = 1000;
 
 QString columnText(sqlite3_stmt* stmt, int col) {
   const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
@@ -34,6 +35,13 @@ void SchemaCache::invalidate() {
   m_anyColumn.clear();
   m_onlySpelling.clear();
   m_wordInfo.clear();
+  m_plainPrefixes.clear();
+}
+
+void SchemaCache::addPlainPrefix(std::string_view prefix) {
+  // Statements with values written into their beginnings would fill the set for nothing.
+  if (m_plainPrefixes.size() >= kMaxPlainPrefixes) m_plainPrefixes.clear();
+  m_plainPrefixes.emplace(prefix);
 }
 
 int SchemaCache::schemaVersion() {

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "storage/sql_scanner.h"
@@ -77,6 +78,12 @@ class SchemaCache {
     if (!m_loaded) load();
   }
   const WordInfo& info(std::string_view spelling);
+  // Beginnings of statements (up to their first text value) whose every name is already in
+  // its stored spelling; forgotten with the rest when the schema changes.
+  bool isPlainPrefix(std::string_view prefix) const {
+    return m_plainPrefixes.find(prefix) != m_plainPrefixes.end();
+  }
+  void addPlainPrefix(std::string_view prefix);
   const Table& table(int index) const { return m_tables[static_cast<std::size_t>(index)]; }
   // The stored spelling of a column of one table, the exact spelling preferred; null when the
   // table has no such column.
@@ -114,6 +121,11 @@ class SchemaCache {
   };
   // Node-based, so references handed out stay valid while it grows.
   std::unordered_map<std::string, WordInfo, TextHash, std::equal_to<>> m_wordInfo;
+  struct PrefixHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  std::unordered_set<std::string, PrefixHash, std::equal_to<>> m_plainPrefixes;
   std::unique_ptr<StatementResolver> m_resolver;
 };
 

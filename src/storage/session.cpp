@@ -16,6 +16,7 @@
 #include "storage/sql_scanner.h"
 #include "storage/sql_text.h"
 #include "storage/statement_cache.h"
+#include "storage/vector_state.h"
 
 namespace balvix::storage {
 
@@ -218,18 +219,22 @@ void Session::noticeOtherChanges() {
 Session::Prepared Session::prepare(const QString& sql, bool reusable) {
   noticeOtherChanges();
   if (reusable) {
-    if (sqlite3_stmt* cached = m_statements->find(sql)) return {cached, true, false};
+    if (sqlite3_stmt* cached = m_statements->find(sql)) {
+      clearVectorUpperState();
+      return {cached, true, false};
+    }
   }
 
   // Encoded into a buffer kept between statements: one allocation less per statement.
   m_utf8Text.resize(static_cast<std::size_t>(m_encoder.requiredSpace(sql.size())));
-  const char* end = m_encoder.appendToBuffer(m_utf8Text.data(), sql);
+  const char* end = encodeUtf8(sql, m_utf8Text.data());
   std::string_view text(m_utf8Text.data(), static_cast<std::size_t>(end - m_utf8Text.data()));
   StatementKind kind = StatementKind::Data;
   if (m_schema->resolve(text, m_resolvedText, kind)) text = m_resolvedText;
 
   sqlite3_stmt* statement = nullptr;
   const char* tail = nullptr;
+  clearVectorUpperState();
   const int rc =
       sqlite3_prepare_v2(m_db, text.data(), static_cast<int>(text.size()), &statement, &tail);
   if (rc != SQLITE_OK) throwError(rc, sql);
@@ -248,6 +253,27 @@ Session::Prepared Session::prepare(const QString& sql, bool reusable) {
     return {statement, false, definition, created};
   m_statements->insert(sql, statement);
   return {statement, true, false, false};
+}
+
+// Statements are Latin and Cyrillic text: those characters are encoded in one pass here, and
+// a text with anything else (surrogate pairs, characters above U+07FF) goes to the general
+// encoder. `out` has room for three bytes per character.
+char* Session::encodeUtf8(const QString& text, char* out) {
+  const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
+  const char16_t* const end = p + text.size();
+  char* o = out;
+  for (; p != end; ++p) {
+    const char16_t c = *p;
+    if (c < 0x80) {
+      *o++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+      *o++ = static_cast<char>(0xC0 | (c >> 6));
+      *o++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      return m_encoder.appendToBuffer(out, text);
+    }
+  }
+  return o;
 }
 
 void Session::release(const Prepared& prepared) {
@@ -334,7 +360,11 @@ void Session::forEachRow(const QString& sql, const std::function<void(const RowV
   }
   const RowView row(stmt, count);
   int rc;
-  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) visit(row);
+  // The visitor may hash texts between rows.
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    visit(row);
+    clearVectorUpperState();
+  }
   if (rc != SQLITE_DONE) throw engineError(m_db, rc, m_path);
 }
 

@@ -185,6 +185,7 @@ class Session {
   [[noreturn]] void throwError(int rc, const QString& sql) const;
   void invalidateSchema();
   Prepared prepare(const QString& sql, bool reusable);
+  char* encodeUtf8(const QString& text, char* out);
   void release(const Prepared& prepared);
   void runInternal(const char* sql);
   void afterDefinition(bool created);

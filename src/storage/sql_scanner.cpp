@@ -1,20 +1,38 @@
 #include "storage/sql_scanner.h"
 
+#include <array>
+
 namespace balvix::storage {
 
 namespace {
 
+// Character classes of the bytes, looked up once per byte: the scanner runs over every
+// statement the program sends, so its inner loops are kept to a load and a test.
+enum : unsigned char { kIdStart = 1, kIdChar = 2, kDigit = 4 };
+
+constexpr auto kClasses = [] {
+  std::array<unsigned char, 256> classes{};
+  for (int c = 0; c < 256; ++c) {
+    const int lower = c | 0x20;
+    const bool start = (lower >= 'a' && lower <= 'z') || c == '_' || c >= 0x80;
+    const bool digit = c >= '0' && c <= '9';
+    classes[static_cast<std::size_t>(c)] =
+        static_cast<unsigned char>((start ? kIdStart | kIdChar : 0) |
+                                   (digit ? kDigit | kIdChar : 0) | (c == '$' ? kIdChar : 0));
+  }
+  return classes;
+}();
+
 inline bool isIdStart(unsigned char c) {
-  const unsigned char lower = c | 0x20;
-  return (lower >= 'a' && lower <= 'z') || c == '_' || c >= 0x80;
+  return kClasses[c] & kIdStart;
 }
 
 inline bool isIdChar(unsigned char c) {
-  return isIdStart(c) || (c >= '0' && c <= '9') || c == '$';
+  return kClasses[c] & kIdChar;
 }
 
 inline bool isDigit(unsigned char c) {
-  return c >= '0' && c <= '9';
+  return kClasses[c] & kDigit;
 }
 
 inline bool isBlank(unsigned char c) {
@@ -57,7 +75,8 @@ void SqlScanner::skipQuoted(char close, bool doubledEscapes) {
   }
 }
 
-bool SqlScanner::next(SqlToken& token) {
+template <bool NamesOnly>
+bool SqlScanner::scan(SqlToken& token) {
   const std::size_t n = m_text.size();
   const char* s = m_text.data();
   while (m_pos < n) {
@@ -72,6 +91,7 @@ bool SqlScanner::next(SqlToken& token) {
       // x'0A1B' is a blob literal, not the identifier x.
       if (m_pos - begin == 1 && (c == 'x' || c == 'X') && m_pos < n && s[m_pos] == '\'') {
         skipQuoted('\'', true);
+        if constexpr (NamesOnly) continue;
         token.kind = SqlToken::Literal;
       }
       token.length = m_pos - begin;
@@ -93,6 +113,7 @@ bool SqlScanner::next(SqlToken& token) {
         if (!isIdChar(d) && d != '.') break;
         ++m_pos;
       }
+      if constexpr (NamesOnly) continue;
       token.kind = SqlToken::Literal;
       token.length = m_pos - begin;
       return true;
@@ -101,6 +122,7 @@ bool SqlScanner::next(SqlToken& token) {
     switch (c) {
       case '\'':
         skipQuoted('\'', true);
+        if constexpr (NamesOnly) continue;
         token.length = m_pos - begin;
         return true;
       case '"':
@@ -117,6 +139,7 @@ bool SqlScanner::next(SqlToken& token) {
       case '?':
         ++m_pos;
         while (m_pos < n && isDigit(static_cast<unsigned char>(s[m_pos]))) ++m_pos;
+        if constexpr (NamesOnly) continue;
         token.length = m_pos - begin;
         return true;
       case ':':
@@ -125,6 +148,7 @@ bool SqlScanner::next(SqlToken& token) {
       case '#':
         ++m_pos;
         while (m_pos < n && isIdChar(static_cast<unsigned char>(s[m_pos]))) ++m_pos;
+        if constexpr (NamesOnly) continue;
         token.length = m_pos - begin;
         return true;
       case '-':
@@ -140,12 +164,21 @@ bool SqlScanner::next(SqlToken& token) {
         break;
     }
     ++m_pos;
+    if constexpr (NamesOnly) continue;
     token.kind = SqlToken::Punct;
     token.punct = static_cast<char>(c);
     token.length = 1;
     return true;
   }
   return false;
+}
+
+bool SqlScanner::next(SqlToken& token) {
+  return scan<false>(token);
+}
+
+bool SqlScanner::nextName(SqlToken& token) {
+  return scan<true>(token);
 }
 
 std::string unquotedName(std::string_view quoted) {

@@ -24,10 +24,14 @@ struct SqlToken {
 // byte above 127 belongs to an identifier, as the engine's own tokenizer treats it.
 class SqlScanner {
  public:
-  explicit SqlScanner(std::string_view text) : m_text(text) {}
+  explicit SqlScanner(std::string_view text, std::size_t from = 0) : m_text(text), m_pos(from) {}
   bool next(SqlToken& token);
+  // The next bare or quoted identifier, passing over everything else without stopping.
+  bool nextName(SqlToken& token);
 
  private:
+  template <bool NamesOnly>
+  bool scan(SqlToken& token);
   void skipQuoted(char close, bool doubledEscapes);
 
   std::string_view m_text;

@@ -58,10 +58,39 @@ int StatementResolver::newScope(int parent) {
   return static_cast<int>(m_scopeCount++);
 }
 
+// Statements built by modules repeat their text up to the first value ("INSERT INTO t (…)
+// VALUES (", "UPDATE t SET a = "): a beginning found plain once is not looked through again.
+// It may stand for itself only when it reads the same alone as inside the statement: no
+// comment or quoted name starts in it, and no word runs on into the quote (x'…' is a blob).
+std::size_t StatementResolver::reusablePrefixLength(std::string_view sql) {
+  const std::size_t cut = sql.find('\'');
+  if (cut == std::string_view::npos || cut == 0) return 0;
+  const auto last = static_cast<unsigned char>(sql[cut - 1]);
+  const unsigned char lower = last | 0x20;
+  if ((lower >= 'a' && lower <= 'z') || (last >= '0' && last <= '9') || last == '_' ||
+      last == '$' || last >= 0x80)
+    return 0;
+  for (std::size_t i = 0; i < cut; ++i) {
+    switch (sql[i]) {
+      case '-':
+      case '/':
+      case '"':
+      case '`':
+      case '[':
+        return 0;
+      default:
+        break;
+    }
+  }
+  return cut;
+}
+
 bool StatementResolver::onlyStoredSpellings(std::string_view sql) {
-  SqlScanner scanner(sql);
+  const std::size_t prefix = reusablePrefixLength(sql);
+  const bool known = prefix != 0 && m_schema.isPlainPrefix(sql.substr(0, prefix));
+  SqlScanner scanner(sql, known ? prefix : 0);
   SqlToken token;
-  while (scanner.next(token)) {
+  while (scanner.nextName(token)) {
     if (token.kind == SqlToken::Word) {
       const SchemaCache::WordInfo& info = m_schema.info(sql.substr(token.begin, token.length));
       if (!info.canonical && !info.keyword) return false;
@@ -69,6 +98,7 @@ bool StatementResolver::onlyStoredSpellings(std::string_view sql) {
       return false;
     }
   }
+  if (prefix != 0 && !known) m_schema.addPlainPrefix(sql.substr(0, prefix));
   return true;
 }
 

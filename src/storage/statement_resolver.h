@@ -90,6 +90,7 @@ class StatementResolver {
     bool skipNext = false;
   };
 
+  static std::size_t reusablePrefixLength(std::string_view sql);
   bool onlyStoredSpellings(std::string_view sql);
   void tokenize(std::string_view sql);
   bool parse();

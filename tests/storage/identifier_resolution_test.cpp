@@ -192,4 +192,32 @@ TEST_F(IdentifierResolution, RepeatedStatementFollowsSchemaChanges) {
   EXPECT_EQ(rs.text(0), QStringLiteral("В"));
 }
 
+TEST_F(IdentifierResolution, ARepeatedBeginningDoesNotHideNamesAfterIt) {
+  // The first statement shows its beginning (up to the first value) to be plain; what follows
+  // the value in the next ones must still be looked at.
+  const QString plain = QStringLiteral(
+      "UPDATE items_Справочник_Товары SET Цена='1', Количество='2' WHERE Наименование='А'");
+  db().execute(QStringLiteral("INSERT INTO items_Справочник_Товары (Наименование) VALUES ('А')"));
+  db().execute(plain);
+  EXPECT_EQ(db().resolveIdentifiers(plain), plain);
+  EXPECT_EQ(
+      db().resolveIdentifiers(QStringLiteral(
+          "UPDATE items_Справочник_Товары SET Цена='1', количество='3' WHERE наименование='А'")),
+      QStringLiteral(
+          "UPDATE items_Справочник_Товары SET Цена='1', Количество='3' WHERE Наименование='А'"));
+  db().execute(QStringLiteral(
+      "UPDATE items_Справочник_Товары SET Цена='1', количество='3' WHERE наименование='А'"));
+  EXPECT_EQ(db().changes(), 1);
+
+  // A beginning in which a comment or a quoted name starts, or a word that runs into the
+  // quote, is never taken as read: here the quote inside the comment would hide the rest.
+  const QString commented = QStringLiteral(
+      "SELECT Цена -- одна 'кавычка\n, количество FROM items_Справочник_Товары WHERE Цена='1'");
+  db().resolveIdentifiers(
+      QStringLiteral("SELECT Цена -- одна 'кавычка\n FROM items_Справочник_Товары"));
+  EXPECT_EQ(db().resolveIdentifiers(commented),
+            QStringLiteral("SELECT Цена -- одна 'кавычка\n, Количество FROM "
+                           "items_Справочник_Товары WHERE Цена='1'"));
+}
+
 }  // namespace
