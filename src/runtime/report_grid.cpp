@@ -29,7 +29,6 @@ constexpr int kPublishEvery = 20000;
 QString fill(const QString& text, const QHash<QString, CellValue>& parameters) {
   const qsizetype open = text.indexOf(QLatin1Char('['));
   if (open < 0) return text;
-
   QString out;
   out.reserve(text.size() + 16);
   qsizetype from = 0;
@@ -49,11 +48,13 @@ QString fill(const QString& text, const QHash<QString, CellValue>& parameters) {
 // A cell that is one parameter and nothing else takes the parameter's type too.
 void fillCell(ReportCell& cell, const QHash<QString, CellValue>& parameters) {
   const QString& text = cell.text;
-  if (text.size() > 2 && text.front() == QLatin1Char('[') && text.back() == QLatin1Char(']') &&
-      text.indexOf(QLatin1Char('['), 1) < 0) {
+  if (text.size() > 2 && text.front() == QLatin1Char('[') &&
+      text.indexOf(QLatin1Char(']')) == text.size() - 1 && text.indexOf(QLatin1Char('['), 1) < 0) {
     const CellValue value = parameters.value(text.mid(1, text.size() - 2).toCaseFolded());
     cell.kind = value.kind;
     cell.number = value.number;
+    cell.text = value.text;
+    return;
   }
   cell.text = fill(text, parameters);
 }
