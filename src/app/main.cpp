@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -28,6 +29,8 @@ void printUsage() {
       "Использование:\n"
       "  balvix [--db ФАЙЛ]                          запуск программы (по умолчанию basa.mdb рядом "
       "с программой)\n"
+      "        [--quit-when-shown]                   закрыться, как только откроется главное "
+      "окно\n"
       "  balvix --new-database ФАЙЛ [--demo]         создать новую базу данных (с примером "
       "торговой фирмы)\n"
       "  balvix --backup БАЗА ФАЙЛ                   записать резервную копию базы в файл\n"
@@ -93,7 +96,7 @@ int backupCommand(const QString& database, const QString& file) {
   return 0;
 }
 
-int runProgram(QApplication& app, const QString& dbPath) {
+int runProgram(QApplication& app, const QString& dbPath, bool quitWhenShown) {
   using namespace balvix;
   shell::installRussianTranslations();
   auto* splash = new shell::frmSplash;
@@ -120,6 +123,15 @@ int runProgram(QApplication& app, const QString& dbPath) {
   mainWindow.setSplash(splash);
   mainWindow.BuildMenus();
   mainWindow.load();
+  if (quitWhenShown) {
+    // A check that an installation starts: say which database it opened, then close as the
+    // user would, so that the window's settings are stored the same way.
+    QTimer::singleShot(0, &mainWindow, [&mainWindow, path = db->path()] {
+      std::printf("Главное окно открыто, база данных %s\n", path.toUtf8().constData());
+      std::fflush(stdout);
+      mainWindow.close();
+    });
+  }
   const int rc = app.exec();
   state.sharedRecordset.close();
   return rc;
@@ -226,5 +238,6 @@ int main(int argc, char** argv) {
       }
     }
   }
-  return runProgram(app, QFileInfo(dbPath).absoluteFilePath());
+  return runProgram(app, QFileInfo(dbPath).absoluteFilePath(),
+                    args.contains(QStringLiteral("--quit-when-shown")));
 }

@@ -9,6 +9,7 @@
 
 #include "script/engine.h"
 #include "script/global_functions.h"
+#include "script/objects/document_content_objects.h"
 #include "script/objects/document_posting.h"
 #include "storage/session.h"
 
@@ -138,6 +139,23 @@ int runModuleCommand(const QString& file, const QString& dbPath, const QString& 
   }
   Engine engine(host);
   engine.setGlobalObject(createGlobalFunctions(host, context));
+  // A posting module reads and fills its document through Форма and Таблица: here those of
+  // a new document of the kind, empty as its window starts.
+  std::optional<DocumentContent> document;
+  if (!postKind.isEmpty()) {
+    try {
+      document = newDocumentContent(*session, postKind, date);
+    } catch (const storage::DbError& e) {
+      writeLine(stderr, QStringLiteral("%1: %2").arg(dbPath, e.description()));
+      return 2;
+    }
+    // A kind the configuration does not describe still posts, with nothing in its form.
+    if (!document) document = DocumentContent{postKind, date, {}, {}, {}, false};
+    engine.addObject(QStringLiteral("Форма"),
+                     std::make_shared<ContentForm>(
+                         *document, QStringLiteral("Документ.%1.Новый").arg(document->kind)));
+    engine.addObject(QStringLiteral("Таблица"), std::make_shared<ContentTable>(*document));
+  }
   if (qEnvironmentVariableIsSet("BALVIX_BENCH"))
     engine.addObject(QStringLiteral("BenchAccumulator"), std::make_shared<BenchAccumulator>());
   bool missingProcedure = false;

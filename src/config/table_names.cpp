@@ -1,5 +1,8 @@
 #include "config/table_names.h"
 
+#include "storage/session.h"
+#include "storage/table_indexes.h"
+
 namespace balvix::config {
 
 namespace {
@@ -98,6 +101,44 @@ QString createTableStatement(TableRole role, const QString& objectName,
                    QString::fromUtf8(column.definition);
   return QStringLiteral("CREATE TABLE ") + tableName(role, objectName) + QLatin1Char('(') +
          columns.join(QLatin1Char(',')) + QLatin1Char(')');
+}
+
+QStringList keyColumns(TableRole role) {
+  if (role == TableRole::Elements) return {};
+  return {QStringLiteral("cDATE"), QStringLiteral("cTIME")};
+}
+
+QString keyIndexName(const QString& tableName) {
+  return QStringLiteral("idx_") + tableName;
+}
+
+void ensureKeyIndex(storage::Session& db, TableRole role, const QString& objectName) {
+  const QStringList columns = keyColumns(role);
+  if (columns.isEmpty()) return;
+  const QString table = tableName(role, objectName);
+  storage::ensureIndex(db, table, columns, keyIndexName(table));
+}
+
+int ensureKeyIndexes(storage::Session& db) {
+  int created = 0;
+  db.refreshTables();
+  QStringList tables;
+  for (int i = 0; i < db.tableCount(); ++i)
+    if (db.table(i).attributes == 0) tables << db.table(i).name;
+  for (const QString& table : std::as_const(tables)) {
+    bool keyed = table.compare(QStringLiteral("itogi"), Qt::CaseInsensitive) == 0;
+    for (TableRole role : {TableRole::Header, TableRole::TablePart, TableRole::Movements})
+      keyed = keyed || table.startsWith(tableName(role, QString()), Qt::CaseInsensitive);
+    if (!keyed) continue;
+    // A table of that name made by hand without the key columns is left as it is.
+    const QStringList columns = db.columns(table);
+    if (!columns.contains(QStringLiteral("cDATE"), Qt::CaseInsensitive) ||
+        !columns.contains(QStringLiteral("cTIME"), Qt::CaseInsensitive))
+      continue;
+    if (storage::ensureIndex(db, table, keyColumns(TableRole::Header), keyIndexName(table)))
+      ++created;
+  }
+  return created;
 }
 
 QStringList requisiteColumns(TableRole role, const QStringList& tableColumns) {

@@ -5,6 +5,10 @@
 
 #include "config/object_kind.h"
 
+namespace balvix::storage {
+class Session;
+}
+
 namespace balvix::config {
 
 // Every rule that turns an object into the names of its generated tables lives here, so
@@ -45,5 +49,19 @@ QString createTableStatement(TableRole role, const QString& objectName,
 // Names of the columns of a table that are requisites: all but the trailing system
 // columns.
 QStringList requisiteColumns(TableRole role, const QStringList& tableColumns);
+
+// The document key (cDATE, cTIME) of the tables that carry it: documents are found,
+// unposted and reposted by it, so every such table keeps an index on it. Empty for a
+// catalog's elements.
+QStringList keyColumns(TableRole role);
+// The name the key index of a table takes ("idx_" and the table name; no generated table
+// begins so).
+QString keyIndexName(const QString& tableName);
+// Creates the key index of an object's table when the table exists and has none.
+void ensureKeyIndex(storage::Session& db, TableRole role, const QString& objectName);
+// The same for every table of the database that the naming rules make and for the
+// postings table itogi; for databases made before the tables had it. Returns how many
+// indexes were created.
+int ensureKeyIndexes(storage::Session& db);
 
 }  // namespace balvix::config

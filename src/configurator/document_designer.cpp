@@ -242,12 +242,14 @@ void frmDocs::write(const QString& name) {
       db, config::documentHeaderTable(name),
       config::createTableStatement(config::TableRole::Header, name, document.requisiteNames()),
       &progress);
+  config::ensureKeyIndex(db, config::TableRole::Header, name);
   QApplication::processEvents();
   if (document.hasTablePart) {
     rebuildTable(db, config::documentTablePartTable(name),
                  config::createTableStatement(config::TableRole::TablePart, name,
                                               document.tableRequisiteNames()),
                  &progress);
+    config::ensureKeyIndex(db, config::TableRole::TablePart, name);
   }
   transaction.commit();
 }

@@ -115,6 +115,7 @@ void frmRegister::write(const QString& name) {
       db, config::registerTable(name),
       config::createTableStatement(config::TableRole::Movements, name, movements.requisiteNames()),
       &progress);
+  config::ensureKeyIndex(db, config::TableRole::Movements, name);
   transaction.commit();
 }
 

@@ -12,10 +12,10 @@
 #include "config/form_layout.h"
 #include "config/object_definition.h"
 #include "config/table_names.h"
-#include "demo/document_objects.h"
 #include "script/engine.h"
 #include "script/global_functions.h"
 #include "script/host.h"
+#include "script/objects/document_content_objects.h"
 #include "script/objects/document_posting.h"
 #include "storage/db_error.h"
 #include "storage/session.h"
@@ -76,12 +76,16 @@ void define(storage::Session& db, ObjectDefinition definition) {
     case ObjectKind::Register:
       db.execute(
           config::createTableStatement(config::TableRole::Movements, definition.name, names));
+      config::ensureKeyIndex(db, config::TableRole::Movements, definition.name);
       break;
     case ObjectKind::Document:
       db.execute(config::createTableStatement(config::TableRole::Header, definition.name, names));
-      if (definition.hasTablePart)
+      config::ensureKeyIndex(db, config::TableRole::Header, definition.name);
+      if (definition.hasTablePart) {
         db.execute(config::createTableStatement(config::TableRole::TablePart, definition.name,
                                                 definition.tableRequisiteNames()));
+        config::ensureKeyIndex(db, config::TableRole::TablePart, definition.name);
+      }
       break;
     default:
       break;
@@ -215,8 +219,10 @@ void postDocument(storage::Session& db, const QString& module, script::DocumentC
   context.db = &db;
   script::Engine engine(host);
   engine.setGlobalObject(script::createGlobalFunctions(host, context));
-  engine.addObject(QStringLiteral("Форма"), std::make_shared<ContentForm>(content));
-  engine.addObject(QStringLiteral("Таблица"), std::make_shared<ContentTable>(content));
+  engine.addObject(QStringLiteral("Форма"),
+                   std::make_shared<script::ContentForm>(
+                       content, QStringLiteral("Документ.%1.Новый").arg(content.kind)));
+  engine.addObject(QStringLiteral("Таблица"), std::make_shared<script::ContentTable>(content));
   engine.load(module);
   engine.runThis(QStringLiteral("ПриИзмененииТаблицы"));
   const script::PostResult result = script::posting::saveAndPost(
@@ -277,8 +283,11 @@ DemoSummary addDemo(storage::Session& db, const QDate& today, const Progress& pr
   const int total = 200;
   const QStringList columns = {QStringLiteral("Товар"), QStringLiteral("Количество"),
                                QStringLiteral("Цена"), QStringLiteral("Сумма")};
+  // The history covers the last three months, which a journal shows when it opens.
+  const QDate first = today.addMonths(-3);
+  const qint64 span = first.daysTo(today);
   for (int i = 0; i < total; ++i) {
-    const QDate date = today.addDays(-90 + (i * 90) / total);
+    const QDate date = first.addDays((i * span) / total);
     const QTime time = QTime(9, 0).addSecs(60 * (i % 400));
     const QString store = busy[random.bounded(busy.size())];
     // Receipts first fill the warehouses; afterwards two documents in three are sales.

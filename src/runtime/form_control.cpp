@@ -13,6 +13,7 @@
 #include "runtime/design_overlay.h"
 #include "runtime/form_host.h"
 #include "runtime/form_table.h"
+#include "runtime/module_error.h"
 #include "runtime/value_field.h"
 #include "script/coerce.h"
 #include "script/engine.h"
@@ -419,11 +420,7 @@ bool FormControl::runGuarded(F&& body) {
 }
 
 void FormControl::reportModuleError(const script::ScriptError& e) {
-  QString text = m_moduleName.isEmpty() ? QStringLiteral("Ошибка в модуле")
-                                        : QStringLiteral("Ошибка в модуле «%1»").arg(m_moduleName);
-  if (e.line() > 0) text += QStringLiteral(", строка %1").arg(e.line());
-  text += QStringLiteral(":\n") + e.description();
-  shell::MessageBoxes::show(text);
+  showModuleError(m_moduleName, e);
 }
 
 bool FormControl::LoadModule(const QString& text,

@@ -177,13 +177,12 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
                         s->standardIcon(QStyle::SP_BrowserReload),
                         QStringLiteral("Перепровести проведенные документы периода"));
 
-  // The period: this year, so documents entered today are listed.
-  const QDate today = QDate::currentDate();
+  const auto [start, end] = defaultPeriod(QDate::currentDate());
   auto* frame = new QWidget(this);
   frame->setObjectName(QStringLiteral("Frame1"));
-  m_start = new QDateEdit(QDate(today.year(), 1, 1), frame);
+  m_start = new QDateEdit(start, frame);
   m_start->setObjectName(QStringLiteral("cD_0"));
-  m_end = new QDateEdit(QDate(today.year(), 12, 31), frame);
+  m_end = new QDateEdit(end, frame);
   m_end->setObjectName(QStringLiteral("cD_1"));
   auto* periodLayout = new QHBoxLayout(frame);
   periodLayout->setContentsMargins(0, 0, 0, 0);
@@ -262,6 +261,11 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   registerLoad();
   setSizeTwips(9000, 6000);
   centre();
+}
+
+QPair<QDate, QDate> frmZurnal::defaultPeriod(const QDate& today) {
+  const QDate back = today.addMonths(-3);
+  return {QDate(back.year(), back.month(), 1), QDate(today.year(), 12, 31)};
 }
 
 frmZurnal::~frmZurnal() {

@@ -70,6 +70,11 @@ class frmZurnal : public RuntimeWindow, public shell::JournalWindowInterface {
   explicit frmZurnal(shell::AppState& state, QWidget* parent = nullptr);
   ~frmZurnal() override;
 
+  // The period a journal opens with: from the first day of the month three months back to
+  // the end of the current year, so that in January the last quarter still shows and
+  // documents dated later this year are listed too.
+  static QPair<QDate, QDate> defaultPeriod(const QDate& today);
+
   const QString& journal() const { return m_journal; }
   JournalModel* model() const { return m_model; }
   QTableView* list() const { return m_list; }

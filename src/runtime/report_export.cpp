@@ -12,6 +12,7 @@
 #include <QSaveFile>
 #include <QSet>
 #include <algorithm>
+#include <cmath>
 
 namespace balvix::runtime::report_export {
 
@@ -36,26 +37,6 @@ QFont cellFont(const CellStyle& s, const QFont& base) {
 }
 
 }  // namespace
-
-QVariant cellValue(const QString& text) {
-  static const QRegularExpression number(
-      QStringLiteral("^-?(0|[1-9]\\d{0,2}([ \\x{00A0}]\\d{3})+|[1-9]\\d*)([.,]\\d+)?$"));
-  static const QRegularExpression date(QStringLiteral("^\\d{2}\\.\\d{2}\\.\\d{4}$"));
-  const QString t = text.trimmed();
-  if (t.isEmpty()) return text;
-  if (number.match(t).hasMatch()) {
-    QString n = t;
-    n.remove(QLatin1Char(' ')).remove(QChar(0x00A0)).replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double v = n.toDouble(&ok);
-    if (ok) return v;
-  }
-  if (date.match(t).hasMatch()) {
-    const QDate d = QDate::fromString(t, QStringLiteral("dd.MM.yyyy"));
-    if (d.isValid()) return d;
-  }
-  return text;
-}
 
 QString writeCsv(const ReportSheet& sheet, const QString& path) {
   QSaveFile file(path);
@@ -118,12 +99,15 @@ QString writeXlsx(const ReportSheet& sheet, const QString& path, const QString& 
     const auto col = static_cast<lxw_col_t>(c);
     const std::size_t style = static_cast<std::size_t>(
         std::clamp(cell.style, 0, static_cast<int>(sheet.styles.size()) - 1));
-    const QVariant v = cellValue(cell.text);
-    if (v.typeId() == QMetaType::Double) {
-      worksheet_write_number(ws, row, col, v.toDouble(), formats[style]);
-    } else if (v.typeId() == QMetaType::QDate) {
-      const QDate d = v.toDate();
-      lxw_datetime dt{d.year(), d.month(), d.day(), 0, 0, 0};
+    // The cell's type is the type of the value the module gave it.
+    if (cell.kind == CellKind::Number && std::isfinite(cell.number)) {
+      worksheet_write_number(ws, row, col, cell.number, formats[style]);
+    } else if (cell.kind == CellKind::Date) {
+      const double days = std::floor(cell.number);
+      const QDate d = QDate(1899, 12, 30).addDays(static_cast<qint64>(days));
+      const QTime t =
+          QTime(0, 0).addSecs(static_cast<int>(std::lround((cell.number - days) * 86400)));
+      lxw_datetime dt{d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
       worksheet_write_datetime(ws, row, col, &dt, dateFormats[style]);
     } else if (!cell.text.isEmpty() || style != 0) {
       worksheet_write_string(ws, row, col, cell.text.toUtf8().constData(), formats[style]);

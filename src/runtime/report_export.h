@@ -15,10 +15,6 @@ namespace balvix::runtime {
 // text on success, otherwise the reason in Russian.
 namespace report_export {
 
-// The value a cell's text stands for: a double for a number ("12", "-3,5", "1 234.50";
-// not "007"), a QDate for a date "dd.MM.yyyy", otherwise the text.
-QVariant cellValue(const QString& text);
-
 // UTF-8 with a byte-order mark, fields separated by ";", lines by CR LF; fields holding
 // ";", quotes or line breaks are quoted.
 QString writeCsv(const ReportSheet& sheet, const QString& path);

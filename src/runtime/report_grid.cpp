@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "runtime/form_host.h"
+#include "runtime/module_error.h"
 #include "runtime/report_model.h"
 #include "script/coerce.h"
 #include "script/engine.h"
@@ -25,7 +26,7 @@ constexpr int kMaxViewSpans = 20000;
 constexpr int kStatusEvery = 1000;
 constexpr int kPublishEvery = 20000;
 
-QString fill(const QString& text, const QHash<QString, QString>& parameters) {
+QString fill(const QString& text, const QHash<QString, CellValue>& parameters) {
   const qsizetype open = text.indexOf(QLatin1Char('['));
   if (open < 0) return text;
   QString out;
@@ -36,15 +37,41 @@ QString fill(const QString& text, const QHash<QString, QString>& parameters) {
     if (close < 0) break;
     out += QStringView(text).mid(from, at - from);
     // A parameter the module did not set is left empty.
-    out +=
-        parameters.value(QStringView(text).mid(at + 1, close - at - 1).toString().toCaseFolded());
+    out += parameters.value(QStringView(text).mid(at + 1, close - at - 1).toString().toCaseFolded())
+               .text;
     from = close + 1;
   }
   out += QStringView(text).mid(from);
   return out;
 }
 
+// A cell that is one parameter and nothing else takes the parameter's type too.
+void fillCell(ReportCell& cell, const QHash<QString, CellValue>& parameters) {
+  const QString& text = cell.text;
+  if (text.size() > 2 && text.front() == QLatin1Char('[') &&
+      text.indexOf(QLatin1Char(']')) == text.size() - 1 && text.indexOf(QLatin1Char('['), 1) < 0) {
+    const CellValue value = parameters.value(text.mid(1, text.size() - 2).toCaseFolded());
+    cell.kind = value.kind;
+    cell.number = value.number;
+    cell.text = value.text;
+    return;
+  }
+  cell.text = fill(text, parameters);
+}
+
 }  // namespace
+
+CellValue cellValueOf(const script::Value& value) {
+  CellValue cell{script::toText(value)};
+  if (value.type() == script::Value::Type::Date) {
+    cell.kind = CellKind::Date;
+    cell.number = value.asDouble();
+  } else if (value.isNumber()) {
+    cell.kind = CellKind::Number;
+    cell.number = script::toDouble(value);
+  }
+  return cell;
+}
 
 ReportGrid::ReportGrid(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("report1"));
@@ -179,11 +206,7 @@ QWidget* ReportGrid::captionWidget() const {
 }
 
 void ReportGrid::reportModuleError(const script::ScriptError& e) {
-  QString text = m_moduleName.isEmpty() ? QStringLiteral("Ошибка в модуле")
-                                        : QStringLiteral("Ошибка в модуле «%1»").arg(m_moduleName);
-  if (e.line() > 0) text += QStringLiteral(", строка %1").arg(e.line());
-  text += QStringLiteral(":\n") + e.description();
-  shell::MessageBoxes::show(text);
+  showModuleError(m_moduleName, e);
 }
 
 bool ReportGrid::LoadModule(const QString& text, std::shared_ptr<script::HostObject> globalObject,
@@ -213,11 +236,15 @@ bool ReportGrid::LoadModule(const QString& text, std::shared_ptr<script::HostObj
 }
 
 void ReportGrid::setParameter(const QString& name, const QString& value) {
+  setParameter(name, CellValue{value});
+}
+
+void ReportGrid::setParameter(const QString& name, const CellValue& value) {
   m_parameters.insert(name.toCaseFolded(), value);
 }
 
 QString ReportGrid::parameter(const QString& name) const {
-  return m_parameters.value(name.toCaseFolded());
+  return m_parameters.value(name.toCaseFolded()).text;
 }
 
 bool ReportGrid::output(const QString& name) {
@@ -234,7 +261,7 @@ bool ReportGrid::output(const QString& name) {
     std::vector<ReportCell> row;
     if (from < m_layout.rowCount()) {
       row = m_layout.rows[static_cast<std::size_t>(from)];
-      for (ReportCell& c : row) c.text = fill(c.text, m_parameters);
+      for (ReportCell& c : row) fillCell(c, m_parameters);
     }
     out.rows.push_back(std::move(row));
     out.rowHeights.push_back(from < static_cast<int>(m_layout.rowHeights.size())
@@ -255,9 +282,16 @@ QString ReportGrid::cellText(int row, int column) const {
 }
 
 void ReportGrid::setCellText(int row, int column, const QString& text) {
+  setCellValue(row, column, CellValue{text});
+}
+
+void ReportGrid::setCellValue(int row, int column, const CellValue& value) {
   ReportSheet& s = m_model->sheet();
   const int before = s.rowCount();
-  s.cellRef(row - 1, column - 1).text = text;
+  ReportCell& cell = s.cellRef(row - 1, column - 1);
+  cell.text = value.text;
+  cell.kind = value.kind;
+  cell.number = value.number;
   while (s.rowSections.size() < s.rowCount()) s.rowSections << QString();
   if (s.rowCount() == before && row - 1 < before && column - 1 < m_model->columnCount())
     emit m_model->dataChanged(m_model->index(row - 1, column - 1),
@@ -480,7 +514,7 @@ void ReportObject::put(int dispId, script::Args& args, const script::Value& valu
   namespace code = script::ErrorCode;
   if (!m_grid) throw ScriptError(code::ObjectNotSet);
   if (dispId == kParameter && args.size() >= 1) {
-    m_grid->setParameter(script::toText(args[0]), script::toText(value));
+    m_grid->setParameter(script::toText(args[0]), cellValueOf(value));
     return;
   }
   if (dispId == kCell && args.size() >= 2) {
@@ -489,7 +523,7 @@ void ReportObject::put(int dispId, script::Args& args, const script::Value& valu
     const int column = script::toText(args[1]).trimmed().toInt(&okColumn);
     if (!okRow || !okColumn || row < 1 || column < 1 || row > 1'000'000 || column > 16384)
       throw ScriptError(code::InvalidCall, QStringLiteral("Ячейка"));
-    m_grid->setCellText(row, column, script::toText(value));
+    m_grid->setCellValue(row, column, cellValueOf(value));
     return;
   }
   if (dispId == kCaption) {

@@ -59,11 +59,13 @@ class ReportGrid : public QWidget {
 
   // The module's operations on the output.
   void setParameter(const QString& name, const QString& value);
+  void setParameter(const QString& name, const CellValue& value);
   QString parameter(const QString& name) const;
   // Appends a copy of the section with its parameters filled; false when there is none.
   bool output(const QString& section);
   QString cellText(int row, int column) const;  // from 1
   void setCellText(int row, int column, const QString& text);
+  void setCellValue(int row, int column, const CellValue& value);
   void clearOutput();
   // The output before the module runs: empty, or the layout when it has no sections.
   void restartOutput();
@@ -107,13 +109,16 @@ class ReportGrid : public QWidget {
   QTableView* m_view = nullptr;
   QToolBar* m_bar = nullptr;
   QLineEdit* m_sectionName = nullptr;
-  QHash<QString, QString> m_parameters;  // by folded name
+  QHash<QString, CellValue> m_parameters;  // by folded name
   script::Host* m_host = nullptr;
   std::unique_ptr<FormHost> m_ownHost;
   std::unique_ptr<script::Engine> m_engine;
   QString m_moduleName;
   bool m_applying = false;
 };
+
+// The value a module assigns to a parameter or a cell, its type kept for the exports.
+CellValue cellValueOf(const script::Value& value);
 
 // The report as modules see it (`Отчет`): Параметр("Имя") = значение, Вывести("Секция"),
 // Ячейка(Строка, Колонка) read and assigned, Очистить(), Заголовок.

@@ -22,9 +22,22 @@ struct CellStyle {
   bool operator==(const CellStyle& other) const = default;
 };
 
+// What a cell holds for the exports: text, unless a module gave it a number or a date.
+// It follows the value's type, not its looks: an account code "41.10" stays text.
+enum class CellKind : std::uint8_t { Text, Number, Date };
+
+// A value a module puts into the report: its text and what it is.
+struct CellValue {
+  QString text;
+  CellKind kind = CellKind::Text;
+  double number = 0;  // Number: the value; Date: days since 30.12.1899
+};
+
 struct ReportCell {
   QString text;
   int style = 0;  // index into ReportSheet::styles
+  CellKind kind = CellKind::Text;
+  double number = 0;  // as in CellValue
 };
 
 // A range of rows with a name: what Вывести copies to the output.

@@ -181,7 +181,9 @@ Compiler::Environment environment(
 // An error in text given to Execute or Eval is a run-time error of the calling
 // statement (catchable, reported on that statement's line).
 ScriptError asRuntimeError(const ScriptError& e) {
-  return ScriptError::custom(e.code(), e.description(), e.source());
+  ScriptError out = ScriptError::custom(e.code(), e.description(), e.source());
+  if (e.isModuleMessage()) out.setRaisedByModule();
+  return out;
 }
 
 // Execute and Eval nest like calls ("Execute s" where s executes itself): they count

@@ -158,6 +158,7 @@ Value ErrObject::invoke(int dispId, Args& args) {
       const QString src = args.has(1) ? toText(args[1]) : QString();
       const QString desc = args.has(2) ? toText(args[2]) : QString();
       ScriptError e = ScriptError::custom(code, desc, src);
+      if (!desc.isEmpty()) e.setRaisedByModule();
       e.setHelp(args.has(3) ? toText(args[3]) : QString(), args.has(4) ? toLong(args[4]) : 0);
       throw e;
     }

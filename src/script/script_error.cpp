@@ -2,6 +2,14 @@
 
 namespace balvix::script {
 
+namespace {
+
+QString genericDescription(int code) {
+  return QStringLiteral("Ошибка выполнения %1").arg(code);
+}
+
+}  // namespace
+
 ScriptError::ScriptError(int code, const QString& name) : m_code(code) {
   m_description = standardDescription(code);
   if (!name.isEmpty()) m_description += QStringLiteral(": '%1'").arg(name);
@@ -22,6 +30,12 @@ ScriptError ScriptError::syntax(int line, const QString& description) {
   e.m_line = line;
   e.m_syntax = true;
   return e;
+}
+
+bool ScriptError::isModuleMessage() const {
+  // The language's own numbers keep their meaning even when a module raises them.
+  return m_raisedByModule && !m_syntax && !m_description.isEmpty() &&
+         standardDescription(m_code) == genericDescription(m_code);
 }
 
 QString ScriptError::message() const {
@@ -93,7 +107,7 @@ QString ScriptError::standardDescription(int code) {
     case ErrorCode::NameRedefined:
       return QStringLiteral("Имя переопределено");
     default:
-      return QStringLiteral("Ошибка выполнения %1").arg(code);
+      return genericDescription(code);
   }
 }
 

@@ -58,6 +58,10 @@ class ScriptError : public std::exception {
   // empty when the engine was given one unnamed text.
   const QString& module() const { return m_module; }
   bool isSyntax() const { return m_syntax; }
+  // Raised by the module itself (Err.Raise) with a number of its own and a description:
+  // the module's message to the user, such as a refused posting, rather than a fault.
+  bool isModuleMessage() const;
+  void setRaisedByModule() { m_raisedByModule = true; }
   // An interruption by the host passes through On Error Resume Next.
   bool isInterrupt() const { return m_code == ErrorCode::Interrupted; }
 
@@ -100,6 +104,7 @@ class ScriptError : public std::exception {
   int m_line = 0;
   bool m_syntax = false;
   bool m_located = false;
+  bool m_raisedByModule = false;
   mutable QByteArray m_what;
 };
 

@@ -28,18 +28,17 @@ void dropIfPresent(storage::Session& db, const QString& table) {
 }
 
 bool hasPostedDocuments(AppState& state, const QString& name) {
+  // One posted row is enough to refuse: the database stops at the first one it finds.
   try {
-    state.sharedRecordset = state.db->openRecordset(QStringLiteral("SELECT * FROM ") +
-                                                    config::documentHeaderTable(name));
+    return !state.db
+                ->openRecordset(QStringLiteral("SELECT 1 FROM ") +
+                                config::documentHeaderTable(name) +
+                                QStringLiteral(" WHERE Проводка='1' LIMIT 1"))
+                .eof();
   } catch (const storage::DbError& e) {
     if (e.number() == storage::ErrorCode::TableNotFound) return false;
     throw;
   }
-  bool posted = false;
-  for (auto& rs = state.sharedRecordset; !rs.eof() && !posted; rs.moveNext())
-    posted = rs.text(QStringLiteral("Проводка")) == QStringLiteral("1");
-  state.sharedRecordset.close();
-  return posted;
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "config/table_names.h"
 #include "shell/frm_splash.h"
 #include "shell/message_box.h"
 #include "storage/database_file.h"
@@ -51,6 +52,23 @@ void checkDatabaseAtStartup(storage::Session& db) {
   if (report.damaged()) reportStartupWarning(report.description(db.path()));
 }
 
+namespace {
+
+// Databases made before the generated tables had their key index get it now, once.
+void addMissingKeyIndexes(storage::Session& db) {
+  try {
+    storage::Transaction transaction(db);
+    if (config::ensureKeyIndexes(db) > 0) transaction.commit();
+  } catch (const storage::DbError& e) {
+    // The program works without them, only slower: say so and go on.
+    reportStartupWarning(
+        QStringLiteral("Не удалось построить индексы по дате и времени документов: %1")
+            .arg(e.description()));
+  }
+}
+
+}  // namespace
+
 std::unique_ptr<storage::Session> openDatabaseAtStartup(frmSplash* splash, const QString& path,
                                                         QString* error) {
   if (splash) {
@@ -69,6 +87,7 @@ std::unique_ptr<storage::Session> openDatabaseAtStartup(frmSplash* splash, const
   QElapsedTimer checking;
   checking.start();
   checkDatabaseAtStartup(*db);
+  addMissingKeyIndexes(*db);
   QCoreApplication::processEvents();
   // The splash stays up a second, the check counted in; events keep being served meanwhile.
   if (splash) {

@@ -15,6 +15,8 @@ const char* const kFixedTables[] = {
     "UNIQUE(type, name))",
     "CREATE TABLE itogi(Код TEXT(20), Дебет TEXT(50), Кредит TEXT(50), cDATE TEXT(10), "
     "cTIME TEXT(10), Документ TEXT(50))",
+    // Postings are deleted and rewritten by their document's key on every unposting.
+    "CREATE INDEX idx_itogi ON itogi(cDATE, cTIME)",
     "CREATE TABLE plan(Код TEXT(20), Наименование TEXT(100), Признак BOOLEAN)",
     "CREATE TABLE ГлобальныйМодуль(код TEXT)",
     "CREATE TABLE ОписаниеЯзыка(класс TEXT(50), значение TEXT(50), описание TEXT)",

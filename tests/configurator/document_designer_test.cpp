@@ -10,6 +10,7 @@
 #include "configurator/requisite_editor.h"
 #include "fixture.h"
 #include "storage/sql_text.h"
+#include "storage/table_indexes.h"
 
 namespace balvix::configurator::testing {
 namespace {
@@ -112,6 +113,10 @@ TEST_F(DocumentDesignerTest, NewDocumentRowAndTables) {
             (QStringList{"Наименование", "Сумма", "cDATE", "cTIME", "Проводка"}));
   EXPECT_EQ(db().columns(QStringLiteral("table_Документ_Приход")),
             (QStringList{"Товар", "Количество", "cDATE", "cTIME"}));
+  // Documents are found by their key: both tables are indexed on it.
+  for (const char* table : {"items_Документ_Приход", "table_Документ_Приход"})
+    EXPECT_TRUE(storage::hasIndexOn(db(), QString::fromUtf8(table),
+                                    {QStringLiteral("cDATE"), QStringLiteral("cTIME")}));
 
   // Saved once, the document is an existing one: a second save updates its row.
   messages.reply(MsgAnswer::Yes);

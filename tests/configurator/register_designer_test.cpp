@@ -8,6 +8,7 @@
 #include "configurator/requisite_editor.h"
 #include "fixture.h"
 #include "storage/sql_text.h"
+#include "storage/table_indexes.h"
 
 namespace balvix::configurator::testing {
 namespace {
@@ -66,6 +67,8 @@ TEST_F(RegisterDesignerTest, TwoRequisitesGiveSixColumnsAndTheSaveCloses) {
 
   EXPECT_EQ(db().columns(QStringLiteral("items_Регистр_Склад")),
             (QStringList{"Товар", "Количество", "cDATE", "cTIME", "Документ", "Флаг"}));
+  EXPECT_TRUE(storage::hasIndexOn(db(), QStringLiteral("items_Регистр_Склад"),
+                                  {QStringLiteral("cDATE"), QStringLiteral("cTIME")}));
   storage::Recordset rs = db().openRecordset(
       QStringLiteral("SELECT * FROM form_items WHERE type='Регистр' AND name='Склад'"));
   ASSERT_EQ(rs.rowCount(), 1);

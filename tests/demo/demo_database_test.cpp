@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -213,6 +214,33 @@ TEST_F(DemoDatabaseTest, TrialBalanceHeadlessMatchesThePostings) {
   EXPECT_DOUBLE_EQ(totals[0], totals[1]);
   EXPECT_DOUBLE_EQ(totals[2], totals[3]);
   EXPECT_DOUBLE_EQ(totals[4], totals[5]);
+}
+
+TEST_F(DemoDatabaseTest, XlsxKeepsAccountCodesAsTextAndAmountsAsNumbers) {
+  const QString xlsx = s_dir->filePath(QStringLiteral("осв.xlsx"));
+  QString error;
+  ASSERT_EQ(
+      run({QStringLiteral("--report"), QStringLiteral("ОборотноСальдоваяВедомость"),
+           QStringLiteral("--db"), s_path, QStringLiteral("--from"),
+           s_today.addDays(-45).toString(QStringLiteral("dd.MM.yyyy")), QStringLiteral("--to"),
+           s_today.toString(QStringLiteral("dd.MM.yyyy")), QStringLiteral("--xlsx"), xlsx},
+          &error),
+      0)
+      << error.toStdString();
+  QProcess unzip;
+  unzip.start(QStringLiteral("python3"),
+              {QStringLiteral("-c"),
+               QStringLiteral("import zipfile,sys; sys.stdout.write(zipfile.ZipFile(sys.argv[1])"
+                              ".read('xl/worksheets/sheet1.xml').decode())"),
+               xlsx});
+  ASSERT_TRUE(unzip.waitForFinished(30000));
+  const QString xml = QString::fromUtf8(unzip.readAllStandardOutput());
+  // Row 4 is the first account: its code (such as «41» or «90.1») a string, its amounts
+  // numbers.
+  EXPECT_TRUE(xml.contains(QRegularExpression(QStringLiteral("<c r=\"A4\"[^>]*t=\"s\""))))
+      << xml.left(3000).toStdString();
+  EXPECT_TRUE(xml.contains(QRegularExpression(QStringLiteral("<c r=\"E4\"( s=\"\\d+\")?><v>"))))
+      << xml.left(3000).toStdString();
 }
 
 TEST_F(DemoDatabaseTest, ChartOfAccountsReportHeadlessListsThePlan) {

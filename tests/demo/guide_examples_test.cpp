@@ -6,6 +6,7 @@
 
 #include "demo/demo_database.h"
 #include "demo_figures.h"
+#include "demo_windows_fixture.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
 
@@ -99,6 +100,32 @@ TEST(GuideExamples, EveryModuleExampleRunsOnTheDemoAndPrintsWhatTheGuideSays) {
     }
     EXPECT_EQ(printed, example.expected);
   }
+}
+
+using DemoWindowsTest = runtime::testing::DemoWindowsTest;
+
+// What the guide shows of Форма and Таблица without windows is what a user gets in a new
+// document's window: the same module, run by the window on opening, says the same.
+TEST_F(DemoWindowsTest, TheFormAndTableExamplesSayTheSameInANewDocumentWindow) {
+  int checked = 0;
+  for (const Example& example : guideExamples()) {
+    const qsizetype post = example.runArgs.indexOf(QStringLiteral("--post"));
+    if (post < 0 || (!example.text.contains(QStringLiteral("Форма.")) &&
+                     !example.text.contains(QStringLiteral("Таблица."))))
+      continue;
+    SCOPED_TRACE(example.text.toStdString());
+    const QString kind = example.runArgs.value(post + 1);
+    db().execute(QStringLiteral("UPDATE form_items SET code=") + storage::quote(example.text) +
+                 QStringLiteral(" WHERE type='Документ' AND name=") + storage::quote(kind));
+    messages.clear();
+    runtime::frmUniDoc* doc = clickMenu<runtime::frmUniDoc>(1, kind);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(messages.texts(), example.expected);
+    doc->close();
+    processEvents();
+    ++checked;
+  }
+  EXPECT_EQ(checked, 2);
 }
 
 }  // namespace

@@ -265,6 +265,42 @@ TEST_F(FormControlTest, ModuleRunsOnOpeningAndFromButtonsAndSurvivesErrors) {
   EXPECT_EQ(messages.texts().size(), 1);
 }
 
+TEST_F(FormControlTest, AMessageTheModuleRaisesItselfIsShownAsWrittenOtherErrorsSayWhere) {
+  form->LoadLayout(kComposed);
+  form->setModuleName(QStringLiteral("Документ.Расход"));
+  ASSERT_TRUE(form->LoadModule(
+      QStringLiteral("Sub Своя\r\n"
+                     "  Err.Raise vbObjectError + 7, \"Расход\", \"Товара не хватает.\"\r\n"
+                     "End Sub\r\n"
+                     "Sub Номер\r\n"
+                     "  Err.Raise 1000, , \"Остаток меньше нуля\"\r\n"
+                     "End Sub\r\n"
+                     "Sub Системная\r\n"
+                     "  Err.Raise 11, , \"Делить на остаток нельзя\"\r\n"
+                     "End Sub\r\n"
+                     "Sub БезТекста\r\n"
+                     "  Err.Raise vbObjectError + 8\r\n"
+                     "End Sub\r\n"
+                     "Sub ВнутриExecute\r\n"
+                     "  Execute \"Err.Raise vbObjectError + 9, , \"\"Из Execute\"\"\"\r\n"
+                     "End Sub\r\n"),
+      script::createGlobalFunctions(host, nullptr)));
+  const auto shown = [&](const char* procedure) {
+    messages.clear();
+    EXPECT_FALSE(form->RunThis(QString::fromUtf8(procedure)));
+    return messages.texts().value(0);
+  };
+  EXPECT_EQ(shown("Своя"), QStringLiteral("Товара не хватает."));
+  EXPECT_EQ(shown("Номер"), QStringLiteral("Остаток меньше нуля"));
+  EXPECT_EQ(shown("ВнутриExecute"), QStringLiteral("Из Execute"));
+  // The language's own numbers, and errors without a text, still say where they happened.
+  EXPECT_EQ(
+      shown("Системная"),
+      QStringLiteral("Ошибка в модуле «Документ.Расход», строка 8:\nДелить на остаток нельзя"));
+  EXPECT_TRUE(shown("БезТекста")
+                  .startsWith(QStringLiteral("Ошибка в модуле «Документ.Расход», строка 11:")));
+}
+
 TEST_F(FormControlTest, EscapeInterruptsALongModule) {
   form->LoadLayout(kComposed);
   // The module asks the host to process events, during which Escape arrives.

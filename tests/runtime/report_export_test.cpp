@@ -10,6 +10,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "runtime/report_grid.h"
+
 namespace balvix::runtime::testing {
 namespace {
 
@@ -29,9 +31,9 @@ ReportSheet sheet(int count) {
   s.rowSections << QStringLiteral("Шапка") << QStringLiteral("Шапка");
   for (int i = 1; i <= count; ++i) {
     const int r = s.rowCount();
-    s.cellRef(r, 0).text = QString::number(i * 10);
+    s.cellRef(r, 0) = {QString::number(i * 10), 0, CellKind::Number, i * 10.0};
     s.cellRef(r, 1).text = QStringLiteral("Строка %1").arg(i, 3, 10, QLatin1Char('0'));
-    s.cellRef(r, 2).text = QStringLiteral("05.02.2026");
+    s.cellRef(r, 2) = {QStringLiteral("05.02.2026"), 0, CellKind::Date, 46058};
     s.rowSections << QStringLiteral("Строка");
   }
   return s;
@@ -60,14 +62,46 @@ QString zipEntry(const QString& path, const QString& entry) {
        path, entry});
 }
 
-TEST(ReportExport, CellValuesKeepNumbersAndDates) {
-  EXPECT_EQ(ex::cellValue(QStringLiteral("12")), QVariant(12.0));
-  EXPECT_EQ(ex::cellValue(QStringLiteral("-3,5")), QVariant(-3.5));
-  EXPECT_EQ(ex::cellValue(QStringLiteral("1 234.50")), QVariant(1234.5));
-  EXPECT_EQ(ex::cellValue(QStringLiteral("31.01.2026")), QVariant(QDate(2026, 1, 31)));
-  EXPECT_EQ(ex::cellValue(QStringLiteral("007")), QVariant(QStringLiteral("007")));
-  EXPECT_EQ(ex::cellValue(QStringLiteral("31.02.2026")), QVariant(QStringLiteral("31.02.2026")));
-  EXPECT_EQ(ex::cellValue(QStringLiteral("Стол")), QVariant(QStringLiteral("Стол")));
+TEST(ReportExport, ACellsTypeFollowsTheModulesValueNotItsLooks) {
+  ReportGrid grid;
+  ASSERT_TRUE(grid.LoadLayout(QStringLiteral(
+      "BalvixReport 1\r\ncolumns 5\r\nrows 1\r\ncell 0 0 0 [Код]\r\ncell 0 1 0 [Сумма]\r\n"
+      "cell 0 2 0 [Дата]\r\ncell 0 3 0 Итого [Сумма]\r\ncell 0 4 0 [Количество]\r\n"
+      "section Строка 0 0\r\n")));
+  ASSERT_TRUE(grid.LoadModule(QStringLiteral("Отчет.Параметр(\"Код\") = \"41.10\"\r\n"
+                                             "Отчет.Параметр(\"Сумма\") = 1234.5\r\n"
+                                             "Отчет.Параметр(\"Дата\") = DateSerial(2026, 2, 5)\r\n"
+                                             "Отчет.Параметр(\"Количество\") = \"12\"\r\n"
+                                             "Отчет.Вывести(\"Строка\")\r\n"
+                                             "Отчет.Ячейка(2, 1) = 7\r\n"
+                                             "Отчет.Ячейка(2, 2) = \"007\"\r\n"),
+                              nullptr));
+  const ReportSheet& out = grid.sheet();
+  const auto kind = [&](int r, int c) { return out.cell(r, c)->kind; };
+  EXPECT_EQ(out.cell(0, 0)->text, QStringLiteral("41.10"));
+  EXPECT_EQ(kind(0, 0), CellKind::Text);
+  EXPECT_EQ(kind(0, 1), CellKind::Number);
+  EXPECT_EQ(out.cell(0, 1)->number, 1234.5);
+  EXPECT_EQ(kind(0, 2), CellKind::Date);
+  EXPECT_EQ(kind(0, 3), CellKind::Text);  // a number inside a text is text
+  EXPECT_EQ(kind(0, 4), CellKind::Text);  // a number written as text stays text
+  EXPECT_EQ(kind(1, 0), CellKind::Number);
+  EXPECT_EQ(kind(1, 1), CellKind::Text);
+
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("коды.xlsx"));
+  ASSERT_EQ(ex::writeXlsx(out, path, QStringLiteral("Коды")), QString());
+  const QString xml = zipEntry(path, QStringLiteral("xl/worksheets/sheet1.xml"));
+  const QString strings = zipEntry(path, QStringLiteral("xl/sharedStrings.xml"));
+  for (const char* text : {"A1", "D1", "E1", "B2"})
+    EXPECT_TRUE(xml.contains(QRegularExpression(
+        QStringLiteral("<c r=\"%1\"[^>]*t=\"s\"[^>]*>").arg(QString::fromUtf8(text)))))
+        << text << xml.toStdString();
+  EXPECT_TRUE(strings.contains(QStringLiteral(">41.10<")));
+  EXPECT_TRUE(strings.contains(QStringLiteral(">007<")));
+  EXPECT_TRUE(xml.contains(QRegularExpression(QStringLiteral("<c r=\"B1\"[^>]*><v>1234.5</v>"))));
+  EXPECT_TRUE(xml.contains(QRegularExpression(QStringLiteral("<c r=\"C1\"[^>]*><v>46058</v>"))));
+  EXPECT_TRUE(xml.contains(QRegularExpression(QStringLiteral("<c r=\"A2\"[^>]*><v>7</v>"))));
 }
 
 TEST(ReportExport, CsvIsUtf8WithBomSemicolonsAndQuotedFields) {

@@ -11,6 +11,7 @@
 #include "shell/startup.h"
 #include "shell/twips.h"
 #include "shell_fixture.h"
+#include "storage/table_indexes.h"
 
 using namespace balvix;
 
@@ -148,4 +149,22 @@ TEST_F(ShellTest, StartupReportsAMissingFileByName) {
   EXPECT_EQ(shell::openDatabaseAtStartup(nullptr, path, &error), nullptr);
   EXPECT_TRUE(error.contains(QStringLiteral("нет-такой.mdb"))) << error.toStdString();
   EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(ShellTest, StartupGivesTheDocumentTablesOfAnOlderDatabaseTheirKeyIndex) {
+  m_db->execute(QStringLiteral("DROP INDEX idx_itogi"));
+  m_db->execute(
+      QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),cDATE TEXT(10),"
+                     "cTIME TEXT(10),Проводка TEXT(10))"));
+  const QString path = m_db->path();
+  m_main.reset();
+  m_state.db = nullptr;
+  m_db.reset();
+  QString error;
+  auto db = shell::openDatabaseAtStartup(nullptr, path, &error);
+  ASSERT_TRUE(db) << error.toStdString();
+  const QStringList key = {QStringLiteral("cDATE"), QStringLiteral("cTIME")};
+  EXPECT_TRUE(storage::hasIndexOn(*db, QStringLiteral("itogi"), key));
+  EXPECT_TRUE(storage::hasIndexOn(*db, QStringLiteral("items_Документ_Приход"), key));
+  EXPECT_TRUE(m_messages.messages().empty());
 }

@@ -1,5 +1,7 @@
 #include "shell/object_deletion.h"
 
+#include <sqlite3.h>
+
 #include <QTreeWidget>
 
 #include "shell_fixture.h"
@@ -88,6 +90,37 @@ TEST_F(ShellTest, PostedDocumentsBlockDeletionAndUnpostedOnesGoWithBothTables) {
   EXPECT_FALSE(m_db->tableExists(QStringLiteral("items_Документ_Приход")));
   EXPECT_FALSE(m_db->tableExists(QStringLiteral("table_Документ_Приход")));
   EXPECT_EQ(formItemsRows(*m_db, QStringLiteral("Документ"), QStringLiteral("Приход")), 0);
+}
+
+// Counts the rows the engine hands out from statements that read a document header table.
+int headerRowsRead(unsigned type, void* context, void* statement, void*) {
+  if (type == SQLITE_TRACE_ROW &&
+      QString::fromUtf8(sqlite3_sql(static_cast<sqlite3_stmt*>(statement)))
+          .contains(QStringLiteral("items_Документ_")))
+    ++*static_cast<int*>(context);
+  return 0;
+}
+
+TEST_F(ShellTest, TheDeletionAsksForOnePostedDocumentInsteadOfReadingThemAll) {
+  addObject(QStringLiteral("Документ"), QStringLiteral("Расход"));
+  m_db->execute(
+      QStringLiteral("CREATE TABLE items_Документ_Расход(Наименование TEXT(50),cDATE TEXT(10),"
+                     "cTIME TEXT(10),Проводка TEXT(10))"));
+  m_db->execute(
+      QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<500) "
+                     "INSERT INTO items_Документ_Расход SELECT 'д'||i,'01.02.2026',i,'0' FROM n"));
+  m_db->execute(
+      QStringLiteral("INSERT INTO items_Документ_Расход VALUES ('п','02.02.2026','1','1')"));
+  int rows = 0;
+  sqlite3_trace_v2(m_db->handle(), SQLITE_TRACE_ROW, headerRowsRead, &rows);
+  m_messages.reply(shell::MsgAnswer::Yes);
+  EXPECT_FALSE(shell::deleteConfigurationObject(m_state, QStringLiteral("Документ"),
+                                                QStringLiteral("Расход")));
+  sqlite3_trace_v2(m_db->handle(), 0, nullptr, nullptr);
+  EXPECT_EQ(m_messages.last(),
+            QStringLiteral("Удаляемый объект имеет движения, удаление невозможно!"));
+  EXPECT_LE(rows, 1);
+  EXPECT_TRUE(m_db->tableExists(QStringLiteral("items_Документ_Расход")));
 }
 
 TEST_F(ShellTest, AnObjectWhoseTableIsAlreadyGoneCanStillBeDeleted) {

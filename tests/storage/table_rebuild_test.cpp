@@ -23,9 +23,10 @@ class TableRebuildStorageTest : public StorageTest {
     db().refreshTables();
   }
 
+  // Of the tables the tests make: the postings table of a new database has its own index.
   QStringList schemaNames(const QString& type) {
     return column(QStringLiteral("SELECT name FROM sqlite_master WHERE type='%1' AND sql IS NOT "
-                                 "NULL ORDER BY name")
+                                 "NULL AND tbl_name<>'itogi' ORDER BY name")
                       .arg(type),
                   QStringLiteral("name"));
   }

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace balvix::storage {
+
+class Session;
+
+// True when `table` has an index whose leading columns are `columns`, in that order
+// (letter case ignored). False when there is no such table.
+bool hasIndexOn(Session& db, const QString& table, const QStringList& columns);
+
+// Creates an index on `columns` of `table` unless one already leads with them. The index
+// is named `name`, or name_2, name_3… when that name is taken. Returns true when it
+// created one; false when the table already had one or does not exist.
+bool ensureIndex(Session& db, const QString& table, const QStringList& columns,
+                 const QString& name);
+
+}  // namespace balvix::storage

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "config/table_names.h"
+#include "storage/session.h"
+#include "storage/table_indexes.h"
+
+using namespace balvix;
+using namespace balvix::config;
+
+namespace {
+
+const QStringList kKey = {QStringLiteral("cDATE"), QStringLiteral("cTIME")};
+
+class KeyIndexTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(m_dir.isValid());
+    m_db = storage::Session::createNew(m_dir.filePath(QStringLiteral("basa.mdb")));
+  }
+  void create(TableRole role, const QString& name) {
+    m_db->execute(createTableStatement(role, name, {QStringLiteral("Товар")}));
+  }
+  bool keyed(const QString& table) { return storage::hasIndexOn(*m_db, table, kKey); }
+  int indexCount() {
+    return m_db
+        ->openRecordset(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='index'"))
+        .value(0)
+        .toInt();
+  }
+
+  QTemporaryDir m_dir;
+  std::unique_ptr<storage::Session> m_db;
+};
+
+TEST_F(KeyIndexTest, ANewDatabaseIndexesThePostingsAndTheDesignersIndexTheirTables) {
+  EXPECT_TRUE(keyed(QStringLiteral("itogi")));
+  create(TableRole::Header, QStringLiteral("Приход"));
+  create(TableRole::TablePart, QStringLiteral("Приход"));
+  create(TableRole::Movements, QStringLiteral("Остатки"));
+  create(TableRole::Elements, QStringLiteral("Товары"));
+  ensureKeyIndex(*m_db, TableRole::Header, QStringLiteral("Приход"));
+  ensureKeyIndex(*m_db, TableRole::TablePart, QStringLiteral("Приход"));
+  ensureKeyIndex(*m_db, TableRole::Movements, QStringLiteral("Остатки"));
+  ensureKeyIndex(*m_db, TableRole::Elements, QStringLiteral("Товары"));
+  EXPECT_TRUE(keyed(QStringLiteral("items_Документ_Приход")));
+  EXPECT_TRUE(keyed(QStringLiteral("table_Документ_Приход")));
+  EXPECT_TRUE(keyed(QStringLiteral("items_Регистр_Остатки")));
+  EXPECT_FALSE(storage::hasIndexOn(*m_db, QStringLiteral("items_Справочник_Товары"),
+                                   {QStringLiteral("Товар")}));
+  // Asking again adds nothing; a table that is not there is no error.
+  const int before = indexCount();
+  ensureKeyIndex(*m_db, TableRole::Header, QStringLiteral("Приход"));
+  ensureKeyIndex(*m_db, TableRole::Header, QStringLiteral("Нет"));
+  EXPECT_EQ(indexCount(), before);
+}
+
+TEST_F(KeyIndexTest, AnOlderDatabaseGetsTheMissingIndexesOnceAndHandMadeTablesAreLeftAlone) {
+  m_db->execute(QStringLiteral("DROP INDEX idx_itogi"));
+  create(TableRole::Header, QStringLiteral("Приход"));
+  create(TableRole::TablePart, QStringLiteral("Приход"));
+  create(TableRole::Movements, QStringLiteral("Остатки"));
+  // The index name of one table already belongs to something else: another name is taken.
+  m_db->execute(QStringLiteral("CREATE TABLE Прочее(а TEXT)"));
+  m_db->execute(QStringLiteral("CREATE INDEX idx_items_Регистр_Остатки ON Прочее(а)"));
+  // A table whose name follows the rules but which has no key columns.
+  m_db->execute(QStringLiteral("CREATE TABLE items_Документ_Чужой(а TEXT)"));
+  // One already indexed by its owner on the key (with a third column) keeps its index only.
+  create(TableRole::Header, QStringLiteral("Расход"));
+  m_db->execute(QStringLiteral("CREATE INDEX свой ON items_Документ_Расход(cDATE,cTIME,Проводка)"));
+
+  EXPECT_EQ(ensureKeyIndexes(*m_db), 4);
+  for (const char* table : {"itogi", "items_Документ_Приход", "table_Документ_Приход",
+                            "items_Регистр_Остатки", "ITEMS_документ_расход"})
+    EXPECT_TRUE(keyed(QString::fromUtf8(table))) << table;
+  EXPECT_EQ(m_db->openRecordset(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE "
+                                               "name='idx_items_Регистр_Остатки_2'"))
+                .value(0)
+                .toInt(),
+            1);
+  EXPECT_EQ(ensureKeyIndexes(*m_db), 0);
+  // A lookup by the key searches the index instead of reading the whole table.
+  const QString plan =
+      m_db->openRecordset(QStringLiteral("EXPLAIN QUERY PLAN SELECT * FROM items_Документ_Приход "
+                                         "WHERE cDATE='01.02.2026' AND cTIME='10:00:00'"))
+          .text(3);
+  EXPECT_TRUE(plan.contains(QStringLiteral("INDEX"))) << plan.toStdString();
+}
+
+}  // namespace
