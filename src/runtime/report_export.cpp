@@ -107,7 +107,8 @@ QString writeXlsx(const ReportSheet& sheet, const QString& path, const QString& 
       const QDate d = QDate(1899, 12, 30).addDays(static_cast<qint64>(days));
       const QTime t =
           QTime(0, 0).addSecs(static_cast<int>(std::lround((cell.number - days) * 86400)));
-      lxw_datetime dt{d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
+      lxw_datetime dt{d.year(), d.month(),  d.day(),
+                      t.hour(), t.minute(), static_cast<double>(t.second())};
       worksheet_write_datetime(ws, row, col, &dt, dateFormats[style]);
     } else if (!cell.text.isEmpty() || style != 0) {
       worksheet_write_string(ws, row, col, cell.text.toUtf8().constData(), formats[style]);
