@@ -97,7 +97,10 @@ FormControl::FormControl(QWidget* parent) : QWidget(parent) {
 }
 
 FormControl::~FormControl() {
-  // The engine may hold objects that point back at the control.
+  // The module's run ends with the window, while the control is still whole: the
+  // Class_Terminate of what its variables hold may still use `Форма`. The engine may hold
+  // objects that point back at the control, so it goes first.
+  releaseModule(m_engine);
   m_engine.reset();
 }
 
@@ -425,6 +428,7 @@ void FormControl::reportModuleError(const script::ScriptError& e) {
 
 bool FormControl::LoadModule(const QString& text,
                              std::shared_ptr<script::HostObject> globalObject) {
+  releaseModule(m_engine);
   m_engine = std::make_unique<script::Engine>(host());
   if (!globalObject) globalObject = script::createGlobalFunctions(host(), nullptr);
   m_engine->setGlobalObject(std::move(globalObject));

@@ -150,7 +150,9 @@ ReportGrid::ReportGrid(QWidget* parent) : QWidget(parent) {
   });
 }
 
-ReportGrid::~ReportGrid() = default;
+ReportGrid::~ReportGrid() {
+  releaseModule(m_engine);
+}
 
 void ReportGrid::setHost(script::Host* host) {
   m_host = host;
@@ -211,6 +213,7 @@ void ReportGrid::reportModuleError(const script::ScriptError& e) {
 
 bool ReportGrid::LoadModule(const QString& text, std::shared_ptr<script::HostObject> globalObject,
                             const ReportDialogValues* dialog) {
+  releaseModule(m_engine);
   m_engine = std::make_unique<script::Engine>(host());
   if (!globalObject) globalObject = script::createGlobalFunctions(host(), nullptr);
   m_engine->setGlobalObject(std::move(globalObject));

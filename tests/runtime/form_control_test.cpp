@@ -265,6 +265,31 @@ TEST_F(FormControlTest, ModuleRunsOnOpeningAndFromButtonsAndSurvivesErrors) {
   EXPECT_EQ(messages.texts().size(), 1);
 }
 
+TEST_F(FormControlTest, AModulesRunEndsWhenItIsReplacedAndWithTheControl) {
+  form->LoadLayout(kComposed);
+  const QString module = QStringLiteral(
+      "Class Запись\r\n"
+      "  Public Имя\r\n"
+      "  Private Sub Class_Terminate\r\n"
+      "    Сообщить(\"конец \" & Имя & \" \" & Форма.Значение(\"Цена\"))\r\n"
+      "  End Sub\r\n"
+      "End Class\r\n"
+      "Dim з\r\n"
+      "Set з = New Запись\r\n"
+      "з.Имя = \"%1\"\r\n"
+      "Форма.Значение(\"Цена\") = \"%1\"\r\n");
+  ASSERT_TRUE(form->LoadModule(module.arg(QStringLiteral("первый")),
+                               script::createGlobalFunctions(host, nullptr)));
+  EXPECT_TRUE(messages.texts().isEmpty());
+  ASSERT_TRUE(form->LoadModule(module.arg(QStringLiteral("второй")),
+                               script::createGlobalFunctions(host, nullptr)));
+  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("конец первый первый")});
+  messages.clear();
+  delete form;
+  form = nullptr;
+  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("конец второй второй")});
+}
+
 TEST_F(FormControlTest, AMessageTheModuleRaisesItselfIsShownAsWrittenOtherErrorsSayWhere) {
   form->LoadLayout(kComposed);
   form->setModuleName(QStringLiteral("Документ.Расход"));
