@@ -72,6 +72,7 @@ frmUniSpr::frmUniSpr(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
 }
 
 frmUniSpr::~frmUniSpr() {
+  if (m_frm) m_frm->endModule();
   if (m_state.choiceWindow == this) m_state.choiceWindow = nullptr;
 }
 

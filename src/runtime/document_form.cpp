@@ -126,6 +126,7 @@ frmUniDoc::frmUniDoc(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
 }
 
 frmUniDoc::~frmUniDoc() {
+  if (m_frm) m_frm->endModule();
   if (m_state.documentWindow == this) m_state.documentWindow = nullptr;
 }
 

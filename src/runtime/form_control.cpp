@@ -97,11 +97,12 @@ FormControl::FormControl(QWidget* parent) : QWidget(parent) {
 }
 
 FormControl::~FormControl() {
-  // The module's run ends with the window, while the control is still whole: the
-  // Class_Terminate of what its variables hold may still use `Форма`. The engine may hold
-  // objects that point back at the control, so it goes first.
-  releaseModule(m_engine);
+  // The engine may hold objects that point back at the control.
   m_engine.reset();
+}
+
+void FormControl::endModule() {
+  releaseModule(m_engine);
 }
 
 void FormControl::setHost(script::Host* host) {

@@ -84,6 +84,9 @@ class FormControl : public QWidget {
   // The name module errors are reported under ("Справочник.Товары").
   void setModuleName(const QString& name) { m_moduleName = name; }
   script::Engine* engine() const { return m_engine.get(); }
+  // Ends the module's run (Class_Terminate of what its variables hold runs). The window
+  // calls it while it, the control and the host are still whole: from its destructor.
+  void endModule();
 
   void setTablePart(bool on);
   bool tablePart() const { return m_tablePart; }

@@ -150,7 +150,9 @@ ReportGrid::ReportGrid(QWidget* parent) : QWidget(parent) {
   });
 }
 
-ReportGrid::~ReportGrid() {
+ReportGrid::~ReportGrid() = default;
+
+void ReportGrid::endModule() {
   releaseModule(m_engine);
 }
 

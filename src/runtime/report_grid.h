@@ -56,6 +56,8 @@ class ReportGrid : public QWidget {
                   const ReportDialogValues* dialog = nullptr);
   void setModuleName(const QString& name) { m_moduleName = name; }
   script::Engine* engine() const { return m_engine.get(); }
+  // Ends the module's run; see FormControl::endModule.
+  void endModule();
 
   // The module's operations on the output.
   void setParameter(const QString& name, const QString& value);

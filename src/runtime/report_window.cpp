@@ -82,6 +82,7 @@ frmReport::frmReport(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
 }
 
 frmReport::~frmReport() {
+  if (m_report1) m_report1->endModule();
   if (m_state.reportWindow == this) m_state.reportWindow = nullptr;
   if (m_dialog && m_dialog->report() == this) m_dialog->setReport(nullptr);
 }
@@ -308,7 +309,9 @@ frmRepDialog::frmRepDialog(shell::AppState& state, QWidget* parent) : RuntimeWin
   });
 }
 
-frmRepDialog::~frmRepDialog() = default;
+frmRepDialog::~frmRepDialog() {
+  if (m_frm) m_frm->endModule();
+}
 
 void frmRepDialog::load(const QString& name, bool designMode) {
   m_name = name;

@@ -180,6 +180,25 @@ TEST_F(DocumentWindowsTest, NewDocumentOpensWithTodayTheTablePartAndItsToolbar) 
   EXPECT_EQ(note->form()->table()->rows(), 0);
 }
 
+TEST_F(DocumentWindowsTest, ClosingTheWindowEndsItsModulesRun) {
+  createDocument(QStringLiteral("Учет"), QString(),
+                 QStringLiteral("Class Сеанс\r\n"
+                                "  Private Sub Class_Terminate\r\n"
+                                "    Сообщить(\"Сеанс закрыт: \" & Форма.Значение(\"Сумма\"))\r\n"
+                                "  End Sub\r\n"
+                                "End Class\r\n"
+                                "Dim сеанс\r\n"
+                                "Set сеанс = New Сеанс\r\n"),
+                 false);
+  main()->BuildMenus();
+  frmUniDoc* doc = newDocument(QStringLiteral("Учет"));
+  ASSERT_TRUE(doc);
+  doc->form()->setValue(QStringLiteral("Сумма"), QStringLiteral("15"));
+  messages.clear();
+  delete doc;
+  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Сеанс закрыт: 15")});
+}
+
 TEST_F(DocumentWindowsTest, ModuleErrorAfterMovementsWritesNothingAndKeepsTheWindowWithTheInput) {
   frmUniDoc* doc = newDocument();
   ASSERT_TRUE(doc);

@@ -265,7 +265,7 @@ TEST_F(FormControlTest, ModuleRunsOnOpeningAndFromButtonsAndSurvivesErrors) {
   EXPECT_EQ(messages.texts().size(), 1);
 }
 
-TEST_F(FormControlTest, AModulesRunEndsWhenItIsReplacedAndWithTheControl) {
+TEST_F(FormControlTest, AModulesRunEndsWhenItIsReplacedOrEnded) {
   form->LoadLayout(kComposed);
   const QString module = QStringLiteral(
       "Class Запись\r\n"
@@ -285,8 +285,7 @@ TEST_F(FormControlTest, AModulesRunEndsWhenItIsReplacedAndWithTheControl) {
                                script::createGlobalFunctions(host, nullptr)));
   EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("конец первый первый")});
   messages.clear();
-  delete form;
-  form = nullptr;
+  form->endModule();
   EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("конец второй второй")});
 }
 
