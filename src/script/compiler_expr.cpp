@@ -1,5 +1,6 @@
 #include "script/compiler.h"
 #include "script/nodes.h"
+#include "script/nodes_fast.h"
 
 // The expression half of the compiler: names resolved to variables, procedures,
 // built-ins and host members; operators to their executable nodes.
@@ -278,7 +279,7 @@ ExprPtr Compiler::compileExpr(const Node& n) {
       fail(n.line, QStringLiteral("Ожидается выражение"));
   }
   e->line = n.line;
-  return e;
+  return specialise(std::move(e));
 }
 
 }  // namespace balvix::script

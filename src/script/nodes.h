@@ -63,6 +63,8 @@ struct Arith : Expr {
   BinOp op;
   ExprPtr a, b;
   Value eval(Ctx& c) override;
+  // The operation on two values already evaluated (objects stand for their default member).
+  static Value apply(BinOp op, Value& x, Value& y);
 };
 
 // `n - 1`, `i * 2`: a local variable and a whole-number constant, without two virtual
@@ -131,6 +133,7 @@ struct CallUser : Expr {
   std::vector<char> argIsVar;
   bool hasElementArgs = false;  // array elements are passed by reference by copy-in/copy-out
   Value eval(Ctx& c) override;
+  Value callWithElements(Ctx& c);
 };
 
 struct CallBuiltin : Expr {
@@ -179,6 +182,7 @@ struct AssignVar : Stmt {
 // `s = s & a & b` with s a variable: appends to the text in place.
 struct AppendVar : Stmt {
   ExprPtr target;
+  int localSlot = -1;  // the target's slot when it is a local variable
   std::vector<ExprPtr> pieces;
   std::vector<const QString*> literalText;  // per piece: its text when it is a text constant
   Flow exec(Ctx& c) override;
@@ -190,6 +194,8 @@ struct AssignIndex : Stmt {
   ExprPtr rhs;
   bool isSet = false;
   Flow exec(Ctx& c) override;
+  // Stores v into element idx of the array (or the default member of the object) *p.
+  static Flow store(Value* p, Value* idx, int n, Value& v, bool isSet);
 };
 
 struct AssignMember : Stmt {
@@ -228,8 +234,10 @@ struct SelectStmt : Stmt {
 
 struct ForStmt : Stmt {
   ExprPtr var, from, to, step;
+  int localSlot = -1;  // the counter's slot when it is a local variable
   Block body;
   Flow exec(Ctx& c) override;
+  Value* counter(Ctx& c) { return localSlot >= 0 ? &c.vars[localSlot].deref() : var->ref(c); }
 };
 
 struct ForEachStmt : Stmt {

@@ -121,6 +121,11 @@ class Value {
     return *this;
   }
   Value& operator=(Value&& o) noexcept {
+    if (m_type < Type::String && o.m_type < Type::String) {
+      m_type = o.m_type;
+      m_raw = o.m_raw;
+      return *this;
+    }
     if (this != &o) {
       destroy();
       new (this) Value(std::move(o));

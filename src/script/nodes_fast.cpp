@@ -1,0 +1,189 @@
+#include "script/nodes_fast.h"
+
+#include <typeinfo>
+
+namespace balvix::script::nodes {
+
+Value ArithConst::eval(Ctx& c) {
+  Value x = a->eval(c);
+  if (isIntOrLong(x)) {
+    const std::int32_t p = x.asInt();
+    const bool isLong = x.type() == Value::Type::Long || kLong;
+    switch (op) {
+      case BinOp::Add:
+        return wholeResult(std::int64_t{p} + k, isLong);
+      case BinOp::Sub:
+        return wholeResult(std::int64_t{p} - k, isLong);
+      case BinOp::Mul:
+        return wholeResult(std::int64_t{p} * k, isLong);
+      case BinOp::Mod:
+        if (k != 0) return wholeResult(wholeMod(p, k), isLong);
+        break;
+      case BinOp::IntDiv:
+        if (k != 0) return wholeResult(wholeDiv(p, k), isLong);
+        break;
+      default:
+        break;
+    }
+  }
+  Value y = b->eval(c);
+  return apply(op, x, y);
+}
+
+Value IndexLocal1::eval(Ctx& c) {
+  // The index first: a function in it may assign the array variable.
+  Value iv = args[0]->eval(c);
+  const Value& p = c.vars[slot].deref();
+  if (p.isArray()) {
+    const ArrayData& a = *p.asArray();
+    return a.items[index1(a, iv)];
+  }
+  const Value holder = p;
+  return indexValue(holder, &iv, 1);
+}
+
+Flow AccumulateLocal::exec(Ctx& c) {
+  // The total is read before the term is evaluated, as `s + x` reads its operands left
+  // to right (a function in x may change s through a by-reference argument).
+  const Value& x = c.vars[slot].deref();
+  const Value::Type xt = x.type();
+  if (xt == Value::Type::Double) {
+    const double p = x.asDouble();
+    Value y = term->eval(c);
+    if (y.type() == Value::Type::Double || isIntOrLong(y)) {
+      const double q = y.type() == Value::Type::Double ? y.asDouble() : y.asInt();
+      const double r = op == BinOp::Add ? p + q : p - q;
+      if (std::isfinite(r)) {
+        c.vars[slot].deref() = Value::real(r);
+        return Flow::Normal;
+      }
+    }
+    Value xv = Value::real(p);
+    c.vars[slot].deref() = Arith::apply(op, xv, y);
+    return Flow::Normal;
+  }
+  if (xt == Value::Type::Integer || xt == Value::Type::Long) {
+    const std::int32_t p = x.asInt();
+    Value y = term->eval(c);
+    if (isIntOrLong(y)) {
+      const std::int64_t q = y.asInt();
+      c.vars[slot].deref() =
+          wholeResult(op == BinOp::Add ? p + q : p - q,
+                      xt == Value::Type::Long || y.type() == Value::Type::Long);
+      return Flow::Normal;
+    }
+    Value xv = xt == Value::Type::Long ? Value::longValue(p)
+                                       : Value::integer(static_cast<std::int16_t>(p));
+    c.vars[slot].deref() = Arith::apply(op, xv, y);
+    return Flow::Normal;
+  }
+  return AssignLocal::exec(c);
+}
+
+Flow AssignIndexLocal1::exec(Ctx& c) {
+  Value iv = indices[0]->eval(c);
+  Value v = rhs->eval(c);
+  Value& p = c.vars[slot].deref();
+  if (p.isArray() && !isSet && !v.isObject()) {
+    std::shared_ptr<ArrayData>& arr = p.asArray();
+    if (arr.use_count() > 1) arr = std::make_shared<ArrayData>(*arr);
+    arr->items[index1(*arr, iv)] = std::move(v);
+    return Flow::Normal;
+  }
+  return store(&p, &iv, 1, v, isSet);
+}
+
+namespace {
+
+template <class T>
+bool is(const Expr* e) {
+  return e && typeid(*e) == typeid(T);
+}
+template <class T>
+bool is(const Stmt* s) {
+  return s && typeid(*s) == typeid(T);
+}
+
+const Literal* wholeLiteral(const Expr* e) {
+  if (!is<Literal>(e)) return nullptr;
+  const auto* lit = static_cast<const Literal*>(e);
+  return isIntOrLong(lit->value) ? lit : nullptr;
+}
+
+int localSlot(const Expr* e) {
+  return is<LocalVar>(e) ? static_cast<const LocalVar*>(e)->slot : -1;
+}
+
+bool constFoldable(BinOp op) {
+  return op == BinOp::Add || op == BinOp::Sub || op == BinOp::Mul || op == BinOp::Mod ||
+         op == BinOp::IntDiv;
+}
+
+}  // namespace
+
+ExprPtr specialise(ExprPtr e) {
+  if (is<Arith>(e.get())) {
+    auto& a = static_cast<Arith&>(*e);
+    if (const Literal* lit = wholeLiteral(a.b.get()); lit && constFoldable(a.op)) {
+      auto f = std::make_unique<ArithConst>();
+      f->line = a.line;
+      f->op = a.op;
+      f->k = lit->value.asInt();
+      f->kLong = lit->value.type() == Value::Type::Long;
+      f->a = std::move(a.a);
+      f->b = std::move(a.b);
+      return f;
+    }
+  } else if (is<Index>(e.get())) {
+    auto& idx = static_cast<Index&>(*e);
+    if (const int slot = localSlot(idx.base.get()); slot >= 0 && idx.args.size() == 1) {
+      auto f = std::make_unique<IndexLocal1>();
+      f->line = idx.line;
+      f->slot = slot;
+      f->base = std::move(idx.base);
+      f->args = std::move(idx.args);
+      return f;
+    }
+  }
+  return e;
+}
+
+StmtPtr specialise(StmtPtr s) {
+  if (is<AssignLocal>(s.get())) {
+    auto& st = static_cast<AssignLocal&>(*s);
+    const Expr* rhs = st.rhs.get();
+    if (is<Arith>(rhs)) {
+      const auto& a = static_cast<const Arith&>(*rhs);
+      if ((a.op == BinOp::Add || a.op == BinOp::Sub) && localSlot(a.a.get()) == st.slot) {
+        auto f = std::make_unique<AccumulateLocal>();
+        f->line = st.line;
+        f->slot = st.slot;
+        f->op = a.op;
+        f->term = a.b.get();
+        f->rhs = std::move(st.rhs);
+        return f;
+      }
+    }
+  } else if (is<AssignIndex>(s.get())) {
+    auto& st = static_cast<AssignIndex&>(*s);
+    if (const int slot = localSlot(st.base.get()); slot >= 0 && st.indices.size() == 1) {
+      auto f = std::make_unique<AssignIndexLocal1>();
+      f->line = st.line;
+      f->slot = slot;
+      f->base = std::move(st.base);
+      f->indices = std::move(st.indices);
+      f->rhs = std::move(st.rhs);
+      f->isSet = st.isSet;
+      return f;
+    }
+  } else if (is<ForStmt>(s.get())) {
+    auto& st = static_cast<ForStmt&>(*s);
+    st.localSlot = localSlot(st.var.get());
+  } else if (is<AppendVar>(s.get())) {
+    auto& st = static_cast<AppendVar&>(*s);
+    st.localSlot = localSlot(st.target.get());
+  }
+  return s;
+}
+
+}  // namespace balvix::script::nodes

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "script/coerce.h"
+#include "script/nodes.h"
+
+// Nodes for the shapes that loops, running totals and array walks take most often. Each
+// is a subclass of the general node it replaces, keeps that node's operands (so whatever
+// inspects the tree sees the same shape) and does the usual case inline, handing every
+// other case to the general code with the operands it has already evaluated.
+namespace balvix::script::nodes {
+
+// Division of 32-bit whole numbers in 32 bits (a 64-bit divide costs several times
+// more); only INT32_MIN / -1 leaves the range, and -1 divides everything exactly.
+inline std::int64_t wholeMod(std::int32_t p, std::int32_t q) {
+  return q == -1 ? 0 : p % q;
+}
+inline std::int64_t wholeDiv(std::int32_t p, std::int32_t q) {
+  return q == -1 ? -static_cast<std::int64_t>(p) : p / q;
+}
+
+// The result of whole-number arithmetic on x and y: Long when either is Long, else the
+// narrowest type that holds it; Double past the Long range.
+inline Value wholeResult(std::int64_t r, bool isLong) {
+  if (isLong) {
+    if (r >= INT32_MIN && r <= INT32_MAX) return Value::longValue(static_cast<std::int32_t>(r));
+    return Value::real(static_cast<double>(r));
+  }
+  return Value::number(r);
+}
+
+// Integer or Long (Byte keeps its own rules).
+inline bool isIntOrLong(const Value& v) {
+  return v.type() == Value::Type::Integer || v.type() == Value::Type::Long;
+}
+
+// Element index of a one-dimensional array.
+inline std::size_t index1(const ArrayData& a, const Value& iv) {
+  if (a.upper.size() != 1) throw ScriptError(ErrorCode::SubscriptOutOfRange);
+  std::int64_t i;
+  if (iv.isWhole())
+    i = iv.asInt();
+  else
+    i = toLong(plain(iv));
+  if (i < 0 || i > a.upper[0]) throw ScriptError(ErrorCode::SubscriptOutOfRange);
+  return static_cast<std::size_t>(i);
+}
+
+// `x op k`: any operand and a whole-number constant (`(i * 2) Mod 7`).
+struct ArithConst : Arith {
+  std::int32_t k = 0;
+  bool kLong = false;  // the constant is a Long
+  Value eval(Ctx& c) override;
+};
+
+// `a(i)` with `a` a local variable.
+struct IndexLocal1 : Index {
+  int slot = 0;
+  Value eval(Ctx& c) override;
+};
+
+// `s = s + x` / `s = s - x` with `s` a local variable: a running total updated in place.
+struct AccumulateLocal : AssignLocal {
+  BinOp op = BinOp::Add;
+  Expr* term = nullptr;  // x, owned by the Arith node in rhs
+  Flow exec(Ctx& c) override;
+};
+
+// `a(i) = x` with `a` a local variable.
+struct AssignIndexLocal1 : AssignIndex {
+  int slot = 0;
+  Flow exec(Ctx& c) override;
+};
+
+// Replaces a node by its specialised form where one applies; otherwise returns it as is.
+ExprPtr specialise(ExprPtr e);
+StmtPtr specialise(StmtPtr s);
+
+}  // namespace balvix::script::nodes
