@@ -199,25 +199,6 @@ Value Arith::apply(BinOp op, Value& x, Value& y) {
   return ops::arithmetic(op, x, y);
 }
 
-namespace {
-inline bool decide(BinOp op, int cmp) {
-  switch (op) {
-    case BinOp::Eq:
-      return cmp == 0;
-    case BinOp::Ne:
-      return cmp != 0;
-    case BinOp::Lt:
-      return cmp < 0;
-    case BinOp::Gt:
-      return cmp > 0;
-    case BinOp::Le:
-      return cmp <= 0;
-    default:
-      return cmp >= 0;
-  }
-}
-}  // namespace
-
 bool Compare::evalBool(Ctx& c) {
   Value x = a->eval(c);
   Value y = b->eval(c);

@@ -67,9 +67,8 @@ Flow AccumulateLocal::exec(Ctx& c) {
     Value y = term->eval(c);
     if (isIntOrLong(y)) {
       const std::int64_t q = y.asInt();
-      c.vars[slot].deref() =
-          wholeResult(op == BinOp::Add ? p + q : p - q,
-                      xt == Value::Type::Long || y.type() == Value::Type::Long);
+      c.vars[slot].deref() = wholeResult(op == BinOp::Add ? p + q : p - q,
+                                         xt == Value::Type::Long || y.type() == Value::Type::Long);
       return Flow::Normal;
     }
     Value xv = xt == Value::Type::Long ? Value::longValue(p)
@@ -78,6 +77,21 @@ Flow AccumulateLocal::exec(Ctx& c) {
     return Flow::Normal;
   }
   return AssignLocal::exec(c);
+}
+
+Flow AssignLocalCopy::exec(Ctx& c) {
+  const Value& v = c.vars[from].deref();
+  if (v.isObject()) return AssignLocal::exec(c);
+  c.vars[slot].deref() = v;
+  return Flow::Normal;
+}
+
+Flow IfLocalConst::exec(Ctx& c) {
+  const Value& x = c.vars[slot].deref();
+  // Under On Error Resume Next the general statement records a failing condition.
+  if (!x.isWhole() || c.frame.resumeNext) return IfStmt::exec(c);
+  const std::int32_t p = x.asInt();
+  return execBlock(decide(op, p < k ? -1 : p > k) ? blocks[0] : elseBlock, c);
 }
 
 Flow AssignIndexLocal1::exec(Ctx& c) {
@@ -163,6 +177,28 @@ StmtPtr specialise(StmtPtr s) {
         f->rhs = std::move(st.rhs);
         return f;
       }
+    }
+    if (const int from = localSlot(rhs); from >= 0) {
+      auto f = std::make_unique<AssignLocalCopy>();
+      f->line = st.line;
+      f->slot = st.slot;
+      f->from = from;
+      f->rhs = std::move(st.rhs);
+      return f;
+    }
+  } else if (is<IfStmt>(s.get())) {
+    auto& st = static_cast<IfStmt&>(*s);
+    if (st.conds.size() == 1 && is<CompareLocalConst>(st.conds[0].get())) {
+      const auto& cmp = static_cast<const CompareLocalConst&>(*st.conds[0]);
+      auto f = std::make_unique<IfLocalConst>();
+      f->line = st.line;
+      f->op = cmp.op;
+      f->slot = cmp.slot;
+      f->k = cmp.k;
+      f->conds = std::move(st.conds);
+      f->blocks = std::move(st.blocks);
+      f->elseBlock = std::move(st.elseBlock);
+      return f;
     }
   } else if (is<AssignIndex>(s.get())) {
     auto& st = static_cast<AssignIndex&>(*s);

@@ -28,6 +28,24 @@ inline Value wholeResult(std::int64_t r, bool isLong) {
   return Value::number(r);
 }
 
+// The outcome of a comparison operator given -1, 0 or 1.
+inline bool decide(BinOp op, int cmp) {
+  switch (op) {
+    case BinOp::Eq:
+      return cmp == 0;
+    case BinOp::Ne:
+      return cmp != 0;
+    case BinOp::Lt:
+      return cmp < 0;
+    case BinOp::Gt:
+      return cmp > 0;
+    case BinOp::Le:
+      return cmp <= 0;
+    default:
+      return cmp >= 0;
+  }
+}
+
 // Integer or Long (Byte keeps its own rules).
 inline bool isIntOrLong(const Value& v) {
   return v.type() == Value::Type::Integer || v.type() == Value::Type::Long;
@@ -62,6 +80,20 @@ struct IndexLocal1 : Index {
 struct AccumulateLocal : AssignLocal {
   BinOp op = BinOp::Add;
   Expr* term = nullptr;  // x, owned by the Arith node in rhs
+  Flow exec(Ctx& c) override;
+};
+
+// `x = y` with both local variables.
+struct AssignLocalCopy : AssignLocal {
+  int from = 0;
+  Flow exec(Ctx& c) override;
+};
+
+// `If n < k Then … Else … End If` with n a local variable and k a whole-number constant.
+struct IfLocalConst : IfStmt {
+  BinOp op = BinOp::Eq;
+  int slot = 0;
+  std::int32_t k = 0;
   Flow exec(Ctx& c) override;
 };
 
