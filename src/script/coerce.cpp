@@ -314,9 +314,19 @@ void appendText(QString& out, const Value& v) {
     case Value::Type::Byte:
     case Value::Type::Integer:
     case Value::Type::Long: {
-      char buf[16];
-      auto res = std::to_chars(buf, buf + sizeof buf, v.asInt());
-      out += QLatin1String(buf, res.ptr - buf);
+      // Digits straight into UTF-16: no Latin-1 conversion on the way.
+      char16_t buf[12];
+      char16_t* end = buf + 12;
+      char16_t* p = end;
+      const std::int32_t n = v.asInt();
+      std::uint32_t u = n < 0 ? 0u - static_cast<std::uint32_t>(n) : static_cast<std::uint32_t>(n);
+      do {
+        *--p = static_cast<char16_t>(u'0' + u % 10);
+        u /= 10;
+      } while (u);
+      if (n < 0) *--p = u'-';
+      checkTextLength(out.size() + (end - p));
+      out.append(reinterpret_cast<const QChar*>(p), end - p);
       return;
     }
     case Value::Type::Empty:

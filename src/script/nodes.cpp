@@ -603,11 +603,13 @@ Flow ForStmt::exec(Ctx& c) {
   if (inc.isString()) inc = Value::real(toDouble(inc));
   if (start.isEmpty()) start = Value::integer(0);
   *counter(c) = start;
+  // A local counter stays where it is while the loop runs.
+  Value* const local = localSlot >= 0 ? &c.vars[localSlot].deref() : nullptr;
   if (end.isWhole() && inc.isWhole()) {
     const std::int64_t last = end.asInt(), st = inc.asInt();
     const bool longCounter = start.type() == Value::Type::Long || inc.type() == Value::Type::Long;
     for (;;) {
-      Value* v = counter(c);
+      Value* v = local ? local : var->ref(c);
       if (!v->isWhole()) break;
       const std::int64_t cur = v->asInt();
       if (st >= 0 ? cur > last : cur < last) return Flow::Normal;
@@ -615,7 +617,7 @@ Flow ForStmt::exec(Ctx& c) {
       if (f == Flow::ExitFor) return Flow::Normal;
       if (f != Flow::Normal) return f;
       c.rt.checkInterrupt();
-      v = counter(c);
+      v = local ? local : var->ref(c);
       if (!v->isWhole()) {
         *v = ops::arithmetic(BinOp::Add, *v, inc);
         break;
@@ -705,6 +707,12 @@ Flow DimArray::exec(Ctx& c) {
       for (std::size_t d = 0; d + 1 < upper.size(); ++d)
         if (old->upper[d] != upper[d]) throw ScriptError(ErrorCode::SubscriptOutOfRange);
     }
+  }
+  if (old && !preserve && old.use_count() == 2) {
+    // Nobody else holds the array (no copy, no For Each over it): a ReDim in a loop keeps
+    // its storage instead of freeing and allocating it on every pass.
+    old->reuse(std::move(upper), total);
+    return Flow::Normal;
   }
   auto arr = std::make_shared<ArrayData>();
   arr->countElements(total);

@@ -30,7 +30,37 @@ Value ArithConst::eval(Ctx& c) {
   return apply(op, x, y);
 }
 
+Value ArithLocalLocal::eval(Ctx& c) {
+  const Value& x = c.vars[left].deref();
+  const Value& y = c.vars[right].deref();
+  if (isIntOrLong(x) && isIntOrLong(y)) {
+    const std::int64_t p = x.asInt(), q = y.asInt();
+    const bool isLong = x.type() == Value::Type::Long || y.type() == Value::Type::Long;
+    switch (op) {
+      case BinOp::Add:
+        return wholeResult(p + q, isLong);
+      case BinOp::Sub:
+        return wholeResult(p - q, isLong);
+      case BinOp::Mul:
+        return wholeResult(p * q, isLong);
+      default:
+        break;
+    }
+  }
+  Value xv = x;
+  Value yv = y;
+  return apply(op, xv, yv);
+}
+
 Value IndexLocal1::eval(Ctx& c) {
+  if (indexSlot >= 0) {
+    const Value& iv = c.vars[indexSlot].deref();
+    const Value& p = c.vars[slot].deref();
+    if (iv.isWhole() && p.isArray()) {
+      const ArrayData& a = *p.asArray();
+      return a.items[index1(a, iv)];
+    }
+  }
   // The index first: a function in it may assign the array variable.
   Value iv = args[0]->eval(c);
   const Value& p = c.vars[slot].deref();
@@ -95,7 +125,10 @@ Flow IfLocalConst::exec(Ctx& c) {
 }
 
 Flow AssignIndexLocal1::exec(Ctx& c) {
-  Value iv = indices[0]->eval(c);
+  // A whole-number index variable is read as the general statement reads it: before the
+  // value is evaluated.
+  Value iv = indexSlot >= 0 && c.vars[indexSlot].deref().isWhole() ? c.vars[indexSlot].deref()
+                                                                   : indices[0]->eval(c);
   Value v = rhs->eval(c);
   Value& p = c.vars[slot].deref();
   if (p.isArray() && !isSet && !v.isObject()) {
@@ -138,6 +171,17 @@ bool constFoldable(BinOp op) {
 ExprPtr specialise(ExprPtr e) {
   if (is<Arith>(e.get())) {
     auto& a = static_cast<Arith&>(*e);
+    const int left = localSlot(a.a.get()), right = localSlot(a.b.get());
+    if (left >= 0 && right >= 0) {
+      auto f = std::make_unique<ArithLocalLocal>();
+      f->line = a.line;
+      f->op = a.op;
+      f->left = left;
+      f->right = right;
+      f->a = std::move(a.a);
+      f->b = std::move(a.b);
+      return f;
+    }
     if (const Literal* lit = wholeLiteral(a.b.get()); lit && constFoldable(a.op)) {
       auto f = std::make_unique<ArithConst>();
       f->line = a.line;
@@ -156,6 +200,7 @@ ExprPtr specialise(ExprPtr e) {
       f->slot = slot;
       f->base = std::move(idx.base);
       f->args = std::move(idx.args);
+      f->indexSlot = localSlot(f->args[0].get());
       return f;
     }
   }
@@ -208,6 +253,7 @@ StmtPtr specialise(StmtPtr s) {
       f->slot = slot;
       f->base = std::move(st.base);
       f->indices = std::move(st.indices);
+      f->indexSlot = localSlot(f->indices[0].get());
       f->rhs = std::move(st.rhs);
       f->isSet = st.isSet;
       return f;

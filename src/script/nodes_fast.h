@@ -70,9 +70,16 @@ struct ArithConst : Arith {
   Value eval(Ctx& c) override;
 };
 
-// `a(i)` with `a` a local variable.
+// `i + j` with both local variables.
+struct ArithLocalLocal : Arith {
+  int left = 0, right = 0;
+  Value eval(Ctx& c) override;
+};
+
+// `a(i)` with `a` a local variable (and `i` perhaps one too).
 struct IndexLocal1 : Index {
   int slot = 0;
+  int indexSlot = -1;
   Value eval(Ctx& c) override;
 };
 
@@ -100,6 +107,7 @@ struct IfLocalConst : IfStmt {
 // `a(i) = x` with `a` a local variable.
 struct AssignIndexLocal1 : AssignIndex {
   int slot = 0;
+  int indexSlot = -1;
   Flow exec(Ctx& c) override;
 };
 

@@ -218,6 +218,8 @@ struct ArrayData {
   // are each within the size limit); throws ScriptError «Недостаточно памяти».
   void countElements(std::size_t n);
   static std::int64_t liveElements();
+  // Makes this an array of the given bounds with every element Empty, in the storage it has.
+  void reuse(std::vector<int> newUpper, std::size_t total);
 
   static std::shared_ptr<ArrayData> make(std::vector<Value> items) {
     auto a = std::make_shared<ArrayData>();
