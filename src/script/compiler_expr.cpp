@@ -265,6 +265,7 @@ ExprPtr Compiler::compileExpr(const Node& n) {
             f->op = op;
             f->slot = local->slot;
             f->k = lit->value.asInt();
+            f->divisor = ConstDivisor::of(f->k);
             f->generic = std::move(a);
             e = std::move(f);
           } else {

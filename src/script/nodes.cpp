@@ -137,7 +137,7 @@ Value ArithLocalConst::eval(Ctx& c) {
         break;
       case BinOp::Mod:
         if (k == 0) return generic->eval(c);
-        r = wholeMod(x.asInt(), k);
+        r = divisor.mod(x.asInt());
         break;
       default:
         return generic->eval(c);
@@ -407,8 +407,12 @@ Value CallBuiltin::eval(Ctx& c) {
 }
 
 Value HostCall::eval(Ctx& c) {
+  // The holder keeps the object alive while its method runs.
   Value holder = object ? object->eval(c) : Value(c.rt.globalObject);
-  HostObject* obj = objectOf(holder);
+  return call(c, objectOf(holder));
+}
+
+Value HostCall::call(Ctx& c, HostObject* obj) {
   const int id = lookup(obj, name, cacheKey, cachedId);
   ArgBuffer buf(args.size());
   Value* v = buf.data();

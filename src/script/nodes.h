@@ -6,6 +6,7 @@
 #include "script/ast.h"
 #include "script/ops.h"
 #include "script/runtime.h"
+#include "script/whole_math.h"
 
 // Executable nodes: the compiler builds them with every name already resolved to a
 // slot, a procedure, a built-in or a host member, so running a module does no name
@@ -73,7 +74,8 @@ struct ArithLocalConst : Expr {
   BinOp op;
   int slot;
   std::int32_t k;
-  ExprPtr generic;  // the same operation as an Arith node, for every other case
+  ConstDivisor divisor;  // of k
+  ExprPtr generic;       // the same operation as an Arith node, for every other case
   Value eval(Ctx& c) override;
 };
 
@@ -152,6 +154,8 @@ struct HostCall : Expr {
   const void* cacheKey = nullptr;
   int cachedId = -1;
   Value eval(Ctx& c) override;
+  // Looks up and runs the member on obj, which the caller keeps alive.
+  Value call(Ctx& c, HostObject* obj);
 };
 
 // `a(i, j)`: an array element, or the default member of an object with arguments.

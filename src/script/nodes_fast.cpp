@@ -17,10 +17,10 @@ Value ArithConst::eval(Ctx& c) {
       case BinOp::Mul:
         return wholeResult(std::int64_t{p} * k, isLong);
       case BinOp::Mod:
-        if (k != 0) return wholeResult(wholeMod(p, k), isLong);
+        if (k != 0) return wholeResult(divisor.mod(p), isLong);
         break;
       case BinOp::IntDiv:
-        if (k != 0) return wholeResult(wholeDiv(p, k), isLong);
+        if (k != 0) return wholeResult(divisor.div(p), isLong);
         break;
       default:
         break;
@@ -50,6 +50,12 @@ Value ArithLocalLocal::eval(Ctx& c) {
   Value xv = x;
   Value yv = y;
   return apply(op, xv, yv);
+}
+
+Value HostCallLocal::eval(Ctx& c) {
+  const Value& h = c.vars[slot];
+  if (h.isObject() && h.asObject()) return call(c, h.asObject().get());
+  return HostCall::eval(c);
 }
 
 Value IndexLocal1::eval(Ctx& c) {
@@ -161,6 +167,29 @@ int localSlot(const Expr* e) {
   return is<LocalVar>(e) ? static_cast<const LocalVar*>(e)->slot : -1;
 }
 
+// An expression that runs no procedure of the module and passes nothing by reference, so
+// it cannot assign a local variable of the running procedure. (A by-reference argument of
+// a host method is written back only after the method has returned.)
+bool touchesNoLocal(const Expr* e) {
+  if (is<Literal>(e) || is<LocalVar>(e) || is<GlobalVar>(e) || is<ArithLocalConst>(e) ||
+      is<ArithLocalLocal>(e) || is<CompareLocalConst>(e))
+    return true;
+  if (is<Arith>(e) || is<ArithConst>(e)) {
+    const auto& a = static_cast<const Arith&>(*e);
+    return touchesNoLocal(a.a.get()) && touchesNoLocal(a.b.get());
+  }
+  if (is<Compare>(e)) {
+    const auto& a = static_cast<const Compare&>(*e);
+    return touchesNoLocal(a.a.get()) && touchesNoLocal(a.b.get());
+  }
+  if (is<Concat>(e)) {
+    for (const ExprPtr& p : static_cast<const Concat&>(*e).parts)
+      if (!touchesNoLocal(p.get())) return false;
+    return true;
+  }
+  return false;
+}
+
 bool constFoldable(BinOp op) {
   return op == BinOp::Add || op == BinOp::Sub || op == BinOp::Mul || op == BinOp::Mod ||
          op == BinOp::IntDiv;
@@ -187,9 +216,25 @@ ExprPtr specialise(ExprPtr e) {
       f->line = a.line;
       f->op = a.op;
       f->k = lit->value.asInt();
+      f->divisor = ConstDivisor::of(f->k);
       f->kLong = lit->value.type() == Value::Type::Long;
       f->a = std::move(a.a);
       f->b = std::move(a.b);
+      return f;
+    }
+  } else if (is<HostCall>(e.get())) {
+    auto& call = static_cast<HostCall&>(*e);
+    bool simple = localSlot(call.object.get()) >= 0;
+    for (std::size_t i = 0; simple && i < call.args.size(); ++i)
+      simple = touchesNoLocal(call.args[i].get());
+    if (simple) {
+      auto f = std::make_unique<HostCallLocal>();
+      f->line = call.line;
+      f->slot = localSlot(call.object.get());
+      f->object = std::move(call.object);
+      f->name = std::move(call.name);
+      f->args = std::move(call.args);
+      f->argIsVar = std::move(call.argIsVar);
       return f;
     }
   } else if (is<Index>(e.get())) {

@@ -9,15 +9,6 @@
 // other case to the general code with the operands it has already evaluated.
 namespace balvix::script::nodes {
 
-// Division of 32-bit whole numbers in 32 bits (a 64-bit divide costs several times
-// more); only INT32_MIN / -1 leaves the range, and -1 divides everything exactly.
-inline std::int64_t wholeMod(std::int32_t p, std::int32_t q) {
-  return q == -1 ? 0 : p % q;
-}
-inline std::int64_t wholeDiv(std::int32_t p, std::int32_t q) {
-  return q == -1 ? -static_cast<std::int64_t>(p) : p / q;
-}
-
 // The result of whole-number arithmetic on x and y: Long when either is Long, else the
 // narrowest type that holds it; Double past the Long range.
 inline Value wholeResult(std::int64_t r, bool isLong) {
@@ -66,6 +57,7 @@ inline std::size_t index1(const ArrayData& a, const Value& iv) {
 // `x op k`: any operand and a whole-number constant (`(i * 2) Mod 7`).
 struct ArithConst : Arith {
   std::int32_t k = 0;
+  ConstDivisor divisor;
   bool kLong = false;  // the constant is a Long
   Value eval(Ctx& c) override;
 };
@@ -73,6 +65,14 @@ struct ArithConst : Arith {
 // `i + j` with both local variables.
 struct ArithLocalLocal : Arith {
   int left = 0, right = 0;
+  Value eval(Ctx& c) override;
+};
+
+// `obj.Method args` with obj a local variable holding the object itself (no by-reference
+// parameter) and arguments that run no procedure: nothing can replace the variable before
+// the call returns, so the object is used without taking a reference to it.
+struct HostCallLocal : HostCall {
+  int slot = 0;
   Value eval(Ctx& c) override;
 };
 

@@ -48,6 +48,20 @@ Sub Division()
   Сообщить (m Mod -1) & " " & (m Mod d) & " " & (m \ -1) & " " & (m \ d) ' expect: 0 0 2147483648 2147483648
   k = -7
   Сообщить (k Mod 3) & " " & (k \ 2) & " " & ((k * 2) Mod 5) ' expect: -1 -3 -4
+  ' A constant divisor against the same divisor in a variable.
+  Dim x, bad
+  bad = 0
+  For Each x In Array(m, m + 1, -1000000007, -100, -7, -1, 0, 1, 6, 7, 99, 100, 65536, 2147483647)
+    d = 7
+    If x Mod 7 <> x Mod d Or x \ 7 <> x \ d Or (x + 0) Mod 7 <> x Mod d Then bad = bad + 1
+    d = 10
+    If x Mod 10 <> x Mod d Or x \ 10 <> x \ d Then bad = bad + 1
+    d = 1
+    If x Mod 1 <> x Mod d Or x \ 1 <> x \ d Then bad = bad + 1
+    d = 2147483647
+    If x Mod 2147483647 <> x Mod d Or x \ 2147483647 <> x \ d Then bad = bad + 1
+  Next
+  Сообщить bad ' expect: 0
   On Error Resume Next
   Сообщить k Mod 0
   Сообщить Err.Number ' expect: 11
