@@ -305,11 +305,23 @@ QString formatDate(double serial) {
   return s;
 }
 
+void appendChars(QString& out, const QChar* p, qsizetype n) {
+  checkTextLength(out.size() + n);
+  if (n > 16 || out.isEmpty()) {
+    out.append(p, n);
+    return;
+  }
+  // A few characters are copied in place: QString::append would call memmove for them.
+  const qsizetype at = out.size();
+  out.resize(at + n);
+  QChar* d = out.data() + at;
+  for (qsizetype i = 0; i < n; ++i) d[i] = p[i];
+}
+
 void appendText(QString& out, const Value& v) {
   switch (v.type()) {
     case Value::Type::String:
-      checkTextLength(out.size() + v.asString().size());
-      out += v.asString();
+      appendChars(out, v.asString().constData(), v.asString().size());
       return;
     case Value::Type::Byte:
     case Value::Type::Integer:
@@ -325,8 +337,7 @@ void appendText(QString& out, const Value& v) {
         u /= 10;
       } while (u);
       if (n < 0) *--p = u'-';
-      checkTextLength(out.size() + (end - p));
-      out.append(reinterpret_cast<const QChar*>(p), end - p);
+      appendChars(out, reinterpret_cast<const QChar*>(p), end - p);
       return;
     }
     case Value::Type::Empty:

@@ -474,8 +474,7 @@ Flow AppendVar::exec(Ctx& c) {
   if (t->isString()) {
     for (std::size_t i = 0; i < pieces.size(); ++i) {
       if (literalText[i]) {
-        checkTextLength(t->asString().size() + literalText[i]->size());
-        t->asString() += *literalText[i];
+        appendChars(t->asString(), literalText[i]->constData(), literalText[i]->size());
         continue;
       }
       Value v = pieces[i]->eval(c);

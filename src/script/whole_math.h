@@ -31,15 +31,18 @@ struct ConstDivisor {
   }
   // k must not be 0.
   std::int64_t mod(std::int32_t p) const {
-    const std::uint32_t a = p < 0 ? 0u - static_cast<std::uint32_t>(p) : static_cast<std::uint32_t>(p);
+    const std::uint32_t a =
+        p < 0 ? 0u - static_cast<std::uint32_t>(p) : static_cast<std::uint32_t>(p);
     const std::uint64_t low = m * a;
     const auto r = static_cast<std::int64_t>((static_cast<unsigned __int128>(low) * d) >> 64);
     return p < 0 ? -r : r;
   }
   std::int64_t div(std::int32_t p) const {
-    const std::uint32_t a = p < 0 ? 0u - static_cast<std::uint32_t>(p) : static_cast<std::uint32_t>(p);
-    const auto q = d == 1 ? std::int64_t{a}
-                          : static_cast<std::int64_t>((static_cast<unsigned __int128>(m) * a) >> 64);
+    const std::uint32_t a =
+        p < 0 ? 0u - static_cast<std::uint32_t>(p) : static_cast<std::uint32_t>(p);
+    const auto q = d == 1
+                       ? std::int64_t{a}
+                       : static_cast<std::int64_t>((static_cast<unsigned __int128>(m) * a) >> 64);
     return (p < 0) != negative ? -q : q;
   }
 };

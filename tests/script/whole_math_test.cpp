@@ -15,9 +15,10 @@ namespace {
 // ends of the 32-bit range.
 std::vector<std::int32_t> edgeNumbers() {
   std::vector<std::int32_t> out;
-  for (std::int64_t v : {0LL, 1LL, 2LL, 3LL, 5LL, 6LL, 7LL, 9LL, 10LL, 11LL, 99LL, 100LL, 1000LL,
-                         12345LL, 65535LL, 65536LL, 1LL << 30, (1LL << 31) - 1, 46341LL,
-                         2147483646LL, 1000000007LL}) {
+  for (std::int64_t v : {0LL,     1LL,          2LL,         3LL,     5LL,       6LL,
+                         7LL,     9LL,          10LL,        11LL,    99LL,      100LL,
+                         1000LL,  12345LL,      65535LL,     65536LL, 1LL << 30, (1LL << 31) - 1,
+                         46341LL, 2147483646LL, 1000000007LL}) {
     out.push_back(static_cast<std::int32_t>(v));
     out.push_back(static_cast<std::int32_t>(-v));
   }
