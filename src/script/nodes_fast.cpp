@@ -46,6 +46,13 @@ Value ArithLocalLocal::eval(Ctx& c) {
       default:
         break;
     }
+  } else if ((x.type() == Value::Type::Double || isIntOrLong(x)) &&
+             (y.type() == Value::Type::Double || isIntOrLong(y))) {
+    const double p = x.type() == Value::Type::Double ? x.asDouble() : x.asInt();
+    const double q = y.type() == Value::Type::Double ? y.asDouble() : y.asInt();
+    const double r = op == BinOp::Add ? p + q : op == BinOp::Sub ? p - q : p * q;
+    if ((op == BinOp::Add || op == BinOp::Sub || op == BinOp::Mul) && std::isfinite(r))
+      return Value::real(r);
   }
   Value xv = x;
   Value yv = y;
@@ -256,8 +263,11 @@ StmtPtr specialise(StmtPtr s) {
   if (is<AssignLocal>(s.get())) {
     auto& st = static_cast<AssignLocal&>(*s);
     const Expr* rhs = st.rhs.get();
-    if (is<Arith>(rhs)) {
-      const auto& a = static_cast<const Arith&>(*rhs);
+    // `s + x` in any of its forms; `s + 1` keeps its general form in ArithLocalConst.
+    const Expr* sum =
+        is<ArithLocalConst>(rhs) ? static_cast<const ArithLocalConst*>(rhs)->generic.get() : rhs;
+    if (is<Arith>(sum) || is<ArithLocalLocal>(sum) || is<ArithConst>(sum)) {
+      const auto& a = static_cast<const Arith&>(*sum);
       if ((a.op == BinOp::Add || a.op == BinOp::Sub) && localSlot(a.a.get()) == st.slot) {
         auto f = std::make_unique<AccumulateLocal>();
         f->line = st.line;

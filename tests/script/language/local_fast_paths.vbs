@@ -162,3 +162,30 @@ Loops
 ' A by-reference counter counts in the caller's variable.
 Count g
 Сообщить g ' expect: 4
+
+Sub Counters()
+  Dim n, i, t, j
+  ' `n = n + 1` and `t = t + i` on every subtype a total can take.
+  n = 2147483646
+  n = n + 1
+  n = n + 1
+  Сообщить TypeName(n) & " " & n ' expect: Double 2147483648
+  n = 0.5
+  n = n + 1
+  Сообщить n ' expect: 1.5
+  t = 2147483647
+  i = 1
+  t = t + i
+  Сообщить TypeName(t) & " " & t ' expect: Double 2147483648
+  t = 1.5
+  j = 2.25
+  Сообщить (t * j) & " " & (t + i) & " " & (i - t) ' expect: 3.375 2.5 -0.5
+  t = "1"
+  t = t + i
+  Сообщить TypeName(t) & " " & t ' expect: Double 2
+  t = Null
+  t = t + i
+  Сообщить IsNull(t) ' expect: True
+End Sub
+
+Counters
