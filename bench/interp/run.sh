@@ -52,7 +52,7 @@ for b in b1_loop b2a_concat b2b_numtext b3_fib b4_method b5_array; do
     t_lua=0 c_lua=-
   fi
   [ "$c_ours" = "$c_py" ] || echo "checksum differs for $b: ours $c_ours, python $c_py" >&2
-  r_py=$(echo "scale=2; $t_ours / $t_py" | bc)
-  r_lua=$( [ "$t_lua" != 0 ] && echo "scale=2; $t_ours / $t_lua" | bc || echo -)
+  r_py=$(echo "scale=3; $t_ours / $t_py" | bc)
+  r_lua=$( [ "$t_lua" != 0 ] && echo "scale=4; $t_ours / $t_lua" | bc || echo -)
   printf '%-12s %14s %9.2fs %9.2fs %9.2fs %8sx %8sx\n' "$b" "$c_ours" "$t_ours" "$t_py" "$t_lua" "$r_py" "$r_lua"
 done
