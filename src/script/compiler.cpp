@@ -2,6 +2,7 @@
 
 #include "script/class_object.h"
 #include "script/nodes.h"
+#include "script/nodes_fast.h"
 
 namespace balvix::script {
 
@@ -39,7 +40,7 @@ std::unique_ptr<Program> Compiler::compile(ParsedModule& module) {
     if (s->kind == Ast::Const)
       program->constInit.push_back(std::move(st));
     else
-      program->topLevel.push_back(std::move(st));
+      program->topLevel.push_back(specialise(std::move(st)));
   }
   for (std::size_t i = 0; i < module.statements.size(); ++i) {
     if (module.statements[i]->kind != Ast::Procedure) continue;
@@ -292,7 +293,7 @@ void Compiler::compileProcedure(const Node& n) {
 Block Compiler::compileBlock(const std::vector<NodePtr>& block) {
   Block out;
   for (const NodePtr& s : block)
-    if (StmtPtr st = compileStatement(*s)) out.push_back(std::move(st));
+    if (StmtPtr st = compileStatement(*s)) out.push_back(specialise(std::move(st)));
   return out;
 }
 

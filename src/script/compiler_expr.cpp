@@ -1,6 +1,7 @@
 #include "script/class_object.h"
 #include "script/compiler.h"
 #include "script/nodes.h"
+#include "script/nodes_fast.h"
 
 // The expression half of the compiler: names resolved to variables, procedures,
 // built-ins and host members; operators to their executable nodes.
@@ -294,6 +295,7 @@ ExprPtr Compiler::compileExpr(const Node& n) {
             f->op = op;
             f->slot = local->slot;
             f->k = lit->value.asInt();
+            f->divisor = ConstDivisor::of(f->k);
             f->generic = std::move(a);
             e = std::move(f);
           } else {
@@ -308,7 +310,7 @@ ExprPtr Compiler::compileExpr(const Node& n) {
       fail(n.line, QStringLiteral("Ожидается выражение"));
   }
   e->line = n.line;
-  return e;
+  return specialise(std::move(e));
 }
 
 }  // namespace balvix::script
