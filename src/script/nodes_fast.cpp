@@ -242,6 +242,8 @@ ExprPtr specialise(ExprPtr e) {
       f->name = std::move(call.name);
       f->args = std::move(call.args);
       f->argIsVar = std::move(call.argIsVar);
+      f->cacheKey = call.cacheKey;
+      f->cachedId = call.cachedId;
       return f;
     }
   } else if (is<Index>(e.get())) {
