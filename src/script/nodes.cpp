@@ -472,6 +472,9 @@ Flow AssignVar::exec(Ctx& c) {
 Flow AppendVar::exec(Ctx& c) {
   Value* t = localSlot >= 0 ? &c.vars[localSlot].deref() : target->ref(c);
   if (t->isString()) {
+    // A line built up from "" grows by small pieces: room for a short line at once saves
+    // the first few reallocations.
+    if (t->asString().isEmpty()) t->asString().reserve(32);
     for (std::size_t i = 0; i < pieces.size(); ++i) {
       if (literalText[i]) {
         appendChars(t->asString(), literalText[i]->constData(), literalText[i]->size());

@@ -134,7 +134,22 @@ Flow IfLocalConst::exec(Ctx& c) {
   // Under On Error Resume Next the general statement records a failing condition.
   if (!x.isWhole() || c.frame.resumeNext) return IfStmt::exec(c);
   const std::int32_t p = x.asInt();
-  return execBlock(decide(op, p < k ? -1 : p > k) ? blocks[0] : elseBlock, c);
+  const Block& block = decide(op, p < k ? -1 : p > k) ? blocks[0] : elseBlock;
+  if (block.size() != 1) return execBlock(block, c);
+  // The only statement of the block runs here. Its end is the end of the If, so an error
+  // in it only needs its line: the block around the If goes on (or not) exactly as the
+  // If's own block would have.
+  Stmt& only = *block[0];
+  try {
+    return only.exec(c);
+  } catch (ScriptError& e) {
+    if (e.line() == 0) e.setLine(only.line);
+    throw;
+  } catch (...) {
+    ScriptError e = translateException(std::current_exception());
+    e.setLine(only.line);
+    throw e;
+  }
 }
 
 Flow AssignIndexLocal1::exec(Ctx& c) {
