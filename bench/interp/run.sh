@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the six interpreter benchmarks in the module language, Python 3.11 and Lua 5.4
-# in one go and prints each time and the ratios (ours / python, ours / lua).
+# in one go and prints each time (user CPU) and the ratios (ours / python, ours / lua).
 # Usage: bench/interp/run.sh [BUILD_DIR]   (default: build-interp next to the sources)
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -14,8 +14,15 @@ tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 export BALVIX_BENCH=1
 
-seconds() {  # prints "time output" of a command
+# Prints "time output" of a command. The time is user CPU seconds (other builds on the
+# machine disturb wall time less that way); BALVIX_BENCH_WALL=1 measures wall time.
+seconds() {
   local start end out
+  if [ -z "${BALVIX_BENCH_WALL:-}" ] && [ -x /usr/bin/time ]; then
+    out=$(/usr/bin/time -f %U -o "$tmp/time" "$@" 2>&1 | tail -n 1)
+    echo "$(tail -n 1 "$tmp/time") $out"
+    return
+  fi
   start=$(date +%s.%N)
   out=$("$@" 2>&1 | tail -n 1)
   end=$(date +%s.%N)
@@ -45,7 +52,7 @@ for b in b1_loop b2a_concat b2b_numtext b3_fib b4_method b5_array; do
     t_lua=0 c_lua=-
   fi
   [ "$c_ours" = "$c_py" ] || echo "checksum differs for $b: ours $c_ours, python $c_py" >&2
-  r_py=$(echo "scale=2; $t_ours / $t_py" | bc)
-  r_lua=$( [ "$t_lua" != 0 ] && echo "scale=2; $t_ours / $t_lua" | bc || echo -)
+  r_py=$(echo "scale=3; $t_ours / $t_py" | bc)
+  r_lua=$( [ "$t_lua" != 0 ] && echo "scale=4; $t_ours / $t_lua" | bc || echo -)
   printf '%-12s %14s %9.2fs %9.2fs %9.2fs %8sx %8sx\n' "$b" "$c_ours" "$t_ours" "$t_py" "$t_lua" "$r_py" "$r_lua"
 done

@@ -305,18 +305,39 @@ QString formatDate(double serial) {
   return s;
 }
 
+void appendChars(QString& out, const QChar* p, qsizetype n) {
+  checkTextLength(out.size() + n);
+  if (n > 16 || out.isEmpty()) {
+    out.append(p, n);
+    return;
+  }
+  // A few characters are copied in place: QString::append would call memmove for them.
+  const qsizetype at = out.size();
+  out.resize(at + n);
+  QChar* d = out.data() + at;
+  for (qsizetype i = 0; i < n; ++i) d[i] = p[i];
+}
+
 void appendText(QString& out, const Value& v) {
   switch (v.type()) {
     case Value::Type::String:
-      checkTextLength(out.size() + v.asString().size());
-      out += v.asString();
+      appendChars(out, v.asString().constData(), v.asString().size());
       return;
     case Value::Type::Byte:
     case Value::Type::Integer:
     case Value::Type::Long: {
-      char buf[16];
-      auto res = std::to_chars(buf, buf + sizeof buf, v.asInt());
-      out += QLatin1String(buf, res.ptr - buf);
+      // Digits straight into UTF-16: no Latin-1 conversion on the way.
+      char16_t buf[12];
+      char16_t* end = buf + 12;
+      char16_t* p = end;
+      const std::int32_t n = v.asInt();
+      std::uint32_t u = n < 0 ? 0u - static_cast<std::uint32_t>(n) : static_cast<std::uint32_t>(n);
+      do {
+        *--p = static_cast<char16_t>(u'0' + u % 10);
+        u /= 10;
+      } while (u);
+      if (n < 0) *--p = u'-';
+      appendChars(out, reinterpret_cast<const QChar*>(p), end - p);
       return;
     }
     case Value::Type::Empty:

@@ -59,6 +59,8 @@ QString formatCurrencyValue(std::int64_t scaled);  // up to 4 decimals: "0.3", "
 Value toCurrency(const Value& v);
 Value toSingle(const Value& v);
 void appendText(QString& out, const Value& v);  // out += toText(v), without a temporary for numbers
+// out += the n characters at p, within the text length bound.
+void appendChars(QString& out, const QChar* p, qsizetype n);
 
 // Date serials and Qt date-times.
 double toSerial(const QDateTime& dt);

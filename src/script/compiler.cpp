@@ -2,6 +2,7 @@
 
 #include "script/class_object.h"
 #include "script/nodes.h"
+#include "script/nodes_fast.h"
 
 namespace balvix::script {
 
@@ -31,7 +32,7 @@ std::unique_ptr<Program> Compiler::compile(ParsedModule& module) {
     return on;
   };
   for (std::size_t i = 0; i < module.statements.size(); ++i) {
-    const NodePtr& s = module.statements[i];
+    const ast::StmtNode& s = module.statements[i];
     if (s->kind == Ast::Procedure || s->kind == Ast::Class) continue;
     program->optionExplicit = explicitAt(i);
     StmtPtr st = compileStatement(*s);
@@ -39,12 +40,12 @@ std::unique_ptr<Program> Compiler::compile(ParsedModule& module) {
     if (s->kind == Ast::Const)
       program->constInit.push_back(std::move(st));
     else
-      program->topLevel.push_back(std::move(st));
+      program->topLevel.push_back(specialise(std::move(st)));
   }
   for (std::size_t i = 0; i < module.statements.size(); ++i) {
     if (module.statements[i]->kind != Ast::Procedure) continue;
     program->optionExplicit = explicitAt(i);
-    compileProcedure(*module.statements[i]);
+    compileProcedure(static_cast<const ast::ProcedureDecl&>(*module.statements[i]));
   }
   for (NewClass& c : m_newClasses) {
     program->optionExplicit = explicitAt(c.statement);
@@ -65,12 +66,12 @@ Block Compiler::extend(Program& program, ParsedModule& module, const LocalNames*
   collectDeclarations(module.statements, true);
   Block out;
   program.optionExplicit = explicitBefore || module.optionExplicit;
-  for (const NodePtr& s : module.statements) {
+  for (const ast::StmtNode& s : module.statements) {
     if (s->kind == Ast::Procedure || s->kind == Ast::Class) continue;
     if (StmtPtr st = compileStatement(*s)) out.push_back(std::move(st));
   }
-  for (const NodePtr& s : module.statements)
-    if (s->kind == Ast::Procedure) compileProcedure(*s);
+  for (const ast::StmtNode& s : module.statements)
+    if (s->kind == Ast::Procedure) compileProcedure(static_cast<const ast::ProcedureDecl&>(*s));
   for (NewClass& c : m_newClasses)
     for (auto& [proc, node] : c.procedures) compileClassProcedure(*c.def, *proc, *node);
   m_newClasses.clear();
@@ -79,7 +80,8 @@ Block Compiler::extend(Program& program, ParsedModule& module, const LocalNames*
   return out;
 }
 
-ExprPtr Compiler::expression(Program& program, const Node& expr, const LocalNames* local) {
+ExprPtr Compiler::expression(Program& program, const ast::Expression& expr,
+                             const LocalNames* local) {
   m_program = &program;
   Scope top = localScope(local);
   m_scope = &top;
@@ -111,53 +113,71 @@ void Compiler::finishScope(Scope& scope) {
 }
 
 void Compiler::declareProcedures(ParsedModule& module) {
-  for (const NodePtr& s : module.statements) {
+  for (const ast::StmtNode& s : module.statements) {
     if (s->kind != Ast::Procedure) continue;
+    const auto& decl = static_cast<const ast::ProcedureDecl&>(*s);
     // Of two definitions of one name the later one counts, as in the language.
     auto proc = std::make_unique<Procedure>();
-    proc->name = s->name;
-    proc->spelled = s->spelled;
-    proc->line = s->line;
-    proc->isFunction = s->flag;
-    proc->isPrivate = s->flag2;
-    for (const NodePtr& p : s->list) proc->byVal.push_back(p->flag);
+    proc->name = decl.name;
+    proc->spelled = decl.spelled;
+    proc->line = decl.line;
+    proc->isFunction = decl.isFunction;
+    proc->isPrivate = decl.isPrivate;
+    for (const ast::Param& p : decl.params) proc->byVal.push_back(p.byVal);
     m_program->procedureByName.insert(proc->name, proc.get());
-    m_definition[proc.get()] = s.get();
+    m_definition[proc.get()] = &decl;
     m_program->procedures.push_back(std::move(proc));
   }
 }
 
 // Dim and Const anywhere in a block declare for the whole procedure (or module), also
 // when the use comes first in the text.
-void Compiler::collectDeclarations(const std::vector<NodePtr>& block, bool topLevel) {
-  for (const NodePtr& s : block) {
+void Compiler::collectDeclarations(const ast::StmtList& block, bool topLevel) {
+  auto declare = [&](const ast::Identifier& id, bool readonly) {
+    if (topLevel) {
+      if (m_program->procedureByName.contains(id.name))
+        fail(id.line, QStringLiteral("Имя переопределено: '%1'").arg(id.spelled));
+      declareGlobal(id.name, readonly);
+    } else {
+      declareLocal(id.name, readonly);
+    }
+  };
+  for (const ast::StmtNode& s : block) {
     switch (s->kind) {
-      case Ast::Dim:
+      case Ast::Dim: {
+        const auto& dim = static_cast<const ast::DimStmt&>(*s);
+        // ReDim declares where it runs (compileDim), not ahead.
+        if (!dim.redim)
+          for (const ast::DimItem& item : dim.items) declare(item.id, false);
+        break;
+      }
       case Ast::Const:
-        for (const NodePtr& item : s->list) {
-          const bool ro = s->kind == Ast::Const;
-          if (topLevel) {
-            if (m_program->procedureByName.contains(item->name))
-              fail(item->line, QStringLiteral("Имя переопределено: '%1'").arg(item->spelled));
-            declareGlobal(item->name, ro);
-          } else {
-            declareLocal(item->name, ro);
-          }
-        }
+        for (const ast::ConstItem& item : static_cast<const ast::ConstStmt&>(*s).items)
+          declare(item.id, true);
         break;
-      case Ast::If:
-        for (const NodePtr& c : s->list) collectDeclarations(c->body, topLevel);
-        collectDeclarations(s->body2, topLevel);
+      case Ast::If: {
+        const auto& st = static_cast<const ast::IfStmt&>(*s);
+        for (const ast::IfClause& c : st.clauses) collectDeclarations(c.body, topLevel);
+        collectDeclarations(st.elseBody, topLevel);
         break;
-      case Ast::Select:
-        for (const NodePtr& c : s->list) collectDeclarations(c->body, topLevel);
-        collectDeclarations(s->body2, topLevel);
+      }
+      case Ast::Select: {
+        const auto& st = static_cast<const ast::SelectStmt&>(*s);
+        for (const ast::CaseClause& c : st.cases) collectDeclarations(c.body, topLevel);
+        collectDeclarations(st.elseBody, topLevel);
         break;
+      }
       case Ast::For:
+        collectDeclarations(static_cast<const ast::ForStmt&>(*s).body, topLevel);
+        break;
       case Ast::ForEach:
+        collectDeclarations(static_cast<const ast::ForEachStmt&>(*s).body, topLevel);
+        break;
       case Ast::Do:
+        collectDeclarations(static_cast<const ast::DoStmt&>(*s).body, topLevel);
+        break;
       case Ast::With:
-        collectDeclarations(s->body, topLevel);
+        collectDeclarations(static_cast<const ast::WithStmt&>(*s).body, topLevel);
         break;
       default:
         break;
@@ -255,7 +275,7 @@ ExprPtr Compiler::varNode(const Resolved& r) {
   return std::make_unique<GlobalVar>(r.slot);
 }
 
-ExprPtr Compiler::lvalue(const Node& n) {
+ExprPtr Compiler::lvalue(const ast::Identifier& n) {
   Resolved r = resolve(n.name, n.spelled);
   if (r.kind == Kind::Local || r.kind == Kind::Global || r.kind == Kind::Field) {
     if (r.readonly) fail(n.line, QStringLiteral("Недопустимое присваивание: '%1'").arg(n.spelled));
@@ -269,7 +289,7 @@ ExprPtr Compiler::lvalue(const Node& n) {
   return std::make_unique<GlobalVar>(declareGlobal(n.name, false));
 }
 
-void Compiler::compileProcedure(const Node& n) {
+void Compiler::compileProcedure(const ast::ProcedureDecl& n) {
   Procedure* proc = m_program->procedureByName.value(n.name);
   if (m_definition.value(proc) != &n) return;  // an earlier definition, replaced
   Scope scope;
@@ -278,10 +298,10 @@ void Compiler::compileProcedure(const Node& n) {
   m_scope = &scope;
   if (proc->isFunction) scope.locals.insert(proc->name, 0);
   proc->slotCount = 1;
-  for (const NodePtr& p : n.list) {
-    if (scope.locals.contains(p->name) && p->name != proc->name)
-      fail(p->line, QStringLiteral("Имя переопределено: '%1'").arg(p->spelled));
-    scope.locals.insert(p->name, proc->slotCount++);
+  for (const ast::Param& p : n.params) {
+    if (scope.locals.contains(p.id.name) && p.id.name != proc->name)
+      fail(p.id.line, QStringLiteral("Имя переопределено: '%1'").arg(p.id.spelled));
+    scope.locals.insert(p.id.name, proc->slotCount++);
   }
   collectDeclarations(n.body, false);
   proc->body = compileBlock(n.body);
@@ -289,56 +309,60 @@ void Compiler::compileProcedure(const Node& n) {
   m_scope = outer;
 }
 
-Block Compiler::compileBlock(const std::vector<NodePtr>& block) {
+Block Compiler::compileBlock(const ast::StmtList& block) {
   Block out;
-  for (const NodePtr& s : block)
-    if (StmtPtr st = compileStatement(*s)) out.push_back(std::move(st));
+  for (const ast::StmtNode& s : block)
+    if (StmtPtr st = compileStatement(*s)) out.push_back(specialise(std::move(st)));
   return out;
 }
 
-StmtPtr Compiler::compileStatement(const Node& n) {
-  switch (n.kind) {
+StmtPtr Compiler::compileConst(const ast::ConstStmt& n) {
+  if (n.items.size() == 1) {
+    const ast::ConstItem& item = n.items[0];
+    auto st = make<AssignVar>(n.line);
+    Resolved r = resolve(item.id.name, item.id.spelled);
+    st->target = varNode(r);
+    st->rhs = compileExpr(*item.value);
+    return st;
+  }
+  auto st = make<IfStmt>(n.line);
+  for (const ast::ConstItem& item : n.items) {
+    auto a = make<AssignVar>(item.id.line);
+    a->target = varNode(resolve(item.id.name, item.id.spelled));
+    a->rhs = compileExpr(*item.value);
+    st->elseBlock.push_back(std::move(a));
+  }
+  return st;
+}
+
+StmtPtr Compiler::compileStatement(const ast::Statement& s) {
+  switch (s.kind) {
     case Ast::Assign:
-      return compileAssign(n);
+      return compileAssign(static_cast<const ast::AssignStmt&>(s));
     case Ast::CallStmt:
-      return compileCallStatement(n);
+      return compileCallStatement(static_cast<const ast::CallStmt&>(s));
     case Ast::Dim:
-    case Ast::ReDim:
-      return compileDim(n);
-    case Ast::Const: {
-      if (n.list.size() == 1) {
-        const Node& item = *n.list[0];
-        auto st = make<AssignVar>(n.line);
-        Resolved r = resolve(item.name, item.spelled);
-        st->target = varNode(r);
-        st->rhs = compileExpr(*item.a);
-        return st;
-      }
-      auto st = make<IfStmt>(n.line);
-      for (const NodePtr& item : n.list) {
-        auto a = make<AssignVar>(item->line);
-        a->target = varNode(resolve(item->name, item->spelled));
-        a->rhs = compileExpr(*item->a);
-        st->elseBlock.push_back(std::move(a));
-      }
-      return st;
-    }
+      return compileDim(static_cast<const ast::DimStmt&>(s));
+    case Ast::Const:
+      return compileConst(static_cast<const ast::ConstStmt&>(s));
     case Ast::If: {
+      const auto& n = static_cast<const ast::IfStmt&>(s);
       auto st = make<IfStmt>(n.line);
-      for (const NodePtr& c : n.list) {
-        st->conds.push_back(compileExpr(*c->a));
-        st->blocks.push_back(compileBlock(c->body));
+      for (const ast::IfClause& c : n.clauses) {
+        st->conds.push_back(compileExpr(*c.condition));
+        st->blocks.push_back(compileBlock(c.body));
       }
-      st->elseBlock = compileBlock(n.body2);
+      st->elseBlock = compileBlock(n.elseBody);
       return st;
     }
     case Ast::Select:
-      return compileSelect(n);
+      return compileSelect(static_cast<const ast::SelectStmt&>(s));
     case Ast::Erase: {
+      const auto& n = static_cast<const ast::EraseStmt&>(s);
       Block parts;
-      for (const NodePtr& item : n.list) {
-        auto st = make<EraseArray>(item->line);
-        st->var = lvalue(*item);
+      for (const ast::Identifier& array : n.arrays) {
+        auto st = make<EraseArray>(array.line);
+        st->var = lvalue(array);
         parts.push_back(std::move(st));
       }
       if (parts.size() == 1) return std::move(parts[0]);
@@ -347,50 +371,48 @@ StmtPtr Compiler::compileStatement(const Node& n) {
       return group;
     }
     case Ast::For: {
+      const auto& n = static_cast<const ast::ForStmt&>(s);
       auto st = make<ForStmt>(n.line);
-      Node name(Ast::Name, n.line);
-      name.name = n.name;
-      name.spelled = n.spelled;
-      st->var = lvalue(name);
-      st->from = compileExpr(*n.b);
-      st->to = compileExpr(*n.c);
-      if (n.d) st->step = compileExpr(*n.d);
+      st->var = lvalue(n.variable);
+      st->from = compileExpr(*n.from);
+      st->to = compileExpr(*n.to);
+      if (n.step) st->step = compileExpr(*n.step);
       st->body = compileBlock(n.body);
       return st;
     }
     case Ast::ForEach: {
+      const auto& n = static_cast<const ast::ForEachStmt&>(s);
       auto st = make<ForEachStmt>(n.line);
-      Node name(Ast::Name, n.line);
-      name.name = n.name;
-      name.spelled = n.spelled;
-      st->var = lvalue(name);
-      st->collection = compileExpr(*n.b);
+      st->var = lvalue(n.variable);
+      st->collection = compileExpr(*n.collection);
       st->body = compileBlock(n.body);
       return st;
     }
     case Ast::Do: {
+      const auto& n = static_cast<const ast::DoStmt&>(s);
       auto st = make<DoStmt>(n.line);
-      st->kind = static_cast<LoopKind>(n.op);
-      st->isWhile = n.flag;
-      if (n.a) st->cond = compileExpr(*n.a);
+      st->kind = n.loop;
+      st->isWhile = n.isWend;
+      if (n.condition) st->cond = compileExpr(*n.condition);
       st->body = compileBlock(n.body);
       return st;
     }
     case Ast::Exit: {
-      const auto kind = static_cast<ExitKind>(n.op);
+      const ExitKind kind = static_cast<const ast::ExitStmt&>(s).what;
       const Flow f = kind == ExitKind::For  ? Flow::ExitFor
                      : kind == ExitKind::Do ? Flow::ExitDo
                                             : Flow::ExitProc;
       auto st = std::make_unique<ExitStmt>(f);
-      st->line = n.line;
+      st->line = s.line;
       return st;
     }
     case Ast::OnError: {
-      auto st = make<OnErrorStmt>(n.line);
-      st->resumeNext = n.flag;
+      auto st = make<OnErrorStmt>(s.line);
+      st->resumeNext = static_cast<const ast::OnErrorStmt&>(s).resumeNext;
       return st;
     }
     case Ast::With: {
+      const auto& n = static_cast<const ast::WithStmt&>(s);
       auto st = make<WithStmt>(n.line);
       bool global = false;
       const int slot = newHiddenSlot(global);
@@ -399,7 +421,7 @@ StmtPtr Compiler::compileStatement(const Node& n) {
         return std::make_unique<LocalVar>(slot);
       };
       st->holder = holder();
-      st->object = compileExpr(*n.a);
+      st->object = compileExpr(*n.object);
       m_scope->withSlots.push_back({slot, global});
       st->body = compileBlock(n.body);
       m_scope->withSlots.pop_back();
@@ -408,26 +430,23 @@ StmtPtr Compiler::compileStatement(const Node& n) {
     case Ast::Procedure:
       return nullptr;
     default:
-      fail(n.line, QStringLiteral("Ожидается инструкция"));
+      fail(s.line, QStringLiteral("Ожидается инструкция"));
   }
 }
 
-StmtPtr Compiler::compileDim(const Node& n) {
+StmtPtr Compiler::compileDim(const ast::DimStmt& n) {
   Block parts;
-  for (const NodePtr& item : n.list) {
-    if (!item->flag2) continue;  // a plain Dim only declares
-    auto st = make<DimArray>(item->line);
-    Node name(Ast::Name, item->line);
-    name.name = item->name;
-    name.spelled = item->spelled;
-    if (n.kind == Ast::ReDim && !canDeclareLocal())
-      declareGlobal(item->name, false);
-    else if (n.kind == Ast::ReDim && resolve(item->name, item->spelled).kind == Kind::Unknown)
-      declareLocal(item->name, false);
-    st->var = lvalue(name);
-    for (const NodePtr& d : item->list) st->dims.push_back(compileExpr(*d));
-    st->redim = n.kind == Ast::ReDim;
-    st->preserve = n.flag;
+  for (const ast::DimItem& item : n.items) {
+    if (!item.isArray) continue;  // a plain Dim only declares
+    auto st = make<DimArray>(item.id.line);
+    if (n.redim && !canDeclareLocal())
+      declareGlobal(item.id.name, false);
+    else if (n.redim && resolve(item.id.name, item.id.spelled).kind == Kind::Unknown)
+      declareLocal(item.id.name, false);
+    st->var = lvalue(item.id);
+    for (const ast::ExprNode& d : item.dimensions) st->dims.push_back(compileExpr(*d));
+    st->redim = n.redim;
+    st->preserve = n.preserve;
     parts.push_back(std::move(st));
   }
   if (parts.empty()) return nullptr;
@@ -437,46 +456,53 @@ StmtPtr Compiler::compileDim(const Node& n) {
   return group;
 }
 
-StmtPtr Compiler::compileSelect(const Node& n) {
+StmtPtr Compiler::compileSelect(const ast::SelectStmt& n) {
   auto st = make<SelectStmt>(n.line);
-  st->test = compileExpr(*n.a);
-  for (const NodePtr& c : n.list) {
+  st->test = compileExpr(*n.test);
+  for (const ast::CaseClause& c : n.cases) {
     SelectStmt::Clause clause;
-    for (const NodePtr& item : c->list) {
+    for (const ast::CaseItem& item : c.items) {
       SelectStmt::Item it;
-      it.kind = item->kind;
-      it.op = static_cast<BinOp>(item->op);
-      it.a = compileExpr(*item->a);
-      if (item->b) it.b = compileExpr(*item->b);
+      it.kind = item.kind;
+      it.op = item.op;
+      it.a = compileExpr(*item.value);
+      if (item.to) it.b = compileExpr(*item.to);
       clause.items.push_back(std::move(it));
     }
-    clause.body = compileBlock(c->body);
+    clause.body = compileBlock(c.body);
     st->clauses.push_back(std::move(clause));
   }
-  st->elseBlock = compileBlock(n.body2);
+  st->elseBlock = compileBlock(n.elseBody);
   return st;
 }
 
-bool Compiler::safeAppendPiece(const Node& n, const QString& target) {
+bool Compiler::safeAppendPiece(const ast::Expression& n, const QString& target) {
   switch (n.kind) {
     case Ast::Literal:
       return true;
     case Ast::Name: {
-      if (n.name == target) return false;
-      const Kind k = resolve(n.name, n.spelled).kind;
-      return k == Kind::Local || k == Kind::Global || k == Kind::Field ||
-             (k == Kind::Builtin && resolve(n.name, n.spelled).builtin->isConstant);
+      const auto& name = static_cast<const ast::NameExpr&>(n);
+      if (name.name == target) return false;
+      const Resolved r = resolve(name.name, name.spelled);
+      return r.kind == Kind::Local || r.kind == Kind::Global || r.kind == Kind::Field ||
+             (r.kind == Kind::Builtin && r.builtin->isConstant);
     }
     case Ast::Paren:
+      return safeAppendPiece(*static_cast<const ast::ParenExpr&>(n).inner, target);
     case Ast::Unary:
-      return safeAppendPiece(*n.a, target);
-    case Ast::Binary:
-      return safeAppendPiece(*n.a, target) && safeAppendPiece(*n.b, target);
+      return safeAppendPiece(*static_cast<const ast::UnaryExpr&>(n).operand, target);
+    case Ast::Binary: {
+      const auto& b = static_cast<const ast::BinaryExpr&>(n);
+      return safeAppendPiece(*b.left, target) && safeAppendPiece(*b.right, target);
+    }
     case Ast::Call: {
-      if (n.a->kind != Ast::Name || n.a->name == target) return false;
-      const Resolved r = resolve(n.a->name, n.a->spelled);
+      const auto& call = static_cast<const ast::CallExpr&>(n);
+      if (call.callee->kind != Ast::Name) return false;
+      const auto& callee = static_cast<const ast::NameExpr&>(*call.callee);
+      if (callee.name == target) return false;
+      const Resolved r = resolve(callee.name, callee.spelled);
       if (r.kind != Kind::Builtin && r.kind != Kind::Local && r.kind != Kind::Global) return false;
-      for (const NodePtr& arg : n.list)
+      for (const ast::ExprNode& arg : call.args)
         if (!safeAppendPiece(*arg, target)) return false;
       return true;
     }
@@ -485,36 +511,40 @@ bool Compiler::safeAppendPiece(const Node& n, const QString& target) {
   }
 }
 
-StmtPtr Compiler::compileAssign(const Node& n) {
-  const Node& t = *n.a;
-  const bool isSet = n.flag;
+StmtPtr Compiler::compileAssign(const ast::AssignStmt& n) {
+  const ast::Expression& t = *n.target;
+  const ast::Expression& value = *n.value;
+  const bool isSet = n.isSet;
   switch (t.kind) {
     case Ast::Name: {
-      const Resolved r = resolve(t.name, t.spelled);
+      const auto& name = static_cast<const ast::NameExpr&>(t);
+      const Resolved r = resolve(name.name, name.spelled);
       if (r.kind == Kind::ClassMember) {
         auto st = make<AssignMember>(n.line);
         st->object = std::make_unique<LocalVar>(m_scope->meSlot);
-        st->name = t.spelled;
+        st->name = name.spelled;
         st->cacheKey = m_scope->cls;
         st->cachedId = r.slot;
-        st->rhs = compileExpr(*n.b);
+        st->rhs = compileExpr(value);
         st->isSet = isSet;
         return st;
       }
       if (r.kind == Kind::Member) {
         auto st = make<AssignMember>(n.line);
-        st->name = t.spelled;
-        st->rhs = compileExpr(*n.b);
+        st->name = name.spelled;
+        st->rhs = compileExpr(value);
         st->isSet = isSet;
         return st;
       }
-      ExprPtr target = lvalue(t);
-      if (!isSet && n.b->kind == Ast::Binary && n.b->op == static_cast<int>(BinOp::Concat)) {
-        std::vector<const Node*> leaves;
-        flattenConcat(*n.b, leaves);
-        bool safe = leaves.size() > 1 && leaves[0]->kind == Ast::Name && leaves[0]->name == t.name;
+      ExprPtr target = lvalue({name.name, name.spelled, name.line});
+      if (!isSet && value.kind == Ast::Binary &&
+          static_cast<const ast::BinaryExpr&>(value).op == BinOp::Concat) {
+        std::vector<const ast::Expression*> leaves;
+        flattenConcat(value, leaves);
+        bool safe = leaves.size() > 1 && leaves[0]->kind == Ast::Name &&
+                    static_cast<const ast::NameExpr*>(leaves[0])->name == name.name;
         for (std::size_t i = 1; safe && i < leaves.size(); ++i)
-          safe = safeAppendPiece(*leaves[i], t.name);
+          safe = safeAppendPiece(*leaves[i], name.name);
         if (safe) {
           auto st = make<AppendVar>(n.line);
           st->target = std::move(target);
@@ -530,70 +560,82 @@ StmtPtr Compiler::compileAssign(const Node& n) {
       if (auto* local = dynamic_cast<LocalVar*>(target.get()); local && !isSet) {
         auto st = make<AssignLocal>(n.line);
         st->slot = local->slot;
-        st->rhs = compileExpr(*n.b);
+        st->rhs = compileExpr(value);
         return st;
       }
       auto st = make<AssignVar>(n.line);
       st->target = std::move(target);
-      st->rhs = compileExpr(*n.b);
+      st->rhs = compileExpr(value);
       st->isSet = isSet;
       return st;
     }
     case Ast::Call: {
-      const Node& callee = *t.a;
+      const auto& call = static_cast<const ast::CallExpr&>(t);
+      const ast::Expression& callee = *call.callee;
       if (callee.kind == Ast::Name) {
-        const Resolved r = resolve(callee.name, callee.spelled);
+        const auto& name = static_cast<const ast::NameExpr&>(callee);
+        const Resolved r = resolve(name.name, name.spelled);
         if (r.kind == Kind::ClassMember) {
           auto st = make<AssignMember>(n.line);
           st->object = std::make_unique<LocalVar>(m_scope->meSlot);
-          st->name = callee.spelled;
+          st->name = name.spelled;
           st->cacheKey = m_scope->cls;
           st->cachedId = r.slot;
-          st->args = compileArgs(t.list);
-          st->rhs = compileExpr(*n.b);
+          st->args = compileArgs(call.args);
+          st->rhs = compileExpr(value);
           st->isSet = isSet;
           return st;
         }
         if (r.kind == Kind::Member) {
           auto st = make<AssignMember>(n.line);
-          st->name = callee.spelled;
-          st->args = compileArgs(t.list);
-          st->rhs = compileExpr(*n.b);
-          st->isSet = isSet;
-          return st;
-        }
-        if (r.kind == Kind::Object || r.kind == Kind::Err) {
-          auto st = make<AssignIndex>(n.line);
-          st->base = compileName(callee);
-          st->indices = compileArgs(t.list);
-          st->rhs = compileExpr(*n.b);
+          st->name = name.spelled;
+          st->args = compileArgs(call.args);
+          st->rhs = compileExpr(value);
           st->isSet = isSet;
           return st;
         }
         auto st = make<AssignIndex>(n.line);
-        st->base = lvalue(callee);
-        st->indices = compileArgs(t.list);
-        st->rhs = compileExpr(*n.b);
+        st->base = r.kind == Kind::Object || r.kind == Kind::Err
+                       ? compileName(name)
+                       : lvalue({name.name, name.spelled, name.line});
+        st->indices = compileArgs(call.args);
+        st->rhs = compileExpr(value);
         st->isSet = isSet;
         return st;
       }
       if (callee.kind == Ast::Member || callee.kind == Ast::WithDot) {
         auto st = make<AssignMember>(n.line);
-        st->object = callee.kind == Ast::Member ? compileExpr(*callee.a) : withObject(callee);
-        st->name = callee.spelled;
-        st->args = compileArgs(t.list);
-        st->rhs = compileExpr(*n.b);
+        if (callee.kind == Ast::Member) {
+          const auto& member = static_cast<const ast::MemberExpr&>(callee);
+          st->object = compileExpr(*member.object);
+          st->name = member.spelled;
+        } else {
+          const auto& dot = static_cast<const ast::WithDotExpr&>(callee);
+          st->object = withObject(dot);
+          st->name = dot.spelled;
+        }
+        st->args = compileArgs(call.args);
+        st->rhs = compileExpr(value);
         st->isSet = isSet;
         return st;
       }
       fail(n.line, QStringLiteral("Недопустимое присваивание"));
     }
-    case Ast::Member:
-    case Ast::WithDot: {
+    case Ast::Member: {
+      const auto& member = static_cast<const ast::MemberExpr&>(t);
       auto st = make<AssignMember>(n.line);
-      st->object = t.kind == Ast::Member ? compileExpr(*t.a) : withObject(t);
-      st->name = t.spelled;
-      st->rhs = compileExpr(*n.b);
+      st->object = compileExpr(*member.object);
+      st->name = member.spelled;
+      st->rhs = compileExpr(value);
+      st->isSet = isSet;
+      return st;
+    }
+    case Ast::WithDot: {
+      const auto& dot = static_cast<const ast::WithDotExpr&>(t);
+      auto st = make<AssignMember>(n.line);
+      st->object = withObject(dot);
+      st->name = dot.spelled;
+      st->rhs = compileExpr(value);
       st->isSet = isSet;
       return st;
     }
@@ -625,26 +667,29 @@ bool isConversion(const QString& folded) {
 
 }  // namespace
 
-StmtPtr Compiler::compileCallStatement(const Node& n) {
+StmtPtr Compiler::compileCallStatement(const ast::CallStmt& n) {
   auto st = make<ExprStmt>(n.line);
-  const Node& e = *n.a;
-  if (e.kind == Ast::Call && e.a->kind == Ast::Name && isConversion(e.a->name) &&
-      resolve(e.a->name, e.a->spelled).kind == Kind::Builtin) {
-    auto call = make<UnsupportedCall>(n.line);
-    call->name = e.a->spelled;
-    call->args = compileArgs(e.list);
-    st->expr = std::move(call);
-    return st;
-  }
-  if (e.kind == Ast::Name) {
-    const Resolved r = resolve(e.name, e.spelled);
-    if (r.kind == Kind::Unknown || r.kind == Kind::Local || r.kind == Kind::Global) {
-      // A bare name as a statement is a call; an undefined one is reported when reached.
-      if (r.kind == Kind::Unknown) {
-        st->expr = std::make_unique<UnresolvedCall>(e.spelled);
-        st->expr->line = n.line;
+  const ast::Expression& e = *n.call;
+  if (e.kind == Ast::Call) {
+    const auto& call = static_cast<const ast::CallExpr&>(e);
+    if (call.callee->kind == Ast::Name) {
+      const auto& name = static_cast<const ast::NameExpr&>(*call.callee);
+      if (isConversion(name.name) && resolve(name.name, name.spelled).kind == Kind::Builtin) {
+        auto unsupported = make<UnsupportedCall>(n.line);
+        unsupported->name = name.spelled;
+        unsupported->args = compileArgs(call.args);
+        st->expr = std::move(unsupported);
         return st;
       }
+    }
+  }
+  if (e.kind == Ast::Name) {
+    // A bare name as a statement is a call; an undefined one is reported when reached.
+    const auto& name = static_cast<const ast::NameExpr&>(e);
+    if (resolve(name.name, name.spelled).kind == Kind::Unknown) {
+      st->expr = std::make_unique<UnresolvedCall>(name.spelled);
+      st->expr->line = n.line;
+      return st;
     }
   }
   st->expr = compileExpr(e);

@@ -22,7 +22,7 @@ std::unique_ptr<T> make(int line) {
   return p;
 }
 // The operands of a chain of `&`, left to right.
-void flattenConcat(const Node& n, std::vector<const Node*>& out);
+void flattenConcat(const ast::Expression& n, std::vector<const ast::Expression*>& out);
 // A variable as an argument: passed by reference.
 bool isVariable(const Expr* e);
 }  // namespace compile_helpers
@@ -47,7 +47,8 @@ class Compiler {
   // know become module-level variables (the frame cannot grow).
   Block extend(Program& program, ParsedModule& module, const LocalNames* local = nullptr);
   // An expression (Eval) at the module level of a running program, or inside a procedure.
-  ExprPtr expression(Program& program, const Node& expr, const LocalNames* local = nullptr);
+  ExprPtr expression(Program& program, const ast::Expression& expr,
+                     const LocalNames* local = nullptr);
 
  private:
   // Field and ClassMember: a member of the class whose procedure is being compiled.
@@ -88,43 +89,46 @@ class Compiler {
   // A class declared by the text being compiled, with the definition of each procedure.
   struct NewClass {
     ClassDef* def;
-    const Node* node;
-    std::vector<std::pair<Procedure*, const Node*>> procedures;
+    const ast::ClassDecl* node;
+    std::vector<std::pair<Procedure*, const ast::ProcedureDecl*>> procedures;
     std::size_t statement;  // index among the module's statements (for Option Explicit)
   };
 
   void declareProcedures(ParsedModule& module);
   void declareClasses(ParsedModule& module);
-  void declareClassMembers(ClassDef& def, const Node& n, NewClass& out);
-  void compileClassProcedure(ClassDef& def, Procedure& proc, const Node& n);
+  void declareClassMembers(ClassDef& def, const ast::ClassDecl& n, NewClass& out);
+  void compileClassProcedure(ClassDef& def, Procedure& proc, const ast::ProcedureDecl& n);
   // A call or property read of a member of the class being compiled, through Me.
-  ExprPtr classMemberCall(int member, const QString& spelled, const std::vector<NodePtr>& args,
-                          int line);
-  void collectDeclarations(const std::vector<NodePtr>& block, bool topLevel);
+  ExprPtr classMemberCall(int member, const QString& spelled,
+                          const std::vector<ast::ExprNode>& args, int line);
+  void collectDeclarations(const ast::StmtList& block, bool topLevel);
   int declareGlobal(const QString& name, bool readonly);
   int declareLocal(const QString& name, bool readonly);
   Resolved resolve(const QString& name, const QString& spelled);
   ExprPtr varNode(const Resolved& r);
   // The variable a name stands for, declaring it when implicit declaration is allowed.
-  ExprPtr lvalue(const Node& name);
+  ExprPtr lvalue(const ast::Identifier& name);
   int newHiddenSlot(bool& global);
 
-  Block compileBlock(const std::vector<NodePtr>& block);
-  StmtPtr compileStatement(const Node& n);
-  StmtPtr compileAssign(const Node& n);
-  StmtPtr compileCallStatement(const Node& n);
-  StmtPtr compileDim(const Node& n);
-  StmtPtr compileSelect(const Node& n);
-  void compileProcedure(const Node& n);
+  Block compileBlock(const ast::StmtList& block);
+  StmtPtr compileStatement(const ast::Statement& n);
+  StmtPtr compileAssign(const ast::AssignStmt& n);
+  StmtPtr compileCallStatement(const ast::CallStmt& n);
+  StmtPtr compileConst(const ast::ConstStmt& n);
+  StmtPtr compileDim(const ast::DimStmt& n);
+  StmtPtr compileSelect(const ast::SelectStmt& n);
+  void compileProcedure(const ast::ProcedureDecl& n);
 
-  ExprPtr compileExpr(const Node& n);
-  ExprPtr compileName(const Node& n);
-  ExprPtr compileCall(const Node& callee, const std::vector<NodePtr>& args, int line);
-  ExprPtr compileMemberCall(ExprPtr object, const QString& name, const std::vector<NodePtr>& args,
-                            int line);
-  std::vector<ExprPtr> compileArgs(const std::vector<NodePtr>& args);
-  ExprPtr withObject(const Node& n);
-  bool safeAppendPiece(const Node& n, const QString& target);
+  ExprPtr compileExpr(const ast::Expression& n);
+  ExprPtr compileBinary(const ast::BinaryExpr& n);
+  ExprPtr compileName(const ast::NameExpr& n);
+  ExprPtr compileCall(const ast::Expression& callee, const std::vector<ast::ExprNode>& args,
+                      int line);
+  ExprPtr compileMemberCall(ExprPtr object, const QString& name,
+                            const std::vector<ast::ExprNode>& args, int line);
+  std::vector<ExprPtr> compileArgs(const std::vector<ast::ExprNode>& args);
+  ExprPtr withObject(const ast::WithDotExpr& n);
+  bool safeAppendPiece(const ast::Expression& n, const QString& target);
 
   [[noreturn]] void fail(int line, const QString& message) const;
 
@@ -133,7 +137,8 @@ class Compiler {
   Scope* m_scope = nullptr;
   QHash<QString, bool> m_globalReadonly;
   QSet<QString> m_readOnlyGlobals;  // implicit globals the module level reads but never assigns
-  QHash<const Procedure*, const Node*> m_definition;  // the definition each procedure compiles
+  QHash<const Procedure*, const ast::ProcedureDecl*>
+      m_definition;  // the definition each procedure compiles
   std::vector<NewClass> m_newClasses;
 };
 

@@ -17,8 +17,8 @@ bool compile_helpers::isVariable(const Expr* e) {
 
 void Compiler::declareClasses(ParsedModule& module) {
   for (std::size_t i = 0; i < module.statements.size(); ++i) {
-    const Node& n = *module.statements[i];
-    if (n.kind != Ast::Class) continue;
+    if (module.statements[i]->kind != Ast::Class) continue;
+    const auto& n = static_cast<const ast::ClassDecl&>(*module.statements[i]);
     if (m_program->classByName.contains(n.name) || m_program->procedureByName.contains(n.name))
       fail(n.line, QStringLiteral("Имя переопределено: '%1'").arg(n.spelled));
     auto def = std::make_shared<ClassDef>();
@@ -35,10 +35,12 @@ void Compiler::declareClasses(ParsedModule& module) {
 namespace {
 
 // The upper bound of a field declared as an array: a whole-number constant.
-int fieldBound(const Node& d) {
-  const bool number = d.kind == Ast::Literal && d.value.isNumber();
+int fieldBound(const ast::Expression& d) {
+  const Value* value =
+      d.kind == Ast::Literal ? &static_cast<const ast::LiteralExpr&>(d).value : nullptr;
+  const bool number = value && value->isNumber();
   double v = 0;
-  if (number) v = toDouble(d.value);
+  if (number) v = toDouble(*value);
   if (!number || v != static_cast<double>(static_cast<std::int64_t>(v)) || v < 0 ||
       v >= kMaxArrayElements)
     throw ScriptError::syntax(d.line, QStringLiteral("Ожидается целая константа"));
@@ -47,59 +49,61 @@ int fieldBound(const Node& d) {
 
 }  // namespace
 
-void Compiler::declareClassMembers(ClassDef& def, const Node& n, NewClass& out) {
-  auto redefined = [this](const Node& at, const QString& spelled) {
-    fail(at.line, QStringLiteral("Имя переопределено: '%1'").arg(spelled));
+void Compiler::declareClassMembers(ClassDef& def, const ast::ClassDecl& n, NewClass& out) {
+  auto redefined = [this](int line, const QString& spelled) {
+    fail(line, QStringLiteral("Имя переопределено: '%1'").arg(spelled));
   };
-  for (const NodePtr& m : n.list) {
-    if (m->kind == Ast::Dim) {
-      for (const NodePtr& item : m->list) {
-        if (def.memberByName.contains(item->name)) redefined(*item, item->spelled);
+  for (const ast::StmtNode& node : n.members) {
+    if (node->kind == Ast::Dim) {
+      const auto& fields = static_cast<const ast::DimStmt&>(*node);
+      for (const ast::DimItem& item : fields.items) {
+        if (def.memberByName.contains(item.id.name)) redefined(item.id.line, item.id.spelled);
         ClassDef::Member member;
-        member.spelled = item->spelled;
-        member.isPrivate = m->flag2;
+        member.spelled = item.id.spelled;
+        member.isPrivate = fields.isPrivate;
         member.field = def.fieldCount++;
-        if (item->flag2) {
+        if (item.isArray) {
           std::vector<int> upper;
-          for (const NodePtr& d : item->list) upper.push_back(fieldBound(*d));
+          for (const ast::ExprNode& d : item.dimensions) upper.push_back(fieldBound(*d));
           std::size_t total = 1;
           for (int u : upper) {
             total *= static_cast<std::size_t>(u) + 1;
             if (total > static_cast<std::size_t>(kMaxArrayElements))
-              fail(item->line, ScriptError::standardDescription(ErrorCode::OutOfMemory));
+              fail(item.id.line, ScriptError::standardDescription(ErrorCode::OutOfMemory));
           }
           const bool fixed = !upper.empty();
           if (!fixed) upper.push_back(-1);
           def.arrayFields.push_back({member.field, std::move(upper), fixed});
         }
-        def.memberByName.insert(item->name, static_cast<int>(def.members.size()));
+        def.memberByName.insert(item.id.name, static_cast<int>(def.members.size()));
         def.members.push_back(std::move(member));
       }
       continue;
     }
-    const auto kind = static_cast<ProcKind>(m->op & ~kProcDefault);
+    const auto& m = static_cast<const ast::ProcedureDecl&>(*node);
+    const ProcKind kind = m.procKind;
     auto proc = std::make_unique<Procedure>();
-    proc->name = m->name;
-    proc->spelled = m->spelled;
-    proc->line = m->line;
-    proc->isFunction = m->flag;
-    proc->isPrivate = m->flag2;
-    for (const NodePtr& p : m->list) proc->byVal.push_back(p->flag);
+    proc->name = m.name;
+    proc->spelled = m.spelled;
+    proc->line = m.line;
+    proc->isFunction = m.isFunction;
+    proc->isPrivate = m.isPrivate;
+    for (const ast::Param& p : m.params) proc->byVal.push_back(p.byVal);
 
-    int index = def.memberByName.value(m->name, -1);
+    int index = def.memberByName.value(m.name, -1);
     if (index < 0) {
       index = static_cast<int>(def.members.size());
       ClassDef::Member member;
-      member.spelled = m->spelled;
-      member.isPrivate = m->flag2;
-      def.memberByName.insert(m->name, index);
+      member.spelled = m.spelled;
+      member.isPrivate = m.isPrivate;
+      def.memberByName.insert(m.name, index);
       def.members.push_back(std::move(member));
     } else if (kind == ProcKind::Sub || kind == ProcKind::Function) {
-      redefined(*m, m->spelled);
+      redefined(m.line, m.spelled);
     }
     ClassDef::Member& member = def.members[static_cast<std::size_t>(index)];
     // A property is public when any of its accessors is.
-    member.isPrivate = member.isPrivate && m->flag2;
+    member.isPrivate = member.isPrivate && m.isPrivate;
     Procedure** slot = nullptr;
     switch (kind) {
       case ProcKind::Sub:
@@ -116,25 +120,25 @@ void Compiler::declareClassMembers(ClassDef& def, const Node& n, NewClass& out) 
         slot = &member.set;
         break;
     }
-    if (member.field >= 0 || member.method || *slot) redefined(*m, m->spelled);
+    if (member.field >= 0 || member.method || *slot) redefined(m.line, m.spelled);
     *slot = proc.get();
-    if (m->op & kProcDefault) {
+    if (m.isDefault) {
       if (def.defaultMember >= 0 && def.defaultMember != index)
-        fail(m->line, QStringLiteral("Класс может иметь только один член по умолчанию"));
+        fail(m.line, QStringLiteral("Класс может иметь только один член по умолчанию"));
       def.defaultMember = index;
     }
-    const bool event = m->name == u"class_initialize" || m->name == u"class_terminate";
+    const bool event = m.name == u"class_initialize" || m.name == u"class_terminate";
     if (event) {
-      if (kind != ProcKind::Sub || !m->list.empty())
-        fail(m->line, QStringLiteral("'%1' должна быть процедурой без параметров").arg(m->spelled));
-      (m->name == u"class_initialize" ? def.initialize : def.terminate) = proc.get();
+      if (kind != ProcKind::Sub || !m.params.empty())
+        fail(m.line, QStringLiteral("'%1' должна быть процедурой без параметров").arg(m.spelled));
+      (m.name == u"class_initialize" ? def.initialize : def.terminate) = proc.get();
     }
-    out.procedures.emplace_back(proc.get(), m.get());
+    out.procedures.emplace_back(proc.get(), &m);
     def.procedures.push_back(std::move(proc));
   }
 }
 
-void Compiler::compileClassProcedure(ClassDef& def, Procedure& proc, const Node& n) {
+void Compiler::compileClassProcedure(ClassDef& def, Procedure& proc, const ast::ProcedureDecl& n) {
   Scope scope;
   scope.proc = &proc;
   scope.cls = &def;
@@ -142,10 +146,10 @@ void Compiler::compileClassProcedure(ClassDef& def, Procedure& proc, const Node&
   m_scope = &scope;
   if (proc.isFunction) scope.locals.insert(proc.name, 0);
   proc.slotCount = 1;
-  for (const NodePtr& p : n.list) {
-    if (scope.locals.contains(p->name) && p->name != proc.name)
-      fail(p->line, QStringLiteral("Имя переопределено: '%1'").arg(p->spelled));
-    scope.locals.insert(p->name, proc.slotCount++);
+  for (const ast::Param& p : n.params) {
+    if (scope.locals.contains(p.id.name) && p.id.name != proc.name)
+      fail(p.id.line, QStringLiteral("Имя переопределено: '%1'").arg(p.id.spelled));
+    scope.locals.insert(p.id.name, proc.slotCount++);
   }
   proc.meSlot = declareLocal(QStringLiteral("me"), true);
   scope.meSlot = proc.meSlot;
@@ -156,7 +160,7 @@ void Compiler::compileClassProcedure(ClassDef& def, Procedure& proc, const Node&
 }
 
 ExprPtr Compiler::classMemberCall(int member, const QString& spelled,
-                                  const std::vector<NodePtr>& args, int line) {
+                                  const std::vector<ast::ExprNode>& args, int line) {
   ExprPtr e = compileMemberCall(std::make_unique<LocalVar>(m_scope->meSlot), spelled, args, line);
   // Me is always of this class: the member is bound now, private ones included.
   auto* call = static_cast<HostCall*>(e.get());

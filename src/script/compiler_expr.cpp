@@ -1,6 +1,7 @@
 #include "script/class_object.h"
 #include "script/compiler.h"
 #include "script/nodes.h"
+#include "script/nodes_fast.h"
 
 // The expression half of the compiler: names resolved to variables, procedures,
 // built-ins and host members; operators to their executable nodes.
@@ -19,16 +20,18 @@ struct ErrRef : Expr {
 
 }  // namespace
 
-void compile_helpers::flattenConcat(const Node& n, std::vector<const Node*>& out) {
-  if (n.kind == Ast::Binary && n.op == static_cast<int>(BinOp::Concat)) {
-    flattenConcat(*n.a, out);
-    flattenConcat(*n.b, out);
+void compile_helpers::flattenConcat(const ast::Expression& n,
+                                    std::vector<const ast::Expression*>& out) {
+  const auto* b = n.kind == Ast::Binary ? static_cast<const ast::BinaryExpr*>(&n) : nullptr;
+  if (b && b->op == BinOp::Concat) {
+    flattenConcat(*b->left, out);
+    flattenConcat(*b->right, out);
   } else {
     out.push_back(&n);
   }
 }
 
-ExprPtr Compiler::withObject(const Node& n) {
+ExprPtr Compiler::withObject(const ast::WithDotExpr& n) {
   if (m_scope->withSlots.empty())
     fail(n.line, QStringLiteral("Обращение '.%1' вне блока With").arg(n.spelled));
   const auto [slot, global] = m_scope->withSlots.back();
@@ -36,14 +39,14 @@ ExprPtr Compiler::withObject(const Node& n) {
   return std::make_unique<LocalVar>(slot);
 }
 
-std::vector<ExprPtr> Compiler::compileArgs(const std::vector<NodePtr>& args) {
+std::vector<ExprPtr> Compiler::compileArgs(const std::vector<ast::ExprNode>& args) {
   std::vector<ExprPtr> out;
   out.reserve(args.size());
-  for (const NodePtr& a : args) out.push_back(compileExpr(*a));
+  for (const ast::ExprNode& a : args) out.push_back(compileExpr(*a));
   return out;
 }
 
-ExprPtr Compiler::compileName(const Node& n) {
+ExprPtr Compiler::compileName(const ast::NameExpr& n) {
   const Resolved r = resolve(n.name, n.spelled);
   switch (r.kind) {
     case Kind::Local:
@@ -82,11 +85,11 @@ ExprPtr Compiler::compileName(const Node& n) {
 }
 
 ExprPtr Compiler::compileMemberCall(ExprPtr object, const QString& name,
-                                    const std::vector<NodePtr>& args, int line) {
+                                    const std::vector<ast::ExprNode>& args, int line) {
   auto call = make<HostCall>(line);
   call->object = std::move(object);
   call->name = name;
-  for (const NodePtr& a : args) {
+  for (const ast::ExprNode& a : args) {
     ExprPtr e = compileExpr(*a);
     call->argIsVar.push_back(a->kind == Ast::Name && isVariable(e.get()));
     call->args.push_back(std::move(e));
@@ -94,12 +97,18 @@ ExprPtr Compiler::compileMemberCall(ExprPtr object, const QString& name,
   return call;
 }
 
-ExprPtr Compiler::compileCall(const Node& callee, const std::vector<NodePtr>& args, int line) {
-  if (callee.kind == Ast::Member)
-    return compileMemberCall(compileExpr(*callee.a), callee.spelled, args, line);
-  if (callee.kind == Ast::WithDot)
-    return compileMemberCall(withObject(callee), callee.spelled, args, line);
-  if (callee.kind == Ast::Name) {
+ExprPtr Compiler::compileCall(const ast::Expression& target, const std::vector<ast::ExprNode>& args,
+                              int line) {
+  if (target.kind == Ast::Member) {
+    const auto& member = static_cast<const ast::MemberExpr&>(target);
+    return compileMemberCall(compileExpr(*member.object), member.spelled, args, line);
+  }
+  if (target.kind == Ast::WithDot) {
+    const auto& dot = static_cast<const ast::WithDotExpr&>(target);
+    return compileMemberCall(withObject(dot), dot.spelled, args, line);
+  }
+  if (target.kind == Ast::Name) {
+    const auto& callee = static_cast<const ast::NameExpr&>(target);
     Resolved r = resolve(callee.name, callee.spelled);
     // Inside a function its name is the result variable, but with arguments a call.
     if (r.kind == Kind::Local && r.slot == 0 && m_scope->proc && m_scope->proc->isFunction &&
@@ -118,7 +127,7 @@ ExprPtr Compiler::compileCall(const Node& callee, const std::vector<NodePtr>& ar
       case Kind::Proc: {
         auto call = make<CallUser>(line);
         call->proc = r.proc;
-        for (const NodePtr& a : args) {
+        for (const ast::ExprNode& a : args) {
           ExprPtr e = compileExpr(*a);
           const bool isVar = a->kind == Ast::Name && isVariable(e.get());
           auto* idx = dynamic_cast<Index*>(e.get());
@@ -179,136 +188,149 @@ ExprPtr Compiler::compileCall(const Node& callee, const std::vector<NodePtr>& ar
     }
   }
   auto idx = make<Index>(line);
-  idx->base = compileExpr(callee);
+  idx->base = compileExpr(target);
   idx->args = compileArgs(args);
   return idx;
 }
 
-ExprPtr Compiler::compileExpr(const Node& n) {
+// Comparisons and arithmetic of a local with a whole-number constant get their shortcuts.
+ExprPtr Compiler::compileBinary(const ast::BinaryExpr& n) {
+  ExprPtr e;
+  const BinOp op = n.op;
+  switch (op) {
+    case BinOp::Concat: {
+      std::vector<const ast::Expression*> leaves;
+      flattenConcat(n, leaves);
+      auto c = make<Concat>(n.line);
+      for (const ast::Expression* l : leaves) c->parts.push_back(compileExpr(*l));
+      e = std::move(c);
+      break;
+    }
+    case BinOp::Eq:
+    case BinOp::Ne:
+    case BinOp::Lt:
+    case BinOp::Gt:
+    case BinOp::Le:
+    case BinOp::Ge: {
+      auto c = make<Compare>(n.line);
+      c->op = op;
+      c->a = compileExpr(*n.left);
+      c->b = compileExpr(*n.right);
+      c->literalMix = c->a->isLiteral() || c->b->isLiteral();
+      auto* local = dynamic_cast<LocalVar*>(c->a.get());
+      auto* lit = dynamic_cast<Literal*>(c->b.get());
+      if (local && lit &&
+          (lit->value.type() == Value::Type::Integer || lit->value.type() == Value::Type::Long)) {
+        auto f = make<CompareLocalConst>(n.line);
+        f->op = op;
+        f->slot = local->slot;
+        f->k = lit->value.asInt();
+        f->generic = std::move(c);
+        e = std::move(f);
+      } else {
+        e = std::move(c);
+      }
+      break;
+    }
+    case BinOp::And:
+    case BinOp::Or:
+    case BinOp::Xor:
+    case BinOp::Eqv:
+    case BinOp::Imp: {
+      auto l = make<Logic>(n.line);
+      l->op = op;
+      l->a = compileExpr(*n.left);
+      l->b = compileExpr(*n.right);
+      e = std::move(l);
+      break;
+    }
+    case BinOp::Is: {
+      auto s = make<IsSame>(n.line);
+      s->a = compileExpr(*n.left);
+      s->b = compileExpr(*n.right);
+      e = std::move(s);
+      break;
+    }
+    default: {
+      auto a = make<Arith>(n.line);
+      a->op = op;
+      a->a = compileExpr(*n.left);
+      a->b = compileExpr(*n.right);
+      auto* local = dynamic_cast<LocalVar*>(a->a.get());
+      auto* lit = dynamic_cast<Literal*>(a->b.get());
+      if (local && lit &&
+          (op == BinOp::Add || op == BinOp::Sub || op == BinOp::Mul || op == BinOp::Mod) &&
+          (lit->value.type() == Value::Type::Integer || lit->value.type() == Value::Type::Long)) {
+        auto f = make<ArithLocalConst>(n.line);
+        f->op = op;
+        f->slot = local->slot;
+        f->k = lit->value.asInt();
+        f->divisor = ConstDivisor::of(f->k);
+        f->generic = std::move(a);
+        e = std::move(f);
+      } else {
+        e = std::move(a);
+      }
+      break;
+    }
+  }
+  return e;
+}
+
+ExprPtr Compiler::compileExpr(const ast::Expression& n) {
   ExprPtr e;
   switch (n.kind) {
     case Ast::Literal:
-      e = std::make_unique<Literal>(n.value);
+      e = std::make_unique<Literal>(static_cast<const ast::LiteralExpr&>(n).value);
       break;
     case Ast::Paren:
-      return compileExpr(*n.a);
+      return compileExpr(*static_cast<const ast::ParenExpr&>(n).inner);
     case Ast::MissingArg:
       e = std::make_unique<Missing>();
       break;
     case Ast::New: {
+      const auto& created = static_cast<const ast::NewExpr&>(n);
       auto obj = make<NewObject>(n.line);
-      obj->name = n.name;
-      obj->spelled = n.spelled;
+      obj->name = created.name;
+      obj->spelled = created.spelled;
       obj->classes = &m_program->classByName;
       e = std::move(obj);
       break;
     }
     case Ast::Name:
-      e = compileName(n);
+      e = compileName(static_cast<const ast::NameExpr&>(n));
       break;
-    case Ast::Member:
-      e = compileMemberCall(compileExpr(*n.a), n.spelled, {}, n.line);
+    case Ast::Member: {
+      const auto& member = static_cast<const ast::MemberExpr&>(n);
+      e = compileMemberCall(compileExpr(*member.object), member.spelled, {}, n.line);
       break;
-    case Ast::WithDot:
-      e = compileMemberCall(withObject(n), n.spelled, {}, n.line);
+    }
+    case Ast::WithDot: {
+      const auto& dot = static_cast<const ast::WithDotExpr&>(n);
+      e = compileMemberCall(withObject(dot), dot.spelled, {}, n.line);
       break;
-    case Ast::Call:
-      e = compileCall(*n.a, n.list, n.line);
+    }
+    case Ast::Call: {
+      const auto& call = static_cast<const ast::CallExpr&>(n);
+      e = compileCall(*call.callee, call.args, n.line);
       break;
+    }
     case Ast::Unary: {
+      const auto& unary = static_cast<const ast::UnaryExpr&>(n);
       auto u = make<Unary>(n.line);
-      u->op = static_cast<UnOp>(n.op);
-      u->a = compileExpr(*n.a);
+      u->op = unary.op;
+      u->a = compileExpr(*unary.operand);
       e = std::move(u);
       break;
     }
-    case Ast::Binary: {
-      const auto op = static_cast<BinOp>(n.op);
-      switch (op) {
-        case BinOp::Concat: {
-          std::vector<const Node*> leaves;
-          flattenConcat(n, leaves);
-          auto c = make<Concat>(n.line);
-          for (const Node* l : leaves) c->parts.push_back(compileExpr(*l));
-          e = std::move(c);
-          break;
-        }
-        case BinOp::Eq:
-        case BinOp::Ne:
-        case BinOp::Lt:
-        case BinOp::Gt:
-        case BinOp::Le:
-        case BinOp::Ge: {
-          auto c = make<Compare>(n.line);
-          c->op = op;
-          c->a = compileExpr(*n.a);
-          c->b = compileExpr(*n.b);
-          c->literalMix = c->a->isLiteral() || c->b->isLiteral();
-          auto* local = dynamic_cast<LocalVar*>(c->a.get());
-          auto* lit = dynamic_cast<Literal*>(c->b.get());
-          if (local && lit &&
-              (lit->value.type() == Value::Type::Integer ||
-               lit->value.type() == Value::Type::Long)) {
-            auto f = make<CompareLocalConst>(n.line);
-            f->op = op;
-            f->slot = local->slot;
-            f->k = lit->value.asInt();
-            f->generic = std::move(c);
-            e = std::move(f);
-          } else {
-            e = std::move(c);
-          }
-          break;
-        }
-        case BinOp::And:
-        case BinOp::Or:
-        case BinOp::Xor:
-        case BinOp::Eqv:
-        case BinOp::Imp: {
-          auto l = make<Logic>(n.line);
-          l->op = op;
-          l->a = compileExpr(*n.a);
-          l->b = compileExpr(*n.b);
-          e = std::move(l);
-          break;
-        }
-        case BinOp::Is: {
-          auto s = make<IsSame>(n.line);
-          s->a = compileExpr(*n.a);
-          s->b = compileExpr(*n.b);
-          e = std::move(s);
-          break;
-        }
-        default: {
-          auto a = make<Arith>(n.line);
-          a->op = op;
-          a->a = compileExpr(*n.a);
-          a->b = compileExpr(*n.b);
-          auto* local = dynamic_cast<LocalVar*>(a->a.get());
-          auto* lit = dynamic_cast<Literal*>(a->b.get());
-          if (local && lit &&
-              (op == BinOp::Add || op == BinOp::Sub || op == BinOp::Mul || op == BinOp::Mod) &&
-              (lit->value.type() == Value::Type::Integer ||
-               lit->value.type() == Value::Type::Long)) {
-            auto f = make<ArithLocalConst>(n.line);
-            f->op = op;
-            f->slot = local->slot;
-            f->k = lit->value.asInt();
-            f->generic = std::move(a);
-            e = std::move(f);
-          } else {
-            e = std::move(a);
-          }
-          break;
-        }
-      }
+    case Ast::Binary:
+      e = compileBinary(static_cast<const ast::BinaryExpr&>(n));
       break;
-    }
     default:
       fail(n.line, QStringLiteral("Ожидается выражение"));
   }
   e->line = n.line;
-  return e;
+  return specialise(std::move(e));
 }
 
 }  // namespace balvix::script

@@ -76,7 +76,7 @@ void Engine::compile(const std::vector<ModuleSource>& modules) {
       Parser parser(std::move(tokens));
       ParsedModule one = parser.parseModule();
       merged.explicitFrom.push_back({merged.statements.size(), one.optionExplicit});
-      for (NodePtr& st : one.statements) merged.statements.push_back(std::move(st));
+      for (ast::StmtNode& st : one.statements) merged.statements.push_back(std::move(st));
       firstLine = lastLine + 1;
     }
     Compiler::Environment env;
@@ -247,7 +247,7 @@ Value Engine::evaluate(const QString& expression, const LocalNames* names, Value
   ExprPtr e;
   try {
     Parser parser(tokenize(expression));
-    NodePtr tree = parser.parseStandaloneExpression();
+    ast::ExprNode tree = parser.parseStandaloneExpression();
     e = Compiler(environment(m_builtins, m_globalObject.get(), m_objects))
             .expression(program, *tree, names);
   } catch (const ScriptError& err) {

@@ -2,6 +2,7 @@
 
 #include "script/coerce.h"
 #include "script/engine.h"
+#include "script/nodes_fast.h"
 
 namespace balvix::script::nodes {
 
@@ -92,18 +93,6 @@ bool condition(Expr& e, Ctx& c, bool onError = true) {
   return onError;
 }
 
-// Element index of a one-dimensional array without building an argument list.
-inline std::size_t index1(const ArrayData& a, const Value& iv) {
-  if (a.upper.size() != 1) throw ScriptError(ErrorCode::SubscriptOutOfRange);
-  std::int64_t i;
-  if (iv.isWhole())
-    i = iv.asInt();
-  else
-    i = toLong(plain(iv));
-  if (i < 0 || i > a.upper[0]) throw ScriptError(ErrorCode::SubscriptOutOfRange);
-  return static_cast<std::size_t>(i);
-}
-
 Value assignedValue(Value v, bool isSet) {
   if (isSet) {
     if (!v.isObject()) throw ScriptError(ErrorCode::ObjectRequired);
@@ -116,11 +105,7 @@ Value assignedValue(Value v, bool isSet) {
 }
 
 Value wholeFast(std::int64_t r, const Value& x, const Value& y) {
-  if (x.type() == Value::Type::Long || y.type() == Value::Type::Long) {
-    if (r >= INT32_MIN && r <= INT32_MAX) return Value::longValue(static_cast<std::int32_t>(r));
-    return Value::real(static_cast<double>(r));
-  }
-  return Value::number(r);
+  return wholeResult(r, x.type() == Value::Type::Long || y.type() == Value::Type::Long);
 }
 
 }  // namespace
@@ -152,7 +137,7 @@ Value ArithLocalConst::eval(Ctx& c) {
         break;
       case BinOp::Mod:
         if (k == 0) return generic->eval(c);
-        r = p % k;
+        r = divisor.mod(x.asInt());
         break;
       default:
         return generic->eval(c);
@@ -167,6 +152,10 @@ Value ArithLocalConst::eval(Ctx& c) {
 Value Arith::eval(Ctx& c) {
   Value x = a->eval(c);
   Value y = b->eval(c);
+  return apply(op, x, y);
+}
+
+Value Arith::apply(BinOp op, Value& x, Value& y) {
   if (x.isWhole() && y.isWhole() && x.type() != Value::Type::Byte &&
       y.type() != Value::Type::Byte) {
     const std::int64_t p = x.asInt(), q = y.asInt();
@@ -178,10 +167,10 @@ Value Arith::eval(Ctx& c) {
       case BinOp::Mul:
         return wholeFast(p * q, x, y);
       case BinOp::Mod:
-        if (q != 0) return wholeFast(p % q, x, y);
+        if (q != 0) return wholeFast(wholeMod(x.asInt(), y.asInt()), x, y);
         break;
       case BinOp::IntDiv:
-        if (q != 0) return wholeFast(p / q, x, y);
+        if (q != 0) return wholeFast(wholeDiv(x.asInt(), y.asInt()), x, y);
         break;
       default:
         break;
@@ -209,25 +198,6 @@ Value Arith::eval(Ctx& c) {
   if (y.isObject()) y = plain(y);
   return ops::arithmetic(op, x, y);
 }
-
-namespace {
-inline bool decide(BinOp op, int cmp) {
-  switch (op) {
-    case BinOp::Eq:
-      return cmp == 0;
-    case BinOp::Ne:
-      return cmp != 0;
-    case BinOp::Lt:
-      return cmp < 0;
-    case BinOp::Gt:
-      return cmp > 0;
-    case BinOp::Le:
-      return cmp <= 0;
-    default:
-      return cmp >= 0;
-  }
-}
-}  // namespace
 
 bool Compare::evalBool(Ctx& c) {
   Value x = a->eval(c);
@@ -326,6 +296,30 @@ Value Concat::eval(Ctx& c) {
 }
 
 Value CallUser::eval(Ctx& c) {
+  if (hasElementArgs) return callWithElements(c);
+  Runtime& rt = c.rt;
+  const Procedure& p = *proc;
+  const std::size_t n = args.size();
+  if (n != p.byVal.size()) throw ScriptError(ErrorCode::WrongArgumentCount, p.spelled);
+  rt.checkInterrupt();
+  checkCallDepth(rt);
+  Runtime::CallFrame callFrame(rt, p.slotCount);
+  Value* s = callFrame.base();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (argIsVar[i] == 1 && !p.byVal[i])
+      s[i + 1] = Value::ref(args[i]->ref(c));
+    else
+      s[i + 1] = args[i]->eval(c);
+  }
+  Frame frame;
+  Ctx inner{rt, s, frame};
+  execBlock(p.body, inner);
+  return std::move(s[0]);
+}
+
+// A call with array elements among its by-reference arguments: each element is copied in
+// and written back when the procedure returns.
+Value CallUser::callWithElements(Ctx& c) {
   Runtime& rt = c.rt;
   Procedure& p = *proc;
   if (args.size() != p.byVal.size()) throw ScriptError(ErrorCode::WrongArgumentCount, p.spelled);
@@ -413,8 +407,12 @@ Value CallBuiltin::eval(Ctx& c) {
 }
 
 Value HostCall::eval(Ctx& c) {
+  // The holder keeps the object alive while its method runs.
   Value holder = object ? object->eval(c) : Value(c.rt.globalObject);
-  HostObject* obj = objectOf(holder);
+  return call(c, objectOf(holder));
+}
+
+Value HostCall::call(Ctx& c, HostObject* obj) {
   const int id = lookup(obj, name, cacheKey, cachedId);
   ArgBuffer buf(args.size());
   Value* v = buf.data();
@@ -472,12 +470,14 @@ Flow AssignVar::exec(Ctx& c) {
 }
 
 Flow AppendVar::exec(Ctx& c) {
-  Value* t = target->ref(c);
+  Value* t = localSlot >= 0 ? &c.vars[localSlot].deref() : target->ref(c);
   if (t->isString()) {
+    // A line built up from "" grows by small pieces: room for a short line at once saves
+    // the first few reallocations.
+    if (t->asString().isEmpty()) t->asString().reserve(32);
     for (std::size_t i = 0; i < pieces.size(); ++i) {
       if (literalText[i]) {
-        checkTextLength(t->asString().size() + literalText[i]->size());
-        t->asString() += *literalText[i];
+        appendChars(t->asString(), literalText[i]->constData(), literalText[i]->size());
         continue;
       }
       Value v = pieces[i]->eval(c);
@@ -496,7 +496,7 @@ Flow AppendVar::exec(Ctx& c) {
     if (acc.isArray() || v.isArray()) throw ScriptError(ErrorCode::TypeMismatch);
     acc = ops::concat(acc, v);
   }
-  *target->ref(c) = std::move(acc);
+  *(localSlot >= 0 ? &c.vars[localSlot].deref() : target->ref(c)) = std::move(acc);
   return Flow::Normal;
 }
 
@@ -506,13 +506,15 @@ Flow AssignIndex::exec(Ctx& c) {
   ArgBuffer buf(indices.size());
   for (std::size_t i = 0; i < indices.size(); ++i) buf.data()[i] = indices[i]->eval(c);
   Value v = rhs->eval(c);
-  p = base->ref(c);
+  return store(base->ref(c), buf.data(), buf.size(), v, isSet);
+}
+
+Flow AssignIndex::store(Value* p, Value* idx, int n, Value& v, bool isSet) {
   if (p->isArray()) {
     v = assignedValue(std::move(v), isSet);
     std::shared_ptr<ArrayData>& arr = p->asArray();
     if (arr.use_count() > 1) arr = std::make_shared<ArrayData>(*arr);
-    const std::size_t at =
-        buf.size() == 1 ? index1(*arr, buf.data()[0]) : flatIndex(*arr, buf.data(), buf.size());
+    const std::size_t at = n == 1 ? index1(*arr, idx[0]) : flatIndex(*arr, idx, n);
     arr->items[at] = std::move(v);
     return Flow::Normal;
   }
@@ -521,7 +523,7 @@ Flow AssignIndex::exec(Ctx& c) {
     HostObject* obj = objectOf(holder);
     const int id = obj->defaultMember();
     if (id < 0) throw ScriptError(ErrorCode::NotSupported);
-    Args a(buf.data(), buf.size());
+    Args a(idx, n);
     try {
       obj->put(id, a, v, isSet);
     } catch (const ScriptError&) {
@@ -606,12 +608,14 @@ Flow ForStmt::exec(Ctx& c) {
   if (end.isString() || end.isEmpty()) end = Value::real(toDouble(end));
   if (inc.isString()) inc = Value::real(toDouble(inc));
   if (start.isEmpty()) start = Value::integer(0);
-  *var->ref(c) = start;
+  *counter(c) = start;
+  // A local counter stays where it is while the loop runs.
+  Value* const local = localSlot >= 0 ? &c.vars[localSlot].deref() : nullptr;
   if (end.isWhole() && inc.isWhole()) {
     const std::int64_t last = end.asInt(), st = inc.asInt();
     const bool longCounter = start.type() == Value::Type::Long || inc.type() == Value::Type::Long;
     for (;;) {
-      Value* v = var->ref(c);
+      Value* v = local ? local : var->ref(c);
       if (!v->isWhole()) break;
       const std::int64_t cur = v->asInt();
       if (st >= 0 ? cur > last : cur < last) return Flow::Normal;
@@ -619,7 +623,7 @@ Flow ForStmt::exec(Ctx& c) {
       if (f == Flow::ExitFor) return Flow::Normal;
       if (f != Flow::Normal) return f;
       c.rt.checkInterrupt();
-      v = var->ref(c);
+      v = local ? local : var->ref(c);
       if (!v->isWhole()) {
         *v = ops::arithmetic(BinOp::Add, *v, inc);
         break;
@@ -632,14 +636,14 @@ Flow ForStmt::exec(Ctx& c) {
   }
   const double last = toDouble(end), st = toDouble(inc);
   for (;;) {
-    Value* v = var->ref(c);
+    Value* v = counter(c);
     const double cur = toDouble(*v);
     if (st >= 0 ? cur > last : cur < last) return Flow::Normal;
     const Flow f = execBlock(body, c);
     if (f == Flow::ExitFor) return Flow::Normal;
     if (f != Flow::Normal) return f;
     c.rt.checkInterrupt();
-    v = var->ref(c);
+    v = counter(c);
     *v = ops::arithmetic(BinOp::Add, *v, inc);
   }
 }
@@ -738,6 +742,12 @@ Flow DimArray::exec(Ctx& c) {
       for (std::size_t d = 0; d + 1 < upper.size(); ++d)
         if (old->upper[d] != upper[d]) throw ScriptError(ErrorCode::SubscriptOutOfRange);
     }
+  }
+  if (old && !preserve && old.use_count() == 2) {
+    // Nobody else holds the array (no copy, no For Each over it): a ReDim in a loop keeps
+    // its storage instead of freeing and allocating it on every pass.
+    old->reuse(std::move(upper), total);
+    return Flow::Normal;
   }
   auto arr = std::make_shared<ArrayData>();
   arr->countElements(total);

@@ -6,6 +6,7 @@
 #include "script/ast.h"
 #include "script/ops.h"
 #include "script/runtime.h"
+#include "script/whole_math.h"
 
 // Executable nodes: the compiler builds them with every name already resolved to a
 // slot, a procedure, a built-in or a host member, so running a module does no name
@@ -63,6 +64,8 @@ struct Arith : Expr {
   BinOp op;
   ExprPtr a, b;
   Value eval(Ctx& c) override;
+  // The operation on two values already evaluated (objects stand for their default member).
+  static Value apply(BinOp op, Value& x, Value& y);
 };
 
 // `n - 1`, `i * 2`: a local variable and a whole-number constant, without two virtual
@@ -71,7 +74,8 @@ struct ArithLocalConst : Expr {
   BinOp op;
   int slot;
   std::int32_t k;
-  ExprPtr generic;  // the same operation as an Arith node, for every other case
+  ConstDivisor divisor;  // of k
+  ExprPtr generic;       // the same operation as an Arith node, for every other case
   Value eval(Ctx& c) override;
 };
 
@@ -131,6 +135,7 @@ struct CallUser : Expr {
   std::vector<char> argIsVar;
   bool hasElementArgs = false;  // array elements are passed by reference by copy-in/copy-out
   Value eval(Ctx& c) override;
+  Value callWithElements(Ctx& c);
 };
 
 struct CallBuiltin : Expr {
@@ -149,6 +154,8 @@ struct HostCall : Expr {
   const void* cacheKey = nullptr;
   int cachedId = -1;
   Value eval(Ctx& c) override;
+  // Looks up and runs the member on obj, which the caller keeps alive.
+  Value call(Ctx& c, HostObject* obj);
 };
 
 // `a(i, j)`: an array element, or the default member of an object with arguments.
@@ -179,6 +186,7 @@ struct AssignVar : Stmt {
 // `s = s & a & b` with s a variable: appends to the text in place.
 struct AppendVar : Stmt {
   ExprPtr target;
+  int localSlot = -1;  // the target's slot when it is a local variable
   std::vector<ExprPtr> pieces;
   std::vector<const QString*> literalText;  // per piece: its text when it is a text constant
   Flow exec(Ctx& c) override;
@@ -190,6 +198,8 @@ struct AssignIndex : Stmt {
   ExprPtr rhs;
   bool isSet = false;
   Flow exec(Ctx& c) override;
+  // Stores v into element idx of the array (or the default member of the object) *p.
+  static Flow store(Value* p, Value* idx, int n, Value& v, bool isSet);
 };
 
 struct AssignMember : Stmt {
@@ -228,8 +238,10 @@ struct SelectStmt : Stmt {
 
 struct ForStmt : Stmt {
   ExprPtr var, from, to, step;
+  int localSlot = -1;  // the counter's slot when it is a local variable
   Block body;
   Flow exec(Ctx& c) override;
+  Value* counter(Ctx& c) { return localSlot >= 0 ? &c.vars[localSlot].deref() : var->ref(c); }
 };
 
 struct ForEachStmt : Stmt {

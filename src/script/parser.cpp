@@ -17,38 +17,24 @@ QString closerName(const QString& host, const QString& builtin, const Token& ope
   return isRussian(opener.text) ? builtin : host;
 }
 
-void takeChildren(Node& n, std::vector<NodePtr>& out) {
-  for (NodePtr* p : {&n.a, &n.b, &n.c, &n.d})
-    if (*p) out.push_back(std::move(*p));
-  for (std::vector<NodePtr>* v : {&n.list, &n.body, &n.body2}) {
-    for (NodePtr& p : *v)
-      if (p) out.push_back(std::move(p));
-    v->clear();
-  }
-}
-
 }  // namespace
 
-Node::~Node() {
-  std::vector<NodePtr> pending;
-  takeChildren(*this, pending);
+void ast::NodeDeleter::operator()(Node* n) const {
+  // Each node hands its children over before it is deleted, so that freeing never
+  // recurses through the members.
+  std::vector<Node*> pending{n};
   while (!pending.empty()) {
-    NodePtr n = std::move(pending.back());
+    Node* p = pending.back();
     pending.pop_back();
-    takeChildren(*n, pending);
+    p->releaseChildren(pending);
+    delete p;
   }
 }
 
-Node* Parser::grown(Node* n) const {
-  int h = 0;
-  for (const NodePtr* p : {&n->a, &n->b})
-    if (*p) h = std::max(h, (*p)->height);
-  for (const NodePtr& p : n->list)
-    if (p) h = std::max(h, p->height);
-  n->height = h + 1;
-  if (n->height > kMaxHeight)
-    throw ScriptError::syntax(n->line, QStringLiteral("слишком сложное выражение"));
-  return n;
+void Parser::grown(ast::Expression& n, int childHeight) const {
+  n.height = childHeight + 1;
+  if (n.height > kMaxHeight)
+    throw ScriptError::syntax(n.line, QStringLiteral("слишком сложное выражение"));
 }
 
 const Token& Parser::peek(int ahead) const {
@@ -125,6 +111,14 @@ QString Parser::expectName() {
   return t.folded;
 }
 
+ast::Identifier Parser::expectIdentifier() {
+  ast::Identifier id;
+  id.line = peek().line;
+  id.spelled = peek().text;
+  id.name = expectName();
+  return id;
+}
+
 bool Parser::atIfEnd() const {
   return isKw(Kw::ElseIf) || isKw(Kw::Else) || atEndKw();
 }
@@ -149,8 +143,8 @@ ParsedModule Parser::parseModule() {
   for (;;) {
     while (peek().type == Tok::Newline || peek().type == Tok::Colon) next();
     if (peek().type == Tok::End) break;
-    NodePtr s = parseStatement(true);
-    for (NodePtr& p : m_hoisted) module.statements.push_back(std::move(p));
+    ast::StmtNode s = parseStatement(true);
+    for (ast::StmtNode& p : m_hoisted) module.statements.push_back(std::move(p));
     m_hoisted.clear();
     if (s) module.statements.push_back(std::move(s));
     endStatement();
@@ -159,17 +153,17 @@ ParsedModule Parser::parseModule() {
   return module;
 }
 
-NodePtr Parser::parseStandaloneExpression() {
+ast::ExprNode Parser::parseStandaloneExpression() {
   while (peek().type == Tok::Newline) next();
-  NodePtr e = parseExpression();
+  ast::ExprNode e = parseExpression();
   while (peek().type == Tok::Newline) next();
   if (peek().type != Tok::End) fail(QStringLiteral("Ожидается конец инструкции"));
   return e;
 }
 
-std::vector<NodePtr> Parser::parseBlock(bool (Parser::*atEnd)() const, const QString& closer,
-                                        const Token& opener) {
-  std::vector<NodePtr> block;
+ast::StmtList Parser::parseBlock(bool (Parser::*atEnd)() const, const QString& closer,
+                                 const Token& opener) {
+  ast::StmtList block;
   for (;;) {
     while (peek().type == Tok::Newline || peek().type == Tok::Colon) next();
     if (peek().type == Tok::End) failClose(closer, opener);
@@ -183,13 +177,13 @@ std::vector<NodePtr> Parser::parseBlock(bool (Parser::*atEnd)() const, const QSt
       fail(QStringLiteral("Ожидается '%1' (для '%2' в строке %3), а не '%4'")
                .arg(closer, opener.text, QString::number(opener.line), peek().text));
     }
-    NodePtr s = parseStatement(false);
+    ast::StmtNode s = parseStatement(false);
     if (s) block.push_back(std::move(s));
     endStatement();
   }
 }
 
-NodePtr Parser::parseStatement(bool topLevel) {
+ast::StmtNode Parser::parseStatement(bool topLevel) {
   Nest nest(*this);
   const Token& t = peek();
   if (t.type != Tok::Ident && !(t.type == Tok::Op && t.text == u"."))
@@ -202,7 +196,7 @@ NodePtr Parser::parseStatement(bool topLevel) {
       if (isKw(Kw::Const)) return parseConst();
       if (!topLevel) fail(QStringLiteral("Ожидается инструкция"));
       m_pos--;  // "Private x" declares like Dim
-      return parseDim(Ast::Dim);
+      return parseDim(false);
     }
     case Kw::Sub:
     case Kw::Function:
@@ -210,9 +204,9 @@ NodePtr Parser::parseStatement(bool topLevel) {
     case Kw::Class:
       return parseClass(topLevel);
     case Kw::Dim:
-      return parseDim(Ast::Dim);
+      return parseDim(false);
     case Kw::ReDim:
-      return parseDim(Ast::ReDim);
+      return parseDim(true);
     case Kw::Const:
       return parseConst();
     case Kw::If:
@@ -265,10 +259,10 @@ NodePtr Parser::parseStatement(bool topLevel) {
 
 // A procedure defined inside a block of the module level (an If, a loop) is defined all
 // the same, as if it stood at the module level.
-NodePtr Parser::procedureStatement(bool isPrivate) {
+ast::StmtNode Parser::procedureStatement(bool isPrivate) {
   if (m_procedureDepth > 0)
     fail(QStringLiteral("Определение процедуры допустимо только вне процедур"));
-  NodePtr proc = parseProcedure(isPrivate);
+  ast::StmtNode proc = parseProcedure(isPrivate);
   if (m_nesting <= 1) return proc;
   m_hoisted.push_back(std::move(proc));
   return nullptr;
@@ -276,7 +270,7 @@ NodePtr Parser::procedureStatement(bool isPrivate) {
 
 // procedure := [Private|Public] (Sub|Function|Property (Get|Let|Set)) name
 //              [ "(" [param {"," param}] ")" ] block End (Sub|Function|Property)
-NodePtr Parser::parseProcedure(bool isPrivate) {
+ast::Ptr<ast::ProcedureDecl> Parser::parseProcedure(bool isPrivate) {
   const Token opener = next();
   ProcKind kind = opener.kw == Kw::Function ? ProcKind::Function : ProcKind::Sub;
   if (opener.kw == Kw::Property) {
@@ -292,29 +286,30 @@ NodePtr Parser::parseProcedure(bool isPrivate) {
   }
   const bool isProperty = opener.kw == Kw::Property;
   const bool isFunction = kind == ProcKind::Function || kind == ProcKind::PropertyGet;
-  auto proc = makeNode(Ast::Procedure, opener.line);
-  proc->flag = isFunction;
-  proc->flag2 = isPrivate;
-  proc->op = static_cast<int>(kind);
+  auto proc = ast::make<ast::ProcedureDecl>(opener.line);
+  proc->isFunction = isFunction;
+  proc->isPrivate = isPrivate;
+  proc->procKind = kind;
   proc->spelled = peek().text;
   proc->name = expectName();
   if (acceptOp(u"(")) {
     while (!isOp(u")")) {
-      auto p = makeNode(Ast::Param, peek().line);
+      ast::Param p;
+      const int line = peek().line;
       if (acceptKw(Kw::ByVal))
-        p->flag = true;
+        p.byVal = true;
       else
         acceptKw(Kw::ByRef);
-      p->spelled = peek().text;
-      p->name = expectName();
+      p.id = expectIdentifier();
+      p.id.line = line;
       if (acceptOp(u"(")) expectOp(u")");
-      proc->list.push_back(std::move(p));
+      proc->params.push_back(std::move(p));
       if (!acceptOp(u",")) break;
     }
     expectOp(u")");
   }
   // Property Let and Set receive the assigned value as their last parameter.
-  if ((kind == ProcKind::PropertyLet || kind == ProcKind::PropertySet) && proc->list.empty())
+  if ((kind == ProcKind::PropertyLet || kind == ProcKind::PropertySet) && proc->params.empty())
     fail(QStringLiteral("Ожидается параметр со значением свойства"));
   endStatement();
   const QString closer = isProperty   ? QStringLiteral("End Property")
@@ -336,12 +331,12 @@ NodePtr Parser::parseProcedure(bool isPrivate) {
 // class := Class name { member } End Class
 // member := [Public | Private] (Dim | name) field {"," field}
 //         | [Public [Default] | Private] procedure
-NodePtr Parser::parseClass(bool topLevel) {
+ast::StmtNode Parser::parseClass(bool topLevel) {
   if (!topLevel || m_procedureDepth > 0)
     fail(QStringLiteral("Определение класса допустимо только на уровне модуля"));
   const Token opener = next();
   const QString closer = QStringLiteral("End Class");
-  auto cls = makeNode(Ast::Class, opener.line);
+  auto cls = ast::make<ast::ClassDecl>(opener.line);
   cls->spelled = peek().text;
   cls->name = expectName();
   endStatement();
@@ -364,21 +359,20 @@ NodePtr Parser::parseClass(bool topLevel) {
       isDefault = acceptKw(Kw::Default);
     }
     if (isKw(Kw::Sub) || isKw(Kw::Function) || isKw(Kw::Property)) {
-      NodePtr proc = parseProcedure(isPrivate);
+      ast::Ptr<ast::ProcedureDecl> proc = parseProcedure(isPrivate);
       if (isDefault) {
-        const auto kind = static_cast<ProcKind>(proc->op);
-        if (kind == ProcKind::PropertyLet || kind == ProcKind::PropertySet)
+        if (proc->procKind == ProcKind::PropertyLet || proc->procKind == ProcKind::PropertySet)
           throw ScriptError::syntax(proc->line,
                                     QStringLiteral("Default допустимо только для Property Get, "
                                                    "Function или Sub"));
-        proc->op |= kProcDefault;
+        proc->isDefault = true;
       }
-      cls->list.push_back(std::move(proc));
+      cls->members.push_back(std::move(proc));
     } else if (!isDefault && (isPrivate || isPublic || isKw(Kw::Dim))) {
       if (isPrivate || isPublic) m_pos--;  // the word stands where Dim would
-      NodePtr fields = parseDim(Ast::Dim);
-      fields->flag2 = isPrivate;
-      cls->list.push_back(std::move(fields));
+      ast::Ptr<ast::DimStmt> fields = parseDim(false);
+      fields->isPrivate = isPrivate;
+      cls->members.push_back(std::move(fields));
     } else {
       fail(QStringLiteral("Ожидается 'End Class' или определение члена класса"));
     }
@@ -387,60 +381,56 @@ NodePtr Parser::parseClass(bool topLevel) {
 }
 
 // dim := Dim item {"," item} ; item := name [ "(" [expr {"," expr}] ")" ]
-NodePtr Parser::parseDim(Ast kind) {
-  auto dim = makeNode(kind, next().line);
-  if (kind == Ast::ReDim && acceptKw(Kw::Preserve)) dim->flag = true;
+ast::Ptr<ast::DimStmt> Parser::parseDim(bool redim) {
+  auto dim = ast::make<ast::DimStmt>(next().line);
+  dim->redim = redim;
+  if (redim && acceptKw(Kw::Preserve)) dim->preserve = true;
   do {
-    auto item = makeNode(Ast::DimItem, peek().line);
-    item->spelled = peek().text;
-    item->name = expectName();
+    ast::DimItem item;
+    item.id = expectIdentifier();
     if (acceptOp(u"(")) {
-      item->flag2 = true;
+      item.isArray = true;
       if (!isOp(u")")) {
         do {
-          item->list.push_back(parseExpression());
+          item.dimensions.push_back(parseExpression());
         } while (acceptOp(u","));
       }
       expectOp(u")");
     }
-    if (kind == Ast::ReDim && item->list.empty()) fail(QStringLiteral("Ожидаются размеры массива"));
-    dim->list.push_back(std::move(item));
+    if (redim && item.dimensions.empty()) fail(QStringLiteral("Ожидаются размеры массива"));
+    dim->items.push_back(std::move(item));
   } while (acceptOp(u","));
   return dim;
 }
 
 // erase := Erase name {"," name}
-NodePtr Parser::parseErase() {
-  auto node = makeNode(Ast::Erase, next().line);
+ast::StmtNode Parser::parseErase() {
+  auto node = ast::make<ast::EraseStmt>(next().line);
   do {
-    auto item = makeNode(Ast::Name, peek().line);
-    item->spelled = peek().text;
-    item->name = expectName();
-    node->list.push_back(std::move(item));
+    node->arrays.push_back(expectIdentifier());
   } while (acceptOp(u","));
   return node;
 }
 
-NodePtr Parser::parseConst() {
-  auto c = makeNode(Ast::Const, next().line);
+ast::StmtNode Parser::parseConst() {
+  auto c = ast::make<ast::ConstStmt>(next().line);
   do {
-    auto item = makeNode(Ast::DimItem, peek().line);
-    item->spelled = peek().text;
-    item->name = expectName();
+    ast::ConstItem item;
+    item.id = expectIdentifier();
     expectOp(u"=");
-    item->a = parseExpression();
-    c->list.push_back(std::move(item));
+    item.value = parseExpression();
+    c->items.push_back(std::move(item));
   } while (acceptOp(u","));
   return c;
 }
 
 // if := If expr Then (newline block {ElseIf expr Then block} [Else block] End If
 //                     | statement {":" statement} [Else statement {":" statement}] [End If])
-NodePtr Parser::parseIf() {
+ast::StmtNode Parser::parseIf() {
   const Token opener = next();
-  auto node = makeNode(Ast::If, opener.line);
-  auto clause = makeNode(Ast::Clause, opener.line);
-  clause->a = parseExpression();
+  auto node = ast::make<ast::IfStmt>(opener.line);
+  ast::IfClause clause;
+  clause.condition = parseExpression();
   const QString thenWord = closerName(QStringLiteral("Then"), QStringLiteral("Тогда"), opener);
   if (!acceptKw(Kw::Then)) fail(QStringLiteral("Ожидается '%1'").arg(thenWord));
   const QString closer = closerName(QStringLiteral("End If"), QStringLiteral("КонецЕсли"), opener);
@@ -448,11 +438,11 @@ NodePtr Parser::parseIf() {
   if (peek().type != Tok::Newline) {
     // Single-line form; a trailing End If is tolerated, as stored templates have it.
     ++m_singleLineIf;
-    auto lineBlock = [this](std::vector<NodePtr>& out) {
+    auto lineBlock = [this](ast::StmtList& out) {
       while (peek().type == Tok::Colon) next();
       if (atStatementEnd()) return;
       for (;;) {
-        NodePtr s = parseStatement(false);
+        ast::StmtNode s = parseStatement(false);
         if (s) out.push_back(std::move(s));
         if (peek().type == Tok::Colon) {
           next();
@@ -462,11 +452,11 @@ NodePtr Parser::parseIf() {
         break;
       }
     };
-    lineBlock(clause->body);
-    node->list.push_back(std::move(clause));
+    lineBlock(clause.body);
+    node->clauses.push_back(std::move(clause));
     if (acceptKw(Kw::Else)) {
-      node->flag = true;
-      lineBlock(node->body2);
+      node->hasElse = true;
+      lineBlock(node->elseBody);
     }
     --m_singleLineIf;
     if (isKw(Kw::End) && isKw(Kw::If, 1)) {
@@ -476,23 +466,24 @@ NodePtr Parser::parseIf() {
     return node;
   }
 
-  clause->body = parseBlock(&Parser::atIfEnd, closer, opener);
-  node->list.push_back(std::move(clause));
+  clause.body = parseBlock(&Parser::atIfEnd, closer, opener);
+  node->clauses.push_back(std::move(clause));
   for (;;) {
     if (isKw(Kw::ElseIf)) {
-      auto c = makeNode(Ast::Clause, next().line);
-      c->a = parseExpression();
+      next();
+      ast::IfClause c;
+      c.condition = parseExpression();
       if (!acceptKw(Kw::Then)) fail(QStringLiteral("Ожидается '%1'").arg(thenWord));
-      c->body = parseBlock(&Parser::atIfEnd, closer, opener);
-      node->list.push_back(std::move(c));
+      c.body = parseBlock(&Parser::atIfEnd, closer, opener);
+      node->clauses.push_back(std::move(c));
       continue;
     }
     if (isKw(Kw::Else)) {
-      if (node->flag) failClose(closer, opener);
+      if (node->hasElse) failClose(closer, opener);
       next();
-      node->flag = true;
+      node->hasElse = true;
       // "Else If" on one line after a block Else starts a nested If inside the Else part.
-      node->body2 = parseBlock(&Parser::atIfEnd, closer, opener);
+      node->elseBody = parseBlock(&Parser::atIfEnd, closer, opener);
       continue;
     }
     break;
@@ -504,56 +495,52 @@ NodePtr Parser::parseIf() {
 }
 
 // select := Select Case expr {Case items block} [Case Else block] End Select
-NodePtr Parser::parseSelect() {
+ast::StmtNode Parser::parseSelect() {
   const Token opener = next();
   expectKw(Kw::Case, QStringLiteral("Case"));
-  auto node = makeNode(Ast::Select, opener.line);
-  node->a = parseExpression();
+  auto node = ast::make<ast::SelectStmt>(opener.line);
+  node->test = parseExpression();
   endStatement();
   const QString closer = QStringLiteral("End Select");
   while (peek().type == Tok::Newline || peek().type == Tok::Colon) next();
   while (isKw(Kw::Case)) {
     next();
     if (acceptKw(Kw::Else)) {
-      node->flag = true;
-      node->body2 = parseBlock(&Parser::atCase, closer, opener);
+      node->hasElse = true;
+      node->elseBody = parseBlock(&Parser::atCase, closer, opener);
       if (isKw(Kw::Case)) fail(QStringLiteral("'Case Else' должен быть последним"));
       break;
     }
-    auto clause = makeNode(Ast::Clause, peek().line);
+    ast::CaseClause clause;
     do {
+      ast::CaseItem item;
       if (acceptKw(Kw::Is)) {
-        auto item = makeNode(Ast::CaseIs, peek().line);
+        item.kind = Ast::CaseIs;
         static const std::pair<const char16_t*, BinOp> ops[] = {
             {u"=", BinOp::Eq},  {u"<>", BinOp::Ne}, {u"<=", BinOp::Le},
             {u">=", BinOp::Ge}, {u"<", BinOp::Lt},  {u">", BinOp::Gt}};
         bool found = false;
         for (auto& [text, op] : ops) {
           if (acceptOp(text)) {
-            item->op = static_cast<int>(op);
+            item.op = op;
             found = true;
             break;
           }
         }
         if (!found) fail(QStringLiteral("Ожидается оператор сравнения"));
-        item->a = parseExpression();
-        clause->list.push_back(std::move(item));
+        item.value = parseExpression();
+        clause.items.push_back(std::move(item));
         continue;
       }
-      NodePtr value = parseExpression();
+      item.value = parseExpression();
       if (acceptKw(Kw::To)) {
-        auto item = makeNode(Ast::CaseRange, value->line);
-        item->a = std::move(value);
-        item->b = parseExpression();
-        clause->list.push_back(std::move(item));
-      } else {
-        auto item = makeNode(Ast::CaseValue, value->line);
-        item->a = std::move(value);
-        clause->list.push_back(std::move(item));
+        item.kind = Ast::CaseRange;
+        item.to = parseExpression();
       }
+      clause.items.push_back(std::move(item));
     } while (acceptOp(u","));
-    clause->body = parseBlock(&Parser::atCase, closer, opener);
-    node->list.push_back(std::move(clause));
+    clause.body = parseBlock(&Parser::atCase, closer, opener);
+    node->cases.push_back(std::move(clause));
   }
   if (!isKw(Kw::End) || !isKw(Kw::Select, 1)) failClose(closer, opener);
   next();
@@ -563,35 +550,43 @@ NodePtr Parser::parseSelect() {
 
 // for := For name "=" expr To expr [Step expr] block Next [name]
 //      | For Each name In expr block Next [name]
-NodePtr Parser::parseFor() {
+ast::StmtNode Parser::parseFor() {
   const Token opener = next();
   const QString closer = closerName(QStringLiteral("Next"), QStringLiteral("Далее"), opener);
-  NodePtr node;
+  ast::StmtNode node;
+  ast::StmtList* body = nullptr;
+  QString variable;
   if (acceptKw(Kw::Each)) {
-    node = makeNode(Ast::ForEach, opener.line);
-    node->spelled = peek().text;
-    node->name = expectName();
+    auto each = ast::make<ast::ForEachStmt>(opener.line);
+    each->variable = expectIdentifier();
+    each->variable.line = opener.line;
     expectKw(Kw::In, QStringLiteral("In"));
-    node->b = parseExpression();
+    each->collection = parseExpression();
+    variable = each->variable.name;
+    body = &each->body;
+    node = std::move(each);
   } else {
-    node = makeNode(Ast::For, opener.line);
-    node->spelled = peek().text;
-    node->name = expectName();
+    auto loop = ast::make<ast::ForStmt>(opener.line);
+    loop->variable = expectIdentifier();
+    loop->variable.line = opener.line;
     expectOp(u"=");
-    node->b = parseExpression();
+    loop->from = parseExpression();
     if (!acceptKw(Kw::To))
       fail(QStringLiteral("Ожидается '%1'")
                .arg(closerName(QStringLiteral("To"), QStringLiteral("До"), opener)));
-    node->c = parseExpression();
-    if (acceptKw(Kw::Step)) node->d = parseExpression();
+    loop->to = parseExpression();
+    if (acceptKw(Kw::Step)) loop->step = parseExpression();
+    variable = loop->variable.name;
+    body = &loop->body;
+    node = std::move(loop);
   }
   endStatement();
   ++m_loopFor;
-  node->body = parseBlock(&Parser::atNext, closer, opener);
+  *body = parseBlock(&Parser::atNext, closer, opener);
   --m_loopFor;
   next();  // Next
   if (peek().type == Tok::Ident && !peek().reserved) {
-    if (peek().folded != node->name)
+    if (peek().folded != variable)
       fail(QStringLiteral("Переменная после '%1' не совпадает с переменной цикла").arg(closer));
     next();
   }
@@ -599,16 +594,16 @@ NodePtr Parser::parseFor() {
 }
 
 // do := Do [While|Until expr] block Loop [While|Until expr]
-NodePtr Parser::parseDo() {
+ast::StmtNode Parser::parseDo() {
   const Token opener = next();
-  auto node = makeNode(Ast::Do, opener.line);
-  node->op = static_cast<int>(LoopKind::Forever);
+  auto node = ast::make<ast::DoStmt>(opener.line);
+  node->loop = LoopKind::Forever;
   if (acceptKw(Kw::While)) {
-    node->op = static_cast<int>(LoopKind::PreWhile);
-    node->a = parseExpression();
+    node->loop = LoopKind::PreWhile;
+    node->condition = parseExpression();
   } else if (acceptKw(Kw::Until)) {
-    node->op = static_cast<int>(LoopKind::PreUntil);
-    node->a = parseExpression();
+    node->loop = LoopKind::PreUntil;
+    node->condition = parseExpression();
   }
   endStatement();
   const QString closer = closerName(QStringLiteral("Loop"), QStringLiteral("Цикл"), opener);
@@ -616,25 +611,25 @@ NodePtr Parser::parseDo() {
   node->body = parseBlock(&Parser::atLoop, closer, opener);
   --m_loopDo;
   next();  // Loop
-  if (node->op == static_cast<int>(LoopKind::Forever)) {
+  if (node->loop == LoopKind::Forever) {
     if (acceptKw(Kw::While)) {
-      node->op = static_cast<int>(LoopKind::PostWhile);
-      node->a = parseExpression();
+      node->loop = LoopKind::PostWhile;
+      node->condition = parseExpression();
     } else if (acceptKw(Kw::Until)) {
-      node->op = static_cast<int>(LoopKind::PostUntil);
-      node->a = parseExpression();
+      node->loop = LoopKind::PostUntil;
+      node->condition = parseExpression();
     }
   }
   return node;
 }
 
 // while := While expr block Wend
-NodePtr Parser::parseWhile() {
+ast::StmtNode Parser::parseWhile() {
   const Token opener = next();
-  auto node = makeNode(Ast::Do, opener.line);
-  node->op = static_cast<int>(LoopKind::PreWhile);
-  node->flag = true;  // While…Wend: Exit Do inside leaves the enclosing Do, not this loop
-  node->a = parseExpression();
+  auto node = ast::make<ast::DoStmt>(opener.line);
+  node->loop = LoopKind::PreWhile;
+  node->isWend = true;
+  node->condition = parseExpression();
   endStatement();
   const QString closer = QStringLiteral("Wend");
   node->body = parseBlock(&Parser::atWend, closer, opener);
@@ -642,10 +637,10 @@ NodePtr Parser::parseWhile() {
   return node;
 }
 
-NodePtr Parser::parseWith() {
+ast::StmtNode Parser::parseWith() {
   const Token opener = next();
-  auto node = makeNode(Ast::With, opener.line);
-  node->a = parseExpression();
+  auto node = ast::make<ast::WithStmt>(opener.line);
+  node->object = parseExpression();
   endStatement();
   const QString closer = QStringLiteral("End With");
   node->body = parseBlock(&Parser::atEndKw, closer, opener);
@@ -654,31 +649,31 @@ NodePtr Parser::parseWith() {
   return node;
 }
 
-NodePtr Parser::parseExit() {
+ast::StmtNode Parser::parseExit() {
   const Token t = next();
-  auto node = makeNode(Ast::Exit, t.line);
+  auto node = ast::make<ast::ExitStmt>(t.line);
   const Token& what = peek();
   switch (what.kw) {
     case Kw::For:
       if (!m_loopFor) fail(QStringLiteral("'Exit For' вне цикла For"));
-      node->op = static_cast<int>(ExitKind::For);
+      node->what = ExitKind::For;
       break;
     case Kw::Do:
       if (!m_loopDo) fail(QStringLiteral("'Exit Do' вне цикла Do"));
-      node->op = static_cast<int>(ExitKind::Do);
+      node->what = ExitKind::Do;
       break;
     case Kw::Sub:
       if (!m_procedureDepth || m_inFunction || m_inProperty)
         fail(QStringLiteral("'Exit Sub' вне процедуры"));
-      node->op = static_cast<int>(ExitKind::Sub);
+      node->what = ExitKind::Sub;
       break;
     case Kw::Function:
       if (!m_procedureDepth || !m_inFunction) fail(QStringLiteral("'Exit Function' вне функции"));
-      node->op = static_cast<int>(ExitKind::Function);
+      node->what = ExitKind::Function;
       break;
     case Kw::Property:
       if (!m_inProperty) fail(QStringLiteral("'Exit Property' вне свойства"));
-      node->op = static_cast<int>(ExitKind::Property);
+      node->what = ExitKind::Property;
       break;
     default:
       fail(QStringLiteral("Ожидается 'For', 'Do', 'Sub', 'Function' или 'Property'"));
@@ -688,12 +683,12 @@ NodePtr Parser::parseExit() {
 }
 
 // on_error := On Error (Resume Next | GoTo 0)
-NodePtr Parser::parseOnError() {
-  auto node = makeNode(Ast::OnError, next().line);
+ast::StmtNode Parser::parseOnError() {
+  auto node = ast::make<ast::OnErrorStmt>(next().line);
   expectKw(Kw::Error, QStringLiteral("Error"));
   if (acceptKw(Kw::Resume)) {
     expectKw(Kw::Next, QStringLiteral("Next"));
-    node->flag = true;
+    node->resumeNext = true;
   } else if (acceptKw(Kw::GoTo)) {
     if (peek().type != Tok::Number || peek().text != u"0") fail(QStringLiteral("Ожидается '0'"));
     next();
@@ -704,7 +699,7 @@ NodePtr Parser::parseOnError() {
 }
 
 // assignment := target "=" expr ; call := target [args]
-NodePtr Parser::parseAssignOrCall(bool isSet, bool explicitCall) {
+ast::StmtNode Parser::parseAssignOrCall(bool isSet, bool explicitCall) {
   const int line = peek().line;
   // "a (1) = 5": with a blank before the parenthesis the statement is still an
   // assignment to an element when "=" follows the closing parenthesis.
@@ -712,7 +707,7 @@ NodePtr Parser::parseAssignOrCall(bool isSet, bool explicitCall) {
     const std::size_t start = m_pos;
     const int nesting = m_nesting;
     try {
-      NodePtr target = parsePostfix(false);
+      ast::ExprNode target = parsePostfix(false);
       if (isOp(u"=") && target->kind == Ast::Call)
         return finishAssign(std::move(target), isSet, line);
     } catch (const ScriptError&) {
@@ -721,7 +716,7 @@ NodePtr Parser::parseAssignOrCall(bool isSet, bool explicitCall) {
     m_pos = start;
     m_nesting = nesting;
   }
-  NodePtr target = parsePostfix(!explicitCall);
+  ast::ExprNode target = parsePostfix(!explicitCall);
   if (!explicitCall && isOp(u"=")) return finishAssign(std::move(target), isSet, line);
   if (isSet) fail(QStringLiteral("Ожидается '='"));
   if (target->kind != Ast::Name && target->kind != Ast::Member && target->kind != Ast::Call &&
@@ -729,33 +724,35 @@ NodePtr Parser::parseAssignOrCall(bool isSet, bool explicitCall) {
     fail(QStringLiteral("Ожидается инструкция"));
   if (!atStatementEnd()) {
     if (target->kind == Ast::Call) fail(QStringLiteral("Ожидается конец инструкции"));
-    auto call = makeNode(Ast::Call, line);
-    call->a = std::move(target);
-    parseArgs(call->list, false);
+    auto call = ast::make<ast::CallExpr>(line);
+    call->callee = std::move(target);
+    parseArgs(call->args, false);
     target = std::move(call);
-  } else if (!explicitCall && target->kind == Ast::Call && target->list.size() == 1 &&
-             target->list[0]->kind != Ast::MissingArg) {
+  } else if (!explicitCall && target->kind == Ast::Call) {
     // "m(y)" without Call: the parentheses belong to the argument, which is therefore
     // passed by value.
-    auto paren = makeNode(Ast::Paren, target->list[0]->line);
-    paren->a = std::move(target->list[0]);
-    target->list[0] = std::move(paren);
+    std::vector<ast::ExprNode>& args = static_cast<ast::CallExpr&>(*target).args;
+    if (args.size() == 1 && args[0]->kind != Ast::MissingArg) {
+      auto paren = ast::make<ast::ParenExpr>(args[0]->line);
+      paren->inner = std::move(args[0]);
+      args[0] = std::move(paren);
+    }
   }
-  auto node = makeNode(Ast::CallStmt, line);
-  node->flag2 = explicitCall;
-  node->a = std::move(target);
+  auto node = ast::make<ast::CallStmt>(line);
+  node->explicitCall = explicitCall;
+  node->call = std::move(target);
   return node;
 }
 
-NodePtr Parser::finishAssign(NodePtr target, bool isSet, int line) {
+ast::StmtNode Parser::finishAssign(ast::ExprNode target, bool isSet, int line) {
   next();  // =
   if (target->kind != Ast::Name && target->kind != Ast::Member && target->kind != Ast::Call &&
       target->kind != Ast::WithDot)
     fail(QStringLiteral("Недопустимое присваивание"));
-  auto node = makeNode(Ast::Assign, line);
-  node->flag = isSet;
-  node->a = std::move(target);
-  node->b = parseExpression();
+  auto node = ast::make<ast::AssignStmt>(line);
+  node->isSet = isSet;
+  node->target = std::move(target);
+  node->value = parseExpression();
   return node;
 }
 

@@ -21,7 +21,7 @@ class Parser {
   explicit Parser(std::vector<Token> tokens) : m_tokens(std::move(tokens)) {}
   ParsedModule parseModule();
   // One expression filling the whole text (Eval).
-  NodePtr parseStandaloneExpression();
+  ast::ExprNode parseStandaloneExpression();
 
  private:
   using Terminator = bool (Parser::*)() const;
@@ -41,8 +41,8 @@ class Parser {
   QString expectName();
 
   // block := { statement } until the terminator holds
-  std::vector<NodePtr> parseBlock(bool (Parser::*atEnd)() const, const QString& closer,
-                                  const Token& opener);
+  ast::StmtList parseBlock(bool (Parser::*atEnd)() const, const QString& closer,
+                           const Token& opener);
   bool atIfEnd() const;
   bool atEndKw() const;
   bool atNext() const;
@@ -50,31 +50,32 @@ class Parser {
   bool atWend() const;
   bool atCase() const;
 
-  NodePtr parseStatement(bool topLevel);
-  NodePtr parseProcedure(bool isPrivate);
-  NodePtr parseClass(bool topLevel);
-  NodePtr parseDim(Ast kind);
-  NodePtr parseConst();
-  NodePtr parseErase();
-  NodePtr parseIf();
-  NodePtr parseSelect();
-  NodePtr parseFor();
-  NodePtr parseDo();
-  NodePtr parseWhile();
-  NodePtr parseWith();
-  NodePtr parseExit();
-  NodePtr parseOnError();
-  NodePtr parseAssignOrCall(bool isSet, bool explicitCall);
-  NodePtr finishAssign(NodePtr target, bool isSet, int line);
-  NodePtr procedureStatement(bool isPrivate);
+  ast::StmtNode parseStatement(bool topLevel);
+  ast::Ptr<ast::ProcedureDecl> parseProcedure(bool isPrivate);
+  ast::StmtNode parseClass(bool topLevel);
+  ast::Ptr<ast::DimStmt> parseDim(bool redim);
+  ast::StmtNode parseConst();
+  ast::StmtNode parseErase();
+  ast::StmtNode parseIf();
+  ast::StmtNode parseSelect();
+  ast::StmtNode parseFor();
+  ast::StmtNode parseDo();
+  ast::StmtNode parseWhile();
+  ast::StmtNode parseWith();
+  ast::StmtNode parseExit();
+  ast::StmtNode parseOnError();
+  ast::StmtNode parseAssignOrCall(bool isSet, bool explicitCall);
+  ast::StmtNode finishAssign(ast::ExprNode target, bool isSet, int line);
+  ast::StmtNode procedureStatement(bool isPrivate);
+  ast::Identifier expectIdentifier();
 
   // expression := binary operators by priority (see binaryRule) over unary operands
-  NodePtr parseExpression();
-  NodePtr parseBinary(int minPriority);
-  NodePtr parseUnary();
-  NodePtr parsePostfix(bool statementHead);
-  NodePtr parsePrimary();
-  void parseArgs(std::vector<NodePtr>& args, bool parenthesised);
+  ast::ExprNode parseExpression();
+  ast::ExprNode parseBinary(int minPriority);
+  ast::ExprNode parseUnary();
+  ast::ExprNode parsePostfix(bool statementHead);
+  ast::ExprNode parsePrimary();
+  void parseArgs(std::vector<ast::ExprNode>& args, bool parenthesised);
 
   // Counts one level of nesting for the life of a parse function.
   class Nest {
@@ -89,12 +90,12 @@ class Parser {
    private:
     Parser& m_p;
   };
-  // Sets the node's height from its children; throws past the limit.
-  Node* grown(Node* n) const;
+  // Sets the node's height to one above its tallest child; throws past the limit.
+  void grown(ast::Expression& n, int childHeight) const;
 
   std::vector<Token> m_tokens;
   int m_nesting = 0;
-  std::vector<NodePtr> m_hoisted;  // procedures defined inside blocks of the module level
+  ast::StmtList m_hoisted;  // procedures defined inside blocks of the module level
   std::size_t m_pos = 0;
   int m_procedureDepth = 0;
   int m_loopFor = 0;

@@ -5,17 +5,17 @@
 // postfix member access and calls, primaries.
 namespace balvix::script {
 
-void Parser::parseArgs(std::vector<NodePtr>& args, bool parenthesised) {
+void Parser::parseArgs(std::vector<ast::ExprNode>& args, bool parenthesised) {
   auto isArgEnd = [&] { return parenthesised ? isOp(u")") : atStatementEnd(); };
   if (isArgEnd()) return;
   for (;;) {
     if (isOp(u",")) {
-      args.push_back(makeNode(Ast::MissingArg, peek().line));
+      args.push_back(ast::make<ast::MissingArgExpr>(peek().line));
     } else {
       args.push_back(parseExpression());
     }
     if (!acceptOp(u",")) break;
-    if (isArgEnd()) args.push_back(makeNode(Ast::MissingArg, peek().line));
+    if (isArgEnd()) args.push_back(ast::make<ast::MissingArgExpr>(peek().line));
   }
 }
 
@@ -83,52 +83,52 @@ BinaryRule binaryRule(const Token& t) {
 
 }  // namespace
 
-NodePtr Parser::parseExpression() {
+ast::ExprNode Parser::parseExpression() {
   return parseBinary(kPrioImp);
 }
 
 // Precedence climbing: operands bind to the operator of the higher priority; operators
 // of one priority group to the left (2 ^ 3 ^ 2 is 64).
-NodePtr Parser::parseBinary(int minPriority) {
+ast::ExprNode Parser::parseBinary(int minPriority) {
   Nest nest(*this);
-  NodePtr left = parseUnary();
+  ast::ExprNode left = parseUnary();
   for (;;) {
     const BinaryRule rule = binaryRule(peek());
     if (rule.priority == 0 || rule.priority < minPriority) return left;
     const int line = next().line;
-    auto node = makeNode(Ast::Binary, line);
-    node->op = static_cast<int>(rule.op);
-    node->a = std::move(left);
-    node->b = parseBinary(rule.priority + 1);
-    grown(node.get());
+    auto node = ast::make<ast::BinaryExpr>(line);
+    node->op = rule.op;
+    node->left = std::move(left);
+    node->right = parseBinary(rule.priority + 1);
+    grown(*node, std::max(node->left->height, node->right->height));
     left = std::move(node);
   }
 }
 
 // unary := ("-" | "+") unary | Not comparison | postfix
-NodePtr Parser::parseUnary() {
+ast::ExprNode Parser::parseUnary() {
   Nest nest(*this);
   if (isOp(u"-") || isOp(u"+")) {
     const bool neg = isOp(u"-");
-    auto node = makeNode(Ast::Unary, next().line);
-    node->op = static_cast<int>(neg ? UnOp::Neg : UnOp::Plus);
-    node->a = parseUnary();
-    grown(node.get());
+    auto node = ast::make<ast::UnaryExpr>(next().line);
+    node->op = neg ? UnOp::Neg : UnOp::Plus;
+    node->operand = parseUnary();
+    grown(*node, node->operand->height);
     return node;
   }
   if (isKw(Kw::Not)) {
-    auto node = makeNode(Ast::Unary, next().line);
-    node->op = static_cast<int>(UnOp::Not);
-    node->a = parseBinary(kPrioCompare);
-    grown(node.get());
+    auto node = ast::make<ast::UnaryExpr>(next().line);
+    node->op = UnOp::Not;
+    node->operand = parseBinary(kPrioCompare);
+    grown(*node, node->operand->height);
     return node;
   }
   return parsePostfix(false);
 }
 
 // postfix := primary { "." name | "(" args ")" }
-NodePtr Parser::parsePostfix(bool statementHead) {
-  NodePtr node = parsePrimary();
+ast::ExprNode Parser::parsePostfix(bool statementHead) {
+  ast::ExprNode node = parsePrimary();
   bool first = true;
   for (;;) {
     if (isOp(u".") && !peek().spaceBefore) {
@@ -136,19 +136,21 @@ NodePtr Parser::parsePostfix(bool statementHead) {
       const Token& t = peek();
       if (t.type != Tok::Ident) fail(QStringLiteral("Ожидается имя свойства или метода"));
       next();
-      auto m = makeNode(Ast::Member, line);
-      m->a = std::move(node);
+      auto m = ast::make<ast::MemberExpr>(line);
+      m->object = std::move(node);
       m->name = t.folded.isEmpty() ? t.text.toCaseFolded() : t.folded;
       m->spelled = t.text;
-      grown(m.get());
+      grown(*m, m->object->height);
       node = std::move(m);
     } else if (isOp(u"(") && (!statementHead || !first || !peek().spaceBefore)) {
       const int line = next().line;
-      auto call = makeNode(Ast::Call, line);
-      call->a = std::move(node);
-      parseArgs(call->list, true);
+      auto call = ast::make<ast::CallExpr>(line);
+      call->callee = std::move(node);
+      parseArgs(call->args, true);
       expectOp(u")");
-      grown(call.get());
+      int h = call->callee->height;
+      for (const ast::ExprNode& a : call->args) h = std::max(h, a->height);
+      grown(*call, h);
       node = std::move(call);
     } else {
       return node;
@@ -157,23 +159,23 @@ NodePtr Parser::parsePostfix(bool statementHead) {
   }
 }
 
-NodePtr Parser::parsePrimary() {
+ast::ExprNode Parser::parsePrimary() {
   const Token& t = peek();
   switch (t.type) {
     case Tok::Number:
     case Tok::String:
     case Tok::Date: {
-      auto n = makeNode(Ast::Literal, t.line);
+      auto n = ast::make<ast::LiteralExpr>(t.line);
       n->value = t.value;
       next();
       return n;
     }
     case Tok::Op:
       if (t.text == u"(") {
-        auto n = makeNode(Ast::Paren, next().line);
-        n->a = parseExpression();
+        auto n = ast::make<ast::ParenExpr>(next().line);
+        n->inner = parseExpression();
         expectOp(u")");
-        grown(n.get());
+        grown(*n, n->inner->height);
         return n;
       }
       if (t.text == u".") {
@@ -181,15 +183,15 @@ NodePtr Parser::parsePrimary() {
         const Token& m = peek();
         if (m.type != Tok::Ident) fail(QStringLiteral("Ожидается имя свойства или метода"));
         next();
-        auto n = makeNode(Ast::WithDot, line);
+        auto n = ast::make<ast::WithDotExpr>(line);
         n->name = m.folded;
         n->spelled = m.text;
         return n;
       }
       break;
     case Tok::Ident: {
-      auto literal = [&](Value v) {
-        auto n = makeNode(Ast::Literal, t.line);
+      auto literal = [&](Value v) -> ast::ExprNode {
+        auto n = ast::make<ast::LiteralExpr>(t.line);
         n->value = std::move(v);
         next();
         return n;
@@ -206,7 +208,7 @@ NodePtr Parser::parsePrimary() {
         case Kw::Nothing:
           return literal(Value::nothing());
         case Kw::New: {
-          auto n = makeNode(Ast::New, next().line);
+          auto n = ast::make<ast::NewExpr>(next().line);
           n->spelled = peek().text;
           n->name = expectName();
           return n;
@@ -215,7 +217,7 @@ NodePtr Parser::parsePrimary() {
           break;
       }
       if (t.reserved) break;
-      auto n = makeNode(Ast::Name, t.line);
+      auto n = ast::make<ast::NameExpr>(t.line);
       n->name = t.folded;
       n->spelled = t.text;
       next();

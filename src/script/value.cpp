@@ -27,6 +27,25 @@ void ArrayData::releaseElements() noexcept {
   m_counted = 0;
 }
 
+void ArrayData::reuse(std::vector<int> newUpper, std::size_t total) {
+  if (total > m_counted) {
+    countElements(total - m_counted);
+  } else {
+    g_liveElements.fetch_sub(static_cast<std::int64_t>(m_counted - total));
+    m_counted = total;
+  }
+  upper = std::move(newUpper);
+  if (items.capacity() / 2 > total) {
+    // Much smaller than before: the memory goes back.
+    std::vector<Value>(total).swap(items);
+    return;
+  }
+  const std::size_t keep = std::min(items.size(), total);
+  for (std::size_t i = 0; i < keep; ++i)
+    if (items[i].type() != Value::Type::Empty) items[i] = Value();
+  items.resize(total);
+}
+
 std::int64_t ArrayData::liveElements() {
   return g_liveElements.load();
 }

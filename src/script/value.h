@@ -121,6 +121,11 @@ class Value {
     return *this;
   }
   Value& operator=(Value&& o) noexcept {
+    if (m_type < Type::String && o.m_type < Type::String) {
+      m_type = o.m_type;
+      m_raw = o.m_raw;
+      return *this;
+    }
     if (this != &o) {
       destroy();
       new (this) Value(std::move(o));
@@ -213,6 +218,8 @@ struct ArrayData {
   // are each within the size limit); throws ScriptError «Недостаточно памяти».
   void countElements(std::size_t n);
   static std::int64_t liveElements();
+  // Makes this an array of the given bounds with every element Empty, in the storage it has.
+  void reuse(std::vector<int> newUpper, std::size_t total);
 
   static std::shared_ptr<ArrayData> make(std::vector<Value> items) {
     auto a = std::make_shared<ArrayData>();

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "script/coerce.h"
+#include "script/nodes.h"
+
+// Nodes for the shapes that loops, running totals and array walks take most often. Each
+// is a subclass of the general node it replaces, keeps that node's operands (so whatever
+// inspects the tree sees the same shape) and does the usual case inline, handing every
+// other case to the general code with the operands it has already evaluated.
+namespace balvix::script::nodes {
+
+// The result of whole-number arithmetic on x and y: Long when either is Long, else the
+// narrowest type that holds it; Double past the Long range.
+inline Value wholeResult(std::int64_t r, bool isLong) {
+  if (isLong) {
+    if (r >= INT32_MIN && r <= INT32_MAX) return Value::longValue(static_cast<std::int32_t>(r));
+    return Value::real(static_cast<double>(r));
+  }
+  return Value::number(r);
+}
+
+// The outcome of a comparison operator given -1, 0 or 1.
+inline bool decide(BinOp op, int cmp) {
+  switch (op) {
+    case BinOp::Eq:
+      return cmp == 0;
+    case BinOp::Ne:
+      return cmp != 0;
+    case BinOp::Lt:
+      return cmp < 0;
+    case BinOp::Gt:
+      return cmp > 0;
+    case BinOp::Le:
+      return cmp <= 0;
+    default:
+      return cmp >= 0;
+  }
+}
+
+// Integer or Long (Byte keeps its own rules).
+inline bool isIntOrLong(const Value& v) {
+  return v.type() == Value::Type::Integer || v.type() == Value::Type::Long;
+}
+
+// Element index of a one-dimensional array.
+inline std::size_t index1(const ArrayData& a, const Value& iv) {
+  if (a.upper.size() != 1) throw ScriptError(ErrorCode::SubscriptOutOfRange);
+  std::int64_t i;
+  if (iv.isWhole())
+    i = iv.asInt();
+  else
+    i = toLong(plain(iv));
+  if (i < 0 || i > a.upper[0]) throw ScriptError(ErrorCode::SubscriptOutOfRange);
+  return static_cast<std::size_t>(i);
+}
+
+// `x op k`: any operand and a whole-number constant (`(i * 2) Mod 7`).
+struct ArithConst : Arith {
+  std::int32_t k = 0;
+  ConstDivisor divisor;
+  bool kLong = false;  // the constant is a Long
+  Value eval(Ctx& c) override;
+};
+
+// `i + j` with both local variables.
+struct ArithLocalLocal : Arith {
+  int left = 0, right = 0;
+  Value eval(Ctx& c) override;
+};
+
+// `obj.Method args` with obj a local variable holding the object itself (no by-reference
+// parameter) and arguments that run no procedure: nothing can replace the variable before
+// the call returns, so the object is used without taking a reference to it.
+struct HostCallLocal : HostCall {
+  int slot = 0;
+  Value eval(Ctx& c) override;
+};
+
+// `a(i)` with `a` a local variable (and `i` perhaps one too).
+struct IndexLocal1 : Index {
+  int slot = 0;
+  int indexSlot = -1;
+  Value eval(Ctx& c) override;
+};
+
+// `s = s + x` / `s = s - x` with `s` a local variable: a running total updated in place.
+struct AccumulateLocal : AssignLocal {
+  BinOp op = BinOp::Add;
+  Expr* term = nullptr;  // x, owned by the Arith node in rhs
+  Flow exec(Ctx& c) override;
+};
+
+// `x = y` with both local variables.
+struct AssignLocalCopy : AssignLocal {
+  int from = 0;
+  Flow exec(Ctx& c) override;
+};
+
+// `If n < k Then … Else … End If` with n a local variable and k a whole-number constant.
+struct IfLocalConst : IfStmt {
+  BinOp op = BinOp::Eq;
+  int slot = 0;
+  std::int32_t k = 0;
+  Flow exec(Ctx& c) override;
+};
+
+// `a(i) = x` with `a` a local variable.
+struct AssignIndexLocal1 : AssignIndex {
+  int slot = 0;
+  int indexSlot = -1;
+  Flow exec(Ctx& c) override;
+};
+
+// Replaces a node by its specialised form where one applies; otherwise returns it as is.
+ExprPtr specialise(ExprPtr e);
+StmtPtr specialise(StmtPtr s);
+
+}  // namespace balvix::script::nodes
