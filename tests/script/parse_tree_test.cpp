@@ -65,17 +65,17 @@ TEST(ParseTree, OperatorsBindByPriorityAndGroupToTheLeft) {
 }
 
 TEST(ParseTree, StatementsCarryTheirPartsByName) {
-  ParsedModule m = parse(QStringLiteral(
-      "If x Then y = 1 Else Set z = Nothing\n"            // 1
-      "Select Case k\n"                                    // 2
-      "Case 1, 2 To 5, Is >= 9\n"                          // 3
-      "Case Else\n"                                        // 4
-      "End Select\n"                                       // 5
-      "For i = 1 To 10 Step 2 : Next\n"                    // 6
-      "Do : Loop Until done\n"                             // 7
-      "While w : Wend\n"                                   // 8
-      "ReDim Preserve arr(3, 4)\n"                         // 9
-      "m(y)\n"));                                          // 10
+  ParsedModule m =
+      parse(QStringLiteral("If x Then y = 1 Else Set z = Nothing\n"  // 1
+                           "Select Case k\n"                         // 2
+                           "Case 1, 2 To 5, Is >= 9\n"               // 3
+                           "Case Else\n"                             // 4
+                           "End Select\n"                            // 5
+                           "For i = 1 To 10 Step 2 : Next\n"         // 6
+                           "Do : Loop Until done\n"                  // 7
+                           "While w : Wend\n"                        // 8
+                           "ReDim Preserve arr(3, 4)\n"              // 9
+                           "m(y)\n"));                               // 10
   ASSERT_EQ(m.statements.size(), 7u);
 
   const auto& ifs = as<ast::IfStmt>(*m.statements[0], Ast::If);
@@ -123,15 +123,16 @@ TEST(ParseTree, StatementsCarryTheirPartsByName) {
 }
 
 TEST(ParseTree, DeclarationsKeepTheirMembersInTextOrder) {
-  ParsedModule m = parse(QStringLiteral("Class C\n"
-                                        "  Private a, b(2)\n"
-                                        "  Public Default Property Get P(ByVal i)\n"
-                                        "  End Property\n"
-                                        "  Public Property Let P(i, v)\n"
-                                        "  End Property\n"
-                                        "End Class\n"
-                                        "Private Function F(x, ByRef y)\n"
-                                        "End Function\n"));
+  ParsedModule m =
+      parse(QStringLiteral("Class C\n"
+                           "  Private a, b(2)\n"
+                           "  Public Default Property Get P(ByVal i)\n"
+                           "  End Property\n"
+                           "  Public Property Let P(i, v)\n"
+                           "  End Property\n"
+                           "End Class\n"
+                           "Private Function F(x, ByRef y)\n"
+                           "End Function\n"));
   ASSERT_EQ(m.statements.size(), 2u);
   const auto& cls = as<ast::ClassDecl>(*m.statements[0], Ast::Class);
   ASSERT_EQ(cls.members.size(), 3u);
