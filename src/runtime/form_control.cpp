@@ -18,6 +18,7 @@
 #include "script/coerce.h"
 #include "script/engine.h"
 #include "script/global_functions.h"
+#include "script/objects/document_content_members.h"
 #include "shell/message_box.h"
 #include "shell/twips.h"
 
@@ -527,14 +528,10 @@ void FormControl::nudge(int dx, int dy, bool resize) {
   moveElementTwips(e, r);
 }
 
-enum FormMember { kValue = 1, kCaption, kSetValue, kGetValue };
+using namespace script::form_member;
 
 FormObject::FormObject(FormControl* form) : m_form(form) {
-  addMember(kValue, QStringLiteral("Значение"));
-  addMember(kCaption, QStringLiteral("Заголовок"));
-  addMember(kSetValue, QStringLiteral("УстановитьЗначение"));
-  addMember(kGetValue, QStringLiteral("ПолучитьЗначение"));
-  addMember(kGetValue, QStringLiteral("GetValue"));
+  script::form_member::addAll([this](int id, const QString& name) { addMember(id, name); });
 }
 
 script::Value FormObject::invoke(int dispId, script::Args& args) {

@@ -5,6 +5,7 @@
 
 #include "runtime/value_field.h"
 #include "script/coerce.h"
+#include "script/objects/document_content_members.h"
 #include "script/script_error.h"
 #include "shell/message_box.h"
 
@@ -147,18 +148,7 @@ Qt::ItemFlags FormTable::flags(const QModelIndex& index) const {
 
 namespace {
 
-enum TableMember {
-  kAddColumn = 1,
-  kStatus,
-  kNewRow,
-  kAddValue,
-  kClear,
-  kSelectRows,
-  kNextRow,
-  kColumnValue,
-  kRowCount,
-  kSetColumnValue,
-};
+using namespace script::table_member;
 
 QString textArg(const Args& args, int i) {
   return args.has(i) ? script::toText(args[i]) : QString();
@@ -172,16 +162,7 @@ void needArgs(const Args& args, int count, const char* name) {
 }  // namespace
 
 TableObject::TableObject(FormTable* table) : m_table(table) {
-  addMember(kAddColumn, QStringLiteral("ДобавитьКолонку"));
-  addMember(kStatus, QStringLiteral("Status"));
-  addMember(kNewRow, QStringLiteral("НоваяСтрока"));
-  addMember(kAddValue, QStringLiteral("ДобавитьЗначение"));
-  addMember(kClear, QStringLiteral("ОчиститьТаблицу"));
-  addMember(kSelectRows, QStringLiteral("ВыбратьСтроки"));
-  addMember(kNextRow, QStringLiteral("ПолучитьСтроку"));
-  addMember(kColumnValue, QStringLiteral("ЗначениеКолонки"));
-  addMember(kRowCount, QStringLiteral("КоличествоСтрок"));
-  addMember(kSetColumnValue, QStringLiteral("УстановитьЗначениеКолонки"));
+  script::table_member::addAll([this](int id, const QString& name) { addMember(id, name); });
 }
 
 Value TableObject::invoke(int dispId, Args& args) {

@@ -2,6 +2,7 @@
 
 #include "config/object_definition.h"
 #include "script/coerce.h"
+#include "script/objects/document_content_members.h"
 #include "script/script_error.h"
 #include "storage/sql_text.h"
 
@@ -9,20 +10,8 @@ namespace balvix::script {
 
 namespace {
 
-enum FormMember { kValue = 1, kCaption, kSetValue, kGetValue };
-
-enum TableMember {
-  kAddColumn = 1,
-  kStatus,
-  kNewRow,
-  kAddValue,
-  kClear,
-  kSelectRows,
-  kNextRow,
-  kColumnValue,
-  kRowCount,
-  kSetColumnValue,
-};
+using namespace form_member;
+using namespace table_member;
 
 QString textArg(Args& args, int i) {
   return args.has(i) ? toText(args[i]) : QString();
@@ -36,11 +25,7 @@ void needArgs(const Args& args, int count, const QString& member) {
 
 ContentForm::ContentForm(DocumentContent& content, const QString& caption)
     : m_content(content), m_caption(caption) {
-  addMember(kValue, QStringLiteral("Значение"));
-  addMember(kCaption, QStringLiteral("Заголовок"));
-  addMember(kSetValue, QStringLiteral("УстановитьЗначение"));
-  addMember(kGetValue, QStringLiteral("ПолучитьЗначение"));
-  addMember(kGetValue, QStringLiteral("GetValue"));
+  form_member::addAll([this](int id, const QString& name) { addMember(id, name); });
 }
 
 QString* ContentForm::field(const QString& name) {
@@ -80,16 +65,7 @@ void ContentForm::put(int dispId, Args& args, const Value& value, bool) {
 }
 
 ContentTable::ContentTable(DocumentContent& content) : m_content(content) {
-  addMember(kAddColumn, QStringLiteral("ДобавитьКолонку"));
-  addMember(kStatus, QStringLiteral("Status"));
-  addMember(kNewRow, QStringLiteral("НоваяСтрока"));
-  addMember(kAddValue, QStringLiteral("ДобавитьЗначение"));
-  addMember(kClear, QStringLiteral("ОчиститьТаблицу"));
-  addMember(kSelectRows, QStringLiteral("ВыбратьСтроки"));
-  addMember(kNextRow, QStringLiteral("ПолучитьСтроку"));
-  addMember(kColumnValue, QStringLiteral("ЗначениеКолонки"));
-  addMember(kRowCount, QStringLiteral("КоличествоСтрок"));
-  addMember(kSetColumnValue, QStringLiteral("УстановитьЗначениеКолонки"));
+  table_member::addAll([this](int id, const QString& name) { addMember(id, name); });
 }
 
 int ContentTable::column(const QString& name) const {
