@@ -13,7 +13,6 @@
 #include "runtime/catalog_list.h"
 #include "runtime/chart_of_accounts.h"
 #include "runtime/form_control.h"
-#include "runtime/form_host.h"
 #include "runtime/runtime_windows.h"
 #include "runtime/value_choice.h"
 #include "script/global_functions.h"
@@ -39,11 +38,8 @@ frmUniSpr::frmUniSpr(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   setMinimumTwips(kMinWidth, kMinHeight);
   setObjectName(QStringLiteral("frmUniSpr"));
   setWindowTitle(QStringLiteral("UNI-SPR"));
-  m_host = std::make_unique<FormHost>([this](const QString& text) {
-    if (m_state.mainWindow) m_state.mainWindow->setStatusText(text);
-  });
   m_frm = new FormControl(this);
-  m_frm->setHost(state.host ? state.host : m_host.get());
+  m_frm->setHost(moduleHost());
   m_cmdSave = new QPushButton(QStringLiteral("&Записать"), this);
   m_cmdSave->setObjectName(QStringLiteral("cmdSave"));
   m_cmdSave->setAccessibleName(QStringLiteral("Записать"));

@@ -12,7 +12,6 @@ class QPushButton;
 namespace balvix::runtime {
 
 class FormControl;
-class FormHost;
 class frmSprList;
 
 // The catalog element form: one element of a catalog in a form built from the catalog's
@@ -64,7 +63,6 @@ class frmUniSpr : public RuntimeWindow, public shell::LayoutDesignTarget {
   FormControl* m_frm = nullptr;
   QPushButton* m_cmdSave = nullptr;
   QPushButton* m_cmdClose = nullptr;
-  std::unique_ptr<FormHost> m_host;
   QString m_catalog;
   QString m_elementName;  // the frm tag: the name the element had when the window opened
   bool m_designMode = false;

@@ -17,7 +17,6 @@
 #include "config/object_definition.h"
 #include "config/table_names.h"
 #include "runtime/form_control.h"
-#include "runtime/form_host.h"
 #include "runtime/form_table.h"
 #include "runtime/journal.h"
 #include "runtime/toolbar_control.h"
@@ -43,9 +42,6 @@ frmUniDoc::frmUniDoc(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   setMinimumTwips(kMinWidth, kMinHeight);
   setObjectName(QStringLiteral("frmUniDoc"));
   setWindowTitle(QStringLiteral("UNI-DOC"));
-  m_host = std::make_unique<FormHost>([this](const QString& text) {
-    if (m_state.mainWindow) m_state.mainWindow->setStatusText(text);
-  });
   m_toolbar = new ToolBarControl(this);
   m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
   const QStyle* s = style();
@@ -55,7 +51,7 @@ frmUniDoc::frmUniDoc(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
                        s->standardIcon(QStyle::SP_DialogResetButton),
                        QStringLiteral("Удалить все строки табличной части"));
   m_frm = new FormControl(this);
-  m_frm->setHost(state.host ? state.host : m_host.get());
+  m_frm->setHost(moduleHost());
 
   auto* frame = new QWidget(this);
   frame->setObjectName(QStringLiteral("frame"));

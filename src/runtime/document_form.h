@@ -17,7 +17,6 @@ class QPushButton;
 namespace balvix::runtime {
 
 class FormControl;
-class FormHost;
 class ToolBarControl;
 class frmZurnal;
 
@@ -84,7 +83,6 @@ class frmUniDoc : public RuntimeWindow,
   QPushButton* m_cmdOK = nullptr;
   QPushButton* m_cmdClose = nullptr;
   ToolBarControl* m_toolbar = nullptr;
-  std::unique_ptr<FormHost> m_host;
   QString m_kind;
   bool m_designMode = false;
   bool m_hasTable = false;

@@ -17,7 +17,6 @@
 #include <QVBoxLayout>
 
 #include "runtime/form_control.h"
-#include "runtime/form_host.h"
 #include "runtime/report_export.h"
 #include "runtime/runtime_windows.h"
 #include "script/global_functions.h"
@@ -36,20 +35,13 @@ namespace {
 
 const QString kReportType = QStringLiteral("Отчет");
 
-std::unique_ptr<FormHost> statusHost(shell::AppState& state) {
-  return std::make_unique<FormHost>([&state](const QString& text) {
-    if (state.mainWindow) state.mainWindow->setStatusText(text);
-  });
-}
-
 }  // namespace
 
 frmReport::frmReport(shell::AppState& state, QWidget* parent) : RuntimeWindow(state, parent) {
   setObjectName(QStringLiteral("frmReport"));
   setWindowTitle(QStringLiteral("Отчет"));
-  m_host = statusHost(state);
   m_report1 = new ReportGrid(this);
-  m_report1->setHost(state.host ? state.host : m_host.get());
+  m_report1->setHost(moduleHost());
   m_bar = new QToolBar(this);
   m_bar->setObjectName(QStringLiteral("usrMenu1"));
   auto add = [&](const QString& text, const QString& name, auto slot) {
@@ -254,7 +246,6 @@ void frmReport::print() {
 frmRepDialog::frmRepDialog(shell::AppState& state, QWidget* parent) : RuntimeWindow(state, parent) {
   setObjectName(QStringLiteral("frmRepDialog"));
   setWindowTitle(QStringLiteral(" Форма ввода..."));
-  m_host = statusHost(state);
   auto* frame = new QGroupBox(this);
   auto* label = new QLabel(QStringLiteral("Период отчета: с -"), frame);
   m_start = new QDateEdit(frame);
@@ -278,7 +269,7 @@ frmRepDialog::frmRepDialog(shell::AppState& state, QWidget* parent) : RuntimeWin
   period->addStretch();
   m_frm = new FormControl(this);
   m_frm->setObjectName(QStringLiteral("frm"));
-  m_frm->setHost(state.host ? state.host : m_host.get());
+  m_frm->setHost(moduleHost());
   m_command2 = new QPushButton(QStringLiteral("&Сформировать"), this);
   m_command2->setObjectName(QStringLiteral("Command2"));
   m_command2->setAccessibleName(QStringLiteral("Сформировать"));

@@ -15,7 +15,6 @@ class QToolBar;
 namespace balvix::runtime {
 
 class FormControl;
-class FormHost;
 class frmRepDialog;
 
 // The report window: the report's layout in the grid, filled by the report's module in
@@ -61,7 +60,6 @@ class frmReport : public RuntimeWindow {
   ReportGrid* m_report1 = nullptr;
   QToolBar* m_bar = nullptr;
   QList<QAction*> m_workingActions;
-  std::unique_ptr<FormHost> m_host;
   QString m_name;
   QString m_dialogLayout;
   bool m_designMode = false;
@@ -106,7 +104,6 @@ class frmRepDialog : public RuntimeWindow {
   QPushButton* m_command1 = nullptr;
   QPushButton* m_command2 = nullptr;
   QPushButton* m_command3 = nullptr;
-  std::unique_ptr<FormHost> m_host;
   QPointer<frmReport> m_report;
   QString m_name;
   bool m_designMode = false;

@@ -5,6 +5,7 @@
 #include <QMdiSubWindow>
 #include <QTimer>
 
+#include "runtime/form_host.h"
 #include "shell/frm_main.h"
 #include "shell/twips.h"
 
@@ -130,6 +131,16 @@ void RuntimeWindow::resizeEvent(QResizeEvent* event) {
       QWidget* fr = frame();
       fr->resize(fr->size().expandedTo(minimum));
     });
+}
+
+script::Host* RuntimeWindow::moduleHost() {
+  if (m_state.host) return m_state.host;
+  if (!m_ownHost) {
+    m_ownHost = std::make_unique<FormHost>([this](const QString& text) {
+      if (m_state.mainWindow) m_state.mainWindow->setStatusText(text);
+    });
+  }
+  return m_ownHost.get();
 }
 
 }  // namespace balvix::runtime

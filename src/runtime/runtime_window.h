@@ -5,10 +5,15 @@
 #include <QSizeF>
 #include <QString>
 #include <QWidget>
+#include <memory>
 
 #include "shell/app_state.h"
 
 class QMdiSubWindow;
+
+namespace balvix::script {
+class Host;
+}
 
 namespace balvix::runtime {
 
@@ -40,6 +45,9 @@ class RuntimeWindow : public QWidget {
   void registerLoad();
   void registerUnload();
   virtual void activated(bool on);
+  // The host of the window's modules: the program's own, or (without one, as in tests) a
+  // host of the window's that shows statuses in the main window's status line.
+  script::Host* moduleHost();
   // Return false to keep the window open.
   virtual bool unload() { return true; }
 
@@ -60,6 +68,7 @@ class RuntimeWindow : public QWidget {
   QPointer<QWidget> m_placedIn;
   QPointer<QMdiSubWindow> m_watched;
   bool m_unloaded = false;
+  std::unique_ptr<script::Host> m_ownHost;
 };
 
 }  // namespace balvix::runtime
