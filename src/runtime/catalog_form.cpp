@@ -40,12 +40,8 @@ frmUniSpr::frmUniSpr(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   setWindowTitle(QStringLiteral("UNI-SPR"));
   m_frm = new FormControl(this);
   m_frm->setHost(moduleHost());
-  m_cmdSave = new QPushButton(QStringLiteral("&Записать"), this);
-  m_cmdSave->setObjectName(QStringLiteral("cmdSave"));
-  m_cmdSave->setAccessibleName(QStringLiteral("Записать"));
-  m_cmdClose = new QPushButton(QStringLiteral("&Закрыть"), this);
-  m_cmdClose->setObjectName(QStringLiteral("cmdClose"));
-  m_cmdClose->setAccessibleName(QStringLiteral("Закрыть"));
+  m_cmdSave = commandButton(QStringLiteral("cmdSave"), QStringLiteral("&Записать"), this);
+  m_cmdClose = commandButton(QStringLiteral("cmdClose"), QStringLiteral("&Закрыть"), this);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(m_cmdSave);

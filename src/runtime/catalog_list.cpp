@@ -112,9 +112,7 @@ frmSprList::frmSprList(shell::AppState& state, QWidget* parent) : RuntimeWindow(
   m_list->horizontalHeader()->resizeSection(0, 59);
   m_list->horizontalHeader()->resizeSection(2, 120);
   m_list->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-  m_cmdCancel = new QPushButton(QStringLiteral("&Закрыть"), picture);
-  m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-  m_cmdCancel->setAccessibleName(QStringLiteral("Закрыть"));
+  m_cmdCancel = commandButton(QStringLiteral("cmdCancel"), QStringLiteral("&Закрыть"), picture);
 
   auto* splitter = new QSplitter(picture);
   splitter->addWidget(m_tree);

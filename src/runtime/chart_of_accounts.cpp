@@ -82,12 +82,8 @@ frmPlan::frmPlan(shell::AppState& state, QWidget* parent) : RuntimeWindow(state,
   m_label1 = new QLabel(this);
   m_label1->setObjectName(QStringLiteral("Label1"));
   m_label1->setAccessibleName(QStringLiteral("Выбранный счет"));
-  m_command1 = new QPushButton(QStringLiteral("&Закрыть"), this);
-  m_command1->setObjectName(QStringLiteral("Command1"));
-  m_command1->setAccessibleName(QStringLiteral("Закрыть"));
-  m_command2 = new QPushButton(QStringLiteral("&Печать"), this);
-  m_command2->setObjectName(QStringLiteral("Command2"));
-  m_command2->setAccessibleName(QStringLiteral("Печать"));
+  m_command1 = commandButton(QStringLiteral("Command1"), QStringLiteral("&Закрыть"), this);
+  m_command2 = commandButton(QStringLiteral("Command2"), QStringLiteral("&Печать"), this);
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(m_command1);
   bottom->addWidget(m_command2);

@@ -68,12 +68,8 @@ frmUniDoc::frmUniDoc(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   frameLayout->addWidget(m_ndoc);
   frameLayout->addWidget(m_dt);
 
-  m_cmdOK = new QPushButton(QStringLiteral("&Провести"), this);
-  m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
-  m_cmdOK->setAccessibleName(QStringLiteral("Провести"));
-  m_cmdClose = new QPushButton(QStringLiteral("&Закрыть"), this);
-  m_cmdClose->setObjectName(QStringLiteral("cmdClose"));
-  m_cmdClose->setAccessibleName(QStringLiteral("Закрыть"));
+  m_cmdOK = commandButton(QStringLiteral("cmdOK"), QStringLiteral("&Провести"), this);
+  m_cmdClose = commandButton(QStringLiteral("cmdClose"), QStringLiteral("&Закрыть"), this);
 
   // The date sits beside the buttons, so the table part's toolbar has the top row to itself.
   auto* buttons = new QHBoxLayout;

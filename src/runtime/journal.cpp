@@ -219,9 +219,7 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   for (int c = 0; c < JournalModel::ColumnCount; ++c)
     m_list->horizontalHeader()->resizeSection(c, widths[c]);
   m_list->horizontalHeader()->setStretchLastSection(true);
-  m_command1 = new QPushButton(QStringLiteral("&Закрыть"), this);
-  m_command1->setObjectName(QStringLiteral("Command1"));
-  m_command1->setAccessibleName(QStringLiteral("Закрыть"));
+  m_command1 = commandButton(QStringLiteral("Command1"), QStringLiteral("&Закрыть"), this);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();

@@ -270,13 +270,9 @@ frmRepDialog::frmRepDialog(shell::AppState& state, QWidget* parent) : RuntimeWin
   m_frm = new FormControl(this);
   m_frm->setObjectName(QStringLiteral("frm"));
   m_frm->setHost(moduleHost());
-  m_command2 = new QPushButton(QStringLiteral("&Сформировать"), this);
-  m_command2->setObjectName(QStringLiteral("Command2"));
-  m_command2->setAccessibleName(QStringLiteral("Сформировать"));
+  m_command2 = commandButton(QStringLiteral("Command2"), QStringLiteral("&Сформировать"), this);
   m_command2->setDefault(true);
-  m_command1 = new QPushButton(QStringLiteral("&Закрыть"), this);
-  m_command1->setObjectName(QStringLiteral("Command1"));
-  m_command1->setAccessibleName(QStringLiteral("Закрыть"));
+  m_command1 = commandButton(QStringLiteral("Command1"), QStringLiteral("&Закрыть"), this);
   m_command3 = new QPushButton(this);
   m_command3->setObjectName(QStringLiteral("Command3"));
   m_command3->setAccessibleName(QStringLiteral("Сформировать и закрыть"));

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QTimer>
 
 #include "runtime/form_host.h"
@@ -131,6 +132,14 @@ void RuntimeWindow::resizeEvent(QResizeEvent* event) {
       QWidget* fr = frame();
       fr->resize(fr->size().expandedTo(minimum));
     });
+}
+
+QPushButton* RuntimeWindow::commandButton(const QString& objectName, const QString& caption,
+                                          QWidget* parent) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(objectName);
+  button->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+  return button;
 }
 
 script::Host* RuntimeWindow::moduleHost() {

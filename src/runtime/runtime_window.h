@@ -10,6 +10,7 @@
 #include "shell/app_state.h"
 
 class QMdiSubWindow;
+class QPushButton;
 
 namespace balvix::script {
 class Host;
@@ -48,6 +49,9 @@ class RuntimeWindow : public QWidget {
   // The host of the window's modules: the program's own, or (without one, as in tests) a
   // host of the window's that shows statuses in the main window's status line.
   script::Host* moduleHost();
+  // A command button whose accessible name is its caption without the "&" of its access key.
+  static QPushButton* commandButton(const QString& objectName, const QString& caption,
+                                    QWidget* parent);
   // Return false to keep the window open.
   virtual bool unload() { return true; }
 
