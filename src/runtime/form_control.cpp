@@ -11,7 +11,6 @@
 #include <optional>
 
 #include "runtime/design_overlay.h"
-#include "runtime/form_host.h"
 #include "runtime/form_table.h"
 #include "runtime/module_error.h"
 #include "runtime/value_field.h"
@@ -84,8 +83,8 @@ FormControl::FormControl(QWidget* parent) : QWidget(parent) {
   // A module recomputes what depends on the table (a line's amount, say) after the user
   // changes a cell; its writes to cells do not call it again.
   connect(m_table, &FormTable::cellEdited, this, [this] {
-    if (m_designMode || !m_engine || m_inTableChange ||
-        !m_engine->hasProcedure(kTableChangedProcedure))
+    if (m_designMode || !engine() || m_inTableChange ||
+        !engine()->hasProcedure(kTableChangedProcedure))
       return;
     m_inTableChange = true;
     RunThis(kTableChangedProcedure);
@@ -99,15 +98,7 @@ FormControl::FormControl(QWidget* parent) : QWidget(parent) {
 
 FormControl::~FormControl() {
   // The engine may hold objects that point back at the control.
-  m_engine.reset();
-}
-
-void FormControl::endModule() {
-  releaseModule(m_engine);
-}
-
-void FormControl::setHost(script::Host* host) {
-  m_host = host;
+  m_module.reset();
 }
 
 bool FormControl::eventFilter(QObject* watched, QEvent* event) {
@@ -115,12 +106,6 @@ bool FormControl::eventFilter(QObject* watched, QEvent* event) {
   if (watched == m_canvas && event->type() == QEvent::Resize)
     m_overlay->setGeometry(m_canvas->rect());
   return QWidget::eventFilter(watched, event);
-}
-
-script::Host& FormControl::host() {
-  if (m_host) return *m_host;
-  if (!m_ownHost) m_ownHost = std::make_unique<FormHost>();
-  return *m_ownHost;
 }
 
 QWidget* FormControl::captionWidget() const {
@@ -407,41 +392,18 @@ void FormControl::ShowChoices() {
   m_choiceMenu->popup(anchor->mapToGlobal(QPoint(0, anchor->height())));
 }
 
-template <class F>
-bool FormControl::runGuarded(F&& body) {
-  // The form's own host watches the keys that stop a module; the program's host does
-  // that itself.
-  std::optional<FormHost::RunScope> scope;
-  if (auto* own = dynamic_cast<FormHost*>(&host())) scope.emplace(*own);
-  try {
-    body();
-    return true;
-  } catch (const script::ScriptError& e) {
-    reportModuleError(e);
-  } catch (const std::exception& e) {
-    shell::MessageBoxes::show(QString::fromUtf8(e.what()));
-  }
-  return false;
-}
-
-void FormControl::reportModuleError(const script::ScriptError& e) {
-  showModuleError(m_moduleName, e);
-}
-
 bool FormControl::LoadModule(const QString& text,
                              std::shared_ptr<script::HostObject> globalObject) {
-  releaseModule(m_engine);
-  m_engine = std::make_unique<script::Engine>(host());
-  if (!globalObject) globalObject = script::createGlobalFunctions(host(), nullptr);
-  m_engine->setGlobalObject(std::move(globalObject));
-  m_engine->addObject(QStringLiteral("Форма"), std::make_shared<FormObject>(this));
-  m_engine->addObject(QStringLiteral("Таблица"), std::make_shared<TableObject>(m_table));
-  return runGuarded([&] { m_engine->load(text); });
+  script::Engine& engine = m_module.start(std::move(globalObject));
+  engine.addObject(QStringLiteral("Форма"), std::make_shared<FormObject>(this));
+  engine.addObject(QStringLiteral("Таблица"), std::make_shared<TableObject>(m_table));
+  return m_module.run([&] { engine.load(text); });
 }
 
 bool FormControl::RunThis(const QString& procedure) {
-  if (!m_engine) return false;
-  return runGuarded([&] { m_engine->runThis(procedure); });
+  script::Engine* engine = m_module.engine();
+  if (!engine) return false;
+  return m_module.run([&] { engine->runThis(procedure); });
 }
 
 void FormControl::setTablePart(bool on) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config/form_layout.h"
+#include "runtime/module_runner.h"
 #include "script/host_object.h"
 
 class QLabel;
@@ -24,7 +25,6 @@ class ScriptError;
 
 namespace balvix::runtime {
 
-class FormHost;
 class FormTable;
 class FormTableView;
 class ValueField;
@@ -48,8 +48,8 @@ class FormControl : public QWidget {
 
   // The host modules run with and the status line goes to (the program's host); the
   // control makes its own when none is given. Not owned.
-  void setHost(script::Host* host);
-  script::Host& host();
+  void setHost(script::Host* host) { m_module.setHost(host); }
+  script::Host& host() { return m_module.host(); }
 
   // Set first: true allows placing, moving and resizing elements and the element menu.
   void setDesignMode(bool on);
@@ -82,11 +82,11 @@ class FormControl : public QWidget {
   // Script.RunThis: runs a procedure of the loaded module; nothing when there is none.
   bool RunThis(const QString& procedure);
   // The name module errors are reported under ("Справочник.Товары").
-  void setModuleName(const QString& name) { m_moduleName = name; }
-  script::Engine* engine() const { return m_engine.get(); }
+  void setModuleName(const QString& name) { m_module.setModuleName(name); }
+  script::Engine* engine() const { return m_module.engine(); }
   // Ends the module's run (Class_Terminate of what its variables hold runs). The window
   // calls it while it, the control and the host are still whole: from its destructor.
-  void endModule();
+  void endModule() { m_module.end(); }
 
   void setTablePart(bool on);
   bool tablePart() const { return m_tablePart; }
@@ -143,9 +143,6 @@ class FormControl : public QWidget {
   QString uniqueCaption(const QString& base) const;
   void moveElement(Element& e, const QRect& pixels);
   void moveElementTwips(Element& e, const QRect& twips);
-  void reportModuleError(const script::ScriptError& e);
-  template <class F>
-  bool runGuarded(F&& body);
   Element* elementAt(const QPoint& canvasPos) const;
   void nudge(int dx, int dy, bool resize);
 
@@ -164,10 +161,7 @@ class FormControl : public QWidget {
   QString m_choiceField;
   QPoint m_placePoint{17, 47};
   int m_selected = -1;
-  script::Host* m_host = nullptr;
-  std::unique_ptr<FormHost> m_ownHost;
-  std::unique_ptr<script::Engine> m_engine;
-  QString m_moduleName;
+  ModuleRunner m_module;
 };
 
 // The form as modules see it (`Форма`): Значение("Поле") read and assigned,

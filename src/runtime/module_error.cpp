@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "script/engine.h"
 #include "script/script_error.h"
 #include "shell/message_box.h"
 
@@ -25,15 +24,6 @@ void showModuleError(const QString& moduleName, const script::ScriptError& e) {
   std::fprintf(stderr, "balvix: %s\n", where.toUtf8().constData());
   std::fflush(stderr);
   shell::MessageBoxes::show(e.description());
-}
-
-void releaseModule(const std::unique_ptr<script::Engine>& engine) {
-  if (!engine) return;
-  try {
-    engine->unload();
-  } catch (...) {
-    // The engine already keeps errors of Class_Terminate to itself.
-  }
 }
 
 }  // namespace balvix::runtime

@@ -7,7 +7,6 @@
 #include <QVBoxLayout>
 #include <optional>
 
-#include "runtime/form_host.h"
 #include "runtime/module_error.h"
 #include "runtime/report_model.h"
 #include "script/coerce.h"
@@ -152,20 +151,6 @@ ReportGrid::ReportGrid(QWidget* parent) : QWidget(parent) {
 
 ReportGrid::~ReportGrid() = default;
 
-void ReportGrid::endModule() {
-  releaseModule(m_engine);
-}
-
-void ReportGrid::setHost(script::Host* host) {
-  m_host = host;
-}
-
-script::Host& ReportGrid::host() {
-  if (m_host) return *m_host;
-  if (!m_ownHost) m_ownHost = std::make_unique<FormHost>();
-  return *m_ownHost;
-}
-
 void ReportGrid::setDesignMode(bool on) {
   if (on == m_designMode) return;
   if (!on) m_layout = m_model->sheet();
@@ -209,32 +194,14 @@ QWidget* ReportGrid::captionWidget() const {
   return window();
 }
 
-void ReportGrid::reportModuleError(const script::ScriptError& e) {
-  showModuleError(m_moduleName, e);
-}
-
 bool ReportGrid::LoadModule(const QString& text, std::shared_ptr<script::HostObject> globalObject,
                             const ReportDialogValues* dialog) {
-  releaseModule(m_engine);
-  m_engine = std::make_unique<script::Engine>(host());
-  if (!globalObject) globalObject = script::createGlobalFunctions(host(), nullptr);
-  m_engine->setGlobalObject(std::move(globalObject));
-  m_engine->addObject(QStringLiteral("Отчет"), std::make_shared<ReportObject>(this));
-  m_engine->addObject(QStringLiteral("Диалог"),
-                      std::make_shared<DialogObject>(dialog ? *dialog : ReportDialogValues{}));
-  std::optional<FormHost::RunScope> scope;
-  if (auto* own = dynamic_cast<FormHost*>(&host())) scope.emplace(*own);
-  bool ok = false;
-  try {
-    m_engine->load(text);
-    ok = true;
-  } catch (const script::ScriptError& e) {
-    publish();
-    reportModuleError(e);
-  } catch (const std::exception& e) {
-    publish();
-    shell::MessageBoxes::show(QString::fromUtf8(e.what()));
-  }
+  script::Engine& engine = m_module.start(std::move(globalObject));
+  engine.addObject(QStringLiteral("Отчет"), std::make_shared<ReportObject>(this));
+  engine.addObject(QStringLiteral("Диалог"),
+                   std::make_shared<DialogObject>(dialog ? *dialog : ReportDialogValues{}));
+  // An error is shown over the rows output so far.
+  const bool ok = m_module.run([&] { engine.load(text); }, [this] { publish(); });
   publish();
   host().setStatus(QStringLiteral("Строк в отчете: %1").arg(sheet().rowCount()));
   return ok;

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "runtime/module_runner.h"
 #include "runtime/report_layout.h"
 #include "script/host_object.h"
 
@@ -21,7 +22,6 @@ class ScriptError;
 
 namespace balvix::runtime {
 
-class FormHost;
 class ReportModel;
 
 // What the report dialog hands to a report module (Диалог): the period and the fields.
@@ -40,8 +40,8 @@ class ReportGrid : public QWidget {
   explicit ReportGrid(QWidget* parent = nullptr);
   ~ReportGrid() override;
 
-  void setHost(script::Host* host);
-  script::Host& host();
+  void setHost(script::Host* host) { m_module.setHost(host); }
+  script::Host& host() { return m_module.host(); }
 
   // Set before LoadLayout: in design mode the layout itself is edited.
   void setDesignMode(bool on);
@@ -54,10 +54,10 @@ class ReportGrid : public QWidget {
   // shown with its line; the output made so far stays. False on an error.
   bool LoadModule(const QString& text, std::shared_ptr<script::HostObject> globalObject,
                   const ReportDialogValues* dialog = nullptr);
-  void setModuleName(const QString& name) { m_moduleName = name; }
-  script::Engine* engine() const { return m_engine.get(); }
+  void setModuleName(const QString& name) { m_module.setModuleName(name); }
+  script::Engine* engine() const { return m_module.engine(); }
   // Ends the module's run; see FormControl::endModule.
-  void endModule();
+  void endModule() { m_module.end(); }
 
   // The module's operations on the output.
   void setParameter(const QString& name, const QString& value);
@@ -103,7 +103,6 @@ class ReportGrid : public QWidget {
  private:
   void applyGeometry();
   void designChanged(const QRect& range);
-  void reportModuleError(const script::ScriptError& e);
 
   bool m_designMode = false;
   ReportSheet m_layout;
@@ -112,10 +111,7 @@ class ReportGrid : public QWidget {
   QToolBar* m_bar = nullptr;
   QLineEdit* m_sectionName = nullptr;
   QHash<QString, CellValue> m_parameters;  // by folded name
-  script::Host* m_host = nullptr;
-  std::unique_ptr<FormHost> m_ownHost;
-  std::unique_ptr<script::Engine> m_engine;
-  QString m_moduleName;
+  ModuleRunner m_module;
   bool m_applying = false;
 };
 
