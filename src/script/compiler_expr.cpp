@@ -58,6 +58,7 @@ ExprPtr Compiler::compileName(const ast::NameExpr& n) {
     case Kind::Proc: {
       auto call = make<CallUser>(n.line);
       call->proc = r.proc;
+      call->bind();
       return call;
     }
     case Kind::Err:
@@ -136,6 +137,7 @@ ExprPtr Compiler::compileCall(const ast::Expression& target, const std::vector<a
           if (isElement) call->hasElementArgs = true;
           call->args.push_back(std::move(e));
         }
+        call->bind();
         return call;
       }
       case Kind::Member:

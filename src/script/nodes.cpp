@@ -4,6 +4,8 @@
 #include "script/engine.h"
 #include "script/nodes_fast.h"
 
+#include <typeinfo>
+
 namespace balvix::script::nodes {
 
 namespace {
@@ -152,6 +154,12 @@ Value ArithLocalConst::eval(Ctx& c) {
 Value Arith::eval(Ctx& c) {
   Value x = a->eval(c);
   Value y = b->eval(c);
+  if (isIntOrLong(x) && isIntOrLong(y)) {
+    const std::int64_t p = x.asInt(), q = y.asInt();
+    const bool isLong = x.type() == Value::Type::Long || y.type() == Value::Type::Long;
+    if (op == BinOp::Add) return wholeResult(p + q, isLong);
+    if (op == BinOp::Sub) return wholeResult(p - q, isLong);
+  }
   return apply(op, x, y);
 }
 
@@ -295,25 +303,47 @@ Value Concat::eval(Ctx& c) {
   return Value(std::move(s));
 }
 
+void CallUser::bind() {
+  countMatches = args.size() == proc->byVal.size();
+  passing.assign(args.size(), kValue);
+  if (!countMatches) return;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (argIsVar[i] == 1 && !proc->byVal[i])
+      passing[i] = kVariable;
+    else if (typeid(*args[i]) == typeid(ArithLocalConst))
+      passing[i] = kLocalSum;
+  }
+}
+
 Value CallUser::eval(Ctx& c) {
-  if (hasElementArgs) return callWithElements(c);
+  if (hasElementArgs) [[unlikely]]
+    return callWithElements(c);
+  if (!countMatches) [[unlikely]]
+    throw ScriptError(ErrorCode::WrongArgumentCount, proc->spelled);
   Runtime& rt = c.rt;
-  const Procedure& p = *proc;
-  const std::size_t n = args.size();
-  if (n != p.byVal.size()) throw ScriptError(ErrorCode::WrongArgumentCount, p.spelled);
   rt.checkInterrupt();
   checkCallDepth(rt);
-  Runtime::CallFrame callFrame(rt, p.slotCount);
+  Runtime::CallFrame callFrame(rt, proc->slotCount);
   Value* s = callFrame.base();
+  // A new frame's slots are Empty: each argument is made in its slot.
+  const std::size_t n = args.size();
   for (std::size_t i = 0; i < n; ++i) {
-    if (argIsVar[i] == 1 && !p.byVal[i])
-      s[i + 1] = Value::ref(args[i]->ref(c));
-    else
-      s[i + 1] = args[i]->eval(c);
+    Value* slot = &s[i + 1];
+    switch (passing[i]) {
+      case kLocalSum:
+        if (static_cast<const ArithLocalConst&>(*args[i]).wholeInto(c, *slot)) break;
+        [[fallthrough]];
+      case kValue:
+        new (slot) Value(args[i]->eval(c));
+        break;
+      case kVariable:
+        new (slot) Value(Value::ref(args[i]->ref(c)));
+        break;
+    }
   }
   Frame frame;
   Ctx inner{rt, s, frame};
-  execBlock(p.body, inner);
+  execBody(proc->body, inner);
   return std::move(s[0]);
 }
 
@@ -619,7 +649,7 @@ Flow ForStmt::exec(Ctx& c) {
       if (!v->isWhole()) break;
       const std::int64_t cur = v->asInt();
       if (st >= 0 ? cur > last : cur < last) return Flow::Normal;
-      const Flow f = execBlock(body, c);
+      const Flow f = execBody(body, c);
       if (f == Flow::ExitFor) return Flow::Normal;
       if (f != Flow::Normal) return f;
       c.rt.checkInterrupt();
@@ -639,7 +669,7 @@ Flow ForStmt::exec(Ctx& c) {
     Value* v = counter(c);
     const double cur = toDouble(*v);
     if (st >= 0 ? cur > last : cur < last) return Flow::Normal;
-    const Flow f = execBlock(body, c);
+    const Flow f = execBody(body, c);
     if (f == Flow::ExitFor) return Flow::Normal;
     if (f != Flow::Normal) return f;
     c.rt.checkInterrupt();

@@ -77,6 +77,10 @@ struct ArithLocalConst : Expr {
   ConstDivisor divisor;  // of k
   ExprPtr generic;       // the same operation as an Arith node, for every other case
   Value eval(Ctx& c) override;
+  // `x + k`, `x - k` or `x * k` with x an Integer or Long stored in out, which holds no
+  // text, object or array; false, leaving out alone, for every other case. For callers
+  // that inline the usual case.
+  inline bool wholeInto(Ctx& c, Value& out) const;
 };
 
 struct CompareLocalConst : Expr {
@@ -134,6 +138,12 @@ struct CallUser : Expr {
   std::vector<ExprPtr> args;
   std::vector<char> argIsVar;
   bool hasElementArgs = false;  // array elements are passed by reference by copy-in/copy-out
+  // Set by bind() once the arguments are in: per argument how it is passed (ArgPassing),
+  // and whether the count matches.
+  enum ArgPassing : char { kValue, kVariable, kLocalSum };
+  std::vector<ArgPassing> passing;
+  bool countMatches = false;
+  void bind();
   Value eval(Ctx& c) override;
   Value callWithElements(Ctx& c);
 };

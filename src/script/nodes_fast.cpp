@@ -132,24 +132,39 @@ Flow AssignLocalCopy::exec(Ctx& c) {
 Flow IfLocalConst::exec(Ctx& c) {
   const Value& x = c.vars[slot].deref();
   // Under On Error Resume Next the general statement records a failing condition.
-  if (!x.isWhole() || c.frame.resumeNext) return IfStmt::exec(c);
+  if (!x.isWhole() || c.frame.resumeNext) [[unlikely]]
+    return IfStmt::exec(c);
   const std::int32_t p = x.asInt();
-  const Block& block = decide(op, p < k ? -1 : p > k) ? blocks[0] : elseBlock;
-  if (block.size() != 1) return execBlock(block, c);
+  const bool taken = decide(op, p < k ? -1 : p > k);
+  Stmt* only = taken ? thenOnly : elseOnly;
+  if (!only) return execBlock(taken ? blocks[0] : elseBlock, c);
   // The only statement of the block runs here. Its end is the end of the If, so an error
   // in it only needs its line: the block around the If goes on (or not) exactly as the
   // If's own block would have.
-  Stmt& only = *block[0];
   try {
-    return only.exec(c);
+    return only->exec(c);
   } catch (ScriptError& e) {
-    if (e.line() == 0) e.setLine(only.line);
+    if (e.line() == 0) e.setLine(only->line);
     throw;
   } catch (...) {
     ScriptError e = translateException(std::current_exception());
-    e.setLine(only.line);
+    e.setLine(only->line);
     throw e;
   }
+}
+
+Flow AssignLocalArith::exec(Ctx& c) {
+  Value x = left->eval(c);
+  Value y = right->eval(c);
+  if (isIntOrLong(x) && isIntOrLong(y)) {
+    const std::int64_t p = x.asInt(), q = y.asInt();
+    const bool isLong = x.type() == Value::Type::Long || y.type() == Value::Type::Long;
+    c.vars[slot].deref() = wholeResult(op == BinOp::Add ? p + q : p - q, isLong);
+    return Flow::Normal;
+  }
+  // Arithmetic never gives an object, so nothing stands for a default member here.
+  c.vars[slot].deref() = Arith::apply(op, x, y);
+  return Flow::Normal;
 }
 
 Flow AssignIndexLocal1::exec(Ctx& c) {
@@ -157,7 +172,8 @@ Flow AssignIndexLocal1::exec(Ctx& c) {
   // value is evaluated.
   Value iv = indexSlot >= 0 && c.vars[indexSlot].deref().isWhole() ? c.vars[indexSlot].deref()
                                                                    : indices[0]->eval(c);
-  Value v = rhs->eval(c);
+  Value v;
+  if (!wholeRhs || !wholeRhs->wholeInto(c, v)) v = rhs->eval(c);
   Value& p = c.vars[slot].deref();
   if (p.isArray() && !isSet && !v.isObject()) {
     std::shared_ptr<ArrayData>& arr = p.asArray();
@@ -295,6 +311,19 @@ StmtPtr specialise(StmtPtr s) {
         return f;
       }
     }
+    if (is<Arith>(rhs)) {
+      const auto& a = static_cast<const Arith&>(*rhs);
+      if (a.op == BinOp::Add || a.op == BinOp::Sub) {
+        auto f = std::make_unique<AssignLocalArith>();
+        f->line = st.line;
+        f->slot = st.slot;
+        f->op = a.op;
+        f->left = a.a.get();
+        f->right = a.b.get();
+        f->rhs = std::move(st.rhs);
+        return f;
+      }
+    }
     if (const int from = localSlot(rhs); from >= 0) {
       auto f = std::make_unique<AssignLocalCopy>();
       f->line = st.line;
@@ -315,6 +344,8 @@ StmtPtr specialise(StmtPtr s) {
       f->conds = std::move(st.conds);
       f->blocks = std::move(st.blocks);
       f->elseBlock = std::move(st.elseBlock);
+      if (f->blocks[0].size() == 1) f->thenOnly = f->blocks[0].front().get();
+      if (f->elseBlock.size() == 1) f->elseOnly = f->elseBlock.front().get();
       return f;
     }
   } else if (is<AssignIndex>(s.get())) {
@@ -327,6 +358,8 @@ StmtPtr specialise(StmtPtr s) {
       f->indices = std::move(st.indices);
       f->indexSlot = localSlot(f->indices[0].get());
       f->rhs = std::move(st.rhs);
+      if (is<ArithLocalConst>(f->rhs.get()))
+        f->wholeRhs = static_cast<const ArithLocalConst*>(f->rhs.get());
       f->isSet = st.isSet;
       return f;
     }

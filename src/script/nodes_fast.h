@@ -9,6 +9,14 @@
 // other case to the general code with the operands it has already evaluated.
 namespace balvix::script::nodes {
 
+// Integer or Long (Byte keeps its own rules).
+inline bool isIntOrLongType(Value::Type t) {
+  return t == Value::Type::Integer || t == Value::Type::Long;
+}
+inline bool isIntOrLong(const Value& v) {
+  return isIntOrLongType(v.type());
+}
+
 // The result of whole-number arithmetic on x and y: Long when either is Long, else the
 // narrowest type that holds it; Double past the Long range.
 inline Value wholeResult(std::int64_t r, bool isLong) {
@@ -17,6 +25,28 @@ inline Value wholeResult(std::int64_t r, bool isLong) {
     return Value::real(static_cast<double>(r));
   }
   return Value::number(r);
+}
+
+bool ArithLocalConst::wholeInto(Ctx& c, Value& out) const {
+  const Value& x = c.vars[slot].deref();
+  if (!isIntOrLongType(x.type())) return false;
+  const std::int64_t p = x.asInt();
+  std::int64_t r;
+  switch (op) {
+    case BinOp::Add:
+      r = p + k;
+      break;
+    case BinOp::Sub:
+      r = p - k;
+      break;
+    case BinOp::Mul:
+      r = p * k;
+      break;
+    default:
+      return false;
+  }
+  out = wholeResult(r, x.type() == Value::Type::Long || k < -32768 || k > 32767);
+  return true;
 }
 
 // The outcome of a comparison operator given -1, 0 or 1.
@@ -37,10 +67,6 @@ inline bool decide(BinOp op, int cmp) {
   }
 }
 
-// Integer or Long (Byte keeps its own rules).
-inline bool isIntOrLong(const Value& v) {
-  return v.type() == Value::Type::Integer || v.type() == Value::Type::Long;
-}
 
 // Element index of a one-dimensional array.
 inline std::size_t index1(const ArrayData& a, const Value& iv) {
@@ -90,6 +116,14 @@ struct AccumulateLocal : AssignLocal {
   Flow exec(Ctx& c) override;
 };
 
+// `x = a + b` / `x = a - b` with x a local variable: the sum goes straight into it.
+struct AssignLocalArith : AssignLocal {
+  BinOp op = BinOp::Add;
+  Expr* left = nullptr;  // a and b, owned by the Arith node in rhs
+  Expr* right = nullptr;
+  Flow exec(Ctx& c) override;
+};
+
 // `x = y` with both local variables.
 struct AssignLocalCopy : AssignLocal {
   int from = 0;
@@ -101,6 +135,8 @@ struct IfLocalConst : IfStmt {
   BinOp op = BinOp::Eq;
   int slot = 0;
   std::int32_t k = 0;
+  Stmt* thenOnly = nullptr;  // the only statement of the Then (Else) block, if just one
+  Stmt* elseOnly = nullptr;
   Flow exec(Ctx& c) override;
 };
 
@@ -108,6 +144,7 @@ struct IfLocalConst : IfStmt {
 struct AssignIndexLocal1 : AssignIndex {
   int slot = 0;
   int indexSlot = -1;
+  const ArithLocalConst* wholeRhs = nullptr;  // rhs, when it is `i * k` and the like
   Flow exec(Ctx& c) override;
 };
 

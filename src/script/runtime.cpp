@@ -48,42 +48,40 @@ void Runtime::clearError() {
 }
 
 Value* Runtime::allocFrameSlow(int n) {
-  if (m_chunks.empty()) m_chunks.push_back({std::make_unique<Value[]>(kChunkSize), kChunkSize});
-  if (m_top + n > m_chunks[m_chunk].size) {
-    ++m_chunk;
-    if (m_chunk == m_chunks.size() || m_chunks[m_chunk].size < n) {
-      const int size = std::max(kChunkSize, n);
-      if (m_chunk == m_chunks.size())
-        m_chunks.push_back({std::make_unique<Value[]>(size), size});
-      else
-        m_chunks[m_chunk] = {std::make_unique<Value[]>(size), size};
-    }
-    m_top = 0;
-  }
-  Value* base = m_chunks[m_chunk].data.get() + m_top;
-  m_top += n;
+  // The rest of the current chunk is too small: the frame goes to the start of the next.
+  const std::size_t next = m_top ? m_chunk + 1 : 0;
+  if (next == m_chunks.size())
+    m_chunks.push_back({std::make_unique<Value[]>(std::max(kChunkSize, n)), std::max(kChunkSize, n)});
+  else if (m_chunks[next].size < n)
+    m_chunks[next] = {std::make_unique<Value[]>(n), n};
+  m_chunk = next;
+  Value* base = m_chunks[next].data.get();
+  m_top = base + n;
+  m_limit = base + m_chunks[next].size;
   return base;
 }
 
 Flow execBlock(const Block& block, Ctx& c) {
   for (const StmtPtr& s : block) {
-    try {
-      const Flow f = s->exec(c);
-      if (c.rt.terminatePending) [[unlikely]]
-        c.rt.runTerminates();
-      if (f != Flow::Normal) return f;
-    } catch (ScriptError& e) {
-      if (e.line() == 0) e.setLine(s->line);
-      if (!c.frame.resumeNext || e.isInterrupt() || e.isSyntax()) throw;
-      c.rt.setError(e);
-    } catch (...) {
-      ScriptError e = translateException(std::current_exception());
-      e.setLine(s->line);
-      if (!c.frame.resumeNext) throw e;
-      c.rt.setError(e);
-    }
+    const Flow f = execStatement(*s, c);
+    if (f != Flow::Normal) return f;
   }
   return Flow::Normal;
+}
+
+void statementFailed(const Stmt& s, Ctx& c) {
+  try {
+    throw;
+  } catch (ScriptError& e) {
+    if (e.line() == 0) e.setLine(s.line);
+    if (!c.frame.resumeNext || e.isInterrupt() || e.isSyntax()) throw;
+    c.rt.setError(e);
+  } catch (...) {
+    ScriptError e = translateException(std::current_exception());
+    e.setLine(s.line);
+    if (!c.frame.resumeNext) throw e;
+    c.rt.setError(e);
+  }
 }
 
 void throwOutOfStack() {

@@ -55,6 +55,12 @@ using StmtPtr = std::unique_ptr<Stmt>;
 using Block = std::vector<StmtPtr>;
 
 Flow execBlock(const Block& block, Ctx& c);
+// One statement of a block, as execBlock runs it (error line, On Error Resume Next,
+// Class_Terminate waiting at its end). Defined below Runtime.
+inline Flow execStatement(Stmt& s, Ctx& c);
+// What execBlock does with an error thrown by statement s: under On Error Resume Next it
+// is recorded, otherwise it goes on with its line. Called only inside a catch handler.
+void statementFailed(const Stmt& s, Ctx& c);
 
 struct Procedure {
   QString name;     // folded
@@ -125,23 +131,24 @@ class Runtime {
 
   // Frames are carved from chunks that never move, so by-reference vars stay valid.
   struct Mark {
+    Value* top;
+    Value* limit;
     std::size_t chunk;
-    int top;
   };
   Value* allocFrame(int n, Mark& mark) {
-    mark = {m_chunk, m_top};
-    if (!m_chunks.empty() && m_top + n <= m_chunks[m_chunk].size) {
-      Value* base = m_chunks[m_chunk].data.get() + m_top;
+    mark = {m_top, m_limit, m_chunk};
+    if (m_limit - m_top >= n) {
+      Value* base = m_top;
       m_top += n;
       return base;
     }
     return allocFrameSlow(n);
   }
   void releaseFrame(const Mark& mark, Value* base, int n) {
-    for (int i = 0; i < n; ++i)
-      if (base[i].type() != Value::Type::Empty) base[i] = Value();
-    m_chunk = mark.chunk;
+    for (int i = 0; i < n; ++i) base[i].clear();
     m_top = mark.top;
+    m_limit = mark.limit;
+    m_chunk = mark.chunk;
   }
 
   // The frame of one procedure call: allocated on construction, released (and the call
@@ -174,8 +181,9 @@ class Runtime {
   };
   Value* allocFrameSlow(int n);
   std::vector<Chunk> m_chunks;
-  std::size_t m_chunk = 0;
-  int m_top = 0;
+  std::size_t m_chunk = 0;     // the chunk m_top points into, when m_top is set
+  Value* m_top = nullptr;      // the next free slot
+  Value* m_limit = nullptr;    // the end of its chunk
 };
 
 // How much of the C++ stack a running module may use below its outermost entry before
@@ -189,6 +197,25 @@ inline void checkCallDepth(Runtime& rt) {
   char here;
   if (rt.depth >= kMaxCallDepth || (rt.stackBase && rt.stackBase - &here > kMaxStackBytes))
     throwOutOfStack();
+}
+
+inline Flow execStatement(Stmt& s, Ctx& c) {
+  try {
+    const Flow f = s.exec(c);
+    if (c.rt.terminatePending) [[unlikely]]
+      c.rt.runTerminates();
+    return f;
+  } catch (...) {
+    statementFailed(s, c);
+  }
+  return Flow::Normal;
+}
+
+// A block as execBlock runs it, without the loop when it is a single statement (a loop
+// body, a short procedure).
+inline Flow execBody(const Block& block, Ctx& c) {
+  if (block.size() == 1) return execStatement(*block.front(), c);
+  return execBlock(block, c);
 }
 
 // Runs a procedure with the given argument values (by value); returns its result.

@@ -41,8 +41,7 @@ void ArrayData::reuse(std::vector<int> newUpper, std::size_t total) {
     return;
   }
   const std::size_t keep = std::min(items.size(), total);
-  for (std::size_t i = 0; i < keep; ++i)
-    if (items[i].type() != Value::Type::Empty) items[i] = Value();
+  for (std::size_t i = 0; i < keep; ++i) items[i].clear();
   items.resize(total);
 }
 

@@ -136,6 +136,12 @@ class Value {
     if (m_type >= Type::String) destroyHeavy();
   }
 
+  // Back to Empty.
+  void clear() noexcept {
+    if (m_type >= Type::String) destroyHeavy();
+    m_type = Type::Empty;
+  }
+
   Type type() const { return m_type; }
   bool isEmpty() const { return m_type == Type::Empty; }
   bool isNull() const { return m_type == Type::Null; }
