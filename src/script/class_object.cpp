@@ -90,8 +90,7 @@ Value ClassObject::run(Procedure& proc, Args& args, const Value* assigned) {
   }
   if (assigned) s[given] = *assigned;
   s[proc.meSlot] = Value(std::static_pointer_cast<HostObject>(shared_from_this()));
-  Frame frame;
-  Ctx ctx{rt, s, frame};
+  Ctx ctx{rt, s};
   execBlock(proc.body, ctx);
   for (int i = 0; i < args.size(); ++i)
     if (!proc.byVal[static_cast<std::size_t>(i)]) args.setByRef(i, Value(args[i]));

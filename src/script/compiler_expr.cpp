@@ -227,6 +227,7 @@ ExprPtr Compiler::compileBinary(const ast::BinaryExpr& n) {
         f->op = op;
         f->slot = local->slot;
         f->k = lit->value.asInt();
+        f->range = WholeRange::of(op, f->k);
         f->generic = std::move(c);
         e = std::move(f);
       } else {

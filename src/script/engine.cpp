@@ -113,8 +113,7 @@ void Engine::load(const std::vector<ModuleSource>& modules) {
   compile(modules);
   try {
     EntryGuard guard(*m_runtime, m_host);
-    Frame frame;
-    Ctx ctx{*m_runtime, m_runtime->globals.data(), frame};
+    Ctx ctx{*m_runtime, m_runtime->globals.data()};
     execBlock(m_program->constInit, ctx);
     execBlock(m_program->topLevel, ctx);
   } catch (ScriptError& e) {
@@ -233,8 +232,7 @@ void Engine::runExecuted(const QString& text, const LocalNames* names, Value* va
   m_runtime->globals.resize(static_cast<std::size_t>(program.globalCount));
   program.executed.push_back(std::move(code));
   const Block& run = program.executed.back();
-  Frame frame;
-  Ctx ctx{*m_runtime, names ? vars : m_runtime->globals.data(), frame};
+  Ctx ctx{*m_runtime, names ? vars : m_runtime->globals.data()};
   execBlock(run, ctx);
 }
 
@@ -258,8 +256,7 @@ Value Engine::evaluate(const QString& expression, const LocalNames* names, Value
   m_runtime->globals.resize(static_cast<std::size_t>(program.globalCount));
   Expr* compiled = e.get();
   program.evaluated.push_back(std::move(e));
-  Frame frame;
-  Ctx ctx{*m_runtime, names ? vars : m_runtime->globals.data(), frame};
+  Ctx ctx{*m_runtime, names ? vars : m_runtime->globals.data()};
   try {
     return compiled->eval(ctx);
   } catch (ScriptError& err) {

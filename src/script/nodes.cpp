@@ -83,7 +83,7 @@ std::size_t flatIndex(const ArrayData& a, const Value* idx, int n) {
 // is recorded in Err and the statement goes on as if the condition held, as the language
 // resumes with the next statement, the first one of the block.
 bool condition(Expr& e, Ctx& c, bool onError = true) {
-  if (!c.frame.resumeNext) return e.evalBool(c);
+  if (!c.resumeNext) return e.evalBool(c);
   try {
     return e.evalBool(c);
   } catch (ScriptError& err) {
@@ -221,12 +221,27 @@ bool Compare::evalBool(Ctx& c) {
   return decide(op, cmp);
 }
 
+WholeRange WholeRange::of(BinOp op, std::int32_t k) {
+  const std::int64_t lowest = INT32_MIN, highest = INT32_MAX;
+  switch (op) {
+    case BinOp::Lt:
+      return {lowest, std::int64_t{k} - 1, false};
+    case BinOp::Le:
+      return {lowest, k, false};
+    case BinOp::Gt:
+      return {std::int64_t{k} + 1, highest, false};
+    case BinOp::Ge:
+      return {k, highest, false};
+    case BinOp::Ne:
+      return {k, k, true};
+    default:
+      return {k, k, false};
+  }
+}
+
 bool CompareLocalConst::evalBool(Ctx& c) {
   const Value& x = c.vars[slot].deref();
-  if (x.isWhole()) {
-    const std::int32_t p = x.asInt();
-    return decide(op, p < k ? -1 : p > k);
-  }
+  if (x.isWhole()) return range.holds(x.asInt());
   return generic->evalBool(c);
 }
 
@@ -341,8 +356,7 @@ Value CallUser::eval(Ctx& c) {
         break;
     }
   }
-  Frame frame;
-  Ctx inner{rt, s, frame};
+  Ctx inner{rt, s};
   execBody(proc->body, inner);
   return std::move(s[0]);
 }
@@ -387,8 +401,7 @@ Value CallUser::callWithElements(Ctx& c) {
       s[i + 1] = args[i]->eval(c);
     }
   }
-  Frame frame;
-  Ctx inner{rt, s, frame};
+  Ctx inner{rt, s};
   execBlock(p.body, inner);
   for (ElementArg& e : elements) {
     auto* idx = static_cast<Index*>(args[e.arg].get());
@@ -600,7 +613,7 @@ Flow SelectStmt::exec(Ctx& c) {
   } catch (ScriptError& e) {
     // Under On Error Resume Next the statement after the failed test is the first
     // Case's block.
-    if (!c.frame.resumeNext || e.isInterrupt()) throw;
+    if (!c.resumeNext || e.isInterrupt()) throw;
     c.rt.setError(e);
     return execBlock(clauses.empty() ? elseBlock : clauses.front().body, c);
   }
@@ -737,7 +750,7 @@ Flow DoStmt::exec(Ctx& c) {
 }
 
 Flow OnErrorStmt::exec(Ctx& c) {
-  c.frame.resumeNext = resumeNext;
+  c.resumeNext = resumeNext;
   c.rt.clearError();
   return Flow::Normal;
 }

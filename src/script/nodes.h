@@ -83,10 +83,22 @@ struct ArithLocalConst : Expr {
   inline bool wholeInto(Ctx& c, Value& out) const;
 };
 
+// `x < k` and the other comparisons of a whole number with a constant, as a range test:
+// the comparison holds when lo <= x <= hi, or when it does not for `<>` (outside).
+struct WholeRange {
+  std::int64_t lo = 0, hi = 0;
+  bool outside = false;
+  static WholeRange of(BinOp op, std::int32_t k);
+  bool holds(std::int32_t x) const {
+    return (static_cast<std::uint64_t>(x - lo) <= static_cast<std::uint64_t>(hi - lo)) != outside;
+  }
+};
+
 struct CompareLocalConst : Expr {
   BinOp op;
   int slot;
   std::int32_t k;
+  WholeRange range;  // of op and k
   ExprPtr generic;
   Value eval(Ctx& c) override { return generic->eval(c); }
   bool evalBool(Ctx& c) override;

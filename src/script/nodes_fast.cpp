@@ -132,10 +132,9 @@ Flow AssignLocalCopy::exec(Ctx& c) {
 Flow IfLocalConst::exec(Ctx& c) {
   const Value& x = c.vars[slot].deref();
   // Under On Error Resume Next the general statement records a failing condition.
-  if (!x.isWhole() || c.frame.resumeNext) [[unlikely]]
+  if (!x.isWhole() || c.resumeNext) [[unlikely]]
     return IfStmt::exec(c);
-  const std::int32_t p = x.asInt();
-  const bool taken = decide(op, p < k ? -1 : p > k);
+  const bool taken = range.holds(x.asInt());
   Stmt* only = taken ? thenOnly : elseOnly;
   if (!only) return execBlock(taken ? blocks[0] : elseBlock, c);
   // The only statement of the block runs here. Its end is the end of the If, so an error
@@ -341,6 +340,7 @@ StmtPtr specialise(StmtPtr s) {
       f->op = cmp.op;
       f->slot = cmp.slot;
       f->k = cmp.k;
+      f->range = cmp.range;
       f->conds = std::move(st.conds);
       f->blocks = std::move(st.blocks);
       f->elseBlock = std::move(st.elseBlock);

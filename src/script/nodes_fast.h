@@ -135,6 +135,7 @@ struct IfLocalConst : IfStmt {
   BinOp op = BinOp::Eq;
   int slot = 0;
   std::int32_t k = 0;
+  WholeRange range;
   Stmt* thenOnly = nullptr;  // the only statement of the Then (Else) block, if just one
   Stmt* elseOnly = nullptr;
   Flow exec(Ctx& c) override;

@@ -49,12 +49,15 @@ void Runtime::clearError() {
 
 Value* Runtime::allocFrameSlow(int n) {
   // The rest of the current chunk is too small: the frame goes to the start of the next.
-  const std::size_t next = m_top ? m_chunk + 1 : 0;
+  std::size_t next = 0;
+  if (m_top) {
+    while (m_chunks[next].data.get() + m_chunks[next].size != m_limit) ++next;
+    ++next;
+  }
   if (next == m_chunks.size())
     m_chunks.push_back({std::make_unique<Value[]>(std::max(kChunkSize, n)), std::max(kChunkSize, n)});
   else if (m_chunks[next].size < n)
     m_chunks[next] = {std::make_unique<Value[]>(n), n};
-  m_chunk = next;
   Value* base = m_chunks[next].data.get();
   m_top = base + n;
   m_limit = base + m_chunks[next].size;
@@ -74,12 +77,12 @@ void statementFailed(const Stmt& s, Ctx& c) {
     throw;
   } catch (ScriptError& e) {
     if (e.line() == 0) e.setLine(s.line);
-    if (!c.frame.resumeNext || e.isInterrupt() || e.isSyntax()) throw;
+    if (!c.resumeNext || e.isInterrupt() || e.isSyntax()) throw;
     c.rt.setError(e);
   } catch (...) {
     ScriptError e = translateException(std::current_exception());
     e.setLine(s.line);
-    if (!c.frame.resumeNext) throw e;
+    if (!c.resumeNext) throw e;
     c.rt.setError(e);
   }
 }
@@ -98,8 +101,7 @@ Value callProcedure(Runtime& rt, Procedure& proc, std::vector<Value>& args) {
   Runtime::CallFrame callFrame(rt, proc.slotCount);
   Value* s = callFrame.base();
   for (std::size_t i = 0; i < args.size(); ++i) s[i + 1] = args[i];
-  Frame frame;
-  Ctx ctx{rt, s, frame};
+  Ctx ctx{rt, s};
   execBlock(proc.body, ctx);
   return std::move(s[0]);
 }

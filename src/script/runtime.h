@@ -21,14 +21,10 @@ class ClassSupport;
 struct ClassDef;
 
 // Per-call state: the vars of the running procedure and its error mode.
-struct Frame {
-  bool resumeNext = false;
-};
-
 struct Ctx {
   Runtime& rt;
   Value* vars;
-  Frame& frame;
+  bool resumeNext = false;  // On Error Resume Next
 };
 
 enum class Flow { Normal, ExitFor, ExitDo, ExitProc };
@@ -133,10 +129,9 @@ class Runtime {
   struct Mark {
     Value* top;
     Value* limit;
-    std::size_t chunk;
   };
   Value* allocFrame(int n, Mark& mark) {
-    mark = {m_top, m_limit, m_chunk};
+    mark = {m_top, m_limit};
     if (m_limit - m_top >= n) {
       Value* base = m_top;
       m_top += n;
@@ -148,7 +143,6 @@ class Runtime {
     for (int i = 0; i < n; ++i) base[i].clear();
     m_top = mark.top;
     m_limit = mark.limit;
-    m_chunk = mark.chunk;
   }
 
   // The frame of one procedure call: allocated on construction, released (and the call
@@ -181,9 +175,8 @@ class Runtime {
   };
   Value* allocFrameSlow(int n);
   std::vector<Chunk> m_chunks;
-  std::size_t m_chunk = 0;     // the chunk m_top points into, when m_top is set
-  Value* m_top = nullptr;      // the next free slot
-  Value* m_limit = nullptr;    // the end of its chunk
+  Value* m_top = nullptr;    // the next free slot; null when no frame is in use
+  Value* m_limit = nullptr;  // the end of its chunk
 };
 
 // How much of the C++ stack a running module may use below its outermost entry before
