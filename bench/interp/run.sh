@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs the six interpreter benchmarks in the module language, Python 3.11 and Lua 5.4
-# in one go and prints each time (user CPU) and the ratios (ours / python, ours / lua).
+# in one go and prints each time (user CPU, the best of BALVIX_BENCH_RUNS runs, 3 unless
+# set) and the ratios (ours / python, ours / lua). Every program gets the same number of
+# runs, so a busy moment on the machine does not decide a ratio.
 # Usage: bench/interp/run.sh [BUILD_DIR]   (default: build-interp next to the sources)
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -14,9 +16,11 @@ tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 export BALVIX_BENCH=1
 
-# Prints "time output" of a command. The time is user CPU seconds (other builds on the
-# machine disturb wall time less that way); BALVIX_BENCH_WALL=1 measures wall time.
-seconds() {
+runs=${BALVIX_BENCH_RUNS:-3}
+
+# Prints "time output" of one run of a command. The time is user CPU seconds (other builds
+# on the machine disturb wall time less that way); BALVIX_BENCH_WALL=1 measures wall time.
+once() {
   local start end out
   if [ -z "${BALVIX_BENCH_WALL:-}" ] && [ -x /usr/bin/time ]; then
     out=$(/usr/bin/time -f %U -o "$tmp/time" "$@" 2>&1 | tail -n 1)
@@ -27,6 +31,16 @@ seconds() {
   out=$("$@" 2>&1 | tail -n 1)
   end=$(date +%s.%N)
   echo "$(echo "$end - $start" | bc) $out"
+}
+
+# The best time of $runs runs of a command, with its output.
+seconds() {
+  local best="" t out
+  for _ in $(seq "$runs"); do
+    read -r t out <<<"$(once "$@")"
+    if [ -z "$best" ] || [ "$(echo "$t < $best" | bc)" = 1 ]; then best=$t; fi
+  done
+  echo "$best $out"
 }
 
 printf '%-12s %14s %10s %10s %10s %9s %9s\n' bench checksum ours python lua ours/py ours/lua

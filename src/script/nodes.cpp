@@ -125,7 +125,7 @@ Value ArithLocalConst::eval(Ctx& c) {
   const Value& x = c.vars[slot].deref();
   if (x.type() == Value::Type::Integer || x.type() == Value::Type::Long) {
     const std::int64_t p = x.asInt();
-    const bool isLong = x.type() == Value::Type::Long || k < -32768 || k > 32767;
+    const bool isLong = x.type() == Value::Type::Long || kLong;
     std::int64_t r;
     switch (op) {
       case BinOp::Add:
@@ -320,6 +320,7 @@ Value Concat::eval(Ctx& c) {
 
 void CallUser::bind() {
   countMatches = args.size() == proc->byVal.size();
+  plainCall = countMatches && !hasElementArgs;
   passing.assign(args.size(), kValue);
   if (!countMatches) return;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -331,12 +332,10 @@ void CallUser::bind() {
 }
 
 Value CallUser::eval(Ctx& c) {
-  if (hasElementArgs) [[unlikely]]
+  if (!plainCall) [[unlikely]]
     return callWithElements(c);
-  if (!countMatches) [[unlikely]]
-    throw ScriptError(ErrorCode::WrongArgumentCount, proc->spelled);
   Runtime& rt = c.rt;
-  rt.checkInterrupt();
+  rt.checkInterruptOnCall();
   checkCallDepth(rt);
   Runtime::CallFrame callFrame(rt, proc->slotCount);
   Value* s = callFrame.base();

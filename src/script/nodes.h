@@ -74,6 +74,7 @@ struct ArithLocalConst : Expr {
   BinOp op;
   int slot;
   std::int32_t k;
+  bool kLong = false;    // k is outside the Integer range
   ConstDivisor divisor;  // of k
   ExprPtr generic;       // the same operation as an Arith node, for every other case
   Value eval(Ctx& c) override;
@@ -155,6 +156,7 @@ struct CallUser : Expr {
   enum ArgPassing : char { kValue, kVariable, kLocalSum };
   std::vector<ArgPassing> passing;
   bool countMatches = false;
+  bool plainCall = false;  // the count matches and no array element is passed
   void bind();
   Value eval(Ctx& c) override;
   Value callWithElements(Ctx& c);

@@ -45,7 +45,7 @@ bool ArithLocalConst::wholeInto(Ctx& c, Value& out) const {
     default:
       return false;
   }
-  out = wholeResult(r, x.type() == Value::Type::Long || k < -32768 || k > 32767);
+  out = wholeResult(r, x.type() == Value::Type::Long || kLong);
   return true;
 }
 

@@ -105,16 +105,24 @@ class Runtime {
   int depth = 0;
   const char* stackBase = nullptr;
 
-  // Every loop pass and call checks the interrupt flag; every kPollPasses of them the host
-  // may let the windows repaint and notice the interrupt keys.
+  // Every loop pass checks the interrupt flag; every kPollPasses loop passes or calls the
+  // host may let the windows repaint and notice the interrupt keys. A call checks the flag
+  // only then: a module that only recurses still stops within a few thousand calls.
   static constexpr int kPollPasses = 4096;
   int pollCountdown = kPollPasses;
   void checkInterrupt() {
-    if (--pollCountdown <= 0) {
-      pollCountdown = kPollPasses;
-      host.keepResponsive();
-    }
+    if (--pollCountdown <= 0) poll();
     if (interrupt->load(std::memory_order_relaxed)) throw ScriptError(ErrorCode::Interrupted);
+  }
+  void checkInterruptOnCall() {
+    if (--pollCountdown <= 0) {
+      poll();
+      if (interrupt->load(std::memory_order_relaxed)) throw ScriptError(ErrorCode::Interrupted);
+    }
+  }
+  void poll() {
+    pollCountdown = kPollPasses;
+    host.keepResponsive();
   }
   void setError(const ScriptError& e);
   void clearError();
