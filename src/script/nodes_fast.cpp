@@ -85,7 +85,31 @@ Value IndexLocal1::eval(Ctx& c) {
   return indexValue(holder, &iv, 1);
 }
 
+// total + y or total - y stored in total for the usual kinds of both; false, leaving
+// total alone, for every other case.
+bool AccumulateLocal::addInPlace(Value& total, const Value& y) const {
+  if (total.type() == Value::Type::Double) {
+    if (y.type() != Value::Type::Double && !isIntOrLong(y)) return false;
+    const double p = total.asDouble();
+    const double q = y.type() == Value::Type::Double ? y.asDouble() : y.asInt();
+    const double r = op == BinOp::Add ? p + q : p - q;
+    if (!std::isfinite(r)) return false;
+    total = Value::real(r);
+    return true;
+  }
+  if (!isIntOrLong(total) || !isIntOrLong(y)) return false;
+  const std::int64_t p = total.asInt(), q = y.asInt();
+  total = wholeResult(op == BinOp::Add ? p + q : p - q,
+                      total.type() == Value::Type::Long || y.type() == Value::Type::Long);
+  return true;
+}
+
 Flow AccumulateLocal::exec(Ctx& c) {
+  // An element of a local array is read where it is, without a copy.
+  if (elementTerm) {
+    const Value* y = elementTerm->element(c);
+    if (y && addInPlace(c.vars[slot].deref(), *y)) return Flow::Normal;
+  }
   // The total is read before the term is evaluated, as `s + x` reads its operands left
   // to right (a function in x may change s through a by-reference argument).
   const Value& x = c.vars[slot].deref();
@@ -306,6 +330,7 @@ StmtPtr specialise(StmtPtr s) {
         f->slot = st.slot;
         f->op = a.op;
         f->term = a.b.get();
+        if (is<IndexLocal1>(f->term)) f->elementTerm = static_cast<const IndexLocal1*>(f->term);
         f->rhs = std::move(st.rhs);
         return f;
       }

@@ -107,13 +107,28 @@ struct IndexLocal1 : Index {
   int slot = 0;
   int indexSlot = -1;
   Value eval(Ctx& c) override;
+  // The element itself when `a` holds a one-dimensional array and `i` is a local whole
+  // number within its bounds; nullptr for every other case (eval then gives the value or
+  // the error). Valid until the array is next changed.
+  const Value* element(Ctx& c) const {
+    if (indexSlot < 0) return nullptr;
+    const Value& iv = c.vars[indexSlot].deref();
+    const Value& p = c.vars[slot].deref();
+    if (!iv.isWhole() || !p.isArray()) return nullptr;
+    const ArrayData& a = *p.asArray();
+    const std::int32_t i = iv.asInt();
+    if (a.upper.size() != 1 || i < 0 || i > a.upper[0]) return nullptr;
+    return &a.items[static_cast<std::size_t>(i)];
+  }
 };
 
 // `s = s + x` / `s = s - x` with `s` a local variable: a running total updated in place.
 struct AccumulateLocal : AssignLocal {
   BinOp op = BinOp::Add;
-  Expr* term = nullptr;  // x, owned by the Arith node in rhs
+  Expr* term = nullptr;                     // x, owned by the Arith node in rhs
+  const IndexLocal1* elementTerm = nullptr;  // x, when it is `a(i)`
   Flow exec(Ctx& c) override;
+  bool addInPlace(Value& total, const Value& y) const;
 };
 
 // `x = a + b` / `x = a - b` with x a local variable: the sum goes straight into it.

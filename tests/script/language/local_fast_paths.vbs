@@ -189,3 +189,80 @@ Sub Counters()
 End Sub
 
 Counters
+
+' Calls with `n - 1` and the like as arguments, comparisons of a local with a constant, and
+' `x = a + b`: the shortcuts give what the general rules give at every edge.
+Function Down(n)
+  If n < 1 Then
+    Down = TypeName(n) & " " & n
+  Else
+    Down = Down(n - 1)
+  End If
+End Function
+
+Function Twice(ByRef n)
+  n = n * 2
+  Twice = n
+End Function
+
+' Frames of 3,000 variables: a recursion runs over the frame storage's own size, and every
+' frame keeps its variables and by-reference arguments.
+Dim wideText, k
+wideText = "Function Wide(n, ByRef seen)" & vbCrLf & "Dim v0"
+For k = 1 To 3000
+  wideText = wideText & ", v" & k
+Next
+wideText = wideText & vbCrLf & "v3000 = n" & vbCrLf & "If n <= 0 Then" & vbCrLf & "seen = seen + 1" & _
+  vbCrLf & "Wide = 0" & vbCrLf & "Else" & vbCrLf & "Wide = Wide(n - 1, seen) + v3000 - n + 1" & _
+  vbCrLf & "End If" & vbCrLf & "End Function" & vbCrLf & "Function WideRun(n)" & vbCrLf & _
+  "Dim seen" & vbCrLf & "WideRun = Wide(n, seen) & "" "" & seen" & vbCrLf & "End Function"
+ExecuteGlobal wideText
+
+Sub Shortcuts()
+  Dim n, m, s, a, i
+  Сообщить Down(3) & "|" & Down(2.5) & "|" & Down("2") ' expect: Integer 0|Double 0.5|Double 0
+  n = -2147483647 - 1
+  Сообщить TypeName(n - 1) & " " & Down(n - 1) ' expect: Double Double -2147483649
+  ' `n - 1` is an expression: a by-reference parameter gets a copy, the variable stays.
+  n = 5
+  Сообщить Twice(n - 1) & " " & n & " " & Twice(n) & " " & n ' expect: 8 5 10 10
+  Сообщить WideRun(40) & "|" & WideRun(45) ' expect: 40 1|45 1
+  ' Comparisons with a constant at the ends of the Long range and with each operator.
+  s = ""
+  For Each n In Array(-2147483647 - 1, -1, 0, 1, 2147483647, CByte(0), 1.5, True)
+    m = n
+    If m < -2147483647 Then s = s & "a"
+    If m <= 0 Then s = s & "b"
+    If m > 2147483646 Then s = s & "c"
+    If m >= 1 Then s = s & "d"
+    If m = 0 Then s = s & "e"
+    If m <> 0 Then s = s & "f"
+    s = s & " "
+  Next
+  Сообщить s ' expect: abf bf be df cdf be df bf 
+  ' `x = a + b` with its operands of every kind.
+  a = 2147483647
+  i = 1
+  n = a + CInt(i)
+  m = CInt(i) - a
+  Сообщить TypeName(n) & " " & n & " " & TypeName(m) & " " & m ' expect: Double 2147483648 Long -2147483646
+  n = "3" + i
+  m = Null - i
+  Сообщить TypeName(n) & " " & n & " " & IsNull(m) ' expect: Double 4 True
+  ' Running totals over array elements, in and out of bounds, of every kind.
+  a = Array(1, 2.5, "4", Null)
+  s = 0
+  For i = 0 To 2
+    s = s + a(i)
+  Next
+  Сообщить s ' expect: 7.5
+  s = s + a(3)
+  Сообщить IsNull(s) ' expect: True
+  On Error Resume Next
+  s = 0
+  i = 4
+  s = s + a(i)
+  Сообщить Err.Number & " " & s ' expect: 9 0
+End Sub
+
+Shortcuts
