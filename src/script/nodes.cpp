@@ -1,10 +1,10 @@
 #include "script/nodes.h"
 
+#include <typeinfo>
+
 #include "script/coerce.h"
 #include "script/engine.h"
 #include "script/nodes_fast.h"
-
-#include <typeinfo>
 
 namespace balvix::script::nodes {
 

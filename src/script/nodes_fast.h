@@ -67,7 +67,6 @@ inline bool decide(BinOp op, int cmp) {
   }
 }
 
-
 // Element index of a one-dimensional array.
 inline std::size_t index1(const ArrayData& a, const Value& iv) {
   if (a.upper.size() != 1) throw ScriptError(ErrorCode::SubscriptOutOfRange);
@@ -125,7 +124,7 @@ struct IndexLocal1 : Index {
 // `s = s + x` / `s = s - x` with `s` a local variable: a running total updated in place.
 struct AccumulateLocal : AssignLocal {
   BinOp op = BinOp::Add;
-  Expr* term = nullptr;                     // x, owned by the Arith node in rhs
+  Expr* term = nullptr;                      // x, owned by the Arith node in rhs
   const IndexLocal1* elementTerm = nullptr;  // x, when it is `a(i)`
   Flow exec(Ctx& c) override;
   bool addInPlace(Value& total, const Value& y) const;

@@ -55,7 +55,8 @@ Value* Runtime::allocFrameSlow(int n) {
     ++next;
   }
   if (next == m_chunks.size())
-    m_chunks.push_back({std::make_unique<Value[]>(std::max(kChunkSize, n)), std::max(kChunkSize, n)});
+    m_chunks.push_back(
+        {std::make_unique<Value[]>(std::max(kChunkSize, n)), std::max(kChunkSize, n)});
   else if (m_chunks[next].size < n)
     m_chunks[next] = {std::make_unique<Value[]>(n), n};
   Value* base = m_chunks[next].data.get();

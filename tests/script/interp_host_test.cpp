@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "script/engine.h"
+#include "script/runtime.h"
 
 using namespace balvix::script;
 
@@ -147,6 +148,25 @@ TEST(InterpHost, InterruptStopsLoopsAndCannotBeResumedPast) {
   // The next run starts with the flag cleared.
   f.engine.load(QStringLiteral("Вывод \"again\"\n"));
   EXPECT_EQ(f.globals->out, QStringList({"again"}));
+}
+
+// A module that only calls (no loop) notices the interrupt when it next polls the host,
+// within a few thousand calls, and stops there too.
+TEST(InterpHost, InterruptStopsAModuleThatOnlyRecurses) {
+  Fixture f;
+  try {
+    f.engine.load(
+        QStringLiteral("n = 0\nFunction Ф(d)\n  n = n + 1\n  If n = 100 Then Стоп\n"
+                       "  If d > 0 Then Ф = Ф(d - 1) + Ф(d - 1)\nEnd Function\n"
+                       "Ф 24\nВывод \"after\"\n"));
+    FAIL() << "no error";
+  } catch (const ScriptError& e) {
+    EXPECT_EQ(e.code(), ErrorCode::Interrupted);
+  }
+  EXPECT_TRUE(f.globals->out.isEmpty());
+  const int calls = f.engine.variable(QStringLiteral("N")).asInt();
+  EXPECT_GE(calls, 100);
+  EXPECT_LE(calls, 100 + Runtime::kPollPasses);
 }
 
 TEST(InterpHost, CallPassesArgumentsAndReturnsResult) {
