@@ -24,16 +24,11 @@ class DocumentDesignerTest : public ConfiguratorTest {
   }
   // The header's or the table part's "add" button, then the requisite editor.
   void addRow(frmDocs* d, bool header, const QString& name, const QString& type) {
-    child(d, header ? "Command5" : "Command6")->click();
-    auto* editor = window<frmItem>(QStringLiteral("frmItem"));
-    child<QLineEdit>(editor, "Text1")->setText(name);
-    child<QComboBox>(editor, "Combo1")->setCurrentText(type);
-    child(editor, "Command2")->click();
+    addRequisite(d, header ? "Command5" : "Command6", name, type);
   }
   void createDocument(const QString& name, bool withTablePart) {
     frmDocs* d = open(QStringLiteral("Новый"));
-    child<QLineEdit>(d, "Text1")->setText(name);
-    child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Приходная накладная"));
+    setNames(d, name, QStringLiteral("Приходная накладная"));
     addRow(d, true, QStringLiteral("Сумма"), QStringLiteral("Число"));
     if (withTablePart) {
       addRow(d, false, QStringLiteral("Товар"), QStringLiteral("Справочник.Товары"));
@@ -44,14 +39,7 @@ class DocumentDesignerTest : public ConfiguratorTest {
     ASSERT_FALSE(d->isVisible());
     messages.clear();
   }
-  QStringList tags(QListWidget* l) {
-    QStringList result;
-    for (int i = 0; i < l->count(); ++i) result << l->item(i)->data(Qt::UserRole).toString();
-    return result;
-  }
-  int count(const QString& table) {
-    return db().openRecordset(QStringLiteral("SELECT * FROM ") + table).rowCount();
-  }
+  int count(const QString& table) { return rows(QStringLiteral("SELECT * FROM ") + table); }
   void storeDocuments(int documents) {
     storage::Transaction t(db());
     for (int i = 0; i < documents; ++i) {
@@ -82,8 +70,7 @@ TEST_F(DocumentDesignerTest, NewDocumentRowAndTables) {
   EXPECT_FALSE(child(d, "Command9")->isEnabled());
   EXPECT_EQ(requisiteNames(child<QListWidget>(d, "List1")), QStringList{"Наименование"});
 
-  child<QLineEdit>(d, "Text1")->setText(QStringLiteral("Приход"));
-  child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Приходная накладная"));
+  setNames(d, QStringLiteral("Приход"), QStringLiteral("Приходная накладная"));
   combo->setCurrentText(QStringLiteral("Склад"));
   addRow(d, true, QStringLiteral("Сумма"), QStringLiteral("Число"));
   addRow(d, false, QStringLiteral("Товар"), QStringLiteral("Справочник.Товары"));
@@ -123,18 +110,17 @@ TEST_F(DocumentDesignerTest, NewDocumentRowAndTables) {
   child(d, "Command1")->click();
   EXPECT_FALSE(d->isVisible());
   EXPECT_FALSE(state.formDesignMode);
-  EXPECT_EQ(
-      db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE name='Приход'")).rowCount(),
-      1);
+  EXPECT_EQ(rows(QStringLiteral("SELECT * FROM form_items WHERE name='Приход'")), 1);
 
   d = open(QStringLiteral("Приход"));
   EXPECT_FALSE(child<QLineEdit>(d, "Text1")->isEnabled());
   EXPECT_TRUE(child(d, "Command9")->isEnabled());
   EXPECT_EQ(combo->currentText(), QStringLiteral("Склад"));
   EXPECT_EQ(requisiteNames(child<QListWidget>(d, "List1")), (QStringList{"Наименование", "Сумма"}));
-  EXPECT_EQ(tags(child<QListWidget>(d, "List1")), (QStringList{"Текст", "Число"}));
+  EXPECT_EQ(requisiteTypes(child<QListWidget>(d, "List1")), (QStringList{"Текст", "Число"}));
   EXPECT_EQ(requisiteNames(child<QListWidget>(d, "List2")), (QStringList{"Товар", "Количество"}));
-  EXPECT_EQ(tags(child<QListWidget>(d, "List2")), (QStringList{"Справочник.Товары", "Число"}));
+  EXPECT_EQ(requisiteTypes(child<QListWidget>(d, "List2")),
+            (QStringList{"Справочник.Товары", "Число"}));
 }
 
 TEST_F(DocumentDesignerTest, WithoutTablePart) {
@@ -160,8 +146,7 @@ TEST_F(DocumentDesignerTest, WithoutTablePart) {
   EXPECT_EQ(list2->count(), 0);
   messages.reply(MsgAnswer::Yes);
   ASSERT_TRUE(d->save());
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT table_ FROM form_items WHERE name='Приход'"))
-                .text(0),
+  EXPECT_EQ(value(QStringLiteral("SELECT table_ FROM form_items WHERE name='Приход'")),
             QStringLiteral("0"));
   EXPECT_EQ(count(QStringLiteral("table_Документ_Приход")), 1);
 }
@@ -208,9 +193,7 @@ TEST_F(DocumentDesignerTest, ListEditingAndRefusals) {
   list1->clear();
   EXPECT_EQ(refusal(), QStringLiteral("Документ должен иметь элементы диалога"));
   EXPECT_FALSE(db().tableExists(QStringLiteral("items_Документ_Приход")));
-  EXPECT_EQ(
-      db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE name='Приход'")).rowCount(),
-      0);
+  EXPECT_EQ(rows(QStringLiteral("SELECT * FROM form_items WHERE name='Приход'")), 0);
 }
 
 TEST_F(DocumentDesignerTest, BlanksLeaveTheNameWithOneMessage) {
@@ -291,10 +274,8 @@ TEST_F(DocumentDesignerTest, FailedResaveChangesNothing) {
             (QStringList{"Товар", "Количество", "cDATE", "cTIME"}));
   EXPECT_EQ(count(QStringLiteral("items_Документ_Приход")), 5);
   EXPECT_EQ(count(QStringLiteral("table_Документ_Приход")), 15);
-  EXPECT_EQ(
-      db().openRecordset(QStringLiteral("SELECT descript FROM form_items WHERE name='Приход'"))
-          .text(0),
-      QStringLiteral("Приходная накладная"));
+  EXPECT_EQ(value(QStringLiteral("SELECT descript FROM form_items WHERE name='Приход'")),
+            QStringLiteral("Приходная накладная"));
 }
 
 }  // namespace

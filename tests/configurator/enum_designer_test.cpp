@@ -1,7 +1,5 @@
 #include "configurator/enum_designer.h"
 
-#include <sqlite3.h>
-
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -39,7 +37,7 @@ class EnumDesignerTest : public ConfiguratorTest {
     button(editor, "Command2")->click();
   }
   int rowCount(const QString& where) {
-    return db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE ") + where).rowCount();
+    return rows(QStringLiteral("SELECT * FROM form_items WHERE ") + where);
   }
   void insertEnum(const QString& name, const QString& code) {
     db().execute(QStringLiteral("INSERT INTO form_items (type,name,code) VALUES ('Перечисление',") +
@@ -176,11 +174,7 @@ TEST_F(EnumDesignerTest, DeleteAsksAndActsOnlyOnYes) {
 }
 
 TEST_F(EnumDesignerTest, FailedSaveShowsTheErrorAndKeepsTheDesignerOpen) {
-  ASSERT_EQ(sqlite3_exec(db().handle(),
-                         "CREATE TRIGGER no_enums BEFORE INSERT ON form_items "
-                         "BEGIN SELECT RAISE(ABORT, 'запись запрещена'); END",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  balvix::testing::failWrites(db(), "INSERT", "form_items", "запись запрещена");
   frmEnum* d = open(QStringLiteral("Новый"));
   text1(d)->setText(QStringLiteral("Ответ"));
   list1(d)->addItem(QStringLiteral("Да"));

@@ -3,23 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <memory>
-#include <ostream>
 
 #include "configurator/designer_set.h"
+#include "configurator/requisite_editor.h"
+#include "db_checks.h"
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
 #include "storage/session.h"
-
-// Readable failure output for texts (GoogleTest finds these by argument-dependent lookup).
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
 
 namespace balvix::configurator::testing {
 
@@ -88,6 +87,33 @@ class ConfiguratorTest : public ::testing::Test {
   }
 
   DesignerSet& designers() { return *m_designers; }
+
+  int rows(const QString& sql) { return balvix::testing::rowCount(db(), sql); }
+  QString value(const QString& sql) { return balvix::testing::firstText(db(), sql); }
+
+  // The designer's name and menu caption fields.
+  static void setNames(QWidget* d, const QString& name, const QString& menu) {
+    child<QLineEdit>(d, "Text1")->setText(name);
+    child<QLineEdit>(d, "Text2")->setText(menu);
+  }
+
+  // A designer's "add" button, then the requisite editor, the way the user does it; an
+  // empty type leaves the editor's type box as it is.
+  void addRequisite(QWidget* d, const char* button, const QString& name,
+                    const QString& type = QString()) {
+    child(d, button)->click();
+    auto* editor = window<frmItem>(frmItem::kWindowName);
+    child<QLineEdit>(editor, "Text1")->setText(name);
+    if (!type.isEmpty()) child<QComboBox>(editor, "Combo1")->setCurrentText(type);
+    child(editor, "Command2")->click();
+  }
+
+  // The requisite types a designer's list holds, row by row.
+  static QStringList requisiteTypes(const QListWidget* list) {
+    QStringList types;
+    for (int i = 0; i < list->count(); ++i) types << list->item(i)->data(Qt::UserRole).toString();
+    return types;
+  }
 
   // Lets queued events (deferred loads, deleteLater) run.
   static void processEvents() { QApplication::processEvents(); }

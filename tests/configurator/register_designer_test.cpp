@@ -31,15 +31,12 @@ class RegisterDesignerTest : public ConfiguratorTest {
   }
   void createRegister(const QString& name, const QStringList& requisites) {
     frmRegister* d = open(QStringLiteral("Новый"));
-    child<QLineEdit>(d, "Text1")->setText(name);
-    child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Остатки товаров"));
+    setNames(d, name, QStringLiteral("Остатки товаров"));
     for (const QString& r : requisites) addRequisite(d, r);
     ASSERT_TRUE(d->save());
     messages.clear();
   }
-  int count(const QString& table) {
-    return db().openRecordset(QStringLiteral("SELECT * FROM ") + table).rowCount();
-  }
+  int count(const QString& table) { return rows(QStringLiteral("SELECT * FROM ") + table); }
   void storeMovements(int movements) {
     storage::Transaction t(db());
     for (int i = 0; i < movements; ++i)
@@ -57,8 +54,7 @@ TEST_F(RegisterDesignerTest, TwoRequisitesGiveSixColumnsAndTheSaveCloses) {
   EXPECT_EQ(d->windowTitle(), QStringLiteral("Регистр: Новый"));
   EXPECT_EQ(child<QLineEdit>(d, "Text1")->text(), QStringLiteral("Новый"));
   EXPECT_EQ(list(d)->count(), 0);
-  child<QLineEdit>(d, "Text1")->setText(QStringLiteral("Склад"));
-  child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Остатки товаров"));
+  setNames(d, QStringLiteral("Склад"), QStringLiteral("Остатки товаров"));
   addRequisite(d, QStringLiteral("Товар"));
   addRequisite(d, QStringLiteral("Количество"));
   child(d, "Command2")->click();
@@ -99,12 +95,9 @@ TEST_F(RegisterDesignerTest, ResaveStoresTheDescriptionAndKeepsMovements) {
   addRequisite(d, QStringLiteral("Количество"));
   EXPECT_EQ(requisiteNames(list(d)), (QStringList{"Товар", "Место", "Количество"}));
   ASSERT_TRUE(d->save());
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT descript FROM form_items WHERE name='Склад'"))
-                .text(0),
+  EXPECT_EQ(value(QStringLiteral("SELECT descript FROM form_items WHERE name='Склад'")),
             QStringLiteral("Товары на складах"));
-  EXPECT_EQ(
-      db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE name='Склад'")).rowCount(),
-      1);
+  EXPECT_EQ(rows(QStringLiteral("SELECT * FROM form_items WHERE name='Склад'")), 1);
   EXPECT_EQ(db().columns(QStringLiteral("items_Регистр_Склад")),
             (QStringList{"Товар", "Место", "Количество", "cDATE", "cTIME", "Документ", "Флаг"}));
   EXPECT_EQ(count(QStringLiteral("items_Регистр_Склад")), 500);

@@ -1,7 +1,5 @@
 #include "configurator/report_designer.h"
 
-#include <sqlite3.h>
-
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -25,11 +23,7 @@ class ReportDesignerTest : public ConfiguratorTest {
   }
   QLineEdit* edit(QWidget* d, const char* name) { return child<QLineEdit>(d, name); }
   QPushButton* button(QWidget* d, const char* name) { return child<QPushButton>(d, name); }
-  int reportRows() {
-    return db()
-        .openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type='Отчет'"))
-        .rowCount();
-  }
+  int reportRows() { return rows(QStringLiteral("SELECT * FROM form_items WHERE type='Отчет'")); }
 };
 
 TEST_F(ReportDesignerTest, NewReportInsertsOneRowWithTheTemplate) {
@@ -43,8 +37,7 @@ TEST_F(ReportDesignerTest, NewReportInsertsOneRowWithTheTemplate) {
   EXPECT_FALSE(button(d, "Command2")->isEnabled());
   EXPECT_FALSE(button(d, "Command2")->toolTip().isEmpty());
 
-  edit(d, "Text1")->setText(QStringLiteral("Итоги"));
-  edit(d, "Text2")->setText(QStringLiteral("Итоги месяца"));
+  setNames(d, QStringLiteral("Итоги"), QStringLiteral("Итоги месяца"));
   messages.reply(MsgAnswer::No);
   button(d, "Command1")->click();
 
@@ -77,8 +70,7 @@ TEST_F(ReportDesignerTest, RefusesNamesWithoutWriting) {
   frmRepFrm* d = open(QStringLiteral("Новый"));
   auto attempt = [&](const QString& name, const QString& menu) {
     messages.clear();
-    edit(d, "Text1")->setText(name);
-    edit(d, "Text2")->setText(menu);
+    setNames(d, name, menu);
     button(d, "Command1")->click();
     EXPECT_EQ(messages.texts().size(), 1);
     return messages.last();
@@ -99,11 +91,9 @@ TEST_F(ReportDesignerTest, RefusesNamesWithoutWriting) {
 
   // A caption is free text: a quote in it is stored as typed.
   messages.clear();
-  edit(d, "Text1")->setText(QStringLiteral("Итоги"));
-  edit(d, "Text2")->setText(QStringLiteral("Итоги 'за месяц'"));
+  setNames(d, QStringLiteral("Итоги"), QStringLiteral("Итоги 'за месяц'"));
   button(d, "Command1")->click();
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT descript FROM form_items WHERE name='Итоги'"))
-                .text("descript"),
+  EXPECT_EQ(value(QStringLiteral("SELECT descript FROM form_items WHERE name='Итоги'")),
             QStringLiteral("Итоги 'за месяц'"));
 }
 
@@ -136,14 +126,9 @@ TEST_F(ReportDesignerTest, ResavingChangesOnlyTheCaptionOfTheReport) {
 }
 
 TEST_F(ReportDesignerTest, FailedSaveShowsTheErrorAndKeepsTheReportNew) {
-  ASSERT_EQ(sqlite3_exec(db().handle(),
-                         "CREATE TRIGGER no_reports BEFORE INSERT ON form_items "
-                         "BEGIN SELECT RAISE(ABORT, 'отчеты запрещены'); END",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  balvix::testing::failWrites(db(), "INSERT", "form_items", "отчеты запрещены");
   frmRepFrm* d = open(QStringLiteral("Новый"));
-  edit(d, "Text1")->setText(QStringLiteral("Итоги"));
-  edit(d, "Text2")->setText(QStringLiteral("Итоги месяца"));
+  setNames(d, QStringLiteral("Итоги"), QStringLiteral("Итоги месяца"));
   button(d, "Command1")->click();
   ASSERT_EQ(messages.texts().size(), 1);
   EXPECT_TRUE(messages.last().contains(QStringLiteral("отчеты запрещены")));
@@ -155,8 +140,7 @@ TEST_F(ReportDesignerTest, FailedSaveShowsTheErrorAndKeepsTheReportNew) {
 
 TEST_F(ReportDesignerTest, ModuleButtonOpensTheReportModule) {
   frmRepFrm* d = open(QStringLiteral("Новый"));
-  edit(d, "Text1")->setText(QStringLiteral("Итоги"));
-  edit(d, "Text2")->setText(QStringLiteral("Итоги месяца"));
+  setNames(d, QStringLiteral("Итоги"), QStringLiteral("Итоги месяца"));
   messages.reply(MsgAnswer::No);
   button(d, "Command1")->click();
   // The tree has moved on meanwhile; the module button still opens this report's module.

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QString>
+#include <QStringList>
+#include <ostream>
+
+#include "storage/session.h"
+
+// Readable failure output for texts (GoogleTest finds these by argument-dependent lookup).
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
+
+namespace balvix::testing {
+
+// The number of rows a query returns.
+inline int rowCount(storage::Session& db, const QString& sql) {
+  return db.openRecordset(sql).rowCount();
+}
+
+// The first column of the first row a query returns; empty when there is none.
+inline QString firstText(storage::Session& db, const QString& sql) {
+  storage::Recordset rs = db.openRecordset(sql);
+  return rs.eof() ? QString() : rs.text(0);
+}
+
+// Makes every `event` ("INSERT", "UPDATE") on `table` fail with `message`, the way a
+// locked or damaged file would, so that a test can see what a failed write leaves.
+inline void failWrites(storage::Session& db, const char* event, const char* table,
+                       const char* message) {
+  const QByteArray sql = QByteArray("CREATE TRIGGER fail_writes BEFORE ") + event + " ON " +
+                         table + " BEGIN SELECT RAISE(ABORT, '" + message + "'); END";
+  ASSERT_EQ(sqlite3_exec(db.handle(), sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+}
+
+}  // namespace balvix::testing
