@@ -31,8 +31,8 @@ inline QString firstText(storage::Session& db, const QString& sql) {
 // locked or damaged file would, so that a test can see what a failed write leaves.
 inline void failWrites(storage::Session& db, const char* event, const char* table,
                        const char* message) {
-  const QByteArray sql = QByteArray("CREATE TRIGGER fail_writes BEFORE ") + event + " ON " +
-                         table + " BEGIN SELECT RAISE(ABORT, '" + message + "'); END";
+  const QByteArray sql = QByteArray("CREATE TRIGGER fail_writes BEFORE ") + event + " ON " + table +
+                         " BEGIN SELECT RAISE(ABORT, '" + message + "'); END";
   ASSERT_EQ(sqlite3_exec(db.handle(), sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
 }
 

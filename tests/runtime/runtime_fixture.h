@@ -7,9 +7,9 @@
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
 #include <memory>
-#include <ostream>
 
 #include "configurator/designer_set.h"
+#include "db_checks.h"
 #include "runtime/runtime_host.h"
 #include "runtime/runtime_windows.h"
 #include "shell/app_state.h"
@@ -17,10 +17,6 @@
 #include "shell/message_box.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
 
 namespace balvix::runtime::testing {
 
@@ -49,6 +45,8 @@ class RuntimeTest : public ::testing::Test {
   }
 
   storage::Session& db() { return *m_db; }
+  int rows(const QString& sql) { return balvix::testing::rowCount(db(), sql); }
+  QString value(const QString& sql) { return balvix::testing::firstText(db(), sql); }
   shell::frmMain* main() { return m_main.get(); }
   configurator::DesignerSet& windows() { return *m_designers; }
 

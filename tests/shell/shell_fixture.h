@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "db_checks.h"
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
@@ -24,6 +25,9 @@ class ShellTest : public ::testing::Test {
     m_main.reset();
     m_state.sharedRecordset.close();
   }
+
+  int rows(const QString& sql) { return balvix::testing::rowCount(*m_db, sql); }
+  QString value(const QString& sql) { return balvix::testing::firstText(*m_db, sql); }
 
   void addObject(const QString& type, const QString& name, const QString& descript = QString()) {
     m_db->execute(QStringLiteral("INSERT INTO form_items (type,name,descript) VALUES (") +

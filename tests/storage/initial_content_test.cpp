@@ -124,12 +124,6 @@ TEST_F(InitialContent, HelpRowIsFoundByTheHelpTreeQuery) {
 TEST_F(InitialContent, ContentIsWrittenWhole) {
   EXPECT_EQ(count(QStringLiteral("plan")), static_cast<int>(chartOfAccounts().size()));
   EXPECT_EQ(count(QStringLiteral("ОписаниеЯзыка")), static_cast<int>(languageHelp().size()));
-  // The fixed key on (type, name) keeps two objects of one kind from sharing a name.
-  EXPECT_EQ(errorNumber([&] {
-              db().execute(
-                  QStringLiteral("INSERT INTO form_items (name,type) VALUES ('Полный','Журнал')"));
-            }),
-            ErrorCode::DuplicateKey);
 }
 
 }  // namespace

@@ -32,39 +32,32 @@ TEST_F(Errors, MissingTableIs3371WhateverTheStatement) {
 TEST_F(Errors, OtherFailuresHaveTheirOwnNumbers) {
   createGoods();
   EXPECT_EQ(errorNumber([&] { createGoods(); }), ErrorCode::TableExists);
-  EXPECT_EQ(errorNumber([&] {
-              db().openRecordset(QStringLiteral("SELECT Вес FROM items_Справочник_Товары"));
-            }),
-            ErrorCode::ColumnNotFound);
-  EXPECT_EQ(
-      errorNumber([&] {
-        db().execute(QStringLiteral("INSERT INTO items_Справочник_Товары (Вес) VALUES ('1')"));
-      }),
-      ErrorCode::ColumnNotFound);
-  EXPECT_EQ(errorNumber([&] { db().execute(QStringLiteral("SELEC * FROM plan")); }),
-            ErrorCode::SyntaxError);
-  EXPECT_EQ(errorNumber([&] { db().execute(QStringLiteral("SELECT * FROM plan WHERE")); }),
-            ErrorCode::SyntaxError);
-  EXPECT_EQ(errorNumber([&] { db().execute(QString()); }), ErrorCode::SyntaxError);
-  EXPECT_EQ(errorNumber([&] {
-              db().execute(
-                  QStringLiteral("INSERT INTO form_items (name,type) VALUES ('Полный','Журнал')"));
-            }),
-            ErrorCode::DuplicateKey);
-  EXPECT_EQ(errorNumber([&] {
-              db().execute(QStringLiteral(
-                  "INSERT INTO items_Справочник_Товары (Наименование,Цена) VALUES ('а')"));
-            }),
-            ErrorCode::ValueCountMismatch);
-  EXPECT_EQ(errorNumber([&] {
-              db().execute(
-                  QStringLiteral("CREATE TABLE items_Справочник_Х(Поле TEXT(50),поле TEXT(50))"));
-            }),
-            ErrorCode::DuplicateField);
-  EXPECT_EQ(errorNumber([&] {
-              db().openRecordset(QStringLiteral("SELECT Сумма(Цена) FROM items_Справочник_Товары"));
-            }),
-            ErrorCode::UndefinedFunction);
+  struct Case {
+    const char* sql;
+    int number;
+    bool query;  // through openRecordset rather than execute
+  };
+  const Case cases[] = {
+      {"SELECT Вес FROM items_Справочник_Товары", ErrorCode::ColumnNotFound, true},
+      {"INSERT INTO items_Справочник_Товары (Вес) VALUES ('1')", ErrorCode::ColumnNotFound, false},
+      {"SELEC * FROM plan", ErrorCode::SyntaxError, false},
+      {"SELECT * FROM plan WHERE", ErrorCode::SyntaxError, false},
+      {"", ErrorCode::SyntaxError, false},
+      // The fixed key on (type, name) keeps two objects of one kind from sharing a name.
+      {"INSERT INTO form_items (name,type) VALUES ('Полный','Журнал')", ErrorCode::DuplicateKey,
+       false},
+      {"INSERT INTO items_Справочник_Товары (Наименование,Цена) VALUES ('а')",
+       ErrorCode::ValueCountMismatch, false},
+      {"CREATE TABLE items_Справочник_Х(Поле TEXT(50),поле TEXT(50))", ErrorCode::DuplicateField,
+       false},
+      {"SELECT Сумма(Цена) FROM items_Справочник_Товары", ErrorCode::UndefinedFunction, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sql);
+    const QString sql = QString::fromUtf8(c.sql);
+    EXPECT_EQ(errorNumber([&] { c.query ? void(db().openRecordset(sql)) : db().execute(sql); }),
+              c.number);
+  }
 }
 
 TEST_F(Errors, SecondStatementInOneTextIsRefused) {
@@ -159,8 +152,7 @@ TEST_F(Errors, ReopenedDatabaseKeepsDataAndRunsInWal) {
   EXPECT_EQ(column(QStringLiteral("SELECT Наименование FROM items_Справочник_Товары"),
                    QStringLiteral("Наименование")),
             QStringList{QStringLiteral("Гвозди")});
-  EXPECT_EQ(db().openRecordset(QStringLiteral("PRAGMA journal_mode")).text(0),
-            QStringLiteral("wal"));
+  EXPECT_EQ(value(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
 }
 
 }  // namespace

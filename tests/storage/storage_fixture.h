@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "db_checks.h"
 #include "storage/db_error.h"
 #include "storage/session.h"
 
@@ -19,6 +20,8 @@ class StorageTest : public ::testing::Test {
   }
 
   balvix::storage::Session& db() { return *m_session; }
+  int rows(const QString& sql) { return balvix::testing::rowCount(db(), sql); }
+  QString value(const QString& sql) { return balvix::testing::firstText(db(), sql); }
   QString path(const QString& name) const { return m_dir.filePath(name); }
 
   // The catalog "Товары" as the catalog designer creates it.
