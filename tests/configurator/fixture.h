@@ -14,11 +14,11 @@
 
 #include "configurator/designer_set.h"
 #include "configurator/requisite_editor.h"
-#include "db_checks.h"
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
 #include "storage/session.h"
+#include "test_helpers.h"
 
 namespace balvix::configurator::testing {
 

@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "configurator/designer_set.h"
-#include "db_checks.h"
 #include "runtime/runtime_host.h"
 #include "runtime/runtime_windows.h"
 #include "shell/app_state.h"
@@ -17,6 +16,7 @@
 #include "shell/message_box.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
+#include "test_helpers.h"
 
 namespace balvix::runtime::testing {
 

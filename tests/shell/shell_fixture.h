@@ -5,12 +5,12 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "db_checks.h"
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
+#include "test_helpers.h"
 
 // A fresh database, the shared state and a main window over them.
 class ShellTest : public ::testing::Test {

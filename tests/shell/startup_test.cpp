@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "test_helpers.h"
+
 namespace {
 
 struct Outcome {
@@ -38,14 +40,12 @@ TEST(Startup, MissingDatabaseEndsWithAMessageAndCreatesNothing) {
 TEST(Startup, TextFileInsteadOfDatabaseIsRefusedAndLeftAlone) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("basa.mdb"));
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   const QByteArray content = "Это не база данных, а просто текст.\n";
-  file.write(content);
-  file.close();
+  balvix::testing::writeFile(path, content);
   const Outcome run = runProgram({QStringLiteral("--db"), path});
   EXPECT_NE(run.exitCode, 0);
   EXPECT_TRUE(run.err.contains(QStringLiteral("basa.mdb"))) << run.err.toStdString();
+  QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), content);
 }
@@ -70,10 +70,7 @@ TEST(Startup, BackupCommandWritesACopyAndRefusesWhatIsNotADatabase) {
   file.close();
 
   const QString text = dir.filePath(QStringLiteral("текст.mdb"));
-  QFile t(text);
-  ASSERT_TRUE(t.open(QIODevice::WriteOnly));
-  t.write("не база");
-  t.close();
+  balvix::testing::writeFile(text, "не база");
   const Outcome refused =
       runProgram({QStringLiteral("--backup"), text, dir.filePath(QStringLiteral("2.mdb"))});
   EXPECT_NE(refused.exitCode, 0);

@@ -23,6 +23,12 @@ QByteArray contentOf(const QString& file) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+int goodsCount(Session& db) {
+  return db.openRecordset(QStringLiteral("SELECT count(*) FROM items_Справочник_Товары"))
+      .value(0)
+      .toInt();
+}
+
 void exec(sqlite3* db, const char* sql) {
   char* message = nullptr;
   ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &message), SQLITE_OK)
@@ -98,10 +104,7 @@ TEST_F(DatabaseFileTest, OwnDatabaseLeftWithItsChangeLogOpensWithEverything) {
   for (const QString& suffix : {QString(), QStringLiteral("-wal")})
     ASSERT_TRUE(QFile::copy(path(QStringLiteral("basa.mdb")) + suffix, copy + suffix));
   auto reopened = Session::open(copy);
-  EXPECT_EQ(reopened->openRecordset(QStringLiteral("SELECT count(*) FROM items_Справочник_Товары"))
-                .value(0)
-                .toInt(),
-            20);
+  EXPECT_EQ(goodsCount(*reopened), 20);
 }
 
 TEST_F(DatabaseFileTest, DamageIsFoundAndReportedAsDamage) {
@@ -135,10 +138,7 @@ TEST_F(DatabaseFileTest, BackupIsACheckedCopyUnderItsOwnName) {
   fillGoods(500);
   const QString target = path(QStringLiteral("копии/basa 1.mdb"));
   QDir().mkpath(path(QStringLiteral("копии")));
-  QFile stale(target);
-  ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-  stale.write("старая копия");
-  stale.close();
+  balvix::testing::writeFile(target, "старая копия");
 
   qint64 lastDone = -1;
   qint64 lastTotal = -2;
@@ -150,10 +150,7 @@ TEST_F(DatabaseFileTest, BackupIsACheckedCopyUnderItsOwnName) {
   EXPECT_EQ(lastDone, lastTotal);
   EXPECT_EQ(QDir(path(QStringLiteral("копии"))).entryList(QDir::Files), QStringList{"basa 1.mdb"});
   auto copy = Session::open(target);
-  EXPECT_EQ(copy->openRecordset(QStringLiteral("SELECT count(*) FROM items_Справочник_Товары"))
-                .value(0)
-                .toInt(),
-            500);
+  EXPECT_EQ(goodsCount(*copy), 500);
   copy.reset();
 
   EXPECT_EQ(errorNumber([&] { backupDatabase(db(), db().path()); }), ErrorCode::FileExists);
@@ -219,10 +216,7 @@ TEST_F(DatabaseFileTest, CopyTakenDuringAReSaveInAnotherProcessIsConsistent) {
   EXPECT_TRUE(check.complete && !check.damaged()) << check.problems.join('\n').toStdString();
   const QStringList columns = copy->columns(QStringLiteral("items_Справочник_Товары"));
   EXPECT_TRUE(columns.size() == 3 || columns.size() == 4) << columns.join(',').toStdString();
-  EXPECT_EQ(copy->openRecordset(QStringLiteral("SELECT count(*) FROM items_Справочник_Товары"))
-                .value(0)
-                .toInt(),
-            20000);
+  EXPECT_EQ(goodsCount(*copy), 20000);
   copy.reset();
   m_session = Session::open(file);
   EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")).size(), 4);
@@ -236,13 +230,10 @@ TEST_F(DatabaseFileTest, RestoreChecksTheCopyKeepsTheCurrentContentAsideAndRepla
   db().execute(QStringLiteral("CREATE TABLE items_Справочник_Новый(Наименование TEXT(50))"));
 
   // Not a copy of ours, or a damaged one: nothing changes.
-  QFile text(path(QStringLiteral("текст.mdb")));
-  ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-  text.write("не база");
-  text.close();
+  const QString text = path(QStringLiteral("текст.mdb"));
+  balvix::testing::writeFile(text, "не база");
   const QString aside = path(QStringLiteral("в сторону.mdb"));
-  EXPECT_EQ(errorNumber([&] { restoreDatabase(db(), text.fileName(), aside); }),
-            ErrorCode::NotADatabase);
+  EXPECT_EQ(errorNumber([&] { restoreDatabase(db(), text, aside); }), ErrorCode::NotADatabase);
   EXPECT_EQ(errorNumber([&] { restoreDatabase(db(), db().path(), aside); }), ErrorCode::FileExists);
   const QString damaged = path(QStringLiteral("поврежденная.mdb"));
   ASSERT_TRUE(QFile::copy(copy, damaged));

@@ -130,11 +130,8 @@ TEST_F(IdentifierResolution, TablesDifferingOnlyInLetterCase) {
       }),
       ErrorCode::TableExists);
   // An older database may hold two; the exact spelling then names its own table.
-  ASSERT_EQ(sqlite3_exec(db().handle(),
-                         "CREATE TABLE items_справочник_товары(Другое TEXT(50));"
-                         "INSERT INTO items_справочник_товары VALUES ('нижний')",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  raw("CREATE TABLE items_справочник_товары(Другое TEXT(50));"
+      "INSERT INTO items_справочник_товары VALUES ('нижний')");
   db().refreshTables();
   db().execute(
       QStringLiteral("INSERT INTO items_Справочник_Товары (Наименование) VALUES ('верх')"));

@@ -10,11 +10,8 @@ using SchemaChanges = StorageTest;
 
 TEST_F(SchemaChanges, RenameKeepsATableWithColumnsDifferingInLetterCase) {
   // Only an older database can hold such a table; a rename must not take it for a new one.
-  ASSERT_EQ(sqlite3_exec(db().handle(),
-                         "CREATE TABLE items_Справочник_Старый(Поле TEXT(50),поле TEXT(50));"
-                         "INSERT INTO items_Справочник_Старый VALUES ('1','2')",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  raw("CREATE TABLE items_Справочник_Старый(Поле TEXT(50),поле TEXT(50));"
+      "INSERT INTO items_Справочник_Старый VALUES ('1','2')");
   db().refreshTables();
   db().execute(
       QStringLiteral("ALTER TABLE items_справочник_старый RENAME TO items_Справочник_Новый"));

@@ -22,12 +22,6 @@ class ScopeResolution : public StorageTest {
     raw("INSERT INTO items_Справочник_Услуги VALUES ('Доставка','20'),('Сборка','40')");
   }
 
-  void raw(const QByteArray& sql) {
-    char* message = nullptr;
-    ASSERT_EQ(sqlite3_exec(db().handle(), sql.constData(), nullptr, nullptr, &message), SQLITE_OK)
-        << (message ? message : "") << " in " << sql.constData();
-  }
-
   // Every row of a query straight from the engine, values joined by "|".
   QStringList rawRows(const QByteArray& sql) {
     QStringList rows;

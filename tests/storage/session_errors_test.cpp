@@ -105,11 +105,8 @@ TEST_F(Errors, OpenMissingFileCreatesNothing) {
 
 TEST_F(Errors, OpenOfWhatIsNotOurDatabaseLeavesItUntouched) {
   const QString textFile = path(QStringLiteral("заметки.txt"));
-  {
-    QFile file(textFile);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray("Это не база данных, а просто текст.\n").repeated(200));
-  }
+  balvix::testing::writeFile(textFile,
+                             QByteArray("Это не база данных, а просто текст.\n").repeated(200));
   const QString empty = path(QStringLiteral("пустой.mdb"));
   QFile(empty).open(QIODevice::WriteOnly);
   const QString foreign = path(QStringLiteral("чужая.db"));

@@ -1,15 +1,16 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
 
-#include "db_checks.h"
 #include "storage/db_error.h"
 #include "storage/session.h"
+#include "test_helpers.h"
 
 // A fresh database made the way the program makes one, in its own temporary folder.
 class StorageTest : public ::testing::Test {
@@ -37,6 +38,14 @@ class StorageTest : public ::testing::Test {
     auto rs = db().openRecordset(sql);
     for (; !rs.eof(); rs.moveNext()) values << rs.text(field);
     return values;
+  }
+
+  // Runs straight on the engine, past the session: schema and rows as another program (or
+  // an older version of this one) could have left them.
+  void raw(const QByteArray& sql) {
+    char* message = nullptr;
+    ASSERT_EQ(sqlite3_exec(db().handle(), sql.constData(), nullptr, nullptr, &message), SQLITE_OK)
+        << (message ? message : "") << " in " << sql.constData();
   }
 
   int count(const QString& table) {

@@ -13,13 +13,8 @@ namespace {
 
 class TableRebuildStorageTest : public StorageTest {
  protected:
-  // Schema and rows written past the session, as another program (or an older version
-  // of this one) could have left them.
   void raw(const QString& sql) {
-    char* message = nullptr;
-    const int rc =
-        sqlite3_exec(db().handle(), sql.toUtf8().constData(), nullptr, nullptr, &message);
-    ASSERT_EQ(rc, SQLITE_OK) << (message ? message : "") << " in " << sql.toStdString();
+    StorageTest::raw(sql.toUtf8());
     db().refreshTables();
   }
 

@@ -29,9 +29,7 @@ TEST_F(Tables, ListFollowsCreateDropAndRefresh) {
 
   // A table made behind the session's back shows after a refresh; the engine's own
   // tables are marked as system tables.
-  ASSERT_EQ(sqlite3_exec(db().handle(), "CREATE TABLE seq(id INTEGER PRIMARY KEY AUTOINCREMENT, a)",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  raw("CREATE TABLE seq(id INTEGER PRIMARY KEY AUTOINCREMENT, a)");
   EXPECT_EQ(db().tableCount(), 5);
   db().refreshTables();
   const QStringList names = tableNames(db());
@@ -51,7 +49,7 @@ TEST_F(Tables, ExistenceAndColumnsIgnoreLetterCase) {
                          QStringLiteral("Признак")}));
   EXPECT_TRUE(db().columns(QStringLiteral("нет")).isEmpty());
   // Always current, also for a table created directly on the handle.
-  sqlite3_exec(db().handle(), "CREATE TABLE прямая(Поле)", nullptr, nullptr, nullptr);
+  raw("CREATE TABLE прямая(Поле)");
   EXPECT_TRUE(db().tableExists(QStringLiteral("ПРЯМАЯ")));
   EXPECT_EQ(db().columns(QStringLiteral("ПРЯМАЯ")), QStringList{QStringLiteral("Поле")});
 }

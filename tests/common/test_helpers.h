@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <ostream>
@@ -34,6 +35,13 @@ inline void failWrites(storage::Session& db, const char* event, const char* tabl
   const QByteArray sql = QByteArray("CREATE TRIGGER fail_writes BEFORE ") + event + " ON " + table +
                          " BEGIN SELECT RAISE(ABORT, '" + message + "'); END";
   ASSERT_EQ(sqlite3_exec(db.handle(), sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+}
+
+// Writes `content` as the whole of `file`: a text, or something else that is no database.
+inline void writeFile(const QString& file, const QByteArray& content) {
+  QFile f(file);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << file.toStdString();
+  f.write(content);
 }
 
 }  // namespace balvix::testing
