@@ -11,7 +11,7 @@ using namespace balvix::config;
 
 namespace {
 
-const QStringList kKey = {QStringLiteral("cDATE"), QStringLiteral("cTIME")};
+const QStringList kKey = {"cDATE", "cTIME"};
 
 class KeyIndexTest : public ::testing::Test {
  protected:
@@ -20,7 +20,7 @@ class KeyIndexTest : public ::testing::Test {
     m_db = storage::Session::createNew(m_dir.filePath(QStringLiteral("basa.mdb")));
   }
   void create(TableRole role, const QString& name) {
-    m_db->execute(createTableStatement(role, name, {QStringLiteral("Товар")}));
+    m_db->execute(createTableStatement(role, name, {"Товар"}));
   }
   bool keyed(const QString& table) { return storage::hasIndexOn(*m_db, table, kKey); }
   int indexCount() {
@@ -47,8 +47,7 @@ TEST_F(KeyIndexTest, ANewDatabaseIndexesThePostingsAndTheDesignersIndexTheirTabl
   EXPECT_TRUE(keyed(QStringLiteral("items_Документ_Приход")));
   EXPECT_TRUE(keyed(QStringLiteral("table_Документ_Приход")));
   EXPECT_TRUE(keyed(QStringLiteral("items_Регистр_Остатки")));
-  EXPECT_FALSE(storage::hasIndexOn(*m_db, QStringLiteral("items_Справочник_Товары"),
-                                   {QStringLiteral("Товар")}));
+  EXPECT_FALSE(storage::hasIndexOn(*m_db, QStringLiteral("items_Справочник_Товары"), {"Товар"}));
   // Asking again adds nothing; a table that is not there is no error.
   const int before = indexCount();
   ensureKeyIndex(*m_db, TableRole::Header, QStringLiteral("Приход"));

@@ -98,7 +98,7 @@ TEST_F(ObjectDefinitionTest, RowIsInterpretedByKind) {
 
   const ObjectDefinition values =
       *ObjectDefinition::fromRow(row(ObjectKind::Enumeration, QStringLiteral("Виды")));
-  EXPECT_EQ(values.enumerationValues(), (QStringList{QStringLiteral("Да"), QStringLiteral("Нет")}));
+  EXPECT_EQ(values.enumerationValues(), (QStringList{"Да", "Нет"}));
 
   const ObjectDefinition catalog =
       *ObjectDefinition::fromRow(row(ObjectKind::Catalog, QStringLiteral("Склады")));
@@ -114,28 +114,22 @@ TEST_F(ObjectDefinitionTest, RowIsInterpretedByKind) {
 
 TEST_F(ObjectDefinitionTest, RequisiteNamesComeFromTheTables) {
   for (const char* sql : kRows) db().execute(QString::fromUtf8(sql));
-  db().execute(createTableStatement(
-      TableRole::Header, QStringLiteral("Приход"),
-      {QStringLiteral("Наименование"), QStringLiteral("Дата"), QStringLiteral("Вид")}));
-  db().execute(createTableStatement(
-      TableRole::TablePart, QStringLiteral("Приход"),
-      {QStringLiteral("Товар"), QStringLiteral("Цена"), QStringLiteral("Счет")}));
+  db().execute(createTableStatement(TableRole::Header, QStringLiteral("Приход"),
+                                    {"Наименование", "Дата", "Вид"}));
+  db().execute(createTableStatement(TableRole::TablePart, QStringLiteral("Приход"),
+                                    {"Товар", "Цена", "Счет"}));
   db().execute(createTableStatement(TableRole::Movements, QStringLiteral("Остатки"),
-                                    {QStringLiteral("Товар"), QStringLiteral("Количество")}));
+                                    {"Товар", "Количество"}));
 
   const ObjectDefinition document =
       *readDefinition(db(), ObjectKind::Document, QStringLiteral("Приход"));
-  EXPECT_EQ(
-      document.requisiteNames(),
-      (QStringList{QStringLiteral("Наименование"), QStringLiteral("Дата"), QStringLiteral("Вид")}));
+  EXPECT_EQ(document.requisiteNames(), (QStringList{"Наименование", "Дата", "Вид"}));
   EXPECT_EQ(document.requisites[1].type.kind, RequisiteType::Kind::Date);
-  EXPECT_EQ(document.tableRequisiteNames(),
-            (QStringList{QStringLiteral("Товар"), QStringLiteral("Цена"), QStringLiteral("Счет")}));
+  EXPECT_EQ(document.tableRequisiteNames(), (QStringList{"Товар", "Цена", "Счет"}));
 
   const ObjectDefinition movements =
       *readDefinition(db(), ObjectKind::Register, QStringLiteral("Остатки"));
-  EXPECT_EQ(movements.requisiteNames(),
-            (QStringList{QStringLiteral("Товар"), QStringLiteral("Количество")}));
+  EXPECT_EQ(movements.requisiteNames(), (QStringList{"Товар", "Количество"}));
   EXPECT_EQ(movements.requisites[0].type.kind, RequisiteType::Kind::None);
 
   // A catalog whose table is missing still has its typed requisites, without names.
@@ -151,8 +145,7 @@ TEST_F(ObjectDefinitionTest, DesignerUpdateLeavesModuleAndLayoutAlone) {
   ObjectDefinition catalog = *readDefinition(db(), ObjectKind::Catalog, QStringLiteral("Склады"));
   catalog.name = QStringLiteral("Места");
   catalog.description = QStringLiteral("Места хранения");
-  catalog.requisites.append(
-      {QStringLiteral("Адрес"), RequisiteType::ofKind(RequisiteType::Kind::Text)});
+  catalog.requisites.append({"Адрес", RequisiteType::ofKind(RequisiteType::Kind::Text)});
   catalog.module = QStringLiteral("не сохраняется");
   catalog.layout = QStringLiteral("не сохраняется");
   EXPECT_EQ(updateDesignedColumns(db(), QStringLiteral("Склады"), catalog), 1);
@@ -164,7 +157,7 @@ TEST_F(ObjectDefinitionTest, DesignerUpdateLeavesModuleAndLayoutAlone) {
   EXPECT_EQ(updateDesignedColumns(db(), QStringLiteral("Склады"), catalog), 0);
 
   ObjectDefinition values = *readDefinition(db(), ObjectKind::Enumeration, QStringLiteral("Виды"));
-  values.setEnumerationValues({QStringLiteral("Приход"), QStringLiteral("Расход")});
+  values.setEnumerationValues({"Приход", "Расход"});
   EXPECT_EQ(updateDesignedColumns(db(), QStringLiteral("Виды"), values), 1);
   EXPECT_EQ(row(ObjectKind::Enumeration, QStringLiteral("Виды")).code,
             QStringLiteral("Приход;Расход;"));

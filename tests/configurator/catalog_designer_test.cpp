@@ -96,9 +96,7 @@ TEST_F(CatalogDesignerTest, NewCatalogWithOnlyTheNameRequisite) {
 
 TEST_F(CatalogDesignerTest, ReopeningRestoresRequisitesWithTheirTypes) {
   createCatalog(QStringLiteral("Товары"),
-                {{QStringLiteral("Цена"), QStringLiteral("Число")},
-                 {QStringLiteral("Поставщик"), QStringLiteral("Справочник.Клиенты")},
-                 {QStringLiteral("Поступил"), QStringLiteral("Дата")}});
+                {{"Цена", "Число"}, {"Поставщик", "Справочник.Клиенты"}, {"Поступил", "Дата"}});
   EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")),
             (QStringList{"Наименование", "Цена", "Поставщик", "Поступил"}));
   frmSprFrm* d = open(QStringLiteral("Товары"));
@@ -179,7 +177,7 @@ TEST_F(CatalogDesignerTest, RefusesIncompleteOrUnsafeInput) {
 }
 
 TEST_F(CatalogDesignerTest, RequisiteNamesThatWouldConfuseTheDatabaseAreRefused) {
-  createCatalog(QStringLiteral("Товары"), {{QStringLiteral("Цена"), QStringLiteral("Число")}});
+  createCatalog(QStringLiteral("Товары"), {{"Цена", "Число"}});
   frmSprFrm* d = open(QStringLiteral("Новый"));
   setNames(d, QStringLiteral("Услуги"), QStringLiteral("Услуги"));
   addRequisite(d, QStringLiteral("Новый"), QStringLiteral("Текст"));
@@ -215,8 +213,7 @@ TEST_F(CatalogDesignerTest, RequisiteNamesThatWouldConfuseTheDatabaseAreRefused)
 }
 
 TEST_F(CatalogDesignerTest, ResaveKeepsEveryElement) {
-  createCatalog(QStringLiteral("Товары"), {{QStringLiteral("Цена"), QStringLiteral("Число")},
-                                           {QStringLiteral("Артикул"), QStringLiteral("Текст")}});
+  createCatalog(QStringLiteral("Товары"), {{"Цена", "Число"}, {"Артикул", "Текст"}});
   fillElements(QStringLiteral("Товары"), 1000);
 
   frmSprFrm* d = open(QStringLiteral("Товары"));
@@ -240,8 +237,7 @@ TEST_F(CatalogDesignerTest, ResaveKeepsEveryElement) {
 }
 
 TEST_F(CatalogDesignerTest, FailedResaveShowsTheErrorAndChangesNothing) {
-  createCatalog(QStringLiteral("Товары"), {{QStringLiteral("Цена"), QStringLiteral("Число")},
-                                           {QStringLiteral("Артикул"), QStringLiteral("Текст")}});
+  createCatalog(QStringLiteral("Товары"), {{"Цена", "Число"}, {"Артикул", "Текст"}});
   fillElements(QStringLiteral("Товары"), 50);
 
   frmSprFrm* d = open(QStringLiteral("Товары"));

@@ -38,12 +38,10 @@ TEST_F(DesignerModelTest, SavedDocumentReadsBackAsItsDefinition) {
   EXPECT_EQ(document->description, QStringLiteral("Приходная накладная"));
   EXPECT_EQ(document->journal, QStringLiteral("Полный"));
   EXPECT_EQ(document->module, frmDocs::moduleTemplate());
-  EXPECT_EQ(document->requisiteNames(),
-            (QStringList{QStringLiteral("Наименование"), QStringLiteral("Поставщик")}));
+  EXPECT_EQ(document->requisiteNames(), (QStringList{"Наименование", "Поставщик"}));
   EXPECT_EQ(document->requisites[1].type, RequisiteType::catalog(QStringLiteral("Контрагенты")));
   ASSERT_TRUE(document->hasTablePart);
-  EXPECT_EQ(document->tableRequisiteNames(),
-            (QStringList{QStringLiteral("Товар"), QStringLiteral("Счет")}));
+  EXPECT_EQ(document->tableRequisiteNames(), (QStringList{"Товар", "Счет"}));
   EXPECT_EQ(document->tableRequisites[1].type, RequisiteType::account());
   EXPECT_FALSE(document->layout.has_value());
 

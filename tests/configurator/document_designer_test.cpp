@@ -102,8 +102,7 @@ TEST_F(DocumentDesignerTest, NewDocumentRowAndTables) {
             (QStringList{"Товар", "Количество", "cDATE", "cTIME"}));
   // Documents are found by their key: both tables are indexed on it.
   for (const char* table : {"items_Документ_Приход", "table_Документ_Приход"})
-    EXPECT_TRUE(storage::hasIndexOn(db(), QString::fromUtf8(table),
-                                    {QStringLiteral("cDATE"), QStringLiteral("cTIME")}));
+    EXPECT_TRUE(storage::hasIndexOn(db(), QString::fromUtf8(table), {"cDATE", "cTIME"}));
 
   // Saved once, the document is an existing one: a second save updates its row.
   messages.reply(MsgAnswer::Yes);

@@ -57,7 +57,7 @@ TEST_F(EnumDesignerTest, NewEnumerationIsStoredAndReopensInOrder) {
   ASSERT_EQ(texts(list1(d)), (QStringList{"Да", "Нет"}));
   button(d, "Command2")->click();
 
-  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Закрыть форму?")});
+  EXPECT_EQ(messages.texts(), QStringList{"Закрыть форму?"});
   EXPECT_FALSE(d->isVisible());
   storage::Recordset rs =
       db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type='Перечисление'"));
@@ -170,7 +170,7 @@ TEST_F(EnumDesignerTest, DeleteAsksAndActsOnlyOnYes) {
   EXPECT_EQ(messages.last(), QStringLiteral("Удалить выбранный элемент - Нет?"));
   EXPECT_EQ(list1(d)->count(), 2);
   button(d, "Command3")->click();
-  EXPECT_EQ(texts(list1(d)), QStringList{QStringLiteral("Да")});
+  EXPECT_EQ(texts(list1(d)), QStringList{"Да"});
 }
 
 TEST_F(EnumDesignerTest, FailedSaveShowsTheErrorAndKeepsTheDesignerOpen) {
@@ -183,7 +183,7 @@ TEST_F(EnumDesignerTest, FailedSaveShowsTheErrorAndKeepsTheDesignerOpen) {
   EXPECT_TRUE(messages.last().contains(QStringLiteral("запись запрещена")));
   EXPECT_TRUE(d->isVisible());
   EXPECT_FALSE(d->isExisting());
-  EXPECT_EQ(texts(list1(d)), QStringList{QStringLiteral("Да")});
+  EXPECT_EQ(texts(list1(d)), QStringList{"Да"});
 }
 
 TEST_F(EnumDesignerTest, SaveRebuildsTheConfigurationTree) {

@@ -57,7 +57,7 @@ TEST_F(JournalDesignerTest, NewJournalTakesSelectedDocumentsFromOtherJournals) {
   entry(d, QStringLiteral("Расход"))->setSelected(true);
   clickSave(d);
 
-  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Реорганизация документов завершена")});
+  EXPECT_EQ(messages.texts(), QStringList{"Реорганизация документов завершена"});
   EXPECT_FALSE(d->isVisible());
   EXPECT_FALSE(state.formDesignMode);
   EXPECT_EQ(journalOf(QStringLiteral("Расход")), QStringLiteral("Продажи"));

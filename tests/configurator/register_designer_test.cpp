@@ -63,8 +63,7 @@ TEST_F(RegisterDesignerTest, TwoRequisitesGiveSixColumnsAndTheSaveCloses) {
 
   EXPECT_EQ(db().columns(QStringLiteral("items_Регистр_Склад")),
             (QStringList{"Товар", "Количество", "cDATE", "cTIME", "Документ", "Флаг"}));
-  EXPECT_TRUE(storage::hasIndexOn(db(), QStringLiteral("items_Регистр_Склад"),
-                                  {QStringLiteral("cDATE"), QStringLiteral("cTIME")}));
+  EXPECT_TRUE(storage::hasIndexOn(db(), QStringLiteral("items_Регистр_Склад"), {"cDATE", "cTIME"}));
   storage::Recordset rs = db().openRecordset(
       QStringLiteral("SELECT * FROM form_items WHERE type='Регистр' AND name='Склад'"));
   ASSERT_EQ(rs.rowCount(), 1);
@@ -82,7 +81,7 @@ TEST_F(RegisterDesignerTest, TwoRequisitesGiveSixColumnsAndTheSaveCloses) {
 }
 
 TEST_F(RegisterDesignerTest, ResaveStoresTheDescriptionAndKeepsMovements) {
-  createRegister(QStringLiteral("Склад"), {QStringLiteral("Товар"), QStringLiteral("Количество")});
+  createRegister(QStringLiteral("Склад"), {"Товар", "Количество"});
   storeMovements(500);
 
   frmRegister* d = open(QStringLiteral("Склад"));
@@ -110,7 +109,7 @@ TEST_F(RegisterDesignerTest, ResaveStoresTheDescriptionAndKeepsMovements) {
 }
 
 TEST_F(RegisterDesignerTest, RefusalsAndFailuresLeaveTheDesignerOpen) {
-  createRegister(QStringLiteral("Склад"), {QStringLiteral("Товар"), QStringLiteral("Количество")});
+  createRegister(QStringLiteral("Склад"), {"Товар", "Количество"});
   storeMovements(20);
 
   frmRegister* d = open(QStringLiteral("Новый"));

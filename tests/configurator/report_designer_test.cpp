@@ -41,7 +41,7 @@ TEST_F(ReportDesignerTest, NewReportInsertsOneRowWithTheTemplate) {
   messages.reply(MsgAnswer::No);
   button(d, "Command1")->click();
 
-  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Закрыть форму?")});
+  EXPECT_EQ(messages.texts(), QStringList{"Закрыть форму?"});
   EXPECT_TRUE(d->isVisible());
   EXPECT_TRUE(button(d, "Command3")->isEnabled());
   EXPECT_FALSE(edit(d, "Text1")->isEnabled());

@@ -21,9 +21,7 @@ using shell::MsgAnswer;
 class CatalogWindowsTest : public RuntimeTest {
  protected:
   CatalogWindowsTest() {
-    createCatalog(QStringLiteral("Товары"),
-                  {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
-                   {QStringLiteral("Цена"), QStringLiteral("Число")}});
+    createCatalog(QStringLiteral("Товары"), {{"Наименование", "Текст"}, {"Цена", "Число"}});
     main()->BuildMenus();
   }
   // The catalog list as the "Справочники" menu opens it.
@@ -237,8 +235,7 @@ TEST_F(CatalogWindowsTest, TypingInTheListJumpsToTheElementByName) {
 
 TEST_F(CatalogWindowsTest, ChoiceFromACatalogListGoesToTheWindowThatAsked) {
   createCatalog(QStringLiteral("Заказы"),
-                {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
-                 {QStringLiteral("Товар"), QStringLiteral("Справочник.Товары")}});
+                {{"Наименование", "Текст"}, {"Товар", "Справочник.Товары"}});
   addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
   addElement(QStringLiteral("Товары"), QStringLiteral("Шкаф"));
   main()->BuildMenus();
@@ -283,10 +280,9 @@ TEST_F(CatalogWindowsTest, EnumerationChoicesFollowTheValueList) {
       "INSERT INTO form_items (name,type,code) VALUES ('ДаНет','Перечисление','Да;Нет;')"));
   db().execute(QStringLiteral(
       "INSERT INTO form_items (name,type,code) VALUES ('Обрыв','Перечисление','Да;Нет')"));
-  createCatalog(QStringLiteral("Клиенты"),
-                {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
-                 {QStringLiteral("Активен"), QStringLiteral("Перечисление.ДаНет")},
-                 {QStringLiteral("Старый"), QStringLiteral("Перечисление.Обрыв")}});
+  createCatalog(QStringLiteral("Клиенты"), {{"Наименование", "Текст"},
+                                            {"Активен", "Перечисление.ДаНет"},
+                                            {"Старый", "Перечисление.Обрыв"}});
   state.currentObjectName = QStringLiteral("Клиенты");
   state.currentElementName.clear();
   auto* form = qobject_cast<frmUniSpr*>(windows().newWindow(QStringLiteral("frmUniSpr")));
@@ -328,8 +324,7 @@ TEST_F(CatalogWindowsTest, StoredSizeAndLayoutAreUsedAndTheMinimumHolds) {
 }
 
 TEST_F(CatalogWindowsTest, ModuleButtonOnACatalogFormCallsСообщить) {
-  createCatalog(QStringLiteral("Услуги"),
-                {{QStringLiteral("Наименование"), QStringLiteral("Текст")}},
+  createCatalog(QStringLiteral("Услуги"), {{"Наименование", "Текст"}},
                 QStringLiteral("Sub Показать\r\n  Сообщить(\"Услуга: \" & "
                                "Форма.Значение(\"Наименование\"))\r\nEnd Sub\r\n"));
   db().execute(QStringLiteral("UPDATE form_items SET size='7905-4875', item=") +

@@ -56,9 +56,7 @@ TEST_F(ChartTest, TopLevelAccountsUntilExpanded) {
 }
 
 TEST_F(ChartTest, OnlyAccountsThatTakePostingsAreChosenIntoTheAskingForm) {
-  createCatalog(QStringLiteral("Статьи"),
-                {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
-                 {QStringLiteral("Счет"), QStringLiteral("Счет.ПланСчетов")}});
+  createCatalog(QStringLiteral("Статьи"), {{"Наименование", "Текст"}, {"Счет", "Счет.ПланСчетов"}});
   state.currentObjectName = QStringLiteral("Статьи");
   auto* form = qobject_cast<frmUniSpr*>(windows().newWindow(QStringLiteral("frmUniSpr")));
   ASSERT_TRUE(form);
@@ -102,9 +100,7 @@ TEST_F(ChartTest, BrowsingOrAClosedRequesterChoosesNothing) {
 class LayoutDesignTest : public RuntimeTest {
  protected:
   LayoutDesignTest() {
-    createCatalog(QStringLiteral("Товары"),
-                  {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
-                   {QStringLiteral("Цена"), QStringLiteral("Число")}});
+    createCatalog(QStringLiteral("Товары"), {{"Наименование", "Текст"}, {"Цена", "Число"}});
   }
   frmUniSpr* openDesign() {
     state.currentObjectType = QStringLiteral("Справочник");
@@ -204,8 +200,7 @@ namespace {
 class OpenFormTest : public RuntimeTest {
  protected:
   OpenFormTest() {
-    createCatalog(QStringLiteral("Товары"),
-                  {{QStringLiteral("Наименование"), QStringLiteral("Текст")}});
+    createCatalog(QStringLiteral("Товары"), {{"Наименование", "Текст"}});
     addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
     document = new QWidget;
     document->setWindowTitle(QStringLiteral("Документ.Приход.Новый"));

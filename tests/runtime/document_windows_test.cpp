@@ -52,8 +52,7 @@ T* byName(QWidget* root, const QString& name) {
 class DocumentWindowsTest : public RuntimeTest {
  protected:
   DocumentWindowsTest() {
-    createCatalog(QStringLiteral("Товары"),
-                  {{QStringLiteral("Наименование"), QStringLiteral("Текст")}});
+    createCatalog(QStringLiteral("Товары"), {{"Наименование", "Текст"}});
     addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
     addElement(QStringLiteral("Товары"), QStringLiteral("Стул"));
     db().execute(QStringLiteral("INSERT INTO form_items (name,type) VALUES ('Остатки','Регистр')"));
@@ -196,7 +195,7 @@ TEST_F(DocumentWindowsTest, ClosingTheWindowEndsItsModulesRun) {
   doc->form()->setValue(QStringLiteral("Сумма"), QStringLiteral("15"));
   messages.clear();
   delete doc;
-  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Сеанс закрыт: 15")});
+  EXPECT_EQ(messages.texts(), QStringList{"Сеанс закрыт: 15"});
 }
 
 TEST_F(DocumentWindowsTest, ModuleErrorAfterMovementsWritesNothingAndKeepsTheWindowWithTheInput) {
@@ -210,9 +209,8 @@ TEST_F(DocumentWindowsTest, ModuleErrorAfterMovementsWritesNothingAndKeepsTheWin
   EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 13")))
       << messages.last().toStdString();
   EXPECT_TRUE(messages.last().contains(QStringLiteral("много"))) << messages.last().toStdString();
-  for (const QString& table :
-       {QStringLiteral("items_Документ_Приход"), QStringLiteral("table_Документ_Приход"),
-        QStringLiteral("items_Регистр_Остатки"), QStringLiteral("itogi")})
+  for (const QString table :
+       {"items_Документ_Приход", "table_Документ_Приход", "items_Регистр_Остатки", "itogi"})
     EXPECT_EQ(count(table), 0) << table.toStdString();
   ASSERT_TRUE(openWindows<frmUniDoc>().contains(doc));
   EXPECT_EQ(doc->form()->value(QStringLiteral("Наименование")), QStringLiteral("П-1"));
@@ -321,9 +319,8 @@ TEST_F(DocumentWindowsTest, RoadOfADocumentThroughTheWindows) {
   journal->toolbar()->click(4);
   EXPECT_EQ(messages.messages().back().title, QStringLiteral("Удаление..."));
   EXPECT_TRUE(rows(journal).isEmpty());
-  for (const QString& table :
-       {QStringLiteral("items_Документ_Приход"), QStringLiteral("table_Документ_Приход"),
-        QStringLiteral("items_Регистр_Остатки"), QStringLiteral("itogi")})
+  for (const QString table :
+       {"items_Документ_Приход", "table_Документ_Приход", "items_Регистр_Остатки", "itogi"})
     EXPECT_EQ(count(table), 0) << table.toStdString();
 }
 
@@ -369,7 +366,7 @@ TEST_F(DocumentWindowsTest, JournalListsItsKindsWithinThePeriodBothEndsIncluded)
 
 TEST_F(DocumentWindowsTest, RepostRerunsTheCorrectedModuleAndReportsFailures) {
   frmZurnal* journal = openJournal();
-  for (const QString& sum : {QStringLiteral("10"), QStringLiteral("20")}) {
+  for (const QString sum : {"10", "20"}) {
     frmUniDoc* doc = newDocument();
     ASSERT_TRUE(doc);
     type(doc, QStringLiteral("Наименование"), QStringLiteral("Д") + sum);

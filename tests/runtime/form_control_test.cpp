@@ -283,10 +283,10 @@ TEST_F(FormControlTest, AModulesRunEndsWhenItIsReplacedOrEnded) {
   EXPECT_TRUE(messages.texts().isEmpty());
   ASSERT_TRUE(form->LoadModule(module.arg(QStringLiteral("второй")),
                                script::createGlobalFunctions(host, nullptr)));
-  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("конец первый первый")});
+  EXPECT_EQ(messages.texts(), QStringList{"конец первый первый"});
   messages.clear();
   form->endModule();
-  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("конец второй второй")});
+  EXPECT_EQ(messages.texts(), QStringList{"конец второй второй"});
 }
 
 TEST_F(FormControlTest, AMessageTheModuleRaisesItselfIsShownAsWrittenOtherErrorsSayWhere) {

@@ -27,13 +27,12 @@ QString layoutText() {
   CellStyle bold;
   bold.bold = true;
   const int b = s.styleIndex(bold);
-  s.cellRef(0, 0) = {QStringLiteral("Отчет за [С] - [По]"), b};
-  s.cellRef(1, 0) = {QStringLiteral("[Товар]")};
-  s.cellRef(1, 1) = {QStringLiteral("[Количество]")};
-  s.cellRef(1, 2) = {QStringLiteral("[Дата]")};
+  s.cellRef(0, 0) = {"Отчет за [С] - [По]", b};
+  s.cellRef(1, 0) = {"[Товар]"};
+  s.cellRef(1, 1) = {"[Количество]"};
+  s.cellRef(1, 2) = {"[Дата]"};
   s.merges << QRect(0, 0, 3, 1);
-  s.sections << ReportSection{QStringLiteral("Шапка"), 0, 0}
-             << ReportSection{QStringLiteral("Строка"), 1, 1};
+  s.sections << ReportSection{"Шапка", 0, 0} << ReportSection{"Строка", 1, 1};
   return ReportLayoutText::write(s);
 }
 
@@ -145,7 +144,7 @@ TEST_F(ReportWindowTest, MissingReportWithoutLayoutAndTrueFalseWords) {
   frmReport* words = openFromMenu(QStringLiteral("Слова"));
   ASSERT_TRUE(words);
   EXPECT_EQ(cell(words, 1, 1), QStringLiteral("True или False"));
-  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("запущен")});
+  EXPECT_EQ(messages.texts(), QStringList{"запущен"});
   EXPECT_TRUE(
       stored(QStringLiteral("item"), QStringLiteral("Слова")).contains(QStringLiteral("Истина")));
 }
@@ -284,7 +283,7 @@ TEST_F(ReportWindowTest, ChartOfAccountsPrintsThroughItsReport) {
   ASSERT_TRUE(w);
   EXPECT_EQ(w->windowTitle(), QStringLiteral("Отчет.ПланСчетов"));
   storage::Recordset rs = db().openRecordset(QStringLiteral("SELECT Код, Наименование FROM plan"));
-  QStringList expected{QStringLiteral("План счетов|"), QStringLiteral("Код|Наименование")};
+  QStringList expected{"План счетов|", "Код|Наименование"};
   for (; !rs.eof(); rs.moveNext()) expected << rs.text(0) + QLatin1Char('|') + rs.text(1);
   QStringList shown;
   for (int r = 1; r <= w->grid()->sheet().rowCount(); ++r)

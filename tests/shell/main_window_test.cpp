@@ -163,7 +163,7 @@ TEST_F(ShellTest, StartupGivesTheDocumentTablesOfAnOlderDatabaseTheirKeyIndex) {
   QString error;
   auto db = shell::openDatabaseAtStartup(nullptr, path, &error);
   ASSERT_TRUE(db) << error.toStdString();
-  const QStringList key = {QStringLiteral("cDATE"), QStringLiteral("cTIME")};
+  const QStringList key = {"cDATE", "cTIME"};
   EXPECT_TRUE(storage::hasIndexOn(*db, QStringLiteral("itogi"), key));
   EXPECT_TRUE(storage::hasIndexOn(*db, QStringLiteral("items_Документ_Приход"), key));
   EXPECT_TRUE(m_messages.messages().empty());

@@ -30,7 +30,7 @@ Outcome runProgram(const QStringList& args) {
 TEST(Startup, MissingDatabaseEndsWithAMessageAndCreatesNothing) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("basa.mdb"));
-  const Outcome run = runProgram({QStringLiteral("--db"), path});
+  const Outcome run = runProgram({"--db", path});
   EXPECT_NE(run.exitCode, 0);
   EXPECT_TRUE(run.err.contains(QDir::toNativeSeparators(path))) << run.err.toStdString();
   EXPECT_FALSE(QFile::exists(path));
@@ -42,7 +42,7 @@ TEST(Startup, TextFileInsteadOfDatabaseIsRefusedAndLeftAlone) {
   const QString path = dir.filePath(QStringLiteral("basa.mdb"));
   const QByteArray content = "Это не база данных, а просто текст.\n";
   balvix::testing::writeFile(path, content);
-  const Outcome run = runProgram({QStringLiteral("--db"), path});
+  const Outcome run = runProgram({"--db", path});
   EXPECT_NE(run.exitCode, 0);
   EXPECT_TRUE(run.err.contains(QStringLiteral("basa.mdb"))) << run.err.toStdString();
   QFile file(path);
@@ -53,17 +53,17 @@ TEST(Startup, TextFileInsteadOfDatabaseIsRefusedAndLeftAlone) {
 TEST(Startup, NewDatabaseCommandCreatesAFileThatRefusesToBeOverwritten) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("новая.mdb"));
-  EXPECT_EQ(runProgram({QStringLiteral("--new-database"), path}).exitCode, 0);
+  EXPECT_EQ(runProgram({"--new-database", path}).exitCode, 0);
   EXPECT_TRUE(QFile::exists(path));
-  EXPECT_NE(runProgram({QStringLiteral("--new-database"), path}).exitCode, 0);
+  EXPECT_NE(runProgram({"--new-database", path}).exitCode, 0);
 }
 
 TEST(Startup, BackupCommandWritesACopyAndRefusesWhatIsNotADatabase) {
   QTemporaryDir dir;
   const QString db = dir.filePath(QStringLiteral("basa.mdb"));
   const QString copy = dir.filePath(QStringLiteral("копия basa.mdb"));
-  ASSERT_EQ(runProgram({QStringLiteral("--new-database"), db}).exitCode, 0);
-  EXPECT_EQ(runProgram({QStringLiteral("--backup"), db, copy}).exitCode, 0);
+  ASSERT_EQ(runProgram({"--new-database", db}).exitCode, 0);
+  EXPECT_EQ(runProgram({"--backup", db, copy}).exitCode, 0);
   QFile file(copy);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_TRUE(file.read(16).startsWith("SQLite format 3"));
@@ -71,10 +71,9 @@ TEST(Startup, BackupCommandWritesACopyAndRefusesWhatIsNotADatabase) {
 
   const QString text = dir.filePath(QStringLiteral("текст.mdb"));
   balvix::testing::writeFile(text, "не база");
-  const Outcome refused =
-      runProgram({QStringLiteral("--backup"), text, dir.filePath(QStringLiteral("2.mdb"))});
+  const Outcome refused = runProgram({"--backup", text, dir.filePath(QStringLiteral("2.mdb"))});
   EXPECT_NE(refused.exitCode, 0);
   EXPECT_TRUE(refused.err.contains(QStringLiteral("текст.mdb"))) << refused.err.toStdString();
   EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("2.mdb"))));
-  EXPECT_NE(runProgram({QStringLiteral("--backup"), db}).exitCode, 0);
+  EXPECT_NE(runProgram({"--backup", db}).exitCode, 0);
 }

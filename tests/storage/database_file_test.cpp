@@ -51,7 +51,7 @@ class DatabaseFileTest : public StorageTest {
          "INSERT INTO t SELECT printf('%0100d', i) FROM n;");
     if (!wal) exec(db, "BEGIN; UPDATE t SET a=upper(a)||'x';");
     const QString copy = path(wal ? QStringLiteral("чужая.db") : QStringLiteral("чужая2.db"));
-    for (const QString& suffix : {QString(), QStringLiteral("-journal"), QStringLiteral("-wal")}) {
+    for (const QString suffix : {"", "-journal", "-wal"}) {
       if (QFile::exists(live + suffix)) QFile::copy(live + suffix, copy + suffix);
     }
     sqlite3_close_v2(db);
@@ -101,7 +101,7 @@ TEST_F(DatabaseFileTest, OwnDatabaseLeftWithItsChangeLogOpensWithEverything) {
   fillGoods(20);
   // The files as a crash leaves them: the change log has not been folded into the file.
   const QString copy = path(QStringLiteral("после_сбоя.mdb"));
-  for (const QString& suffix : {QString(), QStringLiteral("-wal")})
+  for (const QString suffix : {"", "-wal"})
     ASSERT_TRUE(QFile::copy(path(QStringLiteral("basa.mdb")) + suffix, copy + suffix));
   auto reopened = Session::open(copy);
   EXPECT_EQ(goodsCount(*reopened), 20);
@@ -287,8 +287,7 @@ TEST_F(DatabaseFileTest, AnInterruptedNewDatabaseLeavesNoFileUnderItsName) {
   EXPECT_NO_THROW(Session::createNew(file));
   EXPECT_NO_THROW(Session::open(file));
   // What the killed creations left is gone with the next one.
-  EXPECT_EQ(QDir(m_dir.path()).entryList({QStringLiteral("новая.mdb.*")}, QDir::Files),
-            QStringList());
+  EXPECT_EQ(QDir(m_dir.path()).entryList({"новая.mdb.*"}, QDir::Files), QStringList());
 }
 
 // What the program says of a database it cannot write, as an ordinary user sees it (the

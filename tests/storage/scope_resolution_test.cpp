@@ -157,9 +157,9 @@ TEST_F(ScopeResolution, CreateTableAsSelectTakesTheStoredSpelling) {
       QStringLiteral("CREATE TABLE items_Справочник_Копия AS SELECT наименование, цена "
                      "FROM items_справочник_услуги WHERE цена='40'"));
   EXPECT_EQ(db().columns(QStringLiteral("items_справочник_копия")),
-            (QStringList{QStringLiteral("НАИМЕНОВАНИЕ"), QStringLiteral("ЦЕНА")}));
+            (QStringList{"НАИМЕНОВАНИЕ", "ЦЕНА"}));
   EXPECT_EQ(sessionRows(QStringLiteral("SELECT * FROM items_справочник_копия")),
-            QStringList{QStringLiteral("Сборка|40")});
+            QStringList{"Сборка|40"});
 }
 
 TEST_F(ScopeResolution, UnknownQuotedNamesAreErrorsNotTexts) {
@@ -177,7 +177,7 @@ TEST_F(ScopeResolution, UnknownQuotedNamesAreErrorsNotTexts) {
             }),
             ErrorCode::ColumnNotFound);
   EXPECT_EQ(rawRows("SELECT count(*) FROM items_Справочник_Товары WHERE Количество='0'"),
-            QStringList{QStringLiteral("0")});
+            QStringList{"0"});
 }
 
 TEST_F(ScopeResolution, ColumnOfTwoTablesInOneQueryMustBeQualified) {

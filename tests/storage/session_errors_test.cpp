@@ -13,11 +13,11 @@ using Errors = StorageTest;
 
 TEST_F(Errors, MissingTableIs3371WhateverTheStatement) {
   const QStringList statements = {
-      QStringLiteral("SELECT * FROM items_Справочник_Нет"),
-      QStringLiteral("INSERT INTO items_Справочник_Нет (Наименование) VALUES ('а')"),
-      QStringLiteral("UPDATE items_Справочник_Нет SET Наименование='б'"),
-      QStringLiteral("DELETE FROM items_Справочник_Нет WHERE Наименование='а'"),
-      QStringLiteral("DROP TABLE items_Справочник_Нет"),
+      "SELECT * FROM items_Справочник_Нет",
+      "INSERT INTO items_Справочник_Нет (Наименование) VALUES ('а')",
+      "UPDATE items_Справочник_Нет SET Наименование='б'",
+      "DELETE FROM items_Справочник_Нет WHERE Наименование='а'",
+      "DROP TABLE items_Справочник_Нет",
   };
   for (const QString& sql : statements) {
     QString description;
@@ -148,7 +148,7 @@ TEST_F(Errors, ReopenedDatabaseKeepsDataAndRunsInWal) {
   m_session = Session::open(file);
   EXPECT_EQ(column(QStringLiteral("SELECT Наименование FROM items_Справочник_Товары"),
                    QStringLiteral("Наименование")),
-            QStringList{QStringLiteral("Гвозди")});
+            QStringList{"Гвозди"});
   EXPECT_EQ(value(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
 }
 

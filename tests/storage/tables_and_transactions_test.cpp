@@ -16,9 +16,7 @@ QStringList tableNames(Session& db) {
 }
 
 TEST_F(Tables, ListFollowsCreateDropAndRefresh) {
-  const QStringList fixed = {QStringLiteral("form_items"), QStringLiteral("itogi"),
-                             QStringLiteral("plan"), QStringLiteral("ГлобальныйМодуль"),
-                             QStringLiteral("ОписаниеЯзыка")};
+  const QStringList fixed = {"form_items", "itogi", "plan", "ГлобальныйМодуль", "ОписаниеЯзыка"};
   EXPECT_EQ(tableNames(db()), fixed);
   for (int i = 0; i < db().tableCount(); ++i) EXPECT_EQ(db().table(i).attributes, 0);
 
@@ -44,14 +42,12 @@ TEST_F(Tables, ExistenceAndColumnsIgnoreLetterCase) {
   EXPECT_TRUE(db().tableExists(QStringLiteral("ОПИСАНИЕЯЗЫКА")));
   EXPECT_TRUE(db().tableExists(QStringLiteral("Plan")));
   EXPECT_FALSE(db().tableExists(QStringLiteral("items_Справочник_Товары")));
-  EXPECT_EQ(db().columns(QStringLiteral("PLAN")),
-            (QStringList{QStringLiteral("Код"), QStringLiteral("Наименование"),
-                         QStringLiteral("Признак")}));
+  EXPECT_EQ(db().columns(QStringLiteral("PLAN")), (QStringList{"Код", "Наименование", "Признак"}));
   EXPECT_TRUE(db().columns(QStringLiteral("нет")).isEmpty());
   // Always current, also for a table created directly on the handle.
   raw("CREATE TABLE прямая(Поле)");
   EXPECT_TRUE(db().tableExists(QStringLiteral("ПРЯМАЯ")));
-  EXPECT_EQ(db().columns(QStringLiteral("ПРЯМАЯ")), QStringList{QStringLiteral("Поле")});
+  EXPECT_EQ(db().columns(QStringLiteral("ПРЯМАЯ")), QStringList{"Поле"});
 }
 
 TEST_F(Transactions, RollbackUndoesEverythingSinceTheOutermostBegin) {

@@ -18,16 +18,16 @@ TEST_F(Values, AnyTextRoundTripsAndCannotChangeTheStatement) {
   QString longText;
   for (int i = 0; i < 10000; ++i) longText += QChar(i % 7 == 0 ? u'\'' : u'я');
   const QStringList values = {
-      QStringLiteral("it's"),
-      QStringLiteral("a;b"),
-      QStringLiteral("-- не комментарий"),
-      QStringLiteral("строка 1\nстрока 2\r\nстрока 3"),
-      QStringLiteral("Товар «Ёлка» №5"),
+      "it's",
+      "a;b",
+      "-- не комментарий",
+      "строка 1\nстрока 2\r\nстрока 3",
+      "Товар «Ёлка» №5",
       longText,
-      QStringLiteral("x'); DROP TABLE items_Справочник_Товары; --"),
-      QStringLiteral("' OR '1'='1"),
-      QStringLiteral("/* ' */"),
-      QStringLiteral("до") + QChar(0) + QStringLiteral("после"),
+      "x'); DROP TABLE items_Справочник_Товары; --",
+      "' OR '1'='1",
+      "/* ' */",
+      QStringLiteral("до") + QChar(0) + "после",
   };
   for (const QString& value : values) {
     db().execute(
