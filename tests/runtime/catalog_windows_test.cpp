@@ -43,6 +43,13 @@ class CatalogWindowsTest : public RuntimeTest {
     ASSERT_TRUE(edit);
     edit->setText(text);
   }
+  // Elements of "Товары", with a price when given as "name=price".
+  void addGoods(std::initializer_list<const char*> goods) {
+    for (const char* good : goods) {
+      const QStringList parts = QString::fromUtf8(good).split(QLatin1Char('='));
+      addElement(QStringLiteral("Товары"), parts[0], parts.value(1));
+    }
+  }
   static QStringList listRows(frmSprList* list) {
     QStringList rows;
     for (int r = 0; r < list->model()->rowCount(); ++r)
@@ -53,7 +60,7 @@ class CatalogWindowsTest : public RuntimeTest {
 };
 
 TEST_F(CatalogWindowsTest, MenuOpensOneListOfTheCatalog) {
-  addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
+  addGoods({"Стол"});
   frmSprList* list = openList();
   ASSERT_TRUE(list);
   EXPECT_EQ(list->windowTitle(), QStringLiteral("Справочник.Товары"));
@@ -126,8 +133,7 @@ TEST_F(CatalogWindowsTest, NewElementWithQuotesIsSavedAndReopensUnchanged) {
 }
 
 TEST_F(CatalogWindowsTest, EmptyAndDuplicateNamesAreRefusedAndTheInputStays) {
-  addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
-  addElement(QStringLiteral("Товары"), QStringLiteral("Стул"));
+  addGoods({"Стол", "Стул"});
   frmSprList* list = openList();
   list->toolbar()->click(1);
   frmUniSpr* form = lastForm();
@@ -175,8 +181,7 @@ TEST_F(CatalogWindowsTest, AFailedSaveShowsTheDatabaseErrorAndKeepsTheInput) {
 }
 
 TEST_F(CatalogWindowsTest, RenameUpdatesOnlyThatElementAndItsListRow) {
-  addElement(QStringLiteral("Товары"), QStringLiteral("Стол"), QStringLiteral("10"));
-  addElement(QStringLiteral("Товары"), QStringLiteral("Шкаф"), QStringLiteral("20"));
+  addGoods({"Стол=10", "Шкаф=20"});
   frmSprList* list = openList();
   list->rowClicked(0);
   list->toolbar()->click(2);
@@ -185,15 +190,13 @@ TEST_F(CatalogWindowsTest, RenameUpdatesOnlyThatElementAndItsListRow) {
   type(form->form(), QStringLiteral("Наименование"), QStringLiteral("Стол письменный"));
   ASSERT_TRUE(form->save());
   EXPECT_EQ(listRows(list), (QStringList{"1 Стол письменный", "2 Шкаф"}));
-  storage::Recordset rs =
-      db().openRecordset(QStringLiteral("SELECT Наименование, Цена FROM items_Справочник_Товары"));
-  QStringList rows;
-  for (; !rs.eof(); rs.moveNext()) rows << rs.text(0) + QLatin1Char('=') + rs.text(1);
-  EXPECT_EQ(rows, (QStringList{"Стол письменный=10", "Шкаф=20"}));
+  EXPECT_EQ(value(QStringLiteral(
+                "SELECT group_concat(Наименование||'='||Цена) FROM items_Справочник_Товары")),
+            QStringLiteral("Стол письменный=10,Шкаф=20"));
 }
 
 TEST_F(CatalogWindowsTest, ElementDeletedMeanwhileGivesAMessageInsteadOfAnEmptyForm) {
-  addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
+  addGoods({"Стол"});
   frmSprList* list = openList();
   db().execute(QStringLiteral("DELETE FROM items_Справочник_Товары"));
   list->rowClicked(0);
@@ -205,8 +208,7 @@ TEST_F(CatalogWindowsTest, ElementDeletedMeanwhileGivesAMessageInsteadOfAnEmptyF
 }
 
 TEST_F(CatalogWindowsTest, DeleteAsksWithTheNameAndRenumbers) {
-  for (const char* name : {"А", "Б", "В"})
-    addElement(QStringLiteral("Товары"), QString::fromUtf8(name));
+  addGoods({"А", "Б", "В"});
   frmSprList* list = openList();
   list->rowClicked(1);
   messages.reply(MsgAnswer::No);
@@ -222,8 +224,7 @@ TEST_F(CatalogWindowsTest, DeleteAsksWithTheNameAndRenumbers) {
 }
 
 TEST_F(CatalogWindowsTest, TypingInTheListJumpsToTheElementByName) {
-  for (const char* name : {"Стол", "Стул", "Шкаф", "Табурет"})
-    addElement(QStringLiteral("Товары"), QString::fromUtf8(name));
+  addGoods({"Стол", "Стул", "Шкаф", "Табурет"});
   frmSprList* list = openList();
   QApplication::setKeyboardInputInterval(1);
   list->list()->keyboardSearch(QStringLiteral("Ш"));
@@ -236,8 +237,7 @@ TEST_F(CatalogWindowsTest, TypingInTheListJumpsToTheElementByName) {
 TEST_F(CatalogWindowsTest, ChoiceFromACatalogListGoesToTheWindowThatAsked) {
   createCatalog(QStringLiteral("Заказы"),
                 {{"Наименование", "Текст"}, {"Товар", "Справочник.Товары"}});
-  addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
-  addElement(QStringLiteral("Товары"), QStringLiteral("Шкаф"));
+  addGoods({"Стол", "Шкаф"});
   main()->BuildMenus();
   frmSprList* orders = openList(QStringLiteral("Заказы"));
   ASSERT_TRUE(orders);
@@ -304,7 +304,7 @@ TEST_F(CatalogWindowsTest, StoredSizeAndLayoutAreUsedAndTheMinimumHolds) {
                storage::quote(QStringLiteral(
                    "name=txt;index=1;top=300;left=250;caption=Наименование;type=Текст;\r\n")) +
                QStringLiteral(" WHERE name='Товары'"));
-  addElement(QStringLiteral("Товары"), QStringLiteral("Стол"), QStringLiteral("99"));
+  addGoods({"Стол=99"});
   frmSprList* list = openList();
   list->rowDoubleClicked(0);
   frmUniSpr* form = lastForm();
@@ -318,9 +318,8 @@ TEST_F(CatalogWindowsTest, StoredSizeAndLayoutAreUsedAndTheMinimumHolds) {
   EXPECT_GE(form->sizeTwips().height(), frmUniSpr::kMinHeight - 15);
   // The price has no field in this layout: saving keeps it.
   ASSERT_TRUE(form->save());
-  storage::Recordset rs =
-      db().openRecordset(QStringLiteral("SELECT Цена FROM items_Справочник_Товары"));
-  EXPECT_EQ(rs.text(0), QStringLiteral("99"));
+  EXPECT_EQ(value(QStringLiteral("SELECT Цена FROM items_Справочник_Товары")),
+            QStringLiteral("99"));
 }
 
 TEST_F(CatalogWindowsTest, ModuleButtonOnACatalogFormCallsСообщить) {
