@@ -15,6 +15,13 @@ inline void PrintTo(const QString& text, std::ostream* os) {
   *os << '"' << text.toStdString() << '"';
 }
 
+// Whether `text` holds `part`; a failure shows the whole text.
+inline ::testing::AssertionResult Contains(const QString& text, const QString& part) {
+  if (text.contains(part)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << '"' << text.toStdString() << "\" does not contain \"" << part.toStdString() << '"';
+}
+
 namespace balvix::testing {
 
 // The number of rows a query returns.

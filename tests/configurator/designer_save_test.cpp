@@ -108,8 +108,7 @@ TEST_F(ConcurrentDesignersTest, ARequisiteRemovedTakesItsIndexAlongAndTheUserIsT
   messages.reply(MsgAnswer::No);  // keep the designer open
   ASSERT_TRUE(d->save());
   ASSERT_EQ(messages.texts().size(), 2);
-  EXPECT_TRUE(messages.texts().at(0).contains(QStringLiteral("по_артикулу")))
-      << messages.texts().at(0).toStdString();
+  EXPECT_TRUE(Contains(messages.texts().at(0), QStringLiteral("по_артикулу")));
   EXPECT_FALSE(messages.texts().at(0).contains(QStringLiteral("по_имени")));
   EXPECT_EQ(messages.texts().at(1), QStringLiteral("Закрыть форму?"));
   EXPECT_EQ(value(QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' "

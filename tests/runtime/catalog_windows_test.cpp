@@ -143,8 +143,7 @@ TEST_F(CatalogWindowsTest, EmptyAndDuplicateNamesAreRefusedAndTheInputStays) {
   type(form->form(), QStringLiteral("Наименование"), QStringLiteral("Стол"));
   type(form->form(), QStringLiteral("Цена"), QStringLiteral("7"));
   EXPECT_FALSE(form->save());
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("уже есть")))
-      << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("уже есть")));
   processEvents();
   ASSERT_EQ(openWindows<frmUniSpr>().size(), 1);
   EXPECT_EQ(form->form()->value(QStringLiteral("Цена")), QStringLiteral("7"));
@@ -203,8 +202,7 @@ TEST_F(CatalogWindowsTest, ElementDeletedMeanwhileGivesAMessageInsteadOfAnEmptyF
   list->toolbar()->click(2);
   processEvents();
   EXPECT_TRUE(openWindows<frmUniSpr>().isEmpty());
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("не найден")))
-      << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("не найден")));
 }
 
 TEST_F(CatalogWindowsTest, DeleteAsksWithTheNameAndRenumbers) {

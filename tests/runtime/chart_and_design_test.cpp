@@ -245,8 +245,7 @@ TEST_F(OpenFormTest, CatalogAndAccountChoicesGoToTheCurrentCell) {
 TEST_F(OpenFormTest, WithoutADocumentWindowTheModuleGetsAnError) {
   state.documentWindow = nullptr;
   EXPECT_FALSE(run(QStringLiteral("Dim x\r\nx = 1\r\nОткрытьФорму \"Справочник.Товары\"\r\n")));
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 3")))
-      << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("строка 3")));
   EXPECT_TRUE(openWindows<frmSprList>().isEmpty());
 }
 

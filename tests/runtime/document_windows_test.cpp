@@ -206,8 +206,7 @@ TEST_F(DocumentWindowsTest, ModuleErrorAfterMovementsWritesNothingAndKeepsTheWin
   addRow(doc, 0, QStringLiteral("2"));
   addRow(doc, 1, QStringLiteral("3"));
   click(doc, QStringLiteral("Провести"));
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 13")))
-      << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("строка 13")));
   EXPECT_TRUE(messages.last().contains(QStringLiteral("много"))) << messages.last().toStdString();
   for (const QString table :
        {"items_Документ_Приход", "table_Документ_Приход", "items_Регистр_Остатки", "itogi"})
@@ -387,8 +386,7 @@ TEST_F(DocumentWindowsTest, RepostRerunsTheCorrectedModuleAndReportsFailures) {
   journal->toolbar()->click(5);
   EXPECT_TRUE(messages.last().startsWith(QStringLiteral("Перепроведено документов: 1 из 2.")))
       << messages.last().toStdString();
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 13")))
-      << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("строка 13")));
   EXPECT_EQ(column(QStringLiteral("SELECT Дебет FROM itogi ORDER BY cTIME")),
             (QStringList{"20", "20"}));
   EXPECT_EQ(count(QStringLiteral("items_Регистр_Остатки")), 2);
@@ -414,8 +412,7 @@ TEST_F(DocumentWindowsTest, RepostCanBeCancelledBetweenDocuments) {
   journal->toolbar()->click(5);
   EXPECT_TRUE(messages.last().startsWith(QStringLiteral("Перепроведено документов: 1 из 3.")))
       << messages.last().toStdString();
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("прервано")))
-      << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("прервано")));
   // Only the first document was posted again.
   EXPECT_EQ(column(QStringLiteral("SELECT DISTINCT cTIME FROM itogi")), QStringList{"10:00:00"});
 }

@@ -200,8 +200,7 @@ TEST_F(FormControlTest, DesignModePlacesMovesResizesRenamesAndRemoves) {
   EXPECT_EQ(menu[0][0].toString(), QStringLiteral("Наименование"));
 
   EXPECT_FALSE(form->RenameElement(QStringLiteral("Кнопка1"), QStringLiteral("цена")));
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("уже есть")))
-      << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("уже есть")));
   EXPECT_FALSE(form->RenameElement(QStringLiteral("Кнопка1"), QStringLiteral("  ")));
   EXPECT_TRUE(form->RenameElement(QStringLiteral("Кнопка1"), QStringLiteral("Записать")));
   EXPECT_TRUE(form->RemoveElement(QStringLiteral("Наименование")));
@@ -251,8 +250,7 @@ TEST_F(FormControlTest, ModuleRunsOnOpeningAndFromButtonsAndSurvivesErrors) {
   form->setModuleName(QStringLiteral("Справочник.Товары"));
   qobject_cast<QPushButton*>(form->elementWidget(QStringLiteral("Сломать")))->click();
   ASSERT_EQ(messages.texts().size(), 1);
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 10")))
-      << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("строка 10")));
   EXPECT_TRUE(messages.last().contains(QStringLiteral("Справочник.Товары")));
 
   // The form stays usable after the error.

@@ -194,8 +194,7 @@ TEST_F(ReportGridTest, CellClearCaptionAndErrorsKeepTheOutputSoFar) {
       grid,
       QStringLiteral("Отчет.Очистить()\nОтчет.Вывести(\"Шапка\")\n\nОтчет.Вывести(\"Подвал\")\n")));
   ASSERT_EQ(messages.texts().size(), 1);
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 4")))
-      << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("строка 4")));
   EXPECT_TRUE(messages.last().contains(QStringLiteral("Подвал")));
   EXPECT_EQ(grid.model()->rowCount(), 1);
   messages.clear();
@@ -220,8 +219,7 @@ TEST_F(ReportGridTest, LongModuleIsInterruptedAndKeepsItsRows) {
           QStringLiteral("Н = 0\nДелать Пока 1 = 1\n  Н = Н + 1\n  Отчет.Параметр(\"Товар\") = Н\n"
                          "  Отчет.Вывести(\"Строка\")\nЦикл\n")));
   ASSERT_EQ(messages.texts().size(), 1);
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("прервано")))
-      << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("прервано")));
   const int rows = grid.model()->rowCount();
   EXPECT_GT(rows, 0);
   EXPECT_EQ(grid.sheet().rowCount(), rows);

@@ -44,8 +44,7 @@ TEST_F(DatabaseServiceTest, TheServiceMenuOffersCheckBackupAndRestore) {
             (QStringList{"Проверка базы данных…", "Резервная копия…", "Восстановить из копии…"}));
 
   m_main->findChild<QAction*>(QStringLiteral("mnuCheckDatabase"))->trigger();
-  EXPECT_TRUE(m_messages.last().contains(QStringLiteral("повреждений не найдено")))
-      << m_messages.last().toStdString();
+  EXPECT_TRUE(Contains(m_messages.last(), QStringLiteral("повреждений не найдено")));
 }
 
 TEST_F(DatabaseServiceTest, ABackupRestoredBringsBackTheDataAndTheMenus) {

@@ -23,8 +23,7 @@ TEST_F(Errors, MissingTableIs3371WhateverTheStatement) {
     QString description;
     EXPECT_EQ(errorNumber([&] { db().execute(sql); }, &description), ErrorCode::TableNotFound)
         << sql.toStdString();
-    EXPECT_TRUE(description.contains(QStringLiteral("items_Справочник_Нет")))
-        << description.toStdString();
+    EXPECT_TRUE(Contains(description, QStringLiteral("items_Справочник_Нет")));
   }
   EXPECT_EQ(errorNumber([&] { db().openRecordset(statements.first()); }), ErrorCode::TableNotFound);
 }
