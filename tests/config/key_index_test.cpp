@@ -5,6 +5,7 @@
 #include "config/table_names.h"
 #include "storage/session.h"
 #include "storage/table_indexes.h"
+#include "test_helpers.h"
 
 using namespace balvix;
 using namespace balvix::config;
@@ -84,7 +85,7 @@ TEST_F(KeyIndexTest, AnOlderDatabaseGetsTheMissingIndexesOnceAndHandMadeTablesAr
       m_db->openRecordset(QStringLiteral("EXPLAIN QUERY PLAN SELECT * FROM items_Документ_Приход "
                                          "WHERE cDATE='01.02.2026' AND cTIME='10:00:00'"))
           .text(3);
-  EXPECT_TRUE(plan.contains(QStringLiteral("INDEX"))) << plan.toStdString();
+  EXPECT_TRUE(Contains(plan, QStringLiteral("INDEX")));
 }
 
 }  // namespace

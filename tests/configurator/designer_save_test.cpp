@@ -67,7 +67,7 @@ TEST_F(ConcurrentDesignersTest, ASaveOverATableChangedByAnotherCopyIsRefusedAndL
   messages.clear();
   EXPECT_FALSE(second->save());
   ASSERT_EQ(messages.texts().size(), 1);
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("«Цвет»"))) << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("«Цвет»")));
   EXPECT_TRUE(messages.last().contains(QStringLiteral("Сохранение отменено")));
   EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")),
             (QStringList{"Наименование", "Цвет"}));

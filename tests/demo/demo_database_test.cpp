@@ -11,6 +11,7 @@
 #include "demo_figures.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
+#include "test_helpers.h"
 
 namespace balvix::demo::testing {
 namespace {
@@ -259,13 +260,13 @@ TEST_F(DemoDatabaseTest, ReportCommandErrorsEndNonZeroAndSayWhy) {
                  QStringLiteral("--csv"), out},
                 &error),
             1);
-  EXPECT_TRUE(error.contains(QStringLiteral("нет отчета «Нет»"))) << error.toStdString();
+  EXPECT_TRUE(Contains(error, QStringLiteral("нет отчета «Нет»")));
   EXPECT_EQ(
       run({QStringLiteral("--report"), QStringLiteral("ПланСчетов"), QStringLiteral("--db"), s_path,
            QStringLiteral("--from"), QStringLiteral("31.02.2026"), QStringLiteral("--csv"), out},
           &error),
       2);
-  EXPECT_TRUE(error.contains(QStringLiteral("31.02.2026"))) << error.toStdString();
+  EXPECT_TRUE(Contains(error, QStringLiteral("31.02.2026")));
   EXPECT_EQ(run({QStringLiteral("--report"), QStringLiteral("ПланСчетов"), QStringLiteral("--db"),
                  s_path},
                 &error),
@@ -282,7 +283,7 @@ TEST_F(DemoDatabaseTest, ReportCommandErrorsEndNonZeroAndSayWhy) {
                  s_path, QStringLiteral("--csv"), out},
                 &error),
             1);
-  EXPECT_TRUE(error.contains(QStringLiteral("строка 1"))) << error.toStdString();
+  EXPECT_TRUE(Contains(error, QStringLiteral("строка 1")));
   db().execute(QStringLiteral("DELETE FROM form_items WHERE name='Сломан'"));
 }
 

@@ -74,12 +74,6 @@ TEST_F(DemoWindowsTest, SaleBeyondStockIsRefusedAndOneWithinStockReducesTheBalan
   EXPECT_EQ(found, 1);
 }
 
-}  // namespace
-}  // namespace balvix::runtime::testing
-
-namespace balvix::runtime::testing {
-namespace {
-
 TEST_F(DemoWindowsTest, AJournalOpensOnAPeriodThatHoldsTheLastThreeMonths) {
   // In January the last quarter of the year before is still in view.
   EXPECT_EQ(frmZurnal::defaultPeriod(QDate(2027, 1, 15)),

@@ -189,12 +189,6 @@ TEST_F(LayoutDesignTest, DesignerFormButtonArrangesAndStoresTheLayout) {
   delete working;
 }
 
-}  // namespace
-}  // namespace balvix::runtime::testing
-
-namespace balvix::runtime::testing {
-namespace {
-
 // ОткрытьФорму of a module running in a document window: the list or the chart feeds
 // the current cell of that window's table part.
 class OpenFormTest : public RuntimeTest {

@@ -147,7 +147,7 @@ TEST_F(ShellTest, StartupReportsAMissingFileByName) {
   QString error;
   const QString path = m_dir.filePath(QStringLiteral("нет-такой.mdb"));
   EXPECT_EQ(shell::openDatabaseAtStartup(nullptr, path, &error), nullptr);
-  EXPECT_TRUE(error.contains(QStringLiteral("нет-такой.mdb"))) << error.toStdString();
+  EXPECT_TRUE(Contains(error, QStringLiteral("нет-такой.mdb")));
   EXPECT_FALSE(QFile::exists(path));
 }
 

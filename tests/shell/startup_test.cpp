@@ -32,7 +32,7 @@ TEST(Startup, MissingDatabaseEndsWithAMessageAndCreatesNothing) {
   const QString path = dir.filePath(QStringLiteral("basa.mdb"));
   const Outcome run = runProgram({"--db", path});
   EXPECT_NE(run.exitCode, 0);
-  EXPECT_TRUE(run.err.contains(QDir::toNativeSeparators(path))) << run.err.toStdString();
+  EXPECT_TRUE(Contains(run.err, QDir::toNativeSeparators(path)));
   EXPECT_FALSE(QFile::exists(path));
   EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
 }
@@ -44,7 +44,7 @@ TEST(Startup, TextFileInsteadOfDatabaseIsRefusedAndLeftAlone) {
   balvix::testing::writeFile(path, content);
   const Outcome run = runProgram({"--db", path});
   EXPECT_NE(run.exitCode, 0);
-  EXPECT_TRUE(run.err.contains(QStringLiteral("basa.mdb"))) << run.err.toStdString();
+  EXPECT_TRUE(Contains(run.err, QStringLiteral("basa.mdb")));
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), content);
@@ -73,7 +73,7 @@ TEST(Startup, BackupCommandWritesACopyAndRefusesWhatIsNotADatabase) {
   balvix::testing::writeFile(text, "не база");
   const Outcome refused = runProgram({"--backup", text, dir.filePath(QStringLiteral("2.mdb"))});
   EXPECT_NE(refused.exitCode, 0);
-  EXPECT_TRUE(refused.err.contains(QStringLiteral("текст.mdb"))) << refused.err.toStdString();
+  EXPECT_TRUE(Contains(refused.err, QStringLiteral("текст.mdb")));
   EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("2.mdb"))));
   EXPECT_NE(runProgram({"--backup", db}).exitCode, 0);
 }

@@ -246,7 +246,7 @@ TEST_F(DatabaseFileTest, RestoreChecksTheCopyKeepsTheCurrentContentAsideAndRepla
   QString why;
   EXPECT_EQ(errorNumber([&] { restoreDatabase(db(), damaged, aside); }, &why),
             ErrorCode::NotADatabase);
-  EXPECT_TRUE(why.contains(QStringLiteral("повреждена"))) << why.toStdString();
+  EXPECT_TRUE(Contains(why, QStringLiteral("повреждена")));
   EXPECT_FALSE(QFile::exists(aside));
   EXPECT_EQ(count(QStringLiteral("items_Справочник_Товары")), 0);
 
@@ -328,14 +328,14 @@ TEST_F(DatabaseFileTest, ReadOnlyFileAndReadOnlyFolderAreNamedAsSuch) {
   chmod(db.constData(), 0444);
   QString why;
   EXPECT_EQ(openAsUser(&why), ErrorCode::ReadOnly);
-  EXPECT_TRUE(why.contains(QStringLiteral("Файл базы данных"))) << why.toStdString();
-  EXPECT_TRUE(why.contains(QStringLiteral("только для чтения"))) << why.toStdString();
+  EXPECT_TRUE(Contains(why, QStringLiteral("Файл базы данных")));
+  EXPECT_TRUE(Contains(why, QStringLiteral("только для чтения")));
 
   // Writable file, folder that is not (for the superuser's children: a folder of root's).
   chmod(db.constData(), 0666);
   chmod(dir.constData(), root ? 0755 : 0555);
   EXPECT_EQ(openAsUser(&why), ErrorCode::ReadOnly);
-  EXPECT_TRUE(why.contains(QStringLiteral("папке"))) << why.toStdString();
+  EXPECT_TRUE(Contains(why, QStringLiteral("папке")));
   chmod(dir.constData(), 0700);
   chmod(db.constData(), 0644);
 }

@@ -189,7 +189,7 @@ TEST_F(ScopeResolution, ColumnOfTwoTablesInOneQueryMustBeQualified) {
                 },
                 &description),
             ErrorCode::Other);
-  EXPECT_TRUE(description.contains(QStringLiteral("цена"))) << description.toStdString();
+  EXPECT_TRUE(Contains(description, QStringLiteral("цена")));
 }
 
 }  // namespace

@@ -120,7 +120,7 @@ TEST_F(Errors, OpenOfWhatIsNotOurDatabaseLeavesItUntouched) {
   for (const QString& file : {textFile, empty, foreign}) {
     QString description;
     EXPECT_EQ(errorNumber([&] { Session::open(file); }, &description), ErrorCode::NotADatabase);
-    EXPECT_TRUE(description.contains(QFileInfo(file).fileName())) << description.toStdString();
+    EXPECT_TRUE(Contains(description, QFileInfo(file).fileName()));
   }
   EXPECT_EQ(QFileInfo(empty).size(), 0);
   EXPECT_EQ(QFileInfo(foreign).size(), foreignSize);

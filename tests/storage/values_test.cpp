@@ -105,7 +105,7 @@ TEST(Identifiers, ProblemsAreNamed) {
     const QString problem = identifierProblem(name, what);
     EXPECT_FALSE(isValidIdentifier(name)) << c.name;
     EXPECT_TRUE(problem.startsWith(what)) << problem.toStdString();
-    EXPECT_TRUE(problem.contains(QString::fromUtf8(c.expected))) << problem.toStdString();
+    EXPECT_TRUE(Contains(problem, QString::fromUtf8(c.expected)));
   }
   for (const char* name : {"Цена", "НДС_VAT", "Цена2", "rowid2", "Ёмкость", "Итоги"})
     EXPECT_EQ(identifierProblem(QString::fromUtf8(name), what), QString()) << name;
