@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
 #include <ostream>
 
 #include "storage/session.h"
@@ -50,5 +52,18 @@ inline void writeFile(const QString& file, const QByteArray& content) {
   ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << file.toStdString();
   f.write(content);
 }
+
+// A new database made the way the program makes one, in its own temporary folder.
+class TempDatabase {
+ public:
+  storage::Session& db() { return *m_db; }
+  QString dbPath() const { return m_dir.filePath(QStringLiteral("basa.mdb")); }
+  int rows(const QString& sql) { return rowCount(db(), sql); }
+  QString value(const QString& sql) { return firstText(db(), sql); }
+
+ protected:
+  QTemporaryDir m_dir;
+  std::unique_ptr<storage::Session> m_db = storage::Session::createNew(dbPath());
+};
 
 }  // namespace balvix::testing

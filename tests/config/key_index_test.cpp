@@ -14,12 +14,8 @@ namespace {
 
 const QStringList kKey = {"cDATE", "cTIME"};
 
-class KeyIndexTest : public ::testing::Test {
+class KeyIndexTest : public ::testing::Test, public balvix::testing::TempDatabase {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(m_dir.isValid());
-    m_db = storage::Session::createNew(m_dir.filePath(QStringLiteral("basa.mdb")));
-  }
   void create(TableRole role, const QString& name) {
     m_db->execute(createTableStatement(role, name, {"Товар"}));
   }
@@ -30,9 +26,6 @@ class KeyIndexTest : public ::testing::Test {
         .value(0)
         .toInt();
   }
-
-  QTemporaryDir m_dir;
-  std::unique_ptr<storage::Session> m_db;
 };
 
 TEST_F(KeyIndexTest, ANewDatabaseIndexesThePostingsAndTheDesignersIndexTheirTables) {

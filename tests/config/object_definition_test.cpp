@@ -9,21 +9,15 @@
 #include "config/table_names.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
+#include "test_helpers.h"
 
 using namespace balvix;
 using namespace balvix::config;
 
 namespace {
 
-class ObjectDefinitionTest : public ::testing::Test {
+class ObjectDefinitionTest : public ::testing::Test, public balvix::testing::TempDatabase {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(m_dir.isValid());
-    m_db = storage::Session::createNew(m_dir.filePath(QStringLiteral("basa.mdb")));
-  }
-
-  storage::Session& db() { return *m_db; }
-
   FormItemRow row(ObjectKind kind, const QString& name) {
     std::optional<FormItemRow> r = readFormItemRow(db(), kind, name);
     EXPECT_TRUE(r.has_value());
@@ -40,9 +34,6 @@ class ObjectDefinitionTest : public ::testing::Test {
     insertDefinition(db(), *definition);
     EXPECT_EQ(row(kind, name), stored) << name.toStdString();
   }
-
-  QTemporaryDir m_dir;
-  std::unique_ptr<storage::Session> m_db;
 };
 
 // Rows as the designers, the module editor and the forms leave them.

@@ -26,11 +26,9 @@ namespace balvix::configurator::testing {
 // state pointing at it, the designer windows, and a recorder that answers every message
 // (so no test ever waits on a real dialog). The main window is created only on request,
 // because most designer behaviour does not need it.
-class ConfiguratorTest : public ::testing::Test {
+class ConfiguratorTest : public ::testing::Test, public balvix::testing::TempDatabase {
  protected:
   ConfiguratorTest() {
-    EXPECT_TRUE(m_dir.isValid());
-    m_db = storage::Session::createNew(m_dir.filePath(QStringLiteral("basa.mdb")));
     state.db = m_db.get();
     m_designers = std::make_unique<DesignerSet>(state, nullptr);
     state.windows = m_designers.get();
@@ -44,9 +42,6 @@ class ConfiguratorTest : public ::testing::Test {
     state.windows = nullptr;
     state.mainWindow = nullptr;
   }
-
-  storage::Session& db() { return *m_db; }
-  QString dbPath() const { return m_dir.filePath(QStringLiteral("basa.mdb")); }
 
   // The shared instance of a designer window, cast to its class.
   template <class T>
@@ -88,9 +83,6 @@ class ConfiguratorTest : public ::testing::Test {
 
   DesignerSet& designers() { return *m_designers; }
 
-  int rows(const QString& sql) { return balvix::testing::rowCount(db(), sql); }
-  QString value(const QString& sql) { return balvix::testing::firstText(db(), sql); }
-
   // The designer's name and menu caption fields.
   static void setNames(QWidget* d, const QString& name, const QString& menu) {
     child<QLineEdit>(d, "Text1")->setText(name);
@@ -122,8 +114,6 @@ class ConfiguratorTest : public ::testing::Test {
   shell::MessageRecorder messages;
 
  private:
-  QTemporaryDir m_dir;
-  std::unique_ptr<storage::Session> m_db;
   std::unique_ptr<QMainWindow> m_main;
   std::unique_ptr<DesignerSet> m_designers;
 };

@@ -22,11 +22,9 @@ namespace balvix::runtime::testing {
 
 // A fresh database, the main window, the configurator's and the runtime's windows, and a
 // recorder that answers every message.
-class RuntimeTest : public ::testing::Test {
+class RuntimeTest : public ::testing::Test, public balvix::testing::TempDatabase {
  protected:
   RuntimeTest() {
-    EXPECT_TRUE(m_dir.isValid());
-    m_db = storage::Session::createNew(m_dir.filePath(QStringLiteral("basa.mdb")));
     state.db = m_db.get();
     m_main = std::make_unique<shell::frmMain>(state);
     m_host = std::make_unique<RuntimeHost>(state);
@@ -44,9 +42,6 @@ class RuntimeTest : public ::testing::Test {
     m_host.reset();
   }
 
-  storage::Session& db() { return *m_db; }
-  int rows(const QString& sql) { return balvix::testing::rowCount(db(), sql); }
-  QString value(const QString& sql) { return balvix::testing::firstText(db(), sql); }
   shell::frmMain* main() { return m_main.get(); }
   configurator::DesignerSet& windows() { return *m_designers; }
 
@@ -97,8 +92,6 @@ class RuntimeTest : public ::testing::Test {
   shell::MessageRecorder messages;
 
  private:
-  QTemporaryDir m_dir;
-  std::unique_ptr<storage::Session> m_db;
   std::unique_ptr<shell::frmMain> m_main;
   std::unique_ptr<RuntimeHost> m_host;
   std::unique_ptr<configurator::DesignerSet> m_designers;

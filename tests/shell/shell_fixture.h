@@ -13,11 +13,9 @@
 #include "test_helpers.h"
 
 // A fresh database, the shared state and a main window over them.
-class ShellTest : public ::testing::Test {
+class ShellTest : public ::testing::Test, public balvix::testing::TempDatabase {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(m_dir.isValid());
-    m_db = balvix::storage::Session::createNew(m_dir.filePath(QStringLiteral("basa.mdb")));
     m_state.db = m_db.get();
     m_main = std::make_unique<balvix::shell::frmMain>(m_state);
   }
@@ -26,9 +24,6 @@ class ShellTest : public ::testing::Test {
     m_state.sharedRecordset.close();
   }
 
-  int rows(const QString& sql) { return balvix::testing::rowCount(*m_db, sql); }
-  QString value(const QString& sql) { return balvix::testing::firstText(*m_db, sql); }
-
   void addObject(const QString& type, const QString& name, const QString& descript = QString()) {
     m_db->execute(QStringLiteral("INSERT INTO form_items (type,name,descript) VALUES (") +
                   balvix::storage::quote(type) + QLatin1Char(',') + balvix::storage::quote(name) +
@@ -36,8 +31,6 @@ class ShellTest : public ::testing::Test {
                   QLatin1Char(')'));
   }
 
-  QTemporaryDir m_dir;
-  std::unique_ptr<balvix::storage::Session> m_db;
   balvix::shell::AppState m_state;
   std::unique_ptr<balvix::shell::frmMain> m_main;
   balvix::shell::MessageRecorder m_messages;

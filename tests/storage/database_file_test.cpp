@@ -118,7 +118,7 @@ TEST_F(DatabaseFileTest, DamageIsFoundAndReportedAsDamage) {
   EXPECT_FALSE(cancelled.damaged());
 
   const QString file = db().path();
-  m_session.reset();
+  m_db.reset();
   QFile f(file);
   ASSERT_TRUE(f.open(QIODevice::ReadWrite));
   const qint64 pages = f.size() / 4096;
@@ -127,7 +127,7 @@ TEST_F(DatabaseFileTest, DamageIsFoundAndReportedAsDamage) {
   f.write(QByteArray(4096, '\x5a'));
   f.close();
 
-  m_session = Session::open(file);
+  m_db = Session::open(file);
   const IntegrityReport damaged = checkIntegrity(db(), false);
   EXPECT_TRUE(damaged.damaged());
   EXPECT_TRUE(damaged.description(file).contains(QStringLiteral("повреждена")));
@@ -171,7 +171,7 @@ TEST_F(DatabaseFileTest, BackupIsACheckedCopyUnderItsOwnName) {
 TEST_F(DatabaseFileTest, CopyTakenDuringAReSaveInAnotherProcessIsConsistent) {
   fillGoods(20000);
   const QString file = db().path();
-  m_session.reset();
+  m_db.reset();
   int ready[2];
   ASSERT_EQ(pipe(ready), 0);
   const pid_t child = fork();
@@ -218,7 +218,7 @@ TEST_F(DatabaseFileTest, CopyTakenDuringAReSaveInAnotherProcessIsConsistent) {
   EXPECT_TRUE(columns.size() == 3 || columns.size() == 4) << columns.join(',').toStdString();
   EXPECT_EQ(goodsCount(*copy), 20000);
   copy.reset();
-  m_session = Session::open(file);
+  m_db = Session::open(file);
   EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")).size(), 4);
 }
 
@@ -294,7 +294,7 @@ TEST_F(DatabaseFileTest, AnInterruptedNewDatabaseLeavesNoFileUnderItsName) {
 // superuser may write anything, so the check then runs as "nobody").
 TEST_F(DatabaseFileTest, ReadOnlyFileAndReadOnlyFolderAreNamedAsSuch) {
   fillGoods(1);
-  m_session.reset();
+  m_db.reset();
   const QString file = path(QStringLiteral("basa.mdb"));
   const bool root = geteuid() == 0;
   auto openAsUser = [&](QString* description) {

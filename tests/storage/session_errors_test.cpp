@@ -143,8 +143,8 @@ TEST_F(Errors, ReopenedDatabaseKeepsDataAndRunsInWal) {
   db().execute(
       QStringLiteral("INSERT INTO items_Справочник_Товары (Наименование) VALUES ('Гвозди')"));
   const QString file = db().path();
-  m_session.reset();
-  m_session = Session::open(file);
+  m_db.reset();
+  m_db = Session::open(file);
   EXPECT_EQ(column(QStringLiteral("SELECT Наименование FROM items_Справочник_Товары"),
                    QStringLiteral("Наименование")),
             QStringList{"Гвозди"});

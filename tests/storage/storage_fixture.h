@@ -13,16 +13,8 @@
 #include "test_helpers.h"
 
 // A fresh database made the way the program makes one, in its own temporary folder.
-class StorageTest : public ::testing::Test {
+class StorageTest : public ::testing::Test, public balvix::testing::TempDatabase {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(m_dir.isValid());
-    m_session = balvix::storage::Session::createNew(path(QStringLiteral("basa.mdb")));
-  }
-
-  balvix::storage::Session& db() { return *m_session; }
-  int rows(const QString& sql) { return balvix::testing::rowCount(db(), sql); }
-  QString value(const QString& sql) { return balvix::testing::firstText(db(), sql); }
   QString path(const QString& name) const { return m_dir.filePath(name); }
 
   // The catalog "Товары" as the catalog designer creates it.
@@ -51,9 +43,6 @@ class StorageTest : public ::testing::Test {
   int count(const QString& table) {
     return db().openRecordset(QStringLiteral("SELECT count(*) FROM ") + table).value(0).toInt();
   }
-
-  QTemporaryDir m_dir;
-  std::unique_ptr<balvix::storage::Session> m_session;
 };
 
 // The number of the DbError that `action` throws; 0 when it throws none.

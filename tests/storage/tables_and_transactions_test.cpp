@@ -84,8 +84,8 @@ TEST_F(Transactions, GuardRollsBackWhenAnErrorPassesAndCommitsOtherwise) {
     transaction.commit();
   }
   const QString file = db().path();
-  m_session.reset();
-  m_session = Session::open(file);
+  m_db.reset();
+  m_db = Session::open(file);
   EXPECT_EQ(count(QStringLiteral("items_Справочник_Товары")), 1);
 }
 
