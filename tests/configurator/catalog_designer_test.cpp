@@ -139,31 +139,25 @@ TEST_F(CatalogDesignerTest, RefusesIncompleteOrUnsafeInput) {
   frmSprFrm* d = open(QStringLiteral("Новый"));
   auto* text1 = child<QLineEdit>(d, "Text1");
   auto* text2 = child<QLineEdit>(d, "Text2");
-  auto refusal = [&]() {
-    messages.clear();
-    EXPECT_FALSE(d->save());
-    EXPECT_TRUE(d->isVisible());
-    return messages.texts().join('|');
-  };
-  EXPECT_EQ(refusal(), QStringLiteral("Необходимо ввести название."));
+  EXPECT_EQ(refusal(d), QStringLiteral("Необходимо ввести название."));
   text1->clear();
-  EXPECT_EQ(refusal(), QStringLiteral("Необходимо ввести название."));
+  EXPECT_EQ(refusal(d), QStringLiteral("Необходимо ввести название."));
   text1->setText(QStringLiteral("Мои товары"));
-  EXPECT_TRUE(refusal().contains(QStringLiteral("Мои товары")));
+  EXPECT_TRUE(refusal(d).contains(QStringLiteral("Мои товары")));
   text1->setText(QStringLiteral("Товары"));
-  EXPECT_EQ(refusal(), QStringLiteral("Необходимо ввести название элемента меню"));
+  EXPECT_EQ(refusal(d), QStringLiteral("Необходимо ввести название элемента меню"));
   text2->setText(QStringLiteral("Товары"));
 
   // The untouched default name of a new requisite is refused at save.
   child(d, "Command5")->click();
   child(window<frmItem>(QStringLiteral("frmItem")), "Command2")->click();
-  EXPECT_TRUE(refusal().contains(QStringLiteral("Новый")));
+  EXPECT_TRUE(refusal(d).contains(QStringLiteral("Новый")));
   list(d)->item(1)->setText(QStringLiteral("наименование"));
-  EXPECT_EQ(refusal(), QStringLiteral("Реквизит «наименование» указан дважды."));
+  EXPECT_EQ(refusal(d), QStringLiteral("Реквизит «наименование» указан дважды."));
   list(d)->item(1)->setText(QStringLiteral("Цена за шт"));
-  EXPECT_TRUE(refusal().contains(QStringLiteral("Цена за шт")));
+  EXPECT_TRUE(refusal(d).contains(QStringLiteral("Цена за шт")));
   list(d)->clear();
-  EXPECT_EQ(refusal(), QStringLiteral("Справочник должен иметь элементы диалога"));
+  EXPECT_EQ(refusal(d), QStringLiteral("Справочник должен иметь элементы диалога"));
   EXPECT_EQ(metadataRows(QStringLiteral("Товары")), 0);
   EXPECT_FALSE(db().tableExists(QStringLiteral("items_Справочник_Товары")));
 
@@ -172,7 +166,7 @@ TEST_F(CatalogDesignerTest, RefusesIncompleteOrUnsafeInput) {
   createCatalog(QStringLiteral("Товары"), {});
   d = open(QStringLiteral("Новый"));
   setNames(d, QStringLiteral("ТОВАРЫ"), QStringLiteral("Ещё"));
-  EXPECT_EQ(refusal(), QStringLiteral("Справочник «ТОВАРЫ» уже существует."));
+  EXPECT_EQ(refusal(d), QStringLiteral("Справочник «ТОВАРЫ» уже существует."));
   EXPECT_EQ(metadataRows(QStringLiteral("Товары")), 1);
 }
 

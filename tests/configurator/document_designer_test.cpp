@@ -171,26 +171,20 @@ TEST_F(DocumentDesignerTest, ListEditingAndRefusals) {
             (QStringList{"Необходимо ввести название.", "Необходимо ввести название."}));
   EXPECT_FALSE(editor->isVisible());
 
-  auto refusal = [&]() {
-    messages.clear();
-    EXPECT_FALSE(d->save());
-    EXPECT_TRUE(d->isVisible());
-    return messages.texts().join('|');
-  };
-  EXPECT_EQ(refusal(), QStringLiteral("Необходимо ввести название диалога."));
+  EXPECT_EQ(refusal(d), QStringLiteral("Необходимо ввести название диалога."));
   text1->setText(QStringLiteral("Новый"));
-  EXPECT_EQ(refusal(), QStringLiteral("Необходимо ввести название диалога."));
+  EXPECT_EQ(refusal(d), QStringLiteral("Необходимо ввести название диалога."));
   text1->setText(QStringLiteral("Приход"));
-  EXPECT_EQ(refusal(), QStringLiteral("Необходимо ввести название элемента меню"));
+  EXPECT_EQ(refusal(d), QStringLiteral("Необходимо ввести название элемента меню"));
   child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Приход"));
   addRow(d, true, QStringLiteral("cDate"), QStringLiteral("Дата"));
-  EXPECT_TRUE(refusal().contains(QStringLiteral("cDate")));
+  EXPECT_TRUE(refusal(d).contains(QStringLiteral("cDate")));
   list1->item(1)->setText(QStringLiteral("Сумма"));
   addRow(d, false, QStringLiteral("Товар"), QStringLiteral("Текст"));
   addRow(d, false, QStringLiteral("товар"), QStringLiteral("Текст"));
-  EXPECT_EQ(refusal(), QStringLiteral("Реквизит «товар» указан дважды."));
+  EXPECT_EQ(refusal(d), QStringLiteral("Реквизит «товар» указан дважды."));
   list1->clear();
-  EXPECT_EQ(refusal(), QStringLiteral("Документ должен иметь элементы диалога"));
+  EXPECT_EQ(refusal(d), QStringLiteral("Документ должен иметь элементы диалога"));
   EXPECT_FALSE(db().tableExists(QStringLiteral("items_Документ_Приход")));
   EXPECT_EQ(rows(QStringLiteral("SELECT * FROM form_items WHERE name='Приход'")), 0);
 }

@@ -100,6 +100,15 @@ class ConfiguratorTest : public ::testing::Test, public balvix::testing::TempDat
     child(editor, "Command2")->click();
   }
 
+  // A save that must be refused and leave the designer open: the messages it showed.
+  template <class Designer>
+  QString refusal(Designer* d) {
+    messages.clear();
+    EXPECT_FALSE(d->save());
+    EXPECT_TRUE(d->isVisible());
+    return messages.texts().join('|');
+  }
+
   // The requisite types a designer's list holds, row by row.
   static QStringList requisiteTypes(const QListWidget* list) {
     QStringList types;

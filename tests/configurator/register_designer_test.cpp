@@ -113,27 +113,21 @@ TEST_F(RegisterDesignerTest, RefusalsAndFailuresLeaveTheDesignerOpen) {
   storeMovements(20);
 
   frmRegister* d = open(QStringLiteral("Новый"));
-  auto refusal = [&]() {
-    messages.clear();
-    EXPECT_FALSE(d->save());
-    EXPECT_TRUE(d->isVisible());
-    return messages.texts().join('|');
-  };
-  EXPECT_EQ(refusal(), QStringLiteral("Необходимо ввести название."));
+  EXPECT_EQ(refusal(d), QStringLiteral("Необходимо ввести название."));
   child<QLineEdit>(d, "Text1")->setText(QStringLiteral("Остатки"));
-  EXPECT_EQ(refusal(), QStringLiteral("Регистр должен иметь реквизиты"));
+  EXPECT_EQ(refusal(d), QStringLiteral("Регистр должен иметь реквизиты"));
   addRequisite(d, QStringLiteral("Флаг"));
-  EXPECT_TRUE(refusal().contains(QStringLiteral("Флаг")));
+  EXPECT_TRUE(refusal(d).contains(QStringLiteral("Флаг")));
   list(d)->item(0)->setText(QStringLiteral("Товар"));
   addRequisite(d, QStringLiteral("ТОВАР"));
-  EXPECT_EQ(refusal(), QStringLiteral("Реквизит «ТОВАР» указан дважды."));
+  EXPECT_EQ(refusal(d), QStringLiteral("Реквизит «ТОВАР» указан дважды."));
   list(d)->setCurrentRow(1);
   messages.reply(MsgAnswer::Yes);
   child(d, "Command3")->click();
   EXPECT_EQ(messages.last(), QStringLiteral("Удалить выбранный элемент - ТОВАР?"));
   EXPECT_EQ(requisiteNames(list(d)), QStringList{"Товар"});
   child<QLineEdit>(d, "Text1")->setText(QStringLiteral("склад"));
-  EXPECT_EQ(refusal(), QStringLiteral("Регистр «склад» уже существует."));
+  EXPECT_EQ(refusal(d), QStringLiteral("Регистр «склад» уже существует."));
   d->close();
 
   d = open(QStringLiteral("Склад"));
