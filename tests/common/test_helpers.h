@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <QFile>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -51,6 +52,19 @@ inline void writeFile(const QString& file, const QByteArray& content) {
   QFile f(file);
   ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << file.toStdString();
   f.write(content);
+}
+
+// Runs the program with `args` (not ending in time is a failure): its exit code (-1 when it
+// crashed), what it wrote to stderr in `error` and to stdout in `output`.
+inline int runProgram(const QStringList& args, QString* error = nullptr,
+                      QString* output = nullptr) {
+  QProcess p;
+  p.start(QStringLiteral(BALVIX_BINARY), args);
+  const bool ended = p.waitForFinished(120000);
+  EXPECT_TRUE(ended) << "the program did not end";
+  if (error) *error = QString::fromUtf8(p.readAllStandardError());
+  if (output) *output = QString::fromUtf8(p.readAllStandardOutput());
+  return ended && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
 // A new database made the way the program makes one, in its own temporary folder.
