@@ -5,7 +5,6 @@
 #include <QFocusEvent>
 #include <QPlainTextEdit>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -19,20 +18,9 @@ namespace {
 
 using shell::MsgAnswer;
 
-// Window sizes go to a test location, never to the user's own settings.
-const bool kSettingsInTestMode = [] {
-  QStandardPaths::setTestModeEnabled(true);
-  return true;
-}();
-
-const QString kCrLf = QStringLiteral("\r\n");
-
 class ModuleEditorTest : public ConfiguratorTest {
  protected:
-  ModuleEditorTest() {
-    EXPECT_TRUE(kSettingsInTestMode);
-    setCode(QStringLiteral("sub MAIN\r\nend sub\r\n"));
-  }
+  ModuleEditorTest() { setCode(QStringLiteral("sub MAIN\r\nend sub\r\n")); }
   void setCode(const QString& code) {
     db().execute(QStringLiteral("DELETE FROM form_items WHERE type='Документ'"));
     db().execute(
