@@ -48,10 +48,9 @@ class ReportWindowTest : public RuntimeTest {
     main()->BuildMenus();
   }
   QString stored(const QString& column, const QString& name) {
-    storage::Recordset rs = db().openRecordset(
-        QStringLiteral("SELECT ") + column +
-        QStringLiteral(" FROM form_items WHERE type='Отчет' AND name=") + storage::quote(name));
-    return rs.eof() ? QString() : rs.text(0);
+    return value(QStringLiteral("SELECT ") + column +
+                 QStringLiteral(" FROM form_items WHERE type='Отчет' AND name=") +
+                 storage::quote(name));
   }
   frmReport* openFromMenu(const QString& name) {
     const auto& items = main()->userMenuItems(3);
@@ -171,13 +170,11 @@ TEST_F(ReportWindowTest, DesignerLayoutButtonEditsWithoutRunningAndStoresQuotedO
   m->setData(m->index(2, 0), QStringLiteral("Товар 'Стол'"), Qt::EditRole);
 
   // A refused update keeps the window open with its layout.
-  db().execute(
-      QStringLiteral("CREATE TRIGGER no_update BEFORE UPDATE ON form_items BEGIN SELECT "
-                     "RAISE(ABORT, 'запрещено'); END"));
+  balvix::testing::failWrites(db(), "UPDATE", "form_items", "запрещено");
   EXPECT_FALSE(w->close());
   ASSERT_EQ(messages.texts().size(), 1);
   EXPECT_TRUE(messages.last().contains(QStringLiteral("Макет отчета не сохранен")));
-  db().execute(QStringLiteral("DROP TRIGGER no_update"));
+  db().execute(QStringLiteral("DROP TRIGGER fail_writes"));
   EXPECT_TRUE(w->close());
   const auto back = ReportLayoutText::read(stored(QStringLiteral("item"), QStringLiteral("Итоги")));
   ASSERT_TRUE(back);
