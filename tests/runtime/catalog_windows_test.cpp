@@ -26,12 +26,7 @@ class CatalogWindowsTest : public RuntimeTest {
   }
   // The catalog list as the "Справочники" menu opens it.
   frmSprList* openList(const QString& catalog = QStringLiteral("Товары")) {
-    const auto& items = main()->userMenuItems(0);
-    for (std::size_t i = 0; i < items.size(); ++i)
-      if (items[i]->data().toString() == catalog) main()->spravkaClicked(static_cast<int>(i));
-    processEvents();
-    const auto lists = openWindows<frmSprList>();
-    return lists.isEmpty() ? nullptr : lists.last();
+    return clickMenu<frmSprList>(0, catalog);
   }
   frmUniSpr* lastForm() {
     processEvents();

@@ -83,15 +83,6 @@ class DocumentWindowsTest : public RuntimeTest {
           QStringLiteral("(Товар TEXT(50),Количество TEXT(50),cDATE TEXT(10),cTIME TEXT(10))"));
   }
 
-  template <class T>
-  T* clickMenu(int menu, const QString& name) {
-    const auto& items = main()->userMenuItems(menu);
-    for (std::size_t i = 0; i < items.size(); ++i)
-      if (items[i]->data().toString() == name) items[i]->trigger();
-    processEvents();
-    const auto windows = openWindows<T>();
-    return windows.isEmpty() ? nullptr : windows.last();
-  }
   frmUniDoc* newDocument(const QString& kind = QStringLiteral("Приход")) {
     return clickMenu<frmUniDoc>(1, kind);
   }
@@ -147,7 +138,13 @@ class DocumentWindowsTest : public RuntimeTest {
     return out;
   }
   int count(const QString& table) {
-    return column(QStringLiteral("SELECT COUNT(*) FROM ") + table).value(0).toInt();
+    return value(QStringLiteral("SELECT COUNT(*) FROM ") + table).toInt();
+  }
+  // No document, line, movement or posting anywhere.
+  void expectNothingStored() {
+    for (const QString table :
+         {"items_Документ_Приход", "table_Документ_Приход", "items_Регистр_Остатки", "itogi"})
+      EXPECT_EQ(count(table), 0) << table.toStdString();
   }
   void selectRow(frmZurnal* journal, int row) {
     journal->list()->setCurrentIndex(journal->list()->model()->index(row, 0));
@@ -208,9 +205,7 @@ TEST_F(DocumentWindowsTest, ModuleErrorAfterMovementsWritesNothingAndKeepsTheWin
   click(doc, QStringLiteral("Провести"));
   EXPECT_TRUE(Contains(messages.last(), QStringLiteral("строка 13")));
   EXPECT_TRUE(Contains(messages.last(), QStringLiteral("много")));
-  for (const QString table :
-       {"items_Документ_Приход", "table_Документ_Приход", "items_Регистр_Остатки", "itogi"})
-    EXPECT_EQ(count(table), 0) << table.toStdString();
+  expectNothingStored();
   ASSERT_TRUE(openWindows<frmUniDoc>().contains(doc));
   EXPECT_EQ(doc->form()->value(QStringLiteral("Наименование")), QStringLiteral("П-1"));
   EXPECT_EQ(doc->form()->table()->rows(), 2);
@@ -318,9 +313,7 @@ TEST_F(DocumentWindowsTest, RoadOfADocumentThroughTheWindows) {
   journal->toolbar()->click(4);
   EXPECT_EQ(messages.messages().back().title, QStringLiteral("Удаление..."));
   EXPECT_TRUE(rows(journal).isEmpty());
-  for (const QString table :
-       {"items_Документ_Приход", "table_Документ_Приход", "items_Регистр_Остатки", "itogi"})
-    EXPECT_EQ(count(table), 0) << table.toStdString();
+  expectNothingStored();
 }
 
 TEST_F(DocumentWindowsTest, JournalListsItsKindsWithinThePeriodBothEndsIncluded) {

@@ -52,14 +52,7 @@ class ReportWindowTest : public RuntimeTest {
                  QStringLiteral(" FROM form_items WHERE type='Отчет' AND name=") +
                  storage::quote(name));
   }
-  frmReport* openFromMenu(const QString& name) {
-    const auto& items = main()->userMenuItems(3);
-    for (std::size_t i = 0; i < items.size(); ++i)
-      if (items[i]->data().toString() == name) main()->reportClicked(static_cast<int>(i));
-    processEvents();
-    const auto reports = openWindows<frmReport>();
-    return reports.isEmpty() ? nullptr : reports.last();
-  }
+  frmReport* openFromMenu(const QString& name) { return clickMenu<frmReport>(3, name); }
   static shell::WindowArguments arguments(const QString& name) {
     shell::WindowArguments a;
     a.kind = config::ObjectKind::Report;

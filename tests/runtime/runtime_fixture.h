@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -75,6 +76,22 @@ class RuntimeTest : public ::testing::Test, public balvix::testing::TempDatabase
         db().openRecordset(QStringLiteral("SELECT Наименование FROM items_Справочник_") + catalog);
     for (; !rs.eof(); rs.moveNext()) names << rs.text(0);
     return names;
+  }
+  // Chooses an object from a user menu (0 catalogs, 1 documents, 2 journals, 3 reports) the
+  // way the user does; the last open window of the class it opens.
+  template <class T>
+  T* clickMenu(int menu, const QString& name) {
+    const auto& items = main()->userMenuItems(menu);
+    for (std::size_t i = 0; i < items.size(); ++i)
+      if (items[i]->data().toString() == name) {
+        if (menu == 3)
+          main()->reportClicked(static_cast<int>(i));
+        else
+          items[i]->trigger();
+      }
+    processEvents();
+    const auto windows = openWindows<T>();
+    return windows.isEmpty() ? nullptr : windows.last();
   }
   // The open child windows of the main window, of one class.
   template <class T>
