@@ -67,6 +67,21 @@ inline int runProgram(const QStringList& args, QString* error = nullptr,
   return ended && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
+// One file of a zip archive (a part of an .xlsx), read by Python's zipfile as an
+// independent reader; a failure is reported and gives an empty text.
+inline QString zipEntry(const QString& archive, const QString& entry) {
+  QProcess p;
+  p.start(
+      QStringLiteral("python3"),
+      {"-c",
+       QStringLiteral("import zipfile,sys; "
+                      "sys.stdout.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]).decode())"),
+       archive, entry});
+  EXPECT_TRUE(p.waitForFinished(30000) && p.exitCode() == 0)
+      << p.readAllStandardError().toStdString();
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
 // A new database made the way the program makes one, in its own temporary folder.
 class TempDatabase {
  public:

@@ -11,11 +11,13 @@
 #include <QTemporaryDir>
 
 #include "runtime/report_grid.h"
+#include "test_helpers.h"
 
 namespace balvix::runtime::testing {
 namespace {
 
 namespace ex = report_export;
+using balvix::testing::zipEntry;
 
 // A header of two rows (a merged, bold title and the column names) and `count` rows.
 ReportSheet sheet(int count) {
@@ -50,15 +52,6 @@ QString run(const QString& program, const QStringList& arguments) {
 QString pdfPage(const QString& path, int page) {
   return run(QStringLiteral("pdftotext"),
              {"-f", QString::number(page), "-l", QString::number(page), path, "-"});
-}
-
-QString zipEntry(const QString& path, const QString& entry) {
-  return run(
-      QStringLiteral("python3"),
-      {"-c",
-       QStringLiteral("import zipfile,sys; "
-                      "sys.stdout.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]).decode())"),
-       path, entry});
 }
 
 TEST(ReportExport, ACellsTypeFollowsTheModulesValueNotItsLooks) {
