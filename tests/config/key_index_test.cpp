@@ -5,22 +5,19 @@
 #include "config/table_names.h"
 #include "storage/session.h"
 #include "storage/table_indexes.h"
+#include "test_helpers.h"
 
 using namespace balvix;
 using namespace balvix::config;
 
 namespace {
 
-const QStringList kKey = {QStringLiteral("cDATE"), QStringLiteral("cTIME")};
+const QStringList kKey = {"cDATE", "cTIME"};
 
-class KeyIndexTest : public ::testing::Test {
+class KeyIndexTest : public ::testing::Test, public balvix::testing::TempDatabase {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(m_dir.isValid());
-    m_db = storage::Session::createNew(m_dir.filePath(QStringLiteral("basa.mdb")));
-  }
   void create(TableRole role, const QString& name) {
-    m_db->execute(createTableStatement(role, name, {QStringLiteral("Товар")}));
+    m_db->execute(createTableStatement(role, name, {"Товар"}));
   }
   bool keyed(const QString& table) { return storage::hasIndexOn(*m_db, table, kKey); }
   int indexCount() {
@@ -29,9 +26,6 @@ class KeyIndexTest : public ::testing::Test {
         .value(0)
         .toInt();
   }
-
-  QTemporaryDir m_dir;
-  std::unique_ptr<storage::Session> m_db;
 };
 
 TEST_F(KeyIndexTest, ANewDatabaseIndexesThePostingsAndTheDesignersIndexTheirTables) {
@@ -47,8 +41,7 @@ TEST_F(KeyIndexTest, ANewDatabaseIndexesThePostingsAndTheDesignersIndexTheirTabl
   EXPECT_TRUE(keyed(QStringLiteral("items_Документ_Приход")));
   EXPECT_TRUE(keyed(QStringLiteral("table_Документ_Приход")));
   EXPECT_TRUE(keyed(QStringLiteral("items_Регистр_Остатки")));
-  EXPECT_FALSE(storage::hasIndexOn(*m_db, QStringLiteral("items_Справочник_Товары"),
-                                   {QStringLiteral("Товар")}));
+  EXPECT_FALSE(storage::hasIndexOn(*m_db, QStringLiteral("items_Справочник_Товары"), {"Товар"}));
   // Asking again adds nothing; a table that is not there is no error.
   const int before = indexCount();
   ensureKeyIndex(*m_db, TableRole::Header, QStringLiteral("Приход"));
@@ -85,7 +78,7 @@ TEST_F(KeyIndexTest, AnOlderDatabaseGetsTheMissingIndexesOnceAndHandMadeTablesAr
       m_db->openRecordset(QStringLiteral("EXPLAIN QUERY PLAN SELECT * FROM items_Документ_Приход "
                                          "WHERE cDATE='01.02.2026' AND cTIME='10:00:00'"))
           .text(3);
-  EXPECT_TRUE(plan.contains(QStringLiteral("INDEX"))) << plan.toStdString();
+  EXPECT_TRUE(Contains(plan, QStringLiteral("INDEX")));
 }
 
 }  // namespace

@@ -9,41 +9,12 @@
 #include "config/table_names.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
+#include "test_helpers.h"
 
 using namespace balvix;
 using namespace balvix::config;
 
 namespace {
-
-class ObjectDefinitionTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(m_dir.isValid());
-    m_db = storage::Session::createNew(m_dir.filePath(QStringLiteral("basa.mdb")));
-  }
-
-  storage::Session& db() { return *m_db; }
-
-  FormItemRow row(ObjectKind kind, const QString& name) {
-    std::optional<FormItemRow> r = readFormItemRow(db(), kind, name);
-    EXPECT_TRUE(r.has_value());
-    return r.value_or(FormItemRow());
-  }
-
-  // Read, interpret, write under the same name after deleting the original, read again.
-  void expectRoundTrip(ObjectKind kind, const QString& name) {
-    const FormItemRow stored = row(kind, name);
-    const std::optional<ObjectDefinition> definition = ObjectDefinition::fromRow(stored);
-    ASSERT_TRUE(definition.has_value());
-    EXPECT_EQ(definition->toRow(), stored) << name.toStdString();
-    db().execute(QStringLiteral("DELETE FROM form_items WHERE name=") + storage::quote(name));
-    insertDefinition(db(), *definition);
-    EXPECT_EQ(row(kind, name), stored) << name.toStdString();
-  }
-
-  QTemporaryDir m_dir;
-  std::unique_ptr<storage::Session> m_db;
-};
 
 // Rows as the designers, the module editor and the forms leave them.
 const char* const kRows[] = {
@@ -66,23 +37,44 @@ const char* const kRows[] = {
     "'A1=Итого')",
 };
 
+class ObjectDefinitionTest : public ::testing::Test, public balvix::testing::TempDatabase {
+ protected:
+  void SetUp() override {
+    for (const char* sql : kRows) db().execute(QString::fromUtf8(sql));
+  }
+
+  FormItemRow row(ObjectKind kind, const QString& name) {
+    std::optional<FormItemRow> r = readFormItemRow(db(), kind, name);
+    EXPECT_TRUE(r.has_value());
+    return r.value_or(FormItemRow());
+  }
+
+  // Read, interpret, write under the same name after deleting the original, read again.
+  void expectRoundTrip(ObjectKind kind, const QString& name) {
+    const FormItemRow stored = row(kind, name);
+    const std::optional<ObjectDefinition> definition = ObjectDefinition::fromRow(stored);
+    ASSERT_TRUE(definition.has_value()) << name.toStdString();
+    EXPECT_EQ(definition->toRow(), stored) << name.toStdString();
+    db().execute(QStringLiteral("DELETE FROM form_items WHERE name=") + storage::quote(name));
+    insertDefinition(db(), *definition);
+    EXPECT_EQ(row(kind, name), stored) << name.toStdString();
+  }
+};
+
 }  // namespace
 
 TEST_F(ObjectDefinitionTest, EveryKindsRowRoundTrips) {
-  for (const char* sql : kRows) db().execute(QString::fromUtf8(sql));
-  expectRoundTrip(ObjectKind::Catalog, QStringLiteral("Товары"));
-  expectRoundTrip(ObjectKind::Catalog, QStringLiteral("Склады"));
-  expectRoundTrip(ObjectKind::Document, QStringLiteral("Приход"));
-  expectRoundTrip(ObjectKind::Document, QStringLiteral("Акт"));
-  expectRoundTrip(ObjectKind::Journal, QStringLiteral("Акты"));
-  expectRoundTrip(ObjectKind::Journal, QStringLiteral("Полный"));  // from the new database
-  expectRoundTrip(ObjectKind::Enumeration, QStringLiteral("Виды"));
-  expectRoundTrip(ObjectKind::Register, QStringLiteral("Остатки"));
-  expectRoundTrip(ObjectKind::Report, QStringLiteral("Продажи"));
+  // "Полный" comes with the new database; the others from the rows above.
+  const std::pair<ObjectKind, const char*> objects[] = {
+      {ObjectKind::Catalog, "Товары"},   {ObjectKind::Catalog, "Склады"},
+      {ObjectKind::Document, "Приход"},  {ObjectKind::Document, "Акт"},
+      {ObjectKind::Journal, "Акты"},     {ObjectKind::Journal, "Полный"},
+      {ObjectKind::Enumeration, "Виды"}, {ObjectKind::Register, "Остатки"},
+      {ObjectKind::Report, "Продажи"}};
+  for (const auto& [kind, name] : objects) expectRoundTrip(kind, QString::fromUtf8(name));
 }
 
 TEST_F(ObjectDefinitionTest, RowIsInterpretedByKind) {
-  for (const char* sql : kRows) db().execute(QString::fromUtf8(sql));
   const ObjectDefinition document =
       *ObjectDefinition::fromRow(row(ObjectKind::Document, QStringLiteral("Приход")));
   EXPECT_EQ(document.kind, ObjectKind::Document);
@@ -98,7 +90,7 @@ TEST_F(ObjectDefinitionTest, RowIsInterpretedByKind) {
 
   const ObjectDefinition values =
       *ObjectDefinition::fromRow(row(ObjectKind::Enumeration, QStringLiteral("Виды")));
-  EXPECT_EQ(values.enumerationValues(), (QStringList{QStringLiteral("Да"), QStringLiteral("Нет")}));
+  EXPECT_EQ(values.enumerationValues(), (QStringList{"Да", "Нет"}));
 
   const ObjectDefinition catalog =
       *ObjectDefinition::fromRow(row(ObjectKind::Catalog, QStringLiteral("Склады")));
@@ -113,29 +105,22 @@ TEST_F(ObjectDefinitionTest, RowIsInterpretedByKind) {
 }
 
 TEST_F(ObjectDefinitionTest, RequisiteNamesComeFromTheTables) {
-  for (const char* sql : kRows) db().execute(QString::fromUtf8(sql));
-  db().execute(createTableStatement(
-      TableRole::Header, QStringLiteral("Приход"),
-      {QStringLiteral("Наименование"), QStringLiteral("Дата"), QStringLiteral("Вид")}));
-  db().execute(createTableStatement(
-      TableRole::TablePart, QStringLiteral("Приход"),
-      {QStringLiteral("Товар"), QStringLiteral("Цена"), QStringLiteral("Счет")}));
+  db().execute(createTableStatement(TableRole::Header, QStringLiteral("Приход"),
+                                    {"Наименование", "Дата", "Вид"}));
+  db().execute(createTableStatement(TableRole::TablePart, QStringLiteral("Приход"),
+                                    {"Товар", "Цена", "Счет"}));
   db().execute(createTableStatement(TableRole::Movements, QStringLiteral("Остатки"),
-                                    {QStringLiteral("Товар"), QStringLiteral("Количество")}));
+                                    {"Товар", "Количество"}));
 
   const ObjectDefinition document =
       *readDefinition(db(), ObjectKind::Document, QStringLiteral("Приход"));
-  EXPECT_EQ(
-      document.requisiteNames(),
-      (QStringList{QStringLiteral("Наименование"), QStringLiteral("Дата"), QStringLiteral("Вид")}));
+  EXPECT_EQ(document.requisiteNames(), (QStringList{"Наименование", "Дата", "Вид"}));
   EXPECT_EQ(document.requisites[1].type.kind, RequisiteType::Kind::Date);
-  EXPECT_EQ(document.tableRequisiteNames(),
-            (QStringList{QStringLiteral("Товар"), QStringLiteral("Цена"), QStringLiteral("Счет")}));
+  EXPECT_EQ(document.tableRequisiteNames(), (QStringList{"Товар", "Цена", "Счет"}));
 
   const ObjectDefinition movements =
       *readDefinition(db(), ObjectKind::Register, QStringLiteral("Остатки"));
-  EXPECT_EQ(movements.requisiteNames(),
-            (QStringList{QStringLiteral("Товар"), QStringLiteral("Количество")}));
+  EXPECT_EQ(movements.requisiteNames(), (QStringList{"Товар", "Количество"}));
   EXPECT_EQ(movements.requisites[0].type.kind, RequisiteType::Kind::None);
 
   // A catalog whose table is missing still has its typed requisites, without names.
@@ -147,12 +132,10 @@ TEST_F(ObjectDefinitionTest, RequisiteNamesComeFromTheTables) {
 }
 
 TEST_F(ObjectDefinitionTest, DesignerUpdateLeavesModuleAndLayoutAlone) {
-  for (const char* sql : kRows) db().execute(QString::fromUtf8(sql));
   ObjectDefinition catalog = *readDefinition(db(), ObjectKind::Catalog, QStringLiteral("Склады"));
   catalog.name = QStringLiteral("Места");
   catalog.description = QStringLiteral("Места хранения");
-  catalog.requisites.append(
-      {QStringLiteral("Адрес"), RequisiteType::ofKind(RequisiteType::Kind::Text)});
+  catalog.requisites.append({"Адрес", RequisiteType::ofKind(RequisiteType::Kind::Text)});
   catalog.module = QStringLiteral("не сохраняется");
   catalog.layout = QStringLiteral("не сохраняется");
   EXPECT_EQ(updateDesignedColumns(db(), QStringLiteral("Склады"), catalog), 1);
@@ -164,7 +147,7 @@ TEST_F(ObjectDefinitionTest, DesignerUpdateLeavesModuleAndLayoutAlone) {
   EXPECT_EQ(updateDesignedColumns(db(), QStringLiteral("Склады"), catalog), 0);
 
   ObjectDefinition values = *readDefinition(db(), ObjectKind::Enumeration, QStringLiteral("Виды"));
-  values.setEnumerationValues({QStringLiteral("Приход"), QStringLiteral("Расход")});
+  values.setEnumerationValues({"Приход", "Расход"});
   EXPECT_EQ(updateDesignedColumns(db(), QStringLiteral("Виды"), values), 1);
   EXPECT_EQ(row(ObjectKind::Enumeration, QStringLiteral("Виды")).code,
             QStringLiteral("Приход;Расход;"));

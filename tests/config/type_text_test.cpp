@@ -9,12 +9,9 @@ using Kind = RequisiteType::Kind;
 
 TEST(ObjectKinds, TypeWordsConvertBothWays) {
   const std::pair<ObjectKind, QString> words[] = {
-      {ObjectKind::Catalog, QStringLiteral("Справочник")},
-      {ObjectKind::Document, QStringLiteral("Документ")},
-      {ObjectKind::Journal, QStringLiteral("Журнал")},
-      {ObjectKind::Enumeration, QStringLiteral("Перечисление")},
-      {ObjectKind::Register, QStringLiteral("Регистр")},
-      {ObjectKind::Report, QStringLiteral("Отчет")}};
+      {ObjectKind::Catalog, "Справочник"}, {ObjectKind::Document, "Документ"},
+      {ObjectKind::Journal, "Журнал"},     {ObjectKind::Enumeration, "Перечисление"},
+      {ObjectKind::Register, "Регистр"},   {ObjectKind::Report, "Отчет"}};
   for (const auto& [kind, word] : words) {
     EXPECT_EQ(typeWord(kind), word);
     EXPECT_EQ(kindFromWord(word), kind);
@@ -32,18 +29,18 @@ TEST(TypeTexts, ParseIntoKindAndObject) {
     Kind kind;
     QString object;
   } cases[] = {
-      {QStringLiteral("Текст"), Kind::Text, QString()},
-      {QStringLiteral("Число"), Kind::Number, QString()},
-      {QStringLiteral("Дата"), Kind::Date, QString()},
-      {QStringLiteral("Счет.ПланСчетов"), Kind::Account, QStringLiteral("ПланСчетов")},
-      {QStringLiteral("Счет"), Kind::Account, QString()},
-      {QStringLiteral("Счет."), Kind::Account, QStringLiteral("")},
-      {QStringLiteral("Справочник.Товары"), Kind::Catalog, QStringLiteral("Товары")},
-      {QStringLiteral("Перечисление.Да.Нет"), Kind::Enumeration, QStringLiteral("Да.Нет")},
+      {"Текст", Kind::Text, QString()},
+      {"Число", Kind::Number, QString()},
+      {"Дата", Kind::Date, QString()},
+      {"Счет.ПланСчетов", Kind::Account, "ПланСчетов"},
+      {"Счет", Kind::Account, QString()},
+      {"Счет.", Kind::Account, ""},
+      {"Справочник.Товары", Kind::Catalog, "Товары"},
+      {"Перечисление.Да.Нет", Kind::Enumeration, "Да.Нет"},
       {QString(), Kind::None, QString()},
-      {QStringLiteral("Справочник."), Kind::Other, QStringLiteral("Справочник.")},
-      {QStringLiteral("текст"), Kind::Other, QStringLiteral("текст")},
-      {QStringLiteral("Строка(20)"), Kind::Other, QStringLiteral("Строка(20)")},
+      {"Справочник.", Kind::Other, "Справочник."},
+      {"текст", Kind::Other, "текст"},
+      {"Строка(20)", Kind::Other, "Строка(20)"},
   };
   for (const auto& c : cases) {
     const RequisiteType type = RequisiteType::parse(c.text);
@@ -65,9 +62,7 @@ TEST(TypeTexts, PrintFromParts) {
             QStringLiteral("Справочник"));
   EXPECT_TRUE(RequisiteType::account().isChosen());
   EXPECT_FALSE(RequisiteType::ofKind(Kind::Date).isChosen());
-  EXPECT_EQ(fixedTypeTexts(),
-            (QStringList{QStringLiteral("Текст"), QStringLiteral("Число"), QStringLiteral("Дата"),
-                         QStringLiteral("Счет.ПланСчетов")}));
+  EXPECT_EQ(fixedTypeTexts(), (QStringList{"Текст", "Число", "Дата", "Счет.ПланСчетов"}));
 }
 
 TEST(TypeTexts, TypeAndValueListsEndEveryEntryWithSemicolon) {
@@ -81,11 +76,9 @@ TEST(TypeTexts, TypeAndValueListsEndEveryEntryWithSemicolon) {
   // A text after the last ";" is not an entry.
   EXPECT_EQ(parseTypeList(QStringLiteral("Текст;Число")).size(), 1);
 
-  EXPECT_EQ(parseValueList(QStringLiteral("Да;Нет;")),
-            (QStringList{QStringLiteral("Да"), QStringLiteral("Нет")}));
-  EXPECT_EQ(parseValueList(QStringLiteral("Да;Нет")), QStringList{QStringLiteral("Да")});
-  EXPECT_EQ(valueListText({QStringLiteral("Да"), QStringLiteral("Нет")}),
-            QStringLiteral("Да;Нет;"));
+  EXPECT_EQ(parseValueList(QStringLiteral("Да;Нет;")), (QStringList{"Да", "Нет"}));
+  EXPECT_EQ(parseValueList(QStringLiteral("Да;Нет")), QStringList{"Да"});
+  EXPECT_EQ(valueListText({"Да", "Нет"}), QStringLiteral("Да;Нет;"));
 }
 
 TEST(TableNames, EveryGeneratedTableAndItsStatement) {
@@ -99,25 +92,22 @@ TEST(TableNames, EveryGeneratedTableAndItsStatement) {
             (QStringList{documentHeaderTable(name), documentTablePartTable(name)}));
   EXPECT_TRUE(ownTables(ObjectKind::Report, name).isEmpty());
 
-  const QStringList requisites{QStringLiteral("Наименование"), QStringLiteral("Сумма")};
+  const QStringList requisites{"Наименование", "Сумма"};
   EXPECT_EQ(
       createTableStatement(TableRole::Elements, QStringLiteral("Товары"), requisites),
       QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50),Сумма TEXT(50))"));
   EXPECT_EQ(createTableStatement(TableRole::Header, name, requisites),
             QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),Сумма "
                            "TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10))"));
-  EXPECT_EQ(createTableStatement(TableRole::TablePart, name, {QStringLiteral("Товар")}),
+  EXPECT_EQ(createTableStatement(TableRole::TablePart, name, {"Товар"}),
             QStringLiteral("CREATE TABLE table_Документ_Приход(Товар TEXT(50),cDATE "
                            "TEXT(10),cTIME TEXT(10))"));
-  EXPECT_EQ(createTableStatement(TableRole::Movements, QStringLiteral("Остатки"),
-                                 {QStringLiteral("Количество")}),
+  EXPECT_EQ(createTableStatement(TableRole::Movements, QStringLiteral("Остатки"), {"Количество"}),
             QStringLiteral("CREATE TABLE items_Регистр_Остатки(Количество TEXT(50),cDATE "
                            "TEXT(10),cTIME TEXT(10),Документ TEXT(50),Флаг TEXT(5))"));
 
   EXPECT_EQ(systemColumnCount(TableRole::Movements), 4);
-  EXPECT_EQ(
-      requisiteColumns(TableRole::Header, {QStringLiteral("Сумма"), QStringLiteral("cDATE"),
-                                           QStringLiteral("cTIME"), QStringLiteral("Проводка")}),
-      QStringList{QStringLiteral("Сумма")});
-  EXPECT_TRUE(requisiteColumns(TableRole::TablePart, {QStringLiteral("cDATE")}).isEmpty());
+  EXPECT_EQ(requisiteColumns(TableRole::Header, {"Сумма", "cDATE", "cTIME", "Проводка"}),
+            QStringList{"Сумма"});
+  EXPECT_TRUE(requisiteColumns(TableRole::TablePart, {"cDATE"}).isEmpty());
 }

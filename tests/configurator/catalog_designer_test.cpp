@@ -21,37 +21,22 @@ class CatalogDesignerTest : public ConfiguratorTest {
     return openDesigner<frmSprFrm>(QStringLiteral("frmSprFrm"), QStringLiteral("Справочник"), name);
   }
   QListWidget* list(frmSprFrm* d) { return child<QListWidget>(d, "List1"); }
-  // "До&бавить", then the requisite editor, the way the user does it.
   void addRequisite(frmSprFrm* d, const QString& name, const QString& type) {
-    child(d, "Command5")->click();
-    auto* editor = window<frmItem>(QStringLiteral("frmItem"));
-    child<QLineEdit>(editor, "Text1")->setText(name);
-    child<QComboBox>(editor, "Combo1")->setCurrentText(type);
-    child(editor, "Command2")->click();
+    ConfiguratorTest::addRequisite(d, "Command5", name, type);
   }
   // Creates a catalog through the designer and leaves the designer closed.
   void createCatalog(const QString& name, const QList<std::pair<QString, QString>>& requisites) {
     frmSprFrm* d = open(QStringLiteral("Новый"));
-    child<QLineEdit>(d, "Text1")->setText(name);
-    child<QLineEdit>(d, "Text2")->setText(name + QStringLiteral(" (меню)"));
+    setNames(d, name, name + QStringLiteral(" (меню)"));
     for (const auto& [requisite, type] : requisites) addRequisite(d, requisite, type);
     messages.reply(MsgAnswer::Yes);
     ASSERT_TRUE(d->save());
     ASSERT_FALSE(d->isVisible());
     messages.clear();
   }
-  QStringList rowTexts(QListWidget* l) { return requisiteNames(l); }
-  QStringList rowTags(QListWidget* l) {
-    QStringList tags;
-    for (int i = 0; i < l->count(); ++i) tags << l->item(i)->data(Qt::UserRole).toString();
-    return tags;
-  }
   int metadataRows(const QString& name) {
-    return db()
-        .openRecordset(
-            QStringLiteral("SELECT * FROM form_items WHERE type='Справочник' AND name=") +
-            storage::quote(name))
-        .rowCount();
+    return rows(QStringLiteral("SELECT * FROM form_items WHERE type='Справочник' AND name=") +
+                storage::quote(name));
   }
   void fillElements(const QString& catalog, int count) {
     storage::Transaction t(db());
@@ -71,10 +56,9 @@ TEST_F(CatalogDesignerTest, NewCatalogWithOnlyTheNameRequisite) {
   EXPECT_EQ(child<QLineEdit>(d, "Text1")->text(), QStringLiteral("Новый"));
   EXPECT_TRUE(child<QLineEdit>(d, "Text1")->isEnabled());
   EXPECT_FALSE(child(d, "Command2")->isEnabled());
-  EXPECT_EQ(rowTexts(list(d)), QStringList{"Наименование"});
+  EXPECT_EQ(requisiteNames(list(d)), QStringList{"Наименование"});
 
-  child<QLineEdit>(d, "Text1")->setText(QStringLiteral("Товары"));
-  child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Товары 'и' услуги"));
+  setNames(d, QStringLiteral("Товары"), QStringLiteral("Товары 'и' услуги"));
   messages.reply(MsgAnswer::No);
   child(d, "Command1")->click();
   EXPECT_EQ(messages.texts(), QStringList{"Закрыть форму?"});
@@ -100,28 +84,25 @@ TEST_F(CatalogDesignerTest, NewCatalogWithOnlyTheNameRequisite) {
   child(d, "Command1")->click();
   EXPECT_FALSE(d->isVisible());
   EXPECT_EQ(metadataRows(QStringLiteral("Товары")), 1);
-  EXPECT_EQ(
-      db().openRecordset(QStringLiteral("SELECT descript FROM form_items WHERE name='Товары'"))
-          .text(0),
-      QStringLiteral("Номенклатура"));
+  EXPECT_EQ(value(QStringLiteral("SELECT descript FROM form_items WHERE name='Товары'")),
+            QStringLiteral("Номенклатура"));
 
   frmSprFrm* again = open(QStringLiteral("Товары"));
   EXPECT_EQ(again->windowTitle(), QStringLiteral("Справочник: Товары"));
   EXPECT_FALSE(child<QLineEdit>(again, "Text1")->isEnabled());
-  EXPECT_EQ(rowTexts(list(again)), QStringList{"Наименование"});
-  EXPECT_EQ(rowTags(list(again)), QStringList{"Текст"});
+  EXPECT_EQ(requisiteNames(list(again)), QStringList{"Наименование"});
+  EXPECT_EQ(requisiteTypes(list(again)), QStringList{"Текст"});
 }
 
 TEST_F(CatalogDesignerTest, ReopeningRestoresRequisitesWithTheirTypes) {
   createCatalog(QStringLiteral("Товары"),
-                {{QStringLiteral("Цена"), QStringLiteral("Число")},
-                 {QStringLiteral("Поставщик"), QStringLiteral("Справочник.Клиенты")},
-                 {QStringLiteral("Поступил"), QStringLiteral("Дата")}});
+                {{"Цена", "Число"}, {"Поставщик", "Справочник.Клиенты"}, {"Поступил", "Дата"}});
   EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")),
             (QStringList{"Наименование", "Цена", "Поставщик", "Поступил"}));
   frmSprFrm* d = open(QStringLiteral("Товары"));
-  EXPECT_EQ(rowTexts(list(d)), (QStringList{"Наименование", "Цена", "Поставщик", "Поступил"}));
-  EXPECT_EQ(rowTags(list(d)), (QStringList{"Текст", "Число", "Справочник.Клиенты", "Дата"}));
+  EXPECT_EQ(requisiteNames(list(d)),
+            (QStringList{"Наименование", "Цена", "Поставщик", "Поступил"}));
+  EXPECT_EQ(requisiteTypes(list(d)), (QStringList{"Текст", "Число", "Справочник.Клиенты", "Дата"}));
   EXPECT_EQ(child<QLineEdit>(d, "Text2")->text(), QStringLiteral("Товары (меню)"));
 
   // With fewer type entries than columns the first column without an entry is listed
@@ -130,7 +111,7 @@ TEST_F(CatalogDesignerTest, ReopeningRestoresRequisitesWithTheirTypes) {
   db().execute(
       QStringLiteral("UPDATE form_items SET items_type='Текст;Число;' WHERE name='Товары'"));
   d = open(QStringLiteral("Товары"));
-  EXPECT_EQ(rowTexts(list(d)), (QStringList{"Наименование", "Цена", "Поставщик"}));
+  EXPECT_EQ(requisiteNames(list(d)), (QStringList{"Наименование", "Цена", "Поставщик"}));
   EXPECT_FALSE(list(d)->item(2)->data(Qt::UserRole).isValid());
 }
 
@@ -151,38 +132,32 @@ TEST_F(CatalogDesignerTest, NameRequisiteCannotBeChangedOrDeleted) {
   EXPECT_EQ(list(d)->count(), 2);
   messages.reply(MsgAnswer::Yes);
   child(d, "Command3")->click();
-  EXPECT_EQ(rowTexts(list(d)), QStringList{"Наименование"});
+  EXPECT_EQ(requisiteNames(list(d)), QStringList{"Наименование"});
 }
 
 TEST_F(CatalogDesignerTest, RefusesIncompleteOrUnsafeInput) {
   frmSprFrm* d = open(QStringLiteral("Новый"));
   auto* text1 = child<QLineEdit>(d, "Text1");
   auto* text2 = child<QLineEdit>(d, "Text2");
-  auto refusal = [&]() {
-    messages.clear();
-    EXPECT_FALSE(d->save());
-    EXPECT_TRUE(d->isVisible());
-    return messages.texts().join('|');
-  };
-  EXPECT_EQ(refusal(), QStringLiteral("Необходимо ввести название."));
+  EXPECT_EQ(refusal(d), QStringLiteral("Необходимо ввести название."));
   text1->clear();
-  EXPECT_EQ(refusal(), QStringLiteral("Необходимо ввести название."));
+  EXPECT_EQ(refusal(d), QStringLiteral("Необходимо ввести название."));
   text1->setText(QStringLiteral("Мои товары"));
-  EXPECT_TRUE(refusal().contains(QStringLiteral("Мои товары")));
+  EXPECT_TRUE(refusal(d).contains(QStringLiteral("Мои товары")));
   text1->setText(QStringLiteral("Товары"));
-  EXPECT_EQ(refusal(), QStringLiteral("Необходимо ввести название элемента меню"));
+  EXPECT_EQ(refusal(d), QStringLiteral("Необходимо ввести название элемента меню"));
   text2->setText(QStringLiteral("Товары"));
 
   // The untouched default name of a new requisite is refused at save.
   child(d, "Command5")->click();
   child(window<frmItem>(QStringLiteral("frmItem")), "Command2")->click();
-  EXPECT_TRUE(refusal().contains(QStringLiteral("Новый")));
+  EXPECT_TRUE(refusal(d).contains(QStringLiteral("Новый")));
   list(d)->item(1)->setText(QStringLiteral("наименование"));
-  EXPECT_EQ(refusal(), QStringLiteral("Реквизит «наименование» указан дважды."));
+  EXPECT_EQ(refusal(d), QStringLiteral("Реквизит «наименование» указан дважды."));
   list(d)->item(1)->setText(QStringLiteral("Цена за шт"));
-  EXPECT_TRUE(refusal().contains(QStringLiteral("Цена за шт")));
+  EXPECT_TRUE(refusal(d).contains(QStringLiteral("Цена за шт")));
   list(d)->clear();
-  EXPECT_EQ(refusal(), QStringLiteral("Справочник должен иметь элементы диалога"));
+  EXPECT_EQ(refusal(d), QStringLiteral("Справочник должен иметь элементы диалога"));
   EXPECT_EQ(metadataRows(QStringLiteral("Товары")), 0);
   EXPECT_FALSE(db().tableExists(QStringLiteral("items_Справочник_Товары")));
 
@@ -190,17 +165,15 @@ TEST_F(CatalogDesignerTest, RefusesIncompleteOrUnsafeInput) {
   d->close();
   createCatalog(QStringLiteral("Товары"), {});
   d = open(QStringLiteral("Новый"));
-  child<QLineEdit>(d, "Text1")->setText(QStringLiteral("ТОВАРЫ"));
-  child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Ещё"));
-  EXPECT_EQ(refusal(), QStringLiteral("Справочник «ТОВАРЫ» уже существует."));
+  setNames(d, QStringLiteral("ТОВАРЫ"), QStringLiteral("Ещё"));
+  EXPECT_EQ(refusal(d), QStringLiteral("Справочник «ТОВАРЫ» уже существует."));
   EXPECT_EQ(metadataRows(QStringLiteral("Товары")), 1);
 }
 
 TEST_F(CatalogDesignerTest, RequisiteNamesThatWouldConfuseTheDatabaseAreRefused) {
-  createCatalog(QStringLiteral("Товары"), {{QStringLiteral("Цена"), QStringLiteral("Число")}});
+  createCatalog(QStringLiteral("Товары"), {{"Цена", "Число"}});
   frmSprFrm* d = open(QStringLiteral("Новый"));
-  child<QLineEdit>(d, "Text1")->setText(QStringLiteral("Услуги"));
-  child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Услуги"));
+  setNames(d, QStringLiteral("Услуги"), QStringLiteral("Услуги"));
   addRequisite(d, QStringLiteral("Новый"), QStringLiteral("Текст"));
   auto refusal = [&](const QString& requisite) {
     list(d)->item(1)->setText(requisite);
@@ -234,8 +207,7 @@ TEST_F(CatalogDesignerTest, RequisiteNamesThatWouldConfuseTheDatabaseAreRefused)
 }
 
 TEST_F(CatalogDesignerTest, ResaveKeepsEveryElement) {
-  createCatalog(QStringLiteral("Товары"), {{QStringLiteral("Цена"), QStringLiteral("Число")},
-                                           {QStringLiteral("Артикул"), QStringLiteral("Текст")}});
+  createCatalog(QStringLiteral("Товары"), {{"Цена", "Число"}, {"Артикул", "Текст"}});
   fillElements(QStringLiteral("Товары"), 1000);
 
   frmSprFrm* d = open(QStringLiteral("Товары"));
@@ -248,22 +220,18 @@ TEST_F(CatalogDesignerTest, ResaveKeepsEveryElement) {
 
   EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")),
             (QStringList{"Наименование", "Цена", "Вес"}));
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT * FROM items_Справочник_Товары")).rowCount(),
-            1000);
+  EXPECT_EQ(rows(QStringLiteral("SELECT * FROM items_Справочник_Товары")), 1000);
   storage::Recordset rs = db().openRecordset(
       QStringLiteral("SELECT * FROM items_Справочник_Товары WHERE Наименование='Товар ''999'''"));
   ASSERT_FALSE(rs.eof());
   EXPECT_EQ(rs.text("Цена"), QStringLiteral("999"));
   EXPECT_TRUE(rs.isNull("Вес"));
-  EXPECT_EQ(
-      db().openRecordset(QStringLiteral("SELECT items_type FROM form_items WHERE name='Товары'"))
-          .text(0),
-      QStringLiteral("Текст;Число;Число;"));
+  EXPECT_EQ(value(QStringLiteral("SELECT items_type FROM form_items WHERE name='Товары'")),
+            QStringLiteral("Текст;Число;Число;"));
 }
 
 TEST_F(CatalogDesignerTest, FailedResaveShowsTheErrorAndChangesNothing) {
-  createCatalog(QStringLiteral("Товары"), {{QStringLiteral("Цена"), QStringLiteral("Число")},
-                                           {QStringLiteral("Артикул"), QStringLiteral("Текст")}});
+  createCatalog(QStringLiteral("Товары"), {{"Цена", "Число"}, {"Артикул", "Текст"}});
   fillElements(QStringLiteral("Товары"), 50);
 
   frmSprFrm* d = open(QStringLiteral("Товары"));
@@ -280,8 +248,7 @@ TEST_F(CatalogDesignerTest, FailedResaveShowsTheErrorAndChangesNothing) {
 
   EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")),
             (QStringList{"Наименование", "Цена", "Артикул"}));
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT * FROM items_Справочник_Товары")).rowCount(),
-            50);
+  EXPECT_EQ(rows(QStringLiteral("SELECT * FROM items_Справочник_Товары")), 50);
   storage::Recordset meta =
       db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE name='Товары'"));
   EXPECT_EQ(meta.text("descript"), QStringLiteral("Товары (меню)"));

@@ -18,19 +18,14 @@ using config::RequisiteType;
 class DesignerModelTest : public ConfiguratorTest {
  protected:
   void addRow(frmDocs* d, bool header, const QString& name, const QString& type) {
-    child(d, header ? "Command5" : "Command6")->click();
-    auto* editor = window<frmItem>(frmItem::kWindowName);
-    child<QLineEdit>(editor, "Text1")->setText(name);
-    child<QComboBox>(editor, "Combo1")->setCurrentText(type);
-    child(editor, "Command2")->click();
+    addRequisite(d, header ? "Command5" : "Command6", name, type);
   }
 };
 
 TEST_F(DesignerModelTest, SavedDocumentReadsBackAsItsDefinition) {
   auto* d = openDesigner<frmDocs>(frmDocs::kWindowName, QStringLiteral("Документ"),
                                   QStringLiteral("Новый"));
-  child<QLineEdit>(d, "Text1")->setText(QStringLiteral("Приход"));
-  child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Приходная накладная"));
+  setNames(d, QStringLiteral("Приход"), QStringLiteral("Приходная накладная"));
   addRow(d, true, QStringLiteral("Поставщик"), QStringLiteral("Справочник.Контрагенты"));
   addRow(d, false, QStringLiteral("Товар"), QStringLiteral("Справочник.Товары"));
   addRow(d, false, QStringLiteral("Счет"), QStringLiteral("Счет.ПланСчетов"));
@@ -43,12 +38,10 @@ TEST_F(DesignerModelTest, SavedDocumentReadsBackAsItsDefinition) {
   EXPECT_EQ(document->description, QStringLiteral("Приходная накладная"));
   EXPECT_EQ(document->journal, QStringLiteral("Полный"));
   EXPECT_EQ(document->module, frmDocs::moduleTemplate());
-  EXPECT_EQ(document->requisiteNames(),
-            (QStringList{QStringLiteral("Наименование"), QStringLiteral("Поставщик")}));
+  EXPECT_EQ(document->requisiteNames(), (QStringList{"Наименование", "Поставщик"}));
   EXPECT_EQ(document->requisites[1].type, RequisiteType::catalog(QStringLiteral("Контрагенты")));
   ASSERT_TRUE(document->hasTablePart);
-  EXPECT_EQ(document->tableRequisiteNames(),
-            (QStringList{QStringLiteral("Товар"), QStringLiteral("Счет")}));
+  EXPECT_EQ(document->tableRequisiteNames(), (QStringList{"Товар", "Счет"}));
   EXPECT_EQ(document->tableRequisites[1].type, RequisiteType::account());
   EXPECT_FALSE(document->layout.has_value());
 

@@ -46,8 +46,7 @@ class ConcurrentDesignersTest : public ConfiguratorTest {
 
 TEST_F(ConcurrentDesignersTest, ASaveOverATableChangedByAnotherCopyIsRefusedAndLosesNothing) {
   frmSprFrm* first = open(designers(), state, QStringLiteral("Новый"));
-  child<QLineEdit>(first, "Text1")->setText(QStringLiteral("Товары"));
-  child<QLineEdit>(first, "Text2")->setText(QStringLiteral("Товары"));
+  setNames(first, QStringLiteral("Товары"), QStringLiteral("Товары"));
   messages.reply(MsgAnswer::No);
   ASSERT_TRUE(first->save());
   first->close();
@@ -68,11 +67,11 @@ TEST_F(ConcurrentDesignersTest, ASaveOverATableChangedByAnotherCopyIsRefusedAndL
   messages.clear();
   EXPECT_FALSE(second->save());
   ASSERT_EQ(messages.texts().size(), 1);
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("«Цвет»"))) << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("«Цвет»")));
   EXPECT_TRUE(messages.last().contains(QStringLiteral("Сохранение отменено")));
   EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")),
             (QStringList{"Наименование", "Цвет"}));
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT Цвет FROM items_Справочник_Товары")).text(0),
+  EXPECT_EQ(value(QStringLiteral("SELECT Цвет FROM items_Справочник_Товары")),
             QStringLiteral("красный"));
 
   // Opened anew, the second copy sees the change and may save on top of it.
@@ -92,8 +91,7 @@ TEST_F(ConcurrentDesignersTest, ASaveOverATableChangedByAnotherCopyIsRefusedAndL
 
 TEST_F(ConcurrentDesignersTest, ARequisiteRemovedTakesItsIndexAlongAndTheUserIsTold) {
   frmSprFrm* d = open(designers(), state, QStringLiteral("Новый"));
-  child<QLineEdit>(d, "Text1")->setText(QStringLiteral("Товары"));
-  child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Товары"));
+  setNames(d, QStringLiteral("Товары"), QStringLiteral("Товары"));
   addRequisite(designers(), d, QStringLiteral("Артикул"));
   messages.reply(MsgAnswer::No);
   ASSERT_TRUE(d->save());
@@ -110,13 +108,11 @@ TEST_F(ConcurrentDesignersTest, ARequisiteRemovedTakesItsIndexAlongAndTheUserIsT
   messages.reply(MsgAnswer::No);  // keep the designer open
   ASSERT_TRUE(d->save());
   ASSERT_EQ(messages.texts().size(), 2);
-  EXPECT_TRUE(messages.texts().at(0).contains(QStringLiteral("по_артикулу")))
-      << messages.texts().at(0).toStdString();
+  EXPECT_TRUE(Contains(messages.texts().at(0), QStringLiteral("по_артикулу")));
   EXPECT_FALSE(messages.texts().at(0).contains(QStringLiteral("по_имени")));
   EXPECT_EQ(messages.texts().at(1), QStringLiteral("Закрыть форму?"));
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' "
-                                              "AND tbl_name='items_Справочник_Товары'"))
-                .text(0),
+  EXPECT_EQ(value(QStringLiteral("SELECT name FROM sqlite_master WHERE type='index' "
+                                 "AND tbl_name='items_Справочник_Товары'")),
             QStringLiteral("по_имени"));
   d->close();
 }

@@ -24,16 +24,11 @@ class DocumentDesignerTest : public ConfiguratorTest {
   }
   // The header's or the table part's "add" button, then the requisite editor.
   void addRow(frmDocs* d, bool header, const QString& name, const QString& type) {
-    child(d, header ? "Command5" : "Command6")->click();
-    auto* editor = window<frmItem>(QStringLiteral("frmItem"));
-    child<QLineEdit>(editor, "Text1")->setText(name);
-    child<QComboBox>(editor, "Combo1")->setCurrentText(type);
-    child(editor, "Command2")->click();
+    addRequisite(d, header ? "Command5" : "Command6", name, type);
   }
   void createDocument(const QString& name, bool withTablePart) {
     frmDocs* d = open(QStringLiteral("Новый"));
-    child<QLineEdit>(d, "Text1")->setText(name);
-    child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Приходная накладная"));
+    setNames(d, name, QStringLiteral("Приходная накладная"));
     addRow(d, true, QStringLiteral("Сумма"), QStringLiteral("Число"));
     if (withTablePart) {
       addRow(d, false, QStringLiteral("Товар"), QStringLiteral("Справочник.Товары"));
@@ -44,14 +39,7 @@ class DocumentDesignerTest : public ConfiguratorTest {
     ASSERT_FALSE(d->isVisible());
     messages.clear();
   }
-  QStringList tags(QListWidget* l) {
-    QStringList result;
-    for (int i = 0; i < l->count(); ++i) result << l->item(i)->data(Qt::UserRole).toString();
-    return result;
-  }
-  int count(const QString& table) {
-    return db().openRecordset(QStringLiteral("SELECT * FROM ") + table).rowCount();
-  }
+  int count(const QString& table) { return rows(QStringLiteral("SELECT * FROM ") + table); }
   void storeDocuments(int documents) {
     storage::Transaction t(db());
     for (int i = 0; i < documents; ++i) {
@@ -82,8 +70,7 @@ TEST_F(DocumentDesignerTest, NewDocumentRowAndTables) {
   EXPECT_FALSE(child(d, "Command9")->isEnabled());
   EXPECT_EQ(requisiteNames(child<QListWidget>(d, "List1")), QStringList{"Наименование"});
 
-  child<QLineEdit>(d, "Text1")->setText(QStringLiteral("Приход"));
-  child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Приходная накладная"));
+  setNames(d, QStringLiteral("Приход"), QStringLiteral("Приходная накладная"));
   combo->setCurrentText(QStringLiteral("Склад"));
   addRow(d, true, QStringLiteral("Сумма"), QStringLiteral("Число"));
   addRow(d, false, QStringLiteral("Товар"), QStringLiteral("Справочник.Товары"));
@@ -115,26 +102,24 @@ TEST_F(DocumentDesignerTest, NewDocumentRowAndTables) {
             (QStringList{"Товар", "Количество", "cDATE", "cTIME"}));
   // Documents are found by their key: both tables are indexed on it.
   for (const char* table : {"items_Документ_Приход", "table_Документ_Приход"})
-    EXPECT_TRUE(storage::hasIndexOn(db(), QString::fromUtf8(table),
-                                    {QStringLiteral("cDATE"), QStringLiteral("cTIME")}));
+    EXPECT_TRUE(storage::hasIndexOn(db(), QString::fromUtf8(table), {"cDATE", "cTIME"}));
 
   // Saved once, the document is an existing one: a second save updates its row.
   messages.reply(MsgAnswer::Yes);
   child(d, "Command1")->click();
   EXPECT_FALSE(d->isVisible());
   EXPECT_FALSE(state.formDesignMode);
-  EXPECT_EQ(
-      db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE name='Приход'")).rowCount(),
-      1);
+  EXPECT_EQ(rows(QStringLiteral("SELECT * FROM form_items WHERE name='Приход'")), 1);
 
   d = open(QStringLiteral("Приход"));
   EXPECT_FALSE(child<QLineEdit>(d, "Text1")->isEnabled());
   EXPECT_TRUE(child(d, "Command9")->isEnabled());
   EXPECT_EQ(combo->currentText(), QStringLiteral("Склад"));
   EXPECT_EQ(requisiteNames(child<QListWidget>(d, "List1")), (QStringList{"Наименование", "Сумма"}));
-  EXPECT_EQ(tags(child<QListWidget>(d, "List1")), (QStringList{"Текст", "Число"}));
+  EXPECT_EQ(requisiteTypes(child<QListWidget>(d, "List1")), (QStringList{"Текст", "Число"}));
   EXPECT_EQ(requisiteNames(child<QListWidget>(d, "List2")), (QStringList{"Товар", "Количество"}));
-  EXPECT_EQ(tags(child<QListWidget>(d, "List2")), (QStringList{"Справочник.Товары", "Число"}));
+  EXPECT_EQ(requisiteTypes(child<QListWidget>(d, "List2")),
+            (QStringList{"Справочник.Товары", "Число"}));
 }
 
 TEST_F(DocumentDesignerTest, WithoutTablePart) {
@@ -160,8 +145,7 @@ TEST_F(DocumentDesignerTest, WithoutTablePart) {
   EXPECT_EQ(list2->count(), 0);
   messages.reply(MsgAnswer::Yes);
   ASSERT_TRUE(d->save());
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT table_ FROM form_items WHERE name='Приход'"))
-                .text(0),
+  EXPECT_EQ(value(QStringLiteral("SELECT table_ FROM form_items WHERE name='Приход'")),
             QStringLiteral("0"));
   EXPECT_EQ(count(QStringLiteral("table_Документ_Приход")), 1);
 }
@@ -187,30 +171,22 @@ TEST_F(DocumentDesignerTest, ListEditingAndRefusals) {
             (QStringList{"Необходимо ввести название.", "Необходимо ввести название."}));
   EXPECT_FALSE(editor->isVisible());
 
-  auto refusal = [&]() {
-    messages.clear();
-    EXPECT_FALSE(d->save());
-    EXPECT_TRUE(d->isVisible());
-    return messages.texts().join('|');
-  };
-  EXPECT_EQ(refusal(), QStringLiteral("Необходимо ввести название диалога."));
+  EXPECT_EQ(refusal(d), QStringLiteral("Необходимо ввести название диалога."));
   text1->setText(QStringLiteral("Новый"));
-  EXPECT_EQ(refusal(), QStringLiteral("Необходимо ввести название диалога."));
+  EXPECT_EQ(refusal(d), QStringLiteral("Необходимо ввести название диалога."));
   text1->setText(QStringLiteral("Приход"));
-  EXPECT_EQ(refusal(), QStringLiteral("Необходимо ввести название элемента меню"));
+  EXPECT_EQ(refusal(d), QStringLiteral("Необходимо ввести название элемента меню"));
   child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Приход"));
   addRow(d, true, QStringLiteral("cDate"), QStringLiteral("Дата"));
-  EXPECT_TRUE(refusal().contains(QStringLiteral("cDate")));
+  EXPECT_TRUE(refusal(d).contains(QStringLiteral("cDate")));
   list1->item(1)->setText(QStringLiteral("Сумма"));
   addRow(d, false, QStringLiteral("Товар"), QStringLiteral("Текст"));
   addRow(d, false, QStringLiteral("товар"), QStringLiteral("Текст"));
-  EXPECT_EQ(refusal(), QStringLiteral("Реквизит «товар» указан дважды."));
+  EXPECT_EQ(refusal(d), QStringLiteral("Реквизит «товар» указан дважды."));
   list1->clear();
-  EXPECT_EQ(refusal(), QStringLiteral("Документ должен иметь элементы диалога"));
+  EXPECT_EQ(refusal(d), QStringLiteral("Документ должен иметь элементы диалога"));
   EXPECT_FALSE(db().tableExists(QStringLiteral("items_Документ_Приход")));
-  EXPECT_EQ(
-      db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE name='Приход'")).rowCount(),
-      0);
+  EXPECT_EQ(rows(QStringLiteral("SELECT * FROM form_items WHERE name='Приход'")), 0);
 }
 
 TEST_F(DocumentDesignerTest, BlanksLeaveTheNameWithOneMessage) {
@@ -291,10 +267,8 @@ TEST_F(DocumentDesignerTest, FailedResaveChangesNothing) {
             (QStringList{"Товар", "Количество", "cDATE", "cTIME"}));
   EXPECT_EQ(count(QStringLiteral("items_Документ_Приход")), 5);
   EXPECT_EQ(count(QStringLiteral("table_Документ_Приход")), 15);
-  EXPECT_EQ(
-      db().openRecordset(QStringLiteral("SELECT descript FROM form_items WHERE name='Приход'"))
-          .text(0),
-      QStringLiteral("Приходная накладная"));
+  EXPECT_EQ(value(QStringLiteral("SELECT descript FROM form_items WHERE name='Приход'")),
+            QStringLiteral("Приходная накладная"));
 }
 
 }  // namespace

@@ -52,13 +52,13 @@ TEST_F(ElementRenameTest, ElementModeRenamesOnTheFormTheContextNames) {
   state.contextItemName = QStringLiteral("Цена");
   state.contextFormKind = QStringLiteral("spr");
   renameTo(QStringLiteral("Стоимость"));
-  EXPECT_EQ(catalogForm->renames, QStringList{QStringLiteral("Цена→Стоимость")});
+  EXPECT_EQ(catalogForm->renames, QStringList{"Цена→Стоимость"});
   EXPECT_TRUE(documentForm->renames.isEmpty());
 
   state.contextItemName = QStringLiteral("Сумма");
   state.contextFormKind = QStringLiteral("doc");
   renameTo(QStringLiteral("Итого"));
-  EXPECT_EQ(documentForm->renames, QStringList{QStringLiteral("Сумма→Итого")});
+  EXPECT_EQ(documentForm->renames, QStringList{"Сумма→Итого"});
   EXPECT_EQ(catalogForm->renames.size(), 1);
 
   // Another kind of window, or a form that is not open, is left alone.
@@ -88,7 +88,7 @@ TEST_F(ElementRenameTest, MainWindowsNewNameOpensTheEditorInElementModeWithoutTy
   EXPECT_FALSE(child<QComboBox>(editor, "Combo1")->isEnabled());
   child<QLineEdit>(editor, "Text1")->setText(QStringLiteral("Стоимость"));
   child(editor, "Command2")->click();
-  EXPECT_EQ(catalogForm->renames, QStringList{QStringLiteral("Цена→Стоимость")});
+  EXPECT_EQ(catalogForm->renames, QStringList{"Цена→Стоимость"});
 
   // Opened by a designer, the same dialog has its type box back.
   editor->open(QStringLiteral("Справочник Новый"), QStringLiteral("Новый"));

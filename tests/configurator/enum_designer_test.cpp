@@ -1,7 +1,5 @@
 #include "configurator/enum_designer.h"
 
-#include <sqlite3.h>
-
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -16,12 +14,6 @@ namespace {
 
 using shell::MsgAnswer;
 
-QStringList texts(const QListWidget* list) {
-  QStringList result;
-  for (int i = 0; i < list->count(); ++i) result << list->item(i)->text();
-  return result;
-}
-
 class EnumDesignerTest : public ConfiguratorTest {
  protected:
   frmEnum* open(const QString& name) {
@@ -29,17 +21,16 @@ class EnumDesignerTest : public ConfiguratorTest {
   }
   QLineEdit* text1(frmEnum* d) { return d->findChild<QLineEdit*>(QStringLiteral("Text1")); }
   QListWidget* list1(frmEnum* d) { return d->findChild<QListWidget*>(QStringLiteral("List1")); }
-  QPushButton* button(QWidget* w, const char* name) { return child<QPushButton>(w, name); }
   // Adds a value the way the user does: "До&бавить", then the requisite editor.
   void addThroughEditor(frmEnum* d, const QString& value) {
-    button(d, "Command5")->click();
+    child(d, "Command5")->click();
     auto* editor = window<frmItem>(QStringLiteral("frmItem"));
     ASSERT_TRUE(editor->isVisible());
     editor->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(value);
-    button(editor, "Command2")->click();
+    child(editor, "Command2")->click();
   }
   int rowCount(const QString& where) {
-    return db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE ") + where).rowCount();
+    return rows(QStringLiteral("SELECT * FROM form_items WHERE ") + where);
   }
   void insertEnum(const QString& name, const QString& code) {
     db().execute(QStringLiteral("INSERT INTO form_items (type,name,code) VALUES ('Перечисление',") +
@@ -56,10 +47,10 @@ TEST_F(EnumDesignerTest, NewEnumerationIsStoredAndReopensInOrder) {
   text1(d)->setText(QStringLiteral("Ответ"));
   addThroughEditor(d, QStringLiteral("Да"));
   addThroughEditor(d, QStringLiteral("Нет"));
-  ASSERT_EQ(texts(list1(d)), (QStringList{"Да", "Нет"}));
-  button(d, "Command2")->click();
+  ASSERT_EQ(requisiteNames(list1(d)), (QStringList{"Да", "Нет"}));
+  child(d, "Command2")->click();
 
-  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Закрыть форму?")});
+  EXPECT_EQ(messages.texts(), QStringList{"Закрыть форму?"});
   EXPECT_FALSE(d->isVisible());
   storage::Recordset rs =
       db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type='Перечисление'"));
@@ -74,13 +65,13 @@ TEST_F(EnumDesignerTest, NewEnumerationIsStoredAndReopensInOrder) {
   EXPECT_EQ(d->windowTitle(), QStringLiteral("Перечисление: Ответ"));
   EXPECT_FALSE(text1(d)->isEnabled());
   EXPECT_EQ(text1(d)->text(), QStringLiteral("Ответ"));
-  EXPECT_EQ(texts(list1(d)), (QStringList{"Да", "Нет"}));
+  EXPECT_EQ(requisiteNames(list1(d)), (QStringList{"Да", "Нет"}));
 }
 
 TEST_F(EnumDesignerTest, StoredListWithoutClosingSeparatorLosesItsLastValue) {
   insertEnum(QStringLiteral("Цвет"), QStringLiteral("Красный;Синий;Зеленый"));
   frmEnum* d = open(QStringLiteral("Цвет"));
-  EXPECT_EQ(texts(list1(d)), (QStringList{"Красный", "Синий"}));
+  EXPECT_EQ(requisiteNames(list1(d)), (QStringList{"Красный", "Синий"}));
   EXPECT_EQ(splitValueList(QString()), QStringList());
   EXPECT_EQ(splitValueList(QStringLiteral(";")), QStringList{QString()});
 }
@@ -90,13 +81,13 @@ TEST_F(EnumDesignerTest, SavingAnExistingEnumerationChangesOnlyItsCode) {
   db().execute(QStringLiteral("UPDATE form_items SET descript='заметка' WHERE name='Ответ'"));
   frmEnum* d = open(QStringLiteral("Ответ"));
   list1(d)->setCurrentRow(0);
-  button(d, "Command4")->click();
+  child(d, "Command4")->click();
   auto* editor = window<frmItem>(QStringLiteral("frmItem"));
   editor->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(QStringLiteral("Конечно"));
-  button(editor, "Command2")->click();
+  child(editor, "Command2")->click();
   addThroughEditor(d, QStringLiteral("Нет"));
   messages.reply(MsgAnswer::No);
-  button(d, "Command2")->click();
+  child(d, "Command2")->click();
 
   EXPECT_TRUE(d->isVisible());
   storage::Recordset rs =
@@ -112,13 +103,13 @@ TEST_F(EnumDesignerTest, SecondSaveOfANewEnumerationUpdatesItsRow) {
   text1(d)->setText(QStringLiteral("Ответ"));
   list1(d)->addItem(QStringLiteral("Да"));
   messages.reply(MsgAnswer::No);
-  button(d, "Command2")->click();
+  child(d, "Command2")->click();
   ASSERT_TRUE(d->isExisting());
   EXPECT_FALSE(text1(d)->isEnabled());
   EXPECT_EQ(d->windowTitle(), QStringLiteral("Перечисление: Ответ"));
 
   list1(d)->addItem(QStringLiteral("Нет"));
-  button(d, "Command2")->click();
+  child(d, "Command2")->click();
   EXPECT_EQ(rowCount(QStringLiteral("type='Перечисление'")), 1);
   EXPECT_EQ(rowCount(QStringLiteral("type='Перечисление' AND code='Да;Нет;'")), 1);
 }
@@ -163,33 +154,29 @@ TEST_F(EnumDesignerTest, RefusesBadNamesAndValuesWithoutWriting) {
 TEST_F(EnumDesignerTest, DeleteAsksAndActsOnlyOnYes) {
   insertEnum(QStringLiteral("Ответ"), QStringLiteral("Да;Нет;"));
   frmEnum* d = open(QStringLiteral("Ответ"));
-  button(d, "Command3")->click();  // nothing selected: nothing asked
+  child(d, "Command3")->click();  // nothing selected: nothing asked
   EXPECT_TRUE(messages.texts().isEmpty());
 
   list1(d)->setCurrentRow(1);
   messages.reply(MsgAnswer::No);
-  button(d, "Command3")->click();
+  child(d, "Command3")->click();
   EXPECT_EQ(messages.last(), QStringLiteral("Удалить выбранный элемент - Нет?"));
   EXPECT_EQ(list1(d)->count(), 2);
-  button(d, "Command3")->click();
-  EXPECT_EQ(texts(list1(d)), QStringList{QStringLiteral("Да")});
+  child(d, "Command3")->click();
+  EXPECT_EQ(requisiteNames(list1(d)), QStringList{"Да"});
 }
 
 TEST_F(EnumDesignerTest, FailedSaveShowsTheErrorAndKeepsTheDesignerOpen) {
-  ASSERT_EQ(sqlite3_exec(db().handle(),
-                         "CREATE TRIGGER no_enums BEFORE INSERT ON form_items "
-                         "BEGIN SELECT RAISE(ABORT, 'запись запрещена'); END",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  balvix::testing::failWrites(db(), "INSERT", "form_items", "запись запрещена");
   frmEnum* d = open(QStringLiteral("Новый"));
   text1(d)->setText(QStringLiteral("Ответ"));
   list1(d)->addItem(QStringLiteral("Да"));
-  button(d, "Command2")->click();
+  child(d, "Command2")->click();
   ASSERT_EQ(messages.texts().size(), 1);
   EXPECT_TRUE(messages.last().contains(QStringLiteral("запись запрещена")));
   EXPECT_TRUE(d->isVisible());
   EXPECT_FALSE(d->isExisting());
-  EXPECT_EQ(texts(list1(d)), QStringList{QStringLiteral("Да")});
+  EXPECT_EQ(requisiteNames(list1(d)), QStringList{"Да"});
 }
 
 TEST_F(EnumDesignerTest, SaveRebuildsTheConfigurationTree) {
@@ -197,7 +184,7 @@ TEST_F(EnumDesignerTest, SaveRebuildsTheConfigurationTree) {
   frmEnum* d = open(QStringLiteral("Новый"));
   text1(d)->setText(QStringLiteral("Ответ"));
   list1(d)->addItem(QStringLiteral("Да"));
-  button(d, "Command2")->click();
+  child(d, "Command2")->click();
   auto* tree = state.mainWindow->findChild<QTreeWidget*>(QStringLiteral("TreeView1"));
   ASSERT_TRUE(tree);
   EXPECT_FALSE(

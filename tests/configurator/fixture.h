@@ -3,23 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <memory>
-#include <ostream>
 
 #include "configurator/designer_set.h"
+#include "configurator/requisite_editor.h"
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
 #include "storage/session.h"
-
-// Readable failure output for texts (GoogleTest finds these by argument-dependent lookup).
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
+#include "test_helpers.h"
 
 namespace balvix::configurator::testing {
 
@@ -27,11 +26,9 @@ namespace balvix::configurator::testing {
 // state pointing at it, the designer windows, and a recorder that answers every message
 // (so no test ever waits on a real dialog). The main window is created only on request,
 // because most designer behaviour does not need it.
-class ConfiguratorTest : public ::testing::Test {
+class ConfiguratorTest : public ::testing::Test, public balvix::testing::TempDatabase {
  protected:
   ConfiguratorTest() {
-    EXPECT_TRUE(m_dir.isValid());
-    m_db = storage::Session::createNew(m_dir.filePath(QStringLiteral("basa.mdb")));
     state.db = m_db.get();
     m_designers = std::make_unique<DesignerSet>(state, nullptr);
     state.windows = m_designers.get();
@@ -45,9 +42,6 @@ class ConfiguratorTest : public ::testing::Test {
     state.windows = nullptr;
     state.mainWindow = nullptr;
   }
-
-  storage::Session& db() { return *m_db; }
-  QString dbPath() const { return m_dir.filePath(QStringLiteral("basa.mdb")); }
 
   // The shared instance of a designer window, cast to its class.
   template <class T>
@@ -89,6 +83,39 @@ class ConfiguratorTest : public ::testing::Test {
 
   DesignerSet& designers() { return *m_designers; }
 
+  // The designer's name and menu caption fields.
+  static void setNames(QWidget* d, const QString& name, const QString& menu) {
+    child<QLineEdit>(d, "Text1")->setText(name);
+    child<QLineEdit>(d, "Text2")->setText(menu);
+  }
+
+  // A designer's "add" button, then the requisite editor, the way the user does it; an
+  // empty type leaves the editor's type box as it is.
+  void addRequisite(QWidget* d, const char* button, const QString& name,
+                    const QString& type = QString()) {
+    child(d, button)->click();
+    auto* editor = window<frmItem>(frmItem::kWindowName);
+    child<QLineEdit>(editor, "Text1")->setText(name);
+    if (!type.isEmpty()) child<QComboBox>(editor, "Combo1")->setCurrentText(type);
+    child(editor, "Command2")->click();
+  }
+
+  // A save that must be refused and leave the designer open: the messages it showed.
+  template <class Designer>
+  QString refusal(Designer* d) {
+    messages.clear();
+    EXPECT_FALSE(d->save());
+    EXPECT_TRUE(d->isVisible());
+    return messages.texts().join('|');
+  }
+
+  // The requisite types a designer's list holds, row by row.
+  static QStringList requisiteTypes(const QListWidget* list) {
+    QStringList types;
+    for (int i = 0; i < list->count(); ++i) types << list->item(i)->data(Qt::UserRole).toString();
+    return types;
+  }
+
   // Lets queued events (deferred loads, deleteLater) run.
   static void processEvents() { QApplication::processEvents(); }
 
@@ -96,8 +123,6 @@ class ConfiguratorTest : public ::testing::Test {
   shell::MessageRecorder messages;
 
  private:
-  QTemporaryDir m_dir;
-  std::unique_ptr<storage::Session> m_db;
   std::unique_ptr<QMainWindow> m_main;
   std::unique_ptr<DesignerSet> m_designers;
 };

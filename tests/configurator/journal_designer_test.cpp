@@ -1,7 +1,5 @@
 #include "configurator/journal_designer.h"
 
-#include <sqlite3.h>
-
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -55,12 +53,11 @@ TEST_F(JournalDesignerTest, NewJournalTakesSelectedDocumentsFromOtherJournals) {
   ASSERT_EQ(list1(d)->count(), 3);
   EXPECT_TRUE(list1(d)->selectedItems().isEmpty());
 
-  edit(d, "Text1")->setText(QStringLiteral("Продажи"));
-  edit(d, "Text2")->setText(QStringLiteral("Журнал продаж"));
+  setNames(d, QStringLiteral("Продажи"), QStringLiteral("Журнал продаж"));
   entry(d, QStringLiteral("Расход"))->setSelected(true);
   clickSave(d);
 
-  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Реорганизация документов завершена")});
+  EXPECT_EQ(messages.texts(), QStringList{"Реорганизация документов завершена"});
   EXPECT_FALSE(d->isVisible());
   EXPECT_FALSE(state.formDesignMode);
   EXPECT_EQ(journalOf(QStringLiteral("Расход")), QStringLiteral("Продажи"));
@@ -96,20 +93,17 @@ TEST_F(JournalDesignerTest, ClearingASelectionReturnsTheDocumentToTheFullJournal
   storage::Recordset rs =
       db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type='Журнал'"));
   EXPECT_EQ(rs.rowCount(), 2);  // "Полный" and "Склад": no row added
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT descript FROM form_items WHERE "
-                                              "type='Журнал' AND name='Склад'"))
-                .text("descript"),
+  EXPECT_EQ(value(QStringLiteral("SELECT descript FROM form_items WHERE "
+                                 "type='Журнал' AND name='Склад'")),
             QStringLiteral("Склад и остатки"));
 }
 
 TEST_F(JournalDesignerTest, JournalWithoutDocumentsIsSaved) {
   frmZurnalFrm* d = open(QStringLiteral("Новый"));
-  edit(d, "Text1")->setText(QStringLiteral("Пустой"));
-  edit(d, "Text2")->setText(QStringLiteral("Пустой журнал"));
+  setNames(d, QStringLiteral("Пустой"), QStringLiteral("Пустой журнал"));
   clickSave(d);
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type='Журнал' AND "
-                                              "name='Пустой'"))
-                .rowCount(),
+  EXPECT_EQ(rows(QStringLiteral("SELECT * FROM form_items WHERE type='Журнал' AND "
+                                "name='Пустой'")),
             1);
   EXPECT_EQ(journalOf(QStringLiteral("Расход")), QStringLiteral("Склад"));
   EXPECT_EQ(journalOf(QStringLiteral("Приход")), QStringLiteral("Полный"));
@@ -120,8 +114,7 @@ TEST_F(JournalDesignerTest, RefusalsWriteNothing) {
   entry(d, QStringLiteral("Приход"))->setSelected(true);
   auto attempt = [&](const QString& name, const QString& menu) {
     messages.clear();
-    edit(d, "Text1")->setText(name);
-    edit(d, "Text2")->setText(menu);
+    setNames(d, name, menu);
     EXPECT_FALSE(d->save());
     EXPECT_EQ(messages.texts().size(), 1);
     return messages.last();
@@ -141,20 +134,13 @@ TEST_F(JournalDesignerTest, RefusalsWriteNothing) {
   EXPECT_TRUE(d->isVisible());
   EXPECT_TRUE(state.formDesignMode);
   EXPECT_EQ(journalOf(QStringLiteral("Приход")), QStringLiteral("Полный"));
-  EXPECT_EQ(
-      db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type='Журнал'")).rowCount(),
-      2);
+  EXPECT_EQ(rows(QStringLiteral("SELECT * FROM form_items WHERE type='Журнал'")), 2);
 }
 
 TEST_F(JournalDesignerTest, FailedSaveRollsBackTheDocumentBindings) {
-  ASSERT_EQ(sqlite3_exec(db().handle(),
-                         "CREATE TRIGGER no_journals BEFORE INSERT ON form_items "
-                         "BEGIN SELECT RAISE(ABORT, 'журналы запрещены'); END",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  balvix::testing::failWrites(db(), "INSERT", "form_items", "журналы запрещены");
   frmZurnalFrm* d = open(QStringLiteral("Новый"));
-  edit(d, "Text1")->setText(QStringLiteral("Продажи"));
-  edit(d, "Text2")->setText(QStringLiteral("Журнал продаж"));
+  setNames(d, QStringLiteral("Продажи"), QStringLiteral("Журнал продаж"));
   entry(d, QStringLiteral("Расход"))->setSelected(true);
   clickSave(d);
 

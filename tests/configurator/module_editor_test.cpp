@@ -1,13 +1,10 @@
 #include "configurator/module_editor.h"
 
-#include <sqlite3.h>
-
 #include <QAction>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QPlainTextEdit>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -21,20 +18,9 @@ namespace {
 
 using shell::MsgAnswer;
 
-// Window sizes go to a test location, never to the user's own settings.
-const bool kSettingsInTestMode = [] {
-  QStandardPaths::setTestModeEnabled(true);
-  return true;
-}();
-
-const QString kCrLf = QStringLiteral("\r\n");
-
 class ModuleEditorTest : public ConfiguratorTest {
  protected:
-  ModuleEditorTest() {
-    EXPECT_TRUE(kSettingsInTestMode);
-    setCode(QStringLiteral("sub MAIN\r\nend sub\r\n"));
-  }
+  ModuleEditorTest() { setCode(QStringLiteral("sub MAIN\r\nend sub\r\n")); }
   void setCode(const QString& code) {
     db().execute(QStringLiteral("DELETE FROM form_items WHERE type='Документ'"));
     db().execute(
@@ -42,10 +28,8 @@ class ModuleEditorTest : public ConfiguratorTest {
         storage::quote(code) + QLatin1Char(')'));
   }
   QString storedCode() {
-    return db()
-        .openRecordset(
-            QStringLiteral("SELECT code FROM form_items WHERE type='Документ' AND name='Приход'"))
-        .text("code");
+    return value(
+        QStringLiteral("SELECT code FROM form_items WHERE type='Документ' AND name='Приход'"));
   }
   frmEdit* open(const QString& type = QStringLiteral("Документ"),
                 const QString& name = QStringLiteral("Приход")) {
@@ -179,11 +163,7 @@ TEST_F(ModuleEditorTest, GlobalModuleRoundTripsAndGetsItsRowBack) {
 }
 
 TEST_F(ModuleEditorTest, FailedSaveKeepsTheEditorAndItsText) {
-  ASSERT_EQ(sqlite3_exec(db().handle(),
-                         "CREATE TRIGGER no_code BEFORE UPDATE ON form_items "
-                         "BEGIN SELECT RAISE(ABORT, 'модули запрещены'); END",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  balvix::testing::failWrites(db(), "UPDATE", "form_items", "модули запрещены");
   frmEdit* e = open();
   type(e, QStringLiteral("а = 1"));
   e->close();
@@ -195,8 +175,7 @@ TEST_F(ModuleEditorTest, FailedSaveKeepsTheEditorAndItsText) {
   EXPECT_TRUE(e->windowTitle().endsWith(QLatin1Char('*')));
 
   // The object itself is gone: saying so, not "saved".
-  ASSERT_EQ(sqlite3_exec(db().handle(), "DROP TRIGGER no_code", nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  db().execute(QStringLiteral("DROP TRIGGER fail_writes"));
   db().execute(QStringLiteral("DELETE FROM form_items WHERE name='Приход'"));
   messages.clear();
   e->close();
@@ -224,8 +203,7 @@ TEST_F(ModuleEditorTest, AnOpenEditorKeepsItsModuleWhenAnotherOpenerShowsIt) {
   EXPECT_EQ(e->windowTitle(), QStringLiteral("Модуль: (Документ.Приход)*"));
   e->close();
   EXPECT_TRUE(storedCode().endsWith(QStringLiteral("а = 1\r\n")));
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT code FROM form_items WHERE type='Отчет'"))
-                .text("code"),
+  EXPECT_EQ(value(QStringLiteral("SELECT code FROM form_items WHERE type='Отчет'")),
             QStringLiteral("sub MAIN\r\nend sub\r\n"));
 }
 

@@ -31,15 +31,12 @@ class RegisterDesignerTest : public ConfiguratorTest {
   }
   void createRegister(const QString& name, const QStringList& requisites) {
     frmRegister* d = open(QStringLiteral("Новый"));
-    child<QLineEdit>(d, "Text1")->setText(name);
-    child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Остатки товаров"));
+    setNames(d, name, QStringLiteral("Остатки товаров"));
     for (const QString& r : requisites) addRequisite(d, r);
     ASSERT_TRUE(d->save());
     messages.clear();
   }
-  int count(const QString& table) {
-    return db().openRecordset(QStringLiteral("SELECT * FROM ") + table).rowCount();
-  }
+  int count(const QString& table) { return rows(QStringLiteral("SELECT * FROM ") + table); }
   void storeMovements(int movements) {
     storage::Transaction t(db());
     for (int i = 0; i < movements; ++i)
@@ -57,8 +54,7 @@ TEST_F(RegisterDesignerTest, TwoRequisitesGiveSixColumnsAndTheSaveCloses) {
   EXPECT_EQ(d->windowTitle(), QStringLiteral("Регистр: Новый"));
   EXPECT_EQ(child<QLineEdit>(d, "Text1")->text(), QStringLiteral("Новый"));
   EXPECT_EQ(list(d)->count(), 0);
-  child<QLineEdit>(d, "Text1")->setText(QStringLiteral("Склад"));
-  child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Остатки товаров"));
+  setNames(d, QStringLiteral("Склад"), QStringLiteral("Остатки товаров"));
   addRequisite(d, QStringLiteral("Товар"));
   addRequisite(d, QStringLiteral("Количество"));
   child(d, "Command2")->click();
@@ -67,8 +63,7 @@ TEST_F(RegisterDesignerTest, TwoRequisitesGiveSixColumnsAndTheSaveCloses) {
 
   EXPECT_EQ(db().columns(QStringLiteral("items_Регистр_Склад")),
             (QStringList{"Товар", "Количество", "cDATE", "cTIME", "Документ", "Флаг"}));
-  EXPECT_TRUE(storage::hasIndexOn(db(), QStringLiteral("items_Регистр_Склад"),
-                                  {QStringLiteral("cDATE"), QStringLiteral("cTIME")}));
+  EXPECT_TRUE(storage::hasIndexOn(db(), QStringLiteral("items_Регистр_Склад"), {"cDATE", "cTIME"}));
   storage::Recordset rs = db().openRecordset(
       QStringLiteral("SELECT * FROM form_items WHERE type='Регистр' AND name='Склад'"));
   ASSERT_EQ(rs.rowCount(), 1);
@@ -86,7 +81,7 @@ TEST_F(RegisterDesignerTest, TwoRequisitesGiveSixColumnsAndTheSaveCloses) {
 }
 
 TEST_F(RegisterDesignerTest, ResaveStoresTheDescriptionAndKeepsMovements) {
-  createRegister(QStringLiteral("Склад"), {QStringLiteral("Товар"), QStringLiteral("Количество")});
+  createRegister(QStringLiteral("Склад"), {"Товар", "Количество"});
   storeMovements(500);
 
   frmRegister* d = open(QStringLiteral("Склад"));
@@ -99,12 +94,9 @@ TEST_F(RegisterDesignerTest, ResaveStoresTheDescriptionAndKeepsMovements) {
   addRequisite(d, QStringLiteral("Количество"));
   EXPECT_EQ(requisiteNames(list(d)), (QStringList{"Товар", "Место", "Количество"}));
   ASSERT_TRUE(d->save());
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT descript FROM form_items WHERE name='Склад'"))
-                .text(0),
+  EXPECT_EQ(value(QStringLiteral("SELECT descript FROM form_items WHERE name='Склад'")),
             QStringLiteral("Товары на складах"));
-  EXPECT_EQ(
-      db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE name='Склад'")).rowCount(),
-      1);
+  EXPECT_EQ(rows(QStringLiteral("SELECT * FROM form_items WHERE name='Склад'")), 1);
   EXPECT_EQ(db().columns(QStringLiteral("items_Регистр_Склад")),
             (QStringList{"Товар", "Место", "Количество", "cDATE", "cTIME", "Документ", "Флаг"}));
   EXPECT_EQ(count(QStringLiteral("items_Регистр_Склад")), 500);
@@ -117,31 +109,25 @@ TEST_F(RegisterDesignerTest, ResaveStoresTheDescriptionAndKeepsMovements) {
 }
 
 TEST_F(RegisterDesignerTest, RefusalsAndFailuresLeaveTheDesignerOpen) {
-  createRegister(QStringLiteral("Склад"), {QStringLiteral("Товар"), QStringLiteral("Количество")});
+  createRegister(QStringLiteral("Склад"), {"Товар", "Количество"});
   storeMovements(20);
 
   frmRegister* d = open(QStringLiteral("Новый"));
-  auto refusal = [&]() {
-    messages.clear();
-    EXPECT_FALSE(d->save());
-    EXPECT_TRUE(d->isVisible());
-    return messages.texts().join('|');
-  };
-  EXPECT_EQ(refusal(), QStringLiteral("Необходимо ввести название."));
+  EXPECT_EQ(refusal(d), QStringLiteral("Необходимо ввести название."));
   child<QLineEdit>(d, "Text1")->setText(QStringLiteral("Остатки"));
-  EXPECT_EQ(refusal(), QStringLiteral("Регистр должен иметь реквизиты"));
+  EXPECT_EQ(refusal(d), QStringLiteral("Регистр должен иметь реквизиты"));
   addRequisite(d, QStringLiteral("Флаг"));
-  EXPECT_TRUE(refusal().contains(QStringLiteral("Флаг")));
+  EXPECT_TRUE(refusal(d).contains(QStringLiteral("Флаг")));
   list(d)->item(0)->setText(QStringLiteral("Товар"));
   addRequisite(d, QStringLiteral("ТОВАР"));
-  EXPECT_EQ(refusal(), QStringLiteral("Реквизит «ТОВАР» указан дважды."));
+  EXPECT_EQ(refusal(d), QStringLiteral("Реквизит «ТОВАР» указан дважды."));
   list(d)->setCurrentRow(1);
   messages.reply(MsgAnswer::Yes);
   child(d, "Command3")->click();
   EXPECT_EQ(messages.last(), QStringLiteral("Удалить выбранный элемент - ТОВАР?"));
   EXPECT_EQ(requisiteNames(list(d)), QStringList{"Товар"});
   child<QLineEdit>(d, "Text1")->setText(QStringLiteral("склад"));
-  EXPECT_EQ(refusal(), QStringLiteral("Регистр «склад» уже существует."));
+  EXPECT_EQ(refusal(d), QStringLiteral("Регистр «склад» уже существует."));
   d->close();
 
   d = open(QStringLiteral("Склад"));

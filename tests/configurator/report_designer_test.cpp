@@ -1,7 +1,5 @@
 #include "configurator/report_designer.h"
 
-#include <sqlite3.h>
-
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -24,12 +22,7 @@ class ReportDesignerTest : public ConfiguratorTest {
     return openDesigner<frmRepFrm>(QStringLiteral("frmRepFrm"), QStringLiteral("Отчет"), name);
   }
   QLineEdit* edit(QWidget* d, const char* name) { return child<QLineEdit>(d, name); }
-  QPushButton* button(QWidget* d, const char* name) { return child<QPushButton>(d, name); }
-  int reportRows() {
-    return db()
-        .openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type='Отчет'"))
-        .rowCount();
-  }
+  int reportRows() { return rows(QStringLiteral("SELECT * FROM form_items WHERE type='Отчет'")); }
 };
 
 TEST_F(ReportDesignerTest, NewReportInsertsOneRowWithTheTemplate) {
@@ -37,20 +30,19 @@ TEST_F(ReportDesignerTest, NewReportInsertsOneRowWithTheTemplate) {
   EXPECT_TRUE(state.formDesignMode);
   EXPECT_EQ(d->windowTitle(), QStringLiteral("Отчет: Новый"));
   EXPECT_EQ(edit(d, "Text1")->text(), QStringLiteral("Новый"));
-  EXPECT_FALSE(button(d, "Command3")->isEnabled());
+  EXPECT_FALSE(child(d, "Command3")->isEnabled());
   // The dialog and layout windows belong to working mode and stay disabled here.
-  EXPECT_FALSE(button(d, "Command4")->isEnabled());
-  EXPECT_FALSE(button(d, "Command2")->isEnabled());
-  EXPECT_FALSE(button(d, "Command2")->toolTip().isEmpty());
+  EXPECT_FALSE(child(d, "Command4")->isEnabled());
+  EXPECT_FALSE(child(d, "Command2")->isEnabled());
+  EXPECT_FALSE(child(d, "Command2")->toolTip().isEmpty());
 
-  edit(d, "Text1")->setText(QStringLiteral("Итоги"));
-  edit(d, "Text2")->setText(QStringLiteral("Итоги месяца"));
+  setNames(d, QStringLiteral("Итоги"), QStringLiteral("Итоги месяца"));
   messages.reply(MsgAnswer::No);
-  button(d, "Command1")->click();
+  child(d, "Command1")->click();
 
-  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Закрыть форму?")});
+  EXPECT_EQ(messages.texts(), QStringList{"Закрыть форму?"});
   EXPECT_TRUE(d->isVisible());
-  EXPECT_TRUE(button(d, "Command3")->isEnabled());
+  EXPECT_TRUE(child(d, "Command3")->isEnabled());
   EXPECT_FALSE(edit(d, "Text1")->isEnabled());
   EXPECT_EQ(state.currentObjectName, QStringLiteral("Итоги"));
 
@@ -65,7 +57,7 @@ TEST_F(ReportDesignerTest, NewReportInsertsOneRowWithTheTemplate) {
 
   // A second save of the same window updates the row it has just written.
   edit(d, "Text2")->setText(QStringLiteral("Итоги за месяц"));
-  button(d, "Command1")->click();
+  child(d, "Command1")->click();
   EXPECT_EQ(reportRows(), 1);
   EXPECT_FALSE(d->isVisible());
   EXPECT_FALSE(state.formDesignMode);
@@ -77,9 +69,8 @@ TEST_F(ReportDesignerTest, RefusesNamesWithoutWriting) {
   frmRepFrm* d = open(QStringLiteral("Новый"));
   auto attempt = [&](const QString& name, const QString& menu) {
     messages.clear();
-    edit(d, "Text1")->setText(name);
-    edit(d, "Text2")->setText(menu);
-    button(d, "Command1")->click();
+    setNames(d, name, menu);
+    child(d, "Command1")->click();
     EXPECT_EQ(messages.texts().size(), 1);
     return messages.last();
   };
@@ -94,16 +85,14 @@ TEST_F(ReportDesignerTest, RefusesNamesWithoutWriting) {
             QStringLiteral("Отчет \"остатки\" уже существует."));
   EXPECT_TRUE(attempt(QStringLiteral("1Итоги"), QStringLiteral("М")).contains("1Итоги"));
   EXPECT_EQ(reportRows(), 1);
-  EXPECT_FALSE(button(d, "Command3")->isEnabled());
+  EXPECT_FALSE(child(d, "Command3")->isEnabled());
   EXPECT_TRUE(d->isVisible());
 
   // A caption is free text: a quote in it is stored as typed.
   messages.clear();
-  edit(d, "Text1")->setText(QStringLiteral("Итоги"));
-  edit(d, "Text2")->setText(QStringLiteral("Итоги 'за месяц'"));
-  button(d, "Command1")->click();
-  EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT descript FROM form_items WHERE name='Итоги'"))
-                .text("descript"),
+  setNames(d, QStringLiteral("Итоги"), QStringLiteral("Итоги 'за месяц'"));
+  child(d, "Command1")->click();
+  EXPECT_EQ(value(QStringLiteral("SELECT descript FROM form_items WHERE name='Итоги'")),
             QStringLiteral("Итоги 'за месяц'"));
 }
 
@@ -116,11 +105,11 @@ TEST_F(ReportDesignerTest, ResavingChangesOnlyTheCaptionOfTheReport) {
                      "('Справочник','Итоги','Справочник итогов','_','Текст;')"));
   frmRepFrm* d = open(QStringLiteral("Итоги"));
   EXPECT_FALSE(edit(d, "Text1")->isEnabled());
-  EXPECT_TRUE(button(d, "Command3")->isEnabled());
+  EXPECT_TRUE(child(d, "Command3")->isEnabled());
   EXPECT_EQ(edit(d, "Text2")->text(), QStringLiteral("Итоги месяца"));
 
   edit(d, "Text2")->setText(QStringLiteral("Итоги квартала"));
-  button(d, "Command1")->click();
+  child(d, "Command1")->click();
   EXPECT_FALSE(d->isVisible());
 
   storage::Recordset report = db().openRecordset(
@@ -136,33 +125,27 @@ TEST_F(ReportDesignerTest, ResavingChangesOnlyTheCaptionOfTheReport) {
 }
 
 TEST_F(ReportDesignerTest, FailedSaveShowsTheErrorAndKeepsTheReportNew) {
-  ASSERT_EQ(sqlite3_exec(db().handle(),
-                         "CREATE TRIGGER no_reports BEFORE INSERT ON form_items "
-                         "BEGIN SELECT RAISE(ABORT, 'отчеты запрещены'); END",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  balvix::testing::failWrites(db(), "INSERT", "form_items", "отчеты запрещены");
   frmRepFrm* d = open(QStringLiteral("Новый"));
-  edit(d, "Text1")->setText(QStringLiteral("Итоги"));
-  edit(d, "Text2")->setText(QStringLiteral("Итоги месяца"));
-  button(d, "Command1")->click();
+  setNames(d, QStringLiteral("Итоги"), QStringLiteral("Итоги месяца"));
+  child(d, "Command1")->click();
   ASSERT_EQ(messages.texts().size(), 1);
   EXPECT_TRUE(messages.last().contains(QStringLiteral("отчеты запрещены")));
   EXPECT_TRUE(d->isVisible());
   EXPECT_FALSE(d->isExisting());
-  EXPECT_FALSE(button(d, "Command3")->isEnabled());
+  EXPECT_FALSE(child(d, "Command3")->isEnabled());
   EXPECT_EQ(reportRows(), 0);
 }
 
 TEST_F(ReportDesignerTest, ModuleButtonOpensTheReportModule) {
   frmRepFrm* d = open(QStringLiteral("Новый"));
-  edit(d, "Text1")->setText(QStringLiteral("Итоги"));
-  edit(d, "Text2")->setText(QStringLiteral("Итоги месяца"));
+  setNames(d, QStringLiteral("Итоги"), QStringLiteral("Итоги месяца"));
   messages.reply(MsgAnswer::No);
-  button(d, "Command1")->click();
+  child(d, "Command1")->click();
   // The tree has moved on meanwhile; the module button still opens this report's module.
   state.currentObjectType = QStringLiteral("Справочник");
   state.currentObjectName = QStringLiteral("Товары");
-  button(d, "Command3")->click();
+  child(d, "Command3")->click();
 
   auto* editor = window<frmEdit>(QStringLiteral("frmEdit"));
   ASSERT_TRUE(editor->isVisible());

@@ -39,7 +39,7 @@ class RequisiteEditorTest : public ConfiguratorTest {
     return openDesigner<frmSprFrm>(QStringLiteral("frmSprFrm"), QStringLiteral("Справочник"),
                                    QStringLiteral("Новый"));
   }
-  void apply() { child<QPushButton>(editor(), "Command2")->click(); }
+  void apply() { child(editor(), "Command2")->click(); }
 };
 
 TEST_F(RequisiteEditorTest, TypeListFollowsTheConfigurationOnEveryOpening) {
@@ -53,7 +53,7 @@ TEST_F(RequisiteEditorTest, TypeListFollowsTheConfigurationOnEveryOpening) {
   EXPECT_EQ(editor()->windowTitle(), QStringLiteral("Справочник Новый"));
   EXPECT_EQ(child<QLineEdit>(editor(), "Text1")->text(), QStringLiteral("Новый"));
 
-  child<QPushButton>(editor(), "Command1")->click();
+  child(editor(), "Command1")->click();
   EXPECT_FALSE(editor()->isVisible());
   insertObject(QStringLiteral("Справочник"), QStringLiteral("Клиенты"));
   editor()->open(QStringLiteral("Справочник Новый"), QStringLiteral("Новый"));
@@ -90,7 +90,7 @@ TEST_F(RequisiteEditorTest, ApplyWritesIntoTheCatalogListAndCloses) {
   auto* list = child<QListWidget>(designer, "List1");
 
   // Adding and applying without editing adds a requisite named "Новый".
-  child<QPushButton>(designer, "Command5")->click();
+  child(designer, "Command5")->click();
   ASSERT_TRUE(editor()->isVisible());
   apply();
   EXPECT_FALSE(editor()->isVisible());
@@ -100,7 +100,7 @@ TEST_F(RequisiteEditorTest, ApplyWritesIntoTheCatalogListAndCloses) {
   EXPECT_EQ(list->item(1)->data(Qt::UserRole).toString(), QStringLiteral("Текст"));
 
   list->setCurrentRow(1);
-  child<QPushButton>(designer, "Command4")->click();
+  child(designer, "Command4")->click();
   EXPECT_EQ(editor()->windowTitle(), QStringLiteral("Справочник Изменить"));
   child<QLineEdit>(editor(), "Text1")->setText(QStringLiteral("Цена"));
   chooseType(QStringLiteral("Число"));
@@ -109,9 +109,9 @@ TEST_F(RequisiteEditorTest, ApplyWritesIntoTheCatalogListAndCloses) {
   EXPECT_EQ(list->item(1)->data(Qt::UserRole).toString(), QStringLiteral("Число"));
 
   // Cancel writes nothing.
-  child<QPushButton>(designer, "Command5")->click();
+  child(designer, "Command5")->click();
   child<QLineEdit>(editor(), "Text1")->setText(QStringLiteral("Лишний"));
-  child<QPushButton>(editor(), "Command1")->click();
+  child(editor(), "Command1")->click();
   EXPECT_EQ(list->count(), 2);
   EXPECT_TRUE(messages.texts().isEmpty());
 }
@@ -119,7 +119,7 @@ TEST_F(RequisiteEditorTest, ApplyWritesIntoTheCatalogListAndCloses) {
 TEST_F(RequisiteEditorTest, WritesNothingIntoAClosedDesignerOrForAnUnknownMode) {
   frmSprFrm* designer = openNewCatalog();
   auto* list = child<QListWidget>(designer, "List1");
-  child<QPushButton>(designer, "Command5")->click();
+  child(designer, "Command5")->click();
   designer->close();
   apply();
   EXPECT_FALSE(editor()->isVisible());
@@ -135,7 +135,7 @@ TEST_F(RequisiteEditorTest, WritesNothingIntoAClosedDesignerOrForAnUnknownMode) 
 TEST_F(RequisiteEditorTest, ClosingRestoresTheDesignTimeStateAndElementModeOnlyCloses) {
   editor()->open(QStringLiteral("Регистр Новый"), QStringLiteral("Остаток"), QString(), false);
   EXPECT_FALSE(child<QComboBox>(editor(), "Combo1")->isEnabled());
-  child<QPushButton>(editor(), "Command1")->click();
+  child(editor(), "Command1")->click();
 
   editor()->show();
   EXPECT_EQ(editor()->windowTitle(), frmItem::kElementMode);
@@ -160,7 +160,7 @@ TEST_F(RequisiteEditorTest, DocumentAndRegisterModes) {
   addRequisiteRow(list2, QStringLiteral("Товар"), QStringLiteral("Справочник.Товары"));
   list2->setCurrentRow(0);
   // A table-part change shows the row's own type, so renaming keeps it.
-  child<QPushButton>(docs, "Command7")->click();
+  child(docs, "Command7")->click();
   EXPECT_EQ(editor()->windowTitle(), QStringLiteral("Список Изменить"));
   EXPECT_EQ(child<QComboBox>(editor(), "Combo1")->currentText(),
             QStringLiteral("Справочник.Товары"));
@@ -173,7 +173,7 @@ TEST_F(RequisiteEditorTest, DocumentAndRegisterModes) {
   state.currentObjectType = QStringLiteral("Регистр");
   auto* reg = window<frmRegister>(QStringLiteral("frmRegister"));
   reg->show();
-  child<QPushButton>(reg, "Command5")->click();
+  child(reg, "Command5")->click();
   EXPECT_FALSE(child<QComboBox>(editor(), "Combo1")->isEnabled());
   child<QLineEdit>(editor(), "Text1")->setText(QStringLiteral("Количество"));
   apply();

@@ -87,8 +87,7 @@ TEST_F(WorkingModeButtonsTest, ReportDialogButtonNeedsNoSavedReport) {
                                          QStringLiteral("Новый"));
   EXPECT_TRUE(child(report, "Command4")->isEnabled());
   EXPECT_FALSE(child(report, "Command2")->isEnabled());
-  child<QLineEdit>(report, "Text1")->setText(QStringLiteral("Итоги"));
-  child<QLineEdit>(report, "Text2")->setText(QStringLiteral("Итоги месяца"));
+  setNames(report, QStringLiteral("Итоги"), QStringLiteral("Итоги месяца"));
   messages.reply(shell::MsgAnswer::No);
   ASSERT_TRUE(report->save());
   EXPECT_TRUE(child(report, "Command2")->isEnabled());

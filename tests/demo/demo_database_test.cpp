@@ -11,6 +11,7 @@
 #include "demo_figures.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
+#include "test_helpers.h"
 
 namespace balvix::demo::testing {
 namespace {
@@ -36,21 +37,15 @@ class DemoDatabaseTest : public ::testing::Test {
     storage::Recordset rs = db().openRecordset(sql);
     return rs.eof() ? -1 : rs.text(0).toInt();
   }
-  // Runs the program; returns its exit code, stderr in `error`.
   static int run(const QStringList& args, QString* error = nullptr) {
-    QProcess p;
-    p.start(QStringLiteral(BALVIX_BINARY), args);
-    p.waitForFinished(120000);
-    if (error) *error = QString::fromUtf8(p.readAllStandardError());
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return balvix::testing::runProgram(args, error);
   }
   QList<QStringList> report(const QString& name, const QDate& from, const QDate& to) {
     const QString csv = s_dir->filePath(name + QStringLiteral(".csv"));
     QString error;
-    EXPECT_EQ(run({QStringLiteral("--report"), name, QStringLiteral("--db"), s_path,
-                   QStringLiteral("--from"), from.toString(QStringLiteral("dd.MM.yyyy")),
-                   QStringLiteral("--to"), to.toString(QStringLiteral("dd.MM.yyyy")),
-                   QStringLiteral("--csv"), csv},
+    EXPECT_EQ(run({"--report", name, "--db", s_path, "--from",
+                   from.toString(QStringLiteral("dd.MM.yyyy")), "--to",
+                   to.toString(QStringLiteral("dd.MM.yyyy")), "--csv", csv},
                   &error),
               0)
         << error.toStdString();
@@ -68,19 +63,15 @@ TEST_F(DemoDatabaseTest, ConfigurationIsMadeOfOrdinaryObjects) {
   const auto units =
       config::readDefinition(db(), ObjectKind::Enumeration, QStringLiteral("ЕдиницыИзмерения"));
   ASSERT_TRUE(units);
-  EXPECT_EQ(units->enumerationValues(), (QStringList{QStringLiteral("шт"), QStringLiteral("кг"),
-                                                     QStringLiteral("л"), QStringLiteral("м")}));
+  EXPECT_EQ(units->enumerationValues(), (QStringList{"шт", "кг", "л", "м"}));
 
   const auto goods = config::readDefinition(db(), ObjectKind::Catalog, QStringLiteral("Товары"));
   ASSERT_TRUE(goods);
-  EXPECT_EQ(goods->requisiteNames(),
-            (QStringList{QStringLiteral("Наименование"), QStringLiteral("Артикул"),
-                         QStringLiteral("Единица"), QStringLiteral("Цена")}));
+  EXPECT_EQ(goods->requisiteNames(), (QStringList{"Наименование", "Артикул", "Единица", "Цена"}));
   EXPECT_EQ(goods->requisites[2].type.text(), QStringLiteral("Перечисление.ЕдиницыИзмерения"));
   EXPECT_EQ(goods->requisites[3].type.text(), QStringLiteral("Число"));
   EXPECT_TRUE(goods->layout.has_value());
-  for (const QString& catalog :
-       {QStringLiteral("Товары"), QStringLiteral("Склады"), QStringLiteral("Контрагенты")}) {
+  for (const QString catalog : {"Товары", "Склады", "Контрагенты"}) {
     const int n = count(QStringLiteral("SELECT COUNT(*) FROM items_Справочник_") + catalog);
     EXPECT_GE(n, 20) << catalog.toStdString();
     EXPECT_LE(n, 50) << catalog.toStdString();
@@ -88,35 +79,25 @@ TEST_F(DemoDatabaseTest, ConfigurationIsMadeOfOrdinaryObjects) {
   const auto parties =
       config::readDefinition(db(), ObjectKind::Catalog, QStringLiteral("Контрагенты"));
   ASSERT_TRUE(parties);
-  EXPECT_EQ(parties->requisiteNames(),
-            (QStringList{QStringLiteral("Наименование"), QStringLiteral("ИНН"),
-                         QStringLiteral("Телефон")}));
+  EXPECT_EQ(parties->requisiteNames(), (QStringList{"Наименование", "ИНН", "Телефон"}));
 
   const auto stock =
       config::readDefinition(db(), ObjectKind::Register, QStringLiteral("ОстаткиТоваров"));
   ASSERT_TRUE(stock);
-  EXPECT_EQ(stock->requisiteNames(), (QStringList{QStringLiteral("Товар"), QStringLiteral("Склад"),
-                                                  QStringLiteral("Количество")}));
+  EXPECT_EQ(stock->requisiteNames(), (QStringList{"Товар", "Склад", "Количество"}));
 
-  for (const QString& kind :
-       {QStringLiteral("ПриходнаяНакладная"), QStringLiteral("РасходнаяНакладная")}) {
+  for (const QString kind : {"ПриходнаяНакладная", "РасходнаяНакладная"}) {
     const auto doc = config::readDefinition(db(), ObjectKind::Document, kind);
     ASSERT_TRUE(doc) << kind.toStdString();
     EXPECT_EQ(doc->journal, QStringLiteral("Склад"));
-    EXPECT_EQ(doc->requisiteNames(),
-              (QStringList{QStringLiteral("Наименование"), QStringLiteral("Контрагент"),
-                           QStringLiteral("Склад")}));
+    EXPECT_EQ(doc->requisiteNames(), (QStringList{"Наименование", "Контрагент", "Склад"}));
     EXPECT_TRUE(doc->hasTablePart);
-    EXPECT_EQ(doc->tableRequisiteNames(),
-              (QStringList{QStringLiteral("Товар"), QStringLiteral("Количество"),
-                           QStringLiteral("Цена"), QStringLiteral("Сумма")}));
+    EXPECT_EQ(doc->tableRequisiteNames(), (QStringList{"Товар", "Количество", "Цена", "Сумма"}));
     EXPECT_TRUE(doc->module.contains(QStringLiteral("Процедура ПриСохранении")));
     EXPECT_TRUE(doc->module.contains(QStringLiteral("Процедура ПриИзмененииТаблицы")));
   }
   EXPECT_TRUE(config::readDefinition(db(), ObjectKind::Journal, QStringLiteral("Склад")));
-  for (const QString& report :
-       {QStringLiteral("ОстаткиТоваров"), QStringLiteral("ОборотноСальдоваяВедомость"),
-        QStringLiteral("ПланСчетов")})
+  for (const QString report : {"ОстаткиТоваров", "ОборотноСальдоваяВедомость", "ПланСчетов"})
     EXPECT_TRUE(config::readDefinition(db(), ObjectKind::Report, report)) << report.toStdString();
 }
 
@@ -139,8 +120,7 @@ TEST_F(DemoDatabaseTest, HistoryIsPostedThroughTheDocumentsModules) {
   }
   // The module's table-change procedure filled every amount.
   double receiptSum = 0, saleSum = 0;
-  for (const QString& kind :
-       {QStringLiteral("ПриходнаяНакладная"), QStringLiteral("РасходнаяНакладная")}) {
+  for (const QString kind : {"ПриходнаяНакладная", "РасходнаяНакладная"}) {
     storage::Recordset rows = db().openRecordset(
         QStringLiteral("SELECT Количество,Цена,Сумма FROM table_Документ_") + kind);
     int n = 0;
@@ -170,8 +150,7 @@ TEST_F(DemoDatabaseTest, StockReportHeadlessMatchesTheMovements) {
   ASSERT_GE(csv.size(), 4);
   EXPECT_EQ(csv[0].value(0),
             QStringLiteral("Остатки товаров на ") + on.toString(QStringLiteral("dd.MM.yyyy")));
-  EXPECT_EQ(csv[1], (QStringList{QStringLiteral("Товар"), QStringLiteral("Склад"),
-                                 QStringLiteral("Количество")}));
+  EXPECT_EQ(csv[1], (QStringList{"Товар", "Склад", "Количество"}));
   QMap<QPair<QString, QString>, double> expected;
   double total = 0;
   for (auto [key, q] : stockOn(db(), on).asKeyValueRange())
@@ -219,22 +198,13 @@ TEST_F(DemoDatabaseTest, TrialBalanceHeadlessMatchesThePostings) {
 TEST_F(DemoDatabaseTest, XlsxKeepsAccountCodesAsTextAndAmountsAsNumbers) {
   const QString xlsx = s_dir->filePath(QStringLiteral("осв.xlsx"));
   QString error;
-  ASSERT_EQ(
-      run({QStringLiteral("--report"), QStringLiteral("ОборотноСальдоваяВедомость"),
-           QStringLiteral("--db"), s_path, QStringLiteral("--from"),
-           s_today.addDays(-45).toString(QStringLiteral("dd.MM.yyyy")), QStringLiteral("--to"),
-           s_today.toString(QStringLiteral("dd.MM.yyyy")), QStringLiteral("--xlsx"), xlsx},
-          &error),
-      0)
+  ASSERT_EQ(run({"--report", "ОборотноСальдоваяВедомость", "--db", s_path, "--from",
+                 s_today.addDays(-45).toString(QStringLiteral("dd.MM.yyyy")), "--to",
+                 s_today.toString(QStringLiteral("dd.MM.yyyy")), "--xlsx", xlsx},
+                &error),
+            0)
       << error.toStdString();
-  QProcess unzip;
-  unzip.start(QStringLiteral("python3"),
-              {QStringLiteral("-c"),
-               QStringLiteral("import zipfile,sys; sys.stdout.write(zipfile.ZipFile(sys.argv[1])"
-                              ".read('xl/worksheets/sheet1.xml').decode())"),
-               xlsx});
-  ASSERT_TRUE(unzip.waitForFinished(30000));
-  const QString xml = QString::fromUtf8(unzip.readAllStandardOutput());
+  const QString xml = balvix::testing::zipEntry(xlsx, QStringLiteral("xl/worksheets/sheet1.xml"));
   // Row 4 is the first account: its code (such as «41» or «90.1») a string, its amounts
   // numbers.
   EXPECT_TRUE(xml.contains(QRegularExpression(QStringLiteral("<c r=\"A4\"[^>]*t=\"s\""))))
@@ -255,52 +225,40 @@ TEST_F(DemoDatabaseTest, ChartOfAccountsReportHeadlessListsThePlan) {
 TEST_F(DemoDatabaseTest, ReportCommandErrorsEndNonZeroAndSayWhy) {
   QString error;
   const QString out = s_dir->filePath(QStringLiteral("x.csv"));
-  EXPECT_EQ(run({QStringLiteral("--report"), QStringLiteral("Нет"), QStringLiteral("--db"), s_path,
-                 QStringLiteral("--csv"), out},
-                &error),
-            1);
-  EXPECT_TRUE(error.contains(QStringLiteral("нет отчета «Нет»"))) << error.toStdString();
+  EXPECT_EQ(run({"--report", "Нет", "--db", s_path, "--csv", out}, &error), 1);
+  EXPECT_TRUE(Contains(error, QStringLiteral("нет отчета «Нет»")));
   EXPECT_EQ(
-      run({QStringLiteral("--report"), QStringLiteral("ПланСчетов"), QStringLiteral("--db"), s_path,
-           QStringLiteral("--from"), QStringLiteral("31.02.2026"), QStringLiteral("--csv"), out},
-          &error),
+      run({"--report", "ПланСчетов", "--db", s_path, "--from", "31.02.2026", "--csv", out}, &error),
       2);
-  EXPECT_TRUE(error.contains(QStringLiteral("31.02.2026"))) << error.toStdString();
-  EXPECT_EQ(run({QStringLiteral("--report"), QStringLiteral("ПланСчетов"), QStringLiteral("--db"),
-                 s_path},
-                &error),
-            2);
-  EXPECT_EQ(run({QStringLiteral("--report"), QStringLiteral("ПланСчетов"), QStringLiteral("--db"),
-                 s_dir->filePath(QStringLiteral("нет.mdb")), QStringLiteral("--csv"), out},
+  EXPECT_TRUE(Contains(error, QStringLiteral("31.02.2026")));
+  EXPECT_EQ(run({"--report", "ПланСчетов", "--db", s_path}, &error), 2);
+  EXPECT_EQ(run({"--report", "ПланСчетов", "--db", s_dir->filePath(QStringLiteral("нет.mdb")),
+                 "--csv", out},
                 &error),
             2);
   EXPECT_FALSE(QFile::exists(out));
   // A module error names the report and its line.
   db().execute(QStringLiteral(
       "INSERT INTO form_items (type,name,code) VALUES ('Отчет','Сломан','x = 1 / 0')"));
-  EXPECT_EQ(run({QStringLiteral("--report"), QStringLiteral("Сломан"), QStringLiteral("--db"),
-                 s_path, QStringLiteral("--csv"), out},
-                &error),
-            1);
-  EXPECT_TRUE(error.contains(QStringLiteral("строка 1"))) << error.toStdString();
+  EXPECT_EQ(run({"--report", "Сломан", "--db", s_path, "--csv", out}, &error), 1);
+  EXPECT_TRUE(Contains(error, QStringLiteral("строка 1")));
   db().execute(QStringLiteral("DELETE FROM form_items WHERE name='Сломан'"));
 }
 
 TEST_F(DemoDatabaseTest, NewDatabaseHasTheDemoOnlyWhenAskedFor) {
   const QString plain = s_dir->filePath(QStringLiteral("plain.mdb"));
-  ASSERT_EQ(run({QStringLiteral("--new-database"), plain}), 0);
+  ASSERT_EQ(run({"--new-database", plain}), 0);
   auto empty = storage::Session::open(plain);
   EXPECT_FALSE(config::readDefinition(*empty, ObjectKind::Catalog, QStringLiteral("Товары")));
   const QString demo = s_dir->filePath(QStringLiteral("with demo.mdb"));
   QString error;
-  ASSERT_EQ(run({QStringLiteral("--new-database"), demo, QStringLiteral("--demo")}, &error), 0)
-      << error.toStdString();
+  ASSERT_EQ(run({"--new-database", demo, "--demo"}, &error), 0) << error.toStdString();
   auto full = storage::Session::open(demo);
   storage::Recordset rs =
       full->openRecordset(QStringLiteral("SELECT COUNT(*) FROM items_Документ_РасходнаяНакладная"));
   EXPECT_GT(rs.text(0).toInt(), 0);
   // An existing file is never overwritten.
-  EXPECT_EQ(run({QStringLiteral("--new-database"), demo, QStringLiteral("--demo")}, &error), 1);
+  EXPECT_EQ(run({"--new-database", demo, "--demo"}, &error), 1);
   EXPECT_TRUE(error.contains(QStringLiteral("уже существует")));
 }
 

@@ -25,23 +25,8 @@ class DemoWindowsTest : public RuntimeTest {
     main()->BuildMenus();
   }
 
-  template <class T>
-  T* clickMenu(int menu, const QString& name) {
-    const auto& items = main()->userMenuItems(menu);
-    for (std::size_t i = 0; i < items.size(); ++i)
-      if (items[i]->data().toString() == name) {
-        if (menu == 3)
-          main()->reportClicked(static_cast<int>(i));
-        else
-          items[i]->trigger();
-      }
-    processEvents();
-    const auto windows = openWindows<T>();
-    return windows.isEmpty() ? nullptr : windows.last();
-  }
   int rowsOf(const QString& table) {
-    storage::Recordset rs = db().openRecordset(QStringLiteral("SELECT COUNT(*) FROM ") + table);
-    return rs.text(0).toInt();
+    return value(QStringLiteral("SELECT COUNT(*) FROM ") + table).toInt();
   }
   // A sale of one line, entered as the user does: header fields, a row added from the
   // toolbar, the cells typed.

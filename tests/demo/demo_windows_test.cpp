@@ -32,7 +32,7 @@ TEST_F(DemoWindowsTest, SaleBeyondStockIsRefusedAndOneWithinStockReducesTheBalan
             QStringList{QStringLiteral("Недостаточно товара «") + key.first +
                         QStringLiteral("» на складе «") + key.second +
                         QStringLiteral("»: остаток ") + haveText + QStringLiteral(", требуется ") +
-                        QString::number(have + 5) + QStringLiteral(". Документ не проведен.")});
+                        QString::number(have + 5) + ". Документ не проведен."});
   EXPECT_EQ(rowsOf(QStringLiteral("items_Документ_РасходнаяНакладная")), headers);
   EXPECT_EQ(rowsOf(QStringLiteral("items_Регистр_ОстаткиТоваров")), movements);
   EXPECT_EQ(rowsOf(QStringLiteral("itogi")), postings);
@@ -73,12 +73,6 @@ TEST_F(DemoWindowsTest, SaleBeyondStockIsRefusedAndOneWithinStockReducesTheBalan
   }
   EXPECT_EQ(found, 1);
 }
-
-}  // namespace
-}  // namespace balvix::runtime::testing
-
-namespace balvix::runtime::testing {
-namespace {
 
 TEST_F(DemoWindowsTest, AJournalOpensOnAPeriodThatHoldsTheLastThreeMonths) {
   // In January the last quarter of the year before is still in view.

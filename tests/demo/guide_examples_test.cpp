@@ -9,6 +9,7 @@
 #include "demo_windows_fixture.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
+#include "test_helpers.h"
 
 namespace balvix::demo::testing {
 namespace {
@@ -82,21 +83,16 @@ TEST(GuideExamples, EveryModuleExampleRunsOnTheDemoAndPrintsWhatTheGuideSays) {
            << example.reportArgs << QStringLiteral("--csv") << out;
     } else {
       const QString file = dir.filePath(QStringLiteral("e%1.txt").arg(n));
-      QFile module(file);
-      ASSERT_TRUE(module.open(QIODevice::WriteOnly));
-      module.write(example.text.toUtf8());
-      module.close();
+      balvix::testing::writeFile(file, example.text.toUtf8());
       args << QStringLiteral("--run") << file << QStringLiteral("--db") << db << example.runArgs;
     }
-    QProcess p;
-    p.start(QStringLiteral(BALVIX_BINARY), args);
-    ASSERT_TRUE(p.waitForFinished(60000));
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    QString error, output;
+    EXPECT_EQ(balvix::testing::runProgram(args, &error, &output), 0) << error.toStdString();
     QStringList printed;
     if (example.report) {
       for (const QStringList& row : readCsv(out)) printed << row.join(u';');
     } else {
-      printed = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+      printed = output.split(u'\n', Qt::SkipEmptyParts);
     }
     EXPECT_EQ(printed, example.expected);
   }

@@ -21,19 +21,12 @@ using shell::MsgAnswer;
 class CatalogWindowsTest : public RuntimeTest {
  protected:
   CatalogWindowsTest() {
-    createCatalog(QStringLiteral("Товары"),
-                  {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
-                   {QStringLiteral("Цена"), QStringLiteral("Число")}});
+    createCatalog(QStringLiteral("Товары"), {{"Наименование", "Текст"}, {"Цена", "Число"}});
     main()->BuildMenus();
   }
   // The catalog list as the "Справочники" menu opens it.
   frmSprList* openList(const QString& catalog = QStringLiteral("Товары")) {
-    const auto& items = main()->userMenuItems(0);
-    for (std::size_t i = 0; i < items.size(); ++i)
-      if (items[i]->data().toString() == catalog) main()->spravkaClicked(static_cast<int>(i));
-    processEvents();
-    const auto lists = openWindows<frmSprList>();
-    return lists.isEmpty() ? nullptr : lists.last();
+    return clickMenu<frmSprList>(0, catalog);
   }
   frmUniSpr* lastForm() {
     processEvents();
@@ -45,6 +38,13 @@ class CatalogWindowsTest : public RuntimeTest {
     ASSERT_TRUE(edit);
     edit->setText(text);
   }
+  // Elements of "Товары", with a price when given as "name=price".
+  void addGoods(std::initializer_list<const char*> goods) {
+    for (const char* good : goods) {
+      const QStringList parts = QString::fromUtf8(good).split(QLatin1Char('='));
+      addElement(QStringLiteral("Товары"), parts[0], parts.value(1));
+    }
+  }
   static QStringList listRows(frmSprList* list) {
     QStringList rows;
     for (int r = 0; r < list->model()->rowCount(); ++r)
@@ -55,7 +55,7 @@ class CatalogWindowsTest : public RuntimeTest {
 };
 
 TEST_F(CatalogWindowsTest, MenuOpensOneListOfTheCatalog) {
-  addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
+  addGoods({"Стол"});
   frmSprList* list = openList();
   ASSERT_TRUE(list);
   EXPECT_EQ(list->windowTitle(), QStringLiteral("Справочник.Товары"));
@@ -128,8 +128,7 @@ TEST_F(CatalogWindowsTest, NewElementWithQuotesIsSavedAndReopensUnchanged) {
 }
 
 TEST_F(CatalogWindowsTest, EmptyAndDuplicateNamesAreRefusedAndTheInputStays) {
-  addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
-  addElement(QStringLiteral("Товары"), QStringLiteral("Стул"));
+  addGoods({"Стол", "Стул"});
   frmSprList* list = openList();
   list->toolbar()->click(1);
   frmUniSpr* form = lastForm();
@@ -139,8 +138,7 @@ TEST_F(CatalogWindowsTest, EmptyAndDuplicateNamesAreRefusedAndTheInputStays) {
   type(form->form(), QStringLiteral("Наименование"), QStringLiteral("Стол"));
   type(form->form(), QStringLiteral("Цена"), QStringLiteral("7"));
   EXPECT_FALSE(form->save());
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("уже есть")))
-      << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("уже есть")));
   processEvents();
   ASSERT_EQ(openWindows<frmUniSpr>().size(), 1);
   EXPECT_EQ(form->form()->value(QStringLiteral("Цена")), QStringLiteral("7"));
@@ -177,8 +175,7 @@ TEST_F(CatalogWindowsTest, AFailedSaveShowsTheDatabaseErrorAndKeepsTheInput) {
 }
 
 TEST_F(CatalogWindowsTest, RenameUpdatesOnlyThatElementAndItsListRow) {
-  addElement(QStringLiteral("Товары"), QStringLiteral("Стол"), QStringLiteral("10"));
-  addElement(QStringLiteral("Товары"), QStringLiteral("Шкаф"), QStringLiteral("20"));
+  addGoods({"Стол=10", "Шкаф=20"});
   frmSprList* list = openList();
   list->rowClicked(0);
   list->toolbar()->click(2);
@@ -187,28 +184,24 @@ TEST_F(CatalogWindowsTest, RenameUpdatesOnlyThatElementAndItsListRow) {
   type(form->form(), QStringLiteral("Наименование"), QStringLiteral("Стол письменный"));
   ASSERT_TRUE(form->save());
   EXPECT_EQ(listRows(list), (QStringList{"1 Стол письменный", "2 Шкаф"}));
-  storage::Recordset rs =
-      db().openRecordset(QStringLiteral("SELECT Наименование, Цена FROM items_Справочник_Товары"));
-  QStringList rows;
-  for (; !rs.eof(); rs.moveNext()) rows << rs.text(0) + QLatin1Char('=') + rs.text(1);
-  EXPECT_EQ(rows, (QStringList{"Стол письменный=10", "Шкаф=20"}));
+  EXPECT_EQ(value(QStringLiteral(
+                "SELECT group_concat(Наименование||'='||Цена) FROM items_Справочник_Товары")),
+            QStringLiteral("Стол письменный=10,Шкаф=20"));
 }
 
 TEST_F(CatalogWindowsTest, ElementDeletedMeanwhileGivesAMessageInsteadOfAnEmptyForm) {
-  addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
+  addGoods({"Стол"});
   frmSprList* list = openList();
   db().execute(QStringLiteral("DELETE FROM items_Справочник_Товары"));
   list->rowClicked(0);
   list->toolbar()->click(2);
   processEvents();
   EXPECT_TRUE(openWindows<frmUniSpr>().isEmpty());
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("не найден")))
-      << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("не найден")));
 }
 
 TEST_F(CatalogWindowsTest, DeleteAsksWithTheNameAndRenumbers) {
-  for (const char* name : {"А", "Б", "В"})
-    addElement(QStringLiteral("Товары"), QString::fromUtf8(name));
+  addGoods({"А", "Б", "В"});
   frmSprList* list = openList();
   list->rowClicked(1);
   messages.reply(MsgAnswer::No);
@@ -224,8 +217,7 @@ TEST_F(CatalogWindowsTest, DeleteAsksWithTheNameAndRenumbers) {
 }
 
 TEST_F(CatalogWindowsTest, TypingInTheListJumpsToTheElementByName) {
-  for (const char* name : {"Стол", "Стул", "Шкаф", "Табурет"})
-    addElement(QStringLiteral("Товары"), QString::fromUtf8(name));
+  addGoods({"Стол", "Стул", "Шкаф", "Табурет"});
   frmSprList* list = openList();
   QApplication::setKeyboardInputInterval(1);
   list->list()->keyboardSearch(QStringLiteral("Ш"));
@@ -237,10 +229,8 @@ TEST_F(CatalogWindowsTest, TypingInTheListJumpsToTheElementByName) {
 
 TEST_F(CatalogWindowsTest, ChoiceFromACatalogListGoesToTheWindowThatAsked) {
   createCatalog(QStringLiteral("Заказы"),
-                {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
-                 {QStringLiteral("Товар"), QStringLiteral("Справочник.Товары")}});
-  addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
-  addElement(QStringLiteral("Товары"), QStringLiteral("Шкаф"));
+                {{"Наименование", "Текст"}, {"Товар", "Справочник.Товары"}});
+  addGoods({"Стол", "Шкаф"});
   main()->BuildMenus();
   frmSprList* orders = openList(QStringLiteral("Заказы"));
   ASSERT_TRUE(orders);
@@ -283,10 +273,9 @@ TEST_F(CatalogWindowsTest, EnumerationChoicesFollowTheValueList) {
       "INSERT INTO form_items (name,type,code) VALUES ('ДаНет','Перечисление','Да;Нет;')"));
   db().execute(QStringLiteral(
       "INSERT INTO form_items (name,type,code) VALUES ('Обрыв','Перечисление','Да;Нет')"));
-  createCatalog(QStringLiteral("Клиенты"),
-                {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
-                 {QStringLiteral("Активен"), QStringLiteral("Перечисление.ДаНет")},
-                 {QStringLiteral("Старый"), QStringLiteral("Перечисление.Обрыв")}});
+  createCatalog(QStringLiteral("Клиенты"), {{"Наименование", "Текст"},
+                                            {"Активен", "Перечисление.ДаНет"},
+                                            {"Старый", "Перечисление.Обрыв"}});
   state.currentObjectName = QStringLiteral("Клиенты");
   state.currentElementName.clear();
   auto* form = qobject_cast<frmUniSpr*>(windows().newWindow(QStringLiteral("frmUniSpr")));
@@ -308,7 +297,7 @@ TEST_F(CatalogWindowsTest, StoredSizeAndLayoutAreUsedAndTheMinimumHolds) {
                storage::quote(QStringLiteral(
                    "name=txt;index=1;top=300;left=250;caption=Наименование;type=Текст;\r\n")) +
                QStringLiteral(" WHERE name='Товары'"));
-  addElement(QStringLiteral("Товары"), QStringLiteral("Стол"), QStringLiteral("99"));
+  addGoods({"Стол=99"});
   frmSprList* list = openList();
   list->rowDoubleClicked(0);
   frmUniSpr* form = lastForm();
@@ -322,14 +311,12 @@ TEST_F(CatalogWindowsTest, StoredSizeAndLayoutAreUsedAndTheMinimumHolds) {
   EXPECT_GE(form->sizeTwips().height(), frmUniSpr::kMinHeight - 15);
   // The price has no field in this layout: saving keeps it.
   ASSERT_TRUE(form->save());
-  storage::Recordset rs =
-      db().openRecordset(QStringLiteral("SELECT Цена FROM items_Справочник_Товары"));
-  EXPECT_EQ(rs.text(0), QStringLiteral("99"));
+  EXPECT_EQ(value(QStringLiteral("SELECT Цена FROM items_Справочник_Товары")),
+            QStringLiteral("99"));
 }
 
 TEST_F(CatalogWindowsTest, ModuleButtonOnACatalogFormCallsСообщить) {
-  createCatalog(QStringLiteral("Услуги"),
-                {{QStringLiteral("Наименование"), QStringLiteral("Текст")}},
+  createCatalog(QStringLiteral("Услуги"), {{"Наименование", "Текст"}},
                 QStringLiteral("Sub Показать\r\n  Сообщить(\"Услуга: \" & "
                                "Форма.Значение(\"Наименование\"))\r\nEnd Sub\r\n"));
   db().execute(QStringLiteral("UPDATE form_items SET size='7905-4875', item=") +

@@ -56,9 +56,7 @@ TEST_F(ChartTest, TopLevelAccountsUntilExpanded) {
 }
 
 TEST_F(ChartTest, OnlyAccountsThatTakePostingsAreChosenIntoTheAskingForm) {
-  createCatalog(QStringLiteral("Статьи"),
-                {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
-                 {QStringLiteral("Счет"), QStringLiteral("Счет.ПланСчетов")}});
+  createCatalog(QStringLiteral("Статьи"), {{"Наименование", "Текст"}, {"Счет", "Счет.ПланСчетов"}});
   state.currentObjectName = QStringLiteral("Статьи");
   auto* form = qobject_cast<frmUniSpr*>(windows().newWindow(QStringLiteral("frmUniSpr")));
   ASSERT_TRUE(form);
@@ -102,9 +100,7 @@ TEST_F(ChartTest, BrowsingOrAClosedRequesterChoosesNothing) {
 class LayoutDesignTest : public RuntimeTest {
  protected:
   LayoutDesignTest() {
-    createCatalog(QStringLiteral("Товары"),
-                  {{QStringLiteral("Наименование"), QStringLiteral("Текст")},
-                   {QStringLiteral("Цена"), QStringLiteral("Число")}});
+    createCatalog(QStringLiteral("Товары"), {{"Наименование", "Текст"}, {"Цена", "Число"}});
   }
   frmUniSpr* openDesign() {
     state.currentObjectType = QStringLiteral("Справочник");
@@ -193,19 +189,12 @@ TEST_F(LayoutDesignTest, DesignerFormButtonArrangesAndStoresTheLayout) {
   delete working;
 }
 
-}  // namespace
-}  // namespace balvix::runtime::testing
-
-namespace balvix::runtime::testing {
-namespace {
-
 // ОткрытьФорму of a module running in a document window: the list or the chart feeds
 // the current cell of that window's table part.
 class OpenFormTest : public RuntimeTest {
  protected:
   OpenFormTest() {
-    createCatalog(QStringLiteral("Товары"),
-                  {{QStringLiteral("Наименование"), QStringLiteral("Текст")}});
+    createCatalog(QStringLiteral("Товары"), {{"Наименование", "Текст"}});
     addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
     document = new QWidget;
     document->setWindowTitle(QStringLiteral("Документ.Приход.Новый"));
@@ -250,8 +239,7 @@ TEST_F(OpenFormTest, CatalogAndAccountChoicesGoToTheCurrentCell) {
 TEST_F(OpenFormTest, WithoutADocumentWindowTheModuleGetsAnError) {
   state.documentWindow = nullptr;
   EXPECT_FALSE(run(QStringLiteral("Dim x\r\nx = 1\r\nОткрытьФорму \"Справочник.Товары\"\r\n")));
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 3")))
-      << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("строка 3")));
   EXPECT_TRUE(openWindows<frmSprList>().isEmpty());
 }
 

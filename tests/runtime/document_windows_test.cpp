@@ -52,8 +52,7 @@ T* byName(QWidget* root, const QString& name) {
 class DocumentWindowsTest : public RuntimeTest {
  protected:
   DocumentWindowsTest() {
-    createCatalog(QStringLiteral("Товары"),
-                  {{QStringLiteral("Наименование"), QStringLiteral("Текст")}});
+    createCatalog(QStringLiteral("Товары"), {{"Наименование", "Текст"}});
     addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
     addElement(QStringLiteral("Товары"), QStringLiteral("Стул"));
     db().execute(QStringLiteral("INSERT INTO form_items (name,type) VALUES ('Остатки','Регистр')"));
@@ -84,15 +83,6 @@ class DocumentWindowsTest : public RuntimeTest {
           QStringLiteral("(Товар TEXT(50),Количество TEXT(50),cDATE TEXT(10),cTIME TEXT(10))"));
   }
 
-  template <class T>
-  T* clickMenu(int menu, const QString& name) {
-    const auto& items = main()->userMenuItems(menu);
-    for (std::size_t i = 0; i < items.size(); ++i)
-      if (items[i]->data().toString() == name) items[i]->trigger();
-    processEvents();
-    const auto windows = openWindows<T>();
-    return windows.isEmpty() ? nullptr : windows.last();
-  }
   frmUniDoc* newDocument(const QString& kind = QStringLiteral("Приход")) {
     return clickMenu<frmUniDoc>(1, kind);
   }
@@ -148,7 +138,13 @@ class DocumentWindowsTest : public RuntimeTest {
     return out;
   }
   int count(const QString& table) {
-    return column(QStringLiteral("SELECT COUNT(*) FROM ") + table).value(0).toInt();
+    return value(QStringLiteral("SELECT COUNT(*) FROM ") + table).toInt();
+  }
+  // No document, line, movement or posting anywhere.
+  void expectNothingStored() {
+    for (const QString table :
+         {"items_Документ_Приход", "table_Документ_Приход", "items_Регистр_Остатки", "itogi"})
+      EXPECT_EQ(count(table), 0) << table.toStdString();
   }
   void selectRow(frmZurnal* journal, int row) {
     journal->list()->setCurrentIndex(journal->list()->model()->index(row, 0));
@@ -196,7 +192,7 @@ TEST_F(DocumentWindowsTest, ClosingTheWindowEndsItsModulesRun) {
   doc->form()->setValue(QStringLiteral("Сумма"), QStringLiteral("15"));
   messages.clear();
   delete doc;
-  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Сеанс закрыт: 15")});
+  EXPECT_EQ(messages.texts(), QStringList{"Сеанс закрыт: 15"});
 }
 
 TEST_F(DocumentWindowsTest, ModuleErrorAfterMovementsWritesNothingAndKeepsTheWindowWithTheInput) {
@@ -207,13 +203,9 @@ TEST_F(DocumentWindowsTest, ModuleErrorAfterMovementsWritesNothingAndKeepsTheWin
   addRow(doc, 0, QStringLiteral("2"));
   addRow(doc, 1, QStringLiteral("3"));
   click(doc, QStringLiteral("Провести"));
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 13")))
-      << messages.last().toStdString();
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("много"))) << messages.last().toStdString();
-  for (const QString& table :
-       {QStringLiteral("items_Документ_Приход"), QStringLiteral("table_Документ_Приход"),
-        QStringLiteral("items_Регистр_Остатки"), QStringLiteral("itogi")})
-    EXPECT_EQ(count(table), 0) << table.toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("строка 13")));
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("много")));
+  expectNothingStored();
   ASSERT_TRUE(openWindows<frmUniDoc>().contains(doc));
   EXPECT_EQ(doc->form()->value(QStringLiteral("Наименование")), QStringLiteral("П-1"));
   EXPECT_EQ(doc->form()->table()->rows(), 2);
@@ -321,10 +313,7 @@ TEST_F(DocumentWindowsTest, RoadOfADocumentThroughTheWindows) {
   journal->toolbar()->click(4);
   EXPECT_EQ(messages.messages().back().title, QStringLiteral("Удаление..."));
   EXPECT_TRUE(rows(journal).isEmpty());
-  for (const QString& table :
-       {QStringLiteral("items_Документ_Приход"), QStringLiteral("table_Документ_Приход"),
-        QStringLiteral("items_Регистр_Остатки"), QStringLiteral("itogi")})
-    EXPECT_EQ(count(table), 0) << table.toStdString();
+  expectNothingStored();
 }
 
 TEST_F(DocumentWindowsTest, JournalListsItsKindsWithinThePeriodBothEndsIncluded) {
@@ -369,7 +358,7 @@ TEST_F(DocumentWindowsTest, JournalListsItsKindsWithinThePeriodBothEndsIncluded)
 
 TEST_F(DocumentWindowsTest, RepostRerunsTheCorrectedModuleAndReportsFailures) {
   frmZurnal* journal = openJournal();
-  for (const QString& sum : {QStringLiteral("10"), QStringLiteral("20")}) {
+  for (const QString sum : {"10", "20"}) {
     frmUniDoc* doc = newDocument();
     ASSERT_TRUE(doc);
     type(doc, QStringLiteral("Наименование"), QStringLiteral("Д") + sum);
@@ -390,8 +379,7 @@ TEST_F(DocumentWindowsTest, RepostRerunsTheCorrectedModuleAndReportsFailures) {
   journal->toolbar()->click(5);
   EXPECT_TRUE(messages.last().startsWith(QStringLiteral("Перепроведено документов: 1 из 2.")))
       << messages.last().toStdString();
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 13")))
-      << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("строка 13")));
   EXPECT_EQ(column(QStringLiteral("SELECT Дебет FROM itogi ORDER BY cTIME")),
             (QStringList{"20", "20"}));
   EXPECT_EQ(count(QStringLiteral("items_Регистр_Остатки")), 2);
@@ -417,8 +405,7 @@ TEST_F(DocumentWindowsTest, RepostCanBeCancelledBetweenDocuments) {
   journal->toolbar()->click(5);
   EXPECT_TRUE(messages.last().startsWith(QStringLiteral("Перепроведено документов: 1 из 3.")))
       << messages.last().toStdString();
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("прервано")))
-      << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("прервано")));
   // Only the first document was posted again.
   EXPECT_EQ(column(QStringLiteral("SELECT DISTINCT cTIME FROM itogi")), QStringList{"10:00:00"});
 }

@@ -41,6 +41,10 @@ class FormControlTest : public ::testing::Test {
   QWidget window;
   FormControl* form = nullptr;
   QStringList statuses;
+  // Loads a module with the global functions a form's module gets.
+  bool load(const QString& module) {
+    return form->LoadModule(module, script::createGlobalFunctions(host, nullptr));
+  }
   FormHost host;
   shell::MessageRecorder messages;
 };
@@ -89,7 +93,7 @@ TEST_F(FormControlTest, MalformedLinesAreSkippedReportedOnceAndKept) {
   form->LoadLayout(text);
   EXPECT_EQ(form->elementNames(), (QStringList{"А", "Б"}));
   ASSERT_EQ(statuses.size(), 1);
-  EXPECT_TRUE(statuses[0].contains(QStringLiteral("2"))) << statuses[0].toStdString();
+  EXPECT_TRUE(Contains(statuses[0], QStringLiteral("2")));
   EXPECT_EQ(form->GetLayout(), text);
 }
 
@@ -200,8 +204,7 @@ TEST_F(FormControlTest, DesignModePlacesMovesResizesRenamesAndRemoves) {
   EXPECT_EQ(menu[0][0].toString(), QStringLiteral("Наименование"));
 
   EXPECT_FALSE(form->RenameElement(QStringLiteral("Кнопка1"), QStringLiteral("цена")));
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("уже есть")))
-      << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("уже есть")));
   EXPECT_FALSE(form->RenameElement(QStringLiteral("Кнопка1"), QStringLiteral("  ")));
   EXPECT_TRUE(form->RenameElement(QStringLiteral("Кнопка1"), QStringLiteral("Записать")));
   EXPECT_TRUE(form->RemoveElement(QStringLiteral("Наименование")));
@@ -237,7 +240,7 @@ TEST_F(FormControlTest, ModuleRunsOnOpeningAndFromButtonsAndSurvivesErrors) {
       "  Dim x\r\n"
       "  x = 1 / 0\r\n"
       "End Sub\r\n");
-  ASSERT_TRUE(form->LoadModule(module, script::createGlobalFunctions(host, nullptr)));
+  ASSERT_TRUE(load(module));
   EXPECT_EQ(form->value(QStringLiteral("Цена")), QStringLiteral("5"));
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Справочник.Товары.Открыт"));
 
@@ -251,8 +254,7 @@ TEST_F(FormControlTest, ModuleRunsOnOpeningAndFromButtonsAndSurvivesErrors) {
   form->setModuleName(QStringLiteral("Справочник.Товары"));
   qobject_cast<QPushButton*>(form->elementWidget(QStringLiteral("Сломать")))->click();
   ASSERT_EQ(messages.texts().size(), 1);
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 10")))
-      << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("строка 10")));
   EXPECT_TRUE(messages.last().contains(QStringLiteral("Справочник.Товары")));
 
   // The form stays usable after the error.
@@ -278,37 +280,34 @@ TEST_F(FormControlTest, AModulesRunEndsWhenItIsReplacedOrEnded) {
       "Set з = New Запись\r\n"
       "з.Имя = \"%1\"\r\n"
       "Форма.Значение(\"Цена\") = \"%1\"\r\n");
-  ASSERT_TRUE(form->LoadModule(module.arg(QStringLiteral("первый")),
-                               script::createGlobalFunctions(host, nullptr)));
+  ASSERT_TRUE(load(module.arg(QStringLiteral("первый"))));
   EXPECT_TRUE(messages.texts().isEmpty());
-  ASSERT_TRUE(form->LoadModule(module.arg(QStringLiteral("второй")),
-                               script::createGlobalFunctions(host, nullptr)));
-  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("конец первый первый")});
+  ASSERT_TRUE(load(module.arg(QStringLiteral("второй"))));
+  EXPECT_EQ(messages.texts(), QStringList{"конец первый первый"});
   messages.clear();
   form->endModule();
-  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("конец второй второй")});
+  EXPECT_EQ(messages.texts(), QStringList{"конец второй второй"});
 }
 
 TEST_F(FormControlTest, AMessageTheModuleRaisesItselfIsShownAsWrittenOtherErrorsSayWhere) {
   form->LoadLayout(kComposed);
   form->setModuleName(QStringLiteral("Документ.Расход"));
-  ASSERT_TRUE(form->LoadModule(
-      QStringLiteral("Sub Своя\r\n"
-                     "  Err.Raise vbObjectError + 7, \"Расход\", \"Товара не хватает.\"\r\n"
-                     "End Sub\r\n"
-                     "Sub Номер\r\n"
-                     "  Err.Raise 1000, , \"Остаток меньше нуля\"\r\n"
-                     "End Sub\r\n"
-                     "Sub Системная\r\n"
-                     "  Err.Raise 11, , \"Делить на остаток нельзя\"\r\n"
-                     "End Sub\r\n"
-                     "Sub БезТекста\r\n"
-                     "  Err.Raise vbObjectError + 8\r\n"
-                     "End Sub\r\n"
-                     "Sub ВнутриExecute\r\n"
-                     "  Execute \"Err.Raise vbObjectError + 9, , \"\"Из Execute\"\"\"\r\n"
-                     "End Sub\r\n"),
-      script::createGlobalFunctions(host, nullptr)));
+  ASSERT_TRUE(
+      load(QStringLiteral("Sub Своя\r\n"
+                          "  Err.Raise vbObjectError + 7, \"Расход\", \"Товара не хватает.\"\r\n"
+                          "End Sub\r\n"
+                          "Sub Номер\r\n"
+                          "  Err.Raise 1000, , \"Остаток меньше нуля\"\r\n"
+                          "End Sub\r\n"
+                          "Sub Системная\r\n"
+                          "  Err.Raise 11, , \"Делить на остаток нельзя\"\r\n"
+                          "End Sub\r\n"
+                          "Sub БезТекста\r\n"
+                          "  Err.Raise vbObjectError + 8\r\n"
+                          "End Sub\r\n"
+                          "Sub ВнутриExecute\r\n"
+                          "  Execute \"Err.Raise vbObjectError + 9, , \"\"Из Execute\"\"\"\r\n"
+                          "End Sub\r\n")));
   const auto shown = [&](const char* procedure) {
     messages.clear();
     EXPECT_FALSE(form->RunThis(QString::fromUtf8(procedure)));
@@ -331,11 +330,10 @@ TEST_F(FormControlTest, EscapeInterruptsALongModule) {
   QTimer::singleShot(50, [this] {
     QTest::keyClick(form->field(QStringLiteral("Цена"))->focusWidget(), Qt::Key_Escape);
   });
-  const bool ok = form->LoadModule(QStringLiteral("Do\r\n  Состояние(\"работа\")\r\nLoop\r\n"),
-                                   script::createGlobalFunctions(host, nullptr));
+  const bool ok = load(QStringLiteral("Do\r\n  Состояние(\"работа\")\r\nLoop\r\n"));
   EXPECT_FALSE(ok);
   ASSERT_EQ(messages.texts().size(), 1);
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("прерван"))) << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("прерван")));
 }
 
 TEST_F(FormControlTest, TablePartThroughTheModule) {
@@ -362,7 +360,7 @@ TEST_F(FormControlTest, TablePartThroughTheModule) {
       "Таблица.ОчиститьТаблицу\r\n"
       "Сообщить(Таблица.КоличествоСтрок)\r\n"
       "Таблица.ДобавитьЗначение \"x\", \"Нет такой\"\r\n");
-  EXPECT_FALSE(form->LoadModule(module, script::createGlobalFunctions(host, nullptr)));
+  EXPECT_FALSE(load(module));
   EXPECT_EQ(messages.texts().mid(0, 5),
             (QStringList{"Число", "2", "Стол|2", "Стул 'венский'|", "0"}));
   EXPECT_TRUE(messages.last().contains(QStringLiteral("Нет такой")));
@@ -396,12 +394,6 @@ TEST_F(FormControlTest, TableViewAddsDeletesAndChoosesInTheCurrentCell) {
   EXPECT_EQ(form->table()->rows(), 1);
   EXPECT_EQ(messages.texts().size(), 2);
 }
-
-}  // namespace
-}  // namespace balvix::runtime::testing
-
-namespace balvix::runtime::testing {
-namespace {
 
 TEST(ToolBarControlTest, NumberedButtonsReportClicksOnlyWhileAvailable) {
   ToolBarControl bar;

@@ -11,11 +11,13 @@
 #include <QTemporaryDir>
 
 #include "runtime/report_grid.h"
+#include "test_helpers.h"
 
 namespace balvix::runtime::testing {
 namespace {
 
 namespace ex = report_export;
+using balvix::testing::zipEntry;
 
 // A header of two rows (a merged, bold title and the column names) and `count` rows.
 ReportSheet sheet(int count) {
@@ -23,17 +25,17 @@ ReportSheet sheet(int count) {
   CellStyle bold;
   bold.bold = true;
   const int b = s.styleIndex(bold);
-  s.cellRef(0, 0) = {QStringLiteral("Остатки товаров"), b};
-  s.cellRef(1, 0) = {QStringLiteral("Номер"), b};
-  s.cellRef(1, 1) = {QStringLiteral("Товар"), b};
-  s.cellRef(1, 2) = {QStringLiteral("Дата"), b};
+  s.cellRef(0, 0) = {"Остатки товаров", b};
+  s.cellRef(1, 0) = {"Номер", b};
+  s.cellRef(1, 1) = {"Товар", b};
+  s.cellRef(1, 2) = {"Дата", b};
   s.merges << QRect(0, 0, 3, 1);
   s.rowSections << QStringLiteral("Шапка") << QStringLiteral("Шапка");
   for (int i = 1; i <= count; ++i) {
     const int r = s.rowCount();
     s.cellRef(r, 0) = {QString::number(i * 10), 0, CellKind::Number, i * 10.0};
     s.cellRef(r, 1).text = QStringLiteral("Строка %1").arg(i, 3, 10, QLatin1Char('0'));
-    s.cellRef(r, 2) = {QStringLiteral("05.02.2026"), 0, CellKind::Date, 46058};
+    s.cellRef(r, 2) = {"05.02.2026", 0, CellKind::Date, 46058};
     s.rowSections << QStringLiteral("Строка");
   }
   return s;
@@ -49,17 +51,7 @@ QString run(const QString& program, const QStringList& arguments) {
 
 QString pdfPage(const QString& path, int page) {
   return run(QStringLiteral("pdftotext"),
-             {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-              QString::number(page), path, QStringLiteral("-")});
-}
-
-QString zipEntry(const QString& path, const QString& entry) {
-  return run(
-      QStringLiteral("python3"),
-      {QStringLiteral("-c"),
-       QStringLiteral("import zipfile,sys; "
-                      "sys.stdout.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]).decode())"),
-       path, entry});
+             {"-f", QString::number(page), "-l", QString::number(page), path, "-"});
 }
 
 TEST(ReportExport, ACellsTypeFollowsTheModulesValueNotItsLooks) {
@@ -115,10 +107,8 @@ TEST(ReportExport, CsvIsUtf8WithBomSemicolonsAndQuotedFields) {
   const QByteArray bytes = f.readAll();
   ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
   const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
-  EXPECT_EQ(lines, (QStringList{
-                       QStringLiteral("Остатки товаров;;"), QStringLiteral("Номер;Товар;Дата"),
-                       QStringLiteral("10;Строка 001;05.02.2026"),
-                       QStringLiteral("20;\"Стол; \"\"дуб\"\"\nбольшой\";05.02.2026"), QString()}));
+  EXPECT_EQ(lines, (QStringList{"Остатки товаров;;", "Номер;Товар;Дата", "10;Строка 001;05.02.2026",
+                                "20;\"Стол; \"\"дуб\"\"\nбольшой\";05.02.2026", QString()}));
   EXPECT_FALSE(ex::writeCsv(s, dir.filePath(QStringLiteral("нет/такой/папки.csv"))).isEmpty());
 }
 

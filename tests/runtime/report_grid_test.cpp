@@ -26,19 +26,18 @@ ReportSheet sampleLayout() {
   number.align = Qt::AlignRight;
   const int h = s.styleIndex(head);
   const int n = s.styleIndex(number);
-  s.cellRef(0, 0) = {QStringLiteral("Остатки на [Дата]"), h};
-  s.cellRef(1, 0) = {QStringLiteral("[Товар]"), 0};
-  s.cellRef(1, 1) = {QStringLiteral("[Склад]"), 0};
-  s.cellRef(1, 2) = {QStringLiteral("[Количество]"), n};
-  s.cellRef(2, 0) = {QStringLiteral("Итого 'всего'; \\ \"x\"\nвторая строка"), h};
-  s.cellRef(2, 2) = {QStringLiteral("[Итог]"), n};
+  s.cellRef(0, 0) = {"Остатки на [Дата]", h};
+  s.cellRef(1, 0) = {"[Товар]", 0};
+  s.cellRef(1, 1) = {"[Склад]", 0};
+  s.cellRef(1, 2) = {"[Количество]", n};
+  s.cellRef(2, 0) = {"Итого 'всего'; \\ \"x\"\nвторая строка", h};
+  s.cellRef(2, 2) = {"[Итог]", n};
   s.merges << QRect(0, 0, 3, 1);
   s.columnWidths = {150, 0, 80};
   s.resize(3, 3);
   s.rowHeights[0] = 40;
-  s.sections << ReportSection{QStringLiteral("Шапка"), 0, 0}
-             << ReportSection{QStringLiteral("Строка"), 1, 1}
-             << ReportSection{QStringLiteral("Итог"), 2, 2};
+  s.sections << ReportSection{"Шапка", 0, 0} << ReportSection{"Строка", 1, 1}
+             << ReportSection{"Итог", 2, 2};
   s.unknownLines << QStringLiteral("picture 0 0 logo.png");
   return s;
 }
@@ -69,7 +68,7 @@ TEST(ReportLayoutText, EveryAttributeMergeSectionAndUnknownLineRoundTrips) {
   EXPECT_EQ(back->rowHeight(0), 40);
   ASSERT_EQ(back->sections.size(), 3);
   EXPECT_EQ(back->section(QStringLiteral("строка"))->first, 1);
-  EXPECT_EQ(back->unknownLines, QStringList{QStringLiteral("picture 0 0 logo.png")});
+  EXPECT_EQ(back->unknownLines, QStringList{"picture 0 0 logo.png"});
   // Written again, the text is the same.
   EXPECT_EQ(ReportLayoutText::write(*back), text);
 }
@@ -158,20 +157,16 @@ TEST_F(ReportGridTest, ModuleOutputsHeaderOneRowPerBalanceGroupAndTotal) {
   ReportGrid grid;
   grid.LoadLayout(ReportLayoutText::write(sampleLayout()));
   ASSERT_TRUE(run(grid, balances)) << messages.last().toStdString();
-  EXPECT_EQ(
-      rowTexts(grid),
-      (QStringList{QStringLiteral("Остатки на 04.02.2026||"), QStringLiteral("Стол|Главный|3"),
-                   QStringLiteral("Стул|Малый|7"), QStringLiteral("Шкаф|Главный|2"),
-                   QStringLiteral("Итого 'всего'; \\ \"x\"\nвторая строка||12")}));
+  EXPECT_EQ(rowTexts(grid),
+            (QStringList{"Остатки на 04.02.2026||", "Стол|Главный|3", "Стул|Малый|7",
+                         "Шкаф|Главный|2", "Итого 'всего'; \\ \"x\"\nвторая строка||12"}));
   const ReportSheet& out = grid.sheet();
   // Styles, merges, heights and the sections the rows came from travel with the copies.
   EXPECT_TRUE(out.style(out.cell(0, 0)->style).bold);
   EXPECT_EQ(out.style(out.cell(3, 2)->style).align, Qt::AlignRight);
   EXPECT_EQ(out.merges, QList<QRect>{QRect(0, 0, 3, 1)});
   EXPECT_EQ(out.rowHeight(0), 40);
-  EXPECT_EQ(out.rowSections, (QStringList{QStringLiteral("Шапка"), QStringLiteral("Строка"),
-                                          QStringLiteral("Строка"), QStringLiteral("Строка"),
-                                          QStringLiteral("Итог")}));
+  EXPECT_EQ(out.rowSections, (QStringList{"Шапка", "Строка", "Строка", "Строка", "Итог"}));
   EXPECT_EQ(grid.model()->rowCount(), 5);
   EXPECT_EQ(grid.model()->data(grid.model()->index(1, 0), Qt::DisplayRole).toString(),
             QStringLiteral("Стол"));
@@ -190,18 +185,16 @@ TEST_F(ReportGridTest, CellClearCaptionAndErrorsKeepTheOutputSoFar) {
                 "Отчет.Ячейка(1, 2) = \"Б\"\nОтчет.Ячейка(3, 4) = \"В\"\n"
                 "Сообщить(Отчет.Ячейка(1, 1) & Отчет.Ячейка(1, 2) & Отчет.Параметр(\"товар\"))\n"
                 "Сообщить(Отчет.Заголовок)\nОтчет.Заголовок = \"Новый заголовок\"\n")));
-  EXPECT_EQ(messages.texts(), (QStringList{QStringLiteral("АБА"), QStringLiteral("Отчет.Проба")}));
+  EXPECT_EQ(messages.texts(), (QStringList{"АБА", "Отчет.Проба"}));
   EXPECT_EQ(grid.windowTitle(), QStringLiteral("Новый заголовок"));
-  EXPECT_EQ(rowTexts(grid),
-            (QStringList{QStringLiteral("А|Б||"), QStringLiteral("|||"), QStringLiteral("|||В")}));
+  EXPECT_EQ(rowTexts(grid), (QStringList{"А|Б||", "|||", "|||В"}));
   messages.clear();
   // An unknown section stops the module with its line; the rows output before stay.
   EXPECT_FALSE(run(
       grid,
       QStringLiteral("Отчет.Очистить()\nОтчет.Вывести(\"Шапка\")\n\nОтчет.Вывести(\"Подвал\")\n")));
   ASSERT_EQ(messages.texts().size(), 1);
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("строка 4")))
-      << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("строка 4")));
   EXPECT_TRUE(messages.last().contains(QStringLiteral("Подвал")));
   EXPECT_EQ(grid.model()->rowCount(), 1);
   messages.clear();
@@ -226,8 +219,7 @@ TEST_F(ReportGridTest, LongModuleIsInterruptedAndKeepsItsRows) {
           QStringLiteral("Н = 0\nДелать Пока 1 = 1\n  Н = Н + 1\n  Отчет.Параметр(\"Товар\") = Н\n"
                          "  Отчет.Вывести(\"Строка\")\nЦикл\n")));
   ASSERT_EQ(messages.texts().size(), 1);
-  EXPECT_TRUE(messages.last().contains(QStringLiteral("прервано")))
-      << messages.last().toStdString();
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("прервано")));
   const int rows = grid.model()->rowCount();
   EXPECT_GT(rows, 0);
   EXPECT_EQ(grid.sheet().rowCount(), rows);

@@ -27,13 +27,12 @@ QString layoutText() {
   CellStyle bold;
   bold.bold = true;
   const int b = s.styleIndex(bold);
-  s.cellRef(0, 0) = {QStringLiteral("Отчет за [С] - [По]"), b};
-  s.cellRef(1, 0) = {QStringLiteral("[Товар]")};
-  s.cellRef(1, 1) = {QStringLiteral("[Количество]")};
-  s.cellRef(1, 2) = {QStringLiteral("[Дата]")};
+  s.cellRef(0, 0) = {"Отчет за [С] - [По]", b};
+  s.cellRef(1, 0) = {"[Товар]"};
+  s.cellRef(1, 1) = {"[Количество]"};
+  s.cellRef(1, 2) = {"[Дата]"};
   s.merges << QRect(0, 0, 3, 1);
-  s.sections << ReportSection{QStringLiteral("Шапка"), 0, 0}
-             << ReportSection{QStringLiteral("Строка"), 1, 1};
+  s.sections << ReportSection{"Шапка", 0, 0} << ReportSection{"Строка", 1, 1};
   return ReportLayoutText::write(s);
 }
 
@@ -49,19 +48,11 @@ class ReportWindowTest : public RuntimeTest {
     main()->BuildMenus();
   }
   QString stored(const QString& column, const QString& name) {
-    storage::Recordset rs = db().openRecordset(
-        QStringLiteral("SELECT ") + column +
-        QStringLiteral(" FROM form_items WHERE type='Отчет' AND name=") + storage::quote(name));
-    return rs.eof() ? QString() : rs.text(0);
+    return value(QStringLiteral("SELECT ") + column +
+                 QStringLiteral(" FROM form_items WHERE type='Отчет' AND name=") +
+                 storage::quote(name));
   }
-  frmReport* openFromMenu(const QString& name) {
-    const auto& items = main()->userMenuItems(3);
-    for (std::size_t i = 0; i < items.size(); ++i)
-      if (items[i]->data().toString() == name) main()->reportClicked(static_cast<int>(i));
-    processEvents();
-    const auto reports = openWindows<frmReport>();
-    return reports.isEmpty() ? nullptr : reports.last();
-  }
+  frmReport* openFromMenu(const QString& name) { return clickMenu<frmReport>(3, name); }
   static shell::WindowArguments arguments(const QString& name) {
     shell::WindowArguments a;
     a.kind = config::ObjectKind::Report;
@@ -145,7 +136,7 @@ TEST_F(ReportWindowTest, MissingReportWithoutLayoutAndTrueFalseWords) {
   frmReport* words = openFromMenu(QStringLiteral("Слова"));
   ASSERT_TRUE(words);
   EXPECT_EQ(cell(words, 1, 1), QStringLiteral("True или False"));
-  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("запущен")});
+  EXPECT_EQ(messages.texts(), QStringList{"запущен"});
   EXPECT_TRUE(
       stored(QStringLiteral("item"), QStringLiteral("Слова")).contains(QStringLiteral("Истина")));
 }
@@ -172,13 +163,11 @@ TEST_F(ReportWindowTest, DesignerLayoutButtonEditsWithoutRunningAndStoresQuotedO
   m->setData(m->index(2, 0), QStringLiteral("Товар 'Стол'"), Qt::EditRole);
 
   // A refused update keeps the window open with its layout.
-  db().execute(
-      QStringLiteral("CREATE TRIGGER no_update BEFORE UPDATE ON form_items BEGIN SELECT "
-                     "RAISE(ABORT, 'запрещено'); END"));
+  balvix::testing::failWrites(db(), "UPDATE", "form_items", "запрещено");
   EXPECT_FALSE(w->close());
   ASSERT_EQ(messages.texts().size(), 1);
   EXPECT_TRUE(messages.last().contains(QStringLiteral("Макет отчета не сохранен")));
-  db().execute(QStringLiteral("DROP TRIGGER no_update"));
+  db().execute(QStringLiteral("DROP TRIGGER fail_writes"));
   EXPECT_TRUE(w->close());
   const auto back = ReportLayoutText::read(stored(QStringLiteral("item"), QStringLiteral("Итоги")));
   ASSERT_TRUE(back);
@@ -284,7 +273,7 @@ TEST_F(ReportWindowTest, ChartOfAccountsPrintsThroughItsReport) {
   ASSERT_TRUE(w);
   EXPECT_EQ(w->windowTitle(), QStringLiteral("Отчет.ПланСчетов"));
   storage::Recordset rs = db().openRecordset(QStringLiteral("SELECT Код, Наименование FROM plan"));
-  QStringList expected{QStringLiteral("План счетов|"), QStringLiteral("Код|Наименование")};
+  QStringList expected{"План счетов|", "Код|Наименование"};
   for (; !rs.eof(); rs.moveNext()) expected << rs.text(0) + QLatin1Char('|') + rs.text(1);
   QStringList shown;
   for (int r = 1; r <= w->grid()->sheet().rowCount(); ++r)

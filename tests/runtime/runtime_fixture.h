@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
 #include <memory>
-#include <ostream>
 
 #include "configurator/designer_set.h"
 #include "runtime/runtime_host.h"
@@ -17,20 +17,15 @@
 #include "shell/message_box.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
+#include "test_helpers.h"
 
 namespace balvix::runtime::testing {
 
 // A fresh database, the main window, the configurator's and the runtime's windows, and a
 // recorder that answers every message.
-class RuntimeTest : public ::testing::Test {
+class RuntimeTest : public ::testing::Test, public balvix::testing::TempDatabase {
  protected:
   RuntimeTest() {
-    EXPECT_TRUE(m_dir.isValid());
-    m_db = storage::Session::createNew(m_dir.filePath(QStringLiteral("basa.mdb")));
     state.db = m_db.get();
     m_main = std::make_unique<shell::frmMain>(state);
     m_host = std::make_unique<RuntimeHost>(state);
@@ -48,7 +43,6 @@ class RuntimeTest : public ::testing::Test {
     m_host.reset();
   }
 
-  storage::Session& db() { return *m_db; }
   shell::frmMain* main() { return m_main.get(); }
   configurator::DesignerSet& windows() { return *m_designers; }
 
@@ -83,6 +77,22 @@ class RuntimeTest : public ::testing::Test {
     for (; !rs.eof(); rs.moveNext()) names << rs.text(0);
     return names;
   }
+  // Chooses an object from a user menu (0 catalogs, 1 documents, 2 journals, 3 reports) the
+  // way the user does; the last open window of the class it opens.
+  template <class T>
+  T* clickMenu(int menu, const QString& name) {
+    const auto& items = main()->userMenuItems(menu);
+    for (std::size_t i = 0; i < items.size(); ++i)
+      if (items[i]->data().toString() == name) {
+        if (menu == 3)
+          main()->reportClicked(static_cast<int>(i));
+        else
+          items[i]->trigger();
+      }
+    processEvents();
+    const auto windows = openWindows<T>();
+    return windows.isEmpty() ? nullptr : windows.last();
+  }
   // The open child windows of the main window, of one class.
   template <class T>
   QList<T*> openWindows() {
@@ -99,8 +109,6 @@ class RuntimeTest : public ::testing::Test {
   shell::MessageRecorder messages;
 
  private:
-  QTemporaryDir m_dir;
-  std::unique_ptr<storage::Session> m_db;
   std::unique_ptr<shell::frmMain> m_main;
   std::unique_ptr<RuntimeHost> m_host;
   std::unique_ptr<configurator::DesignerSet> m_designers;

@@ -44,8 +44,7 @@ TEST_F(DatabaseServiceTest, TheServiceMenuOffersCheckBackupAndRestore) {
             (QStringList{"Проверка базы данных…", "Резервная копия…", "Восстановить из копии…"}));
 
   m_main->findChild<QAction*>(QStringLiteral("mnuCheckDatabase"))->trigger();
-  EXPECT_TRUE(m_messages.last().contains(QStringLiteral("повреждений не найдено")))
-      << m_messages.last().toStdString();
+  EXPECT_TRUE(Contains(m_messages.last(), QStringLiteral("повреждений не найдено")));
 }
 
 TEST_F(DatabaseServiceTest, ABackupRestoredBringsBackTheDataAndTheMenus) {
@@ -75,8 +74,7 @@ TEST_F(DatabaseServiceTest, ABackupRestoredBringsBackTheDataAndTheMenus) {
   EXPECT_FALSE(catalogMenu().contains(QStringLiteral("Склады")));
   EXPECT_TRUE(m_main->mdiArea()->subWindowList().isEmpty());
   // The content before the restore is kept aside.
-  const QStringList aside =
-      QDir(m_dir.path()).entryList({QStringLiteral("basa до восстановления *.mdb")});
+  const QStringList aside = QDir(m_dir.path()).entryList({"basa до восстановления *.mdb"});
   ASSERT_EQ(aside.size(), 1);
   auto before = storage::Session::open(m_dir.filePath(aside.first()));
   EXPECT_EQ(before->openRecordset(QStringLiteral("SELECT count(*) FROM items_Справочник_Товары"))

@@ -50,7 +50,7 @@ TEST_F(ShellTest, ElementMenuRemovesTheElementFromTheFormInLayoutDesign) {
   QAction* remove = m_main->findChild<QAction*>(QStringLiteral("mnuDelItem"));
   ASSERT_TRUE(remove);
   remove->trigger();
-  EXPECT_EQ(catalog.removed, QStringList{QStringLiteral("Цена")});
+  EXPECT_EQ(catalog.removed, QStringList{"Цена"});
   EXPECT_TRUE(document.removed.isEmpty());
 
   // Any other kind means the document form, and the kind is set to say so.
@@ -58,7 +58,7 @@ TEST_F(ShellTest, ElementMenuRemovesTheElementFromTheFormInLayoutDesign) {
   m_state.contextItemName = QStringLiteral("Сумма");
   EXPECT_TRUE(shell::removeFormElement(m_state));
   EXPECT_EQ(m_state.contextFormKind, QStringLiteral("doc"));
-  EXPECT_EQ(document.removed, QStringList{QStringLiteral("Сумма")});
+  EXPECT_EQ(document.removed, QStringList{"Сумма"});
   m_state.contextItemName = QStringLiteral("Нет");
   EXPECT_FALSE(shell::removeFormElement(m_state));
 

@@ -147,7 +147,7 @@ TEST_F(ShellTest, StartupReportsAMissingFileByName) {
   QString error;
   const QString path = m_dir.filePath(QStringLiteral("нет-такой.mdb"));
   EXPECT_EQ(shell::openDatabaseAtStartup(nullptr, path, &error), nullptr);
-  EXPECT_TRUE(error.contains(QStringLiteral("нет-такой.mdb"))) << error.toStdString();
+  EXPECT_TRUE(Contains(error, QStringLiteral("нет-такой.mdb")));
   EXPECT_FALSE(QFile::exists(path));
 }
 
@@ -163,7 +163,7 @@ TEST_F(ShellTest, StartupGivesTheDocumentTablesOfAnOlderDatabaseTheirKeyIndex) {
   QString error;
   auto db = shell::openDatabaseAtStartup(nullptr, path, &error);
   ASSERT_TRUE(db) << error.toStdString();
-  const QStringList key = {QStringLiteral("cDATE"), QStringLiteral("cTIME")};
+  const QStringList key = {"cDATE", "cTIME"};
   EXPECT_TRUE(storage::hasIndexOn(*db, QStringLiteral("itogi"), key));
   EXPECT_TRUE(storage::hasIndexOn(*db, QStringLiteral("items_Документ_Приход"), key));
   EXPECT_TRUE(m_messages.messages().empty());

@@ -10,16 +10,21 @@ using namespace balvix;
 
 namespace {
 
-int formItemsRows(storage::Session& db, const QString& type, const QString& name) {
-  auto rs =
-      db.openRecordset(QStringLiteral("SELECT count(*) FROM form_items WHERE type=") +
-                       storage::quote(type) + QStringLiteral(" AND name=") + storage::quote(name));
-  return rs.value(0).toInt();
-}
+class ObjectDeletionTest : public ShellTest {
+ protected:
+  bool remove(const QString& type, const QString& name) {
+    return shell::deleteConfigurationObject(m_state, type, name);
+  }
+  int formItemsRows(const QString& type, const QString& name) {
+    return value(QStringLiteral("SELECT count(*) FROM form_items WHERE type=") +
+                 storage::quote(type) + QStringLiteral(" AND name=") + storage::quote(name))
+        .toInt();
+  }
+};
 
 }  // namespace
 
-TEST_F(ShellTest, DeletingObjectsWithoutTablesRemovesOnlyTheirRow) {
+TEST_F(ObjectDeletionTest, DeletingObjectsWithoutTablesRemovesOnlyTheirRow) {
   for (const char* type : {"Перечисление", "Отчет", "Журнал"}) {
     addObject(QString::fromUtf8(type), QStringLiteral("Прочее"));
   }
@@ -29,9 +34,8 @@ TEST_F(ShellTest, DeletingObjectsWithoutTablesRemovesOnlyTheirRow) {
     return m_db->tableCount();
   }();
   for (const char* type : {"Перечисление", "Отчет", "Журнал"}) {
-    EXPECT_TRUE(shell::deleteConfigurationObject(m_state, QString::fromUtf8(type),
-                                                 QStringLiteral("Прочее")));
-    EXPECT_EQ(formItemsRows(*m_db, QString::fromUtf8(type), QStringLiteral("Прочее")), 0);
+    EXPECT_TRUE(remove(QString::fromUtf8(type), QStringLiteral("Прочее")));
+    EXPECT_EQ(formItemsRows(QString::fromUtf8(type), QStringLiteral("Прочее")), 0);
   }
   m_db->refreshTables();
   EXPECT_EQ(m_db->tableCount(), tables);
@@ -39,7 +43,7 @@ TEST_F(ShellTest, DeletingObjectsWithoutTablesRemovesOnlyTheirRow) {
   EXPECT_EQ(m_messages.last(), QStringLiteral("Все успешно удалено."));
 }
 
-TEST_F(ShellTest, DeletingACatalogDropsItsTableOnlyAndUpdatesTreeAndMenus) {
+TEST_F(ObjectDeletionTest, DeletingACatalogDropsItsTableOnlyAndUpdatesTreeAndMenus) {
   addObject(QStringLiteral("Справочник"), QStringLiteral("Товары"));
   addObject(QStringLiteral("Документ"), QStringLiteral("Товары"));
   m_db->execute(QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50))"));
@@ -47,11 +51,10 @@ TEST_F(ShellTest, DeletingACatalogDropsItsTableOnlyAndUpdatesTreeAndMenus) {
       "CREATE TABLE table_Документ_Товары(Товар TEXT(50),cDATE TEXT(10),cTIME TEXT(10))"));
   m_main->BuildMenus();
   m_main->BuildConfigTree();
-  ASSERT_TRUE(shell::deleteConfigurationObject(m_state, QStringLiteral("Справочник"),
-                                               QStringLiteral("Товары")));
+  ASSERT_TRUE(remove(QStringLiteral("Справочник"), QStringLiteral("Товары")));
   EXPECT_FALSE(m_db->tableExists(QStringLiteral("items_Справочник_Товары")));
   EXPECT_TRUE(m_db->tableExists(QStringLiteral("table_Документ_Товары")));
-  EXPECT_EQ(formItemsRows(*m_db, QStringLiteral("Документ"), QStringLiteral("Товары")), 1);
+  EXPECT_EQ(formItemsRows(QStringLiteral("Документ"), QStringLiteral("Товары")), 1);
   EXPECT_TRUE(m_main->userMenuItems(0)[0]->data().toString().isEmpty());
   EXPECT_TRUE(
       m_main->configTree()
@@ -59,7 +62,7 @@ TEST_F(ShellTest, DeletingACatalogDropsItsTableOnlyAndUpdatesTreeAndMenus) {
           .isEmpty());
 }
 
-TEST_F(ShellTest, PostedDocumentsBlockDeletionAndUnpostedOnesGoWithBothTables) {
+TEST_F(ObjectDeletionTest, PostedDocumentsBlockDeletionAndUnpostedOnesGoWithBothTables) {
   addObject(QStringLiteral("Документ"), QStringLiteral("Приход"));
   m_db->execute(
       QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),cDATE TEXT(10),"
@@ -71,8 +74,7 @@ TEST_F(ShellTest, PostedDocumentsBlockDeletionAndUnpostedOnesGoWithBothTables) {
   m_db->execute(
       QStringLiteral("INSERT INTO items_Документ_Приход VALUES ('б','01.02.2026','11:00:00','1')"));
 
-  EXPECT_FALSE(shell::deleteConfigurationObject(m_state, QStringLiteral("Документ"),
-                                                QStringLiteral("Приход")));
+  EXPECT_FALSE(remove(QStringLiteral("Документ"), QStringLiteral("Приход")));
   EXPECT_EQ(m_messages.last(),
             QStringLiteral("Удаляемый объект имеет движения, удаление невозможно!"));
   EXPECT_TRUE(m_db->tableExists(QStringLiteral("items_Документ_Приход")));
@@ -81,15 +83,13 @@ TEST_F(ShellTest, PostedDocumentsBlockDeletionAndUnpostedOnesGoWithBothTables) {
   m_db->execute(QStringLiteral("UPDATE items_Документ_Приход SET Проводка='0'"));
   // Answering No changes nothing.
   m_messages.reply(shell::MsgAnswer::No);
-  EXPECT_FALSE(shell::deleteConfigurationObject(m_state, QStringLiteral("Документ"),
-                                                QStringLiteral("Приход")));
+  EXPECT_FALSE(remove(QStringLiteral("Документ"), QStringLiteral("Приход")));
   EXPECT_TRUE(m_db->tableExists(QStringLiteral("items_Документ_Приход")));
 
-  EXPECT_TRUE(shell::deleteConfigurationObject(m_state, QStringLiteral("Документ"),
-                                               QStringLiteral("Приход")));
+  EXPECT_TRUE(remove(QStringLiteral("Документ"), QStringLiteral("Приход")));
   EXPECT_FALSE(m_db->tableExists(QStringLiteral("items_Документ_Приход")));
   EXPECT_FALSE(m_db->tableExists(QStringLiteral("table_Документ_Приход")));
-  EXPECT_EQ(formItemsRows(*m_db, QStringLiteral("Документ"), QStringLiteral("Приход")), 0);
+  EXPECT_EQ(formItemsRows(QStringLiteral("Документ"), QStringLiteral("Приход")), 0);
 }
 
 // Counts the rows the engine hands out from statements that read a document header table.
@@ -101,7 +101,7 @@ int headerRowsRead(unsigned type, void* context, void* statement, void*) {
   return 0;
 }
 
-TEST_F(ShellTest, TheDeletionAsksForOnePostedDocumentInsteadOfReadingThemAll) {
+TEST_F(ObjectDeletionTest, TheDeletionAsksForOnePostedDocumentInsteadOfReadingThemAll) {
   addObject(QStringLiteral("Документ"), QStringLiteral("Расход"));
   m_db->execute(
       QStringLiteral("CREATE TABLE items_Документ_Расход(Наименование TEXT(50),cDATE TEXT(10),"
@@ -114,8 +114,7 @@ TEST_F(ShellTest, TheDeletionAsksForOnePostedDocumentInsteadOfReadingThemAll) {
   int rows = 0;
   sqlite3_trace_v2(m_db->handle(), SQLITE_TRACE_ROW, headerRowsRead, &rows);
   m_messages.reply(shell::MsgAnswer::Yes);
-  EXPECT_FALSE(shell::deleteConfigurationObject(m_state, QStringLiteral("Документ"),
-                                                QStringLiteral("Расход")));
+  EXPECT_FALSE(remove(QStringLiteral("Документ"), QStringLiteral("Расход")));
   sqlite3_trace_v2(m_db->handle(), 0, nullptr, nullptr);
   EXPECT_EQ(m_messages.last(),
             QStringLiteral("Удаляемый объект имеет движения, удаление невозможно!"));
@@ -123,9 +122,8 @@ TEST_F(ShellTest, TheDeletionAsksForOnePostedDocumentInsteadOfReadingThemAll) {
   EXPECT_TRUE(m_db->tableExists(QStringLiteral("items_Документ_Расход")));
 }
 
-TEST_F(ShellTest, AnObjectWhoseTableIsAlreadyGoneCanStillBeDeleted) {
+TEST_F(ObjectDeletionTest, AnObjectWhoseTableIsAlreadyGoneCanStillBeDeleted) {
   addObject(QStringLiteral("Регистр"), QStringLiteral("Остатки"));
-  EXPECT_TRUE(shell::deleteConfigurationObject(m_state, QStringLiteral("Регистр"),
-                                               QStringLiteral("Остатки")));
-  EXPECT_EQ(formItemsRows(*m_db, QStringLiteral("Регистр"), QStringLiteral("Остатки")), 0);
+  EXPECT_TRUE(remove(QStringLiteral("Регистр"), QStringLiteral("Остатки")));
+  EXPECT_EQ(formItemsRows(QStringLiteral("Регистр"), QStringLiteral("Остатки")), 0);
 }

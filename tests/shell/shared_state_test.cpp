@@ -43,7 +43,7 @@ TEST(SharedState, ModulesAndWindowsUseTheSameRecordsetAndPostingContext) {
   state.sharedRecordset =
       db->openRecordset(QStringLiteral("SELECT Код FROM plan WHERE Код='41' OR Код='50'"));
   engine.runThis(QStringLiteral("Шаг"));
-  EXPECT_EQ(host.messages, (QStringList{QStringLiteral("01"), QStringLiteral("50")}));
+  EXPECT_EQ(host.messages, (QStringList{"01", "50"}));
 
   state.currentObjectType = QStringLiteral("Документ");
   state.currentObjectName = QStringLiteral("Приход");

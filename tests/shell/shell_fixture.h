@@ -10,13 +10,12 @@
 #include "shell/message_box.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
+#include "test_helpers.h"
 
 // A fresh database, the shared state and a main window over them.
-class ShellTest : public ::testing::Test {
+class ShellTest : public ::testing::Test, public balvix::testing::TempDatabase {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(m_dir.isValid());
-    m_db = balvix::storage::Session::createNew(m_dir.filePath(QStringLiteral("basa.mdb")));
     m_state.db = m_db.get();
     m_main = std::make_unique<balvix::shell::frmMain>(m_state);
   }
@@ -32,8 +31,6 @@ class ShellTest : public ::testing::Test {
                   QLatin1Char(')'));
   }
 
-  QTemporaryDir m_dir;
-  std::unique_ptr<balvix::storage::Session> m_db;
   balvix::shell::AppState m_state;
   std::unique_ptr<balvix::shell::frmMain> m_main;
   balvix::shell::MessageRecorder m_messages;

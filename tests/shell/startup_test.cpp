@@ -2,35 +2,19 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
-namespace {
+#include "test_helpers.h"
 
-struct Outcome {
-  int exitCode = -1;
-  QString err;
-};
-
-Outcome runProgram(const QStringList& args) {
-  QProcess p;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  p.setProcessEnvironment(env);
-  p.start(QStringLiteral(BALVIX_BINARY), args);
-  EXPECT_TRUE(p.waitForFinished(60000));
-  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-          QString::fromUtf8(p.readAllStandardError())};
-}
-
-}  // namespace
+using balvix::testing::runProgram;
+using balvix::testing::writeFile;
 
 TEST(Startup, MissingDatabaseEndsWithAMessageAndCreatesNothing) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("basa.mdb"));
-  const Outcome run = runProgram({QStringLiteral("--db"), path});
-  EXPECT_NE(run.exitCode, 0);
-  EXPECT_TRUE(run.err.contains(QDir::toNativeSeparators(path))) << run.err.toStdString();
+  QString error;
+  EXPECT_NE(runProgram({"--db", path}, &error), 0);
+  EXPECT_TRUE(Contains(error, QDir::toNativeSeparators(path)));
   EXPECT_FALSE(QFile::exists(path));
   EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
 }
@@ -38,14 +22,12 @@ TEST(Startup, MissingDatabaseEndsWithAMessageAndCreatesNothing) {
 TEST(Startup, TextFileInsteadOfDatabaseIsRefusedAndLeftAlone) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("basa.mdb"));
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   const QByteArray content = "Это не база данных, а просто текст.\n";
-  file.write(content);
-  file.close();
-  const Outcome run = runProgram({QStringLiteral("--db"), path});
-  EXPECT_NE(run.exitCode, 0);
-  EXPECT_TRUE(run.err.contains(QStringLiteral("basa.mdb"))) << run.err.toStdString();
+  writeFile(path, content);
+  QString error;
+  EXPECT_NE(runProgram({"--db", path}, &error), 0);
+  EXPECT_TRUE(Contains(error, QStringLiteral("basa.mdb")));
+  QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), content);
 }
@@ -53,31 +35,26 @@ TEST(Startup, TextFileInsteadOfDatabaseIsRefusedAndLeftAlone) {
 TEST(Startup, NewDatabaseCommandCreatesAFileThatRefusesToBeOverwritten) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("новая.mdb"));
-  EXPECT_EQ(runProgram({QStringLiteral("--new-database"), path}).exitCode, 0);
+  EXPECT_EQ(runProgram({"--new-database", path}), 0);
   EXPECT_TRUE(QFile::exists(path));
-  EXPECT_NE(runProgram({QStringLiteral("--new-database"), path}).exitCode, 0);
+  EXPECT_NE(runProgram({"--new-database", path}), 0);
 }
 
 TEST(Startup, BackupCommandWritesACopyAndRefusesWhatIsNotADatabase) {
   QTemporaryDir dir;
   const QString db = dir.filePath(QStringLiteral("basa.mdb"));
   const QString copy = dir.filePath(QStringLiteral("копия basa.mdb"));
-  ASSERT_EQ(runProgram({QStringLiteral("--new-database"), db}).exitCode, 0);
-  EXPECT_EQ(runProgram({QStringLiteral("--backup"), db, copy}).exitCode, 0);
+  ASSERT_EQ(runProgram({"--new-database", db}), 0);
+  EXPECT_EQ(runProgram({"--backup", db, copy}), 0);
   QFile file(copy);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_TRUE(file.read(16).startsWith("SQLite format 3"));
-  file.close();
 
   const QString text = dir.filePath(QStringLiteral("текст.mdb"));
-  QFile t(text);
-  ASSERT_TRUE(t.open(QIODevice::WriteOnly));
-  t.write("не база");
-  t.close();
-  const Outcome refused =
-      runProgram({QStringLiteral("--backup"), text, dir.filePath(QStringLiteral("2.mdb"))});
-  EXPECT_NE(refused.exitCode, 0);
-  EXPECT_TRUE(refused.err.contains(QStringLiteral("текст.mdb"))) << refused.err.toStdString();
+  writeFile(text, "не база");
+  QString error;
+  EXPECT_NE(runProgram({"--backup", text, dir.filePath(QStringLiteral("2.mdb"))}, &error), 0);
+  EXPECT_TRUE(Contains(error, QStringLiteral("текст.mdb")));
   EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("2.mdb"))));
-  EXPECT_NE(runProgram({QStringLiteral("--backup"), db}).exitCode, 0);
+  EXPECT_NE(runProgram({"--backup", db}), 0);
 }

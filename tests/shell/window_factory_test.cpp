@@ -13,6 +13,7 @@
 using namespace balvix;
 using shell::WindowArguments;
 using shell::WindowFactory;
+namespace names = shell::window_names;
 
 namespace {
 
@@ -36,26 +37,25 @@ WindowFactory::Creator probe(int* made) {
 TEST(WindowFactory, OpensRegisteredWindowsByNameWithTheirArguments) {
   WindowFactory factory;
   int made = 0;
-  EXPECT_FALSE(factory.hasWindow(shell::window_names::kDocumentForm));
-  EXPECT_EQ(factory.newWindow(shell::window_names::kDocumentForm), nullptr);
-  EXPECT_EQ(factory.sharedWindow(shell::window_names::kDocumentForm), nullptr);
+  EXPECT_FALSE(factory.hasWindow(names::kDocumentForm));
+  EXPECT_EQ(factory.newWindow(names::kDocumentForm), nullptr);
+  EXPECT_EQ(factory.sharedWindow(names::kDocumentForm), nullptr);
 
-  factory.registerWindow(shell::window_names::kDocumentForm, probe(&made),
+  factory.registerWindow(names::kDocumentForm, probe(&made),
                          [](QWidget* window, const WindowArguments& arguments) {
                            auto* p = static_cast<ProbeWindow*>(window);
                            p->arguments = arguments;
                            ++p->reused;
                          });
-  EXPECT_TRUE(factory.hasWindow(shell::window_names::kDocumentForm));
-  EXPECT_EQ(factory.registeredNames(), QStringList{shell::window_names::kDocumentForm});
+  EXPECT_TRUE(factory.hasWindow(names::kDocumentForm));
+  EXPECT_EQ(factory.registeredNames(), QStringList{names::kDocumentForm});
 
   WindowArguments arguments;
   arguments.kind = config::ObjectKind::Document;
   arguments.objectName = QStringLiteral("Приход");
   arguments.elementName = QStringLiteral("№1");
-  std::unique_ptr<QWidget> first(
-      factory.newWindowWith(shell::window_names::kDocumentForm, arguments));
-  std::unique_ptr<QWidget> second(factory.newWindow(shell::window_names::kDocumentForm));
+  std::unique_ptr<QWidget> first(factory.newWindowWith(names::kDocumentForm, arguments));
+  std::unique_ptr<QWidget> second(factory.newWindow(names::kDocumentForm));
   ASSERT_TRUE(first && second);
   EXPECT_NE(first.get(), second.get());
   auto* p = static_cast<ProbeWindow*>(first.get());
@@ -66,36 +66,36 @@ TEST(WindowFactory, OpensRegisteredWindowsByNameWithTheirArguments) {
 
   // The shared instance is made once; asking again hands it the new arguments.
   arguments.designMode = true;
-  QWidget* shared = factory.sharedWindowWith(shell::window_names::kDocumentForm, arguments);
+  QWidget* shared = factory.sharedWindowWith(names::kDocumentForm, arguments);
   ASSERT_TRUE(shared);
   EXPECT_EQ(made, 3);
   EXPECT_TRUE(static_cast<ProbeWindow*>(shared)->arguments.designMode);
   arguments.objectName = QStringLiteral("Расход");
-  EXPECT_EQ(factory.sharedWindowWith(shell::window_names::kDocumentForm, arguments), shared);
+  EXPECT_EQ(factory.sharedWindowWith(names::kDocumentForm, arguments), shared);
   EXPECT_EQ(made, 3);
   EXPECT_EQ(static_cast<ProbeWindow*>(shared)->reused, 1);
   EXPECT_EQ(static_cast<ProbeWindow*>(shared)->arguments.objectName, QStringLiteral("Расход"));
-  EXPECT_EQ(factory.existingSharedWindow(shell::window_names::kDocumentForm), shared);
+  EXPECT_EQ(factory.existingSharedWindow(names::kDocumentForm), shared);
 
   // A shared window destroyed elsewhere is made again.
   delete shared;
-  EXPECT_EQ(factory.existingSharedWindow(shell::window_names::kDocumentForm), nullptr);
-  EXPECT_NE(factory.sharedWindow(shell::window_names::kDocumentForm), nullptr);
+  EXPECT_EQ(factory.existingSharedWindow(names::kDocumentForm), nullptr);
+  EXPECT_NE(factory.sharedWindow(names::kDocumentForm), nullptr);
   EXPECT_EQ(made, 4);
 
-  factory.unregisterWindow(shell::window_names::kDocumentForm);
-  EXPECT_FALSE(factory.hasWindow(shell::window_names::kDocumentForm));
+  factory.unregisterWindow(names::kDocumentForm);
+  EXPECT_FALSE(factory.hasWindow(names::kDocumentForm));
 }
 
 TEST(WindowFactory, SharedOnlyWindowsAndDesignersByKind) {
   WindowFactory factory;
   int made = 0;
-  factory.registerSharedWindow(shell::window_names::kCatalogDesigner, probe(&made));
-  factory.registerDesigner(config::ObjectKind::Catalog, shell::window_names::kCatalogDesigner);
-  EXPECT_EQ(factory.newWindow(shell::window_names::kCatalogDesigner), nullptr);
+  factory.registerSharedWindow(names::kCatalogDesigner, probe(&made));
+  factory.registerDesigner(config::ObjectKind::Catalog, names::kCatalogDesigner);
+  EXPECT_EQ(factory.newWindow(names::kCatalogDesigner), nullptr);
   QWidget* designer = factory.designer(config::ObjectKind::Catalog);
   ASSERT_TRUE(designer);
-  EXPECT_EQ(designer, factory.sharedWindow(shell::window_names::kCatalogDesigner));
+  EXPECT_EQ(designer, factory.sharedWindow(names::kCatalogDesigner));
   EXPECT_EQ(factory.designer(config::ObjectKind::Register), nullptr);
   EXPECT_EQ(made, 1);
 }

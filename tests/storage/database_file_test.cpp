@@ -23,6 +23,12 @@ QByteArray contentOf(const QString& file) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+int goodsCount(Session& db) {
+  return db.openRecordset(QStringLiteral("SELECT count(*) FROM items_Справочник_Товары"))
+      .value(0)
+      .toInt();
+}
+
 void exec(sqlite3* db, const char* sql) {
   char* message = nullptr;
   ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &message), SQLITE_OK)
@@ -45,7 +51,7 @@ class DatabaseFileTest : public StorageTest {
          "INSERT INTO t SELECT printf('%0100d', i) FROM n;");
     if (!wal) exec(db, "BEGIN; UPDATE t SET a=upper(a)||'x';");
     const QString copy = path(wal ? QStringLiteral("чужая.db") : QStringLiteral("чужая2.db"));
-    for (const QString& suffix : {QString(), QStringLiteral("-journal"), QStringLiteral("-wal")}) {
+    for (const QString suffix : {"", "-journal", "-wal"}) {
       if (QFile::exists(live + suffix)) QFile::copy(live + suffix, copy + suffix);
     }
     sqlite3_close_v2(db);
@@ -95,13 +101,10 @@ TEST_F(DatabaseFileTest, OwnDatabaseLeftWithItsChangeLogOpensWithEverything) {
   fillGoods(20);
   // The files as a crash leaves them: the change log has not been folded into the file.
   const QString copy = path(QStringLiteral("после_сбоя.mdb"));
-  for (const QString& suffix : {QString(), QStringLiteral("-wal")})
+  for (const QString suffix : {"", "-wal"})
     ASSERT_TRUE(QFile::copy(path(QStringLiteral("basa.mdb")) + suffix, copy + suffix));
   auto reopened = Session::open(copy);
-  EXPECT_EQ(reopened->openRecordset(QStringLiteral("SELECT count(*) FROM items_Справочник_Товары"))
-                .value(0)
-                .toInt(),
-            20);
+  EXPECT_EQ(goodsCount(*reopened), 20);
 }
 
 TEST_F(DatabaseFileTest, DamageIsFoundAndReportedAsDamage) {
@@ -115,7 +118,7 @@ TEST_F(DatabaseFileTest, DamageIsFoundAndReportedAsDamage) {
   EXPECT_FALSE(cancelled.damaged());
 
   const QString file = db().path();
-  m_session.reset();
+  m_db.reset();
   QFile f(file);
   ASSERT_TRUE(f.open(QIODevice::ReadWrite));
   const qint64 pages = f.size() / 4096;
@@ -124,7 +127,7 @@ TEST_F(DatabaseFileTest, DamageIsFoundAndReportedAsDamage) {
   f.write(QByteArray(4096, '\x5a'));
   f.close();
 
-  m_session = Session::open(file);
+  m_db = Session::open(file);
   const IntegrityReport damaged = checkIntegrity(db(), false);
   EXPECT_TRUE(damaged.damaged());
   EXPECT_TRUE(damaged.description(file).contains(QStringLiteral("повреждена")));
@@ -135,10 +138,7 @@ TEST_F(DatabaseFileTest, BackupIsACheckedCopyUnderItsOwnName) {
   fillGoods(500);
   const QString target = path(QStringLiteral("копии/basa 1.mdb"));
   QDir().mkpath(path(QStringLiteral("копии")));
-  QFile stale(target);
-  ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-  stale.write("старая копия");
-  stale.close();
+  balvix::testing::writeFile(target, "старая копия");
 
   qint64 lastDone = -1;
   qint64 lastTotal = -2;
@@ -150,10 +150,7 @@ TEST_F(DatabaseFileTest, BackupIsACheckedCopyUnderItsOwnName) {
   EXPECT_EQ(lastDone, lastTotal);
   EXPECT_EQ(QDir(path(QStringLiteral("копии"))).entryList(QDir::Files), QStringList{"basa 1.mdb"});
   auto copy = Session::open(target);
-  EXPECT_EQ(copy->openRecordset(QStringLiteral("SELECT count(*) FROM items_Справочник_Товары"))
-                .value(0)
-                .toInt(),
-            500);
+  EXPECT_EQ(goodsCount(*copy), 500);
   copy.reset();
 
   EXPECT_EQ(errorNumber([&] { backupDatabase(db(), db().path()); }), ErrorCode::FileExists);
@@ -174,7 +171,7 @@ TEST_F(DatabaseFileTest, BackupIsACheckedCopyUnderItsOwnName) {
 TEST_F(DatabaseFileTest, CopyTakenDuringAReSaveInAnotherProcessIsConsistent) {
   fillGoods(20000);
   const QString file = db().path();
-  m_session.reset();
+  m_db.reset();
   int ready[2];
   ASSERT_EQ(pipe(ready), 0);
   const pid_t child = fork();
@@ -219,12 +216,9 @@ TEST_F(DatabaseFileTest, CopyTakenDuringAReSaveInAnotherProcessIsConsistent) {
   EXPECT_TRUE(check.complete && !check.damaged()) << check.problems.join('\n').toStdString();
   const QStringList columns = copy->columns(QStringLiteral("items_Справочник_Товары"));
   EXPECT_TRUE(columns.size() == 3 || columns.size() == 4) << columns.join(',').toStdString();
-  EXPECT_EQ(copy->openRecordset(QStringLiteral("SELECT count(*) FROM items_Справочник_Товары"))
-                .value(0)
-                .toInt(),
-            20000);
+  EXPECT_EQ(goodsCount(*copy), 20000);
   copy.reset();
-  m_session = Session::open(file);
+  m_db = Session::open(file);
   EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")).size(), 4);
 }
 
@@ -236,13 +230,10 @@ TEST_F(DatabaseFileTest, RestoreChecksTheCopyKeepsTheCurrentContentAsideAndRepla
   db().execute(QStringLiteral("CREATE TABLE items_Справочник_Новый(Наименование TEXT(50))"));
 
   // Not a copy of ours, or a damaged one: nothing changes.
-  QFile text(path(QStringLiteral("текст.mdb")));
-  ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-  text.write("не база");
-  text.close();
+  const QString text = path(QStringLiteral("текст.mdb"));
+  balvix::testing::writeFile(text, "не база");
   const QString aside = path(QStringLiteral("в сторону.mdb"));
-  EXPECT_EQ(errorNumber([&] { restoreDatabase(db(), text.fileName(), aside); }),
-            ErrorCode::NotADatabase);
+  EXPECT_EQ(errorNumber([&] { restoreDatabase(db(), text, aside); }), ErrorCode::NotADatabase);
   EXPECT_EQ(errorNumber([&] { restoreDatabase(db(), db().path(), aside); }), ErrorCode::FileExists);
   const QString damaged = path(QStringLiteral("поврежденная.mdb"));
   ASSERT_TRUE(QFile::copy(copy, damaged));
@@ -255,7 +246,7 @@ TEST_F(DatabaseFileTest, RestoreChecksTheCopyKeepsTheCurrentContentAsideAndRepla
   QString why;
   EXPECT_EQ(errorNumber([&] { restoreDatabase(db(), damaged, aside); }, &why),
             ErrorCode::NotADatabase);
-  EXPECT_TRUE(why.contains(QStringLiteral("повреждена"))) << why.toStdString();
+  EXPECT_TRUE(Contains(why, QStringLiteral("повреждена")));
   EXPECT_FALSE(QFile::exists(aside));
   EXPECT_EQ(count(QStringLiteral("items_Справочник_Товары")), 0);
 
@@ -296,15 +287,14 @@ TEST_F(DatabaseFileTest, AnInterruptedNewDatabaseLeavesNoFileUnderItsName) {
   EXPECT_NO_THROW(Session::createNew(file));
   EXPECT_NO_THROW(Session::open(file));
   // What the killed creations left is gone with the next one.
-  EXPECT_EQ(QDir(m_dir.path()).entryList({QStringLiteral("новая.mdb.*")}, QDir::Files),
-            QStringList());
+  EXPECT_EQ(QDir(m_dir.path()).entryList({"новая.mdb.*"}, QDir::Files), QStringList());
 }
 
 // What the program says of a database it cannot write, as an ordinary user sees it (the
 // superuser may write anything, so the check then runs as "nobody").
 TEST_F(DatabaseFileTest, ReadOnlyFileAndReadOnlyFolderAreNamedAsSuch) {
   fillGoods(1);
-  m_session.reset();
+  m_db.reset();
   const QString file = path(QStringLiteral("basa.mdb"));
   const bool root = geteuid() == 0;
   auto openAsUser = [&](QString* description) {
@@ -338,14 +328,14 @@ TEST_F(DatabaseFileTest, ReadOnlyFileAndReadOnlyFolderAreNamedAsSuch) {
   chmod(db.constData(), 0444);
   QString why;
   EXPECT_EQ(openAsUser(&why), ErrorCode::ReadOnly);
-  EXPECT_TRUE(why.contains(QStringLiteral("Файл базы данных"))) << why.toStdString();
-  EXPECT_TRUE(why.contains(QStringLiteral("только для чтения"))) << why.toStdString();
+  EXPECT_TRUE(Contains(why, QStringLiteral("Файл базы данных")));
+  EXPECT_TRUE(Contains(why, QStringLiteral("только для чтения")));
 
   // Writable file, folder that is not (for the superuser's children: a folder of root's).
   chmod(db.constData(), 0666);
   chmod(dir.constData(), root ? 0755 : 0555);
   EXPECT_EQ(openAsUser(&why), ErrorCode::ReadOnly);
-  EXPECT_TRUE(why.contains(QStringLiteral("папке"))) << why.toStdString();
+  EXPECT_TRUE(Contains(why, QStringLiteral("папке")));
   chmod(dir.constData(), 0700);
   chmod(db.constData(), 0644);
 }

@@ -31,7 +31,7 @@ TEST_F(IdentifierResolution, ColumnsInAnyLetterCaseInEveryKindOfStatement) {
   EXPECT_EQ(column(QStringLiteral("SELECT наименование FROM items_Справочник_Товары WHERE "
                                   "цена='20'"),
                    QStringLiteral("Наименование")),
-            QStringList{QStringLiteral("Шурупы")});
+            QStringList{"Шурупы"});
 
   db().execute(QStringLiteral(
       "UPDATE items_справочник_Товары SET цена='15', КОЛИЧЕСТВО='1' WHERE наименование='Гвозди'"));
@@ -39,7 +39,7 @@ TEST_F(IdentifierResolution, ColumnsInAnyLetterCaseInEveryKindOfStatement) {
   EXPECT_EQ(
       column(QStringLiteral("SELECT ЦЕНА FROM items_Справочник_Товары WHERE Наименование='Гвозди'"),
              QStringLiteral("Цена")),
-      QStringList{QStringLiteral("15")});
+      QStringList{"15"});
 
   db().execute(QStringLiteral("DELETE FROM Items_Справочник_товары WHERE НаИмЕнОвАнИе='Шурупы'"));
   EXPECT_EQ(db().changes(), 1);
@@ -67,7 +67,7 @@ TEST_F(IdentifierResolution, SystemColumnsOfDocumentsAndRegisters) {
   EXPECT_EQ(column(QStringLiteral("SELECT флаг FROM items_Регистр_Остатки WHERE документ='Приход' "
                                   "AND cdate='01.02.2024'"),
                    QStringLiteral("Флаг")),
-            QStringList{QStringLiteral("+")});
+            QStringList{"+"});
 }
 
 TEST_F(IdentifierResolution, SameNameWithOtherSpellingInAnotherTable) {
@@ -76,16 +76,16 @@ TEST_F(IdentifierResolution, SameNameWithOtherSpellingInAnotherTable) {
             QStringList{QString()});
   EXPECT_EQ(column(QStringLiteral("SELECT код, наименование FROM plan WHERE код='41'"),
                    QStringLiteral("Наименование")),
-            QStringList{QStringLiteral("Товары")});
+            QStringList{"Товары"});
   db().execute(
       QStringLiteral("INSERT INTO itogi (Код,Дебет,cDATE,cTIME,Документ) VALUES "
                      "('41','100','01.02.2024','10:00:00','Приход')"));
   EXPECT_EQ(column(QStringLiteral("SELECT Код FROM itogi WHERE код='41' GROUP BY Код"),
                    QStringLiteral("код")),
-            QStringList{QStringLiteral("41")});
+            QStringList{"41"});
   EXPECT_EQ(column(QStringLiteral("SELECT itogi.дебет FROM ITOGI WHERE itogi.код='41'"),
                    QStringLiteral("Дебет")),
-            QStringList{QStringLiteral("100")});
+            QStringList{"100"});
 }
 
 TEST_F(IdentifierResolution, LiteralsAndCommentsAreLeftAloneQuotedNamesResolved) {
@@ -112,7 +112,7 @@ TEST_F(IdentifierResolution, KeywordsAreNeverRewritten) {
   db().execute(QStringLiteral("INSERT INTO items_Справочник_Старый (Наименование) VALUES ('а')"));
   EXPECT_EQ(column(QStringLiteral("SELECT наименование FROM items_справочник_старый"),
                    QStringLiteral("Наименование")),
-            QStringList{QStringLiteral("а")});
+            QStringList{"а"});
   db().execute(QStringLiteral("UPDATE items_справочник_старый SET наименование='б'"));
   EXPECT_EQ(db().changes(), 1);
   EXPECT_EQ(db().resolveIdentifiers(QStringLiteral("select k from items_справочник_товары")),
@@ -130,20 +130,17 @@ TEST_F(IdentifierResolution, TablesDifferingOnlyInLetterCase) {
       }),
       ErrorCode::TableExists);
   // An older database may hold two; the exact spelling then names its own table.
-  ASSERT_EQ(sqlite3_exec(db().handle(),
-                         "CREATE TABLE items_справочник_товары(Другое TEXT(50));"
-                         "INSERT INTO items_справочник_товары VALUES ('нижний')",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  raw("CREATE TABLE items_справочник_товары(Другое TEXT(50));"
+      "INSERT INTO items_справочник_товары VALUES ('нижний')");
   db().refreshTables();
   db().execute(
       QStringLiteral("INSERT INTO items_Справочник_Товары (Наименование) VALUES ('верх')"));
   EXPECT_EQ(column(QStringLiteral("SELECT Наименование FROM items_Справочник_Товары"),
                    QStringLiteral("Наименование")),
-            QStringList{QStringLiteral("верх")});
+            QStringList{"верх"});
   EXPECT_EQ(column(QStringLiteral("SELECT другое FROM items_справочник_товары"),
                    QStringLiteral("Другое")),
-            QStringList{QStringLiteral("нижний")});
+            QStringList{"нижний"});
 }
 
 TEST_F(IdentifierResolution, NewTablesKeepTheDesignersSpelling) {
@@ -151,11 +148,11 @@ TEST_F(IdentifierResolution, NewTablesKeepTheDesignersSpelling) {
   db().execute(
       QStringLiteral("CREATE TABLE items_Справочник_Склады(код TEXT(50),наименование TEXT(50))"));
   EXPECT_EQ(db().columns(QStringLiteral("ITEMS_СПРАВОЧНИК_СКЛАДЫ")),
-            (QStringList{QStringLiteral("код"), QStringLiteral("наименование")}));
+            (QStringList{"код", "наименование"}));
   db().execute(QStringLiteral("ALTER TABLE items_справочник_склады ADD COLUMN Адрес TEXT(50)"));
   db().execute(QStringLiteral("ALTER TABLE items_Справочник_Склады ADD COLUMN Документ TEXT(50)"));
   EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Склады")).mid(2),
-            (QStringList{QStringLiteral("Адрес"), QStringLiteral("Документ")}));
+            (QStringList{"Адрес", "Документ"}));
 
   // The same table name in another letter case is the same table, not a second one.
   EXPECT_EQ(errorNumber([&] {

@@ -27,8 +27,7 @@ TEST_F(RecordsetTest, ReadsForwardToTheEnd) {
     names << rs.text(0);
     rs.moveNext();
   }
-  EXPECT_EQ(names, (QStringList{QStringLiteral("Гвозди"), QStringLiteral("Шурупы"),
-                                QStringLiteral("Болты")}));
+  EXPECT_EQ(names, (QStringList{"Гвозди", "Шурупы", "Болты"}));
   rs.moveNext();  // past the end: nothing happens
   EXPECT_TRUE(rs.eof());
   EXPECT_EQ(errorNumber([&] { rs.value(0); }), ErrorCode::NoCurrentRecord);

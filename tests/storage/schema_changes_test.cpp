@@ -10,11 +10,8 @@ using SchemaChanges = StorageTest;
 
 TEST_F(SchemaChanges, RenameKeepsATableWithColumnsDifferingInLetterCase) {
   // Only an older database can hold such a table; a rename must not take it for a new one.
-  ASSERT_EQ(sqlite3_exec(db().handle(),
-                         "CREATE TABLE items_Справочник_Старый(Поле TEXT(50),поле TEXT(50));"
-                         "INSERT INTO items_Справочник_Старый VALUES ('1','2')",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  raw("CREATE TABLE items_Справочник_Старый(Поле TEXT(50),поле TEXT(50));"
+      "INSERT INTO items_Справочник_Старый VALUES ('1','2')");
   db().refreshTables();
   db().execute(
       QStringLiteral("ALTER TABLE items_справочник_старый RENAME TO items_Справочник_Новый"));
@@ -54,8 +51,7 @@ TEST_F(SchemaChanges, AlterTableCannotAddAColumnInAnotherLetterCase) {
       QStringLiteral("ALTER TABLE items_Справочник_Товары RENAME COLUMN количество TO "
                      "Остаток"));
   EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")),
-            (QStringList{QStringLiteral("Наименование"), QStringLiteral("Цена"),
-                         QStringLiteral("Остаток")}));
+            (QStringList{"Наименование", "Цена", "Остаток"}));
 }
 
 TEST_F(SchemaChanges, AnotherProgramsTablesAreFoundInAnyLetterCase) {
@@ -69,13 +65,13 @@ TEST_F(SchemaChanges, AnotherProgramsTablesAreFoundInAnyLetterCase) {
   EXPECT_TRUE(db().tableExists(QStringLiteral("ITEMS_СПРАВОЧНИК_СКЛАДЫ")));
   EXPECT_EQ(column(QStringLiteral("SELECT наименование FROM items_справочник_склады"),
                    QStringLiteral("Наименование")),
-            QStringList{QStringLiteral("Главный")});
+            QStringList{"Главный"});
   db().execute(
       QStringLiteral("INSERT INTO items_справочник_товары (наименование,цвет) VALUES "
                      "('Гвозди','серый')"));
   EXPECT_EQ(
       column(QStringLiteral("SELECT цвет FROM items_справочник_товары"), QStringLiteral("Цвет")),
-      QStringList{QStringLiteral("серый")});
+      QStringList{"серый"});
   // The table list follows too.
   bool listed = false;
   for (int i = 0; i < db().tableCount(); ++i)

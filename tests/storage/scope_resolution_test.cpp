@@ -22,12 +22,6 @@ class ScopeResolution : public StorageTest {
     raw("INSERT INTO items_Справочник_Услуги VALUES ('Доставка','20'),('Сборка','40')");
   }
 
-  void raw(const QByteArray& sql) {
-    char* message = nullptr;
-    ASSERT_EQ(sqlite3_exec(db().handle(), sql.constData(), nullptr, nullptr, &message), SQLITE_OK)
-        << (message ? message : "") << " in " << sql.constData();
-  }
-
   // Every row of a query straight from the engine, values joined by "|".
   QStringList rawRows(const QByteArray& sql) {
     QStringList rows;
@@ -163,9 +157,9 @@ TEST_F(ScopeResolution, CreateTableAsSelectTakesTheStoredSpelling) {
       QStringLiteral("CREATE TABLE items_Справочник_Копия AS SELECT наименование, цена "
                      "FROM items_справочник_услуги WHERE цена='40'"));
   EXPECT_EQ(db().columns(QStringLiteral("items_справочник_копия")),
-            (QStringList{QStringLiteral("НАИМЕНОВАНИЕ"), QStringLiteral("ЦЕНА")}));
+            (QStringList{"НАИМЕНОВАНИЕ", "ЦЕНА"}));
   EXPECT_EQ(sessionRows(QStringLiteral("SELECT * FROM items_справочник_копия")),
-            QStringList{QStringLiteral("Сборка|40")});
+            QStringList{"Сборка|40"});
 }
 
 TEST_F(ScopeResolution, UnknownQuotedNamesAreErrorsNotTexts) {
@@ -183,7 +177,7 @@ TEST_F(ScopeResolution, UnknownQuotedNamesAreErrorsNotTexts) {
             }),
             ErrorCode::ColumnNotFound);
   EXPECT_EQ(rawRows("SELECT count(*) FROM items_Справочник_Товары WHERE Количество='0'"),
-            QStringList{QStringLiteral("0")});
+            QStringList{"0"});
 }
 
 TEST_F(ScopeResolution, ColumnOfTwoTablesInOneQueryMustBeQualified) {
@@ -195,7 +189,7 @@ TEST_F(ScopeResolution, ColumnOfTwoTablesInOneQueryMustBeQualified) {
                 },
                 &description),
             ErrorCode::Other);
-  EXPECT_TRUE(description.contains(QStringLiteral("цена"))) << description.toStdString();
+  EXPECT_TRUE(Contains(description, QStringLiteral("цена")));
 }
 
 }  // namespace

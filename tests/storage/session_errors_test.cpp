@@ -13,18 +13,17 @@ using Errors = StorageTest;
 
 TEST_F(Errors, MissingTableIs3371WhateverTheStatement) {
   const QStringList statements = {
-      QStringLiteral("SELECT * FROM items_Справочник_Нет"),
-      QStringLiteral("INSERT INTO items_Справочник_Нет (Наименование) VALUES ('а')"),
-      QStringLiteral("UPDATE items_Справочник_Нет SET Наименование='б'"),
-      QStringLiteral("DELETE FROM items_Справочник_Нет WHERE Наименование='а'"),
-      QStringLiteral("DROP TABLE items_Справочник_Нет"),
+      "SELECT * FROM items_Справочник_Нет",
+      "INSERT INTO items_Справочник_Нет (Наименование) VALUES ('а')",
+      "UPDATE items_Справочник_Нет SET Наименование='б'",
+      "DELETE FROM items_Справочник_Нет WHERE Наименование='а'",
+      "DROP TABLE items_Справочник_Нет",
   };
   for (const QString& sql : statements) {
     QString description;
     EXPECT_EQ(errorNumber([&] { db().execute(sql); }, &description), ErrorCode::TableNotFound)
         << sql.toStdString();
-    EXPECT_TRUE(description.contains(QStringLiteral("items_Справочник_Нет")))
-        << description.toStdString();
+    EXPECT_TRUE(Contains(description, QStringLiteral("items_Справочник_Нет")));
   }
   EXPECT_EQ(errorNumber([&] { db().openRecordset(statements.first()); }), ErrorCode::TableNotFound);
 }
@@ -32,39 +31,32 @@ TEST_F(Errors, MissingTableIs3371WhateverTheStatement) {
 TEST_F(Errors, OtherFailuresHaveTheirOwnNumbers) {
   createGoods();
   EXPECT_EQ(errorNumber([&] { createGoods(); }), ErrorCode::TableExists);
-  EXPECT_EQ(errorNumber([&] {
-              db().openRecordset(QStringLiteral("SELECT Вес FROM items_Справочник_Товары"));
-            }),
-            ErrorCode::ColumnNotFound);
-  EXPECT_EQ(
-      errorNumber([&] {
-        db().execute(QStringLiteral("INSERT INTO items_Справочник_Товары (Вес) VALUES ('1')"));
-      }),
-      ErrorCode::ColumnNotFound);
-  EXPECT_EQ(errorNumber([&] { db().execute(QStringLiteral("SELEC * FROM plan")); }),
-            ErrorCode::SyntaxError);
-  EXPECT_EQ(errorNumber([&] { db().execute(QStringLiteral("SELECT * FROM plan WHERE")); }),
-            ErrorCode::SyntaxError);
-  EXPECT_EQ(errorNumber([&] { db().execute(QString()); }), ErrorCode::SyntaxError);
-  EXPECT_EQ(errorNumber([&] {
-              db().execute(
-                  QStringLiteral("INSERT INTO form_items (name,type) VALUES ('Полный','Журнал')"));
-            }),
-            ErrorCode::DuplicateKey);
-  EXPECT_EQ(errorNumber([&] {
-              db().execute(QStringLiteral(
-                  "INSERT INTO items_Справочник_Товары (Наименование,Цена) VALUES ('а')"));
-            }),
-            ErrorCode::ValueCountMismatch);
-  EXPECT_EQ(errorNumber([&] {
-              db().execute(
-                  QStringLiteral("CREATE TABLE items_Справочник_Х(Поле TEXT(50),поле TEXT(50))"));
-            }),
-            ErrorCode::DuplicateField);
-  EXPECT_EQ(errorNumber([&] {
-              db().openRecordset(QStringLiteral("SELECT Сумма(Цена) FROM items_Справочник_Товары"));
-            }),
-            ErrorCode::UndefinedFunction);
+  struct Case {
+    const char* sql;
+    int number;
+    bool query;  // through openRecordset rather than execute
+  };
+  const Case cases[] = {
+      {"SELECT Вес FROM items_Справочник_Товары", ErrorCode::ColumnNotFound, true},
+      {"INSERT INTO items_Справочник_Товары (Вес) VALUES ('1')", ErrorCode::ColumnNotFound, false},
+      {"SELEC * FROM plan", ErrorCode::SyntaxError, false},
+      {"SELECT * FROM plan WHERE", ErrorCode::SyntaxError, false},
+      {"", ErrorCode::SyntaxError, false},
+      // The fixed key on (type, name) keeps two objects of one kind from sharing a name.
+      {"INSERT INTO form_items (name,type) VALUES ('Полный','Журнал')", ErrorCode::DuplicateKey,
+       false},
+      {"INSERT INTO items_Справочник_Товары (Наименование,Цена) VALUES ('а')",
+       ErrorCode::ValueCountMismatch, false},
+      {"CREATE TABLE items_Справочник_Х(Поле TEXT(50),поле TEXT(50))", ErrorCode::DuplicateField,
+       false},
+      {"SELECT Сумма(Цена) FROM items_Справочник_Товары", ErrorCode::UndefinedFunction, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sql);
+    const QString sql = QString::fromUtf8(c.sql);
+    EXPECT_EQ(errorNumber([&] { c.query ? void(db().openRecordset(sql)) : db().execute(sql); }),
+              c.number);
+  }
 }
 
 TEST_F(Errors, SecondStatementInOneTextIsRefused) {
@@ -112,11 +104,8 @@ TEST_F(Errors, OpenMissingFileCreatesNothing) {
 
 TEST_F(Errors, OpenOfWhatIsNotOurDatabaseLeavesItUntouched) {
   const QString textFile = path(QStringLiteral("заметки.txt"));
-  {
-    QFile file(textFile);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray("Это не база данных, а просто текст.\n").repeated(200));
-  }
+  balvix::testing::writeFile(textFile,
+                             QByteArray("Это не база данных, а просто текст.\n").repeated(200));
   const QString empty = path(QStringLiteral("пустой.mdb"));
   QFile(empty).open(QIODevice::WriteOnly);
   const QString foreign = path(QStringLiteral("чужая.db"));
@@ -131,7 +120,7 @@ TEST_F(Errors, OpenOfWhatIsNotOurDatabaseLeavesItUntouched) {
   for (const QString& file : {textFile, empty, foreign}) {
     QString description;
     EXPECT_EQ(errorNumber([&] { Session::open(file); }, &description), ErrorCode::NotADatabase);
-    EXPECT_TRUE(description.contains(QFileInfo(file).fileName())) << description.toStdString();
+    EXPECT_TRUE(Contains(description, QFileInfo(file).fileName()));
   }
   EXPECT_EQ(QFileInfo(empty).size(), 0);
   EXPECT_EQ(QFileInfo(foreign).size(), foreignSize);
@@ -154,13 +143,12 @@ TEST_F(Errors, ReopenedDatabaseKeepsDataAndRunsInWal) {
   db().execute(
       QStringLiteral("INSERT INTO items_Справочник_Товары (Наименование) VALUES ('Гвозди')"));
   const QString file = db().path();
-  m_session.reset();
-  m_session = Session::open(file);
+  m_db.reset();
+  m_db = Session::open(file);
   EXPECT_EQ(column(QStringLiteral("SELECT Наименование FROM items_Справочник_Товары"),
                    QStringLiteral("Наименование")),
-            QStringList{QStringLiteral("Гвозди")});
-  EXPECT_EQ(db().openRecordset(QStringLiteral("PRAGMA journal_mode")).text(0),
-            QStringLiteral("wal"));
+            QStringList{"Гвозди"});
+  EXPECT_EQ(value(QStringLiteral("PRAGMA journal_mode")), QStringLiteral("wal"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -9,16 +10,11 @@
 
 #include "storage/db_error.h"
 #include "storage/session.h"
+#include "test_helpers.h"
 
 // A fresh database made the way the program makes one, in its own temporary folder.
-class StorageTest : public ::testing::Test {
+class StorageTest : public ::testing::Test, public balvix::testing::TempDatabase {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(m_dir.isValid());
-    m_session = balvix::storage::Session::createNew(path(QStringLiteral("basa.mdb")));
-  }
-
-  balvix::storage::Session& db() { return *m_session; }
   QString path(const QString& name) const { return m_dir.filePath(name); }
 
   // The catalog "Товары" as the catalog designer creates it.
@@ -36,12 +32,17 @@ class StorageTest : public ::testing::Test {
     return values;
   }
 
+  // Runs straight on the engine, past the session: schema and rows as another program (or
+  // an older version of this one) could have left them.
+  void raw(const QByteArray& sql) {
+    char* message = nullptr;
+    ASSERT_EQ(sqlite3_exec(db().handle(), sql.constData(), nullptr, nullptr, &message), SQLITE_OK)
+        << (message ? message : "") << " in " << sql.constData();
+  }
+
   int count(const QString& table) {
     return db().openRecordset(QStringLiteral("SELECT count(*) FROM ") + table).value(0).toInt();
   }
-
-  QTemporaryDir m_dir;
-  std::unique_ptr<balvix::storage::Session> m_session;
 };
 
 // The number of the DbError that `action` throws; 0 when it throws none.

@@ -2,24 +2,52 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
+#include "storage/sql_text.h"
 #include "storage_fixture.h"
 
 using namespace balvix::storage;
 
 namespace {
 
+class RecordingProgress : public RebuildProgress {
+ public:
+  void start(const QString& table, qint64 totalRows) override {
+    this->table = table;
+    total = totalRows;
+  }
+  void advance(qint64 copiedRows) override { steps.push_back(copiedRows); }
+  void finish() override { finished = true; }
+
+  QString table;
+  qint64 total = -1;
+  std::vector<qint64> steps;
+  bool finished = false;
+};
+
 class TableRebuildStorageTest : public StorageTest {
  protected:
-  // Schema and rows written past the session, as another program (or an older version
-  // of this one) could have left them.
+  // A catalog table with `rows` elements; every third element is deleted again so that
+  // the row ids have gaps.
+  void makeCatalog(int rows) {
+    db().execute(
+        QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50),Цена "
+                       "TEXT(50),Старое TEXT(50))"));
+    Transaction t(db());
+    for (int i = 0; i < rows * 3 / 2; ++i) {
+      db().execute(
+          QStringLiteral("INSERT INTO items_Справочник_Товары VALUES (%1,%2,'x')")
+              .arg(quote(QStringLiteral("Товар %1").arg(i)), quote(QString::number(i * 10))));
+    }
+    db().execute(QStringLiteral("DELETE FROM items_Справочник_Товары WHERE rowid % 3 = 0"));
+    t.commit();
+  }
+
   void raw(const QString& sql) {
-    char* message = nullptr;
-    const int rc =
-        sqlite3_exec(db().handle(), sql.toUtf8().constData(), nullptr, nullptr, &message);
-    ASSERT_EQ(rc, SQLITE_OK) << (message ? message : "") << " in " << sql.toStdString();
+    StorageTest::raw(sql.toUtf8());
     db().refreshTables();
   }
 
@@ -165,6 +193,107 @@ TEST_F(TableRebuildStorageTest, AFailedRebuildKeepsIndexesAndTriggers) {
   EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Т")), QStringList{"Наименование"});
   // The legacy rename was for the rebuild only.
   EXPECT_EQ(db().openRecordset(QStringLiteral("PRAGMA legacy_alter_table")).value(0).toInt(), 0);
+}
+
+TEST_F(TableRebuildStorageTest, CreatesATableThatDoesNotExistYet) {
+  RebuildResult r = rebuildTable(db(), QStringLiteral("items_Регистр_Склад"),
+                                 QStringLiteral("CREATE TABLE items_Регистр_Склад(Товар TEXT(50),"
+                                                "cDATE TEXT(10),cTIME TEXT(10),Документ TEXT(50),"
+                                                "Флаг TEXT(5))"));
+  EXPECT_FALSE(r.hadTable);
+  EXPECT_EQ(db().columns(QStringLiteral("items_Регистр_Склад")),
+            (QStringList{"Товар", "cDATE", "cTIME", "Документ", "Флаг"}));
+}
+
+TEST_F(TableRebuildStorageTest, KeepsEveryRowForTheColumnsThatSurvive) {
+  makeCatalog(1000);
+  const int before = count(QStringLiteral("items_Справочник_Товары"));
+  ASSERT_EQ(before, 1000);
+  RecordingProgress progress;
+  // "наименование" in another letter case is the same column; "Старое" goes, "Новое" comes.
+  RebuildResult r = rebuildTable(
+      db(), QStringLiteral("items_Справочник_Товары"),
+      QStringLiteral("CREATE TABLE items_Справочник_Товары(наименование TEXT(50),Новое TEXT(50),"
+                     "Цена TEXT(50))"),
+      &progress, 64);
+  EXPECT_TRUE(r.hadTable);
+  EXPECT_EQ(r.rowsCopied, 1000);
+  EXPECT_EQ(r.keptColumns, (QStringList{"наименование", "Цена"}));
+  EXPECT_EQ(r.droppedColumns, QStringList{"Старое"});
+  EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")),
+            (QStringList{"наименование", "Новое", "Цена"}));
+
+  Recordset rs = db().openRecordset(
+      QStringLiteral("SELECT * FROM items_Справочник_Товары WHERE Наименование='Товар 7'"));
+  ASSERT_FALSE(rs.eof());
+  EXPECT_EQ(rs.text("Цена"), QStringLiteral("70"));
+  EXPECT_TRUE(rs.isNull("Новое"));
+  EXPECT_EQ(count(QStringLiteral("items_Справочник_Товары")), 1000);
+
+  EXPECT_EQ(progress.table, QStringLiteral("items_Справочник_Товары"));
+  EXPECT_EQ(progress.total, 1000);
+  ASSERT_GT(progress.steps.size(), 10u);
+  EXPECT_TRUE(std::is_sorted(progress.steps.begin(), progress.steps.end()));
+  EXPECT_EQ(progress.steps.back(), 1000);
+  EXPECT_TRUE(progress.finished);
+  // Nothing of the copy is left behind.
+  db().refreshTables();
+  for (int i = 0; i < db().tableCount(); ++i)
+    EXPECT_FALSE(db().table(i).name.startsWith(QStringLiteral("old_")))
+        << db().table(i).name.toStdString();
+}
+
+TEST_F(TableRebuildStorageTest, AFailingRebuildLeavesTheTableAndItsRowsAsTheyWere) {
+  makeCatalog(300);
+  const QStringList columnsBefore = db().columns(QStringLiteral("items_Справочник_Товары"));
+  for (const QString& create :
+       {QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50),Цена TEXT(50),"
+                       "цена TEXT(50))"),
+        QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50),Цена-товара "
+                       "TEXT(50))")}) {
+    // the same column twice, then a column name the database rejects
+    SCOPED_TRACE(create.toStdString());
+    EXPECT_THROW(rebuildTable(db(), QStringLiteral("items_Справочник_Товары"), create, nullptr, 50),
+                 DbError);
+    EXPECT_FALSE(db().inTransaction());
+    EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")), columnsBefore);
+    EXPECT_EQ(count(QStringLiteral("items_Справочник_Товары")), 300);
+    Recordset rs = db().openRecordset(
+        QStringLiteral("SELECT * FROM items_Справочник_Товары WHERE Наименование='Товар 1'"));
+    ASSERT_FALSE(rs.eof());
+    EXPECT_EQ(rs.text("Цена"), QStringLiteral("10"));
+    EXPECT_EQ(rs.text("Старое"), QStringLiteral("x"));
+  }
+}
+
+TEST_F(TableRebuildStorageTest, RollsBackWithTheCallersTransaction) {
+  makeCatalog(10);
+  {
+    Transaction outer(db());
+    db().execute(
+        QStringLiteral("INSERT INTO form_items (name,type) VALUES ('Товары','Справочник')"));
+    rebuildTable(db(), QStringLiteral("items_Справочник_Товары"),
+                 QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50))"));
+    EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")), QStringList{"Наименование"});
+    // no commit: a later step of the caller failed
+  }
+  EXPECT_EQ(db().columns(QStringLiteral("items_Справочник_Товары")),
+            (QStringList{"Наименование", "Цена", "Старое"}));
+  EXPECT_EQ(count(QStringLiteral("items_Справочник_Товары")), 10);
+  EXPECT_EQ(rows(QStringLiteral("SELECT * FROM form_items WHERE name='Товары'")), 0);
+}
+
+TEST_F(TableRebuildStorageTest, EmptyTableAndTableWithoutSurvivingColumns) {
+  db().execute(QStringLiteral("CREATE TABLE items_Регистр_Р(А TEXT(50),Б TEXT(50))"));
+  RebuildResult empty = rebuildTable(db(), QStringLiteral("items_Регистр_Р"),
+                                     QStringLiteral("CREATE TABLE items_Регистр_Р(А TEXT(50))"));
+  EXPECT_EQ(empty.rowsCopied, 0);
+  db().execute(QStringLiteral("INSERT INTO items_Регистр_Р VALUES ('1')"));
+  RebuildResult none = rebuildTable(db(), QStringLiteral("items_Регистр_Р"),
+                                    QStringLiteral("CREATE TABLE items_Регистр_Р(В TEXT(50))"));
+  EXPECT_EQ(none.droppedColumns, QStringList{"А"});
+  EXPECT_EQ(db().columns(QStringLiteral("items_Регистр_Р")), QStringList{"В"});
+  EXPECT_EQ(count(QStringLiteral("items_Регистр_Р")), 0);
 }
 
 }  // namespace

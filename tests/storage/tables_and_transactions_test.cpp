@@ -16,9 +16,7 @@ QStringList tableNames(Session& db) {
 }
 
 TEST_F(Tables, ListFollowsCreateDropAndRefresh) {
-  const QStringList fixed = {QStringLiteral("form_items"), QStringLiteral("itogi"),
-                             QStringLiteral("plan"), QStringLiteral("ГлобальныйМодуль"),
-                             QStringLiteral("ОписаниеЯзыка")};
+  const QStringList fixed = {"form_items", "itogi", "plan", "ГлобальныйМодуль", "ОписаниеЯзыка"};
   EXPECT_EQ(tableNames(db()), fixed);
   for (int i = 0; i < db().tableCount(); ++i) EXPECT_EQ(db().table(i).attributes, 0);
 
@@ -29,9 +27,7 @@ TEST_F(Tables, ListFollowsCreateDropAndRefresh) {
 
   // A table made behind the session's back shows after a refresh; the engine's own
   // tables are marked as system tables.
-  ASSERT_EQ(sqlite3_exec(db().handle(), "CREATE TABLE seq(id INTEGER PRIMARY KEY AUTOINCREMENT, a)",
-                         nullptr, nullptr, nullptr),
-            SQLITE_OK);
+  raw("CREATE TABLE seq(id INTEGER PRIMARY KEY AUTOINCREMENT, a)");
   EXPECT_EQ(db().tableCount(), 5);
   db().refreshTables();
   const QStringList names = tableNames(db());
@@ -46,14 +42,12 @@ TEST_F(Tables, ExistenceAndColumnsIgnoreLetterCase) {
   EXPECT_TRUE(db().tableExists(QStringLiteral("ОПИСАНИЕЯЗЫКА")));
   EXPECT_TRUE(db().tableExists(QStringLiteral("Plan")));
   EXPECT_FALSE(db().tableExists(QStringLiteral("items_Справочник_Товары")));
-  EXPECT_EQ(db().columns(QStringLiteral("PLAN")),
-            (QStringList{QStringLiteral("Код"), QStringLiteral("Наименование"),
-                         QStringLiteral("Признак")}));
+  EXPECT_EQ(db().columns(QStringLiteral("PLAN")), (QStringList{"Код", "Наименование", "Признак"}));
   EXPECT_TRUE(db().columns(QStringLiteral("нет")).isEmpty());
   // Always current, also for a table created directly on the handle.
-  sqlite3_exec(db().handle(), "CREATE TABLE прямая(Поле)", nullptr, nullptr, nullptr);
+  raw("CREATE TABLE прямая(Поле)");
   EXPECT_TRUE(db().tableExists(QStringLiteral("ПРЯМАЯ")));
-  EXPECT_EQ(db().columns(QStringLiteral("ПРЯМАЯ")), QStringList{QStringLiteral("Поле")});
+  EXPECT_EQ(db().columns(QStringLiteral("ПРЯМАЯ")), QStringList{"Поле"});
 }
 
 TEST_F(Transactions, RollbackUndoesEverythingSinceTheOutermostBegin) {
@@ -90,8 +84,8 @@ TEST_F(Transactions, GuardRollsBackWhenAnErrorPassesAndCommitsOtherwise) {
     transaction.commit();
   }
   const QString file = db().path();
-  m_session.reset();
-  m_session = Session::open(file);
+  m_db.reset();
+  m_db = Session::open(file);
   EXPECT_EQ(count(QStringLiteral("items_Справочник_Товары")), 1);
 }
 

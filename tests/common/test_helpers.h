@@ -1,0 +1,98 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+#include <ostream>
+
+#include "storage/session.h"
+
+// Readable failure output for texts (GoogleTest finds these by argument-dependent lookup).
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
+
+// Whether `text` holds `part`; a failure shows the whole text.
+inline ::testing::AssertionResult Contains(const QString& text, const QString& part) {
+  if (text.contains(part)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << '"' << text.toStdString() << "\" does not contain \"" << part.toStdString() << '"';
+}
+
+namespace balvix::testing {
+
+// The number of rows a query returns.
+inline int rowCount(storage::Session& db, const QString& sql) {
+  return db.openRecordset(sql).rowCount();
+}
+
+// The first column of the first row a query returns; empty when there is none.
+inline QString firstText(storage::Session& db, const QString& sql) {
+  storage::Recordset rs = db.openRecordset(sql);
+  return rs.eof() ? QString() : rs.text(0);
+}
+
+// Makes every `event` ("INSERT", "UPDATE") on `table` fail with `message`, the way a
+// locked or damaged file would, so that a test can see what a failed write leaves.
+inline void failWrites(storage::Session& db, const char* event, const char* table,
+                       const char* message) {
+  const QByteArray sql = QByteArray("CREATE TRIGGER fail_writes BEFORE ") + event + " ON " + table +
+                         " BEGIN SELECT RAISE(ABORT, '" + message + "'); END";
+  ASSERT_EQ(sqlite3_exec(db.handle(), sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+}
+
+// Writes `content` as the whole of `file`: a text, or something else that is no database.
+inline void writeFile(const QString& file, const QByteArray& content) {
+  QFile f(file);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << file.toStdString();
+  f.write(content);
+}
+
+// Runs the program with `args` (not ending in time is a failure): its exit code (-1 when it
+// crashed), what it wrote to stderr in `error` and to stdout in `output`.
+inline int runProgram(const QStringList& args, QString* error = nullptr,
+                      QString* output = nullptr) {
+  QProcess p;
+  p.start(QStringLiteral(BALVIX_BINARY), args);
+  const bool ended = p.waitForFinished(120000);
+  EXPECT_TRUE(ended) << "the program did not end";
+  if (error) *error = QString::fromUtf8(p.readAllStandardError());
+  if (output) *output = QString::fromUtf8(p.readAllStandardOutput());
+  return ended && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+// One file of a zip archive (a part of an .xlsx), read by Python's zipfile as an
+// independent reader; a failure is reported and gives an empty text.
+inline QString zipEntry(const QString& archive, const QString& entry) {
+  QProcess p;
+  p.start(
+      QStringLiteral("python3"),
+      {"-c",
+       QStringLiteral("import zipfile,sys; "
+                      "sys.stdout.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]).decode())"),
+       archive, entry});
+  EXPECT_TRUE(p.waitForFinished(30000) && p.exitCode() == 0)
+      << p.readAllStandardError().toStdString();
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// A new database made the way the program makes one, in its own temporary folder.
+class TempDatabase {
+ public:
+  storage::Session& db() { return *m_db; }
+  QString dbPath() const { return m_dir.filePath(QStringLiteral("basa.mdb")); }
+  int rows(const QString& sql) { return rowCount(db(), sql); }
+  QString value(const QString& sql) { return firstText(db(), sql); }
+
+ protected:
+  QTemporaryDir m_dir;
+  std::unique_ptr<storage::Session> m_db = storage::Session::createNew(dbPath());
+};
+
+}  // namespace balvix::testing
