@@ -122,44 +122,19 @@ Value plain(const Value& v) {
 }
 
 Value ArithLocalConst::eval(Ctx& c) {
+  Value r;
+  if (wholeInto(c, r)) return r;
   const Value& x = c.vars[slot].deref();
-  if (x.type() == Value::Type::Integer || x.type() == Value::Type::Long) {
-    const std::int64_t p = x.asInt();
-    const bool isLong = x.type() == Value::Type::Long || kLong;
-    std::int64_t r;
-    switch (op) {
-      case BinOp::Add:
-        r = p + k;
-        break;
-      case BinOp::Sub:
-        r = p - k;
-        break;
-      case BinOp::Mul:
-        r = p * k;
-        break;
-      case BinOp::Mod:
-        if (k == 0) return generic->eval(c);
-        r = divisor.mod(x.asInt());
-        break;
-      default:
-        return generic->eval(c);
-    }
-    if (isLong && r >= INT32_MIN && r <= INT32_MAX)
-      return Value::longValue(static_cast<std::int32_t>(r));
-    return Value::number(r);
-  }
+  if (op == BinOp::Mod && k != 0 && isIntOrLong(x))
+    return wholeResult(divisor.mod(x.asInt()), x.type() == Value::Type::Long || kLong);
   return generic->eval(c);
 }
 
 Value Arith::eval(Ctx& c) {
   Value x = a->eval(c);
   Value y = b->eval(c);
-  if (isIntOrLong(x) && isIntOrLong(y)) {
-    const std::int64_t p = x.asInt(), q = y.asInt();
-    const bool isLong = x.type() == Value::Type::Long || y.type() == Value::Type::Long;
-    if (op == BinOp::Add) return wholeResult(p + q, isLong);
-    if (op == BinOp::Sub) return wholeResult(p - q, isLong);
-  }
+  Value r;
+  if ((op == BinOp::Add || op == BinOp::Sub) && wholeSum(op, x, y, r)) return r;
   return apply(op, x, y);
 }
 

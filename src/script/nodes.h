@@ -78,9 +78,8 @@ struct ArithLocalConst : Expr {
   ConstDivisor divisor;  // of k
   ExprPtr generic;       // the same operation as an Arith node, for every other case
   Value eval(Ctx& c) override;
-  // `x + k`, `x - k` or `x * k` with x an Integer or Long stored in out, which holds no
-  // text, object or array; false, leaving out alone, for every other case. For callers
-  // that inline the usual case.
+  // `x + k`, `x - k` or `x * k` with x an Integer or Long stored in out; false, leaving
+  // out alone, for every other case. For callers that inline the usual case.
   inline bool wholeInto(Ctx& c, Value& out) const;
 };
 

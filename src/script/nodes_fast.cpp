@@ -97,11 +97,7 @@ bool AccumulateLocal::addInPlace(Value& total, const Value& y) const {
     total = Value::real(r);
     return true;
   }
-  if (!isIntOrLong(total) || !isIntOrLong(y)) return false;
-  const std::int64_t p = total.asInt(), q = y.asInt();
-  total = wholeResult(op == BinOp::Add ? p + q : p - q,
-                      total.type() == Value::Type::Long || y.type() == Value::Type::Long);
-  return true;
+  return wholeSum(op, total, y, total);
 }
 
 Flow AccumulateLocal::exec(Ctx& c) {
@@ -179,12 +175,7 @@ Flow IfLocalConst::exec(Ctx& c) {
 Flow AssignLocalArith::exec(Ctx& c) {
   Value x = left->eval(c);
   Value y = right->eval(c);
-  if (isIntOrLong(x) && isIntOrLong(y)) {
-    const std::int64_t p = x.asInt(), q = y.asInt();
-    const bool isLong = x.type() == Value::Type::Long || y.type() == Value::Type::Long;
-    c.vars[slot].deref() = wholeResult(op == BinOp::Add ? p + q : p - q, isLong);
-    return Flow::Normal;
-  }
+  if (wholeSum(op, x, y, c.vars[slot].deref())) return Flow::Normal;
   // Arithmetic never gives an object, so nothing stands for a default member here.
   c.vars[slot].deref() = Arith::apply(op, x, y);
   return Flow::Normal;

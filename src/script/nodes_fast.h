@@ -27,6 +27,16 @@ inline Value wholeResult(std::int64_t r, bool isLong) {
   return Value::number(r);
 }
 
+// x + y or x - y (op) stored in out when both are Integer or Long; false, leaving out
+// alone, otherwise. out may be x or y.
+inline bool wholeSum(BinOp op, const Value& x, const Value& y, Value& out) {
+  if (!isIntOrLong(x) || !isIntOrLong(y)) return false;
+  const std::int64_t p = x.asInt(), q = y.asInt();
+  out = wholeResult(op == BinOp::Add ? p + q : p - q,
+                    x.type() == Value::Type::Long || y.type() == Value::Type::Long);
+  return true;
+}
+
 bool ArithLocalConst::wholeInto(Ctx& c, Value& out) const {
   const Value& x = c.vars[slot].deref();
   if (!isIntOrLongType(x.type())) return false;
