@@ -112,18 +112,23 @@ void Compiler::finishScope(Scope& scope) {
   }
 }
 
+std::unique_ptr<Procedure> Compiler::newProcedure(const ast::ProcedureDecl& decl) {
+  auto proc = std::make_unique<Procedure>();
+  proc->name = decl.name;
+  proc->spelled = decl.spelled;
+  proc->line = decl.line;
+  proc->isFunction = decl.isFunction;
+  proc->isPrivate = decl.isPrivate;
+  for (const ast::Param& p : decl.params) proc->byVal.push_back(p.byVal);
+  return proc;
+}
+
 void Compiler::declareProcedures(ParsedModule& module) {
   for (const ast::StmtNode& s : module.statements) {
     if (s->kind != Ast::Procedure) continue;
     const auto& decl = static_cast<const ast::ProcedureDecl&>(*s);
     // Of two definitions of one name the later one counts, as in the language.
-    auto proc = std::make_unique<Procedure>();
-    proc->name = decl.name;
-    proc->spelled = decl.spelled;
-    proc->line = decl.line;
-    proc->isFunction = decl.isFunction;
-    proc->isPrivate = decl.isPrivate;
-    for (const ast::Param& p : decl.params) proc->byVal.push_back(p.byVal);
+    auto proc = newProcedure(decl);
     m_program->procedureByName.insert(proc->name, proc.get());
     m_definition[proc.get()] = &decl;
     m_program->procedures.push_back(std::move(proc));
@@ -511,6 +516,23 @@ bool Compiler::safeAppendPiece(const ast::Expression& n, const QString& target) 
   }
 }
 
+// `Name = v` or `Name(args) = v` where Name is a member of the class being compiled (set
+// through Me) or of the global object.
+StmtPtr Compiler::assignMember(const Resolved& r, const QString& spelled,
+                               const std::vector<ast::ExprNode>& args, const ast::AssignStmt& n) {
+  auto st = make<AssignMember>(n.line);
+  if (r.kind == Kind::ClassMember) {
+    st->object = std::make_unique<LocalVar>(m_scope->meSlot);
+    st->cacheKey = m_scope->cls;
+    st->cachedId = r.slot;
+  }
+  st->name = spelled;
+  st->args = compileArgs(args);
+  st->rhs = compileExpr(*n.value);
+  st->isSet = n.isSet;
+  return st;
+}
+
 StmtPtr Compiler::compileAssign(const ast::AssignStmt& n) {
   const ast::Expression& t = *n.target;
   const ast::Expression& value = *n.value;
@@ -519,23 +541,8 @@ StmtPtr Compiler::compileAssign(const ast::AssignStmt& n) {
     case Ast::Name: {
       const auto& name = static_cast<const ast::NameExpr&>(t);
       const Resolved r = resolve(name.name, name.spelled);
-      if (r.kind == Kind::ClassMember) {
-        auto st = make<AssignMember>(n.line);
-        st->object = std::make_unique<LocalVar>(m_scope->meSlot);
-        st->name = name.spelled;
-        st->cacheKey = m_scope->cls;
-        st->cachedId = r.slot;
-        st->rhs = compileExpr(value);
-        st->isSet = isSet;
-        return st;
-      }
-      if (r.kind == Kind::Member) {
-        auto st = make<AssignMember>(n.line);
-        st->name = name.spelled;
-        st->rhs = compileExpr(value);
-        st->isSet = isSet;
-        return st;
-      }
+      if (r.kind == Kind::ClassMember || r.kind == Kind::Member)
+        return assignMember(r, name.spelled, {}, n);
       ExprPtr target = lvalue({name.name, name.spelled, name.line});
       if (!isSet && value.kind == Ast::Binary &&
           static_cast<const ast::BinaryExpr&>(value).op == BinOp::Concat) {
@@ -575,25 +582,8 @@ StmtPtr Compiler::compileAssign(const ast::AssignStmt& n) {
       if (callee.kind == Ast::Name) {
         const auto& name = static_cast<const ast::NameExpr&>(callee);
         const Resolved r = resolve(name.name, name.spelled);
-        if (r.kind == Kind::ClassMember) {
-          auto st = make<AssignMember>(n.line);
-          st->object = std::make_unique<LocalVar>(m_scope->meSlot);
-          st->name = name.spelled;
-          st->cacheKey = m_scope->cls;
-          st->cachedId = r.slot;
-          st->args = compileArgs(call.args);
-          st->rhs = compileExpr(value);
-          st->isSet = isSet;
-          return st;
-        }
-        if (r.kind == Kind::Member) {
-          auto st = make<AssignMember>(n.line);
-          st->name = name.spelled;
-          st->args = compileArgs(call.args);
-          st->rhs = compileExpr(value);
-          st->isSet = isSet;
-          return st;
-        }
+        if (r.kind == Kind::ClassMember || r.kind == Kind::Member)
+          return assignMember(r, name.spelled, call.args, n);
         auto st = make<AssignIndex>(n.line);
         st->base = r.kind == Kind::Object || r.kind == Kind::Err
                        ? compileName(name)

@@ -113,6 +113,10 @@ class Compiler {
   Block compileBlock(const ast::StmtList& block);
   StmtPtr compileStatement(const ast::Statement& n);
   StmtPtr compileAssign(const ast::AssignStmt& n);
+  StmtPtr assignMember(const Resolved& r, const QString& spelled,
+                       const std::vector<ast::ExprNode>& args, const ast::AssignStmt& n);
+  // A procedure with the name, kind and parameter passing of its definition.
+  static std::unique_ptr<Procedure> newProcedure(const ast::ProcedureDecl& decl);
   StmtPtr compileCallStatement(const ast::CallStmt& n);
   StmtPtr compileConst(const ast::ConstStmt& n);
   StmtPtr compileDim(const ast::DimStmt& n);

@@ -82,13 +82,7 @@ void Compiler::declareClassMembers(ClassDef& def, const ast::ClassDecl& n, NewCl
     }
     const auto& m = static_cast<const ast::ProcedureDecl&>(*node);
     const ProcKind kind = m.procKind;
-    auto proc = std::make_unique<Procedure>();
-    proc->name = m.name;
-    proc->spelled = m.spelled;
-    proc->line = m.line;
-    proc->isFunction = m.isFunction;
-    proc->isPrivate = m.isPrivate;
-    for (const ast::Param& p : m.params) proc->byVal.push_back(p.byVal);
+    auto proc = newProcedure(m);
 
     int index = def.memberByName.value(m.name, -1);
     if (index < 0) {

@@ -224,10 +224,8 @@ ExprPtr Compiler::compileBinary(const ast::BinaryExpr& n) {
       if (local && lit &&
           (lit->value.type() == Value::Type::Integer || lit->value.type() == Value::Type::Long)) {
         auto f = make<CompareLocalConst>(n.line);
-        f->op = op;
         f->slot = local->slot;
-        f->k = lit->value.asInt();
-        f->range = WholeRange::of(op, f->k);
+        f->range = WholeRange::of(op, lit->value.asInt());
         f->generic = std::move(c);
         e = std::move(f);
       } else {

@@ -94,12 +94,11 @@ struct WholeRange {
   }
 };
 
+// `x < k` and the like with x a local variable and k a whole-number constant.
 struct CompareLocalConst : Expr {
-  BinOp op;
   int slot;
-  std::int32_t k;
-  WholeRange range;  // of op and k
-  ExprPtr generic;
+  WholeRange range;  // of the operator and k
+  ExprPtr generic;   // the same comparison as a Compare node, for every other case
   Value eval(Ctx& c) override { return generic->eval(c); }
   bool evalBool(Ctx& c) override;
 };

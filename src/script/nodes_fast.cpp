@@ -353,9 +353,7 @@ StmtPtr specialise(StmtPtr s) {
       const auto& cmp = static_cast<const CompareLocalConst&>(*st.conds[0]);
       auto f = std::make_unique<IfLocalConst>();
       f->line = st.line;
-      f->op = cmp.op;
       f->slot = cmp.slot;
-      f->k = cmp.k;
       f->range = cmp.range;
       f->conds = std::move(st.conds);
       f->blocks = std::move(st.blocks);

@@ -156,9 +156,7 @@ struct AssignLocalCopy : AssignLocal {
 
 // `If n < k Then … Else … End If` with n a local variable and k a whole-number constant.
 struct IfLocalConst : IfStmt {
-  BinOp op = BinOp::Eq;
   int slot = 0;
-  std::int32_t k = 0;
   WholeRange range;
   Stmt* thenOnly = nullptr;  // the only statement of the Then (Else) block, if just one
   Stmt* elseOnly = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "message_host.h"
 #include "script/class_object.h"
 #include "script/engine.h"
 
@@ -9,28 +10,17 @@ using namespace balvix::script;
 
 namespace {
 
-class Recorder : public Host {
- public:
-  int showMessage(const QString& text, int, const QString&) override {
-    messages << text;
-    return MsgBoxCode::AnswerOk;
-  }
-  void setStatus(const QString&) override {}
-  void startProgram(const QString&) override {}
-  QStringList messages;
-};
-
 // The global object: Сообщить records its argument.
 class Globals : public SimpleHostObject {
  public:
-  explicit Globals(Recorder& r) : m_r(r) { addMember(0, QStringLiteral("Сообщить")); }
+  explicit Globals(MessageHost& r) : m_r(r) { addMember(0, QStringLiteral("Сообщить")); }
   Value invoke(int, Args& args) override {
     m_r.messages << toText(args[0]);
     return Value();
   }
 
  private:
-  Recorder& m_r;
+  MessageHost& m_r;
 };
 
 const QString kCycle = QStringLiteral(
@@ -48,7 +38,7 @@ const QString kCycle = QStringLiteral(
 
 TEST(ClassInstances, CyclesAreFreedWithTheirEngineWithoutRunningTerminate) {
   const int before = ClassObject::liveCount();
-  Recorder host;
+  MessageHost host;
   {
     Engine engine(host);
     engine.setGlobalObject(std::make_shared<Globals>(host));
@@ -64,7 +54,7 @@ TEST(ClassInstances, CyclesAreFreedWithTheirEngineWithoutRunningTerminate) {
 }
 
 TEST(ClassInstances, UnloadRunsTerminateOfModuleVariablesButNotOfCycles) {
-  Recorder host;
+  MessageHost host;
   Engine engine(host);
   engine.setGlobalObject(std::make_shared<Globals>(host));
   engine.load(kCycle);
@@ -73,7 +63,7 @@ TEST(ClassInstances, UnloadRunsTerminateOfModuleVariablesButNotOfCycles) {
 }
 
 TEST(ClassInstances, AnInstanceThatOutlivesItsEngineRaisesInsteadOfRunning) {
-  Recorder host;
+  MessageHost host;
   Value kept;
   {
     Engine engine(host);
@@ -96,7 +86,7 @@ TEST(ClassInstances, AnInstanceThatOutlivesItsEngineRaisesInsteadOfRunning) {
 }
 
 TEST(ClassInstances, ALongChainIsFreedWithoutRecursion) {
-  Recorder host;
+  MessageHost host;
   Engine engine(host);
   engine.setGlobalObject(std::make_shared<Globals>(host));
   engine.load(
@@ -111,7 +101,7 @@ TEST(ClassInstances, ALongChainIsFreedWithoutRecursion) {
 }
 
 TEST(ClassInstances, TerminateMayCreateAndReleaseInstancesAndItsErrorsAreSwallowed) {
-  Recorder host;
+  MessageHost host;
   Engine engine(host);
   engine.setGlobalObject(std::make_shared<Globals>(host));
   engine.load(

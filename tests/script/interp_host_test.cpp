@@ -2,24 +2,13 @@
 
 #include <QStringList>
 
+#include "message_host.h"
 #include "script/engine.h"
 #include "script/runtime.h"
 
 using namespace balvix::script;
 
 namespace {
-
-class RecordingHost : public Host {
- public:
-  int showMessage(const QString& text, int, const QString&) override {
-    messages << text;
-    return MsgBoxCode::AnswerOk;
-  }
-  void setStatus(const QString& text) override { status = text; }
-  void startProgram(const QString&) override {}
-  QStringList messages;
-  QString status;
-};
 
 // The global object of the tests: Вывод(x) records a line; Удвоить(x) doubles its
 // by-reference argument; Реквизит(name) is a parameterised property; Счетчик counts
@@ -64,7 +53,7 @@ class TestGlobals : public HostObject {
 };
 
 struct Fixture {
-  RecordingHost host;
+  MessageHost host;
   std::shared_ptr<TestGlobals> globals = std::make_shared<TestGlobals>();
   Engine engine{host};
   Fixture() {

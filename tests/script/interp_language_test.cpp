@@ -1,20 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "message_host.h"
 #include "script/engine.h"
 
 using namespace balvix::script;
 
 namespace {
 
-class NullHost : public Host {
- public:
-  int showMessage(const QString&, int, const QString&) override { return MsgBoxCode::AnswerOk; }
-  void setStatus(const QString&) override {}
-  void startProgram(const QString&) override {}
-};
-
 ScriptError errorOf(const QString& text) {
-  NullHost host;
+  MessageHost host;
   Engine engine(host);
   try {
     engine.load(text);
@@ -26,7 +20,7 @@ ScriptError errorOf(const QString& text) {
 }
 
 Value run(const QString& text, const QString& variable = QStringLiteral("r")) {
-  NullHost host;
+  MessageHost host;
   Engine engine(host);
   engine.load(text);
   return engine.variable(variable);
@@ -68,7 +62,7 @@ TEST(InterpSyntax, UnclosedBlocksNameTheOpenerAndItsLine) {
 }
 
 TEST(InterpSyntax, NothingRunsWhenTheModuleDoesNotCompile) {
-  NullHost host;
+  MessageHost host;
   Engine engine(host);
   EXPECT_THROW(engine.load(QStringLiteral("r = 1\nx = (\n")), ScriptError);
   EXPECT_TRUE(engine.variable(QStringLiteral("r")).isEmpty());

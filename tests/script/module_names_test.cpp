@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "message_host.h"
 #include "script/coerce.h"
 #include "script/engine.h"
 
@@ -9,13 +10,6 @@
 using namespace balvix::script;
 
 namespace {
-
-class QuietHost : public Host {
- public:
-  int showMessage(const QString&, int, const QString&) override { return MsgBoxCode::AnswerOk; }
-  void setStatus(const QString&) override {}
-  void startProgram(const QString&) override {}
-};
 
 const QString kForm = QStringLiteral("Документ.Приход");
 const QString kGlobal = QStringLiteral("Глобальный модуль");
@@ -31,7 +25,7 @@ ScriptError errorOf(Engine& engine, const std::vector<ModuleSource>& modules) {
 }
 
 TEST(ModuleNames, RunTimeErrorsNameTheModuleAndItsOwnLine) {
-  QuietHost host;
+  MessageHost host;
   Engine engine(host);
   const QString form = QStringLiteral("x = 1\ny = 2\nz = 3\nw = Делить(1, 0)\n");
   const QString global = QStringLiteral(
@@ -62,7 +56,7 @@ TEST(ModuleNames, RunTimeErrorsNameTheModuleAndItsOwnLine) {
 }
 
 TEST(ModuleNames, SyntaxErrorsStayInTheirModule) {
-  QuietHost host;
+  MessageHost host;
   Engine engine(host);
   // An If left open in the form module is reported there, not in the global module.
   ScriptError e = errorOf(engine, {{kForm, QStringLiteral("x = 1\nIf x Then\n  y = 1\n")},
@@ -78,7 +72,7 @@ TEST(ModuleNames, SyntaxErrorsStayInTheirModule) {
 }
 
 TEST(ModuleNames, ModulesShareProceduresAndVariablesButNotOptionExplicit) {
-  QuietHost host;
+  MessageHost host;
   Engine engine(host);
   engine.load({{kForm, QStringLiteral("Option Explicit\nDim r\nr = Общая(2)\n")},
                {kGlobal, QStringLiteral("Function Общая(a)\n  t = a * 10\n  Общая = t + к\n"
@@ -93,7 +87,7 @@ TEST(ModuleNames, ModulesShareProceduresAndVariablesButNotOptionExplicit) {
 }
 
 TEST(ModuleNames, OneUnnamedTextKeepsItsPlainLines) {
-  QuietHost host;
+  MessageHost host;
   Engine engine(host);
   try {
     engine.load(QStringLiteral("x = 1\n\ny = 1 / 0\n"));

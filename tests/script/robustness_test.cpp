@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <functional>
 
+#include "message_host.h"
 #include "script/coerce.h"
 #include "script/engine.h"
 #include "script/host_object.h"
@@ -14,17 +15,6 @@
 using namespace balvix::script;
 
 namespace {
-
-class QuietHost : public Host {
- public:
-  int showMessage(const QString& text, int, const QString&) override {
-    messages << text;
-    return MsgBoxCode::AnswerOk;
-  }
-  void setStatus(const QString&) override {}
-  void startProgram(const QString&) override {}
-  QStringList messages;
-};
 
 ScriptError errorOf(const std::function<void()>& run) {
   try {
@@ -37,7 +27,7 @@ ScriptError errorOf(const std::function<void()>& run) {
 }
 
 ScriptError loadError(const QString& text) {
-  QuietHost host;
+  MessageHost host;
   Engine engine(host);
   return errorOf([&] { engine.load(text); });
 }
@@ -81,7 +71,7 @@ TEST(ScriptRobustness, DeepNestingIsASyntaxErrorWithItsLine) {
 }
 
 TEST(ScriptRobustness, NestingBelowTheLimitsStillRuns) {
-  QuietHost host;
+  MessageHost host;
   Engine engine(host);
   engine.load(QStringLiteral("r = ") + repeated(QStringLiteral("("), 60) + QStringLiteral("1") +
               repeated(QStringLiteral(")"), 60) + repeated(QStringLiteral(" + 1"), 900) +
@@ -124,7 +114,7 @@ class Reentrant : public SimpleHostObject {
 };
 
 TEST(ScriptRobustness, HostToModuleRecursionIsCountedByTheCallGuard) {
-  QuietHost host;
+  MessageHost host;
   Engine engine(host);
   engine.addObject(QStringLiteral("Host"), std::make_shared<Reentrant>(engine));
   const ScriptError e = errorOf([&] {
@@ -139,7 +129,7 @@ TEST(ScriptRobustness, HostToModuleRecursionIsCountedByTheCallGuard) {
 }
 
 TEST(ScriptRobustness, ReloadingFromInsideARunningModuleIsRefused) {
-  QuietHost host;
+  MessageHost host;
   Engine engine(host);
   engine.addObject(QStringLiteral("Host"), std::make_shared<Reentrant>(engine));
   const ScriptError e = errorOf([&] { engine.load(QStringLiteral("y = 2\nHost.Reload\n")); });
