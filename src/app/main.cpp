@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -33,7 +34,8 @@ void printUsage() {
       "окно\n"
       "  balvix --new-database ФАЙЛ [--demo]         создать новую базу данных (с примером "
       "торговой фирмы)\n"
-      "  balvix --backup БАЗА ФАЙЛ                   записать резервную копию базы в файл\n"
+      "  balvix --backup БАЗА ФАЙЛ [--force]         записать резервную копию базы в файл\n"
+      "                                              (--force: заменить прежнюю копию)\n"
       "  balvix --run МОДУЛЬ [--db ФАЙЛ] [--call ПРОЦЕДУРА]  выполнить модуль без окон\n"
       "        [--post ВИД [--date ДД.ММ.ГГГГ]]      как проведение документа этого вида\n",
       stdout);
@@ -84,9 +86,9 @@ int createDatabase(const QString& path, bool demo) {
   return 0;
 }
 
-int backupCommand(const QString& database, const QString& file) {
+int backupCommand(const QString& database, const QString& file, bool force) {
   try {
-    balvix::storage::backupDatabaseFile(database, file);
+    balvix::storage::backupDatabaseFile(database, file, {}, force);
   } catch (const balvix::storage::DbError& e) {
     std::fprintf(stderr, "balvix: %s\n", e.description().toUtf8().constData());
     return 1;
@@ -140,6 +142,12 @@ int runProgram(QApplication& app, const QString& dbPath, bool quitWhenShown) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef Q_OS_UNIX
+  // A file that reaches the size limit of the system is refused write by write, as a full
+  // disk is, so that the transaction is rolled back and the user told, instead of the
+  // program being killed in the middle of its work.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
   QStringList args;
   for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
 
@@ -158,12 +166,14 @@ int main(int argc, char** argv) {
   }
   if (args.contains(QStringLiteral("--backup"))) {
     QCoreApplication app(argc, argv);
-    const qsizetype i = args.indexOf(QStringLiteral("--backup"));
-    if (i + 2 >= args.size()) {
+    QStringList operands = args;
+    const bool force = operands.removeAll(QStringLiteral("--force")) > 0;
+    const qsizetype i = operands.indexOf(QStringLiteral("--backup"));
+    if (i + 2 >= operands.size()) {
       printUsage();
       return 1;
     }
-    return backupCommand(args.at(i + 1), args.at(i + 2));
+    return backupCommand(operands.at(i + 1), operands.at(i + 2), force);
   }
   if (args.contains(QStringLiteral("--run"))) {
     QCoreApplication app(argc, argv);

@@ -17,6 +17,7 @@
 #include "script/host.h"
 #include "script/objects/document_content_objects.h"
 #include "script/objects/document_posting.h"
+#include "storage/database_file.h"
 #include "storage/db_error.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
@@ -350,6 +351,7 @@ DemoSummary createDemoDatabase(const QString& path, const QDate& today, const Pr
       QFile::remove(temp + suffix);
   };
   removeTemp();
+  storage::removeAbandonedWork(file, QStringLiteral(".demo-"));
   DemoSummary summary;
   try {
     std::unique_ptr<storage::Session> db = storage::Session::createNew(temp);

@@ -111,7 +111,8 @@ bool DatabaseService::backupTo(const QString& file) {
   if (!m_state.db) return false;
   try {
     Progress progress(m_window, QStringLiteral("Резервное копирование базы данных..."), true);
-    storage::backupDatabase(*m_state.db, file, progress.callback());
+    // The file dialog has asked before an existing file is replaced.
+    storage::backupDatabase(*m_state.db, file, progress.callback(), true);
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description(), MsgButtons::Ok, QString(), MsgIcon::Critical);
     return false;

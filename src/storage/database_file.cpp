@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -10,6 +11,8 @@
 #include <QUrl>
 #ifdef Q_OS_UNIX
 #include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -210,14 +213,67 @@ void requireDifferentFiles(const QString& a, const QString& b, const QString& me
     throw DbError(ErrorCode::FileExists, message);
 }
 
+bool startsLikeADatabase(const QString& file) {
+  QFile f(file);
+  return f.open(QIODevice::ReadOnly) && f.read(16) == QByteArray("SQLite format 3\0", 16);
+}
+
+// A database that a copy is about to replace, locked so that no program opens it until the copy
+// has taken its place. Refused while some program has it open, and unless `force` is given.
+// An empty handle when the target is no database (or is not there): nothing to keep.
+std::unique_ptr<Handle> holdTarget(const QString& target, bool force) {
+  if (!QFileInfo::exists(target)) return nullptr;
+  const bool logged = hasContent(target + QStringLiteral("-wal"));
+  if (!startsLikeADatabase(target) && !logged) return nullptr;
+  sqlite3* raw = nullptr;
+  if (sqlite3_open_v2(QFile::encodeName(target).constData(), &raw, SQLITE_OPEN_READWRITE,
+                      nullptr) != SQLITE_OK) {
+    sqlite3_close_v2(raw);
+    throw DbError(ErrorCode::CannotOpen,
+                  QStringLiteral("Файл «%1» не удается заменить копией: он недоступен для записи.")
+                      .arg(display(target)));
+  }
+  auto held = std::make_unique<Handle>(raw);
+  sqlite3_extended_result_codes(raw, 1);
+  // In exclusive mode the first transaction takes the file for as long as the connection
+  // lives, and it cannot while any other connection has the file open.
+  sqlite3_exec(raw, "PRAGMA locking_mode=EXCLUSIVE", nullptr, nullptr, nullptr);
+  const int rc = sqlite3_exec(raw, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+  const int primary = rc & 0xff;
+  if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) {
+    const QString holder = lockHolder(target);
+    throw DbError(
+        ErrorCode::Locked,
+        QStringLiteral("Файл «%1» — база данных, открытая сейчас %2; копия не "
+                       "записана поверх нее.")
+            .arg(display(target), holder.isEmpty()
+                                      ? QStringLiteral("другой программой")
+                                      : QStringLiteral("другой программой (%1)").arg(holder)));
+  }
+  // Not a database after all (a file that merely begins like one): it is replaced as any file.
+  if (rc != SQLITE_OK) return nullptr;
+  if (!force)
+    throw DbError(ErrorCode::FileExists,
+                  QStringLiteral("Файл «%1» уже содержит базу данных; копия не записана поверх "
+                                 "нее. Выберите другой файл или укажите --force, чтобы заменить "
+                                 "его.")
+                      .arg(display(target)));
+  return held;
+}
+
 // Writes the copy under a temporary name beside the target, checks it, and only then
 // gives it the target's name, so a target never holds half a copy.
 void writeCopy(sqlite3* source, const QString& sourceFile, const QString& target,
-               const WorkProgress& progress) {
+               const WorkProgress& progress, bool force) {
   requireDifferentFiles(sourceFile, target,
                         QStringLiteral("Копию нельзя записать в сам файл базы данных «%1».")
                             .arg(display(sourceFile)));
-  const QString temp = target + QStringLiteral(".part-") +
+  const std::unique_ptr<Handle> held = holdTarget(target, force);
+  const QString marker = QStringLiteral(".part-");
+  removeAbandonedWork(target, marker);
+  // The process id in the name tells a later copy whether this one is still being written.
+  const QString temp = target + marker + QString::number(QCoreApplication::applicationPid()) +
+                       QLatin1Char('-') +
                        QString::number(QRandomGenerator::global()->generate(), 16);
   sqlite3* raw = nullptr;
   if (sqlite3_open_v2(QFile::encodeName(temp).constData(), &raw,
@@ -232,11 +288,22 @@ void writeCopy(sqlite3* source, const QString& sourceFile, const QString& target
   try {
     Handle copy(raw);
     sqlite3_extended_result_codes(raw, 1);
-    copyPages(source, raw, target, progress);
+    try {
+      copyPages(source, raw, target, progress);
+    } catch (const DbError& e) {
+      // Pages the engine could not read are the source's damage, not the copy's.
+      const int read = sqlite3_errcode(source) & 0xff;
+      if (e.number() == ErrorCode::NotADatabase || read == SQLITE_CORRUPT || read == SQLITE_NOTADB)
+        throw DbError(ErrorCode::NotADatabase,
+                      QStringLiteral("База данных «%1» повреждена; копия не записана.")
+                          .arg(display(sourceFile)));
+      throw;
+    }
     const IntegrityReport check = runCheck(raw, target, false);
     if (check.damaged())
       throw DbError(ErrorCode::NotADatabase,
-                    QStringLiteral("Копия не прошла проверку и не сохранена.\n") +
+                    QStringLiteral("База данных «%1» повреждена; копия не записана.\n")
+                            .arg(display(sourceFile)) +
                         check.problems.join(QLatin1Char('\n')));
   } catch (...) {
     removeWithSidecars(temp);
@@ -244,7 +311,8 @@ void writeCopy(sqlite3* source, const QString& sourceFile, const QString& target
   }
   for (const char* suffix : {"-wal", "-shm", "-journal"}) {
     QFile::remove(temp + QLatin1String(suffix));
-    // A change log left by an older file of that name would be applied to the copy.
+    // What lies beside the target belongs to the file being replaced (held above, or no
+    // database at all); left there, it would be applied to the copy.
     QFile::remove(target + QLatin1String(suffix));
   }
   if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) !=
@@ -269,6 +337,7 @@ void verifyOwnDatabase(const QString& file) {
 
   // The file is read as it lies; a probe that fails for want of a consistent read is tried
   // again, since another copy of the program may be writing pages into the file meanwhile.
+  const bool logged = hasContent(file + QStringLiteral("-wal"));
   for (int attempt = 0; attempt < 3; ++attempt) {
     int probe = -1;
     try {
@@ -277,12 +346,30 @@ void verifyOwnDatabase(const QString& file) {
     } catch (const DbError&) {
     }
     if (probe == 1) return;
-    if (probe == 0) throw DbError(ErrorCode::NotADatabase, notADatabaseText(file));
+    if (probe == 0 && !logged) throw DbError(ErrorCode::NotADatabase, notADatabaseText(file));
+    if (probe == 0) break;
     sqlite3_sleep(kBusyWaitMs);
   }
-  // Unreadable as it lies: only with no journal or change log beside it may the engine
-  // open it normally (and then say what is wrong), since then nothing would be written.
-  if (hasContent(file + QStringLiteral("-journal")) || hasContent(file + QStringLiteral("-wal")))
+  if (logged) {
+    // A crash (or the power) may have caught the engine folding its change log into the file:
+    // the file alone is then a mixture of old and new pages, and only read through the log
+    // is it the database. A read-only connection replays the log in memory and writes
+    // nothing into either file; the index of the log it makes is removed again.
+    const QString shm = file + QStringLiteral("-shm");
+    const bool shmBefore = QFileInfo::exists(shm);
+    int probe = -1;
+    try {
+      Handle db(openForReading(file, false));
+      probe = formItemsProbe(db.get());
+    } catch (const DbError&) {
+    }
+    if (!shmBefore) QFile::remove(shm);
+    if (probe == 1) return;
+    throw DbError(ErrorCode::NotADatabase, notADatabaseText(file));
+  }
+  // Unreadable as it lies: only with no journal beside it may the engine open it normally
+  // (and then say what is wrong), since then nothing would be written.
+  if (hasContent(file + QStringLiteral("-journal")))
     throw DbError(ErrorCode::NotADatabase, notADatabaseText(file));
 }
 
@@ -327,20 +414,37 @@ IntegrityReport checkIntegrity(Session& db, bool thorough, int timeLimitMs,
   return boundedCheck(reader.get(), db.path(), thorough, timeLimitMs, progress);
 }
 
-void backupDatabase(Session& db, const QString& target, const WorkProgress& progress) {
-  writeCopy(db.handle(), db.path(), QFileInfo(target).absoluteFilePath(), progress);
+void backupDatabase(Session& db, const QString& target, const WorkProgress& progress, bool force) {
+  writeCopy(db.handle(), db.path(), QFileInfo(target).absoluteFilePath(), progress, force);
 }
 
-void backupDatabaseFile(const QString& source, const QString& target,
-                        const WorkProgress& progress) {
+void backupDatabaseFile(const QString& source, const QString& target, const WorkProgress& progress,
+                        bool force) {
   const QString file = QFileInfo(source).absoluteFilePath();
   if (!QFileInfo::exists(file)) throw DbError(ErrorCode::FileNotFound, fileNotFoundText(file));
   verifyOwnDatabase(file);
   // Where nobody can write beside the file, no change log can be there either.
   const bool immutable =
       !writable(QFileInfo(file).absolutePath()) && !hasContent(file + QStringLiteral("-wal"));
-  Handle db(openForReading(file, immutable));
-  writeCopy(db.get(), file, QFileInfo(target).absoluteFilePath(), progress);
+  const QString wal = file + QStringLiteral("-wal");
+  const QString shm = file + QStringLiteral("-shm");
+  const bool sidecarsBefore = QFileInfo::exists(wal) || QFileInfo::exists(shm);
+  try {
+    Handle db(openForReading(file, immutable));
+    writeCopy(db.get(), file, QFileInfo(target).absoluteFilePath(), progress, force);
+  } catch (...) {
+    // A reader leaves an empty change log and its index behind; when it made them, and no
+    // other program has the file open meanwhile, they go with it.
+    if (!sidecarsBefore && !hasContent(wal) && lockHolder(file).isEmpty()) {
+      QFile::remove(wal);
+      QFile::remove(shm);
+    }
+    throw;
+  }
+  if (!sidecarsBefore && !hasContent(wal) && lockHolder(file).isEmpty()) {
+    QFile::remove(wal);
+    QFile::remove(shm);
+  }
 }
 
 void restoreDatabase(Session& db, const QString& copy, const QString& aside,
@@ -377,7 +481,7 @@ void restoreDatabase(Session& db, const QString& copy, const QString& aside,
                                  "заменить открытую базу данных; база данных не изменена.")
                       .arg(display(file)));
 
-  backupDatabase(db, aside, progress);
+  backupDatabase(db, aside, progress, true);
   try {
     copyPages(source.get(), db.handle(), db.path(), progress);
   } catch (...) {
@@ -387,9 +491,9 @@ void restoreDatabase(Session& db, const QString& copy, const QString& aside,
   db.refreshTables();
 }
 
-void removeAbandonedCreations(const QString& file) {
+void removeAbandonedWork(const QString& file, const QString& marker) {
   const QFileInfo info(file);
-  const QString prefix = info.fileName() + QStringLiteral(".creating-");
+  const QString prefix = info.fileName() + marker;
   const QDir dir = info.dir();
   for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden)) {
     if (!name.startsWith(prefix)) continue;
@@ -397,12 +501,53 @@ void removeAbandonedCreations(const QString& file) {
     while (end < name.size() && name.at(end).isDigit()) ++end;
     bool number = false;
     const qint64 pid = name.mid(prefix.size(), end - prefix.size()).toLongLong(&number);
-    if (!number) continue;
+    if (!number || pid <= 0) continue;
 #ifdef Q_OS_UNIX
     if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM) continue;
 #endif
     QFile::remove(dir.filePath(name));
   }
+}
+
+QString lockHolder(const QString& file) {
+#ifdef Q_OS_LINUX
+  // The system's table of file locks names the process of each lock by device and inode; the
+  // engine locks the database file itself and the index of its change log.
+  QList<QPair<quint64, quint64>> inodes;
+  for (const QString& path : {file, file + QStringLiteral("-shm")}) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+      inodes.append({static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)});
+  }
+  QFile locks(QStringLiteral("/proc/locks"));
+  if (inodes.isEmpty() || !locks.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
+  qint64 holder = 0;
+  bool writer = false;
+  for (const QByteArray& line : locks.readAll().split('\n')) {
+    const QList<QByteArray> f = line.simplified().split(' ');
+    // "1: POSIX  ADVISORY  WRITE 1234 08:01:5678 0 EOF"
+    if (f.size() < 6 || f.at(1) == "->") continue;
+    const qint64 pid = f.at(4).toLongLong();
+    const QList<QByteArray> id = f.at(5).split(':');
+    if (pid <= 0 || pid == QCoreApplication::applicationPid() || id.size() != 3) continue;
+    const quint64 dev = makedev(id.at(0).toUInt(nullptr, 16), id.at(1).toUInt(nullptr, 16));
+    if (!inodes.contains(qMakePair(dev, id.at(2).toULongLong()))) continue;
+    const bool write = f.at(3) == "WRITE";
+    if (holder == 0 || (write && !writer)) {
+      holder = pid;
+      writer = write;
+    }
+  }
+  if (holder == 0) return {};
+  QFile comm(QStringLiteral("/proc/%1/comm").arg(holder));
+  const QString name =
+      comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll()).trimmed() : QString();
+  return name.isEmpty() ? QStringLiteral("процесс %1").arg(holder)
+                        : QStringLiteral("%1, процесс %2").arg(name).arg(holder);
+#else
+  Q_UNUSED(file);
+  return {};
+#endif
 }
 
 QString asideFileName(const QString& file, const QDateTime& moment) {

@@ -40,11 +40,14 @@ IntegrityReport checkIntegrity(Session& db, bool thorough, int timeLimitMs = 0,
 // Copies the open database, while it stays in use, into `target` (replaced when it exists).
 // The copy is one consistent state of the database: made under a temporary name, checked,
 // and only then given its name.
-void backupDatabase(Session& db, const QString& target, const WorkProgress& progress = {});
+// An existing target that is a database is replaced only with `force`, and never while some
+// program has it open.
+void backupDatabase(Session& db, const QString& target, const WorkProgress& progress = {},
+                    bool force = false);
 // The same for a database file this process has not opened (scheduled copies); the file
 // must be a database of the program.
 void backupDatabaseFile(const QString& source, const QString& target,
-                        const WorkProgress& progress = {});
+                        const WorkProgress& progress = {}, bool force = false);
 
 // Replaces the content of the open database by that of a copy. The copy must be a
 // database of the program and undamaged; the current content is first saved to `aside`.
@@ -52,9 +55,13 @@ void backupDatabaseFile(const QString& source, const QString& target,
 void restoreDatabase(Session& db, const QString& copy, const QString& aside,
                      const WorkProgress& progress = {});
 
-// Removes what creations of a new database `file` left when they were killed: files named
-// "FILE.creating-PID…" whose process no longer runs.
-void removeAbandonedCreations(const QString& file);
+// Removes what work on `file` left when it was killed: files named "FILE<marker>PID…" (a new
+// database ".creating-", a demo ".demo-", a copy ".part-") whose process no longer runs.
+void removeAbandonedWork(const QString& file, const QString& marker);
+
+// Which other program holds a lock on the database file ("balvix, процесс 1234"); empty when
+// none is known.
+QString lockHolder(const QString& file);
 
 // Where the current content goes before a restore: beside the database, named with the
 // moment, e.g. "basa до восстановления 2026-12-06 15-30-00.mdb".

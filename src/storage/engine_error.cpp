@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QRegularExpression>
 
+#include "storage/database_file.h"
+
 namespace balvix::storage {
 
 namespace {
@@ -139,11 +141,14 @@ DbError engineError(sqlite3* db, int resultCode, const QString& file) {
     case SQLITE_CONSTRAINT:
       return constraintError(extended, message);
     case SQLITE_BUSY:
-    case SQLITE_LOCKED:
+    case SQLITE_LOCKED: {
+      const QString holder = file.isEmpty() ? QString() : lockHolder(file);
       return DbError(ErrorCode::Locked,
-                     QStringLiteral("База данных «%1» заблокирована другой программой; повторите "
-                                    "действие позже.")
-                         .arg(displayPath(file)));
+                     QStringLiteral("База данных «%1» заблокирована другой программой%2; "
+                                    "изменения не внесены, повторите действие позже.")
+                         .arg(displayPath(file),
+                              holder.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(holder)));
+    }
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT:
       return DbError(ErrorCode::NotADatabase, notADatabaseText(file));
@@ -158,9 +163,19 @@ DbError engineError(sqlite3* db, int resultCode, const QString& file) {
           QStringLiteral("Не удается открыть файл базы данных «%1».").arg(displayPath(file)));
     case SQLITE_FULL:
       return DbError(ErrorCode::Other,
-                     QStringLiteral("Недостаточно места на диске для базы данных «%1».")
+                     QStringLiteral("Недостаточно места на диске для базы данных «%1»; изменения "
+                                    "не внесены.")
                          .arg(displayPath(file)));
     case SQLITE_IOERR:
+      // A write refused by the system: the disk is full, the file has reached the size the
+      // system allows, or the medium has gone.
+      if (extended == SQLITE_IOERR_WRITE || extended == SQLITE_IOERR_FSYNC ||
+          extended == SQLITE_IOERR_TRUNCATE || extended == SQLITE_IOERR_SHMSIZE)
+        return DbError(ErrorCode::Other,
+                       QStringLiteral("Не удалось записать файл базы данных «%1»: недостаточно "
+                                      "места на диске, превышен допустимый размер файла или "
+                                      "носитель недоступен. Изменения не внесены.")
+                           .arg(displayPath(file)));
       return DbError(ErrorCode::Other,
                      QStringLiteral("Ошибка чтения или записи файла базы данных «%1».")
                          .arg(displayPath(file)));

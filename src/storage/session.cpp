@@ -39,9 +39,7 @@ QVariant columnValue(sqlite3_stmt* stmt, int column) {
     }
     default: {
       const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-      QString value = QString::fromUtf8(text, sqlite3_column_bytes(stmt, column));
-      if (value.isNull()) value = QLatin1String("");  // the empty text, as opposed to Null
-      return QVariant(value);
+      return QVariant(storedText(text, sqlite3_column_bytes(stmt, column)));
     }
   }
 }
@@ -140,7 +138,7 @@ std::unique_ptr<Session> Session::createNew(const QString& path) {
   // interrupted creation leaves no file that would be refused or could not be replaced.
   const QString temp =
       file + QStringLiteral(".creating-") + QString::number(QCoreApplication::applicationPid());
-  removeAbandonedCreations(file);
+  removeAbandonedWork(file, QStringLiteral(".creating-"));
   removeDatabaseFiles(temp);
   sqlite3* db = nullptr;
   try {
@@ -400,7 +398,9 @@ void Session::afterDefinition(bool created) {
 
 void Session::beginTransaction() {
   if (m_transactionDepth == 0) {
-    runInternal("BEGIN");
+    // Every transaction of the program writes: taking the write lock at once makes it wait for
+    // another writer (up to the busy timeout) instead of failing when a read is upgraded.
+    runInternal("BEGIN IMMEDIATE");
     m_schemaChecked = false;
   }
   ++m_transactionDepth;

@@ -3,8 +3,17 @@
 #include <sqlite3.h>
 
 #include <QStringList>
+#include <cstring>
 
 namespace balvix::storage {
+
+QString storedText(const char* utf8, qsizetype size) {
+  if (size >= 3 && std::memcmp(utf8, "\xEF\xBB\xBF", 3) == 0)
+    return QChar(0xFEFF) + QString::fromUtf8(utf8 + 3, size - 3);
+  QString text = QString::fromUtf8(utf8, size);
+  if (text.isNull()) text = QLatin1String("");  // the empty text, as opposed to Null
+  return text;
+}
 
 QString quote(const QString& value) {
   QString out;

@@ -8,6 +8,10 @@ namespace balvix::storage {
 // that no value can end its literal early or change what the statement does.
 QString quote(const QString& value);
 
+// A text value as the engine stores it (UTF-8), decoded whole: a leading byte-order mark is
+// part of the value, not a marker to drop.
+QString storedText(const char* utf8, qsizetype size);
+
 // Names that become table or column names: letters of any alphabet, digits and "_",
 // not starting with a digit, not empty.
 bool isValidIdentifier(const QString& name);

@@ -55,9 +55,8 @@ class Engine {
             row.emplace_back(static_cast<qlonglong>(sqlite3_column_int64(stmt, c)));
             break;
           default:
-            row.emplace_back(
-                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)),
-                                  sqlite3_column_bytes(stmt, c)));
+            row.emplace_back(storedText(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)),
+                                        sqlite3_column_bytes(stmt, c)));
         }
       }
       rows.push_back(std::move(row));
