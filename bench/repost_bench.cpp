@@ -7,8 +7,10 @@
 // the tables lack the index on the document key (cDATE, cTIME), as in databases made before
 // the designers created it: `repost_bench 2000` with and without shows what it brings.
 // `repost_bench --kill [N] [ROUNDS]` starts a repost of N documents (1,000) in a child
-// process, kills it with SIGKILL at a random moment, and checks that every document is
-// either fully posted or fully unposted; ROUNDS times (20).
+// process, kills it with SIGKILL at a moment drawn from the measured length of a whole repost,
+// and checks that every document is
+// either fully posted or fully unposted; ROUNDS times (20). It reports how many rounds were
+// killed in the middle of the work.
 #include <signal.h>
 #include <sqlite3.h>
 
@@ -19,6 +21,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -221,7 +224,24 @@ int killRounds(int documents, int rounds, const char* self) {
                            ->openRecordset(QStringLiteral("SELECT MAX(rowid) FROM itogi"))
                            .text(0)
                            .toInt();
-  int checked = 0, bad = 0, running = 0;
+  // Kill moments are drawn from the measured length of one whole repost (from the start of
+  // its process), so that they land inside the work rather than after it.
+  qint64 durationMs = 0;
+  {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("basa.mdb"));
+    QFile::copy(templatePath, path);
+    QElapsedTimer timer;
+    timer.start();
+    QProcess child;
+    child.start(QString::fromLocal8Bit(self),
+                {QStringLiteral("--child"), path, QString::number(documents)});
+    child.waitForFinished(-1);
+    durationMs = std::max<qint64>(timer.elapsed(), 20);
+    std::printf("one whole repost of %d documents takes %lld ms\n", documents,
+                static_cast<long long>(durationMs));
+  }
+  int checked = 0, bad = 0, running = 0, middle = 0;
   for (int round = 0; round < rounds; ++round) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("basa.mdb"));
@@ -229,8 +249,11 @@ int killRounds(int documents, int rounds, const char* self) {
     QProcess child;
     child.start(QString::fromLocal8Bit(self),
                 {QStringLiteral("--child"), path, QString::number(documents)});
+    QElapsedTimer timer;
+    timer.start();
     child.waitForStarted();
-    QThread::msleep(static_cast<unsigned long>(QRandomGenerator::global()->bounded(200, 1500)));
+    const qint64 at = durationMs * QRandomGenerator::global()->bounded(5, 95) / 100;
+    if (at > timer.elapsed()) QThread::msleep(static_cast<unsigned long>(at - timer.elapsed()));
     const bool wasRunning = child.state() == QProcess::Running;
     running += wasRunning ? 1 : 0;
     ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
@@ -244,6 +267,8 @@ int killRounds(int documents, int rounds, const char* self) {
             .text(0)
             .toInt() /
         2;
+    // In the middle: the repost had written some documents and not yet all.
+    if (wasRunning && reposted > 0 && reposted < documents) ++middle;
     std::printf(
         "round %2d: %s, %d reposted before, %d documents checked, %d posted, %d unposted, %d "
         "inconsistent\n",
@@ -253,9 +278,9 @@ int killRounds(int documents, int rounds, const char* self) {
     bad += wrong;
   }
   std::printf(
-      "kill -9 during repost: %d rounds (%d killed while running), %d documents checked, %d "
-      "inconsistent\n",
-      rounds, running, checked, bad);
+      "kill -9 during repost: %d rounds (%d killed while running, %d in the middle of the work), "
+      "%d documents checked, %d inconsistent\n",
+      rounds, running, middle, checked, bad);
   return bad == 0 ? 0 : 1;
 }
 

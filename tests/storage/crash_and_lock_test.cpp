@@ -71,8 +71,9 @@ class CrashAndLockTest : public StorageTest {
 };
 
 int tablesIn(Session& db) {
-  return db.openRecordset(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name LIKE "
-                                         "'items_Справочник_Длинное%'"))
+  return db
+      .openRecordset(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name LIKE "
+                                    "'items_Справочник_Длинное%'"))
       .value(0)
       .toInt();
 }
@@ -130,10 +131,11 @@ TEST_F(CrashAndLockTest, AProcessKilledWhileClosingLeavesADatabaseThatOpens) {
     std::unique_ptr<Session> reopened;
     ASSERT_NO_THROW(reopened = Session::open(file)) << "round " << round;
     for (int r = 0; r <= round; ++r)
-      EXPECT_EQ(reopened->openRecordset(QStringLiteral("SELECT count(*) FROM items_Раунд_%1").arg(r))
-                    .value(0)
-                    .toInt(),
-                3000);
+      EXPECT_EQ(
+          reopened->openRecordset(QStringLiteral("SELECT count(*) FROM items_Раунд_%1").arg(r))
+              .value(0)
+              .toInt(),
+          3000);
   }
 }
 
@@ -159,9 +161,9 @@ TEST_F(CrashAndLockTest, AWriterWaitsForTheLockAndSaysWhoHoldsItWhenTheWaitRunsO
     SCOPED_TRACE(holdMs);
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(db().path()).constData(), &other), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE; DELETE FROM plan WHERE 0", nullptr, nullptr,
-                           nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(other, "BEGIN IMMEDIATE; DELETE FROM plan WHERE 0", nullptr, nullptr, nullptr),
+        SQLITE_OK);
     std::thread holder([&] {
       std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
       sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
@@ -171,8 +173,9 @@ TEST_F(CrashAndLockTest, AWriterWaitsForTheLockAndSaysWhoHoldsItWhenTheWaitRunsO
         [&] {
           Transaction t(db());
           db().openRecordset(QStringLiteral("SELECT count(*) FROM items_Справочник_Товары"));
-          db().execute(QStringLiteral("INSERT INTO items_Справочник_Товары (Наименование) "
-                                      "VALUES ('а')"));
+          db().execute(
+              QStringLiteral("INSERT INTO items_Справочник_Товары (Наименование) "
+                             "VALUES ('а')"));
           t.commit();
         },
         &description);
@@ -197,8 +200,7 @@ TEST_F(CrashAndLockTest, ABackupIsNeverWrittenOverADatabaseInUseNorOverOursUnles
   QString description;
   // The open database itself, and a file of ours, whether forced or not while it is open.
   for (bool force : {false, true}) {
-    EXPECT_NE(errorNumber([&] { backupDatabaseFile(other, db().path(), {}, force); },
-                          &description),
+    EXPECT_NE(errorNumber([&] { backupDatabaseFile(other, db().path(), {}, force); }, &description),
               0);
     EXPECT_TRUE(Contains(description, QStringLiteral("открыта")));
   }
@@ -267,7 +269,8 @@ TEST_F(CrashAndLockTest, AFullDiskDuringATransactionWritesNothingAndSaysSo) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{static_cast<rlim_t>(before + 200'000), static_cast<rlim_t>(before + 200'000)};
+    const rlimit limit{static_cast<rlim_t>(before + 200'000),
+                       static_cast<rlim_t>(before + 200'000)};
     setrlimit(RLIMIT_FSIZE, &limit);
     int code = 3;
     try {
@@ -280,8 +283,9 @@ TEST_F(CrashAndLockTest, AFullDiskDuringATransactionWritesNothingAndSaysSo) {
     } catch (const DbError& e) {
       code = e.description().contains(QStringLiteral("места на диске")) ? 0 : 4;
       try {
-        db().execute(QStringLiteral("INSERT INTO items_Справочник_Товары (Наименование) VALUES "
-                                    "('после')"));
+        db().execute(
+            QStringLiteral("INSERT INTO items_Справочник_Товары (Наименование) VALUES "
+                           "('после')"));
       } catch (...) {
         code = 5;
       }
