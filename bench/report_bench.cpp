@@ -12,7 +12,7 @@
 #include <cstdio>
 
 #include "bench_support.h"
-#include "runtime/report_export.h"
+#include "documents/report_export.h"
 #include "runtime/report_grid.h"
 #include "runtime/report_model.h"
 #include "script/global_functions.h"
@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
   QTemporaryDir dir;
   bench::QuietHost host;
 
-  runtime::ReportSheet layout;
+  documents::ReportSheet layout;
   layout.cellRef(0, 0).text = QStringLiteral("Остатки");
   layout.cellRef(1, 0).text = QStringLiteral("[Товар]");
   layout.cellRef(1, 1).text = QStringLiteral("Склад [Склад]");
@@ -93,9 +93,9 @@ int main(int argc, char** argv) {
   // Every output row carries a merged range, the costly case for the view and the pages.
   layout.cellRef(1, 3).text = QStringLiteral("шт.");
   layout.merges << QRect(3, 1, 2, 1);
-  layout.sections << runtime::ReportSection{QStringLiteral("Шапка"), 0, 0}
-                  << runtime::ReportSection{QStringLiteral("Строка"), 1, 1}
-                  << runtime::ReportSection{QStringLiteral("Итог"), 2, 2};
+  layout.sections << documents::ReportSection{QStringLiteral("Шапка"), 0, 0}
+                  << documents::ReportSection{QStringLiteral("Строка"), 1, 1}
+                  << documents::ReportSection{QStringLiteral("Итог"), 2, 2};
   const QString module = QStringLiteral(
                              "Отчет.Вывести(\"Шапка\")\n"
                              "Для Н = 1 До %1\n"
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
   grid.resize(900, 600);
   grid.show();
   grid.setHost(&host);
-  grid.LoadLayout(runtime::ReportLayoutText::write(layout));
+  grid.LoadLayout(documents::ReportLayoutText::write(layout));
   QApplication::processEvents();
   const long before = rssKb();
   QElapsedTimer timer;
@@ -144,16 +144,16 @@ int main(int argc, char** argv) {
     return ms;
   };
   const double csvMs = timed("CSV", [&] {
-    return runtime::report_export::writeCsv(grid.sheet(), dir.filePath(QStringLiteral("r.csv")));
+    return documents::report_export::writeCsv(grid.sheet(), dir.filePath(QStringLiteral("r.csv")));
   });
   std::printf("    anchor CPython csv module: %.0f ms (ratio %.2f)\n", pyCsv, csvMs / pyCsv);
   timed("XLSX", [&] {
-    return runtime::report_export::writeXlsx(grid.sheet(), dir.filePath(QStringLiteral("r.xlsx")),
-                                             QStringLiteral("Отчет"));
+    return documents::report_export::writeXlsx(grid.sheet(), dir.filePath(QStringLiteral("r.xlsx")),
+                                               QStringLiteral("Отчет"));
   });
   const double pdfMs = timed("PDF", [&] {
-    return runtime::report_export::writePdf(grid.sheet(), dir.filePath(QStringLiteral("r.pdf")),
-                                            QStringLiteral("Отчет"));
+    return documents::report_export::writePdf(grid.sheet(), dir.filePath(QStringLiteral("r.pdf")),
+                                              QStringLiteral("Отчет"));
   });
   std::printf("    PDF against CPython's CSV of the same rows: ratio %.1f; %lld bytes\n",
               pdfMs / pyCsv,

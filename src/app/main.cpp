@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QStringList>
 #include <QTimer>
 #include <csignal>
@@ -211,11 +212,17 @@ int main(int argc, char** argv) {
       std::fputs("balvix: --report: укажите базу данных (--db ФАЙЛ)\n", stderr);
       return 2;
     }
-    // The report grid and the PDF writer need a GUI application, not a screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Balvix"));
-    QApplication::setApplicationName(QStringLiteral("Balvix"));
+    // No screen is needed: only a PDF's fonts need Qt Gui's application, and that one is
+    // given the offscreen platform whatever the environment names.
+    std::unique_ptr<QCoreApplication> app;
+    if (args.contains(QStringLiteral("--pdf"))) {
+      qputenv("QT_QPA_PLATFORM", "offscreen");
+      app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+      app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication::setOrganizationName(QStringLiteral("Balvix"));
+    QCoreApplication::setApplicationName(QStringLiteral("Balvix"));
     balvix::app::ReportCommand command;
     command.name = optionValue(args, QStringLiteral("--report"));
     command.dbPath = optionValue(args, QStringLiteral("--db"));

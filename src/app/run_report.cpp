@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <memory>
 
-#include "runtime/report_export.h"
-#include "runtime/report_grid.h"
+#include "documents/report_engine.h"
+#include "documents/report_export.h"
+#include "runtime/module_runner.h"
+#include "script/engine.h"
 #include "script/global_functions.h"
 #include "script/host.h"
 #include "shell/message_box.h"
@@ -52,7 +54,7 @@ int runReportCommand(const ReportCommand& command) {
     return 2;
   }
   const QDate today = QDate::currentDate();
-  runtime::ReportDialogValues dialog;
+  documents::ReportDialogValues dialog;
   dialog.start = QDate(today.year(), today.month(), 1);
   dialog.end = today;
   for (const auto& [option, text, target] : {std::tuple{"--from", command.from, &dialog.start},
@@ -112,30 +114,41 @@ int runReportCommand(const ReportCommand& command) {
   ReportConsoleHost host;
   script::SharedContext context;
   context.db = db.get();
-  runtime::ReportGrid grid;
-  grid.setHost(&host);
-  grid.setModuleName(QStringLiteral("Отчет.") + command.name);
-  grid.LoadLayout(layout);
-  grid.restartOutput();
-  const bool built =
-      grid.LoadModule(code + global, script::createGlobalFunctions(host, context), &dialog);
+  // The report is built without widgets: the engine holds the output, the runner names
+  // the module's errors as the report window does.
+  auto report = std::make_shared<documents::ReportEngine>();
+  QString problem;
+  if (!report->loadLayout(layout, &problem)) shell::MessageBoxes::show(problem);
+  report->restartOutput();
+  runtime::ModuleRunner runner;
+  runner.setHost(&host);
+  runner.setModuleName(QStringLiteral("Отчет.") + command.name);
+  script::Engine& engine = runner.start(script::createGlobalFunctions(host, context));
+  documents::ReportEngine::addObjects(report, engine, dialog);
+  const bool built = runner.run([&] { engine.load(code + global); });
   context.sharedRecordset.close();
   shell::MessageBoxes::setResponder({});
   if (!built || failed) return 1;
 
-  const runtime::ReportSheet& sheet = grid.sheet();
+  const documents::ReportSheet& sheet = report->output();
+  namespace report_export = documents::report_export;
   int rc = 0;
-  auto report = [&](const QString& file, const QString& error) {
+  auto check = [&](const QString& file, const QString& error) {
     if (error.isEmpty()) return;
     writeLine(stderr, QStringLiteral("%1: %2").arg(file, error));
     rc = 1;
   };
-  if (!command.csv.isEmpty())
-    report(command.csv, runtime::report_export::writeCsv(sheet, command.csv));
-  if (!command.xlsx.isEmpty())
-    report(command.xlsx, runtime::report_export::writeXlsx(sheet, command.xlsx, command.name));
+  if (!command.csv.isEmpty()) check(command.csv, report_export::writeCsv(sheet, command.csv));
+  if (!command.xlsx.isEmpty()) {
+    int altered = 0;
+    check(command.xlsx, report_export::writeXlsx(sheet, command.xlsx, command.name, &altered));
+    // The workbook is written, but what it could not hold as it is is said.
+    if (altered > 0)
+      writeLine(stderr,
+                command.xlsx + QStringLiteral(": ") + report_export::xlsxAlteredNote(altered));
+  }
   if (!command.pdf.isEmpty())
-    report(command.pdf, runtime::report_export::writePdf(sheet, command.pdf, command.name));
+    check(command.pdf, report_export::writePdf(sheet, command.pdf, command.name));
   return rc;
 }
 

@@ -16,9 +16,10 @@ struct ReportCommand {
   QString xlsx;
 };
 
-// Builds a report without windows through the report grid and its exporters (for
-// scheduled runs). Needs a QApplication (the grid is a widget; the offscreen platform
-// serves). Messages of the module go to stdout, errors to stderr as "REPORT:LINE: text";
+// Builds a report without windows through the report engine and its exporters (for
+// scheduled runs). Needs a QCoreApplication; a PDF needs a QGuiApplication for its fonts
+// (the offscreen platform serves). Cells a workbook had to change are counted on stderr.
+// Messages of the module go to stdout, errors to stderr as "REPORT:LINE: text";
 // returns 0, 1 for an error of the report or its files, 2 for a database that cannot be
 // opened or wrong arguments.
 int runReportCommand(const ReportCommand& command);

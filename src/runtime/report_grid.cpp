@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QToolBar>
 #include <QVBoxLayout>
-#include <optional>
 
 #include "runtime/module_error.h"
 #include "runtime/report_model.h"
@@ -22,59 +21,15 @@ namespace {
 // these counts is shown with default heights and unmerged (exports keep everything).
 constexpr int kMaxViewRowHeights = 5000;
 constexpr int kMaxViewSpans = 20000;
-constexpr int kStatusEvery = 1000;
-constexpr int kPublishEvery = 20000;
-
-QString fill(const QString& text, const QHash<QString, CellValue>& parameters) {
-  const qsizetype open = text.indexOf(QLatin1Char('['));
-  if (open < 0) return text;
-  QString out;
-  out.reserve(text.size() + 16);
-  qsizetype from = 0;
-  for (qsizetype at = open; at >= 0; at = text.indexOf(QLatin1Char('['), from)) {
-    const qsizetype close = text.indexOf(QLatin1Char(']'), at + 1);
-    if (close < 0) break;
-    out += QStringView(text).mid(from, at - from);
-    // A parameter the module did not set is left empty.
-    out += parameters.value(QStringView(text).mid(at + 1, close - at - 1).toString().toCaseFolded())
-               .text;
-    from = close + 1;
-  }
-  out += QStringView(text).mid(from);
-  return out;
-}
-
-// A cell that is one parameter and nothing else takes the parameter's type too.
-void fillCell(ReportCell& cell, const QHash<QString, CellValue>& parameters) {
-  const QString& text = cell.text;
-  if (text.size() > 2 && text.front() == QLatin1Char('[') &&
-      text.indexOf(QLatin1Char(']')) == text.size() - 1 && text.indexOf(QLatin1Char('['), 1) < 0) {
-    const CellValue value = parameters.value(text.mid(1, text.size() - 2).toCaseFolded());
-    cell.kind = value.kind;
-    cell.number = value.number;
-    cell.text = value.text;
-    return;
-  }
-  cell.text = fill(text, parameters);
-}
 
 }  // namespace
 
-CellValue cellValueOf(const script::Value& value) {
-  CellValue cell{script::toText(value)};
-  if (value.type() == script::Value::Type::Date) {
-    cell.kind = CellKind::Date;
-    cell.number = value.asDouble();
-  } else if (value.isNumber()) {
-    cell.kind = CellKind::Number;
-    cell.number = script::toDouble(value);
-  }
-  return cell;
-}
-
-ReportGrid::ReportGrid(QWidget* parent) : QWidget(parent) {
+ReportGrid::ReportGrid(QWidget* parent)
+    : QWidget(parent), m_report(std::make_shared<documents::ReportEngine>()) {
   setObjectName(QStringLiteral("report1"));
+  m_report->setListener(this);
   m_model = new ReportModel(this);
+  m_model->view(&m_report->output());
   m_model->setBaseFont(font());
   m_view = new QTableView(this);
   m_view->setObjectName(QStringLiteral("reportView"));
@@ -149,33 +104,36 @@ ReportGrid::ReportGrid(QWidget* parent) : QWidget(parent) {
   });
 }
 
-ReportGrid::~ReportGrid() = default;
+ReportGrid::~ReportGrid() {
+  // The view and the model go after the engine's sheets: they show an empty one until then.
+  m_report->setListener(nullptr);
+  m_model->view(nullptr);
+}
 
 void ReportGrid::setDesignMode(bool on) {
   if (on == m_designMode) return;
-  if (!on) m_layout = m_model->sheet();
   m_designMode = on;
   m_bar->setVisible(on);
   m_view->setEditTriggers(on ? QAbstractItemView::AllEditTriggers
                              : QAbstractItemView::NoEditTriggers);
   m_model->setEditable(on);
-  m_model->setSheet(on ? m_layout : ReportSheet{});
+  // Designing edits the engine's layout in place; leaving design shows an empty output.
+  if (!on) m_report->output() = ReportSheet{};
+  m_model->view(on ? &m_report->layout() : &m_report->output());
   applyGeometry();
 }
 
 bool ReportGrid::LoadLayout(const QString& text) {
   QString problem;
-  std::optional<ReportSheet> sheet =
-      text.trimmed().isEmpty() ? ReportSheet{} : ReportLayoutText::read(text, &problem);
-  m_layout = sheet ? std::move(*sheet) : ReportSheet{};
+  const bool ok = m_report->loadLayout(text, &problem);
   if (m_designMode) {
-    m_model->setSheet(m_layout);
+    m_model->view(&m_report->layout());
     applyGeometry();
   } else {
     restartOutput();
   }
-  if (!sheet) shell::MessageBoxes::show(problem);
-  return sheet.has_value();
+  if (!ok) shell::MessageBoxes::show(problem);
+  return ok;
 }
 
 QString ReportGrid::GetLayout() const {
@@ -183,7 +141,7 @@ QString ReportGrid::GetLayout() const {
 }
 
 const ReportSheet& ReportGrid::layout() const {
-  return m_designMode ? m_model->sheet() : m_layout;
+  return m_report->layout();
 }
 
 const ReportSheet& ReportGrid::sheet() const {
@@ -194,12 +152,29 @@ QWidget* ReportGrid::captionWidget() const {
   return window();
 }
 
+QString ReportGrid::caption() const {
+  return captionWidget()->windowTitle();
+}
+
+void ReportGrid::setCaption(const QString& caption) {
+  captionWidget()->setWindowTitle(caption);
+}
+
+void ReportGrid::outputReset() {
+  if (m_designMode) return;
+  m_model->view(&m_report->output());
+  applyGeometry();
+}
+
+void ReportGrid::cellChanged(int row, int column) {
+  if (column < m_model->columnCount())
+    emit m_model->dataChanged(m_model->index(row, column), m_model->index(row, column));
+}
+
 bool ReportGrid::LoadModule(const QString& text, std::shared_ptr<script::HostObject> globalObject,
                             const ReportDialogValues* dialog) {
   script::Engine& engine = m_module.start(std::move(globalObject));
-  engine.addObject(QStringLiteral("Отчет"), std::make_shared<ReportObject>(this));
-  engine.addObject(QStringLiteral("Диалог"),
-                   std::make_shared<DialogObject>(dialog ? *dialog : ReportDialogValues{}));
+  documents::ReportEngine::addObjects(m_report, engine, dialog ? *dialog : ReportDialogValues{});
   // An error is shown over the rows output so far.
   const bool ok = m_module.run([&] { engine.load(text); }, [this] { publish(); });
   publish();
@@ -208,44 +183,19 @@ bool ReportGrid::LoadModule(const QString& text, std::shared_ptr<script::HostObj
 }
 
 void ReportGrid::setParameter(const QString& name, const QString& value) {
-  setParameter(name, CellValue{value});
+  m_report->setParameter(name, CellValue{value});
 }
 
 void ReportGrid::setParameter(const QString& name, const CellValue& value) {
-  m_parameters.insert(name.toCaseFolded(), value);
+  m_report->setParameter(name, value);
 }
 
 QString ReportGrid::parameter(const QString& name) const {
-  return m_parameters.value(name.toCaseFolded()).text;
+  return m_report->parameter(name);
 }
 
 bool ReportGrid::output(const QString& name) {
-  const ReportSection* section = m_layout.section(name);
-  if (!section) return false;
-  ReportSheet& out = m_model->sheet();
-  if (out.styles.size() < m_layout.styles.size()) out.styles = m_layout.styles;
-  out.columns = std::max(out.columns, m_layout.columns);
-  if (out.columnWidths.empty()) out.columnWidths = m_layout.columnWidths;
-  const int at = out.rowCount();
-  const int count = section->last - section->first + 1;
-  for (int i = 0; i < count; ++i) {
-    const int from = section->first + i;
-    std::vector<ReportCell> row;
-    if (from < m_layout.rowCount()) {
-      row = m_layout.rows[static_cast<std::size_t>(from)];
-      for (ReportCell& c : row) fillCell(c, m_parameters);
-    }
-    out.rows.push_back(std::move(row));
-    out.rowHeights.push_back(from < static_cast<int>(m_layout.rowHeights.size())
-                                 ? m_layout.rowHeights[static_cast<std::size_t>(from)]
-                                 : 0);
-    out.rowSections << section->name;
-  }
-  for (const QRect& m : m_layout.merges)
-    if (m.top() >= section->first && m.bottom() <= section->last)
-      out.merges << m.translated(0, at - section->first);
-  if (out.rowCount() / kPublishEvery != at / kPublishEvery) publish();
-  return true;
+  return m_report->outputSection(name);
 }
 
 QString ReportGrid::cellText(int row, int column) const {
@@ -258,35 +208,15 @@ void ReportGrid::setCellText(int row, int column, const QString& text) {
 }
 
 void ReportGrid::setCellValue(int row, int column, const CellValue& value) {
-  ReportSheet& s = m_model->sheet();
-  const int before = s.rowCount();
-  ReportCell& cell = s.cellRef(row - 1, column - 1);
-  cell.text = value.text;
-  cell.kind = value.kind;
-  cell.number = value.number;
-  while (s.rowSections.size() < s.rowCount()) s.rowSections << QString();
-  if (s.rowCount() == before && row - 1 < before && column - 1 < m_model->columnCount())
-    emit m_model->dataChanged(m_model->index(row - 1, column - 1),
-                              m_model->index(row - 1, column - 1));
+  m_report->setCellValue(row, column, value);
 }
 
 void ReportGrid::restartOutput() {
-  // A layout without sections is a fixed page: it is the output itself.
-  if (m_layout.sections.isEmpty()) {
-    m_model->setSheet(m_layout);
-    applyGeometry();
-  } else {
-    clearOutput();
-  }
+  m_report->restartOutput();
 }
 
 void ReportGrid::clearOutput() {
-  ReportSheet empty;
-  empty.columns = m_layout.columns;
-  empty.columnWidths = m_layout.columnWidths;
-  empty.styles = m_layout.styles;
-  m_model->setSheet(std::move(empty));
-  applyGeometry();
+  m_report->clearOutput();
 }
 
 void ReportGrid::publish() {
@@ -424,104 +354,6 @@ bool ReportGrid::nameSection(const QString& name) {
   m_model->publish();
   designChanged(r);
   return true;
-}
-
-enum ReportMember { kParameter = 1, kOutput, kCell, kClear, kCaption, kRowCount };
-
-ReportObject::ReportObject(ReportGrid* grid) : m_grid(grid) {
-  addMember(kParameter, QStringLiteral("Параметр"));
-  addMember(kOutput, QStringLiteral("Вывести"));
-  addMember(kCell, QStringLiteral("Ячейка"));
-  addMember(kClear, QStringLiteral("Очистить"));
-  addMember(kCaption, QStringLiteral("Заголовок"));
-  addMember(kRowCount, QStringLiteral("КоличествоСтрок"));
-}
-
-script::Value ReportObject::invoke(int dispId, script::Args& args) {
-  using script::ScriptError;
-  namespace code = script::ErrorCode;
-  if (!m_grid) throw ScriptError(code::ObjectNotSet);
-  auto arg = [&](int i) { return args.has(i) ? script::toText(args[i]) : QString(); };
-  auto number = [&](int i) {
-    bool ok = false;
-    const int n = arg(i).trimmed().toInt(&ok);
-    if (!ok || n < 1 || n > 1'000'000)
-      throw ScriptError(code::InvalidCall, QStringLiteral("Ячейка"));
-    return n;
-  };
-  switch (dispId) {
-    case kParameter:
-      if (args.size() < 1) throw ScriptError(code::WrongArgumentCount, QStringLiteral("Параметр"));
-      return script::Value(m_grid->parameter(arg(0)));
-    case kOutput:
-      if (args.size() < 1) throw ScriptError(code::WrongArgumentCount, QStringLiteral("Вывести"));
-      if (!m_grid->output(arg(0)))
-        throw ScriptError::custom(code::InvalidCall,
-                                  QStringLiteral("В макете отчета нет секции «%1».").arg(arg(0)));
-      if (++m_sinceStatus >= kStatusEvery) {
-        m_sinceStatus = 0;
-        m_grid->host().setStatus(
-            QStringLiteral("Формируется отчет: %1 строк").arg(m_grid->sheet().rowCount()));
-      }
-      return script::Value();
-    case kCell:
-      if (args.size() < 2) throw ScriptError(code::WrongArgumentCount, QStringLiteral("Ячейка"));
-      return script::Value(m_grid->cellText(number(0), number(1)));
-    case kClear:
-      m_grid->clearOutput();
-      return script::Value();
-    case kCaption:
-      return script::Value(m_grid->captionWidget()->windowTitle());
-    case kRowCount:
-      return script::Value::integer(
-          static_cast<std::int16_t>(std::min(m_grid->sheet().rowCount(), 32767)));
-    default:
-      throw ScriptError(code::NotSupported);
-  }
-}
-
-void ReportObject::put(int dispId, script::Args& args, const script::Value& value, bool isSet) {
-  (void)isSet;
-  using script::ScriptError;
-  namespace code = script::ErrorCode;
-  if (!m_grid) throw ScriptError(code::ObjectNotSet);
-  if (dispId == kParameter && args.size() >= 1) {
-    m_grid->setParameter(script::toText(args[0]), cellValueOf(value));
-    return;
-  }
-  if (dispId == kCell && args.size() >= 2) {
-    bool okRow = false, okColumn = false;
-    const int row = script::toText(args[0]).trimmed().toInt(&okRow);
-    const int column = script::toText(args[1]).trimmed().toInt(&okColumn);
-    if (!okRow || !okColumn || row < 1 || column < 1 || row > 1'000'000 || column > 16384)
-      throw ScriptError(code::InvalidCall, QStringLiteral("Ячейка"));
-    m_grid->setCellValue(row, column, cellValueOf(value));
-    return;
-  }
-  if (dispId == kCaption) {
-    m_grid->captionWidget()->setWindowTitle(script::toText(value));
-    return;
-  }
-  throw ScriptError(code::NotSupported);
-}
-
-script::Value DialogObject::invoke(int dispId, script::Args& args) {
-  auto date = [](const QDate& d) {
-    return script::Value(d.isValid() ? d.toString(QStringLiteral("dd.MM.yyyy")) : QString());
-  };
-  switch (dispId) {
-    case 1:
-      return date(m_values.start);
-    case 2:
-      return date(m_values.end);
-    case 3:
-      if (args.size() < 1)
-        throw script::ScriptError(script::ErrorCode::WrongArgumentCount,
-                                  QStringLiteral("Значение"));
-      return script::Value(m_values.fields.value(script::toText(args[0]).toCaseFolded()));
-    default:
-      throw script::ScriptError(script::ErrorCode::NotSupported);
-  }
 }
 
 }  // namespace balvix::runtime

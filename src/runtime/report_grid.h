@@ -7,9 +7,9 @@
 #include <QWidget>
 #include <memory>
 
+#include "documents/report_engine.h"
+#include "documents/report_export.h"
 #include "runtime/module_runner.h"
-#include "runtime/report_layout.h"
-#include "script/host_object.h"
 
 class QLineEdit;
 class QToolBar;
@@ -17,23 +17,29 @@ class QToolBar;
 namespace balvix::script {
 class Engine;
 class Host;
-class ScriptError;
 }  // namespace balvix::script
 
 namespace balvix::runtime {
 
-class ReportModel;
+// The grid shows and edits what the report engine holds; its API speaks the engine's types.
+using documents::CellKind;
+using documents::CellStyle;
+using documents::CellValue;
+using documents::cellValueOf;
+using documents::DialogObject;
+using documents::ReportCell;
+using documents::ReportDialogValues;
+using documents::ReportLayoutText;
+using documents::ReportObject;
+using documents::ReportSection;
+using documents::ReportSheet;
+namespace report_export = documents::report_export;
 
-// What the report dialog hands to a report module (Диалог): the period and the fields.
-struct ReportDialogValues {
-  QDate start;
-  QDate end;
-  QHash<QString, QString> fields;  // by folded caption
-};
+class ReportModel;
 
 // The report grid ("report1"): shows a report layout for design, or runs the report's
 // module, which fills the output from the layout's named sections.
-class ReportGrid : public QWidget {
+class ReportGrid : public QWidget, private documents::ReportEngine::Listener {
   Q_OBJECT
 
  public:
@@ -76,6 +82,7 @@ class ReportGrid : public QWidget {
 
   const ReportSheet& layout() const;
   const ReportSheet& sheet() const;  // what the grid shows: the layout or the output
+  documents::ReportEngine& report() { return *m_report; }
   ReportModel* model() const { return m_model; }
   QTableView* view() const { return m_view; }
   QToolBar* designBar() const { return m_bar; }
@@ -103,49 +110,21 @@ class ReportGrid : public QWidget {
  private:
   void applyGeometry();
   void designChanged(const QRect& range);
+  void outputReset() override;
+  void rowsAdded() override { publish(); }
+  void cellChanged(int row, int column) override;
+  QString caption() const override;
+  void setCaption(const QString& caption) override;
 
   bool m_designMode = false;
-  ReportSheet m_layout;
+  // Before the module's runner, so that the module ends while the report still exists.
+  std::shared_ptr<documents::ReportEngine> m_report;
   ReportModel* m_model = nullptr;
   QTableView* m_view = nullptr;
   QToolBar* m_bar = nullptr;
   QLineEdit* m_sectionName = nullptr;
-  QHash<QString, CellValue> m_parameters;  // by folded name
   ModuleRunner m_module;
   bool m_applying = false;
-};
-
-// The value a module assigns to a parameter or a cell, its type kept for the exports.
-CellValue cellValueOf(const script::Value& value);
-
-// The report as modules see it (`Отчет`): Параметр("Имя") = значение, Вывести("Секция"),
-// Ячейка(Строка, Колонка) read and assigned, Очистить(), Заголовок.
-class ReportObject : public script::SimpleHostObject {
- public:
-  explicit ReportObject(ReportGrid* grid);
-  script::Value invoke(int dispId, script::Args& args) override;
-  void put(int dispId, script::Args& args, const script::Value& value, bool isSet) override;
-  QString typeName() const override { return QStringLiteral("Отчет"); }
-
- private:
-  QPointer<ReportGrid> m_grid;
-  int m_sinceStatus = 0;
-};
-
-// The report dialog's values as modules see them (`Диалог`): НачалоПериода, КонецПериода
-// (dates as text dd.MM.yyyy) and Значение("Поле").
-class DialogObject : public script::SimpleHostObject {
- public:
-  explicit DialogObject(ReportDialogValues values) : m_values(std::move(values)) {
-    addMember(1, QStringLiteral("НачалоПериода"));
-    addMember(2, QStringLiteral("КонецПериода"));
-    addMember(3, QStringLiteral("Значение"));
-  }
-  script::Value invoke(int dispId, script::Args& args) override;
-  QString typeName() const override { return QStringLiteral("Диалог"); }
-
- private:
-  ReportDialogValues m_values;
 };
 
 }  // namespace balvix::runtime

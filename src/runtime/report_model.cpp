@@ -2,29 +2,37 @@
 
 namespace balvix::runtime {
 
+void ReportModel::view(ReportSheet* sheet) {
+  beginResetModel();
+  m_sheet = sheet ? sheet : &m_own;
+  m_published = m_sheet->rowCount();
+  m_columns = m_sheet->columns;
+  endResetModel();
+}
+
 void ReportModel::setSheet(ReportSheet sheet) {
   beginResetModel();
-  m_sheet = std::move(sheet);
-  m_published = m_sheet.rowCount();
-  m_columns = m_sheet.columns;
+  *m_sheet = std::move(sheet);
+  m_published = m_sheet->rowCount();
+  m_columns = m_sheet->columns;
   endResetModel();
 }
 
 void ReportModel::publish() {
-  const int rows = m_sheet.rowCount();
-  if (m_sheet.columns > m_columns && !m_editable) {
-    beginInsertColumns({}, m_columns, m_sheet.columns - 1);
-    m_columns = m_sheet.columns;
+  const int rows = m_sheet->rowCount();
+  if (m_sheet->columns > m_columns && !m_editable) {
+    beginInsertColumns({}, m_columns, m_sheet->columns - 1);
+    m_columns = m_sheet->columns;
     endInsertColumns();
   }
   if (rows > m_published && !m_editable) {
     beginInsertRows({}, m_published, rows - 1);
     m_published = rows;
     endInsertRows();
-  } else if (rows != m_published || m_sheet.columns != m_columns) {
+  } else if (rows != m_published || m_sheet->columns != m_columns) {
     beginResetModel();
     m_published = rows;
-    m_columns = m_sheet.columns;
+    m_columns = m_sheet->columns;
     endResetModel();
   }
 }
@@ -46,7 +54,7 @@ int ReportModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ReportModel::data(const QModelIndex& index, int role) const {
-  const ReportCell* cell = m_sheet.cell(index.row(), index.column());
+  const ReportCell* cell = m_sheet->cell(index.row(), index.column());
   switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
@@ -58,7 +66,7 @@ QVariant ReportModel::data(const QModelIndex& index, int role) const {
   if (!cell || cell->style == 0)
     return role == Qt::TextAlignmentRole ? QVariant(int(Qt::AlignLeft | Qt::AlignVCenter))
                                          : QVariant();
-  const CellStyle& s = m_sheet.style(cell->style);
+  const CellStyle& s = m_sheet->style(cell->style);
   switch (role) {
     case Qt::FontRole: {
       QFont f = m_font;
@@ -78,14 +86,14 @@ QVariant ReportModel::data(const QModelIndex& index, int role) const {
 
 bool ReportModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   if (role != Qt::EditRole || !index.isValid()) return false;
-  const int rowsBefore = m_sheet.rowCount();
-  const int columnsBefore = m_sheet.columns;
-  m_sheet.cellRef(index.row(), index.column()).text = value.toString();
-  if (m_sheet.rowCount() != rowsBefore || m_sheet.columns != columnsBefore) {
+  const int rowsBefore = m_sheet->rowCount();
+  const int columnsBefore = m_sheet->columns;
+  m_sheet->cellRef(index.row(), index.column()).text = value.toString();
+  if (m_sheet->rowCount() != rowsBefore || m_sheet->columns != columnsBefore) {
     // Typing into a spare cell makes the sheet larger; the spares move along.
     beginResetModel();
-    m_published = m_sheet.rowCount();
-    m_columns = m_sheet.columns;
+    m_published = m_sheet->rowCount();
+    m_columns = m_sheet->columns;
     endResetModel();
   } else {
     emit dataChanged(index, index);
@@ -103,7 +111,7 @@ QVariant ReportModel::headerData(int section, Qt::Orientation orientation, int r
   if (role != Qt::DisplayRole) return {};
   if (orientation == Qt::Vertical) {
     // The section a layout row belongs to shows beside its number.
-    for (const ReportSection& s : m_sheet.sections)
+    for (const ReportSection& s : m_sheet->sections)
       if (section >= s.first && section <= s.last)
         return QStringLiteral("%1 %2").arg(section + 1).arg(s.name);
     return section + 1;
@@ -116,14 +124,14 @@ void ReportModel::changeStyle(const QRect& range, const std::function<void(CellS
   if (!range.isValid()) return;
   for (int r = range.top(); r <= range.bottom(); ++r)
     for (int c = range.left(); c <= range.right(); ++c) {
-      ReportCell& cell = m_sheet.cellRef(r, c);
-      CellStyle s = m_sheet.style(cell.style);
+      ReportCell& cell = m_sheet->cellRef(r, c);
+      CellStyle s = m_sheet->style(cell.style);
       change(s);
-      cell.style = m_sheet.styleIndex(s);
+      cell.style = m_sheet->styleIndex(s);
     }
   beginResetModel();
-  m_published = m_sheet.rowCount();
-  m_columns = m_sheet.columns;
+  m_published = m_sheet->rowCount();
+  m_columns = m_sheet->columns;
   endResetModel();
 }
 

@@ -4,9 +4,14 @@
 #include <QFont>
 #include <functional>
 
-#include "runtime/report_layout.h"
+#include "documents/report_sheet.h"
 
 namespace balvix::runtime {
+
+using documents::CellStyle;
+using documents::ReportCell;
+using documents::ReportSection;
+using documents::ReportSheet;
 
 // The cells of a report sheet for a view. Rows appended to the sheet while a module runs
 // reach the view in batches (publish()), so 100,000 rows cost no view update each.
@@ -16,8 +21,12 @@ class ReportModel : public QAbstractTableModel {
  public:
   using QAbstractTableModel::QAbstractTableModel;
 
-  ReportSheet& sheet() { return m_sheet; }
-  const ReportSheet& sheet() const { return m_sheet; }
+  ReportSheet& sheet() { return *m_sheet; }
+  const ReportSheet& sheet() const { return *m_sheet; }
+  // Shows a sheet kept elsewhere (a report engine's layout or output); null shows the
+  // model's own.
+  void view(ReportSheet* sheet);
+  // Replaces the cells of the sheet shown.
   void setSheet(ReportSheet sheet);
   // Tells the view about the rows added to the sheet since the last call.
   void publish();
@@ -39,7 +48,8 @@ class ReportModel : public QAbstractTableModel {
   static constexpr int kSpareColumns = 10;
 
  private:
-  ReportSheet m_sheet;
+  ReportSheet m_own;
+  ReportSheet* m_sheet = &m_own;
   int m_published = 0;
   int m_columns = 0;
   bool m_editable = false;

@@ -16,8 +16,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "documents/report_export.h"
 #include "runtime/form_control.h"
-#include "runtime/report_export.h"
 #include "runtime/runtime_windows.h"
 #include "script/global_functions.h"
 #include "shell/frm_main.h"
@@ -200,14 +200,19 @@ bool frmReport::saveAs(const QString& format, QString path) {
   m_report1->host().setStatus(QStringLiteral("Сохранение отчета..."));
   const ReportSheet& sheet = m_report1->sheet();
   QString error;
+  int altered = 0;
   if (format == QLatin1String("pdf"))
     error = report_export::writePdf(sheet, path, title());
   else if (format == QLatin1String("csv"))
     error = report_export::writeCsv(sheet, path);
   else
-    error = report_export::writeXlsx(sheet, path, m_name);
-  m_report1->host().setStatus(error.isEmpty() ? QStringLiteral("Отчет сохранен: ") + path
-                                              : QString());
+    error = report_export::writeXlsx(sheet, path, m_name, &altered);
+  // Cells a workbook could not hold as they are are named beside the file, not hidden.
+  const QString note = report_export::xlsxAlteredNote(altered);
+  m_report1->host().setStatus(error.isEmpty()
+                                  ? QStringLiteral("Отчет сохранен: ") + path +
+                                        (note.isEmpty() ? QString() : QStringLiteral(". ") + note)
+                                  : QString());
   if (!error.isEmpty()) MessageBoxes::show(error);
   return error.isEmpty();
 }

@@ -113,6 +113,19 @@ TEST_F(ReportWindowTest, MenuOpensOneWindowThatRunsTheModule) {
   EXPECT_EQ(messages.texts().size(), 1);
 }
 
+TEST_F(ReportWindowTest, SavingAWorkbookThatChangedCellsSaysHowManyInTheStatusLine) {
+  addReport(QStringLiteral("Коды"), layoutText(),
+            QStringLiteral("Отчет.Параметр(\"Товар\") = \"a\" & Chr(0) & \"b\"\n"
+                           "Отчет.Вывести(\"Строка\")\n"));
+  frmReport* w = openFromMenu(QStringLiteral("Коды"));
+  ASSERT_TRUE(w);
+  QTemporaryDir dir;
+  ASSERT_TRUE(w->saveAs(QStringLiteral("xlsx"), dir.filePath(QStringLiteral("коды.xlsx"))));
+  EXPECT_TRUE(Contains(main()->statusText(), QStringLiteral("Изменено ячеек в книге Excel: 1")));
+  ASSERT_TRUE(w->saveAs(QStringLiteral("csv"), dir.filePath(QStringLiteral("коды.csv"))));
+  EXPECT_FALSE(main()->statusText().contains(QStringLiteral("Изменено")));
+}
+
 TEST_F(ReportWindowTest, MissingReportWithoutLayoutAndTrueFalseWords) {
   auto* missing = qobject_cast<frmReport*>(
       windows().newWindowWith(names::kReport, arguments(QStringLiteral("Нет"))));

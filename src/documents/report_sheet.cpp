@@ -1,8 +1,8 @@
-#include "runtime/report_layout.h"
+#include "documents/report_sheet.h"
 
 #include <algorithm>
 
-namespace balvix::runtime {
+namespace balvix::documents {
 
 namespace {
 
@@ -237,7 +237,10 @@ std::optional<ReportSheet> ReportLayoutText::read(const QString& text, QString* 
       QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split(QLatin1Char('\n'));
   ReportSheet sheet;
   bool started = false;
+  using namespace report_limits;
   constexpr int kMaxIndex = 1'000'000;
+  // Sections are checked once the columns are known, by the line that named them.
+  std::vector<int> sectionLines;
   for (int n = 0; n < lines.size(); ++n) {
     const QString& line = lines[n];
     if (line.trimmed().isEmpty()) continue;
@@ -262,20 +265,29 @@ std::optional<ReportSheet> ReportLayoutText::read(const QString& text, QString* 
     };
     const QString& word = w[0];
     const QString bad = QStringLiteral("неверные числа в «%1»").arg(word);
+    const QString beyond =
+        QStringLiteral("«%1» выходит за пределы макета: не больше %2 колонок и %3 строк")
+            .arg(word)
+            .arg(kMaxColumns)
+            .arg(kMaxLayoutRows);
     if (word == QLatin1String("columns")) {
-      if (!need(1, 1) || numbers[0] > 16384) return fail(n + 1, bad);
+      if (!need(1, 1)) return fail(n + 1, bad);
+      if (numbers[0] > kMaxColumns) return fail(n + 1, beyond);
       sheet.columns = std::max(sheet.columns, numbers[0]);
     } else if (word == QLatin1String("rows")) {
       if (!need(1, 1)) return fail(n + 1, bad);
+      if (numbers[0] > kMaxLayoutRows) return fail(n + 1, beyond);
       sheet.resize(numbers[0], 0);
     } else if (word == QLatin1String("width")) {
-      if (!need(2, 1) || numbers[0] > 16384) return fail(n + 1, bad);
+      if (!need(2, 1)) return fail(n + 1, bad);
+      if (numbers[0] >= kMaxColumns) return fail(n + 1, beyond);
       if (sheet.columnWidths.size() <= static_cast<std::size_t>(numbers[0]))
         sheet.columnWidths.resize(static_cast<std::size_t>(numbers[0]) + 1);
       sheet.columnWidths[static_cast<std::size_t>(numbers[0])] = numbers[1];
       sheet.columns = std::max(sheet.columns, numbers[0] + 1);
     } else if (word == QLatin1String("height")) {
       if (!need(2, 1)) return fail(n + 1, bad);
+      if (numbers[0] >= kMaxLayoutRows) return fail(n + 1, beyond);
       sheet.resize(numbers[0] + 1, 0);
       sheet.rowHeights[static_cast<std::size_t>(numbers[0])] = numbers[1];
     } else if (word == QLatin1String("style")) {
@@ -301,17 +313,21 @@ std::optional<ReportSheet> ReportLayoutText::read(const QString& text, QString* 
         sheet.styles.resize(static_cast<std::size_t>(numbers[0]) + 1);
       sheet.styles[static_cast<std::size_t>(numbers[0])] = s;
     } else if (word == QLatin1String("cell")) {
-      if (!need(3, 1) || numbers[1] > 16384) return fail(n + 1, bad);
+      if (!need(3, 1)) return fail(n + 1, bad);
+      if (numbers[0] >= kMaxLayoutRows || numbers[1] >= kMaxColumns) return fail(n + 1, beyond);
       ReportCell& c = sheet.cellRef(numbers[0], numbers[1]);
       c.style = numbers[2];
       c.text = w.size() > 4 ? unescape(w[4]) : QString();
     } else if (word == QLatin1String("merge")) {
-      if (!need(4, 1) || numbers[2] < 1 || numbers[3] < 1 || numbers[1] + numbers[3] > 16384)
-        return fail(n + 1, bad);
+      if (!need(4, 1) || numbers[2] < 1 || numbers[3] < 1) return fail(n + 1, bad);
+      if (numbers[0] + numbers[2] > kMaxLayoutRows || numbers[1] + numbers[3] > kMaxColumns)
+        return fail(n + 1, beyond);
       sheet.merges << QRect(numbers[1], numbers[0], numbers[3], numbers[2]);
       sheet.resize(numbers[0] + numbers[2], numbers[1] + numbers[3]);
     } else if (word == QLatin1String("section")) {
       if (w.size() < 4 || !need(2, 2) || numbers[0] > numbers[1]) return fail(n + 1, bad);
+      if (numbers[1] >= kMaxLayoutRows) return fail(n + 1, beyond);
+      sectionLines.push_back(n + 1);
       sheet.sections << ReportSection{unescape(w[1]), numbers[0], numbers[1]};
       sheet.resize(numbers[1] + 1, 0);
     } else {
@@ -320,6 +336,14 @@ std::optional<ReportSheet> ReportLayoutText::read(const QString& text, QString* 
   }
   if (!started)
     return fail(0, QStringLiteral("Текст макета отчета не распознан: макет открыт пустым."));
+  for (int i = 0; i < sheet.sections.size(); ++i) {
+    const ReportSection& s = sheet.sections[i];
+    if (qint64(s.last - s.first + 1) * std::max(sheet.columns, 1) > kMaxSectionCells)
+      return fail(sectionLines[static_cast<std::size_t>(i)],
+                  QStringLiteral("в секции «%1» больше %2 ячеек (строк × колонок)")
+                      .arg(s.name)
+                      .arg(kMaxSectionCells));
+  }
   // A cell may name a style the text never defined: it is shown plain.
   for (auto& row : sheet.rows)
     for (ReportCell& c : row)
@@ -327,4 +351,4 @@ std::optional<ReportSheet> ReportLayoutText::read(const QString& text, QString* 
   return sheet;
 }
 
-}  // namespace balvix::runtime
+}  // namespace balvix::documents

@@ -1,44 +1,28 @@
-#include "runtime/report_export.h"
+#include "documents/report_export.h"
 
 #include <gtest/gtest.h>
 
-#include <QDate>
 #include <QFile>
-#include <QPainter>
-#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 
-#include "runtime/report_grid.h"
+#include "documents/report_engine.h"
+#include "message_host.h"
+#include "report_sheets.h"
+#include "script/engine.h"
+#include "script/script_error.h"
 #include "test_helpers.h"
 
-namespace balvix::runtime::testing {
+namespace balvix::documents::testing {
 namespace {
 
 namespace ex = report_export;
 using balvix::testing::zipEntry;
 
-// A header of two rows (a merged, bold title and the column names) and `count` rows.
 ReportSheet sheet(int count) {
-  ReportSheet s;
-  CellStyle bold;
-  bold.bold = true;
-  const int b = s.styleIndex(bold);
-  s.cellRef(0, 0) = {"Остатки товаров", b};
-  s.cellRef(1, 0) = {"Номер", b};
-  s.cellRef(1, 1) = {"Товар", b};
-  s.cellRef(1, 2) = {"Дата", b};
-  s.merges << QRect(0, 0, 3, 1);
-  s.rowSections << QStringLiteral("Шапка") << QStringLiteral("Шапка");
-  for (int i = 1; i <= count; ++i) {
-    const int r = s.rowCount();
-    s.cellRef(r, 0) = {QString::number(i * 10), 0, CellKind::Number, i * 10.0};
-    s.cellRef(r, 1).text = QStringLiteral("Строка %1").arg(i, 3, 10, QLatin1Char('0'));
-    s.cellRef(r, 2) = {"05.02.2026", 0, CellKind::Date, 46058};
-    s.rowSections << QStringLiteral("Строка");
-  }
-  return s;
+  return balvix::testing::reportSheet(count);
 }
 
 QString run(const QString& program, const QStringList& arguments) {
@@ -54,21 +38,40 @@ QString pdfPage(const QString& path, int page) {
              {"-f", QString::number(page), "-l", QString::number(page), path, "-"});
 }
 
+// Runs a report's module over a layout as the program does, without windows; the module's
+// error, if any, in `error`.
+std::shared_ptr<ReportEngine> runReport(const QString& layout, const QString& module,
+                                        QString* error = nullptr) {
+  auto report = std::make_shared<ReportEngine>();
+  QString problem;
+  EXPECT_TRUE(report->loadLayout(layout, &problem)) << problem.toStdString();
+  report->restartOutput();
+  script::MessageHost host;
+  script::Engine engine(host);
+  ReportEngine::addObjects(report, engine, ReportDialogValues{});
+  try {
+    engine.load(module);
+  } catch (const script::ScriptError& e) {
+    if (error) *error = e.description();
+    EXPECT_TRUE(error) << e.description().toStdString();
+  }
+  return report;
+}
+
 TEST(ReportExport, ACellsTypeFollowsTheModulesValueNotItsLooks) {
-  ReportGrid grid;
-  ASSERT_TRUE(grid.LoadLayout(QStringLiteral(
-      "BalvixReport 1\r\ncolumns 5\r\nrows 1\r\ncell 0 0 0 [Код]\r\ncell 0 1 0 [Сумма]\r\n"
-      "cell 0 2 0 [Дата]\r\ncell 0 3 0 Итого [Сумма]\r\ncell 0 4 0 [Количество]\r\n"
-      "section Строка 0 0\r\n")));
-  ASSERT_TRUE(grid.LoadModule(QStringLiteral("Отчет.Параметр(\"Код\") = \"41.10\"\r\n"
-                                             "Отчет.Параметр(\"Сумма\") = 1234.5\r\n"
-                                             "Отчет.Параметр(\"Дата\") = DateSerial(2026, 2, 5)\r\n"
-                                             "Отчет.Параметр(\"Количество\") = \"12\"\r\n"
-                                             "Отчет.Вывести(\"Строка\")\r\n"
-                                             "Отчет.Ячейка(2, 1) = 7\r\n"
-                                             "Отчет.Ячейка(2, 2) = \"007\"\r\n"),
-                              nullptr));
-  const ReportSheet& out = grid.sheet();
+  const auto report = runReport(
+      QStringLiteral(
+          "BalvixReport 1\r\ncolumns 5\r\nrows 1\r\ncell 0 0 0 [Код]\r\ncell 0 1 0 [Сумма]\r\n"
+          "cell 0 2 0 [Дата]\r\ncell 0 3 0 Итого [Сумма]\r\ncell 0 4 0 [Количество]\r\n"
+          "section Строка 0 0\r\n"),
+      QStringLiteral("Отчет.Параметр(\"Код\") = \"41.10\"\r\n"
+                     "Отчет.Параметр(\"Сумма\") = 1234.5\r\n"
+                     "Отчет.Параметр(\"Дата\") = DateSerial(2026, 2, 5)\r\n"
+                     "Отчет.Параметр(\"Количество\") = \"12\"\r\n"
+                     "Отчет.Вывести(\"Строка\")\r\n"
+                     "Отчет.Ячейка(2, 1) = 7\r\n"
+                     "Отчет.Ячейка(2, 2) = \"007\"\r\n"));
+  const ReportSheet& out = report->output();
   const auto kind = [&](int r, int c) { return out.cell(r, c)->kind; };
   EXPECT_EQ(out.cell(0, 0)->text, QStringLiteral("41.10"));
   EXPECT_EQ(kind(0, 0), CellKind::Text);
@@ -135,6 +138,51 @@ TEST(ReportExport, XlsxHoldsTypedCellsBoldAndMergedRanges) {
   EXPECT_TRUE(styles.contains(QStringLiteral("dd.mm.yyyy")));
 }
 
+// The texts of a workbook's shared strings, read by an XML reader that must find no fault.
+QStringList sharedStrings(const QString& path) {
+  QXmlStreamReader xml(zipEntry(path, QStringLiteral("xl/sharedStrings.xml")));
+  QStringList texts;
+  while (!xml.atEnd())
+    if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"t")
+      texts << xml.readElementText();
+  EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  return texts;
+}
+
+TEST(ReportExport, XlsxCodesWhatItCannotHoldCutsOverlongTextsAndCountsThem) {
+  const QString longText(40000, QChar(u'я'));
+  const struct {
+    QString text;
+    QString stored;  // as the workbook holds it
+    bool altered;
+  } cases[] = {
+      {QStringLiteral("a") + QChar(0) + QStringLiteral("b"), QStringLiteral("a_x0000_b"), true},
+      {QStringLiteral("f") + QChar(0xFFFF) + QStringLiteral("g") + QChar(0xFFFE),
+       QStringLiteral("f_xFFFF_g_xFFFE_"), true},
+      {QStringLiteral("звонок") + QChar(7), QStringLiteral("звонок_x0007_"), true},
+      {QStringLiteral("тире _x0041_ код"), QStringLiteral("тире _x005F_x0041_ код"), false},
+      {longText, longText.left(ex::kXlsxMaxText - ex::kXlsxCutMark.size()) + ex::kXlsxCutMark,
+       true},
+      {QStringLiteral("обычный текст"), QStringLiteral("обычный текст"), false},
+  };
+  ReportSheet s;
+  int expected = 0;
+  for (const auto& c : cases) {
+    s.cellRef(s.rowCount(), 0).text = c.text;
+    expected += c.altered ? 1 : 0;
+  }
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("тексты.xlsx"));
+  int altered = -1;
+  ASSERT_EQ(ex::writeXlsx(s, path, QStringLiteral("Тексты"), &altered), QString());
+  EXPECT_EQ(altered, expected);
+  EXPECT_TRUE(ex::xlsxAlteredNote(altered).contains(QString::number(expected)));
+  EXPECT_TRUE(ex::xlsxAlteredNote(0).isEmpty());
+  const QStringList texts = sharedStrings(path);
+  for (const auto& c : cases)
+    EXPECT_TRUE(texts.contains(c.stored)) << c.stored.left(40).toStdString();
+}
+
 TEST(ReportExport, PdfRepeatsTheHeaderAndNumbersThePages) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("отчет.pdf"));
@@ -162,25 +210,5 @@ TEST(ReportExport, PdfRepeatsTheHeaderAndNumbersThePages) {
   EXPECT_FALSE(ex::wantsLandscape(sheet(1)));
 }
 
-TEST(ReportExport, PrinterGetsTheSamePages) {
-  QTemporaryDir dir;
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  const QString path = dir.filePath(QStringLiteral("печать.pdf"));
-  printer.setOutputFileName(path);
-  printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                    QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
-  QPainter painter(&printer);
-  EXPECT_EQ(ex::paint(sheet(100), printer, painter, QStringLiteral("Печать")), 3);
-  painter.end();
-  EXPECT_TRUE(pdfPage(path, 2).contains(QStringLiteral("Строка 043")));
-  // An empty report still prints one page with its number.
-  QPrinter empty(QPrinter::HighResolution);
-  empty.setOutputFormat(QPrinter::PdfFormat);
-  empty.setOutputFileName(dir.filePath(QStringLiteral("пусто.pdf")));
-  QPainter p2(&empty);
-  EXPECT_EQ(ex::paint(ReportSheet{}, empty, p2, QString()), 1);
-}
-
 }  // namespace
-}  // namespace balvix::runtime::testing
+}  // namespace balvix::documents::testing

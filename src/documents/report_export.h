@@ -3,13 +3,13 @@
 #include <QString>
 #include <QVariant>
 
-#include "runtime/report_layout.h"
+#include "documents/report_sheet.h"
 
 class QPagedPaintDevice;
 class QPainter;
 class QPrinter;
 
-namespace balvix::runtime {
+namespace balvix::documents {
 
 // Writing a report's output to files and to paper. Every function returns an empty
 // text on success, otherwise the reason in Russian.
@@ -19,7 +19,16 @@ namespace report_export {
 // ";", quotes or line breaks are quoted.
 QString writeCsv(const ReportSheet& sheet, const QString& path);
 // A workbook with one sheet: numbers and dates typed, styles, merged ranges and widths.
-QString writeXlsx(const ReportSheet& sheet, const QString& path, const QString& title);
+// Texts are written whole where the format allows: characters XML cannot hold become
+// _xHHHH_ codes, and a text longer than a cell holds is cut with a visible mark. The cells
+// so changed are counted in `alteredCells`.
+QString writeXlsx(const ReportSheet& sheet, const QString& path, const QString& title,
+                  int* alteredCells = nullptr);
+// What the user is told when a workbook holds changed cells; empty for none.
+QString xlsxAlteredNote(int alteredCells);
+// The most characters a workbook's cell holds, and the mark that ends a text cut to fit.
+constexpr int kXlsxMaxText = 32767;
+inline const QString kXlsxCutMark = QStringLiteral("… [обрезано]");
 // A4, landscape when the columns do not fit the width of a portrait page.
 QString writePdf(const ReportSheet& sheet, const QString& path, const QString& title);
 
@@ -32,4 +41,4 @@ int paint(const ReportSheet& sheet, QPagedPaintDevice& device, QPainter& painter
           const QString& title);
 
 }  // namespace report_export
-}  // namespace balvix::runtime
+}  // namespace balvix::documents

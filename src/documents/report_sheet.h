@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-namespace balvix::runtime {
+namespace balvix::documents {
 
 // How a report cell looks. Cells share their styles through the sheet's style table, so
 // 100,000 output rows cost one index per cell, not a copy of the font.
@@ -82,6 +82,24 @@ struct ReportSheet {
   static constexpr int kDefaultRowHeight = 22;
 };
 
+// What a report may hold. A layout is drawn by hand and a report is read by a person, so no
+// real one comes near these; they keep a damaged or hostile layout, or a module caught in a
+// loop, from filling the memory and the disk.
+namespace report_limits {
+// Four times the 256 columns of the older spreadsheet format, and far wider than a page.
+constexpr int kMaxColumns = 1024;
+// Layout rows are drawn one by one in the designer; real layouts have tens of them.
+constexpr int kMaxLayoutRows = 10'000;
+// Вывести copies one section per call, so this bounds the work of a single call.
+constexpr qint64 kMaxSectionCells = 100'000;
+// Ten times the 100,000-row reports the program is measured with; a row costs some tens of
+// bytes even when empty.
+constexpr qint64 kMaxOutputRows = 1'000'000;
+// Ten such rows of ten columns: at about 40 bytes a cell the output stays within a few
+// hundred megabytes, and a file written of it within some tens.
+constexpr qint64 kMaxOutputCells = 10'000'000;
+}  // namespace report_limits
+
 // The layout text: a first line "BalvixReport 1", then one line per fact, words
 // separated by blanks, values escaped (\s blank, \n line break, \\ backslash):
 //   columns 3
@@ -91,7 +109,8 @@ struct ReportSheet {
 //   cell 0 1 1 Товар          (row, column, style, text)
 //   merge 0 0 1 3             (row, column, rows, columns)
 //   section Шапка 0 1         (name, first and last row)
-// Lines with another first word are kept as they are.
+// Lines with another first word are kept as they are. A layout beyond report_limits is
+// refused with the line that goes beyond them.
 struct ReportLayoutText {
   static QString write(const ReportSheet& sheet);
   // nullopt and a message in Russian when the text is not a report layout.
@@ -100,4 +119,4 @@ struct ReportLayoutText {
   static QString unescape(const QString& value);
 };
 
-}  // namespace balvix::runtime
+}  // namespace balvix::documents

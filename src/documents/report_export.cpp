@@ -1,4 +1,4 @@
-#include "runtime/report_export.h"
+#include "documents/report_export.h"
 
 #include <xlsxwriter.h>
 
@@ -14,7 +14,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace balvix::runtime::report_export {
+namespace balvix::documents::report_export {
 
 namespace {
 
@@ -26,6 +26,71 @@ QString csvField(const QString& text) {
   if (!text.contains(special)) return text;
   return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
          QLatin1Char('"');
+}
+
+bool isHex(QChar c) {
+  return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
+}
+
+// "_x0041_" in a workbook's text is the code of "A": such a text of the user's own gets its
+// underscore coded, so that a reader gives back what was typed.
+bool looksLikeCode(const QString& text, qsizetype at) {
+  if (at + 7 > text.size() || text[at + 1] != u'x' || text[at + 6] != u'_') return false;
+  for (qsizetype i = at + 2; i < at + 6; ++i)
+    if (!isHex(text[i])) return false;
+  return true;
+}
+
+struct XlsxText {
+  QByteArray utf8;
+  bool altered = false;
+};
+
+// The text as the workbook holds it. libxlsxwriter codes the control characters itself
+// (all below U+0020 but tab and line feed) and counts the length of what it is given in
+// characters, refusing more than kXlsxMaxText; NUL, U+FFFE, U+FFFF and lone surrogates,
+// which no XML may hold, and literal codes are coded here.
+XlsxText xlsxText(const QString& text) {
+  XlsxText result;
+  QString out;
+  out.reserve(text.size());
+  qsizetype length = 0;  // in characters, as the library counts
+  qsizetype fits = -1;   // where a cut text ends, once it is known that one must be cut
+  const qsizetype room = kXlsxMaxText - kXlsxCutMark.size();
+  auto code = [](char16_t c) {
+    return QStringLiteral("_x%1_").arg(
+        QString::number(static_cast<uint>(c), 16).toUpper().rightJustified(4, u'0'));
+  };
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    const qsizetype before = out.size();
+    const qsizetype lengthBefore = length;
+    if (c == u'_' && looksLikeCode(text, i)) {
+      out += QStringLiteral("_x005F_");
+      length += 7;
+    } else if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      out += c;
+      out += text[++i];
+      length += 1;
+    } else if (c.unicode() == 0 || c.unicode() == 0xFFFE || c.unicode() == 0xFFFF ||
+               c.isSurrogate()) {
+      out += code(c.unicode());
+      length += 7;
+      result.altered = true;
+    } else {
+      if (c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') result.altered = true;
+      out += c;
+      length += 1;
+    }
+    if (fits < 0 && length > room && lengthBefore <= room) fits = before;
+  }
+  if (length > kXlsxMaxText) {
+    out.truncate(fits);
+    out += kXlsxCutMark;
+    result.altered = true;
+  }
+  result.utf8 = out.toUtf8();
+  return result;
 }
 
 QFont cellFont(const CellStyle& s, const QFont& base) {
@@ -63,7 +128,18 @@ QString writeCsv(const ReportSheet& sheet, const QString& path) {
   return {};
 }
 
-QString writeXlsx(const ReportSheet& sheet, const QString& path, const QString& title) {
+QString xlsxAlteredNote(int alteredCells) {
+  if (alteredCells <= 0) return {};
+  return QStringLiteral(
+             "Изменено ячеек в книге Excel: %1 (символы, которых не может быть в "
+             "книге, записаны кодами _xHHHH_; тексты длиннее %2 символов обрезаны).")
+      .arg(alteredCells)
+      .arg(kXlsxMaxText);
+}
+
+QString writeXlsx(const ReportSheet& sheet, const QString& path, const QString& title,
+                  int* alteredCells) {
+  int altered = 0;
   const QByteArray file = QFile::encodeName(path);
   lxw_workbook* book = workbook_new(file.constData());
   if (!book) return QStringLiteral("Не удалось создать файл «%1».").arg(path);
@@ -111,7 +187,9 @@ QString writeXlsx(const ReportSheet& sheet, const QString& path, const QString& 
                       t.hour(), t.minute(), static_cast<double>(t.second())};
       worksheet_write_datetime(ws, row, col, &dt, dateFormats[style]);
     } else if (!cell.text.isEmpty() || style != 0) {
-      worksheet_write_string(ws, row, col, cell.text.toUtf8().constData(), formats[style]);
+      const XlsxText text = xlsxText(cell.text);
+      if (text.altered) ++altered;
+      worksheet_write_string(ws, row, col, text.utf8.constData(), formats[style]);
     }
   };
   for (int c = 0; c < sheet.columns; ++c)
@@ -136,6 +214,7 @@ QString writeXlsx(const ReportSheet& sheet, const QString& path, const QString& 
     for (int c = 0; c < static_cast<int>(row.size()); ++c)
       write(r, c, row[static_cast<std::size_t>(c)]);
   }
+  if (alteredCells) *alteredCells = altered;
   const lxw_error error = workbook_close(book);
   if (error != LXW_NO_ERROR)
     return QStringLiteral("Не удалось записать файл «%1»: %2")
@@ -271,4 +350,4 @@ QString writePdf(const ReportSheet& sheet, const QString& path, const QString& t
   return {};
 }
 
-}  // namespace balvix::runtime::report_export
+}  // namespace balvix::documents::report_export
