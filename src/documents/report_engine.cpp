@@ -218,8 +218,7 @@ script::Value ReportObject::invoke(int dispId, script::Args& args) {
                                   QStringLiteral("В макете отчета нет секции «%1».").arg(arg(0)));
       if (++m_sinceStatus >= kStatusEvery) {
         m_sinceStatus = 0;
-        m_host.setStatus(
-            QStringLiteral("Формируется отчет: %1 строк").arg(r->output().rowCount()));
+        m_host.setStatus(QStringLiteral("Формируется отчет: %1 строк").arg(r->output().rowCount()));
       }
       return script::Value();
     case kCell:

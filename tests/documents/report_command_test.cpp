@@ -73,7 +73,8 @@ TEST_F(ReportCommandTest, WritesPdfCsvAndXlsxWithoutADisplayAndCountsChangedCell
 
 TEST_F(ReportCommandTest, AnOutputBeyondTheBoundEndsTheRunWithTheLimitNamed) {
   QString error;
-  EXPECT_EQ(runBare({"--report", "Бесконечный", "--db", m_path, "--csv", file("б.csv")}, &error), 1);
+  EXPECT_EQ(runBare({"--report", "Бесконечный", "--db", m_path, "--csv", file("б.csv")}, &error),
+            1);
   EXPECT_TRUE(Contains(error, QStringLiteral("Отчет превысил предел"))) << error.toStdString();
   EXPECT_TRUE(Contains(error, QStringLiteral("строка 2")));
   EXPECT_FALSE(QFile::exists(file("б.csv")));

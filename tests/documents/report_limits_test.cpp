@@ -35,7 +35,8 @@ TEST(ReportLimits, ALayoutBeyondTheLimitsIsRefusedWithItsLine) {
     QString problem;
     const QString text = QStringLiteral("BalvixReport 1\n") + QString::fromUtf8(c.lines);
     EXPECT_FALSE(ReportLayoutText::read(text, &problem)) << c.lines;
-    EXPECT_TRUE(problem.startsWith(QStringLiteral("Макет отчета поврежден (строка %1)").arg(c.line)))
+    EXPECT_TRUE(
+        problem.startsWith(QStringLiteral("Макет отчета поврежден (строка %1)").arg(c.line)))
         << c.lines << ": " << problem.toStdString();
   }
   // What lies within the limits is read.

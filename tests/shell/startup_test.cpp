@@ -49,6 +49,11 @@ TEST(Startup, BackupCommandWritesACopyAndRefusesWhatIsNotADatabase) {
   QFile file(copy);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_TRUE(file.read(16).startsWith("SQLite format 3"));
+  // Last week's copy is replaced only when the command says so.
+  QString refusal;
+  EXPECT_EQ(runProgram({"--backup", db, copy}, &refusal), 1);
+  EXPECT_TRUE(Contains(refusal, QStringLiteral("--force")));
+  EXPECT_EQ(runProgram({"--backup", db, copy, "--force"}), 0);
 
   const QString text = dir.filePath(QStringLiteral("текст.mdb"));
   writeFile(text, "не база");

@@ -159,15 +159,24 @@ TEST_F(CrashAndLockTest, AWriterWaitsForTheLockAndSaysWhoHoldsItWhenTheWaitRunsO
   createGoods();
   for (int holdMs : {1000, 3000}) {
     SCOPED_TRACE(holdMs);
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(db().path()).constData(), &other), SQLITE_OK);
-    ASSERT_EQ(
-        sqlite3_exec(other, "BEGIN IMMEDIATE; DELETE FROM plan WHERE 0", nullptr, nullptr, nullptr),
-        SQLITE_OK);
-    std::thread holder([&] {
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+      sqlite3* other = nullptr;
+      sqlite3_open(QFile::encodeName(db().path()).constData(), &other);
+      const int rc = sqlite3_exec(other, "BEGIN IMMEDIATE; DELETE FROM plan WHERE 0", nullptr,
+                                  nullptr, nullptr);
+      if (rc != SQLITE_OK || write(ready[1], "x", 1) != 1) _exit(1);
       std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
       sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
-    });
+      _exit(0);
+    }
+    close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    close(ready[0]);
     QString description;
     const int number = errorNumber(
         [&] {
@@ -179,14 +188,14 @@ TEST_F(CrashAndLockTest, AWriterWaitsForTheLockAndSaysWhoHoldsItWhenTheWaitRunsO
           t.commit();
         },
         &description);
-    holder.join();
-    sqlite3_close(other);
+    waitpid(holder, nullptr, 0);
     if (holdMs < 2000) {
       EXPECT_EQ(number, 0) << description.toStdString();
     } else {
       EXPECT_EQ(number, ErrorCode::Locked);
       EXPECT_TRUE(Contains(description, QStringLiteral("заблокирована")));
       EXPECT_TRUE(Contains(description, QStringLiteral("basa.mdb")));
+      EXPECT_TRUE(Contains(description, QStringLiteral("процесс %1").arg(holder)));
     }
   }
   EXPECT_EQ(count(QStringLiteral("items_Справочник_Товары")), 1);
