@@ -266,7 +266,7 @@ ExprPtr Compiler::compileBinary(const ast::BinaryExpr& n) {
         f->op = op;
         f->slot = local->slot;
         f->k = lit->value.asInt();
-        f->kLong = f->k < -32768 || f->k > 32767;
+        f->kType = lit->value.type();
         f->divisor = ConstDivisor::of(f->k);
         f->generic = std::move(a);
         e = std::move(f);

@@ -106,10 +106,6 @@ Value assignedValue(Value v, bool isSet) {
   return v;
 }
 
-Value wholeFast(std::int64_t r, const Value& x, const Value& y) {
-  return wholeResult(r, x.type() == Value::Type::Long || y.type() == Value::Type::Long);
-}
-
 }  // namespace
 
 Value plain(const Value& v) {
@@ -125,8 +121,8 @@ Value ArithLocalConst::eval(Ctx& c) {
   Value r;
   if (wholeInto(c, r)) return r;
   const Value& x = c.vars[slot].deref();
-  if (op == BinOp::Mod && k != 0 && isIntOrLong(x))
-    return wholeResult(divisor.mod(x.asInt()), x.type() == Value::Type::Long || kLong);
+  if (op == BinOp::Mod && k != 0 && x.isWhole())
+    return wholeResult(divisor.mod(x.asInt()), wholeRank(std::max(x.type(), kType)));
   return generic->eval(c);
 }
 
@@ -139,44 +135,8 @@ Value Arith::eval(Ctx& c) {
 }
 
 Value Arith::apply(BinOp op, Value& x, Value& y) {
-  if (x.isWhole() && y.isWhole() && x.type() != Value::Type::Byte &&
-      y.type() != Value::Type::Byte) {
-    const std::int64_t p = x.asInt(), q = y.asInt();
-    switch (op) {
-      case BinOp::Add:
-        return wholeFast(p + q, x, y);
-      case BinOp::Sub:
-        return wholeFast(p - q, x, y);
-      case BinOp::Mul:
-        return wholeFast(p * q, x, y);
-      case BinOp::Mod:
-        if (q != 0) return wholeFast(wholeMod(x.asInt(), y.asInt()), x, y);
-        break;
-      case BinOp::IntDiv:
-        if (q != 0) return wholeFast(wholeDiv(x.asInt(), y.asInt()), x, y);
-        break;
-      default:
-        break;
-    }
-  } else if ((x.type() == Value::Type::Double || x.isWhole()) &&
-             (y.type() == Value::Type::Double || y.isWhole())) {
-    // Double with Double or a whole number (a running total past the Long range).
-    const double p = x.type() == Value::Type::Double ? x.asDouble() : x.asInt();
-    const double q = y.type() == Value::Type::Double ? y.asDouble() : y.asInt();
-    switch (op) {
-      case BinOp::Add:
-        if (std::isfinite(p + q)) return Value::real(p + q);
-        break;
-      case BinOp::Sub:
-        if (std::isfinite(p - q)) return Value::real(p - q);
-        break;
-      case BinOp::Mul:
-        if (std::isfinite(p * q)) return Value::real(p * q);
-        break;
-      default:
-        break;
-    }
-  }
+  Value r;
+  if (arith::whole(op, x, y, r) || arith::real(op, x, y, r)) return r;
   if (x.isObject()) x = plain(x);
   if (y.isObject()) y = plain(y);
   return ops::arithmetic(op, x, y);
@@ -630,7 +590,6 @@ Flow ForStmt::exec(Ctx& c) {
   Value* const local = localSlot >= 0 ? &c.vars[localSlot].deref() : nullptr;
   if (end.isWhole() && inc.isWhole()) {
     const std::int64_t last = end.asInt(), st = inc.asInt();
-    const bool longCounter = start.type() == Value::Type::Long || inc.type() == Value::Type::Long;
     for (;;) {
       Value* v = local ? local : var->ref(c);
       if (!v->isWhole()) break;
@@ -645,10 +604,8 @@ Flow ForStmt::exec(Ctx& c) {
         *v = ops::arithmetic(BinOp::Add, *v, inc);
         break;
       }
-      const std::int64_t n = v->asInt() + st;
-      *v = longCounter && n >= INT32_MIN && n <= INT32_MAX
-               ? Value::longValue(static_cast<std::int32_t>(n))
-               : Value::number(n);
+      // The counter steps as `i = i + step` would.
+      *v = wholeResult(v->asInt() + st, wholeRank(std::max(v->type(), inc.type())));
     }
   }
   const double last = toDouble(end), st = toDouble(inc);

@@ -74,11 +74,11 @@ struct ArithLocalConst : Expr {
   BinOp op;
   int slot;
   std::int32_t k;
-  bool kLong = false;    // k is outside the Integer range
-  ConstDivisor divisor;  // of k
-  ExprPtr generic;       // the same operation as an Arith node, for every other case
+  Value::Type kType = Value::Type::Integer;  // Integer or Long, as the constant was written
+  ConstDivisor divisor;                      // of k
+  ExprPtr generic;  // the same operation as an Arith node, for every other case
   Value eval(Ctx& c) override;
-  // `x + k`, `x - k` or `x * k` with x an Integer or Long stored in out; false, leaving
+  // `x + k`, `x - k` or `x * k` with x a whole number stored in out; false, leaving
   // out alone, for every other case. For callers that inline the usual case.
   inline bool wholeInto(Ctx& c, Value& out) const;
 };

@@ -6,21 +6,21 @@ namespace balvix::script::nodes {
 
 Value ArithConst::eval(Ctx& c) {
   Value x = a->eval(c);
-  if (isIntOrLong(x)) {
+  if (x.isWhole()) {
     const std::int32_t p = x.asInt();
-    const bool isLong = x.type() == Value::Type::Long || kLong;
+    const int rank = wholeRank(std::max(x.type(), kType));
     switch (op) {
       case BinOp::Add:
-        return wholeResult(std::int64_t{p} + k, isLong);
+        return wholeResult(std::int64_t{p} + k, rank);
       case BinOp::Sub:
-        return wholeResult(std::int64_t{p} - k, isLong);
+        return wholeResult(std::int64_t{p} - k, rank);
       case BinOp::Mul:
-        return wholeResult(std::int64_t{p} * k, isLong);
+        return wholeResult(std::int64_t{p} * k, rank);
       case BinOp::Mod:
-        if (k != 0) return wholeResult(divisor.mod(p), isLong);
+        if (k != 0) return wholeResult(divisor.mod(p), rank);
         break;
       case BinOp::IntDiv:
-        if (k != 0) return wholeResult(divisor.div(p), isLong);
+        if (k != 0) return wholeResult(divisor.div(p), rank);
         break;
       default:
         break;
@@ -33,27 +33,8 @@ Value ArithConst::eval(Ctx& c) {
 Value ArithLocalLocal::eval(Ctx& c) {
   const Value& x = c.vars[left].deref();
   const Value& y = c.vars[right].deref();
-  if (isIntOrLong(x) && isIntOrLong(y)) {
-    const std::int64_t p = x.asInt(), q = y.asInt();
-    const bool isLong = x.type() == Value::Type::Long || y.type() == Value::Type::Long;
-    switch (op) {
-      case BinOp::Add:
-        return wholeResult(p + q, isLong);
-      case BinOp::Sub:
-        return wholeResult(p - q, isLong);
-      case BinOp::Mul:
-        return wholeResult(p * q, isLong);
-      default:
-        break;
-    }
-  } else if ((x.type() == Value::Type::Double || isIntOrLong(x)) &&
-             (y.type() == Value::Type::Double || isIntOrLong(y))) {
-    const double p = x.type() == Value::Type::Double ? x.asDouble() : x.asInt();
-    const double q = y.type() == Value::Type::Double ? y.asDouble() : y.asInt();
-    const double r = op == BinOp::Add ? p + q : op == BinOp::Sub ? p - q : p * q;
-    if ((op == BinOp::Add || op == BinOp::Sub || op == BinOp::Mul) && std::isfinite(r))
-      return Value::real(r);
-  }
+  Value r;
+  if (arith::whole(op, x, y, r) || arith::real(op, x, y, r)) return r;
   Value xv = x;
   Value yv = y;
   return apply(op, xv, yv);
@@ -88,16 +69,7 @@ Value IndexLocal1::eval(Ctx& c) {
 // total + y or total - y stored in total for the usual kinds of both; false, leaving
 // total alone, for every other case.
 bool AccumulateLocal::addInPlace(Value& total, const Value& y) const {
-  if (total.type() == Value::Type::Double) {
-    if (y.type() != Value::Type::Double && !isIntOrLong(y)) return false;
-    const double p = total.asDouble();
-    const double q = y.type() == Value::Type::Double ? y.asDouble() : y.asInt();
-    const double r = op == BinOp::Add ? p + q : p - q;
-    if (!std::isfinite(r)) return false;
-    total = Value::real(r);
-    return true;
-  }
-  return wholeSum(op, total, y, total);
+  return wholeSum(op, total, y, total) || arith::real(op, total, y, total);
 }
 
 Flow AccumulateLocal::exec(Ctx& c) {
@@ -113,8 +85,8 @@ Flow AccumulateLocal::exec(Ctx& c) {
   if (xt == Value::Type::Double) {
     const double p = x.asDouble();
     Value y = term->eval(c);
-    if (y.type() == Value::Type::Double || isIntOrLong(y)) {
-      const double q = y.type() == Value::Type::Double ? y.asDouble() : y.asInt();
+    if (arith::isRealOrWhole(y)) {
+      const double q = arith::realOf(y);
       const double r = op == BinOp::Add ? p + q : p - q;
       if (std::isfinite(r)) {
         c.vars[slot].deref() = Value::real(r);
@@ -125,17 +97,18 @@ Flow AccumulateLocal::exec(Ctx& c) {
     c.vars[slot].deref() = Arith::apply(op, xv, y);
     return Flow::Normal;
   }
-  if (xt == Value::Type::Integer || xt == Value::Type::Long) {
+  if (x.isWhole()) {
     const std::int32_t p = x.asInt();
     Value y = term->eval(c);
-    if (isIntOrLong(y)) {
+    if (y.isWhole()) {
       const std::int64_t q = y.asInt();
-      c.vars[slot].deref() = wholeResult(op == BinOp::Add ? p + q : p - q,
-                                         xt == Value::Type::Long || y.type() == Value::Type::Long);
+      c.vars[slot].deref() =
+          wholeResult(op == BinOp::Add ? p + q : p - q, wholeRank(std::max(xt, y.type())));
       return Flow::Normal;
     }
-    Value xv = xt == Value::Type::Long ? Value::longValue(p)
-                                       : Value::integer(static_cast<std::int16_t>(p));
+    Value xv = xt == Value::Type::Long      ? Value::longValue(p)
+               : xt == Value::Type::Integer ? Value::integer(static_cast<std::int16_t>(p))
+                                            : Value::byte(static_cast<std::uint8_t>(p));
     c.vars[slot].deref() = Arith::apply(op, xv, y);
     return Flow::Normal;
   }
@@ -212,7 +185,8 @@ bool is(const Stmt* s) {
 const Literal* wholeLiteral(const Expr* e) {
   if (!is<Literal>(e)) return nullptr;
   const auto* lit = static_cast<const Literal*>(e);
-  return isIntOrLong(lit->value) ? lit : nullptr;
+  const Value::Type t = lit->value.type();
+  return t == Value::Type::Integer || t == Value::Type::Long ? lit : nullptr;
 }
 
 int localSlot(const Expr* e) {
@@ -269,7 +243,7 @@ ExprPtr specialise(ExprPtr e) {
       f->op = a.op;
       f->k = lit->value.asInt();
       f->divisor = ConstDivisor::of(f->k);
-      f->kLong = lit->value.type() == Value::Type::Long;
+      f->kType = lit->value.type();
       f->a = std::move(a.a);
       f->b = std::move(a.b);
       return f;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "script/arith_kernel.h"
 #include "script/coerce.h"
 #include "script/nodes.h"
 
@@ -9,37 +10,13 @@
 // other case to the general code with the operands it has already evaluated.
 namespace balvix::script::nodes {
 
-// Integer or Long (Byte keeps its own rules).
-inline bool isIntOrLongType(Value::Type t) {
-  return t == Value::Type::Integer || t == Value::Type::Long;
-}
-inline bool isIntOrLong(const Value& v) {
-  return isIntOrLongType(v.type());
-}
-
-// The result of whole-number arithmetic on x and y: Long when either is Long, else the
-// narrowest type that holds it; Double past the Long range.
-inline Value wholeResult(std::int64_t r, bool isLong) {
-  if (isLong) {
-    if (r >= INT32_MIN && r <= INT32_MAX) return Value::longValue(static_cast<std::int32_t>(r));
-    return Value::real(static_cast<double>(r));
-  }
-  return Value::number(r);
-}
-
-// x + y or x - y (op) stored in out when both are Integer or Long; false, leaving out
-// alone, otherwise. out may be x or y.
-inline bool wholeSum(BinOp op, const Value& x, const Value& y, Value& out) {
-  if (!isIntOrLong(x) || !isIntOrLong(y)) return false;
-  const std::int64_t p = x.asInt(), q = y.asInt();
-  out = wholeResult(op == BinOp::Add ? p + q : p - q,
-                    x.type() == Value::Type::Long || y.type() == Value::Type::Long);
-  return true;
-}
+using arith::wholeRank;
+using arith::wholeResult;
+using arith::wholeSum;
 
 bool ArithLocalConst::wholeInto(Ctx& c, Value& out) const {
   const Value& x = c.vars[slot].deref();
-  if (!isIntOrLongType(x.type())) return false;
+  if (!x.isWhole()) return false;
   const std::int64_t p = x.asInt();
   std::int64_t r;
   switch (op) {
@@ -55,7 +32,7 @@ bool ArithLocalConst::wholeInto(Ctx& c, Value& out) const {
     default:
       return false;
   }
-  out = wholeResult(r, x.type() == Value::Type::Long || kLong);
+  out = wholeResult(r, wholeRank(std::max(x.type(), kType)));
   return true;
 }
 
@@ -93,7 +70,7 @@ inline std::size_t index1(const ArrayData& a, const Value& iv) {
 struct ArithConst : Arith {
   std::int32_t k = 0;
   ConstDivisor divisor;
-  bool kLong = false;  // the constant is a Long
+  Value::Type kType = Value::Type::Integer;  // Integer or Long, as the constant was written
   Value eval(Ctx& c) override;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "script/arith_kernel.h"
 #include "script/coerce.h"
 #include "script/host_object.h"
 #include "script/script_error.h"
@@ -12,17 +13,8 @@ namespace {
 
 using T = Value::Type;
 
-// Rank of a whole-number result: 0 Byte, 1 Integer, 2 Long.
-int wholeRank(T t) {
-  return t == T::Byte ? 0 : t == T::Long ? 2 : 1;
-}
-
-Value wholeResult(std::int64_t r, int rank) {
-  if (rank == 0 && r >= 0 && r <= 255) return Value::byte(static_cast<std::uint8_t>(r));
-  if (rank <= 1 && r >= -32768 && r <= 32767) return Value::integer(static_cast<std::int16_t>(r));
-  if (r >= INT32_MIN && r <= INT32_MAX) return Value::longValue(static_cast<std::int32_t>(r));
-  return Value::real(static_cast<double>(r));
-}
+using arith::wholeRank;
+using arith::wholeResult;
 
 // Operand as a number for arithmetic: Empty → Integer 0, Boolean → Integer -1/0, text →
 // Double (or a date when it reads as one).
@@ -110,6 +102,10 @@ Value arithmetic(BinOp op, const Value& a0, const Value& b0) {
   }
   if (op == BinOp::Add && ((a.isString() && b.isEmpty()) || (a.isEmpty() && b.isString())))
     return Value(a.isString() ? a.asString() : b.asString());
+  // Empty added to a Byte leaves it as it is; elsewhere Empty counts as the Integer 0.
+  if (op == BinOp::Add &&
+      ((a.isEmpty() && b.type() == T::Byte) || (b.isEmpty() && a.type() == T::Byte)))
+    return a.isEmpty() ? b : a;
   const Value x = numeric(a), y = numeric(b);
   switch (op) {
     case BinOp::Div: {
@@ -144,20 +140,7 @@ Value arithmetic(BinOp op, const Value& a0, const Value& b0) {
       return Value::single(static_cast<float>(r));
     }
   }
-  if (x.isWhole() && y.isWhole()) {
-    const std::int64_t p = x.asInt(), q = y.asInt();
-    const int rank = std::max(wholeRank(x.type()), wholeRank(y.type()));
-    switch (op) {
-      case BinOp::Add:
-        return wholeResult(p + q, rank);
-      case BinOp::Sub:
-        return wholeResult(p - q, rank);
-      case BinOp::Mul:
-        return wholeResult(p * q, rank);
-      default:
-        break;
-    }
-  }
+  if (Value r; arith::whole(op, x, y, r)) return r;
   const double p = toDouble(x), q = toDouble(y);
   double r = 0;
   switch (op) {
