@@ -24,8 +24,14 @@ inline int wholeRank(const Value& x, const Value& y) {
 }
 
 inline Value wholeResult(std::int64_t r, int rank) {
-  if (rank == 0 && r >= 0 && r <= 255) return Value::byte(static_cast<std::uint8_t>(r));
-  if (rank <= 1 && r >= -32768 && r <= 32767) return Value::integer(static_cast<std::int16_t>(r));
+  // Integer first: it is what loops and totals almost always hold.
+  const bool fitsInteger = r >= -32768 && r <= 32767;
+  if (rank == 1) [[likely]] {
+    if (fitsInteger) return Value::integer(static_cast<std::int16_t>(r));
+  } else if (rank == 0) {
+    if (r >= 0 && r <= 255) return Value::byte(static_cast<std::uint8_t>(r));
+    if (fitsInteger) return Value::integer(static_cast<std::int16_t>(r));
+  }
   if (r >= INT32_MIN && r <= INT32_MAX) return Value::longValue(static_cast<std::int32_t>(r));
   return Value::real(static_cast<double>(r));
 }

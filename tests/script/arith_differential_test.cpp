@@ -209,8 +209,9 @@ class Differential : public ::testing::Test {
           });
           const Value x = a.wrapped ? engine.call(QStringLiteral("Wrap"), {a.value}) : a.value;
           const Value y = b.wrapped ? engine.call(QStringLiteral("Wrap"), {b.value}) : b.value;
-          const QString actual = outcome(
-              [&] { return engine.call(QString::fromUtf8(shape.name), {x, y}); });
+          const QString actual = outcome([&] {
+            return engine.call(QString::fromUtf8(shape.name), {x, y});
+          });
           if (actual != expected && ++m_failures <= 30)
             ADD_FAILURE() << shape.name << ": " << a.name << ' ' << op.toStdString() << ' '
                           << (shape.constant ? k.toStdString() : b.name) << " gives "
@@ -230,8 +231,8 @@ const std::vector<std::pair<QString, Value>> kConstants = {
 
 TEST_F(Differential, ArithmeticShapesAnswerAsTheOperators) {
   const std::vector<std::pair<QString, BinOp>> arith = {
-      {QStringLiteral("+"), BinOp::Add}, {QStringLiteral("-"), BinOp::Sub},
-      {QStringLiteral("*"), BinOp::Mul}, {QStringLiteral("/"), BinOp::Div},
+      {QStringLiteral("+"), BinOp::Add},     {QStringLiteral("-"), BinOp::Sub},
+      {QStringLiteral("*"), BinOp::Mul},     {QStringLiteral("/"), BinOp::Div},
       {QStringLiteral("\\"), BinOp::IntDiv}, {QStringLiteral("Mod"), BinOp::Mod},
       {QStringLiteral("^"), BinOp::Pow}};
   const std::vector<Shape> general = {{"LocalLocal", false, false},
@@ -239,12 +240,9 @@ TEST_F(Differential, ArithmeticShapesAnswerAsTheOperators) {
                                       {"LocalCall", false, false},
                                       {"InPlace", false, false},
                                       {"ElementInPlace", false, false}};
-  const std::vector<Shape> constant = {{"LocalConst", true, false},
-                                       {"GlobalConst", true, false},
-                                       {"CallConst", true, false},
-                                       {"InPlaceConst", true, false},
-                                       {"ElementConst", true, false},
-                                       {"ArgumentConst", true, false}};
+  const std::vector<Shape> constant = {
+      {"LocalConst", true, false},   {"GlobalConst", true, false},  {"CallConst", true, false},
+      {"InPlaceConst", true, false}, {"ElementConst", true, false}, {"ArgumentConst", true, false}};
   for (const auto& [symbol, op] : arith) {
     const Reference ref = [op](const Value& a, const Value& b, bool) {
       return ops::arithmetic(op, a, b);
@@ -254,9 +252,7 @@ TEST_F(Differential, ArithmeticShapesAnswerAsTheOperators) {
     for (const auto& [k, kValue] : kConstants)
       check(QString::fromUtf8(kArithShapes), symbol, k, kValue, constant, ref);
   }
-  const Reference concat = [](const Value& a, const Value& b, bool) {
-    return ops::concat(a, b);
-  };
+  const Reference concat = [](const Value& a, const Value& b, bool) { return ops::concat(a, b); };
   check(QString::fromUtf8(kArithShapes), QStringLiteral("&"), kConstants[0].first,
         kConstants[0].second, general, concat);
   EXPECT_EQ(m_failures, 0);
@@ -264,8 +260,8 @@ TEST_F(Differential, ArithmeticShapesAnswerAsTheOperators) {
 
 TEST_F(Differential, ComparisonShapesAnswerAsTheOperators) {
   const std::vector<std::pair<QString, BinOp>> comparisons = {
-      {QStringLiteral("="), BinOp::Eq}, {QStringLiteral("<>"), BinOp::Ne},
-      {QStringLiteral("<"), BinOp::Lt}, {QStringLiteral(">"), BinOp::Gt},
+      {QStringLiteral("="), BinOp::Eq},  {QStringLiteral("<>"), BinOp::Ne},
+      {QStringLiteral("<"), BinOp::Lt},  {QStringLiteral(">"), BinOp::Gt},
       {QStringLiteral("<="), BinOp::Le}, {QStringLiteral(">="), BinOp::Ge}};
   const std::vector<Shape> shapes = {
       {"CompareLocals", false, false}, {"CompareGlobals", false, false},
@@ -282,10 +278,8 @@ TEST_F(Differential, ComparisonShapesAnswerAsTheOperators) {
 }
 
 TEST_F(Differential, NegationAndLoopCountersAnswerAsTheOperators) {
-  check(QString::fromUtf8(kOtherShapes), QString(), QString(), Value(),
-        {{"Negated", false, false}}, [](const Value& a, const Value&, bool) {
-          return ops::negate(a);
-        });
+  check(QString::fromUtf8(kOtherShapes), QString(), QString(), Value(), {{"Negated", false, false}},
+        [](const Value& a, const Value&, bool) { return ops::negate(a); });
   // A loop from x to x runs once and leaves its counter at x + step; a counter and a step
   // are numbers other than 0.
   const auto counts = [](const Kind& a, const Kind& b) {
@@ -295,10 +289,11 @@ TEST_F(Differential, NegationAndLoopCountersAnswerAsTheOperators) {
     };
     return number(a) && number(b);
   };
-  check(QString::fromUtf8(kOtherShapes), QString(), QString(), Value(),
-        {{"Counter", false, false}, {"GlobalCounter", false, false}},
-        [](const Value& a, const Value& b, bool) { return ops::arithmetic(BinOp::Add, a, b); },
-        counts);
+  check(
+      QString::fromUtf8(kOtherShapes), QString(), QString(), Value(),
+      {{"Counter", false, false}, {"GlobalCounter", false, false}},
+      [](const Value& a, const Value& b, bool) { return ops::arithmetic(BinOp::Add, a, b); },
+      counts);
   EXPECT_EQ(m_failures, 0);
 }
 
