@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/run_document.h"
 #include "app/run_module.h"
 #include "app/run_report.h"
 #include "configurator/designer_set.h"
@@ -38,8 +39,38 @@ void printUsage() {
       "  balvix --backup БАЗА ФАЙЛ [--force]         записать резервную копию базы в файл\n"
       "                                              (--force: заменить прежнюю копию)\n"
       "  balvix --run МОДУЛЬ [--db ФАЙЛ] [--call ПРОЦЕДУРА]  выполнить модуль без окон\n"
-      "        [--post ВИД [--date ДД.ММ.ГГГГ]]      как проведение документа этого вида\n",
+      "        [--post ВИД [--date ДД.ММ.ГГГГ]]      как проведение документа этого вида "
+      "(пробное:\n"
+      "        [--commit]                            откатывается, если не указан --commit)\n"
+      "  balvix --document ФАЙЛ.json... --db ФАЙЛ [--post]  записать (и провести) документы из\n"
+      "                                              файлов, каждый в своей транзакции\n",
       stdout);
+}
+
+// Every option the program knows; anything else is refused rather than ignored, so a script
+// that misspells one is told so instead of waiting on a window.
+bool knownOption(const QString& arg) {
+  static const QStringList options = {QStringLiteral("--db"),
+                                      QStringLiteral("--quit-when-shown"),
+                                      QStringLiteral("--new-database"),
+                                      QStringLiteral("--demo"),
+                                      QStringLiteral("--backup"),
+                                      QStringLiteral("--force"),
+                                      QStringLiteral("--run"),
+                                      QStringLiteral("--call"),
+                                      QStringLiteral("--post"),
+                                      QStringLiteral("--date"),
+                                      QStringLiteral("--commit"),
+                                      QStringLiteral("--document"),
+                                      QStringLiteral("--report"),
+                                      QStringLiteral("--from"),
+                                      QStringLiteral("--to"),
+                                      QStringLiteral("--pdf"),
+                                      QStringLiteral("--csv"),
+                                      QStringLiteral("--xlsx"),
+                                      QStringLiteral("--help"),
+                                      QStringLiteral("-h")};
+  return options.contains(arg);
 }
 
 QString optionValue(const QStringList& args, const QString& name) {
@@ -156,6 +187,36 @@ int main(int argc, char** argv) {
     printUsage();
     return 0;
   }
+  for (const QString& arg : std::as_const(args)) {
+    if (arg.startsWith(u'-') && arg.size() > 1 && !knownOption(arg)) {
+      std::fprintf(stderr, "balvix: %s\n",
+                   QStringLiteral("Неизвестный параметр: %1").arg(arg).toUtf8().constData());
+      printUsage();
+      return 2;
+    }
+  }
+  if (args.contains(QStringLiteral("--document"))) {
+    QCoreApplication app(argc, argv);
+    QStringList files;
+    bool post = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+      if (args[i] == QLatin1String("--db")) {
+        ++i;
+      } else if (args[i] == QLatin1String("--post")) {
+        post = true;
+      } else if (args[i] != QLatin1String("--document")) {
+        files << args[i];
+      }
+    }
+    if (files.isEmpty() || !args.contains(QStringLiteral("--db")) ||
+        missingValue(args, QStringLiteral("--db"))) {
+      std::fputs("balvix: --document: укажите файлы документов и базу данных (--db ФАЙЛ)\n",
+                 stderr);
+      printUsage();
+      return 2;
+    }
+    return balvix::app::runDocumentCommand(files, optionValue(args, QStringLiteral("--db")), post);
+  }
   if (args.contains(QStringLiteral("--new-database"))) {
     QCoreApplication app(argc, argv);
     const QString path = optionValue(args, QStringLiteral("--new-database"));
@@ -190,10 +251,10 @@ int main(int argc, char** argv) {
         return 1;
       }
     }
-    return balvix::app::runModuleCommand(file, optionValue(args, QStringLiteral("--db")),
-                                         optionValue(args, QStringLiteral("--call")),
-                                         optionValue(args, QStringLiteral("--post")),
-                                         optionValue(args, QStringLiteral("--date")));
+    return balvix::app::runModuleCommand(
+        file, optionValue(args, QStringLiteral("--db")),
+        optionValue(args, QStringLiteral("--call")), optionValue(args, QStringLiteral("--post")),
+        optionValue(args, QStringLiteral("--date")), args.contains(QStringLiteral("--commit")));
   }
 
   if (args.contains(QStringLiteral("--report"))) {

@@ -1,12 +1,13 @@
 #include "app/run_module.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTime>
 #include <cstdio>
 #include <memory>
 #include <optional>
 
+#include "app/console_host.h"
+#include "config/global_module.h"
 #include "script/engine.h"
 #include "script/global_functions.h"
 #include "script/objects/document_content_objects.h"
@@ -18,42 +19,6 @@ namespace balvix::app {
 namespace {
 
 using namespace balvix::script;
-
-void writeLine(std::FILE* to, const QString& text) {
-  const QByteArray bytes = text.toUtf8();
-  std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), to);
-  std::fputc('\n', to);
-  std::fflush(to);
-}
-
-// The host of the headless runner: no windows, questions answered with their default.
-class ConsoleHost : public Host {
- public:
-  int showMessage(const QString& text, int buttons, const QString&) override {
-    writeLine(stdout, text);
-    switch (buttons & 0xF) {
-      case MsgBoxCode::YesNo:
-      case MsgBoxCode::YesNoCancel:
-        return MsgBoxCode::AnswerYes;
-      default:
-        return MsgBoxCode::AnswerOk;
-    }
-  }
-  // The program's own boxes ("Объект не существует!") are not output of the module.
-  void showProgramMessage(const QString& text) override { writeLine(stderr, text); }
-  void setStatus(const QString& text) override { writeLine(stderr, text); }
-  void openChoiceWindow(const QString& kind, const QString& name) override {
-    throw ScriptError::custom(
-        ErrorCode::CannotCreateObject,
-        QStringLiteral("Форма «%1.%2» для выбора не открывается: модуль выполняется без окон.")
-            .arg(kind, name));
-  }
-  void startProgram(const QString& commandLine) override {
-    QStringList parts = QProcess::splitCommand(commandLine);
-    if (parts.isEmpty() || !QProcess::startDetached(parts.takeFirst(), parts))
-      throw ScriptError(ErrorCode::FileNotFound, commandLine);
-  }
-};
 
 // A host object for the interpreter benchmark (method calls into C++): Add(x) adds to a
 // running total, Total reads it. Registered only when BALVIX_BENCH is set.
@@ -83,18 +48,20 @@ class BenchAccumulator : public SimpleHostObject {
 };
 
 void reportError(const QString& file, const ScriptError& e) {
+  // An error in the global module names it rather than the file that called it.
+  const QString& where = e.module().isEmpty() ? file : e.module();
   // One multi-argument arg(): a "%1" inside the file name must not be substituted again.
   if (e.line() > 0)
     writeLine(stderr,
-              QStringLiteral("%1:%2: %3").arg(file, QString::number(e.line()), e.description()));
+              QStringLiteral("%1:%2: %3").arg(where, QString::number(e.line()), e.description()));
   else
-    writeLine(stderr, QStringLiteral("%1: %2").arg(file, e.description()));
+    writeLine(stderr, QStringLiteral("%1: %2").arg(where, e.description()));
 }
 
 }  // namespace
 
 int runModuleCommand(const QString& file, const QString& dbPath, const QString& callProc,
-                     const QString& postKind, const QString& postDate) {
+                     const QString& postKind, const QString& postDate, bool commit) {
   QFile f(file);
   if (!f.open(QIODevice::ReadOnly)) {
     writeLine(stderr, QStringLiteral("%1: не удается открыть файл: %2").arg(file, f.errorString()));
@@ -159,8 +126,9 @@ int runModuleCommand(const QString& file, const QString& dbPath, const QString& 
   if (qEnvironmentVariableIsSet("BALVIX_BENCH"))
     engine.addObject(QStringLiteral("BenchAccumulator"), std::make_shared<BenchAccumulator>());
   bool missingProcedure = false;
+  std::vector<ModuleSource> sources{{file, text}};
   const SaveProcedure body = [&] {
-    engine.load(text);
+    engine.load(sources);
     if (!callProc.isEmpty()) {
       if (!engine.hasProcedure(callProc)) {
         missingProcedure = true;
@@ -174,9 +142,16 @@ int runModuleCommand(const QString& file, const QString& dbPath, const QString& 
   try {
     if (!postKind.isEmpty()) {
       // The same posting as the document form's: a key of its own, one transaction.
+      sources.push_back({config::kGlobalModuleName, config::readGlobalModule(*session)});
       transaction.emplace(*session);
       key = posting::freeKey(*session, postKind, date, QTime::currentTime());
-      if (posting::runAsPosting(context, postKind, date, key, body)) transaction->commit();
+      if (posting::runAsPosting(context, postKind, date, key, body) && commit) {
+        transaction->commit();
+      } else if (!missingProcedure) {
+        transaction.reset();
+        writeLine(stderr, QStringLiteral("Пробное проведение: движения не записаны (записать их: "
+                                         "--commit)."));
+      }
     } else {
       body();
     }

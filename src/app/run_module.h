@@ -10,11 +10,13 @@ namespace balvix::app {
 // "FILE:LINE: message" to stderr. Returns the process exit code: 0 on success, 1 for a
 // module error, 2 when the file or the database cannot be opened.
 //
-// With `postKind` the module runs as the posting of a document of that kind dated
-// `postDate` (dd.MM.yyyy, today when empty), stamped with the time of the run: register
-// movements and account postings are written, all in one transaction that a module error
-// rolls back.
+// With `postKind` the module runs, after the global module, as the posting of a document
+// of that kind dated `postDate` (dd.MM.yyyy, today when empty), stamped with the time of
+// the run, in one transaction. Its movements belong to no stored document, so this is a
+// trial: the transaction is rolled back unless `commit` is set. An error names the module
+// it happened in, the file or «Глобальный модуль», and its own line.
 int runModuleCommand(const QString& file, const QString& dbPath, const QString& callProc,
-                     const QString& postKind = QString(), const QString& postDate = QString());
+                     const QString& postKind = QString(), const QString& postDate = QString(),
+                     bool commit = false);
 
 }  // namespace balvix::app

@@ -10,6 +10,7 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include "config/global_module.h"
 #include "configurator/module_highlighter.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
@@ -175,10 +176,7 @@ void frmEdit::load() {
       if (!m_state.sharedRecordset.eof())
         code = m_state.sharedRecordset.text(QStringLiteral("code"));
     } else {
-      m_state.sharedRecordset =
-          m_state.db->openRecordset(QStringLiteral("SELECT код FROM ГлобальныйМодуль"));
-      if (!m_state.sharedRecordset.eof())
-        code = m_state.sharedRecordset.text(QStringLiteral("код"));
+      code = config::readGlobalModule(*m_state.db);
     }
   } catch (const storage::DbError& error) {
     MessageBoxes::show(error.description());
@@ -207,26 +205,26 @@ QString frmEdit::currentHostText() const {
 bool frmEdit::saveModule() {
   const QString code = currentHostText();
   try {
-    storage::Transaction transaction(*m_state.db);
-    if (m_type != kGlobalModule) {
-      m_state.db->execute(QStringLiteral("UPDATE form_items SET code=") + quote(code) +
-                          QStringLiteral(" WHERE type=") + quote(m_type) +
-                          QStringLiteral(" AND name=") + quote(m_name));
-      if (m_state.db->changes() == 0) {
-        MessageBoxes::show(QStringLiteral("Модуль не сохранен: объект \"%1.%2\" не найден в базе "
-                                          "данных.")
-                               .arg(m_type, m_name));
-        return false;
+    bool found = true;
+    {
+      storage::Transaction transaction(*m_state.db);
+      if (m_type != kGlobalModule) {
+        m_state.db->execute(QStringLiteral("UPDATE form_items SET code=") + quote(code) +
+                            QStringLiteral(" WHERE type=") + quote(m_type) +
+                            QStringLiteral(" AND name=") + quote(m_name));
+        found = m_state.db->changes() > 0;
+      } else {
+        config::writeGlobalModule(*m_state.db, code);
       }
-    } else {
-      m_state.db->execute(QStringLiteral("UPDATE ГлобальныйМодуль SET код=") + quote(code));
-      // The global module has one row; a database that lost it gets it back rather than
-      // silently storing nothing.
-      if (m_state.db->changes() == 0)
-        m_state.db->execute(QStringLiteral("INSERT INTO ГлобальныйМодуль (код) VALUES (") +
-                            quote(code) + QLatin1Char(')'));
+      if (found) transaction.commit();
     }
-    transaction.commit();
+    // Said once the transaction is over: a box never keeps the database locked.
+    if (!found) {
+      MessageBoxes::show(QStringLiteral("Модуль не сохранен: объект \"%1.%2\" не найден в базе "
+                                        "данных.")
+                             .arg(m_type, m_name));
+      return false;
+    }
   } catch (const storage::DbError& error) {
     MessageBoxes::show(error.description());
     return false;

@@ -12,8 +12,8 @@
 #include "config/form_layout.h"
 #include "config/object_definition.h"
 #include "config/table_names.h"
+#include "documents/document_service.h"
 #include "script/engine.h"
-#include "script/global_functions.h"
 #include "script/host.h"
 #include "script/objects/document_content_objects.h"
 #include "script/objects/document_posting.h"
@@ -211,28 +211,19 @@ class SilentHost : public script::Host {
   QStringList messages;
 };
 
-// Saves and posts one document through the program's posting, with the document's module:
-// the table-change procedure fills the amounts, the save procedure writes the movements.
-void postDocument(storage::Session& db, const QString& module, script::DocumentContent content,
+// Saves and posts one document through the document service of its kind, as its window
+// would: the table-change procedure fills the amounts, the save procedure writes the
+// movements.
+void postDocument(documents::DocumentService& service, const script::DocumentContent& content,
                   QTime time) {
-  SilentHost host;
-  script::SharedContext context;
-  context.db = &db;
-  script::Engine engine(host);
-  engine.setGlobalObject(script::createGlobalFunctions(host, context));
-  engine.addObject(QStringLiteral("Форма"),
-                   std::make_shared<script::ContentForm>(
-                       content, QStringLiteral("Документ.%1.Новый").arg(content.kind)));
-  engine.addObject(QStringLiteral("Таблица"), std::make_shared<script::ContentTable>(content));
-  engine.load(module);
-  engine.runThis(QStringLiteral("ПриИзмененииТаблицы"));
-  const script::PostResult result = script::posting::saveAndPost(
-      context, content, std::nullopt,
-      [&] {
-        engine.runThis(QStringLiteral("ПриСохранении"));
-        return true;
-      },
-      time);
+  if (std::optional<script::ScriptError> error = service.load()) throw *error;
+  service.startNew(content.date);
+  service.content().header = content.header;
+  service.content().rowColumns = content.rowColumns;
+  service.content().rows = content.rows;
+  if (std::optional<script::ScriptError> error = service.tableChanged()) throw *error;
+  const documents::SaveOutcome result = service.saveAndPost(std::nullopt, time);
+  if (result.error) throw *result.error;
   if (result.outcome != script::PostOutcome::Posted)
     throw storage::DbError(
         storage::ErrorCode::Other,
@@ -276,8 +267,16 @@ DemoSummary addDemo(storage::Session& db, const QDate& today, const Progress& pr
   // The history keeps to a few busy warehouses, so that stock accumulates and sells.
   const QStringList busy = stores.mid(0, 4);
 
-  const QString receiptModule = resourceText(kReceipt + QStringLiteral(".txt"));
-  const QString saleModule = resourceText(kSale + QStringLiteral(".txt"));
+  SilentHost host;
+  script::SharedContext context;
+  context.db = &db;
+  const std::unique_ptr<documents::DocumentService> receipts =
+      documents::DocumentService::open(context, host, kReceipt);
+  const std::unique_ptr<documents::DocumentService> sales =
+      documents::DocumentService::open(context, host, kSale);
+  if (!receipts || !sales)
+    throw storage::DbError(storage::ErrorCode::Other,
+                           QStringLiteral("Документы демонстрационной базы не описаны."));
   QRandomGenerator random(20240601);
   QMap<QPair<QString, QString>, int> stock;
   DemoSummary summary;
@@ -328,7 +327,7 @@ DemoSummary addDemo(storage::Session& db, const QDate& today, const Progress& pr
                                              .arg(number)},
         {QStringLiteral("Контрагент"), parties[random.bounded(parties.size())]},
         {QStringLiteral("Склад"), store}};
-    postDocument(db, sale ? saleModule : receiptModule, doc, time);
+    postDocument(sale ? *sales : *receipts, doc, time);
     for (const QStringList& row : std::as_const(doc.rows))
       stock[qMakePair(row[0], store)] += sale ? -row[1].toInt() : row[1].toInt();
     if (progress) progress(i + 1, total);

@@ -10,6 +10,7 @@
 
 #include "config/form_layout.h"
 #include "config/table_names.h"
+#include "documents/document_service.h"
 #include "runtime/catalog_list.h"
 #include "runtime/chart_of_accounts.h"
 #include "runtime/form_control.h"
@@ -120,7 +121,6 @@ void frmUniSpr::load() {
       m_frm->LoadLayout(definition.text("item"));
       QCoreApplication::processEvents();
     }
-    const QString code = definition.text("code").trimmed();
 
     if (!m_designMode) {
       if (!m_state.currentElementName.isEmpty()) {
@@ -145,13 +145,10 @@ void frmUniSpr::load() {
         setWindowTitle(QStringLiteral("Справочник.") + name + QStringLiteral(".Новый"));
       }
       // The catalog's module runs in the form when one was written.
-      if (!code.isEmpty() && code != QLatin1String("_")) {
-        QString global;
-        storage::Recordset g = db->openRecordset(QStringLiteral("SELECT * FROM ГлобальныйМодуль"));
-        if (!g.eof()) global = g.text(0);
-        auto ext = script::createGlobalFunctions(m_frm->host(), m_state);
-        m_frm->LoadModule(definition.text("code") + global, ext);
-      }
+      const std::vector<script::ModuleSource> sources = documents::moduleSources(
+          *db, QStringLiteral("Справочник.") + name, definition.text("code"));
+      if (!sources.empty())
+        m_frm->LoadModule(sources, script::createGlobalFunctions(m_frm->host(), m_state));
     }
     m_loaded = true;
     m_state.sharedRecordset.close();

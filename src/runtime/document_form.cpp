@@ -16,9 +16,11 @@
 #include "config/form_layout.h"
 #include "config/object_definition.h"
 #include "config/table_names.h"
+#include "documents/document_service.h"
 #include "runtime/form_control.h"
 #include "runtime/form_table.h"
 #include "runtime/journal.h"
+#include "runtime/module_error.h"
 #include "runtime/toolbar_control.h"
 #include "runtime/value_choice.h"
 #include "script/global_functions.h"
@@ -33,7 +35,6 @@ using shell::MessageBoxes;
 
 namespace {
 
-const QString kSaveProcedure = QStringLiteral("ПриСохранении");
 const QString kDateFormat = QStringLiteral("dd.MM.yyyy");
 
 }  // namespace
@@ -174,15 +175,13 @@ void frmUniDoc::load() {
         closeLater();
         return;
       }
-      m_frm->setModuleName(definition->path());
-      const QString code = definition->module.trimmed();
-      if (!code.isEmpty() && code != QLatin1String("_")) {
-        QString global;
-        storage::Recordset g = db->openRecordset(QStringLiteral("SELECT * FROM ГлобальныйМодуль"));
-        if (!g.eof()) global = g.text(0);
+      m_modulePath = definition->path();
+      m_frm->setModuleName(m_modulePath);
+      const std::vector<script::ModuleSource> sources =
+          documents::moduleSources(*db, definition->path(), definition->module);
+      if (!sources.empty()) {
         m_state.documentWindow = this;
-        m_frm->LoadModule(definition->module + global,
-                          script::createGlobalFunctions(m_frm->host(), m_state));
+        m_frm->LoadModule(sources, script::createGlobalFunctions(m_frm->host(), m_state));
       }
     }
     m_loaded = true;
@@ -254,14 +253,17 @@ bool frmUniDoc::post() {
   m_state.documentWindow = this;
   const script::DocumentContent doc = content();
   const std::optional<script::DocumentKey> previous = m_stored;
-  script::PostResult result;
+  documents::SaveOutcome result;
   try {
-    result = script::posting::saveAndPost(m_state, doc, m_stored, [this] {
-      return !m_frm->engine() || m_frm->RunThis(kSaveProcedure);
-    });
+    result = documents::saveAndPost(m_state, m_frm->host(), doc, m_stored, m_frm->engine());
   } catch (const storage::DbError& e) {
     // Nothing was written; the user's input stays in the window.
     MessageBoxes::show(QStringLiteral("Документ не проведен: ") + e.description());
+    return false;
+  }
+  // Shown now that the posting has been rolled back: no box keeps the database locked.
+  if (result.error) {
+    showModuleError(m_modulePath, *result.error);
     return false;
   }
   if (result.outcome == script::PostOutcome::AlreadyPosted) {

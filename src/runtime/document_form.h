@@ -84,6 +84,7 @@ class frmUniDoc : public RuntimeWindow,
   QPushButton* m_cmdClose = nullptr;
   ToolBarControl* m_toolbar = nullptr;
   QString m_kind;
+  QString m_modulePath;  // "Документ.Приход": what its module errors are reported under
   bool m_designMode = false;
   bool m_hasTable = false;
   bool m_loaded = false;

@@ -394,10 +394,15 @@ void FormControl::ShowChoices() {
 
 bool FormControl::LoadModule(const QString& text,
                              std::shared_ptr<script::HostObject> globalObject) {
+  return LoadModule(std::vector<script::ModuleSource>{{QString(), text}}, std::move(globalObject));
+}
+
+bool FormControl::LoadModule(const std::vector<script::ModuleSource>& modules,
+                             std::shared_ptr<script::HostObject> globalObject) {
   script::Engine& engine = m_module.start(std::move(globalObject));
   engine.addObject(QStringLiteral("Форма"), std::make_shared<FormObject>(this));
   engine.addObject(QStringLiteral("Таблица"), std::make_shared<TableObject>(m_table));
-  return m_module.run([&] { engine.load(text); });
+  return m_module.run([&] { engine.load(modules); });
 }
 
 bool FormControl::RunThis(const QString& procedure) {

@@ -21,6 +21,7 @@ namespace balvix::script {
 class Engine;
 class Host;
 class ScriptError;
+struct ModuleSource;
 }  // namespace balvix::script
 
 namespace balvix::runtime {
@@ -79,6 +80,10 @@ class FormControl : public QWidget {
   // makes the global object's members callable without qualifier, runs the opening
   // procedure. A module error is shown with its line; false then.
   bool LoadModule(const QString& text, std::shared_ptr<script::HostObject> globalObject);
+  // The same with the form's module and the global module as named texts, so an error
+  // names the module it happened in and its own line.
+  bool LoadModule(const std::vector<script::ModuleSource>& modules,
+                  std::shared_ptr<script::HostObject> globalObject);
   // Script.RunThis: runs a procedure of the loaded module; nothing when there is none.
   bool RunThis(const QString& procedure);
   // The name module errors are reported under ("Справочник.Товары").

@@ -38,6 +38,7 @@ FormHost::~FormHost() {
 }
 
 int FormHost::showMessage(const QString& text, int buttons, const QString& title) {
+  if (int answer = 0; keepWhileHeld(text, buttons, title, answer)) return answer;
   using shell::MsgAnswer;
   using shell::MsgButtons;
   MsgButtons set = MsgButtons::Ok;

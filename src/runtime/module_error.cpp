@@ -7,7 +7,9 @@
 
 namespace balvix::runtime {
 
-QString moduleErrorText(const QString& moduleName, const script::ScriptError& e) {
+QString moduleErrorText(const QString& name, const script::ScriptError& e) {
+  // The engine knows which of the texts the line is in: the global module, say.
+  const QString& moduleName = e.module().isEmpty() ? name : e.module();
   QString text = moduleName.isEmpty() ? QStringLiteral("Ошибка в модуле")
                                       : QStringLiteral("Ошибка в модуле «%1»").arg(moduleName);
   if (e.line() > 0) text += QStringLiteral(", строка %1").arg(e.line());

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "documents/document_service.h"
 #include "script/objects/document_posting.h"
 #include "shell/app_state.h"
 
@@ -26,8 +27,8 @@ struct RepostSummary {
 
 // Reposts stored documents: each one is unposted and its module's "ПриСохранении" run
 // again over its stored header and table rows, in one transaction per document, so a
-// failing document stays posted as it was. The module runs in a form control of the kind
-// that is never shown, made once per kind.
+// failing document stays posted as it was. The module runs in the document service of the
+// kind, made once per kind, over the stored document read whole.
 class Reposter {
  public:
   explicit Reposter(shell::AppState& state);
@@ -39,11 +40,11 @@ class Reposter {
   QString repost(const RepostItem& item);
 
  private:
-  struct KindForm;
-  KindForm* formOf(const QString& kind);
+  script::Host& host();
 
   shell::AppState& m_state;
-  std::map<QString, std::unique_ptr<KindForm>> m_forms;
+  std::unique_ptr<script::Host> m_ownHost;  // when the program has none (tests, benchmarks)
+  std::map<QString, std::unique_ptr<documents::DocumentService>> m_services;
   QStringList m_registers;
 };
 

@@ -4,6 +4,7 @@
 #include <QString>
 #include <atomic>
 #include <optional>
+#include <vector>
 
 #include "script/script_error.h"
 
@@ -78,8 +79,52 @@ class Host {
   bool interruptRequested() const { return m_interrupt.load(std::memory_order_relaxed); }
   const std::atomic<bool>& interruptFlag() const { return m_interrupt; }
 
+  // Held while a posting's transaction is open: a box would keep the write lock while the
+  // user reads it. The boxes asked for meanwhile are shown when the last hold ends, after
+  // the commit or the rollback; a question is answered as the runner without windows
+  // answers it (OK, Yes).
+  class MessageHold {
+   public:
+    explicit MessageHold(Host& host) : m_host(host) { ++m_host.m_holds; }
+    ~MessageHold();
+    MessageHold(const MessageHold&) = delete;
+    MessageHold& operator=(const MessageHold&) = delete;
+
+   private:
+    Host& m_host;
+  };
+
+ protected:
+  // For implementations whose boxes wait on the user: while held, keeps the box for later
+  // and gives its answer in `answer`; false when the box is to be shown now.
+  bool keepWhileHeld(const QString& text, int buttons, const QString& title, int& answer);
+
  private:
+  struct HeldMessage {
+    QString text;
+    int icon;  // the icon bits of the box, its buttons dropped
+    QString title;
+  };
   std::atomic<bool> m_interrupt{false};
+  int m_holds = 0;
+  std::vector<HeldMessage> m_held;
 };
+
+inline bool Host::keepWhileHeld(const QString& text, int buttons, const QString& title,
+                                int& answer) {
+  if (m_holds == 0) return false;
+  m_held.push_back({text, buttons & ~0xF, title});
+  const int set = buttons & 0xF;
+  answer = set == MsgBoxCode::YesNo || set == MsgBoxCode::YesNoCancel ? MsgBoxCode::AnswerYes
+                                                                      : MsgBoxCode::AnswerOk;
+  return true;
+}
+
+inline Host::MessageHold::~MessageHold() {
+  if (--m_host.m_holds > 0) return;
+  std::vector<HeldMessage> held;
+  held.swap(m_host.m_held);
+  for (const HeldMessage& m : held) m_host.showMessage(m.text, m.icon, m.title);
+}
 
 }  // namespace balvix::script

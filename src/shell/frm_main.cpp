@@ -24,6 +24,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "config/global_module.h"
 #include "shell/database_service.h"
 #include "shell/external_tools.h"
 #include "shell/frm_splash.h"
@@ -565,9 +566,8 @@ void frmMain::storeModuleCode() {
     return;
   }
   try {
-    if (m_state.currentObjectType == QStringLiteral("Глобальный модуль")) {
-      m_state.db->execute(QStringLiteral("UPDATE ГлобальныйМодуль SET код=") +
-                          storage::quote(code));
+    if (m_state.currentObjectType == config::kGlobalModuleName) {
+      config::writeGlobalModule(*m_state.db, code);
     } else {
       if (m_state.currentObjectName.isEmpty() ||
           m_state.currentObjectName == QStringLiteral("Новый"))

@@ -89,6 +89,7 @@ GuiHost::~GuiHost() {
 }
 
 int GuiHost::showMessage(const QString& text, int buttons, const QString& title) {
+  if (int answer = 0; keepWhileHeld(text, buttons, title, answer)) return answer;
   return answerCode(MessageBoxes::show(text, buttonsOf(buttons), title, iconOf(buttons)));
 }
 

@@ -41,8 +41,9 @@ class RunnerObjectsTest : public ObjectTest {
 
 TEST_F(RunnerObjectsTest, PostsAsTheDocumentNamedOnTheCommandLine) {
   addRegister(QStringLiteral("Остатки"), {QStringLiteral("Товар"), QStringLiteral("Количество")});
-  const Result result = runner(movement, {QStringLiteral("--post"), QStringLiteral("Приход"),
-                                          QStringLiteral("--date"), QStringLiteral("03.02.2026")});
+  const Result result = runner(
+      movement, {QStringLiteral("--post"), QStringLiteral("Приход"), QStringLiteral("--commit"),
+                 QStringLiteral("--date"), QStringLiteral("03.02.2026")});
   EXPECT_EQ(result.code, 0) << result.err.toStdString();
   EXPECT_EQ(column(QStringLiteral(
                 "SELECT Товар||Количество||cDATE||Документ||Флаг FROM items_Регистр_Остатки")),

@@ -99,7 +99,7 @@ bool runAsPosting(SharedContext& context, const QString& kind, const QDate& date
 
 PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
                        const std::optional<DocumentKey>& stored, const SaveProcedure& save,
-                       QTime now) {
+                       QTime now, bool post) {
   if (!context.db)
     throw storage::DbError(storage::ErrorCode::Other, QStringLiteral("База данных не открыта."));
   storage::Session& db = *context.db;
@@ -111,6 +111,7 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
 
   if (stored && isPosted(db, kind, *stored)) return {PostOutcome::AlreadyPosted, *stored};
   const DocumentKey key = freeKey(db, kind, document.date, now, stored);
+  const QString posted = post ? QStringLiteral("'1'") : QStringLiteral("'0'");
 
   QHash<QString, QString> values;
   for (const auto& [column, value] : document.header)
@@ -126,7 +127,7 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
         assignments += column + QLatin1Char('=') + quote(*it) + QLatin1Char(',');
     }
     assignments += QStringLiteral("cDATE=") + quote(key.date) + QStringLiteral(",cTIME=") +
-                   quote(key.time) + QStringLiteral(",Проводка='1'");
+                   quote(key.time) + QStringLiteral(",Проводка=") + posted;
     db.execute(QStringLiteral("UPDATE ") + header + QStringLiteral(" SET ") + assignments +
                keyCondition(*stored));
     if (db.changes() == 0)
@@ -140,7 +141,7 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
       list += quote(values.value(storage::foldName(column))) + QLatin1Char(',');
     }
     names += QStringLiteral("cDATE,cTIME,Проводка");
-    list += quote(key.date) + QLatin1Char(',') + quote(key.time) + QStringLiteral(",'1'");
+    list += quote(key.date) + QLatin1Char(',') + quote(key.time) + QLatin1Char(',') + posted;
     db.execute(QStringLiteral("INSERT INTO ") + header + QStringLiteral(" (") + names +
                QStringLiteral(") VALUES (") + list + QLatin1Char(')'));
   }
@@ -170,7 +171,8 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
     }
   }
 
-  if (!runAsPosting(context, kind, document.date, key, save)) return {PostOutcome::Aborted, key};
+  if (post && !runAsPosting(context, kind, document.date, key, save))
+    return {PostOutcome::Aborted, key};
   transaction.commit();
   return {PostOutcome::Posted, key};
 }

@@ -72,10 +72,11 @@ bool runAsPosting(SharedContext& context, const QString& kind, const QDate& date
 // Saves and posts a document in one transaction: header (INSERT for a new document,
 // UPDATE of the stored one found by `stored`), table rows, then the save procedure with
 // its movements and postings. A stored document that is posted is refused. Database
-// errors and exceptions of `save` pass through after the rollback.
+// errors and exceptions of `save` pass through after the rollback. Without `post` the
+// document is only saved: marked unposted, and `save` is not run.
 PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
                        const std::optional<DocumentKey>& stored, const SaveProcedure& save,
-                       QTime now = QTime::currentTime());
+                       QTime now = QTime::currentTime(), bool post = true);
 
 // Removes the postings and movements of a document and marks it unposted, in one
 // transaction. Every register table is cleared of rows with the document's key.

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <cstdio>
+
+#include "script/host.h"
+#include "script/script_error.h"
+
+namespace balvix::app {
+
+inline void writeLine(std::FILE* to, const QString& text) {
+  const QByteArray bytes = text.toUtf8();
+  std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), to);
+  std::fputc('\n', to);
+  std::fflush(to);
+}
+
+// The host of the headless runner: no windows, questions answered with their default.
+class ConsoleHost : public script::Host {
+ public:
+  int showMessage(const QString& text, int buttons, const QString&) override {
+    writeLine(stdout, text);
+    switch (buttons & 0xF) {
+      case script::MsgBoxCode::YesNo:
+      case script::MsgBoxCode::YesNoCancel:
+        return script::MsgBoxCode::AnswerYes;
+      default:
+        return script::MsgBoxCode::AnswerOk;
+    }
+  }
+  // The program's own boxes ("Объект не существует!") are not output of the module.
+  void showProgramMessage(const QString& text) override { writeLine(stderr, text); }
+  void setStatus(const QString& text) override { writeLine(stderr, text); }
+  void openChoiceWindow(const QString& kind, const QString& name) override {
+    throw script::ScriptError::custom(
+        script::ErrorCode::CannotCreateObject,
+        QStringLiteral("Форма «%1.%2» для выбора не открывается: модуль выполняется без окон.")
+            .arg(kind, name));
+  }
+  void startProgram(const QString& commandLine) override {
+    QStringList parts = QProcess::splitCommand(commandLine);
+    if (parts.isEmpty() || !QProcess::startDetached(parts.takeFirst(), parts))
+      throw script::ScriptError(script::ErrorCode::FileNotFound, commandLine);
+  }
+};
+
+}  // namespace balvix::app
