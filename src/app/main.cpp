@@ -50,26 +50,17 @@ void printUsage() {
 // Every option the program knows; anything else is refused rather than ignored, so a script
 // that misspells one is told so instead of waiting on a window.
 bool knownOption(const QString& arg) {
-  static const QStringList options = {QStringLiteral("--db"),
-                                      QStringLiteral("--quit-when-shown"),
-                                      QStringLiteral("--new-database"),
-                                      QStringLiteral("--demo"),
-                                      QStringLiteral("--backup"),
-                                      QStringLiteral("--force"),
-                                      QStringLiteral("--run"),
-                                      QStringLiteral("--call"),
-                                      QStringLiteral("--post"),
-                                      QStringLiteral("--date"),
-                                      QStringLiteral("--commit"),
-                                      QStringLiteral("--document"),
-                                      QStringLiteral("--report"),
-                                      QStringLiteral("--from"),
-                                      QStringLiteral("--to"),
-                                      QStringLiteral("--pdf"),
-                                      QStringLiteral("--csv"),
-                                      QStringLiteral("--xlsx"),
-                                      QStringLiteral("--help"),
-                                      QStringLiteral("-h")};
+  static const QStringList options = {
+      QStringLiteral("--db"),           QStringLiteral("--quit-when-shown"),
+      QStringLiteral("--new-database"), QStringLiteral("--demo"),
+      QStringLiteral("--backup"),       QStringLiteral("--force"),
+      QStringLiteral("--run"),          QStringLiteral("--call"),
+      QStringLiteral("--post"),         QStringLiteral("--date"),
+      QStringLiteral("--commit"),       QStringLiteral("--document"),
+      QStringLiteral("--report"),       QStringLiteral("--from"),
+      QStringLiteral("--to"),           QStringLiteral("--pdf"),
+      QStringLiteral("--csv"),          QStringLiteral("--xlsx"),
+      QStringLiteral("--help"),         QStringLiteral("-h")};
   return options.contains(arg);
 }
 

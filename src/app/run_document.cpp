@@ -41,8 +41,9 @@ bool assign(QList<QPair<QString, QString>>& fields, const QString& name, const Q
   return false;
 }
 
-std::optional<Refusal> enter(SharedContext& context, ConsoleHost& host, const QString& file,
-                             bool post, std::map<QString, std::unique_ptr<documents::DocumentService>>& services) {
+std::optional<Refusal> enter(
+    SharedContext& context, ConsoleHost& host, const QString& file, bool post,
+    std::map<QString, std::unique_ptr<documents::DocumentService>>& services) {
   QFile f(file);
   if (!f.open(QIODevice::ReadOnly))
     return Refusal{QStringLiteral("%1: не удается открыть файл: %2").arg(file, f.errorString()), 2};
@@ -64,8 +65,7 @@ std::optional<Refusal> enter(SharedContext& context, ConsoleHost& host, const QS
   if (!it->second)
     return Refusal{QStringLiteral("%1: документ «%2» не найден в конфигурации").arg(file, kind)};
   documents::DocumentService& service = *it->second;
-  if (const std::optional<ScriptError> error = service.load())
-    return Refusal{error->message()};
+  if (const std::optional<ScriptError> error = service.load()) return Refusal{error->message()};
   service.startNew(date);
   DocumentContent& content = service.content();
   const QJsonObject header = doc.value(QStringLiteral("header")).toObject();
@@ -78,7 +78,8 @@ std::optional<Refusal> enter(SharedContext& context, ConsoleHost& host, const QS
     return Refusal{QStringLiteral("%1: у документа «%2» нет табличной части").arg(file, kind)};
   for (const QJsonValue& row : rows) {
     QList<QPair<QString, QString>> cells;
-    for (const QString& column : std::as_const(content.rowColumns)) cells.append({column, QString()});
+    for (const QString& column : std::as_const(content.rowColumns))
+      cells.append({column, QString()});
     const QJsonObject object = row.toObject();
     for (auto cell = object.begin(); cell != object.end(); ++cell)
       if (!assign(cells, cell.key(), text(cell.value())))
@@ -91,7 +92,8 @@ std::optional<Refusal> enter(SharedContext& context, ConsoleHost& host, const QS
   if (!rows.isEmpty())
     if (const std::optional<ScriptError> error = service.tableChanged())
       return Refusal{error->message()};
-  const documents::SaveOutcome outcome = service.saveAndPost(std::nullopt, QTime::currentTime(), post);
+  const documents::SaveOutcome outcome =
+      service.saveAndPost(std::nullopt, QTime::currentTime(), post);
   if (outcome.error) {
     // A refusal the module raised itself is its message to the user; anything else says where.
     return Refusal{outcome.error->isModuleMessage() ? outcome.error->description()

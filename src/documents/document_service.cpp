@@ -151,7 +151,8 @@ bool DocumentService::readStored(const script::DocumentKey& key) {
   const QStringList columns = config::requisiteColumns(config::TableRole::Header, names);
   const QList<int> at = fieldPositions(header, columns);
   m_content.header.clear();
-  for (int c = 0; c < columns.size(); ++c) m_content.header.append({columns[c], header.text(at[c])});
+  for (int c = 0; c < columns.size(); ++c)
+    m_content.header.append({columns[c], header.text(at[c])});
   const QString tablePart = config::documentTablePartTable(kind);
   if (m_content.hasTablePart && db.tableExists(tablePart)) {
     storage::Recordset rows =

@@ -54,8 +54,8 @@ class DocumentService {
   DocumentService& operator=(const DocumentService&) = delete;
 
   // The service of `kind`, nullptr when the configuration has no such document.
-  static std::unique_ptr<DocumentService> open(script::SharedContext& context,
-                                               script::Host& host, const QString& kind);
+  static std::unique_ptr<DocumentService> open(script::SharedContext& context, script::Host& host,
+                                               const QString& kind);
 
   const config::ObjectDefinition& definition() const { return m_definition; }
   // What the module reads and fills: a new document's, or the last one handed over.
