@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/console_host.h"
 #include "documents/report_engine.h"
 #include "documents/report_export.h"
 #include "runtime/module_runner.h"
@@ -18,13 +19,6 @@
 namespace balvix::app {
 
 namespace {
-
-void writeLine(std::FILE* to, const QString& text) {
-  const QByteArray bytes = text.toUtf8();
-  std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), to);
-  std::fputc('\n', to);
-  std::fflush(to);
-}
 
 // The module's own messages are its output; the status line is left out.
 class ReportConsoleHost : public script::Host {

@@ -1,0 +1,96 @@
+// Documents entered without windows (--document), and the command line's refusals, on the demo.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "config/global_module.h"
+#include "config/table_names.h"
+#include "demo/demo_database.h"
+#include "storage/session.h"
+#include "test_helpers.h"
+
+using namespace balvix;
+using balvix::testing::runProgram;
+using balvix::testing::writeFile;
+
+namespace {
+
+class DocumentCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override { demo::createDemoDatabase(m_db); }
+
+  int rows(const QString& table) {
+    auto db = storage::Session::open(m_db);
+    return balvix::testing::rowCount(*db, QStringLiteral("SELECT * FROM ") + table);
+  }
+  QString file(const QString& name, const QByteArray& content) {
+    const QString path = m_dir.filePath(name);
+    writeFile(path, content);
+    return path;
+  }
+
+  QTemporaryDir m_dir;
+  const QString m_db = m_dir.filePath(QStringLiteral("basa.mdb"));
+};
+
+QByteArray document(const char* kind, const char* quantity) {
+  return QByteArray(R"({"kind": ")") + kind +
+         R"(", "date": "07.12.2026", "header": {"Контрагент": "ИП Петров А. В.", "Склад": )"
+         R"("Центральный склад"}, "rows": [{"Товар": "Лак паркетный", "Количество": ")" +
+         quantity + R"(", "Цена": "600"}]})";
+}
+
+TEST_F(DocumentCommandTest, ADocumentIsPostedOrRefusedWholeAsByItsWindow) {
+  const QString sales = config::documentHeaderTable(QStringLiteral("РасходнаяНакладная"));
+  const QString stock = config::registerTable(QStringLiteral("ОстаткиТоваров"));
+  const int salesBefore = rows(sales), movesBefore = rows(stock);
+  QString error, output;
+  // Beyond the stock: the module's own message, nothing written.
+  EXPECT_EQ(runProgram({"--document", file("sale.json", document("РасходнаяНакладная", "100000")),
+                        "--db", m_db, "--post"},
+                       &error),
+            1);
+  EXPECT_TRUE(Contains(error, QStringLiteral("Недостаточно товара «Лак паркетный»")));
+  EXPECT_EQ(rows(sales), salesBefore);
+  EXPECT_EQ(rows(stock), movesBefore);
+
+  // A receipt and then a sale of part of it, two files in one run: each one posted, its key
+  // printed, the movements written by the modules (the table part's sums by its handler).
+  EXPECT_EQ(runProgram({"--document", file("in.json", document("ПриходнаяНакладная", "5")),
+                        file("out.json", document("РасходнаяНакладная", "3")), "--db", m_db,
+                        "--post"},
+                       &error, &output),
+            0)
+      << error.toStdString();
+  EXPECT_EQ(output.count(QStringLiteral("07.12.2026 ")), 2) << output.toStdString();
+  EXPECT_EQ(rows(sales), salesBefore + 1);
+  EXPECT_EQ(rows(stock), movesBefore + 2);
+  auto db = storage::Session::open(m_db);
+  EXPECT_EQ(balvix::testing::firstText(
+                *db, QStringLiteral("SELECT Сумма FROM %1 WHERE cDATE='07.12.2026'")
+                         .arg(config::documentTablePartTable(QStringLiteral("РасходнаяНакладная")))),
+            QStringLiteral("1800"));
+}
+
+TEST_F(DocumentCommandTest, AnErrorInTheGlobalModuleNamesItAndItsOwnLine) {
+  {
+    auto db = storage::Session::open(m_db);
+    config::writeGlobalModule(*db, QStringLiteral("Sub Сломать()\r\n  x = 0\r\n  y = 1 / x\r\n"
+                                                  "End Sub\r\n"));
+  }
+  QString error;
+  // Called from a module run as a posting: the error is the global module's, at its line 3.
+  EXPECT_NE(runProgram({"--run", file("m.txt", "Сломать\r\n"), "--db", m_db, "--post",
+                        "ПриходнаяНакладная"},
+                       &error),
+            0);
+  EXPECT_TRUE(Contains(error, QStringLiteral("Глобальный модуль:3: Деление на ноль")));
+}
+
+TEST_F(DocumentCommandTest, AnUnknownOptionIsRefusedBeforeAnythingOpens) {
+  QString error;
+  EXPECT_EQ(runProgram({"--frobnicate", "--db", m_db}, &error), 2);
+  EXPECT_TRUE(Contains(error, QStringLiteral("Неизвестный параметр: --frobnicate")));
+}
+
+}  // namespace
