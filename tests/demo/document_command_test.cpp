@@ -56,20 +56,21 @@ TEST_F(DocumentCommandTest, ADocumentIsPostedOrRefusedWholeAsByItsWindow) {
 
   // A receipt and then a sale of part of it, two files in one run: each one posted, its key
   // printed, the movements written by the modules (the table part's sums by its handler).
-  EXPECT_EQ(runProgram({"--document", file("in.json", document("ПриходнаяНакладная", "5")),
-                        file("out.json", document("РасходнаяНакладная", "3")), "--db", m_db,
-                        "--post"},
-                       &error, &output),
-            0)
+  EXPECT_EQ(
+      runProgram({"--document", file("in.json", document("ПриходнаяНакладная", "5")),
+                  file("out.json", document("РасходнаяНакладная", "3")), "--db", m_db, "--post"},
+                 &error, &output),
+      0)
       << error.toStdString();
   EXPECT_EQ(output.count(QStringLiteral("07.12.2026 ")), 2) << output.toStdString();
   EXPECT_EQ(rows(sales), salesBefore + 1);
   EXPECT_EQ(rows(stock), movesBefore + 2);
   auto db = storage::Session::open(m_db);
-  EXPECT_EQ(balvix::testing::firstText(
-                *db, QStringLiteral("SELECT Сумма FROM %1 WHERE cDATE='07.12.2026'")
-                         .arg(config::documentTablePartTable(QStringLiteral("РасходнаяНакладная")))),
-            QStringLiteral("1800"));
+  EXPECT_EQ(
+      balvix::testing::firstText(
+          *db, QStringLiteral("SELECT Сумма FROM %1 WHERE cDATE='07.12.2026'")
+                   .arg(config::documentTablePartTable(QStringLiteral("РасходнаяНакладная")))),
+      QStringLiteral("1800"));
 }
 
 TEST_F(DocumentCommandTest, AnErrorInTheGlobalModuleNamesItAndItsOwnLine) {
