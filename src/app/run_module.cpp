@@ -140,9 +140,11 @@ int runModuleCommand(const QString& file, const QString& dbPath, const QString& 
     return true;
   };
   try {
+    // A module run against a database sees its global module, as every module of the
+    // program does; an error there names the global module and its own line.
+    if (session) sources.push_back({config::kGlobalModuleName, config::readGlobalModule(*session)});
     if (!postKind.isEmpty()) {
       // The same posting as the document form's: a key of its own, one transaction.
-      sources.push_back({config::kGlobalModuleName, config::readGlobalModule(*session)});
       transaction.emplace(*session);
       key = posting::freeKey(*session, postKind, date, QTime::currentTime());
       if (posting::runAsPosting(context, postKind, date, key, body) && commit) {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/console_host.h"
+#include "documents/document_service.h"
 #include "documents/report_engine.h"
 #include "documents/report_export.h"
 #include "runtime/module_runner.h"
@@ -77,7 +78,8 @@ int runReportCommand(const ReportCommand& command) {
     return 2;
   }
 
-  QString code, layout, global;
+  QString code, layout;
+  std::vector<script::ModuleSource> sources;
   try {
     storage::Recordset row = db->openRecordset(
         QStringLiteral("SELECT code,item FROM form_items WHERE type='Отчет' AND name=") +
@@ -88,8 +90,7 @@ int runReportCommand(const ReportCommand& command) {
     }
     code = row.text(0);
     layout = row.text(1);
-    storage::Recordset g = db->openRecordset(QStringLiteral("SELECT * FROM ГлобальныйМодуль"));
-    if (!g.eof()) global = g.text(0);
+    sources = documents::moduleSources(*db, QStringLiteral("Отчет.") + command.name, code);
   } catch (const storage::DbError& e) {
     writeLine(stderr, QStringLiteral("%1: %2").arg(command.dbPath, e.description()));
     return 1;
@@ -119,7 +120,7 @@ int runReportCommand(const ReportCommand& command) {
   runner.setModuleName(QStringLiteral("Отчет.") + command.name);
   script::Engine& engine = runner.start(script::createGlobalFunctions(host, context));
   documents::ReportEngine::addObjects(report, engine, dialog);
-  const bool built = runner.run([&] { engine.load(code + global); });
+  const bool built = runner.run([&] { engine.load(sources); });
   context.sharedRecordset.close();
   shell::MessageBoxes::setResponder({});
   if (!built || failed) return 1;

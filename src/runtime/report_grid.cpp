@@ -173,10 +173,17 @@ void ReportGrid::cellChanged(int row, int column) {
 
 bool ReportGrid::LoadModule(const QString& text, std::shared_ptr<script::HostObject> globalObject,
                             const ReportDialogValues* dialog) {
+  return LoadModule(std::vector<script::ModuleSource>{{QString(), text}}, std::move(globalObject),
+                    dialog);
+}
+
+bool ReportGrid::LoadModule(const std::vector<script::ModuleSource>& modules,
+                            std::shared_ptr<script::HostObject> globalObject,
+                            const ReportDialogValues* dialog) {
   script::Engine& engine = m_module.start(std::move(globalObject));
   documents::ReportEngine::addObjects(m_report, engine, dialog ? *dialog : ReportDialogValues{});
   // An error is shown over the rows output so far.
-  const bool ok = m_module.run([&] { engine.load(text); }, [this] { publish(); });
+  const bool ok = m_module.run([&] { engine.load(modules); }, [this] { publish(); });
   publish();
   host().setStatus(QStringLiteral("Строк в отчете: %1").arg(sheet().rowCount()));
   return ok;

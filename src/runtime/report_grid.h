@@ -6,6 +6,7 @@
 #include <QTableView>
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 #include "documents/report_engine.h"
 #include "documents/report_export.h"
@@ -17,6 +18,7 @@ class QToolBar;
 namespace balvix::script {
 class Engine;
 class Host;
+struct ModuleSource;
 }  // namespace balvix::script
 
 namespace balvix::runtime {
@@ -55,9 +57,13 @@ class ReportGrid : public QWidget, private documents::ReportEngine::Listener {
   // Malformed text opens an empty grid with a message; false then.
   bool LoadLayout(const QString& text);
   QString GetLayout() const;
-  // Runs the module (the report's text followed by the global module) with the global
-  // object and `Отчет` (and `Диалог` when there are dialog values). A module error is
-  // shown with its line; the output made so far stays. False on an error.
+  // Runs the module (the report's own and the global module, each under its name so that
+  // an error names the module it happened in) with the global object and `Отчет` (and
+  // `Диалог` when there are dialog values). A module error is shown with its line; the
+  // output made so far stays. False on an error. A text alone runs as an unnamed module.
+  bool LoadModule(const std::vector<script::ModuleSource>& modules,
+                  std::shared_ptr<script::HostObject> globalObject,
+                  const ReportDialogValues* dialog = nullptr);
   bool LoadModule(const QString& text, std::shared_ptr<script::HostObject> globalObject,
                   const ReportDialogValues* dialog = nullptr);
   void setModuleName(const QString& name) { m_module.setModuleName(name); }

@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "documents/document_service.h"
 #include "documents/report_export.h"
 #include "runtime/form_control.h"
 #include "runtime/runtime_windows.h"
@@ -137,21 +138,20 @@ void frmReport::load(const QString& name, bool designMode) {
 bool frmReport::build(const ReportDialogValues* dialog) {
   if (m_designMode || !m_found || !m_state.db) return false;
   if (dialog) m_lastDialog = *dialog;
-  QString code, global;
+  std::vector<script::ModuleSource> sources;
   try {
     storage::Recordset row = m_state.db->openRecordset(
         QStringLiteral("SELECT code FROM form_items WHERE type='Отчет' AND name=") + quote(m_name));
-    if (!row.eof()) code = row.text(0);
-    storage::Recordset g =
-        m_state.db->openRecordset(QStringLiteral("SELECT * FROM ГлобальныйМодуль"));
-    if (!g.eof()) global = g.text(0);
+    if (!row.eof())
+      sources =
+          documents::moduleSources(*m_state.db, QStringLiteral("Отчет.") + m_name, row.text(0));
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description());
     return false;
   }
   m_report1->restartOutput();
   auto ext = script::createGlobalFunctions(m_report1->host(), m_state);
-  return m_report1->LoadModule(code + global, ext, dialog);
+  return m_report1->LoadModule(sources, ext, dialog);
 }
 
 frmRepDialog* frmReport::showDialog() {

@@ -79,13 +79,15 @@ TEST_F(DocumentCommandTest, AnErrorInTheGlobalModuleNamesItAndItsOwnLine) {
     config::writeGlobalModule(*db, QStringLiteral("Sub Сломать()\r\n  x = 0\r\n  y = 1 / x\r\n"
                                                   "End Sub\r\n"));
   }
-  QString error;
-  // Called from a module run as a posting: the error is the global module's, at its line 3.
-  EXPECT_NE(runProgram({"--run", file("m.txt", "Сломать\r\n"), "--db", m_db, "--post",
-                        "ПриходнаяНакладная"},
-                       &error),
-            0);
-  EXPECT_TRUE(Contains(error, QStringLiteral("Глобальный модуль:3: Деление на ноль")));
+  // Called from a module run as a posting and from one run against the database: the error
+  // is the global module's, at its own line 3.
+  const QString module = file("m.txt", "a = 1\r\nСломать\r\n");
+  for (const QStringList& post : {QStringList{"--post", "ПриходнаяНакладная"}, QStringList{}}) {
+    QString error;
+    EXPECT_NE(runProgram(QStringList{"--run", module, "--db", m_db} + post, &error), 0);
+    EXPECT_TRUE(Contains(error, QStringLiteral("Глобальный модуль:3: Деление на ноль")))
+        << error.toStdString();
+  }
 }
 
 TEST_F(DocumentCommandTest, AnUnknownOptionIsRefusedBeforeAnythingOpens) {

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
+#include "config/global_module.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
 #include "test_helpers.h"
@@ -78,6 +79,19 @@ TEST_F(ReportCommandTest, AnOutputBeyondTheBoundEndsTheRunWithTheLimitNamed) {
   EXPECT_TRUE(Contains(error, QStringLiteral("Отчет превысил предел"))) << error.toStdString();
   EXPECT_TRUE(Contains(error, QStringLiteral("строка 2")));
   EXPECT_FALSE(QFile::exists(file("б.csv")));
+}
+
+TEST_F(ReportCommandTest, AnErrorInTheGlobalModuleNamesItAndItsOwnLine) {
+  {
+    auto db = storage::Session::open(m_path);
+    config::writeGlobalModule(*db, QStringLiteral("Sub Сломать()\r\n  x = 1\r\n  y = x / 0\r\n"
+                                                  "End Sub\r\n"));
+    add(*db, QStringLiteral("Сломанный"), QString(), QStringLiteral("a = 1\r\nСломать\r\n"));
+  }
+  QString error;
+  EXPECT_EQ(runBare({"--report", "Сломанный", "--db", m_path, "--csv", file("с.csv")}, &error), 1);
+  EXPECT_TRUE(Contains(error, QStringLiteral("«Глобальный модуль», строка 3: Деление на ноль")))
+      << error.toStdString();
 }
 
 }  // namespace

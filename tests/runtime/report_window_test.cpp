@@ -10,7 +10,9 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "config/global_module.h"
 #include "configurator/report_designer.h"
+#include "runtime/catalog_list.h"
 #include "runtime/chart_of_accounts.h"
 #include "runtime/form_control.h"
 #include "runtime/report_model.h"
@@ -301,6 +303,30 @@ TEST_F(ReportWindowTest, ChartOfAccountsPrintsThroughItsReport) {
   ASSERT_FALSE(messages.messages().empty());
   EXPECT_EQ(messages.messages().back().title, QStringLiteral("ПланСчетов"));
   EXPECT_EQ(messages.last(), QStringLiteral("Отчет не найден, возможно он был удален."));
+}
+
+TEST_F(ReportWindowTest, AnErrorInTheGlobalModuleNamesItAndItsOwnLineInReportsAndForms) {
+  // The procedure divides by zero on line 3 of the global module; the callers' own lines
+  // differ, so a module glued to the global module would name the wrong module and line.
+  config::writeGlobalModule(db(), QStringLiteral("Sub Сломать()\r\n  x = 1\r\n  y = x / 0\r\n"
+                                                 "End Sub\r\n"));
+  const QString expected = QStringLiteral(
+      "Ошибка в модуле «Глобальный модуль», строка 3:\n"
+      "Деление на ноль");
+  addReport(QStringLiteral("Сломанный"), layoutText(), QStringLiteral("a = 1\r\nСломать\r\n"));
+  ASSERT_TRUE(openFromMenu(QStringLiteral("Сломанный")));
+  EXPECT_EQ(messages.last(), expected);
+
+  messages.clear();
+  createCatalog(QStringLiteral("Услуги"), {{"Наименование", "Текст"}},
+                QStringLiteral("a = 1\r\nb = 2\r\nc = 3\r\nd = 4\r\nСломать\r\n"));
+  db().execute(QStringLiteral("INSERT INTO items_Справочник_Услуги VALUES ('Доставка')"));
+  main()->BuildMenus();
+  auto* list = clickMenu<frmSprList>(0, QStringLiteral("Услуги"));
+  ASSERT_TRUE(list);
+  list->rowDoubleClicked(0);
+  processEvents();
+  EXPECT_EQ(messages.last(), expected);
 }
 
 }  // namespace
