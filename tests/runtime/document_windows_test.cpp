@@ -427,6 +427,27 @@ TEST_F(DocumentWindowsTest, RepostCanBeCancelledBetweenDocuments) {
   EXPECT_EQ(column(QStringLiteral("SELECT DISTINCT cTIME FROM itogi")), QStringList{"10:00:00"});
 }
 
+TEST_F(DocumentWindowsTest, RepostReadsTheStoredHeaderWholeWhateverTheLayoutShows) {
+  // The stored layout has no field for Сумма: the module still reads the stored 100.
+  db().execute(QStringLiteral("UPDATE form_items SET item=") +
+               storage::quote(QStringLiteral("name=txt;index=1;top=300;left=250;"
+                                             "caption=Наименование;type=Текст;\r\n")) +
+               QStringLiteral(" WHERE name='Приход'"));
+  db().execute(QStringLiteral(
+      "INSERT INTO items_Документ_Приход VALUES ('Д','100','02.03.2026','10:00:00','1')"));
+  db().execute(QStringLiteral(
+      "INSERT INTO table_Документ_Приход VALUES ('Стол','3','02.03.2026','10:00:00')"));
+  frmZurnal* journal = openJournal();
+  ASSERT_TRUE(journal);
+  journal->periodStart()->setDate(QDate(2026, 1, 1));
+  journal->toolbar()->click(5);
+  EXPECT_TRUE(messages.last().startsWith(QStringLiteral("Перепроведено документов: 1 из 1.")))
+      << messages.last().toStdString();
+  EXPECT_EQ(column(QStringLiteral("SELECT Дебет FROM itogi")), QStringList{"100"});
+  EXPECT_EQ(column(QStringLiteral("SELECT Количество FROM items_Регистр_Остатки")),
+            QStringList{"3"});
+}
+
 TEST_F(DocumentWindowsTest, LayoutDesignFromTheDesignerStoresTheArrangementOnClose) {
   state.formDesignMode = true;
   state.currentObjectName = QStringLiteral("Приход");
