@@ -3,9 +3,12 @@
 #include <QProcess>
 #include <QString>
 #include <cstdio>
+#include <memory>
 
 #include "script/host.h"
 #include "script/script_error.h"
+#include "storage/db_error.h"
+#include "storage/session.h"
 
 namespace balvix::app {
 
@@ -14,6 +17,16 @@ inline void writeLine(std::FILE* to, const QString& text) {
   std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), to);
   std::fputc('\n', to);
   std::fflush(to);
+}
+
+// The database a command works on; nullptr after the reason was written to stderr.
+inline std::unique_ptr<storage::Session> openCommandDatabase(const QString& path) {
+  try {
+    return storage::Session::open(path);
+  } catch (const storage::DbError& e) {
+    writeLine(stderr, QStringLiteral("%1: %2").arg(path, e.description()));
+    return nullptr;
+  }
 }
 
 // The host of the headless runner: no windows, questions answered with their default.

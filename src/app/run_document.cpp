@@ -108,13 +108,8 @@ std::optional<Refusal> enter(
 }  // namespace
 
 int runDocumentCommand(const QStringList& files, const QString& dbPath, bool post) {
-  std::unique_ptr<storage::Session> session;
-  try {
-    session = storage::Session::open(dbPath);
-  } catch (const storage::DbError& e) {
-    writeLine(stderr, QStringLiteral("%1: %2").arg(dbPath, e.description()));
-    return 2;
-  }
+  const std::unique_ptr<storage::Session> session = openCommandDatabase(dbPath);
+  if (!session) return 2;
   ConsoleHost host;
   SharedContext context;
   context.db = session.get();

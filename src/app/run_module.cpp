@@ -77,14 +77,7 @@ int runModuleCommand(const QString& file, const QString& dbPath, const QString& 
   const QString text = QString::fromUtf8(bytes);
 
   std::unique_ptr<storage::Session> session;
-  if (!dbPath.isEmpty()) {
-    try {
-      session = storage::Session::open(dbPath);
-    } catch (const storage::DbError& e) {
-      writeLine(stderr, QStringLiteral("%1: %2").arg(dbPath, e.description()));
-      return 2;
-    }
-  }
+  if (!dbPath.isEmpty() && !(session = openCommandDatabase(dbPath))) return 2;
 
   ConsoleHost host;
   SharedContext context;

@@ -70,13 +70,8 @@ int runReportCommand(const ReportCommand& command) {
     return 2;
   }
 
-  std::unique_ptr<storage::Session> db;
-  try {
-    db = storage::Session::open(command.dbPath);
-  } catch (const storage::DbError& e) {
-    writeLine(stderr, QStringLiteral("%1: %2").arg(command.dbPath, e.description()));
-    return 2;
-  }
+  const std::unique_ptr<storage::Session> db = openCommandDatabase(command.dbPath);
+  if (!db) return 2;
 
   QString code, layout;
   std::vector<script::ModuleSource> sources;

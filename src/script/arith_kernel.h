@@ -88,27 +88,30 @@ inline bool isRealOrWhole(const Value& v) {
   return v.type() == Value::Type::Double || v.isWhole();
 }
 
+// p + q, p - q or p * q in `r`; false for any other operator.
+inline bool realOp(BinOp op, double p, double q, double& r) {
+  switch (op) {
+    case BinOp::Add:
+      r = p + q;
+      return true;
+    case BinOp::Sub:
+      r = p - q;
+      return true;
+    case BinOp::Mul:
+      r = p * q;
+      return true;
+    default:
+      return false;
+  }
+}
+
 // x + y, x - y or x * y when one is a Double and the other a Double or a whole number and
 // the result is finite; false otherwise (the general code raises Overflow).
 inline bool real(BinOp op, const Value& x, const Value& y, Value& out) {
   if (x.type() != Value::Type::Double && y.type() != Value::Type::Double) return false;
   if (!isRealOrWhole(x) || !isRealOrWhole(y)) return false;
-  const double p = realOf(x), q = realOf(y);
   double r;
-  switch (op) {
-    case BinOp::Add:
-      r = p + q;
-      break;
-    case BinOp::Sub:
-      r = p - q;
-      break;
-    case BinOp::Mul:
-      r = p * q;
-      break;
-    default:
-      return false;
-  }
-  if (!std::isfinite(r)) return false;
+  if (!realOp(op, realOf(x), realOf(y), r) || !std::isfinite(r)) return false;
   out = Value::real(r);
   return true;
 }

@@ -141,21 +141,8 @@ Value arithmetic(BinOp op, const Value& a0, const Value& b0) {
     }
   }
   if (Value r; arith::whole(op, x, y, r)) return r;
-  const double p = toDouble(x), q = toDouble(y);
   double r = 0;
-  switch (op) {
-    case BinOp::Add:
-      r = p + q;
-      break;
-    case BinOp::Sub:
-      r = p - q;
-      break;
-    case BinOp::Mul:
-      r = p * q;
-      break;
-    default:
-      throw ScriptError(ErrorCode::InvalidCall);
-  }
+  if (!arith::realOp(op, toDouble(x), toDouble(y), r)) throw ScriptError(ErrorCode::InvalidCall);
   const bool da = x.type() == T::Date, db = y.type() == T::Date;
   if ((da || db) && !(op == BinOp::Sub && da && db) && op != BinOp::Mul) {
     return dateValue(r);
