@@ -324,8 +324,9 @@ bool frmUniDoc::showsStored(const QString& kind, const script::DocumentKey& key)
 void frmUniDoc::markOutdated(bool removed) {
   if (m_outdated != Outdated::Removed) m_outdated = removed ? Outdated::Removed : Outdated::Changed;
   m_cmdOK->setEnabled(false);
-  m_cmdOK->setToolTip(removed ? QStringLiteral("Документ удален")
-                              : QStringLiteral("Документ изменен после открытия окна"));
+  m_cmdOK->setToolTip(m_outdated == Outdated::Removed
+                          ? QStringLiteral("Документ удален")
+                          : QStringLiteral("Документ изменен после открытия окна"));
 }
 
 void frmUniDoc::toolbarClicked(int number) {

@@ -1,3 +1,5 @@
+#include "shell/document_events.h"
+
 #include <QSignalSpy>
 #include <functional>
 
@@ -6,7 +8,6 @@
 #include "runtime/journal.h"
 #include "runtime/toolbar_control.h"
 #include "runtime_fixture.h"
-#include "shell/document_events.h"
 #include "shell/object_deletion.h"
 
 namespace balvix::runtime::testing {
@@ -20,10 +21,12 @@ class DocumentEventsTest : public RuntimeTest {
   DocumentEventsTest() {
     db().execute(QStringLiteral(
         "INSERT INTO form_items (name,descript,type) VALUES ('Основной','Основной','Журнал')"));
-    db().execute(QStringLiteral("INSERT INTO form_items (name,descript,code,type,zurnal,items_type)"
-                                " VALUES ('Приход','Приход','_','Документ','Основной','Текст;')"));
-    db().execute(QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),"
-                                "Сумма TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10))"));
+    db().execute(
+        QStringLiteral("INSERT INTO form_items (name,descript,code,type,zurnal,items_type)"
+                       " VALUES ('Приход','Приход','_','Документ','Основной','Текст;')"));
+    db().execute(
+        QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),"
+                       "Сумма TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10))"));
     main()->BuildMenus();
   }
 
@@ -34,8 +37,9 @@ class DocumentEventsTest : public RuntimeTest {
     return std::make_unique<frmZurnal>(state);
   }
   void store(const QString& name, const QString& posted) {
-    db().execute(QStringLiteral("INSERT INTO items_Документ_Приход VALUES (%1,'5',%2,'10:00:00',%3)")
-                     .arg(storage::quote(name), storage::quote(today()), storage::quote(posted)));
+    db().execute(
+        QStringLiteral("INSERT INTO items_Документ_Приход VALUES (%1,'5',%2,'10:00:00',%3)")
+            .arg(storage::quote(name), storage::quote(today()), storage::quote(posted)));
   }
   static QString today() { return QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")); }
   static QStringList rows(frmZurnal* journal) {
@@ -119,8 +123,7 @@ TEST_F(DocumentEventsTest, ChangesFedFromElsewhereShowInTheJournalWithoutDuplica
   const script::DocumentKey key{today(), QStringLiteral("10:00:00")};
   state.events.announceSaved(QStringLiteral("Приход"), key);
   EXPECT_EQ(rows(journal), QStringList{"Чужой|-"});
-  state.events.announcePosted(QStringLiteral("Приход"), std::nullopt, key,
-                              QStringLiteral("Чужой"));
+  state.events.announcePosted(QStringLiteral("Приход"), std::nullopt, key, QStringLiteral("Чужой"));
   EXPECT_EQ(rows(journal), QStringList{"Чужой|+"});
   // A kind this journal does not list, and a document it does not show.
   state.events.announcePosted(QStringLiteral("Заметка"), std::nullopt, key, QStringLiteral("З"));
@@ -129,9 +132,9 @@ TEST_F(DocumentEventsTest, ChangesFedFromElsewhereShowInTheJournalWithoutDuplica
 }
 
 TEST_F(DocumentEventsTest, AnOpenDocumentIsNotPostedOverAChangedOrRemovedOne) {
-  const QString changed =
-      QStringLiteral("Документ изменен после открытия этого окна: закройте окно и откройте "
-                     "документ снова.");
+  const QString changed = QStringLiteral(
+      "Документ изменен после открытия этого окна: закройте окно и откройте "
+      "документ снова.");
   const QString gone =
       QStringLiteral("Документ удален после открытия этого окна: провести его нельзя.");
   struct Case {
@@ -152,8 +155,8 @@ TEST_F(DocumentEventsTest, AnOpenDocumentIsNotPostedOverAChangedOrRemovedOne) {
          ASSERT_TRUE(shell::unpostSelectedDocument(state));
        },
        changed},
-      {"removed from the journal", QStringLiteral("1"),
-       [this](frmZurnal* j) { removeFirst(j); }, gone},
+      {"removed from the journal", QStringLiteral("1"), [this](frmZurnal* j) { removeFirst(j); },
+       gone},
       {"unposted", QStringLiteral("1"),
        [this](frmZurnal* j) {
          selectRow(j, 0);
