@@ -168,7 +168,9 @@ bool DocumentService::readStored(const script::DocumentKey& key) {
   return true;
 }
 
-QString DocumentService::repost(const script::DocumentKey& key, const QStringList& registers) {
+QString DocumentService::repost(const script::DocumentKey& key, const QStringList& registers,
+                                bool* reposted) {
+  if (reposted) *reposted = false;
   if (!m_context.db) return QStringLiteral("база данных не открыта");
   storage::Session& db = *m_context.db;
   if (const std::optional<script::ScriptError> error = load()) return error->message();
@@ -192,6 +194,7 @@ QString DocumentService::repost(const script::DocumentKey& key, const QStringLis
     });
     if (!error) transaction.commit();
   }
+  if (reposted) *reposted = !error;
   return error ? error->message() : QString();
 }
 

@@ -75,8 +75,9 @@ class DocumentService {
   // its movements and postings are removed and ПриСохранении run, in one transaction.
   // `registers` are the register tables (posting::registerTables). Empty on success or
   // when the document is no longer posted; else what went wrong («Глобальный модуль,
-  // строка 3: Деление на ноль»).
-  QString repost(const script::DocumentKey& key, const QStringList& registers);
+  // строка 3: Деление на ноль»). `reposted` tells the first case from the second.
+  QString repost(const script::DocumentKey& key, const QStringList& registers,
+                 bool* reposted = nullptr);
 
  private:
   // Fills the content from the stored document; false when it is gone or not posted.

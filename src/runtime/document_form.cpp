@@ -4,8 +4,6 @@
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -19,7 +17,6 @@
 #include "documents/document_service.h"
 #include "runtime/form_control.h"
 #include "runtime/form_table.h"
-#include "runtime/journal.h"
 #include "runtime/module_error.h"
 #include "runtime/toolbar_control.h"
 #include "runtime/value_choice.h"
@@ -116,6 +113,7 @@ frmUniDoc::frmUniDoc(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
     }
   });
   load();
+  listenToDocumentEvents();
 }
 
 frmUniDoc::~frmUniDoc() {
@@ -205,6 +203,7 @@ bool frmUniDoc::loadStored(storage::Session& db) {
     return false;
   }
   m_stored = key;
+  m_storedPosted = header.text(QStringLiteral("Проводка")).trimmed() == QLatin1String("1");
   setWindowTitle(windowTitle() + QLatin1Char('.') + header.text(QStringLiteral("Наименование")));
   const QDate date = QDate::fromString(key.date, kDateFormat);
   if (date.isValid()) m_dt->setDate(date);
@@ -249,6 +248,14 @@ script::DocumentContent frmUniDoc::content() const {
 
 bool frmUniDoc::post() {
   if (m_designMode || !m_loaded || !m_state.db) return false;
+  if (m_outdated != Outdated::No) {
+    MessageBoxes::show(m_outdated == Outdated::Removed
+                           ? QStringLiteral("Документ удален после открытия этого окна: "
+                                            "провести его нельзя.")
+                           : QStringLiteral("Документ изменен после открытия этого окна: "
+                                            "закройте окно и откройте документ снова."));
+    return false;
+  }
   // Modules posted here reach this window for its date and their choice lists.
   m_state.documentWindow = this;
   const script::DocumentContent doc = content();
@@ -274,23 +281,52 @@ bool frmUniDoc::post() {
   QString name;
   for (const auto& [column, value] : doc.header)
     if (column.compare(QStringLiteral("Наименование"), Qt::CaseInsensitive) == 0) name = value;
-  notifyJournals(previous, result.key, name);
-  emit documentPosted(m_kind, previous, result.key, name);
+  // The window closes: it has no need to hear its own announcement.
+  disconnect(&m_state.events, nullptr, this, nullptr);
+  m_state.events.announcePosted(m_kind, previous, result.key, name);
   m_loaded = false;
   close();
   return true;
 }
 
-void frmUniDoc::notifyJournals(const std::optional<script::DocumentKey>& previous,
-                               const script::DocumentKey& key, const QString& name) {
-  // Every open journal that lists the kind shows the document as it is now.
-  QList<frmZurnal*> journals;
-  if (m_state.mainWindow)
-    for (QMdiSubWindow* sub : m_state.mainWindow->mdiArea()->subWindowList())
-      if (auto* journal = qobject_cast<frmZurnal*>(sub->widget())) journals << journal;
-  if (m_journal && !journals.contains(m_journal.data())) journals << m_journal.data();
-  for (frmZurnal* journal : std::as_const(journals))
-    journal->documentPosted(m_kind, previous, key, name);
+void frmUniDoc::listenToDocumentEvents() {
+  shell::DocumentEvents* events = &m_state.events;
+  connect(events, &shell::DocumentEvents::posted, this,
+          [this](const QString& kind, const std::optional<script::DocumentKey>& previous,
+                 const script::DocumentKey& key, const QString&) {
+            if (!showsStored(kind, previous.value_or(key))) return;
+            // Posted again over what is stored, which this window shows: nothing changed.
+            // Posted while unposted: someone else's copy went in.
+            if (!(m_storedPosted && previous == key)) markOutdated(false);
+            m_stored = key;
+            m_storedPosted = true;
+          });
+  connect(events, &shell::DocumentEvents::saved, this,
+          [this](const QString& kind, const script::DocumentKey& key) {
+            if (!showsStored(kind, key)) return;
+            markOutdated(false);
+            m_storedPosted = false;
+          });
+  connect(events, &shell::DocumentEvents::unposted, this,
+          [this](const QString& kind, const script::DocumentKey& key) {
+            if (showsStored(kind, key)) m_storedPosted = false;
+          });
+  connect(events, &shell::DocumentEvents::removed, this,
+          [this](const QString& kind, const script::DocumentKey& key) {
+            if (showsStored(kind, key)) markOutdated(true);
+          });
+}
+
+bool frmUniDoc::showsStored(const QString& kind, const script::DocumentKey& key) const {
+  return !m_designMode && m_stored && kind == m_kind && *m_stored == key;
+}
+
+void frmUniDoc::markOutdated(bool removed) {
+  if (m_outdated != Outdated::Removed) m_outdated = removed ? Outdated::Removed : Outdated::Changed;
+  m_cmdOK->setEnabled(false);
+  m_cmdOK->setToolTip(m_outdated == Outdated::Removed
+                          ? QStringLiteral("Документ удален")
+                          : QStringLiteral("Документ изменен после открытия окна"));
 }
 
 void frmUniDoc::toolbarClicked(int number) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDate>
-#include <QPointer>
 #include <QStringList>
 #include <optional>
 
@@ -18,7 +17,6 @@ namespace balvix::runtime {
 
 class FormControl;
 class ToolBarControl;
-class frmZurnal;
 
 // The document form: the header fields of a document kind built from its layout, the
 // table part, the document date and "Провести", which saves and posts the document in
@@ -43,8 +41,9 @@ class frmUniDoc : public RuntimeWindow,
   bool hasTable() const { return m_hasTable; }
   // The key of the stored document shown; nullopt for a new one.
   const std::optional<script::DocumentKey>& storedKey() const { return m_stored; }
-  // The journal that opened the document (its row follows the save).
-  void setOpener(frmZurnal* journal) { m_journal = journal; }
+  // Whether the stored document was posted with other content or removed after this
+  // window read it: its copy here is not posted over it.
+  bool outdated() const { return m_outdated != Outdated::No; }
 
   // "&Провести": true when the document was saved and posted (the window then closes).
   bool post();
@@ -60,11 +59,6 @@ class frmUniDoc : public RuntimeWindow,
   static constexpr int kMinHeight = 4400;
   static constexpr int kTablePartHeight = 2400;
 
- signals:
-  // After a successful posting: the document's previous key (none when new) and its new one.
-  void documentPosted(const QString& kind, const std::optional<script::DocumentKey>& previous,
-                      const script::DocumentKey& key, const QString& name);
-
  protected:
   void activated(bool on) override;
   bool unload() override;
@@ -74,8 +68,9 @@ class frmUniDoc : public RuntimeWindow,
   bool loadStored(storage::Session& db);
   void closeLater();
   script::DocumentContent content() const;
-  void notifyJournals(const std::optional<script::DocumentKey>& previous,
-                      const script::DocumentKey& key, const QString& name);
+  void listenToDocumentEvents();
+  bool showsStored(const QString& kind, const script::DocumentKey& key) const;
+  void markOutdated(bool removed);
 
   FormControl* m_frm = nullptr;
   QLabel* m_ndoc = nullptr;
@@ -89,7 +84,9 @@ class frmUniDoc : public RuntimeWindow,
   bool m_hasTable = false;
   bool m_loaded = false;
   std::optional<script::DocumentKey> m_stored;
-  QPointer<frmZurnal> m_journal;
+  bool m_storedPosted = false;  // as far as this window has heard
+  enum class Outdated { No, Changed, Removed };
+  Outdated m_outdated = Outdated::No;
 };
 
 }  // namespace balvix::runtime

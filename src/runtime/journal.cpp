@@ -255,6 +255,12 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   connect(deleteKey, &QAction::triggered, this, &frmZurnal::deleteDocument);
   m_list->addAction(deleteKey);
 
+  shell::DocumentEvents* events = &m_state.events;
+  connect(events, &shell::DocumentEvents::posted, this, &frmZurnal::documentPosted);
+  connect(events, &shell::DocumentEvents::saved, this, &frmZurnal::documentSaved);
+  connect(events, &shell::DocumentEvents::unposted, this, &frmZurnal::documentUnposted);
+  connect(events, &shell::DocumentEvents::removed, this, &frmZurnal::documentRemoved);
+
   loadList();
   registerLoad();
   setSizeTwips(9000, 6000);
@@ -348,9 +354,7 @@ void frmZurnal::openDocument() {
   m_state.formDesignMode = false;
   auto* form =
       qobject_cast<frmUniDoc*>(m_state.windows->newWindow(shell::window_names::kDocumentForm));
-  if (!form) return;
-  form->setOpener(this);
-  if (!form->loaded()) return;
+  if (!form || !form->loaded()) return;
   m_state.documentWindow = form;
   showChild(m_state, form);
 }
@@ -368,9 +372,7 @@ void frmZurnal::deleteDocument() {
     MessageBoxes::show(QStringLiteral("Документ не удален: ") + e.description());
     return;
   }
-  m_model->removeDocument(m_row);
-  m_row = -1;
-  m_state.selectedJournalItem.clear();
+  m_state.events.announceRemoved(r.kind, {r.date, r.time});
 }
 
 void frmZurnal::buttonClicked(int number) {
@@ -418,28 +420,61 @@ void frmZurnal::repostPeriod() {
   MessageBoxes::show(text, shell::MsgButtons::Ok, QStringLiteral("Перепровести"));
 }
 
+void frmZurnal::showDocument(int at, const JournalRow& row) {
+  if (at >= 0) {
+    m_model->update(at, row);
+    if (at == m_row) rowClicked(at);
+  } else if (row.dateKey >= dateKeyOf(m_start->date()) && row.dateKey <= dateKeyOf(m_end->date())) {
+    m_model->append(row);
+  }
+}
+
 void frmZurnal::documentPosted(const QString& kind,
                                const std::optional<script::DocumentKey>& previous,
                                const script::DocumentKey& key, const QString& name) {
   if (!listsKind(kind)) return;
-  const int at = previous ? m_model->find(kind, *previous) : -1;
-  const int dateKey = dateKeyOf(QDate::fromString(key.date, kDateFormat));
-  const JournalRow row{kind, key.date, key.time, name, true, dateKey};
-  const bool inPeriod =
-      dateKey >= dateKeyOf(m_start->date()) && dateKey <= dateKeyOf(m_end->date());
-  if (at >= 0)
-    m_model->update(at, row);
-  else if (inPeriod)
-    m_model->append(row);
+  int at = previous ? m_model->find(kind, *previous) : -1;
+  // A change fed from elsewhere may name a document this journal already lists.
+  if (at < 0) at = m_model->find(kind, key);
+  showDocument(at, {kind, key.date, key.time, name, true,
+                    dateKeyOf(QDate::fromString(key.date, kDateFormat))});
 }
 
-void frmZurnal::documentUnposted(const QString& kind, const QString& date, const QString& time) {
-  const int at = m_model->find(kind, {date, time});
+void frmZurnal::documentSaved(const QString& kind, const script::DocumentKey& key) {
+  if (!listsKind(kind) || !m_state.db || !storage::isValidIdentifier(kind)) return;
+  // The announcement carries no name: the row is read as the list reads it.
+  try {
+    storage::Recordset rs = m_state.db->openRecordset(
+        QStringLiteral("SELECT Наименование,Проводка FROM ") + config::documentHeaderTable(kind) +
+        QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) + QStringLiteral(" AND cTIME=") +
+        storage::quote(key.time));
+    if (rs.eof()) return;
+    showDocument(m_model->find(kind, key),
+                 {kind, key.date, key.time, rs.text(0), rs.text(1).trimmed() == QLatin1String("1"),
+                  dateKeyOf(QDate::fromString(key.date, kDateFormat))});
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(e.description());
+  }
+}
+
+void frmZurnal::documentUnposted(const QString& kind, const script::DocumentKey& key) {
+  const int at = m_model->find(kind, key);
   if (at < 0) return;
   JournalRow row = m_model->at(at);
   row.posted = false;
-  m_model->update(at, row);
-  if (at == m_row) rowClicked(at);
+  showDocument(at, row);
+}
+
+void frmZurnal::documentRemoved(const QString& kind, const script::DocumentKey& key) {
+  const int at = m_model->find(kind, key);
+  if (at < 0) return;
+  // The view moves its current row when that one goes; the selection is what it was.
+  const int selected = m_row;
+  m_model->removeDocument(at);
+  m_row = selected == at ? -1 : selected - (at < selected ? 1 : 0);
+  const QStringList& item = m_state.selectedJournalItem;
+  if (item.size() >= 4 && item[1] == kind && item[2] == key.date && item[3] == key.time)
+    m_state.selectedJournalItem.clear();
 }
 
 }  // namespace balvix::runtime

@@ -11,7 +11,6 @@
 
 #include "runtime/runtime_window.h"
 #include "script/objects/document_posting.h"
-#include "shell/window_interfaces.h"
 
 class QDateEdit;
 class QPushButton;
@@ -62,7 +61,7 @@ class JournalModel : public QAbstractTableModel {
 // The journal: lists the documents of its kinds (of every kind for "Полный") dated
 // within the period, opens them in the document form, deletes them whole, unposts them
 // from the right-click menu and reposts the period.
-class frmZurnal : public RuntimeWindow, public shell::JournalWindowInterface {
+class frmZurnal : public RuntimeWindow {
   Q_OBJECT
 
  public:
@@ -94,16 +93,19 @@ class frmZurnal : public RuntimeWindow, public shell::JournalWindowInterface {
   // "Перепровести": every posted document of the period, in date and time order.
   void repostPeriod();
 
-  // A document form posted a document: its row follows (or appears when the journal
-  // lists the kind and the date falls in the period).
-  void documentPosted(const QString& kind, const std::optional<script::DocumentKey>& previous,
-                      const script::DocumentKey& key, const QString& name);
-  void documentUnposted(const QString& kind, const QString& date, const QString& time) override;
-
   // Whether documents of the kind belong to this journal.
   bool listsKind(const QString& kind) const;
 
  private:
+  // What the shell's document events announce: the document's row follows, or appears
+  // when the journal lists the kind and the date falls in the period.
+  void documentPosted(const QString& kind, const std::optional<script::DocumentKey>& previous,
+                      const script::DocumentKey& key, const QString& name);
+  void documentSaved(const QString& kind, const script::DocumentKey& key);
+  void documentUnposted(const QString& kind, const script::DocumentKey& key);
+  void documentRemoved(const QString& kind, const script::DocumentKey& key);
+  // Shows `row` where the document was (`at`, -1 when not listed) or adds it when in the period.
+  void showDocument(int at, const JournalRow& row);
   int modelRow(const QModelIndex& viewIndex) const;
   void selectionChanged();
 

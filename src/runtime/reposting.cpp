@@ -30,7 +30,15 @@ QString Reposter::repost(const RepostItem& item) {
                .first;
     }
     if (!it->second) return QStringLiteral("вид документа не найден в конфигурации");
-    return it->second->repost(item.key, m_registers);
+    bool reposted = false;
+    const QString error = it->second->repost(item.key, m_registers, &reposted);
+    if (reposted) {
+      QString name;
+      for (const auto& [column, value] : it->second->content().header)
+        if (column.compare(QStringLiteral("Наименование"), Qt::CaseInsensitive) == 0) name = value;
+      m_state.events.announcePosted(item.kind, item.key, item.key, name);
+    }
+    return error;
   } catch (const storage::DbError& e) {
     return e.description();
   }

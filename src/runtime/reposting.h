@@ -37,6 +37,7 @@ class Reposter {
   Reposter& operator=(const Reposter&) = delete;
 
   // Empty on success (or when the document is no longer posted), else what went wrong.
+  // A document posted again is announced to the shared state's document events.
   QString repost(const RepostItem& item);
 
  private:

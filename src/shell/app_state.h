@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "script/objects/shared_context.h"
+#include "shell/document_events.h"
 #include "storage/session.h"
 
 namespace balvix::script {
@@ -39,6 +40,9 @@ struct AppState : script::SharedContext {
   QPointer<QWidget> choiceWindow;    // ChoiceWindow
   QPointer<QWidget> journalWindow;   // JournalWindow
   QPointer<QWidget> reportWindow;    // ReportWindow
+
+  // Saved, posted, unposted and removed documents, for every window that shows them.
+  DocumentEvents events;
 
   frmMain* mainWindow = nullptr;
   WindowProvider* windows = nullptr;  // the window factory

@@ -7,7 +7,6 @@
 #include "shell/frm_main.h"
 #include "shell/layout_design.h"
 #include "shell/message_box.h"
-#include "shell/window_interfaces.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
 #include "storage/sql_text.h"
@@ -102,8 +101,7 @@ bool unpostSelectedDocument(AppState& state) {
     MessageBoxes::show(QStringLiteral("Проведение документа не отменено: ") + e.description());
     return false;
   }
-  if (auto* journal = dynamic_cast<JournalWindowInterface*>(state.journalWindow.data()))
-    journal->documentUnposted(kind, key.date, key.time);
+  state.events.announceUnposted(kind, key);
   return true;
 }
 

@@ -18,8 +18,9 @@ bool removeFormElement(AppState& state);
 
 // "Сделать не проведенным" of the journal's menu: removes the postings and movements of
 // the document in SelectedJournalItem (number, kind, date, time, …) and marks it unposted,
-// all in one transaction; the journal window that holds the row shows it unposted. A
-// failure is reported and changes nothing. Returns true when the document was unposted.
+// all in one transaction, then announces it, so every journal that lists it shows it
+// unposted. A failure is reported and changes nothing. Returns true when the document was
+// unposted.
 bool unpostSelectedDocument(AppState& state);
 
 }  // namespace balvix::shell
