@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 
 namespace {
 
