@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/console_host.h"
+#include "config/object_definition.h"
 #include "documents/document_service.h"
 #include "documents/report_engine.h"
 #include "documents/report_export.h"
@@ -15,7 +16,6 @@
 #include "shell/message_box.h"
 #include "storage/db_error.h"
 #include "storage/session.h"
-#include "storage/sql_text.h"
 
 namespace balvix::app {
 
@@ -76,16 +76,15 @@ int runReportCommand(const ReportCommand& command) {
   QString code, layout;
   std::vector<script::ModuleSource> sources;
   try {
-    storage::Recordset row = db->openRecordset(
-        QStringLiteral("SELECT code,item FROM form_items WHERE type='Отчет' AND name=") +
-        storage::quote(command.name));
-    if (row.eof()) {
+    const std::optional<config::ObjectDefinition> report =
+        config::readDefinition(*db, config::ObjectKind::Report, command.name);
+    if (!report) {
       writeLine(stderr, QStringLiteral("%1: в конфигурации нет отчета «%1»").arg(command.name));
       return 1;
     }
-    code = row.text(0);
-    layout = row.text(1);
-    sources = documents::moduleSources(*db, QStringLiteral("Отчет.") + command.name, code);
+    code = report->module;
+    layout = report->layout.value_or(QString());
+    sources = documents::moduleSources(*db, report->path(), code);
   } catch (const storage::DbError& e) {
     writeLine(stderr, QStringLiteral("%1: %2").arg(command.dbPath, e.description()));
     return 1;

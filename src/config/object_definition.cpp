@@ -70,6 +70,14 @@ QString whereObject(ObjectKind kind, const QString& name) {
          quote(name);
 }
 
+// Sets one column of an object's row; returns the rows changed.
+int updateColumn(storage::Session& db, ObjectKind kind, const QString& name, const char* column,
+                 const QString& value) {
+  db.execute(QStringLiteral("UPDATE form_items SET ") + QString::fromUtf8(column) +
+             QLatin1Char('=') + quote(value) + whereObject(kind, name));
+  return db.changes();
+}
+
 }  // namespace
 
 FormItemRow FormItemRow::fromRecordset(const storage::Recordset& rs) {
@@ -147,6 +155,7 @@ std::optional<ObjectDefinition> ObjectDefinition::fromRow(const FormItemRow& row
       d.description = valueOrNull(row.descript);
       d.module = valueOrNull(row.code);
       d.layout = row.item;
+      d.dialog = row.tablePart;
       break;
   }
   return d;
@@ -185,6 +194,7 @@ FormItemRow ObjectDefinition::toRow() const {
       row.descript = text(description);
       row.code = text(module);
       row.item = layout;
+      row.tablePart = dialog;
       break;
   }
   return row;
@@ -270,6 +280,54 @@ int writeFormLayout(storage::Session& db, ObjectKind kind, const QString& name,
                     const QString& layout, const QString& size) {
   db.execute(QStringLiteral("UPDATE form_items SET item=") + quote(layout) +
              QStringLiteral(",size=") + quote(size) + whereObject(kind, name));
+  return db.changes();
+}
+
+QStringList objectNames(storage::Session& db, ObjectKind kind) {
+  QStringList names;
+  for (const FormItemRow& row : readFormItemRows(db, kind)) names << valueOrNull(row.name);
+  return names;
+}
+
+QList<ObjectDefinition> readDefinitions(storage::Session& db, ObjectKind kind) {
+  QList<ObjectDefinition> definitions;
+  for (const FormItemRow& row : readFormItemRows(db, kind)) {
+    // The query asked for this kind's type word, so every row reads as a definition.
+    if (std::optional<ObjectDefinition> d = ObjectDefinition::fromRow(row))
+      definitions << std::move(*d);
+  }
+  return definitions;
+}
+
+std::optional<QString> readModule(storage::Session& db, ObjectKind kind, const QString& name) {
+  const std::optional<FormItemRow> row = readFormItemRow(db, kind, name);
+  if (!row) return std::nullopt;
+  return valueOrNull(row->code);
+}
+
+int writeModule(storage::Session& db, ObjectKind kind, const QString& name, const QString& text) {
+  return updateColumn(db, kind, name, "code", text);
+}
+
+QStringList readEnumerationValues(storage::Session& db, const QString& name) {
+  return parseValueList(readModule(db, ObjectKind::Enumeration, name).value_or(QString()));
+}
+
+int writeReportLayout(storage::Session& db, const QString& name, const QString& layout) {
+  return updateColumn(db, ObjectKind::Report, name, "item", layout);
+}
+
+int writeReportDialog(storage::Session& db, const QString& name, const QString& layout) {
+  return updateColumn(db, ObjectKind::Report, name, "table_", layout);
+}
+
+int writeDocumentJournal(storage::Session& db, const QString& documentName,
+                         const QString& journal) {
+  return updateColumn(db, ObjectKind::Document, documentName, "zurnal", journal);
+}
+
+int deleteObjectRow(storage::Session& db, ObjectKind kind, const QString& name) {
+  db.execute(QStringLiteral("DELETE FROM form_items") + whereObject(kind, name));
   return db.changes();
 }
 

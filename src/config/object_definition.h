@@ -76,6 +76,9 @@ struct ObjectDefinition {
   // the size text of the runtime form. nullopt while the object has none.
   std::optional<QString> layout;
   std::optional<QString> size;
+  // table_ of a report: the layout of its parameter dialog (the column no report uses
+  // otherwise). nullopt while the report has none.
+  std::optional<QString> dialog;
 
   bool operator==(const ObjectDefinition& other) const = default;
 
@@ -109,5 +112,27 @@ int updateDesignedColumns(storage::Session& db, const QString& storedName,
 // Stores the layout and size text of an object's runtime form. Returns rows changed.
 int writeFormLayout(storage::Session& db, ObjectKind kind, const QString& name,
                     const QString& layout, const QString& size);
+
+// The names of the objects of a kind, in the order the database returns them (a Null
+// name reads as the empty text).
+QStringList objectNames(storage::Session& db, ObjectKind kind);
+// Every object of a kind as its row alone describes it (requisite names empty), in the
+// order the database returns them.
+QList<ObjectDefinition> readDefinitions(storage::Session& db, ObjectKind kind);
+
+// The module text of an object (its code column); nullopt when it has no row.
+std::optional<QString> readModule(storage::Session& db, ObjectKind kind, const QString& name);
+// Stores the module text of an object. Returns rows changed (0 when the row has gone).
+int writeModule(storage::Session& db, ObjectKind kind, const QString& name, const QString& text);
+// The values of an enumeration; none when there is no such enumeration.
+QStringList readEnumerationValues(storage::Session& db, const QString& name);
+// Stores the layout of a report (its item column), leaving the rest of the row.
+int writeReportLayout(storage::Session& db, const QString& name, const QString& layout);
+// Stores the layout of a report's parameter dialog.
+int writeReportDialog(storage::Session& db, const QString& name, const QString& layout);
+// Binds a document kind to a journal (its zurnal column).
+int writeDocumentJournal(storage::Session& db, const QString& documentName, const QString& journal);
+// Removes an object's row; its tables are the caller's. Returns rows removed.
+int deleteObjectRow(storage::Session& db, ObjectKind kind, const QString& name);
 
 }  // namespace balvix::config

@@ -45,6 +45,10 @@ QString tableName(TableRole role, const QString& objectName) {
   return QString();
 }
 
+QString tablePrefix(TableRole role) {
+  return tableName(role, QString());
+}
+
 QString catalogTable(const QString& catalogName) {
   return tableName(TableRole::Elements, catalogName);
 }
@@ -128,7 +132,7 @@ int ensureKeyIndexes(storage::Session& db) {
   for (const QString& table : std::as_const(tables)) {
     bool keyed = table.compare(QStringLiteral("itogi"), Qt::CaseInsensitive) == 0;
     for (TableRole role : {TableRole::Header, TableRole::TablePart, TableRole::Movements})
-      keyed = keyed || table.startsWith(tableName(role, QString()), Qt::CaseInsensitive);
+      keyed = keyed || table.startsWith(tablePrefix(role), Qt::CaseInsensitive);
     if (!keyed) continue;
     // A table of that name made by hand without the key columns is left as it is.
     const QStringList columns = db.columns(table);

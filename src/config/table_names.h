@@ -24,6 +24,9 @@ enum class TableRole {
 };
 
 QString tableName(TableRole role, const QString& objectName);
+// What every table of the role begins with ("items_Регистр_"): how a table list tells
+// them from the rest.
+QString tablePrefix(TableRole role);
 QString catalogTable(const QString& catalogName);
 QString documentHeaderTable(const QString& documentName);
 QString documentTablePartTable(const QString& documentName);

@@ -101,7 +101,7 @@ QString frmSprFrm::validate(const QString& name) {
   if (m_text2->text().isEmpty()) return QStringLiteral("Необходимо ввести название элемента меню");
   if (m_list1->count() == 0) return QStringLiteral("Справочник должен иметь элементы диалога");
   return requisiteNamesProblem(requisiteNames(m_list1), {}, *m_state.db,
-                               {QStringLiteral("items_Справочник_") + name});
+                               {config::catalogTable(name)});
 }
 
 void frmSprFrm::write(const QString& name) {

@@ -62,7 +62,7 @@ bool DesignerWindow::save() {
   // and its name (the suffix of its tables) is fixed like that of any existing object.
   m_existing = true;
   m_name = name;
-  m_tablesAtOpen = objectTables(*m_state.db, m_type, m_name);
+  m_tablesAtOpen = objectTables(*m_state.db, m_kind, m_name);
   m_text1->setEnabled(false);
   updateWorkingModeButtons();
   afterSave();
@@ -83,7 +83,7 @@ void DesignerWindow::captureObject() {
   m_tablesAtOpen.clear();
   if (m_existing && m_state.db) {
     try {
-      m_tablesAtOpen = objectTables(*m_state.db, m_type, m_name);
+      m_tablesAtOpen = objectTables(*m_state.db, m_kind, m_name);
     } catch (const storage::DbError&) {
       // Unreadable now: the designer's own load reports it.
     }
@@ -98,7 +98,7 @@ void DesignerWindow::requireRowUpdated(const QString& message) const {
 QString DesignerWindow::nameProblem(const QString& name, const QString& what,
                                     const QString& taken) const {
   const QString problem = storage::identifierProblem(name, what);
-  if (problem.isEmpty() && !m_existing && objectNameTaken(*m_state.db, m_type, name))
+  if (problem.isEmpty() && !m_existing && objectNameTaken(*m_state.db, m_kind, name))
     return taken.arg(name);
   return problem;
 }

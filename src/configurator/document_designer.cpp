@@ -138,12 +138,9 @@ void frmDocs::load() {
   // A designer that cannot read part of the configuration still opens with the rest.
   if (m_state.db) {
     try {
-      m_state.sharedRecordset =
-          m_state.db->openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type=") +
-                                    storage::quote(config::typeWord(config::ObjectKind::Journal)));
-      for (; !m_state.sharedRecordset.eof(); m_state.sharedRecordset.moveNext())
-        m_combo1->addItem(m_state.sharedRecordset.text("name"));
+      // Like every window's query, the designer's reading leaves the shared selection closed.
       m_state.sharedRecordset.close();
+      m_combo1->addItems(config::objectNames(*m_state.db, config::ObjectKind::Journal));
     } catch (const storage::DbError&) {
     }
   }

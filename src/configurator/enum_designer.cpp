@@ -16,7 +16,6 @@
 namespace balvix::configurator {
 
 using shell::MessageBoxes;
-using storage::quote;
 
 QStringList splitValueList(const QString& code) {
   return config::parseValueList(code);
@@ -82,13 +81,9 @@ void frmEnum::load() {
   captureObject();
   if (m_existing) {
     try {
-      storage::Recordset rs = m_state.db->openRecordset(
-          QStringLiteral("SELECT type,name,code FROM form_items WHERE type=") +
-          quote(m_state.currentObjectType) + QStringLiteral(" AND name=") +
-          quote(m_state.currentObjectName));
-      if (!rs.eof()) {
-        m_text1->setText(rs.text(QStringLiteral("name")));
-        m_list1->addItems(config::parseValueList(rs.text(QStringLiteral("code"))));
+      if (const auto row = config::readFormItemRow(*m_state.db, m_kind, m_name)) {
+        m_text1->setText(row->name.value_or(QString()));
+        m_list1->addItems(config::parseValueList(row->code.value_or(QString())));
       }
     } catch (const storage::DbError& error) {
       MessageBoxes::show(error.description());
@@ -122,7 +117,7 @@ QString frmEnum::validate(const QString& name) {
           .arg(value);
   }
   if (!m_existing) {
-    if (objectNameTaken(*m_state.db, m_type, name))
+    if (objectNameTaken(*m_state.db, m_kind, name))
       return QStringLiteral("Перечисление \"%1\" уже существует.").arg(name);
   }
   return QString();

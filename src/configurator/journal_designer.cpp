@@ -17,7 +17,6 @@
 namespace balvix::configurator {
 
 using shell::MessageBoxes;
-using storage::quote;
 
 frmZurnalFrm::frmZurnalFrm(shell::AppState& state, QWidget* parent)
     : DesignerWindow(state, kWindowName, config::ObjectKind::Journal, parent) {
@@ -89,24 +88,19 @@ void frmZurnalFrm::load() {
   m_list1->clear();
   m_text2->clear();
   try {
-    m_state.sharedRecordset =
-        m_state.db->openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type=") +
-                                  quote(config::typeWord(config::ObjectKind::Document)));
-    storage::Recordset& rs = m_state.sharedRecordset;
-    for (; !rs.eof(); rs.moveNext()) {
-      auto* item = new QListWidgetItem(rs.text(QStringLiteral("name")), m_list1);
-      if (m_existing && rs.text(QStringLiteral("zurnal")) == m_name) item->setSelected(true);
+    // Like every window's query, the designer's reading leaves the shared selection closed.
+    m_state.sharedRecordset.close();
+    for (const config::FormItemRow& document :
+         config::readFormItemRows(*m_state.db, config::ObjectKind::Document)) {
+      auto* item = new QListWidgetItem(document.name.value_or(QString()), m_list1);
+      if (m_existing && document.zurnal == m_name) item->setSelected(true);
     }
     if (m_existing) {
-      m_state.sharedRecordset =
-          m_state.db->openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type=") +
-                                    quote(m_type) + QStringLiteral(" AND name=") + quote(m_name));
-      if (!rs.eof()) {
-        m_text1->setText(rs.text(QStringLiteral("name")));
-        m_text2->setText(rs.text(QStringLiteral("descript")));
+      if (const auto journal = config::readFormItemRow(*m_state.db, m_kind, m_name)) {
+        m_text1->setText(journal->name.value_or(QString()));
+        m_text2->setText(journal->descript.value_or(QString()));
       }
     }
-    m_state.sharedRecordset.close();
   } catch (const storage::DbError& error) {
     MessageBoxes::show(error.description());
   }
@@ -121,7 +115,7 @@ QString frmZurnalFrm::validate(const QString& name) {
   if (!problem.isEmpty()) return problem;
   if (name.compare(config::kFullJournalName, Qt::CaseInsensitive) == 0)
     return QStringLiteral("Имя журнала \"%1\" зарезервировано за полным журналом.").arg(name);
-  if (objectNameTaken(*m_state.db, m_type, name))
+  if (objectNameTaken(*m_state.db, m_kind, name))
     return QStringLiteral("Журнал \"%1\" уже существует.").arg(name);
   return QString();
 }
@@ -133,19 +127,15 @@ void frmZurnalFrm::write(const QString& name) {
   storage::Transaction transaction(*m_state.db);
   for (int i = 0; i < m_list1->count(); ++i) {
     QListWidgetItem* item = m_list1->item(i);
-    const QString where = QStringLiteral(" WHERE type=") +
-                          quote(config::typeWord(config::ObjectKind::Document)) +
-                          QStringLiteral(" AND name=") + quote(item->text());
     if (item->isSelected()) {
-      m_state.db->execute(QStringLiteral("UPDATE form_items SET zurnal=") + quote(name) + where);
+      config::writeDocumentJournal(*m_state.db, item->text(), name);
     } else {
-      m_state.sharedRecordset =
-          m_state.db->openRecordset(QStringLiteral("SELECT zurnal FROM form_items") + where);
-      if (!m_state.sharedRecordset.eof() &&
-          m_state.sharedRecordset.text(QStringLiteral("zurnal")) == name)
-        m_state.db->execute(QStringLiteral("UPDATE form_items SET zurnal=") +
-                            quote(config::kFullJournalName) + where);
+      // A document leaving this journal goes back to the full one; others keep theirs.
       m_state.sharedRecordset.close();
+      const auto document =
+          config::readFormItemRow(*m_state.db, config::ObjectKind::Document, item->text());
+      if (document && document->zurnal.value_or(QString()) == name)
+        config::writeDocumentJournal(*m_state.db, item->text(), config::kFullJournalName);
     }
   }
   config::ObjectDefinition journal;

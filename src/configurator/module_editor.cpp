@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "config/global_module.h"
+#include "config/object_definition.h"
 #include "configurator/module_highlighter.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
@@ -22,7 +23,6 @@ namespace balvix::configurator {
 using shell::MessageBoxes;
 using shell::MsgAnswer;
 using shell::MsgButtons;
-using storage::quote;
 
 namespace {
 
@@ -170,11 +170,11 @@ void frmEdit::load() {
   QString code;
   try {
     if (!global) {
-      m_state.sharedRecordset =
-          m_state.db->openRecordset(QStringLiteral("SELECT code FROM form_items WHERE type=") +
-                                    quote(m_type) + QStringLiteral(" AND name=") + quote(m_name));
-      if (!m_state.sharedRecordset.eof())
-        code = m_state.sharedRecordset.text(QStringLiteral("code"));
+      // Like every window's query, the editor's reading replaces the shared selection.
+      m_state.sharedRecordset.close();
+      // A type word of no kind names no object, so its module is empty.
+      if (const std::optional<config::ObjectKind> kind = config::kindFromWord(m_type))
+        code = config::readModule(*m_state.db, *kind, m_name).value_or(QString());
     } else {
       code = config::readGlobalModule(*m_state.db);
     }
@@ -209,10 +209,8 @@ bool frmEdit::saveModule() {
     {
       storage::Transaction transaction(*m_state.db);
       if (m_type != kGlobalModule) {
-        m_state.db->execute(QStringLiteral("UPDATE form_items SET code=") + quote(code) +
-                            QStringLiteral(" WHERE type=") + quote(m_type) +
-                            QStringLiteral(" AND name=") + quote(m_name));
-        found = m_state.db->changes() > 0;
+        const std::optional<config::ObjectKind> kind = config::kindFromWord(m_type);
+        found = kind && config::writeModule(*m_state.db, *kind, m_name, code) > 0;
       } else {
         config::writeGlobalModule(*m_state.db, code);
       }

@@ -18,7 +18,6 @@
 namespace balvix::configurator {
 
 using shell::MessageBoxes;
-using storage::quote;
 
 QString frmRepFrm::moduleTemplate() {
   return QStringLiteral("Главная Процедура ПриОткрытии\r\n\r\nКонецПроцедуры");
@@ -90,12 +89,11 @@ void frmRepFrm::load() {
   m_moduleButton->setEnabled(m_existing);
   if (m_existing) {
     try {
-      m_state.sharedRecordset = m_state.db->openRecordset(
-          QStringLiteral("SELECT * FROM form_items WHERE type=") +
-          quote(m_state.currentObjectType) + QStringLiteral(" AND name=") + quote(m_name));
-      if (!m_state.sharedRecordset.eof()) {
-        m_text1->setText(m_state.sharedRecordset.text(QStringLiteral("name")));
-        m_text2->setText(m_state.sharedRecordset.text(QStringLiteral("descript")));
+      // Like every window's query, the designer's reading replaces the shared selection.
+      m_state.sharedRecordset.close();
+      if (const auto row = config::readFormItemRow(*m_state.db, m_kind, m_name)) {
+        m_text1->setText(row->name.value_or(QString()));
+        m_text2->setText(row->descript.value_or(QString()));
       }
     } catch (const storage::DbError& error) {
       MessageBoxes::show(error.description());
@@ -110,7 +108,7 @@ QString frmRepFrm::validate(const QString& name) {
   if (m_existing) return QString();
   const QString problem = storage::identifierProblem(name, QStringLiteral("Имя отчета"));
   if (!problem.isEmpty()) return problem;
-  if (objectNameTaken(*m_state.db, m_type, name))
+  if (objectNameTaken(*m_state.db, m_kind, name))
     return QStringLiteral("Отчет \"%1\" уже существует.").arg(name);
   return QString();
 }

@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "config/object_definition.h"
 #include "config/requisite_type.h"
 #include "configurator/designer_window.h"
 #include "shell/layout_design.h"
@@ -113,16 +114,13 @@ void frmItem::load() {
     for (const config::ObjectKind kind :
          {config::ObjectKind::Catalog, config::ObjectKind::Enumeration}) {
       try {
-        m_state.sharedRecordset =
-            m_state.db->openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type=") +
-                                      storage::quote(config::typeWord(kind)));
-        for (; !m_state.sharedRecordset.eof(); m_state.sharedRecordset.moveNext()) {
-          const QString name = m_state.sharedRecordset.text("name");
+        // Like every window's query, the list's reading leaves the shared selection closed.
+        m_state.sharedRecordset.close();
+        for (const QString& name : config::objectNames(*m_state.db, kind)) {
           m_combo1->addItem(kind == config::ObjectKind::Catalog
                                 ? config::RequisiteType::catalog(name).text()
                                 : config::RequisiteType::enumeration(name).text());
         }
-        m_state.sharedRecordset.close();
       } catch (const storage::DbError& e) {
         shell::MessageBoxes::show(e.description());
       }

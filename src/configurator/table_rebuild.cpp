@@ -4,6 +4,8 @@
 #include <QProgressDialog>
 #include <algorithm>
 
+#include "config/object_definition.h"
+#include "config/table_names.h"
 #include "storage/sql_text.h"
 
 namespace balvix::configurator {
@@ -89,10 +91,10 @@ QString requisiteColumns(const QStringList& names) {
   return columns;
 }
 
-TableVersions objectTables(storage::Session& db, const QString& type, const QString& name) {
+TableVersions objectTables(storage::Session& db, config::ObjectKind kind, const QString& name) {
   TableVersions tables;
-  for (const char* prefix : {"items_", "table_"})
-    tables.push_back(db.tableVersion(QLatin1String(prefix) + type + QLatin1Char('_') + name));
+  for (const QString& table : config::ownTables(kind, name))
+    tables.push_back(db.tableVersion(table));
   return tables;
 }
 
@@ -105,11 +107,9 @@ QString tableChanges(storage::Session& db, const TableVersions& before) {
   return changes.join(QStringLiteral("; "));
 }
 
-bool objectNameTaken(storage::Session& db, const QString& type, const QString& name) {
-  storage::Recordset rs = db.openRecordset(
-      QStringLiteral("SELECT name FROM form_items WHERE type=") + storage::quote(type));
-  for (; !rs.eof(); rs.moveNext()) {
-    if (rs.text(0).compare(name, Qt::CaseInsensitive) == 0) return true;
+bool objectNameTaken(storage::Session& db, config::ObjectKind kind, const QString& name) {
+  for (const QString& taken : config::objectNames(db, kind)) {
+    if (taken.compare(name, Qt::CaseInsensitive) == 0) return true;
   }
   return false;
 }

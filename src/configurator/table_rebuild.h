@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "config/object_kind.h"
 #include "storage/session.h"
 #include "storage/table_rebuild.h"
 
@@ -51,17 +52,17 @@ QString requisiteNamesProblem(const QStringList& names, const QStringList& syste
 // The requisite column list of a CREATE TABLE: every name followed by " TEXT(50),".
 QString requisiteColumns(const QStringList& names);
 
-// The generated tables of one object (items_ and table_ with its type and name) as they
-// are at one moment, those that do not exist included.
+// The generated tables of one object as they are at one moment, those that do not exist
+// included.
 using TableVersions = std::vector<storage::Session::TableVersion>;
-TableVersions objectTables(storage::Session& db, const QString& type, const QString& name);
+TableVersions objectTables(storage::Session& db, config::ObjectKind kind, const QString& name);
 
 // What changed in those tables since, in Russian ("в таблице «…» добавлены поля «Цвет»"),
 // by this program or another one; empty when nothing did.
 QString tableChanges(storage::Session& db, const TableVersions& before);
 
-// True when a configuration object of this type already has a form_items row with this
+// True when a configuration object of this kind already has a form_items row with this
 // name (letter case ignored, as for the table names derived from it).
-bool objectNameTaken(storage::Session& db, const QString& type, const QString& name);
+bool objectNameTaken(storage::Session& db, config::ObjectKind kind, const QString& name);
 
 }  // namespace balvix::configurator

@@ -180,14 +180,12 @@ void defineConfiguration(storage::Session& db) {
     report.description = caption;
     report.module = resourceText(name + QStringLiteral(".txt"));
     report.layout = resourceText(name + QStringLiteral(".layout"));
-    define(db, report);
     // Both reports ask for their period (the balances for its last day) before they run.
-    const QString dialog =
+    report.dialog =
         QStringLiteral("name=lbl;index=1;top=300;left=250;width=4000;height=300;caption=%1;\r\n")
             .arg(name == kStock ? QStringLiteral("Остатки на конец периода")
                                 : QStringLiteral("Обороты за период"));
-    db.execute(QStringLiteral("UPDATE form_items SET table_=") + storage::quote(dialog) +
-               QStringLiteral(" WHERE type='Отчет' AND name=") + storage::quote(name));
+    define(db, report);
   }
 
   fillCatalog(db, kGoods,

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "config/form_layout.h"
+#include "config/object_definition.h"
 #include "config/table_names.h"
 #include "documents/document_service.h"
 #include "runtime/catalog_list.h"
@@ -96,29 +97,32 @@ void frmUniSpr::load() {
   storage::Session* db = m_state.db;
   if (!db) return;
   try {
-    storage::Recordset definition = db->openRecordset(
-        QStringLiteral("SELECT * FROM form_items WHERE type='Справочник' AND name=") + quote(name));
-    if (definition.eof()) {
+    const std::optional<config::FormItemRow> definition =
+        config::readFormItemRow(*db, config::ObjectKind::Catalog, name);
+    if (!definition) {
       MessageBoxes::show(QStringLiteral("Справочник «%1» не найден в конфигурации.").arg(name));
       QTimer::singleShot(0, this, &QWidget::close);
       return;
     }
-    setWindowTitle(definition.text("type") + QLatin1Char('.') + definition.text("name"));
+    setWindowTitle(
+        config::objectPath(config::ObjectKind::Catalog, definition->name.value_or(QString())));
     m_frm->setModuleName(windowTitle());
     const QStringList columns = db->columns(table());
-    if (definition.isNull(QStringLiteral("item"))) {
+    if (!definition->item) {
       QStringList types;
-      for (const config::RequisiteType& type : config::parseTypeList(definition.text("items_type")))
+      for (const config::RequisiteType& type :
+           config::parseTypeList(definition->itemsType.value_or(QString())))
         types << type.text();
       setSizeTwips(kDefaultWidth, kDefaultHeight);
       m_frm->LoadLayout(composeLayout(columns, types));
     } else {
-      const std::optional<config::FormSize> size = config::FormSize::parse(definition.text("size"));
+      const std::optional<config::FormSize> size =
+          config::FormSize::parse(definition->size.value_or(QString()));
       if (size && size->width > 0 && size->height > 0)
         setSizeTwips(size->width, size->height);
       else
         setSizeTwips(kDefaultWidth, kDefaultHeight);
-      m_frm->LoadLayout(definition.text("item"));
+      m_frm->LoadLayout(*definition->item);
       QCoreApplication::processEvents();
     }
 
@@ -142,11 +146,13 @@ void frmUniSpr::load() {
           m_frm->setValue(element.fieldName(i), element.text(i));
         }
       } else {
-        setWindowTitle(QStringLiteral("Справочник.") + name + QStringLiteral(".Новый"));
+        setWindowTitle(config::objectPath(config::ObjectKind::Catalog, name) +
+                       QStringLiteral(".Новый"));
       }
       // The catalog's module runs in the form when one was written.
-      const std::vector<script::ModuleSource> sources = documents::moduleSources(
-          *db, QStringLiteral("Справочник.") + name, definition.text("code"));
+      const std::vector<script::ModuleSource> sources =
+          documents::moduleSources(*db, config::objectPath(config::ObjectKind::Catalog, name),
+                                   definition->code.value_or(QString()));
       if (!sources.empty())
         m_frm->LoadModule(sources, script::createGlobalFunctions(m_frm->host(), m_state));
     }

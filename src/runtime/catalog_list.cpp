@@ -227,7 +227,7 @@ void frmSprList::rowDoubleClicked(int row) {
 void frmSprList::openElement(int row) {
   if (!m_state.windows) return;
   m_state.currentElementName = row >= 0 ? m_model->names().value(row) : QString();
-  m_state.currentObjectType = QStringLiteral("Справочник");
+  m_state.currentObjectType = config::typeWord(config::ObjectKind::Catalog);
   m_state.currentObjectName = m_catalog;
   auto* form = qobject_cast<frmUniSpr*>(
       m_state.windows->newWindow(shell::window_names::kCatalogElementForm));

@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "config/object_definition.h"
 #include "documents/document_service.h"
 #include "documents/report_export.h"
 #include "runtime/form_control.h"
@@ -25,18 +26,10 @@
 #include "shell/message_box.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
-#include "storage/sql_text.h"
 
 namespace balvix::runtime {
 
 using shell::MessageBoxes;
-using storage::quote;
-
-namespace {
-
-const QString kReportType = QStringLiteral("Отчет");
-
-}  // namespace
 
 frmReport::frmReport(shell::AppState& state, QWidget* parent) : RuntimeWindow(state, parent) {
   setObjectName(QStringLiteral("frmReport"));
@@ -104,13 +97,13 @@ void frmReport::load(const QString& name, bool designMode) {
   QString layoutText, code;
   try {
     if (!m_state.db) throw storage::DbError(0, QStringLiteral("Нет базы данных"));
-    storage::Recordset row = m_state.db->openRecordset(
-        QStringLiteral("SELECT * FROM form_items WHERE type='Отчет' AND name=") + quote(name));
-    if (row.eof()) throw storage::DbError(0, QStringLiteral("Нет отчета"));
-    setWindowTitle(row.text("type") + QLatin1Char('.') + row.text("name"));
-    layoutText = row.text("item");
-    code = row.text("code");
-    m_dialogLayout = row.text(frmRepDialog::kLayoutColumn);
+    const std::optional<config::ObjectDefinition> report =
+        config::readDefinition(*m_state.db, config::ObjectKind::Report, name);
+    if (!report) throw storage::DbError(0, QStringLiteral("Нет отчета"));
+    setWindowTitle(report->path());
+    layoutText = report->layout.value_or(QString());
+    code = report->module;
+    m_dialogLayout = report->dialog.value_or(QString());
     m_found = true;
   } catch (const storage::DbError&) {
     MessageBoxes::show(QStringLiteral("Отчет не найден, возможно он был удален."),
@@ -140,11 +133,10 @@ bool frmReport::build(const ReportDialogValues* dialog) {
   if (dialog) m_lastDialog = *dialog;
   std::vector<script::ModuleSource> sources;
   try {
-    storage::Recordset row = m_state.db->openRecordset(
-        QStringLiteral("SELECT code FROM form_items WHERE type='Отчет' AND name=") + quote(m_name));
-    if (!row.eof())
-      sources =
-          documents::moduleSources(*m_state.db, QStringLiteral("Отчет.") + m_name, row.text(0));
+    if (const std::optional<QString> code =
+            config::readModule(*m_state.db, config::ObjectKind::Report, m_name))
+      sources = documents::moduleSources(
+          *m_state.db, config::objectPath(config::ObjectKind::Report, m_name), *code);
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description());
     return false;
@@ -170,9 +162,7 @@ bool frmReport::storeLayout() {
   // The layout is quoted, so a "'" in a cell is stored as typed; a failure keeps the
   // window open with the layout.
   try {
-    m_state.db->execute(QStringLiteral("UPDATE form_items SET item=") +
-                        quote(m_report1->GetLayout()) +
-                        QStringLiteral(" WHERE type='Отчет' AND name=") + quote(m_name));
+    config::writeReportLayout(*m_state.db, m_name, m_report1->GetLayout());
   } catch (const storage::DbError& e) {
     MessageBoxes::show(QStringLiteral("Макет отчета не сохранен: ") + e.description());
     return false;
@@ -313,11 +303,10 @@ void frmRepDialog::load(const QString& name, bool designMode) {
   QString layout;
   if (m_state.db) {
     try {
-      storage::Recordset row = m_state.db->openRecordset(
-          QStringLiteral("SELECT ") + kLayoutColumn +
-          QStringLiteral(" FROM form_items WHERE type='Отчет' AND name=") + quote(name));
-      m_found = !row.eof();
-      if (m_found) layout = row.text(0);
+      const std::optional<config::ObjectDefinition> report =
+          config::readDefinition(*m_state.db, config::ObjectKind::Report, name);
+      m_found = report.has_value();
+      if (m_found) layout = report->dialog.value_or(QString());
       // The dialog is kept with its report: a report not yet saved has nowhere to keep it.
       if (!m_found && designMode)
         MessageBoxes::show(
@@ -362,9 +351,7 @@ void frmRepDialog::build(bool closeAfter) {
 bool frmRepDialog::unload() {
   if (m_designMode && m_found && m_state.db) {
     try {
-      m_state.db->execute(QStringLiteral("UPDATE form_items SET ") + kLayoutColumn +
-                          QLatin1Char('=') + quote(m_frm->GetLayout()) +
-                          QStringLiteral(" WHERE type='Отчет' AND name=") + quote(m_name));
+      config::writeReportDialog(*m_state.db, m_name, m_frm->GetLayout());
     } catch (const storage::DbError& e) {
       MessageBoxes::show(QStringLiteral("Диалог отчета не сохранен: ") + e.description());
       return false;

@@ -89,9 +89,6 @@ class frmRepDialog : public RuntimeWindow {
   QPushButton* buildButton() const { return m_command2; }
   QPushButton* buildAndCloseButton() const { return m_command3; }
 
-  // Where the dialog's layout is stored: the report row's column that no report uses.
-  static inline const QString kLayoutColumn = QStringLiteral("table_");
-
  protected:
   bool unload() override;
 

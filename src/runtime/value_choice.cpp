@@ -1,5 +1,6 @@
 #include "runtime/value_choice.h"
 
+#include "config/object_definition.h"
 #include "config/requisite_type.h"
 #include "runtime/catalog_list.h"
 #include "runtime/chart_of_accounts.h"
@@ -8,7 +9,7 @@
 #include "shell/message_box.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
-#include "storage/sql_text.h"
+#include "storage/db_error.h"
 
 namespace balvix::runtime {
 
@@ -25,7 +26,7 @@ void chooseValue(shell::AppState& state, FormControl* form, const QString& capti
     if (!plan) return;
     plan->setChoiceTarget(form, caption, field);
     showChild(state, plan);
-  } else if (kind == QStringLiteral("Справочник")) {
+  } else if (kind == config::typeWord(config::ObjectKind::Catalog)) {
     state.currentObjectName = object;
     auto* list = qobject_cast<frmSprList*>(
         state.windows ? state.windows->newWindow(shell::window_names::kCatalogList) : nullptr);
@@ -33,13 +34,10 @@ void chooseValue(shell::AppState& state, FormControl* form, const QString& capti
     state.choiceWindow = list;
     list->setChoiceTarget(form, caption, field);
     showChild(state, list);
-  } else if (kind == QStringLiteral("Перечисление")) {
+  } else if (kind == config::typeWord(config::ObjectKind::Enumeration)) {
     if (!state.db) return;
     try {
-      storage::Recordset rs = state.db->openRecordset(
-          QStringLiteral("SELECT code FROM form_items WHERE type='Перечисление' AND name=") +
-          storage::quote(object));
-      for (const QString& value : config::parseValueList(rs.eof() ? QString() : rs.text(0)))
+      for (const QString& value : config::readEnumerationValues(*state.db, object))
         form->AddChoice(value);
       form->ShowChoices();
     } catch (const storage::DbError& e) {

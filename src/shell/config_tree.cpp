@@ -7,6 +7,7 @@
 #include <QStyle>
 #include <QTreeWidget>
 
+#include "config/object_definition.h"
 #include "config/object_kind.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
@@ -107,12 +108,10 @@ void frmMain::BuildConfigTree() {
         addNode(m_configTree, group, config::objectPath(kind, config::kNewObjectName), image);
     if (m_state.db) {
       try {
-        m_state.sharedRecordset = m_state.db->openRecordset(
-            QStringLiteral("SELECT * FROM form_items WHERE type=") + storage::quote(type));
-        for (; !m_state.sharedRecordset.eof(); m_state.sharedRecordset.moveNext())
-          last = addNode(m_configTree, group,
-                         prefix + m_state.sharedRecordset.text(QStringLiteral("name")), image);
+        // Like every window's query, the tree's reading leaves the shared selection closed.
         m_state.sharedRecordset.close();
+        for (const QString& name : config::objectNames(*m_state.db, kind))
+          last = addNode(m_configTree, group, prefix + name, image);
       } catch (const storage::DbError& e) {
         setStatusText(e.description());
       }

@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include "config/global_module.h"
+#include "config/object_definition.h"
 #include "shell/database_service.h"
 #include "shell/external_tools.h"
 #include "shell/frm_splash.h"
@@ -570,12 +571,12 @@ void frmMain::storeModuleCode() {
       config::writeGlobalModule(*m_state.db, code);
     } else {
       if (m_state.currentObjectName.isEmpty() ||
-          m_state.currentObjectName == QStringLiteral("Новый"))
+          m_state.currentObjectName == config::kNewObjectName)
         return;
-      m_state.db->execute(QStringLiteral("UPDATE form_items SET code=") + storage::quote(code) +
-                          QStringLiteral(" WHERE type=") +
-                          storage::quote(m_state.currentObjectType) + QStringLiteral(" AND name=") +
-                          storage::quote(m_state.currentObjectName));
+      // A type word of no kind has no row to store the module in, as a vanished object.
+      if (const std::optional<config::ObjectKind> kind =
+              config::kindFromWord(m_state.currentObjectType))
+        config::writeModule(*m_state.db, *kind, m_state.currentObjectName, code);
     }
     setStatusText(QStringLiteral("Модуль сохранен."));
   } catch (const storage::DbError& e) {

@@ -145,7 +145,7 @@ class frmMain : public QMainWindow {
   void activateWindowByCaption(const QString& caption);
   bool windowWithCaptionExists(const QString& caption) const;
   QWidget* openRuntimeWindow(const QString& className, const QString& caption);
-  void buildUserMenu(int kind, const QString& type);
+  void buildUserMenu(int kind);
   QString userMenuTarget(int kind, int index, const QString& captionPrefix,
                          const QString& captionSuffix = QString());
 

@@ -1,5 +1,6 @@
 #include "shell/object_deletion.h"
 
+#include "config/object_definition.h"
 #include "config/object_kind.h"
 #include "config/table_names.h"
 #include "script/objects/document_posting.h"
@@ -14,8 +15,6 @@
 namespace balvix::shell {
 
 namespace {
-
-using storage::quote;
 
 // A table that is already gone is what the deletion wants; anything else is an error.
 void dropIfPresent(storage::Session& db, const QString& table) {
@@ -43,13 +42,14 @@ bool hasPostedDocuments(AppState& state, const QString& name) {
 }  // namespace
 
 bool deleteConfigurationObject(AppState& state, const QString& type, const QString& name) {
-  if (!state.db || name.isEmpty() || name == config::kNewObjectName) return false;
+  // Only the six kinds have rows of their own; any other type word names nothing to delete.
+  const std::optional<config::ObjectKind> kind = config::kindFromWord(type);
+  if (!state.db || !kind || name.isEmpty() || name == config::kNewObjectName) return false;
   if (MessageBoxes::ask(QStringLiteral(
           "Удаление объекта приведет к удалению движений связанных с ним, продолжить?")) !=
       MsgAnswer::Yes)
     return false;
-  const std::optional<config::ObjectKind> kind = config::kindFromWord(type);
-  const bool ownsTables = kind && config::ownsTables(*kind);
+  const bool ownsTables = config::ownsTables(*kind);
   const bool isDocument = kind == config::ObjectKind::Document;
   // Names come from form_items; one that is not an identifier cannot name a table of ours.
   const bool tableName = storage::isValidIdentifier(name);
@@ -63,8 +63,7 @@ bool deleteConfigurationObject(AppState& state, const QString& type, const QStri
     if (ownsTables && tableName) {
       for (const QString& table : config::ownTables(*kind, name)) dropIfPresent(*state.db, table);
     }
-    state.db->execute(QStringLiteral("DELETE FROM form_items WHERE type=") + quote(type) +
-                      QStringLiteral(" AND name=") + quote(name));
+    config::deleteObjectRow(*state.db, *kind, name);
     transaction.commit();
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description());

@@ -5,6 +5,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 
+#include "config/object_definition.h"
 #include "config/object_kind.h"
 #include "shell/frm_main.h"
 #include "shell/frm_splash.h"
@@ -29,7 +30,7 @@ void frmMain::BuildMenus() {
     m_splash->setStatus(QStringLiteral("Построение списка меню..."));
     QCoreApplication::processEvents();
   }
-  for (int kind = 0; kind < 4; ++kind) buildUserMenu(kind, config::typeWord(kMenuKinds[kind]));
+  for (int kind = 0; kind < 4; ++kind) buildUserMenu(kind);
   // Later scans of the table list must see what the designers created or dropped.
   if (m_state.db) {
     try {
@@ -39,7 +40,7 @@ void frmMain::BuildMenus() {
   }
 }
 
-void frmMain::buildUserMenu(int kind, const QString& type) {
+void frmMain::buildUserMenu(int kind) {
   auto& items = m_userItems[kind];
   // Only the template item 0 survives a rebuild.
   while (items.size() > 1) {
@@ -52,11 +53,11 @@ void frmMain::buildUserMenu(int kind, const QString& type) {
   if (!m_state.db) return;
   // A missing or damaged form_items leaves the template items and start-up goes on.
   try {
-    m_state.sharedRecordset = m_state.db->openRecordset(
-        QStringLiteral("SELECT * FROM form_items WHERE type=") + storage::quote(type));
-    auto& rs = m_state.sharedRecordset;
+    // Like every window's query, the menu's reading leaves the shared selection closed.
+    m_state.sharedRecordset.close();
     int k = 0;
-    for (; !rs.eof(); rs.moveNext()) {
+    for (const config::ObjectDefinition& object :
+         config::readDefinitions(*m_state.db, kMenuKinds[kind])) {
       QAction* item = item0;
       if (k > 0) {
         item = m_userMenus[kind]->addAction(QString());
@@ -65,12 +66,11 @@ void frmMain::buildUserMenu(int kind, const QString& type) {
         items.push_back(item);
       }
       // A "&" in a caption is shown as it is, not taken as an accelerator.
-      QString caption = rs.text(QStringLiteral("descript"));
+      QString caption = object.description;
       item->setText(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
-      item->setData(rs.text(QStringLiteral("name")));
+      item->setData(object.name);
       ++k;
     }
-    rs.close();
   } catch (const storage::DbError&) {
   }
   for (std::size_t i = 0; i < items.size(); ++i) {

@@ -32,9 +32,9 @@ const char* const kRows[] = {
     "INSERT INTO form_items (name,descript,type) VALUES ('Акты','Журнал актов','Журнал')",
     "INSERT INTO form_items (type,name,code) VALUES ('Перечисление','Виды','Да;Нет;')",
     "INSERT INTO form_items (name,type,descript) VALUES ('Остатки','Регистр','Остатки товаров')",
-    "INSERT INTO form_items (type,name,descript,code,item) VALUES "
+    "INSERT INTO form_items (type,name,descript,code,item,table_) VALUES "
     "('Отчет','Продажи','Продажи за период','Главная Процедура ПриОткрытии\r\n\r\nКонецПроцедуры',"
-    "'A1=Итого')",
+    "'A1=Итого','name=lbl;index=1;caption=Период;\r\n')",
 };
 
 class ObjectDefinitionTest : public ::testing::Test, public balvix::testing::TempDatabase {
@@ -159,4 +159,61 @@ TEST_F(ObjectDefinitionTest, DesignerUpdateLeavesModuleAndLayoutAlone) {
   const FormItemRow document = row(ObjectKind::Document, QStringLiteral("Приход"));
   EXPECT_EQ(document.item, QStringLiteral("name=txt;caption=O'Brien;\r\n"));
   EXPECT_EQ(document.size, QStringLiteral("8000-5000"));
+}
+
+TEST_F(ObjectDefinitionTest, ObjectsOfAKindAreListedAndTheirModulesRead) {
+  // In the order the database keeps them (by name here).
+  EXPECT_EQ(objectNames(db(), ObjectKind::Catalog), (QStringList{"Склады", "Товары"}));
+  EXPECT_EQ(objectNames(db(), ObjectKind::Journal), (QStringList{"Акты", "Полный"}));
+  const QList<ObjectDefinition> documents = readDefinitions(db(), ObjectKind::Document);
+  ASSERT_EQ(documents.size(), 2);
+  EXPECT_EQ(documents[0].name, QStringLiteral("Акт"));
+  EXPECT_EQ(documents[0].journal, QStringLiteral("Акты"));
+
+  const ObjectDefinition report =
+      *readDefinition(db(), ObjectKind::Report, QStringLiteral("Продажи"));
+  EXPECT_EQ(report.dialog, QStringLiteral("name=lbl;index=1;caption=Период;\r\n"));
+  EXPECT_EQ(readModule(db(), ObjectKind::Report, QStringLiteral("Продажи")),
+            QStringLiteral("Главная Процедура ПриОткрытии\r\n\r\nКонецПроцедуры"));
+  // The kind is part of the address: no catalog is called "Продажи".
+  EXPECT_FALSE(readModule(db(), ObjectKind::Catalog, QStringLiteral("Продажи")).has_value());
+  EXPECT_EQ(readEnumerationValues(db(), QStringLiteral("Виды")), (QStringList{"Да", "Нет"}));
+  EXPECT_TRUE(readEnumerationValues(db(), QStringLiteral("Нет")).isEmpty());
+}
+
+TEST_F(ObjectDefinitionTest, OneColumnWritesChangeOnlyTheirColumn) {
+  using Column = std::optional<QString> FormItemRow::*;
+  using Write = int (*)(storage::Session&, const QString&, const QString&);
+  const struct {
+    const char* what;
+    Write write;
+    ObjectKind kind;
+    const char* name;
+    Column column;
+  } cases[] = {
+      {"module",
+       [](storage::Session& db, const QString& name, const QString& text) {
+         return writeModule(db, ObjectKind::Catalog, name, text);
+       },
+       ObjectKind::Catalog, "Товары", &FormItemRow::code},
+      {"report layout", writeReportLayout, ObjectKind::Report, "Продажи", &FormItemRow::item},
+      {"report dialog", writeReportDialog, ObjectKind::Report, "Продажи", &FormItemRow::tablePart},
+      {"journal", writeDocumentJournal, ObjectKind::Document, "Приход", &FormItemRow::zurnal},
+  };
+  const QString text = QStringLiteral("Сообщить(\"O'Brien\")");
+  for (const auto& c : cases) {
+    const QString name = QString::fromUtf8(c.name);
+    FormItemRow expected = row(c.kind, name);
+    expected.*c.column = text;
+    EXPECT_EQ(c.write(db(), name, text), 1) << c.what;
+    EXPECT_EQ(row(c.kind, name), expected) << c.what;
+    EXPECT_EQ(c.write(db(), QStringLiteral("Нет"), text), 0) << c.what;
+  }
+}
+
+TEST_F(ObjectDefinitionTest, DeletingARowRemovesOnlyThatObject) {
+  EXPECT_EQ(deleteObjectRow(db(), ObjectKind::Catalog, QStringLiteral("Приход")), 0);
+  EXPECT_EQ(deleteObjectRow(db(), ObjectKind::Document, QStringLiteral("Приход")), 1);
+  EXPECT_EQ(objectNames(db(), ObjectKind::Document), (QStringList{"Акт"}));
+  EXPECT_EQ(deleteObjectRow(db(), ObjectKind::Document, QStringLiteral("Приход")), 0);
 }

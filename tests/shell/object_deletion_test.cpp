@@ -127,3 +127,10 @@ TEST_F(ObjectDeletionTest, AnObjectWhoseTableIsAlreadyGoneCanStillBeDeleted) {
   EXPECT_TRUE(remove(QStringLiteral("Регистр"), QStringLiteral("Остатки")));
   EXPECT_EQ(formItemsRows(QStringLiteral("Регистр"), QStringLiteral("Остатки")), 0);
 }
+
+TEST_F(ObjectDeletionTest, ATypeOfNoKindNamesNothingToDelete) {
+  addObject(QStringLiteral("Константа"), QStringLiteral("Прочее"));
+  EXPECT_FALSE(remove(QStringLiteral("Константа"), QStringLiteral("Прочее")));
+  EXPECT_TRUE(m_messages.messages().empty());
+  EXPECT_EQ(formItemsRows(QStringLiteral("Константа"), QStringLiteral("Прочее")), 1);
+}

@@ -1,5 +1,6 @@
 #include "script/objects/catalog_object.h"
 
+#include "config/object_definition.h"
 #include "config/object_kind.h"
 #include "config/table_names.h"
 #include "script/script_error.h"
@@ -7,9 +8,9 @@
 
 namespace balvix::script {
 
-void KindWalk::start(storage::Session& db, const QString& typeWord) {
-  m_kinds = db.openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type=") +
-                             storage::quote(typeWord));
+void KindWalk::start(storage::Session& db, config::ObjectKind type) {
+  m_kinds = config::objectNames(db, type);
+  m_next = 0;
 }
 
 clsСправочник::clsСправочник(std::shared_ptr<SharedContext> context, Host& host)
@@ -58,8 +59,8 @@ void clsСправочник::select() {
                                                    config::catalogTable(checkedKind(m_kind)));
     return;
   }
-  m_walk.start(db(), config::typeWord(config::ObjectKind::Catalog));
-  if (m_walk.isEmpty()) context().sharedRecordset = m_walk.list();
+  m_walk.start(db(), config::ObjectKind::Catalog);
+  if (m_walk.isEmpty()) context().sharedRecordset = KindWalk::emptySelection();
   getView();
 }
 

@@ -1,24 +1,26 @@
 #pragma once
 
+#include <QStringList>
+
+#include "config/object_kind.h"
 #include "script/objects/object_support.h"
 
 namespace balvix::script {
 
 // The walk over the kinds of one object type (every catalog, every document kind), in the
-// order form_items lists them. Kinds without rows are skipped, so a walk never stops on
-// a kind with no current record.
+// order the configuration lists them. Kinds without rows are skipped, so a walk never
+// stops on a kind with no current record.
 class KindWalk {
  public:
-  // Opens the list of kinds of the type word ("Справочник", "Документ").
-  void start(storage::Session& db, const QString& typeWord);
+  // Reads the list of kinds of the object type.
+  void start(storage::Session& db, config::ObjectKind type);
   // Steps to the next kind that has rows: `open(kind)` selects the kind's rows into the
   // shared recordset and `kind` receives its name. Returns false when the list is done;
   // `kind` then keeps the last name.
   template <typename OpenFn>
   bool step(SharedContext& context, QString& kind, OpenFn open) {
-    while (!m_kinds.eof()) {
-      kind = m_kinds.text(QStringLiteral("name"));
-      m_kinds.moveNext();
+    while (m_next < m_kinds.size()) {
+      kind = m_kinds.at(m_next++);
       open();
       if (!context.sharedRecordset.eof()) return true;
     }
@@ -26,11 +28,12 @@ class KindWalk {
   }
   // A walk over no kinds at all leaves an empty selection rather than the recordset of
   // whatever was queried before.
-  bool isEmpty() const { return m_kinds.rowCount() == 0; }
-  const storage::Recordset& list() const { return m_kinds; }
+  bool isEmpty() const { return m_kinds.isEmpty(); }
+  static storage::Recordset emptySelection() { return storage::Recordset::fromRows({}, {}, 0); }
 
  private:
-  storage::Recordset m_kinds;
+  QStringList m_kinds;
+  qsizetype m_next = 0;
 };
 
 // A catalog as a module reads it: set Вид, Выбрать, then Получить in a loop and Значение

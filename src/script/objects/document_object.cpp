@@ -66,8 +66,8 @@ void clsДокумент::selectDocuments() {
         QStringLiteral("SELECT * FROM ") + config::documentHeaderTable(checkedKind(m_kind)));
     return;
   }
-  m_walk.start(db(), config::typeWord(config::ObjectKind::Document));
-  if (m_walk.isEmpty()) context().sharedRecordset = m_walk.list();
+  m_walk.start(db(), config::ObjectKind::Document);
+  if (m_walk.isEmpty()) context().sharedRecordset = KindWalk::emptySelection();
   getView();
 }
 

@@ -180,7 +180,7 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
 QStringList registerTables(storage::Session& db) {
   db.refreshTables();
   QStringList tables;
-  const QString prefix = QStringLiteral("items_Регистр_");
+  const QString prefix = config::tablePrefix(config::TableRole::Movements);
   for (int i = 0; i < db.tableCount(); ++i) {
     const storage::TableDef& table = db.table(i);
     if (table.attributes == 0 && table.name.startsWith(prefix, Qt::CaseInsensitive))
