@@ -111,7 +111,7 @@ int runReportCommand(const ReportCommand& command) {
   report->restartOutput();
   runtime::ModuleRunner runner;
   runner.setHost(&host);
-  runner.setModuleName(QStringLiteral("Отчет.") + command.name);
+  runner.setModuleName(config::objectPath(config::ObjectKind::Report, command.name));
   script::Engine& engine = runner.start(script::createGlobalFunctions(host, context));
   documents::ReportEngine::addObjects(report, engine, dialog);
   const bool built = runner.run([&] { engine.load(sources); });

@@ -9,6 +9,8 @@
 #include <QRegularExpressionValidator>
 #include <QToolButton>
 
+#include "config/requisite_type.h"
+
 namespace balvix::runtime {
 
 namespace {
@@ -19,11 +21,10 @@ const QDate kNoDate(1900, 1, 1);
 }  // namespace
 
 FieldKind fieldKindOfType(const QString& type) {
-  if (type == QStringLiteral("Число")) return FieldKind::Number;
-  if (type == QStringLiteral("Дата")) return FieldKind::Date;
-  if (type.startsWith(QStringLiteral("Справочник.")) ||
-      type.startsWith(QStringLiteral("Перечисление.")) || type.startsWith(QStringLiteral("Счет")))
-    return FieldKind::Reference;
+  const config::RequisiteType parsed = config::RequisiteType::parse(type);
+  if (parsed.kind == config::RequisiteType::Kind::Number) return FieldKind::Number;
+  if (parsed.kind == config::RequisiteType::Kind::Date) return FieldKind::Date;
+  if (parsed.isChosen()) return FieldKind::Reference;
   return FieldKind::Text;
 }
 
