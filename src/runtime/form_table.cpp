@@ -64,6 +64,7 @@ bool FormTable::addValue(const QString& text, const QString& column) {
 void FormTable::clearRows() {
   beginResetModel();
   m_rows.clear();
+  ++m_clearings;
   endResetModel();
 }
 
@@ -143,6 +144,7 @@ class ModelRows : public script::TableRows {
   }
   void addRow() override { m_table->newRow(); }
   void clearRows() override { m_table->clearRows(); }
+  int clearings() const override { return m_table->clearings(); }
 
  private:
   QPointer<FormTable> m_table;

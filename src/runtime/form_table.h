@@ -32,6 +32,7 @@ class FormTable : public QAbstractTableModel {
   // ОчиститьТаблицу: removes all rows (the columns stay).
   void clearRows();
   bool removeRow(int row);
+  int clearings() const { return m_clearings; }
 
   // Column by name (letter case ignored) or by number from 1; -1 when none.
   int columnIndex(const QString& column) const;
@@ -57,6 +58,7 @@ class FormTable : public QAbstractTableModel {
   QStringList m_names;
   QStringList m_types;
   std::vector<QStringList> m_rows;
+  int m_clearings = 0;
 };
 
 // The table part as `Таблица` reads and writes it: the model the view shows, so the user

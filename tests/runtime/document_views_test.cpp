@@ -43,10 +43,12 @@ class DocumentViewsTest : public RuntimeTest {
                                 "VALUES ('Приход','Приход',%1,'Документ','Текст;Текст;','1',"
                                 "'Текст;Число;')")
                      .arg(storage::quote(kModule)));
-    db().execute(QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),"
-                                "Сумма TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10))"));
-    db().execute(QStringLiteral("CREATE TABLE table_Документ_Приход(Товар TEXT(50),"
-                                "Количество TEXT(50),cDATE TEXT(10),cTIME TEXT(10))"));
+    db().execute(
+        QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),"
+                       "Сумма TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10))"));
+    db().execute(
+        QStringLiteral("CREATE TABLE table_Документ_Приход(Товар TEXT(50),"
+                       "Количество TEXT(50),cDATE TEXT(10),cTIME TEXT(10))"));
     main()->BuildMenus();
   }
 

@@ -118,6 +118,10 @@ int TableObject::column(const QString& name) const {
 Value TableObject::invoke(int dispId, Args& args) {
   using namespace table_member;
   TableRows& rows = table();
+  if (rows.clearings() != m_clearings) {
+    m_clearings = rows.clearings();
+    m_cursor = -1;
+  }
   const int count = rows.rows();
   const auto current = [&] { return m_cursor >= 0 && m_cursor < count; };
   switch (dispId) {
@@ -145,6 +149,7 @@ Value TableObject::invoke(int dispId, Args& args) {
     }
     case kClear:
       rows.clearRows();
+      m_clearings = rows.clearings();
       m_cursor = -1;
       return Value();
     case kSelectRows:

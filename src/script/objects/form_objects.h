@@ -40,6 +40,9 @@ class TableRows {
   virtual void addRow() = 0;
   // Removes every row; the columns stay.
   virtual void clearRows() = 0;
+  // How many times the rows were cleared, by whoever cleared them (the user too): a walk
+  // over the rows starts again after each.
+  virtual int clearings() const { return 0; }
 };
 
 // `Форма`: Значение("Поле") read and assigned, Заголовок, УстановитьЗначение,
@@ -72,6 +75,7 @@ class TableObject : public SimpleHostObject {
   int column(const QString& name) const;
   std::unique_ptr<TableRows> m_rows;
   int m_cursor = -1;
+  int m_clearings = 0;
 };
 
 }  // namespace balvix::script
