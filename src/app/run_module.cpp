@@ -110,7 +110,11 @@ int runModuleCommand(const QString& file, const QString& dbPath, const QString& 
       return 2;
     }
     // A kind the configuration does not describe still posts, with nothing in its form.
-    if (!document) document = DocumentContent{postKind, date, {}, {}, {}, false};
+    if (!document) {
+      document.emplace();
+      document->kind = postKind;
+      document->date = date;
+    }
     engine.addObject(QStringLiteral("Форма"),
                      std::make_shared<ContentForm>(
                          *document, QStringLiteral("Документ.%1.Новый").arg(document->kind)));

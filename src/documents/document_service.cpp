@@ -41,7 +41,7 @@ std::vector<script::ModuleSource> moduleSources(storage::Session& db, const QStr
 SaveOutcome saveAndPost(script::SharedContext& context, script::Host& host,
                         const script::DocumentContent& content,
                         const std::optional<script::DocumentKey>& stored, script::Engine* engine,
-                        QTime now, bool post) {
+                        QTime now, bool post, const std::function<void()>& reread) {
   SaveOutcome outcome;
   // Declared before the transaction begins, so the held boxes show after it has ended.
   script::Host::MessageHold hold(host);
@@ -51,6 +51,7 @@ SaveOutcome saveAndPost(script::SharedContext& context, script::Host& host,
         if (!engine) return true;
         try {
           engine->runThis(kSaveProcedure);
+          if (reread) reread();
           return true;
         } catch (const script::ScriptError& e) {
           outcome.error = e;
@@ -88,15 +89,7 @@ std::unique_ptr<DocumentService> DocumentService::open(script::SharedContext& co
 }
 
 void DocumentService::startNew(const QDate& date) {
-  m_content = script::DocumentContent{};
-  m_content.kind = m_definition.name;
-  m_content.date = date;
-  for (const config::Requisite& requisite : m_definition.requisites)
-    m_content.header.append({requisite.name, QString()});
-  m_content.hasTablePart = m_definition.hasTablePart;
-  if (m_content.hasTablePart)
-    for (const config::Requisite& column : m_definition.tableRequisites)
-      m_content.rowColumns << column.name;
+  m_content = script::newDocumentContent(m_definition, date);
 }
 
 std::optional<script::ScriptError> DocumentService::load() {
@@ -182,6 +175,7 @@ QString DocumentService::repost(const script::DocumentKey& key, const QStringLis
     script::posting::unpost(db, m_definition.name, key, registers);
     db.execute(QStringLiteral("UPDATE ") + config::documentHeaderTable(m_definition.name) +
                QStringLiteral(" SET Проводка='1'") + keyCondition(key));
+    const script::DocumentContent read = m_content;
     script::posting::runAsPosting(m_context, m_definition.name, m_content.date, key, [&] {
       if (!m_engine) return true;
       try {
@@ -192,6 +186,8 @@ QString DocumentService::repost(const script::DocumentKey& key, const QStringLis
         return false;
       }
     });
+    // What the module wrote into the document is stored, as in a posting from its window.
+    if (!error && !(m_content == read)) script::posting::rewrite(db, m_content, key);
     if (!error) transaction.commit();
   }
   if (reposted) *reposted = !error;

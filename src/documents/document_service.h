@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTime>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -35,11 +36,14 @@ struct SaveOutcome {
 // Saves and posts `content` in one transaction, with the save procedure of `engine` (none:
 // the document has no module). The boxes the module asks for meanwhile are held on `host`
 // and shown after the transaction has ended. Database errors pass through after the
-// rollback. The document window posts through here with the engine of its form.
+// rollback. The document window posts through here with the engine of its form, and
+// `reread` brings `content` up to date with what the save procedure wrote into the form,
+// so that what is stored is what the module left.
 SaveOutcome saveAndPost(script::SharedContext& context, script::Host& host,
                         const script::DocumentContent& content,
                         const std::optional<script::DocumentKey>& stored, script::Engine* engine,
-                        QTime now = QTime::currentTime(), bool post = true);
+                        QTime now = QTime::currentTime(), bool post = true,
+                        const std::function<void()>& reread = {});
 
 // A document of one kind without a window: its content, and its module loaded with
 // `Форма` and `Таблица` over that content. Documents entered from a file, the demo's

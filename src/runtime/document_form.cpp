@@ -237,6 +237,7 @@ script::DocumentContent frmUniDoc::content() const {
   if (m_hasTable) {
     FormTable* table = m_frm->table();
     doc.rowColumns = table->columnNames();
+    for (int c = 0; c < doc.rowColumns.size(); ++c) doc.rowTypes << table->columnType(c);
     for (int r = 0; r < table->rows(); ++r) {
       QStringList row;
       for (int c = 0; c < doc.rowColumns.size(); ++c) row << table->cell(r, c);
@@ -258,11 +259,14 @@ bool frmUniDoc::post() {
   }
   // Modules posted here reach this window for its date and their choice lists.
   m_state.documentWindow = this;
-  const script::DocumentContent doc = content();
+  // The module's ПриСохранении reads the window's fields and may write into them: what is
+  // stored is read from the window again after it has run.
+  script::DocumentContent doc = content();
   const std::optional<script::DocumentKey> previous = m_stored;
   documents::SaveOutcome result;
   try {
-    result = documents::saveAndPost(m_state, m_frm->host(), doc, m_stored, m_frm->engine());
+    result = documents::saveAndPost(m_state, m_frm->host(), doc, m_stored, m_frm->engine(),
+                                    QTime::currentTime(), true, [&] { doc = content(); });
   } catch (const storage::DbError& e) {
     // Nothing was written; the user's input stays in the window.
     MessageBoxes::show(QStringLiteral("Документ не проведен: ") + e.description());

@@ -17,7 +17,7 @@
 #include "script/coerce.h"
 #include "script/engine.h"
 #include "script/global_functions.h"
-#include "script/objects/document_content_members.h"
+#include "script/objects/form_objects.h"
 #include "shell/message_box.h"
 #include "shell/twips.h"
 
@@ -59,6 +59,23 @@ int snap(int twips) {
 bool sameCaption(const QString& a, const QString& b) {
   return a.toCaseFolded() == b.toCaseFolded();
 }
+
+// The form's fields as `Форма` reads and writes them: the widgets themselves, so a module
+// and the user see the same values; the caption is the window's.
+class ControlFields : public script::FormFields {
+ public:
+  explicit ControlFields(FormControl* form) : m_form(form) {}
+  bool available() const override { return m_form; }
+  QString value(const QString& name) const override { return m_form->value(name); }
+  void setValue(const QString& name, const QString& text) override { m_form->setValue(name, text); }
+  QString caption() const override { return m_form->captionWidget()->windowTitle(); }
+  void setCaption(const QString& caption) override {
+    m_form->captionWidget()->setWindowTitle(caption);
+  }
+
+ private:
+  QPointer<FormControl> m_form;
+};
 
 }  // namespace
 
@@ -400,8 +417,10 @@ bool FormControl::LoadModule(const QString& text,
 bool FormControl::LoadModule(const std::vector<script::ModuleSource>& modules,
                              std::shared_ptr<script::HostObject> globalObject) {
   script::Engine& engine = m_module.start(std::move(globalObject));
-  engine.addObject(QStringLiteral("Форма"), std::make_shared<FormObject>(this));
-  engine.addObject(QStringLiteral("Таблица"), std::make_shared<TableObject>(m_table));
+  engine.addObject(QStringLiteral("Форма"),
+                   std::make_shared<script::FormObject>(std::make_unique<ControlFields>(this)));
+  engine.addObject(QStringLiteral("Таблица"),
+                   std::make_shared<script::TableObject>(tableRows(m_table)));
   return m_module.run([&] { engine.load(modules); });
 }
 
@@ -493,50 +512,6 @@ void FormControl::nudge(int dx, int dy, bool resize) {
   else
     r.translate(dx * kGridTwips, dy * kGridTwips);
   moveElementTwips(e, r);
-}
-
-using namespace script::form_member;
-
-FormObject::FormObject(FormControl* form) : m_form(form) {
-  script::form_member::addAll([this](int id, const QString& name) { addMember(id, name); });
-}
-
-script::Value FormObject::invoke(int dispId, script::Args& args) {
-  using script::ScriptError;
-  if (!m_form) throw ScriptError(script::ErrorCode::ObjectNotSet);
-  auto arg = [&](int i) { return args.has(i) ? script::toText(args[i]) : QString(); };
-  switch (dispId) {
-    case kValue:
-    case kGetValue:
-      if (args.size() < 1)
-        throw ScriptError(script::ErrorCode::WrongArgumentCount, QStringLiteral("Значение"));
-      return script::Value(m_form->value(arg(0)));
-    case kCaption:
-      return script::Value(m_form->captionWidget()->windowTitle());
-    case kSetValue:
-      if (args.size() < 2)
-        throw ScriptError(script::ErrorCode::WrongArgumentCount,
-                          QStringLiteral("УстановитьЗначение"));
-      m_form->setValue(arg(0), arg(1));
-      return script::Value();
-    default:
-      throw ScriptError(script::ErrorCode::NotSupported);
-  }
-}
-
-void FormObject::put(int dispId, script::Args& args, const script::Value& value, bool isSet) {
-  (void)isSet;
-  using script::ScriptError;
-  if (!m_form) throw ScriptError(script::ErrorCode::ObjectNotSet);
-  if (dispId == kValue && args.size() >= 1) {
-    m_form->setValue(script::toText(args[0]), script::toText(value));
-    return;
-  }
-  if (dispId == kCaption) {
-    m_form->captionWidget()->setWindowTitle(script::toText(value));
-    return;
-  }
-  throw ScriptError(script::ErrorCode::NotSupported);
 }
 
 }  // namespace balvix::runtime

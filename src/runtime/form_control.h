@@ -10,7 +10,6 @@
 
 #include "config/form_layout.h"
 #include "runtime/module_runner.h"
-#include "script/host_object.h"
 
 class QLabel;
 class QMenu;
@@ -167,19 +166,6 @@ class FormControl : public QWidget {
   QPoint m_placePoint{17, 47};
   int m_selected = -1;
   ModuleRunner m_module;
-};
-
-// The form as modules see it (`Форма`): Значение("Поле") read and assigned,
-// Заголовок, УстановитьЗначение, ПолучитьЗначение.
-class FormObject : public script::SimpleHostObject {
- public:
-  explicit FormObject(FormControl* form);
-  script::Value invoke(int dispId, script::Args& args) override;
-  void put(int dispId, script::Args& args, const script::Value& value, bool isSet) override;
-  QString typeName() const override { return QStringLiteral("Форма"); }
-
- private:
-  QPointer<FormControl> m_form;
 };
 
 }  // namespace balvix::runtime

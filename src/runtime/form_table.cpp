@@ -1,19 +1,13 @@
 #include "runtime/form_table.h"
 
 #include <QKeyEvent>
+#include <QPointer>
 #include <QStyledItemDelegate>
 
 #include "runtime/value_field.h"
-#include "script/coerce.h"
-#include "script/objects/document_content_members.h"
-#include "script/script_error.h"
 #include "shell/message_box.h"
 
 namespace balvix::runtime {
-
-using script::Args;
-using script::ScriptError;
-using script::Value;
 
 FormTable::FormTable(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -24,6 +18,10 @@ void FormTable::addColumn(const QString& name) {
   m_types << QStringLiteral("Текст");
   for (QStringList& row : m_rows) row << QString();
   endInsertColumns();
+}
+
+void FormTable::setColumnType(int column, const QString& type) {
+  if (column >= 0 && column < m_types.size()) m_types[column] = type;
 }
 
 void FormTable::setStatus(const QString& type) {
@@ -66,30 +64,8 @@ bool FormTable::addValue(const QString& text, const QString& column) {
 void FormTable::clearRows() {
   beginResetModel();
   m_rows.clear();
-  m_cursor = -1;
+  ++m_clearings;
   endResetModel();
-}
-
-bool FormTable::nextRow() {
-  if (m_cursor + 1 >= rows()) {
-    m_cursor = rows();
-    return false;
-  }
-  ++m_cursor;
-  return true;
-}
-
-QString FormTable::columnValue(const QString& column) const {
-  const int c = columnIndex(column);
-  if (c < 0 || m_cursor < 0 || m_cursor >= rows()) return QString();
-  return cell(m_cursor, c);
-}
-
-bool FormTable::setColumnValue(const QString& column, const QString& text) {
-  const int c = columnIndex(column);
-  if (c < 0 || m_cursor < 0 || m_cursor >= rows()) return false;
-  setCell(m_cursor, c, text);
-  return true;
 }
 
 bool FormTable::removeRow(int row) {
@@ -148,72 +124,36 @@ Qt::ItemFlags FormTable::flags(const QModelIndex& index) const {
 
 namespace {
 
-using namespace script::table_member;
+class ModelRows : public script::TableRows {
+ public:
+  explicit ModelRows(FormTable* table) : m_table(table) {}
+  bool available() const override { return m_table; }
+  QStringList columns() const override { return m_table->columnNames(); }
+  QString columnType(int column) const override { return m_table->columnType(column); }
+  void setColumnType(int column, const QString& type) override {
+    m_table->setColumnType(column, type);
+  }
+  int rows() const override { return m_table->rows(); }
+  QString cell(int row, int column) const override { return m_table->cell(row, column); }
+  void setCell(int row, int column, const QString& text) override {
+    m_table->setCell(row, column, text);
+  }
+  void addColumn(const QString& name, const QString& type) override {
+    m_table->addColumn(name);
+    m_table->setStatus(type);
+  }
+  void addRow() override { m_table->newRow(); }
+  void clearRows() override { m_table->clearRows(); }
+  int clearings() const override { return m_table->clearings(); }
 
-QString textArg(const Args& args, int i) {
-  return args.has(i) ? script::toText(args[i]) : QString();
-}
-
-void needArgs(const Args& args, int count, const char* name) {
-  if (args.size() < count)
-    throw ScriptError(script::ErrorCode::WrongArgumentCount, QString::fromUtf8(name));
-}
+ private:
+  QPointer<FormTable> m_table;
+};
 
 }  // namespace
 
-TableObject::TableObject(FormTable* table) : m_table(table) {
-  script::table_member::addAll([this](int id, const QString& name) { addMember(id, name); });
-}
-
-Value TableObject::invoke(int dispId, Args& args) {
-  if (!m_table) throw ScriptError(script::ErrorCode::ObjectNotSet);
-  switch (dispId) {
-    case kAddColumn:
-      needArgs(args, 1, "ДобавитьКолонку");
-      m_table->addColumn(textArg(args, 0));
-      return Value();
-    case kStatus:
-      return Value(m_table->status());
-    case kNewRow:
-      m_table->newRow();
-      return Value();
-    case kAddValue:
-      needArgs(args, 2, "ДобавитьЗначение");
-      if (!m_table->addValue(textArg(args, 0), textArg(args, 1)))
-        throw ScriptError::custom(
-            script::ErrorCode::InvalidCall,
-            QStringLiteral("В таблице нет колонки «%1»").arg(textArg(args, 1)));
-      return Value();
-    case kClear:
-      m_table->clearRows();
-      return Value();
-    case kSelectRows:
-      m_table->selectRows();
-      return Value();
-    case kNextRow:
-      return Value::integer(m_table->nextRow() ? 1 : 0);
-    case kColumnValue:
-      needArgs(args, 1, "ЗначениеКолонки");
-      return Value(m_table->columnValue(textArg(args, 0)));
-    case kSetColumnValue:
-      needArgs(args, 2, "УстановитьЗначениеКолонки");
-      if (!m_table->setColumnValue(textArg(args, 0), textArg(args, 1)))
-        throw ScriptError::custom(script::ErrorCode::InvalidCall,
-                                  QStringLiteral("В таблице нет колонки «%1» или не выбрана строка")
-                                      .arg(textArg(args, 0)));
-      return Value();
-    case kRowCount:
-      return Value::integer(static_cast<std::int16_t>(qMin(m_table->rows(), 32767)));
-    default:
-      throw ScriptError(script::ErrorCode::NotSupported);
-  }
-}
-
-void TableObject::put(int dispId, Args& args, const Value& value, bool isSet) {
-  (void)args;
-  (void)isSet;
-  if (dispId != kStatus || !m_table) throw ScriptError(script::ErrorCode::NotSupported);
-  m_table->setStatus(script::toText(value));
+std::unique_ptr<script::TableRows> tableRows(FormTable* table) {
+  return std::make_unique<ModelRows>(table);
 }
 
 namespace {

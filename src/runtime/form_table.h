@@ -3,14 +3,16 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QTableView>
+#include <memory>
 #include <vector>
 
-#include "script/host_object.h"
+#include "script/objects/form_objects.h"
 
 namespace balvix::runtime {
 
 // The table part of a form: named columns with their type texts and rows of texts. The
-// document form fills it column by column and row by row; modules walk it.
+// document form fills it column by column and row by row; modules reach it through
+// tableRows.
 class FormTable : public QAbstractTableModel {
   Q_OBJECT
 
@@ -29,19 +31,14 @@ class FormTable : public QAbstractTableModel {
   bool addValue(const QString& text, const QString& column);
   // ОчиститьТаблицу: removes all rows (the columns stay).
   void clearRows();
-  // ВыбратьСтроки / ПолучитьСтроку / ЗначениеКолонки: a walk over the rows.
-  void selectRows() { m_cursor = -1; }
-  bool nextRow();
-  QString columnValue(const QString& column) const;
-  // УстановитьЗначениеКолонки: the cell of the walk's current row; false when there is
-  // no such column or no current row.
-  bool setColumnValue(const QString& column, const QString& text);
   bool removeRow(int row);
+  int clearings() const { return m_clearings; }
 
   // Column by name (letter case ignored) or by number from 1; -1 when none.
   int columnIndex(const QString& column) const;
   const QStringList& columnNames() const { return m_names; }
   QString columnType(int column) const { return m_types.value(column); }
+  void setColumnType(int column, const QString& type);
   QString cell(int row, int column) const;
   void setCell(int row, int column, const QString& text);
   int rows() const { return static_cast<int>(m_rows.size()); }
@@ -61,20 +58,12 @@ class FormTable : public QAbstractTableModel {
   QStringList m_names;
   QStringList m_types;
   std::vector<QStringList> m_rows;
-  int m_cursor = -1;
+  int m_clearings = 0;
 };
 
-// The table part as modules see it (`Таблица`).
-class TableObject : public script::SimpleHostObject {
- public:
-  explicit TableObject(FormTable* table);
-  script::Value invoke(int dispId, script::Args& args) override;
-  void put(int dispId, script::Args& args, const script::Value& value, bool isSet) override;
-  QString typeName() const override { return QStringLiteral("Таблица"); }
-
- private:
-  FormTable* m_table;
-};
+// The table part as `Таблица` reads and writes it: the model the view shows, so the user
+// sees what a module writes at once.
+std::unique_ptr<script::TableRows> tableRows(FormTable* table);
 
 // The view of the table part: cells edited in place by the editor of the column's type,
 // Insert adds a row, Delete removes the current one after a question.

@@ -38,6 +38,46 @@ bool keyTaken(storage::Session& db, const QString& header, const DocumentKey& ke
   return !db.openRecordset(QStringLiteral("SELECT cDATE FROM ") + header + keyCondition(key)).eof();
 }
 
+// "column='value'," for every requisite column the document has a value for: columns
+// without a field on the form keep what they hold.
+QString headerAssignments(const QStringList& columns, const DocumentContent& document) {
+  QHash<QString, QString> values;
+  for (const auto& [column, value] : document.header)
+    values.insert(storage::foldName(column), value);
+  QString assignments;
+  for (const QString& column : columns) {
+    const auto it = values.constFind(storage::foldName(column));
+    if (it != values.cend())
+      assignments += column + QLatin1Char('=') + quote(*it) + QLatin1Char(',');
+  }
+  return assignments;
+}
+
+// The document's table rows under `key`, by the table part's column names.
+void insertRows(storage::Session& db, const QString& tablePart, const DocumentContent& document,
+                const DocumentKey& key) {
+  if (!document.hasTablePart) return;
+  const QStringList tableColumns =
+      config::requisiteColumns(config::TableRole::TablePart, db.columns(tablePart));
+  QList<int> source;
+  for (const QString& column : tableColumns) {
+    int at = -1;
+    for (int i = 0; i < document.rowColumns.size() && at < 0; ++i)
+      if (storage::foldName(document.rowColumns[i]) == storage::foldName(column)) at = i;
+    source << at;
+  }
+  QString names;
+  for (const QString& column : tableColumns) names += column + QLatin1Char(',');
+  names += QStringLiteral("cDATE,cTIME");
+  for (const QStringList& row : document.rows) {
+    QString list;
+    for (int at : source) list += quote(at >= 0 ? row.value(at) : QString()) + QLatin1Char(',');
+    list += quote(key.date) + QLatin1Char(',') + quote(key.time);
+    db.execute(QStringLiteral("INSERT INTO ") + tablePart + QStringLiteral(" (") + names +
+               QStringLiteral(") VALUES (") + list + QLatin1Char(')'));
+  }
+}
+
 // Restores what the posting put into the shared state, however the posting ends.
 class PostingScope {
  public:
@@ -112,29 +152,23 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
   if (stored && isPosted(db, kind, *stored)) return {PostOutcome::AlreadyPosted, *stored};
   const DocumentKey key = freeKey(db, kind, document.date, now, stored);
   const QString posted = post ? QStringLiteral("'1'") : QStringLiteral("'0'");
-
-  QHash<QString, QString> values;
-  for (const auto& [column, value] : document.header)
-    values.insert(storage::foldName(column), value);
   const QStringList columns =
       config::requisiteColumns(config::TableRole::Header, db.columns(header));
+  const bool hasRows = db.tableExists(tablePart);
+
   if (stored) {
-    // Columns without a field on the form keep what they hold.
-    QString assignments;
-    for (const QString& column : columns) {
-      const auto it = values.constFind(storage::foldName(column));
-      if (it != values.cend())
-        assignments += column + QLatin1Char('=') + quote(*it) + QLatin1Char(',');
-    }
-    assignments += QStringLiteral("cDATE=") + quote(key.date) + QStringLiteral(",cTIME=") +
-                   quote(key.time) + QStringLiteral(",Проводка=") + posted;
-    db.execute(QStringLiteral("UPDATE ") + header + QStringLiteral(" SET ") + assignments +
+    db.execute(QStringLiteral("UPDATE ") + header + QStringLiteral(" SET ") +
+               headerAssignments(columns, document) + QStringLiteral("cDATE=") + quote(key.date) +
+               QStringLiteral(",cTIME=") + quote(key.time) + QStringLiteral(",Проводка=") + posted +
                keyCondition(*stored));
     if (db.changes() == 0)
       throw storage::DbError(storage::ErrorCode::Other,
                              QStringLiteral("Документ от %1 %2 не найден: возможно, он удален.")
                                  .arg(stored->date, stored->time));
   } else {
+    QHash<QString, QString> values;
+    for (const auto& [column, value] : document.header)
+      values.insert(storage::foldName(column), value);
     QString names, list;
     for (const QString& column : columns) {
       names += column + QLatin1Char(',');
@@ -145,36 +179,39 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
     db.execute(QStringLiteral("INSERT INTO ") + header + QStringLiteral(" (") + names +
                QStringLiteral(") VALUES (") + list + QLatin1Char(')'));
   }
-
-  if (db.tableExists(tablePart)) {
+  if (hasRows) {
     if (stored) db.execute(QStringLiteral("DELETE FROM ") + tablePart + keyCondition(*stored));
-    if (document.hasTablePart) {
-      const QStringList tableColumns =
-          config::requisiteColumns(config::TableRole::TablePart, db.columns(tablePart));
-      QList<int> source;
-      for (const QString& column : tableColumns) {
-        int at = -1;
-        for (int i = 0; i < document.rowColumns.size() && at < 0; ++i)
-          if (storage::foldName(document.rowColumns[i]) == storage::foldName(column)) at = i;
-        source << at;
-      }
-      QString names;
-      for (const QString& column : tableColumns) names += column + QLatin1Char(',');
-      names += QStringLiteral("cDATE,cTIME");
-      for (const QStringList& row : document.rows) {
-        QString list;
-        for (int at : source) list += quote(at >= 0 ? row.value(at) : QString()) + QLatin1Char(',');
-        list += quote(key.date) + QLatin1Char(',') + quote(key.time);
-        db.execute(QStringLiteral("INSERT INTO ") + tablePart + QStringLiteral(" (") + names +
-                   QStringLiteral(") VALUES (") + list + QLatin1Char(')'));
-      }
-    }
+    insertRows(db, tablePart, document, key);
+  }
+  if (!post) {
+    transaction.commit();
+    return {PostOutcome::Posted, key};
   }
 
-  if (post && !runAsPosting(context, kind, document.date, key, save))
-    return {PostOutcome::Aborted, key};
+  // The save procedure may write into the document it posts (Форма.Значение("Сумма") = …):
+  // what is stored is the document as the procedure left it, in the window as without one.
+  const DocumentContent written = document;
+  if (!runAsPosting(context, kind, document.date, key, save)) return {PostOutcome::Aborted, key};
+  if (!(document == written)) rewrite(db, document, key);
   transaction.commit();
   return {PostOutcome::Posted, key};
+}
+
+void rewrite(storage::Session& db, const DocumentContent& document, const DocumentKey& key) {
+  checkKind(document.kind);
+  const QString header = config::documentHeaderTable(document.kind);
+  QString assignments = headerAssignments(
+      config::requisiteColumns(config::TableRole::Header, db.columns(header)), document);
+  if (!assignments.isEmpty()) {
+    assignments.chop(1);
+    db.execute(QStringLiteral("UPDATE ") + header + QStringLiteral(" SET ") + assignments +
+               keyCondition(key));
+  }
+  const QString tablePart = config::documentTablePartTable(document.kind);
+  if (document.hasTablePart && db.tableExists(tablePart)) {
+    db.execute(QStringLiteral("DELETE FROM ") + tablePart + keyCondition(key));
+    insertRows(db, tablePart, document, key);
+  }
 }
 
 QStringList registerTables(storage::Session& db) {

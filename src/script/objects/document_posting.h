@@ -26,7 +26,7 @@ struct DocumentKey {
 };
 
 // What a document form holds when it is posted: the header values by column name and
-// the table-part rows by the table's column names.
+// the table-part rows by the table's column names (with the columns' type words).
 struct DocumentContent {
   QString kind;
   QDate date;
@@ -34,6 +34,8 @@ struct DocumentContent {
   QStringList rowColumns;
   QList<QStringList> rows;
   bool hasTablePart = false;
+  QStringList rowTypes;
+  bool operator==(const DocumentContent& other) const = default;
 };
 
 enum class PostOutcome {
@@ -71,12 +73,20 @@ bool runAsPosting(SharedContext& context, const QString& kind, const QDate& date
 
 // Saves and posts a document in one transaction: header (INSERT for a new document,
 // UPDATE of the stored one found by `stored`), table rows, then the save procedure with
-// its movements and postings. A stored document that is posted is refused. Database
+// its movements and postings. `document` is read again after the save procedure, which may
+// have written into it: what it then holds is stored. A stored document that is posted is
+// refused. Database
 // errors and exceptions of `save` pass through after the rollback. Without `post` the
 // document is only saved: marked unposted, and `save` is not run.
 PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
                        const std::optional<DocumentKey>& stored, const SaveProcedure& save,
                        QTime now = QTime::currentTime(), bool post = true);
+
+// Writes the header values and table rows of `document` over the stored document `key`,
+// its posting mark, movements and postings untouched: after a save procedure that wrote
+// into the document. Header columns the document has no value for keep theirs. The
+// transaction is the caller's.
+void rewrite(storage::Session& db, const DocumentContent& document, const DocumentKey& key);
 
 // Removes the postings and movements of a document and marks it unposted, in one
 // transaction. Every register table is cleared of rows with the document's key.
