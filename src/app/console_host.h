@@ -4,7 +4,7 @@
 #include <QString>
 #include <cstdio>
 
-#include "script/host.h"
+#include "script/objects/program_host.h"
 #include "script/script_error.h"
 
 namespace balvix::app {
@@ -17,7 +17,7 @@ inline void writeLine(std::FILE* to, const QString& text) {
 }
 
 // The host of the headless runner: no windows, questions answered with their default.
-class ConsoleHost : public script::Host {
+class ConsoleHost : public script::ProgramHost {
  public:
   int showMessage(const QString& text, int buttons, const QString&) override {
     writeLine(stdout, text);
