@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "script/engine.h"
-#include "script/global_functions.h"
-#include "script/host.h"
+#include "script/objects/object_factory.h"
+#include "script/objects/program_host.h"
 #include "script/objects/shared_context.h"
 #include "storage/session.h"
 
@@ -37,7 +37,7 @@ double bestOf(int runs, Measure measure) {
 }
 
 // A host without windows whose messages go to stdout.
-class QuietHost : public script::Host {
+class QuietHost : public script::ProgramHost {
  public:
   int showMessage(const QString& text, int, const QString&) override {
     std::printf("%s\n", text.toUtf8().constData());

@@ -15,7 +15,7 @@
 #include "documents/report_export.h"
 #include "runtime/report_grid.h"
 #include "runtime/report_model.h"
-#include "script/global_functions.h"
+#include "script/objects/object_factory.h"
 
 using namespace balvix;
 

@@ -24,7 +24,7 @@
 #include <thread>
 
 #include "script/engine.h"
-#include "script/global_functions.h"
+#include "script/objects/object_factory.h"
 
 using namespace balvix::script;
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "script/host.h"
+#include "script/objects/program_host.h"
 #include "script/script_error.h"
 #include "storage/db_error.h"
 #include "storage/session.h"
@@ -30,7 +30,7 @@ inline std::unique_ptr<storage::Session> openCommandDatabase(const QString& path
 }
 
 // The host of the headless runner: no windows, questions answered with their default.
-class ConsoleHost : public script::Host {
+class ConsoleHost : public script::ProgramHost {
  public:
   int showMessage(const QString& text, int buttons, const QString&) override {
     writeLine(stdout, text);

@@ -9,9 +9,9 @@
 #include "app/console_host.h"
 #include "config/global_module.h"
 #include "script/engine.h"
-#include "script/global_functions.h"
 #include "script/objects/document_content_objects.h"
 #include "script/objects/document_posting.h"
+#include "script/objects/object_factory.h"
 #include "storage/session.h"
 
 namespace balvix::app {

@@ -4,8 +4,8 @@
 
 #include "config/global_module.h"
 #include "config/table_names.h"
-#include "script/global_functions.h"
 #include "script/objects/document_content_objects.h"
+#include "script/objects/object_factory.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
 

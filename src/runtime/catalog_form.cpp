@@ -17,7 +17,7 @@
 #include "runtime/form_control.h"
 #include "runtime/runtime_windows.h"
 #include "runtime/value_choice.h"
-#include "script/global_functions.h"
+#include "script/objects/object_factory.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
 #include "shell/twips.h"

@@ -20,7 +20,7 @@
 #include "runtime/module_error.h"
 #include "runtime/toolbar_control.h"
 #include "runtime/value_choice.h"
-#include "script/global_functions.h"
+#include "script/objects/object_factory.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
 #include "shell/twips.h"

@@ -5,7 +5,7 @@
 #include "runtime/form_host.h"
 #include "runtime/module_error.h"
 #include "script/engine.h"
-#include "script/global_functions.h"
+#include "script/objects/object_factory.h"
 #include "script/script_error.h"
 #include "shell/message_box.h"
 

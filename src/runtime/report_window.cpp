@@ -21,7 +21,7 @@
 #include "documents/report_export.h"
 #include "runtime/form_control.h"
 #include "runtime/runtime_windows.h"
-#include "script/global_functions.h"
+#include "script/objects/object_factory.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
 #include "shell/window_names.h"

@@ -4,6 +4,7 @@
 #include <QProgressDialog>
 
 #include "runtime/form_host.h"
+#include "script/objects/program_host.h"
 
 namespace balvix::runtime {
 

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "runtime/form_host.h"
+#include "script/objects/program_host.h"
 #include "shell/frm_main.h"
 #include "shell/twips.h"
 

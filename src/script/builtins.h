@@ -17,10 +17,9 @@
 // Join, Split, Filter, and the Err object. True, False, Empty, Null and Nothing are
 // keywords (Истина/Ложь are accepted for True/False).
 //
-// The global-functions object (global_functions.h) is expected to offer
-//   std::shared_ptr<HostObject> createGlobalFunctions(Host& host, storage::Session* session);
-// in namespace balvix::script; the headless runner and the forms register what it
-// returns with Engine::setGlobalObject().
+// The global-functions object is clsExt (global_functions.h); the script objects make it
+// with their factory (createGlobalFunctions in objects/object_factory.h), and the headless
+// runner and the forms register it with Engine::setGlobalObject().
 
 #include <QString>
 #include <vector>

@@ -4,11 +4,6 @@
 #include <cmath>
 
 #include "script/coerce.h"
-#include "script/objects/account_object.h"
-#include "script/objects/catalog_object.h"
-#include "script/objects/document_object.h"
-#include "script/objects/file_system_object.h"
-#include "script/objects/register_object.h"
 #include "script/script_error.h"
 
 namespace balvix::script {
@@ -33,13 +28,8 @@ QString objectArgText(const Value& arg) {
 
 }  // namespace
 
-clsExt::clsExt(Host& host, storage::Session* session)
-    : clsExt(host, std::make_shared<SharedContext>()) {
-  m_context->db = session;
-}
-
-clsExt::clsExt(Host& host, std::shared_ptr<SharedContext> context)
-    : m_host(host), m_context(std::move(context)), m_today([] { return QDate::currentDate(); }) {
+clsExt::clsExt(Host& host, std::shared_ptr<ObjectFactory> objects)
+    : m_host(host), m_objects(std::move(objects)), m_today([] { return QDate::currentDate(); }) {
   addMember(kFormat, QStringLiteral("Формат"));
   addMember(kCurrentDate, QStringLiteral("ТекущаяДата"));
   addMember(kStartProgram, QStringLiteral("ЗапуститьПриложение"));
@@ -95,24 +85,13 @@ Value clsExt::invoke(int dispId, Args& args) {
 
 // The kinds compare exactly, letter case included: "справочник" is no object.
 Value clsExt::createObject(const QString& kind) {
-  if (kind == QStringLiteral("Справочник"))
-    return Value(std::make_shared<clsСправочник>(m_context, m_host));
-  if (kind == QStringLiteral("Документ"))
-    return Value(std::make_shared<clsДокумент>(m_context, m_host));
-  if (kind == QStringLiteral("Журнал"))
-    return Value(std::make_shared<clsЖурнал>(m_context, m_host));
-  if (kind == QStringLiteral("Регистр"))
-    return Value(std::make_shared<clsРегистр>(m_context, m_host));
-  if (kind == QStringLiteral("Счет")) return Value(std::make_shared<clsСчет>(m_context, m_host));
-  if (kind == QStringLiteral("ФС")) return Value(std::make_shared<clsФС>(m_context, m_host));
-  if (kind == QStringLiteral("ТекущийДокумент"))
-    return Value(std::make_shared<ТекущийДокумент>(m_context, m_host));
+  if (m_objects)
+    if (std::shared_ptr<HostObject> object = m_objects->createObject(kind)) return Value(object);
   m_host.showProgramMessage(QStringLiteral("Объект не существует!"));
   return Value::nothing();
 }
 
-// "Справочник.Товары": the name is kept in CurrentObjectName for the window that opens;
-// catalogs and the chart of accounts open as choice lists of the document window.
+// "Справочник.Товары": what opens is the factory's matter.
 void clsExt::openForm(const QString& path) {
   if (path.isEmpty()) return;
   const qsizetype point = path.indexOf(u'.');
@@ -122,11 +101,7 @@ void clsExt::openForm(const QString& path) {
         QStringLiteral("ОткрытьФорму: путь «%1» должен иметь вид Вид.Имя, например "
                        "«Справочник.Товары».")
             .arg(path));
-  const QString kind = path.left(point);
-  const QString name = path.mid(point + 1);
-  m_context->currentObjectName = name;
-  if (kind == QStringLiteral("Справочник") || kind == QStringLiteral("Счет"))
-    m_host.openChoiceWindow(kind, name);
+  if (m_objects) m_objects->openForm(path.left(point), path.mid(point + 1));
 }
 
 // A message shows any value: an object by its default member, Null as empty text.
@@ -175,16 +150,6 @@ std::int16_t clsExt::textToInteger(const Value& text) {
   const double down = std::floor(d);
   if (!(down >= -32768.0 && down <= 32767.0)) throw ScriptError(ErrorCode::Overflow);
   return static_cast<std::int16_t>(down);
-}
-
-std::shared_ptr<HostObject> createGlobalFunctions(Host& host, storage::Session* session) {
-  return std::make_shared<clsExt>(host, session);
-}
-
-std::shared_ptr<HostObject> createGlobalFunctions(Host& host, SharedContext& context) {
-  // The program owns its shared state; the objects only refer to it.
-  return std::make_shared<clsExt>(host,
-                                  std::shared_ptr<SharedContext>(&context, [](SharedContext*) {}));
 }
 
 }  // namespace balvix::script

@@ -7,13 +7,20 @@
 
 #include "script/host.h"
 #include "script/host_object.h"
-#include "script/objects/shared_context.h"
-
-namespace balvix::storage {
-class Session;
-}
 
 namespace balvix::script {
+
+// What СоздатьОбъект and ОткрытьФорму reach: the script objects over the program's
+// database and windows. The language itself has none of them.
+class ObjectFactory {
+ public:
+  virtual ~ObjectFactory() = default;
+  // The object of the kind, spelled exactly ("Справочник", not "справочник"); null when
+  // there is no such kind.
+  virtual std::shared_ptr<HostObject> createObject(const QString& kind) = 0;
+  // ОткрытьФорму("Вид.Имя"), the path split at its first point.
+  virtual void openForm(const QString& kind, const QString& name) = 0;
+};
 
 // The global functions of the module language: the members of this object are callable
 // in a module without a qualifier (Сообщить, Формат, Число, …). Everything that reaches
@@ -33,10 +40,8 @@ class clsExt : public SimpleHostObject {
     kOpenForm,      // ОткрытьФорму
   };
 
-  // Shares the program's state (the shell's, the runner's) with the objects it creates.
-  clsExt(Host& host, std::shared_ptr<SharedContext> context);
-  // With a state of its own over the session (which may be null).
-  clsExt(Host& host, storage::Session* session);
+  // Without a factory, СоздатьОбъект knows no kind and ОткрытьФорму opens nothing.
+  explicit clsExt(Host& host, std::shared_ptr<ObjectFactory> objects = nullptr);
 
   Value invoke(int dispId, Args& args) override;
   QString typeName() const override { return QStringLiteral("clsExt"); }
@@ -56,13 +61,8 @@ class clsExt : public SimpleHostObject {
   void openForm(const QString& path);
 
   Host& m_host;
-  std::shared_ptr<SharedContext> m_context;
+  std::shared_ptr<ObjectFactory> m_objects;
   std::function<QDate()> m_today;
 };
-
-// The global-functions object the engine is given with Engine::setGlobalObject().
-std::shared_ptr<HostObject> createGlobalFunctions(Host& host, storage::Session* session);
-// The same over the program's shared state, which must outlive the engine.
-std::shared_ptr<HostObject> createGlobalFunctions(Host& host, SharedContext& context);
 
 }  // namespace balvix::script

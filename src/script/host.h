@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QDate>
 #include <QString>
 #include <atomic>
-#include <optional>
 #include <vector>
 
 #include "script/script_error.h"
@@ -23,7 +21,9 @@ constexpr int AnswerNo = 7;
 }  // namespace MsgBoxCode
 
 // What a running module needs from the program around it. The windows implement it
-// with real dialogs, the headless runner on stdout/stderr, tests with a recorder.
+// with real dialogs, the headless runner on stdout/stderr, tests with a recorder. What only
+// the script objects need (the document window, choice lists) is the program's host,
+// script::ProgramHost beside those objects.
 class Host {
  public:
   virtual ~Host() = default;
@@ -55,20 +55,6 @@ class Host {
   // runner writes these to stderr, apart from the module's own output.
   virtual void showProgramMessage(const QString& text) {
     showMessage(text, MsgBoxCode::OkOnly, QString());
-  }
-
-  // The date of the document window that postings and register movements are stamped
-  // with; nullopt when no document window is open.
-  virtual std::optional<QDate> documentWindowDate() { return std::nullopt; }
-
-  // Opens the catalog list (kind "Справочник", `name` the catalog) or the chart of
-  // accounts (kind "Счет") as a choice list that feeds the document window. Throws
-  // ScriptError when there is no document window or the window cannot be opened here.
-  virtual void openChoiceWindow(const QString& kind, const QString& name) {
-    throw ScriptError::custom(
-        ErrorCode::CannotCreateObject,
-        QStringLiteral("Форма «%1.%2» для выбора не открывается: окна выбора из списка нет.")
-            .arg(kind, name));
   }
 
   // Asks a running module to stop: the interpreter checks the flag in every loop pass

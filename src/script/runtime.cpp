@@ -1,11 +1,11 @@
 #include "script/runtime.h"
 
+#include <atomic>
 #include <new>
 
 #include "script/class_object.h"
 #include "script/coerce.h"
 #include "script/engine.h"
-#include "storage/db_error.h"
 
 namespace balvix::script {
 
@@ -107,16 +107,24 @@ Value callProcedure(Runtime& rt, Procedure& proc, std::vector<Value>& args) {
   return std::move(s[0]);
 }
 
+namespace {
+std::atomic<FailureTranslator> g_failureTranslator{nullptr};
+}  // namespace
+
+void setFailureTranslator(FailureTranslator translator) {
+  g_failureTranslator.store(translator, std::memory_order_release);
+}
+
 ScriptError translateException(std::exception_ptr e) {
   try {
     std::rethrow_exception(e);
   } catch (const ScriptError& se) {
     return se;
-  } catch (const storage::DbError& de) {
-    return ScriptError::custom(de.number(), de.description());
   } catch (const std::bad_alloc&) {
     return ScriptError(ErrorCode::OutOfMemory);
   } catch (const std::exception& ex) {
+    if (const FailureTranslator translate = g_failureTranslator.load(std::memory_order_acquire))
+      if (std::optional<ScriptError> known = translate(ex)) return *known;
     return ScriptError::custom(ErrorCode::InvalidCall, QString::fromUtf8(ex.what()));
   } catch (...) {
     return ScriptError(ErrorCode::InvalidCall);

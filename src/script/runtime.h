@@ -5,6 +5,7 @@
 #include <atomic>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "script/builtins.h"
@@ -224,6 +225,13 @@ Value callProcedure(Runtime& rt, Procedure& proc, std::vector<Value>& args);
 
 // Turns whatever a host object or built-in threw into a run-time error.
 ScriptError translateException(std::exception_ptr e);
+
+// The language knows no layer below it, yet a failure there (the database's typed error)
+// keeps its own number and text as the module's run-time error: the layer that throws such
+// errors installs the translation once, before its objects reach a module. A translator
+// answers nullopt for an exception it does not know.
+using FailureTranslator = std::optional<ScriptError> (*)(const std::exception& failure);
+void setFailureTranslator(FailureTranslator translator);
 
 // The Err object of the language.
 class ErrObject : public SimpleHostObject {

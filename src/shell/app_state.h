@@ -10,7 +10,7 @@
 #include "storage/session.h"
 
 namespace balvix::script {
-class Host;
+class ProgramHost;
 }
 
 namespace balvix::shell {
@@ -45,8 +45,8 @@ struct AppState : script::SharedContext {
   DocumentEvents events;
 
   frmMain* mainWindow = nullptr;
-  WindowProvider* windows = nullptr;  // the window factory
-  script::Host* host = nullptr;       // the program's script host, handed to every engine
+  WindowProvider* windows = nullptr;    // the window factory
+  script::ProgramHost* host = nullptr;  // the program's script host, handed to every engine
 };
 
 // Places a window in the middle of the main window's client area (negative positions

@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QString>
 
-#include "script/host.h"
+#include "script/objects/program_host.h"
 
 namespace balvix::shell {
 
@@ -18,7 +18,7 @@ struct AppState;
 //
 // The application state owns the one instance; every engine the program makes gets it.
 // New host services are added as overrides here, with the state at hand.
-class GuiHost : public QObject, public script::Host {
+class GuiHost : public QObject, public script::ProgramHost {
   Q_OBJECT
 
  public:

@@ -17,7 +17,7 @@
 #include "runtime/form_table.h"
 #include "runtime/value_field.h"
 #include "runtime_fixture.h"
-#include "script/global_functions.h"
+#include "script/objects/object_factory.h"
 
 namespace balvix::runtime::testing {
 namespace {

@@ -19,7 +19,7 @@
 #include "runtime/value_field.h"
 #include "runtime_fixture.h"
 #include "script/engine.h"
-#include "script/global_functions.h"
+#include "script/objects/object_factory.h"
 
 namespace balvix::runtime::testing {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "runtime/report_model.h"
 #include "runtime_fixture.h"
-#include "script/global_functions.h"
+#include "script/objects/object_factory.h"
 
 namespace balvix::runtime::testing {
 namespace {

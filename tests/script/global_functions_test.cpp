@@ -66,7 +66,7 @@ class GlobalFunctionsTest : public ::testing::Test {
   }
 
   RecordingHost host;
-  std::shared_ptr<HostObject> object = createGlobalFunctions(host, nullptr);
+  std::shared_ptr<HostObject> object = std::make_shared<clsExt>(host);
 };
 
 TEST_F(GlobalFunctionsTest, MessageGoesToTheHostWithItsTitle) {
@@ -165,6 +165,35 @@ TEST_F(GlobalFunctionsTest, StartProgramGoesThroughTheHost) {
   host.refuseStart = true;
   EXPECT_EQ(errorOf(QStringLiteral("ЗапуститьПриложение"), {Value(QStringLiteral("нет.exe"))}),
             ErrorCode::FileNotFound);
+}
+
+// The kinds and forms are the factory's; without one no kind is known.
+TEST_F(GlobalFunctionsTest, ObjectsAndFormsComeFromTheFactory) {
+  struct Factory : ObjectFactory {
+    std::shared_ptr<HostObject> createObject(const QString& kind) override {
+      return kind == QStringLiteral("Справочник") ? std::make_shared<WithDefault>() : nullptr;
+    }
+    void openForm(const QString& kind, const QString& name) override {
+      opened << kind + u'|' + name;
+    }
+    QStringList opened;
+  };
+  const Value bare = call(QStringLiteral("СоздатьОбъект"), {Value(QStringLiteral("Справочник"))});
+  EXPECT_TRUE(bare.isNothing());
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, QStringLiteral("Объект не существует!"));
+
+  auto factory = std::make_shared<Factory>();
+  object = std::make_shared<clsExt>(host, factory);
+  EXPECT_TRUE(
+      call(QStringLiteral("СоздатьОбъект"), {Value(QStringLiteral("Справочник"))}).isObject());
+  EXPECT_TRUE(
+      call(QStringLiteral("СоздатьОбъект"), {Value(QStringLiteral("справочник"))}).isNothing());
+  call(QStringLiteral("ОткрытьФорму"), {Value(QStringLiteral("Счет.План.Основной"))});
+  EXPECT_EQ(factory->opened, QStringList{QStringLiteral("Счет|План.Основной")});
+  EXPECT_EQ(errorOf(QStringLiteral("ОткрытьФорму"), {Value(QStringLiteral("Товары"))}),
+            ErrorCode::InvalidCall);
+  EXPECT_EQ(host.messages.size(), 2u);
 }
 
 }  // namespace

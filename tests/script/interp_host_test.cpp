@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <stdexcept>
 
 #include "message_host.h"
 #include "script/engine.h"
@@ -13,9 +14,14 @@ namespace {
 // The global object of the tests: Вывод(x) records a line; Удвоить(x) doubles its
 // by-reference argument; Реквизит(name) is a parameterised property; Счетчик counts
 // how often a member was looked up by name.
+// A failure of a layer below the language, with a number of its own (as the database's).
+struct LowerFailure : std::runtime_error {
+  LowerFailure() : std::runtime_error("lower layer failed") {}
+};
+
 class TestGlobals : public HostObject {
  public:
-  enum { kOut, kDouble, kRequisite, kStop };
+  enum { kOut, kDouble, kRequisite, kStop, kFail };
   int dispatchId(const QString& name) const override {
     ++lookups;
     const QString f = foldName(name);
@@ -23,6 +29,7 @@ class TestGlobals : public HostObject {
     if (f == foldName(QStringLiteral("Удвоить"))) return kDouble;
     if (f == foldName(QStringLiteral("Реквизит"))) return kRequisite;
     if (f == foldName(QStringLiteral("Стоп"))) return kStop;
+    if (f == foldName(QStringLiteral("Сбой"))) return kFail;
     return -1;
   }
   Value invoke(int id, Args& args) override {
@@ -38,6 +45,8 @@ class TestGlobals : public HostObject {
       case kStop:
         host->requestInterrupt();
         return Value();
+      case kFail:
+        throw LowerFailure();
     }
     return Value();
   }
@@ -170,6 +179,25 @@ TEST(InterpHost, CallPassesArgumentsAndReturnsResult) {
   } catch (const ScriptError& e) {
     EXPECT_EQ(e.code(), ErrorCode::ProcedureNotFound);
   }
+}
+
+// Without a translator a foreign failure is an invalid call with its text; the layer that
+// installs one keeps its own number and text.
+TEST(InterpHost, FailuresOfALowerLayerKeepTheirNumberOnceTranslated) {
+  const QString module =
+      QStringLiteral("On Error Resume Next\nСбой\nВывод Err.Number & \"|\" & Err.Description\n");
+  Fixture plain;
+  plain.engine.load(module);
+  EXPECT_EQ(plain.globals->out, QStringList{QStringLiteral("5|lower layer failed")});
+
+  setFailureTranslator([](const std::exception& e) -> std::optional<ScriptError> {
+    if (!dynamic_cast<const LowerFailure*>(&e)) return std::nullopt;
+    return ScriptError::custom(3022, QStringLiteral("Повтор ключа"));
+  });
+  Fixture translated;
+  translated.engine.load(module);
+  setFailureTranslator(nullptr);
+  EXPECT_EQ(translated.globals->out, QStringList{QStringLiteral("3022|Повтор ключа")});
 }
 
 }  // namespace

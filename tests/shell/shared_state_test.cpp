@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 
 #include "script/engine.h"
-#include "script/global_functions.h"
+#include "script/objects/object_factory.h"
 #include "shell/app_state.h"
 #include "storage/session.h"
 

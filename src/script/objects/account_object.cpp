@@ -4,6 +4,7 @@
 
 #include "config/object_kind.h"
 #include "script/coerce.h"
+#include "script/objects/program_host.h"
 #include "script/script_error.h"
 #include "storage/sql_text.h"
 
@@ -204,7 +205,7 @@ void clsСчет::post(const Value& amount, bool debit) {
     return;
   }
   std::optional<QDate> date = ctx.documentDate;
-  if (!date) date = host().documentWindowDate();
+  if (!date) date = ProgramHost::documentWindowDateOf(host());
   if (!date)
     throw ScriptError::custom(ErrorCode::InvalidCall,
                               QStringLiteral("%1: нет проводимого документа. Проводки по счетам "

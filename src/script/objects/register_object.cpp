@@ -3,6 +3,7 @@
 #include "config/object_kind.h"
 #include "config/table_names.h"
 #include "script/coerce.h"
+#include "script/objects/program_host.h"
 #include "script/script_error.h"
 #include "storage/sql_text.h"
 
@@ -102,7 +103,7 @@ void clsРегистр::move(const QString& flag) {
   const QStringList columns = tableColumns();
   SharedContext& ctx = context();
   std::optional<QDate> date = ctx.documentDate;
-  if (!date) date = host().documentWindowDate();
+  if (!date) date = ProgramHost::documentWindowDateOf(host());
   if (!date)
     throw ScriptError::custom(
         ErrorCode::InvalidCall,

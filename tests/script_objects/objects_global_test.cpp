@@ -62,6 +62,8 @@ TEST_F(GlobalObjectsTest, OpenFormRefusesPathsWithoutAKindAndNeedsADocumentWindo
   EXPECT_TRUE(host.choices.isEmpty());
 }
 
+// A program host that overrides nothing and a host of the language alone answer alike: no
+// document window, no choice list.
 TEST(HostDefaults, ChoiceWindowsAndProgramMessagesHaveDefaults) {
   class Plain : public Host {
    public:
@@ -72,15 +74,24 @@ TEST(HostDefaults, ChoiceWindowsAndProgramMessagesHaveDefaults) {
     void setStatus(const QString&) override {}
     void startProgram(const QString&) override {}
     QStringList shown;
-  } host;
-  host.showProgramMessage(QStringLiteral("Объект не существует!"));
-  EXPECT_EQ(host.shown, QStringList{QStringLiteral("Объект не существует!|0|")});
-  EXPECT_FALSE(host.documentWindowDate().has_value());
-  try {
-    host.openChoiceWindow(QStringLiteral("Справочник"), QStringLiteral("Товары"));
-    ADD_FAILURE() << "no error";
-  } catch (const ScriptError& e) {
-    EXPECT_TRUE(e.description().contains(QStringLiteral("Справочник.Товары")));
+  } plain;
+  class Program : public ProgramHost {
+   public:
+    int showMessage(const QString&, int, const QString&) override { return MsgBoxCode::AnswerOk; }
+    void setStatus(const QString&) override {}
+    void startProgram(const QString&) override {}
+  } program;
+  plain.showProgramMessage(QStringLiteral("Объект не существует!"));
+  EXPECT_EQ(plain.shown, QStringList{QStringLiteral("Объект не существует!|0|")});
+  for (Host* host : {static_cast<Host*>(&plain), static_cast<Host*>(&program)}) {
+    EXPECT_FALSE(ProgramHost::documentWindowDateOf(*host).has_value());
+    try {
+      ProgramHost::openChoiceWindowOf(*host, QStringLiteral("Справочник"),
+                                      QStringLiteral("Товары"));
+      ADD_FAILURE() << "no error";
+    } catch (const ScriptError& e) {
+      EXPECT_TRUE(e.description().contains(QStringLiteral("Справочник.Товары")));
+    }
   }
 }
 

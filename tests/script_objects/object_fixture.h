@@ -10,7 +10,8 @@
 #include <ostream>
 
 #include "script/engine.h"
-#include "script/global_functions.h"
+#include "script/objects/object_factory.h"
+#include "script/objects/program_host.h"
 #include "script/objects/shared_context.h"
 #include "storage/session.h"
 
@@ -22,7 +23,7 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 namespace balvix::script::testing {
 
 // Records what modules show; plays the document window (its date) and the choice lists.
-class ObjectHost : public Host {
+class ObjectHost : public ProgramHost {
  public:
   int showMessage(const QString& text, int, const QString& title) override {
     messages << text;
