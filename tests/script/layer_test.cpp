@@ -10,8 +10,8 @@
 // link none of them.
 TEST(LanguageLayer, IncludesNothingAboveQtCore) {
   const QDir folder(QStringLiteral(BALVIX_SOURCE_DIR "/src/script"));
-  const QStringList files = folder.entryList({QStringLiteral("*.h"), QStringLiteral("*.cpp")},
-                                             QDir::Files, QDir::Name);
+  const QStringList files =
+      folder.entryList({QStringLiteral("*.h"), QStringLiteral("*.cpp")}, QDir::Files, QDir::Name);
   ASSERT_GT(files.size(), 20) << "the language's sources are not where they were";
   const QRegularExpression include(QStringLiteral(
       R"(^\s*#\s*include\s*[<"]((storage|config|documents|shell|runtime|configurator|demo|app)/)"

@@ -10,7 +10,8 @@ std::optional<QDate> ProgramHost::documentWindowDateOf(Host& host) {
 }
 
 void ProgramHost::openChoiceWindowOf(Host& host, const QString& kind, const QString& name) {
-  if (auto* program = dynamic_cast<ProgramHost*>(&host)) return program->openChoiceWindow(kind, name);
+  if (auto* program = dynamic_cast<ProgramHost*>(&host))
+    return program->openChoiceWindow(kind, name);
   refuseChoiceWindow(kind, name);
 }
 
