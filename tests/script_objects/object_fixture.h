@@ -68,23 +68,9 @@ class ObjectTest : public ::testing::Test {
     return out;
   }
 
-  // Runs the module and returns what it showed with Сообщить; a run-time error fails the
-  // test.
-  QStringList run(const QString& module) {
-    host.messages.clear();
-    Engine engine(host);
-    engine.setGlobalObject(createGlobalFunctions(host, context));
-    try {
-      engine.load(module);
-    } catch (const ScriptError& e) {
-      ADD_FAILURE() << "line " << e.line() << ": " << e.description().toStdString();
-    }
-    return host.messages;
-  }
-
-  // Runs a module that must fail; returns "line: description" and leaves the messages
-  // shown before the error in host.messages.
-  QString runError(const QString& module) {
+  // Runs the module; "line: description" of its error, nullopt when it ran through. What
+  // it showed with Сообщить is in host.messages.
+  std::optional<QString> runModule(const QString& module) {
     host.messages.clear();
     Engine engine(host);
     engine.setGlobalObject(createGlobalFunctions(host, context));
@@ -93,8 +79,19 @@ class ObjectTest : public ::testing::Test {
     } catch (const ScriptError& e) {
       return QStringLiteral("%1: %2").arg(e.line()).arg(e.description());
     }
-    ADD_FAILURE() << "the module ran without an error";
-    return QString();
+    return std::nullopt;
+  }
+  // What a module showed; a run-time error fails the test.
+  QStringList run(const QString& module) {
+    if (const std::optional<QString> error = runModule(module))
+      ADD_FAILURE() << "line " << error->toStdString();
+    return host.messages;
+  }
+  // The error of a module that must fail.
+  QString runError(const QString& module) {
+    const std::optional<QString> error = runModule(module);
+    if (!error) ADD_FAILURE() << "the module ran without an error";
+    return error.value_or(QString());
   }
 
   // A catalog with its form_items row and its elements (first column Наименование).
