@@ -28,9 +28,8 @@ QString anyColumnIs(const QStringList& columns, const QString& name) {
 }
 
 int countRows(storage::Session& db, const QString& table, const QString& condition) {
-  storage::Recordset rs =
-      db.openRecordset(QStringLiteral("SELECT count(*) FROM ") + table +
-                       QStringLiteral(" WHERE ") + condition);
+  storage::Recordset rs = db.openRecordset(QStringLiteral("SELECT count(*) FROM ") + table +
+                                           QStringLiteral(" WHERE ") + condition);
   return rs.eof() ? 0 : rs.value(0).toInt();
 }
 
@@ -107,7 +106,8 @@ ElementReferences findReferences(storage::Session& db, const QString& catalog,
     found.documents += static_cast<int>(keys.size());
     for (const auto& key : std::as_const(keys)) {
       const QDate date = QDate::fromString(key.first, QStringLiteral("dd.MM.yyyy"));
-      if (found.firstDocumentKind.isEmpty() || (date.isValid() && (!earliest.isValid() || date < earliest))) {
+      if (found.firstDocumentKind.isEmpty() ||
+          (date.isValid() && (!earliest.isValid() || date < earliest))) {
         earliest = date;
         found.firstDocumentKind = document.name;
         found.firstDocumentDate = key.first;
@@ -155,10 +155,9 @@ QString referenceMessage(const QString& name, const ElementReferences& reference
 
 QStringList registerReferenceColumns(storage::Session& db, const QString& registerName,
                                      const QString& catalog) {
-  return registerColumns(
-      db, registerName,
-      typedColumnNames(definitions(db, ObjectKind::Document), definitions(db, ObjectKind::Catalog),
-                       catalog));
+  return registerColumns(db, registerName,
+                         typedColumnNames(definitions(db, ObjectKind::Document),
+                                          definitions(db, ObjectKind::Catalog), catalog));
 }
 
 }  // namespace balvix::config

@@ -32,8 +32,7 @@ struct ElementReferences {
 
 // Looks for the element `name` of `catalog` in every column that references the catalog.
 // Throws storage::DbError when a query fails.
-ElementReferences findReferences(storage::Session& db, const QString& catalog,
-                                 const QString& name);
+ElementReferences findReferences(storage::Session& db, const QString& catalog, const QString& name);
 
 // The refusal that names where the element is used: «Элемент «…» используется: 37
 // документов (первый — … от 03.10.2026), 54 движения регистра «…». Удаление невозможно.»

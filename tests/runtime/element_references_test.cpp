@@ -33,37 +33,36 @@ class ElementReferencesTest : public RuntimeTest {
     receipt.tableRequisites = {{QStringLiteral("Товар"), RequisiteType::catalog("Товары")},
                                {QStringLiteral("Количество"), RequisiteType::parse("Число")}};
     config::insertDefinition(db(), receipt);
-    db().execute(config::createTableStatement(TableRole::Header, receipt.name,
-                                              receipt.requisiteNames()));
+    db().execute(
+        config::createTableStatement(TableRole::Header, receipt.name, receipt.requisiteNames()));
     db().execute(config::createTableStatement(TableRole::TablePart, receipt.name,
                                               receipt.tableRequisiteNames()));
     config::ObjectDefinition stock;
     stock.kind = config::ObjectKind::Register;
     stock.name = QStringLiteral("Остатки");
     config::insertDefinition(db(), stock);
-    db().execute(config::createTableStatement(TableRole::Movements, stock.name,
-                                              {QStringLiteral("товар"), QStringLiteral("Количество")}));
+    db().execute(config::createTableStatement(
+        TableRole::Movements, stock.name, {QStringLiteral("товар"), QStringLiteral("Количество")}));
 
     // Брус: in two rows of one receipt and the rows of an earlier one, three movements;
     // Доска: the sample of one receipt only; Клей: one movement only.
     const QString header = config::documentHeaderTable(receipt.name);
     const QString rows = config::documentTablePartTable(receipt.name);
     const QString movements = config::registerTable(stock.name);
-    for (const char* insert :
-         {"%1 VALUES ('Приход','','05.10.2026','10:00:00','1')",
-          "%1 VALUES ('Приход','Доска','12.11.2025','09:00:00','1')",
-          "%1 VALUES ('Приход','','03.10.2026','08:00:00','1')",
-          "%2 VALUES ('Брус','1','05.10.2026','10:00:00')",
-          "%2 VALUES ('Брус','2','05.10.2026','10:00:00')",
-          "%2 VALUES ('Брус','3','03.10.2026','08:00:00')",
-          "%3 VALUES ('Брус','1','05.10.2026','10:00:00','Приход','1')",
-          "%3 VALUES ('Брус','2','05.10.2026','10:00:00','Приход','1')",
-          "%3 VALUES ('Брус','3','03.10.2026','08:00:00','Приход','1')",
-          "%3 VALUES ('Клей','1','03.10.2026','08:00:00','Приход','1')"})
+    for (const char* insert : {"%1 VALUES ('Приход','','05.10.2026','10:00:00','1')",
+                               "%1 VALUES ('Приход','Доска','12.11.2025','09:00:00','1')",
+                               "%1 VALUES ('Приход','','03.10.2026','08:00:00','1')",
+                               "%2 VALUES ('Брус','1','05.10.2026','10:00:00')",
+                               "%2 VALUES ('Брус','2','05.10.2026','10:00:00')",
+                               "%2 VALUES ('Брус','3','03.10.2026','08:00:00')",
+                               "%3 VALUES ('Брус','1','05.10.2026','10:00:00','Приход','1')",
+                               "%3 VALUES ('Брус','2','05.10.2026','10:00:00','Приход','1')",
+                               "%3 VALUES ('Брус','3','03.10.2026','08:00:00','Приход','1')",
+                               "%3 VALUES ('Клей','1','03.10.2026','08:00:00','Приход','1')"})
       db().execute(QStringLiteral("INSERT INTO ") + QString::fromUtf8(insert)
-                                                         .replace("%1", header)
-                                                         .replace("%2", rows)
-                                                         .replace("%3", movements));
+                                                        .replace("%1", header)
+                                                        .replace("%2", rows)
+                                                        .replace("%3", movements));
     main()->BuildMenus();
   }
 };
@@ -77,8 +76,9 @@ TEST_F(ElementReferencesTest, AUsedElementIsRefusedSayingWhereAndAnUnusedOneIsDe
       {"Брус",
        "Элемент «Брус» используется: 2 документа (первый — Приход от 03.10.2026), 3 движения "
        "регистра «Остатки», 1 элемент справочника «Комплекты». Удаление невозможно."},
-      {"Доска", "Элемент «Доска» используется: 1 документ (первый — Приход от 12.11.2025). "
-                "Удаление невозможно."},
+      {"Доска",
+       "Элемент «Доска» используется: 1 документ (первый — Приход от 12.11.2025). "
+       "Удаление невозможно."},
       {"Клей", "Элемент «Клей» используется: 1 движение регистра «Остатки». Удаление невозможно."},
       {"Гвоздь", ""},
   };
@@ -96,8 +96,9 @@ TEST_F(ElementReferencesTest, AUsedElementIsRefusedSayingWhereAndAnUnusedOneIsDe
       EXPECT_EQ(messages.texts(), QStringList{refusal});  // refused before any question
       EXPECT_EQ(elementNames(QStringLiteral("Товары")), before);
     } else {
-      EXPECT_EQ(messages.texts(),
-                QStringList{QStringLiteral("Удалить данный элемент справочника ") + element + " ?"});
+      EXPECT_EQ(
+          messages.texts(),
+          QStringList{QStringLiteral("Удалить данный элемент справочника ") + element + " ?"});
       EXPECT_FALSE(elementNames(QStringLiteral("Товары")).contains(element));
     }
   }

@@ -2,6 +2,7 @@
 
 #include "config/object_definition.h"
 #include "config/object_kind.h"
+#include "config/references.h"
 #include "config/table_names.h"
 #include "script/script_error.h"
 #include "storage/sql_text.h"
@@ -20,6 +21,7 @@ clsСправочник::clsСправочник(std::shared_ptr<SharedContext> 
   addMember(kFetch, QStringLiteral("Получить"));
   addMember(kValue, QStringLiteral("Значение"));
   addMember(kGetView, QStringLiteral("GetView"));
+  addMember(kDelete, QStringLiteral("Удалить"));
 }
 
 Value clsСправочник::invoke(int dispId, Args& args) {
@@ -40,6 +42,10 @@ Value clsСправочник::invoke(int dispId, Args& args) {
     case kGetView:
       object_args::expectCount(args, 0);
       getView();
+      return Value();
+    case kDelete:
+      object_args::expectCount(args, 1);
+      deleteElement(object_args::text(args, 0));
       return Value();
   }
   throw ScriptError(ErrorCode::NotSupported);
@@ -69,6 +75,16 @@ void clsСправочник::getView() {
     context().sharedRecordset = db().openRecordset(QStringLiteral("SELECT * FROM ") +
                                                    config::catalogTable(checkedKind(m_kind)));
   });
+}
+
+void clsСправочник::deleteElement(const QString& name) {
+  const QString table = config::catalogTable(checkedKind(m_kind));
+  // The same refusal as the catalog list gives: the books would name an element that is gone.
+  const config::ElementReferences used = config::findReferences(db(), m_kind, name);
+  if (!used.isEmpty())
+    throw ScriptError::custom(ErrorCode::InvalidCall, config::referenceMessage(name, used));
+  db().execute(QStringLiteral("DELETE FROM ") + table + QStringLiteral(" WHERE Наименование=") +
+               storage::quote(name));
 }
 
 bool clsСправочник::fetch() {
