@@ -7,6 +7,7 @@
 #include "config/table_names.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
+#include "storage/table_indexes.h"
 
 namespace balvix::config {
 
@@ -153,11 +154,20 @@ QString referenceMessage(const QString& name, const ElementReferences& reference
          parts.join(QStringLiteral(", ")) + QStringLiteral(". Удаление невозможно.");
 }
 
-QStringList registerReferenceColumns(storage::Session& db, const QString& registerName,
-                                     const QString& catalog) {
-  return registerColumns(db, registerName,
-                         typedColumnNames(definitions(db, ObjectKind::Document),
-                                          definitions(db, ObjectKind::Catalog), catalog));
+int ensureReferenceIndexes(storage::Session& db) {
+  const QList<ObjectDefinition> documents = definitions(db, ObjectKind::Document);
+  const QList<ObjectDefinition> catalogs = definitions(db, ObjectKind::Catalog);
+  QSet<QString> typed;
+  for (const ObjectDefinition& catalog : catalogs)
+    typed.unite(typedColumnNames(documents, catalogs, catalog.name));
+  int created = 0;
+  for (const QString& registerName : objectNames(db, ObjectKind::Register)) {
+    const QString table = registerTable(registerName);
+    if (!db.tableExists(table)) continue;
+    for (const QString& column : registerColumns(db, registerName, typed))
+      if (storage::ensureIndex(db, table, {column}, keyIndexName(table) + u'_' + column)) ++created;
+  }
+  return created;
 }
 
 }  // namespace balvix::config

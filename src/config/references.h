@@ -38,9 +38,9 @@ ElementReferences findReferences(storage::Session& db, const QString& catalog, c
 // документов (первый — … от 03.10.2026), 54 движения регистра «…». Удаление невозможно.»
 QString referenceMessage(const QString& name, const ElementReferences& references);
 
-// The columns of a register that reference the catalog, for the indexes that keep the
-// check fast.
-QStringList registerReferenceColumns(storage::Session& db, const QString& registerName,
-                                     const QString& catalog);
+// Creates an index on every register column that references a catalog (as findReferences
+// takes them), unless the column has one: the movements are the tables that grow to millions
+// of rows, and the check before a delete counts them. Returns how many indexes were created.
+int ensureReferenceIndexes(storage::Session& db);
 
 }  // namespace balvix::config
