@@ -61,11 +61,11 @@ bool fill(const QString& file, int movements, int goods) {
   sqlite3_stmt* header = nullptr;
   sqlite3_stmt* row = nullptr;
   sqlite3_stmt* move = nullptr;
-  sqlite3_prepare_v2(db, "INSERT INTO items_Документ_Приход VALUES ('Приход',?,?,'1')", -1,
-                     &header, nullptr);
-  sqlite3_prepare_v2(db, "INSERT INTO table_Документ_Приход VALUES (?,'1',?,?)", -1, &row,
+  sqlite3_prepare_v2(db, "INSERT INTO items_Документ_Приход VALUES ('Приход',?,?,'1')", -1, &header,
                      nullptr);
-  sqlite3_prepare_v2(db, "INSERT INTO items_Регистр_Остатки VALUES (?,'Склад','1',?,?,'Приход','+')",
+  sqlite3_prepare_v2(db, "INSERT INTO table_Документ_Приход VALUES (?,'1',?,?)", -1, &row, nullptr);
+  sqlite3_prepare_v2(db,
+                     "INSERT INTO items_Регистр_Остатки VALUES (?,'Склад','1',?,?,'Приход','+')",
                      -1, &move, nullptr);
   std::srand(12345);
   for (int i = 0; i < movements; ++i) {
@@ -105,8 +105,8 @@ bool fill(const QString& file, int movements, int goods) {
 double rawCheck(sqlite3* db, const QByteArray& good, int& documents, int& movements) {
   const auto start = Clock::now();
   sqlite3_stmt* st = nullptr;
-  sqlite3_prepare_v2(db, "SELECT DISTINCT cDATE,cTIME FROM table_Документ_Приход WHERE Товар=?",
-                     -1, &st, nullptr);
+  sqlite3_prepare_v2(db, "SELECT DISTINCT cDATE,cTIME FROM table_Документ_Приход WHERE Товар=?", -1,
+                     &st, nullptr);
   sqlite3_bind_text(st, 1, good.constData(), good.size(), SQLITE_TRANSIENT);
   documents = 0;
   while (sqlite3_step(st) == SQLITE_ROW) ++documents;
@@ -152,12 +152,10 @@ int main(int argc, char** argv) {
     bestCheck = std::min(bestCheck, secondsSince(start));
     const int checkMovements = found.movements.isEmpty() ? 0 : found.movements.first().rows;
     agree = agree && found.documents == rawDocuments && checkMovements == rawMovements;
-    if (round == 0)
-      std::printf("%s\n", config::referenceMessage(good, found).toUtf8().constData());
+    if (round == 0) std::printf("%s\n", config::referenceMessage(good, found).toUtf8().constData());
   }
   sqlite3_close(raw);
   std::printf("reference check, %d movements: %.4f s (raw SQLite, same queries: %.4f s, %.1fx)%s\n",
-              movements, bestCheck, bestRaw, bestCheck / bestRaw,
-              agree ? "" : "  COUNTS DIFFER");
+              movements, bestCheck, bestRaw, bestCheck / bestRaw, agree ? "" : "  COUNTS DIFFER");
   return agree ? 0 : 1;
 }

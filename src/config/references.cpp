@@ -154,6 +154,34 @@ QString referenceMessage(const QString& name, const ElementReferences& reference
          parts.join(QStringLiteral(", ")) + QStringLiteral(". Удаление невозможно.");
 }
 
+int renameReferences(storage::Session& db, const QString& catalog, const QString& oldName,
+                     const QString& newName) {
+  const QList<ObjectDefinition> documents = definitions(db, ObjectKind::Document);
+  const QList<ObjectDefinition> catalogs = definitions(db, ObjectKind::Catalog);
+  int moved = 0;
+  auto move = [&](const QString& table, const QStringList& columns) {
+    if (columns.isEmpty() || !db.tableExists(table)) return;
+    for (const QString& column : columns) {
+      db.execute(QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + column +
+                 QLatin1Char('=') + storage::quote(newName) + QStringLiteral(" WHERE ") + column +
+                 QLatin1Char('=') + storage::quote(oldName));
+      moved += db.changes();
+    }
+  };
+  for (const ObjectDefinition& document : documents) {
+    move(documentHeaderTable(document.name), columnsTyped(document.requisites, catalog));
+    if (document.hasTablePart)
+      move(documentTablePartTable(document.name), columnsTyped(document.tableRequisites, catalog));
+  }
+  for (const ObjectDefinition& other : catalogs)
+    move(catalogTable(other.name), columnsTyped(other.requisites, catalog));
+  const QSet<QString> typed = typedColumnNames(documents, catalogs, catalog);
+  for (const QString& registerName : objectNames(db, ObjectKind::Register))
+    if (db.tableExists(registerTable(registerName)))
+      move(registerTable(registerName), registerColumns(db, registerName, typed));
+  return moved;
+}
+
 int ensureReferenceIndexes(storage::Session& db) {
   const QList<ObjectDefinition> documents = definitions(db, ObjectKind::Document);
   const QList<ObjectDefinition> catalogs = definitions(db, ObjectKind::Catalog);

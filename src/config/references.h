@@ -38,6 +38,12 @@ ElementReferences findReferences(storage::Session& db, const QString& catalog, c
 // документов (первый — … от 03.10.2026), 54 движения регистра «…». Удаление невозможно.»
 QString referenceMessage(const QString& name, const ElementReferences& references);
 
+// Moves every reference to the element `oldName` of `catalog` to `newName`: the same columns
+// findReferences reads. Returns how many values changed. The caller renames the element and
+// holds the transaction, so the books never name both at once. Throws storage::DbError.
+int renameReferences(storage::Session& db, const QString& catalog, const QString& oldName,
+                     const QString& newName);
+
 // Creates an index on every register column that references a catalog (as findReferences
 // takes them), unless the column has one: the movements are the tables that grow to millions
 // of rows, and the check before a delete counts them. Returns how many indexes were created.

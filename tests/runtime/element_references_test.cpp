@@ -1,7 +1,12 @@
+#include <QLineEdit>
+
 #include "config/object_definition.h"
 #include "config/table_names.h"
+#include "runtime/catalog_form.h"
 #include "runtime/catalog_list.h"
+#include "runtime/form_control.h"
 #include "runtime/toolbar_control.h"
+#include "runtime/value_field.h"
 #include "runtime_fixture.h"
 
 namespace balvix::runtime::testing {
@@ -102,6 +107,33 @@ TEST_F(ElementReferencesTest, AUsedElementIsRefusedSayingWhereAndAnUnusedOneIsDe
       EXPECT_FALSE(elementNames(QStringLiteral("Товары")).contains(element));
     }
   }
+}
+
+TEST_F(ElementReferencesTest, ARenameCarriesThroughEveryReferenceAndSaysHowMany) {
+  auto* list = clickMenu<frmSprList>(0, QStringLiteral("Товары"));
+  ASSERT_TRUE(list);
+  list->rowClicked(0);
+  list->toolbar()->click(2);
+  processEvents();
+  const auto forms = openWindows<frmUniSpr>();
+  ASSERT_FALSE(forms.isEmpty());
+  auto* edit = qobject_cast<QLineEdit*>(forms.last()->form()->field("Наименование")->focusWidget());
+  ASSERT_TRUE(edit);
+  edit->setText(QStringLiteral("Брус 50×50"));
+  messages.clear();
+  ASSERT_TRUE(forms.last()->save());
+  EXPECT_EQ(messages.texts(),
+            QStringList{"Элемент записан успешно. Перенесено ссылок на новое наименование: 7."});
+  const char* const named[] = {"table_Документ_Приход WHERE Товар",
+                               "items_Регистр_Остатки WHERE товар",
+                               "items_Справочник_Комплекты WHERE Состав"};
+  for (const char* where : named) {
+    SCOPED_TRACE(where);
+    const QString from = QStringLiteral("SELECT count(*) FROM ") + QString::fromUtf8(where);
+    EXPECT_EQ(value(from + "='Брус'"), "0");
+    EXPECT_NE(value(from + "='Брус 50×50'"), "0");
+  }
+  EXPECT_EQ(value("SELECT count(*) FROM items_Регистр_Остатки WHERE товар='Клей'"), "1");
 }
 
 }  // namespace
