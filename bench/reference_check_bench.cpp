@@ -165,9 +165,10 @@ void renameRun(int movements, int rounds) {
     bestRaw = std::min(bestRaw, rawRename(raw, "Товар А", "Товар 0"));
     sqlite3_close(raw);
   }
-  std::printf("rename carried through %d references: %.3f s (raw SQLite, same UPDATEs in one "
-              "transaction: %.3f s, %.2fx)\n",
-              moved, bestRename, bestRaw, bestRename / bestRaw);
+  std::printf(
+      "rename carried through %d references: %.3f s (raw SQLite, same UPDATEs in one "
+      "transaction: %.3f s, %.2fx)\n",
+      moved, bestRename, bestRaw, bestRename / bestRaw);
 }
 
 }  // namespace

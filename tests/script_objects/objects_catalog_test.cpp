@@ -139,6 +139,28 @@ TEST_F(CatalogObjectTest, DeletingAnElementTheBooksNameIsRefusedAndAnUnusedOneIs
             (QStringList{QStringLiteral("Стол"), QStringLiteral("Стул")}));
 }
 
+TEST_F(CatalogObjectTest, ARenameCarriesThroughTheReferencesAndATakenNameIsRefused) {
+  addCatalog(QStringLiteral("Комплекты"),
+             {QStringLiteral("Наименование"), QStringLiteral("Состав")},
+             {{QStringLiteral("Набор"), QStringLiteral("Стол")}});
+  exec(QStringLiteral(
+      "UPDATE form_items SET items_type='Текст;Справочник.Товары;' WHERE name='Комплекты'"));
+  addRegister(QStringLiteral("Остатки"), {QStringLiteral("Состав")});
+  exec(QStringLiteral("INSERT INTO items_Регистр_Остатки VALUES ('Стол','01.02.2026','','','1')"));
+  const QString rename = QStringLiteral(
+      "Объект Спр = СоздатьОбъект(\"Справочник\")\n"
+      "Спр.Вид = \"Товары\"\nСпр.Переименовать(\"%1\", \"%2\")\n");
+  EXPECT_EQ(runError(rename.arg(QStringLiteral("Стол"), QStringLiteral("Шкаф"))),
+            QStringLiteral("3: Элемент «Шкаф» уже есть в справочнике «Товары»."));
+  run(rename.arg(QStringLiteral("Стол"), QStringLiteral("Стол письменный")));
+  EXPECT_EQ(column(QStringLiteral("SELECT Наименование FROM items_Справочник_Товары")),
+            (QStringList{QStringLiteral("Стол письменный"), QStringLiteral("Стул"),
+                         QStringLiteral("Шкаф")}));
+  EXPECT_EQ(column(QStringLiteral("SELECT Состав FROM items_Справочник_Комплекты UNION ALL "
+                                  "SELECT Состав FROM items_Регистр_Остатки")),
+            (QStringList{QStringLiteral("Стол письменный"), QStringLiteral("Стол письменный")}));
+}
+
 class DocumentObjectTest : public ObjectTest {
  protected:
   void SetUp() override {
