@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "config/object_definition.h"
+#include "config/references.h"
 #include "config/table_names.h"
 #include "configurator/requisite_editor.h"
 #include "configurator/table_rebuild.h"
@@ -116,6 +117,8 @@ void frmRegister::write(const QString& name) {
       config::createTableStatement(config::TableRole::Movements, name, movements.requisiteNames()),
       &progress);
   config::ensureKeyIndex(db, config::TableRole::Movements, name);
+  // The rebuilt table has lost the indexes on the columns that name catalog elements.
+  config::ensureReferenceIndexes(db);
   transaction.commit();
 }
 

@@ -10,6 +10,7 @@
 
 #include "config/form_layout.h"
 #include "config/object_definition.h"
+#include "config/references.h"
 #include "config/table_names.h"
 #include "documents/document_service.h"
 #include "runtime/catalog_list.h"
@@ -211,7 +212,16 @@ bool frmUniSpr::save() {
       sql = QStringLiteral("UPDATE ") + table() + QStringLiteral(" SET ") + assignments +
             QStringLiteral(" WHERE Наименование=") + quote(m_elementName);
     }
-    db.execute(sql);
+    // A new name goes into every document, movement and element that names the old one,
+    // together with the element or not at all.
+    int moved = 0;
+    {
+      storage::Transaction transaction(db);
+      db.execute(sql);
+      if (!isNew && newName != m_elementName)
+        moved = config::renameReferences(db, m_catalog, m_elementName, newName);
+      transaction.commit();
+    }
     // The list is brought up to date only once the element is written.
     if (m_list) {
       if (isNew)
@@ -220,7 +230,10 @@ bool frmUniSpr::save() {
         m_list->setRowName(m_listRow, newName);
       QCoreApplication::processEvents();
     }
-    MessageBoxes::show(QStringLiteral("Элемент записан успешно."));
+    MessageBoxes::show(moved > 0 ? QStringLiteral("Элемент записан успешно. Перенесено ссылок на "
+                                                  "новое наименование: %1.")
+                                       .arg(moved)
+                                 : QStringLiteral("Элемент записан успешно."));
     m_loaded = false;
     close();
     return true;

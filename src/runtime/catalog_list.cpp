@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "config/references.h"
 #include "config/table_names.h"
 #include "runtime/catalog_form.h"
 #include "runtime/form_control.h"
@@ -249,6 +250,18 @@ void frmSprList::buttonClicked(int number) {
       if (m_row < 0) return;
       const QString name = m_model->names().value(m_row);
       m_state.currentElementName = name;
+      // An element that documents, movements or other elements still name is kept: deleting
+      // it would leave them pointing at nothing.
+      try {
+        const config::ElementReferences used = config::findReferences(*m_state.db, m_catalog, name);
+        if (!used.isEmpty()) {
+          MessageBoxes::show(config::referenceMessage(name, used));
+          return;
+        }
+      } catch (const storage::DbError& e) {
+        MessageBoxes::show(e.description());
+        return;
+      }
       if (MessageBoxes::ask(QStringLiteral("Удалить данный элемент справочника ") + name +
                             QStringLiteral(" ?")) != shell::MsgAnswer::Yes)
         return;

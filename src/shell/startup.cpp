@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "config/references.h"
 #include "config/table_names.h"
 #include "shell/frm_splash.h"
 #include "shell/message_box.h"
@@ -54,11 +55,13 @@ void checkDatabaseAtStartup(storage::Session& db) {
 
 namespace {
 
-// Databases made before the generated tables had their key index get it now, once.
+// Databases made before the generated tables had their key index get it now, once; so do
+// the movements' columns that name catalog elements, which the check before a delete counts.
 void addMissingKeyIndexes(storage::Session& db) {
   try {
     storage::Transaction transaction(db);
-    if (config::ensureKeyIndexes(db) > 0) transaction.commit();
+    const int created = config::ensureKeyIndexes(db);
+    if (created + config::ensureReferenceIndexes(db) > 0) transaction.commit();
   } catch (const storage::DbError& e) {
     // The program works without them, only slower: say so and go on.
     reportStartupWarning(

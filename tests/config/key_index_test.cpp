@@ -2,6 +2,8 @@
 
 #include <QTemporaryDir>
 
+#include "config/object_definition.h"
+#include "config/references.h"
 #include "config/table_names.h"
 #include "storage/session.h"
 #include "storage/table_indexes.h"
@@ -79,6 +81,32 @@ TEST_F(KeyIndexTest, AnOlderDatabaseGetsTheMissingIndexesOnceAndHandMadeTablesAr
                                          "WHERE cDATE='01.02.2026' AND cTIME='10:00:00'"))
           .text(3);
   EXPECT_TRUE(Contains(plan, QStringLiteral("INDEX")));
+}
+
+// A register keeps no types: its column indexed for the check before a delete is the one
+// a catalog-typed requisite shares its name with (here in other letter case).
+TEST(ReferenceIndexTest, RegisterColumnsNamedLikeCatalogRequisitesAreIndexedOnce) {
+  balvix::testing::TempDatabase temp;
+  storage::Session& db = temp.db();
+  ObjectDefinition receipt;
+  receipt.kind = ObjectKind::Document;
+  receipt.name = QStringLiteral("Приход");
+  receipt.requisites = {{QStringLiteral("Склад"), RequisiteType::catalog("Склады")}};
+  insertDefinition(db, receipt);
+  db.execute(createTableStatement(TableRole::Header, receipt.name, receipt.requisiteNames()));
+  ObjectDefinition goods;
+  goods.name = QStringLiteral("Склады");
+  insertDefinition(db, goods);
+  ObjectDefinition stock;
+  stock.kind = ObjectKind::Register;
+  stock.name = QStringLiteral("Остатки");
+  insertDefinition(db, stock);
+  db.execute(createTableStatement(TableRole::Movements, stock.name,
+                                  {QStringLiteral("склад"), QStringLiteral("Количество")}));
+  EXPECT_EQ(ensureReferenceIndexes(db), 1);
+  EXPECT_TRUE(storage::hasIndexOn(db, registerTable(stock.name), {QStringLiteral("склад")}));
+  EXPECT_FALSE(storage::hasIndexOn(db, registerTable(stock.name), {QStringLiteral("Количество")}));
+  EXPECT_EQ(ensureReferenceIndexes(db), 0);
 }
 
 }  // namespace

@@ -116,6 +116,51 @@ TEST_F(CatalogObjectTest, KindsThatAreNoTablesAreRunTimeErrors) {
   EXPECT_TRUE(injected.contains(QStringLiteral("не может быть именем"))) << injected.toStdString();
 }
 
+// A set names Стол by a requisite typed to Товары; the stock register's column of the same
+// name (in other letter case) counts as a reference too.
+TEST_F(CatalogObjectTest, DeletingAnElementTheBooksNameIsRefusedAndAnUnusedOneIsDeleted) {
+  addCatalog(QStringLiteral("Комплекты"),
+             {QStringLiteral("Наименование"), QStringLiteral("Состав")},
+             {{QStringLiteral("Набор"), QStringLiteral("Стол")}});
+  exec(QStringLiteral(
+      "UPDATE form_items SET items_type='Текст;Справочник.Товары;' WHERE name='Комплекты'"));
+  addRegister(QStringLiteral("Остатки"), {QStringLiteral("состав")});
+  for (const char* when : {"01.02.2026", "02.02.2026"})
+    exec(QStringLiteral("INSERT INTO items_Регистр_Остатки VALUES ('Стол','%1','','','1')")
+             .arg(QString::fromUtf8(when)));
+  const QString remove = QStringLiteral(
+      "Объект Спр = СоздатьОбъект(\"Справочник\")\n"
+      "Спр.Вид = \"Товары\"\nСпр.Удалить(\"%1\")\n");
+  EXPECT_EQ(runError(remove.arg(QStringLiteral("Стол"))),
+            QStringLiteral("3: Элемент «Стол» используется: 2 движения регистра «Остатки», 1 "
+                           "элемент справочника «Комплекты». Удаление невозможно."));
+  run(remove.arg(QStringLiteral("Шкаф")));
+  EXPECT_EQ(column(QStringLiteral("SELECT Наименование FROM items_Справочник_Товары")),
+            (QStringList{QStringLiteral("Стол"), QStringLiteral("Стул")}));
+}
+
+TEST_F(CatalogObjectTest, ARenameCarriesThroughTheReferencesAndATakenNameIsRefused) {
+  addCatalog(QStringLiteral("Комплекты"),
+             {QStringLiteral("Наименование"), QStringLiteral("Состав")},
+             {{QStringLiteral("Набор"), QStringLiteral("Стол")}});
+  exec(QStringLiteral(
+      "UPDATE form_items SET items_type='Текст;Справочник.Товары;' WHERE name='Комплекты'"));
+  addRegister(QStringLiteral("Остатки"), {QStringLiteral("Состав")});
+  exec(QStringLiteral("INSERT INTO items_Регистр_Остатки VALUES ('Стол','01.02.2026','','','1')"));
+  const QString rename = QStringLiteral(
+      "Объект Спр = СоздатьОбъект(\"Справочник\")\n"
+      "Спр.Вид = \"Товары\"\nСпр.Переименовать(\"%1\", \"%2\")\n");
+  EXPECT_EQ(runError(rename.arg(QStringLiteral("Стол"), QStringLiteral("Шкаф"))),
+            QStringLiteral("3: Элемент «Шкаф» уже есть в справочнике «Товары»."));
+  run(rename.arg(QStringLiteral("Стол"), QStringLiteral("Стол письменный")));
+  EXPECT_EQ(column(QStringLiteral("SELECT Наименование FROM items_Справочник_Товары")),
+            (QStringList{QStringLiteral("Стол письменный"), QStringLiteral("Стул"),
+                         QStringLiteral("Шкаф")}));
+  EXPECT_EQ(column(QStringLiteral("SELECT Состав FROM items_Справочник_Комплекты UNION ALL "
+                                  "SELECT Состав FROM items_Регистр_Остатки")),
+            (QStringList{QStringLiteral("Стол письменный"), QStringLiteral("Стол письменный")}));
+}
+
 class DocumentObjectTest : public ObjectTest {
  protected:
   void SetUp() override {

@@ -2,8 +2,10 @@
 
 #include "config/object_definition.h"
 #include "config/object_kind.h"
+#include "config/references.h"
 #include "config/table_names.h"
 #include "script/script_error.h"
+#include "storage/session.h"
 #include "storage/sql_text.h"
 
 namespace balvix::script {
@@ -20,6 +22,8 @@ clsСправочник::clsСправочник(std::shared_ptr<SharedContext> 
   addMember(kFetch, QStringLiteral("Получить"));
   addMember(kValue, QStringLiteral("Значение"));
   addMember(kGetView, QStringLiteral("GetView"));
+  addMember(kDelete, QStringLiteral("Удалить"));
+  addMember(kRename, QStringLiteral("Переименовать"));
 }
 
 Value clsСправочник::invoke(int dispId, Args& args) {
@@ -40,6 +44,14 @@ Value clsСправочник::invoke(int dispId, Args& args) {
     case kGetView:
       object_args::expectCount(args, 0);
       getView();
+      return Value();
+    case kDelete:
+      object_args::expectCount(args, 1);
+      deleteElement(object_args::text(args, 0));
+      return Value();
+    case kRename:
+      object_args::expectCount(args, 2);
+      renameElement(object_args::text(args, 0), object_args::text(args, 1));
       return Value();
   }
   throw ScriptError(ErrorCode::NotSupported);
@@ -69,6 +81,41 @@ void clsСправочник::getView() {
     context().sharedRecordset = db().openRecordset(QStringLiteral("SELECT * FROM ") +
                                                    config::catalogTable(checkedKind(m_kind)));
   });
+}
+
+void clsСправочник::deleteElement(const QString& name) {
+  const QString table = config::catalogTable(checkedKind(m_kind));
+  // The same refusal as the catalog list gives: the books would name an element that is gone.
+  const config::ElementReferences used = config::findReferences(db(), m_kind, name);
+  if (!used.isEmpty())
+    throw ScriptError::custom(ErrorCode::InvalidCall, config::referenceMessage(name, used));
+  db().execute(QStringLiteral("DELETE FROM ") + table + QStringLiteral(" WHERE Наименование=") +
+               storage::quote(name));
+}
+
+void clsСправочник::renameElement(const QString& name, const QString& newName) {
+  const QString table = config::catalogTable(checkedKind(m_kind));
+  auto exists = [&](const QString& element) {
+    return !db().openRecordset(QStringLiteral("SELECT Наименование FROM ") + table +
+                               QStringLiteral(" WHERE Наименование=") + storage::quote(element))
+                .eof();
+  };
+  if (newName.trimmed().isEmpty() || !exists(name))
+    throw ScriptError::custom(
+        ErrorCode::InvalidCall,
+        QStringLiteral("Элемент «%1» не найден в справочнике «%2».").arg(name, m_kind));
+  if (newName == name) return;
+  if (exists(newName))
+    throw ScriptError::custom(
+        ErrorCode::InvalidCall,
+        QStringLiteral("Элемент «%1» уже есть в справочнике «%2».").arg(newName, m_kind));
+  // The element and every reference to it move together, as the element form does it.
+  storage::Transaction transaction(db());
+  db().execute(QStringLiteral("UPDATE ") + table + QStringLiteral(" SET Наименование=") +
+               storage::quote(newName) + QStringLiteral(" WHERE Наименование=") +
+               storage::quote(name));
+  config::renameReferences(db(), m_kind, name, newName);
+  transaction.commit();
 }
 
 bool clsСправочник::fetch() {

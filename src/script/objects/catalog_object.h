@@ -37,8 +37,9 @@ class KindWalk {
 };
 
 // A catalog as a module reads it: set Вид, Выбрать, then Получить in a loop and Значение
-// inside. With Вид empty, Выбрать walks every catalog and Вид names the catalog of the
-// current element. The selection lives in the shared recordset.
+// inside; Удалить(name) deletes an element, Переименовать(name, newName) renames one. With Вид
+// empty, Выбрать walks every catalog and Вид names the catalog of the current element. The
+// selection lives in the shared recordset.
 class clsСправочник : public ScriptObject {
  public:
   clsСправочник(std::shared_ptr<SharedContext> context, Host& host);
@@ -50,10 +51,14 @@ class clsСправочник : public ScriptObject {
   std::unique_ptr<Enumerator> enumerate(const std::shared_ptr<HostObject>& self) override;
 
  private:
-  enum Member { kKind = 1, kSelect, kFetch, kValue, kGetView };
+  enum Member { kKind = 1, kSelect, kFetch, kValue, kGetView, kDelete, kRename };
   void select();
   void getView();
   bool fetch();
+  // Удалить(name): deletes the element of Вид so named, unless the books still name it.
+  void deleteElement(const QString& name);
+  // Переименовать(name, newName): renames the element and every reference to it.
+  void renameElement(const QString& name, const QString& newName);
 
   QString m_kind;
   std::int16_t m_fetched = 0;

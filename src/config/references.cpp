@@ -1,0 +1,201 @@
+#include "config/references.h"
+
+#include <QDate>
+#include <QSet>
+
+#include "config/object_definition.h"
+#include "config/table_names.h"
+#include "storage/session.h"
+#include "storage/sql_text.h"
+#include "storage/table_indexes.h"
+
+namespace balvix::config {
+
+namespace {
+
+QStringList columnsTyped(const QList<Requisite>& requisites, const QString& catalog) {
+  QStringList names;
+  for (const Requisite& requisite : requisites)
+    if (!requisite.name.isEmpty() && requisite.type == RequisiteType::catalog(catalog))
+      names << requisite.name;
+  return names;
+}
+
+// "a='x' OR b='x'": the rows holding the name in any of the columns.
+QString anyColumnIs(const QStringList& columns, const QString& name) {
+  QStringList terms;
+  for (const QString& column : columns) terms << column + QLatin1Char('=') + storage::quote(name);
+  return terms.join(QStringLiteral(" OR "));
+}
+
+int countRows(storage::Session& db, const QString& table, const QString& condition) {
+  storage::Recordset rs = db.openRecordset(QStringLiteral("SELECT count(*) FROM ") + table +
+                                           QStringLiteral(" WHERE ") + condition);
+  return rs.eof() ? 0 : rs.value(0).toInt();
+}
+
+// Russian plural of a count: 1 документ, 2 документа, 5 документов (11–14 take the last).
+QString counted(int n, const char* one, const char* few, const char* many) {
+  const int lastTwo = n % 100;
+  const int last = n % 10;
+  const char* word = many;
+  if (lastTwo < 11 || lastTwo > 14) {
+    if (last == 1)
+      word = one;
+    else if (last >= 2 && last <= 4)
+      word = few;
+  }
+  return QString::number(n) + QLatin1Char(' ') + QString::fromUtf8(word);
+}
+
+// Every column typed to the catalog in the documents and the catalogs, by name in lower
+// case: a register keeps no types, so its column references the catalog when a requisite of
+// the same name does.
+QSet<QString> typedColumnNames(const QList<ObjectDefinition>& documents,
+                               const QList<ObjectDefinition>& catalogs, const QString& catalog) {
+  QSet<QString> names;
+  for (const ObjectDefinition& d : documents) {
+    for (const QString& c : columnsTyped(d.requisites, catalog)) names.insert(c.toLower());
+    for (const QString& c : columnsTyped(d.tableRequisites, catalog)) names.insert(c.toLower());
+  }
+  for (const ObjectDefinition& d : catalogs)
+    for (const QString& c : columnsTyped(d.requisites, catalog)) names.insert(c.toLower());
+  return names;
+}
+
+QList<ObjectDefinition> definitions(storage::Session& db, ObjectKind kind) {
+  QList<ObjectDefinition> list;
+  for (const QString& object : objectNames(db, kind))
+    if (std::optional<ObjectDefinition> d = readDefinition(db, kind, object)) list << *d;
+  return list;
+}
+
+QStringList registerColumns(storage::Session& db, const QString& registerName,
+                            const QSet<QString>& typed) {
+  QStringList names;
+  const QStringList columns =
+      requisiteColumns(TableRole::Movements, db.columns(registerTable(registerName)));
+  for (const QString& column : columns)
+    if (typed.contains(column.toLower())) names << column;
+  return names;
+}
+
+}  // namespace
+
+ElementReferences findReferences(storage::Session& db, const QString& catalog,
+                                 const QString& name) {
+  ElementReferences found;
+  const QList<ObjectDefinition> documents = definitions(db, ObjectKind::Document);
+  const QList<ObjectDefinition> catalogs = definitions(db, ObjectKind::Catalog);
+
+  QDate earliest;
+  for (const ObjectDefinition& document : documents) {
+    // A document is its key: the header and every row of its table part carry it, so the
+    // keys found in either are counted once.
+    QSet<QPair<QString, QString>> keys;
+    auto collect = [&](const QString& table, const QStringList& columns) {
+      if (columns.isEmpty() || !db.tableExists(table)) return;
+      storage::Recordset rs =
+          db.openRecordset(QStringLiteral("SELECT DISTINCT cDATE,cTIME FROM ") + table +
+                           QStringLiteral(" WHERE ") + anyColumnIs(columns, name));
+      for (; !rs.eof(); rs.moveNext()) keys.insert({rs.text(0), rs.text(1)});
+    };
+    collect(documentHeaderTable(document.name), columnsTyped(document.requisites, catalog));
+    if (document.hasTablePart)
+      collect(documentTablePartTable(document.name),
+              columnsTyped(document.tableRequisites, catalog));
+    found.documents += static_cast<int>(keys.size());
+    for (const auto& key : std::as_const(keys)) {
+      const QDate date = QDate::fromString(key.first, QStringLiteral("dd.MM.yyyy"));
+      if (found.firstDocumentKind.isEmpty() ||
+          (date.isValid() && (!earliest.isValid() || date < earliest))) {
+        earliest = date;
+        found.firstDocumentKind = document.name;
+        found.firstDocumentDate = key.first;
+      }
+    }
+  }
+
+  for (const ObjectDefinition& other : catalogs) {
+    const QStringList columns = columnsTyped(other.requisites, catalog);
+    const QString table = catalogTable(other.name);
+    if (columns.isEmpty() || !db.tableExists(table)) continue;
+    QString condition = QLatin1Char('(') + anyColumnIs(columns, name) + QLatin1Char(')');
+    // An element naming itself (a parent of its own) does not keep itself alive.
+    if (other.name.compare(catalog, Qt::CaseInsensitive) == 0)
+      condition += QStringLiteral(" AND Наименование<>") + storage::quote(name);
+    if (const int rows = countRows(db, table, condition)) found.elements.append({other.name, rows});
+  }
+
+  const QSet<QString> typed = typedColumnNames(documents, catalogs, catalog);
+  for (const QString& registerName : objectNames(db, ObjectKind::Register)) {
+    if (!db.tableExists(registerTable(registerName))) continue;
+    const QStringList columns = registerColumns(db, registerName, typed);
+    if (columns.isEmpty()) continue;
+    if (const int rows = countRows(db, registerTable(registerName), anyColumnIs(columns, name)))
+      found.movements.append({registerName, rows});
+  }
+  return found;
+}
+
+QString referenceMessage(const QString& name, const ElementReferences& references) {
+  QStringList parts;
+  if (references.documents > 0)
+    parts << counted(references.documents, "документ", "документа", "документов") +
+                 QStringLiteral(" (первый — ") + references.firstDocumentKind +
+                 QStringLiteral(" от ") + references.firstDocumentDate + QLatin1Char(')');
+  for (const ElementReferences::Count& count : references.movements)
+    parts << counted(count.rows, "движение", "движения", "движений") +
+                 QStringLiteral(" регистра «") + count.object + QStringLiteral("»");
+  for (const ElementReferences::Count& count : references.elements)
+    parts << counted(count.rows, "элемент", "элемента", "элементов") +
+                 QStringLiteral(" справочника «") + count.object + QStringLiteral("»");
+  return QStringLiteral("Элемент «") + name + QStringLiteral("» используется: ") +
+         parts.join(QStringLiteral(", ")) + QStringLiteral(". Удаление невозможно.");
+}
+
+int renameReferences(storage::Session& db, const QString& catalog, const QString& oldName,
+                     const QString& newName) {
+  const QList<ObjectDefinition> documents = definitions(db, ObjectKind::Document);
+  const QList<ObjectDefinition> catalogs = definitions(db, ObjectKind::Catalog);
+  int moved = 0;
+  auto move = [&](const QString& table, const QStringList& columns) {
+    if (columns.isEmpty() || !db.tableExists(table)) return;
+    for (const QString& column : columns) {
+      db.execute(QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + column +
+                 QLatin1Char('=') + storage::quote(newName) + QStringLiteral(" WHERE ") + column +
+                 QLatin1Char('=') + storage::quote(oldName));
+      moved += db.changes();
+    }
+  };
+  for (const ObjectDefinition& document : documents) {
+    move(documentHeaderTable(document.name), columnsTyped(document.requisites, catalog));
+    if (document.hasTablePart)
+      move(documentTablePartTable(document.name), columnsTyped(document.tableRequisites, catalog));
+  }
+  for (const ObjectDefinition& other : catalogs)
+    move(catalogTable(other.name), columnsTyped(other.requisites, catalog));
+  const QSet<QString> typed = typedColumnNames(documents, catalogs, catalog);
+  for (const QString& registerName : objectNames(db, ObjectKind::Register))
+    if (db.tableExists(registerTable(registerName)))
+      move(registerTable(registerName), registerColumns(db, registerName, typed));
+  return moved;
+}
+
+int ensureReferenceIndexes(storage::Session& db) {
+  const QList<ObjectDefinition> documents = definitions(db, ObjectKind::Document);
+  const QList<ObjectDefinition> catalogs = definitions(db, ObjectKind::Catalog);
+  QSet<QString> typed;
+  for (const ObjectDefinition& catalog : catalogs)
+    typed.unite(typedColumnNames(documents, catalogs, catalog.name));
+  int created = 0;
+  for (const QString& registerName : objectNames(db, ObjectKind::Register)) {
+    const QString table = registerTable(registerName);
+    if (!db.tableExists(table)) continue;
+    for (const QString& column : registerColumns(db, registerName, typed))
+      if (storage::ensureIndex(db, table, {column}, keyIndexName(table) + u'_' + column)) ++created;
+  }
+  return created;
+}
+
+}  // namespace balvix::config
