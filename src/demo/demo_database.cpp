@@ -11,6 +11,7 @@
 
 #include "config/form_layout.h"
 #include "config/object_definition.h"
+#include "config/references.h"
 #include "config/table_names.h"
 #include "documents/document_service.h"
 #include "script/engine.h"
@@ -247,6 +248,8 @@ DemoSummary addDemo(storage::Session& db, const QDate& today, const Progress& pr
   {
     storage::Transaction transaction(db);
     defineConfiguration(db);
+    // The stock register's Товар and Склад are counted before a good or warehouse is deleted.
+    config::ensureReferenceIndexes(db);
     transaction.commit();
   }
 
