@@ -13,12 +13,14 @@ namespace balvix::config {
 
 namespace {
 
-QStringList columnsTyped(const QList<Requisite>& requisites, const QString& catalog) {
+QStringList columnsTyped(const QList<Requisite>& requisites, const RequisiteType& type) {
   QStringList names;
   for (const Requisite& requisite : requisites)
-    if (!requisite.name.isEmpty() && requisite.type == RequisiteType::catalog(catalog))
-      names << requisite.name;
+    if (!requisite.name.isEmpty() && requisite.type == type) names << requisite.name;
   return names;
+}
+QStringList columnsTyped(const QList<Requisite>& requisites, const QString& catalog) {
+  return columnsTyped(requisites, RequisiteType::catalog(catalog));
 }
 
 // "a='x' OR b='x'": the rows holding the name in any of the columns.
@@ -52,7 +54,8 @@ QString counted(int n, const char* one, const char* few, const char* many) {
 // case: a register keeps no types, so its column references the catalog when a requisite of
 // the same name does.
 QSet<QString> typedColumnNames(const QList<ObjectDefinition>& documents,
-                               const QList<ObjectDefinition>& catalogs, const QString& catalog) {
+                               const QList<ObjectDefinition>& catalogs,
+                               const RequisiteType& catalog) {
   QSet<QString> names;
   for (const ObjectDefinition& d : documents) {
     for (const QString& c : columnsTyped(d.requisites, catalog)) names.insert(c.toLower());
@@ -83,6 +86,11 @@ QStringList registerColumns(storage::Session& db, const QString& registerName,
 }  // namespace
 
 ElementReferences findReferences(storage::Session& db, const QString& catalog,
+                                 const QString& name) {
+  return findReferences(db, RequisiteType::catalog(catalog), name);
+}
+
+ElementReferences findReferences(storage::Session& db, const RequisiteType& catalog,
                                  const QString& name) {
   ElementReferences found;
   const QList<ObjectDefinition> documents = definitions(db, ObjectKind::Document);
@@ -122,7 +130,8 @@ ElementReferences findReferences(storage::Session& db, const QString& catalog,
     if (columns.isEmpty() || !db.tableExists(table)) continue;
     QString condition = QLatin1Char('(') + anyColumnIs(columns, name) + QLatin1Char(')');
     // An element naming itself (a parent of its own) does not keep itself alive.
-    if (other.name.compare(catalog, Qt::CaseInsensitive) == 0)
+    if (catalog.kind == RequisiteType::Kind::Catalog &&
+        other.name.compare(catalog.object, Qt::CaseInsensitive) == 0)
       condition += QStringLiteral(" AND Наименование<>") + storage::quote(name);
     if (const int rows = countRows(db, table, condition)) found.elements.append({other.name, rows});
   }
@@ -139,6 +148,11 @@ ElementReferences findReferences(storage::Session& db, const QString& catalog,
 }
 
 QString referenceMessage(const QString& name, const ElementReferences& references) {
+  return QStringLiteral("Элемент «") + name + QStringLiteral("» используется: ") +
+         referenceList(references) + QStringLiteral(". Удаление невозможно.");
+}
+
+QString referenceList(const ElementReferences& references) {
   QStringList parts;
   if (references.documents > 0)
     parts << counted(references.documents, "документ", "документа", "документов") +
@@ -150,8 +164,7 @@ QString referenceMessage(const QString& name, const ElementReferences& reference
   for (const ElementReferences::Count& count : references.elements)
     parts << counted(count.rows, "элемент", "элемента", "элементов") +
                  QStringLiteral(" справочника «") + count.object + QStringLiteral("»");
-  return QStringLiteral("Элемент «") + name + QStringLiteral("» используется: ") +
-         parts.join(QStringLiteral(", ")) + QStringLiteral(". Удаление невозможно.");
+  return parts.join(QStringLiteral(", "));
 }
 
 int renameReferences(storage::Session& db, const QString& catalog, const QString& oldName,
@@ -175,7 +188,8 @@ int renameReferences(storage::Session& db, const QString& catalog, const QString
   }
   for (const ObjectDefinition& other : catalogs)
     move(catalogTable(other.name), columnsTyped(other.requisites, catalog));
-  const QSet<QString> typed = typedColumnNames(documents, catalogs, catalog);
+  const QSet<QString> typed =
+      typedColumnNames(documents, catalogs, RequisiteType::catalog(catalog));
   for (const QString& registerName : objectNames(db, ObjectKind::Register))
     if (db.tableExists(registerTable(registerName)))
       move(registerTable(registerName), registerColumns(db, registerName, typed));
@@ -187,7 +201,7 @@ int ensureReferenceIndexes(storage::Session& db) {
   const QList<ObjectDefinition> catalogs = definitions(db, ObjectKind::Catalog);
   QSet<QString> typed;
   for (const ObjectDefinition& catalog : catalogs)
-    typed.unite(typedColumnNames(documents, catalogs, catalog.name));
+    typed.unite(typedColumnNames(documents, catalogs, RequisiteType::catalog(catalog.name)));
   int created = 0;
   for (const QString& registerName : objectNames(db, ObjectKind::Register)) {
     const QString table = registerTable(registerName);

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+#include "config/requisite_type.h"
+
 namespace balvix::storage {
 class Session;
 }
@@ -33,10 +35,16 @@ struct ElementReferences {
 // Looks for the element `name` of `catalog` in every column that references the catalog.
 // Throws storage::DbError when a query fails.
 ElementReferences findReferences(storage::Session& db, const QString& catalog, const QString& name);
+// The same for a value of any chosen type: an enumeration's value, say
+// (RequisiteType::enumeration), in the columns typed to that enumeration.
+ElementReferences findReferences(storage::Session& db, const RequisiteType& type,
+                                 const QString& value);
 
 // The refusal that names where the element is used: «Элемент «…» используется: 37
 // документов (первый — … от 03.10.2026), 54 движения регистра «…». Удаление невозможно.»
 QString referenceMessage(const QString& name, const ElementReferences& references);
+// Only the list of where: «2 документа (первый — … от …), 3 движения регистра «…»».
+QString referenceList(const ElementReferences& references);
 
 // Moves every reference to the element `oldName` of `catalog` to `newName`: the same columns
 // findReferences reads. Returns how many values changed. The caller renames the element and

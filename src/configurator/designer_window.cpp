@@ -34,6 +34,12 @@ bool DesignerWindow::save() {
     shell::MessageBoxes::show(problem);
     return false;
   }
+  try {
+    if (!confirmSave(name)) return false;
+  } catch (const storage::DbError& e) {
+    shell::MessageBoxes::show(e.description());
+    return false;
+  }
 
   m_saving = true;
   try {

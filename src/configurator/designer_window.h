@@ -48,6 +48,9 @@ class DesignerWindow : public ConfiguratorWindow {
   virtual QListWidget* requisiteList(RequisiteList list) = 0;
   // Why the object cannot be saved under this name; empty when it can.
   virtual QString validate(const QString& name) = 0;
+  // Asked once the object is valid and before its transaction begins, so a question never
+  // holds the database: false keeps the designer open with nothing written.
+  virtual bool confirmSave(const QString& /*name*/) { return true; }
   // Writes the object in one transaction; a DbError leaves nothing written.
   virtual void write(const QString& name) = 0;
   // Runs after a successful write, once the object counts as existing under its name.

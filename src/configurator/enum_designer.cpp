@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "config/object_definition.h"
+#include "config/references.h"
 #include "configurator/table_rebuild.h"
 #include "shell/message_box.h"
 #include "storage/sql_text.h"
@@ -121,6 +122,28 @@ QString frmEnum::validate(const QString& name) {
       return QStringLiteral("Перечисление \"%1\" уже существует.").arg(name);
   }
   return QString();
+}
+
+// A value taken out of the list stays in the documents and elements that hold it: the
+// user is told where before the list is stored without it.
+bool frmEnum::confirmSave(const QString&) {
+  if (!m_existing) return true;
+  QStringList current;
+  for (int i = 0; i < m_list1->count(); ++i) current << m_list1->item(i)->text();
+  QStringList used;
+  for (const QString& value : config::readEnumerationValues(*m_state.db, m_name)) {
+    if (current.contains(value)) continue;
+    const config::ElementReferences references =
+        config::findReferences(*m_state.db, config::RequisiteType::enumeration(m_name), value);
+    if (!references.isEmpty())
+      used << QStringLiteral("Значение «%1» используется: %2.")
+                  .arg(value, config::referenceList(references));
+  }
+  if (used.isEmpty()) return true;
+  return shell::MessageBoxes::ask(
+             used.join(u'\n') +
+             QStringLiteral("\nУдалить из перечисления «%1» всё равно?").arg(m_name)) ==
+         shell::MsgAnswer::Yes;
 }
 
 // Whether the row is new follows the designer's own record, not the tree selection:

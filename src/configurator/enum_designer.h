@@ -24,6 +24,7 @@ class frmEnum : public DesignerWindow {
     return list == RequisiteList::Main ? m_list1 : nullptr;
   }
   QString validate(const QString& name) override;
+  bool confirmSave(const QString& name) override;
   void write(const QString& name) override;
   void afterSave() override;
 

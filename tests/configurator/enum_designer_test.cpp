@@ -166,6 +166,38 @@ TEST_F(EnumDesignerTest, DeleteAsksAndActsOnlyOnYes) {
   EXPECT_EQ(requisiteNames(list1(d)), QStringList{"Да"});
 }
 
+TEST_F(EnumDesignerTest, AValueStillHeldIsTakenOutOnlyAfterSayingWhere) {
+  insertEnum(QStringLiteral("Ответ"), QStringLiteral("Да;Нет;"));
+  db().execute(
+      QStringLiteral("INSERT INTO form_items (type,name,items_type) VALUES "
+                     "('Справочник','Анкеты','Текст;Перечисление.Ответ;')"));
+  db().execute(
+      QStringLiteral("CREATE TABLE items_Справочник_Анкеты(Наименование TEXT(50),"
+                     "Согласие TEXT(50))"));
+  db().execute(
+      QStringLiteral("INSERT INTO items_Справочник_Анкеты VALUES ('А','Нет'),('Б','Нет'),"
+                     "('В','Да')"));
+  frmEnum* d = open(QStringLiteral("Ответ"));
+  list1(d)->setCurrentRow(1);
+  child(d, "Command3")->click();
+  ASSERT_EQ(requisiteNames(list1(d)), QStringList{"Да"});
+  messages.clear();
+  const QString question = QStringLiteral(
+      "Значение «Нет» используется: 2 элемента справочника «Анкеты».\n"
+      "Удалить из перечисления «Ответ» всё равно?");
+  messages.reply(MsgAnswer::No);
+  child(d, "Command2")->click();
+  EXPECT_EQ(messages.texts(), QStringList{question});
+  EXPECT_EQ(value(QStringLiteral("SELECT code FROM form_items WHERE name='Ответ'")),
+            QStringLiteral("Да;Нет;"));
+  messages.clear();
+  messages.reply(MsgAnswer::Yes);
+  child(d, "Command2")->click();
+  EXPECT_EQ(messages.texts().value(0), question);
+  EXPECT_EQ(value(QStringLiteral("SELECT code FROM form_items WHERE name='Ответ'")),
+            QStringLiteral("Да;"));
+}
+
 TEST_F(EnumDesignerTest, FailedSaveShowsTheErrorAndKeepsTheDesignerOpen) {
   balvix::testing::failWrites(db(), "INSERT", "form_items", "запись запрещена");
   frmEnum* d = open(QStringLiteral("Новый"));
