@@ -150,7 +150,10 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
   storage::Transaction transaction(db);
 
   if (stored && isPosted(db, kind, *stored)) return {PostOutcome::AlreadyPosted, *stored};
-  const DocumentKey key = freeKey(db, kind, document.date, now, stored);
+  // A stored document keeps its key; re-dated, it keeps its time where the new day has it
+  // free. Only a new document is stamped with the time it is first saved.
+  const QTime keep = stored ? QTime::fromString(stored->time, kTimeFormat) : QTime();
+  const DocumentKey key = freeKey(db, kind, document.date, keep.isValid() ? keep : now, stored);
   const QString posted = post ? QStringLiteral("'1'") : QStringLiteral("'0'");
   const QStringList columns =
       config::requisiteColumns(config::TableRole::Header, db.columns(header));
