@@ -146,6 +146,8 @@ class frmMain : public QMainWindow {
   bool windowWithCaptionExists(const QString& caption) const;
   QWidget* openRuntimeWindow(const QString& className, const QString& caption);
   void buildUserMenu(int kind);
+  // «Приходная накладная (новый)»: the caption of a new document's window.
+  QString newDocumentCaption(const QString& kind) const;
   QString userMenuTarget(int kind, int index, const QString& captionPrefix,
                          const QString& captionSuffix = QString());
 

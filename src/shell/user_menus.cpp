@@ -5,6 +5,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 
+#include "config/document_names.h"
 #include "config/object_definition.h"
 #include "config/object_kind.h"
 #include "shell/frm_main.h"
@@ -144,6 +145,14 @@ QString frmMain::userMenuTarget(int kind, int index, const QString& captionPrefi
   return tag;
 }
 
+QString frmMain::newDocumentCaption(const QString& kind) const {
+  try {
+    if (m_state.db) return config::newDocumentTitle(config::kindCaption(*m_state.db, kind));
+  } catch (const storage::DbError&) {
+  }
+  return config::newDocumentTitle(kind);
+}
+
 void frmMain::spravkaClicked(int index) {
   const QString tag =
       userMenuTarget(0, index, config::typeWord(config::ObjectKind::Catalog) + QLatin1Char('.'));
@@ -157,19 +166,17 @@ void frmMain::spravkaClicked(int index) {
 
 void frmMain::documentClicked(int index) {
   const QString type = config::typeWord(config::ObjectKind::Document);
-  const QString tag =
-      userMenuTarget(1, index, type + QLatin1Char('.'), QLatin1Char('.') + config::kNewObjectName);
-  if (tag.isEmpty()) return;
+  // A new document's window names itself by its kind's caption: one such window per kind.
+  const QString caption = newDocumentCaption(tagOf(m_userItems[1], index));
+  const QString tag = userMenuTarget(1, index, QString(), QString());
+  if (tag.isEmpty() || windowWithCaptionExists(caption)) return;
   m_state.currentObjectName = tag;
   m_state.currentElementName.clear();
   m_state.currentObjectType = type;
   // A new document: no stored one is picked.
   m_state.pickedDocumentDate.clear();
   m_state.pickedDocumentTime.clear();
-  m_state.documentWindow = openRuntimeWindow(
-      window_names::kDocumentForm,
-      config::objectPath(config::ObjectKind::Document, m_state.currentObjectName) +
-          QLatin1Char('.') + config::kNewObjectName);
+  m_state.documentWindow = openRuntimeWindow(window_names::kDocumentForm, caption);
 }
 
 void frmMain::journalClicked(int index) {

@@ -157,7 +157,7 @@ class DocumentWindowsTest : public RuntimeTest {
 TEST_F(DocumentWindowsTest, NewDocumentOpensWithTodayTheTablePartAndItsToolbar) {
   frmUniDoc* doc = newDocument();
   ASSERT_TRUE(doc);
-  EXPECT_EQ(doc->windowTitle(), QStringLiteral("Документ.Приход.Новый"));
+  EXPECT_EQ(doc->windowTitle(), QStringLiteral("Приход (новый)"));
   EXPECT_EQ(doc->datePicker()->date(), QDate::currentDate());
   EXPECT_EQ(doc->datePicker()->accessibleName(), QStringLiteral("Дата документа:"));
   EXPECT_TRUE(byName<QLineEdit>(doc, QStringLiteral("Наименование")));

@@ -107,7 +107,7 @@ TEST_F(ShellTest, MenuClicksSetSharedStateAndOpenOneWindowPerCaption) {
   EXPECT_EQ(m_state.currentObjectType, QStringLiteral("Документ"));
   EXPECT_EQ(m_state.currentObjectName, QStringLiteral("Приход"));
   ASSERT_TRUE(m_state.documentWindow);
-  EXPECT_EQ(m_state.documentWindow->windowTitle(), QStringLiteral("Документ.Приход.Новый"));
+  EXPECT_EQ(m_state.documentWindow->windowTitle(), QStringLiteral("Приход (новый)"));
   // The same document kind again while its new form is open: nothing happens.
   m_main->documentClicked(0);
   EXPECT_EQ(windows.created, QStringList{"frmUniDoc"});
