@@ -3,11 +3,16 @@
 #include <QMap>
 #include <QPointer>
 #include <QStringList>
+#include <optional>
 
 #include "runtime/runtime_window.h"
 #include "shell/layout_design.h"
 
 class QPushButton;
+
+namespace balvix::documents {
+struct FieldProblem;
+}
 
 namespace balvix::runtime {
 
@@ -59,6 +64,9 @@ class frmUniSpr : public RuntimeWindow, public shell::LayoutDesignTarget {
   void chooseValue(const QString& type, const QString& field);
   void showElementMenu(const QString& name);
   QString table() const;
+  // A required field left empty or a reference to nothing, among the fields shown.
+  std::optional<documents::FieldProblem> checkFields(const QStringList& columns,
+                                                     const QStringList& values);
 
   FormControl* m_frm = nullptr;
   QPushButton* m_cmdSave = nullptr;

@@ -14,6 +14,7 @@
 #include "config/form_layout.h"
 #include "config/object_definition.h"
 #include "config/table_names.h"
+#include "documents/document_checks.h"
 #include "documents/document_service.h"
 #include "runtime/form_control.h"
 #include "runtime/form_table.h"
@@ -166,6 +167,7 @@ void frmUniDoc::load() {
     }
     m_state.sharedRecordset.close();
     if (!m_designMode) {
+      m_frm->setReferenceValues(std::make_shared<documents::ReferenceValues>(*db));
       if (m_state.pickedDocumentDate.isEmpty() && m_state.pickedDocumentTime.isEmpty()) {
         setWindowTitle(definition->path() + QLatin1Char('.') + config::kNewObjectName);
         m_dt->setDate(QDate::currentDate());
@@ -270,6 +272,12 @@ bool frmUniDoc::post() {
   } catch (const storage::DbError& e) {
     // Nothing was written; the user's input stays in the window.
     MessageBoxes::show(QStringLiteral("Документ не проведен: ") + e.description());
+    return false;
+  }
+  // Refused before anything was written: the user is taken to what must be put right.
+  if (result.problem) {
+    MessageBoxes::show(result.problem->message);
+    m_frm->focusField(result.problem->field, result.problem->row);
     return false;
   }
   // Shown now that the posting has been rolled back: no box keeps the database locked.
