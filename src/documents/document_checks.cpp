@@ -53,8 +53,8 @@ ReferenceValues::List& ReferenceValues::read(const config::RequisiteType& type, 
       break;
     }
     case Kind::Enumeration: {
-      list.known = config::readFormItemRow(m_db, config::ObjectKind::Enumeration, type.object)
-                       .has_value();
+      list.known =
+          config::readFormItemRow(m_db, config::ObjectKind::Enumeration, type.object).has_value();
       if (list.known) list.values = config::readEnumerationValues(m_db, type.object);
       break;
     }
@@ -105,9 +105,9 @@ std::optional<QString> ReferenceValues::valueProblem(const config::Requisite& re
 }
 
 QString emptyRequiredMessage(const QString& field, int row) {
-  return row >= 0 ? rowPrefix(row) +
-                        QStringLiteral(": не заполнено обязательное поле «%1».").arg(field)
-                  : QStringLiteral("Не заполнено обязательное поле «%1».").arg(field);
+  return row >= 0
+             ? rowPrefix(row) + QStringLiteral(": не заполнено обязательное поле «%1».").arg(field)
+             : QStringLiteral("Не заполнено обязательное поле «%1».").arg(field);
 }
 
 std::optional<FieldProblem> checkElement(ReferenceValues& references,

@@ -79,7 +79,8 @@ TEST_F(DocumentChecksWindowsTest, AFieldCompletesWhatIsTypedAndRefusesWhatDoesNo
   } cases[] = {
       {chosen, Qt::TabFocusReason, {}},
       {QString(), Qt::TabFocusReason, {}},
-      {QStringLiteral("Склад на Луне"), Qt::TabFocusReason,
+      {QStringLiteral("Склад на Луне"),
+       Qt::TabFocusReason,
        {QStringLiteral("Поле «Склад»: «Склад на Луне» нет в справочнике «Склады».")}},
       // Another window taking the focus (a choice list, the message itself) is not leaving.
       {QStringLiteral("Склад на Луне"), Qt::ActiveWindowFocusReason, {}},

@@ -90,18 +90,30 @@ TEST_F(DocumentChecks, TheFirstProblemNamesTheFieldAndTheRow) {
       {"filled well", {}, {{"Стол", "2", ""}, {" Стул ", "1", ""}}, std::nullopt},
       {"optional fields empty", {{"Единица", ""}, {"Счет", ""}}, {{"Стол", "2", ""}}, std::nullopt},
       {"no rows", {}, {}, std::nullopt},
-      {"empty required header", {{"Склад", " "}}, {{"", "", ""}},
+      {"empty required header",
+       {{"Склад", " "}},
+       {{"", "", ""}},
        FieldProblem{"Не заполнено обязательное поле «Склад».", "Склад", -1}},
-      {"empty required cell", {}, {{"Стол", "2", ""}, {"Стул", "", ""}},
+      {"empty required cell",
+       {},
+       {{"Стол", "2", ""}, {"Стул", "", ""}},
        FieldProblem{"Строка 2: не заполнено обязательное поле «Количество».", "Количество", 1}},
-      {"free-text good", {}, {{"Несуществующий товар", "1", ""}},
+      {"free-text good",
+       {},
+       {{"Несуществующий товар", "1", ""}},
        FieldProblem{"Строка 1, поле «Товар»: «Несуществующий товар» нет в справочнике «Товары».",
                     "Товар", 0}},
-      {"letter case counts", {{"Склад", "основной"}}, {},
+      {"letter case counts",
+       {{"Склад", "основной"}},
+       {},
        FieldProblem{"Поле «Склад»: «основной» нет в справочнике «Склады».", "Склад", -1}},
-      {"enumeration value", {{"Единица", "м"}}, {},
+      {"enumeration value",
+       {{"Единица", "м"}},
+       {},
        FieldProblem{"Поле «Единица»: «м» нет в перечислении «Единицы».", "Единица", -1}},
-      {"account", {{"Счет", "99.9"}}, {},
+      {"account",
+       {{"Счет", "99.9"}},
+       {},
        FieldProblem{"Поле «Счет»: счета «99.9» нет в плане счетов.", "Счет", -1}},
   };
   for (const auto& c : cases) {
@@ -115,7 +127,8 @@ TEST_F(DocumentChecks, AnElementAddedMeanwhileExists) {
   const RequisiteType goods = RequisiteType::catalog(QStringLiteral("Товары"));
   EXPECT_EQ(references.values(goods), (QStringList{"Стол", "Стул"}));
   EXPECT_FALSE(references.exists(goods, QStringLiteral("Шкаф")));
-  db().execute(QStringLiteral("INSERT INTO items_Справочник_Товары (Наименование) VALUES ('Шкаф')"));
+  db().execute(
+      QStringLiteral("INSERT INTO items_Справочник_Товары (Наименование) VALUES ('Шкаф')"));
   EXPECT_TRUE(references.exists(goods, QStringLiteral("Шкаф")));
   // A catalog the configuration does not have gives nothing to compare with.
   EXPECT_TRUE(references.exists(RequisiteType::catalog(QStringLiteral("Нет")), "x"));
@@ -137,15 +150,14 @@ TEST_F(DocumentChecks, APostingRefusedWritesNothingAndADraftIsNotChecked) {
   EXPECT_EQ(this->rows(QStringLiteral("SELECT * FROM ") + rows), 0);
   EXPECT_EQ(this->rows(QStringLiteral("SELECT * FROM itogi")), 0);
 
-  const SaveOutcome draft =
-      saveAndPost(context, host, content({{"Склад", ""}}), std::nullopt, nullptr,
-                  QTime(10, 0, 0), false);
+  const SaveOutcome draft = saveAndPost(context, host, content({{"Склад", ""}}), std::nullopt,
+                                        nullptr, QTime(10, 0, 0), false);
   EXPECT_FALSE(draft.problem);
   EXPECT_EQ(draft.outcome, script::PostOutcome::Posted);
   EXPECT_EQ(this->rows(QStringLiteral("SELECT * FROM ") + header), 1);
 
-  const SaveOutcome posted = saveAndPost(context, host, content(), std::nullopt, nullptr,
-                                         QTime(11, 0, 0), true);
+  const SaveOutcome posted =
+      saveAndPost(context, host, content(), std::nullopt, nullptr, QTime(11, 0, 0), true);
   EXPECT_FALSE(posted.problem);
   EXPECT_EQ(posted.outcome, script::PostOutcome::Posted);
   EXPECT_EQ(this->rows(QStringLiteral("SELECT * FROM ") + header), 2);
