@@ -94,6 +94,7 @@ std::optional<Refusal> enter(
       return Refusal{error->message()};
   const documents::SaveOutcome outcome =
       service.saveAndPost(std::nullopt, QTime::currentTime(), post);
+  if (outcome.problem) return Refusal{QStringLiteral("%1: %2").arg(file, outcome.problem->message)};
   if (outcome.error) {
     // A refusal the module raised itself is its message to the user; anything else says where.
     return Refusal{outcome.error->isModuleMessage() ? outcome.error->description()

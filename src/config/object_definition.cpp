@@ -33,17 +33,17 @@ QString valueOrNull(const std::optional<QString>& column) {
 
 QList<Requisite> typedRequisites(const std::optional<QString>& typeList) {
   QList<Requisite> requisites;
-  for (const RequisiteType& type : parseTypeList(valueOrNull(typeList)))
-    requisites << Requisite{QString(), type};
+  for (const TypeListEntry& entry : parseTypeEntries(valueOrNull(typeList)))
+    requisites << Requisite{QString(), entry.type, entry.required};
   return requisites;
 }
 
 QString typeListOf(const QList<Requisite>& requisites) {
-  QList<RequisiteType> types;
-  for (const Requisite& requisite : requisites) types << requisite.type;
   // A list without entries is the empty text, never Null.
-  const QString list = typeListText(types);
-  return list.isNull() ? QStringLiteral("") : list;
+  QString list = QStringLiteral("");
+  for (const Requisite& requisite : requisites)
+    list += typeEntryText(requisite.type.text(), requisite.required) + QLatin1Char(';');
+  return list;
 }
 
 QStringList namesOf(const QList<Requisite>& requisites) {

@@ -48,6 +48,8 @@ void insertFormItemRow(storage::Session& db, const FormItemRow& row);
 struct Requisite {
   QString name;
   RequisiteType type;
+  // «Обязательный»: a document is not posted, an element not saved, while it is empty.
+  bool required = false;
 
   bool operator==(const Requisite& other) const = default;
 };

@@ -71,8 +71,29 @@ QStringList fixedTypeTexts() {
 
 QList<RequisiteType> parseTypeList(const QString& list) {
   QList<RequisiteType> types;
-  for (const QString& entry : terminatedEntries(list)) types << RequisiteType::parse(entry);
+  for (const QString& entry : terminatedEntries(list))
+    types << RequisiteType::parse(bareTypeText(entry));
   return types;
+}
+
+QString bareTypeText(const QString& entry, bool* required) {
+  const bool marked = entry.endsWith(kRequiredMark);
+  if (required) *required = marked;
+  return marked ? entry.chopped(1) : entry;
+}
+
+QString typeEntryText(const QString& typeText, bool required) {
+  return required ? typeText + kRequiredMark : typeText;
+}
+
+QList<TypeListEntry> parseTypeEntries(const QString& list) {
+  QList<TypeListEntry> entries;
+  for (const QString& entry : terminatedEntries(list)) {
+    bool required = false;
+    const QString bare = bareTypeText(entry, &required);
+    entries << TypeListEntry{RequisiteType::parse(bare), required};
+  }
+  return entries;
 }
 
 QString typeListText(const QList<RequisiteType>& types) {

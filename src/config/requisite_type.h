@@ -43,8 +43,24 @@ QStringList fixedTypeTexts();
 
 // A type list (form_items.items_type, TableItemsType): every entry followed by ";".
 // Parsing takes the ";"-ended entries in order; a text after the last ";" is not an entry.
+// An entry of a required requisite carries kRequiredMark after its type text
+// ("Справочник.Склады!;"): the mark travels with its entry when columns are added, removed
+// or reordered, a list written before the mark existed reads as nothing required, and no
+// type text ends in "!" (object names are identifiers). parseTypeList gives the bare types.
 QList<RequisiteType> parseTypeList(const QString& list);
 QString typeListText(const QList<RequisiteType>& types);
+
+inline constexpr QChar kRequiredMark = u'!';
+
+// One entry of a type list: its type and whether the requisite must be filled.
+struct TypeListEntry {
+  RequisiteType type;
+  bool required = false;
+};
+// The entry's type text without the mark; `required` tells whether it had one.
+QString bareTypeText(const QString& entry, bool* required = nullptr);
+QString typeEntryText(const QString& typeText, bool required);
+QList<TypeListEntry> parseTypeEntries(const QString& list);
 
 // A value list (the code of an enumeration): every value followed by ";"; a text after
 // the last ";" is not a value.

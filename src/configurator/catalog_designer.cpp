@@ -54,7 +54,8 @@ frmSprFrm::frmSprFrm(shell::AppState& state, QWidget* parent)
 
   auto change = [this] {
     if (QListWidgetItem* item = editableRow(m_list1, true))
-      openRequisiteEditor(QStringLiteral("Справочник Изменить"), item->text(), requisiteType(item));
+      openRequisiteEditor(QStringLiteral("Справочник Изменить"), item->text(), requisiteType(item),
+                          true, isRequired(item));
   };
   connect(m_addButton, &QPushButton::clicked, this,
           [this] { openRequisiteEditor(QStringLiteral("Справочник Новый"), kNew); });

@@ -186,14 +186,15 @@ QGroupBox* DesignerWindow::requisiteFrame(const QString& caption, QListWidget* l
 }
 
 void DesignerWindow::openRequisiteEditor(const QString& mode, const QString& name,
-                                         const QString& type, bool typeEnabled) {
+                                         const QString& type, bool typeEnabled, bool required) {
   if (!m_state.windows) return;
   auto* editor = qobject_cast<frmItem*>(m_state.windows->sharedWindow(frmItem::kWindowName));
-  if (editor) editor->open(mode, name, type, typeEnabled, this);
+  if (editor) editor->open(mode, name, type, typeEnabled, this, required);
 }
 
 void DesignerWindow::applyRequisite(RequisiteList list, bool change, const QString& name,
-                                    const std::optional<QString>& type) {
+                                    const std::optional<QString>& type,
+                                    const std::optional<bool>& required) {
   // A designer closed while the editor was open gets nothing: writing into a hidden
   // window would only show up as a stray row the next time it is loaded.
   QListWidget* target = requisiteList(list);
@@ -202,6 +203,7 @@ void DesignerWindow::applyRequisite(RequisiteList list, bool change, const QStri
   if (!item) return;
   item->setText(name);
   if (type) item->setData(Qt::UserRole, *type);
+  if (required) item->setData(kRequiredRole, *required);
 }
 
 QListWidgetItem* DesignerWindow::editableRow(QListWidget* list, bool keepNameRow) {
@@ -213,6 +215,10 @@ QListWidgetItem* DesignerWindow::editableRow(QListWidget* list, bool keepNameRow
 QString DesignerWindow::requisiteType(const QListWidgetItem* item) {
   const QString type = item->data(Qt::UserRole).toString();
   return type.isEmpty() ? QStringLiteral("Текст") : type;
+}
+
+bool DesignerWindow::isRequired(const QListWidgetItem* item) {
+  return item->data(kRequiredRole).toBool();
 }
 
 void DesignerWindow::deleteRequisite(QListWidget* list, bool keepNameRow) {

@@ -31,10 +31,11 @@ class DesignerWindow : public ConfiguratorWindow {
   config::ObjectKind kind() const { return m_kind; }
 
   // Where the requisite editor's Apply lands: a row appended to the list, or the list's
-  // selected row changed (nothing when none is selected); `type` becomes the row's type
-  // for the typed lists. A designer that is not open takes nothing.
+  // selected row changed (nothing when none is selected); `type` and `required` become
+  // the row's for the typed lists. A designer that is not open takes nothing.
   void applyRequisite(RequisiteList list, bool change, const QString& name,
-                      const std::optional<QString>& type);
+                      const std::optional<QString>& type,
+                      const std::optional<bool>& required = std::nullopt);
 
   // "&Сохранить": checks the object, writes it, then does what the designer does after
   // a save. True when everything was written.
@@ -84,12 +85,14 @@ class DesignerWindow : public ConfiguratorWindow {
   static QGroupBox* requisiteFrame(const QString& caption, QListWidget* list, QPushButton* add,
                                    QPushButton* change, QPushButton* remove);
   void openRequisiteEditor(const QString& mode, const QString& name,
-                           const QString& type = QString(), bool typeEnabled = true);
+                           const QString& type = QString(), bool typeEnabled = true,
+                           bool required = false);
   // The list's current row, unless there is none or it is the "Наименование" row that a
   // list of typed requisites always keeps.
   static QListWidgetItem* editableRow(QListWidget* list, bool keepNameRow);
   // A row's type, "Текст" when it has none.
   static QString requisiteType(const QListWidgetItem* item);
+  static bool isRequired(const QListWidgetItem* item);
   void deleteRequisite(QListWidget* list, bool keepNameRow);
 
   static inline const QString kNew = QStringLiteral("Новый");

@@ -89,7 +89,8 @@ frmDocs::frmDocs(shell::AppState& state, QWidget* parent)
   // column would silently turn its type into whatever the editor happened to show.
   auto changeTableRow = [this] {
     if (QListWidgetItem* item = editableRow(m_list2, false))
-      openRequisiteEditor(QStringLiteral("Список Изменить"), item->text(), requisiteType(item));
+      openRequisiteEditor(QStringLiteral("Список Изменить"), item->text(), requisiteType(item),
+                          true, isRequired(item));
   };
   connect(m_changeColumnButton, &QPushButton::clicked, this, changeTableRow);
   connect(m_list2, &QListWidget::itemDoubleClicked, this, changeTableRow);
@@ -196,7 +197,8 @@ void frmDocs::addRow(bool header) {
 
 void frmDocs::changeHeaderRow() {
   if (QListWidgetItem* item = editableRow(m_list1, true))
-    openRequisiteEditor(QStringLiteral("Шапка Изменить"), item->text(), requisiteType(item));
+    openRequisiteEditor(QStringLiteral("Шапка Изменить"), item->text(), requisiteType(item), true,
+                        isRequired(item));
 }
 
 QString frmDocs::validate(const QString& name) {

@@ -1,5 +1,6 @@
 #include "configurator/requisite_editor.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -29,6 +30,9 @@ frmItem::frmItem(shell::AppState& state, QWidget* parent)
   m_combo1->setEditable(true);
   m_combo1->setInsertPolicy(QComboBox::NoInsert);
   m_text3 = named<QLineEdit>(QStringLiteral("Text3"));
+  m_required = named<QCheckBox>(QStringLiteral("Check1"));
+  m_required->setText(QStringLiteral("Обязательный"));
+  m_required->setAccessibleName(QStringLiteral("Обязательный"));
   m_text2 = named<QLineEdit>(QStringLiteral("Text2"));
 
   auto* parameters = new QWidget;
@@ -40,6 +44,7 @@ frmItem::frmItem(shell::AppState& state, QWidget* parent)
   auto* frameLayout = new QFormLayout(frame);
   frameLayout->addRow(buddyLabel(QStringLiteral("Тип:"), m_combo1), m_combo1);
   frameLayout->addRow(buddyLabel(QStringLiteral("Длина:"), m_text3), m_text3);
+  frameLayout->addRow(m_required);
   parametersLayout->addWidget(frame);
   parametersLayout->addStretch();
 
@@ -80,6 +85,8 @@ void frmItem::resetToDesignState() {
   m_text1->setText(QStringLiteral("Новый"));
   m_combo1->clear();
   m_combo1->setEnabled(true);
+  m_required->setChecked(false);
+  m_required->setEnabled(true);
   m_text3->setText(QStringLiteral("50"));
   m_text3->setEnabled(true);
   m_text2->clear();
@@ -87,13 +94,15 @@ void frmItem::resetToDesignState() {
 }
 
 void frmItem::open(const QString& mode, const QString& name, const QString& type, bool typeEnabled,
-                   DesignerWindow* target) {
+                   DesignerWindow* target, bool required) {
   ensureLoaded();
   m_target = target;
   setWindowTitle(mode);
   m_text1->setText(name);
   if (!type.isNull()) m_combo1->setCurrentText(type);
   m_combo1->setEnabled(typeEnabled);
+  m_required->setChecked(typeEnabled && required);
+  m_required->setEnabled(typeEnabled);
   show();
   raise();
   activateWindow();
@@ -129,7 +138,10 @@ void frmItem::load() {
   m_combo1->setCurrentText(config::RequisiteType::ofKind(config::RequisiteType::Kind::Text).text());
   // Shown as designed (the main window's "Новое имя"), the dialog renames a form element,
   // which has no type.
-  if (windowTitle() == kElementMode) m_combo1->setEnabled(false);
+  if (windowTitle() == kElementMode) {
+    m_combo1->setEnabled(false);
+    m_required->setEnabled(false);
+  }
   shell::CenterForm(m_state, this);
 }
 
@@ -192,7 +204,8 @@ void frmItem::apply() {
     if (designer) {
       designer->applyRequisite(
           target.list, target.change, m_text1->text(),
-          target.typed ? std::optional<QString>(m_combo1->currentText()) : std::nullopt);
+          target.typed ? std::optional<QString>(m_combo1->currentText()) : std::nullopt,
+          target.typed ? std::optional<bool>(m_required->isChecked()) : std::nullopt);
     }
     matched = true;
     break;
@@ -235,7 +248,8 @@ QList<config::Requisite> requisitesOf(const QListWidget* list) {
   for (int i = 0; i < list->count(); ++i)
     requisites << config::Requisite{
         list->item(i)->text(),
-        config::RequisiteType::parse(list->item(i)->data(Qt::UserRole).toString())};
+        config::RequisiteType::parse(list->item(i)->data(Qt::UserRole).toString()),
+        list->item(i)->data(kRequiredRole).toBool()};
   return requisites;
 }
 
@@ -244,7 +258,9 @@ void fillRequisiteList(QListWidget* list, const QStringList& columns, QString ty
     auto* item = new QListWidgetItem(column, list);
     const qsizetype end = typeList.indexOf(QLatin1Char(';'));
     if (end < 0) break;
-    item->setData(Qt::UserRole, typeList.left(end));
+    bool required = false;
+    item->setData(Qt::UserRole, config::bareTypeText(typeList.left(end), &required));
+    if (required) item->setData(kRequiredRole, true);
     typeList.remove(0, end + 1);
   }
 }

@@ -50,6 +50,10 @@ Requisite number(const QString& name) {
 Requisite catalog(const QString& name, const QString& of) {
   return {name, RequisiteType::catalog(of)};
 }
+Requisite required(Requisite requisite) {
+  requisite.required = true;
+  return requisite;
+}
 
 // Rows of a data file: "#" lines are comments, fields are separated by ";".
 QList<QStringList> dataRows(const QString& name) {
@@ -163,11 +167,12 @@ void defineConfiguration(storage::Session& db) {
     doc.journal = kJournal;
     doc.module = resourceText(name + QStringLiteral(".txt"));
     doc.requisites = {text(QStringLiteral("Наименование")),
-                      catalog(QStringLiteral("Контрагент"), kParties),
-                      catalog(QStringLiteral("Склад"), kStores)};
+                      required(catalog(QStringLiteral("Контрагент"), kParties)),
+                      required(catalog(QStringLiteral("Склад"), kStores))};
     doc.hasTablePart = true;
-    doc.tableRequisites = {catalog(QStringLiteral("Товар"), kGoods),
-                           number(QStringLiteral("Количество")), number(QStringLiteral("Цена")),
+    doc.tableRequisites = {required(catalog(QStringLiteral("Товар"), kGoods)),
+                           required(number(QStringLiteral("Количество"))),
+                           required(number(QStringLiteral("Цена"))),
                            number(QStringLiteral("Сумма"))};
     define(db, doc);
   }
@@ -223,6 +228,10 @@ void postDocument(documents::DocumentService& service, const script::DocumentCon
   if (std::optional<script::ScriptError> error = service.tableChanged()) throw *error;
   const documents::SaveOutcome result = service.saveAndPost(std::nullopt, time);
   if (result.error) throw *result.error;
+  if (result.problem)
+    throw storage::DbError(storage::ErrorCode::Other,
+                           QStringLiteral("Документ «%1» демонстрационной базы не проведен: %2")
+                               .arg(content.kind, result.problem->message));
   if (result.outcome != script::PostOutcome::Posted)
     throw storage::DbError(
         storage::ErrorCode::Other,

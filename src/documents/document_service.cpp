@@ -44,6 +44,14 @@ SaveOutcome saveAndPost(script::SharedContext& context, script::Host& host,
                         const std::optional<script::DocumentKey>& stored, script::Engine* engine,
                         QTime now, bool post, const std::function<void()>& reread) {
   SaveOutcome outcome;
+  if (post && context.db) {
+    if (const std::optional<config::ObjectDefinition> definition =
+            config::readDefinition(*context.db, config::ObjectKind::Document, content.kind)) {
+      ReferenceValues references(*context.db);
+      outcome.problem = checkDocument(references, *definition, content);
+      if (outcome.problem) return outcome;
+    }
+  }
   // Declared before the transaction begins, so the held boxes show after it has ended.
   script::Host::MessageHold hold(host);
   const script::PostResult result = script::posting::saveAndPost(

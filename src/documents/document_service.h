@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config/object_definition.h"
+#include "documents/document_checks.h"
 #include "script/engine.h"
 #include "script/objects/document_posting.h"
 #include "script/objects/shared_context.h"
@@ -26,19 +27,22 @@ std::vector<script::ModuleSource> moduleSources(storage::Session& db, const QStr
                                                 const QString& code);
 
 // What a save and post came to. A module's error comes back here after the rollback, so
-// whoever shows it does so with no transaction open.
+// whoever shows it does so with no transaction open. `problem`: the document was refused
+// before anything was written (a required field empty, a reference to nothing).
 struct SaveOutcome {
   script::PostOutcome outcome = script::PostOutcome::Aborted;
   script::DocumentKey key;
   std::optional<script::ScriptError> error;
+  std::optional<FieldProblem> problem;
 };
 
 // Saves and posts `content` in one transaction, with the save procedure of `engine` (none:
-// the document has no module). The boxes the module asks for meanwhile are held on `host`
-// and shown after the transaction has ended. Database errors pass through after the
-// rollback. The document window posts through here with the engine of its form, and
-// `reread` brings `content` up to date with what the save procedure wrote into the form,
-// so that what is stored is what the module left.
+// the document has no module). A posting is checked first (checkDocument over the kind's
+// definition): with a problem nothing is written; a draft (`post` false) is not checked. The boxes
+// the module asks for meanwhile are held on `host` and shown after the transaction has ended.
+// Database errors pass through after the rollback. The document window posts through here with the
+// engine of its form, and `reread` brings `content` up to date with what the save procedure wrote
+// into the form, so that what is stored is what the module left.
 SaveOutcome saveAndPost(script::SharedContext& context, script::Host& host,
                         const script::DocumentContent& content,
                         const std::optional<script::DocumentKey>& stored, script::Engine* engine,

@@ -12,6 +12,7 @@
 #include "config/object_definition.h"
 #include "config/references.h"
 #include "config/table_names.h"
+#include "documents/document_checks.h"
 #include "documents/document_service.h"
 #include "runtime/catalog_list.h"
 #include "runtime/chart_of_accounts.h"
@@ -129,6 +130,7 @@ void frmUniSpr::load() {
     }
 
     if (!m_designMode) {
+      m_frm->setReferenceValues(std::make_shared<documents::ReferenceValues>(*db));
       if (!m_state.currentElementName.isEmpty()) {
         m_elementName = m_state.currentElementName;
         storage::Recordset element =
@@ -184,6 +186,11 @@ bool frmUniSpr::save() {
     // Elements are found by their name: it must be there and be the only one.
     if (newName.trimmed().isEmpty()) {
       MessageBoxes::show(QStringLiteral("Необходимо ввести наименование элемента."));
+      return false;
+    }
+    if (const std::optional<documents::FieldProblem> problem = checkFields(columns, values)) {
+      MessageBoxes::show(problem->message);
+      m_frm->focusField(problem->field);
       return false;
     }
     QString duplicate = QStringLiteral("SELECT Наименование FROM ") + table() +
@@ -244,6 +251,19 @@ bool frmUniSpr::save() {
     MessageBoxes::show(QStringLiteral("Элемент не записан: ") + e.description());
     return false;
   }
+}
+
+std::optional<documents::FieldProblem> frmUniSpr::checkFields(const QStringList& columns,
+                                                              const QStringList& values) {
+  const std::optional<config::ObjectDefinition> catalog =
+      config::readDefinition(*m_state.db, config::ObjectKind::Catalog, m_catalog);
+  if (!catalog) return std::nullopt;
+  // Only what the form shows: a requisite without a field cannot be put right here.
+  QList<QPair<QString, QString>> shown;
+  for (int i = 0; i < columns.size(); ++i)
+    if (m_frm->hasField(columns[i])) shown.append({columns[i], values[i]});
+  documents::ReferenceValues references(*m_state.db);
+  return documents::checkElement(references, *catalog, shown);
 }
 
 void frmUniSpr::chooseValue(const QString& type, const QString& field) {

@@ -3,11 +3,16 @@
 #include <QMap>
 #include <QPointer>
 #include <QStringList>
+#include <optional>
 
 #include "runtime/runtime_window.h"
 #include "shell/layout_design.h"
 
 class QPushButton;
+
+namespace balvix::documents {
+struct FieldProblem;
+}
 
 namespace balvix::runtime {
 
@@ -63,6 +68,9 @@ class frmUniSpr : public RuntimeWindow, public shell::LayoutDesignTarget {
   QString table() const;
   // The values of the form's fields in their order: what closing compares with.
   QStringList fieldValues() const;
+  // A required field left empty or a reference to nothing, among the fields shown.
+  std::optional<documents::FieldProblem> checkFields(const QStringList& columns,
+                                                     const QStringList& values);
 
   FormControl* m_frm = nullptr;
   QPushButton* m_cmdSave = nullptr;

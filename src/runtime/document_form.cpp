@@ -15,6 +15,7 @@
 #include "config/form_layout.h"
 #include "config/object_definition.h"
 #include "config/table_names.h"
+#include "documents/document_checks.h"
 #include "documents/document_service.h"
 #include "documents/document_title.h"
 #include "runtime/document_commands.h"
@@ -207,6 +208,7 @@ void frmUniDoc::load() {
     }
     m_state.sharedRecordset.close();
     if (!m_designMode) {
+      m_frm->setReferenceValues(std::make_shared<documents::ReferenceValues>(*db));
       if (m_state.pickedDocumentDate.isEmpty() && m_state.pickedDocumentTime.isEmpty()) {
         m_dt->setDate(QDate::currentDate());
       } else if (!loadStored(*db)) {
@@ -383,6 +385,12 @@ bool frmUniDoc::post() {
   } catch (const storage::DbError& e) {
     // Nothing was written; the user's input stays in the window.
     MessageBoxes::show(QStringLiteral("Документ не проведен: ") + e.description());
+    return false;
+  }
+  // Refused before anything was written: the user is taken to what must be put right.
+  if (result.problem) {
+    MessageBoxes::show(result.problem->message);
+    m_frm->focusField(result.problem->field, result.problem->row);
     return false;
   }
   // Shown now that the posting has been rolled back: no box keeps the database locked.

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <optional>
 
+#include "documents/document_checks.h"
 #include "runtime/design_overlay.h"
 #include "runtime/form_table.h"
 #include "runtime/module_error.h"
@@ -20,6 +21,7 @@
 #include "script/objects/form_objects.h"
 #include "shell/message_box.h"
 #include "shell/twips.h"
+#include "storage/db_error.h"
 
 namespace balvix::runtime {
 
@@ -237,11 +239,53 @@ void FormControl::build(Element& e) {
     });
     connect(field, &ValueField::openRequested, this,
             [this, field] { emit openObject(field->type()); });
+    giveReferenceValues(e);
   }
   e.box->setObjectName(e.caption);
   position(e);
   e.box->show();
   if (m_designMode) m_overlay->raise();
+}
+
+void FormControl::giveReferenceValues(Element& e) {
+  if (!m_references || m_designMode || !e.field || e.field->kind() != FieldKind::Reference) return;
+  const config::Requisite requisite{e.caption, config::RequisiteType::parse(e.type)};
+  std::shared_ptr<documents::ReferenceValues> references = m_references;
+  try {
+    e.field->setReferenceValues(
+        references->values(requisite.type),
+        [references, requisite](const QString& text) -> std::optional<QString> {
+          try {
+            return references->valueProblem(requisite, text);
+          } catch (const storage::DbError&) {
+            return std::nullopt;  // what cannot be read is checked again at posting
+          }
+        });
+  } catch (const storage::DbError&) {
+    // Without the list the field is typed into as before; posting still checks it.
+  }
+}
+
+void FormControl::setReferenceValues(std::shared_ptr<documents::ReferenceValues> values) {
+  m_references = std::move(values);
+  m_tableView->setReferenceValues(m_references);
+  for (const auto& e : m_elements) giveReferenceValues(*e);
+}
+
+void FormControl::focusField(const QString& field, int row) {
+  if (row >= 0) {
+    const int column = m_table->columnIndex(field);
+    if (column < 0 || row >= m_table->rows()) return;
+    const QModelIndex index = m_table->index(row, column);
+    m_tableView->setCurrentIndex(index);
+    m_tableView->scrollTo(index);
+    m_tableView->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  Element* e = find(field);
+  if (!e || !e->field) return;
+  m_scroll->ensureWidgetVisible(e->box);
+  e->field->setFocus(Qt::OtherFocusReason);
 }
 
 void FormControl::position(Element& e) {

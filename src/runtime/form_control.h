@@ -16,6 +16,10 @@ class QMenu;
 class QPushButton;
 class QScrollArea;
 
+namespace balvix::documents {
+class ReferenceValues;
+}
+
 namespace balvix::script {
 class Engine;
 class Host;
@@ -95,6 +99,13 @@ class FormControl : public QWidget {
   // Every field and the table part take no input (a posted document); buttons still work.
   void setReadOnly(bool on);
   bool isReadOnly() const { return m_readOnly; }
+  // The values that exist for reference fields and cells: completion while typing, and the
+  // refusal of a value that does not exist when a field is left or a cell is committed.
+  // Without them (a report's dialog) neither happens. Read once per type while the form is
+  // open.
+  void setReferenceValues(std::shared_ptr<documents::ReferenceValues> values);
+  // Puts the focus on a field, or with `row` (from 0) on that row's cell of a table column.
+  void focusField(const QString& field, int row = -1);
 
   void setTablePart(bool on);
   bool tablePart() const { return m_tablePart; }
@@ -153,6 +164,7 @@ class FormControl : public QWidget {
   void moveElementTwips(Element& e, const QRect& twips);
   Element* elementAt(const QPoint& canvasPos) const;
   void nudge(int dx, int dy, bool resize);
+  void giveReferenceValues(Element& e);
 
   bool m_designMode = false;
   bool m_inTableChange = false;
@@ -171,6 +183,7 @@ class FormControl : public QWidget {
   QPoint m_placePoint{17, 47};
   int m_selected = -1;
   ModuleRunner m_module;
+  std::shared_ptr<documents::ReferenceValues> m_references;
 };
 
 }  // namespace balvix::runtime

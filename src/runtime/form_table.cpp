@@ -3,9 +3,13 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
+#include "config/object_definition.h"
+#include "documents/document_checks.h"
 #include "runtime/value_field.h"
 #include "shell/message_box.h"
+#include "storage/db_error.h"
 
 namespace balvix::runtime {
 
@@ -174,6 +178,15 @@ class CellDelegate : public QStyledItemDelegate {
     FormTableView* view = m_view;
     connect(field, &ValueField::chooseRequested, view,
             [view, type] { emit view->chooseValue(type); });
+    // The cell is checked when it is committed (setModelData), not when its editor loses
+    // the focus: the view closes the editor on Tab and Enter before focus moves.
+    if (field->kind() == FieldKind::Reference && view->referenceValues()) {
+      try {
+        field->setReferenceValues(
+            view->referenceValues()->values(config::RequisiteType::parse(type)));
+      } catch (const storage::DbError&) {
+      }
+    }
     return field;
   }
   void setEditorData(QWidget* editor, const QModelIndex& index) const override {
@@ -181,11 +194,45 @@ class CellDelegate : public QStyledItemDelegate {
   }
   void setModelData(QWidget* editor, QAbstractItemModel* model,
                     const QModelIndex& index) const override {
-    model->setData(index, static_cast<ValueField*>(editor)->text(), Qt::EditRole);
+    const QString text = static_cast<ValueField*>(editor)->text();
+    model->setData(index, text, Qt::EditRole);
+    refuseMissing(index, text);
   }
 
  private:
+  // A value that does not exist stays in the cell, so nothing typed is lost, but the user
+  // is told at once and put back into the cell; the posting refuses it as well.
+  void refuseMissing(const QModelIndex& index, const QString& text) const {
+    documents::ReferenceValues* references = m_view->referenceValues();
+    if (!references || m_refusing) return;
+    const FormTable* table = m_view->table();
+    const config::Requisite requisite{
+        table->columnNames().value(index.column()),
+        config::RequisiteType::parse(table->columnType(index.column()))};
+    std::optional<QString> problem;
+    try {
+      problem = references->valueProblem(requisite, text, index.row());
+    } catch (const storage::DbError&) {
+      return;
+    }
+    if (!problem) return;
+    m_refusing = true;
+    // After the view has closed the editor: the box and the new editor must not run inside
+    // its commit.
+    QPointer<FormTableView> view = m_view;
+    const QPersistentModelIndex cell(index);
+    QTimer::singleShot(0, m_view, [this, view, cell, message = *problem] {
+      shell::MessageBoxes::show(message);
+      m_refusing = false;
+      if (!view || !cell.isValid()) return;
+      view->setCurrentIndex(cell);
+      view->setFocus(Qt::OtherFocusReason);
+      view->edit(cell);
+    });
+  }
+
   FormTableView* m_view;
+  mutable bool m_refusing = false;
 };
 
 }  // namespace

@@ -8,6 +8,10 @@
 
 #include "script/objects/form_objects.h"
 
+namespace balvix::documents {
+class ReferenceValues;
+}
+
 namespace balvix::runtime {
 
 // The table part of a form: named columns with their type texts and rows of texts. The
@@ -78,6 +82,13 @@ class FormTableView : public QTableView {
  public:
   explicit FormTableView(FormTable* table, QWidget* parent = nullptr);
   FormTable* table() const { return m_table; }
+  // Reference cells complete from these values and refuse, when committed, a value that
+  // does not exist: the message is shown and the cell is edited again, the typed text kept
+  // (the posting refuses it too, should the user leave it there).
+  void setReferenceValues(std::shared_ptr<documents::ReferenceValues> values) {
+    m_references = std::move(values);
+  }
+  documents::ReferenceValues* referenceValues() const { return m_references.get(); }
 
  signals:
   // A reference cell asks for a value (the target "table" is the current cell).
@@ -88,6 +99,7 @@ class FormTableView : public QTableView {
 
  private:
   FormTable* m_table;
+  std::shared_ptr<documents::ReferenceValues> m_references;
 };
 
 }  // namespace balvix::runtime

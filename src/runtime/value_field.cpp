@@ -2,14 +2,18 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
+#include <QStringListModel>
+#include <QTimer>
 #include <QToolButton>
 
 #include "config/requisite_type.h"
+#include "shell/message_box.h"
 
 namespace balvix::runtime {
 
@@ -99,6 +103,24 @@ bool ValueField::eventFilter(QObject* watched, QEvent* event) {
       emit openRequested();
       return true;
     }
+    if (event->type() == QEvent::FocusOut && m_valueCheck && !m_refusing && !m_readOnly) {
+      // Only the user moving on within the window is refused: a choice list or a message
+      // box taking the focus is not leaving the field.
+      const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+      if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+        if (const std::optional<QString> problem = m_valueCheck(m_line->text())) {
+          m_refusing = true;
+          // After the focus change has finished: the box and the refocus must not run
+          // inside it.
+          QTimer::singleShot(0, this, [this, message = *problem] {
+            shell::MessageBoxes::show(message);
+            m_line->setFocus(Qt::OtherFocusReason);
+            m_line->selectAll();
+            m_refusing = false;
+          });
+        }
+      }
+    }
   }
   return QWidget::eventFilter(watched, event);
 }
@@ -142,6 +164,29 @@ void ValueField::setReadOnly(bool on) {
   if (m_check) m_check->setEnabled(!on);
   if (m_combo) m_combo->setEnabled(!on);
   if (m_choose) m_choose->setEnabled(!on);
+}
+
+void ValueField::setReferenceValues(const QStringList& values, ValueCheck check) {
+  if (m_kind != FieldKind::Reference || !m_line) return;
+  auto* completer = new QCompleter(new QStringListModel(values), m_line);
+  completer->setCaseSensitivity(Qt::CaseInsensitive);
+  completer->setFilterMode(Qt::MatchContains);
+  completer->setCompletionMode(QCompleter::PopupCompletion);
+  completer->setMaxVisibleItems(12);
+  QCompleter* previous = m_line->completer();
+  m_line->setCompleter(completer);
+  delete previous;
+  // A value taken from the popup fills the field and is an edit like a typed one.
+  connect(completer, qOverload<const QString&>(&QCompleter::activated), this,
+          [this](const QString& value) {
+            m_line->setText(value);
+            emit edited();
+          });
+  m_valueCheck = std::move(check);
+}
+
+bool ValueField::hasCompletion() const {
+  return m_line && m_line->completer();
 }
 
 }  // namespace balvix::runtime

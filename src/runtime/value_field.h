@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -41,6 +43,15 @@ class ValueField : public QWidget {
   void setReadOnly(bool on);
   bool isReadOnly() const { return m_readOnly; }
 
+  // What is wrong with a typed value (the message), nullopt when it is fine.
+  using ValueCheck = std::function<std::optional<QString>(const QString& text)>;
+  // A reference field completes what is typed from `values` (letter case ignored, any part
+  // of a value matches) and, with a `check`, refuses a value that does not exist when the
+  // user leaves the field: the message is shown and the focus comes back. Leaving it empty,
+  // or for another window (a choice list, a message), is not refused.
+  void setReferenceValues(const QStringList& values, ValueCheck check = {});
+  bool hasCompletion() const;
+
   static constexpr const char* kDateFormat = "dd.MM.yyyy";
 
  signals:
@@ -63,6 +74,8 @@ class ValueField : public QWidget {
   QToolButton* m_choose = nullptr;
   QWidget* m_focus = nullptr;
   bool m_readOnly = false;
+  ValueCheck m_valueCheck;
+  bool m_refusing = false;  // a refusal is on its way: one message per leaving
 };
 
 }  // namespace balvix::runtime

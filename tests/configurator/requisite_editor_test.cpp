@@ -1,5 +1,6 @@
 #include "configurator/requisite_editor.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -181,6 +182,52 @@ TEST_F(RequisiteEditorTest, DocumentAndRegisterModes) {
   ASSERT_EQ(list->count(), 1);
   EXPECT_EQ(list->item(0)->text(), QStringLiteral("Количество"));
   EXPECT_FALSE(list->item(0)->data(Qt::UserRole).isValid());
+}
+
+// «Обязательный» goes into the stored type list as a mark after the type, and comes back
+// when the designer is opened again; a list stored without marks reads as nothing required.
+TEST_F(RequisiteEditorTest, TheRequiredFlagRoundTripsThroughTheDesigner) {
+  auto required = [this] {
+    for (auto* box : editor()->findChildren<QCheckBox*>())
+      if (box->accessibleName() == QStringLiteral("Обязательный")) return box;
+    return static_cast<QCheckBox*>(nullptr);
+  };
+  frmSprFrm* d = openNewCatalog();
+  child<QLineEdit>(d, "Text1")->setText(QStringLiteral("Товары"));
+  child<QLineEdit>(d, "Text2")->setText(QStringLiteral("Товары"));
+  for (const bool flag : {true, false}) {
+    child(d, "Command5")->click();
+    child<QLineEdit>(editor(), "Text1")
+        ->setText(flag ? QStringLiteral("Цена") : QStringLiteral("Артикул"));
+    child<QComboBox>(editor(), "Combo1")->setCurrentText(QStringLiteral("Число"));
+    ASSERT_TRUE(required());
+    EXPECT_FALSE(required()->isChecked());
+    required()->setChecked(flag);
+    apply();
+  }
+  messages.reply(shell::MsgAnswer::Yes);
+  ASSERT_TRUE(d->save()) << messages.texts().join('|').toStdString();
+  EXPECT_EQ(value(QStringLiteral("SELECT items_type FROM form_items WHERE name='Товары'")),
+            QStringLiteral("Текст;Число!;Число;"));
+
+  const struct {
+    const char* stored;
+    bool required;
+  } cases[] = {{"Текст;Число!;Число;", true}, {"Текст;Число;Число;", false}};
+  for (const auto& c : cases) {
+    window<frmSprFrm>(QStringLiteral("frmSprFrm"))->close();
+    db().execute(QStringLiteral("UPDATE form_items SET items_type='%1' WHERE name='Товары'")
+                     .arg(QString::fromUtf8(c.stored)));
+    d = openDesigner<frmSprFrm>(QStringLiteral("frmSprFrm"), QStringLiteral("Справочник"),
+                                QStringLiteral("Товары"));
+    auto* list = child<QListWidget>(d, "List1");
+    EXPECT_EQ(requisiteTypes(list), (QStringList{"Текст", "Число", "Число"})) << c.stored;
+    list->setCurrentRow(1);
+    child(d, "Command4")->click();
+    EXPECT_EQ(child<QComboBox>(editor(), "Combo1")->currentText(), QStringLiteral("Число"));
+    EXPECT_EQ(required()->isChecked(), c.required) << c.stored;
+    child(editor(), "Command1")->click();
+  }
 }
 
 }  // namespace

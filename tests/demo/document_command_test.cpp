@@ -53,6 +53,16 @@ TEST_F(DocumentCommandTest, ADocumentIsPostedOrRefusedWholeAsByItsWindow) {
   EXPECT_TRUE(Contains(error, QStringLiteral("Недостаточно товара «Лак паркетный»")));
   EXPECT_EQ(rows(sales), salesBefore);
   EXPECT_EQ(rows(stock), movesBefore);
+  // A good the catalog does not have: refused before the module runs, nothing written.
+  const QByteArray unknown =
+      document("РасходнаяНакладная", "1").replace("Лак паркетный", "Несуществующий товар");
+  EXPECT_EQ(
+      runProgram({"--document", file("unknown.json", unknown), "--db", m_db, "--post"}, &error), 1);
+  EXPECT_TRUE(
+      Contains(error, QStringLiteral("unknown.json: Строка 1, поле «Товар»: «Несуществующий "
+                                     "товар» нет в справочнике «Товары».")));
+  EXPECT_EQ(rows(sales), salesBefore);
+  EXPECT_EQ(rows(stock), movesBefore);
 
   // A receipt and then a sale of part of it, two files in one run: each one posted, its key
   // printed, the movements written by the modules (the table part's sums by its handler).

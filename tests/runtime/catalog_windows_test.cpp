@@ -335,5 +335,46 @@ TEST_F(CatalogWindowsTest, ModuleButtonOnACatalogFormCallsСообщить) {
   EXPECT_EQ(messages.last(), QStringLiteral("Услуга: Доставка"));
 }
 
+// An element is not saved with a required requisite empty or a reference to nothing; the
+// field gets the focus and nothing is written.
+TEST_F(CatalogWindowsTest, AnElementWithAnEmptyRequiredFieldOrAMissingReferenceIsNotSaved) {
+  createCatalog(
+      QStringLiteral("Заказы"),
+      {{"Наименование", "Текст"}, {"Товар", "Справочник.Товары"}, {"Количество", "Число!"}});
+  addGoods({"Стол"});
+  main()->BuildMenus();
+  frmSprList* orders = openList(QStringLiteral("Заказы"));
+  ASSERT_TRUE(orders);
+  orders->toolbar()->click(1);
+  frmUniSpr* form = lastForm();
+  ASSERT_TRUE(form);
+  const struct {
+    const char* good;
+    const char* quantity;
+    const char* message;  // empty: saved
+    const char* focus;
+  } cases[] = {
+      {"Стол", " ", "Не заполнено обязательное поле «Количество».", "Количество"},
+      {"Шкаф", "2", "Поле «Товар»: «Шкаф» нет в справочнике «Товары».", "Товар"},
+      {"", "2", "", ""},
+  };
+  for (const auto& c : cases) {
+    messages.clear();
+    type(form->form(), QStringLiteral("Наименование"), QStringLiteral("Заказ 1"));
+    type(form->form(), QStringLiteral("Товар"), QString::fromUtf8(c.good));
+    type(form->form(), QStringLiteral("Количество"), QString::fromUtf8(c.quantity));
+    const bool saved = form->save();
+    if (*c.message == 0) {
+      EXPECT_TRUE(saved) << messages.texts().join('|').toStdString();
+      break;
+    }
+    EXPECT_FALSE(saved) << c.message;
+    EXPECT_EQ(messages.texts(), QStringList{QString::fromUtf8(c.message)});
+    EXPECT_EQ(form->focusWidget(), form->form()->field(QString::fromUtf8(c.focus))->focusWidget());
+    EXPECT_TRUE(elementNames(QStringLiteral("Заказы")).isEmpty());
+  }
+  EXPECT_EQ(elementNames(QStringLiteral("Заказы")), QStringList{"Заказ 1"});
+}
+
 }  // namespace
 }  // namespace balvix::runtime::testing
