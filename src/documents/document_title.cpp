@@ -1,5 +1,6 @@
 #include "documents/document_title.h"
 
+#include "config/document_numbers.h"
 #include "config/object_definition.h"
 
 namespace balvix::documents {
@@ -19,7 +20,8 @@ QString kindCaption(storage::Session& db, const QString& kind) {
 }
 
 QString documentTitle(storage::Session& db, const QString& kind, const script::DocumentKey& key) {
-  return documentTitle(kindCaption(db, kind), QString(), key.date);
+  return documentTitle(kindCaption(db, kind), config::documentNumber(db, kind, key.date, key.time),
+                       key.date);
 }
 
 }  // namespace balvix::documents

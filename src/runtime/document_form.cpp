@@ -15,6 +15,7 @@
 #include "config/object_definition.h"
 #include "config/table_names.h"
 #include "documents/document_service.h"
+#include "documents/document_title.h"
 #include "runtime/form_control.h"
 #include "runtime/form_table.h"
 #include "runtime/module_error.h"
@@ -204,7 +205,7 @@ bool frmUniDoc::loadStored(storage::Session& db) {
   }
   m_stored = key;
   m_storedPosted = header.text(QStringLiteral("Проводка")).trimmed() == QLatin1String("1");
-  setWindowTitle(windowTitle() + QLatin1Char('.') + header.text(QStringLiteral("Наименование")));
+  setWindowTitle(documents::documentTitle(db, m_kind, key));
   const QDate date = QDate::fromString(key.date, kDateFormat);
   if (date.isValid()) m_dt->setDate(date);
   for (int i = 0; i < header.fieldCount(); ++i)
