@@ -31,8 +31,7 @@ void setCounter(storage::Session& db, const QString& kind, int year, int last) {
   if (db.changes() == 0)
     db.execute(QStringLiteral("INSERT INTO ") + documentNumbersTable() +
                QStringLiteral(" (kind,year,last) VALUES (") + quote(kind) + QLatin1Char(',') +
-               QString::number(year) + QLatin1Char(',') + QString::number(last) +
-               QLatin1Char(')'));
+               QString::number(year) + QLatin1Char(',') + QString::number(last) + QLatin1Char(')'));
 }
 
 struct StoredDocument {
@@ -91,9 +90,9 @@ int numberDocuments(storage::Session& db, const QString& kind) {
                kDocumentNumberColumn + QStringLiteral(" TEXT(10)"));
 
   QMap<int, YearDocuments> years;
-  storage::Recordset rs = db.openRecordset(QStringLiteral("SELECT cDATE,cTIME,") +
-                                           kDocumentNumberColumn + QStringLiteral(" FROM ") +
-                                           header);
+  storage::Recordset rs =
+      db.openRecordset(QStringLiteral("SELECT cDATE,cTIME,") + kDocumentNumberColumn +
+                       QStringLiteral(" FROM ") + header);
   for (; !rs.eof(); rs.moveNext()) {
     StoredDocument document{QDate::fromString(rs.text(0).trimmed(), QStringLiteral("dd.MM.yyyy")),
                             rs.text(0), rs.text(1)};
@@ -132,8 +131,8 @@ int numberDocuments(storage::Session& db, const QString& kind) {
 
 void forgetDocumentNumbers(storage::Session& db, const QString& kind) {
   if (!db.tableExists(documentNumbersTable())) return;
-  db.execute(QStringLiteral("DELETE FROM ") + documentNumbersTable() + QStringLiteral(" WHERE kind=") +
-             quote(kind));
+  db.execute(QStringLiteral("DELETE FROM ") + documentNumbersTable() +
+             QStringLiteral(" WHERE kind=") + quote(kind));
 }
 
 int numberAllDocuments(storage::Session& db) {

@@ -111,8 +111,8 @@ TEST(TableNames, EveryGeneratedTableAndItsStatement) {
   // Header tables from before numbers lack Номер: the system columns go by name.
   EXPECT_EQ(requisiteColumns(TableRole::Header, {"Сумма", "cDATE", "cTIME", "Проводка"}),
             QStringList{"Сумма"});
-  EXPECT_EQ(requisiteColumns(TableRole::Header, {"Сумма", "Цена", "CDATE", "cTIME", "Проводка",
-                                                 "номер"}),
-            (QStringList{"Сумма", "Цена"}));
+  EXPECT_EQ(
+      requisiteColumns(TableRole::Header, {"Сумма", "Цена", "CDATE", "cTIME", "Проводка", "номер"}),
+      (QStringList{"Сумма", "Цена"}));
   EXPECT_TRUE(requisiteColumns(TableRole::TablePart, {"cDATE"}).isEmpty());
 }

@@ -190,8 +190,8 @@ TEST_F(DocumentPostingTest, UnpostClearsEveryRegisterAndDeleteRemovesTheWholeDoc
 }
 
 TEST_F(DocumentPostingTest, NumbersRunPerYearWithoutGapsAndStayWithTheDocument) {
-  const QString says = QStringLiteral(
-      "  Объект Д = СоздатьОбъект(\"Документ\")\n  Сообщить(\"№\" & Д.Номер)\n");
+  const QString says =
+      QStringLiteral("  Объект Д = СоздатьОбъект(\"Документ\")\n  Сообщить(\"№\" & Д.Номер)\n");
   // The kind's table is from before numbers: the first save gives it the column.
   const PostResult first = post(content(QStringLiteral("П-1")), module(says));
   EXPECT_EQ(first.number, QStringLiteral("1"));
@@ -214,9 +214,10 @@ TEST_F(DocumentPostingTest, NumbersRunPerYearWithoutGapsAndStayWithTheDocument) 
   DocumentContent moved = content(QStringLiteral("П-1"));
   moved.date = QDate(2027, 2, 1);
   EXPECT_EQ(post(moved, module(), first.key).number, QStringLiteral("1"));
-  EXPECT_EQ(column(QStringLiteral("SELECT Наименование||'='||Номер FROM items_Документ_Приход "
-                                  "ORDER BY Наименование")),
-            (QStringList{QStringLiteral("П-1=1"), QStringLiteral("П-2=2"), QStringLiteral("П-3=1")}));
+  EXPECT_EQ(
+      column(QStringLiteral("SELECT Наименование||'='||Номер FROM items_Документ_Приход "
+                            "ORDER BY Наименование")),
+      (QStringList{QStringLiteral("П-1=1"), QStringLiteral("П-2=2"), QStringLiteral("П-3=1")}));
   EXPECT_TRUE(context.documentNumber.isEmpty());
 }
 

@@ -166,8 +166,8 @@ class DocumentObjectTest : public ObjectTest {
   void SetUp() override {
     ObjectTest::SetUp();
     const QStringList header = {QStringLiteral("Наименование"), QStringLiteral("Сумма"),
-                                QStringLiteral("cDATE"), QStringLiteral("cTIME"),
-                                QStringLiteral("Проводка"), QStringLiteral("Номер")};
+                                QStringLiteral("cDATE"),        QStringLiteral("cTIME"),
+                                QStringLiteral("Проводка"),     QStringLiteral("Номер")};
     exec(
         QStringLiteral("INSERT INTO form_items (name,type) VALUES ('Приход','Документ'),"
                        "('Пустой','Документ'),('Расход','Документ')"));

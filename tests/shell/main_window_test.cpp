@@ -156,8 +156,9 @@ TEST_F(ShellTest, StartupGivesTheDocumentTablesOfAnOlderDatabaseTheirKeyIndexAnd
   m_db->execute(
       QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),cDATE TEXT(10),"
                      "cTIME TEXT(10),Проводка TEXT(10))"));
-  m_db->execute(QStringLiteral("INSERT INTO items_Документ_Приход VALUES ('Б','02.01.2026',"
-                               "'10:00:00','1'),('А','01.02.2025','10:00:00','1')"));
+  m_db->execute(
+      QStringLiteral("INSERT INTO items_Документ_Приход VALUES ('Б','02.01.2026',"
+                     "'10:00:00','1'),('А','01.02.2025','10:00:00','1')"));
   const QString path = m_db->path();
   m_main.reset();
   m_state.db = nullptr;
