@@ -88,8 +88,9 @@ int main(int argc, char** argv) {
     return rawNumberingMs(copy, documents, year);
   });
   std::printf("start-up numbering of %d old documents: %.1f ms (best of 3)\n", numbered, ours);
-  std::printf("anchor raw SQLite, column added and the same rows updated by key: %.1f ms; "
-              "ratio %.2f\n",
-              raw, ours / raw);
+  std::printf(
+      "anchor raw SQLite, column added and the same rows updated by key: %.1f ms; "
+      "ratio %.2f\n",
+      raw, ours / raw);
   return numbered == documents ? 0 : 1;
 }
