@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QMap>
 #include <algorithm>
+#include <vector>
 
 #include "config/table_names.h"
 #include "storage/session.h"
@@ -107,7 +108,8 @@ int numberDocuments(storage::Session& db, const QString& kind) {
   }
   rs.close();
 
-  int numbered = 0;
+  // One statement for all of them: a database of 100,000 documents is numbered at once.
+  std::vector<QStringList> updates;
   for (auto it = years.begin(); it != years.end(); ++it) {
     YearDocuments& year = it.value();
     const int counter = counterValue(db, kind, it.key());
@@ -117,16 +119,14 @@ int numberDocuments(storage::Session& db, const QString& kind) {
                        if (a.date != b.date) return a.date < b.date;
                        return a.time < b.time;
                      });
-    for (const StoredDocument& document : std::as_const(year.unnumbered)) {
-      db.execute(QStringLiteral("UPDATE ") + header + QStringLiteral(" SET ") +
-                 kDocumentNumberColumn + QLatin1Char('=') + quote(QString::number(++last)) +
-                 QStringLiteral(" WHERE cDATE=") + quote(document.dateText) +
-                 QStringLiteral(" AND cTIME=") + quote(document.time));
-      ++numbered;
-    }
+    for (const StoredDocument& document : std::as_const(year.unnumbered))
+      updates.push_back({QString::number(++last), document.dateText, document.time});
     if (last != counter) setCounter(db, kind, it.key(), last);
   }
-  return numbered;
+  db.executeEach(QStringLiteral("UPDATE ") + header + QStringLiteral(" SET ") +
+                     kDocumentNumberColumn + QStringLiteral("=? WHERE cDATE=? AND cTIME=?"),
+                 updates);
+  return static_cast<int>(updates.size());
 }
 
 void forgetDocumentNumbers(storage::Session& db, const QString& kind) {
