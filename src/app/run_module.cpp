@@ -8,6 +8,7 @@
 
 #include "app/console_host.h"
 #include "config/global_module.h"
+#include "documents/document_title.h"
 #include "script/engine.h"
 #include "script/objects/document_content_objects.h"
 #include "script/objects/document_posting.h"
@@ -103,8 +104,10 @@ int runModuleCommand(const QString& file, const QString& dbPath, const QString& 
   // a new document of the kind, empty as its window starts.
   std::optional<DocumentContent> document;
   if (!postKind.isEmpty()) {
+    QString title;
     try {
       document = newDocumentContent(*session, postKind, date);
+      title = documents::newDocumentTitle(documents::kindCaption(*session, postKind));
     } catch (const storage::DbError& e) {
       writeLine(stderr, QStringLiteral("%1: %2").arg(dbPath, e.description()));
       return 2;
@@ -115,9 +118,7 @@ int runModuleCommand(const QString& file, const QString& dbPath, const QString& 
       document->kind = postKind;
       document->date = date;
     }
-    engine.addObject(QStringLiteral("Форма"),
-                     std::make_shared<ContentForm>(
-                         *document, QStringLiteral("Документ.%1.Новый").arg(document->kind)));
+    engine.addObject(QStringLiteral("Форма"), std::make_shared<ContentForm>(*document, title));
     engine.addObject(QStringLiteral("Таблица"), std::make_shared<ContentTable>(*document));
   }
   if (qEnvironmentVariableIsSet("BALVIX_BENCH"))

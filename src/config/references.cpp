@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QSet>
 
+#include "config/counted.h"
 #include "config/document_numbers.h"
 #include "config/object_definition.h"
 #include "config/table_names.h"
@@ -35,20 +36,6 @@ int countRows(storage::Session& db, const QString& table, const QString& conditi
   storage::Recordset rs = db.openRecordset(QStringLiteral("SELECT count(*) FROM ") + table +
                                            QStringLiteral(" WHERE ") + condition);
   return rs.eof() ? 0 : rs.value(0).toInt();
-}
-
-// Russian plural of a count: 1 документ, 2 документа, 5 документов (11–14 take the last).
-QString counted(int n, const char* one, const char* few, const char* many) {
-  const int lastTwo = n % 100;
-  const int last = n % 10;
-  const char* word = many;
-  if (lastTwo < 11 || lastTwo > 14) {
-    if (last == 1)
-      word = one;
-    else if (last >= 2 && last <= 4)
-      word = few;
-  }
-  return QString::number(n) + QLatin1Char(' ') + QString::fromUtf8(word);
 }
 
 // Every column typed to the catalog in the documents and the catalogs, by name in lower

@@ -4,6 +4,7 @@
 
 #include "config/global_module.h"
 #include "config/table_names.h"
+#include "documents/document_title.h"
 #include "script/objects/document_content_objects.h"
 #include "script/objects/object_factory.h"
 #include "storage/session.h"
@@ -104,7 +105,9 @@ std::optional<script::ScriptError> DocumentService::load() {
   m_engine->setGlobalObject(script::createGlobalFunctions(m_host, m_context));
   m_engine->addObject(QStringLiteral("Форма"),
                       std::make_shared<script::ContentForm>(
-                          m_content, m_definition.path() + QStringLiteral(".Новый")));
+                          m_content, newDocumentTitle(m_definition.description.trimmed().isEmpty()
+                                                          ? m_definition.name
+                                                          : m_definition.description.trimmed())));
   m_engine->addObject(QStringLiteral("Таблица"), std::make_shared<script::ContentTable>(m_content));
   try {
     m_engine->load(sources);

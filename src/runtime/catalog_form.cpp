@@ -45,6 +45,7 @@ frmUniSpr::frmUniSpr(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   m_frm->setHost(moduleHost());
   m_cmdSave = commandButton(QStringLiteral("cmdSave"), QStringLiteral("&Записать"), this);
   m_cmdClose = commandButton(QStringLiteral("cmdClose"), QStringLiteral("&Закрыть"), this);
+  setClosesOnEscape(true);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(m_cmdSave);
@@ -158,6 +159,7 @@ void frmUniSpr::load() {
         m_frm->LoadModule(sources, script::createGlobalFunctions(m_frm->host(), m_state));
     }
     m_loaded = true;
+    m_clean = fieldValues();
     m_state.sharedRecordset.close();
     registerLoad();
     centre();
@@ -266,6 +268,17 @@ void frmUniSpr::showElementMenu(const QString& name) {
 void frmUniSpr::activated(bool on) {
   RuntimeWindow::activated(on);
   if (m_state.mainWindow) m_state.mainWindow->setConfigurationMode(on);
+}
+
+QStringList frmUniSpr::fieldValues() const {
+  QStringList values;
+  for (const QString& name : m_frm->elementNames())
+    if (m_frm->hasField(name)) values << m_frm->value(name);
+  return values;
+}
+
+bool frmUniSpr::hasUnsavedChanges() const {
+  return !m_designMode && m_loaded && fieldValues() != m_clean;
 }
 
 bool frmUniSpr::unload() {

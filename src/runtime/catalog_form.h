@@ -40,6 +40,7 @@ class frmUniSpr : public RuntimeWindow, public shell::LayoutDesignTarget {
 
   // "&Записать": true when the element was written (the window then closes).
   bool save();
+  bool hasUnsavedChanges() const override;
 
   // Default size of a catalog form without a stored layout, and the smallest size.
   static constexpr int kDefaultWidth = 7905;
@@ -53,12 +54,15 @@ class frmUniSpr : public RuntimeWindow, public shell::LayoutDesignTarget {
  protected:
   void activated(bool on) override;
   bool unload() override;
+  bool saveChanges() override { return save(); }
 
  private:
   void load();
   void chooseValue(const QString& type, const QString& field);
   void showElementMenu(const QString& name);
   QString table() const;
+  // The values of the form's fields in their order: what closing compares with.
+  QStringList fieldValues() const;
 
   FormControl* m_frm = nullptr;
   QPushButton* m_cmdSave = nullptr;
@@ -68,6 +72,7 @@ class frmUniSpr : public RuntimeWindow, public shell::LayoutDesignTarget {
   bool m_designMode = false;
   bool m_loaded = false;
   QMap<QString, QString> m_values;  // what was read, for columns the layout has no field for
+  QStringList m_clean;              // the field values as opened
   QPointer<frmSprList> m_list;
   int m_listRow = -1;
 };

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -16,6 +17,7 @@
 #include "config/table_names.h"
 #include "documents/document_service.h"
 #include "documents/document_title.h"
+#include "runtime/document_commands.h"
 #include "runtime/form_control.h"
 #include "runtime/form_table.h"
 #include "runtime/module_error.h"
@@ -67,21 +69,59 @@ frmUniDoc::frmUniDoc(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   frameLayout->addWidget(m_ndoc);
   frameLayout->addWidget(m_dt);
 
+  m_toolbar->addButton(4, QStringLiteral("Новый"), s->standardIcon(QStyle::SP_FileDialogNewFolder),
+                       QStringLiteral("Новый документ этого вида"));
+  m_toolbar->addButton(5, QStringLiteral("Копировать"),
+                       s->standardIcon(QStyle::SP_FileDialogDetailedView),
+                       QStringLiteral("Новый документ с теми же реквизитами и строками"));
+
+  // A posted document says so above its fields and offers the way to change it.
+  m_postedBar = new QWidget(this);
+  m_postedBar->setObjectName(QStringLiteral("postedBar"));
+  auto* postedText = new QLabel(
+      QStringLiteral("Документ проведен: изменить его можно, только отменив проведение."),
+      m_postedBar);
+  postedText->setObjectName(QStringLiteral("postedText"));
+  m_cmdUnpost = commandButton(QStringLiteral("cmdUnpost"), QStringLiteral("&Отменить проведение"),
+                              m_postedBar);
+  auto* barLayout = new QHBoxLayout(m_postedBar);
+  barLayout->setContentsMargins(4, 2, 4, 2);
+  barLayout->addWidget(postedText, 1);
+  barLayout->addWidget(m_cmdUnpost);
+  m_postedBar->hide();
+
+  m_cmdSave = commandButton(QStringLiteral("cmdSave"), QStringLiteral("З&аписать"), this);
+  m_cmdSave->setToolTip(QStringLiteral("Записать документ без проведения (Ctrl+S)"));
   m_cmdOK = commandButton(QStringLiteral("cmdOK"), QStringLiteral("&Провести"), this);
+  m_cmdOK->setToolTip(QStringLiteral("Записать и провести документ (Ctrl+Enter)"));
   m_cmdClose = commandButton(QStringLiteral("cmdClose"), QStringLiteral("&Закрыть"), this);
 
   // The date sits beside the buttons, so the table part's toolbar has the top row to itself.
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(frame);
   buttons->addStretch();
+  buttons->addWidget(m_cmdSave);
   buttons->addWidget(m_cmdOK);
   buttons->addWidget(m_cmdClose);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_toolbar);
+  layout->addWidget(m_postedBar);
   layout->addWidget(m_frm, 1);
   layout->addLayout(buttons);
 
   connect(m_cmdOK, &QPushButton::clicked, this, &frmUniDoc::post);
+  connect(m_cmdSave, &QPushButton::clicked, this, &frmUniDoc::write);
+  connect(m_cmdUnpost, &QPushButton::clicked, this, &frmUniDoc::unpost);
+  auto* saveKey = new QShortcut(QKeySequence::Save, this);
+  saveKey->setContext(Qt::WidgetWithChildrenShortcut);
+  connect(saveKey, &QShortcut::activated, this, &frmUniDoc::write);
+  for (const QKeySequence& keys :
+       {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}) {
+    auto* postKey = new QShortcut(keys, this);
+    postKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(postKey, &QShortcut::activated, this, &frmUniDoc::post);
+  }
+  setClosesOnEscape(true);
   connect(m_cmdClose, &QPushButton::clicked, this, [this] {
     if (!m_designMode) close();
   });
@@ -168,12 +208,13 @@ void frmUniDoc::load() {
     m_state.sharedRecordset.close();
     if (!m_designMode) {
       if (m_state.pickedDocumentDate.isEmpty() && m_state.pickedDocumentTime.isEmpty()) {
-        setWindowTitle(definition->path() + QLatin1Char('.') + config::kNewObjectName);
         m_dt->setDate(QDate::currentDate());
       } else if (!loadStored(*db)) {
         closeLater();
         return;
       }
+      // The module may read the caption as it opens.
+      updateTitle();
       m_modulePath = definition->path();
       m_frm->setModuleName(m_modulePath);
       const std::vector<script::ModuleSource> sources =
@@ -184,6 +225,11 @@ void frmUniDoc::load() {
       }
     }
     m_loaded = true;
+    if (!m_designMode) {
+      updateTitle();
+      applyPostedState();
+      m_clean = content();
+    }
     registerLoad();
     centre();
   } catch (const storage::DbError& e) {
@@ -194,23 +240,30 @@ void frmUniDoc::load() {
 
 bool frmUniDoc::loadStored(storage::Session& db) {
   const script::DocumentKey key{m_state.pickedDocumentDate, m_state.pickedDocumentTime};
-  storage::Recordset header =
-      db.openRecordset(QStringLiteral("SELECT * FROM ") + config::documentHeaderTable(m_kind) +
-                       QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) +
-                       QStringLiteral(" AND cTIME=") + storage::quote(key.time));
-  if (header.eof()) {
+  bool posted = false;
+  if (!readDocument(db, key, &posted)) {
     MessageBoxes::show(QStringLiteral("Документ «%1» от %2 %3 не найден: возможно, он удален.")
                            .arg(m_kind, key.date, key.time));
     return false;
   }
   m_stored = key;
-  m_storedPosted = header.text(QStringLiteral("Проводка")).trimmed() == QLatin1String("1");
-  setWindowTitle(documents::documentTitle(db, m_kind, key));
+  m_storedPosted = posted;
   const QDate date = QDate::fromString(key.date, kDateFormat);
   if (date.isValid()) m_dt->setDate(date);
+  return true;
+}
+
+bool frmUniDoc::readDocument(storage::Session& db, const script::DocumentKey& key, bool* posted) {
+  storage::Recordset header =
+      db.openRecordset(QStringLiteral("SELECT * FROM ") + config::documentHeaderTable(m_kind) +
+                       QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) +
+                       QStringLiteral(" AND cTIME=") + storage::quote(key.time));
+  if (header.eof()) return false;
+  if (posted) *posted = header.text(QStringLiteral("Проводка")).trimmed() == QLatin1String("1");
   for (int i = 0; i < header.fieldCount(); ++i)
     m_frm->setValue(header.fieldName(i), header.text(i));
   if (m_hasTable) {
+    m_frm->table()->clearRows();
     storage::Recordset rows =
         db.openRecordset(QStringLiteral("SELECT * FROM ") + config::documentTablePartTable(m_kind) +
                          QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) +
@@ -225,6 +278,68 @@ bool frmUniDoc::loadStored(storage::Session& db) {
       for (const QString& column : columns) m_frm->table()->addValue(rows.text(column), column);
     }
   }
+  return true;
+}
+
+bool frmUniDoc::copyFrom(const script::DocumentKey& key) {
+  if (m_designMode || !m_loaded || !m_state.db || m_stored) return false;
+  try {
+    if (readDocument(*m_state.db, key, nullptr)) return true;
+    MessageBoxes::show(QStringLiteral("Документ от %1 %2 не найден: возможно, он удален.")
+                           .arg(key.date, key.time));
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(e.description());
+  }
+  return false;
+}
+
+void frmUniDoc::updateTitle() {
+  if (!m_state.db) return;
+  try {
+    setWindowTitle(m_stored
+                       ? documents::documentTitle(*m_state.db, m_kind, *m_stored)
+                       : documents::newDocumentTitle(documents::kindCaption(*m_state.db, m_kind)));
+  } catch (const storage::DbError&) {
+    // The caption stays as it was; the document itself is unaffected.
+  }
+}
+
+bool frmUniDoc::readOnly() const {
+  return !m_designMode && m_stored && m_storedPosted;
+}
+
+void frmUniDoc::applyPostedState() {
+  const bool locked = readOnly();
+  m_frm->setReadOnly(locked);
+  m_dt->setReadOnly(locked);
+  for (int button : {2, 3}) {
+    if (locked)
+      m_toolbar->DisableButton(button);
+    else
+      m_toolbar->EnableButton(button);
+  }
+  if (m_stored)
+    m_toolbar->EnableButton(5);
+  else
+    m_toolbar->DisableButton(5);
+  const bool editable = !locked && m_outdated == Outdated::No;
+  m_cmdOK->setEnabled(editable);
+  m_cmdSave->setEnabled(editable);
+  m_postedBar->setVisible(locked);
+}
+
+bool frmUniDoc::hasUnsavedChanges() const {
+  if (m_designMode || !m_loaded || readOnly() || m_outdated != Outdated::No) return false;
+  return !(content() == m_clean);
+}
+
+bool frmUniDoc::refuseOutdated() {
+  if (m_outdated == Outdated::No) return false;
+  MessageBoxes::show(m_outdated == Outdated::Removed
+                         ? QStringLiteral("Документ удален после открытия этого окна: "
+                                          "провести его нельзя.")
+                         : QStringLiteral("Документ изменен после открытия этого окна: "
+                                          "закройте окно и откройте документ снова."));
   return true;
 }
 
@@ -250,12 +365,9 @@ script::DocumentContent frmUniDoc::content() const {
 
 bool frmUniDoc::post() {
   if (m_designMode || !m_loaded || !m_state.db) return false;
-  if (m_outdated != Outdated::No) {
-    MessageBoxes::show(m_outdated == Outdated::Removed
-                           ? QStringLiteral("Документ удален после открытия этого окна: "
-                                            "провести его нельзя.")
-                           : QStringLiteral("Документ изменен после открытия этого окна: "
-                                            "закройте окно и откройте документ снова."));
+  if (refuseOutdated()) return false;
+  if (readOnly()) {
+    MessageBoxes::show(QStringLiteral("Документ уже проведен."));
     return false;
   }
   // Modules posted here reach this window for its date and their choice lists.
@@ -294,6 +406,58 @@ bool frmUniDoc::post() {
   return true;
 }
 
+bool frmUniDoc::write() {
+  if (m_designMode || !m_loaded || !m_state.db) return false;
+  if (refuseOutdated()) return false;
+  if (readOnly()) {
+    MessageBoxes::show(
+        QStringLiteral("Проведенный документ изменить нельзя: сначала отмените проведение."));
+    return false;
+  }
+  m_state.documentWindow = this;
+  const script::DocumentContent doc = content();
+  const std::optional<script::DocumentKey> previous = m_stored;
+  documents::SaveOutcome result;
+  try {
+    result = documents::saveAndPost(m_state, m_frm->host(), doc, m_stored, m_frm->engine(),
+                                    QTime::currentTime(), false);
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(QStringLiteral("Документ не записан: ") + e.description());
+    return false;
+  }
+  if (result.error) {
+    showModuleError(m_modulePath, *result.error);
+    return false;
+  }
+  if (result.outcome == script::PostOutcome::AlreadyPosted) {
+    MessageBoxes::show(QStringLiteral("Проведенный документ изменить нельзя!"));
+    return false;
+  }
+  if (result.outcome != script::PostOutcome::Posted) return false;
+  m_stored = result.key;
+  m_storedPosted = false;
+  m_clean = doc;
+  m_announcing = true;
+  m_state.events.announceSaved(m_kind, previous, result.key);
+  m_announcing = false;
+  updateTitle();
+  applyPostedState();
+  return true;
+}
+
+bool frmUniDoc::unpost() {
+  if (!readOnly() || !m_state.db) return false;
+  // The announcement makes this window editable again, as any other that shows it.
+  if (!unpostDocument(m_state, m_kind, *m_stored)) return false;
+  const QStringList names = m_frm->elementNames();
+  for (const QString& name : names)
+    if (m_frm->hasField(name)) {
+      if (QWidget* field = m_frm->elementWidget(name)) field->setFocus();
+      break;
+    }
+  return true;
+}
+
 void frmUniDoc::listenToDocumentEvents() {
   shell::DocumentEvents* events = &m_state.events;
   connect(events, &shell::DocumentEvents::posted, this,
@@ -307,14 +471,21 @@ void frmUniDoc::listenToDocumentEvents() {
             m_storedPosted = true;
           });
   connect(events, &shell::DocumentEvents::saved, this,
-          [this](const QString& kind, const script::DocumentKey& key) {
-            if (!showsStored(kind, key)) return;
+          [this](const QString& kind, const std::optional<script::DocumentKey>& previous,
+                 const script::DocumentKey& key) {
+            if (m_announcing || !showsStored(kind, previous.value_or(key))) return;
             markOutdated(false);
+            m_stored = key;
             m_storedPosted = false;
+            applyPostedState();
           });
   connect(events, &shell::DocumentEvents::unposted, this,
           [this](const QString& kind, const script::DocumentKey& key) {
-            if (showsStored(kind, key)) m_storedPosted = false;
+            if (!showsStored(kind, key) || !m_storedPosted) return;
+            m_storedPosted = false;
+            applyPostedState();
+            // Nothing was typed into the read-only fields: the window is as stored.
+            m_clean = content();
           });
   connect(events, &shell::DocumentEvents::removed, this,
           [this](const QString& kind, const script::DocumentKey& key) {
@@ -329,13 +500,19 @@ bool frmUniDoc::showsStored(const QString& kind, const script::DocumentKey& key)
 void frmUniDoc::markOutdated(bool removed) {
   if (m_outdated != Outdated::Removed) m_outdated = removed ? Outdated::Removed : Outdated::Changed;
   m_cmdOK->setEnabled(false);
+  m_cmdSave->setEnabled(false);
   m_cmdOK->setToolTip(m_outdated == Outdated::Removed
                           ? QStringLiteral("Документ удален")
                           : QStringLiteral("Документ изменен после открытия окна"));
 }
 
 void frmUniDoc::toolbarClicked(int number) {
-  if (!m_frm->tablePart()) return;
+  if (number == 4 || number == 5) {
+    if (!m_designMode && m_loaded)
+      openNewDocument(m_state, m_kind, number == 5 ? m_stored : std::nullopt);
+    return;
+  }
+  if (!m_frm->tablePart() || readOnly()) return;
   if (number == 2) {
     m_frm->table()->newRow();
     m_frm->tableView()->setCurrentIndex(m_frm->table()->index(m_frm->table()->rows() - 1, 0));

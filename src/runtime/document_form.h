@@ -47,7 +47,20 @@ class frmUniDoc : public RuntimeWindow,
 
   // "&Провести": true when the document was saved and posted (the window then closes).
   bool post();
+  // "З&аписать" (Ctrl+S): saves the document unposted, as a draft; the window stays open on
+  // the stored document. True when written.
+  bool write();
+  // "Отменить проведение" of a posted document, after the question; it becomes editable.
+  bool unpost();
+  // Fills a new document with the header and rows of the stored document `key` of this kind;
+  // the date stays today's. False when it cannot be read.
+  bool copyFrom(const script::DocumentKey& key);
   void toolbarClicked(int number);
+  // A stored posted document takes no input until it is unposted.
+  bool readOnly() const;
+  bool hasUnsavedChanges() const override;
+  QPushButton* saveButton() const { return m_cmdSave; }
+  QPushButton* unpostButton() const { return m_cmdUnpost; }
 
   bool renameElement(const QString& element, const QString& newName) override;
   bool removeElement(const QString& element) override;
@@ -62,10 +75,19 @@ class frmUniDoc : public RuntimeWindow,
  protected:
   void activated(bool on) override;
   bool unload() override;
+  bool saveChanges() override { return write(); }
 
  private:
   void load();
   bool loadStored(storage::Session& db);
+  // Shows the header and rows of the stored document `key`; false when there is none.
+  bool readDocument(storage::Session& db, const script::DocumentKey& key, bool* posted);
+  // The caption: the document's title once stored, the kind's caption and «(новый)» before.
+  void updateTitle();
+  // Posted: fields read-only, the bar with «Отменить проведение» shown.
+  void applyPostedState();
+  // Refuses with the reason when the stored copy changed or went after this window read it.
+  bool refuseOutdated();
   void closeLater();
   script::DocumentContent content() const;
   void listenToDocumentEvents();
@@ -76,6 +98,9 @@ class frmUniDoc : public RuntimeWindow,
   QLabel* m_ndoc = nullptr;
   QDateEdit* m_dt = nullptr;
   QPushButton* m_cmdOK = nullptr;
+  QPushButton* m_cmdSave = nullptr;
+  QPushButton* m_cmdUnpost = nullptr;
+  QWidget* m_postedBar = nullptr;
   QPushButton* m_cmdClose = nullptr;
   ToolBarControl* m_toolbar = nullptr;
   QString m_kind;
@@ -87,6 +112,10 @@ class frmUniDoc : public RuntimeWindow,
   bool m_storedPosted = false;  // as far as this window has heard
   enum class Outdated { No, Changed, Removed };
   Outdated m_outdated = Outdated::No;
+  // What the window held when it was opened or last written: closing asks when it differs.
+  script::DocumentContent m_clean;
+  // Set while this window announces its own change, which it need not hear.
+  bool m_announcing = false;
 };
 
 }  // namespace balvix::runtime

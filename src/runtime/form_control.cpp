@@ -224,6 +224,7 @@ void FormControl::build(Element& e) {
     row->setSpacing(4);
     e.label = new QLabel(e.caption, e.box);
     e.field = new ValueField(kind, e.type, e.caption, e.box);
+    e.field->setReadOnly(m_readOnly);
     e.label->setBuddy(e.field->focusWidget());
     e.label->setFixedWidth(
         qMin(twipsToPixels(kLabelTwips), twipsToPixels(e.rect.width()) * 45 / 100));
@@ -428,6 +429,13 @@ bool FormControl::RunThis(const QString& procedure) {
   script::Engine* engine = m_module.engine();
   if (!engine) return false;
   return m_module.run([&] { engine->runThis(procedure); });
+}
+
+void FormControl::setReadOnly(bool on) {
+  m_readOnly = on;
+  for (const auto& e : m_elements)
+    if (e->field) e->field->setReadOnly(on);
+  m_table->setReadOnly(on);
 }
 
 void FormControl::setTablePart(bool on) {

@@ -92,6 +92,10 @@ class FormControl : public QWidget {
   // calls it while it, the control and the host are still whole: from its destructor.
   void endModule() { m_module.end(); }
 
+  // Every field and the table part take no input (a posted document); buttons still work.
+  void setReadOnly(bool on);
+  bool isReadOnly() const { return m_readOnly; }
+
   void setTablePart(bool on);
   bool tablePart() const { return m_tablePart; }
   FormTable* table() const { return m_table; }
@@ -153,6 +157,7 @@ class FormControl : public QWidget {
   bool m_designMode = false;
   bool m_inTableChange = false;
   bool m_tablePart = false;
+  bool m_readOnly = false;
   std::vector<std::unique_ptr<Element>> m_elements;
   QStringList m_malformed;
   QScrollArea* m_scroll = nullptr;

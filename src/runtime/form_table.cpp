@@ -119,7 +119,8 @@ QVariant FormTable::headerData(int section, Qt::Orientation orientation, int rol
 }
 
 Qt::ItemFlags FormTable::flags(const QModelIndex& index) const {
-  return QAbstractTableModel::flags(index) | Qt::ItemIsEditable;
+  const Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+  return m_readOnly ? flags : flags | Qt::ItemIsEditable;
 }
 
 namespace {
@@ -201,7 +202,7 @@ FormTableView::FormTableView(FormTable* table, QWidget* parent)
 }
 
 void FormTableView::keyPressEvent(QKeyEvent* event) {
-  if (state() != QAbstractItemView::EditingState) {
+  if (state() != QAbstractItemView::EditingState && !m_table->isReadOnly()) {
     if (event->key() == Qt::Key_Insert) {
       m_table->newRow();
       setCurrentIndex(m_table->index(m_table->rows() - 1, 0));

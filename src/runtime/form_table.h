@@ -42,6 +42,10 @@ class FormTable : public QAbstractTableModel {
   QString cell(int row, int column) const;
   void setCell(int row, int column, const QString& text);
   int rows() const { return static_cast<int>(m_rows.size()); }
+  // A read-only table (of a posted document) takes no edits from the user; modules still
+  // write into it.
+  void setReadOnly(bool on) { m_readOnly = on; }
+  bool isReadOnly() const { return m_readOnly; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -59,6 +63,7 @@ class FormTable : public QAbstractTableModel {
   QStringList m_types;
   std::vector<QStringList> m_rows;
   int m_clearings = 0;
+  bool m_readOnly = false;
 };
 
 // The table part as `Таблица` reads and writes it: the model the view shows, so the user

@@ -16,6 +16,8 @@
 #include "config/document_numbers.h"
 #include "config/object_definition.h"
 #include "config/table_names.h"
+#include "documents/document_title.h"
+#include "runtime/document_commands.h"
 #include "runtime/document_form.h"
 #include "runtime/reposting.h"
 #include "runtime/runtime_windows.h"
@@ -318,7 +320,11 @@ void frmZurnal::loadList() {
   }
   m_model->setRows(std::move(rows));
   m_row = -1;
-  for (int n : {1, 2, 3, 4}) m_usrMenu1->DisableButton(n);
+  for (int n : {2, 3, 4}) m_usrMenu1->DisableButton(n);
+  if (m_kinds.isEmpty())
+    m_usrMenu1->DisableButton(1);
+  else
+    m_usrMenu1->EnableButton(1);
 }
 
 int frmZurnal::modelRow(const QModelIndex& viewIndex) const {
@@ -332,8 +338,7 @@ void frmZurnal::rowClicked(int row) {
   m_state.selectedJournalItem = QStringList{
       m_model->index(row, JournalModel::Number).data().toString(), r.kind, r.date, r.time, r.name,
       r.posted ? QStringLiteral("1") : QStringLiteral("0")};
-  m_usrMenu1->EnableButton(2);
-  m_usrMenu1->EnableButton(4);
+  for (int n : {2, 3, 4}) m_usrMenu1->EnableButton(n);
 }
 
 void frmZurnal::showContextMenu(const QPoint& globalPos) {
@@ -364,23 +369,56 @@ void frmZurnal::openDocument() {
 void frmZurnal::deleteDocument() {
   if (m_row < 0 || !m_state.db) return;
   const JournalRow r = m_model->at(m_row);
-  if (MessageBoxes::ask(QStringLiteral("Вы действительно хотите удалить документ ") + r.kind +
-                            QStringLiteral(" ?"),
-                        QStringLiteral("Удаление...")) != shell::MsgAnswer::Yes)
-    return;
-  try {
-    script::posting::remove(*m_state.db, r.kind, {r.date, r.time});
-  } catch (const storage::DbError& e) {
-    MessageBoxes::show(QStringLiteral("Документ не удален: ") + e.description());
+  removeDocument(m_state, r.kind, {r.date, r.time});
+}
+
+bool frmZurnal::unpostSelected() {
+  if (m_row < 0 || !m_state.db) return false;
+  const JournalRow r = m_model->at(m_row);
+  if (!r.posted) return false;
+  return unpostDocument(m_state, r.kind, {r.date, r.time});
+}
+
+void frmZurnal::newDocument() {
+  if (m_kinds.isEmpty() || !m_state.db) return;
+  if (m_kinds.size() == 1) {
+    openNewDocument(m_state, m_kinds.first());
     return;
   }
-  m_state.events.announceRemoved(r.kind, {r.date, r.time});
+  // Several kinds: the user picks one from a menu at the button, by its caption.
+  if (!m_newKinds) {
+    m_newKinds = new QMenu(QStringLiteral("Новый документ"), this);
+    m_newKinds->setObjectName(QStringLiteral("mnuNewKind"));
+  }
+  m_newKinds->clear();
+  for (const QString& kind : m_kinds) {
+    QString caption = kind;
+    try {
+      caption = documents::kindCaption(*m_state.db, kind);
+    } catch (const storage::DbError&) {
+    }
+    QAction* action = m_newKinds->addAction(caption);
+    connect(action, &QAction::triggered, this, [this, kind] { openNewDocument(m_state, kind); });
+  }
+  m_newKinds->popup(QCursor::pos());
+}
+
+void frmZurnal::copyDocument() {
+  if (m_row < 0) return;
+  const JournalRow r = m_model->at(m_row);
+  openNewDocument(m_state, r.kind, script::DocumentKey{r.date, r.time});
 }
 
 void frmZurnal::buttonClicked(int number) {
   switch (number) {
+    case 1:
+      newDocument();
+      break;
     case 2:
       openDocument();
+      break;
+    case 3:
+      copyDocument();
       break;
     case 4:
       deleteDocument();
@@ -405,6 +443,11 @@ void frmZurnal::repostPeriod() {
     MessageBoxes::show(QStringLiteral("В периоде нет проведенных документов."));
     return;
   }
+  if (MessageBoxes::show(documents::repostQuestion(static_cast<int>(posted.size()), m_start->date(),
+                                                   m_end->date()),
+                         shell::MsgButtons::YesNo, QStringLiteral("Перепровести"),
+                         shell::MsgIcon::Question) != shell::MsgAnswer::Yes)
+    return;
   std::vector<RepostItem> items;
   items.reserve(posted.size());
   for (const JournalRow& r : posted) items.push_back({r.kind, {r.date, r.time}});
@@ -449,7 +492,9 @@ void frmZurnal::documentPosted(const QString& kind,
                     dateKeyOf(QDate::fromString(key.date, kDateFormat))});
 }
 
-void frmZurnal::documentSaved(const QString& kind, const script::DocumentKey& key) {
+void frmZurnal::documentSaved(const QString& kind,
+                              const std::optional<script::DocumentKey>& previous,
+                              const script::DocumentKey& key) {
   if (!listsKind(kind) || !m_state.db || !storage::isValidIdentifier(kind)) return;
   // The announcement carries no name: the row is read as the list reads it.
   try {
@@ -461,9 +506,10 @@ void frmZurnal::documentSaved(const QString& kind, const script::DocumentKey& ke
     const QString name = rs.text(0);
     const bool posted = rs.text(1).trimmed() == QLatin1String("1");
     rs.close();
-    showDocument(m_model->find(kind, key),
-                 {config::documentNumber(*m_state.db, kind, key.date, key.time), kind, key.date,
-                  key.time, name, posted, dateKeyOf(QDate::fromString(key.date, kDateFormat))});
+    int at = previous ? m_model->find(kind, *previous) : -1;
+    if (at < 0) at = m_model->find(kind, key);
+    showDocument(at, {config::documentNumber(*m_state.db, kind, key.date, key.time), kind, key.date,
+                      key.time, name, posted, dateKeyOf(QDate::fromString(key.date, kDateFormat))});
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description());
   }

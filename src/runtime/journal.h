@@ -13,6 +13,7 @@
 #include "script/objects/document_posting.h"
 
 class QDateEdit;
+class QMenu;
 class QPushButton;
 
 namespace balvix::runtime {
@@ -89,8 +90,18 @@ class frmZurnal : public RuntimeWindow {
   // The right-click menu over the list (mnuOperators of the main window).
   void showContextMenu(const QPoint& globalPos);
   void buttonClicked(int number);
-  // "Перепровести": every posted document of the period, in date and time order.
+  // "Перепровести": every posted document of the period, in date and time order, after the
+  // question that names the period and the count.
   void repostPeriod();
+  // "Новый": a new document of the journal's kind; of several kinds, the kind is chosen from
+  // the menu `newKindMenu` shows at the button.
+  void newDocument();
+  // "Копировать": a new document with the selected one's header and rows.
+  void copyDocument();
+  QMenu* newKindMenu() const { return m_newKinds; }
+  // "Сделать не проведенным" of the right-click menu: unposts the selected document after the
+  // question.
+  Q_INVOKABLE bool unpostSelected();
 
   // Whether documents of the kind belong to this journal.
   bool listsKind(const QString& kind) const;
@@ -100,7 +111,8 @@ class frmZurnal : public RuntimeWindow {
   // when the journal lists the kind and the date falls in the period.
   void documentPosted(const QString& kind, const std::optional<script::DocumentKey>& previous,
                       const script::DocumentKey& key, const QString& name);
-  void documentSaved(const QString& kind, const script::DocumentKey& key);
+  void documentSaved(const QString& kind, const std::optional<script::DocumentKey>& previous,
+                     const script::DocumentKey& key);
   void documentUnposted(const QString& kind, const script::DocumentKey& key);
   void documentRemoved(const QString& kind, const script::DocumentKey& key);
   // Shows `row` where the document was (`at`, -1 when not listed) or adds it when in the period.
@@ -117,6 +129,7 @@ class frmZurnal : public RuntimeWindow {
   QDateEdit* m_start = nullptr;
   QDateEdit* m_end = nullptr;
   QPushButton* m_command1 = nullptr;
+  QMenu* m_newKinds = nullptr;
   int m_row = -1;
 };
 

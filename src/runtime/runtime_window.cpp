@@ -1,6 +1,7 @@
 #include "runtime/runtime_window.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 #include "runtime/form_host.h"
 #include "script/objects/program_host.h"
 #include "shell/frm_main.h"
+#include "shell/message_box.h"
 #include "shell/twips.h"
 
 namespace balvix::runtime {
@@ -108,9 +110,44 @@ void RuntimeWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
 }
 
+bool RuntimeWindow::confirmClose() {
+  if (m_closeConfirmed || !hasUnsavedChanges()) return true;
+  // The question names the window it is about: the user may be closing the program.
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()); sub && sub->mdiArea())
+    sub->mdiArea()->setActiveSubWindow(sub);
+  switch (shell::MessageBoxes::show(QStringLiteral("Сохранить изменения?"),
+                                    shell::MsgButtons::YesNoCancel, windowTitle(),
+                                    shell::MsgIcon::Question)) {
+    case shell::MsgAnswer::Yes:
+      if (!saveChanges()) return false;
+      break;
+    case shell::MsgAnswer::No:
+      break;
+    default:
+      return false;
+  }
+  m_closeConfirmed = true;
+  return true;
+}
+
+void RuntimeWindow::keyPressEvent(QKeyEvent* event) {
+  if (m_closesOnEscape && event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
 void RuntimeWindow::closeEvent(QCloseEvent* event) {
+  if (!m_unloaded && !confirmClose()) {
+    event->ignore();
+    return;
+  }
+  // Saving on «Да» may have closed the window already.
   if (!m_unloaded) {
     if (!unload()) {
+      // Asked again next time: the user chose to stay.
+      m_closeConfirmed = false;
       event->ignore();
       return;
     }

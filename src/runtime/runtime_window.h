@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "shell/app_state.h"
+#include "shell/window_interfaces.h"
 
 class QMdiSubWindow;
 class QPushButton;
@@ -21,7 +22,7 @@ namespace balvix::runtime {
 // The common ground of the runtime windows: they report "load", "active", "inactive"
 // and "unload" to the main window's window bar, keep their size in twips and are never
 // larger than the area that shows them.
-class RuntimeWindow : public QWidget {
+class RuntimeWindow : public QWidget, public shell::UnsavedWork {
   Q_OBJECT
 
  public:
@@ -41,6 +42,10 @@ class RuntimeWindow : public QWidget {
   // The smallest outer size in twips; a frame dragged smaller springs back to it.
   void setMinimumTwips(int width, int height) { m_minimumTwips = QSize(width, height); }
 
+  // What the user typed and has not saved; a window that edits nothing has none.
+  virtual bool hasUnsavedChanges() const { return false; }
+  bool confirmClose() override;
+
  protected:
   // Registers the window under its current caption.
   void registerLoad();
@@ -54,6 +59,11 @@ class RuntimeWindow : public QWidget {
                                     QWidget* parent);
   // Return false to keep the window open.
   virtual bool unload() { return true; }
+  // Saves what is unsaved when the user answers «Да» on closing; false keeps the window.
+  virtual bool saveChanges() { return true; }
+  // Esc closes the window (after the question about unsaved changes).
+  void setClosesOnEscape(bool on) { m_closesOnEscape = on; }
+  void keyPressEvent(QKeyEvent* event) override;
 
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -72,6 +82,8 @@ class RuntimeWindow : public QWidget {
   QPointer<QWidget> m_placedIn;
   QPointer<QMdiSubWindow> m_watched;
   bool m_unloaded = false;
+  bool m_closeConfirmed = false;
+  bool m_closesOnEscape = false;
   std::unique_ptr<script::Host> m_ownHost;
 };
 

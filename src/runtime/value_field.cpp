@@ -92,7 +92,7 @@ bool ValueField::eventFilter(QObject* watched, QEvent* event) {
   if (watched == m_line) {
     if (event->type() == QEvent::KeyPress && m_kind == FieldKind::Reference &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_F4) {
-      emit chooseRequested();
+      if (!m_readOnly) emit chooseRequested();
       return true;
     }
     if (event->type() == QEvent::MouseButtonDblClick && m_kind == FieldKind::Reference) {
@@ -133,6 +133,15 @@ void ValueField::setText(const QString& text) {
 
 void ValueField::addItem(const QString& value) {
   if (m_combo) m_combo->addItem(value);
+}
+
+void ValueField::setReadOnly(bool on) {
+  m_readOnly = on;
+  if (m_line) m_line->setReadOnly(on);
+  if (m_date) m_date->setReadOnly(on);
+  if (m_check) m_check->setEnabled(!on);
+  if (m_combo) m_combo->setEnabled(!on);
+  if (m_choose) m_choose->setEnabled(!on);
 }
 
 }  // namespace balvix::runtime

@@ -36,6 +36,10 @@ class ValueField : public QWidget {
   QWidget* focusWidget() const { return m_focus; }
   // Choice lists (the "Выбор" element) are filled one value at a time.
   void addItem(const QString& value);
+  // A field of a posted document shows its value and takes no input; it can still be
+  // focused, read and copied, and a reference still opens what it names.
+  void setReadOnly(bool on);
+  bool isReadOnly() const { return m_readOnly; }
 
   static constexpr const char* kDateFormat = "dd.MM.yyyy";
 
@@ -58,6 +62,7 @@ class ValueField : public QWidget {
   QComboBox* m_combo = nullptr;
   QToolButton* m_choose = nullptr;
   QWidget* m_focus = nullptr;
+  bool m_readOnly = false;
 };
 
 }  // namespace balvix::runtime

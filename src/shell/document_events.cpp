@@ -2,8 +2,10 @@
 
 namespace balvix::shell {
 
-void DocumentEvents::announceSaved(const QString& kind, const script::DocumentKey& key) {
-  emit saved(kind, key);
+void DocumentEvents::announceSaved(const QString& kind,
+                                   const std::optional<script::DocumentKey>& previous,
+                                   const script::DocumentKey& key) {
+  emit saved(kind, previous, key);
 }
 
 void DocumentEvents::announcePosted(const QString& kind,

@@ -18,8 +18,9 @@ class DocumentEvents : public QObject {
  public:
   using QObject::QObject;
 
-  // Saved without posting: stored and marked unposted.
-  void announceSaved(const QString& kind, const script::DocumentKey& key);
+  // Saved without posting: stored and marked unposted. `previous` as for a posting.
+  void announceSaved(const QString& kind, const std::optional<script::DocumentKey>& previous,
+                     const script::DocumentKey& key);
   // Saved and posted, or posted again. `previous` is the key the document was stored
   // under before (none for a new document; the same key when it was reposted).
   void announcePosted(const QString& kind, const std::optional<script::DocumentKey>& previous,
@@ -30,7 +31,8 @@ class DocumentEvents : public QObject {
   void announceRemoved(const QString& kind, const script::DocumentKey& key);
 
  signals:
-  void saved(const QString& kind, const script::DocumentKey& key);
+  void saved(const QString& kind, const std::optional<script::DocumentKey>& previous,
+             const script::DocumentKey& key);
   void posted(const QString& kind, const std::optional<script::DocumentKey>& previous,
               const script::DocumentKey& key, const QString& name);
   void unposted(const QString& kind, const script::DocumentKey& key);

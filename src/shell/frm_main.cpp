@@ -34,6 +34,7 @@
 #include "shell/service_windows.h"
 #include "shell/twips.h"
 #include "shell/window_bar.h"
+#include "shell/window_interfaces.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
 #include "storage/sql_text.h"
@@ -164,8 +165,14 @@ void frmMain::createMenus() {
   m_mnuOperators->setObjectName(QStringLiteral("mnuOperators"));
   m_mnuKillProvodka = addItem(m_mnuOperators, QStringLiteral("Сделать не проведенным"),
                               QStringLiteral("mnuKillProvodka"));
-  connect(m_mnuKillProvodka, &QAction::triggered, this,
-          [this] { unpostSelectedDocument(m_state); });
+  connect(m_mnuKillProvodka, &QAction::triggered, this, [this] {
+    // The journal asks its question naming the document; without one, as before.
+    bool done = false;
+    if (!m_state.journalWindow ||
+        !QMetaObject::invokeMethod(m_state.journalWindow, "unpostSelected",
+                                   Q_RETURN_ARG(bool, done)))
+      unpostSelectedDocument(m_state);
+  });
   m_mnuCont = new QMenu(QStringLiteral("Cont"), this);
   m_mnuCont->setObjectName(QStringLiteral("mnuCont"));
   QAction* delItem = addItem(m_mnuCont, QStringLiteral("Удалить"), QStringLiteral("mnuDelItem"));
@@ -407,13 +414,24 @@ void frmMain::saveSettings() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+  // Every window with unsaved work is asked first; «Отмена» in any of them keeps the program.
+  QList<QWidget*> windows = findChildren<QWidget*>();
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (top != this) windows << top;
+  for (QWidget* window : windows) {
+    auto* work = dynamic_cast<UnsavedWork*>(window);
+    if (work && window->isVisible() && !work->confirmClose()) {
+      event->ignore();
+      return;
+    }
+  }
   saveSettings();
   m_state.sharedRecordset.close();
   m_state.documentWindow = nullptr;
   m_state.choiceWindow = nullptr;
   m_state.journalWindow = nullptr;
   event->accept();
-  // Closing the main window ends the program; other windows are not asked.
+  // Closing the main window ends the program; the windows were asked above.
   QCoreApplication::quit();
 }
 

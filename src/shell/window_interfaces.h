@@ -13,4 +13,14 @@ class DocumentWindowInterface {
   virtual QDate documentDate() const = 0;
 };
 
+// A window that may hold what the user has not saved yet: asked before it closes and before
+// the program ends.
+class UnsavedWork {
+ public:
+  virtual ~UnsavedWork() = default;
+  // Asks «Сохранить изменения?» when something is unsaved and saves on «Да». False when the
+  // window must stay open: «Отмена», or the save failed.
+  virtual bool confirmClose() = 0;
+};
+
 }  // namespace balvix::shell

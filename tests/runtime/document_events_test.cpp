@@ -122,7 +122,7 @@ TEST_F(DocumentEventsTest, ChangesFedFromElsewhereShowInTheJournalWithoutDuplica
   ASSERT_TRUE(journal);
   store(QStringLiteral("Чужой"), QStringLiteral("0"));
   const script::DocumentKey key{today(), QStringLiteral("10:00:00")};
-  state.events.announceSaved(QStringLiteral("Приход"), key);
+  state.events.announceSaved(QStringLiteral("Приход"), key, key);
   EXPECT_EQ(rows(journal), QStringList{"Чужой|-"});
   state.events.announcePosted(QStringLiteral("Приход"), std::nullopt, key, QStringLiteral("Чужой"));
   EXPECT_EQ(rows(journal), QStringList{"Чужой|+"});

@@ -282,26 +282,34 @@ TEST_F(DocumentWindowsTest, RoadOfADocumentThroughTheWindows) {
   EXPECT_EQ(messages.last(),
             QStringLiteral("Удаляемый объект имеет движения, удаление невозможно!"));
 
-  // Journal → open: the stored document, refused while posted.
+  // Journal → open: the stored document, read-only while posted.
   selectRow(journal, 0);
   journal->toolbar()->click(2);
   processEvents();
   doc = openWindows<frmUniDoc>().value(0);
   ASSERT_TRUE(doc);
-  EXPECT_EQ(doc->windowTitle(), "Приход № 1 от " + today);
+  const QString title = QStringLiteral("Приход № 1 от ") + today;
+  EXPECT_EQ(doc->windowTitle(), title);
   EXPECT_EQ(doc->form()->value(QStringLiteral("Наименование")), QStringLiteral("Пр'иход 1"));
   EXPECT_EQ(doc->form()->table()->rows(), 2);
-  click(doc, QStringLiteral("Провести"));
-  EXPECT_EQ(messages.last(), QStringLiteral("Проведенный документ изменить нельзя!"));
+  EXPECT_TRUE(byName<QLineEdit>(doc, QStringLiteral("Наименование"))->isReadOnly());
+  EXPECT_FALSE(doc->form()->table()->flags(doc->form()->table()->index(0, 1)) & Qt::ItemIsEditable);
+  for (const char* button : {"Провести", "Записать"})
+    EXPECT_FALSE(byName<QPushButton>(doc, QString::fromUtf8(button))->isEnabled()) << button;
+  EXPECT_TRUE(byName<QPushButton>(doc, QStringLiteral("Отменить проведение"))->isVisible());
+  const std::size_t before = messages.messages().size();
   click(doc, QStringLiteral("Закрыть"));
+  EXPECT_EQ(messages.messages().size(), before) << "nothing to save in a posted document";
 
-  // Unpost from the right-click menu.
+  // Unpost from the right-click menu, after the question naming what goes.
   selectRow(journal, 0);
   journal->showContextMenu(QPoint(10, 10));
   EXPECT_TRUE(main()->unpostAction()->isEnabled());
   main()->operatorsMenu()->close();
   main()->unpostAction()->trigger();
   processEvents();
+  EXPECT_EQ(messages.last(), QStringLiteral("Отменить проведение ") + title +
+                                 QStringLiteral("? Будут удалены 2 движения и 1 проводка."));
   EXPECT_EQ(rows(journal), QStringList{"1|Приход|" + today + "|Пр'иход 1|Не проведен"});
   EXPECT_EQ(count(QStringLiteral("items_Регистр_Остатки")), 0);
   EXPECT_EQ(count(QStringLiteral("itogi")), 0);
@@ -329,6 +337,9 @@ TEST_F(DocumentWindowsTest, RoadOfADocumentThroughTheWindows) {
   messages.reply(MsgAnswer::Yes);
   journal->toolbar()->click(4);
   EXPECT_EQ(messages.messages().back().title, QStringLiteral("Удаление..."));
+  EXPECT_EQ(messages.last(),
+            QStringLiteral("Удалить ") + title +
+                QStringLiteral("? Будут удалены 2 строки, 2 движения и 1 проводка."));
   EXPECT_TRUE(rows(journal).isEmpty());
   expectNothingStored();
 }

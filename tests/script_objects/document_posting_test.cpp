@@ -144,7 +144,7 @@ TEST_F(DocumentPostingTest, TwoDocumentsInOneSecondGetTheirOwnKeysAndUnpostSepar
             QStringList{QStringLiteral("10:00:01")});
 }
 
-TEST_F(DocumentPostingTest, PostedDocumentIsRefusedAndUnpostedOneIsRewrittenUnderANewKey) {
+TEST_F(DocumentPostingTest, PostedDocumentIsRefusedAndUnpostedOneIsRewrittenKeepingItsTime) {
   const PostResult first = post(content(QStringLiteral("П-1"), {{"Стол", "1"}}));
   const PostResult other = post(content(QStringLiteral("П-2"), {{"Шкаф", "1"}}));
   EXPECT_EQ(post(content(QStringLiteral("П-1 изм")), module(), first.key).outcome,
@@ -157,10 +157,11 @@ TEST_F(DocumentPostingTest, PostedDocumentIsRefusedAndUnpostedOneIsRewrittenUnde
   edited.date = QDate(2026, 3, 5);
   const PostResult again = post(edited, module(), first.key, QTime(11, 30, 0));
   ASSERT_EQ(again.outcome, PostOutcome::Posted);
-  EXPECT_EQ(again.key, (DocumentKey{QStringLiteral("05.03.2026"), QStringLiteral("11:30:00")}));
+  // Re-dated, it keeps the time it was first saved at, not the time of this posting.
+  EXPECT_EQ(again.key, (DocumentKey{QStringLiteral("05.03.2026"), first.key.time}));
   EXPECT_EQ(count(QStringLiteral("items_Документ_Приход")), 2);
   EXPECT_EQ(column(QStringLiteral(
-                "SELECT Наименование FROM items_Документ_Приход WHERE cTIME='11:30:00'")),
+                "SELECT Наименование FROM items_Документ_Приход WHERE cDATE='05.03.2026'")),
             QStringList{QStringLiteral("Пр'иход №1")});
   EXPECT_EQ(
       column(QStringLiteral("SELECT Товар FROM table_Документ_Приход WHERE cDATE='05.03.2026'")),

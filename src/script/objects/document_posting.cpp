@@ -160,7 +160,10 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
 
   if (stored && isPosted(db, kind, *stored))
     return {PostOutcome::AlreadyPosted, *stored, storedNumber(db, kind, *stored)};
-  const DocumentKey key = freeKey(db, kind, document.date, now, stored);
+  // A stored document keeps its key; re-dated, it keeps its time where the new day has it
+  // free. Only a new document is stamped with the time it is first saved.
+  const QTime keep = stored ? QTime::fromString(stored->time, kTimeFormat) : QTime();
+  const DocumentKey key = freeKey(db, kind, document.date, keep.isValid() ? keep : now, stored);
   const QString posted = post ? QStringLiteral("'1'") : QStringLiteral("'0'");
   // A kind whose table predates numbers gets them now, the stored documents first.
   if (db.tableExists(header) &&
