@@ -102,7 +102,8 @@ std::optional<Refusal> enter(
   }
   if (outcome.outcome != PostOutcome::Posted)
     return Refusal{QStringLiteral("%1: документ не записан").arg(file)};
-  writeLine(stdout, outcome.key.date + QLatin1Char(' ') + outcome.key.time);
+  writeLine(stdout, outcome.key.date + QLatin1Char(' ') + outcome.key.time + QStringLiteral(" № ") +
+                        outcome.number);
   return std::nullopt;
 }
 

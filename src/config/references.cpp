@@ -4,6 +4,7 @@
 #include <QSet>
 
 #include "config/counted.h"
+#include "config/document_numbers.h"
 #include "config/object_definition.h"
 #include "config/table_names.h"
 #include "storage/session.h"
@@ -84,6 +85,7 @@ ElementReferences findReferences(storage::Session& db, const RequisiteType& cata
   const QList<ObjectDefinition> catalogs = definitions(db, ObjectKind::Catalog);
 
   QDate earliest;
+  QString firstTime;
   for (const ObjectDefinition& document : documents) {
     // A document is its key: the header and every row of its table part carry it, so the
     // keys found in either are counted once.
@@ -107,9 +109,13 @@ ElementReferences findReferences(storage::Session& db, const RequisiteType& cata
         earliest = date;
         found.firstDocumentKind = document.name;
         found.firstDocumentDate = key.first;
+        firstTime = key.second;
       }
     }
   }
+  if (!found.firstDocumentKind.isEmpty())
+    found.firstDocumentNumber =
+        documentNumber(db, found.firstDocumentKind, found.firstDocumentDate, firstTime);
 
   for (const ObjectDefinition& other : catalogs) {
     const QStringList columns = columnsTyped(other.requisites, catalog);
@@ -144,6 +150,9 @@ QString referenceList(const ElementReferences& references) {
   if (references.documents > 0)
     parts << counted(references.documents, "документ", "документа", "документов") +
                  QStringLiteral(" (первый — ") + references.firstDocumentKind +
+                 (references.firstDocumentNumber.isEmpty()
+                      ? QString()
+                      : QStringLiteral(" № ") + references.firstDocumentNumber) +
                  QStringLiteral(" от ") + references.firstDocumentDate + QLatin1Char(')');
   for (const ElementReferences::Count& count : references.movements)
     parts << counted(count.rows, "движение", "движения", "движений") +

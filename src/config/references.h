@@ -22,6 +22,7 @@ struct ElementReferences {
   int documents = 0;
   QString firstDocumentKind;
   QString firstDocumentDate;
+  QString firstDocumentNumber;  // empty for a document stored without one
   struct Count {
     QString object;
     int rows = 0;
@@ -41,7 +42,7 @@ ElementReferences findReferences(storage::Session& db, const RequisiteType& type
                                  const QString& value);
 
 // The refusal that names where the element is used: «Элемент «…» используется: 37
-// документов (первый — … от 03.10.2026), 54 движения регистра «…». Удаление невозможно.»
+// документов (первый — … № 12 от 03.10.2026), 54 движения регистра «…». Удаление невозможно.»
 QString referenceMessage(const QString& name, const ElementReferences& references);
 // Only the list of where: «2 документа (первый — … от …), 3 движения регистра «…»».
 QString referenceList(const ElementReferences& references);

@@ -17,7 +17,10 @@ QList<SystemColumn> systemColumnDefinitions(TableRole role) {
     case TableRole::Elements:
       return {};
     case TableRole::Header:
-      return {{"cDATE", "TEXT(10)"}, {"cTIME", "TEXT(10)"}, {"Проводка", "TEXT(10)"}};
+      return {{"cDATE", "TEXT(10)"},
+              {"cTIME", "TEXT(10)"},
+              {"Проводка", "TEXT(10)"},
+              {"Номер", "TEXT(10)"}};
     case TableRole::TablePart:
       return {{"cDATE", "TEXT(10)"}, {"cTIME", "TEXT(10)"}};
     case TableRole::Movements:
@@ -146,8 +149,17 @@ int ensureKeyIndexes(storage::Session& db) {
 }
 
 QStringList requisiteColumns(TableRole role, const QStringList& tableColumns) {
-  const qsizetype count = tableColumns.size() - systemColumnCount(role);
-  return count > 0 ? tableColumns.first(count) : QStringList();
+  // By name, not by count: a header table made before documents had numbers ends in one
+  // system column less until the start-up gives it the number column.
+  const QStringList system = systemColumns(role);
+  QStringList requisites;
+  for (const QString& column : tableColumns)
+    if (!system.contains(column, Qt::CaseInsensitive)) requisites << column;
+  return requisites;
+}
+
+QString documentNumbersTable() {
+  return QStringLiteral("doc_numbers");
 }
 
 }  // namespace balvix::config

@@ -41,7 +41,7 @@ QStringList ownTables(ObjectKind kind, const QString& objectName);
 
 // The system columns that follow the requisite columns, with their definitions.
 QStringList systemColumns(TableRole role);
-// How many columns at the end of the table are system columns (0, 3, 2, 4).
+// How many columns at the end of the table are system columns (0, 4, 2, 4).
 int systemColumnCount(TableRole role);
 
 // The CREATE TABLE statement the designers issue for a table with these requisite
@@ -49,9 +49,13 @@ int systemColumnCount(TableRole role);
 QString createTableStatement(TableRole role, const QString& objectName,
                              const QStringList& requisiteNames);
 
-// Names of the columns of a table that are requisites: all but the trailing system
-// columns.
+// Names of the columns of a table that are requisites: all but the role's system columns.
 QStringList requisiteColumns(TableRole role, const QStringList& tableColumns);
+
+// The header column that holds a document's number, and the table of the counters the
+// numbers are taken from: one row per kind and year (kind, year, last).
+inline const QString kDocumentNumberColumn = QStringLiteral("Номер");
+QString documentNumbersTable();
 
 // The document key (cDATE, cTIME) of the tables that carry it: documents are found,
 // unposted and reposted by it, so every such table keeps an index on it. Empty for a

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "config/document_numbers.h"
 #include "config/object_definition.h"
 #include "config/table_names.h"
 #include "configurator/requisite_editor.h"
@@ -242,6 +243,8 @@ void frmDocs::write(const QString& name) {
       config::createTableStatement(config::TableRole::Header, name, document.requisiteNames()),
       &progress);
   config::ensureKeyIndex(db, config::TableRole::Header, name);
+  // The rebuild keeps the numbers; documents of a table made before numbers get theirs.
+  config::numberDocuments(db, name);
   QApplication::processEvents();
   if (document.hasTablePart) {
     rebuildTable(db, config::documentTablePartTable(name),

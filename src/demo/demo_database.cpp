@@ -329,13 +329,14 @@ DemoSummary addDemo(storage::Session& db, const QDate& today, const Progress& pr
       doc.rows << QStringList{goods[g].name, QString::number(10 + random.bounded(30)),
                               QString::number(goods[g].price), QString()};
     }
-    const int number = sale ? ++summary.sales : ++summary.receipts;
+    ++(sale ? summary.sales : summary.receipts);
     doc.kind = sale ? kSale : kReceipt;
+    // The number is the document's own, given as it is saved; the name says what it is.
+    const QString party = parties[random.bounded(parties.size())];
     doc.header = {
-        {QStringLiteral("Наименование"), (sale ? QStringLiteral("Расходная накладная № %1")
-                                               : QStringLiteral("Приходная накладная № %1"))
-                                             .arg(number)},
-        {QStringLiteral("Контрагент"), parties[random.bounded(parties.size())]},
+        {QStringLiteral("Наименование"),
+         (sale ? QStringLiteral("Отгрузка: %1") : QStringLiteral("Поступление: %1")).arg(party)},
+        {QStringLiteral("Контрагент"), party},
         {QStringLiteral("Склад"), store}};
     postDocument(sale ? *sales : *receipts, doc, time);
     for (const QStringList& row : std::as_const(doc.rows))

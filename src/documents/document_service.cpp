@@ -70,6 +70,7 @@ SaveOutcome saveAndPost(script::SharedContext& context, script::Host& host,
       now, post);
   outcome.outcome = result.outcome;
   outcome.key = result.key;
+  outcome.number = result.number;
   return outcome;
 }
 
@@ -149,6 +150,9 @@ bool DocumentService::readStored(const script::DocumentKey& key) {
   if (header.eof() || header.text(QStringLiteral("Проводка")).trimmed() != QStringLiteral("1"))
     return false;
   startNew(QDate::fromString(key.date, QStringLiteral("dd.MM.yyyy")));
+  m_storedNumber = header.fieldIndex(config::kDocumentNumberColumn) >= 0
+                       ? header.text(config::kDocumentNumberColumn).trimmed()
+                       : QString();
   // Every stored requisite reaches the module whole, whether or not the form shows it.
   QStringList names;
   for (int i = 0; i < header.fieldCount(); ++i) names << header.fieldName(i);
@@ -187,16 +191,19 @@ QString DocumentService::repost(const script::DocumentKey& key, const QStringLis
     db.execute(QStringLiteral("UPDATE ") + config::documentHeaderTable(m_definition.name) +
                QStringLiteral(" SET Проводка='1'") + keyCondition(key));
     const script::DocumentContent read = m_content;
-    script::posting::runAsPosting(m_context, m_definition.name, m_content.date, key, [&] {
-      if (!m_engine) return true;
-      try {
-        m_engine->runThis(kSaveProcedure);
-        return true;
-      } catch (const script::ScriptError& e) {
-        error = e;
-        return false;
-      }
-    });
+    script::posting::runAsPosting(
+        m_context, m_definition.name, m_content.date, key,
+        [&] {
+          if (!m_engine) return true;
+          try {
+            m_engine->runThis(kSaveProcedure);
+            return true;
+          } catch (const script::ScriptError& e) {
+            error = e;
+            return false;
+          }
+        },
+        m_storedNumber);
     // What the module wrote into the document is stored, as in a posting from its window.
     if (!error && !(m_content == read)) script::posting::rewrite(db, m_content, key);
     if (!error) transaction.commit();

@@ -32,6 +32,7 @@ std::vector<script::ModuleSource> moduleSources(storage::Session& db, const QStr
 struct SaveOutcome {
   script::PostOutcome outcome = script::PostOutcome::Aborted;
   script::DocumentKey key;
+  QString number;  // the number the document was saved under
   std::optional<script::ScriptError> error;
   std::optional<FieldProblem> problem;
 };
@@ -95,6 +96,7 @@ class DocumentService {
   script::Host& m_host;
   config::ObjectDefinition m_definition;
   script::DocumentContent m_content;
+  QString m_storedNumber;  // of the stored document readStored read
   std::unique_ptr<script::Engine> m_engine;
   bool m_loaded = false;
 };

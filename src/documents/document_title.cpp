@@ -3,6 +3,7 @@
 #include <QDate>
 
 #include "config/counted.h"
+#include "config/document_numbers.h"
 #include "config/object_definition.h"
 #include "config/table_names.h"
 #include "storage/session.h"
@@ -11,7 +12,8 @@
 namespace balvix::documents {
 
 QString documentTitle(storage::Session& db, const QString& kind, const script::DocumentKey& key) {
-  return documentTitle(kindCaption(db, kind), QString(), key.date);
+  return documentTitle(kindCaption(db, kind), config::documentNumber(db, kind, key.date, key.time),
+                       key.date);
 }
 
 }  // namespace balvix::documents

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "config/document_numbers.h"
 #include "config/object_definition.h"
 #include "config/table_names.h"
 #include "documents/document_title.h"
@@ -67,9 +68,6 @@ QString text(std::string_view view) {
 void JournalModel::setRows(std::vector<JournalRow> rows) {
   beginResetModel();
   m_rows = std::move(rows);
-  m_numbers.resize(m_rows.size());
-  for (std::size_t i = 0; i < m_numbers.size(); ++i) m_numbers[i] = static_cast<int>(i + 1);
-  m_next = static_cast<int>(m_rows.size());
   endResetModel();
 }
 
@@ -77,7 +75,6 @@ void JournalModel::append(const JournalRow& row) {
   const int at = size();
   beginInsertRows({}, at, at);
   m_rows.push_back(row);
-  m_numbers.push_back(++m_next);
   endInsertRows();
 }
 
@@ -91,7 +88,6 @@ void JournalModel::removeDocument(int row) {
   if (row < 0 || row >= size()) return;
   beginRemoveRows({}, row, row);
   m_rows.erase(m_rows.begin() + row);
-  m_numbers.erase(m_numbers.begin() + row);
   endRemoveRows();
 }
 
@@ -114,7 +110,6 @@ int JournalModel::columnCount(const QModelIndex& parent) const {
 QVariant JournalModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= size()) return {};
   const JournalRow& r = m_rows[static_cast<std::size_t>(index.row())];
-  const int number = m_numbers[static_cast<std::size_t>(index.row())];
   if (role == Qt::DecorationRole && index.column() == Posted) {
     static const QIcon posted = QApplication::style()->standardIcon(QStyle::SP_DialogApplyButton);
     static const QIcon unposted =
@@ -124,7 +119,7 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
   if (role == SortRole) {
     switch (index.column()) {
       case Number:
-        return number;
+        return r.number.toLongLong();
       case Date:
         return static_cast<qlonglong>(r.dateKey) * 1000000 +
                r.time.left(8).remove(QLatin1Char(':')).toLongLong();
@@ -138,7 +133,7 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
   switch (index.column()) {
     case Number:
-      return QString::number(number);
+      return r.number;
     case Kind:
       return r.kind;
     case Date:
@@ -300,16 +295,23 @@ void frmZurnal::loadList() {
         if (!storage::isValidIdentifier(kind) ||
             !m_state.db->tableExists(config::documentHeaderTable(kind)))
           continue;
+        const QString header = config::documentHeaderTable(kind);
+        // A table from before numbers (until the start-up numbers it) lists without them.
+        const QString number =
+            m_state.db->columns(header).contains(config::kDocumentNumberColumn, Qt::CaseInsensitive)
+                ? config::kDocumentNumberColumn
+                : QStringLiteral("''");
         // Only what the rows show is read, row by row: a journal may hold 100,000 documents.
         m_state.db->forEachRow(
-            QStringLiteral("SELECT Наименование,cDATE,cTIME,Проводка FROM ") +
-                config::documentHeaderTable(kind),
+            QStringLiteral("SELECT Наименование,cDATE,cTIME,Проводка,") + number +
+                QStringLiteral(" FROM ") + header,
             [&](const storage::RowView& row) {
               const int key = dateKeyOf(row.text(1));
               if (key < from || key > to) return;
               const std::string_view posted = row.text(3);
-              rows.push_back({kind, text(row.text(1)), text(row.text(2)), text(row.text(0)),
-                              posted == "1" || posted == " 1", key});
+              rows.push_back({text(row.text(4)).trimmed(), kind, text(row.text(1)),
+                              text(row.text(2)), text(row.text(0)), posted == "1" || posted == " 1",
+                              key});
             });
       }
     } catch (const storage::DbError& e) {
@@ -479,7 +481,14 @@ void frmZurnal::documentPosted(const QString& kind,
   int at = previous ? m_model->find(kind, *previous) : -1;
   // A change fed from elsewhere may name a document this journal already lists.
   if (at < 0) at = m_model->find(kind, key);
-  showDocument(at, {kind, key.date, key.time, name, true,
+  // The announcement carries no number: it is read, as the list reads it.
+  QString number;
+  try {
+    if (m_state.db) number = config::documentNumber(*m_state.db, kind, key.date, key.time);
+  } catch (const storage::DbError&) {
+    // The row is shown without its number; the next load of the list reads it again.
+  }
+  showDocument(at, {number, kind, key.date, key.time, name, true,
                     dateKeyOf(QDate::fromString(key.date, kDateFormat))});
 }
 
@@ -494,11 +503,13 @@ void frmZurnal::documentSaved(const QString& kind,
         QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) + QStringLiteral(" AND cTIME=") +
         storage::quote(key.time));
     if (rs.eof()) return;
+    const QString name = rs.text(0);
+    const bool posted = rs.text(1).trimmed() == QLatin1String("1");
+    rs.close();
     int at = previous ? m_model->find(kind, *previous) : -1;
     if (at < 0) at = m_model->find(kind, key);
-    showDocument(at,
-                 {kind, key.date, key.time, rs.text(0), rs.text(1).trimmed() == QLatin1String("1"),
-                  dateKeyOf(QDate::fromString(key.date, kDateFormat))});
+    showDocument(at, {config::documentNumber(*m_state.db, kind, key.date, key.time), kind, key.date,
+                      key.time, name, posted, dateKeyOf(QDate::fromString(key.date, kDateFormat))});
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description());
   }

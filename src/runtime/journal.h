@@ -22,6 +22,7 @@ class ToolBarControl;
 
 // One document as the journal lists it.
 struct JournalRow {
+  QString number;  // Номер; empty for a document stored before documents had numbers
   QString kind;
   QString date;  // cDATE text
   QString time;  // cTIME text
@@ -31,7 +32,7 @@ struct JournalRow {
 };
 
 // The documents of a journal: number, kind, date, time, name and the posted mark (an icon
-// and a text). Numbers run from 1 in the order the documents were read.
+// and a text). The «№» column shows each document's own number and sorts by its value.
 class JournalModel : public QAbstractTableModel {
   Q_OBJECT
 
@@ -55,8 +56,6 @@ class JournalModel : public QAbstractTableModel {
 
  private:
   std::vector<JournalRow> m_rows;
-  std::vector<int> m_numbers;  // the row number shown; kept when a row is removed
-  int m_next = 0;
 };
 
 // The journal: lists the documents of its kinds (of every kind for "Полный") dated

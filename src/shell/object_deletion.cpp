@@ -1,5 +1,6 @@
 #include "shell/object_deletion.h"
 
+#include "config/document_numbers.h"
 #include "config/object_definition.h"
 #include "config/object_kind.h"
 #include "config/table_names.h"
@@ -63,6 +64,7 @@ bool deleteConfigurationObject(AppState& state, const QString& type, const QStri
     if (ownsTables && tableName) {
       for (const QString& table : config::ownTables(*kind, name)) dropIfPresent(*state.db, table);
     }
+    if (isDocument) config::forgetDocumentNumbers(*state.db, name);
     config::deleteObjectRow(*state.db, *kind, name);
     transaction.commit();
   } catch (const storage::DbError& e) {

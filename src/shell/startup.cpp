@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "config/document_numbers.h"
 #include "config/references.h"
 #include "config/table_names.h"
 #include "shell/frm_splash.h"
@@ -70,6 +71,19 @@ void addMissingKeyIndexes(storage::Session& db) {
   }
 }
 
+// Databases made before documents had numbers give every document its number now, per kind
+// and year in date and time order; a database numbered already is left as it is.
+void numberOldDocuments(storage::Session& db) {
+  try {
+    storage::Transaction transaction(db);
+    config::numberAllDocuments(db);
+    transaction.commit();
+  } catch (const storage::DbError& e) {
+    reportStartupWarning(
+        QStringLiteral("Не удалось пронумеровать документы: %1").arg(e.description()));
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<storage::Session> openDatabaseAtStartup(frmSplash* splash, const QString& path,
@@ -91,6 +105,7 @@ std::unique_ptr<storage::Session> openDatabaseAtStartup(frmSplash* splash, const
   checking.start();
   checkDatabaseAtStartup(*db);
   addMissingKeyIndexes(*db);
+  numberOldDocuments(*db);
   QCoreApplication::processEvents();
   // The splash stays up a second, the check counted in; events keep being served meanwhile.
   if (splash) {

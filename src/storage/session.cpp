@@ -296,6 +296,31 @@ void Session::execute(const QString& sql) {
   if (prepared.definition) afterDefinition(prepared.created);
 }
 
+void Session::executeEach(const QString& sql, const std::vector<QStringList>& rows) {
+  if (rows.empty()) return;
+  const Prepared prepared = prepare(sql, false);
+  sqlite3_stmt* stmt = prepared.statement;
+  for (const QStringList& row : rows) {
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    for (int i = 0; i < row.size(); ++i) {
+      const QByteArray text = row[i].toUtf8();
+      sqlite3_bind_text(stmt, i + 1, text.constData(), static_cast<int>(text.size()),
+                        SQLITE_TRANSIENT);
+    }
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) {
+      const DbError error = engineError(m_db, rc, m_path);
+      release(prepared);
+      throw error;
+    }
+  }
+  release(prepared);
+  if (prepared.definition) afterDefinition(prepared.created);
+}
+
 Recordset Session::openRecordset(const QString& sql) {
   const Prepared prepared = prepare(sql, true);
   sqlite3_stmt* stmt = prepared.statement;

@@ -98,7 +98,8 @@ TEST(TableNames, EveryGeneratedTableAndItsStatement) {
       QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50),Сумма TEXT(50))"));
   EXPECT_EQ(createTableStatement(TableRole::Header, name, requisites),
             QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),Сумма "
-                           "TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10))"));
+                           "TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10),Номер "
+                           "TEXT(10))"));
   EXPECT_EQ(createTableStatement(TableRole::TablePart, name, {"Товар"}),
             QStringLiteral("CREATE TABLE table_Документ_Приход(Товар TEXT(50),cDATE "
                            "TEXT(10),cTIME TEXT(10))"));
@@ -107,7 +108,11 @@ TEST(TableNames, EveryGeneratedTableAndItsStatement) {
                            "TEXT(10),cTIME TEXT(10),Документ TEXT(50),Флаг TEXT(5))"));
 
   EXPECT_EQ(systemColumnCount(TableRole::Movements), 4);
+  // Header tables from before numbers lack Номер: the system columns go by name.
   EXPECT_EQ(requisiteColumns(TableRole::Header, {"Сумма", "cDATE", "cTIME", "Проводка"}),
             QStringList{"Сумма"});
+  EXPECT_EQ(
+      requisiteColumns(TableRole::Header, {"Сумма", "Цена", "CDATE", "cTIME", "Проводка", "номер"}),
+      (QStringList{"Сумма", "Цена"}));
   EXPECT_TRUE(requisiteColumns(TableRole::TablePart, {"cDATE"}).isEmpty());
 }

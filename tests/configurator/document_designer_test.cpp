@@ -46,9 +46,10 @@ class DocumentDesignerTest : public ConfiguratorTest {
       const QString key =
           storage::quote(QStringLiteral("01.02.2024")) + QLatin1Char(',') +
           storage::quote(QStringLiteral("10:00:%1").arg(i, 2, 10, QLatin1Char('0')));
-      db().execute(QStringLiteral("INSERT INTO items_Документ_Приход VALUES (%1,%2,%3,'1')")
+      db().execute(QStringLiteral("INSERT INTO items_Документ_Приход VALUES (%1,%2,%3,'1',%4)")
                        .arg(storage::quote(QStringLiteral("Док %1").arg(i)),
-                            storage::quote(QString::number(i * 100)), key));
+                            storage::quote(QString::number(i * 100)), key,
+                            storage::quote(QString::number(i + 1))));
       for (int line = 0; line < 3; ++line)
         db().execute(QStringLiteral("INSERT INTO table_Документ_Приход VALUES (%1,%2,%3)")
                          .arg(storage::quote(QStringLiteral("Товар %1").arg(line)),
@@ -97,7 +98,7 @@ TEST_F(DocumentDesignerTest, NewDocumentRowAndTables) {
   EXPECT_TRUE(rs.isNull("item"));
   EXPECT_TRUE(rs.isNull("size"));
   EXPECT_EQ(db().columns(QStringLiteral("items_Документ_Приход")),
-            (QStringList{"Наименование", "Сумма", "cDATE", "cTIME", "Проводка"}));
+            (QStringList{"Наименование", "Сумма", "cDATE", "cTIME", "Проводка", "Номер"}));
   EXPECT_EQ(db().columns(QStringLiteral("table_Документ_Приход")),
             (QStringList{"Товар", "Количество", "cDATE", "cTIME"}));
   // Documents are found by their key: both tables are indexed on it.
@@ -232,7 +233,7 @@ TEST_F(DocumentDesignerTest, ResaveKeepsDocumentsAndLines) {
   ASSERT_TRUE(d->save());
 
   EXPECT_EQ(db().columns(QStringLiteral("items_Документ_Приход")),
-            (QStringList{"Наименование", "Сумма", "Склад", "cDATE", "cTIME", "Проводка"}));
+            (QStringList{"Наименование", "Сумма", "Склад", "cDATE", "cTIME", "Проводка", "Номер"}));
   EXPECT_EQ(db().columns(QStringLiteral("table_Документ_Приход")),
             (QStringList{"Количество", "Цена", "cDATE", "cTIME"}));
   EXPECT_EQ(count(QStringLiteral("items_Документ_Приход")), 40);
@@ -241,6 +242,7 @@ TEST_F(DocumentDesignerTest, ResaveKeepsDocumentsAndLines) {
       QStringLiteral("SELECT * FROM items_Документ_Приход WHERE cTIME='10:00:07'"));
   EXPECT_EQ(doc.text("Сумма"), QStringLiteral("700"));
   EXPECT_EQ(doc.text("Проводка"), QStringLiteral("1"));
+  EXPECT_EQ(doc.text("Номер"), QStringLiteral("8"));
   EXPECT_TRUE(doc.isNull("Склад"));
   EXPECT_EQ(
       count(QStringLiteral("table_Документ_Приход WHERE cTIME='10:00:07' AND Количество='3'")), 1);
@@ -262,7 +264,7 @@ TEST_F(DocumentDesignerTest, FailedResaveChangesNothing) {
   EXPECT_TRUE(d->isVisible());
 
   EXPECT_EQ(db().columns(QStringLiteral("items_Документ_Приход")),
-            (QStringList{"Наименование", "Сумма", "cDATE", "cTIME", "Проводка"}));
+            (QStringList{"Наименование", "Сумма", "cDATE", "cTIME", "Проводка", "Номер"}));
   EXPECT_EQ(db().columns(QStringLiteral("table_Документ_Приход")),
             (QStringList{"Товар", "Количество", "cDATE", "cTIME"}));
   EXPECT_EQ(count(QStringLiteral("items_Документ_Приход")), 5);

@@ -113,6 +113,16 @@ TEST_F(DemoDatabaseTest, HistoryIsPostedThroughTheDocumentsModules) {
   EXPECT_EQ(sales, s_summary.sales);
   EXPECT_EQ(receipts + sales, 200);
   EXPECT_GT(sales, 50);
+  // All in one year, each kind numbered 1, 2, … in the order the documents were dated.
+  for (const auto& [kind, documents] :
+       {std::pair{"ПриходнаяНакладная", receipts}, std::pair{"РасходнаяНакладная", sales}}) {
+    storage::Recordset numbers = db().openRecordset(
+        QStringLiteral("SELECT Номер FROM items_Документ_") + QString::fromUtf8(kind) +
+        QStringLiteral(" ORDER BY substr(cDATE,4,2),substr(cDATE,1,2),cTIME"));
+    int expected = 0;
+    for (; !numbers.eof(); numbers.moveNext()) EXPECT_EQ(numbers.text(0).toInt(), ++expected);
+    EXPECT_EQ(expected, documents);
+  }
   // Every document lies within the three months before today.
   storage::Recordset dates = db().openRecordset(
       QStringLiteral("SELECT cDATE FROM items_Документ_ПриходнаяНакладная UNION ALL "

@@ -44,6 +44,14 @@ TEST_F(DocumentCommandTest, ADocumentIsPostedOrRefusedWholeAsByItsWindow) {
   const QString sales = config::documentHeaderTable(QStringLiteral("РасходнаяНакладная"));
   const QString stock = config::registerTable(QStringLiteral("ОстаткиТоваров"));
   const int salesBefore = rows(sales), movesBefore = rows(stock);
+  // The demo's history ends today; receipts of the file's year are numbered before it.
+  const int receipts = [&] {
+    auto db = storage::Session::open(m_db);
+    return balvix::testing::firstText(
+               *db, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE cDATE LIKE '%.2026'")
+                        .arg(config::documentHeaderTable(QStringLiteral("ПриходнаяНакладная"))))
+        .toInt();
+  }();
   QString error, output;
   // Beyond the stock: the module's own message, nothing written.
   EXPECT_EQ(runProgram({"--document", file("sale.json", document("РасходнаяНакладная", "100000")),
@@ -73,6 +81,8 @@ TEST_F(DocumentCommandTest, ADocumentIsPostedOrRefusedWholeAsByItsWindow) {
       0)
       << error.toStdString();
   EXPECT_EQ(output.count(QStringLiteral("07.12.2026 ")), 2) << output.toStdString();
+  // Each with the number it was given, the next of its kind in the year.
+  EXPECT_TRUE(Contains(output, QStringLiteral(" № %1\n").arg(receipts + 1)));
   EXPECT_EQ(rows(sales), salesBefore + 1);
   EXPECT_EQ(rows(stock), movesBefore + 2);
   auto db = storage::Session::open(m_db);

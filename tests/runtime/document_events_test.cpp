@@ -37,9 +37,10 @@ class DocumentEventsTest : public RuntimeTest {
     return std::make_unique<frmZurnal>(state);
   }
   void store(const QString& name, const QString& posted) {
-    db().execute(
-        QStringLiteral("INSERT INTO items_Документ_Приход VALUES (%1,'5',%2,'10:00:00',%3)")
-            .arg(storage::quote(name), storage::quote(today()), storage::quote(posted)));
+    db().execute(QStringLiteral(
+                     "INSERT INTO items_Документ_Приход (Наименование,Сумма,cDATE,cTIME,Проводка) "
+                     "VALUES (%1,'5',%2,'10:00:00',%3)")
+                     .arg(storage::quote(name), storage::quote(today()), storage::quote(posted)));
   }
   static QString today() { return QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")); }
   static QStringList rows(frmZurnal* journal) {

@@ -58,8 +58,11 @@ class DocumentViewsTest : public RuntimeTest {
         db().openRecordset(QStringLiteral("SELECT cDATE,cTIME FROM items_Документ_Приход"));
     return {rs.text(0), rs.text(1)};
   }
-  // Every row the posting wrote, in every table it writes, without the time of the key
-  // (two postings of one content differ only in it).
+  QString number() {
+    return db().openRecordset(QStringLiteral("SELECT Номер FROM items_Документ_Приход")).text(0);
+  }
+  // Every row the posting wrote, in every table it writes, without the time of the key and
+  // the number (two postings of one content differ only in them).
   QStringList stored() {
     QStringList out;
     for (const char* table :
@@ -69,7 +72,8 @@ class DocumentViewsTest : public RuntimeTest {
       for (; !rs.eof(); rs.moveNext()) {
         QStringList cells{QString::fromUtf8(table)};
         for (int i = 0; i < rs.fieldCount(); ++i)
-          if (rs.fieldName(i).compare(QLatin1String("cTIME"), Qt::CaseInsensitive) != 0)
+          if (rs.fieldName(i).compare(QLatin1String("cTIME"), Qt::CaseInsensitive) != 0 &&
+              rs.fieldName(i).compare(QStringLiteral("Номер"), Qt::CaseInsensitive) != 0)
             cells << rs.text(i);
         out << cells.join(QLatin1Char('|'));
       }
@@ -98,6 +102,7 @@ TEST_F(DocumentViewsTest, TheWindowAndTheServiceStoreTheSameDocument) {
   EXPECT_TRUE(fromWindow.contains(QStringLiteral("items_Документ_Приход|Накладная|5|01.12.2026|1")))
       << fromWindow.join(QLatin1Char('\n')).toStdString();
   EXPECT_TRUE(fromWindow.contains(QStringLiteral("table_Документ_Приход|Стол!|2|01.12.2026")));
+  EXPECT_EQ(number(), QStringLiteral("1"));
 
   script::posting::remove(db(), QStringLiteral("Приход"), storedKey());
   ASSERT_TRUE(stored().isEmpty());
@@ -110,8 +115,12 @@ TEST_F(DocumentViewsTest, TheWindowAndTheServiceStoreTheSameDocument) {
   script::DocumentContent& content = service->content();
   content.header = {{"Наименование", "Накладная"}, {"Сумма", "0"}};
   content.rows = rows;
-  EXPECT_EQ(service->saveAndPost().outcome, script::PostOutcome::Posted);
+  const documents::SaveOutcome outcome = service->saveAndPost();
+  EXPECT_EQ(outcome.outcome, script::PostOutcome::Posted);
   EXPECT_EQ(stored(), fromWindow);
+  // The number of a removed document is not given again.
+  EXPECT_EQ(outcome.number, QStringLiteral("2"));
+  EXPECT_EQ(number(), QStringLiteral("2"));
 
   // Reposting runs the module over the stored document; what it writes is stored as well.
   EXPECT_EQ(service->repost(storedKey(), script::posting::registerTables(db())), QString());

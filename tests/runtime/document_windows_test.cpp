@@ -78,7 +78,7 @@ class DocumentWindowsTest : public RuntimeTest {
                           storage::quote(table ? QStringLiteral("1") : QStringLiteral("0"))));
     db().execute(QStringLiteral("CREATE TABLE items_Документ_") + name +
                  QStringLiteral("(Наименование TEXT(50),Сумма TEXT(50),cDATE TEXT(10),cTIME "
-                                "TEXT(10),Проводка TEXT(10))"));
+                                "TEXT(10),Проводка TEXT(10),Номер TEXT(10))"));
     if (table)
       db().execute(
           QStringLiteral("CREATE TABLE table_Документ_") + name +
@@ -288,7 +288,7 @@ TEST_F(DocumentWindowsTest, RoadOfADocumentThroughTheWindows) {
   processEvents();
   doc = openWindows<frmUniDoc>().value(0);
   ASSERT_TRUE(doc);
-  const QString title = QStringLiteral("Приход от ") + today;
+  const QString title = QStringLiteral("Приход № 1 от ") + today;
   EXPECT_EQ(doc->windowTitle(), title);
   EXPECT_EQ(doc->form()->value(QStringLiteral("Наименование")), QStringLiteral("Пр'иход 1"));
   EXPECT_EQ(doc->form()->table()->rows(), 2);
@@ -346,29 +346,33 @@ TEST_F(DocumentWindowsTest, RoadOfADocumentThroughTheWindows) {
 
 TEST_F(DocumentWindowsTest, JournalListsItsKindsWithinThePeriodBothEndsIncluded) {
   db().execute(QStringLiteral(
-      "INSERT INTO items_Документ_Приход VALUES ('А','1','01.02.2026','10:00:00','1')"));
+      "INSERT INTO items_Документ_Приход VALUES ('А','1','01.02.2026','10:00:00','1','12')"));
   db().execute(QStringLiteral(
-      "INSERT INTO items_Документ_Приход VALUES ('Б','1','28.02.2026','10:00:00','0')"));
+      "INSERT INTO items_Документ_Приход VALUES ('Б','1','28.02.2026','10:00:00','0','3')"));
   db().execute(QStringLiteral(
-      "INSERT INTO items_Документ_Приход VALUES ('В','1','01.03.2026','10:00:00','1')"));
+      "INSERT INTO items_Документ_Приход VALUES ('В','1','01.03.2026','10:00:00','1','13')"));
   db().execute(QStringLiteral(
-      "INSERT INTO items_Документ_Заметка VALUES ('Г','','15.02.2026','09:00:00','0')"));
+      "INSERT INTO items_Документ_Заметка VALUES ('Г','','15.02.2026','09:00:00','0','1')"));
   frmZurnal* journal = openJournal();
   ASSERT_TRUE(journal);
   journal->periodStart()->setDate(QDate(2026, 2, 1));
   journal->periodEnd()->setDate(QDate(2026, 2, 28));
+  // «№» is each document's own number.
   EXPECT_EQ(rows(journal),
-            (QStringList{"1|Приход|01.02.2026|А|Проведен", "2|Приход|28.02.2026|Б|Не проведен"}));
+            (QStringList{"12|Приход|01.02.2026|А|Проведен", "3|Приход|28.02.2026|Б|Не проведен"}));
   EXPECT_FALSE(journal->toolbar()->isButtonEnabled(2));
   EXPECT_FALSE(journal->toolbar()->isButtonEnabled(4));
   selectRow(journal, 1);
   EXPECT_TRUE(journal->toolbar()->isButtonEnabled(2));
   EXPECT_EQ(state.selectedJournalItem.mid(1, 3), (QStringList{"Приход", "28.02.2026", "10:00:00"}));
 
-  // Sorting by date puts the latest first when asked.
-  journal->list()->sortByColumn(JournalModel::Date, Qt::DescendingOrder);
-  EXPECT_EQ(journal->list()->model()->index(0, JournalModel::Name).data().toString(),
-            QStringLiteral("Б"));
+  // Sorting by date puts the latest first when asked; by number, 3 comes before 12.
+  for (auto [column, order] : {std::pair{JournalModel::Date, Qt::DescendingOrder},
+                               std::pair{JournalModel::Number, Qt::AscendingOrder}}) {
+    journal->list()->sortByColumn(column, order);
+    EXPECT_EQ(journal->list()->model()->index(0, JournalModel::Name).data().toString(),
+              QStringLiteral("Б"));
+  }
 
   frmZurnal* full = openJournal(QStringLiteral("Полный"));
   if (!full) {
@@ -417,10 +421,9 @@ TEST_F(DocumentWindowsTest, RepostRerunsTheCorrectedModuleAndReportsFailures) {
 
 TEST_F(DocumentWindowsTest, RepostCanBeCancelledBetweenDocuments) {
   for (int i = 0; i < 3; ++i)
-    db().execute(
-        QStringLiteral(
-            "INSERT INTO items_Документ_Приход VALUES ('Д%1','5','02.03.2026','10:00:0%1','1')")
-            .arg(i));
+    db().execute(QStringLiteral("INSERT INTO items_Документ_Приход VALUES "
+                                "('Д%1','5','02.03.2026','10:00:0%1','1','%1')")
+                     .arg(i));
   frmZurnal* journal = openJournal();
   ASSERT_TRUE(journal);
   journal->periodStart()->setDate(QDate(2026, 1, 1));
@@ -445,7 +448,7 @@ TEST_F(DocumentWindowsTest, RepostReadsTheStoredHeaderWholeWhateverTheLayoutShow
                                              "caption=Наименование;type=Текст;\r\n")) +
                QStringLiteral(" WHERE name='Приход'"));
   db().execute(QStringLiteral(
-      "INSERT INTO items_Документ_Приход VALUES ('Д','100','02.03.2026','10:00:00','1')"));
+      "INSERT INTO items_Документ_Приход VALUES ('Д','100','02.03.2026','10:00:00','1','1')"));
   db().execute(QStringLiteral(
       "INSERT INTO table_Документ_Приход VALUES ('Стол','3','02.03.2026','10:00:00')"));
   frmZurnal* journal = openJournal();

@@ -190,6 +190,38 @@ TEST_F(DocumentPostingTest, UnpostClearsEveryRegisterAndDeleteRemovesTheWholeDoc
   EXPECT_EQ(count(QStringLiteral("itogi")), 0);
 }
 
+TEST_F(DocumentPostingTest, NumbersRunPerYearWithoutGapsAndStayWithTheDocument) {
+  const QString says =
+      QStringLiteral("  Объект Д = СоздатьОбъект(\"Документ\")\n  Сообщить(\"№\" & Д.Номер)\n");
+  // The kind's table is from before numbers: the first save gives it the column.
+  const PostResult first = post(content(QStringLiteral("П-1")), module(says));
+  EXPECT_EQ(first.number, QStringLiteral("1"));
+  EXPECT_EQ(host.messages.value(0), QStringLiteral("№1"));
+  // A posting its module breaks gives its number to the next document, a draft here.
+  EXPECT_THROW(post(content(QStringLiteral("П-x")),
+                    module(says + QStringLiteral("  Сч.ПриходВыполнить(\"много\")\n"))),
+               ScriptError);
+  const PostResult draft = posting::saveAndPost(context, content(QStringLiteral("П-2")),
+                                                std::nullopt, {}, QTime(10, 0, 5), false);
+  EXPECT_EQ(draft.number, QStringLiteral("2"));
+  DocumentContent nextYear = content(QStringLiteral("П-3"));
+  nextYear.date = QDate(2027, 1, 10);
+  EXPECT_EQ(post(nextYear).number, QStringLiteral("1"));
+  // The draft posted later, and a document re-dated into the next year, keep their numbers.
+  EXPECT_EQ(post(content(QStringLiteral("П-2")), module(says), draft.key).number,
+            QStringLiteral("2"));
+  EXPECT_EQ(host.messages.last(), QStringLiteral("№2"));
+  posting::unpost(*session, QStringLiteral("Приход"), first.key);
+  DocumentContent moved = content(QStringLiteral("П-1"));
+  moved.date = QDate(2027, 2, 1);
+  EXPECT_EQ(post(moved, module(), first.key).number, QStringLiteral("1"));
+  EXPECT_EQ(
+      column(QStringLiteral("SELECT Наименование||'='||Номер FROM items_Документ_Приход "
+                            "ORDER BY Наименование")),
+      (QStringList{QStringLiteral("П-1=1"), QStringLiteral("П-2=2"), QStringLiteral("П-3=1")}));
+  EXPECT_TRUE(context.documentNumber.isEmpty());
+}
+
 TEST_F(DocumentPostingTest, KindThatIsNoNameIsRefusedBeforeAnyStatement) {
   DocumentContent doc = content(QStringLiteral("П-1"));
   doc.kind = QStringLiteral("Приход; DROP TABLE itogi");

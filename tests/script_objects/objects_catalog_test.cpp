@@ -166,20 +166,20 @@ class DocumentObjectTest : public ObjectTest {
   void SetUp() override {
     ObjectTest::SetUp();
     const QStringList header = {QStringLiteral("Наименование"), QStringLiteral("Сумма"),
-                                QStringLiteral("cDATE"), QStringLiteral("cTIME"),
-                                QStringLiteral("Проводка")};
+                                QStringLiteral("cDATE"),        QStringLiteral("cTIME"),
+                                QStringLiteral("Проводка"),     QStringLiteral("Номер")};
     exec(
         QStringLiteral("INSERT INTO form_items (name,type) VALUES ('Приход','Документ'),"
                        "('Пустой','Документ'),('Расход','Документ')"));
     addTable(QStringLiteral("items_Документ_Приход"), header,
              {{QStringLiteral("П1"), QStringLiteral("100"), QStringLiteral("01.02.2026"),
-               QStringLiteral("10:00:00"), QStringLiteral("1")},
+               QStringLiteral("10:00:00"), QStringLiteral("1"), QStringLiteral("1")},
               {QStringLiteral("П2"), QStringLiteral("<null>"), QStringLiteral("02.02.2026"),
-               QStringLiteral("11:00:00"), QStringLiteral("1")}});
+               QStringLiteral("11:00:00"), QStringLiteral("1"), QStringLiteral("2")}});
     addTable(QStringLiteral("items_Документ_Пустой"), header, {});
     addTable(QStringLiteral("items_Документ_Расход"), header,
              {{QStringLiteral("Р1"), QStringLiteral("5"), QStringLiteral("03.02.2026"),
-               QStringLiteral("12:00:00"), QStringLiteral("1")}});
+               QStringLiteral("12:00:00"), QStringLiteral("1"), QStringLiteral("1")}});
     addTable(QStringLiteral("table_Документ_Приход"),
              {QStringLiteral("Товар"), QStringLiteral("cDATE"), QStringLiteral("cTIME")},
              {{QStringLiteral("Стол"), QStringLiteral("01.02.2026"), QStringLiteral("10:00:00")},
@@ -195,10 +195,11 @@ TEST_F(DocumentObjectTest, WalksHeadersAndTheCurrentDocumentViewReadsThem) {
       "Док.ВыбратьДокументы()\n"
       "Делать Пока Док.ПолучитьДокумент() = 1\n"
       "  Сообщить(Тек.Наименование & \" \" & Тек.Дата & \" \" & Тек.Время & \" [\" & "
-      "Тек.ПолучитьЗначение(\"Сумма\") & Тек.ПолучитьЗначение(\"Нет\") & \"]\")\n"
+      "Тек.ПолучитьЗначение(\"Сумма\") & Тек.ПолучитьЗначение(\"Нет\") & \"] №\" & Тек.Номер & "
+      "\"/\" & Док.Номер)\n"
       "Цикл\n"));
-  EXPECT_EQ(out, (QStringList{QStringLiteral("П1 01.02.2026 10:00:00 [100]"),
-                              QStringLiteral("П2 02.02.2026 11:00:00 []")}));
+  EXPECT_EQ(out, (QStringList{QStringLiteral("П1 01.02.2026 10:00:00 [100] №1/1"),
+                              QStringLiteral("П2 02.02.2026 11:00:00 [] №2/2")}));
 }
 
 TEST_F(DocumentObjectTest, CurrentDocumentWithoutACurrentRecordRaisesWhileGetValueIsEmpty) {

@@ -151,11 +151,14 @@ TEST_F(ShellTest, StartupReportsAMissingFileByName) {
   EXPECT_FALSE(QFile::exists(path));
 }
 
-TEST_F(ShellTest, StartupGivesTheDocumentTablesOfAnOlderDatabaseTheirKeyIndex) {
+TEST_F(ShellTest, StartupGivesTheDocumentTablesOfAnOlderDatabaseTheirKeyIndexAndNumbers) {
   m_db->execute(QStringLiteral("DROP INDEX idx_itogi"));
   m_db->execute(
       QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),cDATE TEXT(10),"
                      "cTIME TEXT(10),Проводка TEXT(10))"));
+  m_db->execute(
+      QStringLiteral("INSERT INTO items_Документ_Приход VALUES ('Б','02.01.2026',"
+                     "'10:00:00','1'),('А','01.02.2025','10:00:00','1')"));
   const QString path = m_db->path();
   m_main.reset();
   m_state.db = nullptr;
@@ -166,5 +169,9 @@ TEST_F(ShellTest, StartupGivesTheDocumentTablesOfAnOlderDatabaseTheirKeyIndex) {
   const QStringList key = {"cDATE", "cTIME"};
   EXPECT_TRUE(storage::hasIndexOn(*db, QStringLiteral("itogi"), key));
   EXPECT_TRUE(storage::hasIndexOn(*db, QStringLiteral("items_Документ_Приход"), key));
+  EXPECT_EQ(balvix::testing::firstText(
+                *db, QStringLiteral("SELECT group_concat(Наименование || Номер) FROM "
+                                    "items_Документ_Приход")),
+            QStringLiteral("Б1,А1"));
   EXPECT_TRUE(m_messages.messages().empty());
 }

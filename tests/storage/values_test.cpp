@@ -47,6 +47,19 @@ TEST_F(Values, AnyTextRoundTripsAndCannotChangeTheStatement) {
   db().execute(QStringLiteral("UPDATE items_Справочник_Товары SET Цена='2' WHERE Наименование=") +
                quote(QStringLiteral("' OR '1'='1")));
   EXPECT_EQ(db().changes(), 1);
+
+  // Bound rather than quoted, many rows through one statement, the names resolved as ever.
+  std::vector<QStringList> rows;
+  for (const QString& value : values) rows.push_back({value, QStringLiteral("3")});
+  db().executeEach(
+      QStringLiteral("INSERT INTO items_справочник_товары (наименование,цена) VALUES (?,?)"), rows);
+  for (const QString& value : values)
+    EXPECT_EQ(db().openRecordset(QStringLiteral("SELECT Цена FROM items_Справочник_Товары WHERE "
+                                                "Наименование=") +
+                                 quote(value) + QStringLiteral(" AND Цена='3'"))
+                  .rowCount(),
+              1)
+        << value.left(40).toStdString();
 }
 
 TEST_F(Values, NullIsNotTheEmptyText) {

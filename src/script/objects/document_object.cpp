@@ -16,6 +16,7 @@ clsДокумент::clsДокумент(std::shared_ptr<SharedContext> context,
   addMember(kFetchRow, QStringLiteral("ПолучитьСтроку"));
   addMember(kColumn, QStringLiteral("Колонка"));
   addMember(kGetView, QStringLiteral("GetView"));
+  addMember(kNumber, QStringLiteral("Номер"));
 }
 
 Value clsДокумент::invoke(int dispId, Args& args) {
@@ -48,6 +49,9 @@ Value clsДокумент::invoke(int dispId, Args& args) {
       object_args::expectCount(args, 0);
       getView();
       return Value();
+    case kNumber:
+      object_args::expectCount(args, 0);
+      return Value(number());
   }
   throw ScriptError(ErrorCode::NotSupported);
 }
@@ -58,6 +62,14 @@ void clsДокумент::put(int dispId, Args& args, const Value& value, bool i
     return;
   }
   m_kind = object_args::text(value);
+}
+
+// The fetched document's number; with none fetched, that of the document being posted.
+QString clsДокумент::number() {
+  const storage::Recordset& rs = context().sharedRecordset;
+  if (m_documentFetched == 1 && !rs.eof())
+    return columnTextOrEmpty(rs, config::kDocumentNumberColumn).trimmed();
+  return context().documentNumber;
 }
 
 void clsДокумент::selectDocuments() {
@@ -103,6 +115,7 @@ bool clsДокумент::findDocument(const QString& kind) {
   addMember(kDate, QStringLiteral("Дата"));
   addMember(kTime, QStringLiteral("Время"));
   addMember(kValue, QStringLiteral("ПолучитьЗначение"));
+  addMember(kNumber, QStringLiteral("Номер"));
 }
 
 Value ТекущийДокумент::invoke(int dispId, Args& args) {
@@ -120,6 +133,9 @@ Value ТекущийДокумент::invoke(int dispId, Args& args) {
     case kValue:
       object_args::expectCount(args, 1);
       return Value(columnTextOrEmpty(rs, object_args::text(args, 0)));
+    case kNumber:
+      object_args::expectCount(args, 0);
+      return Value(columnTextStrict(rs, config::kDocumentNumberColumn).trimmed());
   }
   throw ScriptError(ErrorCode::NotSupported);
 }

@@ -7,7 +7,8 @@ namespace balvix::script {
 // Documents of a kind as a module reads them: ВыбратьДокументы and ПолучитьДокумент walk
 // the headers in the shared recordset (every kind when Вид is empty), ВыбратьСтроки and
 // ПолучитьСтроку walk the table-part rows of all documents of the kind in a selection of
-// the object's own.
+// the object's own. Номер is the fetched document's number, or during a posting with none
+// fetched the number of the document being posted.
 class clsДокумент : public ScriptObject {
  public:
   clsДокумент(std::shared_ptr<SharedContext> context, Host& host);
@@ -27,8 +28,10 @@ class clsДокумент : public ScriptObject {
     kSelectRows,
     kFetchRow,
     kColumn,
-    kGetView
+    kGetView,
+    kNumber
   };
+  QString number();
   void selectDocuments();
   void getView();
   bool fetchDocument();
@@ -51,7 +54,7 @@ class ТекущийДокумент : public ScriptObject {
   QString typeName() const override { return QStringLiteral("ТекущийДокумент"); }
 
  private:
-  enum Member { kName = 1, kDate, kTime, kValue };
+  enum Member { kName = 1, kDate, kTime, kValue, kNumber };
 };
 
 }  // namespace balvix::script

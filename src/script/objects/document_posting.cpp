@@ -2,6 +2,7 @@
 
 #include <QHash>
 
+#include "config/document_numbers.h"
 #include "config/object_kind.h"
 #include "config/table_names.h"
 #include "script/script_error.h"
@@ -32,6 +33,10 @@ QString keyCondition(const DocumentKey& key) {
 
 QString movementCondition(const QString& kind, const DocumentKey& key) {
   return keyCondition(key) + QStringLiteral(" AND Документ=") + quote(kind);
+}
+
+QString storedNumber(storage::Session& db, const QString& kind, const DocumentKey& key) {
+  return config::documentNumber(db, kind, key.date, key.time);
 }
 
 bool keyTaken(storage::Session& db, const QString& header, const DocumentKey& key) {
@@ -85,11 +90,13 @@ class PostingScope {
       : m_context(context),
         m_type(context.currentObjectType),
         m_name(context.currentObjectName),
-        m_date(context.documentDate) {}
+        m_date(context.documentDate),
+        m_number(context.documentNumber) {}
   ~PostingScope() {
     m_context.currentObjectType = m_type;
     m_context.currentObjectName = m_name;
     m_context.documentDate = m_date;
+    m_context.documentNumber = m_number;
   }
   PostingScope(const PostingScope&) = delete;
   PostingScope& operator=(const PostingScope&) = delete;
@@ -99,6 +106,7 @@ class PostingScope {
   QString m_type;
   QString m_name;
   std::optional<QDate> m_date;
+  QString m_number;
 };
 
 }  // namespace
@@ -128,12 +136,13 @@ bool isPosted(storage::Session& db, const QString& kind, const DocumentKey& key)
 }
 
 bool runAsPosting(SharedContext& context, const QString& kind, const QDate& date,
-                  const DocumentKey& key, const SaveProcedure& save) {
+                  const DocumentKey& key, const SaveProcedure& save, const QString& number) {
   PostingScope scope(context);
   context.currentObjectType = config::typeWord(config::ObjectKind::Document);
   context.currentObjectName = kind;
   context.documentSaveTime = key.time;
   context.documentDate = date;
+  context.documentNumber = number;
   return save ? save() : true;
 }
 
@@ -149,20 +158,31 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
   const QString tablePart = config::documentTablePartTable(kind);
   storage::Transaction transaction(db);
 
-  if (stored && isPosted(db, kind, *stored)) return {PostOutcome::AlreadyPosted, *stored};
+  if (stored && isPosted(db, kind, *stored))
+    return {PostOutcome::AlreadyPosted, *stored, storedNumber(db, kind, *stored)};
   // A stored document keeps its key; re-dated, it keeps its time where the new day has it
   // free. Only a new document is stamped with the time it is first saved.
   const QTime keep = stored ? QTime::fromString(stored->time, kTimeFormat) : QTime();
   const DocumentKey key = freeKey(db, kind, document.date, keep.isValid() ? keep : now, stored);
   const QString posted = post ? QStringLiteral("'1'") : QStringLiteral("'0'");
+  // A kind whose table predates numbers gets them now, the stored documents first.
+  if (db.tableExists(header) &&
+      !db.columns(header).contains(config::kDocumentNumberColumn, Qt::CaseInsensitive))
+    config::numberDocuments(db, kind);
   const QStringList columns =
       config::requisiteColumns(config::TableRole::Header, db.columns(header));
   const bool hasRows = db.tableExists(tablePart);
 
+  // A stored document keeps its number, also when it is dated into another year; only one
+  // stored without a number takes one.
+  QString number = stored ? storedNumber(db, kind, *stored) : QString();
+  if (number.isEmpty())
+    number = QString::number(config::takeDocumentNumber(db, kind, document.date.year()));
   if (stored) {
     db.execute(QStringLiteral("UPDATE ") + header + QStringLiteral(" SET ") +
                headerAssignments(columns, document) + QStringLiteral("cDATE=") + quote(key.date) +
                QStringLiteral(",cTIME=") + quote(key.time) + QStringLiteral(",Проводка=") + posted +
+               QLatin1Char(',') + config::kDocumentNumberColumn + QLatin1Char('=') + quote(number) +
                keyCondition(*stored));
     if (db.changes() == 0)
       throw storage::DbError(storage::ErrorCode::Other,
@@ -177,8 +197,9 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
       names += column + QLatin1Char(',');
       list += quote(values.value(storage::foldName(column))) + QLatin1Char(',');
     }
-    names += QStringLiteral("cDATE,cTIME,Проводка");
-    list += quote(key.date) + QLatin1Char(',') + quote(key.time) + QLatin1Char(',') + posted;
+    names += QStringLiteral("cDATE,cTIME,Проводка,") + config::kDocumentNumberColumn;
+    list += quote(key.date) + QLatin1Char(',') + quote(key.time) + QLatin1Char(',') + posted +
+            QLatin1Char(',') + quote(number);
     db.execute(QStringLiteral("INSERT INTO ") + header + QStringLiteral(" (") + names +
                QStringLiteral(") VALUES (") + list + QLatin1Char(')'));
   }
@@ -188,16 +209,17 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
   }
   if (!post) {
     transaction.commit();
-    return {PostOutcome::Posted, key};
+    return {PostOutcome::Posted, key, number};
   }
 
   // The save procedure may write into the document it posts (Форма.Значение("Сумма") = …):
   // what is stored is the document as the procedure left it, in the window as without one.
   const DocumentContent written = document;
-  if (!runAsPosting(context, kind, document.date, key, save)) return {PostOutcome::Aborted, key};
+  if (!runAsPosting(context, kind, document.date, key, save, number))
+    return {PostOutcome::Aborted, key, QString()};
   if (!(document == written)) rewrite(db, document, key);
   transaction.commit();
-  return {PostOutcome::Posted, key};
+  return {PostOutcome::Posted, key, number};
 }
 
 void rewrite(storage::Session& db, const DocumentContent& document, const DocumentKey& key) {

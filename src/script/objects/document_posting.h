@@ -47,6 +47,7 @@ enum class PostOutcome {
 struct PostResult {
   PostOutcome outcome = PostOutcome::Aborted;
   DocumentKey key;
+  QString number;  // the document's number; empty when the posting was rolled back
 };
 
 // Runs the save procedure. Returns false (after reporting the error itself) or throws
@@ -65,14 +66,16 @@ DocumentKey freeKey(storage::Session& db, const QString& kind, const QDate& date
 
 bool isPosted(storage::Session& db, const QString& kind, const DocumentKey& key);
 
-// Runs `save` as the posting of a document of `kind` under `key`: the shared state tells
-// the register and account objects which document they write for, and is restored
-// afterwards. The transaction is the caller's.
+// Runs `save` as the posting of a document of `kind` under `key` with `number`: the shared
+// state tells the register and account objects which document they write for, and is
+// restored afterwards. The transaction is the caller's.
 bool runAsPosting(SharedContext& context, const QString& kind, const QDate& date,
-                  const DocumentKey& key, const SaveProcedure& save);
+                  const DocumentKey& key, const SaveProcedure& save,
+                  const QString& number = QString());
 
-// Saves and posts a document in one transaction: header (INSERT for a new document,
-// UPDATE of the stored one found by `stored`), table rows, then the save procedure with
+// Saves and posts a document in one transaction: header (INSERT for a new document, which
+// takes the next number of its kind and year; UPDATE of the stored one found by `stored`,
+// which keeps its number), table rows, then the save procedure with
 // its movements and postings. `document` is read again after the save procedure, which may
 // have written into it: what it then holds is stored. A stored document that is posted is
 // refused. Database

@@ -23,6 +23,8 @@ struct SharedContext {
   // The date of the document being posted. The posting sets it for the time of its save
   // procedure; when it is unset the host is asked for the document window's date.
   std::optional<QDate> documentDate;
+  // The number of the document being posted, for the save procedure's Документ.Номер.
+  QString documentNumber;
 };
 
 }  // namespace balvix::script
