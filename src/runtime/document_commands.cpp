@@ -5,6 +5,7 @@
 #include "runtime/document_form.h"
 #include "runtime/runtime_windows.h"
 #include "shell/message_box.h"
+#include "shell/object_deletion.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
 #include "storage/session.h"
@@ -38,14 +39,7 @@ bool unpostDocument(shell::AppState& state, const QString& kind, const script::D
       MessageBoxes::show(question, shell::MsgButtons::YesNo, QStringLiteral("Отмена проведения"),
                          shell::MsgIcon::Question) != shell::MsgAnswer::Yes)
     return false;
-  try {
-    script::posting::unpost(*state.db, kind, key);
-  } catch (const storage::DbError& e) {
-    MessageBoxes::show(QStringLiteral("Проведение документа не отменено: ") + e.description());
-    return false;
-  }
-  state.events.announceUnposted(kind, key);
-  return true;
+  return shell::unpostStoredDocument(state, kind, key);
 }
 
 bool removeDocument(shell::AppState& state, const QString& kind, const script::DocumentKey& key) {

@@ -94,8 +94,11 @@ bool removeFormElement(AppState& state) {
 bool unpostSelectedDocument(AppState& state) {
   const QStringList& row = state.selectedJournalItem;
   if (!state.db || row.size() < 4) return false;
-  const QString kind = row[1];
-  const script::DocumentKey key{row[2], row[3]};
+  return unpostStoredDocument(state, row[1], script::DocumentKey{row[2], row[3]});
+}
+
+bool unpostStoredDocument(AppState& state, const QString& kind, const script::DocumentKey& key) {
+  if (!state.db) return false;
   try {
     script::posting::unpost(*state.db, kind, key);
   } catch (const storage::DbError& e) {

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "script/objects/document_posting.h"
+
 namespace balvix::shell {
 
 struct AppState;
@@ -22,5 +24,7 @@ bool removeFormElement(AppState& state);
 // unposted. A failure is reported and changes nothing. Returns true when the document was
 // unposted.
 bool unpostSelectedDocument(AppState& state);
+// The same for a document named by kind and key; no question is asked here.
+bool unpostStoredDocument(AppState& state, const QString& kind, const script::DocumentKey& key);
 
 }  // namespace balvix::shell
