@@ -387,6 +387,19 @@ bool frmUniDoc::post() {
     MessageBoxes::show(QStringLiteral("Документ не проведен: ") + e.description());
     return false;
   }
+  if (!succeeded(result)) return false;
+  QString name;
+  for (const auto& [column, value] : doc.header)
+    if (column.compare(QStringLiteral("Наименование"), Qt::CaseInsensitive) == 0) name = value;
+  // The window closes: it has no need to hear its own announcement.
+  disconnect(&m_state.events, nullptr, this, nullptr);
+  m_state.events.announcePosted(m_kind, previous, result.key, name);
+  m_loaded = false;
+  close();
+  return true;
+}
+
+bool frmUniDoc::succeeded(const documents::SaveOutcome& result) {
   // Refused before anything was written: the user is taken to what must be put right.
   if (result.problem) {
     MessageBoxes::show(result.problem->message);
@@ -403,14 +416,6 @@ bool frmUniDoc::post() {
     return false;
   }
   if (result.outcome != script::PostOutcome::Posted) return false;
-  QString name;
-  for (const auto& [column, value] : doc.header)
-    if (column.compare(QStringLiteral("Наименование"), Qt::CaseInsensitive) == 0) name = value;
-  // The window closes: it has no need to hear its own announcement.
-  disconnect(&m_state.events, nullptr, this, nullptr);
-  m_state.events.announcePosted(m_kind, previous, result.key, name);
-  m_loaded = false;
-  close();
   return true;
 }
 
@@ -433,15 +438,7 @@ bool frmUniDoc::write() {
     MessageBoxes::show(QStringLiteral("Документ не записан: ") + e.description());
     return false;
   }
-  if (result.error) {
-    showModuleError(m_modulePath, *result.error);
-    return false;
-  }
-  if (result.outcome == script::PostOutcome::AlreadyPosted) {
-    MessageBoxes::show(QStringLiteral("Проведенный документ изменить нельзя!"));
-    return false;
-  }
-  if (result.outcome != script::PostOutcome::Posted) return false;
+  if (!succeeded(result)) return false;
   m_stored = result.key;
   m_storedPosted = false;
   m_clean = doc;

@@ -13,6 +13,10 @@ class QDateEdit;
 class QLabel;
 class QPushButton;
 
+namespace balvix::documents {
+struct SaveOutcome;
+}
+
 namespace balvix::runtime {
 
 class FormControl;
@@ -88,6 +92,9 @@ class frmUniDoc : public RuntimeWindow,
   void applyPostedState();
   // Refuses with the reason when the stored copy changed or went after this window read it.
   bool refuseOutdated();
+  // Shows why a save or posting did not go through (the refusal, the module's error) once
+  // its transaction has ended; true when it went through.
+  bool succeeded(const documents::SaveOutcome& result);
   void closeLater();
   script::DocumentContent content() const;
   void listenToDocumentEvents();
