@@ -168,7 +168,8 @@ void ValueField::setReadOnly(bool on) {
 
 void ValueField::setReferenceValues(const QStringList& values, ValueCheck check) {
   if (m_kind != FieldKind::Reference || !m_line) return;
-  auto* completer = new QCompleter(new QStringListModel(values), m_line);
+  auto* completer = new QCompleter(m_line);
+  completer->setModel(new QStringListModel(values, completer));
   completer->setCaseSensitivity(Qt::CaseInsensitive);
   completer->setFilterMode(Qt::MatchContains);
   completer->setCompletionMode(QCompleter::PopupCompletion);

@@ -344,6 +344,102 @@ TEST_F(DocumentWindowsTest, RoadOfADocumentThroughTheWindows) {
   expectNothingStored();
 }
 
+TEST_F(DocumentWindowsTest, ADraftIsListedReopenedAndPostedUnderItsNumberAndClosingAsksFirst) {
+  frmZurnal* journal = openJournal();
+  ASSERT_TRUE(journal);
+  const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+  const QString title = QStringLiteral("Приход № 1 от ") + today;
+  const QString stored = QStringLiteral(
+      "SELECT Номер||'|'||cDATE||cTIME||'|'||Сумма||'|'||"
+      "Проводка FROM items_Документ_Приход");
+
+  // Written, not posted: numbered, listed as a draft, nothing moved.
+  journal->toolbar()->click(1);
+  processEvents();
+  frmUniDoc* doc = openWindows<frmUniDoc>().value(0);
+  ASSERT_TRUE(doc);
+  EXPECT_EQ(doc->windowTitle(), QStringLiteral("Приход (новый)"));
+  type(doc, QStringLiteral("Наименование"), QStringLiteral("Черновик"));
+  addRow(doc, 0, QStringLiteral("2"));
+  click(doc, QStringLiteral("Записать"));
+  EXPECT_EQ(doc->windowTitle(), title);
+  EXPECT_EQ(rows(journal), QStringList{"1|Приход|" + today + "|Черновик|Не проведен"});
+  EXPECT_EQ(count(QStringLiteral("items_Регистр_Остатки")), 0);
+  const QStringList draft = column(stored);
+  ASSERT_EQ(draft.size(), 1);
+
+  // Closing with a change asks: Отмена keeps the window and the input, Нет drops the change,
+  // Да (from the window's close box) writes it.
+  struct Close {
+    MsgAnswer answer;
+    bool stays;
+    QString sum;
+  };
+  for (const Close& c :
+       {Close{MsgAnswer::Cancel, true, QString()}, Close{MsgAnswer::No, false, QString()},
+        Close{MsgAnswer::Yes, false, QStringLiteral("7")}}) {
+    if (!openWindows<frmUniDoc>().contains(doc)) {
+      selectRow(journal, 0);
+      journal->toolbar()->click(2);
+      processEvents();
+      doc = openWindows<frmUniDoc>().value(0);
+      ASSERT_TRUE(doc);
+    }
+    type(doc, QStringLiteral("Сумма"), QStringLiteral("7"));
+    messages.clear();
+    messages.reply(c.answer);
+    doc->frame()->close();
+    processEvents();
+    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Сохранить изменения?")});
+    EXPECT_EQ(openWindows<frmUniDoc>().contains(doc), c.stays);
+    if (c.stays) {
+      EXPECT_EQ(doc->form()->value(QStringLiteral("Сумма")), QStringLiteral("7"));
+    }
+    EXPECT_EQ(column(stored).value(0).section(QLatin1Char('|'), 2, 2), c.sum);
+  }
+  EXPECT_EQ(column(stored).value(0).section(QLatin1Char('|'), 0, 1),
+            draft.value(0).section(QLatin1Char('|'), 0, 1));
+
+  // Posted later: the same number and key; a closed window without changes asks nothing.
+  selectRow(journal, 0);
+  journal->toolbar()->click(2);
+  processEvents();
+  doc = openWindows<frmUniDoc>().value(0);
+  ASSERT_TRUE(doc);
+  messages.clear();
+  click(doc, QStringLiteral("Провести"));
+  EXPECT_TRUE(messages.texts().isEmpty());
+  EXPECT_EQ(rows(journal), QStringList{"1|Приход|" + today + "|Черновик|Проведен"});
+  EXPECT_EQ(column(stored).value(0).section(QLatin1Char('|'), 0, 1),
+            draft.value(0).section(QLatin1Char('|'), 0, 1));
+  EXPECT_EQ(count(QStringLiteral("items_Регистр_Остатки")), 1);
+
+  // Копировать: a new draft with the header and rows, the next number once written.
+  selectRow(journal, 0);
+  journal->toolbar()->click(3);
+  processEvents();
+  doc = openWindows<frmUniDoc>().value(0);
+  ASSERT_TRUE(doc);
+  EXPECT_EQ(doc->windowTitle(), QStringLiteral("Приход (новый)"));
+  EXPECT_EQ(doc->form()->value(QStringLiteral("Наименование")), QStringLiteral("Черновик"));
+  EXPECT_EQ(doc->form()->table()->rows(), 1);
+  click(doc, QStringLiteral("Записать"));
+  EXPECT_EQ(doc->windowTitle(), QStringLiteral("Приход № 2 от ") + today);
+  EXPECT_EQ(column(QStringLiteral("SELECT Номер FROM items_Документ_Приход ORDER BY 0+Номер")),
+            (QStringList{"1", "2"}));
+  EXPECT_EQ(count(QStringLiteral("table_Документ_Приход")), 2);
+
+  // Closing the program asks for each window with changes; Отмена keeps both.
+  type(doc, QStringLiteral("Наименование"), QStringLiteral("Изменено"));
+  messages.clear();
+  messages.reply(MsgAnswer::Cancel);
+  main()->close();
+  processEvents();
+  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Сохранить изменения?")});
+  EXPECT_TRUE(openWindows<frmUniDoc>().contains(doc));
+  EXPECT_TRUE(main()->isVisible());
+}
+
 TEST_F(DocumentWindowsTest, JournalListsItsKindsWithinThePeriodBothEndsIncluded) {
   db().execute(QStringLiteral(
       "INSERT INTO items_Документ_Приход VALUES ('А','1','01.02.2026','10:00:00','1','12')"));
