@@ -7,6 +7,7 @@
 #include "config/document_numbers.h"
 #include "config/object_definition.h"
 #include "config/table_names.h"
+#include "storage/db_error.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
 #include "storage/table_indexes.h"
@@ -164,31 +165,66 @@ QString referenceList(const ElementReferences& references) {
 }
 
 int renameReferences(storage::Session& db, const QString& catalog, const QString& oldName,
-                     const QString& newName) {
+                     const QString& newName, const RenameProgress& progress) {
   const QList<ObjectDefinition> documents = definitions(db, ObjectKind::Document);
   const QList<ObjectDefinition> catalogs = definitions(db, ObjectKind::Catalog);
-  int moved = 0;
-  auto move = [&](const QString& table, const QStringList& columns) {
+  // Every column that names the element, table by table.
+  QList<QPair<QString, QString>> targets;
+  auto add = [&](const QString& table, const QStringList& columns) {
     if (columns.isEmpty() || !db.tableExists(table)) return;
-    for (const QString& column : columns) {
-      db.execute(QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + column +
-                 QLatin1Char('=') + storage::quote(newName) + QStringLiteral(" WHERE ") + column +
-                 QLatin1Char('=') + storage::quote(oldName));
-      moved += db.changes();
-    }
+    for (const QString& column : columns) targets.append({table, column});
   };
   for (const ObjectDefinition& document : documents) {
-    move(documentHeaderTable(document.name), columnsTyped(document.requisites, catalog));
+    add(documentHeaderTable(document.name), columnsTyped(document.requisites, catalog));
     if (document.hasTablePart)
-      move(documentTablePartTable(document.name), columnsTyped(document.tableRequisites, catalog));
+      add(documentTablePartTable(document.name), columnsTyped(document.tableRequisites, catalog));
   }
   for (const ObjectDefinition& other : catalogs)
-    move(catalogTable(other.name), columnsTyped(other.requisites, catalog));
+    add(catalogTable(other.name), columnsTyped(other.requisites, catalog));
   const QSet<QString> typed =
       typedColumnNames(documents, catalogs, RequisiteType::catalog(catalog));
   for (const QString& registerName : objectNames(db, ObjectKind::Register))
     if (db.tableExists(registerTable(registerName)))
-      move(registerTable(registerName), registerColumns(db, registerName, typed));
+      add(registerTable(registerName), registerColumns(db, registerName, typed));
+
+  const QString from = storage::quote(oldName);
+  const QString to = storage::quote(newName);
+  int moved = 0;
+  if (!progress) {
+    for (const auto& [table, column] : targets) {
+      db.execute(QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + column +
+                 QLatin1Char('=') + to + QStringLiteral(" WHERE ") + column + QLatin1Char('=') +
+                 from);
+      moved += db.changes();
+    }
+    return moved;
+  }
+  qint64 total = 0;
+  for (const auto& [table, column] : targets)
+    total += countRows(db, table, column + QLatin1Char('=') + from);
+  auto stop = [&] {
+    if (!progress(moved, total))
+      throw storage::DbError(storage::ErrorCode::Cancelled,
+                             QStringLiteral("Переименование отменено."));
+  };
+  stop();
+  // Portions small enough to tell the progress a few times a second; the rows already moved
+  // no longer match, so each portion takes the next ones.
+  constexpr int kPortion = 50000;
+  for (const auto& [table, column] : targets) {
+    const QString portion =
+        QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + column + QLatin1Char('=') +
+        to + QStringLiteral(" WHERE rowid IN (SELECT rowid FROM ") + table +
+        QStringLiteral(" WHERE ") + column + QLatin1Char('=') + from + QStringLiteral(" LIMIT ") +
+        QString::number(kPortion) + QLatin1Char(')');
+    for (;;) {
+      db.execute(portion);
+      const int changed = db.changes();
+      moved += changed;
+      if (changed > 0) stop();
+      if (changed < kPortion) break;
+    }
+  }
   return moved;
 }
 

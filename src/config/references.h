@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 
 #include "config/requisite_type.h"
 
@@ -47,11 +48,17 @@ QString referenceMessage(const QString& name, const ElementReferences& reference
 // Only the list of where: «2 документа (первый — … от …), 3 движения регистра «…»».
 QString referenceList(const ElementReferences& references);
 
+// Told how many references have moved of how many; returning false stops the rename.
+using RenameProgress = std::function<bool(qint64 moved, qint64 total)>;
+
 // Moves every reference to the element `oldName` of `catalog` to `newName`: the same columns
 // findReferences reads. Returns how many values changed. The caller renames the element and
-// holds the transaction, so the books never name both at once. Throws storage::DbError.
+// holds the transaction, so the books never name both at once. With `progress` the
+// references are counted first and moved in portions, the progress told after each; when it
+// returns false, the rename throws storage::DbError (ErrorCode::Cancelled) and the caller's
+// transaction takes everything back. Throws storage::DbError.
 int renameReferences(storage::Session& db, const QString& catalog, const QString& oldName,
-                     const QString& newName);
+                     const QString& newName, const RenameProgress& progress = {});
 
 // Creates an index on every register column that references a catalog (as findReferences
 // takes them), unless the column has one: the movements are the tables that grow to millions

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QTimer>
@@ -227,8 +228,23 @@ bool frmUniSpr::save() {
     {
       storage::Transaction transaction(db);
       db.execute(sql);
-      if (!isNew && newName != m_elementName)
-        moved = config::renameReferences(db, m_catalog, m_elementName, newName);
+      if (!isNew && newName != m_elementName) {
+        // Thousands of movements take a while: the user sees how far it is and may stop it,
+        // which takes the whole rename back.
+        QProgressDialog progress(QStringLiteral("Перенос ссылок на новое наименование..."),
+                                 QStringLiteral("Отмена"), 0, 0, this);
+        progress.setObjectName(QStringLiteral("RenameProgress"));
+        progress.setWindowTitle(QStringLiteral("Переименование"));
+        progress.setAccessibleName(QStringLiteral("Перенос ссылок на новое наименование"));
+        progress.setWindowModality(Qt::ApplicationModal);
+        progress.setMinimumDuration(500);
+        moved = config::renameReferences(db, m_catalog, m_elementName, newName,
+                                         [&progress](qint64 done, qint64 total) {
+                                           progress.setMaximum(static_cast<int>(total));
+                                           progress.setValue(static_cast<int>(done));
+                                           return !progress.wasCanceled();
+                                         });
+      }
       transaction.commit();
     }
     // The list is brought up to date only once the element is written.

@@ -92,7 +92,8 @@ bool removeFormElement(AppState& state) {
 }
 
 bool unpostSelectedDocument(AppState& state) {
-  const QStringList& row = state.selectedJournalItem;
+  // A copy: announcing the change re-selects the row, which replaces the selection.
+  const QStringList row = state.selectedJournalItem;
   if (!state.db || row.size() < 4) return false;
   return unpostStoredDocument(state, row[1], script::DocumentKey{row[2], row[3]});
 }

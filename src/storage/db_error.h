@@ -29,6 +29,7 @@ constexpr int DuplicateField = 3191;      // a column defined twice in CREATE TA
 constexpr int NullNotAllowed = 3314;      // Null written to a column that refuses it
 constexpr int TrailingText = 3142;  // text after the end of the statement (a second statement)
 constexpr int ObjectClosed = 3420;  // use of a closed recordset
+constexpr int Cancelled = 3059;     // long work stopped by the user
 }  // namespace ErrorCode
 
 // A failure of the database layer: the number the program tests and a Russian

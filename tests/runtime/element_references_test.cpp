@@ -1,6 +1,11 @@
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QLineEdit>
 
 #include "config/object_definition.h"
+#include "config/references.h"
 #include "config/table_names.h"
 #include "runtime/catalog_form.h"
 #include "runtime/catalog_list.h"
@@ -8,6 +13,7 @@
 #include "runtime/toolbar_control.h"
 #include "runtime/value_field.h"
 #include "runtime_fixture.h"
+#include "storage/db_error.h"
 
 namespace balvix::runtime::testing {
 namespace {
@@ -134,6 +140,74 @@ TEST_F(ElementReferencesTest, ARenameCarriesThroughEveryReferenceAndSaysHowMany)
     EXPECT_NE(value(from + "='Брус 50×50'"), "0");
   }
   EXPECT_EQ(value("SELECT count(*) FROM items_Регистр_Остатки WHERE товар='Клей'"), "1");
+}
+
+// A rename stands or falls whole: killed or stopped half-way, every reference keeps the old
+// name; let finish, every one has the new name.
+TEST_F(ElementReferencesTest, ARenameKilledOrStoppedHalfWayLeavesEveryOldName) {
+  std::vector<QStringList> movements(1000, {"Брус", "1", "05.10.2026", "10:00:00", "Приход", "1"});
+  db().executeEach(QStringLiteral("INSERT INTO items_Регистр_Остатки VALUES (?,?,?,?,?,?)"),
+                   movements);
+  const QString file = db().path();
+  enum class End { Killed, Stopped, Finished };
+  for (End end : {End::Killed, End::Stopped, End::Finished}) {
+    SCOPED_TRACE(static_cast<int>(end));
+    // No connection is carried across the fork: the child opens its own.
+    state.db = nullptr;
+    m_db.reset();
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      close(ready[0]);
+      int code = 0;  // committed; 1 failed, 2 stopped
+      try {
+        auto session = storage::Session::open(file);
+        storage::Transaction transaction(*session);
+        session->execute(
+            QStringLiteral("UPDATE items_Справочник_Товары SET Наименование="
+                           "'Брус 50×50' WHERE Наименование='Брус'"));
+        config::renameReferences(*session, QStringLiteral("Товары"), QStringLiteral("Брус"),
+                                 QStringLiteral("Брус 50×50"), [&](qint64 moved, qint64 total) {
+                                   if (moved == 0 || moved == total) return true;
+                                   // Half-way: the rows of the documents are renamed, the
+                                   // movements not yet.
+                                   if (write(ready[1], "x", 1) != 1) _exit(3);
+                                   if (end == End::Killed) pause();
+                                   return end != End::Stopped;
+                                 });
+        transaction.commit();
+      } catch (const storage::DbError& e) {
+        code = e.number() == storage::ErrorCode::Cancelled ? 2 : 1;
+      }
+      // The outcome goes through the pipe: the test program's own child handling may reap
+      // this process before waitpid() below would.
+      const char outcome = static_cast<char>('0' + code);
+      _exit(write(ready[1], &outcome, 1) == 1 ? 0 : 3);
+    }
+    close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);  // half-way
+    if (end == End::Killed) kill(child, SIGKILL);
+    // Whatever the child says until it ends; after a kill, nothing.
+    std::string rest;
+    while (read(ready[0], &byte, 1) == 1) rest += byte;
+    close(ready[0]);
+    waitpid(child, nullptr, 0);
+    m_db = storage::Session::open(file);
+    state.db = m_db.get();
+    EXPECT_EQ(rest.empty() ? 'k' : rest.back(),
+              end == End::Killed ? 'k' : (end == End::Stopped ? '2' : '0'));
+    const QString renamed = end == End::Finished ? QStringLiteral("Брус 50×50") : "Брус";
+    EXPECT_EQ(value("SELECT count(*) FROM items_Регистр_Остатки WHERE товар='" + renamed + "'"),
+              "1003");
+    EXPECT_EQ(value("SELECT count(*) FROM table_Документ_Приход WHERE Товар='" + renamed + "'"),
+              "3");
+    EXPECT_EQ(
+        value("SELECT count(*) FROM items_Справочник_Товары WHERE Наименование='" + renamed + "'"),
+        "1");
+  }
 }
 
 }  // namespace
