@@ -1,5 +1,6 @@
 #include "runtime/runtime_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMdiArea>
@@ -15,8 +16,24 @@
 
 namespace balvix::runtime {
 
+namespace {
+
+// Brings the window that holds `field` to the front, in the main window's area or on its own,
+// and puts the focus into the field.
+void giveFocusBack(QWidget* field) {
+  for (QWidget* w = field->parentWidget(); w; w = w->parentWidget())
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(w)) {
+      if (QMdiArea* area = sub->mdiArea()) area->setActiveSubWindow(sub);
+      break;
+    }
+  field->window()->activateWindow();
+  field->setFocus(Qt::OtherFocusReason);
+}
+
+}  // namespace
+
 RuntimeWindow::RuntimeWindow(shell::AppState& state, QWidget* parent)
-    : QWidget(parent), m_state(state) {
+    : QWidget(parent), m_state(state), m_returnFocus(QApplication::focusWidget()) {
   setAttribute(Qt::WA_DeleteOnClose);
 }
 
@@ -90,6 +107,9 @@ void RuntimeWindow::watchFrame() {
 }
 
 void RuntimeWindow::showEvent(QShowEvent* event) {
+  // A window shown again answers whoever asked this time.
+  if (QWidget* focus = QApplication::focusWidget(); focus && !isAncestorOf(focus))
+    m_returnFocus = focus;
   watchFrame();
   if (frame() != m_placedIn) {
     m_placedIn = frame();
@@ -155,6 +175,13 @@ void RuntimeWindow::closeEvent(QCloseEvent* event) {
     registerUnload();
   }
   event->accept();
+  // Once the area has activated whatever it picks, the window that asked gets the focus back.
+  if (m_returnFocus && !isAncestorOf(m_returnFocus) && m_returnFocus->isVisible()) {
+    QPointer<QWidget> back = m_returnFocus;
+    QTimer::singleShot(0, back, [back] {
+      if (back && back->isVisible()) giveFocusBack(back);
+    });
+  }
   // The frame goes with the window.
   if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->deleteLater();
 }

@@ -85,6 +85,9 @@ class RuntimeWindow : public QWidget, public shell::UnsavedWork {
   bool m_closeConfirmed = false;
   bool m_closesOnEscape = false;
   std::unique_ptr<script::Host> m_ownHost;
+  // The field that had the focus when this window was opened: it gets it back when this
+  // window closes, so that what the user types next goes where they were working.
+  QPointer<QWidget> m_returnFocus;
 };
 
 }  // namespace balvix::runtime

@@ -1,8 +1,11 @@
 #include <sqlite3.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -438,6 +441,43 @@ TEST_F(DocumentWindowsTest, ADraftIsListedReopenedAndPostedUnderItsNumberAndClos
   EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Сохранить изменения?")});
   EXPECT_TRUE(openWindows<frmUniDoc>().contains(doc));
   EXPECT_TRUE(main()->isVisible());
+}
+
+// The focus goes back to the window and the cell that asked for a choice, never to another
+// open window: what is typed next belongs to the document.
+TEST_F(DocumentWindowsTest, AfterAChoiceTheFocusIsBackInTheCellThatAsked) {
+  frmZurnal* journal = openJournal();
+  frmUniDoc* doc = newDocument();
+  ASSERT_TRUE(journal && doc);
+  QMdiArea* area = main()->mdiArea();
+  struct Way {
+    const char* name;
+    bool byKeyboard;  // Enter in the list, or a double click
+  };
+  for (const Way& way : {Way{"enter", true}, Way{"double click", false}}) {
+    SCOPED_TRACE(way.name);
+    doc->toolbar()->click(2);
+    FormTableView* view = doc->form()->tableView();
+    const int row = doc->form()->table()->rows() - 1;
+    view->setCurrentIndex(doc->form()->table()->index(row, 0));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_F4);
+    processEvents();
+    frmSprList* list = openWindows<frmSprList>().value(0);
+    ASSERT_TRUE(list);
+    if (way.byKeyboard) {
+      list->list()->setCurrentIndex(list->list()->model()->index(1, 0));
+      QTest::keyClick(list->list(), Qt::Key_Return);
+    } else {
+      list->rowDoubleClicked(1);
+    }
+    processEvents();
+    EXPECT_EQ(doc->form()->table()->cell(row, 0), QStringLiteral("Стул"));
+    ASSERT_TRUE(area->activeSubWindow());
+    EXPECT_EQ(area->activeSubWindow()->widget(), doc);
+    EXPECT_EQ(QApplication::focusWidget(), view);
+    EXPECT_EQ(view->currentIndex(), doc->form()->table()->index(row, 0));
+  }
 }
 
 TEST_F(DocumentWindowsTest, JournalListsItsKindsWithinThePeriodBothEndsIncluded) {
