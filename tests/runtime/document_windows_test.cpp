@@ -480,6 +480,25 @@ TEST_F(DocumentWindowsTest, AfterAChoiceTheFocusIsBackInTheCellThatAsked) {
   }
 }
 
+TEST_F(DocumentWindowsTest, CtrlF4ClosesTheActiveWindowAskingAboutChanges) {
+  frmZurnal* journal = openJournal();
+  frmUniDoc* doc = newDocument();
+  ASSERT_TRUE(journal && doc);
+  type(doc, QStringLiteral("Наименование"), QStringLiteral("Черновик"));
+  messages.reply(MsgAnswer::Cancel);
+  QTest::keyClick(byName<QLineEdit>(doc, QStringLiteral("Наименование")), Qt::Key_F4,
+                  Qt::ControlModifier);
+  processEvents();
+  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Сохранить изменения?")});
+  EXPECT_TRUE(openWindows<frmUniDoc>().contains(doc));
+  messages.reply(MsgAnswer::No);
+  QTest::keyClick(byName<QLineEdit>(doc, QStringLiteral("Наименование")), Qt::Key_F4,
+                  Qt::ControlModifier);
+  processEvents();
+  EXPECT_FALSE(openWindows<frmUniDoc>().contains(doc));
+  EXPECT_TRUE(openWindows<frmZurnal>().contains(journal));
+}
+
 TEST_F(DocumentWindowsTest, JournalListsItsKindsWithinThePeriodBothEndsIncluded) {
   db().execute(QStringLiteral(
       "INSERT INTO items_Документ_Приход VALUES ('А','1','01.02.2026','10:00:00','1','12')"));
