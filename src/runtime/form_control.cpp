@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <optional>
 
 #include "documents/document_checks.h"
@@ -29,6 +30,11 @@ using shell::pixelsToTwips;
 using shell::twipsToPixels;
 
 namespace {
+
+// What the header of a form may claim of the screen before it scrolls instead.
+constexpr int kMostHeaderWidth = 1100;
+constexpr int kMostHeaderHeight = 420;
+constexpr int kLeastTableHeight = 140;
 
 constexpr int kLabelTwips = 1500;
 constexpr int kMinWidthTwips = 300;
@@ -133,6 +139,7 @@ QWidget* FormControl::captionWidget() const {
 
 void FormControl::setDesignMode(bool on) {
   m_designMode = on;
+  updateCanvasSize();
   m_overlay->setVisible(on);
   if (on) {
     m_overlay->setGeometry(
@@ -299,6 +306,20 @@ void FormControl::updateCanvasSize() {
   for (const auto& e : m_elements)
     if (e->box) extent |= e->box->geometry();
   m_canvas->setMinimumSize(extent.right() + 8, extent.bottom() + 8);
+  // The header's fields are shown whole, without a scroll bar, as far as a screen allows; a
+  // table part below takes the rest of the height, and the header no more than it needs.
+  if (!m_designMode) {
+    const QMargins frame = m_scroll->contentsMargins();
+    const int height = extent.bottom() + 8 + frame.top() + frame.bottom();
+    const int width = extent.right() + 8 + frame.left() + frame.right();
+    m_scroll->setMinimumSize(std::min(width, kMostHeaderWidth),
+                             std::min(height, kMostHeaderHeight));
+    m_scroll->setMaximumHeight(m_tablePart ? std::max(height, m_scroll->minimumHeight())
+                                           : QWIDGETSIZE_MAX);
+  } else {
+    m_scroll->setMinimumSize(0, 0);
+    m_scroll->setMaximumHeight(QWIDGETSIZE_MAX);
+  }
   m_overlay->setGeometry(QRect(QPoint(0, 0), m_canvas->size().expandedTo(m_canvas->minimumSize())));
 }
 
@@ -485,6 +506,9 @@ void FormControl::setReadOnly(bool on) {
 void FormControl::setTablePart(bool on) {
   m_tablePart = on;
   m_tableView->setVisible(on);
+  // Room for a few rows whatever the header takes.
+  m_tableView->setMinimumHeight(on ? kLeastTableHeight : 0);
+  updateCanvasSize();
   updateTabOrder();
 }
 

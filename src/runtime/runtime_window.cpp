@@ -55,6 +55,13 @@ void RuntimeWindow::applyGeometry() {
     return;
   }
   QSize size = shell::twipsToPixels(m_sizeTwips.width(), m_sizeTwips.height());
+  // A stored size smaller than what the window's content needs opens at what it needs.
+  if (QWidget* f = frame(); f != this) {
+    const QSize border = f->size() - this->size();
+    size = size.expandedTo(minimumSizeHint() + border.expandedTo(QSize(0, 0)));
+  } else {
+    size = size.expandedTo(minimumSizeHint());
+  }
   // A child window never opens larger than the area that shows it.
   if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
     if (QMdiArea* area = sub->mdiArea()) {

@@ -92,5 +92,25 @@ TEST_F(DemoWindowsTest, AJournalOpensOnAPeriodThatHoldsTheLastThreeMonths) {
   EXPECT_EQ(journal->model()->rowCount(), documents);
 }
 
+// A new document of either kind shows every header field whole, without scrolling, and keeps
+// room for its table part.
+TEST_F(DemoWindowsTest, ANewDocumentShowsEveryHeaderFieldWhole) {
+  for (const char* kind : {"ПриходнаяНакладная", "РасходнаяНакладная"}) {
+    SCOPED_TRACE(kind);
+    auto* doc = clickMenu<frmUniDoc>(1, QString::fromUtf8(kind));
+    ASSERT_TRUE(doc);
+    processEvents();
+    FormControl* form = doc->form();
+    for (const QString& name : form->elementNames()) {
+      QWidget* box = form->elementWidget(name);
+      ASSERT_TRUE(box) << name.toStdString();
+      EXPECT_EQ(box->visibleRegion().boundingRect().size(), box->size()) << name.toStdString();
+    }
+    EXPECT_GE(form->tableView()->height(), 80);
+    doc->close();
+    processEvents();
+  }
+}
+
 }  // namespace
 }  // namespace balvix::runtime::testing
