@@ -122,7 +122,8 @@ void frmReport::load(const QString& name, bool designMode) {
   if (m_designMode) return;
   // A report with a dialog asks for its parameters first; "Сформировать" builds it.
   if (hasDialog()) {
-    showDialog();
+    // Once this window is shown, so that the dialog comes above it, not behind.
+    QTimer::singleShot(0, this, [this] { showDialog(); });
     return;
   }
   build();
@@ -301,12 +302,16 @@ void frmRepDialog::load(const QString& name, bool designMode) {
   m_found = false;
   m_frm->setDesignMode(designMode);
   QString layout;
+  QString caption = name;
   if (m_state.db) {
     try {
       const std::optional<config::ObjectDefinition> report =
           config::readDefinition(*m_state.db, config::ObjectKind::Report, name);
       m_found = report.has_value();
-      if (m_found) layout = report->dialog.value_or(QString());
+      if (m_found) {
+        layout = report->dialog.value_or(QString());
+        if (!report->description.trimmed().isEmpty()) caption = report->description.trimmed();
+      }
       // The dialog is kept with its report: a report not yet saved has nowhere to keep it.
       if (!m_found && designMode)
         MessageBoxes::show(
@@ -317,6 +322,7 @@ void frmRepDialog::load(const QString& name, bool designMode) {
     }
   }
   m_frm->LoadLayout(layout);
+  setProperty(shell::kWindowMenuName, QStringLiteral("Форма ввода: ") + caption);
   m_command2->setEnabled(!designMode);
   m_command3->setEnabled(!designMode);
   setSizeTwips(7000, 4500);

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -150,8 +151,15 @@ void frmMain::createMenus() {
     windows->addAction(QStringLiteral("Мозаикой"), m_mdi, &QMdiArea::tileSubWindows);
     windows->addSeparator();
     int n = 1;
+    // Windows that share a caption are told apart by what they show (a window may name
+    // itself for this menu) and, failing that, by their order.
+    QHash<QString, int> seen;
     for (QMdiSubWindow* sub : m_mdi->subWindowList()) {
-      QAction* a = windows->addAction(QStringLiteral("&%1 %2").arg(n++).arg(sub->windowTitle()));
+      QString name = sub->windowTitle().trimmed();
+      if (QWidget* w = sub->widget(); w && !w->property(kWindowMenuName).toString().isEmpty())
+        name = w->property(kWindowMenuName).toString();
+      if (const int same = ++seen[name]; same > 1) name += QStringLiteral(" (%1)").arg(same);
+      QAction* a = windows->addAction(QStringLiteral("&%1 %2").arg(n++).arg(name));
       a->setCheckable(true);
       a->setChecked(sub == m_mdi->activeSubWindow());
       connect(a, &QAction::triggered, this, [this, sub] { m_mdi->setActiveSubWindow(sub); });

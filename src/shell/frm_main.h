@@ -26,6 +26,10 @@ class QAbstractButton;
 
 namespace balvix::shell {
 
+// The dynamic property by which a child window names itself in the «Окна» menu when its
+// caption does not tell it from others (" Форма ввода..." of every report's dialog).
+inline constexpr char kWindowMenuName[] = "windowMenuName";
+
 class WindowBar;
 class frmSplash;
 class frmCalendar;

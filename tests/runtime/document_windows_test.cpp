@@ -477,7 +477,11 @@ TEST_F(DocumentWindowsTest, AfterAChoiceTheFocusIsBackInTheCellThatAsked) {
     EXPECT_EQ(area->activeSubWindow()->widget(), doc);
     EXPECT_EQ(QApplication::focusWidget(), view);
     EXPECT_EQ(view->currentIndex(), doc->form()->table()->index(row, 0));
+    // A maximized document stays so once the choice is made.
+    doc->frame()->showMaximized();
+    processEvents();
   }
+  EXPECT_TRUE(doc->frame()->isMaximized());
 }
 
 TEST_F(DocumentWindowsTest, CtrlF4ClosesTheActiveWindowAskingAboutChanges) {

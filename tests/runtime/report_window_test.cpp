@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QDateEdit>
 #include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QProcess>
@@ -244,6 +247,16 @@ TEST_F(ReportWindowTest, DialogIsDesignedFromTheDesignerAndItsValuesReachTheModu
   const auto dialogs = openWindows<frmRepDialog>();
   ASSERT_EQ(dialogs.size(), 1);
   frmRepDialog* dialog = dialogs.first();
+  // The dialog is above its report, and the «Окна» menu names it by its report.
+  ASSERT_TRUE(main()->mdiArea()->activeSubWindow());
+  EXPECT_EQ(main()->mdiArea()->activeSubWindow()->widget(), dialog);
+  auto* windowsMenu = main()->findChild<QMenu*>(QStringLiteral("mnuWindow"));
+  ASSERT_TRUE(windowsMenu);
+  emit windowsMenu->aboutToShow();
+  QStringList items;
+  for (QAction* a : windowsMenu->actions()) items << a->text();
+  EXPECT_TRUE(items.contains(QStringLiteral("&2 Форма ввода: Склад")))
+      << items.join(u'|').toStdString();
   dialog->periodStart()->setDate(QDate(2026, 3, 1));
   dialog->periodEnd()->setDate(QDate(2026, 3, 31));
   dialog->form()->setValue(QStringLiteral("Склад"), QStringLiteral("Главный 'А'"));
