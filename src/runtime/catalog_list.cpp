@@ -55,8 +55,8 @@ double numberKey(const QString& text) {
 // A date's day number; the smallest value for a text that is no date.
 qint64 dateKey(const QString& text) {
   const QString t = text.trimmed();
-  for (const QString& format : {QStringLiteral("dd.MM.yyyy"), QStringLiteral("yyyy-MM-dd"),
-                               QStringLiteral("dd.MM.yy")}) {
+  for (const QString& format :
+       {QStringLiteral("dd.MM.yyyy"), QStringLiteral("yyyy-MM-dd"), QStringLiteral("dd.MM.yy")}) {
     const QDate date = QDate::fromString(t, format);
     if (date.isValid()) return date.toJulianDay();
   }
@@ -222,8 +222,7 @@ void CatalogListView::keyboardSearch(const QString& search) {
     selectionModel()->setCurrentIndex(model()->index(current.row(), nameColumn),
                                       QItemSelectionModel::NoUpdate);
   else if (!current.isValid() && model()->rowCount() > 0)
-    selectionModel()->setCurrentIndex(model()->index(0, nameColumn),
-                                      QItemSelectionModel::NoUpdate);
+    selectionModel()->setCurrentIndex(model()->index(0, nameColumn), QItemSelectionModel::NoUpdate);
   QTableView::keyboardSearch(search);
 }
 

@@ -4,7 +4,6 @@
 #include <QPointer>
 #include <QStringList>
 #include <QTableView>
-
 #include <vector>
 
 #include "config/requisite_type.h"

@@ -17,10 +17,9 @@ namespace {
 class CatalogColumnsTest : public RuntimeTest {
  protected:
   CatalogColumnsTest() {
-    createCatalog(QStringLiteral("Товары"), {{"Наименование", "Текст"},
-                                             {"Артикул", "Текст"},
-                                             {"Цена", "Число"},
-                                             {"Поступил", "Дата"}});
+    createCatalog(
+        QStringLiteral("Товары"),
+        {{"Наименование", "Текст"}, {"Артикул", "Текст"}, {"Цена", "Число"}, {"Поступил", "Дата"}});
     for (const auto& [name, code, price, date] :
          {std::tuple{"Стол письменный", "A-17", "100", "15.01.2024"},
           std::tuple{"СТОЛИК", "B-2", "9", "01.02.2024"},
@@ -115,8 +114,12 @@ TEST_F(CatalogColumnsTest, TypingFiltersByAnyColumnIgnoringCaseAndYo) {
     const char* typed;
     QStringList codes;
   } cases[] = {
-      {"стол", {"A-17", "B-2"}}, {"ЕЛ", {"C-3", "D-4"}}, {"ёлк", {"D-4"}},
-      {"a-1", {"A-17"}},         {"2024", {"A-17", "B-2", "D-4"}}, {"нет такого", {}},
+      {"стол", {"A-17", "B-2"}},
+      {"ЕЛ", {"C-3", "D-4"}},
+      {"ёлк", {"D-4"}},
+      {"a-1", {"A-17"}},
+      {"2024", {"A-17", "B-2", "D-4"}},
+      {"нет такого", {}},
       {"", {"A-17", "B-2", "C-3", "D-4", "E-5"}},
   };
   for (const auto& c : cases) {
@@ -172,9 +175,9 @@ TEST_F(CatalogColumnsTest, AChoiceListFiltersAndEnterChooses) {
 TEST_F(CatalogColumnsTest, AJournalFiltersItsDocuments) {
   db().execute(QStringLiteral(
       "INSERT INTO form_items (name,descript,type) VALUES ('Основной','Основной','Журнал')"));
-  db().execute(QStringLiteral(
-      "INSERT INTO form_items (name,descript,code,type,zurnal,items_type) "
-      "VALUES ('Приход','Приход','_','Документ','Основной','Текст;')"));
+  db().execute(
+      QStringLiteral("INSERT INTO form_items (name,descript,code,type,zurnal,items_type) "
+                     "VALUES ('Приход','Приход','_','Документ','Основной','Текст;')"));
   db().execute(
       QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),cDATE TEXT(10),"
                      "cTIME TEXT(10),Проводка TEXT(10),Номер TEXT(10))"));
