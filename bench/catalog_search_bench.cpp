@@ -51,9 +51,9 @@ int main(int argc, char** argv) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("basa.mdb"));
   auto db = storage::Session::createNew(path);
-  db->execute(QStringLiteral(
-      "CREATE TABLE items_Справочник_Товары(Наименование TEXT(50),Артикул TEXT(50),"
-      "Единица TEXT(50),Цена TEXT(50))"));
+  db->execute(
+      QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50),Артикул TEXT(50),"
+                     "Единица TEXT(50),Цена TEXT(50))"));
   {
     storage::Transaction t(*db);
     for (int i = 0; i < elements; ++i)
@@ -111,8 +111,9 @@ int main(int argc, char** argv) {
   std::printf("search field to painted list: mean %.1f ms, worst %.1f ms per keystroke\n", ours,
               oursWorst);
   std::printf("first keystroke, folding every row's text once: %.1f ms\n", first);
-  std::printf("anchor raw SQLite LIKE query: mean %.1f ms, worst %.1f ms; ratio %.2f (worst %.2f)\n",
-              anchor, rawWorst, ours / anchor, oursWorst / rawWorst);
+  std::printf(
+      "anchor raw SQLite LIKE query: mean %.1f ms, worst %.1f ms; ratio %.2f (worst %.2f)\n",
+      anchor, rawWorst, ours / anchor, oursWorst / rawWorst);
   std::printf("same rows as the LIKE query: %s\n", same ? "yes" : "no");
   delete list;
   return same && std::max(first, oursWorst) < 100 ? 0 : 1;
