@@ -103,6 +103,22 @@ int main(int argc, char** argv) {
     }
   }
   sqlite3_close(raw);
+  // The same typing over a list sorted by name: the order is kept by the model, so a
+  // keystroke still only filters.
+  list->searchField()->clear();
+  const auto sortStart = bench::Clock::now();
+  list->list()->sortByColumn(1, Qt::AscendingOrder);
+  list->list()->viewport()->grab();
+  const double sortMs = bench::millisecondsSince(sortStart);
+  double sortedTotal = 0, sortedWorst = 0;
+  for (const QString& typed : steps) {
+    const auto start = bench::Clock::now();
+    list->searchField()->setText(typed);
+    list->list()->viewport()->grab();
+    const double ms = bench::millisecondsSince(start);
+    sortedTotal += ms;
+    sortedWorst = std::max(sortedWorst, ms);
+  }
   const double ours = oursTotal / steps.size();
   const double anchor = rawTotal / steps.size();
   std::printf("catalog list of %d elements, %lld keystrokes of «%s» typed and taken back\n",
@@ -114,7 +130,10 @@ int main(int argc, char** argv) {
   std::printf(
       "anchor raw SQLite LIKE query: mean %.1f ms, worst %.1f ms; ratio %.2f (worst %.2f)\n",
       anchor, rawWorst, ours / anchor, oursWorst / rawWorst);
+  std::printf(
+      "sorted by name (%.1f ms to sort and paint): mean %.1f ms, worst %.1f ms per keystroke\n",
+      sortMs, sortedTotal / steps.size(), sortedWorst);
   std::printf("same rows as the LIKE query: %s\n", same ? "yes" : "no");
   delete list;
-  return same && std::max(first, oursWorst) < 100 ? 0 : 1;
+  return same && std::max({first, oursWorst, sortedWorst}) < 100 ? 0 : 1;
 }
