@@ -78,9 +78,8 @@ QString frmUniSpr::table() const {
   return config::catalogTable(m_catalog);
 }
 
-void frmUniSpr::setOpener(frmSprList* list, int row) {
+void frmUniSpr::setOpener(frmSprList* list) {
   m_list = list;
-  m_listRow = row;
 }
 
 QString frmUniSpr::composeLayout(const QStringList& names, const QStringList& types) {
@@ -249,10 +248,7 @@ bool frmUniSpr::save() {
     }
     // The list is brought up to date only once the element is written.
     if (m_list) {
-      if (isNew)
-        m_list->addElementRow(newName);
-      else
-        m_list->setRowName(m_listRow, newName);
+      m_list->elementSaved(isNew ? QString() : m_elementName, newName);
       QCoreApplication::processEvents();
     }
     MessageBoxes::show(moved > 0 ? QStringLiteral("Элемент записан успешно. Перенесено ссылок на "

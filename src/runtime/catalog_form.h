@@ -33,9 +33,8 @@ class frmUniSpr : public RuntimeWindow, public shell::LayoutDesignTarget {
 
   FormControl* form() const { return m_frm; }
   const QString& catalog() const { return m_catalog; }
-  // The list that opened the window and the element's row in it (-1 for a new element):
-  // the list is brought up to date after saving.
-  void setOpener(frmSprList* list, int row);
+  // The list that opened the window: it is brought up to date after saving.
+  void setOpener(frmSprList* list);
   // False when the element to open no longer exists: the window then closes itself.
   bool loaded() const { return m_loaded; }
 
@@ -82,7 +81,6 @@ class frmUniSpr : public RuntimeWindow, public shell::LayoutDesignTarget {
   QMap<QString, QString> m_values;  // what was read, for columns the layout has no field for
   QStringList m_clean;              // the field values as opened
   QPointer<frmSprList> m_list;
-  int m_listRow = -1;
 };
 
 }  // namespace balvix::runtime

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "runtime/form_control.h"
+#include "runtime/list_search.h"
 #include "runtime/runtime_windows.h"
 #include "shell/message_box.h"
 #include "shell/window_names.h"
@@ -69,7 +70,9 @@ frmPlan::frmPlan(shell::AppState& state, QWidget* parent) : RuntimeWindow(state,
   m_list = new QTableView(this);
   m_list->setObjectName(QStringLiteral("List"));
   m_list->setAccessibleName(QStringLiteral("Счета"));
-  m_list->setModel(m_model);
+  m_filter = new SearchFilterModel(this);
+  m_filter->setSourceModel(m_model);
+  m_list->setModel(m_filter);
   m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_list->setSelectionMode(QAbstractItemView::SingleSelection);
   m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -82,6 +85,8 @@ frmPlan::frmPlan(shell::AppState& state, QWidget* parent) : RuntimeWindow(state,
   m_label1 = new QLabel(this);
   m_label1->setObjectName(QStringLiteral("Label1"));
   m_label1->setAccessibleName(QStringLiteral("Выбранный счет"));
+  m_search = new ListSearchField(m_filter, m_list, this);
+  m_search->installShortcut(this);
   m_command1 = commandButton(QStringLiteral("Command1"), QStringLiteral("&Закрыть"), this);
   m_command2 = commandButton(QStringLiteral("Command2"), QStringLiteral("&Печать"), this);
   auto* bottom = new QHBoxLayout;
@@ -90,6 +95,7 @@ frmPlan::frmPlan(shell::AppState& state, QWidget* parent) : RuntimeWindow(state,
   bottom->addWidget(m_label1, 1);
   bottom->addWidget(m_check1);
   auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_search);
   layout->addWidget(m_list, 1);
   layout->addLayout(bottom);
 
@@ -97,13 +103,17 @@ frmPlan::frmPlan(shell::AppState& state, QWidget* parent) : RuntimeWindow(state,
   connect(m_command1, &QPushButton::clicked, this, &QWidget::close);
   connect(m_command2, &QPushButton::clicked, this, &frmPlan::printPlan);
   connect(m_list, &QAbstractItemView::clicked, this,
-          [this](const QModelIndex& i) { rowClicked(i.row()); });
+          [this](const QModelIndex& i) { rowClicked(modelRow(i)); });
   connect(m_list, &QAbstractItemView::activated, this,
-          [this](const QModelIndex& i) { rowDoubleClicked(i.row()); });
+          [this](const QModelIndex& i) { rowDoubleClicked(modelRow(i)); });
   connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [this](const QModelIndex& i) { rowClicked(i.row()); });
+          [this](const QModelIndex& i) { rowClicked(modelRow(i)); });
   loadPlan();
   registerLoad();
+}
+
+int frmPlan::modelRow(const QModelIndex& viewIndex) const {
+  return viewIndex.isValid() ? m_filter->mapToSource(viewIndex).row() : -1;
 }
 
 void frmPlan::loadPlan() {

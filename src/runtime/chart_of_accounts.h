@@ -14,6 +14,8 @@ class QPushButton;
 namespace balvix::runtime {
 
 class FormControl;
+class ListSearchField;
+class SearchFilterModel;
 
 // The accounts of the chart as listed: an icon (1: no postings allowed, 2: allowed),
 // the code and the name.
@@ -48,6 +50,7 @@ class frmPlan : public RuntimeWindow {
 
   PlanModel* model() const { return m_model; }
   QTableView* list() const { return m_list; }
+  ListSearchField* searchField() const { return m_search; }
   QCheckBox* expanded() const { return m_check1; }
   QLabel* label() const { return m_label1; }
 
@@ -60,11 +63,16 @@ class frmPlan : public RuntimeWindow {
   // "&Печать": the report "ПланСчетов" in the shared report window.
   QWidget* printPlan();
   QPushButton* printButton() const { return m_command2; }
+  // Rows of the model (the same as the list's while nothing is searched).
   void rowClicked(int row);
   void rowDoubleClicked(int row);
 
  private:
+  int modelRow(const QModelIndex& viewIndex) const;
+
   PlanModel* m_model = nullptr;
+  SearchFilterModel* m_filter = nullptr;
+  ListSearchField* m_search = nullptr;
   QTableView* m_list = nullptr;
   QCheckBox* m_check1 = nullptr;
   QLabel* m_label1 = nullptr;

@@ -19,6 +19,7 @@
 #include "documents/document_title.h"
 #include "runtime/document_commands.h"
 #include "runtime/document_form.h"
+#include "runtime/list_search.h"
 #include "runtime/reposting.h"
 #include "runtime/runtime_windows.h"
 #include "runtime/toolbar_control.h"
@@ -196,7 +197,7 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   periodLayout->addStretch();
 
   m_model = new JournalModel(this);
-  m_proxy = new QSortFilterProxyModel(this);
+  m_proxy = new SearchFilterModel(this);
   m_proxy->setSourceModel(m_model);
   m_proxy->setSortRole(JournalModel::SortRole);
   m_list = new QTableView(this);
@@ -216,6 +217,8 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   for (int c = 0; c < JournalModel::ColumnCount; ++c)
     m_list->horizontalHeader()->resizeSection(c, widths[c]);
   m_list->horizontalHeader()->setStretchLastSection(true);
+  m_search = new ListSearchField(m_proxy, m_list, this);
+  m_search->installShortcut(this);
   m_command1 = commandButton(QStringLiteral("Command1"), QStringLiteral("&Закрыть"), this);
 
   auto* buttons = new QHBoxLayout;
@@ -225,6 +228,7 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   layout->setContentsMargins(2, 2, 2, 2);
   layout->addWidget(m_usrMenu1);
   layout->addWidget(frame);
+  layout->addWidget(m_search);
   layout->addWidget(m_list, 1);
   layout->addLayout(buttons);
 

@@ -18,6 +18,8 @@ class QPushButton;
 
 namespace balvix::runtime {
 
+class ListSearchField;
+class SearchFilterModel;
 class ToolBarControl;
 
 // One document as the journal lists it.
@@ -77,6 +79,7 @@ class frmZurnal : public RuntimeWindow {
   const QString& journal() const { return m_journal; }
   JournalModel* model() const { return m_model; }
   QTableView* list() const { return m_list; }
+  ListSearchField* searchField() const { return m_search; }
   ToolBarControl* toolbar() const { return m_usrMenu1; }
   QDateEdit* periodStart() const { return m_start; }
   QDateEdit* periodEnd() const { return m_end; }
@@ -123,7 +126,8 @@ class frmZurnal : public RuntimeWindow {
   QString m_journal;
   QStringList m_kinds;
   JournalModel* m_model = nullptr;
-  QSortFilterProxyModel* m_proxy = nullptr;
+  SearchFilterModel* m_proxy = nullptr;
+  ListSearchField* m_search = nullptr;
   QTableView* m_list = nullptr;
   ToolBarControl* m_usrMenu1 = nullptr;
   QDateEdit* m_start = nullptr;

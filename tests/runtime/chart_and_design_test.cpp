@@ -15,6 +15,7 @@
 #include "runtime/design_overlay.h"
 #include "runtime/form_control.h"
 #include "runtime/form_table.h"
+#include "runtime/list_search.h"
 #include "runtime/value_field.h"
 #include "runtime_fixture.h"
 #include "script/objects/object_factory.h"
@@ -80,6 +81,26 @@ TEST_F(ChartTest, OnlyAccountsThatTakePostingsAreChosenIntoTheAskingForm) {
   processEvents();
   EXPECT_EQ(form->form()->value(QStringLiteral("Счет")), QStringLiteral("41.1"));
   EXPECT_FALSE(windows().existingSharedWindow(QStringLiteral("frmPlan")));
+}
+
+TEST_F(ChartTest, TheChartFiltersAsTypedAndEnterChooses) {
+  createCatalog(QStringLiteral("Статьи"), {{"Наименование", "Текст"}, {"Счет", "Счет.ПланСчетов"}});
+  state.currentObjectName = QStringLiteral("Статьи");
+  auto* form = qobject_cast<frmUniSpr*>(windows().newWindow(QStringLiteral("frmUniSpr")));
+  ASSERT_TRUE(form);
+  showChild(state, form);
+  QTest::keyClick(form->form()->field(QStringLiteral("Счет"))->focusWidget(), Qt::Key_F4);
+  processEvents();
+  frmPlan* plan = qobject_cast<frmPlan*>(windows().existingSharedWindow(QStringLiteral("frmPlan")));
+  ASSERT_TRUE(plan);
+  plan->expanded()->click();
+  QTest::keyClicks(plan->searchField(), QStringLiteral("41.1"));
+  ASSERT_GE(plan->list()->model()->rowCount(), 1);
+  EXPECT_LT(plan->list()->model()->rowCount(), plan->model()->rowCount());
+  EXPECT_EQ(plan->list()->model()->index(0, 1).data().toString(), QStringLiteral("41.1"));
+  QTest::keyClick(plan->searchField(), Qt::Key_Return);
+  processEvents();
+  EXPECT_EQ(form->form()->value(QStringLiteral("Счет")), QStringLiteral("41.1"));
 }
 
 TEST_F(ChartTest, BrowsingOrAClosedRequesterChoosesNothing) {
