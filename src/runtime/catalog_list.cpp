@@ -316,6 +316,8 @@ frmSprList::frmSprList(shell::AppState& state, QWidget* parent) : RuntimeWindow(
   registerLoad();
   setSizeTwips(9000, 6000);
   centre();
+  // The keys of a list (Enter, Insert, Delete, type-ahead) work as soon as it opens.
+  m_list->setFocus(Qt::OtherFocusReason);
 }
 
 frmSprList::~frmSprList() {
