@@ -558,6 +558,35 @@ TEST_F(DocumentWindowsTest, RepostReadsTheStoredHeaderWholeWhateverTheLayoutShow
             QStringList{"3"});
 }
 
+// A designer keeps its layout open while the user works: what the menus open is a
+// working document all the same.
+TEST_F(DocumentWindowsTest, ADocumentFromTheMenuOpensNormallyWhileALayoutIsDesigned) {
+  state.formDesignMode = true;  // as every open designer leaves it
+  state.currentObjectName = QStringLiteral("Приход");
+  shell::WindowArguments arguments;
+  arguments.designMode = true;
+  auto* design = qobject_cast<frmUniDoc*>(
+      windows().sharedWindowWith(shell::window_names::kDocumentForm, arguments));
+  ASSERT_TRUE(design && design->form()->designMode());
+  showChild(state, design);
+  processEvents();
+
+  frmUniDoc* doc = newDocument();
+  ASSERT_TRUE(doc && doc != design);
+  EXPECT_FALSE(doc->form()->designMode());
+  auto* field = byName<QLineEdit>(doc, QStringLiteral("Наименование"));
+  ASSERT_TRUE(field);
+  EXPECT_FALSE(field->isReadOnly());
+  type(doc, QStringLiteral("Наименование"), QStringLiteral("П-7"));
+  EXPECT_EQ(doc->form()->value(QStringLiteral("Наименование")), QStringLiteral("П-7"));
+  QPointer<frmUniDoc> alive(doc);
+  messages.reply(MsgAnswer::No);  // not saved: the typed number is thrown away
+  click(doc, QStringLiteral("Закрыть"));
+  processEvents();
+  EXPECT_TRUE(!alive || !alive->isVisible());
+  EXPECT_TRUE(design->form()->designMode());
+}
+
 TEST_F(DocumentWindowsTest, LayoutDesignFromTheDesignerStoresTheArrangementOnClose) {
   state.formDesignMode = true;
   state.currentObjectName = QStringLiteral("Приход");
