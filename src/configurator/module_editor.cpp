@@ -5,10 +5,10 @@
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QKeySequence>
-#include <QShortcut>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QSettings>
+#include <QShortcut>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>

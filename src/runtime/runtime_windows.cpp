@@ -18,9 +18,9 @@ void registerRuntimeWindows(shell::WindowFactory& factory, shell::AppState& stat
   // The windows are children of the main window's document area, not of the factory's
   // parent: the opener shows them there.
   shell::AppState* s = &state;
-  factory.registerWindow(names::kCatalogElementForm, [s](const shell::WindowArguments& a, QWidget*) {
-    return new frmUniSpr(*s, a.designMode);
-  });
+  factory.registerWindow(
+      names::kCatalogElementForm,
+      [s](const shell::WindowArguments& a, QWidget*) { return new frmUniSpr(*s, a.designMode); });
   factory.registerWindow(names::kCatalogList, [s](const shell::WindowArguments&, QWidget*) {
     return new frmSprList(*s);
   });

@@ -4,9 +4,9 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QInputDialog>
-#include <QTest>
 #include <QPlainTextEdit>
 #include <QSettings>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
 

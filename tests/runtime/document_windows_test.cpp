@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -16,6 +18,7 @@
 #include "runtime/journal.h"
 #include "runtime/toolbar_control.h"
 #include "runtime_fixture.h"
+#include "shell/help_windows.h"
 #include "shell/object_deletion.h"
 #include "shell/window_names.h"
 
@@ -556,6 +559,25 @@ TEST_F(DocumentWindowsTest, RepostReadsTheStoredHeaderWholeWhateverTheLayoutShow
   EXPECT_EQ(column(QStringLiteral("SELECT Дебет FROM itogi")), QStringList{"100"});
   EXPECT_EQ(column(QStringLiteral("SELECT Количество FROM items_Регистр_Остатки")),
             QStringList{"3"});
+}
+
+// F1 opens the guide at the section of the window in front.
+TEST_F(DocumentWindowsTest, F1OpensTheGuideAtTheActiveWindowsSection) {
+  main()->show();
+  frmUniDoc* doc = newDocument();
+  frmZurnal* journal = openJournal();
+  ASSERT_TRUE(doc && journal);
+  const struct {
+    QWidget* window;
+    const char* heading;
+  } cases[] = {{doc, "3. Ввод и проведение"}, {journal, "4. Журнал"}};
+  for (const auto& c : cases) {
+    main()->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(c.window->parentWidget()));
+    shell::GuideWindow* guide = main()->showGuideForActiveWindow();
+    ASSERT_TRUE(guide);
+    EXPECT_EQ(guide->currentSection(), QString::fromUtf8(c.heading));
+    guide->hide();
+  }
 }
 
 // A designer keeps its layout open while the user works: what the menus open is a
