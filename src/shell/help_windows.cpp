@@ -193,7 +193,9 @@ void LanguageHelpWindow::fill(AppState& state) {
   }
 }
 
-QString LanguageHelpWindow::description() const { return m_text->toPlainText(); }
+QString LanguageHelpWindow::description() const {
+  return m_text->toPlainText();
+}
 
 void LanguageHelpWindow::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);

@@ -25,8 +25,9 @@ QStringList itemTexts(QMenu* menu) {
 }  // namespace
 
 TEST_F(ShellTest, HelpMenuOffersTheGuideTheLanguageAndAbout) {
-  EXPECT_EQ(itemTexts(m_main->helpMenu()),
-            (QStringList{"Руководство пользователя", "Справка по встроенному языку", "О программе"}));
+  EXPECT_EQ(
+      itemTexts(m_main->helpMenu()),
+      (QStringList{"Руководство пользователя", "Справка по встроенному языку", "О программе"}));
   m_main->findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
   ASSERT_EQ(m_messages.messages().size(), 1u);
   EXPECT_EQ(m_messages.messages().back().title, QStringLiteral("О программе"));
@@ -69,9 +70,9 @@ TEST_F(ShellTest, F1OpensTheCompiledGuideWithItsPicturesContentsAndSearch) {
   EXPECT_TRUE(picture.isValid());
   EXPECT_TRUE(guide->find(QStringLiteral("Ctrl+G")));
   EXPECT_FALSE(guide->find(QStringLiteral("нет такого текста в руководстве")));
-  for (QWidget* w : {static_cast<QWidget*>(guide->searchField()),
-                     static_cast<QWidget*>(guide->contents()),
-                     static_cast<QWidget*>(guide->browser())})
+  for (QWidget* w :
+       {static_cast<QWidget*>(guide->searchField()), static_cast<QWidget*>(guide->contents()),
+        static_cast<QWidget*>(guide->browser())})
     EXPECT_FALSE(w->accessibleName().isEmpty());
 
   guide->close();
