@@ -3,9 +3,12 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QInputDialog>
+#include <QKeySequence>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QSettings>
+#include <QShortcut>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -13,6 +16,8 @@
 #include "config/global_module.h"
 #include "config/object_definition.h"
 #include "configurator/module_highlighter.h"
+#include "configurator/module_text_edit.h"
+#include "script/syntax_check.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
 #include "shell/twips.h"
@@ -64,12 +69,10 @@ frmEdit::frmEdit(shell::AppState& state, QWidget* parent)
   m_combo2->setAccessibleName(QStringLiteral("Вставка ключевого слова"));
   m_combo2->addItems(ModuleHighlighter::keywords());
 
-  m_rich = named<QPlainTextEdit>(QStringLiteral("Rich"), this);
+  m_rich = new ModuleTextEdit(this);
+  m_rich->setObjectName(QStringLiteral("Rich"));
   m_rich->setAccessibleName(QStringLiteral("Текст модуля"));
   m_rich->setLineWrapMode(QPlainTextEdit::NoWrap);
-  QFont font(QStringLiteral("Times New Roman"), 12);
-  font.setStyleHint(QFont::Serif);
-  m_rich->setFont(font);
   QPalette palette = m_rich->palette();
   palette.setColor(QPalette::Text, QColor(0x00, 0x00, 0x80));
   m_rich->setPalette(palette);
@@ -91,6 +94,33 @@ frmEdit::frmEdit(shell::AppState& state, QWidget* parent)
   connect(m_combo1, &QComboBox::activated, this, &frmEdit::procedureChosen);
   connect(m_combo2, &QComboBox::activated, this, &frmEdit::insertionChosen);
   m_combo1->installEventFilter(this);
+
+  auto* save = new QShortcut(QKeySequence::Save, this);
+  save->setContext(Qt::WidgetWithChildrenShortcut);
+  connect(save, &QShortcut::activated, this, [this] {
+    if (saveModule() && m_state.mainWindow)
+      m_state.mainWindow->setStatusText(QStringLiteral("Модуль сохранен."));
+  });
+  auto* goTo = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_G), this);
+  goTo->setContext(Qt::WidgetWithChildrenShortcut);
+  connect(goTo, &QShortcut::activated, this, &frmEdit::askLine);
+}
+
+QInputDialog* frmEdit::askLine() {
+  auto* dialog = new QInputDialog(this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->setObjectName(QStringLiteral("GoToLine"));
+  dialog->setWindowTitle(QStringLiteral("Перейти к строке"));
+  dialog->setAccessibleName(QStringLiteral("Перейти к строке"));
+  dialog->setInputMode(QInputDialog::IntInput);
+  dialog->setLabelText(QStringLiteral("Номер строки (1–%1):").arg(m_rich->blockCount()));
+  dialog->setIntRange(1, m_rich->blockCount());
+  dialog->setIntValue(m_rich->currentLine());
+  dialog->setOkButtonText(QStringLiteral("Перейти"));
+  dialog->setCancelButtonText(QStringLiteral("Отмена"));
+  connect(dialog, &QInputDialog::intValueSelected, m_rich, &ModuleTextEdit::goToLine);
+  dialog->open();
+  return dialog;
 }
 
 frmEdit::~frmEdit() = default;
@@ -204,6 +234,18 @@ QString frmEdit::currentHostText() const {
 
 bool frmEdit::saveModule() {
   const QString code = currentHostText();
+  const std::optional<script::ScriptError> error = script::findSyntaxError(code);
+  m_rich->markErrorLine(error ? error->line() : 0);
+  if (error &&
+      MessageBoxes::show(QStringLiteral("Ошибка в модуле, строка %1: %2\n\nСохранить модуль с "
+                                        "ошибкой?")
+                             .arg(error->line())
+                             .arg(error->description()),
+                         MsgButtons::YesNo, QStringLiteral("Проверка модуля")) != MsgAnswer::Yes) {
+    m_rich->goToLine(error->line());
+    m_rich->markErrorLine(error->line());
+    return false;
+  }
   try {
     bool found = true;
     {

@@ -7,11 +7,12 @@
 #include "shell/window_names.h"
 
 class QComboBox;
-class QPlainTextEdit;
+class QInputDialog;
 
 namespace balvix::configurator {
 
 class ModuleHighlighter;
+class ModuleTextEdit;
 
 // The module editor: shows the stored code of an object (or the global module) with
 // the built-in language's keywords, lists its procedures, and on closing offers to
@@ -31,8 +32,15 @@ class frmEdit : public ConfiguratorWindow {
 
   // The edited text in the stored (host) form, ending with CR LF.
   QString currentHostText() const;
-  // Stores the text; on failure shows why and returns false (the text stays).
+  // Checks the text, then stores it; on failure shows why and returns false (the text
+  // stays). A module that does not compile is stored only when the user says so after
+  // seeing the error and its line, which stays marked.
   bool saveModule();
+
+  ModuleTextEdit* textEdit() const { return m_rich; }
+  // Ctrl+G: asks for a line number in a small dialog (kept open, not modal-blocking, so
+  // that it can be driven like any window) and goes there.
+  QInputDialog* askLine();
 
  protected:
   void load() override;
@@ -60,7 +68,7 @@ class frmEdit : public ConfiguratorWindow {
   QString m_name;
   QString m_caption;  // without the unsaved-changes marker
 
-  QPlainTextEdit* m_rich = nullptr;
+  ModuleTextEdit* m_rich = nullptr;
   QComboBox* m_combo1 = nullptr;
   QComboBox* m_combo2 = nullptr;
   ModuleHighlighter* m_highlighter = nullptr;

@@ -39,7 +39,8 @@ const QString kNameColumn = QStringLiteral("Наименование");
 
 }  // namespace
 
-frmUniSpr::frmUniSpr(shell::AppState& state, QWidget* parent) : RuntimeWindow(state, parent) {
+frmUniSpr::frmUniSpr(shell::AppState& state, bool designMode, QWidget* parent)
+    : RuntimeWindow(state, parent), m_designMode(designMode) {
   setMinimumTwips(kMinWidth, kMinHeight);
   setObjectName(QStringLiteral("frmUniSpr"));
   setWindowTitle(QStringLiteral("UNI-SPR"));
@@ -90,7 +91,6 @@ QString frmUniSpr::composeLayout(const QStringList& names, const QStringList& ty
 }
 
 void frmUniSpr::load() {
-  m_designMode = m_state.formDesignMode;
   m_frm->setDesignMode(m_designMode);
   QString name = m_state.currentObjectName;
   const qsizetype point = name.indexOf(QLatin1Char('.'));

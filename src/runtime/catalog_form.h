@@ -26,9 +26,9 @@ class frmUniSpr : public RuntimeWindow, public shell::LayoutDesignTarget {
   Q_OBJECT
 
  public:
-  // Loads at once from the shared state (CurrentObjectName, CurrentElementName,
-  // FormDesignMode).
-  explicit frmUniSpr(shell::AppState& state, QWidget* parent = nullptr);
+  // Loads at once from the shared state (CurrentObjectName, CurrentElementName); layout
+  // design only when the opener asks for it.
+  explicit frmUniSpr(shell::AppState& state, bool designMode = false, QWidget* parent = nullptr);
   ~frmUniSpr() override;
 
   FormControl* form() const { return m_frm; }

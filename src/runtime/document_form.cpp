@@ -40,7 +40,8 @@ const QString kDateFormat = QStringLiteral("dd.MM.yyyy");
 
 }  // namespace
 
-frmUniDoc::frmUniDoc(shell::AppState& state, QWidget* parent) : RuntimeWindow(state, parent) {
+frmUniDoc::frmUniDoc(shell::AppState& state, bool designMode, QWidget* parent)
+    : RuntimeWindow(state, parent), m_designMode(designMode) {
   setMinimumTwips(kMinWidth, kMinHeight);
   setObjectName(QStringLiteral("frmUniDoc"));
   setWindowTitle(QStringLiteral("UNI-DOC"));
@@ -168,7 +169,6 @@ void frmUniDoc::closeLater() {
 }
 
 void frmUniDoc::load() {
-  m_designMode = m_state.formDesignMode;
   m_frm->setDesignMode(m_designMode);
   m_kind = m_state.currentObjectName;
   storage::Session* db = m_state.db;

@@ -32,9 +32,11 @@ class frmUniDoc : public RuntimeWindow,
   Q_OBJECT
 
  public:
-  // Loads at once from the shared state: CurrentObjectName (the kind), FormDesignMode,
-  // and for a stored document PickedDocumentDate and PickedDocumentTime.
-  explicit frmUniDoc(shell::AppState& state, QWidget* parent = nullptr);
+  // Loads at once from the shared state: CurrentObjectName (the kind), and for a stored
+  // document PickedDocumentDate and PickedDocumentTime. Layout design is asked for by the
+  // opener alone, never read from the shared state, so that a designer left open does not
+  // turn documents opened from the menus into layouts.
+  explicit frmUniDoc(shell::AppState& state, bool designMode = false, QWidget* parent = nullptr);
   ~frmUniDoc() override;
 
   FormControl* form() const { return m_frm; }

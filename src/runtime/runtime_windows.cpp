@@ -18,14 +18,14 @@ void registerRuntimeWindows(shell::WindowFactory& factory, shell::AppState& stat
   // The windows are children of the main window's document area, not of the factory's
   // parent: the opener shows them there.
   shell::AppState* s = &state;
-  factory.registerWindow(names::kCatalogElementForm, [s](const shell::WindowArguments&, QWidget*) {
-    return new frmUniSpr(*s);
-  });
+  factory.registerWindow(
+      names::kCatalogElementForm,
+      [s](const shell::WindowArguments& a, QWidget*) { return new frmUniSpr(*s, a.designMode); });
   factory.registerWindow(names::kCatalogList, [s](const shell::WindowArguments&, QWidget*) {
     return new frmSprList(*s);
   });
-  factory.registerWindow(names::kDocumentForm, [s](const shell::WindowArguments&, QWidget*) {
-    return new frmUniDoc(*s);
+  factory.registerWindow(names::kDocumentForm, [s](const shell::WindowArguments& a, QWidget*) {
+    return new frmUniDoc(*s, a.designMode);
   });
   factory.registerWindow(
       names::kJournal, [s](const shell::WindowArguments&, QWidget*) { return new frmZurnal(*s); });

@@ -30,6 +30,7 @@
 #include "shell/database_service.h"
 #include "shell/external_tools.h"
 #include "shell/frm_splash.h"
+#include "shell/help_windows.h"
 #include "shell/message_box.h"
 #include "shell/object_deletion.h"
 #include "shell/service_windows.h"
@@ -165,8 +166,20 @@ void frmMain::createMenus() {
       connect(a, &QAction::triggered, this, [this, sub] { m_mdi->setActiveSubWindow(sub); });
     }
   });
-  QMenu* help = menuBar()->addMenu(QStringLiteral("&Помощь"));
-  help->setObjectName(QStringLiteral("mnuHelp"));
+  m_mnuHelp = menuBar()->addMenu(QStringLiteral("&Помощь"));
+  m_mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+  QAction* guide =
+      addItem(m_mnuHelp, QStringLiteral("Руководство пользователя"), QStringLiteral("mnuGuide"));
+  // F1 reaches the guide from every window of the program, at that window's section.
+  guide->setShortcut(QKeySequence::HelpContents);
+  guide->setShortcutContext(Qt::ApplicationShortcut);
+  connect(guide, &QAction::triggered, this, [this] { showGuideForActiveWindow(); });
+  connect(addItem(m_mnuHelp, QStringLiteral("Справка по встроенному языку"),
+                  QStringLiteral("mnuLanguageHelp")),
+          &QAction::triggered, this, [this] { showLanguageHelp(); });
+  m_mnuHelp->addSeparator();
+  connect(addItem(m_mnuHelp, QStringLiteral("О программе"), QStringLiteral("mnuAbout")),
+          &QAction::triggered, this, &frmMain::showAbout);
 
   // Pop-up menus that are never in the menu bar.
   m_mnuOperators = new QMenu(QStringLiteral("Operators"), this);
@@ -214,6 +227,43 @@ void frmMain::createMenus() {
   });
 }
 
+GuideWindow* frmMain::showGuide(const QString& section) {
+  QWidget* asking = QApplication::focusWidget();
+  if (!m_guide) m_guide = new GuideWindow(this);
+  m_guide->setReturnFocus(asking);
+  m_guide->show();
+  m_guide->raise();
+  m_guide->activateWindow();
+  if (!section.isEmpty()) m_guide->showSection(section);
+  return m_guide;
+}
+
+GuideWindow* frmMain::showGuideForActiveWindow() {
+  QWidget* active = QApplication::activeWindow();
+  if (m_guide && active == m_guide) return m_guide;
+  if (!active || active == this) {
+    QMdiSubWindow* sub = m_mdi->activeSubWindow();
+    active = sub && sub->widget() ? sub->widget() : this;
+  }
+  const QString cls = QString::fromLatin1(active->metaObject()->className()).section(u':', -1);
+  return showGuide(GuideWindow::sectionFor(cls));
+}
+
+LanguageHelpWindow* frmMain::showLanguageHelp() {
+  QWidget* asking = QApplication::focusWidget();
+  if (!m_languageHelp) m_languageHelp = new LanguageHelpWindow(m_state, this);
+  m_languageHelp->setReturnFocus(asking);
+  m_languageHelp->show();
+  m_languageHelp->raise();
+  m_languageHelp->activateWindow();
+  return m_languageHelp;
+}
+
+void frmMain::showAbout() {
+  MessageBoxes::show(aboutText(m_state), MsgButtons::Ok, QStringLiteral("О программе"),
+                     MsgIcon::Information);
+}
+
 void frmMain::createToolbars() {
   m_toolbar = addToolBar(QStringLiteral("Стандартная"));
   m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
@@ -233,6 +283,7 @@ void frmMain::createToolbars() {
     a->setObjectName(QStringLiteral("Toolbar1_%1").arg(i + 1));
     if (i == 1) connect(a, &QAction::triggered, this, [this] { startTextEditor(); });
     if (i == 2) connect(a, &QAction::triggered, this, &frmMain::openFile);
+    if (i == 4) connect(a, &QAction::triggered, this, [this] { showGuideForActiveWindow(); });
     if (i == 3) {
       m_moduleButton = a;
       a->setEnabled(false);

@@ -31,6 +31,8 @@ namespace balvix::shell {
 inline constexpr char kWindowMenuName[] = "windowMenuName";
 
 class WindowBar;
+class GuideWindow;
+class LanguageHelpWindow;
 class frmSplash;
 class frmCalendar;
 class frmSetting;
@@ -128,6 +130,14 @@ class frmMain : public QMainWindow {
   void journalClicked(int index);
   void reportClicked(int index);
 
+  // «Помощь»: the guide at a section (F1: the section of the active window), the
+  // language help rows, and what the program and its database are.
+  GuideWindow* showGuide(const QString& section = QString());
+  GuideWindow* showGuideForActiveWindow();
+  LanguageHelpWindow* showLanguageHelp();
+  void showAbout();
+  QMenu* helpMenu() const { return m_mnuHelp; }
+
   // Program commands that start external tools; public for tests.
   bool startTextEditor(const QString& file = QString());
   bool startCalculator();
@@ -181,6 +191,9 @@ class frmMain : public QMainWindow {
   QMenu* m_mnuOperators = nullptr;
   QAction* m_mnuKillProvodka = nullptr;
   QMenu* m_mnuCont = nullptr;
+  QMenu* m_mnuHelp = nullptr;
+  QPointer<GuideWindow> m_guide;
+  QPointer<LanguageHelpWindow> m_languageHelp;
   QAction* m_moduleButton = nullptr;  // toolbar button 4
   QPointer<frmSplash> m_splash;
   frmCalendar* m_calendar = nullptr;

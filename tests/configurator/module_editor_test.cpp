@@ -3,12 +3,15 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QInputDialog>
 #include <QPlainTextEdit>
 #include <QSettings>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
 
 #include "configurator/module_highlighter.h"
+#include "configurator/module_text_edit.h"
 #include "fixture.h"
 #include "shell/twips.h"
 #include "storage/sql_text.h"
@@ -269,6 +272,72 @@ TEST_F(ModuleEditorTest, ToolbarButtonFollowsTheEditorAndStoresItsText) {
   messages.reply(MsgAnswer::No);
   e->close();
   EXPECT_FALSE(button->isEnabled());
+}
+
+}  // namespace
+}  // namespace balvix::configurator::testing
+
+namespace balvix::configurator::testing {
+namespace {
+
+class ModuleEditorComfortTest : public ModuleEditorTest {};
+
+TEST_F(ModuleEditorComfortTest, SavingChecksTheModuleAndAsksBeforeStoringAnError) {
+  const struct {
+    QString text;
+    std::optional<MsgAnswer> answer;  // none: no question is asked
+    bool stored;
+    int markedLine;
+  } cases[] = {
+      {QStringLiteral("Процедура А\nКонецПроцедуры\n"), std::nullopt, true, 0},
+      {QStringLiteral("Процедура А\n  Если 1 Тогда\nКонецПроцедуры\n"), MsgAnswer::No, false, 3},
+      {QStringLiteral("Процедура А\n  х = (1\nКонецПроцедуры\n"), MsgAnswer::Yes, true, 2},
+  };
+  for (const auto& c : cases) {
+    setCode(QStringLiteral("sub MAIN\r\nend sub\r\n"));
+    frmEdit* e = open();
+    rich(e)->setPlainText(c.text);
+    messages.clear();
+    if (c.answer) messages.reply(*c.answer);
+    EXPECT_EQ(e->saveModule(), c.stored) << c.text.toStdString();
+    EXPECT_EQ(storedCode() != QStringLiteral("sub MAIN\r\nend sub\r\n"), c.stored);
+    EXPECT_EQ(e->textEdit()->errorLine(), c.markedLine) << c.text.toStdString();
+    if (c.answer) {
+      ASSERT_EQ(messages.messages().size(), 1u);
+      EXPECT_TRUE(messages.last().startsWith(
+          QStringLiteral("Ошибка в модуле, строка %1: ").arg(c.markedLine)))
+          << messages.last().toStdString();
+    } else {
+      EXPECT_TRUE(messages.messages().empty());
+    }
+    if (!c.stored) {
+      EXPECT_EQ(e->textEdit()->currentLine(), c.markedLine);
+    }
+    if (e->hasUnsavedChanges()) messages.reply(MsgAnswer::No);  // the close question
+    e->close();
+  }
+}
+
+TEST_F(ModuleEditorComfortTest, CtrlSSavesAndCtrlGGoesToALine) {
+  frmEdit* e = open();
+  rich(e)->setPlainText(QStringLiteral("Процедура А\n  х = 1\n  у = 2\nКонецПроцедуры\n"));
+  e->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(e));
+  rich(e)->setFocus();
+  QTest::keyClick(rich(e), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_TRUE(storedCode().contains(QStringLiteral("у = 2")));
+  EXPECT_FALSE(e->hasUnsavedChanges());
+  EXPECT_TRUE(e->textEdit()->font().fixedPitch() ||
+              e->textEdit()->font().styleHint() == QFont::Monospace);
+
+  QTest::keyClick(rich(e), Qt::Key_G, Qt::ControlModifier);
+  auto* dialog = e->findChild<QInputDialog*>(QStringLiteral("GoToLine"));
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(dialog->accessibleName(), QStringLiteral("Перейти к строке"));
+  dialog->setIntValue(3);
+  dialog->accept();
+  EXPECT_EQ(e->textEdit()->currentLine(), 3);
+  EXPECT_EQ(e->textEdit()->textCursor().block().text(), QStringLiteral("  у = 2"));
 }
 
 }  // namespace

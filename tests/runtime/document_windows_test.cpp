@@ -19,6 +19,7 @@
 #include "runtime/journal.h"
 #include "runtime/toolbar_control.h"
 #include "runtime_fixture.h"
+#include "shell/help_windows.h"
 #include "shell/object_deletion.h"
 #include "shell/window_names.h"
 
@@ -619,6 +620,54 @@ TEST_F(DocumentWindowsTest, RepostReadsTheStoredHeaderWholeWhateverTheLayoutShow
   EXPECT_EQ(column(QStringLiteral("SELECT Дебет FROM itogi")), QStringList{"100"});
   EXPECT_EQ(column(QStringLiteral("SELECT Количество FROM items_Регистр_Остатки")),
             QStringList{"3"});
+}
+
+// F1 opens the guide at the section of the window in front.
+TEST_F(DocumentWindowsTest, F1OpensTheGuideAtTheActiveWindowsSection) {
+  main()->show();
+  frmUniDoc* doc = newDocument();
+  frmZurnal* journal = openJournal();
+  ASSERT_TRUE(doc && journal);
+  const struct {
+    QWidget* window;
+    const char* heading;
+  } cases[] = {{doc, "3. Ввод и проведение"}, {journal, "4. Журнал"}};
+  for (const auto& c : cases) {
+    main()->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(c.window->parentWidget()));
+    shell::GuideWindow* guide = main()->showGuideForActiveWindow();
+    ASSERT_TRUE(guide);
+    EXPECT_EQ(guide->currentSection(), QString::fromUtf8(c.heading));
+    guide->hide();
+  }
+}
+
+// A designer keeps its layout open while the user works: what the menus open is a
+// working document all the same.
+TEST_F(DocumentWindowsTest, ADocumentFromTheMenuOpensNormallyWhileALayoutIsDesigned) {
+  state.formDesignMode = true;  // as every open designer leaves it
+  state.currentObjectName = QStringLiteral("Приход");
+  shell::WindowArguments arguments;
+  arguments.designMode = true;
+  auto* design = qobject_cast<frmUniDoc*>(
+      windows().sharedWindowWith(shell::window_names::kDocumentForm, arguments));
+  ASSERT_TRUE(design && design->form()->designMode());
+  showChild(state, design);
+  processEvents();
+
+  frmUniDoc* doc = newDocument();
+  ASSERT_TRUE(doc && doc != design);
+  EXPECT_FALSE(doc->form()->designMode());
+  auto* field = byName<QLineEdit>(doc, QStringLiteral("Наименование"));
+  ASSERT_TRUE(field);
+  EXPECT_FALSE(field->isReadOnly());
+  type(doc, QStringLiteral("Наименование"), QStringLiteral("П-7"));
+  EXPECT_EQ(doc->form()->value(QStringLiteral("Наименование")), QStringLiteral("П-7"));
+  QPointer<frmUniDoc> alive(doc);
+  messages.reply(MsgAnswer::No);  // not saved: the typed number is thrown away
+  click(doc, QStringLiteral("Закрыть"));
+  processEvents();
+  EXPECT_TRUE(!alive || !alive->isVisible());
+  EXPECT_TRUE(design->form()->designMode());
 }
 
 TEST_F(DocumentWindowsTest, LayoutDesignFromTheDesignerStoresTheArrangementOnClose) {
