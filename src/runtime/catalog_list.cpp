@@ -268,6 +268,9 @@ frmSprList::frmSprList(shell::AppState& state, QWidget* parent) : RuntimeWindow(
   m_search = new ListSearchField(m_filter, m_list, picture);
   m_search->installShortcut(this);
   m_cmdCancel = commandButton(QStringLiteral("cmdCancel"), QStringLiteral("&Закрыть"), picture);
+  // Only a list that chooses for a field shows it.
+  m_cmdChoose = commandButton(QStringLiteral("cmdChoose"), QStringLiteral("В&ыбрать"), picture);
+  m_cmdChoose->hide();
 
   auto* splitter = new QSplitter(picture);
   splitter->addWidget(m_tree);
@@ -280,6 +283,7 @@ frmSprList::frmSprList(shell::AppState& state, QWidget* parent) : RuntimeWindow(
   inner->addWidget(splitter, 1);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
+  buttons->addWidget(m_cmdChoose);
   buttons->addWidget(m_cmdCancel);
   inner->addLayout(buttons);
   auto* layout = new QVBoxLayout(this);
@@ -301,6 +305,10 @@ frmSprList::frmSprList(shell::AppState& state, QWidget* parent) : RuntimeWindow(
   connect(remove, &QAction::triggered, this, [this] { m_usrMenu1->click(4); });
   connect(m_usrMenu1, &ToolBarControl::ButtonClick, this, &frmSprList::buttonClicked);
   connect(m_cmdCancel, &QPushButton::clicked, this, &QWidget::close);
+  connect(m_cmdChoose, &QPushButton::clicked, this, [this] {
+    const QModelIndex current = m_list->currentIndex();
+    if (current.isValid()) rowDoubleClicked(current.row());
+  });
   connect(m_list, &QAbstractItemView::clicked, this,
           [this](const QModelIndex& i) { rowClicked(i.row()); });
   connect(m_list, &QAbstractItemView::activated, this,
@@ -330,7 +338,8 @@ QString frmSprList::widthsKey(const QString& catalog) {
 
 void frmSprList::loadList() {
   m_catalog = m_state.currentObjectName;
-  setWindowTitle(QStringLiteral("Справочник.") + m_catalog);
+  setWindowTitle((choiceMode() ? QStringLiteral("Выбор: ") : QStringLiteral("Справочник.")) +
+                 m_catalog);
   QList<CatalogListModel::Column> columns;
   std::vector<QStringList> rows;
   QStringList tableColumns;
@@ -418,6 +427,10 @@ void frmSprList::setChoiceTarget(FormControl* form, const QString& caption, cons
   m_target = form;
   m_targetField = field;
   m_tag = caption + QLatin1Char(';') + field;
+  // The caption says what the list is for; Enter, a double click or «Выбрать» chooses.
+  setWindowTitle(QStringLiteral("Выбор: ") + m_catalog);
+  m_cmdChoose->show();
+  m_cmdChoose->setDefault(true);
 }
 
 QStringList frmSprList::readElement(const QString& name) const {

@@ -134,6 +134,7 @@ class frmSprList : public RuntimeWindow {
   QTreeWidget* m_tree = nullptr;
   ToolBarControl* m_usrMenu1 = nullptr;
   QPushButton* m_cmdCancel = nullptr;
+  QPushButton* m_cmdChoose = nullptr;
 };
 
 }  // namespace balvix::runtime

@@ -254,9 +254,20 @@ TEST_F(CatalogWindowsTest, ChoiceFromACatalogListGoesToTheWindowThatAsked) {
     ASSERT_TRUE(chooser);
     EXPECT_TRUE(chooser->choiceMode());
     EXPECT_EQ(chooser->catalog(), QStringLiteral("Товары"));
-    chooser->rowDoubleClicked(form == second ? 1 : 0);
+    EXPECT_EQ(chooser->windowTitle(), QStringLiteral("Выбор: Товары"));
+    // The second form chooses by a double click, the first by «Выбрать» on the current row.
+    if (form == second) {
+      chooser->rowDoubleClicked(1);
+    } else {
+      auto* choose = chooser->findChild<QPushButton*>(QStringLiteral("cmdChoose"));
+      ASSERT_TRUE(choose && choose->isVisible());
+      EXPECT_EQ(choose->accessibleName(), QStringLiteral("Выбрать"));
+      chooser->list()->setCurrentIndex(chooser->list()->model()->index(0, 0));
+      choose->click();
+    }
     processEvents();
   }
+  EXPECT_FALSE(orders->findChild<QPushButton*>(QStringLiteral("cmdChoose"))->isVisible());
   EXPECT_EQ(second->form()->value(QStringLiteral("Товар")), QStringLiteral("Шкаф"));
   EXPECT_EQ(first->form()->value(QStringLiteral("Товар")), QStringLiteral("Стол"));
   // Both choice lists closed after their double click.
