@@ -28,6 +28,7 @@
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
 #include "shell/twips.h"
+#include "shell/working_date.h"
 #include "storage/sql_text.h"
 
 namespace balvix::runtime {
@@ -60,7 +61,7 @@ frmUniDoc::frmUniDoc(shell::AppState& state, bool designMode, QWidget* parent)
   frame->setObjectName(QStringLiteral("frame"));
   m_ndoc = new QLabel(QStringLiteral("Дата документа:"), frame);
   m_ndoc->setObjectName(QStringLiteral("ndoc"));
-  m_dt = new QDateEdit(QDate::currentDate(), frame);
+  m_dt = new QDateEdit(shell::workingDate(), frame);
   m_dt->setObjectName(QStringLiteral("DT"));
   m_dt->setCalendarPopup(true);
   m_dt->setDisplayFormat(kDateFormat);
@@ -210,7 +211,7 @@ void frmUniDoc::load() {
     if (!m_designMode) {
       m_frm->setReferenceValues(std::make_shared<documents::ReferenceValues>(*db));
       if (m_state.pickedDocumentDate.isEmpty() && m_state.pickedDocumentTime.isEmpty()) {
-        m_dt->setDate(QDate::currentDate());
+        m_dt->setDate(shell::workingDate());
       } else if (!loadStored(*db)) {
         closeLater();
         return;

@@ -39,6 +39,7 @@
 #include "shell/window_interfaces.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
+#include "shell/working_date.h"
 #include "storage/sql_text.h"
 
 namespace balvix::shell {
@@ -221,7 +222,10 @@ void frmMain::createMenus() {
     m_calendar->raise();
   });
   connect(settingsAction, &QAction::triggered, this, [this] {
-    if (!m_setting) m_setting = new frmSetting(this);
+    if (!m_setting) {
+      m_setting = new frmSetting(this);
+      connect(m_setting, &frmSetting::saved, this, &frmMain::showWorkingDate);
+    }
     m_setting->show();
     m_setting->raise();
   });
@@ -310,6 +314,18 @@ void frmMain::createStatusBar() {
       bar->addPermanentWidget(m_statusPanels[i]);
     }
   }
+  showWorkingDate();
+}
+
+void frmMain::showWorkingDate() {
+  // A date the user set stands out: documents entered meanwhile are dated by it.
+  const QString date = workingDate().toString(QStringLiteral("dd.MM.yyyy"));
+  m_statusPanels[1]->setText(QStringLiteral("Рабочая дата: ") + date);
+  m_statusPanels[1]->setStyleSheet(workingDateIsSet() ? QStringLiteral("font-weight: bold")
+                                                      : QString());
+  m_statusPanels[1]->setToolTip(workingDateIsSet()
+                                    ? QStringLiteral("Рабочая дата задана в настройках программы")
+                                    : QStringLiteral("Рабочая дата — текущая дата"));
 }
 
 void frmMain::createPanels() {

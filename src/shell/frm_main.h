@@ -150,6 +150,7 @@ class frmMain : public QMainWindow {
   void createMenus();
   void createToolbars();
   void createStatusBar();
+  void showWorkingDate();
   void createPanels();
   void restoreSettings();
   void saveSettings();

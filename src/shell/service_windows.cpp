@@ -1,6 +1,8 @@
 #include "shell/service_windows.h"
 
 #include <QCalendarWidget>
+#include <QCheckBox>
+#include <QDateEdit>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -9,6 +11,8 @@
 #include <QSettings>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include "shell/working_date.h"
 
 namespace balvix::shell {
 
@@ -56,6 +60,22 @@ frmSetting::frmSetting(QWidget* parent) : QWidget(parent, Qt::Window) {
   calculatorLabel->setBuddy(m_calculator);
   form->addRow(editorLabel, m_editor);
   form->addRow(calculatorLabel, m_calculator);
+  // The working date: today unless the user enters documents for another day.
+  m_today = new QCheckBox(QStringLiteral("&Текущая дата"), frame);
+  m_today->setObjectName(QStringLiteral("chkToday"));
+  m_workDate = new QDateEdit(frame);
+  m_workDate->setObjectName(QStringLiteral("DTWork"));
+  m_workDate->setCalendarPopup(true);
+  m_workDate->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+  m_workDate->setAccessibleName(QStringLiteral("Рабочая дата:"));
+  auto* dateRow = new QHBoxLayout;
+  dateRow->addWidget(m_workDate);
+  dateRow->addWidget(m_today);
+  dateRow->addStretch();
+  auto* dateLabel = new QLabel(QStringLiteral("&Рабочая дата:"), frame);
+  dateLabel->setBuddy(m_workDate);
+  form->addRow(dateLabel, dateRow);
+  connect(m_today, &QCheckBox::toggled, m_workDate, &QWidget::setDisabled);
   pageLayout->addWidget(frame);
   pageLayout->addStretch();
   tabs->addTab(page, QStringLiteral("Программы"));
@@ -84,6 +104,9 @@ void frmSetting::showEvent(QShowEvent* event) {
   settings.beginGroup(QStringLiteral("Setting"));
   m_editor->setText(settings.value(QStringLiteral("EditorCommand")).toString());
   m_calculator->setText(settings.value(QStringLiteral("CalculatorCommand")).toString());
+  m_today->setChecked(!workingDateIsSet());
+  m_workDate->setDate(workingDate());
+  m_workDate->setDisabled(m_today->isChecked());
 }
 
 void frmSetting::save() {
@@ -91,6 +114,8 @@ void frmSetting::save() {
   settings.beginGroup(QStringLiteral("Setting"));
   settings.setValue(QStringLiteral("EditorCommand"), m_editor->text().trimmed());
   settings.setValue(QStringLiteral("CalculatorCommand"), m_calculator->text().trimmed());
+  setWorkingDate(m_today->isChecked() ? QDate() : m_workDate->date());
+  emit saved();
 }
 
 }  // namespace balvix::shell

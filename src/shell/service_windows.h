@@ -3,6 +3,8 @@
 #include <QWidget>
 
 class QCalendarWidget;
+class QCheckBox;
+class QDateEdit;
 class QLineEdit;
 
 namespace balvix::shell {
@@ -31,6 +33,10 @@ class frmSetting : public QWidget {
  public:
   explicit frmSetting(QWidget* parent = nullptr);
 
+ signals:
+  // The settings were stored («Сохранить»).
+  void saved();
+
  protected:
   void showEvent(QShowEvent* event) override;
 
@@ -39,6 +45,8 @@ class frmSetting : public QWidget {
 
   QLineEdit* m_editor = nullptr;
   QLineEdit* m_calculator = nullptr;
+  QCheckBox* m_today = nullptr;
+  QDateEdit* m_workDate = nullptr;
 };
 
 }  // namespace balvix::shell

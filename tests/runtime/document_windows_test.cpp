@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -502,6 +504,35 @@ TEST_F(DocumentWindowsTest, CtrlF4ClosesTheActiveWindowAskingAboutChanges) {
   processEvents();
   EXPECT_FALSE(openWindows<frmUniDoc>().contains(doc));
   EXPECT_TRUE(openWindows<frmZurnal>().contains(journal));
+}
+
+// The working date set in the settings is shown in the status line and dates new
+// documents; «Текущая дата» brings back today.
+TEST_F(DocumentWindowsTest, ANewDocumentStartsOnTheWorkingDateOfTheSettings) {
+  const QDate today = QDate::currentDate();
+  const QDate set = today.addDays(-6);
+  auto* status = main()->findChild<QLabel*>(QStringLiteral("Status_2"));
+  auto* settingsItem = main()->findChild<QAction*>(QStringLiteral("mnuSettings"));
+  ASSERT_TRUE(status && settingsItem);
+  for (const QDate& date : {set, QDate()}) {
+    settingsItem->trigger();
+    processEvents();
+    auto* settings = main()->findChild<QWidget*>(QStringLiteral("frmSetting"));
+    ASSERT_TRUE(settings);
+    auto* todayBox = settings->findChild<QCheckBox*>(QStringLiteral("chkToday"));
+    todayBox->setChecked(!date.isValid());
+    if (date.isValid()) settings->findChild<QDateEdit*>(QStringLiteral("DTWork"))->setDate(date);
+    settings->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+    processEvents();
+    const QDate expected = date.isValid() ? date : today;
+    EXPECT_EQ(status->text(),
+              QStringLiteral("Рабочая дата: ") + expected.toString(QStringLiteral("dd.MM.yyyy")));
+    frmUniDoc* doc = newDocument();
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->datePicker()->date(), expected);
+    doc->close();
+    processEvents();
+  }
 }
 
 TEST_F(DocumentWindowsTest, JournalListsItsKindsWithinThePeriodBothEndsIncluded) {
