@@ -81,8 +81,9 @@ std::size_t flatIndex(const ArrayData& a, const Value* idx, int n) {
 
 // A condition of If, ElseIf, Do While or Case: under On Error Resume Next an error in it
 // is recorded in Err and the statement goes on as if the condition held, as the language
-// resumes with the next statement, the first one of the block.
-bool condition(Expr& e, Ctx& c, bool onError = true) {
+// resumes with the next statement, the first one of the block. *failed, when given, tells
+// that it did.
+bool condition(Expr& e, Ctx& c, bool onError = true, bool* failed = nullptr) {
   if (!c.resumeNext) return e.evalBool(c);
   try {
     return e.evalBool(c);
@@ -92,6 +93,7 @@ bool condition(Expr& e, Ctx& c, bool onError = true) {
   } catch (...) {
     c.rt.setError(translateException(std::current_exception()));
   }
+  if (failed) *failed = true;
   return onError;
 }
 
@@ -654,7 +656,7 @@ Flow ForEachStmt::eachElement(Ctx& c, const Value& coll) {
 Flow ForEachStmt::exec(Ctx& c) {
   Value coll = collection->eval(c);
   if (coll.isObject()) return eachElement(c, coll);
-  if (!coll.isArray()) throw ScriptError(ErrorCode::TypeMismatch);
+  if (!coll.isArray()) throw ScriptError(ErrorCode::NotCollection);
   const std::shared_ptr<ArrayData> arr = coll.asArray();
   for (const Value& item : arr->items) {
     *var->ref(c) = item;
@@ -666,17 +668,23 @@ Flow ForEachStmt::exec(Ctx& c) {
   return Flow::Normal;
 }
 
+// Under On Error Resume Next a failing condition at the top runs the body (the language
+// resumes with its first statement) and then ends the loop; one at the bottom ends it at
+// once (the next statement is the one after Loop). A condition that fails every time thus
+// never keeps a loop running.
 Flow DoStmt::exec(Ctx& c) {
+  bool failed = false;
   for (;;) {
-    if (kind == LoopKind::PreWhile && !condition(*cond, c)) return Flow::Normal;
-    if (kind == LoopKind::PreUntil && condition(*cond, c, false)) return Flow::Normal;
+    if (kind == LoopKind::PreWhile && !condition(*cond, c, true, &failed)) return Flow::Normal;
+    if (kind == LoopKind::PreUntil && condition(*cond, c, false, &failed)) return Flow::Normal;
     const Flow f = execBlock(body, c);
     // Exit Do inside While…Wend belongs to the Do around it.
     if (f == Flow::ExitDo && !isWhile) return Flow::Normal;
-    if (f != Flow::Normal) return f;
+    if (f != Flow::Normal || failed) [[unlikely]]
+      return f;
     c.rt.checkInterrupt();
-    if (kind == LoopKind::PostWhile && !condition(*cond, c)) return Flow::Normal;
-    if (kind == LoopKind::PostUntil && cond->evalBool(c)) return Flow::Normal;
+    if (kind == LoopKind::PostWhile && !condition(*cond, c, false)) return Flow::Normal;
+    if (kind == LoopKind::PostUntil && condition(*cond, c, true)) return Flow::Normal;
   }
 }
 
