@@ -373,6 +373,9 @@ Value CallBuiltin::eval(Ctx& c) {
   Value* v = buf.data();
   for (int i = 0; i < n; ++i) {
     v[i] = args[i]->eval(c);
+    if (info->takesDefault && v[i].isObject()) [[unlikely]]
+      if (HostObject* obj = v[i].asObject().get(); obj && obj->defaultMember() >= 0)
+        v[i] = plain(v[i]);
   }
   Args a(v, n);
   CallContext ctx{c.rt.engine, c.rt.host};
