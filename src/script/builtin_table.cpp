@@ -46,6 +46,8 @@ void registerBuiltins(BuiltinTable& table) {
   for (const char16_t* name : byValue)
     if (auto* info = const_cast<BuiltinInfo*>(table.find(QString::fromUtf16(name))))
       info->takesDefault = true;
+  if (auto* info = const_cast<BuiltinInfo*>(table.find(QStringLiteral("Randomize"))))
+    info->isSub = true;
 }
 
 }  // namespace balvix::script

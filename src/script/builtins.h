@@ -49,6 +49,8 @@ struct BuiltinInfo {
   bool isConstant = false;
   // An object argument with a default member gives that member's value (CInt(o), Len(o)).
   bool takesDefault = false;
+  // A procedure, not a function: used in an expression it is a type mismatch (Randomize).
+  bool isSub = false;
   Value constant;
 };
 

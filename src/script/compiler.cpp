@@ -684,6 +684,7 @@ StmtPtr Compiler::compileCallStatement(const ast::CallStmt& n) {
     }
   }
   st->expr = compileExpr(e);
+  if (auto* builtin = dynamic_cast<CallBuiltin*>(st->expr.get())) builtin->asStatement = true;
   return st;
 }
 

@@ -369,6 +369,8 @@ Value CallBuiltin::eval(Ctx& c) {
   const int n = static_cast<int>(args.size());
   if (n < info->minArgs || (info->maxArgs >= 0 && n > info->maxArgs))
     throw ScriptError(ErrorCode::WrongArgumentCount, info->name);
+  if (info->isSub && !asStatement) [[unlikely]]
+    throw ScriptError(ErrorCode::TypeMismatch, info->name);
   ArgBuffer buf(args.size());
   Value* v = buf.data();
   for (int i = 0; i < n; ++i) {
