@@ -81,9 +81,8 @@ std::size_t flatIndex(const ArrayData& a, const Value* idx, int n) {
 
 // A condition of If, ElseIf, Do While or Case: under On Error Resume Next an error in it
 // is recorded in Err and the statement goes on as if the condition held, as the language
-// resumes with the next statement, the first one of the block. *failed, when given, tells
-// that it did.
-bool condition(Expr& e, Ctx& c, bool onError = true, bool* failed = nullptr) {
+// resumes with the next statement, the first one of the block.
+bool condition(Expr& e, Ctx& c, bool onError = true) {
   if (!c.resumeNext) return e.evalBool(c);
   try {
     return e.evalBool(c);
@@ -93,7 +92,22 @@ bool condition(Expr& e, Ctx& c, bool onError = true, bool* failed = nullptr) {
   } catch (...) {
     c.rt.setError(translateException(std::current_exception()));
   }
-  if (failed) *failed = true;
+  return onError;
+}
+
+// The same for a loop, which must also learn that the condition failed. Kept apart from
+// condition() so that the If on every call path stays as small as it was.
+bool loopCondition(Expr& e, Ctx& c, bool onError, bool& failed) {
+  if (!c.resumeNext) return e.evalBool(c);
+  try {
+    return e.evalBool(c);
+  } catch (ScriptError& err) {
+    if (err.isInterrupt()) throw;
+    c.rt.setError(err);
+  } catch (...) {
+    c.rt.setError(translateException(std::current_exception()));
+  }
+  failed = true;
   return onError;
 }
 
@@ -680,8 +694,8 @@ Flow ForEachStmt::exec(Ctx& c) {
 Flow DoStmt::exec(Ctx& c) {
   bool failed = false;
   for (;;) {
-    if (kind == LoopKind::PreWhile && !condition(*cond, c, true, &failed)) return Flow::Normal;
-    if (kind == LoopKind::PreUntil && condition(*cond, c, false, &failed)) return Flow::Normal;
+    if (kind == LoopKind::PreWhile && !loopCondition(*cond, c, true, failed)) return Flow::Normal;
+    if (kind == LoopKind::PreUntil && loopCondition(*cond, c, false, failed)) return Flow::Normal;
     const Flow f = execBlock(body, c);
     // Exit Do inside While…Wend belongs to the Do around it.
     if (f == Flow::ExitDo && !isWhile) return Flow::Normal;
