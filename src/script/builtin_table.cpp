@@ -39,6 +39,15 @@ void registerBuiltins(BuiltinTable& table) {
   registerDateBuiltins(table);
   registerConversionBuiltins(table);
   registerIntrinsicBuiltins(table);
+  // These read their argument as a value: an object with a default property gives it.
+  static const char16_t* const byValue[] = {
+      u"CInt", u"CLng", u"CDbl", u"CBool", u"CStr", u"CCur", u"CDate", u"CSng",      u"CByte",
+      u"Len",  u"Fix",  u"Int",  u"Abs",   u"Hex",  u"Oct",  u"Sgn",   u"IsNumeric", u"IsDate"};
+  for (const char16_t* name : byValue)
+    if (auto* info = const_cast<BuiltinInfo*>(table.find(QString::fromUtf16(name))))
+      info->takesDefault = true;
+  if (auto* info = const_cast<BuiltinInfo*>(table.find(QStringLiteral("Randomize"))))
+    info->isSub = true;
 }
 
 }  // namespace balvix::script

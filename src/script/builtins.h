@@ -47,6 +47,10 @@ struct BuiltinInfo {
   int minArgs = 0;
   int maxArgs = 0;  // -1: any number
   bool isConstant = false;
+  // An object argument with a default member gives that member's value (CInt(o), Len(o)).
+  bool takesDefault = false;
+  // A procedure, not a function: used in an expression it is a type mismatch (Randomize).
+  bool isSub = false;
   Value constant;
 };
 

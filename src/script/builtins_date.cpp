@@ -90,9 +90,11 @@ int secondOf(const QDateTime& dt) {
 }
 
 Value fnWeekday(CallContext&, Args& args) {
+  // The first day is checked even for a Null date.
+  const int firstDay = firstDayArg(args, 1);
   if (arg(args, 0).isNull()) return Value::null();
-  return Value::integer(static_cast<std::int16_t>(
-      weekdayFrom(dateArg(args, 0).date().dayOfWeek(), firstDayArg(args, 1))));
+  return Value::integer(
+      static_cast<std::int16_t>(weekdayFrom(dateArg(args, 0).date().dayOfWeek(), firstDay)));
 }
 
 enum class Interval { Year, Quarter, Month, DayOfYear, Day, Weekday, Week, Hour, Minute, Second };
@@ -284,7 +286,7 @@ Value fnWeekdayName(CallContext&, Args& args) {
 
 Value fnFormatDateTime(CallContext&, Args& args) {
   const Value& v = arg(args, 0);
-  if (v.isNull()) return Value::null();
+  if (v.isNull()) throw ScriptError(ErrorCode::TypeMismatch);
   const double serial = toDate(v);
   const int format = args.has(1) ? toLong(arg(args, 1)) : 0;
   const QDateTime dt = fromSerial(serial);

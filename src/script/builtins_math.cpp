@@ -61,7 +61,9 @@ Value fnRgb(CallContext&, Args& args) {
   for (int i = 0; i < 3; ++i) {
     const Value& v = arg(args, i);
     if (v.isNull()) throw ScriptError(ErrorCode::InvalidUseOfNull);
-    parts[i] = std::clamp(toLong(v), 0, 255);
+    const std::int32_t part = toLong(v);
+    if (part < 0) throw ScriptError(ErrorCode::InvalidCall);
+    parts[i] = std::min(part, 255);
   }
   return Value::longValue(parts[0] | (parts[1] << 8) | (parts[2] << 16));
 }

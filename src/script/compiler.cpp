@@ -637,12 +637,13 @@ StmtPtr Compiler::compileAssign(const ast::AssignStmt& n) {
 namespace {
 
 // A conversion function called as a statement: its result has no variable to go to, and
-// the language refuses it (error 458) once the arguments are evaluated.
+// the language refuses it (error 458) once the conversion itself has succeeded; its own
+// error (13, 6, ...) comes first.
 struct UnsupportedCall : Expr {
   QString name;
-  std::vector<ExprPtr> args;
+  ExprPtr call;
   Value eval(Ctx& c) override {
-    for (auto& a : args) a->eval(c);
+    call->eval(c);
     throw ScriptError(ErrorCode::UnsupportedType, name);
   }
 };
@@ -667,7 +668,7 @@ StmtPtr Compiler::compileCallStatement(const ast::CallStmt& n) {
       if (isConversion(name.name) && resolve(name.name, name.spelled).kind == Kind::Builtin) {
         auto unsupported = make<UnsupportedCall>(n.line);
         unsupported->name = name.spelled;
-        unsupported->args = compileArgs(call.args);
+        unsupported->call = compileExpr(e);
         st->expr = std::move(unsupported);
         return st;
       }
@@ -683,6 +684,7 @@ StmtPtr Compiler::compileCallStatement(const ast::CallStmt& n) {
     }
   }
   st->expr = compileExpr(e);
+  if (auto* builtin = dynamic_cast<CallBuiltin*>(st->expr.get())) builtin->asStatement = true;
   return st;
 }
 

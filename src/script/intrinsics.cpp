@@ -67,7 +67,7 @@ Value fnJoin(CallContext&, Args& a) {
   QString out;
   for (std::size_t i = 0; i < arr.items.size(); ++i) {
     if (i) out += sep;
-    if (arr.items[i].isObject() || arr.items[i].isArray())
+    if (arr.items[i].isObject() || arr.items[i].isArray() || arr.items[i].isNull())
       throw ScriptError(ErrorCode::TypeMismatch);
     appendText(out, arr.items[i]);
   }

@@ -95,6 +95,22 @@ bool condition(Expr& e, Ctx& c, bool onError = true) {
   return onError;
 }
 
+// The same for a loop, which must also learn that the condition failed. Kept apart from
+// condition() so that the If on every call path stays as small as it was.
+bool loopCondition(Expr& e, Ctx& c, bool onError, bool& failed) {
+  if (!c.resumeNext) return e.evalBool(c);
+  try {
+    return e.evalBool(c);
+  } catch (ScriptError& err) {
+    if (err.isInterrupt()) throw;
+    c.rt.setError(err);
+  } catch (...) {
+    c.rt.setError(translateException(std::current_exception()));
+  }
+  failed = true;
+  return onError;
+}
+
 Value assignedValue(Value v, bool isSet) {
   if (isSet) {
     if (!v.isObject()) throw ScriptError(ErrorCode::ObjectRequired);
@@ -367,10 +383,15 @@ Value CallBuiltin::eval(Ctx& c) {
   const int n = static_cast<int>(args.size());
   if (n < info->minArgs || (info->maxArgs >= 0 && n > info->maxArgs))
     throw ScriptError(ErrorCode::WrongArgumentCount, info->name);
+  if (info->isSub && !asStatement) [[unlikely]]
+    throw ScriptError(ErrorCode::TypeMismatch, info->name);
   ArgBuffer buf(args.size());
   Value* v = buf.data();
   for (int i = 0; i < n; ++i) {
     v[i] = args[i]->eval(c);
+    if (info->takesDefault && v[i].isObject()) [[unlikely]]
+      if (HostObject* obj = v[i].asObject().get(); obj && obj->defaultMember() >= 0)
+        v[i] = plain(v[i]);
   }
   Args a(v, n);
   CallContext ctx{c.rt.engine, c.rt.host};
@@ -654,7 +675,7 @@ Flow ForEachStmt::eachElement(Ctx& c, const Value& coll) {
 Flow ForEachStmt::exec(Ctx& c) {
   Value coll = collection->eval(c);
   if (coll.isObject()) return eachElement(c, coll);
-  if (!coll.isArray()) throw ScriptError(ErrorCode::TypeMismatch);
+  if (!coll.isArray()) throw ScriptError(ErrorCode::NotCollection);
   const std::shared_ptr<ArrayData> arr = coll.asArray();
   for (const Value& item : arr->items) {
     *var->ref(c) = item;
@@ -666,17 +687,23 @@ Flow ForEachStmt::exec(Ctx& c) {
   return Flow::Normal;
 }
 
+// Under On Error Resume Next a failing condition at the top runs the body (the language
+// resumes with its first statement) and then ends the loop; one at the bottom ends it at
+// once (the next statement is the one after Loop). A condition that fails every time thus
+// never keeps a loop running.
 Flow DoStmt::exec(Ctx& c) {
+  bool failed = false;
   for (;;) {
-    if (kind == LoopKind::PreWhile && !condition(*cond, c)) return Flow::Normal;
-    if (kind == LoopKind::PreUntil && condition(*cond, c, false)) return Flow::Normal;
+    if (kind == LoopKind::PreWhile && !loopCondition(*cond, c, true, failed)) return Flow::Normal;
+    if (kind == LoopKind::PreUntil && loopCondition(*cond, c, false, failed)) return Flow::Normal;
     const Flow f = execBlock(body, c);
     // Exit Do inside While…Wend belongs to the Do around it.
     if (f == Flow::ExitDo && !isWhile) return Flow::Normal;
-    if (f != Flow::Normal) return f;
+    if (f != Flow::Normal || failed) [[unlikely]]
+      return f;
     c.rt.checkInterrupt();
-    if (kind == LoopKind::PostWhile && !condition(*cond, c)) return Flow::Normal;
-    if (kind == LoopKind::PostUntil && cond->evalBool(c)) return Flow::Normal;
+    if (kind == LoopKind::PostWhile && !condition(*cond, c, false)) return Flow::Normal;
+    if (kind == LoopKind::PostUntil && condition(*cond, c, true)) return Flow::Normal;
   }
 }
 

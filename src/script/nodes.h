@@ -162,6 +162,7 @@ struct CallUser : Expr {
 
 struct CallBuiltin : Expr {
   const BuiltinInfo* info = nullptr;
+  bool asStatement = false;
   std::vector<ExprPtr> args;
   Value eval(Ctx& c) override;
 };

@@ -34,7 +34,8 @@ Runtime::~Runtime() {
 void Runtime::setError(const ScriptError& e) {
   err->number = e.code();
   err->description = e.description();
-  err->source = e.source();
+  // The language's own errors name it as their source.
+  err->source = e.source().isEmpty() ? QStringLiteral("Ошибка выполнения модуля") : e.source();
   err->helpFile = e.helpFile();
   err->helpContext = e.helpContext();
 }
@@ -161,20 +162,24 @@ Value ErrObject::invoke(int dispId, Args& args) {
       return Value();
     case kRaise: {
       if (!args.has(0)) throw ScriptError(ErrorCode::WrongArgumentCount, QStringLiteral("Raise"));
-      // Any number but 0 is kept as given: &H8000 is -32768, vbObjectError + 1 negative.
-      const int code = toLong(args[0]);
+      // Any number but 0 is kept as given (&H8000 is -32768, vbObjectError + 1 negative),
+      // except that the language's own facility code is dropped: &H800A000B is 11.
+      int code = toLong(args[0]);
       if (code == 0) throw ScriptError(ErrorCode::InvalidCall);
-      const QString src = args.has(1) ? toText(args[1]) : QString();
-      const QString desc = args.has(2) ? toText(args[2]) : QString();
+      if ((static_cast<std::uint32_t>(code) & 0xFFFF0000u) == 0x800A0000u) code &= 0xFFFF;
+      // What is left out keeps what the previous error left in Err.
+      const QString src = args.has(1) ? toText(args[1]) : source;
+      const QString desc = args.has(2) ? toText(args[2]) : description;
       ScriptError e = ScriptError::custom(code, desc, src);
       if (!desc.isEmpty()) e.setRaisedByModule();
-      e.setHelp(args.has(3) ? toText(args[3]) : QString(), args.has(4) ? toLong(args[4]) : 0);
+      e.setHelp(args.has(3) ? toText(args[3]) : helpFile,
+                args.has(4) ? toLong(args[4]) : helpContext);
       throw e;
     }
     case kHelpFile:
       return Value(helpFile);
     case kHelpContext:
-      return Value::number(helpContext);
+      return Value::longValue(helpContext);
   }
   throw ScriptError(ErrorCode::NotSupported);
 }

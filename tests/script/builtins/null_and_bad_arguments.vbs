@@ -42,7 +42,7 @@ T "AscW(Null)" ' expect: AscW(Null) -> ошибка 94
 T "ChrW(Null)" ' expect: ChrW(Null) -> ошибка 94
 T "StrReverse(Null)" ' expect: StrReverse(Null) -> ошибка 94
 T "Join(Null)" ' expect: Join(Null) -> ошибка 13
-T "Join(Array(1, Null, 3), ""-"")" ' expect: Join(Array(1, Null, 3), "-") -> String 1--3
+T "Join(Array(1, Null, 3), ""-"")" ' expect: Join(Array(1, Null, 3), "-") -> ошибка 13
 T "CStr(Null)" ' expect: CStr(Null) -> ошибка 94
 T "Len(12)" ' expect: Len(12) -> Long 2
 T "InStr(""abc"", ""c"")" ' expect: InStr("abc", "c") -> Long 3
