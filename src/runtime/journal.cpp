@@ -1,6 +1,7 @@
 #include "runtime/journal.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDateEdit>
 #include <QFormLayout>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSettings>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -19,6 +21,7 @@
 #include "documents/document_title.h"
 #include "runtime/document_commands.h"
 #include "runtime/document_form.h"
+#include "runtime/journal_filter.h"
 #include "runtime/list_search.h"
 #include "runtime/reposting.h"
 #include "runtime/runtime_windows.h"
@@ -136,7 +139,7 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
     case Number:
       return r.number;
     case Kind:
-      return r.kind;
+      return r.caption.isEmpty() ? r.kind : r.caption;
     case Date:
       return r.date;
     case Time:
@@ -152,8 +155,8 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
 
 QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  static const char* const kHeaders[] = {"№",     "Вид документа", "Дата",
-                                         "Время", "Наименование",  "Проведение"};
+  static const char* const kHeaders[] = {
+      "№", "Дата", "Время", "Вид документа", "Наименование", "Проведен"};
   return section >= 0 && section < ColumnCount ? QString::fromUtf8(kHeaders[section]) : QVariant();
 }
 
@@ -175,7 +178,7 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
                         s->standardIcon(QStyle::SP_BrowserReload),
                         QStringLiteral("Перепровести проведенные документы периода"));
 
-  const auto [start, end] = defaultPeriod(QDate::currentDate());
+  const auto [start, end] = rememberedPeriod();
   auto* frame = new QWidget(this);
   frame->setObjectName(QStringLiteral("Frame1"));
   m_start = new QDateEdit(start, frame);
@@ -194,10 +197,29 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
     periodLayout->addWidget(label);
     periodLayout->addWidget(edit);
   }
+  m_kindLabel = new QLabel(QStringLiteral("Вид документа:"), frame);
+  m_kindFilter = new QComboBox(frame);
+  m_kindFilter->setObjectName(QStringLiteral("cboKind"));
+  auto* stateLabel = new QLabel(QStringLiteral("Состояние:"), frame);
+  m_stateFilter = new QComboBox(frame);
+  m_stateFilter->setObjectName(QStringLiteral("cboState"));
+  for (const char* state : {"Все", "Проведенные", "Непроведенные"})
+    m_stateFilter->addItem(QString::fromUtf8(state));
+  for (auto [label, combo] :
+       {std::pair{m_kindLabel, m_kindFilter}, std::pair{stateLabel, m_stateFilter}}) {
+    label->setBuddy(combo);
+    combo->setAccessibleName(label->text());
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    periodLayout->addSpacing(8);
+    periodLayout->addWidget(label);
+    periodLayout->addWidget(combo);
+  }
+  m_kindLabel->hide();
+  m_kindFilter->hide();
   periodLayout->addStretch();
 
   m_model = new JournalModel(this);
-  m_proxy = new SearchFilterModel(this);
+  m_proxy = new JournalFilterModel(this);
   m_proxy->setSourceModel(m_model);
   m_proxy->setSortRole(JournalModel::SortRole);
   m_list = new QTableView(this);
@@ -213,10 +235,11 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
   m_list->setWordWrap(false);
   m_list->setContextMenuPolicy(Qt::CustomContextMenu);
-  const int widths[] = {40, 110, 80, 70, 170, 100};
-  for (int c = 0; c < JournalModel::ColumnCount; ++c)
-    m_list->horizontalHeader()->resizeSection(c, widths[c]);
-  m_list->horizontalHeader()->setStretchLastSection(true);
+  // The name takes the room the window has; the other columns fit their contents once,
+  // when the first rows are read (a column resized to contents on every change would
+  // measure 100,000 rows each time).
+  m_list->horizontalHeader()->setStretchLastSection(false);
+  m_list->horizontalHeader()->setSectionResizeMode(JournalModel::Name, QHeaderView::Stretch);
   m_search = new ListSearchField(m_proxy, m_list, this);
   m_search->installShortcut(this);
   m_command1 = commandButton(QStringLiteral("Command1"), QStringLiteral("&Закрыть"), this);
@@ -234,8 +257,16 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
 
   connect(m_usrMenu1, &ToolBarControl::ButtonClick, this, &frmZurnal::buttonClicked);
   connect(m_command1, &QPushButton::clicked, this, &QWidget::close);
-  connect(m_start, &QDateEdit::dateChanged, this, &frmZurnal::loadList);
-  connect(m_end, &QDateEdit::dateChanged, this, &frmZurnal::loadList);
+  for (QDateEdit* edit : {m_start, m_end})
+    connect(edit, &QDateEdit::dateChanged, this, [this] {
+      rememberPeriod();
+      loadList();
+    });
+  connect(m_kindFilter, &QComboBox::currentIndexChanged, this,
+          [this] { m_proxy->setKind(m_kindFilter->currentData().toString()); });
+  connect(m_stateFilter, &QComboBox::currentIndexChanged, this, [this](int index) {
+    m_proxy->setState(static_cast<JournalFilterModel::State>(qBound(0, index, 2)));
+  });
   connect(m_list, &QAbstractItemView::activated, this, [this](const QModelIndex& i) {
     rowClicked(modelRow(i));
     openDocument();
@@ -281,9 +312,64 @@ bool frmZurnal::listsKind(const QString& kind) const {
   return m_kinds.contains(kind);
 }
 
+QString frmZurnal::captionOf(const QString& kind) const {
+  return m_captions.value(kind, kind);
+}
+
+namespace {
+
+const QString kPeriodsKey = QStringLiteral("JournalPeriods_");
+
+// Journals of different databases may share a name: each database keeps its own period.
+QString periodOwner(const shell::AppState& state) {
+  return state.db ? state.db->path() : QString();
+}
+
+}  // namespace
+
+QPair<QDate, QDate> frmZurnal::rememberedPeriod() const {
+  QSettings settings(QStringLiteral("Balvix"), QStringLiteral("Balvix"));
+  settings.beginGroup(QStringLiteral("Setting"));
+  const QStringList stored =
+      settings.value(kPeriodsKey + m_journal).toMap().value(periodOwner(m_state)).toStringList();
+  if (stored.size() == 2) {
+    const QDate start = QDate::fromString(stored[0], kDateFormat);
+    const QDate end = QDate::fromString(stored[1], kDateFormat);
+    if (start.isValid() && end.isValid() && start <= end) return {start, end};
+  }
+  return defaultPeriod(QDate::currentDate());
+}
+
+void frmZurnal::rememberPeriod() const {
+  QSettings settings(QStringLiteral("Balvix"), QStringLiteral("Balvix"));
+  settings.beginGroup(QStringLiteral("Setting"));
+  QVariantMap periods = settings.value(kPeriodsKey + m_journal).toMap();
+  periods.insert(periodOwner(m_state), QStringList{m_start->date().toString(kDateFormat),
+                                                   m_end->date().toString(kDateFormat)});
+  settings.setValue(kPeriodsKey + m_journal, periods);
+}
+
+void frmZurnal::fillKindFilter(const QList<std::pair<QString, QString>>& kinds) {
+  const QString chosen = m_proxy->kind();
+  {
+    const QSignalBlocker quiet(m_kindFilter);
+    m_kindFilter->clear();
+    m_kindFilter->addItem(QStringLiteral("Все виды"), QString());
+    for (const auto& [kind, caption] : kinds) m_kindFilter->addItem(caption, kind);
+    const int at = m_kindFilter->findData(chosen);
+    m_kindFilter->setCurrentIndex(at < 0 ? 0 : at);
+  }
+  m_proxy->setKind(m_kindFilter->currentData().toString());
+  const bool several = kinds.size() > 1;
+  m_kindLabel->setVisible(several);
+  m_kindFilter->setVisible(several);
+}
+
 void frmZurnal::loadList() {
   setWindowTitle(QStringLiteral("Журнал.") + m_journal);
   m_kinds.clear();
+  m_captions.clear();
+  QList<std::pair<QString, QString>> kinds;
   std::vector<JournalRow> rows;
   const int from = dateKeyOf(m_start->date());
   const int to = dateKeyOf(m_end->date());
@@ -296,6 +382,10 @@ void frmZurnal::loadList() {
             kindRow.zurnal.value_or(QString()) != m_journal)
           continue;
         m_kinds << kind;
+        const QString described = kindRow.descript.value_or(QString()).trimmed();
+        const QString caption = described.isEmpty() ? kind : described;
+        m_captions.insert(kind, caption);
+        kinds.append({kind, caption});
         if (!storage::isValidIdentifier(kind) ||
             !m_state.db->tableExists(config::documentHeaderTable(kind)))
           continue;
@@ -313,7 +403,7 @@ void frmZurnal::loadList() {
               const int key = dateKeyOf(row.text(1));
               if (key < from || key > to) return;
               const std::string_view posted = row.text(3);
-              rows.push_back({text(row.text(4)).trimmed(), kind, text(row.text(1)),
+              rows.push_back({text(row.text(4)).trimmed(), kind, caption, text(row.text(1)),
                               text(row.text(2)), text(row.text(0)), posted == "1" || posted == " 1",
                               key});
             });
@@ -323,6 +413,12 @@ void frmZurnal::loadList() {
     }
   }
   m_model->setRows(std::move(rows));
+  fillKindFilter(kinds);
+  if (!m_columnsSized && m_model->size() > 0) {
+    m_columnsSized = true;
+    for (int c = 0; c < JournalModel::ColumnCount; ++c)
+      if (c != JournalModel::Name) m_list->resizeColumnToContents(c);
+  }
   m_row = -1;
   for (int n : {2, 3, 4}) m_usrMenu1->DisableButton(n);
   if (m_kinds.isEmpty())
@@ -492,7 +588,7 @@ void frmZurnal::documentPosted(const QString& kind,
   } catch (const storage::DbError&) {
     // The row is shown without its number; the next load of the list reads it again.
   }
-  showDocument(at, {number, kind, key.date, key.time, name, true,
+  showDocument(at, {number, kind, captionOf(kind), key.date, key.time, name, true,
                     dateKeyOf(QDate::fromString(key.date, kDateFormat))});
 }
 
@@ -512,8 +608,9 @@ void frmZurnal::documentSaved(const QString& kind,
     rs.close();
     int at = previous ? m_model->find(kind, *previous) : -1;
     if (at < 0) at = m_model->find(kind, key);
-    showDocument(at, {config::documentNumber(*m_state.db, kind, key.date, key.time), kind, key.date,
-                      key.time, name, posted, dateKeyOf(QDate::fromString(key.date, kDateFormat))});
+    showDocument(at, {config::documentNumber(*m_state.db, kind, key.date, key.time), kind,
+                      captionOf(kind), key.date, key.time, name, posted,
+                      dateKeyOf(QDate::fromString(key.date, kDateFormat))});
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description());
   }
