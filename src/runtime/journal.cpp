@@ -67,6 +67,37 @@ QString text(std::string_view view) {
   return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
 }
 
+const QString kTotalColumn = QStringLiteral("Сумма");
+
+// An amount as stored ("1 200", "10,5", "3.25"); 0 for an empty or foreign text.
+double amountOf(std::string_view stored) {
+  std::string digits;
+  digits.reserve(stored.size());
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    const char c = stored[i];
+    if ((c >= '0' && c <= '9') || c == '-')
+      digits += c;
+    else if (c == ',' || c == '.')
+      digits += '.';
+  }
+  bool ok = false;
+  const double value = QByteArray::fromStdString(digits).toDouble(&ok);
+  return ok ? value : 0;
+}
+
+// Money as an accountant writes it: «1 495 864,00», groups split by a non-breaking space.
+QString amountText(double value) {
+  QString whole = QString::number(std::abs(value), 'f', 2);
+  const qsizetype point = whole.indexOf(QLatin1Char('.'));
+  whole[point] = QLatin1Char(',');
+  for (qsizetype at = point - 3; at > 0; at -= 3) whole.insert(at, QChar(0x00A0));
+  return value < 0 ? QLatin1Char('-') + whole : whole;
+}
+
+bool hasColumn(storage::Session& db, const QString& table, const QString& column) {
+  return db.tableExists(table) && db.columns(table).contains(column, Qt::CaseInsensitive);
+}
+
 }  // namespace
 
 void JournalModel::setRows(std::vector<JournalRow> rows) {
@@ -120,8 +151,12 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
         QApplication::style()->standardIcon(QStyle::SP_DialogCancelButton);
     return r.posted ? posted : unposted;
   }
+  if (role == Qt::TextAlignmentRole && index.column() == Total)
+    return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   if (role == SortRole) {
     switch (index.column()) {
+      case Total:
+        return r.total;
       case Number:
         return r.number.toLongLong();
       case Date:
@@ -146,6 +181,8 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
       return r.time;
     case Name:
       return r.name;
+    case Total:
+      return r.hasTotal ? amountText(r.total) : QString();
     case Posted:
       return r.posted ? QStringLiteral("Проведен") : QStringLiteral("Не проведен");
     default:
@@ -156,7 +193,7 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
 QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   static const char* const kHeaders[] = {
-      "№", "Дата", "Время", "Вид документа", "Наименование", "Проведен"};
+      "№", "Дата", "Время", "Вид документа", "Наименование", "Сумма", "Проведен"};
   return section >= 0 && section < ColumnCount ? QString::fromUtf8(kHeaders[section]) : QVariant();
 }
 
@@ -316,6 +353,22 @@ QString frmZurnal::captionOf(const QString& kind) const {
   return m_captions.value(kind, kind);
 }
 
+void frmZurnal::readTotal(const QString& kind, const script::DocumentKey& key,
+                          JournalRow& row) const {
+  if (!m_state.db || !storage::isValidIdentifier(kind)) return;
+  const QString header = config::documentHeaderTable(kind);
+  const QString lines = config::documentTablePartTable(kind);
+  const bool headerTotal = hasColumn(*m_state.db, header, kTotalColumn);
+  const QString table = headerTotal ? header : lines;
+  if (!headerTotal && !hasColumn(*m_state.db, lines, kTotalColumn)) return;
+  row.hasTotal = true;
+  row.total = 0;
+  m_state.db->forEachRow(QStringLiteral("SELECT Сумма FROM ") + table +
+                             QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) +
+                             QStringLiteral(" AND cTIME=") + storage::quote(key.time),
+                         [&](const storage::RowView& r) { row.total += amountOf(r.text(0)); });
+}
+
 namespace {
 
 const QString kPeriodsKey = QStringLiteral("JournalPeriods_");
@@ -395,17 +448,41 @@ void frmZurnal::loadList() {
             m_state.db->columns(header).contains(config::kDocumentNumberColumn, Qt::CaseInsensitive)
                 ? config::kDocumentNumberColumn
                 : QStringLiteral("''");
+        // The total: the header's own «Сумма», else the lines' «Сумма» added up per document.
+        const bool headerTotal = hasColumn(*m_state.db, header, kTotalColumn);
+        const QString lines = config::documentTablePartTable(kind);
+        const bool linesTotal = !headerTotal && hasColumn(*m_state.db, lines, kTotalColumn);
+        QHash<QString, double> sums;
+        if (linesTotal)
+          m_state.db->forEachRow(
+              QStringLiteral("SELECT cDATE,cTIME,Сумма FROM ") + lines,
+              [&](const storage::RowView& row) {
+                const int key = dateKeyOf(row.text(0));
+                if (key < from || key > to) return;
+                sums[text(row.text(0)) + QLatin1Char('\n') + text(row.text(1))] +=
+                    amountOf(row.text(2));
+              });
         // Only what the rows show is read, row by row: a journal may hold 100,000 documents.
         m_state.db->forEachRow(
             QStringLiteral("SELECT Наименование,cDATE,cTIME,Проводка,") + number +
+                QLatin1Char(',') + (headerTotal ? kTotalColumn : QStringLiteral("''")) +
                 QStringLiteral(" FROM ") + header,
             [&](const storage::RowView& row) {
               const int key = dateKeyOf(row.text(1));
               if (key < from || key > to) return;
               const std::string_view posted = row.text(3);
-              rows.push_back({text(row.text(4)).trimmed(), kind, caption, text(row.text(1)),
-                              text(row.text(2)), text(row.text(0)), posted == "1" || posted == " 1",
-                              key});
+              JournalRow r{text(row.text(4)).trimmed(),
+                           kind,
+                           caption,
+                           text(row.text(1)),
+                           text(row.text(2)),
+                           text(row.text(0)),
+                           posted == "1" || posted == " 1",
+                           key};
+              r.hasTotal = headerTotal || linesTotal;
+              r.total = headerTotal ? amountOf(row.text(5))
+                                    : sums.value(r.date + QLatin1Char('\n') + r.time);
+              rows.push_back(std::move(r));
             });
       }
     } catch (const storage::DbError& e) {
@@ -582,14 +659,21 @@ void frmZurnal::documentPosted(const QString& kind,
   // A change fed from elsewhere may name a document this journal already lists.
   if (at < 0) at = m_model->find(kind, key);
   // The announcement carries no number: it is read, as the list reads it.
-  QString number;
+  JournalRow row{QString(),
+                 kind,
+                 captionOf(kind),
+                 key.date,
+                 key.time,
+                 name,
+                 true,
+                 dateKeyOf(QDate::fromString(key.date, kDateFormat))};
   try {
-    if (m_state.db) number = config::documentNumber(*m_state.db, kind, key.date, key.time);
+    if (m_state.db) row.number = config::documentNumber(*m_state.db, kind, key.date, key.time);
+    readTotal(kind, key, row);
   } catch (const storage::DbError&) {
     // The row is shown without its number; the next load of the list reads it again.
   }
-  showDocument(at, {number, kind, captionOf(kind), key.date, key.time, name, true,
-                    dateKeyOf(QDate::fromString(key.date, kDateFormat))});
+  showDocument(at, row);
 }
 
 void frmZurnal::documentSaved(const QString& kind,
@@ -608,9 +692,16 @@ void frmZurnal::documentSaved(const QString& kind,
     rs.close();
     int at = previous ? m_model->find(kind, *previous) : -1;
     if (at < 0) at = m_model->find(kind, key);
-    showDocument(at, {config::documentNumber(*m_state.db, kind, key.date, key.time), kind,
-                      captionOf(kind), key.date, key.time, name, posted,
-                      dateKeyOf(QDate::fromString(key.date, kDateFormat))});
+    JournalRow row{config::documentNumber(*m_state.db, kind, key.date, key.time),
+                   kind,
+                   captionOf(kind),
+                   key.date,
+                   key.time,
+                   name,
+                   posted,
+                   dateKeyOf(QDate::fromString(key.date, kDateFormat))};
+    readTotal(kind, key, row);
+    showDocument(at, row);
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description());
   }

@@ -34,7 +34,10 @@ struct JournalRow {
   QString time;     // cTIME text
   QString name;
   bool posted = false;
-  int dateKey = 0;  // yyyymmdd, for the period and for sorting
+  int dateKey = 0;
+  double total = 0;  // the header's «Сумма», else the sum of the table part's «Сумма»
+  bool hasTotal = false;  // a kind with neither shows an empty cell  // yyyymmdd, for the period
+                          // and for sorting
 };
 
 // The documents of a journal: number, date, time, the kind's caption, name and the posted
@@ -44,7 +47,7 @@ class JournalModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  enum Column { Number, Date, Time, Kind, Name, Posted, ColumnCount };
+  enum Column { Number, Date, Time, Kind, Name, Total, Posted, ColumnCount };
   static constexpr int SortRole = Qt::UserRole + 1;
 
   using QAbstractTableModel::QAbstractTableModel;
@@ -136,6 +139,8 @@ class frmZurnal : public RuntimeWindow {
   QPair<QDate, QDate> rememberedPeriod() const;
   void rememberPeriod() const;
   QString captionOf(const QString& kind) const;
+  // The document's total as the list shows it; no total when the kind has none.
+  void readTotal(const QString& kind, const script::DocumentKey& key, JournalRow& row) const;
 
   QString m_journal;
   QStringList m_kinds;

@@ -37,12 +37,11 @@ class JournalFiltersTest : public RuntimeTest {
           std::tuple{"РасходнаяНакладная", "Продажа столов", "1"},
           std::tuple{"РасходнаяНакладная", "Продажа ламп", "0"}}) {
       ++n;
-      db().execute(QStringLiteral("INSERT INTO items_Документ_%1 VALUES (%2,%3,%4,%5,%6)")
-                       .arg(QString::fromUtf8(kind), storage::quote(QString::fromUtf8(name)),
-                            storage::quote(today()),
-                            storage::quote(QStringLiteral("10:00:0%1").arg(n)),
-                            storage::quote(QString::fromUtf8(posted)),
-                            storage::quote(QString::number(n))));
+      db().execute(
+          QStringLiteral("INSERT INTO items_Документ_%1 VALUES (%2,%3,%4,%5,%6)")
+              .arg(QString::fromUtf8(kind), storage::quote(QString::fromUtf8(name)),
+                   storage::quote(today()), storage::quote(QStringLiteral("10:00:0%1").arg(n)),
+                   storage::quote(QString::fromUtf8(posted)), storage::quote(QString::number(n))));
     }
     main()->BuildMenus();
   }
@@ -82,7 +81,7 @@ TEST_F(JournalFiltersTest, ColumnsShowTheKindsCaptionAndTheNameStretches) {
   QStringList headers;
   for (int c = 0; c < journal->list()->model()->columnCount(); ++c)
     headers << journal->list()->model()->headerData(c, Qt::Horizontal).toString();
-  EXPECT_EQ(headers, (QStringList{"№", "Дата", "Время", "Вид документа", "Наименование",
+  EXPECT_EQ(headers, (QStringList{"№", "Дата", "Время", "Вид документа", "Наименование", "Сумма",
                                   "Проведен"}));
   EXPECT_EQ(shown(journal, JournalModel::Kind),
             (QStringList{"Приходная накладная", "Приходная накладная", "Расходная накладная",
@@ -106,8 +105,10 @@ TEST_F(JournalFiltersTest, KindStateAndSearchCombine) {
     const char* typed;
     QStringList names;
   } cases[] = {
-      {"Все виды", "Все", "", {"Поставка столов", "Поставка стульев", "Продажа столов",
-                               "Продажа ламп"}},
+      {"Все виды",
+       "Все",
+       "",
+       {"Поставка столов", "Поставка стульев", "Продажа столов", "Продажа ламп"}},
       {"Приходная накладная", "Все", "", {"Поставка столов", "Поставка стульев"}},
       {"Все виды", "Проведенные", "", {"Поставка столов", "Продажа столов"}},
       {"Все виды", "Непроведенные", "", {"Поставка стульев", "Продажа ламп"}},
@@ -133,8 +134,9 @@ TEST_F(JournalFiltersTest, KindStateAndSearchCombine) {
 }
 
 TEST_F(JournalFiltersTest, OneKindShowsNoKindFilter) {
-  db().execute(QStringLiteral("UPDATE form_items SET zurnal='Полный' WHERE "
-                              "name='РасходнаяНакладная'"));
+  db().execute(
+      QStringLiteral("UPDATE form_items SET zurnal='Полный' WHERE "
+                     "name='РасходнаяНакладная'"));
   frmZurnal* journal = openJournal();
   ASSERT_TRUE(journal);
   EXPECT_FALSE(journal->kindFilter()->isVisibleTo(journal));
@@ -144,8 +146,7 @@ TEST_F(JournalFiltersTest, OneKindShowsNoKindFilter) {
 TEST_F(JournalFiltersTest, ThePeriodLastShownIsRememberedPerJournal) {
   frmZurnal* journal = openJournal();
   ASSERT_TRUE(journal);
-  EXPECT_EQ(journal->periodStart()->date(),
-            frmZurnal::defaultPeriod(QDate::currentDate()).first);
+  EXPECT_EQ(journal->periodStart()->date(), frmZurnal::defaultPeriod(QDate::currentDate()).first);
   const QDate chosenStart = QDate::currentDate().addYears(-2);
   const QDate chosenEnd = QDate::currentDate().addDays(-1);
   journal->periodStart()->setDate(chosenStart);
@@ -158,6 +159,31 @@ TEST_F(JournalFiltersTest, ThePeriodLastShownIsRememberedPerJournal) {
   EXPECT_EQ(journal->periodStart()->date(), chosenStart);
   EXPECT_EQ(journal->periodEnd()->date(), chosenEnd);
   EXPECT_EQ(journal->list()->model()->rowCount(), 0);
+}
+
+TEST_F(JournalFiltersTest, TheTotalIsTheHeadersSumElseTheLinesSum) {
+  // Receipts carry «Сумма» in the header; sales only in their lines.
+  db().execute(QStringLiteral("ALTER TABLE items_Документ_ПриходнаяНакладная ADD Сумма TEXT(50)"));
+  db().execute(
+      QStringLiteral("UPDATE items_Документ_ПриходнаяНакладная SET Сумма='1495864' "
+                     "WHERE Наименование='Поставка столов'"));
+  db().execute(
+      QStringLiteral("CREATE TABLE table_Документ_РасходнаяНакладная(Товар TEXT(50),"
+                     "Сумма TEXT(50),cDATE TEXT(10),cTIME TEXT(10))"));
+  for (const char* amount : {"1 200", "10,5"})
+    db().execute(QStringLiteral("INSERT INTO table_Документ_РасходнаяНакладная "
+                                "VALUES ('Стол',%1,%2,'10:00:03')")
+                     .arg(storage::quote(QString::fromUtf8(amount)), storage::quote(today())));
+  frmZurnal* journal = openJournal();
+  ASSERT_TRUE(journal);
+  const QChar gap(0x00A0);
+  EXPECT_EQ(shown(journal, JournalModel::Total),
+            (QStringList{
+                QStringLiteral("1") + gap + QStringLiteral("495") + gap + QStringLiteral("864,00"),
+                "0,00", QStringLiteral("1") + gap + QStringLiteral("210,50"), "0,00"}));
+  const QVariant alignment =
+      journal->list()->model()->index(0, JournalModel::Total).data(Qt::TextAlignmentRole);
+  EXPECT_TRUE(alignment.value<Qt::Alignment>() & Qt::AlignRight);
 }
 
 }  // namespace
