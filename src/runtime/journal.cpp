@@ -191,6 +191,8 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole && section == Total)
+    return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   static const char* const kHeaders[] = {
       "№", "Дата", "Время", "Вид документа", "Наименование", "Сумма", "Проведен"};
