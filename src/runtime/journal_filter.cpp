@@ -7,13 +7,15 @@ namespace balvix::runtime {
 void JournalFilterModel::setKind(const QString& kind) {
   if (kind == m_kind) return;
   m_kind = kind;
-  invalidateRowsFilter();
+  // One layout change for the whole list, as the search does: removing every third row
+  // range by range would cost the view a signal per gap.
+  invalidate();
 }
 
 void JournalFilterModel::setState(State state) {
   if (state == m_state) return;
   m_state = state;
-  invalidateRowsFilter();
+  invalidate();
 }
 
 bool JournalFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {
