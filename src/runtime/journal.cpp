@@ -1,6 +1,7 @@
 #include "runtime/journal.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDateEdit>
 #include <QFormLayout>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSettings>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -19,6 +21,7 @@
 #include "documents/document_title.h"
 #include "runtime/document_commands.h"
 #include "runtime/document_form.h"
+#include "runtime/journal_filter.h"
 #include "runtime/list_search.h"
 #include "runtime/reposting.h"
 #include "runtime/runtime_windows.h"
@@ -62,6 +65,37 @@ int dateKeyOf(std::string_view text) {
 
 QString text(std::string_view view) {
   return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
+}
+
+const QString kTotalColumn = QStringLiteral("Сумма");
+
+// An amount as stored ("1 200", "10,5", "3.25"); 0 for an empty or foreign text.
+double amountOf(std::string_view stored) {
+  std::string digits;
+  digits.reserve(stored.size());
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    const char c = stored[i];
+    if ((c >= '0' && c <= '9') || c == '-')
+      digits += c;
+    else if (c == ',' || c == '.')
+      digits += '.';
+  }
+  bool ok = false;
+  const double value = QByteArray::fromStdString(digits).toDouble(&ok);
+  return ok ? value : 0;
+}
+
+// Money as an accountant writes it: «1 495 864,00», groups split by a non-breaking space.
+QString amountText(double value) {
+  QString whole = QString::number(std::abs(value), 'f', 2);
+  const qsizetype point = whole.indexOf(QLatin1Char('.'));
+  whole[point] = QLatin1Char(',');
+  for (qsizetype at = point - 3; at > 0; at -= 3) whole.insert(at, QChar(0x00A0));
+  return value < 0 ? QLatin1Char('-') + whole : whole;
+}
+
+bool hasColumn(storage::Session& db, const QString& table, const QString& column) {
+  return db.tableExists(table) && db.columns(table).contains(column, Qt::CaseInsensitive);
 }
 
 }  // namespace
@@ -117,8 +151,12 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
         QApplication::style()->standardIcon(QStyle::SP_DialogCancelButton);
     return r.posted ? posted : unposted;
   }
+  if (role == Qt::TextAlignmentRole && index.column() == Total)
+    return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   if (role == SortRole) {
     switch (index.column()) {
+      case Total:
+        return r.total;
       case Number:
         return r.number.toLongLong();
       case Date:
@@ -136,13 +174,15 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
     case Number:
       return r.number;
     case Kind:
-      return r.kind;
+      return r.caption.isEmpty() ? r.kind : r.caption;
     case Date:
       return r.date;
     case Time:
       return r.time;
     case Name:
       return r.name;
+    case Total:
+      return r.hasTotal ? amountText(r.total) : QString();
     case Posted:
       return r.posted ? QStringLiteral("Проведен") : QStringLiteral("Не проведен");
     default:
@@ -151,9 +191,11 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole && section == Total)
+    return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  static const char* const kHeaders[] = {"№",     "Вид документа", "Дата",
-                                         "Время", "Наименование",  "Проведение"};
+  static const char* const kHeaders[] = {
+      "№", "Дата", "Время", "Вид документа", "Наименование", "Сумма", "Проведен"};
   return section >= 0 && section < ColumnCount ? QString::fromUtf8(kHeaders[section]) : QVariant();
 }
 
@@ -175,7 +217,7 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
                         s->standardIcon(QStyle::SP_BrowserReload),
                         QStringLiteral("Перепровести проведенные документы периода"));
 
-  const auto [start, end] = defaultPeriod(QDate::currentDate());
+  const auto [start, end] = rememberedPeriod();
   auto* frame = new QWidget(this);
   frame->setObjectName(QStringLiteral("Frame1"));
   m_start = new QDateEdit(start, frame);
@@ -194,10 +236,29 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
     periodLayout->addWidget(label);
     periodLayout->addWidget(edit);
   }
+  m_kindLabel = new QLabel(QStringLiteral("Вид документа:"), frame);
+  m_kindFilter = new QComboBox(frame);
+  m_kindFilter->setObjectName(QStringLiteral("cboKind"));
+  auto* stateLabel = new QLabel(QStringLiteral("Состояние:"), frame);
+  m_stateFilter = new QComboBox(frame);
+  m_stateFilter->setObjectName(QStringLiteral("cboState"));
+  for (const char* state : {"Все", "Проведенные", "Непроведенные"})
+    m_stateFilter->addItem(QString::fromUtf8(state));
+  for (auto [label, combo] :
+       {std::pair{m_kindLabel, m_kindFilter}, std::pair{stateLabel, m_stateFilter}}) {
+    label->setBuddy(combo);
+    combo->setAccessibleName(label->text());
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    periodLayout->addSpacing(8);
+    periodLayout->addWidget(label);
+    periodLayout->addWidget(combo);
+  }
+  m_kindLabel->hide();
+  m_kindFilter->hide();
   periodLayout->addStretch();
 
   m_model = new JournalModel(this);
-  m_proxy = new SearchFilterModel(this);
+  m_proxy = new JournalFilterModel(this);
   m_proxy->setSourceModel(m_model);
   m_proxy->setSortRole(JournalModel::SortRole);
   m_list = new QTableView(this);
@@ -213,10 +274,11 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
   m_list->setWordWrap(false);
   m_list->setContextMenuPolicy(Qt::CustomContextMenu);
-  const int widths[] = {40, 110, 80, 70, 170, 100};
-  for (int c = 0; c < JournalModel::ColumnCount; ++c)
-    m_list->horizontalHeader()->resizeSection(c, widths[c]);
-  m_list->horizontalHeader()->setStretchLastSection(true);
+  // The name takes the room the window has; the other columns fit their contents once,
+  // when the first rows are read (a column resized to contents on every change would
+  // measure 100,000 rows each time).
+  m_list->horizontalHeader()->setStretchLastSection(false);
+  m_list->horizontalHeader()->setSectionResizeMode(JournalModel::Name, QHeaderView::Stretch);
   m_search = new ListSearchField(m_proxy, m_list, this);
   m_search->installShortcut(this);
   m_command1 = commandButton(QStringLiteral("Command1"), QStringLiteral("&Закрыть"), this);
@@ -234,8 +296,16 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
 
   connect(m_usrMenu1, &ToolBarControl::ButtonClick, this, &frmZurnal::buttonClicked);
   connect(m_command1, &QPushButton::clicked, this, &QWidget::close);
-  connect(m_start, &QDateEdit::dateChanged, this, &frmZurnal::loadList);
-  connect(m_end, &QDateEdit::dateChanged, this, &frmZurnal::loadList);
+  for (QDateEdit* edit : {m_start, m_end})
+    connect(edit, &QDateEdit::dateChanged, this, [this] {
+      rememberPeriod();
+      loadList();
+    });
+  connect(m_kindFilter, &QComboBox::currentIndexChanged, this,
+          [this] { m_proxy->setKind(m_kindFilter->currentData().toString()); });
+  connect(m_stateFilter, &QComboBox::currentIndexChanged, this, [this](int index) {
+    m_proxy->setState(static_cast<JournalFilterModel::State>(qBound(0, index, 2)));
+  });
   connect(m_list, &QAbstractItemView::activated, this, [this](const QModelIndex& i) {
     rowClicked(modelRow(i));
     openDocument();
@@ -281,9 +351,80 @@ bool frmZurnal::listsKind(const QString& kind) const {
   return m_kinds.contains(kind);
 }
 
+QString frmZurnal::captionOf(const QString& kind) const {
+  return m_captions.value(kind, kind);
+}
+
+void frmZurnal::readTotal(const QString& kind, const script::DocumentKey& key,
+                          JournalRow& row) const {
+  if (!m_state.db || !storage::isValidIdentifier(kind)) return;
+  const QString header = config::documentHeaderTable(kind);
+  const QString lines = config::documentTablePartTable(kind);
+  const bool headerTotal = hasColumn(*m_state.db, header, kTotalColumn);
+  const QString table = headerTotal ? header : lines;
+  if (!headerTotal && !hasColumn(*m_state.db, lines, kTotalColumn)) return;
+  row.hasTotal = true;
+  row.total = 0;
+  m_state.db->forEachRow(QStringLiteral("SELECT Сумма FROM ") + table +
+                             QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) +
+                             QStringLiteral(" AND cTIME=") + storage::quote(key.time),
+                         [&](const storage::RowView& r) { row.total += amountOf(r.text(0)); });
+}
+
+namespace {
+
+const QString kPeriodsKey = QStringLiteral("JournalPeriods_");
+
+// Journals of different databases may share a name: each database keeps its own period.
+QString periodOwner(const shell::AppState& state) {
+  return state.db ? state.db->path() : QString();
+}
+
+}  // namespace
+
+QPair<QDate, QDate> frmZurnal::rememberedPeriod() const {
+  QSettings settings(QStringLiteral("Balvix"), QStringLiteral("Balvix"));
+  settings.beginGroup(QStringLiteral("Setting"));
+  const QStringList stored =
+      settings.value(kPeriodsKey + m_journal).toMap().value(periodOwner(m_state)).toStringList();
+  if (stored.size() == 2) {
+    const QDate start = QDate::fromString(stored[0], kDateFormat);
+    const QDate end = QDate::fromString(stored[1], kDateFormat);
+    if (start.isValid() && end.isValid() && start <= end) return {start, end};
+  }
+  return defaultPeriod(QDate::currentDate());
+}
+
+void frmZurnal::rememberPeriod() const {
+  QSettings settings(QStringLiteral("Balvix"), QStringLiteral("Balvix"));
+  settings.beginGroup(QStringLiteral("Setting"));
+  QVariantMap periods = settings.value(kPeriodsKey + m_journal).toMap();
+  periods.insert(periodOwner(m_state), QStringList{m_start->date().toString(kDateFormat),
+                                                   m_end->date().toString(kDateFormat)});
+  settings.setValue(kPeriodsKey + m_journal, periods);
+}
+
+void frmZurnal::fillKindFilter(const QList<std::pair<QString, QString>>& kinds) {
+  const QString chosen = m_proxy->kind();
+  {
+    const QSignalBlocker quiet(m_kindFilter);
+    m_kindFilter->clear();
+    m_kindFilter->addItem(QStringLiteral("Все виды"), QString());
+    for (const auto& [kind, caption] : kinds) m_kindFilter->addItem(caption, kind);
+    const int at = m_kindFilter->findData(chosen);
+    m_kindFilter->setCurrentIndex(at < 0 ? 0 : at);
+  }
+  m_proxy->setKind(m_kindFilter->currentData().toString());
+  const bool several = kinds.size() > 1;
+  m_kindLabel->setVisible(several);
+  m_kindFilter->setVisible(several);
+}
+
 void frmZurnal::loadList() {
   setWindowTitle(QStringLiteral("Журнал.") + m_journal);
   m_kinds.clear();
+  m_captions.clear();
+  QList<std::pair<QString, QString>> kinds;
   std::vector<JournalRow> rows;
   const int from = dateKeyOf(m_start->date());
   const int to = dateKeyOf(m_end->date());
@@ -296,6 +437,10 @@ void frmZurnal::loadList() {
             kindRow.zurnal.value_or(QString()) != m_journal)
           continue;
         m_kinds << kind;
+        const QString described = kindRow.descript.value_or(QString()).trimmed();
+        const QString caption = described.isEmpty() ? kind : described;
+        m_captions.insert(kind, caption);
+        kinds.append({kind, caption});
         if (!storage::isValidIdentifier(kind) ||
             !m_state.db->tableExists(config::documentHeaderTable(kind)))
           continue;
@@ -305,17 +450,41 @@ void frmZurnal::loadList() {
             m_state.db->columns(header).contains(config::kDocumentNumberColumn, Qt::CaseInsensitive)
                 ? config::kDocumentNumberColumn
                 : QStringLiteral("''");
+        // The total: the header's own «Сумма», else the lines' «Сумма» added up per document.
+        const bool headerTotal = hasColumn(*m_state.db, header, kTotalColumn);
+        const QString lines = config::documentTablePartTable(kind);
+        const bool linesTotal = !headerTotal && hasColumn(*m_state.db, lines, kTotalColumn);
+        QHash<QString, double> sums;
+        if (linesTotal)
+          m_state.db->forEachRow(
+              QStringLiteral("SELECT cDATE,cTIME,Сумма FROM ") + lines,
+              [&](const storage::RowView& row) {
+                const int key = dateKeyOf(row.text(0));
+                if (key < from || key > to) return;
+                sums[text(row.text(0)) + QLatin1Char('\n') + text(row.text(1))] +=
+                    amountOf(row.text(2));
+              });
         // Only what the rows show is read, row by row: a journal may hold 100,000 documents.
         m_state.db->forEachRow(
             QStringLiteral("SELECT Наименование,cDATE,cTIME,Проводка,") + number +
+                QLatin1Char(',') + (headerTotal ? kTotalColumn : QStringLiteral("''")) +
                 QStringLiteral(" FROM ") + header,
             [&](const storage::RowView& row) {
               const int key = dateKeyOf(row.text(1));
               if (key < from || key > to) return;
               const std::string_view posted = row.text(3);
-              rows.push_back({text(row.text(4)).trimmed(), kind, text(row.text(1)),
-                              text(row.text(2)), text(row.text(0)), posted == "1" || posted == " 1",
-                              key});
+              JournalRow r{text(row.text(4)).trimmed(),
+                           kind,
+                           caption,
+                           text(row.text(1)),
+                           text(row.text(2)),
+                           text(row.text(0)),
+                           posted == "1" || posted == " 1",
+                           key};
+              r.hasTotal = headerTotal || linesTotal;
+              r.total = headerTotal ? amountOf(row.text(5))
+                                    : sums.value(r.date + QLatin1Char('\n') + r.time);
+              rows.push_back(std::move(r));
             });
       }
     } catch (const storage::DbError& e) {
@@ -323,6 +492,12 @@ void frmZurnal::loadList() {
     }
   }
   m_model->setRows(std::move(rows));
+  fillKindFilter(kinds);
+  if (!m_columnsSized && m_model->size() > 0) {
+    m_columnsSized = true;
+    for (int c = 0; c < JournalModel::ColumnCount; ++c)
+      if (c != JournalModel::Name) m_list->resizeColumnToContents(c);
+  }
   m_row = -1;
   for (int n : {2, 3, 4}) m_usrMenu1->DisableButton(n);
   if (m_kinds.isEmpty())
@@ -486,14 +661,21 @@ void frmZurnal::documentPosted(const QString& kind,
   // A change fed from elsewhere may name a document this journal already lists.
   if (at < 0) at = m_model->find(kind, key);
   // The announcement carries no number: it is read, as the list reads it.
-  QString number;
+  JournalRow row{QString(),
+                 kind,
+                 captionOf(kind),
+                 key.date,
+                 key.time,
+                 name,
+                 true,
+                 dateKeyOf(QDate::fromString(key.date, kDateFormat))};
   try {
-    if (m_state.db) number = config::documentNumber(*m_state.db, kind, key.date, key.time);
+    if (m_state.db) row.number = config::documentNumber(*m_state.db, kind, key.date, key.time);
+    readTotal(kind, key, row);
   } catch (const storage::DbError&) {
     // The row is shown without its number; the next load of the list reads it again.
   }
-  showDocument(at, {number, kind, key.date, key.time, name, true,
-                    dateKeyOf(QDate::fromString(key.date, kDateFormat))});
+  showDocument(at, row);
 }
 
 void frmZurnal::documentSaved(const QString& kind,
@@ -512,8 +694,16 @@ void frmZurnal::documentSaved(const QString& kind,
     rs.close();
     int at = previous ? m_model->find(kind, *previous) : -1;
     if (at < 0) at = m_model->find(kind, key);
-    showDocument(at, {config::documentNumber(*m_state.db, kind, key.date, key.time), kind, key.date,
-                      key.time, name, posted, dateKeyOf(QDate::fromString(key.date, kDateFormat))});
+    JournalRow row{config::documentNumber(*m_state.db, kind, key.date, key.time),
+                   kind,
+                   captionOf(kind),
+                   key.date,
+                   key.time,
+                   name,
+                   posted,
+                   dateKeyOf(QDate::fromString(key.date, kDateFormat))};
+    readTotal(kind, key, row);
+    showDocument(at, row);
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description());
   }

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QDate>
+#include <QHash>
 #include <QPointer>
 #include <QSortFilterProxyModel>
 #include <QStringList>
@@ -12,34 +13,41 @@
 #include "runtime/runtime_window.h"
 #include "script/objects/document_posting.h"
 
+class QComboBox;
 class QDateEdit;
+class QLabel;
 class QMenu;
 class QPushButton;
 
 namespace balvix::runtime {
 
 class ListSearchField;
-class SearchFilterModel;
+class JournalFilterModel;
 class ToolBarControl;
 
 // One document as the journal lists it.
 struct JournalRow {
-  QString number;  // Номер; empty for a document stored before documents had numbers
-  QString kind;
-  QString date;  // cDATE text
-  QString time;  // cTIME text
+  QString number;   // Номер; empty for a document stored before documents had numbers
+  QString kind;     // the internal name: commands and events address the kind by it
+  QString caption;  // what the list shows: the kind's description, else its name
+  QString date;     // cDATE text
+  QString time;     // cTIME text
   QString name;
   bool posted = false;
-  int dateKey = 0;  // yyyymmdd, for the period and for sorting
+  int dateKey = 0;
+  double total = 0;  // the header's «Сумма», else the sum of the table part's «Сумма»
+  bool hasTotal = false;  // a kind with neither shows an empty cell  // yyyymmdd, for the period
+                          // and for sorting
 };
 
-// The documents of a journal: number, kind, date, time, name and the posted mark (an icon
-// and a text). The «№» column shows each document's own number and sorts by its value.
+// The documents of a journal: number, date, time, the kind's caption, name and the posted
+// mark (an icon and a text). The «№» column shows each document's own number and sorts by
+// its value.
 class JournalModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  enum Column { Number, Kind, Date, Time, Name, Posted, ColumnCount };
+  enum Column { Number, Date, Time, Kind, Name, Total, Posted, ColumnCount };
   static constexpr int SortRole = Qt::UserRole + 1;
 
   using QAbstractTableModel::QAbstractTableModel;
@@ -83,6 +91,9 @@ class frmZurnal : public RuntimeWindow {
   ToolBarControl* toolbar() const { return m_usrMenu1; }
   QDateEdit* periodStart() const { return m_start; }
   QDateEdit* periodEnd() const { return m_end; }
+  // «Вид документа:», shown only when the journal lists several kinds, and «Состояние:».
+  QComboBox* kindFilter() const { return m_kindFilter; }
+  QComboBox* stateFilter() const { return m_stateFilter; }
   // The document in a model row, selected as a click selects it; -1 when none.
   int selectedRow() const { return m_row; }
 
@@ -122,16 +133,29 @@ class frmZurnal : public RuntimeWindow {
   void showDocument(int at, const JournalRow& row);
   int modelRow(const QModelIndex& viewIndex) const;
   void selectionChanged();
+  // The kind filter lists the journal's kinds by caption; the chosen kind stays chosen.
+  void fillKindFilter(const QList<std::pair<QString, QString>>& kinds);
+  // The period the user last chose, per journal and database; the default when none is.
+  QPair<QDate, QDate> rememberedPeriod() const;
+  void rememberPeriod() const;
+  QString captionOf(const QString& kind) const;
+  // The document's total as the list shows it; no total when the kind has none.
+  void readTotal(const QString& kind, const script::DocumentKey& key, JournalRow& row) const;
 
   QString m_journal;
   QStringList m_kinds;
+  QHash<QString, QString> m_captions;
   JournalModel* m_model = nullptr;
-  SearchFilterModel* m_proxy = nullptr;
+  JournalFilterModel* m_proxy = nullptr;
   ListSearchField* m_search = nullptr;
   QTableView* m_list = nullptr;
   ToolBarControl* m_usrMenu1 = nullptr;
   QDateEdit* m_start = nullptr;
   QDateEdit* m_end = nullptr;
+  QLabel* m_kindLabel = nullptr;
+  QComboBox* m_kindFilter = nullptr;
+  QComboBox* m_stateFilter = nullptr;
+  bool m_columnsSized = false;
   QPushButton* m_command1 = nullptr;
   QMenu* m_newKinds = nullptr;
   int m_row = -1;

@@ -276,7 +276,7 @@ TEST_F(DocumentWindowsTest, RoadOfADocumentThroughTheWindows) {
   const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
   click(doc, QStringLiteral("Провести"));
   EXPECT_FALSE(openWindows<frmUniDoc>().contains(doc));
-  EXPECT_EQ(rows(journal), QStringList{"1|Приход|" + today + "|Пр'иход 1|Проведен"});
+  EXPECT_EQ(rows(journal), QStringList{"1|" + today + "|Приход|Пр'иход 1|100,00|Проведен"});
   EXPECT_EQ(column(QStringLiteral("SELECT Товар||Количество FROM items_Регистр_Остатки")),
             (QStringList{"Стол2", "Стул3"}));
   EXPECT_EQ(column(QStringLiteral("SELECT Дебет FROM itogi")), QStringList{"100"});
@@ -316,7 +316,7 @@ TEST_F(DocumentWindowsTest, RoadOfADocumentThroughTheWindows) {
   processEvents();
   EXPECT_EQ(messages.last(), QStringLiteral("Отменить проведение ") + title +
                                  QStringLiteral("? Будут удалены 2 движения и 1 проводка."));
-  EXPECT_EQ(rows(journal), QStringList{"1|Приход|" + today + "|Пр'иход 1|Не проведен"});
+  EXPECT_EQ(rows(journal), QStringList{"1|" + today + "|Приход|Пр'иход 1|100,00|Не проведен"});
   EXPECT_EQ(count(QStringLiteral("items_Регистр_Остатки")), 0);
   EXPECT_EQ(count(QStringLiteral("itogi")), 0);
   journal->showContextMenu(QPoint(10, 10));
@@ -332,7 +332,7 @@ TEST_F(DocumentWindowsTest, RoadOfADocumentThroughTheWindows) {
   doc->form()->table()->setData(doc->form()->table()->index(1, 1), QStringLiteral("7"),
                                 Qt::EditRole);
   click(doc, QStringLiteral("Провести"));
-  EXPECT_EQ(rows(journal), QStringList{"1|Приход|" + today + "|Пр'иход 1|Проведен"});
+  EXPECT_EQ(rows(journal), QStringList{"1|" + today + "|Приход|Пр'иход 1|150,00|Проведен"});
   EXPECT_EQ(count(QStringLiteral("items_Документ_Приход")), 1);
   EXPECT_EQ(column(QStringLiteral("SELECT Товар||Количество FROM table_Документ_Приход")),
             (QStringList{"Стол2", "Стул7"}));
@@ -369,7 +369,7 @@ TEST_F(DocumentWindowsTest, ADraftIsListedReopenedAndPostedUnderItsNumberAndClos
   addRow(doc, 0, QStringLiteral("2"));
   click(doc, QStringLiteral("Записать"));
   EXPECT_EQ(doc->windowTitle(), title);
-  EXPECT_EQ(rows(journal), QStringList{"1|Приход|" + today + "|Черновик|Не проведен"});
+  EXPECT_EQ(rows(journal), QStringList{"1|" + today + "|Приход|Черновик|0,00|Не проведен"});
   EXPECT_EQ(count(QStringLiteral("items_Регистр_Остатки")), 0);
   const QStringList draft = column(stored);
   ASSERT_EQ(draft.size(), 1);
@@ -415,7 +415,7 @@ TEST_F(DocumentWindowsTest, ADraftIsListedReopenedAndPostedUnderItsNumberAndClos
   messages.clear();
   click(doc, QStringLiteral("Провести"));
   EXPECT_TRUE(messages.texts().isEmpty());
-  EXPECT_EQ(rows(journal), QStringList{"1|Приход|" + today + "|Черновик|Проведен"});
+  EXPECT_EQ(rows(journal), QStringList{"1|" + today + "|Приход|Черновик|7,00|Проведен"});
   EXPECT_EQ(column(stored).value(0).section(QLatin1Char('|'), 0, 1),
             draft.value(0).section(QLatin1Char('|'), 0, 1));
   EXPECT_EQ(count(QStringLiteral("items_Регистр_Остатки")), 1);
@@ -549,8 +549,8 @@ TEST_F(DocumentWindowsTest, JournalListsItsKindsWithinThePeriodBothEndsIncluded)
   journal->periodStart()->setDate(QDate(2026, 2, 1));
   journal->periodEnd()->setDate(QDate(2026, 2, 28));
   // «№» is each document's own number.
-  EXPECT_EQ(rows(journal),
-            (QStringList{"12|Приход|01.02.2026|А|Проведен", "3|Приход|28.02.2026|Б|Не проведен"}));
+  EXPECT_EQ(rows(journal), (QStringList{"12|01.02.2026|Приход|А|1,00|Проведен",
+                                        "3|28.02.2026|Приход|Б|1,00|Не проведен"}));
   EXPECT_FALSE(journal->toolbar()->isButtonEnabled(2));
   EXPECT_FALSE(journal->toolbar()->isButtonEnabled(4));
   selectRow(journal, 1);
