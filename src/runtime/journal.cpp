@@ -26,6 +26,7 @@
 #include "runtime/reposting.h"
 #include "runtime/runtime_windows.h"
 #include "runtime/toolbar_control.h"
+#include "script/number_text.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
 #include "shell/window_names.h"
@@ -83,15 +84,6 @@ double amountOf(std::string_view stored) {
   bool ok = false;
   const double value = QByteArray::fromStdString(digits).toDouble(&ok);
   return ok ? value : 0;
-}
-
-// Money as an accountant writes it: «1 495 864,00», groups split by a non-breaking space.
-QString amountText(double value) {
-  QString whole = QString::number(std::abs(value), 'f', 2);
-  const qsizetype point = whole.indexOf(QLatin1Char('.'));
-  whole[point] = QLatin1Char(',');
-  for (qsizetype at = point - 3; at > 0; at -= 3) whole.insert(at, QChar(0x00A0));
-  return value < 0 ? QLatin1Char('-') + whole : whole;
 }
 
 bool hasColumn(storage::Session& db, const QString& table, const QString& column) {
@@ -182,7 +174,7 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
     case Name:
       return r.name;
     case Total:
-      return r.hasTotal ? amountText(r.total) : QString();
+      return r.hasTotal ? script::amountText(r.total) : QString();
     case Posted:
       return r.posted ? QStringLiteral("Проведен") : QStringLiteral("Не проведен");
     default:

@@ -5,6 +5,7 @@
 
 #include "script/builtins.h"
 #include "script/engine.h"
+#include "script/number_text.h"
 
 // Conversion functions, the type tests IsNumeric and IsDate, number formatting and
 // MsgBox. Formatting follows the Russian regional style (comma as decimal point,
@@ -134,9 +135,7 @@ NumberStyle styleArgs(Args& args, int first) {
 }
 
 QString formatRussian(double d, const NumberStyle& style, const QString& suffix) {
-  QLocale ru(QLocale::Russian, QLocale::Russia);
-  if (!style.grouping) ru.setNumberOptions(QLocale::OmitGroupSeparator);
-  QString text = ru.toString(std::fabs(d), 'f', style.digits);
+  QString text = numberText(std::fabs(d), style.digits, style.grouping);
   if (!style.leadingZero && text.startsWith(QLatin1String("0,"))) text.remove(0, 1);
   text += suffix;
   static const QRegularExpression nonZeroDigit(QStringLiteral("[1-9]"));
