@@ -81,8 +81,10 @@ std::size_t flatIndex(const ArrayData& a, const Value* idx, int n) {
 
 // A condition of If, ElseIf, Do While or Case: under On Error Resume Next an error in it
 // is recorded in Err and the statement goes on as if the condition held, as the language
-// resumes with the next statement, the first one of the block.
-bool condition(Expr& e, Ctx& c, bool onError = true) {
+// resumes with the next statement, the first one of the block. A loop also learns that the
+// condition failed (`Tell`); the If on every call path is compiled without that.
+template <bool Tell>
+bool conditionOf(Expr& e, Ctx& c, bool onError, bool* failed) {
   if (!c.resumeNext) return e.evalBool(c);
   try {
     return e.evalBool(c);
@@ -92,23 +94,16 @@ bool condition(Expr& e, Ctx& c, bool onError = true) {
   } catch (...) {
     c.rt.setError(translateException(std::current_exception()));
   }
+  if constexpr (Tell) *failed = true;
   return onError;
 }
 
-// The same for a loop, which must also learn that the condition failed. Kept apart from
-// condition() so that the If on every call path stays as small as it was.
+bool condition(Expr& e, Ctx& c, bool onError = true) {
+  return conditionOf<false>(e, c, onError, nullptr);
+}
+
 bool loopCondition(Expr& e, Ctx& c, bool onError, bool& failed) {
-  if (!c.resumeNext) return e.evalBool(c);
-  try {
-    return e.evalBool(c);
-  } catch (ScriptError& err) {
-    if (err.isInterrupt()) throw;
-    c.rt.setError(err);
-  } catch (...) {
-    c.rt.setError(translateException(std::current_exception()));
-  }
-  failed = true;
-  return onError;
+  return conditionOf<true>(e, c, onError, &failed);
 }
 
 Value assignedValue(Value v, bool isSet) {
