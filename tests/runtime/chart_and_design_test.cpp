@@ -37,6 +37,20 @@ class ChartTest : public RuntimeTest {
       if (plan->model()->account(r)->code == code) return r;
     return -1;
   }
+  // An element form of a catalog with an account requisite, and the chart it asked for
+  // with F4 in that field.
+  std::pair<frmUniSpr*, frmPlan*> chooseAccountForAnElement() {
+    createCatalog(QStringLiteral("Статьи"),
+                  {{"Наименование", "Текст"}, {"Счет", "Счет.ПланСчетов"}});
+    state.currentObjectName = QStringLiteral("Статьи");
+    auto* form = qobject_cast<frmUniSpr*>(windows().newWindow(QStringLiteral("frmUniSpr")));
+    if (!form) return {nullptr, nullptr};
+    showChild(state, form);
+    QTest::keyClick(form->form()->field(QStringLiteral("Счет"))->focusWidget(), Qt::Key_F4);
+    processEvents();
+    return {form,
+            qobject_cast<frmPlan*>(windows().existingSharedWindow(QStringLiteral("frmPlan")))};
+  }
 };
 
 TEST_F(ChartTest, TopLevelAccountsUntilExpanded) {
@@ -57,15 +71,8 @@ TEST_F(ChartTest, TopLevelAccountsUntilExpanded) {
 }
 
 TEST_F(ChartTest, OnlyAccountsThatTakePostingsAreChosenIntoTheAskingForm) {
-  createCatalog(QStringLiteral("Статьи"), {{"Наименование", "Текст"}, {"Счет", "Счет.ПланСчетов"}});
-  state.currentObjectName = QStringLiteral("Статьи");
-  auto* form = qobject_cast<frmUniSpr*>(windows().newWindow(QStringLiteral("frmUniSpr")));
-  ASSERT_TRUE(form);
-  showChild(state, form);
-  QTest::keyClick(form->form()->field(QStringLiteral("Счет"))->focusWidget(), Qt::Key_F4);
-  processEvents();
-  frmPlan* plan = qobject_cast<frmPlan*>(windows().existingSharedWindow(QStringLiteral("frmPlan")));
-  ASSERT_TRUE(plan);
+  const auto [form, plan] = chooseAccountForAnElement();
+  ASSERT_TRUE(form && plan);
   EXPECT_EQ(plan->tag(), form->windowTitle() + QStringLiteral(";Счет"));
   // 41 takes no postings (icon 1): nothing happens and the chart stays.
   const int no = rowOf(plan, QStringLiteral("41"));
@@ -84,15 +91,8 @@ TEST_F(ChartTest, OnlyAccountsThatTakePostingsAreChosenIntoTheAskingForm) {
 }
 
 TEST_F(ChartTest, TheChartFiltersAsTypedAndEnterChooses) {
-  createCatalog(QStringLiteral("Статьи"), {{"Наименование", "Текст"}, {"Счет", "Счет.ПланСчетов"}});
-  state.currentObjectName = QStringLiteral("Статьи");
-  auto* form = qobject_cast<frmUniSpr*>(windows().newWindow(QStringLiteral("frmUniSpr")));
-  ASSERT_TRUE(form);
-  showChild(state, form);
-  QTest::keyClick(form->form()->field(QStringLiteral("Счет"))->focusWidget(), Qt::Key_F4);
-  processEvents();
-  frmPlan* plan = qobject_cast<frmPlan*>(windows().existingSharedWindow(QStringLiteral("frmPlan")));
-  ASSERT_TRUE(plan);
+  const auto [form, plan] = chooseAccountForAnElement();
+  ASSERT_TRUE(form && plan);
   plan->expanded()->click();
   QTest::keyClicks(plan->searchField(), QStringLiteral("41.1"));
   ASSERT_GE(plan->list()->model()->rowCount(), 1);
