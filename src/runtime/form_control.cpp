@@ -15,6 +15,7 @@
 #include "runtime/design_overlay.h"
 #include "runtime/form_table.h"
 #include "runtime/module_error.h"
+#include "runtime/table_totals.h"
 #include "runtime/value_field.h"
 #include "script/coerce.h"
 #include "script/engine.h"
@@ -119,6 +120,9 @@ FormControl::FormControl(QWidget* parent) : QWidget(parent) {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(m_scroll, 1);
   layout->addWidget(m_tableView, 1);
+  m_totals = new TableTotals(m_table, m_tableView, this);
+  m_totals->hide();
+  layout->addWidget(m_totals);
 }
 
 FormControl::~FormControl() {
@@ -506,6 +510,8 @@ void FormControl::setReadOnly(bool on) {
 void FormControl::setTablePart(bool on) {
   m_tablePart = on;
   m_tableView->setVisible(on);
+  m_totals->recount();
+  m_totals->setVisible(on && m_totals->hasTotals());
   // Room for a few rows whatever the header takes.
   m_tableView->setMinimumHeight(on ? kLeastTableHeight : 0);
   updateCanvasSize();

@@ -31,6 +31,7 @@ namespace balvix::runtime {
 
 class FormTable;
 class FormTableView;
+class TableTotals;
 class ValueField;
 class DesignOverlay;
 
@@ -111,6 +112,8 @@ class FormControl : public QWidget {
   bool tablePart() const { return m_tablePart; }
   FormTable* table() const { return m_table; }
   FormTableView* tableView() const { return m_tableView; }
+  // The line of sums under the table part.
+  TableTotals* totals() const { return m_totals; }
 
   // Inspection: element captions in layout order, an element's field, its rectangle.
   QStringList elementNames() const;
@@ -173,6 +176,7 @@ class FormControl : public QWidget {
   std::vector<std::unique_ptr<Element>> m_elements;
   QStringList m_malformed;
   QScrollArea* m_scroll = nullptr;
+  TableTotals* m_totals = nullptr;
   QWidget* m_canvas = nullptr;
   DesignOverlay* m_overlay = nullptr;
   FormTable* m_table = nullptr;

@@ -1,4 +1,5 @@
 #include "demo_windows_fixture.h"
+#include "runtime/table_totals.h"
 
 namespace balvix::runtime::testing {
 namespace {
@@ -110,6 +111,23 @@ TEST_F(DemoWindowsTest, ANewDocumentShowsEveryHeaderFieldWhole) {
     doc->close();
     processEvents();
   }
+}
+
+// The demo sale's totals add up the quantity and the sum, not the price.
+TEST_F(DemoWindowsTest, ASalesTotalsAddUpQuantityAndSumButNotPrice) {
+  frmUniDoc* doc = newSale(QStringLiteral("Брус 50×50"), QStringLiteral("Центральный склад"),
+                           QStringLiteral("3"), QStringLiteral("250"));
+  ASSERT_TRUE(doc);
+  FormTable* table = doc->form()->table();
+  table->newRow();
+  const int row = table->rows() - 1;
+  table->setData(table->index(row, 0), QStringLiteral("Брус 50×50"), Qt::EditRole);
+  table->setData(table->index(row, 1), QStringLiteral("2"), Qt::EditRole);
+  table->setData(table->index(row, 2), QStringLiteral("250"), Qt::EditRole);
+  processEvents();
+  QStringList totals;
+  for (int c = 0; c < table->columnCount(); ++c) totals << doc->form()->totals()->total(c);
+  EXPECT_EQ(totals, (QStringList{"", "5", "", "1" + QString(QChar(0x00A0)) + "250"}));
 }
 
 }  // namespace

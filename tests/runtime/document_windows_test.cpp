@@ -19,6 +19,7 @@
 #include "runtime/form_control.h"
 #include "runtime/form_table.h"
 #include "runtime/journal.h"
+#include "runtime/table_totals.h"
 #include "runtime/toolbar_control.h"
 #include "runtime_fixture.h"
 #include "shell/help_windows.h"
@@ -532,6 +533,34 @@ TEST_F(DocumentWindowsTest, ANewDocumentStartsOnTheWorkingDateOfTheSettings) {
     EXPECT_EQ(doc->datePicker()->date(), expected);
     doc->close();
     processEvents();
+  }
+}
+
+// The line under the table part adds up its number columns as they are edited.
+TEST_F(DocumentWindowsTest, TheTotalsLineFollowsTheRows) {
+  frmUniDoc* doc = newDocument();
+  ASSERT_TRUE(doc);
+  FormTable* table = doc->form()->table();
+  TableTotals* totals = doc->form()->totals();
+  ASSERT_TRUE(totals && totals->isVisible());
+  EXPECT_EQ(totals->accessibleName(), QStringLiteral("Итого"));
+  struct Step {
+    QStringList quantities;
+    const char* total;
+  };
+  const QChar gap(0x00A0);
+  for (const Step& step : {Step{{"2", "3,5"}, "5,5"}, Step{{"2", "3,5", "1495858.50"}, ""},
+                           Step{{"7"}, "7"}, Step{{}, "0"}}) {
+    table->clearRows();
+    for (const QString& q : step.quantities) {
+      table->newRow();
+      table->setData(table->index(table->rows() - 1, 1), q, Qt::EditRole);
+    }
+    const QString expected = *step.total ? QString::fromUtf8(step.total)
+                                         : QStringLiteral("1") + gap + QStringLiteral("495") + gap +
+                                               QStringLiteral("864,00");
+    EXPECT_EQ(totals->total(1), expected) << step.quantities.join(u' ').toStdString();
+    EXPECT_EQ(totals->total(0), QString()) << "a good is not added up";
   }
 }
 
