@@ -41,15 +41,6 @@ class CatalogColumnsTest : public RuntimeTest {
       values << view->model()->index(r, column).data().toString();
     return values;
   }
-  // Key by key, as typed: QTest's own typing knows only ASCII.
-  static void typeText(QWidget* widget, const QString& text) {
-    for (const QChar ch : text) {
-      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-      QApplication::sendEvent(widget, &press);
-      QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-      QApplication::sendEvent(widget, &release);
-    }
-  }
   static QStringList headers(QAbstractItemView* view) {
     QStringList names;
     for (int c = 0; c < view->model()->columnCount(); ++c)

@@ -45,15 +45,6 @@ class JournalFiltersTest : public RuntimeTest {
     }
     main()->BuildMenus();
   }
-  // Key by key, as typed: QTest's own typing knows only ASCII.
-  static void typeText(QWidget* widget, const QString& text) {
-    for (const QChar ch : text) {
-      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-      QApplication::sendEvent(widget, &press);
-      QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
-      QApplication::sendEvent(widget, &release);
-    }
-  }
   static QString today() { return QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")); }
   frmZurnal* openJournal() { return clickMenu<frmZurnal>(2, QStringLiteral("Склад")); }
   static QStringList shown(frmZurnal* journal, int column) {

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
@@ -76,6 +77,15 @@ class RuntimeTest : public ::testing::Test, public balvix::testing::TempDatabase
         db().openRecordset(QStringLiteral("SELECT Наименование FROM items_Справочник_") + catalog);
     for (; !rs.eof(); rs.moveNext()) names << rs.text(0);
     return names;
+  }
+  // Key by key, as typed: QTest's own typing knows only ASCII.
+  static void typeText(QWidget* widget, const QString& text) {
+    for (const QChar ch : text) {
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+      QApplication::sendEvent(widget, &press);
+      QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+      QApplication::sendEvent(widget, &release);
+    }
   }
   // Chooses an object from a user menu (0 catalogs, 1 documents, 2 journals, 3 reports) the
   // way the user does; the last open window of the class it opens.
