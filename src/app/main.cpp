@@ -42,6 +42,7 @@ void printUsage() {
       "        [--post ВИД [--date ДД.ММ.ГГГГ]]      как проведение документа этого вида "
       "(пробное:\n"
       "        [--commit]                            откатывается, если не указан --commit)\n"
+      "        [--trace]                             печатать каждую выполняемую строку\n"
       "  balvix --document ФАЙЛ.json... --db ФАЙЛ [--post]  записать (и провести) документы из\n"
       "                                              файлов, каждый в своей транзакции\n"
       "  balvix --report ИМЯ --db ФАЙЛ [--from ДД.ММ.ГГГГ --to ДД.ММ.ГГГГ]\n"
@@ -52,17 +53,27 @@ void printUsage() {
 // Every option the program knows; anything else is refused rather than ignored, so a script
 // that misspells one is told so instead of waiting on a window.
 bool knownOption(const QString& arg) {
-  static const QStringList options = {
-      QStringLiteral("--db"),           QStringLiteral("--quit-when-shown"),
-      QStringLiteral("--new-database"), QStringLiteral("--demo"),
-      QStringLiteral("--backup"),       QStringLiteral("--force"),
-      QStringLiteral("--run"),          QStringLiteral("--call"),
-      QStringLiteral("--post"),         QStringLiteral("--date"),
-      QStringLiteral("--commit"),       QStringLiteral("--document"),
-      QStringLiteral("--report"),       QStringLiteral("--from"),
-      QStringLiteral("--to"),           QStringLiteral("--pdf"),
-      QStringLiteral("--csv"),          QStringLiteral("--xlsx"),
-      QStringLiteral("--help"),         QStringLiteral("-h")};
+  static const QStringList options = {QStringLiteral("--db"),
+                                      QStringLiteral("--quit-when-shown"),
+                                      QStringLiteral("--new-database"),
+                                      QStringLiteral("--demo"),
+                                      QStringLiteral("--backup"),
+                                      QStringLiteral("--force"),
+                                      QStringLiteral("--run"),
+                                      QStringLiteral("--call"),
+                                      QStringLiteral("--post"),
+                                      QStringLiteral("--date"),
+                                      QStringLiteral("--commit"),
+                                      QStringLiteral("--document"),
+                                      QStringLiteral("--trace"),
+                                      QStringLiteral("--report"),
+                                      QStringLiteral("--from"),
+                                      QStringLiteral("--to"),
+                                      QStringLiteral("--pdf"),
+                                      QStringLiteral("--csv"),
+                                      QStringLiteral("--xlsx"),
+                                      QStringLiteral("--help"),
+                                      QStringLiteral("-h")};
   return options.contains(arg);
 }
 
@@ -247,7 +258,8 @@ int main(int argc, char** argv) {
     return balvix::app::runModuleCommand(
         file, optionValue(args, QStringLiteral("--db")),
         optionValue(args, QStringLiteral("--call")), optionValue(args, QStringLiteral("--post")),
-        optionValue(args, QStringLiteral("--date")), args.contains(QStringLiteral("--commit")));
+        optionValue(args, QStringLiteral("--date")), args.contains(QStringLiteral("--commit")),
+        args.contains(QStringLiteral("--trace")));
   }
 
   if (args.contains(QStringLiteral("--report"))) {

@@ -1,6 +1,7 @@
 #include "app/run_module.h"
 
 #include <QFile>
+#include <QHash>
 #include <QTime>
 #include <cstdio>
 #include <memory>
@@ -48,6 +49,22 @@ class BenchAccumulator : public SimpleHostObject {
   double m_total = 0;
 };
 
+// --trace: each statement, before it runs, as "MODULE:LINE: text of the line" on stderr.
+class LineTrace : public DebugHook {
+ public:
+  LineTrace() { armed = true; }
+  void atStatement(Engine& engine, const QString& module, int line, int) override {
+    QStringList& lines = m_lines[module];
+    if (lines.isEmpty()) lines = engine.moduleText(module).split(u'\n');
+    const QString text =
+        line >= 1 && line <= lines.size() ? lines.at(line - 1).trimmed() : QString();
+    writeLine(stderr, QStringLiteral("%1:%2: %3").arg(module, QString::number(line), text));
+  }
+
+ private:
+  QHash<QString, QStringList> m_lines;
+};
+
 void reportError(const QString& file, const ScriptError& e) {
   // An error in the global module names it rather than the file that called it.
   const QString& where = e.module().isEmpty() ? file : e.module();
@@ -62,7 +79,7 @@ void reportError(const QString& file, const ScriptError& e) {
 }  // namespace
 
 int runModuleCommand(const QString& file, const QString& dbPath, const QString& callProc,
-                     const QString& postKind, const QString& postDate, bool commit) {
+                     const QString& postKind, const QString& postDate, bool commit, bool trace) {
   QFile f(file);
   if (!f.open(QIODevice::ReadOnly)) {
     writeLine(stderr, QStringLiteral("%1: не удается открыть файл: %2").arg(file, f.errorString()));
@@ -99,6 +116,8 @@ int runModuleCommand(const QString& file, const QString& dbPath, const QString& 
     }
   }
   Engine engine(host);
+  LineTrace lineTrace;
+  if (trace) engine.setDebugHook(&lineTrace);
   engine.setGlobalObject(createGlobalFunctions(host, context));
   // A posting module reads and fills its document through Форма and Таблица: here those of
   // a new document of the kind, empty as its window starts.

@@ -14,9 +14,10 @@ namespace balvix::app {
 // of that kind dated `postDate` (dd.MM.yyyy, today when empty), stamped with the time of
 // the run, in one transaction. Its movements belong to no stored document, so this is a
 // trial: the transaction is rolled back unless `commit` is set. An error names the module
-// it happened in, the file or «Глобальный модуль», and its own line.
+// it happened in, the file or «Глобальный модуль», and its own line. With `trace` every
+// statement is printed to stderr as it runs ("FILE:LINE: text").
 int runModuleCommand(const QString& file, const QString& dbPath, const QString& callProc,
                      const QString& postKind = QString(), const QString& postDate = QString(),
-                     bool commit = false);
+                     bool commit = false, bool trace = false);
 
 }  // namespace balvix::app

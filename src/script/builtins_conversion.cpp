@@ -194,6 +194,7 @@ void registerConversionBuiltins(BuiltinTable& table) {
   struct Named {
     const char* name;
     int value;
+    bool alwaysLong = false;  // the colours are Long whatever their value
   };
   static constexpr Named kConstants[] = {{"vbOKOnly", 0},
                                          {"vbOKCancel", 1},
@@ -248,17 +249,18 @@ void registerConversionBuiltins(BuiltinTable& table) {
                                          {"vbTristateUseDefault", -2},
                                          {"vbFirstFourDays", 2},
                                          {"vbFirstFullWeek", 3},
-                                         {"vbBlack", 0x000000},
-                                         {"vbRed", 0x0000FF},
-                                         {"vbGreen", 0x00FF00},
-                                         {"vbYellow", 0x00FFFF},
-                                         {"vbBlue", 0xFF0000},
-                                         {"vbMagenta", 0xFF00FF},
-                                         {"vbCyan", 0xFFFF00},
-                                         {"vbWhite", 0xFFFFFF}};
+                                         {"vbBlack", 0x000000, true},
+                                         {"vbRed", 0x0000FF, true},
+                                         {"vbGreen", 0x00FF00, true},
+                                         {"vbYellow", 0x00FFFF, true},
+                                         {"vbBlue", 0xFF0000, true},
+                                         {"vbMagenta", 0xFF00FF, true},
+                                         {"vbCyan", 0xFFFF00, true},
+                                         {"vbWhite", 0xFFFFFF, true}};
   for (const Named& c : kConstants)
     table.addConstant(QString::fromLatin1(c.name),
-                      Value::number(static_cast<std::int64_t>(c.value)));
+                      c.alwaysLong ? Value::longValue(c.value)
+                                   : Value::number(static_cast<std::int64_t>(c.value)));
 }
 
 }  // namespace balvix::script

@@ -338,6 +338,7 @@ void registerDateBuiltins(BuiltinTable& table) {
   for (int i = 0; i < 7; ++i)
     table.addConstant(QString::fromUtf16(days[i]),
                       Value::integer(static_cast<std::int16_t>(i + 1)));
+  table.addConstant(QStringLiteral("vbUseSystem"), Value::integer(0));
   table.addConstant(QStringLiteral("vbUseSystemDayOfWeek"), Value::integer(0));
   table.addConstant(QStringLiteral("vbFirstJan1"), Value::integer(1));
   table.addConstant(QStringLiteral("vbGeneralDate"), Value::integer(0));

@@ -70,7 +70,8 @@ Value fnRgb(CallContext&, Args& args) {
 
 // Seconds since midnight, with hundredths.
 Value fnTimer(CallContext&, Args&) {
-  return Value::real(QTime::currentTime().msecsSinceStartOfDay() / 10 / 100.0);
+  return Value::single(
+      static_cast<float>(QTime::currentTime().msecsSinceStartOfDay() / 10 / 100.0));
 }
 
 Value fnScriptEngine(CallContext&, Args&) {
@@ -124,7 +125,7 @@ Value fnRound(CallContext&, Args& args) {
   if (v.isNull()) return Value::null();
   const int digits = args.has(1) ? toLong(arg(args, 1)) : 0;
   if (digits < 0) invalidCall();
-  if (v.isWhole()) return v;
+  if (v.isWhole() || v.type() == Value::Type::Boolean) return v;
   const double d = toDouble(v);
   if (digits == 0) return sameKind(v, std::nearbyint(d));
   if (digits > 15) return sameKind(v, d);
@@ -164,7 +165,8 @@ Value fnOct(CallContext&, Args& args) {
 // run, as in the language.
 struct RandomState {
   std::uint32_t seed = 0x50000;
-  double last = 0;
+  // Rnd(0) before any other call repeats the seed itself, as the language does.
+  double last = 0x50000 / 16777216.0;
 };
 
 RandomState& randomState() {
@@ -180,16 +182,16 @@ double nextRandom(RandomState& st) {
 
 Value fnRnd(CallContext&, Args& args) {
   RandomState& st = randomState();
-  if (!args.has(0)) return Value::real(nextRandom(st));
+  if (!args.has(0)) return Value::single(static_cast<float>(nextRandom(st)));
   const double n = toDouble(arg(args, 0));
-  if (n == 0) return Value::real(st.last);
+  if (n == 0) return Value::single(static_cast<float>(st.last));
   if (n < 0) {
     const float f = static_cast<float>(n);
     std::uint32_t bits = 0;
     std::memcpy(&bits, &f, sizeof bits);
     st.seed = (bits + (bits >> 24)) & 0xFFFFFFu;
   }
-  return Value::real(nextRandom(st));
+  return Value::single(static_cast<float>(nextRandom(st)));
 }
 
 Value fnRandomize(CallContext&, Args& args) {

@@ -2,6 +2,7 @@
 
 #include "script/coerce.h"
 #include "script/nodes.h"
+#include "script/regexp_object.h"
 
 namespace balvix::script {
 
@@ -78,7 +79,7 @@ Value ClassObject::run(Procedure& proc, Args& args, const Value* assigned) {
     throw ScriptError(ErrorCode::WrongArgumentCount, proc.spelled);
   checkCallDepth(rt);
   rt.checkInterrupt();
-  Runtime::CallFrame callFrame(rt, proc.slotCount);
+  Runtime::CallFrame callFrame(rt, proc.slotCount, &proc);
   Value* s = callFrame.base();
   // By-reference parameters point at the argument values; the caller writes back those
   // that came from its variables.
@@ -209,7 +210,10 @@ namespace nodes {
 
 Value NewObject::eval(Ctx& c) {
   const auto it = classes->constFind(name);
-  if (it == classes->constEnd()) throw ScriptError(ErrorCode::ClassNotDefined, spelled);
+  if (it == classes->constEnd()) {
+    if (isRegExpClassName(name)) return Value(createRegExp());
+    throw ScriptError(ErrorCode::ClassNotDefined, spelled);
+  }
   Runtime& rt = c.rt;
   if (!rt.classes) rt.classes = std::make_unique<ClassSupport>(rt);
   return Value(std::static_pointer_cast<HostObject>(rt.classes->create(*it)));

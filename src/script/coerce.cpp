@@ -214,8 +214,9 @@ bool toBool(const Value& v) {
       return v.asBool();
     case Value::Type::String: {
       const QString s = v.asString().trimmed().toCaseFolded();
-      if (s == u"true" || s == u"истина") return true;
-      if (s == u"false" || s == u"ложь") return false;
+      // "#TRUE#" and "#FALSE#" are how the language writes a Boolean into a file.
+      if (s == u"true" || s == u"истина" || s == u"#true#") return true;
+      if (s == u"false" || s == u"ложь" || s == u"#false#") return false;
       double d = 0;
       if (parseNumber(s, d)) return d != 0;
       mismatch();

@@ -103,6 +103,7 @@ Compiler::Scope Compiler::localScope(const LocalNames* local) const {
 }
 
 void Compiler::finishScope(Scope& scope) {
+  if (scope.proc) scope.proc->localNames = scope.locals;
   for (const std::shared_ptr<LocalNames>& names : scope.executes) {
     names->proc = scope.proc;
     names->locals = scope.locals;

@@ -70,7 +70,7 @@ void Engine::compile(const std::vector<ModuleSource>& modules) {
   int firstLine = 0;
   try {
     for (const ModuleSource& m : modules) {
-      m_spans.push_back({firstLine, m.name});
+      m_spans.push_back({firstLine, m.name, m.text});
       std::vector<Token> tokens = tokenize(m.text, firstLine);
       const int lastLine = tokens.empty() ? firstLine : tokens.back().line;
       Parser parser(std::move(tokens));
@@ -91,18 +91,21 @@ void Engine::compile(const std::vector<ModuleSource>& modules) {
   }
   m_runtime = std::make_unique<Runtime>(*this, m_host, m_program->globalCount);
   m_runtime->globalObject = m_globalObject;
+  m_runtime->debug = m_debug ? m_debug : installedDebugHook();
 }
 
 void Engine::locate(ScriptError& e) const {
   if (e.isLocated()) return;
+  const auto [module, line] = moduleLine(e.line());
+  e.setLocation(module, line);
+}
+
+std::pair<QString, int> Engine::moduleLine(int programLine) const {
   const ModuleSpan* span = nullptr;
   for (const ModuleSpan& s : m_spans)
-    if (e.line() > s.firstLine) span = &s;
-  if (!span) {
-    e.setLocation(m_spans.empty() ? QString() : m_spans.front().name, e.line());
-    return;
-  }
-  e.setLocation(span->name, e.line() - span->firstLine);
+    if (programLine > s.firstLine) span = &s;
+  if (!span) return {m_spans.empty() ? QString() : m_spans.front().name, programLine};
+  return {span->name, programLine - span->firstLine};
 }
 
 void Engine::load(const QString& text) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "script/builtins.h"
+#include "script/debug_hook.h"
 #include "script/host.h"
 #include "script/host_object.h"
 #include "script/script_error.h"
@@ -90,6 +91,18 @@ class Engine {
   // A module-level variable by name (Empty when there is none); for hosts and tests.
   Value variable(const QString& name) const;
 
+  // A debugger or trace for the runs of this engine (instead of the installed hook);
+  // set it before load().
+  void setDebugHook(DebugHook* hook) { m_debug = hook; }
+  // What a debugger shows while the module stands at a statement: the calls under way
+  // (innermost first, the module level last), the variables of one of them (the module
+  // level: the module's variables), and the text of a loaded module by its name.
+  std::vector<DebugFrameInfo> debugStack() const;
+  std::vector<DebugVariable> debugVariables(int frameIndex) const;
+  QString moduleText(const QString& module) const;
+  // A line of the compiled program as the module it belongs to and the module's own line.
+  std::pair<QString, int> moduleLine(int programLine) const;
+
   // Limit of nested procedure calls before «Недостаточно места в стеке».
   static constexpr int kMaxCallDepth = 3000;
   // The largest module text accepted (all texts of one load together), in characters;
@@ -102,6 +115,7 @@ class Engine {
   struct ModuleSpan {
     int firstLine;
     QString name;
+    QString text;
   };
   // Turns a program line of an error leaving the engine into the module's own line.
   void locate(ScriptError& e) const;
@@ -116,6 +130,7 @@ class Engine {
   std::vector<std::pair<QString, std::shared_ptr<HostObject>>> m_objects;
   std::unique_ptr<Program> m_program;
   std::unique_ptr<Runtime> m_runtime;
+  DebugHook* m_debug = nullptr;
 };
 
 }  // namespace balvix::script

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "script/coerce.h"
+#include "script/regexp_object.h"
 #include "script/script_error.h"
 
 namespace balvix::script {
@@ -85,6 +86,10 @@ Value clsExt::invoke(int dispId, Args& args) {
 
 // The kinds compare exactly, letter case included: "справочник" is no object.
 Value clsExt::createObject(const QString& kind) {
+  // The language's own object, under the name it is known by elsewhere as well.
+  if (kind.compare(QStringLiteral("RegExp"), Qt::CaseInsensitive) == 0 ||
+      kind.compare(QStringLiteral("VBScript.RegExp"), Qt::CaseInsensitive) == 0)
+    return Value(createRegExp());
   if (m_objects)
     if (std::shared_ptr<HostObject> object = m_objects->createObject(kind)) return Value(object);
   m_host.showProgramMessage(QStringLiteral("Объект не существует!"));

@@ -51,13 +51,13 @@ Value fnArray(CallContext&, Args& a) {
 Value fnUBound(CallContext&, Args& a) {
   const ArrayData& arr = arrayArg(a[0]);
   const int dim = dimensionArg(a, arr);
-  return Value::number(arr.upper[static_cast<std::size_t>(dim - 1)]);
+  return Value::longValue(static_cast<std::int32_t>(arr.upper[static_cast<std::size_t>(dim - 1)]));
 }
 
 Value fnLBound(CallContext&, Args& a) {
   const ArrayData& arr = arrayArg(a[0]);
   dimensionArg(a, arr);
-  return Value::integer(0);
+  return Value::longValue(0);
 }
 
 Value fnJoin(CallContext&, Args& a) {

@@ -313,11 +313,16 @@ std::vector<Token> tokenize(const QString& src, int lineBase) {
         const bool forceLong = j < n && src[j] == u'&';
         if (forceLong) ++j;
         Token& t = push(Tok::Number, src.mid(i, j - i));
-        // Hex and octal literals are 16- or 32-bit two's complement, as in the language.
-        if (v <= 0xFFFF && !forceLong)
+        // Hex and octal literals are 16- or 32-bit two's complement, as in the language;
+        // a trailing "&" reads all 32 bits (&HFFFF& is 65535) and the value then takes
+        // the smallest type that holds it, so &H10& is an Integer.
+        const auto bits32 = static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
+        if (forceLong)
+          t.value = Value::number(bits32);
+        else if (v <= 0xFFFF)
           t.value = Value::integer(static_cast<std::int16_t>(static_cast<std::uint16_t>(v)));
         else
-          t.value = Value::longValue(static_cast<std::int32_t>(static_cast<std::uint32_t>(v)));
+          t.value = Value::longValue(bits32);
         i = j;
         continue;
       }

@@ -283,7 +283,7 @@ Value CallUser::eval(Ctx& c) {
   Runtime& rt = c.rt;
   rt.checkInterruptOnCall();
   checkCallDepth(rt);
-  Runtime::CallFrame callFrame(rt, proc->slotCount);
+  Runtime::CallFrame callFrame(rt, proc->slotCount, proc);
   Value* s = callFrame.base();
   // A new frame's slots are Empty: each argument is made in its slot.
   const std::size_t n = args.size();
@@ -314,7 +314,7 @@ Value CallUser::callWithElements(Ctx& c) {
   if (args.size() != p.byVal.size()) throw ScriptError(ErrorCode::WrongArgumentCount, p.spelled);
   rt.checkInterrupt();
   checkCallDepth(rt);
-  Runtime::CallFrame callFrame(rt, p.slotCount);
+  Runtime::CallFrame callFrame(rt, p.slotCount, &p);
   Value* s = callFrame.base();
   struct ElementArg {
     std::size_t arg;
@@ -709,6 +709,12 @@ Flow OnErrorStmt::exec(Ctx& c) {
 }
 
 Flow DimArray::exec(Ctx& c) {
+  // A fixed array refuses a ReDim before its new bounds are looked at.
+  if (redim) {
+    const Value* current = var->ref(c);
+    if (current->isArray() && current->asArray()->fixedSize)
+      throw ScriptError(ErrorCode::ArrayFixed);
+  }
   std::vector<int> upper;
   std::size_t total = 1;
   for (auto& d : dims) {

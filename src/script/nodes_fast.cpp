@@ -125,7 +125,7 @@ Flow AssignLocalCopy::exec(Ctx& c) {
 Flow IfLocalConst::exec(Ctx& c) {
   const Value& x = c.vars[slot].deref();
   // Under On Error Resume Next the general statement records a failing condition.
-  if (!x.isWhole() || c.resumeNext) [[unlikely]]
+  if (!x.isWhole() || c.resumeNext || c.rt.debug) [[unlikely]]
     return IfStmt::exec(c);
   const bool taken = range.holds(x.asInt());
   Stmt* only = taken ? thenOnly : elseOnly;

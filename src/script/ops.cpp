@@ -282,6 +282,13 @@ int compare(const Value& a0, const Value& b0, bool literalMix) {
     const double x = sa ? sv : ov, y = sa ? ov : sv;
     return x < y ? -1 : x > y;
   }
+  // A Single against a Double is compared in single precision, as the language does:
+  // CSng(0.001 * 0.001) = 0.000001 holds.
+  if ((a.type() == T::Single && b.type() == T::Double) ||
+      (a.type() == T::Double && b.type() == T::Single)) {
+    const float x = static_cast<float>(toDouble(a)), y = static_cast<float>(toDouble(b));
+    return x < y ? -1 : x > y;
+  }
   const double x = toDouble(a), y = toDouble(b);
   return x < y ? -1 : x > y;
 }

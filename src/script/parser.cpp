@@ -94,7 +94,11 @@ bool Parser::atStatementEnd() const {
     return true;
   // "x = 1 End Sub": the closer of a procedure may follow a statement on its line.
   if (m_procedureDepth > 0 && t.type == Tok::Ident && t.kw == Kw::End &&
-      (isKw(Kw::Sub, 1) || isKw(Kw::Function, 1)))
+      (isKw(Kw::Sub, 1) || isKw(Kw::Function, 1) || isKw(Kw::Property, 1)))
+    return true;
+  // "Public x End Class": so may the closer of a class after a member.
+  if (m_inClass && m_procedureDepth == 0 && t.type == Tok::Ident && t.kw == Kw::End &&
+      isKw(Kw::Class, 1))
     return true;
   return false;
 }
@@ -307,11 +311,13 @@ ast::Ptr<ast::ProcedureDecl> Parser::parseProcedure(bool isPrivate) {
       if (!acceptOp(u",")) break;
     }
     expectOp(u")");
+  } else {
+    endStatement();
   }
   // Property Let and Set receive the assigned value as their last parameter.
   if ((kind == ProcKind::PropertyLet || kind == ProcKind::PropertySet) && proc->params.empty())
     fail(QStringLiteral("Ожидается параметр со значением свойства"));
-  endStatement();
+  // After the parameter list the body may begin on the same line: "Sub s() x = 1 End Sub".
   const QString closer = isProperty   ? QStringLiteral("End Property")
                          : isFunction ? QStringLiteral("End Function")
                                       : closerName(QStringLiteral("End Sub"),
@@ -340,6 +346,11 @@ ast::StmtNode Parser::parseClass(bool topLevel) {
   cls->spelled = peek().text;
   cls->name = expectName();
   endStatement();
+  m_inClass = true;
+  struct ClassScope {
+    bool& flag;
+    ~ClassScope() { flag = false; }
+  } scope{m_inClass};
   for (;;) {
     while (peek().type == Tok::Newline || peek().type == Tok::Colon) next();
     if (peek().type == Tok::End) failClose(closer, opener);

@@ -98,6 +98,7 @@ class Parser {
   ast::StmtList m_hoisted;  // procedures defined inside blocks of the module level
   std::size_t m_pos = 0;
   int m_procedureDepth = 0;
+  bool m_inClass = false;
   int m_loopFor = 0;
   int m_loopDo = 0;
   bool m_inFunction = false;

@@ -126,6 +126,18 @@ ast::ExprNode Parser::parseUnary() {
   return parsePostfix(false);
 }
 
+namespace {
+
+ast::ExprNode unwrappedCallee(ast::ExprNode node) {
+  const ast::Expression* inner = node.get();
+  while (inner->kind == Ast::Paren) inner = static_cast<const ast::ParenExpr&>(*inner).inner.get();
+  if (inner->kind != Ast::Name && inner->kind != Ast::Member) return node;
+  while (node->kind == Ast::Paren) node = std::move(static_cast<ast::ParenExpr&>(*node).inner);
+  return node;
+}
+
+}  // namespace
+
 // postfix := primary { "." name | "(" args ")" }
 ast::ExprNode Parser::parsePostfix(bool statementHead) {
   ast::ExprNode node = parsePrimary();
@@ -143,6 +155,8 @@ ast::ExprNode Parser::parsePostfix(bool statementHead) {
       grown(*m, m->object->height);
       node = std::move(m);
     } else if (isOp(u"(") && (!statementHead || !first || !peek().spaceBefore)) {
+      // "(f)(x)" calls f: parentheses around a bare callee only group it.
+      if (first) node = unwrappedCallee(std::move(node));
       const int line = next().line;
       auto call = ast::make<ast::CallExpr>(line);
       call->callee = std::move(node);

@@ -100,7 +100,7 @@ Value callProcedure(Runtime& rt, Procedure& proc, std::vector<Value>& args) {
   // that called it recurses through here.
   checkCallDepth(rt);
   rt.checkInterrupt();
-  Runtime::CallFrame callFrame(rt, proc.slotCount);
+  Runtime::CallFrame callFrame(rt, proc.slotCount, &proc);
   Value* s = callFrame.base();
   for (std::size_t i = 0; i < args.size(); ++i) s[i + 1] = args[i];
   Ctx ctx{rt, s};

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "script/builtins.h"
+#include "script/debug_hook.h"
 #include "script/host.h"
 #include "script/host_object.h"
 #include "script/script_error.h"
@@ -69,6 +70,7 @@ struct Procedure {
   int slotCount = 1;        // slot 0 is the function result, parameters follow
   int meSlot = -1;          // a member of a class: the slot that holds Me
   Block body;
+  QHash<QString, int> localNames;  // folded name → slot, for a debugger
 };
 
 // The compiled module.
@@ -134,6 +136,17 @@ class Runtime {
   bool terminatePending = false;
   void runTerminates();
 
+  // The debugger (or trace) of this run, and the calls under way while it is set.
+  struct DebugFrame {
+    const Procedure* proc;
+    Value* vars;
+    int line;
+  };
+  DebugHook* debug = nullptr;
+  std::vector<DebugFrame> debugFrames;
+  int debugTopLine = 0;  // the module-level statement under way
+  void debugStatement(int line);
+
   // Frames are carved from chunks that never move, so by-reference vars stay valid.
   struct Mark {
     Value* top;
@@ -158,11 +171,15 @@ class Runtime {
   // depth counted down) when the call ends, however it ends.
   class CallFrame {
    public:
-    CallFrame(Runtime& rt, int count) : m_rt(rt), m_slots(count) {
+    CallFrame(Runtime& rt, int count, const Procedure* proc) : m_rt(rt), m_slots(count) {
       m_base = rt.allocFrame(count, m_mark);
       ++rt.depth;
+      if (rt.debug) [[unlikely]]
+        rt.debugFrames.push_back({proc, m_base, proc ? proc->line : 0});
     }
     ~CallFrame() {
+      if (m_rt.debug && !m_rt.debugFrames.empty()) [[unlikely]]
+        m_rt.debugFrames.pop_back();
       m_rt.releaseFrame(m_mark, m_base, m_slots);
       --m_rt.depth;
     }
@@ -203,6 +220,8 @@ inline void checkCallDepth(Runtime& rt) {
 
 inline Flow execStatement(Stmt& s, Ctx& c) {
   try {
+    if (c.rt.debug && c.rt.debug->armed) [[unlikely]]
+      c.rt.debugStatement(s.line);
     const Flow f = s.exec(c);
     if (c.rt.terminatePending) [[unlikely]]
       c.rt.runTerminates();

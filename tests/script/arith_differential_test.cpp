@@ -225,7 +225,7 @@ class Differential : public ::testing::Test {
 
 const std::vector<std::pair<QString, Value>> kConstants = {
     {QStringLiteral("16"), Value::integer(16)},
-    {QStringLiteral("&H10&"), Value::longValue(16)},
+    {QStringLiteral("&H10000&"), Value::longValue(65536)},
     {QStringLiteral("-3"), Value::integer(-3)},
     {QStringLiteral("200"), Value::integer(200)}};
 

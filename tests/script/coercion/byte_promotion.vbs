@@ -9,7 +9,7 @@
 Сообщить TypeName(True + True) & " " & (True + True) ' expect: Integer -2
 Сообщить TypeName(-CByte(5)) ' expect: Integer
 g = 5
-Сообщить TypeName(g + &H10&) & " " & TypeName(g + 16) ' expect: Long Integer
+Сообщить TypeName(g + &H10000&) & " " & TypeName(g + 16) ' expect: Long Integer
 Sub Totals
   Dim s, x, i, n
   s = CByte(0)
@@ -18,7 +18,7 @@ Sub Totals
   Next
   Сообщить TypeName(s) & " " & s ' expect: Byte 15
   x = 5
-  Сообщить TypeName(x + &H10&) & " " & TypeName(x + 16) ' expect: Long Integer
+  Сообщить TypeName(x + &H10000&) & " " & TypeName(x + 16) ' expect: Long Integer
   For n = CByte(1) To CByte(3) Step CByte(1)
   Next
   Сообщить TypeName(n) & " " & n ' expect: Byte 4

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+namespace balvix::script {
+
+class Engine;
+
+// A variable as a debugger shows it; arrays and objects have their parts as children.
+struct DebugVariable {
+  QString name;
+  QString type;   // what TypeName() answers
+  QString value;  // the value as text; empty for arrays and objects
+  std::vector<DebugVariable> children;
+};
+
+// One call on the stack, innermost first; the last entry is the module level.
+struct DebugFrameInfo {
+  QString procedure;  // as written; empty for the module level
+  QString module;  // "Документ.Приход", "Глобальный модуль", a file name
+  int line = 0;  // the module's own line of the statement running in this frame
+};
+
+// Told of every statement before it runs while `armed` is set (a breakpoint exists, a step
+// is under way, a trace is on). It may block: a debugger waits there for the user, and the
+// module's own work (a posting's transaction) waits with it.
+class DebugHook {
+ public:
+  virtual ~DebugHook() = default;
+  // `module`/`line` name the statement about to run; `depth` is the number of procedure
+  // calls under way (0 at the module level).
+  virtual void atStatement(Engine& engine, const QString& module, int line, int depth) = 0;
+
+  bool armed = false;
+};
+
+// The hook every engine made from now on reports to (the program's debugger); nullptr
+// for none. Engines made before keep the hook they had.
+void installDebugHook(DebugHook* hook);
+DebugHook* installedDebugHook();
+
+}  // namespace balvix::script
