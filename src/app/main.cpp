@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/database_commands.h"
 #include "app/run_document.h"
 #include "app/run_module.h"
 #include "app/run_report.h"
@@ -46,7 +47,10 @@ void printUsage() {
       "  balvix --document ФАЙЛ.json... --db ФАЙЛ [--post]  записать (и провести) документы из\n"
       "                                              файлов, каждый в своей транзакции\n"
       "  balvix --report ИМЯ --db ФАЙЛ [--from ДД.ММ.ГГГГ --to ДД.ММ.ГГГГ]\n"
-      "        (--pdf ФАЙЛ | --csv ФАЙЛ | --xlsx ФАЙЛ)  построить отчет без окон\n",
+      "        (--pdf ФАЙЛ | --csv ФАЙЛ | --xlsx ФАЙЛ)  построить отчет без окон\n"
+      "  balvix --check --db ФАЙЛ                    проверить базу: повреждения файла и итоги\n"
+      "                                              регистров (код выхода 0 — порядок, 1 — нет)\n"
+      "  balvix --rebuild-totals --db ФАЙЛ           пересчитать итоги регистров по движениям\n",
       stdout);
 }
 
@@ -73,7 +77,9 @@ bool knownOption(const QString& arg) {
                                       QStringLiteral("--csv"),
                                       QStringLiteral("--xlsx"),
                                       QStringLiteral("--help"),
-                                      QStringLiteral("-h")};
+                                      QStringLiteral("-h"),
+                                      QStringLiteral("--check"),
+                                      QStringLiteral("--rebuild-totals")};
   return options.contains(arg);
 }
 
@@ -240,6 +246,17 @@ int main(int argc, char** argv) {
       return 1;
     }
     return backupCommand(operands.at(i + 1), operands.at(i + 2), force);
+  }
+  for (const QString& command : {QStringLiteral("--check"), QStringLiteral("--rebuild-totals")}) {
+    if (!args.contains(command)) continue;
+    QCoreApplication app(argc, argv);
+    if (!args.contains(QStringLiteral("--db")) || missingValue(args, QStringLiteral("--db"))) {
+      printUsage();
+      return 2;
+    }
+    const QString db = optionValue(args, QStringLiteral("--db"));
+    return command == QStringLiteral("--check") ? balvix::app::checkCommand(db)
+                                                : balvix::app::rebuildTotalsCommand(db);
   }
   if (args.contains(QStringLiteral("--run"))) {
     QCoreApplication app(argc, argv);

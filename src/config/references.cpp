@@ -189,6 +189,30 @@ int renameReferences(storage::Session& db, const QString& catalog, const QString
 
   const QString from = storage::quote(oldName);
   const QString to = storage::quote(newName);
+  // The registers' totals follow their movements; a renamed row may meet a row of the new
+  // name, so the two are added up instead of updated in place.
+  for (const auto& [table, column] : std::as_const(targets)) {
+    if (oldName == newName) break;
+    if (!table.startsWith(tablePrefix(TableRole::Movements), Qt::CaseInsensitive)) continue;
+    const QString totals = registerTotalsTable(table.mid(tablePrefix(TableRole::Movements).size()));
+    if (!db.tableExists(totals)) continue;
+    const QStringList columns = db.columns(totals);
+    if (!columns.contains(column, Qt::CaseInsensitive)) continue;
+    QStringList keys, selected, sums;
+    for (const QString& c : columns) {
+      const bool isSum = totalsSumColumns().contains(c, Qt::CaseInsensitive);
+      if (!isSum) keys << c;
+      selected << (c.compare(column, Qt::CaseInsensitive) == 0 ? to : c);
+      if (isSum) sums << c + QStringLiteral("=") + c + QStringLiteral("+excluded.") + c;
+    }
+    db.execute(QStringLiteral("INSERT INTO ") + totals + u'(' + columns.join(u',') +
+               QStringLiteral(") SELECT ") + selected.join(u',') + QStringLiteral(" FROM ") +
+               totals + QStringLiteral(" WHERE ") + column + u'=' + from +
+               QStringLiteral(" AND 1 ON CONFLICT(") + keys.join(u',') +
+               QStringLiteral(") DO UPDATE SET ") + sums.join(u','));
+    db.execute(QStringLiteral("DELETE FROM ") + totals + QStringLiteral(" WHERE ") + column + u'=' +
+               from);
+  }
   int moved = 0;
   if (!progress) {
     for (const auto& [table, column] : targets) {

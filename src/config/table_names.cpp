@@ -68,6 +68,15 @@ QString registerTable(const QString& registerName) {
   return tableName(TableRole::Movements, registerName);
 }
 
+QString registerTotalsTable(const QString& registerName) {
+  return QStringLiteral("totals_Регистр_") + registerName;
+}
+
+QStringList totalsSumColumns() {
+  return {QStringLiteral("ИтогПриход"), QStringLiteral("ИтогРасход"),
+          QStringLiteral("ИтогДвижений"), QStringLiteral("ИтогОшибок")};
+}
+
 QString itemsTable(ObjectKind kind, const QString& objectName) {
   switch (kind) {
     case ObjectKind::Catalog:
@@ -84,6 +93,8 @@ QString itemsTable(ObjectKind kind, const QString& objectName) {
 QStringList ownTables(ObjectKind kind, const QString& objectName) {
   if (kind == ObjectKind::Document)
     return {documentHeaderTable(objectName), documentTablePartTable(objectName)};
+  if (kind == ObjectKind::Register)
+    return {registerTable(objectName), registerTotalsTable(objectName)};
   const QString table = itemsTable(kind, objectName);
   return table.isEmpty() ? QStringList() : QStringList{table};
 }

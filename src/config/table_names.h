@@ -31,12 +31,19 @@ QString catalogTable(const QString& catalogName);
 QString documentHeaderTable(const QString& documentName);
 QString documentTablePartTable(const QString& documentName);
 QString registerTable(const QString& registerName);
+// totals_Регистр_<name>: the register's monthly totals, kept beside its movements so that
+// a balance does not walk the whole history. Listed with the register's own tables.
+QString registerTotalsTable(const QString& registerName);
+// The columns of a totals table after the requisite columns: the month (yyyymm), then the
+// sums that add up when two rows of one key meet.
+inline const QString kTotalsMonthColumn = QStringLiteral("ИтогМесяц");
+QStringList totalsSumColumns();
 
 // The table an object of this kind keeps its rows in: the catalog's elements, the
 // document's header, the register's movements; empty for the kinds without tables.
 QString itemsTable(ObjectKind kind, const QString& objectName);
 // Every generated table of an object, whether or not it exists now (a document's
-// table-part table is listed too).
+// table-part table is listed too, and so are a register's totals).
 QStringList ownTables(ObjectKind kind, const QString& objectName);
 
 // The system columns that follow the requisite columns, with their definitions.

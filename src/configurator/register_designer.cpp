@@ -14,6 +14,7 @@
 #include "config/table_names.h"
 #include "configurator/requisite_editor.h"
 #include "configurator/table_rebuild.h"
+#include "script/objects/register_totals.h"
 #include "shell/message_box.h"
 #include "storage/sql_text.h"
 
@@ -117,6 +118,9 @@ void frmRegister::write(const QString& name) {
       config::createTableStatement(config::TableRole::Movements, name, movements.requisiteNames()),
       &progress);
   config::ensureKeyIndex(db, config::TableRole::Movements, name);
+  // The totals follow the movements as they now are: requisites may have come or gone.
+  if (m_existing && m_name != name) script::totals::drop(db, m_name);
+  script::totals::rebuild(db, name);
   // The rebuilt table has lost the indexes on the columns that name catalog elements.
   config::ensureReferenceIndexes(db);
   transaction.commit();

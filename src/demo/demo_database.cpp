@@ -18,6 +18,7 @@
 #include "script/host.h"
 #include "script/objects/document_content_objects.h"
 #include "script/objects/document_posting.h"
+#include "script/objects/register_totals.h"
 #include "storage/database_file.h"
 #include "storage/db_error.h"
 #include "storage/session.h"
@@ -83,6 +84,7 @@ void define(storage::Session& db, ObjectDefinition definition) {
       db.execute(
           config::createTableStatement(config::TableRole::Movements, definition.name, names));
       config::ensureKeyIndex(db, config::TableRole::Movements, definition.name);
+      script::totals::rebuild(db, definition.name);
       break;
     case ObjectKind::Document:
       db.execute(config::createTableStatement(config::TableRole::Header, definition.name, names));

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QProgressDialog>
 
+#include "script/objects/register_totals.h"
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
@@ -68,6 +69,8 @@ void DatabaseService::addTo(QMenu* menu) {
   };
   add(QStringLiteral("Проверка базы данных…"), QStringLiteral("mnuCheckDatabase"),
       &DatabaseService::checkDatabase);
+  add(QStringLiteral("Пересчитать итоги"), QStringLiteral("mnuRebuildTotals"),
+      &DatabaseService::rebuildTotals);
   add(QStringLiteral("Резервная копия…"), QStringLiteral("mnuBackup"), &DatabaseService::backup);
   add(QStringLiteral("Восстановить из копии…"), QStringLiteral("mnuRestore"),
       &DatabaseService::restore);
@@ -77,9 +80,13 @@ void DatabaseService::checkDatabase() {
   if (!m_state.db) return;
   const QString file = m_state.db->path();
   storage::IntegrityReport report;
+  QStringList differences;
   try {
     Progress progress(m_window, QStringLiteral("Проверка базы данных..."), true);
     report = storage::checkIntegrity(*m_state.db, true, 0, progress.callback());
+    // Totals that disagree with the movements are wrong balances, not a damaged file, but
+    // the check is where the user looks for either.
+    if (report.complete && !report.damaged()) differences = script::totals::compareAll(*m_state.db);
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description(), MsgButtons::Ok, QString(), MsgIcon::Critical);
     return;
@@ -88,11 +95,33 @@ void DatabaseService::checkDatabase() {
     MessageBoxes::show(QStringLiteral("Проверка базы данных прервана."));
   else if (report.damaged())
     MessageBoxes::show(report.description(file), MsgButtons::Ok, QString(), MsgIcon::Critical);
+  else if (!differences.isEmpty())
+    MessageBoxes::show(QStringLiteral("Итоги регистров не совпадают с движениями:\n%1\n"
+                                      "Пересчитайте их (Сервис → Пересчитать итоги).")
+                           .arg(differences.mid(0, 20).join(QLatin1Char('\n'))),
+                       MsgButtons::Ok, QString(), MsgIcon::Critical);
   else
     MessageBoxes::show(
         QStringLiteral("Проверка базы данных «%1» закончена: повреждений не найдено.")
             .arg(display(file)),
         MsgButtons::Ok, QString(), MsgIcon::Information);
+}
+
+void DatabaseService::rebuildTotals() {
+  if (!m_state.db) return;
+  int registers = 0;
+  try {
+    Progress progress(m_window, QStringLiteral("Пересчет итогов..."), true);
+    const storage::WorkProgress step = progress.callback();
+    registers = script::totals::rebuildAll(*m_state.db,
+                                           [&step](qint64 done, qint64) { return step(done, 0); });
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(e.description(), MsgButtons::Ok, QString(), MsgIcon::Critical);
+    return;
+  }
+  MessageBoxes::show(
+      QStringLiteral("Итоги пересчитаны по движениям, регистров: %1.").arg(registers),
+      MsgButtons::Ok, QString(), MsgIcon::Information);
 }
 
 void DatabaseService::backup() {

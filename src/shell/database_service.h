@@ -24,6 +24,9 @@ class DatabaseService : public QObject {
 
   // "Проверка базы данных…": a full check, with progress and a way to stop it.
   void checkDatabase();
+  // "Пересчитать итоги": every register's totals made anew from its movements, in one
+  // transaction, with progress.
+  void rebuildTotals();
   // "Резервная копия…" and "Восстановить из копии…": ask for the file, then go on below.
   void backup();
   void restore();

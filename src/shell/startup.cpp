@@ -16,6 +16,7 @@
 #include "config/document_numbers.h"
 #include "config/references.h"
 #include "config/table_names.h"
+#include "script/objects/register_totals.h"
 #include "shell/frm_splash.h"
 #include "shell/message_box.h"
 #include "storage/database_file.h"
@@ -84,6 +85,23 @@ void numberOldDocuments(storage::Session& db) {
   }
 }
 
+// Registers made before they kept monthly totals get them now, once; the splash counts the
+// movements read meanwhile.
+void buildMissingTotals(storage::Session& db, frmSplash* splash) {
+  try {
+    script::totals::ensureAll(db, [splash](qint64 done, qint64) {
+      if (splash)
+        splash->setStatus(QStringLiteral("Построение итогов регистров: %1 движений...").arg(done));
+      QCoreApplication::processEvents();
+      return true;
+    });
+  } catch (const storage::DbError& e) {
+    // Balances are then read from the movements, as before: say so and go on.
+    reportStartupWarning(
+        QStringLiteral("Не удалось построить итоги регистров: %1").arg(e.description()));
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<storage::Session> openDatabaseAtStartup(frmSplash* splash, const QString& path,
@@ -106,6 +124,7 @@ std::unique_ptr<storage::Session> openDatabaseAtStartup(frmSplash* splash, const
   checkDatabaseAtStartup(*db);
   addMissingKeyIndexes(*db);
   numberOldDocuments(*db);
+  buildMissingTotals(*db, splash);
   QCoreApplication::processEvents();
   // The splash stays up a second, the check counted in; events keep being served meanwhile.
   if (splash) {

@@ -5,6 +5,7 @@
 #include "config/document_numbers.h"
 #include "config/object_kind.h"
 #include "config/table_names.h"
+#include "script/objects/register_totals.h"
 #include "script/script_error.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
@@ -91,8 +92,10 @@ class PostingScope {
         m_type(context.currentObjectType),
         m_name(context.currentObjectName),
         m_date(context.documentDate),
-        m_number(context.documentNumber) {}
+        m_number(context.documentNumber),
+        m_pending(context.pendingTotals) {}
   ~PostingScope() {
+    m_context.pendingTotals = m_pending;
     m_context.currentObjectType = m_type;
     m_context.currentObjectName = m_name;
     m_context.documentDate = m_date;
@@ -107,6 +110,7 @@ class PostingScope {
   QString m_name;
   std::optional<QDate> m_date;
   QString m_number;
+  std::shared_ptr<totals::Changes> m_pending;
 };
 
 }  // namespace
@@ -143,7 +147,11 @@ bool runAsPosting(SharedContext& context, const QString& kind, const QDate& date
   context.documentSaveTime = key.time;
   context.documentDate = date;
   context.documentNumber = number;
-  return save ? save() : true;
+  const auto changes = std::make_shared<totals::Changes>();
+  context.pendingTotals = changes;
+  if (save && !save()) return false;
+  if (context.db) changes->write(*context.db);
+  return true;
 }
 
 PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
@@ -263,7 +271,7 @@ void unpost(storage::Session& db, const QString& kind, const DocumentKey& key,
   db.execute(QStringLiteral("UPDATE ") + config::documentHeaderTable(kind) +
              QStringLiteral(" SET Проводка='0'") + keyCondition(key));
   for (const QString& table : registers)
-    db.execute(QStringLiteral("DELETE FROM ") + table + movementCondition(kind, key));
+    totals::deleteMovements(db, table, movementCondition(kind, key));
   transaction.commit();
 }
 
@@ -278,7 +286,7 @@ void remove(storage::Session& db, const QString& kind, const DocumentKey& key) {
     db.execute(QStringLiteral("DELETE FROM ") + tablePart + keyCondition(key));
   db.execute(QStringLiteral("DELETE FROM itogi") + movementCondition(kind, key));
   for (const QString& table : registers)
-    db.execute(QStringLiteral("DELETE FROM ") + table + movementCondition(kind, key));
+    totals::deleteMovements(db, table, movementCondition(kind, key));
   transaction.commit();
 }
 

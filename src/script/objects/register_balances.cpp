@@ -1,12 +1,14 @@
 #include "script/objects/register_balances.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
 #include "script/coerce.h"
+#include "script/objects/register_totals.h"
 #include "script/script_error.h"
 #include "storage/sql_text.h"
 
@@ -26,32 +28,10 @@ struct Accumulator {
   double opening = 0;
   double receipts = 0;
   double issues = 0;
+  qint64 movements = 0;  // up to the period's end
   std::string badQuantity;
   bool hasBadQuantity = false;
 };
-
-// Most quantities are whole numbers written plainly; anything else takes the language's
-// own reading of numbers, which accepts "." and "," alike.
-bool readQuantity(std::string_view text, double& out) {
-  if (text.empty()) {
-    out = 0;
-    return true;
-  }
-  std::size_t i = 0;
-  const bool negative = text[0] == '-';
-  if (negative) i = 1;
-  if (i < text.size() && text.size() - i <= 15) {
-    std::int64_t whole = 0;
-    std::size_t j = i;
-    for (; j < text.size() && text[j] >= '0' && text[j] <= '9'; ++j)
-      whole = whole * 10 + (text[j] - '0');
-    if (j == text.size()) {
-      out = negative ? -static_cast<double>(whole) : static_cast<double>(whole);
-      return true;
-    }
-  }
-  return parseNumber(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), out);
-}
 
 int digitsAt(std::string_view s, std::size_t at, std::size_t count) {
   int n = 0;
@@ -88,9 +68,165 @@ QString fromUtf8(const std::string& s) {
   return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
+QStringList filterConditions(const BalanceQuery& query) {
+  QStringList conditions;
+  for (const auto& [column, value] : query.filter)
+    conditions << column + u'=' + storage::quote(value);
+  return conditions;
+}
+
+QString whereClause(const QStringList& conditions) {
+  return conditions.isEmpty()
+             ? QString()
+             : QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+}
+
+// The groups met so far, found by their values.
+class Groups {
+ public:
+  explicit Groups(int columns) : m_columns(columns) {}
+
+  Accumulator& at(const storage::RowView& row, int from = 0) {
+    m_key.clear();
+    for (int c = from; c < from + m_columns; ++c) {
+      const std::string_view v = row.text(c);
+      const auto length = static_cast<std::uint32_t>(v.size());
+      m_key.append(reinterpret_cast<const char*>(&length), sizeof length);
+      m_key.append(v);
+    }
+    auto it = m_byKey.find(std::string_view(m_key));
+    if (it == m_byKey.end()) {
+      it = m_byKey.emplace(m_key, m_groups.size()).first;
+      Accumulator& fresh = m_groups.emplace_back();
+      fresh.values.reserve(static_cast<std::size_t>(m_columns));
+      for (int c = from; c < from + m_columns; ++c) fresh.values.emplace_back(row.text(c));
+    }
+    return m_groups[it->second];
+  }
+  std::vector<Accumulator>& groups() { return m_groups; }
+
+ private:
+  int m_columns;
+  std::string m_key;
+  std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> m_byKey;
+  std::vector<Accumulator> m_groups;
+};
+
+// Why the totals cannot answer: a quantity that is not a number (the walk names it), or a
+// movement without a proper date under a period.
+struct TotalsUnusable {};
+
 }  // namespace
 
 BalanceSet BalanceSet::compute(storage::Session& db, const BalanceQuery& query) {
+  if (query.totalsTable.isEmpty() || !db.tableExists(query.totalsTable)) return walk(db, query);
+  const int groupCount = static_cast<int>(query.groupColumns.size());
+  const bool hasPeriod = query.periodStart || query.periodEnd;
+  const int startKey = query.periodStart ? dateKey(*query.periodStart) : 0;
+  const int endKey = query.periodEnd ? dateKey(*query.periodEnd) : 99999999;
+  const int startMonth = startKey / 100;
+  const int endMonth = query.periodEnd ? endKey / 100 : INT_MAX;
+  const QStringList filter = filterConditions(query);
+  Groups groups(groupCount);
+  try {
+    // The months before the end's own month come from the totals, except the start's month,
+    // whose days fall on both sides of the start.
+    const bool splitStart = query.periodStart && startMonth < endMonth;
+    QStringList conditions = filter;
+    if (query.periodEnd) conditions << QStringLiteral("ИтогМесяц<") + QString::number(endMonth);
+    if (splitStart) conditions << QStringLiteral("ИтогМесяц<>") + QString::number(startMonth);
+    QStringList selected = query.groupColumns;
+    selected << QStringLiteral("ИтогМесяц") << QStringLiteral("ИтогПриход")
+             << QStringLiteral("ИтогРасход") << QStringLiteral("ИтогДвижений")
+             << QStringLiteral("ИтогОшибок");
+    double value = 0;
+    db.forEachRow(QStringLiteral("SELECT ") + selected.join(u',') + QStringLiteral(" FROM ") +
+                      query.totalsTable + whereClause(conditions),
+                  [&](const storage::RowView& row) {
+                    totals::readQuantity(row.text(groupCount + 4), value);
+                    if (value != 0) throw TotalsUnusable();
+                    totals::readQuantity(row.text(groupCount), value);
+                    const int month = static_cast<int>(value);
+                    if (month == 0 && hasPeriod) throw TotalsUnusable();
+                    double receipts = 0, issues = 0, movements = 0;
+                    totals::readQuantity(row.text(groupCount + 1), receipts);
+                    totals::readQuantity(row.text(groupCount + 2), issues);
+                    totals::readQuantity(row.text(groupCount + 3), movements);
+                    Accumulator& group = groups.at(row);
+                    group.movements += static_cast<qint64>(movements);
+                    group.quantity += receipts - issues;
+                    if (!hasPeriod) return;
+                    if (month < startMonth) {
+                      group.opening += receipts - issues;
+                    } else {
+                      group.receipts += receipts;
+                      group.issues += issues;
+                    }
+                  });
+    // The movements of the months read day by day: found through the date index.
+    std::vector<int> months;
+    if (query.periodEnd) months.push_back(endMonth);
+    if (splitStart) months.push_back(startMonth);
+    const bool hasQuantity = !query.quantityColumn.isEmpty();
+    QStringList columns = query.groupColumns;
+    columns << QStringLiteral("cDATE") << QStringLiteral("Флаг");
+    if (hasQuantity) columns << query.quantityColumn;
+    for (const int month : months) {
+      const QDate first(month / 100, month % 100, 1);
+      QStringList days;
+      for (int d = 1; d <= first.daysInMonth(); ++d)
+        days << storage::quote(first.addDays(d - 1).toString(QStringLiteral("dd.MM.yyyy")));
+      QStringList where = filter;
+      where << QStringLiteral("cDATE IN (") + days.join(u',') + u')';
+      db.forEachRow(QStringLiteral("SELECT ") + columns.join(u',') + QStringLiteral(" FROM ") +
+                        query.table + whereClause(where),
+                    [&](const storage::RowView& row) {
+                      const int date = dateKey(row.text(groupCount), query.table);
+                      if (date > endKey) return;
+                      double amount = 0;
+                      if (hasQuantity && !totals::readQuantity(row.text(groupCount + 2), amount))
+                        throw TotalsUnusable();
+                      const std::string_view flag = row.text(groupCount + 1);
+                      const bool receipt =
+                          flag.size() == 1 && flag[0] == '+' && !row.isNull(groupCount + 1);
+                      Accumulator& group = groups.at(row);
+                      ++group.movements;
+                      group.quantity += receipt ? amount : -amount;
+                      if (date < startKey)
+                        group.opening += receipt ? amount : -amount;
+                      else if (receipt)
+                        group.receipts += amount;
+                      else
+                        group.issues += amount;
+                    });
+    }
+  } catch (const TotalsUnusable&) {
+    return walk(db, query);
+  }
+  std::vector<Accumulator>& found = groups.groups();
+  std::erase_if(found, [](const Accumulator& group) { return group.movements <= 0; });
+
+  std::sort(found.begin(), found.end(),
+            [](const Accumulator& a, const Accumulator& b) { return a.values < b.values; });
+  BalanceSet set;
+  set.m_columns = query.groupColumns;
+  set.m_query = query;
+  set.m_documentsPending = true;
+  set.m_groups.reserve(found.size());
+  for (Accumulator& from : found) {
+    BalanceGroup group;
+    for (const std::string& v : from.values) group.values << fromUtf8(v);
+    group.quantity = from.quantity;
+    group.opening = from.opening;
+    group.receipts = from.receipts;
+    group.issues = from.issues;
+    set.m_index.insert(group.values, static_cast<int>(set.m_groups.size()));
+    set.m_groups.push_back(std::move(group));
+  }
+  return set;
+}
+
+BalanceSet BalanceSet::walk(storage::Session& db, const BalanceQuery& query) {
   const int groupCount = static_cast<int>(query.groupColumns.size());
   QStringList selected = query.groupColumns;
   selected << QStringLiteral("Документ") << QStringLiteral("Флаг");
@@ -102,46 +238,24 @@ BalanceSet BalanceSet::compute(storage::Session& db, const BalanceQuery& query) 
   const int dateAt = hasPeriod ? static_cast<int>(selected.size()) : -1;
   if (hasPeriod) selected << QStringLiteral("cDATE");
 
-  QString sql =
-      QStringLiteral("SELECT ") + selected.join(u',') + QStringLiteral(" FROM ") + query.table;
-  QStringList conditions;
-  for (const auto& [column, value] : query.filter)
-    conditions << column + u'=' + storage::quote(value);
-  if (!conditions.isEmpty())
-    sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
-
+  const QString sql = QStringLiteral("SELECT ") + selected.join(u',') + QStringLiteral(" FROM ") +
+                      query.table + whereClause(filterConditions(query));
   const int startKey = query.periodStart ? dateKey(*query.periodStart) : 0;
   const int endKey = query.periodEnd ? dateKey(*query.periodEnd) : 99999999;
 
-  std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> byKey;
-  std::vector<Accumulator> groups;
-  std::string key;
+  Groups groups(groupCount);
   db.forEachRow(sql, [&](const storage::RowView& row) {
     int date = 0;
     if (hasPeriod) {
       date = dateKey(row.text(dateAt), query.table);
       if (date > endKey) return;
     }
-    key.clear();
-    for (int c = 0; c < groupCount; ++c) {
-      const std::string_view v = row.text(c);
-      const auto length = static_cast<std::uint32_t>(v.size());
-      key.append(reinterpret_cast<const char*>(&length), sizeof length);
-      key.append(v);
-    }
-    auto it = byKey.find(std::string_view(key));
-    if (it == byKey.end()) {
-      it = byKey.emplace(key, groups.size()).first;
-      Accumulator& fresh = groups.emplace_back();
-      fresh.values.reserve(static_cast<std::size_t>(groupCount));
-      for (int c = 0; c < groupCount; ++c) fresh.values.emplace_back(row.text(c));
-      fresh.document = row.text(docAt);
-    }
-    Accumulator& group = groups[it->second];
+    Accumulator& group = groups.at(row);
+    if (group.movements++ == 0) group.document = row.text(docAt);
     if (!hasQuantity || group.hasBadQuantity) return;
     double amount = 0;
     const std::string_view quantity = row.text(quantityAt);
-    if (!readQuantity(quantity, amount)) {
+    if (!totals::readQuantity(quantity, amount)) {
       group.hasBadQuantity = true;
       group.badQuantity = quantity;
       return;
@@ -158,16 +272,14 @@ BalanceSet BalanceSet::compute(storage::Session& db, const BalanceQuery& query) 
       group.issues += amount;
   });
 
-  std::vector<std::size_t> order(groups.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::sort(order.begin(), order.end(),
-            [&](std::size_t a, std::size_t b) { return groups[a].values < groups[b].values; });
-
+  std::vector<Accumulator>& found = groups.groups();
+  std::sort(found.begin(), found.end(),
+            [](const Accumulator& a, const Accumulator& b) { return a.values < b.values; });
   BalanceSet set;
   set.m_columns = query.groupColumns;
-  set.m_groups.reserve(groups.size());
-  for (std::size_t i : order) {
-    Accumulator& from = groups[i];
+  set.m_query = query;
+  set.m_groups.reserve(found.size());
+  for (Accumulator& from : found) {
     BalanceGroup group;
     for (const std::string& v : from.values) group.values << fromUtf8(v);
     group.document = fromUtf8(from.document);
@@ -181,6 +293,51 @@ BalanceSet BalanceSet::compute(storage::Session& db, const BalanceQuery& query) 
     set.m_groups.push_back(std::move(group));
   }
   return set;
+}
+
+// One walk over the movements in table order that stops once every group has met its first
+// movement: at most the movements up to the last group's first one.
+void BalanceSet::readDocuments(storage::Session& db) {
+  if (!m_documentsPending) return;
+  m_documentsPending = false;
+  const int groupCount = static_cast<int>(m_columns.size());
+  QStringList selected = m_columns;
+  selected << QStringLiteral("Документ");
+  if (m_query.periodEnd) selected << QStringLiteral("cDATE");
+  const int endKey = m_query.periodEnd ? dateKey(*m_query.periodEnd) : 99999999;
+  std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> byKey;
+  std::string key;
+  auto encode = [&key](std::string_view v) {
+    const auto length = static_cast<std::uint32_t>(v.size());
+    key.append(reinterpret_cast<const char*>(&length), sizeof length);
+    key.append(v);
+  };
+  for (std::size_t i = 0; i < m_groups.size(); ++i) {
+    key.clear();
+    for (const QString& v : std::as_const(m_groups[i].values)) encode(v.toStdString());
+    byKey.emplace(key, i);
+  }
+  struct AllFound {};
+  std::size_t missing = byKey.size();
+  if (missing == 0) return;
+  try {
+    db.forEachRow(
+        QStringLiteral("SELECT ") + selected.join(u',') + QStringLiteral(" FROM ") + m_query.table +
+            whereClause(filterConditions(m_query)),
+        [&](const storage::RowView& row) {
+          if (m_query.periodEnd && dateKey(row.text(groupCount + 1), m_query.table) > endKey)
+            return;
+          key.clear();
+          for (int c = 0; c < groupCount; ++c) encode(row.text(c));
+          const auto it = byKey.find(std::string_view(key));
+          if (it == byKey.end()) return;
+          m_groups[it->second].document = QString::fromUtf8(
+              row.text(groupCount).data(), static_cast<qsizetype>(row.text(groupCount).size()));
+          byKey.erase(it);
+          if (--missing == 0) throw AllFound();
+        });
+  } catch (const AllFound&) {
+  }
 }
 
 storage::Recordset BalanceSet::groupRows() const {

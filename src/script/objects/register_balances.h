@@ -20,13 +20,17 @@ struct BalanceQuery {
   QString quantityColumn;                           // empty when the register has none
   std::optional<QDate> periodStart;                 // with a period: movements dated
   std::optional<QDate> periodEnd;                   //   up to the end only
+  // The register's monthly totals; empty, or a table that does not exist, for the walk
+  // over every movement.
+  QString totalsTable;
 };
 
 // One balance group: a distinct combination of requisite values (Null read as the empty
 // text) with what its movements add up to.
 struct BalanceGroup {
   QStringList values;
-  QString document;     // Документ of the group's first movement in table order
+  QString document;     // Документ of the group's first movement in table order (read on
+                        //   demand when the balances came from the totals)
   double quantity = 0;  // receipts minus issues (up to the period's end)
   double opening = 0;   // before the period's start
   double receipts = 0;  // within the period
@@ -35,12 +39,18 @@ struct BalanceGroup {
   bool hasBadQuantity = false;
 };
 
-// The balances of every group, summed in one pass over the movements instead of one
-// query per group. Groups come in the order of their values, column by column, as the
-// grouping query orders them.
+// The balances of every group: from the monthly totals before the period's months and the
+// movements of those months only, or summed in one pass over all movements. Groups come
+// in the order of their values, column by column, as the grouping query orders them.
 class BalanceSet {
  public:
   static BalanceSet compute(storage::Session& db, const BalanceQuery& query);
+  // The walk over every movement, whatever the totals: what the totals must agree with.
+  static BalanceSet walk(storage::Session& db, const BalanceQuery& query);
+
+  // Balances from the totals leave the groups' documents unread until they are asked for.
+  bool documentsPending() const { return m_documentsPending; }
+  void readDocuments(storage::Session& db);
 
   // The groups as rows of their requisite columns: what the shared recordset holds.
   storage::Recordset groupRows() const;
@@ -53,6 +63,8 @@ class BalanceSet {
   QStringList m_columns;
   std::vector<BalanceGroup> m_groups;
   QHash<QStringList, int> m_index;
+  BalanceQuery m_query;
+  bool m_documentsPending = false;
 };
 
 }  // namespace balvix::script

@@ -4,6 +4,7 @@
 #include "config/table_names.h"
 #include "script/coerce.h"
 #include "script/objects/program_host.h"
+#include "script/objects/register_totals.h"
 #include "script/script_error.h"
 #include "storage/sql_text.h"
 
@@ -121,7 +122,32 @@ void clsРегистр::move(const QString& flag) {
          << storage::quote(ctx.currentObjectName) << storage::quote(flag);
   db().execute(QStringLiteral("INSERT INTO ") + config::registerTable(m_kind) + u'(' +
                names.join(u',') + QStringLiteral(") VALUES (") + values.join(u',') + u')');
+  addToTotals(columns, dateText(*date), flag);
   m_values.clear();
+}
+
+// The movement just written goes into its month's totals: with the rest of the posting's
+// movements when it ends, or at once outside a posting.
+void clsРегистр::addToTotals(const QStringList& columns, const QString& date, const QString& flag) {
+  if (!m_layout || m_layout->registerName != m_kind || m_layoutColumns != columns) {
+    m_layout = totals::layoutOf(db(), m_kind);
+    m_layoutColumns = columns;
+  }
+  if (!m_layout) return;
+  std::vector<std::string> groups;
+  groups.reserve(static_cast<std::size_t>(m_layout->groups.size()));
+  for (const QString& group : std::as_const(m_layout->groups))
+    groups.push_back(requisite(group).toStdString());
+  const std::string quantity =
+      m_layout->quantity.isEmpty() ? std::string() : requisite(m_layout->quantity).toStdString();
+  const QByteArray day = date.toUtf8();
+  SharedContext& ctx = context();
+  totals::Changes now;
+  totals::Changes& changes = ctx.pendingTotals ? *ctx.pendingTotals : now;
+  changes.add(*m_layout, std::move(groups),
+              totals::monthOf(std::string_view(day.constData(), day.size())),
+              flag == QStringLiteral("+"), quantity, 1);
+  if (!ctx.pendingTotals) changes.write(db());
 }
 
 void clsРегистр::selectBalances() {
@@ -137,6 +163,10 @@ void clsРегистр::selectBalances() {
     if (storage::sameName(column, quantityName())) query.quantityColumn = column;
   query.periodStart = m_periodStart;
   query.periodEnd = m_periodEnd;
+  // The posting's own movements count in a balance its module reads; a register whose
+  // totals were never built gets them now, on first use.
+  if (context().pendingTotals) context().pendingTotals->write(db());
+  if (totals::ensure(db(), m_kind)) query.totalsTable = config::registerTotalsTable(m_kind);
   m_hasQuantity = !query.quantityColumn.isEmpty();
   m_balances = BalanceSet::compute(db(), query);
   m_groupRows = m_balances->groupRows();
@@ -172,6 +202,7 @@ bool clsРегистр::fetch() {
         storage::ErrorCode::ItemNotFound,
         QStringLiteral("В регистре «%1» нет реквизита «Количество»: остаток считать не из чего.")
             .arg(m_kind));
+  if (m_balances->documentsPending()) m_balances->readDocuments(db());
   m_values.clear();
   for (qsizetype i = 0; i < names.size(); ++i) setRequisite(names[i], values[i]);
   setRequisite(QStringLiteral("Документ"), group->document);

@@ -5,6 +5,7 @@
 
 #include "script/objects/object_support.h"
 #include "script/objects/register_balances.h"
+#include "script/objects/register_totals.h"
 
 namespace balvix::script {
 
@@ -27,6 +28,7 @@ class clsРегистр : public ScriptObject {
   QString requisite(const QString& name) const;
   void setRequisite(const QString& name, const QString& value);
   void move(const QString& flag);
+  void addToTotals(const QStringList& columns, const QString& date, const QString& flag);
   void selectBalances();
   bool fetch();
   void fetchOneGroup();
@@ -45,6 +47,8 @@ class clsРегистр : public ScriptObject {
   bool m_hasQuantity = false;
   std::optional<QDate> m_periodStart;
   std::optional<QDate> m_periodEnd;
+  std::optional<totals::Layout> m_layout;  // of the register last written to
+  QStringList m_layoutColumns;
 };
 
 }  // namespace balvix::script

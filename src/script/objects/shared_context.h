@@ -2,11 +2,16 @@
 
 #include <QDate>
 #include <QString>
+#include <memory>
 #include <optional>
 
 #include "storage/session.h"
 
 namespace balvix::script {
+
+namespace totals {
+class Changes;
+}
 
 // The state that the script objects share with the windows: the database session, the
 // one recordset of the most recent query, and what a document's posting stamps its
@@ -25,6 +30,10 @@ struct SharedContext {
   std::optional<QDate> documentDate;
   // The number of the document being posted, for the save procedure's Документ.Номер.
   QString documentNumber;
+  // The totals changes of the movements the posting has written so far; written in key
+  // order when the save procedure ends (or before a balance is read). Unset outside a
+  // posting: a movement then changes its totals at once.
+  std::shared_ptr<totals::Changes> pendingTotals;
 };
 
 }  // namespace balvix::script

@@ -1,0 +1,64 @@
+#include "app/database_commands.h"
+
+#include <cstdio>
+
+#include "script/objects/register_totals.h"
+#include "storage/database_file.h"
+#include "storage/session.h"
+
+namespace balvix::app {
+
+namespace {
+
+void printError(const QString& text) {
+  std::fprintf(stderr, "balvix: %s\n", text.toUtf8().constData());
+}
+
+std::unique_ptr<storage::Session> openDatabase(const QString& dbPath) {
+  try {
+    return storage::Session::open(dbPath);
+  } catch (const storage::DbError& e) {
+    printError(e.description());
+    return nullptr;
+  }
+}
+
+}  // namespace
+
+int checkCommand(const QString& dbPath) {
+  const std::unique_ptr<storage::Session> db = openDatabase(dbPath);
+  if (!db) return 2;
+  try {
+    const storage::IntegrityReport report = storage::checkIntegrity(*db, true);
+    if (report.damaged()) {
+      std::printf("%s\n", report.description(db->path()).toUtf8().constData());
+      return 1;
+    }
+    const QStringList differences = script::totals::compareAll(*db);
+    for (const QString& line : differences)
+      std::printf("Итоги не совпадают с движениями: %s\n", line.toUtf8().constData());
+    if (!differences.isEmpty()) return 1;
+  } catch (const storage::DbError& e) {
+    printError(e.description());
+    return 1;
+  }
+  std::printf("Проверка базы данных %s закончена: повреждений не найдено.\n",
+              dbPath.toUtf8().constData());
+  return 0;
+}
+
+int rebuildTotalsCommand(const QString& dbPath) {
+  const std::unique_ptr<storage::Session> db = openDatabase(dbPath);
+  if (!db) return 2;
+  int registers = 0;
+  try {
+    registers = script::totals::rebuildAll(*db);
+  } catch (const storage::DbError& e) {
+    printError(e.description());
+    return 1;
+  }
+  std::printf("Итоги пересчитаны по движениям, регистров: %d\n", registers);
+  return 0;
+}
+
+}  // namespace balvix::app

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace balvix::app {
+
+// `--check --db FILE`: the check of the file for damage, then of every register's totals
+// against its movements. Prints what it finds; 0 when all is well, 1 when something is
+// wrong, 2 when the database cannot be opened.
+int checkCommand(const QString& dbPath);
+
+// `--rebuild-totals --db FILE`: makes every register's totals anew from its movements, in
+// one transaction. 0 when done, 1 on an error, 2 when the database cannot be opened.
+int rebuildTotalsCommand(const QString& dbPath);
+
+}  // namespace balvix::app

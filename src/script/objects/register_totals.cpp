@@ -1,0 +1,397 @@
+#include "script/objects/register_totals.h"
+
+#include <QDate>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <unordered_map>
+
+#include "config/table_names.h"
+#include "script/coerce.h"
+#include "storage/session.h"
+#include "storage/sql_text.h"
+
+namespace balvix::script::totals {
+
+namespace {
+
+const QString& kMonth = config::kTotalsMonthColumn;
+const QString kReceipts = config::totalsSumColumns().at(0);
+const QString kIssues = config::totalsSumColumns().at(1);
+const QString kMovements = config::totalsSumColumns().at(2);
+const QString kBad = config::totalsSumColumns().at(3);
+
+int digitsAt(std::string_view s, std::size_t at, std::size_t count) {
+  int n = 0;
+  for (std::size_t k = at; k < at + count; ++k) {
+    if (s[k] < '0' || s[k] > '9') return -1;
+    n = n * 10 + (s[k] - '0');
+  }
+  return n;
+}
+
+QString fromUtf8(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QString number(double value) {
+  return QString::number(value, 'g', 17);
+}
+
+QString keyColumns(const Layout& layout) {
+  QStringList columns = layout.groups;
+  columns << kMonth;
+  return columns.join(u',');
+}
+
+void createTable(storage::Session& db, const Layout& layout, const QString& table) {
+  QStringList columns;
+  for (const QString& group : layout.groups) columns << group + QStringLiteral(" TEXT(50)");
+  columns << kMonth + QStringLiteral(" INTEGER") << kReceipts + QStringLiteral(" REAL")
+          << kIssues + QStringLiteral(" REAL") << kMovements + QStringLiteral(" INTEGER")
+          << kBad + QStringLiteral(" INTEGER");
+  db.execute(QStringLiteral("CREATE TABLE ") + table + u'(' + columns.join(u',') +
+             QStringLiteral(", PRIMARY KEY(") + keyColumns(layout) + QStringLiteral("))"));
+}
+
+struct Sums {
+  double receipts = 0;
+  double issues = 0;
+  qint64 movements = 0;
+  qint64 bad = 0;
+};
+
+QString upsertStatement(const Layout& layout, const QString& table) {
+  QStringList marks;
+  for (qsizetype i = 0; i < layout.groups.size() + 5; ++i) marks << QStringLiteral("?");
+  QStringList sums;
+  for (const QString& column : {kReceipts, kIssues, kMovements, kBad})
+    sums << column + u'=' + column + QStringLiteral("+excluded.") + column;
+  return QStringLiteral("INSERT INTO ") + table + u'(' + keyColumns(layout) + u',' +
+         QStringList{kReceipts, kIssues, kMovements, kBad}.join(u',') +
+         QStringLiteral(") VALUES (") + marks.join(u',') + QStringLiteral(") ON CONFLICT(") +
+         keyColumns(layout) + QStringLiteral(") DO UPDATE SET ") + sums.join(u',');
+}
+
+// Writes into `table` (made by createTable) the totals of the register's movements: one
+// walk in table order, the rows gathered in memory (as many as there are totals rows, not
+// movements), then written in key order.
+void recomputeInto(storage::Session& db, const Layout& layout, const QString& table,
+                   const Progress& progress) {
+  QStringList selected = layout.groups;
+  selected << QStringLiteral("cDATE") << QStringLiteral("Флаг");
+  if (!layout.quantity.isEmpty()) selected << layout.quantity;
+  const int groupCount = static_cast<int>(layout.groups.size());
+  const QString upsert = upsertStatement(layout, table);
+  std::unordered_map<std::string, Sums> held;
+  std::string key;
+  const auto writeHeld = [&] {
+    std::vector<const std::pair<const std::string, Sums>*> order;
+    order.reserve(held.size());
+    for (const auto& entry : held) order.push_back(&entry);
+    std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->first < b->first; });
+    std::vector<QStringList> rows;
+    rows.reserve(order.size());
+    for (const auto* entry : order) {
+      QStringList row;
+      std::string_view rest = entry->first;
+      for (int c = 0; c <= groupCount; ++c) {
+        std::uint32_t length = 0;
+        std::memcpy(&length, rest.data(), sizeof length);
+        row << fromUtf8(rest.substr(sizeof length, length));
+        rest.remove_prefix(sizeof length + length);
+      }
+      row << number(entry->second.receipts) << number(entry->second.issues)
+          << QString::number(entry->second.movements) << QString::number(entry->second.bad);
+      rows.push_back(std::move(row));
+    }
+    held.clear();
+    db.executeEach(upsert, rows);
+  };
+  qint64 done = 0;
+  db.forEachRow(
+      QStringLiteral("SELECT ") + selected.join(u',') + QStringLiteral(" FROM ") + layout.movements,
+      [&](const storage::RowView& row) {
+        key.clear();
+        auto encode = [&key](std::string_view v) {
+          const auto length = static_cast<std::uint32_t>(v.size());
+          key.append(reinterpret_cast<const char*>(&length), sizeof length);
+          key.append(v);
+        };
+        for (int c = 0; c < groupCount; ++c) encode(row.text(c));
+        encode(std::to_string(monthOf(row.text(groupCount))));
+        Sums& sums = held[key];
+        double amount = 0;
+        const bool ok = layout.quantity.isEmpty() || readQuantity(row.text(groupCount + 2), amount);
+        const std::string_view flag = row.text(groupCount + 1);
+        const bool receipt = flag == "+" && !row.isNull(groupCount + 1);
+        if (!ok)
+          ++sums.bad;
+        else
+          (receipt ? sums.receipts : sums.issues) += amount;
+        ++sums.movements;
+        if (progress && ++done % 100000 == 0 && !progress(done, 0))
+          throw storage::DbError(storage::ErrorCode::Other,
+                                 QStringLiteral("Пересчет итогов прерван."));
+      });
+  writeHeld();
+}
+
+QString describeKey(const Layout& layout, const std::vector<std::string>& groups, int month) {
+  QStringList parts;
+  for (qsizetype i = 0; i < layout.groups.size(); ++i)
+    parts << layout.groups[i] + u'=' + fromUtf8(groups[static_cast<std::size_t>(i)]);
+  parts << (month == 0 ? QStringLiteral("без даты")
+                       : QStringLiteral("месяц %1.%2")
+                             .arg(month % 100, 2, 10, QLatin1Char('0'))
+                             .arg(month / 100));
+  return layout.registerName + QStringLiteral(": ") + parts.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
+std::optional<Layout> layoutOf(storage::Session& db, const QString& registerName) {
+  const QString movements = config::registerTable(registerName);
+  if (!db.tableExists(movements)) return std::nullopt;
+  const QStringList columns = db.columns(movements);
+  const QStringList requisites = config::requisiteColumns(config::TableRole::Movements, columns);
+  Layout layout;
+  layout.registerName = registerName;
+  layout.movements = movements;
+  layout.totals = config::registerTotalsTable(registerName);
+  layout.groups = requisites.mid(0, std::max<qsizetype>(0, requisites.size() - 1));
+  for (const QString& column : columns)
+    if (storage::sameName(column, QStringLiteral("Количество"))) layout.quantity = column;
+  return layout;
+}
+
+QString registerOfTable(const QString& movementsTable) {
+  return movementsTable.mid(config::tablePrefix(config::TableRole::Movements).size());
+}
+
+int monthOf(std::string_view text) {
+  if (text.size() != 10 || text[2] != '.' || text[5] != '.') return 0;
+  const int d = digitsAt(text, 0, 2), m = digitsAt(text, 3, 2), y = digitsAt(text, 6, 4);
+  if (d < 1 || m < 1 || m > 12 || y < 0 || d > QDate(y, m, 1).daysInMonth()) return 0;
+  return y * 100 + m;
+}
+
+// Most quantities are whole numbers written plainly; anything else takes the language's
+// own reading of numbers, which accepts "." and "," alike.
+bool readQuantity(std::string_view text, double& out) {
+  if (text.empty()) {
+    out = 0;
+    return true;
+  }
+  std::size_t i = 0;
+  const bool negative = text[0] == '-';
+  if (negative) i = 1;
+  if (i < text.size() && text.size() - i <= 15) {
+    std::int64_t whole = 0;
+    std::size_t j = i;
+    for (; j < text.size() && text[j] >= '0' && text[j] <= '9'; ++j)
+      whole = whole * 10 + (text[j] - '0');
+    if (j == text.size()) {
+      out = negative ? -static_cast<double>(whole) : static_cast<double>(whole);
+      return true;
+    }
+  }
+  return parseNumber(fromUtf8(text), out);
+}
+
+void rebuild(storage::Session& db, const QString& registerName, const Progress& progress) {
+  const std::optional<Layout> layout = layoutOf(db, registerName);
+  if (!layout) return;
+  storage::Transaction transaction(db);
+  drop(db, registerName);
+  createTable(db, *layout, layout->totals);
+  recomputeInto(db, *layout, layout->totals, progress);
+  transaction.commit();
+}
+
+void drop(storage::Session& db, const QString& registerName) {
+  const QString table = config::registerTotalsTable(registerName);
+  if (db.tableExists(table)) db.execute(QStringLiteral("DROP TABLE ") + table);
+}
+
+QStringList registerNames(storage::Session& db) {
+  db.refreshTables();
+  QStringList names;
+  const QString prefix = config::tablePrefix(config::TableRole::Movements);
+  for (int i = 0; i < db.tableCount(); ++i) {
+    const storage::TableDef& table = db.table(i);
+    if (table.attributes == 0 && table.name.startsWith(prefix, Qt::CaseInsensitive))
+      names << registerOfTable(table.name);
+  }
+  return names;
+}
+
+bool ensure(storage::Session& db, const QString& registerName) {
+  if (db.tableExists(config::registerTotalsTable(registerName))) return true;
+  if (!db.tableExists(config::registerTable(registerName))) return false;
+  rebuild(db, registerName);
+  return true;
+}
+
+int ensureAll(storage::Session& db, const Progress& progress) {
+  int built = 0;
+  for (const QString& name : registerNames(db)) {
+    if (db.tableExists(config::registerTotalsTable(name))) continue;
+    rebuild(db, name, progress);
+    ++built;
+  }
+  return built;
+}
+
+int rebuildAll(storage::Session& db, const Progress& progress) {
+  const QStringList names = registerNames(db);
+  storage::Transaction transaction(db);
+  for (const QString& name : names) rebuild(db, name, progress);
+  transaction.commit();
+  return static_cast<int>(names.size());
+}
+
+QStringList compare(storage::Session& db, const QString& registerName) {
+  const std::optional<Layout> layout = layoutOf(db, registerName);
+  // Without totals the balances walk the movements: nothing can disagree.
+  if (!layout || !db.tableExists(layout->totals)) return {};
+  // The recomputation goes into a table of its own for the time of the comparison, so that
+  // the engine joins the two by their keys.
+  const QString fresh = layout->totals + QStringLiteral("_пересчет");
+  storage::Transaction transaction(db);
+  if (db.tableExists(fresh)) db.execute(QStringLiteral("DROP TABLE ") + fresh);
+  createTable(db, *layout, fresh);
+  recomputeInto(db, *layout, fresh, {});
+  QStringList on, groups;
+  for (const QString& group : std::as_const(layout->groups)) {
+    on << QStringLiteral("a.") + group + QStringLiteral("=b.") + group;
+    groups << QStringLiteral("a.") + group;
+  }
+  on << QStringLiteral("a.") + kMonth + QStringLiteral("=b.") + kMonth;
+  QStringList sides;
+  for (const QString& column : {kReceipts, kIssues, kMovements, kBad})
+    sides << QStringLiteral("a.") + column << QStringLiteral("b.") + column;
+  QStringList differs;
+  for (const QString& column : {kReceipts, kIssues, kMovements, kBad})
+    differs << QStringLiteral("abs(a.%1-b.%1)>1e-9*(1+abs(a.%1))").arg(column);
+  const QString select = QStringLiteral("SELECT ") + groups.join(u',') + QStringLiteral(",a.") +
+                         kMonth + u',' + sides.join(u',') +
+                         QStringLiteral(" FROM %1 a LEFT JOIN %2 b ON ") +
+                         on.join(QStringLiteral(" AND ")) + QStringLiteral(" WHERE b.") + kMonth +
+                         QStringLiteral(" IS NULL");
+  const int groupCount = static_cast<int>(layout->groups.size());
+  QStringList problems;
+  for (const bool stored : {true, false}) {
+    // The first pass finds the totals rows that differ or have no movements, the second the
+    // rows the movements give that the totals lack.
+    db.forEachRow(
+        select.arg(stored ? layout->totals : fresh, stored ? fresh : layout->totals) +
+            (stored ? QStringLiteral(" OR ") + differs.join(QStringLiteral(" OR ")) : QString()),
+        [&](const storage::RowView& row) {
+          std::vector<std::string> values;
+          for (int c = 0; c < groupCount; ++c) values.emplace_back(row.text(c));
+          double month = 0;
+          readQuantity(row.text(groupCount), month);
+          QStringList cells;
+          for (int c = groupCount + 1; c < groupCount + 9; ++c)
+            cells << (row.isNull(c) ? QStringLiteral("0") : fromUtf8(row.text(c)));
+          if (!stored) {
+            for (int k = 0; k < 4; ++k) cells.swapItemsAt(2 * k, 2 * k + 1);
+          }
+          const bool missing = row.isNull(groupCount + 2);
+          problems << describeKey(*layout, values, static_cast<int>(month)) +
+                          (stored && missing ? QStringLiteral(": строка итогов без движений")
+                           : !stored ? QStringLiteral(": нет строки итогов")
+                                     : QString()) +
+                          QStringLiteral(
+                              "; в итогах приход %1, расход %2, движений %3; "
+                              "по движениям приход %4, расход %5, движений %6")
+                              .arg(cells[0], cells[2], cells[4], cells[1], cells[3], cells[5]);
+        });
+  }
+  db.execute(QStringLiteral("DROP TABLE ") + fresh);
+  transaction.commit();
+  return problems;
+}
+
+QStringList compareAll(storage::Session& db) {
+  QStringList problems;
+  for (const QString& name : registerNames(db)) problems << compare(db, name);
+  return problems;
+}
+
+void Changes::add(const Layout& layout, std::vector<std::string> groupValues, int month,
+                  bool receipt, std::string_view quantity, int sign) {
+  m_layouts.try_emplace(layout.totals, layout);
+  Delta& delta = m_rows[Key{layout.totals, std::move(groupValues), month}];
+  double amount = 0;
+  if (!layout.quantity.isEmpty() && !readQuantity(quantity, amount))
+    delta.bad += sign;
+  else
+    (receipt ? delta.receipts : delta.issues) += sign * amount;
+  delta.movements += sign;
+}
+
+void Changes::write(storage::Session& db) {
+  if (m_rows.empty()) return;
+  storage::Transaction transaction(db);
+  auto it = m_rows.begin();
+  while (it != m_rows.end()) {
+    const Layout& layout = m_layouts.at(it->first.totals);
+    // Totals not built yet are built whole from the movements when first needed.
+    const bool kept = db.tableExists(layout.totals);
+    std::vector<QStringList> upserts, emptied;
+    for (; it != m_rows.end() && it->first.totals == layout.totals; ++it) {
+      if (!kept) continue;
+      const auto& [key, delta] = *it;
+      QStringList row;
+      for (const std::string& g : key.groups) row << fromUtf8(g);
+      row << QString::number(key.month);
+      if (delta.movements < 0) emptied.push_back(row);
+      row << number(delta.receipts) << number(delta.issues) << QString::number(delta.movements)
+          << QString::number(delta.bad);
+      upserts.push_back(std::move(row));
+    }
+    if (!kept) continue;
+    QStringList match;
+    for (const QString& group : layout.groups) match << group + QStringLiteral("=?");
+    match << kMonth + QStringLiteral("=?");
+    db.executeEach(upsertStatement(layout, layout.totals), upserts);
+    // A row whose last movement went carries nothing: it goes too, so a group without
+    // movements is not listed.
+    db.executeEach(QStringLiteral("DELETE FROM ") + layout.totals + QStringLiteral(" WHERE ") +
+                       match.join(QStringLiteral(" AND ")) + QStringLiteral(" AND ") + kMovements +
+                       QStringLiteral("<=0"),
+                   emptied);
+  }
+  transaction.commit();
+  m_rows.clear();
+}
+
+void deleteMovements(storage::Session& db, const QString& table, const QString& condition) {
+  const QString name = registerOfTable(table);
+  const std::optional<Layout> layout = layoutOf(db, name);
+  if (layout && db.tableExists(layout->totals)) {
+    QStringList selected = layout->groups;
+    selected << QStringLiteral("cDATE") << QStringLiteral("Флаг");
+    if (!layout->quantity.isEmpty()) selected << layout->quantity;
+    const int groupCount = static_cast<int>(layout->groups.size());
+    Changes changes;
+    db.forEachRow(QStringLiteral("SELECT ") + selected.join(u',') + QStringLiteral(" FROM ") +
+                      table + condition,
+                  [&](const storage::RowView& row) {
+                    std::vector<std::string> groups;
+                    for (int c = 0; c < groupCount; ++c) groups.emplace_back(row.text(c));
+                    const std::string_view flag = row.text(groupCount + 1);
+                    changes.add(
+                        *layout, std::move(groups), monthOf(row.text(groupCount)),
+                        flag == "+" && !row.isNull(groupCount + 1),
+                        layout->quantity.isEmpty() ? std::string_view() : row.text(groupCount + 2),
+                        -1);
+                  });
+    changes.write(db);
+  }
+  db.execute(QStringLiteral("DELETE FROM ") + table + condition);
+}
+
+}  // namespace balvix::script::totals
