@@ -48,20 +48,14 @@ std::optional<QString> numberValue(const QString& value) {
   return std::nullopt;
 }
 
-// A date in the forms a file brings it: dd.MM.yyyy and its short forms, ISO, or a
-// workbook's serial day number. Stored as dd.MM.yyyy.
+// A date in the forms a file brings it, or a workbook's serial day number (a time of day
+// after the date is dropped). Stored as dd.MM.yyyy.
 std::optional<QString> dateValue(const QString& value) {
-  const QString t = value.trimmed();
-  for (const QString& format : {kDateFormat, QStringLiteral("d.M.yyyy"), QStringLiteral("dd.MM.yy"),
-                                QStringLiteral("yyyy-MM-dd"), QStringLiteral("dd/MM/yyyy")}) {
-    QDate date = QDate::fromString(t, format);
-    if (date.isValid()) {
-      if (format == QLatin1String("dd.MM.yy") && date.year() < 1950) date = date.addYears(100);
-      return date.toString(kDateFormat);
-    }
-  }
-  const QDateTime iso = QDateTime::fromString(t, Qt::ISODate);
-  if (iso.isValid()) return iso.date().toString(kDateFormat);
+  QStringView t = QStringView(value).trimmed();
+  if (const qsizetype blank = t.indexOf(u' '); blank > 0) t = t.left(blank);
+  if (const qsizetype iso = t.indexOf(u'T'); iso > 0) t = t.left(iso);
+  const QDate date = dateOfText(t);
+  if (date.isValid()) return date.toString(kDateFormat);
   bool ok = false;
   const double serial = t.toDouble(&ok);
   if (ok && serial >= 1 && serial < 2958466)
@@ -414,6 +408,34 @@ ImportReport CatalogImport::load(const ImportOptions& options, const ImportProgr
     report.error = e.description();
   }
   return report;
+}
+
+QDate dateOfText(QStringView text) {
+  int parts[3] = {0, 0, 0};
+  int digits[3] = {0, 0, 0};
+  int part = 0;
+  QChar separator;
+  for (const QChar c : text) {
+    if (c >= u'0' && c <= u'9') {
+      if (++digits[part] > 4) return {};
+      parts[part] = parts[part] * 10 + (c.unicode() - u'0');
+    } else if ((c == u'.' || c == u'-' || c == u'/') && part < 2 && digits[part] > 0 &&
+               (separator.isNull() || c == separator)) {
+      separator = c;
+      ++part;
+    } else {
+      return {};
+    }
+  }
+  if (part != 2 || digits[2] == 0) return {};
+  if (separator == u'-') {
+    if (digits[0] != 4 || digits[1] > 2 || digits[2] > 2) return {};
+    return QDate(parts[0], parts[1], parts[2]);
+  }
+  if (digits[0] > 2 || digits[1] > 2 || (digits[2] != 4 && digits[2] != 2)) return {};
+  int year = parts[2];
+  if (digits[2] == 2) year += year < 50 ? 2000 : 1900;
+  return QDate(year, parts[1], parts[0]);
 }
 
 QString readSourceFile(const QString& path, SourceTable& table) {

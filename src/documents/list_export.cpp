@@ -5,6 +5,7 @@
 #include "config/object_definition.h"
 #include "config/table_names.h"
 #include "documents/report_export.h"
+#include "documents/source_table.h"
 #include "script/number_text.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
@@ -57,8 +58,8 @@ ReportSheet sheetOf(const ListTable& table, bool typed) {
           cell.number = number;
         }
       } else if (kind == Kind::Date) {
-        const QDate date = QDate::fromString(cell.text, kDateFormat);
-        if (date.isValid()) {
+        const QDate date = dateOfText(cell.text);
+        if (date.isValid() && date.toString(kDateFormat) == cell.text) {
           cell.kind = CellKind::Date;
           cell.number = static_cast<double>(QDate(1899, 12, 30).daysTo(date));
         }
