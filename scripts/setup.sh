@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build qt6-base-dev qt6-translations-l10n libsqlite3-dev
-          libgtest-dev googletest libbenchmark-dev xvfb xauth libxlsxwriter-dev poppler-utils
+          libgtest-dev googletest libbenchmark-dev xvfb xauth libxlsxwriter-dev libminizip-dev poppler-utils
           pkg-config python3 dpkg-dev clang-format)
 missing=()
 for p in "${packages[@]}"; do

@@ -13,6 +13,7 @@
 #include "app/run_document.h"
 #include "app/run_module.h"
 #include "app/run_report.h"
+#include "app/run_transfer.h"
 #include "configurator/designer_set.h"
 #include "demo/demo_database.h"
 #include "runtime/runtime_host.h"
@@ -50,7 +51,14 @@ void printUsage() {
       "        (--pdf ФАЙЛ | --csv ФАЙЛ | --xlsx ФАЙЛ)  построить отчет без окон\n"
       "  balvix --check --db ФАЙЛ                    проверить базу: повреждения файла и итоги\n"
       "                                              регистров (код выхода 0 — порядок, 1 — нет)\n"
-      "  balvix --rebuild-totals --db ФАЙЛ           пересчитать итоги регистров по движениям\n",
+      "  balvix --rebuild-totals --db ФАЙЛ           пересчитать итоги регистров по движениям\n"
+      "  balvix --import СПРАВОЧНИК ФАЙЛ --db БАЗА    загрузить элементы справочника из CSV или "
+      "XLSX\n"
+      "        [--dry-run] [--skip-bad]              (только проверить; загрузить годные строки,\n"
+      "        [--create-missing]                    отказы в ФАЙЛ.отказы.csv; создавать\n"
+      "                                              отсутствующие элементы справочников)\n"
+      "  balvix --export (Справочник|Журнал) ИМЯ --db БАЗА [--from ДД.ММ.ГГГГ --to ДД.ММ.ГГГГ]\n"
+      "        (--csv ФАЙЛ | --xlsx ФАЙЛ)            выгрузить список справочника или журнала\n",
       stdout);
 }
 
@@ -79,7 +87,12 @@ bool knownOption(const QString& arg) {
                                       QStringLiteral("--help"),
                                       QStringLiteral("-h"),
                                       QStringLiteral("--check"),
-                                      QStringLiteral("--rebuild-totals")};
+                                      QStringLiteral("--rebuild-totals"),
+                                      QStringLiteral("--import"),
+                                      QStringLiteral("--dry-run"),
+                                      QStringLiteral("--skip-bad"),
+                                      QStringLiteral("--create-missing"),
+                                      QStringLiteral("--export")};
   return options.contains(arg);
 }
 
@@ -277,6 +290,47 @@ int main(int argc, char** argv) {
         optionValue(args, QStringLiteral("--call")), optionValue(args, QStringLiteral("--post")),
         optionValue(args, QStringLiteral("--date")), args.contains(QStringLiteral("--commit")),
         args.contains(QStringLiteral("--trace")));
+  }
+
+  if (args.contains(QStringLiteral("--import")) || args.contains(QStringLiteral("--export"))) {
+    QCoreApplication app(argc, argv);
+    const bool importing = args.contains(QStringLiteral("--import"));
+    const QString option = importing ? QStringLiteral("--import") : QStringLiteral("--export");
+    // Both take two operands after the option: the catalog and the file, the kind and the name.
+    const qsizetype at = args.indexOf(option);
+    const QString first = args.value(at + 1), second = args.value(at + 2);
+    bool wrong = first.isEmpty() || first.startsWith(u"--") || second.isEmpty() ||
+                 second.startsWith(u"--") || !args.contains(QStringLiteral("--db"));
+    for (const QString& valued :
+         {QStringLiteral("--db"), QStringLiteral("--csv"), QStringLiteral("--xlsx"),
+          QStringLiteral("--from"), QStringLiteral("--to")})
+      wrong = wrong || missingValue(args, valued);
+    if (wrong) {
+      std::fprintf(stderr, "balvix: %s: укажите %s и базу данных (--db ФАЙЛ)\n",
+                   option.toUtf8().constData(),
+                   importing ? "справочник и файл" : "«Справочник ИМЯ» или «Журнал ИМЯ»");
+      printUsage();
+      return 2;
+    }
+    if (importing) {
+      balvix::app::ImportCommand command;
+      command.catalog = first;
+      command.file = second;
+      command.dbPath = optionValue(args, QStringLiteral("--db"));
+      command.dryRun = args.contains(QStringLiteral("--dry-run"));
+      command.skipBad = args.contains(QStringLiteral("--skip-bad"));
+      command.createMissing = args.contains(QStringLiteral("--create-missing"));
+      return balvix::app::runImportCommand(command);
+    }
+    balvix::app::ExportCommand command;
+    command.kind = first;
+    command.name = second;
+    command.dbPath = optionValue(args, QStringLiteral("--db"));
+    command.from = optionValue(args, QStringLiteral("--from"));
+    command.to = optionValue(args, QStringLiteral("--to"));
+    command.csv = optionValue(args, QStringLiteral("--csv"));
+    command.xlsx = optionValue(args, QStringLiteral("--xlsx"));
+    return balvix::app::runExportCommand(command);
   }
 
   if (args.contains(QStringLiteral("--report"))) {

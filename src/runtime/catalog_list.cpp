@@ -24,6 +24,7 @@
 #include "runtime/list_search.h"
 #include "runtime/runtime_windows.h"
 #include "runtime/toolbar_control.h"
+#include "runtime/view_export.h"
 #include "shell/message_box.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
@@ -239,6 +240,9 @@ frmSprList::frmSprList(shell::AppState& state, QWidget* parent) : RuntimeWindow(
                         QStringLiteral("Копировать элемент"));
   m_usrMenu1->addButton(4, QStringLiteral("Удалить"), s->standardIcon(QStyle::SP_TrashIcon),
                         QStringLiteral("Удалить элемент (Delete)"));
+  m_usrMenu1->addButton(5, QStringLiteral("Выгрузить"),
+                        s->standardIcon(QStyle::SP_DialogSaveButton),
+                        QStringLiteral("Выгрузить список в CSV или XLSX"));
 
   auto* picture = new QWidget(this);
   picture->setObjectName(QStringLiteral("Picture1"));
@@ -544,9 +548,18 @@ void frmSprList::buttonClicked(int number) {
       loadList();
       break;
     }
+    case 5:
+      exportList();
+      break;
     default:
       break;
   }
+}
+
+bool frmSprList::exportList(const QString& path) {
+  QList<Kind> kinds{Kind::Number};
+  for (const CatalogListModel::Column& column : m_model->columns()) kinds << column.kind;
+  return exportView(m_state, this, *m_list, m_catalog, kinds, path);
 }
 
 }  // namespace balvix::runtime

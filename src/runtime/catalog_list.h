@@ -107,6 +107,9 @@ class frmSprList : public RuntimeWindow {
   void rowClicked(int row);
   void rowDoubleClicked(int row);
   void buttonClicked(int number);
+  // «Выгрузить»: what the list shows (columns, search, order) to CSV or XLSX; asks for the
+  // file when `path` is empty.
+  bool exportList(const QString& path = {});
 
   // The settings key that keeps this catalog's column widths.
   static QString widthsKey(const QString& catalog);

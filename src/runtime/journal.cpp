@@ -26,6 +26,7 @@
 #include "runtime/reposting.h"
 #include "runtime/runtime_windows.h"
 #include "runtime/toolbar_control.h"
+#include "runtime/view_export.h"
 #include "script/number_text.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
@@ -208,6 +209,9 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   m_usrMenu1->addButton(5, QStringLiteral("Перепровести"),
                         s->standardIcon(QStyle::SP_BrowserReload),
                         QStringLiteral("Перепровести проведенные документы периода"));
+  m_usrMenu1->addButton(6, QStringLiteral("Выгрузить"),
+                        s->standardIcon(QStyle::SP_DialogSaveButton),
+                        QStringLiteral("Выгрузить список в CSV или XLSX"));
 
   const auto [start, end] = rememberedPeriod();
   auto* frame = new QWidget(this);
@@ -597,9 +601,20 @@ void frmZurnal::buttonClicked(int number) {
     case 5:
       repostPeriod();
       break;
+    case 6:
+      exportList();
+      break;
     default:
       break;
   }
+}
+
+bool frmZurnal::exportList(const QString& path) {
+  using Kind = config::RequisiteType::Kind;
+  QList<Kind> kinds(JournalModel::ColumnCount, Kind::Text);
+  kinds[JournalModel::Number] = Kind::Number;
+  kinds[JournalModel::Date] = Kind::Date;
+  return exportView(m_state, this, *m_list, m_journal, kinds, path);
 }
 
 void frmZurnal::repostPeriod() {

@@ -104,6 +104,9 @@ class frmZurnal : public RuntimeWindow {
   // The right-click menu over the list (mnuOperators of the main window).
   void showContextMenu(const QPoint& globalPos);
   void buttonClicked(int number);
+  // «Выгрузить»: the documents the list shows (period, filters, search, order) to CSV or
+  // XLSX; asks for the file when `path` is empty.
+  bool exportList(const QString& path = {});
   // "Перепровести": every posted document of the period, in date and time order, after the
   // question that names the period and the count.
   void repostPeriod();

@@ -4,6 +4,7 @@
 #include "runtime/catalog_list.h"
 #include "runtime/chart_of_accounts.h"
 #include "runtime/document_form.h"
+#include "runtime/import_dialog.h"
 #include "runtime/journal.h"
 #include "runtime/report_window.h"
 #include "shell/frm_main.h"
@@ -26,6 +27,9 @@ void registerRuntimeWindows(shell::WindowFactory& factory, shell::AppState& stat
   });
   factory.registerWindow(names::kDocumentForm, [s](const shell::WindowArguments& a, QWidget*) {
     return new frmUniDoc(*s, a.designMode);
+  });
+  factory.registerWindow(names::kImport, [s](const shell::WindowArguments&, QWidget* parent) {
+    return new frmImport(*s, parent);
   });
   factory.registerWindow(
       names::kJournal, [s](const shell::WindowArguments&, QWidget*) { return new frmZurnal(*s); });

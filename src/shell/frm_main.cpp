@@ -141,6 +141,8 @@ void frmMain::createMenus() {
       addItem(services, QStringLiteral("Текстовый редактор"), QStringLiteral("mnuBloknot"));
   QAction* calendar = addItem(services, QStringLiteral("Календарь"), QStringLiteral("mnuCalendar"));
   services->addSeparator()->setObjectName(QStringLiteral("ss"));
+  QAction* importAction =
+      addItem(services, QStringLiteral("Загрузка данных…"), QStringLiteral("mnuImport"));
   QAction* settingsAction =
       addItem(services, QStringLiteral("Настройка программы..."), QStringLiteral("mnuSettings"));
   (new DatabaseService(m_state, this))->addTo(services);
@@ -220,6 +222,13 @@ void frmMain::createMenus() {
     if (!m_calendar) m_calendar = new frmCalendar(this);
     m_calendar->show();
     m_calendar->raise();
+  });
+  connect(importAction, &QAction::triggered, this, [this] {
+    // Each opening is a fresh dialog: the file and the mapping belong to one load.
+    QWidget* dialog = m_state.windows ? m_state.windows->newWindow(window_names::kImport) : nullptr;
+    if (!dialog) return;
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
   });
   connect(settingsAction, &QAction::triggered, this, [this] {
     if (!m_setting) {

@@ -21,5 +21,6 @@ inline const QString kEnumerationDesigner = QStringLiteral("frmEnum");
 inline const QString kRegisterDesigner = QStringLiteral("frmRegister");
 inline const QString kJournalDesigner = QStringLiteral("frmZurnalFrm");
 inline const QString kReportDesigner = QStringLiteral("frmRepFrm");
+inline const QString kImport = QStringLiteral("frmImport");
 
 }  // namespace balvix::shell::window_names
