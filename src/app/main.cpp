@@ -11,6 +11,7 @@
 
 #include "app/run_document.h"
 #include "app/run_module.h"
+#include "app/run_print.h"
 #include "app/run_report.h"
 #include "configurator/designer_set.h"
 #include "demo/demo_database.h"
@@ -45,7 +46,11 @@ void printUsage() {
       "  balvix --document ФАЙЛ.json... --db ФАЙЛ [--post]  записать (и провести) документы из\n"
       "                                              файлов, каждый в своей транзакции\n"
       "  balvix --report ИМЯ --db ФАЙЛ [--from ДД.ММ.ГГГГ --to ДД.ММ.ГГГГ]\n"
-      "        (--pdf ФАЙЛ | --csv ФАЙЛ | --xlsx ФАЙЛ)  построить отчет без окон\n",
+      "        (--pdf ФАЙЛ | --csv ФАЙЛ | --xlsx ФАЙЛ)  построить отчет без окон\n"
+      "  balvix --print ВИД НОМЕР --db ФАЙЛ [--form ИМЯ] [--date ДД.ММ.ГГГГ]\n"
+      "        (--pdf ФАЙЛ | --xlsx ФАЙЛ)           напечатать документ по его печатной форме\n"
+      "                                              (номер текущего года, если не указана "
+      "дата)\n",
       stdout);
 }
 
@@ -62,6 +67,7 @@ bool knownOption(const QString& arg) {
       QStringLiteral("--report"),       QStringLiteral("--from"),
       QStringLiteral("--to"),           QStringLiteral("--pdf"),
       QStringLiteral("--csv"),          QStringLiteral("--xlsx"),
+      QStringLiteral("--print"),        QStringLiteral("--form"),
       QStringLiteral("--help"),         QStringLiteral("-h")};
   return options.contains(arg);
 }
@@ -286,6 +292,43 @@ int main(int argc, char** argv) {
     command.csv = optionValue(args, QStringLiteral("--csv"));
     command.xlsx = optionValue(args, QStringLiteral("--xlsx"));
     return balvix::app::runReportCommand(command);
+  }
+
+  if (args.contains(QStringLiteral("--print"))) {
+    for (const QString& option :
+         {QStringLiteral("--print"), QStringLiteral("--db"), QStringLiteral("--form"),
+          QStringLiteral("--date"), QStringLiteral("--pdf"), QStringLiteral("--xlsx")}) {
+      if (missingValue(args, option)) {
+        std::fprintf(stderr, "balvix: не указано значение параметра %s\n",
+                     option.toUtf8().constData());
+        printUsage();
+        return 2;
+      }
+    }
+    const int at = static_cast<int>(args.indexOf(QStringLiteral("--print")));
+    const QString number = at + 2 < args.size() ? args.at(at + 2) : QString();
+    if (number.isEmpty() || number.startsWith(u"--")) {
+      std::fputs("balvix: --print: укажите вид и номер документа (--print ВИД НОМЕР)\n", stderr);
+      return 2;
+    }
+    if (!args.contains(QStringLiteral("--db"))) {
+      std::fputs("balvix: --print: укажите базу данных (--db ФАЙЛ)\n", stderr);
+      return 2;
+    }
+    // A PDF's fonts need Qt Gui's application, on the offscreen platform: no screen is needed.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Balvix"));
+    QCoreApplication::setApplicationName(QStringLiteral("Balvix"));
+    balvix::app::PrintCommandLine command;
+    command.kind = optionValue(args, QStringLiteral("--print"));
+    command.number = number;
+    command.dbPath = optionValue(args, QStringLiteral("--db"));
+    command.form = optionValue(args, QStringLiteral("--form"));
+    command.date = optionValue(args, QStringLiteral("--date"));
+    command.pdf = optionValue(args, QStringLiteral("--pdf"));
+    command.xlsx = optionValue(args, QStringLiteral("--xlsx"));
+    return balvix::app::runPrintCommand(command);
   }
 
   QApplication app(argc, argv);
