@@ -10,12 +10,18 @@ namespace {
 using storage::quote;
 
 QString whereKind(const QString& kind) {
-  return QStringLiteral(" WHERE type=") + quote(kPrintFormType) + QStringLiteral(" AND name=") +
+  return QStringLiteral(" WHERE type=") + quote(kPrintFormType) + QStringLiteral(" AND zurnal=") +
          quote(kind);
 }
 
+// The row's name is unique among the rows of its type, as every row's is.
+QString rowName(const QString& kind, const QString& name) {
+  return kind + QLatin1Char('.') + name;
+}
+
 QString whereForm(const QString& kind, const QString& name) {
-  return whereKind(kind) + QStringLiteral(" AND descript=") + quote(name);
+  return QStringLiteral(" WHERE type=") + quote(kPrintFormType) + QStringLiteral(" AND name=") +
+         quote(rowName(kind, name));
 }
 
 int updateColumn(storage::Session& db, const QString& kind, const QString& name,
@@ -59,16 +65,20 @@ std::optional<PrintForm> readPrintForm(storage::Session& db, const QString& kind
 
 bool addPrintForm(storage::Session& db, const QString& kind, const PrintForm& form) {
   if (readPrintForm(db, kind, form.name)) return false;
-  db.execute(QStringLiteral("INSERT INTO form_items (name,type,descript,item,code) VALUES (") +
-             quote(kind) + QLatin1Char(',') + quote(kPrintFormType) + QLatin1Char(',') +
-             quote(form.name) + QLatin1Char(',') + quote(form.layout) + QLatin1Char(',') +
-             quote(form.module) + QLatin1Char(')'));
+  db.execute(QStringLiteral("INSERT INTO form_items (name,type,zurnal,descript,item,code) "
+                            "VALUES (") +
+             quote(rowName(kind, form.name)) + QLatin1Char(',') + quote(kPrintFormType) +
+             QLatin1Char(',') + quote(kind) + QLatin1Char(',') + quote(form.name) +
+             QLatin1Char(',') + quote(form.layout) + QLatin1Char(',') + quote(form.module) +
+             QLatin1Char(')'));
   return true;
 }
 
 int renamePrintForm(storage::Session& db, const QString& kind, const QString& name,
                     const QString& newName) {
-  return updateColumn(db, kind, name, QStringLiteral("descript"), newName);
+  db.execute(QStringLiteral("UPDATE form_items SET name=") + quote(rowName(kind, newName)) +
+             QStringLiteral(",descript=") + quote(newName) + whereForm(kind, name));
+  return db.changes();
 }
 
 int writePrintFormLayout(storage::Session& db, const QString& kind, const QString& name,

@@ -14,9 +14,10 @@ namespace balvix::config {
 // fills it from one document.
 //
 // Each form is a row of form_items of its own beside the kind's row: type "ПечатнаяФорма",
-// name = the document kind, descript = the form's name, item = the layout, code = the
-// module. The kind's own row keeps its columns as they were, and a database made before
-// print forms simply has no such rows, so it opens unchanged.
+// zurnal = the document kind, descript = the form's name, name = kind + "." + form's name
+// (a row's name is unique among those of its type), item = the layout, code = the module.
+// The kind's own row keeps its columns as they were, and a database made before print forms
+// simply has no such rows, so it opens unchanged.
 struct PrintForm {
   QString name;
   QString layout;
@@ -36,7 +37,8 @@ QList<PrintForm> readPrintForms(storage::Session& db, const QString& kind);
 QStringList printFormNames(storage::Session& db, const QString& kind);
 std::optional<PrintForm> readPrintForm(storage::Session& db, const QString& kind,
                                        const QString& name);
-// Adds a form; false (nothing written) when the kind has one of that name already.
+// Adds a form; false (nothing written) when the kind has one of that name already. A rename
+// to a name the kind has fails as the database refuses a second row of one name.
 bool addPrintForm(storage::Session& db, const QString& kind, const PrintForm& form);
 // Each returns the rows changed: 0 when the form has gone.
 int renamePrintForm(storage::Session& db, const QString& kind, const QString& name,
