@@ -12,6 +12,7 @@
 #include "app/database_commands.h"
 #include "app/run_document.h"
 #include "app/run_module.h"
+#include "app/run_print.h"
 #include "app/run_report.h"
 #include "app/run_transfer.h"
 #include "configurator/designer_set.h"
@@ -58,7 +59,11 @@ void printUsage() {
       "        [--create-missing]                    отказы в ФАЙЛ.отказы.csv; создавать\n"
       "                                              отсутствующие элементы справочников)\n"
       "  balvix --export (Справочник|Журнал) ИМЯ --db БАЗА [--from ДД.ММ.ГГГГ --to ДД.ММ.ГГГГ]\n"
-      "        (--csv ФАЙЛ | --xlsx ФАЙЛ)            выгрузить список справочника или журнала\n",
+      "        (--csv ФАЙЛ | --xlsx ФАЙЛ)            выгрузить список справочника или журнала\n"
+      "  balvix --print ВИД НОМЕР --db ФАЙЛ [--form ИМЯ] [--date ДД.ММ.ГГГГ]\n"
+      "        (--pdf ФАЙЛ | --xlsx ФАЙЛ)           напечатать документ по его печатной форме\n"
+      "                                              (номер текущего года, если не указана "
+      "дата)\n",
       stdout);
 }
 
@@ -92,7 +97,9 @@ bool knownOption(const QString& arg) {
                                       QStringLiteral("--dry-run"),
                                       QStringLiteral("--skip-bad"),
                                       QStringLiteral("--create-missing"),
-                                      QStringLiteral("--export")};
+                                      QStringLiteral("--export"),
+                                      QStringLiteral("--print"),
+                                      QStringLiteral("--form")};
   return options.contains(arg);
 }
 
@@ -369,6 +376,43 @@ int main(int argc, char** argv) {
     command.csv = optionValue(args, QStringLiteral("--csv"));
     command.xlsx = optionValue(args, QStringLiteral("--xlsx"));
     return balvix::app::runReportCommand(command);
+  }
+
+  if (args.contains(QStringLiteral("--print"))) {
+    for (const QString& option :
+         {QStringLiteral("--print"), QStringLiteral("--db"), QStringLiteral("--form"),
+          QStringLiteral("--date"), QStringLiteral("--pdf"), QStringLiteral("--xlsx")}) {
+      if (missingValue(args, option)) {
+        std::fprintf(stderr, "balvix: не указано значение параметра %s\n",
+                     option.toUtf8().constData());
+        printUsage();
+        return 2;
+      }
+    }
+    const int at = static_cast<int>(args.indexOf(QStringLiteral("--print")));
+    const QString number = at + 2 < args.size() ? args.at(at + 2) : QString();
+    if (number.isEmpty() || number.startsWith(u"--")) {
+      std::fputs("balvix: --print: укажите вид и номер документа (--print ВИД НОМЕР)\n", stderr);
+      return 2;
+    }
+    if (!args.contains(QStringLiteral("--db"))) {
+      std::fputs("balvix: --print: укажите базу данных (--db ФАЙЛ)\n", stderr);
+      return 2;
+    }
+    // A PDF's fonts need Qt Gui's application, on the offscreen platform: no screen is needed.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Balvix"));
+    QCoreApplication::setApplicationName(QStringLiteral("Balvix"));
+    balvix::app::PrintCommandLine command;
+    command.kind = optionValue(args, QStringLiteral("--print"));
+    command.number = number;
+    command.dbPath = optionValue(args, QStringLiteral("--db"));
+    command.form = optionValue(args, QStringLiteral("--form"));
+    command.date = optionValue(args, QStringLiteral("--date"));
+    command.pdf = optionValue(args, QStringLiteral("--pdf"));
+    command.xlsx = optionValue(args, QStringLiteral("--xlsx"));
+    return balvix::app::runPrintCommand(command);
   }
 
   QApplication app(argc, argv);

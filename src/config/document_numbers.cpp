@@ -149,4 +149,25 @@ int numberAllDocuments(storage::Session& db) {
   return numbered;
 }
 
+std::optional<std::pair<QString, QString>> findNumberedDocument(storage::Session& db,
+                                                                const QString& kind,
+                                                                const QString& number, int year,
+                                                                const QString& date) {
+  const QString header = documentHeaderTable(kind);
+  if (!db.tableExists(header) ||
+      !db.columns(header).contains(kDocumentNumberColumn, Qt::CaseInsensitive))
+    return std::nullopt;
+  // Dates are stored as dd.MM.yyyy text: the year is its last four characters.
+  const QString when = date.isEmpty()
+                           ? QStringLiteral("substr(cDATE,7,4)=") + quote(QString::number(year))
+                           : QStringLiteral("cDATE=") + quote(date);
+  storage::Recordset rs = db.openRecordset(
+      QStringLiteral("SELECT cDATE,cTIME FROM ") + header + QStringLiteral(" WHERE ") +
+      kDocumentNumberColumn + QLatin1Char('=') + quote(number.trimmed()) + QStringLiteral(" AND ") +
+      when +
+      QStringLiteral(" ORDER BY substr(cDATE,7,4),substr(cDATE,4,2),substr(cDATE,1,2),cTIME"));
+  if (rs.eof()) return std::nullopt;
+  return std::pair{rs.text(0), rs.text(1)};
+}
+
 }  // namespace balvix::config

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <optional>
+#include <utility>
 
 namespace balvix::storage {
 class Session;
@@ -24,6 +26,15 @@ int takeDocumentNumber(storage::Session& db, const QString& kind, int year);
 // stored, or its table has no number column yet.
 QString documentNumber(storage::Session& db, const QString& kind, const QString& date,
                        const QString& time);
+
+// The key (date and time texts) of the document of `kind` numbered `number` whose date falls
+// in `year`, or, when `date` (dd.MM.yyyy) is given, whose date it is; nullopt when there is
+// none, or the kind has no numbers yet. Of several (a number kept over a change of year), the
+// earliest.
+std::optional<std::pair<QString, QString>> findNumberedDocument(storage::Session& db,
+                                                                const QString& kind,
+                                                                const QString& number, int year,
+                                                                const QString& date = QString());
 
 // Gives the header table of `kind` its number column when it lacks one, numbers the
 // documents that have no number (per year, in date and time order, after the highest

@@ -15,6 +15,7 @@
 #include "config/document_numbers.h"
 #include "config/object_definition.h"
 #include "config/table_names.h"
+#include "configurator/print_forms_designer.h"
 #include "configurator/requisite_editor.h"
 #include "configurator/table_rebuild.h"
 #include "shell/message_box.h"
@@ -68,12 +69,14 @@ frmDocs::frmDocs(shell::AppState& state, QWidget* parent)
   m_formButton = button(QStringLiteral("Command2"), QStringLiteral("Ф&орма"));
   m_moduleButton = button(QStringLiteral("Command9"), QStringLiteral("&Модуль"));
   m_closeButton = button(QStringLiteral("Command10"), QStringLiteral("&Закрыть"));
+  m_printFormsButton = button(QStringLiteral("Command11"), QStringLiteral("Пе&чатные формы…"));
   // The document form, in layout design, once the runtime windows are registered.
   bindWorkingModeButton(m_formButton, shell::window_names::kDocumentForm, true);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(m_saveButton);
   buttons->addWidget(m_formButton);
   buttons->addWidget(m_moduleButton);
+  buttons->addWidget(m_printFormsButton);
   buttons->addStretch();
   buttons->addWidget(m_closeButton);
 
@@ -103,6 +106,17 @@ frmDocs::frmDocs(shell::AppState& state, QWidget* parent)
   connect(m_moduleButton, &QPushButton::clicked, this,
           [this] { openModuleEditor(m_text1->text()); });
   connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
+  connect(m_printFormsButton, &QPushButton::clicked, this, &frmDocs::openPrintForms);
+}
+
+frmPrintForms* frmDocs::openPrintForms() {
+  // A kind is saved before it has forms: they are kept under its name.
+  if (!m_existing) return nullptr;
+  if (m_printForms && m_printForms->kind() != m_text1->text()) m_printForms->close();
+  if (!m_printForms) m_printForms = new frmPrintForms(m_state, m_text1->text(), this);
+  m_printForms->show();
+  m_printForms->raise();
+  return m_printForms;
 }
 
 QString frmDocs::moduleTemplate() {
@@ -148,6 +162,7 @@ void frmDocs::load() {
   }
 
   m_moduleButton->setEnabled(m_existing);
+  m_printFormsButton->setEnabled(m_existing);
   if (m_existing) {
     loadExisting();
   } else {
@@ -260,6 +275,7 @@ void frmDocs::afterSave() {
   QApplication::processEvents();
   rebuildMainWindow(true);
   m_moduleButton->setEnabled(true);
+  m_printFormsButton->setEnabled(true);
   askClose();
 }
 

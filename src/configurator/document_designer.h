@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointer>
+
 #include "configurator/designer_window.h"
 #include "shell/window_names.h"
 
@@ -9,6 +11,8 @@ class QListWidget;
 class QPushButton;
 
 namespace balvix::configurator {
+
+class frmPrintForms;
 
 // Document designer: the document's name, menu caption, journal, header requisites and
 // table-part columns. Saving writes the form_items row (with a module template for a
@@ -25,6 +29,10 @@ class frmDocs : public DesignerWindow {
   void checkName();
 
   static QString moduleTemplate();
+
+  // «Печатные формы…» of a saved kind: the window that lists them; nullptr before a save.
+  frmPrintForms* openPrintForms();
+  QPushButton* printFormsButton() const { return m_printFormsButton; }
 
  protected:
   void load() override;
@@ -55,6 +63,8 @@ class frmDocs : public DesignerWindow {
   QPushButton* m_formButton = nullptr;          // Command2
   QPushButton* m_moduleButton = nullptr;        // Command9
   QPushButton* m_closeButton = nullptr;         // Command10
+  QPushButton* m_printFormsButton = nullptr;    // Command11
+  QPointer<frmPrintForms> m_printForms;
 };
 
 }  // namespace balvix::configurator

@@ -15,6 +15,7 @@
 
 #include "config/global_module.h"
 #include "config/object_definition.h"
+#include "config/print_forms.h"
 #include "configurator/module_highlighter.h"
 #include "configurator/module_text_edit.h"
 #include "script/syntax_check.h"
@@ -205,6 +206,10 @@ void frmEdit::load() {
       // A type word of no kind names no object, so its module is empty.
       if (const std::optional<config::ObjectKind> kind = config::kindFromWord(m_type))
         code = config::readModule(*m_state.db, *kind, m_name).value_or(QString());
+      else if (m_type == config::kPrintFormType)
+        if (const auto form = config::splitPrintFormName(m_name))
+          if (const auto stored = config::readPrintForm(*m_state.db, form->first, form->second))
+            code = stored->module;
     } else {
       code = config::readGlobalModule(*m_state.db);
     }
@@ -252,7 +257,11 @@ bool frmEdit::saveModule() {
       storage::Transaction transaction(*m_state.db);
       if (m_type != kGlobalModule) {
         const std::optional<config::ObjectKind> kind = config::kindFromWord(m_type);
-        found = kind && config::writeModule(*m_state.db, *kind, m_name, code) > 0;
+        const auto form =
+            m_type == config::kPrintFormType ? config::splitPrintFormName(m_name) : std::nullopt;
+        found = kind ? config::writeModule(*m_state.db, *kind, m_name, code) > 0
+                     : form && config::writePrintFormModule(*m_state.db, form->first, form->second,
+                                                            code) > 0;
       } else {
         config::writeGlobalModule(*m_state.db, code);
       }

@@ -11,6 +11,7 @@
 
 #include "config/form_layout.h"
 #include "config/object_definition.h"
+#include "config/print_forms.h"
 #include "config/references.h"
 #include "config/table_names.h"
 #include "documents/document_service.h"
@@ -178,6 +179,40 @@ void defineConfiguration(storage::Session& db) {
                            number(QStringLiteral("Сумма"))};
     define(db, doc);
   }
+
+  // Each invoice prints through one layout; the procedure its module begins with names the
+  // parties and the signatures.
+  const QString invoice = resourceText(QStringLiteral("Накладная.print.txt"));
+  const QString invoiceLayout = resourceText(QStringLiteral("Накладная.layout"));
+  const QString firm = QStringLiteral("ООО «Стройторг»");
+  auto quoted = [](QString text) {
+    return u'"' + text.replace(u'"', QStringLiteral("\"\"")) + u'"';
+  };
+  auto roles = [&quoted](const QString& role1, const QString& party1, const QString& role2,
+                         const QString& party2, const QString& sign1, const QString& sign2) {
+    auto set = [](const QString& name, const QString& value) {
+      return QStringLiteral("  Отчет.Параметр(\"%1\") = %2\r\n").arg(name, value);
+    };
+    return QStringLiteral("Процедура Роли\r\n") +
+           set(QStringLiteral("Заголовок"), QStringLiteral("Документ.Название")) +
+           set(QStringLiteral("Роль1"), quoted(role1)) + set(QStringLiteral("Сторона1"), party1) +
+           set(QStringLiteral("Роль2"), quoted(role2)) + set(QStringLiteral("Сторона2"), party2) +
+           set(QStringLiteral("Подпись1"), quoted(sign1)) +
+           set(QStringLiteral("Подпись2"), quoted(sign2)) +
+           QStringLiteral("КонецПроцедуры\r\n\r\n");
+  };
+  const QString partner = QStringLiteral("Форма.Значение(\"Контрагент\")");
+  const QString us = quoted(firm);
+  config::addPrintForm(db, kSale,
+                       {QStringLiteral("Расходная накладная"), invoiceLayout,
+                        roles(QStringLiteral("Продавец"), us, QStringLiteral("Покупатель"), partner,
+                              QStringLiteral("Отпустил"), QStringLiteral("Получил")) +
+                            invoice});
+  config::addPrintForm(db, kReceipt,
+                       {QStringLiteral("Приходная накладная"), invoiceLayout,
+                        roles(QStringLiteral("Поставщик"), partner, QStringLiteral("Получатель"),
+                              us, QStringLiteral("Сдал"), QStringLiteral("Принял")) +
+                            invoice});
 
   for (const auto& [name, caption] : {std::pair{kStock, QStringLiteral("Остатки товаров")},
                                       std::pair{QStringLiteral("ОборотноСальдоваяВедомость"),

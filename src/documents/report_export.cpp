@@ -244,24 +244,47 @@ int paint(const ReportSheet& sheet, QPagedPaintDevice& device, QPainter& painter
   const double footer = 24 * unit;
   const double usable = page.height() - footer;
 
-  int headerRows = 0;
-  while (headerRows < std::min<int>(sheet.rowCount(), static_cast<int>(sheet.rowSections.size())) &&
-         sheet.rowSections[headerRows] == kHeaderSection)
-    ++headerRows;
-  double headerHeight = 0;
-  for (int r = 0; r < headerRows; ++r) headerHeight += sheet.rowHeight(r) * scale;
-  if (headerHeight > usable / 2) headerRows = 0, headerHeight = 0;
+  // The runs of rows output from "Шапка": a page that starts below one repeats the last
+  // such run above it (the column titles of a report, or of an invoice's table under its
+  // title). A run taller than half a page is not repeated.
+  std::vector<std::pair<int, int>> headerRuns;  // first row, end row
+  const int sectioned = std::min<int>(sheet.rowCount(), static_cast<int>(sheet.rowSections.size()));
+  for (int r = 0; r < sectioned; ++r) {
+    if (sheet.rowSections[r] != kHeaderSection) continue;
+    if (!headerRuns.empty() && headerRuns.back().second == r)
+      headerRuns.back().second = r + 1;
+    else
+      headerRuns.emplace_back(r, r + 1);
+  }
+  auto runHeight = [&](const std::pair<int, int>& run) {
+    double h = 0;
+    for (int r = run.first; r < run.second; ++r) h += sheet.rowHeight(r) * scale;
+    return h;
+  };
+  std::erase_if(headerRuns, [&](const auto& run) { return runHeight(run) > usable / 2; });
+  // The run a page starting at `row` repeats; -1 for none.
+  auto repeatedRun = [&](int row) {
+    int found = -1;
+    for (int i = 0; i < static_cast<int>(headerRuns.size()) && headerRuns[i].second <= row; ++i)
+      found = i;
+    return found;
+  };
 
   // Page breaks first, so that every page can say how many there are.
-  std::vector<std::pair<int, int>> pages;  // first row, end row
+  struct Page {
+    int first = 0;
+    int end = 0;
+    int header = -1;  // index into headerRuns
+  };
+  std::vector<Page> pages;
   int row = 0;
   while (row < sheet.rowCount() || pages.empty()) {
-    const bool repeat = !pages.empty() && headerRows > 0;
-    double y = repeat ? headerHeight : 0;
+    const int header = pages.empty() ? -1 : repeatedRun(row);
+    double y = header >= 0 ? runHeight(headerRuns[static_cast<std::size_t>(header)]) : 0;
     const int first = row;
     while (row < sheet.rowCount() && (row == first || y + sheet.rowHeight(row) * scale <= usable))
       y += sheet.rowHeight(row++) * scale;
-    pages.emplace_back(first, row);
+    pages.push_back({first, row, header});
     if (sheet.rowCount() == 0) break;
   }
 
@@ -318,11 +341,12 @@ int paint(const ReportSheet& sheet, QPagedPaintDevice& device, QPainter& painter
   for (int p = 0; p < count; ++p) {
     if (p > 0) device.newPage();
     double y = page.top();
-    if (p > 0)
-      for (int r = 0; r < headerRows; ++r) y = paintRow(r, y);
-    for (int r = pages[static_cast<std::size_t>(p)].first;
-         r < pages[static_cast<std::size_t>(p)].second; ++r)
-      y = paintRow(r, y);
+    const Page& at = pages[static_cast<std::size_t>(p)];
+    if (at.header >= 0)
+      for (int r = headerRuns[static_cast<std::size_t>(at.header)].first;
+           r < headerRuns[static_cast<std::size_t>(at.header)].second; ++r)
+        y = paintRow(r, y);
+    for (int r = at.first; r < at.end; ++r) y = paintRow(r, y);
     painter.setFont(base);
     painter.setPen(Qt::black);
     const QRectF foot(page.left(), page.top() + usable, page.width(), footer);

@@ -34,8 +34,8 @@ QString writePdf(const ReportSheet& sheet, const QString& path, const QString& t
 
 // True when the columns are wider than a portrait A4 page's printable width.
 bool wantsLandscape(const ReportSheet& sheet);
-// Paints the sheet page by page on a printer or PDF writer: the leading rows output from
-// the section "Шапка" repeat at the top of every page, "Страница N из M" at the bottom.
+// Paints the sheet page by page on a printer or PDF writer: the last rows output from the
+// section "Шапка" above a page repeat at its top, "Страница N из M" at the bottom.
 // Columns wider than the page are scaled down to fit. Returns the number of pages.
 int paint(const ReportSheet& sheet, QPagedPaintDevice& device, QPainter& painter,
           const QString& title);

@@ -22,6 +22,7 @@
 #include "runtime/form_control.h"
 #include "runtime/form_table.h"
 #include "runtime/module_error.h"
+#include "runtime/print_window.h"
 #include "runtime/toolbar_control.h"
 #include "runtime/value_choice.h"
 #include "script/objects/object_factory.h"
@@ -98,11 +99,14 @@ frmUniDoc::frmUniDoc(shell::AppState& state, bool designMode, QWidget* parent)
   m_cmdOK = commandButton(QStringLiteral("cmdOK"), QStringLiteral("&Провести"), this);
   m_cmdOK->setToolTip(QStringLiteral("Записать и провести документ (Ctrl+Enter)"));
   m_cmdClose = commandButton(QStringLiteral("cmdClose"), QStringLiteral("&Закрыть"), this);
+  m_cmdPrint = commandButton(QStringLiteral("cmdPrint"), QStringLiteral("Пе&чать"), this);
+  m_cmdPrint->setToolTip(QStringLiteral("Напечатать документ по его печатной форме"));
 
   // The date sits beside the buttons, so the table part's toolbar has the top row to itself.
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(frame);
   buttons->addStretch();
+  buttons->addWidget(m_cmdPrint);
   buttons->addWidget(m_cmdSave);
   buttons->addWidget(m_cmdOK);
   buttons->addWidget(m_cmdClose);
@@ -115,6 +119,7 @@ frmUniDoc::frmUniDoc(shell::AppState& state, bool designMode, QWidget* parent)
   connect(m_cmdOK, &QPushButton::clicked, this, &frmUniDoc::post);
   connect(m_cmdSave, &QPushButton::clicked, this, &frmUniDoc::write);
   connect(m_cmdUnpost, &QPushButton::clicked, this, &frmUniDoc::unpost);
+  connect(m_cmdPrint, &QPushButton::clicked, this, &frmUniDoc::print);
   auto* saveKey = new QShortcut(QKeySequence::Save, this);
   saveKey->setContext(Qt::WidgetWithChildrenShortcut);
   connect(saveKey, &QShortcut::activated, this, &frmUniDoc::write);
@@ -449,6 +454,25 @@ bool frmUniDoc::write() {
   updateTitle();
   applyPostedState();
   return true;
+}
+
+void frmUniDoc::print() {
+  if (m_designMode) return;
+  // What is printed is what is stored: numbered, and the same from the journal.
+  if (!m_stored) {
+    MessageBoxes::show(QStringLiteral("Документ не записан: запишите его, чтобы напечатать."));
+    return;
+  }
+  if (hasUnsavedChanges()) {
+    MessageBoxes::show(
+        QStringLiteral("Документ изменен: запишите изменения, чтобы напечатать их."));
+    return;
+  }
+  QPointer<frmUniDoc> self(this);
+  printCommand(m_state, m_cmdPrint, m_kind, [self]() -> std::optional<script::DocumentKey> {
+    if (!self) return std::nullopt;
+    return self->m_stored;
+  });
 }
 
 bool frmUniDoc::unpost() {

@@ -61,12 +61,16 @@ class frmUniDoc : public RuntimeWindow,
   // Fills a new document with the header and rows of the stored document `key` of this kind;
   // the date stays today's. False when it cannot be read.
   bool copyFrom(const script::DocumentKey& key);
+  // «Печать»: the stored document through one of its kind's print forms (a menu of them
+  // when there are several). A document not written yet, or changed since, is not printed.
+  void print();
   void toolbarClicked(int number);
   // A stored posted document takes no input until it is unposted.
   bool readOnly() const;
   bool hasUnsavedChanges() const override;
   QPushButton* saveButton() const { return m_cmdSave; }
   QPushButton* unpostButton() const { return m_cmdUnpost; }
+  QPushButton* printButton() const { return m_cmdPrint; }
 
   bool renameElement(const QString& element, const QString& newName) override;
   bool removeElement(const QString& element) override;
@@ -111,6 +115,7 @@ class frmUniDoc : public RuntimeWindow,
   QPushButton* m_cmdUnpost = nullptr;
   QWidget* m_postedBar = nullptr;
   QPushButton* m_cmdClose = nullptr;
+  QPushButton* m_cmdPrint = nullptr;
   ToolBarControl* m_toolbar = nullptr;
   QString m_kind;
   QString m_modulePath;  // "Документ.Приход": what its module errors are reported under

@@ -23,6 +23,7 @@
 #include "runtime/document_form.h"
 #include "runtime/journal_filter.h"
 #include "runtime/list_search.h"
+#include "runtime/print_window.h"
 #include "runtime/reposting.h"
 #include "runtime/runtime_windows.h"
 #include "runtime/toolbar_control.h"
@@ -212,6 +213,8 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   m_usrMenu1->addButton(6, QStringLiteral("Выгрузить"),
                         s->standardIcon(QStyle::SP_DialogSaveButton),
                         QStringLiteral("Выгрузить список в CSV или XLSX"));
+  m_usrMenu1->addButton(7, QStringLiteral("Печать"), QIcon(),
+                        QStringLiteral("Напечатать выбранный документ"));
 
   const auto [start, end] = rememberedPeriod();
   auto* frame = new QWidget(this);
@@ -584,6 +587,16 @@ void frmZurnal::copyDocument() {
   openNewDocument(m_state, r.kind, script::DocumentKey{r.date, r.time});
 }
 
+void frmZurnal::printSelected() {
+  if (m_row < 0) {
+    MessageBoxes::show(QStringLiteral("Выберите документ, который нужно напечатать."));
+    return;
+  }
+  const JournalRow r = m_model->at(m_row);
+  const script::DocumentKey key{r.date, r.time};
+  printCommand(m_state, m_usrMenu1, r.kind, [key] { return std::optional(key); });
+}
+
 void frmZurnal::buttonClicked(int number) {
   switch (number) {
     case 1:
@@ -603,6 +616,9 @@ void frmZurnal::buttonClicked(int number) {
       break;
     case 6:
       exportList();
+      break;
+    case 7:
+      printSelected();
       break;
     default:
       break;

@@ -115,6 +115,9 @@ class frmZurnal : public RuntimeWindow {
   void newDocument();
   // "Копировать": a new document with the selected one's header and rows.
   void copyDocument();
+  // "Печать": the selected document through its kind's print form (a menu of the forms,
+  // `mnuPrint` of the toolbar, when there are several).
+  void printSelected();
   QMenu* newKindMenu() const { return m_newKinds; }
   // "Сделать не проведенным" of the right-click menu: unposts the selected document after the
   // question.

@@ -226,6 +226,11 @@ void ReportGrid::clearOutput() {
   m_report->clearOutput();
 }
 
+void ReportGrid::showOutput(ReportSheet output) {
+  m_report->output() = std::move(output);
+  outputReset();
+}
+
 void ReportGrid::publish() {
   m_model->publish();
   applyGeometry();

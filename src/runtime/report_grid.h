@@ -85,6 +85,8 @@ class ReportGrid : public QWidget, private documents::ReportEngine::Listener {
   void restartOutput();
   // Shows the rows added so far.
   void publish();
+  // Shows an output built elsewhere (a print form) in place of the engine's own.
+  void showOutput(ReportSheet output);
 
   const ReportSheet& layout() const;
   const ReportSheet& sheet() const;  // what the grid shows: the layout or the output

@@ -6,6 +6,7 @@
 #include "runtime/document_form.h"
 #include "runtime/import_dialog.h"
 #include "runtime/journal.h"
+#include "runtime/print_window.h"
 #include "runtime/report_window.h"
 #include "shell/frm_main.h"
 #include "shell/window_factory.h"
@@ -50,6 +51,13 @@ void registerRuntimeWindows(shell::WindowFactory& factory, shell::AppState& stat
       [reportName](QWidget* w, const shell::WindowArguments& a) {
         if (auto* report = qobject_cast<frmReport*>(w)) report->load(reportName(a), a.designMode);
       });
+  // The document designer opens a print form's layout: kind and form in the arguments.
+  factory.registerWindow(names::kPrintForm, [s](const shell::WindowArguments& a, QWidget*) {
+    auto* w = new frmPrint(*s);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->designLayout(a.objectName, a.elementName);
+    return w;
+  });
   factory.registerSharedWindow(
       names::kReportDialog,
       [s, reportName](const shell::WindowArguments& a, QWidget*) {

@@ -1,3 +1,4 @@
+#include "script/amount_words.h"
 #include "script/builtins.h"
 
 namespace balvix::script {
@@ -39,6 +40,7 @@ void registerBuiltins(BuiltinTable& table) {
   registerDateBuiltins(table);
   registerConversionBuiltins(table);
   registerIntrinsicBuiltins(table);
+  registerAmountWordBuiltins(table);
   // These read their argument as a value: an object with a default property gives it.
   static const char16_t* const byValue[] = {
       u"CInt", u"CLng", u"CDbl", u"CBool", u"CStr", u"CCur", u"CDate", u"CSng",      u"CByte",

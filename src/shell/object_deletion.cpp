@@ -3,6 +3,7 @@
 #include "config/document_numbers.h"
 #include "config/object_definition.h"
 #include "config/object_kind.h"
+#include "config/print_forms.h"
 #include "config/table_names.h"
 #include "script/objects/document_posting.h"
 #include "shell/app_state.h"
@@ -65,6 +66,8 @@ bool deleteConfigurationObject(AppState& state, const QString& type, const QStri
       for (const QString& table : config::ownTables(*kind, name)) dropIfPresent(*state.db, table);
     }
     if (isDocument) config::forgetDocumentNumbers(*state.db, name);
+    // A kind made anew under the name starts without the old kind's print forms.
+    if (isDocument) config::deletePrintForms(*state.db, name);
     config::deleteObjectRow(*state.db, *kind, name);
     transaction.commit();
   } catch (const storage::DbError& e) {

@@ -13,6 +13,8 @@ inline const QString kJournal = QStringLiteral("frmZurnal");
 inline const QString kChartOfAccounts = QStringLiteral("frmPlan");
 inline const QString kReport = QStringLiteral("frmReport");
 inline const QString kReportDialog = QStringLiteral("frmRepDialog");
+// A document's print form: printed, or its layout designed.
+inline const QString kPrintForm = QStringLiteral("frmPrint");
 inline const QString kModuleEditor = QStringLiteral("frmEdit");
 inline const QString kRequisiteEditor = QStringLiteral("frmItem");
 inline const QString kDocumentDesigner = QStringLiteral("frmDocs");
