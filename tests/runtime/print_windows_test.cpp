@@ -86,7 +86,7 @@ class PrintWindowsTest : public RuntimeTest {
 TEST_F(PrintWindowsTest, TheJournalPrintsTheSelectedDocumentThroughItsOnlyForm) {
   frmZurnal* j = journal();
   ASSERT_TRUE(j);
-  j->toolbar()->click(6);
+  j->toolbar()->click(7);
   processEvents();
   frmPrint* printed = openWindows<frmPrint>().value(0);
   ASSERT_TRUE(printed) << messages.last().toStdString();

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include "script/objects/register_totals.h"
 #include "shell/startup.h"
 #include "shell_fixture.h"
 #include "storage/database_file.h"
@@ -34,16 +35,35 @@ class DatabaseServiceTest : public ShellTest {
   }
 };
 
-TEST_F(DatabaseServiceTest, TheServiceMenuOffersCheckBackupAndRestore) {
+TEST_F(DatabaseServiceTest, TheServiceMenuOffersCheckTotalsBackupAndRestore) {
   auto* menu = m_main->findChild<QMenu*>(QStringLiteral("mnuServices"));
   ASSERT_TRUE(menu);
   QStringList captions;
   for (QAction* a : menu->actions())
     if (!a->isSeparator()) captions << a->text();
-  EXPECT_EQ(captions.mid(captions.size() - 3),
-            (QStringList{"Проверка базы данных…", "Резервная копия…", "Восстановить из копии…"}));
+  EXPECT_EQ(captions.mid(captions.size() - 4),
+            (QStringList{"Проверка базы данных…", "Пересчитать итоги", "Резервная копия…",
+                         "Восстановить из копии…"}));
 
-  m_main->findChild<QAction*>(QStringLiteral("mnuCheckDatabase"))->trigger();
+  QAction* check = m_main->findChild<QAction*>(QStringLiteral("mnuCheckDatabase"));
+  check->trigger();
+  EXPECT_TRUE(Contains(m_messages.last(), QStringLiteral("повреждений не найдено")));
+
+  // A register whose totals disagree with its movements: the check names the row, the
+  // rebuild mends it.
+  addObject(QStringLiteral("Регистр"), QStringLiteral("Остатки"));
+  m_db->execute(QStringLiteral("CREATE TABLE items_Регистр_Остатки(Товар TEXT(50),Количество "
+                               "TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Документ TEXT(50),Флаг "
+                               "TEXT(5))"));
+  m_db->execute(QStringLiteral(
+      "INSERT INTO items_Регистр_Остатки VALUES ('Стол','5','02.03.2026','','Д','+')"));
+  script::totals::rebuild(*m_db, QStringLiteral("Остатки"));
+  m_db->execute(QStringLiteral("UPDATE totals_Регистр_Остатки SET ИтогПриход=4"));
+  check->trigger();
+  EXPECT_TRUE(Contains(m_messages.last(), QStringLiteral("Остатки: Товар=Стол, месяц 03.2026")));
+  m_main->findChild<QAction*>(QStringLiteral("mnuRebuildTotals"))->trigger();
+  EXPECT_TRUE(Contains(m_messages.last(), QStringLiteral("регистров: 1")));
+  check->trigger();
   EXPECT_TRUE(Contains(m_messages.last(), QStringLiteral("повреждений не найдено")));
 }
 

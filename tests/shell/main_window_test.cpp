@@ -151,7 +151,7 @@ TEST_F(ShellTest, StartupReportsAMissingFileByName) {
   EXPECT_FALSE(QFile::exists(path));
 }
 
-TEST_F(ShellTest, StartupGivesTheDocumentTablesOfAnOlderDatabaseTheirKeyIndexAndNumbers) {
+TEST_F(ShellTest, StartupGivesAnOlderDatabaseKeyIndexesNumbersAndRegisterTotals) {
   m_db->execute(QStringLiteral("DROP INDEX idx_itogi"));
   m_db->execute(
       QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),cDATE TEXT(10),"
@@ -159,6 +159,12 @@ TEST_F(ShellTest, StartupGivesTheDocumentTablesOfAnOlderDatabaseTheirKeyIndexAnd
   m_db->execute(
       QStringLiteral("INSERT INTO items_Документ_Приход VALUES ('Б','02.01.2026',"
                      "'10:00:00','1'),('А','01.02.2025','10:00:00','1')"));
+  m_db->execute(QStringLiteral("CREATE TABLE items_Регистр_Остатки(Товар TEXT(50),Количество "
+                               "TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Документ TEXT(50),Флаг "
+                               "TEXT(5))"));
+  m_db->execute(QStringLiteral("INSERT INTO items_Регистр_Остатки VALUES "
+                               "('Стол','5','02.01.2026','','Д','+'),('Стол','2','03.01.2026','',"
+                               "'Д','-')"));
   const QString path = m_db->path();
   m_main.reset();
   m_state.db = nullptr;
@@ -173,5 +179,10 @@ TEST_F(ShellTest, StartupGivesTheDocumentTablesOfAnOlderDatabaseTheirKeyIndexAnd
                 *db, QStringLiteral("SELECT group_concat(Наименование || Номер) FROM "
                                     "items_Документ_Приход")),
             QStringLiteral("Б1,А1"));
+  // The register gets its monthly totals.
+  EXPECT_EQ(balvix::testing::firstText(*db, QStringLiteral("SELECT ИтогМесяц||':'||(ИтогПриход-"
+                                                           "ИтогРасход) FROM "
+                                                           "totals_Регистр_Остатки")),
+            QStringLiteral("202601:3.0"));
   EXPECT_TRUE(m_messages.messages().empty());
 }
