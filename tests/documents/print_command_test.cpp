@@ -75,7 +75,7 @@ class PrintCommandTest : public ::testing::Test {
 
 TEST_F(PrintCommandTest, ASixtyRowInvoiceRepeatsItsTableHeaderAndEndsWithTheTotalInWords) {
   const Result r = balvix({"--print", "РасходнаяНакладная", "777", "--date", "15.03.2025", "--db",
-                        s_path, "--pdf", file("777.pdf")});
+                           s_path, "--pdf", file("777.pdf")});
   ASSERT_EQ(r.code, 0) << r.error.toStdString();
   const QString first = pdfPage(file("777.pdf"), 1);
   const QString second = pdfPage(file("777.pdf"), 2);
@@ -109,8 +109,9 @@ TEST_F(PrintCommandTest, TheNumberIsOfTheCurrentYearAndAWorkbookIsWrittenByTheSa
                           "AND substr(cDATE,7,4)='%1'")
                .arg(year));
   if (date.isEmpty()) GTEST_SKIP() << "no receipt numbered 1 this year";
-  const Result r = balvix({"--print", "ПриходнаяНакладная", "1", "--db", s_path, "--form",
-                        "Приходная накладная", "--xlsx", file("1.xlsx"), "--pdf", file("1.pdf")});
+  const Result r =
+      balvix({"--print", "ПриходнаяНакладная", "1", "--db", s_path, "--form", "Приходная накладная",
+              "--xlsx", file("1.xlsx"), "--pdf", file("1.pdf")});
   ASSERT_EQ(r.code, 0) << r.error.toStdString();
   EXPECT_TRUE(
       Contains(pdfPage(file("1.pdf"), 1), QStringLiteral("Приходная накладная № 1 от ") + date));
@@ -168,7 +169,7 @@ TEST_F(PrintCommandTest, AFormThatWritesToTheDocumentStopsWithItsLine) {
                                          "Форма.Значение(\"Склад\") = \"Другой\"\r\n")});
   }
   const Result r = balvix({"--print", "РасходнаяНакладная", "777", "--date", "15.03.2025", "--form",
-                        "Порча", "--db", path, "--pdf", file("п.pdf")});
+                           "Порча", "--db", path, "--pdf", file("п.pdf")});
   EXPECT_EQ(r.code, 1);
   EXPECT_TRUE(Contains(r.out, QStringLiteral("Склад №1 (Центральный)")));
   EXPECT_TRUE(Contains(r.error, QStringLiteral("ПечатнаяФорма.РасходнаяНакладная.Порча")));

@@ -52,9 +52,10 @@ TEST_F(DatabaseServiceTest, TheServiceMenuOffersCheckTotalsBackupAndRestore) {
   // A register whose totals disagree with its movements: the check names the row, the
   // rebuild mends it.
   addObject(QStringLiteral("Регистр"), QStringLiteral("Остатки"));
-  m_db->execute(QStringLiteral("CREATE TABLE items_Регистр_Остатки(Товар TEXT(50),Количество "
-                               "TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Документ TEXT(50),Флаг "
-                               "TEXT(5))"));
+  m_db->execute(
+      QStringLiteral("CREATE TABLE items_Регистр_Остатки(Товар TEXT(50),Количество "
+                     "TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Документ TEXT(50),Флаг "
+                     "TEXT(5))"));
   m_db->execute(QStringLiteral(
       "INSERT INTO items_Регистр_Остатки VALUES ('Стол','5','02.03.2026','','Д','+')"));
   script::totals::rebuild(*m_db, QStringLiteral("Остатки"));

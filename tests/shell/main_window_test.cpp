@@ -159,12 +159,14 @@ TEST_F(ShellTest, StartupGivesAnOlderDatabaseKeyIndexesNumbersAndRegisterTotals)
   m_db->execute(
       QStringLiteral("INSERT INTO items_Документ_Приход VALUES ('Б','02.01.2026',"
                      "'10:00:00','1'),('А','01.02.2025','10:00:00','1')"));
-  m_db->execute(QStringLiteral("CREATE TABLE items_Регистр_Остатки(Товар TEXT(50),Количество "
-                               "TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Документ TEXT(50),Флаг "
-                               "TEXT(5))"));
-  m_db->execute(QStringLiteral("INSERT INTO items_Регистр_Остатки VALUES "
-                               "('Стол','5','02.01.2026','','Д','+'),('Стол','2','03.01.2026','',"
-                               "'Д','-')"));
+  m_db->execute(
+      QStringLiteral("CREATE TABLE items_Регистр_Остатки(Товар TEXT(50),Количество "
+                     "TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Документ TEXT(50),Флаг "
+                     "TEXT(5))"));
+  m_db->execute(
+      QStringLiteral("INSERT INTO items_Регистр_Остатки VALUES "
+                     "('Стол','5','02.01.2026','','Д','+'),('Стол','2','03.01.2026','',"
+                     "'Д','-')"));
   const QString path = m_db->path();
   m_main.reset();
   m_state.db = nullptr;
