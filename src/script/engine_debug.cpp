@@ -117,6 +117,14 @@ DebugHook* installedDebugHook() {
   return g_installed.loadAcquire();
 }
 
+void Runtime::pushDebugFrame(const Procedure* proc, Value* vars) {
+  debugFrames.push_back({proc, vars, proc ? proc->line : 0});
+}
+
+void Runtime::popDebugFrame() {
+  if (!debugFrames.empty()) debugFrames.pop_back();
+}
+
 void Runtime::debugStatement(int line) {
   if (debugFrames.empty())
     debugTopLine = line;
