@@ -411,13 +411,28 @@ QString readSharedStrings(QByteArrayView xml, QStringList& shared) {
   }
 }
 
-QString readSheet(QByteArrayView xml, const QStringList& shared, SourceTable& table) {
-  table = {};
-  Scanner x(xml);
-  QStringList values;
-  std::string text;
+namespace {
+
+// What reading a sheet's rows has found so far.
+struct SheetState {
+  QStringList values;  // the row being read
+  std::string text;    // a value's text being read
   int rowNumber = 0;
   bool haveHeader = false;
+  bool inRows = false;  // within <sheetData>
+  bool done = false;    // past its end
+};
+
+// Reads the rows of a sheet's XML given whole or in pieces that each end after a row (or
+// after the end of the rows): what one piece found is kept in `state` for the next.
+QString readRows(QByteArrayView xml, const QStringList& shared, SourceTable& table,
+                 SheetState& state) {
+  if (state.done) return {};
+  Scanner x(xml);
+  QStringList& values = state.values;
+  std::string& text = state.text;
+  int& rowNumber = state.rowNumber;
+  bool& haveHeader = state.haveHeader;
   auto endRow = [&] {
     while (!values.isEmpty() && values.last().isEmpty()) values.removeLast();
     if (values.isEmpty()) return;
@@ -483,14 +498,17 @@ QString readSheet(QByteArrayView xml, const QStringList& shared, SourceTable& ta
     ++column;
     return true;
   };
-  for (bool inRows = false;;) {
+  for (bool& inRows = state.inRows;;) {
     const Token token = x.next();
     if (token == Token::Done) break;
     if (token == Token::Broken) return kBrokenPart;
-    if (token == Token::End && x.name() == "sheetData") break;
+    if ((token == Token::End && x.name() == "sheetData") ||
+        (token == Token::Start && x.name() == "sheetData" && x.empty())) {
+      state.done = true;
+      break;
+    }
     if (token != Token::Start) continue;
     if (x.name() == "sheetData") {
-      if (x.empty()) break;
       inRows = true;
       continue;
     }
@@ -521,8 +539,70 @@ QString readSheet(QByteArrayView xml, const QStringList& shared, SourceTable& ta
     }
     endRow();
   }
-  if (!haveHeader) return QStringLiteral("На первом листе книги нет строки с названиями столбцов.");
   return {};
+}
+
+QString noHeader(const SheetState& state) {
+  return state.haveHeader
+             ? QString()
+             : QStringLiteral("На первом листе книги нет строки с названиями столбцов.");
+}
+
+// Where the last row that `xml` holds whole ends (after its "</row>"); 0 when there is none.
+qsizetype afterLastRow(QByteArrayView xml) {
+  const std::string_view text(xml.data(), static_cast<std::size_t>(xml.size()));
+  for (std::size_t at = text.size(); at > 0;) {
+    const std::size_t found = text.rfind("row>", at - 1);
+    if (found == std::string_view::npos || found < 2) return 0;
+    std::size_t slash = found - 1;
+    if (text[slash] == ':')  // a prefix: </x:row>
+      while (slash > 0 && text[slash] != '/' && text[slash] != '<') --slash;
+    if (text[slash] == '/' && slash > 0 && text[slash - 1] == '<')
+      return static_cast<qsizetype>(found + 4);
+    at = found;
+  }
+  return 0;
+}
+
+// Inflates the sheet a piece at a time and reads each piece's whole rows at once: the text
+// of a sheet of 100,000 rows (tens of megabytes) is never held whole, and what is read is
+// what was just inflated. nullopt when the archive has no such member; otherwise an empty
+// text or what is wrong with the part.
+std::optional<QString> readSheetMember(unzFile zip, const QString& name, const QStringList& shared,
+                                       SourceTable& table) {
+  if (unzLocateFile(zip, name.toUtf8().constData(), 0) != UNZ_OK) return std::nullopt;
+  if (unzOpenCurrentFile(zip) != UNZ_OK) return QStringLiteral("не читается часть %1").arg(name);
+  constexpr qsizetype kPiece = 1 << 20;
+  SheetState state;
+  QByteArray pending;
+  QString broken;
+  int got = 0;
+  while (broken.isEmpty() && !state.done) {
+    const qsizetype size = pending.size();
+    pending.resize(size + kPiece);
+    got = unzReadCurrentFile(zip, pending.data() + size, static_cast<unsigned>(kPiece));
+    pending.resize(size + std::max(got, 0));
+    if (got <= 0) break;
+    if (const qsizetype cut = afterLastRow(pending); cut > 0) {
+      broken = readRows(QByteArrayView(pending).first(cut), shared, table, state);
+      pending.remove(0, cut);
+    }
+  }
+  if (broken.isEmpty() && !state.done && got == 0) broken = readRows(pending, shared, table, state);
+  // A sheet read to the end of its rows need not be inflated further.
+  const bool damaged = (unzCloseCurrentFile(zip) != UNZ_OK && !state.done) || got < 0;
+  if (damaged) return QStringLiteral("часть %1 повреждена").arg(name);
+  if (!broken.isEmpty()) return name + QStringLiteral(": ") + broken;
+  return QString();
+}
+
+}  // namespace
+
+QString readSheet(QByteArrayView xml, const QStringList& shared, SourceTable& table) {
+  table = {};
+  SheetState state;
+  if (const QString broken = readRows(xml, shared, table, state); !broken.isEmpty()) return broken;
+  return noHeader(state);
 }
 
 QString readFile(const QString& path, SourceTable& table) {
@@ -546,12 +626,11 @@ QString readFile(const QString& path, SourceTable& table) {
     if (const QString broken = readSharedStrings(*strings, shared); !broken.isEmpty())
       return kBroken.arg(path, QStringLiteral("xl/sharedStrings.xml: ") + broken);
   }
-  const std::optional<QByteArray> sheet = member(zip.get(), sheetPath, &error);
-  if (!sheet) return kBroken.arg(path, QStringLiteral("в нем нет листа %1").arg(sheetPath));
   if (!error.isEmpty()) return kBroken.arg(path, error);
-  const QString result = readSheet(*sheet, shared, table);
-  if (result == kBrokenPart) return kBroken.arg(path, sheetPath + QStringLiteral(": ") + result);
-  return result;
+  const std::optional<QString> result = readSheetMember(zip.get(), sheetPath, shared, table);
+  if (!result) return kBroken.arg(path, QStringLiteral("в нем нет листа %1").arg(sheetPath));
+  if (!result->isEmpty()) return kBroken.arg(path, *result);
+  return table.header.isEmpty() ? noHeader(SheetState()) : QString();
 }
 
 }  // namespace balvix::documents::xlsx_reader

@@ -155,6 +155,28 @@ TEST(XlsxReaderTest, ReadsSharedStringsAndSheetCellsAsSpreadsheetsWriteThem) {
   }
 }
 
+// A sheet inflated piece by piece, its rows cut wherever the pieces end, reads back whole.
+TEST(XlsxReaderTest, ALargeSheetReadsBackEveryRowInOrder) {
+  QTemporaryDir dir;
+  ListTable list;
+  list.headers = {QStringLiteral("Наименование"), QStringLiteral("Описание")};
+  for (int i = 0; i < 30000; ++i)
+    list.rows.push_back({QStringLiteral("Товар №%1 <&>").arg(i),
+                         i % 3 ? QString() : QStringLiteral("строка\nвторая %1").arg(i)});
+  const QString path = dir.filePath(QStringLiteral("много.xlsx"));
+  ASSERT_EQ(list_export::writeXlsx(list, path), QString());
+  SourceTable table;
+  ASSERT_EQ(xlsx_reader::readFile(path, table), QString());
+  EXPECT_EQ(table.header, list.headers);
+  ASSERT_EQ(table.rows.size(), list.rows.size());
+  for (std::size_t i = 0; i < list.rows.size(); ++i) {
+    QStringList expected = list.rows[i];
+    if (expected.last().isEmpty()) expected.removeLast();  // an empty last cell is not written
+    ASSERT_EQ(table.rows[i], expected) << i;
+    ASSERT_EQ(table.rowNumbers[i], static_cast<int>(i) + 2);
+  }
+}
+
 // A catalog of goods with a number, a date, a reference to the stores and an enumeration.
 class CatalogImportTest : public ::testing::Test, protected balvix::testing::TempDatabase {
  protected:
