@@ -12,6 +12,7 @@
 #include "documents/xlsx_reader.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
+#include "storage/table_indexes.h"
 #include "test_helpers.h"
 
 namespace balvix::documents::testing {
@@ -364,6 +365,29 @@ TEST_F(CatalogImportTest, LoadingTheSameFileTwiceChangesNothingTheSecondTime) {
   EXPECT_EQ(std::tuple(second.added, second.changed, second.unchanged), std::tuple(0, 0, 2));
   EXPECT_FALSE(second.written);
   EXPECT_EQ(goods(), after);
+}
+
+TEST_F(CatalogImportTest, ManyChangedElementsAreUpdatedByNameAndTheLoadLeavesNoIndexBehind) {
+  QByteArray first = "Наименование;Цена\n", second = first;
+  for (int i = 0; i < 300; ++i) {
+    first += "Товар " + QByteArray::number(i) + ";" + QByteArray::number(i) + "\n";
+    second += "Товар " + QByteArray::number(i) + ";" + QByteArray::number(i + 1000) + "\n";
+  }
+  ASSERT_EQ(importOf(file(QStringLiteral("первый.csv"), first))->load({}).added, 300);
+  const QString table = QStringLiteral("items_Справочник_Товары");
+  // A cancel once the updates are written but not committed, then the whole load.
+  auto import = importOf(file(QStringLiteral("второй.csv"), second));
+  const ImportReport cancelled =
+      import->load({}, [](qint64 done, qint64 total) { return done < total * 3 / 4; });
+  EXPECT_TRUE(cancelled.cancelled);
+  EXPECT_EQ(value(QStringLiteral("SELECT Цена FROM items_Справочник_Товары WHERE "
+                                 "Наименование='Товар 299'")),
+            QStringLiteral("299"));
+  const ImportReport report = import->load({});
+  EXPECT_EQ(report.changed, 300);
+  EXPECT_EQ(rows(QStringLiteral("SELECT * FROM items_Справочник_Товары WHERE Цена+0 >= 1000")),
+            300);
+  EXPECT_FALSE(storage::hasIndexOn(db(), table, {QStringLiteral("Наименование")}));
 }
 
 TEST_F(CatalogImportTest, MissingReferencesAreCreatedOnlyWhenAskedAndACancelKeepsTheCatalog) {
