@@ -324,6 +324,8 @@ frmSprList::frmSprList(shell::AppState& state, QWidget* parent) : RuntimeWindow(
   connect(m_list->horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
     if (!m_restoringWidths) saveWidths();
   });
+  connect(&m_state.catalogEvents, &shell::CatalogEvents::elementsChanged, this,
+          &frmSprList::elementsChanged);
   loadList();
   registerLoad();
   setSizeTwips(9000, 6000);
@@ -342,6 +344,23 @@ QString frmSprList::widthsKey(const QString& catalog) {
 
 void frmSprList::loadList() {
   m_catalog = m_state.currentObjectName;
+  readList();
+}
+
+void frmSprList::elementsChanged(const QString& catalog) {
+  if (catalog.compare(m_catalog, Qt::CaseInsensitive) != 0) return;
+  // The element the user stood on stays current when it is still there.
+  const QString current = m_selected.isValid() ? m_model->name(m_selected.row()) : QString();
+  readList();
+  const int at = current.isEmpty() ? -1 : m_model->findName(current);
+  if (at < 0) return;
+  const QModelIndex shown = m_filter->mapFromSource(m_model->index(at, m_model->nameColumn()));
+  if (!shown.isValid()) return;
+  m_list->setCurrentIndex(shown);
+  m_list->scrollTo(shown);
+}
+
+void frmSprList::readList() {
   setWindowTitle((choiceMode() ? QStringLiteral("Выбор: ") : QStringLiteral("Справочник.")) +
                  m_catalog);
   QList<CatalogListModel::Column> columns;

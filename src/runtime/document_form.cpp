@@ -161,6 +161,11 @@ frmUniDoc::frmUniDoc(shell::AppState& state, bool designMode, QWidget* parent)
       MessageBoxes::show(e.description());
     }
   });
+  // A load from a file changes what the reference fields complete and check against.
+  connect(&m_state.catalogEvents, &shell::CatalogEvents::elementsChanged, this, [this] {
+    if (!m_designMode && m_state.db)
+      m_frm->setReferenceValues(std::make_shared<documents::ReferenceValues>(*m_state.db));
+  });
   load();
   listenToDocumentEvents();
 }

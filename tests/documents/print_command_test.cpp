@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "config/print_forms.h"
@@ -39,6 +40,8 @@ QString pdfPage(const QString& path, int page) {
       .out.replace(QChar(0x00A0), u' ');
 }
 
+const QString kSales = QStringLiteral("РасходнаяНакладная");
+
 // The demo database with one more sale: 60 rows dated in another year, so that the invoice
 // takes two pages and its number is found through --date.
 class PrintCommandTest : public ::testing::Test {
@@ -61,6 +64,13 @@ class PrintCommandTest : public ::testing::Test {
                       .arg(i)
                       .arg(storage::quote(QString::number(i * 10.5))) +
                   key + u')');
+    // The sales form with its goods column widened past the width of a portrait page.
+    const config::PrintForm sales = config::readPrintForms(*db, kSales).value(0);
+    ASSERT_TRUE(sales.layout.contains(QStringLiteral("width 1 280")));
+    config::PrintForm wide = sales;
+    wide.name = QStringLiteral("Широкая");
+    wide.layout.replace(QStringLiteral("width 1 280"), QStringLiteral("width 1 600"));
+    ASSERT_TRUE(config::addPrintForm(*db, kSales, wide));
   }
   static void TearDownTestSuite() {
     delete s_dir;
@@ -97,6 +107,25 @@ TEST_F(PrintCommandTest, ASixtyRowInvoiceRepeatsItsTableHeaderAndEndsWithTheTota
       Contains(second, QStringLiteral("Девятнадцать тысяч двести пятнадцать рублей 00 копеек")));
   EXPECT_TRUE(Contains(second, QStringLiteral("Отпустил")));
   EXPECT_TRUE(Contains(second, QStringLiteral("Страница 2 из 2")));
+}
+
+TEST_F(PrintCommandTest, ThePageIsA4PortraitUnlessTheFormIsWiderThanAPortraitPage) {
+  for (const auto& [form, landscape] :
+       {std::pair{"Расходная накладная", false}, std::pair{"Широкая", true}}) {
+    const QString pdf = file("страница.pdf");
+    const Result r = balvix({"--print", kSales, "777", "--date", "15.03.2025", "--db", s_path,
+                             "--form", QString::fromUtf8(form), "--pdf", pdf});
+    ASSERT_EQ(r.code, 0) << r.error.toStdString();
+    // «Page size:      595.276 x 841.89 pts (A4)»
+    const QString info = run(QStringLiteral("pdfinfo"), {pdf}).out;
+    const QRegularExpressionMatch size =
+        QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts")).match(info);
+    ASSERT_TRUE(size.hasMatch()) << info.toStdString();
+    const double width = size.captured(1).toDouble(), height = size.captured(2).toDouble();
+    EXPECT_NEAR(std::min(width, height), 595.3, 1) << form;
+    EXPECT_NEAR(std::max(width, height), 841.9, 1) << form;
+    EXPECT_EQ(width > height, landscape) << form;
+  }
 }
 
 TEST_F(PrintCommandTest, TheNumberIsOfTheCurrentYearAndAWorkbookIsWrittenByTheSameForm) {
