@@ -239,6 +239,8 @@ void frmUniDoc::load() {
       m_clean = content();
     }
     registerLoad();
+    // In layout design the window's size is the form's own, being designed.
+    if (!m_designMode) rememberPlaceAs(m_kind);
     centre();
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description());

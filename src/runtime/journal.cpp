@@ -29,6 +29,7 @@
 #include "runtime/toolbar_control.h"
 #include "runtime/view_export.h"
 #include "script/number_text.h"
+#include "shell/accessibility.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
 #include "shell/window_names.h"
@@ -309,6 +310,7 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
     rowClicked(modelRow(i));
     openDocument();
   });
+  shell::currentFollowsSelection(m_list);
   connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& i) { rowClicked(modelRow(i)); });
   connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
@@ -334,6 +336,7 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   loadList();
   registerLoad();
   setSizeTwips(9000, 6000);
+  rememberPlaceAs(m_journal);
   centre();
 }
 
@@ -567,6 +570,7 @@ void frmZurnal::newDocument() {
   if (!m_newKinds) {
     m_newKinds = new QMenu(QStringLiteral("Новый документ"), this);
     m_newKinds->setObjectName(QStringLiteral("mnuNewKind"));
+    m_newKinds->setAccessibleName(m_newKinds->title());
   }
   m_newKinds->clear();
   for (const QString& kind : m_kinds) {
