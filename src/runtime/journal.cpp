@@ -224,8 +224,15 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   m_start->setObjectName(QStringLiteral("cD_0"));
   m_end = new QDateEdit(end, frame);
   m_end->setObjectName(QStringLiteral("cD_1"));
-  auto* periodLayout = new QHBoxLayout(frame);
-  periodLayout->setContentsMargins(0, 0, 0, 0);
+  // The period and the filters are rows of their own: in one row a narrow window (820 px)
+  // cut their labels short.
+  auto* rowsLayout = new QVBoxLayout(frame);
+  rowsLayout->setContentsMargins(0, 0, 0, 0);
+  rowsLayout->setSpacing(2);
+  auto* periodLayout = new QHBoxLayout;
+  auto* filterLayout = new QHBoxLayout;
+  rowsLayout->addLayout(periodLayout);
+  rowsLayout->addLayout(filterLayout);
   for (auto [edit, caption] :
        {std::pair{m_start, "Начало периода:"}, std::pair{m_end, "Конец периода:"}}) {
     edit->setCalendarPopup(true);
@@ -249,13 +256,14 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
     label->setBuddy(combo);
     combo->setAccessibleName(label->text());
     combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    periodLayout->addSpacing(8);
-    periodLayout->addWidget(label);
-    periodLayout->addWidget(combo);
+    if (label != m_kindLabel) filterLayout->addSpacing(8);
+    filterLayout->addWidget(label);
+    filterLayout->addWidget(combo);
   }
   m_kindLabel->hide();
   m_kindFilter->hide();
   periodLayout->addStretch();
+  filterLayout->addStretch();
 
   m_model = new JournalModel(this);
   m_proxy = new JournalFilterModel(this);

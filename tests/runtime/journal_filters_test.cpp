@@ -1,6 +1,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHeaderView>
+#include <QLabel>
 #include <QTest>
 
 #include "runtime/journal.h"
@@ -175,6 +176,23 @@ TEST_F(JournalFiltersTest, TheTotalIsTheHeadersSumElseTheLinesSum) {
   const QVariant alignment =
       journal->list()->model()->index(0, JournalModel::Total).data(Qt::TextAlignmentRole);
   EXPECT_TRUE(alignment.value<Qt::Alignment>() & Qt::AlignRight);
+}
+
+// At 820 px every label of the period and the filters reads whole, colon included.
+TEST_F(JournalFiltersTest, NoLabelIsCutShortInANarrowWindow) {
+  frmZurnal* journal = openJournal();
+  ASSERT_TRUE(journal && journal->kindFilter()->isVisible());
+  journal->frame()->resize(820, 520);
+  processEvents();
+  int checked = 0;
+  for (QLabel* label : journal->findChildren<QLabel*>()) {
+    if (!label->isVisible()) continue;
+    ++checked;
+    SCOPED_TRACE(label->text().toStdString());
+    EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
+    EXPECT_TRUE(label->text().endsWith(u':'));
+  }
+  EXPECT_EQ(checked, 4);
 }
 
 }  // namespace
