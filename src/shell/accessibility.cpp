@@ -38,7 +38,8 @@ class ApplicationAccessible : public QAccessibleApplication {
   int indexOfChild(const QAccessibleInterface* child) const override {
     const int own = QAccessibleApplication::indexOfChild(child);
     if (own >= 0 || !child) return own;
-    const int at = static_cast<int>(openPopupMenus().indexOf(qobject_cast<QWidget*>(child->object())));
+    const int at =
+        static_cast<int>(openPopupMenus().indexOf(qobject_cast<QWidget*>(child->object())));
     return at < 0 ? -1 : QAccessibleApplication::childCount() + at;
   }
 };
@@ -50,9 +51,7 @@ class CloseButtonAccessible : public QAccessibleInterface, public QAccessibleAct
 
   bool isValid() const override { return m_sub; }
   QObject* object() const override { return nullptr; }
-  QWindow* window() const override {
-    return m_sub ? m_sub->window()->windowHandle() : nullptr;
-  }
+  QWindow* window() const override { return m_sub ? m_sub->window()->windowHandle() : nullptr; }
   QAccessibleInterface* childAt(int, int) const override { return nullptr; }
   QAccessibleInterface* parent() const override {
     return QAccessible::queryAccessibleInterface(m_sub.data());
@@ -123,7 +122,8 @@ class SubWindowAccessible : public QAccessibleWidget {
     return index == own ? m_close : QAccessibleWidget::child(index);
   }
   int indexOfChild(const QAccessibleInterface* child) const override {
-    return child == m_close ? QAccessibleWidget::childCount() : QAccessibleWidget::indexOfChild(child);
+    return child == m_close ? QAccessibleWidget::childCount()
+                            : QAccessibleWidget::indexOfChild(child);
   }
 
  private:
@@ -148,7 +148,8 @@ void installAccessibility() {
 }
 
 void nameToolbarOverflow(QToolBar* bar) {
-  for (QToolButton* button : bar->findChildren<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+  for (QToolButton* button :
+       bar->findChildren<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
     button->setAccessibleName(QStringLiteral("Остальные кнопки панели"));
     button->setToolTip(QStringLiteral("Остальные кнопки панели"));
   }

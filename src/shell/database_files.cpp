@@ -161,9 +161,8 @@ bool DatabaseFiles::create(const QString& path, bool demo) {
       if (total > 0) {
         progress.setMaximum(total);
         progress.setValue(done);
-        progress.setLabelText(QStringLiteral("Проведено документов примера: %1 из %2")
-                                  .arg(done)
-                                  .arg(total));
+        progress.setLabelText(
+            QStringLiteral("Проведено документов примера: %1 из %2").arg(done).arg(total));
       }
       QApplication::processEvents();
     };
@@ -209,8 +208,7 @@ bool DatabaseFiles::open(const QString& path) {
   const QString file = absolute(path);
   if (m_state.db && absolute(m_state.db->path()) == file) {
     MessageBoxes::show(QStringLiteral("База данных «%1» уже открыта.").arg(display(file)),
-                       MsgButtons::Ok, QStringLiteral("Открыть базу данных"),
-                       MsgIcon::Information);
+                       MsgButtons::Ok, QStringLiteral("Открыть базу данных"), MsgIcon::Information);
     return true;
   }
   QApplication::setOverrideCursor(Qt::WaitCursor);

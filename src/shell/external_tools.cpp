@@ -34,15 +34,20 @@ QString listed(const QStringList& commands) {
 }  // namespace
 
 QStringList knownCalculators() {
-  return {QStringLiteral("gnome-calculator"), QStringLiteral("kcalc"),
-          QStringLiteral("galculator"),       QStringLiteral("mate-calc"),
-          QStringLiteral("xcalc"),            QStringLiteral("qalculate-gtk")};
+  return {
+      QStringLiteral("gnome-calculator"), QStringLiteral("kcalc"), QStringLiteral("galculator"),
+      QStringLiteral("mate-calc"),        QStringLiteral("xcalc"), QStringLiteral("qalculate-gtk")};
 }
 
 QStringList knownEditors() {
-  return {QStringLiteral("gnome-text-editor"), QStringLiteral("gedit"), QStringLiteral("kate"),
-          QStringLiteral("kwrite"),            QStringLiteral("mousepad"), QStringLiteral("pluma"),
-          QStringLiteral("xed"),               QStringLiteral("featherpad"),
+  return {QStringLiteral("gnome-text-editor"),
+          QStringLiteral("gedit"),
+          QStringLiteral("kate"),
+          QStringLiteral("kwrite"),
+          QStringLiteral("mousepad"),
+          QStringLiteral("pluma"),
+          QStringLiteral("xed"),
+          QStringLiteral("featherpad"),
           QStringLiteral("leafpad")};
 }
 
@@ -73,8 +78,9 @@ QString startCalculatorTool() {
   const QString configured = setting(QStringLiteral("CalculatorCommand"));
   if (!configured.isEmpty()) {
     if (startDetached(configured)) return QString();
-    return QStringLiteral("Не удалось запустить калькулятор командой «%1» из настроек "
-                          "программы: такой программы нет или она не запускается.\n")
+    return QStringLiteral(
+               "Не удалось запустить калькулятор командой «%1» из настроек "
+               "программы: такой программы нет или она не запускается.\n")
                .arg(configured) +
            kWhereToSet.arg(QStringLiteral("Калькулятор:")) + QLatin1Char('.');
   }
@@ -94,8 +100,9 @@ QString startTextEditorTool(const QString& file) {
   const QString configured = setting(QStringLiteral("EditorCommand"));
   if (!configured.isEmpty()) {
     if (startDetached(configured, arguments)) return QString();
-    return QStringLiteral("Не удалось запустить текстовый редактор командой «%1» из настроек "
-                          "программы: такой программы нет или она не запускается.\n")
+    return QStringLiteral(
+               "Не удалось запустить текстовый редактор командой «%1» из настроек "
+               "программы: такой программы нет или она не запускается.\n")
                .arg(configured) +
            kWhereToSet.arg(QStringLiteral("Текстовый редактор:")) + QLatin1Char('.');
   }
@@ -112,8 +119,9 @@ QString startTextEditorTool(const QString& file) {
     return QStringLiteral("Не удалось запустить текстовый редактор: не запустились %1.\n")
                .arg(listed(tried)) +
            kWhereToSet.arg(QStringLiteral("Текстовый редактор:")) + QLatin1Char('.');
-  return QStringLiteral("Текстовый редактор не найден: на компьютере нет ни одной из программ "
-                        "%1.\n")
+  return QStringLiteral(
+             "Текстовый редактор не найден: на компьютере нет ни одной из программ "
+             "%1.\n")
              .arg(listed(candidates)) +
          kWhereToSet.arg(QStringLiteral("Текстовый редактор:")) +
          QStringLiteral(" (например, «gedit»), или установите один из редакторов.");

@@ -6,8 +6,8 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QFile>
-#include <QFileInfo>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHash>
@@ -94,8 +94,9 @@ frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), m_stat
 
 void frmMain::showDatabaseName() {
   const QString title = QStringLiteral("Balvix — материальный и финансовый учет");
-  setWindowTitle(m_state.db ? title + QStringLiteral(" — ") + QFileInfo(m_state.db->path()).fileName()
-                            : title);
+  setWindowTitle(m_state.db
+                     ? title + QStringLiteral(" — ") + QFileInfo(m_state.db->path()).fileName()
+                     : title);
 }
 
 void frmMain::databaseChanged() {

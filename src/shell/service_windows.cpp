@@ -53,14 +53,16 @@ frmSetting::frmSetting(QWidget* parent) : QWidget(parent, Qt::Window) {
   m_editor = new QLineEdit(frame);
   m_editor->setObjectName(QStringLiteral("Text1"));
   m_editor->setPlaceholderText(QStringLiteral("средствами рабочего стола (xdg-open)"));
-  m_editor->setToolTip(QStringLiteral("Команда текстового редактора, например «gedit»; файл "
-                                      "добавляется к ней. Пусто — файл открывает рабочий стол."));
+  m_editor->setToolTip(
+      QStringLiteral("Команда текстового редактора, например «gedit»; файл "
+                     "добавляется к ней. Пусто — файл открывает рабочий стол."));
   m_calculator = new QLineEdit(frame);
   m_calculator->setObjectName(QStringLiteral("Text2"));
   m_calculator->setPlaceholderText(QStringLiteral("первый найденный: ") +
                                    knownCalculators().join(QStringLiteral(", ")));
-  m_calculator->setToolTip(QStringLiteral("Команда калькулятора, например «gnome-calculator». "
-                                          "Пусто — первый найденный из известных."));
+  m_calculator->setToolTip(
+      QStringLiteral("Команда калькулятора, например «gnome-calculator». "
+                     "Пусто — первый найденный из известных."));
   auto* editorLabel = new QLabel(QStringLiteral("&Текстовый редактор:"), frame);
   editorLabel->setBuddy(m_editor);
   auto* calculatorLabel = new QLabel(QStringLiteral("&Калькулятор:"), frame);

@@ -51,18 +51,17 @@ class PlacementKeeper : public QObject {
     const QRect inner = window->geometry();
     const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
                          outer.right() - inner.right(), outer.bottom() - inner.bottom());
-    const QRect rect =
-        room.isValid()
-            ? fitInto(placement->rect + frame, window->minimumSizeHint().grownBy(frame), room) -
-                  frame
-            : placement->rect;
+    const QRect rect = room.isValid() ? fitInto(placement->rect + frame,
+                                                window->minimumSizeHint().grownBy(frame), room) -
+                                            frame
+                                      : placement->rect;
     window->setGeometry(rect);
     if (placement->maximized) window->setWindowState(window->windowState() | Qt::WindowMaximized);
   }
   void store(QWidget* window) {
     const QRect normal = window->isMaximized() ? window->normalGeometry() : window->geometry();
-    rememberPlacement(m_key, {normal.isValid() ? normal : window->geometry(),
-                              window->isMaximized()});
+    rememberPlacement(m_key,
+                      {normal.isValid() ? normal : window->geometry(), window->isMaximized()});
   }
 
   QString m_key;

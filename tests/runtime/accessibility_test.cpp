@@ -9,6 +9,7 @@
 #include "runtime/catalog_list.h"
 #include "runtime/document_form.h"
 #include "runtime/form_control.h"
+#include "runtime/form_table.h"
 #include "runtime/journal.h"
 #include "runtime/report_window.h"
 #include "runtime/toolbar_control.h"
@@ -54,18 +55,31 @@ class AccessibilityTest : public RuntimeTest {
     addElement(QStringLiteral("Товары"), QStringLiteral("Стул"));
     db().execute(QStringLiteral(
         "INSERT INTO form_items (name,descript,type) VALUES ('Основной','Основной','Журнал')"));
-    db().execute(QStringLiteral("INSERT INTO form_items (name,descript,code,type,zurnal,"
-                                "items_type,table_) VALUES ('Приход','Приход','_','Документ',"
-                                "'Основной','Текст;','0')"));
-    db().execute(QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),"
-                                "cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10),Номер TEXT(10))"));
+    db().execute(
+        QStringLiteral("INSERT INTO form_items (name,descript,code,type,zurnal,"
+                       "items_type,table_) VALUES ('Приход','Приход','_','Документ',"
+                       "'Основной','Текст;','0')"));
+    db().execute(
+        QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),"
+                       "cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10),Номер TEXT(10))"));
     const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
     for (const char* time : {"10:00:00", "11:00:00"})
       db().execute(QStringLiteral("INSERT INTO items_Документ_Приход VALUES ('Поставка',%1,'%2',"
                                   "'1','1')")
                        .arg(storage::quote(today), QString::fromLatin1(time)));
-    db().execute(QStringLiteral("INSERT INTO form_items (type,name,descript,code) VALUES "
-                                "('Отчет','Остатки','Остатки','Отчет.Вывести(\"Шапка\")')"));
+    db().execute(
+        QStringLiteral("INSERT INTO form_items (type,name,descript,code) VALUES "
+                       "('Отчет','Остатки','Остатки','Отчет.Вывести(\"Шапка\")')"));
+    db().execute(
+        QStringLiteral("INSERT INTO form_items (name,descript,code,type,items_type,"
+                       "table_,TableItemsType) VALUES ('Расход','Расход','_','Документ',"
+                       "'Текст;','1','Текст;Число;')"));
+    db().execute(
+        QStringLiteral("CREATE TABLE items_Документ_Расход(Наименование TEXT(50),"
+                       "cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10),Номер TEXT(10))"));
+    db().execute(
+        QStringLiteral("CREATE TABLE table_Документ_Расход(Товар TEXT(50),"
+                       "Количество TEXT(50),cDATE TEXT(10),cTIME TEXT(10))"));
     main()->BuildMenus();
   }
 };
@@ -77,7 +91,8 @@ TEST_F(AccessibilityTest, OpenPopupMenusAreNamedAndReachableFromTheApplication) 
   EXPECT_FALSE(named(QAccessible::PopupMenu, QStringLiteral("Операции с документом")));
   journal->showContextMenu(journal->list()->mapToGlobal(QPoint(20, 20)));
   processEvents();
-  QAccessibleInterface* menu = named(QAccessible::PopupMenu, QStringLiteral("Операции с документом"));
+  QAccessibleInterface* menu =
+      named(QAccessible::PopupMenu, QStringLiteral("Операции с документом"));
   ASSERT_TRUE(menu) << childNames(application()).join(u'|').toStdString() << " "
                     << application()->childCount();
   EXPECT_EQ(childNames(menu), QStringList{QStringLiteral("Сделать не проведенным")});
@@ -112,7 +127,8 @@ TEST_F(AccessibilityTest, EveryChildWindowHasAReachableCloseButton) {
     QAccessibleInterface* close = nullptr;
     for (int i = 0; i < window->childCount(); ++i)
       if (QAccessibleInterface* c = window->child(i);
-          c && c->role() == QAccessible::Button && c->text(QAccessible::Name) == QStringLiteral("Закрыть"))
+          c && c->role() == QAccessible::Button &&
+          c->text(QAccessible::Name) == QStringLiteral("Закрыть"))
         close = c;
     ASSERT_TRUE(close);
     EXPECT_EQ(close->parent(), window);
@@ -168,11 +184,33 @@ TEST_F(AccessibilityTest, TheReportToolbarShowsEveryCommandAndItsOverflowButtonI
     QWidget* button = bar->widgetForAction(action);
     EXPECT_TRUE(button && button->isVisible()) << name;
   }
-  for (QToolBar* toolbar : {bar, static_cast<QToolBar*>(clickMenu<frmZurnal>(2, QStringLiteral("Основной"))->toolbar())}) {
+  for (QToolBar* toolbar :
+       {bar,
+        static_cast<QToolBar*>(clickMenu<frmZurnal>(2, QStringLiteral("Основной"))->toolbar())}) {
     auto* overflow = toolbar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
     ASSERT_TRUE(overflow);
     EXPECT_EQ(overflow->accessibleName(), QStringLiteral("Остальные кнопки панели"));
   }
+}
+
+// A table-part cell reads as its column and value, and takes a new value from the client.
+TEST_F(AccessibilityTest, TablePartCellsReadAndTakeTheirText) {
+  frmUniDoc* doc = clickMenu<frmUniDoc>(1, QStringLiteral("Расход"));
+  ASSERT_TRUE(doc && doc->hasTable());
+  doc->toolbar()->click(2);
+  doc->form()->table()->setCell(0, 0, QStringLiteral("Стол"));
+  QAccessibleInterface* window = named(QAccessible::Window, doc->windowTitle());
+  ASSERT_TRUE(window);
+  QAccessibleInterface* table = named(QAccessible::Table, QStringLiteral("Таблица"), window);
+  ASSERT_TRUE(table && table->tableInterface());
+  QAccessibleInterface* cell = table->tableInterface()->cellAt(0, 0);
+  ASSERT_TRUE(cell);
+  EXPECT_EQ(cell->text(QAccessible::Name), QStringLiteral("Товар: Стол"));
+  cell = table->tableInterface()->cellAt(0, 1);
+  ASSERT_TRUE(cell);
+  cell->setText(QAccessible::Value, QStringLiteral("3"));
+  EXPECT_EQ(doc->form()->table()->cell(0, 1), QStringLiteral("3"));
+  EXPECT_EQ(cell->text(QAccessible::Name), QStringLiteral("Количество: 3"));
 }
 
 }  // namespace

@@ -769,15 +769,17 @@ TEST_F(DocumentWindowsTest, TabGoesThroughTheFieldsThenTheTableThenTheButtons) {
                          w->isEnabled() && doc->isAncestorOf(w) && !w->focusProxy();
     if (tabStop) {
       QWidget* named = w;
-      while (named && named != doc && named->accessibleName().isEmpty()) named = named->parentWidget();
-      const QString name = named && named != doc ? named->accessibleName() : w->metaObject()->className();
+      while (named && named != doc && named->accessibleName().isEmpty())
+        named = named->parentWidget();
+      const QString name =
+          named && named != doc ? named->accessibleName() : w->metaObject()->className();
       if (order.isEmpty() || order.last() != name) order << name;
     }
     w = w->nextInFocusChain();
     if (w == first) break;
   }
-  const QStringList expected{"Наименование", "Сумма", "Таблица", "Дата документа:",
-                             "Печать", "Записать", "Провести", "Закрыть"};
+  const QStringList expected{"Наименование", "Сумма",    "Таблица",  "Дата документа:",
+                             "Печать",       "Записать", "Провести", "Закрыть"};
   EXPECT_EQ(order.mid(0, expected.size()), expected) << order.join(u'|').toStdString();
 }
 

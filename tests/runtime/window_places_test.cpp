@@ -56,8 +56,8 @@ TEST_F(WindowPlacesTest, EveryWindowReopensWhereItWasLeftForItsObject) {
     const char* object;
     const char* other;
   };
-  for (const Case& c : {Case{0, "Товары", "Склады"}, Case{1, "Приход", "Расход"},
-                        Case{2, "Основной", nullptr}}) {
+  for (const Case& c :
+       {Case{0, "Товары", "Склады"}, Case{1, "Приход", "Расход"}, Case{2, "Основной", nullptr}}) {
     SCOPED_TRACE(c.object);
     QWidget* frame = open(c.menu, QString::fromUtf8(c.object));
     ASSERT_TRUE(frame);

@@ -11,9 +11,9 @@
 #include "shell_fixture.h"
 
 using namespace balvix;
+using balvix::testing::writeFile;
 using shell::DatabaseFiles;
 using shell::MsgAnswer;
-using balvix::testing::writeFile;
 
 namespace {
 
@@ -60,9 +60,9 @@ TEST_F(DatabaseFilesTest, TheOperationsMenuOffersOpenCreateAndTheLastDatabases) 
   QStringList captions;
   for (QAction* a : menu->actions())
     if (!a->isSeparator()) captions << a->text();
-  EXPECT_EQ(captions.mid(0, 6), (QStringList{"Новый документ", "Открыть файл...",
-                                             "Открыть базу данных…", "Создать базу данных…",
-                                             "Последние базы данных", "План счетов учета"}));
+  EXPECT_EQ(captions.mid(0, 6),
+            (QStringList{"Новый документ", "Открыть файл...", "Открыть базу данных…",
+                         "Создать базу данных…", "Последние базы данных", "План счетов учета"}));
   EXPECT_TRUE(Contains(m_main->windowTitle(), QStringLiteral("basa.mdb")));
 }
 

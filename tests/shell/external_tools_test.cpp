@@ -39,7 +39,8 @@ class ExternalToolsTest : public ShellTest {
   QString marker() const { return m_tools.filePath(QStringLiteral("marker")); }
   void fakeCommand(const QString& name) {
     const QString file = QDir(bin()).filePath(name);
-    writeFile(file, QStringLiteral("#!/bin/sh\necho \"%1 $*\" > '%2'\n").arg(name, marker()).toUtf8());
+    writeFile(file,
+              QStringLiteral("#!/bin/sh\necho \"%1 $*\" > '%2'\n").arg(name, marker()).toUtf8());
     QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   }
   static void setCommand(const QString& key, const QString& command) {
@@ -100,7 +101,8 @@ TEST_F(ExternalToolsTest, ANewDocumentIsAnEmptyTextFileOpenedTheDesktopsWay) {
   for (int n = 1; n <= 2; ++n) {
     SCOPED_TRACE(n);
     m_main->findChild<QAction*>(QStringLiteral("mnuNew"))->trigger();
-    const QString file = QDir(newFilesFolder()).filePath(QStringLiteral("Новый документ %1.txt").arg(n));
+    const QString file =
+        QDir(newFilesFolder()).filePath(QStringLiteral("Новый документ %1.txt").arg(n));
     EXPECT_EQ(started(), QStringLiteral("xdg-open ") + file);
     EXPECT_TRUE(QFile::exists(file));
     EXPECT_EQ(QFileInfo(file).size(), 0);

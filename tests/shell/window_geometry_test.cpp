@@ -1,3 +1,5 @@
+#include "shell/window_geometry.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -5,8 +7,6 @@
 #include <QSettings>
 #include <QWidget>
 #include <memory>
-
-#include "shell/window_geometry.h"
 
 using balvix::shell::fitInto;
 using balvix::shell::keepPlacement;
@@ -73,12 +73,13 @@ TEST(WindowGeometryTest, AWindowOfItsOwnReopensWhereItWasFittedIntoTheScreen) {
     EXPECT_EQ(window.geometry(), QRect(screen.left() + 40, screen.top() + 30, 300, 200));
   }
   // Remembered on a larger screen: inside this one.
-  rememberPlacement(key, {QRect(screen.right() - 100, screen.top(), screen.width() + 500, 200),
-                          false});
+  rememberPlacement(key,
+                    {QRect(screen.right() - 100, screen.top(), screen.width() + 500, 200), false});
   QWidget window;
   keepPlacement(&window, key);
   window.show();
   EXPECT_TRUE(screen.contains(window.frameGeometry()))
       << window.frameGeometry().x() << "," << window.frameGeometry().width();
-  QSettings(QStringLiteral("Balvix"), QStringLiteral("Balvix")).remove(QStringLiteral("Setting/") + key);
+  QSettings(QStringLiteral("Balvix"), QStringLiteral("Balvix"))
+      .remove(QStringLiteral("Setting/") + key);
 }
