@@ -56,9 +56,11 @@ class GuideScreenshots : public DemoWindowsTest {
     ASSERT_TRUE(w) << name.toStdString();
     w->show();
     QWidget* frame = qobject_cast<QMdiSubWindow*>(w->parentWidget()) ? w->parentWidget() : w;
-    // Made larger for the picture, as the user would: and kept in view.
+    // Made larger for the picture, as the user would: never smaller than the content needs,
+    // and kept in view.
     if (auto* sub = qobject_cast<QMdiSubWindow*>(frame); sub && size.isValid())
-      sub->setGeometry(shell::fitInto(QRect(sub->pos(), size), QSize(),
+      sub->setGeometry(shell::fitInto(QRect(sub->pos(), size),
+                                      w->minimumSizeHint() + (sub->size() - w->size()),
                                       QRect(QPoint(0, 0), sub->mdiArea()->viewport()->size())));
     else if (size.isValid())
       frame->resize(size);
