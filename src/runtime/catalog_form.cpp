@@ -169,6 +169,7 @@ void frmUniSpr::load() {
     m_clean = fieldValues();
     m_state.sharedRecordset.close();
     registerLoad();
+    if (!m_designMode) rememberPlaceAs(m_catalog);
     centre();
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description());

@@ -25,6 +25,7 @@
 #include "runtime/runtime_windows.h"
 #include "runtime/toolbar_control.h"
 #include "runtime/view_export.h"
+#include "shell/accessibility.h"
 #include "shell/message_box.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
@@ -317,6 +318,7 @@ frmSprList::frmSprList(shell::AppState& state, QWidget* parent) : RuntimeWindow(
           [this](const QModelIndex& i) { rowClicked(i.row()); });
   connect(m_list, &QAbstractItemView::activated, this,
           [this](const QModelIndex& i) { rowDoubleClicked(i.row()); });
+  shell::currentFollowsSelection(m_list);
   connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& i) {
             if (i.isValid()) rowClicked(i.row());
@@ -329,6 +331,7 @@ frmSprList::frmSprList(shell::AppState& state, QWidget* parent) : RuntimeWindow(
   loadList();
   registerLoad();
   setSizeTwips(9000, 6000);
+  rememberPlaceAs(m_catalog);
   centre();
   // The keys of a list (Enter, Insert, Delete, type-ahead) work as soon as it opens.
   m_list->setFocus(Qt::OtherFocusReason);

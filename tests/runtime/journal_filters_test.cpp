@@ -2,6 +2,7 @@
 #include <QDateEdit>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QTest>
 
 #include "documents/xlsx_reader.h"
@@ -219,6 +220,23 @@ TEST_F(JournalFiltersTest, ItsExportWritesTheColumnsRowsAndOrderItShows) {
   for (QStringList& row : typed)
     row[2] = QString::number(QDate(1899, 12, 30).daysTo(QDate::currentDate()));
   EXPECT_EQ(table.rows, typed);
+}
+
+// At 820 px every label of the period and the filters reads whole, colon included.
+TEST_F(JournalFiltersTest, NoLabelIsCutShortInANarrowWindow) {
+  frmZurnal* journal = openJournal();
+  ASSERT_TRUE(journal && journal->kindFilter()->isVisible());
+  journal->frame()->resize(820, 520);
+  processEvents();
+  int checked = 0;
+  for (QLabel* label : journal->findChildren<QLabel*>()) {
+    if (!label->isVisible()) continue;
+    ++checked;
+    SCOPED_TRACE(label->text().toStdString());
+    EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
+    EXPECT_TRUE(label->text().endsWith(u':'));
+  }
+  EXPECT_EQ(checked, 4);
 }
 
 }  // namespace
