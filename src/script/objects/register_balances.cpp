@@ -150,10 +150,12 @@ void readTotalsRows(storage::Session& db, const BalanceQuery& query, Groups& gro
                 });
 }
 
-// Reads the movements of one month through the date index: `into` gets each with its day key.
+// Reads the movements of days `firstDay`..`lastDay` of one month (all its days by default)
+// through the date index: `into` gets each with its day key.
 template <class Into>
 void readMonthMovements(storage::Session& db, const BalanceQuery& query, int month,
-                        const QStringList& filter, Into into) {
+                        const QStringList& filter, Into into, int firstDay = 1,
+                        int lastDay = 31) {
   const int groupCount = static_cast<int>(query.groupColumns.size());
   const bool hasQuantity = !query.quantityColumn.isEmpty();
   QStringList columns = query.groupColumns;
@@ -161,8 +163,9 @@ void readMonthMovements(storage::Session& db, const BalanceQuery& query, int mon
   if (hasQuantity) columns << query.quantityColumn;
   const QDate first(month / 100, month % 100, 1);
   QStringList days;
-  for (int d = 1; d <= first.daysInMonth(); ++d)
+  for (int d = firstDay; d <= std::min(lastDay, first.daysInMonth()); ++d)
     days << storage::quote(first.addDays(d - 1).toString(QStringLiteral("dd.MM.yyyy")));
+  if (days.isEmpty()) return;
   QStringList where = filter;
   where << QStringLiteral("cDATE IN (") + days.join(u',') + u')';
   db.forEachRow(QStringLiteral("SELECT ") + columns.join(u',') + QStringLiteral(" FROM ") +
@@ -219,22 +222,31 @@ BalanceSet BalanceSet::compute(storage::Session& db, const BalanceQuery& query) 
         const int quarter = month ? std::min(lastQuarter, totals::quarterOf(month)) : lastQuarter;
         const auto fromTotals = [&](Accumulator& group, int, double receipts, double issues,
                                     qint64 movements) { add(group, receipts, issues, movements); };
+        // Days of the date's own month are read from the movements: those before the date,
+        // or, when they are the greater part of the month, the whole month from the totals
+        // less the days from the date on.
+        const int day = before % 100;
+        const int daysInMonth = month ? QDate(month / 100, month % 100, 1).daysInMonth() : 0;
+        const bool wholeMonth = month && day > 1 && day - 1 > daysInMonth / 2;
         readTotalsRows(db, query, groups, {kMonthColumn + u'=' + QString::number(-quarter)},
                        hasPeriod, fromTotals);
         QStringList months{kMonthColumn + QStringLiteral(">=") + QString::number(quarter)};
-        if (month) months << kMonthColumn + u'<' + QString::number(month);
+        if (month) months << kMonthColumn + (wholeMonth ? QStringLiteral("<=") : QStringLiteral("<")) +
+                                 QString::number(month);
         readTotalsRows(db, query, groups, months, hasPeriod, fromTotals);
         if (!month) {
           readTotalsRows(db, query, groups, {kMonthColumn + QStringLiteral("=0")}, false,
                          fromTotals);
-        } else if (before % 100 > 1) {
-          readMonthMovements(db, query, month, filter,
-                             [&](const storage::RowView& row, int date, bool receipt,
-                                 double amount) {
-                               if (date >= before) return;
-                               add(groups.at(row), receipt ? amount : 0, receipt ? 0 : amount,
-                                   1);
-                             });
+        } else if (day > 1) {
+          const int sign = wholeMonth ? -1 : 1;
+          readMonthMovements(
+              db, query, month, filter,
+              [&](const storage::RowView& row, int date, bool receipt, double amount) {
+                if ((date < before) == wholeMonth) return;
+                add(groups.at(row), sign * (receipt ? amount : 0), sign * (receipt ? 0 : amount),
+                    sign);
+              },
+              wholeMonth ? day : 1, wholeMonth ? 31 : day - 1);
         }
       };
       sumsBefore(query.periodEnd ? dateKey(query.periodEnd->addDays(1)) : 0, false);

@@ -45,8 +45,8 @@ QString keyColumns(const Layout& layout) {
   return columns.join(u',');
 }
 
-QString monthIndex(const QString& table) {
-  return QStringLiteral("idx_") + table + u'_' + kMonth;
+QString groupIndex(const QString& table) {
+  return QStringLiteral("idx_") + table + QStringLiteral("_группы");
 }
 
 void createTable(storage::Session& db, const Layout& layout, const QString& table) {
@@ -55,12 +55,16 @@ void createTable(storage::Session& db, const Layout& layout, const QString& tabl
   columns << kMonth + QStringLiteral(" INTEGER") << kReceipts + QStringLiteral(" REAL")
           << kIssues + QStringLiteral(" REAL") << kMovements + QStringLiteral(" INTEGER")
           << kBad + QStringLiteral(" INTEGER");
+  // Kept in month order: a balance reads one quarter's rows and the months after it, each a
+  // run of neighbouring rows; one group's months are found through the index.
+  QStringList key{kMonth};
+  key << layout.groups;
   db.execute(QStringLiteral("CREATE TABLE ") + table + u'(' + columns.join(u',') +
-             QStringLiteral(", PRIMARY KEY(") + keyColumns(layout) + QStringLiteral("))"));
-  // Months and quarters are read across all groups: a balance reads one quarter's rows and
-  // the months after it.
-  db.execute(QStringLiteral("CREATE INDEX ") + monthIndex(table) + QStringLiteral(" ON ") + table +
-             u'(' + kMonth + u')');
+             QStringLiteral(", PRIMARY KEY(") + key.join(u',') +
+             QStringLiteral(")) WITHOUT ROWID"));
+  if (!layout.groups.isEmpty())
+    db.execute(QStringLiteral("CREATE INDEX ") + groupIndex(table) + QStringLiteral(" ON ") +
+               table + u'(' + keyColumns(layout) + u')');
 }
 
 struct Sums {
@@ -288,9 +292,10 @@ int lastQuarter(storage::Session& db, const QString& totalsTable) {
 
 bool isCurrent(storage::Session& db, const QString& totalsTable) {
   return db
-             .openRecordset(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='index' "
+             .openRecordset(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' "
                                            "AND name=") +
-                            storage::quote(monthIndex(totalsTable)))
+                            storage::quote(totalsTable) +
+                            QStringLiteral(" AND sql LIKE '%WITHOUT ROWID%'"))
              .value(0)
              .toInt() > 0;
 }

@@ -67,7 +67,7 @@ int ensureAll(storage::Session& db, const Progress& progress = {});
 // The same for one register: true when its totals are there (now). Totals made before they
 // kept quarters are made anew.
 bool ensure(storage::Session& db, const QString& registerName);
-// The totals table is of the current form (it has the month index and the quarters).
+// The totals table is of the current form (kept in month order, with the quarters).
 bool isCurrent(storage::Session& db, const QString& totalsTable);
 // Makes every register's totals anew; returns how many registers there were.
 int rebuildAll(storage::Session& db, const Progress& progress = {});
