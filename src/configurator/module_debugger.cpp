@@ -121,7 +121,7 @@ void ModuleDebugger::setBreakpoints(const QString& module, const QList<int>& lin
 void ModuleDebugger::updateArmed() {
   bool any = false;
   for (const QSet<int>& lines : std::as_const(m_breakpoints)) any = any || !lines.isEmpty();
-  armed = any || m_mode != Mode::Run;
+  setArmed(any || m_mode != Mode::Run);
 }
 
 bool ModuleDebugger::wantsStop(script::Engine& engine, const QString& module, int line,

@@ -35,12 +35,17 @@ class DebugHook {
   // armed: a step that was under way has nowhere left to go. Must not throw.
   virtual void runEnded(Engine& engine) { (void)engine; }
 
+  // Read before every statement; set it through setArmed, so that engines reporting to the
+  // installed hook see it too.
   bool armed = false;
+  void setArmed(bool on);
 };
 
-// The hook every engine made from now on reports to (the program's debugger); nullptr
-// for none. Engines made before keep the hook they had.
+// The hook every engine made from now on reports to (the program's debugger); nullptr for
+// none. Engines report to it through a gate that outlives every hook: one that is removed
+// (or replaced) is no longer called, even by engines made while it was installed.
 void installDebugHook(DebugHook* hook);
+// The gate engines report to while a hook is installed; nullptr when none is.
 DebugHook* installedDebugHook();
 
 }  // namespace balvix::script

@@ -11,7 +11,23 @@ namespace balvix::script {
 
 namespace {
 
-QAtomicPointer<DebugHook> g_installed;
+// What engines hold while a hook is installed: it passes each report on to the hook of the
+// moment and is never destroyed, so an engine can outlive the debugger it was made under.
+class Gate : public DebugHook {
+ public:
+  void atStatement(Engine& engine, const QString& module, int line, int depth) override {
+    if (DebugHook* hook = target.loadAcquire()) hook->atStatement(engine, module, line, depth);
+  }
+  void runEnded(Engine& engine) override {
+    if (DebugHook* hook = target.loadAcquire()) hook->runEnded(engine);
+  }
+  QAtomicPointer<DebugHook> target;
+};
+
+Gate& gate() {
+  static Gate* const g = new Gate;  // never destroyed: engines may report at exit
+  return *g;
+}
 
 // Arrays and objects show this many parts at most; a debugger is no dump.
 constexpr std::size_t kMaxChildren = 200;
@@ -110,11 +126,17 @@ std::vector<DebugVariable> sortedVariables(const QHash<QString, int>& names, con
 }  // namespace
 
 void installDebugHook(DebugHook* hook) {
-  g_installed.storeRelease(hook);
+  gate().target.storeRelease(hook);
+  gate().armed = hook && hook->armed;
 }
 
 DebugHook* installedDebugHook() {
-  return g_installed.loadAcquire();
+  return gate().target.loadAcquire() ? &gate() : nullptr;
+}
+
+void DebugHook::setArmed(bool on) {
+  armed = on;
+  if (gate().target.loadAcquire() == this) gate().armed = on;
 }
 
 void Runtime::pushDebugFrame(const Procedure* proc, Value* vars) {

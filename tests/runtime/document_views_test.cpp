@@ -34,22 +34,7 @@ const QString kModule = QStringLiteral(
 class DocumentViewsTest : public RuntimeTest {
  protected:
   DocumentViewsTest() {
-    db().execute(QStringLiteral("INSERT INTO form_items (name,type) VALUES ('Остатки','Регистр')"));
-    db().execute(
-        QStringLiteral("CREATE TABLE items_Регистр_Остатки(Товар TEXT(50),Количество TEXT(50),"
-                       "cDATE TEXT(10),cTIME TEXT(10),Документ TEXT(50),Флаг TEXT(5))"));
-    db().execute(QStringLiteral("INSERT INTO form_items "
-                                "(name,descript,code,type,items_type,table_,TableItemsType) "
-                                "VALUES ('Приход','Приход',%1,'Документ','Текст;Текст;','1',"
-                                "'Текст;Число;')")
-                     .arg(storage::quote(kModule)));
-    db().execute(
-        QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),"
-                       "Сумма TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10))"));
-    db().execute(
-        QStringLiteral("CREATE TABLE table_Документ_Приход(Товар TEXT(50),"
-                       "Количество TEXT(50),cDATE TEXT(10),cTIME TEXT(10))"));
-    main()->BuildMenus();
+    addReceiptDocument(kModule);
   }
 
   // The key of the one document stored.

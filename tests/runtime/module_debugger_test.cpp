@@ -42,22 +42,7 @@ const QString kModule = QStringLiteral(
 class ModuleDebuggerTest : public RuntimeTest {
  protected:
   ModuleDebuggerTest() {
-    db().execute(QStringLiteral("INSERT INTO form_items (name,type) VALUES ('Остатки','Регистр')"));
-    db().execute(
-        QStringLiteral("CREATE TABLE items_Регистр_Остатки(Товар TEXT(50),Количество TEXT(50),"
-                       "cDATE TEXT(10),cTIME TEXT(10),Документ TEXT(50),Флаг TEXT(5))"));
-    db().execute(QStringLiteral("INSERT INTO form_items "
-                                "(name,descript,code,type,items_type,table_,TableItemsType) "
-                                "VALUES ('Приход','Приход',%1,'Документ','Текст;Текст;','1',"
-                                "'Текст;Число;')")
-                     .arg(storage::quote(kModule)));
-    db().execute(
-        QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),"
-                       "Сумма TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10))"));
-    db().execute(
-        QStringLiteral("CREATE TABLE table_Документ_Приход(Товар TEXT(50),"
-                       "Количество TEXT(50),cDATE TEXT(10),cTIME TEXT(10))"));
-    main()->BuildMenus();
+    addReceiptDocument(kModule);
     QObject::connect(&debugger(), &ModuleDebugger::stopped, &debugger(),
                      [this](const QString& module, int line) {
                        // Acts once the debugger waits, as the user would; a stop the test
@@ -155,7 +140,6 @@ TEST_F(ModuleDebuggerTest, APostingStopsAtTheEditorsBreakpointStepsShowsVariable
     ModuleDebugger other(state);
     EXPECT_EQ(other.breakpoints(kModuleName), QList<int>{10});
   }
-  ASSERT_EQ(script::installedDebugHook(), &debugger());
 
   m_steps = {
       [&] {

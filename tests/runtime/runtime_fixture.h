@@ -66,6 +66,26 @@ class RuntimeTest : public ::testing::Test, public balvix::testing::TempDatabase
     db().execute(QStringLiteral("CREATE TABLE items_Справочник_") + name + QLatin1Char('(') +
                  columns + QLatin1Char(')'));
   }
+  // A register «Остатки» (Товар, Количество) and a document «Приход» (Наименование, Сумма;
+  // rows Товар, Количество) with this module, as the designers store them.
+  void addReceiptDocument(const QString& module) {
+    db().execute(QStringLiteral("INSERT INTO form_items (name,type) VALUES ('Остатки','Регистр')"));
+    db().execute(
+        QStringLiteral("CREATE TABLE items_Регистр_Остатки(Товар TEXT(50),Количество TEXT(50),"
+                       "cDATE TEXT(10),cTIME TEXT(10),Документ TEXT(50),Флаг TEXT(5))"));
+    db().execute(QStringLiteral("INSERT INTO form_items "
+                                "(name,descript,code,type,items_type,table_,TableItemsType) "
+                                "VALUES ('Приход','Приход',%1,'Документ','Текст;Текст;','1',"
+                                "'Текст;Число;')")
+                     .arg(storage::quote(module)));
+    db().execute(
+        QStringLiteral("CREATE TABLE items_Документ_Приход(Наименование TEXT(50),"
+                       "Сумма TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Проводка TEXT(10))"));
+    db().execute(
+        QStringLiteral("CREATE TABLE table_Документ_Приход(Товар TEXT(50),"
+                       "Количество TEXT(50),cDATE TEXT(10),cTIME TEXT(10))"));
+    main()->BuildMenus();
+  }
   void addElement(const QString& catalog, const QString& name, const QString& extra = QString()) {
     const QStringList columns = db().columns(QStringLiteral("items_Справочник_") + catalog);
     QString values = storage::quote(name);
