@@ -49,6 +49,9 @@ Requisite text(const QString& name) {
 Requisite number(const QString& name) {
   return {name, RequisiteType::ofKind(RequisiteType::Kind::Number)};
 }
+Requisite amount(const QString& name) {
+  return {name, RequisiteType::amount()};
+}
 Requisite catalog(const QString& name, const QString& of) {
   return {name, RequisiteType::catalog(of)};
 }
@@ -127,7 +130,7 @@ void defineConfiguration(storage::Session& db) {
   goods.requisites = {text(QStringLiteral("Наименование")),
                       text(QStringLiteral("Артикул")),
                       {QStringLiteral("Единица"), RequisiteType::enumeration(kUnits)},
-                      number(QStringLiteral("Цена"))};
+                      amount(QStringLiteral("Цена"))};
   define(db, goods);
 
   ObjectDefinition stores = goods;
@@ -175,8 +178,8 @@ void defineConfiguration(storage::Session& db) {
     doc.hasTablePart = true;
     doc.tableRequisites = {required(catalog(QStringLiteral("Товар"), kGoods)),
                            required(number(QStringLiteral("Количество"))),
-                           required(number(QStringLiteral("Цена"))),
-                           number(QStringLiteral("Сумма"))};
+                           required(amount(QStringLiteral("Цена"))),
+                           amount(QStringLiteral("Сумма"))};
     define(db, doc);
   }
 
