@@ -160,6 +160,7 @@ void defineConfiguration(storage::Session& db) {
   journal.kind = ObjectKind::Journal;
   journal.name = kJournal;
   journal.description = QStringLiteral("Складские документы");
+  journal.columns = {QStringLiteral("Контрагент"), QStringLiteral("Склад")};
   define(db, journal);
 
   for (const auto& [name, caption, partner] :

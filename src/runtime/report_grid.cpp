@@ -1,5 +1,7 @@
 #include "runtime/report_grid.h"
 
+#include <QStyle>
+
 #include <QAction>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -142,6 +144,17 @@ QString ReportGrid::GetLayout() const {
 
 const ReportSheet& ReportGrid::layout() const {
   return m_report->layout();
+}
+
+int ReportGrid::widthForColumns() const {
+  const ReportSheet& sheet = m_report->layout();
+  int columns = 0;
+  for (int c = 0; c < sheet.columns; ++c) columns += sheet.columnWidth(c);
+  const int numbers = m_view->verticalHeader()->isVisible()
+                          ? std::max(m_view->verticalHeader()->sizeHint().width(), 40)
+                          : 0;
+  return columns + numbers + m_view->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+         2 * m_view->frameWidth() + 4;
 }
 
 const ReportSheet& ReportGrid::sheet() const {

@@ -89,6 +89,9 @@ class ReportGrid : public QWidget, private documents::ReportEngine::Listener {
   void showOutput(ReportSheet output);
 
   const ReportSheet& layout() const;
+  // The width the grid needs to show every column of the layout: the columns, the row
+  // numbers, a scroll bar and the frame.
+  int widthForColumns() const;
   const ReportSheet& sheet() const;  // what the grid shows: the layout or the output
   documents::ReportEngine& report() { return *m_report; }
   ReportModel* model() const { return m_model; }

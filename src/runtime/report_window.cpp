@@ -11,6 +11,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
@@ -24,6 +25,7 @@
 #include "script/objects/object_factory.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
+#include "shell/twips.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
 
@@ -119,6 +121,7 @@ void frmReport::load(const QString& name, bool designMode) {
   layoutText.replace(QStringLiteral("Истина"), QStringLiteral("True"))
       .replace(QStringLiteral("Ложь"), QStringLiteral("False"));
   m_report1->LoadLayout(layoutText);
+  fitColumns();
   if (m_designMode) return;
   // A report with a dialog asks for its parameters first; "Сформировать" builds it.
   if (hasDialog()) {
@@ -127,6 +130,19 @@ void frmReport::load(const QString& name, bool designMode) {
     return;
   }
   build();
+}
+
+void frmReport::fitColumns() {
+  // The window opens as wide as its columns need (a turnover sheet shows its closing
+  // balances too), never wider than the area or the screen that shows it.
+  const int border = frame()->width() - width();
+  int needed = m_report1->widthForColumns() + layout()->contentsMargins().left() +
+               layout()->contentsMargins().right() + std::max(border, 0);
+  if (const QScreen* screen = this->screen())
+    needed = std::min(needed, screen->availableGeometry().width());
+  const double twips = shell::pixelsToTwips(needed);
+  if (twips > sizeTwips().width()) setSizeTwips(twips, sizeTwips().height());
+  centre();
 }
 
 bool frmReport::build(const ReportDialogValues* dialog) {
