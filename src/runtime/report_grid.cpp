@@ -150,11 +150,16 @@ int ReportGrid::widthForColumns() const {
   const ReportSheet& sheet = m_report->layout();
   int columns = 0;
   for (int c = 0; c < sheet.columns; ++c) columns += sheet.columnWidth(c);
-  const int numbers = m_view->verticalHeader()->isVisible()
-                          ? std::max(m_view->verticalHeader()->sizeHint().width(), 40)
-                          : 0;
+  // Row numbers of a long report take six digits; the grid's own margins come on top.
+  const QHeaderView* rows = m_view->verticalHeader();
+  const int numbers =
+      rows->isHidden() ? 0
+                       : std::max(rows->sizeHint().width(),
+                                  rows->fontMetrics().horizontalAdvance(QStringLiteral("000000")) +
+                                      16);
+  const int margins = std::max(width() - m_view->width(), 0);
   return columns + numbers + m_view->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
-         2 * m_view->frameWidth() + 4;
+         2 * m_view->frameWidth() + margins + 8;
 }
 
 const ReportSheet& ReportGrid::sheet() const {

@@ -11,7 +11,6 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
@@ -134,12 +133,10 @@ void frmReport::load(const QString& name, bool designMode) {
 
 void frmReport::fitColumns() {
   // The window opens as wide as its columns need (a turnover sheet shows its closing
-  // balances too), never wider than the area or the screen that shows it.
+  // balances too); the size is kept within the area that shows it (applyGeometry).
   const int border = frame()->width() - width();
-  int needed = m_report1->widthForColumns() + layout()->contentsMargins().left() +
+  const int needed = m_report1->widthForColumns() + layout()->contentsMargins().left() +
                layout()->contentsMargins().right() + std::max(border, 0);
-  if (const QScreen* screen = this->screen())
-    needed = std::min(needed, screen->availableGeometry().width());
   const double twips = shell::pixelsToTwips(needed);
   if (twips > sizeTwips().width()) setSizeTwips(twips, sizeTwips().height());
   centre();

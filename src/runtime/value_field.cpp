@@ -71,8 +71,11 @@ ValueField::ValueField(FieldKind kind, const QString& type, const QString& acces
             QRegularExpression(QStringLiteral("[+-]?[0-9 \\x{00A0}]*([.,][0-9]*)?")), m_line));
         m_line->setAlignment(Qt::AlignRight);
         m_money = config::RequisiteType::parse(type).isMoney();
-        connect(m_line, &QLineEdit::textEdited, this,
-                [this](const QString& typed) { m_number = script::plainNumber(typed); });
+        // Whatever puts a text into the line (the user, a paste, the program) sets the value;
+        // only the field's own showing of it does not.
+        connect(m_line, &QLineEdit::textChanged, this, [this](const QString& typed) {
+          if (!m_showing) m_number = script::plainNumber(typed);
+        });
       }
       connect(m_line, &QLineEdit::textEdited, this, &ValueField::edited);
       if (kind == FieldKind::Reference) {
@@ -143,7 +146,9 @@ QString ValueField::text() const {
 }
 
 void ValueField::showNumber(bool editing) {
+  m_showing = true;
   m_line->setText(editing ? m_number : script::shownNumber(m_number, m_money));
+  m_showing = false;
   if (!editing) m_line->setCursorPosition(0);
 }
 

@@ -81,6 +81,7 @@ class ValueField : public QWidget {
   bool m_refusing = false;  // a refusal is on its way: one message per leaving
   bool m_money = false;
   QString m_number;  // a number field's value, whatever it shows
+  bool m_showing = false;
   void showNumber(bool editing);
 };
 

@@ -2,7 +2,6 @@
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QXmlStreamReader>
 
 #include "documents/list_export.h"
 #include "documents/report_engine.h"
@@ -10,6 +9,7 @@
 #include "message_host.h"
 #include "script/engine.h"
 #include "test_helpers.h"
+#include "xlsx_cells.h"
 
 namespace balvix::documents::testing {
 namespace {
@@ -17,40 +17,8 @@ namespace {
 using balvix::testing::zipEntry;
 const QString nb = QString(QChar(0x00A0));
 
-// The number format of a workbook cell ("General" for none) and whether the cell is a
-// number (no type attribute, a <v> value) rather than a string.
-struct XlsxCell {
-  bool number = false;
-  QString format;
-};
-
-XlsxCell xlsxCell(const QString& path, const QString& ref) {
-  const QString sheet = zipEntry(path, QStringLiteral("xl/worksheets/sheet1.xml"));
-  const QRegularExpressionMatch m =
-      QRegularExpression(QStringLiteral("<c r=\"%1\"([^>]*)>").arg(ref)).match(sheet);
-  if (!m.hasMatch()) return {};
-  const QString attributes = m.captured(1);
-  XlsxCell cell;
-  cell.number = !attributes.contains(QStringLiteral("t=\""));
-  const int style =
-      QRegularExpression(QStringLiteral("s=\"(\\d+)\"")).match(attributes).captured(1).toInt();
-  QXmlStreamReader xml(zipEntry(path, QStringLiteral("xl/styles.xml")));
-  QHash<int, QString> codes;
-  QList<int> xfs;
-  bool inCellXfs = false;
-  while (!xml.atEnd()) {
-    xml.readNext();
-    if (xml.isStartElement() && xml.name() == u"numFmt")
-      codes.insert(xml.attributes().value(u"numFmtId").toInt(),
-                   xml.attributes().value(u"formatCode").toString());
-    if (xml.isStartElement() && xml.name() == u"cellXfs") inCellXfs = true;
-    if (xml.isEndElement() && xml.name() == u"cellXfs") inCellXfs = false;
-    if (inCellXfs && xml.isStartElement() && xml.name() == u"xf")
-      xfs << xml.attributes().value(u"numFmtId").toInt();
-  }
-  cell.format = codes.value(xfs.value(style), QStringLiteral("General"));
-  return cell;
-}
+using balvix::testing::XlsxCell;
+using balvix::testing::xlsxCell;
 
 std::shared_ptr<ReportEngine> runReport(const QString& layout, const QString& module) {
   auto report = std::make_shared<ReportEngine>();

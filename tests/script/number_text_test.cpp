@@ -29,7 +29,9 @@ TEST(NumberText, TypedFormsAreReadAsTheSameNumber) {
   for (const auto& c : cases) {
     int decimals = -1;
     EXPECT_EQ(readNumber(c.typed, &decimals), c.value) << c.typed.toStdString();
-    if (c.value) EXPECT_EQ(decimals, c.decimals) << c.typed.toStdString();
+    if (c.value) {
+      EXPECT_EQ(decimals, c.decimals) << c.typed.toStdString();
+    }
   }
 }
 
