@@ -21,6 +21,11 @@ class frmZurnalFrm : public DesignerWindow {
 
   explicit frmZurnalFrm(shell::AppState& state, QWidget* parent = nullptr);
 
+  // «Графы журнала»: the documents' header requisites, checked for the journal's columns.
+  QListWidget* columnList() const { return m_columns; }
+  // The checked requisites, in the order listed.
+  QStringList chosenColumns() const;
+
  protected:
   void load() override;
   QListWidget* requisiteList(RequisiteList) override { return nullptr; }
@@ -31,14 +36,7 @@ class frmZurnalFrm : public DesignerWindow {
  private:
   QLineEdit* m_text2 = nullptr;
   QListWidget* m_list1 = nullptr;
-  QListWidget* m_columns = nullptr;  // the header requisites, checkable
-
- public:
-  QListWidget* columnList() const { return m_columns; }
-  // The checked requisites, in the order listed.
-  QStringList chosenColumns() const;
-
- private:
+  QListWidget* m_columns = nullptr;      // the header requisites, checkable
   QPushButton* m_saveButton = nullptr;   // Command1
   QPushButton* m_closeButton = nullptr;  // Command6
 };

@@ -196,34 +196,33 @@ ListTable journalList(storage::Session& db, const QString& journal, const QDate&
                     });
     QString extrasSelect;
     for (const QString& extra : extras)
-      extrasSelect += u',' + (headerColumns.contains(extra, Qt::CaseInsensitive)
-                                  ? extra
-                                  : QStringLiteral("''"));
+      extrasSelect +=
+          u',' +
+          (headerColumns.contains(extra, Qt::CaseInsensitive) ? extra : QStringLiteral("''"));
     const QString number =
         headerColumns.contains(config::kDocumentNumberColumn, Qt::CaseInsensitive)
             ? config::kDocumentNumberColumn
             : QStringLiteral("''");
-    db.forEachRow(
-        QStringLiteral("SELECT Наименование,cDATE,cTIME,Проводка,") + number + u',' +
-            (headerTotal ? kTotalColumn : QStringLiteral("''")) + extrasSelect +
-            QStringLiteral(" FROM ") + header,
-        [&](const storage::RowView& row) {
-          const QString date = text(row.text(1));
-          if (!inPeriod(date)) return;
-          const QString time = text(row.text(2));
-          const std::string_view posted = row.text(3);
-          QString total;
-          if (headerTotal)
-            total = script::amountText(amountOf(text(row.text(5))));
-          else if (linesTotal)
-            total = script::amountText(sums.value(date + u'\n' + time));
-          QStringList values{text(row.text(4)).trimmed(), date, time, caption};
-          for (int i = 0; i < extras.size(); ++i) values << text(row.text(6 + i));
-          values << text(row.text(0)) << total
-                 << (posted == "1" || posted == " 1" ? QStringLiteral("Проведен")
-                                                     : QStringLiteral("Не проведен"));
-          table.rows.push_back(std::move(values));
-        });
+    db.forEachRow(QStringLiteral("SELECT Наименование,cDATE,cTIME,Проводка,") + number + u',' +
+                      (headerTotal ? kTotalColumn : QStringLiteral("''")) + extrasSelect +
+                      QStringLiteral(" FROM ") + header,
+                  [&](const storage::RowView& row) {
+                    const QString date = text(row.text(1));
+                    if (!inPeriod(date)) return;
+                    const QString time = text(row.text(2));
+                    const std::string_view posted = row.text(3);
+                    QString total;
+                    if (headerTotal)
+                      total = script::amountText(amountOf(text(row.text(5))));
+                    else if (linesTotal)
+                      total = script::amountText(sums.value(date + u'\n' + time));
+                    QStringList values{text(row.text(4)).trimmed(), date, time, caption};
+                    for (int i = 0; i < extras.size(); ++i) values << text(row.text(6 + i));
+                    values << text(row.text(0)) << total
+                           << (posted == "1" || posted == " 1" ? QStringLiteral("Проведен")
+                                                               : QStringLiteral("Не проведен"));
+                    table.rows.push_back(std::move(values));
+                  });
   }
   return table;
 }

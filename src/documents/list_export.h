@@ -42,8 +42,8 @@ QString write(const ListTable& table, const QString& path, int* alteredCells = n
 // read. Throws storage::DbError.
 ListTable catalogList(storage::Session& db, const QString& catalog);
 // A journal's documents dated within the period (both ends included; an invalid date
-// leaves that end open), as the journal window lists them: №, Дата, Время, Вид документа, the journal's own columns,
-// Наименование, Сумма, Проведен. Throws storage::DbError.
+// leaves that end open), as the journal window lists them: №, Дата, Время, Вид документа, the
+// journal's own columns, Наименование, Сумма, Проведен. Throws storage::DbError.
 ListTable journalList(storage::Session& db, const QString& journal, const QDate& from = {},
                       const QDate& to = {});
 

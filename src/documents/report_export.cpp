@@ -4,8 +4,6 @@
 
 #include <QDate>
 #include <QFile>
-#include <map>
-#include <string>
 #include <QFont>
 #include <QHash>
 #include <QPainter>
@@ -15,6 +13,8 @@
 #include <QSet>
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <string>
 
 namespace balvix::documents::report_export {
 
@@ -353,10 +353,9 @@ int paint(const ReportSheet& sheet, QPagedPaintDevice& device, QPainter& painter
       f.setPointSizeF(f.pointSizeF() * scale / unit);
       painter.setFont(f);
       painter.setPen(Qt::black);
-      painter.drawText(box.adjusted(kPadding * scale, 0, -kPadding * scale, 0),
-                       static_cast<int>(shownAlignment(*cell, s) | Qt::AlignVCenter) |
-                           Qt::TextWordWrap,
-                       shown);
+      painter.drawText(
+          box.adjusted(kPadding * scale, 0, -kPadding * scale, 0),
+          static_cast<int>(shownAlignment(*cell, s) | Qt::AlignVCenter) | Qt::TextWordWrap, shown);
     }
     return y + h;
   };

@@ -25,11 +25,11 @@
 #include "runtime/runtime_windows.h"
 #include "runtime/toolbar_control.h"
 #include "runtime/view_export.h"
+#include "script/number_text.h"
 #include "shell/message_box.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
 #include "storage/sql_text.h"
-#include "script/number_text.h"
 
 namespace balvix::runtime {
 

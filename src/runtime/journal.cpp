@@ -402,11 +402,11 @@ void frmZurnal::readTotal(const QString& kind, const script::DocumentKey& key,
   if (!m_state.db || !storage::isValidIdentifier(kind)) return;
   const QString header = config::documentHeaderTable(kind);
   if (!m_model->extraColumns().isEmpty() && m_state.db->tableExists(header))
-    m_state.db->forEachRow(QStringLiteral("SELECT ''") + extrasSelect(kind) +
-                               QStringLiteral(" FROM ") + header + QStringLiteral(" WHERE cDATE=") +
-                               storage::quote(key.date) + QStringLiteral(" AND cTIME=") +
-                               storage::quote(key.time),
-                           [&](const storage::RowView& r) { row.extras = shownExtras(kind, r, 1); });
+    m_state.db->forEachRow(
+        QStringLiteral("SELECT ''") + extrasSelect(kind) + QStringLiteral(" FROM ") + header +
+            QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) +
+            QStringLiteral(" AND cTIME=") + storage::quote(key.time),
+        [&](const storage::RowView& r) { row.extras = shownExtras(kind, r, 1); });
   const QString lines = config::documentTablePartTable(kind);
   const bool headerTotal = hasColumn(*m_state.db, header, kTotalColumn);
   const QString table = headerTotal ? header : lines;
@@ -596,9 +596,13 @@ void frmZurnal::rowClicked(int row) {
   if (row < 0 || row >= m_model->size()) return;
   m_row = row;
   const JournalRow& r = m_model->at(row);
-  m_state.selectedJournalItem = QStringList{
-      m_model->index(row, m_model->columnOf(JournalModel::Number)).data().toString(), r.kind, r.date, r.time, r.name,
-      r.posted ? QStringLiteral("1") : QStringLiteral("0")};
+  m_state.selectedJournalItem =
+      QStringList{m_model->index(row, m_model->columnOf(JournalModel::Number)).data().toString(),
+                  r.kind,
+                  r.date,
+                  r.time,
+                  r.name,
+                  r.posted ? QStringLiteral("1") : QStringLiteral("0")};
   for (int n : {2, 3, 4}) m_usrMenu1->EnableButton(n);
 }
 

@@ -39,7 +39,7 @@ struct JournalRow {
   QString time;     // cTIME text
   QString name;
   bool posted = false;
-  int dateKey = 0;  // yyyymmdd, for the period and for sorting
+  int dateKey = 0;   // yyyymmdd, for the period and for sorting
   double total = 0;  // the header's «Сумма», else the sum of the table part's «Сумма»
   bool hasTotal = false;  // a kind with neither shows an empty cell
   // The journal's own columns (the header requisites its designer chose), as shown; empty

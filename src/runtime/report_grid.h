@@ -109,6 +109,9 @@ class ReportGrid : public QWidget, private documents::ReportEngine::Listener {
   void toggleItalic();
   void setAlignment(Qt::Alignment align);
   void toggleBorders();
+  // A number format for the selected cells: amounts (two decimals), zeros left empty.
+  void toggleAmount();
+  void toggleBlankZero();
   // Inserts an empty row above the selection, or removes the selected rows.
   void insertRow();
   void removeRows();

@@ -78,8 +78,9 @@ QVariant ReportModel::data(const QModelIndex& index, int role) const {
     default:
       break;
   }
-  if (!cell) return role == Qt::TextAlignmentRole ? QVariant(int(Qt::AlignLeft | Qt::AlignVCenter))
-                                                  : QVariant();
+  if (!cell)
+    return role == Qt::TextAlignmentRole ? QVariant(int(Qt::AlignLeft | Qt::AlignVCenter))
+                                         : QVariant();
   const CellStyle& s = m_sheet->style(cell->style);
   if (role == Qt::TextAlignmentRole) return int(shownAlignment(*cell, s) | Qt::AlignVCenter);
   if (cell->style == 0) return QVariant();
@@ -123,7 +124,8 @@ Qt::ItemFlags ReportModel::flags(const QModelIndex& index) const {
 
 QVariant ReportModel::headerData(int section, Qt::Orientation orientation, int role) const {
   // A report's own column titles are its header cells, for the eye and for screen readers.
-  if (orientation == Qt::Horizontal && (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) &&
+  if (orientation == Qt::Horizontal &&
+      (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) &&
       !m_headings.value(section).isEmpty())
     return m_headings[section];
   if (role != Qt::DisplayRole) return {};

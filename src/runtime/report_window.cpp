@@ -136,7 +136,7 @@ void frmReport::fitColumns() {
   // balances too); the size is kept within the area that shows it (applyGeometry).
   const int border = frame()->width() - width();
   const int needed = m_report1->widthForColumns() + layout()->contentsMargins().left() +
-               layout()->contentsMargins().right() + std::max(border, 0);
+                     layout()->contentsMargins().right() + std::max(border, 0);
   const double twips = shell::pixelsToTwips(needed);
   if (twips > sizeTwips().width()) setSizeTwips(twips, sizeTwips().height());
   centre();

@@ -97,7 +97,8 @@ TEST_F(DemoDatabaseTest, ConfigurationIsMadeOfOrdinaryObjects) {
     EXPECT_TRUE(doc->hasTablePart);
     EXPECT_EQ(doc->tableRequisiteNames(), (QStringList{"Товар", "Количество", "Цена", "Сумма"}));
     // The price and the sum are amounts; the quantity is a number of its own decimals.
-    EXPECT_EQ(doc->tableRequisites[1].type, config::RequisiteType::ofKind(config::RequisiteType::Kind::Number));
+    EXPECT_EQ(doc->tableRequisites[1].type,
+              config::RequisiteType::ofKind(config::RequisiteType::Kind::Number));
     EXPECT_EQ(doc->tableRequisites[2].type, config::RequisiteType::amount());
     EXPECT_EQ(doc->tableRequisites[3].type, config::RequisiteType::amount());
     EXPECT_TRUE(doc->module.contains(QStringLiteral("Процедура ПриСохранении")));

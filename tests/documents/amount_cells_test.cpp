@@ -46,7 +46,9 @@ TEST(AmountCells, AReportCellShowsItsNumberAsAnAccountantWritesIt) {
     QString shown;
     Qt::Alignment align;
   } cases[] = {
-      {{"1495864", 0, CellKind::Number, 1495864}, money, "1" + nb + "495" + nb + "864,00",
+      {{"1495864", 0, CellKind::Number, 1495864},
+       money,
+       "1" + nb + "495" + nb + "864,00",
        Qt::AlignRight},
       {{"12,5", 0, CellKind::Number, 12.5}, plain, "12,5", Qt::AlignRight},
       {{"2500", 0, CellKind::Number, 2500}, plain, "2" + nb + "500", Qt::AlignRight},
@@ -67,12 +69,12 @@ const QString kLayout = QStringLiteral(
     "cell 0 3 1 [Ноль]\r\nsection Строка 0 0\r\n");
 
 TEST(AmountCells, ACellWithANumberFormatTakesTheNumberOfAnAmountsText) {
-  const auto report = runReport(kLayout, QStringLiteral(
-                                             "Отчет.Параметр(\"Сумма\") = FormatNumber(1495864, 2)\r\n"
-                                             "Отчет.Параметр(\"Прописью\") = \"нет суммы\"\r\n"
-                                             "Отчет.Параметр(\"Количество\") = 2.5\r\n"
-                                             "Отчет.Параметр(\"Ноль\") = 0\r\n"
-                                             "Отчет.Вывести(\"Строка\")\r\n"));
+  const auto report =
+      runReport(kLayout, QStringLiteral("Отчет.Параметр(\"Сумма\") = FormatNumber(1495864, 2)\r\n"
+                                        "Отчет.Параметр(\"Прописью\") = \"нет суммы\"\r\n"
+                                        "Отчет.Параметр(\"Количество\") = 2.5\r\n"
+                                        "Отчет.Параметр(\"Ноль\") = 0\r\n"
+                                        "Отчет.Вывести(\"Строка\")\r\n"));
   const ReportSheet& out = report->output();
   EXPECT_EQ(out.cell(0, 0)->kind, CellKind::Number);
   EXPECT_EQ(out.cell(0, 0)->number, 1495864.0);
@@ -118,7 +120,9 @@ TEST(AmountCells, AListsAmountsAreNumberCellsAndACatalogsTextsStillLoadBack) {
     const char* ref;
     bool number;
     const char* format;
-  } cells[] = {{"B2", true, "#,##0.00"}, {"B3", true, "#,##0.00"}, {"C2", false, "General"},
+  } cells[] = {{"B2", true, "#,##0.00"},
+               {"B3", true, "#,##0.00"},
+               {"C2", false, "General"},
                {"C3", true, "#,##0"}};
   for (const auto& c : cells) {
     const XlsxCell cell = xlsxCell(catalog, QString::fromUtf8(c.ref));

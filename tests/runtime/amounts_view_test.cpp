@@ -114,10 +114,9 @@ TEST(AmountFields, ATableCellShowsItsNumberFormattedAndKeepsTheStoredText) {
 class AmountListsTest : public RuntimeTest {};
 
 TEST_F(AmountListsTest, ACatalogListShowsAmountsAndQuantitiesAsTheyRead) {
-  createCatalog(QStringLiteral("Товары"), {{"Наименование", "Текст"},
-                                           {"Артикул", "Текст"},
-                                           {"Цена", "Число.Сумма"},
-                                           {"Вес", "Число"}});
+  createCatalog(
+      QStringLiteral("Товары"),
+      {{"Наименование", "Текст"}, {"Артикул", "Текст"}, {"Цена", "Число.Сумма"}, {"Вес", "Число"}});
   db().execute(QStringLiteral(
       "INSERT INTO items_Справочник_Товары VALUES ('Стол','1500','1495864','2500,75')"));
   main()->BuildMenus();
@@ -149,11 +148,11 @@ TEST_F(AmountListsTest, TheJournalShowsTheColumnsItsDesignerChose) {
   for (const auto& [name, party, store, time] :
        {std::tuple{"Первая", "ООО «Альянс»", "Центральный", "10:00:01"},
         std::tuple{"Вторая", "ИП Борисов", "Северный", "10:00:02"}})
-    db().execute(QStringLiteral("INSERT INTO items_Документ_Продажа VALUES (%1,%2,%3,%4,%5,'1','1')")
-                     .arg(storage::quote(QString::fromUtf8(name)),
-                          storage::quote(QString::fromUtf8(party)),
-                          storage::quote(QString::fromUtf8(store)), storage::quote(today),
-                          storage::quote(QString::fromUtf8(time))));
+    db().execute(
+        QStringLiteral("INSERT INTO items_Документ_Продажа VALUES (%1,%2,%3,%4,%5,'1','1')")
+            .arg(storage::quote(QString::fromUtf8(name)), storage::quote(QString::fromUtf8(party)),
+                 storage::quote(QString::fromUtf8(store)), storage::quote(today),
+                 storage::quote(QString::fromUtf8(time))));
   main()->BuildMenus();
 
   state.currentObjectType = QStringLiteral("Журнал");
@@ -179,8 +178,7 @@ TEST_F(AmountListsTest, TheJournalShowsTheColumnsItsDesignerChose) {
   ASSERT_TRUE(journal);
   QAbstractItemModel* m = journal->list()->model();
   QStringList headers;
-  for (int c = 0; c < m->columnCount(); ++c)
-    headers << m->headerData(c, Qt::Horizontal).toString();
+  for (int c = 0; c < m->columnCount(); ++c) headers << m->headerData(c, Qt::Horizontal).toString();
   EXPECT_EQ(headers, (QStringList{"№", "Дата", "Время", "Вид документа", "Контрагент", "Склад",
                                   "Наименование", "Сумма", "Проведен"}));
   journal->list()->sortByColumn(4, Qt::AscendingOrder);

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "script/number_text.h"
+
+#include <gtest/gtest.h>
 
 using namespace balvix::script;
 
@@ -14,16 +14,11 @@ TEST(NumberText, TypedFormsAreReadAsTheSameNumber) {
     std::optional<double> value;
     int decimals;
   } cases[] = {
-      {"1 495 864,00", 1495864.0, 2},
-      {"1" + nb + "495" + nb + "864,00", 1495864.0, 2},
-      {"1495864,00", 1495864.0, 2},
-      {"1495864.00", 1495864.0, 2},
-      {" -12,5 ", -12.5, 1},
-      {"7", 7.0, 0},
-      {"", std::nullopt, 0},
-      {"12,5,1", std::nullopt, 0},
-      {"12 кг", std::nullopt, 0},
-      {"1,5 0", std::nullopt, 0},
+      {"1 495 864,00", 1495864.0, 2}, {"1" + nb + "495" + nb + "864,00", 1495864.0, 2},
+      {"1495864,00", 1495864.0, 2},   {"1495864.00", 1495864.0, 2},
+      {" -12,5 ", -12.5, 1},          {"7", 7.0, 0},
+      {"", std::nullopt, 0},          {"12,5,1", std::nullopt, 0},
+      {"12 кг", std::nullopt, 0},     {"1,5 0", std::nullopt, 0},
       {"-", std::nullopt, 0},
   };
   for (const auto& c : cases) {
