@@ -42,6 +42,11 @@ TEST(NumberText, MoneyShowsTwoDecimalsAndQuantitiesTheirOwn) {
       {"1500", false, "1" + nb + "500"},
       {"2,25", false, "2,25"},
       {"0.125", false, "0,125"},
+      {"-1234567.125", false, "-1" + nb + "234" + nb + "567,125"},
+      {"007", false, "7"},
+      {",5", true, "0,50"},
+      {"-0", true, "0,00"},
+      {"12.345", true, "12,35"},
       {"", true, ""},
       {"нет цены", true, "нет цены"},
   };
