@@ -31,6 +31,7 @@
 #include "script/number_text.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
+#include "shell/twips.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
 #include "storage/sql_text.h"
@@ -352,9 +353,10 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   connect(events, &shell::DocumentEvents::unposted, this, &frmZurnal::documentUnposted);
   connect(events, &shell::DocumentEvents::removed, this, &frmZurnal::documentRemoved);
 
+  // The size first: the list's first reading may widen it for its columns.
+  setSizeTwips(9000, 6000);
   loadList();
   registerLoad();
-  setSizeTwips(9000, 6000);
   centre();
 }
 
@@ -577,8 +579,18 @@ void frmZurnal::loadList() {
   fillKindFilter(kinds);
   if (!m_columnsSized && m_model->size() > 0) {
     m_columnsSized = true;
+    int columns = 0;
     for (int c = 0; c < m_model->columnCount(); ++c)
-      if (c != m_model->columnOf(JournalModel::Name)) m_list->resizeColumnToContents(c);
+      if (c != m_model->columnOf(JournalModel::Name)) {
+        m_list->resizeColumnToContents(c);
+        columns += m_list->columnWidth(c);
+      }
+    // The window grows (within the area that shows it) so that every column is seen with
+    // room for the name; a window the user made wider stays so.
+    const int needed = columns + 200 + m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                       2 * m_list->frameWidth() + 12 + std::max(frame()->width() - width(), 0);
+    if (shell::pixelsToTwips(needed) > sizeTwips().width())
+      setSizeTwips(shell::pixelsToTwips(needed), sizeTwips().height());
   }
   m_row = -1;
   for (int n : {2, 3, 4}) m_usrMenu1->DisableButton(n);

@@ -123,9 +123,11 @@ Qt::ItemFlags ReportModel::flags(const QModelIndex& index) const {
 }
 
 QVariant ReportModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  // A report's own column titles are its header cells, for the eye and for screen readers.
+  // A report's own column titles name its header cells for screen readers and in the
+  // tool tip; the header itself shows the numbers Ячейка counts by, under the report's own
+  // title rows.
   if (orientation == Qt::Horizontal &&
-      (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) &&
+      (role == Qt::AccessibleTextRole || role == Qt::ToolTipRole) &&
       !m_headings.value(section).isEmpty())
     return m_headings[section];
   if (role != Qt::DisplayRole) return {};
