@@ -112,15 +112,18 @@ struct Raw {
     const QByteArray oneSql = QStringLiteral(
                                   "SELECT SUM(%1) FROM items_Регистр_Остатки WHERE "
                                   "Товар=? AND Склад=? AND %2<=?")
-                                  .arg(QLatin1String(kAmount), QLatin1String(kDay))
+                                  .arg(QString::fromUtf8(kAmount), QString::fromUtf8(kDay))
                                   .toUtf8();
     const QByteArray allSql = QStringLiteral(
                                   "SELECT Товар,Склад,SUM(%1) FROM items_Регистр_Остатки "
                                   "NOT INDEXED WHERE %2<=? GROUP BY Товар,Склад")
-                                  .arg(QLatin1String(kAmount), QLatin1String(kDay))
+                                  .arg(QString::fromUtf8(kAmount), QString::fromUtf8(kDay))
                                   .toUtf8();
-    sqlite3_prepare_v2(db, oneSql.constData(), -1, &one, nullptr);
-    sqlite3_prepare_v2(db, allSql.constData(), -1, &all, nullptr);
+    if (sqlite3_prepare_v2(db, oneSql.constData(), -1, &one, nullptr) != SQLITE_OK ||
+        sqlite3_prepare_v2(db, allSql.constData(), -1, &all, nullptr) != SQLITE_OK) {
+      std::fprintf(stderr, "raw SQLite: %s\n", sqlite3_errmsg(db));
+      std::exit(1);
+    }
   }
   ~Raw() {
     sqlite3_finalize(one);
@@ -214,6 +217,20 @@ int main(int argc, char** argv) {
                 maxRssMb());
   }
   auto session = storage::Session::open(file);
+  if (!script::totals::isCurrent(*session, QStringLiteral("totals_Регистр_Остатки"))) {
+    // Totals made by an older program: made anew, as the program does at start-up.
+    const auto start = Clock::now();
+    script::totals::rebuild(*session, QStringLiteral("Остатки"));
+    std::printf("made the totals anew with quarters: %.1f s (peak memory %ld MB)\n",
+                secondsSince(start), maxRssMb());
+  }
+  const long quarterRows =
+      session
+          ->openRecordset(
+              QStringLiteral("SELECT count(*) FROM totals_Регистр_Остатки WHERE ИтогМесяц<0"))
+          .value(0)
+          .toLongLong();
+  std::printf("quarter rows: %ld\n", quarterRows);
   const long rows =
       session->openRecordset(QStringLiteral("SELECT count(*) FROM totals_Регистр_Остатки"))
           .value(0)
@@ -236,7 +253,8 @@ int main(int argc, char** argv) {
     rawMs += millisecondsSince(start);
     const double got = set.groups().empty() ? 0 : set.groups().front().quantity;
     if (got != want) {
-      std::fprintf(stderr, "one balance differs: %f vs raw %f\n", got, want);
+      std::fprintf(stderr, "one balance differs: %f vs raw %f (%s, %s, %s)\n", got, want,
+                   qPrintable(g), qPrintable(s), qPrintable(on.toString("dd.MM.yyyy")));
       return 1;
     }
   }

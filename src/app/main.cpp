@@ -21,6 +21,7 @@
 #include "runtime/runtime_windows.h"
 #include "script/script_error.h"
 #include "shell/app_state.h"
+#include "shell/database_files.h"
 #include "shell/frm_main.h"
 #include "shell/frm_splash.h"
 #include "shell/gui_host.h"
@@ -184,13 +185,23 @@ int runProgram(QApplication& app, const QString& dbPath, bool quitWhenShown) {
   configurator::DesignerSet designers(state, &mainWindow);
   state.windows = &designers;
   runtime::registerRuntimeWindows(designers, state);
+  // «Создать базу данных…» makes it as --new-database does, with the demo when asked.
+  mainWindow.databaseFiles()->setCreator(
+      [](const QString& path, bool demo, const shell::DatabaseFiles::Progress& progress) {
+        if (demo)
+          demo::createDemoDatabase(path, QDate::currentDate(), progress);
+        else
+          storage::Session::createNew(path);
+      });
+  const QString openedPath = db->path();
+  mainWindow.databaseFiles()->adopt(std::move(db));
   mainWindow.setSplash(splash);
   mainWindow.BuildMenus();
   mainWindow.load();
   if (quitWhenShown) {
     // A check that an installation starts: say which database it opened, then close as the
     // user would, so that the window's settings are stored the same way.
-    QTimer::singleShot(0, &mainWindow, [&mainWindow, path = db->path()] {
+    QTimer::singleShot(0, &mainWindow, [&mainWindow, path = openedPath] {
       std::printf("Главное окно открыто, база данных %s\n", path.toUtf8().constData());
       std::fflush(stdout);
       mainWindow.close();

@@ -5,12 +5,15 @@
 #include <QPushButton>
 #include <QShowEvent>
 
+#include "shell/window_geometry.h"
+
 namespace balvix::configurator {
 
 ConfiguratorWindow::ConfiguratorWindow(shell::AppState& state, const QString& name, QWidget* parent)
     : QWidget(parent), m_state(state) {
   setWindowFlag(Qt::Window);
   setObjectName(name);
+  shell::keepPlacement(this, shell::placementKey(name));
 }
 
 void ConfiguratorWindow::ensureLoaded() {

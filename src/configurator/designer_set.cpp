@@ -4,6 +4,7 @@
 #include "configurator/document_designer.h"
 #include "configurator/enum_designer.h"
 #include "configurator/journal_designer.h"
+#include "configurator/module_debugger.h"
 #include "configurator/module_editor.h"
 #include "configurator/register_designer.h"
 #include "configurator/report_designer.h"
@@ -29,7 +30,9 @@ void addDesigner(shell::WindowFactory& factory, shell::AppState& state, config::
 }  // namespace
 
 DesignerSet::DesignerSet(shell::AppState& state, QWidget* parentWindow)
-    : shell::WindowFactory(parentWindow), m_state(state) {
+    : shell::WindowFactory(parentWindow),
+      m_state(state),
+      m_debugger(std::make_unique<ModuleDebugger>(state)) {
   addShared<frmItem>(*this, state);
   addShared<frmEdit>(*this, state);
   addDesigner<frmDocs>(*this, state, config::ObjectKind::Document);

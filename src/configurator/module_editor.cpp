@@ -16,6 +16,7 @@
 #include "config/global_module.h"
 #include "config/object_definition.h"
 #include "config/print_forms.h"
+#include "configurator/module_debugger.h"
 #include "configurator/module_highlighter.h"
 #include "configurator/module_text_edit.h"
 #include "script/syntax_check.h"
@@ -92,6 +93,18 @@ frmEdit::frmEdit(shell::AppState& state, QWidget* parent)
   });
   connect(m_rich, &QPlainTextEdit::cursorPositionChanged, this, [this] { m_insertAllowed = true; });
   connect(m_rich, &QPlainTextEdit::selectionChanged, this, [this] { m_insertAllowed = true; });
+  connect(m_rich, &ModuleTextEdit::breakpointsChanged, this, [this] {
+    if (ModuleDebugger* debugger = ModuleDebugger::instance(); debugger && !m_filling)
+      debugger->setBreakpoints(ModuleDebugger::moduleName(m_type, m_name),
+                               m_rich->breakpointLines());
+  });
+  if (ModuleDebugger* debugger = ModuleDebugger::instance())
+    connect(debugger, &ModuleDebugger::breakpointsChanged, this, [this](const QString& module) {
+      if (!isLoaded() || module != ModuleDebugger::moduleName(m_type, m_name)) return;
+      m_filling = true;
+      m_rich->setBreakpointLines(ModuleDebugger::instance()->breakpoints(module));
+      m_filling = false;
+    });
   connect(m_combo1, &QComboBox::activated, this, &frmEdit::procedureChosen);
   connect(m_combo2, &QComboBox::activated, this, &frmEdit::insertionChosen);
   m_combo1->installEventFilter(this);
@@ -220,6 +233,8 @@ void frmEdit::load() {
   m_filling = true;
   m_rich->setPlainText(m_translator.EngToRus(code));
   m_rich->document()->setModified(false);
+  if (ModuleDebugger* debugger = ModuleDebugger::instance())
+    m_rich->setBreakpointLines(debugger->breakpoints(ModuleDebugger::moduleName(m_type, m_name)));
   m_filling = false;
 
   restoreGeometry();

@@ -5,12 +5,24 @@
 namespace balvix::configurator {
 
 // The module editor's text box: a monospace font, line numbers in a margin on the left,
-// and the line of the last syntax error marked until the text is checked again.
+// the line of the last syntax error marked until the text is checked again, breakpoints
+// (a click in the margin or F9 sets or clears one; they move with the lines as the text is
+// edited) and the line a stopped module stands at.
 class ModuleTextEdit : public QPlainTextEdit {
   Q_OBJECT
 
  public:
   explicit ModuleTextEdit(QWidget* parent = nullptr);
+
+  // 1-based, in ascending order.
+  QList<int> breakpointLines() const;
+  void setBreakpointLines(const QList<int>& lines);
+  void toggleBreakpoint(int line);
+  // The line a module stopped in the debugger stands at; 0 clears the mark.
+  void markExecutionLine(int line);
+  int executionLine() const { return m_executionLine; }
+  // The line shown at a height of the margin (viewport coordinates); 0 below the text.
+  int lineAt(int y) const;
 
   // 1-based; 0 clears the mark.
   void markErrorLine(int line);
@@ -22,8 +34,13 @@ class ModuleTextEdit : public QPlainTextEdit {
   int lineNumberWidth() const;
   void paintLineNumbers(QPaintEvent* event);
 
+ signals:
+  // A breakpoint was set or cleared by the user, or lines carrying some were removed.
+  void breakpointsChanged();
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void updateMargin();
@@ -31,6 +48,8 @@ class ModuleTextEdit : public QPlainTextEdit {
 
   QWidget* m_numbers = nullptr;
   int m_errorLine = 0;
+  int m_executionLine = 0;
+  int m_breakpointCount = 0;  // to tell when an edit removed marked lines
 };
 
 }  // namespace balvix::configurator

@@ -10,6 +10,7 @@
 #include "config/print_forms.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
+#include "shell/window_geometry.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
 #include "storage/db_error.h"
@@ -35,6 +36,7 @@ frmPrintForms::frmPrintForms(shell::AppState& state, const QString& kind, QWidge
   setObjectName(QStringLiteral("frmPrintForms"));
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("Печатные формы: Документ.") + kind);
+  shell::keepPlacement(this, shell::placementKey(objectName()));
   m_list = new QListWidget(this);
   m_list->setObjectName(QStringLiteral("lstForms"));
   m_list->setAccessibleName(QStringLiteral("Печатные формы"));

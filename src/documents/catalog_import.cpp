@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QRegularExpression>
 #include <QSet>
+#include <QStringDecoder>
 #include <cmath>
 #include <utility>
 
@@ -16,6 +16,7 @@
 #include "documents/list_export.h"
 #include "documents/xlsx_reader.h"
 #include "storage/session.h"
+#include "storage/table_indexes.h"
 
 namespace balvix::documents {
 
@@ -27,26 +28,67 @@ const QString kName = QStringLiteral("Наименование");
 const QString kDateFormat = QStringLiteral("dd.MM.yyyy");
 // Rows written between two reports of progress (and chances to cancel).
 constexpr std::size_t kPortion = 2000;
+// Values bound to one statement that inserts several elements (well under the engines'
+// limits on parameters).
+constexpr int kValuesPerInsert = 250;
+// Above this many updates a load indexes the names for its own time.
+constexpr std::size_t kIndexedUpdates = 64;
 
 QString text(std::string_view view) {
   return QString::fromUtf8(view.data(), static_cast<qsizetype>(view.size()));
 }
 
+// Digits with at most one «,» or «.» before the fraction and a sign in front.
+bool plainNumber(QStringView t) {
+  qsizetype i = 0;
+  const qsizetype n = t.size();
+  if (i < n && (t[i] == u'+' || t[i] == u'-')) ++i;
+  qsizetype whole = 0, fraction = 0;
+  for (; i < n && t[i] >= u'0' && t[i] <= u'9'; ++i) ++whole;
+  const bool point = i < n && (t[i] == u'.' || t[i] == u',');
+  if (point)
+    for (++i; i < n && t[i] >= u'0' && t[i] <= u'9'; ++i) ++fraction;
+  return i == n && (whole > 0 || (point && fraction > 0));
+}
+
 // A number as people type it: blanks between thousands dropped; «,» or «.» before the
 // fraction kept as typed, since the forms take either. nullopt when it is no number.
 std::optional<QString> numberValue(const QString& value) {
+  if (plainNumber(value)) return value;
   QString t = value.trimmed();
   t.remove(u' ');
   t.remove(QChar(0x00A0));
   t.remove(QChar(0x202F));
-  static const QRegularExpression plain(QStringLiteral("^[+-]?([0-9]+([.,][0-9]*)?|[.,][0-9]+)$"));
-  if (plain.match(t).hasMatch()) return t;
+  if (plainNumber(t)) return t;
   // A workbook writes some numbers with an exponent.
   bool ok = false;
   const double d = t.toDouble(&ok);
   if (ok && std::isfinite(d)) return QString::number(d, 'g', 15);
   return std::nullopt;
 }
+
+// dd.MM.yyyy, written by hand: QDate::toString goes through the locale's machinery.
+QString dateText(const QDate& date) {
+  int year = 0, month = 0, day = 0;
+  date.getDate(&year, &month, &day);
+  if (year < 0 || year > 9999) return date.toString(kDateFormat);
+  const char16_t text[10] = {char16_t(u'0' + day / 10),
+                             char16_t(u'0' + day % 10),
+                             u'.',
+                             char16_t(u'0' + month / 10),
+                             char16_t(u'0' + month % 10),
+                             u'.',
+                             char16_t(u'0' + year / 1000),
+                             char16_t(u'0' + year / 100 % 10),
+                             char16_t(u'0' + year / 10 % 10),
+                             char16_t(u'0' + year % 10)};
+  return QString(reinterpret_cast<const QChar*>(text), 10);
+}
+
+// Day 0 of a workbook's dates is 30.12.1899 (Julian day 2415019); day 2958466 would be
+// 1.1.10000.
+constexpr qint64 kSerialZero = 2415019;
+constexpr qint64 kLastSerial = 2958466;
 
 // A date in the forms a file brings it, or a workbook's serial day number (a time of day
 // after the date is dropped). Stored as dd.MM.yyyy.
@@ -55,14 +97,31 @@ std::optional<QString> dateValue(const QString& value) {
   if (const qsizetype blank = t.indexOf(u' '); blank > 0) t = t.left(blank);
   if (const qsizetype iso = t.indexOf(u'T'); iso > 0) t = t.left(iso);
   const QDate date = dateOfText(t);
-  if (date.isValid()) return date.toString(kDateFormat);
-  bool ok = false;
-  const double serial = t.toDouble(&ok);
-  if (ok && serial >= 1 && serial < 2958466)
-    return QDate(1899, 12, 30)
-        .addDays(static_cast<qint64>(std::floor(serial)))
-        .toString(kDateFormat);
-  return std::nullopt;
+  if (date.isValid()) {
+    // What the program stores comes back as it is, without a copy.
+    if (t.size() == 10 && t.size() == value.size() && t[2] == u'.' && t[5] == u'.') return value;
+    return dateText(date);
+  }
+  // A workbook's day number, with the time of day as a fraction: read by hand, the usual
+  // case of a column of dates.
+  qint64 days = 0;
+  qsizetype i = 0;
+  for (; i < t.size() && i < 8 && t[i] >= u'0' && t[i] <= u'9'; ++i)
+    days = days * 10 + (t[i].unicode() - u'0');
+  bool whole = i > 0 && i == t.size();
+  if (i > 0 && i < t.size() && t[i] == u'.') {
+    qsizetype j = i + 1;
+    while (j < t.size() && t[j] >= u'0' && t[j] <= u'9') ++j;
+    whole = j == t.size();
+  }
+  if (!whole) {
+    bool ok = false;
+    const double serial = t.toDouble(&ok);
+    if (!ok || !(serial >= 0) || serial >= kLastSerial) return std::nullopt;
+    days = static_cast<qint64>(std::floor(serial));
+  }
+  if (days < 1 || days >= kLastSerial) return std::nullopt;
+  return dateText(QDate::fromJulianDay(kSerialZero + days));
 }
 
 QSet<QString> namesOf(storage::Session& db, const QString& sql, int column = 0) {
@@ -70,6 +129,52 @@ QSet<QString> namesOf(storage::Session& db, const QString& sql, int column = 0) 
   db.forEachRow(sql, [&](const storage::RowView& row) { names.insert(text(row.text(column))); });
   return names;
 }
+
+// The stored elements as a load compares with them: each one's name and the values of the
+// requisites the file loads, decoded into one text and seen through views of it, found by
+// name. A catalog of 100,000 elements is read without a string per value.
+class StoredElements {
+ public:
+  // `kept`: the table's columns whose values are kept beside the name (column `nameAt`).
+  void read(storage::Session& db, const QString& table, int nameAt, const QList<int>& kept) {
+    m_width = static_cast<int>(kept.size()) + 1;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    qsizetype size = 0;
+    const auto append = [&](std::string_view value) {
+      m_starts.push_back(size);
+      const qsizetype need = size + decoder.requiredSpace(static_cast<qsizetype>(value.size()));
+      if (m_text.size() < need) m_text.resize(std::max(need, 2 * m_text.size()));
+      const QChar* end = decoder.appendToBuffer(
+          m_text.data() + size, QByteArrayView(value.data(), static_cast<qsizetype>(value.size())));
+      size = end - m_text.constData();
+    };
+    db.forEachRow(QStringLiteral("SELECT * FROM ") + table, [&](const storage::RowView& row) {
+      append(nameAt < row.columnCount() ? row.text(nameAt) : std::string_view());
+      for (const int c : kept) append(c < row.columnCount() ? row.text(c) : std::string_view());
+    });
+    m_starts.push_back(size);
+    m_text.resize(size);
+    // The text no longer changes: the views of it stay good. The first of a name counts.
+    const int count = this->count();
+    m_byName.reserve(count);
+    for (int e = 0; e < count; ++e)
+      if (const QStringView name = slot(e, 0); !m_byName.contains(name)) m_byName.insert(name, e);
+  }
+  int count() const { return static_cast<int>((m_starts.size() - 1) / m_width); }
+  // The element of that name; -1 when there is none.
+  int find(QStringView name) const { return m_byName.value(name, -1); }
+  // Slot 0 is the name, slot k the k-th kept column's value.
+  QStringView slot(int element, int k) const {
+    const std::size_t at = static_cast<std::size_t>(element) * m_width + k;
+    return QStringView(m_text).mid(m_starts[at], m_starts[at + 1] - m_starts[at]);
+  }
+
+ private:
+  QString m_text;
+  std::vector<qsizetype> m_starts;  // where each slot begins, then where the last one ends
+  int m_width = 1;
+  QHash<QStringView, int> m_byName;
+};
 
 }  // namespace
 
@@ -183,23 +288,25 @@ bool CatalogImport::plan(const ImportOptions& options, const ImportProgress& pro
     if (columnOf[r] >= 0 && r != nameAt) out.updateColumns << names[r];
 
   const QString table = config::catalogTable(m_catalog);
-  QHash<QString, QStringList> existing;
+  // The stored values compared are those of the requisites the file loads.
+  QList<int> kept;
+  QList<int> slotOf(names.size(), -1);
+  for (int r = 0; r < names.size(); ++r)
+    if (columnOf[r] >= 0 && r != nameAt) {
+      kept << r;
+      slotOf[r] = static_cast<int>(kept.size());
+    }
+  StoredElements existing;
   QHash<QString, QSet<QString>> choices;  // a chosen type's text → the values it allows
   try {
-    m_db.forEachRow(QStringLiteral("SELECT * FROM ") + table, [&](const storage::RowView& row) {
-      QStringList values;
-      values.reserve(row.columnCount());
-      for (int c = 0; c < row.columnCount(); ++c) values << text(row.text(c));
-      const QString name = values.value(nameAt);
-      if (!existing.contains(name)) existing.insert(name, std::move(values));
-    });
+    existing.read(m_db, table, nameAt, kept);
     for (int r = 0; r < m_requisites.size(); ++r) {
       const config::RequisiteType& type = m_requisites[r].type;
       if (columnOf[r] < 0 || !type.isChosen() || choices.contains(type.text())) continue;
       QSet<QString> allowed;
       if (type.kind == Kind::Catalog) {
         if (type.object.compare(m_catalog, Qt::CaseInsensitive) == 0)
-          for (auto i = existing.cbegin(); i != existing.cend(); ++i) allowed.insert(i.key());
+          for (int e = 0; e < existing.count(); ++e) allowed.insert(existing.slot(e, 0).toString());
         else if (m_db.tableExists(config::catalogTable(type.object)))
           allowed = namesOf(m_db, QStringLiteral("SELECT Наименование FROM ") +
                                       config::catalogTable(type.object));
@@ -222,8 +329,15 @@ bool CatalogImport::plan(const ImportOptions& options, const ImportProgress& pro
       for (const QStringList& row : m_source.rows)
         choices[type.text()].insert(row.value(columnOf[nameAt]));
   }
+  // The values each chosen requisite allows, looked up once rather than by its type's text
+  // in every row.
+  QList<const QSet<QString>*> allowedOf(names.size(), nullptr);
+  for (int r = 0; r < m_requisites.size(); ++r)
+    if (const auto found = choices.constFind(m_requisites[r].type.text()); found != choices.cend())
+      allowedOf[r] = &*found;
 
   QHash<QString, int> seenAt;  // a name → the file row that brought it first
+  seenAt.reserve(static_cast<qsizetype>(m_source.rows.size()));
   QSet<QString> createdSeen;
   const std::size_t count = m_source.rows.size();
   for (std::size_t i = 0; i < count; ++i) {
@@ -235,15 +349,15 @@ bool CatalogImport::plan(const ImportOptions& options, const ImportProgress& pro
     const int number = m_source.rowNumbers[i];
     const QString name = row.value(columnOf[nameAt]);
     QStringList reasons;
-    QStringList values;  // every requisite; the unmapped ones from the stored element
+    QStringList values;  // every requisite; the unmapped ones empty
     values.reserve(names.size());
-    const auto stored = existing.constFind(name);
-    const bool update = stored != existing.cend();
+    const int stored = existing.find(name);
+    const bool update = stored >= 0;
     QList<std::pair<QString, QString>> toCreate;
     for (int r = 0; r < names.size(); ++r) {
       const config::Requisite& requisite = m_requisites[r];
       if (columnOf[r] < 0) {
-        values << (update ? stored->value(r) : QString());
+        values << QString();  // an update leaves it as stored
         if (!update && requisite.required)
           reasons << QStringLiteral("не заполнен обязательный реквизит «%1»").arg(requisite.name);
         continue;
@@ -270,8 +384,7 @@ bool CatalogImport::plan(const ImportOptions& options, const ImportProgress& pro
         else
           reasons << QStringLiteral("%1: «%2» не является датой").arg(requisite.name, value);
       } else if (type.isChosen()) {
-        const QSet<QString>& allowed = choices[type.text()];
-        if (!allowed.contains(value)) {
+        if (!allowedOf[r] || !allowedOf[r]->contains(value)) {
           if (type.kind == Kind::Catalog && options.createMissing &&
               m_db.tableExists(config::catalogTable(type.object)))
             toCreate.append({type.object, value});
@@ -317,7 +430,7 @@ bool CatalogImport::plan(const ImportOptions& options, const ImportProgress& pro
     QStringList assignment;
     for (int r = 0; r < names.size(); ++r) {
       if (columnOf[r] < 0 || r == nameAt) continue;
-      if (values[r] != stored->value(r)) changes << names[r];
+      if (QStringView(values[r]) != existing.slot(stored, slotOf[r])) changes << names[r];
       assignment << values[r];
     }
     if (changes.isEmpty()) {
@@ -361,28 +474,50 @@ ImportReport CatalogImport::load(const ImportOptions& options, const ImportProgr
     }
     const QStringList names = requisiteNames();
     const QString table = config::catalogTable(m_catalog);
-    const QString insert = QStringLiteral("INSERT INTO ") + table + u'(' + names.join(u',') +
-                           QStringLiteral(") VALUES (") +
-                           QStringList(names.size(), QStringLiteral("?")).join(u',') + u')';
+    // New elements go in by many to a statement: what the engine does per statement is
+    // paid once for all of them.
+    const int perStatement = std::max(1, kValuesPerInsert / static_cast<int>(names.size()));
+    const QString tuple = u'(' + QStringList(names.size(), QStringLiteral("?")).join(u',') + u')';
+    const QString head = QStringLiteral("INSERT INTO ") + table + u'(' + names.join(u',') +
+                         QStringLiteral(") VALUES ");
+    const QString insertOne = head + tuple;
+    const QString insertMany = head + QStringList(perStatement, tuple).join(u',');
     QStringList sets;
     for (const QString& column : plan.updateColumns) sets << column + QStringLiteral("=?");
     const QString update = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") +
                            sets.join(u',') + QStringLiteral(" WHERE Наименование=?");
     qint64 done = rows;
-    auto write = [&](const QString& sql, std::vector<QStringList>& all) {
+    auto write = [&](const QString& sql, std::vector<QStringList>& all, bool grouped) {
+      const std::size_t group = grouped ? static_cast<std::size_t>(perStatement) : 1;
       for (std::size_t at = 0; at < all.size(); at += kPortion) {
         const std::size_t end = std::min(all.size(), at + kPortion);
-        m_db.executeEach(sql, std::vector<QStringList>(std::make_move_iterator(all.begin() + at),
+        std::vector<QStringList> many;
+        std::size_t i = at;
+        for (; group > 1 && i + group <= end; i += group) {
+          QStringList joined;
+          joined.reserve(static_cast<qsizetype>(group) * names.size());
+          for (std::size_t j = i; j < i + group; ++j) joined += std::move(all[j]);
+          many.push_back(std::move(joined));
+        }
+        m_db.executeEach(insertMany, many);
+        m_db.executeEach(sql, std::vector<QStringList>(std::make_move_iterator(all.begin() + i),
                                                        std::make_move_iterator(all.begin() + end)));
         done += static_cast<qint64>(end - at);
         if (progress && !progress(done, total)) return false;
       }
       return true;
     };
-    if (!write(insert, plan.inserts) || (!sets.isEmpty() && !write(update, plan.updates))) {
+    // The catalog's table has no index on the name: many updates by name would each read
+    // the whole table. One made for the load and dropped before it commits finds them.
+    QString nameIndex;
+    if (!sets.isEmpty() && plan.updates.size() > kIndexedUpdates)
+      storage::ensureIndex(m_db, table, {kName}, QStringLiteral("import_") + table, &nameIndex);
+    if (!write(insertOne, plan.inserts, true) ||
+        (!sets.isEmpty() && !write(update, plan.updates, false))) {
       report.cancelled = true;
       return report;  // the transaction is rolled back on its way out
     }
+    if (!nameIndex.isEmpty()) storage::dropIndex(m_db, nameIndex);
     if (!refusals.isEmpty()) {
       ListTable refused;
       refused.headers << QStringLiteral("Строка") << QStringLiteral("Причина") << m_source.header;
@@ -402,6 +537,9 @@ ImportReport CatalogImport::load(const ImportOptions& options, const ImportProgr
     }
     transaction.commit();
     report.written = !plan.inserts.empty() || !plan.updates.empty() || !plan.created.isEmpty();
+    if (!plan.inserts.empty() || !plan.updates.empty()) report.changedCatalogs << m_catalog;
+    for (auto i = plan.created.cbegin(); i != plan.created.cend(); ++i)
+      report.changedCatalogs << i.key();
   } catch (const storage::DbError& e) {
     if (!refusals.isEmpty()) QFile::remove(refusals);
     report.refusalsFile.clear();

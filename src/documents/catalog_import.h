@@ -47,6 +47,8 @@ struct ImportReport {
   QStringList notes;
   bool cancelled = false;
   bool written = false;  // the catalog was changed
+  // The catalogs the load wrote to: this one, and those that got the created elements.
+  QStringList changedCatalogs;
   QString refusalsFile;  // where the refused rows went (skip-bad)
   QString error;         // what stopped the load: the file, the database, refused rows
 };

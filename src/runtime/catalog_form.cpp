@@ -67,6 +67,11 @@ frmUniSpr::frmUniSpr(shell::AppState& state, bool designMode, QWidget* parent)
     m_state.pendingControlType.clear();
   });
   connect(m_frm, &FormControl::elementMenu, this, &frmUniSpr::showElementMenu);
+  // A load from a file changes what the reference fields complete and check against.
+  connect(&m_state.catalogEvents, &shell::CatalogEvents::elementsChanged, this, [this] {
+    if (!m_designMode && m_state.db)
+      m_frm->setReferenceValues(std::make_shared<documents::ReferenceValues>(*m_state.db));
+  });
   load();
 }
 
@@ -164,6 +169,7 @@ void frmUniSpr::load() {
     m_clean = fieldValues();
     m_state.sharedRecordset.close();
     registerLoad();
+    if (!m_designMode) rememberPlaceAs(m_catalog);
     centre();
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description());

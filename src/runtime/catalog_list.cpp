@@ -26,6 +26,7 @@
 #include "runtime/toolbar_control.h"
 #include "runtime/view_export.h"
 #include "script/number_text.h"
+#include "shell/accessibility.h"
 #include "shell/message_box.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
@@ -317,6 +318,7 @@ frmSprList::frmSprList(shell::AppState& state, QWidget* parent) : RuntimeWindow(
           [this](const QModelIndex& i) { rowClicked(i.row()); });
   connect(m_list, &QAbstractItemView::activated, this,
           [this](const QModelIndex& i) { rowDoubleClicked(i.row()); });
+  shell::currentFollowsSelection(m_list);
   connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& i) {
             if (i.isValid()) rowClicked(i.row());
@@ -324,9 +326,12 @@ frmSprList::frmSprList(shell::AppState& state, QWidget* parent) : RuntimeWindow(
   connect(m_list->horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
     if (!m_restoringWidths) saveWidths();
   });
+  connect(&m_state.catalogEvents, &shell::CatalogEvents::elementsChanged, this,
+          &frmSprList::elementsChanged);
   loadList();
   registerLoad();
   setSizeTwips(9000, 6000);
+  rememberPlaceAs(m_catalog);
   centre();
   // The keys of a list (Enter, Insert, Delete, type-ahead) work as soon as it opens.
   m_list->setFocus(Qt::OtherFocusReason);
@@ -342,6 +347,23 @@ QString frmSprList::widthsKey(const QString& catalog) {
 
 void frmSprList::loadList() {
   m_catalog = m_state.currentObjectName;
+  readList();
+}
+
+void frmSprList::elementsChanged(const QString& catalog) {
+  if (catalog.compare(m_catalog, Qt::CaseInsensitive) != 0) return;
+  // The element the user stood on stays current when it is still there.
+  const QString current = m_selected.isValid() ? m_model->name(m_selected.row()) : QString();
+  readList();
+  const int at = current.isEmpty() ? -1 : m_model->findName(current);
+  if (at < 0) return;
+  const QModelIndex shown = m_filter->mapFromSource(m_model->index(at, m_model->nameColumn()));
+  if (!shown.isValid()) return;
+  m_list->setCurrentIndex(shown);
+  m_list->scrollTo(shown);
+}
+
+void frmSprList::readList() {
   setWindowTitle((choiceMode() ? QStringLiteral("Выбор: ") : QStringLiteral("Справочник.")) +
                  m_catalog);
   QList<CatalogListModel::Column> columns;

@@ -103,6 +103,9 @@ class frmSprList : public RuntimeWindow {
   void elementSaved(const QString& oldName, const QString& newName);
 
   void loadList();
+  // Many elements of a catalog changed (a load from a file): the list of that catalog is
+  // read again, keeping its order, its search and the element the user stood on.
+  void elementsChanged(const QString& catalog);
   // Row click, double click and the toolbar's buttons, as the user makes them; rows are
   // the rows the list shows.
   void rowClicked(int row);
@@ -117,6 +120,8 @@ class frmSprList : public RuntimeWindow {
 
  private:
   void openElement(const QString& name);
+  // Reads the rows of m_catalog again.
+  void readList();
   // The model row of the element the user selected; -1 when none.
   int selectedModelRow() const;
   int modelRow(int viewRow) const;

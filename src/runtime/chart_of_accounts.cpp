@@ -12,6 +12,7 @@
 #include "runtime/form_control.h"
 #include "runtime/list_search.h"
 #include "runtime/runtime_windows.h"
+#include "shell/accessibility.h"
 #include "shell/message_box.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
@@ -106,6 +107,7 @@ frmPlan::frmPlan(shell::AppState& state, QWidget* parent) : RuntimeWindow(state,
           [this](const QModelIndex& i) { rowClicked(modelRow(i)); });
   connect(m_list, &QAbstractItemView::activated, this,
           [this](const QModelIndex& i) { rowDoubleClicked(modelRow(i)); });
+  shell::currentFollowsSelection(m_list);
   connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& i) { rowClicked(modelRow(i)); });
   loadPlan();
@@ -139,6 +141,7 @@ void frmPlan::loadPlan() {
   }
   m_model->setAccounts(std::move(accounts));
   if (!frame()->isMaximized()) setSizeTwips(9000, 7000);
+  rememberPlaceAs(QString());
   centre();
 }
 

@@ -161,6 +161,11 @@ frmUniDoc::frmUniDoc(shell::AppState& state, bool designMode, QWidget* parent)
       MessageBoxes::show(e.description());
     }
   });
+  // A load from a file changes what the reference fields complete and check against.
+  connect(&m_state.catalogEvents, &shell::CatalogEvents::elementsChanged, this, [this] {
+    if (!m_designMode && m_state.db)
+      m_frm->setReferenceValues(std::make_shared<documents::ReferenceValues>(*m_state.db));
+  });
   load();
   listenToDocumentEvents();
 }
@@ -238,7 +243,17 @@ void frmUniDoc::load() {
       applyPostedState();
       m_clean = content();
     }
+    // Tab goes through the fields, then the table part, then the date and the buttons of
+    // the bottom row; the fields are made after the buttons, so the order is set here.
+    QWidget* previous = m_frm->lastInTabOrder();
+    for (QWidget* next : std::initializer_list<QWidget*>{m_dt, m_cmdUnpost, m_cmdPrint, m_cmdSave,
+                                                         m_cmdOK, m_cmdClose}) {
+      if (previous) QWidget::setTabOrder(previous, next);
+      previous = next;
+    }
     registerLoad();
+    // In layout design the window's size is the form's own, being designed.
+    if (!m_designMode) rememberPlaceAs(m_kind);
     centre();
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description());

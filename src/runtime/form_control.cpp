@@ -338,6 +338,13 @@ void FormControl::updateTabOrder() {
   if (previous && m_tablePart) QWidget::setTabOrder(previous, m_tableView);
 }
 
+QWidget* FormControl::lastInTabOrder() const {
+  if (m_tablePart) return m_tableView;
+  for (auto e = m_elements.rbegin(); e != m_elements.rend(); ++e)
+    if (QWidget* w = (*e)->field ? (*e)->field->focusWidget() : (*e)->button) return w;
+  return nullptr;
+}
+
 FormControl::Element* FormControl::find(const QString& caption) const {
   const int i = indexOf(caption);
   return i < 0 ? nullptr : m_elements[static_cast<std::size_t>(i)].get();

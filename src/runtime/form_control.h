@@ -112,6 +112,8 @@ class FormControl : public QWidget {
   bool tablePart() const { return m_tablePart; }
   FormTable* table() const { return m_table; }
   FormTableView* tableView() const { return m_tableView; }
+  // Where Tab leaves the form: its table part, else its last field or button.
+  QWidget* lastInTabOrder() const;
   // The line of sums under the table part.
   TableTotals* totals() const { return m_totals; }
 

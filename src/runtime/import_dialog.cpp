@@ -355,6 +355,9 @@ bool frmImport::load() {
     MessageBoxes::show(report.error);
     return false;
   }
+  // The open lists of what was written read it again.
+  for (const QString& catalog : report.changedCatalogs)
+    m_state.catalogEvents.announceElementsChanged(catalog);
   if (report.written && m_state.host) m_state.host->setStatus(QStringLiteral("Данные загружены"));
   return true;
 }

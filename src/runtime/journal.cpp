@@ -29,6 +29,7 @@
 #include "runtime/toolbar_control.h"
 #include "runtime/view_export.h"
 #include "script/number_text.h"
+#include "shell/accessibility.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
 #include "shell/twips.h"
@@ -246,8 +247,15 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   m_start->setObjectName(QStringLiteral("cD_0"));
   m_end = new QDateEdit(end, frame);
   m_end->setObjectName(QStringLiteral("cD_1"));
-  auto* periodLayout = new QHBoxLayout(frame);
-  periodLayout->setContentsMargins(0, 0, 0, 0);
+  // The period and the filters are rows of their own: in one row a narrow window (820 px)
+  // cut their labels short.
+  auto* rowsLayout = new QVBoxLayout(frame);
+  rowsLayout->setContentsMargins(0, 0, 0, 0);
+  rowsLayout->setSpacing(2);
+  auto* periodLayout = new QHBoxLayout;
+  auto* filterLayout = new QHBoxLayout;
+  rowsLayout->addLayout(periodLayout);
+  rowsLayout->addLayout(filterLayout);
   for (auto [edit, caption] :
        {std::pair{m_start, "Начало периода:"}, std::pair{m_end, "Конец периода:"}}) {
     edit->setCalendarPopup(true);
@@ -271,13 +279,14 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
     label->setBuddy(combo);
     combo->setAccessibleName(label->text());
     combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    periodLayout->addSpacing(8);
-    periodLayout->addWidget(label);
-    periodLayout->addWidget(combo);
+    if (label != m_kindLabel) filterLayout->addSpacing(8);
+    filterLayout->addWidget(label);
+    filterLayout->addWidget(combo);
   }
   m_kindLabel->hide();
   m_kindFilter->hide();
   periodLayout->addStretch();
+  filterLayout->addStretch();
 
   m_model = new JournalModel(this);
   m_proxy = new JournalFilterModel(this);
@@ -331,6 +340,7 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
     rowClicked(modelRow(i));
     openDocument();
   });
+  shell::currentFollowsSelection(m_list);
   connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& i) { rowClicked(modelRow(i)); });
   connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
@@ -357,6 +367,7 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   setSizeTwips(9000, 6000);
   loadList();
   registerLoad();
+  rememberPlaceAs(m_journal);
   centre();
 }
 
@@ -666,6 +677,7 @@ void frmZurnal::newDocument() {
   if (!m_newKinds) {
     m_newKinds = new QMenu(QStringLiteral("Новый документ"), this);
     m_newKinds->setObjectName(QStringLiteral("mnuNewKind"));
+    m_newKinds->setAccessibleName(m_newKinds->title());
   }
   m_newKinds->clear();
   for (const QString& kind : m_kinds) {

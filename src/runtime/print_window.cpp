@@ -13,6 +13,7 @@
 #include "config/object_definition.h"
 #include "runtime/print_build.h"
 #include "runtime/runtime_windows.h"
+#include "shell/accessibility.h"
 #include "shell/message_box.h"
 #include "storage/db_error.h"
 
@@ -42,6 +43,8 @@ frmPrint::frmPrint(shell::AppState& state, QWidget* parent) : RuntimeWindow(stat
       [this] { saveAs(QStringLiteral("pdf")); });
   add(QStringLiteral("Сохранить как XLSX"), QStringLiteral("actXlsx"),
       [this] { saveAs(QStringLiteral("xlsx")); });
+  shell::nameToolbarOverflow(m_bar);
+  m_bar->setMinimumWidth(m_bar->sizeHint().width());
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
   layout->addWidget(m_bar);
@@ -67,6 +70,7 @@ bool frmPrint::showPrinted(const config::PrintForm& form,
   if (!sheet) return false;
   m_grid->showOutput(std::move(*sheet));
   registerLoad();
+  rememberPlaceAs(m_kind + QLatin1Char('_') + m_form);
   centre();
   return true;
 }

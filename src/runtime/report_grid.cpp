@@ -12,6 +12,7 @@
 #include "script/coerce.h"
 #include "script/engine.h"
 #include "script/global_functions.h"
+#include "shell/accessibility.h"
 #include "shell/message_box.h"
 
 namespace balvix::runtime {
@@ -43,6 +44,7 @@ ReportGrid::ReportGrid(QWidget* parent)
 
   m_bar = new QToolBar(this);
   m_bar->setObjectName(QStringLiteral("designBar"));
+  shell::nameToolbarOverflow(m_bar);
   auto add = [&](const QString& text, const QString& name, auto slot) {
     QAction* a = m_bar->addAction(text, this, slot);
     a->setObjectName(name);

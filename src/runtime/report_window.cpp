@@ -22,6 +22,7 @@
 #include "runtime/form_control.h"
 #include "runtime/runtime_windows.h"
 #include "script/objects/object_factory.h"
+#include "shell/accessibility.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
 #include "shell/twips.h"
@@ -62,6 +63,9 @@ frmReport::frmReport(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
       [this] { saveAs(QStringLiteral("csv")); });
   add(QStringLiteral("Сохранить как XLSX"), QStringLiteral("actXlsx"),
       [this] { saveAs(QStringLiteral("xlsx")); });
+  // The window is never narrower than its commands: none of them hides behind «››».
+  shell::nameToolbarOverflow(m_bar);
+  m_bar->setMinimumWidth(m_bar->sizeHint().width());
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
   layout->addWidget(m_bar);
@@ -113,6 +117,7 @@ void frmReport::load(const QString& name, bool designMode) {
   m_state.sharedRecordset.close();
   updateActions();
   registerLoad();
+  if (!designMode) rememberPlaceAs(name);
   centre();
   if (!m_found) return;
   m_report1->setModuleName(windowTitle());
@@ -340,6 +345,7 @@ void frmRepDialog::load(const QString& name, bool designMode) {
   m_command3->setEnabled(!designMode);
   setSizeTwips(7000, 4500);
   registerLoad();
+  if (!designMode) rememberPlaceAs(name);
   centre();
 }
 

@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 #include "runtime/form_host.h"
@@ -13,6 +14,7 @@
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
 #include "shell/twips.h"
+#include "shell/window_geometry.h"
 
 namespace balvix::runtime {
 
@@ -49,7 +51,63 @@ void RuntimeWindow::setSizeTwips(double width, double height) {
   applyGeometry();
 }
 
+void RuntimeWindow::rememberPlaceAs(const QString& object) {
+  const QString key = shell::placementKey(
+      QString::fromLatin1(metaObject()->className()).section(QLatin1Char(':'), -1), object);
+  if (key == m_placeKey) return;
+  // A shared window that shows another object now leaves the place of the one before.
+  storePlace();
+  m_placeKey = key;
+  m_normalPlace = QRect();
+  applyRememberedPlace();
+}
+
+bool RuntimeWindow::applyRememberedPlace() {
+  // Only once the window is in the frame that shows it: before that its frame is unknown.
+  if (m_placeKey.isEmpty() || !m_placedIn || m_placedIn != frame()) return false;
+  const std::optional<shell::WindowPlacement> place = shell::rememberedPlacement(m_placeKey);
+  if (!place) return false;
+  QWidget* f = frame();
+  QSize minimum = minimumSizeHint();
+  QRect room;
+  if (f != this) {
+    minimum += (f->size() - size()).expandedTo(QSize(0, 0));
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(f); sub && sub->mdiArea()) {
+      const QSize area = sub->mdiArea()->viewport()->size();
+      if (area.width() > 100 && area.height() > 100) room = QRect(QPoint(0, 0), area);
+    }
+  } else if (QScreen* screen = this->screen()) {
+    room = screen->availableGeometry();
+  }
+  const QRect rect = shell::fitInto(place->rect, minimum, room);
+  m_normalPlace = rect;
+  if (f->isMaximized()) f->showNormal();
+  f->setGeometry(rect);
+  if (place->maximized) {
+    // Maximized once the frame has been shown: a frame maximized while it is being shown
+    // keeps the size it is shown with.
+    QPointer<QWidget> frameToMaximize = f;
+    QTimer::singleShot(0, f, [frameToMaximize] {
+      if (frameToMaximize && frameToMaximize->isVisible()) frameToMaximize->showMaximized();
+    });
+  }
+  return true;
+}
+
+void RuntimeWindow::storePlace() {
+  if (m_placeKey.isEmpty() || !m_placedIn) return;
+  QWidget* f = frame();
+  if (f->isMinimized()) return;
+  const bool maximized = f->isMaximized();
+  QRect rect = maximized ? m_normalPlace : f->geometry();
+  if (!rect.isValid()) {
+    if (const auto before = shell::rememberedPlacement(m_placeKey)) rect = before->rect;
+  }
+  if (rect.isValid()) shell::rememberPlacement(m_placeKey, {rect, maximized});
+}
+
 void RuntimeWindow::applyGeometry() {
+  if (applyRememberedPlace()) return;
   if (m_sizeTwips.isEmpty()) {
     if (m_centre) shell::CenterForm(m_state, this);
     return;
@@ -81,6 +139,7 @@ QSize RuntimeWindow::sizeTwips() const {
 
 void RuntimeWindow::centre() {
   m_centre = true;
+  if (applyRememberedPlace()) return;
   shell::CenterForm(m_state, this);
 }
 
@@ -105,12 +164,21 @@ void RuntimeWindow::watchFrame() {
   auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
   if (!sub || sub == m_watched) return;
   m_watched = sub;
+  sub->installEventFilter(this);
   connect(sub, &QMdiSubWindow::windowStateChanged, this,
           [this](Qt::WindowStates before, Qt::WindowStates now) {
             const bool was = before & Qt::WindowActive;
             const bool is = now & Qt::WindowActive;
             if (was != is) activated(is);
           });
+}
+
+bool RuntimeWindow::eventFilter(QObject* watched, QEvent* event) {
+  // The frame's last normal place is what a maximized window comes back to next time.
+  if (watched == m_watched && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+      !m_watched->isMaximized() && !m_watched->isMinimized() && m_watched->isVisible())
+    m_normalPlace = m_watched->geometry();
+  return QWidget::eventFilter(watched, event);
 }
 
 void RuntimeWindow::showEvent(QShowEvent* event) {
@@ -179,6 +247,7 @@ void RuntimeWindow::closeEvent(QCloseEvent* event) {
       return;
     }
     m_unloaded = true;
+    storePlace();
     registerUnload();
   }
   event->accept();

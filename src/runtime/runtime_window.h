@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QRect>
 #include <QSize>
 #include <QSizeF>
 #include <QString>
@@ -47,6 +48,9 @@ class RuntimeWindow : public QWidget, public shell::UnsavedWork {
   bool confirmClose() override;
 
  protected:
+  // The window opens where it was last closed for this object (a document kind, a
+  // catalog, ...) instead of at its design size, fitted into the room it has.
+  void rememberPlaceAs(const QString& object);
   // Registers the window under its current caption.
   void registerLoad();
   void registerUnload();
@@ -66,6 +70,7 @@ class RuntimeWindow : public QWidget, public shell::UnsavedWork {
   void keyPressEvent(QKeyEvent* event) override;
 
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -75,7 +80,11 @@ class RuntimeWindow : public QWidget, public shell::UnsavedWork {
  private:
   void watchFrame();
   void applyGeometry();
+  bool applyRememberedPlace();
+  void storePlace();
   QString m_registered;
+  QString m_placeKey;
+  QRect m_normalPlace;
   QSizeF m_sizeTwips;
   QSize m_minimumTwips;
   bool m_centre = false;

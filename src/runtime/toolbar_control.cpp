@@ -2,12 +2,15 @@
 
 #include <QAction>
 
+#include "shell/accessibility.h"
+
 namespace balvix::runtime {
 
 ToolBarControl::ToolBarControl(QWidget* parent) : QToolBar(parent) {
   setObjectName(QStringLiteral("usrMenu1"));
   setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   setMovable(false);
+  shell::nameToolbarOverflow(this);
 }
 
 QAction* ToolBarControl::addButton(int number, const QString& caption, const QIcon& icon,

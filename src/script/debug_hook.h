@@ -31,6 +31,9 @@ class DebugHook {
   // `module`/`line` name the statement about to run; `depth` is the number of procedure
   // calls under way (0 at the module level).
   virtual void atStatement(Engine& engine, const QString& module, int line, int depth) = 0;
+  // The outermost entry into the engine's module has ended (normally or by an error), while
+  // armed: a step that was under way has nowhere left to go. Must not throw.
+  virtual void runEnded(Engine& engine) { (void)engine; }
 
   bool armed = false;
 };

@@ -22,7 +22,10 @@ class EntryGuard {
     }
   }
   ~EntryGuard() {
-    if (m_outer) m_rt.stackBase = nullptr;
+    if (!m_outer) return;
+    m_rt.stackBase = nullptr;
+    if (m_rt.debug && m_rt.debug->armed) [[unlikely]]
+      m_rt.debug->runEnded(m_rt.engine);
   }
 
  private:

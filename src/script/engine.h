@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <memory>
 #include <vector>
@@ -119,6 +120,8 @@ class Engine {
   };
   // Turns a program line of an error leaving the engine into the module's own line.
   void locate(ScriptError& e) const;
+  // Folded name → the name as the modules first write it, for a debugger.
+  QHash<QString, QString> spelledNames() const;
   void runExecuted(const QString& text, const LocalNames* names, Value* vars);
   // Runs the Class_Terminate of instances released by the entry that just ended.
   void settle();

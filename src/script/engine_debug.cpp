@@ -4,6 +4,7 @@
 #include "script/class_object.h"
 #include "script/coerce.h"
 #include "script/engine.h"
+#include "script/lexer.h"
 #include "script/runtime.h"
 
 namespace balvix::script {
@@ -69,14 +70,37 @@ DebugVariable describe(const QString& name, const Value& value, int nesting) {
   return out;
 }
 
+// The compiled program knows its names folded; a debugger shows them as the module first
+// writes them ("Итог", not "итог").
+QHash<QString, QString> spellings(const QStringList& texts) {
+  QHash<QString, QString> out;
+  for (const QString& text : texts) {
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n;) {
+      if (!(text.at(i).isLetter() || text.at(i) == u'_')) {
+        ++i;
+        continue;
+      }
+      qsizetype end = i + 1;
+      while (end < n && (text.at(end).isLetterOrNumber() || text.at(end) == u'_')) ++end;
+      const QString word = text.mid(i, end - i);
+      const QString folded = foldIdentifier(word);
+      if (!out.contains(folded)) out.insert(folded, word);
+      i = end;
+    }
+  }
+  return out;
+}
+
 std::vector<DebugVariable> sortedVariables(const QHash<QString, int>& names, const Value* values,
-                                           std::size_t slotCount, int skipSlot) {
+                                           std::size_t slotCount, int skipSlot,
+                                           const QHash<QString, QString>& spelled) {
   std::vector<DebugVariable> out;
   for (auto it = names.constBegin(); it != names.constEnd(); ++it) {
     if (it.value() == skipSlot || it.value() < 0 ||
         static_cast<std::size_t>(it.value()) >= slotCount)
       continue;
-    out.push_back(describe(it.key(), values[it.value()], 0));
+    out.push_back(describe(spelled.value(it.key(), it.key()), values[it.value()], 0));
   }
   std::sort(out.begin(), out.end(),
             [](const DebugVariable& a, const DebugVariable& b) { return a.name < b.name; });
@@ -91,6 +115,14 @@ void installDebugHook(DebugHook* hook) {
 
 DebugHook* installedDebugHook() {
   return g_installed.loadAcquire();
+}
+
+void Runtime::pushDebugFrame(const Procedure* proc, Value* vars) {
+  debugFrames.push_back({proc, vars, proc ? proc->line : 0});
+}
+
+void Runtime::popDebugFrame() {
+  if (!debugFrames.empty()) debugFrames.pop_back();
 }
 
 void Runtime::debugStatement(int line) {
@@ -121,11 +153,17 @@ std::vector<DebugVariable> Engine::debugVariables(int frameIndex) const {
   const std::size_t count = frames.size();
   if (static_cast<std::size_t>(frameIndex) >= count)
     return sortedVariables(m_program->globalByName, m_runtime->globals.data(),
-                           m_runtime->globals.size(), -1);
+                           m_runtime->globals.size(), -1, spelledNames());
   const Runtime::DebugFrame& f = frames[count - 1 - static_cast<std::size_t>(frameIndex)];
   if (!f.proc) return {};
   return sortedVariables(f.proc->localNames, f.vars, static_cast<std::size_t>(f.proc->slotCount),
-                         f.proc->meSlot);
+                         f.proc->meSlot, spelledNames());
+}
+
+QHash<QString, QString> Engine::spelledNames() const {
+  QStringList texts;
+  for (const ModuleSpan& s : m_spans) texts << s.text;
+  return spellings(texts);
 }
 
 QString Engine::moduleText(const QString& module) const {

@@ -176,12 +176,48 @@ void RegExpObject::put(int dispId, Args& args, const Value& value, bool isSet) {
   m_dirty = true;
 }
 
+namespace {
+
+// Without Multiline the language's "$" matches only at the very end of the text, while the
+// library's also matches before a final line feed: such a "$" (not escaped, not in a
+// character class) becomes "\z".
+QString endOnlyDollars(const QString& pattern) {
+  QString out;
+  out.reserve(pattern.size() + 4);
+  bool inClass = false;
+  for (qsizetype i = 0; i < pattern.size(); ++i) {
+    const QChar c = pattern.at(i);
+    if (c == u'\\' && i + 1 < pattern.size()) {
+      out += c;
+      out += pattern.at(++i);
+      continue;
+    }
+    if (inClass) {
+      if (c == u']') inClass = false;
+    } else if (c == u'[') {
+      inClass = true;
+      out += c;
+      // A "]" right after the opening (or after "^") belongs to the class.
+      if (i + 1 < pattern.size() && pattern.at(i + 1) == u'^') out += pattern.at(++i);
+      if (i + 1 < pattern.size() && pattern.at(i + 1) == u']') out += pattern.at(++i);
+      continue;
+    } else if (c == u'$') {
+      out += QStringLiteral("\\z");
+      continue;
+    }
+    out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
 const QRegularExpression& RegExpObject::compiled() {
   if (!m_dirty) return m_compiled;
   QRegularExpression::PatternOptions options = QRegularExpression::UseUnicodePropertiesOption;
   if (m_ignoreCase) options |= QRegularExpression::CaseInsensitiveOption;
   if (m_multiline) options |= QRegularExpression::MultilineOption;
-  QRegularExpression re(m_pattern, options);
+  QRegularExpression re(m_multiline ? m_pattern : endOnlyDollars(m_pattern), options);
   if (!re.isValid())
     throw ScriptError::custom(
         kRegExpSyntaxError,

@@ -146,6 +146,9 @@ class Runtime {
   std::vector<DebugFrame> debugFrames;
   int debugTopLine = 0;  // the module-level statement under way
   void debugStatement(int line);
+  // Out of line, so that a call's frame stays small enough to be inlined without a debugger.
+  [[gnu::noinline]] void pushDebugFrame(const Procedure* proc, Value* vars);
+  [[gnu::noinline]] void popDebugFrame();
 
   // Frames are carved from chunks that never move, so by-reference vars stay valid.
   struct Mark {
@@ -175,11 +178,11 @@ class Runtime {
       m_base = rt.allocFrame(count, m_mark);
       ++rt.depth;
       if (rt.debug) [[unlikely]]
-        rt.debugFrames.push_back({proc, m_base, proc ? proc->line : 0});
+        rt.pushDebugFrame(proc, m_base);
     }
     ~CallFrame() {
-      if (m_rt.debug && !m_rt.debugFrames.empty()) [[unlikely]]
-        m_rt.debugFrames.pop_back();
+      if (m_rt.debug) [[unlikely]]
+        m_rt.popDebugFrame();
       m_rt.releaseFrame(m_mark, m_base, m_slots);
       --m_rt.depth;
     }

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "script/objects/shared_context.h"
+#include "shell/catalog_events.h"
 #include "shell/document_events.h"
 #include "storage/session.h"
 
@@ -43,6 +44,8 @@ struct AppState : script::SharedContext {
 
   // Saved, posted, unposted and removed documents, for every window that shows them.
   DocumentEvents events;
+  // Catalogs whose elements changed in bulk, for the lists that show them.
+  CatalogEvents catalogEvents;
 
   frmMain* mainWindow = nullptr;
   WindowProvider* windows = nullptr;    // the window factory

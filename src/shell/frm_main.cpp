@@ -3,8 +3,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDockWidget>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHash>
@@ -27,6 +30,8 @@
 
 #include "config/global_module.h"
 #include "config/object_definition.h"
+#include "shell/accessibility.h"
+#include "shell/database_files.h"
 #include "shell/database_service.h"
 #include "shell/external_tools.h"
 #include "shell/frm_splash.h"
@@ -60,7 +65,7 @@ QSettings mainSettings() {
 
 frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), m_state(state) {
   setObjectName(QStringLiteral("frmMain"));
-  setWindowTitle(QStringLiteral("Balvix — материальный и финансовый учет"));
+  installAccessibility();
   m_state.mainWindow = this;
 
   auto* central = new QWidget(this);
@@ -84,6 +89,23 @@ frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), m_stat
 
   // The design size is the client area; the frame is added by the window system.
   resize(twipsToPixels(kDesignWidth, kDesignHeight));
+  showDatabaseName();
+}
+
+void frmMain::showDatabaseName() {
+  const QString title = QStringLiteral("Balvix — материальный и финансовый учет");
+  setWindowTitle(m_state.db
+                     ? title + QStringLiteral(" — ") + QFileInfo(m_state.db->path()).fileName()
+                     : title);
+}
+
+void frmMain::databaseChanged() {
+  showDatabaseName();
+  BuildMenus();
+  if (!m_structurePanel->isHidden()) BuildConfigTree();
+  if (!m_languagePanel->isHidden()) BuildHelpList();
+  setStatusText(QStringLiteral("Открыта база данных ") +
+                QDir::toNativeSeparators(m_state.db ? m_state.db->path() : QString()));
 }
 
 frmMain::~frmMain() {
@@ -100,6 +122,9 @@ void frmMain::createMenus() {
   openFileAction->setShortcut(QKeySequence::Open);
   QAction* plan =
       addItem(operations, QStringLiteral("План счетов учета"), QStringLiteral("mnuPlan"));
+  m_databaseFiles = new DatabaseFiles(m_state, this);
+  m_databaseFiles->addTo(operations, plan);
+  connect(m_databaseFiles, &DatabaseFiles::databaseChanged, this, &frmMain::databaseChanged);
   QMenu* setting = operations->addMenu(QStringLiteral("Настройка конфигурации"));
   setting->setObjectName(QStringLiteral("mnuSetting"));
   m_mnuConfig = addItem(setting, QStringLiteral("Описание модулей конфигурации"),
@@ -112,6 +137,7 @@ void frmMain::createMenus() {
   m_mnuLanguage->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
   m_mnuDo = operations->addMenu(QStringLiteral("Действия"));
   m_mnuDo->setObjectName(QStringLiteral("mnuDo"));
+  m_mnuDo->setAccessibleName(QStringLiteral("Действия"));
   m_mnuDo->setEnabled(false);
   m_mnuOpen = addItem(m_mnuDo, QStringLiteral("Открыть"), QStringLiteral("mnuOpen"));
   m_mnuDel = addItem(m_mnuDo, QStringLiteral("Удалить"), QStringLiteral("mnuDel"));
@@ -185,8 +211,10 @@ void frmMain::createMenus() {
           &QAction::triggered, this, &frmMain::showAbout);
 
   // Pop-up menus that are never in the menu bar.
-  m_mnuOperators = new QMenu(QStringLiteral("Operators"), this);
+  m_mnuOperators = new QMenu(QStringLiteral("Операции с документом"), this);
   m_mnuOperators->setObjectName(QStringLiteral("mnuOperators"));
+  // A pop-up menu is told by its accessible name: it shows no title.
+  m_mnuOperators->setAccessibleName(m_mnuOperators->title());
   m_mnuKillProvodka = addItem(m_mnuOperators, QStringLiteral("Сделать не проведенным"),
                               QStringLiteral("mnuKillProvodka"));
   connect(m_mnuKillProvodka, &QAction::triggered, this, [this] {
@@ -197,8 +225,9 @@ void frmMain::createMenus() {
                                    Q_RETURN_ARG(bool, done)))
       unpostSelectedDocument(m_state);
   });
-  m_mnuCont = new QMenu(QStringLiteral("Cont"), this);
+  m_mnuCont = new QMenu(QStringLiteral("Элемент формы"), this);
   m_mnuCont->setObjectName(QStringLiteral("mnuCont"));
+  m_mnuCont->setAccessibleName(m_mnuCont->title());
   QAction* delItem = addItem(m_mnuCont, QStringLiteral("Удалить"), QStringLiteral("mnuDelItem"));
   QAction* newNameItem =
       addItem(m_mnuCont, QStringLiteral("Новое имя"), QStringLiteral("mnuNewNameItem"));
@@ -303,6 +332,7 @@ void frmMain::createToolbars() {
       connect(a, &QAction::triggered, this, &frmMain::storeModuleCode);
     }
   }
+  nameToolbarOverflow(m_toolbar);
 }
 
 void frmMain::createStatusBar() {
@@ -448,6 +478,7 @@ void frmMain::createPanels() {
 }
 
 void frmMain::load() {
+  if (m_state.db) DatabaseFiles::noteOpened(m_state.db->path());
   restoreSettings();
   if (m_splash) m_splash->close();
   show();
@@ -632,17 +663,32 @@ void frmMain::toggleLanguagePanel() {
 }
 
 bool frmMain::startTextEditor(const QString& file) {
-  const QString command = editorCommand();
-  if (!command.isEmpty() &&
-      startDetached(command, file.isEmpty() ? QStringList() : QStringList{file}))
+  QString target = file;
+  if (target.isEmpty()) {
+    // «Новый документ»: an empty text file of the user's, opened the desktop's own way.
+    QString error;
+    target = createNewTextFile(newTextFilesFolder(), &error);
+    if (target.isEmpty()) {
+      MessageBoxes::show(error, MsgButtons::Ok, QStringLiteral("Новый документ"), MsgIcon::Warning);
+      return false;
+    }
+  }
+  const QString problem = startTextEditorTool(target);
+  if (problem.isEmpty()) {
+    setStatusText(QStringLiteral("Открыт в текстовом редакторе: ") +
+                  QDir::toNativeSeparators(target));
     return true;
-  if (file.isEmpty()) MessageBoxes::show(QStringLiteral("Объект не обнаружен."));
+  }
+  if (file.isEmpty()) QFile::remove(target);
+  MessageBoxes::show(problem, MsgButtons::Ok, QStringLiteral("Текстовый редактор"),
+                     MsgIcon::Warning);
   return false;
 }
 
 bool frmMain::startCalculator() {
-  if (startDetached(calculatorCommand())) return true;
-  MessageBoxes::show(QStringLiteral("Объект не обнаружен."));
+  const QString problem = startCalculatorTool();
+  if (problem.isEmpty()) return true;
+  MessageBoxes::show(problem, MsgButtons::Ok, QStringLiteral("Калькулятор"), MsgIcon::Warning);
   return false;
 }
 
@@ -652,7 +698,6 @@ void frmMain::openFile() {
   dialog.setNameFilter(QStringLiteral("Текстовые (*.txt *.code *.form)"));
   dialog.setFileMode(QFileDialog::ExistingFile);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  // Silent on failure: the user sees that no editor opened.
   startTextEditor(dialog.selectedFiles().constFirst());
 }
 

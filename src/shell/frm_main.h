@@ -36,6 +36,7 @@ class LanguageHelpWindow;
 class frmSplash;
 class frmCalendar;
 class frmSetting;
+class DatabaseFiles;
 
 // The main window: menus, toolbar, status bar, the structure and language panels, the
 // window bar, and the multiple-document area the runtime windows open in.
@@ -138,6 +139,9 @@ class frmMain : public QMainWindow {
   void showAbout();
   QMenu* helpMenu() const { return m_mnuHelp; }
 
+  // «Открыть базу данных…», «Создать базу данных…» and the last databases.
+  DatabaseFiles* databaseFiles() const { return m_databaseFiles; }
+
   // Program commands that start external tools; public for tests.
   bool startTextEditor(const QString& file = QString());
   bool startCalculator();
@@ -151,6 +155,10 @@ class frmMain : public QMainWindow {
   void createToolbars();
   void createStatusBar();
   void showWorkingDate();
+  // The caption names the open database's file; the windows that list its objects are
+  // built again when another one is opened.
+  void showDatabaseName();
+  void databaseChanged();
   void createPanels();
   void restoreSettings();
   void saveSettings();
@@ -199,6 +207,7 @@ class frmMain : public QMainWindow {
   QPointer<frmSplash> m_splash;
   frmCalendar* m_calendar = nullptr;
   frmSetting* m_setting = nullptr;
+  DatabaseFiles* m_databaseFiles = nullptr;
   bool m_rightButtonDown = false;
 };
 

@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "shell/app_state.h"
+#include "shell/window_geometry.h"
 #include "shell/window_names.h"
 #include "storage/session.h"
 
@@ -45,6 +46,7 @@ GuideWindow::GuideWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setWindowTitle(QStringLiteral("Руководство пользователя"));
   setAccessibleName(windowTitle());
   resize(960, 680);
+  keepPlacement(this, placementKey(QStringLiteral("GuideWindow")));
 
   m_search = new QLineEdit(this);
   m_search->setObjectName(QStringLiteral("GuideSearch"));
@@ -153,6 +155,7 @@ LanguageHelpWindow::LanguageHelpWindow(AppState& state, QWidget* parent)
   setWindowTitle(QStringLiteral("Справка по встроенному языку"));
   setAccessibleName(windowTitle());
   resize(720, 520);
+  keepPlacement(this, placementKey(QStringLiteral("LanguageHelpWindow")));
   m_tree = new QTreeWidget(this);
   m_tree->setObjectName(QStringLiteral("LanguageTree"));
   m_tree->setHeaderHidden(true);

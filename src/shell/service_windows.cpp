@@ -12,6 +12,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "shell/external_tools.h"
+#include "shell/window_geometry.h"
 #include "shell/working_date.h"
 
 namespace balvix::shell {
@@ -50,10 +52,17 @@ frmSetting::frmSetting(QWidget* parent) : QWidget(parent, Qt::Window) {
   auto* form = new QFormLayout(frame);
   m_editor = new QLineEdit(frame);
   m_editor->setObjectName(QStringLiteral("Text1"));
-  m_editor->setPlaceholderText(QStringLiteral("найти на компьютере"));
+  m_editor->setPlaceholderText(QStringLiteral("средствами рабочего стола (xdg-open)"));
+  m_editor->setToolTip(
+      QStringLiteral("Команда текстового редактора, например «gedit»; файл "
+                     "добавляется к ней. Пусто — файл открывает рабочий стол."));
   m_calculator = new QLineEdit(frame);
   m_calculator->setObjectName(QStringLiteral("Text2"));
-  m_calculator->setPlaceholderText(QStringLiteral("найти на компьютере"));
+  m_calculator->setPlaceholderText(QStringLiteral("первый найденный: ") +
+                                   knownCalculators().join(QStringLiteral(", ")));
+  m_calculator->setToolTip(
+      QStringLiteral("Команда калькулятора, например «gnome-calculator». "
+                     "Пусто — первый найденный из известных."));
   auto* editorLabel = new QLabel(QStringLiteral("&Текстовый редактор:"), frame);
   editorLabel->setBuddy(m_editor);
   auto* calculatorLabel = new QLabel(QStringLiteral("&Калькулятор:"), frame);
@@ -96,6 +105,7 @@ frmSetting::frmSetting(QWidget* parent) : QWidget(parent, Qt::Window) {
   });
   connect(cancel, &QPushButton::clicked, this, &QWidget::close);
   resize(460, 220);
+  keepPlacement(this, placementKey(objectName()));
 }
 
 void frmSetting::showEvent(QShowEvent* event) {

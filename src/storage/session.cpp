@@ -300,13 +300,29 @@ void Session::executeEach(const QString& sql, const std::vector<QStringList>& ro
   if (rows.empty()) return;
   const Prepared prepared = prepare(sql, false);
   sqlite3_stmt* stmt = prepared.statement;
+  // A row's texts are encoded one after another into one buffer kept for all rows and bound
+  // where they lie: no allocation and no copy per value.
+  std::string buffer;
+  std::vector<std::size_t> ends;
   for (const QStringList& row : rows) {
     sqlite3_reset(stmt);
     sqlite3_clear_bindings(stmt);
+    std::size_t room = 0;
+    for (const QString& value : row)
+      room += static_cast<std::size_t>(m_encoder.requiredSpace(value.size()));
+    if (buffer.size() < room + 1) buffer.resize(room + 1);
+    ends.clear();
+    char* out = buffer.data();
+    for (const QString& value : row) {
+      out = encodeUtf8(value, out);
+      ends.push_back(static_cast<std::size_t>(out - buffer.data()));
+    }
+    std::size_t start = 0;
     for (int i = 0; i < row.size(); ++i) {
-      const QByteArray text = row[i].toUtf8();
-      sqlite3_bind_text(stmt, i + 1, text.constData(), static_cast<int>(text.size()),
-                        SQLITE_TRANSIENT);
+      const std::size_t end = ends[static_cast<std::size_t>(i)];
+      sqlite3_bind_text(stmt, i + 1, buffer.data() + start, static_cast<int>(end - start),
+                        SQLITE_STATIC);
+      start = end;
     }
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {

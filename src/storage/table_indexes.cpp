@@ -64,8 +64,8 @@ bool hasIndexOn(Session& db, const QString& table, const QStringList& columns) {
   return !stored.isEmpty() && leadsWith(db, stored, columns);
 }
 
-bool ensureIndex(Session& db, const QString& table, const QStringList& columns,
-                 const QString& name) {
+bool ensureIndex(Session& db, const QString& table, const QStringList& columns, const QString& name,
+                 QString* created) {
   const QString stored = storedTableName(db, table);
   if (stored.isEmpty() || leadsWith(db, stored, columns)) return false;
   QString free = name;
@@ -78,7 +78,12 @@ bool ensureIndex(Session& db, const QString& table, const QStringList& columns,
   db.execute(QStringLiteral("CREATE INDEX ") + quotedIdentifier(free) + QStringLiteral(" ON ") +
              quotedIdentifier(stored) + QLatin1Char('(') + quoted.join(QLatin1Char(',')) +
              QLatin1Char(')'));
+  if (created) *created = free;
   return true;
+}
+
+void dropIndex(Session& db, const QString& name) {
+  db.execute(QStringLiteral("DROP INDEX ") + quotedIdentifier(name));
 }
 
 }  // namespace balvix::storage

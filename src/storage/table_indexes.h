@@ -12,9 +12,13 @@ class Session;
 bool hasIndexOn(Session& db, const QString& table, const QStringList& columns);
 
 // Creates an index on `columns` of `table` unless one already leads with them. The index
-// is named `name`, or name_2, name_3… when that name is taken. Returns true when it
-// created one; false when the table already had one or does not exist.
-bool ensureIndex(Session& db, const QString& table, const QStringList& columns,
-                 const QString& name);
+// is named `name`, or name_2, name_3… when that name is taken (the name given goes to
+// `created`). Returns true when it created one; false when the table already had one or
+// does not exist.
+bool ensureIndex(Session& db, const QString& table, const QStringList& columns, const QString& name,
+                 QString* created = nullptr);
+
+// Removes the index of that name.
+void dropIndex(Session& db, const QString& name);
 
 }  // namespace balvix::storage

@@ -1,9 +1,13 @@
 #include <QDir>
+#include <QGuiApplication>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRegularExpression>
+#include <QScreen>
 
 #include "demo_windows_fixture.h"
 #include "runtime/catalog_list.h"
+#include "shell/window_geometry.h"
 #include "shell/window_names.h"
 
 namespace balvix::runtime::testing {
@@ -24,13 +28,44 @@ class GuideScreenshots : public DemoWindowsTest {
           QFileInfo(QStringLiteral(BALVIX_BINARY)).absolutePath() + QStringLiteral("/guide-images");
     QDir(m_out).removeRecursively();
     QDir().mkpath(m_out);
+    // The main window as the user has it on this screen: on it, frame included.
+    main()->setGeometry(QRect(QPoint(0, 0), within(screenRoom(), QSize(1200, 900))));
+    processEvents();
+  }
+  static QRect screenRoom() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+  // The largest size up to `wanted` whose frame fits into `room`.
+  QSize within(const QRect& room, QSize wanted) {
+    const QSize frame = main()->frameGeometry().size() - main()->geometry().size();
+    return wanted.boundedTo(room.size() - frame);
+  }
+  // A picture never shows a window cut by the edge of what shows it: a child window inside
+  // the main window's area, the main window and windows of their own on the screen.
+  void expectWhole(QWidget* frame, const QString& name) {
+    QRect room = screenRoom();
+    QRect seen = frame->frameGeometry();
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(frame)) {
+      room = QRect(QPoint(0, 0), sub->mdiArea()->viewport()->size());
+      seen = sub->geometry();
+      expectWhole(main(), name + QStringLiteral(" (главное окно)"));
+    }
+    EXPECT_TRUE(room.contains(seen))
+        << name.toStdString() << ": " << seen.x() << "," << seen.y() << " " << seen.width() << "x"
+        << seen.height() << " outside " << room.width() << "x" << room.height();
   }
   void shoot(QWidget* w, const QString& name, QSize size = {}) {
     ASSERT_TRUE(w) << name.toStdString();
     w->show();
     QWidget* frame = qobject_cast<QMdiSubWindow*>(w->parentWidget()) ? w->parentWidget() : w;
-    if (size.isValid()) frame->resize(size);
+    // Made larger for the picture, as the user would: never smaller than the content needs,
+    // and kept in view.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(frame); sub && size.isValid())
+      sub->setGeometry(shell::fitInto(QRect(sub->pos(), size),
+                                      w->minimumSizeHint() + (sub->size() - w->size()),
+                                      QRect(QPoint(0, 0), sub->mdiArea()->viewport()->size())));
+    else if (size.isValid())
+      frame->resize(size);
     processEvents();
+    expectWhole(frame, name);
     EXPECT_TRUE(frame->grab().save(m_out + u'/' + name + QStringLiteral(".png")))
         << name.toStdString();
     m_made << name + QStringLiteral(".png");
@@ -90,7 +125,7 @@ TEST_F(GuideScreenshots, EveryPictureOfTheGuideIsMade) {
   processEvents();
   shoot(openWindows<frmReport>().value(openWindows<frmReport>().size() - 1),
         QStringLiteral("08-otchet-osv"), QSize(1100, 330));
-  main()->resize(1200, 800);
+  main()->resize(within(screenRoom(), QSize(1200, 800)));
   shoot(main(), QStringLiteral("09-glavnoe-okno"));
 
   // Every picture the guide links was made now.

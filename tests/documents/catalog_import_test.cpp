@@ -12,6 +12,7 @@
 #include "documents/xlsx_reader.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
+#include "storage/table_indexes.h"
 #include "test_helpers.h"
 
 namespace balvix::documents::testing {
@@ -77,6 +78,103 @@ TEST(CsvReaderTest, TellsUtf8WithAndWithoutBomFromWindows1251) {
     csv_reader::Encoding found{};
     EXPECT_EQ(csv_reader::decode(c.bytes, &found), word);
     EXPECT_EQ(found, c.encoding);
+  }
+}
+
+TEST(SourceDatesTest, ReadsTheFormsFilesBringAndNothingElse) {
+  struct Case {
+    const char* text;
+    QDate date;  // invalid: no date
+  };
+  const Case cases[] = {
+      {"05.03.2026", {2026, 3, 5}},
+      {"5.3.2026", {2026, 3, 5}},
+      {"05.03.26", {2026, 3, 5}},
+      {"01.02.49", {2049, 2, 1}},
+      {"01.02.50", {1950, 2, 1}},
+      {"2026-03-05", {2026, 3, 5}},
+      {"2026-3-5", {2026, 3, 5}},
+      {"5/3/2026", {2026, 3, 5}},
+      {"29.02.2024", {2024, 2, 29}},
+      {"29.02.2026", {}},
+      {"31.04.2026", {}},
+      {"05-03-2026", {}},
+      {"5.3/2026", {}},
+      {"5.3", {}},
+      {"5.3.2026.1", {}},
+      {"05.03.202", {}},
+      {"123.03.2026", {}},
+      {"", {}},
+      {"пятое.03.2026", {}},
+      {"05.13.2026", {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(dateOfText(QString::fromUtf8(c.text)), c.date) << c.text;
+}
+
+// The parts of a workbook as spreadsheets write them: shared strings in runs with phonetic
+// hints and entities, inline strings, formulas with their cached values, cells left out,
+// booleans, a namespace prefix, empty rows.
+TEST(XlsxReaderTest, ReadsSharedStringsAndSheetCellsAsSpreadsheetsWriteThem) {
+  QStringList shared;
+  ASSERT_EQ(
+      xlsx_reader::readSharedStrings(
+          "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+          "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+          "<si><t>Наименование</t></si>"
+          "<si><r><rPr><b/></rPr><t xml:space=\"preserve\">Лак </t></r><r><t>&quot;Б&amp;К&quot;"
+          "</t></r><rPh sb=\"0\" eb=\"1\"><t>ラ</t></rPh></si>"
+          "<si><t/></si><si/>"
+          "<si><t>две\r\nстроки &#1025;&#x451; _x0041_ &lt;x&gt;</t></si>"
+          "<!-- <si><t>нет</t></si> --><si><t><![CDATA[a<b&c]]></t></si></sst>",
+          shared),
+      QString());
+  EXPECT_EQ(shared,
+            (QStringList{"Наименование", "Лак \"Б&К\"", "", "", "две\nстроки Ёё A <x>", "a<b&c"}));
+  SourceTable table;
+  ASSERT_EQ(xlsx_reader::readSheet(
+                "<x:worksheet xmlns:x=\"s\"><x:sheetData>"
+                "<x:row r=\"1\"><x:c r=\"A1\" t=\"s\"><x:v>0</x:v></x:c>"
+                "<x:c r=\"C1\" t=\"inlineStr\"><x:is><x:t>Цена</x:t></x:is></x:c></x:row>"
+                "<x:row r=\"2\" spans=\"1:3\"/>"
+                "<x:row r=\"4\"><x:c r=\"A4\" t=\"s\"><x:v>1</x:v></x:c>"
+                "<x:c r=\"B4\" s=\"3\"/><x:c r=\"C4\"><x:f>B4*2</x:f><x:v>1.5E-3</x:v></x:c>"
+                "</x:row>"
+                "<x:row><x:c t=\"b\"><x:v>1</x:v></x:c><x:c t=\"str\"><x:v>_x005F_x</x:v></x:c>"
+                "<x:c t='s'><x:v>4</x:v></x:c><x:c t=\"s\"><x:v>99</x:v></x:c></x:row>"
+                "</x:sheetData><x:row r=\"9\"><x:c><x:v>вне листа</x:v></x:c></x:row>"
+                "</x:worksheet>",
+                shared, table),
+            QString());
+  EXPECT_EQ(table.header, (QStringList{"Наименование", "", "Цена"}));
+  EXPECT_EQ(table.rows, (std::vector<QStringList>{{"Лак \"Б&К\"", "", "1.5E-3"},
+                                                  {"1", "_x", "две\nстроки Ёё A <x>"}}));
+  EXPECT_EQ(table.rowNumbers, (std::vector<int>{4, 5}));
+  for (const char* broken :
+       {"<sheetData><row><c><v>1</v></c", "<sheetData><row><c><v>1", "<sheetData><row><!-- 1"}) {
+    SourceTable t;
+    EXPECT_FALSE(xlsx_reader::readSheet(broken, shared, t).isEmpty()) << broken;
+  }
+}
+
+// A sheet inflated piece by piece, its rows cut wherever the pieces end, reads back whole.
+TEST(XlsxReaderTest, ALargeSheetReadsBackEveryRowInOrder) {
+  QTemporaryDir dir;
+  ListTable list;
+  list.headers = {QStringLiteral("Наименование"), QStringLiteral("Описание")};
+  for (int i = 0; i < 30000; ++i)
+    list.rows.push_back({QStringLiteral("Товар №%1 <&>").arg(i),
+                         i % 3 ? QString() : QStringLiteral("строка\nвторая %1").arg(i)});
+  const QString path = dir.filePath(QStringLiteral("много.xlsx"));
+  ASSERT_EQ(list_export::writeXlsx(list, path), QString());
+  SourceTable table;
+  ASSERT_EQ(xlsx_reader::readFile(path, table), QString());
+  EXPECT_EQ(table.header, list.headers);
+  ASSERT_EQ(table.rows.size(), list.rows.size());
+  for (std::size_t i = 0; i < list.rows.size(); ++i) {
+    QStringList expected = list.rows[i];
+    if (expected.last().isEmpty()) expected.removeLast();  // an empty last cell is not written
+    ASSERT_EQ(table.rows[i], expected) << i;
+    ASSERT_EQ(table.rowNumbers[i], static_cast<int>(i) + 2);
   }
 }
 
@@ -193,6 +291,38 @@ TEST_F(CatalogImportTest, DryRunNamesWhatWouldBeAddedChangedAndRefusedAndWritesN
   EXPECT_FALSE(report.written);
 }
 
+TEST_F(CatalogImportTest, DatesAreStoredAsDayMonthYearWhateverFormTheFileBringsThemIn) {
+  const struct {
+    const char* text;
+    const char* stored;  // empty: refused
+  } cases[] = {
+      {"5.3.26", "05.03.2026"},
+      {"2026-03-05", "05.03.2026"},
+      {"2026-03-05T10:00:00", "05.03.2026"},
+      {"05.03.2026 10:15", "05.03.2026"},
+      {"46086", "05.03.2026"},
+      {"46086.75", "05.03.2026"},
+      {"0", ""},
+      {"завтра", ""},
+      {"31.12.1899", "31.12.1899"},
+      {"1.1.2026 ", "01.01.2026"},
+  };
+  QByteArray csv = "Наименование;Поступил\n";
+  for (std::size_t i = 0; i < std::size(cases); ++i)
+    csv += "Товар " + QByteArray::number(qsizetype(i)) + ";" + cases[i].text + "\n";
+  auto import = importOf(file(QStringLiteral("даты.csv"), csv));
+  const ImportReport report = import->load({true, false});
+  ASSERT_EQ(report.error, QString());
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const QString stored = balvix::testing::firstText(
+        db(), QStringLiteral("SELECT Поступил FROM items_Справочник_Товары WHERE "
+                             "Наименование='Товар %1'")
+                  .arg(i));
+    EXPECT_EQ(stored, QString::fromUtf8(cases[i].stored)) << cases[i].text;
+  }
+  EXPECT_EQ(report.refused, 2);
+}
+
 TEST_F(CatalogImportTest, OneRefusedRowOrAFailedWriteLoadsNothing) {
   const QByteArray badLast = good() + "Болты;abc;Главный;шт;\r\n";
   const QStringList before = goods();
@@ -235,6 +365,29 @@ TEST_F(CatalogImportTest, LoadingTheSameFileTwiceChangesNothingTheSecondTime) {
   EXPECT_EQ(std::tuple(second.added, second.changed, second.unchanged), std::tuple(0, 0, 2));
   EXPECT_FALSE(second.written);
   EXPECT_EQ(goods(), after);
+}
+
+TEST_F(CatalogImportTest, ManyChangedElementsAreUpdatedByNameAndTheLoadLeavesNoIndexBehind) {
+  QByteArray first = "Наименование;Цена\n", second = first;
+  for (int i = 0; i < 300; ++i) {
+    first += "Товар " + QByteArray::number(i) + ";" + QByteArray::number(i) + "\n";
+    second += "Товар " + QByteArray::number(i) + ";" + QByteArray::number(i + 1000) + "\n";
+  }
+  ASSERT_EQ(importOf(file(QStringLiteral("первый.csv"), first))->load({}).added, 300);
+  const QString table = QStringLiteral("items_Справочник_Товары");
+  // A cancel once the updates are written but not committed, then the whole load.
+  auto import = importOf(file(QStringLiteral("второй.csv"), second));
+  const ImportReport cancelled =
+      import->load({}, [](qint64 done, qint64 total) { return done < total * 3 / 4; });
+  EXPECT_TRUE(cancelled.cancelled);
+  EXPECT_EQ(value(QStringLiteral("SELECT Цена FROM items_Справочник_Товары WHERE "
+                                 "Наименование='Товар 299'")),
+            QStringLiteral("299"));
+  const ImportReport report = import->load({});
+  EXPECT_EQ(report.changed, 300);
+  EXPECT_EQ(rows(QStringLiteral("SELECT * FROM items_Справочник_Товары WHERE Цена+0 >= 1000")),
+            300);
+  EXPECT_FALSE(storage::hasIndexOn(db(), table, {QStringLiteral("Наименование")}));
 }
 
 TEST_F(CatalogImportTest, MissingReferencesAreCreatedOnlyWhenAskedAndACancelKeepsTheCatalog) {

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include "config/print_forms.h"
@@ -40,6 +41,8 @@ QString pdfPage(const QString& path, int page) {
       .out.replace(QChar(0x00A0), u' ');
 }
 
+const QString kSales = QStringLiteral("РасходнаяНакладная");
+
 // The demo database with one more sale: 60 rows dated in another year, so that the invoice
 // takes two pages and its number is found through --date.
 class PrintCommandTest : public ::testing::Test {
@@ -62,6 +65,13 @@ class PrintCommandTest : public ::testing::Test {
                       .arg(i)
                       .arg(storage::quote(QString::number(i * 10.5))) +
                   key + u')');
+    // The sales form with its goods column widened past the width of a portrait page.
+    const config::PrintForm sales = config::readPrintForms(*db, kSales).value(0);
+    ASSERT_TRUE(sales.layout.contains(QStringLiteral("width 1 280")));
+    config::PrintForm wide = sales;
+    wide.name = QStringLiteral("Широкая");
+    wide.layout.replace(QStringLiteral("width 1 280"), QStringLiteral("width 1 600"));
+    ASSERT_TRUE(config::addPrintForm(*db, kSales, wide));
   }
   static void TearDownTestSuite() {
     delete s_dir;
@@ -103,8 +113,8 @@ TEST_F(PrintCommandTest, ASixtyRowInvoiceRepeatsItsTableHeaderAndEndsWithTheTota
 // In the workbook the amounts and quantities are numbers with the formats the page shows
 // them with, not texts.
 TEST_F(PrintCommandTest, AWorkbooksAmountsAndQuantitiesAreNumberCells) {
-  const Result r = balvix({"--print", "РасходнаяНакладная", "777", "--date", "15.03.2025", "--db",
-                           s_path, "--xlsx", file("777.xlsx")});
+  const Result r = balvix({"--print", kSales, "777", "--date", "15.03.2025", "--db", s_path,
+                           "--form", "Расходная накладная", "--xlsx", file("777.xlsx")});
   ASSERT_EQ(r.code, 0) << r.error.toStdString();
   const struct {
     const char* column;
@@ -120,6 +130,25 @@ TEST_F(PrintCommandTest, AWorkbooksAmountsAndQuantitiesAreNumberCells) {
     ASSERT_TRUE(cell.found) << c.value;
     EXPECT_TRUE(cell.number) << c.value;
     EXPECT_EQ(cell.format, QString::fromUtf8(c.format)) << c.value;
+  }
+}
+
+TEST_F(PrintCommandTest, ThePageIsA4PortraitUnlessTheFormIsWiderThanAPortraitPage) {
+  for (const auto& [form, landscape] :
+       {std::pair{"Расходная накладная", false}, std::pair{"Широкая", true}}) {
+    const QString pdf = file("страница.pdf");
+    const Result r = balvix({"--print", kSales, "777", "--date", "15.03.2025", "--db", s_path,
+                             "--form", QString::fromUtf8(form), "--pdf", pdf});
+    ASSERT_EQ(r.code, 0) << r.error.toStdString();
+    // «Page size:      595.276 x 841.89 pts (A4)»
+    const QString info = run(QStringLiteral("pdfinfo"), {pdf}).out;
+    const QRegularExpressionMatch size =
+        QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts")).match(info);
+    ASSERT_TRUE(size.hasMatch()) << info.toStdString();
+    const double width = size.captured(1).toDouble(), height = size.captured(2).toDouble();
+    EXPECT_NEAR(std::min(width, height), 595.3, 1) << form;
+    EXPECT_NEAR(std::max(width, height), 841.9, 1) << form;
+    EXPECT_EQ(width > height, landscape) << form;
   }
 }
 

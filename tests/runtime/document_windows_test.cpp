@@ -755,5 +755,33 @@ TEST_F(DocumentWindowsTest, LayoutDesignFromTheDesignerStoresTheArrangementOnClo
   EXPECT_FALSE(layout.contains(QStringLiteral("Сумма")));
 }
 
+// Tab goes as the user reads the form: the header fields in layout order, the table part,
+// then the date and the buttons of the bottom row.
+TEST_F(DocumentWindowsTest, TabGoesThroughTheFieldsThenTheTableThenTheButtons) {
+  frmUniDoc* doc = newDocument();
+  ASSERT_TRUE(doc);
+  QWidget* first = byName<QLineEdit>(doc, QStringLiteral("Наименование"));
+  ASSERT_TRUE(first);
+  QStringList order;
+  QWidget* w = first;
+  for (int step = 0; step < 200; ++step) {
+    const bool tabStop = (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(doc) &&
+                         w->isEnabled() && doc->isAncestorOf(w) && !w->focusProxy();
+    if (tabStop) {
+      QWidget* named = w;
+      while (named && named != doc && named->accessibleName().isEmpty())
+        named = named->parentWidget();
+      const QString name =
+          named && named != doc ? named->accessibleName() : w->metaObject()->className();
+      if (order.isEmpty() || order.last() != name) order << name;
+    }
+    w = w->nextInFocusChain();
+    if (w == first) break;
+  }
+  const QStringList expected{"Наименование", "Сумма",    "Таблица",  "Дата документа:",
+                             "Печать",       "Записать", "Провести", "Закрыть"};
+  EXPECT_EQ(order.mid(0, expected.size()), expected) << order.join(u'|').toStdString();
+}
+
 }  // namespace
 }  // namespace balvix::runtime::testing

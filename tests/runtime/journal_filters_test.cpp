@@ -1,8 +1,11 @@
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QTest>
 
+#include "documents/xlsx_reader.h"
 #include "runtime/journal.h"
 #include "runtime/list_search.h"
 #include "runtime_fixture.h"
@@ -175,6 +178,67 @@ TEST_F(JournalFiltersTest, TheTotalIsTheHeadersSumElseTheLinesSum) {
   const QVariant alignment =
       journal->list()->model()->index(0, JournalModel::Total).data(Qt::TextAlignmentRole);
   EXPECT_TRUE(alignment.value<Qt::Alignment>() & Qt::AlignRight);
+}
+
+TEST_F(JournalFiltersTest, ItsExportWritesTheColumnsRowsAndOrderItShows) {
+  db().execute(QStringLiteral("ALTER TABLE items_Документ_ПриходнаяНакладная ADD Сумма TEXT(50)"));
+  db().execute(
+      QStringLiteral("UPDATE items_Документ_ПриходнаяНакладная SET Сумма='1495864' "
+                     "WHERE Наименование='Поставка столов'"));
+  frmZurnal* journal = openJournal();
+  ASSERT_TRUE(journal);
+  choose(journal, QStringLiteral("Состояние:"), QStringLiteral("Проведенные"));
+  typeText(journal->searchField(), QStringLiteral("стол"));
+  journal->list()->sortByColumn(JournalModel::Name, Qt::DescendingOrder);
+  // The user hid the time and moved the name to the front.
+  journal->list()->setColumnHidden(JournalModel::Time, true);
+  QHeaderView* header = journal->list()->horizontalHeader();
+  header->moveSection(header->visualIndex(JournalModel::Name), 0);
+
+  const QString gap(QChar(0x00A0));
+  const QStringList headers{"Наименование", "№", "Дата", "Вид документа", "Сумма", "Проведен"};
+  const std::vector<QStringList> rows{
+      {"Продажа столов", "3", today(), "Расходная накладная", "", "Проведен"},
+      {"Поставка столов", "1", today(), "Приходная накладная",
+       QStringLiteral("1") + gap + QStringLiteral("495") + gap + QStringLiteral("864,00"),
+       "Проведен"}};
+  const QString csv = m_dir.filePath(QStringLiteral("журнал.csv"));
+  ASSERT_TRUE(journal->exportList(csv));
+  QFile file(csv);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  QString expected = headers.join(u';') + QStringLiteral("\r\n");
+  for (const QStringList& row : rows) expected += row.join(u';') + QStringLiteral("\r\n");
+  EXPECT_EQ(QString::fromUtf8(file.readAll()), expected);
+
+  // The workbook holds the same table; its dates and totals are typed cells (serial day
+  // numbers; the amount as a number, shown with two decimals by its format).
+  const QString xlsx = m_dir.filePath(QStringLiteral("журнал.xlsx"));
+  ASSERT_TRUE(journal->exportList(xlsx));
+  documents::SourceTable table;
+  ASSERT_EQ(documents::xlsx_reader::readFile(xlsx, table), QString());
+  EXPECT_EQ(table.header, headers);
+  std::vector<QStringList> typed = rows;
+  for (QStringList& row : typed)
+    row[2] = QString::number(QDate(1899, 12, 30).daysTo(QDate::currentDate()));
+  typed[1][4] = QStringLiteral("1495864");
+  EXPECT_EQ(table.rows, typed);
+}
+
+// At 820 px every label of the period and the filters reads whole, colon included.
+TEST_F(JournalFiltersTest, NoLabelIsCutShortInANarrowWindow) {
+  frmZurnal* journal = openJournal();
+  ASSERT_TRUE(journal && journal->kindFilter()->isVisible());
+  journal->frame()->resize(820, 520);
+  processEvents();
+  int checked = 0;
+  for (QLabel* label : journal->findChildren<QLabel*>()) {
+    if (!label->isVisible()) continue;
+    ++checked;
+    SCOPED_TRACE(label->text().toStdString());
+    EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
+    EXPECT_TRUE(label->text().endsWith(u':'));
+  }
+  EXPECT_EQ(checked, 4);
 }
 
 }  // namespace

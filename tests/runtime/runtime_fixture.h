@@ -16,6 +16,7 @@
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
+#include "shell/window_geometry.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
 #include "test_helpers.h"
@@ -27,6 +28,8 @@ namespace balvix::runtime::testing {
 class RuntimeTest : public ::testing::Test, public balvix::testing::TempDatabase {
  protected:
   RuntimeTest() {
+    // Each test's windows open at their design size, whatever an earlier test left.
+    shell::forgetAllPlacements();
     state.db = m_db.get();
     m_main = std::make_unique<shell::frmMain>(state);
     m_host = std::make_unique<RuntimeHost>(state);

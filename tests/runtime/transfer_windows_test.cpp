@@ -8,9 +8,11 @@
 #include <QTableView>
 
 #include "runtime/catalog_list.h"
+#include "runtime/form_control.h"
 #include "runtime/import_dialog.h"
 #include "runtime/list_search.h"
 #include "runtime/toolbar_control.h"
+#include "runtime/value_choice.h"
 #include "runtime_fixture.h"
 
 namespace balvix::runtime::testing {
@@ -78,6 +80,39 @@ TEST_F(TransferWindowsTest, TheServiceMenuLoadsAFileThroughTheMappingTheUserChos
   EXPECT_EQ(elementNames(QStringLiteral("Товары")), (QStringList{"Стол", "Стул", "Шкаф", "Диван"}));
   EXPECT_TRUE(Contains(dialog->summary()->text(), QStringLiteral("добавлено 1")));
   dialog->close();
+}
+
+TEST_F(TransferWindowsTest, OpenListsOfTheCatalogShowWhatALoadWroteInTheirOrderAndPlace) {
+  frmSprList* list = clickMenu<frmSprList>(0, QStringLiteral("Товары"));
+  ASSERT_TRUE(list);
+  list->list()->sortByColumn(1, Qt::DescendingOrder);
+  const auto column = [](frmSprList* l, int c) {
+    QStringList values;
+    for (int r = 0; r < l->list()->model()->rowCount(); ++r)
+      values << l->list()->model()->index(r, c).data().toString();
+    return values;
+  };
+  list->list()->setCurrentIndex(
+      list->list()->model()->index(column(list, 1).indexOf(QStringLiteral("Стул")), 1));
+  FormControl document;  // the form a reference field of which asks for a good
+  chooseValue(state, &document, QStringLiteral("Документ"), QStringLiteral("Справочник.Товары"),
+              QStringLiteral("Товар"));
+  processEvents();
+  frmSprList* choice = openWindows<frmSprList>().last();
+  ASSERT_NE(choice, list);
+  ASSERT_TRUE(choice->choiceMode());
+
+  frmImport dialog(state, main());
+  dialog.catalogField()->setCurrentText(QStringLiteral("Товары"));
+  ASSERT_TRUE(
+      dialog.openFile(file(QStringLiteral("товары.csv"), "Наименование;Цена\nДиван;9\nСтул;8\n")));
+  ASSERT_TRUE(dialog.load());
+  processEvents();
+  EXPECT_EQ(column(list, 1), (QStringList{"Шкаф", "Стул", "Стол", "Диван"}));
+  EXPECT_EQ(column(list, 2), (QStringList{"5", "8", "5", "9"}));
+  EXPECT_EQ(list->list()->currentIndex().siblingAtColumn(1).data().toString(),
+            QStringLiteral("Стул"));
+  EXPECT_EQ(column(choice, 1), (QStringList{"Стол", "Стул", "Шкаф", "Диван"}));
 }
 
 TEST_F(TransferWindowsTest, TheCatalogListExportsTheRowsItShowsInItsOrder) {

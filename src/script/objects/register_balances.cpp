@@ -118,6 +118,69 @@ struct TotalsUnusable {};
 
 }  // namespace
 
+namespace {
+
+const QString kMonthColumn = QStringLiteral("ИтогМесяц");
+
+// Reads totals rows into the groups: the sums of every row `conditions` select, added to
+// `receipts`/`issues`/`movements` of the accumulator chosen by `into`. A row with quantities
+// that are not numbers, or (with `dated`) one of movements without a proper date, makes the
+// totals unusable.
+template <class Into>
+void readTotalsRows(storage::Session& db, const BalanceQuery& query, Groups& groups,
+                    const QStringList& conditions, bool dated, Into into) {
+  const int groupCount = static_cast<int>(query.groupColumns.size());
+  QStringList selected = query.groupColumns;
+  selected << kMonthColumn << QStringLiteral("ИтогПриход") << QStringLiteral("ИтогРасход")
+           << QStringLiteral("ИтогДвижений") << QStringLiteral("ИтогОшибок");
+  double value = 0;
+  db.forEachRow(QStringLiteral("SELECT ") + selected.join(u',') + QStringLiteral(" FROM ") +
+                    query.totalsTable + whereClause(conditions),
+                [&](const storage::RowView& row) {
+                  totals::readQuantity(row.text(groupCount + 4), value);
+                  if (value != 0) throw TotalsUnusable();
+                  totals::readQuantity(row.text(groupCount), value);
+                  const int month = static_cast<int>(value);
+                  if (month == 0 && dated) throw TotalsUnusable();
+                  double receipts = 0, issues = 0, movements = 0;
+                  totals::readQuantity(row.text(groupCount + 1), receipts);
+                  totals::readQuantity(row.text(groupCount + 2), issues);
+                  totals::readQuantity(row.text(groupCount + 3), movements);
+                  into(groups.at(row), month, receipts, issues, static_cast<qint64>(movements));
+                });
+}
+
+// Reads the movements of one month through the date index: `into` gets each with its day key.
+template <class Into>
+void readMonthMovements(storage::Session& db, const BalanceQuery& query, int month,
+                        const QStringList& filter, Into into) {
+  const int groupCount = static_cast<int>(query.groupColumns.size());
+  const bool hasQuantity = !query.quantityColumn.isEmpty();
+  QStringList columns = query.groupColumns;
+  columns << QStringLiteral("cDATE") << QStringLiteral("Флаг");
+  if (hasQuantity) columns << query.quantityColumn;
+  const QDate first(month / 100, month % 100, 1);
+  QStringList days;
+  for (int d = 1; d <= first.daysInMonth(); ++d)
+    days << storage::quote(first.addDays(d - 1).toString(QStringLiteral("dd.MM.yyyy")));
+  QStringList where = filter;
+  where << QStringLiteral("cDATE IN (") + days.join(u',') + u')';
+  db.forEachRow(QStringLiteral("SELECT ") + columns.join(u',') + QStringLiteral(" FROM ") +
+                    query.table + whereClause(where),
+                [&](const storage::RowView& row) {
+                  const int date = dateKey(row.text(groupCount), query.table);
+                  double amount = 0;
+                  if (hasQuantity && !totals::readQuantity(row.text(groupCount + 2), amount))
+                    throw TotalsUnusable();
+                  const std::string_view flag = row.text(groupCount + 1);
+                  const bool receipt =
+                      flag.size() == 1 && flag[0] == '+' && !row.isNull(groupCount + 1);
+                  into(row, date, receipt, amount);
+                });
+}
+
+}  // namespace
+
 BalanceSet BalanceSet::compute(storage::Session& db, const BalanceQuery& query) {
   if (query.totalsTable.isEmpty() || !db.tableExists(query.totalsTable)) return walk(db, query);
   const int groupCount = static_cast<int>(query.groupColumns.size());
@@ -128,77 +191,102 @@ BalanceSet BalanceSet::compute(storage::Session& db, const BalanceQuery& query) 
   const int endMonth = query.periodEnd ? endKey / 100 : INT_MAX;
   const QStringList filter = filterConditions(query);
   Groups groups(groupCount);
+  const int lastQuarter = filter.isEmpty() ? totals::lastQuarter(db, query.totalsTable) : 0;
   try {
-    // The months before the end's own month come from the totals, except the start's month,
-    // whose days fall on both sides of the start.
-    const bool splitStart = query.periodStart && startMonth < endMonth;
-    QStringList conditions = filter;
-    if (query.periodEnd) conditions << QStringLiteral("ИтогМесяц<") + QString::number(endMonth);
-    if (splitStart) conditions << QStringLiteral("ИтогМесяц<>") + QString::number(startMonth);
-    QStringList selected = query.groupColumns;
-    selected << QStringLiteral("ИтогМесяц") << QStringLiteral("ИтогПриход")
-             << QStringLiteral("ИтогРасход") << QStringLiteral("ИтогДвижений")
-             << QStringLiteral("ИтогОшибок");
-    double value = 0;
-    db.forEachRow(QStringLiteral("SELECT ") + selected.join(u',') + QStringLiteral(" FROM ") +
-                      query.totalsTable + whereClause(conditions),
-                  [&](const storage::RowView& row) {
-                    totals::readQuantity(row.text(groupCount + 4), value);
-                    if (value != 0) throw TotalsUnusable();
-                    totals::readQuantity(row.text(groupCount), value);
-                    const int month = static_cast<int>(value);
-                    if (month == 0 && hasPeriod) throw TotalsUnusable();
-                    double receipts = 0, issues = 0, movements = 0;
-                    totals::readQuantity(row.text(groupCount + 1), receipts);
-                    totals::readQuantity(row.text(groupCount + 2), issues);
-                    totals::readQuantity(row.text(groupCount + 3), movements);
-                    Accumulator& group = groups.at(row);
-                    group.movements += static_cast<qint64>(movements);
-                    group.quantity += receipts - issues;
-                    if (!hasPeriod) return;
-                    if (month < startMonth) {
-                      group.opening += receipts - issues;
-                    } else {
-                      group.receipts += receipts;
-                      group.issues += issues;
-                    }
-                  });
-    // The movements of the months read day by day: found through the date index.
-    std::vector<int> months;
-    if (query.periodEnd) months.push_back(endMonth);
-    if (splitStart) months.push_back(startMonth);
-    const bool hasQuantity = !query.quantityColumn.isEmpty();
-    QStringList columns = query.groupColumns;
-    columns << QStringLiteral("cDATE") << QStringLiteral("Флаг");
-    if (hasQuantity) columns << query.quantityColumn;
-    for (const int month : months) {
-      const QDate first(month / 100, month % 100, 1);
-      QStringList days;
-      for (int d = 1; d <= first.daysInMonth(); ++d)
-        days << storage::quote(first.addDays(d - 1).toString(QStringLiteral("dd.MM.yyyy")));
-      QStringList where = filter;
-      where << QStringLiteral("cDATE IN (") + days.join(u',') + u')';
-      db.forEachRow(QStringLiteral("SELECT ") + columns.join(u',') + QStringLiteral(" FROM ") +
-                        query.table + whereClause(where),
-                    [&](const storage::RowView& row) {
-                      const int date = dateKey(row.text(groupCount), query.table);
-                      if (date > endKey) return;
-                      double amount = 0;
-                      if (hasQuantity && !totals::readQuantity(row.text(groupCount + 2), amount))
-                        throw TotalsUnusable();
-                      const std::string_view flag = row.text(groupCount + 1);
-                      const bool receipt =
-                          flag.size() == 1 && flag[0] == '+' && !row.isNull(groupCount + 1);
-                      Accumulator& group = groups.at(row);
-                      ++group.movements;
-                      group.quantity += receipt ? amount : -amount;
-                      if (date < startKey)
-                        group.opening += receipt ? amount : -amount;
-                      else if (receipt)
-                        group.receipts += amount;
-                      else
-                        group.issues += amount;
-                    });
+    if (lastQuarter > 0) {
+      // Every group: its sums before each end of the period, each from the row of the last
+      // quarter before it, the months from that quarter on and the days of its own month;
+      // the opening and the turnovers are the differences of the two.
+      if (hasPeriod && !db.openRecordset(QStringLiteral("SELECT 1 FROM ") + query.totalsTable +
+                                         QStringLiteral(" WHERE ") + kMonthColumn +
+                                         QStringLiteral("=0 LIMIT 1"))
+                            .eof())
+        throw TotalsUnusable();
+      // `before` is a day key (yyyymmdd): the sums of the days before it; 0 for all.
+      const auto sumsBefore = [&](int before, bool atStart) {
+        const auto add = [atStart](Accumulator& group, double receipts, double issues,
+                                   qint64 movements) {
+          if (atStart) {
+            group.opening += receipts;
+            group.quantity += issues;  // the issues before the start, for now
+          } else {
+            group.receipts += receipts;
+            group.issues += issues;
+            group.movements += movements;
+          }
+        };
+        const int month = before ? before / 100 : 0;
+        const int quarter = month ? std::min(lastQuarter, totals::quarterOf(month)) : lastQuarter;
+        const auto fromTotals = [&](Accumulator& group, int, double receipts, double issues,
+                                    qint64 movements) { add(group, receipts, issues, movements); };
+        readTotalsRows(db, query, groups, {kMonthColumn + u'=' + QString::number(-quarter)},
+                       hasPeriod, fromTotals);
+        QStringList months{kMonthColumn + QStringLiteral(">=") + QString::number(quarter)};
+        if (month) months << kMonthColumn + u'<' + QString::number(month);
+        readTotalsRows(db, query, groups, months, hasPeriod, fromTotals);
+        if (!month) {
+          readTotalsRows(db, query, groups, {kMonthColumn + QStringLiteral("=0")}, false,
+                         fromTotals);
+        } else if (before % 100 > 1) {
+          readMonthMovements(db, query, month, filter,
+                             [&](const storage::RowView& row, int date, bool receipt,
+                                 double amount) {
+                               if (date >= before) return;
+                               add(groups.at(row), receipt ? amount : 0, receipt ? 0 : amount,
+                                   1);
+                             });
+        }
+      };
+      sumsBefore(query.periodEnd ? dateKey(query.periodEnd->addDays(1)) : 0, false);
+      if (query.periodStart) sumsBefore(startKey, true);
+      for (Accumulator& group : groups.groups()) {
+        const double receiptsBefore = group.opening, issuesBefore = group.quantity;
+        group.quantity = group.receipts - group.issues;
+        group.opening = receiptsBefore - issuesBefore;
+        group.receipts -= receiptsBefore;
+        group.issues -= issuesBefore;
+        if (!hasPeriod) group.receipts = group.issues = group.opening = 0;
+      }
+    } else {
+      // The months before the end's own month come from the totals, except the start's
+      // month, whose days fall on both sides of the start.
+      const bool splitStart = query.periodStart && startMonth < endMonth;
+      QStringList conditions = filter;
+      conditions << kMonthColumn + QStringLiteral(">=0");
+      if (query.periodEnd) conditions << kMonthColumn + u'<' + QString::number(endMonth);
+      if (splitStart) conditions << kMonthColumn + QStringLiteral("<>") + QString::number(startMonth);
+      readTotalsRows(db, query, groups, conditions, hasPeriod,
+                     [&](Accumulator& group, int month, double receipts, double issues,
+                         qint64 movements) {
+                       group.movements += movements;
+                       group.quantity += receipts - issues;
+                       if (!hasPeriod) return;
+                       if (month < startMonth) {
+                         group.opening += receipts - issues;
+                       } else {
+                         group.receipts += receipts;
+                         group.issues += issues;
+                       }
+                     });
+      // The movements of the months read day by day: found through the date index.
+      std::vector<int> months;
+      if (query.periodEnd) months.push_back(endMonth);
+      if (splitStart) months.push_back(startMonth);
+      for (const int month : months)
+        readMonthMovements(db, query, month, filter,
+                           [&](const storage::RowView& row, int date, bool receipt,
+                               double amount) {
+                             if (date > endKey) return;
+                             Accumulator& group = groups.at(row);
+                             ++group.movements;
+                             group.quantity += receipt ? amount : -amount;
+                             if (date < startKey)
+                               group.opening += receipt ? amount : -amount;
+                             else if (receipt)
+                               group.receipts += amount;
+                             else
+                               group.issues += amount;
+                           });
     }
   } catch (const TotalsUnusable&) {
     return walk(db, query);

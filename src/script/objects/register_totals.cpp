@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <unordered_map>
 
 #include "config/table_names.h"
@@ -44,6 +45,10 @@ QString keyColumns(const Layout& layout) {
   return columns.join(u',');
 }
 
+QString monthIndex(const QString& table) {
+  return QStringLiteral("idx_") + table + u'_' + kMonth;
+}
+
 void createTable(storage::Session& db, const Layout& layout, const QString& table) {
   QStringList columns;
   for (const QString& group : layout.groups) columns << group + QStringLiteral(" TEXT(50)");
@@ -52,6 +57,10 @@ void createTable(storage::Session& db, const Layout& layout, const QString& tabl
           << kBad + QStringLiteral(" INTEGER");
   db.execute(QStringLiteral("CREATE TABLE ") + table + u'(' + columns.join(u',') +
              QStringLiteral(", PRIMARY KEY(") + keyColumns(layout) + QStringLiteral("))"));
+  // Months and quarters are read across all groups: a balance reads one quarter's rows and
+  // the months after it.
+  db.execute(QStringLiteral("CREATE INDEX ") + monthIndex(table) + QStringLiteral(" ON ") + table +
+             u'(' + kMonth + u')');
 }
 
 struct Sums {
@@ -59,7 +68,17 @@ struct Sums {
   double issues = 0;
   qint64 movements = 0;
   qint64 bad = 0;
+  Sums& operator+=(const Sums& other) {
+    receipts += other.receipts;
+    issues += other.issues;
+    movements += other.movements;
+    bad += other.bad;
+    return *this;
+  }
 };
+
+// Rows are written in portions, so that a large register is never held whole as text.
+constexpr std::size_t kPortion = 50000;
 
 QString upsertStatement(const Layout& layout, const QString& table) {
   QStringList marks;
@@ -75,9 +94,10 @@ QString upsertStatement(const Layout& layout, const QString& table) {
 
 // Writes into `table` (made by createTable) the totals of the register's movements: one
 // walk in table order, the rows gathered in memory (as many as there are totals rows, not
-// movements), then written in key order.
+// movements), then written in key order with each group's quarter rows up to `lastQuarter`
+// (the quarter of the last month moved when not given).
 void recomputeInto(storage::Session& db, const Layout& layout, const QString& table,
-                   const Progress& progress) {
+                   const Progress& progress, std::optional<int> lastQuarter = std::nullopt) {
   QStringList selected = layout.groups;
   selected << QStringLiteral("cDATE") << QStringLiteral("Флаг");
   if (!layout.quantity.isEmpty()) selected << layout.quantity;
@@ -85,26 +105,59 @@ void recomputeInto(storage::Session& db, const Layout& layout, const QString& ta
   const QString upsert = upsertStatement(layout, table);
   std::unordered_map<std::string, Sums> held;
   std::string key;
+  int lastMonth = 0;
   const auto writeHeld = [&] {
+    const int upTo = lastQuarter ? *lastQuarter : lastMonth > 0 ? quarterOf(lastMonth) : 0;
     std::vector<const std::pair<const std::string, Sums>*> order;
     order.reserve(held.size());
     for (const auto& entry : held) order.push_back(&entry);
     std::sort(order.begin(), order.end(), [](auto* a, auto* b) { return a->first < b->first; });
     std::vector<QStringList> rows;
-    rows.reserve(order.size());
+    const auto row = [](QStringList groups, int month, const Sums& sums) {
+      groups << QString::number(month) << number(sums.receipts) << number(sums.issues)
+             << QString::number(sums.movements) << QString::number(sums.bad);
+      return groups;
+    };
+    const auto flushIfFull = [&] {
+      if (rows.size() < kPortion) return;
+      db.executeEach(upsert, rows);
+      rows.clear();
+    };
+    // One group's months in order, for its quarter rows.
+    QStringList groups;
+    std::vector<std::pair<int, Sums>> months;
+    const auto quarters = [&] {
+      if (months.empty()) return;
+      Sums before;
+      std::size_t i = 0;
+      for (int q = nextQuarter(months.front().first); q <= upTo; q = nextQuarter(q)) {
+        for (; i < months.size() && months[i].first < q; ++i) before += months[i].second;
+        rows.push_back(row(groups, -q, before));
+        flushIfFull();
+      }
+      months.clear();
+    };
+    // The keys are the group values and the month, each length-prefixed: one group's keys
+    // follow one another, its months in order.
     for (const auto* entry : order) {
-      QStringList row;
+      QStringList values;
       std::string_view rest = entry->first;
       for (int c = 0; c <= groupCount; ++c) {
         std::uint32_t length = 0;
         std::memcpy(&length, rest.data(), sizeof length);
-        row << fromUtf8(rest.substr(sizeof length, length));
+        values << fromUtf8(rest.substr(sizeof length, length));
         rest.remove_prefix(sizeof length + length);
       }
-      row << number(entry->second.receipts) << number(entry->second.issues)
-          << QString::number(entry->second.movements) << QString::number(entry->second.bad);
-      rows.push_back(std::move(row));
+      const int month = values.takeLast().toInt();
+      if (values != groups) {
+        quarters();
+        groups = values;
+      }
+      if (month > 0) months.emplace_back(month, entry->second);
+      rows.push_back(row(values, month, entry->second));
+      flushIfFull();
     }
+    quarters();
     held.clear();
     db.executeEach(upsert, rows);
   };
@@ -119,7 +172,9 @@ void recomputeInto(storage::Session& db, const Layout& layout, const QString& ta
           key.append(v);
         };
         for (int c = 0; c < groupCount; ++c) encode(row.text(c));
-        encode(std::to_string(monthOf(row.text(groupCount))));
+        const int month = monthOf(row.text(groupCount));
+        lastMonth = std::max(lastMonth, month);
+        encode(std::to_string(month));
         Sums& sums = held[key];
         double amount = 0;
         const bool ok = layout.quantity.isEmpty() || readQuantity(row.text(groupCount + 2), amount);
@@ -137,14 +192,52 @@ void recomputeInto(storage::Session& db, const Layout& layout, const QString& ta
   writeHeld();
 }
 
+// Makes the quarter rows of every quarter after the table's last one up to `upTo`, each from
+// the quarter before and the months between, in the transaction under way.
+void openQuarters(storage::Session& db, const Layout& layout, int upTo) {
+  int last = lastQuarter(db, layout.totals);
+  int first = 0;
+  if (last == 0) {
+    const QVariant earliest =
+        db.openRecordset(QStringLiteral("SELECT MIN(%1) FROM %2 WHERE %1>0").arg(kMonth, layout.totals))
+            .value(0);
+    if (earliest.isNull()) return;
+    first = nextQuarter(earliest.toInt());
+  } else {
+    first = nextQuarter(last);
+  }
+  const QString groups = layout.groups.join(u',');
+  QStringList sums;
+  for (const QString& column : {kReceipts, kIssues, kMovements, kBad})
+    sums << QStringLiteral("SUM(") + column + u')';
+  for (int q = first; q <= upTo; q = nextQuarter(q)) {
+    const QString from = last ? QStringLiteral("%1=%2 OR (%1>=%3 AND %1<%4)")
+                                    .arg(kMonth)
+                                    .arg(-last)
+                                    .arg(last)
+                                    .arg(q)
+                              : QStringLiteral("%1>0 AND %1<%2").arg(kMonth).arg(q);
+    db.execute(QStringLiteral("INSERT INTO ") + layout.totals + u'(' + keyColumns(layout) + u',' +
+               QStringList{kReceipts, kIssues, kMovements, kBad}.join(u',') +
+               QStringLiteral(") SELECT ") + (groups.isEmpty() ? QString() : groups + u',') +
+               QString::number(-q) + u',' + sums.join(u',') + QStringLiteral(" FROM ") +
+               layout.totals + QStringLiteral(" WHERE ") + from +
+               (groups.isEmpty() ? QString() : QStringLiteral(" GROUP BY ") + groups) +
+               QStringLiteral(" HAVING SUM(") + kMovements + QStringLiteral(")>0"));
+    last = q;
+  }
+}
+
 QString describeKey(const Layout& layout, const std::vector<std::string>& groups, int month) {
   QStringList parts;
   for (qsizetype i = 0; i < layout.groups.size(); ++i)
     parts << layout.groups[i] + u'=' + fromUtf8(groups[static_cast<std::size_t>(i)]);
-  parts << (month == 0 ? QStringLiteral("без даты")
-                       : QStringLiteral("месяц %1.%2")
-                             .arg(month % 100, 2, 10, QLatin1Char('0'))
-                             .arg(month / 100));
+  const int shown = std::abs(month);
+  const QString period =
+      QStringLiteral("%1.%2").arg(shown % 100, 2, 10, QLatin1Char('0')).arg(shown / 100);
+  parts << (month == 0  ? QStringLiteral("без даты")
+            : month < 0 ? QStringLiteral("итог до ") + period
+                        : QStringLiteral("месяц ") + period);
   return layout.registerName + QStringLiteral(": ") + parts.join(QStringLiteral(", "));
 }
 
@@ -174,6 +267,32 @@ int monthOf(std::string_view text) {
   const int d = digitsAt(text, 0, 2), m = digitsAt(text, 3, 2), y = digitsAt(text, 6, 4);
   if (d < 1 || m < 1 || m > 12 || y < 0 || d > QDate(y, m, 1).daysInMonth()) return 0;
   return y * 100 + m;
+}
+
+int quarterOf(int month) {
+  const int m = month % 100;
+  return month - m + (m - 1) / 3 * 3 + 1;
+}
+
+int nextQuarter(int month) {
+  const int q = quarterOf(month);
+  return q % 100 >= 10 ? (q / 100 + 1) * 100 + 1 : q + 3;
+}
+
+int lastQuarter(storage::Session& db, const QString& totalsTable) {
+  const QVariant v =
+      db.openRecordset(QStringLiteral("SELECT MIN(%1) FROM %2 WHERE %1<0").arg(kMonth, totalsTable))
+          .value(0);
+  return v.isNull() ? 0 : -v.toInt();
+}
+
+bool isCurrent(storage::Session& db, const QString& totalsTable) {
+  return db
+             .openRecordset(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='index' "
+                                           "AND name=") +
+                            storage::quote(monthIndex(totalsTable)))
+             .value(0)
+             .toInt() > 0;
 }
 
 // Most quantities are whole numbers written plainly; anything else takes the language's
@@ -227,7 +346,8 @@ QStringList registerNames(storage::Session& db) {
 }
 
 bool ensure(storage::Session& db, const QString& registerName) {
-  if (db.tableExists(config::registerTotalsTable(registerName))) return true;
+  const QString table = config::registerTotalsTable(registerName);
+  if (db.tableExists(table) && isCurrent(db, table)) return true;
   if (!db.tableExists(config::registerTable(registerName))) return false;
   rebuild(db, registerName);
   return true;
@@ -236,7 +356,8 @@ bool ensure(storage::Session& db, const QString& registerName) {
 int ensureAll(storage::Session& db, const Progress& progress) {
   int built = 0;
   for (const QString& name : registerNames(db)) {
-    if (db.tableExists(config::registerTotalsTable(name))) continue;
+    const QString table = config::registerTotalsTable(name);
+    if (db.tableExists(table) && isCurrent(db, table)) continue;
     rebuild(db, name, progress);
     ++built;
   }
@@ -261,7 +382,7 @@ QStringList compare(storage::Session& db, const QString& registerName) {
   storage::Transaction transaction(db);
   if (db.tableExists(fresh)) db.execute(QStringLiteral("DROP TABLE ") + fresh);
   createTable(db, *layout, fresh);
-  recomputeInto(db, *layout, fresh, {});
+  recomputeInto(db, *layout, fresh, {}, lastQuarter(db, layout->totals));
   QStringList on, groups;
   for (const QString& group : std::as_const(layout->groups)) {
     on << QStringLiteral("a.") + group + QStringLiteral("=b.") + group;
@@ -340,19 +461,36 @@ void Changes::write(storage::Session& db) {
     const Layout& layout = m_layouts.at(it->first.totals);
     // Totals not built yet are built whole from the movements when first needed.
     const bool kept = db.tableExists(layout.totals);
-    std::vector<QStringList> upserts, emptied;
+    const int last = kept ? lastQuarter(db, layout.totals) : 0;
+    // The month rows, and the rows of every later quarter the table holds.
+    std::map<std::pair<std::vector<std::string>, int>, Delta> rows;
+    int newest = 0;
     for (; it != m_rows.end() && it->first.totals == layout.totals; ++it) {
       if (!kept) continue;
       const auto& [key, delta] = *it;
+      const auto addTo = [&](int month) {
+        Delta& d = rows[{key.groups, month}];
+        d.receipts += delta.receipts;
+        d.issues += delta.issues;
+        d.movements += delta.movements;
+        d.bad += delta.bad;
+      };
+      addTo(key.month);
+      if (key.month <= 0) continue;
+      if (delta.movements > 0) newest = std::max(newest, key.month);
+      for (int q = nextQuarter(key.month); q <= last; q = nextQuarter(q)) addTo(-q);
+    }
+    if (!kept) continue;
+    std::vector<QStringList> upserts, emptied;
+    for (const auto& [key, delta] : rows) {
       QStringList row;
-      for (const std::string& g : key.groups) row << fromUtf8(g);
-      row << QString::number(key.month);
+      for (const std::string& g : key.first) row << fromUtf8(g);
+      row << QString::number(key.second);
       if (delta.movements < 0) emptied.push_back(row);
       row << number(delta.receipts) << number(delta.issues) << QString::number(delta.movements)
           << QString::number(delta.bad);
       upserts.push_back(std::move(row));
     }
-    if (!kept) continue;
     QStringList match;
     for (const QString& group : layout.groups) match << group + QStringLiteral("=?");
     match << kMonth + QStringLiteral("=?");
@@ -363,6 +501,10 @@ void Changes::write(storage::Session& db) {
                        match.join(QStringLiteral(" AND ")) + QStringLiteral(" AND ") + kMovements +
                        QStringLiteral("<=0"),
                    emptied);
+    // Movements in a quarter the table has no rows for yet: its rows are made now, for every
+    // group, from the quarter before.
+    if (newest > 0 && quarterOf(newest) > last && isCurrent(db, layout.totals))
+      openQuarters(db, layout, quarterOf(newest));
   }
   transaction.commit();
   m_rows.clear();

@@ -22,6 +22,14 @@ namespace balvix::script::totals {
 // month 0, which a balance with a period does not trust (it walks the movements instead).
 // The rows are turnovers of their own month, not running balances, so that a back-dated
 // movement changes one row and nothing after it.
+//
+// Beside them, at the start of every quarter (January, April, July, October) from a group's
+// first movement up to the table's last such start, a row holds the group's sums of all
+// earlier months: its month is the quarter's first month negated (-202404: everything
+// before April 2026). A balance on a date then reads one such row per group and the
+// turnovers of at most two months, however long the history. A back-dated movement changes
+// its month's row and one row per later quarter. When movements reach a new quarter, its
+// rows are made for every group in the same transaction (once a quarter).
 struct Layout {
   QString registerName;
   QString movements;   // the movements table
@@ -37,6 +45,11 @@ QString registerOfTable(const QString& movementsTable);
 
 // yyyymm of a date written dd.MM.yyyy; 0 for any other text.
 int monthOf(std::string_view date);
+// The first month of the quarter of a month (yyyymm), and of the quarter after it.
+int quarterOf(int month);
+int nextQuarter(int month);
+// The last quarter whose running sums the totals table holds (yyyymm); 0 for none.
+int lastQuarter(storage::Session& db, const QString& totalsTable);
 // A movement's quantity read as a number; false when it is not one (an empty one is 0).
 bool readQuantity(std::string_view text, double& out);
 
@@ -51,8 +64,11 @@ void drop(storage::Session& db, const QString& registerName);
 // Builds the totals of every register that has none (a database made before registers had
 // them); returns how many were built.
 int ensureAll(storage::Session& db, const Progress& progress = {});
-// The same for one register: true when its totals are there (now).
+// The same for one register: true when its totals are there (now). Totals made before they
+// kept quarters are made anew.
 bool ensure(storage::Session& db, const QString& registerName);
+// The totals table is of the current form (it has the month index and the quarters).
+bool isCurrent(storage::Session& db, const QString& totalsTable);
 // Makes every register's totals anew; returns how many registers there were.
 int rebuildAll(storage::Session& db, const Progress& progress = {});
 // The registers of the database, by name.

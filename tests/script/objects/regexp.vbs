@@ -29,3 +29,7 @@ On Error Resume Next
 re.Test "a"
 Сообщить Err.Number ' expect: 5017
 Сообщить TypeName(re) ' expect: IRegExp2
+' Without Multiline "$" is the very end of the text, not the place before a final line feed.
+Сообщить Run("a$", "a" & vbLf, "", "X") ' expect: False 0 a/
+Сообщить Run("a$", "a" & vbLf, "m", "X") ' expect: True 1 [0:a] X/
+Сообщить Run("[$]\$|b$", "$$ b", "g", "X") ' expect: True 2 [0:$$] [3:b] X X
