@@ -38,8 +38,9 @@ class DebugHook {
   bool armed = false;
 };
 
-// The hook every engine made from now on reports to (the program's debugger); nullptr
-// for none. Engines made before keep the hook they had.
+// The hook every engine without one of its own reports to (the program's debugger);
+// nullptr for none. An engine reads it again whenever a run begins, so a hook that is
+// uninstalled (a debugger closed) is never called by the engines that already ran under it.
 void installDebugHook(DebugHook* hook);
 DebugHook* installedDebugHook();
 
