@@ -54,6 +54,10 @@ int main(int argc, char** argv) {
   db->execute(
       QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50),Артикул TEXT(50),"
                      "Единица TEXT(50),Цена TEXT(50))"));
+  // The price is an amount, so that every painted and searched row formats a number.
+  db->execute(
+      QStringLiteral("INSERT INTO form_items (name,descript,code,type,items_type) VALUES "
+                     "('Товары','Товары','_','Справочник','Текст;Текст;Текст;Число.Сумма;')"));
   {
     storage::Transaction t(*db);
     for (int i = 0; i < elements; ++i)

@@ -145,6 +145,9 @@ std::optional<ObjectDefinition> ObjectDefinition::fromRow(const FormItemRow& row
       d.size = row.size;
       break;
     case ObjectKind::Journal:
+      d.description = valueOrNull(row.descript);
+      d.columns = parseValueList(valueOrNull(row.itemsType));
+      break;
     case ObjectKind::Register:
       d.description = valueOrNull(row.descript);
       break;
@@ -184,6 +187,9 @@ FormItemRow ObjectDefinition::toRow() const {
       row.size = size;
       break;
     case ObjectKind::Journal:
+      row.descript = text(description);
+      if (!columns.isEmpty()) row.itemsType = valueListText(columns);
+      break;
     case ObjectKind::Register:
       row.descript = text(description);
       break;
@@ -262,6 +268,10 @@ int updateDesignedColumns(storage::Session& db, const QString& storedName,
       assign(&FormItemRow::tableItemsType);
       break;
     case ObjectKind::Journal:
+      assign(&FormItemRow::name);
+      assign(&FormItemRow::descript);
+      assign(&FormItemRow::itemsType);
+      break;
     case ObjectKind::Register:
     case ObjectKind::Report:
       assign(&FormItemRow::name);

@@ -81,6 +81,10 @@ struct ObjectDefinition {
   // table_ of a report: the layout of its parameter dialog (the column no report uses
   // otherwise). nullopt while the report has none.
   std::optional<QString> dialog;
+  // items_type of a journal: the header requisites of its documents that the journal shows
+  // as columns, a value list ("Контрагент;Склад;"). A journal stored before journals had
+  // columns has Null there and shows none; one without columns keeps it Null.
+  QStringList columns;
 
   bool operator==(const ObjectDefinition& other) const = default;
 

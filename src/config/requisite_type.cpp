@@ -6,6 +6,7 @@ namespace {
 
 const QString kText = QStringLiteral("Текст");
 const QString kNumber = QStringLiteral("Число");
+const QString kAmount = QStringLiteral("Число.Сумма");
 const QString kDate = QStringLiteral("Дата");
 const QString kAccount = QStringLiteral("Счет");
 const QString kCatalog = QStringLiteral("Справочник");
@@ -23,6 +24,7 @@ RequisiteType RequisiteType::parse(const QString& text) {
   if (text.isEmpty()) return {};
   if (text == kText) return {Kind::Text, QString()};
   if (text == kNumber) return {Kind::Number, QString()};
+  if (text == kAmount) return amount();
   if (text == kDate) return {Kind::Date, QString()};
   if (text == kAccount) return {Kind::Account, QString()};
   const qsizetype point = text.indexOf(QLatin1Char('.'));
@@ -44,7 +46,7 @@ QString RequisiteType::text() const {
     case Kind::Text:
       return kText;
     case Kind::Number:
-      return kNumber;
+      return money ? kAmount : kNumber;
     case Kind::Date:
       return kDate;
     case Kind::Account:
@@ -66,7 +68,7 @@ QString RequisiteType::kindWord() const {
 }
 
 QStringList fixedTypeTexts() {
-  return {kText, kNumber, kDate, RequisiteType::account().text()};
+  return {kText, kNumber, kAmount, kDate, RequisiteType::account().text()};
 }
 
 QList<RequisiteType> parseTypeList(const QString& list) {

@@ -6,10 +6,16 @@
 
 namespace balvix::config {
 
-// What a requisite holds, as its type text says: "Текст", "Число", "Дата",
+// What a requisite holds, as its type text says: "Текст", "Число", "Число.Сумма", "Дата",
 // "Счет.ПланСчетов" (or "Счет"), "Справочник." + catalog name, "Перечисление." +
 // enumeration name. An empty text is a requisite without a type; any other text the user
 // typed is kept as it is (Other), so printing a parsed type always gives its text back.
+//
+// "Число.Сумма" is a number that is money: it is a Number like "Число" (its kind word is
+// "Число", so every form, check and module treats it as a number, and what is stored is
+// the value's text as for any number), and only the way it is shown differs: two decimals
+// and thousands apart (script::shownNumber). A database written before amounts had a type
+// of their own holds plain "Число" requisites, which open and work as they did.
 struct RequisiteType {
   enum class Kind { None, Text, Number, Date, Account, Catalog, Enumeration, Other };
 
@@ -17,12 +23,15 @@ struct RequisiteType {
   // The catalog or enumeration name; the chart of accounts' name for an account ("ПланСчетов",
   // null for the bare "Счет"); the whole text for Other.
   QString object;
+  // Number only: the number is an amount of money ("Число.Сумма").
+  bool money = false;
 
   static RequisiteType parse(const QString& text);
   QString text() const;
 
   // A type without an object name (Text, Number, Date, the bare "Счет").
   static RequisiteType ofKind(Kind kind) { return {kind, QString()}; }
+  static RequisiteType amount() { return {Kind::Number, QString(), true}; }
   static RequisiteType account() { return {Kind::Account, QStringLiteral("ПланСчетов")}; }
   static RequisiteType catalog(const QString& name) { return {Kind::Catalog, name}; }
   static RequisiteType enumeration(const QString& name) { return {Kind::Enumeration, name}; }
@@ -34,6 +43,9 @@ struct RequisiteType {
   bool isChosen() const {
     return kind == Kind::Account || kind == Kind::Catalog || kind == Kind::Enumeration;
   }
+
+  bool isNumber() const { return kind == Kind::Number; }
+  bool isMoney() const { return kind == Kind::Number && money; }
 
   bool operator==(const RequisiteType& other) const = default;
 };

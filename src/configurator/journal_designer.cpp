@@ -22,7 +22,7 @@ frmZurnalFrm::frmZurnalFrm(shell::AppState& state, QWidget* parent)
     : DesignerWindow(state, kWindowName, config::ObjectKind::Journal, parent) {
   m_endsFormDesign = true;
   setWindowTitle(config::typeWord(config::ObjectKind::Journal));
-  resize(560, 360);
+  resize(760, 380);
 
   m_text1 = named<QLineEdit>(QStringLiteral("Text1"), this);
   QLabel* label1 = buddyLabel(QStringLiteral("Шифр:"), m_text1, this, QStringLiteral("Шифр"));
@@ -35,6 +35,14 @@ frmZurnalFrm::frmZurnalFrm(shell::AppState& state, QWidget* parent)
   m_list1->setAccessibleName(QStringLiteral("Графы отбора"));
   auto* listLayout = new QVBoxLayout(listFrame);
   listLayout->addWidget(m_list1);
+
+  auto* columnsFrame = new QGroupBox(QStringLiteral("Графы журнала:"), this);
+  m_columns = named<QListWidget>(QStringLiteral("List2"), columnsFrame);
+  m_columns->setAccessibleName(QStringLiteral("Графы журнала"));
+  m_columns->setToolTip(
+      QStringLiteral("Реквизиты шапки документов, которые журнал показывает колонками"));
+  auto* columnsLayout = new QVBoxLayout(columnsFrame);
+  columnsLayout->addWidget(m_columns);
 
   auto* helpFrame = new QGroupBox(QStringLiteral("Описание:"), this);
   auto* help1 =
@@ -66,6 +74,7 @@ frmZurnalFrm::frmZurnalFrm(shell::AppState& state, QWidget* parent)
 
   auto* middle = new QHBoxLayout;
   middle->addWidget(listFrame, 1);
+  middle->addWidget(columnsFrame, 1);
   middle->addWidget(helpFrame, 1);
 
   auto* buttons = new QHBoxLayout;
@@ -86,20 +95,40 @@ void frmZurnalFrm::load() {
   m_state.formDesignMode = true;
   captureObject();
   m_list1->clear();
+  m_columns->clear();
   m_text2->clear();
   try {
     // Like every window's query, the designer's reading leaves the shared selection closed.
     m_state.sharedRecordset.close();
+    QStringList requisites;
     for (const config::FormItemRow& document :
          config::readFormItemRows(*m_state.db, config::ObjectKind::Document)) {
-      auto* item = new QListWidgetItem(document.name.value_or(QString()), m_list1);
+      const QString name = document.name.value_or(QString());
+      auto* item = new QListWidgetItem(name, m_list1);
       if (m_existing && document.zurnal == m_name) item->setSelected(true);
+      if (const auto kind = config::readDefinition(*m_state.db, config::ObjectKind::Document, name))
+        for (const QString& requisite : kind->requisiteNames())
+          if (!requisite.isEmpty() && !requisites.contains(requisite, Qt::CaseInsensitive) &&
+              requisite.compare(QStringLiteral("Наименование"), Qt::CaseInsensitive) != 0)
+            requisites << requisite;
     }
+    QStringList chosen;
     if (m_existing) {
-      if (const auto journal = config::readFormItemRow(*m_state.db, m_kind, m_name)) {
-        m_text1->setText(journal->name.value_or(QString()));
-        m_text2->setText(journal->descript.value_or(QString()));
+      if (const auto journal = config::readDefinition(*m_state.db, m_kind, m_name)) {
+        m_text1->setText(journal->name);
+        m_text2->setText(journal->description);
+        chosen = journal->columns;
       }
+    }
+    // The chosen columns first, in their order, then the other requisites.
+    QStringList listed = chosen;
+    for (const QString& requisite : requisites)
+      if (!listed.contains(requisite, Qt::CaseInsensitive)) listed << requisite;
+    for (const QString& requisite : listed) {
+      auto* item = new QListWidgetItem(requisite, m_columns);
+      item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+      item->setCheckState(chosen.contains(requisite, Qt::CaseInsensitive) ? Qt::Checked
+                                                                          : Qt::Unchecked);
     }
   } catch (const storage::DbError& error) {
     MessageBoxes::show(error.description());
@@ -142,6 +171,7 @@ void frmZurnalFrm::write(const QString& name) {
   journal.kind = m_kind;
   journal.name = name;
   journal.description = menu;
+  journal.columns = chosenColumns();
   if (m_existing) {
     config::updateDesignedColumns(*m_state.db, m_name, journal);
     requireRowUpdated(
@@ -151,6 +181,13 @@ void frmZurnalFrm::write(const QString& name) {
     config::insertDefinition(*m_state.db, journal);
   }
   transaction.commit();
+}
+
+QStringList frmZurnalFrm::chosenColumns() const {
+  QStringList chosen;
+  for (int i = 0; i < m_columns->count(); ++i)
+    if (m_columns->item(i)->checkState() == Qt::Checked) chosen << m_columns->item(i)->text();
+  return chosen;
 }
 
 void frmZurnalFrm::afterSave() {

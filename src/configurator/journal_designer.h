@@ -9,9 +9,10 @@ class QPushButton;
 
 namespace balvix::configurator {
 
-// Journal designer: the journal's name and menu caption, and which documents it lists.
-// Membership is kept on the documents' side (form_items.zurnal), so saving rewrites the
-// binding of every document in the list.
+// Journal designer: the journal's name and menu caption, which documents it lists and which
+// of their header requisites it shows as columns («Графы журнала», checked in the order
+// shown). Membership is kept on the documents' side (form_items.zurnal), so saving rewrites
+// the binding of every document in the list; the columns are kept with the journal.
 class frmZurnalFrm : public DesignerWindow {
   Q_OBJECT
 
@@ -19,6 +20,11 @@ class frmZurnalFrm : public DesignerWindow {
   static inline const QString& kWindowName = shell::window_names::kJournalDesigner;
 
   explicit frmZurnalFrm(shell::AppState& state, QWidget* parent = nullptr);
+
+  // «Графы журнала»: the documents' header requisites, checked for the journal's columns.
+  QListWidget* columnList() const { return m_columns; }
+  // The checked requisites, in the order listed.
+  QStringList chosenColumns() const;
 
  protected:
   void load() override;
@@ -30,6 +36,7 @@ class frmZurnalFrm : public DesignerWindow {
  private:
   QLineEdit* m_text2 = nullptr;
   QListWidget* m_list1 = nullptr;
+  QListWidget* m_columns = nullptr;      // the header requisites, checkable
   QPushButton* m_saveButton = nullptr;   // Command1
   QPushButton* m_closeButton = nullptr;  // Command6
 };

@@ -155,7 +155,7 @@ void frmItem::typeChosen(int index) {
   if (type == QStringLiteral("Текст")) {
     m_text3->setEnabled(true);
     m_text3->setText(QStringLiteral("10"));
-  } else if (type == QStringLiteral("Число")) {
+  } else if (config::RequisiteType::parse(type).isNumber()) {
     m_text3->setText(QStringLiteral("6"));
   } else {
     m_text3->setText(QStringLiteral("10"));

@@ -49,6 +49,9 @@ Requisite text(const QString& name) {
 Requisite number(const QString& name) {
   return {name, RequisiteType::ofKind(RequisiteType::Kind::Number)};
 }
+Requisite amount(const QString& name) {
+  return {name, RequisiteType::amount()};
+}
 Requisite catalog(const QString& name, const QString& of) {
   return {name, RequisiteType::catalog(of)};
 }
@@ -127,7 +130,7 @@ void defineConfiguration(storage::Session& db) {
   goods.requisites = {text(QStringLiteral("Наименование")),
                       text(QStringLiteral("Артикул")),
                       {QStringLiteral("Единица"), RequisiteType::enumeration(kUnits)},
-                      number(QStringLiteral("Цена"))};
+                      amount(QStringLiteral("Цена"))};
   define(db, goods);
 
   ObjectDefinition stores = goods;
@@ -157,6 +160,7 @@ void defineConfiguration(storage::Session& db) {
   journal.kind = ObjectKind::Journal;
   journal.name = kJournal;
   journal.description = QStringLiteral("Складские документы");
+  journal.columns = {QStringLiteral("Контрагент"), QStringLiteral("Склад")};
   define(db, journal);
 
   for (const auto& [name, caption, partner] :
@@ -175,8 +179,8 @@ void defineConfiguration(storage::Session& db) {
     doc.hasTablePart = true;
     doc.tableRequisites = {required(catalog(QStringLiteral("Товар"), kGoods)),
                            required(number(QStringLiteral("Количество"))),
-                           required(number(QStringLiteral("Цена"))),
-                           number(QStringLiteral("Сумма"))};
+                           required(amount(QStringLiteral("Цена"))),
+                           amount(QStringLiteral("Сумма"))};
     define(db, doc);
   }
 

@@ -39,6 +39,9 @@ ReportSheet sheetOf(const ListTable& table, bool typed) {
   CellStyle header;
   header.bold = true;
   const int bold = sheet.styleIndex(header);
+  CellStyle amount;
+  amount.decimals = 2;
+  const int amounts = sheet.styleIndex(amount);
   sheet.rows.reserve(table.rows.size() + 1);
   std::vector<ReportCell> first(static_cast<std::size_t>(columns));
   for (int c = 0; c < columns; ++c) first[static_cast<std::size_t>(c)] = {table.headers[c], bold};
@@ -52,10 +55,17 @@ ReportSheet sheetOf(const ListTable& table, bool typed) {
       const Kind kind = table.kinds.value(c, Kind::Text);
       if (kind == Kind::Number) {
         bool ok = false;
-        const double number = cell.text.toDouble(&ok);
-        if (ok && QString::number(number, 'g', 15) == cell.text) {
+        double number = cell.text.toDouble(&ok);
+        ok = ok && QString::number(number, 'g', 15) == cell.text;
+        if (!ok && !table.loadsBack) {
+          const std::optional<double> read = script::readNumber(cell.text);
+          ok = read.has_value();
+          number = read.value_or(0);
+        }
+        if (ok) {
           cell.kind = CellKind::Number;
           cell.number = number;
+          if (table.money.value(c, false)) cell.style = amounts;
         }
       } else if (kind == Kind::Date) {
         const QDate date = dateOfText(cell.text);
@@ -111,12 +121,18 @@ ListTable catalogList(storage::Session& db, const QString& catalog) {
       &columns);
   table.headers << QStringLiteral("Код");
   table.kinds << Kind::Number;
+  table.money << false;
   for (const QString& column : config::requisiteColumns(config::TableRole::Elements, columns)) {
     Kind kind = Kind::Text;
+    bool money = false;
     for (const config::Requisite& r : requisites)
-      if (r.name.compare(column, Qt::CaseInsensitive) == 0) kind = r.type.kind;
+      if (r.name.compare(column, Qt::CaseInsensitive) == 0) {
+        kind = r.type.kind;
+        money = r.type.isMoney();
+      }
     table.headers << column;
     table.kinds << kind;
+    table.money << money;
   }
   return table;
 }
@@ -134,6 +150,18 @@ ListTable journalList(storage::Session& db, const QString& journal, const QDate&
                    QStringLiteral("Проведен")};
   table.kinds = {Kind::Number, Kind::Date,   Kind::Text, Kind::Text,
                  Kind::Text,   Kind::Number, Kind::Text};
+  table.money = {false, false, false, false, false, true, false};
+  table.loadsBack = false;
+  // The journal's own columns follow «Вид документа», as in its window.
+  QStringList extras;
+  if (journal != config::kFullJournalName)
+    if (const auto definition = config::readDefinition(db, config::ObjectKind::Journal, journal))
+      extras = definition->columns;
+  for (int i = 0; i < extras.size(); ++i) {
+    table.headers.insert(4 + i, extras[i]);
+    table.kinds.insert(4 + i, Kind::Text);
+    table.money.insert(4 + i, false);
+  }
   auto inPeriod = [&](const QString& date) {
     if (!from.isValid() && !to.isValid()) return true;
     const QDate d = QDate::fromString(date.trimmed(), kDateFormat);
@@ -166,28 +194,35 @@ ListTable journalList(storage::Session& db, const QString& journal, const QDate&
                       sums[text(row.text(0)) + u'\n' + text(row.text(1))] +=
                           amountOf(text(row.text(2)));
                     });
+    QString extrasSelect;
+    for (const QString& extra : extras)
+      extrasSelect +=
+          u',' +
+          (headerColumns.contains(extra, Qt::CaseInsensitive) ? extra : QStringLiteral("''"));
     const QString number =
         headerColumns.contains(config::kDocumentNumberColumn, Qt::CaseInsensitive)
             ? config::kDocumentNumberColumn
             : QStringLiteral("''");
-    db.forEachRow(
-        QStringLiteral("SELECT Наименование,cDATE,cTIME,Проводка,") + number + u',' +
-            (headerTotal ? kTotalColumn : QStringLiteral("''")) + QStringLiteral(" FROM ") + header,
-        [&](const storage::RowView& row) {
-          const QString date = text(row.text(1));
-          if (!inPeriod(date)) return;
-          const QString time = text(row.text(2));
-          const std::string_view posted = row.text(3);
-          QString total;
-          if (headerTotal)
-            total = script::amountText(amountOf(text(row.text(5))));
-          else if (linesTotal)
-            total = script::amountText(sums.value(date + u'\n' + time));
-          table.rows.push_back({text(row.text(4)).trimmed(), date, time, caption, text(row.text(0)),
-                                total,
-                                posted == "1" || posted == " 1" ? QStringLiteral("Проведен")
-                                                                : QStringLiteral("Не проведен")});
-        });
+    db.forEachRow(QStringLiteral("SELECT Наименование,cDATE,cTIME,Проводка,") + number + u',' +
+                      (headerTotal ? kTotalColumn : QStringLiteral("''")) + extrasSelect +
+                      QStringLiteral(" FROM ") + header,
+                  [&](const storage::RowView& row) {
+                    const QString date = text(row.text(1));
+                    if (!inPeriod(date)) return;
+                    const QString time = text(row.text(2));
+                    const std::string_view posted = row.text(3);
+                    QString total;
+                    if (headerTotal)
+                      total = script::amountText(amountOf(text(row.text(5))));
+                    else if (linesTotal)
+                      total = script::amountText(sums.value(date + u'\n' + time));
+                    QStringList values{text(row.text(4)).trimmed(), date, time, caption};
+                    for (int i = 0; i < extras.size(); ++i) values << text(row.text(6 + i));
+                    values << text(row.text(0)) << total
+                           << (posted == "1" || posted == " 1" ? QStringLiteral("Проведен")
+                                                               : QStringLiteral("Не проведен"));
+                    table.rows.push_back(std::move(values));
+                  });
   }
   return table;
 }

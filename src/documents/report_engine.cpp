@@ -108,7 +108,10 @@ bool ReportEngine::outputSection(const QString& name) {
     std::vector<ReportCell> row;
     if (from < m_layout.rowCount()) {
       row = m_layout.rows[static_cast<std::size_t>(from)];
-      for (ReportCell& c : row) fillCell(c, m_parameters);
+      for (ReportCell& c : row) {
+        fillCell(c, m_parameters);
+        takeNumberOfStyle(c, m_layout.style(c.style));
+      }
     }
     out.rows.push_back(std::move(row));
     out.rowHeights.push_back(from < static_cast<int>(m_layout.rowHeights.size())
@@ -136,6 +139,7 @@ void ReportEngine::setCellValue(int row, int column, const CellValue& value) {
   cell.text = value.text;
   cell.kind = value.kind;
   cell.number = value.number;
+  takeNumberOfStyle(cell, s.style(cell.style));
   while (s.rowSections.size() < s.rowCount()) s.rowSections << QString();
   if (m_listener && s.rowCount() == before && row - 1 < before)
     m_listener->cellChanged(row - 1, column - 1);

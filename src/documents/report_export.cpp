@@ -13,6 +13,8 @@
 #include <QSet>
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <string>
 
 namespace balvix::documents::report_export {
 
@@ -147,29 +149,48 @@ QString writeXlsx(const ReportSheet& sheet, const QString& path, const QString& 
   static const QRegularExpression forbidden(QStringLiteral("[\\[\\]:*?/\\\\]"));
   name.replace(forbidden, QStringLiteral("_"));
   lxw_worksheet* ws = workbook_add_worksheet(book, name.left(31).toUtf8().constData());
-  // One format per style, and the same with a date number format.
+  // One format per style, the same with a date number format, and per style the number
+  // formats its numbers need (by decimals), made when a cell first asks for one.
+  auto makeFormat = [&](const CellStyle& s, const std::string& numberFormat) {
+    lxw_format* f = workbook_add_format(book);
+    if (s.bold) format_set_bold(f);
+    if (s.italic) format_set_italic(f);
+    if (s.size > 0) format_set_font_size(f, s.size);
+    if (s.align & Qt::AlignHCenter) format_set_align(f, LXW_ALIGN_CENTER);
+    if (s.align & Qt::AlignRight) format_set_align(f, LXW_ALIGN_RIGHT);
+    if (s.borders.contains(QLatin1Char('l'))) format_set_left(f, LXW_BORDER_THIN);
+    if (s.borders.contains(QLatin1Char('t'))) format_set_top(f, LXW_BORDER_THIN);
+    if (s.borders.contains(QLatin1Char('r'))) format_set_right(f, LXW_BORDER_THIN);
+    if (s.borders.contains(QLatin1Char('b'))) format_set_bottom(f, LXW_BORDER_THIN);
+    if (s.background.isValid())
+      format_set_bg_color(f, static_cast<lxw_color_t>(s.background.rgb() & 0xFFFFFF));
+    format_set_text_wrap(f);
+    if (!numberFormat.empty()) format_set_num_format(f, numberFormat.c_str());
+    return f;
+  };
   std::vector<lxw_format*> formats(sheet.styles.size(), nullptr),
       dateFormats(sheet.styles.size(), nullptr);
   for (std::size_t i = 0; i < sheet.styles.size(); ++i) {
-    for (int dated = 0; dated < 2; ++dated) {
-      const CellStyle& s = sheet.styles[i];
-      lxw_format* f = workbook_add_format(book);
-      if (s.bold) format_set_bold(f);
-      if (s.italic) format_set_italic(f);
-      if (s.size > 0) format_set_font_size(f, s.size);
-      if (s.align & Qt::AlignHCenter) format_set_align(f, LXW_ALIGN_CENTER);
-      if (s.align & Qt::AlignRight) format_set_align(f, LXW_ALIGN_RIGHT);
-      if (s.borders.contains(QLatin1Char('l'))) format_set_left(f, LXW_BORDER_THIN);
-      if (s.borders.contains(QLatin1Char('t'))) format_set_top(f, LXW_BORDER_THIN);
-      if (s.borders.contains(QLatin1Char('r'))) format_set_right(f, LXW_BORDER_THIN);
-      if (s.borders.contains(QLatin1Char('b'))) format_set_bottom(f, LXW_BORDER_THIN);
-      if (s.background.isValid())
-        format_set_bg_color(f, static_cast<lxw_color_t>(s.background.rgb() & 0xFFFFFF));
-      format_set_text_wrap(f);
-      if (dated) format_set_num_format(f, "dd.mm.yyyy");
-      (dated ? dateFormats : formats)[i] = f;
-    }
+    formats[i] = makeFormat(sheet.styles[i], {});
+    dateFormats[i] = makeFormat(sheet.styles[i], "dd.mm.yyyy");
   }
+  std::map<std::pair<std::size_t, int>, lxw_format*> numberFormats;
+  auto numberFormat = [&](std::size_t style, const ReportCell& cell) {
+    const CellStyle& s = sheet.styles[style];
+    const int decimals = shownDecimals(cell, s);
+    lxw_format*& f = numberFormats[{style, decimals}];
+    if (!f) {
+      // Thousands apart and the decimals the screen shows; the spreadsheet writes them
+      // with the reader's own separators.
+      std::string code = "#,##0";
+      if (decimals > 0) code += "." + std::string(static_cast<std::size_t>(decimals), '0');
+      if (s.blankZero) code = code + ";-" + code + ";";
+      CellStyle placed = s;
+      placed.align = shownAlignment(cell, s);
+      f = makeFormat(placed, code);
+    }
+    return f;
+  };
   auto write = [&](int r, int c, const ReportCell& cell) {
     const auto row = static_cast<lxw_row_t>(r);
     const auto col = static_cast<lxw_col_t>(c);
@@ -177,7 +198,7 @@ QString writeXlsx(const ReportSheet& sheet, const QString& path, const QString& 
         std::clamp(cell.style, 0, static_cast<int>(sheet.styles.size()) - 1));
     // The cell's type is the type of the value the module gave it.
     if (cell.kind == CellKind::Number && std::isfinite(cell.number)) {
-      worksheet_write_number(ws, row, col, cell.number, formats[style]);
+      worksheet_write_number(ws, row, col, cell.number, numberFormat(style, cell));
     } else if (cell.kind == CellKind::Date) {
       const double days = std::floor(cell.number);
       const QDate d = QDate(1899, 12, 30).addDays(static_cast<qint64>(days));
@@ -326,13 +347,15 @@ int paint(const ReportSheet& sheet, QPagedPaintDevice& device, QPainter& painter
         if (s.borders.contains(QLatin1Char('b')))
           painter.drawLine(box.bottomLeft(), box.bottomRight());
       }
-      if (cell->text.isEmpty()) continue;
+      const QString shown = shownText(*cell, s);
+      if (shown.isEmpty()) continue;
       QFont f = cellFont(s, base);
       f.setPointSizeF(f.pointSizeF() * scale / unit);
       painter.setFont(f);
       painter.setPen(Qt::black);
-      painter.drawText(box.adjusted(kPadding * scale, 0, -kPadding * scale, 0),
-                       static_cast<int>(s.align | Qt::AlignVCenter) | Qt::TextWordWrap, cell->text);
+      painter.drawText(
+          box.adjusted(kPadding * scale, 0, -kPadding * scale, 0),
+          static_cast<int>(shownAlignment(*cell, s) | Qt::AlignVCenter) | Qt::TextWordWrap, shown);
     }
     return y + h;
   };

@@ -1,6 +1,9 @@
 #include "documents/report_sheet.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "script/number_text.h"
 
 namespace balvix::documents {
 
@@ -202,6 +205,8 @@ QString ReportLayoutText::write(const ReportSheet& sheet) {
     if (!(s.align & Qt::AlignLeft)) line += QStringLiteral(" align=") + alignWord(s.align);
     if (!s.borders.isEmpty()) line += QStringLiteral(" borders=") + s.borders;
     if (s.background.isValid()) line += QStringLiteral(" background=") + s.background.name();
+    if (s.decimals >= 0) line += QStringLiteral(" decimals=%1").arg(s.decimals);
+    if (s.blankZero) line += QStringLiteral(" zero=blank");
     lines << line;
   }
   for (int r = 0; r < sheet.rowCount(); ++r) {
@@ -308,6 +313,10 @@ std::optional<ReportSheet> ReportLayoutText::read(const QString& text, QString* 
           s.borders = value;
         else if (key == QLatin1String("background"))
           s.background = QColor(value);
+        else if (key == QLatin1String("decimals"))
+          s.decimals = std::clamp(value.toInt(), 0, 10);
+        else if (key == QLatin1String("zero"))
+          s.blankZero = value == QLatin1String("blank");
       }
       if (sheet.styles.size() <= static_cast<std::size_t>(numbers[0]))
         sheet.styles.resize(static_cast<std::size_t>(numbers[0]) + 1);
@@ -349,6 +358,80 @@ std::optional<ReportSheet> ReportLayoutText::read(const QString& text, QString* 
     for (ReportCell& c : row)
       if (c.style >= static_cast<int>(sheet.styles.size())) c.style = 0;
   return sheet;
+}
+
+int shownDecimals(const ReportCell& cell, const CellStyle& style) {
+  if (style.decimals >= 0) return style.decimals;
+  int decimals = 0;
+  if (!script::readNumber(cell.text, &decimals)) {
+    // A text the language wrote otherwise (an exponent): the shortest exact form's places.
+    const QString shortest = QString::number(cell.number, 'f', 10);
+    const qsizetype point = shortest.indexOf(u'.');
+    qsizetype last = shortest.size();
+    while (last > point + 1 && shortest[last - 1] == u'0') --last;
+    decimals = point < 0 ? 0 : static_cast<int>(last - point - 1);
+  }
+  return std::min(decimals, 10);
+}
+
+QString shownText(const ReportCell& cell, const CellStyle& style) {
+  if (cell.kind != CellKind::Number || !std::isfinite(cell.number)) return cell.text;
+  if (style.blankZero && cell.number == 0) return QString();
+  return script::numberText(cell.number, shownDecimals(cell, style));
+}
+
+Qt::Alignment shownAlignment(const ReportCell& cell, const CellStyle& style) {
+  const Qt::Alignment across = style.align & Qt::AlignHorizontal_Mask;
+  if (cell.kind == CellKind::Number && (across == Qt::AlignLeft || !across)) return Qt::AlignRight;
+  return across ? across : Qt::AlignLeft;
+}
+
+void takeNumberOfStyle(ReportCell& cell, const CellStyle& style) {
+  if (cell.kind != CellKind::Text || style.decimals < 0) return;
+  if (const std::optional<double> number = script::readNumber(cell.text)) {
+    cell.kind = CellKind::Number;
+    cell.number = *number;
+  }
+}
+
+QStringList columnHeadings(const ReportSheet& sheet) {
+  QStringList headings(sheet.columns);
+  const int sectioned = std::min<int>(sheet.rowCount(), static_cast<int>(sheet.rowSections.size()));
+  int first = 0;
+  while (first < sectioned && sheet.rowSections[first] != QStringLiteral("Шапка")) ++first;
+  int end = first;
+  while (end < sectioned && sheet.rowSections[end] == QStringLiteral("Шапка")) ++end;
+  if (first == end) return headings;
+  // The merged ranges within the heading rows: there are a few, whatever the report's size.
+  QList<QRect> merges;
+  for (const QRect& m : sheet.merges)
+    if (m.top() < end && m.bottom() >= first) merges << m;
+  for (int r = first; r < end; ++r) {
+    for (int c = 0; c < sheet.columns; ++c) {
+      int row = r;
+      int column = c;
+      bool acrossAll = false;
+      for (const QRect& m : merges)
+        if (m.contains(c, r)) {
+          // A range taller than one row names its columns once, on its first row.
+          if (m.top() != r && m.top() >= first) {
+            row = -1;
+          } else {
+            row = m.top();
+            column = m.left();
+          }
+          acrossAll = m.left() == 0 && m.right() >= sheet.columns - 1 && sheet.columns > 1;
+          break;
+        }
+      if (row < 0 || acrossAll) continue;
+      const ReportCell* cell = sheet.cell(row, column);
+      const QString text = cell ? cell->text.trimmed() : QString();
+      if (text.isEmpty()) continue;
+      if (!headings[c].isEmpty()) headings[c] += QStringLiteral(": ");
+      headings[c] += text;
+    }
+  }
+  return headings;
 }
 
 }  // namespace balvix::documents

@@ -19,6 +19,10 @@ struct CellStyle {
   Qt::Alignment align = Qt::AlignLeft;
   QString borders;    // any of "l", "t", "r", "b"
   QColor background;  // invalid = none
+  // A number in the cell shows this many decimals (-1: as many as the value has); a cell
+  // with a number format that is filled with a number's text takes it as that number.
+  int decimals = -1;
+  bool blankZero = false;  // a zero is shown as an empty cell
   bool operator==(const CellStyle& other) const = default;
 };
 
@@ -39,6 +43,18 @@ struct ReportCell {
   CellKind kind = CellKind::Text;
   double number = 0;  // as in CellValue
 };
+
+// What a cell shows on screen, on paper and in a PDF: a number thousands apart with its
+// style's decimals (its own when the style names none), nothing for a zero whose style
+// says so; any other cell its text. The cell's own text (what Ячейка reads) is unchanged.
+QString shownText(const ReportCell& cell, const CellStyle& style);
+// The decimals a number cell is written with: its style's, else the value's own.
+int shownDecimals(const ReportCell& cell, const CellStyle& style);
+// A number goes to the right unless its style places it otherwise.
+Qt::Alignment shownAlignment(const ReportCell& cell, const CellStyle& style);
+// A cell whose style has a number format and whose text reads as a number (as modules
+// write amounts, «1 495 864,00» from FormatNumber too) becomes that number.
+void takeNumberOfStyle(ReportCell& cell, const CellStyle& style);
 
 // A range of rows with a name: what Вывести copies to the output.
 struct ReportSection {
@@ -82,6 +98,12 @@ struct ReportSheet {
   static constexpr int kDefaultRowHeight = 22;
 };
 
+// The column titles of a report's output, for the header of its view: per column, the
+// texts of its cells (or of the merged cell over it) in the first run of rows output from
+// the section «Шапка», joined by ": " («Сальдо на начало: Дебет»). A cell across every column
+// (the report's title) names no column. Empty titles where there are none.
+QStringList columnHeadings(const ReportSheet& sheet);
+
 // What a report may hold. A layout is drawn by hand and a report is read by a person, so no
 // real one comes near these; they keep a damaged or hostile layout, or a module caught in a
 // loop, from filling the memory and the disk.
@@ -106,6 +128,7 @@ constexpr qint64 kMaxOutputCells = 10'000'000;
 //   width 0 120
 //   height 2 30
 //   style 1 bold=1 italic=1 size=12 align=center borders=ltrb background=#ffeecc
+//         decimals=2 zero=blank
 //   cell 0 1 1 Товар          (row, column, style, text)
 //   merge 0 0 1 3             (row, column, rows, columns)
 //   section Шапка 0 1         (name, first and last row)

@@ -25,6 +25,7 @@
 #include "runtime/runtime_windows.h"
 #include "runtime/toolbar_control.h"
 #include "runtime/view_export.h"
+#include "script/number_text.h"
 #include "shell/accessibility.h"
 #include "shell/message_box.h"
 #include "shell/window_names.h"
@@ -45,13 +46,7 @@ const QString kNameColumn = QStringLiteral("Наименование");
 // A number as people type it: blanks between thousands, a comma or a point before the
 // fraction. NaN when the text is no number (empty texts sort before every number).
 double numberKey(const QString& text) {
-  QString t = text.trimmed();
-  t.remove(u' ');
-  t.remove(QChar(0x00A0));
-  t.replace(u',', u'.');
-  bool ok = false;
-  const double value = t.toDouble(&ok);
-  return ok ? value : std::nan("");
+  return script::readNumber(text).value_or(std::nan(""));
 }
 
 // A date's day number; the smallest value for a text that is no date.
@@ -141,8 +136,13 @@ QVariant CatalogListModel::data(const QModelIndex& index, int role) const {
     const bool number = c == 0 || m_columns.value(c - 1).kind == Kind::Number;
     return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
   }
-  if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
+  if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole && role != Qt::EditRole) return {};
   if (c == 0) return QString::number(row.code);
+  const Column& column = m_columns[c - 1];
+  // A number is shown as people read it; the edit role gives the stored text (the exports
+  // write that, so that a list loads back unchanged).
+  if (role != Qt::EditRole && column.kind == Kind::Number)
+    return script::shownNumber(row.values.value(c - 1), column.money);
   return row.values.value(c - 1);
 }
 
@@ -389,7 +389,10 @@ void frmSprList::readList() {
       for (const QString& name : tableColumns) {
         CatalogListModel::Column column{name, Kind::Text};
         for (const config::Requisite& r : requisites)
-          if (r.name.compare(name, Qt::CaseInsensitive) == 0) column.kind = r.type.kind;
+          if (r.name.compare(name, Qt::CaseInsensitive) == 0) {
+            column.kind = r.type.kind;
+            column.money = r.type.isMoney();
+          }
         columns << column;
       }
     } catch (const storage::DbError& e) {
@@ -579,9 +582,12 @@ void frmSprList::buttonClicked(int number) {
 }
 
 bool frmSprList::exportList(const QString& path) {
-  QList<Kind> kinds{Kind::Number};
-  for (const CatalogListModel::Column& column : m_model->columns()) kinds << column.kind;
-  return exportView(m_state, this, *m_list, m_catalog, kinds, path);
+  ViewColumns columns{{Kind::Number}, {false}};
+  for (const CatalogListModel::Column& column : m_model->columns()) {
+    columns.kinds << column.kind;
+    columns.money << column.money;
+  }
+  return exportView(m_state, this, *m_list, m_catalog, columns, path);
 }
 
 }  // namespace balvix::runtime

@@ -32,6 +32,7 @@ class CatalogListModel : public QAbstractTableModel {
   struct Column {
     QString name;
     config::RequisiteType::Kind kind = config::RequisiteType::Kind::Text;
+    bool money = false;  // an amount: shown with two decimals
   };
 
   using QAbstractTableModel::QAbstractTableModel;

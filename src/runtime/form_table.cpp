@@ -8,6 +8,7 @@
 #include "config/object_definition.h"
 #include "documents/document_checks.h"
 #include "runtime/value_field.h"
+#include "script/number_text.h"
 #include "shell/message_box.h"
 #include "storage/db_error.h"
 
@@ -101,15 +102,25 @@ int FormTable::columnCount(const QModelIndex& parent) const {
 
 QVariant FormTable::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
-  if (role == Qt::DisplayRole || role == Qt::EditRole) return cell(index.row(), index.column());
+  const config::RequisiteType type = config::RequisiteType::parse(columnType(index.column()));
+  // A number cell reads as people write it; its editor gets the stored text.
+  auto shown = [&] {
+    const QString text = cell(index.row(), index.column());
+    return type.isNumber() ? script::shownNumber(text, type.isMoney()) : text;
+  };
+  if (role == Qt::EditRole) return cell(index.row(), index.column());
+  if (role == Qt::DisplayRole) return shown();
   if (role == Qt::AccessibleTextRole)
-    return m_names.value(index.column()) + QStringLiteral(": ") + cell(index.row(), index.column());
+    return m_names.value(index.column()) + QStringLiteral(": ") + shown();
+  if (role == Qt::TextAlignmentRole && type.isNumber())
+    return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   return {};
 }
 
 bool FormTable::setData(const QModelIndex& index, const QVariant& value, int role) {
   if (!index.isValid() || role != Qt::EditRole) return false;
-  const QString text = value.toString();
+  const bool number = config::RequisiteType::parse(columnType(index.column())).isNumber();
+  const QString text = number ? script::plainNumber(value.toString()) : value.toString();
   if (text == cell(index.row(), index.column())) return true;
   setCell(index.row(), index.column(), text);
   emit cellEdited(index.row(), index.column());

@@ -32,6 +32,7 @@
 #include "shell/accessibility.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
+#include "shell/twips.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
 #include "storage/sql_text.h"
@@ -111,7 +112,21 @@ void JournalModel::append(const JournalRow& row) {
 void JournalModel::update(int row, const JournalRow& value) {
   if (row < 0 || row >= size()) return;
   m_rows[static_cast<std::size_t>(row)] = value;
-  emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+  emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void JournalModel::setExtraColumns(const QStringList& headers) {
+  beginResetModel();
+  m_extras = headers;
+  m_rows.clear();
+  endResetModel();
+}
+
+JournalModel::Column JournalModel::columnAt(int modelColumn) const {
+  if (modelColumn <= Kind) return static_cast<Column>(modelColumn);
+  const int extras = static_cast<int>(m_extras.size());
+  if (modelColumn <= Kind + extras) return ColumnCount;
+  return static_cast<Column>(modelColumn - extras);
 }
 
 void JournalModel::removeDocument(int row) {
@@ -134,22 +149,27 @@ int JournalModel::rowCount(const QModelIndex& parent) const {
 }
 
 int JournalModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : ColumnCount;
+  return parent.isValid() ? 0 : ColumnCount + static_cast<int>(m_extras.size());
 }
 
 QVariant JournalModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= size()) return {};
   const JournalRow& r = m_rows[static_cast<std::size_t>(index.row())];
-  if (role == Qt::DecorationRole && index.column() == Posted) {
+  const Column column = columnAt(index.column());
+  if (column == ColumnCount) {
+    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole && role != SortRole) return {};
+    return r.extras.value(index.column() - Kind - 1);
+  }
+  if (role == Qt::DecorationRole && column == Posted) {
     static const QIcon posted = QApplication::style()->standardIcon(QStyle::SP_DialogApplyButton);
     static const QIcon unposted =
         QApplication::style()->standardIcon(QStyle::SP_DialogCancelButton);
     return r.posted ? posted : unposted;
   }
-  if (role == Qt::TextAlignmentRole && index.column() == Total)
+  if (role == Qt::TextAlignmentRole && column == Total)
     return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   if (role == SortRole) {
-    switch (index.column()) {
+    switch (column) {
       case Total:
         return r.total;
       case Number:
@@ -165,7 +185,7 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
     role = Qt::DisplayRole;
   }
   if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
-  switch (index.column()) {
+  switch (column) {
     case Number:
       return r.number;
     case Kind:
@@ -186,12 +206,15 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant JournalModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole && section == Total)
+  if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
+  const Column column = columnAt(section);
+  if (role == Qt::TextAlignmentRole && column == Total)
     return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  if (role != Qt::DisplayRole) return {};
+  if (column == ColumnCount) return m_extras.value(section - Kind - 1);
   static const char* const kHeaders[] = {
       "№", "Дата", "Время", "Вид документа", "Наименование", "Сумма", "Проведен"};
-  return section >= 0 && section < ColumnCount ? QString::fromUtf8(kHeaders[section]) : QVariant();
+  return QString::fromUtf8(kHeaders[column]);
 }
 
 frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(state, parent) {
@@ -286,7 +309,6 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   // when the first rows are read (a column resized to contents on every change would
   // measure 100,000 rows each time).
   m_list->horizontalHeader()->setStretchLastSection(false);
-  m_list->horizontalHeader()->setSectionResizeMode(JournalModel::Name, QHeaderView::Stretch);
   m_search = new ListSearchField(m_proxy, m_list, this);
   m_search->installShortcut(this);
   m_command1 = commandButton(QStringLiteral("Command1"), QStringLiteral("&Закрыть"), this);
@@ -341,9 +363,10 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   connect(events, &shell::DocumentEvents::unposted, this, &frmZurnal::documentUnposted);
   connect(events, &shell::DocumentEvents::removed, this, &frmZurnal::documentRemoved);
 
+  // The size first: the list's first reading may widen it for its columns.
+  setSizeTwips(9000, 6000);
   loadList();
   registerLoad();
-  setSizeTwips(9000, 6000);
   rememberPlaceAs(m_journal);
   centre();
 }
@@ -365,10 +388,38 @@ QString frmZurnal::captionOf(const QString& kind) const {
   return m_captions.value(kind, kind);
 }
 
+QString frmZurnal::extrasSelect(const QString& kind) const {
+  QString select;
+  const QList<config::RequisiteType> types = m_extraTypes.value(kind);
+  for (int i = 0; i < m_model->extraColumns().size(); ++i)
+    select += QLatin1Char(',') + (types.value(i).kind == config::RequisiteType::Kind::None
+                                      ? QStringLiteral("''")
+                                      : m_model->extraColumns()[i]);
+  return select;
+}
+
+QStringList frmZurnal::shownExtras(const QString& kind, const storage::RowView& row,
+                                   int first) const {
+  QStringList extras;
+  const QList<config::RequisiteType> types = m_extraTypes.value(kind);
+  for (int i = 0; i < m_model->extraColumns().size(); ++i) {
+    const QString value = text(row.text(first + i));
+    const config::RequisiteType type = types.value(i);
+    extras << (type.isNumber() ? script::shownNumber(value, type.isMoney()) : value);
+  }
+  return extras;
+}
+
 void frmZurnal::readTotal(const QString& kind, const script::DocumentKey& key,
                           JournalRow& row) const {
   if (!m_state.db || !storage::isValidIdentifier(kind)) return;
   const QString header = config::documentHeaderTable(kind);
+  if (!m_model->extraColumns().isEmpty() && m_state.db->tableExists(header))
+    m_state.db->forEachRow(
+        QStringLiteral("SELECT ''") + extrasSelect(kind) + QStringLiteral(" FROM ") + header +
+            QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) +
+            QStringLiteral(" AND cTIME=") + storage::quote(key.time),
+        [&](const storage::RowView& r) { row.extras = shownExtras(kind, r, 1); });
   const QString lines = config::documentTablePartTable(kind);
   const bool headerTotal = hasColumn(*m_state.db, header, kTotalColumn);
   const QString table = headerTotal ? header : lines;
@@ -434,7 +485,27 @@ void frmZurnal::loadList() {
   setWindowTitle(QStringLiteral("Журнал.") + m_journal);
   m_kinds.clear();
   m_captions.clear();
+  m_extraTypes.clear();
   QList<std::pair<QString, QString>> kinds;
+  QStringList extras;
+  if (m_state.db && m_journal != config::kFullJournalName) {
+    try {
+      if (const auto journal =
+              config::readDefinition(*m_state.db, config::ObjectKind::Journal, m_journal))
+        extras = journal->columns;
+    } catch (const storage::DbError& e) {
+      MessageBoxes::show(e.description());
+    }
+  }
+  if (extras != m_model->extraColumns()) {
+    m_model->setExtraColumns(extras);
+    m_columnsSized = false;
+  }
+  QHeaderView* columns = m_list->horizontalHeader();
+  for (int c = 0; c < m_model->columnCount(); ++c)
+    columns->setSectionResizeMode(c, c == m_model->columnOf(JournalModel::Name)
+                                         ? QHeaderView::Stretch
+                                         : QHeaderView::Interactive);
   std::vector<JournalRow> rows;
   const int from = dateKeyOf(m_start->date());
   const int to = dateKeyOf(m_end->date());
@@ -455,6 +526,19 @@ void frmZurnal::loadList() {
             !m_state.db->tableExists(config::documentHeaderTable(kind)))
           continue;
         const QString header = config::documentHeaderTable(kind);
+        if (!extras.isEmpty()) {
+          // The journal's columns that this kind has, with their types.
+          QList<config::RequisiteType> types(extras.size());
+          if (const auto definition =
+                  config::readDefinition(*m_state.db, config::ObjectKind::Document, kind))
+            for (int i = 0; i < extras.size(); ++i)
+              for (const config::Requisite& requisite : definition->requisites)
+                if (requisite.name.compare(extras[i], Qt::CaseInsensitive) == 0)
+                  types[i] = requisite.type.kind == config::RequisiteType::Kind::None
+                                 ? config::RequisiteType::ofKind(config::RequisiteType::Kind::Other)
+                                 : requisite.type;
+          m_extraTypes.insert(kind, types);
+        }
         // A table from before numbers (until the start-up numbers it) lists without them.
         const QString number =
             m_state.db->columns(header).contains(config::kDocumentNumberColumn, Qt::CaseInsensitive)
@@ -478,7 +562,7 @@ void frmZurnal::loadList() {
         m_state.db->forEachRow(
             QStringLiteral("SELECT Наименование,cDATE,cTIME,Проводка,") + number +
                 QLatin1Char(',') + (headerTotal ? kTotalColumn : QStringLiteral("''")) +
-                QStringLiteral(" FROM ") + header,
+                extrasSelect(kind) + QStringLiteral(" FROM ") + header,
             [&](const storage::RowView& row) {
               const int key = dateKeyOf(row.text(1));
               if (key < from || key > to) return;
@@ -494,6 +578,7 @@ void frmZurnal::loadList() {
               r.hasTotal = headerTotal || linesTotal;
               r.total = headerTotal ? amountOf(row.text(5))
                                     : sums.value(r.date + QLatin1Char('\n') + r.time);
+              if (!extras.isEmpty()) r.extras = shownExtras(kind, row, 6);
               rows.push_back(std::move(r));
             });
       }
@@ -505,8 +590,18 @@ void frmZurnal::loadList() {
   fillKindFilter(kinds);
   if (!m_columnsSized && m_model->size() > 0) {
     m_columnsSized = true;
-    for (int c = 0; c < JournalModel::ColumnCount; ++c)
-      if (c != JournalModel::Name) m_list->resizeColumnToContents(c);
+    int columns = 0;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+      if (c != m_model->columnOf(JournalModel::Name)) {
+        m_list->resizeColumnToContents(c);
+        columns += m_list->columnWidth(c);
+      }
+    // The window grows (within the area that shows it) so that every column is seen with
+    // room for the name; a window the user made wider stays so.
+    const int needed = columns + 200 + m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                       2 * m_list->frameWidth() + 12 + std::max(frame()->width() - width(), 0);
+    if (shell::pixelsToTwips(needed) > sizeTwips().width())
+      setSizeTwips(shell::pixelsToTwips(needed), sizeTwips().height());
   }
   m_row = -1;
   for (int n : {2, 3, 4}) m_usrMenu1->DisableButton(n);
@@ -524,9 +619,13 @@ void frmZurnal::rowClicked(int row) {
   if (row < 0 || row >= m_model->size()) return;
   m_row = row;
   const JournalRow& r = m_model->at(row);
-  m_state.selectedJournalItem = QStringList{
-      m_model->index(row, JournalModel::Number).data().toString(), r.kind, r.date, r.time, r.name,
-      r.posted ? QStringLiteral("1") : QStringLiteral("0")};
+  m_state.selectedJournalItem =
+      QStringList{m_model->index(row, m_model->columnOf(JournalModel::Number)).data().toString(),
+                  r.kind,
+                  r.date,
+                  r.time,
+                  r.name,
+                  r.posted ? QStringLiteral("1") : QStringLiteral("0")};
   for (int n : {2, 3, 4}) m_usrMenu1->EnableButton(n);
 }
 
@@ -639,10 +738,16 @@ void frmZurnal::buttonClicked(int number) {
 
 bool frmZurnal::exportList(const QString& path) {
   using Kind = config::RequisiteType::Kind;
-  QList<Kind> kinds(JournalModel::ColumnCount, Kind::Text);
-  kinds[JournalModel::Number] = Kind::Number;
-  kinds[JournalModel::Date] = Kind::Date;
-  return exportView(m_state, this, *m_list, m_journal, kinds, path);
+  ViewColumns columns;
+  columns.kinds = QList<Kind>(m_model->columnCount(), Kind::Text);
+  columns.money = QList<bool>(m_model->columnCount(), false);
+  columns.kinds[m_model->columnOf(JournalModel::Number)] = Kind::Number;
+  columns.kinds[m_model->columnOf(JournalModel::Date)] = Kind::Date;
+  columns.kinds[m_model->columnOf(JournalModel::Total)] = Kind::Number;
+  columns.money[m_model->columnOf(JournalModel::Total)] = true;
+  // The total is written as shown («1 495 864,00»): a journal does not load back.
+  columns.loadsBack = false;
+  return exportView(m_state, this, *m_list, m_journal, columns, path);
 }
 
 void frmZurnal::repostPeriod() {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "config/requisite_type.h"
 #include "runtime/runtime_window.h"
 #include "script/objects/document_posting.h"
 
@@ -18,6 +19,10 @@ class QDateEdit;
 class QLabel;
 class QMenu;
 class QPushButton;
+
+namespace balvix::storage {
+class RowView;
+}
 
 namespace balvix::runtime {
 
@@ -34,23 +39,35 @@ struct JournalRow {
   QString time;     // cTIME text
   QString name;
   bool posted = false;
-  int dateKey = 0;
+  int dateKey = 0;   // yyyymmdd, for the period and for sorting
   double total = 0;  // the header's «Сумма», else the sum of the table part's «Сумма»
-  bool hasTotal = false;  // a kind with neither shows an empty cell  // yyyymmdd, for the period
-                          // and for sorting
+  bool hasTotal = false;  // a kind with neither shows an empty cell
+  // The journal's own columns (the header requisites its designer chose), as shown; empty
+  // for a kind without such a requisite.
+  QStringList extras = {};
 };
 
-// The documents of a journal: number, date, time, the kind's caption, name and the posted
-// mark (an icon and a text). The «№» column shows each document's own number and sorts by
-// its value.
+// The documents of a journal: number, date, time, the kind's caption, the journal's own
+// columns, name, total and the posted mark (an icon and a text). The «№» column shows each
+// document's own number and sorts by its value.
 class JournalModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
+  // The fixed columns; the journal's own columns come after Kind, so that the model column
+  // of the ones after it is columnOf().
   enum Column { Number, Date, Time, Kind, Name, Total, Posted, ColumnCount };
   static constexpr int SortRole = Qt::UserRole + 1;
 
   using QAbstractTableModel::QAbstractTableModel;
+  // The journal's own columns by their headers; the rows are cleared.
+  void setExtraColumns(const QStringList& headers);
+  const QStringList& extraColumns() const { return m_extras; }
+  int columnOf(Column column) const {
+    return column > Kind ? column + static_cast<int>(m_extras.size()) : column;
+  }
+  // The fixed column at a model column, or ColumnCount for one of the journal's own.
+  Column columnAt(int modelColumn) const;
   void setRows(std::vector<JournalRow> rows);
   void append(const JournalRow& row);
   void update(int row, const JournalRow& value);
@@ -66,6 +83,7 @@ class JournalModel : public QAbstractTableModel {
 
  private:
   std::vector<JournalRow> m_rows;
+  QStringList m_extras;
 };
 
 // The journal: lists the documents of its kinds (of every kind for "Полный") dated
@@ -145,12 +163,19 @@ class frmZurnal : public RuntimeWindow {
   QPair<QDate, QDate> rememberedPeriod() const;
   void rememberPeriod() const;
   QString captionOf(const QString& kind) const;
-  // The document's total as the list shows it; no total when the kind has none.
+  // The document's total and the journal's own columns as the list shows them; no total
+  // when the kind has none.
   void readTotal(const QString& kind, const script::DocumentKey& key, JournalRow& row) const;
+  // The journal's own columns that a kind's header has, as a select list ('' for the others).
+  QString extrasSelect(const QString& kind) const;
+  // The journal's own columns of a row read with extrasSelect from column `first` on.
+  QStringList shownExtras(const QString& kind, const storage::RowView& row, int first) const;
 
   QString m_journal;
   QStringList m_kinds;
   QHash<QString, QString> m_captions;
+  // Per kind, the types of the journal's own columns in its header (None: it has none).
+  QHash<QString, QList<config::RequisiteType>> m_extraTypes;
   JournalModel* m_model = nullptr;
   JournalFilterModel* m_proxy = nullptr;
   ListSearchField* m_search = nullptr;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -61,6 +62,10 @@ ReportGrid::ReportGrid(QWidget* parent)
   add(QStringLiteral("Вправо"), QStringLiteral("actRight"),
       [this] { setAlignment(Qt::AlignRight); });
   add(QStringLiteral("Рамка"), QStringLiteral("actBorders"), &ReportGrid::toggleBorders);
+  add(QStringLiteral("Сумма"), QStringLiteral("actAmount"), &ReportGrid::toggleAmount)
+      ->setToolTip(QStringLiteral("Сумма: числа с двумя знаками после запятой"));
+  add(QStringLiteral("Пустой ноль"), QStringLiteral("actBlankZero"), &ReportGrid::toggleBlankZero)
+      ->setToolTip(QStringLiteral("Пустой ноль: нулевое число не показывается"));
   add(QStringLiteral("Вставить строку"), QStringLiteral("actInsertRow"), &ReportGrid::insertRow);
   add(QStringLiteral("Удалить строки"), QStringLiteral("actRemoveRows"), &ReportGrid::removeRows);
   m_bar->addSeparator();
@@ -74,7 +79,8 @@ ReportGrid::ReportGrid(QWidget* parent)
     if (!nameSection(m_sectionName->text()))
       shell::MessageBoxes::show(QStringLiteral("Введите имя секции и выделите ее строки."));
   });
-  for (QAction* a : m_bar->actions()) a->setToolTip(a->text());
+  for (QAction* a : m_bar->actions())
+    if (a->toolTip() == a->text() || a->toolTip().isEmpty()) a->setToolTip(a->text());
   m_bar->hide();
 
   auto* layout = new QVBoxLayout(this);
@@ -144,6 +150,22 @@ QString ReportGrid::GetLayout() const {
 
 const ReportSheet& ReportGrid::layout() const {
   return m_report->layout();
+}
+
+int ReportGrid::widthForColumns() const {
+  const ReportSheet& sheet = m_report->layout();
+  int columns = 0;
+  for (int c = 0; c < sheet.columns; ++c) columns += sheet.columnWidth(c);
+  // Row numbers of a long report take six digits; the grid's own margins come on top.
+  const QHeaderView* rows = m_view->verticalHeader();
+  const int numbers =
+      rows->isHidden()
+          ? 0
+          : std::max(rows->sizeHint().width(),
+                     rows->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 16);
+  const int margins = std::max(width() - m_view->width(), 0);
+  return columns + numbers + m_view->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+         2 * m_view->frameWidth() + margins + 8;
 }
 
 const ReportSheet& ReportGrid::sheet() const {
@@ -323,6 +345,24 @@ void ReportGrid::setAlignment(Qt::Alignment align) {
   const QRect r = selectedRange();
   if (!m_designMode || r.isNull()) return;
   m_model->changeStyle(r, [align](CellStyle& s) { s.align = align; });
+  designChanged(r);
+}
+
+void ReportGrid::toggleAmount() {
+  const QRect r = selectedRange();
+  if (!m_designMode || r.isNull()) return;
+  const ReportCell* first = sheet().cell(r.top(), r.left());
+  const bool on = !(first && sheet().style(first->style).decimals == 2);
+  m_model->changeStyle(r, [on](CellStyle& s) { s.decimals = on ? 2 : -1; });
+  designChanged(r);
+}
+
+void ReportGrid::toggleBlankZero() {
+  const QRect r = selectedRange();
+  if (!m_designMode || r.isNull()) return;
+  const ReportCell* first = sheet().cell(r.top(), r.left());
+  const bool on = !(first && sheet().style(first->style).blankZero);
+  m_model->changeStyle(r, [on](CellStyle& s) { s.blankZero = on; });
   designChanged(r);
 }
 

@@ -89,6 +89,9 @@ class ReportGrid : public QWidget, private documents::ReportEngine::Listener {
   void showOutput(ReportSheet output);
 
   const ReportSheet& layout() const;
+  // The width the grid needs to show every column of the layout: the columns, the row
+  // numbers, a scroll bar and the frame.
+  int widthForColumns() const;
   const ReportSheet& sheet() const;  // what the grid shows: the layout or the output
   documents::ReportEngine& report() { return *m_report; }
   ReportModel* model() const { return m_model; }
@@ -106,6 +109,9 @@ class ReportGrid : public QWidget, private documents::ReportEngine::Listener {
   void toggleItalic();
   void setAlignment(Qt::Alignment align);
   void toggleBorders();
+  // A number format for the selected cells: amounts (two decimals), zeros left empty.
+  void toggleAmount();
+  void toggleBlankZero();
   // Inserts an empty row above the selection, or removes the selected rows.
   void insertRow();
   void removeRows();

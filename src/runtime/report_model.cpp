@@ -7,6 +7,7 @@ void ReportModel::view(ReportSheet* sheet) {
   m_sheet = sheet ? sheet : &m_own;
   m_published = m_sheet->rowCount();
   m_columns = m_sheet->columns;
+  findHeadings();
   endResetModel();
 }
 
@@ -15,10 +16,21 @@ void ReportModel::setSheet(ReportSheet sheet) {
   *m_sheet = std::move(sheet);
   m_published = m_sheet->rowCount();
   m_columns = m_sheet->columns;
+  findHeadings();
   endResetModel();
 }
 
+void ReportModel::findHeadings() {
+  const QStringList before = m_headings;
+  // A layout being designed is addressed by column numbers, as Ячейка counts them.
+  m_headings = m_editable ? QStringList() : documents::columnHeadings(*m_sheet);
+  if (m_headings != before && m_columns > 0)
+    emit headerDataChanged(Qt::Horizontal, 0, m_columns - 1);
+}
+
 void ReportModel::publish() {
+  // The headings change only while the first rows come: a long report pays nothing more.
+  const bool early = m_published < 64 || m_sheet->columns > m_columns;
   const int rows = m_sheet->rowCount();
   if (m_sheet->columns > m_columns && !m_editable) {
     beginInsertColumns({}, m_columns, m_sheet->columns - 1);
@@ -35,11 +47,13 @@ void ReportModel::publish() {
     m_columns = m_sheet->columns;
     endResetModel();
   }
+  if (early) findHeadings();
 }
 
 void ReportModel::setEditable(bool on) {
   beginResetModel();
   m_editable = on;
+  findHeadings();
   endResetModel();
 }
 
@@ -57,16 +71,19 @@ QVariant ReportModel::data(const QModelIndex& index, int role) const {
   const ReportCell* cell = m_sheet->cell(index.row(), index.column());
   switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole:
     case Qt::AccessibleTextRole:
+      return cell ? shownText(*cell, m_sheet->style(cell->style)) : QString();
+    case Qt::EditRole:
       return cell ? cell->text : QString();
     default:
       break;
   }
-  if (!cell || cell->style == 0)
+  if (!cell)
     return role == Qt::TextAlignmentRole ? QVariant(int(Qt::AlignLeft | Qt::AlignVCenter))
                                          : QVariant();
   const CellStyle& s = m_sheet->style(cell->style);
+  if (role == Qt::TextAlignmentRole) return int(shownAlignment(*cell, s) | Qt::AlignVCenter);
+  if (cell->style == 0) return QVariant();
   switch (role) {
     case Qt::FontRole: {
       QFont f = m_font;
@@ -75,8 +92,6 @@ QVariant ReportModel::data(const QModelIndex& index, int role) const {
       if (s.size > 0) f.setPointSize(s.size);
       return f;
     }
-    case Qt::TextAlignmentRole:
-      return int(s.align | Qt::AlignVCenter);
     case Qt::BackgroundRole:
       return s.background.isValid() ? QVariant(s.background) : QVariant();
     default:
@@ -108,6 +123,13 @@ Qt::ItemFlags ReportModel::flags(const QModelIndex& index) const {
 }
 
 QVariant ReportModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  // A report's own column titles name its header cells for screen readers and in the
+  // tool tip; the header itself shows the numbers Ячейка counts by, under the report's own
+  // title rows.
+  if (orientation == Qt::Horizontal &&
+      (role == Qt::AccessibleTextRole || role == Qt::ToolTipRole) &&
+      !m_headings.value(section).isEmpty())
+    return m_headings[section];
   if (role != Qt::DisplayRole) return {};
   if (orientation == Qt::Vertical) {
     // The section a layout row belongs to shows beside its number.

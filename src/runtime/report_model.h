@@ -48,7 +48,11 @@ class ReportModel : public QAbstractTableModel {
   static constexpr int kSpareColumns = 10;
 
  private:
+  // The output's column titles (documents::columnHeadings), once its heading rows are in.
+  void findHeadings();
+
   ReportSheet m_own;
+  QStringList m_headings;
   ReportSheet* m_sheet = &m_own;
   int m_published = 0;
   int m_columns = 0;

@@ -25,6 +25,7 @@
 #include "shell/accessibility.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
+#include "shell/twips.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
 
@@ -124,6 +125,7 @@ void frmReport::load(const QString& name, bool designMode) {
   layoutText.replace(QStringLiteral("Истина"), QStringLiteral("True"))
       .replace(QStringLiteral("Ложь"), QStringLiteral("False"));
   m_report1->LoadLayout(layoutText);
+  fitColumns();
   if (m_designMode) return;
   // A report with a dialog asks for its parameters first; "Сформировать" builds it.
   if (hasDialog()) {
@@ -132,6 +134,17 @@ void frmReport::load(const QString& name, bool designMode) {
     return;
   }
   build();
+}
+
+void frmReport::fitColumns() {
+  // The window opens as wide as its columns need (a turnover sheet shows its closing
+  // balances too); the size is kept within the area that shows it (applyGeometry).
+  const int border = frame()->width() - width();
+  const int needed = m_report1->widthForColumns() + layout()->contentsMargins().left() +
+                     layout()->contentsMargins().right() + std::max(border, 0);
+  const double twips = shell::pixelsToTwips(needed);
+  if (twips > sizeTwips().width()) setSizeTwips(twips, sizeTwips().height());
+  centre();
 }
 
 bool frmReport::build(const ReportDialogValues* dialog) {

@@ -52,6 +52,7 @@ class frmReport : public RuntimeWindow {
 
  private:
   void updateActions();
+  void fitColumns();
   QString title() const;
   // In design mode, writes the layout to the report's row; false (with a message) when
   // the database refuses.

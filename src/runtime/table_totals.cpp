@@ -4,6 +4,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "config/requisite_type.h"
 #include "runtime/form_table.h"
 #include "script/number_text.h"
 
@@ -11,32 +12,26 @@ namespace balvix::runtime {
 
 namespace {
 
-const QString kNumberType = QStringLiteral("Число");
+config::RequisiteType typeOf(const FormTable* table, int column) {
+  return config::RequisiteType::parse(table->columnType(column));
+}
 
 // Quantities and amounts add up; a price per unit does not.
 bool addsUp(const FormTable* table, int column) {
-  if (table->columnType(column) != kNumberType) return false;
+  if (!typeOf(table, column).isNumber()) return false;
   const QString name = table->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
   return !name.startsWith(QStringLiteral("Цена"), Qt::CaseInsensitive);
 }
 
-// A cell's number as people type it (blanks between thousands, a comma or a point) and
-// the count of its decimals; false for a text that is no number. Empty cells count as 0.
+// A cell's number as people type it and the count of its decimals; false for a text that
+// is no number. Empty cells count as 0.
 bool readNumber(const QString& text, double& value, int& decimals) {
-  QString t = text.trimmed();
-  t.remove(u' ');
-  t.remove(QChar(0x00A0));
-  t.replace(u',', u'.');
-  if (t.isEmpty()) {
-    value = 0;
-    decimals = 0;
-    return true;
-  }
-  bool ok = false;
-  value = t.toDouble(&ok);
-  const qsizetype point = t.indexOf(u'.');
-  decimals = point < 0 ? 0 : static_cast<int>(t.size() - point - 1);
-  return ok;
+  value = 0;
+  decimals = 0;
+  if (text.trimmed().isEmpty()) return true;
+  const std::optional<double> number = script::readNumber(text, &decimals);
+  if (number) value = *number;
+  return number.has_value();
 }
 
 }  // namespace
@@ -103,7 +98,7 @@ void TableTotals::recount() {
         decimals = std::max(decimals, std::min(places, 6));
       }
       // A column with a word in it is not added up rather than added up wrong.
-      if (numbers) text = script::numberText(sum, decimals);
+      if (numbers) text = script::numberText(sum, typeOf(m_table, c).isMoney() ? 2 : decimals);
     }
     auto* item = new QStandardItem(text);
     item->setTextAlignment((c == label ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);

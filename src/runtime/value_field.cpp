@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "config/requisite_type.h"
+#include "script/number_text.h"
 #include "shell/message_box.h"
 
 namespace balvix::runtime {
@@ -64,10 +65,17 @@ ValueField::ValueField(FieldKind kind, const QString& type, const QString& acces
       m_line = new QLineEdit(this);
       m_focus = m_line;
       if (kind == FieldKind::Number) {
-        // Either decimal separator is taken; letters are refused while typing.
+        // Either decimal separator is taken, and blanks between thousands (a shown amount
+        // pasted back); letters are refused while typing.
         m_line->setValidator(new QRegularExpressionValidator(
-            QRegularExpression(QStringLiteral("[+-]?[0-9 ]*([.,][0-9]*)?")), m_line));
+            QRegularExpression(QStringLiteral("[+-]?[0-9 \\x{00A0}]*([.,][0-9]*)?")), m_line));
         m_line->setAlignment(Qt::AlignRight);
+        m_money = config::RequisiteType::parse(type).isMoney();
+        // Whatever puts a text into the line (the user, a paste, the program) sets the value;
+        // only the field's own showing of it does not.
+        connect(m_line, &QLineEdit::textChanged, this, [this](const QString& typed) {
+          if (!m_showing) m_number = script::plainNumber(typed);
+        });
       }
       connect(m_line, &QLineEdit::textEdited, this, &ValueField::edited);
       if (kind == FieldKind::Reference) {
@@ -103,6 +111,8 @@ bool ValueField::eventFilter(QObject* watched, QEvent* event) {
       emit openRequested();
       return true;
     }
+    if (m_kind == FieldKind::Number && event->type() == QEvent::FocusIn) showNumber(true);
+    if (m_kind == FieldKind::Number && event->type() == QEvent::FocusOut) showNumber(false);
     if (event->type() == QEvent::FocusOut && m_valueCheck && !m_refusing && !m_readOnly) {
       // Only the user moving on within the window is refused: a choice list or a message
       // box taking the focus is not leaving the field.
@@ -131,7 +141,15 @@ QString ValueField::text() const {
                                      : m_date->date().toString(QString::fromLatin1(kDateFormat));
   if (m_check) return m_check->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
   if (m_combo) return m_combo->currentText();
+  if (m_kind == FieldKind::Number) return m_number;
   return m_line->text();
+}
+
+void ValueField::showNumber(bool editing) {
+  m_showing = true;
+  m_line->setText(editing ? m_number : script::shownNumber(m_number, m_money));
+  m_showing = false;
+  if (!editing) m_line->setCursorPosition(0);
 }
 
 void ValueField::setText(const QString& text) {
@@ -147,6 +165,9 @@ void ValueField::setText(const QString& text) {
         t.compare(QStringLiteral("Истина"), Qt::CaseInsensitive) == 0 || t == QStringLiteral("-1"));
   } else if (m_combo) {
     m_combo->setCurrentText(text);
+  } else if (m_kind == FieldKind::Number) {
+    m_number = text;
+    showNumber(m_line->hasFocus());
   } else {
     m_line->setText(text);
     m_line->setCursorPosition(0);

@@ -21,7 +21,10 @@ enum class FieldKind { Text, Number, Date, Reference, Check, Choice };
 FieldKind fieldKindOfType(const QString& type);
 
 // One editable value of a form or of a table cell, shown by the editor its type asks
-// for. The value is always text: dates as dd.MM.yyyy, check boxes as "1"/"0".
+// for. The value is always text: dates as dd.MM.yyyy, check boxes as "1"/"0". A number
+// reads as people write it («1 495 864,00» for money) while the field is not being edited,
+// and as its plain value while it is; what is typed is kept without the blanks between
+// thousands.
 class ValueField : public QWidget {
   Q_OBJECT
 
@@ -76,6 +79,10 @@ class ValueField : public QWidget {
   bool m_readOnly = false;
   ValueCheck m_valueCheck;
   bool m_refusing = false;  // a refusal is on its way: one message per leaving
+  bool m_money = false;
+  QString m_number;  // a number field's value, whatever it shows
+  bool m_showing = false;
+  void showNumber(bool editing);
 };
 
 }  // namespace balvix::runtime

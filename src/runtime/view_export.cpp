@@ -12,9 +12,10 @@
 namespace balvix::runtime {
 
 documents::ListTable tableOfView(const QTableView& view, const QString& title,
-                                 const QList<config::RequisiteType::Kind>& kinds) {
+                                 const ViewColumns& described) {
   documents::ListTable table;
   table.title = title;
+  table.loadsBack = described.loadsBack;
   const QAbstractItemModel* model = view.model();
   if (!model) return table;
   const QHeaderView* header = view.horizontalHeader();
@@ -24,7 +25,8 @@ documents::ListTable tableOfView(const QTableView& view, const QString& title,
     if (logical < 0 || view.isColumnHidden(logical)) continue;
     columns << logical;
     table.headers << model->headerData(logical, Qt::Horizontal, Qt::DisplayRole).toString();
-    table.kinds << kinds.value(logical, config::RequisiteType::Kind::Text);
+    table.kinds << described.kinds.value(logical, config::RequisiteType::Kind::Text);
+    table.money << described.money.value(logical, false);
   }
   const int rows = model->rowCount();
   table.rows.reserve(static_cast<std::size_t>(rows));
@@ -32,15 +34,18 @@ documents::ListTable tableOfView(const QTableView& view, const QString& title,
     if (view.isRowHidden(r)) continue;
     QStringList values;
     values.reserve(columns.size());
-    for (const int c : columns) values << model->index(r, c).data(Qt::DisplayRole).toString();
+    for (const int c : columns) {
+      const QModelIndex index = model->index(r, c);
+      const QVariant stored = index.data(Qt::EditRole);
+      values << (stored.isValid() ? stored : index.data(Qt::DisplayRole)).toString();
+    }
     table.rows.push_back(std::move(values));
   }
   return table;
 }
 
 bool exportView(shell::AppState& state, QWidget* parent, const QTableView& view,
-                const QString& title, const QList<config::RequisiteType::Kind>& kinds,
-                QString path) {
+                const QString& title, const ViewColumns& columns, QString path) {
   if (path.isEmpty()) {
     QString filter = QStringLiteral("Книга Excel (*.xlsx)");
     path = QFileDialog::getSaveFileName(
@@ -51,7 +56,7 @@ bool exportView(shell::AppState& state, QWidget* parent, const QTableView& view,
     if (!path.contains(u'.'))
       path += filter.startsWith(u"CSV") ? QStringLiteral(".csv") : QStringLiteral(".xlsx");
   }
-  const documents::ListTable table = tableOfView(view, title, kinds);
+  const documents::ListTable table = tableOfView(view, title, columns);
   int altered = 0;
   const QString error = documents::list_export::write(table, path, &altered);
   if (!error.isEmpty()) {

@@ -41,9 +41,10 @@ class DebugHook {
   void setArmed(bool on);
 };
 
-// The hook every engine made from now on reports to (the program's debugger); nullptr for
-// none. Engines report to it through a gate that outlives every hook: one that is removed
-// (or replaced) is no longer called, even by engines made while it was installed.
+// The hook every engine without one of its own reports to (the program's debugger);
+// nullptr for none. An engine reads it again whenever a run begins, and reports to it
+// through a gate that outlives every hook: a hook that is removed (a debugger closed) is
+// never called again, even by engines that ran under it.
 void installDebugHook(DebugHook* hook);
 // The gate engines report to while a hook is installed; nullptr when none is.
 DebugHook* installedDebugHook();

@@ -19,6 +19,7 @@ class EntryGuard {
     if (m_outer) {
       host.clearInterrupt();
       m_rt.stackBase = reinterpret_cast<const char*>(&m_marker);
+      if (m_rt.debugInstalled) m_rt.debug = installedDebugHook();
     }
   }
   ~EntryGuard() {
@@ -95,6 +96,7 @@ void Engine::compile(const std::vector<ModuleSource>& modules) {
   m_runtime = std::make_unique<Runtime>(*this, m_host, m_program->globalCount);
   m_runtime->globalObject = m_globalObject;
   m_runtime->debug = m_debug ? m_debug : installedDebugHook();
+  m_runtime->debugInstalled = !m_debug;
 }
 
 void Engine::locate(ScriptError& e) const {

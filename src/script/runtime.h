@@ -143,6 +143,10 @@ class Runtime {
     int line;
   };
   DebugHook* debug = nullptr;
+  // The hook is the one installed for every engine (the configurator's debugger), not one
+  // of the engine's own: it is read again whenever a run begins, because a debugger that
+  // is closed uninstalls itself while engines it saw load live on in their windows.
+  bool debugInstalled = false;
   std::vector<DebugFrame> debugFrames;
   int debugTopLine = 0;  // the module-level statement under way
   void debugStatement(int line);

@@ -31,6 +31,8 @@ TEST(TypeTexts, ParseIntoKindAndObject) {
   } cases[] = {
       {"Текст", Kind::Text, QString()},
       {"Число", Kind::Number, QString()},
+      {"Число.Сумма", Kind::Number, QString()},
+      {"Число.Количество", Kind::Other, "Число.Количество"},
       {"Дата", Kind::Date, QString()},
       {"Счет.ПланСчетов", Kind::Account, "ПланСчетов"},
       {"Счет", Kind::Account, QString()},
@@ -46,6 +48,7 @@ TEST(TypeTexts, ParseIntoKindAndObject) {
     const RequisiteType type = RequisiteType::parse(c.text);
     EXPECT_EQ(type.kind, c.kind) << c.text.toStdString();
     EXPECT_EQ(type.object, c.object) << c.text.toStdString();
+    EXPECT_EQ(type.isMoney(), c.text == QStringLiteral("Число.Сумма")) << c.text.toStdString();
     // Printing gives back exactly what was parsed, whatever the user typed.
     EXPECT_EQ(type.text(), c.text) << c.text.toStdString();
   }
@@ -62,7 +65,14 @@ TEST(TypeTexts, PrintFromParts) {
             QStringLiteral("Справочник"));
   EXPECT_TRUE(RequisiteType::account().isChosen());
   EXPECT_FALSE(RequisiteType::ofKind(Kind::Date).isChosen());
-  EXPECT_EQ(fixedTypeTexts(), (QStringList{"Текст", "Число", "Дата", "Счет.ПланСчетов"}));
+  // An amount is a number to everything that asks what kind of value it is.
+  EXPECT_EQ(RequisiteType::amount().text(), QStringLiteral("Число.Сумма"));
+  EXPECT_EQ(RequisiteType::amount().kindWord(), QStringLiteral("Число"));
+  EXPECT_TRUE(RequisiteType::amount().isNumber());
+  EXPECT_FALSE(RequisiteType::ofKind(Kind::Number).isMoney());
+  EXPECT_EQ(parseTypeEntries(QStringLiteral("Число.Сумма!;"))[0].type, RequisiteType::amount());
+  EXPECT_EQ(fixedTypeTexts(),
+            (QStringList{"Текст", "Число", "Число.Сумма", "Дата", "Счет.ПланСчетов"}));
 }
 
 TEST(TypeTexts, TypeAndValueListsEndEveryEntryWithSemicolon) {

@@ -48,7 +48,7 @@ TEST_F(RequisiteEditorTest, TypeListFollowsTheConfigurationOnEveryOpening) {
   insertObject(QStringLiteral("Справочник"), QStringLiteral("Товары"));
   insertObject(QStringLiteral("Документ"), QStringLiteral("Накладная"));
   editor()->open(QStringLiteral("Справочник Новый"), QStringLiteral("Новый"));
-  EXPECT_EQ(comboItems(), (QStringList{"Текст", "Число", "Дата", "Счет.ПланСчетов",
+  EXPECT_EQ(comboItems(), (QStringList{"Текст", "Число", "Число.Сумма", "Дата", "Счет.ПланСчетов",
                                        "Справочник.Товары", "Перечисление.Цвета"}));
   EXPECT_EQ(child<QComboBox>(editor(), "Combo1")->currentText(), QStringLiteral("Текст"));
   EXPECT_EQ(editor()->windowTitle(), QStringLiteral("Справочник Новый"));
@@ -59,12 +59,12 @@ TEST_F(RequisiteEditorTest, TypeListFollowsTheConfigurationOnEveryOpening) {
   insertObject(QStringLiteral("Справочник"), QStringLiteral("Клиенты"));
   editor()->open(QStringLiteral("Справочник Новый"), QStringLiteral("Новый"));
   // Catalogs come in the order the query returns them.
-  QStringList expected{"Текст", "Число", "Дата", "Счет.ПланСчетов"};
+  QStringList expected{"Текст", "Число", "Число.Сумма", "Дата", "Счет.ПланСчетов"};
   storage::Recordset rs =
       db().openRecordset(QStringLiteral("SELECT * FROM form_items WHERE type='Справочник'"));
   for (; !rs.eof(); rs.moveNext()) expected << QStringLiteral("Справочник.") + rs.text("name");
   expected << QStringLiteral("Перечисление.Цвета");
-  EXPECT_EQ(expected.size(), 7);
+  EXPECT_EQ(expected.size(), 8);
   EXPECT_EQ(comboItems(), expected);
 }
 
@@ -142,7 +142,7 @@ TEST_F(RequisiteEditorTest, ClosingRestoresTheDesignTimeStateAndElementModeOnlyC
   EXPECT_EQ(editor()->windowTitle(), frmItem::kElementMode);
   EXPECT_EQ(child<QLineEdit>(editor(), "Text1")->text(), QStringLiteral("Новый"));
   EXPECT_EQ(child<QLineEdit>(editor(), "Text3")->text(), QStringLiteral("50"));
-  EXPECT_EQ(comboItems().size(), 4);
+  EXPECT_EQ(comboItems().size(), 5);
   state.contextFormKind = QStringLiteral("zur");
   apply();
   EXPECT_FALSE(editor()->isVisible());

@@ -70,7 +70,7 @@ TEST_F(DemoDatabaseTest, ConfigurationIsMadeOfOrdinaryObjects) {
   ASSERT_TRUE(goods);
   EXPECT_EQ(goods->requisiteNames(), (QStringList{"Наименование", "Артикул", "Единица", "Цена"}));
   EXPECT_EQ(goods->requisites[2].type.text(), QStringLiteral("Перечисление.ЕдиницыИзмерения"));
-  EXPECT_EQ(goods->requisites[3].type.text(), QStringLiteral("Число"));
+  EXPECT_EQ(goods->requisites[3].type.text(), QStringLiteral("Число.Сумма"));
   EXPECT_TRUE(goods->layout.has_value());
   for (const QString catalog : {"Товары", "Склады", "Контрагенты"}) {
     const int n = count(QStringLiteral("SELECT COUNT(*) FROM items_Справочник_") + catalog);
@@ -96,10 +96,17 @@ TEST_F(DemoDatabaseTest, ConfigurationIsMadeOfOrdinaryObjects) {
     EXPECT_EQ(doc->requisiteNames(), (QStringList{"Наименование", "Контрагент", "Склад"}));
     EXPECT_TRUE(doc->hasTablePart);
     EXPECT_EQ(doc->tableRequisiteNames(), (QStringList{"Товар", "Количество", "Цена", "Сумма"}));
+    // The price and the sum are amounts; the quantity is a number of its own decimals.
+    EXPECT_EQ(doc->tableRequisites[1].type,
+              config::RequisiteType::ofKind(config::RequisiteType::Kind::Number));
+    EXPECT_EQ(doc->tableRequisites[2].type, config::RequisiteType::amount());
+    EXPECT_EQ(doc->tableRequisites[3].type, config::RequisiteType::amount());
     EXPECT_TRUE(doc->module.contains(QStringLiteral("Процедура ПриСохранении")));
     EXPECT_TRUE(doc->module.contains(QStringLiteral("Процедура ПриИзмененииТаблицы")));
   }
-  EXPECT_TRUE(config::readDefinition(db(), ObjectKind::Journal, QStringLiteral("Склад")));
+  const auto journal = config::readDefinition(db(), ObjectKind::Journal, QStringLiteral("Склад"));
+  ASSERT_TRUE(journal);
+  EXPECT_EQ(journal->columns, (QStringList{"Контрагент", "Склад"}));
   for (const QString report : {"ОстаткиТоваров", "ОборотноСальдоваяВедомость", "ПланСчетов"})
     EXPECT_TRUE(config::readDefinition(db(), ObjectKind::Report, report)) << report.toStdString();
 }

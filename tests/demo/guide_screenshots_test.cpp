@@ -109,7 +109,7 @@ TEST_F(GuideScreenshots, EveryPictureOfTheGuideIsMade) {
   EXPECT_EQ(journal->periodStart()->date(), frmZurnal::defaultPeriod(QDate::currentDate()).first);
   processEvents();
   EXPECT_EQ(journal->model()->rowCount(), 201);
-  shoot(journal, QStringLiteral("05-zhurnal-sklad"), QSize(820, 480));
+  shoot(journal, QStringLiteral("05-zhurnal-sklad"), QSize(1150, 480));
   clickMenu<frmRepDialog>(3, QStringLiteral("ОстаткиТоваров"));
   frmRepDialog* dialog = openWindows<frmRepDialog>().value(0);
   shoot(dialog, QStringLiteral("06-otchet-dialog"));

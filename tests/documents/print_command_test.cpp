@@ -9,6 +9,7 @@
 #include "storage/session.h"
 #include "storage/sql_text.h"
 #include "test_helpers.h"
+#include "xlsx_cells.h"
 
 namespace balvix::documents::testing {
 namespace {
@@ -107,6 +108,29 @@ TEST_F(PrintCommandTest, ASixtyRowInvoiceRepeatsItsTableHeaderAndEndsWithTheTota
       Contains(second, QStringLiteral("Девятнадцать тысяч двести пятнадцать рублей 00 копеек")));
   EXPECT_TRUE(Contains(second, QStringLiteral("Отпустил")));
   EXPECT_TRUE(Contains(second, QStringLiteral("Страница 2 из 2")));
+}
+
+// In the workbook the amounts and quantities are numbers with the formats the page shows
+// them with, not texts.
+TEST_F(PrintCommandTest, AWorkbooksAmountsAndQuantitiesAreNumberCells) {
+  const Result r = balvix({"--print", kSales, "777", "--date", "15.03.2025", "--db", s_path,
+                           "--form", "Расходная накладная", "--xlsx", file("777.xlsx")});
+  ASSERT_EQ(r.code, 0) << r.error.toStdString();
+  const struct {
+    const char* column;
+    const char* value;
+    const char* format;
+  } cells[] = {{"D\\d+", "60", "#,##0"},         // the quantity of row 60
+               {"E\\d+", "10.5", "#,##0.00"},    // its price
+               {"F\\d+", "630", "#,##0.00"},     // its sum
+               {"F\\d+", "19215", "#,##0.00"}};  // the total
+  for (const auto& c : cells) {
+    const balvix::testing::XlsxCell cell = balvix::testing::xlsxCell(
+        file("777.xlsx"), QString::fromUtf8(c.column), QString::fromUtf8(c.value));
+    ASSERT_TRUE(cell.found) << c.value;
+    EXPECT_TRUE(cell.number) << c.value;
+    EXPECT_EQ(cell.format, QString::fromUtf8(c.format)) << c.value;
+  }
 }
 
 TEST_F(PrintCommandTest, ThePageIsA4PortraitUnlessTheFormIsWiderThanAPortraitPage) {

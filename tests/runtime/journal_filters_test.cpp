@@ -210,7 +210,8 @@ TEST_F(JournalFiltersTest, ItsExportWritesTheColumnsRowsAndOrderItShows) {
   for (const QStringList& row : rows) expected += row.join(u';') + QStringLiteral("\r\n");
   EXPECT_EQ(QString::fromUtf8(file.readAll()), expected);
 
-  // The workbook holds the same table; its dates are typed cells (serial day numbers).
+  // The workbook holds the same table; its dates and totals are typed cells (serial day
+  // numbers; the amount as a number, shown with two decimals by its format).
   const QString xlsx = m_dir.filePath(QStringLiteral("журнал.xlsx"));
   ASSERT_TRUE(journal->exportList(xlsx));
   documents::SourceTable table;
@@ -219,6 +220,7 @@ TEST_F(JournalFiltersTest, ItsExportWritesTheColumnsRowsAndOrderItShows) {
   std::vector<QStringList> typed = rows;
   for (QStringList& row : typed)
     row[2] = QString::number(QDate(1899, 12, 30).daysTo(QDate::currentDate()));
+  typed[1][4] = QStringLiteral("1495864");
   EXPECT_EQ(table.rows, typed);
 }
 

@@ -259,6 +259,9 @@ TEST_F(ReportGridTest, DesignCommandsEditTheLayoutThatGetLayoutWrites) {
   EXPECT_TRUE(grid.nameSection(QStringLiteral("Шапка")));
   grid.selectRange(QRect(0, 1, 1, 2));
   EXPECT_TRUE(grid.nameSection(QStringLiteral("Строка")));
+  grid.selectRange(QRect(2, 1, 1, 1));
+  grid.toggleAmount();
+  grid.toggleBlankZero();
   grid.view()->horizontalHeader()->resizeSection(2, 177);
   EXPECT_FALSE(grid.nameSection(QStringLiteral("  ")));
 
@@ -270,6 +273,10 @@ TEST_F(ReportGridTest, DesignCommandsEditTheLayoutThatGetLayoutWrites) {
   EXPECT_TRUE(s.bold && s.italic);
   EXPECT_EQ(s.align, Qt::AlignHCenter);
   EXPECT_EQ(s.borders, QStringLiteral("ltrb"));
+  EXPECT_EQ(s.decimals, -1);
+  const CellStyle& amount = back->style(back->cell(1, 2)->style);
+  EXPECT_EQ(amount.decimals, 2);
+  EXPECT_TRUE(amount.blankZero);
   EXPECT_EQ(back->merges, QList<QRect>{QRect(0, 0, 3, 1)});
   EXPECT_EQ(back->columnWidth(2), 177);
   ASSERT_EQ(back->sections.size(), 2);

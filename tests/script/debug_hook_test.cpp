@@ -68,4 +68,22 @@ TEST(DebugHookTest, AStopSeesTheStackTheLocalsAndTheModuleVariablesInTheirOwnMod
   EXPECT_EQ(engine.moduleText(QStringLiteral("Глобальный модуль")).count(u'\n'), 4);
 }
 
+// A debugger closed while windows keep their modules loaded: its hook is uninstalled (and
+// then deleted), and the engines that loaded under it call the hook installed now instead.
+TEST(DebugHookTest, AnUninstalledHookIsNotCalledByEnginesLoadedUnderIt) {
+  MessageHost host;
+  Engine engine(host);
+  StopAt first(QStringLiteral("М"), 1);
+  installDebugHook(&first);
+  engine.load({{QStringLiteral("М"), QStringLiteral("Sub П\n  y = 2\nEnd Sub\nx = 1\n")}});
+  EXPECT_EQ(first.visited, QStringList{QStringLiteral("М:4")});
+  StopAt second(QStringLiteral("М"), 2);
+  installDebugHook(&second);
+  engine.call(QStringLiteral("П"));
+  engine.unload();
+  installDebugHook(nullptr);
+  EXPECT_EQ(first.visited, QStringList{QStringLiteral("М:4")});
+  EXPECT_EQ(second.visited, QStringList{QStringLiteral("М:2")});
+}
+
 }  // namespace
