@@ -224,12 +224,11 @@ int main(int argc, char** argv) {
     std::printf("made the totals anew with quarters: %.1f s (peak memory %ld MB)\n",
                 secondsSince(start), maxRssMb());
   }
-  const long quarterRows =
-      session
-          ->openRecordset(
-              QStringLiteral("SELECT count(*) FROM totals_Регистр_Остатки WHERE ИтогМесяц<0"))
-          .value(0)
-          .toLongLong();
+  const long quarterRows = session
+                               ->openRecordset(QStringLiteral(
+                                   "SELECT count(*) FROM totals_Регистр_Остатки WHERE ИтогМесяц<0"))
+                               .value(0)
+                               .toLongLong();
   std::printf("quarter rows: %ld\n", quarterRows);
   const long rows =
       session->openRecordset(QStringLiteral("SELECT count(*) FROM totals_Регистр_Остатки"))

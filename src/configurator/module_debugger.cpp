@@ -124,8 +124,7 @@ void ModuleDebugger::updateArmed() {
   setArmed(any || m_mode != Mode::Run);
 }
 
-bool ModuleDebugger::wantsStop(script::Engine& engine, const QString& module, int line,
-                               int depth) {
+bool ModuleDebugger::wantsStop(script::Engine& engine, const QString& module, int line, int depth) {
   switch (m_mode) {
     case Mode::Into:
       return true;
@@ -225,16 +224,16 @@ frmDebug::frmDebug(ModuleDebugger& debugger) : m_debugger(debugger) {
 
   auto* buttons = new QHBoxLayout;
   using Action = ModuleDebugger::Action;
-  buttons->addWidget(addButton(QStringLiteral("Продолжить"), QKeySequence(Qt::Key_F5),
-                               Action::Continue));
-  buttons->addWidget(addButton(QStringLiteral("Шаг с заходом"), QKeySequence(Qt::Key_F11),
-                               Action::StepInto));
-  buttons->addWidget(addButton(QStringLiteral("Шаг с обходом"), QKeySequence(Qt::Key_F10),
-                               Action::StepOver));
+  buttons->addWidget(
+      addButton(QStringLiteral("Продолжить"), QKeySequence(Qt::Key_F5), Action::Continue));
+  buttons->addWidget(
+      addButton(QStringLiteral("Шаг с заходом"), QKeySequence(Qt::Key_F11), Action::StepInto));
+  buttons->addWidget(
+      addButton(QStringLiteral("Шаг с обходом"), QKeySequence(Qt::Key_F10), Action::StepOver));
   buttons->addWidget(addButton(QStringLiteral("Шаг с выходом"),
                                QKeySequence(Qt::SHIFT | Qt::Key_F11), Action::StepOut));
-  buttons->addWidget(addButton(QStringLiteral("Остановить"), QKeySequence(Qt::SHIFT | Qt::Key_F5),
-                               Action::Stop));
+  buttons->addWidget(
+      addButton(QStringLiteral("Остановить"), QKeySequence(Qt::SHIFT | Qt::Key_F5), Action::Stop));
   buttons->addStretch(1);
 
   m_status = new QLabel(this);
@@ -312,8 +311,7 @@ QPushButton* frmDebug::addButton(const QString& text, const QKeySequence& key,
                                  ModuleDebugger::Action action) {
   auto* button = new QPushButton(text, this);
   button->setAccessibleName(text);
-  button->setToolTip(text + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) +
-                     u')');
+  button->setToolTip(text + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) + u')');
   button->setAutoDefault(false);
   connect(button, &QPushButton::clicked, this, [this, action] { m_debugger.resume(action); });
   auto* shortcut = new QShortcut(key, this);
@@ -327,12 +325,12 @@ void frmDebug::showStop(script::Engine& engine, const QString& module, int line,
   m_engine = &engine;
   m_frames = engine.debugStack();
   for (QPushButton* button : std::as_const(m_buttons)) button->setEnabled(true);
-  m_transaction->setText(
-      inTransaction ? QStringLiteral("Идет запись документа: пока модуль остановлен, его "
-                                     "транзакция открыта, и другие пользователи не могут "
-                                     "записывать в базу данных. Продолжите или остановите "
-                                     "выполнение, чтобы ее завершить.")
-                    : QString());
+  m_transaction->setText(inTransaction
+                             ? QStringLiteral("Идет запись документа: пока модуль остановлен, его "
+                                              "транзакция открыта, и другие пользователи не могут "
+                                              "записывать в базу данных. Продолжите или остановите "
+                                              "выполнение, чтобы ее завершить.")
+                             : QString());
   m_transaction->setVisible(inTransaction);
   m_filling = true;
   m_stack->clear();

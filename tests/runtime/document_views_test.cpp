@@ -33,9 +33,7 @@ const QString kModule = QStringLiteral(
 
 class DocumentViewsTest : public RuntimeTest {
  protected:
-  DocumentViewsTest() {
-    addReceiptDocument(kModule);
-  }
+  DocumentViewsTest() { addReceiptDocument(kModule); }
 
   // The key of the one document stored.
   script::DocumentKey storedKey() {

@@ -48,10 +48,11 @@ class ModuleDebuggerTest : public RuntimeTest {
                        // Acts once the debugger waits, as the user would; a stop the test
                        // does not expect, or a step that does not go on, ends the run.
                        QTimer::singleShot(0, &debugger(), [this, module, line] {
-                         if (m_step < m_steps.size()) m_steps[m_step++]();
+                         if (m_step < m_steps.size())
+                           m_steps[m_step++]();
                          else
-                           ADD_FAILURE() << "an unexpected stop at " << module.toStdString()
-                                         << ':' << line;
+                           ADD_FAILURE()
+                               << "an unexpected stop at " << module.toStdString() << ':' << line;
                          if (debugger().isStopped()) {
                            ADD_FAILURE() << "the debugger did not go on after step " << m_step;
                            debugger().resume(ModuleDebugger::Action::Stop);

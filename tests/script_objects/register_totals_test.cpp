@@ -303,9 +303,10 @@ TEST_F(RegisterTotalsTest, RegisterWithoutTotalsGetsThemBuiltFromItsMovements) {
             (QStringList{"-202601:2:1", "0:1:0", "202512:2:1", "202601:1:0"}));
   // Totals made before they kept quarters (a table in key order) are made anew.
   exec(QStringLiteral("DROP TABLE totals_Регистр_Остатки"));
-  exec(QStringLiteral("CREATE TABLE totals_Регистр_Остатки(Товар TEXT(50),Склад TEXT(50),"
-                      "ИтогМесяц INTEGER,ИтогПриход REAL,ИтогРасход REAL,ИтогДвижений INTEGER,"
-                      "ИтогОшибок INTEGER,PRIMARY KEY(Товар,Склад,ИтогМесяц))"));
+  exec(
+      QStringLiteral("CREATE TABLE totals_Регистр_Остатки(Товар TEXT(50),Склад TEXT(50),"
+                     "ИтогМесяц INTEGER,ИтогПриход REAL,ИтогРасход REAL,ИтогДвижений INTEGER,"
+                     "ИтогОшибок INTEGER,PRIMARY KEY(Товар,Склад,ИтогМесяц))"));
   EXPECT_EQ(totals::ensureAll(*session), 1);
   EXPECT_TRUE(totals::isCurrent(*session, QStringLiteral("totals_Регистр_Остатки")));
   EXPECT_EQ(totals::lastQuarter(*session, QStringLiteral("totals_Регистр_Остатки")), 202601);

@@ -154,8 +154,7 @@ void readTotalsRows(storage::Session& db, const BalanceQuery& query, Groups& gro
 // through the date index: `into` gets each with its day key.
 template <class Into>
 void readMonthMovements(storage::Session& db, const BalanceQuery& query, int month,
-                        const QStringList& filter, Into into, int firstDay = 1,
-                        int lastDay = 31) {
+                        const QStringList& filter, Into into, int firstDay = 1, int lastDay = 31) {
   const int groupCount = static_cast<int>(query.groupColumns.size());
   const bool hasQuantity = !query.quantityColumn.isEmpty();
   QStringList columns = query.groupColumns;
@@ -200,10 +199,10 @@ BalanceSet BalanceSet::compute(storage::Session& db, const BalanceQuery& query) 
       // Every group: its sums before each end of the period, each from the row of the last
       // quarter before it, the months from that quarter on and the days of its own month;
       // the opening and the turnovers are the differences of the two.
-      if (hasPeriod && !db.openRecordset(QStringLiteral("SELECT 1 FROM ") + query.totalsTable +
-                                         QStringLiteral(" WHERE ") + kMonthColumn +
-                                         QStringLiteral("=0 LIMIT 1"))
-                            .eof())
+      if (hasPeriod &&
+          !db.openRecordset(QStringLiteral("SELECT 1 FROM ") + query.totalsTable +
+                            QStringLiteral(" WHERE ") + kMonthColumn + QStringLiteral("=0 LIMIT 1"))
+               .eof())
         throw TotalsUnusable();
       // `before` is a day key (yyyymmdd): the sums of the days before it; 0 for all.
       const auto sumsBefore = [&](int before, bool atStart) {
@@ -231,8 +230,9 @@ BalanceSet BalanceSet::compute(storage::Session& db, const BalanceQuery& query) 
         readTotalsRows(db, query, groups, {kMonthColumn + u'=' + QString::number(-quarter)},
                        hasPeriod, fromTotals);
         QStringList months{kMonthColumn + QStringLiteral(">=") + QString::number(quarter)};
-        if (month) months << kMonthColumn + (wholeMonth ? QStringLiteral("<=") : QStringLiteral("<")) +
-                                 QString::number(month);
+        if (month)
+          months << kMonthColumn + (wholeMonth ? QStringLiteral("<=") : QStringLiteral("<")) +
+                        QString::number(month);
         readTotalsRows(db, query, groups, months, hasPeriod, fromTotals);
         if (!month) {
           readTotalsRows(db, query, groups, {kMonthColumn + QStringLiteral("=0")}, false,
@@ -266,28 +266,28 @@ BalanceSet BalanceSet::compute(storage::Session& db, const BalanceQuery& query) 
       QStringList conditions = filter;
       conditions << kMonthColumn + QStringLiteral(">=0");
       if (query.periodEnd) conditions << kMonthColumn + u'<' + QString::number(endMonth);
-      if (splitStart) conditions << kMonthColumn + QStringLiteral("<>") + QString::number(startMonth);
-      readTotalsRows(db, query, groups, conditions, hasPeriod,
-                     [&](Accumulator& group, int month, double receipts, double issues,
-                         qint64 movements) {
-                       group.movements += movements;
-                       group.quantity += receipts - issues;
-                       if (!hasPeriod) return;
-                       if (month < startMonth) {
-                         group.opening += receipts - issues;
-                       } else {
-                         group.receipts += receipts;
-                         group.issues += issues;
-                       }
-                     });
+      if (splitStart)
+        conditions << kMonthColumn + QStringLiteral("<>") + QString::number(startMonth);
+      readTotalsRows(
+          db, query, groups, conditions, hasPeriod,
+          [&](Accumulator& group, int month, double receipts, double issues, qint64 movements) {
+            group.movements += movements;
+            group.quantity += receipts - issues;
+            if (!hasPeriod) return;
+            if (month < startMonth) {
+              group.opening += receipts - issues;
+            } else {
+              group.receipts += receipts;
+              group.issues += issues;
+            }
+          });
       // The movements of the months read day by day: found through the date index.
       std::vector<int> months;
       if (query.periodEnd) months.push_back(endMonth);
       if (splitStart) months.push_back(startMonth);
       for (const int month : months)
         readMonthMovements(db, query, month, filter,
-                           [&](const storage::RowView& row, int date, bool receipt,
-                               double amount) {
+                           [&](const storage::RowView& row, int date, bool receipt, double amount) {
                              if (date > endKey) return;
                              Accumulator& group = groups.at(row);
                              ++group.movements;

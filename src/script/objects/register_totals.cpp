@@ -203,7 +203,8 @@ void openQuarters(storage::Session& db, const Layout& layout, int upTo) {
   int first = 0;
   if (last == 0) {
     const QVariant earliest =
-        db.openRecordset(QStringLiteral("SELECT MIN(%1) FROM %2 WHERE %1>0").arg(kMonth, layout.totals))
+        db.openRecordset(
+              QStringLiteral("SELECT MIN(%1) FROM %2 WHERE %1>0").arg(kMonth, layout.totals))
             .value(0);
     if (earliest.isNull()) return;
     first = nextQuarter(earliest.toInt());
@@ -215,12 +216,9 @@ void openQuarters(storage::Session& db, const Layout& layout, int upTo) {
   for (const QString& column : {kReceipts, kIssues, kMovements, kBad})
     sums << QStringLiteral("SUM(") + column + u')';
   for (int q = first; q <= upTo; q = nextQuarter(q)) {
-    const QString from = last ? QStringLiteral("%1=%2 OR (%1>=%3 AND %1<%4)")
-                                    .arg(kMonth)
-                                    .arg(-last)
-                                    .arg(last)
-                                    .arg(q)
-                              : QStringLiteral("%1>0 AND %1<%2").arg(kMonth).arg(q);
+    const QString from =
+        last ? QStringLiteral("%1=%2 OR (%1>=%3 AND %1<%4)").arg(kMonth).arg(-last).arg(last).arg(q)
+             : QStringLiteral("%1>0 AND %1<%2").arg(kMonth).arg(q);
     db.execute(QStringLiteral("INSERT INTO ") + layout.totals + u'(' + keyColumns(layout) + u',' +
                QStringList{kReceipts, kIssues, kMovements, kBad}.join(u',') +
                QStringLiteral(") SELECT ") + (groups.isEmpty() ? QString() : groups + u',') +
@@ -291,11 +289,10 @@ int lastQuarter(storage::Session& db, const QString& totalsTable) {
 }
 
 bool isCurrent(storage::Session& db, const QString& totalsTable) {
-  return db
-             .openRecordset(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' "
-                                           "AND name=") +
-                            storage::quote(totalsTable) +
-                            QStringLiteral(" AND sql LIKE '%WITHOUT ROWID%'"))
+  return db.openRecordset(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' "
+                                         "AND name=") +
+                          storage::quote(totalsTable) +
+                          QStringLiteral(" AND sql LIKE '%WITHOUT ROWID%'"))
              .value(0)
              .toInt() > 0;
 }
