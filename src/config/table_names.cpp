@@ -72,6 +72,10 @@ QString registerTotalsTable(const QString& registerName) {
   return QStringLiteral("totals_Регистр_") + registerName;
 }
 
+QString accountTotalsTable() {
+  return QStringLiteral("totals_Счета");
+}
+
 QStringList totalsSumColumns() {
   return {QStringLiteral("ИтогПриход"), QStringLiteral("ИтогРасход"),
           QStringLiteral("ИтогДвижений"), QStringLiteral("ИтогОшибок")};

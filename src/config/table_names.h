@@ -34,6 +34,8 @@ QString registerTable(const QString& registerName);
 // totals_Регистр_<name>: the register's monthly totals, kept beside its movements so that
 // a balance does not walk the whole history. Listed with the register's own tables.
 QString registerTotalsTable(const QString& registerName);
+// totals_Счета: the accounts' monthly totals beside their postings (itogi).
+QString accountTotalsTable();
 // The columns of a totals table after the requisite columns: the month (yyyymm), then the
 // sums that add up when two rows of one key meet.
 inline const QString kTotalsMonthColumn = QStringLiteral("ИтогМесяц");

@@ -4,6 +4,7 @@
 
 #include "config/object_kind.h"
 #include "script/coerce.h"
+#include "script/objects/account_totals.h"
 #include "script/objects/program_host.h"
 #include "script/script_error.h"
 #include "storage/sql_text.h"
@@ -140,6 +141,11 @@ void clsСчет::put(int dispId, Args& args, const Value& value, bool isSet) {
 // gross (debit is not netted against credit), within the dates of `range`.
 double clsСчет::columnSum(const QString& column, const Range& range) {
   const QString code = columnTextStrict(context().sharedRecordset, QStringLiteral("код"));
+  if (const std::optional<double> kept =
+          account_totals::sum(db(), code, column == debitColumn(), range.from, range.to)) {
+    checkSum(*kept);
+    return *kept;
+  }
   storage::Recordset postings =
       db().openRecordset(QStringLiteral("SELECT * FROM itogi WHERE код=") + storage::quote(code));
   const bool bounded = range.from || range.to;
@@ -224,6 +230,7 @@ void clsСчет::post(const Value& amount, bool debit) {
           .arg(debit ? debitColumn() : creditColumn(), storage::quote(m_kind), storage::quote(text),
                storage::quote(dateText(*date)), storage::quote(ctx.documentSaveTime),
                storage::quote(ctx.currentObjectName)));
+  account_totals::addPosting(db(), m_kind, debit, text, dateText(*date));
   host().processEvents();
 }
 

@@ -5,6 +5,7 @@
 #include "config/document_numbers.h"
 #include "config/object_kind.h"
 #include "config/table_names.h"
+#include "script/objects/account_totals.h"
 #include "script/objects/register_totals.h"
 #include "script/script_error.h"
 #include "storage/session.h"
@@ -267,7 +268,7 @@ void unpost(storage::Session& db, const QString& kind, const DocumentKey& key,
             const QStringList& registers) {
   checkKind(kind);
   storage::Transaction transaction(db);
-  db.execute(QStringLiteral("DELETE FROM itogi") + movementCondition(kind, key));
+  account_totals::deletePostings(db, movementCondition(kind, key));
   db.execute(QStringLiteral("UPDATE ") + config::documentHeaderTable(kind) +
              QStringLiteral(" SET Проводка='0'") + keyCondition(key));
   for (const QString& table : registers)
@@ -284,7 +285,7 @@ void remove(storage::Session& db, const QString& kind, const DocumentKey& key) {
              keyCondition(key));
   if (db.tableExists(tablePart))
     db.execute(QStringLiteral("DELETE FROM ") + tablePart + keyCondition(key));
-  db.execute(QStringLiteral("DELETE FROM itogi") + movementCondition(kind, key));
+  account_totals::deletePostings(db, movementCondition(kind, key));
   for (const QString& table : registers)
     totals::deleteMovements(db, table, movementCondition(kind, key));
   transaction.commit();

@@ -9,6 +9,7 @@
 
 #include "config/table_names.h"
 #include "script/coerce.h"
+#include "script/objects/account_totals.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
 
@@ -356,6 +357,7 @@ bool ensure(storage::Session& db, const QString& registerName) {
 }
 
 int ensureAll(storage::Session& db, const Progress& progress) {
+  account_totals::ensure(db);
   int built = 0;
   for (const QString& name : registerNames(db)) {
     const QString table = config::registerTotalsTable(name);
@@ -370,6 +372,7 @@ int rebuildAll(storage::Session& db, const Progress& progress) {
   const QStringList names = registerNames(db);
   storage::Transaction transaction(db);
   for (const QString& name : names) rebuild(db, name, progress);
+  account_totals::rebuild(db);
   transaction.commit();
   return static_cast<int>(names.size());
 }
@@ -438,7 +441,7 @@ QStringList compare(storage::Session& db, const QString& registerName) {
 }
 
 QStringList compareAll(storage::Session& db) {
-  QStringList problems;
+  QStringList problems = account_totals::compare(db);
   for (const QString& name : registerNames(db)) problems << compare(db, name);
   return problems;
 }

@@ -62,7 +62,8 @@ void rebuild(storage::Session& db, const QString& registerName, const Progress& 
 // Removes the register's totals, when it has them.
 void drop(storage::Session& db, const QString& registerName);
 // Builds the totals of every register that has none (a database made before registers had
-// them); returns how many were built.
+// them), and the accounts' totals when there are none; returns how many registers' totals
+// were built. rebuildAll and compareAll take in the accounts' totals too.
 int ensureAll(storage::Session& db, const Progress& progress = {});
 // The same for one register: true when its totals are there (now). Totals made before they
 // kept quarters are made anew.
