@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <vector>
 
 #include "config/global_module.h"
 #include "configurator/module_text_edit.h"
@@ -26,7 +27,12 @@ namespace balvix::configurator {
 
 namespace {
 
-ModuleDebugger* g_instance = nullptr;
+// The debuggers alive, the newest last: it is the installed one, and when it goes the one
+// made before it comes back, whatever order they go in.
+std::vector<ModuleDebugger*>& debuggers() {
+  static std::vector<ModuleDebugger*> alive;
+  return alive;
+}
 
 QSettings debuggerSettings() {
   return QSettings(QStringLiteral("Balvix"), QStringLiteral("Balvix"));
@@ -47,22 +53,20 @@ void addVariable(QTreeWidgetItem* parent, const script::DebugVariable& v) {
 }  // namespace
 
 ModuleDebugger::ModuleDebugger(shell::AppState& state, QObject* parent)
-    : QObject(parent), m_state(state), m_previous(g_instance) {
-  g_instance = this;
+    : QObject(parent), m_state(state) {
+  debuggers().push_back(this);
   script::installDebugHook(this);
 }
 
 ModuleDebugger::~ModuleDebugger() {
   if (m_loop) m_loop->quit();
-  if (g_instance == this) {
-    g_instance = m_previous;
-    script::installDebugHook(m_previous);
-  }
+  std::erase(debuggers(), this);
+  script::installDebugHook(instance());
   delete m_window;
 }
 
 ModuleDebugger* ModuleDebugger::instance() {
-  return g_instance;
+  return debuggers().empty() ? nullptr : debuggers().back();
 }
 
 QString ModuleDebugger::moduleName(const QString& type, const QString& name) {

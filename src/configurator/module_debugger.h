@@ -72,7 +72,6 @@ class ModuleDebugger : public QObject, public script::DebugHook {
   void finishStepping();
 
   shell::AppState& m_state;
-  ModuleDebugger* m_previous;
   QString m_loadedFor;  // the database file the breakpoints were read for
   QHash<QString, QSet<int>> m_breakpoints;
   Mode m_mode = Mode::Run;

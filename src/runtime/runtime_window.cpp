@@ -175,7 +175,9 @@ void RuntimeWindow::watchFrame() {
 
 bool RuntimeWindow::eventFilter(QObject* watched, QEvent* event) {
   // The frame's last normal place is what a maximized window comes back to next time.
-  if (watched == m_watched && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+  // The event's type is asked first: a frame being destroyed still sends events, and is no
+  // longer a QMdiSubWindow then.
+  if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && watched == m_watched &&
       !m_watched->isMaximized() && !m_watched->isMinimized() && m_watched->isVisible())
     m_normalPlace = m_watched->geometry();
   return QWidget::eventFilter(watched, event);

@@ -168,8 +168,7 @@ QStringList compare(storage::Session& db) {
   }
   for (const auto& [key, d] : fresh)
     if (!kept.count(key))
-      problems << where(key) + QStringLiteral("нет строки итогов; по проводкам ") +
-                      describe(d);
+      problems << where(key) + QStringLiteral("нет строки итогов; по проводкам ") + describe(d);
   return problems;
 }
 
