@@ -12,15 +12,11 @@
 
 namespace balvix::documents {
 
-namespace {
-
-QString keyCondition(const script::DocumentKey& key) {
+QString documentKeyCondition(const script::DocumentKey& key) {
   return QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) +
          QStringLiteral(" AND cTIME=") + storage::quote(key.time);
 }
 
-// Positions of `names` among the fields of `rs` (-1 where missing), found once per
-// recordset: a kind with thousands of requisites is read in time linear in their count.
 QList<int> fieldPositions(const storage::Recordset& rs, const QStringList& names) {
   QHash<QString, int> at;
   for (int i = 0; i < rs.fieldCount(); ++i) at.insert(storage::foldName(rs.fieldName(i)), i);
@@ -29,8 +25,6 @@ QList<int> fieldPositions(const storage::Recordset& rs, const QStringList& names
   for (const QString& name : names) positions << at.value(storage::foldName(name), -1);
   return positions;
 }
-
-}  // namespace
 
 std::vector<script::ModuleSource> moduleSources(storage::Session& db, const QString& name,
                                                 const QString& code) {
@@ -144,8 +138,9 @@ SaveOutcome DocumentService::saveAndPost(const std::optional<script::DocumentKey
 bool DocumentService::readStored(const script::DocumentKey& key) {
   storage::Session& db = *m_context.db;
   const QString kind = m_definition.name;
-  storage::Recordset header = db.openRecordset(
-      QStringLiteral("SELECT * FROM ") + config::documentHeaderTable(kind) + keyCondition(key));
+  storage::Recordset header =
+      db.openRecordset(QStringLiteral("SELECT * FROM ") + config::documentHeaderTable(kind) +
+                       documentKeyCondition(key));
   // Unposted or deleted meanwhile: nothing to repost.
   if (header.eof() || header.text(QStringLiteral("Проводка")).trimmed() != QStringLiteral("1"))
     return false;
@@ -164,7 +159,7 @@ bool DocumentService::readStored(const script::DocumentKey& key) {
   const QString tablePart = config::documentTablePartTable(kind);
   if (m_content.hasTablePart && db.tableExists(tablePart)) {
     storage::Recordset rows =
-        db.openRecordset(QStringLiteral("SELECT * FROM ") + tablePart + keyCondition(key));
+        db.openRecordset(QStringLiteral("SELECT * FROM ") + tablePart + documentKeyCondition(key));
     const QList<int> cells = fieldPositions(rows, m_content.rowColumns);
     for (; !rows.eof(); rows.moveNext()) {
       QStringList row;
@@ -189,7 +184,7 @@ QString DocumentService::repost(const script::DocumentKey& key, const QStringLis
     if (!readStored(key)) return QString();
     script::posting::unpost(db, m_definition.name, key, registers);
     db.execute(QStringLiteral("UPDATE ") + config::documentHeaderTable(m_definition.name) +
-               QStringLiteral(" SET Проводка='1'") + keyCondition(key));
+               QStringLiteral(" SET Проводка='1'") + documentKeyCondition(key));
     const script::DocumentContent read = m_content;
     script::posting::runAsPosting(
         m_context, m_definition.name, m_content.date, key,

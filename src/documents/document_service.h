@@ -13,6 +13,7 @@
 #include "script/engine.h"
 #include "script/objects/document_posting.h"
 #include "script/objects/shared_context.h"
+#include "storage/session.h"
 
 namespace balvix::documents {
 
@@ -25,6 +26,12 @@ inline const QString kTableChangedProcedure = QStringLiteral("ПриИзмене
 // its own line. Empty when the object has no module ("" or the placeholder "_").
 std::vector<script::ModuleSource> moduleSources(storage::Session& db, const QString& name,
                                                 const QString& code);
+
+// " WHERE cDATE=… AND cTIME=…": the header row and the table rows of one document.
+QString documentKeyCondition(const script::DocumentKey& key);
+// Positions of `names` among the fields of `rs` (-1 where missing), found once per
+// recordset: a kind with thousands of requisites is read in time linear in their count.
+QList<int> fieldPositions(const storage::Recordset& rs, const QStringList& names);
 
 // What a save and post came to. A module's error comes back here after the rollback, so
 // whoever shows it does so with no transaction open. `problem`: the document was refused

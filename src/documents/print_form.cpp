@@ -110,21 +110,6 @@ class PrintedDocumentObject : public script::SimpleHostObject {
   std::shared_ptr<const PrintedDocument> m_document;
 };
 
-QString keyCondition(const script::DocumentKey& key) {
-  return QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) +
-         QStringLiteral(" AND cTIME=") + storage::quote(key.time);
-}
-
-// Positions of `names` among the fields of `rs` (-1 where missing), found once.
-QList<int> fieldPositions(const storage::Recordset& rs, const QStringList& names) {
-  QHash<QString, int> at;
-  for (int i = 0; i < rs.fieldCount(); ++i) at.insert(storage::foldName(rs.fieldName(i)), i);
-  QList<int> positions;
-  positions.reserve(names.size());
-  for (const QString& name : names) positions << at.value(storage::foldName(name), -1);
-  return positions;
-}
-
 }  // namespace
 
 std::optional<PrintedDocument> readPrintedDocument(storage::Session& db,
@@ -133,7 +118,7 @@ std::optional<PrintedDocument> readPrintedDocument(storage::Session& db,
   const QString header = config::documentHeaderTable(kind.name);
   if (!db.tableExists(header)) return std::nullopt;
   storage::Recordset rs =
-      db.openRecordset(QStringLiteral("SELECT * FROM ") + header + keyCondition(key));
+      db.openRecordset(QStringLiteral("SELECT * FROM ") + header + documentKeyCondition(key));
   if (rs.eof()) return std::nullopt;
   PrintedDocument d;
   d.key = key;
@@ -160,7 +145,7 @@ std::optional<PrintedDocument> readPrintedDocument(storage::Session& db,
     d.content.rowTypes << (c < kind.tableRequisites.size() ? kind.tableRequisites[c].type.text()
                                                            : QString());
   storage::Recordset rows =
-      db.openRecordset(QStringLiteral("SELECT * FROM ") + tablePart + keyCondition(key));
+      db.openRecordset(QStringLiteral("SELECT * FROM ") + tablePart + documentKeyCondition(key));
   const QList<int> cells = fieldPositions(rows, d.content.rowColumns);
   for (; !rows.eof(); rows.moveNext()) {
     QStringList row;
