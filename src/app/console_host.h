@@ -29,6 +29,27 @@ inline std::unique_ptr<storage::Session> openCommandDatabase(const QString& path
   }
 }
 
+// The host of a headless command that makes a document (a report, a print form): the
+// module's own messages are its output, the program's go to stderr, the status line is left
+// out, and no other program is started (`what` names the command in the refusal).
+class OutputHost : public script::Host {
+ public:
+  explicit OutputHost(QString what) : m_what(std::move(what)) {}
+  int showMessage(const QString& text, int, const QString&) override {
+    writeLine(stdout, text);
+    return script::MsgBoxCode::AnswerOk;
+  }
+  void showProgramMessage(const QString& text) override { writeLine(stderr, text); }
+  void setStatus(const QString&) override {}
+  void startProgram(const QString&) override {
+    throw script::ScriptError::custom(script::ErrorCode::NotSupported,
+                                      m_what + QStringLiteral(" без окон не запускает программ."));
+  }
+
+ private:
+  QString m_what;
+};
+
 // The host of the headless runner: no windows, questions answered with their default.
 class ConsoleHost : public script::ProgramHost {
  public:

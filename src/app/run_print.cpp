@@ -18,24 +18,6 @@
 
 namespace balvix::app {
 
-namespace {
-
-class PrintConsoleHost : public script::Host {
- public:
-  int showMessage(const QString& text, int, const QString&) override {
-    writeLine(stdout, text);
-    return script::MsgBoxCode::AnswerOk;
-  }
-  void showProgramMessage(const QString& text) override { writeLine(stderr, text); }
-  void setStatus(const QString&) override {}
-  void startProgram(const QString&) override {
-    throw script::ScriptError::custom(script::ErrorCode::NotSupported,
-                                      QStringLiteral("Печать без окон не запускает программ."));
-  }
-};
-
-}  // namespace
-
 int runPrintCommand(const PrintCommandLine& command) {
   if (command.pdf.isEmpty() && command.xlsx.isEmpty()) {
     writeLine(stderr, QStringLiteral("--print: укажите файл результата: --pdf или --xlsx"));
@@ -99,7 +81,7 @@ int runPrintCommand(const PrintCommandLine& command) {
     failed = true;
     return shell::MsgAnswer::Ok;
   });
-  PrintConsoleHost host;
+  OutputHost host(QStringLiteral("Печать"));
   script::SharedContext context;
   context.db = db.get();
   const std::optional<documents::ReportSheet> sheet =

@@ -21,21 +21,6 @@ namespace balvix::app {
 
 namespace {
 
-// The module's own messages are its output; the status line is left out.
-class ReportConsoleHost : public script::Host {
- public:
-  int showMessage(const QString& text, int, const QString&) override {
-    writeLine(stdout, text);
-    return script::MsgBoxCode::AnswerOk;
-  }
-  void showProgramMessage(const QString& text) override { writeLine(stderr, text); }
-  void setStatus(const QString&) override {}
-  void startProgram(const QString&) override {
-    throw script::ScriptError::custom(script::ErrorCode::NotSupported,
-                                      QStringLiteral("Отчет без окон не запускает программ."));
-  }
-};
-
 std::optional<QDate> parseDate(const QString& text) {
   const QDate date = QDate::fromString(text, QStringLiteral("dd.MM.yyyy"));
   return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
@@ -100,7 +85,7 @@ int runReportCommand(const ReportCommand& command) {
     return shell::MsgAnswer::Ok;
   });
 
-  ReportConsoleHost host;
+  OutputHost host(QStringLiteral("Отчет"));
   script::SharedContext context;
   context.db = db.get();
   // The report is built without widgets: the engine holds the output, the runner names
