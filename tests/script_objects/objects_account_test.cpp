@@ -134,7 +134,8 @@ TEST_F(AccountObjectTest, KeptTotalsAnswerAsThePostingsDoThroughRandomPostingsAn
   };
   const QString sums = QStringLiteral(
       "Делать Пока Сч.Получить() = 1\n  Сообщить(Сч.Код & \" \" & Сч.СНД & \" \" & Сч.СНК & \" \" "
-      "& Сч.ОборотД & \" \" & Сч.ОборотК & \" \" & Сч.СКД & \" \" & Сч.СКК)\nЦикл\n");
+      "& Сч.ОборотД & \" \" & Сч.ОборотК & \" \" & Сч.СКД & \" \" & Сч.СКК)\nЦикл\n"
+      "Сообщить(\"[\" & Сч.Итог(\"СКД\") & \"] [\" & Сч.Итог(\"Кредит\") & \"]\")\n");
   int times = 0;
   for (int op = 0; op < 400; ++op) {
     if (random.bounded(4) > 0 || times == 0) {

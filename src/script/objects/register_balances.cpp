@@ -137,15 +137,15 @@ void readTotalsRows(storage::Session& db, const BalanceQuery& query, Groups& gro
   db.forEachRow(QStringLiteral("SELECT ") + selected.join(u',') + QStringLiteral(" FROM ") +
                     query.totalsTable + whereClause(conditions),
                 [&](const storage::RowView& row) {
-                  totals::readQuantity(row.text(groupCount + 4), value);
+                  totals::readQuantity(row, groupCount + 4, value);
                   if (value != 0) throw TotalsUnusable();
-                  totals::readQuantity(row.text(groupCount), value);
+                  totals::readQuantity(row, groupCount, value);
                   const int month = static_cast<int>(value);
                   if (month == 0 && dated) throw TotalsUnusable();
                   double receipts = 0, issues = 0, movements = 0;
-                  totals::readQuantity(row.text(groupCount + 1), receipts);
-                  totals::readQuantity(row.text(groupCount + 2), issues);
-                  totals::readQuantity(row.text(groupCount + 3), movements);
+                  totals::readQuantity(row, groupCount + 1, receipts);
+                  totals::readQuantity(row, groupCount + 2, issues);
+                  totals::readQuantity(row, groupCount + 3, movements);
                   into(groups.at(row), month, receipts, issues, static_cast<qint64>(movements));
                 });
 }
@@ -172,7 +172,7 @@ void readMonthMovements(storage::Session& db, const BalanceQuery& query, int mon
                 [&](const storage::RowView& row) {
                   const int date = dateKey(row.text(groupCount), query.table);
                   double amount = 0;
-                  if (hasQuantity && !totals::readQuantity(row.text(groupCount + 2), amount))
+                  if (hasQuantity && !totals::readQuantity(row, groupCount + 2, amount))
                     throw TotalsUnusable();
                   const std::string_view flag = row.text(groupCount + 1);
                   const bool receipt =
