@@ -156,6 +156,10 @@ TEST_F(AccountObjectTest, KeptTotalsAnswerAsThePostingsDoThroughRandomPostingsAn
     for (int q = 0; q < 4; ++q) {
       QDate from = day(), to = day();
       if (from > to) std::swap(from, to);
+      if (q == 3) {  // whole months: bounds on a month's first and last day
+        from = from.addDays(1 - from.day());
+        to = to.addDays(to.daysInMonth() - to.day());
+      }
       const QString module = header +
                              (q == 0 ? QString()
                                      : QStringLiteral("Сч.Период(\"%1\", \"%2\")\n")

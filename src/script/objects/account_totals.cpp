@@ -197,6 +197,10 @@ std::optional<double> sum(storage::Session& db, const QString& code, bool debit,
   const bool bounded = from || to;
   const int fromMonth = from ? *from / 100 : 0;
   const int toMonth = to ? *to / 100 : INT_MAX;
+  // A bound on the first or the last day of its month takes that month whole.
+  const auto lastDay = [](int month) { return QDate(month / 100, month % 100, 1).daysInMonth(); };
+  const bool fromSplits = from && *from % 100 != 1;
+  const bool toSplits = to && *to % 100 != lastDay(toMonth);
   double total = 0;
   bool unusable = false;
   std::vector<int> partial;
@@ -210,9 +214,9 @@ std::optional<double> sum(storage::Session& db, const QString& code, bool debit,
                   totals::readQuantity(row, 3, bad);
                   const int m = static_cast<int>(month);
                   if (bad != 0 || (m == 0 && bounded)) unusable = true;
-                  if ((from && m == fromMonth) || (to && m == toMonth))
+                  if ((fromSplits && m == fromMonth) || (toSplits && m == toMonth))
                     partial.push_back(m);
-                  else if (m == 0 || (m > fromMonth && m < toMonth))
+                  else if (m == 0 || (m >= fromMonth && m <= toMonth))
                     total += debit ? debits : credits;
                 });
   if (unusable) return std::nullopt;

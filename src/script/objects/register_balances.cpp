@@ -94,12 +94,16 @@ class Groups {
       m_key.append(reinterpret_cast<const char*>(&length), sizeof length);
       m_key.append(v);
     }
+    // Totals rows come in the order of their groups, month by month, as the groups were
+    // first met: the group after the last one found is the likely one, and needs no hashing.
+    if (const std::size_t hint = m_last + 1; hint < m_groups.size() && *m_groups[hint].key == m_key)
+      return m_groups[m_last = hint];
     auto it = m_byKey.find(std::string_view(m_key));
     if (it == m_byKey.end()) {
       it = m_byKey.emplace(m_key, m_groups.size()).first;
       m_groups.emplace_back().key = &it->first;  // a node's key stays where it is
     }
-    return m_groups[it->second];
+    return m_groups[m_last = it->second];
   }
   std::vector<Accumulator>& groups() { return m_groups; }
 
@@ -133,6 +137,7 @@ class Groups {
   }
 
   int m_columns;
+  std::size_t m_last = static_cast<std::size_t>(-1);  // the group found last
   std::string m_key;
   std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> m_byKey;
   std::vector<Accumulator> m_groups;
