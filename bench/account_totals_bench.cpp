@@ -83,14 +83,8 @@ class KeepingHost : public bench::QuietHost {
   }
 };
 
-struct Module {
-  KeepingHost host;
-  script::SharedContext context;
-  script::Engine engine{host};
-  explicit Module(storage::Session& session) {
-    context.db = &session;
-    engine.setGlobalObject(script::createGlobalFunctions(host, context));
-  }
+struct Module : bench::BasicModuleEngine<KeepingHost> {
+  using BasicModuleEngine::BasicModuleEngine;
   QString run(const QString& text) {
     engine.load(QStringLiteral("Процедура Б()\n") + text + QStringLiteral("КонецПроцедуры\n"));
     engine.runThis(QStringLiteral("Б"));
