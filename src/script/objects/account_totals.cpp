@@ -203,7 +203,7 @@ std::optional<double> sum(storage::Session& db, const QString& code, bool debit,
   const bool toSplits = to && *to % 100 != lastDay(toMonth);
   double total = 0;
   bool unusable = false;
-  std::vector<int> partial;
+  std::vector<std::pair<int, double>> partial;  // a month the bounds cut, with its whole sum
   db.forEachRow(QStringLiteral("SELECT ИтогМесяц,ИтогДебет,ИтогКредит,ИтогОшибок FROM ") + table() +
                     QStringLiteral(" WHERE Код=") + storage::quote(code),
                 [&](const storage::RowView& row) {
@@ -215,32 +215,40 @@ std::optional<double> sum(storage::Session& db, const QString& code, bool debit,
                   const int m = static_cast<int>(month);
                   if (bad != 0 || (m == 0 && bounded)) unusable = true;
                   if ((fromSplits && m == fromMonth) || (toSplits && m == toMonth))
-                    partial.push_back(m);
+                    partial.emplace_back(m, debit ? debits : credits);
                   else if (m == 0 || (m >= fromMonth && m <= toMonth))
                     total += debit ? debits : credits;
                 });
   if (unusable) return std::nullopt;
-  // The months the bounds fall in are read posting by posting.
-  for (const int month : partial) {
+  // The days the bounds keep of a month they cut are read posting by posting, or, when they
+  // are the greater part of it, the month's sum less the days they leave out.
+  const auto daysSum = [&](int month, const std::vector<int>& days) {
+    double sum = 0;
+    if (days.empty()) return sum;
     const QDate first(month / 100, month % 100, 1);
-    QStringList days;
-    for (int d = 1; d <= first.daysInMonth(); ++d)
-      days << storage::quote(first.addDays(d - 1).toString(QStringLiteral("dd.MM.yyyy")));
-    db.forEachRow(QStringLiteral("SELECT %1,cDATE FROM itogi WHERE Код=%2 AND cDATE IN (%3)")
+    QStringList dates;
+    for (const int d : days)
+      dates << storage::quote(first.addDays(d - 1).toString(QStringLiteral("dd.MM.yyyy")));
+    db.forEachRow(QStringLiteral("SELECT %1 FROM itogi WHERE Код=%2 AND cDATE IN (%3)")
                       .arg(debit ? QStringLiteral("Дебет") : QStringLiteral("Кредит"),
-                           storage::quote(code), days.join(u',')),
+                           storage::quote(code), dates.join(u',')),
                   [&](const storage::RowView& row) {
-                    const std::string_view date = row.text(1);
-                    // Only dates written dd.MM.yyyy are in the list.
-                    const int key = month * 100 + (date[0] - '0') * 10 + (date[1] - '0');
-                    if ((from && key < *from) || (to && key > *to) || row.isNull(0)) return;
+                    if (row.isNull(0)) return;
                     const std::string_view v = row.text(0);
                     double amount = 0;
                     const QString text =
                         QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size()));
-                    if (!text.trimmed().isEmpty() && parseStoredNumber(text, amount))
-                      total += amount;
+                    if (!text.trimmed().isEmpty() && parseStoredNumber(text, amount)) sum += amount;
                   });
+    return sum;
+  };
+  for (const auto& [month, whole] : partial) {
+    const int days = lastDay(month);
+    const int first = from && month == fromMonth ? *from % 100 : 1;
+    const int last = to && month == toMonth ? *to % 100 : days;
+    std::vector<int> kept, left;
+    for (int d = 1; d <= days; ++d) (d >= first && d <= last ? kept : left).push_back(d);
+    total += left.size() < kept.size() ? whole - daysSum(month, left) : daysSum(month, kept);
   }
   return total;
 }
