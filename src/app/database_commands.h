@@ -5,7 +5,7 @@
 namespace balvix::app {
 
 // `--check --db FILE`: the check of the file for damage, then of every register's totals
-// against its movements. Prints what it finds; 0 when all is well, 1 when something is
+// against its movements and of the audit trail's chain. Prints what it finds; 0 when all is well, 1 when something is
 // wrong, 2 when the database cannot be opened.
 int checkCommand(const QString& dbPath);
 
