@@ -222,10 +222,10 @@ QString lineDiff(const QString& before, const QString& after) {
       out << u' ' + a[head + i];
       ++i;
       ++j;
-    } else if (j < m && (i == n || at(i, j + 1) >= at(i + 1, j))) {
-      out << u'+' + b[head + j++];
-    } else {
+    } else if (i < n && (j == m || at(i + 1, j) >= at(i, j + 1))) {
       out << u'-' + a[head + i++];
+    } else {
+      out << u'+' + b[head + j++];
     }
   }
   return out.join(u'\n');
