@@ -4,6 +4,7 @@
 
 #include "app/console_host.h"
 #include "config/audit_trail.h"
+#include "config/closed_periods.h"
 #include "script/objects/register_totals.h"
 #include "storage/database_file.h"
 #include "storage/session.h"
@@ -52,6 +53,8 @@ int rebuildTotalsCommand(const QString& dbPath) {
   int registers = 0;
   try {
     registers = script::totals::rebuildAll(*db);
+    // The totals tables are made anew: so are their guards of the closed period.
+    config::periods::guardTables(*db);
   } catch (const storage::DbError& e) {
     printError(e.description());
     return 1;

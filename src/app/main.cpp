@@ -11,12 +11,12 @@
 
 #include "app/database_commands.h"
 #include "app/period_commands.h"
-#include "config/control_tables.h"
 #include "app/run_document.h"
 #include "app/run_module.h"
 #include "app/run_print.h"
 #include "app/run_report.h"
 #include "app/run_transfer.h"
+#include "config/control_tables.h"
 #include "configurator/designer_set.h"
 #include "demo/demo_database.h"
 #include "runtime/runtime_host.h"

@@ -19,8 +19,7 @@ int run(const QString& dbPath, const QString& dateText, bool dateRequired,
         const std::function<QString(storage::Session&, const QDate&)>& command) {
   const QDate date = QDate::fromString(dateText.trimmed(), kDateFormat);
   if ((dateRequired || !dateText.isEmpty()) && !date.isValid()) {
-    writeLine(stderr,
-              QStringLiteral("balvix: дата «%1» не в виде ДД.ММ.ГГГГ.").arg(dateText));
+    writeLine(stderr, QStringLiteral("balvix: дата «%1» не в виде ДД.ММ.ГГГГ.").arg(dateText));
     return 1;
   }
   const std::unique_ptr<storage::Session> db = openCommandDatabase(dbPath);

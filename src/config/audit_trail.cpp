@@ -38,8 +38,7 @@ struct Tail {
 };
 
 Tail lastRecord(storage::Session& db) {
-  storage::Recordset rs = db.openRecordset(QStringLiteral("SELECT Номер,Хеш FROM ") +
-                                           auditTable() +
+  storage::Recordset rs = db.openRecordset(QStringLiteral("SELECT Номер,Хеш FROM ") + auditTable() +
                                            QStringLiteral(" ORDER BY Номер DESC LIMIT 1"));
   if (rs.eof()) return {};
   return {rs.value(0).toLongLong(), rs.text(1)};
@@ -52,16 +51,24 @@ QString auditTable() {
 }
 
 QStringList auditColumns() {
-  return {QStringLiteral("Номер"),        QStringLiteral("Дата"),          QStringLiteral("Время"),
-          QStringLiteral("Пользователь"), QStringLiteral("Событие"),       QStringLiteral("Объект"),
-          QStringLiteral("Ссылка"),       QStringLiteral("Подробности"),   QStringLiteral("ПредыдущийХеш"),
-          QStringLiteral("Хеш")};
+  return {QStringLiteral("Номер"),         QStringLiteral("Дата"),
+          QStringLiteral("Время"),         QStringLiteral("Пользователь"),
+          QStringLiteral("Событие"),       QStringLiteral("Объект"),
+          QStringLiteral("Ссылка"),        QStringLiteral("Подробности"),
+          QStringLiteral("ПредыдущийХеш"), QStringLiteral("Хеш")};
 }
 
 QString recordHash(const Record& r) {
   const QChar separator(0x1f);
-  const QString content = QStringList{QString::number(r.number), r.date, r.time, r.user, r.event,
-                                      r.object, r.reference, r.details, r.previousHash}
+  const QString content = QStringList{QString::number(r.number),
+                                      r.date,
+                                      r.time,
+                                      r.user,
+                                      r.event,
+                                      r.object,
+                                      r.reference,
+                                      r.details,
+                                      r.previousHash}
                               .join(separator);
   return QString::fromLatin1(
       QCryptographicHash::hash(content.toUtf8(), QCryptographicHash::Sha256).toHex());
@@ -116,15 +123,13 @@ void append(storage::Session& db, const QString& eventKind, const QString& objec
                                &r.details, &r.previousHash, &r.hash})
     values << quote(*value);
   db.execute(QStringLiteral("INSERT INTO ") + auditTable() + QStringLiteral(" (") +
-             auditColumns().join(u',') + QStringLiteral(") VALUES (") + values.join(u',') +
-             u')');
+             auditColumns().join(u',') + QStringLiteral(") VALUES (") + values.join(u',') + u')');
   transaction.commit();
 }
 
 QString Verification::text() const {
   if (ok())
-    return QStringLiteral("Журнал регистрации: цепочка из %1 записей не нарушена.")
-        .arg(records);
+    return QStringLiteral("Журнал регистрации: цепочка из %1 записей не нарушена.").arg(records);
   return QStringLiteral("Журнал регистрации нарушен: %1").arg(problem);
 }
 
@@ -134,8 +139,9 @@ Verification verify(storage::Session& db, const std::function<bool(qint64, qint6
     result.problem = QStringLiteral("таблица журнала регистрации отсутствует.");
     return result;
   }
-  const qint64 total =
-      db.openRecordset(QStringLiteral("SELECT count(*) FROM ") + auditTable()).value(0).toLongLong();
+  const qint64 total = db.openRecordset(QStringLiteral("SELECT count(*) FROM ") + auditTable())
+                           .value(0)
+                           .toLongLong();
   Record previous;
   bool first = true;
   qint64 done = 0;
@@ -146,7 +152,7 @@ Verification verify(storage::Session& db, const std::function<bool(qint64, qint6
         if (result.firstBroken != 0) return;
         Record r;
         r.number = text(row.text(0)).toLongLong();
-        QString* fields[] = {&r.date,    &r.time,      &r.user,         &r.event, &r.object,
+        QString* fields[] = {&r.date,      &r.time,    &r.user,         &r.event, &r.object,
                              &r.reference, &r.details, &r.previousHash, &r.hash};
         for (int c = 0; c < 9; ++c) *fields[c] = text(row.text(c + 1));
         ++done;
@@ -160,8 +166,9 @@ Verification verify(storage::Session& db, const std::function<bool(qint64, qint6
                      .arg(previous.number + 1)
                      .arg(r.number - 1));
         else if (r.previousHash != (first ? QString() : previous.hash))
-          broken(QStringLiteral("не совпадает хеш предыдущей записи (предыдущая запись изменена "
-                                "или удалена)."));
+          broken(
+              QStringLiteral("не совпадает хеш предыдущей записи (предыдущая запись изменена "
+                             "или удалена)."));
         else if (r.hash != recordHash(r))
           broken(QStringLiteral("содержимое записи не совпадает с ее хешем (запись изменена)."));
         previous = r;
@@ -214,8 +221,8 @@ QString lineDiff(const QString& before, const QString& after) {
   };
   for (qsizetype i = n - 1; i >= 0; --i)
     for (qsizetype j = m - 1; j >= 0; --j)
-      at(i, j) = a[head + i] == b[head + j] ? at(i + 1, j + 1) + 1
-                                            : std::max(at(i + 1, j), at(i, j + 1));
+      at(i, j) =
+          a[head + i] == b[head + j] ? at(i + 1, j + 1) + 1 : std::max(at(i + 1, j), at(i, j + 1));
   qsizetype i = 0, j = 0;
   while (i < n || j < m) {
     if (i < n && j < m && a[head + i] == b[head + j]) {

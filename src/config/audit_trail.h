@@ -44,7 +44,7 @@ struct Record {
   QString time;  // hh:mm:ss
   QString user;
   QString event;
-  QString object;     // "Документ.Приход", "Справочник.Товары", "Период"
+  QString object;  // "Документ.Приход", "Справочник.Товары", "Период"
   QString reference;  // what names the row within the object: a document's key, an element's code
   QString details;
   QString previousHash;
@@ -75,8 +75,7 @@ struct Verification {
   QString text() const;
 };
 // Walks the chain from its first record; `progress` (done, total) may stop the walk.
-Verification verify(storage::Session& db,
-                    const std::function<bool(qint64, qint64)>& progress = {});
+Verification verify(storage::Session& db, const std::function<bool(qint64, qint64)>& progress = {});
 
 // "Поле: «было» → «стало»" for every value that differs, one per line; values are matched by
 // name, letter case ignored.

@@ -56,14 +56,14 @@ void guardPeriodTable(storage::Session& db) {
       "открыть.");
   const QString old = storage::sortableDate(QStringLiteral("OLD.Запрещено"));
   const QString lockedOld = storage::isDateText(QStringLiteral("OLD.Запрещено"));
-  storage::createRowGuard(
-      db, QStringLiteral("guard_closing_update"), periodTable(), RowEvent::Update,
-      QStringLiteral("%1 AND (NOT %2 OR NOT %3 OR %4<%5 OR %6<%5)")
-          .arg(lockedOld, storage::isDateText(QStringLiteral("NEW.Запрещено")),
-               storage::isDateText(QStringLiteral("NEW.ПоДату")),
-               storage::sortableDate(QStringLiteral("NEW.Запрещено")), old,
-               storage::sortableDate(QStringLiteral("NEW.ПоДату"))),
-      locked);
+  storage::createRowGuard(db, QStringLiteral("guard_closing_update"), periodTable(),
+                          RowEvent::Update,
+                          QStringLiteral("%1 AND (NOT %2 OR NOT %3 OR %4<%5 OR %6<%5)")
+                              .arg(lockedOld, storage::isDateText(QStringLiteral("NEW.Запрещено")),
+                                   storage::isDateText(QStringLiteral("NEW.ПоДату")),
+                                   storage::sortableDate(QStringLiteral("NEW.Запрещено")), old,
+                                   storage::sortableDate(QStringLiteral("NEW.ПоДату"))),
+                          locked);
   storage::createRowGuard(db, QStringLiteral("guard_closing_delete"), periodTable(),
                           RowEvent::Delete, lockedOld, locked);
 }
@@ -120,8 +120,8 @@ int guardTables(storage::Session& db) {
   for (const QString& name : storage::rowGuards(db, kGuardPrefix)) storage::dropRowGuard(db, name);
   int count = 0;
   if (state.closedTo.isValid()) {
-    const QString message =
-        closedText(state.closedTo) + QStringLiteral(" Изменение данных, датированных в нем, запрещено.");
+    const QString message = closedText(state.closedTo) +
+                            QStringLiteral(" Изменение данных, датированных в нем, запрещено.");
     const int lastMonth = lastClosedMonth(state.closedTo);
     db.refreshTables();
     QStringList tables;
@@ -136,10 +136,9 @@ int guardTables(storage::Session& db) {
       const QString name = kGuardPrefix + table;
       storage::createRowGuard(db, name + QStringLiteral("_i"), table, RowEvent::Insert,
                               in(QStringLiteral("NEW")), message);
-      storage::createRowGuard(db, name + QStringLiteral("_u"), table, RowEvent::Update,
-                              in(QStringLiteral("OLD")) + QStringLiteral(" OR ") +
-                                  in(QStringLiteral("NEW")),
-                              message);
+      storage::createRowGuard(
+          db, name + QStringLiteral("_u"), table, RowEvent::Update,
+          in(QStringLiteral("OLD")) + QStringLiteral(" OR ") + in(QStringLiteral("NEW")), message);
       storage::createRowGuard(db, name + QStringLiteral("_d"), table, RowEvent::Delete,
                               in(QStringLiteral("OLD")), message);
       ++count;
@@ -176,18 +175,19 @@ void closePeriod(storage::Session& db, const QDate& date) {
   state.closedTo = date;
   writeState(db, state);
   guardTables(db);
-  audit::append(db, audit::event::kPeriodClose, QStringLiteral("Период"),
-                date.toString(kDateFormat),
-                before.isValid() ? QStringLiteral("Период закрыт по %1 (был закрыт по %2).")
-                                       .arg(date.toString(kDateFormat), before.toString(kDateFormat))
-                                 : QStringLiteral("Период закрыт по %1.").arg(date.toString(kDateFormat)));
+  audit::append(
+      db, audit::event::kPeriodClose, QStringLiteral("Период"), date.toString(kDateFormat),
+      before.isValid() ? QStringLiteral("Период закрыт по %1 (был закрыт по %2).")
+                             .arg(date.toString(kDateFormat), before.toString(kDateFormat))
+                       : QStringLiteral("Период закрыт по %1.").arg(date.toString(kDateFormat)));
   transaction.commit();
 }
 
 void reopenPeriod(storage::Session& db, const QDate& date, const QString& reason) {
   if (reason.trimmed().isEmpty())
-    refuse(QStringLiteral("Укажите причину открытия закрытого периода: она записывается в журнал "
-                          "регистрации."));
+    refuse(
+        QStringLiteral("Укажите причину открытия закрытого периода: она записывается в журнал "
+                       "регистрации."));
   ensure(db);
   storage::Transaction transaction(db);
   PeriodState state = readState(db);

@@ -79,7 +79,8 @@ int updateColumn(storage::Session& db, ObjectKind kind, const QString& name, con
   db.execute(QStringLiteral("UPDATE form_items SET ") + QString::fromUtf8(column) +
              QLatin1Char('=') + quote(value) + whereObject(kind, name));
   const int changed = db.changes();
-  if (changed > 0) recordConfigurationChange(db, kind, name, before, readFormItemRow(db, kind, name));
+  if (changed > 0)
+    recordConfigurationChange(db, kind, name, before, readFormItemRow(db, kind, name));
   transaction.commit();
   return changed;
 }
@@ -246,8 +247,7 @@ std::optional<ObjectDefinition> readDefinition(storage::Session& db, ObjectKind 
 void insertDefinition(storage::Session& db, const ObjectDefinition& definition) {
   storage::Transaction transaction(db);
   insertFormItemRow(db, definition.toRow());
-  recordConfigurationChange(db, definition.kind, definition.name, std::nullopt,
-                            definition.toRow());
+  recordConfigurationChange(db, definition.kind, definition.name, std::nullopt, definition.toRow());
   transaction.commit();
 }
 
@@ -310,7 +310,8 @@ int writeFormLayout(storage::Session& db, ObjectKind kind, const QString& name,
   db.execute(QStringLiteral("UPDATE form_items SET item=") + quote(layout) +
              QStringLiteral(",size=") + quote(size) + whereObject(kind, name));
   const int changed = db.changes();
-  if (changed > 0) recordConfigurationChange(db, kind, name, before, readFormItemRow(db, kind, name));
+  if (changed > 0)
+    recordConfigurationChange(db, kind, name, before, readFormItemRow(db, kind, name));
   transaction.commit();
   return changed;
 }

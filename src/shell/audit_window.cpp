@@ -68,9 +68,9 @@ frmAuditJournal::frmAuditJournal(AppState& state, QWidget* parent)
   m_event->setAccessibleName(QStringLiteral("Событие"));
   m_event->addItem(QStringLiteral("(все события)"), QString());
   using namespace config::audit::event;
-  for (const QString& kind : {kPosting, kUnposting, kDocumentSave, kDeletion, kElementNew,
-                              kElementChange, kConfiguration, kPeriodClose, kPeriodReopen,
-                              kPeriodLock, kBackup, kRestore, kImport, kStart})
+  for (const QString& kind :
+       {kPosting, kUnposting, kDocumentSave, kDeletion, kElementNew, kElementChange, kConfiguration,
+        kPeriodClose, kPeriodReopen, kPeriodLock, kBackup, kRestore, kImport, kStart})
     m_event->addItem(kind, kind);
   filters->addWidget(caption(this, QStringLiteral("Период &с:"), m_from), 0, 0);
   filters->addWidget(m_from, 0, 1);
@@ -105,8 +105,8 @@ frmAuditJournal::frmAuditJournal(AppState& state, QWidget* parent)
   // Rows of one height and fixed columns: the view never measures the rows it has not shown.
   m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   m_list->horizontalHeader()->setStretchLastSection(true);
-  for (const auto& [column, width] : {std::pair{0, 80}, {1, 64}, {2, 110}, {3, 150}, {4, 170},
-                                      {5, 140}})
+  for (const auto& [column, width] :
+       {std::pair{0, 80}, {1, 64}, {2, 110}, {3, 150}, {4, 170}, {5, 140}})
     m_list->setColumnWidth(column, width);
   currentFollowsSelection(m_list);
   layout->addWidget(m_list, 1);

@@ -10,13 +10,14 @@
 #include <QProgressDialog>
 
 #include "config/audit_trail.h"
+#include "config/closed_periods.h"
 #include "config/control_tables.h"
 #include "script/objects/register_totals.h"
-#include "shell/audit_window.h"
-#include "shell/period_dialog.h"
 #include "shell/app_state.h"
+#include "shell/audit_window.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
+#include "shell/period_dialog.h"
 #include "storage/database_file.h"
 
 namespace balvix::shell {
@@ -146,6 +147,8 @@ void DatabaseService::rebuildTotals() {
     const storage::WorkProgress step = progress.callback();
     registers = script::totals::rebuildAll(*m_state.db,
                                            [&step](qint64 done, qint64) { return step(done, 0); });
+    // The totals tables are made anew: so are their guards of the closed period.
+    config::periods::guardTables(*m_state.db);
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description(), MsgButtons::Ok, QString(), MsgIcon::Critical);
     return;
@@ -173,9 +176,9 @@ bool DatabaseService::backupTo(const QString& file) {
     Progress progress(m_window, QStringLiteral("Резервное копирование базы данных..."), true);
     // The file dialog has asked before an existing file is replaced.
     storage::backupDatabase(*m_state.db, file, progress.callback(), true);
-    config::audit::append(*m_state.db, config::audit::event::kBackup,
-                          QStringLiteral("База данных"), QString(),
-                          QStringLiteral("Резервная копия записана в файл «%1».").arg(display(file)));
+    config::audit::append(
+        *m_state.db, config::audit::event::kBackup, QStringLiteral("База данных"), QString(),
+        QStringLiteral("Резервная копия записана в файл «%1».").arg(display(file)));
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description(), MsgButtons::Ok, QString(), MsgIcon::Critical);
     return false;

@@ -51,8 +51,7 @@ QDate lastDayOfPreviousMonth() {
 
 }  // namespace
 
-frmClosePeriod::frmClosePeriod(AppState& state, QWidget* parent)
-    : QDialog(parent), m_state(state) {
+frmClosePeriod::frmClosePeriod(AppState& state, QWidget* parent) : QDialog(parent), m_state(state) {
   setObjectName(QStringLiteral("frmClosePeriod"));
   setWindowTitle(kTitle);
   setAccessibleName(kTitle);
@@ -66,7 +65,8 @@ frmClosePeriod::frmClosePeriod(AppState& state, QWidget* parent)
   auto* closeForm = new QFormLayout(closing);
   m_closeDate = dateField(closing, QStringLiteral("txtCloseDate"), QStringLiteral("Закрыть по"));
   addRow(closeForm, QStringLiteral("Закрыть &по:"), m_closeDate);
-  QPushButton* close = button(closing, QStringLiteral("cmdClosePeriod"), QStringLiteral("Закрыть период"));
+  QPushButton* close =
+      button(closing, QStringLiteral("cmdClosePeriod"), QStringLiteral("Закрыть период"));
   closeForm->addRow(close);
   layout->addWidget(closing);
 
@@ -83,7 +83,8 @@ frmClosePeriod::frmClosePeriod(AppState& state, QWidget* parent)
   m_reason->setObjectName(QStringLiteral("txtReopenReason"));
   m_reason->setAccessibleName(QStringLiteral("Причина"));
   addRow(reopenForm, QStringLiteral("&Причина:"), m_reason);
-  QPushButton* reopen = button(reopening, QStringLiteral("cmdReopenPeriod"), QStringLiteral("Открыть период"));
+  QPushButton* reopen =
+      button(reopening, QStringLiteral("cmdReopenPeriod"), QStringLiteral("Открыть период"));
   reopenForm->addRow(reopen);
   layout->addWidget(reopening);
   connect(m_reopenAll, &QCheckBox::toggled, m_reopenDate, &QWidget::setDisabled);
@@ -122,9 +123,9 @@ void frmClosePeriod::showState() {
   m_closeDate->setDate(period.closedTo.isValid() && period.closedTo >= lastDayOfPreviousMonth()
                            ? period.closedTo
                            : lastDayOfPreviousMonth());
-  const QDate reopenTo =
-      period.closedTo.isValid() ? QDate(period.closedTo.year(), period.closedTo.month(), 1).addDays(-1)
-                                : lastDayOfPreviousMonth();
+  const QDate reopenTo = period.closedTo.isValid()
+                             ? QDate(period.closedTo.year(), period.closedTo.month(), 1).addDays(-1)
+                             : lastDayOfPreviousMonth();
   m_reopenDate->setDate(period.lockedTo.isValid() && reopenTo < period.lockedTo ? period.lockedTo
                                                                                 : reopenTo);
   m_lock->setEnabled(period.closedTo.isValid() && period.lockedTo != period.closedTo);
@@ -164,9 +165,9 @@ bool frmClosePeriod::reopenPeriod() {
     return false;
   }
   const QString reason = m_reason->text();
-  const bool opened = run([&] { config::periods::reopenPeriod(*m_state.db, date, reason); },
-                          date.isValid() ? config::periods::closedText(date)
-                                         : QStringLiteral("Все периоды открыты."));
+  const bool opened = run(
+      [&] { config::periods::reopenPeriod(*m_state.db, date, reason); },
+      date.isValid() ? config::periods::closedText(date) : QStringLiteral("Все периоды открыты."));
   if (opened) m_reason->clear();
   return opened;
 }

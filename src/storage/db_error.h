@@ -30,7 +30,6 @@ constexpr int NullNotAllowed = 3314;      // Null written to a column that refus
 constexpr int TrailingText = 3142;  // text after the end of the statement (a second statement)
 constexpr int ObjectClosed = 3420;  // use of a closed recordset
 constexpr int Cancelled = 3059;     // long work stopped by the user
-constexpr int Refused = 3421;       // a rule of the database refused the change (a guard trigger)
 }  // namespace ErrorCode
 
 // A failure of the database layer: the number the program tests and a Russian

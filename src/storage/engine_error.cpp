@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include "storage/database_file.h"
+#include "storage/row_guards.h"
 
 namespace balvix::storage {
 

@@ -3,9 +3,15 @@
 #include <QString>
 #include <QStringList>
 
+#include "storage/db_error.h"
+
 namespace balvix::storage {
 
 class Session;
+
+namespace ErrorCode {
+constexpr int Refused = 3421;  // a guard of the database refused the change
+}  // namespace ErrorCode
 
 // Rules the database enforces itself, whoever writes to it: a guard refuses one kind of row
 // change on a table with a message of its own (a DbError Refused for the program, the same

@@ -13,9 +13,9 @@ namespace audit = config::audit;
 
 QStringList events(storage::Session& db) {
   QStringList out;
-  for (storage::Recordset rs = db.openRecordset(QStringLiteral("SELECT Событие,Объект FROM ") +
-                                                audit::auditTable() +
-                                                QStringLiteral(" ORDER BY Номер"));
+  for (storage::Recordset rs =
+           db.openRecordset(QStringLiteral("SELECT Событие,Объект FROM ") + audit::auditTable() +
+                            QStringLiteral(" ORDER BY Номер"));
        !rs.eof(); rs.moveNext())
     out << rs.text(0) + u' ' + rs.text(1);
   return out;
@@ -66,8 +66,7 @@ TEST_F(PeriodTest, AnEditedOrRemovedRecordBreaksTheChainFromThere) {
     qint64 broken;
   } cases[] = {
       {"details edited", "UPDATE ЖурналРегистрации SET Подробности='№ 7' WHERE Номер=3", 3},
-      {"hash recomputed by hand",
-       "UPDATE ЖурналРегистрации SET Хеш='00' WHERE Номер=2", 2},
+      {"hash recomputed by hand", "UPDATE ЖурналРегистрации SET Хеш='00' WHERE Номер=2", 2},
       {"a record removed", "DELETE FROM ЖурналРегистрации WHERE Номер=4", 5},
   };
   for (const auto& c : cases) {

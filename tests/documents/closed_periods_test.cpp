@@ -4,6 +4,7 @@
 #include "period_fixture.h"
 #include "script/engine.h"
 #include "script/objects/object_factory.h"
+#include "storage/row_guards.h"
 #include "storage/session.h"
 
 namespace balvix::documents::testing {
@@ -84,12 +85,12 @@ TEST_F(ClosedPeriod, AModuleWritesNoMovementIntoIt) {
   engine.load(receipt.module);
   const QString before = snapshot();
   // As a posting of a document dated in it: refused before the module runs.
-  EXPECT_THROW(script::posting::runAsPosting(
-                   context, receipt.name, kSeptember, {QStringLiteral("20.09.2026"), "11:00:00"},
-                   [&] {
-                     engine.runThis(QStringLiteral("ПриСохранении"));
-                     return true;
-                   }),
+  EXPECT_THROW(script::posting::runAsPosting(context, receipt.name, kSeptember,
+                                             {QStringLiteral("20.09.2026"), "11:00:00"},
+                                             [&] {
+                                               engine.runThis(QStringLiteral("ПриСохранении"));
+                                               return true;
+                                             }),
                storage::DbError);
   // A module that writes past the posting meets the database's own guard.
   context.currentObjectType = QStringLiteral("Документ");
@@ -126,8 +127,8 @@ TEST_F(ClosedPeriod, RawStatementsAreRefusedByTheDatabase) {
   };
   for (const auto& c : cases) {
     const QString error = outside(c.sql);
-    EXPECT_EQ(error.startsWith(kClosed), c.refused) << c.sql.toStdString() << ": "
-                                                    << error.toStdString();
+    EXPECT_EQ(error.startsWith(kClosed), c.refused)
+        << c.sql.toStdString() << ": " << error.toStdString();
   }
   // Through the program's own session the refusal is a DbError of its kind.
   try {
@@ -199,9 +200,9 @@ TEST_F(PeriodTest, ReopeningNeedsAReasonAndALockIsForGood) {
     EXPECT_EQ(state.lockedTo, date(step.lockedTo)) << step.what;
   }
   // Nor does an outside tool undo the lock.
-  for (const char* sql : {"UPDATE ЗакрытиеПериода SET Запрещено='', ПоДату=''",
-                          "UPDATE ЗакрытиеПериода SET ПоДату='01.01.2026'",
-                          "DELETE FROM ЗакрытиеПериода"})
+  for (const char* sql :
+       {"UPDATE ЗакрытиеПериода SET Запрещено='', ПоДату=''",
+        "UPDATE ЗакрытиеПериода SET ПоДату='01.01.2026'", "DELETE FROM ЗакрытиеПериода"})
     EXPECT_NE(outside(QString::fromUtf8(sql)), QString()) << sql;
   EXPECT_EQ(readState(db()).lockedTo, date("30.11.2026"));
 }

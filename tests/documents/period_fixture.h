@@ -24,19 +24,19 @@ class PeriodTest : public ::testing::Test, public balvix::testing::TempDatabase 
     config::ObjectDefinition stock;
     stock.kind = config::ObjectKind::Register;
     stock.name = QStringLiteral("Остатки");
-    stock.requisites = {{QStringLiteral("Товар"), RequisiteType::ofKind(RequisiteType::Kind::Text)},
-                        {QStringLiteral("Количество"),
-                         RequisiteType::ofKind(RequisiteType::Kind::Number)}};
+    stock.requisites = {
+        {QStringLiteral("Товар"), RequisiteType::ofKind(RequisiteType::Kind::Text)},
+        {QStringLiteral("Количество"), RequisiteType::ofKind(RequisiteType::Kind::Number)}};
     config::insertDefinition(db(), stock);
     db().execute(config::createTableStatement(config::TableRole::Movements, stock.name,
                                               stock.requisiteNames()));
     receipt.kind = config::ObjectKind::Document;
     receipt.name = QStringLiteral("Приход");
-    receipt.requisites = {{QStringLiteral("Наименование"),
-                           RequisiteType::ofKind(RequisiteType::Kind::Text)}};
+    receipt.requisites = {
+        {QStringLiteral("Наименование"), RequisiteType::ofKind(RequisiteType::Kind::Text)}};
     receipt.hasTablePart = true;
-    receipt.tableRequisites = {{QStringLiteral("Товар"),
-                                RequisiteType::ofKind(RequisiteType::Kind::Text)}};
+    receipt.tableRequisites = {
+        {QStringLiteral("Товар"), RequisiteType::ofKind(RequisiteType::Kind::Text)}};
     receipt.module = QStringLiteral(
         "Процедура ПриСохранении()\n"
         "  Объект Рег = СоздатьОбъект(\"Регистр\")\n"

@@ -306,8 +306,8 @@ void unpost(storage::Session& db, const QString& kind, const DocumentKey& key,
   requireOpen(db, kind, key.date, QStringLiteral("не может быть распроведен"));
   storage::Transaction transaction(db);
   if (record)
-    config::audit::append(db, config::audit::event::kUnposting, documentObject(kind),
-                          keyText(key), QStringLiteral("№ ") + storedNumber(db, kind, key));
+    config::audit::append(db, config::audit::event::kUnposting, documentObject(kind), keyText(key),
+                          QStringLiteral("№ ") + storedNumber(db, kind, key));
   account_totals::deletePostings(db, movementCondition(kind, key));
   db.execute(QStringLiteral("UPDATE ") + config::documentHeaderTable(kind) +
              QStringLiteral(" SET Проводка='0'") + keyCondition(key));

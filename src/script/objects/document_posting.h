@@ -93,7 +93,8 @@ void rewrite(storage::Session& db, const DocumentContent& document, const Docume
 
 // Removes the postings and movements of a document and marks it unposted, in one
 // transaction. A document dated in the closed period is refused (DbError Refused); so is
-// its deletion and any save or posting that touches the closed period. Every register table is cleared of rows with the document's key.
+// its deletion and any save or posting that touches the closed period. Every register table is
+// cleared of rows with the document's key.
 void unpost(storage::Session& db, const QString& kind, const DocumentKey& key);
 // The same with the register tables already known (registerTables), for many documents.
 // Without `record` the audit trail is left to the caller (a reposting records itself).
