@@ -135,10 +135,8 @@ QString Verification::text() const {
 
 Verification verify(storage::Session& db, const std::function<bool(qint64, qint64)>& progress) {
   Verification result;
-  if (!db.tableExists(auditTable())) {
-    result.problem = QStringLiteral("таблица журнала регистрации отсутствует.");
-    return result;
-  }
+  // A database the program has not opened since before the trail has nothing to verify yet.
+  if (!db.tableExists(auditTable())) return result;
   const qint64 total = db.openRecordset(QStringLiteral("SELECT count(*) FROM ") + auditTable())
                            .value(0)
                            .toLongLong();
