@@ -45,7 +45,8 @@ TEST_F(PeriodWindows, TheDialogClosesReopensWithAReasonAndLocks) {
   QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("cmdClosePeriod")),
                     Qt::LeftButton);
   EXPECT_EQ(config::periods::readState(*m_db).closedTo, QDate(2026, 9, 30));
-  EXPECT_TRUE(dialog->stateText()->text().startsWith(QStringLiteral("Период по 30.09.2026 закрыт.")));
+  EXPECT_TRUE(
+      dialog->stateText()->text().startsWith(QStringLiteral("Период по 30.09.2026 закрыт.")));
 
   // Without a reason nothing is reopened; with one the date moves back.
   dialog->reopenDate()->setDate(QDate(2026, 8, 31));
