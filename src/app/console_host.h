@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "config/control_tables.h"
 #include "script/objects/program_host.h"
 #include "script/script_error.h"
 #include "storage/db_error.h"
@@ -22,7 +23,10 @@ inline void writeLine(std::FILE* to, const QString& text) {
 // The database a command works on; nullptr after the reason was written to stderr.
 inline std::unique_ptr<storage::Session> openCommandDatabase(const QString& path) {
   try {
-    return storage::Session::open(path);
+    std::unique_ptr<storage::Session> db = storage::Session::open(path);
+    if (const QString problem = config::ensureControlTables(*db); !problem.isEmpty())
+      writeLine(stderr, problem);
+    return db;
   } catch (const storage::DbError& e) {
     writeLine(stderr, QStringLiteral("%1: %2").arg(path, e.description()));
     return nullptr;

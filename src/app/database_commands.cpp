@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "app/console_host.h"
+#include "config/audit_trail.h"
+#include "config/closed_periods.h"
 #include "script/objects/register_totals.h"
 #include "storage/database_file.h"
 #include "storage/session.h"
@@ -15,12 +18,7 @@ void printError(const QString& text) {
 }
 
 std::unique_ptr<storage::Session> openDatabase(const QString& dbPath) {
-  try {
-    return storage::Session::open(dbPath);
-  } catch (const storage::DbError& e) {
-    printError(e.description());
-    return nullptr;
-  }
+  return openCommandDatabase(dbPath);
 }
 
 }  // namespace
@@ -37,7 +35,9 @@ int checkCommand(const QString& dbPath) {
     const QStringList differences = script::totals::compareAll(*db);
     for (const QString& line : differences)
       std::printf("Итоги не совпадают с движениями: %s\n", line.toUtf8().constData());
-    if (!differences.isEmpty()) return 1;
+    const config::audit::Verification audit = config::audit::verify(*db);
+    if (!audit.ok()) std::printf("%s\n", audit.text().toUtf8().constData());
+    if (!differences.isEmpty() || !audit.ok()) return 1;
   } catch (const storage::DbError& e) {
     printError(e.description());
     return 1;
@@ -53,6 +53,8 @@ int rebuildTotalsCommand(const QString& dbPath) {
   int registers = 0;
   try {
     registers = script::totals::rebuildAll(*db);
+    // The totals tables are made anew: so are their guards of the closed period.
+    config::periods::guardTables(*db);
   } catch (const storage::DbError& e) {
     printError(e.description());
     return 1;

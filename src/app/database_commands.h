@@ -5,8 +5,8 @@
 namespace balvix::app {
 
 // `--check --db FILE`: the check of the file for damage, then of every register's totals
-// against its movements. Prints what it finds; 0 when all is well, 1 when something is
-// wrong, 2 when the database cannot be opened.
+// against its movements and of the audit trail's chain. Prints what it finds; 0 when all is well, 1
+// when something is wrong, 2 when the database cannot be opened.
 int checkCommand(const QString& dbPath);
 
 // `--rebuild-totals --db FILE`: makes every register's totals anew from its movements, in

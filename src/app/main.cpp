@@ -10,11 +10,13 @@
 #include <memory>
 
 #include "app/database_commands.h"
+#include "app/period_commands.h"
 #include "app/run_document.h"
 #include "app/run_module.h"
 #include "app/run_print.h"
 #include "app/run_report.h"
 #include "app/run_transfer.h"
+#include "config/control_tables.h"
 #include "configurator/designer_set.h"
 #include "demo/demo_database.h"
 #include "runtime/runtime_host.h"
@@ -64,7 +66,14 @@ void printUsage() {
       "  balvix --print ВИД НОМЕР --db ФАЙЛ [--form ИМЯ] [--date ДД.ММ.ГГГГ]\n"
       "        (--pdf ФАЙЛ | --xlsx ФАЙЛ)           напечатать документ по его печатной форме\n"
       "                                              (номер текущего года, если не указана "
-      "дата)\n",
+      "дата)\n"
+      "  balvix --close-period ДД.ММ.ГГГГ --db ФАЙЛ  закрыть период по дату включительно\n"
+      "  balvix --reopen-period [ДД.ММ.ГГГГ] --reason ТЕКСТ --db ФАЙЛ  открыть период: оставить\n"
+      "                                              закрытым по дату (без даты — открыть все)\n"
+      "  balvix --lock-period [ДД.ММ.ГГГГ] --db ФАЙЛ  запретить изменение закрытого периода\n"
+      "                                              (навсегда; без даты — по дату закрытия)\n"
+      "  balvix --verify-audit --db ФАЙЛ             проверить цепочку журнала регистрации\n"
+      "                                              (код выхода 0 — не нарушена, 1 — нарушена)\n",
       stdout);
 }
 
@@ -100,7 +109,12 @@ bool knownOption(const QString& arg) {
                                       QStringLiteral("--create-missing"),
                                       QStringLiteral("--export"),
                                       QStringLiteral("--print"),
-                                      QStringLiteral("--form")};
+                                      QStringLiteral("--form"),
+                                      QStringLiteral("--close-period"),
+                                      QStringLiteral("--reopen-period"),
+                                      QStringLiteral("--reason"),
+                                      QStringLiteral("--lock-period"),
+                                      QStringLiteral("--verify-audit")};
   return options.contains(arg);
 }
 
@@ -135,7 +149,7 @@ int createDatabase(const QString& path, bool demo) {
       std::printf("Проведено приходных накладных: %d, расходных накладных: %d\n", summary.receipts,
                   summary.sales);
     } else {
-      balvix::storage::Session::createNew(path);
+      balvix::config::ensureControlTables(*balvix::storage::Session::createNew(path));
     }
   } catch (const balvix::storage::DbError& e) {
     std::fprintf(stderr, "balvix: %s\n", e.description().toUtf8().constData());
@@ -191,7 +205,7 @@ int runProgram(QApplication& app, const QString& dbPath, bool quitWhenShown) {
         if (demo)
           demo::createDemoDatabase(path, QDate::currentDate(), progress);
         else
-          storage::Session::createNew(path);
+          config::ensureControlTables(*storage::Session::createNew(path));
       });
   const QString openedPath = db->path();
   mainWindow.databaseFiles()->adopt(std::move(db));
@@ -289,6 +303,7 @@ int main(int argc, char** argv) {
     return command == QStringLiteral("--check") ? balvix::app::checkCommand(db)
                                                 : balvix::app::rebuildTotalsCommand(db);
   }
+  if (const int code = balvix::app::periodCommand(argc, argv, args); code >= 0) return code;
   if (args.contains(QStringLiteral("--run"))) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Balvix"));

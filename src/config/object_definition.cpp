@@ -1,5 +1,6 @@
 #include "config/object_definition.h"
 
+#include "config/configuration_audit.h"
 #include "config/table_names.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
@@ -73,9 +74,15 @@ QString whereObject(ObjectKind kind, const QString& name) {
 // Sets one column of an object's row; returns the rows changed.
 int updateColumn(storage::Session& db, ObjectKind kind, const QString& name, const char* column,
                  const QString& value) {
+  storage::Transaction transaction(db);
+  const std::optional<FormItemRow> before = readFormItemRow(db, kind, name);
   db.execute(QStringLiteral("UPDATE form_items SET ") + QString::fromUtf8(column) +
              QLatin1Char('=') + quote(value) + whereObject(kind, name));
-  return db.changes();
+  const int changed = db.changes();
+  if (changed > 0)
+    recordConfigurationChange(db, kind, name, before, readFormItemRow(db, kind, name));
+  transaction.commit();
+  return changed;
 }
 
 }  // namespace
@@ -238,12 +245,17 @@ std::optional<ObjectDefinition> readDefinition(storage::Session& db, ObjectKind 
 }
 
 void insertDefinition(storage::Session& db, const ObjectDefinition& definition) {
+  storage::Transaction transaction(db);
   insertFormItemRow(db, definition.toRow());
+  recordConfigurationChange(db, definition.kind, definition.name, std::nullopt, definition.toRow());
+  transaction.commit();
 }
 
 int updateDesignedColumns(storage::Session& db, const QString& storedName,
                           const ObjectDefinition& definition) {
   const FormItemRow row = definition.toRow();
+  storage::Transaction transaction(db);
+  const std::optional<FormItemRow> before = readFormItemRow(db, definition.kind, storedName);
   QStringList assignments;
   auto assign = [&assignments, &row](std::optional<QString> FormItemRow::*member) {
     for (const Column& column : kColumns) {
@@ -283,14 +295,25 @@ int updateDesignedColumns(storage::Session& db, const QString& storedName,
   }
   db.execute(QStringLiteral("UPDATE form_items SET ") + assignments.join(QLatin1Char(',')) +
              whereObject(definition.kind, storedName));
-  return db.changes();
+  const int changed = db.changes();
+  if (changed > 0)
+    recordConfigurationChange(db, definition.kind, definition.name, before,
+                              readFormItemRow(db, definition.kind, definition.name));
+  transaction.commit();
+  return changed;
 }
 
 int writeFormLayout(storage::Session& db, ObjectKind kind, const QString& name,
                     const QString& layout, const QString& size) {
+  storage::Transaction transaction(db);
+  const std::optional<FormItemRow> before = readFormItemRow(db, kind, name);
   db.execute(QStringLiteral("UPDATE form_items SET item=") + quote(layout) +
              QStringLiteral(",size=") + quote(size) + whereObject(kind, name));
-  return db.changes();
+  const int changed = db.changes();
+  if (changed > 0)
+    recordConfigurationChange(db, kind, name, before, readFormItemRow(db, kind, name));
+  transaction.commit();
+  return changed;
 }
 
 QStringList objectNames(storage::Session& db, ObjectKind kind) {
@@ -337,8 +360,13 @@ int writeDocumentJournal(storage::Session& db, const QString& documentName,
 }
 
 int deleteObjectRow(storage::Session& db, ObjectKind kind, const QString& name) {
+  storage::Transaction transaction(db);
+  const std::optional<FormItemRow> before = readFormItemRow(db, kind, name);
   db.execute(QStringLiteral("DELETE FROM form_items") + whereObject(kind, name));
-  return db.changes();
+  const int changed = db.changes();
+  if (changed > 0) recordConfigurationChange(db, kind, name, before, std::nullopt);
+  transaction.commit();
+  return changed;
 }
 
 }  // namespace balvix::config

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "config/closed_periods.h"
 #include "config/document_numbers.h"
 #include "config/object_definition.h"
 #include "config/table_names.h"
@@ -268,6 +269,8 @@ void frmDocs::write(const QString& name) {
                  &progress);
     config::ensureKeyIndex(db, config::TableRole::TablePart, name);
   }
+  // A table made or rebuilt now is guarded against changes in the closed period as well.
+  config::periods::guardTables(db);
   transaction.commit();
 }
 

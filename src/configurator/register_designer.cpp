@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "config/closed_periods.h"
 #include "config/object_definition.h"
 #include "config/references.h"
 #include "config/table_names.h"
@@ -123,6 +124,8 @@ void frmRegister::write(const QString& name) {
   script::totals::rebuild(db, name);
   // The rebuilt table has lost the indexes on the columns that name catalog elements.
   config::ensureReferenceIndexes(db);
+  // A table made or rebuilt now is guarded against changes in the closed period as well.
+  config::periods::guardTables(db);
   transaction.commit();
 }
 

@@ -11,6 +11,8 @@
 #include <cmath>
 #include <utility>
 
+#include "config/audit_trail.h"
+#include "config/object_kind.h"
 #include "config/table_names.h"
 #include "documents/csv_reader.h"
 #include "documents/list_export.h"
@@ -534,6 +536,22 @@ ImportReport CatalogImport::load(const ImportOptions& options, const ImportProgr
         return report;
       }
       report.refusalsFile = refusals;
+    }
+    if (!plan.inserts.empty() || !plan.updates.empty() || !plan.created.isEmpty()) {
+      QStringList made;
+      for (auto i = plan.created.cbegin(); i != plan.created.cend(); ++i)
+        made << QStringLiteral("%1: %2").arg(i.key()).arg(i.value().size());
+      config::audit::append(
+          m_db, config::audit::event::kImport,
+          config::objectPath(config::ObjectKind::Catalog, m_catalog), QString(),
+          QStringLiteral("Файл «%1»: добавлено элементов %2, изменено %3, отказано строк %4%5")
+              .arg(QDir::toNativeSeparators(m_path))
+              .arg(plan.inserts.size())
+              .arg(plan.updates.size())
+              .arg(report.refused)
+              .arg(made.isEmpty() ? QString()
+                                  : QStringLiteral("; созданы элементы других справочников: ") +
+                                        made.join(QStringLiteral(", "))));
     }
     transaction.commit();
     report.written = !plan.inserts.empty() || !plan.updates.empty() || !plan.created.isEmpty();

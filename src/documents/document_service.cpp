@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include "config/audit_trail.h"
+#include "config/closed_periods.h"
 #include "config/global_module.h"
 #include "config/table_names.h"
 #include "documents/document_title.h"
@@ -172,8 +174,9 @@ bool DocumentService::readStored(const script::DocumentKey& key) {
 }
 
 QString DocumentService::repost(const script::DocumentKey& key, const QStringList& registers,
-                                bool* reposted) {
+                                bool* reposted, bool* closed) {
   if (reposted) *reposted = false;
+  if (closed) *closed = false;
   if (!m_context.db) return QStringLiteral("база данных не открыта");
   storage::Session& db = *m_context.db;
   if (const std::optional<script::ScriptError> error = load()) return error->message();
@@ -182,7 +185,12 @@ QString DocumentService::repost(const script::DocumentKey& key, const QStringLis
     script::Host::MessageHold hold(m_host);
     storage::Transaction transaction(db);
     if (!readStored(key)) return QString();
-    script::posting::unpost(db, m_definition.name, key, registers);
+    if (config::periods::readState(db).isClosed(m_content.date)) {
+      if (closed) *closed = true;
+      return config::periods::closedText(config::periods::readState(db).closedTo) +
+             QStringLiteral(" Документ пропущен.");
+    }
+    script::posting::unpost(db, m_definition.name, key, registers, false);
     db.execute(QStringLiteral("UPDATE ") + config::documentHeaderTable(m_definition.name) +
                QStringLiteral(" SET Проводка='1'") + documentKeyCondition(key));
     const script::DocumentContent read = m_content;
@@ -201,7 +209,13 @@ QString DocumentService::repost(const script::DocumentKey& key, const QStringLis
         m_storedNumber);
     // What the module wrote into the document is stored, as in a posting from its window.
     if (!error && !(m_content == read)) script::posting::rewrite(db, m_content, key);
-    if (!error) transaction.commit();
+    if (!error) {
+      config::audit::append(db, config::audit::event::kPosting,
+                            config::objectPath(config::ObjectKind::Document, m_definition.name),
+                            key.date + u' ' + key.time,
+                            QStringLiteral("№ %1; перепроведение").arg(m_storedNumber));
+      transaction.commit();
+    }
   }
   if (reposted) *reposted = !error;
   return error ? error->message() : QString();

@@ -91,9 +91,10 @@ class DocumentService {
   // its movements and postings are removed and ПриСохранении run, in one transaction.
   // `registers` are the register tables (posting::registerTables). Empty on success or
   // when the document is no longer posted; else what went wrong («Глобальный модуль,
-  // строка 3: Деление на ноль»). `reposted` tells the first case from the second.
+  // строка 3: Деление на ноль»). `reposted` tells the first case from the second. A document
+  // dated in the closed period is skipped with the reason, and `closed` set.
   QString repost(const script::DocumentKey& key, const QStringList& registers,
-                 bool* reposted = nullptr);
+                 bool* reposted = nullptr, bool* closed = nullptr);
 
  private:
   // Fills the content from the stored document; false when it is gone or not posted.

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "config/audit_trail.h"
 #include "config/form_layout.h"
 #include "config/object_definition.h"
 #include "config/references.h"
@@ -233,6 +234,15 @@ bool frmUniSpr::save() {
     {
       storage::Transaction transaction(db);
       db.execute(sql);
+      QList<QPair<QString, QString>> before, after;
+      for (int i = 0; i < columns.size(); ++i) {
+        if (!isNew) before.append({columns[i], m_values.value(columns[i])});
+        after.append({columns[i], values[i]});
+      }
+      config::audit::append(
+          db, isNew ? config::audit::event::kElementNew : config::audit::event::kElementChange,
+          config::objectPath(config::ObjectKind::Catalog, m_catalog), newName,
+          config::audit::fieldChanges(before, after));
       if (!isNew && newName != m_elementName) {
         // Thousands of movements take a while: the user sees how far it is and may stop it,
         // which takes the whole rename back.

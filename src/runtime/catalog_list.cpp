@@ -16,6 +16,7 @@
 #include <cmath>
 #include <numeric>
 
+#include "config/audit_trail.h"
 #include "config/object_definition.h"
 #include "config/references.h"
 #include "config/table_names.h"
@@ -562,8 +563,13 @@ void frmSprList::buttonClicked(int number) {
                             QStringLiteral(" ?")) != shell::MsgAnswer::Yes)
         return;
       try {
+        storage::Transaction transaction(*m_state.db);
         m_state.db->execute(QStringLiteral("DELETE FROM ") + config::catalogTable(m_catalog) +
                             QStringLiteral(" WHERE наименование=") + quote(name));
+        config::audit::append(*m_state.db, config::audit::event::kDeletion,
+                              config::objectPath(config::ObjectKind::Catalog, m_catalog), name,
+                              QStringLiteral("Элемент удален."));
+        transaction.commit();
       } catch (const storage::DbError& e) {
         MessageBoxes::show(e.description());
         return;

@@ -774,6 +774,9 @@ void frmZurnal::repostPeriod() {
   QString text =
       QStringLiteral("Перепроведено документов: %1 из %2.").arg(summary.reposted).arg(items.size());
   if (summary.cancelled) text += QStringLiteral("\nПерепроведение прервано пользователем.");
+  if (summary.skipped > 0)
+    text += QStringLiteral("\nПропущены документы закрытого периода (не изменены): %1.")
+                .arg(summary.skipped);
   if (!summary.failures.isEmpty()) {
     text += QStringLiteral("\nНе перепроведены (остались проведенными, как были):");
     const int shown = qMin<int>(20, summary.failures.size());

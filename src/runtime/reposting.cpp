@@ -20,7 +20,7 @@ script::Host& Reposter::host() {
   return *m_ownHost;
 }
 
-QString Reposter::repost(const RepostItem& item) {
+QString Reposter::repost(const RepostItem& item, bool* closed) {
   if (!m_state.db) return QStringLiteral("база данных не открыта");
   try {
     auto it = m_services.find(item.kind);
@@ -32,7 +32,7 @@ QString Reposter::repost(const RepostItem& item) {
     }
     if (!it->second) return QStringLiteral("вид документа не найден в конфигурации");
     bool reposted = false;
-    const QString error = it->second->repost(item.key, m_registers, &reposted);
+    const QString error = it->second->repost(item.key, m_registers, &reposted, closed);
     if (reposted) {
       QString name;
       for (const auto& [column, value] : it->second->content().header)
@@ -66,8 +66,11 @@ RepostSummary repostWithProgress(shell::AppState& state, const std::vector<Repos
                               .arg(i + 1)
                               .arg(items.size())
                               .arg(item.kind, item.key.date, item.key.time));
-    const QString error = reposter.repost(item);
-    if (error.isEmpty())
+    bool closed = false;
+    const QString error = reposter.repost(item, &closed);
+    if (closed)
+      ++summary.skipped;
+    else if (error.isEmpty())
       ++summary.reposted;
     else
       summary.failures

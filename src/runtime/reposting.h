@@ -21,6 +21,7 @@ struct RepostItem {
 
 struct RepostSummary {
   int reposted = 0;
+  int skipped = 0;  // dated in the closed period: left as they are
   bool cancelled = false;
   QStringList failures;  // "Приход от 02.03.2026 10:00:00: строка 7: …"
 };
@@ -38,7 +39,8 @@ class Reposter {
 
   // Empty on success (or when the document is no longer posted), else what went wrong.
   // A document posted again is announced to the shared state's document events.
-  QString repost(const RepostItem& item);
+  // One dated in the closed period is skipped: `closed` is set and the reason returned.
+  QString repost(const RepostItem& item, bool* closed = nullptr);
 
  private:
   script::Host& host();

@@ -9,10 +9,15 @@
 #include <QMenu>
 #include <QProgressDialog>
 
+#include "config/audit_trail.h"
+#include "config/closed_periods.h"
+#include "config/control_tables.h"
 #include "script/objects/register_totals.h"
 #include "shell/app_state.h"
+#include "shell/audit_window.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
+#include "shell/period_dialog.h"
 #include "storage/database_file.h"
 
 namespace balvix::shell {
@@ -74,6 +79,27 @@ void DatabaseService::addTo(QMenu* menu) {
   add(QStringLiteral("Резервная копия…"), QStringLiteral("mnuBackup"), &DatabaseService::backup);
   add(QStringLiteral("Восстановить из копии…"), QStringLiteral("mnuRestore"),
       &DatabaseService::restore);
+  menu->addSeparator()->setObjectName(QStringLiteral("sepPeriods"));
+  add(QStringLiteral("Закрытие периода…"), QStringLiteral("mnuClosePeriod"),
+      &DatabaseService::closePeriod);
+  add(QStringLiteral("Журнал регистрации"), QStringLiteral("mnuAuditJournal"),
+      &DatabaseService::auditJournal);
+}
+
+void DatabaseService::closePeriod() {
+  if (!m_state.db) return;
+  if (!m_periodDialog) m_periodDialog = showPeriodDialog(m_state, m_window);
+  m_periodDialog->show();
+  m_periodDialog->raise();
+  m_periodDialog->activateWindow();
+}
+
+void DatabaseService::auditJournal() {
+  if (!m_state.db) return;
+  if (!m_auditWindow) m_auditWindow = showAuditWindow(m_state, m_window);
+  m_auditWindow->show();
+  m_auditWindow->raise();
+  m_auditWindow->activateWindow();
 }
 
 void DatabaseService::checkDatabase() {
@@ -81,12 +107,16 @@ void DatabaseService::checkDatabase() {
   const QString file = m_state.db->path();
   storage::IntegrityReport report;
   QStringList differences;
+  config::audit::Verification audit;
   try {
     Progress progress(m_window, QStringLiteral("Проверка базы данных..."), true);
     report = storage::checkIntegrity(*m_state.db, true, 0, progress.callback());
     // Totals that disagree with the movements are wrong balances, not a damaged file, but
-    // the check is where the user looks for either.
-    if (report.complete && !report.damaged()) differences = script::totals::compareAll(*m_state.db);
+    // the check is where the user looks for either; so is an audit trail rewritten.
+    if (report.complete && !report.damaged()) {
+      differences = script::totals::compareAll(*m_state.db);
+      audit = config::audit::verify(*m_state.db, progress.callback());
+    }
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description(), MsgButtons::Ok, QString(), MsgIcon::Critical);
     return;
@@ -95,6 +125,8 @@ void DatabaseService::checkDatabase() {
     MessageBoxes::show(QStringLiteral("Проверка базы данных прервана."));
   else if (report.damaged())
     MessageBoxes::show(report.description(file), MsgButtons::Ok, QString(), MsgIcon::Critical);
+  else if (!audit.ok())
+    MessageBoxes::show(audit.text(), MsgButtons::Ok, QString(), MsgIcon::Critical);
   else if (!differences.isEmpty())
     MessageBoxes::show(QStringLiteral("Итоги регистров не совпадают с движениями:\n%1\n"
                                       "Пересчитайте их (Сервис → Пересчитать итоги).")
@@ -115,6 +147,8 @@ void DatabaseService::rebuildTotals() {
     const storage::WorkProgress step = progress.callback();
     registers = script::totals::rebuildAll(*m_state.db,
                                            [&step](qint64 done, qint64) { return step(done, 0); });
+    // The totals tables are made anew: so are their guards of the closed period.
+    config::periods::guardTables(*m_state.db);
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description(), MsgButtons::Ok, QString(), MsgIcon::Critical);
     return;
@@ -142,6 +176,9 @@ bool DatabaseService::backupTo(const QString& file) {
     Progress progress(m_window, QStringLiteral("Резервное копирование базы данных..."), true);
     // The file dialog has asked before an existing file is replaced.
     storage::backupDatabase(*m_state.db, file, progress.callback(), true);
+    config::audit::append(
+        *m_state.db, config::audit::event::kBackup, QStringLiteral("База данных"), QString(),
+        QStringLiteral("Резервная копия записана в файл «%1».").arg(display(file)));
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description(), MsgButtons::Ok, QString(), MsgIcon::Critical);
     return false;
@@ -177,7 +214,20 @@ bool DatabaseService::restoreFrom(const QString& file) {
     MessageBoxes::show(e.description(), MsgButtons::Ok, QString(), MsgIcon::Critical);
     return false;
   }
+  // A copy made before the trail starts its chain now; the restore is its next record.
+  QString problem = config::ensureControlTables(*m_state.db);
+  try {
+    if (problem.isEmpty())
+      config::audit::append(*m_state.db, config::audit::event::kRestore,
+                            QStringLiteral("База данных"), QString(),
+                            QStringLiteral("Восстановлена из копии «%1»; прежнее содержимое "
+                                           "сохранено в файле «%2».")
+                                .arg(display(file), display(aside)));
+  } catch (const storage::DbError& e) {
+    problem = e.description();
+  }
   reopen();
+  if (!problem.isEmpty()) MessageBoxes::show(problem, MsgButtons::Ok, QString(), MsgIcon::Warning);
   MessageBoxes::show(QStringLiteral("База данных восстановлена из копии «%1». Прежнее содержимое "
                                     "сохранено в файле «%2».")
                          .arg(display(file), display(aside)),

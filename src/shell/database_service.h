@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 class QMenu;
@@ -33,6 +34,9 @@ class DatabaseService : public QObject {
   // The work of the two commands once the file is known; true when it was done.
   bool backupTo(const QString& file);
   bool restoreFrom(const QString& file);
+  // "Закрытие периода…" and "Журнал регистрации" (period_dialog, audit_window).
+  void closePeriod();
+  void auditJournal();
 
  private:
   // Closes the windows that show the old content and rebuilds what lists the objects.
@@ -40,6 +44,8 @@ class DatabaseService : public QObject {
 
   AppState& m_state;
   QWidget* m_window;
+  QPointer<QWidget> m_periodDialog;
+  QPointer<QWidget> m_auditWindow;
 };
 
 }  // namespace balvix::shell

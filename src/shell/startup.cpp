@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "config/control_tables.h"
 #include "config/document_numbers.h"
 #include "config/references.h"
 #include "config/table_names.h"
@@ -125,6 +126,9 @@ std::unique_ptr<storage::Session> openDatabaseAtStartup(frmSplash* splash, const
   addMissingKeyIndexes(*db);
   numberOldDocuments(*db);
   buildMissingTotals(*db, splash);
+  // After the totals, so that tables built just now are guarded too.
+  if (const QString problem = config::ensureControlTables(*db); !problem.isEmpty())
+    reportStartupWarning(problem);
   QCoreApplication::processEvents();
   // The splash stays up a second, the check counted in; events keep being served meanwhile.
   if (splash) {

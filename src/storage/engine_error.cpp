@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include "storage/database_file.h"
+#include "storage/row_guards.h"
 
 namespace balvix::storage {
 
@@ -54,6 +55,8 @@ DbError constraintError(int extended, const QString& message) {
                                   "значениями полей «%2».")
                        .arg(table, fields.join(QStringLiteral(", "))));
   }
+  // A guard trigger's own text says why, in Russian, and is shown as it is.
+  if (extended == SQLITE_CONSTRAINT_TRIGGER) return DbError(ErrorCode::Refused, message);
   if (extended == SQLITE_CONSTRAINT_NOTNULL) {
     QString field = after(message, QLatin1String("NOT NULL constraint failed: "));
     field = field.mid(field.indexOf(QLatin1Char('.')) + 1);

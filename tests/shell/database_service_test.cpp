@@ -41,9 +41,9 @@ TEST_F(DatabaseServiceTest, TheServiceMenuOffersCheckTotalsBackupAndRestore) {
   QStringList captions;
   for (QAction* a : menu->actions())
     if (!a->isSeparator()) captions << a->text();
-  EXPECT_EQ(captions.mid(captions.size() - 4),
+  EXPECT_EQ(captions.mid(captions.size() - 6),
             (QStringList{"Проверка базы данных…", "Пересчитать итоги", "Резервная копия…",
-                         "Восстановить из копии…"}));
+                         "Восстановить из копии…", "Закрытие периода…", "Журнал регистрации"}));
 
   QAction* check = m_main->findChild<QAction*>(QStringLiteral("mnuCheckDatabase"));
   check->trigger();

@@ -1,5 +1,6 @@
 #include "script/objects/catalog_object.h"
 
+#include "config/audit_trail.h"
 #include "config/object_definition.h"
 #include "config/object_kind.h"
 #include "config/references.h"
@@ -89,8 +90,14 @@ void clsСправочник::deleteElement(const QString& name) {
   const config::ElementReferences used = config::findReferences(db(), m_kind, name);
   if (!used.isEmpty())
     throw ScriptError::custom(ErrorCode::InvalidCall, config::referenceMessage(name, used));
+  storage::Transaction transaction(db());
   db().execute(QStringLiteral("DELETE FROM ") + table + QStringLiteral(" WHERE Наименование=") +
                storage::quote(name));
+  if (db().changes() > 0)
+    config::audit::append(db(), config::audit::event::kDeletion,
+                          config::objectPath(config::ObjectKind::Catalog, m_kind), name,
+                          QStringLiteral("Элемент удален модулем."));
+  transaction.commit();
 }
 
 void clsСправочник::renameElement(const QString& name, const QString& newName) {
@@ -115,6 +122,10 @@ void clsСправочник::renameElement(const QString& name, const QString& 
                storage::quote(newName) + QStringLiteral(" WHERE Наименование=") +
                storage::quote(name));
   config::renameReferences(db(), m_kind, name, newName);
+  config::audit::append(db(), config::audit::event::kElementChange,
+                        config::objectPath(config::ObjectKind::Catalog, m_kind), newName,
+                        config::audit::fieldChanges({{QStringLiteral("Наименование"), name}},
+                                                    {{QStringLiteral("Наименование"), newName}}));
   transaction.commit();
 }
 

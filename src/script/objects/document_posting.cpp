@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include "config/audit_trail.h"
+#include "config/closed_periods.h"
 #include "config/document_numbers.h"
 #include "config/object_kind.h"
 #include "config/table_names.h"
@@ -35,6 +37,23 @@ QString keyCondition(const DocumentKey& key) {
 
 QString movementCondition(const QString& kind, const DocumentKey& key) {
   return keyCondition(key) + QStringLiteral(" AND Документ=") + quote(kind);
+}
+
+// Refuses a change of a document dated in the closed period, before anything is written.
+void requireOpen(storage::Session& db, const QString& kind, const QString& date,
+                 const QString& what) {
+  config::periods::requireOpen(
+      db, date,
+      QStringLiteral("Документ «%1» от %2 %3; исправления вводите документами открытого периода.")
+          .arg(kind, date, what));
+}
+
+QString documentObject(const QString& kind) {
+  return config::typeWord(config::ObjectKind::Document) + u'.' + kind;
+}
+
+QString keyText(const DocumentKey& key) {
+  return key.date + u' ' + key.time;
 }
 
 QString storedNumber(storage::Session& db, const QString& kind, const DocumentKey& key) {
@@ -142,6 +161,12 @@ bool isPosted(storage::Session& db, const QString& kind, const DocumentKey& key)
 
 bool runAsPosting(SharedContext& context, const QString& kind, const QDate& date,
                   const DocumentKey& key, const SaveProcedure& save, const QString& number) {
+  // Movements and postings take the document's date: none is written into a closed period.
+  if (context.db)
+    config::periods::requireOpen(
+        *context.db, date,
+        QStringLiteral("Движения и проводки документа «%1» от %2 не записываются.")
+            .arg(kind, date.toString(kDateFormat)));
   PostingScope scope(context);
   context.currentObjectType = config::typeWord(config::ObjectKind::Document);
   context.currentObjectName = kind;
@@ -165,6 +190,10 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
   checkKind(kind);
   const QString header = config::documentHeaderTable(kind);
   const QString tablePart = config::documentTablePartTable(kind);
+  if (stored) requireOpen(db, kind, stored->date, QStringLiteral("не может быть изменен"));
+  requireOpen(db, kind, document.date.toString(kDateFormat),
+              stored ? QStringLiteral("не может быть записан: дата попадает в закрытый период")
+                     : QStringLiteral("не может быть записан"));
   storage::Transaction transaction(db);
 
   if (stored && isPosted(db, kind, *stored))
@@ -216,7 +245,12 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
     if (stored) db.execute(QStringLiteral("DELETE FROM ") + tablePart + keyCondition(*stored));
     insertRows(db, tablePart, document, key);
   }
+  QString details = QStringLiteral("№ ") + number;
+  if (stored && !(*stored == key))
+    details += QStringLiteral("; дата и время изменены: было %1").arg(keyText(*stored));
   if (!post) {
+    config::audit::append(db, config::audit::event::kDocumentSave, documentObject(kind),
+                          keyText(key), details);
     transaction.commit();
     return {PostOutcome::Posted, key, number};
   }
@@ -227,6 +261,8 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
   if (!runAsPosting(context, kind, document.date, key, save, number))
     return {PostOutcome::Aborted, key, QString()};
   if (!(document == written)) rewrite(db, document, key);
+  config::audit::append(db, config::audit::event::kPosting, documentObject(kind), keyText(key),
+                        details);
   transaction.commit();
   return {PostOutcome::Posted, key, number};
 }
@@ -265,9 +301,13 @@ void unpost(storage::Session& db, const QString& kind, const DocumentKey& key) {
 }
 
 void unpost(storage::Session& db, const QString& kind, const DocumentKey& key,
-            const QStringList& registers) {
+            const QStringList& registers, bool record) {
   checkKind(kind);
+  requireOpen(db, kind, key.date, QStringLiteral("не может быть распроведен"));
   storage::Transaction transaction(db);
+  if (record)
+    config::audit::append(db, config::audit::event::kUnposting, documentObject(kind), keyText(key),
+                          QStringLiteral("№ ") + storedNumber(db, kind, key));
   account_totals::deletePostings(db, movementCondition(kind, key));
   db.execute(QStringLiteral("UPDATE ") + config::documentHeaderTable(kind) +
              QStringLiteral(" SET Проводка='0'") + keyCondition(key));
@@ -280,7 +320,10 @@ void remove(storage::Session& db, const QString& kind, const DocumentKey& key) {
   checkKind(kind);
   const QStringList registers = registerTables(db);
   const QString tablePart = config::documentTablePartTable(kind);
+  requireOpen(db, kind, key.date, QStringLiteral("не может быть удален"));
   storage::Transaction transaction(db);
+  config::audit::append(db, config::audit::event::kDeletion, documentObject(kind), keyText(key),
+                        QStringLiteral("№ ") + storedNumber(db, kind, key));
   db.execute(QStringLiteral("DELETE FROM ") + config::documentHeaderTable(kind) +
              keyCondition(key));
   if (db.tableExists(tablePart))

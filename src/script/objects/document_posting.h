@@ -92,11 +92,14 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
 void rewrite(storage::Session& db, const DocumentContent& document, const DocumentKey& key);
 
 // Removes the postings and movements of a document and marks it unposted, in one
-// transaction. Every register table is cleared of rows with the document's key.
+// transaction. A document dated in the closed period is refused (DbError Refused); so is
+// its deletion and any save or posting that touches the closed period. Every register table is
+// cleared of rows with the document's key.
 void unpost(storage::Session& db, const QString& kind, const DocumentKey& key);
 // The same with the register tables already known (registerTables), for many documents.
+// Without `record` the audit trail is left to the caller (a reposting records itself).
 void unpost(storage::Session& db, const QString& kind, const DocumentKey& key,
-            const QStringList& registers);
+            const QStringList& registers, bool record = true);
 
 // Removes the whole document: header, table rows, postings and movements, in one
 // transaction.

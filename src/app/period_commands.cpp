@@ -1,0 +1,106 @@
+#include "app/period_commands.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <functional>
+
+#include "app/console_host.h"
+#include "config/audit_trail.h"
+#include "config/closed_periods.h"
+
+namespace balvix::app {
+
+namespace {
+
+const QString kDateFormat = QStringLiteral("dd.MM.yyyy");
+
+// Runs a period command on the database: its refusal goes to stderr.
+int run(const QString& dbPath, const QString& dateText, bool dateRequired,
+        const std::function<QString(storage::Session&, const QDate&)>& command) {
+  const QDate date = QDate::fromString(dateText.trimmed(), kDateFormat);
+  if ((dateRequired || !dateText.isEmpty()) && !date.isValid()) {
+    writeLine(stderr, QStringLiteral("balvix: дата «%1» не в виде ДД.ММ.ГГГГ.").arg(dateText));
+    return 1;
+  }
+  const std::unique_ptr<storage::Session> db = openCommandDatabase(dbPath);
+  if (!db) return 2;
+  try {
+    writeLine(stdout, command(*db, date));
+  } catch (const storage::DbError& e) {
+    writeLine(stderr, QStringLiteral("balvix: ") + e.description());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int closePeriodCommand(const QString& dbPath, const QString& date) {
+  return run(dbPath, date, true, [](storage::Session& db, const QDate& to) {
+    config::periods::closePeriod(db, to);
+    return config::periods::closedText(to);
+  });
+}
+
+int reopenPeriodCommand(const QString& dbPath, const QString& date, const QString& reason) {
+  return run(dbPath, date, false, [&](storage::Session& db, const QDate& to) {
+    config::periods::reopenPeriod(db, to, reason);
+    return to.isValid() ? config::periods::closedText(to) : QStringLiteral("Все периоды открыты.");
+  });
+}
+
+int lockPeriodCommand(const QString& dbPath, const QString& date) {
+  return run(dbPath, date, false, [](storage::Session& db, const QDate& to) {
+    config::periods::lockPeriod(db, to);
+    return QStringLiteral("Период по %1 запрещен к изменению.")
+        .arg(config::periods::readState(db).lockedTo.toString(kDateFormat));
+  });
+}
+
+int verifyAuditCommand(const QString& dbPath) {
+  const std::unique_ptr<storage::Session> db = openCommandDatabase(dbPath);
+  if (!db) return 2;
+  try {
+    const config::audit::Verification result = config::audit::verify(*db);
+    writeLine(result.ok() ? stdout : stderr, result.text());
+    return result.ok() ? 0 : 1;
+  } catch (const storage::DbError& e) {
+    writeLine(stderr, QStringLiteral("balvix: ") + e.description());
+    return 1;
+  }
+}
+
+int periodCommand(int argc, char** argv, const QStringList& args) {
+  const QStringList commands{QStringLiteral("--close-period"), QStringLiteral("--reopen-period"),
+                             QStringLiteral("--lock-period"), QStringLiteral("--verify-audit")};
+  QString command;
+  for (const QString& c : commands)
+    if (args.contains(c)) command = c;
+  if (command.isEmpty()) return -1;
+  QCoreApplication app(argc, argv);
+  const auto value = [&](const QString& name) {
+    const qsizetype i = args.indexOf(name);
+    return i >= 0 && i + 1 < args.size() && !args.at(i + 1).startsWith(u"--") ? args.at(i + 1)
+                                                                              : QString();
+  };
+  const QString db = value(QStringLiteral("--db"));
+  if (db.isEmpty()) {
+    writeLine(stderr, QStringLiteral("balvix: %1: укажите базу данных (--db ФАЙЛ).").arg(command));
+    return 2;
+  }
+  const QString date = value(command);
+  if (command == commands[0]) return closePeriodCommand(db, date);
+  if (command == commands[1]) {
+    const QString reason = value(QStringLiteral("--reason"));
+    if (reason.trimmed().isEmpty()) {
+      writeLine(stderr, QStringLiteral("balvix: --reopen-period: укажите причину (--reason ТЕКСТ), "
+                                       "она записывается в журнал регистрации."));
+      return 2;
+    }
+    return reopenPeriodCommand(db, date, reason);
+  }
+  if (command == commands[2]) return lockPeriodCommand(db, date);
+  return verifyAuditCommand(db);
+}
+
+}  // namespace balvix::app

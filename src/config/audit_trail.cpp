@@ -1,0 +1,239 @@
+#include "config/audit_trail.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QHash>
+#include <algorithm>
+#include <vector>
+
+#include "storage/row_guards.h"
+#include "storage/session.h"
+#include "storage/sql_text.h"
+
+namespace balvix::config::audit {
+
+namespace {
+
+using storage::quote;
+
+const QString kRefused = QStringLiteral(
+    "Журнал регистрации не изменяется: его записи только добавляются, изменение и удаление "
+    "запрещены.");
+
+QString text(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+void createGuards(storage::Session& db) {
+  storage::createRowGuard(db, QStringLiteral("guard_audit_update"), auditTable(),
+                          storage::RowEvent::Update, QString(), kRefused);
+  storage::createRowGuard(db, QStringLiteral("guard_audit_delete"), auditTable(),
+                          storage::RowEvent::Delete, QString(), kRefused);
+}
+
+struct Tail {
+  qint64 number = 0;
+  QString hash;
+};
+
+Tail lastRecord(storage::Session& db) {
+  storage::Recordset rs = db.openRecordset(QStringLiteral("SELECT Номер,Хеш FROM ") + auditTable() +
+                                           QStringLiteral(" ORDER BY Номер DESC LIMIT 1"));
+  if (rs.eof()) return {};
+  return {rs.value(0).toLongLong(), rs.text(1)};
+}
+
+}  // namespace
+
+QString auditTable() {
+  return QStringLiteral("ЖурналРегистрации");
+}
+
+QStringList auditColumns() {
+  return {QStringLiteral("Номер"),         QStringLiteral("Дата"),
+          QStringLiteral("Время"),         QStringLiteral("Пользователь"),
+          QStringLiteral("Событие"),       QStringLiteral("Объект"),
+          QStringLiteral("Ссылка"),        QStringLiteral("Подробности"),
+          QStringLiteral("ПредыдущийХеш"), QStringLiteral("Хеш")};
+}
+
+QString recordHash(const Record& r) {
+  const QChar separator(0x1f);
+  const QString content = QStringList{QString::number(r.number),
+                                      r.date,
+                                      r.time,
+                                      r.user,
+                                      r.event,
+                                      r.object,
+                                      r.reference,
+                                      r.details,
+                                      r.previousHash}
+                              .join(separator);
+  return QString::fromLatin1(
+      QCryptographicHash::hash(content.toUtf8(), QCryptographicHash::Sha256).toHex());
+}
+
+QString currentUser() {
+  for (const char* name : {"USER", "USERNAME", "LOGNAME"}) {
+    const QString user = qEnvironmentVariable(name).trimmed();
+    if (!user.isEmpty()) return user;
+  }
+  // A service started without a login environment still has a home folder named for its user.
+  const QString home = QDir::homePath().section(u'/', -1);
+  return home.isEmpty() ? QStringLiteral("неизвестный пользователь") : home;
+}
+
+bool ensure(storage::Session& db) {
+  if (db.tableExists(auditTable())) {
+    if (storage::rowGuards(db, QStringLiteral("guard_audit_")).size() < 2) createGuards(db);
+    return false;
+  }
+  storage::Transaction transaction(db);
+  db.execute(QStringLiteral("CREATE TABLE ") + auditTable() +
+             QStringLiteral("(Номер INTEGER PRIMARY KEY, Дата TEXT(10), Время TEXT(8), "
+                            "Пользователь TEXT, Событие TEXT, Объект TEXT, Ссылка TEXT, "
+                            "Подробности TEXT, ПредыдущийХеш TEXT, Хеш TEXT)"));
+  createGuards(db);
+  append(db, event::kStart, QStringLiteral("База данных"), QString(),
+         QStringLiteral("Журнал регистрации начат."));
+  transaction.commit();
+  return true;
+}
+
+void append(storage::Session& db, const QString& eventKind, const QString& object,
+            const QString& reference, const QString& details) {
+  if (!db.tableExists(auditTable())) return;
+  storage::Transaction transaction(db);
+  const Tail tail = lastRecord(db);
+  const QDateTime now = QDateTime::currentDateTime();
+  Record r;
+  r.number = tail.number + 1;
+  r.date = now.toString(QStringLiteral("dd.MM.yyyy"));
+  r.time = now.toString(QStringLiteral("hh:mm:ss"));
+  r.user = currentUser();
+  r.event = eventKind;
+  r.object = object;
+  r.reference = reference;
+  r.details = details;
+  r.previousHash = tail.hash;
+  r.hash = recordHash(r);
+  QStringList values{QString::number(r.number)};
+  for (const QString* value : {&r.date, &r.time, &r.user, &r.event, &r.object, &r.reference,
+                               &r.details, &r.previousHash, &r.hash})
+    values << quote(*value);
+  db.execute(QStringLiteral("INSERT INTO ") + auditTable() + QStringLiteral(" (") +
+             auditColumns().join(u',') + QStringLiteral(") VALUES (") + values.join(u',') + u')');
+  transaction.commit();
+}
+
+QString Verification::text() const {
+  if (ok())
+    return QStringLiteral("Журнал регистрации: цепочка из %1 записей не нарушена.").arg(records);
+  return QStringLiteral("Журнал регистрации нарушен: %1").arg(problem);
+}
+
+Verification verify(storage::Session& db, const std::function<bool(qint64, qint64)>& progress) {
+  Verification result;
+  // A database the program has not opened since before the trail has nothing to verify yet.
+  if (!db.tableExists(auditTable())) return result;
+  const qint64 total = db.openRecordset(QStringLiteral("SELECT count(*) FROM ") + auditTable())
+                           .value(0)
+                           .toLongLong();
+  Record previous;
+  bool first = true;
+  qint64 done = 0;
+  db.forEachRow(
+      QStringLiteral("SELECT ") + auditColumns().join(u',') + QStringLiteral(" FROM ") +
+          auditTable() + QStringLiteral(" ORDER BY Номер"),
+      [&](const storage::RowView& row) {
+        if (result.firstBroken != 0) return;
+        Record r;
+        r.number = text(row.text(0)).toLongLong();
+        QString* fields[] = {&r.date,      &r.time,    &r.user,         &r.event, &r.object,
+                             &r.reference, &r.details, &r.previousHash, &r.hash};
+        for (int c = 0; c < 9; ++c) *fields[c] = text(row.text(c + 1));
+        ++done;
+        const auto broken = [&](const QString& why) {
+          result.firstBroken = r.number;
+          result.problem = QStringLiteral("запись № %1 (%2 %3, %4): %5")
+                               .arg(QString::number(r.number), r.date, r.time, r.event, why);
+        };
+        if (!first && r.number != previous.number + 1)
+          broken(QStringLiteral("перед ней нет записей № %1–%2 (удалены).")
+                     .arg(previous.number + 1)
+                     .arg(r.number - 1));
+        else if (r.previousHash != (first ? QString() : previous.hash))
+          broken(
+              QStringLiteral("не совпадает хеш предыдущей записи (предыдущая запись изменена "
+                             "или удалена)."));
+        else if (r.hash != recordHash(r))
+          broken(QStringLiteral("содержимое записи не совпадает с ее хешем (запись изменена)."));
+        previous = r;
+        first = false;
+        if (progress && done % 65536 == 0 && !progress(done, total))
+          throw storage::DbError(storage::ErrorCode::Cancelled,
+                                 QStringLiteral("Проверка журнала регистрации прервана."));
+      });
+  result.records = done;
+  return result;
+}
+
+QString fieldChanges(const QList<QPair<QString, QString>>& before,
+                     const QList<QPair<QString, QString>>& after) {
+  QHash<QString, QString> old;
+  for (const auto& [name, value] : before) old.insert(storage::foldName(name), value);
+  QStringList lines;
+  for (const auto& [name, value] : after) {
+    const auto it = old.constFind(storage::foldName(name));
+    const QString was = it == old.cend() ? QString() : *it;
+    if (was != value) lines << QStringLiteral("%1: «%2» → «%3»").arg(name, was, value);
+  }
+  return lines.join(u'\n');
+}
+
+QString lineDiff(const QString& before, const QString& after) {
+  const QStringList a = before.split(u'\n');
+  const QStringList b = after.split(u'\n');
+  // The common head and tail are cut first: a module edit touches a few lines of many.
+  qsizetype head = 0;
+  while (head < a.size() && head < b.size() && a[head] == b[head]) ++head;
+  qsizetype tail = 0;
+  while (tail < a.size() - head && tail < b.size() - head &&
+         a[a.size() - 1 - tail] == b[b.size() - 1 - tail])
+    ++tail;
+  const qsizetype n = a.size() - head - tail;
+  const qsizetype m = b.size() - head - tail;
+  if (n == 0 && m == 0) return QString();
+  QStringList out;
+  out << QStringLiteral("@@ -%1,%2 +%3,%4 @@").arg(head + 1).arg(n).arg(head + 1).arg(m);
+  // Beyond a few million cells the middle is given as removed and added whole.
+  if (n * m > 4'000'000) {
+    for (qsizetype i = 0; i < n; ++i) out << u'-' + a[head + i];
+    for (qsizetype j = 0; j < m; ++j) out << u'+' + b[head + j];
+    return out.join(u'\n');
+  }
+  std::vector<int> lcs(static_cast<std::size_t>((n + 1) * (m + 1)), 0);
+  const auto at = [&](qsizetype i, qsizetype j) -> int& {
+    return lcs[static_cast<std::size_t>(i * (m + 1) + j)];
+  };
+  for (qsizetype i = n - 1; i >= 0; --i)
+    for (qsizetype j = m - 1; j >= 0; --j)
+      at(i, j) =
+          a[head + i] == b[head + j] ? at(i + 1, j + 1) + 1 : std::max(at(i + 1, j), at(i, j + 1));
+  qsizetype i = 0, j = 0;
+  while (i < n || j < m) {
+    if (i < n && j < m && a[head + i] == b[head + j]) {
+      out << u' ' + a[head + i];
+      ++i;
+      ++j;
+    } else if (i < n && (j == m || at(i + 1, j) >= at(i, j + 1))) {
+      out << u'-' + a[head + i++];
+    } else {
+      out << u'+' + b[head + j++];
+    }
+  }
+  return out.join(u'\n');
+}
+
+}  // namespace balvix::config::audit

@@ -1,0 +1,62 @@
+#include "storage/row_guards.h"
+
+#include "storage/session.h"
+#include "storage/sql_text.h"
+
+namespace balvix::storage {
+
+namespace {
+
+QString quotedName(const QString& name) {
+  QString doubled = name;
+  doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+  return QLatin1Char('"') + doubled + QLatin1Char('"');
+}
+
+const char* eventWord(RowEvent event) {
+  switch (event) {
+    case RowEvent::Insert:
+      return "INSERT";
+    case RowEvent::Update:
+      return "UPDATE";
+    case RowEvent::Delete:
+      return "DELETE";
+  }
+  return "";
+}
+
+}  // namespace
+
+void createRowGuard(Session& db, const QString& name, const QString& table, RowEvent event,
+                    const QString& condition, const QString& message) {
+  dropRowGuard(db, name);
+  db.execute(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW%4 BEGIN SELECT "
+                            "RAISE(ABORT, %5); END")
+                 .arg(quotedName(name), QLatin1String(eventWord(event)), quotedName(table),
+                      condition.isEmpty() ? QString() : QStringLiteral(" WHEN ") + condition,
+                      quote(message)));
+}
+
+void dropRowGuard(Session& db, const QString& name) {
+  db.execute(QStringLiteral("DROP TRIGGER IF EXISTS ") + quotedName(name));
+}
+
+QStringList rowGuards(Session& db, const QString& prefix) {
+  QStringList names;
+  Recordset rs = db.openRecordset(
+      QStringLiteral("SELECT name FROM sqlite_master WHERE type='trigger' AND substr(name,1,%1)=%2")
+          .arg(prefix.size())
+          .arg(quote(prefix)));
+  for (; !rs.eof(); rs.moveNext()) names << rs.text(0);
+  return names;
+}
+
+QString sortableDate(const QString& column) {
+  return QStringLiteral("(substr(%1,7,4)||substr(%1,4,2)||substr(%1,1,2))").arg(column);
+}
+
+QString isDateText(const QString& column) {
+  return QStringLiteral("length(%1)=10").arg(column);
+}
+
+}  // namespace balvix::storage
