@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/config_commands.h"
 #include "app/database_commands.h"
 #include "app/run_document.h"
 #include "app/run_module.h"
@@ -100,7 +101,10 @@ bool knownOption(const QString& arg) {
                                       QStringLiteral("--create-missing"),
                                       QStringLiteral("--export"),
                                       QStringLiteral("--print"),
-                                      QStringLiteral("--form")};
+                                      QStringLiteral("--form"),
+                                      QStringLiteral("--export-config"),
+                                      QStringLiteral("--import-config"),
+                                      QStringLiteral("--allow-data-loss")};
   return options.contains(arg);
 }
 
@@ -257,6 +261,29 @@ int main(int argc, char** argv) {
       return 2;
     }
     return balvix::app::runDocumentCommand(files, optionValue(args, QStringLiteral("--db")), post);
+  }
+  if (args.contains(QStringLiteral("--export-config")) ||
+      args.contains(QStringLiteral("--import-config"))) {
+    QCoreApplication app(argc, argv);
+    const bool importing = args.contains(QStringLiteral("--import-config"));
+    const QString option =
+        importing ? QStringLiteral("--import-config") : QStringLiteral("--export-config");
+    const qsizetype at = args.indexOf(option);
+    const QString first = args.value(at + 1), second = args.value(at + 2);
+    if (first.isEmpty() || first.startsWith(u"--") || second.isEmpty() || second.startsWith(u"--")) {
+      std::fprintf(stderr, "balvix: %s: укажите %s\n", option.toUtf8().constData(),
+                   importing ? "папку и базу данных" : "базу данных и папку");
+      printUsage();
+      return 2;
+    }
+    if (!importing) return balvix::app::exportConfigCommand(first, second);
+    balvix::app::ImportConfigCommand command;
+    command.dir = first;
+    command.dbPath = second;
+    command.dryRun = args.contains(QStringLiteral("--dry-run"));
+    command.allowDataLoss = args.contains(QStringLiteral("--allow-data-loss"));
+    command.newDatabase = args.contains(QStringLiteral("--new-database"));
+    return balvix::app::importConfigCommand(command);
   }
   if (args.contains(QStringLiteral("--new-database"))) {
     QCoreApplication app(argc, argv);
