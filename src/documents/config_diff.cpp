@@ -33,32 +33,37 @@ const Requisite* findRequisite(const QList<Requisite>& list, const QString& name
   return nullptr;
 }
 
-void compareRequisites(const QString& what, const QList<Requisite>& before,
+void compareRequisites(const QString& what, bool feminine, const QList<Requisite>& before,
                        const QList<Requisite>& after, QStringList& out) {
+  const QString ending = feminine ? QStringLiteral("а") : QString();
   QStringList kept;
   for (const Requisite& r : before) {
     const Requisite* now = findRequisite(after, r.name);
     if (!now) {
-      out << QStringLiteral("  %1 %2 удален").arg(what, quoted(r.name));
+      out << QStringLiteral("  %1 %2 удален%3").arg(what, quoted(r.name), ending);
       continue;
     }
     kept << r.name;
     if (now->name != r.name)
-      out << QStringLiteral("  %1 %2 переименован в %3").arg(what, quoted(r.name), quoted(now->name));
+      out << QStringLiteral("  %1 %2 переименован%3 в %4")
+                 .arg(what, quoted(r.name), ending, quoted(now->name));
     if (now->type != r.type)
       out << QStringLiteral("  %1 %2: тип %3 → %4")
                  .arg(what, quoted(now->name), quoted(r.type.text()), quoted(now->type.text()));
     if (now->required != r.required)
-      out << QStringLiteral("  %1 %2: %3").arg(what, quoted(now->name),
-                                             now->required ? QStringLiteral("стал обязательным")
-                                                           : QStringLiteral("стал необязательным"));
+      out << QStringLiteral("  %1 %2: %3").arg(
+                 what, quoted(now->name),
+                 (now->required ? QStringLiteral("стал%1 обязательн%2")
+                                : QStringLiteral("стал%1 необязательн%2"))
+                     .arg(ending, feminine ? QStringLiteral("ой") : QStringLiteral("ым")));
   }
   QStringList keptAfter;
   for (const Requisite& r : after) {
     if (findRequisite(before, r.name))
       keptAfter << r.name;
     else
-      out << QStringLiteral("  %1 %2 добавлен: %3").arg(what, quoted(r.name), requisiteText(r));
+      out << QStringLiteral("  %1 %2 добавлен%3: %4")
+                 .arg(what, quoted(r.name), ending, requisiteText(r));
   }
   bool sameOrder = kept.size() == keptAfter.size();
   for (qsizetype i = 0; sameOrder && i < kept.size(); ++i)
@@ -70,14 +75,18 @@ void compareRequisites(const QString& what, const QList<Requisite>& before,
 
 void compareValue(const QString& what, const QString& before, const QString& after,
                   QStringList& out) {
-  if (before != after) out << QStringLiteral("  %1: %2 → %3").arg(what, quoted(before), quoted(after));
+  if (before == after) return;
+  if (before.isEmpty())
+    out << QStringLiteral("  %1: %2").arg(what, quoted(after));
+  else
+    out << QStringLiteral("  %1: %2 → %3").arg(what, quoted(before), quoted(after));
 }
 
 void compareText(const QString& what, const QString& before, const QString& after,
                  QStringList& out, bool texts = true) {
   if (before == after) return;
   if (!texts) {
-    out << QStringLiteral("  %1: %2 строк").arg(what).arg(after.count(u'\n') + (after.endsWith(u'\n') ? 0 : 1));
+    out << QStringLiteral("  %1: строк %2").arg(what).arg(after.count(u'\n') + (after.endsWith(u'\n') ? 0 : 1));
     return;
   }
   out << QStringLiteral("  %1:").arg(what);
@@ -128,11 +137,11 @@ QStringList objectDetails(const ConfigObject& before, const ConfigObject& after,
       a.kind == ObjectKind::Register ? QStringLiteral("описание") : QStringLiteral("меню");
   if (a.kind != ObjectKind::Enumeration) compareValue(description, a.description, b.description, out);
   compareValue(QStringLiteral("журнал"), a.journal, b.journal, out);
-  compareRequisites(QStringLiteral("реквизит"), a.requisites, b.requisites, out);
+  compareRequisites(QStringLiteral("реквизит"), false, a.requisites, b.requisites, out);
   if (a.hasTablePart != b.hasTablePart)
     out << (b.hasTablePart ? QStringLiteral("  табличная часть добавлена")
                            : QStringLiteral("  табличная часть убрана"));
-  compareRequisites(QStringLiteral("колонка табличной части"), a.tableRequisites,
+  compareRequisites(QStringLiteral("колонка табличной части"), true, a.tableRequisites,
                     b.tableRequisites, out);
   if (a.columns != b.columns)
     out << QStringLiteral("  колонки журнала: %1 → %2")
