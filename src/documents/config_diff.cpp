@@ -274,10 +274,10 @@ QStringList unifiedDiff(const QString& before, const QString& after) {
       if (i < an && j < bn && a[prefix + i] == b[prefix + j]) {
         ops.push_back({' ', a[prefix + i]});
         ++i, ++j;
-      } else if (j < bn && (i == an || lcs[i][j + 1] >= lcs[i + 1][j])) {
-        ops.push_back({'+', b[prefix + j++]});
-      } else {
+      } else if (i < an && (j == bn || lcs[i + 1][j] >= lcs[i][j + 1])) {
         ops.push_back({'-', a[prefix + i++]});
+      } else {
+        ops.push_back({'+', b[prefix + j++]});
       }
     }
   } else {
@@ -298,14 +298,11 @@ QStringList unifiedDiff(const QString& before, const QString& after) {
     if (first == count) break;
     qsizetype start = std::max(k, first - kContext);
     for (qsizetype s = k; s < start; ++s) ++lineA, ++lineB;
-    qsizetype end = first;
-    qsizetype quiet = 0;
-    while (end < count) {
-      quiet = ops[end].first == ' ' ? quiet + 1 : 0;
-      if (quiet > 2 * kContext) break;
-      ++end;
-    }
-    end = std::min(count, end - std::max<qsizetype>(0, quiet - kContext));
+    // Changes closer than twice the context share a hunk.
+    qsizetype last = first;
+    for (qsizetype s = first + 1; s < count && s - last <= 2 * kContext; ++s)
+      if (ops[s].first != ' ') last = s;
+    const qsizetype end = std::min(count, last + 1 + kContext);
     qsizetype countA = 0, countB = 0;
     for (qsizetype s = start; s < end; ++s) {
       if (ops[s].first != '+') ++countA;

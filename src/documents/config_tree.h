@@ -31,6 +31,8 @@ struct ConfigTree {
   QList<ConfigObject> objects;
   QString globalModule;
 
+  bool operator==(const ConfigTree& other) const = default;
+
   // The object of this kind whose name matches, letter case ignored (as table names are);
   // nullptr when none.
   const ConfigObject* find(ObjectKind kind, const QString& name) const;
