@@ -16,6 +16,7 @@
 #include "app/run_print.h"
 #include "app/run_report.h"
 #include "app/run_transfer.h"
+#include "configurator/config_files_menu.h"
 #include "configurator/designer_set.h"
 #include "demo/demo_database.h"
 #include "runtime/runtime_host.h"
@@ -200,6 +201,7 @@ int runProgram(QApplication& app, const QString& dbPath, bool quitWhenShown) {
   const QString openedPath = db->path();
   mainWindow.databaseFiles()->adopt(std::move(db));
   mainWindow.setSplash(splash);
+  new configurator::ConfigFilesMenu(state, &mainWindow);
   mainWindow.BuildMenus();
   mainWindow.load();
   if (quitWhenShown) {
