@@ -5,7 +5,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 
 #include "storage/db_error.h"
@@ -552,8 +551,11 @@ void writeConfigDirectory(const ConfigFiles& files, const QString& dirPath) {
     const QString path = insideFolder(dir, it.key());
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
       fail(QStringLiteral("Не удалось создать папку для файла «%1».").arg(it.key()));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*it) != it->size() || !file.commit())
+    // A plain write: a folder for version control needs no flush to the disk per file, which
+    // would make an export of a few hundred files take seconds.
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(*it) != it->size() ||
+        !file.flush())
       fail(QStringLiteral("Не удалось записать файл «%1»: %2")
                .arg(QDir::toNativeSeparators(path), file.errorString()));
   }

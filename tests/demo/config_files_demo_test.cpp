@@ -18,10 +18,6 @@ namespace {
 
 using config::ObjectKind;
 
-QString text(const ConfigFiles& files, const QString& path) {
-  return QString::fromUtf8(files.value(path));
-}
-
 // The demo database is built once (it posts 200 documents); every test works on a copy.
 class ConfigFilesDemoTest : public ::testing::Test {
  public:
