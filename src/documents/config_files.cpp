@@ -232,11 +232,19 @@ class Reader {
     if (!e) return std::nullopt;
     return e->isList ? QString() : wholeScalar(e->rawValue, e->line);
   }
-  QStringList values(const QString& key) {
+  // A list of names or values; each at most once, and without `forbidden` (the separator of
+  // the stored list the values go into).
+  QStringList values(const QString& key, const QString& forbidden = {}) {
     QStringList out;
     if (const Entry* e = entry(key)) {
       if (!e->isList) error(e->line, QStringLiteral("у ключа «%1» должен быть список").arg(key));
-      for (const auto& [item, line] : e->items) out << wholeScalar(item, line);
+      for (const auto& [item, line] : e->items) {
+        const QString value = wholeScalar(item, line);
+        if (out.contains(value)) error(line, QStringLiteral("«%1» указано дважды").arg(value));
+        if (!forbidden.isEmpty() && value.contains(forbidden))
+          error(line, QStringLiteral("значение не может содержать «%1»").arg(forbidden));
+        out << value;
+      }
     }
     return out;
   }
@@ -399,10 +407,10 @@ ConfigObject parseObject(ObjectKind kind, const QString& path, FileSet& files) {
       break;
     case ObjectKind::Journal:
       d.description = r.value(QStringLiteral("меню"));
-      d.columns = r.values(QStringLiteral("колонки"));
+      d.columns = r.values(QStringLiteral("колонки"), QStringLiteral(";"));
       break;
     case ObjectKind::Enumeration:
-      d.setEnumerationValues(r.values(QStringLiteral("значения")));
+      d.setEnumerationValues(r.values(QStringLiteral("значения"), QStringLiteral(";")));
       break;
     case ObjectKind::Register:
       d.description = r.value(QStringLiteral("описание"));

@@ -101,7 +101,11 @@ TEST(ConfigFilesTest, ValuesThatNeedQuotingComeBackUnchanged) {
 }
 
 TEST(ConfigFilesTest, ATreeItCannotReadIsRefusedWithTheReason) {
-  ConfigTree tree{{catalog(QStringLiteral("Товары"))}, QString()};
+  ConfigObject journal;
+  journal.definition.kind = ObjectKind::Journal;
+  journal.definition.name = QStringLiteral("Склад");
+  journal.definition.columns = {QStringLiteral("Склад")};
+  ConfigTree tree{{catalog(QStringLiteral("Товары")), journal}, QString()};
   const ConfigFiles good = renderConfigFiles(tree);
   const QString file = QStringLiteral("Справочники/Товары.txt");
   struct Case {
@@ -126,6 +130,9 @@ TEST(ConfigFilesTest, ATreeItCannotReadIsRefusedWithTheReason) {
        QStringLiteral("должен называться «Справочники/Товар.txt»")},
       {"a wrong kind", [&](ConfigFiles& f) { f[file].replace("вид: Справочник", "вид: Документ"); },
        QStringLiteral("описывает вид «Документ»")},
+      {"a journal column twice",
+       [](ConfigFiles& f) { f[QStringLiteral("Журналы/Склад.txt")] += "  Склад\n"; },
+       QStringLiteral("строка 6: «Склад» указано дважды")},
       {"an open quote", [&](ConfigFiles& f) { f[file].replace("меню: Товары", "меню: \"Товары"); },
        QStringLiteral("не закрыта кавычка")},
   };
