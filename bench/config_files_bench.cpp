@@ -36,8 +36,8 @@ documents::ConfigTree makeTree(storage::Session& db, int objects, int moduleLine
   documents::ConfigTree tree = documents::readConfigTree(db);
   auto kindOf = [](int i) {
     const int kind = i % 10;
-    return kind < 4 ? ObjectKind::Catalog
-           : kind < 8 ? ObjectKind::Document
+    return kind < 4    ? ObjectKind::Catalog
+           : kind < 8  ? ObjectKind::Document
            : kind == 8 ? ObjectKind::Register
                        : ObjectKind::Report;
   };
@@ -51,9 +51,9 @@ documents::ConfigTree makeTree(storage::Session& db, int objects, int moduleLine
     d.description = QStringLiteral("Объект номер %1").arg(i);
     d.kind = kindOf(i);
     for (int r = 0; r < 6; ++r)
-      d.requisites << Requisite{QStringLiteral("Реквизит%1_%2").arg(i).arg(r),
-                                RequisiteType::ofKind(r % 2 ? RequisiteType::Kind::Number
-                                                            : RequisiteType::Kind::Text)};
+      d.requisites << Requisite{
+          QStringLiteral("Реквизит%1_%2").arg(i).arg(r),
+          RequisiteType::ofKind(r % 2 ? RequisiteType::Kind::Number : RequisiteType::Kind::Text)};
     if (d.kind == ObjectKind::Register)
       for (Requisite& r : d.requisites) r.type = RequisiteType();
     if (d.kind == ObjectKind::Document) {
@@ -65,7 +65,8 @@ documents::ConfigTree makeTree(storage::Session& db, int objects, int moduleLine
     }
     if (d.kind == ObjectKind::Register || d.kind == ObjectKind::Report) d.requisites.clear();
     if (d.kind == ObjectKind::Register)
-      d.requisites = {{QStringLiteral("Товар%1").arg(i), {}}, {QStringLiteral("Количество%1").arg(i), {}}};
+      d.requisites = {{QStringLiteral("Товар%1").arg(i), {}},
+                      {QStringLiteral("Количество%1").arg(i), {}}};
     // Each module's two procedure lines count among its lines.
     if (d.kind != ObjectKind::Register) d.module = moduleOf(i, moduleLines / withModules - 2);
     tree.objects << object;
@@ -105,17 +106,18 @@ double importAnchor(storage::Session& db, const documents::ConfigTree& tree) {
   const auto start = bench::Clock::now();
   sqlite3_exec(db.handle(), "BEGIN", nullptr, nullptr, nullptr);
   sqlite3_stmt* insert = nullptr;
-  sqlite3_prepare_v2(db.handle(),
-                     "INSERT INTO form_items (name,type,descript,code,items_type) VALUES (?,?,?,?,?)",
-                     -1, &insert, nullptr);
+  sqlite3_prepare_v2(
+      db.handle(), "INSERT INTO form_items (name,type,descript,code,items_type) VALUES (?,?,?,?,?)",
+      -1, &insert, nullptr);
   for (const documents::ConfigObject& o : tree.objects) {
-    if (o.definition.name == config::kFullJournalName || o.definition.name == QStringLiteral("ПланСчетов"))
+    if (o.definition.name == config::kFullJournalName ||
+        o.definition.name == QStringLiteral("ПланСчетов"))
       continue;
     const config::FormItemRow row = o.definition.toRow();
-    const QByteArray values[] = {row.name.value_or(QString()).toUtf8(), row.type.value_or(QString()).toUtf8(),
-                                 row.descript.value_or(QString()).toUtf8(),
-                                 row.code.value_or(QString()).toUtf8(),
-                                 row.itemsType.value_or(QString()).toUtf8()};
+    const QByteArray values[] = {
+        row.name.value_or(QString()).toUtf8(), row.type.value_or(QString()).toUtf8(),
+        row.descript.value_or(QString()).toUtf8(), row.code.value_or(QString()).toUtf8(),
+        row.itemsType.value_or(QString()).toUtf8()};
     for (int c = 0; c < 5; ++c)
       sqlite3_bind_text(insert, c + 1, values[c].constData(), static_cast<int>(values[c].size()),
                         SQLITE_TRANSIENT);
@@ -123,11 +125,14 @@ double importAnchor(storage::Session& db, const documents::ConfigTree& tree) {
     sqlite3_reset(insert);
     const config::ObjectDefinition& d = o.definition;
     auto create = [&db](config::TableRole role, const QString& name, const QStringList& columns) {
-      sqlite3_exec(db.handle(), config::createTableStatement(role, name, columns).toUtf8().constData(),
-                   nullptr, nullptr, nullptr);
+      sqlite3_exec(db.handle(),
+                   config::createTableStatement(role, name, columns).toUtf8().constData(), nullptr,
+                   nullptr, nullptr);
     };
-    if (d.kind == ObjectKind::Catalog) create(config::TableRole::Elements, d.name, d.requisiteNames());
-    if (d.kind == ObjectKind::Register) create(config::TableRole::Movements, d.name, d.requisiteNames());
+    if (d.kind == ObjectKind::Catalog)
+      create(config::TableRole::Elements, d.name, d.requisiteNames());
+    if (d.kind == ObjectKind::Register)
+      create(config::TableRole::Movements, d.name, d.requisiteNames());
     if (d.kind == ObjectKind::Document) {
       create(config::TableRole::Header, d.name, d.requisiteNames());
       create(config::TableRole::TablePart, d.name, d.tableRequisiteNames());
@@ -164,7 +169,8 @@ int main(int argc, char** argv) {
   const double importMs = bench::millisecondsSince(start);
 
   start = bench::Clock::now();
-  const bool unchanged = documents::planImport(*target, documents::readConfigurationFiles(folder)).isEmpty();
+  const bool unchanged =
+      documents::planImport(*target, documents::readConfigurationFiles(folder)).isEmpty();
   const double againMs = bench::millisecondsSince(start);
 
   auto anchor = storage::Session::createNew(dir.filePath(QStringLiteral("anchor.mdb")));
@@ -174,9 +180,10 @@ int main(int argc, char** argv) {
               static_cast<long long>(tree.objects.size()), moduleLines(tree), files);
   std::printf("export: %.1f ms; bare engine and stdio: %.1f ms; ratio %.1f\n", exportMs,
               exportAnchorMs, exportMs / exportAnchorMs);
-  std::printf("import into an empty database: %.1f ms; bare engine inserts and creates: %.1f ms; "
-              "ratio %.1f\n",
-              importMs, importAnchorMs, importMs / importAnchorMs);
+  std::printf(
+      "import into an empty database: %.1f ms; bare engine inserts and creates: %.1f ms; "
+      "ratio %.1f\n",
+      importMs, importAnchorMs, importMs / importAnchorMs);
   std::printf("second import (nothing to change): %.1f ms%s\n", againMs,
               unchanged ? "" : " — CHANGES FOUND");
   return unchanged ? 0 : 1;

@@ -77,13 +77,16 @@ int importConfigCommand(const ImportConfigCommand& command) {
     try {
       const documents::ImportPlan plan = documents::planImport(*db, files);
       for (const QString& line : plan.lines()) printLine(line);
-      if (!plan.problems.isEmpty()) throw storage::DbError(storage::ErrorCode::Other, QStringLiteral("Конфигурация не загружена."));
+      if (!plan.problems.isEmpty())
+        throw storage::DbError(storage::ErrorCode::Other,
+                               QStringLiteral("Конфигурация не загружена."));
       if (command.dryRun || plan.isEmpty()) return 0;
       if (plan.losesData && !command.allowDataLoss)
         throw storage::DbError(
-            storage::ErrorCode::Other, QStringLiteral("Конфигурация не загружена: загрузка удалила бы данные (см. "
-                              "«Последствия для данных»). Чтобы загрузить ее все равно, укажите "
-                              "--allow-data-loss."));
+            storage::ErrorCode::Other,
+            QStringLiteral("Конфигурация не загружена: загрузка удалила бы данные (см. "
+                           "«Последствия для данных»). Чтобы загрузить ее все равно, укажите "
+                           "--allow-data-loss."));
       ConsoleProgress progress;
       documents::applyImport(*db, files, plan, command.allowDataLoss, &progress);
       printLine(QStringLiteral("Конфигурация загружена в базу %1, объектов изменено: %2")

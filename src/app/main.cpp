@@ -272,7 +272,8 @@ int main(int argc, char** argv) {
         importing ? QStringLiteral("--import-config") : QStringLiteral("--export-config");
     const qsizetype at = args.indexOf(option);
     const QString first = args.value(at + 1), second = args.value(at + 2);
-    if (first.isEmpty() || first.startsWith(u"--") || second.isEmpty() || second.startsWith(u"--")) {
+    if (first.isEmpty() || first.startsWith(u"--") || second.isEmpty() ||
+        second.startsWith(u"--")) {
       std::fprintf(stderr, "balvix: %s: укажите %s\n", option.toUtf8().constData(),
                    importing ? "папку и базу данных" : "базу данных и папку");
       printUsage();

@@ -35,9 +35,9 @@ frmConfigChanges::frmConfigChanges(const QString& title, const documents::Import
   m_load = buttons->addButton(QStringLiteral("&Загрузить"), QDialogButtonBox::AcceptRole);
   m_load->setObjectName(QStringLiteral("cmdLoad"));
   m_load->setAccessibleName(QStringLiteral("Загрузить"));
-  QPushButton* close = buttons->addButton(offerLoad ? QStringLiteral("&Отмена")
-                                                    : QStringLiteral("&Закрыть"),
-                                          QDialogButtonBox::RejectRole);
+  QPushButton* close =
+      buttons->addButton(offerLoad ? QStringLiteral("&Отмена") : QStringLiteral("&Закрыть"),
+                         QDialogButtonBox::RejectRole);
   close->setObjectName(QStringLiteral("cmdClose"));
   close->setAccessibleName(close->text().remove(u'&'));
   const bool loadable = offerLoad && plan.problems.isEmpty() && !plan.isEmpty();
@@ -120,10 +120,9 @@ frmConfigChanges* ConfigFilesMenu::review(bool load) {
     shell::MessageBoxes::show(e.description());
     return nullptr;
   }
-  auto* window = new frmConfigChanges(
-      load ? QStringLiteral("Загрузка конфигурации из файлов")
-           : QStringLiteral("Сравнение конфигурации с файлами"),
-      plan, load, m_window);
+  auto* window = new frmConfigChanges(load ? QStringLiteral("Загрузка конфигурации из файлов")
+                                           : QStringLiteral("Сравнение конфигурации с файлами"),
+                                      plan, load, m_window);
   connect(window, &QDialog::finished, this, [this, window, files, plan, dir](int result) {
     window->deleteLater();
     if (result != QDialog::Accepted) return;
@@ -140,8 +139,8 @@ frmConfigChanges* ConfigFilesMenu::review(bool load) {
       main->BuildConfigTree();
     }
     emit configurationLoaded();
-    shell::MessageBoxes::show(QStringLiteral("Конфигурация загружена из папки «%1».")
-                                  .arg(QDir::toNativeSeparators(dir)));
+    shell::MessageBoxes::show(
+        QStringLiteral("Конфигурация загружена из папки «%1».").arg(QDir::toNativeSeparators(dir)));
   });
   window->open();
   return window;

@@ -51,11 +51,11 @@ void compareRequisites(const QString& what, bool feminine, const QList<Requisite
       out << QStringLiteral("  %1 %2: тип %3 → %4")
                  .arg(what, quoted(now->name), quoted(r.type.text()), quoted(now->type.text()));
     if (now->required != r.required)
-      out << QStringLiteral("  %1 %2: %3").arg(
-                 what, quoted(now->name),
-                 (now->required ? QStringLiteral("стал%1 обязательн%2")
-                                : QStringLiteral("стал%1 необязательн%2"))
-                     .arg(ending, feminine ? QStringLiteral("ой") : QStringLiteral("ым")));
+      out << QStringLiteral("  %1 %2: %3")
+                 .arg(what, quoted(now->name),
+                      (now->required ? QStringLiteral("стал%1 обязательн%2")
+                                     : QStringLiteral("стал%1 необязательн%2"))
+                          .arg(ending, feminine ? QStringLiteral("ой") : QStringLiteral("ым")));
   }
   QStringList keptAfter;
   for (const Requisite& r : after) {
@@ -70,7 +70,8 @@ void compareRequisites(const QString& what, bool feminine, const QList<Requisite
     sameOrder = kept[i].compare(keptAfter[i], Qt::CaseInsensitive) == 0;
   if (!sameOrder)
     out << QStringLiteral("  порядок: %1 → %2")
-               .arg(names(before).join(QStringLiteral(", ")), names(after).join(QStringLiteral(", ")));
+               .arg(names(before).join(QStringLiteral(", ")),
+                    names(after).join(QStringLiteral(", ")));
 }
 
 void compareValue(const QString& what, const QString& before, const QString& after,
@@ -82,11 +83,13 @@ void compareValue(const QString& what, const QString& before, const QString& aft
     out << QStringLiteral("  %1: %2 → %3").arg(what, quoted(before), quoted(after));
 }
 
-void compareText(const QString& what, const QString& before, const QString& after,
-                 QStringList& out, bool texts = true) {
+void compareText(const QString& what, const QString& before, const QString& after, QStringList& out,
+                 bool texts = true) {
   if (before == after) return;
   if (!texts) {
-    out << QStringLiteral("  %1: строк %2").arg(what).arg(after.count(u'\n') + (after.endsWith(u'\n') ? 0 : 1));
+    out << QStringLiteral("  %1: строк %2")
+               .arg(what)
+               .arg(after.count(u'\n') + (after.endsWith(u'\n') ? 0 : 1));
     return;
   }
   out << QStringLiteral("  %1:").arg(what);
@@ -128,14 +131,16 @@ void comparePrintForms(const ConfigObject& before, const ConfigObject& after, QS
                .arg(orderBefore.join(QStringLiteral(", ")), orderAfter.join(QStringLiteral(", ")));
 }
 
-QStringList objectDetails(const ConfigObject& before, const ConfigObject& after, bool texts = true) {
+QStringList objectDetails(const ConfigObject& before, const ConfigObject& after,
+                          bool texts = true) {
   const ObjectDefinition& a = before.definition;
   const ObjectDefinition& b = after.definition;
   QStringList out;
   compareValue(QStringLiteral("имя"), a.name, b.name, out);
   const QString description =
       a.kind == ObjectKind::Register ? QStringLiteral("описание") : QStringLiteral("меню");
-  if (a.kind != ObjectKind::Enumeration) compareValue(description, a.description, b.description, out);
+  if (a.kind != ObjectKind::Enumeration)
+    compareValue(description, a.description, b.description, out);
   compareValue(QStringLiteral("журнал"), a.journal, b.journal, out);
   compareRequisites(QStringLiteral("реквизит"), false, a.requisites, b.requisites, out);
   if (a.hasTablePart != b.hasTablePart)
@@ -150,7 +155,8 @@ QStringList objectDetails(const ConfigObject& before, const ConfigObject& after,
     out << QStringLiteral("  значения: %1 → %2")
                .arg(a.enumerationValues().join(QStringLiteral(", ")),
                     b.enumerationValues().join(QStringLiteral(", ")));
-  if (a.size != b.size) compareValue(QStringLiteral("размер формы"), optionalText(a.size), optionalText(b.size), out);
+  if (a.size != b.size)
+    compareValue(QStringLiteral("размер формы"), optionalText(a.size), optionalText(b.size), out);
   const QString layout =
       a.kind == ObjectKind::Report ? QStringLiteral("макет") : QStringLiteral("форма");
   if (a.layout != b.layout)
@@ -232,14 +238,16 @@ ConfigDiff compareConfigs(const ConfigTree& database, const ConfigTree& files) {
   };
   std::stable_sort(diff.objects.begin(), diff.objects.end(),
                    [&order](const ObjectChange& a, const ObjectChange& b) {
-                     if (a.objectKind != b.objectKind) return order(a.objectKind) < order(b.objectKind);
+                     if (a.objectKind != b.objectKind)
+                       return order(a.objectKind) < order(b.objectKind);
                      return a.name < b.name;
                    });
   const QString before = moduleFileText(database.globalModule);
   const QString after = moduleFileText(files.globalModule);
   if (before != after) {
     diff.globalModuleChanged = true;
-    for (const QString& line : unifiedDiff(before, after)) diff.globalModuleDetails << kIndent + line;
+    for (const QString& line : unifiedDiff(before, after))
+      diff.globalModuleDetails << kIndent + line;
   }
   return diff;
 }
@@ -268,7 +276,7 @@ QStringList unifiedDiff(const QString& before, const QString& after) {
     for (qsizetype i = an - 1; i >= 0; --i)
       for (qsizetype j = bn - 1; j >= 0; --j)
         lcs[i][j] = a[prefix + i] == b[prefix + j] ? lcs[i + 1][j + 1] + 1
-                                                     : std::max(lcs[i + 1][j], lcs[i][j + 1]);
+                                                   : std::max(lcs[i + 1][j], lcs[i][j + 1]);
     qsizetype i = 0, j = 0;
     while (i < an || j < bn) {
       if (i < an && j < bn && a[prefix + i] == b[prefix + j]) {

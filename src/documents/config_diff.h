@@ -16,8 +16,8 @@ struct ObjectChange {
   enum class Kind { Added, Changed, Removed };
   Kind kind = Kind::Changed;
   ObjectKind objectKind = ObjectKind::Catalog;
-  QString name;      // as the files name it (as the database does for a removal)
-  QString storedName;  // the name in the database; empty for an added object
+  QString name;         // as the files name it (as the database does for a removal)
+  QString storedName;   // the name in the database; empty for an added object
   QStringList details;  // one line each, already indented for printing
   bool printFormsChanged = false;
 };

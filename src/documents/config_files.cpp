@@ -37,19 +37,29 @@ QString folderOf(ObjectKind kind) {
 // A value is written as it is unless it could not be read back so: empty, blanks at an end,
 // a leading quote, a control character, or one of `specials` (the separators of its line).
 QString scalar(const QString& value, const QString& specials = {}) {
-  bool quoted = value.isEmpty() || value.front().isSpace() || value.back().isSpace() ||
-                value.front() == u'"';
+  bool quoted =
+      value.isEmpty() || value.front().isSpace() || value.back().isSpace() || value.front() == u'"';
   for (qsizetype i = 0; !quoted && i < value.size(); ++i)
     quoted = value[i].unicode() < 0x20 || value[i].unicode() == 0x7f || specials.contains(value[i]);
   if (!quoted) return value;
   QString out = QStringLiteral("\"");
   for (QChar c : value) {
     switch (c.unicode()) {
-      case '"': out += QStringLiteral("\\\""); break;
-      case '\\': out += QStringLiteral("\\\\"); break;
-      case '\n': out += QStringLiteral("\\n"); break;
-      case '\r': out += QStringLiteral("\\r"); break;
-      case '\t': out += QStringLiteral("\\t"); break;
+      case '"':
+        out += QStringLiteral("\\\"");
+        break;
+      case '\\':
+        out += QStringLiteral("\\\\");
+        break;
+      case '\n':
+        out += QStringLiteral("\\n");
+        break;
+      case '\r':
+        out += QStringLiteral("\\r");
+        break;
+      case '\t':
+        out += QStringLiteral("\\t");
+        break;
       default:
         if (c.unicode() < 0x20 || c.unicode() == 0x7f)
           out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
@@ -63,7 +73,9 @@ QString scalar(const QString& value, const QString& specials = {}) {
 class Writer {
  public:
   Writer() { line(kFormatKey, QString::number(kConfigFormatVersion)); }
-  void line(const QString& key, const QString& value) { m_text += key + QStringLiteral(": ") + value + u'\n'; }
+  void line(const QString& key, const QString& value) {
+    m_text += key + QStringLiteral(": ") + value + u'\n';
+  }
   void text(const QString& key, const QString& value) {
     if (!value.isEmpty()) line(key, scalar(value));
   }
@@ -113,8 +125,10 @@ void renderObject(const ConfigObject& object, ConfigFiles& files) {
     case ObjectKind::Document:
       w.text(QStringLiteral("меню"), d.description);
       if (d.kind == ObjectKind::Document) w.text(QStringLiteral("журнал"), d.journal);
-      if (!d.requisites.isEmpty()) w.list(QStringLiteral("реквизиты"), requisiteItems(d.requisites));
-      if (d.hasTablePart) w.list(QStringLiteral("табличная часть"), requisiteItems(d.tableRequisites));
+      if (!d.requisites.isEmpty())
+        w.list(QStringLiteral("реквизиты"), requisiteItems(d.requisites));
+      if (d.hasTablePart)
+        w.list(QStringLiteral("табличная часть"), requisiteItems(d.tableRequisites));
       if (d.size) w.line(QStringLiteral("размер"), scalar(*d.size));
       break;
     case ObjectKind::Journal:
@@ -127,7 +141,8 @@ void renderObject(const ConfigObject& object, ConfigFiles& files) {
       break;
     case ObjectKind::Register:
       w.text(QStringLiteral("описание"), d.description);
-      if (!d.requisites.isEmpty()) w.list(QStringLiteral("реквизиты"), requisiteItems(d.requisites));
+      if (!d.requisites.isEmpty())
+        w.list(QStringLiteral("реквизиты"), requisiteItems(d.requisites));
       break;
     case ObjectKind::Report:
       w.text(QStringLiteral("меню"), d.description);
@@ -197,8 +212,8 @@ class Reader {
     }
     const Entry* format = m_entries.isEmpty() ? nullptr : &m_entries.first();
     if (!format || format->key != kFormatKey)
-      error(format ? format->line : 1, QStringLiteral("первой должна быть строка «формат: %1»")
-                                           .arg(kConfigFormatVersion));
+      error(format ? format->line : 1,
+            QStringLiteral("первой должна быть строка «формат: %1»").arg(kConfigFormatVersion));
     bool ok = false;
     const int version = format->rawValue.toInt(&ok);
     if (!ok || version < 1) error(format->line, QStringLiteral("неверный номер формата"));
@@ -281,9 +296,15 @@ class Reader {
         }
         if (++pos >= text.size()) break;
         switch (text[pos].unicode()) {
-          case 'n': out += u'\n'; break;
-          case 'r': out += u'\r'; break;
-          case 't': out += u'\t'; break;
+          case 'n':
+            out += u'\n';
+            break;
+          case 'r':
+            out += u'\r';
+            break;
+          case 't':
+            out += u'\t';
+            break;
           case 'u': {
             bool ok = false;
             const ushort code = text.mid(pos + 1, 4).toUShort(&ok, 16);
@@ -292,7 +313,8 @@ class Reader {
             pos += 4;
             break;
           }
-          default: out += text[pos];
+          default:
+            out += text[pos];
         }
       }
       error(line, QStringLiteral(")не закрыта кавычка"));
@@ -522,8 +544,8 @@ namespace {
 QString insideFolder(const QDir& dir, const QString& relative) {
   const QString root = QDir::cleanPath(dir.absolutePath());
   const QString path = QDir::cleanPath(dir.absoluteFilePath(relative));
-  if (QDir::isAbsolutePath(relative) || relative.contains(u'\\') ||
-      !path.startsWith(root + u'/') || relative.split(u'/').contains(QStringLiteral("..")))
+  if (QDir::isAbsolutePath(relative) || relative.contains(u'\\') || !path.startsWith(root + u'/') ||
+      relative.split(u'/').contains(QStringLiteral("..")))
     fail(QStringLiteral("Путь «%1» выходит за пределы папки выгрузки.").arg(relative));
   return path;
 }
@@ -540,7 +562,8 @@ void writeConfigDirectory(const ConfigFiles& files, const QString& dirPath) {
   QDir dir(dirPath);
   const QString shown = QDir::toNativeSeparators(dir.absolutePath());
   if (dir.exists()) {
-    const bool empty = dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty();
+    const bool empty =
+        dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty();
     if (!empty && !QFileInfo::exists(dir.filePath(kConfigRootFile)))
       fail(QStringLiteral("Папка «%1» не пуста и не содержит выгрузки конфигурации (файла «%2»); "
                           "выберите пустую папку или прежнюю выгрузку.")

@@ -32,10 +32,10 @@ ConfigFiles renderConfigFiles(const ConfigTree& tree);
 ConfigTree parseConfigFiles(const ConfigFiles& files);
 
 // The part of a file name that stands for an object or print form name: letters, digits,
-// "_" stay, and so do "-" and blanks inside the name; anything else (dots, slashes, quotes) becomes %XX of its UTF-8
-// bytes, a name the systems reserve (CON, NUL, COM1, …) has its first letter encoded, the
-// empty name is "%", and a long one is cut and ends in "~" and a digest of the whole name.
-// The result never leaves the folder it is put in; the real name is kept inside the file.
+// "_" stay, and so do "-" and blanks inside the name; anything else (dots, slashes, quotes) becomes
+// %XX of its UTF-8 bytes, a name the systems reserve (CON, NUL, COM1, …) has its first letter
+// encoded, the empty name is "%", and a long one is cut and ends in "~" and a digest of the whole
+// name. The result never leaves the folder it is put in; the real name is kept inside the file.
 QString safeFileStem(const QString& name);
 
 // Writes the files into `dir`, creating it. A folder that holds anything but a previous

@@ -5,9 +5,9 @@
 #include "config/global_module.h"
 #include "config/object_removal.h"
 #include "config/print_forms.h"
+#include "config/references.h"
 #include "config/requisite_names.h"
 #include "config/table_names.h"
-#include "config/references.h"
 #include "documents/config_files.h"
 #include "documents/object_save.h"
 #include "storage/session.h"
@@ -36,8 +36,7 @@ QString quotedList(const QStringList& names) {
 }
 
 qint64 countRows(storage::Session& db, const QString& table, const QString& where = {}) {
-  storage::Recordset rs =
-      db.openRecordset(QStringLiteral("SELECT COUNT(*) FROM ") + table + where);
+  storage::Recordset rs = db.openRecordset(QStringLiteral("SELECT COUNT(*) FROM ") + table + where);
   return rs.eof() ? 0 : rs.value(0).toLongLong();
 }
 
@@ -52,7 +51,8 @@ QList<std::pair<TableRole, QList<Requisite>>> tablesOf(const ObjectDefinition& d
     case ObjectKind::Catalog:
       return {{TableRole::Elements, d.requisites}};
     case ObjectKind::Document:
-      if (d.hasTablePart) return {{TableRole::Header, d.requisites}, {TableRole::TablePart, d.tableRequisites}};
+      if (d.hasTablePart)
+        return {{TableRole::Header, d.requisites}, {TableRole::TablePart, d.tableRequisites}};
       return {{TableRole::Header, d.requisites}};
     case ObjectKind::Register:
       return {{TableRole::Movements, d.requisites}};
@@ -100,9 +100,9 @@ QStringList choicesOf(storage::Session& db, const ConfigTree& files, const Requi
              db.tableExists(config::catalogTable(type.object))) {
     const QStringList columns = db.columns(config::catalogTable(type.object));
     if (columns.isEmpty()) return out;
-    storage::Recordset rs = db.openRecordset(QStringLiteral("SELECT ") + columns.first() +
-                                             QStringLiteral(" FROM ") +
-                                             config::catalogTable(type.object));
+    storage::Recordset rs =
+        db.openRecordset(QStringLiteral("SELECT ") + columns.first() + QStringLiteral(" FROM ") +
+                         config::catalogTable(type.object));
     for (; !rs.eof(); rs.moveNext()) out << rs.text(0);
   }
   return out;
@@ -126,12 +126,14 @@ class Planner {
 
   void removed(const ObjectDefinition& d) {
     if (d.kind == ObjectKind::Journal && d.name == config::kFullJournalName)
-      m_plan.problems << QStringLiteral("Журнал «%1» есть в каждой базе и не удаляется; верните его "
-                                        "файл в папку выгрузки.")
+      m_plan.problems << QStringLiteral(
+                             "Журнал «%1» есть в каждой базе и не удаляется; верните его "
+                             "файл в папку выгрузки.")
                              .arg(d.name);
     if (d.kind == ObjectKind::Document && config::hasPostedDocuments(m_db, d.name))
-      m_plan.problems << QStringLiteral("Документ «%1» удалить нельзя: есть проведенные документы "
-                                        "этого вида. Сначала отмените их проведение.")
+      m_plan.problems << QStringLiteral(
+                             "Документ «%1» удалить нельзя: есть проведенные документы "
+                             "этого вида. Сначала отмените их проведение.")
                              .arg(d.name);
     if (!config::ownsTables(d.kind) || !storage::isValidIdentifier(d.name)) return;
     for (const QString& table : config::ownTables(d.kind, d.name)) {
@@ -165,7 +167,8 @@ class Planner {
                 .arg(quoted(table))
                 .arg(countRows(m_db, table)));
     }
-    if (after.kind == ObjectKind::Register && namesOf(before.requisites) != namesOf(after.requisites))
+    if (after.kind == ObjectKind::Register &&
+        namesOf(before.requisites) != namesOf(after.requisites))
       say(QStringLiteral("итоги регистра %1 будут пересчитаны").arg(quoted(after.name)));
   }
 
@@ -224,9 +227,9 @@ class Planner {
       if (!was || was->type == now.type || !containsName(columns, now.name)) continue;
       const QStringList choices = choicesOf(m_db, m_files, now.type);
       qint64 misfits = 0;
-      storage::Recordset rs = m_db.openRecordset(QStringLiteral("SELECT ") + now.name +
-                                                 QStringLiteral(" FROM ") + table +
-                                                 nonEmpty(now.name));
+      storage::Recordset rs =
+          m_db.openRecordset(QStringLiteral("SELECT ") + now.name + QStringLiteral(" FROM ") +
+                             table + nonEmpty(now.name));
       for (; !rs.eof(); rs.moveNext())
         if (!fits(rs.text(0), now.type, choices)) ++misfits;
       if (misfits == 0) continue;
@@ -307,8 +310,9 @@ void applyImport(storage::Session& db, const ConfigTree& files, const ImportPlan
   if (!plan.problems.isEmpty())
     fail(QStringLiteral("Конфигурация не загружена: ") + plan.problems.join(QStringLiteral("; ")));
   if (plan.losesData && !allowDataLoss)
-    fail(QStringLiteral("Конфигурация не загружена: загрузка удалила бы данные (см. последствия "
-                        "для данных). Подтвердите потерю данных, чтобы загрузить."));
+    fail(
+        QStringLiteral("Конфигурация не загружена: загрузка удалила бы данные (см. последствия "
+                       "для данных). Подтвердите потерю данных, чтобы загрузить."));
   storage::Transaction transaction(db);
   for (const ObjectChange& change : plan.diff.objects)
     if (change.kind == ObjectChange::Kind::Removed)

@@ -28,11 +28,12 @@ const ConfigObject* ConfigTree::find(ObjectKind kind, const QString& name) const
 }
 
 void ConfigTree::sort() {
-  std::stable_sort(objects.begin(), objects.end(), [](const ConfigObject& a, const ConfigObject& b) {
-    const int ka = kindOrder(a.definition.kind), kb = kindOrder(b.definition.kind);
-    if (ka != kb) return ka < kb;
-    return a.definition.name < b.definition.name;
-  });
+  std::stable_sort(objects.begin(), objects.end(),
+                   [](const ConfigObject& a, const ConfigObject& b) {
+                     const int ka = kindOrder(a.definition.kind), kb = kindOrder(b.definition.kind);
+                     if (ka != kb) return ka < kb;
+                     return a.definition.name < b.definition.name;
+                   });
 }
 
 ConfigTree readConfigTree(storage::Session& db) {

@@ -37,7 +37,8 @@ class ConfigFilesMenuTest : public ConfiguratorTest {
 TEST_F(ConfigFilesMenuTest, TheMenuExportsComparesAndLoadsAfterShowingTheChanges) {
   QStringList items;
   for (QAction* action : m_menu.menu()->actions()) items << action->text();
-  EXPECT_EQ(items, QStringList({"Выгрузить в файлы…", "Загрузить из файлов…", "Сравнить с файлами…"}));
+  EXPECT_EQ(items,
+            QStringList({"Выгрузить в файлы…", "Загрузить из файлов…", "Сравнить с файлами…"}));
   EXPECT_EQ(m_menu.menu()->accessibleName(), QStringLiteral("Конфигурация"));
   EXPECT_TRUE(mainWindow()->menuBar()->actions().contains(m_menu.menu()->menuAction()));
 
@@ -50,7 +51,8 @@ TEST_F(ConfigFilesMenuTest, TheMenuExportsComparesAndLoadsAfterShowingTheChanges
   ASSERT_TRUE(compare);
   auto* text = child<QPlainTextEdit>(compare, "txtChanges");
   EXPECT_EQ(text->accessibleName(), QStringLiteral("Изменения конфигурации"));
-  EXPECT_TRUE(Contains(text->toPlainText(), QStringLiteral("меню: «Полный журнал» → «Все документы»")));
+  EXPECT_TRUE(
+      Contains(text->toPlainText(), QStringLiteral("меню: «Полный журнал» → «Все документы»")));
   EXPECT_FALSE(child(compare, "cmdLoad")->isVisibleTo(compare));
   child(compare, "cmdClose")->click();
   processEvents();

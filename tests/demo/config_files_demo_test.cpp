@@ -79,8 +79,9 @@ TEST_F(ConfigFilesDemoTest, EachChangeIsShownByTheDryRunThenApplied) {
        {QStringLiteral("* Документ.РасходнаяНакладная (изменен)"), QStringLiteral("  модуль:"),
         QStringLiteral("    +' Проверено ревизором")},
        [](ConfigFilesDemoTest&, storage::Session& db) {
-         EXPECT_TRUE(config::readModule(db, ObjectKind::Document, QStringLiteral("РасходнаяНакладная"))
-                         ->endsWith(QStringLiteral("' Проверено ревизором\r\n")));
+         EXPECT_TRUE(
+             config::readModule(db, ObjectKind::Document, QStringLiteral("РасходнаяНакладная"))
+                 ->endsWith(QStringLiteral("' Проверено ревизором\r\n")));
        }},
       {"an added requisite",
        [&](ConfigFiles& f) {
@@ -110,10 +111,10 @@ TEST_F(ConfigFilesDemoTest, EachChangeIsShownByTheDryRunThenApplied) {
        [&](ConfigFiles& f) { f[receipt].replace("журнал: Склад\n", "журнал: Полный\n"); },
        {QStringLiteral("  журнал: «Склад» → «Полный»")},
        [](ConfigFilesDemoTest&, storage::Session& db) {
-         EXPECT_EQ(config::readDefinition(db, ObjectKind::Document,
-                                          QStringLiteral("ПриходнаяНакладная"))
-                       ->journal,
-                   config::kFullJournalName);
+         EXPECT_EQ(
+             config::readDefinition(db, ObjectKind::Document, QStringLiteral("ПриходнаяНакладная"))
+                 ->journal,
+             config::kFullJournalName);
        }},
   };
   const ConfigFiles original = exported();

@@ -22,8 +22,8 @@ ConfigObject catalog(const QString& name) {
   object.definition.name = name;
   object.definition.module = QStringLiteral("_");
   object.definition.description = name;
-  object.definition.requisites = {{QStringLiteral("Наименование"),
-                                   RequisiteType::ofKind(RequisiteType::Kind::Text)}};
+  object.definition.requisites = {
+      {QStringLiteral("Наименование"), RequisiteType::ofKind(RequisiteType::Kind::Text)}};
   return object;
 }
 
@@ -37,13 +37,20 @@ QString failure(const ConfigFiles& files) {
 }
 
 TEST(ConfigFilesTest, HostileNamesNeverWriteOutsideTheFolder) {
-  const QStringList names = {QStringLiteral("../../вне"),     QStringLiteral("/etc/passwd"),
-                             QStringLiteral("a\\..\\b"),      QStringLiteral("\"кавычки\" и 'апостроф'"),
-                             QStringLiteral("CON"),           QStringLiteral("nul"),
-                             QStringLiteral("Com1"),          QStringLiteral(".скрытый"),
-                             QStringLiteral(".."),            QStringLiteral(" пробел "),
-                             QStringLiteral("-опция"),        QString(),
-                             QStringLiteral("Ж").repeated(300), QStringLiteral("строка\nвторая")};
+  const QStringList names = {QStringLiteral("../../вне"),
+                             QStringLiteral("/etc/passwd"),
+                             QStringLiteral("a\\..\\b"),
+                             QStringLiteral("\"кавычки\" и 'апостроф'"),
+                             QStringLiteral("CON"),
+                             QStringLiteral("nul"),
+                             QStringLiteral("Com1"),
+                             QStringLiteral(".скрытый"),
+                             QStringLiteral(".."),
+                             QStringLiteral(" пробел "),
+                             QStringLiteral("-опция"),
+                             QString(),
+                             QStringLiteral("Ж").repeated(300),
+                             QStringLiteral("строка\nвторая")};
   ConfigTree tree;
   for (const QString& name : names) {
     ConfigObject object = catalog(name);
@@ -82,7 +89,8 @@ TEST(ConfigFilesTest, ValuesThatNeedQuotingComeBackUnchanged) {
   ConfigObject object = catalog(QStringLiteral("Товары"));
   ObjectDefinition& d = object.definition;
   d.description = QStringLiteral(" \"Товары\": склад, розница\\опт\t");
-  d.requisites << Requisite{QStringLiteral("Вид"), RequisiteType::parse(QStringLiteral("Чужой, обязательный")), true}
+  d.requisites << Requisite{QStringLiteral("Вид"),
+                            RequisiteType::parse(QStringLiteral("Чужой, обязательный")), true}
                << Requisite{QStringLiteral("Пустой"), RequisiteType(), true}
                << Requisite{QStringLiteral("Без типа"), RequisiteType(), false};
   d.size = QString(QStringLiteral(""));
@@ -91,7 +99,8 @@ TEST(ConfigFilesTest, ValuesThatNeedQuotingComeBackUnchanged) {
   ConfigObject values;
   values.definition.kind = ObjectKind::Enumeration;
   values.definition.name = QStringLiteral("Виды");
-  values.definition.setEnumerationValues({QStringLiteral(" с пробелом"), QStringLiteral("\"в кавычках\"")});
+  values.definition.setEnumerationValues(
+      {QStringLiteral(" с пробелом"), QStringLiteral("\"в кавычках\"")});
   ConfigTree tree{{object, values}, QStringLiteral("Перем Общая\r\n")};
   tree.sort();
   const ConfigFiles files = renderConfigFiles(tree);
@@ -114,8 +123,7 @@ TEST(ConfigFilesTest, ATreeItCannotReadIsRefusedWithTheReason) {
     QString message;
   };
   const QList<Case> cases = {
-      {"a newer format",
-       [](ConfigFiles& f) { f[kConfigRootFile] = "формат: 7\n"; },
+      {"a newer format", [](ConfigFiles& f) { f[kConfigRootFile] = "формат: 7\n"; },
        QStringLiteral("в формате версии 7")},
       {"an object file of a newer format",
        [&](ConfigFiles& f) { f[file].replace("формат: 1", "формат: 12"); },
@@ -124,7 +132,8 @@ TEST(ConfigFilesTest, ATreeItCannotReadIsRefusedWithTheReason) {
        QStringLiteral("не выгрузка конфигурации")},
       {"a misspelt key", [&](ConfigFiles& f) { f[file] += "мню: Товары\n"; },
        QStringLiteral("строка 7: неизвестный ключ «мню»")},
-      {"a stray file", [](ConfigFiles& f) { f[QStringLiteral("Справочники/Товар.модуль.txt")] = "x"; },
+      {"a stray file",
+       [](ConfigFiles& f) { f[QStringLiteral("Справочники/Товар.модуль.txt")] = "x"; },
        QStringLiteral("«Справочники/Товар.модуль.txt» не относится")},
       {"a renamed object", [&](ConfigFiles& f) { f[file].replace("имя: Товары", "имя: Товар"); },
        QStringLiteral("должен называться «Справочники/Товар.txt»")},
@@ -151,8 +160,8 @@ TEST(ConfigFilesTest, UnifiedDiffShowsChangedLinesWithContext) {
   after.replace(QStringLiteral("\n2\n"), QStringLiteral("\n2а\n"));
   after += QStringLiteral("13\n");
   EXPECT_EQ(unifiedDiff(before, after),
-            QStringList({"@@ -1,5 +1,5 @@", " 1", "-2", "+2а", " 3", " 4", " 5", "@@ -10,3 +10,4 @@",
-                         " 10", " 11", " 12", "+13"}));
+            QStringList({"@@ -1,5 +1,5 @@", " 1", "-2", "+2а", " 3", " 4", " 5",
+                         "@@ -10,3 +10,4 @@", " 10", " 11", " 12", "+13"}));
   EXPECT_TRUE(unifiedDiff(before, before).isEmpty());
 }
 
