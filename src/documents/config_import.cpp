@@ -135,6 +135,7 @@ class Planner {
                              "Документ «%1» удалить нельзя: есть проведенные документы "
                              "этого вида. Сначала отмените их проведение.")
                              .arg(d.name);
+    referencesTo(d);
     if (!config::ownsTables(d.kind) || !storage::isValidIdentifier(d.name)) return;
     for (const QString& table : config::ownTables(d.kind, d.name)) {
       if (!m_db.tableExists(table)) continue;
@@ -174,6 +175,25 @@ class Planner {
 
  private:
   void say(const QString& text) { m_plan.consequences << QStringLiteral("  ") + text; }
+
+  // The requisites that would still name a removed catalog or enumeration as their type.
+  void referencesTo(const ObjectDefinition& removed) {
+    if (removed.kind != ObjectKind::Catalog && removed.kind != ObjectKind::Enumeration) return;
+    const RequisiteType type = removed.kind == ObjectKind::Catalog
+                                   ? RequisiteType::catalog(removed.name)
+                                   : RequisiteType::enumeration(removed.name);
+    QStringList users;
+    for (const ConfigObject& object : m_files.objects) {
+      const ObjectDefinition& d = object.definition;
+      for (const QList<Requisite>* list : {&d.requisites, &d.tableRequisites})
+        for (const Requisite& r : *list)
+          if (r.type == type) users << config::objectPath(d.kind, d.name) + u'.' + r.name;
+    }
+    if (!users.isEmpty())
+      say(QStringLiteral("на удаляемый объект %1 ссылаются реквизиты %2: их значения больше не "
+                         "выбираются из списка")
+              .arg(quoted(config::objectPath(removed.kind, removed.name)), quotedList(users)));
+  }
 
   void checkNames(const ObjectDefinition& d) {
     const QString path = config::objectPath(d.kind, d.name);

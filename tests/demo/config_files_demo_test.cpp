@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <functional>
@@ -62,6 +63,26 @@ TEST_F(ConfigFilesDemoTest, ExportImportExportIsByteIdenticalAndASecondImportCha
   EXPECT_TRUE(planImport(*m_db, tree).isEmpty());
 }
 
+TEST_F(ConfigFilesDemoTest, TheCommandLineExportsComparesAndLoadsIntoANewDatabase) {
+  const QString first = m_dir.filePath(QStringLiteral("first"));
+  const QString second = m_dir.filePath(QStringLiteral("second"));
+  const QString fresh = m_dir.filePath(QStringLiteral("fresh.mdb"));
+  QString error, output;
+  ASSERT_EQ(testing::runProgram({"--export-config", s_demo, first}, &error), 0)
+      << error.toStdString();
+  ASSERT_EQ(testing::runProgram({"--import-config", first, s_demo, "--dry-run"}, &error, &output),
+            0);
+  EXPECT_TRUE(Contains(output, QStringLiteral("совпадает с файлами")));
+  ASSERT_EQ(testing::runProgram({"--import-config", first, fresh, "--new-database"}, &error), 0)
+      << error.toStdString();
+  ASSERT_EQ(testing::runProgram({"--export-config", fresh, second}, &error), 0);
+  EXPECT_EQ(readConfigDirectory(second), readConfigDirectory(first));
+
+  testing::writeFile(QDir(first).filePath(kConfigRootFile), "формат: 2\n");
+  EXPECT_EQ(testing::runProgram({"--import-config", first, fresh, "--dry-run"}, &error), 1);
+  EXPECT_TRUE(Contains(error, QStringLiteral("в формате версии 2")));
+}
+
 struct Change {
   const char* name;
   std::function<void(ConfigFiles&)> edit;
@@ -102,7 +123,9 @@ TEST_F(ConfigFilesDemoTest, EachChangeIsShownByTheDryRunThenApplied) {
          f.remove(QStringLiteral("Справочники/Склады.форма.txt"));
        },
        {QStringLiteral("- Справочник.Склады (удален)"),
-        QStringLiteral("  будет удалена таблица «items_Справочник_Склады» (записей: ")},
+        QStringLiteral("  будет удалена таблица «items_Справочник_Склады» (записей: "),
+        QStringLiteral("ссылаются реквизиты «Документ.ПриходнаяНакладная.Склад», "
+                       "«Документ.РасходнаяНакладная.Склад»")},
        [](ConfigFilesDemoTest&, storage::Session& db) {
          EXPECT_FALSE(db.tableExists(config::catalogTable(QStringLiteral("Склады"))));
          EXPECT_FALSE(config::readFormItemRow(db, ObjectKind::Catalog, QStringLiteral("Склады")));
