@@ -171,6 +171,16 @@ QStringList objectDetails(const ConfigObject& before, const ConfigObject& after,
   return out;
 }
 
+// The definition without the texts its designer leaves alone; an enumeration's values are
+// its structure.
+ObjectDefinition structureOf(ObjectDefinition d) {
+  if (d.kind != ObjectKind::Enumeration) d.module.clear();
+  d.layout.reset();
+  d.size.reset();
+  d.dialog.reset();
+  return d;
+}
+
 }  // namespace
 
 QStringList ConfigDiff::lines() const {
@@ -228,6 +238,7 @@ ConfigDiff compareConfigs(const ConfigTree& database, const ConfigTree& files) {
       change.details = objectDetails(*stored, object);
       if (change.details.isEmpty()) continue;
       change.printFormsChanged = stored->printForms != object.printForms;
+      change.structureChanged = structureOf(stored->definition) != structureOf(d);
     }
     diff.objects << change;
   }

@@ -20,6 +20,9 @@ struct ObjectChange {
   QString storedName;   // the name in the database; empty for an added object
   QStringList details;  // one line each, already indented for printing
   bool printFormsChanged = false;
+  // More than the texts (module, form, layout, dialog) changed: the object is saved as its
+  // designer saves it, tables included. Only texts are written otherwise.
+  bool structureChanged = true;
 };
 
 struct ConfigDiff {

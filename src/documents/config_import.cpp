@@ -342,8 +342,10 @@ void applyImport(storage::Session& db, const ConfigTree& files, const ImportPlan
       if (change.objectKind != kind || change.kind == ObjectChange::Kind::Removed) continue;
       const ConfigObject& object = *files.find(kind, change.name);
       const bool added = change.kind == ObjectChange::Kind::Added;
-      saveDefinition(db, object.definition,
-                     added ? std::nullopt : std::optional<QString>(change.storedName), progress);
+      // A module or layout alone changes no table: the rows are not copied for it.
+      if (added || change.structureChanged)
+        saveDefinition(db, object.definition,
+                       added ? std::nullopt : std::optional<QString>(change.storedName), progress);
       config::writeContentColumns(db, object.definition);
       if (kind == ObjectKind::Document && change.printFormsChanged) {
         config::deletePrintForms(db, added ? change.name : change.storedName);

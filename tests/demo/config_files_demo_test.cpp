@@ -23,6 +23,8 @@ using config::ObjectKind;
 class ConfigFilesDemoTest : public ::testing::Test {
  public:
   int rows(const QString& sql) { return testing::firstText(*m_db, sql).toInt(); }
+  int schemaVersion() { return rows(QStringLiteral("PRAGMA schema_version")); }
+  int schemaBefore = 0;
 
  protected:
   static void SetUpTestSuite() {
@@ -99,10 +101,12 @@ TEST_F(ConfigFilesDemoTest, EachChangeIsShownByTheDryRunThenApplied) {
        [&](ConfigFiles& f) { f[saleModule] += "' Проверено ревизором\n"; },
        {QStringLiteral("* Документ.РасходнаяНакладная (изменен)"), QStringLiteral("  модуль:"),
         QStringLiteral("    +' Проверено ревизором")},
-       [](ConfigFilesDemoTest&, storage::Session& db) {
+       [](ConfigFilesDemoTest& t, storage::Session& db) {
          EXPECT_TRUE(
              config::readModule(db, ObjectKind::Document, QStringLiteral("РасходнаяНакладная"))
                  ->endsWith(QStringLiteral("' Проверено ревизором\r\n")));
+         // A module changes no table: nothing was rebuilt for it.
+         EXPECT_EQ(t.schemaVersion(), t.schemaBefore);
        }},
       {"an added requisite",
        [&](ConfigFiles& f) {
@@ -153,6 +157,7 @@ TEST_F(ConfigFilesDemoTest, EachChangeIsShownByTheDryRunThenApplied) {
     const QString shown = plan.lines().join(u'\n');
     for (const QString& line : change.shown) EXPECT_TRUE(Contains(shown, line));
     EXPECT_EQ(plan.diff.objects.size(), 1);
+    schemaBefore = schemaVersion();
     applyImport(*m_db, tree, plan, true);
     change.check(*this, *m_db);
     EXPECT_EQ(exported(), files);
