@@ -115,6 +115,8 @@ class Planner {
 
   void added(const ObjectDefinition& d) {
     checkNames(d);
+    // A name that is no identifier is refused above and never reaches a statement.
+    if (!storage::isValidIdentifier(d.name)) return;
     for (const auto& [role, requisites] : tablesOf(d)) {
       const QString table = config::tableName(role, d.name);
       if (!m_db.tableExists(table))

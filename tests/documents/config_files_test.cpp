@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "documents/config_diff.h"
+#include "documents/config_import.h"
 #include "storage/db_error.h"
 #include "test_helpers.h"
 
@@ -152,6 +153,27 @@ TEST(ConfigFilesTest, ATreeItCannotReadIsRefusedWithTheReason) {
     c.edit(files);
     EXPECT_TRUE(Contains(failure(files), c.message));
   }
+}
+
+class ConfigImportTest : public ::testing::Test, public balvix::testing::TempDatabase {};
+
+TEST_F(ConfigImportTest, HostileNamesAreRefusedBeforeAnythingIsStored) {
+  ConfigTree tree = readConfigTree(db());
+  tree.objects << catalog(QStringLiteral("Товары"))
+               << catalog(QStringLiteral("x; DROP TABLE form_items"));
+  ConfigObject requisite = catalog(QStringLiteral("Склады"));
+  requisite.definition.requisites << Requisite{QStringLiteral("a'b"), RequisiteType()};
+  tree.objects << requisite;
+  tree.sort();
+  const ImportPlan plan = planImport(db(), tree);
+  const QString problems = plan.problems.join(u'\n');
+  EXPECT_TRUE(Contains(problems, QStringLiteral("Справочник.x; DROP TABLE form_items: ")));
+  EXPECT_TRUE(Contains(problems, QStringLiteral("Справочник.Склады: ")));
+  EXPECT_EQ(plan.problems.size(), 2);
+  const ConfigTree before = readConfigTree(db());
+  EXPECT_THROW(applyImport(db(), tree, plan, true), storage::DbError);
+  EXPECT_EQ(readConfigTree(db()), before);
+  EXPECT_FALSE(db().tableExists(QStringLiteral("items_Справочник_Товары")));
 }
 
 TEST(ConfigFilesTest, UnifiedDiffShowsChangedLinesWithContext) {
