@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/config_commands.h"
 #include "app/database_commands.h"
 #include "app/period_commands.h"
 #include "app/run_document.h"
@@ -17,6 +18,7 @@
 #include "app/run_report.h"
 #include "app/run_transfer.h"
 #include "config/control_tables.h"
+#include "configurator/config_files_menu.h"
 #include "configurator/designer_set.h"
 #include "demo/demo_database.h"
 #include "runtime/runtime_host.h"
@@ -73,7 +75,12 @@ void printUsage() {
       "  balvix --lock-period [ДД.ММ.ГГГГ] --db ФАЙЛ  запретить изменение закрытого периода\n"
       "                                              (навсегда; без даты — по дату закрытия)\n"
       "  balvix --verify-audit --db ФАЙЛ             проверить цепочку журнала регистрации\n"
-      "                                              (код выхода 0 — не нарушена, 1 — нарушена)\n",
+      "                                              (код выхода 0 — не нарушена, 1 — нарушена)\n"
+      "  balvix --export-config БАЗА ПАПКА           выгрузить конфигурацию в текстовые файлы\n"
+      "  balvix --import-config ПАПКА БАЗА           загрузить конфигурацию из файлов, сначала\n"
+      "        [--dry-run]                           показав изменения (только показать);\n"
+      "        [--allow-data-loss]                   разрешить удаление данных;\n"
+      "        [--new-database]                      создать базу для загрузки\n",
       stdout);
 }
 
@@ -114,7 +121,10 @@ bool knownOption(const QString& arg) {
                                       QStringLiteral("--reopen-period"),
                                       QStringLiteral("--reason"),
                                       QStringLiteral("--lock-period"),
-                                      QStringLiteral("--verify-audit")};
+                                      QStringLiteral("--verify-audit"),
+                                      QStringLiteral("--export-config"),
+                                      QStringLiteral("--import-config"),
+                                      QStringLiteral("--allow-data-loss")};
   return options.contains(arg);
 }
 
@@ -210,6 +220,7 @@ int runProgram(QApplication& app, const QString& dbPath, bool quitWhenShown) {
   const QString openedPath = db->path();
   mainWindow.databaseFiles()->adopt(std::move(db));
   mainWindow.setSplash(splash);
+  new configurator::ConfigFilesMenu(state, &mainWindow);
   mainWindow.BuildMenus();
   mainWindow.load();
   if (quitWhenShown) {
@@ -271,6 +282,30 @@ int main(int argc, char** argv) {
       return 2;
     }
     return balvix::app::runDocumentCommand(files, optionValue(args, QStringLiteral("--db")), post);
+  }
+  if (args.contains(QStringLiteral("--export-config")) ||
+      args.contains(QStringLiteral("--import-config"))) {
+    QCoreApplication app(argc, argv);
+    const bool importing = args.contains(QStringLiteral("--import-config"));
+    const QString option =
+        importing ? QStringLiteral("--import-config") : QStringLiteral("--export-config");
+    const qsizetype at = args.indexOf(option);
+    const QString first = args.value(at + 1), second = args.value(at + 2);
+    if (first.isEmpty() || first.startsWith(u"--") || second.isEmpty() ||
+        second.startsWith(u"--")) {
+      std::fprintf(stderr, "balvix: %s: укажите %s\n", option.toUtf8().constData(),
+                   importing ? "папку и базу данных" : "базу данных и папку");
+      printUsage();
+      return 2;
+    }
+    if (!importing) return balvix::app::exportConfigCommand(first, second);
+    balvix::app::ImportConfigCommand command;
+    command.dir = first;
+    command.dbPath = second;
+    command.dryRun = args.contains(QStringLiteral("--dry-run"));
+    command.allowDataLoss = args.contains(QStringLiteral("--allow-data-loss"));
+    command.newDatabase = args.contains(QStringLiteral("--new-database"));
+    return balvix::app::importConfigCommand(command);
   }
   if (args.contains(QStringLiteral("--new-database"))) {
     QCoreApplication app(argc, argv);

@@ -251,6 +251,21 @@ void insertDefinition(storage::Session& db, const ObjectDefinition& definition) 
   transaction.commit();
 }
 
+namespace {
+
+// "column=value" for a member of the row, Null as NULL.
+QString assignment(const FormItemRow& row, std::optional<QString> FormItemRow::*member) {
+  for (const Column& column : kColumns) {
+    if (column.member != member) continue;
+    const std::optional<QString>& value = row.*member;
+    return QString::fromUtf8(column.name) + QLatin1Char('=') +
+           (value ? quote(*value) : QStringLiteral("NULL"));
+  }
+  return QString();
+}
+
+}  // namespace
+
 int updateDesignedColumns(storage::Session& db, const QString& storedName,
                           const ObjectDefinition& definition) {
   const FormItemRow row = definition.toRow();
@@ -258,12 +273,7 @@ int updateDesignedColumns(storage::Session& db, const QString& storedName,
   const std::optional<FormItemRow> before = readFormItemRow(db, definition.kind, storedName);
   QStringList assignments;
   auto assign = [&assignments, &row](std::optional<QString> FormItemRow::*member) {
-    for (const Column& column : kColumns) {
-      if (column.member != member) continue;
-      const std::optional<QString>& value = row.*member;
-      assignments << QString::fromUtf8(column.name) + QLatin1Char('=') +
-                         (value ? quote(*value) : QStringLiteral("NULL"));
-    }
+    assignments << assignment(row, member);
   };
   switch (definition.kind) {
     case ObjectKind::Catalog:
@@ -301,6 +311,27 @@ int updateDesignedColumns(storage::Session& db, const QString& storedName,
                               readFormItemRow(db, definition.kind, definition.name));
   transaction.commit();
   return changed;
+}
+
+int writeContentColumns(storage::Session& db, const ObjectDefinition& definition) {
+  const FormItemRow row = definition.toRow();
+  QStringList assignments;
+  switch (definition.kind) {
+    case ObjectKind::Catalog:
+    case ObjectKind::Document:
+      assignments << assignment(row, &FormItemRow::code) << assignment(row, &FormItemRow::item)
+                  << assignment(row, &FormItemRow::size);
+      break;
+    case ObjectKind::Report:
+      assignments << assignment(row, &FormItemRow::code) << assignment(row, &FormItemRow::item)
+                  << assignment(row, &FormItemRow::tablePart);
+      break;
+    default:
+      return 0;
+  }
+  db.execute(QStringLiteral("UPDATE form_items SET ") + assignments.join(QLatin1Char(',')) +
+             whereObject(definition.kind, definition.name));
+  return db.changes();
 }
 
 int writeFormLayout(storage::Session& db, ObjectKind kind, const QString& name,

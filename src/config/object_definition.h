@@ -115,6 +115,10 @@ void insertDefinition(storage::Session& db, const ObjectDefinition& definition);
 // Returns the number of rows changed (0 when the row has gone).
 int updateDesignedColumns(storage::Session& db, const QString& storedName,
                           const ObjectDefinition& definition);
+// Stores what updateDesignedColumns leaves alone, exactly as the definition has it (a
+// missing layout, size or dialog as Null): the module, the form's layout and size of a catalog
+// or document, the layout and dialog of a report. Returns rows changed; other kinds have none.
+int writeContentColumns(storage::Session& db, const ObjectDefinition& definition);
 // Stores the layout and size text of an object's runtime form. Returns rows changed.
 int writeFormLayout(storage::Session& db, ObjectKind kind, const QString& name,
                     const QString& layout, const QString& size);

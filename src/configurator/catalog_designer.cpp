@@ -14,6 +14,7 @@
 #include "config/table_names.h"
 #include "configurator/requisite_editor.h"
 #include "configurator/table_rebuild.h"
+#include "documents/object_save.h"
 #include "shell/message_box.h"
 #include "storage/sql_text.h"
 
@@ -113,17 +114,9 @@ void frmSprFrm::write(const QString& name) {
   catalog.description = m_text2->text();
   catalog.module = QStringLiteral("_");  // the placeholder module of a new catalog
   catalog.requisites = requisitesOf(m_list1);
-  storage::Transaction transaction(db);
-  if (m_existing)
-    config::updateDesignedColumns(db, m_name, catalog);
-  else
-    config::insertDefinition(db, catalog);
   DialogRebuildProgress progress(this);
-  rebuildTable(
-      db, config::catalogTable(name),
-      config::createTableStatement(config::TableRole::Elements, name, catalog.requisiteNames()),
-      &progress);
-  transaction.commit();
+  documents::saveDefinition(db, catalog, m_existing ? std::optional(m_name) : std::nullopt,
+                            &progress);
 }
 
 void frmSprFrm::afterSave() {

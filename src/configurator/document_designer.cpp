@@ -12,13 +12,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "config/closed_periods.h"
 #include "config/document_numbers.h"
 #include "config/object_definition.h"
 #include "config/table_names.h"
 #include "configurator/print_forms_designer.h"
 #include "configurator/requisite_editor.h"
 #include "configurator/table_rebuild.h"
+#include "documents/object_save.h"
 #include "shell/message_box.h"
 #include "storage/sql_text.h"
 
@@ -248,30 +248,9 @@ void frmDocs::write(const QString& name) {
   document.requisites = requisitesOf(m_list1);
   document.hasTablePart = m_list2->count() > 0;
   document.tableRequisites = requisitesOf(m_list2);
-  storage::Transaction transaction(db);
-  if (m_existing)
-    config::updateDesignedColumns(db, m_name, document);
-  else
-    config::insertDefinition(db, document);
   DialogRebuildProgress progress(this);
-  rebuildTable(
-      db, config::documentHeaderTable(name),
-      config::createTableStatement(config::TableRole::Header, name, document.requisiteNames()),
-      &progress);
-  config::ensureKeyIndex(db, config::TableRole::Header, name);
-  // The rebuild keeps the numbers; documents of a table made before numbers get theirs.
-  config::numberDocuments(db, name);
-  QApplication::processEvents();
-  if (document.hasTablePart) {
-    rebuildTable(db, config::documentTablePartTable(name),
-                 config::createTableStatement(config::TableRole::TablePart, name,
-                                              document.tableRequisiteNames()),
-                 &progress);
-    config::ensureKeyIndex(db, config::TableRole::TablePart, name);
-  }
-  // A table made or rebuilt now is guarded against changes in the closed period as well.
-  config::periods::guardTables(db);
-  transaction.commit();
+  documents::saveDefinition(db, document, m_existing ? std::optional(m_name) : std::nullopt,
+                            &progress);
 }
 
 void frmDocs::afterSave() {

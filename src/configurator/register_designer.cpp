@@ -9,13 +9,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "config/closed_periods.h"
 #include "config/object_definition.h"
 #include "config/references.h"
 #include "config/table_names.h"
 #include "configurator/requisite_editor.h"
 #include "configurator/table_rebuild.h"
-#include "script/objects/register_totals.h"
+#include "documents/object_save.h"
 #include "shell/message_box.h"
 #include "storage/sql_text.h"
 
@@ -108,25 +107,9 @@ void frmRegister::write(const QString& name) {
   // The description is stored too: the designer shows it and lets the user change it.
   movements.description = m_text2->text();
   movements.requisites = requisitesOf(m_list1);
-  storage::Transaction transaction(db);
-  if (m_existing)
-    config::updateDesignedColumns(db, m_name, movements);
-  else
-    config::insertDefinition(db, movements);
   DialogRebuildProgress progress(this);
-  rebuildTable(
-      db, config::registerTable(name),
-      config::createTableStatement(config::TableRole::Movements, name, movements.requisiteNames()),
-      &progress);
-  config::ensureKeyIndex(db, config::TableRole::Movements, name);
-  // The totals follow the movements as they now are: requisites may have come or gone.
-  if (m_existing && m_name != name) script::totals::drop(db, m_name);
-  script::totals::rebuild(db, name);
-  // The rebuilt table has lost the indexes on the columns that name catalog elements.
-  config::ensureReferenceIndexes(db);
-  // A table made or rebuilt now is guarded against changes in the closed period as well.
-  config::periods::guardTables(db);
-  transaction.commit();
+  documents::saveDefinition(db, movements, m_existing ? std::optional(m_name) : std::nullopt,
+                            &progress);
 }
 
 void frmRegister::afterSave() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/object_kind.h"
+#include "config/requisite_names.h"
 #include "storage/session.h"
 #include "storage/table_rebuild.h"
 
@@ -40,14 +41,8 @@ class DialogRebuildProgress : public RebuildProgress {
 // once the save is over, so that no message waits on the user inside the transaction.
 QStringList takeRebuildNotices(QWidget* window);
 
-// Why a list of requisite names cannot become the columns of a table (empty when it
-// can): names that are not identifiers, the reserved name "Новый", a name given twice
-// (letter case ignored), or the name of one of the table's own system columns.
-QString requisiteNamesProblem(const QStringList& names, const QStringList& systemColumns = {});
-// The same, and also a name the database already spells otherwise in another table (letter
-// case aside); the object's own tables (`ownTables`) do not count.
-QString requisiteNamesProblem(const QStringList& names, const QStringList& systemColumns,
-                              storage::Session& db, const QStringList& ownTables);
+// The checks of requisite names live with the configuration, where an import uses them too.
+using config::requisiteNamesProblem;
 
 // The requisite column list of a CREATE TABLE: every name followed by " TEXT(50),".
 QString requisiteColumns(const QStringList& names);

@@ -9,11 +9,9 @@
 #include <QTime>
 #include <memory>
 
-#include "config/form_layout.h"
-#include "config/object_definition.h"
-#include "config/print_forms.h"
 #include "config/references.h"
 #include "config/table_names.h"
+#include "documents/config_import.h"
 #include "documents/document_service.h"
 #include "script/engine.h"
 #include "script/host.h"
@@ -27,38 +25,14 @@
 
 namespace balvix::demo {
 
-using config::ObjectDefinition;
-using config::ObjectKind;
-using config::Requisite;
-using config::RequisiteType;
-
 namespace {
 
 const QString kGoods = QStringLiteral("Товары");
 const QString kStores = QStringLiteral("Склады");
 const QString kParties = QStringLiteral("Контрагенты");
-const QString kUnits = QStringLiteral("ЕдиницыИзмерения");
-const QString kStock = QStringLiteral("ОстаткиТоваров");
 const QString kReceipt = QStringLiteral("ПриходнаяНакладная");
 const QString kSale = QStringLiteral("РасходнаяНакладная");
-const QString kJournal = QStringLiteral("Склад");
-
-Requisite text(const QString& name) {
-  return {name, RequisiteType::ofKind(RequisiteType::Kind::Text)};
-}
-Requisite number(const QString& name) {
-  return {name, RequisiteType::ofKind(RequisiteType::Kind::Number)};
-}
-Requisite amount(const QString& name) {
-  return {name, RequisiteType::amount()};
-}
-Requisite catalog(const QString& name, const QString& of) {
-  return {name, RequisiteType::catalog(of)};
-}
-Requisite required(Requisite requisite) {
-  requisite.required = true;
-  return requisite;
-}
+const QString kConfigFolder = QStringLiteral(":/democonfig");
 
 // Rows of a data file: "#" lines are comments, fields are separated by ";".
 QList<QStringList> dataRows(const QString& name) {
@@ -71,39 +45,6 @@ QList<QStringList> dataRows(const QString& name) {
   return rows;
 }
 
-// A configuration object as its designer stores it: the form_items row, then the tables.
-void define(storage::Session& db, ObjectDefinition definition) {
-  if (config::hasForm(definition.kind) && !definition.layout) {
-    QList<Requisite> fields = definition.requisites;
-    definition.layout = config::composeDefaultLayout(fields).text();
-    definition.size = config::defaultFormSize().text();
-  }
-  config::insertDefinition(db, definition);
-  const QStringList names = definition.requisiteNames();
-  switch (definition.kind) {
-    case ObjectKind::Catalog:
-      db.execute(config::createTableStatement(config::TableRole::Elements, definition.name, names));
-      break;
-    case ObjectKind::Register:
-      db.execute(
-          config::createTableStatement(config::TableRole::Movements, definition.name, names));
-      config::ensureKeyIndex(db, config::TableRole::Movements, definition.name);
-      script::totals::rebuild(db, definition.name);
-      break;
-    case ObjectKind::Document:
-      db.execute(config::createTableStatement(config::TableRole::Header, definition.name, names));
-      config::ensureKeyIndex(db, config::TableRole::Header, definition.name);
-      if (definition.hasTablePart) {
-        db.execute(config::createTableStatement(config::TableRole::TablePart, definition.name,
-                                                definition.tableRequisiteNames()));
-        config::ensureKeyIndex(db, config::TableRole::TablePart, definition.name);
-      }
-      break;
-    default:
-      break;
-  }
-}
-
 void fillCatalog(storage::Session& db, const QString& catalog, const QStringList& columns) {
   for (const QStringList& row : dataRows(catalog + QStringLiteral(".txt"))) {
     QStringList values;
@@ -113,128 +54,11 @@ void fillCatalog(storage::Session& db, const QString& catalog, const QStringList
   }
 }
 
+// The configuration comes from its files (src/demo/config), loaded as any tree of files is;
+// the catalogs' elements from the data files beside it.
 void defineConfiguration(storage::Session& db) {
-  ObjectDefinition units;
-  units.kind = ObjectKind::Enumeration;
-  units.name = kUnits;
-  units.description = QStringLiteral("Единицы измерения");
-  units.setEnumerationValues(
-      {QStringLiteral("шт"), QStringLiteral("кг"), QStringLiteral("л"), QStringLiteral("м")});
-  define(db, units);
-
-  ObjectDefinition goods;
-  goods.kind = ObjectKind::Catalog;
-  goods.name = kGoods;
-  goods.description = QStringLiteral("Товары");
-  goods.module = QStringLiteral("_");
-  goods.requisites = {text(QStringLiteral("Наименование")),
-                      text(QStringLiteral("Артикул")),
-                      {QStringLiteral("Единица"), RequisiteType::enumeration(kUnits)},
-                      amount(QStringLiteral("Цена"))};
-  define(db, goods);
-
-  ObjectDefinition stores = goods;
-  stores.name = kStores;
-  stores.description = QStringLiteral("Склады");
-  stores.requisites = {text(QStringLiteral("Наименование")), text(QStringLiteral("Адрес"))};
-  stores.layout.reset();
-  define(db, stores);
-
-  ObjectDefinition parties = stores;
-  parties.name = kParties;
-  parties.description = QStringLiteral("Контрагенты");
-  parties.requisites = {text(QStringLiteral("Наименование")), text(QStringLiteral("ИНН")),
-                        text(QStringLiteral("Телефон"))};
-  define(db, parties);
-
-  ObjectDefinition stock;
-  stock.kind = ObjectKind::Register;
-  stock.name = kStock;
-  stock.description = QStringLiteral("Остатки товаров по складам");
-  stock.requisites = {{QStringLiteral("Товар"), {}},
-                      {QStringLiteral("Склад"), {}},
-                      {QStringLiteral("Количество"), {}}};
-  define(db, stock);
-
-  ObjectDefinition journal;
-  journal.kind = ObjectKind::Journal;
-  journal.name = kJournal;
-  journal.description = QStringLiteral("Складские документы");
-  journal.columns = {QStringLiteral("Контрагент"), QStringLiteral("Склад")};
-  define(db, journal);
-
-  for (const auto& [name, caption, partner] :
-       {std::tuple{kReceipt, QStringLiteral("Приходная накладная"), QStringLiteral("Поставщик")},
-        std::tuple{kSale, QStringLiteral("Расходная накладная"), QStringLiteral("Покупатель")}}) {
-    (void)partner;
-    ObjectDefinition doc;
-    doc.kind = ObjectKind::Document;
-    doc.name = name;
-    doc.description = caption;
-    doc.journal = kJournal;
-    doc.module = resourceText(name + QStringLiteral(".txt"));
-    doc.requisites = {text(QStringLiteral("Наименование")),
-                      required(catalog(QStringLiteral("Контрагент"), kParties)),
-                      required(catalog(QStringLiteral("Склад"), kStores))};
-    doc.hasTablePart = true;
-    doc.tableRequisites = {required(catalog(QStringLiteral("Товар"), kGoods)),
-                           required(number(QStringLiteral("Количество"))),
-                           required(amount(QStringLiteral("Цена"))),
-                           amount(QStringLiteral("Сумма"))};
-    define(db, doc);
-  }
-
-  // Each invoice prints through one layout; the procedure its module begins with names the
-  // parties and the signatures.
-  const QString invoice = resourceText(QStringLiteral("Накладная.print.txt"));
-  const QString invoiceLayout = resourceText(QStringLiteral("Накладная.layout"));
-  const QString firm = QStringLiteral("ООО «Стройторг»");
-  auto quoted = [](QString text) {
-    return u'"' + text.replace(u'"', QStringLiteral("\"\"")) + u'"';
-  };
-  auto roles = [&quoted](const QString& role1, const QString& party1, const QString& role2,
-                         const QString& party2, const QString& sign1, const QString& sign2) {
-    auto set = [](const QString& name, const QString& value) {
-      return QStringLiteral("  Отчет.Параметр(\"%1\") = %2\r\n").arg(name, value);
-    };
-    return QStringLiteral("Процедура Роли\r\n") +
-           set(QStringLiteral("Заголовок"), QStringLiteral("Документ.Название")) +
-           set(QStringLiteral("Роль1"), quoted(role1)) + set(QStringLiteral("Сторона1"), party1) +
-           set(QStringLiteral("Роль2"), quoted(role2)) + set(QStringLiteral("Сторона2"), party2) +
-           set(QStringLiteral("Подпись1"), quoted(sign1)) +
-           set(QStringLiteral("Подпись2"), quoted(sign2)) +
-           QStringLiteral("КонецПроцедуры\r\n\r\n");
-  };
-  const QString partner = QStringLiteral("Форма.Значение(\"Контрагент\")");
-  const QString us = quoted(firm);
-  config::addPrintForm(db, kSale,
-                       {QStringLiteral("Расходная накладная"), invoiceLayout,
-                        roles(QStringLiteral("Продавец"), us, QStringLiteral("Покупатель"), partner,
-                              QStringLiteral("Отпустил"), QStringLiteral("Получил")) +
-                            invoice});
-  config::addPrintForm(db, kReceipt,
-                       {QStringLiteral("Приходная накладная"), invoiceLayout,
-                        roles(QStringLiteral("Поставщик"), partner, QStringLiteral("Получатель"),
-                              us, QStringLiteral("Сдал"), QStringLiteral("Принял")) +
-                            invoice});
-
-  for (const auto& [name, caption] : {std::pair{kStock, QStringLiteral("Остатки товаров")},
-                                      std::pair{QStringLiteral("ОборотноСальдоваяВедомость"),
-                                                QStringLiteral("Оборотно-сальдовая ведомость")}}) {
-    ObjectDefinition report;
-    report.kind = ObjectKind::Report;
-    report.name = name;
-    report.description = caption;
-    report.module = resourceText(name + QStringLiteral(".txt"));
-    report.layout = resourceText(name + QStringLiteral(".layout"));
-    // Both reports ask for their period (the balances for its last day) before they run.
-    report.dialog =
-        QStringLiteral("name=lbl;index=1;top=300;left=250;width=4000;height=300;caption=%1;\r\n")
-            .arg(name == kStock ? QStringLiteral("Остатки на конец периода")
-                                : QStringLiteral("Обороты за период"));
-    define(db, report);
-  }
-
+  const documents::ConfigTree tree = documents::readConfigurationFiles(kConfigFolder);
+  documents::applyImport(db, tree, documents::planImport(db, tree), false);
   fillCatalog(db, kGoods,
               {QStringLiteral("Наименование"), QStringLiteral("Артикул"), QStringLiteral("Единица"),
                QStringLiteral("Цена")});

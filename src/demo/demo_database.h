@@ -19,9 +19,10 @@ struct DemoSummary {
 // Progress of the history's posting: documents done, documents in all.
 using Progress = std::function<void(int done, int total)>;
 
-// Adds the demo of a small trading business to a new database (fixed tables only): the
-// enumeration, catalogs with their elements, the register, the two documents with their
-// modules, the journal and the reports, all through the configuration model, then about
+// Adds the demo of a small trading business to a new database (fixed tables only): its
+// configuration loaded from the demo's configuration files (the enumeration, catalogs, the
+// register, the two documents with their modules and print forms, the journal and the
+// reports), the catalogs' elements from its data files, then about
 // 200 documents over the three months before `today`, each saved and posted by the
 // program's posting with the document's own module. One transaction per document; a
 // failure throws storage::DbError or script::ScriptError.
@@ -33,7 +34,7 @@ DemoSummary addDemo(storage::Session& db, const QDate& today = QDate::currentDat
 DemoSummary createDemoDatabase(const QString& path, const QDate& today = QDate::currentDate(),
                                const Progress& progress = {});
 
-// A text of the demo's resources (module, layout, data), by file name.
+// A text of the demo's data files, by file name.
 QString resourceText(const QString& name);
 
 }  // namespace balvix::demo

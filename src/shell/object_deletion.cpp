@@ -3,6 +3,7 @@
 #include "config/document_numbers.h"
 #include "config/object_definition.h"
 #include "config/object_kind.h"
+#include "config/object_removal.h"
 #include "config/print_forms.h"
 #include "config/table_names.h"
 #include "script/objects/document_posting.h"
@@ -16,33 +17,6 @@
 
 namespace balvix::shell {
 
-namespace {
-
-// A table that is already gone is what the deletion wants; anything else is an error.
-void dropIfPresent(storage::Session& db, const QString& table) {
-  try {
-    db.execute(QStringLiteral("DROP TABLE ") + table);
-  } catch (const storage::DbError& e) {
-    if (e.number() != storage::ErrorCode::TableNotFound) throw;
-  }
-}
-
-bool hasPostedDocuments(AppState& state, const QString& name) {
-  // One posted row is enough to refuse: the database stops at the first one it finds.
-  try {
-    return !state.db
-                ->openRecordset(QStringLiteral("SELECT 1 FROM ") +
-                                config::documentHeaderTable(name) +
-                                QStringLiteral(" WHERE Проводка='1' LIMIT 1"))
-                .eof();
-  } catch (const storage::DbError& e) {
-    if (e.number() == storage::ErrorCode::TableNotFound) return false;
-    throw;
-  }
-}
-
-}  // namespace
-
 bool deleteConfigurationObject(AppState& state, const QString& type, const QString& name) {
   // Only the six kinds have rows of their own; any other type word names nothing to delete.
   const std::optional<config::ObjectKind> kind = config::kindFromWord(type);
@@ -51,24 +25,14 @@ bool deleteConfigurationObject(AppState& state, const QString& type, const QStri
           "Удаление объекта приведет к удалению движений связанных с ним, продолжить?")) !=
       MsgAnswer::Yes)
     return false;
-  const bool ownsTables = config::ownsTables(*kind);
-  const bool isDocument = kind == config::ObjectKind::Document;
-  // Names come from form_items; one that is not an identifier cannot name a table of ours.
-  const bool tableName = storage::isValidIdentifier(name);
   try {
-    if (isDocument && tableName && hasPostedDocuments(state, name)) {
+    if (kind == config::ObjectKind::Document && config::hasPostedDocuments(*state.db, name)) {
       MessageBoxes::show(QStringLiteral("Удаляемый объект имеет движения, удаление невозможно!"));
       return false;
     }
     // All or nothing: a half-deleted object would leave a metadata row without its tables.
     storage::Transaction transaction(*state.db);
-    if (ownsTables && tableName) {
-      for (const QString& table : config::ownTables(*kind, name)) dropIfPresent(*state.db, table);
-    }
-    if (isDocument) config::forgetDocumentNumbers(*state.db, name);
-    // A kind made anew under the name starts without the old kind's print forms.
-    if (isDocument) config::deletePrintForms(*state.db, name);
-    config::deleteObjectRow(*state.db, *kind, name);
+    config::removeObject(*state.db, *kind, name);
     transaction.commit();
   } catch (const storage::DbError& e) {
     MessageBoxes::show(e.description());
