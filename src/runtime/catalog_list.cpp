@@ -318,7 +318,7 @@ frmSprList::frmSprList(shell::AppState& state, QWidget* parent) : RuntimeWindow(
           [this](const QModelIndex& i) { rowClicked(i.row()); });
   connect(m_list, &QAbstractItemView::activated, this,
           [this](const QModelIndex& i) { rowDoubleClicked(i.row()); });
-  shell::currentFollowsSelection(m_list);
+  shell::describeCells(m_list);
   connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& i) {
             if (i.isValid()) rowClicked(i.row());
