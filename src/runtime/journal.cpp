@@ -757,7 +757,16 @@ bool frmZurnal::exportList(const QString& path) {
   columns.kinds[m_model->columnOf(JournalModel::Date)] = Kind::Date;
   columns.kinds[m_model->columnOf(JournalModel::Total)] = Kind::Number;
   columns.money[m_model->columnOf(JournalModel::Total)] = true;
-  // The total is written as shown («1 495 864,00»): a journal does not load back.
+  // The journal's own columns hold numbers or dates as the first kind that has them says.
+  for (int i = 0; i < m_model->extraColumns().size(); ++i)
+    for (const QString& kind : std::as_const(m_kinds)) {
+      const config::RequisiteType type = m_extraTypes.value(kind).value(i);
+      if (type.kind != Kind::Number && type.kind != Kind::Date) continue;
+      columns.kinds[JournalModel::Kind + 1 + i] = type.kind;
+      columns.money[JournalModel::Kind + 1 + i] = type.isMoney();
+      break;
+    }
+  // Numbers are read from what the list shows («1 495 864,00»): a journal does not load back.
   columns.loadsBack = false;
   return exportView(m_state, this, *m_list, m_journal, columns, path);
 }
