@@ -136,6 +136,12 @@ QVariant CatalogListModel::data(const QModelIndex& index, int role) const {
     const bool number = c == 0 || m_columns.value(c - 1).kind == Kind::Number;
     return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
   }
+  if (role == shell::kCellNumberRole) {
+    if (c == 0) return row.code;
+    if (m_columns[c - 1].kind != Kind::Number) return {};
+    const std::optional<double> number = script::readNumber(row.values.value(c - 1));
+    return number ? QVariant(*number) : QVariant();
+  }
   if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole && role != Qt::EditRole) return {};
   if (c == 0) return QString::number(row.code);
   const Column& column = m_columns[c - 1];

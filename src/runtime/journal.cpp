@@ -167,6 +167,8 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
         QApplication::style()->standardIcon(QStyle::SP_DialogCancelButton);
     return r.posted ? posted : unposted;
   }
+  if (role == shell::kCellNumberRole)
+    return column == Total && r.hasTotal ? QVariant(r.total) : QVariant();
   if (role == Qt::TextAlignmentRole && column == Total)
     return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   if (role == SortRole) {

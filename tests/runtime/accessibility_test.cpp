@@ -165,6 +165,14 @@ TEST_F(AccessibilityTest, SelectingARowThroughTheAccessibilityInterfaceChoosesIt
   const int other = before == 1 ? 0 : 1;
   EXPECT_TRUE(table->tableInterface()->selectRow(other));
   EXPECT_EQ(list->list()->currentIndex().row(), other);
+  // The list's cells read, its numbers as values too, and take nothing: a list is not edited.
+  QAccessibleInterface* code = table->tableInterface()->cellAt(other, 0);
+  ASSERT_TRUE(code && code->valueInterface());
+  EXPECT_EQ(code->text(QAccessible::Name), QStringLiteral("Код"));
+  EXPECT_EQ(code->valueInterface()->currentValue().toInt(),
+            list->list()->model()->index(other, 0).data().toInt());
+  EXPECT_FALSE(code->editableTextInterface());
+  EXPECT_TRUE(code->state().readOnly);
 }
 
 // The report's commands all fit; the «››» of a toolbar too narrow for its buttons is named.
