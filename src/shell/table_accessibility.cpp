@@ -29,13 +29,18 @@ QString columnTitle(const QAbstractItemModel* model, int column) {
 
 class TableAccessible;
 
-// A column's header: read by its title.
+// A header: a column's, read by its title; a row's, read by what it shows (its number); or,
+// for no section, the corner between them.
 class HeaderCellAccessible : public QAccessibleInterface {
  public:
-  HeaderCellAccessible(QTableView* view, int column) : m_view(view), m_column(column) {}
+  HeaderCellAccessible(QTableView* view, Qt::Orientation orientation, int section)
+      : m_view(view), m_orientation(orientation), m_section(section) {}
 
   bool isValid() const override {
-    return m_view && m_view->model() && m_column < m_view->model()->columnCount();
+    if (!m_view || !m_view->model()) return false;
+    const QAbstractItemModel* model = m_view->model();
+    return m_section < 0 || m_section < (m_orientation == Qt::Horizontal ? model->columnCount()
+                                                                         : model->rowCount());
   }
   QObject* object() const override { return nullptr; }
   QWindow* window() const override {
@@ -49,32 +54,52 @@ class HeaderCellAccessible : public QAccessibleInterface {
   int childCount() const override { return 0; }
   int indexOfChild(const QAccessibleInterface*) const override { return -1; }
   QString text(QAccessible::Text t) const override {
-    if (!isValid()) return {};
-    if (t == QAccessible::Name) return columnTitle(m_view->model(), m_column);
+    if (!isValid() || m_section < 0) return {};
+    const QAbstractItemModel* model = m_view->model();
+    if (t == QAccessible::Name)
+      return m_orientation == Qt::Horizontal ? columnTitle(model, m_section)
+                                             : model->headerData(m_section, Qt::Vertical).toString();
     if (t == QAccessible::Description)
-      return m_view->model()->headerData(m_column, Qt::Horizontal, Qt::ToolTipRole).toString();
+      return model->headerData(m_section, m_orientation, Qt::ToolTipRole).toString();
     return {};
   }
   void setText(QAccessible::Text, const QString&) override {}
   QRect rect() const override {
     if (!isValid()) return {};
-    const QHeaderView* header = m_view->horizontalHeader();
-    const QRect section(header->sectionViewportPosition(m_column), 0,
-                        header->sectionSize(m_column), header->height());
+    const QHeaderView* header = headerView();
+    if (m_section < 0)
+      return QRect(m_view->mapToGlobal(QPoint(m_view->frameWidth(), m_view->frameWidth())),
+                   QSize(m_view->verticalHeader()->width(), m_view->horizontalHeader()->height()));
+    const int at = header->sectionViewportPosition(m_section);
+    const QRect section = m_orientation == Qt::Horizontal
+                              ? QRect(at, 0, header->sectionSize(m_section), header->height())
+                              : QRect(0, at, header->width(), header->sectionSize(m_section));
     return QRect(header->viewport()->mapToGlobal(section.topLeft()), section.size());
   }
-  QAccessible::Role role() const override { return QAccessible::ColumnHeader; }
+  QAccessible::Role role() const override {
+    if (m_section < 0) return QAccessible::Pane;
+    return m_orientation == Qt::Horizontal ? QAccessible::ColumnHeader : QAccessible::RowHeader;
+  }
   QAccessible::State state() const override {
     QAccessible::State s;
-    s.invisible = !m_view || !m_view->horizontalHeader()->isVisible() ||
-                  m_view->isColumnHidden(m_column);
+    if (!isValid()) {
+      s.invalid = true;
+      return s;
+    }
+    s.invisible = m_section < 0 ? !m_view->horizontalHeader()->isVisible() ||
+                                      !m_view->verticalHeader()->isVisible()
+                                : !headerView()->isVisible() || headerView()->isSectionHidden(m_section);
     return s;
   }
-  int column() const { return m_column; }
 
  private:
+  QHeaderView* headerView() const {
+    return m_orientation == Qt::Horizontal ? m_view->horizontalHeader() : m_view->verticalHeader();
+  }
+
   QPointer<QTableView> m_view;
-  int m_column;
+  Qt::Orientation m_orientation;
+  int m_section;
 };
 
 // A cell: named by its column, its text is what it shows; where the view edits it, it takes a
@@ -170,7 +195,7 @@ class CellAccessible : public QAccessibleInterface,
            m_view->selectionModel()->isSelected(m_index);
   }
   QList<QAccessibleInterface*> columnHeaderCells() const override;
-  QList<QAccessibleInterface*> rowHeaderCells() const override { return {}; }
+  QList<QAccessibleInterface*> rowHeaderCells() const override;
   int columnIndex() const override { return m_index.column(); }
   int rowIndex() const override { return m_index.row(); }
   int columnExtent() const override { return 1; }
@@ -224,8 +249,9 @@ class CellAccessible : public QAccessibleInterface,
   QStringList actionNames() const override { return {setFocusAction()}; }
   void doAction(const QString& name) override {
     if (name != setFocusAction() || !isValid()) return;
-    makeCurrent();
+    // The focus first: the view announces the new current cell only while it has it.
     m_view->setFocus(Qt::OtherFocusReason);
+    makeCurrent();
   }
   QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
@@ -260,9 +286,11 @@ class CellAccessible : public QAccessibleInterface,
   QPersistentModelIndex m_index;
 };
 
-// The view: its children are the column headers, then the cells row by row. Interfaces of
-// cells are made when asked for and kept while their cell exists, so that a client holding
-// one keeps it across sorting, filtering and rows added elsewhere.
+// The view: its children are numbered as QTableView numbers them in the events it sends
+// (the corner, the column headers, then each row's header and cells), so that a client told
+// of a focused cell finds that cell. Interfaces of cells are made when asked for and kept
+// while their cell exists, so that a client holding one keeps it across sorting, filtering
+// and rows added elsewhere.
 class TableAccessible : public QAccessibleWidget, public QAccessibleTableInterface {
  public:
   explicit TableAccessible(QTableView* view) : QAccessibleWidget(view, QAccessible::Table) {}
@@ -277,31 +305,44 @@ class TableAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
 
   int childCount() const override {
     follow();
-    return headerCount() + rowCount() * columnCount();
+    return (rowCount() + 1) * (columnCount() + 1);
   }
   QAccessibleInterface* child(int index) const override {
-    const int headers = headerCount();
-    if (index < 0) return nullptr;
-    if (index < headers) return header(index);
-    const int columns = columnCount();
-    if (columns == 0) return nullptr;
-    return cellAt((index - headers) / columns, (index - headers) % columns);
+    const int width = columnCount() + 1;
+    if (index < 0 || index >= childCount()) return nullptr;
+    const int row = index / width - 1;
+    const int column = index % width - 1;
+    if (row < 0) return header(Qt::Horizontal, column);
+    if (column < 0) return header(Qt::Vertical, row);
+    return cellAt(row, column);
   }
   int indexOfChild(const QAccessibleInterface* child) const override {
+    if (!child || child->parent() != this) return -1;
+    const int width = columnCount() + 1;
     if (const auto* h = dynamic_cast<const HeaderCellAccessible*>(child))
-      return h->parent() == this ? h->column() : -1;
+      for (auto found = m_headers.cbegin(); found != m_headers.cend(); ++found)
+        if (QAccessible::accessibleInterface(found.value()) == h) {
+          const auto [orientation, section] = headerOf(found.key());
+          if (section < 0) return 0;
+          return orientation == Qt::Horizontal ? section + 1 : (section + 1) * width;
+        }
     if (const auto* c = dynamic_cast<const CellAccessible*>(child); c && c->isValid())
-      return c->parent() == this
-                 ? headerCount() + c->index().row() * columnCount() + c->index().column()
-                 : -1;
+      return (c->index().row() + 1) * width + c->index().column() + 1;
     return -1;
   }
   QAccessibleInterface* childAt(int x, int y) const override {
     const QPoint global(x, y);
     const QHeaderView* columns = view()->horizontalHeader();
-    if (headerCount() > 0 && columns->isVisible()) {
+    if (columns->isVisible()) {
       const QPoint at = columns->viewport()->mapFromGlobal(global);
-      if (columns->viewport()->rect().contains(at)) return header(columns->logicalIndexAt(at));
+      if (columns->viewport()->rect().contains(at))
+        return header(Qt::Horizontal, columns->logicalIndexAt(at));
+    }
+    const QHeaderView* rows = view()->verticalHeader();
+    if (rows->isVisible()) {
+      const QPoint at = rows->viewport()->mapFromGlobal(global);
+      if (rows->viewport()->rect().contains(at))
+        return header(Qt::Vertical, rows->logicalIndexAt(at));
     }
     const QModelIndex index = view()->indexAt(view()->viewport()->mapFromGlobal(global));
     return index.isValid() ? cellAt(index.row(), index.column()) : nullptr;
@@ -413,13 +454,17 @@ class TableAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
   }
   void modelChange(QAccessibleTableModelChangeEvent*) override { m_stale = true; }
 
-  QAccessibleInterface* header(int column) const {
+  // A section's header (-1: the corner).
+  QAccessibleInterface* header(Qt::Orientation orientation, int section) const {
     follow();
-    if (column < 0 || column >= headerCount()) return nullptr;
-    if (const auto found = m_headers.constFind(column); found != m_headers.cend())
+    const int sections = orientation == Qt::Horizontal ? columnCount() : rowCount();
+    if (section < -1 || section >= sections) return nullptr;
+    if (section < 0) orientation = Qt::Horizontal;
+    const qint64 key = headerKey(orientation, section);
+    if (const auto found = m_headers.constFind(key); found != m_headers.cend())
       if (QAccessibleInterface* cell = QAccessible::accessibleInterface(*found)) return cell;
-    auto* cell = new HeaderCellAccessible(view(), column);
-    m_headers.insert(column, QAccessible::registerAccessibleInterface(cell));
+    auto* cell = new HeaderCellAccessible(view(), orientation, section);
+    m_headers.insert(key, QAccessible::registerAccessibleInterface(cell));
     return cell;
   }
 
@@ -427,7 +472,12 @@ class TableAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
   static quint64 keyOf(int row, int column) {
     return (static_cast<quint64>(static_cast<quint32>(row)) << 32) | static_cast<quint32>(column);
   }
-  int headerCount() const { return view()->horizontalHeader() ? columnCount() : 0; }
+  static qint64 headerKey(Qt::Orientation orientation, int section) {
+    return (orientation == Qt::Horizontal ? 0 : (qint64(1) << 32)) + section + 1;
+  }
+  static std::pair<Qt::Orientation, int> headerOf(qint64 key) {
+    return {key >> 32 ? Qt::Vertical : Qt::Horizontal, static_cast<int>(key & 0xFFFFFFFF) - 1};
+  }
   int firstShownColumn() const {
     for (int c = 0; c < columnCount(); ++c)
       if (!view()->isColumnHidden(c)) return c;
@@ -491,14 +541,19 @@ class TableAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
   mutable QPointer<QAbstractItemModel> m_model;
   mutable std::unique_ptr<QObject> m_watch;
   mutable QHash<quint64, QAccessible::Id> m_cells;
-  mutable QHash<int, QAccessible::Id> m_headers;
+  mutable QHash<qint64, QAccessible::Id> m_headers;
   mutable bool m_stale = false;
 };
 
 QList<QAccessibleInterface*> CellAccessible::columnHeaderCells() const {
-  if (!isValid()) return {};
-  auto* table = dynamic_cast<TableAccessible*>(parent());
-  QAccessibleInterface* header = table ? table->header(m_index.column()) : nullptr;
+  auto* table = isValid() ? dynamic_cast<TableAccessible*>(parent()) : nullptr;
+  QAccessibleInterface* header = table ? table->header(Qt::Horizontal, m_index.column()) : nullptr;
+  return header ? QList<QAccessibleInterface*>{header} : QList<QAccessibleInterface*>{};
+}
+
+QList<QAccessibleInterface*> CellAccessible::rowHeaderCells() const {
+  auto* table = isValid() ? dynamic_cast<TableAccessible*>(parent()) : nullptr;
+  QAccessibleInterface* header = table ? table->header(Qt::Vertical, m_index.row()) : nullptr;
   return header ? QList<QAccessibleInterface*>{header} : QList<QAccessibleInterface*>{};
 }
 

@@ -3,6 +3,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QToolBar>
+#include <QTableView>
 #include <QToolButton>
 #include <functional>
 
@@ -258,10 +259,33 @@ TEST_F(AccessibilityTest, TablePartCellsReadAndTakeTheirTextAndValue) {
   EXPECT_EQ(sum->text(QAccessible::Value), QStringLiteral("3,25"));
   EXPECT_FALSE(sum->editableTextInterface());
 
-  // Focusing a cell makes it current; a row added above keeps the client's cell its own.
+  // Focusing a cell makes it current, and the view's own focus event names that cell among
+  // the table's children; a row added above keeps the client's cell its own.
   ASSERT_TRUE(quantity->actionInterface());
   quantity->actionInterface()->doAction(QAccessibleActionInterface::setFocusAction());
   EXPECT_EQ(doc->form()->tableView()->currentIndex(), rows->index(1, 1));
+  // The children are numbered as Qt's own table numbers them, which is how the view names
+  // the cell of its focus and selection events.
+  QTableView plain;
+  plain.setModel(rows);
+  QAccessibleInterface* qt = QAccessible::queryAccessibleInterface(&plain);
+  ASSERT_EQ(qt->childCount(), table->childCount());
+  for (int i = 0; i < qt->childCount(); ++i) {
+    QAccessibleInterface* theirs = qt->child(i);
+    QAccessibleInterface* ours = table->child(i);
+    ASSERT_TRUE(theirs && ours) << i;
+    EXPECT_EQ(ours->role(), theirs->role()) << i;
+    if (theirs->tableCellInterface())
+      EXPECT_EQ(std::pair(ours->tableCellInterface()->rowIndex(),
+                          ours->tableCellInterface()->columnIndex()),
+                std::pair(theirs->tableCellInterface()->rowIndex(),
+                          theirs->tableCellInterface()->columnIndex()))
+          << i;
+    EXPECT_EQ(table->indexOfChild(ours), i);
+  }
+  ASSERT_EQ(quantity->tableCellInterface()->rowHeaderCells().size(), 1);
+  EXPECT_EQ(quantity->tableCellInterface()->rowHeaderCells()[0]->text(QAccessible::Name),
+            QStringLiteral("2"));
   rows->newRow();
   EXPECT_EQ(table->tableInterface()->cellAt(1, 1), quantity);
   rows->removeRow(0);
