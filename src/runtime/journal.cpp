@@ -429,11 +429,11 @@ void frmZurnal::readTotal(const QString& kind, const script::DocumentKey& key,
   if (!m_state.db || !storage::isValidIdentifier(kind)) return;
   const QString header = config::documentHeaderTable(kind);
   if (!m_model->extraColumns().isEmpty() && m_state.db->tableExists(header))
-    m_state.db->forEachRow(
-        QStringLiteral("SELECT ''") + extrasSelect(kind) + QStringLiteral(" FROM ") + header +
-            QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) +
-            QStringLiteral(" AND cTIME=") + storage::quote(key.time),
-        [&](const storage::RowView& r) { readExtras(kind, r, 1, row); });
+    m_state.db->forEachRow(QStringLiteral("SELECT ''") + extrasSelect(kind) +
+                               QStringLiteral(" FROM ") + header + QStringLiteral(" WHERE cDATE=") +
+                               storage::quote(key.date) + QStringLiteral(" AND cTIME=") +
+                               storage::quote(key.time),
+                           [&](const storage::RowView& r) { readExtras(kind, r, 1, row); });
   const QString lines = config::documentTablePartTable(kind);
   const bool headerTotal = hasColumn(*m_state.db, header, kTotalColumn);
   const QString table = headerTotal ? header : lines;

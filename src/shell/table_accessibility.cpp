@@ -39,13 +39,11 @@ class HeaderCellAccessible : public QAccessibleInterface {
   bool isValid() const override {
     if (!m_view || !m_view->model()) return false;
     const QAbstractItemModel* model = m_view->model();
-    return m_section < 0 || m_section < (m_orientation == Qt::Horizontal ? model->columnCount()
-                                                                         : model->rowCount());
+    return m_section < 0 ||
+           m_section < (m_orientation == Qt::Horizontal ? model->columnCount() : model->rowCount());
   }
   QObject* object() const override { return nullptr; }
-  QWindow* window() const override {
-    return m_view ? m_view->window()->windowHandle() : nullptr;
-  }
+  QWindow* window() const override { return m_view ? m_view->window()->windowHandle() : nullptr; }
   QAccessibleInterface* childAt(int, int) const override { return nullptr; }
   QAccessibleInterface* parent() const override {
     return QAccessible::queryAccessibleInterface(m_view.data());
@@ -57,8 +55,9 @@ class HeaderCellAccessible : public QAccessibleInterface {
     if (!isValid() || m_section < 0) return {};
     const QAbstractItemModel* model = m_view->model();
     if (t == QAccessible::Name)
-      return m_orientation == Qt::Horizontal ? columnTitle(model, m_section)
-                                             : model->headerData(m_section, Qt::Vertical).toString();
+      return m_orientation == Qt::Horizontal
+                 ? columnTitle(model, m_section)
+                 : model->headerData(m_section, Qt::Vertical).toString();
     if (t == QAccessible::Description)
       return model->headerData(m_section, m_orientation, Qt::ToolTipRole).toString();
     return {};
@@ -86,9 +85,10 @@ class HeaderCellAccessible : public QAccessibleInterface {
       s.invalid = true;
       return s;
     }
-    s.invisible = m_section < 0 ? !m_view->horizontalHeader()->isVisible() ||
-                                      !m_view->verticalHeader()->isVisible()
-                                : !headerView()->isVisible() || headerView()->isSectionHidden(m_section);
+    s.invisible =
+        m_section < 0
+            ? !m_view->horizontalHeader()->isVisible() || !m_view->verticalHeader()->isVisible()
+            : !headerView()->isVisible() || headerView()->isSectionHidden(m_section);
     return s;
   }
 
@@ -119,9 +119,7 @@ class CellAccessible : public QAccessibleInterface,
     return m_view && m_index.isValid() && m_index.model() == m_view->model();
   }
   QObject* object() const override { return nullptr; }
-  QWindow* window() const override {
-    return m_view ? m_view->window()->windowHandle() : nullptr;
-  }
+  QWindow* window() const override { return m_view ? m_view->window()->windowHandle() : nullptr; }
   QAccessibleInterface* childAt(int, int) const override { return nullptr; }
   QAccessibleInterface* parent() const override {
     return QAccessible::queryAccessibleInterface(m_view.data());
@@ -191,8 +189,7 @@ class CellAccessible : public QAccessibleInterface,
   }
 
   bool isSelected() const override {
-    return isValid() && m_view->selectionModel() &&
-           m_view->selectionModel()->isSelected(m_index);
+    return isValid() && m_view->selectionModel() && m_view->selectionModel()->isSelected(m_index);
   }
   QList<QAccessibleInterface*> columnHeaderCells() const override;
   QList<QAccessibleInterface*> rowHeaderCells() const override;
@@ -378,14 +375,11 @@ class TableAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
     return columnTitle(view()->model(), column);
   }
   QString rowDescription(int row) const override {
-    return view()->model() ? view()->model()->headerData(row, Qt::Vertical).toString()
-                           : QString();
+    return view()->model() ? view()->model()->headerData(row, Qt::Vertical).toString() : QString();
   }
   int selectedColumnCount() const override { return static_cast<int>(selectedColumns().size()); }
   int selectedRowCount() const override { return static_cast<int>(selectedRows().size()); }
-  int columnCount() const override {
-    return view()->model() ? view()->model()->columnCount() : 0;
-  }
+  int columnCount() const override { return view()->model() ? view()->model()->columnCount() : 0; }
   int rowCount() const override { return view()->model() ? view()->model()->rowCount() : 0; }
   QList<int> selectedColumns() const override {
     QList<int> columns;
@@ -409,8 +403,7 @@ class TableAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
   }
   // A row chosen by a client becomes the current row, in the column the user was in.
   bool selectRow(int row) override {
-    if (view()->selectionMode() == QAbstractItemView::NoSelection || row < 0 ||
-        row >= rowCount())
+    if (view()->selectionMode() == QAbstractItemView::NoSelection || row < 0 || row >= rowCount())
       return false;
     const QModelIndex current = view()->currentIndex();
     auto* cell = static_cast<CellAccessible*>(
@@ -419,8 +412,8 @@ class TableAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
     cell->makeCurrent();
     if (view()->selectionBehavior() != QAbstractItemView::SelectRows &&
         view()->selectionMode() != QAbstractItemView::SingleSelection)
-      view()->selectionModel()->select(cell->index(), QItemSelectionModel::Select |
-                                                          QItemSelectionModel::Rows);
+      view()->selectionModel()->select(cell->index(),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
     return true;
   }
   bool selectColumn(int column) override {
@@ -434,8 +427,8 @@ class TableAccessible : public QAccessibleWidget, public QAccessibleTableInterfa
     if (!cell) return false;
     cell->makeCurrent();
     if (view()->selectionMode() != QAbstractItemView::SingleSelection)
-      view()->selectionModel()->select(cell->index(), QItemSelectionModel::Select |
-                                                          QItemSelectionModel::Columns);
+      view()->selectionModel()->select(cell->index(),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Columns);
     return true;
   }
   bool unselectRow(int row) override {

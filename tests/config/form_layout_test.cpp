@@ -148,10 +148,10 @@ TEST(FormLayoutText, AFieldTakesItsRequisitesCurrentType) {
   for (const auto& c : cases) {
     LayoutElement element = parseLayout(QString::fromUtf8(c.line)).layout.elements.value(0);
     EXPECT_EQ(takeRequisiteType(element, requisites), c.changed) << c.line;
-    EXPECT_EQ(element.value(QStringLiteral("type")).toStdString(), std::string(c.type))
-        << c.line;
+    EXPECT_EQ(element.value(QStringLiteral("type")).toStdString(), std::string(c.type)) << c.line;
   }
   LayoutElement moved = parseLayout(QString::fromUtf8(cases[0].line)).layout.elements.value(0);
   takeRequisiteType(moved, requisites);
-  EXPECT_EQ(moved.line(), QStringLiteral("name=txt;top=700;caption=Цена;type=Число.Сумма;width=900;"));
+  EXPECT_EQ(moved.line(),
+            QStringLiteral("name=txt;top=700;caption=Цена;type=Число.Сумма;width=900;"));
 }

@@ -2,8 +2,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QToolBar>
 #include <QTableView>
+#include <QToolBar>
 #include <QToolButton>
 #include <functional>
 
@@ -275,12 +275,13 @@ TEST_F(AccessibilityTest, TablePartCellsReadAndTakeTheirTextAndValue) {
     QAccessibleInterface* ours = table->child(i);
     ASSERT_TRUE(theirs && ours) << i;
     EXPECT_EQ(ours->role(), theirs->role()) << i;
-    if (theirs->tableCellInterface())
+    if (theirs->tableCellInterface()) {
       EXPECT_EQ(std::pair(ours->tableCellInterface()->rowIndex(),
                           ours->tableCellInterface()->columnIndex()),
                 std::pair(theirs->tableCellInterface()->rowIndex(),
                           theirs->tableCellInterface()->columnIndex()))
           << i;
+    }
     EXPECT_EQ(table->indexOfChild(ours), i);
   }
   ASSERT_EQ(quantity->tableCellInterface()->rowHeaderCells().size(), 1);

@@ -121,8 +121,9 @@ TEST_F(AmountListsTest, ASavedFormShowsTheRequisitesCurrentType) {
       QStringLiteral("INSERT INTO form_items (name,descript,code,type,items_type,table_,item) "
                      "VALUES ('Счет','Счет','_','Документ','Число.Сумма;','0',"
                      "'name=txt;index=1;top=700;left=250;width=2000;caption=Цена;type=Число;')"));
-  db().execute(QStringLiteral("CREATE TABLE items_Документ_Счет(Цена TEXT(50),cDATE TEXT(10),"
-                              "cTIME TEXT(10),Проводка TEXT(10),Номер TEXT(10))"));
+  db().execute(
+      QStringLiteral("CREATE TABLE items_Документ_Счет(Цена TEXT(50),cDATE TEXT(10),"
+                     "cTIME TEXT(10),Проводка TEXT(10),Номер TEXT(10))"));
   main()->BuildMenus();
   auto* doc = clickMenu<frmUniDoc>(1, QStringLiteral("Счет"));
   ASSERT_TRUE(doc);
@@ -140,9 +141,9 @@ TEST_F(AmountListsTest, ASavedFormShowsTheRequisitesCurrentType) {
 // The journal's own columns sort by what they hold: numbers by value, dates by date, empty
 // values last.
 TEST_F(AmountListsTest, TheJournalsOwnColumnsSortByTheirValues) {
-  db().execute(QStringLiteral(
-      "INSERT INTO form_items (name,descript,type,items_type) VALUES "
-      "('Склад','Склад','Журнал','Количество;Оплата;Срок;Примечание;')"));
+  db().execute(
+      QStringLiteral("INSERT INTO form_items (name,descript,type,items_type) VALUES "
+                     "('Склад','Склад','Журнал','Количество;Оплата;Срок;Примечание;')"));
   db().execute(
       QStringLiteral("INSERT INTO form_items (name,descript,code,type,zurnal,items_type) VALUES "
                      "('Заказ','Заказ','_','Документ','Склад','Текст;Число;Число.Сумма;Дата;"

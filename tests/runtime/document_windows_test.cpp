@@ -492,7 +492,8 @@ TEST_F(DocumentWindowsTest, AfterAChoiceTheFocusIsBackInTheCellThatAsked) {
 TEST_F(DocumentWindowsTest, CtrlF4AndEscCloseTheDocumentAskingAboutChanges) {
   frmZurnal* journal = openJournal();
   ASSERT_TRUE(journal);
-  for (const QKeyCombination key : {Qt::ControlModifier | Qt::Key_F4, QKeyCombination(Qt::Key_Escape)}) {
+  for (const QKeyCombination key :
+       {Qt::ControlModifier | Qt::Key_F4, QKeyCombination(Qt::Key_Escape)}) {
     SCOPED_TRACE(QKeySequence(key).toString().toStdString());
     messages.clear();
     frmUniDoc* doc = newDocument();
