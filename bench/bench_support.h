@@ -48,16 +48,18 @@ class QuietHost : public script::ProgramHost {
 };
 
 // The module engine as the program sets it up, with its global functions on `session`.
-struct ModuleEngine {
-  QuietHost host;
+template <class Host = QuietHost>
+struct BasicModuleEngine {
+  Host host;
   script::SharedContext context;
   script::Engine engine{host};
 
-  explicit ModuleEngine(storage::Session& session) {
+  explicit BasicModuleEngine(storage::Session& session) {
     context.db = &session;
     engine.setGlobalObject(script::createGlobalFunctions(host, context));
   }
 };
+using ModuleEngine = BasicModuleEngine<>;
 
 // Anchor: every column of every row of `sql` read as text through the raw C API, from opening
 // the file to closing it; milliseconds.

@@ -6,11 +6,15 @@
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <charconv>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace balvix::documents::xlsx_reader {
 
@@ -564,34 +568,116 @@ qsizetype afterLastRow(QByteArrayView xml) {
   return 0;
 }
 
-// Inflates the sheet a piece at a time and reads each piece's whole rows at once: the text
-// of a sheet of 100,000 rows (tens of megabytes) is never held whole, and what is read is
-// what was just inflated. nullopt when the archive has no such member; otherwise an empty
-// text or what is wrong with the part.
-std::optional<QString> readSheetMember(unzFile zip, const QString& name, const QStringList& shared,
-                                       SourceTable& table) {
-  if (unzLocateFile(zip, name.toUtf8().constData(), 0) != UNZ_OK) return std::nullopt;
-  if (unzOpenCurrentFile(zip) != UNZ_OK) return QStringLiteral("не читается часть %1").arg(name);
-  constexpr qsizetype kPiece = 1 << 20;
+// Inflates one member of the archive a piece at a time on a thread of its own, through a
+// handle of its own: the reader parses one piece (and the shared strings before the first)
+// while the next is inflated. At most kAhead pieces wait, so memory stays bounded.
+class Inflater {
+ public:
+  enum class Status { Reading, Done, Missing, Unreadable, Damaged };
+  static constexpr qsizetype kPiece = 1 << 20;
+  static constexpr std::size_t kAhead = 8;
+
+  Inflater(const QString& path, const QString& name)
+      : m_thread([this, file = QFile::encodeName(path), member = name.toUtf8()] {
+          run(file, member);
+        }) {}
+  ~Inflater() {
+    {
+      std::lock_guard lock(m_mutex);
+      m_stop = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+  }
+  Inflater(const Inflater&) = delete;
+  Inflater& operator=(const Inflater&) = delete;
+
+  // The next piece; false once there is none, with status() saying why.
+  bool next(QByteArray& piece) {
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return !m_pieces.empty() || m_status != Status::Reading; });
+    if (m_pieces.empty()) return false;
+    piece = std::move(m_pieces.front());
+    m_pieces.pop_front();
+    m_changed.notify_all();
+    return true;
+  }
+  Status status() {
+    std::lock_guard lock(m_mutex);
+    return m_status;
+  }
+
+ private:
+  void finish(Status status) {
+    {
+      std::lock_guard lock(m_mutex);
+      m_status = status;
+    }
+    m_changed.notify_all();
+  }
+  void run(const QByteArray& file, const QByteArray& member) {
+    std::unique_ptr<void, ZipCloser> zip(unzOpen64(file.constData()));
+    if (!zip || unzLocateFile(zip.get(), member.constData(), 0) != UNZ_OK)
+      return finish(Status::Missing);
+    if (unzOpenCurrentFile(zip.get()) != UNZ_OK) return finish(Status::Unreadable);
+    for (;;) {
+      QByteArray piece(kPiece, Qt::Uninitialized);
+      const int got =
+          unzReadCurrentFile(zip.get(), piece.data(), static_cast<unsigned>(piece.size()));
+      if (got < 0) {
+        unzCloseCurrentFile(zip.get());
+        return finish(Status::Damaged);
+      }
+      if (got == 0) {
+        // Only a member read to its end can tell whether its check sum holds.
+        return finish(unzCloseCurrentFile(zip.get()) == UNZ_OK ? Status::Done : Status::Damaged);
+      }
+      piece.resize(got);
+      std::unique_lock lock(m_mutex);
+      m_changed.wait(lock, [this] { return m_stop || m_pieces.size() < kAhead; });
+      if (m_stop) {
+        lock.unlock();
+        unzCloseCurrentFile(zip.get());
+        return finish(Status::Done);
+      }
+      m_pieces.push_back(std::move(piece));
+      lock.unlock();
+      m_changed.notify_all();
+    }
+  }
+
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  std::deque<QByteArray> m_pieces;
+  Status m_status = Status::Reading;
+  bool m_stop = false;
+  std::thread m_thread;  // last: it starts once the rest is made
+};
+
+// Reads each inflated piece's whole rows at once: the text of a sheet of 100,000 rows (tens
+// of megabytes) is never held whole, and what is read is what was just inflated. nullopt
+// when the archive has no such member; otherwise an empty text or what is wrong with the
+// part. A sheet read to the end of its rows need not be inflated further.
+std::optional<QString> readSheetMember(Inflater& sheet, const QString& name,
+                                       const QStringList& shared, SourceTable& table) {
   SheetState state;
-  QByteArray pending;
+  QByteArray pending, piece;
   QString broken;
-  int got = 0;
-  while (broken.isEmpty() && !state.done) {
-    const qsizetype size = pending.size();
-    pending.resize(size + kPiece);
-    got = unzReadCurrentFile(zip, pending.data() + size, static_cast<unsigned>(kPiece));
-    pending.resize(size + std::max(got, 0));
-    if (got <= 0) break;
+  bool more = true;
+  while (broken.isEmpty() && !state.done && (more = sheet.next(piece))) {
+    pending += piece;
     if (const qsizetype cut = afterLastRow(pending); cut > 0) {
       broken = readRows(QByteArrayView(pending).first(cut), shared, table, state);
       pending.remove(0, cut);
     }
   }
-  if (broken.isEmpty() && !state.done && got == 0) broken = readRows(pending, shared, table, state);
-  // A sheet read to the end of its rows need not be inflated further.
-  const bool damaged = (unzCloseCurrentFile(zip) != UNZ_OK && !state.done) || got < 0;
-  if (damaged) return QStringLiteral("часть %1 повреждена").arg(name);
+  const Inflater::Status status = sheet.status();
+  if (status == Inflater::Status::Missing) return std::nullopt;
+  if (status == Inflater::Status::Unreadable)
+    return QStringLiteral("не читается часть %1").arg(name);
+  if (status == Inflater::Status::Damaged && !state.done)
+    return QStringLiteral("часть %1 повреждена").arg(name);
+  if (broken.isEmpty() && !state.done && !more) broken = readRows(pending, shared, table, state);
   if (!broken.isEmpty()) return name + QStringLiteral(": ") + broken;
   return QString();
 }
@@ -621,13 +707,15 @@ QString readFile(const QString& path, SourceTable& table) {
           .value_or(QByteArray());
   const QString sheetPath = firstSheetPath(*workbook, relations);
 
+  // The sheet is inflated while the shared strings are read.
+  Inflater sheet(path, sheetPath);
   QStringList shared;
   if (const auto strings = member(zip.get(), QStringLiteral("xl/sharedStrings.xml"), &error)) {
     if (const QString broken = readSharedStrings(*strings, shared); !broken.isEmpty())
       return kBroken.arg(path, QStringLiteral("xl/sharedStrings.xml: ") + broken);
   }
   if (!error.isEmpty()) return kBroken.arg(path, error);
-  const std::optional<QString> result = readSheetMember(zip.get(), sheetPath, shared, table);
+  const std::optional<QString> result = readSheetMember(sheet, sheetPath, shared, table);
   if (!result) return kBroken.arg(path, QStringLiteral("в нем нет листа %1").arg(sheetPath));
   if (!result->isEmpty()) return kBroken.arg(path, *result);
   return table.header.isEmpty() ? noHeader(SheetState()) : QString();

@@ -383,6 +383,12 @@ std::string_view RowView::text(int column) const {
   return {text, static_cast<std::size_t>(sqlite3_column_bytes(m_statement, column))};
 }
 
+std::optional<double> RowView::number(int column) const {
+  const int type = sqlite3_column_type(m_statement, column);
+  if (type != SQLITE_INTEGER && type != SQLITE_FLOAT) return std::nullopt;
+  return sqlite3_column_double(m_statement, column);
+}
+
 void Session::forEachRow(const QString& sql, const std::function<void(const RowView&)>& visit,
                          QStringList* columns) {
   const Prepared prepared = prepare(sql, true);

@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -68,6 +69,9 @@ class RowView {
   bool isNull(int column) const;
   // The value as UTF-8 text; empty for Null (tell the two apart with isNull).
   std::string_view text(int column) const;
+  // The value when the engine holds it as a number (not as text or Null): numbers need no
+  // round trip through their spelling.
+  std::optional<double> number(int column) const;
 
  private:
   friend class Session;

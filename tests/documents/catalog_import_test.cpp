@@ -178,6 +178,37 @@ TEST(XlsxReaderTest, ALargeSheetReadsBackEveryRowInOrder) {
   }
 }
 
+// A damaged sheet, inflated on its own thread, is refused as damaged wherever it breaks;
+// nothing hangs and nothing is half read as if whole.
+TEST(XlsxReaderTest, ADamagedSheetIsRefusedWhereverItBreaks) {
+  QTemporaryDir dir;
+  ListTable list;
+  list.headers = {QStringLiteral("Наименование")};
+  for (int i = 0; i < 60000; ++i) list.rows.push_back({QStringLiteral("Товар %1").arg(i * 7919)});
+  const QString path = dir.filePath(QStringLiteral("книга.xlsx"));
+  ASSERT_EQ(list_export::writeXlsx(list, path), QString());
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray whole = file.readAll();
+  file.close();
+  const qsizetype sheet = whole.indexOf("xl/worksheets/sheet1.xml");
+  ASSERT_GT(sheet, 0);
+  const qsizetype next = whole.indexOf("PK\x03\x04", sheet);
+  const qsizetype end = next > sheet ? next : whole.size();
+  for (const double at : {0.1, 0.5, 0.95}) {
+    QByteArray damaged = whole;
+    const qsizetype spot = sheet + 64 + static_cast<qsizetype>((end - sheet - 64) * at);
+    for (qsizetype k = spot; k < spot + 16; ++k) damaged[k] = static_cast<char>(damaged[k] ^ 0x5a);
+    const QString broken = dir.filePath(QStringLiteral("плохая.xlsx"));
+    QFile out(broken);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(damaged);
+    out.close();
+    SourceTable table;
+    EXPECT_NE(xlsx_reader::readFile(broken, table), QString()) << at;
+  }
+}
+
 // A catalog of goods with a number, a date, a reference to the stores and an enumeration.
 class CatalogImportTest : public ::testing::Test, protected balvix::testing::TempDatabase {
  protected:

@@ -134,7 +134,8 @@ TEST_F(AccountObjectTest, KeptTotalsAnswerAsThePostingsDoThroughRandomPostingsAn
   };
   const QString sums = QStringLiteral(
       "Делать Пока Сч.Получить() = 1\n  Сообщить(Сч.Код & \" \" & Сч.СНД & \" \" & Сч.СНК & \" \" "
-      "& Сч.ОборотД & \" \" & Сч.ОборотК & \" \" & Сч.СКД & \" \" & Сч.СКК)\nЦикл\n");
+      "& Сч.ОборотД & \" \" & Сч.ОборотК & \" \" & Сч.СКД & \" \" & Сч.СКК)\nЦикл\n"
+      "Сообщить(\"[\" & Сч.Итог(\"СКД\") & \"] [\" & Сч.Итог(\"Кредит\") & \"]\")\n");
   int times = 0;
   for (int op = 0; op < 400; ++op) {
     if (random.bounded(4) > 0 || times == 0) {
@@ -155,6 +156,10 @@ TEST_F(AccountObjectTest, KeptTotalsAnswerAsThePostingsDoThroughRandomPostingsAn
     for (int q = 0; q < 4; ++q) {
       QDate from = day(), to = day();
       if (from > to) std::swap(from, to);
+      if (q == 3) {  // whole months: bounds on a month's first and last day
+        from = from.addDays(1 - from.day());
+        to = to.addDays(to.daysInMonth() - to.day());
+      }
       const QString module = header +
                              (q == 0 ? QString()
                                      : QStringLiteral("Сч.Период(\"%1\", \"%2\")\n")

@@ -11,6 +11,9 @@
 #include <csignal>
 #include <thread>
 
+#include "config/object_definition.h"
+#include "config/references.h"
+#include "config/table_names.h"
 #include "object_fixture.h"
 #include "script/coerce.h"
 #include "script/objects/document_posting.h"
@@ -321,6 +324,43 @@ TEST_F(RegisterTotalsTest, RegisterWithoutTotalsGetsThemBuiltFromItsMovements) {
             (QStringList{"Стол|Главный|3||||Накладная", "Стул|Малый|4||||Ручной"}));
   EXPECT_EQ(moduleBalances({}, {}, QDate(2026, 1, 1), QDate(2026, 2, 1), true),
             (QStringList{"Стол|Главный|3|5|0|2|Накладная", "Стул|Малый|4|0|4|0|Ручной"}));
+}
+
+// Renaming a good into another one's name adds their totals rows up, quarter rows too, and
+// every balance still equals the movements'.
+TEST_F(RegisterTotalsTest, ARenameIntoAnExistingGoodMergesItsTotalsRows) {
+  config::ObjectDefinition sets;
+  sets.kind = config::ObjectKind::Catalog;
+  sets.name = sets.description = QStringLiteral("Комплекты");
+  sets.module = QStringLiteral("_");
+  sets.requisites = {{QStringLiteral("Товар"), config::RequisiteType::catalog("Товары")}};
+  config::insertDefinition(*session, sets);
+  exec(config::createTableStatement(config::TableRole::Elements, sets.name, sets.requisiteNames()));
+  int minute = 0;
+  for (const QDate& day :
+       {QDate(2025, 11, 3), QDate(2026, 2, 10), QDate(2026, 5, 20), QDate(2026, 8, 1)}) {
+    post(day, {{"Стол", "Главный", "5", "+"}, {"Стол", "Малый", "1", "-"}}, QTime(9, ++minute));
+    if (day > QDate(2026, 4, 1))
+      post(day, {{"Стул", "Главный", "2", "+"}, {"Стул", "Малый", "3", "+"}}, QTime(9, ++minute));
+  }
+  // Стол has quarter rows from before Стул's first movement: rows of the old name alone.
+  ASSERT_EQ(
+      column(QStringLiteral("SELECT Товар FROM totals_Регистр_Остатки WHERE ИтогМесяц=-202601 "
+                            "GROUP BY Товар")),
+      QStringList{QStringLiteral("Стол")});
+  {
+    storage::Transaction transaction(*session);
+    config::renameReferences(*session, QStringLiteral("Товары"), QStringLiteral("Стол"),
+                             QStringLiteral("Стул"));
+    transaction.commit();
+  }
+  EXPECT_EQ(totals::compare(*session, QStringLiteral("Остатки")), QStringList());
+  for (const QDate& to : {QDate(2026, 1, 15), QDate(2026, 6, 30), QDate(2026, 12, 31)})
+    EXPECT_EQ(moduleBalances({}, {}, QDate(2026, 2, 1), to, true),
+              rawBalances({}, {}, QDate(2026, 2, 1), to, true))
+        << to.toString().toStdString();
+  EXPECT_EQ(moduleBalances({}, {}, {}, {}, false),
+            (QStringList{"Стул|Главный|24||||Накладная", "Стул|Малый|2||||Накладная"}));
 }
 
 }  // namespace

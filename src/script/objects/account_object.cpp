@@ -184,6 +184,16 @@ QString clsСчет::total(const QString& name) {
   QString column = name;
   if (name == QStringLiteral("СКД") || name == QStringLiteral("СНД")) column = debitColumn();
   if (name == QStringLiteral("СКК") || name == QStringLiteral("СНК")) column = creditColumn();
+  // A non-zero sum from the totals says that some posting carries an amount; a zero one may
+  // mean none does, which only the postings tell.
+  const bool debit = column.compare(debitColumn(), Qt::CaseInsensitive) == 0;
+  if (debit || column.compare(creditColumn(), Qt::CaseInsensitive) == 0) {
+    const std::optional<double> kept = account_totals::sumAll(db(), m_kind, debit);
+    if (kept && *kept != 0) {
+      checkSum(*kept);
+      return formatDouble(*kept);
+    }
+  }
   storage::Recordset postings = db().openRecordset(
       m_kind.isEmpty() ? QStringLiteral("SELECT * FROM itogi")
                        : QStringLiteral("SELECT * FROM itogi WHERE код=") + storage::quote(m_kind));

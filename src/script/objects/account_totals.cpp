@@ -98,7 +98,7 @@ Rows stored(storage::Session& db) {
                 [&](const storage::RowView& row) {
                   const auto number = [&](int c) {
                     double v = 0;
-                    totals::readQuantity(row.text(c), v);
+                    totals::readQuantity(row, c, v);
                     return v;
                   };
                   const std::string_view code = row.text(0);
@@ -197,6 +197,10 @@ std::optional<double> sum(storage::Session& db, const QString& code, bool debit,
   const bool bounded = from || to;
   const int fromMonth = from ? *from / 100 : 0;
   const int toMonth = to ? *to / 100 : INT_MAX;
+  // A bound on the first or the last day of its month takes that month whole.
+  const auto lastDay = [](int month) { return QDate(month / 100, month % 100, 1).daysInMonth(); };
+  const bool fromSplits = from && *from % 100 != 1;
+  const bool toSplits = to && *to % 100 != lastDay(toMonth);
   double total = 0;
   bool unusable = false;
   std::vector<int> partial;
@@ -204,15 +208,15 @@ std::optional<double> sum(storage::Session& db, const QString& code, bool debit,
                     QStringLiteral(" WHERE Код=") + storage::quote(code),
                 [&](const storage::RowView& row) {
                   double month = 0, debits = 0, credits = 0, bad = 0;
-                  totals::readQuantity(row.text(0), month);
-                  totals::readQuantity(row.text(1), debits);
-                  totals::readQuantity(row.text(2), credits);
-                  totals::readQuantity(row.text(3), bad);
+                  totals::readQuantity(row, 0, month);
+                  totals::readQuantity(row, 1, debits);
+                  totals::readQuantity(row, 2, credits);
+                  totals::readQuantity(row, 3, bad);
                   const int m = static_cast<int>(month);
                   if (bad != 0 || (m == 0 && bounded)) unusable = true;
-                  if ((from && m == fromMonth) || (to && m == toMonth))
+                  if ((fromSplits && m == fromMonth) || (toSplits && m == toMonth))
                     partial.push_back(m);
-                  else if (m == 0 || (m > fromMonth && m < toMonth))
+                  else if (m == 0 || (m >= fromMonth && m <= toMonth))
                     total += debit ? debits : credits;
                 });
   if (unusable) return std::nullopt;
@@ -238,6 +242,26 @@ std::optional<double> sum(storage::Session& db, const QString& code, bool debit,
                       total += amount;
                   });
   }
+  return total;
+}
+
+std::optional<double> sumAll(storage::Session& db, const QString& code, bool debit) {
+  if (!db.tableExists(table())) return std::nullopt;
+  double total = 0;
+  bool unusable = false;
+  db.forEachRow(
+      QStringLiteral("SELECT %1,ИтогОшибок FROM ")
+              .arg(debit ? QStringLiteral("ИтогДебет") : QStringLiteral("ИтогКредит")) +
+          table() +
+          (code.isEmpty() ? QString() : QStringLiteral(" WHERE Код=") + storage::quote(code)),
+      [&](const storage::RowView& row) {
+        double amount = 0, bad = 0;
+        totals::readQuantity(row, 0, amount);
+        totals::readQuantity(row, 1, bad);
+        if (bad != 0) unusable = true;
+        total += amount;
+      });
+  if (unusable) return std::nullopt;
   return total;
 }
 

@@ -39,4 +39,9 @@ void deletePostings(storage::Session& db, const QString& condition);
 std::optional<double> sum(storage::Session& db, const QString& code, bool debit,
                           std::optional<int> from, std::optional<int> to);
 
+// The sum of the debit (or credit) postings of every date, of one account or, when `code` is
+// empty, of all; nullopt when the totals cannot answer (none kept, an amount that is not a
+// number).
+std::optional<double> sumAll(storage::Session& db, const QString& code, bool debit);
+
 }  // namespace balvix::script::account_totals

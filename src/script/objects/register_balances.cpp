@@ -22,7 +22,7 @@ struct TextHash {
 };
 
 struct Accumulator {
-  std::vector<std::string> values;  // UTF-8, Null as ""
+  const std::string* key = nullptr;  // the group's values, encoded as Groups keeps them
   std::string document;
   double quantity = 0;
   double opening = 0;
@@ -94,19 +94,50 @@ class Groups {
       m_key.append(reinterpret_cast<const char*>(&length), sizeof length);
       m_key.append(v);
     }
+    // Totals rows come in the order of their groups, month by month, as the groups were
+    // first met: the group after the last one found is the likely one, and needs no hashing.
+    if (const std::size_t hint = m_last + 1; hint < m_groups.size() && *m_groups[hint].key == m_key)
+      return m_groups[m_last = hint];
     auto it = m_byKey.find(std::string_view(m_key));
     if (it == m_byKey.end()) {
       it = m_byKey.emplace(m_key, m_groups.size()).first;
-      Accumulator& fresh = m_groups.emplace_back();
-      fresh.values.reserve(static_cast<std::size_t>(m_columns));
-      for (int c = from; c < from + m_columns; ++c) fresh.values.emplace_back(row.text(c));
+      m_groups.emplace_back().key = &it->first;  // a node's key stays where it is
     }
-    return m_groups[it->second];
+    return m_groups[m_last = it->second];
   }
   std::vector<Accumulator>& groups() { return m_groups; }
 
+  // Orders groups by their values, column by column, as the grouping query orders them.
+  static bool before(const Accumulator& a, const Accumulator& b) {
+    const std::string_view x(*a.key), y(*b.key);
+    for (std::size_t i = 0, j = 0; i < x.size() && j < y.size();) {
+      const std::string_view u = field(x, i), v = field(y, j);
+      if (const int c = u.compare(v); c != 0) return c < 0;
+    }
+    return false;
+  }
+  static QStringList values(const Accumulator& group) {
+    QStringList out;
+    const std::string_view key(*group.key);
+    for (std::size_t i = 0; i < key.size();) {
+      const std::string_view v = field(key, i);
+      out << QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size()));
+    }
+    return out;
+  }
+
  private:
+  // The value at `at` in an encoded key, moving `at` past it.
+  static std::string_view field(std::string_view key, std::size_t& at) {
+    std::uint32_t length = 0;
+    std::memcpy(&length, key.data() + at, sizeof length);
+    const std::string_view v = key.substr(at + sizeof length, length);
+    at += sizeof length + length;
+    return v;
+  }
+
   int m_columns;
+  std::size_t m_last = static_cast<std::size_t>(-1);  // the group found last
   std::string m_key;
   std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> m_byKey;
   std::vector<Accumulator> m_groups;
@@ -137,15 +168,15 @@ void readTotalsRows(storage::Session& db, const BalanceQuery& query, Groups& gro
   db.forEachRow(QStringLiteral("SELECT ") + selected.join(u',') + QStringLiteral(" FROM ") +
                     query.totalsTable + whereClause(conditions),
                 [&](const storage::RowView& row) {
-                  totals::readQuantity(row.text(groupCount + 4), value);
+                  totals::readQuantity(row, groupCount + 4, value);
                   if (value != 0) throw TotalsUnusable();
-                  totals::readQuantity(row.text(groupCount), value);
+                  totals::readQuantity(row, groupCount, value);
                   const int month = static_cast<int>(value);
                   if (month == 0 && dated) throw TotalsUnusable();
                   double receipts = 0, issues = 0, movements = 0;
-                  totals::readQuantity(row.text(groupCount + 1), receipts);
-                  totals::readQuantity(row.text(groupCount + 2), issues);
-                  totals::readQuantity(row.text(groupCount + 3), movements);
+                  totals::readQuantity(row, groupCount + 1, receipts);
+                  totals::readQuantity(row, groupCount + 2, issues);
+                  totals::readQuantity(row, groupCount + 3, movements);
                   into(groups.at(row), month, receipts, issues, static_cast<qint64>(movements));
                 });
 }
@@ -172,7 +203,7 @@ void readMonthMovements(storage::Session& db, const BalanceQuery& query, int mon
                 [&](const storage::RowView& row) {
                   const int date = dateKey(row.text(groupCount), query.table);
                   double amount = 0;
-                  if (hasQuantity && !totals::readQuantity(row.text(groupCount + 2), amount))
+                  if (hasQuantity && !totals::readQuantity(row, groupCount + 2, amount))
                     throw TotalsUnusable();
                   const std::string_view flag = row.text(groupCount + 1);
                   const bool receipt =
@@ -306,8 +337,7 @@ BalanceSet BalanceSet::compute(storage::Session& db, const BalanceQuery& query) 
   std::vector<Accumulator>& found = groups.groups();
   std::erase_if(found, [](const Accumulator& group) { return group.movements <= 0; });
 
-  std::sort(found.begin(), found.end(),
-            [](const Accumulator& a, const Accumulator& b) { return a.values < b.values; });
+  std::sort(found.begin(), found.end(), Groups::before);
   BalanceSet set;
   set.m_columns = query.groupColumns;
   set.m_query = query;
@@ -315,12 +345,11 @@ BalanceSet BalanceSet::compute(storage::Session& db, const BalanceQuery& query) 
   set.m_groups.reserve(found.size());
   for (Accumulator& from : found) {
     BalanceGroup group;
-    for (const std::string& v : from.values) group.values << fromUtf8(v);
+    group.values = Groups::values(from);
     group.quantity = from.quantity;
     group.opening = from.opening;
     group.receipts = from.receipts;
     group.issues = from.issues;
-    set.m_index.insert(group.values, static_cast<int>(set.m_groups.size()));
     set.m_groups.push_back(std::move(group));
   }
   return set;
@@ -373,15 +402,14 @@ BalanceSet BalanceSet::walk(storage::Session& db, const BalanceQuery& query) {
   });
 
   std::vector<Accumulator>& found = groups.groups();
-  std::sort(found.begin(), found.end(),
-            [](const Accumulator& a, const Accumulator& b) { return a.values < b.values; });
+  std::sort(found.begin(), found.end(), Groups::before);
   BalanceSet set;
   set.m_columns = query.groupColumns;
   set.m_query = query;
   set.m_groups.reserve(found.size());
   for (Accumulator& from : found) {
     BalanceGroup group;
-    for (const std::string& v : from.values) group.values << fromUtf8(v);
+    group.values = Groups::values(from);
     group.document = fromUtf8(from.document);
     group.quantity = from.quantity;
     group.opening = from.opening;
@@ -389,7 +417,6 @@ BalanceSet BalanceSet::walk(storage::Session& db, const BalanceQuery& query) {
     group.issues = from.issues;
     group.hasBadQuantity = from.hasBadQuantity;
     group.badQuantity = fromUtf8(from.badQuantity);
-    set.m_index.insert(group.values, static_cast<int>(set.m_groups.size()));
     set.m_groups.push_back(std::move(group));
   }
   return set;
@@ -450,6 +477,11 @@ storage::Recordset BalanceSet::groupRows() const {
 }
 
 const BalanceGroup* BalanceSet::find(const QStringList& values) const {
+  if (m_index.isEmpty() && !m_groups.empty()) {
+    m_index.reserve(static_cast<qsizetype>(m_groups.size()));
+    for (std::size_t i = 0; i < m_groups.size(); ++i)
+      m_index.insert(m_groups[i].values, static_cast<int>(i));
+  }
   const auto it = m_index.constFind(values);
   return it == m_index.constEnd() ? nullptr : &m_groups[static_cast<std::size_t>(*it)];
 }

@@ -62,7 +62,7 @@ class BalanceSet {
  private:
   QStringList m_columns;
   std::vector<BalanceGroup> m_groups;
-  QHash<QStringList, int> m_index;
+  mutable QHash<QStringList, int> m_index;  // made on the first find()
   BalanceQuery m_query;
   bool m_documentsPending = false;
 };

@@ -182,7 +182,7 @@ void recomputeInto(storage::Session& db, const Layout& layout, const QString& ta
         encode(std::to_string(month));
         Sums& sums = held[key];
         double amount = 0;
-        const bool ok = layout.quantity.isEmpty() || readQuantity(row.text(groupCount + 2), amount);
+        const bool ok = layout.quantity.isEmpty() || readQuantity(row, groupCount + 2, amount);
         const std::string_view flag = row.text(groupCount + 1);
         const bool receipt = flag == "+" && !row.isNull(groupCount + 1);
         if (!ok)
@@ -321,6 +321,14 @@ bool readQuantity(std::string_view text, double& out) {
   return parseNumber(fromUtf8(text), out);
 }
 
+bool readQuantity(const storage::RowView& row, int column, double& out) {
+  if (const std::optional<double> n = row.number(column)) {
+    out = *n;
+    return true;
+  }
+  return readQuantity(row.text(column), out);
+}
+
 void rebuild(storage::Session& db, const QString& registerName, const Progress& progress) {
   const std::optional<Layout> layout = layoutOf(db, registerName);
   if (!layout) return;
@@ -417,7 +425,7 @@ QStringList compare(storage::Session& db, const QString& registerName) {
           std::vector<std::string> values;
           for (int c = 0; c < groupCount; ++c) values.emplace_back(row.text(c));
           double month = 0;
-          readQuantity(row.text(groupCount), month);
+          readQuantity(row, groupCount, month);
           QStringList cells;
           for (int c = groupCount + 1; c < groupCount + 9; ++c)
             cells << (row.isNull(c) ? QStringLiteral("0") : fromUtf8(row.text(c)));

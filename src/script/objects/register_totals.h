@@ -11,8 +11,9 @@
 #include <vector>
 
 namespace balvix::storage {
+class RowView;
 class Session;
-}
+}  // namespace balvix::storage
 
 namespace balvix::script::totals {
 
@@ -52,6 +53,8 @@ int nextQuarter(int month);
 int lastQuarter(storage::Session& db, const QString& totalsTable);
 // A movement's quantity read as a number; false when it is not one (an empty one is 0).
 bool readQuantity(std::string_view text, double& out);
+// The same of a column of a row; a number the engine holds as one is taken as it is.
+bool readQuantity(const storage::RowView& row, int column, double& out);
 
 // Called now and then by long work with what is done of how much; false stops the work.
 using Progress = std::function<bool(qint64 done, qint64 total)>;
