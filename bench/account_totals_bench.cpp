@@ -26,7 +26,8 @@ const char* const kDay = "(substr(cDATE,7,4)||substr(cDATE,4,2)||substr(cDATE,1,
 
 QStringList accountCodes(storage::Session& db) {
   QStringList codes;
-  for (storage::Recordset rs = db.openRecordset(QStringLiteral("SELECT Код FROM plan ORDER BY Код"));
+  for (storage::Recordset rs =
+           db.openRecordset(QStringLiteral("SELECT Код FROM plan ORDER BY Код"));
        !rs.eof(); rs.moveNext())
     codes << rs.text(0);
   return codes;
@@ -111,7 +112,8 @@ struct Raw {
     }
     std::vector<double> out;
     while (sqlite3_step(st) == SQLITE_ROW)
-      for (int c = 0; c < sqlite3_column_count(st); ++c) out.push_back(sqlite3_column_double(st, c));
+      for (int c = 0; c < sqlite3_column_count(st); ++c)
+        out.push_back(sqlite3_column_double(st, c));
     sqlite3_finalize(st);
     return out;
   }
@@ -191,7 +193,8 @@ int main(int argc, char** argv) {
   // The whole chart over a period, as the trial balance reads it.
   double bestOurs = 1e300, bestRaw = 1e300;
   for (int round = 0; round < rounds; ++round) {
-    const QDate from = kFirstMonth.addMonths(random.bounded(30)), to = from.addMonths(3).addDays(-1);
+    const QDate from = kFirstMonth.addMonths(random.bounded(30)),
+                to = from.addMonths(3).addDays(-1);
     auto start = Clock::now();
     const QString got = module.run(
         QStringLiteral("Объект Сч = СоздатьОбъект(\"Счет\")\nСч.Период(\"%1\", \"%2\")\n"
@@ -230,8 +233,8 @@ int main(int argc, char** argv) {
 
   // Итог over every posting.
   auto start = Clock::now();
-  const QString total = module.run(QStringLiteral(
-      "Объект Сч = СоздатьОбъект(\"Счет\")\nСообщить(\"\" & Сч.Итог(\"СКД\"))\n"));
+  const QString total = module.run(
+      QStringLiteral("Объект Сч = СоздатьОбъект(\"Счет\")\nСообщить(\"\" & Сч.Итог(\"СКД\"))\n"));
   const double ours = millisecondsSince(start);
   start = Clock::now();
   const double want = raw.numbers(QStringLiteral("SELECT SUM(CAST(Дебет AS REAL)) FROM itogi"))[0];
