@@ -218,6 +218,20 @@ FormLayout composeDefaultLayout(const QList<Requisite>& requisites) {
   return layout;
 }
 
+bool takeRequisiteType(LayoutElement& element, const QList<Requisite>& requisites) {
+  if (element.kind() != LayoutElement::Kind::Field) return false;
+  const QString caption = element.caption().trimmed();
+  for (const Requisite& requisite : requisites)
+    if (requisite.name.compare(caption, Qt::CaseInsensitive) == 0 ||
+        requisite.name.toCaseFolded() == caption.toCaseFolded()) {
+      if (requisite.type.kind == RequisiteType::Kind::None || element.type() == requisite.type)
+        return false;
+      element.setType(requisite.type);
+      return true;
+    }
+  return false;
+}
+
 FormSize defaultFormSize() {
   return FormSize{7905, 4875};
 }

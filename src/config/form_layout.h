@@ -119,6 +119,12 @@ struct FormSize {
 // requisite, "name=txt;index=" + i + ";top=" + top + ";left=250;caption=" + name +
 // ";type=" + type text + ";", i from 1, top 700 and then 500 more per line.
 FormLayout composeDefaultLayout(const QList<Requisite>& requisites);
+// A saved layout owns where a requisite's field is and how large it is; the definition owns
+// what the field holds. A field captioned with a requisite's name (letter case ignored) takes
+// that requisite's current type, so a type changed after the form was arranged («Число»
+// become «Число.Сумма») shows at once. Returns whether the element changed.
+bool takeRequisiteType(LayoutElement& element, const QList<Requisite>& requisites);
+
 // The size that goes with it: 7905 by 4875 twips.
 FormSize defaultFormSize();
 

@@ -53,6 +53,15 @@ bool plainNumber(QStringView t) {
   return i == n && (whole > 0 || (point && fraction > 0));
 }
 
+// «12,5» and «12.5»: the same text but for «,» and «.».
+bool sameButSeparator(QStringView a, QStringView b) {
+  if (a.size() != b.size()) return false;
+  for (qsizetype i = 0; i < a.size(); ++i)
+    if (a[i] != b[i] && !((a[i] == u',' || a[i] == u'.') && (b[i] == u',' || b[i] == u'.')))
+      return false;
+  return true;
+}
+
 // A number as people type it: blanks between thousands dropped; «,» or «.» before the
 // fraction kept as typed, since the forms take either. nullopt when it is no number.
 std::optional<QString> numberValue(const QString& value) {
@@ -432,7 +441,12 @@ bool CatalogImport::plan(const ImportOptions& options, const ImportProgress& pro
     QStringList assignment;
     for (int r = 0; r < names.size(); ++r) {
       if (columnOf[r] < 0 || r == nameAt) continue;
-      if (QStringView(values[r]) != existing.slot(stored, slotOf[r])) changes << names[r];
+      const QStringView before = existing.slot(stored, slotOf[r]);
+      // The same number with the other decimal separator (a CSV written for a spreadsheet)
+      // leaves the stored text as it is.
+      if (m_requisites[r].type.isNumber() && sameButSeparator(values[r], before))
+        values[r] = before.toString();
+      if (QStringView(values[r]) != before) changes << names[r];
       assignment << values[r];
     }
     if (changes.isEmpty()) {

@@ -32,7 +32,20 @@ int widthOf(const ListTable& table, int column) {
   return static_cast<int>(std::clamp<qsizetype>(longest, 4, 60) * 7 + 10);
 }
 
-ReportSheet sheetOf(const ListTable& table, bool typed) {
+enum class Target { Csv, Xlsx };
+
+// The texts of a list that loads back as a number in a CSV: the stored text itself, with a
+// decimal comma for a point, so that the text read back differs at most in the separator
+// (which the forms and the import take either way). A text with blanks, leading zeros or an
+// exponent stays text.
+bool csvNumberKeepsText(const QString& text, double* number, int* decimals) {
+  const std::optional<double> read = script::readNumber(text, decimals);
+  if (!read) return false;
+  *number = *read;
+  return script::numberText(*read, *decimals, false) == QString(text).replace(u'.', u',');
+}
+
+ReportSheet sheetOf(const ListTable& table, Target target) {
   ReportSheet sheet;
   const int columns = static_cast<int>(table.headers.size());
   sheet.columns = columns;
@@ -51,11 +64,21 @@ ReportSheet sheetOf(const ListTable& table, bool typed) {
     for (int c = 0; c < columns && c < values.size(); ++c) {
       ReportCell& cell = row[static_cast<std::size_t>(c)];
       cell.text = values[c];
-      if (!typed || cell.text.isEmpty()) continue;
+      if (cell.text.isEmpty()) continue;
       const Kind kind = table.kinds.value(c, Kind::Text);
       if (kind == Kind::Number) {
         bool ok = false;
-        double number = cell.text.toDouble(&ok);
+        double number = 0;
+        int decimals = 0;
+        if (table.loadsBack && target == Target::Csv) {
+          // Its own decimals, not an amount's two: the text must load back.
+          if (csvNumberKeepsText(cell.text, &number, &decimals)) {
+            cell.kind = CellKind::Number;
+            cell.number = number;
+          }
+          continue;
+        }
+        number = cell.text.toDouble(&ok);
         ok = ok && QString::number(number, 'g', 15) == cell.text;
         if (!ok && !table.loadsBack) {
           const std::optional<double> read = script::readNumber(cell.text);
@@ -77,7 +100,7 @@ ReportSheet sheetOf(const ListTable& table, bool typed) {
     }
     sheet.rows.push_back(std::move(row));
   }
-  if (typed) {
+  if (target == Target::Xlsx) {
     sheet.columnWidths.resize(static_cast<std::size_t>(columns));
     for (int c = 0; c < columns; ++c)
       sheet.columnWidths[static_cast<std::size_t>(c)] = widthOf(table, c);
@@ -88,11 +111,11 @@ ReportSheet sheetOf(const ListTable& table, bool typed) {
 }  // namespace
 
 QString writeCsv(const ListTable& table, const QString& path) {
-  return report_export::writeCsv(sheetOf(table, false), path);
+  return report_export::writeCsv(sheetOf(table, Target::Csv), path);
 }
 
 QString writeXlsx(const ListTable& table, const QString& path, int* alteredCells) {
-  return report_export::writeXlsx(sheetOf(table, true), path, table.title, alteredCells);
+  return report_export::writeXlsx(sheetOf(table, Target::Xlsx), path, table.title, alteredCells);
 }
 
 QString write(const ListTable& table, const QString& path, int* alteredCells) {
@@ -182,6 +205,17 @@ ListTable journalList(storage::Session& db, const QString& journal, const QDate&
     if (!storage::isValidIdentifier(kind) || !db.tableExists(header)) continue;
     const QString described = kindRow.descript.value_or(QString()).trimmed();
     const QString caption = described.isEmpty() ? kind : described;
+    // A journal's own column holds numbers or dates as the first kind that has it says.
+    if (!extras.isEmpty())
+      if (const auto definition = config::readDefinition(db, config::ObjectKind::Document, kind))
+        for (int i = 0; i < extras.size(); ++i)
+          for (const config::Requisite& r : definition->requisites)
+            if (r.name.compare(extras[i], Qt::CaseInsensitive) == 0 &&
+                table.kinds[4 + i] == Kind::Text &&
+                (r.type.kind == Kind::Number || r.type.kind == Kind::Date)) {
+              table.kinds[4 + i] = r.type.kind;
+              table.money[4 + i] = r.type.isMoney();
+            }
     const QStringList headerColumns = db.columns(header);
     const QString lines = config::documentTablePartTable(kind);
     const bool headerTotal = headerColumns.contains(kTotalColumn, Qt::CaseInsensitive);

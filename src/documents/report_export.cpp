@@ -16,12 +16,29 @@
 #include <map>
 #include <string>
 
+#include "script/number_text.h"
+
 namespace balvix::documents::report_export {
 
 namespace {
 
 const QString kHeaderSection = QStringLiteral("Шапка");
 constexpr int kPadding = 3;
+
+// What a spreadsheet set to Russian reads back as the same value: a number with a decimal
+// comma and no blanks between its thousands (a grouped or a point-separated number is read
+// as text, or as a date), with the decimals it shows; a date as dd.MM.yyyy; any other cell
+// its text. A zero the report shows blank is written all the same: the file carries values,
+// not looks.
+QString csvText(const ReportCell& cell, const CellStyle& style) {
+  if (cell.kind == CellKind::Number && std::isfinite(cell.number))
+    return script::numberText(cell.number, shownDecimals(cell, style), false);
+  if (cell.kind == CellKind::Date) {
+    const QDate date = QDate(1899, 12, 30).addDays(static_cast<qint64>(cell.number));
+    if (date.isValid()) return date.toString(QStringLiteral("dd.MM.yyyy"));
+  }
+  return cell.text;
+}
 
 QString csvField(const QString& text) {
   static const QRegularExpression special(QStringLiteral("[;\"\r\n]"));
@@ -115,7 +132,7 @@ QString writeCsv(const ReportSheet& sheet, const QString& path) {
     fields.clear();
     for (int c = 0; c < sheet.columns; ++c) {
       const ReportCell* cell = sheet.cell(r, c);
-      fields << (cell ? csvField(cell->text) : QString());
+      fields << (cell ? csvField(csvText(*cell, sheet.style(cell->style))) : QString());
     }
     out += fields.join(QLatin1Char(';')).toUtf8();
     out += "\r\n";

@@ -16,7 +16,9 @@ namespace balvix::documents {
 namespace report_export {
 
 // UTF-8 with a byte-order mark, fields separated by ";", lines by CR LF; fields holding
-// ";", quotes or line breaks are quoted.
+// ";", quotes or line breaks are quoted. Written for a spreadsheet set to Russian: numbers
+// with a decimal comma and without blanks between thousands («1495864,00»), with the
+// decimals they are shown with; dates as dd.MM.yyyy; texts as they are.
 QString writeCsv(const ReportSheet& sheet, const QString& path);
 // A workbook with one sheet: numbers and dates typed, styles, merged ranges and widths.
 // Texts are written whole where the format allows: characters XML cannot hold become

@@ -117,11 +117,11 @@ void frmUniSpr::load() {
         config::objectPath(config::ObjectKind::Catalog, definition->name.value_or(QString())));
     m_frm->setModuleName(windowTitle());
     const QStringList columns = db->columns(table());
+    QStringList types;
+    for (const config::RequisiteType& type :
+         config::parseTypeList(definition->itemsType.value_or(QString())))
+      types << type.text();
     if (!definition->item) {
-      QStringList types;
-      for (const config::RequisiteType& type :
-           config::parseTypeList(definition->itemsType.value_or(QString())))
-        types << type.text();
       setSizeTwips(kDefaultWidth, kDefaultHeight);
       m_frm->LoadLayout(composeLayout(columns, types));
     } else {
@@ -131,7 +131,10 @@ void frmUniSpr::load() {
         setSizeTwips(size->width, size->height);
       else
         setSizeTwips(kDefaultWidth, kDefaultHeight);
-      m_frm->LoadLayout(*definition->item);
+      QList<config::Requisite> requisites;
+      for (int i = 0; i < columns.size(); ++i)
+        requisites.append({columns[i], config::RequisiteType::parse(types.value(i))});
+      m_frm->LoadLayout(*definition->item, requisites);
       QCoreApplication::processEvents();
     }
 

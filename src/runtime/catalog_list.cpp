@@ -137,6 +137,12 @@ QVariant CatalogListModel::data(const QModelIndex& index, int role) const {
     const bool number = c == 0 || m_columns.value(c - 1).kind == Kind::Number;
     return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
   }
+  if (role == shell::kCellNumberRole) {
+    if (c == 0) return row.code;
+    if (m_columns[c - 1].kind != Kind::Number) return {};
+    const std::optional<double> number = script::readNumber(row.values.value(c - 1));
+    return number ? QVariant(*number) : QVariant();
+  }
   if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole && role != Qt::EditRole) return {};
   if (c == 0) return QString::number(row.code);
   const Column& column = m_columns[c - 1];
@@ -319,7 +325,7 @@ frmSprList::frmSprList(shell::AppState& state, QWidget* parent) : RuntimeWindow(
           [this](const QModelIndex& i) { rowClicked(i.row()); });
   connect(m_list, &QAbstractItemView::activated, this,
           [this](const QModelIndex& i) { rowDoubleClicked(i.row()); });
-  shell::currentFollowsSelection(m_list);
+  shell::describeCells(m_list);
   connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& i) {
             if (i.isValid()) rowClicked(i.row());

@@ -107,7 +107,7 @@ frmPlan::frmPlan(shell::AppState& state, QWidget* parent) : RuntimeWindow(state,
           [this](const QModelIndex& i) { rowClicked(modelRow(i)); });
   connect(m_list, &QAbstractItemView::activated, this,
           [this](const QModelIndex& i) { rowDoubleClicked(modelRow(i)); });
-  shell::currentFollowsSelection(m_list);
+  shell::describeCells(m_list);
   connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& i) { rowClicked(modelRow(i)); });
   loadPlan();

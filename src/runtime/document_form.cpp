@@ -206,7 +206,7 @@ void frmUniDoc::load() {
         setSizeTwips(size->width, size->height);
       else
         setSizeTwips(kDefaultWidth, kDefaultHeight);
-      m_frm->LoadLayout(*definition->layout);
+      m_frm->LoadLayout(*definition->layout, definition->requisites);
       QCoreApplication::processEvents();
     }
     if (definition->hasTablePart) {

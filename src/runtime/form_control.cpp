@@ -158,7 +158,7 @@ void FormControl::clearElements() {
   m_selected = -1;
 }
 
-void FormControl::LoadLayout(const QString& text) {
+void FormControl::LoadLayout(const QString& text, const QList<config::Requisite>& requisites) {
   clearElements();
   config::LayoutParseResult parsed = config::parseLayout(text);
   // Malformed lines are not shown but keep their place, so nothing the user stored is
@@ -179,6 +179,7 @@ void FormControl::LoadLayout(const QString& text) {
       e->raw = lines[i];
     } else if (next < parsed.layout.elements.size()) {
       e->line = parsed.layout.elements[next++];
+      config::takeRequisiteType(e->line, requisites);
       build(*e);
     } else {
       continue;

@@ -60,7 +60,9 @@ class FormControl : public QWidget {
   void setDesignMode(bool on);
   bool designMode() const { return m_designMode; }
 
-  void LoadLayout(const QString& text);
+  // The layout places the fields; a field of one of `requisites` shows the requisite's current
+  // type whatever type the layout was saved with (config::takeRequisiteType).
+  void LoadLayout(const QString& text, const QList<config::Requisite>& requisites = {});
   QString GetLayout() const;
   // Adds an element of a palette type word ("Надпись", "Текст", "Кнопка", "Флажок",
   // "Выбор") at the place last clicked; an empty or unknown word adds nothing. Returns

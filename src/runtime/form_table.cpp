@@ -9,6 +9,7 @@
 #include "documents/document_checks.h"
 #include "runtime/value_field.h"
 #include "script/number_text.h"
+#include "shell/accessibility.h"
 #include "shell/message_box.h"
 #include "storage/db_error.h"
 
@@ -110,8 +111,10 @@ QVariant FormTable::data(const QModelIndex& index, int role) const {
   };
   if (role == Qt::EditRole) return cell(index.row(), index.column());
   if (role == Qt::DisplayRole) return shown();
-  if (role == Qt::AccessibleTextRole)
-    return m_names.value(index.column()) + QStringLiteral(": ") + shown();
+  if (role == Qt::AccessibleTextRole) return shown();
+  if (role == shell::kCellNumberRole && type.isNumber())
+    if (const std::optional<double> number = script::readNumber(cell(index.row(), index.column())))
+      return *number;
   if (role == Qt::TextAlignmentRole && type.isNumber())
     return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   return {};
@@ -252,6 +255,7 @@ FormTableView::FormTableView(FormTable* table, QWidget* parent)
     : QTableView(parent), m_table(table) {
   setObjectName(QStringLiteral("Table"));
   setAccessibleName(QStringLiteral("Таблица"));
+  shell::describeCells(this);
   setModel(table);
   setItemDelegate(new CellDelegate(this));
   setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |

@@ -18,6 +18,7 @@
 
 #include "config/object_definition.h"
 #include "script/objects/program_host.h"
+#include "shell/accessibility.h"
 #include "shell/message_box.h"
 
 namespace balvix::runtime {
@@ -126,6 +127,7 @@ frmImport::frmImport(shell::AppState& state, QWidget* parent) : QDialog(parent),
   m_mappingView = new QTableView(this);
   m_mappingView->setObjectName(QStringLiteral("lstMapping"));
   m_mappingView->setAccessibleName(QStringLiteral("Соответствие столбцов"));
+  shell::describeCells(m_mappingView);
   m_mappingView->setModel(m_mapping);
   m_mappingView->verticalHeader()->hide();
   m_mappingView->horizontalHeader()->setStretchLastSection(true);
@@ -143,6 +145,7 @@ frmImport::frmImport(shell::AppState& state, QWidget* parent) : QDialog(parent),
   m_resultView = new QTableView(this);
   m_resultView->setObjectName(QStringLiteral("lstResults"));
   m_resultView->setAccessibleName(QStringLiteral("Результат проверки"));
+  shell::describeCells(m_resultView);
   m_resultView->setModel(m_results);
   m_resultView->verticalHeader()->hide();
   m_resultView->horizontalHeader()->setStretchLastSection(true);

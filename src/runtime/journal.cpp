@@ -157,7 +157,8 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
   const JournalRow& r = m_rows[static_cast<std::size_t>(index.row())];
   const Column column = columnAt(index.column());
   if (column == ColumnCount) {
-    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole && role != SortRole) return {};
+    if (role == SortRole) return r.extraKeys.value(index.column() - Kind - 1);
+    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
     return r.extras.value(index.column() - Kind - 1);
   }
   if (role == Qt::DecorationRole && column == Posted) {
@@ -166,6 +167,8 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const {
         QApplication::style()->standardIcon(QStyle::SP_DialogCancelButton);
     return r.posted ? posted : unposted;
   }
+  if (role == shell::kCellNumberRole)
+    return column == Total && r.hasTotal ? QVariant(r.total) : QVariant();
   if (role == Qt::TextAlignmentRole && column == Total)
     return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   if (role == SortRole) {
@@ -340,7 +343,7 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
     rowClicked(modelRow(i));
     openDocument();
   });
-  shell::currentFollowsSelection(m_list);
+  shell::describeCells(m_list);
   connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& i) { rowClicked(modelRow(i)); });
   connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
@@ -398,16 +401,27 @@ QString frmZurnal::extrasSelect(const QString& kind) const {
   return select;
 }
 
-QStringList frmZurnal::shownExtras(const QString& kind, const storage::RowView& row,
-                                   int first) const {
-  QStringList extras;
+void frmZurnal::readExtras(const QString& kind, const storage::RowView& row, int first,
+                           JournalRow& into) const {
+  into.extras.clear();
+  into.extraKeys.clear();
   const QList<config::RequisiteType> types = m_extraTypes.value(kind);
   for (int i = 0; i < m_model->extraColumns().size(); ++i) {
     const QString value = text(row.text(first + i));
     const config::RequisiteType type = types.value(i);
-    extras << (type.isNumber() ? script::shownNumber(value, type.isMoney()) : value);
+    const QString shown = type.isNumber() ? script::shownNumber(value, type.isMoney()) : value;
+    into.extras << shown;
+    // An empty or unreadable value sorts after every value (an invalid key).
+    QVariant key = shown;
+    if (type.isNumber()) {
+      const std::optional<double> number = script::readNumber(value);
+      key = number ? QVariant(*number) : QVariant();
+    } else if (type.kind == config::RequisiteType::Kind::Date) {
+      const int date = dateKeyOf(row.text(first + i));
+      key = date > 0 ? QVariant(static_cast<qlonglong>(date)) : QVariant();
+    }
+    into.extraKeys << key;
   }
-  return extras;
 }
 
 void frmZurnal::readTotal(const QString& kind, const script::DocumentKey& key,
@@ -415,11 +429,11 @@ void frmZurnal::readTotal(const QString& kind, const script::DocumentKey& key,
   if (!m_state.db || !storage::isValidIdentifier(kind)) return;
   const QString header = config::documentHeaderTable(kind);
   if (!m_model->extraColumns().isEmpty() && m_state.db->tableExists(header))
-    m_state.db->forEachRow(
-        QStringLiteral("SELECT ''") + extrasSelect(kind) + QStringLiteral(" FROM ") + header +
-            QStringLiteral(" WHERE cDATE=") + storage::quote(key.date) +
-            QStringLiteral(" AND cTIME=") + storage::quote(key.time),
-        [&](const storage::RowView& r) { row.extras = shownExtras(kind, r, 1); });
+    m_state.db->forEachRow(QStringLiteral("SELECT ''") + extrasSelect(kind) +
+                               QStringLiteral(" FROM ") + header + QStringLiteral(" WHERE cDATE=") +
+                               storage::quote(key.date) + QStringLiteral(" AND cTIME=") +
+                               storage::quote(key.time),
+                           [&](const storage::RowView& r) { readExtras(kind, r, 1, row); });
   const QString lines = config::documentTablePartTable(kind);
   const bool headerTotal = hasColumn(*m_state.db, header, kTotalColumn);
   const QString table = headerTotal ? header : lines;
@@ -578,7 +592,7 @@ void frmZurnal::loadList() {
               r.hasTotal = headerTotal || linesTotal;
               r.total = headerTotal ? amountOf(row.text(5))
                                     : sums.value(r.date + QLatin1Char('\n') + r.time);
-              if (!extras.isEmpty()) r.extras = shownExtras(kind, row, 6);
+              if (!extras.isEmpty()) readExtras(kind, row, 6, r);
               rows.push_back(std::move(r));
             });
       }
@@ -745,7 +759,16 @@ bool frmZurnal::exportList(const QString& path) {
   columns.kinds[m_model->columnOf(JournalModel::Date)] = Kind::Date;
   columns.kinds[m_model->columnOf(JournalModel::Total)] = Kind::Number;
   columns.money[m_model->columnOf(JournalModel::Total)] = true;
-  // The total is written as shown («1 495 864,00»): a journal does not load back.
+  // The journal's own columns hold numbers or dates as the first kind that has them says.
+  for (int i = 0; i < m_model->extraColumns().size(); ++i)
+    for (const QString& kind : std::as_const(m_kinds)) {
+      const config::RequisiteType type = m_extraTypes.value(kind).value(i);
+      if (type.kind != Kind::Number && type.kind != Kind::Date) continue;
+      columns.kinds[JournalModel::Kind + 1 + i] = type.kind;
+      columns.money[JournalModel::Kind + 1 + i] = type.isMoney();
+      break;
+    }
+  // Numbers are read from what the list shows («1 495 864,00»): a journal does not load back.
   columns.loadsBack = false;
   return exportView(m_state, this, *m_list, m_journal, columns, path);
 }

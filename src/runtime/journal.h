@@ -45,6 +45,8 @@ struct JournalRow {
   // The journal's own columns (the header requisites its designer chose), as shown; empty
   // for a kind without such a requisite.
   QStringList extras = {};
+  // What each of them sorts by: a number's value, a date's yyyymmdd, else the text shown.
+  QVariantList extraKeys = {};
 };
 
 // The documents of a journal: number, date, time, the kind's caption, the journal's own
@@ -168,8 +170,10 @@ class frmZurnal : public RuntimeWindow {
   void readTotal(const QString& kind, const script::DocumentKey& key, JournalRow& row) const;
   // The journal's own columns that a kind's header has, as a select list ('' for the others).
   QString extrasSelect(const QString& kind) const;
-  // The journal's own columns of a row read with extrasSelect from column `first` on.
-  QStringList shownExtras(const QString& kind, const storage::RowView& row, int first) const;
+  // The journal's own columns of a row read with extrasSelect from column `first` on, as
+  // shown and as sorted.
+  void readExtras(const QString& kind, const storage::RowView& row, int first,
+                  JournalRow& into) const;
 
   QString m_journal;
   QStringList m_kinds;

@@ -36,6 +36,7 @@ ReportGrid::ReportGrid(QWidget* parent)
   m_view = new QTableView(this);
   m_view->setObjectName(QStringLiteral("reportView"));
   m_view->setAccessibleName(QStringLiteral("Отчет"));
+  shell::describeCells(m_view);
   m_view->setModel(m_model);
   m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_view->verticalHeader()->setDefaultSectionSize(ReportSheet::kDefaultRowHeight);

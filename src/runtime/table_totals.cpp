@@ -7,6 +7,7 @@
 #include "config/requisite_type.h"
 #include "runtime/form_table.h"
 #include "script/number_text.h"
+#include "shell/accessibility.h"
 
 namespace balvix::runtime {
 
@@ -40,6 +41,7 @@ TableTotals::TableTotals(FormTable* table, QTableView* rows, QWidget* parent)
     : QTableView(parent), m_table(table), m_rows(rows) {
   setObjectName(QStringLiteral("Totals"));
   setAccessibleName(QStringLiteral("Итого"));
+  shell::describeCells(this);
   setModel(&m_model);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setFocusPolicy(Qt::NoFocus);
@@ -102,9 +104,10 @@ void TableTotals::recount() {
     }
     auto* item = new QStandardItem(text);
     item->setTextAlignment((c == label ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
-    item->setData(m_table->headerData(c, Qt::Horizontal, Qt::DisplayRole),
-                  Qt::AccessibleDescriptionRole);
     m_model.setItem(0, c, item);
+    // The header is hidden; its titles name the totals for an accessibility client.
+    m_model.setHorizontalHeaderItem(
+        c, new QStandardItem(m_table->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()));
   }
   followColumns();
 }

@@ -1,10 +1,8 @@
 #include "shell/accessibility.h"
 
-#include <QAbstractItemView>
 #include <QAccessibleObject>
 #include <QAccessibleWidget>
 #include <QApplication>
-#include <QItemSelectionModel>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
@@ -12,6 +10,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+
+#include "shell/table_accessibility.h"
 
 namespace balvix::shell {
 
@@ -133,6 +133,7 @@ class SubWindowAccessible : public QAccessibleWidget {
 
 QAccessibleInterface* accessibleFactory(const QString& key, QObject* object) {
   if (key == QLatin1String("QApplication") && object == qApp) return new ApplicationAccessible;
+  if (QAccessibleInterface* table = describedTableAccessible(object)) return table;
   if (key == QLatin1String("QMdiSubWindow"))
     if (auto* sub = qobject_cast<QMdiSubWindow*>(object)) return new SubWindowAccessible(sub);
   return nullptr;
@@ -153,19 +154,6 @@ void nameToolbarOverflow(QToolBar* bar) {
     button->setAccessibleName(QStringLiteral("Остальные кнопки панели"));
     button->setToolTip(QStringLiteral("Остальные кнопки панели"));
   }
-}
-
-void currentFollowsSelection(QAbstractItemView* view) {
-  QItemSelectionModel* selection = view->selectionModel();
-  if (!selection) return;
-  QObject::connect(selection, &QItemSelectionModel::selectionChanged, view, [view] {
-    QItemSelectionModel* s = view->selectionModel();
-    const QModelIndexList rows = s->selectedRows();
-    if (rows.size() != 1 || s->currentIndex().row() == rows.first().row()) return;
-    const int column = s->currentIndex().isValid() ? s->currentIndex().column() : 0;
-    s->setCurrentIndex(view->model()->index(rows.first().row(), column),
-                       QItemSelectionModel::NoUpdate);
-  });
 }
 
 }  // namespace balvix::shell

@@ -126,3 +126,32 @@ TEST(FormLayoutText, SizeTextReadsWidthBeforeTheFirstDash) {
   EXPECT_EQ(FormSize::parse(QString()), std::nullopt);
   EXPECT_EQ((FormSize{8000, 5000}).text(), QStringLiteral("8000-5000"));
 }
+
+// The layout keeps where a field is; the definition says what it holds.
+TEST(FormLayoutText, AFieldTakesItsRequisitesCurrentType) {
+  const QList<Requisite> requisites{{QStringLiteral("Цена"), RequisiteType::amount()},
+                                    {QStringLiteral("Склад"), RequisiteType::parse("Текст")},
+                                    {QStringLiteral("Прочее"), RequisiteType{}}};
+  const struct {
+    const char* line;
+    bool changed;
+    const char* type;
+  } cases[] = {
+      {"name=txt;top=700;caption=Цена;type=Число;width=900;", true, "Число.Сумма"},
+      {"name=txt;caption=цена;", true, "Число.Сумма"},
+      {"name=txt;caption=Склад;type=Текст;", false, "Текст"},
+      {"name=txt;caption=Склад;type=Справочник.Склады;", true, "Текст"},
+      {"name=txt;caption=Прочее;type=Дата;", false, "Дата"},  // no type to take
+      {"name=txt;caption=Чужое;type=Дата;", false, "Дата"},
+      {"name=lbl;caption=Цена;", false, ""},
+  };
+  for (const auto& c : cases) {
+    LayoutElement element = parseLayout(QString::fromUtf8(c.line)).layout.elements.value(0);
+    EXPECT_EQ(takeRequisiteType(element, requisites), c.changed) << c.line;
+    EXPECT_EQ(element.value(QStringLiteral("type")).toStdString(), std::string(c.type)) << c.line;
+  }
+  LayoutElement moved = parseLayout(QString::fromUtf8(cases[0].line)).layout.elements.value(0);
+  takeRequisiteType(moved, requisites);
+  EXPECT_EQ(moved.line(),
+            QStringLiteral("name=txt;top=700;caption=Цена;type=Число.Сумма;width=900;"));
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -137,6 +138,81 @@ TEST(AmountCells, AListsAmountsAreNumberCellsAndACatalogsTextsStillLoadBack) {
   EXPECT_TRUE(xlsxCell(journal, QStringLiteral("B2")).number);
   EXPECT_TRUE(zipEntry(journal, QStringLiteral("xl/worksheets/sheet1.xml"))
                   .contains(QRegularExpression(QStringLiteral("<c r=\"B2\"[^>]*><v>1495864</v>"))));
+}
+
+QStringList csvLines(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return QString::fromUtf8(file.readAll().mid(3)).split(QStringLiteral("\r\n"));
+}
+
+// A CSV is read by a spreadsheet set to Russian: numbers with a decimal comma and no blanks
+// (with the decimals they are shown with), dates dd.MM.yyyy, texts as they are.
+TEST(AmountCells, AReportsCsvHoldsNumbersASpreadsheetReads) {
+  ReportSheet sheet;
+  CellStyle money;
+  money.decimals = 2;
+  CellStyle blank = money;
+  blank.blankZero = true;
+  const int amounts = sheet.styleIndex(money);
+  const int blanks = sheet.styleIndex(blank);
+  const struct {
+    ReportCell cell;
+    QString written;
+  } cases[] = {
+      {{"1495864", amounts, CellKind::Number, 1495864}, "1495864,00"},
+      {{"1 495 864,5", 0, CellKind::Number, 1495864.5}, "1495864,5"},
+      {{"2.25", 0, CellKind::Number, 2.25}, "2,25"},
+      {{"-3", amounts, CellKind::Number, -3}, "-3,00"},
+      {{"0", blanks, CellKind::Number, 0}, "0,00"},  // blank on screen, a value in the file
+      {{"05.02.2026", 0, CellKind::Date, 46058}, "05.02.2026"},
+      {{"41.10", amounts, CellKind::Text, 0}, "41.10"},
+      {{"007", 0, CellKind::Text, 0}, "007"},
+  };
+  sheet.columns = 1;
+  for (const auto& c : cases) sheet.rows.push_back({c.cell});
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("отчет.csv"));
+  ASSERT_EQ(report_export::writeCsv(sheet, path), QString());
+  const QStringList lines = csvLines(path);
+  for (std::size_t i = 0; i < std::size(cases); ++i)
+    EXPECT_EQ(lines.value(static_cast<qsizetype>(i)), cases[i].written) << i;
+}
+
+// A list's CSV writes numbers so too; a catalog's keeps each stored number's own digits, so
+// that it loads back as it was, and a text that is no plain number stays as it is.
+TEST(AmountCells, AListsCsvHoldsNumbersASpreadsheetReads) {
+  using Kind = config::RequisiteType::Kind;
+  const struct {
+    bool loadsBack;
+    Kind kind;
+    bool money;
+    QString stored;
+    QString written;
+  } cases[] = {
+      {true, Kind::Number, true, "1500", "1500"},
+      {true, Kind::Number, false, "12.5", "12,5"},
+      {true, Kind::Number, true, "180.25", "180,25"},
+      {true, Kind::Number, false, "007", "007"},
+      {true, Kind::Number, false, "1 200", "1 200"},
+      {true, Kind::Text, false, "12.5", "12.5"},
+      {false, Kind::Number, true, "1" + nb + "495" + nb + "864,00", "1495864,00"},
+      {false, Kind::Number, true, "99", "99,00"},
+      {false, Kind::Number, false, "2,5", "2,5"},
+      {false, Kind::Date, false, "05.02.2026", "05.02.2026"},
+  };
+  QTemporaryDir dir;
+  for (const auto& c : cases) {
+    ListTable table;
+    table.headers = {QStringLiteral("Графа")};
+    table.kinds = {c.kind};
+    table.money = {c.money};
+    table.loadsBack = c.loadsBack;
+    table.rows = {{c.stored}};
+    const QString path = dir.filePath(QStringLiteral("список.csv"));
+    ASSERT_EQ(list_export::writeCsv(table, path), QString());
+    EXPECT_EQ(csvLines(path).value(1), c.written) << c.stored.toStdString();
+  }
 }
 
 TEST(AmountCells, AReportsColumnTitlesComeFromItsHeadingRows) {

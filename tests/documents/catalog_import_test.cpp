@@ -459,6 +459,24 @@ TEST_F(CatalogImportTest, AWorkbookLoadsBackWhatTheListExportWrote) {
   EXPECT_EQ(report.notes, QStringList{QStringLiteral("Столбец «Код» не загружается.")});
 }
 
+// A catalog's CSV writes «12.5» as «12,5» for the spreadsheet; loaded over the catalog it is
+// the same number, and the stored text stays.
+TEST_F(CatalogImportTest, ACsvOfTheCatalogLoadsBackOverItWithoutChanges) {
+  importOf(file(QStringLiteral("товары.csv"), good()))->load({});
+  const QStringList before = goods();
+  ASSERT_TRUE(before.join(u'\n').contains(QStringLiteral("|12.5|")));
+  const QString csv = m_dir.filePath(QStringLiteral("список.csv"));
+  ASSERT_EQ(list_export::writeCsv(list_export::catalogList(db(), QStringLiteral("Товары")), csv),
+            QString());
+  auto import = importOf(csv);
+  ASSERT_EQ(import->source().rows.size(), 2u);
+  EXPECT_TRUE(import->source().rows[0].contains(QStringLiteral("12,5")));
+  EXPECT_TRUE(import->source().rows[1].contains(QStringLiteral("1234,50")));
+  const ImportReport report = import->load({});
+  EXPECT_EQ(std::tuple(report.added, report.changed, report.unchanged), std::tuple(0, 0, 2));
+  EXPECT_EQ(goods(), before);
+}
+
 TEST_F(CatalogImportTest, TheCommandLineSaysWhatItRefusedAndExitsWithOneForIt) {
   const QString path = file(QStringLiteral("товары.csv"), good() + "Болты;abc;Главный;шт;\r\n");
   QString error, output;

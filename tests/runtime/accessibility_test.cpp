@@ -2,6 +2,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
 #include <functional>
@@ -165,6 +166,14 @@ TEST_F(AccessibilityTest, SelectingARowThroughTheAccessibilityInterfaceChoosesIt
   const int other = before == 1 ? 0 : 1;
   EXPECT_TRUE(table->tableInterface()->selectRow(other));
   EXPECT_EQ(list->list()->currentIndex().row(), other);
+  // The list's cells read, its numbers as values too, and take nothing: a list is not edited.
+  QAccessibleInterface* code = table->tableInterface()->cellAt(other, 0);
+  ASSERT_TRUE(code && code->valueInterface());
+  EXPECT_EQ(code->text(QAccessible::Name), QStringLiteral("Код"));
+  EXPECT_EQ(code->valueInterface()->currentValue().toInt(),
+            list->list()->model()->index(other, 0).data().toInt());
+  EXPECT_FALSE(code->editableTextInterface());
+  EXPECT_TRUE(code->state().readOnly);
 }
 
 // The report's commands all fit; the «››» of a toolbar too narrow for its buttons is named.
@@ -193,24 +202,102 @@ TEST_F(AccessibilityTest, TheReportToolbarShowsEveryCommandAndItsOverflowButtonI
   }
 }
 
-// A table-part cell reads as its column and value, and takes a new value from the client.
-TEST_F(AccessibilityTest, TablePartCellsReadAndTakeTheirText) {
+// The cell of a row found by its column's name, as a client finds it: among the table's
+// children.
+QAccessibleInterface* cellOfColumn(QAccessibleInterface* table, const QString& column, int row) {
+  for (int i = 0; table && i < table->childCount(); ++i)
+    if (QAccessibleInterface* c = table->child(i);
+        c && c->role() == QAccessible::Cell && c->text(QAccessible::Name) == column &&
+        c->tableCellInterface() && c->tableCellInterface()->rowIndex() == row)
+      return c;
+  return nullptr;
+}
+
+// A table-part cell is named by its column and reads what it shows; a client writes it
+// through the text and value interfaces, and focusing it makes it the current cell.
+TEST_F(AccessibilityTest, TablePartCellsReadAndTakeTheirTextAndValue) {
   frmUniDoc* doc = clickMenu<frmUniDoc>(1, QStringLiteral("Расход"));
   ASSERT_TRUE(doc && doc->hasTable());
   doc->toolbar()->click(2);
-  doc->form()->table()->setCell(0, 0, QStringLiteral("Стол"));
+  doc->toolbar()->click(2);
+  FormTable* rows = doc->form()->table();
+  rows->setCell(0, 0, QStringLiteral("Стол"));
+  rows->setCell(1, 1, QStringLiteral("1234567.5"));
   QAccessibleInterface* window = named(QAccessible::Window, doc->windowTitle());
   ASSERT_TRUE(window);
   QAccessibleInterface* table = named(QAccessible::Table, QStringLiteral("Таблица"), window);
   ASSERT_TRUE(table && table->tableInterface());
-  QAccessibleInterface* cell = table->tableInterface()->cellAt(0, 0);
-  ASSERT_TRUE(cell);
-  EXPECT_EQ(cell->text(QAccessible::Name), QStringLiteral("Товар: Стол"));
-  cell = table->tableInterface()->cellAt(0, 1);
-  ASSERT_TRUE(cell);
-  cell->setText(QAccessible::Value, QStringLiteral("3"));
-  EXPECT_EQ(doc->form()->table()->cell(0, 1), QStringLiteral("3"));
-  EXPECT_EQ(cell->text(QAccessible::Name), QStringLiteral("Количество: 3"));
+  QStringList headers;
+  for (int i = 0; i < table->childCount(); ++i)
+    if (table->child(i)->role() == QAccessible::ColumnHeader)
+      headers << table->child(i)->text(QAccessible::Name);
+  EXPECT_EQ(headers, (QStringList{"Товар", "Количество"}));
+
+  QAccessibleInterface* good = cellOfColumn(table, QStringLiteral("Товар"), 0);
+  ASSERT_TRUE(good && good->textInterface());
+  EXPECT_EQ(good->text(QAccessible::Value), QStringLiteral("Стол"));
+  EXPECT_EQ(good->textInterface()->text(0, good->textInterface()->characterCount()),
+            QStringLiteral("Стол"));
+  EXPECT_FALSE(good->valueInterface());
+  ASSERT_TRUE(good->editableTextInterface());
+  good->editableTextInterface()->insertText(4, QStringLiteral(" дубовый"));
+  EXPECT_EQ(rows->cell(0, 0), QStringLiteral("Стол дубовый"));
+
+  QAccessibleInterface* quantity = cellOfColumn(table, QStringLiteral("Количество"), 1);
+  ASSERT_TRUE(quantity && quantity->valueInterface());
+  const QString shown = QStringLiteral("1 234 567,5").replace(u' ', QChar(0x00A0));
+  EXPECT_EQ(quantity->text(QAccessible::Value), shown);
+  EXPECT_DOUBLE_EQ(quantity->valueInterface()->currentValue().toDouble(), 1234567.5);
+  quantity->setText(QAccessible::Value, QStringLiteral("2 000").replace(u' ', QChar(0x00A0)));
+  EXPECT_EQ(rows->cell(1, 1), QStringLiteral("2000"));
+  quantity->valueInterface()->setCurrentValue(3.25);
+  EXPECT_EQ(rows->cell(1, 1), QStringLiteral("3.25"));
+  // The totals row under the table follows, and reads the same way.
+  QAccessibleInterface* totals = named(QAccessible::Table, QStringLiteral("Итого"), window);
+  QAccessibleInterface* sum = cellOfColumn(totals, QStringLiteral("Количество"), 0);
+  ASSERT_TRUE(sum);
+  EXPECT_EQ(sum->text(QAccessible::Value), QStringLiteral("3,25"));
+  EXPECT_FALSE(sum->editableTextInterface());
+
+  // Focusing a cell makes it current, and the view's own focus event names that cell among
+  // the table's children; a row added above keeps the client's cell its own.
+  ASSERT_TRUE(quantity->actionInterface());
+  quantity->actionInterface()->doAction(QAccessibleActionInterface::setFocusAction());
+  EXPECT_EQ(doc->form()->tableView()->currentIndex(), rows->index(1, 1));
+  // The children are numbered as Qt's own table numbers them, which is how the view names
+  // the cell of its focus and selection events.
+  QTableView plain;
+  plain.setModel(rows);
+  QAccessibleInterface* qt = QAccessible::queryAccessibleInterface(&plain);
+  ASSERT_EQ(qt->childCount(), table->childCount());
+  for (int i = 0; i < qt->childCount(); ++i) {
+    QAccessibleInterface* theirs = qt->child(i);
+    QAccessibleInterface* ours = table->child(i);
+    ASSERT_TRUE(theirs && ours) << i;
+    EXPECT_EQ(ours->role(), theirs->role()) << i;
+    if (theirs->tableCellInterface()) {
+      EXPECT_EQ(std::pair(ours->tableCellInterface()->rowIndex(),
+                          ours->tableCellInterface()->columnIndex()),
+                std::pair(theirs->tableCellInterface()->rowIndex(),
+                          theirs->tableCellInterface()->columnIndex()))
+          << i;
+    }
+    EXPECT_EQ(table->indexOfChild(ours), i);
+  }
+  ASSERT_EQ(quantity->tableCellInterface()->rowHeaderCells().size(), 1);
+  EXPECT_EQ(quantity->tableCellInterface()->rowHeaderCells()[0]->text(QAccessible::Name),
+            QStringLiteral("2"));
+  rows->newRow();
+  EXPECT_EQ(table->tableInterface()->cellAt(1, 1), quantity);
+  rows->removeRow(0);
+  EXPECT_EQ(table->tableInterface()->cellAt(0, 1), quantity);
+  EXPECT_EQ(quantity->tableCellInterface()->rowIndex(), 0);
+
+  // A read-only table part (a posted document's) reads but takes nothing.
+  rows->setReadOnly(true);
+  EXPECT_FALSE(quantity->editableTextInterface());
+  quantity->setText(QAccessible::Value, QStringLiteral("7"));
+  EXPECT_EQ(rows->cell(0, 1), QStringLiteral("3.25"));
 }
 
 }  // namespace

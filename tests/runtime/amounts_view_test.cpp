@@ -6,6 +6,8 @@
 
 #include "configurator/journal_designer.h"
 #include "runtime/catalog_list.h"
+#include "runtime/document_form.h"
+#include "runtime/form_control.h"
 #include "runtime/form_table.h"
 #include "runtime/journal.h"
 #include "runtime/list_search.h"
@@ -112,6 +114,87 @@ TEST(AmountFields, ATableCellShowsItsNumberFormattedAndKeepsTheStoredText) {
 }
 
 class AmountListsTest : public RuntimeTest {};
+
+// A requisite made an amount after its form was arranged shows as one in the saved form.
+TEST_F(AmountListsTest, ASavedFormShowsTheRequisitesCurrentType) {
+  db().execute(
+      QStringLiteral("INSERT INTO form_items (name,descript,code,type,items_type,table_,item) "
+                     "VALUES ('Счет','Счет','_','Документ','Число.Сумма;','0',"
+                     "'name=txt;index=1;top=700;left=250;width=2000;caption=Цена;type=Число;')"));
+  db().execute(
+      QStringLiteral("CREATE TABLE items_Документ_Счет(Цена TEXT(50),cDATE TEXT(10),"
+                     "cTIME TEXT(10),Проводка TEXT(10),Номер TEXT(10))"));
+  main()->BuildMenus();
+  auto* doc = clickMenu<frmUniDoc>(1, QStringLiteral("Счет"));
+  ASSERT_TRUE(doc);
+  ValueField* price = doc->form()->field(QStringLiteral("Цена"));
+  ASSERT_TRUE(price);
+  EXPECT_EQ(price->type(), QStringLiteral("Число.Сумма"));
+  price->setText(QStringLiteral("1495864"));
+  auto* line = qobject_cast<QLineEdit*>(price->focusWidget());
+  ASSERT_TRUE(line);
+  EXPECT_EQ(line->text(), "1" + nb + "495" + nb + "864,00");
+  // Where the layout put it, and as large.
+  EXPECT_TRUE(Contains(doc->form()->GetLayout(), QStringLiteral("width=2000;")));
+}
+
+// The journal's own columns sort by what they hold: numbers by value, dates by date, empty
+// values last.
+TEST_F(AmountListsTest, TheJournalsOwnColumnsSortByTheirValues) {
+  db().execute(
+      QStringLiteral("INSERT INTO form_items (name,descript,type,items_type) VALUES "
+                     "('Склад','Склад','Журнал','Количество;Оплата;Срок;Примечание;')"));
+  db().execute(
+      QStringLiteral("INSERT INTO form_items (name,descript,code,type,zurnal,items_type) VALUES "
+                     "('Заказ','Заказ','_','Документ','Склад','Текст;Число;Число.Сумма;Дата;"
+                     "Текст;')"));
+  db().execute(QStringLiteral(
+      "CREATE TABLE items_Документ_Заказ(Наименование TEXT(50),Количество TEXT(50),Оплата "
+      "TEXT(50),Срок TEXT(50),Примечание TEXT(50),cDATE TEXT(10),cTIME TEXT(10),Проводка "
+      "TEXT(10),Номер TEXT(10))"));
+  const QString today = QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+  const struct {
+    const char* name;
+    const char* quantity;
+    const char* paid;
+    const char* due;
+    const char* note;
+  } documents[] = {{"А", "10", "1 200,50", "05.03.2026", "б"},
+                   {"Б", "9", "99", "20.01.2026", "а"},
+                   {"В", "2,5", "", "01.12.2025", "в"},
+                   {"Г", "", "1000.5", "", ""}};
+  int second = 0;
+  for (const auto& d : documents)
+    db().execute(QStringLiteral("INSERT INTO items_Документ_Заказ VALUES (%1,%2,%3,%4,%5,%6,"
+                                "'10:00:%7','1','1')")
+                     .arg(storage::quote(QString::fromUtf8(d.name)),
+                          storage::quote(QString::fromUtf8(d.quantity)),
+                          storage::quote(QString::fromUtf8(d.paid)),
+                          storage::quote(QString::fromUtf8(d.due)),
+                          storage::quote(QString::fromUtf8(d.note)), storage::quote(today))
+                     .arg(++second, 2, 10, QLatin1Char('0')));
+  main()->BuildMenus();
+  auto* journal = clickMenu<frmZurnal>(2, QStringLiteral("Склад"));
+  ASSERT_TRUE(journal);
+  QAbstractItemModel* m = journal->list()->model();
+  const int name = journal->model()->columnOf(JournalModel::Name);
+  const struct {
+    int column;
+    Qt::SortOrder order;
+    QStringList names;
+  } cases[] = {{4, Qt::AscendingOrder, {"В", "Б", "А", "Г"}},
+               {4, Qt::DescendingOrder, {"Г", "А", "Б", "В"}},
+               {5, Qt::AscendingOrder, {"Б", "Г", "А", "В"}},
+               {6, Qt::AscendingOrder, {"В", "Б", "А", "Г"}},
+               {7, Qt::AscendingOrder, {"Г", "Б", "А", "В"}}};
+  for (const auto& c : cases) {
+    journal->list()->sortByColumn(c.column, c.order);
+    QStringList names;
+    for (int r = 0; r < m->rowCount(); ++r) names << m->index(r, name).data().toString();
+    EXPECT_EQ(names, c.names) << m->headerData(c.column, Qt::Horizontal).toString().toStdString()
+                              << " " << c.order;
+  }
+}
 
 TEST_F(AmountListsTest, ACatalogListShowsAmountsAndQuantitiesAsTheyRead) {
   createCatalog(

@@ -488,23 +488,29 @@ TEST_F(DocumentWindowsTest, AfterAChoiceTheFocusIsBackInTheCellThatAsked) {
   EXPECT_TRUE(doc->frame()->isMaximized());
 }
 
-TEST_F(DocumentWindowsTest, CtrlF4ClosesTheActiveWindowAskingAboutChanges) {
+// Ctrl+F4 and Esc close the document, asking first when it was changed; the journal stays.
+TEST_F(DocumentWindowsTest, CtrlF4AndEscCloseTheDocumentAskingAboutChanges) {
   frmZurnal* journal = openJournal();
-  frmUniDoc* doc = newDocument();
-  ASSERT_TRUE(journal && doc);
-  type(doc, QStringLiteral("Наименование"), QStringLiteral("Черновик"));
-  messages.reply(MsgAnswer::Cancel);
-  QTest::keyClick(byName<QLineEdit>(doc, QStringLiteral("Наименование")), Qt::Key_F4,
-                  Qt::ControlModifier);
-  processEvents();
-  EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Сохранить изменения?")});
-  EXPECT_TRUE(openWindows<frmUniDoc>().contains(doc));
-  messages.reply(MsgAnswer::No);
-  QTest::keyClick(byName<QLineEdit>(doc, QStringLiteral("Наименование")), Qt::Key_F4,
-                  Qt::ControlModifier);
-  processEvents();
-  EXPECT_FALSE(openWindows<frmUniDoc>().contains(doc));
-  EXPECT_TRUE(openWindows<frmZurnal>().contains(journal));
+  ASSERT_TRUE(journal);
+  for (const QKeyCombination key :
+       {Qt::ControlModifier | Qt::Key_F4, QKeyCombination(Qt::Key_Escape)}) {
+    SCOPED_TRACE(QKeySequence(key).toString().toStdString());
+    messages.clear();
+    frmUniDoc* doc = newDocument();
+    ASSERT_TRUE(doc);
+    type(doc, QStringLiteral("Наименование"), QStringLiteral("Черновик"));
+    auto* field = byName<QLineEdit>(doc, QStringLiteral("Наименование"));
+    messages.reply(MsgAnswer::Cancel);
+    QTest::keyClick(field, key.key(), key.keyboardModifiers());
+    processEvents();
+    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Сохранить изменения?")});
+    EXPECT_TRUE(openWindows<frmUniDoc>().contains(doc));
+    messages.reply(MsgAnswer::No);
+    QTest::keyClick(field, key.key(), key.keyboardModifiers());
+    processEvents();
+    EXPECT_FALSE(openWindows<frmUniDoc>().contains(doc));
+    EXPECT_TRUE(openWindows<frmZurnal>().contains(journal));
+  }
 }
 
 // The working date set in the settings is shown in the status line and dates new
