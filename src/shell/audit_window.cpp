@@ -108,7 +108,7 @@ frmAuditJournal::frmAuditJournal(AppState& state, QWidget* parent)
   for (const auto& [column, width] :
        {std::pair{0, 80}, {1, 64}, {2, 110}, {3, 150}, {4, 170}, {5, 140}})
     m_list->setColumnWidth(column, width);
-  currentFollowsSelection(m_list);
+  describeCells(m_list);
   layout->addWidget(m_list, 1);
   auto* detailsLabel = new QLabel(QStringLiteral("&Подробности:"), this);
   m_details = new QPlainTextEdit(this);
