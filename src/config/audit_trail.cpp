@@ -121,9 +121,11 @@ void append(storage::Session& db, const QString& eventKind, const QString& objec
   QStringList values{QString::number(r.number)};
   for (const QString* value : {&r.date, &r.time, &r.user, &r.event, &r.object, &r.reference,
                                &r.details, &r.previousHash, &r.hash})
-    values << quote(*value);
-  db.execute(QStringLiteral("INSERT INTO ") + auditTable() + QStringLiteral(" (") +
-             auditColumns().join(u',') + QStringLiteral(") VALUES (") + values.join(u',') + u')');
+    values << *value;
+  db.executeEach(QStringLiteral("INSERT INTO ") + auditTable() + QStringLiteral(" (") +
+                     auditColumns().join(u',') + QStringLiteral(") VALUES (?") +
+                     QStringLiteral(",?").repeated(values.size() - 1) + u')',
+                 {values});
   transaction.commit();
 }
 

@@ -298,7 +298,9 @@ void Session::execute(const QString& sql) {
 
 void Session::executeEach(const QString& sql, const std::vector<QStringList>& rows) {
   if (rows.empty()) return;
-  const Prepared prepared = prepare(sql, false);
+  // The values are bound, so the same text comes again: it is kept once seen twice, and a
+  // table's triggers are compiled into it once, not at every row written.
+  const Prepared prepared = prepare(sql, true);
   sqlite3_stmt* stmt = prepared.statement;
   // A row's texts are encoded one after another into one buffer kept for all rows and bound
   // where they lie: no allocation and no copy per value.
@@ -329,10 +331,13 @@ void Session::executeEach(const QString& sql, const std::vector<QStringList>& ro
     }
     if (rc != SQLITE_DONE) {
       const DbError error = engineError(m_db, rc, m_path);
+      sqlite3_clear_bindings(stmt);
       release(prepared);
       throw error;
     }
   }
+  // A kept statement must not point at the buffer once it is gone.
+  sqlite3_clear_bindings(stmt);
   release(prepared);
   if (prepared.definition) afterDefinition(prepared.created);
 }

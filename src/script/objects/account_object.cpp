@@ -235,11 +235,10 @@ void clsСчет::post(const Value& amount, bool debit) {
         ErrorCode::TypeMismatch,
         QStringLiteral("%1: сумма «%2» не является числом; проводка не записана.")
             .arg(operation, text));
-  db().execute(
-      QStringLiteral("INSERT INTO itogi (Код,%1,cDATE,cTIME,Документ) VALUES (%2,%3,%4,%5,%6)")
-          .arg(debit ? debitColumn() : creditColumn(), storage::quote(m_kind), storage::quote(text),
-               storage::quote(dateText(*date)), storage::quote(ctx.documentSaveTime),
-               storage::quote(ctx.currentObjectName)));
+  db().executeEach(
+      QStringLiteral("INSERT INTO itogi (Код,%1,cDATE,cTIME,Документ) VALUES (?,?,?,?,?)")
+          .arg(debit ? debitColumn() : creditColumn()),
+      {{m_kind, text, dateText(*date), ctx.documentSaveTime, ctx.currentObjectName}});
   account_totals::addPosting(db(), m_kind, debit, text, dateText(*date));
   host().processEvents();
 }

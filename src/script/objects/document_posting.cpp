@@ -95,13 +95,18 @@ void insertRows(storage::Session& db, const QString& tablePart, const DocumentCo
   QString names;
   for (const QString& column : tableColumns) names += column + QLatin1Char(',');
   names += QStringLiteral("cDATE,cTIME");
+  std::vector<QStringList> rows;
+  rows.reserve(document.rows.size());
   for (const QStringList& row : document.rows) {
-    QString list;
-    for (int at : source) list += quote(at >= 0 ? row.value(at) : QString()) + QLatin1Char(',');
-    list += quote(key.date) + QLatin1Char(',') + quote(key.time);
-    db.execute(QStringLiteral("INSERT INTO ") + tablePart + QStringLiteral(" (") + names +
-               QStringLiteral(") VALUES (") + list + QLatin1Char(')'));
+    QStringList values;
+    for (int at : source) values << (at >= 0 ? row.value(at) : QString());
+    values << key.date << key.time;
+    rows.push_back(std::move(values));
   }
+  db.executeEach(QStringLiteral("INSERT INTO ") + tablePart + QStringLiteral(" (") + names +
+                     QStringLiteral(") VALUES (") +
+                     QStringLiteral("?,").repeated(source.size() + 1) + QStringLiteral("?)"),
+                 rows);
 }
 
 // Restores what the posting put into the shared state, however the posting ends.

@@ -114,14 +114,16 @@ void clsРегистр::move(const QString& flag) {
   QStringList names, values;
   for (qsizetype i = 0; i < columns.size() - kSystemColumns; ++i) {
     names << columns[i];
-    values << storage::quote(requisite(columns[i]));
+    values << requisite(columns[i]);
   }
   names << QStringLiteral("cDATE") << QStringLiteral("cTime") << QStringLiteral("Документ")
         << QStringLiteral("Флаг");
-  values << storage::quote(dateText(*date)) << storage::quote(ctx.documentSaveTime)
-         << storage::quote(ctx.currentObjectName) << storage::quote(flag);
-  db().execute(QStringLiteral("INSERT INTO ") + config::registerTable(m_kind) + u'(' +
-               names.join(u',') + QStringLiteral(") VALUES (") + values.join(u',') + u')');
+  values << dateText(*date) << ctx.documentSaveTime << ctx.currentObjectName << flag;
+  // Bound, the statement is the same for every movement of the register.
+  db().executeEach(QStringLiteral("INSERT INTO ") + config::registerTable(m_kind) + u'(' +
+                       names.join(u',') + QStringLiteral(") VALUES (") +
+                       QStringLiteral("?,").repeated(names.size() - 1) + QStringLiteral("?)"),
+                   {values});
   addToTotals(columns, dateText(*date), flag);
   m_values.clear();
 }
