@@ -61,6 +61,27 @@ struct BasicModuleEngine {
 };
 using ModuleEngine = BasicModuleEngine<>;
 
+// A receipt's posting module: each table row into the stock register, the header's sum
+// as postings Дт 41 Кт 60.
+inline QString receiptModule() {
+  return QStringLiteral(
+      "Процедура ПриСохранении()\r\n"
+      "  Объект Рег = СоздатьОбъект(\"Регистр\")\r\n"
+      "  Рег.Вид = \"Остатки\"\r\n"
+      "  Таблица.ВыбратьСтроки()\r\n"
+      "  Делать Пока Таблица.ПолучитьСтроку() = 1\r\n"
+      "    Рег.Реквизит(\"Товар\") = Таблица.ЗначениеКолонки(\"Товар\")\r\n"
+      "    Рег.Реквизит(\"Количество\") = Таблица.ЗначениеКолонки(\"Количество\")\r\n"
+      "    Рег.ДвижениеВыполнить(\"+\")\r\n"
+      "  Цикл\r\n"
+      "  Объект Сч = СоздатьОбъект(\"Счет\")\r\n"
+      "  Сч.Вид = \"41\"\r\n"
+      "  Сч.ПриходВыполнить(Форма.Значение(\"Сумма\"))\r\n"
+      "  Сч.Вид = \"60\"\r\n"
+      "  Сч.РасходВыполнить(Форма.Значение(\"Сумма\"))\r\n"
+      "КонецПроцедуры\r\n");
+}
+
 // Anchor: every column of every row of `sql` read as text through the raw C API, from opening
 // the file to closing it; milliseconds.
 inline double rawReadAllMs(const QString& path, const char* sql) {
