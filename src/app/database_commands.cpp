@@ -1,5 +1,6 @@
 #include "app/database_commands.h"
 
+#include <QDir>
 #include <cstdio>
 
 #include "app/console_host.h"
@@ -60,6 +61,30 @@ int rebuildTotalsCommand(const QString& dbPath) {
     return 1;
   }
   std::printf("Итоги пересчитаны по движениям, регистров: %d\n", registers);
+  return 0;
+}
+
+int backupCommand(const QString& database, const QString& file, bool force) {
+  try {
+    storage::backupDatabaseFile(database, file, {}, force);
+  } catch (const storage::DbError& e) {
+    printError(e.description());
+    return 1;
+  }
+  // The record goes in after the copy, as the window's backup does: the copy is the state the
+  // record speaks of.
+  try {
+    std::unique_ptr<storage::Session> db = storage::Session::open(database);
+    config::audit::append(*db, config::audit::event::kBackup, QStringLiteral("База данных"),
+                          QString(),
+                          QStringLiteral("Резервная копия записана в файл «%1» (командой).")
+                              .arg(QDir::toNativeSeparators(file)));
+  } catch (const storage::DbError& e) {
+    printError(QStringLiteral("копия записана, но в журнал регистрации не внесена: ") +
+               e.description());
+  }
+  std::printf("Резервная копия базы данных %s записана в %s\n", database.toUtf8().constData(),
+              file.toUtf8().constData());
   return 0;
 }
 

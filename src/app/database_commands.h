@@ -13,4 +13,8 @@ int checkCommand(const QString& dbPath);
 // one transaction. 0 when done, 1 on an error, 2 when the database cannot be opened.
 int rebuildTotalsCommand(const QString& dbPath);
 
+// `--backup DB FILE [--force]`: a copy of the database while it may stay in use; the copy is
+// recorded in the database's audit trail (a read-only database is copied all the same).
+int backupCommand(const QString& database, const QString& file, bool force);
+
 }  // namespace balvix::app

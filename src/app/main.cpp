@@ -76,6 +76,11 @@ void printUsage() {
       "                                              (навсегда; без даты — по дату закрытия)\n"
       "  balvix --verify-audit --db ФАЙЛ             проверить цепочку журнала регистрации\n"
       "                                              (код выхода 0 — не нарушена, 1 — нарушена)\n"
+      "  balvix --archive-audit --db ФАЙЛ [--archive АРХИВ]  перенести старые записи журнала\n"
+      "        [--older-than ЛЕТ | --before ДД.ММ.ГГГГ]  регистрации в архив (без срока —\n"
+      "                                              по сроку хранения базы)\n"
+      "  balvix --audit-retention ЛЕТ --db ФАЙЛ      срок хранения записей журнала (0 — без "
+      "срока)\n"
       "  balvix --export-config БАЗА ПАПКА           выгрузить конфигурацию в текстовые файлы\n"
       "  balvix --import-config ПАПКА БАЗА           загрузить конфигурацию из файлов, сначала\n"
       "        [--dry-run]                           показав изменения (только показать);\n"
@@ -124,7 +129,12 @@ bool knownOption(const QString& arg) {
                                       QStringLiteral("--verify-audit"),
                                       QStringLiteral("--export-config"),
                                       QStringLiteral("--import-config"),
-                                      QStringLiteral("--allow-data-loss")};
+                                      QStringLiteral("--allow-data-loss"),
+                                      QStringLiteral("--archive-audit"),
+                                      QStringLiteral("--archive"),
+                                      QStringLiteral("--older-than"),
+                                      QStringLiteral("--before"),
+                                      QStringLiteral("--audit-retention")};
   return options.contains(arg);
 }
 
@@ -170,18 +180,6 @@ int createDatabase(const QString& path, bool demo) {
     return 1;
   }
   std::printf("Создана база данных %s\n", path.toUtf8().constData());
-  return 0;
-}
-
-int backupCommand(const QString& database, const QString& file, bool force) {
-  try {
-    balvix::storage::backupDatabaseFile(database, file, {}, force);
-  } catch (const balvix::storage::DbError& e) {
-    std::fprintf(stderr, "balvix: %s\n", e.description().toUtf8().constData());
-    return 1;
-  }
-  std::printf("Резервная копия базы данных %s записана в %s\n", database.toUtf8().constData(),
-              file.toUtf8().constData());
   return 0;
 }
 
@@ -325,7 +323,7 @@ int main(int argc, char** argv) {
       printUsage();
       return 1;
     }
-    return backupCommand(operands.at(i + 1), operands.at(i + 2), force);
+    return balvix::app::backupCommand(operands.at(i + 1), operands.at(i + 2), force);
   }
   for (const QString& command : {QStringLiteral("--check"), QStringLiteral("--rebuild-totals")}) {
     if (!args.contains(command)) continue;

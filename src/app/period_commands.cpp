@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "app/console_host.h"
+#include "config/audit_archive.h"
 #include "config/audit_trail.h"
 #include "config/closed_periods.h"
 
@@ -70,9 +71,54 @@ int verifyAuditCommand(const QString& dbPath) {
   }
 }
 
+namespace {
+
+bool yearsValue(const QString& text, int* years) {
+  bool ok = false;
+  *years = text.trimmed().toInt(&ok);
+  if (ok && *years >= 0) return true;
+  writeLine(stderr, QStringLiteral("balvix: срок «%1» — не число лет.").arg(text));
+  return false;
+}
+
+}  // namespace
+
+int archiveAuditCommand(const QString& dbPath, const QString& years, const QString& before,
+                        const QString& archive) {
+  int age = 0;
+  if (!years.isEmpty() && !yearsValue(years, &age)) return 1;
+  return run(dbPath, before, false, [&](storage::Session& db, const QDate& date) {
+    const QString file = archive.isEmpty() ? config::audit::defaultArchivePath(db.path()) : archive;
+    const QDate today = QDate::currentDate();
+    if (date.isValid()) return config::audit::moveToArchive(db, date, file).text();
+    if (!years.isEmpty())
+      return config::audit::moveToArchive(db, today.addYears(-age), file).text();
+    if (config::audit::retentionYears(db) == 0)
+      throw storage::DbError(storage::ErrorCode::Other,
+                             QStringLiteral("Срок хранения журнала регистрации не задан: укажите "
+                                            "--older-than ЛЕТ или --before ДД.ММ.ГГГГ, или задайте "
+                                            "срок (--audit-retention ЛЕТ)."));
+    return config::audit::applyRetention(db, today, file).text();
+  });
+}
+
+int auditRetentionCommand(const QString& dbPath, const QString& years) {
+  int age = 0;
+  if (!yearsValue(years, &age)) return 1;
+  return run(dbPath, QString(), false, [&](storage::Session& db, const QDate&) {
+    config::audit::setRetentionYears(db, age);
+    return age == 0
+               ? QStringLiteral("Журнал регистрации хранится без срока.")
+               : QStringLiteral("Записи журнала регистрации старше %1 лет переносятся в архив.")
+                     .arg(age);
+  });
+}
+
 int periodCommand(int argc, char** argv, const QStringList& args) {
-  const QStringList commands{QStringLiteral("--close-period"), QStringLiteral("--reopen-period"),
-                             QStringLiteral("--lock-period"), QStringLiteral("--verify-audit")};
+  const QStringList commands{
+      QStringLiteral("--close-period"),  QStringLiteral("--reopen-period"),
+      QStringLiteral("--lock-period"),   QStringLiteral("--verify-audit"),
+      QStringLiteral("--archive-audit"), QStringLiteral("--audit-retention")};
   QString command;
   for (const QString& c : commands)
     if (args.contains(c)) command = c;
@@ -100,6 +146,17 @@ int periodCommand(int argc, char** argv, const QStringList& args) {
     return reopenPeriodCommand(db, date, reason);
   }
   if (command == commands[2]) return lockPeriodCommand(db, date);
+  if (command == commands[4])
+    return archiveAuditCommand(db, value(QStringLiteral("--older-than")),
+                               value(QStringLiteral("--before")),
+                               value(QStringLiteral("--archive")));
+  if (command == commands[5]) {
+    if (date.isEmpty()) {
+      writeLine(stderr, QStringLiteral("balvix: --audit-retention: укажите срок в годах."));
+      return 2;
+    }
+    return auditRetentionCommand(db, date);
+  }
   return verifyAuditCommand(db);
 }
 

@@ -16,7 +16,15 @@ int lockPeriodCommand(const QString& dbPath, const QString& date);
 // broken record, 2 when the database cannot be opened.
 int verifyAuditCommand(const QString& dbPath);
 
-// The dispatch of the four options above from the command line; -1 when none of them is given.
+// `--archive-audit [--older-than YEARS | --before DD.MM.YYYY] [--archive FILE] --db FILE`: moves
+// the oldest records of the audit trail into its archive (the retention set for the database
+// when neither bound is given); `--audit-retention YEARS --db FILE` sets that retention (0: keep
+// everything). 0 when done, 1 when refused, 2 when the database cannot be opened.
+int archiveAuditCommand(const QString& dbPath, const QString& years, const QString& before,
+                        const QString& archive);
+int auditRetentionCommand(const QString& dbPath, const QString& years);
+
+// The dispatch of the options above from the command line; -1 when none of them is given.
 int periodCommand(int argc, char** argv, const QStringList& args);
 
 }  // namespace balvix::app

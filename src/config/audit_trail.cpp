@@ -25,29 +25,84 @@ QString text(std::string_view utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-void createGuards(storage::Session& db) {
-  storage::createRowGuard(db, QStringLiteral("guard_audit_update"), auditTable(),
-                          storage::RowEvent::Update, QString(), kRefused);
-  storage::createRowGuard(db, QStringLiteral("guard_audit_delete"), auditTable(),
-                          storage::RowEvent::Delete, QString(), kRefused);
+const QString kStateRefused = QStringLiteral(
+    "Состояние журнала регистрации не изменяется назад и не удаляется: без него не видно, "
+    "что удалены последние записи.");
+
+const QStringList kStateColumns{QStringLiteral("ПервыйНомер"), QStringLiteral("ХешПередПервым"),
+                                QStringLiteral("ПоследнийНомер"), QStringLiteral("ПоследнийХеш"),
+                                QStringLiteral("СрокХраненияЛет")};
+
+const QString kGuardPrefix = QStringLiteral("guard_audit_");
+constexpr int kGuardCount = 5;
+
+void writeRecord(storage::Session& db, const Record& r) {
+  QStringList values{QString::number(r.number)};
+  for (const QString* value : {&r.date, &r.time, &r.user, &r.event, &r.object, &r.reference,
+                               &r.details, &r.previousHash, &r.hash})
+    values << *value;
+  db.executeEach(QStringLiteral("INSERT INTO ") + auditTable() + QStringLiteral(" (") +
+                     auditColumns().join(u',') + QStringLiteral(") VALUES (?") +
+                     QStringLiteral(",?").repeated(values.size() - 1) + u')',
+                 {values});
 }
 
-struct Tail {
-  qint64 number = 0;
-  QString hash;
-};
+// The state as the records themselves give it: for a trail made before its state was kept.
+State stateOfRecords(storage::Session& db) {
+  State state;
+  storage::Recordset first =
+      db.openRecordset(QStringLiteral("SELECT Номер,ПредыдущийХеш FROM ") + auditTable() +
+                       QStringLiteral(" ORDER BY Номер LIMIT 1"));
+  if (first.eof()) return state;
+  state.firstNumber = first.value(0).toLongLong();
+  state.hashBeforeFirst = first.text(1);
+  storage::Recordset last =
+      db.openRecordset(QStringLiteral("SELECT Номер,Хеш FROM ") + auditTable() +
+                       QStringLiteral(" ORDER BY Номер DESC LIMIT 1"));
+  state.lastNumber = last.value(0).toLongLong();
+  state.lastHash = last.text(1);
+  return state;
+}
 
-Tail lastRecord(storage::Session& db) {
-  storage::Recordset rs = db.openRecordset(QStringLiteral("SELECT Номер,Хеш FROM ") + auditTable() +
-                                           QStringLiteral(" ORDER BY Номер DESC LIMIT 1"));
-  if (rs.eof()) return {};
-  return {rs.value(0).toLongLong(), rs.text(1)};
+void createState(storage::Session& db, const State& s) {
+  db.execute(QStringLiteral("CREATE TABLE ") + auditStateTable() +
+             QStringLiteral("(ПервыйНомер INTEGER, ХешПередПервым TEXT, ПоследнийНомер INTEGER, "
+                            "ПоследнийХеш TEXT, СрокХраненияЛет INTEGER)"));
+  db.executeEach(QStringLiteral("INSERT INTO ") + auditStateTable() + QStringLiteral(" (") +
+                     kStateColumns.join(u',') + QStringLiteral(") VALUES (?,?,?,?,?)"),
+                 {{QString::number(s.firstNumber), s.hashBeforeFirst, QString::number(s.lastNumber),
+                   s.lastHash, QString::number(s.retentionYears)}});
 }
 
 }  // namespace
 
+void createGuards(storage::Session& db, bool deletable) {
+  storage::createRowGuard(db, QStringLiteral("guard_audit_update"), auditTable(),
+                          storage::RowEvent::Update, QString(), kRefused);
+  if (deletable)
+    storage::dropRowGuard(db, QStringLiteral("guard_audit_delete"));
+  else
+    storage::createRowGuard(db, QStringLiteral("guard_audit_delete"), auditTable(),
+                            storage::RowEvent::Delete, QString(), kRefused);
+  storage::createRowGuard(
+      db, QStringLiteral("guard_audit_state_insert"), auditStateTable(), storage::RowEvent::Insert,
+      QStringLiteral("(SELECT count(*) FROM ") + auditStateTable() + QStringLiteral(") > 0"),
+      kStateRefused);
+  storage::createRowGuard(db, QStringLiteral("guard_audit_state_update"), auditStateTable(),
+                          storage::RowEvent::Update,
+                          QStringLiteral("NEW.ПоследнийНомер < OLD.ПоследнийНомер OR "
+                                         "NEW.ПервыйНомер < OLD.ПервыйНомер"),
+                          kStateRefused);
+  storage::createRowGuard(db, QStringLiteral("guard_audit_state_delete"), auditStateTable(),
+                          storage::RowEvent::Delete, QString(), kStateRefused);
+}
+
 QString auditTable() {
   return QStringLiteral("ЖурналРегистрации");
+}
+
+QString auditStateTable() {
+  return QStringLiteral("ЖурналРегистрацииСостояние");
 }
 
 QStringList auditColumns() {
@@ -84,31 +139,76 @@ QString currentUser() {
   return home.isEmpty() ? QStringLiteral("неизвестный пользователь") : home;
 }
 
-bool ensure(storage::Session& db) {
-  if (db.tableExists(auditTable())) {
-    if (storage::rowGuards(db, QStringLiteral("guard_audit_")).size() < 2) createGuards(db);
-    return false;
-  }
-  storage::Transaction transaction(db);
+State readState(storage::Session& db) {
+  if (!db.tableExists(auditStateTable()))
+    return db.tableExists(auditTable()) ? stateOfRecords(db) : State();
+  storage::Recordset rs = db.openRecordset(QStringLiteral("SELECT ") + kStateColumns.join(u',') +
+                                           QStringLiteral(" FROM ") + auditStateTable());
+  State state;
+  if (rs.eof()) return state;
+  state.firstNumber = rs.value(0).toLongLong();
+  state.hashBeforeFirst = rs.text(1);
+  state.lastNumber = rs.value(2).toLongLong();
+  state.lastHash = rs.text(3);
+  state.retentionYears = rs.value(4).toInt();
+  return state;
+}
+
+void createTrail(storage::Session& db, const State& initial) {
   db.execute(QStringLiteral("CREATE TABLE ") + auditTable() +
              QStringLiteral("(Номер INTEGER PRIMARY KEY, Дата TEXT(10), Время TEXT(8), "
                             "Пользователь TEXT, Событие TEXT, Объект TEXT, Ссылка TEXT, "
                             "Подробности TEXT, ПредыдущийХеш TEXT, Хеш TEXT)"));
+  createState(db, initial);
   createGuards(db);
-  append(db, event::kStart, QStringLiteral("База данных"), QString(),
-         QStringLiteral("Журнал регистрации начат."));
+}
+
+bool ensure(storage::Session& db) {
+  const bool hadTrail = db.tableExists(auditTable());
+  if (hadTrail && db.tableExists(auditStateTable())) {
+    if (storage::rowGuards(db, kGuardPrefix).size() < kGuardCount) createGuards(db);
+    return false;
+  }
+  storage::Transaction transaction(db);
+  if (hadTrail) {
+    // A trail begun before its state was kept: the state starts from its records as they are.
+    createState(db, stateOfRecords(db));
+    createGuards(db);
+  } else {
+    createTrail(db, State());
+    append(db, event::kStart, QStringLiteral("База данных"), QString(),
+           QStringLiteral("Журнал регистрации начат."));
+  }
   transaction.commit();
-  return true;
+  return !hadTrail;
 }
 
 void append(storage::Session& db, const QString& eventKind, const QString& object,
             const QString& reference, const QString& details) {
   if (!db.tableExists(auditTable())) return;
   storage::Transaction transaction(db);
-  const Tail tail = lastRecord(db);
+  // The next record follows the state's last one, not the table's: a last record removed by an
+  // outside tool leaves a gap before the next, which the check finds. A record added past the
+  // state by such a tool is stepped over, so that work goes on while the chain shows the break.
+  qint64 last = 0;
+  QString lastHash;
+  const bool hasState = db.tableExists(auditStateTable());
+  if (hasState) {
+    storage::Recordset rs = db.openRecordset(
+        QStringLiteral("SELECT ПоследнийНомер,ПоследнийХеш,(SELECT max(Номер) FROM ") +
+        auditTable() + QStringLiteral(") FROM ") + auditStateTable());
+    if (!rs.eof()) {
+      last = std::max(rs.value(0).toLongLong(), rs.value(2).toLongLong());
+      lastHash = rs.text(1);
+    }
+  } else {
+    const State state = stateOfRecords(db);
+    last = state.lastNumber;
+    lastHash = state.lastHash;
+  }
   const QDateTime now = QDateTime::currentDateTime();
   Record r;
-  r.number = tail.number + 1;
+  r.number = last + 1;
   r.date = now.toString(QStringLiteral("dd.MM.yyyy"));
   r.time = now.toString(QStringLiteral("hh:mm:ss"));
   r.user = currentUser();
@@ -116,16 +216,13 @@ void append(storage::Session& db, const QString& eventKind, const QString& objec
   r.object = object;
   r.reference = reference;
   r.details = details;
-  r.previousHash = tail.hash;
+  r.previousHash = lastHash;
   r.hash = recordHash(r);
-  QStringList values{QString::number(r.number)};
-  for (const QString* value : {&r.date, &r.time, &r.user, &r.event, &r.object, &r.reference,
-                               &r.details, &r.previousHash, &r.hash})
-    values << *value;
-  db.executeEach(QStringLiteral("INSERT INTO ") + auditTable() + QStringLiteral(" (") +
-                     auditColumns().join(u',') + QStringLiteral(") VALUES (?") +
-                     QStringLiteral(",?").repeated(values.size() - 1) + u')',
-                 {values});
+  writeRecord(db, r);
+  if (hasState)
+    db.executeEach(QStringLiteral("UPDATE ") + auditStateTable() +
+                       QStringLiteral(" SET ПоследнийНомер=?,ПоследнийХеш=?"),
+                   {{QString::number(r.number), r.hash}});
   transaction.commit();
 }
 
@@ -139,12 +236,18 @@ Verification verify(storage::Session& db, const std::function<bool(qint64, qint6
   Verification result;
   // A database the program has not opened since before the trail has nothing to verify yet.
   if (!db.tableExists(auditTable())) return result;
+  const bool hasState = db.tableExists(auditStateTable());
+  const State state = readState(db);
   const qint64 total = db.openRecordset(QStringLiteral("SELECT count(*) FROM ") + auditTable())
                            .value(0)
                            .toLongLong();
   Record previous;
   bool first = true;
   qint64 done = 0;
+  const auto missing = [](qint64 from, qint64 to) {
+    return from == to ? QStringLiteral("нет записи № %1 (удалена).").arg(from)
+                      : QStringLiteral("нет записей № %1–%2 (удалены).").arg(from).arg(to);
+  };
   db.forEachRow(
       QStringLiteral("SELECT ") + auditColumns().join(u',') + QStringLiteral(" FROM ") +
           auditTable() + QStringLiteral(" ORDER BY Номер"),
@@ -161,16 +264,21 @@ Verification verify(storage::Session& db, const std::function<bool(qint64, qint6
           result.problem = QStringLiteral("запись № %1 (%2 %3, %4): %5")
                                .arg(QString::number(r.number), r.date, r.time, r.event, why);
         };
-        if (!first && r.number != previous.number + 1)
-          broken(QStringLiteral("перед ней нет записей № %1–%2 (удалены).")
-                     .arg(previous.number + 1)
-                     .arg(r.number - 1));
-        else if (r.previousHash != (first ? QString() : previous.hash))
+        const qint64 expected = first ? state.firstNumber : previous.number + 1;
+        if (r.number > expected)
+          broken(QStringLiteral("перед ней ") + missing(expected, r.number - 1));
+        else if (first && r.number < expected)
+          broken(QStringLiteral("записи до № %1 перенесены в архив, а эта осталась (журнал "
+                                "изменен).")
+                     .arg(expected));
+        else if (r.previousHash != (first ? state.hashBeforeFirst : previous.hash))
           broken(
               QStringLiteral("не совпадает хеш предыдущей записи (предыдущая запись изменена "
                              "или удалена)."));
         else if (r.hash != recordHash(r))
           broken(QStringLiteral("содержимое записи не совпадает с ее хешем (запись изменена)."));
+        else if (hasState && r.number == state.lastNumber && r.hash != state.lastHash)
+          broken(QStringLiteral("это не та запись, которой журнал кончается (запись заменена)."));
         previous = r;
         first = false;
         if (progress && done % 65536 == 0 && !progress(done, total))
@@ -178,6 +286,26 @@ Verification verify(storage::Session& db, const std::function<bool(qint64, qint6
                                  QStringLiteral("Проверка журнала регистрации прервана."));
       });
   result.records = done;
+  // The end of the chain is checked against the state: records removed from the end leave no
+  // gap between the ones that are left.
+  // The state is read before the walk for what is missing and after it for what is too many, so
+  // that records another program appends meanwhile count as neither.
+  const qint64 lastLeft = first ? state.firstNumber - 1 : previous.number;
+  if (result.firstBroken != 0 || !hasState) return result;
+  if (lastLeft < state.lastNumber) {
+    result.firstBroken = lastLeft + 1;
+    result.problem = QStringLiteral("запись № %1: после записи № %2 %3")
+                         .arg(lastLeft + 1)
+                         .arg(lastLeft)
+                         .arg(missing(lastLeft + 1, state.lastNumber));
+  } else if (const qint64 end = readState(db).lastNumber; lastLeft > end) {
+    result.firstBroken = end + 1;
+    result.problem = QStringLiteral(
+                         "запись № %1: добавлена после последней записи журнала № %2, "
+                         "мимо программы.")
+                         .arg(end + 1)
+                         .arg(end);
+  }
   return result;
 }
 

@@ -18,6 +18,9 @@ namespace balvix::config::audit {
 // by an outside tool breaks the chain from that record on.
 QString auditTable();
 QStringList auditColumns();  // Номер, Дата, Время, Пользователь, Событие, Объект, Ссылка, ...
+// The trail's one-row state: where its chain begins (after the records moved to an archive) and
+// where it ends, kept apart from the records so that a removed last record is told too.
+QString auditStateTable();
 
 // The kinds of event, as the journal shows them.
 namespace event {
@@ -35,6 +38,8 @@ inline const QString kPeriodLock = QStringLiteral("Запрет изменени
 inline const QString kBackup = QStringLiteral("Резервная копия");
 inline const QString kRestore = QStringLiteral("Восстановление из копии");
 inline const QString kImport = QStringLiteral("Загрузка данных");
+inline const QString kArchive = QStringLiteral("Перенос в архив");
+inline const QString kRetention = QStringLiteral("Срок хранения журнала");
 }  // namespace event
 
 // One record as stored.
@@ -50,6 +55,25 @@ struct Record {
   QString previousHash;
   QString hash;
 };
+
+// Where the chain stands. `firstNumber` and `hashBeforeFirst` move on when the oldest records go
+// to an archive; `lastNumber` and `lastHash` with every record appended.
+struct State {
+  qint64 firstNumber = 1;
+  QString hashBeforeFirst;
+  qint64 lastNumber = 0;
+  QString lastHash;
+  int retentionYears = 0;  // records older than this go to the archive; 0: all are kept
+};
+// The state of the trail; a database without the trail gives the state of an empty one.
+State readState(storage::Session& db);
+
+// Creates the trail's table, its state (`initial`) and their guards in a database that has
+// neither: the archive file starts so. The transaction is the caller's.
+void createTrail(storage::Session& db, const State& initial);
+// Makes the guards of the trail anew; the records' delete guard may be left out while the
+// oldest records are moved away in the same transaction.
+void createGuards(storage::Session& db, bool deletable = false);
 
 // The hash a record must carry: over its content and the previous record's hash.
 QString recordHash(const Record& record);

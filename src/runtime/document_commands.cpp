@@ -4,6 +4,7 @@
 #include "documents/document_title.h"
 #include "runtime/document_form.h"
 #include "runtime/runtime_windows.h"
+#include "script/objects/document_posting.h"
 #include "shell/message_box.h"
 #include "shell/object_deletion.h"
 #include "shell/window_names.h"
@@ -20,6 +21,16 @@ namespace {
 QString askAbout(shell::AppState& state, const QString& kind, const script::DocumentKey& key,
                  bool removing) {
   try {
+    // A document of the closed period is refused before the question, not after it.
+    if (const QString refusal =
+            script::posting::closedPeriodRefusal(*state.db, kind, key, removing);
+        !refusal.isEmpty()) {
+      MessageBoxes::show(
+          refusal, shell::MsgButtons::Ok,
+          removing ? QStringLiteral("Удаление...") : QStringLiteral("Отмена проведения"),
+          shell::MsgIcon::Warning);
+      return QString();
+    }
     const QString title = documents::documentTitle(*state.db, kind, key);
     const documents::DocumentExtent extent = documents::documentExtent(*state.db, kind, key);
     return removing ? documents::deleteQuestion(title, extent)

@@ -2,22 +2,32 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "config/audit_archive.h"
 #include "config/audit_trail.h"
+#include "config/object_kind.h"
 #include "documents/audit_journal.h"
 #include "documents/list_export.h"
 #include "shell/accessibility.h"
 #include "shell/app_state.h"
+#include "shell/frm_main.h"
 #include "shell/message_box.h"
+#include "shell/window_names.h"
+#include "shell/window_provider.h"
 #include "storage/session.h"
 
 namespace balvix::shell {
@@ -70,7 +80,8 @@ frmAuditJournal::frmAuditJournal(AppState& state, QWidget* parent)
   using namespace config::audit::event;
   for (const QString& kind :
        {kPosting, kUnposting, kDocumentSave, kDeletion, kElementNew, kElementChange, kConfiguration,
-        kPeriodClose, kPeriodReopen, kPeriodLock, kBackup, kRestore, kImport, kStart})
+        kPeriodClose, kPeriodReopen, kPeriodLock, kBackup, kRestore, kImport, kArchive, kRetention,
+        kStart})
     m_event->addItem(kind, kind);
   filters->addWidget(caption(this, QStringLiteral("Период &с:"), m_from), 0, 0);
   filters->addWidget(m_from, 0, 1);
@@ -91,6 +102,18 @@ frmAuditJournal::frmAuditJournal(AppState& state, QWidget* parent)
   exporting->setAccessibleName(QStringLiteral("Выгрузить"));
   filters->addWidget(apply, 0, 6);
   filters->addWidget(exporting, 1, 6);
+  m_retention = new QSpinBox(this);
+  m_retention->setObjectName(QStringLiteral("txtAuditRetention"));
+  m_retention->setAccessibleName(QStringLiteral("Хранить лет"));
+  m_retention->setRange(0, 100);
+  m_retention->setSpecialValueText(QStringLiteral("без срока"));
+  m_retention->setValue(config::audit::retentionYears(*state.db));
+  auto* archiving = new QPushButton(QStringLiteral("В &архив…"), this);
+  archiving->setObjectName(QStringLiteral("cmdAuditArchive"));
+  archiving->setAccessibleName(QStringLiteral("В архив"));
+  filters->addWidget(caption(this, QStringLiteral("&Хранить лет:"), m_retention), 2, 4);
+  filters->addWidget(m_retention, 2, 5);
+  filters->addWidget(archiving, 2, 6);
   layout->addLayout(filters);
 
   m_model = new documents::AuditJournalModel(*state.db, this);
@@ -122,6 +145,10 @@ frmAuditJournal::frmAuditJournal(AppState& state, QWidget* parent)
   resize(960, 560);
 
   connect(apply, &QPushButton::clicked, this, &frmAuditJournal::applyFilter);
+  connect(archiving, &QPushButton::clicked, this, [this] { moveOldToArchive(); });
+  connect(m_retention, &QSpinBox::editingFinished, this, &frmAuditJournal::retentionEdited);
+  connect(m_list, &QTableView::doubleClicked, this, [this] { openNamed(); });
+  m_list->installEventFilter(this);
   connect(exporting, &QPushButton::clicked, this, [this] { exportTo(); });
   connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           &frmAuditJournal::showCurrent);
@@ -171,6 +198,97 @@ bool frmAuditJournal::exportTo(QString path) {
     return false;
   }
   return true;
+}
+
+bool frmAuditJournal::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_list && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && openNamed()) return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+bool frmAuditJournal::openNamed() {
+  const int row = m_list->currentIndex().row();
+  if (row < 0 || row >= m_model->rowCount() || !m_state.windows) return false;
+  const config::audit::Record& r = m_model->record(row);
+  const std::optional<config::ObjectKind> kind = config::kindFromWord(r.object.section(u'.', 0, 0));
+  const QString name = r.object.section(u'.', 1);
+  if (!kind || name.isEmpty() || r.reference.isEmpty()) return false;
+  QString window;
+  m_state.currentObjectType = config::typeWord(*kind);
+  m_state.currentObjectName = name;
+  m_state.formDesignMode = false;
+  if (*kind == config::ObjectKind::Document) {
+    // A document is named by its date and time.
+    m_state.currentElementName = name;
+    m_state.pickedDocumentDate = r.reference.section(u' ', 0, 0);
+    m_state.pickedDocumentTime = r.reference.section(u' ', 1, 1);
+    window = window_names::kDocumentForm;
+  } else if (*kind == config::ObjectKind::Catalog) {
+    m_state.currentElementName = r.reference;
+    window = window_names::kCatalogElementForm;
+  } else {
+    return false;
+  }
+  QWidget* form = m_state.windows->newWindow(window);
+  if (!form) return false;
+  if (*kind == config::ObjectKind::Document) m_state.documentWindow = form;
+  if (m_state.mainWindow)
+    m_state.mainWindow->showRuntimeWindow(form);
+  else
+    form->show();
+  return true;
+}
+
+void frmAuditJournal::retentionEdited() {
+  if (m_retention->value() == config::audit::retentionYears(*m_state.db)) return;
+  try {
+    config::audit::setRetentionYears(*m_state.db, m_retention->value());
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(e.description(), MsgButtons::Ok, kTitle, MsgIcon::Critical);
+    m_retention->setValue(config::audit::retentionYears(*m_state.db));
+  }
+}
+
+bool frmAuditJournal::moveOldToArchive(const QString& archivePath) {
+  retentionEdited();
+  const int years = m_retention->value();
+  if (years == 0) {
+    MessageBoxes::show(
+        QStringLiteral("Укажите, сколько лет записи хранятся в базе данных («Хранить "
+                       "лет»): более старые переносятся в архив."),
+        MsgButtons::Ok, kTitle, MsgIcon::Information);
+    m_retention->setFocus();
+    return false;
+  }
+  const QString file =
+      archivePath.isEmpty() ? config::audit::defaultArchivePath(m_state.db->path()) : archivePath;
+  const QDate before = QDate::currentDate().addYears(-years);
+  if (MessageBoxes::show(
+          QStringLiteral("Перенести записи журнала регистрации, сделанные до %1, в "
+                         "архив «%2»? Из архива они не пропадут, и цепочка журнала "
+                         "продолжится в нем.")
+              .arg(before.toString(QStringLiteral("dd.MM.yyyy")), QDir::toNativeSeparators(file)),
+          MsgButtons::YesNo, kTitle, MsgIcon::Question) != MsgAnswer::Yes)
+    return false;
+  config::audit::ArchiveOutcome outcome;
+  try {
+    QProgressDialog progress(QStringLiteral("Перенос записей журнала регистрации в архив..."),
+                             QStringLiteral("Отмена"), 0, 100, this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    outcome = config::audit::moveToArchive(*m_state.db, before, file, [&](qint64 done, qint64 all) {
+      progress.setValue(all > 0 ? static_cast<int>(done * 100 / all) : 0);
+      return !progress.wasCanceled();
+    });
+  } catch (const storage::DbError& e) {
+    MessageBoxes::show(e.description(), MsgButtons::Ok, kTitle, MsgIcon::Critical);
+    return false;
+  }
+  applyFilter();
+  MessageBoxes::show(outcome.text(), MsgButtons::Ok, kTitle, MsgIcon::Information);
+  return outcome.moved > 0;
 }
 
 frmAuditJournal* showAuditWindow(AppState& state, QWidget* parent) {

@@ -6,6 +6,7 @@ class QComboBox;
 class QDateEdit;
 class QLineEdit;
 class QPlainTextEdit;
+class QSpinBox;
 class QTableView;
 
 namespace balvix::documents {
@@ -33,14 +34,23 @@ class frmAuditJournal : public QWidget {
   QLineEdit* objectFilter() const { return m_object; }
   QComboBox* eventFilter() const { return m_event; }
   QPlainTextEdit* details() const { return m_details; }
+  QSpinBox* retention() const { return m_retention; }
 
   // «Отобрать»: the list anew under the filters.
   void applyFilter();
   // «Выгрузить…»: CSV, or XLSX by the extension; asks for the file when `path` is empty.
   bool exportTo(QString path = QString());
+  // Double click or Enter: the document or catalog element the current record names, in its
+  // own window (which says so when it is gone). False when the record names neither.
+  bool openNamed();
+  // «В архив…»: after the user agrees, the records older than the retention («Хранить лет»)
+  // go to the archive file beside the database; `archivePath` empty: that default file.
+  bool moveOldToArchive(const QString& archivePath = QString());
 
  private:
   void showCurrent();
+  void retentionEdited();
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
   AppState& m_state;
   documents::AuditJournalModel* m_model = nullptr;
@@ -51,6 +61,7 @@ class frmAuditJournal : public QWidget {
   QLineEdit* m_object = nullptr;
   QComboBox* m_event = nullptr;
   QPlainTextEdit* m_details = nullptr;
+  QSpinBox* m_retention = nullptr;
 };
 
 // A new window over the state's database, deleted when closed.

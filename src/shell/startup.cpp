@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "config/audit_archive.h"
 #include "config/control_tables.h"
 #include "config/document_numbers.h"
 #include "config/references.h"
@@ -103,6 +105,29 @@ void buildMissingTotals(storage::Session& db, frmSplash* splash) {
   }
 }
 
+// Records older than the database's retention go to the trail's archive as the program starts:
+// the trail stays of a bounded size without anyone having to remember it.
+void applyAuditRetention(storage::Session& db, frmSplash* splash) {
+  try {
+    const config::audit::ArchiveOutcome outcome = config::audit::applyRetention(
+        db, QDate::currentDate(), config::audit::defaultArchivePath(db.path()),
+        [splash](qint64 done, qint64 total) {
+          if (splash)
+            splash->setStatus(QStringLiteral("Перенос журнала регистрации в архив: %1 из %2...")
+                                  .arg(done)
+                                  .arg(total));
+          QCoreApplication::processEvents();
+          return true;
+        });
+    if (outcome.moved > 0)
+      std::fprintf(stderr, "balvix: %s\n", outcome.text().toUtf8().constData());
+  } catch (const storage::DbError& e) {
+    // The records stay where they are; the next start tries again.
+    reportStartupWarning(QStringLiteral("Записи журнала регистрации не перенесены в архив: %1")
+                             .arg(e.description()));
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<storage::Session> openDatabaseAtStartup(frmSplash* splash, const QString& path,
@@ -129,6 +154,8 @@ std::unique_ptr<storage::Session> openDatabaseAtStartup(frmSplash* splash, const
   // After the totals, so that tables built just now are guarded too.
   if (const QString problem = config::ensureControlTables(*db); !problem.isEmpty())
     reportStartupWarning(problem);
+  else
+    applyAuditRetention(*db, splash);
   QCoreApplication::processEvents();
   // The splash stays up a second, the check counted in; events keep being served meanwhile.
   if (splash) {

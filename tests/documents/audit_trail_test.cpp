@@ -1,5 +1,6 @@
 #include "config/audit_trail.h"
 
+#include "config/audit_archive.h"
 #include "config/closed_periods.h"
 #include "config/global_module.h"
 #include "documents/audit_journal.h"
@@ -47,10 +48,10 @@ TEST_F(PeriodTest, EveryChangeIsRecordedInItsOwnTransaction) {
   EXPECT_TRUE(value("SELECT Подробности FROM ЖурналРегистрации WHERE Номер=6")
                   .contains(QStringLiteral("+' конец")));
   // A posting rolled back leaves no record.
-  const int before = rows("SELECT count(*) FROM ЖурналРегистрации");
+  const int before = value("SELECT count(*) FROM ЖурналРегистрации").toInt();
   balvix::testing::failWrites(db(), "INSERT", "itogi", "диск полон");
   EXPECT_EQ(save(QDate(2026, 10, 5)).outcome, script::PostOutcome::Aborted);
-  EXPECT_EQ(rows("SELECT count(*) FROM ЖурналРегистрации"), before);
+  EXPECT_EQ(value("SELECT count(*) FROM ЖурналРегистрации").toInt(), before);
 }
 
 TEST_F(PeriodTest, AnEditedOrRemovedRecordBreaksTheChainFromThere) {
@@ -60,14 +61,32 @@ TEST_F(PeriodTest, AnEditedOrRemovedRecordBreaksTheChainFromThere) {
   // The table refuses both, through the program and past it.
   EXPECT_THROW(db().execute("UPDATE ЖурналРегистрации SET Пользователь='x'"), storage::DbError);
   EXPECT_NE(outside("DELETE FROM ЖурналРегистрации WHERE Номер=5"), QString());
+  // A sixth record written past the program, with a hash that fits the chain.
+  audit::Record added;
+  added.number = 6;
+  added.event = QStringLiteral("Проведение");
+  added.previousHash = value("SELECT Хеш FROM ЖурналРегистрации WHERE Номер=5");
+  added.hash = audit::recordHash(added);
   const struct {
     const char* what;
-    const char* sql;
+    QString sql;
     qint64 broken;
+    const char* says;
   } cases[] = {
-      {"details edited", "UPDATE ЖурналРегистрации SET Подробности='№ 7' WHERE Номер=3", 3},
-      {"hash recomputed by hand", "UPDATE ЖурналРегистрации SET Хеш='00' WHERE Номер=2", 2},
-      {"a record removed", "DELETE FROM ЖурналРегистрации WHERE Номер=4", 5},
+      {"details edited", "UPDATE ЖурналРегистрации SET Подробности='№ 7' WHERE Номер=3", 3,
+       "запись изменена"},
+      {"hash recomputed by hand", "UPDATE ЖурналРегистрации SET Хеш='00' WHERE Номер=2", 2,
+       "запись изменена"},
+      {"a record removed", "DELETE FROM ЖурналРегистрации WHERE Номер=4", 5, "нет записи № 4"},
+      {"the last record removed", "DELETE FROM ЖурналРегистрации WHERE Номер=5", 5,
+       "после записи № 4 нет записи № 5"},
+      {"the last records removed", "DELETE FROM ЖурналРегистрации WHERE Номер>3", 4,
+       "нет записей № 4–5"},
+      {"a record added past the program",
+       QStringLiteral("INSERT INTO ЖурналРегистрации (Номер,Событие,ПредыдущийХеш,Хеш) VALUES "
+                      "(6,'Проведение','%1','%2')")
+           .arg(added.previousHash, added.hash),
+       6, "мимо программы"},
   };
   for (const auto& c : cases) {
     // A copy of the database for each case: an outside tool drops the guards first.
@@ -76,12 +95,20 @@ TEST_F(PeriodTest, AnEditedOrRemovedRecordBreaksTheChainFromThere) {
     std::unique_ptr<storage::Session> edited = storage::Session::open(copy);
     edited->execute("DROP TRIGGER guard_audit_update");
     edited->execute("DROP TRIGGER guard_audit_delete");
-    edited->execute(QString::fromUtf8(c.sql));
+    edited->execute(c.sql);
     const audit::Verification result = audit::verify(*edited);
     EXPECT_EQ(result.firstBroken, c.broken) << c.what;
-    EXPECT_TRUE(result.text().contains(QStringLiteral("запись № %1").arg(c.broken)))
+    EXPECT_TRUE(result.text().contains(QStringLiteral("запись № %1").arg(c.broken)) &&
+                result.text().contains(QString::fromUtf8(c.says)))
         << result.text().toStdString();
+    // Work goes on after it, and the break stays in sight.
+    audit::append(*edited, audit::event::kImport, "Справочник.Товары", {}, {});
+    EXPECT_FALSE(audit::verify(*edited).ok()) << c.what;
   }
+  // The state's end cannot be moved back to hide them, even through the program.
+  EXPECT_THROW(db().execute("UPDATE ЖурналРегистрацииСостояние SET ПоследнийНомер=4"),
+               storage::DbError);
+  EXPECT_THROW(db().execute("DELETE FROM ЖурналРегистрацииСостояние"), storage::DbError);
   // The command line names it too, and the database check fails with it.
   const QString copy = m_dir.filePath("cli.mdb");
   ASSERT_EQ(outside(QStringLiteral("VACUUM INTO '%1'").arg(copy)), QString());
@@ -111,6 +138,95 @@ TEST(AuditTrail, AnOldDatabaseOpensAndStartsItsChain) {
   // Opened again, it keeps its chain.
   EXPECT_EQ(config::ensureControlTables(old.db()), QString());
   EXPECT_EQ(audit::verify(old.db()).records, 2);
+  // A trail begun before its state was kept gets its state from its records.
+  for (const char* guard :
+       {"guard_audit_state_insert", "guard_audit_state_update", "guard_audit_state_delete"})
+    old.db().execute(QStringLiteral("DROP TRIGGER ") + QString::fromUtf8(guard));
+  old.db().execute("DROP TABLE ЖурналРегистрацииСостояние");
+  EXPECT_EQ(config::ensureControlTables(old.db()), QString());
+  EXPECT_EQ(audit::readState(old.db()).lastNumber, 2);
+  audit::append(old.db(), audit::event::kImport, "Справочник.Товары", {}, "y");
+  EXPECT_TRUE(audit::verify(old.db()).ok());
+  EXPECT_EQ(audit::verify(old.db()).records, 3);
+}
+
+TEST_F(PeriodTest, OldRecordsMoveToAChainedArchiveAndNeverVanish) {
+  for (int i = 0; i < 10; ++i)
+    audit::append(db(), audit::event::kImport, "Справочник.Товары", QString::number(i), {});
+  const QString archive = audit::defaultArchivePath(dbPath());
+  EXPECT_TRUE(archive.endsWith(QStringLiteral(".журнал-архив.mdb"))) << archive.toStdString();
+  const QDate tomorrow = QDate::currentDate().addDays(1);
+  // Stopped midway, nothing is moved.
+  EXPECT_THROW(audit::moveToArchive(db(), tomorrow, archive, [](qint64, qint64) { return false; }),
+               storage::DbError);
+  EXPECT_EQ(value("SELECT count(*) FROM ЖурналРегистрации").toInt(), 11);
+
+  audit::ArchiveOutcome outcome = audit::moveToArchive(db(), tomorrow, archive);
+  EXPECT_EQ(outcome.moved, 10);  // the last record stays
+  EXPECT_EQ(outcome.lastMoved, 10);
+  EXPECT_EQ(value("SELECT min(Номер) FROM ЖурналРегистрации").toInt(), 11);
+  EXPECT_EQ(value("SELECT Событие FROM ЖурналРегистрации WHERE Номер=12"), audit::event::kArchive);
+  EXPECT_TRUE(audit::verify(db()).ok()) << audit::verify(db()).text().toStdString();
+  // Moved again later, the archive's chain runs on.
+  for (int i = 0; i < 3; ++i)
+    audit::append(db(), audit::event::kImport, "Справочник.Товары", {}, {});
+  EXPECT_EQ(audit::moveToArchive(db(), tomorrow, archive).moved, 4);
+  {
+    std::unique_ptr<storage::Session> kept = storage::Session::open(archive);
+    const audit::Verification check = audit::verify(*kept);
+    EXPECT_TRUE(check.ok()) << check.text().toStdString();
+    EXPECT_EQ(check.records, 14);
+    EXPECT_EQ(audit::readState(*kept).lastHash, audit::readState(db()).hashBeforeFirst);
+  }
+  EXPECT_TRUE(audit::verify(db()).ok()) << audit::verify(db()).text().toStdString();
+  EXPECT_EQ(audit::verify(db()).records, 2);
+  // The first record left, removed past the program, is missed.
+  EXPECT_EQ(outside("DROP TRIGGER guard_audit_delete; DELETE FROM ЖурналРегистрации WHERE "
+                    "Номер=15"),
+            QString());
+  EXPECT_EQ(audit::verify(db()).firstBroken, 16);
+  // Another database's archive is refused.
+  balvix::testing::TempDatabase other;
+  ASSERT_EQ(config::ensureControlTables(other.db()), QString());
+  audit::append(other.db(), audit::event::kImport, "Справочник.Товары", {}, {});
+  EXPECT_THROW(
+      {
+        try {
+          audit::moveToArchive(other.db(), tomorrow, archive);
+        } catch (const storage::DbError& e) {
+          EXPECT_TRUE(e.description().contains(QStringLiteral("не продолжает")))
+              << e.description().toStdString();
+          throw;
+        }
+      },
+      storage::DbError);
+}
+
+TEST_F(PeriodTest, TheRetentionMovesWhatIsOlderAndTheCommandsSayWhat) {
+  const QString path = dbPath();
+  QString error, output;
+  EXPECT_EQ(balvix::testing::runProgram({"--archive-audit", "--db", path}, &error), 1);
+  EXPECT_TRUE(error.contains(QStringLiteral("не задан"))) << error.toStdString();
+  EXPECT_EQ(balvix::testing::runProgram({"--audit-retention", "2", "--db", path}, &error), 0);
+  EXPECT_EQ(audit::retentionYears(db()), 2);
+  // Nothing is two years old yet; three years on, all but the last record are.
+  EXPECT_EQ(audit::applyRetention(db(), QDate::currentDate(), m_dir.filePath("a.mdb")).moved, 0);
+  const qint64 before = value("SELECT count(*) FROM ЖурналРегистрации").toInt();
+  EXPECT_EQ(
+      audit::applyRetention(db(), QDate::currentDate().addYears(3), m_dir.filePath("a.mdb")).moved,
+      before - 1);
+  EXPECT_EQ(balvix::testing::runProgram({"--archive-audit", "--db", path, "--before",
+                                         QDate::currentDate().addDays(1).toString("dd.MM.yyyy"),
+                                         "--archive", m_dir.filePath("a.mdb")},
+                                        &error, &output),
+            0)
+      << error.toStdString();
+  EXPECT_TRUE(output.contains(QStringLiteral("перенесено записей: 1"))) << output.toStdString();
+  // A copy made from the command line is in the trail too.
+  EXPECT_EQ(balvix::testing::runProgram({"--backup", path, m_dir.filePath("copy.mdb")}, &error), 0);
+  EXPECT_EQ(value("SELECT Событие FROM ЖурналРегистрации ORDER BY Номер DESC LIMIT 1"),
+            audit::event::kBackup);
+  EXPECT_TRUE(audit::verify(db()).ok());
 }
 
 TEST(AuditTrail, ChangesAreTextsOfWhatDiffers) {

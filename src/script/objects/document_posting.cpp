@@ -321,6 +321,18 @@ void unpost(storage::Session& db, const QString& kind, const DocumentKey& key,
   transaction.commit();
 }
 
+QString closedPeriodRefusal(storage::Session& db, const QString& kind, const DocumentKey& key,
+                            bool removing) {
+  try {
+    requireOpen(db, kind, key.date,
+                removing ? QStringLiteral("не может быть удален")
+                         : QStringLiteral("не может быть распроведен"));
+  } catch (const storage::DbError& e) {
+    return e.description();
+  }
+  return QString();
+}
+
 void remove(storage::Session& db, const QString& kind, const DocumentKey& key) {
   checkKind(kind);
   const QStringList registers = registerTables(db);

@@ -105,6 +105,12 @@ void unpost(storage::Session& db, const QString& kind, const DocumentKey& key,
 // transaction.
 void remove(storage::Session& db, const QString& kind, const DocumentKey& key);
 
+// Why the stored document `key` can be neither deleted (`removing`) nor unposted now, in the
+// words unpost and remove refuse it with: its date lies in the closed period. Empty when it can;
+// a window asks for nothing that would be refused.
+QString closedPeriodRefusal(storage::Session& db, const QString& kind, const DocumentKey& key,
+                            bool removing);
+
 // The register tables of the database (items_Регистр_…).
 QStringList registerTables(storage::Session& db);
 
