@@ -6,6 +6,7 @@
 #include "config/audit_trail.h"
 #include "config/closed_periods.h"
 #include "script/objects/register_totals.h"
+#include "storage/database_copy.h"
 #include "storage/database_file.h"
 #include "storage/session.h"
 
@@ -60,6 +61,20 @@ int rebuildTotalsCommand(const QString& dbPath) {
     return 1;
   }
   std::printf("Итоги пересчитаны по движениям, регистров: %d\n", registers);
+  return 0;
+}
+
+int copyDatabaseCommand(const QString& from, const QString& to) {
+  const std::unique_ptr<storage::Session> db = openDatabase(from);
+  if (!db) return 2;
+  try {
+    storage::copyDatabase(*db, to);
+  } catch (const storage::DbError& e) {
+    printError(e.description());
+    return 1;
+  }
+  std::printf("База данных %s скопирована в %s; число строк каждой таблицы сверено.\n",
+              db->path().toUtf8().constData(), to.toUtf8().constData());
   return 0;
 }
 

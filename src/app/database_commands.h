@@ -13,4 +13,9 @@ int checkCommand(const QString& dbPath);
 // one transaction. 0 when done, 1 on an error, 2 when the database cannot be opened.
 int rebuildTotalsCommand(const QString& dbPath);
 
+// `--copy-database FROM TO`: copies a database whole into a new one (a file to a server's
+// empty database, or back), checked table by table. 0 when done, 1 on an error, 2 when the
+// source cannot be opened.
+int copyDatabaseCommand(const QString& from, const QString& to);
+
 }  // namespace balvix::app

@@ -83,8 +83,9 @@ std::vector<TableShape> fileShapes(Session& db) {
       QRegularExpression::DotMatchesEverythingOption);
   for (TableShape& shape : shapes) {
     for (Recordset rs = db.openRecordset(
-             QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE type IN "
-                            "('index','trigger') AND tbl_name=%1 AND sql IS NOT NULL ORDER BY rowid")
+             QStringLiteral(
+                 "SELECT type, name, sql FROM sqlite_master WHERE type IN "
+                 "('index','trigger') AND tbl_name=%1 AND sql IS NOT NULL ORDER BY rowid")
                  .arg(quote(shape.name)));
          !rs.eof(); rs.moveNext()) {
       if (rs.text(0) == QLatin1String("index")) {
@@ -142,8 +143,9 @@ std::vector<TableShape> serverShapes(PgSession& db) {
          !rs.eof(); rs.moveNext())
       shape.indexes.push_back({rs.text(0), rs.value(1).toInt() != 0, rs.text(2).split(QChar(1))});
     static const QRegularExpression guard(
-        QStringLiteral("^CREATE TRIGGER (\\S+) BEFORE (INSERT|UPDATE|DELETE) ON \\S+ FOR EACH ROW"
-                       "(?: WHEN \\((.*)\\))? EXECUTE FUNCTION balvix_refuse\\('((?:[^']|'')*)'\\)$"),
+        QStringLiteral(
+            "^CREATE TRIGGER (\\S+) BEFORE (INSERT|UPDATE|DELETE) ON \\S+ FOR EACH ROW"
+            "(?: WHEN \\((.*)\\))? EXECUTE FUNCTION balvix_refuse\\('((?:[^']|'')*)'\\)$"),
         QRegularExpression::DotMatchesEverythingOption);
     // The server writes casts of its own into a condition it shows; the file engine needs none.
     static const QRegularExpression casts(
@@ -178,8 +180,8 @@ void writeValues(Session& to, const QString& sql, const std::vector<std::vector<
 }
 
 void copyInto(Session& from, Session& to, const WorkProgress& progress) {
-  std::vector<TableShape> shapes = from.isServer() ? serverShapes(dynamic_cast<PgSession&>(from))
-                                                   : fileShapes(from);
+  std::vector<TableShape> shapes =
+      from.isServer() ? serverShapes(dynamic_cast<PgSession&>(from)) : fileShapes(from);
   qint64 total = 0;
   std::vector<qint64> counts;
   for (const TableShape& shape : shapes) {
@@ -194,7 +196,8 @@ void copyInto(Session& from, Session& to, const WorkProgress& progress) {
   for (std::size_t t = 0; t < shapes.size(); ++t) {
     const TableShape& shape = shapes[t];
     // The new database has the fixed tables already; the source's own take their place.
-    if (to.tableExists(shape.name)) to.execute(QStringLiteral("DROP TABLE ") + quotedName(shape.name));
+    if (to.tableExists(shape.name))
+      to.execute(QStringLiteral("DROP TABLE ") + quotedName(shape.name));
     to.execute(shape.createSql);
     QStringList names;
     QStringList marks;
@@ -212,8 +215,8 @@ void copyInto(Session& from, Session& to, const WorkProgress& progress) {
       if (progress && !progress(done, total))
         throw DbError(ErrorCode::Cancelled, QStringLiteral("Копирование базы данных остановлено."));
     };
-    Recordset rows =
-        from.openRecordset(QStringLiteral("SELECT %1 FROM %2").arg(names.join(u','), quotedName(shape.name)));
+    Recordset rows = from.openRecordset(
+        QStringLiteral("SELECT %1 FROM %2").arg(names.join(u','), quotedName(shape.name)));
     for (; !rows.eof(); rows.moveNext()) {
       std::vector<QVariant> row;
       row.reserve(static_cast<std::size_t>(shape.columns.size()));
@@ -226,8 +229,8 @@ void copyInto(Session& from, Session& to, const WorkProgress& progress) {
       QStringList columns;
       for (const QString& c : index.columns) columns << quotedName(c);
       to.execute(QStringLiteral("CREATE %1INDEX %2 ON %3(%4)")
-                     .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(), quotedName(index.name),
-                          quotedName(shape.name), columns.join(u',')));
+                     .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(),
+                          quotedName(index.name), quotedName(shape.name), columns.join(u',')));
     }
     for (const GuardDef& guard : shape.guards)
       createRowGuard(to, guard.name, shape.name, guard.event, guard.condition, guard.message);
@@ -280,9 +283,8 @@ void copyServerDatabase(Session& db, const QString& target, const WorkProgress& 
   QFile::remove(target);
   if (!QFile::rename(part, target)) {
     QFile::remove(part);
-    throw DbError(ErrorCode::CannotOpen,
-                  QStringLiteral("Не удается записать копию в файл «%1».")
-                      .arg(QDir::toNativeSeparators(target)));
+    throw DbError(ErrorCode::CannotOpen, QStringLiteral("Не удается записать копию в файл «%1».")
+                                             .arg(QDir::toNativeSeparators(target)));
   }
 }
 

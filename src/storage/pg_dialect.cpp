@@ -38,8 +38,8 @@ bool isServerWord(const std::string& lower) {
 
 // Words that end a column's type in a column definition.
 bool endsType(const std::string& lower) {
-  static const char* const words[] = {"not",        "null",    "default", "primary",
-                                      "unique",     "check",   "references", "collate",
+  static const char* const words[] = {"not",        "null",      "default",    "primary",
+                                      "unique",     "check",     "references", "collate",
                                       "constraint", "generated", "as"};
   for (const char* w : words) {
     if (lower == w) return true;

@@ -35,11 +35,12 @@ bool isConnectionState(const QString& state) {
 }  // namespace
 
 DbError connectionLost(const QString& shown, const QString& reason) {
-  return DbError(ErrorCode::ConnectionLost,
-                 QStringLiteral("Связь с сервером базы данных «%1» прервалась%2; изменения, не "
-                                "подтвержденные до этого, не сохранены. Программа подключится "
-                                "заново при следующем действии.")
-                     .arg(shown, reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason)));
+  return DbError(
+      ErrorCode::ConnectionLost,
+      QStringLiteral("Связь с сервером базы данных «%1» прервалась%2; изменения, не "
+                     "подтвержденные до этого, не сохранены. Программа подключится "
+                     "заново при следующем действии.")
+          .arg(shown, reason.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(reason)));
 }
 
 DbError serverError(const pg_result* result, const pg_conn* connection, const QString& shown) {
@@ -58,7 +59,8 @@ DbError serverError(const pg_result* result, const pg_conn* connection, const QS
   if (state == QLatin1String("P0001")) return DbError(ErrorCode::Refused, message);
   // The rest carry the same meaning as the file engine's failures and get the same texts.
   const QString name = quotedPart(message);
-  if (state == QLatin1String("42P01")) return statementError(QStringLiteral("no such table: ") + name);
+  if (state == QLatin1String("42P01"))
+    return statementError(QStringLiteral("no such table: ") + name);
   if (state == QLatin1String("42P07"))
     return statementError(QStringLiteral("table %1 already exists").arg(name));
   if (state == QLatin1String("42703")) {

@@ -46,10 +46,11 @@ const char* const kServerSetup[] = {
 std::vector<std::string> serverSetup() {
   std::vector<std::string> statements(std::begin(kServerSetup), std::end(kServerSetup));
   const char* const arithmetic[][2] = {{"+", "add"}, {"-", "sub"}, {"*", "mul"}, {"/", "div"}};
-  const char* const sides[][3] = {{"text", "numeric", "t_n"}, {"numeric", "text", "n_t"},
-                                  {"text", "text", "t_t"}};
+  const char* const sides[][3] = {
+      {"text", "numeric", "t_n"}, {"numeric", "text", "n_t"}, {"text", "text", "t_t"}};
   auto operand = [](const char* type, const char* arg) {
-    return std::string(type) == "text" ? std::string("balvix_number(") + arg + ")" : std::string(arg);
+    return std::string(type) == "text" ? std::string("balvix_number(") + arg + ")"
+                                       : std::string(arg);
   };
   for (const auto& op : arithmetic) {
     for (const auto& side : sides) {
@@ -72,9 +73,9 @@ std::vector<std::string> serverSetup() {
                            ") RETURNS boolean LANGUAGE sql IMMUTABLE AS $$SELECT " +
                            (left ? "$1 " : "$1::text ") + op[0] + (left ? " $2::text" : " $2") +
                            "$$");
-      statements.push_back(std::string("CREATE OPERATOR ") + op[0] + " (LEFTARG = " +
-                           (left ? "text" : "numeric") + ", RIGHTARG = " +
-                           (left ? "numeric" : "text") + ", FUNCTION = " + name + ")");
+      statements.push_back(
+          std::string("CREATE OPERATOR ") + op[0] + " (LEFTARG = " + (left ? "text" : "numeric") +
+          ", RIGHTARG = " + (left ? "numeric" : "text") + ", FUNCTION = " + name + ")");
     }
   }
   return statements;
@@ -112,8 +113,7 @@ QVariant serverValue(const PGresult* result, int row, int column) {
       return QVariant(static_cast<qlonglong>(value[0] == 't' ? 1 : 0));
     case 17: {
       std::size_t size = 0;
-      unsigned char* bytes =
-          PQunescapeBytea(reinterpret_cast<const unsigned char*>(value), &size);
+      unsigned char* bytes = PQunescapeBytea(reinterpret_cast<const unsigned char*>(value), &size);
       QByteArray data(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(size));
       PQfreemem(bytes);
       return QVariant(data);
@@ -167,7 +167,8 @@ pg_conn* PgSession::connect(const QString& address, const QString& shown) {
 
 void PgSession::prepareConnection() {
   PQsetClientEncoding(m_conn, "UTF8");
-  PQsetNoticeProcessor(m_conn, [](void*, const char*) {}, nullptr);
+  PQsetNoticeProcessor(
+      m_conn, [](void*, const char*) {}, nullptr);
   runPlain("SET client_min_messages = warning");
   runPlain("SET standard_conforming_strings = on");
   runPlain("SET lock_timeout = " + std::to_string(m_lockTimeoutMs));
@@ -272,7 +273,8 @@ QStringList PgSession::serverColumn(const char* sql, const QString& parameter) {
   Result result(PQexecParams(m_conn, sql, 1, nullptr, values, nullptr, nullptr, 0));
   if (PQresultStatus(result.r) != PGRES_TUPLES_OK) fail(std::exchange(result.r, nullptr));
   QStringList out;
-  for (int r = 0; r < PQntuples(result.r); ++r) out << QString::fromUtf8(PQgetvalue(result.r, r, 0));
+  for (int r = 0; r < PQntuples(result.r); ++r)
+    out << QString::fromUtf8(PQgetvalue(result.r, r, 0));
   return out;
 }
 
@@ -327,8 +329,8 @@ PgSession::Result PgSession::run(const Statement& statement, int count, const ch
                       .arg(count)
                       .arg(statement.params));
   if (m_transactionDepth == 0 || PQtransactionStatus(m_conn) != PQTRANS_INTRANS) {
-    PGresult* result = PQexecParams(m_conn, statement.text.c_str(), count, nullptr, values,
-                                    lengths, nullptr, 0);
+    PGresult* result =
+        PQexecParams(m_conn, statement.text.c_str(), count, nullptr, values, lengths, nullptr, 0);
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) fail(result);
     return Result(result);
@@ -336,8 +338,7 @@ PgSession::Result PgSession::run(const Statement& statement, int count, const ch
   // In a transaction the statement runs under a savepoint, all three in one round trip: a
   // failing statement is undone alone and the transaction goes on, as on a file.
   PQenterPipelineMode(m_conn);
-  PQsendQueryParams(m_conn, "SAVEPOINT balvix_statement", 0, nullptr, nullptr, nullptr, nullptr,
-                    0);
+  PQsendQueryParams(m_conn, "SAVEPOINT balvix_statement", 0, nullptr, nullptr, nullptr, nullptr, 0);
   PQsendQueryParams(m_conn, statement.text.c_str(), count, nullptr, values, lengths, nullptr, 0);
   PQsendQueryParams(m_conn, "RELEASE SAVEPOINT balvix_statement", 0, nullptr, nullptr, nullptr,
                     nullptr, 0);
@@ -460,7 +461,8 @@ Recordset PgSession::toRecordset(pg_result* result, bool withRows) {
   for (int c = 0; c < data.columns; ++c) data.names << QString::fromUtf8(PQfname(result, c));
   if (withRows) {
     data.rows = PQntuples(result);
-    data.values.reserve(static_cast<std::size_t>(data.rows) * static_cast<std::size_t>(data.columns));
+    data.values.reserve(static_cast<std::size_t>(data.rows) *
+                        static_cast<std::size_t>(data.columns));
     for (int r = 0; r < data.rows; ++r) {
       for (int c = 0; c < data.columns; ++c) data.values.push_back(serverValue(result, r, c));
     }

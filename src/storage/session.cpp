@@ -107,5 +107,4 @@ QString Session::nameConflict(const QString& name, const QString& what,
   return {};
 }
 
-
 }  // namespace balvix::storage

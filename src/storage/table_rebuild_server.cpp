@@ -71,8 +71,10 @@ RebuildResult rebuildServerTable(PgSession& db, const QString& table, const QStr
   QString old = QStringLiteral("old_") + current;
   for (int n = 2; !storedName(db, old).isEmpty(); ++n)
     old = QStringLiteral("old_") + current + QLatin1Char('_') + QString::number(n);
-  for (const ServerIndex& index : indexes) db.execute(QStringLiteral("DROP INDEX ") + quotedName(index.name));
-  db.execute(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quotedName(current), quotedName(old)));
+  for (const ServerIndex& index : indexes)
+    db.execute(QStringLiteral("DROP INDEX ") + quotedName(index.name));
+  db.execute(
+      QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quotedName(current), quotedName(old)));
   db.execute(createSql);
   const QString created = storedName(db, table);
   if (created.isEmpty())
@@ -99,8 +101,9 @@ RebuildResult rebuildServerTable(PgSession& db, const QString& table, const QStr
     }
   }
   if (!from.isEmpty()) {
-    const qint64 total =
-        db.openRecordset(QStringLiteral("SELECT count(*) FROM ") + quotedName(old)).value(0).toLongLong();
+    const qint64 total = db.openRecordset(QStringLiteral("SELECT count(*) FROM ") + quotedName(old))
+                             .value(0)
+                             .toLongLong();
     if (progress) progress->start(created, total);
     db.execute(QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM %4 ORDER BY ctid")
                    .arg(quotedName(created), to.join(u','), from.join(u','), quotedName(old)));
@@ -124,8 +127,8 @@ RebuildResult rebuildServerTable(PgSession& db, const QString& table, const QStr
       continue;
     }
     db.execute(QStringLiteral("CREATE %1INDEX %2 ON %3(%4)")
-                   .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(), quotedName(index.name),
-                        quotedName(created), columns.join(u',')));
+                   .arg(index.unique ? QStringLiteral("UNIQUE ") : QString(),
+                        quotedName(index.name), quotedName(created), columns.join(u',')));
     result.keptIndexes << index.name;
   }
   static const QRegularExpression shape(
@@ -137,10 +140,10 @@ RebuildResult rebuildServerTable(PgSession& db, const QString& table, const QStr
     if (kept) {
       db.runServerText("SAVEPOINT rebuild_trigger");
       try {
-        db.runServerText(QStringLiteral("CREATE TRIGGER %1 %2 ON %3 %4")
-                             .arg(quotedName(triggerNames[i]), m.captured(1), quotedName(created),
-                                  m.captured(2))
-                             .toStdString());
+        db.runServerText(
+            QStringLiteral("CREATE TRIGGER %1 %2 ON %3 %4")
+                .arg(quotedName(triggerNames[i]), m.captured(1), quotedName(created), m.captured(2))
+                .toStdString());
         db.runServerText("RELEASE SAVEPOINT rebuild_trigger");
       } catch (const DbError&) {
         // The guard's condition names a column the table no longer has.
