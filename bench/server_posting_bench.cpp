@@ -35,10 +35,12 @@ void prepareTables(storage::Session& db) {
     if (db.tableExists(QString::fromUtf8(table)))
       db.execute(QStringLiteral("DROP TABLE ") + QString::fromUtf8(table));
   }
-  db.execute(QStringLiteral("CREATE TABLE Движения(Товар TEXT(50), Склад TEXT(50), Количество "
-                            "TEXT(50), Документ TEXT(50))"));
-  db.execute(QStringLiteral("CREATE TABLE Итоги(Товар TEXT(50), Месяц INTEGER, Приход REAL, "
-                            "PRIMARY KEY(Товар, Месяц))"));
+  db.execute(
+      QStringLiteral("CREATE TABLE Движения(Товар TEXT(50), Склад TEXT(50), Количество "
+                     "TEXT(50), Документ TEXT(50))"));
+  db.execute(
+      QStringLiteral("CREATE TABLE Итоги(Товар TEXT(50), Месяц INTEGER, Приход REAL, "
+                     "PRIMARY KEY(Товар, Месяц))"));
   db.execute(QStringLiteral("CREATE TABLE Документы(Номер TEXT(20), Дата TEXT(10))"));
 }
 
@@ -55,9 +57,11 @@ void postThroughSession(storage::Session& db, int client, int count) {
     for (int m = 0; m < kMovements; ++m)
       rows.push_back({good, QStringLiteral("Основной"), QString::number(m + 1), number});
     db.executeEach(move, rows);
-    db.execute(QStringLiteral("INSERT INTO Итоги VALUES (%1, 202612, 15) ON CONFLICT(Товар, "
-                              "Месяц) DO UPDATE SET Приход=Приход+excluded.Приход")
-                   .arg(storage::quote(good)));
+    db.execute(
+        QStringLiteral(
+            "INSERT INTO Итоги(Товар, Месяц, Приход) VALUES (%1, 202612, 15) ON CONFLICT(Товар, "
+            "Месяц) DO UPDATE SET Приход=Приход+excluded.Приход")
+            .arg(storage::quote(good)));
     db.execute(QStringLiteral("INSERT INTO Документы VALUES (%1, '08.12.2026')")
                    .arg(storage::quote(number)));
     transaction.commit();

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <QString>
+#include <set>
 #include <vector>
 
 #include "storage/db_error.h"
@@ -199,6 +200,8 @@ class Rewriter {
         }
         break;
       case SqlToken::Quoted:
+        if (i > 0 && lower(i - 1) == "into" && m_insertTable.empty())
+          noteInsertTarget(i, unquotedName(word));
         out += quotedName(unquotedName(word));
         break;
       case SqlToken::Punct:
@@ -238,6 +241,17 @@ class Rewriter {
       out += "ctid";
       return;
     }
+    if (low == "set" && i >= 2 && lower(i - 1) == "update" && lower(i - 2) == "do")
+      m_upsertSet = true;
+    if (low == "where" && m_upsertSet) m_upsertSet = false;
+    if (i >= 2 && lower(i - 1) == "into" && m_insertTable.empty() &&
+        (lower(i - 2) == "insert" || lower(i - 2) == "ignore" || lower(i - 2) == "replace"))
+      noteInsertTarget(i, std::string(word));
+    // In an upsert's SET the server reads a bare column as ambiguous between the row kept and
+    // the row proposed (excluded): the kept one is meant, as the file engine reads it.
+    const bool qualify = m_upsertSet && m_insertColumns.count(low) && !isPunct(i + 1, '=') &&
+                         !isPunct(i + 1, '.') && !(i > 0 && isPunct(i - 1, '.'));
+    if (qualify) out += quotedName(m_insertTable) + '.';
     if (isKeyword(word) && !isColumnName(i)) {
       if (low == "like") {
         out += "ILIKE";
@@ -268,6 +282,17 @@ class Rewriter {
       return;
     }
     out += quotedName(word);
+  }
+
+  // The table an INSERT writes and the columns it lists.
+  void noteInsertTarget(std::size_t i, std::string table) {
+    m_insertTable = std::move(table);
+    if (!isPunct(i + 1, '(')) return;
+    for (std::size_t j = i + 2; j < m_tokens.size() && !isPunct(j, ')'); ++j) {
+      if (m_tokens[j].kind == SqlToken::Word) m_insertColumns.insert(lower(j));
+      if (m_tokens[j].kind == SqlToken::Quoted)
+        m_insertColumns.insert(lowerAscii(unquotedName(text(m_tokens[j]))));
+    }
   }
 
   // A word before "(" names a table (not a function) right after these words.
@@ -326,6 +351,9 @@ class Rewriter {
   int m_depth = 0;
   bool m_elementStart = false;
   bool m_ignoreConflicts = false;
+  bool m_upsertSet = false;   // inside ON CONFLICT … DO UPDATE SET
+  std::string m_insertTable;  // the table an INSERT writes
+  std::set<std::string> m_insertColumns;
   bool m_dropNext = false;
   bool m_skipNext = false;
   int m_params = 0;

@@ -10,7 +10,7 @@ using namespace balvix;
 
 namespace {
 
-class DocumentNumbersRace : public ::testing::Test, public testing::TempDatabase {};
+class DocumentNumbersRace : public ::testing::Test, public balvix::testing::TempDatabase {};
 
 TEST_F(DocumentNumbersRace, TwoSessionsTakeEveryNumberOnce) {
   constexpr int kEach = 300;

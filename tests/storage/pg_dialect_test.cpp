@@ -1,10 +1,11 @@
 // The statements the program writes, as the server gets them.
+#include "storage/pg_dialect.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "storage/db_error.h"
-#include "storage/pg_dialect.h"
 
 using namespace balvix::storage;
 
@@ -42,7 +43,12 @@ TEST(ServerDialect, StatementsOfTheProgramReadTheSameOnTheServer) {
        "DELETE FROM \"t\" WHERE ctid IN (SELECT ctid FROM \"t\" LIMIT 5)"},
       {"SELECT CAST(Цена AS INTEGER) AS Ц FROM [t]",
        "SELECT CAST(\"Цена\" AS bigint) AS \"Ц\" FROM \"t\""},
-      {"SELECT count(*), sum(Количество) FROM t -- ?", "SELECT count(*), sum(\"Количество\") FROM \"t\" -- ?"},
+      {"INSERT INTO n(kind,last) VALUES ('a',1) ON CONFLICT(kind) DO UPDATE SET "
+       "last=last+excluded.last",
+       "INSERT INTO \"n\"(\"kind\",last) VALUES ('a',1) ON CONFLICT(\"kind\") DO UPDATE SET "
+       "last=\"n\".last+\"excluded\".last"},
+      {"SELECT count(*), sum(Количество) FROM t -- ?",
+       "SELECT count(*), sum(\"Количество\") FROM \"t\" -- ?"},
   };
   for (const auto& c : cases) EXPECT_EQ(server(c.written), c.expected) << c.written;
 }

@@ -29,8 +29,9 @@ class ServerSessions : public StorageTest {
   static bool sell(Session& session, int quantity) {
     Transaction transaction(session);
     lockPostingKey(session, QStringLiteral("Остатки\x01Гвозди"));
-    const int left = session.openRecordset(QStringLiteral("SELECT Количество FROM Остатки WHERE "
-                                                          "Товар='Гвозди'"))
+    const int left = session
+                         .openRecordset(QStringLiteral("SELECT Количество FROM Остатки WHERE "
+                                                       "Товар='Гвозди'"))
                          .value(0)
                          .toInt();
     if (left < quantity) return false;
@@ -106,9 +107,7 @@ TEST_F(ServerSessions, ALostConnectionIsToldClearlyWritesNothingAndIsMadeAgain) 
   value(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(pid));
   QString description;
   EXPECT_EQ(errorNumber(
-                [&] {
-                  clerk->execute(QStringLiteral("INSERT INTO Продажи VALUES ('Гвозди', 2)"));
-                },
+                [&] { clerk->execute(QStringLiteral("INSERT INTO Продажи VALUES ('Гвозди', 2)")); },
                 &description),
             ErrorCode::ConnectionLost);
   EXPECT_TRUE(Contains(description, QStringLiteral("Связь с сервером")));
