@@ -96,6 +96,7 @@ bool knownOption(const QString& arg) {
                                       QStringLiteral("--new-database"),
                                       QStringLiteral("--demo"),
                                       QStringLiteral("--backup"),
+                                      QStringLiteral("--copy-database"),
                                       QStringLiteral("--force"),
                                       QStringLiteral("--run"),
                                       QStringLiteral("--call"),

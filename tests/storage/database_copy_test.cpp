@@ -1,5 +1,6 @@
 // A database copied whole from a file to a server and back.
 #include "storage/database_copy.h"
+
 #include "storage/row_guards.h"
 #include "storage/sql_text.h"
 #include "storage_fixture.h"
@@ -21,8 +22,9 @@ TEST_F(DatabaseCopy, FileToServerAndBackKeepsRowsNullsIndexesAndGuards) {
   const QString file = path(QStringLiteral("файл.mdb"));
   {
     std::unique_ptr<Session> source = Session::createNew(file);
-    source->execute(QStringLiteral("CREATE TABLE Товары(Наименование TEXT(50), Цена TEXT(20), "
-                                   "Остаток INTEGER)"));
+    source->execute(
+        QStringLiteral("CREATE TABLE Товары(Наименование TEXT(50), Цена TEXT(20), "
+                       "Остаток INTEGER)"));
     source->execute(QStringLiteral("CREATE INDEX idx_Товары ON Товары(Наименование)"));
     source->execute(QStringLiteral("INSERT INTO Товары VALUES ('Гвозди', '1.5', 10)"));
     source->execute(QStringLiteral("INSERT INTO Товары VALUES ('it''s', NULL, NULL)"));
@@ -37,15 +39,17 @@ TEST_F(DatabaseCopy, FileToServerAndBackKeepsRowsNullsIndexesAndGuards) {
     SCOPED_TRACE(copy.toStdString());
     std::unique_ptr<Session> db = Session::open(copy);
     EXPECT_EQ(balvix::testing::rowCount(*db, QStringLiteral("SELECT * FROM form_items")),
-              balvix::testing::rowCount(*Session::open(file), QStringLiteral("SELECT * FROM form_items")));
+              balvix::testing::rowCount(*Session::open(file),
+                                        QStringLiteral("SELECT * FROM form_items")));
     Recordset rs = db->openRecordset(
         QStringLiteral("SELECT Наименование, Цена, Остаток FROM Товары ORDER BY Остаток DESC"));
     ASSERT_EQ(rs.rowCount(), 2);
     if (rs.isNull(QStringLiteral("Остаток"))) rs.moveNext();
     EXPECT_EQ(rs.text(0), QStringLiteral("Гвозди"));
     EXPECT_EQ(rs.value(2).toInt(), 10);
-    rs = db->openRecordset(QStringLiteral("SELECT Наименование, Цена, Остаток FROM Товары WHERE "
-                                          "Остаток IS NULL"));
+    rs =
+        db->openRecordset(QStringLiteral("SELECT Наименование, Цена, Остаток FROM Товары WHERE "
+                                         "Остаток IS NULL"));
     ASSERT_EQ(rs.rowCount(), 1);
     EXPECT_EQ(rs.text(0), QStringLiteral("it's"));
     EXPECT_TRUE(rs.isNull(QStringLiteral("Цена")));
