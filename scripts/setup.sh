@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build qt6-base-dev qt6-translations-l10n libsqlite3-dev
           libgtest-dev googletest libbenchmark-dev xvfb xauth libxlsxwriter-dev libminizip-dev poppler-utils
-          pkg-config python3 dpkg-dev clang-format)
+          pkg-config python3 dpkg-dev clang-format postgresql-15 libpq-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -7,6 +7,7 @@
 #include "config/audit_trail.h"
 #include "config/closed_periods.h"
 #include "script/objects/register_totals.h"
+#include "storage/database_copy.h"
 #include "storage/database_file.h"
 #include "storage/session.h"
 
@@ -67,6 +68,12 @@ int rebuildTotalsCommand(const QString& dbPath) {
 int backupCommand(const QString& database, const QString& file, bool force) {
   try {
     storage::backupDatabaseFile(database, file, {}, force);
+
+int copyDatabaseCommand(const QString& from, const QString& to) {
+  const std::unique_ptr<storage::Session> db = openDatabase(from);
+  if (!db) return 2;
+  try {
+    storage::copyDatabase(*db, to);
   } catch (const storage::DbError& e) {
     printError(e.description());
     return 1;
@@ -85,6 +92,9 @@ int backupCommand(const QString& database, const QString& file, bool force) {
   }
   std::printf("Резервная копия базы данных %s записана в %s\n", database.toUtf8().constData(),
               file.toUtf8().constData());
+
+  std::printf("База данных %s скопирована в %s; число строк каждой таблицы сверено.\n",
+              db->path().toUtf8().constData(), to.toUtf8().constData());
   return 0;
 }
 

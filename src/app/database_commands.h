@@ -17,4 +17,9 @@ int rebuildTotalsCommand(const QString& dbPath);
 // recorded in the database's audit trail (a read-only database is copied all the same).
 int backupCommand(const QString& database, const QString& file, bool force);
 
+// `--copy-database FROM TO`: copies a database whole into a new one (a file to a server's
+// empty database, or back), checked table by table. 0 when done, 1 on an error, 2 when the
+// source cannot be opened.
+int copyDatabaseCommand(const QString& from, const QString& to);
+
 }  // namespace balvix::app

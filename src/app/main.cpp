@@ -45,6 +45,10 @@ void printUsage() {
       "  balvix --new-database ФАЙЛ [--demo]         создать новую базу данных (с примером "
       "торговой фирмы)\n"
       "  balvix --backup БАЗА ФАЙЛ [--force]         записать резервную копию базы в файл\n"
+      "  balvix --copy-database ОТКУДА КУДА          скопировать базу целиком: из файла в пустую\n"
+      "                                              базу на сервере или обратно\n"
+      "  ФАЙЛ базы может быть и адресом сервера: postgresql://пользователь@сервер:порт/база\n"
+      "  или postgresql:///база?host=/папка/сокета (пароль: PGPASSWORD или ~/.pgpass)\n"
       "                                              (--force: заменить прежнюю копию)\n"
       "  balvix --run МОДУЛЬ [--db ФАЙЛ] [--call ПРОЦЕДУРА]  выполнить модуль без окон\n"
       "        [--post ВИД [--date ДД.ММ.ГГГГ]]      как проведение документа этого вида "
@@ -97,6 +101,7 @@ bool knownOption(const QString& arg) {
                                       QStringLiteral("--new-database"),
                                       QStringLiteral("--demo"),
                                       QStringLiteral("--backup"),
+                                      QStringLiteral("--copy-database"),
                                       QStringLiteral("--force"),
                                       QStringLiteral("--run"),
                                       QStringLiteral("--call"),
@@ -314,6 +319,15 @@ int main(int argc, char** argv) {
     }
     return createDatabase(path, args.contains(QStringLiteral("--demo")));
   }
+  if (args.contains(QStringLiteral("--copy-database"))) {
+    QCoreApplication app(argc, argv);
+    const qsizetype i = args.indexOf(QStringLiteral("--copy-database"));
+    if (i + 2 >= args.size()) {
+      printUsage();
+      return 1;
+    }
+    return balvix::app::copyDatabaseCommand(args.at(i + 1), args.at(i + 2));
+  }
   if (args.contains(QStringLiteral("--backup"))) {
     QCoreApplication app(argc, argv);
     QStringList operands = args;
@@ -495,6 +509,9 @@ int main(int argc, char** argv) {
       }
     }
   }
-  return runProgram(app, QFileInfo(dbPath).absoluteFilePath(),
+  return runProgram(app,
+                    balvix::storage::Session::isServerAddress(dbPath)
+                        ? dbPath
+                        : QFileInfo(dbPath).absoluteFilePath(),
                     args.contains(QStringLiteral("--quit-when-shown")));
 }

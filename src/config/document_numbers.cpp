@@ -60,8 +60,12 @@ int takeDocumentNumber(storage::Session& db, const QString& kind, int year) {
   db.execute(QStringLiteral("UPDATE ") + documentNumbersTable() +
              QStringLiteral(" SET last=last+1") + counterCondition(kind, year));
   if (db.changes() == 0) {
-    setCounter(db, kind, year, 1);
-    return 1;
+    // The year's first number: another user's program may be taking it at this moment, and
+    // then this one waits for it and takes the next.
+    db.execute(QStringLiteral("INSERT INTO ") + documentNumbersTable() +
+               QStringLiteral(" (kind,year,last) VALUES (") + quote(kind) + QLatin1Char(',') +
+               QString::number(year) +
+               QStringLiteral(",1) ON CONFLICT(kind,year) DO UPDATE SET last=last+1"));
   }
   return counterValue(db, kind, year);
 }

@@ -212,6 +212,9 @@ DemoSummary addDemo(storage::Session& db, const QDate& today, const Progress& pr
 }
 
 DemoSummary createDemoDatabase(const QString& path, const QDate& today, const Progress& progress) {
+  // A server's database is made by its administrator and filled here where it stands.
+  if (storage::Session::isServerAddress(path))
+    return addDemo(*storage::Session::createNew(path), today, progress);
   const QString file = QFileInfo(path).absoluteFilePath();
   if (QFileInfo::exists(file))
     throw storage::DbError(

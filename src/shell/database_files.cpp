@@ -32,6 +32,8 @@ struct Settings : QSettings {
 };
 
 QString absolute(const QString& path) {
+  // A server's address is not a file path to complete.
+  if (storage::Session::isServerAddress(path)) return path;
   return QFileInfo(path).absoluteFilePath();
 }
 
@@ -87,7 +89,7 @@ void DatabaseFiles::fillRecentMenu() {
   const QString current = m_state.db ? absolute(m_state.db->path()) : QString();
   int n = 0;
   for (const QString& path : recentDatabases()) {
-    const bool missing = !QFileInfo::exists(path);
+    const bool missing = !storage::Session::isServerAddress(path) && !QFileInfo::exists(path);
     QString caption = QStringLiteral("&%1 %2").arg(++n).arg(display(path));
     if (missing) caption += QStringLiteral(" (файл не найден)");
     QAction* item = m_recentMenu->addAction(caption);

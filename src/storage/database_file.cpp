@@ -23,6 +23,7 @@
 #include <exception>
 #include <thread>
 
+#include "storage/database_copy.h"
 #include "storage/db_error.h"
 #include "storage/engine_error.h"
 #include "storage/session.h"
@@ -410,11 +411,17 @@ QString IntegrityReport::description(const QString& file) const {
 
 IntegrityReport checkIntegrity(Session& db, bool thorough, int timeLimitMs,
                                const WorkProgress& progress) {
+  // The server keeps its pages whole itself; there is no file here to look through.
+  if (db.isServer()) return {};
   Handle reader(openForReading(db.path(), false));
   return boundedCheck(reader.get(), db.path(), thorough, timeLimitMs, progress);
 }
 
 void backupDatabase(Session& db, const QString& target, const WorkProgress& progress, bool force) {
+  if (db.isServer()) {
+    copyServerDatabase(db, QFileInfo(target).absoluteFilePath(), progress, force);
+    return;
+  }
   writeCopy(db.handle(), db.path(), QFileInfo(target).absoluteFilePath(), progress, force);
 }
 
@@ -449,6 +456,12 @@ void backupDatabaseFile(const QString& source, const QString& target, const Work
 
 void restoreDatabase(Session& db, const QString& copy, const QString& aside,
                      const WorkProgress& progress) {
+  if (db.isServer())
+    throw DbError(ErrorCode::Other,
+                  QStringLiteral("База данных на сервере не заменяется копией из программы, пока "
+                                 "с ней работают другие пользователи: создайте на сервере пустую "
+                                 "базу данных и скопируйте в нее копию (balvix --copy-database "
+                                 "КОПИЯ АДРЕС)."));
   const QString file = QFileInfo(copy).absoluteFilePath();
   if (!QFileInfo::exists(file)) throw DbError(ErrorCode::FileNotFound, fileNotFoundText(file));
   requireDifferentFiles(file, db.path(),

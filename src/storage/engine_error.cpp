@@ -69,6 +69,8 @@ DbError constraintError(int extended, const QString& message) {
       QStringLiteral("Изменения не внесены: нарушено ограничение базы данных (%1).").arg(message));
 }
 
+}  // namespace
+
 DbError statementError(const QString& message) {
   QString name;
   if (!(name = after(message, QLatin1String("no such table: "))).isNull())
@@ -124,8 +126,6 @@ DbError statementError(const QString& message) {
                    QStringLiteral("Синтаксическая ошибка в инструкции SQL (%1).").arg(message));
   return DbError(ErrorCode::Other, QStringLiteral("Ошибка базы данных: %1.").arg(message));
 }
-
-}  // namespace
 
 QString fileNotFoundText(const QString& file) {
   return QStringLiteral("Файл базы данных «%1» не найден.").arg(displayPath(file));

@@ -1,5 +1,6 @@
 #include "storage/row_guards.h"
 
+#include "storage/pg_session.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
 
@@ -30,6 +31,17 @@ const char* eventWord(RowEvent event) {
 void createRowGuard(Session& db, const QString& name, const QString& table, RowEvent event,
                     const QString& condition, const QString& message) {
   dropRowGuard(db, name);
+  if (db.isServer()) {
+    // The server's trigger calls one function of the program's that refuses with its
+    // argument as the message.
+    db.execute(
+        QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW%4 EXECUTE FUNCTION "
+                       "balvix_refuse(%5)")
+            .arg(quotedName(name), QLatin1String(eventWord(event)), quotedName(table),
+                 condition.isEmpty() ? QString() : QStringLiteral(" WHEN (") + condition + u')',
+                 quote(message)));
+    return;
+  }
   db.execute(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW%4 BEGIN SELECT "
                             "RAISE(ABORT, %5); END")
                  .arg(quotedName(name), QLatin1String(eventWord(event)), quotedName(table),
@@ -38,11 +50,35 @@ void createRowGuard(Session& db, const QString& name, const QString& table, RowE
 }
 
 void dropRowGuard(Session& db, const QString& name) {
+  if (auto* server = dynamic_cast<PgSession*>(&db)) {
+    // A trigger's name is the table's own on the server: the drop names its table.
+    Recordset rs = server->serverRecordset(
+        "SELECT c.relname FROM pg_catalog.pg_trigger t JOIN pg_catalog.pg_class c ON c.oid = "
+        "t.tgrelid JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace WHERE n.nspname = "
+        "current_schema() AND t.tgname = " +
+        quote(name).toStdString());
+    for (; !rs.eof(); rs.moveNext())
+      db.execute(QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2")
+                     .arg(quotedName(name), quotedName(rs.text(0))));
+    return;
+  }
   db.execute(QStringLiteral("DROP TRIGGER IF EXISTS ") + quotedName(name));
 }
 
 QStringList rowGuards(Session& db, const QString& prefix) {
   QStringList names;
+  if (auto* server = dynamic_cast<PgSession*>(&db)) {
+    Recordset rs = server->serverRecordset(
+        QStringLiteral("SELECT t.tgname FROM pg_catalog.pg_trigger t JOIN pg_catalog.pg_class c "
+                       "ON c.oid = t.tgrelid JOIN pg_catalog.pg_namespace n ON n.oid = "
+                       "c.relnamespace WHERE n.nspname = current_schema() AND NOT t.tgisinternal "
+                       "AND substr(t.tgname, 1, %1) = %2")
+            .arg(prefix.size())
+            .arg(quote(prefix))
+            .toStdString());
+    for (; !rs.eof(); rs.moveNext()) names << rs.text(0);
+    return names;
+  }
   Recordset rs = db.openRecordset(
       QStringLiteral("SELECT name FROM sqlite_master WHERE type='trigger' AND substr(name,1,%1)=%2")
           .arg(prefix.size())

@@ -23,6 +23,8 @@ QString columnText(sqlite3_stmt* stmt, int col) {
 
 SchemaCache::SchemaCache(sqlite3* db) : m_db(db) {}
 
+SchemaCache::SchemaCache(Loader loader) : m_loader(std::move(loader)) {}
+
 SchemaCache::~SchemaCache() {
   sqlite3_finalize(m_versionStatement);
 }
@@ -63,8 +65,31 @@ int SchemaCache::foldId(const QString& folded) {
   return id;
 }
 
+void SchemaCache::addTable(const QString& name, const QStringList& columns) {
+  Table table;
+  table.name = name;
+  table.spelling = name.toStdString();
+  table.fold = foldId(foldName(name));
+  table.columnNames = columns;
+  for (const QString& column : columns)
+    table.columns.push_back({foldId(foldName(column)), column.toStdString()});
+  m_tableByFold.emplace(table.fold, static_cast<int>(m_tables.size()));
+  m_tables.push_back(std::move(table));
+}
+
 void SchemaCache::load() {
   invalidate();
+  if (m_loader) {
+    std::vector<std::pair<QString, QStringList>> tables;
+    m_loader(tables);
+    for (const auto& [name, columns] : tables) addTable(name, columns);
+  } else {
+    loadFile();
+  }
+  finishLoad();
+}
+
+void SchemaCache::loadFile() {
   sqlite3_stmt* list = nullptr;
   sqlite3_stmt* info = nullptr;
   sqlite3_prepare_v2(m_db,
@@ -90,6 +115,9 @@ void SchemaCache::load() {
   }
   sqlite3_finalize(list);
   sqlite3_finalize(info);
+}
+
+void SchemaCache::finishLoad() {
   auto addSpelling = [&](int fold, const std::string& spelling) {
     const auto [it, added] = m_onlySpelling.emplace(fold, &spelling);
     if (!added && it->second && *it->second != spelling) it->second = nullptr;

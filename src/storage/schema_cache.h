@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -55,6 +56,9 @@ class SchemaCache {
   };
 
   explicit SchemaCache(sqlite3* db);
+  // Over a database whose tables (and views) `loader` lists in order, each with its columns.
+  using Loader = std::function<void(std::vector<std::pair<QString, QStringList>>& tables)>;
+  explicit SchemaCache(Loader loader);
   ~SchemaCache();
   SchemaCache(const SchemaCache&) = delete;
   SchemaCache& operator=(const SchemaCache&) = delete;
@@ -94,9 +98,13 @@ class SchemaCache {
 
  private:
   void load();
+  void loadFile();
+  void addTable(const QString& name, const QStringList& columns);
+  void finishLoad();
   int foldId(const QString& folded);
 
-  sqlite3* m_db;
+  sqlite3* m_db = nullptr;
+  Loader m_loader;
   sqlite3_stmt* m_versionStatement = nullptr;
   bool m_loaded = false;
   std::vector<Table> m_tables;

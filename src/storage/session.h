@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringEncoder>
 #include <QStringList>
 #include <QVariant>
 #include <functional>
@@ -15,11 +14,9 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct pg_result;
 
 namespace balvix::storage {
-
-class SchemaCache;
-class StatementCache;
 
 // The result of a SELECT, read forward only. Rows are fetched when the statement is
 // opened, so a recordset never holds a lock on the tables it read: the program keeps
@@ -57,7 +54,8 @@ class Recordset {
   bool isSameResult(const Recordset& other) const { return d == other.d; }
 
  private:
-  friend class Session;
+  friend class SqliteSession;
+  friend class PgSession;
   struct Data;
   std::shared_ptr<Data> d;
 };
@@ -74,9 +72,13 @@ class RowView {
   std::optional<double> number(int column) const;
 
  private:
-  friend class Session;
+  friend class SqliteSession;
+  friend class PgSession;
   RowView(sqlite3_stmt* statement, int columns) : m_statement(statement), m_columns(columns) {}
-  sqlite3_stmt* m_statement;
+  RowView(const pg_result* result, int columns) : m_result(result), m_columns(columns) {}
+  sqlite3_stmt* m_statement = nullptr;
+  const pg_result* m_result = nullptr;  // the server's rows; m_row is the current one
+  int m_row = 0;
   int m_columns;
 };
 
@@ -91,73 +93,80 @@ struct TableDef {
   int attributes = 0;
 };
 
-// The one session over a database file. Every statement goes through here: identifiers
-// are resolved to their stored spelling (letter case ignored for every alphabet) before
-// the engine sees them, and failures come back as DbError with a number and a Russian
-// description.
+// The one session over a database: a file, or a database on a server. Every statement goes
+// through here: identifiers are resolved to their stored spelling (letter case ignored for
+// every alphabet) before the engine sees them, and failures come back as DbError with a number
+// and a Russian description. Which engine serves the session is known only inside storage.
 class Session {
  public:
-  // Opens an existing file. Throws DbError FileNotFound when it is missing (nothing is
-  // created) and NotADatabase when it is not a database.
+  // Opens an existing database: a file path, or a server's connection address
+  // ("postgresql://user@host:port/name", "postgresql:///name?host=/socket/dir"). Throws DbError
+  // FileNotFound when a file is missing (nothing is created) and NotADatabase when it is not a
+  // database of the program.
   static std::unique_ptr<Session> open(const QString& path);
-  // Creates a new file with the fixed tables and their initial content. Throws DbError
-  // when the file already exists or cannot be written.
+  // Creates a new database with the fixed tables and their initial content: a new file, or an
+  // empty database on a server. Throws DbError when the file already exists or cannot be
+  // written, or when the server's database already holds tables.
   static std::unique_ptr<Session> createNew(const QString& path);
+  // True when `path` is a server's connection address rather than a file.
+  static bool isServerAddress(const QString& path);
 
-  ~Session();
+  virtual ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
+  // The file, or the server address (without its password).
   const QString& path() const { return m_path; }
+  bool isServer() const { return m_server; }
 
   // Runs a data-definition or data-manipulation statement.
-  void execute(const QString& sql);
+  virtual void execute(const QString& sql) = 0;
   // Runs one statement with `?` placeholders once for every row of `rows`, the row's texts
   // bound in order: many rows written for the cost of one statement's preparation.
-  void executeEach(const QString& sql, const std::vector<QStringList>& rows);
+  virtual void executeEach(const QString& sql, const std::vector<QStringList>& rows) = 0;
   // Runs a SELECT and returns all of its rows.
-  Recordset openRecordset(const QString& sql);
+  virtual Recordset openRecordset(const QString& sql) = 0;
   // The columns a SELECT would give, without reading a single row: an open recordset at EOF
   // with its field names (for a designer that learns a table's columns).
-  Recordset openColumns(const QString& sql);
+  virtual Recordset openColumns(const QString& sql) = 0;
 
   // Runs a SELECT and hands its rows to `visit` one at a time without keeping them: for
   // walks over more rows than are worth holding in a Recordset. The column names come
   // first into `columns` when it is given. An exception from `visit` ends the walk; `visit`
   // must not run statements on this session.
-  void forEachRow(const QString& sql, const std::function<void(const RowView&)>& visit,
-                  QStringList* columns = nullptr);
+  virtual void forEachRow(const QString& sql, const std::function<void(const RowView&)>& visit,
+                          QStringList* columns = nullptr) = 0;
 
   // Statements that must stand or fall together. Nested calls are counted; only the
   // outermost commit writes. rollback() undoes everything since the outermost begin.
-  void beginTransaction();
-  void commit();
-  void rollback();
+  virtual void beginTransaction() = 0;
+  virtual void commit() = 0;
+  virtual void rollback() = 0;
   bool inTransaction() const { return m_transactionDepth > 0; }
 
   // Table list, as the engine last reported it; refreshTables() reads it anew.
-  void refreshTables();
+  virtual void refreshTables() = 0;
   int tableCount() const { return static_cast<int>(m_tables.size()); }
   const TableDef& table(int index) const { return m_tables.at(static_cast<std::size_t>(index)); }
-  bool tableExists(const QString& name);  // letter case ignored, always current
+  virtual bool tableExists(const QString& name) = 0;  // letter case ignored, always current
 
   // Column names of a table in column order, stored spelling; empty when no such table.
-  QStringList columns(const QString& table);
+  virtual QStringList columns(const QString& table) = 0;
 
   // What a table looked like at one moment, to learn later whether it was changed meanwhile,
-  // by this program or another one working on the same file.
+  // by this program or another one working on the same database.
   struct TableVersion {
     QString table;  // the name asked for
     bool exists = false;
-    QString definition;  // the engine's stored CREATE text
+    QString definition;  // the engine's stored description of the table
     QStringList columns;
   };
-  TableVersion tableVersion(const QString& table);
+  virtual TableVersion tableVersion(const QString& table) = 0;
   // Empty when the table is as it was in `before`; otherwise a Russian sentence naming the
   // change ("в таблице «…» появилось поле «Цвет»", "таблица «…» удалена", …).
   QString tableChangedSince(const TableVersion& before);
   // The engine's counter of schema changes of the database, including other programs'.
-  int schemaVersion();
+  virtual int schemaVersion() = 0;
 
   // Why `name` cannot become a new table or column name beside the names the database has
   // (empty when it can): a name the database already spells otherwise, letter case aside, is
@@ -166,49 +175,29 @@ class Session {
   // message ("Имя реквизита").
   QString nameConflict(const QString& name, const QString& what, const QStringList& ownTables = {});
 
-  // Rewrites the identifiers of a statement to their stored spelling; exposed for tests.
-  QString resolveIdentifiers(const QString& sql);
+  // Rewrites the identifiers of a statement to their stored spelling (and, on a server, into
+  // the statement the server runs); exposed for tests.
+  virtual QString resolveIdentifiers(const QString& sql) = 0;
 
   // Rows changed by the last INSERT, UPDATE or DELETE.
-  int changes() const;
+  virtual int changes() const = 0;
 
-  sqlite3* handle() const { return m_db; }
+  // The file engine's handle; null on a server.
+  virtual sqlite3* handle() const { return nullptr; }
 
   // How long a statement waits for a lock held by another program before it fails with
   // Locked (2 seconds unless changed).
-  void setBusyTimeout(int milliseconds);
+  virtual void setBusyTimeout(int milliseconds) = 0;
 
- private:
-  struct Prepared {
-    sqlite3_stmt* statement = nullptr;
-    bool cached = false;
-    bool definition = false;
-    bool created = false;  // a CREATE statement
-  };
+ protected:
+  Session(QString path, bool server) : m_path(std::move(path)), m_server(server) {}
+  // Reads the table list anew when another program changed the schema meanwhile.
+  virtual void noticeOtherChanges() = 0;
 
-  Session(sqlite3* db, QString path);
-  static sqlite3* openHandle(const QString& path, int flags);
-  void configure();
-  [[noreturn]] void throwError(int rc, const QString& sql) const;
-  void invalidateSchema();
-  Prepared prepare(const QString& sql, bool reusable);
-  char* encodeUtf8(const QString& text, char* out);
-  void release(const Prepared& prepared);
-  void runInternal(const char* sql);
-  void afterDefinition(bool created);
-  void noticeOtherChanges();
-
-  sqlite3* m_db = nullptr;
   QString m_path;
+  bool m_server = false;
   std::vector<TableDef> m_tables;
-  std::unique_ptr<SchemaCache> m_schema;
   int m_transactionDepth = 0;
-  int m_tablesVersion = -1;      // schema version the table list and the cache were read at
-  bool m_schemaChecked = false;  // the schema version was checked in the engine's transaction
-  std::unique_ptr<StatementCache> m_statements;
-  std::string m_resolvedText;  // reused buffer of the statement being prepared
-  std::string m_utf8Text;      // the same for the statement as written
-  QStringEncoder m_encoder{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
 };
 
 // Commits on commit(), rolls back when destroyed without it (an exception passing by).

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include "storage/engine_error.h"
+#include "storage/pg_session.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
 
@@ -27,8 +28,29 @@ QStringList column0(Session& db, const char* sql, const QString& parameter) {
   return out;
 }
 
+// The server's catalog, in the same shape: names, and an index's columns as one text with
+// a separator no name holds.
+const char* const kServerTables =
+    "SELECT c.relname FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = "
+    "c.relnamespace WHERE n.nspname = current_schema() AND c.relkind IN ('r','p') AND "
+    "lower(c.relname) = lower($1)";
+const char* const kServerIndexColumns =
+    "SELECT array_to_string(array(SELECT a.attname FROM unnest(i.indkey) WITH ORDINALITY "
+    "k(attnum, ord) JOIN pg_catalog.pg_attribute a ON a.attrelid = i.indrelid AND a.attnum = "
+    "k.attnum ORDER BY k.ord), chr(1)) FROM pg_catalog.pg_index i JOIN pg_catalog.pg_class c ON "
+    "c.oid = i.indrelid JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace WHERE "
+    "n.nspname = current_schema() AND c.relname = $1 AND i.indpred IS NULL";
+const char* const kServerIndexNamed =
+    "SELECT c.relname FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = "
+    "c.relnamespace WHERE n.nspname = current_schema() AND lower(c.relname) = lower($1)";
+
 // The table's name as the database spells it; empty when there is none.
 QString storedTableName(Session& db, const QString& table) {
+  if (auto* server = dynamic_cast<PgSession*>(&db)) {
+    for (const QString& name : server->serverColumn(kServerTables, table))
+      if (sameName(name, table)) return name;
+    return QString();
+  }
   for (const QString& name :
        column0(db, "SELECT name FROM sqlite_master WHERE type='table' AND name LIKE ?1", table))
     if (sameName(name, table)) return name;
@@ -44,15 +66,24 @@ QString quotedIdentifier(const QString& name) {
          QLatin1Char('"');
 }
 
+bool leads(const QStringList& indexed, const QStringList& columns) {
+  if (indexed.size() < columns.size()) return false;
+  for (int i = 0; i < columns.size(); ++i) {
+    if (!sameName(indexed[i], columns[i])) return false;
+  }
+  return true;
+}
+
 bool leadsWith(Session& db, const QString& stored, const QStringList& columns) {
+  if (auto* server = dynamic_cast<PgSession*>(&db)) {
+    for (const QString& joined : server->serverColumn(kServerIndexColumns, stored))
+      if (leads(joined.split(QChar(1)), columns)) return true;
+    return false;
+  }
   for (const QString& index :
        column0(db, "SELECT name FROM pragma_index_list(?1) WHERE partial=0", stored)) {
-    const QStringList indexed =
-        column0(db, "SELECT name FROM pragma_index_info(?1) ORDER BY seqno", index);
-    if (indexed.size() < columns.size()) continue;
-    bool same = true;
-    for (int i = 0; i < columns.size() && same; ++i) same = sameName(indexed[i], columns[i]);
-    if (same) return true;
+    if (leads(column0(db, "SELECT name FROM pragma_index_info(?1) ORDER BY seqno", index), columns))
+      return true;
   }
   return false;
 }
@@ -68,11 +99,15 @@ bool ensureIndex(Session& db, const QString& table, const QStringList& columns, 
                  QString* created) {
   const QString stored = storedTableName(db, table);
   if (stored.isEmpty() || leadsWith(db, stored, columns)) return false;
+  auto* server = dynamic_cast<PgSession*>(&db);
+  auto taken = [&](const QString& candidate) {
+    return server ? !server->serverColumn(kServerIndexNamed, candidate).isEmpty()
+                  : !column0(db, "SELECT name FROM sqlite_master WHERE name=?1 COLLATE NOCASE",
+                             candidate)
+                         .isEmpty();
+  };
   QString free = name;
-  for (int n = 2;
-       !column0(db, "SELECT name FROM sqlite_master WHERE name=?1 COLLATE NOCASE", free).isEmpty();
-       ++n)
-    free = name + QLatin1Char('_') + QString::number(n);
+  for (int n = 2; taken(free); ++n) free = name + QLatin1Char('_') + QString::number(n);
   QStringList quoted;
   for (const QString& column : columns) quoted << quotedIdentifier(column);
   db.execute(QStringLiteral("CREATE INDEX ") + quotedIdentifier(free) + QStringLiteral(" ON ") +

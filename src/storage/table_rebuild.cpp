@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "storage/engine_error.h"
+#include "storage/pg_session.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
 
@@ -335,8 +336,13 @@ QString RebuildResult::lossSummary() const {
   return lines.join(QLatin1Char('\n'));
 }
 
+RebuildResult rebuildServerTable(PgSession& db, const QString& table, const QString& createSql,
+                                 RebuildProgress* progress);
+
 RebuildResult rebuildTable(Session& db, const QString& table, const QString& createSql,
                            RebuildProgress* progress, int chunkRows) {
+  if (auto* server = dynamic_cast<PgSession*>(&db))
+    return rebuildServerTable(*server, table, createSql, progress);
   RebuildResult result;
   Transaction transaction(db);
   const Engine engine(db);

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -83,16 +86,69 @@ inline QString zipEntry(const QString& archive, const QString& entry) {
 }
 
 // A new database made the way the program makes one, in its own temporary folder.
+// The server the suites run against a second time (scripts/test.sh): the address of a
+// database there that may create others (BALVIX_TEST_DATABASE); empty when they run on files.
+inline QString testServer() {
+  return qEnvironmentVariable("BALVIX_TEST_DATABASE");
+}
+
+// `address` naming the database `name` instead of its own.
+inline QString serverAddress(const QString& address, const QString& name) {
+  QString result = address;
+  static const QRegularExpression database(QStringLiteral("^(postgres(?:ql)?://[^/?]*)(/[^?]*)?"));
+  return result.replace(database, QStringLiteral("\\1/") + name);
+}
+
+// An empty database of its own on the test server for one test, dropped when it ends.
+class ServerDatabase {
+ public:
+  ServerDatabase() {
+    if (testServer().isEmpty()) return;
+    static int counter = 0;
+    m_name =
+        QStringLiteral("balvix_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
+    admin("CREATE DATABASE " + m_name.toUtf8());
+  }
+  ~ServerDatabase() {
+    if (!m_name.isEmpty()) admin("DROP DATABASE IF EXISTS " + m_name.toUtf8() + " WITH (FORCE)");
+  }
+  ServerDatabase(const ServerDatabase&) = delete;
+  ServerDatabase& operator=(const ServerDatabase&) = delete;
+  bool active() const { return !m_name.isEmpty(); }
+  QString address() const { return serverAddress(testServer(), m_name); }
+
+ private:
+  static void admin(const QByteArray& sql) {
+    PGconn* conn = PQconnectdb(testServer().toUtf8().constData());
+    PGresult* result = PQexec(conn, sql.constData());
+    EXPECT_EQ(PQresultStatus(result), PGRES_COMMAND_OK)
+        << sql.constData() << ": " << PQerrorMessage(conn);
+    PQclear(result);
+    PQfinish(conn);
+  }
+  QString m_name;
+};
+
+// Skips a test that checks what only a database file has (its change log, the copy API,
+// file locks) when the suites run on the server.
+#define BALVIX_FILE_ONLY(why)                                          \
+  do {                                                                 \
+    if (!balvix::testing::testServer().isEmpty()) GTEST_SKIP() << why; \
+  } while (false)
+
 class TempDatabase {
  public:
   storage::Session& db() { return *m_db; }
   QString dbPath() const { return m_dir.filePath(QStringLiteral("basa.mdb")); }
+  // Where the test's database lives: the file, or its database on the test server.
+  QString dbAddress() const { return m_server.active() ? m_server.address() : dbPath(); }
   int rows(const QString& sql) { return rowCount(db(), sql); }
   QString value(const QString& sql) { return firstText(db(), sql); }
 
  protected:
   QTemporaryDir m_dir;
-  std::unique_ptr<storage::Session> m_db = storage::Session::createNew(dbPath());
+  ServerDatabase m_server;
+  std::unique_ptr<storage::Session> m_db = storage::Session::createNew(dbAddress());
 };
 
 }  // namespace balvix::testing

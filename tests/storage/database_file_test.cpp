@@ -37,6 +37,9 @@ void exec(sqlite3* db, const char* sql) {
 
 class DatabaseFileTest : public StorageTest {
  protected:
+  void SetUp() override {
+    BALVIX_FILE_ONLY("the file itself: change log, damaged pages, the copy API, file permissions");
+  }
   // Another program's database, caught in the middle of a transaction: the files as a
   // crash (or a copy taken meanwhile) leaves them, with the journal or change log beside.
   QString foreignDatabaseInFlight(bool wal) {

@@ -9,6 +9,7 @@ namespace {
 using SchemaChanges = StorageTest;
 
 TEST_F(SchemaChanges, RenameKeepsATableWithColumnsDifferingInLetterCase) {
+  BALVIX_FILE_ONLY("a schema left by a script of the file engine");
   // Only an older database can hold such a table; a rename must not take it for a new one.
   raw("CREATE TABLE items_Справочник_Старый(Поле TEXT(50),поле TEXT(50));"
       "INSERT INTO items_Справочник_Старый VALUES ('1','2')");
@@ -46,7 +47,8 @@ TEST_F(SchemaChanges, AlterTableCannotAddAColumnInAnotherLetterCase) {
                   QStringLiteral("ALTER TABLE items_Справочник_Товары RENAME COLUMN "
                                  "количество TO \"цена\""));
             }),
-            ErrorCode::Other);
+            // The server names the clash itself; the file engine's message says only "error".
+            balvix::testing::testServer().isEmpty() ? ErrorCode::Other : ErrorCode::DuplicateField);
   db().execute(
       QStringLiteral("ALTER TABLE items_Справочник_Товары RENAME COLUMN количество TO "
                      "Остаток"));
@@ -57,7 +59,7 @@ TEST_F(SchemaChanges, AlterTableCannotAddAColumnInAnotherLetterCase) {
 TEST_F(SchemaChanges, AnotherProgramsTablesAreFoundInAnyLetterCase) {
   createGoods();
   EXPECT_EQ(count(QStringLiteral("items_справочник_товары")), 0);
-  auto other = Session::open(path(QStringLiteral("basa.mdb")));
+  auto other = Session::open(dbAddress());
   other->execute(QStringLiteral("CREATE TABLE items_Справочник_Склады(Наименование TEXT(50))"));
   other->execute(QStringLiteral("INSERT INTO items_Справочник_Склады VALUES ('Главный')"));
   other->execute(QStringLiteral("ALTER TABLE items_Справочник_Товары ADD COLUMN Цвет TEXT(50)"));
@@ -89,7 +91,7 @@ TEST_F(SchemaChanges, TableVersionNamesTheChange) {
   EXPECT_EQ(db().tableChangedSince(absent), QString());
   const int version = db().schemaVersion();
 
-  auto other = Session::open(path(QStringLiteral("basa.mdb")));
+  auto other = Session::open(dbAddress());
   other->execute(QStringLiteral("ALTER TABLE items_Справочник_Товары ADD COLUMN Цвет TEXT(50)"));
   other->execute(QStringLiteral("CREATE TABLE items_Справочник_Склады(Наименование TEXT(50))"));
 

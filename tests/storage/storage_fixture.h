@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "storage/db_error.h"
+#include "storage/pg_session.h"
 #include "storage/session.h"
 #include "test_helpers.h"
 
@@ -35,6 +36,10 @@ class StorageTest : public ::testing::Test, public balvix::testing::TempDatabase
   // Runs straight on the engine, past the session: schema and rows as another program (or
   // an older version of this one) could have left them.
   void raw(const QByteArray& sql) {
+    if (auto* server = dynamic_cast<balvix::storage::PgSession*>(&db())) {
+      server->executeUnresolved(QString::fromUtf8(sql));
+      return;
+    }
     char* message = nullptr;
     ASSERT_EQ(sqlite3_exec(db().handle(), sql.constData(), nullptr, nullptr, &message), SQLITE_OK)
         << (message ? message : "") << " in " << sql.constData();

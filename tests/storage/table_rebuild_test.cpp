@@ -42,7 +42,8 @@ class TableRebuildStorageTest : public StorageTest {
           QStringLiteral("INSERT INTO items_Справочник_Товары VALUES (%1,%2,'x')")
               .arg(quote(QStringLiteral("Товар %1").arg(i)), quote(QString::number(i * 10))));
     }
-    db().execute(QStringLiteral("DELETE FROM items_Справочник_Товары WHERE rowid % 3 = 0"));
+    db().execute(QStringLiteral(
+        "DELETE FROM items_Справочник_Товары WHERE CAST(Цена AS INTEGER) % 30 = 20"));
     t.commit();
   }
 
@@ -71,6 +72,7 @@ class TableRebuildStorageTest : public StorageTest {
 };
 
 TEST_F(TableRebuildStorageTest, ColumnsNamedLikeTheRowIdLoseNoRow) {
+  BALVIX_FILE_ONLY("the file engine's row ids");
   // Each shadowing set: one alias taken, then all three (the copy has no chunks then).
   const QStringList shadows[] = {{"rowid"}, {"OID"}, {"_rowid_"}, {"RowId", "oid", "_ROWID_"}};
   for (const QStringList& shadow : shadows) {
@@ -105,6 +107,7 @@ TEST_F(TableRebuildStorageTest, ColumnsNamedLikeTheRowIdLoseNoRow) {
 }
 
 TEST_F(TableRebuildStorageTest, RowIdsAtTheEndsOfTheRangeAreCopiedOnceAndKept) {
+  BALVIX_FILE_ONLY("the file engine's row ids");
   raw(QStringLiteral("CREATE TABLE items_Регистр_Р(Товар TEXT(50))"));
   const qint64 max = std::numeric_limits<qint64>::max();
   const qint64 min = std::numeric_limits<qint64>::min();
@@ -127,6 +130,7 @@ TEST_F(TableRebuildStorageTest, RowIdsAtTheEndsOfTheRangeAreCopiedOnceAndKept) {
 }
 
 TEST_F(TableRebuildStorageTest, IndexesTriggersAndViewsOutliveTheRebuild) {
+  BALVIX_FILE_ONLY("written in the file engine's trigger language");
   raw(
       QStringLiteral("CREATE TABLE items_Справочник_Товары(Наименование TEXT(50),Цена TEXT(50),"
                      "Старое TEXT(50))"));
@@ -179,6 +183,7 @@ TEST_F(TableRebuildStorageTest, IndexesTriggersAndViewsOutliveTheRebuild) {
 }
 
 TEST_F(TableRebuildStorageTest, AFailedRebuildKeepsIndexesAndTriggers) {
+  BALVIX_FILE_ONLY("written in the file engine's trigger language");
   raw(QStringLiteral("CREATE TABLE items_Справочник_Т(Наименование TEXT(50))"));
   raw(QStringLiteral("CREATE INDEX и1 ON items_Справочник_Т(Наименование)"));
   raw(QStringLiteral("CREATE TRIGGER т1 AFTER DELETE ON items_Справочник_Т BEGIN SELECT 1; END"));
@@ -232,7 +237,8 @@ TEST_F(TableRebuildStorageTest, KeepsEveryRowForTheColumnsThatSurvive) {
 
   EXPECT_EQ(progress.table, QStringLiteral("items_Справочник_Товары"));
   EXPECT_EQ(progress.total, 1000);
-  ASSERT_GT(progress.steps.size(), 10u);
+  // The server copies the rows in one statement and reports once.
+  ASSERT_GT(progress.steps.size(), balvix::testing::testServer().isEmpty() ? 10u : 0u);
   EXPECT_TRUE(std::is_sorted(progress.steps.begin(), progress.steps.end()));
   EXPECT_EQ(progress.steps.back(), 1000);
   EXPECT_TRUE(progress.finished);

@@ -6,6 +6,7 @@
 #include "script/objects/program_host.h"
 #include "script/objects/register_totals.h"
 #include "script/script_error.h"
+#include "storage/posting_locks.h"
 #include "storage/sql_text.h"
 
 namespace balvix::script {
@@ -165,6 +166,11 @@ void clsРегистр::selectBalances() {
     if (storage::sameName(column, quantityName())) query.quantityColumn = column;
   query.periodStart = m_periodStart;
   query.periodEnd = m_periodEnd;
+  // A balance checked inside a posting is read only after every other posting of the same
+  // groups has committed: two sales of the last pieces cannot both see them.
+  QStringList key{m_kind};
+  for (const auto& [column, value] : query.filter) key << storage::foldName(column) + u'=' + value;
+  storage::lockPostingKey(db(), key.join(QChar(1)));
   // The posting's own movements count in a balance its module reads; a register whose
   // totals were never built gets them now, on first use.
   if (context().pendingTotals) context().pendingTotals->write(db());
