@@ -123,7 +123,7 @@ TEST_F(RegisterObjectTest, NonNumericQuantityFailsAtItsOwnGroup) {
 }
 
 TEST_F(RegisterObjectTest, RegisterWithoutAQuantityFailsOnFetch) {
-  addRegister(QStringLiteral("Учет"), {QStringLiteral("Товар"), QStringLiteral("Сумма")});
+  addRegister(QStringLiteral("Учет"), {QStringLiteral("Товар"), QStringLiteral("Цена")});
   exec(QStringLiteral("INSERT INTO items_Регистр_Учет VALUES ('А','2','01.01.2026','','Д','+')"));
   const QString error = runError(QStringLiteral(
       "Объект Рег = СоздатьОбъект(\"Регистр\")\nРег.Вид = \"Учет\"\nРег.ВыбратьОстатки()\n"
