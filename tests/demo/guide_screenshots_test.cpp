@@ -154,7 +154,7 @@ TEST_F(GuideScreenshots, EveryPictureOfTheGuideIsMade) {
   shoot(openWindows<frmReport>().value(openWindows<frmReport>().size() - 1),
         QStringLiteral("08-otchet-osv"), QSize(1100, 330));
   for (const auto& [report, picture, size] :
-       {std::tuple{"ВзаиморасчетыСКонтрагентами", "12-otchet-vzaimoraschety", QSize(760, 520)},
+       {std::tuple{"ВзаиморасчетыСКонтрагентами", "12-otchet-vzaimoraschety", QSize(820, 520)},
         std::tuple{"Продажи", "13-otchet-prodazhi", QSize(900, 520)}}) {
     clickMenu<frmRepDialog>(3, QString::fromUtf8(report));
     dialog = openWindows<frmRepDialog>().value(0);
