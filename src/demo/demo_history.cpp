@@ -51,7 +51,7 @@ class Planner {
         for (int i = 0; i < sales; ++i) sale(busy[m_random.bounded(busy.size())]);
         if (m_random.bounded(60) == 0) supplierReturn();
       }
-      // Buyers' money comes in twice a week; suppliers are paid once a week.
+      // Buyers' money comes in every third day; suppliers are paid once a week.
       if (working && index % 3 == 1) collect();
       if (index % 7 == 3) pay();
       if (day == QDate(day.year(), day.month(), day.daysInMonth())) closeMonth();
