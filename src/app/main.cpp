@@ -171,8 +171,10 @@ int createDatabase(const QString& path, bool demo) {
               std::fprintf(stderr, "Проведено документов: %d из %d\n", done, total);
             }
           });
-      std::printf("Проведено приходных накладных: %d, расходных накладных: %d\n", summary.receipts,
-                  summary.sales);
+      std::printf(
+          "Проведено приходных накладных: %d, возвратов поставщикам: %d, расходных накладных: "
+          "%d, банковских и кассовых документов: %d, закрытий месяца: %d\n",
+          summary.receipts, summary.returns, summary.sales, summary.payments, summary.closings);
     } else {
       balvix::config::ensureControlTables(*balvix::storage::Session::createNew(path));
     }

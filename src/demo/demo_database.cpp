@@ -5,12 +5,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QRandomGenerator>
 #include <QTime>
+#include <map>
 #include <memory>
 
 #include "config/references.h"
 #include "config/table_names.h"
+#include "demo/demo_history.h"
 #include "documents/config_import.h"
 #include "documents/document_service.h"
 #include "script/engine.h"
@@ -30,8 +31,8 @@ namespace {
 const QString kGoods = QStringLiteral("Товары");
 const QString kStores = QStringLiteral("Склады");
 const QString kParties = QStringLiteral("Контрагенты");
-const QString kReceipt = QStringLiteral("ПриходнаяНакладная");
-const QString kSale = QStringLiteral("РасходнаяНакладная");
+// The first parties of the data file are the firm's suppliers.
+constexpr qsizetype kSupplierCount = 5;
 const QString kConfigFolder = QStringLiteral(":/democonfig");
 
 // Rows of a data file: "#" lines are comments, fields are separated by ";".
@@ -61,14 +62,14 @@ void defineConfiguration(storage::Session& db) {
   documents::applyImport(db, tree, documents::planImport(db, tree), false);
   fillCatalog(db, kGoods,
               {QStringLiteral("Наименование"), QStringLiteral("Артикул"), QStringLiteral("Единица"),
-               QStringLiteral("Цена")});
+               QStringLiteral("Цена"), QStringLiteral("СтавкаНДС")});
   fillCatalog(db, kStores, {QStringLiteral("Наименование"), QStringLiteral("Адрес")});
   fillCatalog(db, kParties,
               {QStringLiteral("Наименование"), QStringLiteral("ИНН"), QStringLiteral("Телефон")});
 }
 
 // Modules of the history's documents run without windows: messages would have no reader,
-// and none is expected (the history only sells what is in stock).
+// and none is expected (the history only sells what is in stock and pays what it has).
 class SilentHost : public script::Host {
  public:
   int showMessage(const QString& text, int, const QString&) override {
@@ -127,87 +128,48 @@ DemoSummary addDemo(storage::Session& db, const QDate& today, const Progress& pr
     transaction.commit();
   }
 
-  struct Good {
-    QString name;
-    int price = 0;
-  };
-  QList<Good> goods;
+  DemoCatalogs catalogs;
   for (const QStringList& row : dataRows(kGoods + QStringLiteral(".txt")))
-    goods << Good{row.value(0), row.value(3).toInt()};
-  QStringList stores;
-  for (const QStringList& row : dataRows(kStores + QStringLiteral(".txt"))) stores << row.value(0);
-  QStringList parties;
-  for (const QStringList& row : dataRows(kParties + QStringLiteral(".txt")))
-    parties << row.value(0);
-  // The history keeps to a few busy warehouses, so that stock accumulates and sells.
-  const QStringList busy = stores.mid(0, 4);
+    catalogs.goods << DemoCatalogs::Good{row.value(0), qRound64(row.value(3).toDouble() * 100)};
+  for (const QStringList& row : dataRows(kStores + QStringLiteral(".txt")))
+    catalogs.stores << row.value(0);
+  // The first parties sell to the firm, the others buy from it.
+  const QList<QStringList> parties = dataRows(kParties + QStringLiteral(".txt"));
+  for (qsizetype i = 0; i < parties.size(); ++i)
+    (i < kSupplierCount ? catalogs.suppliers : catalogs.buyers) << parties[i].value(0);
+
+  HistoryCounts counts;
+  const QList<PlannedDocument> history = planHistory(catalogs, today, counts);
 
   SilentHost host;
   script::SharedContext context;
   context.db = &db;
-  const std::unique_ptr<documents::DocumentService> receipts =
-      documents::DocumentService::open(context, host, kReceipt);
-  const std::unique_ptr<documents::DocumentService> sales =
-      documents::DocumentService::open(context, host, kSale);
-  if (!receipts || !sales)
-    throw storage::DbError(storage::ErrorCode::Other,
-                           QStringLiteral("Документы демонстрационной базы не описаны."));
-  QRandomGenerator random(20240601);
-  QMap<QPair<QString, QString>, int> stock;
-  DemoSummary summary;
-  const int total = 200;
-  const QStringList columns = {QStringLiteral("Товар"), QStringLiteral("Количество"),
-                               QStringLiteral("Цена"), QStringLiteral("Сумма")};
-  // The history covers the last three months, which a journal shows when it opens.
-  const QDate first = today.addMonths(-3);
-  const qint64 span = first.daysTo(today);
+  std::map<QString, std::unique_ptr<documents::DocumentService>> services;
+  const auto serviceOf = [&](const QString& kind) -> documents::DocumentService& {
+    auto it = services.find(kind);
+    if (it == services.end()) {
+      std::unique_ptr<documents::DocumentService> service =
+          documents::DocumentService::open(context, host, kind);
+      if (!service)
+        throw storage::DbError(
+            storage::ErrorCode::Other,
+            QStringLiteral("Документ «%1» демонстрационной базы не описан.").arg(kind));
+      it = services.emplace(kind, std::move(service)).first;
+    }
+    return *it->second;
+  };
+  const int total = static_cast<int>(history.size());
   for (int i = 0; i < total; ++i) {
-    const QDate date = first.addDays((i * span) / total);
-    const QTime time = QTime(9, 0).addSecs(60 * (i % 400));
-    const QString store = busy[random.bounded(busy.size())];
-    // Receipts first fill the warehouses; afterwards two documents in three are sales.
-    bool sale = i >= 30 && random.bounded(3) != 0;
-    script::DocumentContent doc;
-    doc.date = date;
-    doc.hasTablePart = true;
-    doc.rowColumns = columns;
-    const int lines = 1 + random.bounded(4);
-    QList<int> used;
-    for (int l = 0; l < lines; ++l) {
-      int g = random.bounded(goods.size());
-      if (used.contains(g)) continue;
-      const auto key = qMakePair(goods[g].name, store);
-      int quantity = 1 + random.bounded(sale ? 10 : 40);
-      if (sale) {
-        quantity = qMin(quantity, stock.value(key));
-        if (quantity <= 0) continue;
-      }
-      used << g;
-      const int price = sale ? goods[g].price * 13 / 10 : goods[g].price;
-      doc.rows << QStringList{goods[g].name, QString::number(quantity), QString::number(price),
-                              QString()};
-    }
-    if (doc.rows.isEmpty()) {
-      // Nothing of these goods left here: a receipt instead.
-      sale = false;
-      const int g = random.bounded(goods.size());
-      doc.rows << QStringList{goods[g].name, QString::number(10 + random.bounded(30)),
-                              QString::number(goods[g].price), QString()};
-    }
-    ++(sale ? summary.sales : summary.receipts);
-    doc.kind = sale ? kSale : kReceipt;
-    // The number is the document's own, given as it is saved; the name says what it is.
-    const QString party = parties[random.bounded(parties.size())];
-    doc.header = {
-        {QStringLiteral("Наименование"),
-         (sale ? QStringLiteral("Отгрузка: %1") : QStringLiteral("Поступление: %1")).arg(party)},
-        {QStringLiteral("Контрагент"), party},
-        {QStringLiteral("Склад"), store}};
-    postDocument(sale ? *sales : *receipts, doc, time);
-    for (const QStringList& row : std::as_const(doc.rows))
-      stock[qMakePair(row[0], store)] += sale ? -row[1].toInt() : row[1].toInt();
+    const PlannedDocument& planned = history[i];
+    postDocument(serviceOf(planned.content.kind), planned.content, planned.time);
     if (progress) progress(i + 1, total);
   }
+  DemoSummary summary;
+  summary.receipts = counts.receipts;
+  summary.returns = counts.returns;
+  summary.sales = counts.sales;
+  summary.payments = counts.payments;
+  summary.closings = counts.closings;
   return summary;
 }
 

@@ -12,20 +12,23 @@ namespace balvix::demo {
 
 // What the demo puts into a database; the tests and the guide read the figures from it.
 struct DemoSummary {
-  int receipts = 0;  // posted ПриходнаяНакладная
+  int receipts = 0;  // posted ПриходнаяНакладная, returns to suppliers not counted
+  int returns = 0;   // posted ПриходнаяНакладная with negative quantities
   int sales = 0;     // posted РасходнаяНакладная
+  int payments = 0;  // posted bank and cash documents
+  int closings = 0;  // posted ЗакрытиеМесяца
 };
 
 // Progress of the history's posting: documents done, documents in all.
 using Progress = std::function<void(int done, int total)>;
 
 // Adds the demo of a small trading business to a new database (fixed tables only): its
-// configuration loaded from the demo's configuration files (the enumeration, catalogs, the
-// register, the two documents with their modules and print forms, the journal and the
-// reports), the catalogs' elements from its data files, then about
-// 200 documents over the three months before `today`, each saved and posted by the
-// program's posting with the document's own module. One transaction per document; a
-// failure throws storage::DbError or script::ScriptError.
+// configuration loaded from the demo's configuration files (the enumerations, catalogs,
+// registers, the goods, payment and month-end documents with their modules and print
+// forms, the journals and the reports), the catalogs' elements from its data files, then
+// the history of the twelve months up to `today` (see planHistory), each document saved
+// and posted by the program's posting with the document's own module. One transaction
+// per document; a failure throws storage::DbError or script::ScriptError.
 DemoSummary addDemo(storage::Session& db, const QDate& today = QDate::currentDate(),
                     const Progress& progress = {});
 

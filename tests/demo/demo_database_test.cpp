@@ -9,7 +9,7 @@
 
 #include "config/object_definition.h"
 #include "config/references.h"
-#include "demo_figures.h"
+#include "demo_database_fixture.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
 #include "test_helpers.h"
@@ -19,47 +19,6 @@ namespace {
 
 using config::ObjectKind;
 
-// One demo database for the suite: building it posts 200 documents.
-class DemoDatabaseTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    s_dir = new QTemporaryDir;
-    s_path = s_dir->filePath(QStringLiteral("demo.mdb"));
-    s_summary = createDemoDatabase(s_path, s_today);
-  }
-  static void TearDownTestSuite() {
-    delete s_dir;
-    s_dir = nullptr;
-  }
-  void SetUp() override { m_db = storage::Session::open(s_path); }
-
-  storage::Session& db() { return *m_db; }
-  int count(const QString& sql) {
-    storage::Recordset rs = db().openRecordset(sql);
-    return rs.eof() ? -1 : rs.text(0).toInt();
-  }
-  static int run(const QStringList& args, QString* error = nullptr) {
-    return balvix::testing::runProgram(args, error);
-  }
-  QList<QStringList> report(const QString& name, const QDate& from, const QDate& to) {
-    const QString csv = s_dir->filePath(name + QStringLiteral(".csv"));
-    QString error;
-    EXPECT_EQ(run({"--report", name, "--db", s_path, "--from",
-                   from.toString(QStringLiteral("dd.MM.yyyy")), "--to",
-                   to.toString(QStringLiteral("dd.MM.yyyy")), "--csv", csv},
-                  &error),
-              0)
-        << error.toStdString();
-    return readCsv(csv);
-  }
-
-  static inline QTemporaryDir* s_dir = nullptr;
-  static inline QString s_path;
-  static inline const QDate s_today = QDate(2026, 11, 30);
-  static inline DemoSummary s_summary;
-  std::unique_ptr<storage::Session> m_db;
-};
-
 TEST_F(DemoDatabaseTest, ConfigurationIsMadeOfOrdinaryObjects) {
   const auto units =
       config::readDefinition(db(), ObjectKind::Enumeration, QStringLiteral("ЕдиницыИзмерения"));
@@ -68,7 +27,8 @@ TEST_F(DemoDatabaseTest, ConfigurationIsMadeOfOrdinaryObjects) {
 
   const auto goods = config::readDefinition(db(), ObjectKind::Catalog, QStringLiteral("Товары"));
   ASSERT_TRUE(goods);
-  EXPECT_EQ(goods->requisiteNames(), (QStringList{"Наименование", "Артикул", "Единица", "Цена"}));
+  EXPECT_EQ(goods->requisiteNames(),
+            (QStringList{"Наименование", "Артикул", "Единица", "Цена", "СтавкаНДС"}));
   EXPECT_EQ(goods->requisites[2].type.text(), QStringLiteral("Перечисление.ЕдиницыИзмерения"));
   EXPECT_EQ(goods->requisites[3].type.text(), QStringLiteral("Число.Сумма"));
   EXPECT_TRUE(goods->layout.has_value());
@@ -82,108 +42,152 @@ TEST_F(DemoDatabaseTest, ConfigurationIsMadeOfOrdinaryObjects) {
   ASSERT_TRUE(parties);
   EXPECT_EQ(parties->requisiteNames(), (QStringList{"Наименование", "ИНН", "Телефон"}));
 
-  const auto stock =
-      config::readDefinition(db(), ObjectKind::Register, QStringLiteral("ОстаткиТоваров"));
-  ASSERT_TRUE(stock);
-  EXPECT_EQ(stock->requisiteNames(), (QStringList{"Товар", "Склад", "Количество"}));
+  for (const auto& [name, requisites] :
+       {std::pair{"ОстаткиТоваров", QStringList{"Товар", "Склад", "Количество", "Сумма"}},
+        std::pair{"Взаиморасчеты", QStringList{"Контрагент", "Счет", "Сумма"}},
+        std::pair{"Продажи",
+                  QStringList{"Товар", "Количество", "Выручка", "НДС", "Себестоимость"}}}) {
+    const auto reg = config::readDefinition(db(), ObjectKind::Register, QString::fromUtf8(name));
+    ASSERT_TRUE(reg) << name;
+    EXPECT_EQ(reg->requisiteNames(), requisites) << name;
+  }
   // Its reference columns are indexed as the demo is made, not at the next start.
   EXPECT_EQ(config::ensureReferenceIndexes(db()), 0);
 
-  for (const QString kind : {"ПриходнаяНакладная", "РасходнаяНакладная"}) {
-    const auto doc = config::readDefinition(db(), ObjectKind::Document, kind);
-    ASSERT_TRUE(doc) << kind.toStdString();
-    EXPECT_EQ(doc->journal, QStringLiteral("Склад"));
-    EXPECT_EQ(doc->requisiteNames(), (QStringList{"Наименование", "Контрагент", "Склад"}));
-    EXPECT_TRUE(doc->hasTablePart);
+  const QStringList goodsHeader{"Наименование", "Контрагент", "Склад"};
+  const QStringList paymentHeader{"Наименование", "Контрагент", "Сумма"};
+  for (const auto& [kind, journal, header] :
+       {std::tuple{"ПриходнаяНакладная", "Склад", goodsHeader + QStringList{"НДСКВычету"}},
+        std::tuple{"РасходнаяНакладная", "Склад", goodsHeader},
+        std::tuple{"ПоступлениеНаСчет", "БанкКасса", paymentHeader},
+        std::tuple{"СписаниеСоСчета", "БанкКасса", paymentHeader},
+        std::tuple{"ПриходныйКассовыйОрдер", "БанкКасса", paymentHeader},
+        std::tuple{"РасходныйКассовыйОрдер", "БанкКасса", paymentHeader},
+        std::tuple{"ЗакрытиеМесяца", "БанкКасса", QStringList{"Наименование"}}}) {
+    const auto doc = config::readDefinition(db(), ObjectKind::Document, QString::fromUtf8(kind));
+    ASSERT_TRUE(doc) << kind;
+    EXPECT_EQ(doc->journal, QString::fromUtf8(journal)) << kind;
+    EXPECT_EQ(doc->requisiteNames(), header) << kind;
+    EXPECT_TRUE(doc->module.contains(QStringLiteral("Процедура ПриСохранении"))) << kind;
+    const bool goods = header.mid(0, 3) == goodsHeader;
+    EXPECT_EQ(doc->hasTablePart, goods) << kind;
+    if (!goods) continue;
     EXPECT_EQ(doc->tableRequisiteNames(), (QStringList{"Товар", "Количество", "Цена", "Сумма"}));
     // The price and the sum are amounts; the quantity is a number of its own decimals.
     EXPECT_EQ(doc->tableRequisites[1].type,
               config::RequisiteType::ofKind(config::RequisiteType::Kind::Number));
     EXPECT_EQ(doc->tableRequisites[2].type, config::RequisiteType::amount());
     EXPECT_EQ(doc->tableRequisites[3].type, config::RequisiteType::amount());
-    EXPECT_TRUE(doc->module.contains(QStringLiteral("Процедура ПриСохранении")));
     EXPECT_TRUE(doc->module.contains(QStringLiteral("Процедура ПриИзмененииТаблицы")));
   }
   const auto journal = config::readDefinition(db(), ObjectKind::Journal, QStringLiteral("Склад"));
   ASSERT_TRUE(journal);
   EXPECT_EQ(journal->columns, (QStringList{"Контрагент", "Склад"}));
-  for (const QString report : {"ОстаткиТоваров", "ОборотноСальдоваяВедомость", "ПланСчетов"})
+  for (const QString report : {"ОстаткиТоваров", "ОборотноСальдоваяВедомость", "ПланСчетов",
+                               "ВзаиморасчетыСКонтрагентами", "Продажи"})
     EXPECT_TRUE(config::readDefinition(db(), ObjectKind::Report, report)) << report.toStdString();
 }
 
 TEST_F(DemoDatabaseTest, HistoryIsPostedThroughTheDocumentsModules) {
-  const int receipts = count(
-      QStringLiteral("SELECT COUNT(*) FROM items_Документ_ПриходнаяНакладная WHERE Проводка='1'"));
-  const int sales = count(
-      QStringLiteral("SELECT COUNT(*) FROM items_Документ_РасходнаяНакладная WHERE Проводка='1'"));
-  EXPECT_EQ(receipts, s_summary.receipts);
-  EXPECT_EQ(sales, s_summary.sales);
-  EXPECT_EQ(receipts + sales, 200);
-  EXPECT_GT(sales, 50);
-  // All in one year, each kind numbered 1, 2, … in the order the documents were dated.
-  for (const auto& [kind, documents] :
-       {std::pair{"ПриходнаяНакладная", receipts}, std::pair{"РасходнаяНакладная", sales}}) {
+  const auto posted = [&](const QString& kind) {
+    return count(QStringLiteral("SELECT COUNT(*) FROM items_Документ_") + kind +
+                 QStringLiteral(" WHERE Проводка='1'"));
+  };
+  EXPECT_EQ(posted(QStringLiteral("ПриходнаяНакладная")), s_summary.receipts + s_summary.returns);
+  EXPECT_EQ(posted(QStringLiteral("РасходнаяНакладная")), s_summary.sales);
+  EXPECT_EQ(posted(QStringLiteral("ПоступлениеНаСчет")) +
+                posted(QStringLiteral("СписаниеСоСчета")) +
+                posted(QStringLiteral("ПриходныйКассовыйОрдер")) +
+                posted(QStringLiteral("РасходныйКассовыйОрдер")),
+            s_summary.payments);
+  // One month-end on the last day of every month.
+  EXPECT_EQ(posted(QStringLiteral("ЗакрытиеМесяца")), 12);
+  EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM items_Документ_ЗакрытиеМесяца WHERE "
+                                 "cDATE NOT IN ('31.12.2025','31.01.2026','28.02.2026',"
+                                 "'31.03.2026','30.04.2026','31.05.2026','30.06.2026','31.07.2026',"
+                                 "'31.08.2026','30.09.2026','31.10.2026','30.11.2026')")),
+            0);
+  EXPECT_GT(s_summary.sales, 300);
+  EXPECT_GT(s_summary.receipts, 50);
+  EXPECT_GE(s_summary.returns, 2);
+  // Each kind numbered 1, 2, … within a year in the order the documents were dated.
+  for (const QString kind : {"ПриходнаяНакладная", "РасходнаяНакладная", "ПоступлениеНаСчет"}) {
     storage::Recordset numbers = db().openRecordset(
-        QStringLiteral("SELECT Номер FROM items_Документ_") + QString::fromUtf8(kind) +
-        QStringLiteral(" ORDER BY substr(cDATE,4,2),substr(cDATE,1,2),cTIME"));
+        QStringLiteral("SELECT Номер,substr(cDATE,7,4) FROM items_Документ_") + kind +
+        QStringLiteral(" ORDER BY substr(cDATE,7,4),substr(cDATE,4,2),substr(cDATE,1,2),cTIME"));
     int expected = 0;
-    for (; !numbers.eof(); numbers.moveNext()) EXPECT_EQ(numbers.text(0).toInt(), ++expected);
-    EXPECT_EQ(expected, documents);
+    QString year;
+    for (; !numbers.eof(); numbers.moveNext()) {
+      if (numbers.text(1) != year) expected = 0;
+      year = numbers.text(1);
+      ASSERT_EQ(numbers.text(0).toInt(), ++expected) << kind.toStdString();
+    }
   }
-  // Every document lies within the three months before today.
+  // Every document lies within the year up to today.
   storage::Recordset dates = db().openRecordset(
       QStringLiteral("SELECT cDATE FROM items_Документ_ПриходнаяНакладная UNION ALL "
-                     "SELECT cDATE FROM items_Документ_РасходнаяНакладная"));
+                     "SELECT cDATE FROM items_Документ_РасходнаяНакладная UNION ALL "
+                     "SELECT cDATE FROM items_Документ_ПоступлениеНаСчет"));
   for (; !dates.eof(); dates.moveNext()) {
     const QDate d = dateOf(dates.text(0));
-    EXPECT_TRUE(d >= s_today.addDays(-92) && d <= s_today) << dates.text(0).toStdString();
+    EXPECT_TRUE(d > s_today.addYears(-1) && d <= s_today) << dates.text(0).toStdString();
   }
-  // The module's table-change procedure filled every amount.
-  double receiptSum = 0, saleSum = 0;
+  // The module's table-change procedure filled every amount; one movement per table row.
   for (const QString kind : {"ПриходнаяНакладная", "РасходнаяНакладная"}) {
     storage::Recordset rows = db().openRecordset(
         QStringLiteral("SELECT Количество,Цена,Сумма FROM table_Документ_") + kind);
     int n = 0;
-    for (; !rows.eof(); rows.moveNext(), ++n) {
-      EXPECT_DOUBLE_EQ(rows.text(2).toDouble(), rows.text(0).toDouble() * rows.text(1).toDouble());
-      (kind.startsWith(u'П') ? receiptSum : saleSum) += rows.text(2).toDouble();
-    }
-    // One movement per table row.
+    for (; !rows.eof(); rows.moveNext(), ++n)
+      ASSERT_EQ(kopecks(amountOf(rows.text(2))),
+                kopecks(amountOf(rows.text(0)) * amountOf(rows.text(1))));
     EXPECT_EQ(
         count(QStringLiteral("SELECT COUNT(*) FROM items_Регистр_ОстаткиТоваров WHERE Документ=") +
               storage::quote(kind)),
         n);
   }
-  const QMap<QString, AccountFigures> accounts = accountsFor(db(), QDate(2000, 1, 1), s_today);
-  EXPECT_DOUBLE_EQ(accounts.value(QStringLiteral("41")).debit, receiptSum);
-  EXPECT_DOUBLE_EQ(accounts.value(QStringLiteral("60")).credit, receiptSum);
-  EXPECT_DOUBLE_EQ(accounts.value(QStringLiteral("62")).debit, saleSum);
-  EXPECT_DOUBLE_EQ(accounts.value(QStringLiteral("90.1")).credit, saleSum);
-  // No sale took any stock below zero.
-  for (int day = -91; day <= 0; day += 7)
+  // No sale or return took any stock below zero.
+  for (int day = -364; day <= 0; day += 7)
     for (double q : stockOn(db(), s_today.addDays(day))) EXPECT_GE(q, 0);
 }
 
+// Units and cost of every good and warehouse, a total per unit of measure (quantities of
+// different units are never added) and the cost of all.
 TEST_F(DemoDatabaseTest, StockReportHeadlessMatchesTheMovements) {
   const QDate on = s_today.addDays(-20);
   const QList<QStringList> csv = report(QStringLiteral("ОстаткиТоваров"), on.addDays(-10), on);
   ASSERT_GE(csv.size(), 4);
   EXPECT_EQ(csv[0].value(0),
             QStringLiteral("Остатки товаров на ") + on.toString(QStringLiteral("dd.MM.yyyy")));
-  EXPECT_EQ(csv[1], (QStringList{"Товар", "Склад", "Количество"}));
-  QMap<QPair<QString, QString>, double> expected;
-  double total = 0;
-  for (auto [key, q] : stockOn(db(), on).asKeyValueRange())
-    if (q != 0) {
-      expected.insert(key, q);
-      total += q;
+  EXPECT_EQ(csv[1], (QStringList{"Товар", "Склад", "Ед.", "Количество", "Сумма"}));
+  QMap<QPair<QString, QString>, QPair<double, qint64>> expected;
+  qint64 total = 0;
+  for (auto [key, s] : stockWithCostOn(db(), on).asKeyValueRange())
+    if (s.quantity != 0) {
+      expected.insert(key, {s.quantity, kopecks(s.cost)});
+      total += kopecks(s.cost);
     }
-  QMap<QPair<QString, QString>, double> shown;
-  for (qsizetype i = 2; i + 1 < csv.size(); ++i)
-    shown.insert(qMakePair(csv[i][0], csv[i][1]), cellNumber(csv[i][2]));
+  QMap<QPair<QString, QString>, QPair<double, qint64>> shown;
+  QMap<QString, QPair<double, qint64>> perUnit;
+  QStringList unitTotals;
+  for (qsizetype i = 2; i + 1 < csv.size(); ++i) {
+    const QStringList& row = csv[i];
+    if (row[0].startsWith(QStringLiteral("Итого, "))) {
+      const QString unit = row[0].mid(7);
+      unitTotals << unit;
+      EXPECT_DOUBLE_EQ(cellNumber(row[3]), perUnit.value(unit).first) << unit.toStdString();
+      EXPECT_EQ(kopecks(cellNumber(row[4])), perUnit.value(unit).second) << unit.toStdString();
+      continue;
+    }
+    shown.insert(qMakePair(row[0], row[1]), {cellNumber(row[3]), kopecks(cellNumber(row[4]))});
+    perUnit[row[2]].first += cellNumber(row[3]);
+    perUnit[row[2]].second += kopecks(cellNumber(row[4]));
+  }
   EXPECT_EQ(shown, expected);
+  unitTotals.sort();
+  EXPECT_EQ(unitTotals, (QStringList{"кг", "л", "м", "шт"}));
   EXPECT_EQ(csv.last().value(0), QStringLiteral("Итого"));
-  EXPECT_DOUBLE_EQ(cellNumber(csv.last().value(2)), total);
+  EXPECT_TRUE(csv.last().value(3).isEmpty());  // no quantity across units
+  EXPECT_EQ(kopecks(cellNumber(csv.last().value(4))), total);
 }
 
 TEST_F(DemoDatabaseTest, TrialBalanceHeadlessMatchesThePostings) {
@@ -194,21 +198,27 @@ TEST_F(DemoDatabaseTest, TrialBalanceHeadlessMatchesThePostings) {
   for (auto [code, a] : accountsFor(db(), from, to).asKeyValueRange()) {
     const double closing = a.openingNet + a.debit - a.credit;
     if (a.openingNet == 0 && a.debit == 0 && a.credit == 0) continue;
-    expected.insert(code, {qMax(a.openingNet, 0.0), qMax(-a.openingNet, 0.0), a.debit, a.credit,
-                           qMax(closing, 0.0), qMax(-closing, 0.0)});
+    // Amounts compare in kopecks: the report adds them up in another order.
+    QList<double> figures;
+    for (const double f : {qMax(a.openingNet, 0.0), qMax(-a.openingNet, 0.0), a.debit, a.credit,
+                           qMax(closing, 0.0), qMax(-closing, 0.0)})
+      figures << static_cast<double>(kopecks(f));
+    expected.insert(code, figures);
   }
   QMap<QString, QList<double>> shown;
   QList<double> totals(6, 0.0);
   for (qsizetype i = 3; i + 1 < csv.size(); ++i) {
     QList<double> figures;
-    for (int c = 2; c < 8; ++c) figures << cellNumber(csv[i].value(c));
+    for (int c = 2; c < 8; ++c)
+      figures << static_cast<double>(kopecks(cellNumber(csv[i].value(c))));
     shown.insert(csv[i][0], figures);
     for (int c = 0; c < 6; ++c) totals[c] += figures[c];
   }
   EXPECT_EQ(shown, expected);
   EXPECT_EQ(csv[3].value(1).isEmpty(), false);  // the account's name from the chart
   EXPECT_EQ(csv.last().value(0), QStringLiteral("Итого"));
-  for (int c = 0; c < 6; ++c) EXPECT_DOUBLE_EQ(cellNumber(csv.last().value(c + 2)), totals[c]) << c;
+  for (int c = 0; c < 6; ++c)
+    EXPECT_EQ(kopecks(cellNumber(csv.last().value(c + 2))) * 1.0, totals[c]) << c;
   // Debits and credits agree, at the start, in the period and at the end.
   EXPECT_DOUBLE_EQ(totals[0], totals[1]);
   EXPECT_DOUBLE_EQ(totals[2], totals[3]);

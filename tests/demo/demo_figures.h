@@ -17,6 +17,16 @@ inline QDate dateOf(const QString& text) {
   return QDate::fromString(text, QStringLiteral("dd.MM.yyyy"));
 }
 
+// A stored amount as a number, whichever decimal separator it was written with.
+inline double amountOf(QString text) {
+  return text.replace(u',', u'.').toDouble();
+}
+
+// Whole kopecks, so that sums of amounts compare exactly.
+inline qint64 kopecks(double amount) {
+  return qRound64(amount * 100);
+}
+
 // Stock by (good, warehouse) on a date: receipts minus issues of every movement up to it.
 inline QMap<QPair<QString, QString>, double> stockOn(storage::Session& db, const QDate& date) {
   QMap<QPair<QString, QString>, double> stock;
@@ -24,10 +34,44 @@ inline QMap<QPair<QString, QString>, double> stockOn(storage::Session& db, const
       QStringLiteral("SELECT Товар,Склад,Количество,Флаг,cDATE FROM items_Регистр_ОстаткиТоваров"));
   for (; !rs.eof(); rs.moveNext()) {
     if (dateOf(rs.text(4)) > date) continue;
-    const double q = rs.text(2).toDouble();
+    const double q = amountOf(rs.text(2));
     stock[qMakePair(rs.text(0), rs.text(1))] += rs.text(3) == QStringLiteral("+") ? q : -q;
   }
   return stock;
+}
+
+struct Stock {
+  double quantity = 0, cost = 0;
+};
+
+// Quantity and cost of every (good, warehouse) on a date, from the register's movements.
+inline QMap<QPair<QString, QString>, Stock> stockWithCostOn(storage::Session& db,
+                                                            const QDate& date) {
+  QMap<QPair<QString, QString>, Stock> stock;
+  storage::Recordset rs = db.openRecordset(QStringLiteral(
+      "SELECT Товар,Склад,Количество,Сумма,Флаг,cDATE FROM items_Регистр_ОстаткиТоваров"));
+  for (; !rs.eof(); rs.moveNext()) {
+    if (dateOf(rs.text(5)) > date) continue;
+    const double sign = rs.text(4) == QStringLiteral("+") ? 1 : -1;
+    Stock& s = stock[qMakePair(rs.text(0), rs.text(1))];
+    s.quantity += sign * amountOf(rs.text(2));
+    s.cost += sign * amountOf(rs.text(3));
+  }
+  return stock;
+}
+
+// What the settlements register holds on a date, by counterparty and account: positive
+// when the counterparty owes the firm.
+inline QMap<QPair<QString, QString>, double> settlementsOn(storage::Session& db,
+                                                           const QDate& date) {
+  QMap<QPair<QString, QString>, double> debts;
+  storage::Recordset rs = db.openRecordset(
+      QStringLiteral("SELECT Контрагент,Счет,Сумма,Флаг,cDATE FROM items_Регистр_Взаиморасчеты"));
+  for (; !rs.eof(); rs.moveNext())
+    if (dateOf(rs.text(4)) <= date)
+      debts[qMakePair(rs.text(0), rs.text(1))] +=
+          (rs.text(3) == QStringLiteral("+") ? 1 : -1) * amountOf(rs.text(2));
+  return debts;
 }
 
 struct AccountFigures {
@@ -42,7 +86,7 @@ inline QMap<QString, AccountFigures> accountsFor(storage::Session& db, const QDa
       db.openRecordset(QStringLiteral("SELECT Код,Дебет,Кредит,cDATE FROM itogi"));
   for (; !rs.eof(); rs.moveNext()) {
     const QDate d = dateOf(rs.text(3));
-    const double debit = rs.text(1).toDouble(), credit = rs.text(2).toDouble();
+    const double debit = amountOf(rs.text(1)), credit = amountOf(rs.text(2));
     AccountFigures& a = accounts[rs.text(0)];
     if (d < from)
       a.openingNet += debit - credit;

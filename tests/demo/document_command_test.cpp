@@ -88,7 +88,7 @@ TEST_F(DocumentCommandTest, ADocumentIsPostedOrRefusedWholeAsByItsWindow) {
   auto db = storage::Session::open(m_db);
   EXPECT_EQ(
       balvix::testing::firstText(
-          *db, QStringLiteral("SELECT Сумма FROM %1 WHERE cDATE='07.12.2026'")
+          *db, QStringLiteral("SELECT Сумма FROM %1 WHERE cDATE='07.12.2026' AND Цена='600'")
                    .arg(config::documentTablePartTable(QStringLiteral("РасходнаяНакладная")))),
       QStringLiteral("1800"));
 }

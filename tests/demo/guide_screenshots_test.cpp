@@ -93,22 +93,50 @@ TEST_F(GuideScreenshots, EveryPictureOfTheGuideIsMade) {
   shoot(documentDesigner, QStringLiteral("03-dokument-konstruktor"));
   documentDesigner->close();
 
-  const auto stock = demo::testing::stockOn(db(), QDate::currentDate());
-  auto best = stock.constBegin();
-  for (auto it = stock.constBegin(); it != stock.constEnd(); ++it)
-    if (it.value() > best.value()) best = it;
-  frmUniDoc* doc =
-      newSale(best.key().first, best.key().second, QStringLiteral("3"), QStringLiteral("250"));
+  // One purchase, its sale and the buyer's payment, followed through the reports.
+  messages.clear();
+  auto* purchase = clickMenu<frmUniDoc>(1, QStringLiteral("ПриходнаяНакладная"));
+  ASSERT_TRUE(purchase);
+  purchase->form()->setValue(QStringLiteral("Наименование"), QStringLiteral("Поступление бруса"));
+  purchase->form()->setValue(QStringLiteral("Контрагент"), QStringLiteral("ООО «СтройМаркет»"));
+  purchase->form()->setValue(QStringLiteral("Склад"), QStringLiteral("Центральный склад"));
+  purchase->form()->setValue(QStringLiteral("НДСКВычету"), QStringLiteral("Да"));
+  purchase->toolbar()->click(2);
+  FormTable* rows = purchase->form()->table();
+  rows->setData(rows->index(0, 0), QStringLiteral("Брус 50×50"), Qt::EditRole);
+  rows->setData(rows->index(0, 1), QStringLiteral("40"), Qt::EditRole);
+  rows->setData(rows->index(0, 2), QStringLiteral("96"), Qt::EditRole);
+  shoot(purchase, QStringLiteral("10-prikhodnaya-nakladnaya"), QSize(640, 560));
+  post(purchase);
+  frmUniDoc* doc = newSale(QStringLiteral("Брус 50×50"), QStringLiteral("Центральный склад"),
+                           QStringLiteral("3"), QStringLiteral("250"));
   shoot(doc, QStringLiteral("04-raskhodnaya-nakladnaya"), QSize(640, 520));
   post(doc);
+  auto* payment = clickMenu<frmUniDoc>(1, QStringLiteral("ПоступлениеНаСчет"));
+  ASSERT_TRUE(payment);
+  payment->form()->setValue(QStringLiteral("Наименование"), QStringLiteral("Оплата бруса"));
+  payment->form()->setValue(QStringLiteral("Контрагент"), QStringLiteral("ООО «Альянс»"));
+  payment->form()->setValue(QStringLiteral("Сумма"), QStringLiteral("750"));
+  shoot(payment, QStringLiteral("11-postuplenie-na-schet"), QSize(640, 330));
+  post(payment);
+  EXPECT_TRUE(messages.texts().isEmpty()) << messages.last().toStdString();
 
   frmZurnal* journal = clickMenu<frmZurnal>(2, QStringLiteral("Склад"));
   ASSERT_TRUE(journal);
-  // The journal opens on a period that holds both kinds: the whole history and the sale just
-  // posted; the picture shows it as the user gets it.
-  EXPECT_EQ(journal->periodStart()->date(), frmZurnal::defaultPeriod(QDate::currentDate()).first);
+  // The journal opens on a period of the last months of the history, the two documents just
+  // posted among them; the picture shows it as the user gets it.
+  const auto [start, end] = frmZurnal::defaultPeriod(QDate::currentDate());
+  EXPECT_EQ(journal->periodStart()->date(), start);
+  int documents = 0;
+  for (const QString& kind :
+       {QStringLiteral("ПриходнаяНакладная"), QStringLiteral("РасходнаяНакладная")}) {
+    storage::Recordset dates =
+        db().openRecordset(QStringLiteral("SELECT cDATE FROM items_Документ_") + kind);
+    for (; !dates.eof(); dates.moveNext())
+      if (const QDate d = demo::testing::dateOf(dates.text(0)); d >= start && d <= end) ++documents;
+  }
   processEvents();
-  EXPECT_EQ(journal->model()->rowCount(), 201);
+  EXPECT_EQ(journal->model()->rowCount(), documents);
   shoot(journal, QStringLiteral("05-zhurnal-sklad"), QSize(1150, 480));
   clickMenu<frmRepDialog>(3, QStringLiteral("ОстаткиТоваров"));
   frmRepDialog* dialog = openWindows<frmRepDialog>().value(0);
@@ -125,6 +153,19 @@ TEST_F(GuideScreenshots, EveryPictureOfTheGuideIsMade) {
   processEvents();
   shoot(openWindows<frmReport>().value(openWindows<frmReport>().size() - 1),
         QStringLiteral("08-otchet-osv"), QSize(1100, 330));
+  for (const auto& [report, picture, size] :
+       {std::tuple{"ВзаиморасчетыСКонтрагентами", "12-otchet-vzaimoraschety", QSize(820, 520)},
+        std::tuple{"Продажи", "13-otchet-prodazhi", QSize(900, 520)}}) {
+    clickMenu<frmRepDialog>(3, QString::fromUtf8(report));
+    dialog = openWindows<frmRepDialog>().value(0);
+    ASSERT_TRUE(dialog) << report;
+    const QDate today = QDate::currentDate();
+    dialog->periodStart()->setDate(QDate(today.year(), today.month(), 1));
+    dialog->buildAndCloseButton()->click();
+    processEvents();
+    shoot(openWindows<frmReport>().value(openWindows<frmReport>().size() - 1),
+          QString::fromUtf8(picture), size);
+  }
   main()->resize(within(screenRoom(), QSize(1200, 800)));
   shoot(main(), QStringLiteral("09-glavnoe-okno"));
 

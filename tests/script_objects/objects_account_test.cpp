@@ -45,6 +45,15 @@ TEST_F(AccountObjectTest, PostingsWrittenByTheModuleGiveTheAccountsTotals) {
                               QStringLiteral("150 30 String")}));
 }
 
+// The date the document's postings get, for its module to total its own month.
+TEST_F(AccountObjectTest, DocumentDateIsTheDateOfThePostings) {
+  EXPECT_EQ(run(header + QStringLiteral("Сообщить(Сч.ДатаДокумента)\n")),
+            QStringList{QStringLiteral("03.02.2026")});
+  host.windowDate.reset();
+  EXPECT_EQ(run(header + QStringLiteral("Сообщить(\"[\" & Сч.ДатаДокумента & \"]\")\n")),
+            QStringList{QStringLiteral("[]")});
+}
+
 TEST_F(AccountObjectTest, TotalsOverAllAccountsAndOfAnAccountWithoutPostings) {
   post(QStringLiteral("41"), QStringLiteral("100"), QString(), QStringLiteral("01.01.2026"));
   post(QStringLiteral("50"), QStringLiteral("2,5"), QString(), QStringLiteral("01.01.2026"));

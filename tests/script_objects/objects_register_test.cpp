@@ -123,7 +123,7 @@ TEST_F(RegisterObjectTest, NonNumericQuantityFailsAtItsOwnGroup) {
 }
 
 TEST_F(RegisterObjectTest, RegisterWithoutAQuantityFailsOnFetch) {
-  addRegister(QStringLiteral("Учет"), {QStringLiteral("Товар"), QStringLiteral("Сумма")});
+  addRegister(QStringLiteral("Учет"), {QStringLiteral("Товар"), QStringLiteral("Цена")});
   exec(QStringLiteral("INSERT INTO items_Регистр_Учет VALUES ('А','2','01.01.2026','','Д','+')"));
   const QString error = runError(QStringLiteral(
       "Объект Рег = СоздатьОбъект(\"Регистр\")\nРег.Вид = \"Учет\"\nРег.ВыбратьОстатки()\n"
@@ -131,6 +131,59 @@ TEST_F(RegisterObjectTest, RegisterWithoutAQuantityFailsOnFetch) {
   EXPECT_TRUE(error.startsWith(QStringLiteral("4: ")) &&
               error.contains(QStringLiteral("Количество")))
       << error.toStdString();
+}
+
+// The requisites from the first named Количество or Сумма on are resources: summed per
+// group of the requisites before them, each under its name, and with a period its opening,
+// receipts and issues too.
+TEST_F(RegisterObjectTest, ResourcesAfterTheQuantityAreSummedPerGroup) {
+  struct Case {
+    QStringList requisites;
+    QString fetch;
+    QStringList expected;
+  };
+  const QString cost = QStringLiteral("Рег.Реквизит(\"Сумма\")");
+  const QList<Case> cases = {
+      {{"Товар", "Склад", "Количество", "Сумма"},
+       "Рег.Реквизит(\"Товар\") & \"|\" & Рег.Реквизит(\"Количество\") & \"|\" & " + cost,
+       {"Стол|4|40.5", "Стул|1|3"}},
+      {{"Товар", "Сумма"}, "Рег.Реквизит(\"Товар\") & \"|\" & " + cost, {"Стол|40.5", "Стул|3"}},
+      {{"Товар", "Склад", "Количество", "Сумма"},
+       "Рег.Реквизит(\"НачальныйОстатокСумма\") & \"|\" & Рег.Реквизит(\"ПриходСумма\") & "
+       "\"|\" & Рег.Реквизит(\"РасходСумма\") & \"|\" & Рег.Реквизит(\"Приход\")",
+       {"50|0|9.5|0", "3|0|0|0"}},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.requisites.join(u',').toStdString());
+    const QString name = QStringLiteral("Р%1").arg(++n);
+    addRegister(name, c.requisites);
+    const bool store = c.requisites.contains(QStringLiteral("Склад"));
+    const bool quantity = c.requisites.contains(QStringLiteral("Количество"));
+    QStringList rows;
+    for (const auto& [goods, count, sum, flag, date] :
+         {std::tuple{"Стол", "5", "50", "+", "01.01.2026"},
+          std::tuple{"Стул", "1", "3", "+", "01.01.2026"},
+          std::tuple{"Стол", "1", "9.5", "-", "10.02.2026"}}) {
+      QStringList values{QString::fromUtf8(goods)};
+      if (store) values << QStringLiteral("Главный");
+      if (quantity) values << QString::fromUtf8(count);
+      values << QString::fromUtf8(sum) << QString::fromUtf8(date) << QString()
+             << QStringLiteral("Д") << QString::fromUtf8(flag);
+      for (QString& v : values) v = balvix::storage::quote(v);
+      rows << u'(' + values.join(u',') + u')';
+    }
+    exec(QStringLiteral("INSERT INTO items_Регистр_") + name + QStringLiteral(" VALUES ") +
+         rows.join(u','));
+    const bool period = c.fetch.contains(QStringLiteral("Приход"));
+    EXPECT_EQ(
+        run(QStringLiteral("Объект Рег = СоздатьОбъект(\"Регистр\")\nРег.Вид = \"") + name +
+            QStringLiteral("\"\n") +
+            (period ? QStringLiteral("Рег.Период(\"01.02.2026\", \"28.02.2026\")\n") : QString()) +
+            QStringLiteral("Рег.ВыбратьОстатки()\nДелать Пока Рег.Получить() = 1\n  Сообщить(") +
+            c.fetch + QStringLiteral(")\nЦикл\n")),
+        c.expected);
+  }
 }
 
 TEST_F(RegisterObjectTest, RegisterOfOnlyAQuantityHasOneTotalGroup) {

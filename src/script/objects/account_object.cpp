@@ -60,6 +60,7 @@ clsСчет::clsСчет(std::shared_ptr<SharedContext> context, Host& host)
   addMember(kPeriod, QStringLiteral("Период"));
   addMember(kTurnoverDebit, QStringLiteral("ОборотД"));
   addMember(kTurnoverCredit, QStringLiteral("ОборотК"));
+  addMember(kDocumentDate, QStringLiteral("ДатаДокумента"));
 }
 
 Value clsСчет::invoke(int dispId, Args& args) {
@@ -125,6 +126,11 @@ Value clsСчет::invoke(int dispId, Args& args) {
       m_periodStart = parseDateArgument(object_args::text(args, 0), QStringLiteral("Период"));
       m_periodEnd = parseDateArgument(object_args::text(args, 1), QStringLiteral("Период"));
       return Value();
+    case kDocumentDate: {
+      object_args::expectCount(args, 0);
+      const std::optional<QDate> date = documentDate();
+      return Value(date ? dateText(*date) : QString());
+    }
   }
   throw ScriptError(ErrorCode::NotSupported);
 }
@@ -220,8 +226,7 @@ void clsСчет::post(const Value& amount, bool debit) {
               : QStringLiteral("Расход может выполняться только движением документа!"));
     return;
   }
-  std::optional<QDate> date = ctx.documentDate;
-  if (!date) date = ProgramHost::documentWindowDateOf(host());
+  const std::optional<QDate> date = documentDate();
   if (!date)
     throw ScriptError::custom(ErrorCode::InvalidCall,
                               QStringLiteral("%1: нет проводимого документа. Проводки по счетам "
@@ -241,6 +246,12 @@ void clsСчет::post(const Value& amount, bool debit) {
       {{m_kind, text, dateText(*date), ctx.documentSaveTime, ctx.currentObjectName}});
   account_totals::addPosting(db(), m_kind, debit, text, dateText(*date));
   host().processEvents();
+}
+
+// The date of the document being posted, else of the document window that runs the module.
+std::optional<QDate> clsСчет::documentDate() {
+  const std::optional<QDate> date = context().documentDate;
+  return date ? date : ProgramHost::documentWindowDateOf(host());
 }
 
 std::unique_ptr<Enumerator> clsСчет::enumerate(const std::shared_ptr<HostObject>& self) {

@@ -10,7 +10,8 @@ namespace balvix::script {
 // РасходВыполнить post the amount of the document being posted to the account in Вид;
 // ВыбратьСчета or ВыбратьИтоги with Получить walk accounts (in the shared recordset) whose
 // totals СКД, СКК and Итог read. Период bounds the totals and gives opening balances
-// (СНД, СНК) and turnovers (ОборотД, ОборотК).
+// (СНД, СНК) and turnovers (ОборотД, ОборотК). ДатаДокумента is the date the postings of
+// the document being posted carry, so that its module can total its own period.
 class clsСчет : public ScriptObject {
  public:
   clsСчет(std::shared_ptr<SharedContext> context, Host& host);
@@ -39,6 +40,7 @@ class clsСчет : public ScriptObject {
     kPeriod,
     kTurnoverDebit,
     kTurnoverCredit,
+    kDocumentDate,
   };
 
   // Inclusive bounds of the postings' dates as yyyymmdd; unset means unbounded.
@@ -50,6 +52,7 @@ class clsСчет : public ScriptObject {
   double openingBalance(bool debit);
   QString total(const QString& name);
   void post(const Value& amount, bool debit);
+  std::optional<QDate> documentDate();
 
   QString m_kind;
   std::int16_t m_fetched = 0;

@@ -29,6 +29,7 @@ struct Accumulator {
   double receipts = 0;
   double issues = 0;
   qint64 movements = 0;  // up to the period's end
+  std::vector<double> resources, resourceOpening, resourceReceipts, resourceIssues;
   std::string badQuantity;
   bool hasBadQuantity = false;
 };
@@ -215,7 +216,9 @@ void readMonthMovements(storage::Session& db, const BalanceQuery& query, int mon
 }  // namespace
 
 BalanceSet BalanceSet::compute(storage::Session& db, const BalanceQuery& query) {
-  if (query.totalsTable.isEmpty() || !db.tableExists(query.totalsTable)) return walk(db, query);
+  if (query.totalsTable.isEmpty() || !query.resourceColumns.isEmpty() ||
+      !db.tableExists(query.totalsTable))
+    return walk(db, query);
   const int groupCount = static_cast<int>(query.groupColumns.size());
   const bool hasPeriod = query.periodStart || query.periodEnd;
   const int startKey = query.periodStart ? dateKey(*query.periodStart) : 0;
@@ -366,6 +369,9 @@ BalanceSet BalanceSet::walk(storage::Session& db, const BalanceQuery& query) {
   if (hasQuantity) selected << query.quantityColumn;
   const int dateAt = hasPeriod ? static_cast<int>(selected.size()) : -1;
   if (hasPeriod) selected << QStringLiteral("cDATE");
+  const int resourcesAt = static_cast<int>(selected.size());
+  const std::size_t resourceCount = static_cast<std::size_t>(query.resourceColumns.size());
+  selected << query.resourceColumns;
 
   const QString sql = QStringLiteral("SELECT ") + selected.join(u',') + QStringLiteral(" FROM ") +
                       query.table + whereClause(filterConditions(query));
@@ -380,25 +386,42 @@ BalanceSet BalanceSet::walk(storage::Session& db, const BalanceQuery& query) {
       if (date > endKey) return;
     }
     Accumulator& group = groups.at(row);
-    if (group.movements++ == 0) group.document = row.text(docAt);
-    if (!hasQuantity || group.hasBadQuantity) return;
-    double amount = 0;
-    const std::string_view quantity = row.text(quantityAt);
-    if (!totals::readQuantity(quantity, amount)) {
-      group.hasBadQuantity = true;
-      group.badQuantity = quantity;
-      return;
+    if (group.movements++ == 0) {
+      group.document = row.text(docAt);
+      for (auto* sums : {&group.resources, &group.resourceOpening, &group.resourceReceipts,
+                         &group.resourceIssues})
+        sums->assign(resourceCount, 0.0);
     }
+    if (group.hasBadQuantity) return;
     const std::string_view flag = row.text(flagAt);
     const bool receipt = flag.size() == 1 && flag[0] == '+' && !row.isNull(flagAt);
-    group.quantity += receipt ? amount : -amount;
-    if (!hasPeriod) return;
-    if (date < startKey)
-      group.opening += receipt ? amount : -amount;
-    else if (receipt)
-      group.receipts += amount;
-    else
-      group.issues += amount;
+    // Adds one figure of the movement to the balance up to the end and to the period's parts.
+    const auto add = [&](int at, double& balance, double& opening, double& receipts,
+                         double& issues) {
+      double amount = 0;
+      const std::string_view text = row.text(at);
+      if (!totals::readQuantity(text, amount)) {
+        group.hasBadQuantity = true;
+        group.badQuantity = text;
+        return false;
+      }
+      balance += receipt ? amount : -amount;
+      if (!hasPeriod) return true;
+      if (date < startKey)
+        opening += receipt ? amount : -amount;
+      else if (receipt)
+        receipts += amount;
+      else
+        issues += amount;
+      return true;
+    };
+    if (hasQuantity &&
+        !add(quantityAt, group.quantity, group.opening, group.receipts, group.issues))
+      return;
+    for (std::size_t r = 0; r < resourceCount; ++r)
+      if (!add(resourcesAt + static_cast<int>(r), group.resources[r], group.resourceOpening[r],
+               group.resourceReceipts[r], group.resourceIssues[r]))
+        return;
   });
 
   std::vector<Accumulator>& found = groups.groups();
@@ -415,6 +438,10 @@ BalanceSet BalanceSet::walk(storage::Session& db, const BalanceQuery& query) {
     group.opening = from.opening;
     group.receipts = from.receipts;
     group.issues = from.issues;
+    group.resources = std::move(from.resources);
+    group.resourceOpening = std::move(from.resourceOpening);
+    group.resourceReceipts = std::move(from.resourceReceipts);
+    group.resourceIssues = std::move(from.resourceIssues);
     group.hasBadQuantity = from.hasBadQuantity;
     group.badQuantity = fromUtf8(from.badQuantity);
     set.m_groups.push_back(std::move(group));

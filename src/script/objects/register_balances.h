@@ -18,6 +18,7 @@ struct BalanceQuery {
   QStringList groupColumns;                         // all requisites but the quantity
   std::vector<std::pair<QString, QString>> filter;  // column = value, all must hold
   QString quantityColumn;                           // empty when the register has none
+  QStringList resourceColumns;                      // the resources besides the quantity
   std::optional<QDate> periodStart;                 // with a period: movements dated
   std::optional<QDate> periodEnd;                   //   up to the end only
   // The register's monthly totals; empty, or a table that does not exist, for the walk
@@ -35,12 +36,15 @@ struct BalanceGroup {
   double opening = 0;   // before the period's start
   double receipts = 0;  // within the period
   double issues = 0;    // within the period, as a positive number
-  QString badQuantity;  // the first quantity that is not a number, if any
+  // Per resource of the query, as the quantity's figures above.
+  std::vector<double> resources, resourceOpening, resourceReceipts, resourceIssues;
+  QString badQuantity;  // the first quantity or resource that is not a number, if any
   bool hasBadQuantity = false;
 };
 
 // The balances of every group: from the monthly totals before the period's months and the
-// movements of those months only, or summed in one pass over all movements. Groups come
+// movements of those months only, or summed in one pass over all movements (always when
+// the query has resources besides the quantity: the totals do not keep them). Groups come
 // in the order of their values, column by column, as the grouping query orders them.
 class BalanceSet {
  public:

@@ -157,13 +157,17 @@ void clsРегистр::selectBalances() {
   const QStringList columns = tableColumns();
   BalanceQuery query;
   query.table = config::registerTable(m_kind);
-  for (qsizetype i = 0; i < columns.size() - kSystemColumns - 1; ++i) {
-    query.groupColumns << columns[i];
-    const QString value = requisite(columns[i]);
-    if (!value.isEmpty()) query.filter.emplace_back(columns[i], value);
+  const totals::RequisiteSplit split =
+      totals::splitRequisites(columns.mid(0, columns.size() - kSystemColumns));
+  for (const QString& column : split.groups) {
+    query.groupColumns << column;
+    const QString value = requisite(column);
+    if (!value.isEmpty()) query.filter.emplace_back(column, value);
   }
   for (const QString& column : columns)
     if (storage::sameName(column, quantityName())) query.quantityColumn = column;
+  for (const QString& column : split.resources)
+    if (!storage::sameName(column, quantityName())) query.resourceColumns << column;
   query.periodStart = m_periodStart;
   query.periodEnd = m_periodEnd;
   // A balance checked inside a posting is read only after every other posting of the same
@@ -176,6 +180,7 @@ void clsРегистр::selectBalances() {
   if (context().pendingTotals) context().pendingTotals->write(db());
   if (totals::ensure(db(), m_kind)) query.totalsTable = config::registerTotalsTable(m_kind);
   m_hasQuantity = !query.quantityColumn.isEmpty();
+  m_resources = query.resourceColumns;
   m_balances = BalanceSet::compute(db(), query);
   m_groupRows = m_balances->groupRows();
   context().sharedRecordset = m_groupRows;
@@ -205,7 +210,7 @@ bool clsРегистр::fetch() {
         ErrorCode::TypeMismatch,
         QStringLiteral("Несоответствие типа: количество «%1» в регистре «%2» не является числом.")
             .arg(group->badQuantity, m_kind));
-  if (!m_hasQuantity)
+  if (!m_hasQuantity && m_resources.isEmpty())
     throw storage::DbError(
         storage::ErrorCode::ItemNotFound,
         QStringLiteral("В регистре «%1» нет реквизита «Количество»: остаток считать не из чего.")
@@ -214,11 +219,25 @@ bool clsРегистр::fetch() {
   m_values.clear();
   for (qsizetype i = 0; i < names.size(); ++i) setRequisite(names[i], values[i]);
   setRequisite(QStringLiteral("Документ"), group->document);
-  setRequisite(quantityName(), formatDouble(group->quantity));
-  if (m_periodStart || m_periodEnd) {
-    setRequisite(QStringLiteral("НачальныйОстаток"), formatDouble(group->opening));
-    setRequisite(QStringLiteral("Приход"), formatDouble(group->receipts));
-    setRequisite(QStringLiteral("Расход"), formatDouble(group->issues));
+  const bool hasPeriod = m_periodStart || m_periodEnd;
+  if (m_hasQuantity) {
+    setRequisite(quantityName(), formatDouble(group->quantity));
+    if (hasPeriod) {
+      setRequisite(QStringLiteral("НачальныйОстаток"), formatDouble(group->opening));
+      setRequisite(QStringLiteral("Приход"), formatDouble(group->receipts));
+      setRequisite(QStringLiteral("Расход"), formatDouble(group->issues));
+    }
+  }
+  // Another resource R has the same figures under R, НачальныйОстатокR, ПриходR, РасходR.
+  for (qsizetype r = 0; r < m_resources.size(); ++r) {
+    const auto at = static_cast<std::size_t>(r);
+    const QString& name = m_resources[r];
+    setRequisite(name, formatDouble(group->resources.at(at)));
+    if (!hasPeriod) continue;
+    setRequisite(QStringLiteral("НачальныйОстаток") + name,
+                 formatDouble(group->resourceOpening.at(at)));
+    setRequisite(QStringLiteral("Приход") + name, formatDouble(group->resourceReceipts.at(at)));
+    setRequisite(QStringLiteral("Расход") + name, formatDouble(group->resourceIssues.at(at)));
   }
   rs.moveNext();
   return true;

@@ -11,7 +11,8 @@ namespace balvix::script {
 
 // A register as a module uses it: Реквизит values, then ДвижениеВыполнить to write a
 // movement of the document being posted; or ВыбратьОстатки and Получить in a loop to read
-// the balance of every group. The groups live in the shared recordset.
+// the balance of every group: its quantity and its other resources (Сумма, say). The groups
+// live in the shared recordset.
 class clsРегистр : public ScriptObject {
  public:
   clsРегистр(std::shared_ptr<SharedContext> context, Host& host);
@@ -45,6 +46,7 @@ class clsРегистр : public ScriptObject {
   std::optional<BalanceSet> m_balances;
   storage::Recordset m_groupRows;  // the groups as handed to the shared recordset
   bool m_hasQuantity = false;
+  QStringList m_resources;  // the resources besides the quantity
   std::optional<QDate> m_periodStart;
   std::optional<QDate> m_periodEnd;
   std::optional<totals::Layout> m_layout;  // of the register last written to

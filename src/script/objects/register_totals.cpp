@@ -255,10 +255,18 @@ std::optional<Layout> layoutOf(storage::Session& db, const QString& registerName
   layout.registerName = registerName;
   layout.movements = movements;
   layout.totals = config::registerTotalsTable(registerName);
-  layout.groups = requisites.mid(0, std::max<qsizetype>(0, requisites.size() - 1));
+  layout.groups = splitRequisites(requisites).groups;
   for (const QString& column : columns)
     if (storage::sameName(column, QStringLiteral("Количество"))) layout.quantity = column;
   return layout;
+}
+
+RequisiteSplit splitRequisites(const QStringList& requisites) {
+  for (qsizetype i = 0; i < requisites.size(); ++i)
+    if (storage::sameName(requisites[i], QStringLiteral("Количество")) ||
+        storage::sameName(requisites[i], QStringLiteral("Сумма")))
+      return {requisites.mid(0, i), requisites.mid(i)};
+  return {requisites.mid(0, std::max<qsizetype>(0, requisites.size() - 1)), {}};
 }
 
 QString registerOfTable(const QString& movementsTable) {

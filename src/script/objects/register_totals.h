@@ -37,7 +37,18 @@ struct Layout {
   QString totals;      // the totals table
   QStringList groups;  // the group columns, as the movements table spells them
   QString quantity;    // the column named Количество; empty when there is none
+  // The monthly rows sum the quantity only; the other resources are summed from the
+  // movements.
 };
+
+// A register's requisites as its balances use them: the groups, then the resources summed
+// per group, which are the requisites from the first one named Количество or Сумма on.
+// Without such a requisite, all requisites but the last are groups and there is no resource.
+struct RequisiteSplit {
+  QStringList groups;
+  QStringList resources;
+};
+RequisiteSplit splitRequisites(const QStringList& requisites);
 
 // The register's layout, read from its movements table; nullopt when it has none.
 std::optional<Layout> layoutOf(storage::Session& db, const QString& registerName);
