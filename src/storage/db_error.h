@@ -27,9 +27,11 @@ constexpr int ValueCountMismatch = 3346;  // INSERT with more or fewer values th
 constexpr int UndefinedFunction = 3085;   // unknown function in an expression
 constexpr int DuplicateField = 3191;      // a column defined twice in CREATE TABLE
 constexpr int NullNotAllowed = 3314;      // Null written to a column that refuses it
-constexpr int TrailingText = 3142;  // text after the end of the statement (a second statement)
-constexpr int ObjectClosed = 3420;  // use of a closed recordset
-constexpr int Cancelled = 3059;     // long work stopped by the user
+constexpr int TrailingText = 3142;    // text after the end of the statement (a second statement)
+constexpr int ObjectClosed = 3420;    // use of a closed recordset
+constexpr int Cancelled = 3059;       // long work stopped by the user
+constexpr int Conflict = 3197;        // another session's change got in the way (retry)
+constexpr int ConnectionLost = 3146;  // the server connection broke off
 }  // namespace ErrorCode
 
 // A failure of the database layer: the number the program tests and a Russian
