@@ -44,9 +44,8 @@ QString editingLockKey(const QString& objectPath, const QString& key) {
 
 qint64 rowVersion(storage::Session& db, const QString& objectPath, const QString& key) {
   if (!db.tableExists(rowVersionsTable())) return 0;
-  storage::Recordset rs =
-      db.openRecordset(QStringLiteral("SELECT version FROM ") + rowVersionsTable() +
-                       rowCondition(objectPath, key));
+  storage::Recordset rs = db.openRecordset(QStringLiteral("SELECT version FROM ") +
+                                           rowVersionsTable() + rowCondition(objectPath, key));
   return rs.eof() ? 0 : rs.value(0).toLongLong();
 }
 

@@ -27,8 +27,7 @@ storage::DbError refusal(const storage::DbError& e) {
 
 }  // namespace
 
-void retryWhenBusy(const std::function<void()>& attempt,
-                   const std::function<void()>& beforeRetry) {
+void retryWhenBusy(const std::function<void()>& attempt, const std::function<void()>& beforeRetry) {
   for (int retry = 0;; ++retry) {
     try {
       attempt();

@@ -1,12 +1,12 @@
 #include "runtime/edit_conflict.h"
 
 #include <QFont>
-#include <algorithm>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "shell/message_box.h"
 
@@ -28,8 +28,8 @@ QPushButton* button(const QString& name, const QString& text, QWidget* parent) {
 }  // namespace
 
 ConflictChoice askConflict(const QString& message) {
-  switch (shell::MessageBoxes::choose(message, {kWriteMine, kTakeTheirs, kShowBoth},
-                                      QString(), shell::MsgIcon::Warning)) {
+  switch (shell::MessageBoxes::choose(message, {kWriteMine, kTakeTheirs, kShowBoth}, QString(),
+                                      shell::MsgIcon::Warning)) {
     case shell::MsgAnswer::Yes:
       return ConflictChoice::WriteMine;
     case shell::MsgAnswer::No:
@@ -69,7 +69,7 @@ QVariant VersionsModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= m_rows.size()) return {};
   const Row& row = m_rows[index.row()];
   if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) {
-    const QString text = index.column() == 0 ? row.field
+    const QString text = index.column() == 0   ? row.field
                          : index.column() == 1 ? row.mine
                                                : row.theirs;
     if (role == Qt::AccessibleTextRole && differs(index.row()) && index.column() == 0)

@@ -53,7 +53,7 @@ MsgAnswer defaultAnswer(MsgButtons buttons) {
 
 MsgAnswer MessageBoxes::show(const QString& text, MsgButtons buttons, const QString& title,
                              MsgIcon icon) {
-  Message message{text, title.isEmpty() ? kDefaultTitle : title, buttons, icon};
+  Message message{text, title.isEmpty() ? kDefaultTitle : title, buttons, icon, {}};
   if (responder()) return responder()(message);
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return defaultAnswer(buttons);
 

@@ -45,8 +45,7 @@ Holder readHolder(int fd) {
 }
 
 QString holderText(const Holder& holder) {
-  const QString name =
-      holder.name.isEmpty() ? QStringLiteral("другой пользователь") : holder.name;
+  const QString name = holder.name.isEmpty() ? QStringLiteral("другой пользователь") : holder.name;
   if (holder.host.isEmpty() || holder.host == QSysInfo::machineHostName()) return name;
   return QStringLiteral("%1 (компьютер %2)").arg(name, holder.host);
 }
@@ -65,7 +64,8 @@ int acquire(const QString& path, Holder* holder) {
       ::close(fd);
       return -1;
     }
-    struct stat opened {}, named {};
+    struct stat opened {
+    }, named{};
     if (::fstat(fd, &opened) == 0 && ::stat(name.constData(), &named) == 0 &&
         opened.st_ino == named.st_ino && opened.st_dev == named.st_dev)
       return fd;
@@ -130,10 +130,10 @@ class FileObjectLocks : public ObjectLocks {
       return;
     }
     if (!QDir().mkpath(m_users)) return;
-    m_presenceFile = QDir(m_users).filePath(
-        QStringLiteral("%1-%2")
-            .arg(QCoreApplication::applicationPid())
-            .arg(QRandomGenerator::global()->generate64(), 0, 16));
+    m_presenceFile =
+        QDir(m_users).filePath(QStringLiteral("%1-%2")
+                                   .arg(QCoreApplication::applicationPid())
+                                   .arg(QRandomGenerator::global()->generate64(), 0, 16));
     m_presence = acquire(m_presenceFile, nullptr);
     if (m_presence >= 0) writeHolder(m_presence, who);
   }

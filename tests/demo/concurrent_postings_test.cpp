@@ -69,7 +69,8 @@ class ConcurrentPostings : public ::testing::Test {
   }
 
   int count(storage::Session& db, const QString& kind) {
-    return firstText(db, QStringLiteral("SELECT COUNT(*) FROM ") + config::documentHeaderTable(kind))
+    return firstText(db,
+                     QStringLiteral("SELECT COUNT(*) FROM ") + config::documentHeaderTable(kind))
         .toInt();
   }
   // The stock of the test's warehouse as its movements add up.
@@ -91,9 +92,9 @@ class ConcurrentPostings : public ::testing::Test {
 
 TEST_F(ConcurrentPostings, OfTwoSalesOfTheLastStockExactlyOnePosts) {
   for (int round = 1; round <= 3; ++round) {
-    ASSERT_EQ(balvix::testing::runProgram({"--document", file(kReceipt, "4"), "--db", m_db,
-                                           "--post"}),
-              0);
+    ASSERT_EQ(
+        balvix::testing::runProgram({"--document", file(kReceipt, "4"), "--db", m_db, "--post"}),
+        0);
     QString errors;
     const auto [a, b] = together({file(kSale, "4")}, {file(kSale, "4")}, &errors);
     EXPECT_EQ(std::min(a, b), 0) << errors.toStdString();
@@ -179,8 +180,8 @@ TEST_F(ConcurrentPostings, AProgramKilledInThePostingLeavesNothingAndTheOtherGoe
     // The other program posts as if nothing had happened (a sale of nothing in stock is
     // refused by its module, not by a lock).
     QString error;
-    EXPECT_EQ(balvix::testing::runProgram(
-                  {"--document", file(kSale, "1"), "--db", m_db, "--post"}, &error),
+    EXPECT_EQ(balvix::testing::runProgram({"--document", file(kSale, "1"), "--db", m_db, "--post"},
+                                          &error),
               1);
     EXPECT_TRUE(Contains(error, QStringLiteral("остаток 0"))) << error.toStdString();
     EXPECT_EQ(count(*db, kSale), sales);

@@ -82,8 +82,9 @@ TEST_F(ConcurrentWrites, APostingThatMeetsAConflictIsRunAgainWholeShowingOnlyThe
   engine.setGlobalObject(script::createGlobalFunctions(host, context));
   engine.addObject(QStringLiteral("Форма"),
                    std::make_shared<script::ContentForm>(content, QStringLiteral("Приход")));
-  engine.load(moduleSources(db(), QStringLiteral("Документ.Приход"),
-                            config::readDefinition(db(), ObjectKind::Document, content.kind)->module));
+  engine.load(
+      moduleSources(db(), QStringLiteral("Документ.Приход"),
+                    config::readDefinition(db(), ObjectKind::Document, content.kind)->module));
   // The first attempt fails after its module ran, showed its box and wrote into the form.
   int attempts = 0;
   SaveOptions options;
@@ -92,8 +93,8 @@ TEST_F(ConcurrentWrites, APostingThatMeetsAConflictIsRunAgainWholeShowingOnlyThe
       throw storage::DbError(storage::ErrorCode::Conflict, QStringLiteral("could not serialize"));
   };
   options.restore = [&](const script::DocumentContent& before) { content = before; };
-  const SaveOutcome outcome = saveAndPost(context, host, content, std::nullopt, &engine,
-                                          QTime(10, 0, 0), true, options);
+  const SaveOutcome outcome =
+      saveAndPost(context, host, content, std::nullopt, &engine, QTime(10, 0, 0), true, options);
   EXPECT_EQ(attempts, 2);
   EXPECT_EQ(outcome.outcome, script::PostOutcome::Posted);
   // The number the failed attempt took went back with it.
@@ -108,6 +109,7 @@ TEST_F(ConcurrentWrites, APostingWaitsOutAnotherProgramsLockOrIsRefusedNamingIt)
   db().setBusyTimeout(20);
   auto service = DocumentService::open(context, host, QStringLiteral("Приход"));
   ASSERT_TRUE(service);
+  ASSERT_FALSE(service->load());
   for (const bool released : {true, false}) {
     std::promise<void> ready, release;
     std::thread holder = holdLock(ready, release.get_future().share());
@@ -154,8 +156,8 @@ TEST_F(ConcurrentWrites, TheSecondEditorOfAnElementIsRefusedUntilItChooses) {
   EXPECT_EQ(elementVersion(*other, goods, QStringLiteral("Стол")), read);
   auto write = [&](storage::Session& session, const QString& name, const QString& price,
                    std::optional<qint64> version) {
-    ElementWrite element{goods, QStringLiteral("Стол"), {"Наименование", "Цена"}, {name, price},
-                         {}, version};
+    ElementWrite element{
+        goods, QStringLiteral("Стол"), {"Наименование", "Цена"}, {name, price}, {}, version};
     return saveElement(session, element);
   };
   ElementOutcome first = write(*other, QStringLiteral("Стол"), QStringLiteral("5"), read);
@@ -199,9 +201,9 @@ TEST_F(ConcurrentWrites, ADraftSavedOverAnotherSessionsSaveIsRefused) {
   EXPECT_EQ(mine.outcome, script::PostOutcome::ChangedElsewhere);
   EXPECT_EQ(mine.version, 2);
   EXPECT_EQ(mine.number, saved.number);
-  EXPECT_EQ(value(QStringLiteral("SELECT Наименование FROM ") +
-                  config::documentHeaderTable(draft.kind)),
-            QStringLiteral("их"));
+  EXPECT_EQ(
+      value(QStringLiteral("SELECT Наименование FROM ") + config::documentHeaderTable(draft.kind)),
+      QStringLiteral("их"));
 }
 
 }  // namespace

@@ -82,7 +82,8 @@ TEST_F(ObjectLocksTest, TheDataVersionMovesWithAnotherSessionsCommitsOnly) {
   auto other = Session::open(dbPath());
   const qint64 start = dataVersion(db());
   ASSERT_GE(start, 0);
-  db().execute(QStringLiteral("INSERT INTO items_Справочник_Товары (Наименование) VALUES ('Стол')"));
+  db().execute(
+      QStringLiteral("INSERT INTO items_Справочник_Товары (Наименование) VALUES ('Стол')"));
   EXPECT_EQ(dataVersion(db()), start);
   other->execute(
       QStringLiteral("INSERT INTO items_Справочник_Товары (Наименование) VALUES ('Стул')"));
