@@ -176,27 +176,31 @@ class FileObjectLocks : public ObjectLocks {
   QString m_presenceFile;
 };
 
-#else
+#endif
 
-// Without system file locks nothing is known of the other programs.
-class FileObjectLocks : public ObjectLocks {
+// Where nothing is known of the other programs: every lock is granted, nobody else is listed.
+class NoObjectLocks : public ObjectLocks {
  public:
-  explicit FileObjectLocks(const QString&) {}
   QString tryLock(const QString&, const QString&) override { return {}; }
   void unlock(const QString&) override {}
   void registerPresence(const QString&) override {}
   QStringList otherUsers() override { return {}; }
 };
 
-#endif
-
 }  // namespace
 
 std::unique_ptr<ObjectLocks> fileObjectLocks(const QString& databaseFile) {
+#ifdef Q_OS_UNIX
   return std::make_unique<FileObjectLocks>(databaseFile);
+#else
+  Q_UNUSED(databaseFile);
+  return std::make_unique<NoObjectLocks>();
+#endif
 }
 
 std::unique_ptr<ObjectLocks> objectLocksFor(Session& db) {
+  // Only a database file has a folder beside it; a server's locks are its own backend's.
+  if (!db.handle()) return std::make_unique<NoObjectLocks>();
   return fileObjectLocks(db.path());
 }
 

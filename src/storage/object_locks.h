@@ -36,7 +36,8 @@ class ObjectLocks {
 std::unique_ptr<ObjectLocks> fileObjectLocks(const QString& databaseFile);
 
 class Session;
-// The locks of the database `db` is open on, of the kind its engine keeps.
+// The locks of the database `db` is open on, of the kind its engine keeps (none yet for a
+// session without a file handle: a server's backend plugs in here).
 std::unique_ptr<ObjectLocks> objectLocksFor(Session& db);
 
 // The name the program announces itself under: the system user's name and the host's
