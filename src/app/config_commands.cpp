@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "documents/config_import.h"
+#include "documents/sole_user.h"
+#include "storage/object_locks.h"
 #include "storage/session.h"
 
 namespace balvix::app {
@@ -87,6 +89,7 @@ int importConfigCommand(const ImportConfigCommand& command) {
             QStringLiteral("Конфигурация не загружена: загрузка удалила бы данные (см. "
                            "«Последствия для данных»). Чтобы загрузить ее все равно, укажите "
                            "--allow-data-loss."));
+      documents::requireSoleUser(storage::objectLocksFor(*db).get());
       ConsoleProgress progress;
       documents::applyImport(*db, files, plan, command.allowDataLoss, &progress);
       printLine(QStringLiteral("Конфигурация загружена в базу %1, объектов изменено: %2")

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "configurator/table_rebuild.h"
+#include "documents/sole_user.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
 
@@ -129,6 +130,7 @@ frmConfigChanges* ConfigFilesMenu::review(bool load) {
     // The window is closed by now: nothing waits on the user while the transaction is open.
     DialogRebuildProgress progress(m_window);
     try {
+      documents::requireSoleUser(m_state.objectLocks());
       documents::applyImport(*m_state.db, files, plan, window->allowsDataLoss(), &progress);
     } catch (const storage::DbError& e) {
       shell::MessageBoxes::show(e.description());

@@ -9,6 +9,7 @@
 
 #include "configurator/requisite_editor.h"
 #include "configurator/table_rebuild.h"
+#include "documents/sole_user.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
 #include "shell/window_names.h"
@@ -35,6 +36,7 @@ bool DesignerWindow::save() {
     return false;
   }
   try {
+    documents::requireSoleUser(m_state.objectLocks());
     if (!confirmSave(name)) return false;
   } catch (const storage::DbError& e) {
     shell::MessageBoxes::show(e.description());

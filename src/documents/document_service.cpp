@@ -7,6 +7,7 @@
 #include "config/global_module.h"
 #include "config/table_names.h"
 #include "documents/document_title.h"
+#include "documents/posting_retry.h"
 #include "script/objects/document_content_objects.h"
 #include "script/objects/object_factory.h"
 #include "storage/session.h"
@@ -38,7 +39,7 @@ std::vector<script::ModuleSource> moduleSources(storage::Session& db, const QStr
 SaveOutcome saveAndPost(script::SharedContext& context, script::Host& host,
                         const script::DocumentContent& content,
                         const std::optional<script::DocumentKey>& stored, script::Engine* engine,
-                        QTime now, bool post, const std::function<void()>& reread) {
+                        QTime now, bool post, const SaveOptions& options) {
   SaveOutcome outcome;
   if (post && context.db) {
     if (const std::optional<config::ObjectDefinition> definition =
@@ -50,23 +51,34 @@ SaveOutcome saveAndPost(script::SharedContext& context, script::Host& host,
   }
   // Declared before the transaction begins, so the held boxes show after it has ended.
   script::Host::MessageHold hold(host);
-  const script::PostResult result = script::posting::saveAndPost(
-      context, content, stored,
+  const std::size_t held = host.heldCount();
+  const script::DocumentContent before = content;
+  retryWhenBusy(
       [&] {
-        if (!engine) return true;
-        try {
-          engine->runThis(kSaveProcedure);
-          if (reread) reread();
-          return true;
-        } catch (const script::ScriptError& e) {
-          outcome.error = e;
-          return false;
-        }
+        outcome.error.reset();
+        const script::PostResult result = script::posting::saveAndPost(
+            context, content, stored,
+            [&] {
+              if (!engine) return true;
+              try {
+                engine->runThis(kSaveProcedure);
+                if (options.reread) options.reread();
+                return true;
+              } catch (const script::ScriptError& e) {
+                outcome.error = e;
+                return false;
+              }
+            },
+            now, post, options.expectedVersion);
+        outcome.outcome = result.outcome;
+        outcome.key = result.key;
+        outcome.number = result.number;
+        outcome.version = result.version;
       },
-      now, post);
-  outcome.outcome = result.outcome;
-  outcome.key = result.key;
-  outcome.number = result.number;
+      [&] {
+        host.dropHeldAfter(held);
+        if (options.restore) options.restore(before);
+      });
   return outcome;
 }
 
@@ -133,8 +145,13 @@ std::optional<script::ScriptError> DocumentService::tableChanged() {
 }
 
 SaveOutcome DocumentService::saveAndPost(const std::optional<script::DocumentKey>& stored,
-                                         QTime now, bool post) {
-  return documents::saveAndPost(m_context, m_host, m_content, stored, m_engine.get(), now, post);
+                                         QTime now, bool post,
+                                         std::optional<qint64> expectedVersion) {
+  SaveOptions options;
+  options.restore = [this](const script::DocumentContent& before) { m_content = before; };
+  options.expectedVersion = expectedVersion;
+  return documents::saveAndPost(m_context, m_host, m_content, stored, m_engine.get(), now, post,
+                                options);
 }
 
 bool DocumentService::readStored(const script::DocumentKey& key) {
@@ -181,42 +198,57 @@ QString DocumentService::repost(const script::DocumentKey& key, const QStringLis
   storage::Session& db = *m_context.db;
   if (const std::optional<script::ScriptError> error = load()) return error->message();
   std::optional<script::ScriptError> error;
+  QString skipped;
+  bool gone = false;
   {
     script::Host::MessageHold hold(m_host);
-    storage::Transaction transaction(db);
-    if (!readStored(key)) return QString();
-    if (config::periods::readState(db).isClosed(m_content.date)) {
-      if (closed) *closed = true;
-      return config::periods::closedText(config::periods::readState(db).closedTo) +
-             QStringLiteral(" Документ пропущен.");
-    }
-    script::posting::unpost(db, m_definition.name, key, registers, false);
-    db.execute(QStringLiteral("UPDATE ") + config::documentHeaderTable(m_definition.name) +
-               QStringLiteral(" SET Проводка='1'") + documentKeyCondition(key));
-    const script::DocumentContent read = m_content;
-    script::posting::runAsPosting(
-        m_context, m_definition.name, m_content.date, key,
+    const std::size_t held = m_host.heldCount();
+    retryWhenBusy(
         [&] {
-          if (!m_engine) return true;
-          try {
-            m_engine->runThis(kSaveProcedure);
-            return true;
-          } catch (const script::ScriptError& e) {
-            error = e;
-            return false;
+          error.reset();
+          skipped.clear();
+          storage::Transaction transaction(db);
+          gone = !readStored(key);
+          if (gone) return;
+          if (config::periods::readState(db).isClosed(m_content.date)) {
+            if (closed) *closed = true;
+            skipped = config::periods::closedText(config::periods::readState(db).closedTo) +
+                      QStringLiteral(" Документ пропущен.");
+            return;
+          }
+          script::posting::unpost(db, m_definition.name, key, registers, false);
+          db.execute(QStringLiteral("UPDATE ") + config::documentHeaderTable(m_definition.name) +
+                     QStringLiteral(" SET Проводка='1'") + documentKeyCondition(key));
+          const script::DocumentContent read = m_content;
+          script::posting::runAsPosting(
+              m_context, m_definition.name, m_content.date, key,
+              [&] {
+                if (!m_engine) return true;
+                try {
+                  m_engine->runThis(kSaveProcedure);
+                  return true;
+                } catch (const script::ScriptError& e) {
+                  error = e;
+                  return false;
+                }
+              },
+              m_storedNumber);
+          // What the module wrote into the document is stored, as in a posting from its
+          // window.
+          if (!error && !(m_content == read)) script::posting::rewrite(db, m_content, key);
+          if (!error) {
+            config::audit::append(
+                db, config::audit::event::kPosting,
+                config::objectPath(config::ObjectKind::Document, m_definition.name),
+                key.date + u' ' + key.time,
+                QStringLiteral("№ %1; перепроведение").arg(m_storedNumber));
+            transaction.commit();
           }
         },
-        m_storedNumber);
-    // What the module wrote into the document is stored, as in a posting from its window.
-    if (!error && !(m_content == read)) script::posting::rewrite(db, m_content, key);
-    if (!error) {
-      config::audit::append(db, config::audit::event::kPosting,
-                            config::objectPath(config::ObjectKind::Document, m_definition.name),
-                            key.date + u' ' + key.time,
-                            QStringLiteral("№ %1; перепроведение").arg(m_storedNumber));
-      transaction.commit();
-    }
+        [&] { m_host.dropHeldAfter(held); });
   }
+  if (gone) return QString();
+  if (!skipped.isEmpty()) return skipped;
   if (reposted) *reposted = !error;
   return error ? error->message() : QString();
 }

@@ -39,7 +39,8 @@ QList<int> fieldPositions(const storage::Recordset& rs, const QStringList& names
 struct SaveOutcome {
   script::PostOutcome outcome = script::PostOutcome::Aborted;
   script::DocumentKey key;
-  QString number;  // the number the document was saved under
+  QString number;      // the number the document was saved under
+  qint64 version = 0;  // the stored document's version after the write, or as found
   std::optional<script::ScriptError> error;
   std::optional<FieldProblem> problem;
 };
@@ -51,11 +52,21 @@ struct SaveOutcome {
 // Database errors pass through after the rollback. The document window posts through here with the
 // engine of its form, and `reread` brings `content` up to date with what the save procedure wrote
 // into the form, so that what is stored is what the module left.
+// A transaction that meets another session's change or lock is run again whole
+// (retryWhenBusy): the boxes of the failed attempt are dropped, and `restore` is handed the
+// content as it was before, to put back what the module wrote into the form. With
+// `expectedVersion` a stored document written meanwhile by someone else is refused
+// (ChangedElsewhere, nothing written).
+struct SaveOptions {
+  std::function<void()> reread;
+  std::function<void(const script::DocumentContent&)> restore;
+  std::optional<qint64> expectedVersion;
+};
 SaveOutcome saveAndPost(script::SharedContext& context, script::Host& host,
                         const script::DocumentContent& content,
                         const std::optional<script::DocumentKey>& stored, script::Engine* engine,
                         QTime now = QTime::currentTime(), bool post = true,
-                        const std::function<void()>& reread = {});
+                        const SaveOptions& options = {});
 
 // A document of one kind without a window: its content, and its module loaded with
 // `Форма` and `Таблица` over that content. Documents entered from a file, the demo's
@@ -85,7 +96,8 @@ class DocumentService {
   std::optional<script::ScriptError> tableChanged();
   // Without `post` the document is only saved, unposted, and ПриСохранении does not run.
   SaveOutcome saveAndPost(const std::optional<script::DocumentKey>& stored = std::nullopt,
-                          QTime now = QTime::currentTime(), bool post = true);
+                          QTime now = QTime::currentTime(), bool post = true,
+                          std::optional<qint64> expectedVersion = std::nullopt);
 
   // Posts the stored document `key` again over its stored header and rows, read whole:
   // its movements and postings are removed and ПриСохранении run, in one transaction.

@@ -8,16 +8,20 @@
 #include <QResizeEvent>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "config/audit_trail.h"
 #include "config/form_layout.h"
 #include "config/object_definition.h"
 #include "config/references.h"
+#include "config/row_versions.h"
 #include "config/table_names.h"
 #include "documents/document_checks.h"
 #include "documents/document_service.h"
+#include "documents/element_save.h"
 #include "runtime/catalog_list.h"
 #include "runtime/chart_of_accounts.h"
+#include "runtime/edit_conflict.h"
 #include "runtime/form_control.h"
 #include "runtime/runtime_windows.h"
 #include "runtime/value_choice.h"
@@ -73,10 +77,24 @@ frmUniSpr::frmUniSpr(shell::AppState& state, bool designMode, QWidget* parent)
     if (!m_designMode && m_state.db)
       m_frm->setReferenceValues(std::make_shared<documents::ReferenceValues>(*m_state.db));
   });
+  // Written by another program meanwhile: shown anew unless the user has changed something,
+  // whose save then meets the other version.
+  connect(&m_state.events, &shell::DocumentEvents::changedElsewhere, this, [this] {
+    if (m_designMode || !m_loaded || !m_state.db || m_elementName.isEmpty() || hasUnsavedChanges())
+      return;
+    try {
+      if (documents::elementVersion(*m_state.db, m_catalog, m_elementName) != m_version)
+        readStored();
+    } catch (const storage::DbError&) {
+      // Read again at the next change.
+    }
+  });
   load();
 }
 
 frmUniSpr::~frmUniSpr() {
+  if (!m_lockKey.isEmpty())
+    if (storage::ObjectLocks* locks = m_state.objectLocks()) locks->unlock(m_lockKey);
   if (m_frm) m_frm->endModule();
   if (m_state.choiceWindow == this) m_state.choiceWindow = nullptr;
 }
@@ -142,6 +160,8 @@ void frmUniSpr::load() {
       m_frm->setReferenceValues(std::make_shared<documents::ReferenceValues>(*db));
       if (!m_state.currentElementName.isEmpty()) {
         m_elementName = m_state.currentElementName;
+        // Read before the row: a write in between shows as a change, never goes unnoticed.
+        m_version = documents::elementVersion(*db, m_catalog, m_elementName);
         storage::Recordset element =
             db->openRecordset(QStringLiteral("SELECT * FROM ") + table() +
                               QStringLiteral(" WHERE Наименование=") + quote(m_elementName));
@@ -171,6 +191,7 @@ void frmUniSpr::load() {
     }
     m_loaded = true;
     m_clean = fieldValues();
+    if (!m_designMode && !m_elementName.isEmpty()) lockForEditing();
     m_state.sharedRecordset.close();
     registerLoad();
     if (!m_designMode) rememberPlaceAs(m_catalog);
@@ -182,98 +203,161 @@ void frmUniSpr::load() {
 }
 
 bool frmUniSpr::save() {
+  return write(true);
+}
+
+void frmUniSpr::lockForEditing() {
+  storage::ObjectLocks* locks = m_state.objectLocks();
+  if (!locks) return;
+  const QString key = config::editingLockKey(
+      config::objectPath(config::ObjectKind::Catalog, m_catalog), m_elementName);
+  m_editedBy = locks->tryLock(key, m_state.userName);
+  if (m_editedBy.isEmpty()) {
+    m_lockKey = key;
+    return;
+  }
+  m_frm->setReadOnly(true);
+  m_cmdSave->setEnabled(false);
+  setWindowTitle(windowTitle() + QStringLiteral(" (только просмотр)"));
+  MessageBoxes::show(QStringLiteral("Открыт для изменения пользователем %1. Элемент открыт только "
+                                    "для просмотра.")
+                         .arg(m_editedBy),
+                     shell::MsgButtons::Ok, QString(), shell::MsgIcon::Information);
+}
+
+bool frmUniSpr::readStored() {
+  storage::Session& db = *m_state.db;
+  m_version = documents::elementVersion(db, m_catalog, m_elementName);
+  storage::Recordset element =
+      db.openRecordset(QStringLiteral("SELECT * FROM ") + table() +
+                       QStringLiteral(" WHERE Наименование=") + quote(m_elementName));
+  if (element.eof()) return false;
+  m_values.clear();
+  for (int i = 0; i < element.fieldCount(); ++i) {
+    m_values.insert(element.fieldName(i), element.text(i));
+    m_frm->setValue(element.fieldName(i), element.text(i));
+  }
+  m_clean = fieldValues();
+  return true;
+}
+
+bool frmUniSpr::resolveConflict() {
+  const ConflictChoice choice =
+      askConflict(QStringLiteral("Элемент изменен другим пользователем после того, как это окно "
+                                 "его открыло."));
+  if (choice == ConflictChoice::WriteMine) return write(false);
+  storage::Session& db = *m_state.db;
+  if (choice == ConflictChoice::TakeTheirs) {
+    if (!readStored())
+      MessageBoxes::show(QStringLiteral("Элемент «%1» справочника «%2» не найден: возможно, он "
+                                        "удален.")
+                             .arg(m_elementName, m_catalog));
+    return false;
+  }
+  FieldValues mine, theirs;
+  storage::Recordset element =
+      db.openRecordset(QStringLiteral("SELECT * FROM ") + table() +
+                       QStringLiteral(" WHERE Наименование=") + quote(m_elementName));
+  for (int i = 0; i < element.fieldCount(); ++i) {
+    const QString column = element.fieldName(i);
+    mine.append({column, m_frm->hasField(column) ? m_frm->value(column) : m_values.value(column)});
+    if (!element.eof()) theirs.append({column, element.text(i)});
+  }
+  auto* versions = new frmVersions(windowTitle(), mine, theirs, this);
+  versions->setWindowFlag(Qt::Window);
+  QPointer<frmUniSpr> self(this);
+  connect(versions, &frmVersions::takeTheirs, this, [self] {
+    if (self && self->m_state.db) self->readStored();
+  });
+  connect(versions, &frmVersions::writeMine, this, [self] {
+    if (self) self->write(false);
+  });
+  versions->show();
+  return false;
+}
+
+bool frmUniSpr::write(bool checkVersion) {
   if (m_designMode || !m_loaded || !m_state.db) return false;
+  if (!m_editedBy.isEmpty()) {
+    MessageBoxes::show(QStringLiteral("Открыт для изменения пользователем %1: записать элемент "
+                                      "нельзя.")
+                           .arg(m_editedBy));
+    return false;
+  }
   storage::Session& db = *m_state.db;
   m_state.currentObjectName = m_catalog;
   const bool isNew = m_elementName.isEmpty();
   try {
-    const QStringList columns = db.columns(table());
-    QStringList values;
-    for (const QString& column : columns)
-      values << (m_frm->hasField(column) ? m_frm->value(column) : m_values.value(column));
-    const qsizetype nameAt = columns.indexOf(kNameColumn);
-    const QString newName = nameAt >= 0 ? values[nameAt] : QString();
+    documents::ElementWrite element;
+    element.catalog = m_catalog;
+    if (!isNew) element.storedName = m_elementName;
+    element.columns = db.columns(table());
+    for (const QString& column : std::as_const(element.columns))
+      element.values << (m_frm->hasField(column) ? m_frm->value(column) : m_values.value(column));
+    element.before = m_values;
+    if (checkVersion) element.expectedVersion = m_version;
+    const qsizetype nameAt = element.columns.indexOf(kNameColumn);
+    const QString newName = nameAt >= 0 ? element.values[nameAt] : QString();
     // Elements are found by their name: it must be there and be the only one.
     if (newName.trimmed().isEmpty()) {
       MessageBoxes::show(QStringLiteral("Необходимо ввести наименование элемента."));
       return false;
     }
-    if (const std::optional<documents::FieldProblem> problem = checkFields(columns, values)) {
+    if (const std::optional<documents::FieldProblem> problem =
+            checkFields(element.columns, element.values)) {
       MessageBoxes::show(problem->message);
       m_frm->focusField(problem->field);
       return false;
     }
-    QString duplicate = QStringLiteral("SELECT Наименование FROM ") + table() +
-                        QStringLiteral(" WHERE Наименование=") + quote(newName);
-    if (!isNew) duplicate += QStringLiteral(" AND Наименование<>") + quote(m_elementName);
-    if (!db.openRecordset(duplicate).eof()) {
-      MessageBoxes::show(
-          QStringLiteral("Элемент «%1» уже есть в справочнике «%2». Введите другое наименование.")
-              .arg(newName, m_catalog));
-      return false;
-    }
-    QString sql;
-    if (isNew) {
-      QString names, list;
-      for (int i = 0; i < columns.size(); ++i) {
-        names += columns[i] + QLatin1Char(',');
-        list += quote(values[i]) + QLatin1Char(',');
-      }
-      names.chop(1);
-      list.chop(1);
-      sql = QStringLiteral("INSERT INTO ") + table() + QStringLiteral(" (") + names +
-            QStringLiteral(") VALUES (") + list + QLatin1Char(')');
-    } else {
-      QString assignments;
-      for (int i = 0; i < columns.size(); ++i)
-        assignments += columns[i] + QLatin1Char('=') + quote(values[i]) + QLatin1Char(',');
-      assignments.chop(1);
-      sql = QStringLiteral("UPDATE ") + table() + QStringLiteral(" SET ") + assignments +
-            QStringLiteral(" WHERE Наименование=") + quote(m_elementName);
-    }
-    // A new name goes into every document, movement and element that names the old one,
-    // together with the element or not at all.
-    int moved = 0;
+    documents::ElementOutcome outcome;
     {
-      storage::Transaction transaction(db);
-      db.execute(sql);
-      QList<QPair<QString, QString>> before, after;
-      for (int i = 0; i < columns.size(); ++i) {
-        if (!isNew) before.append({columns[i], m_values.value(columns[i])});
-        after.append({columns[i], values[i]});
-      }
-      config::audit::append(
-          db, isNew ? config::audit::event::kElementNew : config::audit::event::kElementChange,
-          config::objectPath(config::ObjectKind::Catalog, m_catalog), newName,
-          config::audit::fieldChanges(before, after));
+      // Thousands of movements take a while: the user sees how far the rename is and may stop
+      // it, which takes the whole write back.
+      std::unique_ptr<QProgressDialog> progress;
       if (!isNew && newName != m_elementName) {
-        // Thousands of movements take a while: the user sees how far it is and may stop it,
-        // which takes the whole rename back.
-        QProgressDialog progress(QStringLiteral("Перенос ссылок на новое наименование..."),
-                                 QStringLiteral("Отмена"), 0, 0, this);
-        progress.setObjectName(QStringLiteral("RenameProgress"));
-        progress.setWindowTitle(QStringLiteral("Переименование"));
-        progress.setAccessibleName(QStringLiteral("Перенос ссылок на новое наименование"));
-        progress.setWindowModality(Qt::ApplicationModal);
-        progress.setMinimumDuration(500);
-        moved = config::renameReferences(db, m_catalog, m_elementName, newName,
-                                         [&progress](qint64 done, qint64 total) {
-                                           progress.setMaximum(static_cast<int>(total));
-                                           progress.setValue(static_cast<int>(done));
-                                           return !progress.wasCanceled();
-                                         });
+        progress = std::make_unique<QProgressDialog>(
+            QStringLiteral("Перенос ссылок на новое наименование..."), QStringLiteral("Отмена"), 0,
+            0, this);
+        progress->setObjectName(QStringLiteral("RenameProgress"));
+        progress->setWindowTitle(QStringLiteral("Переименование"));
+        progress->setAccessibleName(QStringLiteral("Перенос ссылок на новое наименование"));
+        progress->setWindowModality(Qt::ApplicationModal);
+        progress->setMinimumDuration(500);
       }
-      transaction.commit();
+      outcome = documents::saveElement(db, element, [&progress](qint64 done, qint64 total) {
+        if (!progress) return true;
+        progress->setMaximum(static_cast<int>(total));
+        progress->setValue(static_cast<int>(done));
+        return !progress->wasCanceled();
+      });
     }
+    switch (outcome.status) {
+      case documents::ElementStatus::Duplicate:
+        MessageBoxes::show(
+            QStringLiteral("Элемент «%1» уже есть в справочнике «%2». Введите другое наименование.")
+                .arg(newName, m_catalog));
+        return false;
+      case documents::ElementStatus::Removed:
+        MessageBoxes::show(
+            QStringLiteral("Элемент «%1» справочника «%2» не найден: возможно, он удален.")
+                .arg(m_elementName, m_catalog));
+        return false;
+      case documents::ElementStatus::ChangedElsewhere:
+        return resolveConflict();
+      case documents::ElementStatus::Saved:
+        break;
+    }
+    m_version = outcome.version;
     // The list is brought up to date only once the element is written.
     if (m_list) {
       m_list->elementSaved(isNew ? QString() : m_elementName, newName);
       QCoreApplication::processEvents();
     }
-    MessageBoxes::show(moved > 0 ? QStringLiteral("Элемент записан успешно. Перенесено ссылок на "
-                                                  "новое наименование: %1.")
-                                       .arg(moved)
-                                 : QStringLiteral("Элемент записан успешно."));
+    MessageBoxes::show(outcome.moved > 0
+                           ? QStringLiteral("Элемент записан успешно. Перенесено ссылок на "
+                                            "новое наименование: %1.")
+                                 .arg(outcome.moved)
+                           : QStringLiteral("Элемент записан успешно."));
     m_loaded = false;
     close();
     return true;

@@ -42,8 +42,12 @@ class frmUniSpr : public RuntimeWindow, public shell::LayoutDesignTarget {
   bool renameElement(const QString& element, const QString& newName) override;
   bool removeElement(const QString& element) override;
 
-  // "&Записать": true when the element was written (the window then closes).
+  // "&Записать": true when the element was written (the window then closes). An element written
+  // by someone else since the window read it is not written over unless the user chooses so.
   bool save();
+  // Who has the element open for editing when this window got it only to view; empty otherwise.
+  const QString& editedBy() const { return m_editedBy; }
+  qint64 version() const { return m_version; }
   bool hasUnsavedChanges() const override;
 
   // Default size of a catalog form without a stored layout, and the smallest size.
@@ -62,6 +66,13 @@ class frmUniSpr : public RuntimeWindow, public shell::LayoutDesignTarget {
 
  private:
   void load();
+  // Writes the element; without `checkVersion` over whatever is stored.
+  bool write(bool checkVersion);
+  // Reads the stored element into the fields again («Взять их версию»); false when it is gone.
+  bool readStored();
+  // The refused write: the user chooses what becomes of it.
+  bool resolveConflict();
+  void lockForEditing();
   void chooseValue(const QString& type, const QString& field);
   void showElementMenu(const QString& name);
   QString table() const;
@@ -81,6 +92,9 @@ class frmUniSpr : public RuntimeWindow, public shell::LayoutDesignTarget {
   QMap<QString, QString> m_values;  // what was read, for columns the layout has no field for
   QStringList m_clean;              // the field values as opened
   QPointer<frmSprList> m_list;
+  qint64 m_version = 0;  // of the stored element as read
+  QString m_lockKey;     // held while the window has the element open for editing
+  QString m_editedBy;
 };
 
 }  // namespace balvix::runtime

@@ -335,6 +335,8 @@ frmSprList::frmSprList(shell::AppState& state, QWidget* parent) : RuntimeWindow(
   });
   connect(&m_state.catalogEvents, &shell::CatalogEvents::elementsChanged, this,
           &frmSprList::elementsChanged);
+  connect(&m_state.events, &shell::DocumentEvents::changedElsewhere, this,
+          [this] { elementsChanged(m_catalog); });
   loadList();
   registerLoad();
   setSizeTwips(9000, 6000);

@@ -14,6 +14,7 @@
 
 #include "config/form_layout.h"
 #include "config/object_definition.h"
+#include "config/row_versions.h"
 #include "config/table_names.h"
 #include "documents/document_checks.h"
 #include "documents/document_service.h"
@@ -171,6 +172,7 @@ frmUniDoc::frmUniDoc(shell::AppState& state, bool designMode, QWidget* parent)
 }
 
 frmUniDoc::~frmUniDoc() {
+  unlockEditing();
   if (m_frm) m_frm->endModule();
   if (m_state.documentWindow == this) m_state.documentWindow = nullptr;
 }
@@ -264,6 +266,9 @@ void frmUniDoc::load() {
 bool frmUniDoc::loadStored(storage::Session& db) {
   const script::DocumentKey key{m_state.pickedDocumentDate, m_state.pickedDocumentTime};
   bool posted = false;
+  // Read before the rows: a write in between shows as a change, never goes unnoticed.
+  m_version = config::rowVersion(db, config::objectPath(config::ObjectKind::Document, m_kind),
+                                 config::documentVersionKey(key.date, key.time));
   if (!readDocument(db, key, &posted)) {
     MessageBoxes::show(QStringLiteral("Документ «%1» от %2 %3 не найден: возможно, он удален.")
                            .arg(m_kind, key.date, key.time));
@@ -328,10 +333,12 @@ void frmUniDoc::updateTitle() {
 }
 
 bool frmUniDoc::readOnly() const {
-  return !m_designMode && m_stored && m_storedPosted;
+  return !m_designMode && m_stored && (m_storedPosted || !m_editedBy.isEmpty());
 }
 
 void frmUniDoc::applyPostedState() {
+  if (!m_designMode && m_stored && !m_storedPosted && m_lockKey.isEmpty() && m_editedBy.isEmpty())
+    lockForEditing();
   const bool locked = readOnly();
   m_frm->setReadOnly(locked);
   m_dt->setReadOnly(locked);
@@ -348,7 +355,7 @@ void frmUniDoc::applyPostedState() {
   const bool editable = !locked && m_outdated == Outdated::No;
   m_cmdOK->setEnabled(editable);
   m_cmdSave->setEnabled(editable);
-  m_postedBar->setVisible(locked);
+  m_postedBar->setVisible(locked && m_storedPosted);
 }
 
 bool frmUniDoc::hasUnsavedChanges() const {
@@ -387,37 +394,7 @@ script::DocumentContent frmUniDoc::content() const {
 }
 
 bool frmUniDoc::post() {
-  if (m_designMode || !m_loaded || !m_state.db) return false;
-  if (refuseOutdated()) return false;
-  if (readOnly()) {
-    MessageBoxes::show(QStringLiteral("Документ уже проведен."));
-    return false;
-  }
-  // Modules posted here reach this window for its date and their choice lists.
-  m_state.documentWindow = this;
-  // The module's ПриСохранении reads the window's fields and may write into them: what is
-  // stored is read from the window again after it has run.
-  script::DocumentContent doc = content();
-  const std::optional<script::DocumentKey> previous = m_stored;
-  documents::SaveOutcome result;
-  try {
-    result = documents::saveAndPost(m_state, m_frm->host(), doc, m_stored, m_frm->engine(),
-                                    QTime::currentTime(), true, [&] { doc = content(); });
-  } catch (const storage::DbError& e) {
-    // Nothing was written; the user's input stays in the window.
-    MessageBoxes::show(QStringLiteral("Документ не проведен: ") + e.description());
-    return false;
-  }
-  if (!succeeded(result)) return false;
-  QString name;
-  for (const auto& [column, value] : doc.header)
-    if (column.compare(QStringLiteral("Наименование"), Qt::CaseInsensitive) == 0) name = value;
-  // The window closes: it has no need to hear its own announcement.
-  disconnect(&m_state.events, nullptr, this, nullptr);
-  m_state.events.announcePosted(m_kind, previous, result.key, name);
-  m_loaded = false;
-  close();
-  return true;
+  return saveDocument(true, true);
 }
 
 bool frmUniDoc::succeeded(const documents::SaveOutcome& result) {
@@ -441,34 +418,7 @@ bool frmUniDoc::succeeded(const documents::SaveOutcome& result) {
 }
 
 bool frmUniDoc::write() {
-  if (m_designMode || !m_loaded || !m_state.db) return false;
-  if (refuseOutdated()) return false;
-  if (readOnly()) {
-    MessageBoxes::show(
-        QStringLiteral("Проведенный документ изменить нельзя: сначала отмените проведение."));
-    return false;
-  }
-  m_state.documentWindow = this;
-  const script::DocumentContent doc = content();
-  const std::optional<script::DocumentKey> previous = m_stored;
-  documents::SaveOutcome result;
-  try {
-    result = documents::saveAndPost(m_state, m_frm->host(), doc, m_stored, m_frm->engine(),
-                                    QTime::currentTime(), false);
-  } catch (const storage::DbError& e) {
-    MessageBoxes::show(QStringLiteral("Документ не записан: ") + e.description());
-    return false;
-  }
-  if (!succeeded(result)) return false;
-  m_stored = result.key;
-  m_storedPosted = false;
-  m_clean = doc;
-  m_announcing = true;
-  m_state.events.announceSaved(m_kind, previous, result.key);
-  m_announcing = false;
-  updateTitle();
-  applyPostedState();
-  return true;
+  return saveDocument(false, true);
 }
 
 void frmUniDoc::print() {
@@ -491,7 +441,7 @@ void frmUniDoc::print() {
 }
 
 bool frmUniDoc::unpost() {
-  if (!readOnly() || !m_state.db) return false;
+  if (m_designMode || !m_stored || !m_storedPosted || !m_state.db) return false;
   // The announcement makes this window editable again, as any other that shows it.
   if (!unpostDocument(m_state, m_kind, *m_stored)) return false;
   const QStringList names = m_frm->elementNames();
@@ -504,6 +454,19 @@ bool frmUniDoc::unpost() {
 }
 
 void frmUniDoc::listenToDocumentEvents() {
+  // Written by another program meanwhile: shown anew unless the user has changed something,
+  // whose save then meets the other version.
+  connect(&m_state.events, &shell::DocumentEvents::changedElsewhere, this, [this] {
+    if (m_designMode || !m_loaded || !m_state.db || !m_stored || hasUnsavedChanges()) return;
+    try {
+      if (config::rowVersion(*m_state.db, config::objectPath(config::ObjectKind::Document, m_kind),
+                             config::documentVersionKey(m_stored->date, m_stored->time)) !=
+          m_version)
+        rereadStored();
+    } catch (const storage::DbError&) {
+      // Read again at the next change.
+    }
+  });
   shell::DocumentEvents* events = &m_state.events;
   connect(events, &shell::DocumentEvents::posted, this,
           [this](const QString& kind, const std::optional<script::DocumentKey>& previous,

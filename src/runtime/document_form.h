@@ -65,8 +65,13 @@ class frmUniDoc : public RuntimeWindow,
   // when there are several). A document not written yet, or changed since, is not printed.
   void print();
   void toolbarClicked(int number);
-  // A stored posted document takes no input until it is unposted.
+  // A stored posted document takes no input until it is unposted; nor does one that another
+  // user has open for editing.
   bool readOnly() const;
+  // Who has the document open for editing when this window got it only to view; empty
+  // otherwise.
+  const QString& editedBy() const { return m_editedBy; }
+  qint64 version() const { return m_version; }
   bool hasUnsavedChanges() const override;
   QPushButton* saveButton() const { return m_cmdSave; }
   QPushButton* unpostButton() const { return m_cmdUnpost; }
@@ -103,6 +108,17 @@ class frmUniDoc : public RuntimeWindow,
   bool succeeded(const documents::SaveOutcome& result);
   void closeLater();
   script::DocumentContent content() const;
+  // Puts `doc` back into the fields and the table (a posting retried after the module wrote).
+  void showContent(const script::DocumentContent& doc);
+  // Saves (and posts); without `checkVersion` over whatever is stored.
+  bool saveDocument(bool posting, bool checkVersion);
+  // A save refused because someone else wrote the document: the user chooses.
+  bool resolveConflict(bool posting);
+  // Shows the stored document again with its version («Взять их версию»).
+  bool rereadStored();
+  // Takes the editing lock of the stored document shown, or learns who holds it.
+  void lockForEditing();
+  void unlockEditing();
   void listenToDocumentEvents();
   bool showsStored(const QString& kind, const script::DocumentKey& key) const;
   void markOutdated(bool removed);
@@ -130,6 +146,9 @@ class frmUniDoc : public RuntimeWindow,
   script::DocumentContent m_clean;
   // Set while this window announces its own change, which it need not hear.
   bool m_announcing = false;
+  qint64 m_version = 0;  // of the stored document as read
+  QString m_lockKey;     // held while the window has the document open for editing
+  QString m_editedBy;
 };
 
 }  // namespace balvix::runtime

@@ -365,6 +365,7 @@ frmZurnal::frmZurnal(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   connect(events, &shell::DocumentEvents::saved, this, &frmZurnal::documentSaved);
   connect(events, &shell::DocumentEvents::unposted, this, &frmZurnal::documentUnposted);
   connect(events, &shell::DocumentEvents::removed, this, &frmZurnal::documentRemoved);
+  connect(events, &shell::DocumentEvents::changedElsewhere, this, &frmZurnal::changedElsewhere);
 
   // The size first: the list's first reading may widen it for its columns.
   setSizeTwips(9000, 6000);
@@ -808,6 +809,22 @@ void frmZurnal::repostPeriod() {
       text += QStringLiteral("\n… и еще %1.").arg(summary.failures.size() - shown);
   }
   MessageBoxes::show(text, shell::MsgButtons::Ok, QStringLiteral("Перепровести"));
+}
+
+void frmZurnal::changedElsewhere() {
+  std::optional<std::pair<QString, script::DocumentKey>> current;
+  if (m_row >= 0 && m_row < m_model->size()) {
+    const JournalRow& row = m_model->at(m_row);
+    current = {row.kind, script::DocumentKey{row.date, row.time}};
+  }
+  loadList();
+  const int at = current ? m_model->find(current->first, current->second) : -1;
+  if (at < 0) return;
+  const QModelIndex shown = m_proxy->mapFromSource(m_model->index(at, 0));
+  if (!shown.isValid()) return;
+  m_list->setCurrentIndex(shown);
+  m_list->scrollTo(shown);
+  rowClicked(at);
 }
 
 void frmZurnal::showDocument(int at, const JournalRow& row) {

@@ -155,6 +155,8 @@ class frmZurnal : public RuntimeWindow {
                      const script::DocumentKey& key);
   void documentUnposted(const QString& kind, const script::DocumentKey& key);
   void documentRemoved(const QString& kind, const script::DocumentKey& key);
+  // Another program wrote to the database: the list is read again, the current row kept.
+  void changedElsewhere();
   // Shows `row` where the document was (`at`, -1 when not listed) or adds it when in the period.
   void showDocument(int at, const JournalRow& row);
   int modelRow(const QModelIndex& viewIndex) const;

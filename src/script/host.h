@@ -79,6 +79,12 @@ class Host {
    private:
     Host& m_host;
   };
+  // The boxes held so far, and dropping those held after the first `count`: an attempt at a
+  // posting that is retried takes back what its module asked to show.
+  std::size_t heldCount() const { return m_held.size(); }
+  void dropHeldAfter(std::size_t count) {
+    if (count < m_held.size()) m_held.resize(count);
+  }
 
  protected:
   // For implementations whose boxes wait on the user: while held, keeps the box for later

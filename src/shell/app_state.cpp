@@ -9,6 +9,23 @@
 
 namespace balvix::shell {
 
+storage::ObjectLocks* AppState::objectLocks() {
+  if (!db) {
+    m_locks.reset();
+    m_locksSession = nullptr;
+    return nullptr;
+  }
+  // Another database open: the locks and the presence on the one closed go with it.
+  if (!m_locks || m_locksSession != db || m_locksPath != db->path()) {
+    m_locks.reset();
+    m_locks = storage::objectLocksFor(*db);
+    m_locksSession = db;
+    m_locksPath = db->path();
+    m_locks->registerPresence(userName);
+  }
+  return m_locks.get();
+}
+
 void CenterForm(AppState& state, QWidget* window) {
   if (!state.mainWindow || !window) return;
   // A child window is moved by its frame inside the multiple-document area.

@@ -4,10 +4,12 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <memory>
 
 #include "script/objects/shared_context.h"
 #include "shell/catalog_events.h"
 #include "shell/document_events.h"
+#include "storage/object_locks.h"
 #include "storage/session.h"
 
 namespace balvix::script {
@@ -50,6 +52,17 @@ struct AppState : script::SharedContext {
   frmMain* mainWindow = nullptr;
   WindowProvider* windows = nullptr;    // the window factory
   script::ProgramHost* host = nullptr;  // the program's script host, handed to every engine
+
+  // The locks and the presence of the program on the open database, made when first asked
+  // for (the program then counts as one of the database's users); nullptr without a database.
+  storage::ObjectLocks* objectLocks();
+  // The user's name as the other programs see it.
+  QString userName = storage::currentUserName();
+
+ private:
+  std::unique_ptr<storage::ObjectLocks> m_locks;
+  const storage::Session* m_locksSession = nullptr;
+  QString m_locksPath;
 };
 
 // Places a window in the middle of the main window's client area (negative positions

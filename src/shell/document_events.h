@@ -29,6 +29,8 @@ class DocumentEvents : public QObject {
   void announceUnposted(const QString& kind, const script::DocumentKey& key);
   // Removed whole.
   void announceRemoved(const QString& kind, const script::DocumentKey& key);
+  // Another program wrote to the database; what it wrote is not known.
+  void announceChangedElsewhere() { emit changedElsewhere(); }
 
  signals:
   void saved(const QString& kind, const std::optional<script::DocumentKey>& previous,
@@ -37,6 +39,7 @@ class DocumentEvents : public QObject {
               const script::DocumentKey& key, const QString& name);
   void unposted(const QString& kind, const script::DocumentKey& key);
   void removed(const QString& kind, const script::DocumentKey& key);
+  void changedElsewhere();
 };
 
 }  // namespace balvix::shell

@@ -24,6 +24,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -33,6 +34,7 @@
 #include "shell/accessibility.h"
 #include "shell/database_files.h"
 #include "shell/database_service.h"
+#include "shell/database_watch.h"
 #include "shell/external_tools.h"
 #include "shell/frm_splash.h"
 #include "shell/help_windows.h"
@@ -354,6 +356,19 @@ void frmMain::createStatusBar() {
     }
   }
   showWorkingDate();
+  m_usersPanel = new QLabel(bar);
+  m_usersPanel->setObjectName(QStringLiteral("Status_Users"));
+  m_usersPanel->setFrameShape(QFrame::Panel);
+  m_usersPanel->setFrameShadow(QFrame::Sunken);
+  bar->addPermanentWidget(m_usersPanel);
+  m_watch = new DatabaseWatch(m_state, this);
+  connect(m_watch, &DatabaseWatch::usersChanged, this, [this](const QString& text) {
+    m_usersPanel->setText(text);
+    m_usersPanel->setAccessibleName(text);
+    m_usersPanel->setVisible(!text.isEmpty());
+  });
+  m_usersPanel->hide();
+  QTimer::singleShot(0, m_watch, &DatabaseWatch::poll);
 }
 
 void frmMain::showWorkingDate() {

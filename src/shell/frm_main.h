@@ -26,6 +26,8 @@ class QAbstractButton;
 
 namespace balvix::shell {
 
+class DatabaseWatch;
+
 // The dynamic property by which a child window names itself in the «Окна» menu when its
 // caption does not tell it from others (" Форма ввода..." of every report's dialog).
 inline constexpr char kWindowMenuName[] = "windowMenuName";
@@ -44,6 +46,8 @@ class frmMain : public QMainWindow {
   Q_OBJECT
 
  public:
+  // Who works with the database, and what other programs wrote to it.
+  DatabaseWatch* databaseWatch() const { return m_watch; }
   explicit frmMain(AppState& state, QWidget* parent = nullptr);
   ~frmMain() override;
 
@@ -189,6 +193,8 @@ class frmMain : public QMainWindow {
   QPlainTextEdit* m_helpText = nullptr;  // Label1
   WindowBar* m_windowBar = nullptr;      // Picture1 with Check1
   QLabel* m_statusPanels[4] = {};
+  QLabel* m_usersPanel = nullptr;  // who works with the database
+  DatabaseWatch* m_watch = nullptr;
 
   QMenu* m_mnuDo = nullptr;
   QAction* m_mnuOpen = nullptr;

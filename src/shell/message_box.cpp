@@ -1,7 +1,9 @@
 #include "shell/message_box.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace balvix::shell {
 
@@ -51,7 +53,7 @@ MsgAnswer defaultAnswer(MsgButtons buttons) {
 
 MsgAnswer MessageBoxes::show(const QString& text, MsgButtons buttons, const QString& title,
                              MsgIcon icon) {
-  Message message{text, title.isEmpty() ? kDefaultTitle : title, buttons, icon};
+  Message message{text, title.isEmpty() ? kDefaultTitle : title, buttons, icon, {}};
   if (responder()) return responder()(message);
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return defaultAnswer(buttons);
 
@@ -67,6 +69,35 @@ MsgAnswer MessageBoxes::show(const QString& text, MsgButtons buttons, const QStr
     default:
       // Closing a question with Escape is not a yes.
       return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
+  }
+}
+
+MsgAnswer MessageBoxes::choose(const QString& text, const QStringList& captions,
+                               const QString& title, MsgIcon icon) {
+  const MsgButtons buttons = captions.size() > 2 ? MsgButtons::YesNoCancel : MsgButtons::YesNo;
+  Message message{text, title.isEmpty() ? kDefaultTitle : title, buttons, icon, captions};
+  if (responder()) return responder()(message);
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return MsgAnswer::Cancel;
+  QMessageBox box(standardIcon(icon), message.title, text, standardButtons(buttons),
+                  QApplication::activeWindow());
+  const QMessageBox::StandardButton order[] = {QMessageBox::Yes, QMessageBox::No,
+                                               QMessageBox::Cancel};
+  for (int i = 0; i < captions.size() && i < 3; ++i) {
+    QAbstractButton* button = box.button(order[i]);
+    button->setText(captions[i]);
+    button->setAccessibleName(captions[i]);
+  }
+  // The last choice is the harmless one: Escape and Enter both take it.
+  QAbstractButton* last = box.button(captions.size() > 2 ? QMessageBox::Cancel : QMessageBox::No);
+  box.setEscapeButton(last);
+  box.setDefaultButton(qobject_cast<QPushButton*>(last));
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+      return MsgAnswer::Yes;
+    case QMessageBox::No:
+      return MsgAnswer::No;
+    default:
+      return MsgAnswer::Cancel;
   }
 }
 

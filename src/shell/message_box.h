@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -17,6 +18,7 @@ struct Message {
   QString title;  // the title actually shown
   MsgButtons buttons = MsgButtons::Ok;
   MsgIcon icon = MsgIcon::None;
+  QStringList captions;  // the buttons' own texts, in the order of `buttons`; empty: standard
 };
 
 // Every message of the program goes through here. In the program it shows a modal
@@ -31,6 +33,11 @@ class MessageBoxes {
   static MsgAnswer ask(const QString& text, const QString& title = QString()) {
     return show(text, MsgButtons::YesNo, title);
   }
+
+  // A choice among buttons with texts of their own (two or three): Yes is the first, No the
+  // second, Cancel the third; Escape and Enter answer the last, which must be the harmless one.
+  static MsgAnswer choose(const QString& text, const QStringList& captions,
+                          const QString& title = QString(), MsgIcon icon = MsgIcon::Question);
 
   using Responder = std::function<MsgAnswer(const Message&)>;
   // Replaces the real dialog; an empty responder restores it.

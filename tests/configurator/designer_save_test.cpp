@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 
@@ -62,8 +63,15 @@ TEST_F(ConcurrentDesignersTest, ASaveOverATableChangedByAnotherCopyIsRefusedAndL
   ASSERT_TRUE(first->save());
   db().execute(QStringLiteral("INSERT INTO items_Справочник_Товары VALUES ('Стол','красный')"));
 
-  // The second, unaware, adds "Цена": its save would drop "Цвет" and its data.
+  // The second, unaware, adds "Цена": its save would drop "Цвет" and its data. While the
+  // first copy works with the database, no configuration change is taken at all.
   addRequisite(*other.designers, second, QStringLiteral("Цена"));
+  messages.clear();
+  EXPECT_FALSE(second->save());
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("работают другие пользователи")));
+  // A copy that does not announce itself (its folder of presences gone) meets the check of the
+  // tables instead.
+  ASSERT_TRUE(QDir(dbPath() + QStringLiteral(".users")).removeRecursively());
   messages.clear();
   EXPECT_FALSE(second->save());
   ASSERT_EQ(messages.texts().size(), 1);

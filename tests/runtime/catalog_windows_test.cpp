@@ -5,14 +5,19 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "config/object_kind.h"
+#include "config/row_versions.h"
+#include "documents/element_save.h"
 #include "runtime/catalog_form.h"
 #include "runtime/catalog_list.h"
 #include "runtime/form_control.h"
 #include "runtime/toolbar_control.h"
 #include "runtime/value_field.h"
 #include "runtime_fixture.h"
+#include "shell/database_watch.h"
 #include "shell/twips.h"
 #include "shell/window_bar.h"
+#include "storage/object_locks.h"
 
 namespace balvix::runtime::testing {
 namespace {
@@ -393,6 +398,97 @@ TEST_F(CatalogWindowsTest, AnElementWithAnEmptyRequiredFieldOrAMissingReferenceI
     EXPECT_TRUE(elementNames(QStringLiteral("Заказы")).isEmpty());
   }
   EXPECT_EQ(elementNames(QStringLiteral("Заказы")), QStringList{"Заказ 1"});
+}
+
+}  // namespace
+}  // namespace balvix::runtime::testing
+
+namespace balvix::runtime::testing {
+namespace {
+
+class SharedCatalogTest : public CatalogWindowsTest {
+ protected:
+  frmUniSpr* openTable() {
+    frmSprList* list = openList();
+    list->rowClicked(0);
+    list->toolbar()->click(2);
+    return lastForm();
+  }
+  const QString key = config::editingLockKey(
+      config::objectPath(config::ObjectKind::Catalog, QStringLiteral("Товары")),
+      QStringLiteral("Стол"));
+};
+
+TEST_F(SharedCatalogTest, AnElementOpenInAnotherProgramIsShownOnlyToView) {
+  addGoods({"Стол=10"});
+  auto other = storage::fileObjectLocks(dbPath());
+  ASSERT_EQ(other->tryLock(key, QStringLiteral("petr")), QString());
+  frmUniSpr* form = openTable();
+  ASSERT_TRUE(form);
+  EXPECT_EQ(form->editedBy(), QStringLiteral("petr"));
+  EXPECT_TRUE(Contains(messages.last(), QStringLiteral("Открыт для изменения пользователем petr")));
+  EXPECT_FALSE(form->save());
+  // Once it is closed here, another program gets the element; its editor sees who has it.
+  form->close();
+  processEvents();
+  other->unlock(key);
+  form = openTable();
+  EXPECT_EQ(form->editedBy(), QString());
+  EXPECT_EQ(other->tryLock(key, QStringLiteral("petr")), state.userName);
+  // The status line names both programs' users.
+  other->registerPresence(QStringLiteral("petr"));
+  main()->databaseWatch()->poll();
+  EXPECT_EQ(main()->databaseWatch()->usersText(),
+            QStringLiteral("Пользователи: %1, petr").arg(state.userName));
+}
+
+TEST_F(SharedCatalogTest, AWriteOverAnotherSessionsChangeOffersTheChoice) {
+  addGoods({"Стол=10"});
+  auto other = storage::Session::open(dbPath());
+  const auto theyWrite = [&](const QString& price) {
+    documents::ElementWrite element{QStringLiteral("Товары"),
+                                    QStringLiteral("Стол"),
+                                    {"Наименование", "Цена"},
+                                    {"Стол", price},
+                                    {},
+                                    std::nullopt};
+    ASSERT_EQ(documents::saveElement(*other, element).status, documents::ElementStatus::Saved);
+  };
+  const struct {
+    MsgAnswer answer;
+    const char* stored;
+    const char* shown;
+    bool saved;
+  } cases[] = {
+      {MsgAnswer::No, "20", "20", false},  // «Взять их версию»: their price in the field
+      {MsgAnswer::Yes, "7", nullptr, true},  // «Записать мою»
+  };
+  for (const auto& c : cases) {
+    frmUniSpr* form = openTable();
+    ASSERT_TRUE(form);
+    theyWrite(QStringLiteral("20"));
+    type(form->form(), QStringLiteral("Цена"), QStringLiteral("7"));
+    messages.clear();
+    messages.reply(c.answer);
+    EXPECT_EQ(form->save(), c.saved);
+    ASSERT_FALSE(messages.messages().empty());
+    EXPECT_EQ(messages.messages().front().text.left(40),
+              QStringLiteral("Элемент изменен другим пользователем после").left(40));
+    EXPECT_EQ(messages.messages().front().captions,
+              (QStringList{"Записать мою", "Взять их версию", "Показать обе версии"}));
+    EXPECT_EQ(value(QStringLiteral("SELECT Цена FROM items_Справочник_Товары")),
+              QString::fromUtf8(c.stored));
+    if (c.shown) {
+      EXPECT_EQ(form->form()->value(QStringLiteral("Цена")), QString::fromUtf8(c.shown));
+      // Read again, the element is written over their version without a question.
+      messages.clear();
+      EXPECT_TRUE(form->save());
+      EXPECT_EQ(messages.last(), QStringLiteral("Элемент записан успешно."));
+    }
+    processEvents();
+    for (frmUniSpr* left : openWindows<frmUniSpr>()) left->close();
+    processEvents();
+  }
 }
 
 }  // namespace

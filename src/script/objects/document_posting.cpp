@@ -6,6 +6,7 @@
 #include "config/closed_periods.h"
 #include "config/document_numbers.h"
 #include "config/object_kind.h"
+#include "config/row_versions.h"
 #include "config/table_names.h"
 #include "script/objects/account_totals.h"
 #include "script/objects/register_totals.h"
@@ -54,6 +55,10 @@ QString documentObject(const QString& kind) {
 
 QString keyText(const DocumentKey& key) {
   return key.date + u' ' + key.time;
+}
+
+QString versionKey(const DocumentKey& key) {
+  return config::documentVersionKey(key.date, key.time);
 }
 
 QString storedNumber(storage::Session& db, const QString& kind, const DocumentKey& key) {
@@ -187,7 +192,7 @@ bool runAsPosting(SharedContext& context, const QString& kind, const QDate& date
 
 PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
                        const std::optional<DocumentKey>& stored, const SaveProcedure& save,
-                       QTime now, bool post) {
+                       QTime now, bool post, std::optional<qint64> expectedVersion) {
   if (!context.db)
     throw storage::DbError(storage::ErrorCode::Other, QStringLiteral("База данных не открыта."));
   storage::Session& db = *context.db;
@@ -203,6 +208,12 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
 
   if (stored && isPosted(db, kind, *stored))
     return {PostOutcome::AlreadyPosted, *stored, storedNumber(db, kind, *stored)};
+  const QString path = documentObject(kind);
+  if (stored && expectedVersion) {
+    const qint64 found = config::rowVersion(db, path, versionKey(*stored));
+    if (found != *expectedVersion)
+      return {PostOutcome::ChangedElsewhere, *stored, storedNumber(db, kind, *stored), found};
+  }
   // A stored document keeps its key; re-dated, it keeps its time where the new day has it
   // free. Only a new document is stamped with the time it is first saved.
   const QTime keep = stored ? QTime::fromString(stored->time, kTimeFormat) : QTime();
@@ -253,11 +264,13 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
   QString details = QStringLiteral("№ ") + number;
   if (stored && !(*stored == key))
     details += QStringLiteral("; дата и время изменены: было %1").arg(keyText(*stored));
+  const qint64 version =
+      config::raiseRowVersion(db, path, versionKey(key), stored ? versionKey(*stored) : QString());
   if (!post) {
     config::audit::append(db, config::audit::event::kDocumentSave, documentObject(kind),
                           keyText(key), details);
     transaction.commit();
-    return {PostOutcome::Posted, key, number};
+    return {PostOutcome::Posted, key, number, version};
   }
 
   // The save procedure may write into the document it posts (Форма.Значение("Сумма") = …):
@@ -269,7 +282,7 @@ PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
   config::audit::append(db, config::audit::event::kPosting, documentObject(kind), keyText(key),
                         details);
   transaction.commit();
-  return {PostOutcome::Posted, key, number};
+  return {PostOutcome::Posted, key, number, version};
 }
 
 void rewrite(storage::Session& db, const DocumentContent& document, const DocumentKey& key) {
@@ -316,6 +329,7 @@ void unpost(storage::Session& db, const QString& kind, const DocumentKey& key,
   account_totals::deletePostings(db, movementCondition(kind, key));
   db.execute(QStringLiteral("UPDATE ") + config::documentHeaderTable(kind) +
              QStringLiteral(" SET Проводка='0'") + keyCondition(key));
+  config::raiseRowVersion(db, documentObject(kind), versionKey(key));
   for (const QString& table : registers)
     totals::deleteMovements(db, table, movementCondition(kind, key));
   transaction.commit();

@@ -42,12 +42,16 @@ enum class PostOutcome {
   Posted,         // written and committed
   AlreadyPosted,  // the stored document is posted: nothing written
   Aborted,        // the save procedure failed: everything rolled back
+  // The stored document was written by someone else after the version the caller read:
+  // nothing written.
+  ChangedElsewhere,
 };
 
 struct PostResult {
   PostOutcome outcome = PostOutcome::Aborted;
   DocumentKey key;
-  QString number;  // the document's number; empty when the posting was rolled back
+  QString number;      // the document's number; empty when the posting was rolled back
+  qint64 version = 0;  // the stored document's version after the write (or as found)
 };
 
 // Runs the save procedure. Returns false (after reporting the error itself) or throws
@@ -80,10 +84,12 @@ bool runAsPosting(SharedContext& context, const QString& kind, const QDate& date
 // have written into it: what it then holds is stored. A stored document that is posted is
 // refused. Database
 // errors and exceptions of `save` pass through after the rollback. Without `post` the
-// document is only saved: marked unposted, and `save` is not run.
+// document is only saved: marked unposted, and `save` is not run. With `expectedVersion` a
+// stored document whose version (config::rowVersion) differs is refused as ChangedElsewhere.
 PostResult saveAndPost(SharedContext& context, const DocumentContent& document,
                        const std::optional<DocumentKey>& stored, const SaveProcedure& save,
-                       QTime now = QTime::currentTime(), bool post = true);
+                       QTime now = QTime::currentTime(), bool post = true,
+                       std::optional<qint64> expectedVersion = std::nullopt);
 
 // Writes the header values and table rows of `document` over the stored document `key`,
 // its posting mark, movements and postings untouched: after a save procedure that wrote
