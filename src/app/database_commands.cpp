@@ -68,12 +68,6 @@ int rebuildTotalsCommand(const QString& dbPath) {
 int backupCommand(const QString& database, const QString& file, bool force) {
   try {
     storage::backupDatabaseFile(database, file, {}, force);
-
-int copyDatabaseCommand(const QString& from, const QString& to) {
-  const std::unique_ptr<storage::Session> db = openDatabase(from);
-  if (!db) return 2;
-  try {
-    storage::copyDatabase(*db, to);
   } catch (const storage::DbError& e) {
     printError(e.description());
     return 1;
@@ -92,7 +86,18 @@ int copyDatabaseCommand(const QString& from, const QString& to) {
   }
   std::printf("Резервная копия базы данных %s записана в %s\n", database.toUtf8().constData(),
               file.toUtf8().constData());
+  return 0;
+}
 
+int copyDatabaseCommand(const QString& from, const QString& to) {
+  const std::unique_ptr<storage::Session> db = openDatabase(from);
+  if (!db) return 2;
+  try {
+    storage::copyDatabase(*db, to);
+  } catch (const storage::DbError& e) {
+    printError(e.description());
+    return 1;
+  }
   std::printf("База данных %s скопирована в %s; число строк каждой таблицы сверено.\n",
               db->path().toUtf8().constData(), to.toUtf8().constData());
   return 0;
