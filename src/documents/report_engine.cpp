@@ -47,6 +47,13 @@ void fillCell(ReportCell& cell, const QHash<QString, CellValue>& parameters) {
   cell.text = fill(text, parameters);
 }
 
+// A cell's value as the module gave it: a number or a date stays one.
+script::Value valueOfCell(const CellValue& v) {
+  return v.kind == CellKind::Number ? script::Value::real(v.number)
+         : v.kind == CellKind::Date ? script::Value::date(v.number)
+                                    : script::Value(v.text);
+}
+
 }  // namespace
 
 CellValue cellValueOf(const script::Value& value) {
@@ -113,6 +120,8 @@ bool ReportEngine::outputSection(const QString& name) {
         takeNumberOfStyle(c, m_layout.style(c.style));
       }
     }
+    if (m_drill)
+      for (int c = 0; c < static_cast<int>(row.size()); ++c) out.setDrill(at + i, c, &*m_drill);
     out.rows.push_back(std::move(row));
     out.rowHeights.push_back(from < static_cast<int>(m_layout.rowHeights.size())
                                  ? m_layout.rowHeights[static_cast<std::size_t>(from)]
@@ -140,12 +149,14 @@ void ReportEngine::setCellValue(int row, int column, const CellValue& value) {
   cell.kind = value.kind;
   cell.number = value.number;
   takeNumberOfStyle(cell, s.style(cell.style));
+  s.setDrill(row - 1, column - 1, m_drill ? &*m_drill : nullptr);
   while (s.rowSections.size() < s.rowCount()) s.rowSections << QString();
   if (m_listener && s.rowCount() == before && row - 1 < before)
     m_listener->cellChanged(row - 1, column - 1);
 }
 
 void ReportEngine::restartOutput() {
+  m_drill.reset();
   // A layout without sections is a fixed page: it is the output itself.
   if (m_layout.sections.isEmpty()) {
     m_output = m_layout;
@@ -175,13 +186,28 @@ void ReportEngine::setCaption(const QString& caption) {
     m_caption = caption;
 }
 
+bool ReportEngine::runDrill(script::Engine& engine, const CellDrill& drill) {
+  if (drill.namesDocument() || !engine.hasProcedure(kDrillProcedure)) return false;
+  engine.call(kDrillProcedure, {valueOfCell(drill.value)});
+  return true;
+}
+
 void ReportEngine::addObjects(const std::shared_ptr<ReportEngine>& report, script::Engine& engine,
                               const ReportDialogValues& dialog) {
   engine.addObject(QStringLiteral("Отчет"), std::make_shared<ReportObject>(report, engine.host()));
   engine.addObject(QStringLiteral("Диалог"), std::make_shared<DialogObject>(dialog));
 }
 
-enum ReportMember { kParameter = 1, kOutput, kCell, kClear, kCaption, kRowCount };
+enum ReportMember {
+  kParameter = 1,
+  kOutput,
+  kCell,
+  kClear,
+  kCaption,
+  kRowCount,
+  kDrill,
+  kDocument
+};
 
 ReportObject::ReportObject(std::weak_ptr<ReportEngine> report, script::Host& host)
     : m_report(std::move(report)), m_host(host) {
@@ -191,6 +217,8 @@ ReportObject::ReportObject(std::weak_ptr<ReportEngine> report, script::Host& hos
   addMember(kClear, QStringLiteral("Очистить"));
   addMember(kCaption, QStringLiteral("Заголовок"));
   addMember(kRowCount, QStringLiteral("КоличествоСтрок"));
+  addMember(kDrill, QStringLiteral("Расшифровка"));
+  addMember(kDocument, QStringLiteral("Документ"));
 }
 
 std::shared_ptr<ReportEngine> ReportObject::report() const {
@@ -236,6 +264,22 @@ script::Value ReportObject::invoke(int dispId, script::Args& args) {
     case kRowCount:
       return script::Value::integer(
           static_cast<std::int16_t>(std::min(r->output().rowCount(), 32767)));
+    case kDrill: {
+      const std::optional<CellDrill>& d = r->drill();
+      if (!d) return script::Value();
+      if (d->namesDocument())
+        return script::Value(
+            std::shared_ptr<script::HostObject>(std::make_shared<DocumentReference>(
+                d->documentKind, d->documentDate, d->documentTime)));
+      return valueOfCell(d->value);
+    }
+    case kDocument:
+      if (args.size() != 3) throw ScriptError(code::WrongArgumentCount, QStringLiteral("Документ"));
+      if (arg(0).trimmed().isEmpty())
+        throw ScriptError::custom(code::InvalidCall,
+                                  QStringLiteral("Отчет.Документ: не указан вид документа."));
+      return script::Value(std::shared_ptr<script::HostObject>(std::make_shared<DocumentReference>(
+          arg(0).trimmed(), arg(1).trimmed(), arg(2).trimmed())));
     default:
       throw ScriptError(code::NotSupported);
   }
@@ -264,7 +308,55 @@ void ReportObject::put(int dispId, script::Args& args, const script::Value& valu
     r->setCaption(script::toText(value));
     return;
   }
+  if (dispId == kDrill) {
+    const script::Value& v = value.deref();
+    if (v.isObject()) {
+      const auto reference = std::dynamic_pointer_cast<DocumentReference>(v.asObject());
+      if (!reference)
+        throw ScriptError::custom(
+            code::TypeMismatch, QStringLiteral("Отчет.Расшифровка: объект не является ссылкой "
+                                               "на документ (Отчет.Документ(Вид, Дата, Время))."));
+      r->setDrill(reference->drill());
+    } else if (v.isEmpty() || v.isNull() || (v.isString() && v.asString().isEmpty())) {
+      r->setDrill(std::nullopt);
+    } else {
+      CellDrill drill;
+      drill.value = cellValueOf(v);
+      r->setDrill(std::move(drill));
+    }
+    return;
+  }
   throw ScriptError(code::NotSupported);
+}
+
+DocumentReference::DocumentReference(QString kind, QString date, QString time)
+    : m_kind(std::move(kind)), m_date(std::move(date)), m_time(std::move(time)) {
+  addMember(1, QStringLiteral("Вид"));
+  addMember(2, QStringLiteral("Дата"));
+  addMember(3, QStringLiteral("Время"));
+}
+
+script::Value DocumentReference::invoke(int dispId, script::Args& args) {
+  (void)args;
+  switch (dispId) {
+    case 1:
+      return script::Value(m_kind);
+    case 2:
+      return script::Value(m_date);
+    case 3:
+      return script::Value(m_time);
+    default:
+      throw script::ScriptError(script::ErrorCode::NotSupported);
+  }
+}
+
+CellDrill DocumentReference::drill() const {
+  CellDrill d;
+  d.value.text = m_date + QLatin1Char(' ') + m_time;
+  d.documentKind = m_kind;
+  d.documentDate = m_date;
+  d.documentTime = m_time;
+  return d;
 }
 
 script::Value DialogObject::invoke(int dispId, script::Args& args) {

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QString>
 #include <memory>
+#include <optional>
 
 #include "documents/report_sheet.h"
 #include "script/host_object.h"
@@ -24,6 +25,10 @@ struct ReportDialogValues {
 
 // The value a module assigns to a parameter or a cell, its type kept for the exports.
 CellValue cellValueOf(const script::Value& value);
+
+// The report module's procedure that a double click (or Enter) on a cell with a drill-down
+// value calls with that value.
+inline const QString kDrillProcedure = QStringLiteral("ПриРасшифровке");
 
 // A report being built: its layout, the parameters a module set and the output it made from
 // the layout's sections. A window shows the output through a listener; without one the
@@ -69,6 +74,16 @@ class ReportEngine {
   // The output before the module runs: empty, or the layout when it has no sections.
   void restartOutput();
 
+  // The drill-down the cells output next carry (Отчет.Расшифровка); none after a restart.
+  void setDrill(std::optional<CellDrill> drill) { m_drill = std::move(drill); }
+  const std::optional<CellDrill>& drill() const { return m_drill; }
+  // The drill-down of an output cell, from 0; null when it has none.
+  const CellDrill* drillAt(int row, int column) const { return m_output.drill(row, column); }
+  // Calls the module's ПриРасшифровке with the value of a drill-down that names no
+  // document; false when the module has no such procedure. Throws the module's errors, so
+  // that the caller's guard shows them.
+  static bool runDrill(script::Engine& engine, const CellDrill& drill);
+
   QString caption() const;
   void setCaption(const QString& caption);
 
@@ -86,10 +101,12 @@ class ReportEngine {
   QHash<QString, CellValue> m_parameters;  // by folded name
   Listener* m_listener = nullptr;
   QString m_caption;
+  std::optional<CellDrill> m_drill;
 };
 
 // The report as modules see it (`Отчет`): Параметр("Имя") = значение, Вывести("Секция"),
-// Ячейка(Строка, Колонка) read and assigned, Очистить(), Заголовок, КоличествоСтрок.
+// Ячейка(Строка, Колонка) read and assigned, Очистить(), Заголовок, КоличествоСтрок;
+// Расшифровка = значение (or = Документ(Вид, Дата, Время)) for the cells output next.
 class ReportObject : public script::SimpleHostObject {
  public:
   ReportObject(std::weak_ptr<ReportEngine> report, script::Host& host);
@@ -103,6 +120,19 @@ class ReportObject : public script::SimpleHostObject {
   std::weak_ptr<ReportEngine> m_report;
   script::Host& m_host;
   int m_sinceStatus = 0;
+};
+
+// A stored document named by its kind and key (Отчет.Документ(Вид, Дата, Время)): a cell
+// whose drill-down it is opens that document.
+class DocumentReference : public script::SimpleHostObject {
+ public:
+  DocumentReference(QString kind, QString date, QString time);
+  script::Value invoke(int dispId, script::Args& args) override;
+  QString typeName() const override { return QStringLiteral("СсылкаНаДокумент"); }
+  CellDrill drill() const;
+
+ private:
+  QString m_kind, m_date, m_time;
 };
 
 // The report dialog's values as modules see them (`Диалог`): НачалоПериода, КонецПериода

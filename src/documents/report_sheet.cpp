@@ -79,10 +79,50 @@ const ReportSection* ReportSheet::section(const QString& name) const {
   return nullptr;
 }
 
+namespace {
+
+quint64 drillKey(int row, int column) {
+  return (quint64(quint32(row)) << 32) | quint32(column);
+}
+
+// Rows moved by an insertion or a removal take their drill-downs with them.
+void shiftDrills(QHash<quint64, CellDrill>& drills, int at, int by) {
+  if (drills.isEmpty()) return;
+  QHash<quint64, CellDrill> moved;
+  for (auto it = drills.cbegin(); it != drills.cend(); ++it) {
+    const int row = int(it.key() >> 32), column = int(it.key() & 0xffffffffu);
+    if (row < at)
+      moved.insert(it.key(), it.value());
+    else if (by > 0 || row > at)
+      moved.insert(drillKey(row + by, column), it.value());
+  }
+  drills = std::move(moved);
+}
+
+}  // namespace
+
+const CellDrill* ReportSheet::drill(int row, int column) const {
+  if (drills.isEmpty()) return nullptr;
+  if (const QRect m = mergeAt(row, column); !m.isEmpty()) {
+    row = m.top();
+    column = m.left();
+  }
+  const auto it = drills.constFind(drillKey(row, column));
+  return it == drills.cend() ? nullptr : &it.value();
+}
+
+void ReportSheet::setDrill(int row, int column, const CellDrill* drill) {
+  if (drill)
+    drills.insert(drillKey(row, column), *drill);
+  else if (!drills.isEmpty())
+    drills.remove(drillKey(row, column));
+}
+
 void ReportSheet::insertRow(int at) {
   if (at < 0) return;
   resize(at, 0);
   rows.insert(rows.begin() + at, std::vector<ReportCell>{});
+  shiftDrills(drills, at, 1);
   rowHeights.insert(rowHeights.begin() + at, 0);
   if (at < rowSections.size()) rowSections.insert(at, QString());
   for (QRect& m : merges) {
@@ -100,6 +140,7 @@ void ReportSheet::insertRow(int at) {
 void ReportSheet::removeRow(int at) {
   if (at < 0 || at >= rowCount()) return;
   rows.erase(rows.begin() + at);
+  shiftDrills(drills, at, -1);
   rowHeights.erase(rowHeights.begin() + at);
   if (at < rowSections.size()) rowSections.removeAt(at);
   for (QRect& m : merges) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QHash>
 #include <QList>
 #include <QRect>
 #include <QString>
@@ -35,6 +36,19 @@ struct CellValue {
   QString text;
   CellKind kind = CellKind::Text;
   double number = 0;  // Number: the value; Date: days since 30.12.1899
+  bool operator==(const CellValue& other) const = default;
+};
+
+// What a double click on a cell of the output opens (Отчет.Расшифровка): the report module's
+// ПриРасшифровке is called with the value, or, when the cell names a stored document, that
+// document's window opens. Nothing of it is shown, printed or exported.
+struct CellDrill {
+  CellValue value;
+  QString documentKind;  // not empty: the cell names the document of this kind and key
+  QString documentDate;  // dd.MM.yyyy
+  QString documentTime;  // hh:mm:ss
+  bool namesDocument() const { return !documentKind.isEmpty(); }
+  bool operator==(const CellDrill& other) const = default;
 };
 
 struct ReportCell {
@@ -77,6 +91,8 @@ struct ReportSheet {
   // Where each output row came from (its section name); empty in a layout.
   QStringList rowSections;
   QStringList unknownLines;
+  // The drill-downs of the output's cells, by row and column; few cells carry one.
+  QHash<quint64, CellDrill> drills;
 
   int rowCount() const { return static_cast<int>(rows.size()); }
   void resize(int rowCount, int columnCount);
@@ -87,6 +103,10 @@ struct ReportSheet {
   int columnWidth(int column) const;
   int rowHeight(int row) const;
   const ReportSection* section(const QString& name) const;  // letter case ignored
+  // The drill-down of a cell (of the merged range's first cell for one inside it); null when
+  // there is none. Setting null removes it.
+  const CellDrill* drill(int row, int column) const;
+  void setDrill(int row, int column, const CellDrill* drill);
   // Inserts an empty row before `at` or removes row `at`; merged ranges and sections
   // below move, those that span the place grow or shrink (and go when nothing is left).
   void insertRow(int at);

@@ -8,20 +8,27 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "runtime/form_control.h"
 #include "runtime/list_search.h"
+#include "runtime/report_window.h"
 #include "runtime/runtime_windows.h"
+#include "script/number_text.h"
+#include "script/objects/account_card.h"
+#include "script/script_error.h"
 #include "shell/accessibility.h"
 #include "shell/message_box.h"
 #include "shell/window_names.h"
 #include "shell/window_provider.h"
+#include "shell/working_date.h"
 
 namespace balvix::runtime {
 
-void PlanModel::setAccounts(std::vector<Account> accounts) {
+void PlanModel::setAccounts(std::vector<Account> accounts, const QDate& balanceDate) {
   beginResetModel();
   m_accounts = std::move(accounts);
+  m_balanceDate = balanceDate;
   endResetModel();
 }
 
@@ -36,7 +43,7 @@ int PlanModel::rowCount(const QModelIndex& parent) const {
 }
 
 int PlanModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : 3;
+  return parent.isValid() ? 0 : 4;
 }
 
 QVariant PlanModel::data(const QModelIndex& index, int role) const {
@@ -52,6 +59,15 @@ QVariant PlanModel::data(const QModelIndex& index, int role) const {
                           : QStringLiteral("Проводки запрещены");
     return {};
   }
+  if (index.column() == 3) {
+    if (role == Qt::UserRole) return a->balance;
+    if (role == Qt::TextAlignmentRole) return int(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole) return {};
+    // The side as an accountant writes it: «Д» for a debit balance, «К» for a credit one.
+    if (std::fabs(a->balance) < 0.005) return QString();
+    return script::amountText(std::fabs(a->balance)) +
+           (a->balance > 0 ? QStringLiteral(" Д") : QStringLiteral(" К"));
+  }
   if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
     return index.column() == 1 ? a->code : a->name;
   return {};
@@ -61,6 +77,8 @@ QVariant PlanModel::headerData(int section, Qt::Orientation orientation, int rol
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   if (section == 1) return QStringLiteral("Код");
   if (section == 2) return QStringLiteral("Наименование");
+  if (section == 3)
+    return QStringLiteral("Сальдо на ") + m_balanceDate.toString(QStringLiteral("dd.MM.yyyy"));
   return QString();
 }
 
@@ -80,6 +98,7 @@ frmPlan::frmPlan(shell::AppState& state, QWidget* parent) : RuntimeWindow(state,
   m_list->verticalHeader()->hide();
   m_list->horizontalHeader()->resizeSection(0, 24);
   m_list->horizontalHeader()->resizeSection(1, 80);
+  m_list->horizontalHeader()->resizeSection(2, 330);
   m_list->horizontalHeader()->setStretchLastSection(true);
   m_check1 = new QCheckBox(QStringLiteral("Развернутый"), this);
   m_check1->setObjectName(QStringLiteral("Check1"));
@@ -120,6 +139,7 @@ int frmPlan::modelRow(const QModelIndex& viewIndex) const {
 
 void frmPlan::loadPlan() {
   std::vector<PlanModel::Account> accounts;
+  const QDate on = shell::workingDate();
   m_label1->clear();
   m_row = -1;
   if (m_state.db) {
@@ -135,11 +155,17 @@ void frmPlan::loadPlan() {
                              t.compare(QStringLiteral("false"), Qt::CaseInsensitive) != 0;
         accounts.push_back({code, rs.text(QStringLiteral("Наименование")), allowed ? 2 : 1});
       }
+      // From the accounts' monthly totals, so that the chart opens at once on a year of
+      // postings.
+      for (PlanModel::Account& a : accounts)
+        a.balance = script::account_card::figures(*m_state.db, a.code, std::nullopt, on).closing();
     } catch (const storage::DbError& e) {
+      shell::MessageBoxes::show(e.description());
+    } catch (const script::ScriptError& e) {
       shell::MessageBoxes::show(e.description());
     }
   }
-  m_model->setAccounts(std::move(accounts));
+  m_model->setAccounts(std::move(accounts), on);
   if (!frame()->isMaximized()) setSizeTwips(9000, 7000);
   rememberPlaceAs(QString());
   centre();
@@ -170,15 +196,25 @@ void frmPlan::rowClicked(int row) {
   m_label1->setText(a->name);
 }
 
-void frmPlan::rowDoubleClicked(int row) {
-  if (m_tag.isEmpty()) return;
+QWidget* frmPlan::rowDoubleClicked(int row) {
   const PlanModel::Account* a = m_model->account(row);
+  if (m_tag.isEmpty()) {
+    if (!a) return nullptr;
+    const QDate on =
+        m_model->balanceDate().isValid() ? m_model->balanceDate() : shell::workingDate();
+    ReportDialogValues values;
+    values.start = QDate(on.year(), 1, 1);
+    values.end = on;
+    values.fields.insert(QStringLiteral("Счет").toCaseFolded(), a->code);
+    return openReportWith(m_state, kCardReport, values);
+  }
   // Only an account that takes postings is chosen, and only for a form still open.
-  if (!a || a->icon != 2 || !m_target) return;
+  if (!a || a->icon != 2 || !m_target) return nullptr;
   m_row = row;
   m_target->setValue(m_targetField, a->code);
   QCoreApplication::processEvents();
   close();
+  return nullptr;
 }
 
 }  // namespace balvix::runtime

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QDate>
 #include <QPointer>
 #include <QTableView>
 #include <vector>
@@ -18,7 +19,7 @@ class ListSearchField;
 class SearchFilterModel;
 
 // The accounts of the chart as listed: an icon (1: no postings allowed, 2: allowed),
-// the code and the name.
+// the code, the name and the balance on the working date (with its subaccounts').
 class PlanModel : public QAbstractTableModel {
   Q_OBJECT
 
@@ -27,9 +28,11 @@ class PlanModel : public QAbstractTableModel {
     QString code;
     QString name;
     int icon = 1;
+    double balance = 0;  // debit positive
   };
   using QAbstractTableModel::QAbstractTableModel;
-  void setAccounts(std::vector<Account> accounts);
+  void setAccounts(std::vector<Account> accounts, const QDate& balanceDate = {});
+  const QDate& balanceDate() const { return m_balanceDate; }
   const Account* account(int row) const;
 
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -39,6 +42,7 @@ class PlanModel : public QAbstractTableModel {
 
  private:
   std::vector<Account> m_accounts;
+  QDate m_balanceDate;
 };
 
 // The chart of accounts: browsing, or choosing an account for a field of a form.
@@ -65,7 +69,12 @@ class frmPlan : public RuntimeWindow {
   QPushButton* printButton() const { return m_command2; }
   // Rows of the model (the same as the list's while nothing is searched).
   void rowClicked(int row);
-  void rowDoubleClicked(int row);
+  // Choosing, hands the account to the form; browsing, opens its card (the report
+  // «КарточкаСчета» from the start of the working date's year to it) when the configuration
+  // has one, else does nothing. Returns the card's window.
+  QWidget* rowDoubleClicked(int row);
+
+  static inline const QString kCardReport = QStringLiteral("КарточкаСчета");
 
  private:
   int modelRow(const QModelIndex& viewIndex) const;

@@ -91,4 +91,21 @@ frmUniDoc* openNewDocument(shell::AppState& state, const QString& kind,
   return form;
 }
 
+frmUniDoc* openStoredDocument(shell::AppState& state, const QString& kind,
+                              const script::DocumentKey& key) {
+  if (!state.windows) return nullptr;
+  state.currentElementName = kind;
+  state.currentObjectType = config::typeWord(config::ObjectKind::Document);
+  state.currentObjectName = kind;
+  state.pickedDocumentDate = key.date;
+  state.pickedDocumentTime = key.time;
+  state.formDesignMode = false;
+  auto* form =
+      qobject_cast<frmUniDoc*>(state.windows->newWindow(shell::window_names::kDocumentForm));
+  if (!form || !form->loaded()) return nullptr;
+  state.documentWindow = form;
+  showChild(state, form);
+  return form;
+}
+
 }  // namespace balvix::runtime

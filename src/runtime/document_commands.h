@@ -17,6 +17,11 @@ class frmUniDoc;
 bool unpostDocument(shell::AppState& state, const QString& kind, const script::DocumentKey& key);
 bool removeDocument(shell::AppState& state, const QString& kind, const script::DocumentKey& key);
 
+// Opens the document form on the stored document `key` of `kind` (as the journal does on a
+// double click); nullptr when the window could not open.
+frmUniDoc* openStoredDocument(shell::AppState& state, const QString& kind,
+                              const script::DocumentKey& key);
+
 // Opens the document form on a new document of `kind`; with `copyOf`, filled with that stored
 // document's header and rows (dated today, unsaved, so it gets its own number when written).
 // nullptr when the window could not open.

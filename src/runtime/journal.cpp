@@ -654,19 +654,9 @@ void frmZurnal::showContextMenu(const QPoint& globalPos) {
 }
 
 void frmZurnal::openDocument() {
-  if (m_row < 0 || !m_state.windows) return;
+  if (m_row < 0) return;
   const JournalRow r = m_model->at(m_row);
-  m_state.currentElementName = r.kind;
-  m_state.currentObjectType = config::typeWord(config::ObjectKind::Document);
-  m_state.currentObjectName = r.kind;
-  m_state.pickedDocumentDate = r.date;
-  m_state.pickedDocumentTime = r.time;
-  m_state.formDesignMode = false;
-  auto* form =
-      qobject_cast<frmUniDoc*>(m_state.windows->newWindow(shell::window_names::kDocumentForm));
-  if (!form || !form->loaded()) return;
-  m_state.documentWindow = form;
-  showChild(m_state, form);
+  openStoredDocument(m_state, r.kind, {r.date, r.time});
 }
 
 void frmZurnal::deleteDocument() {

@@ -42,6 +42,10 @@ ReportGrid::ReportGrid(QWidget* parent)
   m_view->verticalHeader()->setDefaultSectionSize(ReportSheet::kDefaultRowHeight);
   m_view->horizontalHeader()->setDefaultSectionSize(ReportSheet::kDefaultColumnWidth);
   m_view->setWordWrap(true);
+  connect(m_view, &QAbstractItemView::activated, this, [this](const QModelIndex& index) {
+    if (!m_designMode && index.isValid() && m_report->drillAt(index.row(), index.column()))
+      emit drillRequested(index.row(), index.column());
+  });
 
   m_bar = new QToolBar(this);
   m_bar->setObjectName(QStringLiteral("designBar"));
@@ -212,6 +216,14 @@ bool ReportGrid::LoadModule(const std::vector<script::ModuleSource>& modules,
   publish();
   host().setStatus(QStringLiteral("Строк в отчете: %1").arg(sheet().rowCount()));
   return ok;
+}
+
+bool ReportGrid::runDrill(const documents::CellDrill& drill) {
+  script::Engine* engine = m_module.engine();
+  if (!engine || !engine->hasProcedure(documents::kDrillProcedure)) return false;
+  bool called = false;
+  m_module.run([&] { called = documents::ReportEngine::runDrill(*engine, drill); });
+  return called;
 }
 
 void ReportGrid::setParameter(const QString& name, const QString& value) {

@@ -70,6 +70,9 @@ class ReportGrid : public QWidget, private documents::ReportEngine::Listener {
   script::Engine* engine() const { return m_module.engine(); }
   // Ends the module's run; see FormControl::endModule.
   void endModule() { m_module.end(); }
+  // Calls the module's ПриРасшифровке with the drill-down's value, under the module's guard
+  // (an error is shown with its line). False when there is no module or no such procedure.
+  bool runDrill(const documents::CellDrill& drill);
 
   // The module's operations on the output.
   void setParameter(const QString& name, const QString& value);
@@ -120,6 +123,8 @@ class ReportGrid : public QWidget, private documents::ReportEngine::Listener {
 
  signals:
   void layoutChanged();
+  // A double click or Enter on a cell of the output that carries a drill-down (0-based).
+  void drillRequested(int row, int column);
 
  private:
   void applyGeometry();

@@ -75,6 +75,14 @@ QVariant ReportModel::data(const QModelIndex& index, int role) const {
       return cell ? shownText(*cell, m_sheet->style(cell->style)) : QString();
     case Qt::EditRole:
       return cell ? cell->text : QString();
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole:
+      // A cell that opens what makes it says so, to the eye and to a screen reader.
+      if (const documents::CellDrill* drill = m_sheet->drill(index.row(), index.column()))
+        return drill->namesDocument()
+                   ? QStringLiteral("Двойной щелчок или Enter открывает документ")
+                   : QStringLiteral("Двойной щелчок или Enter открывает расшифровку");
+      return {};
     default:
       break;
   }

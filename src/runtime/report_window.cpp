@@ -19,6 +19,8 @@
 #include "config/object_definition.h"
 #include "documents/document_service.h"
 #include "documents/report_export.h"
+#include "runtime/document_commands.h"
+#include "runtime/document_form.h"
 #include "runtime/form_control.h"
 #include "runtime/runtime_windows.h"
 #include "script/objects/object_factory.h"
@@ -70,6 +72,7 @@ frmReport::frmReport(shell::AppState& state, QWidget* parent) : RuntimeWindow(st
   layout->setContentsMargins(2, 2, 2, 2);
   layout->addWidget(m_bar);
   layout->addWidget(m_report1, 1);
+  connect(m_report1, &ReportGrid::drillRequested, this, &frmReport::drillDown);
 }
 
 frmReport::~frmReport() {
@@ -89,7 +92,7 @@ void frmReport::updateActions() {
   if (!m_designMode && m_found) m_workingActions[1]->setEnabled(hasDialog());
 }
 
-void frmReport::load(const QString& name, bool designMode) {
+void frmReport::load(const QString& name, bool designMode, const ReportDialogValues* values) {
   // The shared window asked for another report (or mode) keeps the layout being designed.
   if (!storeLayout()) return;
   m_name = name;
@@ -128,6 +131,10 @@ void frmReport::load(const QString& name, bool designMode) {
   fitColumns();
   if (m_designMode) return;
   // A report with a dialog asks for its parameters first; "Сформировать" builds it.
+  if (values) {
+    build(values);
+    return;
+  }
   if (hasDialog()) {
     // Once this window is shown, so that the dialog comes above it, not behind.
     QTimer::singleShot(0, this, [this] { showDialog(); });
@@ -174,6 +181,18 @@ frmRepDialog* frmReport::showDialog() {
   showChild(m_state, m_dialog);
   m_dialog->raise();
   return m_dialog;
+}
+
+bool frmReport::drillDown(int row, int column) {
+  if (m_designMode) return false;
+  const documents::CellDrill* found = m_report1->report().drillAt(row, column);
+  if (!found) return false;
+  // The module may rebuild the output, which holds the drill-down.
+  const documents::CellDrill drill = *found;
+  if (drill.namesDocument())
+    return openStoredDocument(m_state, drill.documentKind,
+                              {drill.documentDate, drill.documentTime}) != nullptr;
+  return m_report1->runDrill(drill);
 }
 
 bool frmReport::storeLayout() {
@@ -255,6 +274,20 @@ void frmReport::print() {
   QPrintDialog dialog(&printer, this);
   dialog.setWindowTitle(QStringLiteral("Печать: ") + title());
   if (dialog.exec() == QDialog::Accepted) paintOn(&printer);
+}
+
+frmReport* openReportWith(shell::AppState& state, const QString& name,
+                          const ReportDialogValues& values) {
+  try {
+    if (!state.db || !config::readDefinition(*state.db, config::ObjectKind::Report, name))
+      return nullptr;
+  } catch (const storage::DbError&) {
+    return nullptr;
+  }
+  auto* report = new frmReport(state);
+  report->load(name, false, &values);
+  showChild(state, report);
+  return report;
 }
 
 frmRepDialog::frmRepDialog(shell::AppState& state, QWidget* parent) : RuntimeWindow(state, parent) {

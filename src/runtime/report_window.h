@@ -27,12 +27,19 @@ class frmReport : public RuntimeWindow {
   ~frmReport() override;
 
   // Reads the report `name` and, in working mode, builds it (after its dialog, when it
-  // has one). Called on creation and again when the shared instance is asked for.
-  void load(const QString& name, bool designMode);
+  // has one, unless `values` stand for the dialog). Called on creation and again when the
+  // shared instance is asked for.
+  void load(const QString& name, bool designMode, const ReportDialogValues* values = nullptr);
   // Runs the module again over a fresh output, with the dialog's values if given.
   bool build(const ReportDialogValues* dialog = nullptr);
   // The report's dialog, shown (made when needed) and bound to this window.
   frmRepDialog* showDialog();
+  // What a double click or Enter on an output cell (0-based) opens: the document the cell
+  // names, or what the module's ПриРасшифровке opens with its value. False when the cell
+  // carries no drill-down or nothing took it.
+  bool drillDown(int row, int column);
+  // The period and fields the report was last built with.
+  const std::optional<ReportDialogValues>& lastValues() const { return m_lastDialog; }
 
   ReportGrid* grid() const { return m_report1; }
   const QString& reportName() const { return m_name; }
@@ -68,6 +75,11 @@ class frmReport : public RuntimeWindow {
   std::optional<ReportDialogValues> m_lastDialog;
   QPointer<frmRepDialog> m_dialog;
 };
+
+// A report window of its own, built with `values` in place of its dialog's; nullptr (and no
+// window) when the configuration has no report `name`.
+frmReport* openReportWith(shell::AppState& state, const QString& name,
+                          const ReportDialogValues& values);
 
 // The report's dialog: the period and the fields the developer placed on it. In working
 // mode "Сформировать" builds the report with them; in design mode the fields are arranged

@@ -40,6 +40,7 @@ clsExt::clsExt(Host& host, std::shared_ptr<ObjectFactory> objects)
   addMember(kStatus, QStringLiteral("Состояние"));
   addMember(kCreateObject, QStringLiteral("СоздатьОбъект"));
   addMember(kOpenForm, QStringLiteral("ОткрытьФорму"));
+  addMember(kOpenReport, QStringLiteral("ОткрытьОтчет"));
 }
 
 Value clsExt::invoke(int dispId, Args& args) {
@@ -79,6 +80,9 @@ Value clsExt::invoke(int dispId, Args& args) {
       expectArgs(args, 1);
       openForm(objectArgText(args[0]));
       return Value();
+    case kOpenReport:
+      openReport(args);
+      return Value();
     default:
       throw ScriptError(ErrorCode::NotSupported);
   }
@@ -107,6 +111,44 @@ void clsExt::openForm(const QString& path) {
                        "«Справочник.Товары».")
             .arg(path));
   if (m_objects) m_objects->openForm(path.left(point), path.mid(point + 1));
+}
+
+namespace {
+
+// A date value, or its text dd.MM.yyyy; Empty and the empty text are no date.
+QDate reportDate(const Value& v, int position) {
+  if (v.isEmpty() || v.isMissing() || (v.isString() && v.asString().trimmed().isEmpty())) return {};
+  if (v.type() == Value::Type::Date) return QDate(1899, 12, 30).addDays(qint64(v.asDouble()));
+  const QString text = toText(v).trimmed();
+  for (const QString& format : {QStringLiteral("dd.MM.yyyy"), QStringLiteral("d.M.yyyy")})
+    if (const QDate d = QDate::fromString(text, format); d.isValid()) return d;
+  throw ScriptError::custom(
+      ErrorCode::TypeMismatch,
+      QStringLiteral("ОткрытьОтчет: аргумент %1 «%2» не является датой ДД.ММ.ГГГГ.")
+          .arg(position)
+          .arg(text));
+}
+
+}  // namespace
+
+void clsExt::openReport(const Args& args) {
+  if (args.size() < 1 || args.size() == 2 || (args.size() > 3 && args.size() % 2 == 0))
+    throw ScriptError::custom(
+        ErrorCode::WrongArgumentCount,
+        QStringLiteral("ОткрытьОтчет(Имя, НачалоПериода, КонецПериода, Поле, Значение, …): "
+                       "поля и значения идут парами."));
+  ReportRequest request;
+  request.name = objectArgText(args[0]).trimmed();
+  if (request.name.isEmpty())
+    throw ScriptError::custom(ErrorCode::InvalidCall,
+                              QStringLiteral("ОткрытьОтчет: не указано имя отчета."));
+  if (args.size() >= 3) {
+    request.start = reportDate(args[1].deref(), 2);
+    request.end = reportDate(args[2].deref(), 3);
+  }
+  for (int i = 3; i + 1 < args.size(); i += 2)
+    request.fields.append({objectArgText(args[i]), toText(args[i + 1].deref())});
+  if (m_objects) m_objects->openReport(request);
 }
 
 // A message shows any value: an object by its default member, Null as empty text.

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -9,6 +11,15 @@
 #include "script/host_object.h"
 
 namespace balvix::script {
+
+// ОткрытьОтчет("Имя", НачалоПериода, КонецПериода, "Поле", Значение, …): the report and what
+// its module reads through Диалог. An unset date leaves the period's bound as a dialog sets it.
+struct ReportRequest {
+  QString name;
+  QDate start;
+  QDate end;
+  QList<QPair<QString, QString>> fields;  // caption, value
+};
 
 // What СоздатьОбъект and ОткрытьФорму reach: the script objects over the program's
 // database and windows. The language itself has none of them.
@@ -20,6 +31,8 @@ class ObjectFactory {
   virtual std::shared_ptr<HostObject> createObject(const QString& kind) = 0;
   // ОткрытьФорму("Вид.Имя"), the path split at its first point.
   virtual void openForm(const QString& kind, const QString& name) = 0;
+  // ОткрытьОтчет; a factory without windows opens nothing.
+  virtual void openReport(const ReportRequest& request) { (void)request; }
 };
 
 // The global functions of the module language: the members of this object are callable
@@ -38,6 +51,7 @@ class clsExt : public SimpleHostObject {
     kStatus,        // Состояние
     kCreateObject,  // СоздатьОбъект
     kOpenForm,      // ОткрытьФорму
+    kOpenReport,    // ОткрытьОтчет
   };
 
   // Without a factory, СоздатьОбъект knows no kind and ОткрытьФорму opens nothing.
@@ -59,6 +73,7 @@ class clsExt : public SimpleHostObject {
   QString messageText(const Value& v) const;
   Value createObject(const QString& kind);
   void openForm(const QString& path);
+  void openReport(const Args& args);
 
   Host& m_host;
   std::shared_ptr<ObjectFactory> m_objects;

@@ -194,16 +194,31 @@ TEST_F(DemoDatabaseTest, TrialBalanceHeadlessMatchesThePostings) {
   const QDate from = s_today.addDays(-45), to = s_today.addDays(-10);
   const QList<QStringList> csv = report(QStringLiteral("ОборотноСальдоваяВедомость"), from, to);
   ASSERT_GE(csv.size(), 5);
+  // A parent account's row adds up its subaccounts', each netted on its own side; the totals
+  // take the top-level rows only.
+  const QMap<QString, AccountFigures> raw = accountsFor(db(), from, to);
+  QStringList chart;
+  for (storage::Recordset rs = db().openRecordset(QStringLiteral("SELECT Код FROM plan"));
+       !rs.eof(); rs.moveNext())
+    chart << rs.text(0);
   QMap<QString, QList<double>> expected;
-  for (auto [code, a] : accountsFor(db(), from, to).asKeyValueRange()) {
-    const double closing = a.openingNet + a.debit - a.credit;
-    if (a.openingNet == 0 && a.debit == 0 && a.credit == 0) continue;
-    // Amounts compare in kopecks: the report adds them up in another order.
-    QList<double> figures;
-    for (const double f : {qMax(a.openingNet, 0.0), qMax(-a.openingNet, 0.0), a.debit, a.credit,
-                           qMax(closing, 0.0), qMax(-closing, 0.0)})
-      figures << static_cast<double>(kopecks(f));
-    expected.insert(code, figures);
+  QSet<QString> subaccounts;
+  for (const QString& code : chart) {
+    QList<double> row(6, 0.0);
+    bool any = false;
+    for (const QString& member : chart) {
+      if (member != code && member.startsWith(code + u'.')) subaccounts << member;
+      if ((member != code && !member.startsWith(code + u'.')) || !raw.contains(member)) continue;
+      const AccountFigures a = raw.value(member);
+      if (a.openingNet == 0 && a.debit == 0 && a.credit == 0) continue;
+      any = true;
+      const double closing = a.openingNet + a.debit - a.credit;
+      const QList<double> f{qMax(a.openingNet, 0.0), qMax(-a.openingNet, 0.0), a.debit, a.credit,
+                            qMax(closing, 0.0),      qMax(-closing, 0.0)};
+      // Amounts compare in kopecks: the report adds them up in another order.
+      for (int c = 0; c < 6; ++c) row[c] += static_cast<double>(kopecks(f[c]));
+    }
+    if (any) expected.insert(code, row);
   }
   QMap<QString, QList<double>> shown;
   QList<double> totals(6, 0.0);
@@ -212,17 +227,21 @@ TEST_F(DemoDatabaseTest, TrialBalanceHeadlessMatchesThePostings) {
     for (int c = 2; c < 8; ++c)
       figures << static_cast<double>(kopecks(cellNumber(csv[i].value(c))));
     shown.insert(csv[i][0], figures);
+    if (subaccounts.contains(csv[i][0])) continue;
     for (int c = 0; c < 6; ++c) totals[c] += figures[c];
   }
-  EXPECT_EQ(shown, expected);
+  for (auto [code, f] : expected.asKeyValueRange())
+    for (int c = 0; c < 6; ++c)
+      EXPECT_NEAR(shown.value(code).value(c), f[c], 1.0) << code.toStdString() << " " << c;
+  EXPECT_EQ(shown.keys(), expected.keys());
   EXPECT_EQ(csv[3].value(1).isEmpty(), false);  // the account's name from the chart
   EXPECT_EQ(csv.last().value(0), QStringLiteral("Итого"));
   for (int c = 0; c < 6; ++c)
-    EXPECT_EQ(kopecks(cellNumber(csv.last().value(c + 2))) * 1.0, totals[c]) << c;
+    EXPECT_NEAR(kopecks(cellNumber(csv.last().value(c + 2))) * 1.0, totals[c], 1.0) << c;
   // Debits and credits agree, at the start, in the period and at the end.
-  EXPECT_DOUBLE_EQ(totals[0], totals[1]);
-  EXPECT_DOUBLE_EQ(totals[2], totals[3]);
-  EXPECT_DOUBLE_EQ(totals[4], totals[5]);
+  EXPECT_NEAR(totals[2], totals[3], 0.005);
+  EXPECT_NEAR(totals[0] - totals[1], 0.0, 0.005);
+  EXPECT_NEAR(totals[4] - totals[5], 0.0, 0.005);
 }
 
 TEST_F(DemoDatabaseTest, XlsxKeepsAccountCodesAsTextAndAmountsAsNumbers) {

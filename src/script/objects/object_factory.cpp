@@ -4,6 +4,7 @@
 #include "script/objects/catalog_object.h"
 #include "script/objects/document_object.h"
 #include "script/objects/file_system_object.h"
+#include "script/objects/postings_object.h"
 #include "script/objects/program_host.h"
 #include "script/objects/register_object.h"
 #include "script/runtime.h"
@@ -38,6 +39,7 @@ std::shared_ptr<HostObject> ScriptObjectFactory::createObject(const QString& kin
   if (kind == QStringLiteral("Журнал")) return std::make_shared<clsЖурнал>(m_context, m_host);
   if (kind == QStringLiteral("Регистр")) return std::make_shared<clsРегистр>(m_context, m_host);
   if (kind == QStringLiteral("Счет")) return std::make_shared<clsСчет>(m_context, m_host);
+  if (kind == QStringLiteral("Проводки")) return std::make_shared<clsПроводки>(m_context, m_host);
   if (kind == QStringLiteral("ФС")) return std::make_shared<clsФС>(m_context, m_host);
   if (kind == QStringLiteral("ТекущийДокумент"))
     return std::make_shared<ТекущийДокумент>(m_context, m_host);
@@ -50,6 +52,10 @@ void ScriptObjectFactory::openForm(const QString& kind, const QString& name) {
   m_context->currentObjectName = name;
   if (kind == QStringLiteral("Справочник") || kind == QStringLiteral("Счет"))
     ProgramHost::openChoiceWindowOf(m_host, kind, name);
+}
+
+void ScriptObjectFactory::openReport(const ReportRequest& request) {
+  ProgramHost::openReportOf(m_host, request);
 }
 
 std::shared_ptr<HostObject> createGlobalFunctions(Host& host, storage::Session* session) {

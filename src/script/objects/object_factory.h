@@ -14,14 +14,15 @@ class Session;
 namespace balvix::script {
 
 // The script objects СоздатьОбъект makes (catalog, document, journal, register, account,
-// file system, the current document) over the program's shared state, and ОткрытьФорму of a
-// catalog or the chart of accounts as a choice list of the document window.
+// file system, the current document, the postings of an account) over the program's shared state,
+// and ОткрытьФорму of a catalog or the chart of accounts as a choice list of the document window.
 class ScriptObjectFactory : public ObjectFactory {
  public:
   ScriptObjectFactory(Host& host, std::shared_ptr<SharedContext> context);
 
   std::shared_ptr<HostObject> createObject(const QString& kind) override;
   void openForm(const QString& kind, const QString& name) override;
+  void openReport(const ReportRequest& request) override;
 
  private:
   Host& m_host;

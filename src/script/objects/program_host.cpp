@@ -15,6 +15,22 @@ void ProgramHost::openChoiceWindowOf(Host& host, const QString& kind, const QStr
   refuseChoiceWindow(kind, name);
 }
 
+void ProgramHost::openReport(const ReportRequest& request) {
+  refuseReport(request);
+}
+
+void ProgramHost::openReportOf(Host& host, const ReportRequest& request) {
+  if (auto* program = dynamic_cast<ProgramHost*>(&host)) return program->openReport(request);
+  refuseReport(request);
+}
+
+void ProgramHost::refuseReport(const ReportRequest& request) {
+  throw ScriptError::custom(
+      ErrorCode::CannotCreateObject,
+      QStringLiteral("Отчет «%1» не открывается: ОткрытьОтчет работает в окне программы.")
+          .arg(request.name));
+}
+
 void ProgramHost::refuseChoiceWindow(const QString& kind, const QString& name) {
   throw ScriptError::custom(
       ErrorCode::CannotCreateObject,

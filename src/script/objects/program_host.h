@@ -4,6 +4,7 @@
 #include <QString>
 #include <optional>
 
+#include "script/global_functions.h"
 #include "script/host.h"
 
 namespace balvix::script {
@@ -25,13 +26,19 @@ class ProgramHost : public Host {
     refuseChoiceWindow(kind, name);
   }
 
+  // ОткрытьОтчет: the report's window, built with the request's period and fields instead of
+  // its dialog. Throws ScriptError where there are no windows.
+  virtual void openReport(const ReportRequest& request);
+
   // The same for any host the objects are given: a host of the language alone (an
   // interpreter's test, a host object's own) has no windows and answers as one without.
   static std::optional<QDate> documentWindowDateOf(Host& host);
   static void openChoiceWindowOf(Host& host, const QString& kind, const QString& name);
+  static void openReportOf(Host& host, const ReportRequest& request);
 
  private:
   [[noreturn]] static void refuseChoiceWindow(const QString& kind, const QString& name);
+  [[noreturn]] static void refuseReport(const ReportRequest& request);
 };
 
 }  // namespace balvix::script
