@@ -23,9 +23,9 @@ QString display(const QString& path) {
 }
 
 QString hashOf(storage::Session& db, qint64 number) {
-  storage::Recordset rs = db.openRecordset(QStringLiteral("SELECT Хеш FROM ") + auditTable() +
-                                           QStringLiteral(" WHERE Номер=") +
-                                           QString::number(number));
+  storage::Recordset rs =
+      db.openRecordset(QStringLiteral("SELECT Хеш FROM ") + auditTable() +
+                       QStringLiteral(" WHERE Номер=") + QString::number(number));
   return rs.eof() ? QString() : rs.text(0);
 }
 
@@ -34,9 +34,8 @@ QString hashOf(storage::Session& db, qint64 number) {
 }
 
 std::unique_ptr<storage::Session> openArchive(const QString& path, const State& trail) {
-  std::unique_ptr<storage::Session> archive = QFile::exists(path)
-                                                  ? storage::Session::open(path)
-                                                  : storage::Session::createNew(path);
+  std::unique_ptr<storage::Session> archive =
+      QFile::exists(path) ? storage::Session::open(path) : storage::Session::createNew(path);
   if (!archive->tableExists(auditTable())) {
     // A new archive begins where the trail begins now, and holds nothing yet.
     State start;
@@ -75,19 +74,19 @@ qint64 copyRecords(storage::Session& db, storage::Session& archive, qint64 from,
   // The rows are held in portions: the walk must not write while it reads.
   for (qint64 start = from; start <= last; start += static_cast<qint64>(kBatch)) {
     const qint64 end = std::min(last, start + static_cast<qint64>(kBatch) - 1);
-    db.forEachRow(QStringLiteral("SELECT ") + auditColumns().join(u',') + QStringLiteral(" FROM ") +
-                      auditTable() + QStringLiteral(" WHERE Номер BETWEEN %1 AND %2 ORDER BY Номер")
-                                         .arg(start)
-                                         .arg(end),
-                  [&](const storage::RowView& row) {
-                    QStringList values;
-                    for (int c = 0; c < row.columnCount(); ++c) {
-                      const std::string_view text = row.text(c);
-                      values << QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-                    }
-                    lastHash = values.last();
-                    rows.push_back(std::move(values));
-                  });
+    db.forEachRow(
+        QStringLiteral("SELECT ") + auditColumns().join(u',') + QStringLiteral(" FROM ") +
+            auditTable() +
+            QStringLiteral(" WHERE Номер BETWEEN %1 AND %2 ORDER BY Номер").arg(start).arg(end),
+        [&](const storage::RowView& row) {
+          QStringList values;
+          for (int c = 0; c < row.columnCount(); ++c) {
+            const std::string_view text = row.text(c);
+            values << QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+          }
+          lastHash = values.last();
+          rows.push_back(std::move(values));
+        });
     flush();
   }
   archive.executeEach(QStringLiteral("UPDATE ") + auditStateTable() +
@@ -140,8 +139,8 @@ ArchiveOutcome moveToArchive(storage::Session& db, const QDate& before, const QS
                .arg(archiveName)
                .arg(kept.lastNumber)
                .arg(trail.firstNumber));
-  const QString joint =
-      kept.lastNumber == trail.firstNumber - 1 ? trail.hashBeforeFirst : hashOf(db, kept.lastNumber);
+  const QString joint = kept.lastNumber == trail.firstNumber - 1 ? trail.hashBeforeFirst
+                                                                 : hashOf(db, kept.lastNumber);
   if (kept.lastNumber >= newest || joint != kept.lastHash)
     refuse(QStringLiteral("Архив журнала регистрации «%1» не продолжает журнал этой базы данных: "
                           "его последняя запись № %2 не совпадает с записью базы.")
@@ -189,9 +188,9 @@ void setRetentionYears(storage::Session& db, int years) {
     refuse(QStringLiteral("Срок хранения журнала регистрации не может быть отрицательным."));
   if (!db.tableExists(auditStateTable())) return;
   storage::Transaction transaction(db);
-  db.executeEach(QStringLiteral("UPDATE ") + auditStateTable() +
-                     QStringLiteral(" SET СрокХраненияЛет=?"),
-                 {{QString::number(years)}});
+  db.executeEach(
+      QStringLiteral("UPDATE ") + auditStateTable() + QStringLiteral(" SET СрокХраненияЛет=?"),
+      {{QString::number(years)}});
   append(db, event::kRetention, QStringLiteral("Журнал регистрации"), QString(),
          years == 0 ? QStringLiteral("Записи хранятся в базе данных без срока.")
                     : QStringLiteral("Записи старше %1 лет переносятся в архив.").arg(years));

@@ -25,8 +25,9 @@ class AuditWindowsTest : public RuntimeTest {
     createCatalog(QStringLiteral("Товары"), {{QStringLiteral("Наименование"), "Текст"}});
     addElement(QStringLiteral("Товары"), QStringLiteral("Стол"));
     addReceiptDocument(QStringLiteral("_"));
-    db().execute("INSERT INTO items_Документ_Приход VALUES ('Приход стола','5','01.10.2026',"
-                 "'10:00:00','1')");
+    db().execute(
+        "INSERT INTO items_Документ_Приход VALUES ('Приход стола','5','01.10.2026',"
+        "'10:00:00','1')");
     EXPECT_EQ(config::ensureControlTables(db()), QString());
   }
   shell::frmAuditJournal* open() {
@@ -93,8 +94,8 @@ TEST_F(AuditWindowsTest, TheRetentionIsKeptAndOldRecordsGoToTheArchiveAfterAskin
   messages.clear();
   messages.reply(shell::MsgAnswer::Yes);
   EXPECT_FALSE(window->moveOldToArchive(m_dir.filePath(QStringLiteral("архив.mdb"))));
-  EXPECT_TRUE(messages.texts().last().contains(QStringLiteral("нет"))) <<
-      messages.texts().join(u'|').toStdString();
+  EXPECT_TRUE(messages.texts().last().contains(QStringLiteral("нет")))
+      << messages.texts().join(u'|').toStdString();
   EXPECT_TRUE(audit::verify(db()).ok());
 }
 
