@@ -154,6 +154,13 @@ frmAuditJournal::frmAuditJournal(AppState& state, QWidget* parent)
           &frmAuditJournal::showCurrent);
 }
 
+// The spin box loses its focus while the window is being destroyed and tells «editing
+// finished» to a window that is no longer one: it is let go first.
+frmAuditJournal::~frmAuditJournal() {
+  m_retention->disconnect(this);
+  m_list->removeEventFilter(this);
+}
+
 void frmAuditJournal::applyFilter() {
   documents::AuditFilter filter;
   if (m_from->date() != kNoDate) filter.from = m_from->date();

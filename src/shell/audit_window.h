@@ -25,6 +25,7 @@ class frmAuditJournal : public QWidget {
 
  public:
   frmAuditJournal(AppState& state, QWidget* parent);
+  ~frmAuditJournal() override;
 
   QTableView* list() const { return m_list; }
   documents::AuditJournalModel* model() const { return m_model; }
