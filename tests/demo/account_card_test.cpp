@@ -237,5 +237,94 @@ TEST_F(AccountCardTest, TheChartShowsEachAccountsBalanceAndOpensItsCard) {
   EXPECT_EQ(card->lastValues()->end, on);
 }
 
+// Each row of the settlements, stock and sales reports drills down to the report of its
+// documents, and that report ends on the row's figures; each of its lines opens a document.
+TEST_F(AccountCardTest, TheBooksReportsDrillDownToDocumentsThatAddUpToTheirRows) {
+  struct Case {
+    QString report, detail;
+    QStringList fields;     // what the detail is asked for, in order
+    QList<int> keyColumns;  // the source row's cells that hold those values
+    QList<int> figures;     // the source row's figures...
+    QString endSection;     // ...equal to the detail's in this section
+    QList<int> endFigures;
+    bool signedSettlement;  // the source's debit and credit against the detail's balance
+  };
+  const QList<Case> cases = {
+      {QStringLiteral("ВзаиморасчетыСКонтрагентами"),
+       QStringLiteral("РасчетыСКонтрагентом"),
+       {QStringLiteral("Контрагент")},
+       {0},
+       {1, 2},
+       QStringLiteral("Конец"),
+       {5, 6},
+       true},
+      {QStringLiteral("ОстаткиТоваров"),
+       QStringLiteral("ДвиженияТовара"),
+       {QStringLiteral("Товар"), QStringLiteral("Склад")},
+       {0, 1},
+       {3, 4},
+       QStringLiteral("Конец"),
+       {6, 7},
+       false},
+      {QStringLiteral("Продажи"),
+       QStringLiteral("ПродажиТовара"),
+       {QStringLiteral("Товар")},
+       {0},
+       {1, 2, 3},
+       QStringLiteral("Итог"),
+       {2, 3, 4},
+       false},
+  };
+  m_context.db = &db();
+  const ReportDialogValues values = period();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.report.toStdString());
+    Built sheet = build(db(), m_context, m_recorder, c.report, values);
+    const documents::ReportSheet& out = sheet.report->output();
+    int drilled = 0, documentLines = 0;
+    for (int r = 0; r < out.rowCount() && drilled < 8; ++r) {
+      if (out.rowSections.value(r) != QStringLiteral("Строка")) continue;
+      const documents::CellDrill* drill = sheet.report->drillAt(r, 0);
+      ASSERT_TRUE(drill) << r;
+      m_recorder.requests.clear();
+      ASSERT_TRUE(ReportEngine::runDrill(*sheet.engine, *drill));
+      ASSERT_EQ(m_recorder.requests.size(), 1);
+      const script::ReportRequest asked = m_recorder.requests.first();
+      EXPECT_EQ(asked.name, c.detail);
+      ASSERT_EQ(asked.fields.size(), c.fields.size());
+      ReportDialogValues detailValues{asked.start, asked.end, {}};
+      for (qsizetype f = 0; f < c.fields.size(); ++f) {
+        EXPECT_EQ(asked.fields[f].first, c.fields[f]);
+        EXPECT_EQ(asked.fields[f].second, out.cell(r, c.keyColumns[f])->text);
+        detailValues.fields.insert(asked.fields[f].first.toLower(), asked.fields[f].second);
+      }
+      Built detail = build(db(), m_context, m_recorder, asked.name, detailValues);
+      const documents::ReportSheet& d = detail.report->output();
+      int end = -1, lines = 0;
+      for (int i = 0; i < d.rowCount(); ++i) {
+        if (d.rowSections.value(i) == c.endSection) end = i;
+        if (d.rowSections.value(i) != QStringLiteral("Строка")) continue;
+        ++lines;
+        EXPECT_TRUE(detail.report->drillAt(i, 1) && detail.report->drillAt(i, 1)->namesDocument());
+      }
+      ASSERT_GE(end, 0);
+      documentLines += lines;  // a good may lie untouched through the period
+      if (c.signedSettlement) {
+        const double balance = number(d, end, c.endFigures[0]);
+        const double owed =
+            d.cell(end, c.endFigures[1])->text == QStringLiteral("К") ? -balance : balance;
+        EXPECT_NEAR(owed, number(out, r, c.figures[0]) - number(out, r, c.figures[1]), 0.005);
+      } else {
+        for (qsizetype f = 0; f < c.figures.size(); ++f)
+          EXPECT_NEAR(number(d, end, c.endFigures[f]), number(out, r, c.figures[f]), 0.005) << f;
+      }
+      ++drilled;
+    }
+    EXPECT_GT(drilled, 0);
+    EXPECT_GT(documentLines, 0);
+  }
+  EXPECT_TRUE(m_recorder.messages.isEmpty()) << m_recorder.messages.join(u'\n').toStdString();
+}
+
 }  // namespace
 }  // namespace balvix::runtime::testing

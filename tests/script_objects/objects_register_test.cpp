@@ -339,4 +339,34 @@ TEST_F(RegisterObjectTest, PeriodGivesOpeningReceiptsAndIssuesOverThreeMonths) {
                   .contains(QStringLiteral("не является датой")));
 }
 
+// The movements themselves: the groups' filter and the period as for balances, in the order
+// of dates (not of their texts) and then of the documents' times; each with its date, time,
+// kind of document, its title and its flag.
+TEST_F(RegisterObjectTest, MovementsAreWalkedInTheOrderOfTheirDocumentsUnderTheFilters) {
+  exec(
+      QStringLiteral("INSERT INTO items_Регистр_Остатки VALUES "
+                     "('Стол','Г','5','01.02.2026','12:00:00','Приход','+'),"
+                     "('Стол','Г','4','15.01.2026','09:00:00','Расход','-'),"
+                     "('Стол','М','2','01.02.2026','08:30:00','Приход','+'),"
+                     "('Стул','Г','9','20.01.2026','10:00:00','Приход','+'),"
+                     "('Стол','Г','3','01.04.2026','10:00:00','Расход','-')"));
+  const QString print = QStringLiteral(
+      "Рег.ВыбратьДвижения()\n"
+      "Делать Пока Рег.Получить() = 1\n"
+      "  Сообщить(Рег.Реквизит(\"Дата\") & \" \" & Рег.Реквизит(\"Время\") & \" \" & "
+      "Рег.Реквизит(\"Склад\") & Рег.Реквизит(\"Флаг\") & Рег.Реквизит(\"Количество\") & \" \" & "
+      "Рег.Реквизит(\"Документ\") & \" / \" & Рег.Реквизит(\"НазваниеДокумента\"))\n"
+      "Цикл\n");
+  const QString table = QStringLiteral("Рег.Реквизит(\"Товар\") = \"Стол\"\n");
+  EXPECT_EQ(
+      run(header + table + QStringLiteral("Рег.Период(\"01.01.2026\", \"31.03.2026\")\n") + print),
+      (QStringList{QStringLiteral("15.01.2026 09:00:00 Г-4 Расход / Расход от 15.01.2026"),
+                   QStringLiteral("01.02.2026 08:30:00 М+2 Приход / Приход от 01.02.2026"),
+                   QStringLiteral("01.02.2026 12:00:00 Г+5 Приход / Приход от 01.02.2026")}));
+  EXPECT_EQ(
+      run(header + table + QStringLiteral("Рег.Реквизит(\"Склад\") = \"Г\"\n") + print).size(), 3);
+  EXPECT_TRUE(
+      run(header + QStringLiteral("Рег.Реквизит(\"Товар\") = \"Шкаф\"\n") + print).isEmpty());
+}
+
 }  // namespace

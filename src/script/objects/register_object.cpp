@@ -1,5 +1,10 @@
 #include "script/objects/register_object.h"
 
+#include <algorithm>
+#include <tuple>
+
+#include "config/document_names.h"
+#include "config/document_numbers.h"
 #include "config/object_kind.h"
 #include "config/table_names.h"
 #include "script/coerce.h"
@@ -30,6 +35,7 @@ clsРегистр::clsРегистр(std::shared_ptr<SharedContext> context, Hos
   addMember(kFetch, QStringLiteral("Получить"));
   addMember(kSelectBalances, QStringLiteral("ВыбратьОстатки"));
   addMember(kPeriod, QStringLiteral("Период"));
+  addMember(kSelectMovements, QStringLiteral("ВыбратьДвижения"));
 }
 
 Value clsРегистр::invoke(int dispId, Args& args) {
@@ -50,6 +56,10 @@ Value clsРегистр::invoke(int dispId, Args& args) {
     case kSelectBalances:
       object_args::expectCount(args, 0);
       selectBalances();
+      return Value();
+    case kSelectMovements:
+      object_args::expectCount(args, 0);
+      selectMovements();
       return Value();
     case kPeriod:
       object_args::expectCount(args, 2);
@@ -186,6 +196,81 @@ void clsРегистр::selectBalances() {
   context().sharedRecordset = m_groupRows;
 }
 
+// The movements of the groups the requisite values name (a requisite left empty: any value)
+// within the period, in the order they were written in: by date, then by the time of their
+// document. Получить then reads each movement's requisites, its Дата, Время, Документ (the
+// kind of document), НазваниеДокумента and Флаг ("+" or "-").
+void clsРегистр::selectMovements() {
+  const QStringList columns = tableColumns();
+  const totals::RequisiteSplit split =
+      totals::splitRequisites(columns.mid(0, columns.size() - kSystemColumns));
+  QStringList conditions;
+  for (const QString& column : split.groups) {
+    const QString value = requisite(column);
+    if (!value.isEmpty()) conditions << column + u'=' + storage::quote(value);
+  }
+  QString sql = QStringLiteral("SELECT * FROM ") + config::registerTable(m_kind);
+  if (!conditions.isEmpty())
+    sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+  storage::Recordset rs = db().openRecordset(sql);
+  const auto columnOf = [this, &columns](const QString& name) {
+    for (qsizetype i = 0; i < columns.size(); ++i)
+      if (storage::sameName(columns[i], name)) return static_cast<int>(i);
+    throw storage::DbError(storage::ErrorCode::ItemNotFound,
+                           QStringLiteral("В регистре «%1» нет колонки «%2».").arg(m_kind, name));
+  };
+  const int dateColumn = columnOf(QStringLiteral("cDATE"));
+  const int timeColumn = columnOf(QStringLiteral("cTime"));
+  const int startKey = m_periodStart ? dateKey(*m_periodStart) : 0;
+  const int endKey = m_periodEnd ? dateKey(*m_periodEnd) : 99999999;
+  struct Movement {
+    int date;
+    QString time;
+    qsizetype order;
+    QStringList values;
+  };
+  std::vector<Movement> movements;
+  for (; !rs.eof(); rs.moveNext()) {
+    QStringList values;
+    for (int i = 0; i < columns.size(); ++i) values << variantText(rs.value(i));
+    const int date = dateKeyFromText(values[dateColumn]).value_or(0);
+    if (date < startKey || date > endKey) continue;
+    movements.push_back(
+        {date, values[timeColumn], static_cast<qsizetype>(movements.size()), std::move(values)});
+  }
+  std::sort(movements.begin(), movements.end(), [](const Movement& a, const Movement& b) {
+    return std::tie(a.date, a.time, a.order) < std::tie(b.date, b.time, b.order);
+  });
+  QStringList names = columns;
+  names[dateColumn] = QStringLiteral("Дата");
+  names[timeColumn] = QStringLiteral("Время");
+  // «Расходная накладная № 12 от 05.03.2026», as the journal names the document.
+  names << QStringLiteral("НазваниеДокумента");
+  const int kindColumn = columnOf(QStringLiteral("Документ"));
+  QHash<QString, QString> captions, titles;  // a document's movements share its title
+  std::vector<QVariant> values;
+  values.reserve(movements.size() * static_cast<std::size_t>(names.size()));
+  for (const Movement& movement : movements) {
+    for (const QString& v : movement.values) values.emplace_back(v);
+    const QString& kind = movement.values[kindColumn];
+    const QString& date = movement.values[dateColumn];
+    const QString key = kind + QChar(1) + date + QChar(1) + movement.time;
+    auto title = titles.constFind(key);
+    if (title == titles.constEnd()) {
+      if (!captions.contains(kind)) captions.insert(kind, config::kindCaption(db(), kind));
+      title = titles.insert(
+          key,
+          config::documentTitle(captions.value(kind),
+                                config::documentNumber(db(), kind, date, movement.time), date));
+    }
+    values.emplace_back(*title);
+  }
+  m_movementRows =
+      storage::Recordset::fromRows(names, std::move(values), static_cast<int>(movements.size()));
+  m_balances.reset();
+  context().sharedRecordset = m_movementRows;
+}
+
 // Reads the group current in the shared recordset into the requisite values, then steps.
 bool clsРегистр::fetch() {
   storage::Recordset& rs = context().sharedRecordset;
@@ -195,6 +280,12 @@ bool clsРегистр::fetch() {
   for (int i = 0; i < rs.fieldCount(); ++i) {
     names << rs.fieldName(i);
     values << variantText(rs.value(i));
+  }
+  if (rs.isSameResult(m_movementRows)) {
+    m_values.clear();
+    for (qsizetype i = 0; i < names.size(); ++i) setRequisite(names[i], values[i]);
+    rs.moveNext();
+    return true;
   }
   // Groups this object computed carry their sums; any other row (the shared recordset was
   // replaced meanwhile) is summed from its movements.
