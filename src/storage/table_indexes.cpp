@@ -29,11 +29,12 @@ QStringList column0(Session& db, const char* sql, const QString& parameter) {
 }
 
 // The server's catalog, in the same shape: names, and an index's columns as one text with
-// a separator no name holds.
+// a separator no name holds. The server's lower() folds only Latin letters in its catalog (its
+// names are compared bytewise): names of the same length are fetched, and compared here.
 const char* const kServerTables =
     "SELECT c.relname FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = "
     "c.relnamespace WHERE n.nspname = current_schema() AND c.relkind IN ('r','p') AND "
-    "lower(c.relname) = lower($1)";
+    "length(c.relname) = length($1)";
 const char* const kServerIndexColumns =
     "SELECT array_to_string(array(SELECT a.attname FROM unnest(i.indkey) WITH ORDINALITY "
     "k(attnum, ord) JOIN pg_catalog.pg_attribute a ON a.attrelid = i.indrelid AND a.attnum = "
@@ -42,7 +43,7 @@ const char* const kServerIndexColumns =
     "n.nspname = current_schema() AND c.relname = $1 AND i.indpred IS NULL";
 const char* const kServerIndexNamed =
     "SELECT c.relname FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = "
-    "c.relnamespace WHERE n.nspname = current_schema() AND lower(c.relname) = lower($1)";
+    "c.relnamespace WHERE n.nspname = current_schema() AND length(c.relname) = length($1)";
 
 // The table's name as the database spells it; empty when there is none.
 QString storedTableName(Session& db, const QString& table) {
@@ -101,10 +102,13 @@ bool ensureIndex(Session& db, const QString& table, const QStringList& columns, 
   if (stored.isEmpty() || leadsWith(db, stored, columns)) return false;
   auto* server = dynamic_cast<PgSession*>(&db);
   auto taken = [&](const QString& candidate) {
-    return server ? !server->serverColumn(kServerIndexNamed, candidate).isEmpty()
-                  : !column0(db, "SELECT name FROM sqlite_master WHERE name=?1 COLLATE NOCASE",
-                             candidate)
-                         .isEmpty();
+    if (server) {
+      for (const QString& found : server->serverColumn(kServerIndexNamed, candidate))
+        if (sameName(found, candidate)) return true;
+      return false;
+    }
+    return !column0(db, "SELECT name FROM sqlite_master WHERE name=?1 COLLATE NOCASE", candidate)
+                .isEmpty();
   };
   QString free = name;
   for (int n = 2; taken(free); ++n) free = name + QLatin1Char('_') + QString::number(n);

@@ -27,7 +27,7 @@ class DocumentNumbersTest : public ::testing::Test, public balvix::testing::Temp
   // "name=number" of every document of the kind, by name.
   QString numbers(const QString& kind) {
     return value(QStringLiteral("SELECT group_concat(n, ' ') FROM (SELECT Наименование || '=' || "
-                                "ifnull(Номер, '') AS n FROM %1 ORDER BY Наименование)")
+                                "ifnull(Номер, '') AS n FROM %1 ORDER BY Наименование) AS d")
                      .arg(documentHeaderTable(kind)));
   }
 };
