@@ -155,6 +155,24 @@ std::vector<TableShape> serverShapes(PgSession& db) {
              "tgrelid = " +
              relation + " AND NOT tgisinternal ORDER BY oid");
          !rs.eof(); rs.moveNext()) {
+      // A guard whose condition reads other rows keeps it in the comment of its function.
+      static const QRegularExpression own(QStringLiteral(
+          "^CREATE TRIGGER (\\S+) BEFORE (INSERT|UPDATE|DELETE) ON \\S+ FOR EACH ROW "
+          "EXECUTE FUNCTION \"?(balvix_guard_[^\"(]+)\"?\\(\\)$"));
+      if (const auto f = own.match(rs.text(1)); f.hasMatch()) {
+        Recordset comment = db.serverRecordset(
+            "SELECT pg_catalog.obj_description(p.oid, 'pg_proc') FROM pg_catalog.pg_proc p WHERE "
+            "p.proname = " +
+            quote(f.captured(3)).toStdString());
+        const QStringList parts = comment.eof() ? QStringList() : comment.text(0).split(QChar(1));
+        if (parts.size() != 2)
+          throw DbError(ErrorCode::Other,
+                        QStringLiteral("Правило «%1» таблицы «%2» не удается перенести: у его "
+                                       "функции нет описания.")
+                            .arg(rs.text(0), shape.name));
+        shape.guards.push_back({rs.text(0), eventOf(f.captured(2)), parts[0], parts[1]});
+        continue;
+      }
       const auto m = guard.match(rs.text(1));
       if (!m.hasMatch())
         throw DbError(ErrorCode::Other,

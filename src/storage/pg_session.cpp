@@ -38,6 +38,15 @@ const char* const kServerSetup[] = {
     "CREATE AGGREGATE sum(text) (SFUNC = balvix_sum_step, STYPE = numeric)",
     "CREATE AGGREGATE total(text) (SFUNC = balvix_sum_step, STYPE = numeric, FINALFUNC = "
     "balvix_total_final)",
+    // group_concat(x[, separator]) as the file engine has it: the texts that are not Null,
+    // joined by the separator (a comma when none is given); Null when there are none.
+    "CREATE OR REPLACE FUNCTION balvix_concat_step(text, text, text) RETURNS text LANGUAGE sql "
+    "IMMUTABLE AS $$SELECT CASE WHEN $2 IS NULL THEN $1 WHEN $1 IS NULL THEN $2 "
+    "ELSE $1 || $3 || $2 END$$",
+    "CREATE OR REPLACE FUNCTION balvix_concat_step(text, text) RETURNS text LANGUAGE sql "
+    "IMMUTABLE AS $$SELECT balvix_concat_step($1, $2, ',')$$",
+    "CREATE AGGREGATE group_concat(text, text) (SFUNC = balvix_concat_step, STYPE = text)",
+    "CREATE AGGREGATE group_concat(text) (SFUNC = balvix_concat_step, STYPE = text)",
 };
 
 // The file engine reads a number out of a text column wherever arithmetic meets it, and

@@ -34,12 +34,43 @@ void createRowGuard(Session& db, const QString& name, const QString& table, RowE
   if (db.isServer()) {
     // The server's trigger calls one function of the program's that refuses with its
     // argument as the message.
-    db.execute(
-        QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW%4 EXECUTE FUNCTION "
-                       "balvix_refuse(%5)")
+    const QString trigger =
+        QStringLiteral(
+            "CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW%4 EXECUTE FUNCTION "
+            "balvix_refuse(%5)")
             .arg(quotedName(name), QLatin1String(eventWord(event)), quotedName(table),
                  condition.isEmpty() ? QString() : QStringLiteral(" WHEN (") + condition + u')',
-                 quote(message)));
+                 quote(message));
+    auto* server = dynamic_cast<PgSession*>(&db);
+    if (!server || !condition.contains(QStringLiteral("select"), Qt::CaseInsensitive)) {
+      db.execute(trigger);
+      return;
+    }
+    // The server allows no query in a trigger's WHEN: a condition that reads other rows
+    // becomes the body of a function of the guard's own, written as the WHEN would have been
+    // (names resolved and rewritten). Its comment keeps the condition as the program wrote it,
+    // for a copy back into a file.
+    const QString rewritten = server->resolveIdentifiers(trigger);
+    const qsizetype from = rewritten.indexOf(QStringLiteral(" WHEN ("));
+    const qsizetype to = rewritten.lastIndexOf(QStringLiteral(" EXECUTE FUNCTION"));
+    if (from < 0 || to < from)
+      throw DbError(ErrorCode::Other,
+                    QStringLiteral("Правило «%1» не удается записать на сервер.").arg(name));
+    const QString serverCondition = rewritten.mid(from + 6, to - from - 6);
+    const QString function = quotedName(QStringLiteral("balvix_guard_") + name);
+    server->runServerText(
+        QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS "
+                       "$balvix$BEGIN IF %2 THEN RAISE EXCEPTION USING MESSAGE = %3, ERRCODE = "
+                       "'P0001'; END IF; IF TG_OP = 'DELETE' THEN RETURN OLD; END IF; RETURN NEW; "
+                       "END$balvix$")
+            .arg(function, serverCondition, quote(message))
+            .toStdString());
+    server->runServerText(QStringLiteral("COMMENT ON FUNCTION %1() IS %2")
+                              .arg(function, quote(condition + QChar(1) + message))
+                              .toStdString());
+    server->runServerText((rewritten.left(from) + QStringLiteral(" EXECUTE FUNCTION ") + function +
+                           QStringLiteral("()"))
+                              .toStdString());
     return;
   }
   db.execute(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW%4 BEGIN SELECT "
@@ -60,6 +91,9 @@ void dropRowGuard(Session& db, const QString& name) {
     for (; !rs.eof(); rs.moveNext())
       db.execute(QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2")
                      .arg(quotedName(name), quotedName(rs.text(0))));
+    server->runServerText(QStringLiteral("DROP FUNCTION IF EXISTS %1()")
+                              .arg(quotedName(QStringLiteral("balvix_guard_") + name))
+                              .toStdString());
     return;
   }
   db.execute(QStringLiteral("DROP TRIGGER IF EXISTS ") + quotedName(name));

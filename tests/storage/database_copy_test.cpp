@@ -31,6 +31,10 @@ TEST_F(DatabaseCopy, FileToServerAndBackKeepsRowsNullsIndexesAndGuards) {
     createRowGuard(*source, QStringLiteral("guard_Товары"), QStringLiteral("Товары"),
                    RowEvent::Delete, QStringLiteral("OLD.Остаток > 0"),
                    QStringLiteral("Товар с остатком не удаляется."));
+    // A condition that reads other rows: the server allows no query in a trigger's WHEN.
+    createRowGuard(*source, QStringLiteral("guard_Товары_три"), QStringLiteral("Товары"),
+                   RowEvent::Insert, QStringLiteral("(SELECT count(*) FROM Товары) >= 3"),
+                   QStringLiteral("Не больше трех товаров."));
     copyDatabase(*source, m_empty.address());
   }
   const QString back = path(QStringLiteral("обратно.mdb"));
@@ -59,7 +63,14 @@ TEST_F(DatabaseCopy, FileToServerAndBackKeepsRowsNullsIndexesAndGuards) {
               }),
               ErrorCode::Refused);
     db->execute(QStringLiteral("DELETE FROM Товары WHERE Наименование='it''s'"));
-    EXPECT_EQ(rowGuards(*db, QStringLiteral("guard_")).size(), 1);
+    db->execute(QStringLiteral("INSERT INTO Товары VALUES ('Шурупы', '2', 0), ('Болты', '3', 0)"));
+    EXPECT_EQ(errorNumber([&] {
+                db->execute(QStringLiteral("INSERT INTO Товары VALUES ('Гайки', '1', 0)"));
+              }),
+              ErrorCode::Refused);
+    EXPECT_EQ(rowGuards(*db, QStringLiteral("guard_")).size(), 2);
+    dropRowGuard(*db, QStringLiteral("guard_Товары_три"));
+    db->execute(QStringLiteral("INSERT INTO Товары VALUES ('Гайки', '1', 0)"));
   }
 }
 
