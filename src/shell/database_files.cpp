@@ -14,6 +14,7 @@
 #include "shell/app_state.h"
 #include "shell/frm_main.h"
 #include "shell/message_box.h"
+#include "shell/server_dialog.h"
 #include "shell/startup.h"
 #include "shell/window_interfaces.h"
 
@@ -71,7 +72,10 @@ void DatabaseFiles::addTo(QMenu* menu, QAction* before) {
   open->setObjectName(QStringLiteral("mnuOpenDatabase"));
   auto* create = new QAction(QStringLiteral("Создать базу данных…"), menu);
   create->setObjectName(QStringLiteral("mnuNewDatabase"));
+  auto* server = new QAction(QStringLiteral("Открыть базу данных на сервере…"), menu);
+  server->setObjectName(QStringLiteral("mnuOpenServerDatabase"));
   menu->insertAction(before, open);
+  menu->insertAction(before, server);
   menu->insertAction(before, create);
   m_recentMenu = new QMenu(QStringLiteral("Последние базы данных"), menu);
   m_recentMenu->setObjectName(QStringLiteral("mnuRecentDatabases"));
@@ -79,6 +83,7 @@ void DatabaseFiles::addTo(QMenu* menu, QAction* before) {
   menu->insertMenu(before, m_recentMenu);
   menu->insertSeparator(before)->setObjectName(QStringLiteral("sepDatabases"));
   connect(open, &QAction::triggered, this, &DatabaseFiles::openWithDialog);
+  connect(server, &QAction::triggered, this, &DatabaseFiles::openServerWithDialog);
   connect(create, &QAction::triggered, this, &DatabaseFiles::createWithDialog);
   connect(m_recentMenu, &QMenu::aboutToShow, this, &DatabaseFiles::fillRecentMenu);
   fillRecentMenu();
@@ -118,6 +123,16 @@ void DatabaseFiles::openWithDialog() {
   const QString file =
       QFileDialog::getOpenFileName(m_window, QStringLiteral("Открыть базу данных"), start, kFilter);
   if (!file.isEmpty()) open(file);
+}
+
+void DatabaseFiles::openServerWithDialog() {
+  frmServerConnection dialog(m_window);
+  m_serverDialog = &dialog;
+  const bool accepted = dialog.exec() == QDialog::Accepted;
+  m_serverDialog = nullptr;
+  if (!accepted) return;
+  dialog.remember();
+  open(dialog.address());
 }
 
 void DatabaseFiles::createWithDialog() {

@@ -15,6 +15,7 @@ class QWidget;
 namespace balvix::shell {
 
 struct AppState;
+class frmServerConnection;
 
 // «Открыть базу данных…», «Создать базу данных…» and the last databases opened: the
 // program changes its database without a restart. The session of the open database is
@@ -45,6 +46,10 @@ class DatabaseFiles : public QObject {
   // The commands as the menu runs them: they ask for the file first.
   void openWithDialog();
   void createWithDialog();
+  // «Открыть базу данных на сервере…»: asks for the server, the database and the user.
+  void openServerWithDialog();
+  // The server dialog while it is open (for the tests that fill it).
+  frmServerConnection* serverDialog() const { return m_serverDialog; }
 
   // Opens the file instead of the current database. The current one's windows are closed
   // first (asking about unsaved changes); a file that cannot be opened, or «Отмена», leaves
@@ -70,6 +75,7 @@ class DatabaseFiles : public QObject {
   QMenu* m_recentMenu = nullptr;
   Creator m_creator;
   std::unique_ptr<storage::Session> m_session;
+  frmServerConnection* m_serverDialog = nullptr;
 };
 
 }  // namespace balvix::shell

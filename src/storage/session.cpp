@@ -3,6 +3,7 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <QUrl>
 #include <algorithm>
 #include <cstdlib>
 
@@ -11,6 +12,25 @@
 #include "storage/sqlite_session.h"
 
 namespace balvix::storage {
+
+QString serverAddress(const ServerPlace& place) {
+  const auto part = [](const QString& text) {
+    return QString::fromLatin1(QUrl::toPercentEncoding(text.trimmed()));
+  };
+  const QString host = place.host.trimmed();
+  const QString port = QString::number(place.port);
+  if (host.startsWith(u'/')) {
+    QString address = QStringLiteral("postgresql:///") + part(place.database) +
+                      QStringLiteral("?host=") + part(host) + QStringLiteral("&port=") + port;
+    if (!place.user.trimmed().isEmpty()) address += QStringLiteral("&user=") + part(place.user);
+    return address;
+  }
+  QString address = QStringLiteral("postgresql://");
+  if (!place.user.trimmed().isEmpty()) address += part(place.user) + u'@';
+  // An IPv6 address goes in brackets, so that its colons are not read as the port's.
+  address += host.contains(u':') ? u'[' + host + u']' : part(host);
+  return address + u':' + port + u'/' + part(place.database);
+}
 
 bool Session::isServerAddress(const QString& path) {
   return path.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive) ||

@@ -97,6 +97,19 @@ struct TableDef {
 // through here: identifiers are resolved to their stored spelling (letter case ignored for
 // every alphabet) before the engine sees them, and failures come back as DbError with a number
 // and a Russian description. Which engine serves the session is known only inside storage.
+// Where a database on a server is, as a user names it: the server (a host name or address,
+// or the folder of a local socket), its port, the database and the user to connect as.
+struct ServerPlace {
+  QString host;
+  int port = 5432;
+  QString database;
+  QString user;
+};
+// The connection address of `place`: "postgresql://user@host:port/name", or for a socket
+// folder "postgresql:///name?host=/dir&port=…&user=…"; every part percent-encoded. The
+// password is never part of it: libpq takes it from PGPASSWORD or ~/.pgpass.
+QString serverAddress(const ServerPlace& place);
+
 class Session {
  public:
   // Opens an existing database: a file path, or a server's connection address

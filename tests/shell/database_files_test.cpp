@@ -2,11 +2,16 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPushButton>
 #include <QSettings>
+#include <QSpinBox>
+#include <QTimer>
 
+#include "shell/server_dialog.h"
 #include "shell/window_interfaces.h"
 #include "shell_fixture.h"
 
@@ -60,10 +65,42 @@ TEST_F(DatabaseFilesTest, TheOperationsMenuOffersOpenCreateAndTheLastDatabases) 
   QStringList captions;
   for (QAction* a : menu->actions())
     if (!a->isSeparator()) captions << a->text();
-  EXPECT_EQ(captions.mid(0, 6),
+  EXPECT_EQ(captions.mid(0, 7),
             (QStringList{"Новый документ", "Открыть файл...", "Открыть базу данных…",
-                         "Создать базу данных…", "Последние базы данных", "План счетов учета"}));
+                         "Открыть базу данных на сервере…", "Создать базу данных…",
+                         "Последние базы данных", "План счетов учета"}));
   EXPECT_TRUE(Contains(m_main->windowTitle(), QStringLiteral("basa.mdb")));
+}
+
+// The server dialog names its fields as the user reads them, opens «Подключить» only once
+// the server and the database are named, and «Отмена» leaves the open database as it was.
+TEST_F(DatabaseFilesTest, TheServerDialogAsksForTheServerAndTheDatabaseAndCancelsCleanly) {
+  QSettings(QStringLiteral("Balvix"), QStringLiteral("Balvix")).remove(QStringLiteral("server"));
+  const QString before = openPath();
+  QString address;
+  QStringList names;
+  bool emptyRefused = false;
+  QTimer::singleShot(0, [&] {
+    shell::frmServerConnection* dialog = files().serverDialog();
+    if (!dialog) return;
+    for (QWidget* w : QList<QWidget*>{dialog->host(), dialog->port(), dialog->database(),
+                                      dialog->user(), dialog->connectButton()})
+      names << w->accessibleName();
+    emptyRefused = !dialog->connectButton()->isEnabled();
+    dialog->host()->setText(QStringLiteral("db.firm.local"));
+    dialog->port()->setValue(5433);
+    dialog->database()->setText(QStringLiteral("книги"));
+    dialog->user()->setText(QStringLiteral("ivan"));
+    if (dialog->connectButton()->isEnabled()) address = dialog->address();
+    dialog->reject();
+  });
+  m_main->findChild<QAction*>(QStringLiteral("mnuOpenServerDatabase"))->trigger();
+  EXPECT_EQ(names, (QStringList{"Сервер", "Порт", "База данных", "Пользователь", "Подключить"}));
+  EXPECT_TRUE(emptyRefused);
+  EXPECT_EQ(address,
+            QStringLiteral("postgresql://ivan@db.firm.local:5433/%D0%BA%D0%BD%D0%B8%D0%B3%D0%B8"));
+  EXPECT_EQ(openPath(), before);
+  EXPECT_FALSE(files().serverDialog());
 }
 
 // Another database replaces the open one: its windows are asked and closed first, the

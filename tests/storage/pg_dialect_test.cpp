@@ -6,6 +6,7 @@
 #include <string>
 
 #include "storage/db_error.h"
+#include "storage/session.h"
 
 using namespace balvix::storage;
 
@@ -64,6 +65,27 @@ TEST(ServerDialect, PlaceholdersAreCountedAndASecondStatementRefused) {
     EXPECT_EQ(e.number(), ErrorCode::TrailingText);
   }
   EXPECT_EQ(server("SELECT 1;"), "SELECT 1;");
+}
+
+// The address the server dialog builds: the user and the port in their places, every part
+// percent-encoded (a Cyrillic database, a user with an @), a socket folder as host=, an IPv6
+// address in brackets.
+TEST(ServerDialect, APlaceNamedByTheUserBecomesItsAddress) {
+  const struct {
+    ServerPlace place;
+    const char* address;
+  } cases[] = {
+      {{"db.firm.local", 5432, "books", "ivan"}, "postgresql://ivan@db.firm.local:5432/books"},
+      {{" localhost ", 5433, "книги", ""},
+       "postgresql://localhost:5433/%D0%BA%D0%BD%D0%B8%D0%B3%D0%B8"},
+      {{"10.0.0.5", 5432, "a b", "o'neil@firm"},
+       "postgresql://o%27neil%40firm@10.0.0.5:5432/a%20b"},
+      {{"::1", 5432, "books", "ivan"}, "postgresql://ivan@[::1]:5432/books"},
+      {{"/var/run/postgresql", 5432, "books", "ivan"},
+       "postgresql:///books?host=%2Fvar%2Frun%2Fpostgresql&port=5432&user=ivan"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(serverAddress(c.place).toStdString(), c.address) << c.address;
 }
 
 }  // namespace
