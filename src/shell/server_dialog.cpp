@@ -15,7 +15,9 @@ namespace balvix::shell {
 
 namespace {
 
-QSettings settings() { return QSettings(QStringLiteral("Balvix"), QStringLiteral("Balvix")); }
+QSettings settings() {
+  return QSettings(QStringLiteral("Balvix"), QStringLiteral("Balvix"));
+}
 
 QLineEdit* field(QWidget* parent, const char* objectName, const QString& name,
                  const QString& text) {
