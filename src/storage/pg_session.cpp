@@ -394,14 +394,16 @@ void PgSession::afterDefinition() {
         seen << folded;
         continue;
       }
+      // Kept apart: the refresh below replaces the list `table` lives in.
+      const QString name = table.name;
       std::string drop = "DROP TABLE \"";
-      for (QChar c : table.name) drop += c == u'"' ? std::string("\"\"") : QString(c).toStdString();
+      for (QChar c : name) drop += c == u'"' ? std::string("\"\"") : QString(c).toStdString();
       runPlain(drop + '"');
       runPlain("UPDATE balvix_schema SET version = version + 1");
       refreshTables();
       throw DbError(ErrorCode::DuplicateField,
                     QStringLiteral("Поле «%1» указано в описании таблицы «%2» более одного раза.")
-                        .arg(column, table.name));
+                        .arg(column, name));
     }
   }
 }
