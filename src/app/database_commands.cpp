@@ -67,7 +67,11 @@ int rebuildTotalsCommand(const QString& dbPath) {
 
 int backupCommand(const QString& database, const QString& file, bool force) {
   try {
-    storage::backupDatabaseFile(database, file, {}, force);
+    // A database on a server is written into the file through a session of its own.
+    if (storage::Session::isServerAddress(database))
+      storage::copyServerDatabase(*storage::Session::open(database), file, {}, force);
+    else
+      storage::backupDatabaseFile(database, file, {}, force);
   } catch (const storage::DbError& e) {
     printError(e.description());
     return 1;

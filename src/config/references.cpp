@@ -208,7 +208,7 @@ int renameReferences(storage::Session& db, const QString& catalog, const QString
     db.execute(QStringLiteral("INSERT INTO ") + totals + u'(' + columns.join(u',') +
                QStringLiteral(") SELECT ") + selected.join(u',') + QStringLiteral(" FROM ") +
                totals + QStringLiteral(" WHERE ") + column + u'=' + from +
-               QStringLiteral(" AND 1 ON CONFLICT(") + keys.join(u',') +
+               QStringLiteral(" AND 1=1 ON CONFLICT(") + keys.join(u',') +
                QStringLiteral(") DO UPDATE SET ") + sums.join(u','));
     db.execute(QStringLiteral("DELETE FROM ") + totals + QStringLiteral(" WHERE ") + column + u'=' +
                from);

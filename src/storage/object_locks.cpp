@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <map>
 
+#include "storage/pg_session.h"
 #include "storage/session.h"
 
 #ifdef Q_OS_UNIX
@@ -199,7 +200,8 @@ std::unique_ptr<ObjectLocks> fileObjectLocks(const QString& databaseFile) {
 }
 
 std::unique_ptr<ObjectLocks> objectLocksFor(Session& db) {
-  // Only a database file has a folder beside it; a server's locks are its own backend's.
+  if (auto* server = dynamic_cast<PgSession*>(&db))
+    return serverObjectLocks(server->connectionAddress());
   if (!db.handle()) return std::make_unique<NoObjectLocks>();
   return fileObjectLocks(db.path());
 }

@@ -35,9 +35,12 @@ class ObjectLocks {
 // the system lifts when the program ends; a file whose lock nobody holds means nothing.
 std::unique_ptr<ObjectLocks> fileObjectLocks(const QString& databaseFile);
 
+// The locks of a database on a server, at `address`: the server's session advisory locks on a
+// connection of their own, and the programs' names in the table balvix_users.
+std::unique_ptr<ObjectLocks> serverObjectLocks(const QString& address);
+
 class Session;
-// The locks of the database `db` is open on, of the kind its engine keeps (none yet for a
-// session without a file handle: a server's backend plugs in here).
+// The locks of the database `db` is open on, of the kind its engine keeps.
 std::unique_ptr<ObjectLocks> objectLocksFor(Session& db);
 
 // The name the program announces itself under: the system user's name and the host's

@@ -249,8 +249,12 @@ class Rewriter {
       noteInsertTarget(i, std::string(word));
     // In an upsert's SET the server reads a bare column as ambiguous between the row kept and
     // the row proposed (excluded): the kept one is meant, as the file engine reads it.
-    const bool qualify = m_upsertSet && m_insertColumns.count(low) && !isPunct(i + 1, '=') &&
-                         !isPunct(i + 1, '.') && !(i > 0 && isPunct(i - 1, '.'));
+    // Without a column list every column of the table may be written: any name there that is
+    // no keyword, function or qualifier is one.
+    const bool column =
+        m_insertColumns.count(low) || (!m_insertListed && !isKeyword(word) && !isPunct(i + 1, '('));
+    const bool qualify = m_upsertSet && column && !isPunct(i + 1, '=') && !isPunct(i + 1, '.') &&
+                         !(i > 0 && isPunct(i - 1, '.'));
     if (qualify) out += quotedName(m_insertTable) + '.';
     if (isKeyword(word) && !isColumnName(i)) {
       if (low == "like") {
@@ -287,7 +291,8 @@ class Rewriter {
   // The table an INSERT writes and the columns it lists.
   void noteInsertTarget(std::size_t i, std::string table) {
     m_insertTable = std::move(table);
-    if (!isPunct(i + 1, '(')) return;
+    m_insertListed = isPunct(i + 1, '(');
+    if (!m_insertListed) return;
     for (std::size_t j = i + 2; j < m_tokens.size() && !isPunct(j, ')'); ++j) {
       if (m_tokens[j].kind == SqlToken::Word) m_insertColumns.insert(lower(j));
       if (m_tokens[j].kind == SqlToken::Quoted)
@@ -354,6 +359,7 @@ class Rewriter {
   bool m_upsertSet = false;   // inside ON CONFLICT … DO UPDATE SET
   std::string m_insertTable;  // the table an INSERT writes
   std::set<std::string> m_insertColumns;
+  bool m_insertListed = true;  // the INSERT names its columns
   bool m_dropNext = false;
   bool m_skipNext = false;
   int m_params = 0;

@@ -72,6 +72,15 @@ std::vector<std::string> serverSetup() {
                            ", RIGHTARG = " + side[1] + ", FUNCTION = " + name + ")");
     }
   }
+  // A sign before a text column: -Количество is the number negated, as on the file.
+  for (const auto& op : {std::pair{"-", "neg"}, std::pair{"+", "pos"}}) {
+    const std::string name = std::string("balvix_") + op.second + "_t";
+    statements.push_back("CREATE OR REPLACE FUNCTION " + name +
+                         "(text) RETURNS numeric LANGUAGE sql IMMUTABLE AS $$SELECT " + op.first +
+                         "balvix_number($1)$$");
+    statements.push_back(std::string("CREATE OPERATOR ") + op.first +
+                         " (RIGHTARG = text, FUNCTION = " + name + ")");
+  }
   const char* const comparisons[][2] = {{"=", "eq"}, {"<>", "ne"}, {"<", "lt"},
                                         {">", "gt"}, {"<=", "le"}, {">=", "ge"}};
   for (const auto& op : comparisons) {
@@ -181,6 +190,51 @@ void PgSession::prepareConnection() {
   runPlain("SET client_min_messages = warning");
   runPlain("SET standard_conforming_strings = on");
   runPlain("SET lock_timeout = " + std::to_string(m_lockTimeoutMs));
+  // Every writing commit is announced here, to let other programs' lists follow it.
+  runPlain("LISTEN balvix_changes");
+}
+
+void PgSession::wrote() {
+  if (m_transactionDepth > 0) {
+    m_wrote = true;
+    return;
+  }
+  runPlain("NOTIFY balvix_changes");
+}
+
+void PgSession::takeNotices() {
+  if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) return;
+  PQconsumeInput(m_conn);
+  const int own = PQbackendPID(m_conn);
+  while (PGnotify* notice = PQnotifies(m_conn)) {
+    if (notice->be_pid != own) ++m_othersCommits;
+    PQfreemem(notice);
+  }
+}
+
+void PgSession::takePostingLock(const QString& key) {
+  if (m_transactionDepth == 0 || m_postingKeys.count(key)) return;
+  std::set<QString> wanted = std::move(m_learntKeys);
+  m_learntKeys.clear();
+  wanted.insert(key);
+  for (const QString& each : wanted) {
+    if (m_postingKeys.count(each)) continue;
+    try {
+      serverColumn("SELECT pg_catalog.pg_advisory_xact_lock(hashtextextended($1, 0))", each);
+    } catch (const DbError&) {
+      // Refused by a deadlock or the lock timeout: the retry waits for it with the others.
+      m_learntKeys = wanted;
+      m_learntKeys.insert(m_postingKeys.begin(), m_postingKeys.end());
+      throw;
+    }
+    m_postingKeys.insert(each);
+  }
+}
+
+qint64 PgSession::othersCommits() {
+  if (m_transactionDepth > 0) return -1;
+  takeNotices();
+  return m_othersCommits;
 }
 
 std::unique_ptr<Session> PgSession::open(const QString& address) {
@@ -414,6 +468,7 @@ void PgSession::execute(const QString& sql) {
   const Result result = run(prepared);
   m_changes = std::atoi(PQcmdTuples(result.r));
   if (definition) afterDefinition();
+  if (definition || PQresultStatus(result.r) == PGRES_COMMAND_OK) wrote();
 }
 
 void PgSession::executeEach(const QString& sql, const std::vector<QStringList>& rows) {
@@ -436,6 +491,7 @@ void PgSession::executeEach(const QString& sql, const std::vector<QStringList>& 
     m_changes = std::atoi(PQcmdTuples(result.r));
   }
   if (prepared.definition) afterDefinition();
+  wrote();
 }
 
 void PgSession::executeValues(const QString& sql, const std::vector<std::vector<QVariant>>& rows) {
@@ -463,6 +519,7 @@ void PgSession::executeValues(const QString& sql, const std::vector<std::vector<
       values.push_back(row[i].isNull() ? nullptr : texts[i].constData());
     run(prepared, static_cast<int>(row.size()), values.data(), nullptr);
   }
+  wrote();
 }
 
 Recordset PgSession::toRecordset(pg_result* result, bool withRows) {
@@ -517,6 +574,7 @@ void PgSession::beginTransaction() {
   if (m_transactionDepth == 0) {
     ensureConnected();
     runPlain("BEGIN ISOLATION LEVEL READ COMMITTED");
+    m_wrote = false;
     try {
       noticeOtherChanges();
     } catch (...) {
@@ -538,13 +596,21 @@ void PgSession::commit() {
   m_transactionDepth = 0;
   if (PQstatus(m_conn) != CONNECTION_OK) throw connectionLost(m_path, QString());
   if (PQtransactionStatus(m_conn) != PQTRANS_INTRANS) {
+    m_learntKeys.insert(m_postingKeys.begin(), m_postingKeys.end());
+    m_postingKeys.clear();
     PQclear(PQexec(m_conn, "ROLLBACK"));
     refreshTables();
     throw DbError(ErrorCode::Other,
                   QStringLiteral("Транзакция была отменена из-за ошибки базы данных; изменения "
                                  "не сохранены."));
   }
-  runPlain("COMMIT");
+  // The announcement goes in the commit's own round trip; the server delivers it only if the
+  // commit succeeds.
+  m_postingKeys.clear();
+  m_learntKeys.clear();
+  runPlain(m_wrote ? "NOTIFY balvix_changes; COMMIT" : "COMMIT");
+  m_wrote = false;
+  takeNotices();
 }
 
 void PgSession::rollback() {
@@ -552,6 +618,8 @@ void PgSession::rollback() {
     throw DbError(ErrorCode::NoTransaction,
                   QStringLiteral("Нет начатой транзакции: отменять нечего."));
   m_transactionDepth = 0;
+  m_learntKeys.insert(m_postingKeys.begin(), m_postingKeys.end());
+  m_postingKeys.clear();
   if (PQstatus(m_conn) != CONNECTION_OK) return;
   if (PQtransactionStatus(m_conn) != PQTRANS_IDLE) runPlain("ROLLBACK");
   // A rolled-back CREATE or DROP leaves the schema as it was before.
@@ -563,7 +631,8 @@ void PgSession::loadTables(std::vector<std::pair<QString, QStringList>>& tables)
       "SELECT c.relname, a.attname FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON "
       "n.oid = c.relnamespace LEFT JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND "
       "a.attnum > 0 AND NOT a.attisdropped WHERE n.nspname = current_schema() AND c.relkind IN "
-      "('r','v','p','m') AND c.relname <> 'balvix_schema' ORDER BY c.oid, a.attnum");
+      "('r','v','p','m') AND c.relname NOT IN ('balvix_schema', 'balvix_users') ORDER BY c.oid, "
+      "a.attnum");
   const int rows = PQntuples(result.r);
   for (int r = 0; r < rows; ++r) {
     const QString table = QString::fromUtf8(PQgetvalue(result.r, r, 0));
@@ -581,7 +650,7 @@ void PgSession::refreshTables() {
   const Result result = runPlain(
       "SELECT c.relname FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = "
       "c.relnamespace WHERE n.nspname = current_schema() AND c.relkind IN ('r','p') AND "
-      "c.relname <> 'balvix_schema' ORDER BY c.oid");
+      "c.relname NOT IN ('balvix_schema', 'balvix_users') ORDER BY c.oid");
   for (int r = 0; r < PQntuples(result.r); ++r)
     m_tables.push_back({QString::fromUtf8(PQgetvalue(result.r, r, 0)), 0});
 }

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "storage/session.h"
@@ -57,6 +58,16 @@ class PgSession final : public Session {
   // The first column of a catalog query with one text parameter ($1).
   QStringList serverColumn(const char* sql, const QString& parameter);
 
+  // The address the session was opened with, for another connection of the same program.
+  const QString& connectionAddress() const { return m_address; }
+  // How many commits of other connections to the database this session has been told of (each
+  // writing commit announces itself on a channel every session listens to); -1 inside a
+  // transaction.
+  qint64 othersCommits();
+  // Waits for the transaction lock of a posting key (posting_locks.h) and holds it to the end
+  // of the transaction.
+  void takePostingLock(const QString& key);
+
  private:
   struct Result;
   struct Statement {
@@ -77,6 +88,8 @@ class PgSession final : public Session {
   [[noreturn]] void fail(struct pg_result* result);
   void afterDefinition();
   void noticeOtherChanges() override;
+  void wrote();
+  void takeNotices();
   void loadTables(std::vector<std::pair<QString, QStringList>>& tables);
   Recordset toRecordset(struct pg_result* result, bool withRows);
 
@@ -88,6 +101,13 @@ class PgSession final : public Session {
   int m_tablesVersion = -1;
   int m_lockTimeoutMs = 2000;
   bool m_hasCounter = false;  // balvix_schema exists (not yet while a database is being made)
+  bool m_wrote = false;       // the open transaction changed something: its commit announces it
+  qint64 m_othersCommits = 0;
+  // The posting keys the open transaction holds, and those a transaction that was rolled back
+  // held: a retry takes those first, in one fixed order, so two postings that deadlocked once
+  // queue behind each other the next time.
+  std::set<QString> m_postingKeys;
+  std::set<QString> m_learntKeys;
 };
 
 }  // namespace balvix::storage

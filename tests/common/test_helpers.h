@@ -14,6 +14,7 @@
 #include <memory>
 #include <ostream>
 
+#include "storage/pg_session.h"
 #include "storage/session.h"
 
 // Readable failure output for texts (GoogleTest finds these by argument-dependent lookup).
@@ -45,6 +46,14 @@ inline QString firstText(storage::Session& db, const QString& sql) {
 // locked or damaged file would, so that a test can see what a failed write leaves.
 inline void failWrites(storage::Session& db, const char* event, const char* table,
                        const char* message) {
+  if (auto* server = dynamic_cast<storage::PgSession*>(&db)) {
+    server->runServerText(std::string("CREATE FUNCTION fail_writes() RETURNS trigger LANGUAGE "
+                                      "plpgsql AS $$BEGIN RAISE EXCEPTION '") +
+                          message + "'; END$$");
+    server->runServerText(std::string("CREATE TRIGGER fail_writes BEFORE ") + event + " ON \"" +
+                          table + "\" FOR EACH ROW EXECUTE FUNCTION fail_writes()");
+    return;
+  }
   const QByteArray sql = QByteArray("CREATE TRIGGER fail_writes BEFORE ") + event + " ON " + table +
                          " BEGIN SELECT RAISE(ABORT, '" + message + "'); END";
   ASSERT_EQ(sqlite3_exec(db.handle(), sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);

@@ -17,10 +17,13 @@ class DemoDatabaseTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     s_dir = new QTemporaryDir;
-    s_path = s_dir->filePath(QStringLiteral("demo.mdb"));
+    s_server = new balvix::testing::ServerDatabase;
+    s_path = s_server->active() ? s_server->address() : s_dir->filePath(QStringLiteral("demo.mdb"));
     s_summary = createDemoDatabase(s_path, s_today);
   }
   static void TearDownTestSuite() {
+    delete s_server;
+    s_server = nullptr;
     delete s_dir;
     s_dir = nullptr;
   }
@@ -47,6 +50,7 @@ class DemoDatabaseTest : public ::testing::Test {
   }
 
   static inline QTemporaryDir* s_dir = nullptr;
+  static inline balvix::testing::ServerDatabase* s_server = nullptr;
   static inline QString s_path;
   static inline const QDate s_today = QDate(2026, 11, 30);
   static inline DemoSummary s_summary;

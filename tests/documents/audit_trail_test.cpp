@@ -5,6 +5,7 @@
 #include "config/global_module.h"
 #include "documents/audit_journal.h"
 #include "period_fixture.h"
+#include "storage/row_guards.h"
 #include "storage/session.h"
 
 namespace balvix::documents::testing {
@@ -89,34 +90,30 @@ TEST_F(PeriodTest, AnEditedOrRemovedRecordBreaksTheChainFromThere) {
        6, "мимо программы"},
   };
   for (const auto& c : cases) {
-    // A copy of the database for each case: an outside tool drops the guards first.
-    const QString copy = m_dir.filePath(QString::fromUtf8(c.what) + ".mdb");
-    ASSERT_EQ(outside(QStringLiteral("VACUUM INTO '%1'").arg(copy)), QString());
-    std::unique_ptr<storage::Session> edited = storage::Session::open(copy);
-    edited->execute("DROP TRIGGER guard_audit_update");
-    edited->execute("DROP TRIGGER guard_audit_delete");
-    edited->execute(c.sql);
-    const audit::Verification result = audit::verify(*edited);
+    // Each case in a transaction undone after it: an outside tool drops the guards first.
+    storage::Transaction scratch(db());
+    storage::dropRowGuard(db(), QStringLiteral("guard_audit_update"));
+    storage::dropRowGuard(db(), QStringLiteral("guard_audit_delete"));
+    db().execute(c.sql);
+    const audit::Verification result = audit::verify(db());
     EXPECT_EQ(result.firstBroken, c.broken) << c.what;
     EXPECT_TRUE(result.text().contains(QStringLiteral("запись № %1").arg(c.broken)) &&
                 result.text().contains(QString::fromUtf8(c.says)))
         << result.text().toStdString();
     // Work goes on after it, and the break stays in sight.
-    audit::append(*edited, audit::event::kImport, "Справочник.Товары", {}, {});
-    EXPECT_FALSE(audit::verify(*edited).ok()) << c.what;
+    audit::append(db(), audit::event::kImport, "Справочник.Товары", {}, {});
+    EXPECT_FALSE(audit::verify(db()).ok()) << c.what;
   }
+  ASSERT_TRUE(audit::verify(db()).ok());
   // The state's end cannot be moved back to hide them, even through the program.
   EXPECT_THROW(db().execute("UPDATE ЖурналРегистрацииСостояние SET ПоследнийНомер=4"),
                storage::DbError);
   EXPECT_THROW(db().execute("DELETE FROM ЖурналРегистрацииСостояние"), storage::DbError);
   // The command line names it too, and the database check fails with it.
-  const QString copy = m_dir.filePath("cli.mdb");
-  ASSERT_EQ(outside(QStringLiteral("VACUUM INTO '%1'").arg(copy)), QString());
-  {
-    std::unique_ptr<storage::Session> edited = storage::Session::open(copy);
-    edited->execute("DROP TRIGGER guard_audit_update");
-    edited->execute("UPDATE ЖурналРегистрации SET Пользователь='кто-то' WHERE Номер=2");
-  }
+  storage::dropRowGuard(db(), QStringLiteral("guard_audit_update"));
+  db().execute("UPDATE ЖурналРегистрации SET Пользователь='кто-то' WHERE Номер=2");
+  const QString copy = dbAddress();
+  m_db.reset();
   QString error, output;
   EXPECT_EQ(balvix::testing::runProgram({"--verify-audit", "--db", copy}, &error), 1);
   EXPECT_TRUE(error.contains(QStringLiteral("запись № 2"))) << error.toStdString();
@@ -141,7 +138,7 @@ TEST(AuditTrail, AnOldDatabaseOpensAndStartsItsChain) {
   // A trail begun before its state was kept gets its state from its records.
   for (const char* guard :
        {"guard_audit_state_insert", "guard_audit_state_update", "guard_audit_state_delete"})
-    old.db().execute(QStringLiteral("DROP TRIGGER ") + QString::fromUtf8(guard));
+    storage::dropRowGuard(old.db(), QString::fromUtf8(guard));
   old.db().execute("DROP TABLE ЖурналРегистрацииСостояние");
   EXPECT_EQ(config::ensureControlTables(old.db()), QString());
   EXPECT_EQ(audit::readState(old.db()).lastNumber, 2);
@@ -181,9 +178,8 @@ TEST_F(PeriodTest, OldRecordsMoveToAChainedArchiveAndNeverVanish) {
   EXPECT_TRUE(audit::verify(db()).ok()) << audit::verify(db()).text().toStdString();
   EXPECT_EQ(audit::verify(db()).records, 2);
   // The first record left, removed past the program, is missed.
-  EXPECT_EQ(outside("DROP TRIGGER guard_audit_delete; DELETE FROM ЖурналРегистрации WHERE "
-                    "Номер=15"),
-            QString());
+  storage::dropRowGuard(db(), QStringLiteral("guard_audit_delete"));
+  EXPECT_EQ(outside("DELETE FROM ЖурналРегистрации WHERE Номер=15"), QString());
   EXPECT_EQ(audit::verify(db()).firstBroken, 16);
   // Another database's archive is refused.
   balvix::testing::TempDatabase other;
@@ -203,7 +199,7 @@ TEST_F(PeriodTest, OldRecordsMoveToAChainedArchiveAndNeverVanish) {
 }
 
 TEST_F(PeriodTest, TheRetentionMovesWhatIsOlderAndTheCommandsSayWhat) {
-  const QString path = dbPath();
+  const QString path = dbAddress();
   QString error, output;
   EXPECT_EQ(balvix::testing::runProgram({"--archive-audit", "--db", path}, &error), 1);
   EXPECT_TRUE(error.contains(QStringLiteral("не задан"))) << error.toStdString();

@@ -147,7 +147,8 @@ TEST_F(ClosedPeriod, TablesMadeLaterAndOlderDatabasesAreGuardedToo) {
   // Guarded when the designer is done with it, or when the database is opened next.
   config::periods::guardTables(db());
   EXPECT_TRUE(outside(insert).startsWith(kClosed));
-  outside("DROP TRIGGER \"guard_period_" + config::registerTable(QStringLiteral("Новый")) + "_i\"");
+  storage::dropRowGuard(db(),
+                        "guard_period_" + config::registerTable(QStringLiteral("Новый")) + "_i");
   EXPECT_EQ(outside(insert), QString());
   EXPECT_EQ(config::ensureControlTables(db()), QString());
   EXPECT_TRUE(outside(insert).startsWith(kClosed));
@@ -208,7 +209,7 @@ TEST_F(PeriodTest, ReopeningNeedsAReasonAndALockIsForGood) {
 }
 
 TEST_F(PeriodTest, TheCommandLineClosesReopensAndLocks) {
-  const QString file = dbPath();
+  const QString file = dbAddress();
   m_db.reset();
   const struct {
     QStringList args;

@@ -71,7 +71,8 @@ class PeriodTest : public ::testing::Test, public balvix::testing::TempDatabase 
   }
   script::DocumentKey posted(const QDate& date) {
     const SaveOutcome outcome = save(date);
-    EXPECT_EQ(outcome.outcome, script::PostOutcome::Posted);
+    EXPECT_EQ(outcome.outcome, script::PostOutcome::Posted)
+        << (outcome.error ? outcome.error->message().toStdString() : std::string());
     return outcome.key;
   }
 
@@ -89,8 +90,17 @@ class PeriodTest : public ::testing::Test, public balvix::testing::TempDatabase 
     return counts.join(u' ');
   }
 
-  // Runs `sql` as an outside tool would: through a connection of its own, past the program.
+  // Runs `sql` as an outside tool would: through a connection of its own, past the program
+  // (on the server pass, a session of its own); the database's error message, empty when none.
   QString outside(const QString& sql) {
+    if (m_server.active()) {
+      try {
+        storage::Session::open(dbAddress())->execute(sql);
+      } catch (const storage::DbError& e) {
+        return e.description();
+      }
+      return {};
+    }
     sqlite3* handle = nullptr;
     sqlite3_open(dbPath().toUtf8().constData(), &handle);
     char* error = nullptr;

@@ -76,7 +76,7 @@ class DocumentPostingTest : public ObjectTest {
   }
   // The register's balance of a good, as a report sums it.
   int balance() {
-    return column(QStringLiteral("SELECT COALESCE(SUM(CASE WHEN Флаг='+' THEN Количество ELSE "
+    return column(QStringLiteral("SELECT COALESCE(SUM(CASE WHEN Флаг='+' THEN +Количество ELSE "
                                  "-Количество END),0) "
                                  "FROM items_Регистр_Остатки"))
         .value(0)

@@ -14,11 +14,7 @@
 #include "script/objects/program_host.h"
 #include "script/objects/shared_context.h"
 #include "storage/session.h"
-
-// Readable texts in the failure messages of the tests.
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
+#include "test_helpers.h"
 
 namespace balvix::script::testing {
 
@@ -56,10 +52,14 @@ class ObjectTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    session = storage::Session::createNew(dir.filePath(QStringLiteral("basa.mdb")));
+    session = storage::Session::createNew(address());
     context.db = session.get();
   }
 
+  // Where the test's database lives: the file, or on the server pass its database there.
+  QString address() const {
+    return server.active() ? server.address() : dir.filePath(QStringLiteral("basa.mdb"));
+  }
   void exec(const QString& sql) { session->execute(sql); }
   QStringList column(const QString& sql) {
     QStringList out;
@@ -129,6 +129,8 @@ class ObjectTest : public ::testing::Test {
   }
 
   QTemporaryDir dir;
+  // On the server pass, the test's own database there instead of the file.
+  balvix::testing::ServerDatabase server;
   std::unique_ptr<storage::Session> session;
   ObjectHost host;
   SharedContext context;

@@ -23,12 +23,11 @@ class RunnerObjectsTest : public ObjectTest {
     file.close();
     session.reset();  // the runner opens the file itself
     QProcess process;
-    process.start(QStringLiteral(BALVIX_BINARY),
-                  QStringList{QStringLiteral("--run"), path, QStringLiteral("--db"),
-                              dir.filePath(QStringLiteral("basa.mdb"))} +
-                      extra);
+    process.start(
+        QStringLiteral(BALVIX_BINARY),
+        QStringList{QStringLiteral("--run"), path, QStringLiteral("--db"), address()} + extra);
     EXPECT_TRUE(process.waitForFinished(30000));
-    session = balvix::storage::Session::open(dir.filePath(QStringLiteral("basa.mdb")));
+    session = balvix::storage::Session::open(address());
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
   }

@@ -48,6 +48,12 @@ TEST(ServerDialect, StatementsOfTheProgramReadTheSameOnTheServer) {
        "last=last+excluded.last",
        "INSERT INTO \"n\"(\"kind\",last) VALUES ('a',1) ON CONFLICT(\"kind\") DO UPDATE SET "
        "last=\"n\".last+\"excluded\".last"},
+      // Without a column list, every column the SET reads is the kept row's.
+      {"INSERT INTO n VALUES ('a',1) ON CONFLICT(kind) DO UPDATE SET Сумма=Сумма+excluded.Сумма,"
+       "k=coalesce(k,0) WHERE Сумма>0",
+       "INSERT INTO \"n\" VALUES ('a',1) ON CONFLICT(\"kind\") DO UPDATE SET "
+       "\"Сумма\"=\"n\".\"Сумма\"+\"excluded\".\"Сумма\",\"k\"=coalesce(\"n\".\"k\",0) WHERE "
+       "\"Сумма\">0"},
       {"SELECT count(*), sum(Количество) FROM t -- ?",
        "SELECT count(*), sum(\"Количество\") FROM \"t\" -- ?"},
   };
