@@ -10,7 +10,7 @@ export QT_QPA_PLATFORM=offscreen
 (cd build && ctest --output-on-failure -j"$(nproc)" --timeout 600)
 # The same program on a PostgreSQL server: the database-facing suites once more against a
 # throwaway cluster (not under the sanitizers).
-bash scripts/test_server.sh build storage_tests config_tests
+bash scripts/test_server.sh build storage_tests config_tests script_objects_tests documents_tests demo_tests
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBALVIX_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$(nproc)"

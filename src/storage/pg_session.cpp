@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "storage/initial_content.h"
 #include "storage/pg_dialect.h"
@@ -19,12 +20,20 @@ namespace {
 
 constexpr int kMaxKeptStatements = 2000;
 
+// The server keeps names of at most 63 bytes (31 Cyrillic letters) and cuts longer ones, in
+// statements and in its catalog alike: a name of the program's that is longer is kept whole
+// here by its cut form, and the catalog is read back through it.
+constexpr const char* kNamesTable =
+    "CREATE TABLE IF NOT EXISTS balvix_names(cut text PRIMARY KEY, whole text NOT NULL)";
+constexpr int kServerNameBytes = 63;
+
 // What the program keeps in a database of its own on the server beside its tables: the schema
 // counter every definition moves (the server keeps none that other sessions could read), the
 // guards' trigger function, and sums over texts the way the file engine sums them.
 const char* const kServerSetup[] = {
     "CREATE TABLE balvix_schema(version bigint NOT NULL)",
     "INSERT INTO balvix_schema VALUES (0)",
+    kNamesTable,
     "CREATE OR REPLACE FUNCTION balvix_refuse() RETURNS trigger LANGUAGE plpgsql AS "
     "$$BEGIN RAISE EXCEPTION USING MESSAGE = TG_ARGV[0], ERRCODE = 'P0001'; END$$",
     "CREATE OR REPLACE FUNCTION balvix_number(text) RETURNS numeric LANGUAGE sql IMMUTABLE AS "
@@ -256,6 +265,8 @@ std::unique_ptr<Session> PgSession::open(const QString& address) {
     Transaction transaction(*session);
     session->runSetup();
     transaction.commit();
+  } else if (PQgetisnull(session->runPlain("SELECT to_regclass('balvix_names')").r, 0, 0)) {
+    session->runPlain(kNamesTable);
   }
   session->m_hasCounter = true;
   session->refreshTables();
@@ -351,7 +362,50 @@ void PgSession::executeUnresolved(const QString& sql) {
   const QString word = sql.trimmed().section(u' ', 0, 0).toLower();
   if (word == QLatin1String("create") || word == QLatin1String("drop") ||
       word == QLatin1String("alter"))
-    afterDefinition();
+    afterDefinition(sql);
+}
+
+std::vector<std::pair<QString, QString>> PgSession::longNames(const QString& sql) {
+  std::vector<std::pair<QString, QString>> names;
+  static const QRegularExpression word(QStringLiteral("[\\p{L}\\p{N}_]+"));
+  for (auto it = word.globalMatch(sql); it.hasNext();) {
+    const QString whole = it.next().captured();
+    const QString cut = serverName(whole);
+    if (cut.size() < whole.size() &&
+        std::none_of(names.begin(), names.end(), [&](const auto& n) { return n.second == whole; }))
+      names.emplace_back(cut, whole);
+  }
+  return names;
+}
+
+QString PgSession::wholeName(const char* serverName) const {
+  const QString name = QString::fromUtf8(serverName);
+  return m_longNames.isEmpty() || std::strlen(serverName) < kServerNameBytes - 3
+             ? name
+             : m_longNames.value(name, name);
+}
+
+QString PgSession::serverName(const QString& name) {
+  QByteArray utf8 = name.toUtf8();
+  if (utf8.size() <= kServerNameBytes) return name;
+  qsizetype end = kServerNameBytes;
+  while (end > 0 && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) --end;
+  utf8.truncate(end);
+  return QString::fromUtf8(utf8);
+}
+
+void PgSession::checkLongNames(const QString& sql) {
+  for (const auto& [cut, whole] : longNames(sql)) {
+    const QStringList kept = serverColumn("SELECT whole FROM balvix_names WHERE cut = $1", cut);
+    if (!kept.isEmpty() && foldName(kept.first()) != foldName(whole))
+      throw DbError(ErrorCode::Other,
+                    QStringLiteral("Имя «%1» слишком длинное для базы данных на сервере: сервер "
+                                   "хранит только первые %2 байт имени, а они совпадают с "
+                                   "началом имени «%3». Выберите имя короче.")
+                        .arg(whole)
+                        .arg(kServerNameBytes)
+                        .arg(kept.first()));
+  }
 }
 
 void PgSession::noticeOtherChanges() {
@@ -376,6 +430,9 @@ const PgSession::Statement& PgSession::statement(const QString& sql) {
   if (m_schema->resolve(text, resolved, kind)) text = resolved;
   Statement prepared;
   prepared.params = serverStatement(text, prepared.text);
+  // A long name the statement writes comes back cut in the names of its result.
+  if (utf8.size() > kServerNameBytes)
+    for (auto& [cut, whole] : longNames(sql)) m_longNames.insert(cut, whole);
   prepared.definition = kind == StatementKind::Definition;
   if (prepared.text.find_first_not_of(" \t\r\n;") == std::string::npos)
     throw DbError(ErrorCode::SyntaxError, QStringLiteral("Инструкция SQL пуста."));
@@ -431,7 +488,16 @@ PgSession::Result PgSession::run(const Statement& statement, int count, const ch
   return std::move(results[1]);
 }
 
-void PgSession::afterDefinition() {
+void PgSession::afterDefinition(const QString& sql) {
+  for (const auto& [cut, whole] : longNames(sql)) {
+    const QByteArray c = cut.toUtf8(), w = whole.toUtf8();
+    const char* values[] = {c.constData(), w.constData()};
+    PGresult* result = PQexecParams(
+        m_conn, "INSERT INTO balvix_names VALUES ($1, $2) ON CONFLICT (cut) DO NOTHING", 2, nullptr,
+        values, nullptr, nullptr, 0);
+    if (PQresultStatus(result) != PGRES_COMMAND_OK) fail(result);
+    PQclear(result);
+  }
   runPlain("UPDATE balvix_schema SET version = version + 1");
   std::vector<TableDef> before = std::move(m_tables);
   refreshTables();
@@ -465,9 +531,10 @@ void PgSession::afterDefinition() {
 void PgSession::execute(const QString& sql) {
   const Statement& prepared = statement(sql);
   const bool definition = prepared.definition;
+  if (definition) checkLongNames(sql);
   const Result result = run(prepared);
   m_changes = std::atoi(PQcmdTuples(result.r));
-  if (definition) afterDefinition();
+  if (definition) afterDefinition(sql);
   if (definition || PQresultStatus(result.r) == PGRES_COMMAND_OK) wrote();
 }
 
@@ -490,7 +557,7 @@ void PgSession::executeEach(const QString& sql, const std::vector<QStringList>& 
         run(prepared, static_cast<int>(row.size()), values.data(), lengths.data());
     m_changes = std::atoi(PQcmdTuples(result.r));
   }
-  if (prepared.definition) afterDefinition();
+  if (prepared.definition) afterDefinition(sql);
   wrote();
 }
 
@@ -526,7 +593,7 @@ Recordset PgSession::toRecordset(pg_result* result, bool withRows) {
   Recordset recordset;
   Recordset::Data& data = *recordset.d;
   data.columns = PQnfields(result);
-  for (int c = 0; c < data.columns; ++c) data.names << QString::fromUtf8(PQfname(result, c));
+  for (int c = 0; c < data.columns; ++c) data.names << wholeName(PQfname(result, c));
   if (withRows) {
     data.rows = PQntuples(result);
     data.values.reserve(static_cast<std::size_t>(data.rows) *
@@ -543,7 +610,7 @@ Recordset PgSession::openRecordset(const QString& sql) {
   const Statement& prepared = statement(sql);
   const bool definition = prepared.definition;
   const Result result = run(prepared);
-  if (definition) afterDefinition();
+  if (definition) afterDefinition(sql);
   return toRecordset(result.r, true);
 }
 
@@ -563,7 +630,7 @@ void PgSession::forEachRow(const QString& sql, const std::function<void(const Ro
   const int count = PQnfields(result.r);
   if (columns) {
     columns->clear();
-    for (int c = 0; c < count; ++c) *columns << QString::fromUtf8(PQfname(result.r, c));
+    for (int c = 0; c < count; ++c) *columns << wholeName(PQfname(result.r, c));
   }
   RowView row(result.r, count);
   const int rows = PQntuples(result.r);
@@ -627,12 +694,18 @@ void PgSession::rollback() {
 }
 
 void PgSession::loadTables(std::vector<std::pair<QString, QStringList>>& tables) {
+  const Result names = runPlain("SELECT cut, whole FROM balvix_names");
+  for (int r = 0; r < PQntuples(names.r); ++r)
+    m_longNames.insert(QString::fromUtf8(PQgetvalue(names.r, r, 0)),
+                       QString::fromUtf8(PQgetvalue(names.r, r, 1)));
   const Result result = runPlain(
-      "SELECT c.relname, a.attname FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON "
-      "n.oid = c.relnamespace LEFT JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND "
-      "a.attnum > 0 AND NOT a.attisdropped WHERE n.nspname = current_schema() AND c.relkind IN "
-      "('r','v','p','m') AND c.relname NOT IN ('balvix_schema', 'balvix_users') ORDER BY c.oid, "
-      "a.attnum");
+      "SELECT coalesce(nt.whole, c.relname::text), coalesce(na.whole, a.attname::text) FROM "
+      "pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace LEFT JOIN "
+      "pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
+      "LEFT JOIN balvix_names nt ON nt.cut = c.relname::text LEFT JOIN balvix_names na ON "
+      "na.cut = a.attname::text WHERE n.nspname = current_schema() AND c.relkind IN "
+      "('r','v','p','m') AND c.relname NOT IN ('balvix_schema', 'balvix_users', 'balvix_names') "
+      "ORDER BY c.oid, a.attnum");
   const int rows = PQntuples(result.r);
   for (int r = 0; r < rows; ++r) {
     const QString table = QString::fromUtf8(PQgetvalue(result.r, r, 0));
@@ -648,9 +721,10 @@ void PgSession::refreshTables() {
   m_tablesVersion = schemaVersion();
   m_tables.clear();
   const Result result = runPlain(
-      "SELECT c.relname FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid = "
-      "c.relnamespace WHERE n.nspname = current_schema() AND c.relkind IN ('r','p') AND "
-      "c.relname NOT IN ('balvix_schema', 'balvix_users') ORDER BY c.oid");
+      "SELECT coalesce(nt.whole, c.relname::text) FROM pg_catalog.pg_class c JOIN "
+      "pg_catalog.pg_namespace n ON n.oid = c.relnamespace LEFT JOIN balvix_names nt ON nt.cut = "
+      "c.relname::text WHERE n.nspname = current_schema() AND c.relkind IN ('r','p') AND "
+      "c.relname NOT IN ('balvix_schema', 'balvix_users', 'balvix_names') ORDER BY c.oid");
   for (int r = 0; r < PQntuples(result.r); ++r)
     m_tables.push_back({QString::fromUtf8(PQgetvalue(result.r, r, 0)), 0});
 }

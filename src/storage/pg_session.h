@@ -4,6 +4,8 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "storage/session.h"
 
@@ -58,6 +60,9 @@ class PgSession final : public Session {
   // The first column of a catalog query with one text parameter ($1).
   QStringList serverColumn(const char* sql, const QString& parameter);
 
+  // A name as the server keeps it: cut to its 63 bytes, on a letter's boundary.
+  static QString serverName(const QString& name);
+
   // The address the session was opened with, for another connection of the same program.
   const QString& connectionAddress() const { return m_address; }
   // How many commits of other connections to the database this session has been told of (each
@@ -86,7 +91,13 @@ class PgSession final : public Session {
              const int* lengths = nullptr);
   Result runPlain(const std::string& sql);
   [[noreturn]] void fail(struct pg_result* result);
-  void afterDefinition();
+  void afterDefinition(const QString& sql);
+  // The names of `sql` longer than the server keeps: each as the server cuts it, and whole.
+  static std::vector<std::pair<QString, QString>> longNames(const QString& sql);
+  // Refuses a definition whose long name the server would cut into another's.
+  void checkLongNames(const QString& sql);
+  // A name of the server's answer, whole again when the server cut it.
+  QString wholeName(const char* serverName) const;
   void noticeOtherChanges() override;
   void wrote();
   void takeNotices();
@@ -108,6 +119,7 @@ class PgSession final : public Session {
   // queue behind each other the next time.
   std::set<QString> m_postingKeys;
   std::set<QString> m_learntKeys;
+  QHash<QString, QString> m_longNames;  // long names by the form the server cuts them to
 };
 
 }  // namespace balvix::storage

@@ -87,7 +87,7 @@ void dropRowGuard(Session& db, const QString& name) {
         "SELECT c.relname FROM pg_catalog.pg_trigger t JOIN pg_catalog.pg_class c ON c.oid = "
         "t.tgrelid JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace WHERE n.nspname = "
         "current_schema() AND t.tgname = " +
-        quote(name).toStdString());
+        quote(PgSession::serverName(name)).toStdString());
     for (; !rs.eof(); rs.moveNext())
       db.execute(QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2")
                      .arg(quotedName(name), quotedName(rs.text(0))));

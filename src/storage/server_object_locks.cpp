@@ -34,8 +34,7 @@ LockKeys keysOf(const QString& key) {
   const QByteArray digest = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1);
   const auto part = [&](int at) {
     quint32 value = 0;
-    for (int i = 0; i < 4; ++i)
-      value = (value << 8) | static_cast<unsigned char>(digest[at + i]);
+    for (int i = 0; i < 4; ++i) value = (value << 8) | static_cast<unsigned char>(digest[at + i]);
     return static_cast<int>(value & 0x7fffffffU);
   };
   return {part(0), part(4)};
@@ -49,7 +48,8 @@ class ServerObjectLocks final : public ObjectLocks {
   }
   ~ServerObjectLocks() override {
     if (!m_conn) return;
-    if (PQstatus(m_conn) == CONNECTION_OK) query("DELETE FROM balvix_users WHERE token = $1", {m_token});
+    if (PQstatus(m_conn) == CONNECTION_OK)
+      query("DELETE FROM balvix_users WHERE token = $1", {m_token});
     PQfinish(m_conn);
   }
 
@@ -64,7 +64,8 @@ class ServerObjectLocks final : public ObjectLocks {
     const LockKeys keys = keysOf(key);
     const QStringList numbers{QString::number(keys.first), QString::number(keys.second)};
     for (int attempt = 0; attempt < 3; ++attempt) {
-      if (query("SELECT pg_try_advisory_lock($1::int4, $2::int4)", numbers) == QStringLiteral("t")) {
+      if (query("SELECT pg_try_advisory_lock($1::int4, $2::int4)", numbers) ==
+          QStringLiteral("t")) {
         m_held[key] = {keys, 1};
         return {};
       }
@@ -100,11 +101,11 @@ class ServerObjectLocks final : public ObjectLocks {
   QStringList otherUsers() override {
     if (!connection(m_name)) return {};
     QStringList users;
-    PGresult* result = run(
-        "SELECT u.name FROM balvix_users u JOIN pg_catalog.pg_stat_activity a ON "
-        "a.application_name = 'balvix:' || u.token WHERE u.present AND u.token <> $1 AND "
-        "a.datname = current_database()",
-        {m_token});
+    PGresult* result =
+        run("SELECT u.name FROM balvix_users u JOIN pg_catalog.pg_stat_activity a ON "
+            "a.application_name = 'balvix:' || u.token WHERE u.present AND u.token <> $1 AND "
+            "a.datname = current_database()",
+            {m_token});
     if (PQresultStatus(result) == PGRES_TUPLES_OK)
       for (int r = 0; r < PQntuples(result); ++r)
         users << QString::fromUtf8(PQgetvalue(result, r, 0));
@@ -134,8 +135,8 @@ class ServerObjectLocks final : public ObjectLocks {
     PQsetNoticeProcessor(
         m_conn, [](void*, const char*) {}, nullptr);
     PQclear(PQexec(m_conn, "SET client_min_messages = warning"));
-    command("SET application_name = '" + std::string(kApplicationPrefix) +
-            m_token.toStdString() + '\'');
+    command("SET application_name = '" + std::string(kApplicationPrefix) + m_token.toStdString() +
+            '\'');
     // Two programs starting at once may both make the table: the loser asks again.
     for (int attempt = 0; attempt < 3 && !command(kUsersTable); ++attempt) {
     }

@@ -48,8 +48,8 @@ const char* const kServerIndexNamed =
 // The table's name as the database spells it; empty when there is none.
 QString storedTableName(Session& db, const QString& table) {
   if (auto* server = dynamic_cast<PgSession*>(&db)) {
-    for (const QString& name : server->serverColumn(kServerTables, table))
-      if (sameName(name, table)) return name;
+    for (const QString& name : server->serverColumn(kServerTables, PgSession::serverName(table)))
+      if (sameName(name, PgSession::serverName(table))) return name;
     return QString();
   }
   for (const QString& name :
@@ -77,7 +77,8 @@ bool leads(const QStringList& indexed, const QStringList& columns) {
 
 bool leadsWith(Session& db, const QString& stored, const QStringList& columns) {
   if (auto* server = dynamic_cast<PgSession*>(&db)) {
-    for (const QString& joined : server->serverColumn(kServerIndexColumns, stored))
+    for (const QString& joined :
+         server->serverColumn(kServerIndexColumns, PgSession::serverName(stored)))
       if (leads(joined.split(QChar(1)), columns)) return true;
     return false;
   }
@@ -103,8 +104,9 @@ bool ensureIndex(Session& db, const QString& table, const QStringList& columns, 
   auto* server = dynamic_cast<PgSession*>(&db);
   auto taken = [&](const QString& candidate) {
     if (server) {
-      for (const QString& found : server->serverColumn(kServerIndexNamed, candidate))
-        if (sameName(found, candidate)) return true;
+      const QString kept = PgSession::serverName(candidate);
+      for (const QString& found : server->serverColumn(kServerIndexNamed, kept))
+        if (sameName(found, kept)) return true;
       return false;
     }
     return !column0(db, "SELECT name FROM sqlite_master WHERE name=?1 COLLATE NOCASE", candidate)

@@ -64,7 +64,8 @@ TEST_F(DemoDatabaseTest, EverySaleCostsTheAverageOfTheStockBeforeIt) {
   QMap<QPair<QString, QString>, qint64> expectedCost;  // by document date and time
   storage::Recordset moves = db().openRecordset(
       QStringLiteral("SELECT Товар,Склад,Количество,Сумма,Флаг,Документ,cDATE,cTIME FROM "
-                     "items_Регистр_ОстаткиТоваров ORDER BY rowid"));
+                     "items_Регистр_ОстаткиТоваров ORDER BY substr(cDATE,7,4)||substr(cDATE,4,2)||"
+                     "substr(cDATE,1,2),cTIME,rowid"));
   int sales = 0;
   for (; !moves.eof(); moves.moveNext()) {
     Stock& s = stock[qMakePair(moves.text(0), moves.text(1))];

@@ -8,6 +8,40 @@ namespace {
 
 using SchemaChanges = StorageTest;
 
+// A server keeps only 63 bytes of a name (31 Cyrillic letters); the program's long names are
+// read back whole, and a long name the server would cut into another's is refused.
+TEST_F(SchemaChanges, LongNamesAreKeptWholeAndTheirCutFormsCannotMeet) {
+  const QString table = QStringLiteral("items_Документ_ПриходныйКассовыйОрдерОсновной");
+  const QString sum = QStringLiteral("СуммаПоступившихДенежныхСредствОтПокупателя");
+  db().execute(
+      QStringLiteral("CREATE TABLE %1(Наименование TEXT(50),%2 TEXT(50))").arg(table, sum));
+  db().execute(QStringLiteral("INSERT INTO %1 VALUES ('Приход','5')").arg(table));
+  EXPECT_TRUE(db().tableExists(table));
+  EXPECT_EQ(db().columns(table), (QStringList{QStringLiteral("Наименование"), sum}));
+  EXPECT_EQ(column(QStringLiteral("SELECT %1 FROM %2").arg(sum, table), sum),
+            QStringList{QStringLiteral("5")});
+  bool listed = false;
+  for (int i = 0; i < db().tableCount(); ++i) listed = listed || db().table(i).name == table;
+  EXPECT_TRUE(listed);
+  // Another session reads the same names.
+  auto other = Session::open(dbAddress());
+  EXPECT_EQ(other->columns(table), db().columns(table));
+  QString why;
+  const int refused = errorNumber(
+      [&] {
+        db().execute(QStringLiteral("CREATE TABLE %1Дополнительный(Наименование TEXT(50))")
+                         .arg(table.left(table.size() - 8)));
+      },
+      &why);
+  if (db().isServer()) {
+    EXPECT_NE(refused, 0);
+    EXPECT_TRUE(Contains(why, QStringLiteral("слишком длинное"))) << why.toStdString();
+  } else {
+    EXPECT_EQ(refused, 0) << why.toStdString();
+  }
+  EXPECT_EQ(count(table), 1);
+}
+
 TEST_F(SchemaChanges, RenameKeepsATableWithColumnsDifferingInLetterCase) {
   BALVIX_FILE_ONLY("a schema left by a script of the file engine");
   // Only an older database can hold such a table; a rename must not take it for a new one.
