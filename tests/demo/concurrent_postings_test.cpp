@@ -138,6 +138,12 @@ TEST_F(ConcurrentPostings, TwoThousandPostingsAtOnceKeepTotalsAndNumbers) {
   EXPECT_EQ(together(a, b, &errors), std::make_pair(0, 0)) << errors.toStdString();
   auto db = storage::Session::open(m_db);
   EXPECT_EQ(count(*db, kReceipt), before + 2 * kEach);
+  // No two documents share a key (their date and time), which their movements carry.
+  EXPECT_EQ(
+      firstText(*db, QStringLiteral("SELECT COUNT(*) FROM (SELECT DISTINCT cDATE,cTIME FROM ") +
+                         config::documentHeaderTable(kReceipt) + QStringLiteral(") k"))
+          .toInt(),
+      before + 2 * kEach);
   EXPECT_DOUBLE_EQ(stock(*db), 3.0 * kEach);
   EXPECT_EQ(script::totals::compareAll(*db), QStringList());
   // Every receipt of the year has its own number, from 1 without a gap.

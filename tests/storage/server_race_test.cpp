@@ -50,8 +50,9 @@ class ServerSessions : public StorageTest {
 TEST_F(ServerSessions, ARetryTakesTheKeysItHeldInOneOrderAndDeadlocksNoMore) {
   auto held = [](Session& session) {
     return dynamic_cast<PgSession&>(session)
-        .serverRecordset("SELECT 1 FROM pg_catalog.pg_locks WHERE locktype = 'advisory' AND "
-                         "pid = pg_catalog.pg_backend_pid()")
+        .serverRecordset(
+            "SELECT 1 FROM pg_catalog.pg_locks WHERE locktype = 'advisory' AND "
+            "pid = pg_catalog.pg_backend_pid()")
         .rowCount();
   };
   {

@@ -11,6 +11,7 @@
 #include "script/objects/account_totals.h"
 #include "script/objects/register_totals.h"
 #include "script/script_error.h"
+#include "storage/posting_locks.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
 
@@ -151,6 +152,9 @@ DocumentKey freeKey(storage::Session& db, const QString& kind, const QDate& date
   const QString header = config::documentHeaderTable(kind);
   DocumentKey key{date.toString(kDateFormat), now.toString(kTimeFormat)};
   if (!db.tableExists(header)) return key;
+  // Another user's document of the day, saved at the same moment, is seen only once its
+  // transaction has ended: the day's key waits for it (on a server; a file has one writer).
+  storage::lockPostingKey(db, QStringLiteral("Документ\x01") + kind + u'\x01' + key.date);
   // Two documents saved within one second would share every movement and posting: the
   // later one takes the next free second of the day.
   for (int step = 0; step < 86400; ++step) {
