@@ -1,5 +1,7 @@
 #include "storage/row_guards.h"
 
+#include <QCryptographicHash>
+
 #include "storage/pg_session.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
@@ -12,6 +14,19 @@ QString quotedName(const QString& name) {
   QString doubled = name;
   doubled.replace(QLatin1Char('"'), QStringLiteral("\"\""));
   return QLatin1Char('"') + doubled + QLatin1Char('"');
+}
+
+// The server keeps 63 bytes of a name. A longer guard name is cut and ends in a digest of the
+// whole, so that the guards of one long-named table (…_i, …_u, …_d) stay apart there.
+QString serverGuardName(const QString& name) {
+  QByteArray utf8 = name.toUtf8();
+  if (utf8.size() <= 63) return name;
+  const QByteArray digest =
+      QCryptographicHash::hash(utf8, QCryptographicHash::Sha1).toHex().left(8);
+  qsizetype end = 63 - 1 - digest.size();
+  while (end > 0 && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) --end;
+  utf8.truncate(end);
+  return QString::fromUtf8(utf8 + '_' + digest);
 }
 
 const char* eventWord(RowEvent event) {
@@ -38,7 +53,8 @@ void createRowGuard(Session& db, const QString& name, const QString& table, RowE
         QStringLiteral(
             "CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW%4 EXECUTE FUNCTION "
             "balvix_refuse(%5)")
-            .arg(quotedName(name), QLatin1String(eventWord(event)), quotedName(table),
+            .arg(quotedName(serverGuardName(name)), QLatin1String(eventWord(event)),
+                 quotedName(table),
                  condition.isEmpty() ? QString() : QStringLiteral(" WHEN (") + condition + u')',
                  quote(message));
     auto* server = dynamic_cast<PgSession*>(&db);
@@ -57,7 +73,7 @@ void createRowGuard(Session& db, const QString& name, const QString& table, RowE
       throw DbError(ErrorCode::Other,
                     QStringLiteral("Правило «%1» не удается записать на сервер.").arg(name));
     const QString serverCondition = rewritten.mid(from + 6, to - from - 6);
-    const QString function = quotedName(QStringLiteral("balvix_guard_") + name);
+    const QString function = quotedName(serverGuardName(QStringLiteral("balvix_guard_") + name));
     server->runServerText(
         QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS "
                        "$balvix$BEGIN IF %2 THEN RAISE EXCEPTION USING MESSAGE = %3, ERRCODE = "
@@ -87,13 +103,14 @@ void dropRowGuard(Session& db, const QString& name) {
         "SELECT c.relname FROM pg_catalog.pg_trigger t JOIN pg_catalog.pg_class c ON c.oid = "
         "t.tgrelid JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace WHERE n.nspname = "
         "current_schema() AND t.tgname = " +
-        quote(PgSession::serverName(name)).toStdString());
+        quote(serverGuardName(name)).toStdString());
     for (; !rs.eof(); rs.moveNext())
       db.execute(QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2")
-                     .arg(quotedName(name), quotedName(rs.text(0))));
-    server->runServerText(QStringLiteral("DROP FUNCTION IF EXISTS %1()")
-                              .arg(quotedName(QStringLiteral("balvix_guard_") + name))
-                              .toStdString());
+                     .arg(quotedName(serverGuardName(name)), quotedName(rs.text(0))));
+    server->runServerText(
+        QStringLiteral("DROP FUNCTION IF EXISTS %1()")
+            .arg(quotedName(serverGuardName(QStringLiteral("balvix_guard_") + name)))
+            .toStdString());
     return;
   }
   db.execute(QStringLiteral("DROP TRIGGER IF EXISTS ") + quotedName(name));

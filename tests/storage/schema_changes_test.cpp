@@ -1,5 +1,6 @@
 #include <sqlite3.h>
 
+#include "storage/row_guards.h"
 #include "storage_fixture.h"
 
 using namespace balvix::storage;
@@ -40,6 +41,22 @@ TEST_F(SchemaChanges, LongNamesAreKeptWholeAndTheirCutFormsCannotMeet) {
     EXPECT_EQ(refused, 0) << why.toStdString();
   }
   EXPECT_EQ(count(table), 1);
+  // The guards of a long-named table stay three, each refusing its own change.
+  const QString guard = QStringLiteral("guard_period_") + table;
+  for (const auto& [suffix, event] :
+       {std::pair{"_i", RowEvent::Insert}, std::pair{"_u", RowEvent::Update},
+        std::pair{"_d", RowEvent::Delete}})
+    createRowGuard(db(), guard + QString::fromUtf8(suffix), table, event, {},
+                   QStringLiteral("закрыто"));
+  EXPECT_EQ(rowGuards(db(), QStringLiteral("guard_period_")).size(), 3);
+  for (const char* sql :
+       {"INSERT INTO %1 VALUES ('x','1')", "UPDATE %1 SET Наименование='y'", "DELETE FROM %1"})
+    EXPECT_EQ(errorNumber([&] { db().execute(QString::fromUtf8(sql).arg(table)); }),
+              ErrorCode::Refused)
+        << sql;
+  for (const QString& name : rowGuards(db(), QStringLiteral("guard_period_")))
+    dropRowGuard(db(), name);
+  EXPECT_EQ(rowGuards(db(), QStringLiteral("guard_period_")), QStringList());
 }
 
 TEST_F(SchemaChanges, RenameKeepsATableWithColumnsDifferingInLetterCase) {
