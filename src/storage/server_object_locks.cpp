@@ -48,8 +48,12 @@ class ServerObjectLocks final : public ObjectLocks {
   }
   ~ServerObjectLocks() override {
     if (!m_conn) return;
-    if (PQstatus(m_conn) == CONNECTION_OK)
+    // Given back before the connection closes: the server ends a closed connection's session a
+    // moment later, and another program asking meanwhile would still find them held.
+    if (PQstatus(m_conn) == CONNECTION_OK) {
+      command("SELECT pg_catalog.pg_advisory_unlock_all()");
       query("DELETE FROM balvix_users WHERE token = $1", {m_token});
+    }
     PQfinish(m_conn);
   }
 
