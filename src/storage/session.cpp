@@ -3,6 +3,7 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <QFileInfo>
 #include <QUrl>
 #include <algorithm>
 #include <cstdlib>
@@ -12,6 +13,10 @@
 #include "storage/sqlite_session.h"
 
 namespace balvix::storage {
+
+QString Session::folder() const {
+  return m_server ? QString() : QFileInfo(m_path).absolutePath();
+}
 
 QString serverAddress(const ServerPlace& place) {
   const auto part = [](const QString& text) {

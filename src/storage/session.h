@@ -131,6 +131,8 @@ class Session {
   // The file, or the server address (without its password).
   const QString& path() const { return m_path; }
   bool isServer() const { return m_server; }
+  // The folder the database file is in; empty on a server, where a database has none.
+  QString folder() const;
 
   // Runs a data-definition or data-manipulation statement.
   virtual void execute(const QString& sql) = 0;

@@ -92,6 +92,15 @@ bool leadsWith(Session& db, const QString& stored, const QStringList& columns) {
 
 }  // namespace
 
+bool keptInKeyOrder(Session& db, const QString& table) {
+  if (db.isServer()) return db.tableExists(table);
+  return !column0(db,
+                  "SELECT name FROM sqlite_master WHERE type='table' AND name=?1 AND sql LIKE "
+                  "'%WITHOUT ROWID%'",
+                  table)
+              .isEmpty();
+}
+
 bool hasIndexOn(Session& db, const QString& table, const QStringList& columns) {
   const QString stored = storedTableName(db, table);
   return !stored.isEmpty() && leadsWith(db, stored, columns);

@@ -7,6 +7,11 @@ namespace balvix::storage {
 
 class Session;
 
+// True when the rows of `table` are kept in the order of its key (a file's table made WITHOUT
+// ROWID; every table on a server, which keeps a key's index beside its rows alike); false when
+// there is no such table.
+bool keptInKeyOrder(Session& db, const QString& table);
+
 // True when `table` has an index whose leading columns are `columns`, in that order
 // (letter case ignored). False when there is no such table.
 bool hasIndexOn(Session& db, const QString& table, const QStringList& columns);

@@ -67,9 +67,8 @@ void clsФС::put(int dispId, Args& args, const Value& value, bool isSet) {
 
 QString clsФС::programFile(const QString& name) const {
   // A database on a server has no folder: the program's working folder stands for it.
-  const QString folder = context().db && !context().db->isServer()
-                             ? QFileInfo(context().db->path()).absolutePath()
-                             : QDir::currentPath();
+  const QString folder = context().db && !context().db->folder().isEmpty() ? context().db->folder()
+                                                                           : QDir::currentPath();
   return QDir(folder).filePath(name);
 }
 

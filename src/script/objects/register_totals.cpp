@@ -12,6 +12,7 @@
 #include "script/objects/account_totals.h"
 #include "storage/session.h"
 #include "storage/sql_text.h"
+#include "storage/table_indexes.h"
 
 namespace balvix::script::totals {
 
@@ -298,14 +299,8 @@ int lastQuarter(storage::Session& db, const QString& totalsTable) {
 }
 
 bool isCurrent(storage::Session& db, const QString& totalsTable) {
-  // A server's tables have no row-id form to tell apart: the program made each one as it is.
-  if (db.isServer()) return db.tableExists(totalsTable);
-  return db.openRecordset(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' "
-                                         "AND name=") +
-                          storage::quote(totalsTable) +
-                          QStringLiteral(" AND sql LIKE '%WITHOUT ROWID%'"))
-             .value(0)
-             .toInt() > 0;
+  // Totals made before they kept quarters were tables in the order of their rows.
+  return storage::keptInKeyOrder(db, totalsTable);
 }
 
 // Most quantities are whole numbers written plainly; anything else takes the language's
