@@ -367,6 +367,16 @@ void PgSession::executeUnresolved(const QString& sql) {
 
 std::vector<std::pair<QString, QString>> PgSession::longNames(const QString& sql) {
   std::vector<std::pair<QString, QString>> names;
+  // Most statements hold no word that long: a count of word characters in a row tells.
+  qsizetype run = 0, longest = 0;
+  for (const QChar c : sql) {
+    run = c.isLetterOrNumber() || c == u'_' ? run + (c.unicode() < 0x80    ? 1
+                                                     : c.unicode() < 0x800 ? 2
+                                                                           : 3)
+                                            : 0;
+    longest = std::max(longest, run);
+  }
+  if (longest <= kServerNameBytes) return names;
   static const QRegularExpression word(QStringLiteral("[\\p{L}\\p{N}_]+"));
   for (auto it = word.globalMatch(sql); it.hasNext();) {
     const QString whole = it.next().captured();
@@ -385,10 +395,10 @@ QString PgSession::wholeName(const char* serverName) const {
              : m_longNames.value(name, name);
 }
 
-QString PgSession::serverName(const QString& name) {
+QString PgSession::serverName(const QString& name, int bytes) {
   QByteArray utf8 = name.toUtf8();
-  if (utf8.size() <= kServerNameBytes) return name;
-  qsizetype end = kServerNameBytes;
+  if (utf8.size() <= bytes) return name;
+  qsizetype end = bytes;
   while (end > 0 && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) --end;
   utf8.truncate(end);
   return QString::fromUtf8(utf8);
@@ -431,8 +441,7 @@ const PgSession::Statement& PgSession::statement(const QString& sql) {
   Statement prepared;
   prepared.params = serverStatement(text, prepared.text);
   // A long name the statement writes comes back cut in the names of its result.
-  if (utf8.size() > kServerNameBytes)
-    for (auto& [cut, whole] : longNames(sql)) m_longNames.insert(cut, whole);
+  for (auto& [cut, whole] : longNames(sql)) m_longNames.insert(cut, whole);
   prepared.definition = kind == StatementKind::Definition;
   if (prepared.text.find_first_not_of(" \t\r\n;") == std::string::npos)
     throw DbError(ErrorCode::SyntaxError, QStringLiteral("Инструкция SQL пуста."));

@@ -60,8 +60,8 @@ class PgSession final : public Session {
   // The first column of a catalog query with one text parameter ($1).
   QStringList serverColumn(const char* sql, const QString& parameter);
 
-  // A name as the server keeps it: cut to its 63 bytes, on a letter's boundary.
-  static QString serverName(const QString& name);
+  // A name as the server keeps it: cut to its 63 bytes (or `bytes`), on a letter's boundary.
+  static QString serverName(const QString& name, int bytes = 63);
 
   // The address the session was opened with, for another connection of the same program.
   const QString& connectionAddress() const { return m_address; }

@@ -19,14 +19,12 @@ QString quotedName(const QString& name) {
 // The server keeps 63 bytes of a name. A longer guard name is cut and ends in a digest of the
 // whole, so that the guards of one long-named table (…_i, …_u, …_d) stay apart there.
 QString serverGuardName(const QString& name) {
-  QByteArray utf8 = name.toUtf8();
+  const QByteArray utf8 = name.toUtf8();
   if (utf8.size() <= 63) return name;
   const QByteArray digest =
       QCryptographicHash::hash(utf8, QCryptographicHash::Sha1).toHex().left(8);
-  qsizetype end = 63 - 1 - digest.size();
-  while (end > 0 && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) --end;
-  utf8.truncate(end);
-  return QString::fromUtf8(utf8 + '_' + digest);
+  return PgSession::serverName(name, 63 - 1 - static_cast<int>(digest.size())) + u'_' +
+         QString::fromLatin1(digest);
 }
 
 const char* eventWord(RowEvent event) {
